@@ -1,0 +1,292 @@
+// What runs after a data element changed: the block rules, the paired DTM-level elements, the
+// cyclic-configuration rules, the spread of a record's communication error and the access rules.
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "core/DataModelHelpers.h"
+#include "core/Registry.h"
+#include "core/clsDataModel.h"
+#include "devicemodel/DM_Channels.h"
+#include "devicemodel/clsPROFIBUSProfil3Units.h"
+#include "platform/runtime/IChannels.h"
+
+namespace kv {
+
+namespace {
+
+const char* const kTag = "~/Tag";
+const char* const kTagDesc = "PHYS/TAG_DESC";
+const char* const kAddress = "~/Address";
+const char* const kLocalAddress = "~/LocalAddress";
+const char* const kBusMasterConfigurationPart = "~/BusMasterConfigurationPart";
+const char* const kCfgData = "SlaveBusParamSet_CfgData";
+const char* const kProtectedByChannelAssignment = "ProtectedByChannelAssignment";
+
+const char* const kDtmRegistryKey = "Software\\KARVEL AG\\DAZ6274_IVU12";
+const char* const kDPAddressEnable = "DPAddressEnable";
+
+// The definition of the block an element belongs to; nullptr for the DTM-level elements.
+const BlockDefinition* FindBlock(int32_t blockType) {
+    if (blockType != pbfPhysicalBlock && blockType != pbfTransducerBlock &&
+        blockType != pbfFunctionAOBlock) {
+        return nullptr;
+    }
+    const std::vector<BlockDefinition>& blocks = DeviceBlocks();
+    const auto it =
+        std::find_if(blocks.begin(), blocks.end(),
+                     [blockType](const BlockDefinition& b) { return b.blockType == blockType; });
+    return it == blocks.end() ? nullptr : &*it;
+}
+
+// Elements whose values are being copied into their partner right now. The partner's report
+// comes back into OnElementChanged; it must not copy back into the element it was copied from,
+// whatever mode the runtime hands on.
+std::vector<const IPrivateDataElement*>& CopySources() {
+    static std::vector<const IPrivateDataElement*> sources;
+    return sources;
+}
+
+class CopySourceScope {
+  public:
+    explicit CopySourceScope(const IPrivateDataElement& source) : source_(&source) {
+        CopySources().push_back(source_);
+    }
+    ~CopySourceScope() {
+        std::vector<const IPrivateDataElement*>& sources = CopySources();
+        const auto it = std::find(sources.rbegin(), sources.rend(), source_);
+        if (it != sources.rend())
+            sources.erase(std::next(it).base());
+    }
+    CopySourceScope(const CopySourceScope&) = delete;
+    CopySourceScope& operator=(const CopySourceScope&) = delete;
+
+  private:
+    const IPrivateDataElement* source_;
+};
+
+// Copies device, transient and persistent value to the partner and reports it. A missing
+// partner is skipped.
+void CopyToPartner(IParameters& parameters, const clsDataElement& element,
+                   const std::string& partnerName) {
+    IPrivateDataElement* partner = parameters.Item(partnerName);
+    if (partner == nullptr || partner == &element)
+        return;
+    const std::vector<const IPrivateDataElement*>& sources = CopySources();
+    if (std::find(sources.begin(), sources.end(), partner) != sources.end())
+        return;
+    partner->SetDeviceValue(element.DeviceValue());
+    partner->SetTransientValue(element.TransientValue());
+    partner->SetPersistentValue(element.PersistentValue());
+    const CopySourceScope scope(element);
+    parameters.ElementChanged(*partner, "");
+}
+
+// The communication error of a record root goes to its members; members that are read and
+// written on their own keep theirs.
+void SpreadRecordError(IParameters& parameters, const clsDataElement& record) {
+    const int32_t bits = record.StatusFlags() & sfCommErrorMask;
+    const std::vector<IPrivateDataElement*> members = parameters.RecordMembers(record.Name());
+    for (IPrivateDataElement* member : members) {
+        if (member == nullptr || member == &record)
+            continue;
+        if ((member->ElementMode() & (emUpload | emDownload)) == (emUpload | emDownload))
+            continue;
+        const int32_t before = member->StatusFlags();
+        member->SetStatusFlags((before & ~sfCommErrorMask) | bits);
+        if (member->StatusFlags() != before)
+            parameters.ElementChanged(*member, "");
+    }
+}
+
+// The machine's setting that allows editing the station address. A missing value, a text that
+// is not a number and a number outside the 16-bit range all count as 0.
+int16_t DPAddressEnable() {
+    try {
+        const std::string text =
+            GetRegValue(kDtmRegistryKey, "", kDPAddressEnable, "0", HKEY_LOCAL_MACHINE_ID);
+        return Variant(text).toInteger();
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+void UpdateLocalAddressAccess(clsDataElement& element, IParameters& parameters, bool silent) {
+    const bool enabled = DPAddressEnable() == 1;
+    const bool isProtected = (element.StatusFlags() & sfWriteProtected) != 0;
+    if (enabled && isProtected) {
+        element.ClearStatusFlag(sfWriteProtected);
+    } else if (!enabled && !isProtected) {
+        element.SetStatusFlag(sfWriteProtected);
+    } else {
+        return;
+    }
+    if (!silent)
+        parameters.ElementChanged(element, "");
+}
+
+void UpdateCfgDataProtection(const clsDataElement& element, IParameters& parameters, bool silent) {
+    IPrivateDataElement* cfgData = parameters.Item(kCfgData);
+    if (cfgData == nullptr)
+        return;
+    const int32_t flags = cfgData->StatusFlags();
+    if (element.TransientValue().looseEquals(Variant(int16_t{1}))) {
+        cfgData->SetStatusFlags(flags | sfWriteProtected);
+    } else {
+        cfgData->SetStatusFlags(flags & ~sfWriteProtected);
+    }
+    if (!silent)
+        parameters.ElementChanged(*cfgData, "");
+}
+
+// One kind of value of an element together with its unit, and the unit element's value and own
+// unit of the same kind.
+struct UnitKind {
+    const Variant& value;
+    void (clsDataElement::*setValue)(const Variant&);
+    int16_t& unit;
+    const Variant& unitValue;
+    int16_t unitElementUnit;
+};
+
+// True when the element's unit of this kind was taken over.
+bool ConvertKind(clsDataModel& model, clsDataElement& element, const UnitKind& kind) {
+    if (kind.unitValue.isNull() || kind.unitValue.looseEquals(Variant(kind.unit)))
+        return false;
+    int16_t newUnit = 0;
+    try {
+        newUnit = kind.unitValue.toInteger();
+    } catch (const std::exception&) {
+        return false;  // not a unit code: neither the value nor its unit changes
+    }
+    if (kind.unit != 1998 && kind.unitElementUnit != 1998 && !kind.value.isEmpty() &&
+        !IsInvalidFloat(kind.value) && IsNumeric(kind.value) &&
+        !model.ProcessingCompleteValidation()) {
+        bool numeric = true;
+        double current = 0;
+        try {
+            current = Variant(kind.value.toString()).toDouble();
+        } catch (const std::exception&) {
+            numeric = false;
+        }
+        if (numeric) {
+            double converted = 0;
+            try {
+                converted = model.PROFIBUSProfil3Units().CalculateUnitValue(
+                    current, kind.unit, static_cast<int32_t>(newUnit));
+            } catch (const std::exception&) {
+                return false;
+            }
+            // A result that a single float cannot hold leaves value and unit as they were, so
+            // the value keeps meaning what its unit says.
+            if (!std::isfinite(converted) || std::fabs(converted) > FLT_MAX)
+                return false;
+            (element.*kind.setValue)(Variant(static_cast<float>(converted)));
+        }
+    }
+    kind.unit = newUnit;
+    return true;
+}
+
+}  // namespace
+
+void OnElementChanged(clsDataElement& element, IDTMContext& context, int32_t mode) {
+    IParameters& parameters = context.Parameters();
+
+    if (const BlockDefinition* block = FindBlock(element.BlockType)) {
+        if (block->OnDataChanged != nullptr) {
+            block->OnDataChanged(element.BlockNumber, element, context);
+        }
+    }
+
+    const std::string& name = element.Name();
+    if (name == kTag) {
+        if (mode == 1 && !parameters.BulkUpdateActive())
+            CopyToPartner(parameters, element, kTagDesc);
+    } else if (name == kTagDesc) {
+        if (mode == 1)
+            CopyToPartner(parameters, element, kTag);
+    } else if (name == kAddress) {
+        if (mode == 1)
+            CopyToPartner(parameters, element, kLocalAddress);
+    } else if (name == kBusMasterConfigurationPart) {
+        ApplyBusMasterConfiguration(context);
+    } else if (name == kCfgData) {
+        if (mode == 1)
+            BuildSlaveBusParamSet(parameters);
+    }
+
+    UpdateElementAccess(element, context, false);
+
+    if (!name.empty() && name.back() == '/')
+        SpreadRecordError(parameters, element);
+}
+
+void UpdateElementAccess(clsDataElement& element, IDTMContext& context, bool silent) {
+    if (const BlockDefinition* block = FindBlock(element.BlockType)) {
+        if (block->OnUpdateElement != nullptr)
+            block->OnUpdateElement(element, context, silent);
+    }
+
+    const std::string& name = element.Name();
+    if (name == kLocalAddress) {
+        UpdateLocalAddressAccess(element, context.Parameters(), silent);
+    } else if (name == kProtectedByChannelAssignment) {
+        UpdateCfgDataProtection(element, context.Parameters(), silent);
+    }
+}
+
+bool ConvertValueUnits(clsDataModel& model, clsDataElement& element, clsDataElement& unitElement) {
+    if (element.nConstantUnit >= pp3MinConstUnitIdx && element.nConstantUnit <= pp3MaxUnitIdx) {
+        return false;
+    }
+    bool taken = false;
+    const UnitKind kinds[] = {
+        {element.DeviceValue(), &clsDataElement::SetDeviceValue, element.nDeviceUnit,
+         unitElement.DeviceValue(), unitElement.nDeviceUnit},
+        {element.TransientValue(), &clsDataElement::SetTransientValue, element.nTransientUnit,
+         unitElement.TransientValue(), unitElement.nTransientUnit},
+        {element.PersistentValue(), &clsDataElement::SetPersistentValue, element.nPersistentUnit,
+         unitElement.PersistentValue(), unitElement.nPersistentUnit},
+    };
+    for (const UnitKind& kind : kinds) {
+        if (ConvertKind(model, element, kind))
+            taken = true;
+    }
+    return taken;
+}
+
+void DispatchParamLinkEvent(clsDataElement& element, IDTMContext& context) {
+    if (element.BlockType != pbfTransducerBlock && element.BlockType != pbfFunctionAOBlock)
+        return;
+    const BlockDefinition* block = FindBlock(element.BlockType);
+    if (block == nullptr || block->OnParameterChange == nullptr)
+        return;
+    int16_t blockNumber = 1;
+    block->OnParameterChange(blockNumber, element, context);
+}
+
+void UpdateChannelProtection(IDTMContext& context) {
+    IParameters& parameters = context.Parameters();
+    bool assigned = false;
+    for (const std::shared_ptr<IPrivateChannel>& channel : parameters.Channels().Items()) {
+        if (!channel)
+            continue;
+        const Variant value = channel->Assigned();
+        if (!value.isNull() && value.toBool()) {
+            assigned = true;
+            break;
+        }
+    }
+    IPrivateDataElement* element = parameters.Item(kProtectedByChannelAssignment);
+    if (element == nullptr)
+        return;
+    element->SetTransientValue(Variant(int16_t{assigned ? int16_t{1} : int16_t{0}}));
+    parameters.ElementChanged(*element, "");
+}
+
+}  // namespace kv

@@ -1,0 +1,272 @@
+// Filling the data set of one instance: the element factory, the model builder with the
+// DTM-level elements, the slot and index rule and the dictionary texts of the elements.
+
+#include <exception>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "core/ConvStr.h"
+#include "core/DataModelHelpers.h"
+#include "core/DictionaryLookup.h"
+
+namespace kv {
+
+namespace {
+
+// The slave parameter set of configuration 1: length field 41, then the fields of the set.
+const char* const kDefaultSlaveParamSet =
+    "0029"
+    "00"
+    "00"
+    "000000000000000000000000"
+    "000C"
+    "00640A0B0B5E00000000"
+    "0006"
+    "82840805"
+    "0002"
+    "0005"
+    "800000";
+
+int16_t Add16(int16_t a, int32_t b) {
+    const int32_t sum = int32_t{a} + b;
+    if (sum < std::numeric_limits<int16_t>::min() || sum > std::numeric_limits<int16_t>::max())
+        throw VbError(VbErr::Overflow, "slot or index out of range");
+    return static_cast<int16_t>(sum);
+}
+
+void ReplaceAll(std::string& text, const std::string& what, const std::string& with) {
+    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + with.size()))
+        text.replace(p, what.size(), with);
+}
+
+// A dictionary text as the element keeps it: shared with the dictionary unless it holds
+// references that had to be expanded.
+SharedText ElementText(IDTMContext& context, pugi::xml_node keys, const SharedText& text) {
+    if (text.str().find("$(") == std::string::npos)
+        return text;
+    return SharedText(ExpandTextReferences(text.str(), context, keys));
+}
+
+}  // namespace
+
+int32_t DefaultValueTypeLength(int32_t valueType) {
+    switch (valueType) {
+        case 2:
+        case 10:
+            return 1;
+        case 3:
+        case 5:
+            return 2;
+        case 4:
+        case 6:
+            return 3;
+        case 7:
+        case 8:
+        case 16:
+            return 4;
+        case 9:
+        case 11:
+        case 12:
+            return 8;
+        case 13:
+            return 17;
+        case 14:
+            return -1;
+        default:
+            return 0;
+    }
+}
+
+clsDataElement& AddDataElement(IParameters& model, const std::string& path, const Variant& initial,
+                               int32_t valueType, int32_t length, const std::string& before,
+                               const std::string& after) {
+    auto element = std::make_shared<clsDataElement>();
+    element->SetName(path);
+    element->InitialValue = initial;
+    element->SetValueType(valueType);
+    if (length < 0)
+        length = DefaultValueTypeLength(valueType);
+    element->SetValueTypeLength(length);
+    if (valueType != vtOctetString) {
+        element->RawByteOrder = false;
+    } else {
+        if (!initial.isEmpty() && !initial.isByteArray() && length >= 1) {
+            element->InitialValue =
+                ByteArray{std::vector<uint8_t>(static_cast<size_t>(length), initial.toByte()), 0};
+        }
+        element->RawByteOrder = true;
+    }
+    element->SetElementMode(144);
+    element->RequiredUserLevel = 1;
+    element->SetControlType(1);
+    element->ValueFormat.clear();
+    clsDataElement& result = *element;
+    model.AddElement(std::move(element), before, after);
+    return result;
+}
+
+void BuildDataModel(IDTMContext& context) {
+    IParameters& parameters = context.Parameters();
+    parameters.Clear();
+
+    AddDataElement(parameters, "~/Tag", std::string(32, ' '), vtVisibleString, -1);
+
+    clsDataElement& address = AddDataElement(parameters, "~/Address", int16_t{126}, vtUnsigned8, 1);
+    address.RequiredUserLevel = 2;
+    address.SetRange(0, int16_t{0}, int16_t{126});
+    address.SetElementMode(address.ElementMode() | 0x80000);
+
+    clsDataElement& localAddress =
+        AddDataElement(parameters, "~/LocalAddress", int16_t{126}, vtUnsigned8, 1);
+    localAddress.RequiredUserLevel = 2;
+    localAddress.SetRange(0, int16_t{0}, int16_t{126});
+
+    const Variant paramSet = HexStringToBytes(kDefaultSlaveParamSet);
+    clsDataElement& busMaster =
+        AddDataElement(parameters, "~/BusMasterConfigurationPart", paramSet, vtOctetString,
+                       static_cast<int32_t>(paramSet.bytes().bytes.size()));
+    busMaster.RequiredUserLevel = 2;
+    busMaster.SetElementMode(16);
+
+    clsDataElement& dataStatus =
+        AddDataElement(parameters, "~/DataStatus", Variant(), vtUnsigned8, 1);
+    dataStatus.SetElementMode(0);
+    dataStatus.SetStatusFlags(1);
+    dataStatus.SetValidity(false);
+
+    clsDataElement& cycle =
+        AddDataElement(parameters, "~/CycleInterval", int32_t{3000}, vtInteger32, 4);
+    cycle.SetElementMode(16);
+
+    clsDataElement& cfgData =
+        AddDataElement(parameters, "SlaveBusParamSet_CfgData", int16_t{1}, vtUnsigned8, 1);
+    cfgData.RequiredUserLevel = 3;
+    cfgData.SetElementMode(16);
+    cfgData.SetControlType(3);
+
+    clsDataElement& wholeString =
+        AddDataElement(parameters, "SlaveBusParamSet_WholeString",
+                       std::string(kDefaultSlaveParamSet), vtVisibleString, -1);
+    wholeString.RequiredUserLevel = 3;
+    wholeString.SetElementMode(16);
+    wholeString.SetStatusFlags(1);
+
+    clsDataElement& protectedBy =
+        AddDataElement(parameters, "ProtectedByChannelAssignment", int16_t{0}, vtUnsigned8, 1);
+    protectedBy.RequiredUserLevel = 3;
+    protectedBy.SetElementMode(16);
+
+    for (const BlockDefinition& block : DeviceBlocks()) {
+        if (block.CreateBlockModel)
+            block.CreateBlockModel(context, block.blockNumber);
+    }
+
+    for (const auto& e : parameters.Elements()) {
+        clsDataElement& element = AsDataElement(*e);
+        AssignSlotAndIndex(element);
+        element.SetStatusFlags(element.StatusFlags() & ~sfDynamic);
+    }
+
+    CreateChannels(context);
+}
+
+void AssignSlotAndIndex(clsDataElement& element) {
+    switch (element.BlockType) {
+        case pbfDeviceDirectory:
+            element.Slot = 1;
+            element.index = element.RelIndex;
+            break;
+        case pbfPhysicalBlock:
+            element.index = Add16(element.RelIndex, 16);
+            element.Slot = 0;
+            break;
+        case pbfTransducerBlock:
+            element.index = Add16(element.RelIndex, 100);
+            element.Slot = element.BlockNumber;
+            break;
+        case pbfFunctionAOBlock:
+            element.index = Add16(element.RelIndex, 16);
+            element.Slot = element.BlockNumber;
+            break;
+        default:
+            break;
+    }
+}
+
+void ApplyDictionaryTexts(IDTMContext& context) {
+    IDTMDictionary& dictionary = context.Dictionary();
+    IParameters& parameters = context.Parameters();
+    const pugi::xml_node params = dictionary.GetSection("parameters");
+    const pugi::xml_node manuSpec = dictionary.GetSection("parameters_manu_spec");
+    const pugi::xml_node keys = dictionary.GetSection("keys");
+
+    for (const auto& e : parameters.Elements()) {
+        clsDataElement& element = AsDataElement(*e);
+
+        std::string key = element.Name();
+        if (element.BlockType != pbfPhysicalBlock)
+            ReplaceAll(key, "/" + std::to_string(element.BlockNumber) + "/", "/i/");
+
+        pugi::xml_node section = params;
+        if (!dictionary.GetSectionEntry(section, key)) {
+            section = manuSpec;
+            if (!dictionary.GetSectionEntry(section, key))
+                continue;
+        }
+        auto text = [&](const char* attribute) {
+            return dictionary.GetSharedText(section, key, attribute);
+        };
+
+        // An entry without one of the three texts leaves that text empty; the other elements
+        // still get theirs.
+        auto label = text("label");
+        element.Label = label ? ElementText(context, keys, *label) : SharedText();
+        auto description = text("description");
+        element.Description = description ? ElementText(context, keys, *description) : SharedText();
+        auto help = text("help");
+        element.Help = help ? ElementText(context, keys, *help) : SharedText();
+
+        // Each of the following is taken when present; a failure skips only that one.
+        try {
+            if (auto v = text("valueLists"))
+                element.ValueLists = *v;
+        } catch (const std::exception&) {
+        }
+        try {
+            if (auto v = text("valueList"))
+                element.ValueList = *v;
+            if (!element.ValueList.empty())
+                element.ReplaceValueListEntries();
+        } catch (const std::exception&) {
+        }
+        try {
+            if (auto v = text("iconList"))
+                element.IconList = *v;
+        } catch (const std::exception&) {
+        }
+        try {
+            if (auto v = text("cmdErrList"))
+                element.CmdErrList = *v;
+        } catch (const std::exception&) {
+        }
+
+        if (parameters.DataSetState() == 0) {
+            // The default is written as text; the element keeps it as a value of its own type
+            // (bytes for an octet string, a number for a numeric type). A default that does not
+            // convert leaves the initial value as it was.
+            try {
+                Variant def = dictionary.GetText(section, key, "default");
+                if (def.isString()) {
+                    Variant typed = element.GetTypedValue(def, NumberLocale::Invariant());
+                    if (!typed.isNull())
+                        element.InitialValue = typed;
+                }
+            } catch (const std::exception&) {
+            }
+            element.SetTransientValue(element.InitialValue);
+        }
+    }
+}
+
+}  // namespace kv

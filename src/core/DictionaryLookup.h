@@ -1,0 +1,68 @@
+#pragma once
+// Looking texts up in the language dictionary: messages by key with arguments, the captions of a
+// page's controls by their names, text references "$(key)" inside a text, and the language-id
+// conversions.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/runtime/IDTMContext.h"
+#include "value/Variant.h"
+
+namespace kv {
+
+// A control of a page whose caption comes from the dictionary; the pages implement it.
+class ICaptionedControl {
+  public:
+    enum class Kind {
+        ParameterRow,  // texts come from its data element
+        Captioned,     // label, frame, button, check box, option button, title separator
+        TabStrip,
+        Other,
+    };
+    virtual ~ICaptionedControl() = default;
+    virtual Kind ControlKind() const = 0;
+    // The control's name; empty when it has none.
+    virtual std::string Name() const = 0;
+    // The index in its control array; nullopt when it is not part of one.
+    virtual std::optional<int32_t> Index() const = 0;
+    virtual std::string Caption() const = 0;
+    virtual void SetCaption(const std::string& caption) = 0;
+    virtual int32_t TabCount() const { return 0; }
+    // n counts from 1.
+    virtual void SetTabCaption(int32_t n, const std::string& caption) {
+        (void)n;
+        (void)caption;
+    }
+};
+
+// The "text" of key in the section "keys", with its references expanded and then "%1" to "%3"
+// replaced by the given arguments; the key itself when the dictionary has no text. Arguments
+// are inserted as they are: a "$(" or "%2" inside an argument is never looked at again.
+std::string GetDictionaryText(IDTMContext& context, const std::string& key,
+                              const std::optional<Variant>& a1 = std::nullopt,
+                              const std::optional<Variant>& a2 = std::nullopt,
+                              const std::optional<Variant>& a3 = std::nullopt);
+
+// Sets the captions of the controls from the keys prefix & name [& "_" & index] (tabs:
+// & "." & n); controls without an entry keep their caption.
+void ApplyControlTexts(IDTMContext& context, const std::string& prefix,
+                       const std::vector<ICaptionedControl*>& controls);
+
+// Replaces every "$(key)" by the "text" of key in the section; references without an entry
+// stay, and inserted texts are not searched again.
+std::string ExpandTextReferences(const std::string& text, IDTMContext& context,
+                                 pugi::xml_node section);
+// The same with another attribute than "text".
+std::string ExpandTextReferencesEx(const std::string& text, IDTMContext& context,
+                                   pugi::xml_node section, const std::string& attribute);
+
+// --- language ids (module LangSupp) ---
+// The primary language of a language id (its low 10 bits).
+int16_t PrimaryLangId(int32_t languageId);
+// subLanguage * 1024 + primary + sort * 65536; an overflow error beyond a 32-bit integer.
+int32_t MakeLcid(int16_t primary, int16_t subLanguage, int16_t sort);
+
+}  // namespace kv

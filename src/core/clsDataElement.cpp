@@ -1,0 +1,694 @@
+#include "core/clsDataElement.h"
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+#include "core/ConvStr.h"
+#include "core/DataModelHelpers.h"
+#include "core/ProjectHelpers.h"
+#include "core/clsDataModel.h"
+#include "devicemodel/clsPROFIBUSProfil3Units.h"
+
+namespace kv {
+
+namespace {
+
+constexpr int32_t kVisibleStatus = ~static_cast<int32_t>(sfProtectedMask);
+
+constexpr int32_t kErrNotANumber = 0x2000;
+constexpr int32_t kErrOutOfRange = 0x4000;
+constexpr int32_t kErrTooLong = 0x5000;
+constexpr int32_t kErrBadCharacter = 0x6000;
+constexpr int16_t kUnitUnknown = 1998;
+
+// One entry of a value list: the number before the first ":" and the text after it.
+struct ListEntry {
+    int32_t number;
+    std::string text;
+};
+
+// Splits a value list "n:text|n:text|..." into its entries; entries without ":" are skipped and
+// a number that does not read as a 32-bit integer counts as -1.
+std::vector<ListEntry> ParseValueList(const std::string& list) {
+    std::vector<ListEntry> entries;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t bar = list.find('|', start);
+        if (bar == std::string::npos) {
+            bar = list.size();
+        }
+        const std::string entry = list.substr(start, bar - start);
+        const size_t colon = entry.find(':');
+        if (colon != std::string::npos) {
+            int32_t number = -1;
+            try {
+                number = Variant(entry.substr(0, colon)).toLong();
+            } catch (const std::exception&) {
+                number = -1;
+            }
+            entries.push_back({number, entry.substr(colon + 1)});
+        }
+        start = bar + 1;
+    }
+    return entries;
+}
+
+// The bit of a bit-list entry; nullopt for numbers without a bit of a 32-bit value.
+std::optional<uint32_t> BitMask(int32_t number) {
+    if (number >= 0 && number <= 31) {
+        return 1u << number;
+    }
+    return std::nullopt;
+}
+
+std::string Marked(bool set, const std::string& text) {
+    return (set ? "[x] " : "[ ] ") + text;
+}
+
+void AppendJoined(std::string& out, const std::string& item) {
+    if (!out.empty()) {
+        out += ", ";
+    }
+    out += item;
+}
+
+std::string LookupValueList(const std::string& list, int32_t value, bool bitList,
+                            int32_t noneNumber) {
+    const std::vector<ListEntry> entries = ParseValueList(list);
+    if (!bitList) {
+        for (const ListEntry& e : entries) {
+            if (e.number == value) {
+                return e.text;
+            }
+        }
+        return {};
+    }
+    std::string out;
+    const auto bits = static_cast<uint32_t>(value);
+    for (const ListEntry& e : entries) {
+        const std::optional<uint32_t> mask = BitMask(e.number);
+        if (!mask) {
+            continue;
+        }
+        if (value == 0 && e.number == noneNumber) {
+            AppendJoined(out, Marked(true, e.text));
+        } else {
+            AppendJoined(out, Marked((bits & *mask) != 0, e.text));
+        }
+    }
+    return out;
+}
+
+// The unit table of the context's data model; nullptr when the data set has no such model.
+const clsPROFIBUSProfil3Units* UnitTable(IDTMContext& context) {
+    auto* model = dynamic_cast<clsDataModel*>(context.Parameters().DataModel());
+    return model != nullptr ? &model->PROFIBUSProfil3Units() : nullptr;
+}
+
+// True when x lies within [min, max]; an Empty side does not limit, a side that does not read
+// as a number holds nothing.
+bool InRange(double x, const Variant& min, const Variant& max) {
+    try {
+        if (!min.isEmpty() && x < min.toDouble()) {
+            return false;
+        }
+        if (!max.isEmpty() && x > max.toDouble()) {
+            return false;
+        }
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+struct FullRange {
+    double min;
+    double max;
+};
+
+std::optional<FullRange> FullRangeOf(int32_t valueType) {
+    switch (valueType) {
+        case vtUnsigned8:
+            return FullRange{0, 255};
+        case vtUnsigned16:
+            return FullRange{0, 65535};
+        case vtUnsigned24:
+            return FullRange{0, 16777215};
+        case vtInteger16:
+            return FullRange{-32768, 32767};
+        case vtInteger24:
+            return FullRange{-8388608, 8388607};
+        case vtInteger32:
+            return FullRange{-2147483648.0, 2147483647.0};
+        case vtFloat:
+            return FullRange{-3.402823E+38, 3.402823E+38};
+        case vtDouble:
+            return FullRange{-1.79769313486231E+308, 1.79769313486231E+308};
+        case vtDecimal:
+            return FullRange{-7.92281625142643E+28, 7.92281625142643E+28};
+        case vtUnsigned32:
+            return FullRange{0, 4294967295.0};
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
+// --- status ---
+
+int32_t clsDataElement::StatusFlags() const {
+    return m_Status & kVisibleStatus;
+}
+
+void clsDataElement::SetStatusFlags(int32_t flags) {
+    m_Status = (flags & kVisibleStatus) | (m_Status & sfProtectedMask);
+}
+
+void clsDataElement::SetStatusFlag(int32_t flags) {
+    m_Status |= flags & kVisibleStatus;
+}
+
+void clsDataElement::ClearStatusFlag(int32_t flags) {
+    m_Status &= ~(flags & kVisibleStatus);
+}
+
+bool clsDataElement::Validity() const {
+    return (m_Status & sfValid) != 0;
+}
+
+void clsDataElement::SetValidity(bool valid) {
+    m_Status = valid ? (m_Status | sfValid) : (m_Status & ~sfValid);
+}
+
+bool clsDataElement::ParamOptional() const {
+    return (m_Status & sfOptional) != 0;
+}
+
+void clsDataElement::SetParamOptional(bool optional) {
+    m_Status = optional ? (m_Status | sfOptional) : (m_Status & ~sfOptional);
+}
+
+bool clsDataElement::ParamDynamic() const {
+    return (m_Status & sfDynamic) != 0;
+}
+
+void clsDataElement::SetParamDynamic(bool dynamic) {
+    m_Status = dynamic ? (m_Status | sfDynamic) : (m_Status & ~sfDynamic);
+}
+
+// --- units ---
+
+std::string clsDataElement::UnitString(IDTMContext& context) const {
+    if (nTransientUnit == 0) {
+        return {};
+    }
+    const clsPROFIBUSProfil3Units* units = UnitTable(context);
+    std::string text = units != nullptr ? units->PROFIBUSProfil3UnitString(nTransientUnit) : "";
+    if (text.empty()) {
+        text = "#" + std::to_string(nTransientUnit);
+    }
+    return text;
+}
+
+void clsDataElement::SetUnitString(IDTMContext& context, const std::string& text) {
+    if (!text.empty() && text[0] == '#') {
+        // CInt of the number after "#": a number outside 16 bits is an overflow.
+        nTransientUnit = Variant(Val(text.substr(1))).toInteger();
+        return;
+    }
+    const clsPROFIBUSProfil3Units* units = UnitTable(context);
+    if (units == nullptr) {
+        throw std::logic_error("no unit table to look up the unit text '" + text + "'");
+    }
+    nTransientUnit = static_cast<int16_t>(units->PROFIBUSProfil3UnitIndex(text));
+}
+
+// --- ranges and print orders ---
+
+bool clsDataElement::GetRange(int32_t idx, Variant& min, Variant& max) const {
+    min = Variant();
+    max = Variant();
+    if (idx < 0 || static_cast<size_t>(idx) >= m_RangeMin.size()) {
+        return false;
+    }
+    min = m_RangeMin[static_cast<size_t>(idx)];
+    max = m_RangeMax[static_cast<size_t>(idx)];
+    return !min.isEmpty() || !max.isEmpty();
+}
+
+namespace {
+
+// Removes entry idx of a list that reaches it: later entries move down one place and the last
+// becomes Empty; the list keeps its length.
+void RemoveEntry(std::vector<Variant>& list, size_t idx) {
+    if (idx >= list.size()) {
+        return;
+    }
+    list.erase(list.begin() + static_cast<std::ptrdiff_t>(idx));
+    list.emplace_back();
+}
+
+}  // namespace
+
+void clsDataElement::SetRange(int32_t idx, const Variant& min, const Variant& max) {
+    if (idx < 0) {
+        return;
+    }
+    const auto i = static_cast<size_t>(idx);
+    if (!min.isEmpty() || !max.isEmpty()) {
+        if (m_RangeMin.size() <= i) {
+            m_RangeMin.resize(i + 1);
+        }
+        if (m_RangeMax.size() <= i) {
+            m_RangeMax.resize(i + 1);
+        }
+        m_RangeMin[i] = min;
+        m_RangeMax[i] = max;
+        return;
+    }
+    RemoveEntry(m_RangeMin, i);
+    RemoveEntry(m_RangeMax, i);
+}
+
+bool clsDataElement::GetPrintOrder(int32_t list, Variant& order) const {
+    order = Variant();
+    if (list < 0 || static_cast<size_t>(list) >= m_PrintOrder.size()) {
+        return false;
+    }
+    order = m_PrintOrder[static_cast<size_t>(list)];
+    return !order.isEmpty();
+}
+
+void clsDataElement::SetPrintOrder(int32_t list, const Variant& order) {
+    if (list < 0) {
+        return;
+    }
+    const auto i = static_cast<size_t>(list);
+    if (!order.isEmpty()) {
+        if (m_PrintOrder.size() <= i) {
+            m_PrintOrder.resize(i + 1);
+        }
+        m_PrintOrder[i] = order;
+        return;
+    }
+    RemoveEntry(m_PrintOrder, i);
+}
+
+// --- typed values ---
+
+Variant clsDataElement::GetTypedValue(const Variant& value, const NumberLocale& loc) const {
+    if (value.isEmpty()) {
+        return Variant();
+    }
+    try {
+        // Floats: a text with a point is read locale-independently.
+        auto floatValue = [&]() -> double {
+            if (value.isString() && value.str().find('.') != std::string::npos) {
+                return Val(value.str());
+            }
+            return value.toDouble(loc);
+        };
+        switch (m_ValueType) {
+            case vtRecord:
+                return Variant();
+            case vtOctetString:
+                if (value.isByteArray()) {
+                    return value;
+                }
+                if (value.isString()) {
+                    return HexStringToBytes(value.str());
+                }
+                return Variant::Null();
+            case vtUnsigned8:
+                return Variant(value.toByte());
+            case vtUnsigned16:
+            case vtUnsigned24:
+            case vtInteger24:
+            case vtInteger32:
+                return Variant(value.toLong());
+            case vtInteger16:
+                return Variant(value.toInteger());
+            case vtFloat:
+                return Variant(Variant(floatValue()).toSingle());
+            case vtDouble:
+                return Variant(floatValue());
+            case vtByte:
+                return Variant(value.toBool());
+            case vtDateTime:
+            case vtType12:
+            case vtType13:
+                return Variant::FromDate(value.toDate());
+            case vtVisibleString:
+                return Variant(value.toString(loc));
+            case vtDecimal:
+                return Variant::FromDecimal(value.toDouble(loc));
+            case vtUnsigned32:
+                return Variant(value.toDouble(loc));
+            default:
+                return Variant::Null();
+        }
+    } catch (const std::exception&) {
+        return Variant::Null();
+    }
+}
+
+// --- input and change checks ---
+
+int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant& value) const {
+    if (m_ValueType == vtRecord) {
+        return 0;
+    }
+    if (value.isNull()) {
+        return kErrNotANumber;
+    }
+    const NumberLocale& loc = context.Locale();
+    if (m_ValueType == vtVisibleString) {
+        std::vector<uint32_t> chars;
+        try {
+            chars = Utf8CodePoints(value.toString(loc));
+        } catch (const std::exception&) {
+            return kErrNotANumber;
+        }
+        if (m_ValueTypeLength > 0 && chars.size() > static_cast<size_t>(m_ValueTypeLength)) {
+            return kErrTooLong;
+        }
+        for (uint32_t cp : chars) {
+            const int code = UnicodeToCp1252(cp);
+            if (code < 0) {
+                // Not representable on the wire.
+                return kErrBadCharacter;
+            }
+            Variant min;
+            Variant max;
+            bool held = false;
+            int32_t r = 0;
+            for (; GetRange(r, min, max); ++r) {
+                if (InRange(code, min, max)) {
+                    held = true;
+                    break;
+                }
+            }
+            if (!held && r > 0) {
+                return kErrBadCharacter;
+            }
+        }
+        return 0;
+    }
+    if (m_ValueType == vtOctetString) {
+        return 0;
+    }
+    const bool numericType = (m_ValueType >= vtUnsigned8 && m_ValueType <= vtDouble) ||
+                             m_ValueType == vtDecimal || m_ValueType == vtUnsigned32;
+    if (numericType && !IsNumeric(value, loc)) {
+        return kErrNotANumber;
+    }
+    if (IsInvalidFloat(value)) {
+        return 0;
+    }
+    double plain = 0;
+    try {
+        plain = value.toDouble(loc);
+    } catch (const std::exception&) {
+        // Only the numeric types are checked for numbers; any other value that does not read
+        // as one can be tested against no range.
+        Variant min;
+        Variant max;
+        return numericType || GetRange(0, min, max) ? kErrNotANumber : 0;
+    }
+    double converted = plain;
+    if (nTransientUnit != kUnitUnknown && nInitUnit != kUnitUnknown &&
+        nTransientUnit != nInitUnit) {
+        if (const clsPROFIBUSProfil3Units* units = UnitTable(context)) {
+            try {
+                converted = units->CalculateUnitValue(plain, nTransientUnit, nInitUnit);
+            } catch (const std::exception&) {
+                // The conversion overflows: far outside any range.
+                return kErrOutOfRange;
+            }
+        }
+    }
+    Variant min;
+    Variant max;
+    int32_t r = 0;
+    bool held = false;
+    for (; GetRange(r, min, max); ++r) {
+        if (InRange(converted, min, max)) {
+            held = true;
+            break;
+        }
+    }
+    if (!held && r > 0) {
+        return kErrOutOfRange;
+    }
+    if (const std::optional<FullRange> full = FullRangeOf(m_ValueType)) {
+        if (!(plain >= full->min && plain <= full->max)) {
+            return kErrOutOfRange;
+        }
+    }
+    return 0;
+}
+
+int32_t clsDataElement::CalcParamStatusFlags(IDTMContext& /*context*/,
+                                             const Variant& newValue) const {
+    if (m_ValueType == vtRecord) {
+        return 0;
+    }
+    auto unitAgrees = [this](int16_t unit) {
+        return unit < 1000 || unit > 2000 || unit == nTransientUnit;
+    };
+    bool equal = false;
+    if (!m_PersistentValue.isEmpty()) {
+        equal = VariantsEqual(newValue, m_PersistentValue) && unitAgrees(nPersistentUnit);
+    } else if (!m_DeviceValue.isEmpty()) {
+        equal = VariantsEqual(newValue, m_DeviceValue) && unitAgrees(nDeviceUnit);
+    } else {
+        equal = VariantsEqual(newValue, InitialValue) && nTransientUnit == nInitUnit;
+    }
+    return equal ? 0 : sfChanged;
+}
+
+// --- value lists ---
+
+std::string clsDataElement::GetStrValueFromIdxList(int32_t idx) const {
+    return LookupValueList(ValueList.str(), idx, bBitEncoding, m_ValueTypeLength * 8);
+}
+
+std::string clsDataElement::GetStrValueFromIdxListEx(const Variant& value) const {
+    if (!value.isByteArray()) {
+        return {};
+    }
+    const ByteArray& a = value.bytes();
+    auto byteAt = [&a](int32_t k) -> std::optional<uint8_t> {
+        const int32_t i = k / 8;
+        if (i < a.lbound || i > a.ubound()) {
+            return std::nullopt;
+        }
+        return a.bytes[static_cast<size_t>(i - a.lbound)];
+    };
+    const std::vector<ListEntry> entries = ParseValueList(ValueList.str());
+    if (!bBitEncoding) {
+        for (const ListEntry& e : entries) {
+            if (e.number < 0) {
+                continue;
+            }
+            const std::optional<uint8_t> b = byteAt(e.number);
+            if (b && *b == e.number) {
+                return e.text;
+            }
+        }
+        return {};
+    }
+    std::string out;
+    for (const ListEntry& e : entries) {
+        if (e.number < 0) {
+            continue;
+        }
+        const std::optional<uint8_t> b = byteAt(e.number);
+        if (!b) {
+            continue;
+        }
+        AppendJoined(out, Marked((*b & (1u << (e.number % 8))) != 0, e.text));
+    }
+    return out;
+}
+
+std::string clsDataElement::GetStrValueFromGivenValueList(const std::string& list,
+                                                          const Variant& value) const {
+    int32_t n = 0;
+    try {
+        n = value.toLong();
+    } catch (const std::exception&) {
+        return {};
+    }
+    return LookupValueList(list, n, false, 0);
+}
+
+std::string clsDataElement::GetStrCommandErrorFromIndex(int32_t code) const {
+    return LookupValueList(CmdErrList.str(), code, false, 0);
+}
+
+void clsDataElement::SetStrValueFromIdxList(int32_t idx, const std::string& text) {
+    // Rebuilt entry by entry so that only the entry numbered idx changes ("11:" is not "1:").
+    const std::string& list = ValueList.str();
+    std::string out;
+    bool replaced = false;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t bar = list.find('|', start);
+        if (bar == std::string::npos) {
+            bar = list.size();
+        }
+        std::string entry = list.substr(start, bar - start);
+        const size_t colon = entry.find(':');
+        if (!replaced && colon != std::string::npos) {
+            int32_t number = -1;
+            try {
+                number = Variant(entry.substr(0, colon)).toLong();
+            } catch (const std::exception&) {
+                number = -1;
+            }
+            if (number == idx) {
+                entry = std::to_string(idx) + ":" + text;
+                replaced = true;
+            }
+        }
+        if (start > 0) {
+            out += '|';
+        }
+        out += entry;
+        start = bar + 1;
+    }
+    if (replaced) {
+        ValueList = SharedText(std::move(out));
+    }
+}
+
+void clsDataElement::ReplaceValueListEntries() {
+    const std::string& list = ValueList.str();
+    if (list.empty()) {
+        return;
+    }
+    bool hasNone = false;
+    size_t start = 0;
+    while (start <= list.size() && !hasNone) {
+        size_t bar = list.find('|', start);
+        if (bar == std::string::npos) {
+            bar = list.size();
+        }
+        const std::string entry = list.substr(start, bar - start);
+        const size_t colon = entry.find(':');
+        hasNone = colon != std::string::npos && entry.compare(0, colon, "none") == 0;
+        start = bar + 1;
+    }
+    if (!hasNone) {
+        return;
+    }
+    std::string number;
+    switch (m_ValueType) {
+        case vtOctetString:
+            number = std::to_string(m_ValueTypeLength * 8);
+            break;
+        case vtUnsigned8:
+            number = "8";
+            break;
+        case vtUnsigned16:
+        case vtInteger16:
+            number = "16";
+            break;
+        case vtUnsigned24:
+        case vtInteger24:
+        case vtInteger32:
+            number = "32";
+            break;
+        default:
+            return;
+    }
+    std::string out;
+    size_t pos = 0;
+    for (size_t hit = list.find("none"); hit != std::string::npos; hit = list.find("none", pos)) {
+        out.append(list, pos, hit - pos);
+        out += number;
+        pos = hit + 4;
+    }
+    out.append(list, pos, std::string::npos);
+    ValueList = SharedText(std::move(out));
+}
+
+std::string clsDataElement::GetValueLists(const std::string& key) const {
+    // "key:{list}key:{list}...": cut at ":{"; each piece but the first starts with a list up to
+    // its "}", followed by the key of the next list.
+    const std::string& text = ValueLists.str();
+    std::vector<std::string> pieces;
+    size_t start = 0;
+    for (size_t cut = text.find(":{"); cut != std::string::npos; cut = text.find(":{", start)) {
+        pieces.push_back(text.substr(start, cut - start));
+        start = cut + 2;
+    }
+    pieces.push_back(text.substr(start));
+    std::string currentKey = pieces[0];
+    for (size_t i = 1; i < pieces.size(); ++i) {
+        const size_t close = pieces[i].find('}');
+        const std::string list = pieces[i].substr(0, close);
+        if (currentKey == key) {
+            return list;
+        }
+        currentKey = close == std::string::npos ? std::string() : pieces[i].substr(close + 1);
+    }
+    return {};
+}
+
+clsDataElement* clsDataElement::GetParentParameter(IParameters& parameters) const {
+    if (m_Name.size() < 2) {
+        return nullptr;
+    }
+    const size_t slash = m_Name.rfind('/', m_Name.size() - 2);
+    if (slash == std::string::npos || slash == 0) {
+        return nullptr;
+    }
+    return AsDataElement(parameters.Item(m_Name.substr(0, slash + 1)));
+}
+
+bool clsDataElement::IsBitListEntry(IDTMContext& context) const {
+    const clsDataElement* parent = GetParentParameter(context.Parameters());
+    return parent != nullptr && parent->bBitEncoding;
+}
+
+// --- runtime interface ---
+
+bool clsDataElement::InitNew() {
+    m_TransientValue = InitialValue;
+    m_PersistentValue = Variant();
+    m_DeviceValue = Variant();
+    if (nConstantUnit > 0) {
+        nInitUnit = nConstantUnit;
+    }
+    nTransientUnit = nInitUnit;
+    return true;
+}
+
+bool clsDataElement::IsUploadParam(IDTMContext& /*context*/) const {
+    return (m_ElementMode & emUpload) != 0;
+}
+
+bool clsDataElement::IsDownloadParam(IDTMContext& context) const {
+    return Validity() && (m_ElementMode & emDownload) != 0 &&
+           (m_ElementMode & emDeviceCommand) == 0 &&
+           context.UserManager().UserLevel() >= RequiredUserLevel;
+}
+
+bool clsDataElement::IsDeviceCommand(IDTMContext& context) const {
+    return (m_ElementMode & emDeviceCommand) != 0 &&
+           context.UserManager().UserLevel() >= RequiredUserLevel;
+}
+
+clsDataElement* AsDataElement(IPrivateDataElement* element) {
+    return dynamic_cast<clsDataElement*>(element);
+}
+
+clsDataElement& AsDataElement(IPrivateDataElement& element) {
+    return dynamic_cast<clsDataElement&>(element);
+}
+
+}  // namespace kv

@@ -1,0 +1,206 @@
+#pragma once
+// One parameter of the device's data set: its path, its address in the device, its value type,
+// its four values (initial, transient, persistent, device) with their units, its ranges, value
+// lists and texts, its access and group bits and its status bits.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "value/SharedText.h"
+#include "value/Variant.h"
+
+namespace kv {
+
+// Value type codes.
+enum ValueTypeCode : int32_t {
+    vtRecord = 0,
+    vtOctetString = 1,
+    vtUnsigned8 = 2,
+    vtUnsigned16 = 3,
+    vtUnsigned24 = 4,
+    vtInteger16 = 5,
+    vtInteger24 = 6,
+    vtInteger32 = 7,
+    vtFloat = 8,
+    vtDouble = 9,
+    vtByte = 10,
+    vtDateTime = 11,
+    vtType12 = 12,
+    vtType13 = 13,
+    vtVisibleString = 14,
+    vtDecimal = 15,
+    vtUnsigned32 = 16,
+};
+
+// ElementMode bits.
+enum ElementModeBits : int32_t {
+    emUpload = 0x1,
+    emDownload = 0x2,
+    emDeviceCommand = 0x4,
+    emCompareStored = 0x10,
+    emDocGroupMask = 0xFFF0000,
+};
+
+// Status bits.
+enum StatusFlagBits : int32_t {
+    sfWriteProtected = 0x1,
+    sfDynamic = 0x2,
+    sfChanged = 0x4,
+    sfNeeded = 0x8,
+    sfReadPending = 0x10,
+    sfEditedOnline = 0x20,
+    sfInputErrorMask = 0xF000,
+    sfCommErrorMask = 0xF0000,
+    sfDpv1ErrorMask = 0xF00000,
+    sfValid = 0x1000000,
+    sfOptional = 0x2000000,
+    sfProtectedMask = 0xF000000,
+    sfPersistMask = 0x0F000008,
+};
+
+enum ProfibusBlockFlags : int32_t {
+    pbfNoneBlock = -1,
+    pbfDeviceDirectory = 0,
+    pbfPhysicalBlock = 1,
+    pbfTransducerBlock = 2,
+    pbfFunctionAIBlock = 3,
+    pbfFunctionTOTBlock = 4,
+    pbfFunctionAOBlock = 5,
+};
+
+class clsPROFIBUSProfil3Units;
+
+class clsDataElement : public IPrivateDataElement {
+  public:
+    clsDataElement() = default;
+
+    // --- fields reached through the runtime's element interface ---
+    const std::string& Name() const override { return m_Name; }
+    void SetName(const std::string& name) override { m_Name = name; }
+    int32_t ValueType() const override { return m_ValueType; }
+    void SetValueType(int32_t t) { m_ValueType = t; }
+    int32_t ValueTypeLength() const override { return m_ValueTypeLength; }
+    void SetValueTypeLength(int32_t len) { m_ValueTypeLength = len; }
+    int32_t ElementMode() const override { return m_ElementMode; }
+    void SetElementMode(int32_t mode) { m_ElementMode = mode; }
+    const Variant& TransientValue() const override { return m_TransientValue; }
+    void SetTransientValue(const Variant& v) override { m_TransientValue = v; }
+    const Variant& PersistentValue() const override { return m_PersistentValue; }
+    void SetPersistentValue(const Variant& v) override { m_PersistentValue = v; }
+    const Variant& DeviceValue() const override { return m_DeviceValue; }
+    void SetDeviceValue(const Variant& v) override { m_DeviceValue = v; }
+    int32_t NestProcessLevel() const override { return m_NestProcessLevel; }
+    void SetNestProcessLevel(int32_t level) override { m_NestProcessLevel = level; }
+
+    // Status word without the protected bits &HF000000; setting keeps the protected bits.
+    int32_t StatusFlags() const override;
+    void SetStatusFlags(int32_t flags) override;
+    void SetStatusFlag(int32_t flags);
+    void ClearStatusFlag(int32_t flags);
+    // The whole status word, protected bits included (persistence).
+    int32_t RawStatusWord() const { return m_Status; }
+    void SetRawStatusWord(int32_t word) { m_Status = word; }
+    bool Validity() const;
+    void SetValidity(bool valid);
+    bool ParamOptional() const;
+    void SetParamOptional(bool optional);
+    bool ParamDynamic() const;
+    void SetParamDynamic(bool dynamic);
+
+    int32_t ControlType() const { return m_ControlType; }
+    void SetControlType(int32_t t) { m_ControlType = t; }
+
+    // --- public fields ---
+    std::string ValueFormat;
+    SharedText ValueList;
+    SharedText ValueLists;  // empty = Empty
+    SharedText IconList;
+    SharedText Label;
+    SharedText Description;
+    SharedText Help;
+    int32_t RequiredUserLevel = 1;
+    int16_t Slot = -1;
+    int16_t index = -1;
+    int32_t BlockType = pbfNoneBlock;
+    int16_t BlockNumber = -1;
+    int16_t RelIndex = -1;
+    int16_t DataPosition = -1;
+    bool bPackedCoding = false;
+    bool bBitEncoding = false;
+    uint8_t AccessMask = 0xFF;
+    bool RawByteOrder = false;
+    Variant InitialValue;
+    Variant TransientValues;
+    int16_t nTransientUnit = 0;
+    int16_t nInitUnit = 0;
+    int16_t nDeviceUnit = 0;
+    int16_t nPersistentUnit = 0;
+    int16_t nConstantUnit = 0;
+    uint8_t nParamIndex = 0;
+    int16_t DeviceStatus = 0;
+    SharedText CmdErrList;
+    std::string CmdErr;
+    int16_t DynamicCounter = 0;
+
+    // --- operations ---
+    std::string UnitString(IDTMContext& context) const;
+    void SetUnitString(IDTMContext& context, const std::string& text);
+    // Sets min and max (Empty beyond the lists); True when at least one of them is not Empty.
+    bool GetRange(int32_t idx, Variant& min, Variant& max) const;
+    void SetRange(int32_t idx, const Variant& min, const Variant& max);
+    bool GetPrintOrder(int32_t list, Variant& order) const;
+    void SetPrintOrder(int32_t list, const Variant& order);
+    Variant GetTypedValue(const Variant& value,
+                          const NumberLocale& loc = NumberLocale::Invariant()) const;
+    int32_t CalcParamErrorFlags(IDTMContext& context, const Variant& value) const;
+    int32_t CalcParamStatusFlags(IDTMContext& context, const Variant& newValue) const;
+    std::string GetStrValueFromIdxList(int32_t idx) const;
+    std::string GetStrValueFromIdxListEx(const Variant& value) const;
+    std::string GetStrValueFromGivenValueList(const std::string& list, const Variant& value) const;
+    std::string GetStrCommandErrorFromIndex(int32_t code) const;
+    void SetStrValueFromIdxList(int32_t idx, const std::string& text);
+    void ReplaceValueListEntries();
+    std::string GetValueLists(const std::string& key) const;
+    clsDataElement* GetParentParameter(IParameters& parameters) const;
+    bool IsBitListEntry(IDTMContext& context) const;
+
+    // --- runtime interface ---
+    bool InitNew() override;
+    bool ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) override;
+    bool WriteToPropBag(IPropertyBag& bag, IDTMContext& context) override;
+    bool ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context) override;
+    bool WriteToDtmVariable(pugi::xml_node node, IDTMContext& context) override;
+    bool WriteToDocVariable(pugi::xml_node node, IDTMContext& context) override;
+    // The "DocumentVariable" node to fill for a print order: a copy of node placed among the
+    // numbered variables of "DocumentVariables" by its node id ("N" & order, "." & sub-number for
+    // the second and later variables of one order); node itself leaves the document.
+    pugi::xml_node CreateDocumentVariableNode(IDTMContext& context, pugi::xml_node node,
+                                              int16_t printOrder);
+    bool IsUploadParam(IDTMContext& context) const override;
+    bool IsDownloadParam(IDTMContext& context) const override;
+    bool IsDeviceCommand(IDTMContext& context) const override;
+
+  private:
+    std::string m_Name;
+    int32_t m_ValueType = 0;
+    int32_t m_ValueTypeLength = -1;
+    int32_t m_ElementMode = 0;
+    int32_t m_Status = sfValid;
+    int32_t m_ControlType = 0;
+    int32_t m_NestProcessLevel = 0;
+    Variant m_TransientValue;
+    Variant m_PersistentValue;
+    Variant m_DeviceValue;
+    std::vector<Variant> m_RangeMin;
+    std::vector<Variant> m_RangeMax;
+    std::vector<Variant> m_PrintOrder;
+};
+
+// The data element behind the runtime's interface; nullptr when it is none.
+clsDataElement* AsDataElement(IPrivateDataElement* element);
+clsDataElement& AsDataElement(IPrivateDataElement& element);
+
+}  // namespace kv

@@ -1,0 +1,455 @@
+// The data element's own persistence: its property-bag keys, its part of the FDT parameter
+// document and its node of the FDT documentation document.
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <optional>
+#include <stdexcept>
+#include <string_view>
+#include <system_error>
+
+#include "core/ConvStr.h"
+#include "core/clsDataElement.h"
+#include "platform/runtime/IFunctionCall.h"
+
+namespace kv {
+
+namespace {
+
+const std::string kUnitSuffix = ".Unit";
+const std::string kFlagsSuffix = ".Flags";
+
+// Bits a load clears: input errors, communication error and DP-V1 error class.
+constexpr int32_t kLoadClearedBits = 0x00FFF000;
+
+bool IsFloatType(int32_t type) {
+    return type == vtFloat || type == vtDouble;
+}
+
+// A whole text that is a decimal integer (an optional sign, digits, blanks around).
+std::optional<int64_t> IntegerText(std::string_view s) {
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    int64_t v = 0;
+    auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (s.empty() || r.ec != std::errc() || r.ptr != s.data() + s.size())
+        return std::nullopt;
+    return v;
+}
+
+std::optional<int16_t> AsUnitCode(int64_t v) {
+    if (v < INT16_MIN || v > INT16_MAX)
+        return std::nullopt;
+    return static_cast<int16_t>(v);
+}
+
+// "N" & a, optionally "." & b; nullopt for any other text.
+struct NodeId {
+    int64_t order;
+    std::optional<int64_t> sub;
+};
+std::optional<NodeId> ParseNodeId(std::string_view id) {
+    if (id.size() < 2 || id.front() != 'N')
+        return std::nullopt;
+    id.remove_prefix(1);
+    size_t dot = id.find('.');
+    auto digits = [](std::string_view s) -> std::optional<int64_t> {
+        if (s.empty() || s.front() == '-' || s.front() == '+')
+            return std::nullopt;
+        int64_t v = 0;
+        auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+        if (r.ec != std::errc() || r.ptr != s.data() + s.size())
+            return std::nullopt;
+        return v;
+    };
+    auto a = digits(id.substr(0, dot));
+    if (!a)
+        return std::nullopt;
+    if (dot == std::string_view::npos)
+        return NodeId{*a, std::nullopt};
+    auto b = digits(id.substr(dot + 1));
+    if (!b)
+        return std::nullopt;
+    return NodeId{*a, *b};
+}
+
+std::string StatusText(bool valid) {
+    return valid ? "ok" : "invalid";
+}
+
+}  // namespace
+
+// --- property bag ---
+
+bool clsDataElement::WriteToPropBag(IPropertyBag& bag, IDTMContext& /*context*/) {
+    if (m_ValueType == vtOctetString) {
+        // An octet string is stored as its hex digits; a value still held as text stays text.
+        bag.Write(m_Name, m_TransientValue.isString()
+                              ? m_TransientValue
+                              : Variant(BytesToHexString(m_TransientValue)));
+    } else {
+        bag.Write(m_Name, m_TransientValue);
+    }
+    bag.Write(m_Name + kUnitSuffix, Variant(nTransientUnit));
+    bag.Write(m_Name + kFlagsSuffix, Variant(static_cast<int32_t>(m_Status & sfPersistMask)));
+    m_PersistentValue = m_TransientValue;
+    nPersistentUnit = nTransientUnit;
+    return true;
+}
+
+bool clsDataElement::ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) {
+    // Unit: a stored code (8, 16 or 32 bits, or a number written as text) or a unit text; the
+    // text of the unit the element already has, or of its initial unit, keeps that code, so that
+    // a text shared by several codes or a translated text does not move the unit.
+    std::optional<int16_t> unit;
+    if (std::optional<Variant> stored = bag.Read(m_Name + kUnitSuffix)) {
+        switch (stored->type()) {
+            case VarType::Byte:
+            case VarType::Integer:
+            case VarType::Long:
+                unit = AsUnitCode(static_cast<int64_t>(stored->number()));
+                break;
+            case VarType::String: {
+                const std::string& text = stored->str();
+                if (text.empty())
+                    break;
+                if (auto n = IntegerText(text)) {
+                    unit = AsUnitCode(*n);
+                    break;
+                }
+                const int16_t current = nTransientUnit;
+                for (int16_t candidate : {current, nInitUnit}) {
+                    nTransientUnit = candidate;
+                    if (!unit && candidate != 0 && UnitString(context) == text)
+                        unit = candidate;
+                }
+                if (!unit) {
+                    try {
+                        SetUnitString(context, text);
+                        unit = nTransientUnit;
+                    } catch (const std::exception&) {
+                        // A text that names no code falls back to the initial unit.
+                    }
+                }
+                nTransientUnit = current;
+                break;
+            }
+            default:
+                break;
+        }
+    } else {
+        unit = nInitUnit;
+    }
+    nTransientUnit = unit.value_or(nInitUnit);
+
+    // Value: a missing key or a value that does not read gives the initial value.
+    std::optional<Variant> value;
+    try {
+        if (std::optional<Variant> stored = bag.Read(m_Name)) {
+            if (m_ValueType == vtOctetString) {
+                value =
+                    stored->isByteArray()
+                        ? *stored
+                        : HexStringToBytes(stored->isEmpty() ? std::string() : stored->toString());
+            } else {
+                value = *stored;
+            }
+        }
+    } catch (const std::exception&) {
+        value.reset();
+    }
+    if (!value) {
+        m_TransientValue = InitialValue;
+    } else {
+        if (value->isString() && value->str().empty() && m_ValueType != vtVisibleString) {
+            *value = Variant();
+        }
+        m_TransientValue = *value;
+        m_PersistentValue = m_TransientValue;
+        nPersistentUnit = nTransientUnit;
+    }
+
+    // Flags: the persisted bits come from the bag, all others stay; the error bits never
+    // survive a load. An unreadable word counts as the default (valid) and fails the call.
+    bool ok = true;
+    int32_t stored = sfValid;
+    if (std::optional<Variant> flags = bag.Read(m_Name + kFlagsSuffix)) {
+        try {
+            stored = flags->toLong();
+        } catch (const std::exception&) {
+            stored = sfValid;
+            ok = false;
+        }
+    }
+    m_Status = (stored & sfPersistMask) | (m_Status & static_cast<int32_t>(0xF0FFFFF7u));
+    m_Status &= ~kLoadClearedBits;
+    return ok;
+}
+
+// --- parameter document ---
+
+namespace {
+
+// The value text of the parameter document: a float's invariant number with its unit in
+// brackets, an octet string's hex digits, any other value's own text.
+std::string ParameterValueText(const clsDataElement& e, IDTMContext& context) {
+    const Variant& v = e.TransientValue();
+    if (IsFloatType(e.ValueType())) {
+        std::string number;
+        if (v.isNumber()) {
+            number = InvariantNumberText(v.number(), e.ValueType() == vtFloat);
+        } else if (v.isString()) {
+            number = v.str();
+        }
+        return number + "[" + e.UnitString(context) + "]";
+    }
+    if (e.ValueType() == vtOctetString)
+        return v.isString() ? v.str() : BytesToHexString(v);
+    if (v.isEmpty() || v.isNull())
+        return {};
+    return v.toString();
+}
+
+}  // namespace
+
+bool clsDataElement::WriteToDtmVariable(pugi::xml_node node, IDTMContext& context) {
+    IXMLHelper& xml = context.XMLHelper();
+    xml.SetAttribute("descriptor", Variant(Description.str()), node);
+    pugi::xml_node value = xml.AddElement("fdt:Value", node);
+    xml.SetAttribute("readAccess", Variant(RelIndex >= 0), value);
+    xml.SetAttribute("writeAccess", Variant(RelIndex >= 0), value);
+    pugi::xml_node display = xml.AddElement("fdt:Display", value);
+    xml.SetAttribute("string", Variant(ParameterValueText(*this, context)), display);
+    xml.SetAttribute("statusFlag", Variant(StatusText(Validity())), node);
+    return true;
+}
+
+bool clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context) {
+    IXMLHelper& xml = context.XMLHelper();
+    Variant nameAttr = xml.GetAttribute("name", node);
+    std::string name = nameAttr.isString() ? nameAttr.str() : std::string();
+    if (m_Name.size() > name.size())
+        name = "/" + name;
+    // A node of another element changes nothing here.
+    if (!m_Name.ends_with(name))
+        return false;
+
+    Variant descriptor = xml.GetAttribute("descriptor", node);
+    if (descriptor.isString())
+        Description = SharedText(descriptor.str());
+
+    bool taken = false;
+    pugi::xml_node display = node.child("fdt:Value").child("fdt:Display");
+    Variant shown = display ? xml.GetAttribute("string", display) : Variant();
+    if (shown.isString()) {
+        std::string text = shown.str();
+        std::optional<std::string> unitText;
+        if (IsFloatType(m_ValueType) && text.ends_with("]")) {
+            size_t open = text.rfind('[');
+            if (open != std::string::npos) {
+                unitText = text.substr(open + 1, text.size() - open - 2);
+                text.resize(open);
+            }
+        }
+        // The unit is worked out first but set only together with the value it belongs to.
+        std::optional<int16_t> unit;
+        bool unitOk = true;
+        if (unitText) {
+            if (*unitText == UnitString(context)) {
+                unit = nTransientUnit;
+            } else if (unitText->empty()) {
+                unit = 0;
+            } else {
+                const int16_t current = nTransientUnit;
+                try {
+                    SetUnitString(context, *unitText);
+                    unit = nTransientUnit;
+                } catch (const std::exception&) {
+                    unitOk = false;
+                }
+                nTransientUnit = current;
+            }
+        }
+        Variant typed = (text.empty() && m_ValueType != vtVisibleString)
+                            ? Variant()
+                            : GetTypedValue(Variant(text), NumberLocale::Invariant());
+        if (unitOk && !typed.isNull()) {
+            if (unit)
+                nTransientUnit = *unit;
+            m_TransientValue = typed;
+            taken = true;
+        }
+    }
+
+    Variant status = xml.GetAttribute("statusFlag", node);
+    if (status.isString()) {
+        if (status.str() == "ok")
+            SetValidity(true);
+        if (status.str() == "invalid")
+            SetValidity(false);
+    }
+    return taken;
+}
+
+// --- documentation document ---
+
+namespace {
+
+std::string DocumentDisplayText(const clsDataElement& e, IDTMContext& context) {
+    const Variant& v = e.TransientValue();
+    if (v.isEmpty() || v.isNull())
+        return {};
+    try {
+        const int32_t type = e.ValueType();
+        if (IsFloatType(type)) {
+            if (!v.isNumber() && !IsNumeric(v))
+                return v.toString();
+            std::string text = FormatNumber(v.toDouble(), "0.0##", context.Locale());
+            if (e.nTransientUnit != 0)
+                text += " [" + e.UnitString(context) + "]";
+            return text;
+        }
+        const bool hasList = !e.ValueList.empty();
+        if (hasList && type >= vtUnsigned8 && type <= vtInteger32)
+            return e.GetStrValueFromIdxList(v.toLong());
+        if (hasList && type == vtUnsigned32) {
+            double d = v.toDouble();
+            if (d > 2147483647.0)
+                d -= 4294967296.0;
+            return e.GetStrValueFromIdxList(Variant(d).toLong());
+        }
+        if (hasList && type == vtOctetString)
+            return e.GetStrValueFromIdxListEx(v);
+        if (v.isByteArray())
+            return BytesToHexString(v);
+        return v.toString(context.Locale());
+    } catch (const std::exception&) {
+        // A value that its list cannot show is documented as it stands.
+        return v.isByteArray() ? BytesToHexString(v) : v.isString() ? v.str() : std::string();
+    }
+}
+
+}  // namespace
+
+bool clsDataElement::WriteToDocVariable(pugi::xml_node node, IDTMContext& context) {
+    const std::string display = DocumentDisplayText(*this, context);
+
+    int32_t functionId = 0;
+    if (IPrivateFunctions* functions = context.Functions()) {
+        if (IFunctionCall* call = functions->DocFuncCall())
+            functionId = call->ApplicationId();
+    }
+    bool numbered = true;
+    Variant order;
+    switch (functionId) {
+        case 1:
+            GetPrintOrder(0, order);
+            break;
+        case 2:
+            GetPrintOrder(4, order);
+            break;
+        case 3:
+            GetPrintOrder(3, order);
+            break;
+        case 5:
+            GetPrintOrder(2, order);
+            break;
+        case 7:
+            GetPrintOrder(1, order);
+            break;
+        case 14:
+            if (IsBitListEntry(context))
+                break;
+            if (BlockType == pbfPhysicalBlock)
+                order = Variant(static_cast<int32_t>(RelIndex));
+            if (BlockType == pbfTransducerBlock)
+                order = Variant(RelIndex + 100);
+            if (BlockType == pbfFunctionAOBlock)
+                order = Variant(RelIndex + 200);
+            break;
+        default:
+            numbered = false;
+            break;
+    }
+    if (numbered) {
+        std::optional<int16_t> printOrder;
+        if (!order.isEmpty()) {
+            try {
+                printOrder = order.toInteger();
+            } catch (const std::exception&) {
+                // An order that is no number gives no place in the document.
+            }
+        }
+        if (!printOrder) {
+            if (pugi::xml_node parent = node.parent())
+                parent.remove_child(node);
+            return false;
+        }
+        node = CreateDocumentVariableNode(context, node, *printOrder);
+    }
+
+    IXMLHelper& xml = context.XMLHelper();
+    std::string name =
+        functionId == 14 ? std::to_string(RelIndex) + ": " + Label.str() : Label.str();
+    xml.SetAttribute("fdt:name", Variant(name), node);
+    xml.SetAttribute("fdt:descriptor", Variant(Description.str()), node);
+    xml.SetAttribute("fdt:display", Variant(display), node);
+    xml.SetAttribute("fdt:statusFlag", Variant(StatusText(Validity())), node);
+    return true;
+}
+
+pugi::xml_node clsDataElement::CreateDocumentVariableNode(IDTMContext& context, pugi::xml_node node,
+                                                          int16_t printOrder) {
+    pugi::xml_node root = node.root().first_child();
+    while (root && root.type() != pugi::node_element)
+        root = root.next_sibling();
+    if (!root)
+        throw std::invalid_argument("the documentation node of " + m_Name + " is in no document");
+    pugi::xml_node list = root.child("DocumentVariables");
+    if (!list) {
+        // A document without the list gets one, so the variable still has its place.
+        list = context.XMLHelper().AddElement("DocumentVariables", root);
+    }
+    // The walk ends at the first variable without a node id (the node handed in at the latest)
+    // or with a higher order; without either the copy goes last. Sub-numbers count the variables
+    // of the same order only, so ids stay unique whatever orders came before.
+    pugi::xml_node stop;
+    int64_t sub = 0;
+    for (pugi::xml_node child = list.child("DocumentVariable"); child;
+         child = child.next_sibling("DocumentVariable")) {
+        pugi::xml_attribute id = child.attribute("fdt:nodeId");
+        if (!id) {
+            stop = child;
+            break;
+        }
+        std::optional<NodeId> parsed = ParseNodeId(id.value());
+        if (!parsed)
+            continue;
+        if (parsed->order == printOrder)
+            sub = std::max(sub, parsed->sub.value_or(0) + 1);
+        if (printOrder < parsed->order) {
+            stop = child;
+            break;
+        }
+    }
+    pugi::xml_node copy = stop ? list.insert_copy_before(node, stop) : list.append_copy(node);
+    if (!copy)
+        throw std::runtime_error("cannot place the documentation node of " + m_Name);
+    std::string id = "N" + std::to_string(printOrder);
+    if (sub > 0)
+        id += "." + std::to_string(sub);
+    pugi::xml_attribute a = copy.attribute("fdt:nodeId");
+    if (!a)
+        a = copy.append_attribute("fdt:nodeId");
+    a.set_value(id.c_str());
+    if (pugi::xml_node parent = node.parent())
+        parent.remove_child(node);
+    return copy;
+}
+
+}  // namespace kv

@@ -1,0 +1,231 @@
+// The data model's services for the runtime: model creation, language switch, change reports,
+// the data-set state and the DTM's identity texts.
+
+#include "core/clsDataModel.h"
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "core/DataModelHelpers.h"
+#include "core/DictionaryLookup.h"
+#include "core/ProjectHelpers.h"
+#include "core/StrFkt.h"
+#include "core/clsDataElement.h"
+#include "devicemodel/clsPROFIBUSProfil3Units.h"
+#include "platform/os/VersionInfo.h"
+
+namespace kv {
+
+namespace {
+
+const char* const kDictionaryName = "DTMDictionary";
+const char* const kDataStatus = "~/DataStatus";
+const char* const kProtectedByChannelAssignment = "ProtectedByChannelAssignment";
+const char* const kWholeString = "SlaveBusParamSet_WholeString";
+
+bool EndsWithSlash(const std::string& name) {
+    return !name.empty() && name.back() == '/';
+}
+
+// Keeps a counter raised for as long as it lives, whichever way the scope is left.
+class DepthScope {
+  public:
+    explicit DepthScope(int32_t& depth) : depth_(depth) { ++depth_; }
+    ~DepthScope() { --depth_; }
+    DepthScope(const DepthScope&) = delete;
+    DepthScope& operator=(const DepthScope&) = delete;
+
+  private:
+    int32_t& depth_;
+};
+
+}  // namespace
+
+clsDataModel::clsDataModel() : m_Units(std::make_unique<clsPROFIBUSProfil3Units>()) {}
+
+clsDataModel::~clsDataModel() = default;
+
+clsPROFIBUSProfil3Units& clsDataModel::PROFIBUSProfil3Units() {
+    return *m_Units;
+}
+
+void clsDataModel::CreateModel(IDTMContext& context) {
+    IDTMDictionary& dictionary = context.Dictionary();
+    if (!dictionary.HasDocument())
+        dictionary.Load(context, kDictionaryName);
+    m_Units = std::make_unique<clsPROFIBUSProfil3Units>();
+    BuildDataModel(context);
+    context.Parameters().SetDataSetState(0);
+    context.CommunicationManager().SetTransferOption1(1);
+    context.CommunicationManager().SetTransferOption2(2);
+}
+
+void clsDataModel::SetLanguage(IDTMContext& context, int32_t lcid) {
+    const int32_t lang = MakeLcid(PrimaryLangId(lcid), 0, 0);
+    if (CurrentLanguage != 0 && CurrentLanguage == lang)
+        return;
+    try {
+        IDTMDictionary& dictionary = context.Dictionary();
+        if (!dictionary.SetLanguage(lang, false)) {
+            if (!dictionary.Load(context, kDictionaryName) || !dictionary.SetLanguage(lang, false))
+                throw std::runtime_error("no dictionary for language " + std::to_string(lang));
+        }
+        LoadUnitTexts(context);
+        ApplyDictionaryTexts(context);
+    } catch (const std::exception&) {
+        context.DisplayMessage("Error setting LanguageId " + std::to_string(lcid));
+        return;
+    }
+    CurrentLanguage = lang;
+    const auto elements = context.Parameters().Elements();
+    for (const auto& e : elements) {
+        if ((e->ElementMode() & emDeviceCommand) == 0)
+            UpdateElementAccess(AsDataElement(*e), context, true);
+    }
+}
+
+void clsDataModel::LoadUnitTexts(IDTMContext& context) {
+    IDTMDictionary& dictionary = context.Dictionary();
+    const pugi::xml_node units = dictionary.GetSection("units");
+    if (!units)
+        return;
+    for (int32_t code = pp3MinConstUnitIdx; code <= pp3MaxUnitIdx; ++code) {
+        Variant text = dictionary.GetText(units, "unit_" + std::to_string(code), "text");
+        if (text.isString())
+            m_Units->PROFIBUSProfil3UnitString(code, text.str());
+    }
+}
+
+void clsDataModel::DataChanged(IPrivateDataElement& element, IDTMContext& context) {
+    {
+        // The depth comes back down also when a hook fails; the error then reaches the caller
+        // and the state is not evaluated.
+        DepthScope scope(NestDepth);
+        OnElementChanged(AsDataElement(element), context, NestDepth);
+    }
+    // Changes that the hooks made meanwhile are evaluated once, by the outermost report.
+    if (NestDepth == 0)
+        EvaluateDataSetState(context);
+}
+
+void clsDataModel::DataSetChanged(IDTMContext& context) {
+    m_ProcessingCompleteValidation = true;
+    try {
+        const auto elements = context.Parameters().Elements();
+        for (const auto& e : elements) {
+            if ((e->ElementMode() & emDeviceCommand) == 0)
+                OnElementChanged(AsDataElement(*e), context, 1);
+        }
+    } catch (...) {
+        m_ProcessingCompleteValidation = false;
+        throw;
+    }
+    m_ProcessingCompleteValidation = false;
+    EvaluateDataSetState(context);
+}
+
+void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
+    IParameters& parameters = context.Parameters();
+    int32_t errorState = 1;
+    bool anyChanged = false;
+    bool allDevice = true;
+    bool allStored = true;
+    bool noValues = true;
+    bool someDevice = false;
+    bool someStored = false;
+
+    for (const auto& e : parameters.Elements()) {
+        const clsDataElement& element = AsDataElement(*e);
+        const std::string& name = element.Name();
+        const bool isRecord = element.ValueType() == vtRecord;
+        if (errorState == 1 && (element.StatusFlags() & (sfInputErrorMask | sfNeeded)) != 0)
+            errorState = 2;
+
+        if (name != kProtectedByChannelAssignment && name != kWholeString && name != kDataStatus &&
+            !isRecord &&
+            (element.CalcParamStatusFlags(context, element.TransientValue()) & sfChanged) != 0)
+            anyChanged = true;
+
+        if (name != kDataStatus && !isRecord && !EndsWithSlash(name) &&
+            (element.IsDownloadParam(context) || element.IsUploadParam(context))) {
+            if (element.PersistentValue().isEmpty() && !element.DeviceValue().isEmpty()) {
+                if (VariantsEqual(element.TransientValue(), element.DeviceValue()))
+                    someDevice = true;
+                else
+                    allDevice = false;
+            } else {
+                allDevice = false;
+            }
+        }
+
+        if ((element.ElementMode() & emCompareStored) != 0 && !EndsWithSlash(name) &&
+            name != kProtectedByChannelAssignment) {
+            if (VariantsEqual(element.TransientValue(), element.PersistentValue())) {
+                if (!element.PersistentValue().isEmpty())
+                    someStored = true;
+            } else {
+                allStored = false;
+            }
+        }
+
+        if (!element.PersistentValue().isEmpty() || !element.DeviceValue().isEmpty())
+            noValues = false;
+    }
+
+    uint8_t state;
+    if (anyChanged)
+        state = 3;
+    else if (allDevice)
+        state = 2;
+    else if (allStored)
+        state = 1;
+    else if (noValues)
+        state = 0;
+    else if (someDevice && !someStored)
+        state = 6;
+    else if (someStored && !someDevice)
+        state = 5;
+    else
+        state = 4;
+
+    if (IPrivateDataElement* status = parameters.Item(kDataStatus)) {
+        // Written as a byte; an Empty value (never evaluated yet) counts as different.
+        const Variant value(state);
+        if (!(status->TransientValue() == value)) {
+            status->SetTransientValue(value);
+            context.GUIManager().ParameterChanged(*status, "");
+        }
+    }
+    parameters.SetDataSetState(errorState);
+}
+
+// --- identity, from the component's version information ---
+
+std::string clsDataModel::DTMName() const {
+    return os::ComponentVersion().title;
+}
+
+std::string clsDataModel::DTMVendor() const {
+    return os::ComponentVersion().companyName;
+}
+
+std::string clsDataModel::DTMDescriptor() const {
+    return os::ComponentVersion().fileDescription;
+}
+
+std::string clsDataModel::DTMVersion() const {
+    const auto& v = os::ComponentVersion().fileVersion;
+    return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]);
+}
+
+double clsDataModel::DTMDate() const {
+    const std::string& comments = os::ComponentVersion().comments;
+    const int32_t pos = InStrRevLike(comments, "####-##-##", 0);
+    double days = 0;
+    if (pos == 0 || !ParseIsoDate(comments.substr(static_cast<size_t>(pos - 1), 10), days))
+        throw VbError(VbErr::TypeMismatch, "the version information holds no date");
+    return days;
+}
+
+}  // namespace kv

@@ -1,0 +1,74 @@
+#pragma once
+// The data model of one DTM instance: the value codec between data elements and DP-V1 jobs, the
+// data-set state, the change and language services and the DTM's identity texts.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IPrivateDataModel.h"
+
+namespace kv {
+
+class clsDataElement;
+class clsPROFIBUSProfil3Units;
+class IByteBuffer;
+
+class clsDataModel : public IPrivateDataModel {
+  public:
+    clsDataModel();
+    ~clsDataModel() override;
+
+    // --- model services ---
+    void CreateModel(IDTMContext& context) override;
+    void SetLanguage(IDTMContext& context, int32_t lcid) override;
+    void DataChanged(IPrivateDataElement& element, IDTMContext& context) override;
+    void DataSetChanged(IDTMContext& context) override;
+    void EvaluateDataSetState(IDTMContext& context);
+
+    // --- codec ---
+    bool BuildTransactionRequest(IDTMContext& context, ITransaction& transaction, bool isWrite,
+                                 IPrivateDataElement& element) override;
+    bool ReadTransactionResponse(IDTMContext& context, ITransaction& transaction, bool isWrite,
+                                 IPrivateDataElement& element) override;
+
+    // --- identity ---
+    std::string DTMName() const override;
+    std::string DTMVendor() const override;
+    std::string DTMVersion() const override;
+    std::string DTMDescriptor() const override;
+    double DTMDate() const override;
+
+    clsPROFIBUSProfil3Units& PROFIBUSProfil3Units();
+    bool ProcessingCompleteValidation() const { return m_ProcessingCompleteValidation; }
+
+    int32_t NestDepth = 0;
+    int32_t CurrentLanguage = 0;
+    int32_t RetryCounter = 0;
+
+  private:
+    void BuildWriteRequest(IParameters& parameters, ITransaction& transaction,
+                           clsDataElement& element, bool isWrite);
+    bool EncodeValue(IByteBuffer& buffer, ITransaction& transaction, clsDataElement& element,
+                     bool isWrite);
+    void ReadResponse(IDTMContext& context, ITransaction& transaction, clsDataElement& element,
+                      bool isWrite, bool& retry, bool& writeConfirmed);
+    int32_t EvaluateDpv1Error(IDTMContext& context, ITransaction& transaction,
+                              clsDataElement& element, bool isWrite, bool& retry,
+                              bool& writeConfirmed);
+    bool DecodeValue(IDTMContext& context, IByteBuffer& buffer, ITransaction& transaction,
+                     clsDataElement& element, bool isWrite);
+    // Takes one element's share of a response: decodes it (reads), updates its status bits with
+    // the error class and reports the change. buffer is nullptr for a write.
+    void TakeResponse(IDTMContext& context, IByteBuffer* buffer, ITransaction& transaction,
+                      clsDataElement& element, bool isWrite, int32_t errorClass);
+    static Variant ReverseBytes(const Variant& value);
+    static bool IsValidFloatData(IByteBuffer& buffer);
+    void LoadUnitTexts(IDTMContext& context);
+
+    std::unique_ptr<clsPROFIBUSProfil3Units> m_Units;
+    bool m_ProcessingCompleteValidation = false;
+};
+
+}  // namespace kv

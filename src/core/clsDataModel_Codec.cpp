@@ -1,0 +1,451 @@
+// The DP-V1 value codec of the data model: data elements to read and write requests addressed by
+// slot and index, and responses back to device values and status bits.
+
+#include <algorithm>
+#include <bit>
+#include <cstdlib>
+
+#include "core/ConvStr.h"
+#include "core/DataModelHelpers.h"
+#include "core/clsDataElement.h"
+#include "core/clsDataModel.h"
+#include "platform/runtime/ByteBuffer.h"
+
+namespace kv {
+
+namespace {
+
+constexpr int32_t kDecodeErrorClass = 0x500000;
+constexpr int32_t kBusyClass = 0x200000;
+constexpr int32_t kMaxRetries = 6;
+constexpr int32_t kDpv1ClassAndNeeded = sfDpv1ErrorMask | sfNeeded;
+
+bool IsRecordPath(const std::string& name) {
+    return !name.empty() && name.back() == '/';
+}
+
+// True when the job is addressed to the element's slot and index.
+bool SameAddress(const ITransaction& transaction, const clsDataElement& element) {
+    const Variant& slot = transaction.Slot();
+    const Variant& index = transaction.Index();
+    if (!slot.isNumber() || !index.isNumber()) {
+        return false;
+    }
+    try {
+        return slot.toLong() == element.Slot && index.toLong() == element.index;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool HasEncoder(int32_t valueType) {
+    return (valueType >= vtOctetString && valueType <= vtFloat) || valueType == vtByte ||
+           valueType == vtDateTime || valueType == vtVisibleString || valueType == vtUnsigned32;
+}
+
+bool HasDecoder(int32_t valueType) {
+    return HasEncoder(valueType) || valueType == vtType12;
+}
+
+// Wire length and mode of a visible string: plain, or packed in three quarters of the length.
+int32_t StringWireLength(const clsDataElement& element) {
+    if (!element.bPackedCoding) {
+        return element.ValueTypeLength();
+    }
+    return static_cast<int32_t>(RoundHalfEven(element.ValueTypeLength() * 3.0 / 4.0));
+}
+
+int32_t StringMode(const clsDataElement& element) {
+    return element.bPackedCoding ? 0 : 1;
+}
+
+// Error class bits of a DP-V1 error code.
+int32_t ErrorClassOf(int32_t code) {
+    switch (code) {
+        case 0x00:
+            return 0;
+        case 0xA0:  // read error
+        case 0xA1:  // write error
+        case 0xA2:  // module failure
+        case 0xA8:  // version conflict
+        case 0xA9:  // feature not supported
+            return 0x900000;
+        case 0xB0:  // invalid index
+        case 0xB2:  // invalid slot
+            return 0x800000;
+        case 0xB1:  // write length error
+        case 0xB3:  // type conflict
+            return 0x500000;
+        case 0xB4:  // invalid area
+        case 0xB7:  // invalid range
+        case 0xB8:  // invalid parameter
+        case 0xB9:  // invalid type
+            return 0x400000;
+        case 0xB5:  // state conflict
+        case 0xC2:  // resource busy
+            return kBusyClass;
+        case 0xB6:  // access denied
+            return 0x300000;
+        case 0xC0:  // read constraint conflict
+        case 0xC1:  // write constraint conflict
+            return 0x600000;
+        case 0xC3:  // resource unavailable
+            return 0xA00000;
+        default:
+            return 0xF00000;
+    }
+}
+
+// The elements that share a record's data block: the record's own element when it has a value
+// on the wire, then its members in the data set's order.
+std::vector<clsDataElement*> RecordParts(IParameters& parameters, clsDataElement& record,
+                                         bool withOwnValue) {
+    std::vector<clsDataElement*> parts;
+    if (withOwnValue) {
+        parts.push_back(&record);
+    }
+    for (IPrivateDataElement* member : parameters.RecordMembers(record.Name())) {
+        clsDataElement* e = AsDataElement(member);
+        if (e == nullptr) {
+            throw std::logic_error("the record member '" + member->Name() + "' is no data element");
+        }
+        parts.push_back(e);
+    }
+    return parts;
+}
+
+}  // namespace
+
+bool clsDataModel::BuildTransactionRequest(IDTMContext& context, ITransaction& transaction,
+                                           bool isWrite, IPrivateDataElement& element) {
+    try {
+        clsDataElement* e = AsDataElement(&element);
+        if (e == nullptr) {
+            return false;
+        }
+        if (e->Slot < 0 || e->Slot > 255 || e->index < 0 || e->index > 255) {
+            return false;
+        }
+        transaction.SetSlot(Variant(static_cast<uint8_t>(e->Slot)));
+        transaction.SetIndex(Variant(static_cast<uint8_t>(e->index)));
+        if (isWrite) {
+            BuildWriteRequest(context.Parameters(), transaction, *e, isWrite);
+        }
+        return true;
+    } catch (const std::exception&) {
+        // A value that does not fit its type or its place: the job is not sent.
+        return false;
+    }
+}
+
+void clsDataModel::BuildWriteRequest(IParameters& parameters, ITransaction& transaction,
+                                     clsDataElement& element, bool isWrite) {
+    ByteBuffer buffer;
+    std::vector<clsDataElement*> parts;
+    if (!IsRecordPath(element.Name())) {
+        parts.push_back(&element);
+    } else {
+        const bool ownValue = HasEncoder(element.ValueType()) && element.DataPosition >= 0;
+        parts = RecordParts(parameters, element, ownValue);
+    }
+    for (clsDataElement* part : parts) {
+        if (!EncodeValue(buffer, transaction, *part, isWrite)) {
+            // Sending the request with a hole where this value belongs would write garbage.
+            throw std::runtime_error("the value of '" + part->Name() + "' has no wire form");
+        }
+    }
+    transaction.SetData(buffer.Data());
+}
+
+bool clsDataModel::EncodeValue(IByteBuffer& buffer, ITransaction& transaction,
+                               clsDataElement& element, bool isWrite) {
+    if (!SameAddress(transaction, element) || !isWrite || element.DataPosition < 0) {
+        return true;
+    }
+    buffer.Seek(element.DataPosition);
+    const Variant& value = element.TransientValue();
+    const bool order = element.RawByteOrder;
+    switch (element.ValueType()) {
+        case vtOctetString: {
+            if (!value.isByteArray()) {
+                throw VbError(VbErr::TypeMismatch,
+                              "the value of '" + element.Name() + "' is no byte array");
+            }
+            const Variant bytes = order ? value : ReverseBytes(value);
+            buffer.WriteBytes(bytes.bytes(), element.ValueTypeLength());
+            break;
+        }
+        case vtUnsigned8: {
+            int32_t v = value.toByte();
+            const uint8_t mask = element.AccessMask;
+            if (mask == 0xFF) {
+                buffer.WriteByte(static_cast<uint8_t>(v));
+                break;
+            }
+            if (mask != 0) {
+                v <<= std::countr_zero(mask);
+            }
+            // A value wider than its bit field would be cut silently: reject it like an
+            // overflow of the byte.
+            if (v > 0xFF || (v & ~mask) != 0) {
+                throw VbError(VbErr::Overflow,
+                              "the value of '" + element.Name() + "' does not fit its bits");
+            }
+            if (buffer.Position() >= buffer.Length()) {
+                buffer.WriteByte(static_cast<uint8_t>(v & mask));
+            } else {
+                const uint8_t old = buffer.ReadByte();
+                buffer.Seek(buffer.Position() - 1);
+                buffer.WriteByte(static_cast<uint8_t>((old & ~mask) | (mask & v)));
+            }
+            break;
+        }
+        case vtUnsigned16:
+            buffer.WriteUInt16(value.toLong(), order);
+            break;
+        case vtUnsigned24:
+            buffer.WriteUInt24(value.toLong(), order);
+            break;
+        case vtInteger16:
+            buffer.WriteInt16(value.toInteger(), order);
+            break;
+        case vtInteger24:
+            buffer.WriteInt24(value.toLong());
+            break;
+        case vtInteger32:
+            buffer.WriteInt32(value.toLong(), order);
+            break;
+        case vtFloat:
+            buffer.WriteFloat(value.toSingle());
+            break;
+        case vtByte:
+            buffer.WriteByte(value.toByte());
+            break;
+        case vtDateTime:
+            buffer.WriteDate(value.toDate(), 1);
+            break;
+        case vtVisibleString:
+            buffer.WriteString(value.toString(), StringWireLength(element), StringMode(element));
+            break;
+        case vtUnsigned32:
+            buffer.WriteUInt32(value.toDouble(), order);
+            break;
+        default:
+            return false;
+    }
+    return true;
+}
+
+bool clsDataModel::ReadTransactionResponse(IDTMContext& context, ITransaction& transaction,
+                                           bool isWrite, IPrivateDataElement& element) {
+    try {
+        clsDataElement* e = AsDataElement(&element);
+        if (e == nullptr || !SameAddress(transaction, *e)) {
+            return false;
+        }
+        bool retry = false;
+        bool writeConfirmed = false;
+        ReadResponse(context, transaction, *e, isWrite, retry, writeConfirmed);
+        if (retry) {
+            context.CommunicationManager().RepeatTransaction(transaction, element);
+        } else if ((e->ElementMode() & emUpload) != 0 && isWrite && writeConfirmed) {
+            context.CommunicationManager().AddReadBack(element, 0, true, 0);
+        }
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void clsDataModel::ReadResponse(IDTMContext& context, ITransaction& transaction,
+                                clsDataElement& element, bool isWrite, bool& retry,
+                                bool& writeConfirmed) {
+    const int32_t errorClass =
+        EvaluateDpv1Error(context, transaction, element, isWrite, retry, writeConfirmed);
+    ByteBuffer buffer;
+    if (!isWrite) {
+        buffer.SetData(transaction.Data());
+    }
+    IByteBuffer* readBuffer = isWrite ? nullptr : &buffer;
+    if (!IsRecordPath(element.Name())) {
+        TakeResponse(context, readBuffer, transaction, element, isWrite, errorClass);
+        return;
+    }
+    // A record: its own element (when it has a value on the wire), then each member.
+    const bool ownValue =
+        (isWrite ? HasEncoder(element.ValueType()) : HasDecoder(element.ValueType())) &&
+        element.DataPosition >= 0;
+    for (clsDataElement* part : RecordParts(context.Parameters(), element, ownValue)) {
+        if (part != &element) {
+            part->CmdErr = element.CmdErr;
+        }
+        TakeResponse(context, readBuffer, transaction, *part, isWrite, errorClass);
+    }
+}
+
+void clsDataModel::TakeResponse(IDTMContext& context, IByteBuffer* buffer,
+                                ITransaction& transaction, clsDataElement& element, bool isWrite,
+                                int32_t errorClass) {
+    int32_t decodeClass = 0;
+    if (isWrite) {
+        // Only a write that the device accepted leaves nothing pending.
+        if (errorClass == 0) {
+            element.ClearStatusFlag(sfEditedOnline);
+        }
+    } else if (!DecodeValue(context, *buffer, transaction, element, isWrite) && errorClass == 0) {
+        decodeClass = kDecodeErrorClass;
+    }
+    element.SetStatusFlags((element.StatusFlags() & ~kDpv1ClassAndNeeded) | errorClass |
+                           decodeClass);
+    context.Parameters().ElementChanged(element, "");
+}
+
+int32_t clsDataModel::EvaluateDpv1Error(IDTMContext& context, ITransaction& transaction,
+                                        clsDataElement& element, bool isWrite, bool& retry,
+                                        bool& writeConfirmed) {
+    retry = false;
+    writeConfirmed = false;
+    int32_t errorClass = 0;
+    const ByteArray& info = transaction.ErrorInfo();
+    if (1 >= info.lbound && 1 <= info.ubound()) {
+        const int32_t code = info.bytes[static_cast<size_t>(1 - info.lbound)];
+        errorClass = ErrorClassOf(code);
+        if (errorClass == kBusyClass) {
+            if (RetryCounter < kMaxRetries) {
+                ++RetryCounter;
+                retry = true;
+            } else {
+                RetryCounter = 0;
+            }
+        }
+        if ((errorClass & kBusyClass) == 0) {
+            RetryCounter = 0;
+        }
+        if (errorClass != 0) {
+            element.CmdErr = element.GetStrCommandErrorFromIndex(code);
+            if (element.CmdErr.empty()) {
+                if (clsDataElement* tag = AsDataElement(context.Parameters().Item("~/Tag"))) {
+                    element.CmdErr = tag->GetStrCommandErrorFromIndex(code);
+                }
+            }
+        } else {
+            element.CmdErr.clear();
+        }
+    }
+    if (isWrite && (element.ElementMode() & emUpload) != 0) {
+        const std::string hex = BytesToHexString(Variant(info));
+        writeConfirmed =
+            hex.empty() || (hex.size() <= 6 && std::strtol(hex.c_str(), nullptr, 16) == 0);
+    }
+    return errorClass;
+}
+
+bool clsDataModel::DecodeValue(IDTMContext& context, IByteBuffer& buffer, ITransaction& transaction,
+                               clsDataElement& element, bool /*isWrite*/) {
+    if (!SameAddress(transaction, element)) {
+        return true;
+    }
+    if (element.DataPosition < 0) {
+        return false;
+    }
+    const bool order = element.RawByteOrder;
+    try {
+        buffer.Seek(element.DataPosition);
+        switch (element.ValueType()) {
+            case vtOctetString: {
+                Variant bytes(buffer.ReadBytes(element.ValueTypeLength()));
+                element.SetDeviceValue(order ? bytes : ReverseBytes(bytes));
+                break;
+            }
+            case vtUnsigned8: {
+                uint8_t b = buffer.ReadByte();
+                const uint8_t mask = element.AccessMask;
+                if (mask < 0xFF) {
+                    b &= mask;
+                }
+                if (mask != 0) {
+                    b = static_cast<uint8_t>(b >> std::countr_zero(mask));
+                }
+                element.SetDeviceValue(Variant(b));
+                break;
+            }
+            case vtUnsigned16:
+                element.SetDeviceValue(Variant(buffer.ReadUInt16(order)));
+                break;
+            case vtUnsigned24:
+                element.SetDeviceValue(Variant(buffer.ReadUInt24(order)));
+                break;
+            case vtInteger16:
+                element.SetDeviceValue(Variant(buffer.ReadInt16(order)));
+                break;
+            case vtInteger24:
+                element.SetDeviceValue(Variant(buffer.ReadInt24()));
+                break;
+            case vtInteger32:
+                element.SetDeviceValue(Variant(buffer.ReadInt32(order)));
+                break;
+            case vtFloat:
+                if (!IsValidFloatData(buffer)) {
+                    // The device has no valid value: every value of the element stays as it
+                    // was; the response as such was fine.
+                    return true;
+                }
+                element.SetDeviceValue(Variant(buffer.ReadFloat()));
+                break;
+            case vtByte:
+                element.SetDeviceValue(Variant(buffer.ReadByte()));
+                break;
+            case vtDateTime:
+            case vtType12:
+                element.SetDeviceValue(Variant::FromDate(buffer.ReadDate(1)));
+                break;
+            case vtVisibleString: {
+                std::string text =
+                    buffer.ReadString(StringWireLength(element), StringMode(element));
+                const size_t end = text.find_last_not_of(' ');
+                text.erase(end == std::string::npos ? 0 : end + 1);
+                std::erase(text, '\0');
+                element.SetDeviceValue(Variant(std::move(text)));
+                break;
+            }
+            case vtUnsigned32:
+                element.SetDeviceValue(Variant(buffer.ReadUInt32(order)));
+                break;
+            default:
+                return false;
+        }
+    } catch (const std::exception&) {
+        return false;
+    }
+    element.SetDeviceValue(GetElementDeviceValue(element));
+    element.SetPersistentValue(Variant());
+    if ((element.StatusFlags() & sfEditedOnline) == 0 ||
+        context.OnlineParameterService().OnlineMode() == 1) {
+        element.SetTransientValue(element.DeviceValue());
+    }
+    return true;
+}
+
+Variant clsDataModel::ReverseBytes(const Variant& value) {
+    if (!value.isByteArray()) {
+        return Variant();
+    }
+    ByteArray reversed = value.bytes();
+    std::reverse(reversed.bytes.begin(), reversed.bytes.end());
+    return Variant(std::move(reversed));
+}
+
+bool clsDataModel::IsValidFloatData(IByteBuffer& buffer) {
+    const int32_t start = buffer.Position();
+    if (buffer.Length() - start < 4) {
+        // Too short to hold the invalid pattern; reading the float reports the shortage.
+        return true;
+    }
+    const ByteArray b = buffer.ReadBytes(4);
+    buffer.Seek(start);
+    const bool invalid = (b.bytes[0] == 0x7F || b.bytes[0] == 0xFF) && b.bytes[1] == 0xFF &&
+                         b.bytes[2] == 0xFF && b.bytes[3] == 0xFF;
+    return !invalid;
+}
+
+}  // namespace kv

@@ -1,0 +1,153 @@
+#include "core/clsFunctionMan.h"
+
+#include <exception>
+
+#include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/runtime/FdtDocuments.h"
+
+namespace kv {
+
+std::string clsFunctionMan::ProgIdOf(int32_t applicationId) {
+    switch (applicationId) {
+        case 1:
+        case 2:
+        case 3:
+        case 5:
+        case 7:
+        case 8:
+        case 9:
+        case 10:
+        case 11:
+        case 12:
+        case 13:
+        case 14:
+            return "KV6274PA.ctlNavigationMain";
+        case 15:
+            return "KV6274PA.ctlAbout";
+        default:
+            return {};
+    }
+}
+
+int32_t clsFunctionMan::DocumentationMask(int32_t applicationId) {
+    switch (applicationId) {
+        case 1:
+        case 9:
+            return 0x2000000;
+        case 2:
+        case 3:
+            return 0x200000;
+        case 4:
+        case 7:
+        case 8:
+        case 10:
+        case 11:
+        case 12:
+        case 13:
+            return 0x800000;
+        case 5:
+            return 0x100000;
+        case 14:
+            return 0x2AF0000;
+        default:
+            return 0;
+    }
+}
+
+bool clsFunctionMan::OnGUIRequest(IDTMContext& context, const std::string& /*guiId*/,
+                                  const Variant& argument, int32_t mode) {
+    if (mode == 1) {
+        IDTMEvents* events = context.DTMEvents();
+        if (!events)
+            return false;
+        auto call = NewFunctionCall();
+        try {
+            call->SetApplicationId(argument.toLong());
+        } catch (const std::exception&) {
+            return false;
+        }
+        events->OpenGUIRequest(context.SystemTag(), call->ToXml(context));
+        return true;
+    }
+    if (mode == 2) {
+        IFdtContainer* container = context.Container();
+        return container && container->RequestSave(context.SystemTag());
+    }
+    return false;
+}
+
+std::string clsFunctionMan::GetFunctions(IDTMContext& context,
+                                         std::shared_ptr<IOperationPhase> operationPhase) {
+    // The state object keeps the phase when it is one that holds phases.
+    if (auto* holder = dynamic_cast<IOperationPhaseHolder*>(context.StateObject()))
+        holder->SetLastOpPhase(operationPhase);
+    const int32_t online = context.CommunicationManager().HasCommunication() ? 4 : 0;
+    FunctionListBuilder builder;
+    for (const char* group : {"Trend", "Measure", "Diagnosis", "Simulation", "Operation"})
+        builder.AddFunctionGroup(group, online, 0);
+    std::string xml;
+    builder.BuildFunctions(context, "DTMFunctions", xml);
+    return xml;
+}
+
+bool clsFunctionMan::InvokeFunctionRequest(IDTMContext& context, const std::string& invokeId,
+                                           const IFunctionCall& functionCall) {
+    if (!m_InvokeId.empty())
+        return false;
+    if (functionCall.ApplicationId() != kInvocableFunction)
+        return false;
+    m_InvokeId = invokeId;
+    // The guard is freed on every path, so that a refused request does not block later ones.
+    struct Release {
+        std::string& id;
+        ~Release() { id.clear(); }
+    } release{m_InvokeId};
+    IDTMEvents* events = context.DTMEvents();
+    if (!events)
+        return false;
+    try {
+        events->OpenGUIRequest(context.SystemTag(), functionCall.ToXml(context));
+    } catch (const std::exception&) {
+        try {
+            events->InvokedFunctionFinished(m_InvokeId, false);
+        } catch (const std::exception&) {
+            // The frame refused both; the request simply failed.
+        }
+        return false;
+    }
+    events->InvokedFunctionFinished(m_InvokeId, true);
+    return true;
+}
+
+std::string clsFunctionMan::GetActiveXProgId(IDTMContext& /*context*/,
+                                             const IFunctionCall& functionCall) {
+    return ProgIdOf(functionCall.ApplicationId());
+}
+
+std::string clsFunctionMan::GetDocumentation(IDTMContext& context,
+                                             const IFunctionCall& functionCall) {
+    int32_t mask = 0;
+    const Variant& arg = functionCall.FunctionArgument();
+    if (!arg.isEmpty() && IsNumeric(arg)) {
+        try {
+            const int32_t n = arg.toLong();
+            if (n >= 0 && n <= 11)
+                mask = 0x10000 << n;
+        } catch (const std::exception&) {
+            mask = 0;
+        }
+    } else {
+        mask = DocumentationMask(functionCall.ApplicationId());
+    }
+    if (!m_DocFuncCall)
+        m_DocFuncCall = NewFunctionCall();
+    m_DocFuncCall->SetFunctionArgument(functionCall.FunctionArgument());
+    m_DocFuncCall->SetApplicationId(functionCall.ApplicationId());
+    m_DocFuncCall->SetFunctionId(functionCall.FunctionId());
+    DocumentBuilder builder;
+    std::string xml;
+    builder.BuildDocument(context, "DTMDoc", mask, "", xml);
+    return xml;
+}
+
+}  // namespace kv

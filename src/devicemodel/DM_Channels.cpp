@@ -1,0 +1,275 @@
+// The process channels of the Analog Output block and the cyclic configuration.
+
+#include "devicemodel/DM_Channels.h"
+
+#include <array>
+#include <cstdio>
+#include <exception>
+#include <stdexcept>
+#include <vector>
+
+#include "core/ConvStr.h"
+#include "core/DataModelHelpers.h"
+#include "core/clsDataElement.h"
+#include "devicemodel/DM_FB_AO_P3.h"
+#include "devicemodel/clsChannel.h"
+#include "platform/runtime/IChannels.h"
+
+namespace kv {
+
+namespace {
+
+const char* const kCfgData = "SlaveBusParamSet_CfgData";
+const char* const kWholeString = "SlaveBusParamSet_WholeString";
+const char* const kBusMasterConfigurationPart = "~/BusMasterConfigurationPart";
+
+// --- the channels ---
+
+struct ChannelDefinition {
+    const char* id;
+    const char* element;     // path after the block prefix
+    bool firstOfRecord;      // the bit position at creation starts again at 0
+    int16_t fixedBitLength;  // 0: 8 x ValueTypeLength of the element
+    bool active;
+    int32_t floatValue;
+    int32_t channelFlag;
+};
+
+const ChannelDefinition kChannels[] = {
+    {"SP_Val", "SP/Value", true, 0, true, 1, 1},
+    {"SP_Stat", "SP/Status", false, 0, true, 0, 1},
+    {"RCAS_IN_Val", "RCAS_IN/Value", true, 0, false, 1, 0},
+    {"RCAS_IN_Stat", "RCAS_IN/Status", false, 0, false, 0, 0},
+    {"RCAS_OUT_Val", "RCAS_OUT/Value", true, 0, false, 1, 1},
+    {"RCAS_OUT_Stat", "RCAS_OUT/StatusQuality", false, 0, false, 0, 1},
+    {"READBACK_Val", "READBACK/Value", true, 0, false, 1, 0},
+    {"READBACK_Stat", "READBACK/Status", false, 0, false, 0, 0},
+    {"POS_D_Val", "POS_D/Value", true, 0, false, 0, 0},
+    {"POS_D_Stat", "POS_D/Status", false, 0, false, 0, 0},
+    {"CHECK_BACK_Val1", "CHECK_BACK/", true, 8, false, 0, 0},
+    {"CHECK_BACK_Val2", "CHECK_BACK/", false, 8, false, 0, 0},
+    {"CHECK_BACK_Val3", "CHECK_BACK/", false, 8, false, 0, 0},
+};
+
+// --- the configurations ---
+
+struct Configuration {
+    const char* identifier;
+    std::vector<const char*> outputs;  // in activation order
+    std::vector<const char*> inputs;
+};
+
+const std::array<Configuration, 7>& Configurations() {
+    static const std::array<Configuration, 7> table{{
+        {"82840805", {"SP_Val", "SP_Stat"}, {}},
+        {"C4848408050805", {"RCAS_IN_Val", "RCAS_IN_Stat"}, {"RCAS_OUT_Val", "RCAS_OUT_Stat"}},
+        {"C68486080508050505",
+         {"SP_Val", "SP_Stat"},
+         {"READBACK_Val", "READBACK_Stat", "POS_D_Val", "POS_D_Stat"}},
+        {"C3848208050A",
+         {"SP_Val", "SP_Stat"},
+         {"CHECK_BACK_Val1", "CHECK_BACK_Val2", "CHECK_BACK_Val3"}},
+        {"C784890805080505050A",
+         {"SP_Val", "SP_Stat"},
+         {"READBACK_Val", "READBACK_Stat", "POS_D_Val", "POS_D_Stat", "CHECK_BACK_Val1",
+          "CHECK_BACK_Val2", "CHECK_BACK_Val3"}},
+        {"C58487080508050A",
+         {"RCAS_IN_Val", "RCAS_IN_Stat"},
+         {"RCAS_OUT_Val", "RCAS_OUT_Stat", "CHECK_BACK_Val1", "CHECK_BACK_Val2",
+          "CHECK_BACK_Val3"}},
+        {"CB898E080508050805080505050A",
+         {"SP_Val", "SP_Stat", "RCAS_IN_Val", "RCAS_IN_Stat"},
+         {"READBACK_Val", "READBACK_Stat", "RCAS_OUT_Val", "RCAS_OUT_Stat", "POS_D_Val",
+          "POS_D_Stat", "CHECK_BACK_Val1", "CHECK_BACK_Val2", "CHECK_BACK_Val3"}},
+    }};
+    return table;
+}
+
+// Fixed parts of the slave parameter set: slave flags, slave type, reserved bytes, then the
+// parameter data with its length field (station status, watchdog factors, minimum station
+// delay, ident number 0B5E, group ident, DP-V1 status bytes).
+const char* const kSetHead =
+    "00"
+    "00"
+    "000000000000000000000000"
+    "000C"
+    "00640A0B0B5E00000000";
+// Empty address table and the slave user data.
+const char* const kSetTail =
+    "0002"
+    "0005"
+    "800000";
+
+// Byte offsets of the length fields of the set.
+constexpr size_t kParamDataLengthOffset = 16;
+constexpr size_t kConfigLengthOffset = 28;
+constexpr uint16_t kParamDataLength = 12;
+
+std::string Hex4(size_t value) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%04X", static_cast<unsigned>(value & 0xFFFF));
+    return buf;
+}
+
+IPrivateDataElement& Need(IParameters& parameters, const std::string& path) {
+    IPrivateDataElement* element = parameters.Item(path);
+    if (element == nullptr)
+        throw std::runtime_error("the data set has no element " + path);
+    return *element;
+}
+
+uint16_t Read16(const std::vector<uint8_t>& bytes, size_t offset) {
+    return static_cast<uint16_t>((bytes[offset] << 8) | bytes[offset + 1]);
+}
+
+// The configuration identifiers of a slave parameter set as hex text, after checking every
+// length field of the set against its size; False with the reason otherwise.
+bool ReadIdentifiers(const std::vector<uint8_t>& bytes, std::string& identifiers,
+                     std::string& problem) {
+    const size_t size = bytes.size();
+    if (size < kConfigLengthOffset + 2) {
+        problem = "the slave parameter set is too short";
+        return false;
+    }
+    if (Read16(bytes, 0) != size) {
+        problem = "the length of the slave parameter set does not match its size";
+        return false;
+    }
+    if (Read16(bytes, kParamDataLengthOffset) != kParamDataLength) {
+        problem = "the parameter data of the slave parameter set are not 12 bytes long";
+        return false;
+    }
+    const size_t cfgLength = Read16(bytes, kConfigLengthOffset);
+    const size_t addressOffset = kConfigLengthOffset + cfgLength;
+    if (cfgLength < 2 || addressOffset + 2 > size) {
+        problem = "the configuration data length of the slave parameter set is wrong";
+        return false;
+    }
+    const size_t addressLength = Read16(bytes, addressOffset);
+    const size_t userOffset = addressOffset + addressLength;
+    if (addressLength < 2 || userOffset + 2 > size) {
+        problem = "the address table length of the slave parameter set is wrong";
+        return false;
+    }
+    const size_t userLength = Read16(bytes, userOffset);
+    if (userLength < 2 || userOffset + userLength != size) {
+        problem = "the slave user data length of the slave parameter set is wrong";
+        return false;
+    }
+    identifiers = BytesToHexString(Variant(
+        std::vector<uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(kConfigLengthOffset + 2),
+                             bytes.begin() + static_cast<std::ptrdiff_t>(addressOffset))));
+    return true;
+}
+
+}  // namespace
+
+void CreateChannels(IDTMContext& context) {
+    IParameters& parameters = context.Parameters();
+    // The channels are made once per model; a second build starts from an empty collection, so
+    // numbers and ids stay unique.
+    parameters.Channels().Clear();
+    const std::string prefix = DM_FB_AO_P3::GetBlockPrefix(1);
+    int16_t position = 0;
+    for (const ChannelDefinition& row : kChannels) {
+        const clsDataElement& element = AsDataElement(Need(parameters, prefix + row.element));
+        const int16_t bitLength = row.fixedBitLength != 0
+                                      ? row.fixedBitLength
+                                      : Variant(int32_t{8} * element.ValueTypeLength()).toInteger();
+        if (row.firstOfRecord)
+            position = 0;
+        AddChannel(context, row.id, row.active, row.channelFlag, int16_t{0}, element.Slot,
+                   element.index, position, bitLength, row.floatValue);
+        position = Variant(int32_t{position} + bitLength).toInteger();
+    }
+}
+
+void BuildSlaveBusParamSet(IParameters& parameters) {
+    const Variant& cfgData = Need(parameters, kCfgData).TransientValue();
+    std::string identifiers;
+    for (int16_t number = 1; number <= 7; ++number) {
+        if (cfgData.looseEquals(Variant(number))) {
+            identifiers = Configurations()[static_cast<size_t>(number - 1)].identifier;
+            break;
+        }
+    }
+    const std::string body =
+        std::string(kSetHead) + Hex4(identifiers.size() / 2 + 2) + identifiers + kSetTail;
+    const std::string whole = Hex4(body.size() / 2 + 2) + body;
+
+    IPrivateDataElement& wholeString = Need(parameters, kWholeString);
+    const Variant& current = wholeString.TransientValue();
+    if (current.isString() && current.str() == whole)
+        return;
+    wholeString.SetTransientValue(Variant(whole));
+    parameters.ElementChanged(wholeString, "");
+}
+
+bool ApplyBusMasterConfiguration(IDTMContext& context, std::string* problem) {
+    std::string reason;
+    try {
+        IParameters& parameters = context.Parameters();
+        IPrivateDataElement* busMaster = parameters.Item(kBusMasterConfigurationPart);
+        IPrivateDataElement* wholeString = parameters.Item(kWholeString);
+        if (busMaster == nullptr || wholeString == nullptr) {
+            reason = "the data set has no cyclic configuration";
+        } else if (!busMaster->TransientValue().isByteArray()) {
+            reason = "the bus master configuration holds no bytes";
+        } else {
+            const Variant value = busMaster->TransientValue();
+            std::string identifiers;
+            const Configuration* found = nullptr;
+            if (ReadIdentifiers(value.bytes().bytes, identifiers, reason)) {
+                for (const Configuration& cfg : Configurations()) {
+                    if (identifiers == cfg.identifier)
+                        found = &cfg;
+                }
+                if (found == nullptr && !identifiers.empty())
+                    reason = "the configuration " + identifiers + " is not one of the device's";
+            }
+            IChannels& channels = parameters.Channels();
+            for (const ChannelDefinition& row : kChannels) {
+                if (reason.empty() && dynamic_cast<clsChannel*>(channels.Item(row.id)) == nullptr)
+                    reason = std::string("the data set has no process channel ") + row.id;
+            }
+            if (reason.empty()) {
+                for (const ChannelDefinition& row : kChannels)
+                    channels.Item(row.id)->SetActive(false);
+                if (found != nullptr) {
+                    int16_t position = 0;
+                    for (const char* id : found->outputs)
+                        position = ActivateChannel(parameters, id, position);
+                    position = 0;
+                    for (const char* id : found->inputs)
+                        position = ActivateChannel(parameters, id, position);
+                }
+                const std::string text = BytesToHexString(value);
+                const Variant& current = wholeString->TransientValue();
+                if (!current.isString() || current.str() != text) {
+                    wholeString->SetTransientValue(Variant(text));
+                    parameters.ElementChanged(*wholeString, "");
+                }
+                return true;
+            }
+        }
+    } catch (const std::exception& e) {
+        reason = e.what();
+    } catch (...) {
+        reason = "the bus master configuration could not be taken over";
+    }
+    if (problem != nullptr)
+        *problem = reason;
+    return false;
+}
+
+int16_t ActivateChannel(IParameters& parameters, const std::string& channelId, int16_t position) {
+    auto* channel = dynamic_cast<clsChannel*>(parameters.Channels().Item(channelId));
+    if (channel == nullptr)
+        throw std::runtime_error("the data set has no process channel " + channelId);
+    channel->SetActive(true);
+    IProfibusChannelParameter& parameter = channel->ProfibusChannelParameter();
+    parameter.SetBitPosition(Variant(position));
+    return Variant(int32_t{position} + parameter.BitLength().toInteger()).toInteger();
+}
+
+}  // namespace kv

@@ -1,0 +1,175 @@
+#include "platform/os/ConfigFile.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "value/Variant.h"
+
+namespace kv::os {
+
+namespace {
+
+std::string Trim(const std::string& s) {
+    const char* ws = " \t\r\n";
+    const size_t b = s.find_first_not_of(ws);
+    if (b == std::string::npos) {
+        return {};
+    }
+    return s.substr(b, s.find_last_not_of(ws) - b + 1);
+}
+
+// Upper-cased key path without trailing backslashes: the form sections are compared in.
+std::string NormalizeKey(std::string key) {
+    key = ToUpperAscii(Trim(key));
+    while (!key.empty() && key.back() == '\\') {
+        key.pop_back();
+    }
+    return key;
+}
+
+std::optional<uint32_t> ParseDword(const std::string& hex) {
+    if (hex.empty() || hex.size() > 8) {
+        return std::nullopt;
+    }
+    uint32_t v = 0;
+    for (char c : hex) {
+        int d;
+        if (c >= '0' && c <= '9') {
+            d = c - '0';
+        } else if (c >= 'a' && c <= 'f') {
+            d = c - 'a' + 10;
+        } else if (c >= 'A' && c <= 'F') {
+            d = c - 'A' + 10;
+        } else {
+            return std::nullopt;
+        }
+        v = (v << 4) | static_cast<uint32_t>(d);
+    }
+    return v;
+}
+
+std::optional<ConfigValue> ParseValueLine(const std::string& line) {
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) {
+        return std::nullopt;
+    }
+    ConfigValue value;
+    value.name = Trim(line.substr(0, eq));
+    if (value.name.size() >= 2 && value.name.front() == '"' && value.name.back() == '"') {
+        value.name = value.name.substr(1, value.name.size() - 2);
+    }
+    if (value.name.empty()) {
+        return std::nullopt;
+    }
+    const std::string data = Trim(line.substr(eq + 1));
+    static const std::string kDword = "dword:";
+    if (data.size() > kDword.size() && ToLowerAscii(data.substr(0, kDword.size())) == kDword) {
+        const std::optional<uint32_t> v = ParseDword(Trim(data.substr(kDword.size())));
+        if (!v) {
+            return std::nullopt;
+        }
+        value.type = kRegDword;
+        for (int k = 0; k < 4; ++k) {
+            value.data.push_back(static_cast<char>((*v >> (8 * k)) & 0xFF));
+        }
+        return value;
+    }
+    if (data.size() >= 2 && data.front() == '"' && data.back() == '"') {
+        value.type = kRegSz;
+        value.data = data.substr(1, data.size() - 2);
+        return value;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string HiveName(int32_t hive) {
+    switch (static_cast<uint32_t>(hive)) {
+        case 0x80000000u:
+            return "HKEY_CLASSES_ROOT";
+        case 0x80000001u:
+            return "HKEY_CURRENT_USER";
+        case 0x80000002u:
+            return "HKEY_LOCAL_MACHINE";
+        case 0x80000003u:
+            return "HKEY_USERS";
+        case 0x80000005u:
+            return "HKEY_CURRENT_CONFIG";
+        default:
+            return {};
+    }
+}
+
+std::string ConfigFilePath() {
+    const char* file = std::getenv("KV6274PA_CONFIG");
+    if (file != nullptr && *file != '\0') {
+        return file;
+    }
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg != nullptr && *xdg != '\0') {
+        return std::string(xdg) + "/kv6274pa/registry.conf";
+    }
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && *home != '\0') {
+        return std::string(home) + "/.config/kv6274pa/registry.conf";
+    }
+    return {};
+}
+
+std::optional<std::vector<ConfigValue>> ParseConfigKey(const std::string& fileText, int32_t hive,
+                                                       const std::string& keyPath) {
+    const std::string hiveName = HiveName(hive);
+    if (hiveName.empty()) {
+        return std::nullopt;
+    }
+    const std::string wanted = NormalizeKey(hiveName + "\\" + keyPath);
+    std::optional<std::vector<ConfigValue>> result;
+    bool inKey = false;
+    std::istringstream in(fileText);
+    std::string line;
+    while (std::getline(in, line)) {
+        line = Trim(line);
+        if (line.empty() || line.front() == '#' || line.front() == ';') {
+            continue;
+        }
+        if (line.front() == '[') {
+            if (line.back() != ']') {
+                inKey = false;  // a broken header must not let its values join the previous key
+                continue;
+            }
+            inKey = NormalizeKey(line.substr(1, line.size() - 2)) == wanted;
+            if (inKey && !result) {
+                result.emplace();
+            }
+            continue;
+        }
+        if (!inKey) {
+            continue;
+        }
+        if (std::optional<ConfigValue> value = ParseValueLine(line)) {
+            result->push_back(std::move(*value));
+        }
+    }
+    return result;
+}
+
+std::optional<std::vector<ConfigValue>> ReadConfigKey(int32_t hive, const std::string& keyPath) {
+    const std::string path = ConfigFilePath();
+    if (path.empty()) {
+        return std::nullopt;
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return std::nullopt;
+    }
+    std::ostringstream text;
+    text << file.rdbuf();
+    if (file.bad()) {
+        return std::nullopt;
+    }
+    return ParseConfigKey(text.str(), hive, keyPath);
+}
+
+}  // namespace kv::os

@@ -1,0 +1,22 @@
+#pragma once
+// GUIDs of the operating system: random ones for process ids and name-based class ids for the
+// component's ProgIDs. A GUID is held as the 16 bytes of the COM structure (Data1, Data2 and Data3
+// little-endian, then the eight bytes of Data4).
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace kv::os {
+
+using GuidBytes = std::array<uint8_t, 16>;
+
+// A random version-4 GUID; false when no random source could be read.
+bool NewRandomGuid(GuidBytes& guid);
+
+// The class id registered for a ProgID. The component registers "KV6274PA.<class name>" for its
+// DTM object and its pages; every such ProgID (compared without regard to case, as registry keys
+// are) has a fixed class id derived from its name. False for any other ProgID.
+bool ClassIdFromProgId(const std::string& progId, GuidBytes& clsid);
+
+}  // namespace kv::os

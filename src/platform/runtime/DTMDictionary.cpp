@@ -1,0 +1,315 @@
+#include "platform/runtime/DTMDictionary.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <sstream>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/os/ComponentFolder.h"
+
+namespace kv {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct DictionaryEntry {
+    pugi::xml_node node;
+    // Attribute name (pointing into the document) and its value, shared with every instance.
+    std::vector<std::pair<const char*, std::shared_ptr<const std::string>>> attributes;
+};
+
+struct DictionarySection {
+    pugi::xml_node node;
+    std::unordered_map<std::string, DictionaryEntry> entries;
+};
+
+}  // namespace
+
+// The merged, indexed document of one language. Never changed after it is built.
+class DictionaryDocument {
+  public:
+    int32_t language = 0;
+    pugi::xml_document doc;
+    std::unordered_map<std::string, DictionarySection> sections;
+    std::unordered_map<const void*, const DictionarySection*> sectionsByNode;
+    std::string error;  // a part file that did not load
+
+    const DictionarySection* SectionOf(pugi::xml_node node) const {
+        auto it = sectionsByNode.find(node.internal_object());
+        return it == sectionsByNode.end() ? nullptr : it->second;
+    }
+};
+
+namespace {
+
+// Parses one file; an error text when it cannot be read or is not a dictionary.
+std::string ParseFile(const fs::path& file, pugi::xml_document& doc) {
+    pugi::xml_parse_result r = doc.load_file(file.c_str());
+    if (!r) {
+        std::ostringstream os;
+        os << "dictionary file " << file.string() << ": " << r.description() << " at offset "
+           << r.offset;
+        return os.str();
+    }
+    if (std::strcmp(doc.document_element().name(), "DTMDictionary") != 0)
+        return "dictionary file " + file.string() + ": the root element is not DTMDictionary";
+    return {};
+}
+
+// Appends the sections of one file to the merged document.
+void Merge(pugi::xml_node target, const pugi::xml_document& source) {
+    for (pugi::xml_node section : source.document_element().children()) {
+        if (section.type() != pugi::node_element)
+            continue;
+        pugi::xml_node into = target.child(section.name());
+        if (!into)
+            into = target.append_child(section.name());
+        for (pugi::xml_node entry : section.children()) {
+            if (entry.type() == pugi::node_element)
+                into.append_copy(entry);
+        }
+    }
+}
+
+void BuildIndex(DictionaryDocument& d) {
+    for (pugi::xml_node section : d.doc.document_element().children()) {
+        if (section.type() != pugi::node_element)
+            continue;
+        DictionarySection& s = d.sections[section.name()];
+        s.node = section;
+        for (pugi::xml_node entry : section.children()) {
+            pugi::xml_attribute key = entry.attribute("key");
+            if (!key)
+                continue;
+            auto [it, added] = s.entries.try_emplace(key.value());
+            if (!added)
+                continue;  // the first entry of a key wins
+            it->second.node = entry;
+            for (pugi::xml_attribute a : entry.attributes()) {
+                it->second.attributes.emplace_back(a.name(),
+                                                   std::make_shared<const std::string>(a.value()));
+            }
+        }
+    }
+    for (auto& [name, s] : d.sections)
+        d.sectionsByNode[s.node.internal_object()] = &s;
+}
+
+// Builds the document of one language; nullptr when its main file is missing or broken.
+std::shared_ptr<DictionaryDocument> Build(const std::string& folder, const std::string& name,
+                                          int32_t language, std::string& error) {
+    const std::string stem = name + "_" + std::to_string(language);
+    const fs::path main = fs::path(folder) / (stem + ".xml");
+    std::error_code ec;
+    if (!fs::is_regular_file(main, ec)) {
+        error = "dictionary file " + main.string() + " is missing";
+        return nullptr;
+    }
+    auto d = std::make_shared<DictionaryDocument>();
+    d->language = language;
+    pugi::xml_node root = d->doc.append_child("DTMDictionary");
+    root.append_attribute("language") = language;
+
+    pugi::xml_document file;
+    if (std::string e = ParseFile(main, file); !e.empty()) {
+        error = e;
+        return nullptr;
+    }
+    Merge(root, file);
+
+    std::vector<fs::path> parts;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string fn = it->path().filename().string();
+        if (fn.size() > stem.size() + 5 && fn.compare(0, stem.size() + 1, stem + "_") == 0 &&
+            fn.compare(fn.size() - 4, 4, ".xml") == 0)
+            parts.push_back(it->path());
+    }
+    std::sort(parts.begin(), parts.end());
+    for (const fs::path& p : parts) {
+        pugi::xml_document part;
+        if (std::string e = ParseFile(p, part); !e.empty()) {
+            // The other files still serve; the fault is reported by Load.
+            if (!d->error.empty())
+                d->error += "; ";
+            d->error += e;
+            continue;
+        }
+        Merge(root, part);
+    }
+    BuildIndex(*d);
+    return d;
+}
+
+// The process-wide cache of parsed documents, keyed by folder, name and language.
+std::shared_ptr<const DictionaryDocument> CachedDocument(const std::string& folder,
+                                                         const std::string& name, int32_t language,
+                                                         std::string& error) {
+    static std::mutex mutex;
+    static std::map<std::string, std::shared_ptr<const DictionaryDocument>> cache;
+    const std::string key = folder + '\n' + name + '\n' + std::to_string(language);
+    std::lock_guard<std::mutex> lock(mutex);
+    if (auto it = cache.find(key); it != cache.end())
+        return it->second;
+    auto d = Build(folder, name, language, error);
+    if (!d)
+        return nullptr;  // a missing or broken file is looked for again next time
+    cache.emplace(key, d);
+    return d;
+}
+
+}  // namespace
+
+DTMDictionary::DTMDictionary() = default;
+DTMDictionary::~DTMDictionary() = default;
+
+bool DTMDictionary::Load(IDTMContext& context, const std::string& name) {
+    std::string folder;
+    try {
+        folder = context.XMLHelper().XMLDataPath();
+    } catch (const std::exception&) {
+        folder = os::XmlDataFolder();
+    }
+    return LoadFrom(folder, name);
+}
+
+bool DTMDictionary::LoadFrom(const std::string& folder, const std::string& name) {
+    // A failed load keeps the document in use: texts already shown stay valid.
+    const std::string oldFolder = folder_, oldName = name_;
+    folder_ = folder;
+    name_ = name;
+    if (!Switch(language_) && !(language_ != 9 && Switch(9))) {
+        if (doc_) {
+            folder_ = oldFolder;
+            name_ = oldName;
+        }
+        return false;
+    }
+    return lastError_.empty();
+}
+
+bool DTMDictionary::Switch(int32_t languageId) {
+    if (name_.empty())
+        return false;
+    std::string error;
+    auto d = CachedDocument(folder_, name_, languageId, error);
+    if (!d) {
+        lastError_ = error;
+        return false;
+    }
+    doc_ = std::move(d);
+    language_ = languageId;
+    lastError_ = doc_->error;
+    return true;
+}
+
+bool DTMDictionary::SetLanguage(int32_t languageId, bool) {
+    if (name_.empty())
+        return false;
+    std::vector<int32_t> candidates{languageId};
+    for (int32_t id : {languageId & 0x3FF, int32_t{9}}) {
+        if (std::find(candidates.begin(), candidates.end(), id) == candidates.end())
+            candidates.push_back(id);
+    }
+    std::string firstError;
+    for (int32_t id : candidates) {
+        if (Switch(id))
+            return true;
+        if (firstError.empty())
+            firstError = lastError_;
+    }
+    lastError_ = firstError;
+    return false;
+}
+
+pugi::xml_node DTMDictionary::GetSection(const std::string& section) const {
+    if (!doc_)
+        return {};
+    auto it = doc_->sections.find(section);
+    return it == doc_->sections.end() ? pugi::xml_node() : it->second.node;
+}
+
+pugi::xml_node DTMDictionary::GetSectionEntry(pugi::xml_node section,
+                                              const std::string& key) const {
+    if (!section)
+        return {};
+    if (doc_) {
+        if (const DictionarySection* s = doc_->SectionOf(section)) {
+            auto it = s->entries.find(key);
+            return it == s->entries.end() ? pugi::xml_node() : it->second.node;
+        }
+    }
+    // A node of another document (an earlier language): searched directly.
+    return section.find_child_by_attribute("key", key.c_str());
+}
+
+Variant DTMDictionary::GetText(const std::string& section, const std::string& key,
+                               const std::string& attribute) const {
+    return GetText(GetSection(section), key, attribute);
+}
+
+Variant DTMDictionary::GetText(pugi::xml_node section, const std::string& key,
+                               const std::string& attribute) const {
+    pugi::xml_attribute a = GetSectionEntry(section, key).attribute(attribute.c_str());
+    if (!a)
+        return Variant();
+    return Variant(std::string(a.value()));
+}
+
+std::optional<SharedText> DTMDictionary::GetSharedText(pugi::xml_node section,
+                                                       const std::string& key,
+                                                       const std::string& attribute) const {
+    if (!section)
+        return std::nullopt;
+    if (doc_) {
+        if (const DictionarySection* s = doc_->SectionOf(section)) {
+            auto it = s->entries.find(key);
+            if (it == s->entries.end())
+                return std::nullopt;
+            for (const auto& [attrName, value] : it->second.attributes) {
+                if (attribute == attrName)
+                    return SharedText(value);
+            }
+            return std::nullopt;
+        }
+    }
+    pugi::xml_attribute a = GetSectionEntry(section, key).attribute(attribute.c_str());
+    if (!a)
+        return std::nullopt;
+    return SharedText(std::string(a.value()));
+}
+
+bool DTMDictionary::GetXml(IDTMContext&, std::string& xml, const std::string& section,
+                           const std::string& attribute) const {
+    pugi::xml_document doc;
+    if (!doc.load_string(xml.c_str(), pugi::parse_default | pugi::parse_declaration))
+        return false;
+    pugi::xml_node sectionNode = GetSection(section);
+    std::vector<pugi::xml_node> pending{doc.document_element()};
+    while (!pending.empty()) {
+        pugi::xml_node node = pending.back();
+        pending.pop_back();
+        for (pugi::xml_attribute a : node.attributes()) {
+            std::string v = a.value();
+            if (v.size() < 3 || v.compare(0, 2, "$(") != 0 || v.back() != ')')
+                continue;
+            Variant text = GetText(sectionNode, v.substr(2, v.size() - 3), attribute);
+            if (text.isString())
+                a.set_value(text.str().c_str());
+        }
+        for (pugi::xml_node child : node.children()) {
+            if (child.type() == pugi::node_element)
+                pending.push_back(child);
+        }
+    }
+    std::ostringstream os;
+    doc.save(os, "", pugi::format_raw | pugi::format_no_declaration);
+    xml = os.str();
+    return true;
+}
+
+}  // namespace kv

@@ -1,0 +1,62 @@
+#pragma once
+// The language dictionary of the DTM. For each language the folder holds
+// <name>_<lang>.xml and any number of <name>_<lang>_<part>.xml, merged into one document (the
+// entries of sections of one name are joined; the first entry of a key wins). Parsed documents
+// are kept once per process and shared read-only by every instance; an instance holds only a
+// reference to the document of its language.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/runtime/IDTMContext.h"
+#include "value/SharedText.h"
+
+namespace kv {
+
+class DictionaryDocument;
+
+class DTMDictionary : public IDTMDictionary {
+  public:
+    DTMDictionary();
+    ~DTMDictionary() override;
+
+    // Loads the documents of the current language (English at first) from the context's XML
+    // data folder. False when the language's main file is missing or a file does not parse
+    // (LastError names it); the files that did load still serve look-ups.
+    bool Load(IDTMContext& context, const std::string& name) override;
+    // The same from a given folder.
+    bool LoadFrom(const std::string& folder, const std::string& name);
+    bool HasDocument() const override { return doc_ != nullptr; }
+    // Switches to the language; a missing language falls back to its primary language, then to
+    // English (9). False, with the language unchanged, when none of them loads.
+    bool SetLanguage(int32_t languageId, bool fallback) override;
+    // The language of the document in use.
+    int32_t Language() const override { return language_; }
+
+    pugi::xml_node GetSection(const std::string& section) const override;
+    pugi::xml_node GetSectionEntry(pugi::xml_node section, const std::string& key) const override;
+    Variant GetText(const std::string& section, const std::string& key,
+                    const std::string& attribute) const override;
+    Variant GetText(pugi::xml_node section, const std::string& key,
+                    const std::string& attribute) const override;
+    std::optional<SharedText> GetSharedText(pugi::xml_node section, const std::string& key,
+                                            const std::string& attribute) const override;
+    bool GetXml(IDTMContext& context, std::string& xml, const std::string& section,
+                const std::string& attribute) const override;
+
+    const std::string& LastError() const { return lastError_; }
+
+  private:
+    // Takes the document of one language from the process-wide cache, loading it on first use.
+    bool Switch(int32_t languageId);
+
+    std::string folder_;
+    std::string name_;
+    std::shared_ptr<const DictionaryDocument> doc_;
+    int32_t language_ = 9;
+    std::string lastError_;
+};
+
+}  // namespace kv

@@ -1,0 +1,88 @@
+#pragma once
+// The data set of one DTM instance: its data elements in an order of their own, found by path,
+// with the change reporting to the data model and the open user interfaces.
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/runtime/IChannels.h"
+#include "platform/runtime/IParameters.h"
+
+namespace kv {
+
+class IDTMContext;
+
+// A channel collection that only keeps what it is given; a collection that knows the channels'
+// interface replaces it (SetChannels).
+class ChannelList : public IChannels {
+  public:
+    explicit ChannelList(IDTMContext* context = nullptr) : context_(context) {}
+    void Add(std::shared_ptr<IPrivateChannel> channel) override;
+    int32_t Count() const override { return static_cast<int32_t>(items_.size()); }
+    // Channels are not named here: always nullptr.
+    IPrivateChannel* Item(const std::string& channelId) const override;
+    const std::vector<std::shared_ptr<IPrivateChannel>>& Items() const override { return items_; }
+    void Clear() override { items_.clear(); }
+    IDTMContext* Context() const override { return context_; }
+    void SetModified(int32_t modified) override { modified_ = modified; }
+    int32_t Modified() const { return modified_; }
+
+  private:
+    IDTMContext* context_;
+    std::vector<std::shared_ptr<IPrivateChannel>> items_;
+    int32_t modified_ = 0;
+};
+
+class DataSet : public IParameters {
+  public:
+    // The context owns the data set and so outlives it; the model may be set later.
+    explicit DataSet(IDTMContext& context, std::shared_ptr<IPrivateDataModel> model = nullptr);
+    ~DataSet() override;
+
+    IPrivateDataElement* Item(const std::string& path) const override;
+    const std::vector<std::shared_ptr<IPrivateDataElement>>& Elements() const override {
+        return elements_;
+    }
+    std::vector<IPrivateDataElement*> RecordMembers(const std::string& recordPath) const override;
+    void AddElement(std::shared_ptr<IPrivateDataElement> element, const std::string& before = {},
+                    const std::string& after = {}) override;
+    void Clear() override;
+    void ElementChanged(IPrivateDataElement& element, const std::string& guiId) override;
+
+    void Lock() override { ++lockCount_; }
+    void Unlock() override {
+        if (lockCount_ > 0)
+            --lockCount_;
+    }
+    bool Locked() const override { return lockCount_ > 0; }
+
+    int32_t DataSetState() const override { return dataSetState_; }
+    void SetDataSetState(int32_t state) override { dataSetState_ = state; }
+    int32_t ModifiedState() const override { return modified_; }
+    void SetModifiedState(int32_t state) override { modified_ = state; }
+    bool BulkUpdateActive() const override { return bulkUpdate_; }
+    void SetBulkUpdateActive(bool active) override { bulkUpdate_ = active; }
+
+    IPrivateDataModel* DataModel() const override { return model_.get(); }
+    void SetDataModel(std::shared_ptr<IPrivateDataModel> model) { model_ = std::move(model); }
+    IChannels& Channels() override { return *channels_; }
+    void SetChannels(std::shared_ptr<IChannels> channels);
+
+  private:
+    // Position of the element with this path in the order; elements_.size() when missing.
+    size_t PositionOf(const std::string& path) const;
+
+    IDTMContext& context_;
+    std::shared_ptr<IPrivateDataModel> model_;
+    std::shared_ptr<IChannels> channels_;
+    std::vector<std::shared_ptr<IPrivateDataElement>> elements_;
+    std::unordered_map<std::string, IPrivateDataElement*> byPath_;
+    int32_t lockCount_ = 0;
+    int32_t dataSetState_ = 0;
+    int32_t modified_ = 0;
+    bool bulkUpdate_ = false;
+};
+
+}  // namespace kv

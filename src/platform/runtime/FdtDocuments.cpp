@@ -1,0 +1,318 @@
+#include "platform/runtime/FdtDocuments.h"
+
+#include <charconv>
+#include <memory>
+#include <sstream>
+#include <system_error>
+
+#include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IPrivateDataModel.h"
+
+namespace kv {
+
+namespace {
+
+// The function list: the DTM's functions outside any group, then the five groups.
+constexpr const char* kDTMFunctionsTemplate = R"xml(<FDT>
+  <Functions>
+    <StandardFunction functionId="1" name="$(func_1)"/>
+    <StandardFunction functionId="9" name="$(func_9)"/>
+    <StandardFunction functionId="14" name="$(func_14)"/>
+    <StandardFunction functionId="15" name="$(func_15)"/>
+    <StandardFunction functionId="501" name="$(func_501)"/>
+    <FunctionGroup name="Trend">
+      <Function functionId="8" name="$(func_8)"/>
+    </FunctionGroup>
+    <FunctionGroup name="Measure">
+      <Function functionId="7" name="$(func_7)"/>
+    </FunctionGroup>
+    <FunctionGroup name="Diagnosis">
+      <Function functionId="5" name="$(func_5)"/>
+    </FunctionGroup>
+    <FunctionGroup name="Simulation">
+      <Function functionId="3" name="$(func_3)"/>
+    </FunctionGroup>
+    <FunctionGroup name="Operation">
+      <Function functionId="2" name="$(func_2)"/>
+      <Function functionId="10" name="$(func_10)"/>
+      <Function functionId="11" name="$(func_11)"/>
+      <Function functionId="12" name="$(func_12)"/>
+      <Function functionId="13" name="$(func_13)"/>
+    </FunctionGroup>
+  </Functions>
+</FDT>)xml";
+
+constexpr const char* kDTMDocTemplate = R"(<FDT><DocumentVariables/></FDT>)";
+
+std::string Save(const pugi::xml_document& doc) {
+    std::ostringstream out;
+    doc.save(out, "  ", pugi::format_default | pugi::format_no_declaration, pugi::encoding_utf8);
+    return out.str();
+}
+
+// The root "FDT" of a text, with the namespace declared; an empty node when the text does not
+// parse or has another root.
+pugi::xml_node LoadFdt(pugi::xml_document& doc, const std::string& text) {
+    if (!doc.load_string(text.c_str()))
+        return {};
+    return doc.child("FDT");
+}
+
+pugi::xml_node NewFdt(pugi::xml_document& doc) {
+    pugi::xml_node root = doc.append_child("FDT");
+    root.append_attribute("xmlns:fdt").set_value(kFdtNamespace);
+    return root;
+}
+
+bool ReadInt32(const char* text, int32_t& out) {
+    std::string_view s(text);
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    int32_t v = 0;
+    auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (s.empty() || r.ec != std::errc() || r.ptr != s.data() + s.size())
+        return false;
+    out = v;
+    return true;
+}
+
+// Sets BulkUpdateActive for the life of the guard and restores the earlier state on every path.
+class BulkUpdateGuard {
+  public:
+    explicit BulkUpdateGuard(IParameters& p) : p_(p), old_(p.BulkUpdateActive()) {
+        p_.SetBulkUpdateActive(true);
+    }
+    ~BulkUpdateGuard() { p_.SetBulkUpdateActive(old_); }
+    BulkUpdateGuard(const BulkUpdateGuard&) = delete;
+    BulkUpdateGuard& operator=(const BulkUpdateGuard&) = delete;
+
+  private:
+    IParameters& p_;
+    bool old_;
+};
+
+}  // namespace
+
+// --- function call and operation phase ---
+
+bool FunctionCall::Parse(const std::string& text, IDTMContext&) {
+    pugi::xml_document doc;
+    pugi::xml_node call = LoadFdt(doc, text).child("FunctionCall");
+    int32_t id = 0;
+    if (!call || !ReadInt32(call.attribute("applicationId").value(), id))
+        return false;
+    applicationId_ = id;
+    functionId_ = call.attribute("functionId").value();
+    pugi::xml_attribute arg = call.attribute("argument");
+    argument_ = arg ? Variant(std::string(arg.value())) : Variant();
+    return true;
+}
+
+std::string FunctionCall::ToXml(IDTMContext&) const {
+    pugi::xml_document doc;
+    pugi::xml_node call = NewFdt(doc).append_child("FunctionCall");
+    call.append_attribute("applicationId").set_value(applicationId_);
+    if (!functionId_.empty())
+        call.append_attribute("functionId").set_value(functionId_.c_str());
+    if (!argument_.isEmpty() && !argument_.isNull()) {
+        std::string text = argument_.isString() ? argument_.str() : argument_.toString();
+        call.append_attribute("argument").set_value(text.c_str());
+    }
+    return Save(doc);
+}
+
+bool OperationPhase::Parse(const std::string& text, IDTMContext&) {
+    pugi::xml_document doc;
+    pugi::xml_node phase = LoadFdt(doc, text).child("OperationPhase");
+    std::string name = phase.attribute("phase").value();
+    if (!phase || name.empty())
+        return false;
+    phase_ = std::move(name);
+    return true;
+}
+
+std::string OperationPhase::ToXml(IDTMContext&) const {
+    pugi::xml_document doc;
+    NewFdt(doc).append_child("OperationPhase").append_attribute("phase").set_value(phase_.c_str());
+    return Save(doc);
+}
+
+std::shared_ptr<IFunctionCall> NewFunctionCall() {
+    return std::make_shared<FunctionCall>();
+}
+std::shared_ptr<IOperationPhase> NewOperationPhase() {
+    return std::make_shared<OperationPhase>();
+}
+
+// --- parameter document ---
+
+std::string ParameterXMLConverter::GetParametersXml(IDTMContext& context,
+                                                    const std::string& parameterPath, int32_t) {
+    pugi::xml_document doc;
+    pugi::xml_node list = NewFdt(doc).append_child("DtmVariables");
+    list.append_attribute("parameterPath").set_value(parameterPath.c_str());
+    for (const auto& element : context.Parameters().Elements()) {
+        if (!element->Name().starts_with(parameterPath))
+            continue;
+        pugi::xml_node node = list.append_child("DtmVariable");
+        node.append_attribute("name").set_value(element->Name().c_str());
+        element->WriteToDtmVariable(node, context);
+    }
+    return Save(doc);
+}
+
+bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, IDTMContext& context,
+                                             const std::string& xml, int32_t) {
+    rejected_.clear();
+    taken_ = 0;
+    pugi::xml_document doc;
+    pugi::xml_node list = LoadFdt(doc, xml).child("DtmVariables");
+    if (!list) {
+        rejected_.push_back("the text is no parameter document");
+        return false;
+    }
+    IParameters& parameters = context.Parameters();
+    std::vector<IPrivateDataElement*> changed;
+    {
+        BulkUpdateGuard bulk(parameters);
+        int32_t position = 0;
+        for (pugi::xml_node node = list.child("DtmVariable"); node;
+             node = node.next_sibling("DtmVariable")) {
+            ++position;
+            std::string name = node.attribute("name").value();
+            std::string label = name.empty() ? "variable " + std::to_string(position) : name;
+            IPrivateDataElement* element = name.empty() ? nullptr : parameters.Item(name);
+            if (!element && !name.empty() && !parameterPath.empty()) {
+                std::string prefix = parameterPath;
+                if (prefix.back() != '/')
+                    prefix += '/';
+                element = parameters.Item(prefix + name);
+            }
+            if (!element) {
+                rejected_.push_back(label + ": no such element");
+                continue;
+            }
+            bool taken = false;
+            try {
+                taken = element->ReadFromDtmVariable(node, context);
+            } catch (const std::exception& e) {
+                rejected_.push_back(label + ": " + e.what());
+                continue;
+            }
+            if (!taken) {
+                rejected_.push_back(label + ": the value was not taken");
+                continue;
+            }
+            ++taken_;
+            changed.push_back(element);
+        }
+        // The open pages show the new values; the model's rules and the data-set state follow
+        // the whole import at once.
+        for (IPrivateDataElement* element : changed)
+            context.GUIManager().ParameterChanged(*element, "");
+        if (!changed.empty()) {
+            parameters.SetModifiedState(1);
+            if (IPrivateDataModel* model = parameters.DataModel())
+                model->DataSetChanged(context);
+        }
+    }
+    return rejected_.empty();
+}
+
+// --- documentation ---
+
+bool DocumentBuilder::BuildDocument(IDTMContext& context, const std::string& templateName,
+                                    int32_t mask, const std::string& title, std::string& xml) {
+    xml.clear();
+    if (templateName != "DTMDoc")
+        return false;
+    pugi::xml_document doc;
+    pugi::xml_node root = LoadFdt(doc, kDTMDocTemplate);
+    root.prepend_attribute("xmlns:fdt").set_value(kFdtNamespace);
+    if (!title.empty())
+        root.append_attribute("title").set_value(title.c_str());
+    pugi::xml_node list = root.child("DocumentVariables");
+    for (const auto& element : context.Parameters().Elements()) {
+        if ((element->ElementMode() & mask) == 0)
+            continue;
+        pugi::xml_node node = list.append_child("DocumentVariable");
+        try {
+            element->WriteToDocVariable(node, context);
+        } catch (...) {
+            return false;
+        }
+    }
+    xml = Save(doc);
+    return true;
+}
+
+// --- function list ---
+
+void FunctionListBuilder::AddFunctionGroup(const std::string& name, int32_t flags,
+                                           int32_t options) {
+    groups_.push_back({name, flags, options});
+}
+
+bool FunctionListBuilder::BuildFunctions(IDTMContext& context, const std::string& templateName,
+                                         std::string& xml) {
+    xml.clear();
+    if (templateName != "DTMFunctions")
+        return false;
+    pugi::xml_document doc;
+    pugi::xml_node root = LoadFdt(doc, kDTMFunctionsTemplate);
+    root.prepend_attribute("xmlns:fdt").set_value(kFdtNamespace);
+    pugi::xml_node functions = root.child("Functions");
+    // The template's groups leave the list; the added ones come back in their order.
+    pugi::xml_document pool;
+    for (pugi::xml_node g = functions.child("FunctionGroup"); g;) {
+        pugi::xml_node next = g.next_sibling("FunctionGroup");
+        pool.append_copy(g);
+        functions.remove_child(g);
+        g = next;
+    }
+    for (const Group& group : groups_) {
+        pugi::xml_node source =
+            pool.find_child_by_attribute("FunctionGroup", "name", group.name.c_str());
+        pugi::xml_node node =
+            source ? functions.append_copy(source) : functions.append_child("FunctionGroup");
+        if (!source)
+            node.append_attribute("name").set_value(group.name.c_str());
+        node.append_attribute("flags").set_value(group.flags);
+        node.append_attribute("options").set_value(group.options);
+    }
+    xml = Save(doc);
+    try {
+        IDTMDictionary& dictionary = context.Dictionary();
+        if (dictionary.HasDocument())
+            dictionary.GetXml(context, xml, "DTMFunctions", "label");
+    } catch (...) {
+        // Without a dictionary the names stay as their keys.
+    }
+    return true;
+}
+
+// --- DTM information ---
+
+bool DtmInfoBuilder::BuildInformation(IDTMContext& context, std::string& xml) {
+    xml.clear();
+    IPrivateDataModel* model = context.Parameters().DataModel();
+    if (!model)
+        return false;
+    pugi::xml_document doc;
+    pugi::xml_node info = NewFdt(doc).append_child("DtmInformation");
+    info.append_attribute("name").set_value(model->DTMName().c_str());
+    info.append_attribute("vendor").set_value(model->DTMVendor().c_str());
+    info.append_attribute("version").set_value(model->DTMVersion().c_str());
+    std::string date;
+    try {
+        date = DateToIsoText(model->DTMDate());
+    } catch (...) {
+        // A version information without a date leaves the attribute empty.
+    }
+    info.append_attribute("date").set_value(date.c_str());
+    info.append_attribute("descriptor").set_value(model->DTMDescriptor().c_str());
+    xml = Save(doc);
+    return true;
+}
+
+}  // namespace kv

@@ -1,0 +1,139 @@
+#pragma once
+// The FDT documents that the runtime exchanges with the frame, and their converters and builders.
+// Every document has the root "FDT" declaring xmlns:fdt="x-schema:FDTDataTypesSchema.xml"; all
+// other names are plain. Booleans are "true"/"false", numbers use the point as separator.
+//
+// Function call (FunctionCall::Parse, ToXml):
+//   <FDT xmlns:fdt="..."><FunctionCall applicationId="501" functionId="F1" argument="3"/></FDT>
+//   applicationId: the DTM's function number, a 32-bit integer, required. functionId: the
+//   frame's identifier, optional. argument: optional; absent gives an Empty argument, present a
+//   text (a numeric text counts as a number).
+//
+// Operation phase (OperationPhase::Parse, ToXml):
+//   <FDT xmlns:fdt="..."><OperationPhase phase="engineering"/></FDT>   phase: required, not empty.
+//
+// Parameter document (ParameterXMLConverter):
+//   <FDT xmlns:fdt="...">
+//     <DtmVariables parameterPath="PHYS/">
+//       <DtmVariable name="PHYS/TAG_DESC" descriptor="..." statusFlag="ok|invalid">
+//         <fdt:Value readAccess="true" writeAccess="true"><fdt:Display string="Valve
+//         1"/></fdt:Value>
+//       </DtmVariable>
+//     </DtmVariables>
+//   </FDT>
+//   One DtmVariable per element in data-set order; name is the element's whole path. The display
+//   text of a float is its invariant number followed by "[unit text]"; of an octet string its hex
+//   digits. On import a name is the element's path, or a path relative to the parameterPath of
+//   the import.
+//
+// Documentation document (DocumentBuilder, template "DTMDoc", held in code):
+//   <FDT xmlns:fdt="..." title="...">
+//     <DocumentVariables>
+//       <DocumentVariable fdt:nodeId="N8" fdt:name="8: Tag" fdt:descriptor="..."
+//                         fdt:display="Valve 1" fdt:statusFlag="ok"/>
+//       ...
+//     </DocumentVariables>
+//   </FDT>
+//   title only when given. Variables ordered by their node ids "N<order>" and "N<order>.<sub>";
+//   variables of functions without a print order carry no node id and follow in data-set order.
+//
+// Functions document (FunctionListBuilder, template "DTMFunctions", held in code):
+//   <FDT xmlns:fdt="...">
+//     <Functions>
+//       <StandardFunction functionId="1" name="$(func_1)"/> ...            (outside any group)
+//       <FunctionGroup name="Trend" flags="4" options="0">
+//         <Function functionId="8" name="$(func_8)"/>
+//       </FunctionGroup> ...
+//     </Functions>
+//   </FDT>
+//   functionId is the DTM's function number (the application id of a function call). Only the
+//   added groups appear, in the order they were added; flags 4 marks a group whose functions can
+//   reach the device (a communication is set), 0 one that works on the stored data only. Names
+//   "$(key)" are completed from the dictionary's section "DTMFunctions" (attribute "label") when a
+//   dictionary is loaded.
+//
+// DTM information document (DtmInfoBuilder):
+//   <FDT xmlns:fdt="...">
+//     <DtmInformation name="..." vendor="..." version="1.0.10" date="2026-12-08" descriptor="..."/>
+//   </FDT>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/runtime/IDocuments.h"
+#include "platform/runtime/IFunctionCall.h"
+
+namespace kv {
+
+inline constexpr const char* kFdtNamespace = "x-schema:FDTDataTypesSchema.xml";
+
+class FunctionCall : public IFunctionCall {
+  public:
+    bool Parse(const std::string& text, IDTMContext& context) override;
+    int32_t ApplicationId() const override { return applicationId_; }
+    void SetApplicationId(int32_t id) override { applicationId_ = id; }
+    const std::string& FunctionId() const override { return functionId_; }
+    void SetFunctionId(const std::string& id) override { functionId_ = id; }
+    const Variant& FunctionArgument() const override { return argument_; }
+    void SetFunctionArgument(const Variant& argument) override { argument_ = argument; }
+    std::string ToXml(IDTMContext& context) const override;
+
+  private:
+    int32_t applicationId_ = 0;
+    std::string functionId_;
+    Variant argument_;
+};
+
+class OperationPhase : public IOperationPhase {
+  public:
+    bool Parse(const std::string& text, IDTMContext& context) override;
+    const std::string& Phase() const override { return phase_; }
+    std::string ToXml(IDTMContext& context) const override;
+
+  private:
+    std::string phase_;
+};
+
+class ParameterXMLConverter : public IParameterXMLConverter {
+  public:
+    std::string GetParametersXml(IDTMContext& context, const std::string& parameterPath,
+                                 int32_t flags) override;
+    bool SetParametersXml(const std::string& parameterPath, IDTMContext& context,
+                          const std::string& xml, int32_t flags) override;
+    // What the last import did not take: the variable's name (or its position) and the reason.
+    const std::vector<std::string>& Rejected() const { return rejected_; }
+    int32_t Taken() const { return taken_; }
+
+  private:
+    std::vector<std::string> rejected_;
+    int32_t taken_ = 0;
+};
+
+class DocumentBuilder : public IDocumentBuilder {
+  public:
+    bool BuildDocument(IDTMContext& context, const std::string& templateName, int32_t mask,
+                       const std::string& title, std::string& xml) override;
+};
+
+class FunctionListBuilder : public IFunctionListBuilder {
+  public:
+    void AddFunctionGroup(const std::string& name, int32_t flags, int32_t options) override;
+    bool BuildFunctions(IDTMContext& context, const std::string& templateName,
+                        std::string& xml) override;
+
+  private:
+    struct Group {
+        std::string name;
+        int32_t flags;
+        int32_t options;
+    };
+    std::vector<Group> groups_;
+};
+
+class DtmInfoBuilder : public IDtmInfoBuilder {
+  public:
+    bool BuildInformation(IDTMContext& context, std::string& xml) override;
+};
+
+}  // namespace kv

@@ -1,0 +1,55 @@
+#pragma once
+// The data set of one DTM instance: every data element by its path, in an order of its own.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/runtime/IPrivateDataElement.h"
+
+namespace kv {
+
+class IPrivateDataModel;
+class IChannels;
+
+class IParameters {
+  public:
+    virtual ~IParameters() = default;
+
+    // The element with this path (exact, case-sensitive), nullptr when there is none.
+    virtual IPrivateDataElement* Item(const std::string& path) const = 0;
+    // Every element in the data set's order.
+    virtual const std::vector<std::shared_ptr<IPrivateDataElement>>& Elements() const = 0;
+    // The direct members of a record (path ending in "/") in data-set order, without the record's
+    // own element.
+    virtual std::vector<IPrivateDataElement*> RecordMembers(
+        const std::string& recordPath) const = 0;
+    // Places the element in front of 'before' or behind 'after' (paths; empty = not given), else
+    // last. Throws when an element of the same path exists.
+    virtual void AddElement(std::shared_ptr<IPrivateDataElement> element,
+                            const std::string& before = {}, const std::string& after = {}) = 0;
+    virtual void Clear() = 0;
+    // Reports a changed element: the data model's DataChanged runs at once (re-entrantly), then
+    // the open user interfaces are told. guiId names the user interface that made the change.
+    virtual void ElementChanged(IPrivateDataElement& element, const std::string& guiId) = 0;
+
+    virtual void Lock() = 0;
+    virtual void Unlock() = 0;
+    virtual bool Locked() const = 0;
+
+    // Error state: 0 after model creation, 1 without and 2 with input errors or needed values,
+    // 4 while the instance is released or deleted.
+    virtual int32_t DataSetState() const = 0;
+    virtual void SetDataSetState(int32_t state) = 0;
+    // 1 when the data set was changed since it was last saved or loaded.
+    virtual int32_t ModifiedState() const = 0;
+    virtual void SetModifiedState(int32_t state) = 0;
+    // True while the runtime replaces many values at once (load, import, after an upload).
+    virtual bool BulkUpdateActive() const = 0;
+    virtual void SetBulkUpdateActive(bool active) = 0;
+
+    virtual IPrivateDataModel* DataModel() const = 0;
+    virtual IChannels& Channels() = 0;
+};
+
+}  // namespace kv

@@ -1,0 +1,35 @@
+#pragma once
+// What the runtime calls on the DTM's data model.
+
+#include <string>
+
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/ITransaction.h"
+
+namespace kv {
+
+class IDTMContext;
+
+class IPrivateDataModel {
+  public:
+    virtual ~IPrivateDataModel() = default;
+
+    virtual void CreateModel(IDTMContext& context) = 0;
+    virtual void SetLanguage(IDTMContext& context, int32_t lcid) = 0;
+    virtual void DataChanged(IPrivateDataElement& element, IDTMContext& context) = 0;
+    virtual void DataSetChanged(IDTMContext& context) = 0;
+
+    virtual bool BuildTransactionRequest(IDTMContext& context, ITransaction& transaction,
+                                         bool isWrite, IPrivateDataElement& element) = 0;
+    virtual bool ReadTransactionResponse(IDTMContext& context, ITransaction& transaction,
+                                         bool isWrite, IPrivateDataElement& element) = 0;
+
+    virtual std::string DTMName() const = 0;
+    virtual std::string DTMVendor() const = 0;
+    virtual std::string DTMVersion() const = 0;
+    virtual std::string DTMDescriptor() const = 0;
+    // Days since 1899-12-30.
+    virtual double DTMDate() const = 0;
+};
+
+}  // namespace kv

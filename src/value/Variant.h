@@ -1,0 +1,196 @@
+#pragma once
+// The one dynamic value type of the system. It keeps its subtype (Byte, Integer, Long, ...) the way
+// stored project files and the device codec expect, and follows the comparison and conversion rules
+// the data set relies on: Empty equals 0 and "", Null never compares equal and cannot be converted,
+// integer conversions round half to even and raise an overflow error when the result does not fit.
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace kv {
+
+// Error numbers of the conversions, as callers and stored texts know them.
+enum class VbErr : int {
+    InvalidCall = 5,
+    Overflow = 6,
+    SubscriptRange = 9,
+    TypeMismatch = 13,
+    InvalidNull = 94,
+};
+
+class VbError : public std::runtime_error {
+  public:
+    VbError(VbErr number, const std::string& what) : std::runtime_error(what), number_(number) {}
+    VbErr number() const { return number_; }
+
+  private:
+    VbErr number_;
+};
+
+enum class VarType : int {
+    Empty = 0,
+    Null = 1,
+    Integer = 2,  // 16-bit signed
+    Long = 3,     // 32-bit signed
+    Single = 4,
+    Double = 5,
+    Date = 7,  // days since 1899-12-30, fraction = time of day
+    String = 8,
+    Boolean = 11,
+    Decimal = 14,  // held as a double with the decimal subtype
+    Byte = 17,
+    ByteArray = 8209,  // array of Byte
+};
+
+// A byte array keeps its lower bound: arrays built from device data start at 0, those built from
+// hex text may start elsewhere, and index arithmetic on them follows the bound.
+struct ByteArray {
+    std::vector<uint8_t> bytes;
+    int32_t lbound = 0;
+    int32_t ubound() const { return lbound + static_cast<int32_t>(bytes.size()) - 1; }
+    bool operator==(const ByteArray& o) const { return bytes == o.bytes; }
+};
+
+// Number formatting conventions of a user locale. Invariant by default.
+struct NumberLocale {
+    char decimal = '.';
+    char group = ',';
+    static const NumberLocale& Invariant();
+};
+
+struct NullTag {
+    bool operator==(const NullTag&) const { return true; }
+};
+struct EmptyTag {
+    bool operator==(const EmptyTag&) const { return true; }
+};
+
+class Variant {
+  public:
+    Variant() = default;
+    Variant(bool v) : type_(VarType::Boolean), d_(v) {}
+    Variant(uint8_t v) : type_(VarType::Byte), d_(static_cast<int64_t>(v)) {}
+    Variant(int16_t v) : type_(VarType::Integer), d_(static_cast<int64_t>(v)) {}
+    Variant(int32_t v) : type_(VarType::Long), d_(static_cast<int64_t>(v)) {}
+    Variant(float v) : type_(VarType::Single), d_(static_cast<double>(v)) {}
+    Variant(double v) : type_(VarType::Double), d_(v) {}
+    Variant(const char* s) : type_(VarType::String), d_(std::string(s)) {}
+    Variant(std::string s) : type_(VarType::String), d_(std::move(s)) {}
+    Variant(ByteArray a) : type_(VarType::ByteArray), d_(std::move(a)) {}
+    Variant(std::vector<uint8_t> bytes) : Variant(ByteArray{std::move(bytes), 0}) {}
+
+    static Variant Null() {
+        Variant v;
+        v.type_ = VarType::Null;
+        return v;
+    }
+    static Variant Empty() { return Variant(); }
+    static Variant FromDate(double days);
+    static Variant FromDecimal(double v);
+
+    VarType type() const { return type_; }
+    bool isEmpty() const { return type_ == VarType::Empty; }
+    bool isNull() const { return type_ == VarType::Null; }
+    bool isString() const { return type_ == VarType::String; }
+    bool isByteArray() const { return type_ == VarType::ByteArray; }
+    bool isBoolean() const { return type_ == VarType::Boolean; }
+    // Byte, Integer, Long, Single, Double, Decimal, Boolean and Date carry a number.
+    bool isNumber() const;
+    bool isFloat() const { return type_ == VarType::Single || type_ == VarType::Double; }
+    bool isIntegral() const;
+
+    // Direct access to the stored value; throws a type mismatch when the subtype differs.
+    const std::string& str() const;
+    const ByteArray& bytes() const;
+    ByteArray& bytes();
+
+    // Conversions with the original language's rules. Null raises InvalidNull, text that does not
+    // read as a number raises TypeMismatch, results out of range raise Overflow.
+    uint8_t toByte() const;                                                      // CByte
+    int16_t toInteger() const;                                                   // CInt
+    int32_t toLong() const;                                                      // CLng
+    float toSingle(const NumberLocale& loc = NumberLocale::Invariant()) const;   // CSng
+    double toDouble(const NumberLocale& loc = NumberLocale::Invariant()) const;  // CDbl
+    bool toBool() const;                                                         // CBool
+    double toDate() const;  // CDate, as days since 1899-12-30
+    // CStr: Single with up to 7, Double with up to 15 significant digits; Boolean as True/False.
+    std::string toString(const NumberLocale& loc = NumberLocale::Invariant()) const;
+
+    // Converts to the given subtype with the rules above.
+    Variant convertTo(VarType t, const NumberLocale& loc = NumberLocale::Invariant()) const;
+
+    // Loose equality of the '=' operator: Empty equals 0 and ""; numbers compare by value across
+    // subtypes; a number and a numeric text compare as numbers; Null is never equal.
+    bool looseEquals(const Variant& o) const;
+    // Exact structural equality (same subtype and value); arrays element by element.
+    bool operator==(const Variant& o) const;
+    bool operator!=(const Variant& o) const { return !(*this == o); }
+
+    // The number held, without conversion checks (0 for non-numbers).
+    double number() const;
+
+  private:
+    VarType type_ = VarType::Empty;
+    std::variant<EmptyTag, double, int64_t, bool, std::string, ByteArray> d_{EmptyTag{}};
+};
+
+// IsNumeric: numbers, Empty and texts that read completely as a number.
+bool IsNumeric(const Variant& v, const NumberLocale& loc = NumberLocale::Invariant());
+
+// Val: the locale-free numeric reader. Reads the longest leading number (blanks skipped, point as
+// decimal separator, optional exponent, &H and &O prefixes) and ignores the rest; 0 when none.
+double Val(const std::string& text);
+// Str: the locale-free number-to-text conversion: a leading blank for non-negative numbers,
+// point as separator, no digit before the point for values between -1 and 1.
+std::string Str(double value, bool singlePrecision = false);
+// Str without the leading blank: the invariant text form written to FDT documents.
+std::string InvariantNumberText(double value, bool singlePrecision = false);
+
+// Reads a whole text as a number in the given locale (the locale's decimal separator, group
+// separators allowed, leading and trailing blanks allowed). False when it does not ('out' kept).
+bool ParseNumber(const std::string& text, const NumberLocale& loc, double& out);
+
+// Format with the numeric patterns the system uses: "0", "00", "0000", "0.0", "0.00", "0.0##",
+// "#" and the like: '0' a digit always shown, '#' a digit shown when not zero, '.' the
+// locale's separator. Rounds half away from zero like the original.
+std::string FormatNumber(double value, const std::string& pattern,
+                         const NumberLocale& loc = NumberLocale::Invariant());
+
+// Like: '?' one character, '*' any run, '#' a digit, "[a-z]" and "[!a-z]" character lists.
+// Case-sensitive (binary comparison).
+bool Like(const std::string& text, const std::string& pattern);
+
+// Banker's rounding of the integer conversions.
+double RoundHalfEven(double v);
+
+// Windows-1252: the system's ANSI code page. Utf8ToCp1252 reports characters that do not map
+// through 'ok' (they become '?'); Cp1252ToUtf8 maps every byte (undefined ones to U+FFFD).
+std::string Utf8ToCp1252(const std::string& utf8, bool* ok = nullptr);
+std::string Cp1252ToUtf8(const std::string& cp1252);
+// Code in Windows-1252 of one Unicode code point; -1 when it has none.
+int UnicodeToCp1252(uint32_t codepoint);
+// Splits UTF-8 text into code points (invalid bytes map to U+FFFD).
+std::vector<uint32_t> Utf8CodePoints(const std::string& utf8);
+std::string CodePointToUtf8(uint32_t cp);
+
+// Dates as the day count from 1899-12-30 with the time as fraction.
+double DateSerial(int year, int month, int day);
+double TimeSerial(int hour, int minute, int second);
+struct DateParts {
+    int year, month, day, hour, minute, second;
+};
+DateParts SplitDate(double days);
+// ISO text "YYYY-MM-DD HH:MM:SS" (the time is left out when it is midnight).
+std::string DateToIsoText(double days);
+bool ParseIsoDate(const std::string& text, double& days);
+
+// Case-insensitive comparison of ASCII letters (the keys and names the system compares).
+bool EqualsNoCase(const std::string& a, const std::string& b);
+std::string ToUpperAscii(std::string s);
+std::string ToLowerAscii(std::string s);
+
+}  // namespace kv

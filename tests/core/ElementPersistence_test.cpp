@@ -1,0 +1,382 @@
+// Property-bag keys and parameter-document part of the data element, and the save and load walks
+// of the runtime over a whole data set.
+
+#include <gtest/gtest.h>
+
+#include <pugixml.hpp>
+
+#include <set>
+
+#include "PersistenceFixture.h"
+#include "core/ProjectHelpers.h"
+#include "platform/runtime/DTMDictionary.h"
+#include "platform/runtime/FdtDocuments.h"
+#include "platform/runtime/PropertyBag.h"
+
+namespace kv {
+namespace {
+
+using testing::Instance;
+
+// One data set of every kind of value, built the same way in each instance.
+void BuildSample(Instance& in) {
+    in.Add("PHYS/DIAGNOSIS/", vtOctetString, ByteArray{{0, 0}, 0});
+    in.Add("PHYS/TAG_DESC", vtVisibleString, "");
+    in.Add("PHYS/WRITE_LOCKING", vtUnsigned16, Variant(int32_t{2457}));
+    in.Add("TRANS/1/Act/SELF_CALIB_CMD", vtUnsigned8, Variant(uint8_t{0}));
+    in.Add("TRANS/1/Act/DEADBAND", vtFloat, Variant(0.5f)).nInitUnit = 1342;
+    in.Add("TRANS/1/Act/TRAVEL", vtDouble, Variant(100.0));
+    in.Add("TRANS/1/Act/COUNTER", vtInteger32, Variant(int32_t{0}));
+    in.Add("TRANS/1/Act/OFFSET", vtInteger16, Variant(int16_t{0}));
+    in.Add("TRANS/1/Act/TOTAL", vtUnsigned32, Variant(0.0));
+    in.Add("TRANS/1/Act/ENABLE", vtByte, Variant(false));
+    in.Add("TRANS/1/Act/RECORD/", vtRecord);
+    for (const auto& e : in.data->Elements())
+        AsDataElement(*e).InitNew();
+}
+
+TEST(ElementPersistence, SavedDataSetLoadsIntoFreshInstanceUnchanged) {
+    Instance a;
+    BuildSample(a);
+    a.At("PHYS/DIAGNOSIS/").SetTransientValue(ByteArray{{0x01, 0xAB}, 0});
+    a.At("PHYS/TAG_DESC").SetTransientValue("Valve <1> & \"2\"");
+    a.At("PHYS/WRITE_LOCKING").SetTransientValue(int32_t{0});
+    a.At("TRANS/1/Act/SELF_CALIB_CMD").SetTransientValue(uint8_t{3});
+    auto& deadband = a.At("TRANS/1/Act/DEADBAND");
+    deadband.SetTransientValue(0.1f);
+    deadband.nTransientUnit = 1054;
+    a.At("TRANS/1/Act/TRAVEL").SetTransientValue(1.0 / 3.0);
+    a.At("TRANS/1/Act/COUNTER").SetTransientValue(int32_t{-2147483647 - 1});
+    a.At("TRANS/1/Act/OFFSET").SetTransientValue(int16_t{-5});
+    a.At("TRANS/1/Act/TOTAL").SetTransientValue(4294967295.0);
+    a.At("TRANS/1/Act/ENABLE").SetTransientValue(true);
+    auto& offset = a.At("TRANS/1/Act/OFFSET");
+    offset.SetStatusFlag(sfNeeded | 0x2000 | 0x30000 | 0x200000);
+    offset.SetParamOptional(true);
+    a.At("TRANS/1/Act/COUNTER").SetValidity(false);
+
+    PropertyBag bag;
+    ASSERT_TRUE(a.context.WriteProperties(bag));
+    EXPECT_EQ(bag.Read("PHYS/DIAGNOSIS/")->str(), "01AB");
+    // The bag goes through its project-file form on the way.
+    PropertyBag reread;
+    ASSERT_TRUE(reread.LoadXml(bag.ToXml()));
+
+    Instance b;
+    BuildSample(b);
+    // Error bits of the fresh instance do not survive the load either.
+    b.At("PHYS/TAG_DESC").SetStatusFlag(0x4000 | 0x10000);
+    ASSERT_TRUE(b.context.ReadProperties(reread));
+
+    for (const auto& ea : a.data->Elements()) {
+        SCOPED_TRACE(ea->Name());
+        const clsDataElement& x = AsDataElement(*ea);
+        const clsDataElement& y = b.At(ea->Name());
+        EXPECT_EQ(y.TransientValue(), x.TransientValue());
+        EXPECT_EQ(y.PersistentValue(), x.TransientValue());
+        EXPECT_EQ(y.nTransientUnit, x.nTransientUnit);
+        EXPECT_EQ(y.nPersistentUnit, x.nTransientUnit);
+        EXPECT_EQ(y.RawStatusWord() & sfPersistMask, x.RawStatusWord() & sfPersistMask);
+        EXPECT_EQ(y.RawStatusWord() & 0x00FFF000, 0);
+    }
+    EXPECT_EQ(b.data->ModifiedState(), 0);
+    EXPECT_FALSE(b.data->BulkUpdateActive());
+}
+
+TEST(ElementPersistence, SaveCopiesTransientIntoPersistent) {
+    Instance in;
+    auto& e = in.Add("P", vtFloat, Variant(1.5f));
+    e.nTransientUnit = 1342;
+    PropertyBag bag;
+    EXPECT_TRUE(e.WriteToPropBag(bag, in.context));
+    EXPECT_EQ(e.PersistentValue(), Variant(1.5f));
+    EXPECT_EQ(e.nPersistentUnit, 1342);
+    EXPECT_EQ(*bag.Read("p.unit"), Variant(int16_t{1342}));
+    EXPECT_EQ(*bag.Read("P.Flags"), Variant(int32_t{sfValid}));
+}
+
+TEST(ElementPersistence, MissingOrEmptyValues) {
+    Instance in;
+    auto& n = in.Add("N", vtInteger32, Variant(int32_t{7}));
+    auto& s = in.Add("S", vtVisibleString, "init");
+    n.SetPersistentValue(int32_t{42});
+    n.SetTransientValue(int32_t{1});
+    PropertyBag empty;
+    EXPECT_TRUE(n.ReadFromPropBag(empty, in.context));
+    EXPECT_EQ(n.TransientValue(), Variant(int32_t{7}));
+    EXPECT_EQ(n.PersistentValue(), Variant(int32_t{42}));
+    EXPECT_EQ(n.RawStatusWord() & sfValid, sfValid);
+
+    PropertyBag bag;
+    bag.Write("N", "");
+    bag.Write("S", "");
+    n.ReadFromPropBag(bag, in.context);
+    s.ReadFromPropBag(bag, in.context);
+    EXPECT_TRUE(n.TransientValue().isEmpty());
+    EXPECT_EQ(s.TransientValue(), Variant(""));
+
+    // An octet string whose text is no hex text falls back to the initial value.
+    auto& o = in.Add("O", vtOctetString, ByteArray{{9}, 0});
+    bag.Write("O", "0G");
+    o.ReadFromPropBag(bag, in.context);
+    EXPECT_EQ(o.TransientValue(), Variant(ByteArray{{9}, 0}));
+}
+
+TEST(ElementPersistence, StoredFlagsKeepOnlyThePersistedBits) {
+    Instance in;
+    auto& e = in.Add("E", vtUnsigned8, Variant(uint8_t{0}));
+    e.SetRawStatusWord(0x1000000 | 0x1 | 0x2 | 0x10 | 0x2000 | 0x50000 | 0x300000);
+    PropertyBag bag;
+    bag.Write("E.Flags", Variant(int32_t{-1}));
+    EXPECT_TRUE(e.ReadFromPropBag(bag, in.context));
+    EXPECT_EQ(e.RawStatusWord(), 0x0F000008 | 0x1 | 0x2 | 0x10);
+
+    // A word that is no number counts as "valid" and fails the call; the error bits still go.
+    e.SetRawStatusWord(0x2000 | 0x8);
+    bag.Write("E.Flags", "lots");
+    EXPECT_FALSE(e.ReadFromPropBag(bag, in.context));
+    EXPECT_EQ(e.RawStatusWord(), sfValid);
+}
+
+TEST(ElementPersistence, StoredUnitForms) {
+    Instance in;
+    auto& e = in.Add("F", vtFloat, Variant(1.0f));
+    e.nInitUnit = 1013;  // mm
+    struct Case {
+        const char* what;
+        std::optional<Variant> stored;
+        int16_t expected;
+    };
+    const Case cases[] = {
+        {"16-bit code", Variant(int16_t{1342}), 1342},
+        {"byte code", Variant(uint8_t{200}), 200},
+        {"32-bit code", Variant(int32_t{1054}), 1054},
+        {"32-bit code beyond 16 bits", Variant(int32_t{70000}), 1013},
+        {"numeric text", Variant("1342"), 1342},
+        {"unit text", Variant("%"), 1342},
+        {"code text", Variant("#1998"), 1998},
+        {"empty text", Variant(""), 1013},
+        {"double", Variant(1342.0), 1013},
+        {"missing", std::nullopt, 1013},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PropertyBag bag;
+        bag.Write("F", Variant(2.0f));
+        if (c.stored)
+            bag.Write("F.Unit", *c.stored);
+        e.nTransientUnit = 0;
+        e.ReadFromPropBag(bag, in.context);
+        EXPECT_EQ(e.nTransientUnit, c.expected);
+    }
+}
+
+TEST(ElementPersistence, UnitTextSharedByTwoCodesKeepsTheElementsCode) {
+    Instance in;
+    in.Units().PROFIBUSProfil3UnitString(1343, "%");  // a second code with the text of 1342
+    auto& e = in.Add("F", vtFloat, Variant(1.0f));
+    e.nInitUnit = 1343;
+    e.nTransientUnit = 1343;
+    PropertyBag bag;
+    e.WriteToPropBag(bag, in.context);
+    bag.Write("F.Unit", "%");
+    e.ReadFromPropBag(bag, in.context);
+    EXPECT_EQ(e.nTransientUnit, 1343);
+}
+
+// --- parameter document ---
+
+pugi::xml_node NewVariable(pugi::xml_document& doc, const std::string& name) {
+    pugi::xml_node node = doc.append_child("DtmVariable");
+    node.append_attribute("name").set_value(name.c_str());
+    return node;
+}
+
+void SetDisplay(pugi::xml_node node, const char* text) {
+    node.append_child("fdt:Value")
+        .append_child("fdt:Display")
+        .append_attribute("string")
+        .set_value(text);
+}
+
+TEST(ElementPersistence, FloatWithUnitRoundTripsThroughParameterDocument) {
+    Instance in;
+    auto& e = in.Add("TRANS/1/Act/DEADBAND", vtFloat, Variant(0.0f));
+    e.RelIndex = 8;
+    e.Description = "Dead band";
+    e.SetTransientValue(12.5f);
+    e.nTransientUnit = 1342;
+    pugi::xml_document doc;
+    pugi::xml_node node = NewVariable(doc, e.Name());
+    EXPECT_TRUE(e.WriteToDtmVariable(node, in.context));
+    EXPECT_STREQ(node.attribute("descriptor").value(), "Dead band");
+    EXPECT_STREQ(node.attribute("statusFlag").value(), "ok");
+    pugi::xml_node value = node.child("fdt:Value");
+    EXPECT_STREQ(value.attribute("readAccess").value(), "true");
+    EXPECT_STREQ(value.attribute("writeAccess").value(), "true");
+    EXPECT_STREQ(value.child("fdt:Display").attribute("string").value(), "12.5[%]");
+
+    e.SetTransientValue(0.0f);
+    e.nTransientUnit = 0;
+    EXPECT_TRUE(e.ReadFromDtmVariable(node, in.context));
+    EXPECT_EQ(e.TransientValue(), Variant(12.5f));
+    EXPECT_EQ(e.nTransientUnit, 1342);
+}
+
+TEST(ElementPersistence, FloatWithoutUnitReadsBackWithoutUnit) {
+    Instance in;
+    // A defined code whose text is empty must not be taken for "no unit".
+    in.Units().PROFIBUSProfil3UnitString(1000, "");
+    auto& e = in.Add("F", vtFloat, Variant(0.0f));
+    e.SetTransientValue(-0.25f);
+    pugi::xml_document doc;
+    pugi::xml_node node = NewVariable(doc, "F");
+    e.WriteToDtmVariable(node, in.context);
+    EXPECT_STREQ(node.child("fdt:Value").child("fdt:Display").attribute("string").value(),
+                 "-.25[]");
+    EXPECT_STREQ(node.child("fdt:Value").attribute("readAccess").value(), "false");
+    e.nTransientUnit = 1342;
+    EXPECT_TRUE(e.ReadFromDtmVariable(node, in.context));
+    EXPECT_EQ(e.TransientValue(), Variant(-0.25f));
+    EXPECT_EQ(e.nTransientUnit, 0);
+}
+
+TEST(ElementPersistence, ParameterDocumentReadEdgeCases) {
+    Instance in;
+    auto& f = in.Add("PHYS/LIMIT", vtFloat, Variant(1.0f));
+    f.nTransientUnit = 1013;
+    auto& o = in.Add("PHYS/DIAGNOSIS/", vtOctetString, ByteArray{{0}, 0});
+    o.SetTransientValue(ByteArray{{0x01, 0xAB}, 0});
+    pugi::xml_document doc;
+
+    // An octet string travels as hex text.
+    pugi::xml_node on = NewVariable(doc, o.Name());
+    o.WriteToDtmVariable(on, in.context);
+    EXPECT_STREQ(on.child("fdt:Value").child("fdt:Display").attribute("string").value(), "01AB");
+    o.SetTransientValue(ByteArray{{0}, 0});
+    EXPECT_TRUE(o.ReadFromDtmVariable(on, in.context));
+    EXPECT_EQ(o.TransientValue(), Variant(ByteArray{{0x01, 0xAB}, 0}));
+
+    // A name relative to the element's record matches; another element's name does not, and
+    // its status flag is not taken either.
+    pugi::xml_node rel = NewVariable(doc, "LIMIT");
+    SetDisplay(rel, "2.5[mm]");
+    EXPECT_TRUE(f.ReadFromDtmVariable(rel, in.context));
+    EXPECT_EQ(f.TransientValue(), Variant(2.5f));
+    pugi::xml_node other = NewVariable(doc, "PHYS/OTHER");
+    other.append_attribute("statusFlag").set_value("invalid");
+    SetDisplay(other, "9[mm]");
+    EXPECT_FALSE(f.ReadFromDtmVariable(other, in.context));
+    EXPECT_EQ(f.TransientValue(), Variant(2.5f));
+    EXPECT_TRUE(f.Validity());
+
+    // A value that does not convert leaves value and unit as they were.
+    pugi::xml_node bad = NewVariable(doc, f.Name());
+    SetDisplay(bad, "abc[%]");
+    bad.append_attribute("statusFlag").set_value("invalid");
+    EXPECT_FALSE(f.ReadFromDtmVariable(bad, in.context));
+    EXPECT_EQ(f.TransientValue(), Variant(2.5f));
+    EXPECT_EQ(f.nTransientUnit, 1013);
+    EXPECT_FALSE(f.Validity());
+
+    // No display: nothing taken.
+    pugi::xml_node none = NewVariable(doc, f.Name());
+    none.append_attribute("descriptor").set_value("Limit");
+    EXPECT_FALSE(f.ReadFromDtmVariable(none, in.context));
+    EXPECT_EQ(f.Description, "Limit");
+}
+
+}  // namespace
+}  // namespace kv
+
+namespace kv {
+namespace {
+
+// The device's whole data set, as the model builds it.
+struct ModelInstance : testing::Instance {
+    ModelInstance() {
+        context.SetDictionary(std::make_shared<DTMDictionary>());
+        model->CreateModel(context);
+        for (const auto& e : data->Elements())
+            e->InitNew();
+    }
+};
+
+TEST(ElementPersistence, WholeModelSurvivesSaveAndLoad) {
+    ModelInstance a;
+    ASSERT_GT(a.data->Elements().size(), 100u);
+    // Change a value of each kind where the model has one.
+    std::set<int32_t> changedTypes;
+    for (const auto& p : a.data->Elements()) {
+        clsDataElement& e = AsDataElement(*p);
+        if (!changedTypes.insert(e.ValueType()).second)
+            continue;
+        switch (e.ValueType()) {
+            case vtFloat:
+                e.SetTransientValue(Variant(42.25f));
+                break;
+            case vtVisibleString:
+                e.SetTransientValue(Variant("Changed"));
+                break;
+            case vtOctetString:
+                e.SetTransientValue(Variant(ByteArray{{0x5A, 0xA5}, 0}));
+                break;
+            default:
+                break;
+        }
+        e.SetStatusFlag(sfNeeded);
+        a.data->ElementChanged(e, "");  // the model keeps paired elements in step
+    }
+    PropertyBag bag;
+    ASSERT_TRUE(a.context.WriteProperties(bag));
+    PropertyBag file;
+    ASSERT_TRUE(file.LoadXml(bag.ToXml()));
+
+    ModelInstance b;
+    ASSERT_TRUE(b.context.ReadProperties(file));
+    for (const auto& p : a.data->Elements()) {
+        SCOPED_TRACE(p->Name());
+        // The data-set state is worked out anew after a load.
+        if (p->Name() == "~/DataStatus")
+            continue;
+        const clsDataElement& x = AsDataElement(*p);
+        const clsDataElement& y = b.At(p->Name());
+        EXPECT_TRUE(VariantsEqual(y.TransientValue(), x.TransientValue()));
+        EXPECT_EQ(y.nTransientUnit, x.nTransientUnit);
+        EXPECT_EQ(y.RawStatusWord() & sfPersistMask, x.RawStatusWord() & sfPersistMask);
+        EXPECT_EQ(y.RawStatusWord() & 0x00FFF000, 0);
+    }
+}
+
+TEST(ElementPersistence, WholeModelSurvivesParameterExportAndImport) {
+    ModelInstance a;
+    for (const auto& p : a.data->Elements()) {
+        clsDataElement& e = AsDataElement(*p);
+        if (e.ValueType() == vtFloat && e.TransientValue().isNumber()) {
+            e.SetTransientValue(Variant(e.TransientValue().toSingle() + 1.5f));
+            a.data->ElementChanged(e, "");
+        }
+    }
+    a.model->DataSetChanged(a.context);  // paired elements in step, as after any import
+    ParameterXMLConverter converter;
+    const std::string xml = converter.GetParametersXml(a.context, "", 64);
+    ModelInstance b;
+    b.data->Lock();
+    const bool ok = converter.SetParametersXml("", b.context, xml, 64);
+    b.data->Unlock();
+    EXPECT_TRUE(ok) << (converter.Rejected().empty() ? "" : converter.Rejected().front());
+    for (const auto& p : a.data->Elements()) {
+        SCOPED_TRACE(p->Name());
+        if (p->Name() == "~/DataStatus")
+            continue;
+        const clsDataElement& x = AsDataElement(*p);
+        const clsDataElement& y = b.At(p->Name());
+        EXPECT_TRUE(VariantsEqual(y.TransientValue(), x.TransientValue()))
+            << y.TransientValue().toString() << " / " << x.TransientValue().toString();
+        EXPECT_EQ(y.nTransientUnit, x.nTransientUnit);
+        EXPECT_EQ(y.Validity(), x.Validity());
+    }
+}
+
+}  // namespace
+}  // namespace kv

@@ -1,0 +1,40 @@
+#pragma once
+// A small instance for the persistence tests: a context with a data set, the data model (for its
+// unit table) and the XML helper, plus elements built by hand.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/DataModelHelpers.h"
+#include "core/clsDataElement.h"
+#include "core/clsDataModel.h"
+#include "devicemodel/clsPROFIBUSProfil3Units.h"
+#include "platform/runtime/DTMContext.h"
+#include "platform/runtime/DataSet.h"
+#include "platform/runtime/ManualEventLoop.h"
+#include "platform/runtime/XMLHelper.h"
+
+namespace kv::testing {
+
+struct Instance {
+    std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
+    DTMContext context{loop};
+    std::shared_ptr<clsDataModel> model = std::make_shared<clsDataModel>();
+    std::shared_ptr<DataSet> data = std::make_shared<DataSet>(context, model);
+
+    Instance() {
+        context.SetParameters(data);
+        context.SetXMLHelper(std::make_shared<XMLHelper>());
+    }
+
+    clsDataElement& Add(const std::string& path, int32_t type, const Variant& initial = {}) {
+        clsDataElement& e = AddDataElement(*data, path, initial, type, -1);
+        e.InitNew();
+        return e;
+    }
+    clsDataElement& At(const std::string& path) { return AsDataElement(*data->Item(path)); }
+    clsPROFIBUSProfil3Units& Units() { return model->PROFIBUSProfil3Units(); }
+};
+
+}  // namespace kv::testing

@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/os/ComponentFolder.h"
+#include "platform/os/ConfigFile.h"
+#include "platform/os/Guid.h"
+#include "platform/os/Shell.h"
+#include "platform/os/VersionInfo.h"
+#include "value/Variant.h"
+
+namespace kv::os {
+namespace {
+
+constexpr int32_t kHklm = static_cast<int32_t>(0x80000002u);
+const char kKey[] = "Software\\KARVEL AG\\DAZ6274_IVU12\\";
+
+// Sets an environment variable for one test and restores the previous value.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        const char* old = std::getenv(name);
+        hadOld_ = old != nullptr;
+        old_ = hadOld_ ? old : "";
+        if (value != nullptr) {
+            ::setenv(name, value, 1);
+        } else {
+            ::unsetenv(name);
+        }
+    }
+    ~ScopedEnv() {
+        if (hadOld_) {
+            ::setenv(name_.c_str(), old_.c_str(), 1);
+        } else {
+            ::unsetenv(name_.c_str());
+        }
+    }
+
+  private:
+    std::string name_;
+    std::string old_;
+    bool hadOld_ = false;
+};
+
+TEST(OsGuid, RandomGuidsAreVersion4AndDiffer) {
+    GuidBytes a{};
+    GuidBytes b{};
+    ASSERT_TRUE(NewRandomGuid(a));
+    ASSERT_TRUE(NewRandomGuid(b));
+    EXPECT_NE(a, b);
+    for (const GuidBytes& g : {a, b}) {
+        EXPECT_EQ(g[7] >> 4, 4);       // high nibble of Data3
+        EXPECT_EQ(g[8] & 0xC0, 0x80);  // RFC 4122 variant
+    }
+}
+
+TEST(OsGuid, ClassIdsOfTheComponentsProgIds) {
+    GuidBytes main1{};
+    GuidBytes main2{};
+    GuidBytes mainLower{};
+    GuidBytes about{};
+    ASSERT_TRUE(ClassIdFromProgId("KV6274PA.DTMMain", main1));
+    ASSERT_TRUE(ClassIdFromProgId("KV6274PA.DTMMain", main2));
+    ASSERT_TRUE(ClassIdFromProgId("kv6274pa.dtmmain", mainLower));
+    ASSERT_TRUE(ClassIdFromProgId("KV6274PA.ctlAbout", about));
+    EXPECT_EQ(main1, main2);
+    EXPECT_EQ(main1, mainLower);
+    EXPECT_NE(main1, about);
+    EXPECT_EQ(main1[7] >> 4, 5);
+
+    GuidBytes other{};
+    EXPECT_FALSE(ClassIdFromProgId("Excel.Application", other));
+    EXPECT_FALSE(ClassIdFromProgId("KV6274PA.", other));
+    EXPECT_FALSE(ClassIdFromProgId("", other));
+    EXPECT_FALSE(ClassIdFromProgId("XKV6274PA.DTMMain", other));
+}
+
+std::string Dword(uint32_t v) {
+    std::string s;
+    for (int k = 0; k < 4; ++k) {
+        s.push_back(static_cast<char>((v >> (8 * k)) & 0xFF));
+    }
+    return s;
+}
+
+TEST(OsConfigFile, ParsesValuesOfTheKeyInOrder) {
+    const std::string text =
+        "# settings of the machine\n"
+        "; another comment\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\Other]\n"
+        "DPAddressEnable=dword:00000007\n"
+        "[hkey_local_machine\\software\\karvel ag\\daz6274_ivu12]\r\n"
+        "  DPAddressEnable = dword:00000001  \r\n"
+        "Text=\"some \"quoted\" text\"\n"
+        "\"Quoted Name\"=dword:FFFFFFFF\n"
+        "Empty=\"\"\n"
+        "no equals sign\n"
+        "=\"nameless\"\n"
+        "BadHex=dword:12G4\n"
+        "TooLong=dword:123456789\n"
+        "Unquoted=1\n"
+        "Half=\"open\n"
+        "[HKEY_CURRENT_USER\\Software\\KARVEL AG\\DAZ6274_IVU12]\n"
+        "UserValue=\"u\"\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\KARVEL AG\\DAZ6274_IVU12\\]\n"
+        "Later=\"joined\"\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\Other\n"
+        "AfterBrokenHeader=\"x\"\n";
+    const auto values = ParseConfigKey(text, kHklm, kKey);
+    ASSERT_TRUE(values.has_value());
+    struct Expected {
+        const char* name;
+        uint32_t type;
+        std::string data;
+    };
+    const std::vector<Expected> expected = {
+        {"DPAddressEnable", kRegDword, Dword(1)},
+        {"Text", kRegSz, "some \"quoted\" text"},
+        {"Quoted Name", kRegDword, Dword(0xFFFFFFFFu)},
+        {"Empty", kRegSz, ""},
+        {"Later", kRegSz, "joined"},
+    };
+    ASSERT_EQ(values->size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(expected[i].name);
+        EXPECT_EQ((*values)[i].name, expected[i].name);
+        EXPECT_EQ((*values)[i].type, expected[i].type);
+        EXPECT_EQ((*values)[i].data, expected[i].data);
+    }
+}
+
+TEST(OsConfigFile, MissingKeysAndHives) {
+    const std::string text = "[HKEY_LOCAL_MACHINE\\Software\\KARVEL AG\\DAZ6274_IVU12]\n";
+    const auto empty = ParseConfigKey(text, kHklm, kKey);
+    ASSERT_TRUE(empty.has_value());
+    EXPECT_TRUE(empty->empty());
+    EXPECT_FALSE(ParseConfigKey(text, kHklm, "Software\\KARVEL AG\\").has_value());
+    EXPECT_FALSE(ParseConfigKey(text, static_cast<int32_t>(0x80000001u), kKey).has_value());
+    EXPECT_FALSE(ParseConfigKey(text, 12345, kKey).has_value());
+    EXPECT_FALSE(ParseConfigKey("", kHklm, kKey).has_value());
+    EXPECT_FALSE(ParseConfigKey(std::string("\0\xff[\n]=\n", 7), kHklm, kKey).has_value());
+}
+
+TEST(OsConfigFile, FileLocation) {
+    {
+        ScopedEnv file("KV6274PA_CONFIG", "/tmp/a.conf");
+        ScopedEnv xdg("XDG_CONFIG_HOME", "/tmp/xdg");
+        EXPECT_EQ(ConfigFilePath(), "/tmp/a.conf");
+    }
+    {
+        ScopedEnv file("KV6274PA_CONFIG", nullptr);
+        ScopedEnv xdg("XDG_CONFIG_HOME", "/tmp/xdg");
+        EXPECT_EQ(ConfigFilePath(), "/tmp/xdg/kv6274pa/registry.conf");
+    }
+    {
+        ScopedEnv file("KV6274PA_CONFIG", "");
+        ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
+        ScopedEnv home("HOME", "/home/op");
+        EXPECT_EQ(ConfigFilePath(), "/home/op/.config/kv6274pa/registry.conf");
+    }
+}
+
+TEST(OsConfigFile, ReadsTheFileNamedByTheEnvironment) {
+    const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "kv_os_config";
+    std::filesystem::create_directories(dir);
+    const std::filesystem::path file = dir / "registry.conf";
+    {
+        std::ofstream out(file);
+        out << "[HKEY_LOCAL_MACHINE\\Software\\KARVEL AG\\DAZ6274_IVU12\\]\n"
+               "DPAddressEnable=\"1\"\n";
+    }
+    {
+        ScopedEnv env("KV6274PA_CONFIG", file.c_str());
+        const auto values = ReadConfigKey(kHklm, kKey);
+        ASSERT_TRUE(values.has_value());
+        ASSERT_EQ(values->size(), 1u);
+        EXPECT_EQ((*values)[0].data, "1");
+    }
+    {
+        ScopedEnv env("KV6274PA_CONFIG", (dir / "missing.conf").c_str());
+        EXPECT_FALSE(ReadConfigKey(kHklm, kKey).has_value());
+    }
+    {
+        ScopedEnv env("KV6274PA_CONFIG", dir.c_str());  // a folder, not a file
+        EXPECT_FALSE(ReadConfigKey(kHklm, kKey).has_value());
+    }
+    std::filesystem::remove_all(dir);
+}
+
+TEST(OsShell, InjectedOpenerReceivesTheFile) {
+    std::vector<std::string> opened;
+    SetShellOpener([&opened](const std::string& file) {
+        opened.push_back(file);
+        return file != "refused.pdf";
+    });
+    EXPECT_TRUE(ShellOpen("/opt/kv/manual;rm -rf.pdf"));
+    EXPECT_FALSE(ShellOpen("refused.pdf"));
+    EXPECT_EQ(opened, (std::vector<std::string>{"/opt/kv/manual;rm -rf.pdf", "refused.pdf"}));
+    SetShellOpener(nullptr);
+    // The default opener refuses a missing file without starting anything.
+    EXPECT_FALSE(ShellOpen("/nonexistent/kv6274pa/manual.pdf"));
+    EXPECT_FALSE(ShellOpen(""));
+    EXPECT_EQ(opened.size(), 2u);
+}
+
+TEST(OsVersion, ComponentVersion) {
+    const VersionInfo& v = ComponentVersion();
+    EXPECT_EQ(v.title, "KV6274PA");
+    EXPECT_EQ(v.companyName, "KARVEL AG");
+    EXPECT_FALSE(v.fileDescription.empty());
+    EXPECT_EQ(v.fileVersion[3], 10);
+    EXPECT_EQ(v.FileVersionText(), std::string(KV_VERSION_STRING) + ".10");
+    EXPECT_TRUE(Like(v.comments, "*Build ####-##-##*")) << v.comments;
+}
+
+TEST(OsComponentFolder, EnvironmentFirstThenAnExistingFolder) {
+    {
+        ScopedEnv env("KV6274PA_XMLDATA", "/somewhere/XMLData");
+        EXPECT_EQ(XmlDataFolder(), "/somewhere/XMLData");
+    }
+    ScopedEnv env("KV6274PA_XMLDATA", nullptr);
+    const std::string folder = XmlDataFolder();
+    EXPECT_EQ(std::filesystem::path(folder).filename(), "XMLData");
+    EXPECT_TRUE(std::filesystem::is_directory(folder)) << folder;
+}
+
+}  // namespace
+}  // namespace kv::os

@@ -1,0 +1,190 @@
+// The language dictionary: merging of part files, language choice, look-ups, broken files; and
+// the XML helper.
+
+#include "platform/runtime/DTMDictionary.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/runtime/DTMContext.h"
+#include "platform/runtime/ManualEventLoop.h"
+#include "platform/runtime/XMLHelper.h"
+
+namespace kv {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempFolder {
+  public:
+    TempFolder() {
+        std::string pattern = (fs::temp_directory_path() / "kvdictXXXXXX").string();
+        path = mkdtemp(pattern.data());
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+    void Write(const std::string& name, const std::string& text) const {
+        std::ofstream(fs::path(path) / name) << text;
+    }
+    std::string path;
+};
+
+std::string Doc(int lang, const std::string& body) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><DTMDictionary language=\"" +
+           std::to_string(lang) + "\">" + body + "</DTMDictionary>";
+}
+
+class DictionaryTest : public ::testing::Test {
+  protected:
+    DictionaryTest() {
+        folder.Write("Dict_9.xml", Doc(9, R"~(<keys><entry key="hello" text="Hello"/>
+            <entry key="dup" text="main"/><entry key="nolabel"/></keys>)~"));
+        folder.Write("Dict_9_units.xml", Doc(9, R"~(<units><entry key="unit_1342" text="%"/></units>
+                         <keys><entry key="dup" text="part"/><entry key="more" text="More"/></keys>)~"));
+        folder.Write("Dict_7.xml", Doc(7, R"~(<keys><entry key="hello" text="Hallo"/></keys>)~"));
+        // A file of language 97 must not be merged into language 9.
+        folder.Write("Dict_97.xml", Doc(97, R"~(<keys><entry key="hello" text="wrong"/></keys>)~"));
+        folder.Write("Dict_97_x.xml", Doc(97, R"~(<keys><entry key="x" text="wrong"/></keys>)~"));
+    }
+    std::string Text(const DTMDictionary& d, const std::string& section, const std::string& key,
+                     const std::string& attr = "text") {
+        Variant v = d.GetText(section, key, attr);
+        return v.isEmpty() ? "<Empty>" : v.str();
+    }
+    TempFolder folder;
+};
+
+TEST_F(DictionaryTest, MergesPartFilesOfTheSameLanguage) {
+    DTMDictionary d;
+    ASSERT_TRUE(d.LoadFrom(folder.path, "Dict"));
+    EXPECT_EQ(d.Language(), 9);
+    EXPECT_EQ(Text(d, "keys", "hello"), "Hello");
+    EXPECT_EQ(Text(d, "keys", "more"), "More");     // section joined across files
+    EXPECT_EQ(Text(d, "keys", "dup"), "main");      // the first entry of a key wins
+    EXPECT_EQ(Text(d, "units", "unit_1342"), "%");  // section only in the part file
+    EXPECT_EQ(Text(d, "keys", "x"), "<Empty>");     // "Dict_97_x" is not a part of language 9
+}
+
+TEST_F(DictionaryTest, MissingKeyAttributeOrSectionIsEmpty) {
+    DTMDictionary d;
+    ASSERT_TRUE(d.LoadFrom(folder.path, "Dict"));
+    EXPECT_EQ(Text(d, "keys", "absent"), "<Empty>");
+    EXPECT_EQ(Text(d, "keys", "nolabel"), "<Empty>");
+    EXPECT_EQ(Text(d, "keys", "hello", "label"), "<Empty>");
+    EXPECT_EQ(Text(d, "nosection", "hello"), "<Empty>");
+    EXPECT_FALSE(d.GetSection("nosection"));
+    EXPECT_FALSE(d.GetSectionEntry(d.GetSection("keys"), "absent"));
+    EXPECT_FALSE(d.GetSharedText(d.GetSection("keys"), "nolabel", "text").has_value());
+}
+
+TEST_F(DictionaryTest, LanguageFallsBackToPrimaryThenEnglish) {
+    DTMDictionary d;
+    ASSERT_TRUE(d.LoadFrom(folder.path, "Dict"));
+    struct Case {
+        int32_t id;
+        int32_t language;
+        const char* hello;
+    } cases[] = {{7, 7, "Hallo"},
+                 {0x807, 7, "Hallo"},
+                 {0x40C, 9, "Hello"},
+                 {0x407, 7, "Hallo"},
+                 {9, 9, "Hello"}};
+    for (const Case& c : cases) {
+        EXPECT_TRUE(d.SetLanguage(c.id, false)) << c.id;
+        EXPECT_EQ(d.Language(), c.language) << c.id;
+        EXPECT_EQ(Text(d, "keys", "hello"), c.hello) << c.id;
+    }
+}
+
+TEST_F(DictionaryTest, DocumentsAreSharedBetweenInstances) {
+    DTMDictionary a, b;
+    ASSERT_TRUE(a.LoadFrom(folder.path, "Dict"));
+    ASSERT_TRUE(b.LoadFrom(folder.path, "Dict"));
+    EXPECT_EQ(a.GetSection("keys"), b.GetSection("keys"));
+    auto ta = a.GetSharedText(a.GetSection("keys"), "hello", "text");
+    auto tb = b.GetSharedText(b.GetSection("keys"), "hello", "text");
+    ASSERT_TRUE(ta && tb);
+    EXPECT_EQ(ta->c_str(), tb->c_str());  // one string, not a copy per instance
+    EXPECT_EQ(ta->str(), "Hello");
+}
+
+TEST(DictionaryFiles, MissingMainFileFailsWithoutDocument) {
+    TempFolder empty;
+    DTMDictionary d;
+    EXPECT_FALSE(d.LoadFrom(empty.path, "Dict"));
+    EXPECT_FALSE(d.HasDocument());
+    EXPECT_NE(d.LastError().find("Dict_9.xml"), std::string::npos);
+    EXPECT_TRUE(d.GetText("keys", "hello", "text").isEmpty());
+    EXPECT_FALSE(d.SetLanguage(7, false));
+}
+
+TEST(DictionaryFiles, MalformedMainFileFails) {
+    TempFolder f;
+    f.Write("Dict_9.xml", "<DTMDictionary><keys><entry key=\"a\" text=\"A\"></keys>");
+    DTMDictionary d;
+    EXPECT_FALSE(d.LoadFrom(f.path, "Dict"));
+    EXPECT_FALSE(d.HasDocument());
+    EXPECT_NE(d.LastError().find("Dict_9.xml"), std::string::npos);
+
+    TempFolder g;
+    g.Write("Dict_9.xml", "<other/>");
+    EXPECT_FALSE(d.LoadFrom(g.path, "Dict"));
+    EXPECT_NE(d.LastError().find("DTMDictionary"), std::string::npos);
+}
+
+TEST(DictionaryFiles, MalformedPartFileIsReportedAndTheRestServes) {
+    TempFolder f;
+    f.Write("Dict_9.xml", Doc(9, R"~(<keys><entry key="a" text="A"/></keys>)~"));
+    f.Write("Dict_9_bad.xml", "<DTMDictionary><keys>");
+    f.Write("Dict_9_good.xml", Doc(9, R"~(<keys><entry key="b" text="B"/></keys>)~"));
+    DTMDictionary d;
+    EXPECT_FALSE(d.LoadFrom(f.path, "Dict"));
+    EXPECT_NE(d.LastError().find("Dict_9_bad.xml"), std::string::npos);
+    EXPECT_TRUE(d.HasDocument());
+    EXPECT_EQ(d.GetText("keys", "a", "text").str(), "A");
+    EXPECT_EQ(d.GetText("keys", "b", "text").str(), "B");
+}
+
+TEST_F(DictionaryTest, GetXmlFillsReferencedTexts) {
+    DTMDictionary d;
+    ASSERT_TRUE(d.LoadFrom(folder.path, "Dict"));
+    DTMContext context(std::make_shared<ManualEventLoop>());
+    std::string xml = R"~(<doc a="$(hello)"><n b="$(absent)" c="x"/></doc>)~";
+    ASSERT_TRUE(d.GetXml(context, xml, "keys", "text"));
+    EXPECT_EQ(xml, R"~(<doc a="Hello"><n b="$(absent)" c="x"/></doc>)~");
+    std::string broken = "<doc";
+    EXPECT_FALSE(d.GetXml(context, broken, "keys", "text"));
+    EXPECT_EQ(broken, "<doc");
+}
+
+TEST(XMLHelperTest, AttributesAsText) {
+    pugi::xml_document doc;
+    XMLHelper x("/some/folder");
+    EXPECT_EQ(x.XMLDataPath(), "/some/folder");
+    pugi::xml_node n = x.AddElement("var", doc);
+    EXPECT_TRUE(x.GetAttribute("value", n).isEmpty());
+    struct Case {
+        Variant value;
+        const char* text;
+    } cases[] = {{Variant(true), "true"},
+                 {Variant(false), "false"},
+                 {Variant(1.5), "1.5"},
+                 {Variant(int16_t{-3}), "-3"},
+                 {Variant(std::vector<uint8_t>{0x0A, 0xFF}), "0AFF"},
+                 {Variant(), ""},
+                 {Variant("text"), "text"}};
+    for (const Case& c : cases) {
+        x.SetAttribute("value", c.value, n);
+        EXPECT_EQ(x.GetAttribute("value", n).str(), c.text);
+    }
+    EXPECT_EQ(std::string(doc.first_child().name()), "var");
+}
+
+}  // namespace
+}  // namespace kv

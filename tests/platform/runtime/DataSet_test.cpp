@@ -1,0 +1,165 @@
+// The runtime's data set: order and placement, record members, change reports.
+
+#include "platform/runtime/DataSet.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/clsDataElement.h"
+#include "platform/runtime/DTMContext.h"
+#include "platform/runtime/IPrivateDataModel.h"
+#include "platform/runtime/ManualEventLoop.h"
+
+namespace kv {
+namespace {
+
+std::vector<std::string> Events;
+
+class RecordingGUI : public IGUIManager {
+  public:
+    void ParameterChanged(IPrivateDataElement& e, const std::string& guiId) override {
+        Events.push_back("gui " + e.Name() + " " + guiId);
+    }
+    void ValidateAll() override {}
+    bool HasOpenGUIs() const override { return false; }
+    bool CloseAll() override { return true; }
+    int32_t Language() const override { return 9; }
+    void SetLanguage(int32_t) override {}
+};
+
+// A model whose change of "A" changes "B" from inside, as the change hooks do.
+class ChainingModel : public IPrivateDataModel {
+  public:
+    void CreateModel(IDTMContext&) override {}
+    void SetLanguage(IDTMContext&, int32_t) override {}
+    void DataChanged(IPrivateDataElement& element, IDTMContext& context) override {
+        Events.push_back("model " + element.Name());
+        if (element.Name() == "FAIL")
+            throw std::runtime_error("rule failed");
+        if (element.Name() == "A")
+            context.Parameters().ElementChanged(*context.Parameters().Item("B"), "");
+    }
+    void DataSetChanged(IDTMContext&) override {}
+    bool BuildTransactionRequest(IDTMContext&, ITransaction&, bool, IPrivateDataElement&) override {
+        return false;
+    }
+    bool ReadTransactionResponse(IDTMContext&, ITransaction&, bool, IPrivateDataElement&) override {
+        return false;
+    }
+    std::string DTMName() const override { return {}; }
+    std::string DTMVendor() const override { return {}; }
+    std::string DTMVersion() const override { return {}; }
+    std::string DTMDescriptor() const override { return {}; }
+    double DTMDate() const override { return 0; }
+};
+
+class DataSetTest : public ::testing::Test {
+  protected:
+    DataSetTest() : context(std::make_shared<ManualEventLoop>()) {
+        Events.clear();
+        auto set = std::make_shared<DataSet>(context, std::make_shared<ChainingModel>());
+        data = set.get();
+        context.SetParameters(set);
+        context.SetGUIManager(std::make_shared<RecordingGUI>());
+    }
+    void Add(const std::string& path, const std::string& before = {},
+             const std::string& after = {}) {
+        auto e = std::make_shared<clsDataElement>();
+        e->SetName(path);
+        data->AddElement(e, before, after);
+    }
+    std::vector<std::string> Order() const {
+        std::vector<std::string> names;
+        for (const auto& e : data->Elements())
+            names.push_back(e->Name());
+        return names;
+    }
+    static std::vector<std::string> Names(const std::vector<IPrivateDataElement*>& list) {
+        std::vector<std::string> names;
+        for (auto* e : list)
+            names.push_back(e->Name());
+        return names;
+    }
+
+    DTMContext context;
+    DataSet* data = nullptr;
+};
+
+TEST_F(DataSetTest, PlacesBeforeAndAfterNamedElementsElseAppends) {
+    Add("A");
+    Add("C");
+    Add("B", "C");        // before C
+    Add("D", {}, "C");    // after the last one
+    Add("A2", {}, "A");   // after A, in the middle
+    Add("X", "missing");  // unknown name: appended
+    Add("Y", {}, "missing");
+    EXPECT_EQ(Order(), (std::vector<std::string>{"A", "A2", "B", "C", "D", "X", "Y"}));
+    EXPECT_EQ(data->Item("B")->Name(), "B");
+    EXPECT_EQ(data->Item("b"), nullptr);  // paths are case-sensitive
+    EXPECT_THROW(Add("B"), std::invalid_argument);
+    EXPECT_EQ(data->Elements().size(), 7u);
+    data->Clear();
+    EXPECT_TRUE(data->Elements().empty());
+    EXPECT_EQ(data->Item("A"), nullptr);
+}
+
+TEST_F(DataSetTest, RecordMembersAreDirectMembersInDataSetOrder) {
+    Add("PHYS/DIAGNOSIS/");
+    Add("PHYS/DIAGNOSIS/Bit1");
+    Add("PHYS/DIAGNOSIS/EXT/");
+    Add("PHYS/DIAGNOSIS/EXT/Bit0");  // member of the sub-record only
+    Add("PHYS/DIAGNOSISX");
+    Add("PHYS/TAG_DESC");
+    Add("PHYS/DIAGNOSIS/Bit0", "PHYS/DIAGNOSIS/Bit1");
+    EXPECT_EQ(Names(data->RecordMembers("PHYS/DIAGNOSIS/")),
+              (std::vector<std::string>{"PHYS/DIAGNOSIS/Bit0", "PHYS/DIAGNOSIS/Bit1",
+                                        "PHYS/DIAGNOSIS/EXT/"}));
+    EXPECT_EQ(Names(data->RecordMembers("PHYS/DIAGNOSIS/EXT/")),
+              (std::vector<std::string>{"PHYS/DIAGNOSIS/EXT/Bit0"}));
+    EXPECT_TRUE(data->RecordMembers("PHYS/TAG_DESC").empty());
+    EXPECT_TRUE(data->RecordMembers("NONE/").empty());
+}
+
+TEST_F(DataSetTest, ChangeRunsTheModelAtOnceThenTellsTheUserInterfaces) {
+    Add("A");
+    Add("B");
+    data->ElementChanged(*data->Item("A"), "page1$");
+    // The nested report of B runs inside the model's handling of A.
+    EXPECT_EQ(Events, (std::vector<std::string>{"model A", "model B", "gui B ", "gui A page1$"}));
+    EXPECT_EQ(data->ModifiedState(), 1);
+}
+
+TEST_F(DataSetTest, BulkUpdateDoesNotMarkModified) {
+    Add("B");
+    data->SetBulkUpdateActive(true);
+    data->ElementChanged(*data->Item("B"), "");
+    EXPECT_EQ(data->ModifiedState(), 0);
+    data->SetBulkUpdateActive(false);
+    data->ElementChanged(*data->Item("B"), "");
+    EXPECT_EQ(data->ModifiedState(), 1);
+}
+
+TEST_F(DataSetTest, FailingRulesStillReachTheUserInterfacesAndTheCaller) {
+    Add("FAIL");
+    EXPECT_THROW(data->ElementChanged(*data->Item("FAIL"), "g$"), std::runtime_error);
+    EXPECT_EQ(Events, (std::vector<std::string>{"model FAIL", "gui FAIL g$"}));
+}
+
+TEST_F(DataSetTest, LockIsCounted) {
+    data->Lock();
+    data->Lock();
+    data->Unlock();
+    EXPECT_TRUE(data->Locked());
+    data->Unlock();
+    EXPECT_FALSE(data->Locked());
+    data->Unlock();  // one too many does not go below zero
+    data->Lock();
+    EXPECT_TRUE(data->Locked());
+}
+
+}  // namespace
+}  // namespace kv

@@ -1,0 +1,146 @@
+// The property bag: keys, typed values and the project-file form, damaged files included.
+
+#include "platform/runtime/PropertyBag.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace kv {
+namespace {
+
+TEST(PropertyBag, KeysIgnoreCaseAndMissingDiffersFromEmpty) {
+    PropertyBag bag;
+    bag.Write("PHYS/Tag_Desc", "A");
+    bag.Write("phys/TAG_DESC", "B");
+    bag.Write("E", Variant());
+    EXPECT_EQ(bag.Count(), 2u);
+    EXPECT_EQ(*bag.Read("Phys/Tag_desc"), Variant("B"));
+    EXPECT_EQ(bag.Keys(), (std::vector<std::string>{"PHYS/Tag_Desc", "E"}));
+    ASSERT_TRUE(bag.Read("e").has_value());
+    EXPECT_TRUE(bag.Read("e")->isEmpty());
+    EXPECT_FALSE(bag.Read("missing").has_value());
+    EXPECT_EQ(bag.ReadOr("missing", int16_t{3}), Variant(int16_t{3}));
+    EXPECT_TRUE(bag.ReadOr("E", int16_t{3}).isEmpty());
+    EXPECT_TRUE(bag.Remove("PHYS/TAG_DESC"));
+    EXPECT_EQ(bag.Keys(), (std::vector<std::string>{"E"}));
+}
+
+TEST(PropertyBag, EverySubtypeSurvivesTheXmlForm) {
+    const std::vector<std::pair<std::string, Variant>> values = {
+        {"empty", Variant()},
+        {"null", Variant::Null()},
+        {"bool", Variant(true)},
+        {"byte", Variant(uint8_t{255})},
+        {"int", Variant(int16_t{-32768})},
+        {"long", Variant(int32_t{2147483647})},
+        {"single", Variant(0.1f)},
+        {"single max", Variant(std::numeric_limits<float>::max())},
+        {"double", Variant(1.0 / 3.0)},
+        {"double tiny", Variant(4.9e-324)},
+        {"double inf", Variant(-std::numeric_limits<double>::infinity())},
+        {"decimal", Variant::FromDecimal(12345.678)},
+        {"date", Variant::FromDate(46000.5)},
+        {"text", Variant("a <b> & \"c\" 'd' \xC3\xA4\n\tend ")},
+        {"empty text", Variant("")},
+        {"bytes", Variant(ByteArray{{0x00, 0x01, 0xAB, 0xFF}, 1})},
+        {"no bytes", Variant(ByteArray{{}, 0})},
+    };
+    PropertyBag bag;
+    for (const auto& [k, v] : values)
+        bag.Write(k, v);
+    PropertyBag back;
+    std::vector<std::string> problems;
+    ASSERT_TRUE(back.LoadXml(bag.ToXml(), &problems));
+    EXPECT_TRUE(problems.empty());
+    EXPECT_EQ(back.Keys(), bag.Keys());
+    for (const auto& [k, v] : values) {
+        SCOPED_TRACE(k);
+        auto r = back.Read(k);
+        ASSERT_TRUE(r.has_value());
+        EXPECT_EQ(r->type(), v.type());
+        EXPECT_EQ(*r, v);
+        if (v.isByteArray()) {
+            EXPECT_EQ(r->bytes().lbound, v.bytes().lbound);
+        }
+        if (v.isFloat()) {
+            EXPECT_EQ(std::signbit(r->number()), std::signbit(v.number()));
+        }
+    }
+    Variant nan = *([&] {
+        PropertyBag b;
+        b.Write("n", Variant(std::numeric_limits<double>::quiet_NaN()));
+        PropertyBag c;
+        c.LoadXml(b.ToXml());
+        return c.Read("n");
+    }());
+    EXPECT_TRUE(std::isnan(nan.number()));
+}
+
+TEST(PropertyBag, DamagedDocumentLoadsWhatItCanAndReportsTheRest) {
+    const char* xml = R"(<?xml version="1.0"?>
+<PropertyBag>
+  <Property name="good" type="Long" value="42"/>
+  <Property name="text for number" type="Long" value="forty"/>
+  <Property name="byte too big" type="Byte" value="256"/>
+  <Property name="malformed" type="Double" value="1.5.3"/>
+  <Property name="comma" type="Single" value="1,5"/>
+  <Property name="odd hex" type="ByteArray" value="ABC"/>
+  <Property name="bad hex" type="ByteArray" value="0G"/>
+  <Property name="unknown type" type="Currency" value="1"/>
+  <Property name="no value" type="Integer"/>
+  <Property type="String" value="no name"/>
+  <Unknown name="x"/>
+  <Property name="GOOD" type="Long" value="7"/>
+  <Property name="case" type="boolean" value="TRUE"/>
+  <Property name="text" type="String" value=""/>
+</PropertyBag>)";
+    PropertyBag bag;
+    std::vector<std::string> problems;
+    ASSERT_TRUE(bag.LoadXml(xml, &problems));
+    EXPECT_EQ(bag.Keys(), (std::vector<std::string>{"good", "case", "text"}));
+    EXPECT_EQ(*bag.Read("good"), Variant(int32_t{42}));
+    EXPECT_EQ(*bag.Read("case"), Variant(true));
+    EXPECT_EQ(*bag.Read("text"), Variant(""));
+    EXPECT_EQ(problems.size(), 11u);
+    for (const auto& p : problems)
+        EXPECT_FALSE(p.empty());
+}
+
+TEST(PropertyBag, TextThatIsNoBagLeavesTheBagAsItWas) {
+    PropertyBag bag;
+    bag.Write("keep", int32_t{1});
+    for (const char* bad : {"", "<PropertyBag><Property", "<Other/>", "plain text"}) {
+        SCOPED_TRACE(bad);
+        std::vector<std::string> problems;
+        EXPECT_FALSE(bag.LoadXml(bad, &problems));
+        EXPECT_EQ(problems.size(), 1u);
+        EXPECT_EQ(*bag.Read("keep"), Variant(int32_t{1}));
+    }
+}
+
+TEST(PropertyBag, LargeBagRoundTrips) {
+    PropertyBag bag;
+    for (int i = 0; i < 500; ++i) {
+        std::string key = "TRANS/1/Act/PARAMETER_" + std::to_string(i);
+        bag.Write(key, Variant(static_cast<float>(i) / 7.0f));
+        bag.Write(key + ".Unit", Variant(int16_t{1342}));
+        bag.Write(key + ".Flags", Variant(int32_t{0x1000008}));
+    }
+    PropertyBag back;
+    ASSERT_TRUE(back.LoadXml(bag.ToXml()));
+    EXPECT_EQ(back.Count(), 1500u);
+    EXPECT_EQ(*back.Read("trans/1/act/parameter_499"), Variant(499.0f / 7.0f));
+}
+
+TEST(PropertyBag, ReadOnlyViewRefusesWrites) {
+    PropertyBag bag;
+    bag.Write("a", int32_t{1});
+    ReadOnlyBagView view(bag);
+    EXPECT_EQ(*view.Read("A"), Variant(int32_t{1}));
+    EXPECT_THROW(view.Write("a", int32_t{2}), std::logic_error);
+}
+
+}  // namespace
+}  // namespace kv

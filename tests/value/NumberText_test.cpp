@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include "value/Variant.h"
+
+namespace kv {
+namespace {
+
+const NumberLocale kComma{',', '.'};
+
+TEST(NumberText, ValReadsTheLeadingNumberOnly) {
+    struct Case {
+        const char* text;
+        double value;
+    };
+    for (const Case& c : {Case{"2457", 2457},
+                          {" 2 45 7", 2457},
+                          {"24 and 57", 24},
+                          {" 1 2", 12},
+                          {"  -3.5e2xyz", -350},
+                          {"1.2.3", 1.2},
+                          {".5", 0.5},
+                          {"- 5", -5},
+                          {"+7", 7},
+                          {"2D3", 2000},
+                          {"1e", 1},
+                          {"1e+", 1},
+                          {"1,5", 1},
+                          {"\t4\n2", 42},
+                          {"&H1F", 31},
+                          {"&hff", 255},
+                          {"&HFFFF", -1},
+                          {"&H10000", 65536},
+                          {"&O17", 15},
+                          {"&H1Fz", 31},
+                          {"abc", 0},
+                          {"", 0},
+                          {"-", 0},
+                          {"&H", 0},
+                          {"$5", 0}}) {
+        EXPECT_DOUBLE_EQ(Val(c.text), c.value) << c.text;
+    }
+}
+
+TEST(NumberText, StrWritesLeadingBlankAndNoZeroBeforeThePoint) {
+    EXPECT_EQ(Str(0.5), " .5");
+    EXPECT_EQ(Str(-0.25), "-.25");
+    EXPECT_EQ(Str(12), " 12");
+    EXPECT_EQ(Str(-3), "-3");
+    EXPECT_EQ(Str(0), " 0");
+    EXPECT_EQ(Str(1e20), " 1E+20");
+    EXPECT_EQ(Str(1.0 / 3), " .333333333333333");
+    EXPECT_EQ(Str(0.1f, true), " .1");
+    EXPECT_EQ(Str(1.0f / 3, true), " .3333333");
+    EXPECT_EQ(InvariantNumberText(0.5), ".5");
+    EXPECT_EQ(InvariantNumberText(1234.5), "1234.5");
+    EXPECT_EQ(InvariantNumberText(-1.5e-7), "-1.5E-07");
+}
+
+TEST(NumberText, ParseNumberReadsWholeLocaleTexts) {
+    struct Case {
+        const char* text;
+        bool comma;
+        bool ok;
+        double value;
+    };
+    for (const Case& c : {Case{" 1,234.5 ", false, true, 1234.5},
+                          {"-2e3", false, true, -2000},
+                          {"+.5", false, true, 0.5},
+                          {"5.", false, true, 5},
+                          {"1.5D2", false, true, 150},
+                          {"1,5", true, true, 1.5},
+                          {"1.234.567,25", true, true, 1234567.25},
+                          {"1.5", true, true, 15},  // the point groups digits here
+                          {"abc", false, false, 0},
+                          {"", false, false, 0},
+                          {".", false, false, 0},
+                          {"1 2", false, false, 0},
+                          {"1e", false, false, 0},
+                          {",5", false, false, 0},
+                          {"--1", false, false, 0},
+                          {"&H10", false, false, 0}}) {
+        double v = -99;
+        EXPECT_EQ(ParseNumber(c.text, c.comma ? kComma : NumberLocale::Invariant(), v), c.ok)
+            << c.text;
+        if (c.ok) {
+            EXPECT_DOUBLE_EQ(v, c.value) << c.text;
+        } else {
+            EXPECT_EQ(v, -99) << c.text;
+        }
+    }
+}
+
+TEST(NumberText, FormatPatterns) {
+    struct Case {
+        double value;
+        const char* pattern;
+        const char* text;
+    };
+    for (const Case& c : {Case{3.14159, "0.0##", "3.142"},
+                          {3.1, "0.0##", "3.1"},
+                          {2.5, "0", "3"},
+                          {3.5, "0", "4"},
+                          {-2.5, "0", "-3"},
+                          {7, "00", "07"},
+                          {42, "0000", "0042"},
+                          {123456, "00", "123456"},
+                          {3, "0.0", "3.0"},
+                          {3, "0.##", "3."},
+                          {1.5, "0.00", "1.50"},
+                          {0.5, "#.##", ".5"},
+                          {0.5, "0.##", "0.5"},
+                          {0, "#", ""},
+                          {0, "0", "0"},
+                          {12345.678, "#,##0.00", "12,345.68"},
+                          {-0.04, "0.0", "-0.0"},
+                          {1.005, "0.00", "1.01"},
+                          {2.675, "0.00", "2.68"},
+                          {9.999, "0.00", "10.00"},
+                          {0.125, "0.00", "0.13"},
+                          {1e20, "0", "100000000000000000000"},
+                          {0.000123, "0.0000", "0.0001"},
+                          {5, "0 %", "5 %"}}) {
+        EXPECT_EQ(FormatNumber(c.value, c.pattern), c.text) << c.value << " " << c.pattern;
+    }
+    EXPECT_EQ(FormatNumber(1.5, "0.0", kComma), "1,5");
+    EXPECT_EQ(FormatNumber(1234.5, "#,##0.0", kComma), "1.234,5");
+}
+
+TEST(NumberText, RoundHalfEven) {
+    struct Case {
+        double in, out;
+    };
+    for (const Case& c : {Case{2.5, 2},
+                          {3.5, 4},
+                          {-2.5, -2},
+                          {-3.5, -4},
+                          {0.5, 0},
+                          {2.4999, 2},
+                          {2.5001, 3},
+                          {-0.6, -1},
+                          {1e300, 1e300}}) {
+        EXPECT_DOUBLE_EQ(RoundHalfEven(c.in), c.out) << c.in;
+    }
+}
+
+}  // namespace
+}  // namespace kv

@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+
+#include "value/Variant.h"
+
+namespace kv {
+namespace {
+
+VbErr ErrorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const VbError& e) {
+        return e.number();
+    }
+    ADD_FAILURE() << "no error raised";
+    return VbErr::InvalidCall;
+}
+
+TEST(VariantConversion, IntegerConversionsRoundHalfToEvenAndCheckRange) {
+    struct Case {
+        double in;
+        int32_t cint;
+    };
+    for (const Case& c : {Case{2.5, 2},
+                          {3.5, 4},
+                          {-2.5, -2},
+                          {-3.5, -4},
+                          {0.5, 0},
+                          {1.5, 2},
+                          {2.5001, 3},
+                          {-0.4, 0},
+                          {32767.4, 32767},
+                          {-32768.5, -32768}}) {
+        EXPECT_EQ(Variant(c.in).toInteger(), c.cint) << c.in;
+        EXPECT_EQ(Variant(c.in).toLong(), c.cint) << c.in;
+    }
+    EXPECT_EQ(Variant(255.4).toByte(), 255);
+    EXPECT_EQ(Variant(-0.5).toByte(), 0);
+    EXPECT_EQ(Variant(-2147483648.5).toLong(), INT32_MIN);
+    EXPECT_EQ(Variant(int32_t{300}).toInteger(), 300);
+
+    EXPECT_EQ(ErrorOf([] { Variant(255.5).toByte(); }), VbErr::Overflow);
+    EXPECT_EQ(ErrorOf([] { Variant(-1.0).toByte(); }), VbErr::Overflow);
+    EXPECT_EQ(ErrorOf([] { Variant(32767.5).toInteger(); }), VbErr::Overflow);
+    EXPECT_EQ(ErrorOf([] { Variant(int32_t{40000}).toInteger(); }), VbErr::Overflow);
+    EXPECT_EQ(ErrorOf([] { Variant(2147483647.5).toLong(); }), VbErr::Overflow);
+    EXPECT_EQ(ErrorOf([] { Variant(1e39).toSingle(); }), VbErr::Overflow);
+    EXPECT_FLOAT_EQ(Variant(3.4e38).toSingle(), 3.4e38f);
+}
+
+TEST(VariantConversion, TextsReadAsNumbers) {
+    EXPECT_EQ(Variant("12").toInteger(), 12);
+    EXPECT_EQ(Variant(" 7 ").toLong(), 7);
+    EXPECT_EQ(Variant("2.5").toInteger(), 2);
+    EXPECT_EQ(Variant("1,000").toLong(), 1000);
+    EXPECT_EQ(Variant("-1e3").toLong(), -1000);
+    EXPECT_EQ(Variant("&HFF").toByte(), 255);
+    EXPECT_EQ(Variant("&HFFFF").toInteger(), -1);
+    EXPECT_EQ(Variant("&H10000").toLong(), 65536);
+    EXPECT_EQ(Variant("&HFFFFFFFF").toLong(), -1);
+    EXPECT_EQ(Variant("&O17").toInteger(), 15);
+    EXPECT_DOUBLE_EQ(Variant("1.234,5").toDouble(NumberLocale{',', '.'}), 1234.5);
+    EXPECT_DOUBLE_EQ(Variant("0,25").toDouble(NumberLocale{',', '.'}), 0.25);
+
+    for (const char* bad : {"abc", "", "1 2", "12abc", "&H", "&HG1", "1e"}) {
+        EXPECT_EQ(ErrorOf([&] { Variant(bad).toLong(); }), VbErr::TypeMismatch) << bad;
+    }
+    EXPECT_EQ(ErrorOf([] { Variant("&HFFFF").toByte(); }), VbErr::Overflow);
+    EXPECT_EQ(ErrorOf([] { Variant("&H1FFFFFFFF").toDouble(); }), VbErr::Overflow);
+    EXPECT_EQ(ErrorOf([] { Variant("1E400").toDouble(); }), VbErr::Overflow);
+    EXPECT_DOUBLE_EQ(Variant("1E-400").toDouble(), 0.0);
+}
+
+TEST(VariantConversion, EmptyNullBooleanDateAndArrays) {
+    const Variant empty;
+    EXPECT_EQ(empty.toInteger(), 0);
+    EXPECT_EQ(empty.toString(), "");
+    EXPECT_FALSE(empty.toBool());
+
+    const Variant null = Variant::Null();
+    EXPECT_EQ(ErrorOf([&] { null.toInteger(); }), VbErr::InvalidNull);
+    EXPECT_EQ(ErrorOf([&] { null.toDouble(); }), VbErr::InvalidNull);
+    EXPECT_EQ(ErrorOf([&] { null.toString(); }), VbErr::InvalidNull);
+    EXPECT_EQ(ErrorOf([&] { null.convertTo(VarType::Long); }), VbErr::InvalidNull);
+
+    EXPECT_EQ(Variant(true).toInteger(), -1);
+    EXPECT_EQ(Variant(false).toLong(), 0);
+    EXPECT_EQ(Variant(true).toByte(), 255);  // True is all bits set
+    EXPECT_EQ(Variant(true).toString(), "True");
+    EXPECT_TRUE(Variant("true").toBool());
+    EXPECT_FALSE(Variant("False").toBool());
+    EXPECT_TRUE(Variant("-2").toBool());
+    EXPECT_EQ(ErrorOf([] { Variant("yes").toBool(); }), VbErr::TypeMismatch);
+
+    EXPECT_EQ(Variant::FromDate(45000.5).toLong(), 45000);
+    EXPECT_DOUBLE_EQ(Variant::FromDate(45000.25).toDouble(), 45000.25);
+    EXPECT_EQ(Variant::FromDate(45351.5).toString(), "2024-02-29 12:00:00");
+    EXPECT_DOUBLE_EQ(Variant("2024-02-29").toDate(), 45351.0);
+
+    const Variant arr(std::vector<uint8_t>{1, 2});
+    EXPECT_EQ(ErrorOf([&] { arr.toLong(); }), VbErr::TypeMismatch);
+    EXPECT_EQ(ErrorOf([&] { arr.toString(); }), VbErr::TypeMismatch);
+    EXPECT_EQ(ErrorOf([&] { Variant(1.0).str(); }), VbErr::TypeMismatch);
+    EXPECT_EQ(ErrorOf([&] { Variant("x").bytes(); }), VbErr::TypeMismatch);
+
+    EXPECT_EQ(Variant(2.6).convertTo(VarType::Integer), Variant(int16_t{3}));
+    EXPECT_EQ(Variant("7").convertTo(VarType::Byte), Variant(uint8_t{7}));
+    EXPECT_EQ(Variant(int16_t{5}).convertTo(VarType::String), Variant("5"));
+    EXPECT_EQ(Variant(1.5).convertTo(VarType::Decimal).type(), VarType::Decimal);
+}
+
+TEST(VariantConversion, CStrUsesSevenOrFifteenSignificantDigits) {
+    struct Case {
+        double in;
+        const char* text;
+    };
+    for (const Case& c : {Case{0.5, "0.5"},
+                          {-2.5, "-2.5"},
+                          {100, "100"},
+                          {0, "0"},
+                          {1.0 / 3, "0.333333333333333"},
+                          {2.0 / 3, "0.666666666666667"},
+                          {123456789012345.0, "123456789012345"},
+                          {1e15, "1E+15"},
+                          {1e20, "1E+20"},
+                          {1.5e-7, "1.5E-07"},
+                          {-1.5e-7, "-1.5E-07"},
+                          {0.0001, "0.0001"},
+                          {0.00001, "1E-05"},
+                          {1e100, "1E+100"},
+                          {0.1 + 0.2, "0.3"}}) {
+        EXPECT_EQ(Variant(c.in).toString(), c.text) << c.in;
+    }
+    for (const Case& c : {Case{0.1f, "0.1"},
+                          {1234567.0f, "1234567"},
+                          {1e7f, "1E+07"},
+                          {3.14159274f, "3.141593"},
+                          {1.0f / 3, "0.3333333"},
+                          {-0.75f, "-0.75"}}) {
+        EXPECT_EQ(Variant(static_cast<float>(c.in)).toString(), c.text) << c.in;
+    }
+    EXPECT_EQ(Variant(2.5).toString(NumberLocale{',', '.'}), "2,5");
+    EXPECT_EQ(Variant(uint8_t{200}).toString(), "200");
+    EXPECT_EQ(Variant(int32_t{-70000}).toString(), "-70000");
+}
+
+TEST(VariantCompare, LooseEqualityFollowsTheEqualsOperator) {
+    const Variant empty;
+    const Variant null = Variant::Null();
+    struct Case {
+        Variant a, b;
+        bool equal;
+    };
+    const Case cases[] = {
+        {empty, Variant(int16_t{0}), true},
+        {empty, Variant(""), true},
+        {empty, empty, true},
+        {empty, Variant(false), true},
+        {empty, Variant(0.5), false},
+        {empty, Variant("0"), false},
+        {null, null, false},
+        {null, Variant(int16_t{0}), false},
+        {null, empty, false},
+        {Variant(int16_t{2}), Variant(2.0), true},
+        {Variant(uint8_t{2}), Variant(int32_t{2}), true},
+        {Variant(int32_t{5}), Variant("5"), true},
+        {Variant(" 1.5 "), Variant(1.5), true},
+        {Variant("5"), Variant("5.0"), false},
+        {Variant(int16_t{1}), Variant("abc"), false},
+        {Variant(true), Variant(int16_t{-1}), true},
+        {Variant(true), Variant("True"), true},
+        {Variant(0.1f), Variant("0.1"), true},
+        {Variant(0.1f), Variant(0.1), false},
+        {Variant::FromDate(2.0), Variant(2.0), true},
+        {Variant(std::vector<uint8_t>{1, 2}), Variant(ByteArray{{1, 2}, 1}), true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.a.looseEquals(c.b), c.equal) << c.a.toString() << " = " << c.b.toString();
+        EXPECT_EQ(c.b.looseEquals(c.a), c.equal);
+    }
+}
+
+TEST(VariantCompare, StructuralEqualityAndNumber) {
+    EXPECT_NE(Variant(int16_t{1}), Variant(int32_t{1}));
+    EXPECT_NE(Variant(1.0), Variant::FromDate(1.0));
+    EXPECT_EQ(Variant(2.0), Variant(2.0));
+    EXPECT_EQ(Variant(ByteArray{{1, 2}, 0}), Variant(ByteArray{{1, 2}, 5}));
+    EXPECT_NE(Variant(std::vector<uint8_t>{1}), Variant(std::vector<uint8_t>{1, 0}));
+    EXPECT_EQ(Variant::Null(), Variant::Null());
+    EXPECT_NE(Variant(), Variant::Null());
+
+    EXPECT_DOUBLE_EQ(Variant(true).number(), -1.0);
+    EXPECT_DOUBLE_EQ(Variant("5").number(), 0.0);
+}
+
+TEST(VariantCompare, IsNumeric) {
+    for (const Variant& v :
+         {Variant(), Variant(true), Variant(2.5), Variant(uint8_t{0}), Variant("12"),
+          Variant(" -1.5e3 "), Variant("&H1F"), Variant("1,000")}) {
+        EXPECT_TRUE(IsNumeric(v)) << v.toString();
+    }
+    for (const Variant& v : {Variant::Null(), Variant::FromDate(1.0), Variant("abc"), Variant(""),
+                             Variant("1E400"), Variant(std::vector<uint8_t>{1})}) {
+        EXPECT_FALSE(IsNumeric(v));
+    }
+    EXPECT_TRUE(IsNumeric(Variant("1,5"), NumberLocale{',', '.'}));
+}
+
+}  // namespace
+}  // namespace kv
