@@ -1,13 +1,197 @@
-// The Transducer Block's dependency rules, reached through its three hooks.
+// The Transducer Block's dependency rules, reached through its three hooks: the valve type
+// decides which attachment, mounting and transmission elements are valid, which transmission
+// codes and units of the output scale are offered and, when the user picks it, the rated travel;
+// a new initialisation method brings up a notice.
 
+#include <cstdint>
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+#include "core/DictionaryLookup.h"
+#include "devicemodel/DM_FB_AO_P3.h"
 #include "devicemodel/DM_TB_Act_P3.h"
 
 namespace kv::DM_TB_Act_P3 {
 
-void OnDataChanged(int16_t, clsDataElement&, IDTMContext&) {}
+namespace {
 
-void OnUpdateElement(clsDataElement&, IDTMContext&, bool) {}
+const char* const kValveType = "VALVE_TYPE";
+const char* const kAttachment = "MFR/ATTACHMENT";
+const char* const kMountingPosition = "MFR/MOUNTING_POSITION";
+const char* const kTransmCode = "MFR/TRANSM_CODE/";
+const char* const kTransmCodeValue = "MFR/TRANSM_CODE/Value";
+const char* const kTransmCodeStatus = "MFR/TRANSM_CODE/Status";
+const char* const kTransmLength = "MFR/TRANSM_LENGTH";
+const char* const kTransmPinPos = "MFR/TRANSM_PIN_POS";
+const char* const kInitMethod = "MFR/INIT_METHOD";
+const char* const kRatedTravel = "RATED_TRAVEL";
+const char* const kOutScaleUnit = "OUT_SCALE/Unit";
 
-void OnParameterChange(int16_t, clsDataElement&, IDTMContext&) {}
+constexpr int16_t kUnitPercent = 1342;
+constexpr int16_t kUnitMillimetre = 1013;
+constexpr int16_t kUnitDegree = 1005;
+
+// The element of the data set with this path; a rule never runs on a model without it.
+clsDataElement& Lookup(IParameters& parameters, const std::string& path) {
+    clsDataElement* element = AsDataElement(parameters.Item(path));
+    if (element == nullptr)
+        throw std::runtime_error("the data set has no element '" + path + "'");
+    return *element;
+}
+
+void Notify(IParameters& parameters, clsDataElement& element, bool silent) {
+    if (!silent)
+        parameters.ElementChanged(element, "");
+}
+
+bool ValueIs(const Variant& value, int16_t n) {
+    return value.looseEquals(Variant(n));
+}
+
+// The valve type as the key of a value list: "0" or "1"; empty for any other valve type.
+std::string ValveTypeKey(const Variant& valveType) {
+    if (ValueIs(valveType, 0))
+        return "0";
+    if (ValueIs(valveType, 1))
+        return "1";
+    return {};
+}
+
+// Sets the validity and, when it changed, reports the element.
+void SetValidity(IParameters& parameters, clsDataElement& element, bool valid, bool silent) {
+    if (element.Validity() == valid)
+        return;
+    element.SetValidity(valid);
+    Notify(parameters, element, silent);
+}
+
+// Rule 2: the integral attachment of a linear valve takes a transmission length and pin
+// position; every other combination a transmission code.
+void SelectTransmissionElements(const std::string& prefix, clsDataElement& valveType,
+                                clsDataElement& attachment, IDTMContext& context, bool silent) {
+    IParameters& parameters = context.Parameters();
+    clsDataElement* codeElements[] = {&Lookup(parameters, prefix + kTransmCode),
+                                      &Lookup(parameters, prefix + kTransmCodeValue),
+                                      &Lookup(parameters, prefix + kTransmCodeStatus)};
+    clsDataElement* lengthElements[] = {&Lookup(parameters, prefix + kTransmLength),
+                                        &Lookup(parameters, prefix + kTransmPinPos)};
+    const bool lengthAndPin =
+        ValueIs(valveType.TransientValue(), 0) && ValueIs(attachment.TransientValue(), 1);
+    for (clsDataElement* e : codeElements)
+        e->SetValidity(!lengthAndPin);
+    for (clsDataElement* e : lengthElements)
+        e->SetValidity(lengthAndPin);
+    for (clsDataElement* e : codeElements)
+        Notify(parameters, *e, silent);
+    for (clsDataElement* e : lengthElements)
+        Notify(parameters, *e, silent);
+}
+
+// True when the list has an entry for the value; a value that is no whole number has none.
+bool ListHolds(const clsDataElement& element, const Variant& value) {
+    try {
+        return !element.GetStrValueFromIdxList(value.toLong()).empty();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// Rule 3: the transmission codes and the help text of the valve type.
+void SelectTransmissionCodes(IParameters& parameters, clsDataElement& code, const std::string& key,
+                             const Variant& valveType, bool silent) {
+    bool changed = false;
+    const std::string list = code.GetValueLists(key);
+    // A dictionary without a list for this valve type leaves list and code as they are: an
+    // empty list would throw away the code the user chose.
+    if (!list.empty() && list != code.ValueList.str()) {
+        code.ValueList = list;
+        if (!ListHolds(code, code.TransientValue()))
+            code.SetTransientValue(Variant(Val(list)));
+        changed = true;
+    }
+    const std::string help = code.GetStrValueFromGivenValueList(code.Description.str(), valveType);
+    if (help != code.Help.str()) {
+        code.Help = help;
+        changed = true;
+    }
+    if (changed)
+        Notify(parameters, code, silent);
+}
+
+// Rule 4: the units that the output scale offers for the valve type; a travel unit of the other
+// valve type gives way to this type's.
+void SelectOutputScaleUnits(IParameters& parameters, const std::string& key, bool silent) {
+    clsDataElement& unit = Lookup(parameters, DM_FB_AO_P3::GetBlockPrefix(1) + kOutScaleUnit);
+    const std::string list = unit.GetValueLists(key);
+    if (list.empty() || list == unit.ValueList.str())
+        return;
+    unit.ValueList = list;
+    const int16_t travelUnit = key == "0" ? kUnitMillimetre : kUnitDegree;
+    const Variant& current = unit.TransientValue();
+    if (!ValueIs(current, kUnitPercent) && !ValueIs(current, travelUnit))
+        unit.SetTransientValue(Variant(travelUnit));
+    Notify(parameters, unit, silent);
+}
+
+// Rules 1 to 4.
+void UpdateDependentElements(clsDataElement& element, IDTMContext& context, bool silent) {
+    IParameters& parameters = context.Parameters();
+    const std::string prefix = GetBlockPrefix(element.BlockNumber);
+    const std::string& name = element.Name();
+
+    if (name == prefix + kValveType) {
+        const Variant& valveType = element.TransientValue();
+        const bool linear = ValueIs(valveType, 0);
+        SetValidity(parameters, Lookup(parameters, prefix + kAttachment), linear, silent);
+        SetValidity(parameters, Lookup(parameters, prefix + kMountingPosition), linear, silent);
+
+        SelectTransmissionElements(prefix, element, Lookup(parameters, prefix + kAttachment),
+                                   context, silent);
+
+        const std::string key = ValveTypeKey(valveType);
+        if (key.empty())
+            return;
+        SelectTransmissionCodes(parameters, Lookup(parameters, prefix + kTransmCodeValue), key,
+                                valveType, silent);
+        SelectOutputScaleUnits(parameters, key, silent);
+    } else if (name == prefix + kAttachment) {
+        SelectTransmissionElements(prefix, Lookup(parameters, prefix + kValveType), element,
+                                   context, silent);
+    }
+}
+
+// Rules 5 and 6: what follows a user's choice in a parameter row.
+void HandleParamChange(clsDataElement& element, IDTMContext& context) {
+    IParameters& parameters = context.Parameters();
+    const std::string prefix = GetBlockPrefix(element.BlockNumber);
+    const std::string& name = element.Name();
+
+    if (name == prefix + kInitMethod) {
+        context.MessageBox(GetDictionaryText(context, "meld_init_art"), 0);
+    } else if (name == prefix + kValveType) {
+        clsDataElement& ratedTravel = Lookup(parameters, prefix + kRatedTravel);
+        const bool linear = ValueIs(element.TransientValue(), 0);
+        const int16_t unit = linear ? kUnitMillimetre : kUnitDegree;
+        ratedTravel.nConstantUnit = unit;
+        ratedTravel.nTransientUnit = unit;
+        ratedTravel.SetTransientValue(Variant(linear ? 15.0 : 90.0));
+        parameters.ElementChanged(ratedTravel, "");
+    }
+}
+
+}  // namespace
+
+void OnDataChanged(int16_t, clsDataElement&, IDTMContext&) {
+    // The block's rules run on the update of an element and on a user's change, not here.
+}
+
+void OnUpdateElement(clsDataElement& element, IDTMContext& context, bool silent) {
+    UpdateDependentElements(element, context, silent);
+}
+
+void OnParameterChange(int16_t, clsDataElement& element, IDTMContext& context) {
+    HandleParamChange(element, context);
+}
 
 }  // namespace kv::DM_TB_Act_P3

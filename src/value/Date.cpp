@@ -72,6 +72,10 @@ double TimeSerial(int hour, int minute, int second) {
 }
 
 DateParts SplitDate(double days) {
+    // Only the dates that the Date type holds have parts (100-01-01 to 9999-12-31); any other
+    // count, infinities and NaN included, is an overflow as in CDate.
+    if (!(days >= -657434.0 && days < 2958466.0))
+        throw VbError(VbErr::Overflow, "date out of range");
     const double whole = std::trunc(days);
     auto day = static_cast<int64_t>(whole);
     auto seconds = static_cast<int64_t>(std::llround(std::fabs(days - whole) * 86400.0));

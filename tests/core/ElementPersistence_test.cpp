@@ -299,6 +299,8 @@ struct ModelInstance : testing::Instance {
         model->CreateModel(context);
         for (const auto& e : data->Elements())
             e->InitNew();
+        // As the DTM object does: the language runs the access rules once before any save.
+        model->SetLanguage(context, 0x409);
     }
 };
 

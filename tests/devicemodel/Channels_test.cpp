@@ -19,6 +19,7 @@
 #include "platform/runtime/DataSet.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/ProfibusChannelParameter.h"
+#include "platform/runtime/PropertyBag.h"
 
 namespace kv {
 namespace {
@@ -47,9 +48,8 @@ class CountingGUI : public IGUIManager {
 };
 
 // A whole model built as for a new instance, with the data model that runs the change hooks.
-class ChannelsTest : public ::testing::Test {
-  protected:
-    ChannelsTest() : context(std::make_shared<ManualEventLoop>()) {
+struct ChannelModel {
+    ChannelModel() : context(std::make_shared<ManualEventLoop>()) {
         dataSet = std::make_shared<DataSet>(context, std::make_shared<clsDataModel>());
         context.SetParameters(dataSet);
         context.SetGUIManager(gui);
@@ -83,6 +83,8 @@ class ChannelsTest : public ::testing::Test {
     std::shared_ptr<DataSet> dataSet;
     std::shared_ptr<CountingGUI> gui = std::make_shared<CountingGUI>();
 };
+
+class ChannelsTest : public ::testing::Test, public ChannelModel {};
 
 TEST_F(ChannelsTest, FreshModelHasTheThirteenChannelsWithOnlyTheSetpointOn) {
     struct Row {
@@ -466,6 +468,32 @@ TEST_F(ChannelsTest, BadChannelParameterDocumentsChangeNothing) {
         EXPECT_EQ(Properties(channel.ProfibusChannelParameter()), before);
         EXPECT_EQ(dataSet->Channels().Modified(), 0);
     }
+}
+
+// --- persistence with the instance ---
+
+TEST_F(ChannelsTest, ChannelsSurviveThePropertyBag) {
+    Change(kBusMaster, HexStringToBytes(kSlaveSets[5].second));  // configuration 6
+    const auto saved = ChannelState();
+    PropertyBag bag;
+    ASSERT_TRUE(SaveChannels(dataSet->Channels(), bag));
+    EXPECT_EQ(bag.Count(), 26u);
+    EXPECT_EQ(bag.Read("RCAS_OUT_Stat.Active"), Variant(true));
+    EXPECT_EQ(bag.Read("CHECK_BACK_Val2.BitPosition"), Variant(int16_t{48}));
+    PropertyBag copy;
+    ASSERT_TRUE(copy.LoadXml(bag.ToXml()));
+
+    ChannelModel fresh;
+    ASSERT_TRUE(LoadChannels(fresh.dataSet->Channels(), copy));
+    EXPECT_EQ(fresh.ChannelState(), saved);
+}
+
+TEST_F(ChannelsTest, BagWithoutChannelEntriesLeavesEveryChannelOffAtZero) {
+    PropertyBag bag;
+    bag.Write("~/Tag", Variant("Valve"));
+    ASSERT_TRUE(LoadChannels(dataSet->Channels(), bag));
+    const std::vector<std::pair<bool, int16_t>> allOff(13, {false, int16_t{0}});
+    EXPECT_EQ(ChannelState(), allOff);
 }
 
 }  // namespace

@@ -2,42 +2,84 @@
 
 #include <stdexcept>
 
+#include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/runtime/Channels.h"
+#include "platform/runtime/CommunicationManager.h"
+#include "platform/runtime/CommunicationManager.h"
+#include "platform/runtime/DTMDictionary.h"
+#include "platform/runtime/DataSet.h"
 #include "platform/runtime/DataSetPersistence.h"
+#include "platform/runtime/DeviceTypeInfo.h"
+#include "platform/runtime/GUIManager.h"
+#include "platform/runtime/OnlineParameterService.h"
+#include "platform/runtime/UserManager.h"
+#include "platform/runtime/XMLHelper.h"
 
 namespace kv {
 
 namespace {
 
-// The services a context has before anything better is plugged in: no user interface, no
-// communication, no online service.
-class NoGUIManager : public IGUIManager {
+// The frame's events sink of a container, seen as the runtime's events. Every call finds the
+// sink anew: a container that the frame dropped is not called.
+class ContainerEvents : public IDTMEvents {
 public:
-    void ParameterChanged(IPrivateDataElement&, const std::string&) override {}
-    void ValidateAll() override {}
-    bool HasOpenGUIs() const override { return false; }
-    bool CloseAll() override { return true; }
-    int32_t Language() const override { return language_; }
-    void SetLanguage(int32_t id) override { language_ = id; }
+    explicit ContainerEvents(std::weak_ptr<IFdtContainer> container)
+        : container_(std::move(container)) {}
+    IDtmEventSink* Sink() const {
+        auto container = container_.lock();
+        return container ? container->Events() : nullptr;
+    }
+    void OnFunctionChanged(const std::string& systemTag) override {
+        if (auto* s = Sink())
+            s->OnFunctionChanged(systemTag);
+    }
+    void ReportProgress(const std::string& systemTag, const std::string& title,
+                        int32_t percent) override {
+        if (auto* s = Sink())
+            s->OnProgress(systemTag, title, percent);
+    }
+    void OpenGUIRequest(const std::string& systemTag, const std::string& functionCall) override {
+        if (auto* s = Sink())
+            s->OnOpenGUIRequest(systemTag, functionCall);
+    }
+    void InvokedFunctionFinished(const std::string& invokeId, bool success) override {
+        if (auto* s = Sink())
+            s->OnInvokedFunctionFinished(invokeId, success);
+    }
+    void UploadFinished(const std::string& invokeId, bool success) override {
+        if (auto* s = Sink())
+            s->OnUploadFinished(invokeId, success);
+    }
+    void DownloadFinished(const std::string& invokeId, bool success) override {
+        if (auto* s = Sink())
+            s->OnDownloadFinished(invokeId, success);
+    }
+    void PreparedToRelease(const std::string& systemTag) override {
+        if (auto* s = Sink())
+            s->OnPreparedToRelease(systemTag);
+    }
+    void PreparedToReleaseCommunication(const std::string& systemTag) override {
+        if (auto* s = Sink())
+            s->OnPreparedToReleaseCommunication(systemTag);
+    }
+    void ParametersChanged(const std::string& systemTag) override {
+        if (auto* s = Sink())
+            s->OnParametersChanged(systemTag);
+    }
 
 private:
-    int32_t language_ = 9;
+    std::weak_ptr<IFdtContainer> container_;
 };
 
-class NoCommunication : public ICommunicationManager {
-public:
-    bool IsConnected() const override { return false; }
-    bool IsOnline() const override { return false; }
-    void RepeatTransaction(ITransaction&, IPrivateDataElement&) override {}
-    void AddReadBack(IPrivateDataElement&, int32_t, bool, int32_t) override {}
-    void SetTransferOption1(int32_t) override {}
-    void SetTransferOption2(int32_t) override {}
-    bool HasCommunication() const override { return false; }
-};
-
-class OfflineService : public IOnlineParameterService {
-public:
-    int32_t OnlineMode() const override { return 0; }
-};
+// Runs fn, counting an exception as a failure.
+template <class Fn>
+bool Guarded(Fn fn) {
+    try {
+        return fn();
+    } catch (...) {
+        return false;
+    }
+}
 
 template <class T>
 T& Need(const std::shared_ptr<T>& p, const char* what) {
@@ -59,12 +101,54 @@ int32_t RecordingPrompt::Ask(const std::string& prompt, int32_t style) {
 
 DTMContext::DTMContext(std::shared_ptr<IEventLoop> loop)
     : loop_(std::move(loop)),
-      gui_(std::make_shared<NoGUIManager>()),
-      comm_(std::make_shared<NoCommunication>()),
-      online_(std::make_shared<OfflineService>()),
-      user_(std::make_shared<FixedUserManager>()),
-      prompt_(std::make_shared<RecordingPrompt>()) {
+      gui_(std::make_shared<kv::GUIManager>(this)),
+      comm_(std::make_shared<kv::CommunicationManager>(*this)),
+      online_(std::make_shared<kv::OnlineParameterService>(*this)),
+      user_(std::make_shared<kv::UserManager>()),
+      prompt_(std::make_shared<RecordingPrompt>()),
+      deviceType_(std::make_shared<DeviceTypeInfo>()) {
     if (!loop_) throw std::invalid_argument("a context needs an event loop");
+}
+
+void DTMContext::Init(std::weak_ptr<IPrivateProcess> dtm, std::shared_ptr<IPrivateDataModel> model,
+                      std::shared_ptr<ICommunicationManager> communication,
+                      std::shared_ptr<IPrivateFunctions> functions) {
+    dtm_ = std::move(dtm);
+    functions_ = std::move(functions);
+    if (communication) {
+        comm_ = std::move(communication);
+        commPlugged_ = true;
+    } else if (!commPlugged_) {
+        comm_ = std::make_shared<kv::CommunicationManager>(*this);
+        commPlugged_ = true;
+    }
+    if (!parameters_) {
+        parameters_ = std::make_shared<DataSet>(*this, std::move(model));
+    } else if (auto* set = dynamic_cast<DataSet*>(parameters_.get()); set && model) {
+        set->SetDataModel(std::move(model));
+    }
+    if (!dictionary_)
+        dictionary_ = std::make_shared<DTMDictionary>();
+    if (!xml_)
+        xml_ = std::make_shared<kv::XMLHelper>();
+}
+
+IDTMEvents* DTMContext::DTMEvents() {
+    if (events_)
+        return events_.get();
+    auto* adapter = static_cast<ContainerEvents*>(containerEvents_.get());
+    return adapter && adapter->Sink() ? adapter : nullptr;
+}
+
+void DTMContext::SetContainer(std::shared_ptr<IFdtContainer> container) {
+    container_ = container;
+    containerEvents_ = container ? std::make_shared<ContainerEvents>(container) : nullptr;
+}
+
+IDeviceTypeInfo* DTMContext::DeviceType() { return deviceType_.get(); }
+
+void DTMContext::SetDeviceType(const IDeviceTypeInfo& deviceType) {
+    if (&deviceType != deviceType_.get()) deviceType_->CopyFrom(deviceType);
 }
 
 DTMContext::~DTMContext() = default;
@@ -96,13 +180,36 @@ std::string DTMContext::GetText(const std::string& key) {
 }
 
 void DTMContext::AddPersistObject(std::shared_ptr<IPersistObject> object, const std::string& name) {
+    if (!object) throw std::invalid_argument("no object to persist");
+    for (auto& entry : persist_) {
+        if (entry.first == name) {
+            entry.second = std::move(object);
+            return;
+        }
+    }
     persist_.emplace_back(name, std::move(object));
 }
 
 bool DTMContext::ReadProperties(const IPropertyBag& bag) {
-    return LoadDataSet(*this, bag, persist_);
+    IParameters& parameters = Parameters();
+    const bool wasBulk = parameters.BulkUpdateActive();
+    parameters.SetBulkUpdateActive(true);
+    // The open user interfaces see the loaded data set once, not every element of it.
+    auto* list = dynamic_cast<kv::GUIManager*>(gui_.get());
+    if (list) list->HoldNotifications(true);
+    bool ok = Guarded([&] { return LoadDataSet(*this, bag, persist_); });
+    ok = Guarded([&] { return LoadChannels(parameters.Channels(), bag); }) && ok;
+    parameters.SetBulkUpdateActive(wasBulk);
+    if (list) list->HoldNotifications(false);
+    return ok;
 }
 
-bool DTMContext::WriteProperties(IPropertyBag& bag) { return SaveDataSet(*this, bag, persist_); }
+bool DTMContext::WriteProperties(IPropertyBag& bag) {
+    IParameters& parameters = Parameters();
+    bool ok = Guarded([&] { return deviceType_->Save(bag); });
+    ok = Guarded([&] { return SaveDataSet(*this, bag, persist_); }) && ok;
+    ok = Guarded([&] { return SaveChannels(parameters.Channels(), bag); }) && ok;
+    return ok;
+}
 
 }  // namespace kv

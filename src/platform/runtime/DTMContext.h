@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IDeviceTypeInfo.h"
 
 namespace kv {
 
@@ -30,10 +31,22 @@ public:
     std::vector<int32_t> answers;  // taken from the front; 6 (Yes) when none is left, 1 for OK
 };
 
-class DTMContext : public IDTMContext {
+class DeviceTypeInfo;
+
+// The context of one instance. Created by the DTM object, which owns it; Init ties it to the DTM
+// object (kept weakly: the context never keeps its owner alive), the data model, the
+// communication and the function catalogue, and builds the data set, the dictionary, the XML
+// helper and the communication manager (with its communication object) unless a part was
+// plugged in before. The GUI list and the user manager exist from construction.
+class DTMContext : public IDTMContext, public std::enable_shared_from_this<DTMContext> {
 public:
     explicit DTMContext(std::shared_ptr<IEventLoop> loop);
     ~DTMContext() override;
+
+    // communication: nullptr builds the runtime's communication manager.
+    void Init(std::weak_ptr<IPrivateProcess> dtm, std::shared_ptr<IPrivateDataModel> model,
+              std::shared_ptr<ICommunicationManager> communication,
+              std::shared_ptr<IPrivateFunctions> functions);
 
     IParameters& Parameters() override;
     IDTMDictionary& Dictionary() override;
@@ -44,15 +57,16 @@ public:
     IXMLHelper& XMLHelper() override;
     IEventLoop& Loop() override { return *loop_; }
     IPrivateFunctions* Functions() override { return functions_.get(); }
-    IDTMEvents* DTMEvents() override { return events_.get(); }
+    // The events set with SetDTMEvents, else the container's events sink; nullptr when there is
+    // neither (no container, a container that the frame dropped, or one without a sink).
+    IDTMEvents* DTMEvents() override;
     const NumberLocale& Locale() const override { return locale_; }
 
     const std::string& SystemTag() const override { return systemTag_; }
     void SetSystemTag(const std::string& tag) override { systemTag_ = tag; }
     IFdtContainer* Container() override { return container_.lock().get(); }
-    void SetContainer(std::shared_ptr<IFdtContainer> container) override {
-        container_ = container;
-    }
+    // The frame owns the container; the context keeps it weakly.
+    void SetContainer(std::shared_ptr<IFdtContainer> container) override;
     IStateObject* StateObject() override { return state_.get(); }
     void SetStateObject(std::shared_ptr<IStateObject> state) override { state_ = std::move(state); }
 
@@ -60,16 +74,33 @@ public:
     int32_t MessageBox(const std::string& prompt, int32_t style) override;
     std::string GetText(const std::string& key) override;
 
+    // Registers an object persisted with the instance; a second object of the same name
+    // replaces the first.
     void AddPersistObject(std::shared_ptr<IPersistObject> object,
                           const std::string& name) override;
+    // Loads, with BulkUpdateActive set throughout: every element's keys, every channel's keys,
+    // then the registered objects. The device type is not loaded here (the DTM object loads it
+    // before the model is built). False when any part failed; the others are still loaded.
     bool ReadProperties(const IPropertyBag& bag) override;
+    // Saves the device type, every element, every channel and the registered objects. False
+    // when any part failed; the others are still written.
     bool WriteProperties(IPropertyBag& bag) override;
+
+    IDeviceTypeInfo* DeviceType() override;
+    void SetDeviceType(const IDeviceTypeInfo& deviceType) override;
+    bool PrivateDialogEnabled() const override { return privateDialogs_; }
+    void SetPrivateDialogEnabled(bool enabled) override { privateDialogs_ = enabled; }
+    std::shared_ptr<IDTMContext> SharedContext() override { return weak_from_this().lock(); }
+    std::shared_ptr<IPrivateProcess> DTMObject() override { return dtm_.lock(); }
 
     // --- set-up of the parts ---
     void SetParameters(std::shared_ptr<IParameters> p) { parameters_ = std::move(p); }
     void SetDictionary(std::shared_ptr<IDTMDictionary> d) { dictionary_ = std::move(d); }
     void SetGUIManager(std::shared_ptr<IGUIManager> g) { gui_ = std::move(g); }
-    void SetCommunicationManager(std::shared_ptr<ICommunicationManager> c) { comm_ = std::move(c); }
+    void SetCommunicationManager(std::shared_ptr<ICommunicationManager> c) {
+        comm_ = std::move(c);
+        commPlugged_ = true;
+    }
     void SetOnlineParameterService(std::shared_ptr<IOnlineParameterService> s) {
         online_ = std::move(s);
     }
@@ -100,6 +131,11 @@ private:
     std::shared_ptr<IStateObject> state_;
     std::vector<std::pair<std::string, std::shared_ptr<IPersistObject>>> persist_;
     std::weak_ptr<IFdtContainer> container_;
+    std::shared_ptr<IDTMEvents> containerEvents_;
+    std::shared_ptr<DeviceTypeInfo> deviceType_;
+    bool commPlugged_ = false;
+    std::weak_ptr<IPrivateProcess> dtm_;
+    bool privateDialogs_ = true;
     std::string systemTag_;
     NumberLocale locale_;
 };

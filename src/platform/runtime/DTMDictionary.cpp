@@ -146,23 +146,38 @@ std::shared_ptr<DictionaryDocument> Build(const std::string& folder, const std::
 }
 
 // The process-wide cache of parsed documents, keyed by folder, name and language.
+struct DocumentCache {
+    std::mutex mutex;
+    std::map<std::string, std::shared_ptr<const DictionaryDocument>> documents;
+};
+
+DocumentCache& TheDocumentCache() {
+    static DocumentCache cache;
+    return cache;
+}
+
 std::shared_ptr<const DictionaryDocument> CachedDocument(const std::string& folder,
                                                          const std::string& name, int32_t language,
                                                          std::string& error) {
-    static std::mutex mutex;
-    static std::map<std::string, std::shared_ptr<const DictionaryDocument>> cache;
+    DocumentCache& cache = TheDocumentCache();
     const std::string key = folder + '\n' + name + '\n' + std::to_string(language);
-    std::lock_guard<std::mutex> lock(mutex);
-    if (auto it = cache.find(key); it != cache.end())
+    std::lock_guard<std::mutex> lock(cache.mutex);
+    if (auto it = cache.documents.find(key); it != cache.documents.end())
         return it->second;
     auto d = Build(folder, name, language, error);
     if (!d)
         return nullptr;  // a missing or broken file is looked for again next time
-    cache.emplace(key, d);
+    cache.documents.emplace(key, d);
     return d;
 }
 
 }  // namespace
+
+void DTMDictionary::ForgetLoadedDocuments() {
+    DocumentCache& cache = TheDocumentCache();
+    std::lock_guard<std::mutex> lock(cache.mutex);
+    cache.documents.clear();
+}
 
 DTMDictionary::DTMDictionary() = default;
 DTMDictionary::~DTMDictionary() = default;

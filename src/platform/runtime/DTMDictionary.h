@@ -48,6 +48,10 @@ class DTMDictionary : public IDTMDictionary {
 
     const std::string& LastError() const { return lastError_; }
 
+    // Drops the parsed documents kept for the process, so that the next load reads the files
+    // again; instances keep the documents they hold.
+    static void ForgetLoadedDocuments();
+
   private:
     // Takes the document of one language from the process-wide cache, loading it on first use.
     bool Switch(int32_t languageId);

@@ -8,16 +8,6 @@
 
 namespace kv {
 
-void ChannelList::Add(std::shared_ptr<IPrivateChannel> channel) {
-    if (!channel)
-        throw std::invalid_argument("no channel to add");
-    items_.push_back(std::move(channel));
-}
-
-IPrivateChannel* ChannelList::Item(const std::string&) const {
-    return nullptr;
-}
-
 DataSet::DataSet(IDTMContext& context, std::shared_ptr<IPrivateDataModel> model)
     : context_(context),
       model_(std::move(model)),

@@ -14,27 +14,6 @@ namespace kv {
 
 class IDTMContext;
 
-// A channel collection that only keeps what it is given; a collection that knows the channels'
-// interface replaces it (SetChannels).
-class ChannelList : public IChannels {
-  public:
-    explicit ChannelList(IDTMContext* context = nullptr) : context_(context) {}
-    void Add(std::shared_ptr<IPrivateChannel> channel) override;
-    int32_t Count() const override { return static_cast<int32_t>(items_.size()); }
-    // Channels are not named here: always nullptr.
-    IPrivateChannel* Item(const std::string& channelId) const override;
-    const std::vector<std::shared_ptr<IPrivateChannel>>& Items() const override { return items_; }
-    void Clear() override { items_.clear(); }
-    IDTMContext* Context() const override { return context_; }
-    void SetModified(int32_t modified) override { modified_ = modified; }
-    int32_t Modified() const { return modified_; }
-
-  private:
-    IDTMContext* context_;
-    std::vector<std::shared_ptr<IPrivateChannel>> items_;
-    int32_t modified_ = 0;
-};
-
 class DataSet : public IParameters {
   public:
     // The context owns the data set and so outlives it; the model may be set later.

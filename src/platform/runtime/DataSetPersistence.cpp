@@ -1,5 +1,6 @@
 #include "platform/runtime/DataSetPersistence.h"
 
+#include "platform/runtime/Channels.h"
 #include "platform/runtime/PropertyBag.h"
 
 namespace kv {
@@ -13,6 +14,11 @@ bool SaveDataSet(IDTMContext& context, IPropertyBag& bag, const PersistObjectLis
         } catch (...) {
             ok = false;
         }
+    }
+    try {
+        ok = SaveChannels(parameters.Channels(), bag) && ok;
+    } catch (...) {
+        ok = false;
     }
     for (const auto& [name, object] : objects) {
         try {
@@ -48,6 +54,9 @@ bool LoadDataSet(IDTMContext& context, const IPropertyBag& bag, const PersistObj
                 ok = false;
             }
         }
+        // After the change walk: a stored bus master configuration re-sets the channels, and
+        // the channels' own stored state wins.
+        ok = LoadChannels(parameters.Channels(), view) && ok;
         for (const auto& [name, object] : objects) {
             try {
                 ok = object->Load(bag) && ok;

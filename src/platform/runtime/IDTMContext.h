@@ -1,12 +1,14 @@
 #pragma once
 // The runtime's context of one DTM instance and the services reached through it.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <pugixml.hpp>
 #include <string>
 #include <vector>
 
+#include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/IEventLoop.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateProcess.h"
@@ -18,7 +20,9 @@
 namespace kv {
 
 class IDTMContext;
+class IDeviceTypeInfo;
 class IFdtContainer;
+class IPrivateGUI;
 class IPrivateDataModel;
 class IPrivateFunctions;
 
@@ -78,6 +82,20 @@ class IXMLHelper {
     virtual pugi::xml_node AddElement(const std::string& name, pugi::xml_node parent) = 0;
     virtual const std::string& XMLDataPath() const = 0;
     virtual void SetXMLDataPath(const std::string& path) = 0;
+    // Loads a document from text. False, with the reason in errorText, when the text is no
+    // well-formed XML document.
+    virtual bool LoadXml(pugi::xml_document& doc, const std::string& text,
+                         std::string& errorText) const {
+        pugi::xml_parse_result result = doc.load_string(text.c_str());
+        if (result && doc.document_element()) {
+            errorText.clear();
+            return true;
+        }
+        errorText = std::string("The XML document does not load: ") +
+                    (result ? "it has no root element" : result.description()) + " (offset " +
+                    std::to_string(result ? 0 : result.offset) + ").";
+        return false;
+    }
 };
 
 // The open user interfaces of the instance.
@@ -90,6 +108,27 @@ class IGUIManager {
     virtual bool CloseAll() = 0;
     virtual int32_t Language() const = 0;
     virtual void SetLanguage(int32_t languageId) = 0;
+
+    // Registration of the open user interfaces under their GUI function calls (the defaults
+    // keep none). A call ending in "$" names a child of a top-level user interface.
+    virtual bool RegisterGUI(const std::string& /*guiId*/, std::shared_ptr<IPrivateGUI> /*gui*/,
+                             bool /*topLevel*/) {
+        return false;
+    }
+    virtual bool UnregisterGUI(const std::string& /*guiId*/) { return false; }
+    // The GUI function calls of the registered user interfaces, in the order of registration.
+    virtual std::vector<std::string> FunctionIds() const { return {}; }
+    // The registered user interface; nullptr when none is registered under the call.
+    virtual std::shared_ptr<IPrivateGUI> GetGUI(const std::string& /*guiId*/) const {
+        return nullptr;
+    }
+    // Tells every open user interface that many elements changed at once.
+    virtual void ParameterSetChanged() {}
+    // The frame's lock of the data set, as the user interfaces were told it.
+    virtual bool Locked() const { return false; }
+    virtual void SetLocked(bool /*locked*/) {}
+    virtual void GUIShown(const std::string& /*guiId*/) {}
+    virtual void GUIHidden(const std::string& /*guiId*/) {}
 };
 
 // The instance's online service: uploads and downloads of the frame, and reads of marked
@@ -99,6 +138,38 @@ class IOnlineParameterService {
     virtual ~IOnlineParameterService() = default;
     // 1 when every decoded value is taken as the shown value, edits pending or not.
     virtual int32_t OnlineMode() const = 0;
+
+    // The frame's upload: reads every element that is read from the device (parameterPath
+    // empty: the whole data set, else the elements whose path starts with it). The frame hears
+    // UploadFinished(invokeId, success) later. False when it could not start.
+    virtual bool UploadRequest(const std::string& /*invokeId*/,
+                               const std::string& /*parameterPath*/) {
+        return false;
+    }
+    // The frame's download: writes every element that is written to the device, then reads back
+    // what the codec asks for. The frame hears DownloadFinished(invokeId, success) later, also
+    // when the download could not start (the answer is then False).
+    virtual bool DownloadRequest(const std::string& /*invokeId*/,
+                                 const std::string& /*parameterPath*/) {
+        return false;
+    }
+    // Ends a running upload or download of the frame; False when none runs under the id.
+    virtual bool CancelAction(const std::string& /*invokeId*/) { return false; }
+    // Reads every element whose status flags carry a bit of markMask under the caller's
+    // process id; the end arrives as callback's OnProcessFinished. mode, option1 and option2 are
+    // not used.
+    virtual bool StartUpload(const std::string& /*processId*/, const std::string& /*parameterPath*/,
+                             int32_t /*mode*/, int32_t /*markMask*/, int32_t /*option1*/,
+                             int32_t /*option2*/, std::weak_ptr<IPrivateProcess> /*callback*/) {
+        return false;
+    }
+    // Writes one device command element under the caller's process id.
+    virtual bool StartCommand(const std::string& /*processId*/, IPrivateDataElement& /*element*/,
+                              std::weak_ptr<IPrivateProcess> /*callback*/) {
+        return false;
+    }
+    // Ends a process started by StartUpload or StartCommand; False when none runs under the id.
+    virtual bool CancelProcess(const std::string& /*processId*/) { return false; }
 };
 
 // Notifications to the frame.
@@ -117,11 +188,79 @@ class IDTMEvents {
     virtual void ParametersChanged(const std::string& systemTag) = 0;
 };
 
+// Error codes of the communication object. Codes 1 to 3 and 8 also mark the data elements of a
+// failed job: the code times &H10000 in their status bits &HF0000.
+enum CommErrorCode : int32_t {
+    cecNone = 0,
+    cecNotConnected = 1,        // no validated connection when the job was due
+    cecNotDelivered = 2,        // the channel refused or could not deliver the request
+    cecTimeout = 3,             // no answer within the time-out
+    cecConnectFailed = 4,       // the device did not accept the connection
+    cecIdentityUnreadable = 5,  // the device's identity could not be read
+    cecRefused = 6,             // the connected device was not accepted
+    cecConnectionLost = 8,      // the connection broke
+};
+
+// Raised by the communication object.
+class ICommObjectEvents {
+  public:
+    virtual ~ICommObjectEvents() = default;
+    // The connection is up and the device's identity read. accept comes in with the runtime's
+    // own verdict (True when the device matches the expected identity or none is set); the
+    // connection is kept when accept is True on return, otherwise it is ended.
+    virtual void ConnectionIsValidated(bool& accept) = 0;
+};
+
+// The state of the connection: the connected device's identity and the last error.
+class ICommObject {
+  public:
+    virtual ~ICommObject() = default;
+    // The PROFIBUS ident number the device reported at connection (a Long); Empty before.
+    virtual Variant TypeIdent() const = 0;
+    // The Physical Block's DEVICE_ID as read, NUL characters removed.
+    virtual const std::string& DeviceId() const = 0;
+    // The profile revision of the device directory (0x0300 for profile 3.0).
+    virtual int32_t ProfileRevision() const = 0;
+    // True after a communication error until the next answer that arrives or the next
+    // connection; ErrorCode is a CommErrorCode.
+    virtual bool ErrorPending() const = 0;
+    virtual int32_t ErrorCode() const = 0;
+    // The transfer options of the data model (option 1 and option 2).
+    virtual int32_t OptionFlag() const = 0;
+    virtual int32_t OptionCount() const = 0;
+    // The subscriber of ConnectionIsValidated (the DTM object).
+    virtual void SetEvents(std::weak_ptr<ICommObjectEvents> events) = 0;
+    // The identity the runtime expects; unset fields are not compared.
+    virtual void SetExpectedIdentity(std::optional<uint16_t> identNumber,
+                                     std::optional<std::string> deviceId,
+                                     std::optional<int32_t> profileRevision) = 0;
+};
+
+// One read or write of a data element in a process of the communication manager; a record is
+// transferred with its members in one job.
+struct TransactionJob {
+    std::string path;
+    bool isWrite = false;
+};
+
+// A read or write process: its jobs run one after the other over the channel. The end is
+// delivered once, through the loop: first onEnd, then callback's OnProcessFinished.
+struct TransactionProcess {
+    std::string processId;
+    std::vector<TransactionJob> jobs;
+    std::weak_ptr<IPrivateProcess> callback;
+    bool reportProgress = false;  // also to the frame (IDTMEvents::ReportProgress)
+    std::string title;            // the progress title for the frame
+    std::function<void(bool success)> onEnd;
+};
+
 // The communication of the instance over the frame's DP-V1 channel.
 class ICommunicationManager {
   public:
     virtual ~ICommunicationManager() = default;
+    // True while a validated connection exists (also while it is being shut down).
     virtual bool IsConnected() const = 0;
+    // True while a validated connection exists and no disconnect is running.
     virtual bool IsOnline() const = 0;
     // Sends the job again (a busy device); the element's response handling runs again.
     virtual void RepeatTransaction(ITransaction& transaction, IPrivateDataElement& element) = 0;
@@ -131,6 +270,84 @@ class ICommunicationManager {
     virtual void SetTransferOption2(int32_t v) = 0;
     // True while the frame's communication channel is set for the instance.
     virtual bool HasCommunication() const { return false; }
+
+    virtual int32_t TransferOption1() const { return 0; }
+    virtual int32_t TransferOption2() const { return 0; }
+    // The frame's channel; nullptr when none is set. Setting another channel (or none) ends a
+    // connection first.
+    virtual std::shared_ptr<IFdtCommunication> Communication() const { return nullptr; }
+    virtual void SetCommunication(std::shared_ptr<IFdtCommunication> /*communication*/) {}
+    // True while the manager holds a channel that it was given (and has to release).
+    virtual bool OwnsCommunication() const { return false; }
+    // Drops the channel; False while connected.
+    virtual bool ReleaseCommunication() { return false; }
+    // Who receives the channel's answers and hands them to the manager's On... members (the DTM
+    // object); the manager itself when none is set.
+    virtual void SetEventSink(std::weak_ptr<IFdtCommunicationEvents> /*sink*/) {}
+    // Connects, reads the device's identity and raises ConnectionIsValidated; the end arrives as
+    // callback's OnProcessFinished(processId, connected). False when it could not start.
+    virtual bool Connect(const std::string& /*processId*/,
+                         std::weak_ptr<IPrivateProcess> /*callback*/) {
+        return false;
+    }
+    // Ends the connection at once (running processes end unsuccessfully); False without a
+    // channel.
+    virtual bool Disconnect() { return false; }
+    // Asks the device to end the connection; the end arrives as callback's
+    // OnProcessFinished(processId, disconnected). False when it could not start.
+    virtual bool StartDisconnect(const std::string& /*processId*/,
+                                 std::weak_ptr<IPrivateProcess> /*callback*/) {
+        return false;
+    }
+    // The elements behind a transaction group's Elements key, in the group's order.
+    virtual std::vector<IPrivateDataElement*> GetGroupElements(const std::string& /*key*/) const {
+        return {};
+    }
+    // The communication object; nullptr when the manager has none.
+    virtual ICommObject* CommObject() { return nullptr; }
+    // Starts a process on a validated connection; False when offline or the id runs already.
+    virtual bool StartProcess(TransactionProcess /*process*/) { return false; }
+    // Ends a process unsuccessfully; False when none runs under the id.
+    virtual bool CancelProcess(const std::string& /*processId*/) { return false; }
+    virtual bool IsProcessRunning(const std::string& /*processId*/) const { return false; }
+
+    // The frame's communication events (the DTM object forwards them unchanged).
+    virtual void OnConnectResponse(const std::string& /*invokeId*/, bool /*connected*/,
+                                   uint16_t /*identNumber*/) {}
+    virtual void OnDisconnectResponse(const std::string& /*invokeId*/, bool /*disconnected*/) {}
+    virtual void OnTransactionResponse(const std::string& /*invokeId*/,
+                                       const Dpv1Response& /*response*/) {}
+    virtual void OnAbort(const std::string& /*reason*/) {}
+};
+
+// A set of read and write requests of data elements, run as one process.
+class ITransactionGroup {
+  public:
+    virtual ~ITransactionGroup() = default;
+    // Binds the group to the instance; the context must outlive the group's use.
+    virtual void Init(IDTMContext& context) = 0;
+    // Adds a read or write request; a member of a record adds its record. False when the
+    // group is not bound or the element is not in the data set.
+    virtual bool AddElement(IPrivateDataElement& element, bool isWrite) = 0;
+    // Forgets the requests (a running process goes on).
+    virtual void Clear() = 0;
+    // True while a process of the group runs.
+    virtual bool Busy() const = 0;
+    // 0 when the device is reachable (a validated connection), 1 when not, 2 without Init.
+    virtual int32_t ConnectionStatus() const = 0;
+    // Starts a process over the requests in the data set's order: 0 started, 1 not connected,
+    // 2 not bound, 5 busy, 6 a group that keeps its requests is still busy with the previous
+    // run, 7 the process could not start. clearWhenDone: the group forgets its requests when
+    // the process ends (else it keeps them for the next run); reportProgress: the frame sees
+    // the progress.
+    virtual int32_t Execute(std::weak_ptr<IPrivateProcess> callback, bool clearWhenDone,
+                            bool reportProgress) = 0;
+    // True when processId names the group's running or last process.
+    virtual bool OwnsProcess(const std::string& processId) const = 0;
+    // The key of the requested elements for ICommunicationManager::GetGroupElements.
+    virtual std::string Elements() const = 0;
+    // Ends a running process, forgets the requests and unbinds the group.
+    virtual void Close() = 0;
 };
 
 // The DTM's catalogue of functions (implemented by the core).
@@ -216,6 +433,19 @@ class IDTMContext {
                                   const std::string& name) = 0;
     virtual bool ReadProperties(const IPropertyBag& bag) = 0;
     virtual bool WriteProperties(IPropertyBag& bag) = 0;
+
+    // The device type of the instance; nullptr for a context that keeps none.
+    virtual IDeviceTypeInfo* DeviceType() { return nullptr; }
+    // Takes every value of the given device type into the instance's device type.
+    virtual void SetDeviceType(const IDeviceTypeInfo& /*deviceType*/) {}
+    // Whether the frame lets the DTM show dialogs of its own.
+    virtual bool PrivateDialogEnabled() const { return true; }
+    virtual void SetPrivateDialogEnabled(bool /*enabled*/) {}
+    // The context as a counted reference, for holders that keep it weakly; nullptr when the
+    // context is not owned by a shared pointer.
+    virtual std::shared_ptr<IDTMContext> SharedContext() { return nullptr; }
+    // The DTM object (its process callback); nullptr before Init or once it is gone.
+    virtual std::shared_ptr<IPrivateProcess> DTMObject() { return nullptr; }
 };
 
 }  // namespace kv

@@ -46,6 +46,8 @@ class IOperationPhaseHolder {
   public:
     virtual ~IOperationPhaseHolder() = default;
     virtual void SetLastOpPhase(std::shared_ptr<IOperationPhase> phase) = 0;
+    // The phase kept last; nullptr when none.
+    virtual std::shared_ptr<IOperationPhase> LastOpPhase() const { return nullptr; }
 };
 
 std::shared_ptr<IFunctionCall> NewFunctionCall();

@@ -1,0 +1,57 @@
+#include "frame/FrameContainer.h"
+
+#include <algorithm>
+
+namespace kv {
+
+bool FrameContainer::RequestSave(const std::string& systemTag) {
+    Record({"RequestSave", systemTag, {}, 0, false});
+    const bool saved = saveHandler_ ? saveHandler_(systemTag) : saveAnswer;
+    events_.back().success = saved;
+    return saved;
+}
+
+void FrameContainer::OnFunctionChanged(const std::string& systemTag) {
+    Record({"OnFunctionChanged", systemTag, {}, 0, false});
+}
+
+void FrameContainer::OnProgress(const std::string& systemTag, const std::string& title,
+                                int32_t percent) {
+    Record({"OnProgress", systemTag, title, percent, false});
+}
+
+void FrameContainer::OnOpenGUIRequest(const std::string& systemTag,
+                                      const std::string& functionCall) {
+    Record({"OnOpenGUIRequest", systemTag, functionCall, 0, false});
+}
+
+void FrameContainer::OnInvokedFunctionFinished(const std::string& invokeId, bool success) {
+    Record({"OnInvokedFunctionFinished", invokeId, {}, 0, success});
+}
+
+void FrameContainer::OnUploadFinished(const std::string& invokeId, bool success) {
+    Record({"OnUploadFinished", invokeId, {}, 0, success});
+}
+
+void FrameContainer::OnDownloadFinished(const std::string& invokeId, bool success) {
+    Record({"OnDownloadFinished", invokeId, {}, 0, success});
+}
+
+void FrameContainer::OnPreparedToRelease(const std::string& systemTag) {
+    Record({"OnPreparedToRelease", systemTag, {}, 0, false});
+}
+
+void FrameContainer::OnPreparedToReleaseCommunication(const std::string& systemTag) {
+    Record({"OnPreparedToReleaseCommunication", systemTag, {}, 0, false});
+}
+
+void FrameContainer::OnParametersChanged(const std::string& systemTag) {
+    Record({"OnParametersChanged", systemTag, {}, 0, false});
+}
+
+size_t FrameContainer::Count(const std::string& kind) const {
+    return static_cast<size_t>(std::count_if(events_.begin(), events_.end(),
+                                             [&](const FrameEvent& e) { return e.kind == kind; }));
+}
+
+}  // namespace kv

@@ -1,0 +1,61 @@
+#pragma once
+// The frame's container of one DTM instance, with its events sink: it records every event the
+// DTM raises (and every request to save), so that the program can show them and tests can
+// check them.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/fdt/FdtFrameInterfaces.h"
+
+namespace kv {
+
+struct FrameEvent {
+    std::string kind;  // the event's name: "OnFunctionChanged", ..., "RequestSave"
+    std::string id;    // the system tag or invoke id the event names
+    std::string text;  // the function call or progress title, when the event has one
+    int32_t percent = 0;
+    bool success = false;
+};
+
+class FrameContainer : public IFdtContainer, public IDtmEventSink {
+  public:
+    // offerEvents False: a container without an events sink (the DTM refuses it).
+    explicit FrameContainer(bool offerEvents = true) : offerEvents_(offerEvents) {}
+
+    IDtmEventSink* Events() override { return offerEvents_ ? this : nullptr; }
+    // Recorded; answered by the save handler when one is set, else by SaveAnswer.
+    bool RequestSave(const std::string& systemTag) override;
+
+    void OnFunctionChanged(const std::string& systemTag) override;
+    void OnProgress(const std::string& systemTag, const std::string& title,
+                    int32_t percent) override;
+    void OnOpenGUIRequest(const std::string& systemTag, const std::string& functionCall) override;
+    void OnInvokedFunctionFinished(const std::string& invokeId, bool success) override;
+    void OnUploadFinished(const std::string& invokeId, bool success) override;
+    void OnDownloadFinished(const std::string& invokeId, bool success) override;
+    void OnPreparedToRelease(const std::string& systemTag) override;
+    void OnPreparedToReleaseCommunication(const std::string& systemTag) override;
+    void OnParametersChanged(const std::string& systemTag) override;
+
+    const std::vector<FrameEvent>& Recorded() const { return events_; }
+    // How many events of the kind were recorded.
+    size_t Count(const std::string& kind) const;
+    void ClearRecorded() { events_.clear(); }
+
+    void SetSaveHandler(std::function<bool(const std::string& systemTag)> handler) {
+        saveHandler_ = std::move(handler);
+    }
+    bool saveAnswer = true;
+
+  private:
+    void Record(FrameEvent event) { events_.push_back(std::move(event)); }
+
+    bool offerEvents_;
+    std::vector<FrameEvent> events_;
+    std::function<bool(const std::string&)> saveHandler_;
+};
+
+}  // namespace kv

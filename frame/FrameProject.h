@@ -1,0 +1,55 @@
+#pragma once
+// The frame's project file: the DTM instances of a project, each with its system tag, its device
+// type and its property bag, in one XML file:
+//
+//   <?xml version="1.0" encoding="UTF-8"?>
+//   <FrameProject version="1">
+//     <Instance systemTag="PV-101" deviceType="KV6274PA">
+//       <PropertyBag> ... </PropertyBag>          (the property bag's own XML form)
+//     </Instance>
+//     ...
+//   </FrameProject>
+//
+// Writing goes to a temporary file in the same folder, which is flushed to disk and then renamed
+// over the project file: the file is either the old or the new project, never a half-written
+// one. Reading checks the whole file before anything is taken; a damaged file gives an error that
+// names the file and the fault and loads nothing.
+
+#include <string>
+#include <vector>
+
+#include "platform/runtime/PropertyBag.h"
+
+namespace kv {
+
+struct ProjectInstance {
+    std::string systemTag;
+    std::string deviceType;
+    PropertyBag bag;
+};
+
+class FrameProject {
+  public:
+    std::vector<ProjectInstance> instances;
+
+    // The project's XML text.
+    std::string ToXml() const;
+    // Takes a project text. False, the project unchanged and the fault in 'error', when the text
+    // is damaged: not well-formed, not a project, an instance without a system tag or device
+    // type, a repeated system tag, an element the project does not know, or a property bag
+    // that does not read completely (a property without name, of an unknown type, whose value
+    // does not read as its type, or repeated). knownDeviceTypes, when not empty, lists the
+    // device types an instance may have.
+    bool FromXml(const std::string& text, std::string& error,
+                 const std::vector<std::string>& knownDeviceTypes = {});
+
+    // Writes the project file (see above). False, with the reason in 'error' and the file on
+    // disk unchanged, when it cannot be written.
+    bool Save(const std::string& path, std::string& error) const;
+    // Reads a project file. False, the project unchanged and the reason, naming the file, in
+    // 'error', when it cannot be read or is damaged. The file is never written.
+    bool Load(const std::string& path, std::string& error,
+              const std::vector<std::string>& knownDeviceTypes = {});
+};
+
+}  // namespace kv

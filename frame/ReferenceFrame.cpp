@@ -1,0 +1,129 @@
+#include "frame/ReferenceFrame.h"
+
+#include <exception>
+
+#include "core/DTMMain.h"
+
+namespace kv {
+
+std::vector<std::string> ReferenceFrame::KnownDeviceTypes() {
+    return {"KV6274PA"};
+}
+
+ReferenceFrame::ReferenceFrame(std::shared_ptr<IEventLoop> loop, std::shared_ptr<IPrompt> prompt)
+    : loop_(std::move(loop)), prompt_(std::move(prompt)) {}
+
+ReferenceFrame::~ReferenceFrame() = default;
+
+FrameInstance* ReferenceFrame::Find(const std::string& systemTag) {
+    for (const auto& instance : instances_) {
+        if (instance->systemTag == systemTag)
+            return instance.get();
+    }
+    return nullptr;
+}
+
+std::unique_ptr<FrameInstance> ReferenceFrame::NewInstance(const std::string& systemTag,
+                                                           const std::string& deviceType,
+                                                           std::string& error) {
+    bool known = false;
+    for (const std::string& t : KnownDeviceTypes())
+        known = known || t == deviceType;
+    if (!known) {
+        error = "The device type \"" + deviceType + "\" has no DTM in this frame.";
+        return nullptr;
+    }
+    auto instance = std::make_unique<FrameInstance>();
+    instance->systemTag = systemTag;
+    instance->deviceType = deviceType;
+    instance->container = std::make_shared<FrameContainer>();
+    try {
+        instance->dtm = DTMMain::Create(loop_, prompt_);
+    } catch (const std::exception& e) {
+        error = "The DTM of \"" + systemTag + "\" cannot be created: " + e.what();
+        return nullptr;
+    }
+    return instance;
+}
+
+bool ReferenceFrame::SetUp(FrameInstance& instance, std::string& error) {
+    if (!instance.dtm->Environment(instance.systemTag, instance.container)) {
+        error = "The DTM of \"" + instance.systemTag + "\" refuses its environment.";
+        return false;
+    }
+    // The user manager's answer is the DTM's; a refused user information leaves it as it was.
+    if (!userInfo_.empty())
+        instance.dtm->Config(userInfo_);
+    instance.dtm->SetLanguage(language_);
+    return true;
+}
+
+FrameInstance* ReferenceFrame::AddInstance(const std::string& systemTag,
+                                           const std::string& deviceType, std::string& error) {
+    if (systemTag.empty()) {
+        error = "An instance needs a system tag.";
+        return nullptr;
+    }
+    if (Find(systemTag)) {
+        error = "The project already holds an instance \"" + systemTag + "\".";
+        return nullptr;
+    }
+    std::unique_ptr<FrameInstance> instance = NewInstance(systemTag, deviceType, error);
+    if (!instance)
+        return nullptr;
+    if (!instance->dtm->Environment(systemTag, instance->container)) {
+        error = "The DTM of \"" + systemTag + "\" refuses its environment.";
+        return nullptr;
+    }
+    if (!instance->dtm->InitNew(deviceType)) {
+        error = "The DTM of \"" + systemTag + "\" cannot set up the device type \"" + deviceType +
+                "\".";
+        return nullptr;
+    }
+    if (!userInfo_.empty())
+        instance->dtm->Config(userInfo_);
+    instance->dtm->SetLanguage(language_);
+    instances_.push_back(std::move(instance));
+    return instances_.back().get();
+}
+
+bool ReferenceFrame::SaveProject(const std::string& path, std::string& error) {
+    FrameProject project;
+    for (const auto& instance : instances_) {
+        ProjectInstance stored;
+        stored.systemTag = instance->systemTag;
+        stored.deviceType = instance->deviceType;
+        if (!instance->dtm->WriteProperties(stored.bag)) {
+            error = "Cannot save the project " + path + ": the DTM of \"" + instance->systemTag +
+                    "\" cannot save its data. The file was not changed.";
+            return false;
+        }
+        project.instances.push_back(std::move(stored));
+    }
+    return project.Save(path, error);
+}
+
+bool ReferenceFrame::LoadProject(const std::string& path, std::string& error) {
+    FrameProject project;
+    if (!project.Load(path, error, KnownDeviceTypes()))
+        return false;
+    std::vector<std::unique_ptr<FrameInstance>> loaded;
+    for (const ProjectInstance& stored : project.instances) {
+        std::string reason;
+        std::unique_ptr<FrameInstance> instance =
+            NewInstance(stored.systemTag, stored.deviceType, reason);
+        if (instance && !instance->dtm->ReadProperties(stored.bag))
+            reason = "the DTM of \"" + stored.systemTag + "\" refuses its stored data";
+        else if (instance && !SetUp(*instance, reason))
+            instance.reset();
+        if (!instance || !reason.empty()) {
+            error = "The project " + path + " is damaged: " + reason + ". Nothing was loaded.";
+            return false;
+        }
+        loaded.push_back(std::move(instance));
+    }
+    instances_ = std::move(loaded);
+    return true;
+}
+
+}  // namespace kv

@@ -1,0 +1,148 @@
+#pragma once
+// The DTM object: one per device instance of the frame's project. It owns the data model, the
+// function catalogue, the communication object and the context, and implements the FDT
+// interfaces the frame calls. Every FDT entry point catches errors and answers with its failure
+// result (False, "" or an empty list).
+//
+// Set-up, persistence and the small set-up calls are in DTMMain.cpp; connection, upload,
+// download, release, documents and channels in DTMMain_Online.cpp.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/fdt/FdtDtmInterfaces.h"
+#include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/runtime/DTMContext.h"
+#include "platform/runtime/IEventLoop.h"
+#include "platform/runtime/IPrivateProcess.h"
+#include "platform/runtime/IPropertyBag.h"
+
+namespace kv {
+
+class clsDataModel;
+class clsFunctionMan;
+class DTMState;
+class IDeviceTypeInfo;
+class ITransactionGroup;
+
+class DTMMain : public IDtm,
+                public IDtmActiveXInformation,
+                public IDtmChannel,
+                public IDtmDocumentation,
+                public IDtmInformation,
+                public IDtmOnlineParameter,
+                public IDtmParameter,
+                public IFdtEvents,
+                public IFdtCommunicationEvents,
+                public IPrivateProcess,
+                public ICommObjectEvents,
+                public std::enable_shared_from_this<DTMMain> {
+  public:
+    // Creates the object and its graph (data model, function catalogue, context with its
+    // communication manager and communication object, state holder). loop: the program's event loop; prompt: where messages and
+    // questions go (the frame's), a recording prompt when nullptr. Throws when the object
+    // cannot be built.
+    static std::shared_ptr<DTMMain> Create(std::shared_ptr<IEventLoop> loop,
+                                           std::shared_ptr<IPrompt> prompt = nullptr);
+    ~DTMMain() override;
+    DTMMain(const DTMMain&) = delete;
+    DTMMain& operator=(const DTMMain&) = delete;
+
+    // The instance's context: the way of pages and windows to the runtime.
+    std::shared_ptr<IDTMContext> DTMContext() const { return m_Context; }
+    // The state holder stored in the context.
+    DTMState* State() const;
+
+    // --- the class's own persistence events ---
+    // Does nothing: a new instance is set up by InitNew.
+    void InitProperties() {}
+    // Loads a stored instance: its device type, then the model, then every element, channel
+    // and persisted object. False when the bag cannot be loaded.
+    bool ReadProperties(const IPropertyBag& bag);
+    bool WriteProperties(IPropertyBag& bag);
+
+    // --- IDtm: set-up ---
+    bool Environment(const std::string& systemTag,
+                     std::shared_ptr<IFdtContainer> container) override;
+    bool InitNew(const std::string& deviceType) override;
+    bool Config(const std::string& userInfo) override;
+    bool SetLanguage(int32_t languageId) override;
+    bool PrivateDialogEnabled(bool enabled) override;
+    bool PrepareToDelete() override;
+
+    // --- IDtm: communication and release (DTMMain_Online.cpp) ---
+    bool SetCommunication(std::shared_ptr<IFdtCommunication> communication) override;
+    bool ReleaseCommunication() override;
+    bool PrepareToReleaseCommunication() override;
+    bool PrepareToRelease() override;
+    // --- IDtm: functions (DTMMain_Online.cpp) ---
+    std::string GetFunctions(const std::string& operationPhase) override;
+    bool InvokeFunctionRequest(const std::string& invokeId,
+                               const std::string& functionCall) override;
+
+    // --- documents, information and channels (DTMMain_Online.cpp) ---
+    std::string GetActiveXProgId(const std::string& functionCall) override;
+    std::string GetActiveXGuid(const std::string& functionCall) override;
+    std::vector<std::shared_ptr<IFdtChannel>> GetChannels() override;
+    std::string GetDocumentation(const std::string& functionCall) override;
+    std::string GetInformation() override;
+    std::string GetParameters(const std::string& parameterPath) override;
+    bool SetParameters(const std::string& parameterPath, const std::string& xml) override;
+
+    // --- IDtmOnlineParameter (DTMMain_Online.cpp) ---
+    bool UploadRequest(const std::string& invokeId, const std::string& parameterPath) override;
+    bool DownloadRequest(const std::string& invokeId, const std::string& parameterPath) override;
+    bool CancelAction(const std::string& invokeId) override;
+
+    // --- IFdtEvents (DTMMain_Online.cpp) ---
+    void OnChildParameterChanged(const std::string& systemTag) override;
+    void OnLockDataSet(const std::string& systemTag, const std::string& invokeId) override;
+    void OnParameterChanged(const std::string& systemTag, const std::string& xml) override;
+    bool OnUnlockDataSet(const std::string& systemTag, const std::string& invokeId) override;
+
+    // --- IFdtCommunicationEvents (DTMMain_Online.cpp) ---
+    void OnConnectResponse(const std::string& invokeId, bool connected,
+                           uint16_t identNumber) override;
+    void OnDisconnectResponse(const std::string& invokeId, bool disconnected) override;
+    void OnTransactionResponse(const std::string& invokeId,
+                               const Dpv1Response& response) override;
+    void OnAbort(const std::string& reason) override;
+
+    // --- IPrivateProcess ---
+    void OnProcessProgress(const std::string& processId, int32_t percent) override;
+    void OnProcessFinished(const std::string& processId, bool success) override;  // Online
+
+    // --- events of the communication object (DTMMain_Online.cpp) ---
+    void ConnectionIsValidated(bool& accept) override;
+
+  private:
+    DTMMain() = default;
+    // The construction steps; needs the object to be owned by its shared pointer already.
+    void Construct(std::shared_ptr<IEventLoop> loop, std::shared_ptr<IPrompt> prompt);
+    // Creates m_TransGroup (DTMMain_Online.cpp).
+    void CreateTransactionGroup();
+    // Shows "devtype_not_supported" with the device type's three identity values.
+    void ShowDeviceTypeNotSupported(const IDeviceTypeInfo& deviceType);
+    // Copies the four catalogue values of the device type's catalogue entry, or shows
+    // "devtype_not_supported" when the catalogue has none.
+    void TakeCatalogValues(IDeviceTypeInfo& deviceType);
+    // "~/DataStatus" := 1 (stored values), and the open user interfaces are told.
+    void SetDataStatusStored();
+    kv::DTMContext& Context() const { return *m_Context; }
+
+    std::shared_ptr<clsDataModel> m_DataModel;
+    std::shared_ptr<clsFunctionMan> m_FunctionMan;
+    std::shared_ptr<kv::DTMContext> m_Context;
+    // The runtime's communication object, owned by the context's communication manager (the
+    // context outlives every use: this object owns it). Its events arrive here.
+    ICommObject* m_CommObj = nullptr;
+    std::shared_ptr<ITransactionGroup> m_TransGroup;
+    std::string m_DisconnectProcessId;
+    std::string m_DownloadInvokeId;
+    std::string m_DownloadPath;
+    bool m_CommunicationSet = false;
+};
+
+}  // namespace kv

@@ -1,0 +1,238 @@
+#include "platform/runtime/OnlineParameterService.h"
+
+#include <functional>
+#include <set>
+
+#include "platform/runtime/CommunicationManager.h"
+#include "platform/runtime/IPrivateDataModel.h"
+#include "platform/runtime/ProcessId.h"
+
+namespace kv {
+
+namespace {
+
+bool UnderPath(const std::string& name, const std::string& parameterPath) {
+    return parameterPath.empty() || name.compare(0, parameterPath.size(), parameterPath) == 0;
+}
+
+// One job per transferred element in the data set's order: the wanted elements, each replaced
+// by its record when it is a member of one.
+std::vector<TransactionJob> CollectJobs(IDTMContext& context, const std::string& parameterPath,
+                                        bool isWrite,
+                                        const std::function<bool(IPrivateDataElement&)>& wanted) {
+    IParameters& parameters = context.Parameters();
+    std::vector<TransactionJob> jobs;
+    std::set<std::string> added;
+    const auto elements = parameters.Elements();
+    for (const auto& e : elements) {
+        if (!UnderPath(e->Name(), parameterPath) || !wanted(*e))
+            continue;
+        std::string path = TransferPath(parameters, e->Name());
+        if (added.insert(path).second)
+            jobs.push_back(TransactionJob{std::move(path), isWrite});
+    }
+    return jobs;
+}
+
+// Keeps BulkUpdateActive set for its life and restores the earlier state.
+class BulkUpdate {
+  public:
+    explicit BulkUpdate(IParameters& p) : p_(p), old_(p.BulkUpdateActive()) {
+        p_.SetBulkUpdateActive(true);
+    }
+    ~BulkUpdate() { p_.SetBulkUpdateActive(old_); }
+    BulkUpdate(const BulkUpdate&) = delete;
+    BulkUpdate& operator=(const BulkUpdate&) = delete;
+
+  private:
+    IParameters& p_;
+    bool old_;
+};
+
+}  // namespace
+
+OnlineParameterService::OnlineParameterService(IDTMContext& context) : context_(context) {}
+
+OnlineParameterService::~OnlineParameterService() = default;
+
+bool OnlineParameterService::UploadRequest(const std::string& invokeId,
+                                           const std::string& parameterPath) {
+    if (actions_.count(invokeId) != 0)
+        return false;
+    try {
+        TransactionProcess process;
+        process.processId = NewProcessId();
+        process.jobs = CollectJobs(context_, parameterPath, false, [this](IPrivateDataElement& e) {
+            return e.IsUploadParam(context_);
+        });
+        process.reportProgress = true;
+        process.title = "Upload";
+        std::weak_ptr<int> alive = alive_;
+        const std::vector<TransactionJob> jobs = process.jobs;
+        process.onEnd = [this, alive, invokeId, jobs](bool success) {
+            if (!alive.expired())
+                EndUpload(invokeId, jobs, success);
+        };
+        const std::string id = process.processId;
+        if (!context_.CommunicationManager().StartProcess(std::move(process)))
+            return false;
+        actions_[invokeId] = id;
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void OnlineParameterService::EndUpload(const std::string& invokeId,
+                                       const std::vector<TransactionJob>& jobs, bool success) {
+    actions_.erase(invokeId);
+    try {
+        IParameters& parameters = context_.Parameters();
+        {
+            // The read values are reported once more as one bulk update.
+            BulkUpdate bulk(parameters);
+            for (const TransactionJob& job : jobs) {
+                IPrivateDataElement* e = parameters.Item(job.path);
+                if (e == nullptr)
+                    continue;
+                std::vector<IPrivateDataElement*> all{e};
+                if (!job.path.empty() && job.path.back() == '/') {
+                    for (IPrivateDataElement* m : parameters.RecordMembers(job.path))
+                        all.push_back(m);
+                }
+                for (IPrivateDataElement* x : all) {
+                    try {
+                        parameters.ElementChanged(*x, "");
+                    } catch (...) {
+                        success = false;
+                    }
+                }
+            }
+        }
+        if (IPrivateDataModel* model = parameters.DataModel())
+            model->DataSetChanged(context_);
+    } catch (...) {
+        success = false;
+    }
+    if (IDTMEvents* events = context_.DTMEvents()) {
+        try {
+            events->ParametersChanged(context_.SystemTag());
+        } catch (...) {
+        }
+        try {
+            events->UploadFinished(invokeId, success);
+        } catch (...) {
+        }
+    }
+}
+
+bool OnlineParameterService::DownloadRequest(const std::string& invokeId,
+                                             const std::string& parameterPath) {
+    if (actions_.count(invokeId) != 0) {
+        // The running download of that id reports its own end.
+        return false;
+    }
+    try {
+        TransactionProcess process;
+        process.processId = NewProcessId();
+        process.jobs = CollectJobs(context_, parameterPath, true, [this](IPrivateDataElement& e) {
+            return e.IsDownloadParam(context_);
+        });
+        process.reportProgress = true;
+        process.title = "Download";
+        std::weak_ptr<int> alive = alive_;
+        process.onEnd = [this, alive, invokeId](bool success) {
+            if (!alive.expired())
+                EndDownload(invokeId, success);
+        };
+        const std::string id = process.processId;
+        if (context_.CommunicationManager().StartProcess(std::move(process))) {
+            actions_[invokeId] = id;
+            return true;
+        }
+    } catch (...) {
+    }
+    TellDownloadFailed(invokeId);
+    return false;
+}
+
+void OnlineParameterService::TellDownloadFailed(const std::string& invokeId) {
+    // The frame waits for the end of its download: it hears it, later, through the loop.
+    std::weak_ptr<int> alive = alive_;
+    context_.Loop().Post([this, alive, invokeId] {
+        if (!alive.expired())
+            EndDownload(invokeId, false);
+    });
+}
+
+void OnlineParameterService::EndDownload(const std::string& invokeId, bool success) {
+    actions_.erase(invokeId);
+    if (IDTMEvents* events = context_.DTMEvents()) {
+        try {
+            events->DownloadFinished(invokeId, success);
+        } catch (...) {
+        }
+    }
+}
+
+bool OnlineParameterService::CancelAction(const std::string& invokeId) {
+    auto it = actions_.find(invokeId);
+    if (it == actions_.end())
+        return false;
+    try {
+        return context_.CommunicationManager().CancelProcess(it->second);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool OnlineParameterService::StartUpload(const std::string& processId,
+                                         const std::string& parameterPath, int32_t /*mode*/,
+                                         int32_t markMask, int32_t /*option1*/, int32_t /*option2*/,
+                                         std::weak_ptr<IPrivateProcess> callback) {
+    if (processId.empty() || markMask == 0)
+        return false;
+    try {
+        TransactionProcess process;
+        process.processId = processId;
+        process.jobs = CollectJobs(
+            context_, parameterPath, false,
+            [markMask](IPrivateDataElement& e) { return (e.StatusFlags() & markMask) != 0; });
+        process.callback = std::move(callback);
+        process.title = "Reading parameters";
+        return context_.CommunicationManager().StartProcess(std::move(process));
+    } catch (...) {
+        return false;
+    }
+}
+
+bool OnlineParameterService::StartCommand(const std::string& processId,
+                                          IPrivateDataElement& element,
+                                          std::weak_ptr<IPrivateProcess> callback) {
+    if (processId.empty())
+        return false;
+    try {
+        if (context_.Parameters().Item(element.Name()) != &element ||
+            !element.IsDeviceCommand(context_))
+            return false;
+        TransactionProcess process;
+        process.processId = processId;
+        process.jobs.push_back(
+            TransactionJob{TransferPath(context_.Parameters(), element.Name()), true});
+        process.callback = std::move(callback);
+        process.title = "Device command";
+        return context_.CommunicationManager().StartProcess(std::move(process));
+    } catch (...) {
+        return false;
+    }
+}
+
+bool OnlineParameterService::CancelProcess(const std::string& processId) {
+    try {
+        return context_.CommunicationManager().CancelProcess(processId);
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace kv

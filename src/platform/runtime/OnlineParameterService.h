@@ -1,0 +1,50 @@
+#pragma once
+// The instance's online service: the frame's uploads and downloads of the whole data set (or a
+// part of it), reads of marked elements and device commands, each run as a process of the
+// communication manager.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/runtime/IDTMContext.h"
+
+namespace kv {
+
+class OnlineParameterService : public IOnlineParameterService {
+  public:
+    // The context owns the service and so outlives it.
+    explicit OnlineParameterService(IDTMContext& context);
+    ~OnlineParameterService() override;
+    OnlineParameterService(const OnlineParameterService&) = delete;
+    OnlineParameterService& operator=(const OnlineParameterService&) = delete;
+
+    int32_t OnlineMode() const override { return onlineMode_; }
+    void SetOnlineMode(int32_t mode) { onlineMode_ = mode; }
+
+    bool UploadRequest(const std::string& invokeId, const std::string& parameterPath) override;
+    bool DownloadRequest(const std::string& invokeId, const std::string& parameterPath) override;
+    bool CancelAction(const std::string& invokeId) override;
+    bool StartUpload(const std::string& processId, const std::string& parameterPath, int32_t mode,
+                     int32_t markMask, int32_t option1, int32_t option2,
+                     std::weak_ptr<IPrivateProcess> callback) override;
+    bool StartCommand(const std::string& processId, IPrivateDataElement& element,
+                      std::weak_ptr<IPrivateProcess> callback) override;
+    bool CancelProcess(const std::string& processId) override;
+
+  private:
+    // The running uploads and downloads of the frame: invoke id -> process id.
+    std::map<std::string, std::string> actions_;
+
+    void EndUpload(const std::string& invokeId, const std::vector<TransactionJob>& jobs,
+                   bool success);
+    void EndDownload(const std::string& invokeId, bool success);
+    void TellDownloadFailed(const std::string& invokeId);
+
+    IDTMContext& context_;
+    int32_t onlineMode_ = 0;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+};
+
+}  // namespace kv

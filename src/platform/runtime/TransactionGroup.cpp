@@ -1,0 +1,150 @@
+#include "platform/runtime/TransactionGroup.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "platform/runtime/CommunicationManager.h"
+#include "platform/runtime/ProcessId.h"
+
+namespace kv {
+
+namespace {
+
+bool SameTextNoCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) ==
+                      std::toupper(static_cast<unsigned char>(y));
+           });
+}
+
+}  // namespace
+
+TransactionGroup::TransactionGroup() : state_(std::make_shared<State>()) {}
+
+TransactionGroup::~TransactionGroup() = default;
+
+void TransactionGroup::Init(IDTMContext& context) {
+    state_->context = &context;
+}
+
+bool TransactionGroup::AddElement(IPrivateDataElement& element, bool isWrite) {
+    if (state_->context == nullptr)
+        return false;
+    try {
+        IParameters& parameters = state_->context->Parameters();
+        if (parameters.Item(element.Name()) != &element)
+            return false;
+        const std::string path = TransferPath(parameters, element.Name());
+        for (const TransactionJob& r : state_->requests) {
+            if (r.path == path && r.isWrite == isWrite)
+                return true;
+        }
+        state_->requests.push_back(TransactionJob{path, isWrite});
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void TransactionGroup::Clear() {
+    state_->requests.clear();
+}
+
+bool TransactionGroup::Busy() const {
+    return state_->busy;
+}
+
+int32_t TransactionGroup::ConnectionStatus() const {
+    if (state_->context == nullptr)
+        return 2;
+    try {
+        return state_->context->CommunicationManager().IsOnline() ? 0 : 1;
+    } catch (...) {
+        return 1;
+    }
+}
+
+int32_t TransactionGroup::Execute(std::weak_ptr<IPrivateProcess> callback, bool clearWhenDone,
+                                  bool reportProgress) {
+    State& s = *state_;
+    if (s.context == nullptr)
+        return 2;
+    if (s.busy)
+        return s.clearWhenDone ? 5 : 6;
+    if (ConnectionStatus() != 0)
+        return 1;
+    try {
+        IParameters& parameters = s.context->Parameters();
+        // The requests in the data set's order; a write before a read of the same element.
+        std::unordered_map<std::string, size_t> position;
+        const auto& elements = parameters.Elements();
+        for (size_t i = 0; i < elements.size(); ++i)
+            position.emplace(elements[i]->Name(), i);
+        std::vector<std::pair<size_t, TransactionJob>> ordered;
+        for (const TransactionJob& r : s.requests) {
+            auto it = position.find(r.path);
+            if (it != position.end())
+                ordered.emplace_back(it->second * 2 + (r.isWrite ? 0 : 1), r);
+        }
+        std::stable_sort(ordered.begin(), ordered.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+
+        TransactionProcess process;
+        process.processId = NewProcessId();
+        for (auto& [pos, job] : ordered)
+            process.jobs.push_back(job);
+        process.callback = std::move(callback);
+        process.reportProgress = reportProgress;
+        process.title = "Reading and writing parameters";
+        std::weak_ptr<State> weak = state_;
+        const std::string id = process.processId;
+        process.onEnd = [weak, id](bool) {
+            auto st = weak.lock();
+            if (!st || st->processId != id)
+                return;
+            st->busy = false;
+            if (st->clearWhenDone)
+                st->requests.clear();
+        };
+        if (!s.context->CommunicationManager().StartProcess(std::move(process)))
+            return 7;
+        s.processId = id;
+        s.busy = true;
+        s.clearWhenDone = clearWhenDone;
+        return 0;
+    } catch (...) {
+        return 7;
+    }
+}
+
+bool TransactionGroup::OwnsProcess(const std::string& processId) const {
+    return !processId.empty() && SameTextNoCase(processId, state_->processId);
+}
+
+std::string TransactionGroup::Elements() const {
+    std::string key;
+    for (const TransactionJob& r : state_->requests) {
+        if (!key.empty())
+            key.push_back('\n');
+        key += r.path;
+    }
+    return key;
+}
+
+void TransactionGroup::Close() {
+    State& s = *state_;
+    if (s.busy && s.context != nullptr) {
+        try {
+            s.context->CommunicationManager().CancelProcess(s.processId);
+        } catch (...) {
+        }
+    }
+    s.requests.clear();
+    s.context = nullptr;
+}
+
+std::vector<TransactionJob> TransactionGroup::Requests() const {
+    return state_->requests;
+}
+
+}  // namespace kv

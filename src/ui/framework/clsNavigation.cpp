@@ -1,0 +1,115 @@
+#include "ui/framework/clsNavigation.h"
+
+#include <pugixml.hpp>
+#include <sstream>
+
+#include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IFunctionCall.h"
+#include "platform/runtime/IPrivateGUI.h"
+#include "ui/framework/IMainWindow.h"
+#include "ui/framework/NavHelpers.h"
+#include "ui/framework/NavigationTree.h"
+
+namespace kv {
+
+clsNavigation::clsNavigation() : clsNavigation(DesignTimeTreeStructure()) {}
+
+clsNavigation::clsNavigation(std::string designTimeTree)
+    : m_InitialTreeStructure(std::move(designTimeTree)),
+      m_CurTreeStructure(m_InitialTreeStructure) {}
+
+clsNavigation::~clsNavigation() {
+    m_DTMContext.Reset();
+}
+
+void clsNavigation::AttachDTMContext(const std::shared_ptr<IDTMContext>& context) {
+    m_DTMContext.SetItem(context);
+}
+
+void clsNavigation::SetCurTreeStructure(const std::string& text) {
+    if (text == m_CurTreeStructure)
+        return;
+    m_CurTreeStructure = text;
+    UpdatecurTreeStructure();
+}
+
+std::string clsNavigation::CurTreeStructure() const {
+    try {
+        return DeriveTree();
+    } catch (...) {
+        return {};
+    }
+}
+
+std::string clsNavigation::DeriveTree() const {
+    std::shared_ptr<IDTMContext> context = DTMContext();
+    pugi::xml_document tree;
+    pugi::xml_parse_result parsed =
+        tree.load_string(m_CurTreeStructure.c_str(), pugi::parse_default | pugi::parse_declaration);
+    if (!parsed) {
+        if (context)
+            context->MessageBox(GetXmlParseErrorText(&parsed, m_CurTreeStructure), 0);
+        return {};
+    }
+    if (!context)
+        return {};
+
+    std::shared_ptr<IOperationPhase> phase;
+    if (auto* holder = dynamic_cast<IOperationPhaseHolder*>(context->StateObject()))
+        phase = holder->LastOpPhase();
+    IPrivateFunctions* functions = context->Functions();
+    const std::string functionList = functions ? functions->GetFunctions(*context, phase) : "";
+    pugi::xml_document functionsDoc;
+    std::string loadError;
+    if (!context->XMLHelper().LoadXml(functionsDoc, functionList, loadError)) {
+        context->DisplayMessage(loadError);
+        return {};
+    }
+
+    const std::vector<pugi::xml_node> roots = ElementsByTagName(tree, "treeview");
+    pugi::xml_node list = functionsDoc.child("FDT").child("Functions");
+    for (const pugi::xpath_node& found : list.select_nodes(".//*")) {
+        const pugi::xml_node node = found.node();
+        const std::string_view name = node.name();
+        if (name != "StandardFunction" && name != "Function")
+            continue;
+        const char* functionId = node.attribute("functionId").value();
+        pugi::xml_node target = FindNodeByAttribute(roots, "functionId", functionId);
+        if (!target)
+            continue;
+        pugi::xml_attribute status = target.attribute("invisibleStatus");
+        if (!status)
+            status = target.append_attribute("invisibleStatus");
+        status.set_value("0");
+    }
+    std::ostringstream out;
+    tree.save(out, "", pugi::format_raw);
+    return out.str();
+}
+
+void clsNavigation::UpdatecurTreeStructure() const {
+    std::shared_ptr<IDTMContext> context = DTMContext();
+    if (!context)
+        return;
+    const std::string text = CurTreeStructure();
+    // A tree that could not be derived is not pushed: the windows keep the one they show.
+    if (text.empty())
+        return;
+    std::vector<std::string> ids;
+    try {
+        ids = context->GUIManager().FunctionIds();
+    } catch (...) {
+        return;
+    }
+    for (const std::string& id : ids) {
+        try {
+            auto window = std::dynamic_pointer_cast<IMainWindow>(context->GUIManager().GetGUI(id));
+            if (window)
+                window->SetGUITreeStructure(text);
+        } catch (...) {
+            // A window that cannot take the tree is skipped.
+        }
+    }
+}
+
+}  // namespace kv

@@ -1,0 +1,264 @@
+// The reference frame's project: instances created, saved into one project file and loaded by a
+// new frame; damaged project files refused whole.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "core/DTMMain.h"
+#include "core/DTMState.h"
+#include "frame/FrameProject.h"
+#include "frame/ReferenceFrame.h"
+#include "frame/ScriptedPrompt.h"
+#include "platform/runtime/IDeviceTypeInfo.h"
+#include "platform/runtime/ManualEventLoop.h"
+
+namespace kv {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Folder {
+  public:
+    Folder() {
+        std::string pattern = (fs::temp_directory_path() / "kvprojectXXXXXX").string();
+        path = mkdtemp(pattern.data());
+    }
+    ~Folder() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+    std::string File(const std::string& name) const { return (fs::path(path) / name).string(); }
+    size_t Entries() const {
+        return static_cast<size_t>(std::distance(fs::directory_iterator(path), {}));
+    }
+    std::string path;
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+struct Frame {
+    std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
+    std::shared_ptr<ScriptedPrompt> prompt = std::make_shared<ScriptedPrompt>();
+    ReferenceFrame frame{loop, prompt};
+    Frame() {
+        frame.SetUserInformation(R"(<FDT><UserInformation role="Maintenance"/></FDT>)");
+        frame.SetLanguage(7);
+    }
+    IDTMContext& Ctx(const std::string& tag) { return *frame.Find(tag)->dtm->DTMContext(); }
+    Variant Value(const std::string& tag, const std::string& path) {
+        return Ctx(tag).Parameters().Item(path)->TransientValue();
+    }
+    void SetValue(const std::string& tag, const std::string& path, const Variant& v) {
+        IPrivateDataElement* e = Ctx(tag).Parameters().Item(path);
+        e->SetTransientValue(v);
+        Ctx(tag).Parameters().ElementChanged(*e, "");
+    }
+};
+
+// A project with two instances as a frame writes it.
+std::string SavedProject(const Folder& folder) {
+    Frame f;
+    std::string error;
+    EXPECT_NE(f.frame.AddInstance("PV-101", "KV6274PA", error), nullptr) << error;
+    EXPECT_NE(f.frame.AddInstance("PV-102", "KV6274PA", error), nullptr) << error;
+    const std::string path = folder.File("plant.kvproj");
+    EXPECT_TRUE(f.frame.SaveProject(path, error)) << error;
+    return path;
+}
+
+TEST(FrameProject, InstancesSurviveSaveAndLoadInANewFrame) {
+    Folder folder;
+    const std::string path = folder.File("plant.kvproj");
+    std::string error;
+    {
+        Frame f;
+        FrameInstance* a = f.frame.AddInstance("PV-101", "KV6274PA", error);
+        ASSERT_NE(a, nullptr) << error;
+        ASSERT_NE(f.frame.AddInstance("PV-102", "KV6274PA", error), nullptr) << error;
+        EXPECT_EQ(a->container->Count("OnFunctionChanged"), 1u);  // told by Config
+        EXPECT_EQ(f.Ctx("PV-101").GUIManager().Language(), 7);
+        f.SetValue("PV-101", "PHYS/TAG_DESC", Variant("Feed valve"));
+        f.SetValue("PV-102", "PHYS/TAG_DESC", Variant("Drain valve"));
+        f.SetValue("PV-102", "~/CycleInterval", Variant(int32_t{1500}));
+        f.frame.Find("PV-102")->dtm->State()->Archive()->SetCheckCurveEnabled(false);
+        ASSERT_TRUE(f.frame.SaveProject(path, error)) << error;
+        EXPECT_EQ(folder.Entries(), 1u);  // no temporary file left behind
+        EXPECT_EQ(f.Value("PV-101", "~/DataStatus").toLong(), 1);
+    }
+    Frame g;
+    ASSERT_TRUE(g.frame.LoadProject(path, error)) << error;
+    ASSERT_EQ(g.frame.Instances().size(), 2u);
+    EXPECT_EQ(g.frame.Instances()[0]->systemTag, "PV-101");
+    EXPECT_EQ(g.frame.Instances()[1]->systemTag, "PV-102");
+    EXPECT_EQ(g.frame.Instances()[1]->deviceType, "KV6274PA");
+    EXPECT_EQ(g.Value("PV-101", "PHYS/TAG_DESC"), Variant("Feed valve"));
+    EXPECT_EQ(g.Value("PV-102", "PHYS/TAG_DESC"), Variant("Drain valve"));
+    EXPECT_EQ(g.Value("PV-102", "~/CycleInterval").toLong(), 1500);
+    EXPECT_EQ(g.Value("PV-102", "~/DataStatus").toLong(), 1);
+    EXPECT_TRUE(g.frame.Find("PV-101")->dtm->State()->Archive()->CheckCurveEnabled());
+    EXPECT_FALSE(g.frame.Find("PV-102")->dtm->State()->Archive()->CheckCurveEnabled());
+    const IDeviceTypeInfo& dt = *g.Ctx("PV-102").DeviceType();
+    EXPECT_EQ(dt.DeviceType(), "KV6274PA");
+    EXPECT_EQ(dt.IdentValue1(), Variant(int32_t{0x0B5E}));
+    EXPECT_EQ(dt.CatalogValue1(), Variant("KV6274PA"));
+    EXPECT_EQ(g.Ctx("PV-102").SystemTag(), "PV-102");
+    EXPECT_EQ(g.Ctx("PV-102").UserManager().UserLevel(), 3);
+    EXPECT_EQ(g.Ctx("PV-102").GUIManager().Language(), 7);
+    EXPECT_TRUE(g.prompt->messages.empty());
+}
+
+TEST(FrameProject, InstancesAreRefusedWithAReason) {
+    Frame f;
+    std::string error;
+    ASSERT_NE(f.frame.AddInstance("PV-101", "KV6274PA", error), nullptr);
+    EXPECT_EQ(f.frame.AddInstance("PV-101", "KV6274PA", error), nullptr);
+    EXPECT_NE(error.find("already holds"), std::string::npos) << error;
+    EXPECT_EQ(f.frame.AddInstance("", "KV6274PA", error), nullptr);
+    EXPECT_EQ(f.frame.AddInstance("PV-102", "KV9999", error), nullptr);
+    EXPECT_NE(error.find("KV9999"), std::string::npos) << error;
+    EXPECT_EQ(f.frame.Instances().size(), 1u);
+}
+
+TEST(FrameProject, SavingOverAnOldProjectReplacesItWhole) {
+    Folder folder;
+    const std::string path = SavedProject(folder);
+    Frame f;
+    std::string error;
+    ASSERT_NE(f.frame.AddInstance("PV-200", "KV6274PA", error), nullptr);
+    ASSERT_TRUE(f.frame.SaveProject(path, error)) << error;
+    EXPECT_EQ(folder.Entries(), 1u);
+    FrameProject project;
+    ASSERT_TRUE(project.Load(path, error)) << error;
+    ASSERT_EQ(project.instances.size(), 1u);
+    EXPECT_EQ(project.instances[0].systemTag, "PV-200");
+}
+
+TEST(FrameProject, UnwritableProjectFileIsReportedAndLeavesNothing) {
+    Folder folder;
+    Frame f;
+    std::string error;
+    ASSERT_NE(f.frame.AddInstance("PV-101", "KV6274PA", error), nullptr);
+    const std::string path = folder.File("missing/plant.kvproj");
+    EXPECT_FALSE(f.frame.SaveProject(path, error));
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_EQ(folder.Entries(), 0u);
+}
+
+TEST(FrameProject, DamagedProjectFilesAreRefusedWholeAndLeftAsTheyAre) {
+    Folder folder;
+    const std::string good = ReadFile(SavedProject(folder));
+    ASSERT_NE(good.find("name=\"PHYS/TAG_DESC\""), std::string::npos);
+    auto replace = [&](const std::string& from, const std::string& to) {
+        std::string text = good;
+        const size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return text.replace(at, from.size(), to);
+    };
+    // The Long property "~/CycleInterval" in its written form.
+    const size_t cycle = good.find("name=\"~/CycleInterval\"");
+    ASSERT_NE(cycle, std::string::npos);
+    const std::string cycleLine = good.substr(cycle, good.find("/>", cycle) - cycle);
+    std::string badCycle = cycleLine;
+    badCycle.replace(badCycle.find("value=\""), std::string("value=\"").size(), "value=\"x");
+
+    struct Case {
+        const char* name;
+        std::string text;
+        const char* fault;  // a piece of the message that names the fault
+    };
+    const Case cases[] = {
+        {"truncated", good.substr(0, good.size() / 2), "not well-formed XML"},
+        {"malformed", replace("<Instance ", "<Instance <"), "not well-formed XML"},
+        {"empty", "", "not well-formed XML"},
+        {"other root", "<?xml version=\"1.0\"?><Project version=\"1\"/>", "no frame project"},
+        {"version", replace("version=\"1\"", "version=\"7\""), "version \"7\""},
+        {"unknown element", replace("<Instance ", "<Comment/><Instance "), "<Comment>"},
+        {"no tag", replace("systemTag=\"PV-102\"", "systemTag=\"\""), "without a system tag"},
+        {"tag twice", replace("systemTag=\"PV-102\"", "systemTag=\"PV-101\""),
+         "\"PV-101\" appears twice"},
+        {"unknown instance type", replace("deviceType=\"KV6274PA\"", "deviceType=\"ZZ1\""),
+         "\"ZZ1\""},
+        {"wrong type", replace(cycleLine, badCycle), "~/CycleInterval"},
+        {"unknown value type", replace("type=\"String\"", "type=\"Text\""), "PV-101"},
+        {"no bag",
+         "<FrameProject version=\"1\"><Instance systemTag=\"A\" deviceType=\"KV6274PA\"/>"
+         "</FrameProject>",
+         "no property bag"},
+        {"two bags",
+         "<FrameProject version=\"1\"><Instance systemTag=\"A\" deviceType=\"KV6274PA\">"
+         "<PropertyBag/><PropertyBag/></Instance></FrameProject>",
+         "one <PropertyBag>"},
+        {"stored data refused",
+         replace("name=\"DeviceType.Name\" type=\"String\" value=\"KV6274PA\"",
+                 "name=\"DeviceType.Name\" type=\"Long\" value=\"5\""),
+         "refuses its stored data"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = folder.File("damaged.kvproj");
+        WriteFile(path, c.text);
+        Frame f;
+        std::string error;
+        ASSERT_NE(f.frame.AddInstance("KEEP", "KV6274PA", error), nullptr);
+        EXPECT_FALSE(f.frame.LoadProject(path, error)) << c.name;
+        EXPECT_NE(error.find(path), std::string::npos) << c.name << ": " << error;
+        EXPECT_NE(error.find(c.fault), std::string::npos) << c.name << ": " << error;
+        ASSERT_EQ(f.frame.Instances().size(), 1u) << c.name;
+        EXPECT_EQ(f.frame.Instances()[0]->systemTag, "KEEP") << c.name;
+        EXPECT_EQ(ReadFile(path), c.text) << c.name;
+    }
+}
+
+TEST(FrameProject, MissingFileIsReported) {
+    Folder folder;
+    Frame f;
+    std::string error;
+    const std::string path = folder.File("none.kvproj");
+    EXPECT_FALSE(f.frame.LoadProject(path, error));
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(path));
+}
+
+TEST(FrameContainer, RecordsEventsAndAnswersSaveRequests) {
+    FrameContainer container;
+    ASSERT_EQ(container.Events(), &container);
+    container.OnProgress("T", "Upload", 40);
+    EXPECT_TRUE(container.RequestSave("T"));
+    container.saveAnswer = false;
+    EXPECT_FALSE(container.RequestSave("T"));
+    container.SetSaveHandler([](const std::string& tag) { return tag == "T"; });
+    EXPECT_TRUE(container.RequestSave("T"));
+    ASSERT_EQ(container.Recorded().size(), 4u);
+    EXPECT_EQ(container.Recorded()[0].kind, "OnProgress");
+    EXPECT_EQ(container.Recorded()[0].percent, 40);
+    EXPECT_EQ(container.Count("RequestSave"), 3u);
+    EXPECT_FALSE(container.Recorded()[2].success);
+    EXPECT_EQ(FrameContainer(false).Events(), nullptr);
+}
+
+TEST(ScriptedPrompt, AnswersFromTheScriptThenOkOrTheFallback) {
+    ScriptedPrompt prompt({6, 7});
+    EXPECT_EQ(prompt.Ask("a", 52), 6);
+    EXPECT_EQ(prompt.Ask("b", 292), 7);
+    EXPECT_EQ(prompt.Ask("c", 0), 1);
+    EXPECT_EQ(prompt.Ask("d", 36), 7);
+    EXPECT_EQ(prompt.questions.size(), 4u);
+    EXPECT_EQ(prompt.questions[1].second, 292);
+}
+
+}  // namespace
+}  // namespace kv

@@ -1,0 +1,163 @@
+#pragma once
+// An instance with the device's whole data model, the runtime's communication manager and
+// online service, connected through the simulated channel to the simulated positioner, on a
+// manual event loop.
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/clsDataElement.h"
+#include "core/clsDataModel.h"
+#include "platform/runtime/CommunicationManager.h"
+#include "platform/runtime/DTMContext.h"
+#include "platform/runtime/DTMDictionary.h"
+#include "platform/runtime/DataSet.h"
+#include "platform/runtime/ManualEventLoop.h"
+#include "platform/runtime/OnlineParameterService.h"
+#include "platform/runtime/TransactionGroup.h"
+#include "platform/runtime/XMLHelper.h"
+#include "sim/SimulatedChannel.h"
+#include "sim/SimulatedPositioner.h"
+
+namespace kv::online_test {
+
+struct RecordingProcess : IPrivateProcess {
+    void OnProcessProgress(const std::string&, int32_t percent) override {
+        progress.push_back(percent);
+    }
+    void OnProcessFinished(const std::string& id, bool success) override {
+        finished.emplace_back(id, success);
+    }
+    std::vector<int32_t> progress;
+    std::vector<std::pair<std::string, bool>> finished;
+};
+
+struct RecordingEvents : IDTMEvents {
+    void OnFunctionChanged(const std::string&) override {}
+    void ReportProgress(const std::string&, const std::string&, int32_t percent) override {
+        progress.push_back(percent);
+    }
+    void OpenGUIRequest(const std::string&, const std::string&) override {}
+    void InvokedFunctionFinished(const std::string&, bool) override {}
+    void UploadFinished(const std::string& id, bool ok) override { uploads.emplace_back(id, ok); }
+    void DownloadFinished(const std::string& id, bool ok) override {
+        downloads.emplace_back(id, ok);
+    }
+    void PreparedToRelease(const std::string&) override {}
+    void PreparedToReleaseCommunication(const std::string&) override {}
+    void ParametersChanged(const std::string&) override { ++parametersChanged; }
+    std::vector<int32_t> progress;
+    std::vector<std::pair<std::string, bool>> uploads;
+    std::vector<std::pair<std::string, bool>> downloads;
+    int parametersChanged = 0;
+};
+
+// The DTM object's side of ConnectionIsValidated: records what came in, answers as scripted.
+struct Subscriber : ICommObjectEvents {
+    void ConnectionIsValidated(bool& accept) override {
+        incoming.push_back(accept);
+        if (answer)
+            accept = *answer;
+    }
+    std::optional<bool> answer;
+    std::vector<bool> incoming;
+};
+
+// Records whether the data set was in a bulk update at each report to the user interfaces.
+struct BulkProbe : IGUIManager {
+    explicit BulkProbe(IParameters*& data) : data_(data) {}
+    void ParameterChanged(IPrivateDataElement&, const std::string&) override {
+        (data_ && data_->BulkUpdateActive() ? bulk : plain)++;
+    }
+    void ValidateAll() override {}
+    bool HasOpenGUIs() const override { return false; }
+    bool CloseAll() override { return true; }
+    int32_t Language() const override { return 9; }
+    void SetLanguage(int32_t) override {}
+    int bulk = 0;
+    int plain = 0;
+
+  private:
+    IParameters*& data_;
+};
+
+using Address = std::pair<int32_t, int32_t>;
+
+struct Instance {
+    std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
+    DTMContext context{loop};
+    std::shared_ptr<clsDataModel> model = std::make_shared<clsDataModel>();
+    std::shared_ptr<DataSet> data = std::make_shared<DataSet>(context, model);
+    IParameters* dataView = data.get();
+    std::shared_ptr<BulkProbe> gui = std::make_shared<BulkProbe>(dataView);
+    std::shared_ptr<RecordingEvents> events = std::make_shared<RecordingEvents>();
+    std::shared_ptr<Subscriber> subscriber = std::make_shared<Subscriber>();
+    std::shared_ptr<RecordingProcess> process = std::make_shared<RecordingProcess>();
+    std::shared_ptr<SimulatedPositioner> device;
+    std::shared_ptr<SimulatedChannel> channel;
+    CommunicationManager* comm = nullptr;
+
+    explicit Instance(SimOptions options = {})
+        : device(std::make_shared<SimulatedPositioner>(options)),
+          channel(std::make_shared<SimulatedChannel>(*loop, device)) {
+        context.SetParameters(data);
+        context.SetDictionary(std::make_shared<DTMDictionary>());
+        context.SetXMLHelper(std::make_shared<XMLHelper>());
+        context.SetGUIManager(gui);
+        context.SetDTMEvents(events);
+        model->CreateModel(context);
+        for (const auto& e : data->Elements())
+            e->InitNew();
+        comm = dynamic_cast<CommunicationManager*>(&context.CommunicationManager());
+        comm->SetEvents(subscriber);
+        comm->SetCommunication(channel);
+    }
+
+    // Connects and runs the loop until the connection is settled.
+    bool Connect() {
+        if (!comm->Connect("connect", process))
+            return false;
+        loop->RunUntilIdle();
+        process->finished.clear();
+        process->progress.clear();
+        device->ClearLog();
+        return comm->IsConnected();
+    }
+
+    clsDataElement& At(const std::string& path) {
+        IPrivateDataElement* e = data->Item(path);
+        if (e == nullptr)
+            throw std::runtime_error("no element " + path);
+        return AsDataElement(*e);
+    }
+    Address AddressOf(const std::string& path) {
+        clsDataElement& e = At(path);
+        return {e.Slot, e.index};
+    }
+    // The addresses of the elements that the predicate picks.
+    template <class Pred>
+    std::set<Address> Addresses(Pred pred) {
+        std::set<Address> out;
+        for (const auto& p : data->Elements()) {
+            clsDataElement& e = AsDataElement(*p);
+            if (pred(e))
+                out.insert({e.Slot, e.index});
+        }
+        return out;
+    }
+    // Requests that reached the device, per address and direction.
+    std::map<Address, int> Logged(bool writes) const {
+        std::map<Address, int> out;
+        for (const Dpv1Request& r : device->Log()) {
+            if (r.write == writes)
+                ++out[{r.slot, r.index}];
+        }
+        return out;
+    }
+};
+
+}  // namespace kv::online_test
