@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 GEN := -G Ninja
 
-.PHONY: all deps build test test-normal test-asan format clean
+.PHONY: all deps build test test-normal test-asan fuzz fuzz-build fuzz-smoke format clean
 
 all: build
 
@@ -22,7 +22,28 @@ test-asan: deps
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
-test: test-normal test-asan
+# libFuzzer targets of fuzz/, built with clang and the sanitizers; each runs FUZZ_SECONDS.
+FUZZ_SECONDS ?= 600
+
+fuzz-build: deps
+	cmake -S . -B build-fuzz $(GEN) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+	  -DKV_FUZZ=ON -DKV_TESTS=OFF
+	cmake --build build-fuzz -j $(JOBS)
+
+fuzz: fuzz-build
+	./scripts/run-fuzz build-fuzz $(FUZZ_SECONDS)
+
+fuzz-smoke:
+	$(MAKE) fuzz FUZZ_SECONDS=5
+
+test: test-normal test-asan fuzz-smoke
+
+# Release build of the benchmark programs; runs them and prints each figure beside its target.
+bench: deps
+	cmake -S . -B build-release $(GEN) -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
+	  -DKV_WERROR=ON -DKV_TESTS=OFF -DKV_BENCH=ON
+	cmake --build build-release -j $(JOBS) --target kv6274pa_bench
+	./build-release/kv6274pa_bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -155,7 +155,8 @@ bool FrameProject::FromXml(const std::string& text, std::string& error,
         }
         std::vector<std::string> problems;
         if (!instance.bag.LoadXml(NodeText(bagNode), &problems) || !problems.empty()) {
-            error = name + ": " + (problems.empty() ? "the property bag does not read" : problems[0]);
+            error =
+                name + ": " + (problems.empty() ? "the property bag does not read" : problems[0]);
             if (problems.size() > 1)
                 error += " (and " + std::to_string(problems.size() - 1) + " more)";
             return false;

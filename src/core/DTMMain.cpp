@@ -8,6 +8,7 @@
 #include "core/clsFunctionMan.h"
 #include "platform/os/ComponentFolder.h"
 #include "platform/runtime/DeviceTypeInfo.h"
+#include "platform/runtime/TransactionGroup.h"
 
 namespace kv {
 
@@ -41,7 +42,14 @@ void DTMMain::Construct(std::shared_ptr<IEventLoop> loop, std::shared_ptr<IPromp
     auto state = std::make_shared<DTMState>();
     m_Context->SetStateObject(state);
     state->Init(*m_Context);
-    CreateTransactionGroup();
+    // Every connection checks the device's identity; a busy device gets a job repeated at
+    // most 10 times.
+    if (m_CommObj) {
+        m_CommObj->SetOptionFlag(true);
+        m_CommObj->SetOptionCount(10);
+    }
+    // The object's own transaction group; it is bound to the context with the communication.
+    m_TransGroup = std::make_shared<TransactionGroup>();
 }
 
 DTMMain::~DTMMain() {

@@ -25,7 +25,6 @@ class clsDataModel;
 class clsFunctionMan;
 class DTMState;
 class IDeviceTypeInfo;
-class ITransactionGroup;
 
 class DTMMain : public IDtm,
                 public IDtmActiveXInformation,
@@ -41,9 +40,9 @@ class DTMMain : public IDtm,
                 public std::enable_shared_from_this<DTMMain> {
   public:
     // Creates the object and its graph (data model, function catalogue, context with its
-    // communication manager and communication object, state holder). loop: the program's event loop; prompt: where messages and
-    // questions go (the frame's), a recording prompt when nullptr. Throws when the object
-    // cannot be built.
+    // communication manager and communication object, state holder). loop: the program's event
+    // loop; prompt: where messages and questions go (the frame's), a recording prompt when nullptr.
+    // Throws when the object cannot be built.
     static std::shared_ptr<DTMMain> Create(std::shared_ptr<IEventLoop> loop,
                                            std::shared_ptr<IPrompt> prompt = nullptr);
     ~DTMMain() override;
@@ -106,8 +105,7 @@ class DTMMain : public IDtm,
     void OnConnectResponse(const std::string& invokeId, bool connected,
                            uint16_t identNumber) override;
     void OnDisconnectResponse(const std::string& invokeId, bool disconnected) override;
-    void OnTransactionResponse(const std::string& invokeId,
-                               const Dpv1Response& response) override;
+    void OnTransactionResponse(const std::string& invokeId, const Dpv1Response& response) override;
     void OnAbort(const std::string& reason) override;
 
     // --- IPrivateProcess ---
@@ -121,8 +119,6 @@ class DTMMain : public IDtm,
     DTMMain() = default;
     // The construction steps; needs the object to be owned by its shared pointer already.
     void Construct(std::shared_ptr<IEventLoop> loop, std::shared_ptr<IPrompt> prompt);
-    // Creates m_TransGroup (DTMMain_Online.cpp).
-    void CreateTransactionGroup();
     // Shows "devtype_not_supported" with the device type's three identity values.
     void ShowDeviceTypeNotSupported(const IDeviceTypeInfo& deviceType);
     // Copies the four catalogue values of the device type's catalogue entry, or shows
@@ -130,6 +126,12 @@ class DTMMain : public IDtm,
     void TakeCatalogValues(IDeviceTypeInfo& deviceType);
     // "~/DataStatus" := 1 (stored values), and the open user interfaces are told.
     void SetDataStatusStored();
+    // The open user interfaces are told that "~/DataStatus" may show something new.
+    void NotifyDataStatus();
+    // The end of the running disconnect: the communication is dropped, the frame is told.
+    void FinishDisconnect();
+    // The end of the write-protection read of a pending download: refused or handed on.
+    void FinishDownloadCheck(bool readOk);
     kv::DTMContext& Context() const { return *m_Context; }
 
     std::shared_ptr<clsDataModel> m_DataModel;
@@ -142,7 +144,12 @@ class DTMMain : public IDtm,
     std::string m_DisconnectProcessId;
     std::string m_DownloadInvokeId;
     std::string m_DownloadPath;
+    // A download waits for its write-protection read; the frame cancelled it meanwhile.
+    bool m_DownloadPending = false;
+    bool m_DownloadCancelled = false;
     bool m_CommunicationSet = false;
+    // PrepareToRelease succeeded: late ends of a disconnect are ignored.
+    bool m_Released = false;
 };
 
 }  // namespace kv

@@ -1,8 +1,11 @@
 #include "core/ProjectHelpers.h"
 
 #include <cmath>
+#include <set>
 
 #include "core/DataModelHelpers.h"
+#include "core/DictionaryLookup.h"
+#include "core/clsDataElement.h"
 
 namespace kv {
 
@@ -42,6 +45,18 @@ bool VariantsEqual(const Variant& a, const Variant& b) {
         if (a.isEmpty() || b.isEmpty()) {
             return a.isEmpty() && b.isEmpty();
         }
+        // Shortcuts that give what the rules below give, without building texts: one value in
+        // one subtype; two texts (numeric ones compare as their own text); two whole numbers
+        // (their texts are their digits).
+        if (a.type() == b.type() && a == b) {
+            return true;
+        }
+        if (a.isString() && b.isString()) {
+            return a.str() == b.str();
+        }
+        if (a.isIntegral() && b.isIntegral() && !a.isBoolean() && !b.isBoolean()) {
+            return a.number() == b.number();
+        }
         const bool invalidA = IsInvalidFloat(a);
         const bool invalidB = IsInvalidFloat(b);
         if (invalidA || invalidB) {
@@ -54,6 +69,237 @@ bool VariantsEqual(const Variant& a, const Variant& b) {
     } catch (const std::exception&) {
         return false;
     }
+}
+
+// --- page read and write ---
+
+namespace {
+
+constexpr int32_t kReadPending = 0x10;
+constexpr int32_t kEditedOnline = 0x20;
+
+const char* const kWriteLocking = "PHYS/WRITE_LOCKING";
+const char* const kHwWriteProtection = "PHYS/HW_WRITE_PROTECTION";
+
+clsDataElement* FindElement(IDTMContext& context, const std::string& path) {
+    return AsDataElement(context.Parameters().Item(path));
+}
+
+bool TransferPageParameters(bool isWrite, std::weak_ptr<IPrivateProcess> page, IDTMContext& context,
+                            ITransactionGroup& group,
+                            const std::vector<IPageParameterRow*>& controls) {
+    bool started = false;
+    try {
+        if (group.Busy())
+            return false;
+        // The elements whose pending marks a read clears: a read value replaces an edit that was
+        // made online, but only once the read is sure to come.
+        std::vector<clsDataElement*> unmark;
+        if (group.ConnectionStatus() == 0) {
+            IParameters& parameters = context.Parameters();
+            std::set<std::string> added;
+            std::set<std::string> listed;
+            for (IPageParameterRow* row : controls) {
+                if (row == nullptr)
+                    continue;
+                row->CommitPendingEdit();
+                clsDataElement* element = row->BoundElement();
+                if (element == nullptr)
+                    continue;
+                // A member of a record travels with its whole record.
+                clsDataElement* parent = element->GetParentParameter(parameters);
+                clsDataElement* target = parent != nullptr ? parent : element;
+                if (!isWrite) {
+                    if (listed.insert(target->Name()).second) {
+                        unmark.push_back(target);
+                        for (IPrivateDataElement* m : parameters.RecordMembers(target->Name())) {
+                            if (clsDataElement* member = AsDataElement(m);
+                                member != nullptr && listed.insert(member->Name()).second)
+                                unmark.push_back(member);
+                        }
+                    }
+                }
+                const bool wanted = isWrite
+                                        ? target->IsDownloadParam(context) && !row->WriteLocked()
+                                        : target->IsUploadParam(context);
+                if (wanted && added.count(target->Name()) == 0) {
+                    group.AddElement(*target, isWrite);
+                    added.insert(target->Name());
+                }
+            }
+        }
+        if (group.Execute(std::move(page), true, true) == 0) {
+            started = true;
+            for (clsDataElement* e : unmark)
+                e->ClearStatusFlag(kReadPending | kEditedOnline);
+            return true;
+        }
+    } catch (...) {
+        if (started)
+            return true;
+    }
+    try {
+        group.Clear();
+        context.DisplayMessage(
+            GetDictionaryText(context, isWrite ? "error_at_write_status" : "error_at_read_status"));
+    } catch (...) {
+    }
+    return false;
+}
+
+}  // namespace
+
+bool ReadPageParameters(std::weak_ptr<IPrivateProcess> page, IDTMContext& context,
+                        ITransactionGroup& group, const std::vector<IPageParameterRow*>& controls) {
+    return TransferPageParameters(false, std::move(page), context, group, controls);
+}
+
+bool WritePageParameters(std::weak_ptr<IPrivateProcess> page, IDTMContext& context,
+                         ITransactionGroup& group,
+                         const std::vector<IPageParameterRow*>& controls) {
+    return TransferPageParameters(true, std::move(page), context, group, controls);
+}
+
+// --- write protection ---
+
+void StartWriteLockUpload(IDTMContext& context, const std::string& processId,
+                          std::weak_ptr<IPrivateProcess> callback) {
+    // The marks set here; they are taken back when the read does not start, so that no later
+    // read of marked elements picks them up.
+    std::vector<clsDataElement*> marked;
+    bool ok = false;
+    try {
+        for (const char* path : {kWriteLocking, kHwWriteProtection}) {
+            clsDataElement* e = FindElement(context, path);
+            if (e != nullptr && e->IsUploadParam(context)) {
+                if ((e->StatusFlags() & kReadPending) == 0)
+                    marked.push_back(e);
+                e->SetStatusFlag(kReadPending);
+            }
+        }
+        ok = context.OnlineParameterService().StartUpload(processId, "", 0, kReadPending, 0, 0,
+                                                          std::move(callback));
+    } catch (...) {
+        ok = false;
+    }
+    if (ok)
+        return;
+    try {
+        for (clsDataElement* e : marked)
+            e->ClearStatusFlag(kReadPending);
+        context.MessageBox(GetDictionaryText(context, "cannot_start_param_upload"), 0);
+    } catch (...) {
+    }
+}
+
+bool CheckWriteProtection(IDTMContext& context) {
+    try {
+        clsDataElement* locking = FindElement(context, kWriteLocking);
+        clsDataElement* hardware = FindElement(context, kHwWriteProtection);
+        // Without the two parameters the protection cannot be judged: no writing.
+        if (locking == nullptr || hardware == nullptr)
+            return false;
+        locking->ClearStatusFlag(kReadPending);
+        const bool locked = locking->TransientValue().looseEquals(Variant(int32_t{0}));
+        hardware->ClearStatusFlag(kReadPending);
+        const bool hwProtected = hardware->TransientValue().looseEquals(Variant(int32_t{1}));
+        if (hwProtected) {
+            context.MessageBox(GetDictionaryText(context, "meld_hw_protec"), 0);
+            return false;
+        }
+        if (locked) {
+            context.MessageBox(GetDictionaryText(context, "meld_w_locking"), 0);
+            return false;
+        }
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool StartDownloadProtectionCheck(IDTMContext& context, ITransactionGroup& group,
+                                  std::weak_ptr<IPrivateProcess> callback) {
+    try {
+        if (group.Busy())
+            return false;
+        if (group.ConnectionStatus() == 0) {
+            for (const char* path : {kWriteLocking, kHwWriteProtection}) {
+                if (clsDataElement* e = FindElement(context, path))
+                    group.AddElement(*e, false);
+            }
+        }
+        if (group.Execute(std::move(callback), true, true) == 0)
+            return true;
+    } catch (...) {
+    }
+    try {
+        group.Clear();
+        context.MessageBox(GetDictionaryText(context, "error_at_read_status"), 0);
+    } catch (...) {
+    }
+    return false;
+}
+
+void AddStartupRequests(IDTMContext& context, ITransactionGroup& group, bool withScale) {
+    const std::string ao = "FUNC/" + std::to_string(1) + "/AO/";
+    std::vector<std::string> paths = {"PHYS/TAG_DESC", "PHYS/SOFTWARE_REVISION",
+                                      "PHYS/HARDWARE_REVISION", "PHYS/DEVICE_SER_NUM",
+                                      ao + "READBACK/"};
+    if (withScale)
+        paths.push_back(ao + "PV_SCALE/");
+    paths.push_back("PHYS/DIAGNOSIS/");
+    paths.push_back(ao + "CHECK_BACK/");
+    for (const std::string& path : paths) {
+        if (IPrivateDataElement* e = context.Parameters().Item(path))
+            group.AddElement(*e, false);
+    }
+}
+
+// --- binary text ---
+
+namespace {
+
+void AppendBits(std::string& out, uint32_t bits, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (!out.empty())
+            out.push_back('|');
+        out.push_back(((bits >> i) & 1U) != 0 ? '1' : '0');
+    }
+}
+
+}  // namespace
+
+std::string ToBinaryString(const Variant& value) {
+    std::string out;
+    switch (value.type()) {
+        case VarType::Integer:
+            AppendBits(out, static_cast<uint16_t>(value.toInteger()), 16);
+            break;
+        case VarType::Long:
+            AppendBits(out, static_cast<uint32_t>(value.toLong()), 32);
+            break;
+        case VarType::Byte:
+            AppendBits(out, value.toByte(), 8);
+            break;
+        case VarType::Double: {
+            double d = value.number();
+            // Above the signed range a double stands for an unsigned 32-bit value.
+            if (d > 2147483647.0) {
+                if (d > 4294967295.0)
+                    throw VbError(VbErr::Overflow, "Overflow");
+                d -= 4294967296.0;
+            }
+            AppendBits(out, static_cast<uint32_t>(Variant(d).toLong()), 32);
+            break;
+        }
+        case VarType::ByteArray:
+            for (uint8_t b : value.bytes().bytes)
+                AppendBits(out, b, 8);
+            break;
+        default:
+            break;
+    }
+    return out;
 }
 
 }  // namespace kv

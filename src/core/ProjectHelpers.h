@@ -1,16 +1,74 @@
 #pragma once
-// Helpers shared by the pages, the main window and the DTM object.
+// Helpers shared by the pages, the main window and the DTM object: the array copy and deep
+// comparison of values, the read and write of a page's parameters as one process, the
+// write-protection check before a device command or a download, the start-up reads after a
+// connection and the binary text of a value.
 
+#include <memory>
+#include <string>
 #include <vector>
 
+#include "platform/runtime/IDTMContext.h"
 #include "value/Variant.h"
 
 namespace kv {
+
+class clsDataElement;
 
 // A byte array with the source's bounds; each element converted to a byte.
 Variant ToByteArray(const std::vector<Variant>& source, int32_t lbound = 0);
 // Deep comparison of two values: arrays element by element, Null and Empty only with their own
 // kind, invalid floats with each other, numbers (and numeric texts) by their text form.
 bool VariantsEqual(const Variant& a, const Variant& b);
+
+// What the page read and write need of a parameter row of a page (implemented by the parameter
+// rows; a page passes its controls as a list in which controls that are no parameter row are
+// missing or null).
+class IPageParameterRow {
+  public:
+    virtual ~IPageParameterRow() = default;
+    // Commits an edit still pending in the row to its data element (the change handling of the
+    // row's parameter link).
+    virtual void CommitPendingEdit() = 0;
+    // The data element the row shows; nullptr when the row is bound to none.
+    virtual clsDataElement* BoundElement() const = 0;
+    // True when the row's value is never written to the device.
+    virtual bool WriteLocked() const = 0;
+};
+
+// Reads the parameters of the page's rows from the device as one process of the page's group
+// (a member of a record is read as its whole record, each record once). The end reaches the
+// page through its OnProcessFinished. Edits of the read elements that were made online and not
+// yet written lose their mark once the read has started, so that the read values are shown.
+// False when the group is busy or the process did not start ("error_at_read_status" is shown).
+bool ReadPageParameters(std::weak_ptr<IPrivateProcess> page, IDTMContext& context,
+                        ITransactionGroup& group, const std::vector<IPageParameterRow*>& controls);
+// Writes the parameters of the page's rows that are written to the device and not write-locked,
+// the same way. False when the group is busy or the process did not start
+// ("error_at_write_status" is shown).
+bool WritePageParameters(std::weak_ptr<IPrivateProcess> page, IDTMContext& context,
+                         ITransactionGroup& group, const std::vector<IPageParameterRow*>& controls);
+
+// Reads "PHYS/WRITE_LOCKING" and "PHYS/HW_WRITE_PROTECTION" under the caller's process id (a
+// command page, before a device command); "cannot_start_param_upload" when the read does not
+// start.
+void StartWriteLockUpload(IDTMContext& context, const std::string& processId,
+                          std::weak_ptr<IPrivateProcess> callback);
+// Judges the two write-protection parameters as read: True when writing is allowed. The
+// hardware protection is reported ("meld_hw_protec") in preference to the write locking
+// ("meld_w_locking"); one message at most.
+bool CheckWriteProtection(IDTMContext& context);
+// Reads the two write-protection parameters through the group (the DTM object, before a
+// download). True when the read started; "error_at_read_status" when it did not.
+bool StartDownloadProtectionCheck(IDTMContext& context, ITransactionGroup& group,
+                                  std::weak_ptr<IPrivateProcess> callback);
+// Adds the reads after a connection to the group: tag, revisions, serial number, read-back,
+// optionally the scale, diagnosis and check-back.
+void AddStartupRequests(IDTMContext& context, ITransactionGroup& group, bool withScale);
+
+// The bits of a value, least significant first, as "0" and "1" separated by "|": 16 for an
+// Integer, 32 for a Long or a Double (up to 4294967295, read as unsigned 32 bits; larger doubles
+// raise an overflow error), 8 for a Byte, 8 per byte of a byte array; "" for any other value.
+std::string ToBinaryString(const Variant& value);
 
 }  // namespace kv

@@ -104,8 +104,18 @@ void clsDataModel::DataChanged(IPrivateDataElement& element, IDTMContext& contex
         DepthScope scope(NestDepth);
         OnElementChanged(AsDataElement(element), context, NestDepth);
     }
-    // Changes that the hooks made meanwhile are evaluated once, by the outermost report.
-    if (NestDepth == 0)
+    // Changes that the hooks made meanwhile are evaluated once, by the outermost report; in a
+    // bulk update or a device response, once at its end.
+    if (NestDepth == 0) {
+        if (m_DeferStateEvaluation > 0 || context.Parameters().BulkUpdateActive())
+            m_StatePending = true;
+        else
+            EvaluateDataSetState(context);
+    }
+}
+
+void clsDataModel::BulkUpdateEnded(IDTMContext& context) {
+    if (m_StatePending && m_DeferStateEvaluation == 0 && NestDepth == 0)
         EvaluateDataSetState(context);
 }
 
@@ -126,6 +136,7 @@ void clsDataModel::DataSetChanged(IDTMContext& context) {
 }
 
 void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
+    m_StatePending = false;
     IParameters& parameters = context.Parameters();
     int32_t errorState = 1;
     bool anyChanged = false;

@@ -25,6 +25,8 @@ class clsDataModel : public IPrivateDataModel {
     void SetLanguage(IDTMContext& context, int32_t lcid) override;
     void DataChanged(IPrivateDataElement& element, IDTMContext& context) override;
     void DataSetChanged(IDTMContext& context) override;
+    // Evaluates the data-set state when a change during the bulk update left it undone.
+    void BulkUpdateEnded(IDTMContext& context) override;
     void EvaluateDataSetState(IDTMContext& context);
 
     // --- codec ---
@@ -69,6 +71,10 @@ class clsDataModel : public IPrivateDataModel {
 
     std::unique_ptr<clsPROFIBUSProfil3Units> m_Units;
     bool m_ProcessingCompleteValidation = false;
+    // The data-set state is evaluated once after a bulk update and once per device response
+    // rather than after each element it changes (each evaluation walks the whole data set).
+    int32_t m_DeferStateEvaluation = 0;
+    bool m_StatePending = false;
 };
 
 }  // namespace kv

@@ -245,7 +245,19 @@ bool clsDataModel::ReadTransactionResponse(IDTMContext& context, ITransaction& t
         }
         bool retry = false;
         bool writeConfirmed = false;
-        ReadResponse(context, transaction, *e, isWrite, retry, writeConfirmed);
+        // The elements of one response change together: the data-set state is evaluated once,
+        // after the last of them (not after a failure, like any change).
+        ++m_DeferStateEvaluation;
+        try {
+            ReadResponse(context, transaction, *e, isWrite, retry, writeConfirmed);
+        } catch (...) {
+            --m_DeferStateEvaluation;
+            throw;
+        }
+        --m_DeferStateEvaluation;
+        if (m_StatePending && m_DeferStateEvaluation == 0 && NestDepth == 0 &&
+            !context.Parameters().BulkUpdateActive())
+            EvaluateDataSetState(context);
         if (retry) {
             context.CommunicationManager().RepeatTransaction(transaction, element);
         } else if ((e->ElementMode() & emUpload) != 0 && isWrite && writeConfirmed) {

@@ -2,8 +2,10 @@
 
 #include "value/Variant.h"
 
+#include <atomic>
 #include <cfloat>
 #include <cmath>
+#include <new>
 
 #include "value/NumberText.h"
 
@@ -48,7 +50,63 @@ double TextToNumber(const std::string& text, const NumberLocale& loc) {
     Raise(VbErr::TypeMismatch);
 }
 
+const std::string& EmptyText() {
+    static const std::string empty;
+    return empty;
+}
+
 }  // namespace
+
+// The shared, immutable body of a text or byte array. Copies of a value share it; the count is
+// atomic so that values may be handed between threads.
+struct Variant::Payload {
+    mutable std::atomic<uint32_t> refs{1};
+};
+
+struct Variant::TextPayload : Variant::Payload {
+    explicit TextPayload(std::string s) : text(std::move(s)) {}
+    std::string text;
+};
+
+struct Variant::ArrayPayload : Variant::Payload {
+    explicit ArrayPayload(ByteArray a) : array(std::move(a)) {}
+    ByteArray array;
+};
+
+Variant::TextPayload& Variant::Text() const {
+    return *static_cast<TextPayload*>(Ptr());
+}
+
+Variant::ArrayPayload& Variant::Array() const {
+    return *static_cast<ArrayPayload*>(Ptr());
+}
+
+Variant::Variant(std::string s) : type_(VarType::String) {
+    if (!s.empty()) {
+        Payload* p = new TextPayload(std::move(s));
+        raw_ = reinterpret_cast<uintptr_t>(p);
+    }
+}
+
+Variant::Variant(ByteArray a) : type_(VarType::ByteArray) {
+    Payload* p = new ArrayPayload(std::move(a));
+    raw_ = reinterpret_cast<uintptr_t>(p);
+}
+
+void Variant::Retain() const noexcept {
+    Ptr()->refs.fetch_add(1, std::memory_order_relaxed);
+}
+
+void Variant::Release() noexcept {
+    Payload* p = Ptr();
+    if (p->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        if (type_ == VarType::String)
+            delete static_cast<TextPayload*>(p);
+        else
+            delete static_cast<ArrayPayload*>(p);
+    }
+    raw_ = 0;
+}
 
 Variant Variant::FromDate(double days) {
     Variant v(days);
@@ -87,36 +145,42 @@ const std::string& Variant::str() const {
     if (type_ != VarType::String) {
         Raise(VbErr::TypeMismatch);
     }
-    return std::get<std::string>(d_);
+    return raw_ != 0 ? Text().text : EmptyText();
 }
 
 const ByteArray& Variant::bytes() const {
     if (type_ != VarType::ByteArray) {
         Raise(VbErr::TypeMismatch);
     }
-    return std::get<ByteArray>(d_);
+    return Array().array;
 }
 
 ByteArray& Variant::bytes() {
     if (type_ != VarType::ByteArray) {
         Raise(VbErr::TypeMismatch);
     }
-    return std::get<ByteArray>(d_);
+    // The caller may change the array: a shared one is copied first.
+    if (Ptr()->refs.load(std::memory_order_acquire) != 1) {
+        Payload* own = new ArrayPayload(Array().array);
+        Release();
+        raw_ = reinterpret_cast<uintptr_t>(own);
+    }
+    return Array().array;
 }
 
 double Variant::number() const {
     switch (type_) {
         case VarType::Boolean:
-            return std::get<bool>(d_) ? -1.0 : 0.0;
+            return Bool() ? -1.0 : 0.0;
         case VarType::Byte:
         case VarType::Integer:
         case VarType::Long:
-            return static_cast<double>(std::get<int64_t>(d_));
+            return static_cast<double>(Int());
         case VarType::Single:
         case VarType::Double:
         case VarType::Decimal:
         case VarType::Date:
-            return std::get<double>(d_);
+            return Dbl();
         default:
             return 0;
     }
@@ -148,7 +212,7 @@ float Variant::toSingle(const NumberLocale& loc) const {
 uint8_t Variant::toByte() const {
     // True is stored as all bits set, so as a Byte it reads 255 rather than overflowing.
     if (type_ == VarType::Boolean) {
-        return std::get<bool>(d_) ? 255 : 0;
+        return Bool() ? 255 : 0;
     }
     return RoundedInRange<uint8_t>(toDouble(), 0, 255);
 }
@@ -172,7 +236,7 @@ bool Variant::toBool() const {
         }
     }
     if (type_ == VarType::Boolean) {
-        return std::get<bool>(d_);
+        return Bool();
     }
     return toDouble() != 0;
 }
@@ -199,11 +263,11 @@ std::string Variant::toString(const NumberLocale& loc) const {
         case VarType::Null:
             Raise(VbErr::InvalidNull);
         case VarType::Boolean:
-            return std::get<bool>(d_) ? "True" : "False";
+            return Bool() ? "True" : "False";
         case VarType::Byte:
         case VarType::Integer:
         case VarType::Long:
-            return std::to_string(std::get<int64_t>(d_));
+            return std::to_string(Int());
         case VarType::Single:
             return detail::GeneralText(number(), 7, loc.decimal, false);
         case VarType::Double:
@@ -295,7 +359,30 @@ bool Variant::looseEquals(const Variant& o) const {
 }
 
 bool Variant::operator==(const Variant& o) const {
-    return type_ == o.type_ && d_ == o.d_;
+    if (type_ != o.type_) {
+        return false;
+    }
+    switch (type_) {
+        case VarType::Empty:
+        case VarType::Null:
+            return true;
+        case VarType::Boolean:
+            return Bool() == o.Bool();
+        case VarType::Byte:
+        case VarType::Integer:
+        case VarType::Long:
+            return Int() == o.Int();
+        case VarType::Single:
+        case VarType::Double:
+        case VarType::Decimal:
+        case VarType::Date:
+            return Dbl() == o.Dbl();
+        case VarType::String:
+            return raw_ == o.raw_ || str() == o.str();
+        case VarType::ByteArray:
+            return raw_ == o.raw_ || bytes() == o.bytes();
+    }
+    return false;
 }
 
 bool IsNumeric(const Variant& v, const NumberLocale& loc) {

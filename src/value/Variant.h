@@ -4,11 +4,11 @@
 // the data set relies on: Empty equals 0 and "", Null never compares equal and cannot be converted,
 // integer conversions round half to even and raise an overflow error when the result does not fit.
 
+#include <bit>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <variant>
 #include <vector>
 
 namespace kv {
@@ -71,17 +71,40 @@ struct EmptyTag {
 
 class Variant {
   public:
-    Variant() = default;
-    Variant(bool v) : type_(VarType::Boolean), d_(v) {}
-    Variant(uint8_t v) : type_(VarType::Byte), d_(static_cast<int64_t>(v)) {}
-    Variant(int16_t v) : type_(VarType::Integer), d_(static_cast<int64_t>(v)) {}
-    Variant(int32_t v) : type_(VarType::Long), d_(static_cast<int64_t>(v)) {}
-    Variant(float v) : type_(VarType::Single), d_(static_cast<double>(v)) {}
-    Variant(double v) : type_(VarType::Double), d_(v) {}
-    Variant(const char* s) : type_(VarType::String), d_(std::string(s)) {}
-    Variant(std::string s) : type_(VarType::String), d_(std::move(s)) {}
-    Variant(ByteArray a) : type_(VarType::ByteArray), d_(std::move(a)) {}
+    Variant() noexcept = default;
+    Variant(bool v) : type_(VarType::Boolean), raw_(v ? 1 : 0) {}
+    Variant(uint8_t v) : type_(VarType::Byte), raw_(FromInt(v)) {}
+    Variant(int16_t v) : type_(VarType::Integer), raw_(FromInt(v)) {}
+    Variant(int32_t v) : type_(VarType::Long), raw_(FromInt(v)) {}
+    Variant(float v) : type_(VarType::Single), raw_(std::bit_cast<uint64_t>(double{v})) {}
+    Variant(double v) : type_(VarType::Double), raw_(std::bit_cast<uint64_t>(v)) {}
+    Variant(const char* s) : Variant(std::string(s)) {}
+    Variant(std::string s);
+    Variant(ByteArray a);
     Variant(std::vector<uint8_t> bytes) : Variant(ByteArray{std::move(bytes), 0}) {}
+
+    Variant(const Variant& o) noexcept : type_(o.type_), raw_(o.raw_) {
+        if (o.HasPayload())
+            Retain();
+    }
+    Variant(Variant&& o) noexcept : type_(o.type_), raw_(o.raw_) {
+        o.type_ = VarType::Empty;
+        o.raw_ = 0;
+    }
+    Variant& operator=(const Variant& o) noexcept {
+        Variant copy(o);
+        Swap(copy);
+        return *this;
+    }
+    Variant& operator=(Variant&& o) noexcept {
+        Variant moved(std::move(o));
+        Swap(moved);
+        return *this;
+    }
+    ~Variant() {
+        if (HasPayload())
+            Release();
+    }
 
     static Variant Null() {
         Variant v;
@@ -134,8 +157,33 @@ class Variant {
     double number() const;
 
   private:
+    // Texts and byte arrays live in an immutable payload that copies share (a byte array is
+    // copied when it is changed through bytes() while shared); every other value is held in
+    // place. The value so takes 16 bytes.
+    struct Payload;
+    struct TextPayload;
+    struct ArrayPayload;
+    TextPayload& Text() const;
+    ArrayPayload& Array() const;
+    static uint64_t FromInt(int64_t v) { return static_cast<uint64_t>(v); }
+    int64_t Int() const { return static_cast<int64_t>(raw_); }
+    double Dbl() const { return std::bit_cast<double>(raw_); }
+    bool Bool() const { return raw_ != 0; }
+    Payload* Ptr() const { return reinterpret_cast<Payload*>(static_cast<uintptr_t>(raw_)); }
+    bool HasPayload() const {
+        return (type_ == VarType::String || type_ == VarType::ByteArray) && raw_ != 0;
+    }
+    void Retain() const noexcept;
+    void Release() noexcept;
+    void Swap(Variant& o) noexcept {
+        std::swap(type_, o.type_);
+        std::swap(raw_, o.raw_);
+    }
+
     VarType type_ = VarType::Empty;
-    std::variant<EmptyTag, double, int64_t, bool, std::string, ByteArray> d_{EmptyTag{}};
+    // Byte, Integer, Long: the number; Single, Double, Decimal, Date: the double's bits;
+    // Boolean: 0 or 1; String and ByteArray: the payload's address (0 for "").
+    uint64_t raw_ = 0;
 };
 
 // IsNumeric: numbers, Empty and texts that read completely as a number.

@@ -389,6 +389,24 @@ TEST_F(StateTest, NestingDepthComesBackAfterAFailure) {
     EXPECT_EQ(ctx.data->stateWrites, 1);  // later changes are evaluated again
 }
 
+TEST_F(StateTest, BulkUpdateIsEvaluatedOnceAtItsEnd) {
+    StoreAll();
+    ctx.data->stateWrites = 0;
+    ctx.data->SetBulkUpdateActive(true);
+    for (const char* name : {"TRANS/1/D1", "TRANS/1/D2"}) {
+        ctx.Element(name).SetTransientValue(Variant(int16_t{9}));
+        ctx.data->ElementChanged(ctx.Element(name), "");
+    }
+    EXPECT_EQ(ctx.data->stateWrites, 0);
+    ctx.data->SetBulkUpdateActive(false);
+    EXPECT_EQ(ctx.data->stateWrites, 1);
+    EXPECT_EQ(ctx.Element("~/DataStatus").TransientValue().toLong(), 3);  // changed values
+    // Ending a bulk update without changes evaluates nothing.
+    ctx.data->SetBulkUpdateActive(true);
+    ctx.data->SetBulkUpdateActive(false);
+    EXPECT_EQ(ctx.data->stateWrites, 1);
+}
+
 TEST_F(StateTest, DataSetChangedRunsAllHooksThenEvaluates) {
     ctx.Element("~/Address").SetTransientValue(Variant(int16_t{9}));
     ctx.model->DataSetChanged(ctx.context);

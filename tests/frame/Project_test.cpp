@@ -179,7 +179,7 @@ TEST(FrameProject, DamagedProjectFilesAreRefusedWholeAndLeftAsTheyAre) {
     struct Case {
         const char* name;
         std::string text;
-        const char* fault;  // a piece of the message that names the fault
+        const char* fault;  // words of the message that name the fault
     };
     const Case cases[] = {
         {"truncated", good.substr(0, good.size() / 2), "not well-formed XML"},

@@ -195,6 +195,25 @@ TEST(VariantCompare, StructuralEqualityAndNumber) {
     EXPECT_DOUBLE_EQ(Variant("5").number(), 0.0);
 }
 
+TEST(VariantCompare, CopiesAreIndependentValues) {
+    Variant a(ByteArray{{1, 2, 3}, 2});
+    Variant b = a;
+    a.bytes().bytes[0] = 9;
+    a.bytes().lbound = 0;
+    EXPECT_EQ(b.bytes().bytes, (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(b.bytes().lbound, 2);
+    EXPECT_EQ(a.bytes().bytes, (std::vector<uint8_t>{9, 2, 3}));
+
+    Variant text("Valve 1");
+    Variant other = text;
+    text = Variant(int32_t{7});
+    EXPECT_EQ(other.str(), "Valve 1");
+    EXPECT_EQ(text.toLong(), 7);
+    EXPECT_EQ(Variant("").str(), "");
+    EXPECT_EQ(Variant(""), Variant(std::string()));
+    EXPECT_NE(Variant(""), Variant());
+}
+
 TEST(VariantCompare, IsNumeric) {
     for (const Variant& v :
          {Variant(), Variant(true), Variant(2.5), Variant(uint8_t{0}), Variant("12"),

@@ -64,8 +64,6 @@ class IParameterRow {
     virtual void SetEvents(std::weak_ptr<IParameterRowEvents> events) = 0;
 };
 
-class IParameterRow;
-
 // The binding of one row to its data element, made by the binding site from a prototype.
 class IPrivateParamLink {
   public:

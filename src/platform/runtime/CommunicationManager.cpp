@@ -269,6 +269,15 @@ void CommunicationManager::HandleConnect(const std::string& invokeId, bool conne
     typeIdent_ = Variant(static_cast<int32_t>(identNumber));
     deviceId_.clear();
     profileRevision_ = 0;
+    if (!validateIdentity_) {
+        // The connection counts as the device accepted it.
+        state_ = State::Online;
+        errorPending_ = false;
+        errorCode_ = cecNone;
+        EndPending(connect_, true);
+        Later([this] { Pump(); });
+        return;
+    }
     state_ = State::Identifying;
     SendIdentityRead(Kind::DeviceId);
 }
@@ -697,7 +706,7 @@ void CommunicationManager::HandleResponse(const std::string& invokeId,
         Pump();
         return;
     }
-    if (repeatRequested_ && out.repeats < kMaxRepeats && state_ == State::Online) {
+    if (repeatRequested_ && out.repeats < maxRepeats_ && state_ == State::Online) {
         repeatRequested_ = false;
         ++out.repeats;
         out.invokeId.clear();

@@ -22,8 +22,8 @@ class CommunicationManager : public ICommunicationManager, public ICommObject {
   public:
     // The time a request, a connection or a disconnect may take before it counts as failed.
     static constexpr int32_t kDefaultTimeoutMs = 3000;
-    // The most repeats of one job, whatever the codec asks for.
-    static constexpr int32_t kMaxRepeats = 16;
+    // The most repeats of one job, whatever the codec asks for, until OptionCount is set.
+    static constexpr int32_t kDefaultMaxRepeats = 16;
 
     // The context owns the manager and so outlives it.
     explicit CommunicationManager(IDTMContext& context);
@@ -70,8 +70,12 @@ class CommunicationManager : public ICommunicationManager, public ICommObject {
     int32_t ProfileRevision() const override { return profileRevision_; }
     bool ErrorPending() const override { return errorPending_; }
     int32_t ErrorCode() const override { return errorCode_; }
-    int32_t OptionFlag() const override { return option1_; }
-    int32_t OptionCount() const override { return option2_; }
+    bool OptionFlag() const override { return validateIdentity_; }
+    void SetOptionFlag(bool validateIdentity) override { validateIdentity_ = validateIdentity; }
+    int32_t OptionCount() const override { return maxRepeats_; }
+    void SetOptionCount(int32_t maxRepeats) override {
+        maxRepeats_ = maxRepeats > 0 ? maxRepeats : 0;
+    }
     void SetEvents(std::weak_ptr<ICommObjectEvents> events) override { events_ = events; }
     void SetExpectedIdentity(std::optional<uint16_t> identNumber,
                              std::optional<std::string> deviceId,
@@ -165,6 +169,8 @@ class CommunicationManager : public ICommunicationManager, public ICommObject {
     int32_t errorCode_ = cecNone;
     int32_t option1_ = 0;
     int32_t option2_ = 0;
+    bool validateIdentity_ = true;
+    int32_t maxRepeats_ = kDefaultMaxRepeats;
     std::optional<uint16_t> expectedIdent_;
     std::optional<std::string> expectedDeviceId_;
     std::optional<int32_t> expectedRevision_;

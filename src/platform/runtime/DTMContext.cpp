@@ -5,7 +5,6 @@
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/Channels.h"
 #include "platform/runtime/CommunicationManager.h"
-#include "platform/runtime/CommunicationManager.h"
 #include "platform/runtime/DTMDictionary.h"
 #include "platform/runtime/DataSet.h"
 #include "platform/runtime/DataSetPersistence.h"
@@ -22,7 +21,7 @@ namespace {
 // The frame's events sink of a container, seen as the runtime's events. Every call finds the
 // sink anew: a container that the frame dropped is not called.
 class ContainerEvents : public IDTMEvents {
-public:
+  public:
     explicit ContainerEvents(std::weak_ptr<IFdtContainer> container)
         : container_(std::move(container)) {}
     IDtmEventSink* Sink() const {
@@ -67,7 +66,7 @@ public:
             s->OnParametersChanged(systemTag);
     }
 
-private:
+  private:
     std::weak_ptr<IFdtContainer> container_;
 };
 
@@ -83,7 +82,8 @@ bool Guarded(Fn fn) {
 
 template <class T>
 T& Need(const std::shared_ptr<T>& p, const char* what) {
-    if (!p) throw std::logic_error(std::string("the context has no ") + what);
+    if (!p)
+        throw std::logic_error(std::string("the context has no ") + what);
     return *p;
 }
 
@@ -107,7 +107,8 @@ DTMContext::DTMContext(std::shared_ptr<IEventLoop> loop)
       user_(std::make_shared<kv::UserManager>()),
       prompt_(std::make_shared<RecordingPrompt>()),
       deviceType_(std::make_shared<DeviceTypeInfo>()) {
-    if (!loop_) throw std::invalid_argument("a context needs an event loop");
+    if (!loop_)
+        throw std::invalid_argument("a context needs an event loop");
 }
 
 void DTMContext::Init(std::weak_ptr<IPrivateProcess> dtm, std::shared_ptr<IPrivateDataModel> model,
@@ -121,6 +122,10 @@ void DTMContext::Init(std::weak_ptr<IPrivateProcess> dtm, std::shared_ptr<IPriva
     } else if (!commPlugged_) {
         comm_ = std::make_shared<kv::CommunicationManager>(*this);
         commPlugged_ = true;
+    }
+    if (!onlinePlugged_) {
+        online_ = std::make_shared<kv::OnlineParameterService>(*this);
+        onlinePlugged_ = true;
     }
     if (!parameters_) {
         parameters_ = std::make_shared<DataSet>(*this, std::move(model));
@@ -145,28 +150,42 @@ void DTMContext::SetContainer(std::shared_ptr<IFdtContainer> container) {
     containerEvents_ = container ? std::make_shared<ContainerEvents>(container) : nullptr;
 }
 
-IDeviceTypeInfo* DTMContext::DeviceType() { return deviceType_.get(); }
+IDeviceTypeInfo* DTMContext::DeviceType() {
+    return deviceType_.get();
+}
 
 void DTMContext::SetDeviceType(const IDeviceTypeInfo& deviceType) {
-    if (&deviceType != deviceType_.get()) deviceType_->CopyFrom(deviceType);
+    if (&deviceType != deviceType_.get())
+        deviceType_->CopyFrom(deviceType);
 }
 
 DTMContext::~DTMContext() = default;
 
-IParameters& DTMContext::Parameters() { return Need(parameters_, "data set"); }
-IDTMDictionary& DTMContext::Dictionary() { return Need(dictionary_, "dictionary"); }
-IGUIManager& DTMContext::GUIManager() { return Need(gui_, "GUI list"); }
+IParameters& DTMContext::Parameters() {
+    return Need(parameters_, "data set");
+}
+IDTMDictionary& DTMContext::Dictionary() {
+    return Need(dictionary_, "dictionary");
+}
+IGUIManager& DTMContext::GUIManager() {
+    return Need(gui_, "GUI list");
+}
 ICommunicationManager& DTMContext::CommunicationManager() {
     return Need(comm_, "communication manager");
 }
 IOnlineParameterService& DTMContext::OnlineParameterService() {
     return Need(online_, "online service");
 }
-IUserManager& DTMContext::UserManager() { return Need(user_, "user manager"); }
-IXMLHelper& DTMContext::XMLHelper() { return Need(xml_, "XML helper"); }
+IUserManager& DTMContext::UserManager() {
+    return Need(user_, "user manager");
+}
+IXMLHelper& DTMContext::XMLHelper() {
+    return Need(xml_, "XML helper");
+}
 
 void DTMContext::DisplayMessage(const std::string& text) {
-    if (prompt_) prompt_->ShowMessage(text);
+    if (prompt_)
+        prompt_->ShowMessage(text);
 }
 
 int32_t DTMContext::MessageBox(const std::string& prompt, int32_t style) {
@@ -174,13 +193,15 @@ int32_t DTMContext::MessageBox(const std::string& prompt, int32_t style) {
 }
 
 std::string DTMContext::GetText(const std::string& key) {
-    if (!dictionary_) return key;
+    if (!dictionary_)
+        return key;
     Variant v = dictionary_->GetText("keys", key, "text");
     return v.isString() ? v.str() : key;
 }
 
 void DTMContext::AddPersistObject(std::shared_ptr<IPersistObject> object, const std::string& name) {
-    if (!object) throw std::invalid_argument("no object to persist");
+    if (!object)
+        throw std::invalid_argument("no object to persist");
     for (auto& entry : persist_) {
         if (entry.first == name) {
             entry.second = std::move(object);
@@ -196,11 +217,13 @@ bool DTMContext::ReadProperties(const IPropertyBag& bag) {
     parameters.SetBulkUpdateActive(true);
     // The open user interfaces see the loaded data set once, not every element of it.
     auto* list = dynamic_cast<kv::GUIManager*>(gui_.get());
-    if (list) list->HoldNotifications(true);
+    if (list)
+        list->HoldNotifications(true);
     bool ok = Guarded([&] { return LoadDataSet(*this, bag, persist_); });
     ok = Guarded([&] { return LoadChannels(parameters.Channels(), bag); }) && ok;
     parameters.SetBulkUpdateActive(wasBulk);
-    if (list) list->HoldNotifications(false);
+    if (list)
+        list->HoldNotifications(false);
     return ok;
 }
 

@@ -14,7 +14,7 @@ namespace kv {
 
 // Where the user sees messages and answers questions; provided by the frame.
 class IPrompt {
-public:
+  public:
     virtual ~IPrompt() = default;
     virtual void ShowMessage(const std::string& text) = 0;
     // Answers 6 for Yes, 7 for No, 1 for OK.
@@ -23,7 +23,7 @@ public:
 
 // A prompt that records what it was shown and answers from a script (tests, headless runs).
 class RecordingPrompt : public IPrompt {
-public:
+  public:
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     int32_t Ask(const std::string& prompt, int32_t style) override;
     std::vector<std::string> messages;
@@ -36,10 +36,10 @@ class DeviceTypeInfo;
 // The context of one instance. Created by the DTM object, which owns it; Init ties it to the DTM
 // object (kept weakly: the context never keeps its owner alive), the data model, the
 // communication and the function catalogue, and builds the data set, the dictionary, the XML
-// helper and the communication manager (with its communication object) unless a part was
-// plugged in before. The GUI list and the user manager exist from construction.
+// helper, the communication manager (with its communication object) and the online service
+// unless a part was plugged in before. The GUI list and the user manager exist from construction.
 class DTMContext : public IDTMContext, public std::enable_shared_from_this<DTMContext> {
-public:
+  public:
     explicit DTMContext(std::shared_ptr<IEventLoop> loop);
     ~DTMContext() override;
 
@@ -76,8 +76,7 @@ public:
 
     // Registers an object persisted with the instance; a second object of the same name
     // replaces the first.
-    void AddPersistObject(std::shared_ptr<IPersistObject> object,
-                          const std::string& name) override;
+    void AddPersistObject(std::shared_ptr<IPersistObject> object, const std::string& name) override;
     // Loads, with BulkUpdateActive set throughout: every element's keys, every channel's keys,
     // then the registered objects. The device type is not loaded here (the DTM object loads it
     // before the model is built). False when any part failed; the others are still loaded.
@@ -103,6 +102,7 @@ public:
     }
     void SetOnlineParameterService(std::shared_ptr<IOnlineParameterService> s) {
         online_ = std::move(s);
+        onlinePlugged_ = true;
     }
     void SetUserManager(std::shared_ptr<IUserManager> u) { user_ = std::move(u); }
     void SetXMLHelper(std::shared_ptr<IXMLHelper> x) { xml_ = std::move(x); }
@@ -116,7 +116,7 @@ public:
         return persist_;
     }
 
-private:
+  private:
     std::shared_ptr<IEventLoop> loop_;
     std::shared_ptr<IParameters> parameters_;
     std::shared_ptr<IDTMDictionary> dictionary_;
@@ -134,6 +134,7 @@ private:
     std::shared_ptr<IDTMEvents> containerEvents_;
     std::shared_ptr<DeviceTypeInfo> deviceType_;
     bool commPlugged_ = false;
+    bool onlinePlugged_ = false;
     std::weak_ptr<IPrivateProcess> dtm_;
     bool privateDialogs_ = true;
     std::string systemTag_;
@@ -142,13 +143,13 @@ private:
 
 // A user manager with a fixed user level.
 class FixedUserManager : public IUserManager {
-public:
+  public:
     explicit FixedUserManager(int32_t level = 3) : level_(level) {}
     int32_t UserLevel() const override { return level_; }
     bool Config(const std::string&, IDTMContext&) override { return true; }
     void SetUserLevel(int32_t level) { level_ = level; }
 
-private:
+  private:
     int32_t level_;
 };
 

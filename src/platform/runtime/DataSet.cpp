@@ -78,6 +78,18 @@ void DataSet::Clear() {
     elements_.clear();
 }
 
+void DataSet::SetBulkUpdateActive(bool active) {
+    const bool ended = bulkUpdate_ && !active;
+    bulkUpdate_ = active;
+    if (ended && model_) {
+        try {
+            model_->BulkUpdateEnded(context_);
+        } catch (...) {
+            // The model evaluates again with the next change.
+        }
+    }
+}
+
 void DataSet::ElementChanged(IPrivateDataElement& element, const std::string& guiId) {
     // A change outside a bulk update (load, import, walk after an upload) is an edit of the
     // data set that the frame must be asked to save.
@@ -92,6 +104,22 @@ void DataSet::ElementChanged(IPrivateDataElement& element, const std::string& gu
         throw;
     }
     context_.GUIManager().ParameterChanged(element, guiId);
+}
+
+void DataSet::OnLockDataSet(const std::string& /*systemTag*/, const std::string& /*invokeId*/) {
+    context_.GUIManager().SetLocked(true);
+}
+
+void DataSet::OnParameterChanged(const std::string& /*systemTag*/, const std::string& /*xml*/) {
+    context_.GUIManager().ParameterSetChanged();
+}
+
+bool DataSet::OnUnlockDataSet(const std::string& /*systemTag*/, const std::string& /*invokeId*/) {
+    IGUIManager& gui = context_.GUIManager();
+    if (!gui.Locked())
+        return false;
+    gui.SetLocked(false);
+    return true;
 }
 
 }  // namespace kv

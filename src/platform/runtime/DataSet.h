@@ -42,12 +42,20 @@ class DataSet : public IParameters {
     int32_t ModifiedState() const override { return modified_; }
     void SetModifiedState(int32_t state) override { modified_ = state; }
     bool BulkUpdateActive() const override { return bulkUpdate_; }
-    void SetBulkUpdateActive(bool active) override { bulkUpdate_ = active; }
+    // Ending a bulk update tells the data model (BulkUpdateEnded); its failure is not passed
+    // on, so that the update's guards can end it on every path.
+    void SetBulkUpdateActive(bool active) override;
 
     IPrivateDataModel* DataModel() const override { return model_.get(); }
     void SetDataModel(std::shared_ptr<IPrivateDataModel> model) { model_ = std::move(model); }
     IChannels& Channels() override { return *channels_; }
     void SetChannels(std::shared_ptr<IChannels> channels);
+
+    // The instance has no children: nothing to do.
+    void OnChildParameterChanged(const std::string& /*systemTag*/) override {}
+    void OnLockDataSet(const std::string& systemTag, const std::string& invokeId) override;
+    void OnParameterChanged(const std::string& systemTag, const std::string& xml) override;
+    bool OnUnlockDataSet(const std::string& systemTag, const std::string& invokeId) override;
 
   private:
     // Position of the element with this path in the order; elements_.size() when missing.

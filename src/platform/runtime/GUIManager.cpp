@@ -110,9 +110,10 @@ bool GUIManager::CloseAll() {
                 closed = false;
             }
             if (closed) {
-                entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
-                                              [&](const Entry& e) { return e.serial == serial; }),
-                               entries_.end());
+                entries_.erase(
+                    std::remove_if(entries_.begin(), entries_.end(),
+                                   [&, s = serial](const Entry& e) { return e.serial == s; }),
+                    entries_.end());
             } else {
                 ok = false;
             }

@@ -225,9 +225,16 @@ class ICommObject {
     // connection; ErrorCode is a CommErrorCode.
     virtual bool ErrorPending() const = 0;
     virtual int32_t ErrorCode() const = 0;
-    // The transfer options of the data model (option 1 and option 2).
-    virtual int32_t OptionFlag() const = 0;
+    // True (the default): at every connection the device's identity (DEVICE_ID and the
+    // profile revision) is read and ConnectionIsValidated is raised before the connection
+    // counts as up. False: the connection is taken as the device accepted it, without reading
+    // the identity and without the event.
+    virtual bool OptionFlag() const = 0;
+    virtual void SetOptionFlag(bool validateIdentity) = 0;
+    // The most times one job is sent again when the codec asks for it (a busy device); 0 sends
+    // every job once. Negative values count as 0.
     virtual int32_t OptionCount() const = 0;
+    virtual void SetOptionCount(int32_t maxRepeats) = 0;
     // The subscriber of ConnectionIsValidated (the DTM object).
     virtual void SetEvents(std::weak_ptr<ICommObjectEvents> events) = 0;
     // The identity the runtime expects; unset fields are not compared.

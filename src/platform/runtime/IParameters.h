@@ -50,6 +50,18 @@ class IParameters {
 
     virtual IPrivateDataModel* DataModel() const = 0;
     virtual IChannels& Channels() = 0;
+
+    // The frame's events about the instance's data set (the DTM object hands them on). The
+    // frame's lock is kept by the open user interfaces' list (IGUIManager::Locked); a data set
+    // changed by the frame is reported to them as a whole.
+    virtual void OnChildParameterChanged(const std::string& /*systemTag*/) {}
+    virtual void OnLockDataSet(const std::string& /*systemTag*/, const std::string& /*invokeId*/) {}
+    virtual void OnParameterChanged(const std::string& /*systemTag*/, const std::string& /*xml*/) {}
+    // False when the frame had not locked the data set.
+    virtual bool OnUnlockDataSet(const std::string& /*systemTag*/,
+                                 const std::string& /*invokeId*/) {
+        return false;
+    }
 };
 
 }  // namespace kv

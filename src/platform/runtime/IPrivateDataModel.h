@@ -18,6 +18,9 @@ class IPrivateDataModel {
     virtual void SetLanguage(IDTMContext& context, int32_t lcid) = 0;
     virtual void DataChanged(IPrivateDataElement& element, IDTMContext& context) = 0;
     virtual void DataSetChanged(IDTMContext& context) = 0;
+    // The data set's bulk update (load, import, the walk after an upload) is over: the model
+    // catches up with what it left until then.
+    virtual void BulkUpdateEnded(IDTMContext& /*context*/) {}
 
     virtual bool BuildTransactionRequest(IDTMContext& context, ITransaction& transaction,
                                          bool isWrite, IPrivateDataElement& element) = 0;

@@ -32,9 +32,9 @@ std::string GetXmlParseErrorText(const pugi::xml_parse_result* result, std::stri
 
     const char* const crlf = "\r\n";
     std::ostringstream text;
-    text << "Your XML Document failed to load" << "due the following error." << crlf
-         << "Error #: " << static_cast<int>(result->status) << ": "
-         << (result->status == pugi::status_ok ? "" : result->description()) << crlf
+    text << "Your XML Document failed to load"
+         << "due the following error." << crlf << "Error #: " << static_cast<int>(result->status)
+         << ": " << (result->status == pugi::status_ok ? "" : result->description()) << crlf
          << "Line #: " << line << crlf << "Line Position: " << (offset - lineStart + 1) << crlf
          << "Position In File: " << (offset + 1) << crlf << "Source Text: " << sourceLine << crlf
          << "Document URL: " << url;

@@ -12,7 +12,17 @@
 
 namespace kv {
 
-clsNavigation::clsNavigation() : clsNavigation(DesignTimeTreeStructure()) {}
+namespace {
+
+const SharedText& SharedDesignTimeTree() {
+    static const SharedText tree(DesignTimeTreeStructure());
+    return tree;
+}
+
+}  // namespace
+
+clsNavigation::clsNavigation()
+    : m_InitialTreeStructure(SharedDesignTimeTree()), m_CurTreeStructure(m_InitialTreeStructure) {}
 
 clsNavigation::clsNavigation(std::string designTimeTree)
     : m_InitialTreeStructure(std::move(designTimeTree)),
@@ -27,9 +37,9 @@ void clsNavigation::AttachDTMContext(const std::shared_ptr<IDTMContext>& context
 }
 
 void clsNavigation::SetCurTreeStructure(const std::string& text) {
-    if (text == m_CurTreeStructure)
+    if (text == m_CurTreeStructure.str())
         return;
-    m_CurTreeStructure = text;
+    m_CurTreeStructure = SharedText(text);
     UpdatecurTreeStructure();
 }
 
@@ -48,7 +58,7 @@ std::string clsNavigation::DeriveTree() const {
         tree.load_string(m_CurTreeStructure.c_str(), pugi::parse_default | pugi::parse_declaration);
     if (!parsed) {
         if (context)
-            context->MessageBox(GetXmlParseErrorText(&parsed, m_CurTreeStructure), 0);
+            context->MessageBox(GetXmlParseErrorText(&parsed, m_CurTreeStructure.str()), 0);
         return {};
     }
     if (!context)

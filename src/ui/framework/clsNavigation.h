@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ui/framework/clsHiddenRef.h"
+#include "value/SharedText.h"
 
 namespace kv {
 
@@ -24,7 +25,7 @@ class clsNavigation {
     // nullptr before AttachDTMContext or once the context is gone.
     std::shared_ptr<IDTMContext> DTMContext() const { return m_DTMContext.Item(); }
 
-    const std::string& InitialTreeStructure() const { return m_InitialTreeStructure; }
+    const std::string& InitialTreeStructure() const { return m_InitialTreeStructure.str(); }
     // A different text is stored and pushed to the open main windows; an equal one changes
     // nothing.
     void SetCurTreeStructure(const std::string& text);
@@ -33,7 +34,7 @@ class clsNavigation {
     // parse (an OK box with the parse error), no context, or a function list that does not load
     // (its error shown through the context).
     std::string CurTreeStructure() const;
-    const std::string& StoredTreeStructure() const { return m_CurTreeStructure; }
+    const std::string& StoredTreeStructure() const { return m_CurTreeStructure.str(); }
     // Pushes the current tree into every open main window; nothing when it cannot be derived.
     void UpdatecurTreeStructure() const;
 
@@ -41,8 +42,10 @@ class clsNavigation {
     std::string DeriveTree() const;
 
     clsHiddenRef<IDTMContext> m_DTMContext;
-    std::string m_InitialTreeStructure;
-    std::string m_CurTreeStructure;
+    // The design-time tree is one text for the process; an instance holds its own text only
+    // once its tree was replaced.
+    SharedText m_InitialTreeStructure;
+    SharedText m_CurTreeStructure;
 };
 
 }  // namespace kv

@@ -120,15 +120,13 @@ TEST(DesignTimeTree, FiftyTwoNodesInDocumentOrderWithTheirAttributes) {
          "enabledMeChilds"},
         {"Node37", "Node32", "$(ctlSimulate_sepTitle)", "KV6274PA.ctlSimulate", "3", "showMe",
          "enabledMe"},
-        {"Node45", "", "$(ctlAddress_sepTitle)", "KV6274PA.ctlAddress", "9", "showMe",
-         "enabledMe"},
+        {"Node45", "", "$(ctlAddress_sepTitle)", "KV6274PA.ctlAddress", "9", "showMe", "enabledMe"},
         {"Node51", "Node48", "$(ctlProfil_FB_AO_sepTitle)", "KV6274PA.ctlProfil_FB_AO", nullptr,
          "showMe", nullptr},
     };
     for (const Row& r : rows) {
-        pugi::xml_node n = doc.find_node([&](pugi::xml_node x) {
-            return std::string(x.attribute("key").value()) == r.key;
-        });
+        pugi::xml_node n = doc.find_node(
+            [&](pugi::xml_node x) { return std::string(x.attribute("key").value()) == r.key; });
         ASSERT_TRUE(n) << r.key;
         EXPECT_STREQ(n.parent().attribute("key").value(), r.parent) << r.key;
         EXPECT_STREQ(n.attribute("caption").value(), r.caption) << r.key;
@@ -138,20 +136,18 @@ TEST(DesignTimeTree, FiftyTwoNodesInDocumentOrderWithTheirAttributes) {
             EXPECT_STREQ(n.attribute("functionId").value(), r.functionId) << r.key;
         }
         EXPECT_STREQ(n.attribute("showFlag").value(), r.showFlag) << r.key;
-        EXPECT_EQ(static_cast<bool>(n.attribute("enabledFlag")), r.enabledFlag != nullptr)
-            << r.key;
+        EXPECT_EQ(static_cast<bool>(n.attribute("enabledFlag")), r.enabledFlag != nullptr) << r.key;
         if (r.enabledFlag) {
             EXPECT_STREQ(n.attribute("enabledFlag").value(), r.enabledFlag) << r.key;
         }
     }
     // Only Node0 and Node26 carry the view and lock flags.
     EXPECT_EQ(doc.select_nodes("//node[@navViewVisibleFlag]").size(), 2u);
-    EXPECT_STREQ(doc.select_node("//node[@key='Node0']").node().attribute("navViewVisibleFlag")
-                     .value(),
-                 "1");
     EXPECT_STREQ(
-        doc.select_node("//node[@key='Node26']").node().attribute("lockedStatus").value(),
-        "Falsch");
+        doc.select_node("//node[@key='Node0']").node().attribute("navViewVisibleFlag").value(),
+        "1");
+    EXPECT_STREQ(doc.select_node("//node[@key='Node26']").node().attribute("lockedStatus").value(),
+                 "Falsch");
     EXPECT_EQ(doc.select_nodes("//node[@functionId]").size(), 13u);
     EXPECT_EQ(doc.select_nodes("//node[@invisibleStatus]").size(), 0u);
     // Four levels: Node4 lies below Node3, Node1 and Node0.
@@ -178,8 +174,8 @@ TEST(NavigationModel, FunctionListOfTheCatalogue) {
     // No communication: the template's functions 1, 9, 14, 15, 501, 8, 7, 5, 3, 2, 10 to 13.
     EXPECT_EQ(MarkedNodes(f.Navigation().CurTreeStructure()),
               (std::vector<std::string>{"Node0", "Node21", "Node26", "Node27", "Node32", "Node37",
-                                        "Node38", "Node42", "Node43", "Node44", "Node45",
-                                        "Node47", "Node48"}));
+                                        "Node38", "Node42", "Node43", "Node44", "Node45", "Node47",
+                                        "Node48"}));
 }
 
 TEST(NavigationModel, FunctionsWithoutIdMarkNothing) {

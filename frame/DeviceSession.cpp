@@ -1,0 +1,127 @@
+#include "frame/DeviceSession.h"
+
+#include "core/DTMMain.h"
+#include "platform/runtime/ProcessId.h"
+
+namespace kv {
+
+namespace {
+
+// Posted calls run per slice, so that progress shows between slices.
+constexpr int32_t kSliceCalls = 16;
+// Loop time that passes when no posted call is left.
+constexpr int64_t kIdleStepMs = 10;
+
+}  // namespace
+
+// Receives the end of the connection process.
+class DeviceSession::ConnectWatch : public IPrivateProcess {
+  public:
+    void OnProcessProgress(const std::string& /*processId*/, int32_t /*percent*/) override {}
+    void OnProcessFinished(const std::string& processId, bool success) override {
+        if (processId == id) {
+            ended = true;
+            connected = success;
+        }
+    }
+    std::string id;
+    bool ended = false;
+    bool connected = false;
+};
+
+DeviceSession::DeviceSession(std::shared_ptr<ManualEventLoop> loop, FrameInstance& instance,
+                             std::shared_ptr<SimulatedPositioner> device)
+    : loop_(std::move(loop)),
+      instance_(instance),
+      device_(std::move(device)),
+      channel_(std::make_shared<SimulatedChannel>(*loop_, device_)),
+      watch_(std::make_shared<ConnectWatch>()) {}
+
+DeviceSession::~DeviceSession() = default;
+
+bool DeviceSession::SetCommunication() {
+    return instance_.dtm->SetCommunication(channel_);
+}
+
+bool DeviceSession::IsConnected() const {
+    return instance_.dtm->DTMContext()->CommunicationManager().IsConnected();
+}
+
+bool DeviceSession::Connect() {
+    watch_->id = NewProcessId();
+    watch_->ended = false;
+    watch_->connected = false;
+    ICommunicationManager& comm = instance_.dtm->DTMContext()->CommunicationManager();
+    if (!comm.Connect(watch_->id, watch_))
+        return false;
+    RunUntil([this] { return watch_->ended; });
+    Settle();
+    return watch_->ended && watch_->connected && IsConnected();
+}
+
+void DeviceSession::Settle() {
+    while (loop_->HasPending()) {
+        loop_->RunUntilIdle(kSliceCalls);
+        if (stepHook_)
+            stepHook_();
+    }
+}
+
+bool DeviceSession::RunUntil(const std::function<bool()>& done, int64_t maxMs) {
+    const int64_t end = loop_->NowMs() + maxMs;
+    while (!done()) {
+        if (loop_->HasPending())
+            loop_->RunUntilIdle(kSliceCalls);
+        else if (loop_->NowMs() < end)
+            loop_->Advance(kIdleStepMs);
+        else
+            break;
+        if (stepHook_)
+            stepHook_();
+    }
+    return done();
+}
+
+std::optional<bool> DeviceSession::WaitFor(const std::string& kind, const std::string& invokeId,
+                                           size_t from) {
+    std::optional<bool> result;
+    RunUntil([&] {
+        const auto& events = instance_.container->Recorded();
+        for (size_t i = from; i < events.size(); ++i) {
+            if (events[i].kind == kind && events[i].id == invokeId) {
+                result = events[i].success;
+                return true;
+            }
+        }
+        return false;
+    });
+    return result;
+}
+
+std::optional<bool> DeviceSession::Upload(const std::string& invokeId,
+                                          const std::string& parameterPath) {
+    const size_t from = instance_.container->Recorded().size();
+    if (!instance_.dtm->UploadRequest(invokeId, parameterPath))
+        return std::nullopt;
+    return WaitFor("OnUploadFinished", invokeId, from);
+}
+
+std::optional<bool> DeviceSession::Download(const std::string& invokeId,
+                                            const std::string& parameterPath) {
+    const size_t from = instance_.container->Recorded().size();
+    if (!instance_.dtm->DownloadRequest(invokeId, parameterPath))
+        return std::nullopt;
+    return WaitFor("OnDownloadFinished", invokeId, from);
+}
+
+bool DeviceSession::Disconnect() {
+    const size_t from = instance_.container->Recorded().size();
+    if (!instance_.dtm->PrepareToReleaseCommunication())
+        return false;
+    const std::string& tag = instance_.systemTag;
+    if (!WaitFor("OnPreparedToReleaseCommunication", tag, from).has_value())
+        return false;
+    return instance_.dtm->ReleaseCommunication();
+}
+
+}  // namespace kv

@@ -1,0 +1,32 @@
+// A frame project file of any content: it is taken whole or refused whole, and what the project
+// writes reads back unchanged.
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "frame/FrameProject.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace kv;
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    FrameProject project;
+    std::string error;
+    if (!project.FromXml(text, error)) {
+        if (!project.instances.empty()) {
+            std::fprintf(stderr, "a refused project left instances behind: %s\n", error.c_str());
+            std::abort();
+        }
+        FrameProject known;
+        known.FromXml(text, error, {"KV6274PA"});
+        return 0;
+    }
+    const std::string xml = project.ToXml();
+    FrameProject again;
+    if (!again.FromXml(xml, error) || again.ToXml() != xml) {
+        std::fprintf(stderr, "the project's own XML form does not load back unchanged (%s):\n%s\n",
+                     error.c_str(), xml.c_str());
+        std::abort();
+    }
+    return 0;
+}

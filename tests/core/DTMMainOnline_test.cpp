@@ -1,0 +1,152 @@
+// The DTM object's release and information calls against counting stand-ins of the runtime's
+// communication manager and dictionary (the end-to-end behaviour is tested with the frame).
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/DTMMain.h"
+#include "core/support/GuiFakes.h"
+#include "platform/runtime/DTMContext.h"
+#include "platform/runtime/ManualEventLoop.h"
+
+namespace kv {
+namespace {
+
+using test_support::FakeGUI;
+using test_support::TestContainer;
+
+// A channel that is never used: the communication manager below only holds it.
+class IdleChannel : public IFdtCommunication {
+  public:
+    bool ConnectRequest(std::weak_ptr<IFdtCommunicationEvents>, const std::string&,
+                        uint8_t) override {
+        return false;
+    }
+    bool DisconnectRequest(const std::string&) override { return false; }
+    bool TransactionRequest(const std::string&, const Dpv1Request&) override { return false; }
+    void Abort() override {}
+};
+
+// Holds the channel and counts its releases.
+class CountingLink : public ICommunicationManager {
+  public:
+    bool IsConnected() const override { return false; }
+    bool IsOnline() const override { return false; }
+    void RepeatTransaction(ITransaction&, IPrivateDataElement&) override {}
+    void AddReadBack(IPrivateDataElement&, int32_t, bool, int32_t) override {}
+    void SetTransferOption1(int32_t) override {}
+    void SetTransferOption2(int32_t) override {}
+    std::shared_ptr<IFdtCommunication> Communication() const override { return channel; }
+    void SetCommunication(std::shared_ptr<IFdtCommunication> c) override {
+        if (c)
+            owned = true;
+        channel = std::move(c);
+    }
+    bool OwnsCommunication() const override { return owned; }
+    bool ReleaseCommunication() override {
+        ++releases;
+        owned = false;
+        return true;
+    }
+    std::shared_ptr<IFdtCommunication> channel;
+    bool owned = false;
+    int releases = 0;
+};
+
+// A dictionary that has English (9) and German (7) only and counts its loads.
+class CountingDictionary : public IDTMDictionary {
+  public:
+    bool Load(IDTMContext&, const std::string& name) override {
+        loads.push_back(name);
+        loaded = true;
+        return true;
+    }
+    bool HasDocument() const override { return loaded; }
+    bool SetLanguage(int32_t languageId, bool) override {
+        languages.push_back(languageId);
+        return languageId == 7 || languageId == 9;
+    }
+    int32_t Language() const override { return languages.empty() ? 9 : languages.back(); }
+    pugi::xml_node GetSection(const std::string&) const override { return {}; }
+    pugi::xml_node GetSectionEntry(pugi::xml_node, const std::string&) const override { return {}; }
+    Variant GetText(const std::string&, const std::string&, const std::string&) const override {
+        return {};
+    }
+    Variant GetText(pugi::xml_node, const std::string&, const std::string&) const override {
+        return {};
+    }
+    bool GetXml(IDTMContext&, std::string&, const std::string& section,
+                const std::string& attribute) const override {
+        completions.push_back(section + "/" + attribute);
+        return true;
+    }
+    bool loaded = false;
+    std::vector<std::string> loads;
+    std::vector<int32_t> languages;
+    mutable std::vector<std::string> completions;
+};
+
+struct Instance {
+    std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
+    std::shared_ptr<RecordingPrompt> prompt = std::make_shared<RecordingPrompt>();
+    std::shared_ptr<DTMMain> dtm = DTMMain::Create(loop, prompt);
+    std::shared_ptr<TestContainer> container = std::make_shared<TestContainer>();
+    DTMContext& Ctx() { return dynamic_cast<DTMContext&>(*dtm->DTMContext()); }
+    Instance() {
+        EXPECT_TRUE(dtm->Environment("PV-101", container));
+        EXPECT_TRUE(dtm->InitNew("KV6274PA"));
+    }
+};
+
+TEST(DTMMainRelease, TheCommunicationIsReleasedOnceWhateverTheOrder) {
+    Instance i;
+    auto link = std::make_shared<CountingLink>();
+    i.Ctx().SetCommunicationManager(link);
+    ASSERT_TRUE(i.dtm->SetCommunication(std::make_shared<IdleChannel>()));
+    EXPECT_TRUE(i.dtm->ReleaseCommunication());
+    EXPECT_TRUE(i.dtm->PrepareToRelease());
+    EXPECT_TRUE(i.dtm->ReleaseCommunication());
+    EXPECT_EQ(link->releases, 1);
+    EXPECT_EQ(link->channel, nullptr);
+}
+
+TEST(DTMMainRelease, AUserInterfaceThatStaysOpenStopsTheRelease) {
+    for (bool closes : {false, true}) {
+        Instance i;
+        auto gui = std::make_shared<FakeGUI>();
+        gui->closes = closes;
+        i.Ctx().GUIManager().RegisterGUI("GUI1", gui, true);
+        EXPECT_EQ(i.dtm->PrepareToRelease(), closes);
+        EXPECT_EQ(gui->closeCalls, 1);
+        EXPECT_EQ(i.prompt->messages,
+                  closes ? std::vector<std::string>{}
+                         : std::vector<std::string>{"Error closing user interaces."});
+        EXPECT_EQ(i.Ctx().Parameters().DataSetState() == 4, closes);
+    }
+}
+
+TEST(DTMMainInformation, DictionaryIsLoadedOnceAndFallsBackToThePrimaryLanguage) {
+    struct Case {
+        int32_t guiLanguage;
+        std::vector<int32_t> tried;
+    };
+    const Case cases[] = {{7, {7}}, {2055, {2055, 7}}, {1033, {1033, 9}}};
+    for (const Case& c : cases) {
+        Instance i;
+        auto dictionary = std::make_shared<CountingDictionary>();
+        i.Ctx().SetDictionary(dictionary);
+        i.dtm->SetLanguage(c.guiLanguage);
+        dictionary->languages.clear();
+        EXPECT_NE(i.dtm->GetInformation().find("<DtmInformation"), std::string::npos);
+        EXPECT_FALSE(i.dtm->GetInformation().empty());
+        EXPECT_EQ(dictionary->loads, std::vector<std::string>{"DTMDictionary"});
+        EXPECT_EQ(dictionary->languages, c.tried) << c.guiLanguage;
+        EXPECT_EQ(dictionary->completions, (std::vector<std::string>{"keys/text", "keys/text"}));
+    }
+}
+
+}  // namespace
+}  // namespace kv

@@ -1,0 +1,531 @@
+// The reference frame drives a DTM instance against the simulated positioner: connection with
+// the identity check, start-up reads, upload, download with its write-protection check, busy
+// answers, a dropped connection, disconnect and release, and the documents the frame asks for.
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/DTMMain.h"
+#include "core/clsDataElement.h"
+#include "frame/DeviceSession.h"
+#include "frame/ScriptedPrompt.h"
+#include "platform/runtime/IChannels.h"
+#include "platform/runtime/ManualEventLoop.h"
+#include "platform/runtime/TransactionGroup.h"
+
+namespace kv {
+namespace {
+
+using Address = std::pair<int, int>;
+
+const Address kTagDesc{0, 18};
+const Address kSoftwareRevision{0, 24};
+const Address kHardwareRevision{0, 25};
+const Address kDeviceId{0, 27};
+const Address kSerialNumber{0, 28};
+const Address kDiagnosis{0, 29};
+const Address kWriteLocking{0, 34};
+const Address kHwWriteProtection{0, 41};
+const Address kDirectory{1, 0};
+const Address kPvScale{1, 27};
+const Address kReadback{1, 28};
+const Address kCheckBack{1, 49};
+
+const char* const kMismatchText =
+    "The connected device (ident number 2910, device id KV9999, profile revision 300) does not "
+    "match this DTM.\nExpected: ident number 2910, device id KV6274, profile revision 300.\n"
+    "Connect anyway?";
+
+// One instance of the reference frame with the simulated positioner behind its channel.
+struct Bench {
+    std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
+    std::shared_ptr<ScriptedPrompt> prompt;
+    ReferenceFrame frame;
+    FrameInstance* instance = nullptr;
+    std::shared_ptr<SimulatedPositioner> device;
+    std::unique_ptr<DeviceSession> session;
+
+    explicit Bench(SimOptions options = {}, std::vector<int32_t> answers = {})
+        : prompt(std::make_shared<ScriptedPrompt>(std::move(answers))),
+          frame(loop, prompt),
+          device(std::make_shared<SimulatedPositioner>(options)) {
+        frame.SetUserInformation(R"(<FDT><UserInformation role="Maintenance"/></FDT>)");
+        std::string error;
+        instance = frame.AddInstance("PV-101", "KV6274PA", error);
+        if (instance == nullptr)
+            throw std::runtime_error(error);
+        session = std::make_unique<DeviceSession>(loop, *instance, device);
+    }
+    DTMMain& Dtm() { return *instance->dtm; }
+    IDTMContext& Ctx() { return *instance->dtm->DTMContext(); }
+    FrameContainer& Container() { return *instance->container; }
+    clsDataElement& At(const std::string& path) {
+        IPrivateDataElement* e = Ctx().Parameters().Item(path);
+        if (e == nullptr)
+            throw std::runtime_error("no element " + path);
+        return AsDataElement(*e);
+    }
+    // Communication set, connected with a matching device, start-up reads done, log cleared.
+    void Online() {
+        ASSERT_TRUE(session->SetCommunication());
+        ASSERT_TRUE(session->Connect());
+        device->ClearLog();
+        Container().ClearRecorded();
+    }
+    // Requests that reached the device, per address.
+    std::map<Address, int> Logged(bool writes) const {
+        std::map<Address, int> out;
+        for (const Dpv1Request& r : device->Log()) {
+            if (r.write == writes)
+                ++out[{r.slot, r.index}];
+        }
+        return out;
+    }
+    // The addresses of the elements the frame's transfer picks: a record member is transferred
+    // with its record.
+    template <class Pred>
+    std::map<Address, int> Once(Pred pred) {
+        std::map<Address, int> out;
+        for (const auto& p : Ctx().Parameters().Elements()) {
+            clsDataElement& e = AsDataElement(*p);
+            if (pred(e))
+                out[{e.Slot, e.index}] = 1;
+        }
+        return out;
+    }
+};
+
+std::vector<uint8_t> Padded(const std::string& text, size_t length) {
+    std::vector<uint8_t> bytes(text.begin(), text.end());
+    bytes.resize(length, ' ');
+    return bytes;
+}
+
+// --- connection and identity check ---
+
+TEST(EndToEndConnect, IdentityCheckDecidesTheConnection) {
+    struct Case {
+        const char* name;
+        SimOptions options;
+        std::vector<int32_t> answers;
+        bool connected;
+        bool asked;
+        bool startupReads;
+    };
+    SimOptions otherId;
+    otherId.deviceId = "KV9999";
+    SimOptions blankPadded;
+    blankPadded.deviceId = "  KV6274";
+    SimOptions otherIdent;
+    otherIdent.identNumber = 0x1234;
+    SimOptions otherRevision;
+    otherRevision.profileRevision = 0x0301;
+    const Case cases[] = {
+        {"matching device", {}, {}, true, false, true},
+        {"blanks around the device id", blankPadded, {}, true, false, true},
+        {"other device id, Yes", otherId, {6}, true, true, false},
+        {"other device id, No", otherId, {7}, false, true, false},
+        {"other ident number, No", otherIdent, {7}, false, true, false},
+        {"other profile revision, No", otherRevision, {7}, false, true, false},
+        {"other profile revision, Yes", otherRevision, {6}, true, true, false},
+    };
+    for (const Case& c : cases) {
+        Bench b(c.options, c.answers);
+        ASSERT_TRUE(b.session->SetCommunication()) << c.name;
+        EXPECT_EQ(b.session->Connect(), c.connected) << c.name;
+        EXPECT_EQ(b.session->IsConnected(), c.connected) << c.name;
+        ASSERT_EQ(b.prompt->questions.size(), c.asked ? 1u : 0u) << c.name;
+        if (c.asked) {
+            EXPECT_EQ(b.prompt->questions[0].second, 52) << c.name;
+        }
+        if (!c.connected) {
+            EXPECT_EQ(b.Ctx().CommunicationManager().CommObject()->ErrorCode(), cecRefused)
+                << c.name;
+        }
+        // The identity is read once; the start-up reads follow only a match.
+        std::map<Address, int> reads = b.Logged(false);
+        EXPECT_EQ(reads[kDeviceId], 1) << c.name;
+        EXPECT_EQ(reads[kDirectory], 1) << c.name;
+        const std::map<Address, int> startup = {
+            {kTagDesc, 1},  {kSoftwareRevision, 1}, {kHardwareRevision, 1}, {kSerialNumber, 1},
+            {kReadback, 1}, {kDiagnosis, 1},        {kCheckBack, 1}};
+        reads.erase(kDeviceId);
+        reads.erase(kDirectory);
+        const std::map<Address, int> none;
+        EXPECT_EQ(reads, c.startupReads ? startup : none) << c.name;
+        EXPECT_EQ(reads.count(kPvScale), 0u) << c.name;
+        EXPECT_TRUE(b.Logged(true).empty()) << c.name;
+        EXPECT_TRUE(b.prompt->messages.empty()) << c.name;
+    }
+}
+
+TEST(EndToEndConnect, MismatchQuestionNamesTheDeviceAndTheExpectedIdentity) {
+    SimOptions other;
+    other.deviceId = "KV9999";
+    Bench b(other, {7});
+    ASSERT_TRUE(b.session->SetCommunication());
+    EXPECT_FALSE(b.session->Connect());
+    ASSERT_EQ(b.prompt->questions.size(), 1u);
+    EXPECT_EQ(b.prompt->questions[0].first, kMismatchText);
+}
+
+TEST(EndToEndConnect, StartupReadsBringTheDeviceValues) {
+    Bench b;
+    b.device->SetRecord(0, 18, Padded("FEED VALVE 7", 32));
+    b.device->SetRecord(0, 28, Padded("99887766", 16));
+    b.Online();
+    EXPECT_EQ(b.At("PHYS/TAG_DESC").TransientValue().toString(), "FEED VALVE 7");
+    EXPECT_EQ(b.At("PHYS/DEVICE_SER_NUM").TransientValue().toString(), "99887766");
+    EXPECT_EQ(b.At("~/Tag").TransientValue().toString(), "FEED VALVE 7");
+}
+
+// --- upload ---
+
+TEST(EndToEndUpload, ReadsEveryUploadAddressExactlyOnce) {
+    Bench b;
+    b.Online();
+    b.device->SetRecord(0, 28, Padded("12121212", 16));
+    EXPECT_EQ(b.session->Upload("U1"), std::optional<bool>(true));
+    IDTMContext& ctx = b.Ctx();
+    const auto expected = b.Once([&](clsDataElement& e) { return e.IsUploadParam(ctx); });
+    EXPECT_GT(expected.size(), 50u);
+    EXPECT_EQ(b.Logged(false), expected);
+    EXPECT_TRUE(b.Logged(true).empty());
+    EXPECT_EQ(b.At("PHYS/DEVICE_SER_NUM").TransientValue().toString(), "12121212");
+    EXPECT_EQ(b.Container().Count("OnUploadFinished"), 1u);
+    EXPECT_EQ(b.Container().Count("OnParametersChanged"), 1u);
+    EXPECT_GT(b.Container().Count("OnProgress"), 0u);
+    EXPECT_TRUE(b.prompt->messages.empty());
+}
+
+TEST(EndToEndUpload, BusyAnswersAreRepeatedUntilTheDeviceAnswers) {
+    Bench b;
+    b.Online();
+    b.device->SetRecord(0, 28, Padded("31313131", 16));
+    b.device->SetBusy(2);
+    EXPECT_EQ(b.session->Upload("U1", "PHYS/DEVICE_SER_NUM"), std::optional<bool>(true));
+    EXPECT_EQ(b.Logged(false), (std::map<Address, int>{{kSerialNumber, 3}}));
+    EXPECT_EQ(b.At("PHYS/DEVICE_SER_NUM").TransientValue().toString(), "31313131");
+    EXPECT_EQ(b.At("PHYS/DEVICE_SER_NUM").StatusFlags() & (sfCommErrorMask | sfDpv1ErrorMask), 0);
+}
+
+TEST(EndToEndUpload, DroppedConnectionEndsTheUploadWithACommunicationError) {
+    Bench b;
+    b.Online();
+    ASSERT_TRUE(b.Dtm().UploadRequest("U1", ""));
+    b.loop->RunUntilIdle(40);  // part of the upload is done
+    b.session->Channel().DropConnection();
+    b.session->Settle();
+    ASSERT_EQ(b.Container().Count("OnUploadFinished"), 1u);
+    EXPECT_FALSE(b.Container().Recorded().back().success);
+    ICommObject& comm = *b.Ctx().CommunicationManager().CommObject();
+    EXPECT_TRUE(comm.ErrorPending());
+    EXPECT_EQ(comm.ErrorCode(), cecConnectionLost);
+    EXPECT_FALSE(b.session->IsConnected());
+    // The last element of the data set to be read was never reached: it carries the error.
+    EXPECT_EQ(b.At("FUNC/1/AO/CHECK_BACK/").StatusFlags() & sfCommErrorMask,
+              cecConnectionLost << 16);
+    // A download can no longer start: refused at once, nothing written.
+    EXPECT_FALSE(b.Dtm().DownloadRequest("D1", ""));
+    EXPECT_TRUE(b.Logged(true).empty());
+}
+
+// --- download ---
+
+TEST(EndToEndDownload, WritesWhatIsDownloadableAndReadsBackWhatIsReadBack) {
+    Bench b;
+    b.Online();
+    ASSERT_EQ(b.session->Upload("U1"), std::optional<bool>(true));
+    b.device->ClearLog();
+    clsDataElement& tag = b.At("PHYS/TAG_DESC");
+    tag.SetTransientValue(Variant("NEW TAG"));
+    b.Ctx().Parameters().ElementChanged(tag, "");
+
+    EXPECT_EQ(b.session->Download("D1"), std::optional<bool>(true));
+    IDTMContext& ctx = b.Ctx();
+    const auto written = b.Once([&](clsDataElement& e) { return e.IsDownloadParam(ctx); });
+    EXPECT_EQ(b.Logged(true), written);
+    // The protection is read first, then every written element that is read from the device
+    // is read back once.
+    const std::vector<Dpv1Request>& log = b.device->Log();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(Address(log[0].slot, log[0].index), kWriteLocking);
+    EXPECT_EQ(Address(log[1].slot, log[1].index), kHwWriteProtection);
+    std::map<Address, int> readBack;
+    for (size_t i = 2; i < log.size(); ++i) {
+        if (!log[i].write)
+            ++readBack[{log[i].slot, log[i].index}];
+    }
+    const auto expectedBack = b.Once([&](clsDataElement& e) {
+        return e.IsDownloadParam(ctx) && (e.ElementMode() & emUpload) != 0;
+    });
+    EXPECT_EQ(readBack, expectedBack);
+    EXPECT_EQ(b.device->Record(0, 18), Padded("NEW TAG", 32));
+    EXPECT_TRUE(b.prompt->questions.empty());
+}
+
+TEST(EndToEndDownload, LockedDeviceRefusesTheDownloadWithoutWriting) {
+    struct Case {
+        const char* name;
+        bool writeLocked;
+        bool hardware;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"write locking", true, false,
+         "Writing is locked in the positioner (write locking). Release the lock before writing "
+         "parameters."},
+        {"hardware switch", false, true,
+         "The positioner is write-protected by its hardware switch. Parameters cannot be "
+         "written."},
+        {"both", true, true,
+         "The positioner is write-protected by its hardware switch. Parameters cannot be "
+         "written."},
+    };
+    for (const Case& c : cases) {
+        SimOptions options;
+        options.hardwareWriteProtection = c.hardware;
+        Bench b(options);
+        if (c.writeLocked)
+            b.device->SetRecord(0, 34, {0x00, 0x00});
+        b.Online();
+        EXPECT_EQ(b.session->Download("D1"), std::optional<bool>(false)) << c.name;
+        EXPECT_TRUE(b.Logged(true).empty()) << c.name;
+        EXPECT_EQ(b.Logged(false),
+                  (std::map<Address, int>{{kWriteLocking, 1}, {kHwWriteProtection, 1}}))
+            << c.name;
+        ASSERT_EQ(b.prompt->questions.size(), 1u) << c.name;
+        EXPECT_EQ(b.prompt->questions[0], std::make_pair(std::string(c.message), 0)) << c.name;
+        // The next download is taken again.
+        EXPECT_TRUE(b.Dtm().DownloadRequest("D2", "")) << c.name;
+    }
+}
+
+TEST(EndToEndDownload, DownloadsThatCannotGoOnEndFalseWithoutWriting) {
+    enum class Fault { ProtectionUnreadable, CancelledDuringCheck, LostBeforeTheDownload };
+    struct Case {
+        const char* name;
+        Fault fault;
+        bool messageShown;
+    };
+    const Case cases[] = {
+        {"protection cannot be read", Fault::ProtectionUnreadable, true},
+        {"cancelled while the protection is read", Fault::CancelledDuringCheck, false},
+        {"connection lost before the download starts", Fault::LostBeforeTheDownload, false},
+    };
+    for (const Case& c : cases) {
+        Bench b;
+        b.Online();
+        bool dropped = false;
+        if (c.fault == Fault::ProtectionUnreadable) {
+            SimFault refused;
+            refused.errorCode = kDpv1AccessDenied;
+            b.device->InjectFault(0, 34, refused);
+        } else if (c.fault == Fault::LostBeforeTheDownload) {
+            // The connection breaks as the last protection answer is on its way.
+            b.session->Channel().SetTrace([&](const std::string& line) {
+                if (!dropped && line.rfind("< slot=0 index=41", 0) == 0) {
+                    dropped = true;
+                    b.session->Channel().DropConnection();
+                }
+            });
+        }
+        ASSERT_TRUE(b.Dtm().DownloadRequest("D1", "")) << c.name;
+        if (c.fault == Fault::CancelledDuringCheck) {
+            EXPECT_TRUE(b.Dtm().CancelAction("D1")) << c.name;
+        }
+        b.session->Settle();
+        b.loop->Advance(100);
+        ASSERT_EQ(b.Container().Count("OnDownloadFinished"), 1u) << c.name;
+        const FrameEvent& end = b.Container().Recorded().back();
+        EXPECT_EQ(end.kind, "OnDownloadFinished") << c.name;
+        EXPECT_EQ(end.id, "D1") << c.name;
+        EXPECT_FALSE(end.success) << c.name;
+        EXPECT_TRUE(b.Logged(true).empty()) << c.name;
+        EXPECT_EQ(b.prompt->questions.size(), c.messageShown ? 1u : 0u) << c.name;
+    }
+}
+
+TEST(EndToEndDownload, SecondDownloadWhileTheFirstIsCheckedIsRefused) {
+    Bench b;
+    b.Online();
+    ASSERT_TRUE(b.Dtm().DownloadRequest("D1", ""));
+    EXPECT_FALSE(b.Dtm().DownloadRequest("D2", "PHYS/"));
+    b.session->RunUntil([&] { return b.Container().Count("OnDownloadFinished") > 0; });
+    b.session->Settle();
+    ASSERT_EQ(b.Container().Count("OnDownloadFinished"), 1u);
+    const FrameEvent& end = b.Container().Recorded().back();
+    EXPECT_EQ(end.id, "D1");
+    EXPECT_TRUE(end.success);
+    // D1's path (the whole data set) was downloaded, not D2's.
+    EXPECT_GT(b.Logged(true).count({1, 161}), 0u);
+}
+
+// --- disconnect and release ---
+
+TEST(EndToEndRelease, DisconnectAndReleaseInEveryOrder) {
+    enum class Order {
+        DisconnectThenRelease,  // PrepareToReleaseCommunication, wait, Release.., PrepareToRelease
+        ReleaseWhileConnected,  // PrepareToRelease disconnects at once
+        ReleaseDuringDisconnect,  // PrepareToRelease before the disconnect ends
+        DisconnectTwice,          // a second PrepareToReleaseCommunication while one runs
+        NotConnected,             // communication set, never connected
+    };
+    struct Case {
+        const char* name;
+        Order order;
+        size_t preparedCommunication;  // PreparedToReleaseCommunication events
+    };
+    const Case cases[] = {
+        {"disconnect, then release", Order::DisconnectThenRelease, 1},
+        {"release while connected", Order::ReleaseWhileConnected, 0},
+        {"release during the disconnect", Order::ReleaseDuringDisconnect, 0},
+        {"disconnect asked twice", Order::DisconnectTwice, 1},
+        {"never connected", Order::NotConnected, 1},
+    };
+    for (const Case& c : cases) {
+        Bench b;
+        if (c.order == Order::NotConnected) {
+            ASSERT_TRUE(b.session->SetCommunication()) << c.name;
+        } else {
+            b.Online();
+        }
+        DTMMain& dtm = b.Dtm();
+        switch (c.order) {
+            case Order::DisconnectThenRelease:
+                EXPECT_FALSE(dtm.ReleaseCommunication()) << c.name;  // still connected
+                EXPECT_TRUE(dtm.PrepareToReleaseCommunication()) << c.name;
+                EXPECT_EQ(b.Container().Count("OnPreparedToReleaseCommunication"), 0u) << c.name;
+                b.session->Settle();
+                EXPECT_TRUE(dtm.ReleaseCommunication()) << c.name;
+                break;
+            case Order::ReleaseWhileConnected:
+                break;
+            case Order::ReleaseDuringDisconnect:
+                EXPECT_TRUE(dtm.PrepareToReleaseCommunication()) << c.name;
+                break;
+            case Order::DisconnectTwice:
+                EXPECT_TRUE(dtm.PrepareToReleaseCommunication()) << c.name;
+                EXPECT_TRUE(dtm.PrepareToReleaseCommunication()) << c.name;
+                b.session->Settle();
+                break;
+            case Order::NotConnected:
+                EXPECT_TRUE(dtm.PrepareToReleaseCommunication()) << c.name;
+                EXPECT_EQ(b.Container().Count("OnPreparedToReleaseCommunication"), 1u) << c.name;
+                break;
+        }
+        EXPECT_TRUE(dtm.PrepareToRelease()) << c.name;
+        b.session->Settle();
+        b.loop->Advance(5000);
+        EXPECT_FALSE(b.session->IsConnected()) << c.name;
+        EXPECT_FALSE(b.session->Channel().IsConnected()) << c.name;
+        EXPECT_EQ(b.Ctx().CommunicationManager().Communication(), nullptr) << c.name;
+        EXPECT_EQ(b.Ctx().Parameters().DataSetState(), 4) << c.name;
+        EXPECT_EQ(b.Container().Count("OnPreparedToReleaseCommunication"), c.preparedCommunication)
+            << c.name;
+        EXPECT_EQ(b.Container().Count("OnPreparedToRelease"), 1u) << c.name;
+        EXPECT_EQ(b.Container().Recorded().back().kind, "OnPreparedToRelease") << c.name;
+        EXPECT_TRUE(b.prompt->messages.empty()) << c.name;
+    }
+}
+
+TEST(EndToEndRelease, UnsavedChangesAskTheFrameToSaveOnce) {
+    Bench b;
+    b.Online();
+    clsDataElement& tag = b.At("PHYS/TAG_DESC");
+    tag.SetTransientValue(Variant("CHANGED"));
+    b.Ctx().Parameters().ElementChanged(tag, "");
+    EXPECT_TRUE(b.Dtm().PrepareToRelease());
+    EXPECT_TRUE(b.Dtm().PrepareToRelease());
+    EXPECT_EQ(b.Container().Count("RequestSave"), 1u);
+    EXPECT_EQ(b.Container().Count("OnPreparedToRelease"), 2u);
+}
+
+TEST(EndToEndRelease, ReleasedCommunicationCanBeSetAndConnectedAgain) {
+    Bench b;
+    b.Online();
+    EXPECT_FALSE(b.session->SetCommunication());  // refused while connected
+    ASSERT_TRUE(b.session->Disconnect());
+    EXPECT_FALSE(b.Dtm().SetCommunication(nullptr));
+    ASSERT_TRUE(b.session->SetCommunication());
+    EXPECT_TRUE(b.session->Connect());
+}
+
+TEST(EndToEndRelease, FramesDataSetLockReachesTheUserInterfaces) {
+    Bench b;
+    EXPECT_FALSE(b.Dtm().OnUnlockDataSet("PV-101", "L1"));  // not locked
+    b.Dtm().OnLockDataSet("PV-101", "L1");
+    EXPECT_TRUE(b.Ctx().GUIManager().Locked());
+    EXPECT_TRUE(b.Dtm().OnUnlockDataSet("PV-101", "L1"));
+    EXPECT_FALSE(b.Ctx().GUIManager().Locked());
+}
+
+// --- documents, functions, channels ---
+
+TEST(EndToEndDocuments, ParametersRoundTripAndABadDocumentLeavesTheDataSetUnlocked) {
+    Bench b;
+    std::string xml = b.Dtm().GetParameters("PHYS/");
+    EXPECT_NE(xml.find(R"(name="PHYS/TAG_DESC")"), std::string::npos);
+    EXPECT_EQ(xml.find("FUNC/1/AO/"), std::string::npos);
+    const std::string doc =
+        R"(<FDT xmlns:fdt="x-schema:FDTDataTypesSchema.xml"><DtmVariables parameterPath="PHYS/">)"
+        R"(<DtmVariable name="TAG_DESC"><fdt:Value><fdt:Display string="IMPORTED"/></fdt:Value>)"
+        R"(</DtmVariable></DtmVariables></FDT>)";
+    EXPECT_TRUE(b.Dtm().SetParameters("PHYS/", doc));
+    EXPECT_EQ(b.At("PHYS/TAG_DESC").TransientValue().toString(), "IMPORTED");
+    EXPECT_FALSE(b.Ctx().Parameters().Locked());
+    for (const char* bad : {"", "<FDT>", "<Other/>"}) {
+        EXPECT_FALSE(b.Dtm().SetParameters("", bad)) << bad;
+        EXPECT_FALSE(b.Ctx().Parameters().Locked()) << bad;
+    }
+}
+
+TEST(EndToEndDocuments, FunctionsDocumentationUserInterfacesAndChannels) {
+    Bench b;
+    const std::string phase =
+        R"(<FDT xmlns:fdt="x-schema:FDTDataTypesSchema.xml"><OperationPhase phase="engineering"/></FDT>)";
+    EXPECT_NE(b.Dtm().GetFunctions(phase).find(R"(<FunctionGroup name="Trend" flags="0")"),
+              std::string::npos);
+    ASSERT_TRUE(b.session->SetCommunication());
+    const std::string functions = b.Dtm().GetFunctions(phase);
+    size_t at = 0;
+    for (const char* group : {"Trend", "Measure", "Diagnosis", "Simulation", "Operation"}) {
+        at = functions.find(std::string("<FunctionGroup name=\"") + group + "\" flags=\"4\"", at);
+        EXPECT_NE(at, std::string::npos) << group;
+    }
+    EXPECT_EQ(b.Dtm().GetFunctions("<FDT/>"), "");
+
+    auto call = [](int id) {
+        return R"(<FDT xmlns:fdt="x-schema:FDTDataTypesSchema.xml"><FunctionCall applicationId=")" +
+               std::to_string(id) + R"("/></FDT>)";
+    };
+    EXPECT_NE(b.Dtm().GetDocumentation(call(1)).find("DocumentVariable"), std::string::npos);
+    EXPECT_EQ(b.Dtm().GetDocumentation("not a call"), "");
+    EXPECT_EQ(b.Dtm().GetActiveXProgId(call(1)), "KV6274PA.ctlNavigationMain");
+    const std::string guid = b.Dtm().GetActiveXGuid(call(1));
+    ASSERT_EQ(guid.size(), 38u);
+    EXPECT_EQ(guid.front(), '{');
+    EXPECT_EQ(guid.back(), '}');
+    EXPECT_EQ(guid, b.Dtm().GetActiveXGuid(call(2)));  // one control for both functions
+    for (int id : {4, 6})
+        EXPECT_EQ(b.Dtm().GetActiveXGuid(call(id)), "") << id;
+    EXPECT_EQ(b.Dtm().GetActiveXGuid("junk"), "");
+    EXPECT_FALSE(b.Dtm().InvokeFunctionRequest("I1", "junk"));
+    EXPECT_FALSE(b.Dtm().InvokeFunctionRequest("I1", call(1)));
+
+    const auto channels = b.Dtm().GetChannels();
+    EXPECT_EQ(channels.size(), 13u);
+
+    const std::string information = b.Dtm().GetInformation();
+    EXPECT_NE(information.find("<DtmInformation"), std::string::npos);
+    EXPECT_EQ(information.find("$("), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kv
