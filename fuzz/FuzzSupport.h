@@ -189,4 +189,10 @@ class TempFolder {
     std::string path;
 };
 
+// The one model of a fuzz target, built on first use and kept for every input.
+inline ModelInstance& SharedInstance() {
+    static ModelInstance instance;
+    return instance;
+}
+
 }  // namespace kv::fuzz

@@ -5,18 +5,9 @@
 #include "FuzzSupport.h"
 #include "devicemodel/DM_Channels.h"
 
-namespace {
-
-kv::fuzz::ModelInstance& Instance() {
-    static kv::fuzz::ModelInstance instance;
-    return instance;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace kv;
-    fuzz::ModelInstance& m = Instance();
+    fuzz::ModelInstance& m = fuzz::SharedInstance();
     IPrivateDataElement* busMaster = m.data->Item("~/BusMasterConfigurationPart");
     if (busMaster == nullptr)
         std::abort();

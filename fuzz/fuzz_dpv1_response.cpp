@@ -11,11 +11,6 @@ namespace {
 
 using namespace kv;
 
-fuzz::ModelInstance& Instance() {
-    static fuzz::ModelInstance instance;
-    return instance;
-}
-
 Variant SlotOrIndex(FuzzedDataProvider& in, int16_t own) {
     switch (in.ConsumeIntegralInRange<int>(0, 3)) {
         case 0:
@@ -38,7 +33,7 @@ Variant SlotOrIndex(FuzzedDataProvider& in, int16_t own) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4)
         return 0;
-    fuzz::ModelInstance& m = Instance();
+    fuzz::ModelInstance& m = fuzz::SharedInstance();
     const auto& elements = m.data->Elements();
     clsDataElement& element = AsDataElement(*elements[(data[0] << 8 | data[1]) % elements.size()]);
     const uint8_t flags = data[2];

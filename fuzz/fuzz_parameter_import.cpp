@@ -7,15 +7,6 @@
 #include "FuzzSupport.h"
 #include "platform/runtime/FdtDocuments.h"
 
-namespace {
-
-kv::fuzz::ModelInstance& Instance() {
-    static kv::fuzz::ModelInstance instance;
-    return instance;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace kv;
     FuzzedDataProvider in(data, size);
@@ -25,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t flags = in.ConsumeIntegral<int32_t>();
     const std::string xml = in.ConsumeRemainingBytesAsString();
 
-    fuzz::ModelInstance& m = Instance();
+    fuzz::ModelInstance& m = fuzz::SharedInstance();
     ParameterXMLConverter converter;
     converter.SetParametersXml(path, m.context, xml, flags);
     m.loop->RunUntilIdle();

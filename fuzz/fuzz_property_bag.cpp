@@ -9,15 +9,6 @@
 #include "platform/runtime/DataSetPersistence.h"
 #include "platform/runtime/PropertyBag.h"
 
-namespace {
-
-kv::fuzz::ModelInstance& Instance() {
-    static kv::fuzz::ModelInstance instance;
-    return instance;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace kv;
     PropertyBag bag;
@@ -35,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     }
 
-    fuzz::ModelInstance& m = Instance();
+    fuzz::ModelInstance& m = fuzz::SharedInstance();
     LoadDataSet(m.context, bag);
     PropertyBag saved;
     SaveDataSet(m.context, saved);

@@ -177,4 +177,16 @@ void ApplyDefaults(IDTMContext& context, const BlockScheme& scheme, int16_t bloc
     }
 }
 
+clsDataElement& Lookup(IParameters& parameters, const std::string& path) {
+    clsDataElement* element = AsDataElement(parameters.Item(path));
+    if (element == nullptr)
+        throw std::runtime_error("the data set has no element '" + path + "'");
+    return *element;
+}
+
+void Notify(IParameters& parameters, clsDataElement& element, bool silent) {
+    if (!silent)
+        parameters.ElementChanged(element, "");
+}
+
 }  // namespace kv::blocktable

@@ -13,6 +13,7 @@
 #include "core/DataModelHelpers.h"
 #include "core/ProjectHelpers.h"
 #include "core/clsDataModel.h"
+#include "devicemodel/BlockTable.h"
 #include "devicemodel/DM_FB_AO_P3.h"
 #include "devicemodel/DM_TB_Act_P3.h"
 #include "devicemodel/clsPROFIBUSProfil3Units.h"
@@ -20,6 +21,9 @@
 namespace kv::DM_FB_AO_P3 {
 
 namespace {
+
+using blocktable::Lookup;
+using blocktable::Notify;
 
 const char* const kPvScaleUnit = "PV_SCALE/Unit";
 const char* const kPvScaleUp = "PV_SCALE/Up_Val";
@@ -42,18 +46,6 @@ constexpr int16_t kModeLocalOverride = 32;
 // The SIMULATE status byte: quality in the six high bits, limit in the two low bits.
 constexpr int32_t kQualityShift = 2;
 constexpr int32_t kLimitMask = 0x3;
-
-clsDataElement& Lookup(IParameters& parameters, const std::string& path) {
-    clsDataElement* element = AsDataElement(parameters.Item(path));
-    if (element == nullptr)
-        throw std::runtime_error("the data set has no element '" + path + "'");
-    return *element;
-}
-
-void Notify(IParameters& parameters, clsDataElement& element, bool silent) {
-    if (!silent)
-        parameters.ElementChanged(element, "");
-}
 
 clsDataModel& Model(IParameters& parameters) {
     auto* model = dynamic_cast<clsDataModel*>(parameters.DataModel());

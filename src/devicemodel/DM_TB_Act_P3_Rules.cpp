@@ -9,12 +9,16 @@
 #include <string>
 
 #include "core/DictionaryLookup.h"
+#include "devicemodel/BlockTable.h"
 #include "devicemodel/DM_FB_AO_P3.h"
 #include "devicemodel/DM_TB_Act_P3.h"
 
 namespace kv::DM_TB_Act_P3 {
 
 namespace {
+
+using blocktable::Lookup;
+using blocktable::Notify;
 
 const char* const kValveType = "VALVE_TYPE";
 const char* const kAttachment = "MFR/ATTACHMENT";
@@ -31,19 +35,6 @@ const char* const kOutScaleUnit = "OUT_SCALE/Unit";
 constexpr int16_t kUnitPercent = 1342;
 constexpr int16_t kUnitMillimetre = 1013;
 constexpr int16_t kUnitDegree = 1005;
-
-// The element of the data set with this path; a rule never runs on a model without it.
-clsDataElement& Lookup(IParameters& parameters, const std::string& path) {
-    clsDataElement* element = AsDataElement(parameters.Item(path));
-    if (element == nullptr)
-        throw std::runtime_error("the data set has no element '" + path + "'");
-    return *element;
-}
-
-void Notify(IParameters& parameters, clsDataElement& element, bool silent) {
-    if (!silent)
-        parameters.ElementChanged(element, "");
-}
 
 bool ValueIs(const Variant& value, int16_t n) {
     return value.looseEquals(Variant(n));
