@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 GEN := -G Ninja
 
-.PHONY: all deps build test test-normal test-asan fuzz fuzz-build fuzz-smoke format clean
+.PHONY: all deps build demo test test-normal test-asan fuzz fuzz-build fuzz-smoke format clean
 
 all: build
 
@@ -12,6 +12,13 @@ deps:
 build: deps
 	cmake -S . -B build $(GEN) -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build -j $(JOBS)
+
+# The reference frame against the simulated positioner; build/demo keeps its project between runs.
+demo: deps
+	cmake -S . -B build $(GEN) -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build -j $(JOBS) --target kv6274pa-frame
+	mkdir -p build/demo
+	cd build/demo && ../kv6274pa-frame
 
 test-normal: build
 	ctest --test-dir build --output-on-failure -j $(JOBS)

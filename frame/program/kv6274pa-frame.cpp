@@ -1,32 +1,665 @@
+// kv6274pa-frame: the reference frame as a terminal program. It opens (or creates) a project
+// with one KV6274PA instance, connects it to the simulated positioner, lets the DTM check the
+// device's identity, uploads every parameter, shows the device's identification and live
+// values, saves the project and writes the instance's FDT parameter document beside it.
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "core/DTMMain.h"
 #include "core/clsDataElement.h"
 #include "frame/DeviceSession.h"
-#include "frame/ScriptedPrompt.h"
-using namespace kv;
-int main() {
-    auto loop = std::make_shared<ManualEventLoop>();
-    auto prompt = std::make_shared<ScriptedPrompt>();
-    ReferenceFrame frame(loop, prompt);
-    std::string error;
-    FrameInstance* inst = frame.AddInstance("PV-101", "KV6274PA", error);
-    if (!inst) { std::cerr << error << "\n"; return 1; }
-    auto device = std::make_shared<SimulatedPositioner>();
-    DeviceSession s(loop, *inst, device);
-    s.Channel().SetTrace([](const std::string& l){ std::cout << l << "\n"; });
-    std::cout << "setcomm " << s.SetCommunication() << "\n";
-    std::cout << "connect " << s.Connect() << "\n";
-    for (auto& q : prompt->questions) std::cout << "Q " << q.first << "\n";
-    for (auto& q : prompt->messages) std::cout << "M " << q << "\n";
-    auto up = s.Upload("U1");
-    std::cout << "upload " << (up ? (*up ? "ok" : "fail") : "refused") << "\n";
-    auto ctx = inst->dtm->DTMContext();
-    for (auto& p : ctx->Parameters().Elements()) {
-        clsDataElement& e = AsDataElement(*p);
-        std::cout << e.Name() << " t=" << e.ValueType() << " s=" << e.Slot << " i=" << e.index << " pos=" << e.DataPosition
-                  << " mode=" << e.ElementMode() << " up=" << e.IsUploadParam(*ctx) << " down=" << e.IsDownloadParam(*ctx)
-                  << " v=" << (e.TransientValue().isByteArray() ? std::string("[bytes]") : e.TransientValue().toString()) << " unit=" << e.UnitString(*ctx)
-                  << " vl=" << e.ValueList.str().substr(0, 60) << " st=" << std::hex << e.StatusFlags() << std::dec << "\n";
+#include "frame/ReferenceFrame.h"
+#include "platform/runtime/ManualEventLoop.h"
+#include "sim/SimulatedPositioner.h"
+
+namespace kv {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kDefaultProject = "kv6274pa-project.xml";
+const char* const kSystemTag = "PV-101";
+const char* const kDeviceType = "KV6274PA";
+// Width of the first column of the program's own lines.
+constexpr size_t kColumn = 20;
+const char* const kUserInformation = R"(<FDT><UserInformation role="Maintenance"/></FDT>)";
+
+enum ExitCode {
+    kOk = 0,
+    kUsage = 1,
+    kProjectError = 2,
+    kNotConnected = 3,
+    kTransferFailed = 4,
+    kSaveFailed = 5
+};
+
+enum class Answer { Ask, Yes, No };
+
+struct Options {
+    std::string project = kDefaultProject;
+    int32_t language = 9;
+    bool trace = false;
+    Answer identityAnswer = Answer::Ask;
+    SimOptions device;
+    bool writeLocked = false;
+};
+
+const char* const kUsageText =
+    "Usage: kv6274pa-frame [options]\n"
+    "\n"
+    "Opens the project (or creates it with one KV6274PA instance), connects the instance to a\n"
+    "simulated KV6274 positioner, checks the device's identity, uploads every parameter, shows\n"
+    "the device's identification and live values, saves the project and writes the instance's\n"
+    "FDT parameter document beside it (<project>.parameters.xml).\n"
+    "\n"
+    "Options:\n"
+    "  --project FILE          project file (default: ./kv6274pa-project.xml)\n"
+    "  --language en|de        language of the DTM's texts (default: en)\n"
+    "  --trace                 print every DP-V1 request (\"> read\", \"> write\") and every\n"
+    "                          response (\"<\") with slot, index and data in hex\n"
+    "  --yes, --no             answer the question whether a device that does not match the\n"
+    "                          DTM is connected anyway; without either the question is asked on\n"
+    "                          the terminal, and answered No when the input is no terminal\n"
+    "\n"
+    "The simulated device:\n"
+    "  --device-id TEXT        its DEVICE_ID (default: KV6274)\n"
+    "  --ident-number N        its PROFIBUS ident number (default: 0x0B5E)\n"
+    "  --profile-revision N    its profile revision (default: 0x0300)\n"
+    "  --write-locked          its WRITE_LOCKING is set to Locked\n"
+    "  --hw-protected          its hardware write-protection switch is on\n"
+    "\n"
+    "  -h, --help              show this text\n"
+    "\n"
+    "Numbers may be given in decimal or, with 0x, in hexadecimal.\n"
+    "Exit status: 0 done, 1 bad options, 2 project cannot be read or created, 3 device not\n"
+    "connected, 4 upload failed, 5 project or document cannot be written.\n";
+
+// A whole number in 0..max, decimal or 0x-hexadecimal.
+std::optional<uint32_t> ParseNumber(const std::string& text, uint32_t max) {
+    if (text.empty() || text[0] == '-' || text[0] == '+')
+        return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text.c_str(), &end, 0);
+    if (errno != 0 || end == nullptr || *end != '\0' || value > max)
+        return std::nullopt;
+    return static_cast<uint32_t>(value);
+}
+
+// Fills the options; false with the reason when they cannot be used.
+bool ParseOptions(int argc, char** argv, Options& options, bool& help, std::string& error) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) {
+                error = "the option " + a + " needs a value";
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "-h" || a == "--help") {
+            help = true;
+        } else if (a == "--project") {
+            if (!value(options.project))
+                return false;
+            if (options.project.empty()) {
+                error = "the project file name is empty";
+                return false;
+            }
+        } else if (a == "--language") {
+            if (!value(v))
+                return false;
+            if (v == "en") {
+                options.language = 9;
+            } else if (v == "de") {
+                options.language = 7;
+            } else {
+                error = "the language \"" + v + "\" is not offered (en or de)";
+                return false;
+            }
+        } else if (a == "--trace") {
+            options.trace = true;
+        } else if (a == "--yes" || a == "--no") {
+            const Answer answer = a == "--yes" ? Answer::Yes : Answer::No;
+            if (options.identityAnswer != Answer::Ask && options.identityAnswer != answer) {
+                error = "--yes and --no exclude each other";
+                return false;
+            }
+            options.identityAnswer = answer;
+        } else if (a == "--device-id") {
+            if (!value(v))
+                return false;
+            if (v.size() > 16) {
+                error = "the device id \"" + v + "\" is longer than 16 characters";
+                return false;
+            }
+            options.device.deviceId = v;
+        } else if (a == "--ident-number" || a == "--profile-revision") {
+            if (!value(v))
+                return false;
+            const std::optional<uint32_t> n = ParseNumber(v, 0xFFFF);
+            if (!n) {
+                error = "the value \"" + v + "\" of " + a + " is no number from 0 to 65535";
+                return false;
+            }
+            if (a == "--ident-number")
+                options.device.identNumber = static_cast<uint16_t>(*n);
+            else
+                options.device.profileRevision = static_cast<uint16_t>(*n);
+        } else if (a == "--write-locked") {
+            options.writeLocked = true;
+        } else if (a == "--hw-protected") {
+            options.device.hardwareWriteProtection = true;
+        } else {
+            error = "unknown option \"" + a + "\"";
+            return false;
+        }
     }
-    for (auto& q : prompt->messages) std::cout << "M " << q << "\n";
+    return true;
+}
+
+// The program's own words, in the two languages of the DTM.
+struct Words {
+    const char* project;
+    const char* created;
+    const char* opened;
+    const char* device;
+    const char* simulated;
+    const char* identNumber;
+    const char* profileRevision;
+    const char* connecting;
+    const char* connected;
+    const char* accepted;
+    const char* upload;
+    const char* parametersRead;
+    const char* identification;
+    const char* liveValues;
+    const char* noDiagnosis;
+    const char* saved;
+    const char* document;
+    const char* question;
+    const char* yes;
+    const char* no;
+    const char* noTerminal;
+};
+
+const Words kEnglish = {"Project",
+                        "created",
+                        "opened",
+                        "Device",
+                        "simulated positioner",
+                        "ident number",
+                        "profile revision",
+                        "Connecting",
+                        "connected, identity checked",
+                        "connected; the device was accepted although it does not match",
+                        "Upload",
+                        "parameters read",
+                        "Identification",
+                        "Live values",
+                        "no message",
+                        "Project saved",
+                        "Parameter document",
+                        "[Y/n]",
+                        "yes",
+                        "no",
+                        "(no terminal to ask)"};
+const Words kGerman = {"Projekt",
+                       "angelegt",
+                       "geöffnet",
+                       "Gerät",
+                       "simulierter Stellungsregler",
+                       "Identnummer",
+                       "Profilrevision",
+                       "Verbinden",
+                       "verbunden, Identität geprüft",
+                       "verbunden; das Gerät wurde trotz Abweichung angenommen",
+                       "Upload",
+                       "Parameter gelesen",
+                       "Identifikation",
+                       "Aktuelle Werte",
+                       "keine Meldung",
+                       "Projekt gespeichert",
+                       "Parameterdokument",
+                       "[J/n]",
+                       "ja",
+                       "nein",
+                       "(kein Terminal für die Frage)"};
+
+bool IsTerminal(int fd) {
+    return ::isatty(fd) == 1;
+}
+
+// Messages and questions of the DTM on the terminal.
+class TerminalPrompt : public IPrompt {
+  public:
+    TerminalPrompt(Answer answer, const Words& words) : answer_(answer), words_(words) {}
+    void ShowMessage(const std::string& text) override {
+        ++shown;
+        Print(text);
+    }
+    // How many questions and messages were shown.
+    int shown = 0;
+
+    int32_t Ask(const std::string& prompt, int32_t style) override {
+        ++shown;
+        if ((style & 0xF) == 0) {
+            Print(prompt);
+            return 1;
+        }
+        std::cout << "\n" << Indented(prompt) << " " << words_.question << " " << std::flush;
+        if (answer_ != Answer::Ask || !IsTerminal(STDIN_FILENO)) {
+            const bool yes = answer_ == Answer::Yes;
+            std::cout << (yes ? words_.yes : words_.no)
+                      << (answer_ == Answer::Ask ? std::string(" ") + words_.noTerminal : "")
+                      << "\n";
+            return yes ? 6 : 7;
+        }
+        std::string line;
+        if (!std::getline(std::cin, line)) {
+            std::cout << "\n";
+            return 7;
+        }
+        // Yes is the default button of the question boxes that go on unless refused.
+        const bool noDefault = (style & 0x300) != 0;
+        if (line.empty())
+            return noDefault ? 7 : 6;
+        const char c = line[0];
+        return (c == 'y' || c == 'Y' || c == 'j' || c == 'J') ? 6 : 7;
+    }
+
+  private:
+    static std::string Indented(const std::string& text) {
+        std::string out = "  ";
+        for (char c : text) {
+            out.push_back(c);
+            if (c == '\n')
+                out += "  ";
+        }
+        return out;
+    }
+    static void Print(const std::string& text) { std::cout << "\n" << Indented(text) << "\n"; }
+
+    Answer answer_;
+    const Words& words_;
+};
+
+// Columns are counted in characters, not bytes.
+size_t Width(const std::string& text) {
+    size_t n = 0;
+    for (unsigned char c : text)
+        n += (c & 0xC0) != 0x80 ? 1 : 0;
+    return n;
+}
+
+std::string Pad(const std::string& text, size_t width) {
+    const size_t w = Width(text);
+    return w >= width ? text + " " : text + std::string(width - w, ' ');
+}
+
+struct Row {
+    std::string label;
+    std::string value;
+};
+
+// The width of the label column of the tables.
+size_t LabelWidth(const std::vector<std::vector<Row>>& tables) {
+    size_t width = kColumn - 4;
+    for (const auto& rows : tables) {
+        for (const Row& r : rows)
+            width = std::max(width, Width(r.label));
+    }
+    return width;
+}
+
+void PrintRows(const std::string& heading, const std::vector<Row>& rows, size_t width) {
+    std::cout << "\n" << heading << "\n";
+    for (const Row& r : rows)
+        std::cout << "  " << Pad(r.label, width + 2) << r.value << "\n";
+}
+
+// Reads the values the DTM holds for the instance.
+class Values {
+  public:
+    explicit Values(IDTMContext& context) : context_(context) {}
+
+    clsDataElement* Find(const std::string& path) const {
+        IPrivateDataElement* e = context_.Parameters().Item(path);
+        return e != nullptr ? &AsDataElement(*e) : nullptr;
+    }
+    std::string Label(const std::string& path, const std::string& fallback) const {
+        clsDataElement* e = Find(path);
+        return e != nullptr && !e->Label.str().empty() ? e->Label.str() : fallback;
+    }
+    Row Text(const std::string& path, const std::string& fallback) const {
+        clsDataElement* e = Find(path);
+        std::string value = "-";
+        if (e != nullptr) {
+            value = e->TransientValue().toString();
+            const size_t end = value.find_last_not_of(' ');
+            value = end == std::string::npos ? "" : value.substr(0, end + 1);
+        }
+        return {Label(path, fallback), value};
+    }
+    // A number with its unit, and the status of the record when it has one.
+    Row Number(const std::string& path, const std::string& statusPath,
+               const std::string& fallback) const {
+        clsDataElement* e = Find(path);
+        std::string value = "-";
+        if (e != nullptr) {
+            try {
+                const double v = e->TransientValue().toDouble();
+                char buffer[64];
+                std::snprintf(buffer, sizeof buffer, "%.2f", std::isfinite(v) ? v : 0.0);
+                value = std::isfinite(v) ? buffer : "invalid";
+                const std::string unit = e->UnitString(context_);
+                if (!unit.empty())
+                    value += " " + unit;
+            } catch (...) {
+                value = "-";
+            }
+        }
+        if (!statusPath.empty()) {
+            const std::string status = Listed(statusPath);
+            if (!status.empty() && status != "-")
+                value = Pad(value, 12) + "(" + status + ")";
+        }
+        return {Label(path, fallback), value};
+    }
+    // The text of a value from the element's value list; the number when the list has none.
+    std::string Listed(const std::string& path) const {
+        clsDataElement* e = Find(path);
+        if (e == nullptr)
+            return "-";
+        try {
+            const int32_t v = e->TransientValue().toLong();
+            const std::string text = e->GetStrValueFromIdxList(v);
+            return text.empty() ? std::to_string(v) : text;
+        } catch (...) {
+            return "-";
+        }
+    }
+    Row Choice(const std::string& path, const std::string& fallback) const {
+        return {Label(path, fallback), Listed(path)};
+    }
+    // The labels of the members of a bit record that are set.
+    Row Active(const std::string& record, const std::string& fallback,
+               const std::string& none) const {
+        std::string value;
+        for (IPrivateDataElement* m : context_.Parameters().RecordMembers(record)) {
+            try {
+                if (m->TransientValue().toLong() != 0) {
+                    const clsDataElement& e = AsDataElement(*m);
+                    value += (value.empty() ? "" : ", ") + e.Label.str();
+                }
+            } catch (...) {
+            }
+        }
+        return {Label(record, fallback), value.empty() ? none : value};
+    }
+
+  private:
+    IDTMContext& context_;
+};
+
+// Writes a text file through a temporary file in the same folder.
+bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& error) {
+    const std::string temp = path + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out << text;
+        out.flush();
+        if (!out) {
+            error = "Cannot write " + path + ": " + std::strerror(errno);
+            std::remove(temp.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        error = "Cannot write " + path + ": " + std::strerror(errno);
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The document's name: the project's name with ".parameters.xml" in place of its extension.
+std::string DocumentPath(const std::string& project) {
+    fs::path p(project);
+    p.replace_extension();
+    return p.string() + ".parameters.xml";
+}
+
+// Draws the upload's progress on the terminal.
+class ProgressBar {
+  public:
+    ProgressBar(const std::string& title, bool live) : title_(title), live_(live) {}
+    void Show(int32_t percent) {
+        percent = std::clamp(percent, 0, 100);
+        if (percent == shown_)
+            return;
+        shown_ = percent;
+        if (live_)
+            std::cout << "\r" << Line() << std::flush;
+    }
+    void Finish(const std::string& tail) {
+        if (live_)
+            std::cout << "\r";
+        std::cout << Line() << "  " << tail << "\n";
+    }
+
+  private:
+    std::string Line() const {
+        constexpr int kWidth = 40;
+        const int filled = std::max(shown_, 0) * kWidth / 100;
+        char percent[8];
+        std::snprintf(percent, sizeof percent, "%3d %%", std::max(shown_, 0));
+        return Pad(title_, kColumn) + "[" + std::string(filled, '#') +
+               std::string(kWidth - filled, '.') + "] " + percent;
+    }
+    std::string title_;
+    bool live_;
+    int32_t shown_ = -1;
+};
+
+// A float value with a good status, as the device keeps a setpoint record.
+std::vector<uint8_t> SetpointRecord(float value) {
+    uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return {uint8_t(bits >> 24), uint8_t(bits >> 16), uint8_t(bits >> 8), uint8_t(bits), 0x80};
+}
+
+std::string Hex4(uint32_t v) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%04X", v);
+    return buffer;
+}
+
+int Run(const Options& options) {
+    const Words& words = options.language == 7 ? kGerman : kEnglish;
+    auto loop = std::make_shared<ManualEventLoop>();
+    auto prompt = std::make_shared<TerminalPrompt>(options.identityAnswer, words);
+    ReferenceFrame frame(loop, prompt);
+    frame.SetUserInformation(kUserInformation);
+    frame.SetLanguage(options.language);
+
+    // The project: opened when it exists, else created with one instance.
+    std::string error;
+    const bool exists = fs::exists(options.project);
+    if (exists && !frame.LoadProject(options.project, error)) {
+        std::cerr << "kv6274pa-frame: " << error << "\n";
+        return kProjectError;
+    }
+    FrameInstance* instance = frame.Instances().empty() ? nullptr : frame.Instances().front().get();
+    if (instance == nullptr) {
+        instance = frame.AddInstance(kSystemTag, kDeviceType, error);
+        if (instance == nullptr) {
+            std::cerr << "kv6274pa-frame: " << error << "\n";
+            return kProjectError;
+        }
+    }
+    std::cout << Pad(words.project, kColumn) << options.project << " ("
+              << (exists ? words.opened : words.created) << ", " << instance->systemTag << ")\n";
+
+    auto device = std::make_shared<SimulatedPositioner>(options.device);
+    if (options.writeLocked)
+        device->SetRecord(0, 34, {0x00, 0x00});
+    std::cout << Pad(words.device, kColumn) << words.simulated << " " << options.device.deviceId
+              << ", " << words.identNumber << " " << Hex4(options.device.identNumber) << ", "
+              << words.profileRevision << " " << Hex4(options.device.profileRevision) << "\n";
+    // The process the demonstration finds: a setpoint of 42.5 % that the valve has been
+    // travelling to for three seconds.
+    device->SetRecord(1, 25, SetpointRecord(42.5f));
+    device->Advance(3000);
+
+    DeviceSession session(loop, *instance, device);
+    if (options.trace)
+        session.Channel().SetTrace([](const std::string& line) { std::cout << line << "\n"; });
+
+    DTMMain& dtm = *instance->dtm;
+    IDTMContext& context = *dtm.DTMContext();
+    if (!session.SetCommunication()) {
+        std::cerr << "kv6274pa-frame: the DTM does not take the communication channel.\n";
+        return kNotConnected;
+    }
+    std::cout << Pad(words.connecting, kColumn) << "..." << (options.trace ? "\n" : "")
+              << std::flush;
+    if (!session.Connect()) {
+        const int32_t code = context.CommunicationManager().CommObject()->ErrorCode();
+        std::cout << "\n";
+        std::cerr << "kv6274pa-frame: "
+                  << (code == cecRefused
+                          ? "the connected device does not match the DTM and was not accepted "
+                            "(--yes connects it anyway)."
+                          : "the device cannot be reached.")
+                  << "\n";
+        dtm.ReleaseCommunication();
+        dtm.PrepareToRelease();
+        return kNotConnected;
+    }
+    if (prompt->shown == 0 && !options.trace)
+        std::cout << " " << words.connected << "\n";
+    else if (prompt->shown == 0)
+        std::cout << Pad("", kColumn) << words.connected << "\n";
+    else
+        std::cout << Pad("", kColumn) << words.accepted << "\n";
+
+    // Upload of the whole data set, with its progress.
+    FrameContainer& container = *instance->container;
+    ProgressBar bar(words.upload, IsTerminal(STDOUT_FILENO) && !options.trace);
+    session.SetStepHook([&] {
+        const auto& events = container.Recorded();
+        for (auto it = events.rbegin(); it != events.rend(); ++it) {
+            if (it->kind == "OnProgress") {
+                bar.Show(it->percent);
+                break;
+            }
+        }
+    });
+    device->ClearLog();
+    container.ClearRecorded();
+    const std::optional<bool> uploaded = session.Upload("upload-1");
+    session.SetStepHook(nullptr);
+    size_t reads = 0;
+    for (const Dpv1Request& r : device->Log())
+        reads += r.write ? 0 : 1;
+    if (uploaded != std::optional<bool>(true)) {
+        bar.Finish("");
+        std::cerr << "kv6274pa-frame: the upload failed" << (uploaded ? "" : " to start") << ".\n";
+        session.Disconnect();
+        dtm.PrepareToRelease();
+        return kTransferFailed;
+    }
+    bar.Show(100);
+    bar.Finish(std::to_string(reads) + " " + words.parametersRead);
+
+    const Values values(context);
+    const std::vector<Row> identification = {
+        values.Text("PHYS/TAG_DESC", "Tag"), values.Text("PHYS/DEVICE_ID", "Device ID"),
+        values.Text("PHYS/DEVICE_SER_NUM", "Serial number"),
+        values.Text("PHYS/SOFTWARE_REVISION", "Software revision"),
+        values.Text("PHYS/HARDWARE_REVISION", "Hardware revision")};
+    const std::vector<Row> live = {
+        values.Number("FUNC/1/AO/SP/Value", "FUNC/1/AO/SP/Status", "Setpoint"),
+        values.Number("FUNC/1/AO/READBACK/Value", "FUNC/1/AO/READBACK/Status", "Actual position"),
+        values.Number("TRANS/1/Act/FEEDBACK_VALUE/Value", "TRANS/1/Act/FEEDBACK_VALUE/Status",
+                      "Feedback value"),
+        values.Choice("FUNC/1/AO/POS_D/Value", "Discrete position"),
+        values.Choice("FUNC/1/AO/TARGET_MODE", "Target mode"),
+        values.Choice("FUNC/1/AO/MODE_BLK/Actual", "Actual mode"),
+        values.Active("PHYS/DIAGNOSIS/", "Diagnosis", words.noDiagnosis),
+        values.Choice("PHYS/WRITE_LOCKING", "Write locking"),
+        values.Choice("PHYS/HW_WRITE_PROTECTION", "Hardware write protection")};
+    const size_t width = LabelWidth({identification, live});
+    PrintRows(words.identification, identification, width);
+    PrintRows(words.liveValues, live, width);
+
+    // The project and the parameter document.
+    int result = kOk;
+    std::cout << "\n";
+    if (frame.SaveProject(options.project, error)) {
+        std::cout << Pad(words.saved, kColumn) << options.project << "\n";
+    } else {
+        std::cerr << "kv6274pa-frame: " << error << "\n";
+        result = kSaveFailed;
+    }
+    const std::string document = dtm.GetParameters("");
+    const std::string documentPath = DocumentPath(options.project);
+    if (document.empty()) {
+        std::cerr << "kv6274pa-frame: the DTM gives no parameter document.\n";
+        result = kSaveFailed;
+    } else if (WriteFileAtomically(documentPath, document, error)) {
+        std::cout << Pad(words.document, kColumn) << documentPath << "\n";
+    } else {
+        std::cerr << "kv6274pa-frame: " << error << "\n";
+        result = kSaveFailed;
+    }
+
+    session.Disconnect();
+    dtm.PrepareToRelease();
+    return result;
+}
+
+}  // namespace
+}  // namespace kv
+
+int main(int argc, char** argv) {
+    kv::Options options;
+    bool help = false;
+    std::string error;
+    if (!kv::ParseOptions(argc, argv, options, help, error)) {
+        std::cerr << "kv6274pa-frame: " << error << "\n"
+                  << "Try 'kv6274pa-frame --help'.\n";
+        return kv::kUsage;
+    }
+    if (help) {
+        std::cout << kv::kUsageText;
+        return kv::kOk;
+    }
+    try {
+        return kv::Run(options);
+    } catch (const std::exception& e) {
+        std::cerr << "kv6274pa-frame: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "kv6274pa-frame: an unexpected error ended the program.\n";
+    }
+    return kv::kTransferFailed;
 }

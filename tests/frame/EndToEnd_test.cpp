@@ -144,6 +144,9 @@ TEST(EndToEndConnect, IdentityCheckDecidesTheConnection) {
         if (c.asked) {
             EXPECT_EQ(b.prompt->questions[0].second, 52) << c.name;
         }
+        if (c.options.deviceId == "KV9999") {
+            EXPECT_EQ(b.prompt->questions[0].first, kMismatchText) << c.name;
+        }
         if (!c.connected) {
             EXPECT_EQ(b.Ctx().CommunicationManager().CommObject()->ErrorCode(), cecRefused)
                 << c.name;
@@ -163,16 +166,6 @@ TEST(EndToEndConnect, IdentityCheckDecidesTheConnection) {
         EXPECT_TRUE(b.Logged(true).empty()) << c.name;
         EXPECT_TRUE(b.prompt->messages.empty()) << c.name;
     }
-}
-
-TEST(EndToEndConnect, MismatchQuestionNamesTheDeviceAndTheExpectedIdentity) {
-    SimOptions other;
-    other.deviceId = "KV9999";
-    Bench b(other, {7});
-    ASSERT_TRUE(b.session->SetCommunication());
-    EXPECT_FALSE(b.session->Connect());
-    ASSERT_EQ(b.prompt->questions.size(), 1u);
-    EXPECT_EQ(b.prompt->questions[0].first, kMismatchText);
 }
 
 TEST(EndToEndConnect, StartupReadsBringTheDeviceValues) {
@@ -308,7 +301,12 @@ TEST(EndToEndDownload, LockedDeviceRefusesTheDownloadWithoutWriting) {
 }
 
 TEST(EndToEndDownload, DownloadsThatCannotGoOnEndFalseWithoutWriting) {
-    enum class Fault { ProtectionUnreadable, CancelledDuringCheck, LostBeforeTheDownload };
+    enum class Fault {
+        ProtectionUnreadable,
+        CancelledDuringCheck,
+        LostBeforeTheDownload,
+        ReleasedDuringCheck
+    };
     struct Case {
         const char* name;
         Fault fault;
@@ -318,6 +316,7 @@ TEST(EndToEndDownload, DownloadsThatCannotGoOnEndFalseWithoutWriting) {
         {"protection cannot be read", Fault::ProtectionUnreadable, true},
         {"cancelled while the protection is read", Fault::CancelledDuringCheck, false},
         {"connection lost before the download starts", Fault::LostBeforeTheDownload, false},
+        {"instance released while the protection is read", Fault::ReleasedDuringCheck, false},
     };
     for (const Case& c : cases) {
         Bench b;
@@ -339,6 +338,9 @@ TEST(EndToEndDownload, DownloadsThatCannotGoOnEndFalseWithoutWriting) {
         ASSERT_TRUE(b.Dtm().DownloadRequest("D1", "")) << c.name;
         if (c.fault == Fault::CancelledDuringCheck) {
             EXPECT_TRUE(b.Dtm().CancelAction("D1")) << c.name;
+        }
+        if (c.fault == Fault::ReleasedDuringCheck) {
+            EXPECT_TRUE(b.Dtm().PrepareToRelease()) << c.name;
         }
         b.session->Settle();
         b.loop->Advance(100);
