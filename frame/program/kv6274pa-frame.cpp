@@ -339,7 +339,7 @@ void PrintRows(const std::string& heading, const std::vector<Row>& rows, size_t 
 // Reads the values the DTM holds for the instance.
 class Values {
   public:
-    explicit Values(IDTMContext& context) : context_(context) {}
+    Values(IDTMContext& context, const NumberLocale& locale) : context_(context), locale_(locale) {}
 
     clsDataElement* Find(const std::string& path) const {
         IPrivateDataElement* e = context_.Parameters().Item(path);
@@ -367,9 +367,7 @@ class Values {
         if (e != nullptr) {
             try {
                 const double v = e->TransientValue().toDouble();
-                char buffer[64];
-                std::snprintf(buffer, sizeof buffer, "%.2f", std::isfinite(v) ? v : 0.0);
-                value = std::isfinite(v) ? buffer : "invalid";
+                value = std::isfinite(v) ? FormatNumber(v, "0.00", locale_) : "invalid";
                 const std::string unit = e->UnitString(context_);
                 if (!unit.empty())
                     value += " " + unit;
@@ -418,6 +416,7 @@ class Values {
 
   private:
     IDTMContext& context_;
+    NumberLocale locale_;
 };
 
 // Writes a text file through a temporary file in the same folder.
@@ -591,7 +590,9 @@ int Run(const Options& options) {
     bar.Show(100);
     bar.Finish(std::to_string(reads) + " " + words.parametersRead);
 
-    const Values values(context);
+    // Numbers as the user's language writes them: a decimal comma in German.
+    const Values values(context,
+                        options.language == 7 ? NumberLocale{',', '.'} : NumberLocale::Invariant());
     const std::vector<Row> identification = {
         values.Text("PHYS/TAG_DESC", "Tag"), values.Text("PHYS/DEVICE_ID", "Device ID"),
         values.Text("PHYS/DEVICE_SER_NUM", "Serial number"),
