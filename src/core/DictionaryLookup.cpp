@@ -7,11 +7,11 @@ namespace kv {
 
 namespace {
 
-// An argument that has no text form (Null, an array) inserts nothing rather than failing the
-// message.
-std::string ArgumentText(const Variant& v) {
+// An argument in the user's number form; one that has no text form (Null, an array) inserts
+// nothing rather than failing the message.
+std::string ArgumentText(const Variant& v, const NumberLocale& loc) {
     try {
-        return v.toString();
+        return v.toString(loc);
     } catch (const std::exception&) {
         return {};
     }
@@ -38,7 +38,7 @@ std::string GetDictionaryText(IDTMContext& context, const std::string& key,
         if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '3') {
             const std::optional<Variant>& arg = *args[text[i + 1] - '1'];
             if (arg) {
-                result += ArgumentText(*arg);
+                result += ArgumentText(*arg, context.Locale());
                 ++i;
                 continue;
             }

@@ -212,7 +212,7 @@ std::string ParameterValueText(const clsDataElement& e, IDTMContext& context) {
         return v.isString() ? v.str() : BytesToHexString(v);
     if (v.isEmpty() || v.isNull())
         return {};
-    return v.toString();
+    return v.toString(context.Locale());
 }
 
 }  // namespace
@@ -275,9 +275,13 @@ bool clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMContext& conte
                 nTransientUnit = current;
             }
         }
+        // An empty text is how an element without a value is exported: it comes back Empty, as
+        // from the property bag, so that an exported data set imports whole. A float text with a
+        // point reads the same in every locale; other texts are read as the user's locale
+        // writes them.
         Variant typed = (text.empty() && m_ValueType != vtVisibleString)
                             ? Variant()
-                            : GetTypedValue(Variant(text), NumberLocale::Invariant());
+                            : GetTypedValue(Variant(text), context.Locale());
         if (unitOk && !typed.isNull()) {
             if (unit)
                 nTransientUnit = *unit;

@@ -226,8 +226,10 @@ std::string clsDataModel::DTMDescriptor() const {
 }
 
 std::string clsDataModel::DTMVersion() const {
+    // Major, minor and revision: the revision is the last part of the file version (1.0.0.10
+    // gives 1.0.10).
     const auto& v = os::ComponentVersion().fileVersion;
-    return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]);
+    return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[3]);
 }
 
 double clsDataModel::DTMDate() const {

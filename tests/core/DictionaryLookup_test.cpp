@@ -58,6 +58,8 @@ TEST_F(LookupTest, MessageTexts) {
     EXPECT_EQ(Text("three", Variant(1.5), std::nullopt, Variant(true)), "True-%2-1.5");
     EXPECT_EQ(Text("refs"), "A X B $(undefined) C");
     EXPECT_EQ(Text("withref", Variant(7)), "7 in X");
+    ctx.context.SetLocale(NumberLocale{',', '.'});
+    EXPECT_EQ(Text("twice", Variant(1.5)), "1,5 and 1,5, then %2");
 }
 
 TEST_F(LookupTest, ArgumentsAreInsertedAsTheyAre) {

@@ -284,6 +284,13 @@ TEST(ElementPersistence, ParameterDocumentReadEdgeCases) {
     none.append_attribute("descriptor").set_value("Limit");
     EXPECT_FALSE(f.ReadFromDtmVariable(none, in.context));
     EXPECT_EQ(f.Description, "Limit");
+
+    // A text without a point is read in the user's locale.
+    in.context.SetLocale(NumberLocale{',', '.'});
+    pugi::xml_node comma = NewVariable(doc, f.Name());
+    SetDisplay(comma, "1,5[%]");
+    EXPECT_TRUE(f.ReadFromDtmVariable(comma, in.context));
+    EXPECT_EQ(f.TransientValue(), Variant(1.5f));
 }
 
 }  // namespace

@@ -30,6 +30,8 @@ std::string GetXmlParseErrorText(const pugi::xml_parse_result* result, std::stri
     if (!sourceLine.empty() && sourceLine.back() == '\r')
         sourceLine.remove_suffix(1);
 
+    // The parser's reason carries no line end of its own, so it gets one: every piece from the
+    // reason on stands on its own line.
     const char* const crlf = "\r\n";
     std::ostringstream text;
     text << "Your XML Document failed to load"
