@@ -128,6 +128,8 @@ class DTMMain : public IDtm,
     void SetDataStatusStored();
     // The open user interfaces are told that "~/DataStatus" may show something new.
     void NotifyDataStatus();
+    // The same, for calls that have succeeded already: a failing user interface is ignored.
+    void NotifyDataStatusQuietly() noexcept;
     // The end of the running disconnect: the communication is dropped, the frame is told.
     void FinishDisconnect();
     // The end of the write-protection read of a pending download: refused or handed on.

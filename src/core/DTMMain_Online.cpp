@@ -56,6 +56,14 @@ void DTMMain::NotifyDataStatus() {
         Context().GUIManager().ParameterChanged(*status, "");
 }
 
+void DTMMain::NotifyDataStatusQuietly() noexcept {
+    try {
+        NotifyDataStatus();
+    } catch (...) {
+        // The call itself succeeded; the user interfaces catch up with the next change.
+    }
+}
+
 // --- communication ---
 
 bool DTMMain::SetCommunication(std::shared_ptr<IFdtCommunication> communication) {
@@ -72,11 +80,7 @@ bool DTMMain::SetCommunication(std::shared_ptr<IFdtCommunication> communication)
     } catch (...) {
         return false;
     }
-    try {
-        NotifyDataStatus();
-    } catch (...) {
-        // The communication is taken; the user interfaces catch up with the next change.
-    }
+    NotifyDataStatusQuietly();
     return true;
 }
 
@@ -97,10 +101,7 @@ bool DTMMain::ReleaseCommunication() {
     } catch (...) {
         return false;
     }
-    try {
-        NotifyDataStatus();
-    } catch (...) {
-    }
+    NotifyDataStatusQuietly();
     return true;
 }
 

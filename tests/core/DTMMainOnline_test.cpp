@@ -9,6 +9,7 @@
 
 #include "core/DTMMain.h"
 #include "core/support/GuiFakes.h"
+#include "core/support/IdleCommunication.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/ManualEventLoop.h"
 
@@ -31,14 +32,8 @@ class IdleChannel : public IFdtCommunication {
 };
 
 // Holds the channel and counts its releases.
-class CountingLink : public ICommunicationManager {
+class CountingLink : public testing::IdleCommunication {
   public:
-    bool IsConnected() const override { return false; }
-    bool IsOnline() const override { return false; }
-    void RepeatTransaction(ITransaction&, IPrivateDataElement&) override {}
-    void AddReadBack(IPrivateDataElement&, int32_t, bool, int32_t) override {}
-    void SetTransferOption1(int32_t) override {}
-    void SetTransferOption2(int32_t) override {}
     std::shared_ptr<IFdtCommunication> Communication() const override { return channel; }
     void SetCommunication(std::shared_ptr<IFdtCommunication> c) override {
         if (c)

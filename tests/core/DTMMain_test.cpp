@@ -9,6 +9,7 @@
 
 #include "core/DTMState.h"
 #include "core/support/GuiFakes.h"
+#include "core/support/IdleCommunication.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/IChannels.h"
 #include "platform/runtime/IDeviceTypeInfo.h"
@@ -24,14 +25,10 @@ using test_support::TestContainer;
 const char* const kMaintenance =
     R"(<FDT><UserInformation userName="A. User" role="Maintenance"/></FDT>)";
 
-class ConnectedLink : public ICommunicationManager {
+class ConnectedLink : public testing::IdleCommunication {
   public:
     bool IsConnected() const override { return true; }
     bool IsOnline() const override { return true; }
-    void RepeatTransaction(ITransaction&, IPrivateDataElement&) override {}
-    void AddReadBack(IPrivateDataElement&, int32_t, bool, int32_t) override {}
-    void SetTransferOption1(int32_t) override {}
-    void SetTransferOption2(int32_t) override {}
 };
 
 struct Instance {

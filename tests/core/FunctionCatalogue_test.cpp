@@ -7,6 +7,7 @@
 
 #include "PersistenceFixture.h"
 #include "core/clsFunctionMan.h"
+#include "core/support/IdleCommunication.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/FdtDocuments.h"
 
@@ -36,13 +37,7 @@ struct RecordingEvents : IDTMEvents {
     std::vector<std::pair<std::string, bool>> finished;
 };
 
-struct Communication : ICommunicationManager {
-    bool IsConnected() const override { return false; }
-    bool IsOnline() const override { return false; }
-    void RepeatTransaction(ITransaction&, IPrivateDataElement&) override {}
-    void AddReadBack(IPrivateDataElement&, int32_t, bool, int32_t) override {}
-    void SetTransferOption1(int32_t) override {}
-    void SetTransferOption2(int32_t) override {}
+struct Communication : testing::IdleCommunication {
     bool HasCommunication() const override { return true; }
 };
 
