@@ -34,7 +34,7 @@ FUZZ_SECONDS ?= 600
 
 fuzz-build: deps
 	cmake -S . -B build-fuzz $(GEN) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
-	  -DKV_FUZZ=ON -DKV_TESTS=OFF
+	  -DKV_FUZZ=ON -DKV_TESTS=OFF -DKV_UI=OFF
 	cmake --build build-fuzz -j $(JOBS)
 
 fuzz: fuzz-build
