@@ -19,9 +19,10 @@
 #include <utility>
 #include <vector>
 
-#include "core/DTMMain.h"
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
+#include "core/dtm/DTMMain.h"
+#include "devicemodel/DeviceModel.h"
 #include "frame/FrameContainer.h"
 #include "platform/runtime/CommunicationManager.h"
 #include "platform/runtime/DTMContext.h"
@@ -231,7 +232,7 @@ struct UploadEvents : IDTMEvents {
 struct OnlineInstance {
     std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
     DTMContext context{loop};
-    std::shared_ptr<clsDataModel> model = std::make_shared<clsDataModel>();
+    std::shared_ptr<clsDataModel> model = std::make_shared<clsDataModel>(DeviceModel());
     std::shared_ptr<DataSet> data = std::make_shared<DataSet>(context, model);
     std::shared_ptr<UploadEvents> events = std::make_shared<UploadEvents>();
     std::shared_ptr<NoProcess> process = std::make_shared<NoProcess>();

@@ -1,6 +1,6 @@
 #include "frame/DeviceSession.h"
 
-#include "core/DTMMain.h"
+#include "core/dtm/DTMMain.h"
 #include "platform/runtime/ProcessId.h"
 
 namespace kv {

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "core/DTMMain.h"
+#include "core/dtm/DTMMain.h"
 
 namespace kv {
 

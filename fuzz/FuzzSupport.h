@@ -17,6 +17,7 @@
 
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
+#include "devicemodel/DeviceModel.h"
 #include "devicemodel/clsChannel.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/DTMDictionary.h"
@@ -56,7 +57,7 @@ class ModelInstance {
     explicit ModelInstance(const std::string& xmlFolder = KV_SOURCE_XMLDATA_DIR)
         : loop(std::make_shared<ManualEventLoop>()),
           context(loop),
-          model(std::make_shared<clsDataModel>()),
+          model(std::make_shared<clsDataModel>(DeviceModel())),
           gui(std::make_shared<TouchRecordingGUI>()),
           dictionary(std::make_shared<DTMDictionary>()) {
         auto set = std::make_shared<DataSet>(context, model);

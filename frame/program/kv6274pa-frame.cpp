@@ -20,8 +20,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/DTMMain.h"
 #include "core/clsDataElement.h"
+#include "core/dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
 #include "frame/ReferenceFrame.h"
 #include "platform/runtime/ManualEventLoop.h"

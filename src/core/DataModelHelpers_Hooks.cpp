@@ -11,8 +11,7 @@
 #include "core/DataModelHelpers.h"
 #include "core/Registry.h"
 #include "core/clsDataModel.h"
-#include "devicemodel/DM_Channels.h"
-#include "devicemodel/clsPROFIBUSProfil3Units.h"
+#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 #include "platform/runtime/IChannels.h"
 
 namespace kv {
@@ -30,17 +29,11 @@ const char* const kProtectedByChannelAssignment = "ProtectedByChannelAssignment"
 const char* const kDtmRegistryKey = "Software\\KARVEL AG\\DAZ6274_IVU12";
 const char* const kDPAddressEnable = "DPAddressEnable";
 
-// The definition of the block an element belongs to; nullptr for the DTM-level elements.
-const BlockDefinition* FindBlock(int32_t blockType) {
-    if (blockType != pbfPhysicalBlock && blockType != pbfTransducerBlock &&
-        blockType != pbfFunctionAOBlock) {
-        return nullptr;
-    }
-    const std::vector<BlockDefinition>& blocks = DeviceBlocks();
-    const auto it =
-        std::find_if(blocks.begin(), blocks.end(),
-                     [blockType](const BlockDefinition& b) { return b.blockType == blockType; });
-    return it == blocks.end() ? nullptr : &*it;
+// The definition of the block an element belongs to; nullptr for the DTM-level elements and
+// for a model without a device definition.
+const BlockDefinition* FindBlock(IDTMContext& context, int32_t blockType) {
+    const IDeviceDefinition* device = DeviceOf(context);
+    return device != nullptr ? device->FindBlock(blockType) : nullptr;
 }
 
 // Elements whose values are being copied into their partner right now. The partner's report
@@ -197,7 +190,7 @@ bool ConvertKind(clsDataModel& model, clsDataElement& element, const UnitKind& k
 void OnElementChanged(clsDataElement& element, IDTMContext& context, int32_t mode) {
     IParameters& parameters = context.Parameters();
 
-    if (const BlockDefinition* block = FindBlock(element.BlockType)) {
+    if (const BlockDefinition* block = FindBlock(context, element.BlockType)) {
         if (block->OnDataChanged != nullptr) {
             block->OnDataChanged(element.BlockNumber, element, context);
         }
@@ -214,10 +207,13 @@ void OnElementChanged(clsDataElement& element, IDTMContext& context, int32_t mod
         if (mode == 1)
             CopyToPartner(parameters, element, kLocalAddress);
     } else if (name == kBusMasterConfigurationPart) {
-        ApplyBusMasterConfiguration(context);
+        if (const IDeviceDefinition* device = DeviceOf(context))
+            device->ApplyBusMasterConfiguration(context);
     } else if (name == kCfgData) {
-        if (mode == 1)
-            BuildSlaveBusParamSet(parameters);
+        if (mode == 1) {
+            if (const IDeviceDefinition* device = DeviceOf(context))
+                device->BuildSlaveBusParamSet(parameters);
+        }
     }
 
     UpdateElementAccess(element, context, false);
@@ -227,7 +223,7 @@ void OnElementChanged(clsDataElement& element, IDTMContext& context, int32_t mod
 }
 
 void UpdateElementAccess(clsDataElement& element, IDTMContext& context, bool silent) {
-    if (const BlockDefinition* block = FindBlock(element.BlockType)) {
+    if (const BlockDefinition* block = FindBlock(context, element.BlockType)) {
         if (block->OnUpdateElement != nullptr)
             block->OnUpdateElement(element, context, silent);
     }
@@ -263,7 +259,7 @@ bool ConvertValueUnits(clsDataModel& model, clsDataElement& element, clsDataElem
 void DispatchParamLinkEvent(clsDataElement& element, IDTMContext& context) {
     if (element.BlockType != pbfTransducerBlock && element.BlockType != pbfFunctionAOBlock)
         return;
-    const BlockDefinition* block = FindBlock(element.BlockType);
+    const BlockDefinition* block = FindBlock(context, element.BlockType);
     if (block == nullptr || block->OnParameterChange == nullptr)
         return;
     int16_t blockNumber = 1;

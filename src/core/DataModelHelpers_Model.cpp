@@ -9,6 +9,7 @@
 #include "core/ConvStr.h"
 #include "core/DataModelHelpers.h"
 #include "core/DictionaryLookup.h"
+#include "core/clsDataModel.h"
 
 namespace kv {
 
@@ -157,9 +158,12 @@ void BuildDataModel(IDTMContext& context) {
     protectedBy.RequiredUserLevel = 3;
     protectedBy.SetElementMode(16);
 
-    for (const BlockDefinition& block : DeviceBlocks()) {
-        if (block.CreateBlockModel)
-            block.CreateBlockModel(context, block.blockNumber);
+    const IDeviceDefinition* device = DeviceOf(context);
+    if (device != nullptr) {
+        for (const BlockDefinition& block : device->Blocks()) {
+            if (block.CreateBlockModel)
+                block.CreateBlockModel(context, block.blockNumber);
+        }
     }
 
     for (const auto& e : parameters.Elements()) {
@@ -168,7 +172,8 @@ void BuildDataModel(IDTMContext& context) {
         element.SetStatusFlags(element.StatusFlags() & ~sfDynamic);
     }
 
-    CreateChannels(context);
+    if (device != nullptr)
+        device->CreateChannels(context);
 }
 
 void AssignSlotAndIndex(clsDataElement& element) {

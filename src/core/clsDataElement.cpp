@@ -8,7 +8,7 @@
 #include "core/DataModelHelpers.h"
 #include "core/ProjectHelpers.h"
 #include "core/clsDataModel.h"
-#include "devicemodel/clsPROFIBUSProfil3Units.h"
+#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 
 namespace kv {
 
@@ -102,7 +102,7 @@ std::string LookupValueList(const std::string& list, int32_t value, bool bitList
 
 // The unit table of the context's data model; nullptr when the data set has no such model.
 const clsPROFIBUSProfil3Units* UnitTable(IDTMContext& context) {
-    auto* model = dynamic_cast<clsDataModel*>(context.Parameters().DataModel());
+    clsDataModel* model = DataModelOf(context);
     return model != nullptr ? &model->PROFIBUSProfil3Units() : nullptr;
 }
 

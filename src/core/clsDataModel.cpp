@@ -12,7 +12,7 @@
 #include "core/ProjectHelpers.h"
 #include "core/StrFkt.h"
 #include "core/clsDataElement.h"
-#include "devicemodel/clsPROFIBUSProfil3Units.h"
+#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 #include "platform/os/VersionInfo.h"
 
 namespace kv {
@@ -42,9 +42,23 @@ class DepthScope {
 
 }  // namespace
 
-clsDataModel::clsDataModel() : m_Units(std::make_unique<clsPROFIBUSProfil3Units>()) {}
+clsDataModel::clsDataModel(std::shared_ptr<const IDeviceDefinition> device)
+    : m_Device(std::move(device)), m_Units(std::make_unique<clsPROFIBUSProfil3Units>()) {}
 
 clsDataModel::~clsDataModel() = default;
+
+clsDataModel* AsDataModel(IPrivateDataModel* model) {
+    return dynamic_cast<clsDataModel*>(model);
+}
+
+clsDataModel* DataModelOf(IDTMContext& context) {
+    return AsDataModel(context.Parameters().DataModel());
+}
+
+const IDeviceDefinition* DeviceOf(IDTMContext& context) {
+    const clsDataModel* model = DataModelOf(context);
+    return model != nullptr ? model->Device() : nullptr;
+}
 
 clsPROFIBUSProfil3Units& clsDataModel::PROFIBUSProfil3Units() {
     return *m_Units;

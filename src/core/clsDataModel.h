@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "core/DeviceDefinition.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IPrivateDataModel.h"
 
@@ -17,8 +18,13 @@ class IByteBuffer;
 
 class clsDataModel : public IPrivateDataModel {
   public:
-    clsDataModel();
+    // device: the blocks, channels and cyclic configuration the model is built of; without one
+    // the model holds the DTM-level elements only.
+    explicit clsDataModel(std::shared_ptr<const IDeviceDefinition> device = nullptr);
     ~clsDataModel() override;
+
+    // The device's definition; nullptr for a model without one.
+    const IDeviceDefinition* Device() const { return m_Device.get(); }
 
     // --- model services ---
     void CreateModel(IDTMContext& context) override;
@@ -69,6 +75,7 @@ class clsDataModel : public IPrivateDataModel {
     static bool IsValidFloatData(IByteBuffer& buffer);
     void LoadUnitTexts(IDTMContext& context);
 
+    std::shared_ptr<const IDeviceDefinition> m_Device;
     std::unique_ptr<clsPROFIBUSProfil3Units> m_Units;
     bool m_ProcessingCompleteValidation = false;
     // The data-set state is evaluated once after a bulk update and once per device response
@@ -76,5 +83,13 @@ class clsDataModel : public IPrivateDataModel {
     int32_t m_DeferStateEvaluation = 0;
     bool m_StatePending = false;
 };
+
+// The data model behind the runtime's interface; nullptr when it is none (no model, or another
+// one).
+clsDataModel* AsDataModel(IPrivateDataModel* model);
+// The same for the context's data set.
+clsDataModel* DataModelOf(IDTMContext& context);
+// The device definition of the context's data model; nullptr when it has none.
+const IDeviceDefinition* DeviceOf(IDTMContext& context);
 
 }  // namespace kv

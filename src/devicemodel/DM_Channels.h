@@ -1,8 +1,7 @@
 #pragma once
 // The device's process channels and its cyclic configuration: the 13 channels of the Analog
-// Output block (CreateChannels, declared with the model construction), the slave parameter set
-// that the frame's bus master configuration takes, and the channels switched on by the
-// configuration in use.
+// Output block, the slave parameter set that the frame's bus master configuration takes, and the
+// channels switched on by the configuration in use.
 
 #include <cstdint>
 #include <string>
@@ -10,6 +9,10 @@
 #include "platform/runtime/IDTMContext.h"
 
 namespace kv {
+
+// Creates the 13 process channels of the Analog Output block once every element exists; a second
+// build starts from an empty collection.
+void CreateChannels(IDTMContext& context);
 
 // Rebuilds "SlaveBusParamSet_WholeString" from the configuration chosen in
 // "SlaveBusParamSet_CfgData" (1 to 7; any other value: no configuration), and reports it only

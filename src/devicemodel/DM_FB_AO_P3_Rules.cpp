@@ -16,7 +16,7 @@
 #include "devicemodel/BlockTable.h"
 #include "devicemodel/DM_FB_AO_P3.h"
 #include "devicemodel/DM_TB_Act_P3.h"
-#include "devicemodel/clsPROFIBUSProfil3Units.h"
+#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 
 namespace kv::DM_FB_AO_P3 {
 
@@ -48,7 +48,7 @@ constexpr int32_t kQualityShift = 2;
 constexpr int32_t kLimitMask = 0x3;
 
 clsDataModel& Model(IParameters& parameters) {
-    auto* model = dynamic_cast<clsDataModel*>(parameters.DataModel());
+    clsDataModel* model = AsDataModel(parameters.DataModel());
     if (model == nullptr)
         throw std::runtime_error("the data set has no data model to convert units");
     return *model;

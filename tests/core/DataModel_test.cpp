@@ -11,7 +11,7 @@
 #include "core/DataModelHelpers.h"
 #include "core/DictionaryLookup.h"
 #include "core/clsDataModel.h"
-#include "devicemodel/clsPROFIBUSProfil3Units.h"
+#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 #include "platform/os/VersionInfo.h"
 #include "support/ModelContext.h"
 

@@ -375,20 +375,6 @@ TEST_F(HooksTest, RecordErrorSpreadsToMembers) {
     EXPECT_EQ(gui->reported.size(), 3u);
 }
 
-// --- parameter-row events ---
-
-TEST_F(HooksTest, ParamLinkEventOfPhysicalBlockDoesNothing) {
-    clsDataElement& e = Add("PHYS/TAG_DESC");
-    e.BlockType = pbfPhysicalBlock;
-    e.BlockNumber = 1;
-    SetValues(e, Variant("d"), Variant("t"), Variant("p"));
-    const int32_t flags = e.StatusFlags();
-    DispatchParamLinkEvent(e, context);
-    EXPECT_EQ(e.TransientValue(), Variant("t"));
-    EXPECT_EQ(e.StatusFlags(), flags);
-    EXPECT_TRUE(gui->reported.empty());
-}
-
 // --- unit conversion ---
 
 class ConvertUnitsTest : public ::testing::Test {

@@ -9,7 +9,8 @@
 #include "core/DataModelHelpers.h"
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
-#include "devicemodel/clsPROFIBUSProfil3Units.h"
+#include "devicemodel/DeviceModel.h"
+#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/DataSet.h"
 #include "platform/runtime/ManualEventLoop.h"
@@ -20,7 +21,7 @@ namespace kv::testing {
 struct Instance {
     std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
     DTMContext context{loop};
-    std::shared_ptr<clsDataModel> model = std::make_shared<clsDataModel>();
+    std::shared_ptr<clsDataModel> model = std::make_shared<clsDataModel>(DeviceModel());
     std::shared_ptr<DataSet> data = std::make_shared<DataSet>(context, model);
 
     Instance() {

@@ -17,6 +17,7 @@
 #include "devicemodel/DM_FB_AO_P3.h"
 #include "devicemodel/DM_PB_P3.h"
 #include "devicemodel/DM_TB_Act_P3.h"
+#include "devicemodel/DeviceModel.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/DataSet.h"
 #include "platform/runtime/ManualEventLoop.h"
@@ -39,7 +40,7 @@ bool IsRecord(const std::string& path) {
 
 struct Model {
     Model() : context(std::make_shared<ManualEventLoop>()) {
-        dataSet = std::make_shared<DataSet>(context, std::make_shared<clsDataModel>());
+        dataSet = std::make_shared<DataSet>(context, std::make_shared<clsDataModel>(DeviceModel()));
         context.SetParameters(dataSet);
         BuildDataModel(context);
         for (const auto& e : dataSet->Elements())
@@ -515,7 +516,7 @@ TEST(BlocksProcedures, BlockPrefixes) {
 }
 
 TEST(BlocksProcedures, DeviceBlocksInBuildingOrder) {
-    const std::vector<BlockDefinition>& blocks = DeviceBlocks();
+    const std::vector<BlockDefinition>& blocks = DeviceModel()->Blocks();
     ASSERT_EQ(blocks.size(), 3u);
     EXPECT_EQ(blocks[0].blockType, pbfPhysicalBlock);
     EXPECT_EQ(blocks[0].blockNumber, 0);

@@ -13,6 +13,7 @@
 #include "core/DataModelHelpers.h"
 #include "core/clsDataModel.h"
 #include "devicemodel/DM_Channels.h"
+#include "devicemodel/DeviceModel.h"
 #include "devicemodel/clsChannel.h"
 #include "platform/runtime/Channels.h"
 #include "platform/runtime/DTMContext.h"
@@ -50,7 +51,7 @@ class CountingGUI : public IGUIManager {
 // A whole model built as for a new instance, with the data model that runs the change hooks.
 struct ChannelModel {
     ChannelModel() : context(std::make_shared<ManualEventLoop>()) {
-        dataSet = std::make_shared<DataSet>(context, std::make_shared<clsDataModel>());
+        dataSet = std::make_shared<DataSet>(context, std::make_shared<clsDataModel>(DeviceModel()));
         context.SetParameters(dataSet);
         context.SetGUIManager(gui);
         context.SetSystemTag("DTM_7");

@@ -15,7 +15,8 @@
 
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
-#include "devicemodel/clsPROFIBUSProfil3Units.h"
+#include "devicemodel/DeviceModel.h"
+#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/DTMDictionary.h"
 #include "platform/runtime/DataSet.h"
@@ -165,7 +166,7 @@ TEST_P(DictionaryTest, InitialisationNoticeHasAText) {
 struct LanguageModel {
     explicit LanguageModel(int32_t language)
         : context(std::make_shared<ManualEventLoop>()),
-          model(std::make_shared<clsDataModel>()),
+          model(std::make_shared<clsDataModel>(DeviceModel())),
           prompt(std::make_shared<RecordingPrompt>()) {
         data = std::make_shared<DataSet>(context, model);
         context.SetParameters(data);

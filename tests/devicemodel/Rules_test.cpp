@@ -109,6 +109,21 @@ class RulesWithoutRotaryListsTest : public RulesTest {
 
 // ---------------------------------------------------------------- Transducer Block
 
+TEST_F(RulesTest, ParamLinkEventOfPhysicalBlockDoesNothing) {
+    // The Physical Block has no rule for a user's edit: the element and the data set stay.
+    clsDataElement& e = E("PHYS/TAG_DESC");
+    e.SetDeviceValue(Variant("d"));
+    e.SetTransientValue(Variant("t"));
+    e.SetPersistentValue(Variant("p"));
+    const int32_t flags = e.StatusFlags();
+    ctx.gui->changed.clear();
+    DispatchParamLinkEvent(e, ctx.context);
+    EXPECT_EQ(e.TransientValue(), Variant("t"));
+    EXPECT_EQ(e.StatusFlags(), flags);
+    EXPECT_TRUE(ctx.gui->changed.empty());
+    EXPECT_TRUE(ctx.prompt->questions.empty());
+}
+
 TEST_F(RulesTest, ValveTypeAndAttachmentChooseTheValidElements) {
     struct Case {
         int valveType, attachment;

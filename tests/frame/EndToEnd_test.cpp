@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/DTMMain.h"
 #include "core/clsDataElement.h"
+#include "core/dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
 #include "frame/ScriptedPrompt.h"
 #include "platform/runtime/IChannels.h"

@@ -10,8 +10,8 @@
 #include <sstream>
 #include <string>
 
-#include "core/DTMMain.h"
-#include "core/DTMState.h"
+#include "core/dtm/DTMMain.h"
+#include "core/dtm/DTMState.h"
 #include "frame/FrameProject.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/ScriptedPrompt.h"

@@ -11,6 +11,7 @@
 
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
+#include "devicemodel/DeviceModel.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/DTMDictionary.h"
 #include "platform/runtime/DataSet.h"
@@ -79,7 +80,7 @@ class CountingDataSet : public DataSet {
 struct ModelContext {
     explicit ModelContext(const std::string& xmlFolder)
         : context(std::make_shared<ManualEventLoop>()),
-          model(std::make_shared<clsDataModel>()),
+          model(std::make_shared<clsDataModel>(DeviceModel())),
           gui(std::make_shared<RecordingGUIList>()),
           prompt(std::make_shared<RecordingPrompt>()) {
         auto set = std::make_shared<CountingDataSet>(context, model);

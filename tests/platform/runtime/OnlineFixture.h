@@ -12,6 +12,7 @@
 
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
+#include "devicemodel/DeviceModel.h"
 #include "platform/runtime/CommunicationManager.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/DTMDictionary.h"
@@ -90,7 +91,7 @@ using Address = std::pair<int32_t, int32_t>;
 struct Instance {
     std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
     DTMContext context{loop};
-    std::shared_ptr<clsDataModel> model = std::make_shared<clsDataModel>();
+    std::shared_ptr<clsDataModel> model = std::make_shared<clsDataModel>(DeviceModel());
     std::shared_ptr<DataSet> data = std::make_shared<DataSet>(context, model);
     IParameters* dataView = data.get();
     std::shared_ptr<BulkProbe> gui = std::make_shared<BulkProbe>(dataView);

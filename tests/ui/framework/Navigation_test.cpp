@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "core/DTMState.h"
 #include "core/clsFunctionMan.h"
 #include "core/support/GuiFakes.h"
 #include "platform/runtime/DTMContext.h"
@@ -48,20 +47,31 @@ std::string FunctionsDoc(const std::vector<std::string>& ids) {
     return doc + "</Functions></FDT>";
 }
 
+// The state object as the tree model finds it: the holder of the last operation phase.
+class PhaseHolder : public IStateObject, public IOperationPhaseHolder {
+  public:
+    void Init(IDTMContext&) override {}
+    void Terminate() override {}
+    std::shared_ptr<IOperationPhase> LastOpPhase() const override { return phase; }
+    void SetLastOpPhase(std::shared_ptr<IOperationPhase> p) override { phase = std::move(p); }
+    std::shared_ptr<IOperationPhase> phase = NewOperationPhase();
+};
+
 struct Fixture {
     std::shared_ptr<DTMContext> context =
         std::make_shared<DTMContext>(std::make_shared<ManualEventLoop>());
     std::shared_ptr<RecordingPrompt> prompt = std::make_shared<RecordingPrompt>();
     std::shared_ptr<ScriptedFunctions> functions = std::make_shared<ScriptedFunctions>();
-    std::shared_ptr<DTMState> state = std::make_shared<DTMState>();
+    std::shared_ptr<PhaseHolder> state = std::make_shared<PhaseHolder>();
+    std::shared_ptr<clsNavigation> navigation = std::make_shared<clsNavigation>();
 
     Fixture() {
         context->SetPrompt(prompt);
         context->Init({}, nullptr, nullptr, functions);
         context->SetStateObject(state);
-        state->Init(*context);
+        navigation->AttachDTMContext(context);
     }
-    clsNavigation& Navigation() { return *state->Navigation(); }
+    clsNavigation& Navigation() { return *navigation; }
 };
 
 // Keys of the nodes carrying invisibleStatus, and the value it has.

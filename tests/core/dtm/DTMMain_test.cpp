@@ -1,13 +1,13 @@
 // The DTM object's creation, set-up and persistence as the frame drives them.
 
-#include "core/DTMMain.h"
+#include "core/dtm/DTMMain.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-#include "core/DTMState.h"
+#include "core/dtm/DTMState.h"
 #include "core/support/GuiFakes.h"
 #include "core/support/IdleCommunication.h"
 #include "platform/runtime/DTMContext.h"
@@ -57,6 +57,21 @@ struct Instance {
         return gui;
     }
 };
+
+TEST(DTMMainCreate, StateHolderWiresArchiveNavigationModelAndOperationPhase) {
+    Instance i;
+    DTMState* state = i.dtm->State();
+    ASSERT_NE(state, nullptr);
+    ASSERT_NE(state->Archive(), nullptr);
+    ASSERT_NE(state->Navigation(), nullptr);
+    // The tree model reaches the instance's own context; the archive is saved with it.
+    EXPECT_EQ(state->Navigation()->DTMContext().get(), &i.Ctx());
+    EXPECT_NE(state->LastOpPhase(), nullptr);
+    bool archived = false;
+    for (const auto& [name, object] : i.Concrete().PersistObjects())
+        archived = archived || (name == "Archive" && object == state->Archive());
+    EXPECT_TRUE(archived);
+}
 
 TEST(DTMMainEnvironment, UnusableEnvironmentsAreRefused) {
     struct Case {

@@ -1,4 +1,4 @@
-#include "core/DTMState.h"
+#include "core/dtm/DTMState.h"
 
 namespace kv {
 

@@ -5,9 +5,9 @@
 #include <exception>
 
 #include "core/APIHelpers.h"
-#include "core/DTMMain.h"
 #include "core/DictionaryLookup.h"
 #include "core/ProjectHelpers.h"
+#include "core/dtm/DTMMain.h"
 #include "platform/runtime/FdtDocuments.h"
 #include "platform/runtime/IChannels.h"
 #include "platform/runtime/IDeviceTypeInfo.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/DTMMain.h"
+#include "core/dtm/DTMMain.h"
 #include "core/support/GuiFakes.h"
 #include "core/support/IdleCommunication.h"
 #include "platform/runtime/DTMContext.h"

@@ -1,11 +1,12 @@
-#include "core/DTMMain.h"
+#include "core/dtm/DTMMain.h"
 
 #include <stdexcept>
 
-#include "core/DTMState.h"
 #include "core/DictionaryLookup.h"
 #include "core/clsDataModel.h"
 #include "core/clsFunctionMan.h"
+#include "core/dtm/DTMState.h"
+#include "devicemodel/DeviceModel.h"
 #include "platform/os/ComponentFolder.h"
 #include "platform/runtime/DeviceTypeInfo.h"
 #include "platform/runtime/TransactionGroup.h"
@@ -26,7 +27,8 @@ std::shared_ptr<DTMMain> DTMMain::Create(std::shared_ptr<IEventLoop> loop,
 }
 
 void DTMMain::Construct(std::shared_ptr<IEventLoop> loop, std::shared_ptr<IPrompt> prompt) {
-    m_DataModel = std::make_shared<clsDataModel>();
+    // The one place where the core meets the device model.
+    m_DataModel = std::make_shared<clsDataModel>(DeviceModel());
     m_FunctionMan = std::make_shared<clsFunctionMan>();
     m_Context = std::make_shared<kv::DTMContext>(std::move(loop));
     if (prompt)

@@ -1,4 +1,4 @@
-#include "devicemodel/clsPROFIBUSProfil3Units.h"
+#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 
 #include <cmath>
 #include <limits>

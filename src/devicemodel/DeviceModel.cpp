@@ -1,0 +1,43 @@
+// The device's blocks, channels and cyclic configuration as the model builder sees them.
+
+#include "devicemodel/DeviceModel.h"
+
+#include "devicemodel/DM_Channels.h"
+#include "devicemodel/DM_FB_AO_P3.h"
+#include "devicemodel/DM_PB_P3.h"
+#include "devicemodel/DM_TB_Act_P3.h"
+
+namespace kv {
+
+namespace {
+
+class KV6274Device : public IDeviceDefinition {
+  public:
+    const std::vector<BlockDefinition>& Blocks() const override {
+        static const std::vector<BlockDefinition> blocks{
+            {pbfPhysicalBlock, 0, &DM_PB_P3::CreateBlockModel, &DM_PB_P3::OnDataChanged,
+             &DM_PB_P3::OnUpdateElement, nullptr},
+            {pbfTransducerBlock, 1, &DM_TB_Act_P3::CreateBlockModel, &DM_TB_Act_P3::OnDataChanged,
+             &DM_TB_Act_P3::OnUpdateElement, &DM_TB_Act_P3::OnParameterChange},
+            {pbfFunctionAOBlock, 1, &DM_FB_AO_P3::CreateBlockModel, &DM_FB_AO_P3::OnDataChanged,
+             &DM_FB_AO_P3::OnUpdateElement, &DM_FB_AO_P3::OnParameterChange},
+        };
+        return blocks;
+    }
+    void CreateChannels(IDTMContext& context) const override { kv::CreateChannels(context); }
+    void ApplyBusMasterConfiguration(IDTMContext& context) const override {
+        kv::ApplyBusMasterConfiguration(context);
+    }
+    void BuildSlaveBusParamSet(IParameters& parameters) const override {
+        kv::BuildSlaveBusParamSet(parameters);
+    }
+};
+
+}  // namespace
+
+std::shared_ptr<const IDeviceDefinition> DeviceModel() {
+    static const std::shared_ptr<const IDeviceDefinition> device = std::make_shared<KV6274Device>();
+    return device;
+}
+
+}  // namespace kv
