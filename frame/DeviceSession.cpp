@@ -1,6 +1,8 @@
 #include "frame/DeviceSession.h"
 
 #include "core/dtm/DTMMain.h"
+#include "platform/runtime/ICommunicationManager.h"
+#include "platform/runtime/IPrivateProcess.h"
 #include "platform/runtime/ProcessId.h"
 
 namespace kv {

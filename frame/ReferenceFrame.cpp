@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "core/dtm/DTMMain.h"
+#include "platform/runtime/IEventLoop.h"
 
 namespace kv {
 

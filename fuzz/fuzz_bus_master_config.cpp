@@ -4,6 +4,7 @@
 
 #include "FuzzSupport.h"
 #include "devicemodel/DM_Channels.h"
+#include "platform/runtime/IPrivateDataElement.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace kv;
@@ -14,8 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     m.Touch(*busMaster);
     busMaster->SetTransientValue(Variant(ByteArray{std::vector<uint8_t>(data, data + size), 0}));
     m.data->ElementChanged(*busMaster, "");
-    std::string problem;
-    ApplyBusMasterConfiguration(m.context, &problem);
+    ApplyBusMasterConfiguration(m.context);
     m.loop->RunUntilIdle();
     m.Restore();
     return 0;

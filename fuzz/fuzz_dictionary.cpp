@@ -70,8 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             GetDictionaryText(m.context, key);
             GetDictionaryText(m.context, key, Variant("$(" + key + ")"), Variant("%2%3"),
                               Variant::Null());
-            std::string xml = "<FDT><Functions><Function name=\"$(" + key +
-                              ")\"/><Function name=\"$()\"/></Functions></FDT>";
+            const std::string xml = "<FDT><Functions><Function name=\"$(" + key +
+                                    ")\"/><Function name=\"$()\"/></Functions></FDT>";
             dictionary->GetXml(m.context, xml, sectionName, "label");
         }
     }

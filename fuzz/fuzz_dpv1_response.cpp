@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "FuzzSupport.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/Transaction.h"
 
 namespace {

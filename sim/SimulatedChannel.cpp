@@ -1,4 +1,6 @@
 #include "sim/SimulatedChannel.h"
+#include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/runtime/IEventLoop.h"
 
 namespace kv {
 
@@ -39,17 +41,17 @@ void SimulatedChannel::Trace(const std::string& line) const {
 // Runs fn on the loop: posted, or after delayMs on a one-shot timer; never after the channel
 // is gone.
 void SimulatedChannel::Later(int32_t delayMs, std::function<void()> fn) {
-    std::weak_ptr<int> alive = alive_;
+    const LifetimeToken::Watcher alive = lifetime_.Watch();
     if (delayMs <= 0) {
         loop_.Post([alive, fn = std::move(fn)] {
-            if (!alive.expired())
+            if (alive.Alive())
                 fn();
         });
         return;
     }
     auto id = std::make_shared<int32_t>(0);
     *id = loop_.StartTimer(delayMs, [this, alive, id, fn = std::move(fn)] {
-        if (alive.expired())
+        if (!alive.Alive())
             return;
         loop_.StopTimer(*id);
         delayTimers_.erase(*id);
@@ -67,9 +69,9 @@ bool SimulatedChannel::ConnectRequest(std::weak_ptr<IFdtCommunicationEvents> eve
     Later(0, [this, invokeId] {
         connected_ = !refuseConnect_;
         if (connected_ && tickTimer_ == 0) {
-            std::weak_ptr<int> alive = alive_;
+            const LifetimeToken::Watcher alive = lifetime_.Watch();
             tickTimer_ = loop_.StartTimer(tickMs_, [this, alive] {
-                if (!alive.expired())
+                if (alive.Alive())
                     device_->Advance(tickMs_);
             });
         }

@@ -12,6 +12,7 @@
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/IEventLoop.h"
 #include "sim/SimulatedPositioner.h"
+#include "value/LifetimeToken.h"
 
 namespace kv {
 
@@ -61,7 +62,7 @@ class SimulatedChannel : public IFdtCommunication {
     std::set<int32_t> delayTimers_;
     std::function<void(const std::string&)> trace_;
     // Posted calls and timers check it, so that none reaches a channel that is gone.
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    LifetimeToken lifetime_;
 };
 
 }  // namespace kv

@@ -1,4 +1,5 @@
 #include "sim/SimulatedPositioner.h"
+#include "platform/fdt/FdtFrameInterfaces.h"
 
 #include <algorithm>
 #include <bit>

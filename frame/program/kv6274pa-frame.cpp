@@ -24,8 +24,14 @@
 #include "core/dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
 #include "frame/ReferenceFrame.h"
+#include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/runtime/ICommObject.h"
+#include "platform/runtime/ICommunicationManager.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "sim/SimulatedPositioner.h"
+#include "value/NumberText.h"
 
 namespace kv {
 namespace {

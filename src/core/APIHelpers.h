@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "value/Variant.h"
@@ -11,8 +12,10 @@ namespace kv {
 
 using GUID = std::array<uint8_t, 16>;
 
-bool ProgIdToClsid(const std::string& progId, GUID& clsid);
-bool CreateGuid(GUID& guid);
+// The class id registered for a ProgID; nullopt for a ProgID that is not registered.
+std::optional<GUID> ProgIdToClsid(const std::string& progId);
+// A new random GUID; nullopt when none can be made.
+std::optional<GUID> CreateGuid();
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" in upper case; without braces when withBraces is False.
 std::string GuidToString(const GUID& guid, const Variant& withBraces);
 std::string NewGuidString(const Variant& withBraces = Variant(false));

@@ -9,6 +9,7 @@
 
 #include "core/clsDataElement.h"
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IParameters.h"
 #include "value/Variant.h"
 
 namespace kv {

@@ -9,22 +9,20 @@
 #include <vector>
 
 #include "core/DataModelHelpers.h"
+#include "core/DtmElements.h"
 #include "core/Registry.h"
 #include "core/clsDataModel.h"
 #include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 #include "platform/runtime/IChannels.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "value/NumberText.h"
 
 namespace kv {
 
 namespace {
 
-const char* const kTag = "~/Tag";
 const char* const kTagDesc = "PHYS/TAG_DESC";
-const char* const kAddress = "~/Address";
-const char* const kLocalAddress = "~/LocalAddress";
-const char* const kBusMasterConfigurationPart = "~/BusMasterConfigurationPart";
-const char* const kCfgData = "SlaveBusParamSet_CfgData";
-const char* const kProtectedByChannelAssignment = "ProtectedByChannelAssignment";
 
 const char* const kDtmRegistryKey = "Software\\KARVEL AG\\DAZ6274_IVU12";
 const char* const kDPAddressEnable = "DPAddressEnable";
@@ -123,7 +121,7 @@ void UpdateLocalAddressAccess(clsDataElement& element, IParameters& parameters, 
 }
 
 void UpdateCfgDataProtection(const clsDataElement& element, IParameters& parameters, bool silent) {
-    IPrivateDataElement* cfgData = parameters.Item(kCfgData);
+    IPrivateDataElement* cfgData = parameters.Item(kCfgDataPath);
     if (cfgData == nullptr)
         return;
     const int32_t flags = cfgData->StatusFlags();
@@ -197,19 +195,19 @@ void OnElementChanged(clsDataElement& element, IDTMContext& context, int32_t mod
     }
 
     const std::string& name = element.Name();
-    if (name == kTag) {
+    if (name == kTagPath) {
         if (mode == 1 && !parameters.BulkUpdateActive())
             CopyToPartner(parameters, element, kTagDesc);
     } else if (name == kTagDesc) {
         if (mode == 1)
-            CopyToPartner(parameters, element, kTag);
-    } else if (name == kAddress) {
+            CopyToPartner(parameters, element, kTagPath);
+    } else if (name == kAddressPath) {
         if (mode == 1)
-            CopyToPartner(parameters, element, kLocalAddress);
-    } else if (name == kBusMasterConfigurationPart) {
+            CopyToPartner(parameters, element, kLocalAddressPath);
+    } else if (name == kBusMasterConfigurationPartPath) {
         if (const IDeviceDefinition* device = DeviceOf(context))
             device->ApplyBusMasterConfiguration(context);
-    } else if (name == kCfgData) {
+    } else if (name == kCfgDataPath) {
         if (mode == 1) {
             if (const IDeviceDefinition* device = DeviceOf(context))
                 device->BuildSlaveBusParamSet(parameters);
@@ -229,9 +227,9 @@ void UpdateElementAccess(clsDataElement& element, IDTMContext& context, bool sil
     }
 
     const std::string& name = element.Name();
-    if (name == kLocalAddress) {
+    if (name == kLocalAddressPath) {
         UpdateLocalAddressAccess(element, context.Parameters(), silent);
-    } else if (name == kProtectedByChannelAssignment) {
+    } else if (name == kProtectedByChannelAssignmentPath) {
         UpdateCfgDataProtection(element, context.Parameters(), silent);
     }
 }
@@ -278,7 +276,7 @@ void UpdateChannelProtection(IDTMContext& context) {
             break;
         }
     }
-    IPrivateDataElement* element = parameters.Item(kProtectedByChannelAssignment);
+    IPrivateDataElement* element = parameters.Item(kProtectedByChannelAssignmentPath);
     if (element == nullptr)
         return;
     element->SetTransientValue(Variant(int16_t{assigned ? int16_t{1} : int16_t{0}}));

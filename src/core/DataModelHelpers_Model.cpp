@@ -9,7 +9,10 @@
 #include "core/ConvStr.h"
 #include "core/DataModelHelpers.h"
 #include "core/DictionaryLookup.h"
+#include "core/DtmElements.h"
 #include "core/clsDataModel.h"
+#include "platform/runtime/IDTMDictionary.h"
+#include "platform/runtime/IParameters.h"
 
 namespace kv {
 
@@ -111,50 +114,49 @@ void BuildDataModel(IDTMContext& context) {
     IParameters& parameters = context.Parameters();
     parameters.Clear();
 
-    AddDataElement(parameters, "~/Tag", std::string(32, ' '), vtVisibleString, -1);
+    AddDataElement(parameters, kTagPath, std::string(32, ' '), vtVisibleString, -1);
 
-    clsDataElement& address = AddDataElement(parameters, "~/Address", int16_t{126}, vtUnsigned8, 1);
+    clsDataElement& address =
+        AddDataElement(parameters, kAddressPath, int16_t{126}, vtUnsigned8, 1);
     address.RequiredUserLevel = 2;
     address.SetRange(0, int16_t{0}, int16_t{126});
     address.SetElementMode(address.ElementMode() | 0x80000);
 
     clsDataElement& localAddress =
-        AddDataElement(parameters, "~/LocalAddress", int16_t{126}, vtUnsigned8, 1);
+        AddDataElement(parameters, kLocalAddressPath, int16_t{126}, vtUnsigned8, 1);
     localAddress.RequiredUserLevel = 2;
     localAddress.SetRange(0, int16_t{0}, int16_t{126});
 
     const Variant paramSet = HexStringToBytes(kDefaultSlaveParamSet);
     clsDataElement& busMaster =
-        AddDataElement(parameters, "~/BusMasterConfigurationPart", paramSet, vtOctetString,
+        AddDataElement(parameters, kBusMasterConfigurationPartPath, paramSet, vtOctetString,
                        static_cast<int32_t>(paramSet.bytes().bytes.size()));
     busMaster.RequiredUserLevel = 2;
     busMaster.SetElementMode(16);
 
     clsDataElement& dataStatus =
-        AddDataElement(parameters, "~/DataStatus", Variant(), vtUnsigned8, 1);
+        AddDataElement(parameters, kDataStatusPath, Variant(), vtUnsigned8, 1);
     dataStatus.SetElementMode(0);
     dataStatus.SetStatusFlags(1);
     dataStatus.SetValidity(false);
 
     clsDataElement& cycle =
-        AddDataElement(parameters, "~/CycleInterval", int32_t{3000}, vtInteger32, 4);
+        AddDataElement(parameters, kCycleIntervalPath, int32_t{3000}, vtInteger32, 4);
     cycle.SetElementMode(16);
 
-    clsDataElement& cfgData =
-        AddDataElement(parameters, "SlaveBusParamSet_CfgData", int16_t{1}, vtUnsigned8, 1);
+    clsDataElement& cfgData = AddDataElement(parameters, kCfgDataPath, int16_t{1}, vtUnsigned8, 1);
     cfgData.RequiredUserLevel = 3;
     cfgData.SetElementMode(16);
     cfgData.SetControlType(3);
 
-    clsDataElement& wholeString =
-        AddDataElement(parameters, "SlaveBusParamSet_WholeString",
-                       std::string(kDefaultSlaveParamSet), vtVisibleString, -1);
+    clsDataElement& wholeString = AddDataElement(
+        parameters, kWholeStringPath, std::string(kDefaultSlaveParamSet), vtVisibleString, -1);
     wholeString.RequiredUserLevel = 3;
     wholeString.SetElementMode(16);
     wholeString.SetStatusFlags(1);
 
     clsDataElement& protectedBy =
-        AddDataElement(parameters, "ProtectedByChannelAssignment", int16_t{0}, vtUnsigned8, 1);
+        AddDataElement(parameters, kProtectedByChannelAssignmentPath, int16_t{0}, vtUnsigned8, 1);
     protectedBy.RequiredUserLevel = 3;
     protectedBy.SetElementMode(16);
 

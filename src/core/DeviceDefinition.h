@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/runtime/IParameters.h"
+
 namespace kv {
 
 class clsDataElement;

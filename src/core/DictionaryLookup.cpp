@@ -1,4 +1,5 @@
 #include "core/DictionaryLookup.h"
+#include "platform/runtime/IDTMDictionary.h"
 
 #include <exception>
 #include <limits>

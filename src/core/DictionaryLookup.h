@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <pugixml.hpp>
 #include <string>
 #include <vector>
 

@@ -6,6 +6,12 @@
 #include "core/DataModelHelpers.h"
 #include "core/DictionaryLookup.h"
 #include "core/clsDataElement.h"
+#include "platform/runtime/IOnlineParameterService.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IPrivateProcess.h"
+#include "platform/runtime/ITransactionGroup.h"
+#include "value/NumberText.h"
 
 namespace kv {
 
@@ -75,9 +81,6 @@ bool VariantsEqual(const Variant& a, const Variant& b) {
 
 namespace {
 
-constexpr int32_t kReadPending = 0x10;
-constexpr int32_t kEditedOnline = 0x20;
-
 const char* const kWriteLocking = "PHYS/WRITE_LOCKING";
 const char* const kHwWriteProtection = "PHYS/HW_WRITE_PROTECTION";
 
@@ -131,7 +134,7 @@ bool TransferPageParameters(bool isWrite, std::weak_ptr<IPrivateProcess> page, I
         if (group.Execute(std::move(page), true, true) == 0) {
             started = true;
             for (clsDataElement* e : unmark)
-                e->ClearStatusFlag(kReadPending | kEditedOnline);
+                e->ClearStatusFlag(sfReadPending | sfEditedOnline);
             return true;
         }
     } catch (...) {
@@ -172,12 +175,12 @@ void StartWriteLockUpload(IDTMContext& context, const std::string& processId,
         for (const char* path : {kWriteLocking, kHwWriteProtection}) {
             clsDataElement* e = FindElement(context, path);
             if (e != nullptr && e->IsUploadParam(context)) {
-                if ((e->StatusFlags() & kReadPending) == 0)
+                if ((e->StatusFlags() & sfReadPending) == 0)
                     marked.push_back(e);
-                e->SetStatusFlag(kReadPending);
+                e->SetStatusFlag(sfReadPending);
             }
         }
-        ok = context.OnlineParameterService().StartUpload(processId, "", 0, kReadPending, 0, 0,
+        ok = context.OnlineParameterService().StartUpload(processId, "", 0, sfReadPending, 0, 0,
                                                           std::move(callback));
     } catch (...) {
         ok = false;
@@ -186,7 +189,7 @@ void StartWriteLockUpload(IDTMContext& context, const std::string& processId,
         return;
     try {
         for (clsDataElement* e : marked)
-            e->ClearStatusFlag(kReadPending);
+            e->ClearStatusFlag(sfReadPending);
         context.MessageBox(GetDictionaryText(context, "cannot_start_param_upload"), 0);
     } catch (...) {
     }
@@ -199,9 +202,9 @@ bool CheckWriteProtection(IDTMContext& context) {
         // Without the two parameters the protection cannot be judged: no writing.
         if (locking == nullptr || hardware == nullptr)
             return false;
-        locking->ClearStatusFlag(kReadPending);
+        locking->ClearStatusFlag(sfReadPending);
         const bool locked = locking->TransientValue().looseEquals(Variant(int32_t{0}));
-        hardware->ClearStatusFlag(kReadPending);
+        hardware->ClearStatusFlag(sfReadPending);
         const bool hwProtected = hardware->TransientValue().looseEquals(Variant(int32_t{1}));
         if (hwProtected) {
             context.MessageBox(GetDictionaryText(context, "meld_hw_protec"), 0);

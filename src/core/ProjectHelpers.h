@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IPrivateProcess.h"
+#include "platform/runtime/ITransactionGroup.h"
 #include "value/Variant.h"
 
 namespace kv {

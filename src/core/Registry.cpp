@@ -1,6 +1,7 @@
 #include "core/Registry.h"
 
 #include "platform/os/ConfigFile.h"
+#include "value/Text.h"
 
 namespace kv {
 

@@ -1,5 +1,6 @@
 #include "core/StrFkt.h"
 
+#include "value/Text.h"
 #include "value/Variant.h"
 
 namespace kv {

@@ -9,6 +9,11 @@
 #include "core/ProjectHelpers.h"
 #include "core/clsDataModel.h"
 #include "devicemodel/units/clsPROFIBUSProfil3Units.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IUserManager.h"
+#include "value/NumberText.h"
+#include "value/Text.h"
 
 namespace kv {
 
@@ -227,15 +232,27 @@ void clsDataElement::SetUnitString(IDTMContext& context, const std::string& text
 
 // --- ranges and print orders ---
 
-bool clsDataElement::GetRange(int32_t idx, Variant& min, Variant& max) const {
-    min = Variant();
-    max = Variant();
+std::optional<ValueRange> clsDataElement::GetRange(int32_t idx) const {
     if (idx < 0 || static_cast<size_t>(idx) >= m_RangeMin.size()) {
-        return false;
+        return std::nullopt;
     }
-    min = m_RangeMin[static_cast<size_t>(idx)];
-    max = m_RangeMax[static_cast<size_t>(idx)];
-    return !min.isEmpty() || !max.isEmpty();
+    ValueRange range{m_RangeMin[static_cast<size_t>(idx)], m_RangeMax[static_cast<size_t>(idx)]};
+    if (range.min.isEmpty() && range.max.isEmpty()) {
+        return std::nullopt;
+    }
+    return range;
+}
+
+bool clsDataElement::WithinRanges(double x) const {
+    // The ranges are read in order up to the first one without a bound: a single range counts
+    // as much as several.
+    int32_t idx = 0;
+    for (std::optional<ValueRange> range = GetRange(idx); range; range = GetRange(++idx)) {
+        if (InRange(x, range->min, range->max)) {
+            return true;
+        }
+    }
+    return idx == 0;
 }
 
 namespace {
@@ -272,13 +289,11 @@ void clsDataElement::SetRange(int32_t idx, const Variant& min, const Variant& ma
     RemoveEntry(m_RangeMax, i);
 }
 
-bool clsDataElement::GetPrintOrder(int32_t list, Variant& order) const {
-    order = Variant();
+Variant clsDataElement::GetPrintOrder(int32_t list) const {
     if (list < 0 || static_cast<size_t>(list) >= m_PrintOrder.size()) {
-        return false;
+        return Variant();
     }
-    order = m_PrintOrder[static_cast<size_t>(list)];
-    return !order.isEmpty();
+    return m_PrintOrder[static_cast<size_t>(list)];
 }
 
 void clsDataElement::SetPrintOrder(int32_t list, const Variant& order) {
@@ -380,17 +395,7 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
                 // Not representable on the wire.
                 return kErrBadCharacter;
             }
-            Variant min;
-            Variant max;
-            bool held = false;
-            int32_t r = 0;
-            for (; GetRange(r, min, max); ++r) {
-                if (InRange(code, min, max)) {
-                    held = true;
-                    break;
-                }
-            }
-            if (!held && r > 0) {
+            if (!WithinRanges(code)) {
                 return kErrBadCharacter;
             }
         }
@@ -413,9 +418,7 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
     } catch (const std::exception&) {
         // Only the numeric types are checked for numbers; any other value that does not read
         // as one can be tested against no range.
-        Variant min;
-        Variant max;
-        return numericType || GetRange(0, min, max) ? kErrNotANumber : 0;
+        return numericType || GetRange(0) ? kErrNotANumber : 0;
     }
     double converted = plain;
     if (nTransientUnit != kUnitUnknown && nInitUnit != kUnitUnknown &&
@@ -429,17 +432,7 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
             }
         }
     }
-    Variant min;
-    Variant max;
-    int32_t r = 0;
-    bool held = false;
-    for (; GetRange(r, min, max); ++r) {
-        if (InRange(converted, min, max)) {
-            held = true;
-            break;
-        }
-    }
-    if (!held && r > 0) {
+    if (!WithinRanges(converted)) {
         return kErrOutOfRange;
     }
     if (const std::optional<FullRange> full = FullRangeOf(m_ValueType)) {

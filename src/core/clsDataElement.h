@@ -4,11 +4,14 @@
 // lists and texts, its access and group bits and its status bits.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IPropertyBag.h"
 #include "value/SharedText.h"
 #include "value/Variant.h"
 
@@ -35,32 +38,6 @@ enum ValueTypeCode : int32_t {
     vtUnsigned32 = 16,
 };
 
-// ElementMode bits.
-enum ElementModeBits : int32_t {
-    emUpload = 0x1,
-    emDownload = 0x2,
-    emDeviceCommand = 0x4,
-    emCompareStored = 0x10,
-    emDocGroupMask = 0xFFF0000,
-};
-
-// Status bits.
-enum StatusFlagBits : int32_t {
-    sfWriteProtected = 0x1,
-    sfDynamic = 0x2,
-    sfChanged = 0x4,
-    sfNeeded = 0x8,
-    sfReadPending = 0x10,
-    sfEditedOnline = 0x20,
-    sfInputErrorMask = 0xF000,
-    sfCommErrorMask = 0xF0000,
-    sfDpv1ErrorMask = 0xF00000,
-    sfValid = 0x1000000,
-    sfOptional = 0x2000000,
-    sfProtectedMask = 0xF000000,
-    sfPersistMask = 0x0F000008,
-};
-
 enum ProfibusBlockFlags : int32_t {
     pbfNoneBlock = -1,
     pbfDeviceDirectory = 0,
@@ -72,6 +49,13 @@ enum ProfibusBlockFlags : int32_t {
 };
 
 class clsPROFIBUSProfil3Units;
+
+// One range of allowed values (of the value, or of the character codes of a text); an Empty
+// bound does not limit.
+struct ValueRange {
+    Variant min;
+    Variant max;
+};
 
 class clsDataElement : public IPrivateDataElement {
   public:
@@ -148,10 +132,13 @@ class clsDataElement : public IPrivateDataElement {
     // --- operations ---
     std::string UnitString(IDTMContext& context) const;
     void SetUnitString(IDTMContext& context, const std::string& text);
-    // Sets min and max (Empty beyond the lists); True when at least one of them is not Empty.
-    bool GetRange(int32_t idx, Variant& min, Variant& max) const;
+    // Range idx; nullopt beyond the list and when both bounds are Empty.
+    std::optional<ValueRange> GetRange(int32_t idx) const;
     void SetRange(int32_t idx, const Variant& min, const Variant& max);
-    bool GetPrintOrder(int32_t list, Variant& order) const;
+    // True when x lies within one of the ranges, or when the element has none.
+    bool WithinRanges(double x) const;
+    // The position in documentation list `list`; Empty when the element has none there.
+    Variant GetPrintOrder(int32_t list) const;
     void SetPrintOrder(int32_t list, const Variant& order);
     Variant GetTypedValue(const Variant& value,
                           const NumberLocale& loc = NumberLocale::Invariant()) const;

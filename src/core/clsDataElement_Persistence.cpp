@@ -12,6 +12,10 @@
 #include "core/ConvStr.h"
 #include "core/clsDataElement.h"
 #include "platform/runtime/IFunctionCall.h"
+#include "platform/runtime/IPrivateFunctions.h"
+#include "platform/runtime/IPropertyBag.h"
+#include "platform/runtime/IXMLHelper.h"
+#include "value/NumberText.h"
 
 namespace kv {
 
@@ -352,19 +356,19 @@ bool clsDataElement::WriteToDocVariable(pugi::xml_node node, IDTMContext& contex
     Variant order;
     switch (functionId) {
         case 1:
-            GetPrintOrder(0, order);
+            order = GetPrintOrder(0);
             break;
         case 2:
-            GetPrintOrder(4, order);
+            order = GetPrintOrder(4);
             break;
         case 3:
-            GetPrintOrder(3, order);
+            order = GetPrintOrder(3);
             break;
         case 5:
-            GetPrintOrder(2, order);
+            order = GetPrintOrder(2);
             break;
         case 7:
-            GetPrintOrder(1, order);
+            order = GetPrintOrder(1);
             break;
         case 14:
             if (IsBitListEntry(context))

@@ -4,41 +4,36 @@
 #include "core/clsDataModel.h"
 
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/DataModelHelpers.h"
 #include "core/DictionaryLookup.h"
+#include "core/DtmElements.h"
 #include "core/ProjectHelpers.h"
 #include "core/StrFkt.h"
 #include "core/clsDataElement.h"
 #include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 #include "platform/os/VersionInfo.h"
+#include "platform/runtime/ICommunicationManager.h"
+#include "platform/runtime/IDTMDictionary.h"
+#include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IPrivateDataModel.h"
+#include "value/Date.h"
+#include "value/ScopedValue.h"
 
 namespace kv {
 
 namespace {
 
 const char* const kDictionaryName = "DTMDictionary";
-const char* const kDataStatus = "~/DataStatus";
-const char* const kProtectedByChannelAssignment = "ProtectedByChannelAssignment";
-const char* const kWholeString = "SlaveBusParamSet_WholeString";
 
 bool EndsWithSlash(const std::string& name) {
     return !name.empty() && name.back() == '/';
 }
-
-// Keeps a counter raised for as long as it lives, whichever way the scope is left.
-class DepthScope {
-  public:
-    explicit DepthScope(int32_t& depth) : depth_(depth) { ++depth_; }
-    ~DepthScope() { --depth_; }
-    DepthScope(const DepthScope&) = delete;
-    DepthScope& operator=(const DepthScope&) = delete;
-
-  private:
-    int32_t& depth_;
-};
 
 }  // namespace
 
@@ -115,7 +110,7 @@ void clsDataModel::DataChanged(IPrivateDataElement& element, IDTMContext& contex
     {
         // The depth comes back down also when a hook fails; the error then reaches the caller
         // and the state is not evaluated.
-        DepthScope scope(NestDepth);
+        const ScopedValue depth(NestDepth, NestDepth + 1);
         OnElementChanged(AsDataElement(element), context, NestDepth);
     }
     // Changes that the hooks made meanwhile are evaluated once, by the outermost report; in a
@@ -134,18 +129,14 @@ void clsDataModel::BulkUpdateEnded(IDTMContext& context) {
 }
 
 void clsDataModel::DataSetChanged(IDTMContext& context) {
-    m_ProcessingCompleteValidation = true;
-    try {
+    {
+        const ScopedValue validating(m_ProcessingCompleteValidation, true);
         const auto elements = context.Parameters().Elements();
         for (const auto& e : elements) {
             if ((e->ElementMode() & emDeviceCommand) == 0)
                 OnElementChanged(AsDataElement(*e), context, 1);
         }
-    } catch (...) {
-        m_ProcessingCompleteValidation = false;
-        throw;
     }
-    m_ProcessingCompleteValidation = false;
     EvaluateDataSetState(context);
 }
 
@@ -167,12 +158,12 @@ void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
         if (errorState == 1 && (element.StatusFlags() & (sfInputErrorMask | sfNeeded)) != 0)
             errorState = 2;
 
-        if (name != kProtectedByChannelAssignment && name != kWholeString && name != kDataStatus &&
-            !isRecord &&
+        if (name != kProtectedByChannelAssignmentPath && name != kWholeStringPath &&
+            name != kDataStatusPath && !isRecord &&
             (element.CalcParamStatusFlags(context, element.TransientValue()) & sfChanged) != 0)
             anyChanged = true;
 
-        if (name != kDataStatus && !isRecord && !EndsWithSlash(name) &&
+        if (name != kDataStatusPath && !isRecord && !EndsWithSlash(name) &&
             (element.IsDownloadParam(context) || element.IsUploadParam(context))) {
             if (element.PersistentValue().isEmpty() && !element.DeviceValue().isEmpty()) {
                 if (VariantsEqual(element.TransientValue(), element.DeviceValue()))
@@ -185,7 +176,7 @@ void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
         }
 
         if ((element.ElementMode() & emCompareStored) != 0 && !EndsWithSlash(name) &&
-            name != kProtectedByChannelAssignment) {
+            name != kProtectedByChannelAssignmentPath) {
             if (VariantsEqual(element.TransientValue(), element.PersistentValue())) {
                 if (!element.PersistentValue().isEmpty())
                     someStored = true;
@@ -214,7 +205,7 @@ void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
     else
         state = 4;
 
-    if (IPrivateDataElement* status = parameters.Item(kDataStatus)) {
+    if (IPrivateDataElement* status = parameters.Item(kDataStatusPath)) {
         // Written as a byte; an Empty value (never evaluated yet) counts as different.
         const Variant value(state);
         if (!(status->TransientValue() == value)) {
@@ -249,10 +240,11 @@ std::string clsDataModel::DTMVersion() const {
 double clsDataModel::DTMDate() const {
     const std::string& comments = os::ComponentVersion().comments;
     const int32_t pos = InStrRevLike(comments, "####-##-##", 0);
-    double days = 0;
-    if (pos == 0 || !ParseIsoDate(comments.substr(static_cast<size_t>(pos - 1), 10), days))
+    const std::optional<double> days =
+        pos == 0 ? std::nullopt : ParseIsoDate(comments.substr(static_cast<size_t>(pos - 1), 10));
+    if (!days)
         throw VbError(VbErr::TypeMismatch, "the version information holds no date");
-    return days;
+    return *days;
 }
 
 }  // namespace kv

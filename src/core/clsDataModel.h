@@ -8,7 +8,10 @@
 
 #include "core/DeviceDefinition.h"
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateDataModel.h"
+#include "platform/runtime/ITransaction.h"
 
 namespace kv {
 
@@ -60,11 +63,16 @@ class clsDataModel : public IPrivateDataModel {
                            clsDataElement& element, bool isWrite);
     bool EncodeValue(IByteBuffer& buffer, ITransaction& transaction, clsDataElement& element,
                      bool isWrite);
-    void ReadResponse(IDTMContext& context, ITransaction& transaction, clsDataElement& element,
-                      bool isWrite, bool& retry, bool& writeConfirmed);
-    int32_t EvaluateDpv1Error(IDTMContext& context, ITransaction& transaction,
-                              clsDataElement& element, bool isWrite, bool& retry,
-                              bool& writeConfirmed);
+    // What a response asks of the communication after it was read.
+    struct ResponseOutcome {
+        int32_t errorClass = 0;       // status bits of the DP-V1 error class
+        bool retry = false;           // the device was busy: send the job again
+        bool writeConfirmed = false;  // a write of an element that is read back was accepted
+    };
+    ResponseOutcome ReadResponse(IDTMContext& context, ITransaction& transaction,
+                                 clsDataElement& element, bool isWrite);
+    ResponseOutcome EvaluateDpv1Error(IDTMContext& context, ITransaction& transaction,
+                                      clsDataElement& element, bool isWrite);
     bool DecodeValue(IDTMContext& context, IByteBuffer& buffer, ITransaction& transaction,
                      clsDataElement& element, bool isWrite);
     // Takes one element's share of a response: decodes it (reads), updates its status bits with

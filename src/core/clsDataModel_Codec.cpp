@@ -7,9 +7,17 @@
 
 #include "core/ConvStr.h"
 #include "core/DataModelHelpers.h"
+#include "core/DtmElements.h"
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
 #include "platform/runtime/ByteBuffer.h"
+#include "platform/runtime/ICommunicationManager.h"
+#include "platform/runtime/IOnlineParameterService.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/ITransaction.h"
+#include "value/NumberText.h"
+#include "value/ScopedValue.h"
 
 namespace kv {
 
@@ -243,24 +251,19 @@ bool clsDataModel::ReadTransactionResponse(IDTMContext& context, ITransaction& t
         if (e == nullptr || !SameAddress(transaction, *e)) {
             return false;
         }
-        bool retry = false;
-        bool writeConfirmed = false;
-        // The elements of one response change together: the data-set state is evaluated once,
-        // after the last of them (not after a failure, like any change).
-        ++m_DeferStateEvaluation;
-        try {
-            ReadResponse(context, transaction, *e, isWrite, retry, writeConfirmed);
-        } catch (...) {
-            --m_DeferStateEvaluation;
-            throw;
+        ResponseOutcome outcome;
+        {
+            // The elements of one response change together: the data-set state is evaluated
+            // once, after the last of them (not after a failure, like any change).
+            const ScopedValue defer(m_DeferStateEvaluation, m_DeferStateEvaluation + 1);
+            outcome = ReadResponse(context, transaction, *e, isWrite);
         }
-        --m_DeferStateEvaluation;
         if (m_StatePending && m_DeferStateEvaluation == 0 && NestDepth == 0 &&
             !context.Parameters().BulkUpdateActive())
             EvaluateDataSetState(context);
-        if (retry) {
+        if (outcome.retry) {
             context.CommunicationManager().RepeatTransaction(transaction, element);
-        } else if ((e->ElementMode() & emUpload) != 0 && isWrite && writeConfirmed) {
+        } else if ((e->ElementMode() & emUpload) != 0 && isWrite && outcome.writeConfirmed) {
             context.CommunicationManager().AddReadBack(element, 0, true, 0);
         }
         return true;
@@ -269,11 +272,11 @@ bool clsDataModel::ReadTransactionResponse(IDTMContext& context, ITransaction& t
     }
 }
 
-void clsDataModel::ReadResponse(IDTMContext& context, ITransaction& transaction,
-                                clsDataElement& element, bool isWrite, bool& retry,
-                                bool& writeConfirmed) {
-    const int32_t errorClass =
-        EvaluateDpv1Error(context, transaction, element, isWrite, retry, writeConfirmed);
+clsDataModel::ResponseOutcome clsDataModel::ReadResponse(IDTMContext& context,
+                                                         ITransaction& transaction,
+                                                         clsDataElement& element, bool isWrite) {
+    const ResponseOutcome outcome = EvaluateDpv1Error(context, transaction, element, isWrite);
+    const int32_t errorClass = outcome.errorClass;
     ByteBuffer buffer;
     if (!isWrite) {
         buffer.SetData(transaction.Data());
@@ -281,7 +284,7 @@ void clsDataModel::ReadResponse(IDTMContext& context, ITransaction& transaction,
     IByteBuffer* readBuffer = isWrite ? nullptr : &buffer;
     if (!IsRecordPath(element.Name())) {
         TakeResponse(context, readBuffer, transaction, element, isWrite, errorClass);
-        return;
+        return outcome;
     }
     // A record: its own element (when it has a value on the wire), then each member.
     const bool ownValue =
@@ -293,6 +296,7 @@ void clsDataModel::ReadResponse(IDTMContext& context, ITransaction& transaction,
         }
         TakeResponse(context, readBuffer, transaction, *part, isWrite, errorClass);
     }
+    return outcome;
 }
 
 void clsDataModel::TakeResponse(IDTMContext& context, IByteBuffer* buffer,
@@ -312,12 +316,12 @@ void clsDataModel::TakeResponse(IDTMContext& context, IByteBuffer* buffer,
     context.Parameters().ElementChanged(element, "");
 }
 
-int32_t clsDataModel::EvaluateDpv1Error(IDTMContext& context, ITransaction& transaction,
-                                        clsDataElement& element, bool isWrite, bool& retry,
-                                        bool& writeConfirmed) {
-    retry = false;
-    writeConfirmed = false;
-    int32_t errorClass = 0;
+clsDataModel::ResponseOutcome clsDataModel::EvaluateDpv1Error(IDTMContext& context,
+                                                              ITransaction& transaction,
+                                                              clsDataElement& element,
+                                                              bool isWrite) {
+    ResponseOutcome outcome;
+    int32_t& errorClass = outcome.errorClass;
     const ByteArray& info = transaction.ErrorInfo();
     if (1 >= info.lbound && 1 <= info.ubound()) {
         const int32_t code = info.bytes[static_cast<size_t>(1 - info.lbound)];
@@ -325,7 +329,7 @@ int32_t clsDataModel::EvaluateDpv1Error(IDTMContext& context, ITransaction& tran
         if (errorClass == kBusyClass) {
             if (RetryCounter < kMaxRetries) {
                 ++RetryCounter;
-                retry = true;
+                outcome.retry = true;
             } else {
                 RetryCounter = 0;
             }
@@ -336,7 +340,7 @@ int32_t clsDataModel::EvaluateDpv1Error(IDTMContext& context, ITransaction& tran
         if (errorClass != 0) {
             element.CmdErr = element.GetStrCommandErrorFromIndex(code);
             if (element.CmdErr.empty()) {
-                if (clsDataElement* tag = AsDataElement(context.Parameters().Item("~/Tag"))) {
+                if (clsDataElement* tag = AsDataElement(context.Parameters().Item(kTagPath))) {
                     element.CmdErr = tag->GetStrCommandErrorFromIndex(code);
                 }
             }
@@ -346,10 +350,10 @@ int32_t clsDataModel::EvaluateDpv1Error(IDTMContext& context, ITransaction& tran
     }
     if (isWrite && (element.ElementMode() & emUpload) != 0) {
         const std::string hex = BytesToHexString(Variant(info));
-        writeConfirmed =
+        outcome.writeConfirmed =
             hex.empty() || (hex.size() <= 6 && std::strtol(hex.c_str(), nullptr, 16) == 0);
     }
-    return errorClass;
+    return outcome;
 }
 
 bool clsDataModel::DecodeValue(IDTMContext& context, IByteBuffer& buffer, ITransaction& transaction,

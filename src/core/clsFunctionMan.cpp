@@ -4,6 +4,11 @@
 
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/FdtDocuments.h"
+#include "platform/runtime/ICommunicationManager.h"
+#include "platform/runtime/IDTMEvents.h"
+#include "platform/runtime/IStateObject.h"
+#include "value/NumberText.h"
+#include "value/ScopedValue.h"
 
 namespace kv {
 
@@ -85,9 +90,7 @@ std::string clsFunctionMan::GetFunctions(IDTMContext& context,
     FunctionListBuilder builder;
     for (const char* group : {"Trend", "Measure", "Diagnosis", "Simulation", "Operation"})
         builder.AddFunctionGroup(group, online, 0);
-    std::string xml;
-    builder.BuildFunctions(context, "DTMFunctions", xml);
-    return xml;
+    return builder.BuildFunctions(context, "DTMFunctions").value_or(std::string());
 }
 
 bool clsFunctionMan::InvokeFunctionRequest(IDTMContext& context, const std::string& invokeId,
@@ -96,12 +99,8 @@ bool clsFunctionMan::InvokeFunctionRequest(IDTMContext& context, const std::stri
         return false;
     if (functionCall.ApplicationId() != kInvocableFunction)
         return false;
-    m_InvokeId = invokeId;
     // The guard is freed on every path, so that a refused request does not block later ones.
-    struct Release {
-        std::string& id;
-        ~Release() { id.clear(); }
-    } release{m_InvokeId};
+    const ScopedValue running(m_InvokeId, invokeId);
     IDTMEvents* events = context.DTMEvents();
     if (!events)
         return false;
@@ -145,9 +144,7 @@ std::string clsFunctionMan::GetDocumentation(IDTMContext& context,
     m_DocFuncCall->SetApplicationId(functionCall.ApplicationId());
     m_DocFuncCall->SetFunctionId(functionCall.FunctionId());
     DocumentBuilder builder;
-    std::string xml;
-    builder.BuildDocument(context, "DTMDoc", mask, "", xml);
-    return xml;
+    return builder.BuildDocument(context, "DTMDoc", mask, "").value_or(std::string());
 }
 
 }  // namespace kv

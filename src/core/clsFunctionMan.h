@@ -9,6 +9,7 @@
 
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IFunctionCall.h"
+#include "platform/runtime/IPrivateFunctions.h"
 
 namespace kv {
 

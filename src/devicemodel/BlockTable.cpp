@@ -7,6 +7,7 @@
 
 #include "core/DataModelHelpers.h"
 #include "devicemodel/DM_TB_Act_P3.h"
+#include "platform/runtime/IParameters.h"
 
 namespace kv::blocktable {
 

@@ -10,19 +10,18 @@
 
 #include "core/ConvStr.h"
 #include "core/DataModelHelpers.h"
+#include "core/DtmElements.h"
 #include "core/clsDataElement.h"
 #include "devicemodel/DM_FB_AO_P3.h"
 #include "devicemodel/clsChannel.h"
 #include "platform/runtime/IChannels.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateDataModel.h"
 
 namespace kv {
 
 namespace {
-
-const char* const kCfgData = "SlaveBusParamSet_CfgData";
-const char* const kWholeString = "SlaveBusParamSet_WholeString";
-const char* const kBusMasterConfigurationPart = "~/BusMasterConfigurationPart";
 
 // --- the channels ---
 
@@ -123,44 +122,41 @@ uint16_t Read16(const std::vector<uint8_t>& bytes, size_t offset) {
     return static_cast<uint16_t>((bytes[offset] << 8) | bytes[offset + 1]);
 }
 
-// The configuration identifiers of a slave parameter set as hex text, after checking every
-// length field of the set against its size; False with the reason otherwise.
-bool ReadIdentifiers(const std::vector<uint8_t>& bytes, std::string& identifiers,
-                     std::string& problem) {
+// The configuration identifiers of a slave parameter set as hex text, read after every length
+// field of the set was checked against its size; else the reason why the set does not hold.
+struct SetIdentifiers {
+    std::string identifiers;
+    std::string problem;  // empty when the set holds
+};
+SetIdentifiers ReadIdentifiers(const std::vector<uint8_t>& bytes) {
     const size_t size = bytes.size();
     if (size < kConfigLengthOffset + 2) {
-        problem = "the slave parameter set is too short";
-        return false;
+        return {{}, "the slave parameter set is too short"};
     }
     if (Read16(bytes, 0) != size) {
-        problem = "the length of the slave parameter set does not match its size";
-        return false;
+        return {{}, "the length of the slave parameter set does not match its size"};
     }
     if (Read16(bytes, kParamDataLengthOffset) != kParamDataLength) {
-        problem = "the parameter data of the slave parameter set are not 12 bytes long";
-        return false;
+        return {{}, "the parameter data of the slave parameter set are not 12 bytes long"};
     }
     const size_t cfgLength = Read16(bytes, kConfigLengthOffset);
     const size_t addressOffset = kConfigLengthOffset + cfgLength;
     if (cfgLength < 2 || addressOffset + 2 > size) {
-        problem = "the configuration data length of the slave parameter set is wrong";
-        return false;
+        return {{}, "the configuration data length of the slave parameter set is wrong"};
     }
     const size_t addressLength = Read16(bytes, addressOffset);
     const size_t userOffset = addressOffset + addressLength;
     if (addressLength < 2 || userOffset + 2 > size) {
-        problem = "the address table length of the slave parameter set is wrong";
-        return false;
+        return {{}, "the address table length of the slave parameter set is wrong"};
     }
     const size_t userLength = Read16(bytes, userOffset);
     if (userLength < 2 || userOffset + userLength != size) {
-        problem = "the slave user data length of the slave parameter set is wrong";
-        return false;
+        return {{}, "the slave user data length of the slave parameter set is wrong"};
     }
-    identifiers = BytesToHexString(Variant(
-        std::vector<uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(kConfigLengthOffset + 2),
-                             bytes.begin() + static_cast<std::ptrdiff_t>(addressOffset))));
-    return true;
+    return {BytesToHexString(Variant(std::vector<uint8_t>(
+                bytes.begin() + static_cast<std::ptrdiff_t>(kConfigLengthOffset + 2),
+                bytes.begin() + static_cast<std::ptrdiff_t>(addressOffset)))),
+            {}};
 }
 
 // Creates one process channel with its parameter object filled (identity from the data model,
@@ -220,7 +216,7 @@ void CreateChannels(IDTMContext& context) {
 }
 
 void BuildSlaveBusParamSet(IParameters& parameters) {
-    const Variant& cfgData = Need(parameters, kCfgData).TransientValue();
+    const Variant& cfgData = Need(parameters, kCfgDataPath).TransientValue();
     std::string identifiers;
     for (int16_t number = 1; number <= 7; ++number) {
         if (cfgData.looseEquals(Variant(number))) {
@@ -232,7 +228,7 @@ void BuildSlaveBusParamSet(IParameters& parameters) {
         std::string(kSetHead) + Hex4(identifiers.size() / 2 + 2) + identifiers + kSetTail;
     const std::string whole = Hex4(body.size() / 2 + 2) + body;
 
-    IPrivateDataElement& wholeString = Need(parameters, kWholeString);
+    IPrivateDataElement& wholeString = Need(parameters, kWholeStringPath);
     const Variant& current = wholeString.TransientValue();
     if (current.isString() && current.str() == whole)
         return;
@@ -240,27 +236,28 @@ void BuildSlaveBusParamSet(IParameters& parameters) {
     parameters.ElementChanged(wholeString, "");
 }
 
-bool ApplyBusMasterConfiguration(IDTMContext& context, std::string* problem) {
+std::optional<std::string> ApplyBusMasterConfiguration(IDTMContext& context) {
     std::string reason;
     try {
         IParameters& parameters = context.Parameters();
-        IPrivateDataElement* busMaster = parameters.Item(kBusMasterConfigurationPart);
-        IPrivateDataElement* wholeString = parameters.Item(kWholeString);
+        IPrivateDataElement* busMaster = parameters.Item(kBusMasterConfigurationPartPath);
+        IPrivateDataElement* wholeString = parameters.Item(kWholeStringPath);
         if (busMaster == nullptr || wholeString == nullptr) {
             reason = "the data set has no cyclic configuration";
         } else if (!busMaster->TransientValue().isByteArray()) {
             reason = "the bus master configuration holds no bytes";
         } else {
             const Variant value = busMaster->TransientValue();
-            std::string identifiers;
+            const SetIdentifiers set = ReadIdentifiers(value.bytes().bytes);
             const Configuration* found = nullptr;
-            if (ReadIdentifiers(value.bytes().bytes, identifiers, reason)) {
+            reason = set.problem;
+            if (reason.empty()) {
                 for (const Configuration& cfg : Configurations()) {
-                    if (identifiers == cfg.identifier)
+                    if (set.identifiers == cfg.identifier)
                         found = &cfg;
                 }
-                if (found == nullptr && !identifiers.empty())
-                    reason = "the configuration " + identifiers + " is not one of the device's";
+                if (found == nullptr && !set.identifiers.empty())
+                    reason = "the configuration " + set.identifiers + " is not one of the device's";
             }
             IChannels& channels = parameters.Channels();
             for (const ChannelDefinition& row : kChannels) {
@@ -284,7 +281,7 @@ bool ApplyBusMasterConfiguration(IDTMContext& context, std::string* problem) {
                     wholeString->SetTransientValue(Variant(text));
                     parameters.ElementChanged(*wholeString, "");
                 }
-                return true;
+                return std::nullopt;
             }
         }
     } catch (const std::exception& e) {
@@ -292,9 +289,7 @@ bool ApplyBusMasterConfiguration(IDTMContext& context, std::string* problem) {
     } catch (...) {
         reason = "the bus master configuration could not be taken over";
     }
-    if (problem != nullptr)
-        *problem = reason;
-    return false;
+    return reason;
 }
 
 int16_t ActivateChannel(IParameters& parameters, const std::string& channelId, int16_t position) {

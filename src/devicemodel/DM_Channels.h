@@ -4,9 +4,11 @@
 // channels switched on by the configuration in use.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IParameters.h"
 
 namespace kv {
 
@@ -23,9 +25,9 @@ void BuildSlaveBusParamSet(IParameters& parameters);
 // channels of its configuration on, with their bit positions, and all others off, then puts the
 // set's text into "SlaveBusParamSet_WholeString". The whole set is checked first (its length
 // fields against its size, a parameter data length of 12, a known configuration or none); a
-// set that fails, or a data set without the elements or channels, changes nothing and gives
-// False with the reason in 'problem'. Never throws: it runs inside the change hook.
-bool ApplyBusMasterConfiguration(IDTMContext& context, std::string* problem = nullptr);
+// set that fails, or a data set without the elements or channels, changes nothing. The reason
+// of a refusal; nullopt when the set was taken. Never throws: it runs inside the change hook.
+std::optional<std::string> ApplyBusMasterConfiguration(IDTMContext& context);
 
 // Switches the channel on at the bit position and returns the position behind it (position +
 // BitLength). Throws when the data set has no such channel.

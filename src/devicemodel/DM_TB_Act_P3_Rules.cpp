@@ -12,6 +12,8 @@
 #include "devicemodel/BlockTable.h"
 #include "devicemodel/DM_FB_AO_P3.h"
 #include "devicemodel/DM_TB_Act_P3.h"
+#include "platform/runtime/IParameters.h"
+#include "value/NumberText.h"
 
 namespace kv::DM_TB_Act_P3 {
 

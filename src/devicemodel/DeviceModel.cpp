@@ -6,6 +6,7 @@
 #include "devicemodel/DM_FB_AO_P3.h"
 #include "devicemodel/DM_PB_P3.h"
 #include "devicemodel/DM_TB_Act_P3.h"
+#include "platform/runtime/IParameters.h"
 
 namespace kv {
 

@@ -4,7 +4,9 @@
 
 #include "core/DataModelHelpers.h"
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IPropertyBag.h"
 #include "platform/runtime/ProfibusChannelParameter.h"
+#include "value/Text.h"
 
 namespace kv {
 

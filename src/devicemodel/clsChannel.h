@@ -8,6 +8,7 @@
 #include "platform/fdt/FdtDtmInterfaces.h"
 #include "platform/runtime/IChannels.h"
 #include "platform/runtime/IProfibusChannelParameter.h"
+#include "platform/runtime/IPropertyBag.h"
 
 namespace kv {
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "value/Date.h"
 #include "value/Variant.h"
 
 namespace kv {
@@ -105,34 +106,33 @@ std::string DateToIsoText(double days) {
 
 // Accepts "YYYY-MM-DD" and "YYYY-MM-DD HH:MM:SS" ('T' also separates date and time) for the
 // years 100 to 9999 the original Date type holds.
-bool ParseIsoDate(const std::string& text, double& days) {
+std::optional<double> ParseIsoDate(const std::string& text) {
     size_t b = text.find_first_not_of(" \t");
     size_t e = text.find_last_not_of(" \t");
     if (b == std::string::npos) {
-        return false;
+        return std::nullopt;
     }
     const std::string s = text.substr(b, e - b + 1);
     if (s.size() != 10 && s.size() != 19) {
-        return false;
+        return std::nullopt;
     }
     int y, mo, d, h = 0, mi = 0, sec = 0;
     if (s[4] != '-' || s[7] != '-' || !ReadDigits(s, 0, 4, y) || !ReadDigits(s, 5, 2, mo) ||
         !ReadDigits(s, 8, 2, d)) {
-        return false;
+        return std::nullopt;
     }
     if (s.size() == 19 &&
         ((s[10] != ' ' && s[10] != 'T') || s[13] != ':' || s[16] != ':' ||
          !ReadDigits(s, 11, 2, h) || !ReadDigits(s, 14, 2, mi) || !ReadDigits(s, 17, 2, sec))) {
-        return false;
+        return std::nullopt;
     }
     if (y < 100 || mo < 1 || mo > 12 || d < 1 || d > DaysInMonth(y, mo) || h > 23 || mi > 59 ||
         sec > 59) {
-        return false;
+        return std::nullopt;
     }
     const double date = DateSerial(y, mo, d);
     const double time = TimeSerial(h, mi, sec);
-    days = date >= 0 ? date + time : date - time;
-    return true;
+    return date >= 0 ? date + time : date - time;
 }
 
 }  // namespace kv

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "value/NumberText.h"
-#include "value/Variant.h"
+#include "value/ValueDetail.h"
 
 namespace kv {
 
@@ -328,13 +328,12 @@ double RoundHalfEven(double v) {
     return std::fmod(f, 2.0) == 0 ? f : f + 1;
 }
 
-bool ParseNumber(const std::string& text, const NumberLocale& loc, double& out) {
+std::optional<double> ParseNumber(const std::string& text, const NumberLocale& loc) {
     double v = 0;
     if (ParseLocaleNumber(text, loc, v) != NumStatus::Ok) {
-        return false;
+        return std::nullopt;
     }
-    out = v;
-    return true;
+    return v;
 }
 
 double Val(const std::string& text) {

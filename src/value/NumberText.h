@@ -1,22 +1,38 @@
 #pragma once
-// Helpers shared by the value layer's source files; not part of its interface.
+// Numbers as texts with the rules of the original language: IsNumeric, Val and Str, the user's
+// locale form, Format patterns and the banker's rounding of the integer conversions. Independent
+// of the C library's locale.
 
+#include <optional>
 #include <string>
 
 #include "value/Variant.h"
 
-namespace kv::detail {
+namespace kv {
 
-enum class NumStatus { Ok, Bad, Overflow };
+// IsNumeric: numbers, Empty and texts that read completely as a number.
+bool IsNumeric(const Variant& v, const NumberLocale& loc = NumberLocale::Invariant());
 
-// Reads a whole text as a number: the locale's number form or an &H/&O literal.
-NumStatus ReadNumberText(const std::string& text, const NumberLocale& loc, double& out);
+// Val: the locale-free numeric reader. Reads the longest leading number (blanks skipped, point as
+// decimal separator, optional exponent, &H and &O prefixes) and ignores the rest; 0 when none.
+double Val(const std::string& text);
+// Str: the locale-free number-to-text conversion: a leading blank for non-negative numbers,
+// point as separator, no digit before the point for values between -1 and 1.
+std::string Str(double value, bool singlePrecision = false);
+// Str without the leading blank: the invariant text form written to FDT documents.
+std::string InvariantNumberText(double value, bool singlePrecision = false);
 
-// General number text with up to 'digits' significant digits: fixed notation for decimal exponents
-// from -5 (exclusive) to 'digits' (exclusive), "1.5E-07" style otherwise. With dropLeadingZero the
-// zero before the separator of values between -1 and 1 is left out (Str).
-std::string GeneralText(double v, int digits, char separator, bool dropLeadingZero);
+// Reads a whole text as a number in the given locale (the locale's decimal separator, group
+// separators allowed, leading and trailing blanks allowed); nullopt when it does not.
+std::optional<double> ParseNumber(const std::string& text, const NumberLocale& loc);
 
-[[noreturn]] void Raise(VbErr number);
+// Format with the numeric patterns the system uses: "0", "00", "0000", "0.0", "0.00", "0.0##",
+// "#" and the like: '0' a digit always shown, '#' a digit shown when not zero, '.' the
+// locale's separator. Rounds half away from zero like the original.
+std::string FormatNumber(double value, const std::string& pattern,
+                         const NumberLocale& loc = NumberLocale::Invariant());
 
-}  // namespace kv::detail
+// Banker's rounding of the integer conversions.
+double RoundHalfEven(double v);
+
+}  // namespace kv

@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "value/NumberText.h"
-#include "value/Variant.h"
+#include "value/Text.h"
+
+#include "value/ValueDetail.h"
 
 namespace kv {
 
@@ -132,6 +133,18 @@ std::string Cp1252ToUtf8(const std::string& cp1252) {
         }
     }
     return out;
+}
+
+std::string_view Trim(std::string_view text, std::string_view characters) {
+    const size_t first = text.find_first_not_of(characters);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(characters) - first + 1);
+}
+
+std::string_view TrimRight(std::string_view text, std::string_view characters) {
+    const size_t last = text.find_last_not_of(characters);
+    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
 }
 
 std::string ToUpperAscii(std::string s) {

@@ -7,7 +7,10 @@
 #include <cmath>
 #include <new>
 
+#include "value/Date.h"
 #include "value/NumberText.h"
+#include "value/Text.h"
+#include "value/ValueDetail.h"
 
 namespace kv {
 
@@ -242,14 +245,14 @@ bool Variant::toBool() const {
 }
 
 double Variant::toDate() const {
-    double days = 0;
     if (type_ == VarType::String) {
-        if (!ParseIsoDate(str(), days)) {
+        const std::optional<double> days = ParseIsoDate(str());
+        if (!days) {
             Raise(VbErr::TypeMismatch);
         }
-        return days;
+        return *days;
     }
-    days = toDouble();
+    const double days = toDouble();
     if (!(days >= kMinDate && days < kEndDate)) {
         Raise(VbErr::Overflow);
     }

@@ -3,6 +3,8 @@
 // stored project files and the device codec expect, and follows the comparison and conversion rules
 // the data set relies on: Empty equals 0 and "", Null never compares equal and cannot be converted,
 // integer conversions round half to even and raise an overflow error when the result does not fit.
+// The number, text and date rules of the value layer are declared in NumberText.h, Text.h and
+// Date.h.
 
 #include <bit>
 #include <cstdint>
@@ -60,13 +62,6 @@ struct NumberLocale {
     char decimal = '.';
     char group = ',';
     static const NumberLocale& Invariant();
-};
-
-struct NullTag {
-    bool operator==(const NullTag&) const { return true; }
-};
-struct EmptyTag {
-    bool operator==(const EmptyTag&) const { return true; }
 };
 
 class Variant {
@@ -185,60 +180,5 @@ class Variant {
     // Boolean: 0 or 1; String and ByteArray: the payload's address (0 for "").
     uint64_t raw_ = 0;
 };
-
-// IsNumeric: numbers, Empty and texts that read completely as a number.
-bool IsNumeric(const Variant& v, const NumberLocale& loc = NumberLocale::Invariant());
-
-// Val: the locale-free numeric reader. Reads the longest leading number (blanks skipped, point as
-// decimal separator, optional exponent, &H and &O prefixes) and ignores the rest; 0 when none.
-double Val(const std::string& text);
-// Str: the locale-free number-to-text conversion: a leading blank for non-negative numbers,
-// point as separator, no digit before the point for values between -1 and 1.
-std::string Str(double value, bool singlePrecision = false);
-// Str without the leading blank: the invariant text form written to FDT documents.
-std::string InvariantNumberText(double value, bool singlePrecision = false);
-
-// Reads a whole text as a number in the given locale (the locale's decimal separator, group
-// separators allowed, leading and trailing blanks allowed). False when it does not ('out' kept).
-bool ParseNumber(const std::string& text, const NumberLocale& loc, double& out);
-
-// Format with the numeric patterns the system uses: "0", "00", "0000", "0.0", "0.00", "0.0##",
-// "#" and the like: '0' a digit always shown, '#' a digit shown when not zero, '.' the
-// locale's separator. Rounds half away from zero like the original.
-std::string FormatNumber(double value, const std::string& pattern,
-                         const NumberLocale& loc = NumberLocale::Invariant());
-
-// Like: '?' one character, '*' any run, '#' a digit, "[a-z]" and "[!a-z]" character lists.
-// Case-sensitive (binary comparison).
-bool Like(const std::string& text, const std::string& pattern);
-
-// Banker's rounding of the integer conversions.
-double RoundHalfEven(double v);
-
-// Windows-1252: the system's ANSI code page. Utf8ToCp1252 reports characters that do not map
-// through 'ok' (they become '?'); Cp1252ToUtf8 maps every byte (undefined ones to U+FFFD).
-std::string Utf8ToCp1252(const std::string& utf8, bool* ok = nullptr);
-std::string Cp1252ToUtf8(const std::string& cp1252);
-// Code in Windows-1252 of one Unicode code point; -1 when it has none.
-int UnicodeToCp1252(uint32_t codepoint);
-// Splits UTF-8 text into code points (invalid bytes map to U+FFFD).
-std::vector<uint32_t> Utf8CodePoints(const std::string& utf8);
-std::string CodePointToUtf8(uint32_t cp);
-
-// Dates as the day count from 1899-12-30 with the time as fraction.
-double DateSerial(int year, int month, int day);
-double TimeSerial(int hour, int minute, int second);
-struct DateParts {
-    int year, month, day, hour, minute, second;
-};
-DateParts SplitDate(double days);
-// ISO text "YYYY-MM-DD HH:MM:SS" (the time is left out when it is midnight).
-std::string DateToIsoText(double days);
-bool ParseIsoDate(const std::string& text, double& days);
-
-// Case-insensitive comparison of ASCII letters (the keys and names the system compares).
-bool EqualsNoCase(const std::string& a, const std::string& b);
-std::string ToUpperAscii(std::string s);
-std::string ToLowerAscii(std::string s);
 
 }  // namespace kv

@@ -13,7 +13,9 @@
 #include "core/clsDataModel.h"
 #include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 #include "platform/os/VersionInfo.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "support/ModelContext.h"
+#include "value/Date.h"
 
 namespace kv {
 namespace {
@@ -87,9 +89,9 @@ TEST_F(ModelTest, CreateModelBuildsTheGeneralElements) {
     clsDataElement& address = ctx.Element("~/Address");
     EXPECT_EQ(address.ElementMode(), 0x80090);
     EXPECT_EQ(address.RequiredUserLevel, 2);
-    Variant min, max;
-    ASSERT_TRUE(address.GetRange(0, min, max));
-    EXPECT_TRUE(min.looseEquals(Variant(0)) && max.looseEquals(Variant(126)));
+    const std::optional<ValueRange> range = address.GetRange(0);
+    ASSERT_TRUE(range);
+    EXPECT_TRUE(range->min.looseEquals(Variant(0)) && range->max.looseEquals(Variant(126)));
     EXPECT_EQ(ctx.Element("~/LocalAddress").ElementMode(), 144);
 
     clsDataElement& bus = ctx.Element("~/BusMasterConfigurationPart");

@@ -10,6 +10,8 @@
 #include "core/support/IdleCommunication.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/FdtDocuments.h"
+#include "platform/runtime/IDTMEvents.h"
+#include "platform/runtime/IStateObject.h"
 
 namespace kv {
 namespace {

@@ -19,6 +19,11 @@
 #include "core/clsDataModel.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/DataSet.h"
+#include "platform/runtime/IChannels.h"
+#include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IPrivateDataModel.h"
+#include "platform/runtime/ITransaction.h"
 #include "platform/runtime/ManualEventLoop.h"
 
 namespace kv {

@@ -11,6 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IPrivateProcess.h"
+#include "platform/runtime/ITransactionGroup.h"
 #include "platform/runtime/OnlineFixture.h"
 
 namespace kv {

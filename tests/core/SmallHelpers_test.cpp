@@ -55,14 +55,13 @@ TEST(SmallHelpersGuid, TextFormOfTheComStructure) {
 }
 
 TEST(SmallHelpersGuid, ClassIdOfProgId) {
-    GUID a{};
-    GUID b{};
-    EXPECT_TRUE(ProgIdToClsid("KV6274PA.DTMMain", a));
-    EXPECT_TRUE(ProgIdToClsid("KV6274PA.DTMMain", b));
-    EXPECT_EQ(GuidToString(a, Variant(true)), GuidToString(b, Variant(true)));
-    EXPECT_TRUE(ProgIdToClsid("KV6274PA.ctlNavigationMain", b));
-    EXPECT_NE(a, b);
-    EXPECT_FALSE(ProgIdToClsid("Some.Other", b));
+    const std::optional<GUID> a = ProgIdToClsid("KV6274PA.DTMMain");
+    const std::optional<GUID> b = ProgIdToClsid("KV6274PA.DTMMain");
+    const std::optional<GUID> c = ProgIdToClsid("KV6274PA.ctlNavigationMain");
+    ASSERT_TRUE(a && b && c);
+    EXPECT_EQ(GuidToString(*a, Variant(true)), GuidToString(*b, Variant(true)));
+    EXPECT_NE(*a, *c);
+    EXPECT_EQ(ProgIdToClsid("Some.Other"), std::nullopt);
 }
 
 TEST(SmallHelpersGuid, IsSameText) {

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "core/support/FakeDataSet.h"
+#include "platform/runtime/IParameters.h"
 
 namespace kv {
 namespace {
@@ -170,35 +171,31 @@ TEST(DataElementParentTest, TheParentIsTheRecordAboveThePath) {
 
 TEST(DataElementRangeTest, RangesGrowOnDemandAndShiftWhenRemoved) {
     clsDataElement e;
-    Variant min;
-    Variant max;
-    EXPECT_FALSE(e.GetRange(0, min, max));
+    EXPECT_FALSE(e.GetRange(0));
     e.SetRange(2, Variant(int32_t{0}), Variant(int32_t{10}));
-    EXPECT_FALSE(e.GetRange(0, min, max));
-    EXPECT_FALSE(e.GetRange(1, min, max));
-    EXPECT_TRUE(e.GetRange(2, min, max));
-    EXPECT_EQ(max.toLong(), 10);
+    EXPECT_FALSE(e.GetRange(0));
+    EXPECT_FALSE(e.GetRange(1));
+    ASSERT_TRUE(e.GetRange(2));
+    EXPECT_EQ(e.GetRange(2)->max.toLong(), 10);
     e.SetRange(0, Variant(), Variant(int32_t{5}));
-    EXPECT_TRUE(e.GetRange(0, min, max));
-    EXPECT_TRUE(min.isEmpty());
+    ASSERT_TRUE(e.GetRange(0));
+    EXPECT_TRUE(e.GetRange(0)->min.isEmpty());
     e.SetRange(0, Variant(), Variant());  // removes range 0: range 2 moves to 1
-    EXPECT_TRUE(e.GetRange(1, min, max));
-    EXPECT_EQ(max.toLong(), 10);
-    EXPECT_FALSE(e.GetRange(2, min, max));
+    ASSERT_TRUE(e.GetRange(1));
+    EXPECT_EQ(e.GetRange(1)->max.toLong(), 10);
+    EXPECT_FALSE(e.GetRange(2));
     e.SetRange(-1, Variant(int32_t{1}), Variant(int32_t{2}));
-    EXPECT_FALSE(e.GetRange(3, min, max));
+    EXPECT_FALSE(e.GetRange(3));
 }
 
 TEST(DataElementRangeTest, PrintOrdersBehaveLikeRanges) {
     clsDataElement e;
-    Variant order;
     e.SetPrintOrder(1, Variant(int32_t{7}));
-    EXPECT_FALSE(e.GetPrintOrder(0, order));
-    EXPECT_TRUE(e.GetPrintOrder(1, order));
-    EXPECT_EQ(order.toLong(), 7);
-    e.SetPrintOrder(0, Variant());
-    EXPECT_TRUE(e.GetPrintOrder(0, order));
-    EXPECT_FALSE(e.GetPrintOrder(5, order));
+    EXPECT_TRUE(e.GetPrintOrder(0).isEmpty());
+    EXPECT_EQ(e.GetPrintOrder(1).toLong(), 7);
+    e.SetPrintOrder(0, Variant());  // removes order 0: order 1 moves to 0
+    EXPECT_EQ(e.GetPrintOrder(0).toLong(), 7);
+    EXPECT_TRUE(e.GetPrintOrder(5).isEmpty());
 }
 
 // --- typed values ---

@@ -6,6 +6,7 @@
 #include "core/clsDataModel.h"
 #include "core/support/FakeDataSet.h"
 #include "platform/runtime/Transaction.h"
+#include "value/Date.h"
 
 namespace kv {
 namespace {

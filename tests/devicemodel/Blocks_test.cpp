@@ -221,10 +221,9 @@ TEST(BlocksModel, OfflineValuesFitTheirElements) {
                     field >>= 1;
                 EXPECT_LE(v.number(), field);
             }
-            Variant lo, hi;
-            if (e->GetRange(0, lo, hi)) {
-                EXPECT_GE(v.number(), lo.number());
-                EXPECT_LE(v.number(), hi.number());
+            if (const std::optional<ValueRange> range = e->GetRange(0)) {
+                EXPECT_GE(v.number(), range->min.number());
+                EXPECT_LE(v.number(), range->max.number());
             }
         }
     }
@@ -471,11 +470,11 @@ TEST(BlocksModel, UnitsFormatsRangesAndCodingOfSingleElements) {
         EXPECT_EQ(e.nInitUnit, x.initUnit);
         EXPECT_EQ(e.nConstantUnit, x.constUnit);
         EXPECT_EQ(e.ValueFormat, x.format);
-        Variant lo, hi;
-        EXPECT_EQ(e.GetRange(0, lo, hi), x.hasRange);
-        if (x.hasRange) {
-            EXPECT_DOUBLE_EQ(lo.number(), x.lo);
-            EXPECT_DOUBLE_EQ(hi.number(), x.hi);
+        const std::optional<ValueRange> range = e.GetRange(0);
+        EXPECT_EQ(range.has_value(), x.hasRange);
+        if (x.hasRange && range) {
+            EXPECT_DOUBLE_EQ(range->min.number(), x.lo);
+            EXPECT_DOUBLE_EQ(range->max.number(), x.hi);
         }
     }
 
@@ -493,14 +492,10 @@ TEST(BlocksModel, UnitsFormatsRangesAndCodingOfSingleElements) {
     EXPECT_TRUE(m.At("PHYS/MFR/DIAGNOSIS_OPT/DIAGNOSIS_OPT_1").RawByteOrder);
     EXPECT_TRUE(m.At("PHYS/DIAGNOSIS/").RawByteOrder);  // an octet string keeps wire order
     EXPECT_FALSE(m.At("PHYS/ST_REV").RawByteOrder);
-    Variant order;
-    ASSERT_TRUE(m.At("PHYS/TAG_DESC").GetPrintOrder(2, order));
-    EXPECT_EQ(order.number(), 4);
-    ASSERT_TRUE(m.At("FUNC/1/AO/MODE_BLK/Actual").GetPrintOrder(4, order));
-    EXPECT_EQ(order.number(), 2);
-    ASSERT_TRUE(m.At("FUNC/1/AO/CHECK_BACK/CB_CONTR_ERR").GetPrintOrder(1, order));
-    EXPECT_EQ(order.number(), 15);
-    EXPECT_FALSE(m.At("TRANS/1/Act/MFR/CHARACT_TYPE").GetPrintOrder(0, order));
+    EXPECT_EQ(m.At("PHYS/TAG_DESC").GetPrintOrder(2).number(), 4);
+    EXPECT_EQ(m.At("FUNC/1/AO/MODE_BLK/Actual").GetPrintOrder(4).number(), 2);
+    EXPECT_EQ(m.At("FUNC/1/AO/CHECK_BACK/CB_CONTR_ERR").GetPrintOrder(1).number(), 15);
+    EXPECT_TRUE(m.At("TRANS/1/Act/MFR/CHARACT_TYPE").GetPrintOrder(0).isEmpty());
 }
 
 // --- the procedures on their own ---

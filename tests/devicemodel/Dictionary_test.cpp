@@ -20,6 +20,8 @@
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/DTMDictionary.h"
 #include "platform/runtime/DataSet.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IXMLHelper.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/XMLHelper.h"
 

@@ -365,9 +365,9 @@ TEST_F(RulesTest, SilentUnitChangeReportsNothing) {
     EXPECT_EQ(E(AO + "PV_SCALE/Up_Val").nTransientUnit, 1013);
     EXPECT_TRUE(ctx.gui->changed.empty());
     // The unit itself sets no range: the setpoint keeps the limits of the language walk.
-    Variant min, max;
-    ASSERT_TRUE(E(AO + "SP/Value").GetRange(0, min, max));
-    EXPECT_EQ(max.toDouble(), 100.0);
+    const std::optional<ValueRange> range = E(AO + "SP/Value").GetRange(0);
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range->max.toDouble(), 100.0);
 }
 
 TEST_F(RulesTest, TargetModeDecidesWhetherTheOutputIsEditable) {
@@ -390,22 +390,24 @@ TEST_F(RulesTest, TargetModeDecidesWhetherTheOutputIsEditable) {
 }
 
 TEST_F(RulesTest, ScaleLimitsSetTheRanges) {
-    Variant min, max;
     Set(AO + "PV_SCALE/Up_Val", Variant(50.0f));
-    ASSERT_TRUE(E(AO + "SP/Value").GetRange(0, min, max));
-    EXPECT_EQ(min.toDouble(), 0.0);
-    EXPECT_EQ(max.toDouble(), 50.0);
+    std::optional<ValueRange> range = E(AO + "SP/Value").GetRange(0);
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range->min.toDouble(), 0.0);
+    EXPECT_EQ(range->max.toDouble(), 50.0);
     // The limits are taken as they stand, even crossed.
     Set(AO + "PV_SCALE/Lo_Val", Variant(80.0f));
-    ASSERT_TRUE(E(AO + "SP/Value").GetRange(0, min, max));
-    EXPECT_EQ(min.toDouble(), 80.0);
-    EXPECT_EQ(max.toDouble(), 50.0);
+    range = E(AO + "SP/Value").GetRange(0);
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range->min.toDouble(), 80.0);
+    EXPECT_EQ(range->max.toDouble(), 50.0);
     EXPECT_EQ(E(AO + "SP/Value").CalcParamErrorFlags(ctx.context, Variant(60.0f)), 0x4000);
 
     Set(AO + "OUT_SCALE/Lo_Val", Variant(10.0f));
-    ASSERT_TRUE(E(AO + "OUT/Value").GetRange(0, min, max));
-    EXPECT_EQ(min.toDouble(), 10.0);
-    EXPECT_EQ(max.toDouble(), 100.0);
+    range = E(AO + "OUT/Value").GetRange(0);
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range->min.toDouble(), 10.0);
+    EXPECT_EQ(range->max.toDouble(), 100.0);
 
     // Neither the decimal point nor an element of another block sets a range.
     ctx.gui->changed.clear();

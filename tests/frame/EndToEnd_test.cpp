@@ -15,7 +15,13 @@
 #include "core/dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
 #include "frame/ScriptedPrompt.h"
+#include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/IChannels.h"
+#include "platform/runtime/ICommObject.h"
+#include "platform/runtime/ICommunicationManager.h"
+#include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/TransactionGroup.h"
 

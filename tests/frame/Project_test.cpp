@@ -16,6 +16,10 @@
 #include "frame/ReferenceFrame.h"
 #include "frame/ScriptedPrompt.h"
 #include "platform/runtime/IDeviceTypeInfo.h"
+#include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IUserManager.h"
 #include "platform/runtime/ManualEventLoop.h"
 
 namespace kv {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "sim/SimulatedChannel.h"
 #include "sim/SimulatedPositioner.h"

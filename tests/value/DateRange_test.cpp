@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "value/Date.h"
 #include "value/Variant.h"
 
 namespace kv {

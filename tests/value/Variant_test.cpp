@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "value/NumberText.h"
 #include "value/Variant.h"
 
 namespace kv {

@@ -3,21 +3,33 @@
 #include <stdexcept>
 
 #include "core/DictionaryLookup.h"
+#include "core/DtmElements.h"
 #include "core/clsDataModel.h"
 #include "core/clsFunctionMan.h"
 #include "core/dtm/DTMState.h"
 #include "devicemodel/DeviceModel.h"
+#include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/os/ComponentFolder.h"
 #include "platform/runtime/DeviceTypeInfo.h"
+#include "platform/runtime/ICommObject.h"
+#include "platform/runtime/ICommunicationManager.h"
+#include "platform/runtime/IDTMEvents.h"
+#include "platform/runtime/IDeviceTypeInfo.h"
+#include "platform/runtime/IEventLoop.h"
+#include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IPrivateProcess.h"
+#include "platform/runtime/IPrompt.h"
+#include "platform/runtime/IPropertyBag.h"
+#include "platform/runtime/IStateObject.h"
+#include "platform/runtime/IUserManager.h"
+#include "platform/runtime/IXMLHelper.h"
 #include "platform/runtime/TransactionGroup.h"
 
 namespace kv {
 
-namespace {
-
-const char* const kDataStatus = "~/DataStatus";
-
-}  // namespace
+namespace {}  // namespace
 
 std::shared_ptr<DTMMain> DTMMain::Create(std::shared_ptr<IEventLoop> loop,
                                          std::shared_ptr<IPrompt> prompt) {
@@ -57,12 +69,11 @@ void DTMMain::Construct(std::shared_ptr<IEventLoop> loop, std::shared_ptr<IPromp
 DTMMain::~DTMMain() {
     if (!m_Context)
         return;
-    try {
+    // Nothing can be reported from the destruction but the diagnostic log.
+    Guarded(Log(), "DTMMain: destruction", [&] {
         if (IStateObject* state = m_Context->StateObject())
             state->Terminate();
-    } catch (...) {
-        // Nothing can be reported from the destruction.
-    }
+    });
 }
 
 DTMState* DTMMain::State() const {
@@ -76,29 +87,28 @@ void DTMMain::ShowDeviceTypeNotSupported(const IDeviceTypeInfo& deviceType) {
 }
 
 void DTMMain::TakeCatalogValues(IDeviceTypeInfo& deviceType) {
-    DeviceTypeCatalogEntry entry;
-    if (deviceType.FindInCatalog(Context(), entry)) {
-        deviceType.SetCatalogValue1(entry.catalogValue1);
-        deviceType.SetCatalogValue2(entry.catalogValue2);
-        deviceType.SetCatalogValue3(entry.catalogValue3);
-        deviceType.SetCatalogValue4(entry.catalogValue4);
+    if (const std::optional<DeviceTypeCatalogEntry> entry = deviceType.FindInCatalog(Context())) {
+        deviceType.SetCatalogValue1(entry->catalogValue1);
+        deviceType.SetCatalogValue2(entry->catalogValue2);
+        deviceType.SetCatalogValue3(entry->catalogValue3);
+        deviceType.SetCatalogValue4(entry->catalogValue4);
     } else {
         ShowDeviceTypeNotSupported(deviceType);
     }
 }
 
 void DTMMain::SetDataStatusStored() {
-    IPrivateDataElement* status = Context().Parameters().Item(kDataStatus);
+    IPrivateDataElement* status = Context().Parameters().Item(kDataStatusPath);
     if (!status)
         throw std::runtime_error("the data set has no ~/DataStatus");
-    status->SetTransientValue(Variant(uint8_t{1}));
+    status->SetTransientValue(Variant(uint8_t{edsDatabase}));
     Context().GUIManager().ParameterChanged(*status, "");
 }
 
 // --- persistence ---
 
 bool DTMMain::ReadProperties(const IPropertyBag& bag) {
-    try {
+    return Guarded<bool>(Log(), "DTMMain::ReadProperties", false, [&]() -> bool {
         IDeviceTypeInfo* deviceType = Context().DeviceType();
         if (!deviceType || !deviceType->Load(bag))
             return false;
@@ -107,27 +117,23 @@ bool DTMMain::ReadProperties(const IPropertyBag& bag) {
             return false;
         SetDataStatusStored();
         return true;
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 bool DTMMain::WriteProperties(IPropertyBag& bag) {
-    try {
+    return Guarded<bool>(Log(), "DTMMain::WriteProperties", false, [&]() -> bool {
         Context().GUIManager().ValidateAll();
         if (!Context().WriteProperties(bag))
             return false;
         SetDataStatusStored();
         return true;
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 // --- IDtm: set-up ---
 
 bool DTMMain::Environment(const std::string& systemTag, std::shared_ptr<IFdtContainer> container) {
-    try {
+    return Guarded<bool>(Log(), "DTMMain::Environment", false, [&]() -> bool {
         if (systemTag.empty() || !container || container->Events() == nullptr)
             return false;
         Context().SetSystemTag(systemTag);
@@ -138,13 +144,11 @@ bool DTMMain::Environment(const std::string& systemTag, std::shared_ptr<IFdtCont
             !deviceType->IdentValue2().isEmpty())
             TakeCatalogValues(*deviceType);
         return true;
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 bool DTMMain::InitNew(const std::string& deviceType) {
-    try {
+    return Guarded<bool>(Log(), "DTMMain::InitNew", false, [&]() -> bool {
         DeviceTypeInfo selected;
         if (!selected.SelectDeviceType(deviceType, Context()))
             return false;
@@ -159,51 +163,41 @@ bool DTMMain::InitNew(const std::string& deviceType) {
             return false;
         state->Archive()->SetCheckCurveEnabled(true);
         return true;
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 bool DTMMain::Config(const std::string& userInfo) {
-    try {
+    return Guarded<bool>(Log(), "DTMMain::Config", false, [&]() -> bool {
         const bool ok = Context().UserManager().Config(userInfo, Context());
         // The functions of the instance may have changed with the user, accepted or not.
         if (IDTMEvents* events = Context().DTMEvents())
             events->OnFunctionChanged(Context().SystemTag());
         return ok;
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 bool DTMMain::SetLanguage(int32_t languageId) {
-    try {
+    return Guarded<bool>(Log(), "DTMMain::SetLanguage", false, [&]() -> bool {
         IGUIManager& gui = Context().GUIManager();
         gui.SetLanguage(languageId);
         return gui.Language() == languageId;
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 bool DTMMain::PrivateDialogEnabled(bool enabled) {
-    try {
-        Context().SetPrivateDialogEnabled(enabled);
-    } catch (...) {
-        // The flag is only kept; its loss changes nothing the frame could act on.
-    }
+    // The flag is only kept; its loss changes nothing the frame could act on.
+    Guarded(Log(), "DTMMain::PrivateDialogEnabled",
+            [&] { Context().SetPrivateDialogEnabled(enabled); });
     return true;
 }
 
 bool DTMMain::PrepareToDelete() {
-    try {
+    return Guarded(Log(), "DTMMain::PrepareToDelete", false, [&] {
         if (Context().CommunicationManager().IsConnected() || Context().GUIManager().HasOpenGUIs())
             return false;
-        Context().Parameters().SetDataSetState(4);
+        Context().Parameters().SetDataSetState(dssReleased);
         return true;
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 // --- IPrivateProcess ---

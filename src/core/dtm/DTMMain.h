@@ -1,23 +1,28 @@
 #pragma once
 // The DTM object: one per device instance of the frame's project. It owns the data model, the
 // function catalogue, the communication object and the context, and implements the FDT
-// interfaces the frame calls. Every FDT entry point catches errors and answers with its failure
-// result (False, "" or an empty list).
+// interfaces the frame calls. Every FDT entry point and runtime callback runs through the
+// entry-point guard (platform/runtime/EntryGuard.h): an error is recorded in the context's
+// diagnostic log and the call answers with its failure result (False, "" or an empty list).
 //
 // Set-up, persistence and the small set-up calls are in DTMMain.cpp; connection, upload,
 // download, release, documents and channels in DTMMain_Online.cpp.
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/fdt/FdtDtmInterfaces.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/DTMContext.h"
+#include "platform/runtime/ICommObject.h"
+#include "platform/runtime/IDeviceTypeInfo.h"
 #include "platform/runtime/IEventLoop.h"
 #include "platform/runtime/IPrivateProcess.h"
 #include "platform/runtime/IPropertyBag.h"
+#include "platform/runtime/ITransactionGroup.h"
 
 namespace kv {
 
@@ -113,7 +118,7 @@ class DTMMain : public IDtm,
     void OnProcessFinished(const std::string& processId, bool success) override;  // Online
 
     // --- events of the communication object (DTMMain_Online.cpp) ---
-    void ConnectionIsValidated(bool& accept) override;
+    bool ConnectionIsValidated(bool runtimeVerdict) override;
 
   private:
     DTMMain() = default;
@@ -134,7 +139,15 @@ class DTMMain : public IDtm,
     void FinishDisconnect();
     // The end of the write-protection read of a pending download: refused or handed on.
     void FinishDownloadCheck(bool readOk);
+    // The question whether to accept a connected device of another identity; "" when the
+    // device is the expected one; nullopt when the identity cannot be judged (no device type
+    // or communication object).
+    std::optional<std::string> OtherDeviceQuestion();
+    // The reads after the connection of the expected device (tag, revisions, diagnosis ...).
+    void StartStartupReads();
     kv::DTMContext& Context() const { return *m_Context; }
+    // Where the entry-point guard records what it swallows.
+    DiagnosticLog& Log() const { return m_Context->Diagnostics(); }
 
     std::shared_ptr<clsDataModel> m_DataModel;
     std::shared_ptr<clsFunctionMan> m_FunctionMan;

@@ -6,31 +6,31 @@
 
 #include "core/APIHelpers.h"
 #include "core/DictionaryLookup.h"
+#include "core/DtmElements.h"
 #include "core/ProjectHelpers.h"
 #include "core/dtm/DTMMain.h"
+#include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/FdtDocuments.h"
 #include "platform/runtime/IChannels.h"
+#include "platform/runtime/ICommunicationManager.h"
+#include "platform/runtime/IDTMDictionary.h"
+#include "platform/runtime/IDTMEvents.h"
 #include "platform/runtime/IDeviceTypeInfo.h"
+#include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IOnlineParameterService.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IPrivateFunctions.h"
+#include "platform/runtime/IPrivateProcess.h"
+#include "platform/runtime/IPrompt.h"
+#include "value/Text.h"
 
 namespace kv {
 
 namespace {
 
-const char* const kDataStatus = "~/DataStatus";
 // Every document of the data set is built and imported with this flag.
 constexpr int32_t kDocumentFlags = 64;
-// Message box: Yes and No, exclamation icon, Yes as default.
-constexpr int32_t kYesNoExclamation = 52;
-constexpr int32_t kAnswerNo = 7;
-constexpr int32_t kOkOnly = 0;
-
-// Leading and trailing blanks removed.
-std::string TrimBlanks(const std::string& text) {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 // Upper-case hexadecimal digits without leading zeros (negative values in 32-bit two's
 // complement).
@@ -44,7 +44,7 @@ std::string HexText(int32_t value) {
 bool SameValue(const Variant& a, const Variant& b) {
     try {
         return a.looseEquals(b);
-    } catch (...) {
+    } catch (const std::exception&) {
         return false;
     }
 }
@@ -52,22 +52,19 @@ bool SameValue(const Variant& a, const Variant& b) {
 }  // namespace
 
 void DTMMain::NotifyDataStatus() {
-    if (IPrivateDataElement* status = Context().Parameters().Item(kDataStatus))
+    if (IPrivateDataElement* status = Context().Parameters().Item(kDataStatusPath))
         Context().GUIManager().ParameterChanged(*status, "");
 }
 
 void DTMMain::NotifyDataStatusQuietly() noexcept {
-    try {
-        NotifyDataStatus();
-    } catch (...) {
-        // The call itself succeeded; the user interfaces catch up with the next change.
-    }
+    // The call itself succeeded; the user interfaces catch up with the next change.
+    Guarded(Log(), "DTMMain: data status notice", [&] { NotifyDataStatus(); });
 }
 
 // --- communication ---
 
 bool DTMMain::SetCommunication(std::shared_ptr<IFdtCommunication> communication) {
-    try {
+    const bool set = Guarded(Log(), "DTMMain::SetCommunication", false, [&] {
         ICommunicationManager& comm = Context().CommunicationManager();
         if (!communication || comm.IsConnected())
             return false;
@@ -77,15 +74,15 @@ bool DTMMain::SetCommunication(std::shared_ptr<IFdtCommunication> communication)
         // The channel's answers reach this object, which hands them to the manager.
         comm.SetEventSink(std::weak_ptr<IFdtCommunicationEvents>(shared_from_this()));
         m_TransGroup->Init(Context());
-    } catch (...) {
-        return false;
-    }
-    NotifyDataStatusQuietly();
-    return true;
+        return true;
+    });
+    if (set)
+        NotifyDataStatusQuietly();
+    return set;
 }
 
 bool DTMMain::ReleaseCommunication() {
-    try {
+    const bool released = Guarded(Log(), "DTMMain::ReleaseCommunication", false, [&] {
         ICommunicationManager& comm = Context().CommunicationManager();
         if (comm.IsConnected())
             return false;
@@ -98,15 +95,15 @@ bool DTMMain::ReleaseCommunication() {
         }
         comm.SetCommunication(nullptr);
         m_DisconnectProcessId.clear();
-    } catch (...) {
-        return false;
-    }
-    NotifyDataStatusQuietly();
-    return true;
+        return true;
+    });
+    if (released)
+        NotifyDataStatusQuietly();
+    return released;
 }
 
 bool DTMMain::PrepareToReleaseCommunication() {
-    try {
+    const bool prepared = Guarded(Log(), "DTMMain::PrepareToReleaseCommunication", false, [&] {
         ICommunicationManager& comm = Context().CommunicationManager();
         if (!comm.IsConnected()) {
             m_DisconnectProcessId.clear();
@@ -121,19 +118,19 @@ bool DTMMain::PrepareToReleaseCommunication() {
         m_DisconnectProcessId = NewGuidString(Variant(false));
         if (!comm.StartDisconnect(m_DisconnectProcessId,
                                   std::weak_ptr<IPrivateProcess>(shared_from_this()))) {
-            m_DisconnectProcessId.clear();
             Context().DisplayMessage("Cannot shut down communication.");
             return false;
         }
         return true;
-    } catch (...) {
+    });
+    // A refused or failed disconnect leaves none running.
+    if (!prepared)
         m_DisconnectProcessId.clear();
-        return false;
-    }
+    return prepared;
 }
 
 bool DTMMain::PrepareToRelease() {
-    try {
+    return Guarded(Log(), "DTMMain::PrepareToRelease", false, [&] {
         IGUIManager& gui = Context().GUIManager();
         if (gui.HasOpenGUIs() && !gui.CloseAll()) {
             Context().DisplayMessage("Error closing user interaces.");
@@ -147,18 +144,16 @@ bool DTMMain::PrepareToRelease() {
         if (!ReleaseCommunication())
             return false;
         IParameters& parameters = Context().Parameters();
-        if (parameters.ModifiedState() == 1 && parameters.DataSetState() != 4) {
+        if (parameters.ModifiedState() == 1 && parameters.DataSetState() != dssReleased) {
             if (IFdtContainer* container = Context().Container())
                 container->RequestSave(Context().SystemTag());
         }
-        parameters.SetDataSetState(4);
+        parameters.SetDataSetState(dssReleased);
         m_Released = true;
         if (IDTMEvents* events = Context().DTMEvents())
             events->PreparedToRelease(Context().SystemTag());
         return true;
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 // --- processes ---
@@ -184,24 +179,26 @@ void DTMMain::FinishDownloadCheck(bool readOk) {
     m_DownloadCancelled = false;
     m_DownloadInvokeId.clear();
     m_DownloadPath.clear();
-    bool started = false;
-    try {
+    const bool started = Guarded(Log(), "DTMMain: end of the download check", false, [&] {
         m_TransGroup->Clear();
         if (cancelled) {
             // The frame cancelled the download while the protection was read.
-        } else if (!readOk) {
+            return false;
+        }
+        if (!readOk) {
             // Unread, the protection cannot be judged: nothing is written.
             if (!m_Released)
-                Context().MessageBox(GetDictionaryText(Context(), "error_at_read_status"), kOkOnly);
-        } else if (CheckWriteProtection(Context())) {
-            // The online service tells the frame the end of the download itself, also when it
-            // cannot start it.
-            Context().OnlineParameterService().DownloadRequest(invokeId, path);
-            started = true;
+                Context().MessageBox(GetDictionaryText(Context(), "error_at_read_status"),
+                                     mbsOkOnly);
+            return false;
         }
-    } catch (...) {
-        started = false;
-    }
+        if (!CheckWriteProtection(Context()))
+            return false;
+        // The online service tells the frame the end of the download itself, also when it
+        // cannot start it.
+        Context().OnlineParameterService().DownloadRequest(invokeId, path);
+        return true;
+    });
     if (!started) {
         if (IDTMEvents* events = Context().DTMEvents())
             events->DownloadFinished(invokeId, false);
@@ -209,7 +206,7 @@ void DTMMain::FinishDownloadCheck(bool readOk) {
 }
 
 void DTMMain::OnProcessFinished(const std::string& processId, bool success) {
-    try {
+    Guarded(Log(), "DTMMain::OnProcessFinished", [&] {
         if (IsSameText(processId, m_DisconnectProcessId)) {
             m_DisconnectProcessId.clear();
             if (!m_Released)
@@ -218,24 +215,20 @@ void DTMMain::OnProcessFinished(const std::string& processId, bool success) {
         }
         if (m_DownloadPending && m_TransGroup && m_TransGroup->OwnsProcess(processId))
             FinishDownloadCheck(success);
-    } catch (...) {
-        // Nothing can be reported back into the event loop.
-    }
+    });
 }
 
 // --- upload and download ---
 
 bool DTMMain::UploadRequest(const std::string& invokeId, const std::string& parameterPath) {
-    try {
+    return Guarded(Log(), "DTMMain::UploadRequest", false, [&] {
         Context().GUIManager().ValidateAll();
         return Context().OnlineParameterService().UploadRequest(invokeId, parameterPath);
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 bool DTMMain::DownloadRequest(const std::string& invokeId, const std::string& parameterPath) {
-    try {
+    return Guarded(Log(), "DTMMain::DownloadRequest", false, [&] {
         Context().GUIManager().ValidateAll();
         // One download at a time waits for its protection read; the waiting one keeps its id.
         if (m_DownloadPending)
@@ -250,246 +243,220 @@ bool DTMMain::DownloadRequest(const std::string& invokeId, const std::string& pa
             m_DownloadPath.clear();
         }
         return m_DownloadPending;
-    } catch (...) {
-        m_DownloadPending = false;
-        return false;
-    }
+    });
 }
 
 bool DTMMain::CancelAction(const std::string& invokeId) {
-    try {
+    return Guarded(Log(), "DTMMain::CancelAction", false, [&] {
         if (m_DownloadPending && invokeId == m_DownloadInvokeId) {
             // Not handed to the online service yet: it ends unwritten when the read ends.
             m_DownloadCancelled = true;
             return true;
         }
         return Context().OnlineParameterService().CancelAction(invokeId);
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 // --- identity check ---
 
-void DTMMain::ConnectionIsValidated(bool& accept) {
-    try {
-        NotifyDataStatus();
-        IDeviceTypeInfo* deviceType = Context().DeviceType();
-        if (deviceType == nullptr || m_CommObj == nullptr)
-            return;
-        const std::string expectedId = GetDictionaryText(Context(), "check_deviceId");
-        const std::string expectedRev = GetDictionaryText(Context(), "check_profilRev");
-        const Variant typeIdent = m_CommObj->TypeIdent();
-        const std::string deviceId = TrimBlanks(m_CommObj->DeviceId());
-        const std::string revision = HexText(m_CommObj->ProfileRevision());
-        const bool identDiffers = !SameValue(typeIdent, deviceType->IdentValue1());
-        const bool idDiffers = deviceId != expectedId;
-        const bool revisionDiffers = revision != expectedRev;
+bool DTMMain::ConnectionIsValidated(bool runtimeVerdict) {
+    const std::optional<std::string> question =
+        Guarded(Log(), "DTMMain::ConnectionIsValidated", std::optional<std::string>(), [&] {
+            NotifyDataStatus();
+            return OtherDeviceQuestion();
+        });
+    if (!question)
+        return runtimeVerdict;
+    if (!question->empty()) {
+        // Connected only when the user accepts the device: No refuses it whatever the runtime's
+        // own verdict was; any other answer accepts it.
+        return Guarded(Log(), "DTMMain::ConnectionIsValidated", runtimeVerdict, [&] {
+            return Context().MessageBox(*question, mbsYesNoExclamation) != mbaNo;
+        });
+    }
+    // The expected device: the start-up reads follow; their failure keeps the connection.
+    Guarded(Log(), "DTMMain: start-up reads", [&] { StartStartupReads(); });
+    return true;
+}
 
-        if (identDiffers || idDiffers || revisionDiffers) {
-            const std::string text =
-                GetDictionaryText(Context(), "devicetype_not_supported", typeIdent,
-                                  Variant(deviceId), Variant(revision)) +
-                GetDictionaryText(Context(), "devicetype_expected", deviceType->IdentValue1(),
-                                  Variant(expectedId), Variant(expectedRev));
-            // Connected only when the user accepts the device; No refuses it whatever the
-            // runtime's own verdict was.
-            accept = Context().MessageBox(text, kYesNoExclamation) != kAnswerNo;
-            return;
-        }
+std::optional<std::string> DTMMain::OtherDeviceQuestion() {
+    IDeviceTypeInfo* deviceType = Context().DeviceType();
+    if (deviceType == nullptr || m_CommObj == nullptr)
+        return std::nullopt;
+    const std::string expectedId = GetDictionaryText(Context(), "check_deviceId");
+    const std::string expectedRev = GetDictionaryText(Context(), "check_profilRev");
+    const Variant typeIdent = m_CommObj->TypeIdent();
+    const std::string deviceId(Trim(m_CommObj->DeviceId()));
+    const std::string revision = HexText(m_CommObj->ProfileRevision());
+    const bool identDiffers = !SameValue(typeIdent, deviceType->IdentValue1());
+    const bool idDiffers = deviceId != expectedId;
+    const bool revisionDiffers = revision != expectedRev;
+    if (!identDiffers && !idDiffers && !revisionDiffers)
+        return std::string();
+    return GetDictionaryText(Context(), "devicetype_not_supported", typeIdent, Variant(deviceId),
+                             Variant(revision)) +
+           GetDictionaryText(Context(), "devicetype_expected", deviceType->IdentValue1(),
+                             Variant(expectedId), Variant(expectedRev));
+}
 
-        accept = true;
-        if (m_TransGroup->Busy())
-            return;
-        if (m_TransGroup->ConnectionStatus() == 0)
-            AddStartupRequests(Context(), *m_TransGroup, false);
-        if (m_TransGroup->Execute(std::weak_ptr<IPrivateProcess>(), true, true) != 0) {
-            m_TransGroup->Clear();
-            Context().DisplayMessage(GetDictionaryText(Context(), "error_at_read_status"));
-        }
-    } catch (...) {
-        // The runtime's own verdict stands.
+void DTMMain::StartStartupReads() {
+    if (m_TransGroup->Busy())
+        return;
+    if (m_TransGroup->ConnectionStatus() == 0)
+        AddStartupRequests(Context(), *m_TransGroup, false);
+    if (m_TransGroup->Execute(std::weak_ptr<IPrivateProcess>(), true, true) != 0) {
+        m_TransGroup->Clear();
+        Context().DisplayMessage(GetDictionaryText(Context(), "error_at_read_status"));
     }
 }
 
 // --- forwarded frame events ---
 
 void DTMMain::OnConnectResponse(const std::string& invokeId, bool connected, uint16_t identNumber) {
-    try {
+    Guarded(Log(), "DTMMain::OnConnectResponse", [&] {
         Context().CommunicationManager().OnConnectResponse(invokeId, connected, identNumber);
-    } catch (...) {
-    }
+    });
 }
 
 void DTMMain::OnDisconnectResponse(const std::string& invokeId, bool disconnected) {
-    try {
-        Context().CommunicationManager().OnDisconnectResponse(invokeId, disconnected);
-    } catch (...) {
-    }
+    Guarded(Log(), "DTMMain::OnDisconnectResponse",
+            [&] { Context().CommunicationManager().OnDisconnectResponse(invokeId, disconnected); });
 }
 
 void DTMMain::OnTransactionResponse(const std::string& invokeId, const Dpv1Response& response) {
-    try {
-        Context().CommunicationManager().OnTransactionResponse(invokeId, response);
-    } catch (...) {
-    }
+    Guarded(Log(), "DTMMain::OnTransactionResponse",
+            [&] { Context().CommunicationManager().OnTransactionResponse(invokeId, response); });
 }
 
 void DTMMain::OnAbort(const std::string& reason) {
-    try {
-        Context().CommunicationManager().OnAbort(reason);
-    } catch (...) {
-    }
+    Guarded(Log(), "DTMMain::OnAbort", [&] { Context().CommunicationManager().OnAbort(reason); });
 }
 
 void DTMMain::OnChildParameterChanged(const std::string& systemTag) {
-    try {
-        Context().Parameters().OnChildParameterChanged(systemTag);
-    } catch (...) {
-    }
+    Guarded(Log(), "DTMMain::OnChildParameterChanged",
+            [&] { Context().Parameters().OnChildParameterChanged(systemTag); });
 }
 
 void DTMMain::OnLockDataSet(const std::string& systemTag, const std::string& invokeId) {
-    try {
-        Context().Parameters().OnLockDataSet(systemTag, invokeId);
-    } catch (...) {
-    }
+    Guarded(Log(), "DTMMain::OnLockDataSet",
+            [&] { Context().Parameters().OnLockDataSet(systemTag, invokeId); });
 }
 
 void DTMMain::OnParameterChanged(const std::string& systemTag, const std::string& xml) {
-    try {
-        Context().Parameters().OnParameterChanged(systemTag, xml);
-    } catch (...) {
-    }
+    Guarded(Log(), "DTMMain::OnParameterChanged",
+            [&] { Context().Parameters().OnParameterChanged(systemTag, xml); });
 }
 
 bool DTMMain::OnUnlockDataSet(const std::string& systemTag, const std::string& invokeId) {
-    try {
+    return Guarded<bool>(Log(), "DTMMain::OnUnlockDataSet", false, [&]() -> bool {
         return Context().Parameters().OnUnlockDataSet(systemTag, invokeId);
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 // --- parameters, documents, information, functions, channels ---
 
 std::string DTMMain::GetParameters(const std::string& parameterPath) {
-    try {
-        Context().GUIManager().ValidateAll();
-        ParameterXMLConverter converter;
-        return converter.GetParametersXml(Context(), parameterPath, kDocumentFlags);
-    } catch (...) {
-        return {};
-    }
+    return Guarded<std::string>(
+        Log(), "DTMMain::GetParameters", std::string(), [&]() -> std::string {
+            Context().GUIManager().ValidateAll();
+            ParameterXMLConverter converter;
+            return converter.GetParametersXml(Context(), parameterPath, kDocumentFlags);
+        });
 }
 
 bool DTMMain::SetParameters(const std::string& parameterPath, const std::string& xml) {
-    try {
+    return Guarded<bool>(Log(), "DTMMain::SetParameters", false, [&]() -> bool {
         IParameters& parameters = Context().Parameters();
         parameters.Lock();
-        bool ok = false;
-        try {
+        // The lock is given back also when the import fails.
+        const bool ok = Guarded(Log(), "DTMMain::SetParameters", false, [&] {
             ParameterXMLConverter converter;
-            ok = converter.SetParametersXml(parameterPath, Context(), xml, kDocumentFlags);
-        } catch (...) {
-            ok = false;
-        }
+            return converter.SetParametersXml(parameterPath, Context(), xml, kDocumentFlags);
+        });
         parameters.Unlock();
         return ok;
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 std::string DTMMain::GetInformation() {
-    try {
-        IDTMDictionary& dictionary = Context().Dictionary();
-        if (!dictionary.HasDocument()) {
-            dictionary.Load(Context(), "DTMDictionary");
-            const int32_t language = Context().GUIManager().Language();
-            if (!dictionary.SetLanguage(language, true))
-                dictionary.SetLanguage(MakeLcid(PrimaryLangId(language), 0, 0), true);
-        }
-        std::string xml;
-        DtmInfoBuilder builder;
-        if (!builder.BuildInformation(Context(), xml))
-            return {};
-        dictionary.GetXml(Context(), xml, "keys", "text");
-        return xml;
-    } catch (...) {
-        return {};
-    }
+    return Guarded<std::string>(
+        Log(), "DTMMain::GetInformation", std::string(), [&]() -> std::string {
+            IDTMDictionary& dictionary = Context().Dictionary();
+            if (!dictionary.HasDocument()) {
+                dictionary.Load(Context(), "DTMDictionary");
+                const int32_t language = Context().GUIManager().Language();
+                if (!dictionary.SetLanguage(language, true))
+                    dictionary.SetLanguage(MakeLcid(PrimaryLangId(language), 0, 0), true);
+            }
+            DtmInfoBuilder builder;
+            const std::optional<std::string> xml = builder.BuildInformation(Context());
+            if (!xml)
+                return {};
+            return dictionary.GetXml(Context(), *xml, "keys", "text").value_or(*xml);
+        });
 }
 
 std::string DTMMain::GetDocumentation(const std::string& functionCall) {
-    try {
-        Context().GUIManager().ValidateAll();
-        std::shared_ptr<IFunctionCall> call = NewFunctionCall();
-        IPrivateFunctions* functions = Context().Functions();
-        if (!call->Parse(functionCall, Context()) || functions == nullptr)
-            return {};
-        return functions->GetDocumentation(Context(), *call);
-    } catch (...) {
-        return {};
-    }
+    return Guarded<std::string>(
+        Log(), "DTMMain::GetDocumentation", std::string(), [&]() -> std::string {
+            Context().GUIManager().ValidateAll();
+            std::shared_ptr<IFunctionCall> call = NewFunctionCall();
+            IPrivateFunctions* functions = Context().Functions();
+            if (!call->Parse(functionCall, Context()) || functions == nullptr)
+                return {};
+            return functions->GetDocumentation(Context(), *call);
+        });
 }
 
 std::string DTMMain::GetFunctions(const std::string& operationPhase) {
-    try {
-        std::shared_ptr<IOperationPhase> phase = NewOperationPhase();
-        IPrivateFunctions* functions = Context().Functions();
-        if (!phase->Parse(operationPhase, Context()) || functions == nullptr)
-            return {};
-        return functions->GetFunctions(Context(), phase);
-    } catch (...) {
-        return {};
-    }
+    return Guarded<std::string>(
+        Log(), "DTMMain::GetFunctions", std::string(), [&]() -> std::string {
+            std::shared_ptr<IOperationPhase> phase = NewOperationPhase();
+            IPrivateFunctions* functions = Context().Functions();
+            if (!phase->Parse(operationPhase, Context()) || functions == nullptr)
+                return {};
+            return functions->GetFunctions(Context(), phase);
+        });
 }
 
 bool DTMMain::InvokeFunctionRequest(const std::string& invokeId, const std::string& functionCall) {
-    try {
+    return Guarded<bool>(Log(), "DTMMain::InvokeFunctionRequest", false, [&]() -> bool {
         std::shared_ptr<IFunctionCall> call = NewFunctionCall();
         IPrivateFunctions* functions = Context().Functions();
         if (!call->Parse(functionCall, Context()) || functions == nullptr)
             return false;
         return functions->InvokeFunctionRequest(Context(), invokeId, *call);
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 std::string DTMMain::GetActiveXProgId(const std::string& functionCall) {
-    try {
-        std::shared_ptr<IFunctionCall> call = NewFunctionCall();
-        IPrivateFunctions* functions = Context().Functions();
-        if (!call->Parse(functionCall, Context()) || functions == nullptr)
-            return {};
-        return functions->GetActiveXProgId(Context(), *call);
-    } catch (...) {
-        return {};
-    }
+    return Guarded<std::string>(
+        Log(), "DTMMain::GetActiveXProgId", std::string(), [&]() -> std::string {
+            std::shared_ptr<IFunctionCall> call = NewFunctionCall();
+            IPrivateFunctions* functions = Context().Functions();
+            if (!call->Parse(functionCall, Context()) || functions == nullptr)
+                return {};
+            return functions->GetActiveXProgId(Context(), *call);
+        });
 }
 
 std::string DTMMain::GetActiveXGuid(const std::string& functionCall) {
-    try {
-        const std::string progId = GetActiveXProgId(functionCall);
-        if (progId.empty())
-            return {};
-        GUID clsid{};
-        if (!ProgIdToClsid(progId, clsid))
-            return {};
-        return GuidToString(clsid, Variant(true));
-    } catch (...) {
-        return {};
-    }
+    return Guarded<std::string>(
+        Log(), "DTMMain::GetActiveXGuid", std::string(), [&]() -> std::string {
+            const std::string progId = GetActiveXProgId(functionCall);
+            if (progId.empty())
+                return {};
+            const std::optional<GUID> clsid = ProgIdToClsid(progId);
+            return clsid ? GuidToString(*clsid, Variant(true)) : std::string();
+        });
 }
 
 std::vector<std::shared_ptr<IFdtChannel>> DTMMain::GetChannels() {
-    try {
-        return Context().Parameters().Channels().FdtChannels();
-    } catch (...) {
-        return {};
-    }
+    return Guarded<std::vector<std::shared_ptr<IFdtChannel>>>(
+        Log(), "DTMMain::GetChannels", std::vector<std::shared_ptr<IFdtChannel>>(),
+        [&]() -> std::vector<std::shared_ptr<IFdtChannel>> {
+            return Context().Parameters().Channels().FdtChannels();
+        });
 }
 
 }  // namespace kv

@@ -7,6 +7,7 @@
 #include "platform/controls/Archive.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IFunctionCall.h"
+#include "platform/runtime/IStateObject.h"
 #include "ui/framework/clsNavigation.h"
 
 namespace kv {

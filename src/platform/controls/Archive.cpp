@@ -1,4 +1,5 @@
 #include "platform/controls/Archive.h"
+#include "platform/runtime/IPropertyBag.h"
 
 namespace kv {
 

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "value/Text.h"
 #include "value/Variant.h"
 
 namespace kv::os {

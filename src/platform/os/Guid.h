@@ -5,18 +5,22 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kv::os {
 
 using GuidBytes = std::array<uint8_t, 16>;
 
-// A random version-4 GUID; false when no random source could be read.
-bool NewRandomGuid(GuidBytes& guid);
+// A random version-4 GUID; nullopt when no random source could be read.
+std::optional<GuidBytes> NewRandomGuid();
 
 // The class id registered for a ProgID. The component registers "KV6274PA.<class name>" for its
 // DTM object and its pages; every such ProgID (compared without regard to case, as registry keys
-// are) has a fixed class id derived from its name. False for any other ProgID.
-bool ClassIdFromProgId(const std::string& progId, GuidBytes& clsid);
+// are) has a fixed class id derived from its name. nullopt for any other ProgID.
+std::optional<GuidBytes> ClassIdFromProgId(const std::string& progId);
+// "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX": upper-case hex digits of Data1, Data2, Data3 and Data4,
+// without braces.
+std::string GuidText(const GuidBytes& guid);
 
 }  // namespace kv::os

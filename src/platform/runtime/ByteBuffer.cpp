@@ -1,4 +1,7 @@
 #include "platform/runtime/ByteBuffer.h"
+#include "value/Date.h"
+#include "value/NumberText.h"
+#include "value/Text.h"
 
 #include <cmath>
 #include <cstring>

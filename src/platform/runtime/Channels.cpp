@@ -3,6 +3,8 @@
 #include <stdexcept>
 
 #include "platform/fdt/FdtDtmInterfaces.h"
+#include "platform/runtime/IChannels.h"
+#include "platform/runtime/IPropertyBag.h"
 
 namespace kv {
 

@@ -2,7 +2,17 @@
 
 #include <algorithm>
 
+#include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/runtime/ICommObject.h"
+#include "platform/runtime/ICommunicationManager.h"
+#include "platform/runtime/IDTMEvents.h"
+#include "platform/runtime/IEventLoop.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateDataModel.h"
+#include "platform/runtime/IPrivateProcess.h"
+#include "platform/runtime/ITransaction.h"
+#include "value/Text.h"
 
 namespace kv {
 
@@ -17,7 +27,6 @@ constexpr uint8_t kDeviceIdLength = 16;
 constexpr uint8_t kDirectorySlot = 1;
 constexpr uint8_t kDirectoryIndex = 0;
 constexpr uint8_t kDirectoryLength = 12;
-constexpr int32_t kCommErrorMask = 0xF0000;
 constexpr uint8_t kMaxReadLength = 240;
 
 bool IsRecordPath(const std::string& path) {
@@ -99,9 +108,9 @@ CommunicationManager::~CommunicationManager() {
 // --- helpers ---
 
 void CommunicationManager::Later(std::function<void()> fn) {
-    std::weak_ptr<int> alive = alive_;
+    const LifetimeToken::Watcher alive = lifetime_.Watch();
     context_.Loop().Post([alive, fn = std::move(fn)] {
-        if (!alive.expired())
+        if (alive.Alive())
             fn();
     });
 }
@@ -112,9 +121,9 @@ std::string CommunicationManager::NextInvokeId() {
 
 void CommunicationManager::StartTimeout(std::function<void()> onTimeout) {
     StopTimeout();
-    std::weak_ptr<int> alive = alive_;
+    const LifetimeToken::Watcher alive = lifetime_.Watch();
     timer_ = context_.Loop().StartTimer(timeoutMs_, [this, alive, onTimeout] {
-        if (alive.expired())
+        if (!alive.Alive())
             return;
         auto fn = onTimeout;  // the timer and its captures go with StopTimeout
         StopTimeout();
@@ -351,7 +360,7 @@ void CommunicationManager::Validate() {
     bool accept = Verdict();
     if (auto events = events_.lock()) {
         try {
-            events->ConnectionIsValidated(accept);
+            accept = events->ConnectionIsValidated(accept);
         } catch (...) {
             // The subscriber failed: the runtime's own verdict counts.
         }
@@ -522,7 +531,7 @@ void CommunicationManager::MarkCommError(const std::string& path, int32_t code) 
             return;
         const std::vector<IPrivateDataElement*> all = WithMembers(parameters, *element);
         for (IPrivateDataElement* e : all)
-            e->SetStatusFlags((e->StatusFlags() & ~kCommErrorMask) | ((code & 0xF) << 16));
+            e->SetStatusFlags((e->StatusFlags() & ~sfCommErrorMask) | ((code & 0xF) << 16));
         for (IPrivateDataElement* e : all) {
             try {
                 parameters.ElementChanged(*e, "");
@@ -535,7 +544,7 @@ void CommunicationManager::MarkCommError(const std::string& path, int32_t code) 
 
 void CommunicationManager::ClearCommError(IPrivateDataElement& element) {
     for (IPrivateDataElement* e : WithMembers(context_.Parameters(), element))
-        e->SetStatusFlags(e->StatusFlags() & ~kCommErrorMask);
+        e->SetStatusFlags(e->StatusFlags() & ~sfCommErrorMask);
 }
 
 void CommunicationManager::JobDone(Process& process, bool success) {

@@ -13,8 +13,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/runtime/ICommObject.h"
+#include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IPrivateProcess.h"
+#include "platform/runtime/ITransaction.h"
 #include "platform/runtime/Transaction.h"
+#include "value/LifetimeToken.h"
 
 namespace kv {
 
@@ -175,7 +183,8 @@ class CommunicationManager : public ICommunicationManager, public ICommObject {
     std::optional<std::string> expectedDeviceId_;
     std::optional<int32_t> expectedRevision_;
 
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    // Posted calls and timers find the object gone once it is destroyed.
+    LifetimeToken lifetime_;
 };
 
 // The path of the element that a request of this element transfers: its record when it is a

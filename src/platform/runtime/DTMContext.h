@@ -7,19 +7,27 @@
 #include <utility>
 #include <vector>
 
+#include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/runtime/DiagnosticLog.h"
+#include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IDTMDictionary.h"
+#include "platform/runtime/IDTMEvents.h"
 #include "platform/runtime/IDeviceTypeInfo.h"
+#include "platform/runtime/IEventLoop.h"
+#include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IOnlineParameterService.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataModel.h"
+#include "platform/runtime/IPrivateFunctions.h"
+#include "platform/runtime/IPrivateProcess.h"
+#include "platform/runtime/IPrompt.h"
+#include "platform/runtime/IPropertyBag.h"
+#include "platform/runtime/IStateObject.h"
+#include "platform/runtime/IUserManager.h"
+#include "platform/runtime/IXMLHelper.h"
 
 namespace kv {
-
-// Where the user sees messages and answers questions; provided by the frame.
-class IPrompt {
-  public:
-    virtual ~IPrompt() = default;
-    virtual void ShowMessage(const std::string& text) = 0;
-    // Answers 6 for Yes, 7 for No, 1 for OK.
-    virtual int32_t Ask(const std::string& prompt, int32_t style) = 0;
-};
 
 // A prompt that records what it was shown and answers from a script (tests, headless runs).
 class RecordingPrompt : public IPrompt {
@@ -61,6 +69,7 @@ class DTMContext : public IDTMContext, public std::enable_shared_from_this<DTMCo
     // neither (no container, a container that the frame dropped, or one without a sink).
     IDTMEvents* DTMEvents() override;
     const NumberLocale& Locale() const override { return locale_; }
+    DiagnosticLog& Diagnostics() override { return diagnostics_; }
 
     const std::string& SystemTag() const override { return systemTag_; }
     void SetSystemTag(const std::string& tag) override { systemTag_ = tag; }
@@ -139,6 +148,7 @@ class DTMContext : public IDTMContext, public std::enable_shared_from_this<DTMCo
     bool privateDialogs_ = true;
     std::string systemTag_;
     NumberLocale locale_;
+    DiagnosticLog diagnostics_;
 };
 
 // A user manager with a fixed user level.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/os/ComponentFolder.h"
+#include "platform/runtime/IXMLHelper.h"
 
 namespace kv {
 
@@ -298,11 +299,12 @@ std::optional<SharedText> DTMDictionary::GetSharedText(pugi::xml_node section,
     return SharedText(std::string(a.value()));
 }
 
-bool DTMDictionary::GetXml(IDTMContext&, std::string& xml, const std::string& section,
-                           const std::string& attribute) const {
+std::optional<std::string> DTMDictionary::GetXml(IDTMContext&, const std::string& xml,
+                                                 const std::string& section,
+                                                 const std::string& attribute) const {
     pugi::xml_document doc;
     if (!doc.load_string(xml.c_str(), pugi::parse_default | pugi::parse_declaration))
-        return false;
+        return std::nullopt;
     pugi::xml_node sectionNode = GetSection(section);
     std::vector<pugi::xml_node> pending{doc.document_element()};
     while (!pending.empty()) {
@@ -323,8 +325,7 @@ bool DTMDictionary::GetXml(IDTMContext&, std::string& xml, const std::string& se
     }
     std::ostringstream os;
     doc.save(os, "", pugi::format_raw | pugi::format_no_declaration);
-    xml = os.str();
-    return true;
+    return os.str();
 }
 
 }  // namespace kv

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IDTMDictionary.h"
 #include "value/SharedText.h"
 
 namespace kv {
@@ -43,8 +44,9 @@ class DTMDictionary : public IDTMDictionary {
                     const std::string& attribute) const override;
     std::optional<SharedText> GetSharedText(pugi::xml_node section, const std::string& key,
                                             const std::string& attribute) const override;
-    bool GetXml(IDTMContext& context, std::string& xml, const std::string& section,
-                const std::string& attribute) const override;
+    std::optional<std::string> GetXml(IDTMContext& context, const std::string& xml,
+                                      const std::string& section,
+                                      const std::string& attribute) const override;
 
     const std::string& LastError() const { return lastError_; }
 

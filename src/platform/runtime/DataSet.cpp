@@ -3,7 +3,10 @@
 #include <stdexcept>
 
 #include "platform/runtime/Channels.h"
+#include "platform/runtime/IChannels.h"
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateDataModel.h"
 
 namespace kv {

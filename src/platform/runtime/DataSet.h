@@ -9,6 +9,8 @@
 
 #include "platform/runtime/IChannels.h"
 #include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IPrivateDataModel.h"
 
 namespace kv {
 

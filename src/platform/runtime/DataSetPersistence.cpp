@@ -1,6 +1,8 @@
 #include "platform/runtime/DataSetPersistence.h"
 
 #include "platform/runtime/Channels.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPropertyBag.h"
 #include "platform/runtime/PropertyBag.h"
 
 namespace kv {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IPropertyBag.h"
 
 namespace kv {
 

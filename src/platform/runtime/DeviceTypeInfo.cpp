@@ -1,4 +1,6 @@
 #include "platform/runtime/DeviceTypeInfo.h"
+#include "platform/runtime/IDeviceTypeInfo.h"
+#include "platform/runtime/IPropertyBag.h"
 
 #include <cctype>
 #include <optional>
@@ -66,15 +68,14 @@ bool DeviceTypeInfo::SelectDeviceType(const std::string& deviceType, IDTMContext
     return false;
 }
 
-bool DeviceTypeInfo::FindInCatalog(IDTMContext& /*context*/, DeviceTypeCatalogEntry& entry) const {
+std::optional<DeviceTypeCatalogEntry> DeviceTypeInfo::FindInCatalog(
+    IDTMContext& /*context*/) const {
     for (const DeviceTypeCatalogEntry& candidate : DeviceTypeCatalog()) {
         if (SameIdentity(candidate.identValue1, ident_[0]) &&
-            SameIdentity(candidate.identValue2, ident_[1])) {
-            entry = candidate;
-            return true;
-        }
+            SameIdentity(candidate.identValue2, ident_[1]))
+            return candidate;
     }
-    return false;
+    return std::nullopt;
 }
 
 void DeviceTypeInfo::CopyFrom(const IDeviceTypeInfo& other) {

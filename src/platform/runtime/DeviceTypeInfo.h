@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/runtime/IDeviceTypeInfo.h"
+#include "platform/runtime/IPropertyBag.h"
 
 namespace kv {
 
@@ -26,7 +27,7 @@ const std::vector<DeviceTypeCatalogEntry>& DeviceTypeCatalog();
 class DeviceTypeInfo : public IDeviceTypeInfo {
   public:
     bool SelectDeviceType(const std::string& deviceType, IDTMContext& context) override;
-    bool FindInCatalog(IDTMContext& context, DeviceTypeCatalogEntry& entry) const override;
+    std::optional<DeviceTypeCatalogEntry> FindInCatalog(IDTMContext& context) const override;
 
     const std::string& DeviceType() const override { return deviceType_; }
     const Variant& IdentValue1() const override { return ident_[0]; }

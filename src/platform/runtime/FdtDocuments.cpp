@@ -6,7 +6,12 @@
 #include <system_error>
 
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IDTMDictionary.h"
+#include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateDataModel.h"
+#include "value/Date.h"
 
 namespace kv {
 
@@ -75,21 +80,6 @@ bool ReadInt32(const char* text, int32_t& out) {
     out = v;
     return true;
 }
-
-// Sets BulkUpdateActive for the life of the guard and restores the earlier state on every path.
-class BulkUpdateGuard {
-  public:
-    explicit BulkUpdateGuard(IParameters& p) : p_(p), old_(p.BulkUpdateActive()) {
-        p_.SetBulkUpdateActive(true);
-    }
-    ~BulkUpdateGuard() { p_.SetBulkUpdateActive(old_); }
-    BulkUpdateGuard(const BulkUpdateGuard&) = delete;
-    BulkUpdateGuard& operator=(const BulkUpdateGuard&) = delete;
-
-  private:
-    IParameters& p_;
-    bool old_;
-};
 
 }  // namespace
 
@@ -174,7 +164,7 @@ bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, I
     IParameters& parameters = context.Parameters();
     std::vector<IPrivateDataElement*> changed;
     {
-        BulkUpdateGuard bulk(parameters);
+        const ScopedBulkUpdate bulk(parameters);
         int32_t position = 0;
         for (pugi::xml_node node = list.child("DtmVariable"); node;
              node = node.next_sibling("DtmVariable")) {
@@ -221,11 +211,11 @@ bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, I
 
 // --- documentation ---
 
-bool DocumentBuilder::BuildDocument(IDTMContext& context, const std::string& templateName,
-                                    int32_t mask, const std::string& title, std::string& xml) {
-    xml.clear();
+std::optional<std::string> DocumentBuilder::BuildDocument(IDTMContext& context,
+                                                          const std::string& templateName,
+                                                          int32_t mask, const std::string& title) {
     if (templateName != "DTMDoc")
-        return false;
+        return std::nullopt;
     pugi::xml_document doc;
     pugi::xml_node root = LoadFdt(doc, kDTMDocTemplate);
     root.prepend_attribute("xmlns:fdt").set_value(kFdtNamespace);
@@ -239,11 +229,10 @@ bool DocumentBuilder::BuildDocument(IDTMContext& context, const std::string& tem
         try {
             element->WriteToDocVariable(node, context);
         } catch (...) {
-            return false;
+            return std::nullopt;
         }
     }
-    xml = Save(doc);
-    return true;
+    return Save(doc);
 }
 
 // --- function list ---
@@ -253,11 +242,10 @@ void FunctionListBuilder::AddFunctionGroup(const std::string& name, int32_t flag
     groups_.push_back({name, flags, options});
 }
 
-bool FunctionListBuilder::BuildFunctions(IDTMContext& context, const std::string& templateName,
-                                         std::string& xml) {
-    xml.clear();
+std::optional<std::string> FunctionListBuilder::BuildFunctions(IDTMContext& context,
+                                                               const std::string& templateName) {
     if (templateName != "DTMFunctions")
-        return false;
+        return std::nullopt;
     pugi::xml_document doc;
     pugi::xml_node root = LoadFdt(doc, kDTMFunctionsTemplate);
     root.prepend_attribute("xmlns:fdt").set_value(kFdtNamespace);
@@ -280,24 +268,23 @@ bool FunctionListBuilder::BuildFunctions(IDTMContext& context, const std::string
         node.append_attribute("flags").set_value(group.flags);
         node.append_attribute("options").set_value(group.options);
     }
-    xml = Save(doc);
+    std::string xml = Save(doc);
     try {
         IDTMDictionary& dictionary = context.Dictionary();
         if (dictionary.HasDocument())
-            dictionary.GetXml(context, xml, "DTMFunctions", "label");
+            xml = dictionary.GetXml(context, xml, "DTMFunctions", "label").value_or(xml);
     } catch (...) {
         // Without a dictionary the names stay as their keys.
     }
-    return true;
+    return xml;
 }
 
 // --- DTM information ---
 
-bool DtmInfoBuilder::BuildInformation(IDTMContext& context, std::string& xml) {
-    xml.clear();
+std::optional<std::string> DtmInfoBuilder::BuildInformation(IDTMContext& context) {
     IPrivateDataModel* model = context.Parameters().DataModel();
     if (!model)
-        return false;
+        return std::nullopt;
     pugi::xml_document doc;
     pugi::xml_node info = NewFdt(doc).append_child("DtmInformation");
     info.append_attribute("name").set_value(model->DTMName().c_str());
@@ -311,8 +298,7 @@ bool DtmInfoBuilder::BuildInformation(IDTMContext& context, std::string& xml) {
     }
     info.append_attribute("date").set_value(date.c_str());
     info.append_attribute("descriptor").set_value(model->DTMDescriptor().c_str());
-    xml = Save(doc);
-    return true;
+    return Save(doc);
 }
 
 }  // namespace kv

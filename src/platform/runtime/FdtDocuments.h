@@ -112,15 +112,15 @@ class ParameterXMLConverter : public IParameterXMLConverter {
 
 class DocumentBuilder : public IDocumentBuilder {
   public:
-    bool BuildDocument(IDTMContext& context, const std::string& templateName, int32_t mask,
-                       const std::string& title, std::string& xml) override;
+    std::optional<std::string> BuildDocument(IDTMContext& context, const std::string& templateName,
+                                             int32_t mask, const std::string& title) override;
 };
 
 class FunctionListBuilder : public IFunctionListBuilder {
   public:
     void AddFunctionGroup(const std::string& name, int32_t flags, int32_t options) override;
-    bool BuildFunctions(IDTMContext& context, const std::string& templateName,
-                        std::string& xml) override;
+    std::optional<std::string> BuildFunctions(IDTMContext& context,
+                                              const std::string& templateName) override;
 
   private:
     struct Group {
@@ -133,7 +133,7 @@ class FunctionListBuilder : public IFunctionListBuilder {
 
 class DtmInfoBuilder : public IDtmInfoBuilder {
   public:
-    bool BuildInformation(IDTMContext& context, std::string& xml) override;
+    std::optional<std::string> BuildInformation(IDTMContext& context) override;
 };
 
 }  // namespace kv

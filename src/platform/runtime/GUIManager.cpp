@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateDataModel.h"
 
 namespace kv {

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateGUI.h"
 
 namespace kv {

@@ -1,6 +1,7 @@
 #pragma once
 // The device type of an instance and the catalogue of the device types this DTM supports.
 
+#include <optional>
 #include <string>
 
 #include "platform/runtime/IPropertyBag.h"
@@ -30,9 +31,9 @@ class IDeviceTypeInfo : public IPersistObject {
     // Takes the identity of the catalogue's entry named deviceType (compared without regard to
     // case); False, nothing changed, when the catalogue has no such entry.
     virtual bool SelectDeviceType(const std::string& deviceType, IDTMContext& context) = 0;
-    // The catalogue's entry whose IdentValue1 and IdentValue2 equal this device type's; False
-    // when there is none (entry unchanged).
-    virtual bool FindInCatalog(IDTMContext& context, DeviceTypeCatalogEntry& entry) const = 0;
+    // The catalogue's entry whose IdentValue1 and IdentValue2 equal this device type's; nullopt
+    // when there is none.
+    virtual std::optional<DeviceTypeCatalogEntry> FindInCatalog(IDTMContext& context) const = 0;
 
     virtual const std::string& DeviceType() const = 0;
     virtual const Variant& IdentValue1() const = 0;

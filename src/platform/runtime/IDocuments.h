@@ -3,6 +3,7 @@
 // platform/runtime/FdtDocuments.h).
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kv {
@@ -28,10 +29,11 @@ class IDocumentBuilder {
   public:
     virtual ~IDocumentBuilder() = default;
     // Builds the document from the template: every element whose ElementMode meets mask writes
-    // its documentation node. title, when not empty, names the document. False (xml empty) when
-    // the template is unknown or an element fails.
-    virtual bool BuildDocument(IDTMContext& context, const std::string& templateName, int32_t mask,
-                               const std::string& title, std::string& xml) = 0;
+    // its documentation node. title, when not empty, names the document. nullopt when the
+    // template is unknown or an element fails.
+    virtual std::optional<std::string> BuildDocument(IDTMContext& context,
+                                                     const std::string& templateName, int32_t mask,
+                                                     const std::string& title) = 0;
 };
 
 // The functions document.
@@ -41,18 +43,18 @@ class IFunctionListBuilder {
     // Adds a group of the template to the list, in the order of the calls, with its flags (4: a
     // communication is set) and options.
     virtual void AddFunctionGroup(const std::string& name, int32_t flags, int32_t options) = 0;
-    // The functions document of the template with the added groups; False (xml empty) when the
-    // template is unknown.
-    virtual bool BuildFunctions(IDTMContext& context, const std::string& templateName,
-                                std::string& xml) = 0;
+    // The functions document of the template with the added groups; nullopt when the template is
+    // unknown.
+    virtual std::optional<std::string> BuildFunctions(IDTMContext& context,
+                                                      const std::string& templateName) = 0;
 };
 
 // The DTM information document.
 class IDtmInfoBuilder {
   public:
     virtual ~IDtmInfoBuilder() = default;
-    // False (xml empty) when the data set has no data model.
-    virtual bool BuildInformation(IDTMContext& context, std::string& xml) = 0;
+    // nullopt when the data set has no data model.
+    virtual std::optional<std::string> BuildInformation(IDTMContext& context) = 0;
 };
 
 }  // namespace kv

@@ -1,9 +1,17 @@
 #pragma once
 // The one event loop of the program. Communication answers, the end of a process and timer ticks
 // are always delivered through it, never inside the call that started them.
+//
+// Every loop (the manual one of the tests and the headless frame, the Qt-backed one of the window)
+// runs each posted call and timer tick through RunTask: the loop's last-resort catch. The callers
+// guard their own calls with their context's log (EntryGuard.h); what still escapes them is
+// recorded in the loop's own log and the loop goes on.
 
 #include <cstdint>
 #include <functional>
+
+#include "platform/runtime/DiagnosticLog.h"
+#include "platform/runtime/EntryGuard.h"
 
 namespace kv {
 
@@ -17,6 +25,20 @@ class IEventLoop {
     virtual void StopTimer(int32_t id) = 0;
     // Milliseconds since an arbitrary start.
     virtual int64_t NowMs() const = 0;
+
+    // The errors the loop's last-resort catch swallowed.
+    DiagnosticLog& Diagnostics() { return diagnostics_; }
+    const DiagnosticLog& Diagnostics() const { return diagnostics_; }
+
+  protected:
+    // Runs one posted call or timer tick; an error that escapes it is recorded under where
+    // ("posted call", "timer") and goes no further.
+    void RunTask(const std::function<void()>& task, const char* where) noexcept {
+        Guarded(diagnostics_, where, [&] { task(); });
+    }
+
+  private:
+    DiagnosticLog diagnostics_;
 };
 
 }  // namespace kv

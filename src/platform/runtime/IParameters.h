@@ -12,6 +12,14 @@ namespace kv {
 class IPrivateDataModel;
 class IChannels;
 
+// The data set's error state (IParameters::DataSetState).
+enum DataSetErrorState : int32_t {
+    dssCreated = 0,      // the model was just created: nothing loaded or read yet
+    dssValid = 1,        // no element carries an input error or needs a value
+    dssInputErrors = 2,  // an element carries an input error or needs a value
+    dssReleased = 4,     // the instance is being released or deleted
+};
+
 class IParameters {
   public:
     virtual ~IParameters() = default;
@@ -37,8 +45,7 @@ class IParameters {
     virtual void Unlock() = 0;
     virtual bool Locked() const = 0;
 
-    // Error state: 0 after model creation, 1 without and 2 with input errors or needed values,
-    // 4 while the instance is released or deleted.
+    // The error state, a DataSetErrorState.
     virtual int32_t DataSetState() const = 0;
     virtual void SetDataSetState(int32_t state) = 0;
     // 1 when the data set was changed since it was last saved or loaded.
@@ -62,6 +69,24 @@ class IParameters {
                                  const std::string& /*invokeId*/) {
         return false;
     }
+};
+
+// The data set's bulk update for the life of the guard: BulkUpdateActive is set, and the earlier
+// state comes back on every way out of the scope (the end of the outermost bulk update lets the
+// model catch up). The bulk-update form of ScopedValue (value/ScopedValue.h).
+class [[nodiscard]] ScopedBulkUpdate {
+  public:
+    explicit ScopedBulkUpdate(IParameters& parameters)
+        : parameters_(parameters), previous_(parameters.BulkUpdateActive()) {
+        parameters_.SetBulkUpdateActive(true);
+    }
+    ~ScopedBulkUpdate() { parameters_.SetBulkUpdateActive(previous_); }
+    ScopedBulkUpdate(const ScopedBulkUpdate&) = delete;
+    ScopedBulkUpdate& operator=(const ScopedBulkUpdate&) = delete;
+
+  private:
+    IParameters& parameters_;
+    bool previous_;
 };
 
 }  // namespace kv

@@ -12,6 +12,34 @@ namespace kv {
 class IDTMContext;
 class IPropertyBag;
 
+// ElementMode bits: what the runtime transfers and documents of an element.
+enum ElementModeBits : int32_t {
+    emUpload = 0x1,
+    emDownload = 0x2,
+    emDeviceCommand = 0x4,
+    emCompareStored = 0x10,
+    emDocGroupMask = 0xFFF0000,
+};
+
+// StatusFlags bits. The input error, communication error and DP-V1 error class each take a
+// field of four bits; the bits of sfProtectedMask are kept by the element itself (StatusFlags
+// neither shows nor sets them).
+enum StatusFlagBits : int32_t {
+    sfWriteProtected = 0x1,
+    sfDynamic = 0x2,
+    sfChanged = 0x4,
+    sfNeeded = 0x8,
+    sfReadPending = 0x10,
+    sfEditedOnline = 0x20,
+    sfInputErrorMask = 0xF000,
+    sfCommErrorMask = 0xF0000,
+    sfDpv1ErrorMask = 0xF00000,
+    sfValid = 0x1000000,
+    sfOptional = 0x2000000,
+    sfProtectedMask = 0xF000000,
+    sfPersistMask = 0x0F000008,
+};
+
 class IPrivateDataElement {
   public:
     virtual ~IPrivateDataElement() = default;

@@ -25,7 +25,7 @@ int32_t ManualEventLoop::RunUntilIdle(int32_t maxCalls) {
     while (!queue_.empty() && ran < maxCalls) {
         auto fn = std::move(queue_.front());
         queue_.pop_front();
-        fn();
+        RunTask(fn, "posted call");
         ++ran;
     }
     return ran;
@@ -49,7 +49,7 @@ void ManualEventLoop::Advance(int64_t ms) {
         auto it = timers_.find(nextId);
         it->second.due += it->second.interval;
         auto fn = it->second.fn;  // the timer may stop itself while it runs
-        fn();
+        RunTask(fn, "timer");
         RunUntilIdle();
     }
     now_ = end;

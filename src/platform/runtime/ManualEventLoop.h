@@ -1,6 +1,7 @@
 #pragma once
 // An event loop driven by hand: posted calls and timers run when the owner asks, on a clock that
-// only moves when told. Tests and the headless frame use it.
+// only moves when told. Tests and the headless frame use it. An error that escapes a call or a
+// tick is recorded in Diagnostics() and the loop goes on.
 
 #include <cstdint>
 #include <deque>

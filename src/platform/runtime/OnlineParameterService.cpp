@@ -4,7 +4,13 @@
 #include <set>
 
 #include "platform/runtime/CommunicationManager.h"
+#include "platform/runtime/ICommunicationManager.h"
+#include "platform/runtime/IDTMEvents.h"
+#include "platform/runtime/IEventLoop.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateDataModel.h"
+#include "platform/runtime/IPrivateProcess.h"
 #include "platform/runtime/ProcessId.h"
 
 namespace kv {
@@ -34,21 +40,6 @@ std::vector<TransactionJob> CollectJobs(IDTMContext& context, const std::string&
     return jobs;
 }
 
-// Keeps BulkUpdateActive set for its life and restores the earlier state.
-class BulkUpdate {
-  public:
-    explicit BulkUpdate(IParameters& p) : p_(p), old_(p.BulkUpdateActive()) {
-        p_.SetBulkUpdateActive(true);
-    }
-    ~BulkUpdate() { p_.SetBulkUpdateActive(old_); }
-    BulkUpdate(const BulkUpdate&) = delete;
-    BulkUpdate& operator=(const BulkUpdate&) = delete;
-
-  private:
-    IParameters& p_;
-    bool old_;
-};
-
 }  // namespace
 
 OnlineParameterService::OnlineParameterService(IDTMContext& context) : context_(context) {}
@@ -67,10 +58,10 @@ bool OnlineParameterService::UploadRequest(const std::string& invokeId,
         });
         process.reportProgress = true;
         process.title = "Upload";
-        std::weak_ptr<int> alive = alive_;
+        const LifetimeToken::Watcher alive = lifetime_.Watch();
         const std::vector<TransactionJob> jobs = process.jobs;
         process.onEnd = [this, alive, invokeId, jobs](bool success) {
-            if (!alive.expired())
+            if (alive.Alive())
                 EndUpload(invokeId, jobs, success);
         };
         const std::string id = process.processId;
@@ -90,7 +81,7 @@ void OnlineParameterService::EndUpload(const std::string& invokeId,
         IParameters& parameters = context_.Parameters();
         {
             // The read values are reported once more as one bulk update.
-            BulkUpdate bulk(parameters);
+            const ScopedBulkUpdate bulk(parameters);
             for (const TransactionJob& job : jobs) {
                 IPrivateDataElement* e = parameters.Item(job.path);
                 if (e == nullptr)
@@ -140,9 +131,9 @@ bool OnlineParameterService::DownloadRequest(const std::string& invokeId,
         });
         process.reportProgress = true;
         process.title = "Download";
-        std::weak_ptr<int> alive = alive_;
+        const LifetimeToken::Watcher alive = lifetime_.Watch();
         process.onEnd = [this, alive, invokeId](bool success) {
-            if (!alive.expired())
+            if (alive.Alive())
                 EndDownload(invokeId, success);
         };
         const std::string id = process.processId;
@@ -158,9 +149,9 @@ bool OnlineParameterService::DownloadRequest(const std::string& invokeId,
 
 void OnlineParameterService::TellDownloadFailed(const std::string& invokeId) {
     // The frame waits for the end of its download: it hears it, later, through the loop.
-    std::weak_ptr<int> alive = alive_;
+    const LifetimeToken::Watcher alive = lifetime_.Watch();
     context_.Loop().Post([this, alive, invokeId] {
-        if (!alive.expired())
+        if (alive.Alive())
             EndDownload(invokeId, false);
     });
 }

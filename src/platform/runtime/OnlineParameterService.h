@@ -8,7 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IOnlineParameterService.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IPrivateProcess.h"
+#include "value/LifetimeToken.h"
 
 namespace kv {
 
@@ -44,7 +49,8 @@ class OnlineParameterService : public IOnlineParameterService {
 
     IDTMContext& context_;
     int32_t onlineMode_ = 0;
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    // Posted calls and timers find the object gone once it is destroyed.
+    LifetimeToken lifetime_;
 };
 
 }  // namespace kv

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "platform/runtime/IDTMContext.h"
+#include "value/Date.h"
 
 namespace kv {
 
@@ -98,10 +99,10 @@ std::optional<Variant> FromText(const std::string& text, ChannelPropertyType typ
                 return Variant(false);
             return std::nullopt;
         case ChannelPropertyType::Date: {
-            double days = 0;
-            if (!ParseIsoDate(text, days))
+            const std::optional<double> days = ParseIsoDate(text);
+            if (!days)
                 return std::nullopt;
-            return Variant::FromDate(days);
+            return Variant::FromDate(*days);
         }
         case ChannelPropertyType::Long:
             if (auto n = ReadWholeNumber(text, std::numeric_limits<int32_t>::min(),

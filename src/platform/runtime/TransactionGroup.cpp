@@ -4,6 +4,10 @@
 #include <unordered_map>
 
 #include "platform/runtime/CommunicationManager.h"
+#include "platform/runtime/ICommunicationManager.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IPrivateProcess.h"
 #include "platform/runtime/ProcessId.h"
 
 namespace kv {

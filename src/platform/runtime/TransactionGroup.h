@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IPrivateProcess.h"
+#include "platform/runtime/ITransactionGroup.h"
 
 namespace kv {
 

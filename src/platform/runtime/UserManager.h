@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IUserManager.h"
 
 namespace kv {
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IXMLHelper.h"
 
 namespace kv {
 

@@ -5,7 +5,11 @@
 
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IFunctionCall.h"
+#include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IPrivateFunctions.h"
 #include "platform/runtime/IPrivateGUI.h"
+#include "platform/runtime/IStateObject.h"
+#include "platform/runtime/IXMLHelper.h"
 #include "ui/framework/IMainWindow.h"
 #include "ui/framework/NavHelpers.h"
 #include "ui/framework/NavigationTree.h"
@@ -70,9 +74,9 @@ std::string clsNavigation::DeriveTree() const {
     IPrivateFunctions* functions = context->Functions();
     const std::string functionList = functions ? functions->GetFunctions(*context, phase) : "";
     pugi::xml_document functionsDoc;
-    std::string loadError;
-    if (!context->XMLHelper().LoadXml(functionsDoc, functionList, loadError)) {
-        context->DisplayMessage(loadError);
+    if (const std::optional<std::string> loadError =
+            context->XMLHelper().LoadXml(functionsDoc, functionList)) {
+        context->DisplayMessage(*loadError);
         return {};
     }
 

@@ -10,7 +10,11 @@
 #include "core/dtm/DTMMain.h"
 #include "core/support/GuiFakes.h"
 #include "core/support/IdleCommunication.h"
+#include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/DTMContext.h"
+#include "platform/runtime/IDTMDictionary.h"
+#include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IParameters.h"
 #include "platform/runtime/ManualEventLoop.h"
 
 namespace kv {
@@ -73,10 +77,11 @@ class CountingDictionary : public IDTMDictionary {
     Variant GetText(pugi::xml_node, const std::string&, const std::string&) const override {
         return {};
     }
-    bool GetXml(IDTMContext&, std::string&, const std::string& section,
-                const std::string& attribute) const override {
+    std::optional<std::string> GetXml(IDTMContext&, const std::string& xml,
+                                      const std::string& section,
+                                      const std::string& attribute) const override {
         completions.push_back(section + "/" + attribute);
-        return true;
+        return xml;
     }
     bool loaded = false;
     std::vector<std::string> loads;

@@ -11,6 +11,12 @@
 #include "core/clsDataModel.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/IChannels.h"
+#include "platform/runtime/ICommunicationManager.h"
+#include "platform/runtime/IOnlineParameterService.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IPrivateDataModel.h"
+#include "platform/runtime/ITransaction.h"
 #include "platform/runtime/ManualEventLoop.h"
 
 namespace kv::test_support {

@@ -2,7 +2,10 @@
 // A communication manager that is never connected and does nothing; a test's fake derives from it
 // and overrides only what it watches.
 
+#include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/ITransaction.h"
 
 namespace kv::testing {
 

@@ -15,6 +15,8 @@
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/DTMDictionary.h"
 #include "platform/runtime/DataSet.h"
+#include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/XMLHelper.h"
 

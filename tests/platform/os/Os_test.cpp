@@ -11,6 +11,7 @@
 #include "platform/os/Guid.h"
 #include "platform/os/Shell.h"
 #include "platform/os/VersionInfo.h"
+#include "value/Text.h"
 #include "value/Variant.h"
 
 namespace kv::os {
@@ -47,36 +48,31 @@ class ScopedEnv {
 };
 
 TEST(OsGuid, RandomGuidsAreVersion4AndDiffer) {
-    GuidBytes a{};
-    GuidBytes b{};
-    ASSERT_TRUE(NewRandomGuid(a));
-    ASSERT_TRUE(NewRandomGuid(b));
-    EXPECT_NE(a, b);
-    for (const GuidBytes& g : {a, b}) {
+    const std::optional<GuidBytes> a = NewRandomGuid();
+    const std::optional<GuidBytes> b = NewRandomGuid();
+    ASSERT_TRUE(a && b);
+    EXPECT_NE(*a, *b);
+    for (const GuidBytes& g : {*a, *b}) {
         EXPECT_EQ(g[7] >> 4, 4);       // high nibble of Data3
         EXPECT_EQ(g[8] & 0xC0, 0x80);  // RFC 4122 variant
     }
 }
 
 TEST(OsGuid, ClassIdsOfTheComponentsProgIds) {
-    GuidBytes main1{};
-    GuidBytes main2{};
-    GuidBytes mainLower{};
-    GuidBytes about{};
-    ASSERT_TRUE(ClassIdFromProgId("KV6274PA.DTMMain", main1));
-    ASSERT_TRUE(ClassIdFromProgId("KV6274PA.DTMMain", main2));
-    ASSERT_TRUE(ClassIdFromProgId("kv6274pa.dtmmain", mainLower));
-    ASSERT_TRUE(ClassIdFromProgId("KV6274PA.ctlAbout", about));
-    EXPECT_EQ(main1, main2);
-    EXPECT_EQ(main1, mainLower);
-    EXPECT_NE(main1, about);
-    EXPECT_EQ(main1[7] >> 4, 5);
+    const std::optional<GuidBytes> main1 = ClassIdFromProgId("KV6274PA.DTMMain");
+    const std::optional<GuidBytes> main2 = ClassIdFromProgId("KV6274PA.DTMMain");
+    const std::optional<GuidBytes> mainLower = ClassIdFromProgId("kv6274pa.dtmmain");
+    const std::optional<GuidBytes> about = ClassIdFromProgId("KV6274PA.ctlAbout");
+    ASSERT_TRUE(main1 && main2 && mainLower && about);
+    EXPECT_EQ(*main1, *main2);
+    EXPECT_EQ(*main1, *mainLower);
+    EXPECT_NE(*main1, *about);
+    EXPECT_EQ((*main1)[7] >> 4, 5);
 
-    GuidBytes other{};
-    EXPECT_FALSE(ClassIdFromProgId("Excel.Application", other));
-    EXPECT_FALSE(ClassIdFromProgId("KV6274PA.", other));
-    EXPECT_FALSE(ClassIdFromProgId("", other));
-    EXPECT_FALSE(ClassIdFromProgId("XKV6274PA.DTMMain", other));
+    EXPECT_EQ(ClassIdFromProgId("Excel.Application"), std::nullopt);
+    EXPECT_EQ(ClassIdFromProgId("KV6274PA."), std::nullopt);
+    EXPECT_EQ(ClassIdFromProgId(""), std::nullopt);
+    EXPECT_EQ(ClassIdFromProgId("XKV6274PA.DTMMain"), std::nullopt);
 }
 
 std::string Dword(uint32_t v) {

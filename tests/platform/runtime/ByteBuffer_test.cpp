@@ -1,4 +1,5 @@
 #include "platform/runtime/ByteBuffer.h"
+#include "value/Date.h"
 
 #include <gtest/gtest.h>
 

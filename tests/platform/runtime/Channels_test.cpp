@@ -14,9 +14,11 @@
 #include "platform/fdt/FdtDtmInterfaces.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/DataSet.h"
+#include "platform/runtime/IChannels.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/ProfibusChannelParameter.h"
 #include "platform/runtime/PropertyBag.h"
+#include "value/Date.h"
 
 namespace kv {
 namespace {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/OnlineFixture.h"
 
 namespace kv::online_test {

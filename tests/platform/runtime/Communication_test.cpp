@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/runtime/ICommObject.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/OnlineFixture.h"
 
 namespace kv::online_test {

@@ -10,9 +10,16 @@
 #include <vector>
 
 #include "core/support/GuiFakes.h"
+#include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/DataSet.h"
 #include "platform/runtime/DeviceTypeInfo.h"
 #include "platform/runtime/GUIManager.h"
+#include "platform/runtime/IDTMEvents.h"
+#include "platform/runtime/IDeviceTypeInfo.h"
+#include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IPropertyBag.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/PropertyBag.h"
 #include "platform/runtime/UserManager.h"
@@ -216,13 +223,14 @@ TEST(UserManager, UnusableUserInformationLeavesTheUser) {
 TEST(DeviceTypeInfo, SelectionCatalogueAndPersistence) {
     DTMContext context(std::make_shared<ManualEventLoop>());
     DeviceTypeInfo dt;
-    DeviceTypeCatalogEntry entry;
-    EXPECT_FALSE(dt.FindInCatalog(context, entry));  // never selected
+    EXPECT_EQ(dt.FindInCatalog(context), std::nullopt);  // never selected
     EXPECT_FALSE(dt.SelectDeviceType("KV6274", context));
     ASSERT_TRUE(dt.SelectDeviceType("kv6274pa", context));
     EXPECT_EQ(dt.DeviceType(), "KV6274PA");
     EXPECT_TRUE(dt.CatalogValue1().isEmpty());  // the DTM object copies those
-    ASSERT_TRUE(dt.FindInCatalog(context, entry));
+    const std::optional<DeviceTypeCatalogEntry> found = dt.FindInCatalog(context);
+    ASSERT_TRUE(found);
+    const DeviceTypeCatalogEntry& entry = *found;
     EXPECT_EQ(entry.identValue1, Variant(int32_t{2910}));
     EXPECT_EQ(entry.catalogValue4, Variant("Profibus DP/V1"));
 
@@ -240,9 +248,9 @@ TEST(DeviceTypeInfo, SelectionCatalogueAndPersistence) {
     // An identity of another ident number is not in the catalogue; a text "2910" is no number.
     DeviceTypeInfo other;
     other.SetIdentity("KV6274PA", Variant(int32_t{2911}), Variant(int32_t{4109}), Variant("X"));
-    EXPECT_FALSE(other.FindInCatalog(context, entry));
+    EXPECT_EQ(other.FindInCatalog(context), std::nullopt);
     other.SetIdentity("KV6274PA", Variant("2910"), Variant(int32_t{4109}), Variant("X"));
-    EXPECT_FALSE(other.FindInCatalog(context, entry));
+    EXPECT_EQ(other.FindInCatalog(context), std::nullopt);
 
     // A damaged value loads nothing; a bag without a device type loads "never selected".
     PropertyBag damaged = bag;

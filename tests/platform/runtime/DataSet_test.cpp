@@ -11,7 +11,11 @@
 
 #include "core/clsDataElement.h"
 #include "platform/runtime/DTMContext.h"
+#include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateDataModel.h"
+#include "platform/runtime/ITransaction.h"
 #include "platform/runtime/ManualEventLoop.h"
 
 namespace kv {

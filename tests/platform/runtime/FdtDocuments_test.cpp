@@ -8,6 +8,7 @@
 #include <pugixml.hpp>
 
 #include "core/PersistenceFixture.h"
+#include "value/Date.h"
 
 namespace kv {
 namespace {
@@ -150,10 +151,10 @@ TEST(FdtDocuments, InformationAndUnknownTemplates) {
     Instance in;
     in.data->SetDataModel(std::make_shared<IdentityModel>());
     DtmInfoBuilder info;
-    std::string xml;
-    ASSERT_TRUE(info.BuildInformation(in.context, xml));
+    std::optional<std::string> xml = info.BuildInformation(in.context);
+    ASSERT_TRUE(xml);
     pugi::xml_document doc;
-    ASSERT_TRUE(doc.load_string(xml.c_str()));
+    ASSERT_TRUE(doc.load_string(xml->c_str()));
     pugi::xml_node n = doc.child("FDT").child("DtmInformation");
     EXPECT_STREQ(n.attribute("name").value(), "KV6274PA");
     EXPECT_STREQ(n.attribute("vendor").value(), "Vendor & Co");
@@ -162,22 +163,23 @@ TEST(FdtDocuments, InformationAndUnknownTemplates) {
     EXPECT_STREQ(n.attribute("descriptor").value(), "Positioner");
 
     in.data->SetDataModel(nullptr);
-    EXPECT_FALSE(info.BuildInformation(in.context, xml));
-    EXPECT_EQ(xml, "");
+    EXPECT_EQ(info.BuildInformation(in.context), std::nullopt);
 
     DocumentBuilder docs;
-    EXPECT_FALSE(docs.BuildDocument(in.context, "Other", 0xFFFFFFF, "", xml));
-    ASSERT_TRUE(docs.BuildDocument(in.context, "DTMDoc", 0, "Title", xml));
-    ASSERT_TRUE(doc.load_string(xml.c_str()));
+    EXPECT_EQ(docs.BuildDocument(in.context, "Other", 0xFFFFFFF, ""), std::nullopt);
+    xml = docs.BuildDocument(in.context, "DTMDoc", 0, "Title");
+    ASSERT_TRUE(xml);
+    ASSERT_TRUE(doc.load_string(xml->c_str()));
     EXPECT_STREQ(doc.child("FDT").attribute("title").value(), "Title");
     EXPECT_TRUE(doc.child("FDT").child("DocumentVariables"));
 
     FunctionListBuilder list;
-    EXPECT_FALSE(list.BuildFunctions(in.context, "Other", xml));
+    EXPECT_EQ(list.BuildFunctions(in.context, "Other"), std::nullopt);
     list.AddFunctionGroup("Operation", 0, 0);
     list.AddFunctionGroup("Trend", 4, 0);
-    ASSERT_TRUE(list.BuildFunctions(in.context, "DTMFunctions", xml));
-    ASSERT_TRUE(doc.load_string(xml.c_str()));
+    xml = list.BuildFunctions(in.context, "DTMFunctions");
+    ASSERT_TRUE(xml);
+    ASSERT_TRUE(doc.load_string(xml->c_str()));
     auto groups = doc.select_nodes("/FDT/Functions/FunctionGroup");
     ASSERT_EQ(groups.size(), 2u);
     EXPECT_STREQ(groups[0].node().attribute("name").value(), "Operation");

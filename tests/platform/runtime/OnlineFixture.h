@@ -13,10 +13,17 @@
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
 #include "devicemodel/DeviceModel.h"
+#include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/CommunicationManager.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/DTMDictionary.h"
 #include "platform/runtime/DataSet.h"
+#include "platform/runtime/ICommObject.h"
+#include "platform/runtime/IDTMEvents.h"
+#include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IPrivateProcess.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/OnlineParameterService.h"
 #include "platform/runtime/TransactionGroup.h"
@@ -59,10 +66,9 @@ struct RecordingEvents : IDTMEvents {
 
 // The DTM object's side of ConnectionIsValidated: records what came in, answers as scripted.
 struct Subscriber : ICommObjectEvents {
-    void ConnectionIsValidated(bool& accept) override {
-        incoming.push_back(accept);
-        if (answer)
-            accept = *answer;
+    bool ConnectionIsValidated(bool runtimeVerdict) override {
+        incoming.push_back(runtimeVerdict);
+        return answer.value_or(runtimeVerdict);
     }
     std::optional<bool> answer;
     std::vector<bool> incoming;

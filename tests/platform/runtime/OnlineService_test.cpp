@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/OnlineFixture.h"
 
 namespace kv::online_test {

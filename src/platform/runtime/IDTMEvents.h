@@ -1,0 +1,25 @@
+#pragma once
+// What the runtime tells the frame about an instance.
+
+#include <cstdint>
+#include <string>
+
+namespace kv {
+
+// Notifications to the frame.
+class IDTMEvents {
+  public:
+    virtual ~IDTMEvents() = default;
+    virtual void OnFunctionChanged(const std::string& systemTag) = 0;
+    virtual void ReportProgress(const std::string& systemTag, const std::string& title,
+                                int32_t percent) = 0;
+    virtual void OpenGUIRequest(const std::string& systemTag, const std::string& functionCall) = 0;
+    virtual void InvokedFunctionFinished(const std::string& invokeId, bool success) = 0;
+    virtual void UploadFinished(const std::string& invokeId, bool success) = 0;
+    virtual void DownloadFinished(const std::string& invokeId, bool success) = 0;
+    virtual void PreparedToRelease(const std::string& systemTag) = 0;
+    virtual void PreparedToReleaseCommunication(const std::string& systemTag) = 0;
+    virtual void ParametersChanged(const std::string& systemTag) = 0;
+};
+
+}  // namespace kv

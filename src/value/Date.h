@@ -1,0 +1,21 @@
+#pragma once
+// Dates as the day count from 1899-12-30 with the time of day as fraction.
+
+#include <optional>
+#include <string>
+
+namespace kv {
+
+double DateSerial(int year, int month, int day);
+double TimeSerial(int hour, int minute, int second);
+struct DateParts {
+    int year, month, day, hour, minute, second;
+};
+DateParts SplitDate(double days);
+// ISO text "YYYY-MM-DD HH:MM:SS" (the time is left out when it is midnight).
+std::string DateToIsoText(double days);
+// The day count of an ISO text "YYYY-MM-DD" with an optional time "HH:MM:SS"; nullopt for any
+// other text.
+std::optional<double> ParseIsoDate(const std::string& text);
+
+}  // namespace kv
