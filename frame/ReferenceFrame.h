@@ -15,6 +15,7 @@
 #include "frame/FrameContainer.h"
 #include "frame/FrameProject.h"
 #include "platform/runtime/DTMContext.h"
+#include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IEventLoop.h"
 
 namespace kv {
@@ -65,7 +66,7 @@ class ReferenceFrame {
     std::shared_ptr<IPrompt> prompt_;
     std::vector<std::unique_ptr<FrameInstance>> instances_;
     std::string userInfo_;
-    int32_t language_ = 9;
+    int32_t language_ = langEnglish;
 };
 
 }  // namespace kv

@@ -27,6 +27,8 @@
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/ICommObject.h"
 #include "platform/runtime/ICommunicationManager.h"
+#include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/ManualEventLoop.h"
@@ -58,7 +60,7 @@ enum class Answer { Ask, Yes, No };
 
 struct Options {
     std::string project = kDefaultProject;
-    int32_t language = 9;
+    int32_t language = langEnglish;
     bool trace = false;
     Answer identityAnswer = Answer::Ask;
     SimOptions device;
@@ -77,7 +79,8 @@ const char* const kUsageText =
     "  --project FILE          project file (default: ./kv6274pa-project.xml)\n"
     "  --language en|de        language of the DTM's texts (default: en)\n"
     "  --trace                 print every DP-V1 request (\"> read\", \"> write\") and every\n"
-    "                          response (\"<\") with slot, index and data in hex\n"
+    "                          response (\"<\") with slot, index and data in hex, and at the\n"
+    "                          end the diagnostic log: the errors the DTM caught and swallowed\n"
     "  --yes, --no             answer the question whether a device that does not match the\n"
     "                          DTM is connected anyway; without either the question is asked on\n"
     "                          the terminal, and answered No when the input is no terminal\n"
@@ -134,9 +137,9 @@ bool ParseOptions(int argc, char** argv, Options& options, bool& help, std::stri
             if (!value(v))
                 return false;
             if (v == "en") {
-                options.language = 9;
+                options.language = langEnglish;
             } else if (v == "de") {
-                options.language = 7;
+                options.language = langGerman;
             } else {
                 error = "the language \"" + v + "\" is not offered (en or de)";
                 return false;
@@ -377,8 +380,8 @@ class Values {
                 const std::string unit = e->UnitString(context_);
                 if (!unit.empty())
                     value += " " + unit;
-            } catch (...) {
-                value = "-";
+            } catch (const std::exception&) {
+                value = "-";  // a value that is no number
             }
         }
         if (!statusPath.empty()) {
@@ -397,8 +400,8 @@ class Values {
             const int32_t v = e->TransientValue().toLong();
             const std::string text = e->GetStrValueFromIdxList(v);
             return text.empty() ? std::to_string(v) : text;
-        } catch (...) {
-            return "-";
+        } catch (const std::exception&) {
+            return "-";  // a value that is no number
         }
     }
     Row Choice(const std::string& path, const std::string& fallback) const {
@@ -414,7 +417,8 @@ class Values {
                     const clsDataElement& e = AsDataElement(*m);
                     value += (value.empty() ? "" : ", ") + e.Label.str();
                 }
-            } catch (...) {
+            } catch (const std::exception&) {
+                // A member whose value is no number counts as not set.
             }
         }
         return {Label(record, fallback), value.empty() ? none : value};
@@ -498,11 +502,48 @@ std::string Hex4(uint32_t v) {
     return buffer;
 }
 
+// With --trace: the diagnostic logs of the instances and of the loop, printed when the run ends
+// whichever way it ends.
+class DiagnosticsReport {
+  public:
+    DiagnosticsReport(bool enabled, const ReferenceFrame& frame, const IEventLoop& loop)
+        : enabled_(enabled), frame_(frame), loop_(loop) {}
+    ~DiagnosticsReport() {
+        if (!enabled_)
+            return;
+        bool any = false;
+        for (const auto& instance : frame_.Instances()) {
+            if (const auto context = instance->dtm->DTMContext())
+                any = Print(instance->systemTag, context->Diagnostics()) || any;
+        }
+        any = Print("event loop", loop_.Diagnostics()) || any;
+        if (!any)
+            std::cout << "diagnostic log: empty\n";
+    }
+    DiagnosticsReport(const DiagnosticsReport&) = delete;
+    DiagnosticsReport& operator=(const DiagnosticsReport&) = delete;
+
+  private:
+    static bool Print(const std::string& owner, const DiagnosticLog& log) {
+        if (log.Empty())
+            return false;
+        for (const DiagnosticLog::Entry& e : log.Entries())
+            std::cout << "diagnostic log (" << owner << "): " << e.where << ": " << e.what << "\n";
+        if (log.Dropped() > 0)
+            std::cout << "diagnostic log (" << owner << "): " << log.Dropped() << " more\n";
+        return true;
+    }
+    bool enabled_;
+    const ReferenceFrame& frame_;
+    const IEventLoop& loop_;
+};
+
 int Run(const Options& options) {
-    const Words& words = options.language == 7 ? kGerman : kEnglish;
+    const Words& words = options.language == langGerman ? kGerman : kEnglish;
     auto loop = std::make_shared<ManualEventLoop>();
     auto prompt = std::make_shared<TerminalPrompt>(options.identityAnswer, words);
     ReferenceFrame frame(loop, prompt);
+    const DiagnosticsReport report(options.trace, frame, *loop);
     frame.SetUserInformation(kUserInformation);
     frame.SetLanguage(options.language);
 
@@ -597,8 +638,8 @@ int Run(const Options& options) {
     bar.Finish(std::to_string(reads) + " " + words.parametersRead);
 
     // Numbers as the user's language writes them: a decimal comma in German.
-    const Values values(context,
-                        options.language == 7 ? NumberLocale{',', '.'} : NumberLocale::Invariant());
+    const Values values(context, options.language == langGerman ? NumberLocale{',', '.'}
+                                                                : NumberLocale::Invariant());
     const std::vector<Row> identification = {
         values.Text("PHYS/TAG_DESC", "Tag"), values.Text("PHYS/DEVICE_ID", "Device ID"),
         values.Text("PHYS/DEVICE_SER_NUM", "Serial number"),

@@ -13,6 +13,7 @@
 #include "core/Registry.h"
 #include "core/clsDataModel.h"
 #include "devicemodel/units/clsPROFIBUSProfil3Units.h"
+#include "platform/runtime/ElementPath.h"
 #include "platform/runtime/IChannels.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
@@ -216,7 +217,7 @@ void OnElementChanged(clsDataElement& element, IDTMContext& context, int32_t mod
 
     UpdateElementAccess(element, context, false);
 
-    if (!name.empty() && name.back() == '/')
+    if (IsRecordPath(name))
         SpreadRecordError(parameters, element);
 }
 

@@ -1,15 +1,18 @@
 #include "core/ProjectHelpers.h"
 
 #include <cmath>
+#include <optional>
 #include <set>
 
 #include "core/DataModelHelpers.h"
 #include "core/DictionaryLookup.h"
 #include "core/clsDataElement.h"
+#include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/IOnlineParameterService.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateProcess.h"
+#include "platform/runtime/IPrompt.h"
 #include "platform/runtime/ITransactionGroup.h"
 #include "value/NumberText.h"
 
@@ -91,62 +94,63 @@ clsDataElement* FindElement(IDTMContext& context, const std::string& path) {
 bool TransferPageParameters(bool isWrite, std::weak_ptr<IPrivateProcess> page, IDTMContext& context,
                             ITransactionGroup& group,
                             const std::vector<IPageParameterRow*>& controls) {
-    bool started = false;
-    try {
-        if (group.Busy())
-            return false;
-        // The elements whose pending marks a read clears: a read value replaces an edit that was
-        // made online, but only once the read is sure to come.
-        std::vector<clsDataElement*> unmark;
-        if (group.ConnectionStatus() == 0) {
-            IParameters& parameters = context.Parameters();
-            std::set<std::string> added;
-            std::set<std::string> listed;
-            for (IPageParameterRow* row : controls) {
-                if (row == nullptr)
-                    continue;
-                row->CommitPendingEdit();
-                clsDataElement* element = row->BoundElement();
-                if (element == nullptr)
-                    continue;
-                // A member of a record travels with its whole record.
-                clsDataElement* parent = element->GetParentParameter(parameters);
-                clsDataElement* target = parent != nullptr ? parent : element;
-                if (!isWrite) {
-                    if (listed.insert(target->Name()).second) {
-                        unmark.push_back(target);
-                        for (IPrivateDataElement* m : parameters.RecordMembers(target->Name())) {
-                            if (clsDataElement* member = AsDataElement(m);
-                                member != nullptr && listed.insert(member->Name()).second)
-                                unmark.push_back(member);
+    DiagnosticLog& log = context.Diagnostics();
+    const char* const where = isWrite ? "WritePageParameters" : "ReadPageParameters";
+    // True: started; False: failed; nullopt: the group is busy (refused without a message).
+    const std::optional<bool> started =
+        Guarded(log, where, std::optional<bool>(false), [&]() -> std::optional<bool> {
+            if (group.Busy())
+                return std::nullopt;
+            // The elements whose pending marks a read clears: a read value replaces an edit that
+            // was made online, but only once the read is sure to come.
+            std::vector<clsDataElement*> unmark;
+            if (group.ConnectionStatus() == 0) {
+                IParameters& parameters = context.Parameters();
+                std::set<std::string> added;
+                std::set<std::string> listed;
+                for (IPageParameterRow* row : controls) {
+                    if (row == nullptr)
+                        continue;
+                    row->CommitPendingEdit();
+                    clsDataElement* element = row->BoundElement();
+                    if (element == nullptr)
+                        continue;
+                    // A member of a record travels with its whole record.
+                    clsDataElement* parent = element->GetParentParameter(parameters);
+                    clsDataElement* target = parent != nullptr ? parent : element;
+                    if (!isWrite) {
+                        if (listed.insert(target->Name()).second) {
+                            unmark.push_back(target);
+                            for (IPrivateDataElement* m :
+                                 parameters.RecordMembers(target->Name())) {
+                                if (clsDataElement* member = AsDataElement(m);
+                                    member != nullptr && listed.insert(member->Name()).second)
+                                    unmark.push_back(member);
+                            }
                         }
                     }
-                }
-                const bool wanted = isWrite
-                                        ? target->IsDownloadParam(context) && !row->WriteLocked()
-                                        : target->IsUploadParam(context);
-                if (wanted && added.count(target->Name()) == 0) {
-                    group.AddElement(*target, isWrite);
-                    added.insert(target->Name());
+                    const bool wanted =
+                        isWrite ? target->IsDownloadParam(context) && !row->WriteLocked()
+                                : target->IsUploadParam(context);
+                    if (wanted && added.count(target->Name()) == 0) {
+                        group.AddElement(*target, isWrite);
+                        added.insert(target->Name());
+                    }
                 }
             }
-        }
-        if (group.Execute(std::move(page), true, true) == 0) {
-            started = true;
+            if (group.Execute(std::move(page), true, true) != 0)
+                return false;
             for (clsDataElement* e : unmark)
                 e->ClearStatusFlag(sfReadPending | sfEditedOnline);
             return true;
-        }
-    } catch (...) {
-        if (started)
-            return true;
-    }
-    try {
+        });
+    if (!started || *started)
+        return started.value_or(false);
+    Guarded(log, where, [&] {
         group.Clear();
         context.DisplayMessage(
             GetDictionaryText(context, isWrite ? "error_at_write_status" : "error_at_read_status"));
-    } catch (...) {
-    }
+    });
     return false;
 }
 
@@ -167,11 +171,11 @@ bool WritePageParameters(std::weak_ptr<IPrivateProcess> page, IDTMContext& conte
 
 void StartWriteLockUpload(IDTMContext& context, const std::string& processId,
                           std::weak_ptr<IPrivateProcess> callback) {
+    DiagnosticLog& log = context.Diagnostics();
     // The marks set here; they are taken back when the read does not start, so that no later
     // read of marked elements picks them up.
     std::vector<clsDataElement*> marked;
-    bool ok = false;
-    try {
+    const bool started = Guarded(log, "StartWriteLockUpload", false, [&] {
         for (const char* path : {kWriteLocking, kHwWriteProtection}) {
             clsDataElement* e = FindElement(context, path);
             if (e != nullptr && e->IsUploadParam(context)) {
@@ -180,23 +184,20 @@ void StartWriteLockUpload(IDTMContext& context, const std::string& processId,
                 e->SetStatusFlag(sfReadPending);
             }
         }
-        ok = context.OnlineParameterService().StartUpload(processId, "", 0, sfReadPending, 0, 0,
-                                                          std::move(callback));
-    } catch (...) {
-        ok = false;
-    }
-    if (ok)
+        return context.OnlineParameterService().StartUpload(processId, "", 0, sfReadPending, 0, 0,
+                                                            std::move(callback));
+    });
+    if (started)
         return;
-    try {
+    Guarded(log, "StartWriteLockUpload", [&] {
         for (clsDataElement* e : marked)
             e->ClearStatusFlag(sfReadPending);
-        context.MessageBox(GetDictionaryText(context, "cannot_start_param_upload"), 0);
-    } catch (...) {
-    }
+        context.MessageBox(GetDictionaryText(context, "cannot_start_param_upload"), mbsOkOnly);
+    });
 }
 
 bool CheckWriteProtection(IDTMContext& context) {
-    try {
+    return Guarded(context.Diagnostics(), "CheckWriteProtection", false, [&] {
         clsDataElement* locking = FindElement(context, kWriteLocking);
         clsDataElement* hardware = FindElement(context, kHwWriteProtection);
         // Without the two parameters the protection cannot be judged: no writing.
@@ -207,39 +208,40 @@ bool CheckWriteProtection(IDTMContext& context) {
         hardware->ClearStatusFlag(sfReadPending);
         const bool hwProtected = hardware->TransientValue().looseEquals(Variant(int32_t{1}));
         if (hwProtected) {
-            context.MessageBox(GetDictionaryText(context, "meld_hw_protec"), 0);
+            context.MessageBox(GetDictionaryText(context, "meld_hw_protec"), mbsOkOnly);
             return false;
         }
         if (locked) {
-            context.MessageBox(GetDictionaryText(context, "meld_w_locking"), 0);
+            context.MessageBox(GetDictionaryText(context, "meld_w_locking"), mbsOkOnly);
             return false;
         }
         return true;
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 bool StartDownloadProtectionCheck(IDTMContext& context, ITransactionGroup& group,
                                   std::weak_ptr<IPrivateProcess> callback) {
-    try {
-        if (group.Busy())
-            return false;
-        if (group.ConnectionStatus() == 0) {
-            for (const char* path : {kWriteLocking, kHwWriteProtection}) {
-                if (clsDataElement* e = FindElement(context, path))
-                    group.AddElement(*e, false);
-            }
-        }
-        if (group.Execute(std::move(callback), true, true) == 0)
-            return true;
-    } catch (...) {
-    }
-    try {
+    DiagnosticLog& log = context.Diagnostics();
+    // True: started; False: failed; nullopt: the group is busy (refused without a message).
+    const std::optional<bool> started =
+        Guarded(log, "StartDownloadProtectionCheck", std::optional<bool>(false),
+                [&]() -> std::optional<bool> {
+                    if (group.Busy())
+                        return std::nullopt;
+                    if (group.ConnectionStatus() == 0) {
+                        for (const char* path : {kWriteLocking, kHwWriteProtection}) {
+                            if (clsDataElement* e = FindElement(context, path))
+                                group.AddElement(*e, false);
+                        }
+                    }
+                    return group.Execute(std::move(callback), true, true) == 0;
+                });
+    if (!started || *started)
+        return started.value_or(false);
+    Guarded(log, "StartDownloadProtectionCheck", [&] {
         group.Clear();
-        context.MessageBox(GetDictionaryText(context, "error_at_read_status"), 0);
-    } catch (...) {
-    }
+        context.MessageBox(GetDictionaryText(context, "error_at_read_status"), mbsOkOnly);
+    });
     return false;
 }
 

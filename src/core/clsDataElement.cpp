@@ -9,6 +9,7 @@
 #include "core/ProjectHelpers.h"
 #include "core/clsDataModel.h"
 #include "devicemodel/units/clsPROFIBUSProfil3Units.h"
+#include "platform/runtime/ElementPath.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IUserManager.h"
@@ -633,14 +634,8 @@ std::string clsDataElement::GetValueLists(const std::string& key) const {
 }
 
 clsDataElement* clsDataElement::GetParentParameter(IParameters& parameters) const {
-    if (m_Name.size() < 2) {
-        return nullptr;
-    }
-    const size_t slash = m_Name.rfind('/', m_Name.size() - 2);
-    if (slash == std::string::npos || slash == 0) {
-        return nullptr;
-    }
-    return AsDataElement(parameters.Item(m_Name.substr(0, slash + 1)));
+    const std::optional<std::string> record = ParentRecordPath(m_Name);
+    return record ? AsDataElement(parameters.Item(*record)) : nullptr;
 }
 
 bool clsDataElement::IsBitListEntry(IDTMContext& context) const {

@@ -16,6 +16,7 @@
 #include "core/clsDataElement.h"
 #include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 #include "platform/os/VersionInfo.h"
+#include "platform/runtime/ElementPath.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IGUIManager.h"
@@ -30,10 +31,6 @@ namespace kv {
 namespace {
 
 const char* const kDictionaryName = "DTMDictionary";
-
-bool EndsWithSlash(const std::string& name) {
-    return !name.empty() && name.back() == '/';
-}
 
 }  // namespace
 
@@ -163,7 +160,7 @@ void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
             (element.CalcParamStatusFlags(context, element.TransientValue()) & sfChanged) != 0)
             anyChanged = true;
 
-        if (name != kDataStatusPath && !isRecord && !EndsWithSlash(name) &&
+        if (name != kDataStatusPath && !isRecord && !IsRecordPath(name) &&
             (element.IsDownloadParam(context) || element.IsUploadParam(context))) {
             if (element.PersistentValue().isEmpty() && !element.DeviceValue().isEmpty()) {
                 if (VariantsEqual(element.TransientValue(), element.DeviceValue()))
@@ -175,7 +172,7 @@ void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
             }
         }
 
-        if ((element.ElementMode() & emCompareStored) != 0 && !EndsWithSlash(name) &&
+        if ((element.ElementMode() & emCompareStored) != 0 && !IsRecordPath(name) &&
             name != kProtectedByChannelAssignmentPath) {
             if (VariantsEqual(element.TransientValue(), element.PersistentValue())) {
                 if (!element.PersistentValue().isEmpty())

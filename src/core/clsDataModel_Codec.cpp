@@ -11,6 +11,7 @@
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
 #include "platform/runtime/ByteBuffer.h"
+#include "platform/runtime/ElementPath.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IOnlineParameterService.h"
 #include "platform/runtime/IParameters.h"
@@ -27,10 +28,6 @@ constexpr int32_t kDecodeErrorClass = 0x500000;
 constexpr int32_t kBusyClass = 0x200000;
 constexpr int32_t kMaxRetries = 6;
 constexpr int32_t kDpv1ClassAndNeeded = sfDpv1ErrorMask | sfNeeded;
-
-bool IsRecordPath(const std::string& name) {
-    return !name.empty() && name.back() == '/';
-}
 
 // True when the job is addressed to the element's slot and index.
 bool SameAddress(const ITransaction& transaction, const clsDataElement& element) {

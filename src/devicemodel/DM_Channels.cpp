@@ -14,6 +14,7 @@
 #include "core/clsDataElement.h"
 #include "devicemodel/DM_FB_AO_P3.h"
 #include "devicemodel/clsChannel.h"
+#include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/IChannels.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
@@ -237,59 +238,61 @@ void BuildSlaveBusParamSet(IParameters& parameters) {
 }
 
 std::optional<std::string> ApplyBusMasterConfiguration(IDTMContext& context) {
-    std::string reason;
-    try {
-        IParameters& parameters = context.Parameters();
-        IPrivateDataElement* busMaster = parameters.Item(kBusMasterConfigurationPartPath);
-        IPrivateDataElement* wholeString = parameters.Item(kWholeStringPath);
-        if (busMaster == nullptr || wholeString == nullptr) {
-            reason = "the data set has no cyclic configuration";
-        } else if (!busMaster->TransientValue().isByteArray()) {
-            reason = "the bus master configuration holds no bytes";
-        } else {
-            const Variant value = busMaster->TransientValue();
-            const SetIdentifiers set = ReadIdentifiers(value.bytes().bytes);
-            const Configuration* found = nullptr;
-            reason = set.problem;
-            if (reason.empty()) {
-                for (const Configuration& cfg : Configurations()) {
-                    if (set.identifiers == cfg.identifier)
-                        found = &cfg;
+    // A failure refuses the set; what failed goes to the context's diagnostic log.
+    return Guarded(
+        context.Diagnostics(), "ApplyBusMasterConfiguration",
+        std::optional<std::string>("the bus master configuration could not be taken over"),
+        [&]() -> std::optional<std::string> {
+            std::string reason;
+            IParameters& parameters = context.Parameters();
+            IPrivateDataElement* busMaster = parameters.Item(kBusMasterConfigurationPartPath);
+            IPrivateDataElement* wholeString = parameters.Item(kWholeStringPath);
+            if (busMaster == nullptr || wholeString == nullptr) {
+                reason = "the data set has no cyclic configuration";
+            } else if (!busMaster->TransientValue().isByteArray()) {
+                reason = "the bus master configuration holds no bytes";
+            } else {
+                const Variant value = busMaster->TransientValue();
+                const SetIdentifiers set = ReadIdentifiers(value.bytes().bytes);
+                const Configuration* found = nullptr;
+                reason = set.problem;
+                if (reason.empty()) {
+                    for (const Configuration& cfg : Configurations()) {
+                        if (set.identifiers == cfg.identifier)
+                            found = &cfg;
+                    }
+                    if (found == nullptr && !set.identifiers.empty())
+                        reason =
+                            "the configuration " + set.identifiers + " is not one of the device's";
                 }
-                if (found == nullptr && !set.identifiers.empty())
-                    reason = "the configuration " + set.identifiers + " is not one of the device's";
-            }
-            IChannels& channels = parameters.Channels();
-            for (const ChannelDefinition& row : kChannels) {
-                if (reason.empty() && dynamic_cast<clsChannel*>(channels.Item(row.id)) == nullptr)
-                    reason = std::string("the data set has no process channel ") + row.id;
-            }
-            if (reason.empty()) {
-                for (const ChannelDefinition& row : kChannels)
-                    channels.Item(row.id)->SetActive(false);
-                if (found != nullptr) {
-                    int16_t position = 0;
-                    for (const char* id : found->outputs)
-                        position = ActivateChannel(parameters, id, position);
-                    position = 0;
-                    for (const char* id : found->inputs)
-                        position = ActivateChannel(parameters, id, position);
+                IChannels& channels = parameters.Channels();
+                for (const ChannelDefinition& row : kChannels) {
+                    if (reason.empty() &&
+                        dynamic_cast<clsChannel*>(channels.Item(row.id)) == nullptr)
+                        reason = std::string("the data set has no process channel ") + row.id;
                 }
-                const std::string text = BytesToHexString(value);
-                const Variant& current = wholeString->TransientValue();
-                if (!current.isString() || current.str() != text) {
-                    wholeString->SetTransientValue(Variant(text));
-                    parameters.ElementChanged(*wholeString, "");
+                if (reason.empty()) {
+                    for (const ChannelDefinition& row : kChannels)
+                        channels.Item(row.id)->SetActive(false);
+                    if (found != nullptr) {
+                        int16_t position = 0;
+                        for (const char* id : found->outputs)
+                            position = ActivateChannel(parameters, id, position);
+                        position = 0;
+                        for (const char* id : found->inputs)
+                            position = ActivateChannel(parameters, id, position);
+                    }
+                    const std::string text = BytesToHexString(value);
+                    const Variant& current = wholeString->TransientValue();
+                    if (!current.isString() || current.str() != text) {
+                        wholeString->SetTransientValue(Variant(text));
+                        parameters.ElementChanged(*wholeString, "");
+                    }
+                    return std::nullopt;
                 }
-                return std::nullopt;
             }
-        }
-    } catch (const std::exception& e) {
-        reason = e.what();
-    } catch (...) {
-        reason = "the bus master configuration could not be taken over";
-    }
-    return reason;
+            return reason;
+        });
 }
 
 int16_t ActivateChannel(IParameters& parameters, const std::string& channelId, int16_t position) {

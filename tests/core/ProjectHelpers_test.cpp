@@ -226,6 +226,11 @@ TEST_F(PageTransferTest, CommitThatThrowsEndsAsAFailedStart) {
     EXPECT_EQ(group.executes, 0);
     EXPECT_EQ(group.clears, 1);
     EXPECT_EQ(prompt->messages, (std::vector<std::string>{Text("error_at_write_status")}));
+    // The swallowed error is on record, with where it was caught.
+    ASSERT_EQ(inst.context.Diagnostics().Entries().size(), 1u);
+    EXPECT_EQ(inst.context.Diagnostics().Entries()[0].where, "WritePageParameters");
+    EXPECT_EQ(inst.context.Diagnostics().Entries()[0].what, "row failed");
+    inst.context.Diagnostics().Clear();
 }
 
 // --- write protection ---

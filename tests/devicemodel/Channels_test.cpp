@@ -480,7 +480,7 @@ TEST_F(ChannelsTest, ChannelsSurviveThePropertyBag) {
     Change(kBusMaster, HexStringToBytes(kSlaveSets[5].second));  // configuration 6
     const auto saved = ChannelState();
     PropertyBag bag;
-    ASSERT_TRUE(SaveChannels(dataSet->Channels(), bag));
+    ASSERT_TRUE(SaveChannels(dataSet->Channels(), bag, context.Diagnostics()));
     EXPECT_EQ(bag.Count(), 26u);
     EXPECT_EQ(bag.Read("RCAS_OUT_Stat.Active"), Variant(true));
     EXPECT_EQ(bag.Read("CHECK_BACK_Val2.BitPosition"), Variant(int16_t{48}));
@@ -488,14 +488,14 @@ TEST_F(ChannelsTest, ChannelsSurviveThePropertyBag) {
     ASSERT_TRUE(copy.LoadXml(bag.ToXml()));
 
     ChannelModel fresh;
-    ASSERT_TRUE(LoadChannels(fresh.dataSet->Channels(), copy));
+    ASSERT_TRUE(LoadChannels(fresh.dataSet->Channels(), copy, fresh.context.Diagnostics()));
     EXPECT_EQ(fresh.ChannelState(), saved);
 }
 
 TEST_F(ChannelsTest, BagWithoutChannelEntriesLeavesEveryChannelOffAtZero) {
     PropertyBag bag;
     bag.Write("~/Tag", Variant("Valve"));
-    ASSERT_TRUE(LoadChannels(dataSet->Channels(), bag));
+    ASSERT_TRUE(LoadChannels(dataSet->Channels(), bag, context.Diagnostics()));
     const std::vector<std::pair<bool, int16_t>> allOff(13, {false, int16_t{0}});
     EXPECT_EQ(ChannelState(), allOff);
 }

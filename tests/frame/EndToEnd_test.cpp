@@ -68,6 +68,11 @@ struct Bench {
             throw std::runtime_error(error);
         session = std::make_unique<DeviceSession>(loop, *instance, device);
     }
+    // A run without faults leaves the diagnostic logs empty.
+    ~Bench() {
+        EXPECT_TRUE(Ctx().Diagnostics().Empty()) << Ctx().Diagnostics().Text();
+        EXPECT_TRUE(loop->Diagnostics().Empty()) << loop->Diagnostics().Text();
+    }
     DTMMain& Dtm() { return *instance->dtm; }
     IDTMContext& Ctx() { return *instance->dtm->DTMContext(); }
     FrameContainer& Container() { return *instance->container; }

@@ -11,6 +11,7 @@
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/os/ComponentFolder.h"
 #include "platform/runtime/DeviceTypeInfo.h"
+#include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/ICommObject.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMEvents.h"

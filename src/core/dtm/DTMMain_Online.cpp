@@ -10,6 +10,7 @@
 #include "core/ProjectHelpers.h"
 #include "core/dtm/DTMMain.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/FdtDocuments.h"
 #include "platform/runtime/IChannels.h"
 #include "platform/runtime/ICommunicationManager.h"

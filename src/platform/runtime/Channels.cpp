@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "platform/fdt/FdtDtmInterfaces.h"
+#include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/IChannels.h"
 #include "platform/runtime/IPropertyBag.h"
 
@@ -44,27 +45,23 @@ std::vector<std::shared_ptr<IFdtChannel>> Channels::FdtChannels() const {
     return result;
 }
 
-bool SaveChannels(IChannels& channels, IPropertyBag& bag) {
+bool SaveChannels(IChannels& channels, IPropertyBag& bag, DiagnosticLog& log) {
     bool ok = true;
     for (const auto& channel : channels.Items()) {
-        try {
-            ok = channel->WriteToPropBag(bag, channels.Context()) && ok;
-        } catch (...) {
-            ok = false;
-        }
+        ok = Guarded(log, "IPrivateChannel::WriteToPropBag", false,
+                     [&] { return channel->WriteToPropBag(bag, channels.Context()); }) &&
+             ok;
     }
     channels.SetModified(0);
     return ok;
 }
 
-bool LoadChannels(IChannels& channels, const IPropertyBag& bag) {
+bool LoadChannels(IChannels& channels, const IPropertyBag& bag, DiagnosticLog& log) {
     bool ok = true;
     for (const auto& channel : channels.Items()) {
-        try {
-            ok = channel->ReadFromPropBag(bag, channels.Context()) && ok;
-        } catch (...) {
-            ok = false;
-        }
+        ok = Guarded(log, "IPrivateChannel::ReadFromPropBag", false,
+                     [&] { return channel->ReadFromPropBag(bag, channels.Context()); }) &&
+             ok;
     }
     channels.SetModified(0);
     return ok;

@@ -12,6 +12,8 @@
 
 namespace kv {
 
+class DiagnosticLog;
+
 class Channels : public IChannels {
   public:
     // The context owns the data set that holds the collection and so outlives it.
@@ -42,10 +44,11 @@ class Channels : public IChannels {
 
 // Every channel writes its property-bag entries (IPrivateChannel::WriteToPropBag); afterwards
 // the collection counts as unmodified. False when any channel failed; the others are still
-// written.
-bool SaveChannels(IChannels& channels, IPropertyBag& bag);
+// written. An error of a channel is recorded in log.
+bool SaveChannels(IChannels& channels, IPropertyBag& bag, DiagnosticLog& log);
 // Every channel reads its property-bag entries (IPrivateChannel::ReadFromPropBag); afterwards
 // the collection counts as unmodified. False when any channel failed; the others are still read.
-bool LoadChannels(IChannels& channels, const IPropertyBag& bag);
+// An error of a channel is recorded in log.
+bool LoadChannels(IChannels& channels, const IPropertyBag& bag, DiagnosticLog& log);
 
 }  // namespace kv

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/runtime/ElementPath.h"
+#include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/ICommObject.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMEvents.h"
@@ -29,10 +31,6 @@ constexpr uint8_t kDirectoryIndex = 0;
 constexpr uint8_t kDirectoryLength = 12;
 constexpr uint8_t kMaxReadLength = 240;
 
-bool IsRecordPath(const std::string& path) {
-    return !path.empty() && path.back() == '/';
-}
-
 std::string TrimBlanks(const std::string& s) {
     const size_t first = s.find_first_not_of(' ');
     if (first == std::string::npos)
@@ -57,17 +55,14 @@ std::vector<IPrivateDataElement*> WithMembers(IParameters& parameters,
     return all;
 }
 
-}  // namespace
-
-std::string TransferPath(const IParameters& parameters, const std::string& path) {
-    if (path.size() < 2 || IsRecordPath(path))
-        return path;
-    const size_t slash = path.rfind('/', path.size() - 2);
-    if (slash == std::string::npos || slash == 0)
-        return path;
-    std::string record = path.substr(0, slash + 1);
-    return parameters.Item(record) != nullptr ? record : path;
+// Where a posted call records what a callback let escape: the instance's log while the manager
+// (whose watcher is alive) and so its context live, else the loop's.
+DiagnosticLog& LogAfter(const LifetimeToken::Watcher& alive, IDTMContext* context,
+                        IEventLoop& loop) {
+    return alive.Alive() ? context->Diagnostics() : loop.Diagnostics();
 }
+
+}  // namespace
 
 // Receives the channel's answers for the manager (when no other sink is set) and hands them on.
 class CommunicationManager::EventAdapter : public IFdtCommunicationEvents {
@@ -148,12 +143,11 @@ void CommunicationManager::EndPending(std::optional<PendingEnd>& pending, bool s
         return;
     PendingEnd end = std::move(*pending);
     pending.reset();
-    context_.Loop().Post([end, success] {
+    IEventLoop& loop = context_.Loop();
+    loop.Post([context = &context_, alive = lifetime_.Watch(), &loop, end, success] {
         if (auto cb = end.callback.lock()) {
-            try {
-                cb->OnProcessFinished(end.processId, success);
-            } catch (...) {
-            }
+            Guarded(LogAfter(alive, context, loop), "IPrivateProcess::OnProcessFinished",
+                    [&] { cb->OnProcessFinished(end.processId, success); });
         }
     });
 }
@@ -202,22 +196,22 @@ void CommunicationManager::SetEventSink(std::weak_ptr<IFdtCommunicationEvents> s
 
 std::vector<IPrivateDataElement*> CommunicationManager::GetGroupElements(
     const std::string& key) const {
-    std::vector<IPrivateDataElement*> out;
-    try {
-        IParameters& parameters = context_.Parameters();
-        size_t start = 0;
-        while (start < key.size()) {
-            size_t end = key.find('\n', start);
-            if (end == std::string::npos)
-                end = key.size();
-            if (IPrivateDataElement* e = parameters.Item(key.substr(start, end - start)))
-                out.push_back(e);
-            start = end + 1;
-        }
-    } catch (...) {
-        out.clear();
-    }
-    return out;
+    using Elements = std::vector<IPrivateDataElement*>;
+    return Guarded(
+        context_.Diagnostics(), "CommunicationManager::GetGroupElements", Elements(), [&] {
+            Elements out;
+            IParameters& parameters = context_.Parameters();
+            size_t start = 0;
+            while (start < key.size()) {
+                size_t end = key.find('\n', start);
+                if (end == std::string::npos)
+                    end = key.size();
+                if (IPrivateDataElement* e = parameters.Item(key.substr(start, end - start)))
+                    out.push_back(e);
+                start = end + 1;
+            }
+            return out;
+        });
 }
 
 // --- connection ---
@@ -226,16 +220,13 @@ bool CommunicationManager::Connect(const std::string& processId,
                                    std::weak_ptr<IPrivateProcess> callback) {
     if (!communication_ || state_ != State::Offline)
         return false;
-    uint8_t address = 0;
-    try {
-        if (IPrivateDataElement* a = context_.Parameters().Item("~/Address")) {
-            const int32_t v = a->TransientValue().toLong();
-            if (v >= 0 && v <= 126)
-                address = static_cast<uint8_t>(v);
-        }
-    } catch (...) {
-        // No data set or no usable address: the channel's own address counts.
-    }
+    // No data set or no usable address: the channel's own address (0) counts.
+    const uint8_t address =
+        Guarded(context_.Diagnostics(), "CommunicationManager::Connect", uint8_t{0}, [&] {
+            IPrivateDataElement* a = context_.Parameters().Item("~/Address");
+            const int32_t v = a != nullptr ? a->TransientValue().toLong() : 0;
+            return v >= 0 && v <= 126 ? static_cast<uint8_t>(v) : uint8_t{0};
+        });
     const std::string invokeId = NextInvokeId();
     std::weak_ptr<IFdtCommunicationEvents> sink = adapter_;
     if (hasSink_ && !sink_.expired())
@@ -359,11 +350,9 @@ void CommunicationManager::Validate() {
     errorCode_ = cecNone;
     bool accept = Verdict();
     if (auto events = events_.lock()) {
-        try {
-            accept = events->ConnectionIsValidated(accept);
-        } catch (...) {
-            // The subscriber failed: the runtime's own verdict counts.
-        }
+        // A subscriber that fails leaves the runtime's own verdict.
+        accept = Guarded(context_.Diagnostics(), "ICommObjectEvents::ConnectionIsValidated", accept,
+                         [&] { return events->ConnectionIsValidated(accept); });
     }
     if (state_ != State::Online) {
         // The subscriber ended the connection itself.
@@ -490,17 +479,16 @@ bool CommunicationManager::CancelProcess(const std::string& processId) {
 
 void CommunicationManager::Finish(Process process, bool success) {
     TransactionProcess spec = std::move(process.spec);
-    context_.Loop().Post([spec, success] {
-        try {
-            if (spec.onEnd)
-                spec.onEnd(success);
-        } catch (...) {
+    IEventLoop& loop = context_.Loop();
+    loop.Post([context = &context_, alive = lifetime_.Watch(), &loop, spec, success] {
+        // The caller hears the end even when the process's own end handling fails.
+        if (spec.onEnd) {
+            Guarded(LogAfter(alive, context, loop), "TransactionProcess::onEnd",
+                    [&] { spec.onEnd(success); });
         }
         if (auto cb = spec.callback.lock()) {
-            try {
-                cb->OnProcessFinished(spec.processId, success);
-            } catch (...) {
-            }
+            Guarded(LogAfter(alive, context, loop), "IPrivateProcess::OnProcessFinished",
+                    [&] { cb->OnProcessFinished(spec.processId, success); });
         }
     });
 }
@@ -524,7 +512,8 @@ void CommunicationManager::FailAll(int32_t markCode) {
 }
 
 void CommunicationManager::MarkCommError(const std::string& path, int32_t code) {
-    try {
+    DiagnosticLog& log = context_.Diagnostics();
+    Guarded(log, "CommunicationManager: communication error marks", [&] {
         IParameters& parameters = context_.Parameters();
         IPrivateDataElement* element = parameters.Item(path);
         if (element == nullptr)
@@ -532,14 +521,12 @@ void CommunicationManager::MarkCommError(const std::string& path, int32_t code) 
         const std::vector<IPrivateDataElement*> all = WithMembers(parameters, *element);
         for (IPrivateDataElement* e : all)
             e->SetStatusFlags((e->StatusFlags() & ~sfCommErrorMask) | ((code & 0xF) << 16));
+        // Each marked element is reported, whatever the report of another one does.
         for (IPrivateDataElement* e : all) {
-            try {
-                parameters.ElementChanged(*e, "");
-            } catch (...) {
-            }
+            Guarded(log, "CommunicationManager: communication error marks",
+                    [&] { parameters.ElementChanged(*e, ""); });
         }
-    } catch (...) {
-    }
+    });
 }
 
 void CommunicationManager::ClearCommError(IPrivateDataElement& element) {
@@ -559,19 +546,16 @@ void CommunicationManager::JobDone(Process& process, bool success) {
     const bool report = process.spec.reportProgress;
     const std::string title = process.spec.title;
     Later([this, callback, id, percent, report, title] {
+        DiagnosticLog& log = context_.Diagnostics();
         if (auto cb = callback.lock()) {
-            try {
-                cb->OnProcessProgress(id, percent);
-            } catch (...) {
-            }
+            Guarded(log, "IPrivateProcess::OnProcessProgress",
+                    [&] { cb->OnProcessProgress(id, percent); });
         }
         if (report) {
-            if (IDTMEvents* events = context_.DTMEvents()) {
-                try {
+            Guarded(log, "IDTMEvents::ReportProgress", [&] {
+                if (IDTMEvents* events = context_.DTMEvents())
                     events->ReportProgress(context_.SystemTag(), title, percent);
-                } catch (...) {
-                }
-            }
+            });
         }
     });
 }
@@ -595,34 +579,33 @@ bool CommunicationManager::Send(Outstanding request) {
 
 bool CommunicationManager::SendJob(Process& process) {
     const TransactionJob job = process.spec.jobs[process.next++];
-    bool built = false;
     Outstanding o;
     o.kind = Kind::Job;
     o.processId = process.spec.processId;
     o.path = job.path;
     o.isWrite = job.isWrite;
     o.transaction = std::make_shared<Transaction>();
-    try {
-        IParameters& parameters = context_.Parameters();
-        IPrivateDataElement* element = parameters.Item(job.path);
-        IPrivateDataModel* model = parameters.DataModel();
-        if (element != nullptr && model != nullptr &&
-            model->BuildTransactionRequest(context_, *o.transaction, job.isWrite, *element)) {
-            const int32_t slot = o.transaction->Slot().toLong();
-            const int32_t index = o.transaction->Index().toLong();
-            if (slot >= 0 && slot <= 255 && index >= 0 && index <= 255) {
-                o.request.write = job.isWrite;
-                o.request.slot = static_cast<uint8_t>(slot);
-                o.request.index = static_cast<uint8_t>(index);
-                o.request.length = kMaxReadLength;
-                if (job.isWrite)
-                    o.request.data = o.transaction->Data().bytes;
-                built = true;
+    const bool built =
+        Guarded(context_.Diagnostics(), "IPrivateDataModel::BuildTransactionRequest", false, [&] {
+            IParameters& parameters = context_.Parameters();
+            IPrivateDataElement* element = parameters.Item(job.path);
+            IPrivateDataModel* model = parameters.DataModel();
+            if (element != nullptr && model != nullptr &&
+                model->BuildTransactionRequest(context_, *o.transaction, job.isWrite, *element)) {
+                const int32_t slot = o.transaction->Slot().toLong();
+                const int32_t index = o.transaction->Index().toLong();
+                if (slot >= 0 && slot <= 255 && index >= 0 && index <= 255) {
+                    o.request.write = job.isWrite;
+                    o.request.slot = static_cast<uint8_t>(slot);
+                    o.request.index = static_cast<uint8_t>(index);
+                    o.request.length = kMaxReadLength;
+                    if (job.isWrite)
+                        o.request.data = o.transaction->Data().bytes;
+                    return true;
+                }
             }
-        }
-    } catch (...) {
-        built = false;
-    }
+            return false;
+        });
     if (!built) {
         // The codec cannot address or encode the element: it is skipped, the process fails.
         JobDone(process, false);
@@ -692,23 +675,22 @@ void CommunicationManager::HandleResponse(const std::string& invokeId,
     }
     errorPending_ = false;
     errorCode_ = cecNone;
-    bool read = false;
     repeatRequested_ = false;
-    try {
-        IParameters& parameters = context_.Parameters();
-        IPrivateDataElement* element = parameters.Item(out.path);
-        IPrivateDataModel* model = parameters.DataModel();
-        if (element != nullptr && model != nullptr) {
-            ClearCommError(*element);
-            out.transaction->SetData(ByteArray{response.data, 0});
-            out.transaction->SetErrorInfo(ByteArray{response.errorInfo, 0});
-            reading_ = &out;
-            read =
-                model->ReadTransactionResponse(context_, *out.transaction, out.isWrite, *element);
-        }
-    } catch (...) {
-        read = false;
-    }
+    const bool read =
+        Guarded(context_.Diagnostics(), "IPrivateDataModel::ReadTransactionResponse", false, [&] {
+            IParameters& parameters = context_.Parameters();
+            IPrivateDataElement* element = parameters.Item(out.path);
+            IPrivateDataModel* model = parameters.DataModel();
+            if (element != nullptr && model != nullptr) {
+                ClearCommError(*element);
+                out.transaction->SetData(ByteArray{response.data, 0});
+                out.transaction->SetErrorInfo(ByteArray{response.errorInfo, 0});
+                reading_ = &out;
+                return model->ReadTransactionResponse(context_, *out.transaction, out.isWrite,
+                                                      *element);
+            }
+            return false;
+        });
     reading_ = nullptr;
     process = FindProcess(out.processId);  // the change reports may have cancelled it
     if (process == nullptr) {

@@ -187,8 +187,4 @@ class CommunicationManager : public ICommunicationManager, public ICommObject {
     LifetimeToken lifetime_;
 };
 
-// The path of the element that a request of this element transfers: its record when it is a
-// member of one (the record's element is in the data set), else its own path.
-std::string TransferPath(const IParameters& parameters, const std::string& path);
-
 }  // namespace kv

@@ -9,6 +9,7 @@
 #include "platform/runtime/DataSet.h"
 #include "platform/runtime/DataSetPersistence.h"
 #include "platform/runtime/DeviceTypeInfo.h"
+#include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/GUIManager.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMDictionary.h"
@@ -84,16 +85,6 @@ class ContainerEvents : public IDTMEvents {
     std::weak_ptr<IFdtContainer> container_;
 };
 
-// Runs fn, counting an exception as a failure.
-template <class Fn>
-bool Guarded(Fn fn) {
-    try {
-        return fn();
-    } catch (...) {
-        return false;
-    }
-}
-
 template <class T>
 T& Need(const std::shared_ptr<T>& p, const char* what) {
     if (!p)
@@ -110,7 +101,7 @@ int32_t RecordingPrompt::Ask(const std::string& prompt, int32_t style) {
         answers.erase(answers.begin());
         return a;
     }
-    return (style & 0xF) == 0 ? 1 : 6;
+    return (style & 0xF) == mbsOkOnly ? mbaOk : mbaYes;
 }
 
 DTMContext::DTMContext(std::shared_ptr<IEventLoop> loop)
@@ -203,7 +194,7 @@ void DTMContext::DisplayMessage(const std::string& text) {
 }
 
 int32_t DTMContext::MessageBox(const std::string& prompt, int32_t style) {
-    return prompt_ ? prompt_->Ask(prompt, style) : 7;
+    return prompt_ ? prompt_->Ask(prompt, style) : mbaNo;
 }
 
 std::string DTMContext::GetText(const std::string& key) {
@@ -227,15 +218,20 @@ void DTMContext::AddPersistObject(std::shared_ptr<IPersistObject> object, const 
 
 bool DTMContext::ReadProperties(const IPropertyBag& bag) {
     IParameters& parameters = Parameters();
-    const bool wasBulk = parameters.BulkUpdateActive();
-    parameters.SetBulkUpdateActive(true);
-    // The open user interfaces see the loaded data set once, not every element of it.
+    // The open user interfaces see the loaded data set once, not every element of it (nor the
+    // data status that the end of the bulk update brings).
     auto* list = dynamic_cast<kv::GUIManager*>(gui_.get());
     if (list)
         list->HoldNotifications(true);
-    bool ok = Guarded([&] { return LoadDataSet(*this, bag, persist_); });
-    ok = Guarded([&] { return LoadChannels(parameters.Channels(), bag); }) && ok;
-    parameters.SetBulkUpdateActive(wasBulk);
+    bool ok = true;
+    {
+        const ScopedBulkUpdate bulk(parameters);
+        ok = Guarded(diagnostics_, "DTMContext::ReadProperties", false,
+                     [&] { return LoadDataSet(*this, bag, persist_); });
+        ok = Guarded(diagnostics_, "DTMContext::ReadProperties", false,
+                     [&] { return LoadChannels(parameters.Channels(), bag, diagnostics_); }) &&
+             ok;
+    }
     if (list)
         list->HoldNotifications(false);
     return ok;
@@ -243,9 +239,13 @@ bool DTMContext::ReadProperties(const IPropertyBag& bag) {
 
 bool DTMContext::WriteProperties(IPropertyBag& bag) {
     IParameters& parameters = Parameters();
-    bool ok = Guarded([&] { return deviceType_->Save(bag); });
-    ok = Guarded([&] { return SaveDataSet(*this, bag, persist_); }) && ok;
-    ok = Guarded([&] { return SaveChannels(parameters.Channels(), bag); }) && ok;
+    const char* const where = "DTMContext::WriteProperties";
+    bool ok = Guarded(diagnostics_, where, false, [&] { return deviceType_->Save(bag); });
+    ok = Guarded(diagnostics_, where, false, [&] { return SaveDataSet(*this, bag, persist_); }) &&
+         ok;
+    ok = Guarded(diagnostics_, where, false,
+                 [&] { return SaveChannels(parameters.Channels(), bag, diagnostics_); }) &&
+         ok;
     return ok;
 }
 

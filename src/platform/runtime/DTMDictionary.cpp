@@ -198,7 +198,7 @@ bool DTMDictionary::LoadFrom(const std::string& folder, const std::string& name)
     const std::string oldFolder = folder_, oldName = name_;
     folder_ = folder;
     name_ = name;
-    if (!Switch(language_) && !(language_ != 9 && Switch(9))) {
+    if (!Switch(language_) && !(language_ != langEnglish && Switch(langEnglish))) {
         if (doc_) {
             folder_ = oldFolder;
             name_ = oldName;
@@ -227,7 +227,7 @@ bool DTMDictionary::SetLanguage(int32_t languageId, bool) {
     if (name_.empty())
         return false;
     std::vector<int32_t> candidates{languageId};
-    for (int32_t id : {languageId & 0x3FF, int32_t{9}}) {
+    for (int32_t id : {languageId & 0x3FF, int32_t{langEnglish}}) {
         if (std::find(candidates.begin(), candidates.end(), id) == candidates.end())
             candidates.push_back(id);
     }

@@ -61,7 +61,7 @@ class DTMDictionary : public IDTMDictionary {
     std::string folder_;
     std::string name_;
     std::shared_ptr<const DictionaryDocument> doc_;
-    int32_t language_ = 9;
+    int32_t language_ = langEnglish;
     std::string lastError_;
 };
 

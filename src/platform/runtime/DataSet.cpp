@@ -3,6 +3,8 @@
 #include <stdexcept>
 
 #include "platform/runtime/Channels.h"
+#include "platform/runtime/ElementPath.h"
+#include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/IChannels.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IGUIManager.h"
@@ -42,7 +44,7 @@ size_t DataSet::PositionOf(const std::string& path) const {
 
 std::vector<IPrivateDataElement*> DataSet::RecordMembers(const std::string& recordPath) const {
     std::vector<IPrivateDataElement*> members;
-    if (recordPath.empty() || recordPath.back() != '/')
+    if (!IsRecordPath(recordPath))
         return members;
     for (const auto& e : elements_) {
         const std::string& name = e->Name();
@@ -85,11 +87,9 @@ void DataSet::SetBulkUpdateActive(bool active) {
     const bool ended = bulkUpdate_ && !active;
     bulkUpdate_ = active;
     if (ended && model_) {
-        try {
-            model_->BulkUpdateEnded(context_);
-        } catch (...) {
-            // The model evaluates again with the next change.
-        }
+        // A model that fails evaluates again with the next change.
+        Guarded(context_.Diagnostics(), "IPrivateDataModel::BulkUpdateEnded",
+                [&] { model_->BulkUpdateEnded(context_); });
     }
 }
 

@@ -1,6 +1,8 @@
 #include "platform/runtime/DataSetPersistence.h"
 
 #include "platform/runtime/Channels.h"
+#include "platform/runtime/EntryGuard.h"
+#include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPropertyBag.h"
 #include "platform/runtime/PropertyBag.h"
@@ -9,25 +11,19 @@ namespace kv {
 
 bool SaveDataSet(IDTMContext& context, IPropertyBag& bag, const PersistObjectList& objects) {
     IParameters& parameters = context.Parameters();
+    DiagnosticLog& log = context.Diagnostics();
     bool ok = true;
+    // Each part is written whatever another one does.
     for (const auto& element : parameters.Elements()) {
-        try {
-            ok = element->WriteToPropBag(bag, context) && ok;
-        } catch (...) {
-            ok = false;
-        }
+        ok = Guarded(log, "IPrivateDataElement::WriteToPropBag", false,
+                     [&] { return element->WriteToPropBag(bag, context); }) &&
+             ok;
     }
-    try {
-        ok = SaveChannels(parameters.Channels(), bag) && ok;
-    } catch (...) {
-        ok = false;
-    }
+    ok = Guarded(log, "SaveDataSet", false,
+                 [&] { return SaveChannels(parameters.Channels(), bag, log); }) &&
+         ok;
     for (const auto& [name, object] : objects) {
-        try {
-            ok = object->Save(bag) && ok;
-        } catch (...) {
-            ok = false;
-        }
+        ok = Guarded(log, "IPersistObject::Save", false, [&] { return object->Save(bag); }) && ok;
     }
     parameters.SetModifiedState(0);
     return ok;
@@ -35,41 +31,37 @@ bool SaveDataSet(IDTMContext& context, IPropertyBag& bag, const PersistObjectLis
 
 bool LoadDataSet(IDTMContext& context, const IPropertyBag& bag, const PersistObjectList& objects) {
     IParameters& parameters = context.Parameters();
+    DiagnosticLog& log = context.Diagnostics();
     ReadOnlyBagView view(bag);
     bool ok = true;
-    const bool wasBulk = parameters.BulkUpdateActive();
-    parameters.SetBulkUpdateActive(true);
-    try {
-        // Elements may be added by the rules while the walk runs: walk a copy.
+    {
+        const ScopedBulkUpdate bulk(parameters);
+        // Each part is read whatever another one does. Elements may be added by the rules while
+        // the walk runs: walk a copy.
         auto elements = parameters.Elements();
         for (const auto& element : elements) {
-            try {
-                ok = element->ReadFromPropBag(view, context) && ok;
-            } catch (...) {
-                ok = false;
-            }
+            ok = Guarded(log, "IPrivateDataElement::ReadFromPropBag", false,
+                         [&] { return element->ReadFromPropBag(view, context); }) &&
+                 ok;
         }
         for (const auto& element : elements) {
-            try {
-                parameters.ElementChanged(*element, "");
-            } catch (...) {
-                ok = false;
-            }
+            ok = Guarded(log, "LoadDataSet: change walk", false,
+                         [&] {
+                             parameters.ElementChanged(*element, "");
+                             return true;
+                         }) &&
+                 ok;
         }
         // After the change walk: a stored bus master configuration re-sets the channels, and
         // the channels' own stored state wins.
-        ok = LoadChannels(parameters.Channels(), view) && ok;
+        ok = Guarded(log, "LoadDataSet", false,
+                     [&] { return LoadChannels(parameters.Channels(), view, log); }) &&
+             ok;
         for (const auto& [name, object] : objects) {
-            try {
-                ok = object->Load(bag) && ok;
-            } catch (...) {
-                ok = false;
-            }
+            ok = Guarded(log, "IPersistObject::Load", false, [&] { return object->Load(bag); }) &&
+                 ok;
         }
-    } catch (...) {
-        ok = false;
     }
-    parameters.SetBulkUpdateActive(wasBulk);
     parameters.SetModifiedState(0);
     return ok;
 }

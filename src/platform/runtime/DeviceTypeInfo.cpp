@@ -1,6 +1,7 @@
 #include "platform/runtime/DeviceTypeInfo.h"
 #include "platform/runtime/IDeviceTypeInfo.h"
 #include "platform/runtime/IPropertyBag.h"
+#include "value/Text.h"
 
 #include <cctype>
 #include <optional>
@@ -15,17 +16,6 @@ const char* const kIdent[3] = {"DeviceType.IdentValue1", "DeviceType.IdentValue2
 const char* const kCatalog[4] = {"DeviceType.CatalogValue1", "DeviceType.CatalogValue2",
                                  "DeviceType.CatalogValue3", "DeviceType.CatalogValue4"};
 
-bool SameTextNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 // Equal values of one kind: numbers by value, texts exactly; Empty never matches.
 bool SameIdentity(const Variant& a, const Variant& b) {
     if (a.isEmpty() || b.isEmpty() || a.isNull() || b.isNull())
@@ -34,8 +24,8 @@ bool SameIdentity(const Variant& a, const Variant& b) {
         return false;
     try {
         return a.looseEquals(b);
-    } catch (...) {
-        return false;
+    } catch (const std::exception&) {
+        return false;  // values that cannot be compared differ
     }
 }
 
@@ -57,7 +47,7 @@ const std::vector<DeviceTypeCatalogEntry>& DeviceTypeCatalog() {
 
 bool DeviceTypeInfo::SelectDeviceType(const std::string& deviceType, IDTMContext& /*context*/) {
     for (const DeviceTypeCatalogEntry& entry : DeviceTypeCatalog()) {
-        if (SameTextNoCase(entry.deviceType, deviceType)) {
+        if (EqualsNoCase(entry.deviceType, deviceType)) {
             deviceType_ = entry.deviceType;
             ident_[0] = entry.identValue1;
             ident_[1] = entry.identValue2;

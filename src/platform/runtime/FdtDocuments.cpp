@@ -5,6 +5,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "platform/runtime/ElementPath.h"
+#include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IGUIManager.h"
@@ -142,7 +144,7 @@ std::string ParameterXMLConverter::GetParametersXml(IDTMContext& context,
     pugi::xml_node list = NewFdt(doc).append_child("DtmVariables");
     list.append_attribute("parameterPath").set_value(parameterPath.c_str());
     for (const auto& element : context.Parameters().Elements()) {
-        if (!element->Name().starts_with(parameterPath))
+        if (!IsUnderPath(element->Name(), parameterPath))
             continue;
         pugi::xml_node node = list.append_child("DtmVariable");
         node.append_attribute("name").set_value(element->Name().c_str());
@@ -226,11 +228,13 @@ std::optional<std::string> DocumentBuilder::BuildDocument(IDTMContext& context,
         if ((element->ElementMode() & mask) == 0)
             continue;
         pugi::xml_node node = list.append_child("DocumentVariable");
-        try {
-            element->WriteToDocVariable(node, context);
-        } catch (...) {
+        const bool written =
+            Guarded(context.Diagnostics(), "IPrivateDataElement::WriteToDocVariable", false, [&] {
+                element->WriteToDocVariable(node, context);
+                return true;
+            });
+        if (!written)
             return std::nullopt;
-        }
     }
     return Save(doc);
 }
@@ -269,13 +273,12 @@ std::optional<std::string> FunctionListBuilder::BuildFunctions(IDTMContext& cont
         node.append_attribute("options").set_value(group.options);
     }
     std::string xml = Save(doc);
-    try {
+    // Without a dictionary the names stay as their keys.
+    Guarded(context.Diagnostics(), "FunctionListBuilder::BuildFunctions", [&] {
         IDTMDictionary& dictionary = context.Dictionary();
         if (dictionary.HasDocument())
             xml = dictionary.GetXml(context, xml, "DTMFunctions", "label").value_or(xml);
-    } catch (...) {
-        // Without a dictionary the names stay as their keys.
-    }
+    });
     return xml;
 }
 
@@ -290,12 +293,10 @@ std::optional<std::string> DtmInfoBuilder::BuildInformation(IDTMContext& context
     info.append_attribute("name").set_value(model->DTMName().c_str());
     info.append_attribute("vendor").set_value(model->DTMVendor().c_str());
     info.append_attribute("version").set_value(model->DTMVersion().c_str());
-    std::string date;
-    try {
-        date = DateToIsoText(model->DTMDate());
-    } catch (...) {
-        // A version information without a date leaves the attribute empty.
-    }
+    // A version information without a date leaves the attribute empty.
+    const std::string date =
+        Guarded<std::string>(context.Diagnostics(), "IPrivateDataModel::DTMDate", {},
+                             [&] { return DateToIsoText(model->DTMDate()); });
     info.append_attribute("date").set_value(date.c_str());
     info.append_attribute("descriptor").set_value(model->DTMDescriptor().c_str());
     return Save(doc);

@@ -2,11 +2,17 @@
 
 #include <algorithm>
 
+#include "platform/runtime/EntryGuard.h"
+#include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateDataModel.h"
 
 namespace kv {
+
+DiagnosticLog& GUIManager::Log() {
+    return context_ != nullptr ? context_->Diagnostics() : ownLog_;
+}
 
 const GUIManager::Entry* GUIManager::Find(const std::string& guiId) const {
     for (const Entry& e : entries_) {
@@ -84,11 +90,8 @@ void GUIManager::ForEach(Fn fn) {
     for (const auto& [serial, gui] : Snapshot()) {
         if (!StillRegistered(serial))
             continue;
-        try {
-            fn(*gui);
-        } catch (...) {
-            // One failing user interface does not keep the others uninformed.
-        }
+        // One failing user interface does not keep the others uninformed.
+        Guarded(Log(), "IPrivateGUI", [&] { fn(*gui); });
     }
 }
 
@@ -105,12 +108,8 @@ bool GUIManager::CloseAll() {
         for (const auto& [serial, gui] : list) {
             if (!StillRegistered(serial))
                 continue;  // closed together with its main window
-            bool closed = false;
-            try {
-                closed = gui->CloseGUI();
-            } catch (...) {
-                closed = false;
-            }
+            const bool closed =
+                Guarded(Log(), "IPrivateGUI::CloseGUI", false, [&] { return gui->CloseGUI(); });
             if (closed) {
                 entries_.erase(
                     std::remove_if(entries_.begin(), entries_.end(),
@@ -181,15 +180,14 @@ void GUIManager::SetLanguage(int32_t languageId) {
         return;
     language_ = languageId;
     if (context_) {
-        try {
+        // A model that fails keeps its texts; the language is taken all the same.
+        Guarded(Log(), "IPrivateDataModel::SetLanguage", [&] {
             IParameters& parameters = context_->Parameters();
             IPrivateDataModel* model = parameters.DataModel();
             // The model's texts exist only once it is built.
             if (model && !parameters.Elements().empty())
                 model->SetLanguage(*context_, languageId);
-        } catch (...) {
-            // The model keeps its texts; the language is taken all the same.
-        }
+        });
     }
     ForEach([&](IPrivateGUI& gui) { gui.SetLanguage(languageId); });
 }

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/DiagnosticLog.h"
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateGUI.h"
@@ -72,11 +74,15 @@ class GUIManager : public IGUIManager {
     bool StillRegistered(uint64_t serial) const;
     template <class Fn>
     void ForEach(Fn fn);
+    // Where the entry-point guard records what a user interface let escape: the context's log,
+    // or a log of the list's own when it belongs to no context.
+    DiagnosticLog& Log();
 
     IDTMContext* context_;
+    DiagnosticLog ownLog_;
     std::vector<Entry> entries_;
     uint64_t nextSerial_ = 1;
-    int32_t language_ = 9;
+    int32_t language_ = langEnglish;
     bool locked_ = false;
     bool hold_ = false;
     bool heldBack_ = false;

@@ -4,6 +4,8 @@
 #include <set>
 
 #include "platform/runtime/CommunicationManager.h"
+#include "platform/runtime/ElementPath.h"
+#include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMEvents.h"
 #include "platform/runtime/IEventLoop.h"
@@ -17,10 +19,6 @@ namespace kv {
 
 namespace {
 
-bool UnderPath(const std::string& name, const std::string& parameterPath) {
-    return parameterPath.empty() || name.compare(0, parameterPath.size(), parameterPath) == 0;
-}
-
 // One job per transferred element in the data set's order: the wanted elements, each replaced
 // by its record when it is a member of one.
 std::vector<TransactionJob> CollectJobs(IDTMContext& context, const std::string& parameterPath,
@@ -31,7 +29,7 @@ std::vector<TransactionJob> CollectJobs(IDTMContext& context, const std::string&
     std::set<std::string> added;
     const auto elements = parameters.Elements();
     for (const auto& e : elements) {
-        if (!UnderPath(e->Name(), parameterPath) || !wanted(*e))
+        if (!IsUnderPath(e->Name(), parameterPath) || !wanted(*e))
             continue;
         std::string path = TransferPath(parameters, e->Name());
         if (added.insert(path).second)
@@ -50,34 +48,35 @@ bool OnlineParameterService::UploadRequest(const std::string& invokeId,
                                            const std::string& parameterPath) {
     if (actions_.count(invokeId) != 0)
         return false;
-    try {
-        TransactionProcess process;
-        process.processId = NewProcessId();
-        process.jobs = CollectJobs(context_, parameterPath, false, [this](IPrivateDataElement& e) {
-            return e.IsUploadParam(context_);
+    return Guarded(
+        context_.Diagnostics(), "OnlineParameterService::UploadRequest", false, [&]() -> bool {
+            TransactionProcess process;
+            process.processId = NewProcessId();
+            process.jobs =
+                CollectJobs(context_, parameterPath, false,
+                            [this](IPrivateDataElement& e) { return e.IsUploadParam(context_); });
+            process.reportProgress = true;
+            process.title = "Upload";
+            const LifetimeToken::Watcher alive = lifetime_.Watch();
+            const std::vector<TransactionJob> jobs = process.jobs;
+            process.onEnd = [this, alive, invokeId, jobs](bool success) {
+                if (alive.Alive())
+                    EndUpload(invokeId, jobs, success);
+            };
+            const std::string id = process.processId;
+            if (!context_.CommunicationManager().StartProcess(std::move(process)))
+                return false;
+            actions_[invokeId] = id;
+            return true;
         });
-        process.reportProgress = true;
-        process.title = "Upload";
-        const LifetimeToken::Watcher alive = lifetime_.Watch();
-        const std::vector<TransactionJob> jobs = process.jobs;
-        process.onEnd = [this, alive, invokeId, jobs](bool success) {
-            if (alive.Alive())
-                EndUpload(invokeId, jobs, success);
-        };
-        const std::string id = process.processId;
-        if (!context_.CommunicationManager().StartProcess(std::move(process)))
-            return false;
-        actions_[invokeId] = id;
-        return true;
-    } catch (...) {
-        return false;
-    }
 }
 
 void OnlineParameterService::EndUpload(const std::string& invokeId,
                                        const std::vector<TransactionJob>& jobs, bool success) {
     actions_.erase(invokeId);
-    try {
+    DiagnosticLog& log = context_.Diagnostics();
+    const bool walked = Guarded(log, "OnlineParameterService: walk after the upload", false, [&] {
+        bool allReported = true;
         IParameters& parameters = context_.Parameters();
         {
             // The read values are reported once more as one bulk update.
@@ -87,34 +86,35 @@ void OnlineParameterService::EndUpload(const std::string& invokeId,
                 if (e == nullptr)
                     continue;
                 std::vector<IPrivateDataElement*> all{e};
-                if (!job.path.empty() && job.path.back() == '/') {
+                if (IsRecordPath(job.path)) {
                     for (IPrivateDataElement* m : parameters.RecordMembers(job.path))
                         all.push_back(m);
                 }
                 for (IPrivateDataElement* x : all) {
-                    try {
-                        parameters.ElementChanged(*x, "");
-                    } catch (...) {
-                        success = false;
-                    }
+                    allReported =
+                        Guarded(log, "OnlineParameterService: walk after the upload", false,
+                                [&] {
+                                    parameters.ElementChanged(*x, "");
+                                    return true;
+                                }) &&
+                        allReported;
                 }
             }
         }
         if (IPrivateDataModel* model = parameters.DataModel())
             model->DataSetChanged(context_);
-    } catch (...) {
-        success = false;
-    }
-    if (IDTMEvents* events = context_.DTMEvents()) {
-        try {
+        return allReported;
+    });
+    success = success && walked;
+    // The frame hears the end whatever its own handling of the change does.
+    Guarded(log, "IDTMEvents::ParametersChanged", [&] {
+        if (IDTMEvents* events = context_.DTMEvents())
             events->ParametersChanged(context_.SystemTag());
-        } catch (...) {
-        }
-        try {
+    });
+    Guarded(log, "IDTMEvents::UploadFinished", [&] {
+        if (IDTMEvents* events = context_.DTMEvents())
             events->UploadFinished(invokeId, success);
-        } catch (...) {
-        }
-    }
+    });
 }
 
 bool OnlineParameterService::DownloadRequest(const std::string& invokeId,
@@ -123,28 +123,29 @@ bool OnlineParameterService::DownloadRequest(const std::string& invokeId,
         // The running download of that id reports its own end.
         return false;
     }
-    try {
-        TransactionProcess process;
-        process.processId = NewProcessId();
-        process.jobs = CollectJobs(context_, parameterPath, true, [this](IPrivateDataElement& e) {
-            return e.IsDownloadParam(context_);
-        });
-        process.reportProgress = true;
-        process.title = "Download";
-        const LifetimeToken::Watcher alive = lifetime_.Watch();
-        process.onEnd = [this, alive, invokeId](bool success) {
-            if (alive.Alive())
-                EndDownload(invokeId, success);
-        };
-        const std::string id = process.processId;
-        if (context_.CommunicationManager().StartProcess(std::move(process))) {
+    const bool started =
+        Guarded(context_.Diagnostics(), "OnlineParameterService::DownloadRequest", false, [&] {
+            TransactionProcess process;
+            process.processId = NewProcessId();
+            process.jobs =
+                CollectJobs(context_, parameterPath, true,
+                            [this](IPrivateDataElement& e) { return e.IsDownloadParam(context_); });
+            process.reportProgress = true;
+            process.title = "Download";
+            const LifetimeToken::Watcher alive = lifetime_.Watch();
+            process.onEnd = [this, alive, invokeId](bool success) {
+                if (alive.Alive())
+                    EndDownload(invokeId, success);
+            };
+            const std::string id = process.processId;
+            if (!context_.CommunicationManager().StartProcess(std::move(process)))
+                return false;
             actions_[invokeId] = id;
             return true;
-        }
-    } catch (...) {
-    }
-    TellDownloadFailed(invokeId);
-    return false;
+        });
+    if (!started)
+        TellDownloadFailed(invokeId);
+    return started;
 }
 
 void OnlineParameterService::TellDownloadFailed(const std::string& invokeId) {
@@ -158,23 +159,19 @@ void OnlineParameterService::TellDownloadFailed(const std::string& invokeId) {
 
 void OnlineParameterService::EndDownload(const std::string& invokeId, bool success) {
     actions_.erase(invokeId);
-    if (IDTMEvents* events = context_.DTMEvents()) {
-        try {
+    Guarded(context_.Diagnostics(), "IDTMEvents::DownloadFinished", [&] {
+        if (IDTMEvents* events = context_.DTMEvents())
             events->DownloadFinished(invokeId, success);
-        } catch (...) {
-        }
-    }
+    });
 }
 
 bool OnlineParameterService::CancelAction(const std::string& invokeId) {
     auto it = actions_.find(invokeId);
     if (it == actions_.end())
         return false;
-    try {
-        return context_.CommunicationManager().CancelProcess(it->second);
-    } catch (...) {
-        return false;
-    }
+    return Guarded(
+        context_.Diagnostics(), "OnlineParameterService::CancelAction", false,
+        [&]() -> bool { return context_.CommunicationManager().CancelProcess(it->second); });
 }
 
 bool OnlineParameterService::StartUpload(const std::string& processId,
@@ -183,18 +180,17 @@ bool OnlineParameterService::StartUpload(const std::string& processId,
                                          std::weak_ptr<IPrivateProcess> callback) {
     if (processId.empty() || markMask == 0)
         return false;
-    try {
-        TransactionProcess process;
-        process.processId = processId;
-        process.jobs = CollectJobs(
-            context_, parameterPath, false,
-            [markMask](IPrivateDataElement& e) { return (e.StatusFlags() & markMask) != 0; });
-        process.callback = std::move(callback);
-        process.title = "Reading parameters";
-        return context_.CommunicationManager().StartProcess(std::move(process));
-    } catch (...) {
-        return false;
-    }
+    return Guarded(
+        context_.Diagnostics(), "OnlineParameterService::StartUpload", false, [&]() -> bool {
+            TransactionProcess process;
+            process.processId = processId;
+            process.jobs = CollectJobs(
+                context_, parameterPath, false,
+                [markMask](IPrivateDataElement& e) { return (e.StatusFlags() & markMask) != 0; });
+            process.callback = std::move(callback);
+            process.title = "Reading parameters";
+            return context_.CommunicationManager().StartProcess(std::move(process));
+        });
 }
 
 bool OnlineParameterService::StartCommand(const std::string& processId,
@@ -202,28 +198,25 @@ bool OnlineParameterService::StartCommand(const std::string& processId,
                                           std::weak_ptr<IPrivateProcess> callback) {
     if (processId.empty())
         return false;
-    try {
-        if (context_.Parameters().Item(element.Name()) != &element ||
-            !element.IsDeviceCommand(context_))
-            return false;
-        TransactionProcess process;
-        process.processId = processId;
-        process.jobs.push_back(
-            TransactionJob{TransferPath(context_.Parameters(), element.Name()), true});
-        process.callback = std::move(callback);
-        process.title = "Device command";
-        return context_.CommunicationManager().StartProcess(std::move(process));
-    } catch (...) {
-        return false;
-    }
+    return Guarded(
+        context_.Diagnostics(), "OnlineParameterService::StartCommand", false, [&]() -> bool {
+            if (context_.Parameters().Item(element.Name()) != &element ||
+                !element.IsDeviceCommand(context_))
+                return false;
+            TransactionProcess process;
+            process.processId = processId;
+            process.jobs.push_back(
+                TransactionJob{TransferPath(context_.Parameters(), element.Name()), true});
+            process.callback = std::move(callback);
+            process.title = "Device command";
+            return context_.CommunicationManager().StartProcess(std::move(process));
+        });
 }
 
 bool OnlineParameterService::CancelProcess(const std::string& processId) {
-    try {
-        return context_.CommunicationManager().CancelProcess(processId);
-    } catch (...) {
-        return false;
-    }
+    return Guarded(
+        context_.Diagnostics(), "OnlineParameterService::CancelProcess", false,
+        [&]() -> bool { return context_.CommunicationManager().CancelProcess(processId); });
 }
 
 }  // namespace kv

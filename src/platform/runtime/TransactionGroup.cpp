@@ -4,24 +4,18 @@
 #include <unordered_map>
 
 #include "platform/runtime/CommunicationManager.h"
+#include "platform/runtime/ElementPath.h"
+#include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateProcess.h"
 #include "platform/runtime/ProcessId.h"
+#include "value/Text.h"
 
 namespace kv {
 
-namespace {
-
-bool SameTextNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) ==
-                      std::toupper(static_cast<unsigned char>(y));
-           });
-}
-
-}  // namespace
+namespace {}  // namespace
 
 TransactionGroup::TransactionGroup() : state_(std::make_shared<State>()) {}
 
@@ -32,10 +26,11 @@ void TransactionGroup::Init(IDTMContext& context) {
 }
 
 bool TransactionGroup::AddElement(IPrivateDataElement& element, bool isWrite) {
-    if (state_->context == nullptr)
+    IDTMContext* context = state_->context;
+    if (context == nullptr)
         return false;
-    try {
-        IParameters& parameters = state_->context->Parameters();
+    return Guarded(context->Diagnostics(), "TransactionGroup::AddElement", false, [&] {
+        IParameters& parameters = context->Parameters();
         if (parameters.Item(element.Name()) != &element)
             return false;
         const std::string path = TransferPath(parameters, element.Name());
@@ -45,9 +40,7 @@ bool TransactionGroup::AddElement(IPrivateDataElement& element, bool isWrite) {
         }
         state_->requests.push_back(TransactionJob{path, isWrite});
         return true;
-    } catch (...) {
-        return false;
-    }
+    });
 }
 
 void TransactionGroup::Clear() {
@@ -59,13 +52,11 @@ bool TransactionGroup::Busy() const {
 }
 
 int32_t TransactionGroup::ConnectionStatus() const {
-    if (state_->context == nullptr)
+    IDTMContext* context = state_->context;
+    if (context == nullptr)
         return 2;
-    try {
-        return state_->context->CommunicationManager().IsOnline() ? 0 : 1;
-    } catch (...) {
-        return 1;
-    }
+    return Guarded(context->Diagnostics(), "TransactionGroup::ConnectionStatus", int32_t{1},
+                   [&] { return context->CommunicationManager().IsOnline() ? 0 : 1; });
 }
 
 int32_t TransactionGroup::Execute(std::weak_ptr<IPrivateProcess> callback, bool clearWhenDone,
@@ -77,7 +68,7 @@ int32_t TransactionGroup::Execute(std::weak_ptr<IPrivateProcess> callback, bool 
         return s.clearWhenDone ? 5 : 6;
     if (ConnectionStatus() != 0)
         return 1;
-    try {
+    return Guarded(s.context->Diagnostics(), "TransactionGroup::Execute", int32_t{7}, [&] {
         IParameters& parameters = s.context->Parameters();
         // The requests in the data set's order; a write before a read of the same element.
         std::unordered_map<std::string, size_t> position;
@@ -116,13 +107,11 @@ int32_t TransactionGroup::Execute(std::weak_ptr<IPrivateProcess> callback, bool 
         s.busy = true;
         s.clearWhenDone = clearWhenDone;
         return 0;
-    } catch (...) {
-        return 7;
-    }
+    });
 }
 
 bool TransactionGroup::OwnsProcess(const std::string& processId) const {
-    return !processId.empty() && SameTextNoCase(processId, state_->processId);
+    return !processId.empty() && EqualsNoCase(processId, state_->processId);
 }
 
 std::string TransactionGroup::Elements() const {
@@ -138,10 +127,8 @@ std::string TransactionGroup::Elements() const {
 void TransactionGroup::Close() {
     State& s = *state_;
     if (s.busy && s.context != nullptr) {
-        try {
-            s.context->CommunicationManager().CancelProcess(s.processId);
-        } catch (...) {
-        }
+        Guarded(s.context->Diagnostics(), "TransactionGroup::Close",
+                [&] { s.context->CommunicationManager().CancelProcess(s.processId); });
     }
     s.requests.clear();
     s.context = nullptr;

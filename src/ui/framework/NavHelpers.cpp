@@ -2,7 +2,9 @@
 
 #include <sstream>
 
+#include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IPrompt.h"
 
 namespace kv {
 
@@ -106,11 +108,10 @@ std::string GetSubTreeXml(const std::string& treeText, std::string_view attribut
     pugi::xml_parse_result result = doc.load_string(treeText.c_str());
     if (!result) {
         if (context) {
-            try {
-                context->MessageBox(GetXmlParseErrorText(&result, treeText), 0);
-            } catch (...) {
-                // The message is lost; the result is empty all the same.
-            }
+            // A message that cannot be shown is lost; the result is empty all the same.
+            Guarded(context->Diagnostics(), "GetSubTreeXml", [&] {
+                context->MessageBox(GetXmlParseErrorText(&result, treeText), mbsOkOnly);
+            });
         }
         return {};
     }

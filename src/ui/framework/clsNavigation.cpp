@@ -3,11 +3,13 @@
 #include <pugixml.hpp>
 #include <sstream>
 
+#include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IFunctionCall.h"
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IPrivateFunctions.h"
 #include "platform/runtime/IPrivateGUI.h"
+#include "platform/runtime/IPrompt.h"
 #include "platform/runtime/IStateObject.h"
 #include "platform/runtime/IXMLHelper.h"
 #include "ui/framework/IMainWindow.h"
@@ -48,35 +50,32 @@ void clsNavigation::SetCurTreeStructure(const std::string& text) {
 }
 
 std::string clsNavigation::CurTreeStructure() const {
-    try {
-        return DeriveTree();
-    } catch (...) {
+    // Without a context there is no function list to derive the tree from.
+    std::shared_ptr<IDTMContext> context = DTMContext();
+    if (!context)
         return {};
-    }
+    return Guarded<std::string>(context->Diagnostics(), "clsNavigation::CurTreeStructure", {},
+                                [&] { return DeriveTree(*context); });
 }
 
-std::string clsNavigation::DeriveTree() const {
-    std::shared_ptr<IDTMContext> context = DTMContext();
+std::string clsNavigation::DeriveTree(IDTMContext& context) const {
     pugi::xml_document tree;
     pugi::xml_parse_result parsed =
         tree.load_string(m_CurTreeStructure.c_str(), pugi::parse_default | pugi::parse_declaration);
     if (!parsed) {
-        if (context)
-            context->MessageBox(GetXmlParseErrorText(&parsed, m_CurTreeStructure.str()), 0);
+        context.MessageBox(GetXmlParseErrorText(&parsed, m_CurTreeStructure.str()), mbsOkOnly);
         return {};
     }
-    if (!context)
-        return {};
 
     std::shared_ptr<IOperationPhase> phase;
-    if (auto* holder = dynamic_cast<IOperationPhaseHolder*>(context->StateObject()))
+    if (auto* holder = dynamic_cast<IOperationPhaseHolder*>(context.StateObject()))
         phase = holder->LastOpPhase();
-    IPrivateFunctions* functions = context->Functions();
-    const std::string functionList = functions ? functions->GetFunctions(*context, phase) : "";
+    IPrivateFunctions* functions = context.Functions();
+    const std::string functionList = functions ? functions->GetFunctions(context, phase) : "";
     pugi::xml_document functionsDoc;
     if (const std::optional<std::string> loadError =
-            context->XMLHelper().LoadXml(functionsDoc, functionList)) {
-        context->DisplayMessage(*loadError);
+            context.XMLHelper().LoadXml(functionsDoc, functionList)) {
+        context.DisplayMessage(*loadError);
         return {};
     }
 
@@ -109,20 +108,17 @@ void clsNavigation::UpdatecurTreeStructure() const {
     // A tree that could not be derived is not pushed: the windows keep the one they show.
     if (text.empty())
         return;
-    std::vector<std::string> ids;
-    try {
-        ids = context->GUIManager().FunctionIds();
-    } catch (...) {
-        return;
-    }
+    DiagnosticLog& log = context->Diagnostics();
+    const std::vector<std::string> ids =
+        Guarded(log, "clsNavigation::UpdatecurTreeStructure", std::vector<std::string>(),
+                [&] { return context->GUIManager().FunctionIds(); });
     for (const std::string& id : ids) {
-        try {
+        // A window that cannot take the tree is skipped.
+        Guarded(log, "IMainWindow::SetGUITreeStructure", [&] {
             auto window = std::dynamic_pointer_cast<IMainWindow>(context->GUIManager().GetGUI(id));
             if (window)
                 window->SetGUITreeStructure(text);
-        } catch (...) {
-            // A window that cannot take the tree is skipped.
-        }
+        });
     }
 }
 

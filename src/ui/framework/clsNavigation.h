@@ -39,7 +39,7 @@ class clsNavigation {
     void UpdatecurTreeStructure() const;
 
   private:
-    std::string DeriveTree() const;
+    std::string DeriveTree(IDTMContext& context) const;
 
     clsHiddenRef<IDTMContext> m_DTMContext;
     // The design-time tree is one text for the process; an instance holds its own text only

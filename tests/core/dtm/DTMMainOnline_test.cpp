@@ -99,6 +99,11 @@ struct Instance {
         EXPECT_TRUE(dtm->Environment("PV-101", container));
         EXPECT_TRUE(dtm->InitNew("KV6274PA"));
     }
+    // A run without faults leaves the diagnostic logs empty.
+    ~Instance() {
+        EXPECT_TRUE(Ctx().Diagnostics().Empty()) << Ctx().Diagnostics().Text();
+        EXPECT_TRUE(loop->Diagnostics().Empty()) << loop->Diagnostics().Text();
+    }
 };
 
 TEST(DTMMainRelease, TheCommunicationIsReleasedOnceWhateverTheOrder) {
@@ -126,6 +131,29 @@ TEST(DTMMainRelease, AUserInterfaceThatStaysOpenStopsTheRelease) {
                          : std::vector<std::string>{"Error closing user interaces."});
         EXPECT_EQ(i.Ctx().Parameters().DataSetState() == 4, closes);
     }
+}
+
+TEST(DTMMainGuard, FailuresAnswerTheFallbackAndAreOnRecord) {
+    Instance i;
+    // An FDT call: the frame's container fails while the environment is set.
+    struct BrokenContainer : TestContainer {
+        IDtmEventSink* Events() override { throw std::runtime_error("container broken"); }
+    };
+    EXPECT_FALSE(i.dtm->Environment("PV-102", std::make_shared<BrokenContainer>()));
+    // A user interface that fails while it closes counts as staying open; the release stops.
+    auto gui = std::make_shared<FakeGUI>();
+    gui->onClose = [] { throw std::runtime_error("window refuses"); };
+    i.Ctx().GUIManager().RegisterGUI("GUI1", gui, true);
+    EXPECT_FALSE(i.dtm->PrepareToRelease());
+    EXPECT_EQ(i.prompt->messages, std::vector<std::string>{"Error closing user interaces."});
+
+    const auto& entries = i.Ctx().Diagnostics().Entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].where, "DTMMain::Environment");
+    EXPECT_EQ(entries[0].what, "container broken");
+    EXPECT_EQ(entries[1].where, "IPrivateGUI::CloseGUI");
+    EXPECT_EQ(entries[1].what, "window refuses");
+    i.Ctx().Diagnostics().Clear();
 }
 
 TEST(DTMMainInformation, DictionaryIsLoadedOnceAndFallsBackToThePrimaryLanguage) {

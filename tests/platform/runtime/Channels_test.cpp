@@ -14,6 +14,7 @@
 #include "platform/fdt/FdtDtmInterfaces.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/DataSet.h"
+#include "platform/runtime/DiagnosticLog.h"
 #include "platform/runtime/IChannels.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/ProfibusChannelParameter.h"
@@ -180,8 +181,9 @@ TEST(Channels, PropertyBagKeepsActiveAndBitPosition) {
         .SetBitPosition(Variant(int16_t{72}));
     saved.Item("POS_D_Val")->SetActive(true);
     saved.SetModified(1);
+    DiagnosticLog log;
     PropertyBag bag;
-    ASSERT_TRUE(SaveChannels(saved, bag));
+    ASSERT_TRUE(SaveChannels(saved, bag, log));
     EXPECT_EQ(saved.Modified(), 0);
     EXPECT_EQ(bag.Read("SP_Val.Active"), Variant(false));
     EXPECT_EQ(bag.Read("SP_Stat.BitPosition"), Variant(int16_t{72}));
@@ -190,7 +192,7 @@ TEST(Channels, PropertyBagKeepsActiveAndBitPosition) {
     Channels loaded;
     for (const char* id : {"SP_Val", "SP_Stat", "POS_D_Val", "RCAS_IN_Val"})
         loaded.Add(MakeChannel(id));
-    ASSERT_TRUE(LoadChannels(loaded, bag));
+    ASSERT_TRUE(LoadChannels(loaded, bag, log));
     const struct {
         const char* id;
         bool active;
@@ -204,6 +206,7 @@ TEST(Channels, PropertyBagKeepsActiveAndBitPosition) {
         EXPECT_EQ(c->Active(), row.active) << row.id;
         EXPECT_EQ(c->ProfibusChannelParameter().BitPosition(), Variant(row.position)) << row.id;
     }
+    EXPECT_TRUE(log.Empty()) << log.Text();
 }
 
 TEST(Channels, UnreadableBagEntryKeepsThatChannelAndReadsTheOthers) {
@@ -218,7 +221,8 @@ TEST(Channels, UnreadableBagEntryKeepsThatChannelAndReadsTheOthers) {
     bag.Write("SP_Val.BitPosition", Variant(int32_t{40000}));
     bag.Write("SP_Stat.Active", Variant(false));
     bag.Write("SP_Stat.BitPosition", Variant(int16_t{32}));
-    EXPECT_FALSE(LoadChannels(channels, bag));
+    DiagnosticLog log;
+    EXPECT_FALSE(LoadChannels(channels, bag, log));
     EXPECT_TRUE(bad->Active());
     EXPECT_EQ(bad->ProfibusChannelParameter().BitPosition(), Variant(int16_t{8}));
     EXPECT_FALSE(good->Active());

@@ -124,6 +124,12 @@ struct Instance {
         comm->SetCommunication(channel);
     }
 
+    // A run without faults leaves the diagnostic logs empty.
+    ~Instance() {
+        EXPECT_TRUE(context.Diagnostics().Empty()) << context.Diagnostics().Text();
+        EXPECT_TRUE(loop->Diagnostics().Empty()) << loop->Diagnostics().Text();
+    }
+
     // Connects and runs the loop until the connection is settled.
     bool Connect() {
         if (!comm->Connect("connect", process))
