@@ -34,6 +34,7 @@
 #include "platform/runtime/ManualEventLoop.h"
 #include "sim/SimulatedPositioner.h"
 #include "value/NumberText.h"
+#include "value/Text.h"
 
 namespace kv {
 namespace {
@@ -362,9 +363,7 @@ class Values {
         clsDataElement* e = Find(path);
         std::string value = "-";
         if (e != nullptr) {
-            value = e->TransientValue().toString();
-            const size_t end = value.find_last_not_of(' ');
-            value = end == std::string::npos ? "" : value.substr(0, end + 1);
+            value = std::string(TrimRight(e->TransientValue().toString()));
         }
         return {Label(path, fallback), value};
     }

@@ -11,6 +11,7 @@
 #include "core/DictionaryLookup.h"
 #include "core/DtmElements.h"
 #include "core/clsDataModel.h"
+#include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IParameters.h"
 
@@ -207,6 +208,7 @@ void ApplyDictionaryTexts(IDTMContext& context) {
     const pugi::xml_node params = dictionary.GetSection("parameters");
     const pugi::xml_node manuSpec = dictionary.GetSection("parameters_manu_spec");
     const pugi::xml_node keys = dictionary.GetSection("keys");
+    DiagnosticLog& log = context.Diagnostics();
 
     for (const auto& e : parameters.Elements()) {
         clsDataElement& element = AsDataElement(*e);
@@ -235,42 +237,37 @@ void ApplyDictionaryTexts(IDTMContext& context) {
         element.Help = help ? ElementText(context, keys, *help) : SharedText();
 
         // Each of the following is taken when present; a failure skips only that one.
-        try {
+        const char* const where = "ApplyDictionaryTexts";
+        Guarded(log, where, [&] {
             if (auto v = text("valueLists"))
                 element.ValueLists = *v;
-        } catch (const std::exception&) {
-        }
-        try {
+        });
+        Guarded(log, where, [&] {
             if (auto v = text("valueList"))
                 element.ValueList = *v;
-            if (!element.ValueList.empty())
-                element.ReplaceValueListEntries();
-        } catch (const std::exception&) {
-        }
-        try {
+            element.ReplaceValueListEntries();
+        });
+        Guarded(log, where, [&] {
             if (auto v = text("iconList"))
                 element.IconList = *v;
-        } catch (const std::exception&) {
-        }
-        try {
+        });
+        Guarded(log, where, [&] {
             if (auto v = text("cmdErrList"))
                 element.CmdErrList = *v;
-        } catch (const std::exception&) {
-        }
+        });
 
-        if (parameters.DataSetState() == 0) {
+        if (parameters.DataSetState() == dssCreated) {
             // The default is written as text; the element keeps it as a value of its own type
             // (bytes for an octet string, a number for a numeric type). A default that does not
             // convert leaves the initial value as it was.
-            try {
+            Guarded(log, where, [&] {
                 Variant def = dictionary.GetText(section, key, "default");
                 if (def.isString()) {
                     Variant typed = element.GetTypedValue(def, NumberLocale::Invariant());
                     if (!typed.isNull())
                         element.InitialValue = typed;
                 }
-            } catch (const std::exception&) {
-            }
+            });
             element.SetTransientValue(element.InitialValue);
         }
     }

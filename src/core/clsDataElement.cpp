@@ -1,5 +1,6 @@
 #include "core/clsDataElement.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -28,38 +29,6 @@ constexpr int32_t kErrTooLong = 0x5000;
 constexpr int32_t kErrBadCharacter = 0x6000;
 constexpr int16_t kUnitUnknown = 1998;
 
-// One entry of a value list: the number before the first ":" and the text after it.
-struct ListEntry {
-    int32_t number;
-    std::string text;
-};
-
-// Splits a value list "n:text|n:text|..." into its entries; entries without ":" are skipped and
-// a number that does not read as a 32-bit integer counts as -1.
-std::vector<ListEntry> ParseValueList(const std::string& list) {
-    std::vector<ListEntry> entries;
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t bar = list.find('|', start);
-        if (bar == std::string::npos) {
-            bar = list.size();
-        }
-        const std::string entry = list.substr(start, bar - start);
-        const size_t colon = entry.find(':');
-        if (colon != std::string::npos) {
-            int32_t number = -1;
-            try {
-                number = Variant(entry.substr(0, colon)).toLong();
-            } catch (const std::exception&) {
-                number = -1;
-            }
-            entries.push_back({number, entry.substr(colon + 1)});
-        }
-        start = bar + 1;
-    }
-    return entries;
-}
-
 // The bit of a bit-list entry; nullopt for numbers without a bit of a 32-bit value.
 std::optional<uint32_t> BitMask(int32_t number) {
     if (number >= 0 && number <= 31) {
@@ -68,8 +37,8 @@ std::optional<uint32_t> BitMask(int32_t number) {
     return std::nullopt;
 }
 
-std::string Marked(bool set, const std::string& text) {
-    return (set ? "[x] " : "[ ] ") + text;
+std::string Marked(bool set, std::string_view text) {
+    return (set ? "[x] " : "[ ] ") + std::string(text);
 }
 
 void AppendJoined(std::string& out, const std::string& item) {
@@ -79,20 +48,14 @@ void AppendJoined(std::string& out, const std::string& item) {
     out += item;
 }
 
-std::string LookupValueList(const std::string& list, int32_t value, bool bitList,
+std::string LookupValueList(const ValueList& list, int32_t value, bool bitList,
                             int32_t noneNumber) {
-    const std::vector<ListEntry> entries = ParseValueList(list);
     if (!bitList) {
-        for (const ListEntry& e : entries) {
-            if (e.number == value) {
-                return e.text;
-            }
-        }
-        return {};
+        return std::string(list.TextOf(value).value_or(std::string_view()));
     }
     std::string out;
     const auto bits = static_cast<uint32_t>(value);
-    for (const ListEntry& e : entries) {
+    for (const ValueList::Entry& e : list.Entries()) {
         const std::optional<uint32_t> mask = BitMask(e.number);
         if (!mask) {
             continue;
@@ -466,7 +429,7 @@ int32_t clsDataElement::CalcParamStatusFlags(IDTMContext& /*context*/,
 // --- value lists ---
 
 std::string clsDataElement::GetStrValueFromIdxList(int32_t idx) const {
-    return LookupValueList(ValueList.str(), idx, bBitEncoding, m_ValueTypeLength * 8);
+    return LookupValueList(ValueList, idx, bBitEncoding, m_ValueTypeLength * 8);
 }
 
 std::string clsDataElement::GetStrValueFromIdxListEx(const Variant& value) const {
@@ -481,21 +444,20 @@ std::string clsDataElement::GetStrValueFromIdxListEx(const Variant& value) const
         }
         return a.bytes[static_cast<size_t>(i - a.lbound)];
     };
-    const std::vector<ListEntry> entries = ParseValueList(ValueList.str());
     if (!bBitEncoding) {
-        for (const ListEntry& e : entries) {
+        for (const ValueList::Entry& e : ValueList.Entries()) {
             if (e.number < 0) {
                 continue;
             }
             const std::optional<uint8_t> b = byteAt(e.number);
             if (b && *b == e.number) {
-                return e.text;
+                return std::string(e.text);
             }
         }
         return {};
     }
     std::string out;
-    for (const ListEntry& e : entries) {
+    for (const ValueList::Entry& e : ValueList.Entries()) {
         if (e.number < 0) {
             continue;
         }
@@ -516,66 +478,21 @@ std::string clsDataElement::GetStrValueFromGivenValueList(const std::string& lis
     } catch (const std::exception&) {
         return {};
     }
-    return LookupValueList(list, n, false, 0);
+    return LookupValueList(kv::ValueList(list), n, false, 0);
 }
 
 std::string clsDataElement::GetStrCommandErrorFromIndex(int32_t code) const {
-    return LookupValueList(CmdErrList.str(), code, false, 0);
+    return LookupValueList(CmdErrList, code, false, 0);
 }
 
 void clsDataElement::SetStrValueFromIdxList(int32_t idx, const std::string& text) {
-    // Rebuilt entry by entry so that only the entry numbered idx changes ("11:" is not "1:").
-    const std::string& list = ValueList.str();
-    std::string out;
-    bool replaced = false;
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t bar = list.find('|', start);
-        if (bar == std::string::npos) {
-            bar = list.size();
-        }
-        std::string entry = list.substr(start, bar - start);
-        const size_t colon = entry.find(':');
-        if (!replaced && colon != std::string::npos) {
-            int32_t number = -1;
-            try {
-                number = Variant(entry.substr(0, colon)).toLong();
-            } catch (const std::exception&) {
-                number = -1;
-            }
-            if (number == idx) {
-                entry = std::to_string(idx) + ":" + text;
-                replaced = true;
-            }
-        }
-        if (start > 0) {
-            out += '|';
-        }
-        out += entry;
-        start = bar + 1;
-    }
-    if (replaced) {
-        ValueList = SharedText(std::move(out));
-    }
+    ValueList = ValueList.WithText(idx, text);
 }
 
 void clsDataElement::ReplaceValueListEntries() {
-    const std::string& list = ValueList.str();
-    if (list.empty()) {
-        return;
-    }
-    bool hasNone = false;
-    size_t start = 0;
-    while (start <= list.size() && !hasNone) {
-        size_t bar = list.find('|', start);
-        if (bar == std::string::npos) {
-            bar = list.size();
-        }
-        const std::string entry = list.substr(start, bar - start);
-        const size_t colon = entry.find(':');
-        hasNone = colon != std::string::npos && entry.compare(0, colon, "none") == 0;
-        start = bar + 1;
-    }
+    const std::vector<kv::ValueList::Entry>& entries = ValueList.Entries();
+    const bool hasNone = std::any_of(entries.begin(), entries.end(),
+                                     [](const kv::ValueList::Entry& e) { return e.key == "none"; });
     if (!hasNone) {
         return;
     }
@@ -599,6 +516,8 @@ void clsDataElement::ReplaceValueListEntries() {
         default:
             return;
     }
+    // Every "none" of the text, as the original replaces it.
+    const std::string& list = ValueList.str();
     std::string out;
     size_t pos = 0;
     for (size_t hit = list.find("none"); hit != std::string::npos; hit = list.find("none", pos)) {
@@ -607,7 +526,7 @@ void clsDataElement::ReplaceValueListEntries() {
         pos = hit + 4;
     }
     out.append(list, pos, std::string::npos);
-    ValueList = SharedText(std::move(out));
+    ValueList = std::move(out);
 }
 
 std::string clsDataElement::GetValueLists(const std::string& key) const {
@@ -677,6 +596,13 @@ clsDataElement* AsDataElement(IPrivateDataElement* element) {
 
 clsDataElement& AsDataElement(IPrivateDataElement& element) {
     return dynamic_cast<clsDataElement&>(element);
+}
+
+clsDataElement& ElementAt(IParameters& parameters, const std::string& path) {
+    clsDataElement* element = AsDataElement(parameters.Item(path));
+    if (element == nullptr)
+        throw std::runtime_error("the data set has no element \"" + path + "\"");
+    return *element;
 }
 
 }  // namespace kv

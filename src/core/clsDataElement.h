@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ValueList.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
@@ -99,7 +100,7 @@ class clsDataElement : public IPrivateDataElement {
 
     // --- public fields ---
     std::string ValueFormat;
-    SharedText ValueList;
+    kv::ValueList ValueList;
     SharedText ValueLists;  // empty = Empty
     SharedText IconList;
     SharedText Label;
@@ -125,7 +126,7 @@ class clsDataElement : public IPrivateDataElement {
     int16_t nConstantUnit = 0;
     uint8_t nParamIndex = 0;
     int16_t DeviceStatus = 0;
-    SharedText CmdErrList;
+    kv::ValueList CmdErrList;
     std::string CmdErr;
     int16_t DynamicCounter = 0;
 
@@ -189,5 +190,8 @@ class clsDataElement : public IPrivateDataElement {
 // The data element behind the runtime's interface; nullptr when it is none.
 clsDataElement* AsDataElement(IPrivateDataElement* element);
 clsDataElement& AsDataElement(IPrivateDataElement& element);
+// The data element of the data set with this path. The builders and the rules never run on a
+// model without it: a missing element raises an error naming its path.
+clsDataElement& ElementAt(IParameters& parameters, const std::string& path);
 
 }  // namespace kv

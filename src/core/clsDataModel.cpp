@@ -62,7 +62,7 @@ void clsDataModel::CreateModel(IDTMContext& context) {
         dictionary.Load(context, kDictionaryName);
     m_Units = std::make_unique<clsPROFIBUSProfil3Units>();
     BuildDataModel(context);
-    context.Parameters().SetDataSetState(0);
+    context.Parameters().SetDataSetState(dssCreated);
     context.CommunicationManager().SetTransferOption1(1);
     context.CommunicationManager().SetTransferOption2(2);
 }
@@ -140,7 +140,7 @@ void clsDataModel::DataSetChanged(IDTMContext& context) {
 void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
     m_StatePending = false;
     IParameters& parameters = context.Parameters();
-    int32_t errorState = 1;
+    int32_t errorState = dssValid;
     bool anyChanged = false;
     bool allDevice = true;
     bool allStored = true;
@@ -152,8 +152,8 @@ void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
         const clsDataElement& element = AsDataElement(*e);
         const std::string& name = element.Name();
         const bool isRecord = element.ValueType() == vtRecord;
-        if (errorState == 1 && (element.StatusFlags() & (sfInputErrorMask | sfNeeded)) != 0)
-            errorState = 2;
+        if (errorState == dssValid && (element.StatusFlags() & (sfInputErrorMask | sfNeeded)) != 0)
+            errorState = dssInputErrors;
 
         if (name != kProtectedByChannelAssignmentPath && name != kWholeStringPath &&
             name != kDataStatusPath && !isRecord &&
@@ -188,19 +188,19 @@ void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
 
     uint8_t state;
     if (anyChanged)
-        state = 3;
+        state = edsChanged;
     else if (allDevice)
-        state = 2;
+        state = edsDevice;
     else if (allStored)
-        state = 1;
+        state = edsDatabase;
     else if (noValues)
-        state = 0;
+        state = edsInitial;
     else if (someDevice && !someStored)
-        state = 6;
+        state = kDataStatusSomeDevice;
     else if (someStored && !someDevice)
-        state = 5;
+        state = kDataStatusSomeStored;
     else
-        state = 4;
+        state = edsIndefinite;
 
     if (IPrivateDataElement* status = parameters.Item(kDataStatusPath)) {
         // Written as a byte; an Empty value (never evaluated yet) counts as different.

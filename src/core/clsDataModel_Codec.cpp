@@ -19,6 +19,7 @@
 #include "platform/runtime/ITransaction.h"
 #include "value/NumberText.h"
 #include "value/ScopedValue.h"
+#include "value/Text.h"
 
 namespace kv {
 
@@ -413,10 +414,8 @@ bool clsDataModel::DecodeValue(IDTMContext& context, IByteBuffer& buffer, ITrans
                 element.SetDeviceValue(Variant::FromDate(buffer.ReadDate(1)));
                 break;
             case vtVisibleString: {
-                std::string text =
-                    buffer.ReadString(StringWireLength(element), StringMode(element));
-                const size_t end = text.find_last_not_of(' ');
-                text.erase(end == std::string::npos ? 0 : end + 1);
+                std::string text(
+                    TrimRight(buffer.ReadString(StringWireLength(element), StringMode(element))));
                 std::erase(text, '\0');
                 element.SetDeviceValue(Variant(std::move(text)));
                 break;

@@ -3,8 +3,10 @@
 #include <exception>
 
 #include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/FdtDocuments.h"
 #include "platform/runtime/ICommunicationManager.h"
+#include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IDTMEvents.h"
 #include "platform/runtime/IStateObject.h"
 #include "value/NumberText.h"
@@ -104,14 +106,15 @@ bool clsFunctionMan::InvokeFunctionRequest(IDTMContext& context, const std::stri
     IDTMEvents* events = context.DTMEvents();
     if (!events)
         return false;
-    try {
+    DiagnosticLog& log = context.Diagnostics();
+    const bool opened = Guarded(log, "IDTMEvents::OpenGUIRequest", false, [&] {
         events->OpenGUIRequest(context.SystemTag(), functionCall.ToXml(context));
-    } catch (const std::exception&) {
-        try {
-            events->InvokedFunctionFinished(m_InvokeId, false);
-        } catch (const std::exception&) {
-            // The frame refused both; the request simply failed.
-        }
+        return true;
+    });
+    if (!opened) {
+        // The frame refused both when this fails too; the request simply failed.
+        Guarded(log, "IDTMEvents::InvokedFunctionFinished",
+                [&] { events->InvokedFunctionFinished(m_InvokeId, false); });
         return false;
     }
     events->InvokedFunctionFinished(m_InvokeId, true);

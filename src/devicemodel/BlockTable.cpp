@@ -88,13 +88,6 @@ Variant ToVariant(const Value& value, int16_t blockNumber) {
     return Variant();
 }
 
-clsDataElement& ElementAt(IParameters& parameters, const std::string& path) {
-    clsDataElement* element = AsDataElement(parameters.Item(path));
-    if (element == nullptr)
-        throw std::runtime_error("The data set has no element \"" + path + "\".");
-    return *element;
-}
-
 void CreateRows(IDTMContext& context, const BlockScheme& scheme, int16_t blockNumber,
                 std::span<const ElementRow> rows, Pass pass) {
     IParameters& parameters = context.Parameters();
@@ -176,13 +169,6 @@ void ApplyDefaults(IDTMContext& context, const BlockScheme& scheme, int16_t bloc
             element.SetControlType(row.set.control);
         ApplyValueSettings(element, row.set, blockNumber);
     }
-}
-
-clsDataElement& Lookup(IParameters& parameters, const std::string& path) {
-    clsDataElement* element = AsDataElement(parameters.Item(path));
-    if (element == nullptr)
-        throw std::runtime_error("the data set has no element '" + path + "'");
-    return *element;
 }
 
 void Notify(IParameters& parameters, clsDataElement& element, bool silent) {

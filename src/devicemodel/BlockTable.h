@@ -178,15 +178,10 @@ void ApplyDefaults(IDTMContext& context, const BlockScheme& scheme, int16_t bloc
 void CompleteRows(IDTMContext& context, const BlockScheme& scheme, int16_t blockNumber,
                   std::span<const ElementRow> rows);
 
-// The element named prefix & path; raises an error when there is none.
-clsDataElement& ElementAt(IParameters& parameters, const std::string& path);
 Variant ToVariant(const Value& value, int16_t blockNumber);
 
 // --- shared by the blocks' rules ---
 
-// The element of the data set with this path; a rule never runs on a model without it, so a
-// missing element raises an error naming its path.
-clsDataElement& Lookup(IParameters& parameters, const std::string& path);
 // Reports a change made by a rule, unless the rule runs silently.
 void Notify(IParameters& parameters, clsDataElement& element, bool silent);
 

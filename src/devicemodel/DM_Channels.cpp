@@ -112,13 +112,6 @@ std::string Hex4(size_t value) {
     return buf;
 }
 
-IPrivateDataElement& Need(IParameters& parameters, const std::string& path) {
-    IPrivateDataElement* element = parameters.Item(path);
-    if (element == nullptr)
-        throw std::runtime_error("the data set has no element " + path);
-    return *element;
-}
-
 uint16_t Read16(const std::vector<uint8_t>& bytes, size_t offset) {
     return static_cast<uint16_t>((bytes[offset] << 8) | bytes[offset + 1]);
 }
@@ -204,7 +197,7 @@ void CreateChannels(IDTMContext& context) {
     const std::string prefix = DM_FB_AO_P3::GetBlockPrefix(1);
     int16_t position = 0;
     for (const ChannelDefinition& row : kChannels) {
-        const clsDataElement& element = AsDataElement(Need(parameters, prefix + row.element));
+        const clsDataElement& element = ElementAt(parameters, prefix + row.element);
         const int16_t bitLength = row.fixedBitLength != 0
                                       ? row.fixedBitLength
                                       : Variant(int32_t{8} * element.ValueTypeLength()).toInteger();
@@ -217,7 +210,7 @@ void CreateChannels(IDTMContext& context) {
 }
 
 void BuildSlaveBusParamSet(IParameters& parameters) {
-    const Variant& cfgData = Need(parameters, kCfgDataPath).TransientValue();
+    const Variant& cfgData = ElementAt(parameters, kCfgDataPath).TransientValue();
     std::string identifiers;
     for (int16_t number = 1; number <= 7; ++number) {
         if (cfgData.looseEquals(Variant(number))) {
@@ -229,7 +222,7 @@ void BuildSlaveBusParamSet(IParameters& parameters) {
         std::string(kSetHead) + Hex4(identifiers.size() / 2 + 2) + identifiers + kSetTail;
     const std::string whole = Hex4(body.size() / 2 + 2) + body;
 
-    IPrivateDataElement& wholeString = Need(parameters, kWholeStringPath);
+    IPrivateDataElement& wholeString = ElementAt(parameters, kWholeStringPath);
     const Variant& current = wholeString.TransientValue();
     if (current.isString() && current.str() == whole)
         return;

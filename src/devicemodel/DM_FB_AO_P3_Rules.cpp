@@ -25,7 +25,6 @@ namespace kv::DM_FB_AO_P3 {
 
 namespace {
 
-using blocktable::Lookup;
 using blocktable::Notify;
 
 const char* const kPvScaleUnit = "PV_SCALE/Unit";
@@ -95,13 +94,13 @@ bool TakeDeviceUnit(clsDataElement& target, const clsDataElement& unitElement) {
     return taken;
 }
 
-// Rules 1 and 2: the targets follow their unit element; each one whose unit changed is
+// The targets follow their unit element; each one whose unit changed is
 // reported.
 void FollowUnit(IParameters& parameters, clsDataElement& unitElement,
                 const std::vector<std::string>& targets, bool silent) {
     clsDataModel& model = Model(parameters);
     for (const std::string& path : targets) {
-        clsDataElement& target = Lookup(parameters, path);
+        clsDataElement& target = ElementAt(parameters, path);
         const bool taken = TakeDeviceUnit(target, unitElement);
         const bool converted = ConvertValueUnits(model, target, unitElement);
         if (taken || converted)
@@ -109,14 +108,14 @@ void FollowUnit(IParameters& parameters, clsDataElement& unitElement,
     }
 }
 
-// Rule 3: the output value and its quality are editable in manual and local override only.
+// The output value and its quality are editable in manual and local override only.
 void UpdateOutputAccess(IParameters& parameters, const std::string& prefix,
                         const clsDataElement& targetMode, bool silent) {
     const Variant& mode = targetMode.TransientValue();
     const bool editable =
         mode.looseEquals(Variant(kModeManual)) || mode.looseEquals(Variant(kModeLocalOverride));
     for (const char* path : {kOutValue, kOutStatusQuality}) {
-        clsDataElement& e = Lookup(parameters, prefix + path);
+        clsDataElement& e = ElementAt(parameters, prefix + path);
         const bool isProtected = (e.StatusFlags() & sfWriteProtected) != 0;
         if (editable && isProtected) {
             e.ClearStatusFlag(sfWriteProtected);
@@ -129,7 +128,7 @@ void UpdateOutputAccess(IParameters& parameters, const std::string& prefix,
     }
 }
 
-// Rule 4: the range of a value follows the limits of its scale.
+// The range of a value follows the limits of its scale.
 void UpdateScaleRanges(clsDataElement& element, IDTMContext& context, bool silent) {
     IParameters& parameters = context.Parameters();
     const std::string prefix = GetBlockPrefix(1);
@@ -148,9 +147,9 @@ void UpdateScaleRanges(clsDataElement& element, IDTMContext& context, bool silen
     } else {
         return;
     }
-    const clsDataElement& loElement = Lookup(parameters, prefix + lo);
-    const clsDataElement& upElement = Lookup(parameters, prefix + up);
-    clsDataElement& valueElement = Lookup(parameters, prefix + value);
+    const clsDataElement& loElement = ElementAt(parameters, prefix + lo);
+    const clsDataElement& upElement = ElementAt(parameters, prefix + up);
+    clsDataElement& valueElement = ElementAt(parameters, prefix + value);
     valueElement.SetRange(0, loElement.TransientValue(), upElement.TransientValue());
     Notify(parameters, valueElement, silent);
 }
@@ -190,9 +189,9 @@ void KeepSimulateStatusInStep(IParameters& parameters, const std::string& prefix
     const bool isStatus = name == prefix + kSimulateStatus;
     if (!isStatus && name != prefix + kSimulateQuality && name != prefix + kSimulateLimit)
         return;
-    clsDataElement& status = Lookup(parameters, prefix + kSimulateStatus);
-    clsDataElement& quality = Lookup(parameters, prefix + kSimulateQuality);
-    clsDataElement& limit = Lookup(parameters, prefix + kSimulateLimit);
+    clsDataElement& status = ElementAt(parameters, prefix + kSimulateStatus);
+    clsDataElement& quality = ElementAt(parameters, prefix + kSimulateQuality);
+    clsDataElement& limit = ElementAt(parameters, prefix + kSimulateLimit);
 
     if (isStatus) {
         const std::optional<int32_t> byte = BitField(status.TransientValue(), 0xFF);

@@ -19,7 +19,6 @@ namespace kv::DM_TB_Act_P3 {
 
 namespace {
 
-using blocktable::Lookup;
 using blocktable::Notify;
 
 const char* const kValveType = "VALVE_TYPE";
@@ -59,16 +58,16 @@ void SetValidity(IParameters& parameters, clsDataElement& element, bool valid, b
     Notify(parameters, element, silent);
 }
 
-// Rule 2: the integral attachment of a linear valve takes a transmission length and pin
-// position; every other combination a transmission code.
+// The integral attachment of a linear valve takes a transmission length and pin position;
+// every other combination a transmission code.
 void SelectTransmissionElements(const std::string& prefix, clsDataElement& valveType,
                                 clsDataElement& attachment, IDTMContext& context, bool silent) {
     IParameters& parameters = context.Parameters();
-    clsDataElement* codeElements[] = {&Lookup(parameters, prefix + kTransmCode),
-                                      &Lookup(parameters, prefix + kTransmCodeValue),
-                                      &Lookup(parameters, prefix + kTransmCodeStatus)};
-    clsDataElement* lengthElements[] = {&Lookup(parameters, prefix + kTransmLength),
-                                        &Lookup(parameters, prefix + kTransmPinPos)};
+    clsDataElement* codeElements[] = {&ElementAt(parameters, prefix + kTransmCode),
+                                      &ElementAt(parameters, prefix + kTransmCodeValue),
+                                      &ElementAt(parameters, prefix + kTransmCodeStatus)};
+    clsDataElement* lengthElements[] = {&ElementAt(parameters, prefix + kTransmLength),
+                                        &ElementAt(parameters, prefix + kTransmPinPos)};
     const bool lengthAndPin =
         ValueIs(valveType.TransientValue(), 0) && ValueIs(attachment.TransientValue(), 1);
     for (clsDataElement* e : codeElements)
@@ -90,7 +89,7 @@ bool ListHolds(const clsDataElement& element, const Variant& value) {
     }
 }
 
-// Rule 3: the transmission codes and the help text of the valve type.
+// The transmission codes and the help text offered for the valve type.
 void SelectTransmissionCodes(IParameters& parameters, clsDataElement& code, const std::string& key,
                              const Variant& valveType, bool silent) {
     bool changed = false;
@@ -112,10 +111,10 @@ void SelectTransmissionCodes(IParameters& parameters, clsDataElement& code, cons
         Notify(parameters, code, silent);
 }
 
-// Rule 4: the units that the output scale offers for the valve type; a travel unit of the other
+// The units that the output scale offers for the valve type; a travel unit of the other
 // valve type gives way to this type's.
 void SelectOutputScaleUnits(IParameters& parameters, const std::string& key, bool silent) {
-    clsDataElement& unit = Lookup(parameters, DM_FB_AO_P3::GetBlockPrefix(1) + kOutScaleUnit);
+    clsDataElement& unit = ElementAt(parameters, DM_FB_AO_P3::GetBlockPrefix(1) + kOutScaleUnit);
     const std::string list = unit.GetValueLists(key);
     if (list.empty() || list == unit.ValueList.str())
         return;
@@ -127,8 +126,9 @@ void SelectOutputScaleUnits(IParameters& parameters, const std::string& key, boo
     Notify(parameters, unit, silent);
 }
 
-// Rules 1 to 4.
-void UpdateDependentElements(clsDataElement& element, IDTMContext& context, bool silent) {
+// What follows the valve type and the attachment: the valid attachment, mounting and
+// transmission elements, the transmission codes and the units of the output scale.
+void FollowValveTypeAndAttachment(clsDataElement& element, IDTMContext& context, bool silent) {
     IParameters& parameters = context.Parameters();
     const std::string prefix = GetBlockPrefix(element.BlockNumber);
     const std::string& name = element.Name();
@@ -136,26 +136,27 @@ void UpdateDependentElements(clsDataElement& element, IDTMContext& context, bool
     if (name == prefix + kValveType) {
         const Variant& valveType = element.TransientValue();
         const bool linear = ValueIs(valveType, 0);
-        SetValidity(parameters, Lookup(parameters, prefix + kAttachment), linear, silent);
-        SetValidity(parameters, Lookup(parameters, prefix + kMountingPosition), linear, silent);
+        SetValidity(parameters, ElementAt(parameters, prefix + kAttachment), linear, silent);
+        SetValidity(parameters, ElementAt(parameters, prefix + kMountingPosition), linear, silent);
 
-        SelectTransmissionElements(prefix, element, Lookup(parameters, prefix + kAttachment),
+        SelectTransmissionElements(prefix, element, ElementAt(parameters, prefix + kAttachment),
                                    context, silent);
 
         const std::string key = ValveTypeKey(valveType);
         if (key.empty())
             return;
-        SelectTransmissionCodes(parameters, Lookup(parameters, prefix + kTransmCodeValue), key,
+        SelectTransmissionCodes(parameters, ElementAt(parameters, prefix + kTransmCodeValue), key,
                                 valveType, silent);
         SelectOutputScaleUnits(parameters, key, silent);
     } else if (name == prefix + kAttachment) {
-        SelectTransmissionElements(prefix, Lookup(parameters, prefix + kValveType), element,
+        SelectTransmissionElements(prefix, ElementAt(parameters, prefix + kValveType), element,
                                    context, silent);
     }
 }
 
-// Rules 5 and 6: what follows a user's choice in a parameter row.
-void HandleParamChange(clsDataElement& element, IDTMContext& context) {
+// What follows a user's choice in a parameter row: the notice of a new initialisation method,
+// the rated travel of a new valve type.
+void FollowUserChoice(clsDataElement& element, IDTMContext& context) {
     IParameters& parameters = context.Parameters();
     const std::string prefix = GetBlockPrefix(element.BlockNumber);
     const std::string& name = element.Name();
@@ -163,7 +164,7 @@ void HandleParamChange(clsDataElement& element, IDTMContext& context) {
     if (name == prefix + kInitMethod) {
         context.MessageBox(GetDictionaryText(context, "meld_init_art"), 0);
     } else if (name == prefix + kValveType) {
-        clsDataElement& ratedTravel = Lookup(parameters, prefix + kRatedTravel);
+        clsDataElement& ratedTravel = ElementAt(parameters, prefix + kRatedTravel);
         const bool linear = ValueIs(element.TransientValue(), 0);
         const int16_t unit = linear ? kUnitMillimetre : kUnitDegree;
         ratedTravel.nConstantUnit = unit;
@@ -180,11 +181,11 @@ void OnDataChanged(int16_t, clsDataElement&, IDTMContext&) {
 }
 
 void OnUpdateElement(clsDataElement& element, IDTMContext& context, bool silent) {
-    UpdateDependentElements(element, context, silent);
+    FollowValveTypeAndAttachment(element, context, silent);
 }
 
 void OnParameterChange(int16_t, clsDataElement& element, IDTMContext& context) {
-    HandleParamChange(element, context);
+    FollowUserChoice(element, context);
 }
 
 }  // namespace kv::DM_TB_Act_P3

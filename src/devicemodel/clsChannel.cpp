@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "core/DataModelHelpers.h"
+#include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IPropertyBag.h"
 #include "platform/runtime/ProfibusChannelParameter.h"
@@ -101,18 +102,16 @@ std::string clsChannel::GetChannelPath() {
     IDTMContext* context = Context();
     if (context == nullptr)
         return {};
-    return context->SystemTag() + "/" + ChannelId();
+    return Guarded<std::string>(context->Diagnostics(), "clsChannel::GetChannelPath", {},
+                                [&] { return context->SystemTag() + "/" + ChannelId(); });
 }
 
 std::string clsChannel::GetChannelParameters(const std::string&, const std::string&) {
     IDTMContext* context = Context();
     if (context == nullptr)
         return {};
-    try {
-        return parameter_->ToXml(context);
-    } catch (const std::exception&) {
-        return {};
-    }
+    return Guarded<std::string>(context->Diagnostics(), "clsChannel::GetChannelParameters", {},
+                                [&] { return parameter_->ToXml(context); });
 }
 
 bool clsChannel::SetChannelParameters(const std::string&, const std::string&,
@@ -120,7 +119,7 @@ bool clsChannel::SetChannelParameters(const std::string&, const std::string&,
     IDTMContext* context = Context();
     if (context == nullptr)
         return false;
-    try {
+    return Guarded(context->Diagnostics(), "clsChannel::SetChannelParameters", false, [&] {
         kv::ProfibusChannelParameter parsed;
         if (!parsed.FromXml(xml, context))
             return false;
@@ -140,9 +139,7 @@ bool clsChannel::SetChannelParameters(const std::string&, const std::string&,
         }
         UpdateChannelProtection(*context);
         return true;
-    } catch (const std::exception&) {
-        return false;
-    }
+    });
 }
 
 }  // namespace kv

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "value/Date.h"
+#include "value/Text.h"
 #include "value/Variant.h"
 
 namespace kv {
@@ -107,12 +108,7 @@ std::string DateToIsoText(double days) {
 // Accepts "YYYY-MM-DD" and "YYYY-MM-DD HH:MM:SS" ('T' also separates date and time) for the
 // years 100 to 9999 the original Date type holds.
 std::optional<double> ParseIsoDate(const std::string& text) {
-    size_t b = text.find_first_not_of(" \t");
-    size_t e = text.find_last_not_of(" \t");
-    if (b == std::string::npos) {
-        return std::nullopt;
-    }
-    const std::string s = text.substr(b, e - b + 1);
+    const std::string s(Trim(text, " \t"));
     if (s.size() != 10 && s.size() != 19) {
         return std::nullopt;
     }

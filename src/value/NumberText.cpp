@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "value/NumberText.h"
+#include "value/Text.h"
 #include "value/ValueDetail.h"
 
 namespace kv {
@@ -38,19 +39,6 @@ namespace {
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && IsBlank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
 }
 
 // |v| as significant decimal digits (trailing zeros removed) and the exponent of the first one.
@@ -179,7 +167,7 @@ NumStatus ReadRadixLiteral(std::string_view s, size_t& pos, double& out) {
 }
 
 NumStatus ParseLocaleNumber(std::string_view text, const NumberLocale& loc, double& out) {
-    std::string_view s = TrimBlanks(text);
+    std::string_view s = Trim(text, " \t");
     size_t i = 0;
     const size_t n = s.size();
     bool neg = false;
@@ -254,7 +242,7 @@ NumStatus ReadNumberText(const std::string& text, const NumberLocale& loc, doubl
     if (s != NumStatus::Bad) {
         return s;
     }
-    std::string_view t = TrimBlanks(text);
+    std::string_view t = Trim(text, " \t");
     size_t pos = 0;
     s = ReadRadixLiteral(t, pos, out);
     return s == NumStatus::Ok && pos != t.size() ? NumStatus::Bad : s;

@@ -1,4 +1,5 @@
 #include "devicemodel/units/clsPROFIBUSProfil3Units.h"
+#include "value/Text.h"
 
 #include <array>
 #include <cmath>
@@ -756,10 +757,7 @@ void clsPROFIBUSProfil3Units::PROFIBUSProfil3UnitString(std::int32_t idx, std::s
 }
 
 std::int32_t clsPROFIBUSProfil3Units::PROFIBUSProfil3UnitIndex(std::string_view str) const {
-    const std::size_t first = str.find_first_not_of(' ');
-    const std::string_view trimmed = first == std::string_view::npos
-                                         ? std::string_view{}
-                                         : str.substr(first, str.find_last_not_of(' ') - first + 1);
+    const std::string_view trimmed = Trim(str);
     for (std::int32_t idx = pp3MinConstUnitIdx; idx <= pp3MaxUnitIdx; ++idx) {
         if (ConversionOf(idx).available && TextAt(idx) == trimmed) {
             return idx;

@@ -11,18 +11,14 @@ namespace kv::os {
 
 namespace {
 
-std::string Trim(const std::string& s) {
-    const char* ws = " \t\r\n";
-    const size_t b = s.find_first_not_of(ws);
-    if (b == std::string::npos) {
-        return {};
-    }
-    return s.substr(b, s.find_last_not_of(ws) - b + 1);
+// Blanks around names and values do not count.
+std::string TrimWhite(const std::string& s) {
+    return std::string(kv::Trim(s, " \t\r\n"));
 }
 
 // Upper-cased key path without trailing backslashes: the form sections are compared in.
 std::string NormalizeKey(std::string key) {
-    key = ToUpperAscii(Trim(key));
+    key = ToUpperAscii(TrimWhite(key));
     while (!key.empty() && key.back() == '\\') {
         key.pop_back();
     }
@@ -56,17 +52,17 @@ std::optional<ConfigValue> ParseValueLine(const std::string& line) {
         return std::nullopt;
     }
     ConfigValue value;
-    value.name = Trim(line.substr(0, eq));
+    value.name = TrimWhite(line.substr(0, eq));
     if (value.name.size() >= 2 && value.name.front() == '"' && value.name.back() == '"') {
         value.name = value.name.substr(1, value.name.size() - 2);
     }
     if (value.name.empty()) {
         return std::nullopt;
     }
-    const std::string data = Trim(line.substr(eq + 1));
+    const std::string data = TrimWhite(line.substr(eq + 1));
     static const std::string kDword = "dword:";
     if (data.size() > kDword.size() && ToLowerAscii(data.substr(0, kDword.size())) == kDword) {
-        const std::optional<uint32_t> v = ParseDword(Trim(data.substr(kDword.size())));
+        const std::optional<uint32_t> v = ParseDword(TrimWhite(data.substr(kDword.size())));
         if (!v) {
             return std::nullopt;
         }
@@ -131,7 +127,7 @@ std::optional<std::vector<ConfigValue>> ParseConfigKey(const std::string& fileTe
     std::istringstream in(fileText);
     std::string line;
     while (std::getline(in, line)) {
-        line = Trim(line);
+        line = TrimWhite(line);
         if (line.empty() || line.front() == '#' || line.front() == ';') {
             continue;
         }

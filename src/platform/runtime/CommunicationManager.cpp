@@ -31,14 +31,6 @@ constexpr uint8_t kDirectoryIndex = 0;
 constexpr uint8_t kDirectoryLength = 12;
 constexpr uint8_t kMaxReadLength = 240;
 
-std::string TrimBlanks(const std::string& s) {
-    const size_t first = s.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    const size_t last = s.find_last_not_of(' ');
-    return s.substr(first, last - first + 1);
-}
-
 // True when the answer carries a DP-V1 error.
 bool HasDpv1Error(const std::vector<uint8_t>& errorInfo) {
     return std::any_of(errorInfo.begin(), errorInfo.end(), [](uint8_t b) { return b != 0; });
@@ -337,7 +329,7 @@ void CommunicationManager::IdentityFailed() {
 bool CommunicationManager::Verdict() const {
     if (expectedIdent_ && (!typeIdent_.isNumber() || typeIdent_.toLong() != *expectedIdent_))
         return false;
-    if (expectedDeviceId_ && TrimBlanks(deviceId_) != TrimBlanks(*expectedDeviceId_))
+    if (expectedDeviceId_ && Trim(deviceId_) != Trim(*expectedDeviceId_))
         return false;
     if (expectedRevision_ && profileRevision_ != *expectedRevision_)
         return false;
