@@ -34,8 +34,8 @@ const char* const kDictionaryName = "DTMDictionary";
 
 }  // namespace
 
-clsDataModel::clsDataModel(std::shared_ptr<const IDeviceDefinition> device)
-    : m_Device(std::move(device)), m_Units(std::make_unique<clsPROFIBUSProfil3Units>()) {}
+clsDataModel::clsDataModel(const IDeviceDefinition* device)
+    : m_Device(device), m_Units(std::make_unique<clsPROFIBUSProfil3Units>()) {}
 
 clsDataModel::~clsDataModel() = default;
 

@@ -21,13 +21,13 @@ class IByteBuffer;
 
 class clsDataModel : public IPrivateDataModel {
   public:
-    // device: the blocks, channels and cyclic configuration the model is built of; without one
-    // the model holds the DTM-level elements only.
-    explicit clsDataModel(std::shared_ptr<const IDeviceDefinition> device = nullptr);
+    // device: the blocks, channels and cyclic configuration the model is built of (it must
+    // outlive the model); without one the model holds the DTM-level elements only.
+    explicit clsDataModel(const IDeviceDefinition* device = nullptr);
     ~clsDataModel() override;
 
     // The device's definition; nullptr for a model without one.
-    const IDeviceDefinition* Device() const { return m_Device.get(); }
+    const IDeviceDefinition* Device() const { return m_Device; }
 
     // --- model services ---
     void CreateModel(IDTMContext& context) override;
@@ -83,7 +83,7 @@ class clsDataModel : public IPrivateDataModel {
     static bool IsValidFloatData(IByteBuffer& buffer);
     void LoadUnitTexts(IDTMContext& context);
 
-    std::shared_ptr<const IDeviceDefinition> m_Device;
+    const IDeviceDefinition* m_Device;
     std::unique_ptr<clsPROFIBUSProfil3Units> m_Units;
     bool m_ProcessingCompleteValidation = false;
     // The data-set state is evaluated once after a bulk update and once per device response

@@ -36,9 +36,9 @@ class KV6274Device : public IDeviceDefinition {
 
 }  // namespace
 
-std::shared_ptr<const IDeviceDefinition> DeviceModel() {
-    static const std::shared_ptr<const IDeviceDefinition> device = std::make_shared<KV6274Device>();
-    return device;
+const IDeviceDefinition* DeviceModel() {
+    static const KV6274Device device;
+    return &device;
 }
 
 }  // namespace kv

@@ -3,13 +3,11 @@
 // actuator Transducer Block and Analog Output block, its process channels and its cyclic
 // configuration. The DTM object hands it to the data model.
 
-#include <memory>
-
 #include "core/DeviceDefinition.h"
 
 namespace kv {
 
-// One definition for the process; it holds no state.
-std::shared_ptr<const IDeviceDefinition> DeviceModel();
+// One definition for the process (it holds no state), alive as long as the process.
+const IDeviceDefinition* DeviceModel();
 
 }  // namespace kv

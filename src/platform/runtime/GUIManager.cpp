@@ -11,7 +11,11 @@
 namespace kv {
 
 DiagnosticLog& GUIManager::Log() {
-    return context_ != nullptr ? context_->Diagnostics() : ownLog_;
+    if (context_ != nullptr)
+        return context_->Diagnostics();
+    if (!ownLog_)
+        ownLog_ = std::make_unique<DiagnosticLog>();
+    return *ownLog_;
 }
 
 const GUIManager::Entry* GUIManager::Find(const std::string& guiId) const {

@@ -79,7 +79,7 @@ class GUIManager : public IGUIManager {
     DiagnosticLog& Log();
 
     IDTMContext* context_;
-    DiagnosticLog ownLog_;
+    std::unique_ptr<DiagnosticLog> ownLog_;  // made when first needed
     std::vector<Entry> entries_;
     uint64_t nextSerial_ = 1;
     int32_t language_ = langEnglish;
