@@ -7,8 +7,8 @@
 
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
-#include "core/support/FakeDataSet.h"
 #include "platform/runtime/Transaction.h"
+#include "support/FakeDataSet.h"
 
 namespace kv {
 namespace {

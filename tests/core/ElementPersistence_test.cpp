@@ -7,16 +7,16 @@
 
 #include <set>
 
-#include "PersistenceFixture.h"
 #include "core/ProjectHelpers.h"
 #include "platform/runtime/DTMDictionary.h"
 #include "platform/runtime/FdtDocuments.h"
 #include "platform/runtime/PropertyBag.h"
+#include "support/PersistenceFixture.h"
 
 namespace kv {
 namespace {
 
-using testing::Instance;
+using Instance = test_support::PersistenceInstance;
 
 // One data set of every kind of value, built the same way in each instance.
 void BuildSample(Instance& in) {
@@ -300,7 +300,7 @@ namespace kv {
 namespace {
 
 // The device's whole data set, as the model builds it.
-struct ModelInstance : testing::Instance {
+struct ModelInstance : test_support::PersistenceInstance {
     ModelInstance() {
         context.SetDictionary(std::make_shared<DTMDictionary>());
         model->CreateModel(context);

@@ -5,18 +5,18 @@
 #include <pugixml.hpp>
 #include <stdexcept>
 
-#include "PersistenceFixture.h"
 #include "core/clsFunctionMan.h"
-#include "core/support/IdleCommunication.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/FdtDocuments.h"
 #include "platform/runtime/IDTMEvents.h"
 #include "platform/runtime/IStateObject.h"
+#include "support/IdleCommunication.h"
+#include "support/PersistenceFixture.h"
 
 namespace kv {
 namespace {
 
-using testing::Instance;
+using Instance = test_support::PersistenceInstance;
 
 struct RecordingEvents : IDTMEvents {
     void OnFunctionChanged(const std::string&) override {}
@@ -39,7 +39,7 @@ struct RecordingEvents : IDTMEvents {
     std::vector<std::pair<std::string, bool>> finished;
 };
 
-struct Communication : testing::IdleCommunication {
+struct Communication : test_support::IdleCommunication {
     bool HasCommunication() const override { return true; }
 };
 

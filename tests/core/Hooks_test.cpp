@@ -25,40 +25,22 @@
 #include "platform/runtime/IPrivateDataModel.h"
 #include "platform/runtime/ITransaction.h"
 #include "platform/runtime/ManualEventLoop.h"
+#include "support/NullFakes.h"
+#include "value/ScopedValue.h"
 
 namespace kv {
 namespace {
 
 // A data model that hands every reported change to OnElementChanged with the nesting depth as
 // its mode, as the model does; forcedMode replaces the depth to play a runtime that always says 1.
-class NestingModel : public IPrivateDataModel {
+class NestingModel : public test_support::NullDataModel {
   public:
-    void CreateModel(IDTMContext&) override {}
-    void SetLanguage(IDTMContext&, int32_t) override {}
     void DataChanged(IPrivateDataElement& element, IDTMContext& context) override {
-        ++depth;
+        const ScopedValue nested(depth, depth + 1);
         const int32_t mode = forcedMode ? *forcedMode : depth;
         calls.emplace_back(element.Name(), mode);
-        try {
-            OnElementChanged(AsDataElement(element), context, mode);
-        } catch (...) {
-            --depth;
-            throw;
-        }
-        --depth;
+        OnElementChanged(AsDataElement(element), context, mode);
     }
-    void DataSetChanged(IDTMContext&) override {}
-    bool BuildTransactionRequest(IDTMContext&, ITransaction&, bool, IPrivateDataElement&) override {
-        return false;
-    }
-    bool ReadTransactionResponse(IDTMContext&, ITransaction&, bool, IPrivateDataElement&) override {
-        return false;
-    }
-    std::string DTMName() const override { return {}; }
-    std::string DTMVendor() const override { return {}; }
-    std::string DTMVersion() const override { return {}; }
-    std::string DTMDescriptor() const override { return {}; }
-    double DTMDate() const override { return 0; }
 
     int32_t depth = 0;
     std::optional<int32_t> forcedMode;
@@ -66,16 +48,12 @@ class NestingModel : public IPrivateDataModel {
 };
 
 // Counts the reports that reach the user interfaces, one per IParameters.ElementChanged.
-class RecordingGUI : public IGUIManager {
+class RecordingGUI : public test_support::NullGUIList {
   public:
     void ParameterChanged(IPrivateDataElement& element, const std::string&) override {
         reported.push_back(element.Name());
     }
-    void ValidateAll() override {}
     bool HasOpenGUIs() const override { return true; }
-    bool CloseAll() override { return true; }
-    int32_t Language() const override { return 0; }
-    void SetLanguage(int32_t) override {}
 
     int Count(const std::string& name) const {
         int n = 0;

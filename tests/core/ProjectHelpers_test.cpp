@@ -14,14 +14,14 @@
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateProcess.h"
 #include "platform/runtime/ITransactionGroup.h"
-#include "platform/runtime/OnlineFixture.h"
+#include "support/OnlineFixture.h"
 
 namespace kv {
 namespace {
 
-using online_test::Address;
-using online_test::Instance;
-using online_test::RecordingProcess;
+using test_support::Address;
+using test_support::RecordingProcess;
+using Instance = test_support::OnlineInstance;
 
 constexpr int32_t kEditedOnline = 0x20;
 constexpr int32_t kReadPending = 0x10;

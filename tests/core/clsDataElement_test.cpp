@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "core/support/FakeDataSet.h"
 #include "platform/runtime/IParameters.h"
+#include "support/FakeDataSet.h"
 
 namespace kv {
 namespace {
@@ -336,6 +336,22 @@ TEST(DataElementInputCheckTest, VisibleStringsCheckLengthAndCharacters) {
     EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant("Ab")), 0x6000);
 }
 
+TEST(DataElementInputCheckTest, ASingleRangeOfCharactersLimitsTheText) {
+    // One range is as binding as several: every character must lie in it.
+    TestContext t;
+    clsDataElement& e = t.Add("T", vtVisibleString, 8);
+    e.SetRange(0, Variant(int32_t{0x30}), Variant(int32_t{0x39}));  // digits only
+    EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant("0129")), 0);
+    EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant("12A")), 0x6000);
+    EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant("/")), 0x6000);  // just below
+    EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant(":")), 0x6000);  // just above
+    EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant("")), 0);
+    // An open bound limits one side only.
+    e.SetRange(0, Variant(), Variant(int32_t{0x5A}));
+    EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant("Z ")), 0);
+    EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant("z")), 0x6000);
+}
+
 TEST(DataElementInputCheckTest, ValuesAreConvertedIntoTheUnitOfTheRanges) {
     TestContext t;
     clsDataElement& e = t.Add("Travel", vtFloat);
@@ -382,6 +398,17 @@ TEST(DataElementChangeCheckTest, ComparesWithTheReferenceValueAndUnit) {
     EXPECT_EQ(e.CalcParamStatusFlags(t.context, Variant(5.0f)), sfChanged);
     e.nDeviceUnit = 1001;
     EXPECT_EQ(e.CalcParamStatusFlags(t.context, Variant(5.0f)), 0);
+    // The unit codes run from 1000 to 2000, both bounds included: only a code in them has to
+    // agree with the unit shown.
+    const struct {
+        int16_t deviceUnit;
+        int32_t flags;
+    } bounds[] = {{999, 0}, {1000, sfChanged}, {2000, sfChanged}, {2001, 0}};
+    for (const auto& b : bounds) {
+        e.nDeviceUnit = b.deviceUnit;
+        EXPECT_EQ(e.CalcParamStatusFlags(t.context, Variant(5.0f)), b.flags) << b.deviceUnit;
+    }
+    e.nDeviceUnit = 1001;
 
     e.SetPersistentValue(Variant(7.0f));
     e.nPersistentUnit = 1001;

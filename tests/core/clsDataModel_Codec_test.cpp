@@ -4,8 +4,8 @@
 
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
-#include "core/support/FakeDataSet.h"
 #include "platform/runtime/Transaction.h"
+#include "support/FakeDataSet.h"
 #include "value/Date.h"
 
 namespace kv {

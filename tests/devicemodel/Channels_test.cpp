@@ -24,6 +24,7 @@
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/ProfibusChannelParameter.h"
 #include "platform/runtime/PropertyBag.h"
+#include "support/NullFakes.h"
 
 namespace kv {
 namespace {
@@ -38,16 +39,11 @@ const std::vector<std::string> kIds = {
     "RCAS_OUT_Stat",   "READBACK_Val",    "READBACK_Stat",  "POS_D_Val",    "POS_D_Stat",
     "CHECK_BACK_Val1", "CHECK_BACK_Val2", "CHECK_BACK_Val3"};
 
-class CountingGUI : public IGUIManager {
+class CountingGUI : public test_support::NullGUIList {
   public:
     void ParameterChanged(IPrivateDataElement& e, const std::string&) override {
         ++reports[e.Name()];
     }
-    void ValidateAll() override {}
-    bool HasOpenGUIs() const override { return false; }
-    bool CloseAll() override { return true; }
-    int32_t Language() const override { return 9; }
-    void SetLanguage(int32_t) override {}
     std::map<std::string, int> reports;
 };
 

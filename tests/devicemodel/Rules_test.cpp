@@ -14,8 +14,8 @@
 #include "core/DictionaryLookup.h"
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
-#include "core/support/ModelContext.h"
 #include "platform/runtime/Transaction.h"
+#include "support/ModelContext.h"
 
 namespace kv {
 namespace {

@@ -24,11 +24,14 @@
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/TransactionGroup.h"
+#include "support/DeviceLog.h"
 
 namespace kv {
 namespace {
 
-using Address = std::pair<int, int>;
+using test_support::Address;
+using test_support::OnceEach;
+using test_support::RequestsAt;
 
 const Address kTagDesc{0, 18};
 const Address kSoftwareRevision{0, 24};
@@ -76,12 +79,7 @@ struct Bench {
     DTMMain& Dtm() { return *instance->dtm; }
     IDTMContext& Ctx() { return *instance->dtm->DTMContext(); }
     FrameContainer& Container() { return *instance->container; }
-    clsDataElement& At(const std::string& path) {
-        IPrivateDataElement* e = Ctx().Parameters().Item(path);
-        if (e == nullptr)
-            throw std::runtime_error("no element " + path);
-        return AsDataElement(*e);
-    }
+    clsDataElement& At(const std::string& path) { return ElementAt(Ctx().Parameters(), path); }
     // Communication set, connected with a matching device, start-up reads done, log cleared.
     void Online() {
         ASSERT_TRUE(session->SetCommunication());
@@ -90,25 +88,12 @@ struct Bench {
         Container().ClearRecorded();
     }
     // Requests that reached the device, per address.
-    std::map<Address, int> Logged(bool writes) const {
-        std::map<Address, int> out;
-        for (const Dpv1Request& r : device->Log()) {
-            if (r.write == writes)
-                ++out[{r.slot, r.index}];
-        }
-        return out;
-    }
-    // The addresses of the elements the frame's transfer picks: a record member is transferred
-    // with its record.
+    std::map<Address, int> Logged(bool writes) const { return RequestsAt(*device, writes); }
+    // The addresses of the elements the frame's transfer picks, each once: a record member is
+    // transferred with its record.
     template <class Pred>
     std::map<Address, int> Once(Pred pred) {
-        std::map<Address, int> out;
-        for (const auto& p : Ctx().Parameters().Elements()) {
-            clsDataElement& e = AsDataElement(*p);
-            if (pred(e))
-                out[{e.Slot, e.index}] = 1;
-        }
-        return out;
+        return OnceEach(Ctx().Parameters(), pred);
     }
 };
 
@@ -142,6 +127,9 @@ TEST(EndToEndConnect, IdentityCheckDecidesTheConnection) {
         {"blanks around the device id", blankPadded, {}, true, false, true},
         {"other device id, Yes", otherId, {6}, true, true, false},
         {"other device id, No", otherId, {7}, false, true, false},
+        // Only No refuses: any other answer of the box accepts the device.
+        {"other device id, Cancel", otherId, {2}, true, true, false},
+        {"other device id, OK", otherId, {1}, true, true, false},
         {"other ident number, No", otherIdent, {7}, false, true, false},
         {"other profile revision, No", otherRevision, {7}, false, true, false},
         {"other profile revision, Yes", otherRevision, {6}, true, true, false},

@@ -21,28 +21,13 @@
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IUserManager.h"
 #include "platform/runtime/ManualEventLoop.h"
+#include "support/TempFolder.h"
 
 namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
-
-class Folder {
-  public:
-    Folder() {
-        std::string pattern = (fs::temp_directory_path() / "kvprojectXXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string File(const std::string& name) const { return (fs::path(path) / name).string(); }
-    size_t Entries() const {
-        return static_cast<size_t>(std::distance(fs::directory_iterator(path), {}));
-    }
-    std::string path;
-};
+using test_support::TempFolder;
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -75,7 +60,7 @@ struct Frame {
 };
 
 // A project with two instances as a frame writes it.
-std::string SavedProject(const Folder& folder) {
+std::string SavedProject(const TempFolder& folder) {
     Frame f;
     std::string error;
     EXPECT_NE(f.frame.AddInstance("PV-101", "KV6274PA", error), nullptr) << error;
@@ -86,7 +71,7 @@ std::string SavedProject(const Folder& folder) {
 }
 
 TEST(FrameProject, InstancesSurviveSaveAndLoadInANewFrame) {
-    Folder folder;
+    TempFolder folder;
     const std::string path = folder.File("plant.kvproj");
     std::string error;
     {
@@ -139,7 +124,7 @@ TEST(FrameProject, InstancesAreRefusedWithAReason) {
 }
 
 TEST(FrameProject, SavingOverAnOldProjectReplacesItWhole) {
-    Folder folder;
+    TempFolder folder;
     const std::string path = SavedProject(folder);
     Frame f;
     std::string error;
@@ -153,7 +138,7 @@ TEST(FrameProject, SavingOverAnOldProjectReplacesItWhole) {
 }
 
 TEST(FrameProject, UnwritableProjectFileIsReportedAndLeavesNothing) {
-    Folder folder;
+    TempFolder folder;
     Frame f;
     std::string error;
     ASSERT_NE(f.frame.AddInstance("PV-101", "KV6274PA", error), nullptr);
@@ -164,7 +149,7 @@ TEST(FrameProject, UnwritableProjectFileIsReportedAndLeavesNothing) {
 }
 
 TEST(FrameProject, DamagedProjectFilesAreRefusedWholeAndLeftAsTheyAre) {
-    Folder folder;
+    TempFolder folder;
     const std::string good = ReadFile(SavedProject(folder));
     ASSERT_NE(good.find("name=\"PHYS/TAG_DESC\""), std::string::npos);
     auto replace = [&](const std::string& from, const std::string& to) {
@@ -228,7 +213,7 @@ TEST(FrameProject, DamagedProjectFilesAreRefusedWholeAndLeftAsTheyAre) {
 }
 
 TEST(FrameProject, MissingFileIsReported) {
-    Folder folder;
+    TempFolder folder;
     Frame f;
     std::string error;
     const std::string path = folder.File("none.kvproj");

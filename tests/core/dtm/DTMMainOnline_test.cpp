@@ -8,14 +8,15 @@
 #include <vector>
 
 #include "core/dtm/DTMMain.h"
-#include "core/support/GuiFakes.h"
-#include "core/support/IdleCommunication.h"
+#include "core/dtm/DtmInstance.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/ManualEventLoop.h"
+#include "support/GuiFakes.h"
+#include "support/IdleCommunication.h"
 
 namespace kv {
 namespace {
@@ -36,7 +37,7 @@ class IdleChannel : public IFdtCommunication {
 };
 
 // Holds the channel and counts its releases.
-class CountingLink : public testing::IdleCommunication {
+class CountingLink : public test_support::IdleCommunication {
   public:
     std::shared_ptr<IFdtCommunication> Communication() const override { return channel; }
     void SetCommunication(std::shared_ptr<IFdtCommunication> c) override {
@@ -89,27 +90,35 @@ class CountingDictionary : public IDTMDictionary {
     mutable std::vector<std::string> completions;
 };
 
-struct Instance {
-    std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
-    std::shared_ptr<RecordingPrompt> prompt = std::make_shared<RecordingPrompt>();
-    std::shared_ptr<DTMMain> dtm = DTMMain::Create(loop, prompt);
-    std::shared_ptr<TestContainer> container = std::make_shared<TestContainer>();
-    DTMContext& Ctx() { return dynamic_cast<DTMContext&>(*dtm->DTMContext()); }
-    Instance() {
-        EXPECT_TRUE(dtm->Environment("PV-101", container));
-        EXPECT_TRUE(dtm->InitNew("KV6274PA"));
-    }
-    // A run without faults leaves the diagnostic logs empty.
-    ~Instance() {
-        EXPECT_TRUE(Ctx().Diagnostics().Empty()) << Ctx().Diagnostics().Text();
-        EXPECT_TRUE(loop->Diagnostics().Empty()) << loop->Diagnostics().Text();
-    }
+// An instance with its environment and device type.
+struct Instance : test_support::DtmInstance {
+    Instance() { SetUpDeviceType(); }
 };
+
+TEST(DTMMainIdentity, OnlyNoRefusesADeviceOfAnotherIdentity) {
+    // Before any connection the communication object knows no identity: the device differs
+    // from the expected one and the user is asked. The answer decides, whatever the runtime's
+    // own verdict was.
+    const struct {
+        int32_t answer;
+        bool runtimeVerdict;
+        bool accepted;
+    } cases[] = {{6, false, true},  {6, true, true},  {7, true, false},
+                 {7, false, false}, {2, false, true}, {1, true, true}};
+    for (const auto& c : cases) {
+        Instance i;
+        i.prompt->answers = {c.answer};
+        EXPECT_EQ(i.dtm->ConnectionIsValidated(c.runtimeVerdict), c.accepted)
+            << c.answer << " " << c.runtimeVerdict;
+        ASSERT_EQ(i.prompt->questions.size(), 1u);
+        EXPECT_EQ(i.prompt->questions[0].second, 52);
+    }
+}
 
 TEST(DTMMainRelease, TheCommunicationIsReleasedOnceWhateverTheOrder) {
     Instance i;
     auto link = std::make_shared<CountingLink>();
-    i.Ctx().SetCommunicationManager(link);
+    i.Concrete().SetCommunicationManager(link);
     ASSERT_TRUE(i.dtm->SetCommunication(std::make_shared<IdleChannel>()));
     EXPECT_TRUE(i.dtm->ReleaseCommunication());
     EXPECT_TRUE(i.dtm->PrepareToRelease());
@@ -165,7 +174,7 @@ TEST(DTMMainInformation, DictionaryIsLoadedOnceAndFallsBackToThePrimaryLanguage)
     for (const Case& c : cases) {
         Instance i;
         auto dictionary = std::make_shared<CountingDictionary>();
-        i.Ctx().SetDictionary(dictionary);
+        i.Concrete().SetDictionary(dictionary);
         i.dtm->SetLanguage(c.guiLanguage);
         dictionary->languages.clear();
         EXPECT_NE(i.dtm->GetInformation().find("<DtmInformation"), std::string::npos);

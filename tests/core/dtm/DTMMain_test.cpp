@@ -8,8 +8,7 @@
 #include <string>
 
 #include "core/dtm/DTMState.h"
-#include "core/support/GuiFakes.h"
-#include "core/support/IdleCommunication.h"
+#include "core/dtm/DtmInstance.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/IChannels.h"
@@ -23,54 +22,20 @@
 #include "platform/runtime/IUserManager.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/PropertyBag.h"
+#include "support/GuiFakes.h"
+#include "support/IdleCommunication.h"
 
 namespace kv {
 namespace {
 
 using test_support::FakeGUI;
 using test_support::TestContainer;
+using Instance = test_support::DtmInstance;
 
-const char* const kMaintenance =
-    R"(<FDT><UserInformation userName="A. User" role="Maintenance"/></FDT>)";
-
-class ConnectedLink : public testing::IdleCommunication {
+class ConnectedLink : public test_support::IdleCommunication {
   public:
     bool IsConnected() const override { return true; }
     bool IsOnline() const override { return true; }
-};
-
-struct Instance {
-    std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
-    std::shared_ptr<RecordingPrompt> prompt = std::make_shared<RecordingPrompt>();
-    std::shared_ptr<DTMMain> dtm = DTMMain::Create(loop, prompt);
-    std::shared_ptr<TestContainer> container = std::make_shared<TestContainer>();
-
-    // A run without faults leaves the diagnostic logs empty.
-    ~Instance() {
-        if (dtm) {
-            EXPECT_TRUE(Ctx().Diagnostics().Empty()) << Ctx().Diagnostics().Text();
-        }
-        EXPECT_TRUE(loop->Diagnostics().Empty()) << loop->Diagnostics().Text();
-    }
-    IDTMContext& Ctx() { return *dtm->DTMContext(); }
-    DTMContext& Concrete() { return dynamic_cast<DTMContext&>(Ctx()); }
-    IPrivateDataElement& Element(const std::string& path) {
-        IPrivateDataElement* e = Ctx().Parameters().Item(path);
-        if (!e)
-            throw std::runtime_error("no element " + path);
-        return *e;
-    }
-    // A new instance as the frame sets it up.
-    void SetUpNew() {
-        ASSERT_TRUE(dtm->Environment("PV-101", container));
-        ASSERT_TRUE(dtm->InitNew("KV6274PA"));
-        ASSERT_TRUE(dtm->Config(kMaintenance));
-    }
-    std::shared_ptr<FakeGUI> OpenGUI(const std::string& id = "GUI1") {
-        auto gui = std::make_shared<FakeGUI>();
-        Ctx().GUIManager().RegisterGUI(id, gui, true);
-        return gui;
-    }
 };
 
 TEST(DTMMainEnvironment, UnusableEnvironmentsAreRefused) {

@@ -338,6 +338,14 @@ TEST(UnitDefinition, DefinesAndOverwritesEntries) {
     EXPECT_EQ(units.PROFIBUSProfil3UnitIndex("const"), 950);
     EXPECT_EQ(units.CalculateUnitValue(7, 950, 1130), 7);
 
+    // Codes from 1000 on take the conversion data; 999 is still a position without one.
+    units.SetUnitInformation(999, 3, 0, "below", "", uccLen);
+    EXPECT_EQ(units.PROFIBUSProfil3UnitClass(999), uccConst);
+    EXPECT_EQ(units.CalculateUnitValue(2, 999, 1010), 2);
+    units.SetUnitInformation(1000, 3, 0, "lowest", "", uccLen);
+    EXPECT_EQ(units.PROFIBUSProfil3UnitClass(1000), uccLen);
+    EXPECT_DOUBLE_EQ(units.CalculateUnitValue(6, 1000, 1010), 2);
+
     units.SetUnitInformation(899, 1, 0, "out", "");
     units.SetUnitInformation(2001, 1, 0, "out", "");
     EXPECT_EQ(units.PROFIBUSProfil3UnitIndex("out"), 0);

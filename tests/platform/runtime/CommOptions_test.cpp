@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/runtime/ICommunicationManager.h"
-#include "platform/runtime/OnlineFixture.h"
+#include "support/OnlineFixture.h"
 
-namespace kv::online_test {
+namespace kv {
+
+using namespace test_support;
+using Instance = OnlineInstance;
+
 namespace {
 
 TEST(CommunicationOptions, WithoutIdentityCheckTheConnectionStandsAtOnce) {
@@ -61,4 +65,4 @@ TEST(CommunicationOptions, OptionCountCapsTheRepeatsOfABusyJob) {
 }
 
 }  // namespace
-}  // namespace kv::online_test
+}  // namespace kv

@@ -6,9 +6,13 @@
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/ICommObject.h"
 #include "platform/runtime/IPrivateDataElement.h"
-#include "platform/runtime/OnlineFixture.h"
+#include "support/OnlineFixture.h"
 
-namespace kv::online_test {
+namespace kv {
+
+using namespace test_support;
+using Instance = OnlineInstance;
+
 namespace {
 
 constexpr int32_t kCommErrorBits = 0xF0000;
@@ -279,4 +283,4 @@ TEST(Communication, ConnectTimesOutWithoutAnAnswer) {
 }
 
 }  // namespace
-}  // namespace kv::online_test
+}  // namespace kv

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "core/support/GuiFakes.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/DataSet.h"
 #include "platform/runtime/DeviceTypeInfo.h"
@@ -23,6 +22,7 @@
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/PropertyBag.h"
 #include "platform/runtime/UserManager.h"
+#include "support/GuiFakes.h"
 
 namespace kv {
 namespace {

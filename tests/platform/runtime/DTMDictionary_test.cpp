@@ -13,31 +13,18 @@
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/XMLHelper.h"
+#include "support/ModelContext.h"
+#include "support/TempFolder.h"
 
 namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "kvdictXXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    void Write(const std::string& name, const std::string& text) const {
-        std::ofstream(fs::path(path) / name) << text;
-    }
-    std::string path;
-};
+using test_support::TempFolder;
 
 std::string Doc(int lang, const std::string& body) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><DTMDictionary language=\"" +
-           std::to_string(lang) + "\">" + body + "</DTMDictionary>";
+    return test_support::DictionaryDoc(lang, body);
 }
 
 class DictionaryTest : public ::testing::Test {

@@ -17,29 +17,23 @@
 #include "platform/runtime/IPrivateDataModel.h"
 #include "platform/runtime/ITransaction.h"
 #include "platform/runtime/ManualEventLoop.h"
+#include "support/NullFakes.h"
 
 namespace kv {
 namespace {
 
 std::vector<std::string> Events;
 
-class RecordingGUI : public IGUIManager {
+class RecordingGUI : public test_support::NullGUIList {
   public:
     void ParameterChanged(IPrivateDataElement& e, const std::string& guiId) override {
         Events.push_back("gui " + e.Name() + " " + guiId);
     }
-    void ValidateAll() override {}
-    bool HasOpenGUIs() const override { return false; }
-    bool CloseAll() override { return true; }
-    int32_t Language() const override { return 9; }
-    void SetLanguage(int32_t) override {}
 };
 
 // A model whose change of "A" changes "B" from inside, as the change hooks do.
-class ChainingModel : public IPrivateDataModel {
+class ChainingModel : public test_support::NullDataModel {
   public:
-    void CreateModel(IDTMContext&) override {}
-    void SetLanguage(IDTMContext&, int32_t) override {}
     void DataChanged(IPrivateDataElement& element, IDTMContext& context) override {
         Events.push_back("model " + element.Name());
         if (element.Name() == "FAIL")
@@ -47,18 +41,6 @@ class ChainingModel : public IPrivateDataModel {
         if (element.Name() == "A")
             context.Parameters().ElementChanged(*context.Parameters().Item("B"), "");
     }
-    void DataSetChanged(IDTMContext&) override {}
-    bool BuildTransactionRequest(IDTMContext&, ITransaction&, bool, IPrivateDataElement&) override {
-        return false;
-    }
-    bool ReadTransactionResponse(IDTMContext&, ITransaction&, bool, IPrivateDataElement&) override {
-        return false;
-    }
-    std::string DTMName() const override { return {}; }
-    std::string DTMVendor() const override { return {}; }
-    std::string DTMVersion() const override { return {}; }
-    std::string DTMDescriptor() const override { return {}; }
-    double DTMDate() const override { return 0; }
 };
 
 class DataSetTest : public ::testing::Test {

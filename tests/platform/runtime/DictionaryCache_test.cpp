@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/support/ModelContext.h"
 #include "platform/runtime/DTMDictionary.h"
+#include "support/ModelContext.h"
 
 namespace kv {
 namespace {

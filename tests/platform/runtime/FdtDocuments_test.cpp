@@ -7,13 +7,13 @@
 
 #include <pugixml.hpp>
 
-#include "core/PersistenceFixture.h"
+#include "support/PersistenceFixture.h"
 #include "value/Date.h"
 
 namespace kv {
 namespace {
 
-using testing::Instance;
+using Instance = test_support::PersistenceInstance;
 
 TEST(FdtDocuments, FunctionCallParsesAndWritesItsDocument) {
     Instance in;

@@ -5,9 +5,13 @@
 
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/IPrivateDataElement.h"
-#include "platform/runtime/OnlineFixture.h"
+#include "support/OnlineFixture.h"
 
-namespace kv::online_test {
+namespace kv {
+
+using namespace test_support;
+using Instance = OnlineInstance;
+
 namespace {
 
 OnlineParameterService& Service(Instance& in) {
@@ -234,4 +238,4 @@ TEST(TransactionGroupTest, WriteOfACommandAndItsReadBack) {
 }
 
 }  // namespace
-}  // namespace kv::online_test
+}  // namespace kv

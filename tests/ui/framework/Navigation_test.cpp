@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "core/clsFunctionMan.h"
-#include "core/support/GuiFakes.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IPrivateFunctions.h"
 #include "platform/runtime/IStateObject.h"
 #include "platform/runtime/ManualEventLoop.h"
+#include "support/GuiFakes.h"
 #include "ui/framework/NavHelpers.h"
 #include "ui/framework/NavigationTree.h"
 #include "ui/framework/clsNavigation.h"

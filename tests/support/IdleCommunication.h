@@ -7,7 +7,7 @@
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/ITransaction.h"
 
-namespace kv::testing {
+namespace kv::test_support {
 
 class IdleCommunication : public ICommunicationManager {
   public:
@@ -19,4 +19,4 @@ class IdleCommunication : public ICommunicationManager {
     void SetTransferOption2(int32_t) override {}
 };
 
-}  // namespace kv::testing
+}  // namespace kv::test_support

@@ -16,15 +16,15 @@
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/XMLHelper.h"
 
-namespace kv::testing {
+namespace kv::test_support {
 
-struct Instance {
+struct PersistenceInstance {
     std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
     DTMContext context{loop};
     std::shared_ptr<clsDataModel> model = std::make_shared<clsDataModel>(DeviceModel());
     std::shared_ptr<DataSet> data = std::make_shared<DataSet>(context, model);
 
-    Instance() {
+    PersistenceInstance() {
         context.SetParameters(data);
         context.SetXMLHelper(std::make_shared<XMLHelper>());
     }
@@ -38,4 +38,4 @@ struct Instance {
     clsPROFIBUSProfil3Units& Units() { return model->PROFIBUSProfil3Units(); }
 };
 
-}  // namespace kv::testing
+}  // namespace kv::test_support

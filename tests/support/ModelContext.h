@@ -19,51 +19,23 @@
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/XMLHelper.h"
+#include "support/NullFakes.h"
+#include "support/TempFolder.h"
 
 namespace kv::test_support {
-
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kvmodelXXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    void Write(const std::string& name, const std::string& text) const {
-        std::ofstream(std::filesystem::path(path) / name) << text;
-    }
-    // Copies the product's dictionary files.
-    void CopyProductDictionaries() const {
-        for (const char* f : {"DTMDictionary_9.xml", "DTMDictionary_7.xml"}) {
-            std::filesystem::copy_file(std::filesystem::path(KV_SOURCE_XMLDATA_DIR) / f,
-                                       std::filesystem::path(path) / f);
-        }
-    }
-    std::string path;
-};
 
 inline std::string DictionaryDoc(int lang, const std::string& body) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><DTMDictionary language=\"" +
            std::to_string(lang) + "\">" + body + "</DTMDictionary>";
 }
 
-class RecordingGUIList : public IGUIManager {
+class RecordingGUIList : public NullGUIList {
   public:
     void ParameterChanged(IPrivateDataElement& e, const std::string&) override {
         changed.push_back(e.Name());
         if (e.Name() == failOn)
             throw std::runtime_error("user interface failed");
     }
-    void ValidateAll() override {}
-    bool HasOpenGUIs() const override { return false; }
-    bool CloseAll() override { return true; }
-    int32_t Language() const override { return 9; }
-    void SetLanguage(int32_t) override {}
     std::vector<std::string> changed;
     std::string failOn;
 };

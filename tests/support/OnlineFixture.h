@@ -30,8 +30,10 @@
 #include "platform/runtime/XMLHelper.h"
 #include "sim/SimulatedChannel.h"
 #include "sim/SimulatedPositioner.h"
+#include "support/DeviceLog.h"
+#include "support/NullFakes.h"
 
-namespace kv::online_test {
+namespace kv::test_support {
 
 struct RecordingProcess : IPrivateProcess {
     void OnProcessProgress(const std::string&, int32_t percent) override {
@@ -75,16 +77,11 @@ struct Subscriber : ICommObjectEvents {
 };
 
 // Records whether the data set was in a bulk update at each report to the user interfaces.
-struct BulkProbe : IGUIManager {
+struct BulkProbe : NullGUIList {
     explicit BulkProbe(IParameters*& data) : data_(data) {}
     void ParameterChanged(IPrivateDataElement&, const std::string&) override {
         (data_ && data_->BulkUpdateActive() ? bulk : plain)++;
     }
-    void ValidateAll() override {}
-    bool HasOpenGUIs() const override { return false; }
-    bool CloseAll() override { return true; }
-    int32_t Language() const override { return 9; }
-    void SetLanguage(int32_t) override {}
     int bulk = 0;
     int plain = 0;
 
@@ -92,9 +89,7 @@ struct BulkProbe : IGUIManager {
     IParameters*& data_;
 };
 
-using Address = std::pair<int32_t, int32_t>;
-
-struct Instance {
+struct OnlineInstance {
     std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
     DTMContext context{loop};
     std::shared_ptr<clsDataModel> model = std::make_shared<clsDataModel>(DeviceModel());
@@ -108,7 +103,7 @@ struct Instance {
     std::shared_ptr<SimulatedChannel> channel;
     CommunicationManager* comm = nullptr;
 
-    explicit Instance(SimOptions options = {})
+    explicit OnlineInstance(SimOptions options = {})
         : device(std::make_shared<SimulatedPositioner>(options)),
           channel(std::make_shared<SimulatedChannel>(*loop, device)) {
         context.SetParameters(data);
@@ -125,7 +120,7 @@ struct Instance {
     }
 
     // A run without faults leaves the diagnostic logs empty.
-    ~Instance() {
+    ~OnlineInstance() {
         EXPECT_TRUE(context.Diagnostics().Empty()) << context.Diagnostics().Text();
         EXPECT_TRUE(loop->Diagnostics().Empty()) << loop->Diagnostics().Text();
     }
@@ -141,12 +136,7 @@ struct Instance {
         return comm->IsConnected();
     }
 
-    clsDataElement& At(const std::string& path) {
-        IPrivateDataElement* e = data->Item(path);
-        if (e == nullptr)
-            throw std::runtime_error("no element " + path);
-        return AsDataElement(*e);
-    }
+    clsDataElement& At(const std::string& path) { return ElementAt(*data, path); }
     Address AddressOf(const std::string& path) {
         clsDataElement& e = At(path);
         return {e.Slot, e.index};
@@ -154,23 +144,10 @@ struct Instance {
     // The addresses of the elements that the predicate picks.
     template <class Pred>
     std::set<Address> Addresses(Pred pred) {
-        std::set<Address> out;
-        for (const auto& p : data->Elements()) {
-            clsDataElement& e = AsDataElement(*p);
-            if (pred(e))
-                out.insert({e.Slot, e.index});
-        }
-        return out;
+        return AddressesOf(*data, pred);
     }
     // Requests that reached the device, per address and direction.
-    std::map<Address, int> Logged(bool writes) const {
-        std::map<Address, int> out;
-        for (const Dpv1Request& r : device->Log()) {
-            if (r.write == writes)
-                ++out[{r.slot, r.index}];
-        }
-        return out;
-    }
+    std::map<Address, int> Logged(bool writes) const { return RequestsAt(*device, writes); }
 };
 
-}  // namespace kv::online_test
+}  // namespace kv::test_support
