@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 GEN := -G Ninja
 
-.PHONY: all deps build demo test test-normal test-asan fuzz fuzz-build fuzz-smoke format clean
+.PHONY: all deps build demo layers test test-normal test-asan fuzz fuzz-build fuzz-smoke format clean
 
 all: build
 
@@ -20,7 +20,11 @@ demo: deps
 	mkdir -p build/demo
 	cd build/demo && ../kv6274pa-frame
 
-test-normal: build
+# The library graph: no cycle, and nothing below the widget layers reaches Qt.
+layers: deps
+	./scripts/check-layers build
+
+test-normal: build layers
 	ctest --test-dir build --output-on-failure -j $(JOBS)
 
 test-asan: deps

@@ -30,6 +30,7 @@ class clsDataModel;
 class clsFunctionMan;
 class DTMState;
 class IDeviceTypeInfo;
+class IFunctionCall;
 
 class DTMMain : public IDtm,
                 public IDtmActiveXInformation,
@@ -145,6 +146,9 @@ class DTMMain : public IDtm,
     std::optional<std::string> OtherDeviceQuestion();
     // The reads after the connection of the expected device (tag, revisions, diagnosis ...).
     void StartStartupReads();
+    // The frame's function call for the catalogue; nullptr when the text is no function call or
+    // the instance has no catalogue.
+    std::shared_ptr<IFunctionCall> ParseFunctionCall(const std::string& functionCall);
     kv::DTMContext& Context() const { return *m_Context; }
     // Where the entry-point guard records what it swallows.
     DiagnosticLog& Log() const { return m_Context->Diagnostics(); }

@@ -397,15 +397,19 @@ std::string DTMMain::GetInformation() {
         });
 }
 
+std::shared_ptr<IFunctionCall> DTMMain::ParseFunctionCall(const std::string& functionCall) {
+    std::shared_ptr<IFunctionCall> call = NewFunctionCall();
+    if (Context().Functions() == nullptr || !call->Parse(functionCall, Context()))
+        return nullptr;
+    return call;
+}
+
 std::string DTMMain::GetDocumentation(const std::string& functionCall) {
     return Guarded<std::string>(
         Log(), "DTMMain::GetDocumentation", std::string(), [&]() -> std::string {
             Context().GUIManager().ValidateAll();
-            std::shared_ptr<IFunctionCall> call = NewFunctionCall();
-            IPrivateFunctions* functions = Context().Functions();
-            if (!call->Parse(functionCall, Context()) || functions == nullptr)
-                return {};
-            return functions->GetDocumentation(Context(), *call);
+            const std::shared_ptr<IFunctionCall> call = ParseFunctionCall(functionCall);
+            return call ? Context().Functions()->GetDocumentation(Context(), *call) : "";
         });
 }
 
@@ -422,22 +426,16 @@ std::string DTMMain::GetFunctions(const std::string& operationPhase) {
 
 bool DTMMain::InvokeFunctionRequest(const std::string& invokeId, const std::string& functionCall) {
     return Guarded<bool>(Log(), "DTMMain::InvokeFunctionRequest", false, [&]() -> bool {
-        std::shared_ptr<IFunctionCall> call = NewFunctionCall();
-        IPrivateFunctions* functions = Context().Functions();
-        if (!call->Parse(functionCall, Context()) || functions == nullptr)
-            return false;
-        return functions->InvokeFunctionRequest(Context(), invokeId, *call);
+        const std::shared_ptr<IFunctionCall> call = ParseFunctionCall(functionCall);
+        return call && Context().Functions()->InvokeFunctionRequest(Context(), invokeId, *call);
     });
 }
 
 std::string DTMMain::GetActiveXProgId(const std::string& functionCall) {
     return Guarded<std::string>(
         Log(), "DTMMain::GetActiveXProgId", std::string(), [&]() -> std::string {
-            std::shared_ptr<IFunctionCall> call = NewFunctionCall();
-            IPrivateFunctions* functions = Context().Functions();
-            if (!call->Parse(functionCall, Context()) || functions == nullptr)
-                return {};
-            return functions->GetActiveXProgId(Context(), *call);
+            const std::shared_ptr<IFunctionCall> call = ParseFunctionCall(functionCall);
+            return call ? Context().Functions()->GetActiveXProgId(Context(), *call) : "";
         });
 }
 
