@@ -9,7 +9,7 @@ int32_t ScriptedPrompt::Ask(const std::string& prompt, int32_t style) {
         answers_.pop_front();
         return answer;
     }
-    return (style & 0xF) == 0 ? 1 : fallback_;
+    return (style & 0xF) == mbsOkOnly ? mbaOk : fallback_;
 }
 
 }  // namespace kv

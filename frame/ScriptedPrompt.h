@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/runtime/DTMContext.h"
+#include "platform/runtime/IPrompt.h"
 
 namespace kv {
 
@@ -16,7 +17,7 @@ class ScriptedPrompt : public IPrompt {
   public:
     // answers: taken from the front, one per question. When the script is used up, a question
     // with an OK button only (style 0) gets 1 (OK), any other the fallback.
-    explicit ScriptedPrompt(std::vector<int32_t> answers = {}, int32_t fallback = 7)
+    explicit ScriptedPrompt(std::vector<int32_t> answers = {}, int32_t fallback = mbaNo)
         : answers_(answers.begin(), answers.end()), fallback_(fallback) {}
 
     void ShowMessage(const std::string& text) override { messages.push_back(text); }

@@ -31,6 +31,7 @@
 #include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IPrompt.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "sim/SimulatedPositioner.h"
 #include "value/NumberText.h"
@@ -271,9 +272,9 @@ class TerminalPrompt : public IPrompt {
 
     int32_t Ask(const std::string& prompt, int32_t style) override {
         ++shown;
-        if ((style & 0xF) == 0) {
+        if ((style & 0xF) == mbsOkOnly) {
             Print(prompt);
-            return 1;
+            return mbaOk;
         }
         std::cout << "\n" << Indented(prompt) << " " << words_.question << " " << std::flush;
         if (answer_ != Answer::Ask || !IsTerminal(STDIN_FILENO)) {
@@ -281,19 +282,19 @@ class TerminalPrompt : public IPrompt {
             std::cout << (yes ? words_.yes : words_.no)
                       << (answer_ == Answer::Ask ? std::string(" ") + words_.noTerminal : "")
                       << "\n";
-            return yes ? 6 : 7;
+            return yes ? mbaYes : mbaNo;
         }
         std::string line;
         if (!std::getline(std::cin, line)) {
             std::cout << "\n";
-            return 7;
+            return mbaNo;
         }
         // Yes is the default button of the question boxes that go on unless refused.
         const bool noDefault = (style & 0x300) != 0;
         if (line.empty())
-            return noDefault ? 7 : 6;
+            return noDefault ? mbaNo : mbaYes;
         const char c = line[0];
-        return (c == 'y' || c == 'Y' || c == 'j' || c == 'J') ? 6 : 7;
+        return (c == 'y' || c == 'Y' || c == 'j' || c == 'J') ? mbaYes : mbaNo;
     }
 
   private:

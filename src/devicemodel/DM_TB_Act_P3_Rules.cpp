@@ -13,6 +13,7 @@
 #include "devicemodel/DM_FB_AO_P3.h"
 #include "devicemodel/DM_TB_Act_P3.h"
 #include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrompt.h"
 #include "value/NumberText.h"
 
 namespace kv::DM_TB_Act_P3 {
@@ -162,7 +163,7 @@ void FollowUserChoice(clsDataElement& element, IDTMContext& context) {
     const std::string& name = element.Name();
 
     if (name == prefix + kInitMethod) {
-        context.MessageBox(GetDictionaryText(context, "meld_init_art"), 0);
+        context.MessageBox(GetDictionaryText(context, "meld_init_art"), mbsOkOnly);
     } else if (name == prefix + kValveType) {
         clsDataElement& ratedTravel = ElementAt(parameters, prefix + kRatedTravel);
         const bool linear = ValueIs(element.TransientValue(), 0);

@@ -22,7 +22,8 @@ bool SaveDataSet(IDTMContext& context, IPropertyBag& bag, const PersistObjectLis
     ok = Guarded(log, "SaveDataSet", false,
                  [&] { return SaveChannels(parameters.Channels(), bag, log); }) &&
          ok;
-    for (const auto& [name, object] : objects) {
+    for (const auto& named : objects) {
+        const auto& object = named.second;
         ok = Guarded(log, "IPersistObject::Save", false, [&] { return object->Save(bag); }) && ok;
     }
     parameters.SetModifiedState(0);
@@ -57,7 +58,8 @@ bool LoadDataSet(IDTMContext& context, const IPropertyBag& bag, const PersistObj
         ok = Guarded(log, "LoadDataSet", false,
                      [&] { return LoadChannels(parameters.Channels(), view, log); }) &&
              ok;
-        for (const auto& [name, object] : objects) {
+        for (const auto& named : objects) {
+            const auto& object = named.second;
             ok = Guarded(log, "IPersistObject::Load", false, [&] { return object->Load(bag); }) &&
                  ok;
         }

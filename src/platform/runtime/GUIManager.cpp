@@ -95,7 +95,7 @@ void GUIManager::ForEach(Fn fn) {
         if (!StillRegistered(serial))
             continue;
         // One failing user interface does not keep the others uninformed.
-        Guarded(Log(), "IPrivateGUI", [&] { fn(*gui); });
+        Guarded(Log(), "IPrivateGUI", [&fn, &ui = *gui] { fn(ui); });
     }
 }
 
@@ -112,8 +112,8 @@ bool GUIManager::CloseAll() {
         for (const auto& [serial, gui] : list) {
             if (!StillRegistered(serial))
                 continue;  // closed together with its main window
-            const bool closed =
-                Guarded(Log(), "IPrivateGUI::CloseGUI", false, [&] { return gui->CloseGUI(); });
+            const bool closed = Guarded(Log(), "IPrivateGUI::CloseGUI", false,
+                                        [&ui = *gui] { return ui.CloseGUI(); });
             if (closed) {
                 entries_.erase(
                     std::remove_if(entries_.begin(), entries_.end(),
