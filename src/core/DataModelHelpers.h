@@ -15,6 +15,7 @@
 namespace kv {
 
 class clsDataModel;
+class IDeviceDefinition;
 
 // --- value helpers ---
 Variant GetElementDeviceValue(const clsDataElement& element);
@@ -32,8 +33,14 @@ void AssignSlotAndIndex(clsDataElement& element);
 void ApplyDictionaryTexts(IDTMContext& context);
 
 // --- change hooks and access rules ---
+// The forms with a device take the definition of the context's data model from their caller
+// (nullptr: it has none); the others look it up.
 void OnElementChanged(clsDataElement& element, IDTMContext& context, int32_t mode);
+void OnElementChanged(clsDataElement& element, IDTMContext& context, int32_t mode,
+                      const IDeviceDefinition* device);
 void UpdateElementAccess(clsDataElement& element, IDTMContext& context, bool silent);
+void UpdateElementAccess(clsDataElement& element, IDTMContext& context, bool silent,
+                         const IDeviceDefinition* device);
 bool ConvertValueUnits(clsDataModel& model, clsDataElement& element, clsDataElement& unitElement);
 void DispatchParamLinkEvent(clsDataElement& element, IDTMContext& context);
 void UpdateChannelProtection(IDTMContext& context);

@@ -30,9 +30,10 @@ const char* const kDPAddressEnable = "DPAddressEnable";
 
 // The definition of the block an element belongs to; nullptr for the DTM-level elements and
 // for a model without a device definition.
-const BlockDefinition* FindBlock(IDTMContext& context, int32_t blockType) {
-    const IDeviceDefinition* device = DeviceOf(context);
-    return device != nullptr ? device->FindBlock(blockType) : nullptr;
+const BlockDefinition* FindBlock(const IDeviceDefinition* device, int32_t blockType) {
+    if (device == nullptr || blockType == pbfNoneBlock)
+        return nullptr;
+    return device->FindBlock(blockType);
 }
 
 // Elements whose values are being copied into their partner right now. The partner's report
@@ -187,9 +188,14 @@ bool ConvertKind(clsDataModel& model, clsDataElement& element, const UnitKind& k
 }  // namespace
 
 void OnElementChanged(clsDataElement& element, IDTMContext& context, int32_t mode) {
+    OnElementChanged(element, context, mode, DeviceOf(context));
+}
+
+void OnElementChanged(clsDataElement& element, IDTMContext& context, int32_t mode,
+                      const IDeviceDefinition* device) {
     IParameters& parameters = context.Parameters();
 
-    if (const BlockDefinition* block = FindBlock(context, element.BlockType)) {
+    if (const BlockDefinition* block = FindBlock(device, element.BlockType)) {
         if (block->OnDataChanged != nullptr) {
             block->OnDataChanged(element.BlockNumber, element, context);
         }
@@ -206,23 +212,26 @@ void OnElementChanged(clsDataElement& element, IDTMContext& context, int32_t mod
         if (mode == 1)
             CopyToPartner(parameters, element, kLocalAddressPath);
     } else if (name == kBusMasterConfigurationPartPath) {
-        if (const IDeviceDefinition* device = DeviceOf(context))
+        if (device != nullptr)
             device->ApplyBusMasterConfiguration(context);
     } else if (name == kCfgDataPath) {
-        if (mode == 1) {
-            if (const IDeviceDefinition* device = DeviceOf(context))
-                device->BuildSlaveBusParamSet(parameters);
-        }
+        if (mode == 1 && device != nullptr)
+            device->BuildSlaveBusParamSet(parameters);
     }
 
-    UpdateElementAccess(element, context, false);
+    UpdateElementAccess(element, context, false, device);
 
     if (IsRecordPath(name))
         SpreadRecordError(parameters, element);
 }
 
 void UpdateElementAccess(clsDataElement& element, IDTMContext& context, bool silent) {
-    if (const BlockDefinition* block = FindBlock(context, element.BlockType)) {
+    UpdateElementAccess(element, context, silent, DeviceOf(context));
+}
+
+void UpdateElementAccess(clsDataElement& element, IDTMContext& context, bool silent,
+                         const IDeviceDefinition* device) {
+    if (const BlockDefinition* block = FindBlock(device, element.BlockType)) {
         if (block->OnUpdateElement != nullptr)
             block->OnUpdateElement(element, context, silent);
     }
@@ -258,7 +267,7 @@ bool ConvertValueUnits(clsDataModel& model, clsDataElement& element, clsDataElem
 void DispatchParamLinkEvent(clsDataElement& element, IDTMContext& context) {
     if (element.BlockType != pbfTransducerBlock && element.BlockType != pbfFunctionAOBlock)
         return;
-    const BlockDefinition* block = FindBlock(context, element.BlockType);
+    const BlockDefinition* block = FindBlock(DeviceOf(context), element.BlockType);
     if (block == nullptr || block->OnParameterChange == nullptr)
         return;
     int16_t blockNumber = 1;

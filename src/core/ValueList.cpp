@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <unordered_map>
+#include <vector>
 
 #include "value/Variant.h"
 
@@ -31,22 +32,37 @@ void ForEachPiece(std::string_view list, Fn fn) {
     }
 }
 
+// How many of the forms made last are kept without a list (a few dictionaries' worth).
+constexpr size_t kRecentForms = 2048;
+
 }  // namespace
 
 ValueList::ValueList(const SharedText& text) {
     if (text.empty())
         return;
-    // The parsed forms of the texts in use, by text. A form leaves the table when its last list
-    // lets it go; the table itself stays for the life of the process (lists held by statics may
-    // go after it otherwise).
-    using Table = std::unordered_map<std::string_view, std::weak_ptr<const Data>>;
-    static Table* const table = new Table;
-    if (auto it = table->find(text.str()); it != table->end()) {
+    // The parsed forms of the texts in use, by text, and by the text object for the texts that
+    // many lists share (the dictionary's): those need no hashing. A form leaves the tables when
+    // its last list lets it go; the tables stay for the life of the process (lists held by
+    // statics may go after them otherwise). The forms made last are kept a while longer, so that
+    // the next instance finds the dictionary's lists parsed even when the last one went.
+    using ByText = std::unordered_map<std::string_view, std::weak_ptr<const Data>>;
+    using ByObject = std::unordered_map<const std::string*, std::weak_ptr<const Data>>;
+    static ByText* const byText = new ByText;
+    static ByObject* const byObject = new ByObject;
+    const std::string* object = &text.str();
+    if (auto it = byObject->find(object); it != byObject->end()) {
         if (std::shared_ptr<const Data> shared = it->second.lock()) {
             data_ = std::move(shared);
             return;
         }
-        table->erase(it);
+        byObject->erase(it);
+    }
+    if (auto it = byText->find(text.str()); it != byText->end()) {
+        if (std::shared_ptr<const Data> shared = it->second.lock()) {
+            data_ = std::move(shared);
+            return;
+        }
+        byText->erase(it);
     }
     auto* data = new Data{text, {}};
     ForEachPiece(data->text.str(), [&](std::string_view piece, bool) {
@@ -56,12 +72,21 @@ ValueList::ValueList(const SharedText& text) {
                                      piece.substr(colon + 1)});
     });
     data_ = std::shared_ptr<const Data>(data, [](const Data* d) {
-        const auto it = table->find(d->text.str());
-        if (it != table->end() && it->second.expired())
-            table->erase(it);
+        const std::string& own = d->text.str();
+        if (const auto it = byText->find(own); it != byText->end() && it->second.expired())
+            byText->erase(it);
+        if (const auto it = byObject->find(&own); it != byObject->end() && it->second.expired())
+            byObject->erase(it);
         delete d;
     });
-    table->emplace(data->text.str(), data_);
+    byText->emplace(data->text.str(), data_);
+    // The form keeps the text object alive, so its address names this text while the form lives.
+    byObject->emplace(&data->text.str(), data_);
+    static std::vector<std::shared_ptr<const Data>>* const recent =
+        new std::vector<std::shared_ptr<const Data>>(kRecentForms);
+    static size_t next = 0;
+    (*recent)[next] = data_;
+    next = (next + 1) % kRecentForms;
 }
 
 const std::string& ValueList::EmptyText() {

@@ -87,7 +87,7 @@ void clsDataModel::SetLanguage(IDTMContext& context, int32_t lcid) {
     const auto elements = context.Parameters().Elements();
     for (const auto& e : elements) {
         if ((e->ElementMode() & emDeviceCommand) == 0)
-            UpdateElementAccess(AsDataElement(*e), context, true);
+            UpdateElementAccess(AsDataElement(*e), context, true, m_Device);
     }
 }
 
@@ -108,7 +108,7 @@ void clsDataModel::DataChanged(IPrivateDataElement& element, IDTMContext& contex
         // The depth comes back down also when a hook fails; the error then reaches the caller
         // and the state is not evaluated.
         const ScopedValue depth(NestDepth, NestDepth + 1);
-        OnElementChanged(AsDataElement(element), context, NestDepth);
+        OnElementChanged(AsDataElement(element), context, NestDepth, m_Device);
     }
     // Changes that the hooks made meanwhile are evaluated once, by the outermost report; in a
     // bulk update or a device response, once at its end.
@@ -131,7 +131,7 @@ void clsDataModel::DataSetChanged(IDTMContext& context) {
         const auto elements = context.Parameters().Elements();
         for (const auto& e : elements) {
             if ((e->ElementMode() & emDeviceCommand) == 0)
-                OnElementChanged(AsDataElement(*e), context, 1);
+                OnElementChanged(AsDataElement(*e), context, 1, m_Device);
         }
     }
     EvaluateDataSetState(context);

@@ -83,9 +83,9 @@ class clsDataModel : public IPrivateDataModel {
     static bool IsValidFloatData(IByteBuffer& buffer);
     void LoadUnitTexts(IDTMContext& context);
 
+    bool m_ProcessingCompleteValidation = false;
     const IDeviceDefinition* m_Device;
     std::unique_ptr<clsPROFIBUSProfil3Units> m_Units;
-    bool m_ProcessingCompleteValidation = false;
     // The data-set state is evaluated once after a bulk update and once per device response
     // rather than after each element it changes (each evaluation walks the whole data set).
     int32_t m_DeferStateEvaluation = 0;

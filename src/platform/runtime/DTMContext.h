@@ -144,10 +144,10 @@ class DTMContext : public IDTMContext, public std::enable_shared_from_this<DTMCo
     std::shared_ptr<DeviceTypeInfo> deviceType_;
     bool commPlugged_ = false;
     bool onlinePlugged_ = false;
-    std::weak_ptr<IPrivateProcess> dtm_;
     bool privateDialogs_ = true;
-    std::string systemTag_;
     NumberLocale locale_;
+    std::weak_ptr<IPrivateProcess> dtm_;
+    std::string systemTag_;
     DiagnosticLog diagnostics_;
 };
 

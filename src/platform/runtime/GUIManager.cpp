@@ -13,9 +13,8 @@ namespace kv {
 DiagnosticLog& GUIManager::Log() {
     if (context_ != nullptr)
         return context_->Diagnostics();
-    if (!ownLog_)
-        ownLog_ = std::make_unique<DiagnosticLog>();
-    return *ownLog_;
+    static DiagnosticLog withoutContext;
+    return withoutContext;
 }
 
 const GUIManager::Entry* GUIManager::Find(const std::string& guiId) const {

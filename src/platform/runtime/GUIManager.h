@@ -75,11 +75,10 @@ class GUIManager : public IGUIManager {
     template <class Fn>
     void ForEach(Fn fn);
     // Where the entry-point guard records what a user interface let escape: the context's log,
-    // or a log of the list's own when it belongs to no context.
+    // or, for a list that belongs to no context, one log of all such lists.
     DiagnosticLog& Log();
 
     IDTMContext* context_;
-    std::unique_ptr<DiagnosticLog> ownLog_;  // made when first needed
     std::vector<Entry> entries_;
     uint64_t nextSerial_ = 1;
     int32_t language_ = langEnglish;
