@@ -15,6 +15,7 @@
 #include "frame/FrameProject.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/ScriptedPrompt.h"
+#include "platform/runtime/DiagnosticLog.h"
 #include "platform/runtime/IDeviceTypeInfo.h"
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IParameters.h"
@@ -47,6 +48,15 @@ struct Frame {
     Frame() {
         frame.SetUserInformation(R"(<FDT><UserInformation role="Maintenance"/></FDT>)");
         frame.SetLanguage(7);
+    }
+    // A run without faults leaves the diagnostic logs empty (damaged projects included: they
+    // are refused, not swallowed).
+    ~Frame() {
+        for (const auto& instance : frame.Instances()) {
+            DiagnosticLog& log = instance->dtm->DTMContext()->Diagnostics();
+            EXPECT_TRUE(log.Empty()) << instance->systemTag << ": " << log.Text();
+        }
+        EXPECT_TRUE(loop->Diagnostics().Empty()) << loop->Diagnostics().Text();
     }
     IDTMContext& Ctx(const std::string& tag) { return *frame.Find(tag)->dtm->DTMContext(); }
     Variant Value(const std::string& tag, const std::string& path) {
