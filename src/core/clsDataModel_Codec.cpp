@@ -47,14 +47,7 @@ bool HasDecoder(int32_t valueType) {
     return HasEncoder(valueType) || valueType == vtType12;
 }
 
-// Wire length and mode of a visible string: plain, or packed in three quarters of the length.
-int32_t StringWireLength(const clsDataElement& element) {
-    if (!element.bPackedCoding) {
-        return element.ValueTypeLength();
-    }
-    return static_cast<int32_t>(RoundHalfEven(element.ValueTypeLength() * 3.0 / 4.0));
-}
-
+// Mode of a visible string: plain (1) or packed (0).
 int32_t StringMode(const clsDataElement& element) {
     return element.bPackedCoding ? 0 : 1;
 }
@@ -171,8 +164,16 @@ bool clsDataModel::EncodeValue(IByteBuffer& buffer, ITransaction& transaction,
                 throw VbError(VbErr::TypeMismatch,
                               "the value of '" + element.Name() + "' is no byte array");
             }
-            const Variant bytes = order ? value : ReverseBytes(value);
-            buffer.WriteBytes(bytes.bytes(), element.ValueTypeLength());
+            if (order) {
+                buffer.WriteBytes(value.bytes(), element.ValueTypeLength());
+                break;
+            }
+            // Padded with zeros at its end before the bytes are reversed, so that the read, which
+            // reverses the whole place, gives the value back at the same positions.
+            ByteArray padded = value.bytes();
+            if (static_cast<int32_t>(padded.bytes.size()) < element.ValueTypeLength())
+                padded.bytes.resize(static_cast<size_t>(element.ValueTypeLength()), 0);
+            buffer.WriteBytes(ReverseBytes(Variant(padded)).bytes(), element.ValueTypeLength());
             break;
         }
         case vtUnsigned8: {
@@ -225,7 +226,7 @@ bool clsDataModel::EncodeValue(IByteBuffer& buffer, ITransaction& transaction,
             buffer.WriteDate(value.toDate(), 1);
             break;
         case vtVisibleString:
-            buffer.WriteString(value.toString(), StringWireLength(element), StringMode(element));
+            buffer.WriteString(value.toString(), element.StringWireLength(), StringMode(element));
             break;
         case vtUnsigned32:
             buffer.WriteUInt32(value.toDouble(), order);
@@ -413,7 +414,7 @@ bool clsDataModel::DecodeValue(IDTMContext& context, IByteBuffer& buffer, ITrans
                 break;
             case vtVisibleString: {
                 std::string text =
-                    buffer.ReadString(StringWireLength(element), StringMode(element));
+                    buffer.ReadString(element.StringWireLength(), StringMode(element));
                 const size_t end = text.find_last_not_of(' ');
                 text.erase(end == std::string::npos ? 0 : end + 1);
                 std::erase(text, '\0');
