@@ -1,8 +1,10 @@
 #include "platform/runtime/DTMDictionary.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <sstream>
@@ -47,18 +49,39 @@ class DictionaryDocument {
 
 namespace {
 
-// Parses one file; an error text when it cannot be read or is not a dictionary.
-std::string ParseFile(const fs::path& file, pugi::xml_document& doc) {
-    pugi::xml_parse_result r = doc.load_file(file.c_str());
+// Reads and parses one file; the fault when it cannot be read or is not a dictionary.
+std::optional<DictionaryFault> ReadFile(const fs::path& file, pugi::xml_document& doc) {
+    auto fault = [&](DictionaryFault::Kind kind, const std::string& detail) {
+        return DictionaryFault{kind, file.string(), detail,
+                               "dictionary file " + file.string() + ": " + detail};
+    };
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return fault(DictionaryFault::kFileUnreadable, std::strerror(errno));
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad())
+        return fault(DictionaryFault::kFileUnreadable, "it cannot be read");
+    const std::string text = content.str();
+    pugi::xml_parse_result r = doc.load_buffer(text.data(), text.size());
     if (!r) {
-        std::ostringstream os;
-        os << "dictionary file " << file.string() << ": " << r.description() << " at offset "
-           << r.offset;
-        return os.str();
+        const size_t end =
+            std::min(text.size(), static_cast<size_t>(std::max<ptrdiff_t>(r.offset, 0)));
+        const size_t line =
+            1 + static_cast<size_t>(
+                    std::count(text.begin(), text.begin() + static_cast<ptrdiff_t>(end), '\n'));
+        return fault(DictionaryFault::kFileDamaged,
+                     std::string(r.description()) + " in line " + std::to_string(line));
     }
     if (std::strcmp(doc.document_element().name(), "DTMDictionary") != 0)
-        return "dictionary file " + file.string() + ": the root element is not DTMDictionary";
-    return {};
+        return fault(DictionaryFault::kFileDamaged, "the root element is not DTMDictionary");
+    return std::nullopt;
+}
+
+// Parses one file; an error text when it cannot be read or is not a dictionary.
+std::string ParseFile(const fs::path& file, pugi::xml_document& doc) {
+    const std::optional<DictionaryFault> fault = ReadFile(file, doc);
+    return fault ? fault->message : std::string();
 }
 
 // Appends the sections of one file to the merged document.
@@ -239,6 +262,43 @@ bool DTMDictionary::SetLanguage(int32_t languageId, bool) {
     }
     lastError_ = firstError;
     return false;
+}
+
+std::optional<DictionaryFault> DTMDictionary::CheckFolder(const std::string& folder,
+                                                          const std::string& name,
+                                                          const std::vector<int32_t>& languages) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) {
+        const std::string detail = fs::exists(folder, ec) ? "it is no folder" : "it does not exist";
+        return DictionaryFault{DictionaryFault::kFolderMissing, folder, detail,
+                               "dictionary folder " + folder + ": " + detail};
+    }
+    for (int32_t language : languages) {
+        const fs::path main = fs::path(folder) / (name + "_" + std::to_string(language) + ".xml");
+        if (!fs::exists(main, ec)) {
+            return DictionaryFault{DictionaryFault::kFileMissing, main.string(), "it is missing",
+                                   "dictionary file " + main.string() + " is missing"};
+        }
+    }
+    std::vector<fs::path> files;
+    fs::directory_iterator it(folder, ec);
+    if (ec) {
+        return DictionaryFault{DictionaryFault::kFileUnreadable, folder, ec.message(),
+                               "dictionary folder " + folder + ": " + ec.message()};
+    }
+    for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+        const std::string fn = it->path().filename().string();
+        if (fn.size() > name.size() + 5 && fn.compare(0, name.size() + 1, name + "_") == 0 &&
+            fn.compare(fn.size() - 4, 4, ".xml") == 0)
+            files.push_back(it->path());
+    }
+    std::sort(files.begin(), files.end());
+    for (const fs::path& file : files) {
+        pugi::xml_document doc;
+        if (std::optional<DictionaryFault> fault = ReadFile(file, doc))
+            return fault;
+    }
+    return std::nullopt;
 }
 
 pugi::xml_node DTMDictionary::GetSection(const std::string& section) const {
