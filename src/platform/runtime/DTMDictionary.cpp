@@ -78,6 +78,21 @@ std::optional<DictionaryFault> ReadFile(const fs::path& file, pugi::xml_document
     return std::nullopt;
 }
 
+// The files <prefix>_*.xml of the folder, sorted by name; ec tells when the folder cannot be
+// listed.
+std::vector<fs::path> FilesOf(const std::string& folder, const std::string& prefix,
+                              std::error_code& ec) {
+    std::vector<fs::path> files;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string fn = it->path().filename().string();
+        if (fn.size() > prefix.size() + 5 && fn.compare(0, prefix.size() + 1, prefix + "_") == 0 &&
+            fn.compare(fn.size() - 4, 4, ".xml") == 0)
+            files.push_back(it->path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 // Parses one file; an error text when it cannot be read or is not a dictionary.
 std::string ParseFile(const fs::path& file, pugi::xml_document& doc) {
     const std::optional<DictionaryFault> fault = ReadFile(file, doc);
@@ -145,15 +160,7 @@ std::shared_ptr<DictionaryDocument> Build(const std::string& folder, const std::
     }
     Merge(root, file);
 
-    std::vector<fs::path> parts;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string fn = it->path().filename().string();
-        if (fn.size() > stem.size() + 5 && fn.compare(0, stem.size() + 1, stem + "_") == 0 &&
-            fn.compare(fn.size() - 4, 4, ".xml") == 0)
-            parts.push_back(it->path());
-    }
-    std::sort(parts.begin(), parts.end());
-    for (const fs::path& p : parts) {
+    for (const fs::path& p : FilesOf(folder, stem, ec)) {
         pugi::xml_document part;
         if (std::string e = ParseFile(p, part); !e.empty()) {
             // The other files still serve; the fault is reported by Load.
@@ -280,19 +287,11 @@ std::optional<DictionaryFault> DTMDictionary::CheckFolder(const std::string& fol
                                    "dictionary file " + main.string() + " is missing"};
         }
     }
-    std::vector<fs::path> files;
-    fs::directory_iterator it(folder, ec);
+    const std::vector<fs::path> files = FilesOf(folder, name, ec);
     if (ec) {
         return DictionaryFault{DictionaryFault::kFileUnreadable, folder, ec.message(),
                                "dictionary folder " + folder + ": " + ec.message()};
     }
-    for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
-        const std::string fn = it->path().filename().string();
-        if (fn.size() > name.size() + 5 && fn.compare(0, name.size() + 1, name + "_") == 0 &&
-            fn.compare(fn.size() - 4, 4, ".xml") == 0)
-            files.push_back(it->path());
-    }
-    std::sort(files.begin(), files.end());
     for (const fs::path& file : files) {
         pugi::xml_document doc;
         if (std::optional<DictionaryFault> fault = ReadFile(file, doc))
