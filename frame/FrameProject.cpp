@@ -1,15 +1,13 @@
 #include "frame/FrameProject.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <pugixml.hpp>
 #include <set>
 #include <sstream>
+
+#include "frame/FileWriting.h"
 
 namespace kv {
 
@@ -38,22 +36,6 @@ std::string NodeText(const pugi::xml_node& node) {
     std::ostringstream out;
     node.print(out, "", pugi::format_raw);
     return out.str();
-}
-
-bool WriteAll(int fd, const std::string& text) {
-    const char* p = text.data();
-    size_t left = text.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    return true;
 }
 
 }  // namespace
@@ -175,34 +157,7 @@ bool FrameProject::Save(const std::string& path, std::string& error) const {
         error = "Cannot save the project " + path + ": " + e.what();
         return false;
     }
-    const std::filesystem::path target(path);
-    const std::filesystem::path folder =
-        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    std::string temp = (folder / (target.filename().string() + ".tmp-XXXXXX")).string();
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        error = "Cannot save the project " + path + ": no temporary file in its folder (" +
-                std::strerror(errno) + ")";
-        return false;
-    }
-    bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
-    const int writeErrno = errno;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0)
-        ok = false;
-    if (!ok) {
-        const int err = errno != 0 ? errno : writeErrno;
-        ::unlink(temp.c_str());
-        error = "Cannot save the project " + path + ": " + std::strerror(err);
-        return false;
-    }
-    // The rename itself reaches the disk with the folder.
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
+    return WriteFileInPlace(path, text, error);
 }
 
 bool FrameProject::Load(const std::string& path, std::string& error,

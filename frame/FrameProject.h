@@ -10,10 +10,10 @@
 //     ...
 //   </FrameProject>
 //
-// Writing goes to a temporary file in the same folder, which is flushed to disk and then renamed
-// over the project file: the file is either the old or the new project, never a half-written
-// one. Reading checks the whole file before anything is taken; a damaged file gives an error that
-// names the file and the fault and loads nothing.
+// Writing follows frame/FileWriting.h: through a temporary file renamed over the project file
+// (never a half-written project), through a symbolic link, keeping the file's permissions, and
+// never over a read-only file. Reading checks the whole file before anything is taken; a damaged
+// file gives an error that names the file and the fault and loads nothing.
 
 #include <string>
 #include <vector>
@@ -44,7 +44,7 @@ class FrameProject {
                  const std::vector<std::string>& knownDeviceTypes = {});
 
     // Writes the project file (see above). False, with the reason in 'error' and the file on
-    // disk unchanged, when it cannot be written.
+    // disk unchanged, when it cannot be written or is read-only.
     bool Save(const std::string& path, std::string& error) const;
     // Reads a project file. False, the project unchanged and the reason, naming the file, in
     // 'error', when it cannot be read or is damaged. The file is never written.

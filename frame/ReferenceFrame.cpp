@@ -99,6 +99,10 @@ bool ReferenceFrame::SaveProject(const std::string& path, std::string& error) {
                     "\" cannot save its data. The file was not changed.";
             return false;
         }
+        for (const std::string& key : instance->storedBag.Keys()) {
+            if (!stored.bag.Contains(key))
+                stored.bag.Write(key, *instance->storedBag.Find(key));
+        }
         project.instances.push_back(std::move(stored));
     }
     return project.Save(path, error);
@@ -121,6 +125,7 @@ bool ReferenceFrame::LoadProject(const std::string& path, std::string& error) {
             error = "The project " + path + " is damaged: " + reason + ". Nothing was loaded.";
             return false;
         }
+        instance->storedBag = stored.bag;
         loaded.push_back(std::move(instance));
     }
     instances_ = std::move(loaded);

@@ -27,6 +27,9 @@ struct FrameInstance {
     std::string deviceType;
     std::shared_ptr<DTMMain> dtm;
     std::shared_ptr<FrameContainer> container;
+    // The bag the instance was loaded from: its properties that the DTM does not write are
+    // saved again with the instance.
+    PropertyBag storedBag;
 };
 
 class ReferenceFrame {
@@ -48,7 +51,8 @@ class ReferenceFrame {
     FrameInstance* Find(const std::string& systemTag);
     const std::vector<std::unique_ptr<FrameInstance>>& Instances() const { return instances_; }
 
-    // Every instance saves itself into its bag; the project file is written as a whole. False,
+    // Every instance saves itself into its bag, which keeps the stored properties that the DTM
+    // does not write; the project file is written as a whole. False,
     // with the reason, when an instance cannot save or the file cannot be written (the file on
     // disk then stays as it was).
     bool SaveProject(const std::string& path, std::string& error);

@@ -5,13 +5,13 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -23,8 +23,11 @@
 #include "core/clsDataElement.h"
 #include "core/dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
+#include "frame/FileWriting.h"
 #include "frame/ReferenceFrame.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/os/ComponentFolder.h"
+#include "platform/runtime/DTMDictionary.h"
 #include "platform/runtime/ICommObject.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
@@ -43,6 +46,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kDefaultProject = "kv6274pa-project.xml";
+// The name of the DTM's dictionary files (<name>_<language>[_<part>].xml).
+const char* const kDictionaryName = "DTMDictionary";
 const char* const kSystemTag = "PV-101";
 const char* const kDeviceType = "KV6274PA";
 // Width of the first column of the program's own lines.
@@ -55,7 +60,8 @@ enum ExitCode {
     kProjectError = 2,
     kNotConnected = 3,
     kTransferFailed = 4,
-    kSaveFailed = 5
+    kSaveFailed = 5,
+    kUnexpected = 6
 };
 
 enum class Answer { Ask, Yes, No };
@@ -63,6 +69,8 @@ enum class Answer { Ask, Yes, No };
 struct Options {
     std::string project = kDefaultProject;
     int32_t language = langEnglish;
+    // A language asked for that the DTM has no texts in; it then runs in English.
+    std::string missingLanguage;
     bool trace = false;
     Answer identityAnswer = Answer::Ask;
     SimOptions device;
@@ -77,9 +85,10 @@ const char* const kUsageText =
     "the device's identification and live values, saves the project and writes the instance's\n"
     "FDT parameter document beside it (<project>.parameters.xml).\n"
     "\n"
-    "Options:\n"
+    "Options (a value may also be given as --option=value):\n"
     "  --project FILE          project file (default: ./kv6274pa-project.xml)\n"
-    "  --language en|de        language of the DTM's texts (default: en)\n"
+    "  --language CODE         language of the DTM's and the program's texts: en or de\n"
+    "                          (default: en); any other language code runs in English\n"
     "  --trace                 print every DP-V1 request (\"> read\", \"> write\") and every\n"
     "                          response (\"<\") with slot, index and data in hex, and at the\n"
     "                          end the diagnostic log: the errors the DTM caught and swallowed\n"
@@ -97,8 +106,9 @@ const char* const kUsageText =
     "  -h, --help              show this text\n"
     "\n"
     "Numbers may be given in decimal or, with 0x, in hexadecimal.\n"
-    "Exit status: 0 done, 1 bad options, 2 project cannot be read or created, 3 device not\n"
-    "connected, 4 upload failed, 5 project or document cannot be written.\n";
+    "Exit status: 0 done, 1 bad options, 2 dictionaries missing or damaged, or project cannot\n"
+    "be read, created or written (checked before connecting), 3 device not connected, 4 upload\n"
+    "failed, 5 project or document cannot be written, 6 unexpected error.\n";
 
 // A whole number in 0..max, decimal or 0x-hexadecimal.
 std::optional<uint32_t> ParseNumber(const std::string& text, uint32_t max) {
@@ -112,21 +122,65 @@ std::optional<uint32_t> ParseNumber(const std::string& text, uint32_t max) {
     return static_cast<uint32_t>(value);
 }
 
+// A language code as ISO 639 writes it: two or three letters.
+bool IsLanguageCode(const std::string& code) {
+    if (code.size() < 2 || code.size() > 3)
+        return false;
+    for (char c : code) {
+        if (!std::isalpha(static_cast<unsigned char>(c)))
+            return false;
+    }
+    return true;
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
 // Fills the options; false with the reason when they cannot be used.
 bool ParseOptions(int argc, char** argv, Options& options, bool& help, std::string& error) {
     std::vector<std::string> args(argv + 1, argv + argc);
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
+        std::string a = args[i];
+        if (a.size() < 2 || a[0] != '-') {
+            error = "unexpected argument \"" + a + "\" (the options begin with --)";
+            return false;
+        }
+        // "--name=value" gives the value in the same argument.
+        std::optional<std::string> inlineValue;
+        if (const size_t eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
+            inlineValue = a.substr(eq + 1);
+            a = a.substr(0, eq);
+        }
         auto value = [&](std::string& out) {
+            if (inlineValue) {
+                out = *inlineValue;
+                return true;
+            }
             if (i + 1 >= args.size()) {
                 error = "the option " + a + " needs a value";
+                return false;
+            }
+            const std::string& next = args[i + 1];
+            if (next.size() > 1 && next[0] == '-') {
+                error = "the option " + a + " needs a value, but the option " + next +
+                        " follows it (write " + a + "=" + next + " for a value that begins with -)";
                 return false;
             }
             out = args[++i];
             return true;
         };
+        auto flag = [&] {
+            if (inlineValue)
+                error = "the option " + a + " takes no value";
+            return !inlineValue;
+        };
         std::string v;
         if (a == "-h" || a == "--help") {
+            if (!flag())
+                return false;
             help = true;
         } else if (a == "--project") {
             if (!value(options.project))
@@ -138,17 +192,26 @@ bool ParseOptions(int argc, char** argv, Options& options, bool& help, std::stri
         } else if (a == "--language") {
             if (!value(v))
                 return false;
-            if (v == "en") {
+            const std::string code = Lower(v);
+            options.missingLanguage.clear();
+            if (code == "en") {
                 options.language = langEnglish;
-            } else if (v == "de") {
+            } else if (code == "de") {
                 options.language = langGerman;
+            } else if (IsLanguageCode(code)) {
+                options.language = langEnglish;
+                options.missingLanguage = v;
             } else {
-                error = "the language \"" + v + "\" is not offered (en or de)";
+                error = "\"" + v + "\" is no language code (such as en or de)";
                 return false;
             }
         } else if (a == "--trace") {
+            if (!flag())
+                return false;
             options.trace = true;
         } else if (a == "--yes" || a == "--no") {
+            if (!flag())
+                return false;
             const Answer answer = a == "--yes" ? Answer::Yes : Answer::No;
             if (options.identityAnswer != Answer::Ask && options.identityAnswer != answer) {
                 error = "--yes and --no exclude each other";
@@ -176,8 +239,12 @@ bool ParseOptions(int argc, char** argv, Options& options, bool& help, std::stri
             else
                 options.device.profileRevision = static_cast<uint16_t>(*n);
         } else if (a == "--write-locked") {
+            if (!flag())
+                return false;
             options.writeLocked = true;
         } else if (a == "--hw-protected") {
+            if (!flag())
+                return false;
             options.device.hardwareWriteProtection = true;
         } else {
             error = "unknown option \"" + a + "\"";
@@ -210,6 +277,23 @@ struct Words {
     const char* yes;
     const char* no;
     const char* noTerminal;
+    // Messages; %1 and %2 stand for a path or a detail.
+    const char* dictionaryFolderMissing;
+    const char* dictionaryFileMissing;
+    const char* dictionaryFileUnreadable;
+    const char* dictionaryFileDamaged;
+    const char* dictionaryHint;
+    const char* folderMissing;
+    const char* folderNotWritable;
+    const char* notAFile;
+    const char* readOnly;
+    const char* channelRefused;
+    const char* deviceRefused;
+    const char* deviceUnreachable;
+    const char* uploadFailed;
+    const char* uploadNotStarted;
+    const char* noDocument;
+    const char* unexpected;
 };
 
 const Words kEnglish = {"Project",
@@ -232,7 +316,26 @@ const Words kEnglish = {"Project",
                         "[Y/n]",
                         "yes",
                         "no",
-                        "(no terminal to ask)"};
+                        "(no terminal to ask)",
+                        "the dictionary folder %1 is missing or no folder.",
+                        "the dictionary file %1 is missing.",
+                        "the dictionary file %1 cannot be read (%2).",
+                        "the dictionary file %1 is damaged: %2.",
+                        "The program stops before it connects: the DTM needs its dictionaries "
+                        "(KV6274PA_XMLDATA names their folder).",
+                        "the folder %1 of %2 does not exist; nothing was changed.",
+                        "the folder %1 cannot be written, so %2 cannot be saved; nothing was "
+                        "changed.",
+                        "%1 is no file; nothing was changed.",
+                        "%1 is read-only; it was left as it is.",
+                        "the DTM does not take the communication channel.",
+                        "the connected device does not match the DTM and was not accepted "
+                        "(--yes connects it anyway).",
+                        "the device cannot be reached.",
+                        "the upload failed.",
+                        "the upload failed to start.",
+                        "the DTM gives no parameter document.",
+                        "an unexpected error ended the program"};
 const Words kGerman = {"Projekt",
                        "angelegt",
                        "geöffnet",
@@ -253,7 +356,74 @@ const Words kGerman = {"Projekt",
                        "[J/n]",
                        "ja",
                        "nein",
-                       "(kein Terminal für die Frage)"};
+                       "(kein Terminal für die Frage)",
+                       "der Wörterbuchordner %1 fehlt oder ist kein Ordner.",
+                       "die Wörterbuchdatei %1 fehlt.",
+                       "die Wörterbuchdatei %1 ist nicht lesbar (%2).",
+                       "die Wörterbuchdatei %1 ist beschädigt: %2.",
+                       "Das Programm endet vor dem Verbinden: Der DTM braucht seine Wörterbücher "
+                       "(KV6274PA_XMLDATA nennt ihren Ordner).",
+                       "der Ordner %1 für %2 existiert nicht; nichts wurde geändert.",
+                       "in den Ordner %1 kann nicht geschrieben werden, %2 kann also nicht "
+                       "gespeichert werden; nichts wurde geändert.",
+                       "%1 ist keine Datei; nichts wurde geändert.",
+                       "%1 ist schreibgeschützt; die Datei blieb unverändert.",
+                       "der DTM nimmt den Kommunikationskanal nicht an.",
+                       "das angeschlossene Gerät passt nicht zum DTM und wurde nicht angenommen "
+                       "(--yes verbindet es trotzdem).",
+                       "das Gerät ist nicht erreichbar.",
+                       "der Upload ist fehlgeschlagen.",
+                       "der Upload konnte nicht gestartet werden.",
+                       "der DTM liefert kein Parameterdokument.",
+                       "ein unerwarteter Fehler hat das Programm beendet"};
+
+// The message with %1 and %2 replaced.
+std::string Format(const char* message, const std::string& a1, const std::string& a2 = "") {
+    std::string text;
+    for (const char* p = message; *p != '\0'; ++p) {
+        if (p[0] == '%' && (p[1] == '1' || p[1] == '2')) {
+            text += p[1] == '1' ? a1 : a2;
+            ++p;
+        } else {
+            text += *p;
+        }
+    }
+    return text;
+}
+
+void Fail(const std::string& message) {
+    std::cerr << "kv6274pa-frame: " << message << "\n";
+}
+
+// The dictionary fault in the user's words.
+std::string Describe(const DictionaryFault& fault, const Words& words) {
+    switch (fault.kind) {
+        case DictionaryFault::kFolderMissing:
+            return Format(words.dictionaryFolderMissing, fault.path);
+        case DictionaryFault::kFileMissing:
+            return Format(words.dictionaryFileMissing, fault.path);
+        case DictionaryFault::kFileUnreadable:
+            return Format(words.dictionaryFileUnreadable, fault.path, fault.detail);
+        case DictionaryFault::kFileDamaged:
+            return Format(words.dictionaryFileDamaged, fault.path, fault.detail);
+    }
+    return fault.message;
+}
+
+// Why a file cannot be written, in the user's words.
+std::string Describe(const WriteFault& fault, const std::string& file, const Words& words) {
+    switch (fault.kind) {
+        case WriteFault::kFolderMissing:
+            return Format(words.folderMissing, fault.path, file);
+        case WriteFault::kFolderNotWritable:
+            return Format(words.folderNotWritable, fault.path, file);
+        case WriteFault::kNotAFile:
+            return Format(words.notAFile, file);
+        case WriteFault::kReadOnly:
+            return Format(words.readOnly, file);
+    }
+    return fault.message;
+}
 
 bool IsTerminal(int fd) {
     return ::isatty(fd) == 1;
@@ -429,27 +599,6 @@ class Values {
     NumberLocale locale_;
 };
 
-// Writes a text file through a temporary file in the same folder.
-bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& error) {
-    const std::string temp = path + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.flush();
-        if (!out) {
-            error = "Cannot write " + path + ": " + std::strerror(errno);
-            std::remove(temp.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        error = "Cannot write " + path + ": " + std::strerror(errno);
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
-}
-
 // The document's name: the project's name with ".parameters.xml" in place of its extension.
 std::string DocumentPath(const std::string& project) {
     fs::path p(project);
@@ -538,8 +687,40 @@ class DiagnosticsReport {
     const IEventLoop& loop_;
 };
 
+const Words& WordsOf(const Options& options) {
+    return options.language == langGerman ? kGerman : kEnglish;
+}
+
+// What keeps the program from starting its work, checked before it connects: the dictionaries
+// of the languages in use, and the project file and the parameter document it will write.
+// False after the message.
+bool CanStart(const Options& options, const Words& words) {
+    std::vector<int32_t> languages{langEnglish};
+    if (options.language != langEnglish)
+        languages.push_back(options.language);
+    if (const std::optional<DictionaryFault> fault =
+            DTMDictionary::CheckFolder(os::XmlDataFolder(), kDictionaryName, languages)) {
+        Fail(Describe(*fault, words));
+        std::cerr << words.dictionaryHint << "\n";
+        return false;
+    }
+    for (const std::string& file : {options.project, DocumentPath(options.project)}) {
+        if (const std::optional<WriteFault> fault = CheckWritable(file)) {
+            Fail(Describe(*fault, file, words));
+            return false;
+        }
+    }
+    return true;
+}
+
 int Run(const Options& options) {
-    const Words& words = options.language == langGerman ? kGerman : kEnglish;
+    const Words& words = WordsOf(options);
+    if (!options.missingLanguage.empty()) {
+        std::cerr << "kv6274pa-frame: the DTM has no texts in \"" << options.missingLanguage
+                  << "\"; it runs in English.\n";
+    }
+    if (!CanStart(options, words))
+        return kProjectError;
     auto loop = std::make_shared<ManualEventLoop>();
     auto prompt = std::make_shared<TerminalPrompt>(options.identityAnswer, words);
     ReferenceFrame frame(loop, prompt);
@@ -551,14 +732,14 @@ int Run(const Options& options) {
     std::string error;
     const bool exists = fs::exists(options.project);
     if (exists && !frame.LoadProject(options.project, error)) {
-        std::cerr << "kv6274pa-frame: " << error << "\n";
+        Fail(error);
         return kProjectError;
     }
     FrameInstance* instance = frame.Instances().empty() ? nullptr : frame.Instances().front().get();
     if (instance == nullptr) {
         instance = frame.AddInstance(kSystemTag, kDeviceType, error);
         if (instance == nullptr) {
-            std::cerr << "kv6274pa-frame: " << error << "\n";
+            Fail(error);
             return kProjectError;
         }
     }
@@ -583,7 +764,7 @@ int Run(const Options& options) {
     DTMMain& dtm = *instance->dtm;
     IDTMContext& context = *dtm.DTMContext();
     if (!session.SetCommunication()) {
-        std::cerr << "kv6274pa-frame: the DTM does not take the communication channel.\n";
+        Fail(words.channelRefused);
         return kNotConnected;
     }
     std::cout << Pad(words.connecting, kColumn) << "..." << (options.trace ? "\n" : "")
@@ -591,12 +772,7 @@ int Run(const Options& options) {
     if (!session.Connect()) {
         const int32_t code = context.CommunicationManager().CommObject()->ErrorCode();
         std::cout << "\n";
-        std::cerr << "kv6274pa-frame: "
-                  << (code == cecRefused
-                          ? "the connected device does not match the DTM and was not accepted "
-                            "(--yes connects it anyway)."
-                          : "the device cannot be reached.")
-                  << "\n";
+        Fail(code == cecRefused ? words.deviceRefused : words.deviceUnreachable);
         dtm.ReleaseCommunication();
         dtm.PrepareToRelease();
         return kNotConnected;
@@ -629,7 +805,7 @@ int Run(const Options& options) {
         reads += r.write ? 0 : 1;
     if (uploaded != std::optional<bool>(true)) {
         bar.Finish("");
-        std::cerr << "kv6274pa-frame: the upload failed" << (uploaded ? "" : " to start") << ".\n";
+        Fail(uploaded ? words.uploadFailed : words.uploadNotStarted);
         session.Disconnect();
         dtm.PrepareToRelease();
         return kTransferFailed;
@@ -666,18 +842,18 @@ int Run(const Options& options) {
     if (frame.SaveProject(options.project, error)) {
         std::cout << Pad(words.saved, kColumn) << options.project << "\n";
     } else {
-        std::cerr << "kv6274pa-frame: " << error << "\n";
+        Fail(error);
         result = kSaveFailed;
     }
     const std::string document = dtm.GetParameters("");
     const std::string documentPath = DocumentPath(options.project);
     if (document.empty()) {
-        std::cerr << "kv6274pa-frame: the DTM gives no parameter document.\n";
+        Fail(words.noDocument);
         result = kSaveFailed;
-    } else if (WriteFileAtomically(documentPath, document, error)) {
+    } else if (WriteFileInPlace(documentPath, document, error)) {
         std::cout << Pad(words.document, kColumn) << documentPath << "\n";
     } else {
-        std::cerr << "kv6274pa-frame: " << error << "\n";
+        Fail(error);
         result = kSaveFailed;
     }
 
@@ -702,12 +878,13 @@ int main(int argc, char** argv) {
         std::cout << kv::kUsageText;
         return kv::kOk;
     }
+    const kv::Words& words = kv::WordsOf(options);
     try {
         return kv::Run(options);
     } catch (const std::exception& e) {
-        std::cerr << "kv6274pa-frame: " << e.what() << "\n";
+        kv::Fail(std::string(words.unexpected) + ": " + e.what());
     } catch (...) {
-        std::cerr << "kv6274pa-frame: an unexpected error ended the program.\n";
+        kv::Fail(std::string(words.unexpected) + ".");
     }
-    return kv::kTransferFailed;
+    return kv::kUnexpected;
 }

@@ -10,6 +10,7 @@
 #include "core/ProjectHelpers.h"
 #include "core/clsDataModel.h"
 #include "devicemodel/units/clsPROFIBUSProfil3Units.h"
+#include "platform/runtime/ByteBuffer.h"
 #include "platform/runtime/ElementPath.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
@@ -321,8 +322,14 @@ Variant clsDataElement::GetTypedValue(const Variant& value, const NumberLocale& 
                 return Variant::FromDate(value.toDate());
             case vtVisibleString:
                 return Variant(value.toString(loc));
-            case vtDecimal:
-                return Variant::FromDecimal(value.toDouble(loc));
+            case vtDecimal: {
+                // A number beyond the decimal's range (or no finite number) does not convert.
+                const double d = value.toDouble(loc);
+                const FullRange range = *FullRangeOf(vtDecimal);
+                if (!(d >= range.min && d <= range.max))
+                    return Variant::Null();
+                return Variant::FromDecimal(d);
+            }
             case vtUnsigned32:
                 return Variant(value.toDouble(loc));
             default:
@@ -331,6 +338,12 @@ Variant clsDataElement::GetTypedValue(const Variant& value, const NumberLocale& 
     } catch (const std::exception&) {
         return Variant::Null();
     }
+}
+
+int32_t clsDataElement::StringWireLength() const {
+    if (!bPackedCoding)
+        return m_ValueTypeLength;
+    return static_cast<int32_t>(RoundHalfEven(m_ValueTypeLength * 3.0 / 4.0));
 }
 
 // --- input and change checks ---
@@ -350,12 +363,19 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
         } catch (const std::exception&) {
             return kErrNotANumber;
         }
-        if (m_ValueTypeLength > 0 && chars.size() > static_cast<size_t>(m_ValueTypeLength)) {
-            return kErrTooLong;
+        if (m_ValueTypeLength > 0) {
+            // A packed text holds only as many characters as its bytes on the wire take.
+            const int32_t maxLength =
+                bPackedCoding
+                    ? std::min(m_ValueTypeLength, ByteBuffer::PackedCapacity(StringWireLength()))
+                    : m_ValueTypeLength;
+            if (chars.size() > static_cast<size_t>(maxLength))
+                return kErrTooLong;
         }
         for (uint32_t cp : chars) {
             const int code = UnicodeToCp1252(cp);
-            if (code < 0) {
+            if (code < 0 ||
+                (bPackedCoding && !ByteBuffer::HasPackedForm(static_cast<uint8_t>(code)))) {
                 // Not representable on the wire.
                 return kErrBadCharacter;
             }

@@ -98,6 +98,10 @@ class clsDataElement : public IPrivateDataElement {
     int32_t ControlType() const { return m_ControlType; }
     void SetControlType(int32_t t) { m_ControlType = t; }
 
+    // Bytes of a visible string on the wire: ValueTypeLength, or in packed coding three quarters
+    // of it, rounded to the nearest (halves to even).
+    int32_t StringWireLength() const;
+
     // --- public fields ---
     std::string ValueFormat;
     kv::ValueList ValueList;

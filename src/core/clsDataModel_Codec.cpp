@@ -53,14 +53,7 @@ bool HasDecoder(int32_t valueType) {
     return HasEncoder(valueType) || valueType == vtType12;
 }
 
-// Wire length and mode of a visible string: plain, or packed in three quarters of the length.
-int32_t StringWireLength(const clsDataElement& element) {
-    if (!element.bPackedCoding) {
-        return element.ValueTypeLength();
-    }
-    return static_cast<int32_t>(RoundHalfEven(element.ValueTypeLength() * 3.0 / 4.0));
-}
-
+// Mode of a visible string: plain (1) or packed (0).
 int32_t StringMode(const clsDataElement& element) {
     return element.bPackedCoding ? 0 : 1;
 }
@@ -177,8 +170,16 @@ bool clsDataModel::EncodeValue(IByteBuffer& buffer, ITransaction& transaction,
                 throw VbError(VbErr::TypeMismatch,
                               "the value of '" + element.Name() + "' is no byte array");
             }
-            const Variant bytes = order ? value : ReverseBytes(value);
-            buffer.WriteBytes(bytes.bytes(), element.ValueTypeLength());
+            if (order) {
+                buffer.WriteBytes(value.bytes(), element.ValueTypeLength());
+                break;
+            }
+            // Padded with zeros at its end before the bytes are reversed, so that the read, which
+            // reverses the whole place, gives the value back at the same positions.
+            ByteArray padded = value.bytes();
+            if (static_cast<int32_t>(padded.bytes.size()) < element.ValueTypeLength())
+                padded.bytes.resize(static_cast<size_t>(element.ValueTypeLength()), 0);
+            buffer.WriteBytes(ReverseBytes(Variant(padded)).bytes(), element.ValueTypeLength());
             break;
         }
         case vtUnsigned8: {
@@ -231,7 +232,7 @@ bool clsDataModel::EncodeValue(IByteBuffer& buffer, ITransaction& transaction,
             buffer.WriteDate(value.toDate(), 1);
             break;
         case vtVisibleString:
-            buffer.WriteString(value.toString(), StringWireLength(element), StringMode(element));
+            buffer.WriteString(value.toString(), element.StringWireLength(), StringMode(element));
             break;
         case vtUnsigned32:
             buffer.WriteUInt32(value.toDouble(), order);
@@ -415,7 +416,7 @@ bool clsDataModel::DecodeValue(IDTMContext& context, IByteBuffer& buffer, ITrans
                 break;
             case vtVisibleString: {
                 std::string text(
-                    TrimRight(buffer.ReadString(StringWireLength(element), StringMode(element))));
+                    TrimRight(buffer.ReadString(element.StringWireLength(), StringMode(element))));
                 std::erase(text, '\0');
                 element.SetDeviceValue(Variant(std::move(text)));
                 break;

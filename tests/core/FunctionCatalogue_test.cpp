@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <pugixml.hpp>
+#include <sstream>
 #include <stdexcept>
 
 #include "core/clsFunctionMan.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/runtime/DTMDictionary.h"
 #include "platform/runtime/FdtDocuments.h"
 #include "platform/runtime/IDTMEvents.h"
 #include "platform/runtime/IStateObject.h"
@@ -143,6 +148,83 @@ TEST(FunctionCatalogue, FunctionListWithAndWithoutCommunication) {
         EXPECT_TRUE(
             doc.select_node("/FDT/Functions/FunctionGroup[@name='Trend']/"
                             "Function[@functionId='8']"));
+    }
+}
+
+// The functions document names each function from the dictionary's section "DTMFunctions" in the
+// instance's language; the manual and the help that the section names lie beside the program.
+TEST(FunctionCatalogue, FunctionNamesAndDocumentsInBothLanguages) {
+    struct Language {
+        int32_t id;
+        const char* htmlLang;
+        std::map<std::string, std::string> names;  // function id -> name
+    };
+    const Language languages[] = {
+        {9,
+         "en",
+         {{"1", "Parameters"},
+          {"2", "Operation"},
+          {"3", "Simulation"},
+          {"5", "Diagnosis"},
+          {"7", "Measured values"},
+          {"8", "Trend"},
+          {"9", "Bus address"},
+          {"10", "Resets"},
+          {"11", "Initialisation and calibration"},
+          {"12", "Write lock"},
+          {"13", "Diagnosis options"},
+          {"14", "Block parameters"},
+          {"15", "About"},
+          {"501", "Open the DTM"}}},
+        {7,
+         "de",
+         {{"1", "Parameter"},
+          {"2", "Betrieb"},
+          {"3", "Simulation"},
+          {"5", "Diagnose"},
+          {"7", "Messwerte"},
+          {"8", "Trend"},
+          {"9", "Busadresse"},
+          {"10", "Rücksetzen"},
+          {"11", "Initialisierung und Kalibrierung"},
+          {"12", "Schreibschutz"},
+          {"13", "Diagnoseoptionen"},
+          {"14", "Blockparameter"},
+          {"15", "Info"},
+          {"501", "DTM öffnen"}}},
+    };
+    for (const Language& language : languages) {
+        SCOPED_TRACE(language.id);
+        Catalogue c;
+        c.context.SetDictionary(std::make_shared<DTMDictionary>());
+        IDTMDictionary& dictionary = c.context.Dictionary();
+        ASSERT_TRUE(dictionary.Load(c.context, "DTMDictionary"));
+        ASSERT_TRUE(dictionary.SetLanguage(language.id, false));
+        const std::string xml = c.functions->GetFunctions(c.context, NewOperationPhase());
+        pugi::xml_document doc;
+        ASSERT_TRUE(doc.load_string(xml.c_str())) << xml;
+        std::map<std::string, std::string> names;
+        for (const pugi::xpath_node& n : doc.select_nodes("//*[@functionId]"))
+            names[n.node().attribute("functionId").value()] = n.node().attribute("name").value();
+        EXPECT_EQ(names, language.names);
+
+        // Functions 4 and 6 have no user interface and are not offered; they have labels all
+        // the same.
+        for (const char* key : {"func_4", "func_6"})
+            EXPECT_TRUE(dictionary.GetText("DTMFunctions", key, "label").isString()) << key;
+        const std::filesystem::path folder =
+            std::filesystem::path(c.context.XMLHelper().XMLDataPath()).parent_path();
+        for (const char* key : {"func_doc", "func_help"}) {
+            SCOPED_TRACE(key);
+            const Variant path = dictionary.GetText("DTMFunctions", key, "path");
+            ASSERT_TRUE(path.isString());
+            std::ifstream file(folder / path.str());
+            ASSERT_TRUE(file) << (folder / path.str());
+            std::stringstream text;
+            text << file.rdbuf();
+            EXPECT_NE(text.str().find(std::string("<html lang=\"") + language.htmlLang + "\">"),
+                      std::string::npos);
+        }
     }
 }
 

@@ -86,7 +86,7 @@ class ConfigFile {
         std::remove(path_.c_str());
         if (dpAddressEnable) {
             std::ofstream out(path_);
-            out << "[HKEY_LOCAL_MACHINE\\Software\\KARVEL AG\\DAZ6274_IVU12]\n"
+            out << "# settings of this machine\n"
                 << "DPAddressEnable=" << *dpAddressEnable << "\n";
         }
         setenv("KV6274PA_CONFIG", path_.c_str(), 1);
@@ -146,6 +146,9 @@ TEST_F(HooksTest, LocalAddressFollowsDPAddressEnable) {
         {"no value, already protected", std::nullopt, true, false, true, 0},
         {"dword 1", "dword:00000001", true, false, false, 1},
         {"text 1", "\"1\"", true, false, false, 1},
+        {"plain 1", "1", true, false, false, 1},
+        {"plain 1 with blanks", " 1 ", true, false, false, 1},
+        {"plain 0", "0", false, false, true, 1},
         {"dword 1, already editable", "dword:1", false, false, false, 0},
         {"dword 2", "dword:00000002", false, false, true, 1},
         {"not a number", "\"abc\"", false, false, true, 1},

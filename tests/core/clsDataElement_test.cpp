@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "platform/runtime/IParameters.h"
 #include "support/FakeDataSet.h"
@@ -235,6 +236,27 @@ TEST(DataElementTypedValueTest, ConvertsToTheTypeOrGivesNull) {
     clsDataElement e;
     e.SetValueType(vtUnsigned8);
     EXPECT_TRUE(e.GetTypedValue(Variant()).isEmpty());
+}
+
+// A decimal holds -7.92281625142643E+28 .. 7.92281625142643E+28; beyond, as for every failed
+// conversion, the result is Null.
+TEST(DataElementTypedValueTest, DecimalsBeyondTheirRangeGiveNull) {
+    clsDataElement e;
+    e.SetValueType(vtDecimal);
+    const Variant max = e.GetTypedValue(Variant(7.92281625142643E+28));
+    EXPECT_EQ(max.type(), VarType::Decimal);
+    EXPECT_EQ(max.number(), 7.92281625142643E+28);
+    EXPECT_EQ(e.GetTypedValue(Variant(-7.92281625142643E+28)).type(), VarType::Decimal);
+    EXPECT_EQ(e.GetTypedValue(Variant("12.5")).number(), 12.5);
+    const std::vector<Variant> beyond = {Variant(7.9228162514265E+28),
+                                         Variant(-7.9228162514265E+28),
+                                         Variant(1e29),
+                                         Variant(-1e300),
+                                         Variant("8E+28"),
+                                         Variant(std::numeric_limits<double>::infinity()),
+                                         Variant(std::numeric_limits<double>::quiet_NaN())};
+    for (size_t i = 0; i < beyond.size(); ++i)
+        EXPECT_TRUE(e.GetTypedValue(beyond[i]).isNull()) << "case " << i;
 }
 
 TEST(DataElementTypedValueTest, FloatTextsWithAPointIgnoreTheLocale) {

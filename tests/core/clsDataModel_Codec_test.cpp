@@ -192,6 +192,63 @@ TEST_F(CodecTest, PackedStringsUseThreeQuartersOfTheLength) {
     EXPECT_EQ(e.DeviceValue().str(), "AB");
 }
 
+// Three quarters of the length, rounded half to even, are the bytes; four characters take three
+// bytes. Length 6: 4 bytes, 5 characters; 7: 5 bytes, 6 characters; 3: 2 bytes, 2 characters.
+TEST_F(CodecTest, PackedStringsAcceptExactlyWhatTheirBytesHold) {
+    struct Case {
+        int32_t length;
+        size_t characters;
+    };
+    const Case cases[] = {{1, 1}, {2, 2}, {3, 2},   {4, 4},   {5, 5},   {6, 5},
+                          {7, 6}, {8, 8}, {11, 10}, {14, 13}, {16, 16}, {32, 32}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.length);
+        clsDataElement& e = Add("P" + std::to_string(c.length), vtVisibleString, c.length, 0);
+        e.bPackedCoding = true;
+        const std::string fits(c.characters, 'K');
+        EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant(fits)), 0);
+        e.SetTransientValue(Variant(fits));
+        EXPECT_TRUE(Write(e).has_value());
+        const std::string tooLong = fits + "K";
+        EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant(tooLong)), 0x5000);
+        e.SetTransientValue(Variant(tooLong));
+        EXPECT_FALSE(Write(e).has_value());
+    }
+}
+
+TEST_F(CodecTest, PackedStringsAcceptOnlyCharactersWithAPackedForm) {
+    clsDataElement& e = Add("P", vtVisibleString, 8, 0);
+    e.bPackedCoding = true;
+    for (const char* text : {"AZ 09_?", "lower", "[@]^"}) {
+        EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant(text)), 0) << text;
+        e.SetTransientValue(Variant(text));
+        EXPECT_TRUE(Write(e).has_value()) << text;
+    }
+    for (const char* text : {"A~", "{}", "\x60", "Ã"}) {
+        EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant(text)), 0x6000) << text;
+        e.SetTransientValue(Variant(text));
+        EXPECT_FALSE(Write(e).has_value()) << text;
+    }
+}
+
+// Without RawByteOrder the place is reversed on the wire; a shorter value fills it from its
+// first byte and reads back at the same positions, the rest zero.
+TEST_F(CodecTest, AShortOctetStringReadsBackAsWritten) {
+    clsDataElement& reversed = Add("O", vtOctetString, 4, 0);
+    reversed.SetTransientValue(Variant(Bytes{1, 2}));
+    const std::optional<Bytes> wire = Write(reversed);
+    EXPECT_EQ(wire, (Bytes{0, 0, 2, 1}));
+    ASSERT_TRUE(Respond(reversed, *wire));
+    EXPECT_EQ(reversed.DeviceValue().bytes().bytes, (Bytes{1, 2, 0, 0}));
+
+    clsDataElement& raw = Add("R", vtOctetString, 4, 0);
+    raw.RawByteOrder = true;
+    raw.SetTransientValue(Variant(Bytes{1, 2}));
+    EXPECT_EQ(Write(raw), (Bytes{1, 2, 0, 0}));
+    ASSERT_TRUE(Respond(raw, {1, 2, 0, 0}));
+    EXPECT_EQ(raw.DeviceValue().bytes().bytes, (Bytes{1, 2, 0, 0}));
+}
+
 TEST_F(CodecTest, ACharacterWithoutWindows1252CodeFailsTheWrite) {
     clsDataElement& e = Add("S", vtVisibleString, 4, 0);
     e.SetTransientValue(Variant("A\xCE\xA9"));

@@ -7,11 +7,13 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
 #include "core/dtm/DTMMain.h"
 #include "core/dtm/DTMState.h"
+#include "frame/FileWriting.h"
 #include "frame/FrameProject.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/ScriptedPrompt.h"
@@ -119,6 +121,84 @@ TEST(FrameProject, InstancesSurviveSaveAndLoadInANewFrame) {
     EXPECT_EQ(g.Ctx("PV-102").UserManager().UserLevel(), 3);
     EXPECT_EQ(g.Ctx("PV-102").GUIManager().Language(), 7);
     EXPECT_TRUE(g.prompt->messages.empty());
+}
+
+// A property of the stored instance that the DTM does not write (one of a later version, say)
+// goes back into the project with every save, beside what the DTM writes.
+TEST(FrameProject, UnknownPropertiesOfAnInstanceAreKept) {
+    TempFolder folder;
+    const std::string path = SavedProject(folder);
+    std::string text = ReadFile(path);
+    const std::string unknown =
+        R"(<Property name="MFR/FUTURE_SETTING" type="Long" value="4711" />)";
+    const size_t bag = text.find("<PropertyBag>");
+    ASSERT_NE(bag, std::string::npos);
+    text.insert(bag + std::string("<PropertyBag>").size(), unknown);
+    WriteFile(path, text);
+
+    std::string error;
+    for (int save = 0; save < 2; ++save) {
+        SCOPED_TRACE(save);
+        Frame f;
+        ASSERT_TRUE(f.frame.LoadProject(path, error)) << error;
+        f.SetValue("PV-101", "PHYS/TAG_DESC", Variant("Saved " + std::to_string(save)));
+        ASSERT_TRUE(f.frame.SaveProject(path, error)) << error;
+        FrameProject project;
+        ASSERT_TRUE(project.Load(path, error)) << error;
+        ASSERT_EQ(project.instances.size(), 2u);
+        const Variant* kept = project.instances[0].bag.Find("MFR/FUTURE_SETTING");
+        ASSERT_NE(kept, nullptr);
+        EXPECT_EQ(kept->toLong(), 4711);
+        EXPECT_FALSE(project.instances[1].bag.Contains("MFR/FUTURE_SETTING"));
+        // What the DTM writes wins over the stored value.
+        EXPECT_EQ(project.instances[0].bag.Find("PHYS/TAG_DESC")->str().rfind("Saved ", 0), 0u);
+    }
+}
+
+TEST(FrameProject, ReadOnlyProjectFilesAreNeverReplaced) {
+    TempFolder folder;
+    const std::string path = SavedProject(folder);
+    const std::string before = ReadFile(path);
+    fs::permissions(path, fs::perms::owner_read);
+    Frame f;
+    std::string error;
+    ASSERT_NE(f.frame.AddInstance("PV-200", "KV6274PA", error), nullptr);
+    EXPECT_FALSE(f.frame.SaveProject(path, error));
+    EXPECT_NE(error.find("read-only"), std::string::npos) << error;
+    EXPECT_EQ(ReadFile(path), before);
+    EXPECT_EQ(folder.Entries(), 1u);
+    const std::optional<WriteFault> fault = CheckWritable(path);
+    ASSERT_TRUE(fault.has_value());
+    EXPECT_EQ(fault->kind, WriteFault::kReadOnly);
+}
+
+TEST(FileWriting, LinksFoldersAndOtherFiles) {
+    TempFolder folder;
+    fs::create_directory(folder.File("sub"));
+    fs::create_symlink("sub/target.xml", folder.File("link.xml"));
+    fs::create_symlink(folder.File("link.xml"), folder.File("second.xml"));
+    EXPECT_EQ(FollowLinks(folder.File("second.xml")), folder.File("sub/target.xml"));
+    EXPECT_EQ(FollowLinks(folder.File("plain.xml")), folder.File("plain.xml"));
+    fs::create_symlink("loop-b", folder.File("loop-a"));
+    fs::create_symlink("loop-a", folder.File("loop-b"));
+    EXPECT_EQ(FollowLinks(folder.File("loop-a")), folder.File("loop-a"));
+
+    std::string error;
+    ASSERT_TRUE(WriteFileInPlace(folder.File("second.xml"), "text", error)) << error;
+    EXPECT_EQ(ReadFile(folder.File("sub/target.xml")), "text");
+    EXPECT_TRUE(fs::is_symlink(folder.File("second.xml")));
+
+    const auto notAFile = CheckWritable(folder.File("sub"));
+    ASSERT_TRUE(notAFile.has_value());
+    EXPECT_EQ(notAFile->kind, WriteFault::kNotAFile);
+    const auto noFolder = CheckWritable(folder.File("none/file.xml"));
+    ASSERT_TRUE(noFolder.has_value());
+    EXPECT_EQ(noFolder->kind, WriteFault::kFolderMissing);
+    EXPECT_EQ(noFolder->path, folder.File("none"));
+    const auto fileAsFolder = CheckWritable(folder.File("sub/target.xml/x"));
+    ASSERT_TRUE(fileAsFolder.has_value());
+    EXPECT_EQ(fileAsFolder->kind, WriteFault::kFolderMissing);
+    EXPECT_FALSE(WriteFileInPlace(folder.File("loop-a"), "text", error));
 }
 
 TEST(FrameProject, InstancesAreRefusedWithAReason) {

@@ -65,9 +65,10 @@ struct UnitRow {
 // The predefined units in code order. The factor is the number of the unit per base unit of its
 // class; in uccCalc that is the coherent SI unit of the unit's own quantity (Pa, J, W, kg/s,
 // m³/s, kg/m³, ...), "ppm" for ratios and "B" for levels. Prefixed units raised to a power follow
-// the SI reading: "km³" is a cubic kilometre. "ppt" is parts per trillion. Codes 1380, 1521 to
-// 1550 and 1567 to 1994 are not defined; "bbl (liq) ", "inHg (0°C) " and "µm³/min " end in a
-// space.
+// the SI reading: "km³" is a cubic kilometre; a prefix of a unit without a power multiplies the
+// unit: "ML" is a megalitre (1000 m³), "Mgal" a million gallons. "ppt" is parts per trillion.
+// Codes 1380, 1521 to 1550 and 1567 to 1994 are not defined; "bbl (liq) ", "inHg (0°C) " and
+// "µm³/min " end in a space.
 // clang-format off
 constexpr UnitRow kUnits[] = {
     // code unitClass            faktor                          Offset    strUnit         origin
@@ -426,7 +427,7 @@ constexpr UnitRow kUnits[] = {
     {1352, uccCalc,              60 * 1e3,                       0,        "L/min",        D},
     {1353, uccCalc,              3600 * 1e3,                     0,        "L/h",          D},
     {1354, uccCalc,              86400 * 1e3,                    0,        "L/d",          D},
-    {1355, uccCalc,              86400 * 1e-6,                   0,        "ML/d",         D},
+    {1355, uccCalc,              86400 * 1e-3,                   0,        "ML/d",         D},
     {1356, uccCalc,              1 / kCubicFoot,                 0,        "CFS",          D},
     {1357, uccCalc,              60 / kCubicFoot,                0,        "CFM",          D},
     {1358, uccCalc,              3600 / kCubicFoot,              0,        "CFH",          D},

@@ -1,6 +1,7 @@
 #include "platform/os/ConfigFile.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -72,32 +73,16 @@ std::optional<ConfigValue> ParseValueLine(const std::string& line) {
         }
         return value;
     }
+    value.type = kRegSz;
     if (data.size() >= 2 && data.front() == '"' && data.back() == '"') {
-        value.type = kRegSz;
         value.data = data.substr(1, data.size() - 2);
-        return value;
+    } else {
+        value.data = data;
     }
-    return std::nullopt;
+    return value;
 }
 
 }  // namespace
-
-std::string HiveName(int32_t hive) {
-    switch (static_cast<uint32_t>(hive)) {
-        case 0x80000000u:
-            return "HKEY_CLASSES_ROOT";
-        case 0x80000001u:
-            return "HKEY_CURRENT_USER";
-        case 0x80000002u:
-            return "HKEY_LOCAL_MACHINE";
-        case 0x80000003u:
-            return "HKEY_USERS";
-        case 0x80000005u:
-            return "HKEY_CURRENT_CONFIG";
-        default:
-            return {};
-    }
-}
 
 std::string ConfigFilePath() {
     const char* file = std::getenv("KV6274PA_CONFIG");
@@ -117,13 +102,10 @@ std::string ConfigFilePath() {
 
 std::optional<std::vector<ConfigValue>> ParseConfigKey(const std::string& fileText, int32_t hive,
                                                        const std::string& keyPath) {
-    const std::string hiveName = HiveName(hive);
-    if (hiveName.empty()) {
+    if (hive != kSettingsHive || NormalizeKey(keyPath) != NormalizeKey(kSettingsKey)) {
         return std::nullopt;
     }
-    const std::string wanted = NormalizeKey(hiveName + "\\" + keyPath);
-    std::optional<std::vector<ConfigValue>> result;
-    bool inKey = false;
+    std::vector<ConfigValue> values;
     std::istringstream in(fileText);
     std::string line;
     while (std::getline(in, line)) {
@@ -131,30 +113,20 @@ std::optional<std::vector<ConfigValue>> ParseConfigKey(const std::string& fileTe
         if (line.empty() || line.front() == '#' || line.front() == ';') {
             continue;
         }
-        if (line.front() == '[') {
-            if (line.back() != ']') {
-                inKey = false;  // a broken header must not let its values join the previous key
-                continue;
-            }
-            inKey = NormalizeKey(line.substr(1, line.size() - 2)) == wanted;
-            if (inKey && !result) {
-                result.emplace();
-            }
-            continue;
-        }
-        if (!inKey) {
-            continue;
-        }
         if (std::optional<ConfigValue> value = ParseValueLine(line)) {
-            result->push_back(std::move(*value));
+            values.push_back(std::move(*value));
         }
     }
-    return result;
+    return values;
 }
 
 std::optional<std::vector<ConfigValue>> ReadConfigKey(int32_t hive, const std::string& keyPath) {
     const std::string path = ConfigFilePath();
     if (path.empty()) {
+        return std::nullopt;
+    }
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
         return std::nullopt;
     }
     std::ifstream file(path, std::ios::binary);

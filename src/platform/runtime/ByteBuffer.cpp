@@ -239,19 +239,18 @@ void ByteBuffer::WriteString(const std::string& text, int32_t length, int32_t mo
     if (length < 0) {
         throw ByteBufferError("a packed text needs a length");
     }
-    const size_t capacity = static_cast<size_t>(length) * 8 / 6;
-    if (ansi.size() > capacity) {
+    if (ansi.size() > static_cast<size_t>(PackedCapacity(length))) {
         DoesNotFit("packed text of " + std::to_string(ansi.size()) + " characters");
     }
     std::vector<uint8_t> out(static_cast<size_t>(length), 0);
     for (size_t i = 0; i < ansi.size(); ++i) {
         int c = static_cast<unsigned char>(ansi[i]);
-        if (c >= 'a' && c <= 'z') {
-            c -= 'a' - 'A';
-        }
-        if (c < 0x20 || c > 0x5F) {
+        if (!HasPackedForm(static_cast<uint8_t>(c))) {
             throw ByteBufferError("the character code " + std::to_string(c) +
                                   " has no packed form");
+        }
+        if (c >= 'a' && c <= 'z') {
+            c -= 'a' - 'A';
         }
         const unsigned code = static_cast<unsigned>(c - 0x20);
         for (int bit = 0; bit < 6; ++bit) {
@@ -262,6 +261,14 @@ void ByteBuffer::WriteString(const std::string& text, int32_t length, int32_t mo
         }
     }
     PutRaw(out.data(), out.size());
+}
+
+int32_t ByteBuffer::PackedCapacity(int32_t length) {
+    return length > 0 ? static_cast<int32_t>(static_cast<int64_t>(length) * 8 / 6) : 0;
+}
+
+bool ByteBuffer::HasPackedForm(uint8_t c) {
+    return (c >= 0x20 && c <= 0x5F) || (c >= 'a' && c <= 'z');
 }
 
 std::string ByteBuffer::ReadString(int32_t length, int32_t mode) {

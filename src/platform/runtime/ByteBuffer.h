@@ -72,6 +72,11 @@ class ByteBuffer : public IByteBuffer {
     void WriteString(const std::string& text, int32_t length, int32_t mode) override;
     std::string ReadString(int32_t length, int32_t mode) override;
 
+    // The number of characters a packed text of 'length' bytes holds.
+    static int32_t PackedCapacity(int32_t length);
+    // Whether a Windows-1252 character has a packed form (lower-case letters as upper case).
+    static bool HasPackedForm(uint8_t c);
+
   private:
     void Put(uint64_t value, int count, bool lsbFirst);
     uint64_t Take(int count, bool lsbFirst);

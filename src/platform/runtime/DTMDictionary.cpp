@@ -1,8 +1,10 @@
 #include "platform/runtime/DTMDictionary.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <sstream>
@@ -48,18 +50,54 @@ class DictionaryDocument {
 
 namespace {
 
-// Parses one file; an error text when it cannot be read or is not a dictionary.
-std::string ParseFile(const fs::path& file, pugi::xml_document& doc) {
-    pugi::xml_parse_result r = doc.load_file(file.c_str());
+// Reads and parses one file; the fault when it cannot be read or is not a dictionary.
+std::optional<DictionaryFault> ReadFile(const fs::path& file, pugi::xml_document& doc) {
+    auto fault = [&](DictionaryFault::Kind kind, const std::string& detail) {
+        return DictionaryFault{kind, file.string(), detail,
+                               "dictionary file " + file.string() + ": " + detail};
+    };
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return fault(DictionaryFault::kFileUnreadable, std::strerror(errno));
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad())
+        return fault(DictionaryFault::kFileUnreadable, "it cannot be read");
+    const std::string text = content.str();
+    pugi::xml_parse_result r = doc.load_buffer(text.data(), text.size());
     if (!r) {
-        std::ostringstream os;
-        os << "dictionary file " << file.string() << ": " << r.description() << " at offset "
-           << r.offset;
-        return os.str();
+        const size_t end =
+            std::min(text.size(), static_cast<size_t>(std::max<ptrdiff_t>(r.offset, 0)));
+        const size_t line =
+            1 + static_cast<size_t>(
+                    std::count(text.begin(), text.begin() + static_cast<ptrdiff_t>(end), '\n'));
+        return fault(DictionaryFault::kFileDamaged,
+                     std::string(r.description()) + " in line " + std::to_string(line));
     }
     if (std::strcmp(doc.document_element().name(), "DTMDictionary") != 0)
-        return "dictionary file " + file.string() + ": the root element is not DTMDictionary";
-    return {};
+        return fault(DictionaryFault::kFileDamaged, "the root element is not DTMDictionary");
+    return std::nullopt;
+}
+
+// The files <prefix>_*.xml of the folder, sorted by name; ec tells when the folder cannot be
+// listed.
+std::vector<fs::path> FilesOf(const std::string& folder, const std::string& prefix,
+                              std::error_code& ec) {
+    std::vector<fs::path> files;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string fn = it->path().filename().string();
+        if (fn.size() > prefix.size() + 5 && fn.compare(0, prefix.size() + 1, prefix + "_") == 0 &&
+            fn.compare(fn.size() - 4, 4, ".xml") == 0)
+            files.push_back(it->path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// Parses one file; an error text when it cannot be read or is not a dictionary.
+std::string ParseFile(const fs::path& file, pugi::xml_document& doc) {
+    const std::optional<DictionaryFault> fault = ReadFile(file, doc);
+    return fault ? fault->message : std::string();
 }
 
 // Appends the sections of one file to the merged document.
@@ -123,15 +161,7 @@ std::shared_ptr<DictionaryDocument> Build(const std::string& folder, const std::
     }
     Merge(root, file);
 
-    std::vector<fs::path> parts;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string fn = it->path().filename().string();
-        if (fn.size() > stem.size() + 5 && fn.compare(0, stem.size() + 1, stem + "_") == 0 &&
-            fn.compare(fn.size() - 4, 4, ".xml") == 0)
-            parts.push_back(it->path());
-    }
-    std::sort(parts.begin(), parts.end());
-    for (const fs::path& p : parts) {
+    for (const fs::path& p : FilesOf(folder, stem, ec)) {
         pugi::xml_document part;
         if (std::string e = ParseFile(p, part); !e.empty()) {
             // The other files still serve; the fault is reported by Load.
@@ -240,6 +270,35 @@ bool DTMDictionary::SetLanguage(int32_t languageId, bool) {
     }
     lastError_ = firstError;
     return false;
+}
+
+std::optional<DictionaryFault> DTMDictionary::CheckFolder(const std::string& folder,
+                                                          const std::string& name,
+                                                          const std::vector<int32_t>& languages) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) {
+        const std::string detail = fs::exists(folder, ec) ? "it is no folder" : "it does not exist";
+        return DictionaryFault{DictionaryFault::kFolderMissing, folder, detail,
+                               "dictionary folder " + folder + ": " + detail};
+    }
+    for (int32_t language : languages) {
+        const fs::path main = fs::path(folder) / (name + "_" + std::to_string(language) + ".xml");
+        if (!fs::exists(main, ec)) {
+            return DictionaryFault{DictionaryFault::kFileMissing, main.string(), "it is missing",
+                                   "dictionary file " + main.string() + " is missing"};
+        }
+    }
+    const std::vector<fs::path> files = FilesOf(folder, name, ec);
+    if (ec) {
+        return DictionaryFault{DictionaryFault::kFileUnreadable, folder, ec.message(),
+                               "dictionary folder " + folder + ": " + ec.message()};
+    }
+    for (const fs::path& file : files) {
+        pugi::xml_document doc;
+        if (std::optional<DictionaryFault> fault = ReadFile(file, doc))
+            return fault;
+    }
+    return std::nullopt;
 }
 
 pugi::xml_node DTMDictionary::GetSection(const std::string& section) const {

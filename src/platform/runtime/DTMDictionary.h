@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IDTMDictionary.h"
@@ -17,6 +18,20 @@
 namespace kv {
 
 class DictionaryDocument;
+
+// A fault of the dictionary folder or of one of its files.
+struct DictionaryFault {
+    enum Kind {
+        kFolderMissing,   // the folder does not exist or is no folder
+        kFileMissing,     // a language's main file is not there
+        kFileUnreadable,  // a file cannot be opened or read
+        kFileDamaged      // a file is not well-formed XML or not a dictionary
+    };
+    Kind kind;
+    std::string path;     // the folder or the file
+    std::string detail;   // what the system or the parser reports
+    std::string message;  // the whole fault in one sentence
+};
 
 class DTMDictionary : public IDTMDictionary {
   public:
@@ -49,6 +64,13 @@ class DTMDictionary : public IDTMDictionary {
                                       const std::string& attribute) const override;
 
     const std::string& LastError() const { return lastError_; }
+
+    // Checks a dictionary folder before any instance uses it: the folder exists, the main file
+    // <name>_<lang>.xml of each given language is there, and every file <name>_*.xml of the
+    // folder reads as a dictionary. The first fault found; nullopt when there is none.
+    static std::optional<DictionaryFault> CheckFolder(const std::string& folder,
+                                                      const std::string& name,
+                                                      const std::vector<int32_t>& languages);
 
     // Drops the parsed documents kept for the process, so that the next load reads the files
     // again; instances keep the documents they hold.

@@ -223,6 +223,19 @@ bool NoCaseEqual::operator()(std::string_view a, std::string_view b) const noexc
     return true;
 }
 
+PropertyBag::PropertyBag(const PropertyBag& other) : IPropertyBag(other) {
+    for (const auto* kv : other.order_)
+        Write(kv->first, kv->second);
+}
+
+PropertyBag& PropertyBag::operator=(const PropertyBag& other) {
+    if (this != &other) {
+        PropertyBag copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
 std::optional<Variant> PropertyBag::Read(const std::string& key) const {
     const Variant* v = Find(key);
     if (!v)

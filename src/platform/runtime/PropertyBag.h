@@ -37,6 +37,13 @@ struct NoCaseEqual {
 
 class PropertyBag : public IPropertyBag {
   public:
+    PropertyBag() = default;
+    // A copy has storage of its own, with the keys in the same order.
+    PropertyBag(const PropertyBag& other);
+    PropertyBag& operator=(const PropertyBag& other);
+    PropertyBag(PropertyBag&&) = default;
+    PropertyBag& operator=(PropertyBag&&) = default;
+
     std::optional<Variant> Read(const std::string& key) const override;
     void Write(const std::string& key, const Variant& value) override;
 

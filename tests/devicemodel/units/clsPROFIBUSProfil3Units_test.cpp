@@ -298,6 +298,95 @@ TEST(UnitConversion, DerivedFactorsMatchTheUnitDefinitions) {
     ExpectConverts(1, 1517, 1351, 1000);                // kL -> L/s: class 1 ignores the quantity
 }
 
+// Every volume flow, converted to m³/s (1347), against the size of its volume and its time
+// unit: a megalitre is 1000 m³, a US gallon 3.785411784 L, an imperial gallon 4.54609 L, a
+// barrel 42 gallons, a cubic foot 0.3048³ m³; "µm³", "km³" and "Mm³" are cubic micrometres,
+// kilometres and megametres.
+TEST(UnitConversion, VolumeFlowsMatchTheirVolumeAndTime) {
+    const double gal = 3.785411784e-3;
+    const double impGal = 4.54609e-3;
+    const double bbl = 42 * gal;
+    const double ft3 = 0.3048 * 0.3048 * 0.3048;
+    const double s = 1, min = 60, h = 3600, d = 86400;
+    struct Case {
+        int code;
+        double volume;  // m³
+        double time;    // s
+    };
+    const std::vector<Case> cases = {
+        {1347, 1, s},
+        {1348, 1, min},
+        {1349, 1, h},
+        {1350, 1, d},
+        {1351, 1e-3, s},
+        {1352, 1e-3, min},
+        {1353, 1e-3, h},
+        {1354, 1e-3, d},
+        {1355, 1e3, d},
+        {1356, ft3, s},
+        {1357, ft3, min},
+        {1358, ft3, h},
+        {1359, ft3, d},
+        {1360, ft3, min},
+        {1361, ft3, h},
+        {1362, gal, s},
+        {1363, gal, min},
+        {1364, gal, h},
+        {1365, gal, d},
+        {1366, 1e6 * gal, d},
+        {1367, impGal, s},
+        {1368, impGal, min},
+        {1369, impGal, h},
+        {1370, impGal, d},
+        {1371, bbl, s},
+        {1372, bbl, min},
+        {1373, bbl, h},
+        {1374, bbl, d},
+        {1448, 1e-6 * gal, s},
+        {1449, 1e-3 * gal, s},
+        {1450, 1e3 * gal, s},
+        {1451, 1e6 * gal, s},
+        {1452, 1e-6 * gal, min},
+        {1455, 1e6 * gal, min},
+        {1456, 1e-6 * gal, h},
+        {1459, 1e6 * gal, h},
+        {1460, 1e-6 * gal, d},
+        {1462, 1e3 * gal, d},
+        {1463, 1e-6 * impGal, s},
+        {1466, 1e6 * impGal, s},
+        {1470, 1e6 * impGal, min},
+        {1474, 1e6 * impGal, h},
+        {1478, 1e6 * impGal, d},
+        {1479, 1e-6 * bbl, s},
+        {1482, 1e6 * bbl, s},
+        {1486, 1e6 * bbl, min},
+        {1490, 1e6 * bbl, h},
+        {1494, 1e6 * bbl, d},
+        {1495, 1e-18, s},
+        {1496, 1e-9, s},
+        {1497, 1e9, s},
+        {1498, 1e18, s},
+        {1499, 1e-18, min},
+        {1502, 1e18, min},
+        {1506, 1e18, h},
+        {1510, 1e18, d},
+        {1511, 1e-6, s},
+        {1512, 1e-6, min},
+        {1513, 1e-6, h},
+        {1514, 1e-6, d},
+        {1518, 1, min},
+        {1519, 1, h},
+        {1520, 1, d},
+        {1563, 1e-6, min},
+    };
+    for (const Case& c : cases)
+        ExpectConverts(1, c.code, 1347, c.volume / c.time);
+    // The reported case: one cubic metre per second is 86.4 megalitres a day.
+    ExpectConverts(1, 1347, 1355, 86.4);
+    ExpectConverts(1, 1355, 1350, 1000);  // ML/d -> m³/d
+    ExpectConverts(1, 1355, 1354, 1e6);   // ML/d -> L/d
+}
+
 TEST(UnitConversion, RaisesArithmeticFaults) {
     const clsPROFIBUSProfil3Units units;
     const double huge = std::numeric_limits<double>::max();

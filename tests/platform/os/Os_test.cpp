@@ -83,29 +83,22 @@ std::string Dword(uint32_t v) {
     return s;
 }
 
-TEST(OsConfigFile, ParsesValuesOfTheKeyInOrder) {
+TEST(OsConfigFile, ParsesPlainValuesInOrder) {
     const std::string text =
         "# settings of the machine\n"
         "; another comment\n"
-        "[HKEY_LOCAL_MACHINE\\Software\\Other]\n"
-        "DPAddressEnable=dword:00000007\n"
-        "[hkey_local_machine\\software\\karvel ag\\daz6274_ivu12]\r\n"
-        "  DPAddressEnable = dword:00000001  \r\n"
-        "Text=\"some \"quoted\" text\"\n"
+        "DPAddressEnable=1\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\KARVEL AG\\DAZ6274_IVU12]\r\n"
+        "  Spaced = some text  \r\n"
+        "Quoted=\"some \"quoted\" text\"\n"
         "\"Quoted Name\"=dword:FFFFFFFF\n"
-        "Empty=\"\"\n"
+        "Dword = DWORD:00000001\n"
+        "Empty=\n"
         "no equals sign\n"
-        "=\"nameless\"\n"
+        "=nameless\n"
         "BadHex=dword:12G4\n"
         "TooLong=dword:123456789\n"
-        "Unquoted=1\n"
-        "Half=\"open\n"
-        "[HKEY_CURRENT_USER\\Software\\KARVEL AG\\DAZ6274_IVU12]\n"
-        "UserValue=\"u\"\n"
-        "[HKEY_LOCAL_MACHINE\\Software\\KARVEL AG\\DAZ6274_IVU12\\]\n"
-        "Later=\"joined\"\n"
-        "[HKEY_LOCAL_MACHINE\\Software\\Other\n"
-        "AfterBrokenHeader=\"x\"\n";
+        "Half=\"open\n";
     const auto values = ParseConfigKey(text, kHklm, kKey);
     ASSERT_TRUE(values.has_value());
     struct Expected {
@@ -114,11 +107,13 @@ TEST(OsConfigFile, ParsesValuesOfTheKeyInOrder) {
         std::string data;
     };
     const std::vector<Expected> expected = {
-        {"DPAddressEnable", kRegDword, Dword(1)},
-        {"Text", kRegSz, "some \"quoted\" text"},
+        {"DPAddressEnable", kRegSz, "1"},
+        {"Spaced", kRegSz, "some text"},
+        {"Quoted", kRegSz, "some \"quoted\" text"},
         {"Quoted Name", kRegDword, Dword(0xFFFFFFFFu)},
+        {"Dword", kRegDword, Dword(1)},
         {"Empty", kRegSz, ""},
-        {"Later", kRegSz, "joined"},
+        {"Half", kRegSz, "\"open"},
     };
     ASSERT_EQ(values->size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
@@ -129,16 +124,17 @@ TEST(OsConfigFile, ParsesValuesOfTheKeyInOrder) {
     }
 }
 
-TEST(OsConfigFile, MissingKeysAndHives) {
-    const std::string text = "[HKEY_LOCAL_MACHINE\\Software\\KARVEL AG\\DAZ6274_IVU12]\n";
-    const auto empty = ParseConfigKey(text, kHklm, kKey);
-    ASSERT_TRUE(empty.has_value());
-    EXPECT_TRUE(empty->empty());
+TEST(OsConfigFile, TheFileHoldsTheSettingsKeyOnly) {
+    const std::string text = "DPAddressEnable=1\n";
+    EXPECT_EQ(ParseConfigKey(text, kHklm, "software\\karvel ag\\daz6274_ivu12")->size(), 1u);
     EXPECT_FALSE(ParseConfigKey(text, kHklm, "Software\\KARVEL AG\\").has_value());
+    EXPECT_FALSE(ParseConfigKey(text, kHklm, "Software\\KARVEL AG\\Other").has_value());
     EXPECT_FALSE(ParseConfigKey(text, static_cast<int32_t>(0x80000001u), kKey).has_value());
     EXPECT_FALSE(ParseConfigKey(text, 12345, kKey).has_value());
-    EXPECT_FALSE(ParseConfigKey("", kHklm, kKey).has_value());
-    EXPECT_FALSE(ParseConfigKey(std::string("\0\xff[\n]=\n", 7), kHklm, kKey).has_value());
+    const auto empty = ParseConfigKey("", kHklm, kKey);
+    ASSERT_TRUE(empty.has_value());
+    EXPECT_TRUE(empty->empty());
+    EXPECT_TRUE(ParseConfigKey(std::string("\0\xff[\nx\n", 6), kHklm, kKey)->empty());
 }
 
 TEST(OsConfigFile, FileLocation) {
@@ -166,8 +162,8 @@ TEST(OsConfigFile, ReadsTheFileNamedByTheEnvironment) {
     const std::filesystem::path file = dir / "registry.conf";
     {
         std::ofstream out(file);
-        out << "[HKEY_LOCAL_MACHINE\\Software\\KARVEL AG\\DAZ6274_IVU12\\]\n"
-               "DPAddressEnable=\"1\"\n";
+        out << "# machine settings of the DTM\n"
+               "DPAddressEnable = 1\n";
     }
     {
         ScopedEnv env("KV6274PA_CONFIG", file.c_str());

@@ -138,6 +138,42 @@ TEST(DictionaryFiles, MalformedPartFileIsReportedAndTheRestServes) {
     EXPECT_EQ(d.GetText("keys", "b", "text").str(), "B");
 }
 
+TEST_F(DictionaryTest, FolderCheckFindsTheFirstFault) {
+    EXPECT_EQ(DTMDictionary::CheckFolder(folder.path, "Dict", {9, 7}), std::nullopt);
+
+    const auto none = DTMDictionary::CheckFolder(folder.path + "/none", "Dict", {9});
+    ASSERT_TRUE(none.has_value());
+    EXPECT_EQ(none->kind, DictionaryFault::kFolderMissing);
+    EXPECT_EQ(none->path, folder.path + "/none");
+
+    const auto noFrench = DTMDictionary::CheckFolder(folder.path, "Dict", {9, 12});
+    ASSERT_TRUE(noFrench.has_value());
+    EXPECT_EQ(noFrench->kind, DictionaryFault::kFileMissing);
+    EXPECT_EQ(fs::path(noFrench->path).filename(), "Dict_12.xml");
+
+    // Every file of the dictionary counts, also one of a language not asked for; the fault
+    // names the file and the line.
+    folder.Write("Dict_97_x.xml", "<DTMDictionary>\n<keys>\n<entry key=\"x\">\n</keys>");
+    const auto damaged = DTMDictionary::CheckFolder(folder.path, "Dict", {9});
+    ASSERT_TRUE(damaged.has_value());
+    EXPECT_EQ(damaged->kind, DictionaryFault::kFileDamaged);
+    EXPECT_EQ(fs::path(damaged->path).filename(), "Dict_97_x.xml");
+    EXPECT_NE(damaged->detail.find("line 4"), std::string::npos) << damaged->detail;
+    EXPECT_NE(damaged->message.find("Dict_97_x.xml"), std::string::npos);
+
+    folder.Write("Dict_97_x.xml", "<keys/>");
+    const auto foreign = DTMDictionary::CheckFolder(folder.path, "Dict", {9});
+    ASSERT_TRUE(foreign.has_value());
+    EXPECT_EQ(foreign->kind, DictionaryFault::kFileDamaged);
+    EXPECT_NE(foreign->detail.find("DTMDictionary"), std::string::npos);
+
+    // Other files of the folder are not the dictionary's.
+    folder.Write("Dict_97_x.xml", Doc(97, ""));
+    folder.Write("Manual.html", "<html>");
+    folder.Write("Dict_9.xml.bak", "broken");
+    EXPECT_EQ(DTMDictionary::CheckFolder(folder.path, "Dict", {9}), std::nullopt);
+}
+
 TEST_F(DictionaryTest, GetXmlFillsReferencedTexts) {
     DTMDictionary d;
     ASSERT_TRUE(d.LoadFrom(folder.path, "Dict"));

@@ -6,6 +6,9 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace kv {
 namespace {
@@ -132,6 +135,25 @@ TEST(PropertyBag, LargeBagRoundTrips) {
     ASSERT_TRUE(back.LoadXml(bag.ToXml()));
     EXPECT_EQ(back.Count(), 1500u);
     EXPECT_EQ(*back.Read("trans/1/act/parameter_499"), Variant(499.0f / 7.0f));
+}
+
+TEST(PropertyBag, ACopyOutlivesItsOriginalAndKeepsTheOrder) {
+    auto original = std::make_unique<PropertyBag>();
+    original->Write("b", Variant(int32_t{2}));
+    original->Write("A", Variant("one"));
+    PropertyBag copy(*original);
+    PropertyBag assigned;
+    assigned.Write("old", Variant(int32_t{0}));
+    assigned = *original;
+    original.reset();
+    for (const PropertyBag* bag : {&copy, &assigned}) {
+        EXPECT_EQ(bag->Keys(), (std::vector<std::string>{"b", "A"}));
+        EXPECT_EQ(bag->Find("a")->str(), "one");
+        EXPECT_NE(bag->ToXml().find("name=\"b\""), std::string::npos);
+    }
+    copy.Write("c", Variant(int32_t{3}));
+    EXPECT_FALSE(assigned.Contains("c"));
+    EXPECT_FALSE(assigned.Contains("old"));
 }
 
 TEST(PropertyBag, ReadOnlyViewRefusesWrites) {

@@ -1,0 +1,149 @@
+#include "frame/FileWriting.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+namespace kv {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Links followed at most, as the system does before it reports a loop.
+constexpr int kMaxLinks = 40;
+
+fs::path FolderOf(const fs::path& file) {
+    return file.has_parent_path() ? file.parent_path() : fs::path(".");
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    const char* p = text.data();
+    size_t left = text.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// The permissions a new file gets: read and write for all, less the file-creation mask.
+mode_t NewFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+}
+
+}  // namespace
+
+std::string FollowLinks(const std::string& path) {
+    fs::path current(path);
+    for (int i = 0; i < kMaxLinks; ++i) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(current, ec)))
+            return current.string();
+        const fs::path target = fs::read_symlink(current, ec);
+        if (ec)
+            return current.string();
+        current = target.is_absolute() ? target : FolderOf(current) / target;
+    }
+    return path;
+}
+
+std::optional<WriteFault> CheckWritable(const std::string& path) {
+    const fs::path target(FollowLinks(path));
+    const fs::path folder = FolderOf(target);
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        return WriteFault{
+            WriteFault::kFolderMissing, folder.string(),
+            "Cannot write " + path + ": the folder " + folder.string() + " does not exist"};
+    }
+    // A link left after following is one of a circle of links.
+    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        return WriteFault{WriteFault::kNotAFile, target.string(),
+                          "Cannot write " + path + ": its links run in a circle"};
+    }
+    if (::stat(target.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) {
+            return WriteFault{WriteFault::kNotAFile, target.string(),
+                              "Cannot write " + path + ": it is no file"};
+        }
+        // A file without any write permission counts as read-only also for the superuser.
+        if (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0) {
+            return WriteFault{WriteFault::kReadOnly, target.string(),
+                              "Cannot write " + path + ": the file is read-only"};
+        }
+    }
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        return WriteFault{
+            WriteFault::kFolderNotWritable, folder.string(),
+            "Cannot write " + path + ": the folder " + folder.string() + " cannot be written"};
+    }
+    return std::nullopt;
+}
+
+bool WriteFileInPlace(const std::string& path, const std::string& text, std::string& error) {
+    if (const std::optional<WriteFault> fault = CheckWritable(path)) {
+        error = fault->message;
+        return false;
+    }
+    const fs::path target(FollowLinks(path));
+    const fs::path folder = FolderOf(target);
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+
+    std::string temp = (folder / (target.filename().string() + ".tmp-XXXXXX")).string();
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        error = "Cannot write " + path + ": no temporary file in its folder (" +
+                std::strerror(errno) + ")";
+        return false;
+    }
+    bool ok = true;
+    if (exists) {
+        // The owner is kept where the process may set it; elsewhere the file is the user's.
+        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
+            if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+                // Not permitted: the new file belongs to the user who writes it.
+            }
+        }
+        ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+    } else {
+        ok = ::fchmod(fd, NewFileMode()) == 0;
+    }
+    ok = ok && WriteAll(fd, text) && ::fsync(fd) == 0;
+    int err = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        error = "Cannot write " + path + ": " + std::strerror(err);
+        return false;
+    }
+    // The rename itself reaches the disk with the folder.
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+}  // namespace kv

@@ -1,0 +1,320 @@
+// The program kv6274pa-frame as a user runs it: what it refuses before it sends the device any
+// request (dictionaries, project file and folder, options), how it writes the project (through
+// a link, keeping its permissions), and its language.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace kv {
+namespace {
+
+namespace fs = std::filesystem;
+
+#ifndef KV_FRAME_PROGRAM
+#error "KV_FRAME_PROGRAM names the built program"
+#endif
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+mode_t ModeOf(const fs::path& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return st.st_mode & 07777;
+}
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+    // The DP-V1 requests that the program's trace shows.
+    bool AnyRequest() const {
+        return out.find("> read") != std::string::npos || out.find("> write") != std::string::npos;
+    }
+};
+
+// A temporary folder that the program runs in, with the dictionaries it uses.
+class ProgramTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "kvprogramXXXXXX").string();
+        dir_ = ::mkdtemp(pattern.data());
+        const char* xmlData = std::getenv("KV6274PA_XMLDATA");
+        xmlData_ = xmlData != nullptr ? xmlData : KV_SOURCE_XMLDATA_DIR;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(dir_, ec);
+    }
+
+    // Runs the program in the folder with the arguments; the dictionaries come from 'xmlData'.
+    Result Run(const std::vector<std::string>& args, const std::string& xmlData = {}) {
+        const fs::path out = dir_ / ".stdout";
+        const fs::path err = dir_ / ".stderr";
+        const std::string dictionaries = xmlData.empty() ? xmlData_ : xmlData;
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::chdir(dir_.c_str()) != 0)
+                ::_exit(127);
+            const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int in = ::open("/dev/null", O_RDONLY);
+            if (o < 0 || e < 0 || in < 0)
+                ::_exit(127);
+            ::dup2(o, STDOUT_FILENO);
+            ::dup2(e, STDERR_FILENO);
+            ::dup2(in, STDIN_FILENO);
+            ::setenv("KV6274PA_XMLDATA", dictionaries.c_str(), 1);
+            std::vector<char*> argv{const_cast<char*>(KV_FRAME_PROGRAM)};
+            for (const std::string& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            ::execv(KV_FRAME_PROGRAM, argv.data());
+            ::_exit(127);
+        }
+        Result r;
+        int status = 0;
+        if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+            r.status = WEXITSTATUS(status);
+        r.out = ReadFile(out);
+        r.err = ReadFile(err);
+        fs::remove(out);
+        fs::remove(err);
+        return r;
+    }
+
+    // A copy of the dictionaries that a test may damage.
+    fs::path CopyOfDictionaries() {
+        const fs::path copy = dir_ / "dictionaries";
+        fs::copy(xmlData_, copy, fs::copy_options::recursive);
+        return copy;
+    }
+
+    fs::path Project() const { return dir_ / "kv6274pa-project.xml"; }
+
+    // A project as a first run of the program saves it.
+    void CreateProject() {
+        const Result r = Run({});
+        ASSERT_EQ(r.status, 0) << r.err;
+        ASSERT_TRUE(fs::exists(Project()));
+    }
+
+    fs::path dir_;
+    std::string xmlData_;
+};
+
+// --- refused before any request ---
+
+TEST_F(ProgramTest, MissingOrDamagedDictionariesStopTheProgramBeforeItConnects) {
+    const fs::path copy = CopyOfDictionaries();
+    struct Case {
+        const char* name;
+        std::string folder;
+        std::vector<std::string> args;
+        std::string damage;  // a file of the copy to overwrite; empty: none
+        std::string text;    // what the file then holds
+        std::string named;   // what the message names
+    };
+    const std::vector<Case> cases = {
+        {"no folder", (dir_ / "none").string(), {}, "", "", (dir_ / "none").string()},
+        {"not well-formed",
+         copy.string(),
+         {},
+         "DTMDictionary_9_units.xml",
+         "<DTMDictionary><units>",
+         "DTMDictionary_9_units.xml"},
+        {"not a dictionary",
+         copy.string(),
+         {},
+         "DTMDictionary_9.xml",
+         "<html/>",
+         "DTMDictionary_9.xml"},
+        {"damaged file of the other language",
+         copy.string(),
+         {},
+         "DTMDictionary_7_blocks.xml",
+         "",
+         "DTMDictionary_7_blocks.xml"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.damage.empty())
+            WriteFile(copy / c.damage, c.text);
+        std::vector<std::string> args{"--trace"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Result r = Run(args, c.folder);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+        EXPECT_FALSE(r.AnyRequest()) << r.out;
+        EXPECT_FALSE(fs::exists(Project()));
+        if (!c.damage.empty())
+            fs::copy_file(fs::path(xmlData_) / c.damage, copy / c.damage,
+                          fs::copy_options::overwrite_existing);
+    }
+}
+
+TEST_F(ProgramTest, MissingMainFileOfTheChosenLanguageStopsTheProgram) {
+    const fs::path copy = CopyOfDictionaries();
+    fs::remove(copy / "DTMDictionary_7.xml");
+    const Result r = Run({"--trace", "--language", "de"}, copy.string());
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("DTMDictionary_7.xml"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("fehlt"), std::string::npos) << r.err;
+    EXPECT_FALSE(r.AnyRequest());
+    // English needs only its own files.
+    const Result english = Run({}, copy.string());
+    EXPECT_EQ(english.status, 0) << english.err;
+}
+
+TEST_F(ProgramTest, ReadOnlyProjectIsRefusedAndLeftAsItIs) {
+    CreateProject();
+    const std::string before = ReadFile(Project());
+    fs::permissions(Project(),
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const Result r = Run({"--trace"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("read-only"), std::string::npos) << r.err;
+    EXPECT_FALSE(r.AnyRequest());
+    EXPECT_EQ(ReadFile(Project()), before);
+    EXPECT_EQ(ModeOf(Project()), 0444u);
+}
+
+TEST_F(ProgramTest, ProjectInAFolderThatDoesNotExistIsRefused) {
+    const fs::path project = dir_ / "missing" / "plant.xml";
+    const Result r = Run({"--trace", "--project", project.string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find((dir_ / "missing").string()), std::string::npos) << r.err;
+    EXPECT_FALSE(r.AnyRequest());
+    EXPECT_FALSE(fs::exists(dir_ / "missing"));
+}
+
+// --- writing the project ---
+
+TEST_F(ProgramTest, SavedProjectKeepsItsPermissions) {
+    CreateProject();
+    fs::permissions(Project(), static_cast<fs::perms>(0664));
+    const Result r = Run({});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ModeOf(Project()), 0664u);
+    fs::permissions(Project(), static_cast<fs::perms>(0640));
+    ASSERT_EQ(Run({}).status, 0);
+    EXPECT_EQ(ModeOf(Project()), 0640u);
+}
+
+TEST_F(ProgramTest, NewProjectGetsThePermissionsTheCreationMaskAllows) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    CreateProject();
+    EXPECT_EQ(ModeOf(Project()), 0666u & ~mask);
+}
+
+TEST_F(ProgramTest, ProjectBehindALinkIsWrittenThroughIt) {
+    fs::create_directory(dir_ / "store");
+    const fs::path target = dir_ / "store" / "plant.xml";
+    fs::create_symlink("store/plant.xml", Project());  // the target does not exist yet
+    CreateProject();
+    EXPECT_TRUE(fs::is_symlink(Project()));
+    ASSERT_TRUE(fs::is_regular_file(target));
+    EXPECT_NE(ReadFile(target).find("<FrameProject"), std::string::npos);
+
+    fs::permissions(target, static_cast<fs::perms>(0664));
+    const Result again = Run({});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_NE(again.out.find("(opened"), std::string::npos) << again.out;
+    EXPECT_TRUE(fs::is_symlink(Project()));
+    EXPECT_EQ(ModeOf(target), 0664u);
+    // The target's folder holds the project alone: no temporary file is left behind.
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_ / "store"))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"plant.xml"});
+}
+
+// --- language ---
+
+TEST_F(ProgramTest, ALanguageWithoutTextsRunsInEnglish) {
+    const Result r = Run({"--language", "fr"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("\"fr\""), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("Project saved"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Identification"), std::string::npos);
+    EXPECT_EQ(r.out.find("Projekt"), std::string::npos);
+
+    const Result german = Run({"--language=DE"});
+    ASSERT_EQ(german.status, 0) << german.err;
+    EXPECT_NE(german.out.find("Projekt gespeichert"), std::string::npos) << german.out;
+    EXPECT_EQ(german.err, "");
+}
+
+TEST_F(ProgramTest, MessagesFollowTheChosenLanguage) {
+    const Result r = Run({"--language", "de", "--project", (dir_ / "x" / "p.xml").string()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("existiert nicht"), std::string::npos) << r.err;
+    const Result refused = Run({"--language", "de", "--no", "--device-id", "KV9999"});
+    EXPECT_EQ(refused.status, 3);
+    EXPECT_NE(refused.err.find("nicht angenommen"), std::string::npos) << refused.err;
+}
+
+// --- options ---
+
+TEST_F(ProgramTest, OptionErrorsHaveTheirOwnMessages) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {{"--project", "--trace"}, "the option --project needs a value, but the option --trace"},
+        {{"--project"}, "the option --project needs a value"},
+        {{"stray"}, "unexpected argument \"stray\""},
+        {{"--trace", "plant.xml"}, "unexpected argument \"plant.xml\""},
+        {{"--trace=yes"}, "the option --trace takes no value"},
+        {{"--colour"}, "unknown option \"--colour\""},
+        {{"--language", "english"}, "\"english\" is no language code"},
+        {{"--ident-number=0x10000"}, "is no number from 0 to 65535"},
+        {{"--yes", "--no"}, "--yes and --no exclude each other"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[0]);
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_FALSE(fs::exists(Project()));
+    }
+}
+
+TEST_F(ProgramTest, OptionValuesMayFollowAnEqualsSign) {
+    const Result r = Run({"--project=plant.xml", "--device-id=KV6274", "--ident-number=0x0B5E"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::exists(dir_ / "plant.xml"));
+    EXPECT_TRUE(fs::exists(dir_ / "plant.parameters.xml"));
+    // A value that begins with "-" is given with "=".
+    const Result dash = Run({"--project=-dash.xml"});
+    ASSERT_EQ(dash.status, 0) << dash.err;
+    EXPECT_TRUE(fs::exists(dir_ / "-dash.xml"));
+}
+
+}  // namespace
+}  // namespace kv
