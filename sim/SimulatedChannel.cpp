@@ -67,10 +67,11 @@ bool SimulatedChannel::ConnectRequest(std::weak_ptr<IFdtCommunicationEvents> eve
     Later(0, [this, invokeId] {
         connected_ = !refuseConnect_;
         if (connected_ && tickTimer_ == 0) {
+            device_->FollowClock(loop_.NowMs());
             std::weak_ptr<int> alive = alive_;
             tickTimer_ = loop_.StartTimer(tickMs_, [this, alive] {
                 if (!alive.expired())
-                    device_->Advance(tickMs_);
+                    device_->FollowClock(loop_.NowMs());
             });
         }
         if (auto sink = events_.lock()) {
@@ -128,6 +129,7 @@ bool SimulatedChannel::TransactionRequest(const std::string& invokeId, const Dpv
         });
         return true;
     }
+    device_->FollowClock(loop_.NowMs());
     SimReply reply = device_->Process(request);
     if (!reply.answered)
         return true;  // lost: the DTM side has to time out
