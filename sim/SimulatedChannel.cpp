@@ -69,10 +69,11 @@ bool SimulatedChannel::ConnectRequest(std::weak_ptr<IFdtCommunicationEvents> eve
     Later(0, [this, invokeId] {
         connected_ = !refuseConnect_;
         if (connected_ && tickTimer_ == 0) {
+            device_->FollowClock(loop_.NowMs());
             const LifetimeToken::Watcher alive = lifetime_.Watch();
             tickTimer_ = loop_.StartTimer(tickMs_, [this, alive] {
                 if (alive.Alive())
-                    device_->Advance(tickMs_);
+                    device_->FollowClock(loop_.NowMs());
             });
         }
         if (auto sink = events_.lock()) {
@@ -130,6 +131,7 @@ bool SimulatedChannel::TransactionRequest(const std::string& invokeId, const Dpv
         });
         return true;
     }
+    device_->FollowClock(loop_.NowMs());
     SimReply reply = device_->Process(request);
     if (!reply.answered)
         return true;  // lost: the DTM side has to time out

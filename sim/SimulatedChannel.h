@@ -1,7 +1,10 @@
 #pragma once
 // The frame's DP-V1 communication channel to the simulated positioner. Every answer comes later
 // through the event loop, never inside the request call; an injected delay becomes a timer, a
-// lost request never answers. While connected, device time runs on a timer of the loop.
+// lost request never answers. Device time follows the loop's clock (NowMs) from the first
+// connection on: brought up to date before each request and on a timer while connected, and
+// caught up at the next request after a disconnection. With a loop whose clock is the wall
+// clock the valve travels and calibrations end in real time.
 
 #include <cstdint>
 #include <functional>
@@ -18,7 +21,7 @@ namespace kv {
 
 class SimulatedChannel : public IFdtCommunication {
   public:
-    // The loop must outlive the channel. tickMs: the step of device time while connected.
+    // The loop must outlive the channel. tickMs: the interval of the device-time timer.
     SimulatedChannel(IEventLoop& loop, std::shared_ptr<SimulatedPositioner> device,
                      int32_t tickMs = 100);
     ~SimulatedChannel() override;

@@ -2,6 +2,7 @@
 #include "platform/fdt/FdtFrameInterfaces.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <initializer_list>
@@ -17,13 +18,6 @@ constexpr uint8_t kErrorDecodeDpv1 = 0x80;
 // Status bytes of process values.
 constexpr uint8_t kStatusGood = 0x80;
 constexpr uint8_t kStatusOutOfService = 0x1C;
-
-// Block modes.
-constexpr uint8_t kModeOutOfService = 0x80;
-constexpr uint8_t kModeLocalOverride = 0x20;
-constexpr uint8_t kModeManual = 0x10;
-constexpr uint8_t kModeAuto = 0x08;
-constexpr uint8_t kModeRemoteCascade = 0x02;
 
 constexpr uint16_t Addr(uint8_t slot, uint8_t index) {
     return uint16_t(slot << 8 | index);
@@ -55,6 +49,8 @@ constexpr uint16_t kTbTravelRateDec = Addr(1, 149);
 constexpr uint16_t kTbTravelRateInc = Addr(1, 150);
 constexpr uint16_t kTbPositioningValue = Addr(1, 157);
 constexpr uint16_t kTbFeedbackValue = Addr(1, 158);
+constexpr uint16_t kTbDelayTime = Addr(1, 184);
+constexpr uint16_t kTbToleranceBand = Addr(1, 185);
 constexpr uint16_t kTbSelfCalibWarning = Addr(1, 186);
 // Analog Output block 1 (slot 1, relative index + 16).
 constexpr uint16_t kAoTargetMode = Addr(1, 21);
@@ -139,7 +135,8 @@ SimulatedPositioner::SimulatedPositioner(SimOptions options) : options_(std::mov
     SetDeviceId(options_.deviceId);
     SetProfileRevision(options_.profileRevision);
     SetHardwareWriteProtection(options_.hardwareWriteProtection);
-    UpdateProcess();
+    SetWriteLocked(options_.writeLocked);
+    SetSetpointCycle(options_.setpointCycleMs);
 }
 
 void SimulatedPositioner::Add(uint8_t slot, uint8_t index, bool writable, ByteVec bytes) {
@@ -175,7 +172,8 @@ void SimulatedPositioner::BuildTable() {
     constexpr bool R = false, RW = true;
 
     // Physical Block.
-    AddBlockHead(0, 16, BlockObject(1, 2, 250), "-/-", kModeAuto);
+    // Permitted modes: those of the blocks' target mode value lists.
+    AddBlockHead(0, 16, BlockObject(1, 2, 250), "-/-", kModeOutOfService | kModeAuto);
     AddText(0, 24, R, "1.10", 16);                          // SOFTWARE_REVISION
     AddText(0, 25, R, "1.00", 16);                          // HARDWARE_REVISION
     Add(0, 26, R, U16(4109));                               // DEVICE_MAN_ID
@@ -208,7 +206,7 @@ void SimulatedPositioner::BuildTable() {
     Add(1, 0, R, Cat({U16(0), U16(0x0300), U16(1), U16(6), U16(1), U16(3)}));
 
     // Transducer Block 1.
-    AddBlockHead(1, 100, BlockObject(3, 5, 2), "", kModeAuto);
+    AddBlockHead(1, 100, BlockObject(3, 5, 2), "", kModeOutOfService | kModeAuto);
     Add(1, 109, R, F32(0));                 // ACT_STROKE_TIME_DEC
     Add(1, 110, R, F32(0));                 // ACT_STROKE_TIME_INC
     Add(1, 122, RW, F32(0.5f));             // DEADBAND
@@ -260,7 +258,9 @@ void SimulatedPositioner::BuildTable() {
     Add(1, 195, RW, U8(1));                 // MFR/MOUNTING_POSITION
 
     // Analog Output block 1.
-    AddBlockHead(1, 16, BlockObject(2, 2, 1), "", 0x98);
+    AddBlockHead(
+        1, 16, BlockObject(2, 2, 1), "",
+        kModeOutOfService | kModeLocalOverride | kModeManual | kModeAuto | kModeRemoteCascade);
     Add(1, 24, RW, Cat({U32(0), U16(0), U16(0), U16(0)}));      // BATCH
     Add(1, 25, RW, ValueStatus(0, 0));                          // SP
     Add(1, 27, RW, Cat({F32(100), F32(0), U16(1342), U8(3)}));  // PV_SCALE
@@ -299,6 +299,18 @@ void SimulatedPositioner::SetProfileRevision(uint16_t revision) {
 void SimulatedPositioner::SetHardwareWriteProtection(bool on) {
     options_.hardwareWriteProtection = on;
     Bytes(kPbHwWriteProtection)[0] = on ? 1 : 0;
+}
+
+void SimulatedPositioner::SetWriteLocked(bool locked) {
+    options_.writeLocked = locked;
+    Bytes(kPbWriteLocking) = U16(locked ? kLocked : kUnlocked);
+}
+
+void SimulatedPositioner::SetSetpointCycle(int64_t periodMs) {
+    options_.setpointCycleMs = std::max<int64_t>(periodMs, 0);
+    DriveSetpoint();
+    FollowModes();
+    UpdateProcess();
 }
 
 bool SimulatedPositioner::Has(uint8_t slot, uint8_t index) const {
@@ -357,6 +369,11 @@ void SimulatedPositioner::PutFloat(uint16_t key, size_t at, double value) {
 uint16_t SimulatedPositioner::GetU16(uint16_t key, size_t at) const {
     const auto& b = Bytes(key);
     return uint16_t(b[at] << 8 | b[at + 1]);
+}
+
+void SimulatedPositioner::Restore(uint16_t key) {
+    Entry& e = table_.at(key);
+    e.bytes = e.initial;
 }
 
 std::optional<SimFault> SimulatedPositioner::TakeFault(uint16_t key) {
@@ -431,29 +448,46 @@ Dpv1Response SimulatedPositioner::Write(const Dpv1Request& request) {
         return ErrorResponse(kDpv1AccessDenied);
     if (request.data.size() != e.bytes.size())
         return ErrorResponse(kDpv1WriteLengthError);
-    if (!AcceptsValue(key, request.data))
-        return ErrorResponse(kDpv1InvalidParameter);
+    if (const uint8_t code = Refusal(key, request.data))
+        return ErrorResponse(code);
     e.bytes = request.data;
     AfterWrite(key);
     return {};
 }
 
-bool SimulatedPositioner::AcceptsValue(uint16_t key, const ByteVec& data) const {
+// The error code with which the device refuses a value of the right length (0: accepted).
+uint8_t SimulatedPositioner::Refusal(uint16_t key, const ByteVec& data) const {
     if (key == kPbWriteLocking) {
         const uint16_t v = uint16_t(data[0] << 8 | data[1]);
-        return v == kLocked || v == kUnlocked;
+        return v == kLocked || v == kUnlocked ? 0 : kDpv1InvalidParameter;
     }
     if (key == kPbFactoryReset) {
         const uint16_t v = uint16_t(data[0] << 8 | data[1]);
-        return v == 0 || v == kResetDefaults || v == kWarmStart || v == kResetBusAddress ||
-               v == kColdStartIdent || v == kColdStartAppl;
+        const bool known = v == 0 || v == kColdStartApplIdent || v == kWarmStart ||
+                           v == kResetBusAddress || v == kColdStartIdent || v == kColdStartAppl;
+        return known ? 0 : kDpv1InvalidParameter;
     }
     if (key == kTbSelfCalibrationCmd) {
         const uint8_t v = data[0];
-        return v == 0 || v == kCalZero || v == kCalInit || v == kResetTotalTravel ||
-               v == kResetControlLoopFault || v == kCalAbort;
+        if (v != 0 && v != kCalZero && v != kCalInit && v != kResetTotalTravel &&
+            v != kResetControlLoopFault && v != kCalAbort)
+            return kDpv1InvalidParameter;
+        if ((v == kCalZero || v == kCalInit) && Calibrating())
+            return kDpv1ResourceBusy;  // one calibration at a time
+        if (v == kCalZero && !initialised_)
+            return kDpv1StateConflict;  // the zero point needs an initialised valve
+        return 0;
     }
-    return true;
+    static constexpr std::array<std::pair<uint16_t, uint16_t>, 3> kModes = {
+        {{kPbTargetMode, kPbModeBlk}, {kTbTargetMode, kTbModeBlk}, {kAoTargetMode, kAoModeBlk}}};
+    for (const auto& [target, modes] : kModes) {
+        if (key == target) {
+            // One mode, and one that the block permits.
+            const uint8_t v = data[0], permitted = Bytes(modes)[1];
+            return std::has_single_bit(v) && (v & permitted) == v ? 0 : kDpv1InvalidParameter;
+        }
+    }
+    return 0;
 }
 
 void SimulatedPositioner::AfterWrite(uint16_t key) {
@@ -464,28 +498,28 @@ void SimulatedPositioner::AfterWrite(uint16_t key) {
     } else if (key == kTbSelfCalibrationCmd) {
         const uint8_t command = Bytes(key)[0];
         Bytes(key) = U8(0);
-        Calibration(command);
+        Calibrate(command);
     }
     FollowModes();
     UpdateProcess();
 }
 
+// --- Commands ---
+
 void SimulatedPositioner::FactoryReset(uint16_t command) {
     switch (command) {
-        case kWarmStart:
+        case kWarmStart:  // a restart keeps every parameter; a running calibration is lost
             warmStartUntil_ = now_ + kRestartBitMs;
+            AbortCalibration();
             break;
-        case kResetDefaults:
-            RestoreInitial(true, true);
-            coldStartUntil_ = now_ + kRestartBitMs;
+        case kColdStartApplIdent:
+            ColdStart(true, true);
             break;
         case kColdStartAppl:
-            RestoreInitial(true, false);
-            coldStartUntil_ = now_ + kRestartBitMs;
+            ColdStart(true, false);
             break;
         case kColdStartIdent:
-            RestoreInitial(false, true);
-            coldStartUntil_ = now_ + kRestartBitMs;
+            ColdStart(false, true);
             break;
         case kResetBusAddress:
             busAddress_ = 126;
@@ -495,72 +529,152 @@ void SimulatedPositioner::FactoryReset(uint16_t command) {
     }
 }
 
-void SimulatedPositioner::Calibration(uint8_t command) {
+// Writable parameters back to their factory values: the identification texts, the application
+// parameters or both. After the application's reset the valve has to be initialised again.
+void SimulatedPositioner::ColdStart(bool application, bool identification) {
+    for (auto& [key, e] : table_) {
+        if (e.writable && (e.ident ? identification : application))
+            e.bytes = e.initial;
+    }
+    if (application) {
+        calibration_ = Calibration::None;
+        initialised_ = false;
+        controlLoopFault_ = false;
+        deviationSince_ = -1;
+        for (uint16_t key :
+             {kTbStrokeTimeDec, kTbStrokeTimeInc, kTbSelfCalibrationStatus, kTbSelfCalibWarning})
+            Restore(key);
+    }
+    coldStartUntil_ = now_ + kRestartBitMs;
+}
+
+void SimulatedPositioner::Calibrate(uint8_t command) {
     switch (command) {
         case kCalZero:
         case kCalInit:
-            calibration_ = command;
+            calibration_ = command == kCalInit ? Calibration::Init : Calibration::Zero;
+            calibrationStart_ = now_;
             calibrationEnd_ = now_ + (command == kCalInit ? kInitialisationMs : kZeroCalibrationMs);
+            SetCalibrationStatus(command == kCalInit ? kInitRunning : kZeroRunning);
             break;
         case kCalAbort:
-            if (Calibrating()) {
-                calibration_ = 0;
-                Bytes(kTbSelfCalibWarning)[0] = 1;  // the last calibration did not complete
-            }
+            AbortCalibration();
             break;
         case kResetTotalTravel:
-            totalTravel_ = 0.0;
+            travelPercent_ = 0.0;
             break;
         case kResetControlLoopFault:
-            SetBit(Bytes(kAoCheckBack), 1, 0x20, false);  // CB_CONTR_ERR
+            controlLoopFault_ = false;
+            deviationSince_ = -1;
             break;
         default:
             break;
     }
 }
 
+// The initialisation learns the stroke times and makes the device initialised.
 void SimulatedPositioner::FinishCalibration() {
-    if (calibration_ == kCalInit) {
+    if (calibration_ == Calibration::Init) {
         PutFloat(kTbStrokeTimeDec, 0, options_.strokeTimeS);
         PutFloat(kTbStrokeTimeInc, 0, options_.strokeTimeS);
+        Bytes(kTbSelfCalibWarning)[0] = 0;
+        initialised_ = true;
+        SetCalibrationStatus(kInitDone);
+    } else {
+        SetCalibrationStatus(kZeroDone);
     }
-    calibration_ = 0;
-    Bytes(kTbSelfCalibWarning)[0] = 0;
+    calibration_ = Calibration::None;
 }
 
-void SimulatedPositioner::RestoreInitial(bool application, bool identification) {
-    for (auto& [key, e] : table_) {
-        if (e.writable && (e.ident ? identification : application))
-            e.bytes = e.initial;
+// Ends a running calibration without its result; nothing when none runs.
+void SimulatedPositioner::AbortCalibration() {
+    if (!Calibrating())
+        return;
+    calibration_ = Calibration::None;
+    SetCalibrationStatus(kCalAborted);
+}
+
+void SimulatedPositioner::SetCalibrationStatus(uint8_t status) {
+    Bytes(kTbSelfCalibrationStatus)[0] = status;
+}
+
+// --- Device time ---
+
+void SimulatedPositioner::Advance(int64_t ms) {
+    while (ms > 0) {
+        const int64_t step = std::min(ms, kStepMs);
+        Step(step);
+        ms -= step;
     }
 }
 
-// The actual mode of each block follows its target mode.
+void SimulatedPositioner::FollowClock(int64_t nowMs) {
+    if (clockMs_ && nowMs > *clockMs_)
+        Advance(std::min(nowMs - *clockMs_, kMaxCatchUpMs));
+    if (!clockMs_ || nowMs > *clockMs_)
+        clockMs_ = nowMs;
+}
+
+void SimulatedPositioner::Step(int64_t ms) {
+    now_ += ms;
+    if (Calibrating() && now_ >= calibrationEnd_)
+        FinishCalibration();
+    DriveSetpoint();
+    FollowModes();
+    Move(ms);
+    WatchControlLoop(ms);
+    UpdateProcess();
+}
+
+// The simulated control system's setpoint: a triangle from 10 % to 90 % of PV_SCALE and back,
+// with a good status.
+void SimulatedPositioner::DriveSetpoint() {
+    const int64_t period = options_.setpointCycleMs;
+    if (period <= 0)
+        return;
+    const double phase = double(now_ % period) / double(period);
+    const double pct = phase < 0.5 ? 10.0 + 160.0 * phase : 170.0 - 160.0 * phase;
+    const double up = GetFloat(kAoPvScale, 0), lo = GetFloat(kAoPvScale, 4);
+    Bytes(kAoSp) = ValueStatus(float(lo + pct / 100.0 * (up - lo)), kStatusGood);
+}
+
+// The actual mode of each block follows its target mode. The Physical Block out of service takes
+// the other blocks with it; remote cascade needs a cascade input with a good status, else the
+// block stays in automatic. In remote cascade the cascade input is the setpoint.
 void SimulatedPositioner::FollowModes() {
-    Bytes(kPbModeBlk)[0] = Bytes(kPbTargetMode)[0];
-    Bytes(kTbModeBlk)[0] = Bytes(kTbTargetMode)[0];
-    Bytes(kAoModeBlk)[0] = Bytes(kAoTargetMode)[0];
+    const uint8_t pb = Bytes(kPbTargetMode)[0];
+    const bool deviceOut = pb == kModeOutOfService;
+    uint8_t ao = deviceOut ? kModeOutOfService : Bytes(kAoTargetMode)[0];
+    const ByteVec& rcasIn = Bytes(kAoRcasIn);
+    if (ao == kModeRemoteCascade && rcasIn[4] < kStatusGood)
+        ao = kModeAuto;
+    Bytes(kPbModeBlk)[0] = pb;
+    Bytes(kTbModeBlk)[0] = deviceOut ? kModeOutOfService : Bytes(kTbTargetMode)[0];
+    Bytes(kAoModeBlk)[0] = ao;
+    if (ao == kModeRemoteCascade)
+        Bytes(kAoSp) = rcasIn;
 }
 
-uint8_t SimulatedPositioner::AoMode() const {
-    return Bytes(kAoModeBlk)[0];
-}
-
-// Where the valve is told to go, in percent of the stroke: the setpoint (or, in manual and local
-// override, the output; in remote cascade, the cascade input) scaled through its scale, held
-// within the travel limits. Out of service, or with a scale that gives no number, the valve
-// stays.
-double SimulatedPositioner::TargetPercent() const {
-    const uint8_t mode = AoMode();
-    if (mode == kModeOutOfService)
-        return position_;
-    uint16_t value = kAoSp, scale = kAoPvScale;
-    if (mode == kModeManual || mode == kModeLocalOverride) {
-        value = kAoOut;
-        scale = kAoOutScale;
-    } else if (mode == kModeRemoteCascade) {
-        value = kAoRcasIn;
+// The positioner controls the valve while no block is out of service, the valve is initialised
+// and no calibration runs.
+bool SimulatedPositioner::Controlling() const {
+    for (uint16_t modes : {kPbModeBlk, kTbModeBlk, kAoModeBlk}) {
+        if (Bytes(modes)[0] == kModeOutOfService)
+            return false;
     }
+    return initialised_ && !Calibrating();
+}
+
+// Where the valve is told to go, in percent of the stroke: the setpoint scaled through PV_SCALE
+// (in manual and local override the output through OUT_SCALE), held within the travel limits.
+// Without control it is the safety position, closed. A scale that gives no number keeps the
+// valve where it is.
+double SimulatedPositioner::TargetPercent() const {
+    if (!Controlling())
+        return 0.0;
+    const uint8_t mode = Bytes(kAoModeBlk)[0];
+    const bool output = mode == kModeManual || mode == kModeLocalOverride;
+    const uint16_t value = output ? kAoOut : kAoSp, scale = output ? kAoOutScale : kAoPvScale;
     const double up = GetFloat(scale, 0), lo = GetFloat(scale, 4);
     double pct = (double(GetFloat(value)) - lo) / (up - lo) * 100.0;
     if (!std::isfinite(pct))
@@ -570,6 +684,16 @@ double SimulatedPositioner::TargetPercent() const {
         pct = std::clamp(pct, limLo, limUp);
     }
     return pct;
+}
+
+// The read-back in percent of PV_SCALE: the valve's position, or the simulated value while
+// simulation is on.
+double SimulatedPositioner::ReadbackPercent() const {
+    const ByteVec& sim = Bytes(kAoSimulate);
+    if (sim[5] == 0)
+        return position_;
+    const double up = GetFloat(kAoPvScale, 0), lo = GetFloat(kAoPvScale, 4);
+    return (double(GetFloat(kAoSimulate, 1)) - lo) / (up - lo) * 100.0;
 }
 
 // Seconds for a full stroke: the travel rate when set, else the stroke time measured by the
@@ -584,66 +708,91 @@ double SimulatedPositioner::StrokeSeconds(bool opening) const {
     return options_.strokeTimeS;
 }
 
-void SimulatedPositioner::Advance(int64_t ms) {
-    if (ms <= 0)
-        return;
-    now_ += ms;
-    if (Calibrating() && now_ >= calibrationEnd_)
-        FinishCalibration();
-    if (!Calibrating()) {
-        const double diff = TargetPercent() - position_;
+// The valve travels: during an initialisation it opens fully and closes again, during a zero
+// calibration it closes, otherwise it heads for its target at its stroke speed.
+void SimulatedPositioner::Move(int64_t ms) {
+    const double before = position_;
+    if (calibration_ == Calibration::Init) {
+        const int64_t elapsed = now_ - calibrationStart_;
+        const int64_t duration = std::max<int64_t>(calibrationEnd_ - calibrationStart_, 1);
+        position_ = 200.0 * double(std::min(elapsed, duration - elapsed)) / double(duration);
+    } else {
+        const double goal = calibration_ == Calibration::Zero ? 0.0 : TargetPercent();
+        const double diff = goal - position_;
         const double stroke = StrokeSeconds(diff > 0);
         const double step = stroke > 0 ? 100.0 * double(ms) / (stroke * 1000.0) : std::abs(diff);
         const double moved = std::min(std::abs(diff), step);
         position_ += diff > 0 ? moved : -moved;
-        totalTravel_ += moved / 100.0;  // in full strokes
     }
-    UpdateProcess();
+    travelPercent_ += std::abs(position_ - before);
+}
+
+// A control-loop fault: while controlling, the valve missed its target by more than the
+// tolerance band for longer than the delay time. It stays until reset by command.
+void SimulatedPositioner::WatchControlLoop(int64_t ms) {
+    const double band = GetFloat(kTbToleranceBand);
+    if (!Controlling() || !(std::abs(TargetPercent() - position_) > band)) {
+        deviationSince_ = -1;
+        return;
+    }
+    if (deviationSince_ < 0)
+        deviationSince_ = now_ - ms;
+    if (double(now_ - deviationSince_) > double(GetFloat(kTbDelayTime)) * 1000.0)
+        controlLoopFault_ = true;
 }
 
 // Writes the process values, status bytes and state bits that follow from the device's state.
 void SimulatedPositioner::UpdateProcess() {
-    const uint8_t mode = AoMode();
-    const bool outOfService = mode == kModeOutOfService;
-    const uint8_t status = outOfService || Calibrating() ? kStatusOutOfService : kStatusGood;
+    const uint8_t mode = Bytes(kAoModeBlk)[0];
+    const uint8_t status = Controlling() ? kStatusGood : kStatusOutOfService;
     const double target = TargetPercent();
 
     Bytes(kTbPositioningValue) = ValueStatus(float(target), status);
     Bytes(kTbFeedbackValue) = ValueStatus(float(position_), status);
 
     const ByteVec& sim = Bytes(kAoSimulate);
-    if (sim[5] != 0) {
+    const bool simulating = sim[5] != 0;
+    const double pvUp = GetFloat(kAoPvScale, 0), pvLo = GetFloat(kAoPvScale, 4);
+    if (simulating) {
         // Simulation replaces the read-back by the simulated value and status.
         Bytes(kAoReadback) = ByteVec{sim[1], sim[2], sim[3], sim[4], sim[0]};
     } else {
-        const double up = GetFloat(kAoPvScale, 0), lo = GetFloat(kAoPvScale, 4);
-        Bytes(kAoReadback) = ValueStatus(float(lo + position_ / 100.0 * (up - lo)), status);
+        Bytes(kAoReadback) = ValueStatus(float(pvLo + position_ / 100.0 * (pvUp - pvLo)), status);
     }
     const ByteVec& sp = Bytes(kAoSp);
     Bytes(kAoRcasOut) = ByteVec{sp[0], sp[1], sp[2], sp[3], status};
-    if (mode != kModeManual && mode != kModeLocalOverride) {
+    if (mode == kModeOutOfService) {
+        Bytes(kAoOut)[4] = kStatusOutOfService;  // the output holds its value
+    } else if (mode != kModeManual && mode != kModeLocalOverride) {
         const double up = GetFloat(kAoOutScale, 0), lo = GetFloat(kAoOutScale, 4);
         Bytes(kAoOut) = ValueStatus(float(lo + target / 100.0 * (up - lo)), status);
     }
     // POS_D: 0 not initialised, 1 closed, 2 opened, 3 intermediate.
-    const uint8_t discrete = Calibrating() ? 0 : position_ <= 0.5 ? 1 : position_ >= 99.5 ? 2 : 3;
+    const double readback = ReadbackPercent();
+    const uint8_t discrete = !initialised_ || Calibrating() ? 0
+                             : readback <= 0.5              ? 1
+                             : readback >= 99.5             ? 2
+                                                            : 3;
     Bytes(kAoPosD) = ByteVec{discrete, status};
-    PutFloat(kAoSetpDeviation, 0, target - position_);
-    PutFloat(kTbTotalValveTravel, 0, totalTravel_);
+    const double deviation = target - readback;
+    PutFloat(kAoSetpDeviation, 0, std::isfinite(deviation) ? deviation : 0.0);
+    const double strokes = travelPercent_ / 100.0;
+    PutFloat(kTbTotalValveTravel, 0, strokes);
 
     ByteVec& cb = Bytes(kAoCheckBack);
-    SetBit(cb, 0, 0x04, mode == kModeLocalOverride);                         // CB_LOCAL_OP
-    SetBit(cb, 1, 0x08, sim[5] != 0);                                        // CB_SIMULATE
-    SetBit(cb, 1, 0x80, Calibrating());                                      // CB_SELFTEST
-    SetBit(cb, 2, 0x01, totalTravel_ > GetFloat(kTbTotalValveTravelLimit));  // CB_TOT_VALVE_TRAV
+    SetBit(cb, 0, 0x01, !Controlling() && !Calibrating());              // CB_FAIL_SAFE
+    SetBit(cb, 0, 0x04, mode == kModeLocalOverride);                    // CB_LOCAL_OP
+    SetBit(cb, 1, 0x08, simulating);                                    // CB_SIMULATE
+    SetBit(cb, 1, 0x20, controlLoopFault_);                             // CB_CONTR_ERR
+    SetBit(cb, 1, 0x80, Calibrating());                                 // CB_SELFTEST
+    SetBit(cb, 2, 0x01, strokes > GetFloat(kTbTotalValveTravelLimit));  // CB_TOT_VALVE_TRAV
 
     ByteVec& dia = Bytes(kPbDiagnosis);
+    SetBit(dia, 0, 0x40, !initialised_);           // DIA_NOT_INIT
     SetBit(dia, 1, 0x08, now_ < warmStartUntil_);  // DIA_WARMSTART
     SetBit(dia, 1, 0x10, now_ < coldStartUntil_);  // DIA_COLDSTART
     const ByteVec& ext = Bytes(kPbDiagnosisExtension);
     SetBit(dia, 3, 0x80, std::any_of(ext.begin(), ext.end(), [](uint8_t b) { return b != 0; }));
-
-    Bytes(kTbSelfCalibrationStatus)[0] = calibration_;
 }
 
 }  // namespace kv

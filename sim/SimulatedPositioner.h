@@ -8,6 +8,13 @@
 // Addresses: Physical Block slot 0, index = relative index + 16; Transducer Block 1 slot 1,
 // index = relative index + 100; Analog Output block 1 slot 1, index = relative index + 16; the
 // device directory header slot 1, index 0.
+//
+// What it does as a device: the actual modes follow the target modes; the valve travels towards
+// the Analog Output block's setpoint (its output in manual and local override, its cascade input
+// in remote cascade) with its stroke time and goes to its safety position (closed) while a block
+// is out of service or the device is not initialised; simulation replaces the read-back; the
+// commands of FACTORY_RESET and SELF_CALIBRATION_CMD restart, reset and calibrate; the write
+// protection refuses writes. Device time runs only when told (Advance, FollowClock).
 
 #include <cstdint>
 #include <map>
@@ -53,14 +60,19 @@ struct SimOptions {
     std::string deviceId = "KV6274";
     uint16_t profileRevision = 0x0300;
     bool hardwareWriteProtection = false;
+    bool writeLocked = false;  // WRITE_LOCKING 0 from the start
     // Seconds for a full stroke when neither a travel rate nor a measured stroke time is set.
     double strokeTimeS = 10.0;
+    // A simulated control system sends the setpoint cyclically: from 10 % to 90 % of PV_SCALE and
+    // back within this many milliseconds of device time. 0: none, the setpoint changes only when
+    // it is written.
+    int64_t setpointCycleMs = 0;
 };
 
 class SimulatedPositioner {
   public:
     // Command values of the Physical Block's FACTORY_RESET.
-    static constexpr uint16_t kResetDefaults = 1;  // cold start: application and identification
+    static constexpr uint16_t kColdStartApplIdent = 1;  // application and identification data
     static constexpr uint16_t kWarmStart = 2506;
     static constexpr uint16_t kResetBusAddress = 2712;
     static constexpr uint16_t kColdStartIdent = 32768;
@@ -71,13 +83,30 @@ class SimulatedPositioner {
     static constexpr uint8_t kResetTotalTravel = 7;
     static constexpr uint8_t kResetControlLoopFault = 10;
     static constexpr uint8_t kCalAbort = 255;
+    // SELF_CALIBRATION_STATUS.
+    static constexpr uint8_t kCalStatusNone = 0;
+    static constexpr uint8_t kInitRunning = 1;
+    static constexpr uint8_t kInitDone = 2;
+    static constexpr uint8_t kZeroRunning = 4;
+    static constexpr uint8_t kZeroDone = 5;
+    static constexpr uint8_t kCalAborted = 7;
     // WRITE_LOCKING values.
     static constexpr uint16_t kLocked = 0;
     static constexpr uint16_t kUnlocked = 2457;
+    // Block modes (TARGET_MODE, MODE_BLK).
+    static constexpr uint8_t kModeOutOfService = 0x80;
+    static constexpr uint8_t kModeLocalOverride = 0x20;
+    static constexpr uint8_t kModeManual = 0x10;
+    static constexpr uint8_t kModeAuto = 0x08;
+    static constexpr uint8_t kModeRemoteCascade = 0x02;
     // How long the device shows a restart in DIAGNOSIS and how long a calibration runs.
     static constexpr int64_t kRestartBitMs = 10000;
     static constexpr int64_t kZeroCalibrationMs = 5000;
     static constexpr int64_t kInitialisationMs = 20000;
+    // Device time runs in steps of at most this length.
+    static constexpr int64_t kStepMs = 100;
+    // FollowClock catches up at most this much device time at once (a suspended program).
+    static constexpr int64_t kMaxCatchUpMs = 600000;
 
     explicit SimulatedPositioner(SimOptions options = {});
 
@@ -85,19 +114,34 @@ class SimulatedPositioner {
     SimReply Process(const Dpv1Request& request);
     // The answer alone, for callers without a channel.
     Dpv1Response Handle(const Dpv1Request& request) { return Process(request).response; }
-    // Lets device time run: the valve travels, restarts and calibrations end.
+
+    // Device time. Advance lets ms pass: the valve travels, restarts and calibrations end.
     void Advance(int64_t ms);
+    // Lets device time follow an outside clock in milliseconds (the event loop's NowMs): the
+    // first call takes the instant, every later call advances by the time since the previous
+    // one. A clock that went back advances nothing; a longer gap than kMaxCatchUpMs counts as
+    // kMaxCatchUpMs. Callers that share one clock may all call it: nothing is counted twice.
+    void FollowClock(int64_t nowMs);
+    int64_t Now() const { return now_; }
 
     // Identity.
     uint16_t IdentNumber() const { return options_.identNumber; }
     void SetIdentNumber(uint16_t identNumber) { options_.identNumber = identNumber; }
     void SetDeviceId(const std::string& text);
     void SetProfileRevision(uint16_t revision);
-    void SetHardwareWriteProtection(bool on);
     uint8_t BusAddress() const { return busAddress_; }
     void SetBusAddress(uint8_t address) { busAddress_ = address; }
 
-    // The table, bypassing access rules and faults (tests, the demo program).
+    // Write protection: the hardware switch (HW_WRITE_PROTECTION 1) refuses every write; the
+    // write locking (WRITE_LOCKING 0) every write but the one that unlocks it.
+    void SetHardwareWriteProtection(bool on);
+    void SetWriteLocked(bool locked);
+
+    // The simulated control system's setpoint cycle (0: none).
+    void SetSetpointCycle(int64_t periodMs);
+
+    // The table, bypassing access rules and faults (tests, the demo program). Records that the
+    // device computes are computed anew at the next step of device time.
     bool Has(uint8_t slot, uint8_t index) const;
     std::vector<uint8_t> Record(uint8_t slot, uint8_t index) const;  // empty when unknown
     bool SetRecord(uint8_t slot, uint8_t index, const std::vector<uint8_t>& bytes);
@@ -122,6 +166,7 @@ class SimulatedPositioner {
         bool writable = false;
         bool ident = false;  // an identification text: reset by the identification cold start
     };
+    enum class Calibration : uint8_t { None, Zero, Init };
 
     static uint16_t Key(uint8_t slot, uint8_t index) { return uint16_t(slot << 8 | index); }
     void Add(uint8_t slot, uint8_t index, bool writable, std::vector<uint8_t> bytes);
@@ -136,21 +181,33 @@ class SimulatedPositioner {
     float GetFloat(uint16_t key, size_t at = 0) const;
     void PutFloat(uint16_t key, size_t at, double value);
     uint16_t GetU16(uint16_t key, size_t at = 0) const;
+    void Restore(uint16_t key);
 
     Dpv1Response Read(const Dpv1Request& request) const;
     Dpv1Response Write(const Dpv1Request& request);
     std::optional<SimFault> TakeFault(uint16_t key);
-    bool AcceptsValue(uint16_t key, const std::vector<uint8_t>& data) const;
+    uint8_t Refusal(uint16_t key, const std::vector<uint8_t>& data) const;
     void AfterWrite(uint16_t key);
+
+    // Commands.
     void FactoryReset(uint16_t command);
-    void Calibration(uint8_t command);
+    void ColdStart(bool application, bool identification);
+    void Calibrate(uint8_t command);
     void FinishCalibration();
-    void RestoreInitial(bool application, bool identification);
+    void AbortCalibration();
+    void SetCalibrationStatus(uint8_t status);
+    bool Calibrating() const { return calibration_ != Calibration::None; }
+
+    // The blocks at work.
+    void Step(int64_t ms);
+    void DriveSetpoint();
     void FollowModes();
-    bool Calibrating() const { return calibration_ != 0; }
-    uint8_t AoMode() const;
+    bool Controlling() const;
     double TargetPercent() const;
+    double ReadbackPercent() const;
     double StrokeSeconds(bool opening) const;
+    void Move(int64_t ms);
+    void WatchControlLoop(int64_t ms);
     void UpdateProcess();
 
     SimOptions options_;
@@ -162,12 +219,17 @@ class SimulatedPositioner {
     uint8_t busyCode_ = kDpv1ResourceBusy;
 
     int64_t now_ = 0;
+    std::optional<int64_t> clockMs_;  // the outside clock's last instant
     int64_t warmStartUntil_ = -1;
     int64_t coldStartUntil_ = -1;
-    uint8_t calibration_ = 0;  // the running calibration command, 0 when none
+    Calibration calibration_ = Calibration::None;
+    int64_t calibrationStart_ = 0;
     int64_t calibrationEnd_ = 0;
+    bool initialised_ = true;        // cleared by an application cold start
+    bool controlLoopFault_ = false;  // latched until reset by command
+    int64_t deviationSince_ = -1;    // since when the valve misses its target by the band
     double position_ = 0.0;
-    double totalTravel_ = 0.0;
+    double travelPercent_ = 0.0;  // the total valve travel, in percent of a stroke
     uint8_t busAddress_ = 126;
 };
 

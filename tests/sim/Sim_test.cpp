@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "SimTestSupport.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "sim/SimulatedChannel.h"
@@ -12,41 +13,7 @@
 namespace kv {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-Bytes Pad(const std::string& text, size_t length) {
-    Bytes b(text.begin(), text.end());
-    b.resize(length, ' ');
-    return b;
-}
-
-Bytes Join(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const auto& p : parts)
-        out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
-
-Dpv1Response Read(SimulatedPositioner& d, uint8_t slot, uint8_t index, uint8_t length = 240) {
-    Dpv1Request r;
-    r.slot = slot;
-    r.index = index;
-    r.length = length;
-    return d.Handle(r);
-}
-
-Dpv1Response Write(SimulatedPositioner& d, uint8_t slot, uint8_t index, const Bytes& data) {
-    Dpv1Request r;
-    r.write = true;
-    r.slot = slot;
-    r.index = index;
-    r.data = data;
-    return d.Handle(r);
-}
-
-Bytes Err(uint8_t code) {
-    return {0x80, code, 0x00};
-}
+using namespace simtest;
 
 // --- Initial records, byte by byte ---
 
@@ -66,7 +33,10 @@ TEST(SimTable, InitialRecords) {
         {0, 19, {0x00, 0x00}, "PB STRATEGY"},
         {0, 20, {0x00}, "PB ALERT_KEY"},
         {0, 21, {0x08}, "PB TARGET_MODE"},
-        {0, 22, {0x08, 0x08, 0x08}, "PB MODE_BLK"},
+        // Actual and normal mode automatic; permitted the target modes of the block's value
+        // list: PB and TB automatic and out of service, AO also manual, local override and
+        // remote cascade.
+        {0, 22, {0x08, 0x88, 0x08}, "PB MODE_BLK"},
         {0, 23, Bytes(8, 0), "PB ALARM_SUM"},
         {0, 26, {0x10, 0x0D}, "DEVICE_MAN_ID 4109"},
         {0, 27, Pad("KV6274", 16), "DEVICE_ID"},
@@ -88,7 +58,7 @@ TEST(SimTable, InitialRecords) {
          {0x00, 0x00, 0x03, 0x00, 0x00, 0x01, 0x00, 0x06, 0x00, 0x01, 0x00, 0x03},
          "directory header"},
         {1, 100, Join({{0x00, 0x03, 0x05, 0x02}, blkTail}), "TB BLK_OBJ"},
-        {1, 106, {0x08, 0x08, 0x08}, "TB MODE_BLK"},
+        {1, 106, {0x08, 0x88, 0x08}, "TB MODE_BLK"},
         {1, 122, {0x3F, 0x00, 0x00, 0x00}, "DEADBAND 0.5"},
         {1, 132, {0x41, 0x70, 0x00, 0x00}, "RATED_TRAVEL 15"},
         {1, 136, {0x3D, 0xF5, 0xC2, 0x8F}, "SERVO_RATE_1 0.12"},
@@ -104,7 +74,7 @@ TEST(SimTable, InitialRecords) {
         {1, 195, {0x01}, "MFR/MOUNTING_POSITION"},
         {1, 16, Join({{0x00, 0x02, 0x02, 0x01}, blkTail}), "AO BLK_OBJ"},
         {1, 18, Pad("", 32), "AO TAG_DESC"},
-        {1, 22, {0x08, 0x98, 0x08}, "AO MODE_BLK"},
+        {1, 22, {0x08, 0xBA, 0x08}, "AO MODE_BLK"},
         {1, 24, Bytes(10, 0), "AO BATCH"},
         {1, 25, {0x00, 0x00, 0x00, 0x00, 0x00}, "AO SP"},
         {1, 27, {0x42, 0xC8, 0, 0, 0, 0, 0, 0, 0x05, 0x3E, 0x03}, "AO PV_SCALE"},
@@ -175,29 +145,6 @@ TEST(SimWrite, ReadOnlyAndLengthErrors) {
     EXPECT_EQ(Write(d, 0, 18, Pad("X", 31)).errorInfo, Err(0xB1));
     EXPECT_EQ(Read(d, 0, 18).data, Pad("-/-", 32));
     EXPECT_EQ(Write(d, 0, 34, {0x00, 0x01}).errorInfo, Err(0xB8));  // neither 0 nor 2457
-}
-
-TEST(SimWrite, WriteLockingRefusesAllButItself) {
-    SimulatedPositioner d;
-    EXPECT_TRUE(Write(d, 0, 34, {0x00, 0x00}).errorInfo.empty());
-    EXPECT_EQ(Write(d, 0, 18, Pad("A", 32)).errorInfo, Err(0xB6));
-    EXPECT_EQ(Write(d, 1, 122, {0x3F, 0x80, 0x00, 0x00}).errorInfo, Err(0xB6));
-    EXPECT_EQ(Write(d, 0, 35, {0x09, 0xCA}).errorInfo, Err(0xB6));  // commands too
-    EXPECT_EQ(Read(d, 0, 18).data, Pad("-/-", 32));
-    EXPECT_TRUE(Write(d, 0, 34, {0x09, 0x99}).errorInfo.empty());
-    EXPECT_TRUE(Write(d, 0, 18, Pad("A", 32)).errorInfo.empty());
-}
-
-TEST(SimWrite, HardwareProtectionRefusesEveryWrite) {
-    SimOptions o;
-    o.hardwareWriteProtection = true;
-    SimulatedPositioner d(o);
-    EXPECT_EQ(Read(d, 0, 41).data, Bytes{0x01});
-    EXPECT_EQ(Write(d, 0, 34, {0x00, 0x00}).errorInfo, Err(0xB6));
-    EXPECT_EQ(Write(d, 0, 18, Pad("A", 32)).errorInfo, Err(0xB6));
-    d.SetHardwareWriteProtection(false);
-    EXPECT_EQ(Read(d, 0, 41).data, Bytes{0x00});
-    EXPECT_TRUE(Write(d, 0, 18, Pad("A", 32)).errorInfo.empty());
 }
 
 // --- Fault injection ---
@@ -273,128 +220,6 @@ TEST(SimFaults, RequestCountsAndLog) {
     d.ClearLog();
     EXPECT_EQ(d.RequestCount(0, 18), 0);
     EXPECT_TRUE(d.Log().empty());
-}
-
-// --- Process behaviour ---
-
-TEST(SimProcess, ReadbackTravelsTowardsTheSetpoint) {
-    SimulatedPositioner d;  // full stroke in 10 s
-    ASSERT_TRUE(Write(d, 1, 25, {0x42, 0x48, 0x00, 0x00, 0x80}).errorInfo.empty());  // SP 50
-    EXPECT_EQ(Read(d, 1, 157).data, (Bytes{0x42, 0x48, 0x00, 0x00, 0x80}));  // POSITIONING 50
-    d.Advance(1000);
-    EXPECT_EQ(Read(d, 1, 28).data, (Bytes{0x41, 0x20, 0x00, 0x00, 0x80}));   // READBACK 10
-    EXPECT_EQ(Read(d, 1, 158).data, (Bytes{0x41, 0x20, 0x00, 0x00, 0x80}));  // FEEDBACK 10
-    EXPECT_EQ(Read(d, 1, 48).data, (Bytes{0x42, 0x20, 0x00, 0x00}));         // deviation 40
-    EXPECT_EQ(Read(d, 1, 47).data, (Bytes{0x03, 0x80}));                     // intermediate
-    d.Advance(60000);
-    EXPECT_EQ(Read(d, 1, 28).data, (Bytes{0x42, 0x48, 0x00, 0x00, 0x80}));  // 50, no overshoot
-    EXPECT_EQ(Read(d, 1, 145).data, (Bytes{0x3F, 0x00, 0x00, 0x00}));       // half a stroke
-
-    // PV_SCALE 0 to 200: the setpoint 50 is 25 % of the stroke; the readback is in scale units.
-    ASSERT_TRUE(
-        Write(d, 1, 27, {0x43, 0x48, 0, 0, 0, 0, 0, 0, 0x05, 0x3E, 0x03}).errorInfo.empty());
-    d.Advance(60000);
-    EXPECT_EQ(Read(d, 1, 158).data, (Bytes{0x41, 0xC8, 0x00, 0x00, 0x80}));  // 25 %
-    EXPECT_EQ(Read(d, 1, 28).data, (Bytes{0x42, 0x48, 0x00, 0x00, 0x80}));   // 50 of 200
-}
-
-TEST(SimProcess, ModesFollowTheTarget) {
-    SimulatedPositioner d;
-    ASSERT_TRUE(Write(d, 1, 21, {0x80}).errorInfo.empty());  // AO out of service
-    EXPECT_EQ(Read(d, 1, 22).data, (Bytes{0x80, 0x98, 0x08}));
-    Write(d, 1, 25, {0x42, 0xC8, 0x00, 0x00, 0x80});  // SP 100
-    d.Advance(5000);
-    EXPECT_EQ(Read(d, 1, 28).data, (Bytes{0x00, 0x00, 0x00, 0x00, 0x1C}));  // held, bad O/S
-
-    ASSERT_TRUE(Write(d, 1, 21, {0x10}).errorInfo.empty());  // manual: OUT drives the valve
-    EXPECT_EQ(Read(d, 1, 22).data, (Bytes{0x10, 0x98, 0x08}));
-    Write(d, 1, 53, {0x42, 0x20, 0x00, 0x00, 0x80});  // OUT 40
-    d.Advance(20000);
-    EXPECT_EQ(Read(d, 1, 28).data, (Bytes{0x42, 0x20, 0x00, 0x00, 0x80}));
-
-    ASSERT_TRUE(Write(d, 1, 105, {0x80}).errorInfo.empty());  // TB
-    EXPECT_EQ(Read(d, 1, 106).data, (Bytes{0x80, 0x08, 0x08}));
-    ASSERT_TRUE(Write(d, 0, 21, {0x80}).errorInfo.empty());  // PB
-    EXPECT_EQ(Read(d, 0, 22).data, (Bytes{0x80, 0x08, 0x08}));
-}
-
-TEST(SimProcess, SimulationReplacesTheReadback) {
-    SimulatedPositioner d;
-    ASSERT_TRUE(Write(d, 1, 51, {0x4C, 0x42, 0x10, 0x00, 0x00, 0x01}).errorInfo.empty());
-    EXPECT_EQ(Read(d, 1, 28).data, (Bytes{0x42, 0x10, 0x00, 0x00, 0x4C}));
-    EXPECT_EQ(Read(d, 1, 49).data, (Bytes{0x00, 0x08, 0x00}));  // CB_SIMULATE
-}
-
-// --- Device commands ---
-
-TEST(SimCommands, WarmStartShowsInDiagnosisForAWhile) {
-    SimulatedPositioner d;
-    ASSERT_TRUE(Write(d, 0, 35, {0x09, 0xCA}).errorInfo.empty());  // 2506
-    EXPECT_EQ(Read(d, 0, 35).data, (Bytes{0x00, 0x00}));
-    EXPECT_EQ(Read(d, 0, 29).data, (Bytes{0x00, 0x08, 0x00, 0x00}));
-    d.Advance(9900);
-    EXPECT_EQ(Read(d, 0, 29).data, (Bytes{0x00, 0x08, 0x00, 0x00}));
-    d.Advance(100);
-    EXPECT_EQ(Read(d, 0, 29).data, (Bytes{0x00, 0x00, 0x00, 0x00}));
-    EXPECT_EQ(Write(d, 0, 35, {0x00, 0x05}).errorInfo, Err(0xB8));
-}
-
-TEST(SimCommands, ColdStartsRestoreTheirParameters) {
-    SimulatedPositioner d;
-    auto change = [&] {
-        ASSERT_TRUE(Write(d, 0, 18, Pad("TAG", 32)).errorInfo.empty());
-        ASSERT_TRUE(Write(d, 1, 122, {0x40, 0x00, 0x00, 0x00}).errorInfo.empty());
-    };
-    change();
-    ASSERT_TRUE(Write(d, 0, 35, {0x80, 0x00}).errorInfo.empty());  // identification
-    EXPECT_EQ(Read(d, 0, 18).data, Pad("-/-", 32));
-    EXPECT_EQ(Read(d, 1, 122).data, (Bytes{0x40, 0x00, 0x00, 0x00}));
-    EXPECT_EQ(Read(d, 0, 29).data, (Bytes{0x00, 0x10, 0x00, 0x00}));
-
-    change();
-    ASSERT_TRUE(Write(d, 0, 35, {0x80, 0x01}).errorInfo.empty());  // application
-    EXPECT_EQ(Read(d, 0, 18).data, Pad("TAG", 32));
-    EXPECT_EQ(Read(d, 1, 122).data, (Bytes{0x3F, 0x00, 0x00, 0x00}));
-
-    change();
-    ASSERT_TRUE(Write(d, 1, 21, {0x10}).errorInfo.empty());
-    ASSERT_TRUE(Write(d, 0, 35, {0x00, 0x01}).errorInfo.empty());  // both
-    EXPECT_EQ(Read(d, 0, 18).data, Pad("-/-", 32));
-    EXPECT_EQ(Read(d, 1, 122).data, (Bytes{0x3F, 0x00, 0x00, 0x00}));
-    EXPECT_EQ(Read(d, 1, 22).data, (Bytes{0x08, 0x98, 0x08}));  // mode follows the reset target
-
-    d.SetBusAddress(5);
-    ASSERT_TRUE(Write(d, 0, 35, {0x0A, 0x98}).errorInfo.empty());  // 2712
-    EXPECT_EQ(d.BusAddress(), 126);
-}
-
-TEST(SimCommands, CalibrationRunsAndCanBeAborted) {
-    SimulatedPositioner d;
-    ASSERT_TRUE(Write(d, 1, 133, {0x02}).errorInfo.empty());  // initialisation
-    EXPECT_EQ(Read(d, 1, 133).data, Bytes{0x00});
-    EXPECT_EQ(Read(d, 1, 134).data, Bytes{0x02});
-    EXPECT_EQ(Read(d, 1, 49).data, (Bytes{0x00, 0x80, 0x00}));  // CB_SELFTEST
-    d.Advance(19000);
-    EXPECT_EQ(Read(d, 1, 134).data, Bytes{0x02});
-    d.Advance(1000);
-    EXPECT_EQ(Read(d, 1, 134).data, Bytes{0x00});
-    EXPECT_EQ(Read(d, 1, 49).data, (Bytes{0x00, 0x00, 0x00}));
-    EXPECT_EQ(Read(d, 1, 109).data, (Bytes{0x41, 0x20, 0x00, 0x00}));  // stroke time 10 s
-
-    ASSERT_TRUE(Write(d, 1, 133, {0x01}).errorInfo.empty());  // zero calibration
-    ASSERT_TRUE(Write(d, 1, 133, {0xFF}).errorInfo.empty());  // abort
-    EXPECT_EQ(Read(d, 1, 134).data, Bytes{0x00});
-    EXPECT_EQ(Read(d, 1, 186).data, Bytes{0x01});  // SELF_CALIB_WARNING
-    EXPECT_EQ(Write(d, 1, 133, {0x03}).errorInfo, Err(0xB8));
-}
-
-TEST(SimCommands, ResetTotalValveTravel) {
-    SimulatedPositioner d;
-    Write(d, 1, 25, {0x42, 0xC8, 0x00, 0x00, 0x80});
-    d.Advance(20000);
-    EXPECT_EQ(Read(d, 1, 145).data, (Bytes{0x3F, 0x80, 0x00, 0x00}));  // one stroke
-    ASSERT_TRUE(Write(d, 1, 133, {0x07}).errorInfo.empty());
-    EXPECT_EQ(Read(d, 1, 145).data, (Bytes{0x00, 0x00, 0x00, 0x00}));
 }
 
 // --- The channel ---
@@ -511,6 +336,30 @@ TEST_F(SimChannelTest, DeviceTimeRunsWhileConnected) {
     channel->DisconnectRequest("d");
     loop.RunUntilIdle();
     EXPECT_EQ(loop.TimerCount(), 0u);
+}
+
+TEST_F(SimChannelTest, DeviceTimeFollowsTheLoopClock) {
+    channel = std::make_unique<SimulatedChannel>(loop, device, 1000);
+    Connect();
+    Dpv1Request w;
+    w.write = true;
+    w.slot = 1;
+    w.index = 25;
+    w.data = {0x42, 0xC8, 0x00, 0x00, 0x80};  // SP 100
+    channel->TransactionRequest("w", w);
+    loop.RunUntilIdle();
+    loop.Advance(500);  // before the first tick
+    EXPECT_EQ(device->Position(), 0.0);
+    channel->TransactionRequest("r", ReadReq(1, 158));
+    loop.RunUntilIdle();
+    EXPECT_EQ(sink->responses.back().data, (Bytes{0x40, 0xA0, 0x00, 0x00, 0x80}));  // 5 %
+    channel->DisconnectRequest("d");
+    loop.RunUntilIdle();
+    loop.Advance(3000);
+    EXPECT_EQ(device->Position(), 5.0);
+    sink->calls.clear();
+    Connect();  // catches up the 3 s without a connection
+    EXPECT_EQ(device->Position(), 35.0);
 }
 
 TEST_F(SimChannelTest, GoneSinkOrChannelIsNeverCalled) {
