@@ -27,7 +27,9 @@ enum ParameterControlType : int32_t {
 };
 
 // What a row tells the link bound to it. Every event is delivered synchronously, while the
-// user acts; a handler may unbind or destroy the row.
+// user acts; the row keeps its listener alive for the call, and a handler may unbind or
+// destroy the row (the row then does nothing more). An exception that leaves a handler is
+// reported and goes no further.
 class IParameterRowEvents {
   public:
     virtual ~IParameterRowEvents() = default;
@@ -72,7 +74,9 @@ class IParameterRow {
     // pctPlainField .. pctCommandButton; 0 when not set.
     virtual int32_t ControlType() const = 0;
     virtual void SetControlType(int32_t type) = 0;
-    // A locked row shows its value read only and raises no Change, Click or edit events.
+    // A locked row shows its value read only and raises no Change, Click, StartEdit or EndEdit
+    // (KeyDown and MenuClick still come, so that its help can be shown). Locking a field while
+    // the user types drops the edit: EndEdit(False), and the value from before it is back.
     virtual bool Locked() const = 0;
     virtual void SetLocked(bool locked) = 0;
     // A disabled row is greyed and takes no input at all.
@@ -141,7 +145,8 @@ class IParameterRow {
 
 // The binding of one row to its data element (clsParamLink), made by the binding site from
 // the page's prototype. The site connects the row's events to the link before InitLink and
-// disconnects them after TerminateLink.
+// disconnects them after TerminateLink. The site holds the links; when a row is destroyed its
+// link is dropped without TerminateLink, so a link never reaches its row from its destructor.
 class IPrivateParamLink : public IParameterRowEvents {
   public:
     virtual std::shared_ptr<IPrivateParamLink> GetNewParamLink() = 0;
@@ -181,7 +186,7 @@ class IParamSite {
     virtual void EnableEdit(bool enabled) = 0;
     // The link bound to the row; nullptr for a row the site does not bind.
     virtual IPrivateParamLink* GetParamLink(const IParameterRow& row) = 0;
-    // The status pictures handed to every link.
+    // The status pictures handed to every link; they live as long as the program.
     virtual const IStatusImages& Images() const = 0;
 };
 

@@ -38,13 +38,17 @@ StatusImages::StatusImages() {
     (void)registered;
 }
 
+const StatusImages& StatusImages::Shared() {
+    static const StatusImages images;
+    return images;
+}
+
 bool StatusImages::Contains(const std::string& key) const {
     return ValidKey(key) && QFile::exists(ResourcePath(key));
 }
 
 QPixmap StatusImages::Pixmap(const std::string& key) {
-    StatusImages images;
-    if (!images.Contains(key))
+    if (!Shared().Contains(key))
         return QPixmap();
     return QPixmap(ResourcePath(key));
 }

@@ -13,6 +13,8 @@ namespace kv {
 class StatusImages : public IStatusImages {
   public:
     StatusImages();
+    // The one collection of the program; it lives as long as the program.
+    static const StatusImages& Shared();
     bool Contains(const std::string& key) const override;
     // The picture of the key; a null pixmap for "" and for a key without a picture.
     static QPixmap Pixmap(const std::string& key);

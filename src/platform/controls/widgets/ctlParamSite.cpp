@@ -99,7 +99,7 @@ void ctlParamSite::Init(IDTMContext& context, const std::string& guiFunctionCall
                              })});
         row->SetEditEnabled(editEnabled_);
         row->SetEvents(link);
-        link->InitLink(context, *row, images_, guiFunctionCall);
+        link->InitLink(context, *row, Images(), guiFunctionCall);
     }
 }
 

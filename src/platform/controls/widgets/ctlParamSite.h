@@ -36,7 +36,8 @@ class ctlParamSite : public QWidget, public IParamSite {
     void Validate() override;
     void EnableEdit(bool enabled) override;
     IPrivateParamLink* GetParamLink(const IParameterRow& row) override;
-    const IStatusImages& Images() const override { return images_; }
+    // The status pictures; they outlive the site, so a link may keep them.
+    const IStatusImages& Images() const override { return StatusImages::Shared(); }
 
     // The bound rows in binding order (rows destroyed meanwhile are left out).
     std::vector<ctlParameter*> Rows() const;
@@ -58,7 +59,6 @@ class ctlParamSite : public QWidget, public IParamSite {
     template <typename Fn>
     void ForEachLink(Fn&& fn);
 
-    StatusImages images_;
     std::vector<Binding> bindings_;
     bool editEnabled_ = true;
     // Counts Init and Release, so that a walk notices that the bindings changed under it.

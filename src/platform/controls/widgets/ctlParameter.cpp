@@ -356,6 +356,10 @@ ctlParameter::EditorKind ctlParameter::WantedEditor() const {
 
 void ctlParameter::RebuildEditor() {
     const EditorKind wanted = WantedEditor();
+    // A field replaced while the user types drops the edit.
+    const bool dropEdit = editing_ && wanted != kind_;
+    if (dropEdit)
+        value_ = savedValue_;
     if (wanted != kind_) {
         FlagScope guard(updating_);
         if (editor_ != nullptr) {
@@ -423,6 +427,8 @@ void ctlParameter::RebuildEditor() {
     }
     ApplyReadOnly();
     ShowValue();
+    if (dropEdit)
+        Raise([](IParameterRowEvents& e) { e.OnEndEdit(false); });
 }
 
 void ctlParameter::ApplyReadOnly() {
@@ -708,7 +714,8 @@ void ctlParameter::OnFieldEdited(const QString& text) {
     value_ = Variant(typed.toStdString());
     if (starting && !Raise([](IParameterRowEvents& e) { e.OnStartEdit(); }))
         return;
-    Raise([](IParameterRowEvents& e) { e.OnChange(); });
+    if (editing_)  // the StartEdit handler may have locked the row
+        Raise([](IParameterRowEvents& e) { e.OnChange(); });
 }
 
 void ctlParameter::EndFieldEdit(bool commit) {

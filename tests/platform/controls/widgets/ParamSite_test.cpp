@@ -176,14 +176,6 @@ TEST_F(ParamSiteTest, InitWithoutAPrototypeIsRefused) {
     EXPECT_THROW(site->Init(*context, "GUI", nullptr), std::invalid_argument);
 }
 
-TEST_F(ParamSiteTest, APageWithoutRowsBindsNothing) {
-    site = new ctlParamSite(&page);
-    site->Init(*context, "GUI", prototype);
-    site->ParameterSetChanged();
-    site->Release();
-    EXPECT_TRUE(shared->log.empty());
-}
-
 TEST_F(ParamSiteTest, ParameterChangedReachesOnlyTheRowsOfThatElement) {
     BindRows({"A", "B", "A", "unknown"});
     site->ParameterChanged(a);

@@ -193,6 +193,28 @@ TEST_F(ParameterRowTest, LockingDuringAnEditDropsTheEdit) {
     EXPECT_EQ(Field()->text(), "1");
 }
 
+TEST_F(ParameterRowTest, AStartEditHandlerThatLocksTheRowGetsNoChange) {
+    row->SetValue(Variant(int32_t{1}));
+    log->after = [this](const std::string& e) {
+        if (e == "StartEdit")
+            row->SetLocked(true);
+    };
+    QLineEdit* field = FocusField();
+    QTest::keyClicks(field, "9");
+    EXPECT_EQ(log->events, (Events{"KeyDown(57,0)", "StartEdit", "EndEdit(0)"}));
+    EXPECT_EQ(row->Value(), Variant(int32_t{1}));
+}
+
+TEST_F(ParameterRowTest, AnotherControlTypeDuringAnEditDropsTheEdit) {
+    row->SetValue(Variant(int32_t{1}));
+    QLineEdit* field = FocusField();
+    QTest::keyClicks(field, "9");
+    log->events.clear();
+    row->SetControlType(pctCommandButton);
+    EXPECT_EQ(log->events, (Events{"EndEdit(0)"}));
+    EXPECT_EQ(row->Value(), Variant(int32_t{1}));
+}
+
 // --- keys and help menu ---
 
 TEST_F(ParameterRowTest, ShiftF1ReachesTheRowAsKeyDown112WithShift) {
@@ -450,12 +472,6 @@ TEST_F(ParameterRowTest, TheRowIsShownWhileBothItsFlagAndTheDesignersAreSet) {
     EXPECT_FALSE(row->isVisible());
     row->SetVisible(true);
     EXPECT_FALSE(row->Visible());
-}
-
-TEST_F(ParameterRowTest, ADisabledRowIsGreyedAndTakesNoInput) {
-    row->SetEnabled(false);
-    EXPECT_FALSE(row->Enabled());
-    EXPECT_FALSE(Field()->isEnabled());
 }
 
 // --- designer properties ---

@@ -1,5 +1,5 @@
 // The Qt-backed event loop: posted calls in posting order, timers, the guard around each call,
-// the monotonic clock.
+// the clock.
 
 #include <gtest/gtest.h>
 
@@ -53,10 +53,11 @@ TEST(QtEventLoopTest, ATimerTicksUntilItIsStoppedEvenFromItsOwnTick) {
     loop.StopTimer(9999);
 }
 
-TEST(QtEventLoopTest, TimersHaveTheirOwnIdsAndAnIntervalBelowOneRunsAtOne) {
+TEST(QtEventLoopTest, TimersHaveTheirOwnIdsAnIntervalBelowOneRunsAtOneAndTheClockMoves) {
     QtEventLoop loop;
     int a = 0;
     int b = 0;
+    const int64_t t0 = loop.NowMs();
     const int32_t first = loop.StartTimer(0, [&] { ++a; });
     const int32_t second = loop.StartTimer(-5, [&] { ++b; });
     EXPECT_NE(first, second);
@@ -66,15 +67,7 @@ TEST(QtEventLoopTest, TimersHaveTheirOwnIdsAndAnIntervalBelowOneRunsAtOne) {
     QTest::qWait(20);
     EXPECT_EQ(a, before);
     EXPECT_GT(b, 0);
-}
-
-TEST(QtEventLoopTest, TheClockNeverGoesBack) {
-    QtEventLoop loop;
-    const int64_t t0 = loop.NowMs();
-    QTest::qWait(5);
-    const int64_t t1 = loop.NowMs();
-    EXPECT_GE(t0, 0);
-    EXPECT_GE(t1, t0 + 4);
+    EXPECT_GE(loop.NowMs(), t0 + 20);  // the clock moves on and never back
 }
 
 }  // namespace

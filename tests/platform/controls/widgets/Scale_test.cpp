@@ -66,21 +66,5 @@ TEST(ScaleTest, LabelsUseTheDecimalsOfTheStepAndTheLanguagesSeparator) {
     EXPECT_EQ(scale.LabelText(0.5, 0.5), "0.5");
 }
 
-TEST(ScaleTest, ChangedIsRaisedOnlyForRealChanges) {
-    Scale scale;
-    int changes = 0;
-    QObject::connect(&scale, &Scale::Changed, [&changes] { ++changes; });
-    scale.SetViewMax(100);
-    scale.SetMirrored(false);
-    scale.SetCaption(QString());
-    EXPECT_EQ(changes, 0);
-    scale.SetViewMax(50);
-    scale.SetRangeMin(-1);
-    scale.SetMirrored(true);
-    scale.SetCaption("Travel");
-    scale.SetUserLanguage(7);
-    EXPECT_EQ(changes, 5);
-}
-
 }  // namespace
 }  // namespace kv
