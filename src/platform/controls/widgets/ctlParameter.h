@@ -1,0 +1,195 @@
+#pragma once
+// One parameter row: status icon, label, value editor and unit side by side (or the label above
+// the value with "labelstyle" 2). The editor follows the control type: a text field, a choice
+// from the value list, a list of bits to tick or a push button. Locked rows show their value
+// read only on a grey ground; the help menu item is reached by the context menu, Shift+F1 by
+// the KeyDown event.
+
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/controls/ControlInterfaces.h"
+#include "platform/runtime/IPropertyBag.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+
+namespace kv {
+
+class ctlParameter : public QWidget, public IParameterRow {
+    Q_OBJECT
+
+  public:
+    explicit ctlParameter(QWidget* parent = nullptr);
+    ~ctlParameter() override;
+
+    // Designer data, by key (case-insensitive): "parametertag", "labeltext", "labelwidth" and
+    // "unitwidth" (twips when positive, percent of the row's width when negative, no column
+    // when 0; -40 and -10 when missing), "unittext", "controltype", "locked", "iconvisible",
+    // "labelstyle" (2: the label stands above the value, else beside it), "statusicon" (an
+    // image key), "visible"; "font" is left to the application's font. A value of the wrong
+    // kind leaves its property as it was and gives False; the others are read.
+    bool ReadProperties(const IPropertyBag& bag);
+
+    std::string ParameterTag() const override { return tag_; }
+    void SetParameterTag(const std::string& tag) override { tag_ = tag; }
+    int32_t ControlType() const override { return controlType_; }
+    void SetControlType(int32_t type) override;
+    bool Locked() const override { return locked_; }
+    void SetLocked(bool locked) override;
+    bool Enabled() const override { return isEnabled(); }
+    void SetEnabled(bool enabled) override { setEnabled(enabled); }
+    Variant Value() const override { return value_; }
+    void SetValue(const Variant& value) override;
+    std::string LabelText() const override { return labelText_; }
+    void SetLabelText(const std::string& text) override;
+    int32_t ForeColor() const override { return foreColor_; }
+    void SetForeColor(int32_t color) override;
+    int32_t ValueForeColor() const override { return valueForeColor_; }
+    void SetValueForeColor(int32_t color) override;
+    int32_t ValueMaxLength() const override { return maxLength_; }
+    void SetValueMaxLength(int32_t length) override;
+    bool ValueUpperCase() const override { return upperCase_; }
+    void SetValueUpperCase(bool upperCase) override { upperCase_ = upperCase; }
+    std::string StatusIcon() const override { return statusIcon_; }
+    void SetStatusIcon(const std::string& key) override;
+    std::string IconToolTip() const override { return iconToolTip_; }
+    void SetIconToolTip(const std::string& text) override;
+
+    void AddMenuItem(const std::string& text) override { menuItems_.push_back(text); }
+    void RemoveMenuItems() override { menuItems_.clear(); }
+    int32_t MenuItemCount() const override { return static_cast<int32_t>(menuItems_.size()); }
+    std::string MenuItemText(int32_t index) const override;
+    void SetMenuItemText(int32_t index, const std::string& text) override;
+
+    std::string ValueList() const override { return valueList_; }
+    void SetValueList(const std::string& list) override;
+    std::string ValueFormat() const override { return valueFormat_; }
+    void SetValueFormat(const std::string& format) override;
+    void SetNumberLocale(const NumberLocale& locale) override;
+    std::string UnitText() const override { return unitText_; }
+    void SetUnitText(const std::string& text) override;
+    std::string HelpText() const override { return helpText_; }
+    void SetHelpText(const std::string& text) override;
+    bool WriteLocked() const override { return writeLocked_; }
+    void SetWriteLocked(bool locked) override { writeLocked_ = locked; }
+    bool Visible() const override { return visible_ && designVisible_; }
+    void SetVisible(bool visible) override;
+
+    void SetEvents(std::weak_ptr<IParameterRowEvents> events) override;
+    IParamHelp* ParamHelpCtl() override;
+
+    // The binding site's overlay: False shows the row read only whatever Locked says.
+    void SetEditEnabled(bool enabled);
+    bool EditEnabled() const { return editEnabled_; }
+    // True while the value is shown read only (locked, or editing switched off by the site).
+    bool ReadOnly() const { return locked_ || !editEnabled_; }
+    // The text the row shows for its value (the chosen entry's text of a value list, the names
+    // of the ticked bits joined by ", " for a bit list, the caption of a command button).
+    QString DisplayText() const;
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
+    enum class EditorKind { None, Field, Choice, Bits, Button };
+    struct BitItem {
+        int32_t bit;
+        QListWidgetItem* item;
+    };
+
+    // Sets the two causes of a read-only row: the lock and the site's overlay.
+    void SetReadOnlyCauses(bool locked, bool editEnabled);
+    EditorKind WantedEditor() const;
+    void RebuildEditor();
+    void ShowValue();
+    void ApplyReadOnly();
+    void ApplyColors();
+    void ApplyToolTips();
+    void ApplyVisibility();
+    void FillChoice();
+    void FillBits();
+    void DoLayout();
+    QString ValueText(const Variant& value) const;
+    QString ListEntryText(const Variant& value, bool* found) const;
+    QString ElidedLabel() const;
+    void ShowContextMenu(QWidget* source, const QPoint& globalPos);
+
+    // User actions.
+    void OnFieldEdited(const QString& text);
+    void OnChoiceActivated(int index);
+    void OnBitChanged(QListWidgetItem* item);
+    void OnButtonClicked();
+    void EndFieldEdit(bool commit);
+    // KeyDown for a key press on the row; True when the key was consumed or the row is gone.
+    bool RaiseKeyDown(QKeyEvent* event, bool& rowGone);
+
+    // Delivers one event to the listener; False when the row was destroyed meanwhile.
+    template <typename Fn>
+    bool Raise(Fn&& fn);
+
+    std::weak_ptr<IParameterRowEvents> events_;
+
+    std::string tag_;
+    int32_t controlType_ = 0;
+    bool locked_ = false;
+    bool editEnabled_ = true;
+    Variant value_;
+    std::string labelText_;
+    int32_t foreColor_ = static_cast<int32_t>(0x80000012u);       // button text
+    int32_t valueForeColor_ = static_cast<int32_t>(0x80000008u);  // window text
+    int32_t maxLength_ = 0;
+    bool upperCase_ = false;
+    std::string statusIcon_;
+    std::string iconToolTip_;
+    std::vector<std::string> menuItems_;
+    std::string valueList_;
+    std::string valueFormat_;
+    NumberLocale locale_;
+    std::string unitText_;
+    std::string helpText_;
+    bool writeLocked_ = false;
+    bool visible_ = true;
+    bool designVisible_ = true;
+    bool hiddenByRow_ = false;
+    int32_t labelWidth_ = -40;
+    int32_t unitWidth_ = -10;
+    bool iconVisible_ = true;
+    int32_t labelStyle_ = 0;
+
+    // Editing of a plain field: the value and text from before the edit, for Escape.
+    bool editing_ = false;
+    Variant savedValue_;
+    QString shownText_;
+    // Set while the row changes its editor itself, so that no user event is raised.
+    bool updating_ = false;
+    bool destroying_ = false;
+    // Depth of events being delivered to the listener (its handler may rebuild the editor).
+    int dispatching_ = 0;
+
+    QLabel* icon_ = nullptr;
+    QLabel* label_ = nullptr;
+    QLabel* unit_ = nullptr;
+    EditorKind kind_ = EditorKind::None;
+    QWidget* editor_ = nullptr;
+    QLineEdit* field_ = nullptr;
+    QComboBox* choice_ = nullptr;
+    QListWidget* bits_ = nullptr;
+    QPushButton* button_ = nullptr;
+    std::vector<BitItem> bitItems_;
+    // The value-list entries behind the choice's items (number of each item).
+    std::vector<int32_t> choiceNumbers_;
+    std::string filledList_;
+};
+
+}  // namespace kv

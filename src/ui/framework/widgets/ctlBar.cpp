@@ -1,0 +1,252 @@
+#include "ui/framework/widgets/ctlBar.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+#include "platform/controls/widgets/Scale.h"
+#include "platform/controls/widgets/WinColor.h"
+
+namespace kv {
+
+namespace {
+
+// The number a value stands for; nullopt for Null, texts that are no number, arrays and
+// numbers that are not finite.
+std::optional<float> NumberOf(const Variant& v) {
+    if (v.isEmpty())
+        return 0.0f;
+    double d = 0;
+    if (v.isNumber() && v.type() != VarType::Date) {
+        d = v.number();
+    } else if (!v.isString() || !ParseNumber(v.str(), NumberLocale::Invariant(), d)) {
+        return std::nullopt;
+    }
+    if (!std::isfinite(d))
+        return std::nullopt;
+    return static_cast<float>(d);
+}
+
+}  // namespace
+
+BarGeometry ComputeBarGeometry(double width, double height, double pixel, const Variant& value,
+                               double min, double max, const Variant& limitMin,
+                               const Variant& limitMax, bool mirrored) {
+    BarGeometry g;
+    g.band = static_cast<float>(height) * 0.25f;
+    const float x = static_cast<float>(width) - static_cast<float>(pixel);
+    g.length = x;
+    const auto fmin = static_cast<float>(min);
+    const auto fmax = static_cast<float>(max);
+    const auto pos = [&](float v) {
+        const float p = (v - fmin) * x / (fmax - fmin);
+        return mirrored ? x - p : p;
+    };
+    if (fmin == fmax || !std::isfinite(fmin) || !std::isfinite(fmax))
+        return g;  // no length, no marks
+    const float zero = pos(fmin < 0 ? 0.0f : fmin);
+    const std::optional<float> v = NumberOf(value);
+    const float end = v ? pos(*v) : zero;
+    g.barFrom = std::min(zero, end);
+    g.barTo = std::max(zero, end);
+    for (const Variant* limit : {&limitMin, &limitMax}) {
+        if (const std::optional<float> l = NumberOf(*limit))
+            g.limits.push_back(pos(*l));
+    }
+    return g;
+}
+
+ctlBar::ctlBar(QWidget* parent) : QWidget(parent) {
+    scale_ = new Scale(this);
+    connect(scale_, &Scale::Changed, this, qOverload<>(&QWidget::update));
+    InitProperties();
+}
+
+std::string ctlBar::Caption() const {
+    return scale_->Caption().toStdString();
+}
+
+void ctlBar::SetCaption(const std::string& caption) {
+    const QString text = QString::fromStdString(caption);
+    if (text == scale_->Caption())
+        return;
+    scale_->SetCaption(text);
+    emit PropertyChanged(QStringLiteral("Caption"));
+}
+
+void ctlBar::SetColor(int32_t color) {
+    if (color == color_)
+        return;
+    color_ = color;
+    emit PropertyChanged(QStringLiteral("Color"));
+    update();
+}
+
+void ctlBar::SetLimitColor(int32_t color) {
+    if (color == limitColor_)
+        return;
+    limitColor_ = color;
+    emit PropertyChanged(QStringLiteral("LimitColor"));
+    update();
+}
+
+double ctlBar::RangeMin() const {
+    return scale_->ViewMin();
+}
+
+double ctlBar::RangeMax() const {
+    return scale_->ViewMax();
+}
+
+void ctlBar::SetRange(const Variant& value, bool isMin) {
+    // The value goes through its text form, as the scale keeps it; a value that has none or
+    // does not read as a number leaves the range alone.
+    double d = 0;
+    try {
+        if (value.isNull() || value.isByteArray() ||
+            !ParseNumber(value.toString(), NumberLocale::Invariant(), d) || !std::isfinite(d))
+            return;
+    } catch (const VbError&) {
+        return;
+    }
+    if (d == (isMin ? scale_->ViewMin() : scale_->ViewMax()))
+        return;
+    if (isMin) {
+        scale_->SetRangeMin(d);
+        scale_->SetViewMin(scale_->RangeMin());
+    } else {
+        scale_->SetRangeMax(d);
+        scale_->SetViewMax(scale_->RangeMax());
+    }
+    emit PropertyChanged(isMin ? QStringLiteral("RangeMin") : QStringLiteral("RangeMax"));
+    update();
+}
+
+void ctlBar::SetRangeMin(const Variant& value) {
+    SetRange(value, true);
+}
+
+void ctlBar::SetRangeMax(const Variant& value) {
+    SetRange(value, false);
+}
+
+void ctlBar::SetValue(const Variant& value) {
+    if (value == value_)
+        return;
+    value_ = value;
+    update();
+}
+
+bool ctlBar::Mirrored() const {
+    return scale_->Mirrored();
+}
+
+void ctlBar::SetMirrored(bool mirrored) {
+    if (mirrored == scale_->Mirrored())
+        return;
+    scale_->SetMirrored(mirrored);
+    emit PropertyChanged(QStringLiteral("Mirrored"));
+    update();
+}
+
+int32_t ctlBar::UserLanguage() const {
+    return scale_->UserLanguage();
+}
+
+void ctlBar::SetUserLanguage(int32_t languageId) {
+    scale_->SetUserLanguage(languageId);
+}
+
+void ctlBar::SetLimitMin(const Variant& value) {
+    if (value == limitMin_)
+        return;
+    limitMin_ = value;
+    update();
+}
+
+void ctlBar::SetLimitMax(const Variant& value) {
+    if (value == limitMax_)
+        return;
+    limitMax_ = value;
+    update();
+}
+
+void ctlBar::InitProperties() {
+    scale_->SetCaption(QString());
+    color_ = 0;
+    limitColor_ = 0;
+    scale_->SetRangeMin(0);
+    scale_->SetViewMin(0);
+    scale_->SetRangeMax(100);
+    scale_->SetViewMax(100);
+    scale_->SetMirrored(false);
+    update();
+}
+
+bool ctlBar::ReadProperties(const IPropertyBag& bag) {
+    bool ok = true;
+    auto read = [&bag, &ok](const char* key, const Variant& def, auto apply) {
+        try {
+            apply(bag.ReadOr(key, def));
+        } catch (const VbError&) {
+            ok = false;
+        }
+    };
+    read("Caption", Variant(""),
+         [this](const Variant& v) { scale_->SetCaption(QString::fromStdString(v.toString())); });
+    read("Color", Variant(int32_t{0}), [this](const Variant& v) { color_ = v.toLong(); });
+    read("LimitColor", Variant(int32_t{0}), [this](const Variant& v) { limitColor_ = v.toLong(); });
+    read("RangeMin", Variant(0.0), [this](const Variant& v) {
+        scale_->SetRangeMin(v.toDouble());
+        scale_->SetViewMin(scale_->RangeMin());
+    });
+    read("RangeMax", Variant(100.0), [this](const Variant& v) {
+        scale_->SetRangeMax(v.toDouble());
+        scale_->SetViewMax(scale_->RangeMax());
+    });
+    read("Mirrored", Variant(false), [this](const Variant& v) { scale_->SetMirrored(v.toBool()); });
+    update();
+    return ok;
+}
+
+void ctlBar::WriteProperties(IPropertyBag& bag) const {
+    bag.Write("Caption", Variant(Caption()));
+    bag.Write("Color", Variant(color_));
+    bag.Write("LimitColor", Variant(limitColor_));
+    bag.Write("RangeMin", Variant(scale_->ViewMin()));
+    bag.Write("RangeMax", Variant(scale_->ViewMax()));
+    bag.Write("Mirrored", Variant(scale_->Mirrored()));
+}
+
+BarGeometry ctlBar::Geometry() const {
+    return ComputeBarGeometry(width(), height(), 1.0, value_, scale_->ViewMin(), scale_->ViewMax(),
+                              limitMin_, limitMax_, scale_->Mirrored());
+}
+
+void ctlBar::DoLayout() {
+    const double t = height() * 0.25;
+    scale_->setGeometry(0, static_cast<int>(std::lround(t)), width(),
+                        static_cast<int>(std::lround(3 * t)));
+}
+
+void ctlBar::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    DoLayout();
+    update();
+}
+
+void ctlBar::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    const BarGeometry g = Geometry();
+    const QPalette& pal = palette();
+    // The band in the back colour, then the bar, then the marks across the band.
+    painter.fillRect(QRectF(0, 0, width(), g.band), pal.color(QPalette::Window));
+    if (g.barTo > g.barFrom)
+        painter.fillRect(QRectF(g.barFrom, 0, g.barTo - g.barFrom, g.band), WinColor(color_, pal));
+    const QColor limitColor = WinColor(limitColor_, pal);
+    for (float p : g.limits)
+        painter.fillRect(QRectF(std::floor(p), 0, 1, g.band), limitColor);
+}
+
+}  // namespace kv
