@@ -8,6 +8,7 @@
 
 #include "platform/controls/NavigationInterfaces.h"
 
+class QHBoxLayout;
 class QLabel;
 
 namespace kv::nav {
@@ -57,6 +58,7 @@ class NavHeadline : public QWidget, public IStdHeadline, public IStateImages {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     struct Panel {
@@ -77,9 +79,11 @@ class NavHeadline : public QWidget, public IStdHeadline, public IStateImages {
     const Panel& PanelAt(int32_t panel) const;
     bool PanelActive(int32_t panel) const;
     void ShowPanel(int32_t panel);
+    void ShareWidth();
     void ShowCompanyIcon();
     void OpenCompanyLink() const;
 
+    QHBoxLayout* panelRow_ = nullptr;
     NavElidedLabel* deviceTypeName_ = nullptr;
     Field software_;
     Field hardware_;

@@ -10,12 +10,13 @@ namespace kv::nav {
 
 class NavToolbar::ToolbarButton : public IToolbarButton {
   public:
-    explicit ToolbarButton(QAction* action) : action_(action) {}
+    ToolbarButton(NavToolbar& owner, QAction* action) : owner_(owner), action_(action) {}
 
     bool Enabled() const override { return enabled_; }
     void SetEnabled(bool enabled) override {
         enabled_ = enabled;
         action_->setVisible(enabled);
+        owner_.UpdateSeparators();
     }
     std::string ToolTipText() const override { return toolTip_; }
     void SetToolTipText(const std::string& text) override {
@@ -26,6 +27,7 @@ class NavToolbar::ToolbarButton : public IToolbarButton {
     QAction* Action() const { return action_; }
 
   private:
+    NavToolbar& owner_;
     QAction* action_;
     bool enabled_ = true;
     std::string toolTip_;
@@ -60,7 +62,7 @@ NavToolbar::NavToolbar(QWidget* parent) : QToolBar(parent) {
             if (onClick_)
                 onClick_(number);
         });
-        buttons_.emplace(b.number, std::make_unique<ToolbarButton>(action));
+        buttons_.emplace(b.number, std::make_unique<ToolbarButton>(*this, action));
     }
     QAction* navigation = Action(ntbNavigationView);
     navigation->setCheckable(true);
@@ -84,6 +86,23 @@ void NavToolbar::SetNavigationViewState(bool shown, bool locked) {
     QAction* navigation = Action(ntbNavigationView);
     navigation->setChecked(shown);
     navigation->setEnabled(!locked);
+}
+
+void NavToolbar::UpdateSeparators() {
+    // A separator shows only between two groups that both show a button.
+    QAction* pending = nullptr;
+    bool shownBefore = false;
+    for (QAction* action : actions()) {
+        if (action->isSeparator()) {
+            action->setVisible(false);
+            pending = action;
+        } else if (action->isVisible()) {
+            if (pending && shownBefore)
+                pending->setVisible(true);
+            pending = nullptr;
+            shownBefore = true;
+        }
+    }
 }
 
 QAction* NavToolbar::Action(int32_t number) {

@@ -33,6 +33,7 @@ class NavToolbar : public QToolBar, public IStdToolbar {
 
   private:
     class ToolbarButton;
+    void UpdateSeparators();
     std::map<int32_t, std::unique_ptr<ToolbarButton>> buttons_;
     std::function<void(int32_t)> onClick_;
 };

@@ -268,6 +268,12 @@ TEST(NavigationToolbar, SwitchedOffButtonsAreHiddenAndTooltipsShown) {
     EXPECT_FALSE(toolbar.Action(ntbWrite)->isEnabled());
     toolbar.Action(ntbHelp)->trigger();
     EXPECT_THAT(clicks, ElementsAre(7));
+    // The group of 9 and 10 is gone: no separator is left at the end.
+    EXPECT_FALSE(toolbar.actions().back()->isVisible());
+    EXPECT_FALSE(toolbar.actions()[toolbar.actions().size() - 3]->isVisible());
+    EXPECT_TRUE(toolbar.actions()[toolbar.actions().size() - 3]->isSeparator());
+    toolbar.Button(ntbSpare).SetEnabled(true);
+    EXPECT_TRUE(toolbar.actions()[toolbar.actions().size() - 3]->isVisible());
 }
 
 // --- panes ---
