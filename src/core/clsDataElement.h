@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "core/ValueList.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPropertyBag.h"
 #include "value/SharedText.h"
+#include "value/ValueList.h"
 #include "value/Variant.h"
 
 namespace kv {

@@ -1,25 +1,22 @@
 #pragma once
-// The last-resort guard of calls that Qt's event loop makes into the program (event handlers,
-// timers, posted calls): an exception that escapes the call is reported on stderr and goes no
-// further, since it must never unwind through Qt.
+// The last-resort guard of calls that Qt makes into the program outside the event loop's tasks
+// (a widget's event handlers): they belong to no instance, so what escapes them is recorded in
+// the process's widget log (the same guard as every other entry point) and goes no further; it
+// must never unwind through Qt.
 
-#include <exception>
 #include <utility>
+
+#include "platform/runtime/DiagnosticLog.h"
+#include "platform/runtime/EntryGuard.h"
 
 namespace kv {
 
-// Writes the report of an unhandled error in 'where' (what is null for an unknown error).
-void ReportUnhandledError(const char* where, const char* what) noexcept;
+// The errors swallowed in widget event handlers, for the whole process.
+DiagnosticLog& WidgetDiagnostics();
 
 template <typename Fn>
 void CallGuarded(const char* where, Fn&& fn) noexcept {
-    try {
-        std::forward<Fn>(fn)();
-    } catch (const std::exception& e) {
-        ReportUnhandledError(where, e.what());
-    } catch (...) {
-        ReportUnhandledError(where, nullptr);
-    }
+    Guarded(WidgetDiagnostics(), where, std::forward<Fn>(fn));
 }
 
 }  // namespace kv

@@ -1,7 +1,5 @@
 #include "platform/controls/widgets/QtEventLoop.h"
 
-#include "platform/controls/widgets/LastResort.h"
-
 #include <QMetaObject>
 #include <QTimer>
 #include <algorithm>
@@ -15,14 +13,10 @@ QtEventLoop::QtEventLoop(QObject* parent) : QObject(parent) {
 
 QtEventLoop::~QtEventLoop() = default;
 
-void QtEventLoop::RunGuarded(const std::function<void()>& fn) {
-    CallGuarded("an event-loop call", fn);
-}
-
 void QtEventLoop::Post(std::function<void()> fn) {
     // Queued calls to one receiver are delivered in the order of posting.
     QMetaObject::invokeMethod(
-        this, [fn = std::move(fn)] { RunGuarded(fn); }, Qt::QueuedConnection);
+        this, [this, fn = std::move(fn)] { RunTask(fn, "posted call"); }, Qt::QueuedConnection);
 }
 
 int32_t QtEventLoop::StartTimer(int32_t intervalMs, std::function<void()> fn) {
@@ -31,10 +25,10 @@ int32_t QtEventLoop::StartTimer(int32_t intervalMs, std::function<void()> fn) {
     timer->setTimerType(Qt::PreciseTimer);
     timer->setInterval(std::max(intervalMs, 1));
     auto shared = std::make_shared<std::function<void()>>(std::move(fn));
-    connect(timer, &QTimer::timeout, this, [shared] {
+    connect(timer, &QTimer::timeout, this, [this, shared] {
         // The call may stop its own timer; the function stays alive while it runs.
         auto keep = shared;
-        RunGuarded(*keep);
+        RunTask(*keep, "timer");
     });
     timers_[id] = timer;
     timer->start();

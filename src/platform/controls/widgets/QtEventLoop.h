@@ -1,7 +1,7 @@
 #pragma once
 // The runtime's event loop on Qt's: posted calls run from Qt's event queue in the order of
-// posting, timers are QTimers, the clock is monotonic. Every call it runs is guarded: an
-// exception that escapes it is written to stderr and goes no further.
+// posting, timers are QTimers, the clock is monotonic. Every call it runs goes through the
+// loop's last-resort catch (RunTask).
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -31,8 +31,6 @@ class QtEventLoop : public QObject, public IEventLoop {
     size_t TimerCount() const { return timers_.size(); }
 
   private:
-    static void RunGuarded(const std::function<void()>& fn);
-
     QElapsedTimer clock_;
     std::map<int32_t, QPointer<QTimer>> timers_;
     int32_t nextTimer_ = 1;

@@ -13,11 +13,12 @@
 #include <cmath>
 #include <optional>
 
+#include "platform/controls/widgets/BitText.h"
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/StatusImages.h"
 #include "platform/controls/widgets/Twips.h"
-#include "platform/controls/widgets/ValueListText.h"
 #include "platform/controls/widgets/WinColor.h"
+#include "value/NumberText.h"
 
 namespace kv {
 
@@ -383,7 +384,7 @@ void ctlParameter::RebuildEditor() {
         button_ = nullptr;
         bitItems_.clear();
         choiceNumbers_.clear();
-        filledList_.clear();
+        filledList_ = kv::ValueList();
         editing_ = false;
         kind_ = wanted;
         switch (wanted) {
@@ -482,8 +483,8 @@ void ctlParameter::FillChoice() {
     FlagScope guard(updating_);
     choice_->clear();
     choiceNumbers_.clear();
-    for (const ValueListEntry& e : ParseValueListText(valueList_)) {
-        choice_->addItem(QString::fromStdString(e.text));
+    for (const kv::ValueList::Entry& e : valueList_.Entries()) {
+        choice_->addItem(QString::fromStdString(std::string(e.text)));
         choiceNumbers_.push_back(e.number);
     }
     filledList_ = valueList_;
@@ -494,9 +495,9 @@ void ctlParameter::FillBits() {
         return;
     std::vector<std::pair<int32_t, QString>> entries;
     if (!valueList_.empty()) {
-        for (const ValueListEntry& e : ParseValueListText(valueList_)) {
+        for (const kv::ValueList::Entry& e : valueList_.Entries()) {
             if (e.number >= 0 && e.number <= kMaxBitNumber)
-                entries.emplace_back(e.number, QString::fromStdString(e.text));
+                entries.emplace_back(e.number, QString::fromStdString(std::string(e.text)));
         }
     } else {
         const size_t count = value_.isString() ? ParseBitText(value_.str()).size() : 0;
@@ -547,10 +548,10 @@ QString ctlParameter::ListEntryText(const Variant& value, bool* found) const {
     } catch (const std::exception&) {
         return {};
     }
-    for (const ValueListEntry& e : ParseValueListText(valueList_)) {
+    for (const kv::ValueList::Entry& e : valueList_.Entries()) {
         if (e.number == number) {
             *found = true;
-            return QString::fromStdString(e.text);
+            return QString::fromStdString(std::string(e.text));
         }
     }
     return {};

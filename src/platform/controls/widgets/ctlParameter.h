@@ -13,6 +13,7 @@
 
 #include "platform/controls/ControlInterfaces.h"
 #include "platform/runtime/IPropertyBag.h"
+#include "value/ValueList.h"
 
 class QComboBox;
 class QLabel;
@@ -69,7 +70,7 @@ class ctlParameter : public QWidget, public IParameterRow {
     std::string MenuItemText(int32_t index) const override;
     void SetMenuItemText(int32_t index, const std::string& text) override;
 
-    std::string ValueList() const override { return valueList_; }
+    std::string ValueList() const override { return valueList_.str(); }
     void SetValueList(const std::string& list) override;
     std::string ValueFormat() const override { return valueFormat_; }
     void SetValueFormat(const std::string& format) override;
@@ -153,7 +154,7 @@ class ctlParameter : public QWidget, public IParameterRow {
     std::string statusIcon_;
     std::string iconToolTip_;
     std::vector<std::string> menuItems_;
-    std::string valueList_;
+    kv::ValueList valueList_;
     std::string valueFormat_;
     NumberLocale locale_;
     std::string unitText_;
@@ -189,7 +190,7 @@ class ctlParameter : public QWidget, public IParameterRow {
     std::vector<BitItem> bitItems_;
     // The value-list entries behind the choice's items (number of each item).
     std::vector<int32_t> choiceNumbers_;
-    std::string filledList_;
+    kv::ValueList filledList_;
 };
 
 }  // namespace kv

@@ -7,6 +7,7 @@
 
 #include "platform/controls/widgets/Scale.h"
 #include "platform/controls/widgets/WinColor.h"
+#include "value/NumberText.h"
 
 namespace kv {
 
@@ -20,7 +21,10 @@ std::optional<float> NumberOf(const Variant& v) {
     double d = 0;
     if (v.isNumber() && v.type() != VarType::Date) {
         d = v.number();
-    } else if (!v.isString() || !ParseNumber(v.str(), NumberLocale::Invariant(), d)) {
+    } else if (const std::optional<double> parsed =
+                   v.isString() ? ParseNumber(v.str(), NumberLocale::Invariant()) : std::nullopt) {
+        d = *parsed;
+    } else {
         return std::nullopt;
     }
     if (!std::isfinite(d))
@@ -104,9 +108,13 @@ void ctlBar::SetRange(const Variant& value, bool isMin) {
     // does not read as a number leaves the range alone.
     double d = 0;
     try {
-        if (value.isNull() || value.isByteArray() ||
-            !ParseNumber(value.toString(), NumberLocale::Invariant(), d) || !std::isfinite(d))
+        if (value.isNull() || value.isByteArray())
             return;
+        const std::optional<double> parsed =
+            ParseNumber(value.toString(), NumberLocale::Invariant());
+        if (!parsed || !std::isfinite(*parsed))
+            return;
+        d = *parsed;
     } catch (const VbError&) {
         return;
     }

@@ -5,8 +5,8 @@
 #include <QApplication>
 #include <QPalette>
 
+#include "platform/controls/widgets/BitText.h"
 #include "platform/controls/widgets/Twips.h"
-#include "platform/controls/widgets/ValueListText.h"
 #include "platform/controls/widgets/WinColor.h"
 
 namespace kv {
@@ -40,18 +40,7 @@ TEST(WinColorTest, SystemColoursComeFromThePalette) {
     EXPECT_EQ(WinColor(static_cast<int32_t>(0x800000FFu), pal), QColor(7, 8, 9));  // unknown
 }
 
-TEST(ValueListTextTest, EntriesWithoutColonAreSkippedAndBadNumbersCountAsMinusOne) {
-    const std::vector<ValueListEntry> e = ParseValueListText("0:Off|junk|1:On: really|x:Bad|");
-    ASSERT_EQ(e.size(), 3u);
-    EXPECT_EQ(e[0].number, 0);
-    EXPECT_EQ(e[0].text, "Off");
-    EXPECT_EQ(e[1].number, 1);
-    EXPECT_EQ(e[1].text, "On: really");
-    EXPECT_EQ(e[2].number, -1);
-    EXPECT_TRUE(ParseValueListText("").empty());
-}
-
-TEST(ValueListTextTest, BitTextsReadAndWriteBitZeroFirst) {
+TEST(BitTextTest, BitTextsReadAndWriteBitZeroFirst) {
     EXPECT_EQ(ParseBitText("1|0|1"), (std::vector<bool>{true, false, true}));
     EXPECT_EQ(ParseBitText("0|x|2"), (std::vector<bool>{false, false, true}));
     EXPECT_TRUE(ParseBitText("").empty());

@@ -18,6 +18,7 @@
 #include "RowEventLog.h"
 #include "platform/controls/widgets/ctlParameter.h"
 #include "platform/runtime/PropertyBag.h"
+#include "value/NumberText.h"
 
 namespace kv {
 namespace {

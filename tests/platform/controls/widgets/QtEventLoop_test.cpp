@@ -34,6 +34,9 @@ TEST(QtEventLoopTest, AnErrorInACallGoesNoFurther) {
     loop.Post([] { throw 42; });
     loop.Post([&] { after = true; });
     EXPECT_TRUE(QTest::qWaitFor([&] { return after; }, 2000));
+    ASSERT_EQ(loop.Diagnostics().Entries().size(), 2u);
+    EXPECT_EQ(loop.Diagnostics().Entries()[0].where, "posted call");
+    EXPECT_EQ(loop.Diagnostics().Entries()[0].what, "failed call");
 }
 
 TEST(QtEventLoopTest, ATimerTicksUntilItIsStoppedEvenFromItsOwnTick) {

@@ -1,4 +1,4 @@
-#include "core/ValueList.h"
+#include "value/ValueList.h"
 
 #include <exception>
 #include <unordered_map>

@@ -1,7 +1,7 @@
 // The value-list type: entries as the lists are written, the lookup of a value's text, the change
 // of one entry, and one parsed form for every list of the same text.
 
-#include "core/ValueList.h"
+#include "value/ValueList.h"
 
 #include <gtest/gtest.h>
 

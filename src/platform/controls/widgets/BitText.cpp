@@ -1,6 +1,6 @@
-#include "platform/controls/widgets/ValueListText.h"
+#include "platform/controls/widgets/BitText.h"
 
-#include "value/Variant.h"
+#include "value/NumberText.h"
 
 namespace kv {
 
@@ -21,30 +21,13 @@ void ForEachPiece(const std::string& text, Fn fn) {
 
 }  // namespace
 
-std::vector<ValueListEntry> ParseValueListText(const std::string& list) {
-    std::vector<ValueListEntry> entries;
-    ForEachPiece(list, [&entries](const std::string& piece) {
-        const size_t colon = piece.find(':');
-        if (colon == std::string::npos)
-            return;
-        int32_t number = -1;
-        try {
-            number = Variant(piece.substr(0, colon)).toLong();
-        } catch (const std::exception&) {
-            number = -1;
-        }
-        entries.push_back({number, piece.substr(colon + 1)});
-    });
-    return entries;
-}
-
 std::vector<bool> ParseBitText(const std::string& bits) {
     std::vector<bool> out;
     if (bits.empty())
         return out;
     ForEachPiece(bits, [&out](const std::string& piece) {
-        double v = 0;
-        out.push_back(ParseNumber(piece, NumberLocale::Invariant(), v) && v != 0);
+        const std::optional<double> v = ParseNumber(piece, NumberLocale::Invariant());
+        out.push_back(v.has_value() && *v != 0);
     });
     return out;
 }

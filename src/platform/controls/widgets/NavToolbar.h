@@ -1,0 +1,41 @@
+#pragma once
+// The toolbar of the navigation control: 1 navigation view | 3 read, 4 write | 6 manual, 7 help |
+// 9 search, 10. A button switched off by its owner is not shown; read and write are also greyed
+// while the current page offers no read or write.
+
+#include <QToolBar>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/controls/NavigationInterfaces.h"
+
+class QAction;
+
+namespace kv::nav {
+
+class NavToolbar : public QToolBar, public IStdToolbar {
+  public:
+    explicit NavToolbar(QWidget* parent = nullptr);
+    ~NavToolbar() override;
+
+    IToolbarButton& Button(int32_t number) override;
+
+    // Called with the button's number when the user clicks it.
+    void SetClickHandler(std::function<void(int32_t)> handler) { onClick_ = std::move(handler); }
+    // Whether the current page lets the button be used (read and write); true by default.
+    void SetAvailable(int32_t number, bool available);
+    // The check mark of button 1 and whether the user may toggle it.
+    void SetNavigationViewState(bool shown, bool locked);
+    // The action behind a button, for tests and the window's shortcuts.
+    QAction* Action(int32_t number);
+
+  private:
+    class ToolbarButton;
+    void UpdateSeparators();
+    std::map<int32_t, std::unique_ptr<ToolbarButton>> buttons_;
+    std::function<void(int32_t)> onClick_;
+};
+
+}  // namespace kv::nav
