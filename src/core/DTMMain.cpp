@@ -155,7 +155,7 @@ bool DTMMain::InitNew(const std::string& deviceType) {
         DTMState* state = State();
         if (!state || !state->Archive())
             return false;
-        state->Archive()->SetCheckCurveEnabled(true);
+        state->Archive()->SetCheckCurveEnabled(-1);
         return true;
     } catch (...) {
         return false;
