@@ -23,13 +23,6 @@ const std::pair<const char*, bool> kSettings[] = {
     {"DlgOVBackColor", true},    {"DlgOVRangeColor", true},   {"FixedFont", false},
 };
 
-std::string Lower(const std::string& s) {
-    std::string out = s;
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 // Colours of the curves until set: blue, green, purple, red.
 int32_t DefaultColor(int32_t index) {
     switch (index) {
@@ -85,7 +78,7 @@ QRectF ToQt(const TrendRect& r) {
 
 Trend::Trend(QWidget* parent) : QWidget(parent) {
     for (const auto& [name, value] : kSettings)
-        settings_[Lower(name)] = value;
+        settings_[ToLowerAscii(name)] = value;
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(160, 120);
     const int64_t now = WallClockMs();
@@ -106,10 +99,7 @@ int32_t Trend::CurveColor(int32_t index) const {
 }
 
 void Trend::SetCurveColor(int32_t index, int32_t color) {
-    Style s = StyleOf(index);
-    s.curveColor = color;
-    styles_[index] = s;
-    update();
+    Restyle(index, [color](Style& s) { s.curveColor = color; });
 }
 
 int32_t Trend::YScForeColor(int32_t index) const {
@@ -117,10 +107,7 @@ int32_t Trend::YScForeColor(int32_t index) const {
 }
 
 void Trend::SetYScForeColor(int32_t index, int32_t color) {
-    Style s = StyleOf(index);
-    s.scaleColor = color;
-    styles_[index] = s;
-    update();
+    Restyle(index, [color](Style& s) { s.scaleColor = color; });
 }
 
 int32_t Trend::CurveSymbol(int32_t index) const {
@@ -128,8 +115,12 @@ int32_t Trend::CurveSymbol(int32_t index) const {
 }
 
 void Trend::SetCurveSymbol(int32_t index, int32_t symbol) {
+    Restyle(index, [symbol](Style& s) { s.symbol = symbol; });
+}
+
+void Trend::Restyle(int32_t index, const std::function<void(Style&)>& change) {
     Style s = StyleOf(index);
-    s.symbol = symbol;
+    change(s);
     styles_[index] = s;
     update();
 }
@@ -200,14 +191,14 @@ std::vector<QString> Trend::ScaleLabels(const Curve& curve, double height,
 }
 
 Variant Trend::GetProperty(const std::string& name) const {
-    auto it = settings_.find(Lower(name));
+    auto it = settings_.find(ToLowerAscii(name));
     if (it == settings_.end())
         throw std::invalid_argument("The trend chart has no property \"" + name + "\".");
     return Variant(it->second);
 }
 
 void Trend::SetProperty(const std::string& name, const Variant& value) {
-    auto it = settings_.find(Lower(name));
+    auto it = settings_.find(ToLowerAscii(name));
     if (it == settings_.end())
         throw std::invalid_argument("The trend chart has no property \"" + name + "\".");
     if (!value.isBoolean() && !value.isNumber())

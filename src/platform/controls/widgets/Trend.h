@@ -14,6 +14,7 @@
 #include <QFontMetricsF>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -134,6 +135,7 @@ class Trend : public QWidget {
         bool visible = true;
     };
     Style StyleOf(int32_t index) const;
+    void Restyle(int32_t index, const std::function<void(Style&)>& change);
     Placement PlacementOf(int32_t index) const;
     std::vector<TrendScalePlacement> VisiblePlacements() const;
     std::vector<QString> ScaleLabels(const Curve& curve, double height,

@@ -19,13 +19,6 @@ constexpr double kTwipsPerInch = 1440.0;
 // The span the chart follows: this many recording periods.
 constexpr int64_t kFollowPeriods = 120;
 
-std::string Lower(const std::string& s) {
-    std::string out = s;
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 }  // namespace
 
 ctlDTMArchive::ctlDTMArchive(QWidget* parent)
@@ -198,7 +191,7 @@ bool ctlDTMArchive::Recording() const {
 bool ctlDTMArchive::SetDesignerProperty(const std::string& name, const Variant& value) {
     if (released_)
         return false;
-    const std::string key = Lower(name);
+    const std::string key = ToLowerAscii(name);
     try {
         if (key == "minheight" || key == "minwidth") {
             const double twips = value.toDouble();
@@ -242,7 +235,7 @@ bool ctlDTMArchive::SetDesignerProperty(const std::string& name, const Variant& 
 }
 
 Variant ctlDTMArchive::DesignerProperty(const std::string& name) const {
-    const std::string key = Lower(name);
+    const std::string key = ToLowerAscii(name);
     if (key == "minheight")
         return Variant(minHeightTwips_);
     if (key == "minwidth")
