@@ -1,5 +1,6 @@
 #include "platform/controls/Archive.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -68,7 +69,11 @@ const ArchiveTrace* Archive::FindTrace(const std::string& elementPath) const {
 
 bool Archive::InitNew() {
     checkCurveEnabled_ = -1;
-    entries_.clear();
+    // The traces are emptied, not dropped: a chart may still show them.
+    for (const auto& e : entries_) {
+        e->trace.Clear();
+        e->damaged.reset();
+    }
     problems_.clear();
     return true;
 }
@@ -93,6 +98,7 @@ bool Archive::Load(const IPropertyBag& bag) {
                             Describe(*countValue) + "; no recorded trend was loaded.");
         return true;
     }
+    std::vector<std::string> loaded;
     for (int32_t n = 1; n <= *count; ++n) {
         const std::string elementKey = TraceKey(static_cast<size_t>(n), "Element");
         const std::string samplesKey = TraceKey(static_cast<size_t>(n), "Samples");
@@ -102,7 +108,7 @@ bool Archive::Load(const IPropertyBag& bag) {
                                 elementKey + "); it was not loaded.");
             continue;
         }
-        if (Find(path->str())) {
+        if (std::find(loaded.begin(), loaded.end(), path->str()) != loaded.end()) {
             problems_.push_back("The archive holds a second trace of " + path->str() + " (" +
                                 elementKey + "); it was not loaded.");
             continue;
@@ -113,20 +119,16 @@ bool Archive::Load(const IPropertyBag& bag) {
                                 samplesKey + ").");
             continue;
         }
-        ArchiveTrace trace;
+        loaded.push_back(path->str());
+        Trace(path->str());  // the entry, new or emptied above
+        Entry& e = *Find(path->str());
         std::string reason = "it is no byte array";
-        if (!samples->isByteArray() || !trace.Decode(samples->bytes().bytes, reason)) {
+        if (!samples->isByteArray() || !e.trace.Decode(samples->bytes().bytes, reason)) {
             problems_.push_back("The archive's trend of " + path->str() + " is damaged (" + reason +
                                 ") and was not loaded; it is kept as stored until the curve "
                                 "records again.");
-            Entry& e = *entries_.emplace_back(std::make_unique<Entry>());
-            e.path = path->str();
             e.damaged = *samples;
-            continue;
         }
-        Entry& e = *entries_.emplace_back(std::make_unique<Entry>());
-        e.path = path->str();
-        e.trace = std::move(trace);
     }
     return true;
 }

@@ -29,9 +29,10 @@ class IArchive {
     // were never configured.
     virtual int32_t CheckCurveEnabled() const = 0;
     virtual void SetCheckCurveEnabled(int32_t mask) = 0;
-    // The samples recorded for the element with this path; created empty on first use.
+    // The samples recorded for the element with this path; created empty on first use. A trace
+    // lives as long as the archive: a load or InitNew empties it, never drops it.
     virtual ArchiveTrace& Trace(const std::string& elementPath) = 0;
-    // nullptr when nothing was recorded for the path.
+    // nullptr when no trace exists for the path.
     virtual const ArchiveTrace* FindTrace(const std::string& elementPath) const = 0;
     // What the last load could not take, one sentence each; empty when everything loaded.
     virtual const std::vector<std::string>& LoadProblems() const = 0;

@@ -85,7 +85,8 @@ struct ArchiveRecorder::State : IPrivateProcess, std::enable_shared_from_this<St
     }
 
     bool On(const IArchiveCurve& curve) const {
-        if (!archive || !curve.Enabled() || curve.Index() < 0 || curve.Index() > 31)
+        if (!archive || !curve.Enabled() || curve.DataElementPath().empty() || curve.Index() < 0 ||
+            curve.Index() > 31)
             return false;
         return (static_cast<uint32_t>(archive->CheckCurveEnabled()) >> curve.Index()) & 1u;
     }

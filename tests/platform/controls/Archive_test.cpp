@@ -48,10 +48,12 @@ TEST(Archive, NewArchiveIsUnconfiguredAndEmpty) {
     Archive a;
     EXPECT_EQ(a.CheckCurveEnabled(), -1);
     a.SetCheckCurveEnabled(5);
-    Record(a.Trace("FUNC/1/AO/SP/Value"), 3, 1);
+    ArchiveTrace& sp = a.Trace("FUNC/1/AO/SP/Value");
+    Record(sp, 3, 1);
     ASSERT_TRUE(a.InitNew());
     EXPECT_EQ(a.CheckCurveEnabled(), -1);
-    EXPECT_EQ(a.FindTrace("FUNC/1/AO/SP/Value"), nullptr);
+    EXPECT_EQ(a.FindTrace("FUNC/1/AO/SP/Value"), &sp) << "emptied, not dropped";
+    EXPECT_TRUE(sp.Empty());
     EXPECT_TRUE(a.LoadProblems().empty());
 }
 
@@ -87,11 +89,19 @@ TEST(ArchivePersistence, RoundTripThroughTheBagAndItsXml) {
                     b.FindTrace("PHYS/DIAGNOSIS/DIA_ZERO_ERR"));
     EXPECT_EQ(b.FindTrace("FUNC/1/AO/READBACK/Value"), nullptr);
 
-    // A load replaces what the archive held.
+    // A load replaces what the archive held; the trace objects stay where they are.
     Archive c;
-    Record(c.Trace("OTHER"), 3, 1);
+    ArchiveTrace& other = c.Trace("OTHER");
+    ArchiveTrace& sp = c.Trace("FUNC/1/AO/SP/Value");
+    Record(other, 3, 1);
     ASSERT_TRUE(c.Load(reread));
-    EXPECT_EQ(c.FindTrace("OTHER"), nullptr);
+    EXPECT_EQ(c.FindTrace("OTHER"), &other);
+    EXPECT_TRUE(other.Empty());
+    EXPECT_EQ(c.FindTrace("FUNC/1/AO/SP/Value"), &sp);
+    ExpectSameTrace(a.FindTrace("FUNC/1/AO/SP/Value"), &sp);
+    PropertyBag saved;
+    c.Save(saved);
+    EXPECT_EQ(saved.Read("Archive.TraceCount"), Variant(int32_t{2})) << "the empty one is left out";
 }
 
 TEST(ArchivePersistence, CurveSwitchesOfOlderProjectsAndOddValues) {
