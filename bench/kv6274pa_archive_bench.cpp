@@ -50,7 +50,7 @@ void FillDay(Archive& archive) {
             trace.Append(s);
         }
         trace.SetUnitText(1342, "%");
-        trace.SetUnitText(1001, "\xC2\xB0" "C");
+        trace.SetUnitText(1001, "\u00B0C");
     }
 }
 
@@ -124,8 +124,8 @@ void BM_LoadDay(benchmark::State& state) {
             throw std::runtime_error("the day's samples do not load");
         benchmark::DoNotOptimize(loaded.FindTrace(kPaths[0]));
     }
-    state.counters["bytes"] = static_cast<double>(
-        bag.Read("Archive.Trace1.Samples")->bytes().bytes.size() * kCurves);
+    state.counters["bytes"] =
+        static_cast<double>(bag.Read("Archive.Trace1.Samples")->bytes().bytes.size() * kCurves);
 }
 BENCHMARK(BM_LoadDay)->Unit(benchmark::kMillisecond);
 
@@ -248,8 +248,8 @@ int main(int argc, char** argv) {
             rows.push_back({"persist and load 4 x 86,400 samples (property bag)",
                             ms("BM_SaveDay") + ms("BM_LoadDay"), "ms", 100});
         add("BM_SaveLoadDayAsProjectText", "the same through the project file's text form", 100);
-        rows.push_back({"memory per sample (heap taken by a day's archive)", memory.heapPerSample,
-                        "B", 32});
+        rows.push_back(
+            {"memory per sample (heap taken by a day's archive)", memory.heapPerSample, "B", 32});
         rows.push_back({"memory per sample (held by the rings)", memory.heldPerSample, "B", 32});
         return PrintSummary(rows) == 0 ? 0 : 2;
     } catch (const std::exception& e) {

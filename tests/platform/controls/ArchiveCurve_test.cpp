@@ -62,18 +62,6 @@ TEST(ArchiveCurve, RangesComeFromElementsOrFixedNumbers) {
     EXPECT_THROW(curve.FixedRange(static_cast<ArchiveRangeEnd>(4)), std::out_of_range);
 }
 
-TEST(ArchiveCurve, KeepsTheElementPathAsSet) {
-    auto sp = Named("FUNC/1/AO/SP/Value");
-    ArchiveCurve curve;
-    EXPECT_EQ(curve.DataElement(), nullptr);
-    EXPECT_EQ(curve.DataElementPath(), "");
-    curve.SetDataElement(sp.get());
-    EXPECT_EQ(curve.DataElement(), sp.get());
-    EXPECT_EQ(curve.DataElementPath(), "FUNC/1/AO/SP/Value");
-    curve.SetDataElement(nullptr);
-    EXPECT_EQ(curve.DataElementPath(), "");
-}
-
 TEST(ArchiveCurves, KeyedByElementPathInOrderOfAdding) {
     ArchiveCurves curves;
     auto a = std::make_shared<ArchiveCurve>();

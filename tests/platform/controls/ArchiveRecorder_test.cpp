@@ -164,9 +164,7 @@ TEST(ArchiveRecording, AUnitChangeStartsANewLine) {
     EXPECT_EQ(sp.At(2).unitCode, 1342);
     EXPECT_EQ(sp.Newest().unitCode, 1001);
     ASSERT_NE(sp.UnitText(1001), nullptr);
-    EXPECT_EQ(*sp.UnitText(1001),
-              "\xC2\xB0"
-              "C");
+    EXPECT_EQ(*sp.UnitText(1001), "\u00B0C");
     const std::vector<ArchiveRun> runs = sp.Runs(0, sp.Size() - 1);
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_EQ(sp.At(runs[1].first).unitCode, 1001);
@@ -288,6 +286,7 @@ TEST(ArchiveRecording, AfterReleaseNothingRunsOrRecords) {
     EXPECT_EQ(r.notices, 0);
     EXPECT_EQ(r.loop->TimerCount(), timers);
     EXPECT_FALSE(r.recorder.Start());
+    EXPECT_FALSE(ArchiveRecorder().Start()) << "never configured";
     r.recorder.Configure(r.Ctx(), r.PageCurveSet(), r.TheArchive());
     EXPECT_FALSE(r.recorder.Configured());
     EXPECT_EQ(r.recorder.Curves().Count(), 0u);
@@ -315,14 +314,6 @@ TEST(ArchiveRecording, AListenerMayReleaseTheRecorder) {
     r.recorder.Start();
     r.loop->Advance(1000);
     EXPECT_EQ(r.Count(kSp), 1u);
-}
-
-TEST(ArchiveRecording, StartNeedsAConfiguration) {
-    ArchiveRecorder recorder;
-    EXPECT_FALSE(recorder.Configured());
-    EXPECT_FALSE(recorder.Start());
-    EXPECT_FALSE(recorder.Recording());
-    EXPECT_EQ(recorder.CycleTime(), ArchiveRecorder::kDefaultCycleTimeMs);
 }
 
 TEST(ArchiveRanges, FromTheRangeElementsOrTheFixedNumbers) {

@@ -131,9 +131,7 @@ ArchiveTrace Mixed() {
     trace.Append(Valid(kT0 + 4000, 1e30, 1001));
     trace.Append(Valid(kT0 + 86'400'000, -32768, -5, ArchiveSample::kStartsRecording));
     trace.SetUnitText(1342, "%");
-    trace.SetUnitText(1001,
-                      "\xC2\xB0"
-                      "C");
+    trace.SetUnitText(1001, "\u00B0C");
     return trace;
 }
 
@@ -144,9 +142,7 @@ TEST(ArchiveTraceCodec, RoundTripKeepsEverySampleAndTheUnitTexts) {
     ASSERT_TRUE(loaded.Decode(original.Encode(), error)) << error;
     ExpectSameSamples(original, loaded);
     ASSERT_NE(loaded.UnitText(1001), nullptr);
-    EXPECT_EQ(*loaded.UnitText(1001),
-              "\xC2\xB0"
-              "C");
+    EXPECT_EQ(*loaded.UnitText(1001), "\u00B0C");
     EXPECT_EQ(*loaded.UnitText(1342), "%");
     EXPECT_EQ(loaded.UnitText(7), nullptr);
 

@@ -222,24 +222,19 @@ TEST(TrendCursor, AClickShowsTheValuesAtThatTime) {
 
 TEST(TrendCursor, ValuesInAnEarlierUnitCarryThatUnit) {
     Chart c;
-    c.sp.SetUnitText(1001,
-                     "\xC2\xB0"
-                     "C");
+    c.sp.SetUnitText(1001, "\u00B0C");
     ArchiveTrace other;
     other.Append(Sample(kT0, 20, true, 1001));
     other.Append(Sample(kT0 + 1000, 30, true, 1342));
     other.Append(Sample(kT0 + 2000, 40, true, 1013));
-    other.SetUnitText(1001,
-                      "\xC2\xB0"
-                      "C");
+    other.SetUnitText(1001, "\u00B0C");
     Trend::Curve curve;
     curve.trace = &other;
     curve.caption = "Setpoint";
     curve.unitText = "%";
     curve.unitCode = 1342;
     c.trend.SetCurves({curve});
-    EXPECT_EQ(c.trend.Readout(kT0)[0].text, QString::fromUtf8("20 \xC2\xB0"
-                                                              "C"));
+    EXPECT_EQ(c.trend.Readout(kT0)[0].text, QString::fromUtf8("20 \u00B0C"));
     EXPECT_EQ(c.trend.Readout(kT0 + 1000)[0].text, "30 %");
     EXPECT_EQ(c.trend.Readout(kT0 + 2000)[0].text, "40 #1013");
 }
