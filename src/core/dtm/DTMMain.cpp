@@ -162,7 +162,7 @@ bool DTMMain::InitNew(const std::string& deviceType) {
         DTMState* state = State();
         if (!state || !state->Archive())
             return false;
-        state->Archive()->SetCheckCurveEnabled(true);
+        state->Archive()->SetCheckCurveEnabled(-1);
         return true;
     });
 }

@@ -1,0 +1,146 @@
+#pragma once
+// A DTM instance of the reference frame connected to the simulated positioner, with the four
+// curves the archive page records (setpoint, readback, control-loop error, zero-point error),
+// for the recording tests of the archive library and its control.
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/clsDataElement.h"
+#include "core/clsDataModel.h"
+#include "core/dtm/DTMMain.h"
+#include "core/dtm/DTMState.h"
+#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
+#include "frame/DeviceSession.h"
+#include "frame/ScriptedPrompt.h"
+#include "platform/controls/ArchiveCurve.h"
+#include "platform/controls/ArchiveRecorder.h"
+#include "platform/runtime/ManualEventLoop.h"
+
+namespace kv::test_support {
+
+// Device addresses (slot, index) of the records the curves read.
+struct Address {
+    uint8_t slot, index;
+};
+constexpr Address kSetpoint{1, 25};
+constexpr Address kPvScale{1, 27};
+constexpr Address kReadback{1, 28};
+constexpr Address kCheckBack{1, 49};
+constexpr Address kDiagnosis{0, 29};
+
+// The curves of the archive page: element, records, fixed ranges (none: PV_SCALE elements).
+struct CurveSpec {
+    const char* element;
+    std::vector<const char*> records;
+    bool fixed;
+    double scaleMax, scaleMin;
+};
+inline const std::vector<CurveSpec>& PageCurves() {
+    static const std::vector<CurveSpec> specs = {
+        {"FUNC/1/AO/SP/Value", {"FUNC/1/AO/SP/", "FUNC/1/AO/PV_SCALE/"}, false, 0, 0},
+        {"FUNC/1/AO/READBACK/Value", {"FUNC/1/AO/READBACK/", "FUNC/1/AO/PV_SCALE/"}, false, 0, 0},
+        {"FUNC/1/AO/CHECK_BACK/CB_CONTR_ERR", {"FUNC/1/AO/CHECK_BACK/"}, true, 7.5, -1.5},
+        {"PHYS/DIAGNOSIS/DIA_ZERO_ERR", {"PHYS/DIAGNOSIS/"}, true, 9.0, 0.0},
+    };
+    return specs;
+}
+
+// Big-endian single with a status byte, as the device holds a value record.
+inline std::vector<uint8_t> ValueRecord(float value, uint8_t status = 0x80) {
+    uint32_t bits = 0;
+    static_assert(sizeof bits == sizeof value);
+    std::memcpy(&bits, &value, sizeof bits);
+    return {uint8_t(bits >> 24), uint8_t(bits >> 16), uint8_t(bits >> 8), uint8_t(bits), status};
+}
+
+inline float FloatAt(const std::vector<uint8_t>& bytes, size_t at = 0) {
+    const uint32_t bits = uint32_t(bytes.at(at)) << 24 | uint32_t(bytes.at(at + 1)) << 16 |
+                          uint32_t(bytes.at(at + 2)) << 8 | uint32_t(bytes.at(at + 3));
+    float v = 0;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+// The unit of an element's device value, with its text from the unit table.
+inline ArchiveUnitSource DeviceUnitSource(IDTMContext& context) {
+    return [&context](const IPrivateDataElement& e) {
+        ArchiveUnit unit;
+        const clsDataElement& d = AsDataElement(const_cast<IPrivateDataElement&>(e));
+        unit.code = d.nDeviceUnit;
+        if (auto* model = dynamic_cast<clsDataModel*>(context.Parameters().DataModel()))
+            unit.text = model->PROFIBUSProfil3Units().PROFIBUSProfil3UnitString(unit.code);
+        return unit;
+    };
+}
+
+struct ArchiveTestBench {
+    std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
+    std::shared_ptr<ScriptedPrompt> prompt = std::make_shared<ScriptedPrompt>();
+    ReferenceFrame frame{loop, prompt};
+    FrameInstance* instance = nullptr;
+    std::shared_ptr<SimulatedPositioner> device = std::make_shared<SimulatedPositioner>();
+    std::unique_ptr<DeviceSession> session;
+
+    ArchiveTestBench() {
+        frame.SetUserInformation(R"(<FDT><UserInformation role="Maintenance"/></FDT>)");
+        std::string error;
+        instance = frame.AddInstance("PV-101", "KV6274PA", error);
+        if (instance == nullptr)
+            throw std::runtime_error(error);
+        session = std::make_unique<DeviceSession>(loop, *instance, device);
+    }
+    IDTMContext& Ctx() { return *instance->dtm->DTMContext(); }
+    std::shared_ptr<Archive> TheArchive() { return instance->dtm->State()->Archive(); }
+    IPrivateDataElement& Element(const std::string& path) {
+        IPrivateDataElement* e = Ctx().Parameters().Item(path);
+        if (e == nullptr)
+            throw std::runtime_error("no element " + path);
+        return *e;
+    }
+    // Communication set, connected, start-up reads done, request log cleared.
+    bool Online() {
+        if (!session->SetCommunication() || !session->Connect())
+            return false;
+        device->ClearLog();
+        return true;
+    }
+    void SetSetpoint(float value) {
+        device->SetRecord(kSetpoint.slot, kSetpoint.index, ValueRecord(value));
+    }
+    float DeviceFloat(Address a) { return FloatAt(device->Record(a.slot, a.index)); }
+    int32_t Requests(Address a) const { return device->RequestCount(a.slot, a.index); }
+
+    // The page's curves as the archive page sets them up, keyed by element path; curve i has
+    // index and scale index i and is enabled.
+    ArchiveCurves PageCurveSet() {
+        ArchiveCurves curves;
+        const auto& specs = PageCurves();
+        for (size_t i = 0; i < specs.size(); ++i) {
+            auto curve = std::make_shared<ArchiveCurve>();
+            curve->SetDataElement(&Element(specs[i].element));
+            curve->SetIndex(static_cast<int16_t>(i));
+            curve->SetScaleIndex(static_cast<int32_t>(i));
+            curve->SetEnabled(true);
+            if (specs[i].fixed) {
+                curve->SetFixedRanges(specs[i].scaleMax, specs[i].scaleMin, specs[i].scaleMax,
+                                      specs[i].scaleMin);
+            } else {
+                curve->SetScaleMaxElement(&Element("FUNC/1/AO/PV_SCALE/Up_Val"));
+                curve->SetScaleMinElement(&Element("FUNC/1/AO/PV_SCALE/Lo_Val"));
+                curve->SetActMaxElement(&Element("FUNC/1/AO/PV_SCALE/Up_Val"));
+                curve->SetActMinElement(&Element("FUNC/1/AO/PV_SCALE/Lo_Val"));
+            }
+            for (const char* record : specs[i].records)
+                curve->RecordElements().Add(&Element(record), "");
+            curves.Add(curve, specs[i].element);
+        }
+        return curves;
+    }
+};
+
+}  // namespace kv::test_support
