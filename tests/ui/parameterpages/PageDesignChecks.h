@@ -15,8 +15,9 @@
 
 #include "core/DataModelHelpers.h"
 #include "core/clsDataElement.h"
-#include "core/support/ModelContext.h"
+#include "devicemodel/DeviceModel.h"
 #include "platform/runtime/XMLHelper.h"
+#include "support/ModelContext.h"
 #include "ui/parameterpages/PageDesign.h"
 
 namespace kv::pagechecks {
@@ -27,7 +28,7 @@ class PageModel {
   public:
     PageModel() : ctx_(XMLHelper().XMLDataPath()) {
         ctx_.model->CreateModel(ctx_.context);
-        for (const BlockDefinition& block : DeviceBlocks()) {
+        for (const BlockDefinition& block : DeviceModel()->Blocks()) {
             if (block.CreateBlockModel && block.blockType != pbfPhysicalBlock)
                 block.CreateBlockModel(ctx_.context, 2);
         }
