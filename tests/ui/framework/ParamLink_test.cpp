@@ -638,6 +638,35 @@ TEST_F(LinkTest, AChangeNotificationInProgressIsNotCommittedAgain) {
     validating->link.reset();
 }
 
+TEST_F(LinkTest, TheBlocksRulesFollowACommitAndTheirErrorsAreShown) {
+    ctx.model->CreateModel(ctx.context);
+    for (const auto& e : ctx.data->Elements())
+        e->InitNew();
+    prototype->index = 1;
+    FakeParameterRow row("TRANS/%d/Act/MFR/INIT_METHOD");
+    Show(row);
+    clsDataElement& e = ctx.Element("TRANS/1/Act/MFR/INIT_METHOD");
+    ctx.prompt->answers = {mbaOk};
+    row.Choose(Variant(int32_t{1}));
+    EXPECT_EQ(e.TransientValue().toLong(), 1);
+    // The Transducer Block's rule tells the user about the new initialisation method.
+    ASSERT_EQ(ctx.prompt->questions.size(), 1u);
+    EXPECT_EQ(ctx.prompt->questions[0].first, "meld_init_art");
+
+    // A rule that fails does not undo the edit; its error is shown.
+    struct Failing : RecordingPrompt {
+        int32_t Ask(const std::string&, int32_t) override {
+            throw VbError(VbErr::Overflow, "full");
+        }
+    };
+    auto failing = std::make_shared<Failing>();
+    ctx.context.SetPrompt(failing);
+    row.Choose(Variant(int32_t{0}));
+    EXPECT_EQ(e.TransientValue().toLong(), 0);
+    EXPECT_EQ(failing->messages,
+              std::vector<std::string>{"Internal Error at PostEditParameter\r\n#6: full"});
+}
+
 // --- device commands ---
 
 TEST_F(LinkTest, ACommandRowAsksRunsAndUnlocks) {

@@ -1,7 +1,6 @@
 // Parameter links on real rows of a page, bound through the binding site to the device's data
 // set: the bit list and the value list in their editors, the status picture with its tooltip,
-// Shift+F1 and the help menu item, the read-only look of a protected element, an unbound row,
-// and the rows that an element change reaches.
+// Shift+F1 and the help menu item, and the read-only look of a protected element.
 
 #include <gtest/gtest.h>
 
@@ -31,7 +30,6 @@ class LinkRowsTest : public test_support::OnlinePageTest {
         protection = page->AddRow("PHYS/HW_WRITE_PROTECTION", 3);
         tag = page->AddRow("PHYS/TAG_DESC");
         readback = page->AddRow("FUNC/%d/AO/READBACK/Value");
-        missing = page->AddRow("TRANS/%d/Act/NOT_THERE");
         Open();
     }
 
@@ -40,7 +38,6 @@ class LinkRowsTest : public test_support::OnlinePageTest {
     ctlParameter* protection = nullptr;
     ctlParameter* tag = nullptr;
     ctlParameter* readback = nullptr;
-    ctlParameter* missing = nullptr;
 };
 
 TEST_F(LinkRowsTest, ABitListShowsTheElementsBitsAndCommitsATickedOne) {
@@ -132,25 +129,6 @@ TEST_F(LinkRowsTest, AProtectedElementLooksReadOnlyAndTakesNoInput) {
     page->site->EnableEdit(true);
     EXPECT_FALSE(tag->ReadOnly());
     EXPECT_TRUE(protection->ReadOnly());
-}
-
-TEST_F(LinkRowsTest, ARowWithoutElementIsDisabledWithItsTag) {
-    EXPECT_FALSE(missing->isEnabled());
-    EXPECT_EQ(missing->LabelText(), "TRANS/1/Act/NOT_THERE");
-    EXPECT_EQ(page->site->GetParamLink(*missing)->DataElement(), nullptr);
-    const std::vector<IPageParameterRow*> rows = PageParameterRows(*page->site);
-    ASSERT_EQ(rows.size(), page->rows.size());
-    EXPECT_EQ(rows.back()->BoundElement(), nullptr);
-    EXPECT_EQ(rows[3]->BoundElement(), &Element(tag));
-}
-
-TEST_F(LinkRowsTest, AnElementChangeReachesOnlyItsRows) {
-    clsDataElement& e = Element(tag);
-    e.SetTransientValue(Variant(std::string("VALVE 1")));
-    in.data->ElementChanged(e, "");
-    EXPECT_EQ(tag->findChild<QLineEdit*>()->text().toStdString(), "VALVE 1");
-    EXPECT_EQ(tag->StatusIcon(), "Changed");
-    EXPECT_EQ(selector->StatusIcon(), "Initial");
 }
 
 }  // namespace
