@@ -23,9 +23,8 @@ Variant ToByteArray(const std::vector<Variant>& source, int32_t lbound = 0);
 // kind, invalid floats with each other, numbers (and numeric texts) by their text form.
 bool VariantsEqual(const Variant& a, const Variant& b);
 
-// What the page read and write need of a parameter row of a page (implemented by the parameter
-// rows; a page passes its controls as a list in which controls that are no parameter row are
-// missing or null).
+// What the page read and write need of a parameter row of a page (implemented by the row's
+// parameter link; a page passes its rows in its control order, and a list entry may be null).
 class IPageParameterRow {
   public:
     virtual ~IPageParameterRow() = default;
