@@ -55,7 +55,7 @@ std::string NavigationMainLogic::Text(IDTMContext& context, const std::string& k
 bool NavigationMainLogic::Init(const std::string& guiFunctionCall, const std::string& functionCall,
                                std::shared_ptr<IDtm> dtm) {
     // A window takes one function call for its life until it is released.
-    if (guiFunctionCall.empty() || !dtm || Initialised())
+    if (guiFunctionCall.empty() || !dtm || Initialised() || m_HostDetached)
         return false;
     const std::shared_ptr<IDTMContext> context = kv::GetDtmContext(dtm.get());
     if (!context)
@@ -142,20 +142,28 @@ bool NavigationMainLogic::CloseGUI() {
 }
 
 void NavigationMainLogic::LockStateChanged(bool locked) {
+    if (!Initialised())
+        return;
     EnableEdit(!locked);
 }
 
 void NavigationMainLogic::ParameterChanged(IPrivateDataElement& element) {
+    if (!Initialised())
+        return;
     m_Host.ParamSite().ParameterChanged(element);
     OnMainParameterChanged(&element);
 }
 
 void NavigationMainLogic::ParameterSetChanged() {
+    if (!Initialised())
+        return;
     m_Host.ParamSite().ParameterSetChanged();
     OnMainParameterChanged(nullptr);
 }
 
 void NavigationMainLogic::ValidateParameters() {
+    if (!Initialised())
+        return;
     m_Host.ParamSite().Validate();
 }
 
@@ -171,6 +179,8 @@ void NavigationMainLogic::SetGUITreeStructure(const std::string& text) {
 }
 
 std::string NavigationMainLogic::GUITreeStructure() const {
+    if (m_HostDetached)
+        return m_GUITreeStructure;
     std::string shown = m_Host.Navigation().NavigationPanes().devParameter().TreeHolder().TreeXml();
     if (shown.empty() && !m_EverInitialised)
         return DesignTimeTreeStructure();
@@ -223,6 +233,8 @@ void NavigationMainLogic::OpenDocument(const char* key) {
 }
 
 void NavigationMainLogic::CyclicRefreshChanged(int16_t value) {
+    if (!Initialised())
+        return;
     // Mirroring the switch into the window's own cycle; its errors are ignored.
     Guard("ctlNavigationMain::CyclicRefreshChanged", [&] { m_Host.SetCycleValue(value); });
 }
@@ -254,6 +266,8 @@ void NavigationMainLogic::CycleAddRequests(ITransactionGroup& group) {
 }
 
 void NavigationMainLogic::CycleClick() {
+    if (!Initialised())
+        return;
     // The pane's switch follows the control; its errors are ignored.
     Guard("ctlNavigationMain::CycleClick", [&] {
         m_Host.Navigation().NavigationPanes().dtmInfo().Cycle().SetCyclicRefresh(
@@ -283,6 +297,11 @@ void NavigationMainLogic::Shown() {
 void NavigationMainLogic::Hidden() {
     if (const std::shared_ptr<IDTMContext> context = GetDtmContext(); context && Initialised())
         context->GUIManager().GUIHidden(m_GUIFunctionCall);
+}
+
+void NavigationMainLogic::DetachHost() noexcept {
+    Terminate();
+    m_HostDetached = true;
 }
 
 void NavigationMainLogic::Terminate() noexcept {

@@ -98,7 +98,7 @@ class NavigationMainLogic : public IPrivateGUI,
                             public INavigationEvents,
                             public std::enable_shared_from_this<NavigationMainLogic> {
   public:
-    // The host must outlive the logic's use; the widget that owns both drops the logic first.
+    // The host must stay until DetachHost: the widget that owns both detaches it when it goes.
     explicit NavigationMainLogic(INavigationMainHost& host);
     ~NavigationMainLogic() override;
     NavigationMainLogic(const NavigationMainLogic&) = delete;
@@ -155,6 +155,9 @@ class NavigationMainLogic : public IPrivateGUI,
     void Hidden();
     // The window goes away: unregisters (errors ignored) and forgets the DTM.
     void Terminate() noexcept;
+    // The window is being destroyed: terminates, and from now on nothing reaches the host
+    // (a GUI list may still hold the logic for a moment).
+    void DetachHost() noexcept;
 
     // --- what the window shows (NavigationMainLogic_View.cpp) ---
     void InitView();
@@ -192,6 +195,7 @@ class NavigationMainLogic : public IPrivateGUI,
     std::shared_ptr<IFunctionCall> m_FunctionCall;
     std::string m_GUITreeStructure;
     bool m_EverInitialised = false;
+    bool m_HostDetached = false;
 };
 
 }  // namespace kv

@@ -336,6 +336,8 @@ void NavigationMainLogic::UpdateDataState() {
 
 void NavigationMainLogic::ApplyFunctionSubTree(const std::string& tree) {
     m_GUITreeStructure = tree;
+    if (m_HostDetached)
+        return;
     const int32_t functionId = FunctionId();
     const FunctionView view = ViewOfFunction(functionId);
     INavigationPanes& panes = m_Host.Navigation().NavigationPanes();
