@@ -664,13 +664,6 @@ class ProgressBar {
     int32_t shown_ = -1;
 };
 
-// A float value with a good status, as the device keeps a setpoint record.
-std::vector<uint8_t> SetpointRecord(float value) {
-    uint32_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    return {uint8_t(bits >> 24), uint8_t(bits >> 16), uint8_t(bits >> 8), uint8_t(bits), 0x80};
-}
-
 std::string Hex4(uint32_t v) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "0x%04X", v);
@@ -792,10 +785,7 @@ int Run(const Options& options) {
     std::cout << Pad(words.device, kColumn) << words.simulated << " " << options.device.deviceId
               << ", " << words.identNumber << " " << Hex4(options.device.identNumber) << ", "
               << words.profileRevision << " " << Hex4(options.device.profileRevision) << "\n";
-    // The process the demonstration finds: a setpoint of 42.5 % that the valve has been
-    // travelling to for three seconds.
-    device->SetRecord(1, 25, SetpointRecord(42.5f));
-    device->Advance(3000);
+    SetUpDemonstrationProcess(*device);
 
     DeviceSession session(loop, *instance, device);
     if (options.trace)
@@ -877,6 +867,7 @@ int Run(const Options& options) {
     PrintRows(words.liveValues, live, width);
 
     // The project and the parameter document.
+    std::string error;
     int result = kOk;
     std::cout << "\n";
     if (frame.SaveProject(options.project, error)) {

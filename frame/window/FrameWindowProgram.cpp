@@ -111,7 +111,9 @@ int RenderScreenshots(int& argc, char** argv, const WindowRun& run, const Projec
     FrameInstance* instance = open(frame);
     if (instance == nullptr)
         return kWindowProjectError;
-    DeviceSession session(loop, *instance, NewDevice(run));
+    const std::shared_ptr<SimulatedPositioner> device = NewDevice(run);
+    SetUpDemonstrationProcess(*device);
+    DeviceSession session(loop, *instance, device);
     if (!session.SetCommunication() || !session.Connect()) {
         std::cerr << "kv6274pa-frame: the device cannot be reached.\n";
         instance->dtm->PrepareToRelease();

@@ -113,7 +113,8 @@ ctlAbout::ctlAbout(QWidget* parent) : QWidget(parent), gui_(std::make_shared<GUI
     grid->setVerticalSpacing(10);
     for (int row = 0; row < 4; ++row) {
         grid->addWidget(labels_[row], row, 0, Qt::AlignTop | Qt::AlignLeft);
-        grid->addWidget(labels_[row + 4], row, 1, Qt::AlignTop | Qt::AlignLeft);
+        // The values take the rest of the row and wrap when it is narrow.
+        grid->addWidget(labels_[row + 4], row, 1);
     }
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(4, 1);
