@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -245,7 +246,8 @@ void FrameWindow::BuildUi() {
                     [&] { SetLanguage(languageBox_->itemData(index).toInt()); });
     });
 
-    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    QSplitter* splitter = splitter_;
     auto* side = new QWidget(splitter);
     auto* sideLayout = new QVBoxLayout(side);
     sideLayout->setContentsMargins(6, 6, 2, 6);
@@ -378,6 +380,15 @@ void FrameWindow::LoadFunctions() {
         }
     }
     functions_->expandAll();
+    // The side widens so that every function's name shows uncut.
+    const int content = static_cast<QAbstractItemView*>(functions_)->sizeHintForColumn(0) +
+                        2 * functions_->frameWidth() +
+                        functions_->verticalScrollBar()->sizeHint().width() + 16;
+    QList<int> sizes = splitter_->sizes();
+    if (sizes.size() == 2 && sizes[0] < content) {
+        const int total = sizes[0] + sizes[1];
+        splitter_->setSizes({content, std::max(total - content, 400)});
+    }
 }
 
 QString FrameWindow::FunctionName(int32_t applicationId) const {

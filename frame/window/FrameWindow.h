@@ -23,6 +23,7 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QProgressBar;
+class QSplitter;
 class QTabWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -131,6 +132,7 @@ class FrameWindow : public QMainWindow {
     QLabel* instanceState_ = nullptr;
     QLabel* functionsTitle_ = nullptr;
     QTreeWidget* functions_ = nullptr;
+    QSplitter* splitter_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QLabel* status_ = nullptr;
     QProgressBar* progress_ = nullptr;
