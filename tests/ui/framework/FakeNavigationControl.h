@@ -307,6 +307,7 @@ class FakeParamSite : public IParamSite {
         calls_->push_back(std::string("site.EnableEdit ") + (enabled ? "1" : "0"));
     }
     IPrivateParamLink* GetParamLink(const IParameterRow&) override { return nullptr; }
+    std::vector<IPrivateParamLink*> Links() const override { return {}; }
     const IStatusImages& Images() const override { throw std::logic_error("no images"); }
 
   private:
