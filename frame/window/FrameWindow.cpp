@@ -463,37 +463,29 @@ bool FrameWindow::Disconnect() {
 }
 
 bool FrameWindow::Upload() {
-    if (busy_ || !IsConnected())
-        return false;
-    const FrameWords& words = WordsOf(language_);
-    invokeId_ = "upload-" + std::to_string(++invokeCount_);
-    busy_ = Action::Uploading;
-    progress_->setValue(0);
-    progress_->show();
-    UpdateActions();
-    ShowStatus(QString::fromUtf8(words.uploading));
-    if (!instance_.dtm->UploadRequest(invokeId_, "")) {
-        Finish(QString::fromUtf8(words.notStarted));
-        return false;
-    }
-    return true;
+    return StartTransfer(Action::Uploading);
 }
 
 bool FrameWindow::Download() {
+    return StartTransfer(Action::Downloading);
+}
+
+bool FrameWindow::StartTransfer(Action action) {
     if (busy_ || !IsConnected())
         return false;
     const FrameWords& words = WordsOf(language_);
-    invokeId_ = "download-" + std::to_string(++invokeCount_);
-    busy_ = Action::Downloading;
+    const bool upload = action == Action::Uploading;
+    invokeId_ = (upload ? "upload-" : "download-") + std::to_string(++invokeCount_);
+    busy_ = action;
     progress_->setValue(0);
     progress_->show();
     UpdateActions();
-    ShowStatus(QString::fromUtf8(words.downloading));
-    if (!instance_.dtm->DownloadRequest(invokeId_, "")) {
+    ShowStatus(QString::fromUtf8(upload ? words.uploading : words.downloading));
+    const bool started = upload ? instance_.dtm->UploadRequest(invokeId_, "")
+                                : instance_.dtm->DownloadRequest(invokeId_, "");
+    if (!started)
         Finish(QString::fromUtf8(words.notStarted));
-        return false;
-    }
-    return true;
+    return started;
 }
 
 bool FrameWindow::Save() {

@@ -97,6 +97,8 @@ class FrameWindow : public QMainWindow {
     void UpdateInstance();
     void LoadFunctions();
     void OnContainerEvent(const FrameEvent& event);
+    // Starts an upload or a download of the whole data set.
+    bool StartTransfer(Action action);
     void Finish(const QString& text);
     void ShowStatus(const QString& text);
     // Opens the user interface a function call names; the tab's widget or nullptr.

@@ -41,6 +41,13 @@ std::shared_ptr<SimulatedPositioner> NewDevice(const WindowRun& run) {
     return device;
 }
 
+// The frame with the program's user and language, and its project opened.
+FrameInstance* OpenFrame(ReferenceFrame& frame, const WindowRun& run, const ProjectOpener& open) {
+    frame.SetUserInformation(run.userInformation);
+    frame.SetLanguage(run.language);
+    return open(frame);
+}
+
 // Lets Qt run what it has queued, deferred deletions included.
 void ProcessQtEvents() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -70,9 +77,7 @@ int RunFrameWindow(int& argc, char** argv, const WindowRun& run, const ProjectOp
     auto loop = std::make_shared<QtEventLoop>();
     auto prompt = std::make_shared<WindowPrompt>();
     ReferenceFrame frame(loop, prompt);
-    frame.SetUserInformation(run.userInformation);
-    frame.SetLanguage(run.language);
-    FrameInstance* instance = open(frame);
+    FrameInstance* instance = OpenFrame(frame, run, open);
     if (instance == nullptr)
         return kWindowProjectError;
     auto device = NewDevice(run);
@@ -106,9 +111,7 @@ int RenderScreenshots(int& argc, char** argv, const WindowRun& run, const Projec
     // Nobody answers questions: the device is the expected one and nothing is written.
     auto prompt = std::make_shared<ScriptedPrompt>(std::vector<int32_t>{}, mbaYes);
     ReferenceFrame frame(loop, prompt);
-    frame.SetUserInformation(run.userInformation);
-    frame.SetLanguage(run.language);
-    FrameInstance* instance = open(frame);
+    FrameInstance* instance = OpenFrame(frame, run, open);
     if (instance == nullptr)
         return kWindowProjectError;
     const std::shared_ptr<SimulatedPositioner> device = NewDevice(run);

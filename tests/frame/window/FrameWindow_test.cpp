@@ -34,6 +34,7 @@
 #include "platform/runtime/GUIManager.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "sim/SimulatedPositioner.h"
+#include "support/FrameInstanceFixture.h"
 #include "support/TempFolder.h"
 #include "ui/framework/NavigationMainLogic.h"
 #include "ui/framework/NavigationTree.h"
@@ -46,8 +47,6 @@ namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
-
-const char* const kUser = R"(<FDT><UserInformation role="Maintenance"/></FDT>)";
 
 void RunQt() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -79,11 +78,7 @@ struct WindowFixture {
     int32_t answer = mbaYes;
 
     WindowFixture() {
-        frame.SetUserInformation(kUser);
-        std::string error;
-        instance = frame.AddInstance("PV-101", "KV6274PA", error);
-        if (!instance)
-            throw std::runtime_error(error);
+        instance = &test_support::AddFrameInstance(frame);
         RegisterFrameworkUserInterfaces(registry);
         window = std::make_unique<FrameWindow>(frame, *instance, loop, device, prompt,
                                                temp.File("project.xml"), &registry);
@@ -322,10 +317,7 @@ TEST(OnXServer, OpensFunctionOneConnectsUploadsAndCloses) {
         return mbaYes;
     });
     ReferenceFrame frame(loop, prompt);
-    frame.SetUserInformation(kUser);
-    std::string error;
-    FrameInstance* instance = frame.AddInstance("PV-101", "KV6274PA", error);
-    ASSERT_NE(instance, nullptr) << error;
+    FrameInstance* instance = &test_support::AddFrameInstance(frame);
     PageRegistry registry;
     RegisterFrameworkUserInterfaces(registry);
     {

@@ -25,6 +25,7 @@
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IXMLHelper.h"
 #include "platform/runtime/ManualEventLoop.h"
+#include "support/FrameInstanceFixture.h"
 #include "support/GuiFakes.h"
 #include "support/TempFolder.h"
 #include "ui/framework/FakeNavigationControl.h"
@@ -40,8 +41,6 @@ using test_support::Calls;
 using test_support::FakeChildUI;
 using test_support::FakeMainHost;
 using test_support::FakeNavPage;
-
-const char* const kUser = R"(<FDT><UserInformation role="Maintenance"/></FDT>)";
 
 bool Contains(const Calls& calls, const std::string& call) {
     return std::find(calls.begin(), calls.end(), call) != calls.end();
@@ -60,11 +59,7 @@ struct MainWindow {
     std::unique_ptr<DeviceSession> session;
 
     MainWindow() {
-        frame.SetUserInformation(kUser);
-        std::string error;
-        instance = frame.AddInstance("PV-101", "KV6274PA", error);
-        if (!instance)
-            throw std::runtime_error(error);
+        instance = &test_support::AddFrameInstance(frame);
         host.nav.SetEvents(window);
     }
     ~MainWindow() {

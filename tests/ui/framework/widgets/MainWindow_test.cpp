@@ -24,6 +24,7 @@
 #include "platform/runtime/IFunctionCall.h"
 #include "platform/runtime/IPrivateDataModel.h"
 #include "platform/runtime/ManualEventLoop.h"
+#include "support/FrameInstanceFixture.h"
 #include "ui/framework/widgets/FrameworkUserInterfaces.h"
 #include "ui/framework/widgets/ctlAbout.h"
 #include "ui/framework/widgets/ctlCycle.h"
@@ -36,7 +37,6 @@ namespace {
 using test_support::CallLog;
 using test_support::FakeCyclePage;
 
-const char* const kUser = R"(<FDT><UserInformation role="Maintenance"/></FDT>)";
 // Page classes of the first nodes of the tree under "Parameters".
 const char* const kPages[] = {"ctlId", "ctlIdPos", "ctlIdAct", "ctlIdValve"};
 
@@ -75,11 +75,7 @@ struct Fixture {
     StubbornPage* stubborn = nullptr;
 
     explicit Fixture(bool connect = true) {
-        frame.SetUserInformation(kUser);
-        std::string error;
-        instance = frame.AddInstance("PV-101", "KV6274PA", error);
-        if (!instance)
-            throw std::runtime_error(error);
+        instance = &test_support::AddFrameInstance(frame);
         RegisterFrameworkUserInterfaces(registry);
         for (const char* name : kPages) {
             const std::string page = name;

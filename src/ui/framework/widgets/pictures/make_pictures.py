@@ -5,14 +5,23 @@
 - XMLData/device.png   the device picture of the device pane ("deviceInfoIcon"),
 - product.png          (beside this script) the product picture of the About page.
 
-Each picture is a list of shapes painted in order; every pixel is sampled 4x4 times so that the
-edges are smooth. Only the standard library is used. Run it again after changing a picture.
+Each picture is a list of shapes painted in order, sampled and written by the drawing helpers of
+the rows' status pictures (make_icons.py). Only the standard library is used. Run it again after
+changing a picture.
 """
+import importlib.util
 import os
-import struct
-import zlib
 
-SUB = 4
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.normpath(os.path.join(HERE, "..", "..", "..", "..", ".."))
+
+# The shapes, the sampling and the PNG writer of the row's status pictures.
+_spec = importlib.util.spec_from_file_location(
+    "make_icons", os.path.join(ROOT, "src", "platform", "controls", "widgets", "icons", "make_icons.py"))
+_icons = importlib.util.module_from_spec(_spec)
+_spec.loader.exec_module(_icons)
+circle, rect, polygon, stroke = _icons.circle, _icons.rect, _icons.polygon, _icons.stroke
+render, write_png = _icons.render, _icons.write_png
 
 BLUE = (22, 84, 160, 255)
 DARKBLUE = (14, 50, 100, 255)
@@ -26,14 +35,6 @@ DISPLAY = (30, 44, 40, 255)
 ORANGE = (236, 128, 24, 255)
 
 
-def circle(cx, cy, r):
-    return lambda x, y: (x - cx) ** 2 + (y - cy) ** 2 <= r * r
-
-
-def rect(x0, y0, x1, y1):
-    return lambda x, y: x0 <= x <= x1 and y0 <= y <= y1
-
-
 def rounded(x0, y0, x1, y1, r):
     def inside(x, y):
         if not (x0 <= x <= x1 and y0 <= y <= y1):
@@ -42,42 +43,6 @@ def rounded(x0, y0, x1, y1, r):
         cy = min(max(y, y0 + r), y1 - r)
         return (x - cx) ** 2 + (y - cy) ** 2 <= r * r
     return inside
-
-
-def polygon(points):
-    def inside(x, y):
-        n = len(points)
-        hit = False
-        j = n - 1
-        for i in range(n):
-            xi, yi = points[i]
-            xj, yj = points[j]
-            if (yi > y) != (yj > y) and x < (xj - xi) * (y - yi) / (yj - yi) + xi:
-                hit = not hit
-            j = i
-        return hit
-    return inside
-
-
-def stroke(points, width):
-    """A polyline of the given width with round ends and joints."""
-    half = width / 2.0
-    xs = [p[0] for p in points]
-    ys = [p[1] for p in points]
-    box = (min(xs) - half, min(ys) - half, max(xs) + half, max(ys) + half)
-
-    def near(x, y):
-        if not (box[0] <= x <= box[2] and box[1] <= y <= box[3]):
-            return False
-        for (ax, ay), (bx, by) in zip(points, points[1:]):
-            dx, dy = bx - ax, by - ay
-            length2 = dx * dx + dy * dy
-            t = 0.0 if length2 == 0 else max(0.0, min(1.0, ((x - ax) * dx + (y - ay) * dy) / length2))
-            px, py = ax + t * dx, ay + t * dy
-            if (x - px) ** 2 + (y - py) ** 2 <= half * half:
-                return True
-        return False
-    return near
 
 
 # Letters as strokes in a box 4 wide and 6 high.
@@ -113,49 +78,6 @@ def text(word, x, y, height, width, colour, spacing=1.6):
 def text_width(word, height, spacing=1.6):
     scale = height / 6.0
     return len(word) * (4 + spacing) * scale - spacing * scale
-
-
-def render(w, h, shapes):
-    pixels = []
-    for py in range(h):
-        row = []
-        for px in range(w):
-            acc = [0.0, 0.0, 0.0, 0.0]  # premultiplied
-            for sy in range(SUB):
-                for sx in range(SUB):
-                    x = px + (sx + 0.5) / SUB
-                    y = py + (sy + 0.5) / SUB
-                    colour = (0, 0, 0, 0)
-                    for test, c in shapes:
-                        if test(x, y):
-                            colour = c
-                    a = colour[3] / 255.0
-                    acc[0] += colour[0] * a
-                    acc[1] += colour[1] * a
-                    acc[2] += colour[2] * a
-                    acc[3] += a
-            alpha = acc[3] / (SUB * SUB)
-            rgb = [round(acc[i] / acc[3]) for i in range(3)] if alpha > 0 else [0, 0, 0]
-            row.append((rgb[0], rgb[1], rgb[2], round(alpha * 255)))
-        pixels.append(row)
-    return pixels
-
-
-def write_png(path, pixels):
-    h = len(pixels)
-    w = len(pixels[0])
-    raw = b"".join(b"\x00" + bytes(v for p in row for v in p) for row in pixels)
-
-    def chunk(tag, data):
-        body = tag + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-    png = b"\x89PNG\r\n\x1a\n"
-    png += chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 6, 0, 0, 0))
-    png += chunk(b"IDAT", zlib.compress(raw, 9))
-    png += chunk(b"IEND", b"")
-    with open(path, "wb") as f:
-        f.write(png)
 
 
 def valve(cx, cy, s, body, outline):
@@ -215,13 +137,12 @@ def product():
 
 
 def main():
-    here = os.path.dirname(os.path.abspath(__file__))
-    xmldata = os.path.normpath(os.path.join(here, "..", "..", "..", "..", "..", "XMLData"))
+    xmldata = os.path.join(ROOT, "XMLData")
     for path, make in ((os.path.join(xmldata, "company.png"), company),
                        (os.path.join(xmldata, "device.png"), device),
-                       (os.path.join(here, "product.png"), product)):
+                       (os.path.join(HERE, "product.png"), product)):
         w, h, shapes = make()
-        write_png(path, render(w, h, shapes))
+        write_png(path, render(shapes, w, h))
         print("wrote", path)
 
 
