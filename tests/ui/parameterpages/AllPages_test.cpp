@@ -1,0 +1,122 @@
+// Every parameter page, one by one, against the simulated positioner: created by its ProgID,
+// opened with BlockIndex 1, titled from the dictionary, every row bound to an element; a read
+// asks the device once for every element or record behind the rows that is read from the
+// device, a write sends once each that may be written from an unlocked row; then the page
+// releases with nothing left registered or bound.
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "PageFixture.h"
+#include "core/DictionaryLookup.h"
+#include "platform/controls/widgets/PageRegistry.h"
+#include "ui/parameterpages/PageDesigns.h"
+
+namespace kv {
+namespace {
+
+using pagetest::Address;
+using pagetest::ElementOf;
+using pagetest::HostedPage;
+using pagetest::PageBench;
+
+std::vector<std::string> ParameterPageNames() {
+    std::vector<std::string> names;
+    for (const PageDesign& d : ParameterPageDesigns())
+        names.push_back(d.className);
+    return names;
+}
+
+TEST(ParameterPageFactory, RegistersEveryPageUnderItsProgId) {
+    PageRegistry registry;
+    RegisterParameterPages(registry);
+    for (const std::string& name : ParameterPageNames()) {
+        std::unique_ptr<QWidget> page = registry.Create("KV6274PA." + name);
+        ASSERT_NE(page, nullptr) << name;
+        auto* nav = dynamic_cast<INavigationPage*>(page.get());
+        ASSERT_NE(nav, nullptr) << name;
+        EXPECT_EQ(nav->Name(), name);
+    }
+    EXPECT_EQ(ParameterPageNames().size(), 24u);
+    EXPECT_EQ(CreateParameterPage("ctlNoSuchPage"), nullptr);
+    EXPECT_THROW(CreateParameterPage(
+                     PageDesign{.className = "ctlMeasVal", .templ = PageTemplate::CyclicDisplay}),
+                 std::invalid_argument);
+}
+
+class EveryParameterPage : public testing::TestWithParam<std::string> {};
+
+TEST_P(EveryParameterPage, OpensBindsReadsWritesAndReleases) {
+    const std::string name = GetParam();
+    PageBench b;
+    b.Online();
+    PageRegistry registry;
+    RegisterParameterPages(registry);
+    std::unique_ptr<QWidget> made = registry.Create("KV6274PA." + name);
+    ASSERT_NE(dynamic_cast<PageBase*>(made.get()), nullptr);
+    HostedPage hosted(std::unique_ptr<PageBase>(static_cast<PageBase*>(made.release())));
+    PageBase& page = *hosted.page;
+    ASSERT_TRUE(page.Init("7." + name + "$", "", b.Dtm()));
+    EXPECT_EQ(b.Gui().FunctionIds(), std::vector<std::string>{"7." + name + "$"});
+    EXPECT_EQ(page.TitleText(), GetDictionaryText(b.Ctx(), name + "_sepTitle"));
+    EXPECT_NE(page.TitleText(), name + "_sepTitle");
+
+    // Every row bound; what a read and a write have to send, once per element or record.
+    std::map<Address, int> reads;
+    std::map<Address, int> writes;
+    IParameters& parameters = b.Ctx().Parameters();
+    ASSERT_FALSE(page.Rows().empty());
+    for (ctlParameter* row : page.Rows()) {
+        clsDataElement* element = ElementOf(page, *row);
+        ASSERT_NE(element, nullptr) << row->ParameterTag();
+        EXPECT_TRUE(row->isEnabled()) << row->ParameterTag();
+        clsDataElement* parent = element->GetParentParameter(parameters);
+        clsDataElement& target = parent ? *parent : *element;
+        if (target.IsUploadParam(b.Ctx()))
+            reads[{target.Slot, target.index}] = 1;
+        if (target.IsDownloadParam(b.Ctx()) && !row->Locked())
+            writes[{target.Slot, target.index}] = 1;
+    }
+
+    auto* rw = dynamic_cast<IPrivateGUIReadWriteSaveLoad*>(&page);
+    const PageTemplate templ = page.Design().templ;
+    if (templ == PageTemplate::ChannelAssign || templ == PageTemplate::BusAddress) {
+        // No read or write of their own.
+        EXPECT_EQ(rw, nullptr);
+        EXPECT_TRUE(reads.empty());
+    } else {
+        ASSERT_NE(rw, nullptr);
+        ASSERT_TRUE(rw->ReadParameter());
+        b.Settle();
+        EXPECT_EQ(b.Logged(false), reads);
+        EXPECT_FALSE(reads.empty());
+        EXPECT_EQ(b.Progress().back(), page.TitleText() + " 100");
+        b.Clear();
+        if (rw->ReadWriteSaveLoadOption() == 3) {
+            ASSERT_TRUE(rw->WriteParameter());
+            b.Settle();
+            EXPECT_EQ(b.Logged(true), writes);
+            EXPECT_EQ(b.Logged(false), (std::map<Address, int>{}));
+        } else {
+            EXPECT_FALSE(rw->WriteParameter());
+            b.Settle();
+            EXPECT_TRUE(b.device->Log().empty());
+        }
+    }
+
+    EXPECT_TRUE(page.PrepareToRelease());
+    EXPECT_TRUE(b.Gui().FunctionIds().empty());
+    EXPECT_TRUE(page.Site()->Rows().empty());
+    EXPECT_FALSE(page.IsInitialised());
+}
+
+INSTANTIATE_TEST_SUITE_P(AllPages, EveryParameterPage, testing::ValuesIn(ParameterPageNames()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             return info.param;
+                         });
+
+}  // namespace
+}  // namespace kv
