@@ -168,6 +168,23 @@ void clsDataElement::SetParamDynamic(bool dynamic) {
     m_Status = dynamic ? (m_Status | sfDynamic) : (m_Status & ~sfDynamic);
 }
 
+void clsDataElement::AddDynamicMark() {
+    if (DynamicCounter <= 0) {
+        DynamicCounter = 0;
+        m_DynamicBeforeMarks = ParamDynamic();
+    }
+    if (DynamicCounter < std::numeric_limits<int16_t>::max())
+        ++DynamicCounter;
+    SetParamDynamic(true);
+}
+
+void clsDataElement::RemoveDynamicMark() {
+    if (DynamicCounter <= 0)
+        return;  // no mark to take back
+    --DynamicCounter;
+    SetParamDynamic(DynamicCounter != 0 || m_DynamicBeforeMarks);
+}
+
 // --- units ---
 
 std::string clsDataElement::UnitString(IDTMContext& context) const {

@@ -94,6 +94,11 @@ class clsDataElement : public IPrivateDataElement {
     void SetParamOptional(bool optional);
     bool ParamDynamic() const;
     void SetParamDynamic(bool dynamic);
+    // The marks of the cyclic refreshes that read the element, counted in DynamicCounter: while
+    // one is set the element is dynamic; after the last one is taken back it has the dynamic
+    // flag again that it had before the first (the flag its model gave it).
+    void AddDynamicMark();
+    void RemoveDynamicMark();
 
     int32_t ControlType() const { return m_ControlType; }
     void SetControlType(int32_t t) { m_ControlType = t; }
@@ -183,6 +188,7 @@ class clsDataElement : public IPrivateDataElement {
     int32_t m_Status = sfValid;
     int32_t m_ControlType = 0;
     int32_t m_NestProcessLevel = 0;
+    bool m_DynamicBeforeMarks = false;
     Variant m_TransientValue;
     Variant m_PersistentValue;
     Variant m_DeviceValue;

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/runtime/ContextRef.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IEventLoop.h"
 #include "platform/runtime/IParameters.h"
@@ -58,9 +59,7 @@ struct ArchiveRecorder::State : IPrivateProcess, std::enable_shared_from_this<St
         size_t open = 0;             // reads still running
     };
 
-    IDTMContext* context = nullptr;
-    std::weak_ptr<IDTMContext> sharedContext;
-    bool contextShared = false;
+    ContextRef context;
     ArchiveCurves curves;
     std::shared_ptr<IArchive> archive;
     ArchiveUnitSource unitSource;
@@ -80,11 +79,7 @@ struct ArchiveRecorder::State : IPrivateProcess, std::enable_shared_from_this<St
     int64_t loopBase = 0;
 
     // The context while it exists.
-    IDTMContext* Ctx() const {
-        if (contextShared && sharedContext.expired())
-            return nullptr;
-        return context;
-    }
+    IDTMContext* Ctx() const { return context.Get(); }
 
     bool On(const IArchiveCurve& curve) const {
         if (!archive || !curve.Enabled() || curve.DataElementPath().empty() || curve.Index() < 0 ||
@@ -286,10 +281,7 @@ void ArchiveRecorder::Configure(IDTMContext& context, ArchiveCurves curves,
     if (s.released)
         return;
     s.Stop();
-    s.context = &context;
-    std::shared_ptr<IDTMContext> shared = context.SharedContext();
-    s.contextShared = shared != nullptr;
-    s.sharedContext = shared;
+    s.context.Set(context);
     s.curves = std::move(curves);
     s.archive = std::move(archive);
     s.configured = true;
@@ -414,8 +406,7 @@ void ArchiveRecorder::Release() {
     s.unitSource = nullptr;
     s.curves = ArchiveCurves();
     s.archive.reset();
-    s.context = nullptr;
-    s.sharedContext.reset();
+    s.context.Reset();
 }
 
 bool ArchiveRecorder::Released() const {

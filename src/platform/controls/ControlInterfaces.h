@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "value/LifetimeToken.h"
 #include "value/Variant.h"
 
 namespace kv {
@@ -141,6 +142,9 @@ class IParameterRow {
     // The help pane of the page that holds the row (the nearest IParamHelpHost among its
     // parents); nullptr when there is none.
     virtual IParamHelp* ParamHelpCtl() = 0;
+    // Tells whether the row still exists: a listener that asked the user something finds out
+    // whether a handler destroyed the row meanwhile.
+    virtual LifetimeToken::Watcher Lifetime() const = 0;
 };
 
 // The binding of one row to its data element (clsParamLink), made by the binding site from
@@ -186,6 +190,9 @@ class IParamSite {
     virtual void EnableEdit(bool enabled) = 0;
     // The link bound to the row; nullptr for a row the site does not bind.
     virtual IPrivateParamLink* GetParamLink(const IParameterRow& row) = 0;
+    // The links of the rows in binding order, which is the page's control order (rows
+    // destroyed meanwhile are left out).
+    virtual std::vector<IPrivateParamLink*> Links() const = 0;
     // The status pictures handed to every link; they live as long as the program.
     virtual const IStatusImages& Images() const = 0;
 };

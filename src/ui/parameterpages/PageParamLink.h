@@ -18,10 +18,7 @@ struct ParamLinkFields {
     bool bOnlineMode = true;         // edits mark the element edited online
 };
 
-// A new parameter link with these fields, unbound.
+// A new parameter link (clsParamLink) with these fields, unbound.
 std::shared_ptr<IPrivateParamLink> MakePageParamLink(const ParamLinkFields& fields);
-// Takes an edit still pending in the link's row over into its element, as the page read and
-// write do before a transfer (never starts the command of a command row).
-void CommitPendingEdit(IPrivateParamLink& link);
 
 }  // namespace kv

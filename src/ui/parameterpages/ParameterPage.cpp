@@ -13,32 +13,34 @@ namespace kv {
 
 namespace {
 
-// A row of the page as the page read and write take it: its binding commits the pending edit
-// and names the element.
+// A row as the page read and write take it: its link commits the pending edit and names the
+// element, and a row that is locked now is never written.
 class PageRow : public IPageParameterRow {
   public:
-    PageRow(ctlParameter& row, IParamSite& site) : row_(row), site_(site) {}
-
-    void CommitPendingEdit() override {
-        if (IPrivateParamLink* link = site_.GetParamLink(row_))
-            kv::CommitPendingEdit(*link);
-    }
-    clsDataElement* BoundElement() const override {
-        IPrivateParamLink* link = site_.GetParamLink(row_);
-        return link ? AsDataElement(link->DataElement()) : nullptr;
-    }
-    // A locked row is never written.
-    bool WriteLocked() const override { return row_.WriteLocked() || row_.Locked(); }
+    PageRow(IPageParameterRow& link, const ctlParameter& row) : link_(link), row_(row) {}
+    void CommitPendingEdit() override { link_.CommitPendingEdit(); }
+    clsDataElement* BoundElement() const override { return link_.BoundElement(); }
+    bool WriteLocked() const override { return link_.WriteLocked() || row_.Locked(); }
 
   private:
-    ctlParameter& row_;
-    IParamSite& site_;
+    IPageParameterRow& link_;
+    const ctlParameter& row_;
 };
 
-std::vector<IPageParameterRow*> Pointers(
-    const std::vector<std::unique_ptr<IPageParameterRow>>& rows) {
+// The page's bound rows as the core's page read and write take them, in designer order.
+std::vector<std::unique_ptr<PageRow>> PageRows(const PageBase& page) {
+    std::vector<std::unique_ptr<PageRow>> rows;
+    if (page.Site() == nullptr)
+        return rows;
+    for (ctlParameter* row : page.Rows()) {
+        if (auto* link = dynamic_cast<IPageParameterRow*>(page.Site()->GetParamLink(*row)))
+            rows.push_back(std::make_unique<PageRow>(*link, *row));
+    }
+    return rows;
+}
+
+std::vector<IPageParameterRow*> Pointers(const std::vector<std::unique_ptr<PageRow>>& rows) {
     std::vector<IPageParameterRow*> out;
-    out.reserve(rows.size());
     for (const auto& r : rows)
         out.push_back(r.get());
     return out;
@@ -77,21 +79,12 @@ int32_t ParameterPage::ReadWriteSaveLoadOption() {
     return Design().readWriteOption;
 }
 
-std::vector<std::unique_ptr<IPageParameterRow>> ParameterPage::PageRows() const {
-    std::vector<std::unique_ptr<IPageParameterRow>> rows;
-    if (Site() == nullptr)
-        return rows;
-    for (ctlParameter* row : Rows())
-        rows.push_back(std::make_unique<PageRow>(*row, *Site()));
-    return rows;
-}
-
 bool ParameterPage::ReadParameter() {
     if (!IsInitialised() || !group_ || (ReadWriteSaveLoadOption() & rwsloRead) == 0)
         return false;
     std::shared_ptr<IDTMContext> context = GetDtmContext();
     return Guarded(Log(), "ReadParameter", false, [&] {
-        const auto rows = PageRows();
+        const auto rows = PageRows(*this);
         return ReadPageParameters(process_, *context, *group_, Pointers(rows));
     });
 }
@@ -101,7 +94,7 @@ bool ParameterPage::WriteParameter() {
         return false;
     std::shared_ptr<IDTMContext> context = GetDtmContext();
     return Guarded(Log(), "WriteParameter", false, [&] {
-        const auto rows = PageRows();
+        const auto rows = PageRows(*this);
         for (const auto& row : rows)
             row->CommitPendingEdit();
         if (ctlParameter* refused = RowWithRefusedInput(*context)) {

@@ -48,8 +48,6 @@ class ParameterPage : public PageBase, public IPrivateGUIReadWriteSaveLoad {
 
     // What the page's processes call back (it reaches the page only while it is initialised).
     std::weak_ptr<IPrivateProcess> ProcessCallback() const;
-    // The page's rows as the core's page read and write see them, in designer order.
-    std::vector<std::unique_ptr<IPageParameterRow>> PageRows() const;
 
   private:
     class ProcessForward;

@@ -45,6 +45,8 @@ struct PageBench {
     FrameInstance* instance = nullptr;
     std::shared_ptr<SimulatedPositioner> device;
     std::unique_ptr<DeviceSession> session;
+    // The number of the next page's GUI function call ("7.ctlId$", then "8.ctlId$", ...).
+    int nextCall = 7;
 
     explicit PageBench(std::vector<int32_t> answers = {})
         : prompt(std::make_shared<ScriptedPrompt>(std::move(answers))),
@@ -113,15 +115,16 @@ struct HostedPage {
     PageBase* operator->() const { return page; }
 };
 
-// The parameter page of a class, hosted and initialised as the main window's child
-// "7.<class>$"; BlockIndex as stored in its bag.
+// The parameter page of a class, hosted and initialised as a main window's child "7.<class>$"
+// (the next page "8.<class>$", ...); BlockIndex as stored in its bag.
 inline HostedPage OpenPage(PageBench& b, const std::string& className, int16_t blockIndex = 1) {
     std::unique_ptr<PageBase> made = CreateParameterPage(className);
     if (!made)
         throw std::runtime_error("no page " + className);
     made->SetBlockIndex(blockIndex);
     HostedPage hosted(std::move(made));
-    if (!hosted->Init("7." + className + "$", "", b.Dtm()))
+    const std::string call = std::to_string(b.nextCall++) + "." + className + "$";
+    if (!hosted->Init(call, "", b.Dtm()))
         throw std::runtime_error("Init of " + className + " failed");
     return hosted;
 }

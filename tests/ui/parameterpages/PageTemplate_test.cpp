@@ -51,7 +51,7 @@ struct LinkLog {
 };
 
 // Binds a row to the element its tag names ("%d" replaced by the index) and shows its value.
-class RecordingLink : public IPrivateParamLink {
+class RecordingLink : public IPrivateParamLink, public IPageParameterRow {
   public:
     RecordingLink(std::shared_ptr<LinkLog> log, ParamLinkFields fields)
         : log_(std::move(log)), fields_(std::move(fields)) {}
@@ -87,6 +87,10 @@ class RecordingLink : public IPrivateParamLink {
         log_->calls.push_back("update " + tag_);
     }
     void ValidateParameter() override { log_->calls.push_back("validate " + tag_); }
+    // What the page read and write ask of a row.
+    void CommitPendingEdit() override { log_->calls.push_back("commit " + tag_); }
+    clsDataElement* BoundElement() const override { return AsDataElement(element_); }
+    bool WriteLocked() const override { return row_ && row_->WriteLocked(); }
 
   private:
     std::shared_ptr<LinkLog> log_;

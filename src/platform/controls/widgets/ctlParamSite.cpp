@@ -153,4 +153,14 @@ IPrivateParamLink* ctlParamSite::GetParamLink(const IParameterRow& row) {
     return nullptr;
 }
 
+std::vector<IPrivateParamLink*> ctlParamSite::Links() const {
+    std::vector<IPrivateParamLink*> links;
+    links.reserve(bindings_.size());
+    for (const Binding& b : bindings_) {
+        if (b.row)
+            links.push_back(b.link.get());
+    }
+    return links;
+}
+
 }  // namespace kv

@@ -36,6 +36,7 @@ class ctlParamSite : public QWidget, public IParamSite {
     void Validate() override;
     void EnableEdit(bool enabled) override;
     IPrivateParamLink* GetParamLink(const IParameterRow& row) override;
+    std::vector<IPrivateParamLink*> Links() const override;
     // The status pictures; they outlive the site, so a link may keep them.
     const IStatusImages& Images() const override { return StatusImages::Shared(); }
 

@@ -13,7 +13,7 @@
 #include <cmath>
 #include <optional>
 
-#include "platform/controls/widgets/BitText.h"
+#include "platform/controls/BitText.h"
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/StatusImages.h"
 #include "platform/controls/widgets/Twips.h"

@@ -86,6 +86,7 @@ class ctlParameter : public QWidget, public IParameterRow {
 
     void SetEvents(std::weak_ptr<IParameterRowEvents> events) override;
     IParamHelp* ParamHelpCtl() override;
+    LifetimeToken::Watcher Lifetime() const override { return lifetime_.Watch(); }
 
     // The binding site's overlay: False shows the row read only whatever Locked says.
     void SetEditEnabled(bool enabled);
@@ -191,6 +192,7 @@ class ctlParameter : public QWidget, public IParameterRow {
     // The value-list entries behind the choice's items (number of each item).
     std::vector<int32_t> choiceNumbers_;
     kv::ValueList filledList_;
+    LifetimeToken lifetime_;
 };
 
 }  // namespace kv

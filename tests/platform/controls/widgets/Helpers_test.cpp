@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QPalette>
 
-#include "platform/controls/widgets/BitText.h"
+#include "platform/controls/BitText.h"
 #include "platform/controls/widgets/Twips.h"
 #include "platform/controls/widgets/WinColor.h"
 

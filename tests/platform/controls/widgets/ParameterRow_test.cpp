@@ -23,6 +23,7 @@
 namespace kv {
 namespace {
 
+using test_support::ChooseFromContextMenu;
 using test_support::RowEventLog;
 using test_support::ShowActive;
 using Events = std::vector<std::string>;
@@ -232,26 +233,6 @@ TEST_F(ParameterRowTest, AConsumedKeyDoesNothingElse) {
     QTest::keyClicks(field, "ab");
     EXPECT_EQ(field->text(), "b");
     EXPECT_EQ(log->events, (Events{"KeyDown(65,0)", "KeyDown(66,0)", "StartEdit", "Change"}));
-}
-
-// Opens the context menu of a widget of the row and chooses the menu item with that text.
-void ChooseFromContextMenu(QWidget* target, const QString& text) {
-    QTimer::singleShot(0, [text] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(menu, nullptr);
-        for (QAction* action : menu->actions()) {
-            if (action->text() == text) {
-                menu->setActiveAction(action);
-                QTest::keyClick(menu, Qt::Key_Return);
-                return;
-            }
-        }
-        menu->close();
-        FAIL() << "no menu item " << text.toStdString();
-    });
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
-                            target->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(target, &event);
 }
 
 TEST_F(ParameterRowTest, TheHelpItemOfTheContextMenuRaisesMenuClick1) {

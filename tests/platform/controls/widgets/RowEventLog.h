@@ -1,6 +1,5 @@
 #pragma once
-// A listener of a parameter row's events that writes each event into a log, and widget helpers
-// shared by the row and site tests.
+// A listener of a parameter row's events that writes each event into a log.
 
 #include <QApplication>
 #include <QWidget>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "platform/controls/ControlInterfaces.h"
+#include "support/WidgetHelpers.h"
 
 namespace kv::test_support {
 
@@ -38,14 +38,5 @@ class RowEventLog : public IParameterRowEvents {
             after(e);
     }
 };
-
-// Shows a top-level widget on the offscreen platform and makes it the active window, so that
-// its children can take the keyboard focus.
-inline void ShowActive(QWidget& window) {
-    window.show();
-    window.activateWindow();
-    QApplication::setActiveWindow(&window);
-    QApplication::processEvents();
-}
 
 }  // namespace kv::test_support

@@ -1,4 +1,4 @@
-#include "platform/controls/widgets/BitText.h"
+#include "platform/controls/BitText.h"
 
 #include "value/NumberText.h"
 
