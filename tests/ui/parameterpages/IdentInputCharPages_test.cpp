@@ -247,6 +247,35 @@ TEST(CharacteristicPages, ReadAndWriteSetsFollowTheLockedRows) {
     }
 }
 
+TEST(CharacteristicPages, RefusedInputStopsTheWriteAndStaysInTheRow) {
+    PageBench b;
+    b.Online();
+    HostedPage page = OpenPage(b, "ctlChar");
+    ctlParameter& deadband = RowOf(*page.page, "TRANS/%d/Act/DEADBAND");
+    const Variant before = b.At("TRANS/1/Act/DEADBAND").TransientValue();
+    Type(deadband, "abc");
+    EXPECT_EQ(deadband.Value().toString(), "abc");
+    EXPECT_EQ(deadband.StatusIcon(), "InputErr");
+    EXPECT_FALSE(AsParameterPage(page).WriteParameter());
+    b.Settle();
+    EXPECT_TRUE(b.device->Log().empty());
+    ASSERT_EQ(b.prompt->messages.size(), 1u);
+    EXPECT_EQ(b.prompt->messages[0].rfind("The parameters could not be written to the device. " +
+                                              deadband.LabelText() + ": ",
+                                          0),
+              0u)
+        << b.prompt->messages[0];
+    EXPECT_EQ(deadband.Value().toString(), "abc");
+    EXPECT_EQ(b.At("TRANS/1/Act/DEADBAND").TransientValue(), before);
+    // Corrected input is written.
+    Type(deadband, "1");
+    b.Clear();
+    EXPECT_TRUE(AsParameterPage(page).WriteParameter());
+    b.Settle();
+    EXPECT_EQ(b.Logged(true).count(b.AddressOf("TRANS/1/Act/DEADBAND")), 1u);
+    EXPECT_TRUE(page->PrepareToRelease());
+}
+
 TEST(CharacteristicPages, ControlCharacteristicIsACompositePageWithoutChildPages) {
     PageBench b;
     HostedPage page = OpenPage(b, "ctlChar");
