@@ -13,19 +13,18 @@
 #include <stdexcept>
 
 #include "core/DictionaryLookup.h"
-#include "core/dtm/DTMMain.h"
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/Twips.h"
 #include "platform/controls/widgets/ctlParamHelp.h"
 #include "platform/controls/widgets/ctlParamSite.h"
 #include "platform/controls/widgets/ctlParameter.h"
 #include "platform/runtime/EntryGuard.h"
+#include "platform/runtime/IDtmContextHolder.h"
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IPrivateGUI.h"
 #include "platform/runtime/PropertyBag.h"
 #include "ui/framework/widgets/clsCtlResize.h"
 #include "ui/framework/widgets/ctlSeparator.h"
-#include "ui/parameterpages/PageParamLink.h"
 
 namespace kv {
 
@@ -317,15 +316,13 @@ IParamHelp* PageBase::GetParamHelpCtl() {
 }
 
 DiagnosticLog& PageBase::Log() const {
-    if (dtm_) {
-        if (std::shared_ptr<IDTMContext> ctx = dtm_->DTMContext())
-            return ctx->Diagnostics();
-    }
+    if (std::shared_ptr<IDTMContext> ctx = GetDtmContext())
+        return ctx->Diagnostics();
     return WidgetDiagnostics();
 }
 
 std::shared_ptr<IDTMContext> PageBase::GetDtmContext() const {
-    return dtm_ ? dtm_->DTMContext() : nullptr;
+    return kv::GetDtmContext(dtm_.get());
 }
 
 // --- property bag ---
@@ -358,16 +355,13 @@ bool PageBase::Init(const std::string& guiFunctionCall, const std::string& funct
                     std::shared_ptr<IDtm> dtm) {
     if (guiFunctionCall.empty() || !dtm || IsInitialised())
         return false;
-    std::shared_ptr<DTMMain> main = std::dynamic_pointer_cast<DTMMain>(dtm);
-    if (!main) {
-        WidgetDiagnostics().Record(Name() + " Init", "the DTM object is no DTMMain");
+    std::shared_ptr<IDTMContext> context = kv::GetDtmContext(dtm.get());
+    if (!context) {
+        WidgetDiagnostics().Record(Name() + " Init", "the DTM object offers no context");
         return false;
     }
-    std::shared_ptr<IDTMContext> context = main->DTMContext();
-    if (!context)
-        return false;
     return Guarded(context->Diagnostics(), "page Init", false, [&] {
-        dtm_ = main;
+        dtm_ = dtm;
         guiFunctionCall_ = guiFunctionCall;
         gui_ = std::make_shared<GUIForward>(this);
         const bool topLevel = guiFunctionCall.back() != '$';
@@ -440,7 +434,7 @@ ParamLinkFields PageBase::LinkFields() const {
 }
 
 std::shared_ptr<IPrivateParamLink> PageBase::NewParamLinkPrototype(const ParamLinkFields& fields) {
-    return MakePageParamLink(fields);
+    return kv::NewParamLinkPrototype(fields);
 }
 
 bool PageBase::QueryRelease() {

@@ -26,12 +26,11 @@
 #include "platform/fdt/FdtDtmInterfaces.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IPropertyBag.h"
+#include "ui/framework/ParamLinkPrototype.h"
 #include "ui/parameterpages/PageDesign.h"
-#include "ui/parameterpages/PageParamLink.h"
 
 namespace kv {
 
-class DTMMain;
 class DiagnosticLog;
 class IPrivateDataElement;
 class clsCtlResize;
@@ -73,7 +72,7 @@ class PageBase : public QWidget,
     // Registers the page under the GUI function call (top level unless the call ends in "$"),
     // initialises the children that are pages (composite form) and the page itself. False,
     // with nothing left registered or bound, when the call is empty, the DTM object is missing
-    // or is no DTMMain, the GUI list refuses the call, or a step fails.
+    // or offers no context, the GUI list refuses the call, or a step fails.
     bool Init(const std::string& guiFunctionCall, const std::string& functionCall,
               std::shared_ptr<IDtm> dtm) override;
     // Releases the page (composite form: after every child page agreed); False when a child
@@ -167,7 +166,7 @@ class PageBase : public QWidget,
     virtual void OnButtonClick(const std::string& /*name*/) {}
 
     // The DTM object (nullptr while not initialised).
-    DTMMain* Dtm() const { return dtm_.get(); }
+    IDtm* Dtm() const { return dtm_.get(); }
     // Where errors of this page's entry points are kept: the instance's log while the page is
     // initialised, else the widgets' log.
     DiagnosticLog& Log() const;
@@ -195,7 +194,7 @@ class PageBase : public QWidget,
     QSize designSize_;
 
     int16_t blockIndex_ = 1;
-    std::shared_ptr<DTMMain> dtm_;
+    std::shared_ptr<IDtm> dtm_;
     std::string guiFunctionCall_;
     std::unique_ptr<clsCtlResize> layout_;
     // What the GUI list holds (weakly) while the page is registered.

@@ -1,10 +1,10 @@
-#include "ui/parameterpages/PageParamLink.h"
+#include "ui/framework/ParamLinkPrototype.h"
 
 #include "ui/framework/clsParamLink.h"
 
 namespace kv {
 
-std::shared_ptr<IPrivateParamLink> MakePageParamLink(const ParamLinkFields& fields) {
+std::shared_ptr<IPrivateParamLink> NewParamLinkPrototype(const ParamLinkFields& fields) {
     auto link = std::make_shared<clsParamLink>();
     link->index = fields.index;
     link->channel = fields.channel;
@@ -12,6 +12,12 @@ std::shared_ptr<IPrivateParamLink> MakePageParamLink(const ParamLinkFields& fiel
     link->bDisplayDPV1Index = fields.bDisplayDPV1Index;
     link->bOnlineMode = fields.bOnlineMode;
     return link;
+}
+
+std::shared_ptr<IPrivateParamLink> NewParamLinkPrototype(bool onlineMode) {
+    ParamLinkFields fields;
+    fields.bOnlineMode = onlineMode;
+    return NewParamLinkPrototype(fields);
 }
 
 }  // namespace kv
