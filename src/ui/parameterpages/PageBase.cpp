@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -418,6 +419,7 @@ void PageBase::InitPage() {
     AfterSiteInit();
     ApplyLanguage(context->GUIManager().Language());
     OnParameterSetChanged();
+    FitBitLists();
     if (help_ != nullptr)
         help_->raise();
     FinishInitPage();
@@ -526,6 +528,47 @@ void PageBase::ApplyLanguage(int32_t languageId) {
         controls.push_back(captions.back().get());
     }
     ApplyControlTexts(*context, Name() + "_", controls);
+    FitButtons();
+}
+
+void PageBase::FitButtons() {
+    for (const PageControl& c : controls_) {
+        if (auto* button = qobject_cast<QPushButton*>(c.widget.data())) {
+            const int wanted = button->sizeHint().width();
+            if (button->width() < wanted)
+                button->resize(wanted, button->height());
+        }
+    }
+}
+
+void PageBase::FitBitLists() {
+    int grown = 0;
+    for (ctlParameter* row : Rows()) {
+        auto* bits = row->findChild<QListWidget*>();
+        if (row->ControlType() != pctBitList || bits == nullptr || bits->count() == 0 ||
+            !row->isVisibleTo(this))
+            continue;
+        const int needed = bits->sizeHintForRow(0) * bits->count() + 2 * bits->frameWidth() +
+                           (row->height() - bits->height());
+        const int delta = needed - row->height();
+        if (delta <= 0)
+            continue;
+        const int bottom = row->geometry().bottom();
+        for (const PageControl& c : controls_) {
+            QWidget* w = c.widget;
+            if (w != nullptr && w != row && w->parentWidget() == row->parentWidget() &&
+                w->y() > bottom && c.design->kind != ChildKind::ParamHelp)
+                w->move(w->x(), w->y() + delta);
+        }
+        row->resize(row->width(), needed);
+        grown += delta;
+    }
+    if (grown > 0) {
+        designSize_.setHeight(designSize_.height() + grown);
+        setMinimumHeight(designSize_.height());
+        if (height() < designSize_.height())
+            resize(width(), designSize_.height());
+    }
 }
 
 void PageBase::OnParameterChanged(IPrivateDataElement& element) {

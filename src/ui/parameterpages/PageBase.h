@@ -185,6 +185,11 @@ class PageBase : public QWidget,
     void Unregister() noexcept;
     void CreateChildren();
     void PlaceChild(QWidget& widget, const ChildDesign& child);
+    // Lets every bit list show all its bits: a row too low for them grows, and what stands below
+    // it moves down by as much.
+    void FitBitLists();
+    // Widens every command button to its caption.
+    void FitButtons();
 
     const PageDesign& design_;
     std::vector<PageControl> controls_;

@@ -10,6 +10,7 @@
 
 #include "PageFixture.h"
 #include "core/DictionaryLookup.h"
+#include "platform/controls/widgets/Twips.h"
 #include "platform/runtime/TransactionGroup.h"
 #include "ui/framework/widgets/ctlSeparator.h"
 #include "ui/parameterpages/ParameterPage.h"
@@ -253,6 +254,23 @@ TEST(WriteLockPages, OneOptionBitWritesBothOptionWordsAndTheCheckBackOptions) {
                                   {b.AddressOf("PHYS/MFR/DIAGNOSIS_OPT/"), 1},
                                   {b.AddressOf("FUNC/1/AO/MFR/CHECK_BACK_OPT"), 1},
                               }));
+    EXPECT_TRUE(page->PrepareToRelease());
+}
+
+TEST(WriteLockPages, EveryBitListShowsAllItsBits) {
+    PageBench b;
+    HostedPage page = OpenPage(b, "ctlSelectOpt");
+    // The second option word is designed one line high; its bit and its "none" entry need two.
+    ctlParameter& second = RowOf(*page.page, "PHYS/MFR/DIAGNOSIS_OPT/DIAGNOSIS_OPT_2");
+    ctlParameter& checkBack = RowOf(*page.page, "FUNC/%d/AO/MFR/CHECK_BACK_OPT");
+    for (ctlParameter* row : page->Rows()) {
+        auto* bits = row->findChild<QListWidget*>();
+        ASSERT_NE(bits, nullptr) << row->ParameterTag();
+        EXPECT_GE(bits->height(), bits->sizeHintForRow(0) * bits->count()) << row->ParameterTag();
+    }
+    EXPECT_GT(second.height(), TwipsToPixels(375, page.page));
+    EXPECT_GT(checkBack.y(), second.geometry().bottom());
+    EXPECT_GE(page->minimumHeight(), checkBack.geometry().bottom());
     EXPECT_TRUE(page->PrepareToRelease());
 }
 

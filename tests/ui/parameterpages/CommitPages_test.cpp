@@ -18,6 +18,7 @@
 #include "core/DictionaryLookup.h"
 #include "core/DtmElements.h"
 #include "platform/runtime/IChannels.h"
+#include "platform/runtime/IDTMDictionary.h"
 #include "support/GuiFakes.h"
 #include "support/TempFolder.h"
 #include "ui/parameterpages/CommitPages.h"
@@ -197,6 +198,17 @@ TEST(BusAddressPage, SetIsDisabledWithoutTheAddressEnable) {
     EXPECT_FALSE(ButtonOf(a.page).isEnabled());
     EXPECT_TRUE(a.Local().Locked());
     EXPECT_EQ(dynamic_cast<IPrivateGUIReadWriteSaveLoad*>(a.page.page), nullptr);
+    EXPECT_TRUE(a.page->PrepareToRelease());
+}
+
+TEST(BusAddressPage, ButtonFitsItsCaptionInEveryLanguage) {
+    AddressPage a;
+    for (int32_t language : {langGerman, langEnglish}) {
+        ASSERT_TRUE(a.b.Dtm()->SetLanguage(language));
+        QPushButton& set = ButtonOf(a.page);
+        EXPECT_EQ(set.text().toStdString(), GetDictionaryText(a.b.Ctx(), "ctlAddress_cmdSet"));
+        EXPECT_GE(set.width(), set.sizeHint().width()) << language;
+    }
     EXPECT_TRUE(a.page->PrepareToRelease());
 }
 

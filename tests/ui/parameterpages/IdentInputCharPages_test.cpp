@@ -260,10 +260,10 @@ TEST(CharacteristicPages, RefusedInputStopsTheWriteAndStaysInTheRow) {
     b.Settle();
     EXPECT_TRUE(b.device->Log().empty());
     ASSERT_EQ(b.prompt->messages.size(), 1u);
-    EXPECT_EQ(b.prompt->messages[0].rfind("The parameters could not be written to the device. " +
-                                              deadband.LabelText() + ": ",
-                                          0),
-              0u)
+    EXPECT_EQ(
+        b.prompt->messages[0].rfind(
+            "The parameters could not be written to the device. " + deadband.LabelText() + ": ", 0),
+        0u)
         << b.prompt->messages[0];
     EXPECT_EQ(deadband.Value().toString(), "abc");
     EXPECT_EQ(b.At("TRANS/1/Act/DEADBAND").TransientValue(), before);
