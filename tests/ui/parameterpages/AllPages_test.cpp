@@ -1,18 +1,25 @@
-// Every parameter page, one by one, against the simulated positioner: created by its ProgID,
-// opened with BlockIndex 1, titled from the dictionary, every row bound to an element; a read
-// asks the device once for every element or record behind the rows that is read from the
-// device, a write sends once each that may be written from an unlocked row; then the page
-// releases with nothing left registered or bound.
+// Every parameter page, one by one, in a main window against the simulated positioner: the
+// navigation control creates it by its ProgID for its tree node and the window initialises it
+// with BlockIndex 1; it is titled from the dictionary and every row is bound to an element; a
+// read asks the device once for every element or record behind the rows that is read from the
+// device, a write sends once each that may be written from an unlocked row; then the window
+// releases it with nothing left registered or bound.
 
 #include <gtest/gtest.h>
 
+#include <QPointer>
 #include <map>
 #include <memory>
+#include <pugixml.hpp>
 #include <string>
 
 #include "PageFixture.h"
 #include "core/DictionaryLookup.h"
 #include "platform/controls/widgets/PageRegistry.h"
+#include "platform/controls/widgets/ctlNavigation.h"
+#include "platform/runtime/IFunctionCall.h"
+#include "ui/framework/widgets/FrameworkUserInterfaces.h"
+#include "ui/framework/widgets/ctlNavigationMain.h"
 #include "ui/parameterpages/PageDesigns.h"
 
 namespace kv {
@@ -20,7 +27,6 @@ namespace {
 
 using pagetest::Address;
 using pagetest::ElementOf;
-using pagetest::HostedPage;
 using pagetest::PageBench;
 
 std::vector<std::string> ParameterPageNames() {
@@ -47,20 +53,49 @@ TEST(ParameterPageFactory, RegistersEveryPageUnderItsProgId) {
                  std::invalid_argument);
 }
 
+// The key of the tree node that opens the page with this ProgID; "" when none does.
+std::string NodeOf(const std::string& tree, const std::string& progId) {
+    pugi::xml_document doc;
+    if (!doc.load_string(tree.c_str()))
+        return {};
+    const pugi::xml_node node =
+        doc.find_node([&](pugi::xml_node n) { return progId == n.attribute("ctl").value(); });
+    return node.attribute("key").value();
+}
+
+std::string FunctionCallOf(IDTMContext& context, int32_t functionId) {
+    std::shared_ptr<IFunctionCall> call = NewFunctionCall();
+    call->SetApplicationId(functionId);
+    return call->ToXml(context);
+}
+
 class EveryParameterPage : public testing::TestWithParam<std::string> {};
 
-TEST_P(EveryParameterPage, OpensBindsReadsWritesAndReleases) {
+TEST_P(EveryParameterPage, OpensInTheMainWindowBindsReadsWritesAndReleases) {
     const std::string name = GetParam();
     PageBench b;
     b.Online();
     PageRegistry registry;
+    RegisterFrameworkUserInterfaces(registry);
     RegisterParameterPages(registry);
-    std::unique_ptr<QWidget> made = registry.Create("KV6274PA." + name);
-    ASSERT_NE(dynamic_cast<PageBase*>(made.get()), nullptr);
-    HostedPage hosted(std::unique_ptr<PageBase>(static_cast<PageBase*>(made.release())));
-    PageBase& page = *hosted.page;
-    ASSERT_TRUE(page.Init("7." + name + "$", "", b.Dtm()));
-    EXPECT_EQ(b.Gui().FunctionIds(), std::vector<std::string>{"7." + name + "$"});
+    ctlNavigationMain window(nullptr, &registry);
+    window.resize(1000, 700);
+    window.show();
+    ASSERT_TRUE(window.Init("1", FunctionCallOf(b.Ctx(), 1), b.Dtm()));
+    ITreeHolder& tree = window.NavigationControl().devParameter().TreeHolder();
+    const std::string key = NodeOf(tree.TreeXml(), "KV6274PA." + name);
+    ASSERT_FALSE(key.empty());
+    ASSERT_TRUE(tree.SelectNode(key));
+    const std::vector<INavigationPage*> pages = window.NavigationControl().Pages();
+    ASSERT_EQ(pages.size(), 1u);
+    auto* opened = dynamic_cast<PageBase*>(pages[0]);
+    ASSERT_NE(opened, nullptr);
+    const QPointer<PageBase> alive(opened);
+    PageBase& page = *opened;
+    EXPECT_EQ(page.Name(), name);
+    EXPECT_TRUE(page.IsInitialised());
+    EXPECT_EQ(page.GUIFunctionCall(), "1." + name + "$");
+    EXPECT_EQ(b.Gui().FunctionIds(), (std::vector<std::string>{"1", "1." + name + "$"}));
     EXPECT_EQ(page.TitleText(), GetDictionaryText(b.Ctx(), name + "_sepTitle"));
     EXPECT_NE(page.TitleText(), name + "_sepTitle");
 
@@ -112,10 +147,11 @@ TEST_P(EveryParameterPage, OpensBindsReadsWritesAndReleases) {
         }
     }
 
-    EXPECT_TRUE(page.PrepareToRelease());
-    EXPECT_TRUE(b.Gui().FunctionIds().empty());
-    EXPECT_TRUE(page.Site()->Rows().empty());
+    EXPECT_TRUE(window.PrepareToRelease());
+    ASSERT_TRUE(alive);  // released; it goes with the window
     EXPECT_FALSE(page.IsInitialised());
+    EXPECT_TRUE(page.Site()->Rows().empty());
+    EXPECT_TRUE(b.Gui().FunctionIds().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(AllPages, EveryParameterPage, testing::ValuesIn(ParameterPageNames()),
