@@ -21,6 +21,8 @@
 #include "platform/controls/widgets/Trend.h"
 #include "platform/runtime/PropertyBag.h"
 
+#include "BenchSummary.h"
+
 namespace kv::bench {
 namespace {
 
@@ -174,49 +176,6 @@ MemoryFigures MeasureMemory() {
     return m;
 }
 
-// --- summary ---
-
-struct Result {
-    double realSeconds = 0;  // per iteration
-};
-
-class RecordingReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0)
-                continue;
-            results[run.benchmark_name()] =
-                Result{run.real_accumulated_time / static_cast<double>(run.iterations)};
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, Result> results;
-};
-
-struct Row {
-    std::string figure;
-    double value;
-    std::string unit;
-    double target;  // the largest value that meets it
-};
-
-int PrintSummary(const std::vector<Row>& rows) {
-    int missed = 0;
-    std::printf("\n%-62s %14s %14s  %s\n", "figure", "measured", "target", "result");
-    std::printf("%s\n", std::string(104, '-').c_str());
-    for (const Row& r : rows) {
-        char value[64], target[64];
-        std::snprintf(value, sizeof value, "%.2f %s", r.value, r.unit.c_str());
-        std::snprintf(target, sizeof target, "<= %.0f %s", r.target, r.unit.c_str());
-        const bool met = r.value >= 0 && r.value <= r.target;
-        missed += met ? 0 : 1;
-        std::printf("%-62s %14s %14s  %s\n", r.figure.c_str(), value, target,
-                    met ? "met" : "MISSED");
-    }
-    return missed;
-}
-
 }  // namespace
 }  // namespace kv::bench
 
@@ -225,35 +184,23 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    try {
-        const MemoryFigures memory = MeasureMemory();
-        RecordingReporter reporter;
-        benchmark::RunSpecifiedBenchmarks(&reporter);
-        benchmark::Shutdown();
-        auto ms = [&](const std::string& name) {
-            auto it = reporter.results.find(name);
-            return it == reporter.results.end() ? -1.0 : it->second.realSeconds * 1e3;
-        };
-        std::vector<Row> rows;
-        auto add = [&](const std::string& name, const std::string& figure, double target) {
-            if (reporter.results.count(name))
-                rows.push_back({figure, ms(name), "ms", target});
-        };
-        add("BM_DrawDayChart/1280/600", "draw 4 curves x 86,400 samples, 1280 x 600 image", 50);
-        add("BM_DrawDayChart/1920/1000", "draw 4 curves x 86,400 samples, 1920 x 1000 image", 50);
-        if (reporter.results.count("BM_SaveDay") && reporter.results.count("BM_LoadDay"))
-            rows.push_back({"persist and load 4 x 86,400 samples (property bag)",
-                            ms("BM_SaveDay") + ms("BM_LoadDay"), "ms", 100});
-        add("BM_SaveLoadDayAsProjectText", "the same through the project file's text form", 100);
-        rows.push_back(
-            {"memory per sample (heap taken by a day's archive)", memory.heapPerSample, "B", 32});
-        rows.push_back({"memory per sample (held by the rings)", memory.heldPerSample, "B", 32});
-        return PrintSummary(rows) == 0 ? 0 : 2;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "benchmark failed: %s\n", e.what());
-        return 1;
-    }
+    const MemoryFigures memory = MeasureMemory();
+    return BenchMain(argc, argv, [&memory](Summary& summary) {
+        summary
+            .Time("BM_DrawDayChart/1280/600", "draw 4 curves x 86,400 samples, 1280 x 600 image",
+                  50, Ms)
+            .Time("BM_DrawDayChart/1920/1000", "draw 4 curves x 86,400 samples, 1920 x 1000 image",
+                  50, Ms);
+        const Result* save = summary.Find("BM_SaveDay");
+        const Result* load = summary.Find("BM_LoadDay");
+        if (save != nullptr && load != nullptr)
+            summary.Add("persist and load 4 x 86,400 samples (property bag)",
+                        (save->realSeconds + load->realSeconds) * 1e3, "ms", 100);
+        summary
+            .Time("BM_SaveLoadDayAsProjectText", "the same through the project file's text form",
+                  100, Ms)
+            .Add("memory per sample (heap taken by a day's archive)", memory.heapPerSample, "B", 32)
+            .Add("memory per sample (held by the rings)", memory.heldPerSample, "B", 32);
+        return summary.Print() == 0 ? 0 : 2;
+    });
 }

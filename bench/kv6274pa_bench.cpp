@@ -43,6 +43,8 @@
 #include "sim/SimulatedChannel.h"
 #include "sim/SimulatedPositioner.h"
 
+#include "BenchSummary.h"
+
 namespace kv::bench {
 namespace {
 
@@ -325,33 +327,6 @@ void BM_UploadSimulatedLessDevice(benchmark::State& state) {
 }
 BENCHMARK(BM_UploadSimulatedLessDevice)->Unit(benchmark::kMicrosecond);
 
-// --- results and targets ---
-
-struct Result {
-    double cpuSeconds = 0;   // per iteration
-    double realSeconds = 0;  // per iteration
-    std::map<std::string, double> counters;
-};
-
-class RecordingReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0)
-                continue;
-            Result r;
-            const double n = static_cast<double>(run.iterations);
-            r.cpuSeconds = run.cpu_accumulated_time / n;
-            r.realSeconds = run.real_accumulated_time / n;
-            for (const auto& [name, counter] : run.counters)
-                r.counters[name] = counter.value;
-            results[run.run_name.function_name] = r;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, Result> results;
-};
-
 // --- e. memory of 1000 instances ---
 
 size_t HeapInUse() {
@@ -391,74 +366,27 @@ MemoryFigures MeasureInstances(int count) {
     return m;
 }
 
-// --- summary ---
-
-struct Row {
-    std::string figure;
-    double value;
-    std::string unit;
-    double target;  // the largest value that meets it; < 0: no target given
-};
-
-int PrintSummary(const std::vector<Row>& rows) {
-    int missed = 0;
-    std::printf("\n%-58s %14s %14s  %s\n", "figure", "measured", "target", "result");
-    std::printf("%s\n", std::string(100, '-').c_str());
-    for (const Row& r : rows) {
-        char value[64], target[64];
-        std::snprintf(value, sizeof value, "%.2f %s", r.value, r.unit.c_str());
-        if (r.target >= 0)
-            std::snprintf(target, sizeof target, "<= %.0f %s", r.target, r.unit.c_str());
-        else
-            std::snprintf(target, sizeof target, "-");
-        const char* verdict = r.target < 0 ? "(no target)" : r.value <= r.target ? "met" : "MISSED";
-        missed += (r.target >= 0 && r.value > r.target) ? 1 : 0;
-        std::printf("%-58s %14s %14s  %s\n", r.figure.c_str(), value, target, verdict);
-    }
-    return missed;
-}
-
 }  // namespace
 }  // namespace kv::bench
 
 int main(int argc, char** argv) {
     using namespace kv::bench;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    try {
-        RecordingReporter reporter;
-        benchmark::RunSpecifiedBenchmarks(&reporter);
-        benchmark::Shutdown();
-        auto& res = reporter.results;
-        auto us = [&](const char* name, bool cpu = false) {
-            auto it = res.find(name);
-            if (it == res.end())
-                return -1.0;
-            return (cpu ? it->second.cpuSeconds : it->second.realSeconds) * 1e6;
-        };
-        std::vector<Row> rows;
-        auto add = [&](const char* name, const char* figure, double target) {
-            if (res.count(name))
-                rows.push_back({figure, us(name), "us", target});
-        };
-        add("BM_NewInstance", "a. new instance (create, InitNew, texts)", 1000);
-        add("BM_LoadInstance", "b. load of a stored instance (bag -> new)", 1000);
-        add("BM_SaveInstance", "b. save of an instance (-> bag)", 1000);
-        add("BM_ExportParameters", "c. parameter document export", -1);
-        add("BM_ImportParameters", "c. parameter document import", -1);
-        if (res.count("BM_UploadPerTransaction")) {
-            const Result& r = res["BM_UploadPerTransaction"];
-            const double n = r.counters.at("transactions");
-            rows.push_back({"d. DTM CPU per DP-V1 transaction (kept responses)",
-                            r.cpuSeconds * 1e6 / n, "us", 20});
+    return BenchMain(argc, argv, [](Summary& summary) {
+        summary.Time("BM_NewInstance", "a. new instance (create, InitNew, texts)", 1000)
+            .Time("BM_LoadInstance", "b. load of a stored instance (bag -> new)", 1000)
+            .Time("BM_SaveInstance", "b. save of an instance (-> bag)", 1000)
+            .Time("BM_ExportParameters", "c. parameter document export", -1)
+            .Time("BM_ImportParameters", "c. parameter document import", -1);
+        if (const Result* r = summary.Find("BM_UploadPerTransaction")) {
+            const double n = r->counters.at("transactions");
+            summary.Add("d. DTM CPU per DP-V1 transaction (kept responses)",
+                        r->cpuSeconds * 1e6 / n, "us", 20);
         }
-        if (res.count("BM_UploadSimulatedLessDevice")) {
-            const Result& r = res["BM_UploadSimulatedLessDevice"];
-            const double n = r.counters.at("transactions");
-            rows.push_back({"d. DTM CPU per transaction (simulator, its time less)",
-                            (r.cpuSeconds * 1e6 - r.counters.at("device_us_per_upload")) / n, "us",
-                            20});
+        if (const Result* r = summary.Find("BM_UploadSimulatedLessDevice")) {
+            const double n = r->counters.at("transactions");
+            summary.Add("d. DTM CPU per transaction (simulator, its time less)",
+                        (r->cpuSeconds * 1e6 - r->counters.at("device_us_per_upload")) / n, "us",
+                        20);
         }
 
         // d. one request per address that a full upload reads.
@@ -486,26 +414,20 @@ int main(int argc, char** argv) {
                 "\nfull upload: %zu addresses read, %zu requests, %d writes, %s\n", reads.size(),
                 in.device->Log().size(), writes,
                 sameAddresses ? "exactly the upload addresses" : "NOT the upload addresses");
-            rows.push_back({"d. requests per address read in a full upload (most)",
-                            static_cast<double>(most), "", 1});
-            rows.push_back({"d. addresses read other than the upload's, writes",
-                            static_cast<double>((sameAddresses ? 0 : 1) + writes), "", 0});
+            summary.Add("d. requests per address read in a full upload (most)",
+                        static_cast<double>(most), "", 1);
+            summary.Add("d. addresses read other than the upload's, writes",
+                        static_cast<double>((sameAddresses ? 0 : 1) + writes), "", 0);
         }
 
         // e. memory.
         const int count = 1000;
         MemoryFigures m = MeasureInstances(count);
-        rows.push_back(
-            {"e. heap per further instance (1000 held)", m.heapPerInstance / 1024.0, "KB", 200});
-        rows.push_back(
-            {"e. RSS per further instance (1000 held)", m.rssPerInstance / 1024.0, "KB", 200});
+        summary.Add("e. heap per further instance (1000 held)", m.heapPerInstance / 1024.0, "KB",
+                    200);
+        summary.Add("e. RSS per further instance (1000 held)", m.rssPerInstance / 1024.0, "KB",
+                    200);
 
-        const int missed = PrintSummary(rows);
-        // Timings depend on the machine's load: a missed target is reported, not an error.
-        std::printf("\n%d of %zu figures missed their targets.\n", missed, rows.size());
-        return 0;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "benchmark failed: %s\n", e.what());
-        return 1;
-    }
+        return ReportMisses(summary);
+    });
 }

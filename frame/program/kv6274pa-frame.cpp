@@ -654,7 +654,7 @@ class ProgressBar {
     std::string Line() const {
         constexpr int kWidth = 40;
         const int filled = std::max(shown_, 0) * kWidth / 100;
-        char percent[8];
+        char percent[16];
         std::snprintf(percent, sizeof percent, "%3d %%", std::max(shown_, 0));
         return Pad(title_, kColumn) + "[" + std::string(filled, '#') +
                std::string(kWidth - filled, '.') + "] " + percent;

@@ -22,6 +22,20 @@ class IPropertyBag {
     }
 };
 
+// Reads one property of a control: apply takes the stored value, or def when the key is missing.
+// False when the value is of a kind that apply cannot convert (a conversion error); the property
+// then stays as it was.
+template <typename Apply>
+bool ReadProperty(const IPropertyBag& bag, const std::string& key, const Variant& def,
+                  Apply&& apply) {
+    try {
+        apply(bag.ReadOr(key, def));
+        return true;
+    } catch (const VbError&) {
+        return false;
+    }
+}
+
 // An object that the runtime persists together with the instance.
 class IPersistObject {
   public:

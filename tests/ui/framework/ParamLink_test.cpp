@@ -100,6 +100,12 @@ class LinkTest : public ::testing::Test {
         links.push_back(link);
         return link;
     }
+    // An element that is a device command.
+    clsDataElement& AddCommand(const std::string& path) {
+        clsDataElement& e = Add(path, vtUnsigned8, Variant(uint8_t{1}), 1);
+        e.SetElementMode(emUpload | emDownload | emDeviceCommand);
+        return e;
+    }
     // Binds and shows the row as the site does after its set-up.
     std::shared_ptr<clsParamLink> Show(FakeParameterRow& row) {
         auto link = Bind(row);
@@ -378,8 +384,7 @@ TEST_F(LinkTest, UpdateShowsTheValueAndJudgesItsFlags) {
     EXPECT_FALSE(row.Visible());
 
     // A command row shows no icon of its own.
-    clsDataElement& cmd = Add("CMD", vtUnsigned8, Variant(uint8_t{1}), 1);
-    cmd.SetElementMode(0x7);
+    clsDataElement& cmd = AddCommand("CMD");
     FakeParameterRow command("CMD");
     Show(command);
     EXPECT_EQ(command.ControlType(), 5);
@@ -678,8 +683,7 @@ TEST_F(LinkTest, ACommandRowAsksRunsAndUnlocks) {
 }
 
 TEST_F(LinkTest, ACommandThatCannotStartIsReportedAndUnlocked) {
-    clsDataElement& e = Add("CMD", vtUnsigned8, Variant(uint8_t{1}), 1);
-    e.SetElementMode(0x7);
+    AddCommand("CMD");
     FakeParameterRow row("CMD");
     auto link = Show(row);
     online->accept = false;
@@ -693,8 +697,7 @@ TEST_F(LinkTest, ACommandThatCannotStartIsReportedAndUnlocked) {
 }
 
 TEST_F(LinkTest, ARowReleasedWhileTheUserIsAskedStartsNothing) {
-    clsDataElement& e = Add("CMD", vtUnsigned8, Variant(uint8_t{1}), 1);
-    e.SetElementMode(0x7);
+    AddCommand("CMD");
     FakeParameterRow row("CMD");
     auto link = Show(row);
     struct Releasing : RecordingPrompt {
@@ -725,8 +728,7 @@ TEST_F(LinkTest, ARowReleasedWhileTheUserIsAskedStartsNothing) {
 }
 
 TEST_F(LinkTest, UnbindingCancelsARunningCommand) {
-    clsDataElement& e = Add("CMD", vtUnsigned8, Variant(uint8_t{1}), 1);
-    e.SetElementMode(0x7);
+    AddCommand("CMD");
     FakeParameterRow row("CMD");
     auto link = Show(row);
     ctx.prompt->answers = {mbaYes};

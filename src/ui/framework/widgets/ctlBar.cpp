@@ -195,11 +195,7 @@ void ctlBar::InitProperties() {
 bool ctlBar::ReadProperties(const IPropertyBag& bag) {
     bool ok = true;
     auto read = [&bag, &ok](const char* key, const Variant& def, auto apply) {
-        try {
-            apply(bag.ReadOr(key, def));
-        } catch (const VbError&) {
-            ok = false;
-        }
+        ok &= ReadProperty(bag, key, def, apply);
     };
     read("Caption", Variant(""),
          [this](const Variant& v) { scale_->SetCaption(QString::fromStdString(v.toString())); });

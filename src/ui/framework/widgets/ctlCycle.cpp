@@ -155,20 +155,12 @@ void ctlCycle::InitProperties() {
 }
 
 bool ctlCycle::ReadProperties(const IPropertyBag& bag) {
-    bool ok = true;
-    auto read = [&bag, &ok](const char* key, const Variant& def, auto apply) {
-        try {
-            apply(bag.ReadOr(key, def));
-        } catch (const VbError&) {
-            ok = false;
-        }
-    };
-    read("BackColor", Variant(kDefaultBackColor),
-         [this](const Variant& v) { SetBackColor(v.toLong()); });
-    read("Interval", Variant(kDefaultInterval),
-         [this](const Variant& v) { SetInterval(v.toLong()); });
-    read("AutomateDynamicIcons", Variant(false),
-         [this](const Variant& v) { automateDynamicIcons_ = v.toBool(); });
+    bool ok = ReadProperty(bag, "BackColor", Variant(kDefaultBackColor),
+                           [this](const Variant& v) { SetBackColor(v.toLong()); });
+    ok &= ReadProperty(bag, "Interval", Variant(kDefaultInterval),
+                       [this](const Variant& v) { SetInterval(v.toLong()); });
+    ok &= ReadProperty(bag, "AutomateDynamicIcons", Variant(false),
+                       [this](const Variant& v) { automateDynamicIcons_ = v.toBool(); });
     return ok;
 }
 
@@ -255,15 +247,18 @@ void ctlCycle::SwitchOn() {
         return;
     }
     switchOnPending_ = false;
-    if (group_->ConnectionStatus() != 0) {
-        QPointer<ctlCycle> self(this);
-        SetValue(0);
-        if (self.isNull())
-            return;
-        ctx->MessageBox(GetDictionaryText(*ctx, "error_at_connect"), mbsOkOnly);
-        return;
-    }
-    StartCycling(*ctx, true);
+    if (!RefuseUnreachable(*ctx))
+        StartCycling(*ctx, true);
+}
+
+bool ctlCycle::RefuseUnreachable(IDTMContext& context) {
+    if (group_->ConnectionStatus() == 0)
+        return false;
+    QPointer<ctlCycle> self(this);
+    SetValue(0);
+    if (!self.isNull())
+        context.MessageBox(GetDictionaryText(context, "error_at_connect"), mbsOkOnly);
+    return true;
 }
 
 void ctlCycle::StartCycling(IDTMContext& context, bool clearEditedMarks) {
@@ -296,15 +291,8 @@ void ctlCycle::AddRequests() {
     if (ctx == nullptr || !group_ || Value() != 1 || group_->Busy())
         return;
     Guarded(ctx->Diagnostics(), "ctlCycle.AddRequests", [&] {
-        if (group_->ConnectionStatus() != 0) {
-            QPointer<ctlCycle> self(this);
-            SetValue(0);
-            if (self.isNull())
-                return;
-            ctx->MessageBox(GetDictionaryText(*ctx, "error_at_connect"), mbsOkOnly);
-            return;
-        }
-        StartCycling(*ctx, false);
+        if (!RefuseUnreachable(*ctx))
+            StartCycling(*ctx, false);
     });
 }
 
@@ -415,13 +403,7 @@ void ctlCycle::MarkDynamic(IDTMContext& context) {
     if (!automateDynamicIcons_ || !group_ || marked_)
         return;
     marked_ = GroupElementPaths(context);
-    IParameters& parameters = context.Parameters();
-    for (const std::string& path : *marked_) {
-        if (clsDataElement* element = AsDataElement(parameters.Item(path))) {
-            element->AddDynamicMark();
-            context.GUIManager().ParameterChanged(*element, "");
-        }
-    }
+    ChangeDynamicMarks(context, *marked_, true);
 }
 
 void ctlCycle::UnmarkDynamic(IDTMContext& context) {
@@ -430,10 +412,19 @@ void ctlCycle::UnmarkDynamic(IDTMContext& context) {
         return;
     const std::vector<std::string> paths = std::move(*marked_);
     marked_.reset();
+    ChangeDynamicMarks(context, paths, false);
+}
+
+void ctlCycle::ChangeDynamicMarks(IDTMContext& context, const std::vector<std::string>& paths,
+                                  bool mark) {
     IParameters& parameters = context.Parameters();
     for (const std::string& path : paths) {
         if (clsDataElement* element = AsDataElement(parameters.Item(path))) {
-            element->RemoveDynamicMark();
+            if (mark)
+                element->AddDynamicMark();
+            else
+                element->RemoveDynamicMark();
+            // Every open page shows the element's rows anew.
             context.GUIManager().ParameterChanged(*element, "");
         }
     }

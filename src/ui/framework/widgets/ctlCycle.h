@@ -113,6 +113,9 @@ class ctlCycle : public QWidget {
     // Switches on with the box checked: the group's read must have ended and the device be
     // reachable.
     void SwitchOn();
+    // The device cannot be reached: the box is unchecked and the user told. True when refused;
+    // the control may be gone then.
+    bool RefuseUnreachable(IDTMContext& context);
     // Asks for the requests, marks the elements and starts the ticks (or stops when the box was
     // unchecked meanwhile). clearEditedMarks: a switch-on of the box.
     void StartCycling(IDTMContext& context, bool clearEditedMarks);
@@ -123,6 +126,7 @@ class ctlCycle : public QWidget {
     void StopTimer();
     void MarkDynamic(IDTMContext& context);
     void UnmarkDynamic(IDTMContext& context);
+    void ChangeDynamicMarks(IDTMContext& context, const std::vector<std::string>& paths, bool mark);
     void ClearEditedMarks(IDTMContext& context);
     // The elements the group reads, each record as its members.
     std::vector<std::string> GroupElementPaths(IDTMContext& context) const;

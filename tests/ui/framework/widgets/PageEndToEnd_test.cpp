@@ -12,22 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "OnlinePageTest.h"
 #include "core/ProjectHelpers.h"
-#include "platform/runtime/DTMContext.h"
-#include "platform/runtime/GUIManager.h"
 #include "platform/runtime/TransactionGroup.h"
-#include "support/DeviceLog.h"
-#include "support/OnlineFixture.h"
-#include "support/TestPage.h"
 #include "support/WidgetHelpers.h"
 
 namespace kv {
 namespace {
 
-using test_support::OnlineInstance;
 using test_support::RecordingProcess;
 using test_support::ShowActive;
-using test_support::TestPage;
 
 const char* const kReadback = "FUNC/1/AO/READBACK/";
 const char* const kReadbackValue = "FUNC/1/AO/READBACK/Value";
@@ -35,39 +29,23 @@ const char* const kDiagnosis = "PHYS/DIAGNOSIS/";
 const char* const kTagDesc = "PHYS/TAG_DESC";
 const char* const kFactoryReset = "PHYS/FACTORY_RESET";
 
-class PageEndToEnd : public ::testing::Test {
+class PageEndToEnd : public test_support::OnlinePageTest {
   protected:
     PageEndToEnd() {
-        in.context.SetPrompt(prompt);
-        in.context.SetGUIManager(gui);
-        in.context.Dictionary().Load(in.context, "DTMDictionary");
-        gui->SetLanguage(langEnglish);
         value = page->AddRow("FUNC/%d/AO/READBACK/Value", 1, true);
         status = page->AddRow("FUNC/%d/AO/READBACK/Status", 1, true);
         diagnosis = page->AddRow(kDiagnosis, 4, true);
         tag = page->AddRow(kTagDesc);
         command = page->AddRow(kFactoryReset, pctCommandButton);
         unbound = page->AddRow("FUNC/%d/AO/NOT_THERE");
-        page->Init(in.context);
-        gui->RegisterGUI("page.test$", pageGui, false);
+        Open();
         EXPECT_TRUE(in.Connect());
         group.Init(in.context);
-    }
-    ~PageEndToEnd() override {
-        gui->UnregisterGUI("page.test$");
-        if (page)
-            page->Release();
-        page.reset();
     }
     int Reads(const std::string& path) { return in.Logged(false)[in.AddressOf(path)]; }
     int Writes(const std::string& path) { return in.Logged(true)[in.AddressOf(path)]; }
     QLineEdit* Field(ctlParameter* row) { return row->findChild<QLineEdit*>(); }
 
-    OnlineInstance in;
-    std::shared_ptr<RecordingPrompt> prompt = std::make_shared<RecordingPrompt>();
-    std::shared_ptr<GUIManager> gui = std::make_shared<GUIManager>(&in.context);
-    std::unique_ptr<TestPage> page = std::make_unique<TestPage>();
-    std::shared_ptr<IPrivateGUI> pageGui = page->MakeGui();
     std::shared_ptr<RecordingProcess> pageProcess = std::make_shared<RecordingProcess>();
     TransactionGroup group;  // the page's own group for its read and write
     ctlParameter* value = nullptr;

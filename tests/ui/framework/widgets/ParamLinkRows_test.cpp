@@ -14,52 +14,27 @@
 #include <memory>
 #include <string>
 
-#include "platform/controls/widgets/StatusImages.h"
-#include "platform/runtime/DTMContext.h"
-#include "platform/runtime/GUIManager.h"
-#include "support/OnlineFixture.h"
-#include "support/TestPage.h"
+#include "OnlinePageTest.h"
 #include "support/WidgetHelpers.h"
 
 namespace kv {
 namespace {
 
 using test_support::ChooseFromContextMenu;
-using test_support::OnlineInstance;
 using test_support::ShowActive;
-using test_support::TestPage;
 
-class LinkRowsTest : public ::testing::Test {
+class LinkRowsTest : public test_support::OnlinePageTest {
   protected:
     LinkRowsTest() {
-        in.context.SetPrompt(prompt);
-        in.context.SetGUIManager(gui);
-        in.context.Dictionary().Load(in.context, "DTMDictionary");
-        gui->SetLanguage(langEnglish);  // the elements' texts
         checkBackOpt = page->AddRow("FUNC/%d/AO/MFR/CHECK_BACK_OPT", 4);
         selector = page->AddRow("PHYS/IDENT_NUMBER_SELECTOR", 3);
         protection = page->AddRow("PHYS/HW_WRITE_PROTECTION", 3);
         tag = page->AddRow("PHYS/TAG_DESC");
         readback = page->AddRow("FUNC/%d/AO/READBACK/Value");
         missing = page->AddRow("TRANS/%d/Act/NOT_THERE");
-        page->Init(in.context);
-        gui->RegisterGUI("page.test$", pageGui, false);
-    }
-    ~LinkRowsTest() override {
-        gui->UnregisterGUI("page.test$");
-        if (page)
-            page->Release();
-        page.reset();
-    }
-    clsDataElement& Element(ctlParameter* row) {
-        return *AsDataElement(page->site->GetParamLink(*row)->DataElement());
+        Open();
     }
 
-    OnlineInstance in;
-    std::shared_ptr<RecordingPrompt> prompt = std::make_shared<RecordingPrompt>();
-    std::shared_ptr<GUIManager> gui = std::make_shared<GUIManager>(&in.context);
-    std::unique_ptr<TestPage> page = std::make_unique<TestPage>();
-    std::shared_ptr<IPrivateGUI> pageGui = page->MakeGui();
     ctlParameter* checkBackOpt = nullptr;
     ctlParameter* selector = nullptr;
     ctlParameter* protection = nullptr;

@@ -1,0 +1,191 @@
+// The performance figures of the user interface and their targets: binding the rows of a page
+// to a DTM instance's elements, an element change reaching a page, and one tick of a page's
+// cyclic refresh against the simulated positioner. The rows are real widgets on the offscreen
+// platform. After the benchmarks ran, a table sets every figure beside its target.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/clsDataElement.h"
+#include "core/dtm/DTMMain.h"
+#include "frame/DeviceSession.h"
+#include "frame/ReferenceFrame.h"
+#include "frame/ScriptedPrompt.h"
+#include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/ManualEventLoop.h"
+#include "tests/support/TestPage.h"
+#include "ui/framework/clsParamLink.h"
+
+#include "BenchSummary.h"
+
+namespace kv::bench {
+namespace {
+
+using test_support::TestPage;
+
+// One instance of the reference frame, connected to the simulated positioner.
+struct ConnectedInstance {
+    std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
+    ReferenceFrame frame{loop, std::make_shared<ScriptedPrompt>()};
+    FrameInstance* instance = nullptr;
+    std::unique_ptr<DeviceSession> session;
+
+    ConnectedInstance() {
+        std::string error;
+        instance = frame.AddInstance("PV-101", "KV6274PA", error);
+        if (instance == nullptr)
+            throw std::runtime_error(error);
+        session = std::make_unique<DeviceSession>(loop, *instance,
+                                                  std::make_shared<SimulatedPositioner>());
+        if (!session->SetCommunication() || !session->Connect())
+            throw std::runtime_error("the instance did not connect");
+    }
+    IDTMContext& Ctx() { return *instance->dtm->DTMContext(); }
+};
+
+ConnectedInstance& Instance() {
+    static ConnectedInstance instance;
+    return instance;
+}
+
+// The paths of the first n elements of the device's blocks that have a value of their own.
+std::vector<std::string> BlockElements(IDTMContext& ctx, size_t n) {
+    std::vector<std::string> paths;
+    for (const auto& p : ctx.Parameters().Elements()) {
+        const clsDataElement& e = AsDataElement(*p);
+        if (e.BlockType >= pbfPhysicalBlock && e.ValueType() != vtRecord && paths.size() < n)
+            paths.push_back(e.Name());
+    }
+    return paths;
+}
+
+// Four members each of the first records that are read from the device and have four.
+std::vector<std::string> RecordMembers(IDTMContext& ctx, size_t records) {
+    std::vector<std::string> paths;
+    IParameters& data = ctx.Parameters();
+    for (const auto& p : data.Elements()) {
+        const clsDataElement& e = AsDataElement(*p);
+        if (records == 0)
+            break;
+        if (e.Name().back() != '/' || !e.IsUploadParam(ctx))
+            continue;
+        const std::vector<IPrivateDataElement*> members = data.RecordMembers(e.Name());
+        if (members.size() < 4)
+            continue;
+        for (size_t i = 0; i < 4; ++i)
+            paths.push_back(members[i]->Name());
+        --records;
+    }
+    return paths;
+}
+
+std::unique_ptr<TestPage> PageOf(const std::vector<std::string>& paths) {
+    auto page = std::make_unique<TestPage>();
+    for (const std::string& path : paths)
+        page->AddRow(path);
+    return page;
+}
+
+std::shared_ptr<clsParamLink> Prototype() {
+    auto prototype = std::make_shared<clsParamLink>();
+    prototype->index = 1;
+    prototype->bOnlineMode = true;
+    return prototype;
+}
+
+// Binding a page of 100 new rows: the site's Init, the language, the first update.
+void BM_BindPage100(benchmark::State& state) {
+    IDTMContext& ctx = Instance().Ctx();
+    const std::vector<std::string> paths = BlockElements(ctx, 100);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::unique_ptr<TestPage> page = PageOf(paths);
+        state.ResumeTiming();
+        page->site->Init(ctx, "page.bench$", Prototype());
+        page->site->SetLanguage(9);
+        page->site->ParameterSetChanged();
+        state.PauseTiming();
+        page->site->Release();
+        page.reset();
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = static_cast<double>(paths.size());
+}
+BENCHMARK(BM_BindPage100)->Unit(benchmark::kMillisecond);
+
+// One element change told to the open user interfaces, reaching a page of 100 rows.
+void BM_ParameterChangedPage100(benchmark::State& state) {
+    IDTMContext& ctx = Instance().Ctx();
+    std::vector<std::string> paths = BlockElements(ctx, 99);
+    const std::string changed = "FUNC/1/AO/READBACK/Value";
+    paths.push_back(changed);
+    std::unique_ptr<TestPage> page = PageOf(paths);
+    page->Init(ctx);
+    // The GUI list keeps the page weakly.
+    const std::shared_ptr<IPrivateGUI> gui = page->MakeGui();
+    if (!ctx.GUIManager().RegisterGUI("page.bench$", gui, false))
+        throw std::runtime_error("the page was not registered");
+    clsDataElement& element = ElementAt(ctx.Parameters(), changed);
+    float value = 0;
+    for (auto _ : state) {
+        element.SetTransientValue(Variant(value += 0.5f));
+        ctx.GUIManager().ParameterChanged(element, "");
+    }
+    if (!page->rows.back()->Value().looseEquals(Variant(value)))
+        state.SkipWithError("the change did not reach the page");
+    ctx.GUIManager().UnregisterGUI("page.bench$");
+    page->Release();
+}
+BENCHMARK(BM_ParameterChangedPage100)->Unit(benchmark::kMicrosecond);
+
+// One tick of a page's cyclic refresh: 20 rows showing members of 5 records, each record read
+// and decoded, the rows shown anew with their dynamic icons.
+void BM_CycleTick20Rows5Records(benchmark::State& state) {
+    ConnectedInstance& in = Instance();
+    IDTMContext& ctx = in.Ctx();
+    const std::vector<std::string> paths = RecordMembers(ctx, 5);
+    if (paths.size() != 20)
+        throw std::runtime_error("fewer than five records of four members");
+    std::unique_ptr<TestPage> page = PageOf(paths);
+    page->Init(ctx);
+    // The GUI list keeps the page weakly.
+    const std::shared_ptr<IPrivateGUI> gui = page->MakeGui();
+    if (!ctx.GUIManager().RegisterGUI("page.bench$", gui, false))
+        throw std::runtime_error("the page was not registered");
+    page->cycle->SetInterval(ctlCycle::kMinInterval);
+    page->cycle->SetValue(1);
+    in.loop->RunUntilIdle();
+    for (auto _ : state)
+        in.loop->Advance(ctlCycle::kMinInterval);
+    const std::string icon = page->rows.front()->StatusIcon();
+    if (page->cycle->Value() != 1 || (icon != "Dynamic1" && icon != "Dynamic2"))
+        state.SkipWithError("the rows are not refreshed cyclically");
+    ctx.GUIManager().UnregisterGUI("page.bench$");
+    page->Release();
+}
+BENCHMARK(BM_CycleTick20Rows5Records)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace kv::bench
+
+int main(int argc, char** argv) {
+    using namespace kv::bench;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    return BenchMain(argc, argv, [](Summary& summary) {
+        summary.Time("BM_BindPage100", "bind 100 rows (site Init, language, first update)", 10, Ms)
+            .Time("BM_ParameterChangedPage100", "one ParameterChanged reaching a page of 100 rows",
+                  50, Us)
+            .Time("BM_CycleTick20Rows5Records",
+                  "one cycle tick, 20 rows of 5 records, decode included", 1000, Us);
+        return ReportMisses(summary);
+    });
+}
