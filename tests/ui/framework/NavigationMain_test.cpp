@@ -282,6 +282,28 @@ TEST(MainWindowCycle, SwitchAndIntervalFollowEachOther) {
     EXPECT_TRUE(w.prompt->messages.empty());
 }
 
+TEST(MainWindowCycle, LostConnectionAtATickShowsTheTimeoutAndSwitchesCyclingOff) {
+    MainWindow w;
+    w.Connect();
+    ASSERT_TRUE(w.Open(1));
+    w.Nav().dtm.SetCyclicRefresh(1);
+    w.session->Channel().DropConnection();
+    w.loop->RunUntilIdle();
+    w.window->CycleError();
+    EXPECT_EQ(w.prompt->messages.back(), w.Ctx().GetText("error_cycle_timeout"));
+    EXPECT_EQ(w.Nav().dtm.cyclicRefresh, 0);
+    EXPECT_EQ(w.host.cycleValue, 0);
+}
+
+TEST(MainWindowCycle, LockOfTheDataSetReachesTheBindingSite) {
+    MainWindow w;
+    w.Ctx().GUIManager().SetLocked(true);
+    ASSERT_TRUE(w.Open(1));
+    EXPECT_TRUE(Contains(*w.calls, "site.EnableEdit 0"));
+    w.Ctx().GUIManager().SetLocked(false);
+    EXPECT_EQ(w.calls->back(), "site.EnableEdit 1");
+}
+
 TEST(MainWindowCycle, ChangedIntervalIsWrittenAndReportedOnlyWhenItDiffers) {
     MainWindow w;
     ASSERT_TRUE(w.Open(1));
