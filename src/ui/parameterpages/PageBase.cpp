@@ -632,21 +632,24 @@ void PageBase::resizeEvent(QResizeEvent* event) {
 
 void PageBase::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!IsInitialised())
-        return;
-    Guarded(Log(), "page show", [&] {
-        if (std::shared_ptr<IDTMContext> context = GetDtmContext())
-            context->GUIManager().GUIShown(guiFunctionCall_);
-    });
+    TellShown(true);
 }
 
 void PageBase::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
+    TellShown(false);
+}
+
+void PageBase::TellShown(bool shown) {
     if (!IsInitialised())
         return;
-    Guarded(Log(), "page hide", [&] {
-        if (std::shared_ptr<IDTMContext> context = GetDtmContext())
-            context->GUIManager().GUIHidden(guiFunctionCall_);
+    Guarded(Log(), shown ? "page show" : "page hide", [&] {
+        if (std::shared_ptr<IDTMContext> context = GetDtmContext()) {
+            if (shown)
+                context->GUIManager().GUIShown(guiFunctionCall_);
+            else
+                context->GUIManager().GUIHidden(guiFunctionCall_);
+        }
     });
 }
 

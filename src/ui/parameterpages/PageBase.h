@@ -181,6 +181,8 @@ class PageBase : public QWidget,
 
     void InitChildPages(const std::string& functionCall);
     bool ReleaseChildPages();
+    // Tells the GUI list that the initialised page is shown or hidden.
+    void TellShown(bool shown);
     // Unregisters and drops the DTM object and the GUI function call; errors are ignored.
     void Unregister() noexcept;
     void CreateChildren();

@@ -9,44 +9,12 @@
 #include <vector>
 
 #include "PageFixture.h"
-#include "platform/runtime/TransactionGroup.h"
 #include "ui/parameterpages/ParameterPage.h"
 
 namespace kv {
 namespace {
 
-using pagetest::Address;
-using pagetest::AddSecondBlocks;
-using pagetest::Choose;
-using pagetest::ElementOf;
-using pagetest::HostedPage;
-using pagetest::OpenPage;
-using pagetest::PageBench;
-using pagetest::RowOf;
-using pagetest::Type;
-
-ParameterPage& AsParameterPage(const HostedPage& hosted) {
-    return dynamic_cast<ParameterPage&>(*hosted.page);
-}
-
-// The requests a read or a write of the page puts into its group, in the order of adding.
-std::vector<std::string> Requests(ParameterPage& page, bool write) {
-    if (!(write ? page.WriteParameter() : page.ReadParameter()))
-        return {"(not started)"};
-    std::vector<std::string> paths;
-    for (const TransactionJob& job : dynamic_cast<TransactionGroup&>(*page.Group()).Requests())
-        paths.push_back(job.path + (job.isWrite == write ? "" : " (wrong direction)"));
-    return paths;
-}
-
-std::vector<std::string> BoundPaths(const PageBase& page) {
-    std::vector<std::string> paths;
-    for (ctlParameter* row : page.Rows()) {
-        clsDataElement* e = ElementOf(page, *row);
-        paths.push_back(e ? e->Name() : "(none)");
-    }
-    return paths;
-}
+using namespace pagetest;
 
 // --- identification ---
 
