@@ -373,9 +373,7 @@ bool PageBase::Init(const std::string& guiFunctionCall, const std::string& funct
             throw std::runtime_error("the GUI list refused the call " + guiFunctionCall);
         }
         try {
-            if (design_.form == PageForm::Composite)
-                InitChildPages(functionCall);
-            InitPage();
+            InitRegistered(functionCall);
         } catch (...) {
             // No half-open page stays in the GUI list: what was made is released again.
             if (design_.form == PageForm::Composite)
@@ -386,6 +384,12 @@ bool PageBase::Init(const std::string& guiFunctionCall, const std::string& funct
         }
         return true;
     });
+}
+
+void PageBase::InitRegistered(const std::string& functionCall) {
+    if (design_.form == PageForm::Composite)
+        InitChildPages(functionCall);
+    InitPage();
 }
 
 void PageBase::InitChildPages(const std::string& functionCall) {
