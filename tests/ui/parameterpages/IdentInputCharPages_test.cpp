@@ -70,6 +70,25 @@ TEST(IdentificationPages, PositionerPageFollowsTheBlockIndex) {
     EXPECT_TRUE(two->PrepareToRelease());
 }
 
+TEST(IdentificationPages, RowsOfABlockTheModelLacksAreDisabledAndSkipped) {
+    PageBench b;
+    b.Online();
+    HostedPage page = OpenPage(b, "ctlIdPos", 2);  // no block 2 in the data set
+    EXPECT_EQ(ElementOf(*page.page, RowOf(*page.page, "FUNC/%d/AO/TAG_DESC")), nullptr);
+    EXPECT_FALSE(RowOf(*page.page, "FUNC/%d/AO/TAG_DESC").isEnabled());
+    EXPECT_FALSE(RowOf(*page.page, "TRANS/%d/Act/TAG_DESC").isEnabled());
+    EXPECT_TRUE(RowOf(*page.page, "PHYS/DEVICE_SER_NUM").isEnabled());
+    const std::vector<std::string> reads = Requests(AsParameterPage(page), false);
+    b.Settle();
+    EXPECT_EQ(reads.size(), 8u);
+    EXPECT_FALSE(Contains(reads, "FUNC/1/AO/TAG_DESC"));
+    EXPECT_EQ(b.Logged(false).size(), 8u);
+    b.Clear();
+    EXPECT_TRUE(AsParameterPage(page).WriteParameter());
+    b.Settle();
+    EXPECT_TRUE(page->PrepareToRelease());
+}
+
 TEST(IdentificationPages, BatchPageWritesItsRecordOnce) {
     PageBench b;
     b.Online();
