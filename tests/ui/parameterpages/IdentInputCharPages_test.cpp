@@ -263,6 +263,20 @@ TEST(CharacteristicPages, RefusedInputStopsTheWriteAndStaysInTheRow) {
     EXPECT_TRUE(page->PrepareToRelease());
 }
 
+TEST(CharacteristicPages, RowsOfANewInstanceShowTheirUnits) {
+    PageBench b;
+    HostedPage times = OpenPage(b, "ctlCharTvlTime");
+    for (ctlParameter* row : times->Rows())
+        EXPECT_EQ(row->UnitText(), "s") << row->ParameterTag();
+    HostedPage valve = OpenPage(b, "ctlIdValve");
+    ctlParameter& rated = RowOf(*valve.page, "TRANS/%d/Act/RATED_TRAVEL");
+    EXPECT_EQ(rated.UnitText(), "mm");
+    // The initial value in its initial unit is no change.
+    EXPECT_NE(rated.StatusIcon(), "Changed");
+    EXPECT_TRUE(times->PrepareToRelease());
+    EXPECT_TRUE(valve->PrepareToRelease());
+}
+
 TEST(CharacteristicPages, ControlCharacteristicIsACompositePageWithoutChildPages) {
     PageBench b;
     HostedPage page = OpenPage(b, "ctlChar");
