@@ -20,6 +20,7 @@
 #include "platform/runtime/ManualEventLoop.h"
 #include "ui/framework/widgets/FrameworkUserInterfaces.h"
 #include "ui/framework/widgets/ctlNavigationMain.h"
+#include "ui/parameterpages/ParameterPages.h"
 
 namespace kv {
 
@@ -74,6 +75,7 @@ std::vector<std::pair<std::string, std::string>> PageNodes(const std::string& tr
 int RunFrameWindow(int& argc, char** argv, const WindowRun& run, const ProjectOpener& open) {
     QApplication app(argc, argv);
     RegisterFrameworkUserInterfaces(PageRegistry::Instance());
+    RegisterParameterPages(PageRegistry::Instance());
     auto loop = std::make_shared<QtEventLoop>();
     auto prompt = std::make_shared<WindowPrompt>();
     ReferenceFrame frame(loop, prompt);
@@ -107,6 +109,7 @@ int RenderScreenshots(int& argc, char** argv, const WindowRun& run, const Projec
         return kWindowCannotWrite;
     }
     RegisterFrameworkUserInterfaces(PageRegistry::Instance());
+    RegisterParameterPages(PageRegistry::Instance());
     auto loop = std::make_shared<ManualEventLoop>();
     // Nobody answers questions: the device is the expected one and nothing is written.
     auto prompt = std::make_shared<ScriptedPrompt>(std::vector<int32_t>{}, mbaYes);

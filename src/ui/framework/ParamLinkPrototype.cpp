@@ -4,10 +4,20 @@
 
 namespace kv {
 
-std::shared_ptr<IPrivateParamLink> NewParamLinkPrototype(bool onlineMode) {
+std::shared_ptr<IPrivateParamLink> NewParamLinkPrototype(const ParamLinkFields& fields) {
     auto link = std::make_shared<clsParamLink>();
-    link->bOnlineMode = onlineMode;
+    link->index = fields.index;
+    link->channel = fields.channel;
+    link->Prefix = fields.prefix;
+    link->bDisplayDPV1Index = fields.bDisplayDPV1Index;
+    link->bOnlineMode = fields.bOnlineMode;
     return link;
+}
+
+std::shared_ptr<IPrivateParamLink> NewParamLinkPrototype(bool onlineMode) {
+    ParamLinkFields fields;
+    fields.bOnlineMode = onlineMode;
+    return NewParamLinkPrototype(fields);
 }
 
 }  // namespace kv
