@@ -14,11 +14,13 @@ build: deps
 	cmake --build build -j $(JOBS)
 
 # The reference frame against the simulated positioner; build/demo keeps its project between runs.
+# With a display (DISPLAY or WAYLAND_DISPLAY set) the frame's window opens, else the terminal run.
 demo: deps
 	cmake -S . -B build $(GEN) -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build -j $(JOBS) --target kv6274pa-frame
 	mkdir -p build/demo
-	cd build/demo && ../kv6274pa-frame
+	if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then cd build/demo && ../kv6274pa-frame --gui; \
+	else cd build/demo && ../kv6274pa-frame; fi
 
 # The library graph: no cycle, and nothing below the widget layers reaches Qt.
 layers: deps

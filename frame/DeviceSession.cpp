@@ -1,5 +1,7 @@
 #include "frame/DeviceSession.h"
 
+#include <cstring>
+
 #include "core/dtm/DTMMain.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IPrivateProcess.h"
@@ -124,6 +126,16 @@ bool DeviceSession::Disconnect() {
     if (!WaitFor("OnPreparedToReleaseCommunication", tag, from).has_value())
         return false;
     return instance_.dtm->ReleaseCommunication();
+}
+
+void SetUpDemonstrationProcess(SimulatedPositioner& device) {
+    const float setpoint = 42.5f;
+    uint32_t bits = 0;
+    std::memcpy(&bits, &setpoint, sizeof bits);
+    // The Analog Output block's setpoint record: the value and a good status.
+    device.SetRecord(
+        1, 25, {uint8_t(bits >> 24), uint8_t(bits >> 16), uint8_t(bits >> 8), uint8_t(bits), 0x80});
+    device.Advance(3000);
 }
 
 }  // namespace kv

@@ -70,4 +70,8 @@ class DeviceSession {
     std::function<void()> stepHook_;
 };
 
+// The process the demonstration finds: a setpoint of 42.5 % that the valve has been travelling
+// to for three seconds.
+void SetUpDemonstrationProcess(SimulatedPositioner& device);
+
 }  // namespace kv

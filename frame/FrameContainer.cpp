@@ -4,6 +4,16 @@
 
 namespace kv {
 
+void FrameContainer::Record(FrameEvent event) {
+    events_.push_back(std::move(event));
+    if (observer_) {
+        // The observer may replace itself or record more events meanwhile: it works on copies.
+        const auto observer = observer_;
+        const FrameEvent recorded = events_.back();
+        observer(recorded);
+    }
+}
+
 bool FrameContainer::RequestSave(const std::string& systemTag) {
     Record({"RequestSave", systemTag, {}, 0, false});
     const bool saved = saveHandler_ ? saveHandler_(systemTag) : saveAnswer;

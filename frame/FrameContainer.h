@@ -48,14 +48,20 @@ class FrameContainer : public IFdtContainer, public IDtmEventSink {
     void SetSaveHandler(std::function<bool(const std::string& systemTag)> handler) {
         saveHandler_ = std::move(handler);
     }
+    // Called with every event right after it was recorded (a window follows the DTM with it);
+    // an empty function stops the calls.
+    void SetEventObserver(std::function<void(const FrameEvent& event)> observer) {
+        observer_ = std::move(observer);
+    }
     bool saveAnswer = true;
 
   private:
-    void Record(FrameEvent event) { events_.push_back(std::move(event)); }
+    void Record(FrameEvent event);
 
     bool offerEvents_;
     std::vector<FrameEvent> events_;
     std::function<bool(const std::string&)> saveHandler_;
+    std::function<void(const FrameEvent&)> observer_;
 };
 
 }  // namespace kv

@@ -25,6 +25,9 @@
 #include "frame/DeviceSession.h"
 #include "frame/FileWriting.h"
 #include "frame/ReferenceFrame.h"
+#ifdef KV_FRAME_WINDOW
+#include "frame/window/FrameWindowProgram.h"
+#endif
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/os/ComponentFolder.h"
 #include "platform/runtime/DTMDictionary.h"
@@ -75,6 +78,9 @@ struct Options {
     Answer identityAnswer = Answer::Ask;
     SimOptions device;
     bool writeLocked = false;
+    // --gui: the frame's window; --screenshot: the main window's pictures into this folder.
+    bool gui = false;
+    std::string screenshotFolder;
 };
 
 const char* const kUsageText =
@@ -95,6 +101,11 @@ const char* const kUsageText =
     "  --yes, --no             answer the question whether a device that does not match the\n"
     "                          DTM is connected anyway; without either the question is asked on\n"
     "                          the terminal, and answered No when the input is no terminal\n"
+    "  --gui                   open the frame's window instead: connect, upload and download,\n"
+    "                          open the DTM's functions, change the language, save\n"
+    "  --screenshot DIR        connect, upload and write a picture of the main window with\n"
+    "                          each page of its navigation tree into DIR (ctlId.png, ...),\n"
+    "                          rendered offscreen; the project is not saved\n"
     "\n"
     "The simulated device:\n"
     "  --device-id TEXT        its DEVICE_ID (default: KV6274)\n"
@@ -205,6 +216,17 @@ bool ParseOptions(int argc, char** argv, Options& options, bool& help, std::stri
                 error = "\"" + v + "\" is no language code (such as en or de)";
                 return false;
             }
+        } else if (a == "--gui") {
+            if (!flag())
+                return false;
+            options.gui = true;
+        } else if (a == "--screenshot") {
+            if (!value(options.screenshotFolder))
+                return false;
+            if (options.screenshotFolder.empty()) {
+                error = "the folder of --screenshot is empty";
+                return false;
+            }
         } else if (a == "--trace") {
             if (!flag())
                 return false;
@@ -250,6 +272,10 @@ bool ParseOptions(int argc, char** argv, Options& options, bool& help, std::stri
             error = "unknown option \"" + a + "\"";
             return false;
         }
+    }
+    if (options.gui && !options.screenshotFolder.empty()) {
+        error = "--gui and --screenshot exclude each other";
+        return false;
     }
     return true;
 }
@@ -638,13 +664,6 @@ class ProgressBar {
     int32_t shown_ = -1;
 };
 
-// A float value with a good status, as the device keeps a setpoint record.
-std::vector<uint8_t> SetpointRecord(float value) {
-    uint32_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    return {uint8_t(bits >> 24), uint8_t(bits >> 16), uint8_t(bits >> 8), uint8_t(bits), 0x80};
-}
-
 std::string Hex4(uint32_t v) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "0x%04X", v);
@@ -691,10 +710,16 @@ const Words& WordsOf(const Options& options) {
     return options.language == langGerman ? kGerman : kEnglish;
 }
 
+// What the program writes besides the pictures of --screenshot.
+enum class Writes { ProjectAndDocument, Project, Nothing };
+
 // What keeps the program from starting its work, checked before it connects: the dictionaries
-// of the languages in use, and the project file and the parameter document it will write.
-// False after the message.
-bool CanStart(const Options& options, const Words& words) {
+// of the languages in use, and the files it will write. False after the message.
+bool CanStart(const Options& options, const Words& words, Writes writes) {
+    if (!options.missingLanguage.empty()) {
+        std::cerr << "kv6274pa-frame: the DTM has no texts in \"" << options.missingLanguage
+                  << "\"; it runs in English.\n";
+    }
     std::vector<int32_t> languages{langEnglish};
     if (options.language != langEnglish)
         languages.push_back(options.language);
@@ -704,7 +729,12 @@ bool CanStart(const Options& options, const Words& words) {
         std::cerr << words.dictionaryHint << "\n";
         return false;
     }
-    for (const std::string& file : {options.project, DocumentPath(options.project)}) {
+    std::vector<std::string> files;
+    if (writes != Writes::Nothing)
+        files.push_back(options.project);
+    if (writes == Writes::ProjectAndDocument)
+        files.push_back(DocumentPath(options.project));
+    for (const std::string& file : files) {
         if (const std::optional<WriteFault> fault = CheckWritable(file)) {
             Fail(Describe(*fault, file, words));
             return false;
@@ -713,13 +743,27 @@ bool CanStart(const Options& options, const Words& words) {
     return true;
 }
 
+// The project: opened when it exists, else created with one instance. nullptr after the
+// message.
+FrameInstance* OpenProject(const Options& options, ReferenceFrame& frame, bool& existed) {
+    std::string error;
+    existed = fs::exists(options.project);
+    if (existed && !frame.LoadProject(options.project, error)) {
+        Fail(error);
+        return nullptr;
+    }
+    FrameInstance* instance = frame.Instances().empty() ? nullptr : frame.Instances().front().get();
+    if (instance == nullptr) {
+        instance = frame.AddInstance(kSystemTag, kDeviceType, error);
+        if (instance == nullptr)
+            Fail(error);
+    }
+    return instance;
+}
+
 int Run(const Options& options) {
     const Words& words = WordsOf(options);
-    if (!options.missingLanguage.empty()) {
-        std::cerr << "kv6274pa-frame: the DTM has no texts in \"" << options.missingLanguage
-                  << "\"; it runs in English.\n";
-    }
-    if (!CanStart(options, words))
+    if (!CanStart(options, words, Writes::ProjectAndDocument))
         return kProjectError;
     auto loop = std::make_shared<ManualEventLoop>();
     auto prompt = std::make_shared<TerminalPrompt>(options.identityAnswer, words);
@@ -728,21 +772,10 @@ int Run(const Options& options) {
     frame.SetUserInformation(kUserInformation);
     frame.SetLanguage(options.language);
 
-    // The project: opened when it exists, else created with one instance.
-    std::string error;
-    const bool exists = fs::exists(options.project);
-    if (exists && !frame.LoadProject(options.project, error)) {
-        Fail(error);
+    bool exists = false;
+    FrameInstance* instance = OpenProject(options, frame, exists);
+    if (instance == nullptr)
         return kProjectError;
-    }
-    FrameInstance* instance = frame.Instances().empty() ? nullptr : frame.Instances().front().get();
-    if (instance == nullptr) {
-        instance = frame.AddInstance(kSystemTag, kDeviceType, error);
-        if (instance == nullptr) {
-            Fail(error);
-            return kProjectError;
-        }
-    }
     std::cout << Pad(words.project, kColumn) << options.project << " ("
               << (exists ? words.opened : words.created) << ", " << instance->systemTag << ")\n";
 
@@ -752,10 +785,7 @@ int Run(const Options& options) {
     std::cout << Pad(words.device, kColumn) << words.simulated << " " << options.device.deviceId
               << ", " << words.identNumber << " " << Hex4(options.device.identNumber) << ", "
               << words.profileRevision << " " << Hex4(options.device.profileRevision) << "\n";
-    // The process the demonstration finds: a setpoint of 42.5 % that the valve has been
-    // travelling to for three seconds.
-    device->SetRecord(1, 25, SetpointRecord(42.5f));
-    device->Advance(3000);
+    SetUpDemonstrationProcess(*device);
 
     DeviceSession session(loop, *instance, device);
     if (options.trace)
@@ -837,6 +867,7 @@ int Run(const Options& options) {
     PrintRows(words.liveValues, live, width);
 
     // The project and the parameter document.
+    std::string error;
     int result = kOk;
     std::cout << "\n";
     if (frame.SaveProject(options.project, error)) {
@@ -862,6 +893,23 @@ int Run(const Options& options) {
     return result;
 }
 
+#ifdef KV_FRAME_WINDOW
+// --gui and --screenshot: the project opened as the terminal run opens it.
+int RunWindowed(int& argc, char** argv, const Options& options) {
+    const bool pictures = !options.screenshotFolder.empty();
+    if (!CanStart(options, WordsOf(options), pictures ? Writes::Nothing : Writes::Project))
+        return kProjectError;
+    const WindowRun run{options.project, options.language, kUserInformation, options.device,
+                        options.writeLocked};
+    const ProjectOpener open = [&](ReferenceFrame& frame) {
+        bool existed = false;
+        return OpenProject(options, frame, existed);
+    };
+    return pictures ? RenderScreenshots(argc, argv, run, open, options.screenshotFolder)
+                    : RunFrameWindow(argc, argv, run, open);
+}
+#endif
+
 }  // namespace
 }  // namespace kv
 
@@ -880,6 +928,14 @@ int main(int argc, char** argv) {
     }
     const kv::Words& words = kv::WordsOf(options);
     try {
+        if (options.gui || !options.screenshotFolder.empty()) {
+#ifdef KV_FRAME_WINDOW
+            return kv::RunWindowed(argc, argv, options);
+#else
+            kv::Fail("this build has no window (it was built without the user interface).");
+            return kv::kUsage;
+#endif
+        }
         return kv::Run(options);
     } catch (const std::exception& e) {
         kv::Fail(std::string(words.unexpected) + ": " + e.what());

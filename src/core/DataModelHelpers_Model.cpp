@@ -269,6 +269,8 @@ void ApplyDictionaryTexts(IDTMContext& context) {
                 }
             });
             element.SetTransientValue(element.InitialValue);
+            // The new value is in the element's initial unit (its constant unit where it has one).
+            element.InitUnits();
         }
     }
 }

@@ -605,11 +605,15 @@ bool clsDataElement::InitNew() {
     m_TransientValue = InitialValue;
     m_PersistentValue = Variant();
     m_DeviceValue = Variant();
+    InitUnits();
+    return true;
+}
+
+void clsDataElement::InitUnits() {
     if (nConstantUnit > 0) {
         nInitUnit = nConstantUnit;
     }
     nTransientUnit = nInitUnit;
-    return true;
 }
 
 bool clsDataElement::IsUploadParam(IDTMContext& /*context*/) const {

@@ -163,6 +163,9 @@ class clsDataElement : public IPrivateDataElement {
     std::string GetValueLists(const std::string& key) const;
     clsDataElement* GetParentParameter(IParameters& parameters) const;
     bool IsBitListEntry(IDTMContext& context) const;
+    // The units of a new value: a constant unit becomes the initial unit, and the transient value
+    // is in the initial unit.
+    void InitUnits();
 
     // --- runtime interface ---
     bool InitNew() override;

@@ -294,6 +294,9 @@ TEST_F(ProgramTest, OptionErrorsHaveTheirOwnMessages) {
         {{"--language", "english"}, "\"english\" is no language code"},
         {{"--ident-number=0x10000"}, "is no number from 0 to 65535"},
         {{"--yes", "--no"}, "--yes and --no exclude each other"},
+        {{"--gui", "--screenshot", "pictures"}, "--gui and --screenshot exclude each other"},
+        {{"--screenshot="}, "the folder of --screenshot is empty"},
+        {{"--gui=yes"}, "the option --gui takes no value"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args[0]);

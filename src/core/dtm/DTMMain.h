@@ -19,6 +19,7 @@
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/ICommObject.h"
 #include "platform/runtime/IDeviceTypeInfo.h"
+#include "platform/runtime/IDtmContextHolder.h"
 #include "platform/runtime/IEventLoop.h"
 #include "platform/runtime/IPrivateProcess.h"
 #include "platform/runtime/IPropertyBag.h"
@@ -43,6 +44,7 @@ class DTMMain : public IDtm,
                 public IFdtCommunicationEvents,
                 public IPrivateProcess,
                 public ICommObjectEvents,
+                public IDtmContextHolder,
                 public std::enable_shared_from_this<DTMMain> {
   public:
     // Creates the object and its graph (data model, function catalogue, context with its
@@ -56,7 +58,7 @@ class DTMMain : public IDtm,
     DTMMain& operator=(const DTMMain&) = delete;
 
     // The instance's context: the way of pages and windows to the runtime.
-    std::shared_ptr<IDTMContext> DTMContext() const { return m_Context; }
+    std::shared_ptr<IDTMContext> DTMContext() const override { return m_Context; }
     // The state holder stored in the context.
     DTMState* State() const;
 

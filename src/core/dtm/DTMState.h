@@ -12,7 +12,7 @@
 
 namespace kv {
 
-class DTMState : public IStateObject, public IOperationPhaseHolder {
+class DTMState : public IStateObject, public IOperationPhaseHolder, public INavigationHolder {
   public:
     // Creates the archive (registered with the context for persistence under
     // Archive::kTypeName), the operation phase and the tree model attached to the context.
@@ -21,7 +21,7 @@ class DTMState : public IStateObject, public IOperationPhaseHolder {
     void Terminate() override {}
 
     const std::shared_ptr<kv::Archive>& Archive() const { return m_Archive; }
-    const std::shared_ptr<clsNavigation>& Navigation() const { return m_Navigation; }
+    std::shared_ptr<clsNavigation> Navigation() const override { return m_Navigation; }
     std::shared_ptr<IOperationPhase> LastOpPhase() const override { return m_LastOpPhase; }
     void SetLastOpPhase(std::shared_ptr<IOperationPhase> phase) override {
         m_LastOpPhase = std::move(phase);

@@ -36,6 +36,12 @@ class IDeviceTypeInfo : public IPersistObject {
     virtual std::optional<DeviceTypeCatalogEntry> FindInCatalog(IDTMContext& context) const = 0;
 
     virtual const std::string& DeviceType() const = 0;
+    // The name under which the device type is shown: its first catalogue value when that is a
+    // text, else its name.
+    virtual std::string DisplayName() const {
+        const Variant& name = CatalogValue1();
+        return name.isString() && !name.str().empty() ? name.str() : DeviceType();
+    }
     virtual const Variant& IdentValue1() const = 0;
     virtual const Variant& IdentValue2() const = 0;
     virtual const Variant& IdentValue3() const = 0;

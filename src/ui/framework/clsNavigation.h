@@ -48,4 +48,12 @@ class clsNavigation {
     SharedText m_CurTreeStructure;
 };
 
+// The holder of an instance's tree model (the DTM's state object, reached as
+// IDTMContext::StateObject).
+class INavigationHolder {
+  public:
+    virtual ~INavigationHolder() = default;
+    virtual std::shared_ptr<clsNavigation> Navigation() const = 0;
+};
+
 }  // namespace kv

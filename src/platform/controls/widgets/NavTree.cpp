@@ -1,6 +1,7 @@
 #include "platform/controls/widgets/NavTree.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -12,6 +13,9 @@
 namespace kv::nav {
 
 namespace {
+
+// The width the pane asks for to show every caption uncut is at most this.
+constexpr int kMaxTreeWidth = 440;
 
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(),
@@ -169,6 +173,15 @@ void NavTreePane::SetProperty(const std::string& name, const Variant& value) {
         FollowStart();
 }
 
+int NavTreePane::ContentWidth() const {
+    // The widest item with its indentation, the view's frame, room for the scroll bar, and the
+    // pane's own margins and frame.
+    const int view = static_cast<QAbstractItemView*>(view_)->sizeHintForColumn(0) +
+                     2 * view_->frameWidth() + view_->verticalScrollBar()->sizeHint().width();
+    const QMargins margins = layout()->contentsMargins();
+    return std::min(view + margins.left() + margins.right() + 8, kMaxTreeWidth);
+}
+
 bool NavTreePane::SelectNode(const std::string& key) {
     const NavTreeNode* node = Node(key);
     if (!node || !node->enabled)
@@ -195,6 +208,10 @@ void NavTreePane::Rebuild() {
     AddItems(nodes_, nullptr);
     view_->scrollToTop();
     rebuilding_ = false;
+    if (onWidth_) {
+        auto handler = onWidth_;
+        handler(ContentWidth());
+    }
 }
 
 void NavTreePane::AddItems(const std::vector<NavTreeNode>& nodes, QTreeWidgetItem* parent) {

@@ -65,6 +65,10 @@ class NavTreePane : public QGroupBox, public IDevParameterPane, public ITreeHold
     void SetSelectionHandler(std::function<void(const std::string&)> handler) {
         onSelection_ = std::move(handler);
     }
+    // Called with ContentWidth after every new tree.
+    void SetWidthHandler(std::function<void(int)> handler) { onWidth_ = std::move(handler); }
+    // The width the pane needs to show every caption of the tree uncut (bounded).
+    int ContentWidth() const;
     QTreeWidget* View() const { return view_; }
 
   protected:
@@ -91,6 +95,7 @@ class NavTreePane : public QGroupBox, public IDevParameterPane, public ITreeHold
     bool rebuilding_ = false;
     std::function<void(const NavTreeNode&)> onStart_;
     std::function<void(const std::string&)> onSelection_;
+    std::function<void(int)> onWidth_;
 };
 
 }  // namespace kv::nav

@@ -110,6 +110,16 @@ ctlNavigation::ctlNavigation(QWidget* parent, const PageRegistry* registry)
             toolbar_->SetNavigationViewState(navigationVisible_, navigationLocked_);
     });
     tree_->SetSelectionHandler([this](const std::string& key) { ShowNode(key); });
+    // The panes widen so that the tree's captions show uncut; the page area gives the room.
+    tree_->SetWidthHandler([this](int treeWidth) {
+        QList<int> sizes = splitter_->sizes();
+        const QMargins margins = paneLayout_->contentsMargins();
+        const int needed = treeWidth + margins.left() + margins.right();
+        if (sizes.size() != 2 || sizes[0] >= needed)
+            return;
+        const int total = sizes[0] + sizes[1];
+        splitter_->setSizes({needed, std::max(total - needed, pageArea_->minimumWidth())});
+    });
     dtmInfo_->SetChangeHandlers([this](int16_t value) { OnCyclicRefreshChanged(value); },
                                 [this] { OnIntervalChanged(); });
     UpdateReadWrite();
@@ -121,6 +131,7 @@ ctlNavigation::~ctlNavigation() {
     toolbar_->SetClickHandler(nullptr);
     tree_->SetStartHandler(nullptr);
     tree_->SetSelectionHandler(nullptr);
+    tree_->SetWidthHandler(nullptr);
     dtmInfo_->SetChangeHandlers(nullptr, nullptr);
     // The pages leave the control before they are destroyed, so that nothing they do on the
     // way reaches it.

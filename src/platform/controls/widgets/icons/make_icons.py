@@ -58,8 +58,13 @@ def polygon(points):
 def stroke(points, width):
     """A polyline of the given width with round ends."""
     half = width / 2.0
+    xs = [p[0] for p in points]
+    ys = [p[1] for p in points]
+    box = (min(xs) - half, min(ys) - half, max(xs) + half, max(ys) + half)
 
     def near(x, y):
+        if not (box[0] <= x <= box[2] and box[1] <= y <= box[3]):
+            return False
         for (ax, ay), (bx, by) in zip(points, points[1:]):
             dx, dy = bx - ax, by - ay
             length2 = dx * dx + dy * dy
@@ -71,11 +76,11 @@ def stroke(points, width):
     return near
 
 
-def render(shapes):
+def render(shapes, width=SIZE, height=SIZE):
     pixels = []
-    for py in range(SIZE):
+    for py in range(height):
         row = []
-        for px in range(SIZE):
+        for px in range(width):
             acc = [0.0, 0.0, 0.0, 0.0]  # premultiplied
             for sy in range(SUB):
                 for sx in range(SUB):
@@ -102,6 +107,8 @@ def render(shapes):
 
 
 def write_png(path, pixels):
+    height = len(pixels)
+    width = len(pixels[0])
     raw = b"".join(b"\x00" + bytes(v for p in row for v in p) for row in pixels)
 
     def chunk(tag, data):
@@ -109,7 +116,7 @@ def write_png(path, pixels):
         return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
 
     png = b"\x89PNG\r\n\x1a\n"
-    png += chunk(b"IHDR", struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0))
+    png += chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
     png += chunk(b"IDAT", zlib.compress(raw, 9))
     png += chunk(b"IEND", b"")
     with open(path, "wb") as f:

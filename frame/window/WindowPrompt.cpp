@@ -1,0 +1,92 @@
+#include "frame/window/WindowPrompt.h"
+
+#include <QPointer>
+
+namespace kv {
+
+MessageBoxLayout LayoutOfStyle(int32_t style) {
+    MessageBoxLayout layout;
+    std::vector<QMessageBox::StandardButton> order;
+    switch (style & 0xF) {
+        case 1:
+            order = {QMessageBox::Ok, QMessageBox::Cancel};
+            break;
+        case 2:
+            order = {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore};
+            break;
+        case 3:
+            order = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+            break;
+        case 4:
+            order = {QMessageBox::Yes, QMessageBox::No};
+            break;
+        case 5:
+            order = {QMessageBox::Retry, QMessageBox::Cancel};
+            break;
+        default:
+            order = {QMessageBox::Ok};
+            break;
+    }
+    layout.buttons = QMessageBox::NoButton;
+    for (QMessageBox::StandardButton b : order)
+        layout.buttons |= b;
+    const size_t defaultIndex = static_cast<size_t>((style >> 8) & 0x3);
+    layout.defaultButton = order[defaultIndex < order.size() ? defaultIndex : 0];
+    switch (style & 0x70) {
+        case 16:
+            layout.icon = QMessageBox::Critical;
+            break;
+        case 32:
+            layout.icon = QMessageBox::Question;
+            break;
+        case 48:
+            layout.icon = QMessageBox::Warning;
+            break;
+        case 64:
+            layout.icon = QMessageBox::Information;
+            break;
+        default:
+            layout.icon = QMessageBox::NoIcon;
+            break;
+    }
+    return layout;
+}
+
+int32_t AnswerOfButton(QMessageBox::StandardButton button) {
+    switch (button) {
+        case QMessageBox::Yes:
+            return mbaYes;
+        case QMessageBox::No:
+            return mbaNo;
+        case QMessageBox::Cancel:
+            return 2;
+        case QMessageBox::Abort:
+            return 3;
+        case QMessageBox::Retry:
+            return 4;
+        case QMessageBox::Ignore:
+            return 5;
+        default:
+            return mbaOk;
+    }
+}
+
+WindowPrompt::WindowPrompt(QWidget* parent) : parent_(parent) {}
+
+void WindowPrompt::ShowMessage(const std::string& text) {
+    if (status_)
+        status_(text);
+}
+
+int32_t WindowPrompt::Ask(const std::string& prompt, int32_t style) {
+    if (asker_)
+        return asker_(prompt, style);
+    const MessageBoxLayout layout = LayoutOfStyle(style);
+    QMessageBox box(layout.icon, title_, QString::fromStdString(prompt), layout.buttons, parent_);
+    box.setDefaultButton(layout.defaultButton);
+    // Closing the box answers with its escape button (No, Cancel or OK).
+    const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
+    return AnswerOfButton(answer);
+}
+
+}  // namespace kv

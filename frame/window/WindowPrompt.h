@@ -1,0 +1,54 @@
+#pragma once
+// The frame window's prompt for the DTM: status texts go to the window's status bar, questions
+// to a message box whose buttons, icon and default button follow the style.
+
+#include <QMessageBox>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/runtime/IPrompt.h"
+
+class QWidget;
+
+namespace kv {
+
+// The message box of a style: the buttons (bits 0-3), the icon (bits 4-6) and the default
+// button (bits 8-9) as the styles of the DTM combine them: 0 OK; 36 Yes and No, question, Yes
+// the default; 52 Yes and No, exclamation, Yes the default; 292 Yes and No, question, No the
+// default.
+struct MessageBoxLayout {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    QMessageBox::StandardButton defaultButton = QMessageBox::Ok;
+};
+MessageBoxLayout LayoutOfStyle(int32_t style);
+// The DTM's answer for a button: 1 OK, 2 Cancel, 6 Yes, 7 No.
+int32_t AnswerOfButton(QMessageBox::StandardButton button);
+
+class WindowPrompt : public IPrompt {
+  public:
+    using Asker = std::function<int32_t(const std::string& text, int32_t style)>;
+    using StatusSink = std::function<void(const std::string& text)>;
+
+    // parent: the window the boxes belong to (may be nullptr).
+    explicit WindowPrompt(QWidget* parent = nullptr);
+
+    void ShowMessage(const std::string& text) override;
+    int32_t Ask(const std::string& prompt, int32_t style) override;
+
+    // Where status texts go (the status bar); without one they are dropped.
+    void SetStatusSink(StatusSink sink) { status_ = std::move(sink); }
+    // Who answers questions in place of the message box (tests).
+    void SetAsker(Asker asker) { asker_ = std::move(asker); }
+    void SetParent(QWidget* parent) { parent_ = parent; }
+    void SetTitle(const QString& title) { title_ = title; }
+
+  private:
+    QWidget* parent_;
+    QString title_ = QStringLiteral("KV6274PA");
+    StatusSink status_;
+    Asker asker_;
+};
+
+}  // namespace kv

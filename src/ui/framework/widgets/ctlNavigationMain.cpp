@@ -1,0 +1,159 @@
+#include "ui/framework/widgets/ctlNavigationMain.h"
+
+#include <QPointer>
+#include <QVBoxLayout>
+
+#include "platform/controls/widgets/LastResort.h"
+#include "platform/controls/widgets/ctlNavigation.h"
+#include "platform/controls/widgets/ctlParamHelp.h"
+#include "platform/controls/widgets/ctlParamSite.h"
+#include "ui/framework/widgets/ctlCycle.h"
+
+namespace kv {
+
+namespace {
+
+// Designer values of the window's cyclic-refresh control.
+constexpr int32_t kDesignInterval = 4000;
+
+}  // namespace
+
+ctlNavigationMain::ctlNavigationMain(QWidget* parent, const PageRegistry* registry)
+    : QWidget(parent) {
+    setObjectName(QStringLiteral("ctlNavigationMain"));
+    ctlParamHelp1_ = new ctlParamHelp(this);
+    ctlParamHelp1_->setObjectName(QStringLiteral("ctlParamHelp1"));
+    ctlParamHelp1_->hide();
+    ctlNavigation1_ = new ctlNavigation(this, registry);
+    ctlNavigation1_->setObjectName(QStringLiteral("ctlNavigation1"));
+    // The navigation control's own switch is the one the user sees.
+    ctlCycle1_ = new ctlCycle(this);
+    ctlCycle1_->setObjectName(QStringLiteral("ctlCycle1"));
+    ctlCycle1_->SetInterval(kDesignInterval);
+    ctlCycle1_->SetAutomateDynamicIcons(true);
+    ctlCycle1_->hide();
+    ctlParamSite1_ = new ctlParamSite(this);
+    ctlParamSite1_->setObjectName(QStringLiteral("ctlParamSite1"));
+
+    // The navigation control fills the window.
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(ctlNavigation1_);
+
+    logic_ = std::make_shared<NavigationMainLogic>(static_cast<INavigationMainHost&>(*this));
+    ctlNavigation1_->SetEvents(logic_);
+    const std::weak_ptr<NavigationMainLogic> logic = logic_;
+    connect(ctlCycle1_, &ctlCycle::OnAddRequests, this, [logic](ITransactionGroup& group) {
+        CallGuarded("ctlNavigationMain ctlCycle1_OnAddRequests", [&] {
+            if (auto l = logic.lock())
+                l->CycleAddRequests(group);
+        });
+    });
+    connect(ctlCycle1_, &ctlCycle::Click, this, [logic] {
+        CallGuarded("ctlNavigationMain ctlCycle1_Click", [&] {
+            if (auto l = logic.lock())
+                l->CycleClick();
+        });
+    });
+    connect(ctlCycle1_, &ctlCycle::CycleError, this, [logic] {
+        CallGuarded("ctlNavigationMain ctlCycle1_CycleError", [&] {
+            if (auto l = logic.lock())
+                l->CycleError();
+        });
+    });
+}
+
+ctlNavigationMain::~ctlNavigationMain() {
+    // From here on nothing reaches the window's parts: the control and the cycle stop telling
+    // the logic, and the logic (which a GUI list may hold a moment longer) lets go of them.
+    ctlNavigation1_->SetEvents({});
+    disconnect(ctlCycle1_, nullptr, this, nullptr);
+    logic_->DetachHost();
+    // The navigation control moves its pages out before it goes; it does so while the window
+    // is still whole (not from QWidget's destructor, whose focus chain is half gone by then).
+    delete ctlNavigation1_;
+}
+
+bool ctlNavigationMain::Init(const std::string& guiFunctionCall, const std::string& functionCall,
+                             std::shared_ptr<IDtm> dtm) {
+    bool done = false;
+    CallGuarded("ctlNavigationMain::Init",
+                [&] { done = logic_->Init(guiFunctionCall, functionCall, std::move(dtm)); });
+    if (done && isVisible())
+        logic_->Shown();
+    return done;
+}
+
+bool ctlNavigationMain::PrepareToRelease() {
+    bool done = false;
+    CallGuarded("ctlNavigationMain::PrepareToRelease", [&] { done = logic_->PrepareToRelease(); });
+    return done;
+}
+
+IParamHelp* ctlNavigationMain::GetParamHelpCtl() {
+    return ctlParamHelp1_;
+}
+
+void ctlNavigationMain::SetGUITreeStructure(const std::string& text) {
+    CallGuarded("ctlNavigationMain::GUITreeStructure", [&] { logic_->SetGUITreeStructure(text); });
+}
+
+std::string ctlNavigationMain::GUITreeStructure() const {
+    return logic_->GUITreeStructure();
+}
+
+void ctlNavigationMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    CallGuarded("ctlNavigationMain::Show", [&] { logic_->Shown(); });
+}
+
+void ctlNavigationMain::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    CallGuarded("ctlNavigationMain::Hide", [&] { logic_->Hidden(); });
+}
+
+// --- the parts the logic drives ---
+
+INavigationControl& ctlNavigationMain::Navigation() {
+    return *ctlNavigation1_;
+}
+
+IParamSite& ctlNavigationMain::ParamSite() {
+    return *ctlParamSite1_;
+}
+
+void ctlNavigationMain::InitCycle(IDTMContext& context) {
+    ctlCycle1_->Init(context, scmDoNotStart);
+}
+
+int16_t ctlNavigationMain::CycleValue() const {
+    return ctlCycle1_->Value();
+}
+
+void ctlNavigationMain::SetCycleValue(int16_t value) {
+    ctlCycle1_->SetValue(value);
+}
+
+void ctlNavigationMain::ClearCycle() {
+    ctlCycle1_->Clear();
+}
+
+std::vector<IDtmActiveXControl*> ctlNavigationMain::ChildUserInterfaces() {
+    std::vector<IDtmActiveXControl*> children;
+    for (QObject* child : this->children()) {
+        if (auto* control = dynamic_cast<IDtmActiveXControl*>(child))
+            children.push_back(control);
+    }
+    return children;
+}
+
+std::vector<ICaptionedControl*> ctlNavigationMain::CaptionedControls() {
+    // The window's own controls carry no captions of the dictionary.
+    return {};
+}
+
+void ctlNavigationMain::HideWindow() {
+    hide();
+}
+
+}  // namespace kv

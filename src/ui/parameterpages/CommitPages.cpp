@@ -1,0 +1,155 @@
+#include "ui/parameterpages/CommitPages.h"
+
+#include <QPushButton>
+#include <cctype>
+#include <stdexcept>
+
+#include "core/ConvStr.h"
+#include "core/DictionaryLookup.h"
+#include "core/DtmElements.h"
+#include "core/ProjectHelpers.h"
+#include "core/clsDataElement.h"
+#include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/runtime/IDTMEvents.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IPrompt.h"
+
+namespace kv {
+
+namespace {
+
+IPrivateDataElement& Need(IDTMContext& context, const char* path) {
+    IPrivateDataElement* e = context.Parameters().Item(path);
+    if (e == nullptr)
+        throw std::runtime_error(std::string("the data set has no element ") + path);
+    return *e;
+}
+
+// Hexadecimal text of whole bytes: two hex digits per byte, at least one byte.
+bool IsWholeHexBytes(const std::string& text) {
+    if (text.empty() || text.size() % 2 != 0)
+        return false;
+    for (const char c : text) {
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+// --- CommitPage ---
+
+CommitPage::CommitPage(const PageDesign& design, std::string button, std::string element,
+                       QWidget* parent)
+    : PageBase(design, parent), button_(std::move(button)), element_(std::move(element)) {}
+
+QPushButton* CommitPage::CommitButton() const {
+    return qobject_cast<QPushButton*>(Control(button_));
+}
+
+void CommitPage::ApplyButtonRule() {
+    QPushButton* button = CommitButton();
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    if (button == nullptr || !context)
+        return;
+    IPrivateDataElement* element = context->Parameters().Item(element_);
+    const bool writable = element != nullptr && (element->StatusFlags() & sfWriteProtected) == 0;
+    button->setEnabled(writable && editEnabled_);
+}
+
+void CommitPage::OnParameterChanged(IPrivateDataElement& element) {
+    PageBase::OnParameterChanged(element);
+    if (element.Name() == element_)
+        ApplyButtonRule();
+}
+
+void CommitPage::OnParameterSetChanged() {
+    PageBase::OnParameterSetChanged();
+    ApplyButtonRule();
+}
+
+void CommitPage::EnableEdit(bool enabled) {
+    PageBase::EnableEdit(enabled);
+    editEnabled_ = enabled;
+    ApplyButtonRule();
+}
+
+void CommitPage::OnButtonClick(const std::string& name) {
+    if (name != button_ || !IsInitialised())
+        return;
+    // Pending input of the rows counts: it may change what is committed and whether it may be.
+    const QPointer<CommitPage> self(this);
+    ValidatePage();
+    if (!self || !IsInitialised())
+        return;
+    QPushButton* button = CommitButton();
+    if (button != nullptr && button->isEnabled())
+        Commit();
+}
+
+// --- ChannelAssignPage ---
+
+ChannelAssignPage::ChannelAssignPage(const PageDesign& design, QWidget* parent)
+    : CommitPage(design, "cmdSave", kCfgDataPath, parent) {}
+
+void ChannelAssignPage::Commit() {
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    IPrivateDataElement& whole = Need(*context, kWholeStringPath);
+    clsDataElement* part = AsDataElement(&Need(*context, kBusMasterConfigurationPartPath));
+    if (part == nullptr)
+        throw std::runtime_error("the bus master configuration part is no data element");
+    const std::string text = whole.TransientValue().toString();
+    if (!IsWholeHexBytes(text)) {
+        context->MessageBox(GetDictionaryText(*context, "meld_slave_param_set_invalid"), mbsOkOnly);
+        return;
+    }
+    const Variant bytes = HexStringToBytes(text);
+    part->SetTransientValue(bytes);
+    part->SetValueTypeLength(static_cast<int32_t>(bytes.bytes().bytes.size()));
+    const QPointer<ChannelAssignPage> self(this);
+    context->Parameters().ElementChanged(*part, "");
+    if (!self || !IsInitialised())
+        return;
+    if (context->MessageBox(GetDictionaryText(*context, "alert_SaveParameter"), mbsYesNoQuestion) !=
+        mbaYes)
+        return;
+    if (IFdtContainer* container = context->Container())
+        container->RequestSave(context->SystemTag());
+}
+
+// --- BusAddressPage ---
+
+BusAddressPage::BusAddressPage(const PageDesign& design, QWidget* parent)
+    : CommitPage(design, "cmdSet", kLocalAddressPath, parent) {}
+
+bool BusAddressPage::QueryRelease() {
+    if (!PageBase::QueryRelease())
+        return false;
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    IPrivateDataElement& local = Need(*context, kLocalAddressPath);
+    IPrivateDataElement& address = Need(*context, kAddressPath);
+    if (!VariantsEqual(local.TransientValue(), address.TransientValue()))
+        context->Parameters().ElementChanged(address, "");
+    return true;
+}
+
+void BusAddressPage::Commit() {
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    IPrivateDataElement& local = Need(*context, kLocalAddressPath);
+    IPrivateDataElement& address = Need(*context, kAddressPath);
+    if (VariantsEqual(local.TransientValue(), address.TransientValue()))
+        return;
+    local.SetPersistentValue(local.TransientValue());
+    address.SetTransientValue(local.TransientValue());
+    const QPointer<BusAddressPage> self(this);
+    context->Parameters().ElementChanged(local, "");
+    context->Parameters().ElementChanged(address, "");
+    if (!self || !IsInitialised())
+        return;
+    if (IDTMEvents* events = context->DTMEvents())
+        events->ParametersChanged(context->SystemTag());
+}
+
+}  // namespace kv

@@ -1,0 +1,662 @@
+#include "ui/parameterpages/PageBase.h"
+
+#include <QAbstractButton>
+#include <QEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <algorithm>
+#include <optional>
+#include <stdexcept>
+
+#include "core/DictionaryLookup.h"
+#include "platform/controls/widgets/LastResort.h"
+#include "platform/controls/widgets/Twips.h"
+#include "platform/controls/widgets/ctlParamHelp.h"
+#include "platform/controls/widgets/ctlParamSite.h"
+#include "platform/controls/widgets/ctlParameter.h"
+#include "platform/runtime/EntryGuard.h"
+#include "platform/runtime/IDtmContextHolder.h"
+#include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IPrivateGUI.h"
+#include "platform/runtime/PropertyBag.h"
+#include "ui/framework/widgets/clsCtlResize.h"
+#include "ui/framework/widgets/ctlSeparator.h"
+
+namespace kv {
+
+namespace {
+
+// Room the page keeps right of and below its children at its design size.
+constexpr int kPageMarginTwips = 120;
+
+const char* const kBlockIndexKey = "BlockIndex";
+constexpr int16_t kDefaultBlockIndex = 1;
+
+// The designer properties of a child as a property bag.
+PropertyBag DesignBag(const ChildDesign& child) {
+    PropertyBag bag;
+    for (const DesignProperty& p : child.props)
+        bag.Write(p.key, p.value);
+    return bag;
+}
+
+std::optional<Variant> DesignProp(const ChildDesign& child, const std::string& key) {
+    for (const DesignProperty& p : child.props) {
+        if (p.key == key)
+            return p.value;
+    }
+    return std::nullopt;
+}
+
+// The primary language (Windows language id) of a locale; English for languages the DTM has
+// no number for.
+int32_t PrimaryLanguageOf(const QLocale& locale) {
+    switch (locale.language()) {
+        case QLocale::German:
+            return 7;
+        case QLocale::French:
+            return 12;
+        case QLocale::Italian:
+            return 16;
+        case QLocale::Spanish:
+            return 10;
+        case QLocale::Dutch:
+            return 19;
+        default:
+            return 9;
+    }
+}
+
+// A child as the dictionary look-up sees it: its kind, name, array index and caption.
+class ControlCaption : public ICaptionedControl {
+  public:
+    ControlCaption(const ChildDesign& design, QWidget& widget) : design_(design), widget_(widget) {}
+
+    Kind ControlKind() const override {
+        switch (design_.kind) {
+            case ChildKind::Parameter:
+                return Kind::ParameterRow;
+            case ChildKind::Separator:
+            case ChildKind::Label:
+            case ChildKind::Frame:
+            case ChildKind::CommandButton:
+                return Kind::Captioned;
+            default:
+                return Kind::Other;
+        }
+    }
+    std::string Name() const override { return design_.name; }
+    std::optional<int32_t> Index() const override {
+        if (design_.index < 0)
+            return std::nullopt;
+        return design_.index;
+    }
+    std::string Caption() const override {
+        if (auto* s = qobject_cast<ctlSeparator*>(&widget_))
+            return s->Caption();
+        if (auto* l = qobject_cast<QLabel*>(&widget_))
+            return l->text().toStdString();
+        if (auto* g = qobject_cast<QGroupBox*>(&widget_))
+            return g->title().toStdString();
+        if (auto* b = qobject_cast<QAbstractButton*>(&widget_))
+            return b->text().toStdString();
+        return {};
+    }
+    void SetCaption(const std::string& caption) override {
+        const QString text = QString::fromStdString(caption);
+        if (auto* s = qobject_cast<ctlSeparator*>(&widget_))
+            s->SetCaption(caption);
+        else if (auto* l = qobject_cast<QLabel*>(&widget_))
+            l->setText(text);
+        else if (auto* g = qobject_cast<QGroupBox*>(&widget_))
+            g->setTitle(text);
+        else if (auto* b = qobject_cast<QAbstractButton*>(&widget_))
+            b->setText(text);
+    }
+
+  private:
+    const ChildDesign& design_;
+    QWidget& widget_;
+};
+
+}  // namespace
+
+// What the GUI list holds of a registered page: it reaches the page only while the page exists
+// and is initialised, so that a notification after the release or the destruction of the page
+// does nothing.
+class PageBase::GUIForward : public IPrivateGUI {
+  public:
+    explicit GUIForward(PageBase* page) : page_(page) {}
+
+    bool CloseGUI() override { return Live() ? page_->CloseGUI() : true; }
+    void LockStateChanged(bool locked) override {
+        if (Live())
+            page_->LockStateChanged(locked);
+    }
+    void ParameterChanged(IPrivateDataElement& element) override {
+        if (Live())
+            page_->ParameterChanged(element);
+    }
+    void ParameterSetChanged() override {
+        if (Live())
+            page_->ParameterSetChanged();
+    }
+    void ValidateParameters() override {
+        if (Live())
+            page_->ValidateParameters();
+    }
+    void SetLanguage(int32_t languageId) override {
+        if (Live())
+            page_->SetLanguage(languageId);
+    }
+
+  private:
+    bool Live() const { return page_ && page_->IsInitialised(); }
+    QPointer<PageBase> page_;
+};
+
+PageBase::PageBase(const PageDesign& design, QWidget* parent) : QWidget(parent), design_(design) {
+    setObjectName(QString::fromStdString(design.className));
+    InitProperties();
+}
+
+PageBase::~PageBase() {
+    // A page destroyed while still initialised leaves the GUI list; its site and group are not
+    // touched (they go with the page).
+    if (IsInitialised())
+        Unregister();
+}
+
+// --- building ---
+
+void PageBase::Build() {
+    if (built_)
+        return;
+    built_ = true;
+    CreateChildren();
+    // The page's design size: its children with a margin right and below. The help pane and
+    // the invisible site do not count: the pane places itself beside the row it helps.
+    int right = 0;
+    int bottom = 0;
+    for (const PageControl& c : controls_) {
+        if (!c.widget || !c.design->container.empty() || c.design->kind == ChildKind::ParamHelp ||
+            c.design->kind == ChildKind::ParamSite)
+            continue;
+        right = std::max(right, c.design->pos.left + c.design->pos.width);
+        bottom = std::max(bottom, c.design->pos.top + c.design->pos.height);
+    }
+    designSize_ = QSize(TwipsToPixels(right + kPageMarginTwips, this),
+                        TwipsToPixels(bottom + kPageMarginTwips, this));
+    setMinimumSize(designSize_);
+    resize(designSize_);
+    // The first resize comes at the design size: it records the margins and moves nothing.
+    UserControl_Resize();
+}
+
+void PageBase::CreateChildren() {
+    for (const ChildDesign& child : design_.children) {
+        QWidget* parent = this;
+        if (!child.container.empty()) {
+            parent = Control(child.container);
+            if (parent == nullptr) {
+                qWarning("%s: %s stands in %s, which the page does not hold",
+                         design_.className.c_str(), child.name.c_str(), child.container.c_str());
+                continue;
+            }
+        }
+        QWidget* widget = CreateChild(child, parent);
+        if (widget == nullptr) {
+            qWarning("%s: no control of the kind of %s", design_.className.c_str(),
+                     child.name.c_str());
+            continue;
+        }
+        widget->setObjectName(QString::fromStdString(child.name));
+        if (child.index >= 0)
+            widget->setProperty("index", child.index);
+        if (child.kind != ChildKind::ParamSite)
+            PlaceChild(*widget, child);
+        controls_.push_back({&child, widget});
+        if (child.kind == ChildKind::ParamSite && site_ == nullptr)
+            site_ = qobject_cast<ctlParamSite*>(widget);
+        else if (child.kind == ChildKind::ParamHelp && help_ == nullptr)
+            help_ = qobject_cast<ctlParamHelp*>(widget);
+        else if (child.name == "sepTitle")
+            title_ = qobject_cast<ctlSeparator*>(widget);
+    }
+    if (help_ != nullptr)
+        help_->raise();
+}
+
+void PageBase::PlaceChild(QWidget& widget, const ChildDesign& child) {
+    widget.setGeometry(
+        TwipsRect(child.pos.left, child.pos.top, child.pos.width, child.pos.height, this));
+}
+
+QWidget* PageBase::CreateChild(const ChildDesign& child, QWidget* parent) {
+    const PropertyBag bag = DesignBag(child);
+    const QString caption =
+        QString::fromStdString(DesignProp(child, "caption").value_or(Variant()).toString());
+    switch (child.kind) {
+        case ChildKind::Separator: {
+            auto* s = new ctlSeparator(parent);
+            s->ReadProperties(bag);
+            return s;
+        }
+        case ChildKind::Parameter: {
+            auto* row = new ctlParameter(parent);
+            if (!row->ReadProperties(bag))
+                qWarning("%s: a designer property of %s has the wrong kind",
+                         design_.className.c_str(), child.name.c_str());
+            return row;
+        }
+        case ChildKind::ParamHelp: {
+            auto* help = new ctlParamHelp(parent);
+            help->ReadProperties(bag);
+            return help;
+        }
+        case ChildKind::ParamSite:
+            // The site binds the rows among the page's children: it belongs to the page itself.
+            return new ctlParamSite(this);
+        case ChildKind::Label: {
+            auto* label = new QLabel(caption, parent);
+            label->setWordWrap(true);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            return label;
+        }
+        case ChildKind::Frame:
+            return new QGroupBox(caption, parent);
+        case ChildKind::CommandButton: {
+            auto* button = new QPushButton(caption, parent);
+            button->setEnabled(DesignProp(child, "enabled").value_or(Variant(true)).toBool());
+            const std::string name = child.name;
+            const QPointer<PageBase> self(this);
+            connect(button, &QPushButton::clicked, this, [self, name] {
+                if (self)
+                    Guarded(self->Log(), "button click", [&] { self->OnButtonClick(name); });
+            });
+            return button;
+        }
+        case ChildKind::PictureBox:
+            return new QFrame(parent);
+        case ChildKind::Cycle:
+        case ChildKind::Bar:
+        case ChildKind::Archive:
+            return nullptr;
+    }
+    return nullptr;
+}
+
+QWidget* PageBase::Control(const std::string& name, int32_t index) const {
+    for (const PageControl& c : controls_) {
+        if (c.widget && c.design->name == name && c.design->index == index)
+            return c.widget;
+    }
+    return nullptr;
+}
+
+std::vector<ctlParameter*> PageBase::Rows() const {
+    std::vector<ctlParameter*> rows;
+    for (const PageControl& c : controls_) {
+        if (auto* row = qobject_cast<ctlParameter*>(c.widget.data()))
+            rows.push_back(row);
+    }
+    return rows;
+}
+
+std::string PageBase::TitleText() const {
+    return title_ ? title_->Caption() : std::string();
+}
+
+IParamHelp* PageBase::GetParamHelpCtl() {
+    return help_;
+}
+
+DiagnosticLog& PageBase::Log() const {
+    if (std::shared_ptr<IDTMContext> ctx = GetDtmContext())
+        return ctx->Diagnostics();
+    return WidgetDiagnostics();
+}
+
+std::shared_ptr<IDTMContext> PageBase::GetDtmContext() const {
+    return kv::GetDtmContext(dtm_.get());
+}
+
+// --- property bag ---
+
+void PageBase::InitProperties() {
+    blockIndex_ = kDefaultBlockIndex;
+}
+
+bool PageBase::ReadProperties(const IPropertyBag& bag) {
+    if (!design_.blockIndex)
+        return true;
+    try {
+        blockIndex_ = bag.ReadOr(kBlockIndexKey, Variant(kDefaultBlockIndex)).toInteger();
+        return true;
+    } catch (const std::exception&) {
+        blockIndex_ = kDefaultBlockIndex;
+        return false;
+    }
+}
+
+void PageBase::WriteProperties(IPropertyBag& bag) const {
+    // Written only when it differs from its default, as a property with a default is.
+    if (design_.blockIndex && blockIndex_ != kDefaultBlockIndex)
+        bag.Write(kBlockIndexKey, Variant(blockIndex_));
+}
+
+// --- Init and release ---
+
+bool PageBase::Init(const std::string& guiFunctionCall, const std::string& functionCall,
+                    std::shared_ptr<IDtm> dtm) {
+    if (guiFunctionCall.empty() || !dtm || IsInitialised())
+        return false;
+    std::shared_ptr<IDTMContext> context = kv::GetDtmContext(dtm.get());
+    if (!context) {
+        WidgetDiagnostics().Record(Name() + " Init", "the DTM object offers no context");
+        return false;
+    }
+    return Guarded(context->Diagnostics(), "page Init", false, [&] {
+        dtm_ = dtm;
+        guiFunctionCall_ = guiFunctionCall;
+        gui_ = std::make_shared<GUIForward>(this);
+        const bool topLevel = guiFunctionCall.back() != '$';
+        if (!context->GUIManager().RegisterGUI(guiFunctionCall, gui_, topLevel)) {
+            // Another user interface holds the call: nothing of this page is registered.
+            dtm_.reset();
+            guiFunctionCall_.clear();
+            throw std::runtime_error("the GUI list refused the call " + guiFunctionCall);
+        }
+        try {
+            if (design_.form == PageForm::Composite)
+                InitChildPages(functionCall);
+            InitPage();
+        } catch (...) {
+            // No half-open page stays in the GUI list: what was made is released again.
+            if (design_.form == PageForm::Composite)
+                ReleaseChildPages();
+            RollBackInitPage();
+            Unregister();
+            throw;
+        }
+        return true;
+    });
+}
+
+void PageBase::InitChildPages(const std::string& functionCall) {
+    int counter = 1;
+    for (const PageControl& c : controls_) {
+        auto* child = dynamic_cast<IDtmActiveXControl*>(c.widget.data());
+        if (child == nullptr)
+            continue;
+        // The child's answer is not examined: a child that fails stays out of the GUI list.
+        child->Init(guiFunctionCall_ + "." + std::to_string(counter) + "$", functionCall, dtm_);
+        ++counter;
+    }
+}
+
+bool PageBase::ReleaseChildPages() {
+    for (const PageControl& c : controls_) {
+        auto* child = dynamic_cast<IDtmActiveXControl*>(c.widget.data());
+        if (child != nullptr && !child->PrepareToRelease())
+            return false;
+    }
+    return true;
+}
+
+void PageBase::InitPage() {
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    if (!context)
+        throw std::logic_error("the page holds no DTM object");
+    if (site_ == nullptr)
+        throw std::logic_error(Name() + " has no binding site");
+    site_->Init(*context, guiFunctionCall_, NewParamLinkPrototype(LinkFields()));
+    AfterSiteInit();
+    ApplyLanguage(context->GUIManager().Language());
+    OnParameterSetChanged();
+    FitBitLists();
+    if (help_ != nullptr)
+        help_->raise();
+    FinishInitPage();
+    // A page opens read only while the data set is locked.
+    EnableEdit(!context->GUIManager().Locked());
+}
+
+ParamLinkFields PageBase::LinkFields() const {
+    ParamLinkFields fields;
+    fields.index = design_.blockIndex ? blockIndex_ : 0;
+    fields.bDisplayDPV1Index = design_.relIndexLabels;
+    fields.bOnlineMode = true;
+    return fields;
+}
+
+std::shared_ptr<IPrivateParamLink> PageBase::NewParamLinkPrototype(const ParamLinkFields& fields) {
+    return kv::NewParamLinkPrototype(fields);
+}
+
+bool PageBase::QueryRelease() {
+    site_->Release();
+    return true;
+}
+
+void PageBase::RollBackInitPage() {
+    if (site_ != nullptr) {
+        try {
+            site_->Release();
+        } catch (...) {
+            // The bindings are dropped with the page at the latest.
+        }
+    }
+}
+
+bool PageBase::PrepareToRelease() {
+    if (!IsInitialised())
+        return true;
+    return Guarded(Log(), "page PrepareToRelease", false, [&] {
+        if (design_.form == PageForm::Composite && !ReleaseChildPages())
+            return false;
+        if (!QueryRelease())
+            return false;
+        hide();
+        Unregister();
+        return true;
+    });
+}
+
+void PageBase::Unregister() noexcept {
+    try {
+        if (std::shared_ptr<IDTMContext> context = GetDtmContext())
+            context->GUIManager().UnregisterGUI(guiFunctionCall_);
+    } catch (...) {
+        // The GUI list forgets a page that is gone on its own.
+    }
+    dtm_.reset();
+    guiFunctionCall_.clear();
+}
+
+// --- IPrivateGUI ---
+
+bool PageBase::CloseGUI() {
+    if (!IsInitialised())
+        return true;
+    return PrepareToRelease();
+}
+
+void PageBase::LockStateChanged(bool locked) {
+    if (IsInitialised())
+        EnableEdit(!locked);
+}
+
+void PageBase::ParameterChanged(IPrivateDataElement& element) {
+    if (IsInitialised())
+        OnParameterChanged(element);
+}
+
+void PageBase::ParameterSetChanged() {
+    if (IsInitialised())
+        OnParameterSetChanged();
+}
+
+void PageBase::ValidateParameters() {
+    if (IsInitialised())
+        ValidatePage();
+}
+
+void PageBase::SetLanguage(int32_t languageId) {
+    if (IsInitialised())
+        ApplyLanguage(languageId);
+}
+
+// --- forwards to the site ---
+
+void PageBase::ApplyLanguage(int32_t languageId) {
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    if (!context)
+        return;
+    site_->SetLanguage(languageId);
+    std::vector<std::unique_ptr<ControlCaption>> captions;
+    std::vector<ICaptionedControl*> controls;
+    for (const PageControl& c : controls_) {
+        if (!c.widget)
+            continue;
+        captions.push_back(std::make_unique<ControlCaption>(*c.design, *c.widget));
+        controls.push_back(captions.back().get());
+    }
+    ApplyControlTexts(*context, Name() + "_", controls);
+    FitButtons();
+}
+
+void PageBase::FitButtons() {
+    for (const PageControl& c : controls_) {
+        if (auto* button = qobject_cast<QPushButton*>(c.widget.data())) {
+            const int wanted = button->sizeHint().width();
+            if (button->width() < wanted)
+                button->resize(wanted, button->height());
+        }
+    }
+}
+
+void PageBase::FitBitLists() {
+    int grown = 0;
+    for (ctlParameter* row : Rows()) {
+        auto* bits = row->findChild<QListWidget*>();
+        if (row->ControlType() != pctBitList || bits == nullptr || bits->count() == 0 ||
+            !row->isVisibleTo(this))
+            continue;
+        const int needed = bits->sizeHintForRow(0) * bits->count() + 2 * bits->frameWidth() +
+                           (row->height() - bits->height());
+        const int delta = needed - row->height();
+        if (delta <= 0)
+            continue;
+        const int bottom = row->geometry().bottom();
+        for (const PageControl& c : controls_) {
+            QWidget* w = c.widget;
+            if (w != nullptr && w != row && w->parentWidget() == row->parentWidget() &&
+                w->y() > bottom && c.design->kind != ChildKind::ParamHelp)
+                w->move(w->x(), w->y() + delta);
+        }
+        row->resize(row->width(), needed);
+        grown += delta;
+    }
+    if (grown > 0) {
+        designSize_.setHeight(designSize_.height() + grown);
+        setMinimumHeight(designSize_.height());
+        if (height() < designSize_.height())
+            resize(width(), designSize_.height());
+    }
+}
+
+void PageBase::OnParameterChanged(IPrivateDataElement& element) {
+    site_->ParameterChanged(element);
+}
+
+void PageBase::OnParameterSetChanged() {
+    site_->ParameterSetChanged();
+}
+
+void PageBase::ValidatePage() {
+    site_->Validate();
+}
+
+void PageBase::EnableEdit(bool enabled) {
+    site_->EnableEdit(enabled);
+}
+
+// --- user-control events ---
+
+bool PageBase::FollowsWidth(const ChildDesign& child) const {
+    switch (child.kind) {
+        case ChildKind::Separator:
+        case ChildKind::Parameter:
+            return true;
+        case ChildKind::Bar:
+            return design_.resize == ResizeForm::Wide;
+        case ChildKind::PictureBox:
+            return design_.resize != ResizeForm::Narrow;
+        case ChildKind::Archive:
+            return design_.resize == ResizeForm::Archive;
+        default:
+            return false;
+    }
+}
+
+bool PageBase::FollowsHeight(const ChildDesign& child) const {
+    return design_.resize == ResizeForm::Archive &&
+           (child.kind == ChildKind::Archive || child.kind == ChildKind::PictureBox);
+}
+
+void PageBase::UserControl_Resize() {
+    const bool first = !layout_;
+    if (first)
+        layout_ = std::make_unique<clsCtlResize>();
+    for (const PageControl& c : controls_) {
+        if (!c.widget || !FollowsWidth(*c.design))
+            continue;
+        if (first)
+            layout_->Add(*this, *c.widget);
+        else
+            layout_->Resize(*this, *c.widget, FollowsHeight(*c.design) ? crmBoth : crmWidth);
+    }
+}
+
+void PageBase::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (built_)
+        Guarded(Log(), "page resize", [&] { UserControl_Resize(); });
+}
+
+void PageBase::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!IsInitialised())
+        return;
+    Guarded(Log(), "page show", [&] {
+        if (std::shared_ptr<IDTMContext> context = GetDtmContext())
+            context->GUIManager().GUIShown(guiFunctionCall_);
+    });
+}
+
+void PageBase::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (!IsInitialised())
+        return;
+    Guarded(Log(), "page hide", [&] {
+        if (std::shared_ptr<IDTMContext> context = GetDtmContext())
+            context->GUIManager().GUIHidden(guiFunctionCall_);
+    });
+}
+
+void PageBase::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The container's locale changed: the page takes the language of the new locale.
+    if (event->type() != QEvent::LocaleChange || !IsInitialised())
+        return;
+    Guarded(Log(), "page locale change",
+            [&] { ApplyLanguage(PrimaryLangId(PrimaryLanguageOf(locale()))); });
+}
+
+}  // namespace kv

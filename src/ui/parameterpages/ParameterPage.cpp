@@ -1,0 +1,172 @@
+#include "ui/parameterpages/ParameterPage.h"
+
+#include "core/DictionaryLookup.h"
+#include "core/clsDataElement.h"
+#include "platform/controls/widgets/ctlParamSite.h"
+#include "platform/controls/widgets/ctlParameter.h"
+#include "platform/runtime/EntryGuard.h"
+#include "platform/runtime/IDTMEvents.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/TransactionGroup.h"
+
+namespace kv {
+
+namespace {
+
+// A row as the page read and write take it: its link commits the pending edit and names the
+// element, and a row that is locked now is never written.
+class PageRow : public IPageParameterRow {
+  public:
+    PageRow(IPageParameterRow& link, const ctlParameter& row) : link_(link), row_(row) {}
+    void CommitPendingEdit() override { link_.CommitPendingEdit(); }
+    clsDataElement* BoundElement() const override { return link_.BoundElement(); }
+    bool WriteLocked() const override { return link_.WriteLocked() || row_.Locked(); }
+
+  private:
+    IPageParameterRow& link_;
+    const ctlParameter& row_;
+};
+
+// The page's bound rows as the core's page read and write take them, in designer order.
+std::vector<std::unique_ptr<PageRow>> PageRows(const PageBase& page) {
+    std::vector<std::unique_ptr<PageRow>> rows;
+    if (page.Site() == nullptr)
+        return rows;
+    for (ctlParameter* row : page.Rows()) {
+        if (auto* link = dynamic_cast<IPageParameterRow*>(page.Site()->GetParamLink(*row)))
+            rows.push_back(std::make_unique<PageRow>(*link, *row));
+    }
+    return rows;
+}
+
+std::vector<IPageParameterRow*> Pointers(const std::vector<std::unique_ptr<PageRow>>& rows) {
+    std::vector<IPageParameterRow*> out;
+    for (const auto& r : rows)
+        out.push_back(r.get());
+    return out;
+}
+
+}  // namespace
+
+// What the runtime calls back when a process of the page ends: it reaches the page only while
+// the page exists and is initialised.
+class ParameterPage::ProcessForward : public IPrivateProcess {
+  public:
+    explicit ProcessForward(ParameterPage* page) : page_(page) {}
+    void OnProcessProgress(const std::string& processId, int32_t percent) override {
+        if (page_ && page_->IsInitialised())
+            page_->OnProcessProgress(processId, percent);
+    }
+    void OnProcessFinished(const std::string& processId, bool success) override {
+        if (page_ && page_->IsInitialised())
+            page_->OnProcessFinished(processId, success);
+    }
+
+  private:
+    QPointer<ParameterPage> page_;
+};
+
+ParameterPage::ParameterPage(const PageDesign& design, QWidget* parent)
+    : PageBase(design, parent), process_(std::make_shared<ProcessForward>(this)) {}
+
+ParameterPage::~ParameterPage() = default;
+
+std::weak_ptr<IPrivateProcess> ParameterPage::ProcessCallback() const {
+    return process_;
+}
+
+int32_t ParameterPage::ReadWriteSaveLoadOption() {
+    return Design().readWriteOption;
+}
+
+bool ParameterPage::ReadParameter() {
+    if (!IsInitialised() || !group_ || (ReadWriteSaveLoadOption() & rwsloRead) == 0)
+        return false;
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    return Guarded(Log(), "ReadParameter", false, [&] {
+        const auto rows = PageRows(*this);
+        return ReadPageParameters(process_, *context, *group_, Pointers(rows));
+    });
+}
+
+bool ParameterPage::WriteParameter() {
+    if (!IsInitialised() || !group_ || (ReadWriteSaveLoadOption() & rwsloWrite) == 0)
+        return false;
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    return Guarded(Log(), "WriteParameter", false, [&] {
+        const auto rows = PageRows(*this);
+        for (const auto& row : rows)
+            row->CommitPendingEdit();
+        if (ctlParameter* refused = RowWithRefusedInput(*context)) {
+            // The old value would go to the device: the write is refused and the row named.
+            std::string reason = refused->IconToolTip();
+            if (reason.empty())
+                reason = GetDictionaryText(*context, "paramicon_InputErr");
+            context->DisplayMessage(GetDictionaryText(*context, "error_at_write_status") + " " +
+                                    refused->LabelText() + ": " + reason);
+            refused->setFocus();
+            return false;
+        }
+        return WritePageParameters(process_, *context, *group_, Pointers(rows));
+    });
+}
+
+ctlParameter* ParameterPage::RowWithRefusedInput(IDTMContext& context) const {
+    for (ctlParameter* row : Rows()) {
+        IPrivateParamLink* link = Site()->GetParamLink(*row);
+        clsDataElement* element = link ? AsDataElement(link->DataElement()) : nullptr;
+        if (element == nullptr || row->Locked() || row->WriteLocked())
+            continue;
+        if ((element->StatusFlags() & sfInputErrorMask) != 0 && element->IsDownloadParam(context))
+            return row;
+    }
+    return nullptr;
+}
+
+void ParameterPage::FinishInitPage() {
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    auto group = std::make_unique<TransactionGroup>();
+    group->Init(*context);
+    group_ = std::move(group);
+}
+
+bool ParameterPage::QueryRelease() {
+    if (!PageBase::QueryRelease())
+        return false;
+    if (group_) {
+        group_->Close();
+        group_.reset();
+    }
+    return true;
+}
+
+void ParameterPage::RollBackInitPage() {
+    if (group_) {
+        try {
+            group_->Close();
+        } catch (...) {
+            // The group goes with the page.
+        }
+        group_.reset();
+    }
+    PageBase::RollBackInitPage();
+}
+
+void ParameterPage::ReportProgress(int32_t percent) {
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    if (!context)
+        return;
+    if (IDTMEvents* events = context->DTMEvents())
+        events->ReportProgress(context->SystemTag(), TitleText(), percent);
+}
+
+void ParameterPage::OnProcessProgress(const std::string& /*processId*/, int32_t percent) {
+    ReportProgress(percent);
+}
+
+void ParameterPage::OnProcessFinished(const std::string& /*processId*/, bool /*success*/) {
+    // Every process that calls the page back is reported; the end shows 100 percent.
+    ReportProgress(100);
+}
+
+}  // namespace kv

@@ -1,0 +1,64 @@
+#pragma once
+// The parameter page: the page template with read and write. The page reads the elements behind
+// its rows from the device, or writes those that may be written, as one process of its own
+// transaction group, and reports the progress of that process to the frame under its title.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/ProjectHelpers.h"
+#include "platform/runtime/ITransactionGroup.h"
+#include "ui/parameterpages/PageBase.h"
+
+namespace kv {
+
+class ParameterPage : public PageBase, public IPrivateGUIReadWriteSaveLoad {
+    Q_OBJECT
+
+  public:
+    explicit ParameterPage(const PageDesign& design, QWidget* parent = nullptr);
+    ~ParameterPage() override;
+
+    // --- IPrivateGUIReadWriteSaveLoad ---
+    // The table's option: 3 read and write, 1 read only.
+    int32_t ReadWriteSaveLoadOption() override;
+    // False, starting nothing, while the page is not initialised or its group is busy, and
+    // when the process does not start.
+    bool ReadParameter() override;
+    // As ReadParameter; also False at once on a read-only page, and when a row that would be
+    // written holds refused input (the row keeps it, a status text names it).
+    bool WriteParameter() override;
+
+    // The page's transaction group; nullptr while the page is not initialised.
+    ITransactionGroup* Group() const { return group_.get(); }
+
+    // --- IPrivateProcess, as the page's processes reach the page ---
+    // Reported to the frame under the page title.
+    virtual void OnProcessProgress(const std::string& processId, int32_t percent);
+    virtual void OnProcessFinished(const std::string& processId, bool success);
+
+  protected:
+    // Makes the page's transaction group bound to the instance.
+    void FinishInitPage() override;
+    // Releases the site, then closes the group.
+    bool QueryRelease() override;
+    void RollBackInitPage() override;
+
+    // What the page's processes call back (it reaches the page only while it is initialised).
+    std::weak_ptr<IPrivateProcess> ProcessCallback() const;
+
+  private:
+    class ProcessForward;
+
+    // The first row that would be written while it holds input the element refused; nullptr
+    // when there is none.
+    ctlParameter* RowWithRefusedInput(IDTMContext& context) const;
+    void ReportProgress(int32_t percent);
+
+    std::unique_ptr<ITransactionGroup> group_;
+    std::shared_ptr<ProcessForward> process_;
+};
+
+}  // namespace kv

@@ -1,0 +1,350 @@
+// The frame's window as a user drives it, on the offscreen platform and a manual loop: connect,
+// upload, download, disconnect, the function list and its tabs, the language, save and close;
+// the whole way through the main window's pages; the message boxes' styles; the pictures of
+// --screenshot; and, on a virtual X display, the window with the Qt loop.
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QProgressBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <pugixml.hpp>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/dtm/DTMMain.h"
+#include "frame/ReferenceFrame.h"
+#include "frame/window/FrameWindow.h"
+#include "frame/window/WindowPrompt.h"
+#include "platform/controls/widgets/LastResort.h"
+#include "platform/controls/widgets/NavTestSupport.h"
+#include "platform/controls/widgets/PageRegistry.h"
+#include "platform/controls/widgets/QtEventLoop.h"
+#include "platform/controls/widgets/ctlNavigation.h"
+#include "platform/runtime/GUIManager.h"
+#include "platform/runtime/ManualEventLoop.h"
+#include "sim/SimulatedPositioner.h"
+#include "support/FrameInstanceFixture.h"
+#include "support/TempFolder.h"
+#include "ui/framework/NavigationMainLogic.h"
+#include "ui/framework/NavigationTree.h"
+#include "ui/framework/widgets/FrameworkUserInterfaces.h"
+#include "ui/framework/widgets/ctlAbout.h"
+#include "ui/framework/widgets/ctlCycle.h"
+#include "ui/framework/widgets/ctlNavigationMain.h"
+
+namespace kv {
+namespace {
+
+namespace fs = std::filesystem;
+
+void RunQt() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+}
+
+// The page nodes of a tree document: key and ProgID, in document order.
+std::vector<std::pair<std::string, std::string>> PageNodes(const std::string& tree) {
+    std::vector<std::pair<std::string, std::string>> nodes;
+    pugi::xml_document doc;
+    doc.load_string(tree.c_str());
+    for (const pugi::xpath_node& n : doc.select_nodes("//node[@ctl != '']"))
+        nodes.emplace_back(n.node().attribute("key").value(), n.node().attribute("ctl").value());
+    return nodes;
+}
+
+// A frame with one instance and its window on a manual loop; questions are answered from a
+// script and recorded.
+struct WindowFixture {
+    test_support::TempFolder temp;
+    std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
+    std::shared_ptr<WindowPrompt> prompt = std::make_shared<WindowPrompt>();
+    ReferenceFrame frame{loop, prompt};
+    FrameInstance* instance = nullptr;
+    std::shared_ptr<SimulatedPositioner> device = std::make_shared<SimulatedPositioner>();
+    PageRegistry registry;
+    std::unique_ptr<FrameWindow> window;
+    std::vector<std::pair<std::string, int32_t>> questions;
+    int32_t answer = mbaYes;
+
+    WindowFixture() {
+        instance = &test_support::AddFrameInstance(frame);
+        RegisterFrameworkUserInterfaces(registry);
+        window = std::make_unique<FrameWindow>(frame, *instance, loop, device, prompt,
+                                               temp.File("project.xml"), &registry);
+        prompt->SetAsker([this](const std::string& text, int32_t style) {
+            questions.emplace_back(text, style);
+            return answer;
+        });
+        window->show();
+    }
+    ~WindowFixture() {
+        window.reset();
+        RunQt();
+        EXPECT_TRUE(loop->Diagnostics().Empty()) << loop->Diagnostics().Text();
+        EXPECT_TRUE(WidgetDiagnostics().Empty()) << WidgetDiagnostics().Text();
+    }
+    IDTMContext& Ctx() { return *instance->dtm->DTMContext(); }
+    GUIManager& GUIs() { return dynamic_cast<GUIManager&>(Ctx().GUIManager()); }
+    // Lets the loop and Qt run until done() holds, at most maxMs of loop time.
+    bool Pump(const std::function<bool()>& done, int64_t maxMs = 30000) {
+        const int64_t end = loop->NowMs() + maxMs;
+        while (!done() && loop->NowMs() < end) {
+            loop->RunUntilIdle();
+            RunQt();
+            if (!done() && !loop->HasPending())
+                loop->Advance(10);
+        }
+        return done();
+    }
+    bool Idle() {
+        return Pump([this] { return !window->Busy(); });
+    }
+    size_t Count(const std::string& kind) { return instance->container->Count(kind); }
+};
+
+TEST(FrameWindowPrompt, StylesGiveButtonsIconAndDefault) {
+    const MessageBoxLayout ok = LayoutOfStyle(mbsOkOnly);
+    EXPECT_EQ(ok.buttons, QMessageBox::Ok);
+    EXPECT_EQ(ok.icon, QMessageBox::NoIcon);
+    const MessageBoxLayout question = LayoutOfStyle(mbsYesNoQuestion);
+    EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(question.icon, QMessageBox::Question);
+    EXPECT_EQ(question.defaultButton, QMessageBox::Yes);
+    const MessageBoxLayout exclamation = LayoutOfStyle(mbsYesNoExclamation);
+    EXPECT_EQ(exclamation.icon, QMessageBox::Warning);
+    EXPECT_EQ(exclamation.defaultButton, QMessageBox::Yes);
+    const MessageBoxLayout defaultNo = LayoutOfStyle(mbsYesNoQuestionDefaultNo);
+    EXPECT_EQ(defaultNo.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(defaultNo.icon, QMessageBox::Question);
+    EXPECT_EQ(defaultNo.defaultButton, QMessageBox::No);
+    EXPECT_EQ(AnswerOfButton(QMessageBox::Yes), 6);
+    EXPECT_EQ(AnswerOfButton(QMessageBox::No), 7);
+    EXPECT_EQ(AnswerOfButton(QMessageBox::Ok), 1);
+}
+
+TEST(FrameWindow, ThroughEveryPageWithCyclingAndBothLanguagesAndClosedCleanly) {
+    WindowFixture f;
+    ASSERT_TRUE(f.window->Connect());
+    ASSERT_TRUE(f.Idle());
+    ASSERT_TRUE(f.window->IsConnected());
+
+    auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(1));
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(f.window->Tabs()->count(), 1);
+    ASSERT_TRUE(f.window->Upload());
+    EXPECT_TRUE(f.window->Progress()->isVisible());
+    ASSERT_TRUE(f.Idle());
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("Upload finished."));
+    EXPECT_FALSE(f.window->Progress()->isVisible());
+    EXPECT_GT(f.Count("OnProgress"), 0U);
+
+    ctlNavigation& nav = main->NavigationControl();
+    ITreeHolder& tree = nav.devParameter().TreeHolder();
+    const auto nodes = PageNodes(tree.TreeXml());
+    ASSERT_EQ(nodes.size(), 43U);
+    for (const auto& [key, progId] : nodes) {
+        SCOPED_TRACE(key);
+        ASSERT_TRUE(tree.SelectNode(key));
+        f.Pump([] { return true; });
+        EXPECT_EQ(tree.SelectedNode(), key);
+        EXPECT_NE(nav.ShownPageWidget(), nullptr);
+    }
+
+    // Cycling reads the header group on every tick; the headline shows the valve's position.
+    ICyclePane& cycle = nav.dtmInfo().Cycle();
+    cycle.SetCyclicRefresh(1);
+    EXPECT_EQ(main->CycleControl().Value(), 1);
+    f.device->ClearLog();
+    f.loop->Advance(3 * cycle.Interval() + 100);
+    RunQt();
+    // Three ticks of the eight header and state elements at least.
+    EXPECT_GE(f.device->Log().size(), 24U);
+    EXPECT_NE(nav.Headline().StdHeadline().PV(), "-/-");
+    cycle.SetCyclicRefresh(0);
+    EXPECT_EQ(main->CycleControl().Value(), 0);
+    f.Pump([] { return true; }, 100);
+
+    f.window->SetLanguage(langGerman);
+    EXPECT_EQ(nav.dtmInfo().DataStateLabel(), "Datensatz");
+    EXPECT_EQ(f.window->Tabs()->tabText(0), QStringLiteral("Parameter"));
+    f.window->SetLanguage(langEnglish);
+    EXPECT_EQ(nav.dtmInfo().DataStateLabel(), "Data set");
+    EXPECT_EQ(f.window->Tabs()->tabText(0), QStringLiteral("Parameters"));
+
+    EXPECT_TRUE(f.questions.empty());
+    EXPECT_TRUE(f.window->close());
+    RunQt();
+    EXPECT_TRUE(f.GUIs().FunctionIds().empty());
+    EXPECT_FALSE(f.GUIs().HasOpenGUIs());
+    EXPECT_EQ(f.Count("OnPreparedToRelease"), 1U);
+    // The values read from the device changed the data set: the DTM asked to save, the user
+    // said Yes, and the project was written.
+    ASSERT_EQ(f.questions.size(), 1U);
+    EXPECT_EQ(f.questions[0].second, mbsYesNoQuestion);
+    EXPECT_TRUE(fs::exists(f.temp.File("project.xml")));
+    EXPECT_TRUE(f.Ctx().Diagnostics().Empty()) << f.Ctx().Diagnostics().Text();
+}
+
+TEST(FrameWindow, FunctionListOpensEachFunctionOnceAndInvocationsOpenNothingEndlessly) {
+    WindowFixture f;
+    std::set<int32_t> listed;
+    for (QTreeWidgetItemIterator it(f.window->Functions()); *it; ++it) {
+        if (const int32_t id = (*it)->data(0, Qt::UserRole).toInt(); id > 0)
+            listed.insert(id);
+    }
+    EXPECT_EQ(listed, (std::set<int32_t>{1, 2, 3, 5, 7, 8, 9, 10, 11, 12, 13, 14, 15, 501}));
+
+    QWidget* about = f.window->OpenFunction(15);
+    ASSERT_NE(dynamic_cast<ctlAbout*>(about), nullptr);
+    EXPECT_EQ(f.window->OpenFunction(15), about);
+    EXPECT_EQ(f.window->Tabs()->count(), 1);
+    EXPECT_EQ(f.GUIs().FunctionIds(), std::vector<std::string>{"15"});
+    EXPECT_TRUE(f.GUIs().IsTopLevel("15"));
+
+    // The invocable function asks the DTM, whose request names no user interface: nothing
+    // opens, and nothing asks again.
+    EXPECT_EQ(f.window->OpenFunction(501), nullptr);
+    f.loop->RunUntilIdle();
+    RunQt();
+    EXPECT_FALSE(f.loop->HasPending());
+    EXPECT_EQ(f.window->Tabs()->count(), 1);
+    EXPECT_EQ(f.Count("OnOpenGUIRequest"), 1U);
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("This function has no user interface."));
+
+    EXPECT_TRUE(f.window->CloseTab(0));
+    RunQt();
+    EXPECT_EQ(f.window->Tabs()->count(), 0);
+    EXPECT_TRUE(f.GUIs().FunctionIds().empty());
+    EXPECT_TRUE(f.window->ReleaseAll());
+}
+
+TEST(FrameWindow, DownloadDisconnectAndSave) {
+    WindowFixture f;
+    EXPECT_FALSE(f.window->Upload());
+    ASSERT_TRUE(f.window->Connect());
+    EXPECT_FALSE(f.window->Connect());
+    ASSERT_TRUE(f.Idle());
+    ASSERT_TRUE(f.window->Download());
+    ASSERT_TRUE(f.Idle());
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("Download finished."));
+    EXPECT_EQ(f.Count("OnDownloadFinished"), 1U);
+
+    ASSERT_TRUE(f.window->Disconnect());
+    ASSERT_TRUE(f.Idle());
+    EXPECT_FALSE(f.window->IsConnected());
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("Disconnected"));
+
+    ASSERT_TRUE(f.window->Save());
+    EXPECT_TRUE(fs::exists(f.temp.File("project.xml")));
+    EXPECT_TRUE(f.window->ReleaseAll());
+}
+
+// A user interface that does not let itself be closed.
+class RefusingUI : public test_support::FakePage {
+  public:
+    RefusingUI() : FakePage("refusing", nullptr) {}
+    bool PrepareToRelease() override { return !refuse; }
+    bool refuse = true;
+};
+
+TEST(FrameWindow, ARefusingUserInterfaceKeepsTheWindowOpen) {
+    WindowFixture f;
+    RefusingUI* refusing = nullptr;
+    f.registry.Register("KV6274PA.ctlAbout", [&] {
+        auto ui = std::make_unique<RefusingUI>();
+        refusing = ui.get();
+        return ui;
+    });
+    ASSERT_NE(f.window->OpenFunction(15), nullptr);
+    EXPECT_FALSE(f.window->close());
+    EXPECT_EQ(f.window->Tabs()->count(), 1);
+    EXPECT_EQ(f.Count("OnPreparedToRelease"), 0U);
+    refusing->refuse = false;
+    EXPECT_TRUE(f.window->close());
+    EXPECT_EQ(f.Count("OnPreparedToRelease"), 1U);
+}
+
+TEST(FrameProgram, ScreenshotWritesOnePicturePerPageNode) {
+    test_support::TempFolder temp;
+    const fs::path pictures = fs::path(temp.path) / "pictures";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(temp.path.c_str()) != 0)
+            ::_exit(127);
+        ::execl(KV_FRAME_PROGRAM, KV_FRAME_PROGRAM, "--screenshot", pictures.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    std::set<std::string> expected;
+    for (const auto& [key, progId] : PageNodes(DesignTimeTreeStructure()))
+        expected.insert(progId.substr(progId.find('.') + 1) + ".png");
+    EXPECT_EQ(expected.size(), 43U);
+    EXPECT_TRUE(expected.count("ctlAbout.png"));
+    std::set<std::string> written;
+    for (const auto& entry : fs::directory_iterator(pictures))
+        written.insert(entry.path().filename().string());
+    EXPECT_EQ(written, expected);
+    // Nothing else was written: the project is not saved.
+    EXPECT_FALSE(fs::exists(fs::path(temp.path) / "kv6274pa-project.xml"));
+}
+
+// The window on a real X server with the Qt-backed loop: run by CTest under xvfb-run with
+// QT_QPA_PLATFORM=xcb; skipped on any other platform.
+TEST(OnXServer, OpensFunctionOneConnectsUploadsAndCloses) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs an X server (QT_QPA_PLATFORM=xcb under xvfb-run)";
+    test_support::TempFolder temp;
+    auto loop = std::make_shared<QtEventLoop>();
+    auto prompt = std::make_shared<WindowPrompt>();
+    std::vector<std::string> questions;
+    prompt->SetAsker([&](const std::string& text, int32_t) {
+        questions.push_back(text);
+        return mbaYes;
+    });
+    ReferenceFrame frame(loop, prompt);
+    FrameInstance* instance = &test_support::AddFrameInstance(frame);
+    PageRegistry registry;
+    RegisterFrameworkUserInterfaces(registry);
+    {
+        FrameWindow window(frame, *instance, loop, std::make_shared<SimulatedPositioner>(), prompt,
+                           temp.File("project.xml"), &registry);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        ASSERT_NE(window.OpenFunction(1), nullptr);
+        ASSERT_TRUE(window.Connect());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.Busy(); }, 20000));
+        ASSERT_TRUE(window.IsConnected());
+        ASSERT_TRUE(window.Upload());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.Busy(); }, 60000));
+        EXPECT_EQ(window.StatusText(), QStringLiteral("Upload finished."));
+        EXPECT_TRUE(window.close());
+        RunQt();
+    }
+    RunQt();
+    IDTMContext& context = *instance->dtm->DTMContext();
+    EXPECT_FALSE(context.GUIManager().HasOpenGUIs());
+    EXPECT_TRUE(context.Diagnostics().Empty()) << context.Diagnostics().Text();
+    EXPECT_TRUE(loop->Diagnostics().Empty()) << loop->Diagnostics().Text();
+    EXPECT_TRUE(WidgetDiagnostics().Empty()) << WidgetDiagnostics().Text();
+    // The only question is the one to save the changed project.
+    EXPECT_LE(questions.size(), 1U);
+    EXPECT_TRUE(fs::exists(temp.File("project.xml")));
+}
+
+}  // namespace
+}  // namespace kv

@@ -1,0 +1,289 @@
+// The identification, input-value, working-range, characteristic-table and characteristic
+// pages: their locked rows, their block numbers, the order and the sets of their reads and
+// writes, and the unit conversions their rows show at once.
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "PageFixture.h"
+#include "platform/runtime/TransactionGroup.h"
+#include "ui/parameterpages/ParameterPage.h"
+
+namespace kv {
+namespace {
+
+using pagetest::Address;
+using pagetest::AddSecondBlocks;
+using pagetest::Choose;
+using pagetest::ElementOf;
+using pagetest::HostedPage;
+using pagetest::OpenPage;
+using pagetest::PageBench;
+using pagetest::RowOf;
+using pagetest::Type;
+
+ParameterPage& AsParameterPage(const HostedPage& hosted) {
+    return dynamic_cast<ParameterPage&>(*hosted.page);
+}
+
+// The requests a read or a write of the page puts into its group, in the order of adding.
+std::vector<std::string> Requests(ParameterPage& page, bool write) {
+    if (!(write ? page.WriteParameter() : page.ReadParameter()))
+        return {"(not started)"};
+    std::vector<std::string> paths;
+    for (const TransactionJob& job : dynamic_cast<TransactionGroup&>(*page.Group()).Requests())
+        paths.push_back(job.path + (job.isWrite == write ? "" : " (wrong direction)"));
+    return paths;
+}
+
+std::vector<std::string> BoundPaths(const PageBase& page) {
+    std::vector<std::string> paths;
+    for (ctlParameter* row : page.Rows()) {
+        clsDataElement* e = ElementOf(page, *row);
+        paths.push_back(e ? e->Name() : "(none)");
+    }
+    return paths;
+}
+
+// --- identification ---
+
+TEST(IdentificationPages, ValveTypeRatedTravelAndWriteLockingStayLocked) {
+    PageBench b;
+    HostedPage valve = OpenPage(b, "ctlIdValve");
+    EXPECT_FALSE(RowOf(*valve.page, "TRANS/%d/Act/VALVE_MAN").Locked());
+    EXPECT_TRUE(RowOf(*valve.page, "TRANS/%d/Act/VALVE_TYPE").Locked());
+    EXPECT_TRUE(RowOf(*valve.page, "TRANS/%d/Act/RATED_TRAVEL").Locked());
+    // Still locked after every element was shown anew and with the data set unlocked.
+    b.Gui().ParameterSetChanged();
+    b.Gui().SetLocked(false);
+    EXPECT_TRUE(RowOf(*valve.page, "TRANS/%d/Act/VALVE_TYPE").Locked());
+    HostedPage gear = OpenPage(b, "ctlIdAddGear");
+    EXPECT_TRUE(RowOf(*gear.page, "PHYS/WRITE_LOCKING").Locked());
+    EXPECT_TRUE(valve->PrepareToRelease());
+    EXPECT_TRUE(gear->PrepareToRelease());
+}
+
+TEST(IdentificationPages, WritesLeaveTheLockedRowsOut) {
+    PageBench b;
+    b.Online();
+    HostedPage gear = OpenPage(b, "ctlIdAddGear");
+    const std::vector<std::string> writes = Requests(AsParameterPage(gear), true);
+    b.Settle();
+    EXPECT_EQ(std::count(writes.begin(), writes.end(), "PHYS/WRITE_LOCKING"), 0);
+    EXPECT_EQ(b.Logged(true).count(b.AddressOf("PHYS/WRITE_LOCKING")), 0u);
+    HostedPage valve = OpenPage(b, "ctlIdValve");
+    b.Clear();
+    const std::vector<std::string> valveWrites = Requests(AsParameterPage(valve), true);
+    b.Settle();
+    EXPECT_EQ(std::count(valveWrites.begin(), valveWrites.end(), "TRANS/1/Act/VALVE_TYPE"), 0);
+    EXPECT_EQ(std::count(valveWrites.begin(), valveWrites.end(), "TRANS/1/Act/RATED_TRAVEL"), 0);
+    EXPECT_TRUE(gear->PrepareToRelease());
+    EXPECT_TRUE(valve->PrepareToRelease());
+}
+
+TEST(IdentificationPages, PositionerPageFollowsTheBlockIndex) {
+    PageBench b;
+    AddSecondBlocks(b.Ctx());
+    HostedPage one = OpenPage(b, "ctlIdPos");
+    HostedPage two = OpenPage(b, "ctlIdPos", 2);
+    const std::vector<std::string> first = BoundPaths(*one.page);
+    const std::vector<std::string> second = BoundPaths(*two.page);
+    ASSERT_EQ(first.size(), 10u);
+    EXPECT_EQ(first[0], "FUNC/1/AO/TAG_DESC");
+    EXPECT_EQ(first[1], "TRANS/1/Act/TAG_DESC");
+    EXPECT_EQ(second[0], "FUNC/2/AO/TAG_DESC");
+    EXPECT_EQ(second[1], "TRANS/2/Act/TAG_DESC");
+    EXPECT_EQ(std::vector<std::string>(first.begin() + 2, first.end()),
+              std::vector<std::string>(second.begin() + 2, second.end()));
+    EXPECT_TRUE(one->PrepareToRelease());
+    EXPECT_TRUE(two->PrepareToRelease());
+}
+
+TEST(IdentificationPages, BatchPageWritesItsRecordOnce) {
+    PageBench b;
+    b.Online();
+    HostedPage batch = OpenPage(b, "ctlIdBatch");
+    EXPECT_EQ(Requests(AsParameterPage(batch), true), std::vector<std::string>{"FUNC/1/AO/BATCH/"});
+    b.Settle();
+    EXPECT_EQ(b.Logged(true), (std::map<Address, int>{{b.AddressOf("FUNC/1/AO/BATCH/"), 1}}));
+    EXPECT_TRUE(batch->PrepareToRelease());
+}
+
+// --- input value, working range, characteristic table ---
+
+TEST(InputPages, ReadsInDesignerOrderEachRecordOnce) {
+    PageBench b;
+    b.Online();
+    struct Case {
+        const char* page;
+        std::vector<std::string> reads;
+    };
+    const Case cases[] = {
+        {"ctlInpVal",
+         {"FUNC/1/AO/INCREASE_CLOSE", "FUNC/1/AO/PV_SCALE/", "TRANS/1/Act/SETP_CUTOFF_DEC",
+          "TRANS/1/Act/SETP_CUTOFF_INC"}},
+        {"ctlInpWork",
+         {"FUNC/1/AO/OUT_SCALE/", "TRANS/1/Act/TRAVEL_LIMIT_LOW", "TRANS/1/Act/TRAVEL_LIMIT_UP"}},
+        {"ctlInpTable", {"TRANS/1/Act/LIN_TYPE"}},
+    };
+    for (const Case& c : cases) {
+        HostedPage page = OpenPage(b, c.page);
+        EXPECT_EQ(Requests(AsParameterPage(page), false), c.reads) << c.page;
+        b.Settle();
+        EXPECT_EQ(b.Logged(false).size(), c.reads.size()) << c.page;
+        // No row is locked: the write sends the same.
+        b.Clear();
+        EXPECT_EQ(Requests(AsParameterPage(page), true), c.reads) << c.page;
+        b.Settle();
+        b.Clear();
+        EXPECT_TRUE(page->PrepareToRelease());
+    }
+}
+
+TEST(InputPages, InputValuePageBindsBlockOneEverywhere) {
+    PageBench b;
+    HostedPage page = OpenPage(b, "ctlInpVal");
+    EXPECT_EQ(
+        BoundPaths(*page.page),
+        (std::vector<std::string>{"FUNC/1/AO/INCREASE_CLOSE", "FUNC/1/AO/PV_SCALE/Lo_Val",
+                                  "FUNC/1/AO/PV_SCALE/Up_Val", "FUNC/1/AO/PV_SCALE/Unit",
+                                  "TRANS/1/Act/SETP_CUTOFF_DEC", "TRANS/1/Act/SETP_CUTOFF_INC"}));
+    for (ctlParameter* row : page->Rows())
+        EXPECT_FALSE(row->Locked()) << row->ParameterTag();
+    EXPECT_TRUE(page->PrepareToRelease());
+}
+
+TEST(InputPages, ScaleUnitChangeShowsTheConvertedValuesAtOnce) {
+    PageBench b;
+    HostedPage page = OpenPage(b, "ctlInpVal");
+    ctlParameter& unit = RowOf(*page.page, "FUNC/%d/AO/PV_SCALE/Unit");
+    ctlParameter& lo = RowOf(*page.page, "FUNC/%d/AO/PV_SCALE/Lo_Val");
+    ctlParameter& up = RowOf(*page.page, "FUNC/%d/AO/PV_SCALE/Up_Val");
+    Choose(unit, 1013);  // percent to millimetres: no conversion between the kinds
+    EXPECT_DOUBLE_EQ(up.Value().toDouble(), 100.0);
+    Type(lo, "20");
+    Choose(unit, 1012);  // millimetres to centimetres
+    EXPECT_EQ(b.At("FUNC/1/AO/PV_SCALE/Unit").TransientValue().toLong(), 1012);
+    EXPECT_NEAR(up.Value().toDouble(), 10.0, 1e-4);
+    EXPECT_NEAR(lo.Value().toDouble(), 2.0, 1e-4);
+    for (const char* tag : {"TRANS/%d/Act/SETP_CUTOFF_DEC", "TRANS/%d/Act/SETP_CUTOFF_INC"}) {
+        ctlParameter& row = RowOf(*page.page, tag);
+        EXPECT_NEAR(row.Value().toDouble(), ElementOf(*page.page, row)->TransientValue().toDouble(),
+                    1e-6)
+            << tag;
+    }
+    EXPECT_TRUE(page->PrepareToRelease());
+}
+
+TEST(InputPages, OutputScaleUnitChangeLeavesTheTravelLimits) {
+    PageBench b;
+    HostedPage page = OpenPage(b, "ctlInpWork");
+    ctlParameter& low = RowOf(*page.page, "TRANS/%d/Act/TRAVEL_LIMIT_LOW");
+    ctlParameter& high = RowOf(*page.page, "TRANS/%d/Act/TRAVEL_LIMIT_UP");
+    const Variant lowBefore = low.Value();
+    const Variant highBefore = high.Value();
+    const std::string unitBefore = high.UnitText();
+    Choose(RowOf(*page.page, "FUNC/%d/AO/OUT_SCALE/Unit"), 1013);
+    Choose(RowOf(*page.page, "FUNC/%d/AO/OUT_SCALE/Unit"), 1012);
+    EXPECT_EQ(low.Value(), lowBefore);
+    EXPECT_EQ(high.Value(), highBefore);
+    EXPECT_EQ(high.UnitText(), unitBefore);
+    EXPECT_TRUE(page->PrepareToRelease());
+}
+
+// --- characteristic pages ---
+
+TEST(CharacteristicPages, ReadAndWriteSetsFollowTheLockedRows) {
+    PageBench b;
+    b.Online();
+    struct Case {
+        const char* page;
+        std::vector<std::string> reads;
+        std::vector<std::string> writes;
+        std::vector<std::string> locked;
+    };
+    const std::string tb = "TRANS/1/Act/";
+    const std::string ao = "FUNC/1/AO/";
+    const Case cases[] = {
+        {"ctlChar",
+         {tb + "DEADBAND", tb + "SERVO_GAIN_1", tb + "SERVO_GAIN_2", tb + "SERVO_RATE_1",
+          tb + "MFR/TOL_OVERSHOOT"},
+         {tb + "DEADBAND", tb + "SERVO_GAIN_1", tb + "SERVO_GAIN_2", tb + "SERVO_RATE_1",
+          tb + "MFR/TOL_OVERSHOOT"},
+         {}},
+        {"ctlCharPwLoss",
+         {ao + "FSAFE_TYPE", ao + "FSAFE_TIME", ao + "FSAFE_VALUE", tb + "ACTUATOR_ACTION"},
+         {ao + "FSAFE_TYPE", ao + "FSAFE_TIME", ao + "FSAFE_VALUE"},
+         {"TRANS/%d/Act/ACTUATOR_ACTION"}},
+        {"ctlCharTvlTime",
+         {tb + "ACT_STROKE_TIME_INC", tb + "TRAVEL_RATE_DEC", tb + "TRAVEL_RATE_INC",
+          tb + "ACT_STROKE_TIME_DEC"},
+         {tb + "TRAVEL_RATE_DEC", tb + "TRAVEL_RATE_INC"},
+         {"TRANS/%d/Act/ACT_STROKE_TIME_INC", "TRANS/%d/Act/ACT_STROKE_TIME_DEC"}},
+        {"ctlCharErr",
+         {tb + "MFR/DELAY_TIME", tb + "TOTAL_VALVE_TRAVEL", tb + "TOTAL_VALVE_TRAVEL_LIMIT",
+          tb + "MFR/TOLERANCE_BAND"},
+         {tb + "MFR/DELAY_TIME", tb + "TOTAL_VALVE_TRAVEL_LIMIT", tb + "MFR/TOLERANCE_BAND"},
+         {"TRANS/%d/Act/TOTAL_VALVE_TRAVEL"}},
+    };
+    for (const Case& c : cases) {
+        HostedPage page = OpenPage(b, c.page);
+        for (ctlParameter* row : page->Rows()) {
+            const bool locked =
+                std::find(c.locked.begin(), c.locked.end(), row->ParameterTag()) != c.locked.end();
+            EXPECT_EQ(row->Locked(), locked) << c.page << " " << row->ParameterTag();
+        }
+        EXPECT_EQ(Requests(AsParameterPage(page), false), c.reads) << c.page;
+        b.Settle();
+        b.Clear();
+        EXPECT_EQ(Requests(AsParameterPage(page), true), c.writes) << c.page;
+        b.Settle();
+        EXPECT_EQ(b.Logged(true).size(), c.writes.size()) << c.page;
+        b.Clear();
+        EXPECT_TRUE(page->PrepareToRelease());
+    }
+}
+
+TEST(CharacteristicPages, RefusedInputStopsTheWriteAndStaysInTheRow) {
+    PageBench b;
+    b.Online();
+    HostedPage page = OpenPage(b, "ctlChar");
+    ctlParameter& deadband = RowOf(*page.page, "TRANS/%d/Act/DEADBAND");
+    const Variant before = b.At("TRANS/1/Act/DEADBAND").TransientValue();
+    Type(deadband, "abc");
+    EXPECT_EQ(deadband.Value().toString(), "abc");
+    EXPECT_EQ(deadband.StatusIcon(), "InputErr");
+    EXPECT_FALSE(AsParameterPage(page).WriteParameter());
+    b.Settle();
+    EXPECT_TRUE(b.device->Log().empty());
+    ASSERT_EQ(b.prompt->messages.size(), 1u);
+    EXPECT_EQ(
+        b.prompt->messages[0].rfind(
+            "The parameters could not be written to the device. " + deadband.LabelText() + ": ", 0),
+        0u)
+        << b.prompt->messages[0];
+    EXPECT_EQ(deadband.Value().toString(), "abc");
+    EXPECT_EQ(b.At("TRANS/1/Act/DEADBAND").TransientValue(), before);
+    // Corrected input is written.
+    Type(deadband, "1");
+    b.Clear();
+    EXPECT_TRUE(AsParameterPage(page).WriteParameter());
+    b.Settle();
+    EXPECT_EQ(b.Logged(true).count(b.AddressOf("TRANS/1/Act/DEADBAND")), 1u);
+    EXPECT_TRUE(page->PrepareToRelease());
+}
+
+TEST(CharacteristicPages, ControlCharacteristicIsACompositePageWithoutChildPages) {
+    PageBench b;
+    HostedPage page = OpenPage(b, "ctlChar");
+    EXPECT_EQ(page->Design().form, PageForm::Composite);
+    EXPECT_EQ(b.Gui().FunctionIds(), std::vector<std::string>{"7.ctlChar$"});
+    EXPECT_TRUE(page->PrepareToRelease());
+    EXPECT_TRUE(b.Gui().FunctionIds().empty());
+}
+
+}  // namespace
+}  // namespace kv

@@ -1,0 +1,222 @@
+#pragma once
+// What the page tests share: one instance of the reference frame with the simulated positioner
+// behind its channel (offline until Online()), and a host widget that keeps a page as the
+// navigation control's page area does.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+#include <QWidget>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/clsDataElement.h"
+#include "core/dtm/DTMMain.h"
+#include "devicemodel/DeviceModel.h"
+#include "frame/DeviceSession.h"
+#include "frame/ReferenceFrame.h"
+#include "frame/ScriptedPrompt.h"
+#include "platform/controls/widgets/ctlParamSite.h"
+#include "platform/controls/widgets/ctlParameter.h"
+#include "platform/runtime/GUIManager.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/ManualEventLoop.h"
+#include "sim/SimulatedPositioner.h"
+#include "support/DeviceLog.h"
+#include "ui/parameterpages/PageBase.h"
+#include "ui/parameterpages/ParameterPages.h"
+#include "value/ValueList.h"
+
+namespace kv::pagetest {
+
+using test_support::Address;
+using test_support::RequestsAt;
+
+struct PageBench {
+    std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
+    std::shared_ptr<ScriptedPrompt> prompt;
+    ReferenceFrame frame;
+    FrameInstance* instance = nullptr;
+    std::shared_ptr<SimulatedPositioner> device;
+    std::unique_ptr<DeviceSession> session;
+    // The number of the next page's GUI function call ("7.ctlId$", then "8.ctlId$", ...).
+    int nextCall = 7;
+
+    explicit PageBench(std::vector<int32_t> answers = {})
+        : prompt(std::make_shared<ScriptedPrompt>(std::move(answers))),
+          frame(loop, prompt),
+          device(std::make_shared<SimulatedPositioner>()) {
+        frame.SetUserInformation(R"(<FDT><UserInformation role="Maintenance"/></FDT>)");
+        std::string error;
+        instance = frame.AddInstance("PV-101", "KV6274PA", error);
+        if (instance == nullptr)
+            throw std::runtime_error(error);
+        session = std::make_unique<DeviceSession>(loop, *instance, device);
+    }
+    // A run without faults leaves the diagnostic logs empty.
+    ~PageBench() {
+        EXPECT_TRUE(Ctx().Diagnostics().Empty()) << Ctx().Diagnostics().Text();
+        EXPECT_TRUE(loop->Diagnostics().Empty()) << loop->Diagnostics().Text();
+    }
+    std::shared_ptr<DTMMain> Dtm() { return instance->dtm; }
+    IDTMContext& Ctx() { return *instance->dtm->DTMContext(); }
+    GUIManager& Gui() { return dynamic_cast<GUIManager&>(Ctx().GUIManager()); }
+    FrameContainer& Container() { return *instance->container; }
+    clsDataElement& At(const std::string& path) { return ElementAt(Ctx().Parameters(), path); }
+    // Connected, start-up reads done, the device's log and the frame's records cleared.
+    void Online() {
+        ASSERT_TRUE(session->SetCommunication());
+        ASSERT_TRUE(session->Connect());
+        Clear();
+    }
+    void Clear() {
+        device->ClearLog();
+        Container().ClearRecorded();
+        prompt->messages.clear();
+        prompt->questions.clear();
+    }
+    void Settle() { session->Settle(); }
+    // Requests that reached the device, per address (slot, index).
+    std::map<Address, int> Logged(bool writes) const { return RequestsAt(*device, writes); }
+    Address AddressOf(const std::string& path) {
+        clsDataElement& e = At(path);
+        return {e.Slot, e.index};
+    }
+    // The progress reports the frame got, as "title percent".
+    std::vector<std::string> Progress() const {
+        std::vector<std::string> out;
+        for (const FrameEvent& e : instance->container->Recorded()) {
+            if (e.kind == "OnProgress")
+                out.push_back(e.text + " " + std::to_string(e.percent));
+        }
+        return out;
+    }
+};
+
+// A page in a host widget, shown, as the page area holds it.
+struct HostedPage {
+    std::unique_ptr<QWidget> host = std::make_unique<QWidget>();
+    PageBase* page = nullptr;
+
+    explicit HostedPage(std::unique_ptr<PageBase> made) {
+        host->resize(900, 700);
+        page = made.release();
+        page->setParent(host.get());
+        page->resize(page->DesignSize());
+        host->show();
+        page->show();
+    }
+    PageBase* operator->() const { return page; }
+};
+
+// The parameter page of a class, hosted and initialised as a main window's child "7.<class>$"
+// (the next page "8.<class>$", ...); BlockIndex as stored in its bag.
+inline HostedPage OpenPage(PageBench& b, const std::string& className, int16_t blockIndex = 1) {
+    std::unique_ptr<PageBase> made = CreateParameterPage(className);
+    if (!made)
+        throw std::runtime_error("no page " + className);
+    made->SetBlockIndex(blockIndex);
+    HostedPage hosted(std::move(made));
+    const std::string call = std::to_string(b.nextCall++) + "." + className + "$";
+    if (!hosted->Init(call, "", b.Dtm()))
+        throw std::runtime_error("Init of " + className + " failed");
+    return hosted;
+}
+
+// The Transducer and Analog Output blocks number 2 beside number 1.
+inline void AddSecondBlocks(IDTMContext& context) {
+    for (const BlockDefinition& block : DeviceModel()->Blocks()) {
+        if (block.CreateBlockModel && block.blockType != pbfPhysicalBlock)
+            block.CreateBlockModel(context, 2);
+    }
+    for (const auto& e : context.Parameters().Elements()) {
+        if (e->TransientValue().isEmpty())
+            e->InitNew();
+    }
+}
+
+// The row of a page by its designer tag (and array index where tags repeat).
+inline ctlParameter& RowOf(const PageBase& page, const std::string& tag) {
+    for (ctlParameter* row : page.Rows()) {
+        if (row->ParameterTag() == tag)
+            return *row;
+    }
+    throw std::runtime_error("no row " + tag);
+}
+
+// The element a row is bound to; nullptr when it is bound to none.
+inline clsDataElement* ElementOf(const PageBase& page, const ctlParameter& row) {
+    IPrivateParamLink* link = page.Site()->GetParamLink(row);
+    return link ? AsDataElement(link->DataElement()) : nullptr;
+}
+
+// Whether the user can change the row's value now.
+inline bool Usable(const ctlParameter& row) {
+    return row.Visible() && row.isEnabled() && !row.ReadOnly();
+}
+
+// The user types a text into a row's field and presses Enter.
+inline void Type(ctlParameter& row, const QString& text) {
+    auto* field = row.findChild<QLineEdit*>();
+    if (field == nullptr)
+        throw std::runtime_error("no field in " + row.ParameterTag());
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
+// The user types into a row's field and leaves the edit pending.
+inline void TypePending(ctlParameter& row, const QString& text) {
+    auto* field = row.findChild<QLineEdit*>();
+    if (field == nullptr)
+        throw std::runtime_error("no field in " + row.ParameterTag());
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
+}
+
+// The user chooses the entry with this number from a row's value list.
+inline void Choose(ctlParameter& row, int32_t number) {
+    auto* choice = row.findChild<QComboBox*>();
+    if (choice == nullptr)
+        throw std::runtime_error("no choice in " + row.ParameterTag());
+    const kv::ValueList list(row.ValueList());
+    int index = 0;
+    for (const kv::ValueList::Entry& e : list.Entries()) {
+        if (e.number == number) {
+            choice->setCurrentIndex(index);
+            emit choice->activated(index);
+            return;
+        }
+        ++index;
+    }
+    throw std::runtime_error("no entry " + std::to_string(number) + " in " + row.ParameterTag());
+}
+
+// The user ticks or clears the bit with this number in a row's bit list.
+inline void Tick(ctlParameter& row, int32_t bit, bool set) {
+    auto* bits = row.findChild<QListWidget*>();
+    if (bits == nullptr)
+        throw std::runtime_error("no bit list in " + row.ParameterTag());
+    const kv::ValueList list(row.ValueList());
+    int index = 0;
+    for (const kv::ValueList::Entry& e : list.Entries()) {
+        if (e.number < 0 || e.number > 1023)
+            continue;  // no bit the row shows
+        if (e.number == bit) {
+            bits->item(index)->setCheckState(set ? Qt::Checked : Qt::Unchecked);
+            return;
+        }
+        ++index;
+    }
+    throw std::runtime_error("no bit " + std::to_string(bit) + " in " + row.ParameterTag());
+}
+
+}  // namespace kv::pagetest
