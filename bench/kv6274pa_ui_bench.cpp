@@ -8,8 +8,10 @@
 #include <QApplication>
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/clsDataElement.h"
@@ -22,6 +24,8 @@
 #include "platform/runtime/ManualEventLoop.h"
 #include "tests/support/TestPage.h"
 #include "ui/framework/clsParamLink.h"
+#include "ui/parameterpages/ParameterPage.h"
+#include "ui/parameterpages/ParameterPages.h"
 
 #include "BenchSummary.h"
 
@@ -172,6 +176,60 @@ void BM_CycleTick20Rows5Records(benchmark::State& state) {
 }
 BENCHMARK(BM_CycleTick20Rows5Records)->Unit(benchmark::kMicrosecond);
 
+// Opening the profile page of the Transducer Block (76 rows): the page made from its table, its
+// Init with the registration, the binding of every row, the language and the first update.
+void BM_OpenProfilTbAct(benchmark::State& state) {
+    ConnectedInstance& in = Instance();
+    size_t rows = 0;
+    for (auto _ : state) {
+        std::unique_ptr<PageBase> page = CreateParameterPage("ctlProfil_TB_Act");
+        if (!page->Init("1.ctlProfil_TB_Act$", "", in.instance->dtm))
+            throw std::runtime_error("ctlProfil_TB_Act did not open");
+        state.PauseTiming();
+        rows = page->Rows().size();
+        page->PrepareToRelease();
+        page.reset();
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+BENCHMARK(BM_OpenProfilTbAct)->Unit(benchmark::kMillisecond);
+
+// A read of the profile page of the Analog Output block: the requests that reach the device
+// per read, against the distinct elements and records behind the page's rows.
+void BM_ReadProfilFbAo(benchmark::State& state) {
+    ConnectedInstance& in = Instance();
+    IDTMContext& ctx = in.Ctx();
+    std::unique_ptr<PageBase> made = CreateParameterPage("ctlProfil_FB_AO");
+    auto& page = dynamic_cast<ParameterPage&>(*made);
+    if (!page.Init("1.ctlProfil_FB_AO$", "", in.instance->dtm))
+        throw std::runtime_error("ctlProfil_FB_AO did not open");
+    std::set<std::string> distinct;
+    for (ctlParameter* row : page.Rows()) {
+        IPrivateParamLink* link = page.Site()->GetParamLink(*row);
+        clsDataElement* element = link ? AsDataElement(link->DataElement()) : nullptr;
+        if (element == nullptr)
+            continue;
+        clsDataElement* parent = element->GetParentParameter(ctx.Parameters());
+        clsDataElement& target = parent ? *parent : *element;
+        if (target.IsUploadParam(ctx))
+            distinct.insert(target.Name());
+    }
+    SimulatedPositioner& device = in.session->Device();
+    size_t requests = 0;
+    for (auto _ : state) {
+        device.ClearLog();
+        if (!page.ReadParameter())
+            throw std::runtime_error("the read of ctlProfil_FB_AO did not start");
+        in.loop->RunUntilIdle();
+        requests = device.Log().size();
+    }
+    state.counters["requests"] = static_cast<double>(requests);
+    state.counters["distinct"] = static_cast<double>(distinct.size());
+    page.PrepareToRelease();
+}
+BENCHMARK(BM_ReadProfilFbAo)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace kv::bench
 
@@ -185,7 +243,17 @@ int main(int argc, char** argv) {
             .Time("BM_ParameterChangedPage100", "one ParameterChanged reaching a page of 100 rows",
                   50, Us)
             .Time("BM_CycleTick20Rows5Records",
-                  "one cycle tick, 20 rows of 5 records, decode included", 1000, Us);
+                  "one cycle tick, 20 rows of 5 records, decode included", 1000, Us)
+            .Time("BM_OpenProfilTbAct",
+                  "open ctlProfil_TB_Act, 76 rows: create, Init, bind, language", 30, Ms);
+        if (const Result* read = summary.Find("BM_ReadProfilFbAo")) {
+            const double distinct = read->counters.at("distinct");
+            summary
+                .Time("BM_ReadProfilFbAo", "read of ctlProfil_FB_AO, the device included", -1, Ms)
+                .Add("  its DP-V1 requests (at most one per element or record)",
+                     read->counters.at("requests"), "", distinct)
+                .Add("  distinct elements and records behind its rows", distinct, "", -1);
+        }
         return ReportMisses(summary);
     });
 }
