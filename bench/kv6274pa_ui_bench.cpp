@@ -1,7 +1,8 @@
 // The performance figures of the user interface and their targets: binding the rows of a page
-// to a DTM instance's elements, an element change reaching a page, and one tick of a page's
-// cyclic refresh against the simulated positioner. The rows are real widgets on the offscreen
-// platform. After the benchmarks ran, a table sets every figure beside its target.
+// to a DTM instance's elements, an element change reaching a page, one tick of a page's cyclic
+// refresh against the simulated positioner, opening the main window and one tick of its header
+// group. The widgets are real, on the offscreen platform. After the benchmarks ran, a table sets
+// every figure beside its target.
 
 #include <benchmark/benchmark.h>
 
@@ -19,11 +20,16 @@
 #include "frame/DeviceSession.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/ScriptedPrompt.h"
+#include "platform/controls/widgets/PageRegistry.h"
+#include "platform/controls/widgets/ctlNavigation.h"
+#include "platform/runtime/IFunctionCall.h"
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "tests/support/TestPage.h"
 #include "ui/framework/clsParamLink.h"
+#include "ui/framework/widgets/ctlCycle.h"
+#include "ui/framework/widgets/ctlNavigationMain.h"
 #include "ui/parameterpages/ParameterPage.h"
 #include "ui/parameterpages/ParameterPages.h"
 
@@ -229,6 +235,55 @@ void BM_ReadProfilFbAo(benchmark::State& state) {
     page.PrepareToRelease();
 }
 BENCHMARK(BM_ReadProfilFbAo)->Unit(benchmark::kMillisecond);
+// The frame's function call of a function.
+std::string FunctionCallOf(IDTMContext& ctx, int32_t applicationId) {
+    std::shared_ptr<IFunctionCall> call = NewFunctionCall();
+    call->SetApplicationId(applicationId);
+    return call->ToXml(ctx);
+}
+
+// Opening the main window for function 1: the window made and initialised (binding site, cycle,
+// state pictures, headline, panes, the tree of the functions on offer with its texts, the first
+// node selected). The registry holds no pages: their cost is their own.
+void BM_OpenMainWindow(benchmark::State& state) {
+    ConnectedInstance& in = Instance();
+    const PageRegistry registry;
+    const std::string call = FunctionCallOf(in.Ctx(), 1);
+    for (auto _ : state) {
+        auto window = std::make_unique<ctlNavigationMain>(nullptr, &registry);
+        if (!window->Init("1", call, in.instance->dtm))
+            state.SkipWithError("the main window did not open");
+        state.PauseTiming();
+        window->PrepareToRelease();
+        window.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenMainWindow)->Unit(benchmark::kMillisecond);
+
+// One tick of the main window's own cycle: the header and state elements read and decoded, the
+// headline, the device state and the panes shown anew.
+void BM_MainWindowCycleTick(benchmark::State& state) {
+    ConnectedInstance& in = Instance();
+    const PageRegistry registry;
+    ctlNavigationMain window(nullptr, &registry);
+    if (!window.Init("1", FunctionCallOf(in.Ctx(), 1), in.instance->dtm))
+        throw std::runtime_error("the main window did not open");
+    window.CycleControl().SetInterval(ctlCycle::kMinInterval);
+    ICyclePane& cycle = window.NavigationControl().dtmInfo().Cycle();
+    cycle.SetCyclicRefresh(1);
+    in.loop->RunUntilIdle();
+    window.NavigationControl().Headline().StdHeadline().SetPV("");
+    for (auto _ : state)
+        in.loop->Advance(ctlCycle::kMinInterval);
+    if (window.CycleControl().Value() != 1 ||
+        window.NavigationControl().Headline().StdHeadline().PV().empty())
+        state.SkipWithError("the main window is not refreshed cyclically");
+    cycle.SetCyclicRefresh(0);
+    window.PrepareToRelease();
+}
+BENCHMARK(BM_MainWindowCycleTick)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace kv::bench
@@ -245,7 +300,11 @@ int main(int argc, char** argv) {
             .Time("BM_CycleTick20Rows5Records",
                   "one cycle tick, 20 rows of 5 records, decode included", 1000, Us)
             .Time("BM_OpenProfilTbAct",
-                  "open ctlProfil_TB_Act, 76 rows: create, Init, bind, language", 30, Ms);
+                  "open ctlProfil_TB_Act, 76 rows: create, Init, bind, language", 30, Ms)
+            .Time("BM_OpenMainWindow", "open the main window for function 1 (view, tree, headline)",
+                  30, Ms)
+            .Time("BM_MainWindowCycleTick",
+                  "main window's header tick, decode and headline included", 1000, Us);
         if (const Result* read = summary.Find("BM_ReadProfilFbAo")) {
             const double distinct = read->counters.at("distinct");
             summary
