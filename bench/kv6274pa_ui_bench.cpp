@@ -1,8 +1,9 @@
 // The performance figures of the user interface and their targets: binding the rows of a page
 // to a DTM instance's elements, an element change reaching a page, one tick of a page's cyclic
-// refresh against the simulated positioner, opening the main window and one tick of its header
-// group. The widgets are real, on the offscreen platform. After the benchmarks ran, a table sets
-// every figure beside its target.
+// refresh against the simulated positioner (a test page and the online page ctlOpRCAS), opening
+// a profile page, a read of one, opening the main window and one tick of its header group. The
+// widgets are real, on the offscreen platform. After the benchmarks ran, a table sets every
+// figure beside its target.
 
 #include <benchmark/benchmark.h>
 
@@ -30,6 +31,8 @@
 #include "ui/framework/clsParamLink.h"
 #include "ui/framework/widgets/ctlCycle.h"
 #include "ui/framework/widgets/ctlNavigationMain.h"
+#include "ui/onlinepages/CyclicParameterPage.h"
+#include "ui/onlinepages/OnlinePages.h"
 #include "ui/parameterpages/ParameterPage.h"
 #include "ui/parameterpages/ParameterPages.h"
 
@@ -235,6 +238,36 @@ void BM_ReadProfilFbAo(benchmark::State& state) {
     page.PrepareToRelease();
 }
 BENCHMARK(BM_ReadProfilFbAo)->Unit(benchmark::kMillisecond);
+// One tick of ctlOpRCAS's cyclic refresh: its thirteen rows read as eight requests (records and
+// elements of the Analog Output and Transducer Blocks), decoded, and the rows shown anew.
+void BM_CycleTickOpRCAS(benchmark::State& state) {
+    ConnectedInstance& in = Instance();
+    std::unique_ptr<PageBase> page = CreateOnlinePage("ctlOpRCAS");
+    if (!page->Init("1.ctlOpRCAS$", "", in.instance->dtm))
+        throw std::runtime_error("ctlOpRCAS did not open");
+    auto& cycling = dynamic_cast<CyclicParameterPage&>(*page);
+    cycling.SetCycleTime(ctlCycle::kMinInterval);
+    cycling.SetCyclicRefresh(1);
+    in.loop->RunUntilIdle();
+    SimulatedPositioner& device = in.session->Device();
+    size_t requests = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        device.ClearLog();
+        state.ResumeTiming();
+        in.loop->Advance(ctlCycle::kMinInterval);
+        state.PauseTiming();
+        requests = device.Log().size();
+        state.ResumeTiming();
+    }
+    state.counters["requests"] = static_cast<double>(requests);
+    const std::string icon = page->Rows().front()->StatusIcon();
+    if (cycling.Cycle()->Value() != 1 || (icon != "Dynamic1" && icon != "Dynamic2"))
+        state.SkipWithError("ctlOpRCAS is not refreshed cyclically");
+    page->PrepareToRelease();
+}
+BENCHMARK(BM_CycleTickOpRCAS)->Unit(benchmark::kMicrosecond);
+
 // The frame's function call of a function.
 std::string FunctionCallOf(IDTMContext& ctx, int32_t applicationId) {
     std::shared_ptr<IFunctionCall> call = NewFunctionCall();
@@ -304,7 +337,11 @@ int main(int argc, char** argv) {
             .Time("BM_OpenMainWindow", "open the main window for function 1 (view, tree, headline)",
                   30, Ms)
             .Time("BM_MainWindowCycleTick",
-                  "main window's header tick, decode and headline included", 1000, Us);
+                  "main window's header tick, decode and headline included", 1000, Us)
+            .Time("BM_CycleTickOpRCAS", "one cycle tick of ctlOpRCAS: 8 requests, decode, rows",
+                  1000, Us);
+        if (const Result* tick = summary.Find("BM_CycleTickOpRCAS"))
+            summary.Add("  its DP-V1 requests per tick", tick->counters.at("requests"), "", 8);
         if (const Result* read = summary.Find("BM_ReadProfilFbAo")) {
             const double distinct = read->counters.at("distinct");
             summary
