@@ -1,9 +1,12 @@
 #include "ui/onlinepages/CyclicAddOns.h"
 
+#include <QCheckBox>
+#include <algorithm>
 #include <set>
 
 #include "core/clsDataElement.h"
 #include "platform/controls/widgets/NavigationHost.h"
+#include "platform/controls/widgets/Twips.h"
 #include "platform/controls/widgets/ctlParamSite.h"
 #include "platform/controls/widgets/ctlParameter.h"
 #include "platform/runtime/IDTMContext.h"
@@ -14,6 +17,13 @@
 #include "ui/parameterpages/PageBase.h"
 
 namespace kv {
+
+namespace {
+
+// Room the pages keep right of and below their children.
+constexpr int kPageMarginTwips = 120;
+
+}  // namespace
 
 CyclicAddOns::CyclicAddOns(PageBase& page) : page_(page) {}
 
@@ -64,8 +74,43 @@ void CyclicAddOns::SetCycleTime(int32_t milliseconds) {
 }
 
 void CyclicAddOns::SetLanguage(int32_t languageId) {
-    if (cycle_)
-        cycle_->SetLanguage(languageId);
+    if (!cycle_)
+        return;
+    cycle_->SetLanguage(languageId);
+    PlaceCycle();
+}
+
+void CyclicAddOns::PlaceCycle() {
+    if (!cycle_)
+        return;
+    const int margin = TwipsToPixels(kPageMarginTwips, &page_);
+    const int width = std::max(cycle_->width(), cycle_->CheckBox()->sizeHint().width());
+    const int right = page_.DesignSize().width() - margin;
+    // Not left of the rows and separators, which stand at the margin.
+    QRect place(std::max(cycle_->x(), margin), cycle_->y(), width, cycle_->height());
+    if (place.right() >= right)
+        place.moveLeft(std::max(0, right - width));
+    // Each move goes below a child that the control overlaps; the children are finitely many
+    // and the control only goes down, so this ends.
+    for (bool moved = true; moved;) {
+        moved = false;
+        for (const PageControl& c : page_.Controls()) {
+            QWidget* other = c.widget;
+            if (other == nullptr || other == cycle_ || other->parentWidget() != &page_ ||
+                !other->isVisibleTo(&page_) || c.design->kind == ChildKind::ParamHelp)
+                continue;
+            if (other->geometry().intersects(place)) {
+                place.moveTop(other->geometry().bottom() + 1 + margin / 2);
+                moved = true;
+            }
+        }
+    }
+    cycle_->setGeometry(place);
+    const int bottom = place.bottom() + 1 + margin;
+    if (page_.minimumHeight() < bottom)
+        page_.setMinimumHeight(bottom);
+    if (page_.height() < bottom)
+        page_.resize(page_.width(), bottom);
 }
 
 bool CyclicAddOns::MirrorIntoHost(int16_t value) const {

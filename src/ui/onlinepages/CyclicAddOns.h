@@ -47,8 +47,13 @@ class CyclicAddOns {
     // 1 (any value but 0) switches cycling on, 0 off; the current value changes nothing.
     void SetCyclicRefresh(int16_t value);
     void SetCycleTime(int32_t milliseconds);
-    // The check box's caption in the instance's language (after a language change of the page).
+    // The check box's caption in the instance's language, and the control placed anew for it.
     void SetLanguage(int32_t languageId);
+    // Places the control where its whole caption shows and it covers nothing: as wide as its
+    // caption, inside the page's design width and its margins, below any child it would overlap
+    // (the page grows as far as needed). The help pane, which goes where help is asked for,
+    // does not count.
+    void PlaceCycle();
 
     // The cycle switch into the navigation control that hosts the page (its member chain
     // NavigationPanes.dtmInfo.Cycle.CyclicRefresh), only while the page is initialised and not

@@ -15,7 +15,10 @@
 
 #include "OnlinePageFixture.h"
 #include "core/DictionaryLookup.h"
+#include "core/dtm/DTMMain.h"
+#include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IParameters.h"
+#include "ui/onlinepages/OnlinePageDesigns.h"
 #include "ui/parameterpages/PageDesignBuilders.h"
 #include "ui/parameterpages/ParameterPages.h"
 
@@ -333,6 +336,34 @@ TEST(DisplayPages, WideningMovesOnlyWhatTheirFormLetsFollow) {
     state->resize(state->width() + 60, state->height());
     EXPECT_EQ(RowOf(*state.page, "PHYS/DIAGNOSIS/").width(), row + 60);
     EXPECT_EQ(state.Cycle().geometry(), stateCycle);
+}
+
+// The cycle switch of every online page, in English and in German: its whole caption shows, it
+// stays inside the page's design width, and it covers no other child of the page (rows grown to
+// show all their bits, buttons widened to their captions).
+TEST(CycleSwitchPlace, ShowsItsWholeCaptionAndCoversNothingOnEveryPage) {
+    PageBench b;
+    for (const PageDesign& design : OnlinePageDesigns()) {
+        if (!IsOnlineTemplate(design.templ))
+            continue;
+        OnlinePage p = OpenOnlinePage(b, design.className);
+        for (int32_t language : {langGerman, langEnglish}) {
+            ASSERT_TRUE(b.Dtm()->SetLanguage(language));
+            const ctlCycle& cycle = p.Cycle();
+            const QRect place = cycle.geometry();
+            EXPECT_GE(place.width(), cycle.CheckBox()->sizeHint().width()) << design.className;
+            EXPECT_LE(place.right(), p->DesignSize().width()) << design.className;
+            EXPECT_LE(place.bottom(), p->minimumHeight()) << design.className;
+            for (const PageControl& c : p->Controls()) {
+                if (c.widget == nullptr || c.widget == &cycle ||
+                    c.widget->parentWidget() != p.page || !c.widget->isVisibleTo(p.page) ||
+                    c.design->kind == ChildKind::ParamHelp)
+                    continue;
+                EXPECT_FALSE(c.widget->geometry().intersects(place))
+                    << design.className << " " << c.design->name << " " << c.design->index;
+            }
+        }
+    }
 }
 
 }  // namespace
