@@ -183,6 +183,25 @@ TEST(CycleSwitch, TheHostsSwitchAndThePagesFollowEachOther) {
     other.host->SetSwitch(0);
 }
 
+TEST(CycleSwitch, SwitchedOnWhileTheLastReadRunsItStaysOnAndStartsWhenTheReadEnds) {
+    PageBench b;
+    b.Online();
+    OnlinePage p = OpenOnlinePage(b, "ctlDiagTrans");
+    CycleEvents events(p.Cycle());
+    p.host->SetSwitch(1);
+    p.host->SetSwitch(0);
+    ASSERT_TRUE(p.Cycle().TransGrp()->Busy());  // the first tick's read still runs
+    p.host->SetSwitch(1);
+    EXPECT_EQ(p.Cycle().Value(), 1);
+    EXPECT_EQ(events.clicks, 3);
+    EXPECT_EQ(events.adds, 1);  // not yet
+    EXPECT_EQ(p.host->changes, (std::vector<int16_t>{1, 0, 1}));
+    b.Settle();
+    EXPECT_EQ(events.adds, 2);
+    EXPECT_EQ(p.Requests().size(), 3u);
+    EXPECT_TRUE(p.Cycle().TimerRunning());
+}
+
 TEST(CycleSwitch, SwitchingOnWhileNotConnectedLeavesBothSwitchesOff) {
     PageBench b;  // offline
     OnlinePage p = OpenOnlinePage(b, "ctlDiagPhys");
