@@ -373,9 +373,7 @@ bool PageBase::Init(const std::string& guiFunctionCall, const std::string& funct
             throw std::runtime_error("the GUI list refused the call " + guiFunctionCall);
         }
         try {
-            if (design_.form == PageForm::Composite)
-                InitChildPages(functionCall);
-            InitPage();
+            InitRegistered(functionCall);
         } catch (...) {
             // No half-open page stays in the GUI list: what was made is released again.
             if (design_.form == PageForm::Composite)
@@ -386,6 +384,12 @@ bool PageBase::Init(const std::string& guiFunctionCall, const std::string& funct
         }
         return true;
     });
+}
+
+void PageBase::InitRegistered(const std::string& functionCall) {
+    if (design_.form == PageForm::Composite)
+        InitChildPages(functionCall);
+    InitPage();
 }
 
 void PageBase::InitChildPages(const std::string& functionCall) {
@@ -632,21 +636,24 @@ void PageBase::resizeEvent(QResizeEvent* event) {
 
 void PageBase::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!IsInitialised())
-        return;
-    Guarded(Log(), "page show", [&] {
-        if (std::shared_ptr<IDTMContext> context = GetDtmContext())
-            context->GUIManager().GUIShown(guiFunctionCall_);
-    });
+    TellShown(true);
 }
 
 void PageBase::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
+    TellShown(false);
+}
+
+void PageBase::TellShown(bool shown) {
     if (!IsInitialised())
         return;
-    Guarded(Log(), "page hide", [&] {
-        if (std::shared_ptr<IDTMContext> context = GetDtmContext())
-            context->GUIManager().GUIHidden(guiFunctionCall_);
+    Guarded(Log(), shown ? "page show" : "page hide", [&] {
+        if (std::shared_ptr<IDTMContext> context = GetDtmContext()) {
+            if (shown)
+                context->GUIManager().GUIShown(guiFunctionCall_);
+            else
+                context->GUIManager().GUIHidden(guiFunctionCall_);
+        }
     });
 }
 

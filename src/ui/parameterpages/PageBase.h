@@ -130,6 +130,16 @@ class PageBase : public QWidget,
     virtual QWidget* CreateChild(const ChildDesign& child, QWidget* parent);
 
     // --- the steps of Init and release ---
+    // What Init does once the page is registered: the children that are pages (composite
+    // form), then InitPage. A template that orders them otherwise overrides it.
+    virtual void InitRegistered(const std::string& functionCall);
+    // Init of every child that is a page (IDtmActiveXControl), numbered from 1 in control order
+    // with the page's GUI function call, "." and the number and "$"; their answers are not
+    // examined.
+    void InitChildPages(const std::string& functionCall);
+    // PrepareToRelease of every child that is a page, in control order; False at the first
+    // that refuses (the others are not asked).
+    bool ReleaseChildPages();
     // The binding prototype that the site copies for every row.
     virtual ParamLinkFields LinkFields() const;
     virtual std::shared_ptr<IPrivateParamLink> NewParamLinkPrototype(const ParamLinkFields& fields);
@@ -179,8 +189,8 @@ class PageBase : public QWidget,
   private:
     class GUIForward;
 
-    void InitChildPages(const std::string& functionCall);
-    bool ReleaseChildPages();
+    // Tells the GUI list that the initialised page is shown or hidden.
+    void TellShown(bool shown);
     // Unregisters and drops the DTM object and the GUI function call; errors are ignored.
     void Unregister() noexcept;
     void CreateChildren();

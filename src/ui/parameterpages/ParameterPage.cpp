@@ -80,21 +80,22 @@ int32_t ParameterPage::ReadWriteSaveLoadOption() {
 }
 
 bool ParameterPage::ReadParameter() {
-    if (!IsInitialised() || !group_ || (ReadWriteSaveLoadOption() & rwsloRead) == 0)
-        return false;
-    std::shared_ptr<IDTMContext> context = GetDtmContext();
-    return Guarded(Log(), "ReadParameter", false, [&] {
-        const auto rows = PageRows(*this);
-        return ReadPageParameters(process_, *context, *group_, Pointers(rows));
-    });
+    return Transfer(false);
 }
 
 bool ParameterPage::WriteParameter() {
-    if (!IsInitialised() || !group_ || (ReadWriteSaveLoadOption() & rwsloWrite) == 0)
+    return Transfer(true);
+}
+
+bool ParameterPage::Transfer(bool write) {
+    if (!IsInitialised() || !group_ ||
+        (ReadWriteSaveLoadOption() & (write ? rwsloWrite : rwsloRead)) == 0)
         return false;
     std::shared_ptr<IDTMContext> context = GetDtmContext();
-    return Guarded(Log(), "WriteParameter", false, [&] {
+    return Guarded(Log(), write ? "WriteParameter" : "ReadParameter", false, [&] {
         const auto rows = PageRows(*this);
+        if (!write)
+            return ReadPageParameters(process_, *context, *group_, Pointers(rows));
         for (const auto& row : rows)
             row->CommitPendingEdit();
         if (ctlParameter* refused = RowWithRefusedInput(*context)) {

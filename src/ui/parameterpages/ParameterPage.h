@@ -52,6 +52,8 @@ class ParameterPage : public PageBase, public IPrivateGUIReadWriteSaveLoad {
   private:
     class ProcessForward;
 
+    // The page's read or write.
+    bool Transfer(bool write);
     // The first row that would be written while it holds input the element refused; nullptr
     // when there is none.
     ctlParameter* RowWithRefusedInput(IDTMContext& context) const;

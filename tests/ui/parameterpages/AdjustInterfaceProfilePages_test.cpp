@@ -11,40 +11,13 @@
 #include "PageFixture.h"
 #include "core/DictionaryLookup.h"
 #include "platform/controls/widgets/Twips.h"
-#include "platform/runtime/TransactionGroup.h"
 #include "ui/framework/widgets/ctlSeparator.h"
 #include "ui/parameterpages/ParameterPage.h"
 
 namespace kv {
 namespace {
 
-using pagetest::Address;
-using pagetest::AddSecondBlocks;
-using pagetest::Choose;
-using pagetest::ElementOf;
-using pagetest::HostedPage;
-using pagetest::OpenPage;
-using pagetest::PageBench;
-using pagetest::RowOf;
-using pagetest::Tick;
-using pagetest::Usable;
-
-ParameterPage& AsParameterPage(const HostedPage& hosted) {
-    return dynamic_cast<ParameterPage&>(*hosted.page);
-}
-
-std::vector<std::string> Requests(ParameterPage& page, bool write) {
-    if (!(write ? page.WriteParameter() : page.ReadParameter()))
-        return {"(not started)"};
-    std::vector<std::string> paths;
-    for (const TransactionJob& job : dynamic_cast<TransactionGroup&>(*page.Group()).Requests())
-        paths.push_back(job.path);
-    return paths;
-}
-
-bool Contains(const std::vector<std::string>& list, const std::string& item) {
-    return std::find(list.begin(), list.end(), item) != list.end();
-}
+using namespace pagetest;
 
 // --- adjustment page ---
 

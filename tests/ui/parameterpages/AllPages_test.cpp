@@ -25,9 +25,7 @@
 namespace kv {
 namespace {
 
-using pagetest::Address;
-using pagetest::ElementOf;
-using pagetest::PageBench;
+using namespace pagetest;
 
 std::vector<std::string> ParameterPageNames() {
     std::vector<std::string> names;

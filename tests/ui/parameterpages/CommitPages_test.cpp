@@ -26,13 +26,7 @@
 namespace kv {
 namespace {
 
-using pagetest::Choose;
-using pagetest::HostedPage;
-using pagetest::OpenPage;
-using pagetest::PageBench;
-using pagetest::RowOf;
-using pagetest::Type;
-using pagetest::TypePending;
+using namespace pagetest;
 
 // The machine's settings file for the test: with or without the address enable.
 class Settings {

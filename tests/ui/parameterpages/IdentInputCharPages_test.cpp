@@ -9,44 +9,12 @@
 #include <vector>
 
 #include "PageFixture.h"
-#include "platform/runtime/TransactionGroup.h"
 #include "ui/parameterpages/ParameterPage.h"
 
 namespace kv {
 namespace {
 
-using pagetest::Address;
-using pagetest::AddSecondBlocks;
-using pagetest::Choose;
-using pagetest::ElementOf;
-using pagetest::HostedPage;
-using pagetest::OpenPage;
-using pagetest::PageBench;
-using pagetest::RowOf;
-using pagetest::Type;
-
-ParameterPage& AsParameterPage(const HostedPage& hosted) {
-    return dynamic_cast<ParameterPage&>(*hosted.page);
-}
-
-// The requests a read or a write of the page puts into its group, in the order of adding.
-std::vector<std::string> Requests(ParameterPage& page, bool write) {
-    if (!(write ? page.WriteParameter() : page.ReadParameter()))
-        return {"(not started)"};
-    std::vector<std::string> paths;
-    for (const TransactionJob& job : dynamic_cast<TransactionGroup&>(*page.Group()).Requests())
-        paths.push_back(job.path + (job.isWrite == write ? "" : " (wrong direction)"));
-    return paths;
-}
-
-std::vector<std::string> BoundPaths(const PageBase& page) {
-    std::vector<std::string> paths;
-    for (ctlParameter* row : page.Rows()) {
-        clsDataElement* e = ElementOf(page, *row);
-        paths.push_back(e ? e->Name() : "(none)");
-    }
-    return paths;
-}
+using namespace pagetest;
 
 // --- identification ---
 
@@ -100,6 +68,25 @@ TEST(IdentificationPages, PositionerPageFollowsTheBlockIndex) {
               std::vector<std::string>(second.begin() + 2, second.end()));
     EXPECT_TRUE(one->PrepareToRelease());
     EXPECT_TRUE(two->PrepareToRelease());
+}
+
+TEST(IdentificationPages, RowsOfABlockTheModelLacksAreDisabledAndSkipped) {
+    PageBench b;
+    b.Online();
+    HostedPage page = OpenPage(b, "ctlIdPos", 2);  // no block 2 in the data set
+    EXPECT_EQ(ElementOf(*page.page, RowOf(*page.page, "FUNC/%d/AO/TAG_DESC")), nullptr);
+    EXPECT_FALSE(RowOf(*page.page, "FUNC/%d/AO/TAG_DESC").isEnabled());
+    EXPECT_FALSE(RowOf(*page.page, "TRANS/%d/Act/TAG_DESC").isEnabled());
+    EXPECT_TRUE(RowOf(*page.page, "PHYS/DEVICE_SER_NUM").isEnabled());
+    const std::vector<std::string> reads = Requests(AsParameterPage(page), false);
+    b.Settle();
+    EXPECT_EQ(reads.size(), 8u);
+    EXPECT_FALSE(Contains(reads, "FUNC/1/AO/TAG_DESC"));
+    EXPECT_EQ(b.Logged(false).size(), 8u);
+    b.Clear();
+    EXPECT_TRUE(AsParameterPage(page).WriteParameter());
+    b.Settle();
+    EXPECT_TRUE(page->PrepareToRelease());
 }
 
 TEST(IdentificationPages, BatchPageWritesItsRecordOnce) {
@@ -274,6 +261,20 @@ TEST(CharacteristicPages, RefusedInputStopsTheWriteAndStaysInTheRow) {
     b.Settle();
     EXPECT_EQ(b.Logged(true).count(b.AddressOf("TRANS/1/Act/DEADBAND")), 1u);
     EXPECT_TRUE(page->PrepareToRelease());
+}
+
+TEST(CharacteristicPages, RowsOfANewInstanceShowTheirUnits) {
+    PageBench b;
+    HostedPage times = OpenPage(b, "ctlCharTvlTime");
+    for (ctlParameter* row : times->Rows())
+        EXPECT_EQ(row->UnitText(), "s") << row->ParameterTag();
+    HostedPage valve = OpenPage(b, "ctlIdValve");
+    ctlParameter& rated = RowOf(*valve.page, "TRANS/%d/Act/RATED_TRAVEL");
+    EXPECT_EQ(rated.UnitText(), "mm");
+    // The initial value in its initial unit is no change.
+    EXPECT_NE(rated.StatusIcon(), "Changed");
+    EXPECT_TRUE(times->PrepareToRelease());
+    EXPECT_TRUE(valve->PrepareToRelease());
 }
 
 TEST(CharacteristicPages, ControlCharacteristicIsACompositePageWithoutChildPages) {

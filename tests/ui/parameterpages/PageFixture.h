@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QTest>
 #include <QWidget>
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -27,9 +28,12 @@
 #include "platform/runtime/GUIManager.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/ManualEventLoop.h"
+#include "platform/runtime/TransactionGroup.h"
 #include "sim/SimulatedPositioner.h"
 #include "support/DeviceLog.h"
+#include "support/FrameInstanceFixture.h"
 #include "ui/parameterpages/PageBase.h"
+#include "ui/parameterpages/ParameterPage.h"
 #include "ui/parameterpages/ParameterPages.h"
 #include "value/ValueList.h"
 
@@ -55,11 +59,7 @@ struct PageBench {
         : prompt(std::move(withPrompt)),
           frame(loop, prompt),
           device(std::make_shared<SimulatedPositioner>()) {
-        frame.SetUserInformation(R"(<FDT><UserInformation role="Maintenance"/></FDT>)");
-        std::string error;
-        instance = frame.AddInstance("PV-101", "KV6274PA", error);
-        if (instance == nullptr)
-            throw std::runtime_error(error);
+        instance = &test_support::AddFrameInstance(frame);
         session = std::make_unique<DeviceSession>(loop, *instance, device);
     }
     // A run without faults leaves the diagnostic logs empty.
@@ -164,25 +164,20 @@ inline bool Usable(const ctlParameter& row) {
     return row.Visible() && row.isEnabled() && !row.ReadOnly();
 }
 
-// The user types a text into a row's field and presses Enter.
-inline void Type(ctlParameter& row, const QString& text) {
+// The user types into a row's field and leaves the edit pending.
+inline QLineEdit& TypePending(ctlParameter& row, const QString& text) {
     auto* field = row.findChild<QLineEdit*>();
     if (field == nullptr)
         throw std::runtime_error("no field in " + row.ParameterTag());
     field->selectAll();
     QTest::keyClick(field, Qt::Key_Delete);
     QTest::keyClicks(field, text);
-    QTest::keyClick(field, Qt::Key_Return);
+    return *field;
 }
 
-// The user types into a row's field and leaves the edit pending.
-inline void TypePending(ctlParameter& row, const QString& text) {
-    auto* field = row.findChild<QLineEdit*>();
-    if (field == nullptr)
-        throw std::runtime_error("no field in " + row.ParameterTag());
-    field->selectAll();
-    QTest::keyClick(field, Qt::Key_Delete);
-    QTest::keyClicks(field, text);
+// The user types a text into a row's field and presses Enter.
+inline void Type(ctlParameter& row, const QString& text) {
+    QTest::keyClick(&TypePending(row, text), Qt::Key_Return);
 }
 
 // The user chooses the entry with this number from a row's value list.
@@ -220,6 +215,35 @@ inline void Tick(ctlParameter& row, int32_t bit, bool set) {
         ++index;
     }
     throw std::runtime_error("no bit " + std::to_string(bit) + " in " + row.ParameterTag());
+}
+
+inline ParameterPage& AsParameterPage(const HostedPage& hosted) {
+    return dynamic_cast<ParameterPage&>(*hosted.page);
+}
+
+// The paths a read or a write of the page puts into its group, in the order of adding;
+// "(not started)" when it did not start.
+inline std::vector<std::string> Requests(ParameterPage& page, bool write) {
+    if (!(write ? page.WriteParameter() : page.ReadParameter()))
+        return {"(not started)"};
+    std::vector<std::string> paths;
+    for (const TransactionJob& job : dynamic_cast<TransactionGroup&>(*page.Group()).Requests())
+        paths.push_back(job.path + (job.isWrite == write ? "" : " (wrong direction)"));
+    return paths;
+}
+
+// The paths of the elements the page's rows are bound to, in designer order.
+inline std::vector<std::string> BoundPaths(const PageBase& page) {
+    std::vector<std::string> paths;
+    for (ctlParameter* row : page.Rows()) {
+        clsDataElement* e = ElementOf(page, *row);
+        paths.push_back(e ? e->Name() : "(none)");
+    }
+    return paths;
+}
+
+inline bool Contains(const std::vector<std::string>& list, const std::string& item) {
+    return std::find(list.begin(), list.end(), item) != list.end();
 }
 
 }  // namespace kv::pagetest
