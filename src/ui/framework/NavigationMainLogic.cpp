@@ -249,7 +249,7 @@ void NavigationMainLogic::CycleIntervalChanged() {
             return;
         const int32_t interval = m_Host.Navigation().NavigationPanes().dtmInfo().Cycle().Interval();
         const Variant value(interval);
-        if (element->TransientValue() == value)
+        if (element->TransientValue().looseEquals(value))
             return;
         // A changed interval is a change of the data set: it is reported, so that the instance
         // counts as modified and is saved.

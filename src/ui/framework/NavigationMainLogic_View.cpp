@@ -229,11 +229,12 @@ void NavigationMainLogic::InitView() {
     OnMainParameterChanged(parameters.Item(kTagDescPath));
     OnMainParameterChanged(parameters.Item(kDeviceSerNumPath));
 
-    // An interval the pane does not take leaves the pane's own.
-    Guard("ctlNavigationMain::InitView interval", [&] {
-        if (const IPrivateDataElement* interval = parameters.Item(kCycleIntervalPath))
-            panes.dtmInfo().Cycle().SetInterval(interval->TransientValue().toLong());
-    });
+    // An interval the pane does not take (none, or outside its limits) leaves the pane's own.
+    if (const IPrivateDataElement* interval = parameters.Item(kCycleIntervalPath)) {
+        const Variant& ms = interval->TransientValue();
+        if (ms.isNumber() && ms.number() >= kMinCycleInterval && ms.number() <= kMaxCycleInterval)
+            panes.dtmInfo().Cycle().SetInterval(ms.toLong());
+    }
     panes.devParameter().TreeHolder().SetProperty("functionId",
                                                   Variant(std::to_string(FunctionId())));
 

@@ -318,10 +318,24 @@ TEST(MainWindowCycle, ChangedIntervalIsWrittenAndReportedOnlyWhenItDiffers) {
     EXPECT_EQ(parameters.ModifiedState(), 0);
     EXPECT_EQ(gui->ChangesOf(kCycleIntervalPath), 0U);
 
+    // The same number in another subtype is the same interval.
+    w.Element(kCycleIntervalPath).SetTransientValue(Variant(int16_t(before)));
+    w.window->CycleIntervalChanged();
+    EXPECT_EQ(parameters.ModifiedState(), 0);
+
     w.Nav().dtm.SetInterval(1500);
     EXPECT_EQ(w.Element(kCycleIntervalPath).TransientValue(), Variant(int32_t{1500}));
     EXPECT_EQ(parameters.ModifiedState(), 1);
     EXPECT_EQ(gui->ChangesOf(kCycleIntervalPath), 1U);
+}
+
+TEST(MainWindowCycle, StoredIntervalThePaneCannotTakeLeavesThePanesOwn) {
+    for (const Variant& stored : {Variant(), Variant(int32_t{50}), Variant("fast")}) {
+        MainWindow w;
+        w.Element(kCycleIntervalPath).SetTransientValue(stored);
+        ASSERT_TRUE(w.Open(1));
+        EXPECT_EQ(w.Nav().dtm.interval, 4000);
+    }
 }
 
 // --- manual and help ---
