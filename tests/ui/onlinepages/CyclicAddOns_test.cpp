@@ -356,7 +356,8 @@ TEST(DisplayPages, WideningMovesOnlyWhatTheirFormLetsFollow) {
     EXPECT_EQ(state.Cycle().geometry(), stateCycle);
 }
 
-// The cycle switch of every online page, in English and in German: its whole caption shows, it
+// The cycle switch of every online page, in English and in German: its caption follows the
+// language and shows whole, it
 // stays inside the page's design width, and it covers no other child of the page (rows grown to
 // show all their bits, buttons widened to their captions).
 TEST(CycleSwitchPlace, ShowsItsWholeCaptionAndCoversNothingOnEveryPage) {
@@ -368,6 +369,8 @@ TEST(CycleSwitchPlace, ShowsItsWholeCaptionAndCoversNothingOnEveryPage) {
         for (int32_t language : {langGerman, langEnglish}) {
             ASSERT_TRUE(b.Dtm()->SetLanguage(language));
             const ctlCycle& cycle = p.Cycle();
+            EXPECT_EQ(cycle.CheckBox()->text().toStdString(),
+                      GetDictionaryText(b.Ctx(), "ctlCycle_chkCycle"));
             const QRect place = cycle.geometry();
             EXPECT_GE(place.width(), cycle.CheckBox()->sizeHint().width()) << design.className;
             EXPECT_LE(place.right(), p->DesignSize().width()) << design.className;
