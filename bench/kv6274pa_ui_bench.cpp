@@ -1,8 +1,9 @@
 // The performance figures of the user interface and their targets: binding the rows of a page
 // to a DTM instance's elements, an element change reaching a page, one tick of a page's cyclic
-// refresh against the simulated positioner, opening the main window and one tick of its header
-// group. The widgets are real, on the offscreen platform. After the benchmarks ran, a table sets
-// every figure beside its target.
+// refresh against the simulated positioner (a test page and the online page ctlOpRCAS), opening
+// a profile page, a read of one, opening the main window and one tick of its header group. The
+// widgets are real, on the offscreen platform. After the benchmarks ran, a table sets every
+// figure beside its target.
 
 #include <benchmark/benchmark.h>
 
@@ -30,6 +31,8 @@
 #include "ui/framework/clsParamLink.h"
 #include "ui/framework/widgets/ctlCycle.h"
 #include "ui/framework/widgets/ctlNavigationMain.h"
+#include "ui/onlinepages/CyclicParameterPage.h"
+#include "ui/onlinepages/OnlinePages.h"
 #include "ui/parameterpages/ParameterPage.h"
 #include "ui/parameterpages/ParameterPages.h"
 
@@ -182,56 +185,6 @@ void BM_CycleTick20Rows5Records(benchmark::State& state) {
 }
 BENCHMARK(BM_CycleTick20Rows5Records)->Unit(benchmark::kMicrosecond);
 
-// The frame's function call of a function.
-std::string FunctionCallOf(IDTMContext& ctx, int32_t applicationId) {
-    std::shared_ptr<IFunctionCall> call = NewFunctionCall();
-    call->SetApplicationId(applicationId);
-    return call->ToXml(ctx);
-}
-
-// Opening the main window for function 1: the window made and initialised (binding site, cycle,
-// state pictures, headline, panes, the tree of the functions on offer with its texts, the first
-// node selected). The registry holds no pages: their cost is their own.
-void BM_OpenMainWindow(benchmark::State& state) {
-    ConnectedInstance& in = Instance();
-    const PageRegistry registry;
-    const std::string call = FunctionCallOf(in.Ctx(), 1);
-    for (auto _ : state) {
-        auto window = std::make_unique<ctlNavigationMain>(nullptr, &registry);
-        if (!window->Init("1", call, in.instance->dtm))
-            state.SkipWithError("the main window did not open");
-        state.PauseTiming();
-        window->PrepareToRelease();
-        window.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        state.ResumeTiming();
-    }
-}
-BENCHMARK(BM_OpenMainWindow)->Unit(benchmark::kMillisecond);
-
-// One tick of the main window's own cycle: the header and state elements read and decoded, the
-// headline, the device state and the panes shown anew.
-void BM_MainWindowCycleTick(benchmark::State& state) {
-    ConnectedInstance& in = Instance();
-    const PageRegistry registry;
-    ctlNavigationMain window(nullptr, &registry);
-    if (!window.Init("1", FunctionCallOf(in.Ctx(), 1), in.instance->dtm))
-        throw std::runtime_error("the main window did not open");
-    window.CycleControl().SetInterval(ctlCycle::kMinInterval);
-    ICyclePane& cycle = window.NavigationControl().dtmInfo().Cycle();
-    cycle.SetCyclicRefresh(1);
-    in.loop->RunUntilIdle();
-    window.NavigationControl().Headline().StdHeadline().SetPV("");
-    for (auto _ : state)
-        in.loop->Advance(ctlCycle::kMinInterval);
-    if (window.CycleControl().Value() != 1 ||
-        window.NavigationControl().Headline().StdHeadline().PV().empty())
-        state.SkipWithError("the main window is not refreshed cyclically");
-    cycle.SetCyclicRefresh(0);
-    window.PrepareToRelease();
-}
-BENCHMARK(BM_MainWindowCycleTick)->Unit(benchmark::kMicrosecond);
-
 // Opening the profile page of the Transducer Block (76 rows): the page made from its table, its
 // Init with the registration, the binding of every row, the language and the first update.
 void BM_OpenProfilTbAct(benchmark::State& state) {
@@ -285,6 +238,85 @@ void BM_ReadProfilFbAo(benchmark::State& state) {
     page.PrepareToRelease();
 }
 BENCHMARK(BM_ReadProfilFbAo)->Unit(benchmark::kMillisecond);
+// One tick of ctlOpRCAS's cyclic refresh: its thirteen rows read as eight requests (records and
+// elements of the Analog Output and Transducer Blocks), decoded, and the rows shown anew.
+void BM_CycleTickOpRCAS(benchmark::State& state) {
+    ConnectedInstance& in = Instance();
+    std::unique_ptr<PageBase> page = CreateOnlinePage("ctlOpRCAS");
+    if (!page->Init("1.ctlOpRCAS$", "", in.instance->dtm))
+        throw std::runtime_error("ctlOpRCAS did not open");
+    auto& cycling = dynamic_cast<CyclicParameterPage&>(*page);
+    cycling.SetCycleTime(ctlCycle::kMinInterval);
+    cycling.SetCyclicRefresh(1);
+    in.loop->RunUntilIdle();
+    SimulatedPositioner& device = in.session->Device();
+    size_t requests = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        device.ClearLog();
+        state.ResumeTiming();
+        in.loop->Advance(ctlCycle::kMinInterval);
+        state.PauseTiming();
+        requests = device.Log().size();
+        state.ResumeTiming();
+    }
+    state.counters["requests"] = static_cast<double>(requests);
+    const std::string icon = page->Rows().front()->StatusIcon();
+    if (cycling.Cycle()->Value() != 1 || (icon != "Dynamic1" && icon != "Dynamic2"))
+        state.SkipWithError("ctlOpRCAS is not refreshed cyclically");
+    page->PrepareToRelease();
+}
+BENCHMARK(BM_CycleTickOpRCAS)->Unit(benchmark::kMicrosecond);
+
+// The frame's function call of a function.
+std::string FunctionCallOf(IDTMContext& ctx, int32_t applicationId) {
+    std::shared_ptr<IFunctionCall> call = NewFunctionCall();
+    call->SetApplicationId(applicationId);
+    return call->ToXml(ctx);
+}
+
+// Opening the main window for function 1: the window made and initialised (binding site, cycle,
+// state pictures, headline, panes, the tree of the functions on offer with its texts, the first
+// node selected). The registry holds no pages: their cost is their own.
+void BM_OpenMainWindow(benchmark::State& state) {
+    ConnectedInstance& in = Instance();
+    const PageRegistry registry;
+    const std::string call = FunctionCallOf(in.Ctx(), 1);
+    for (auto _ : state) {
+        auto window = std::make_unique<ctlNavigationMain>(nullptr, &registry);
+        if (!window->Init("1", call, in.instance->dtm))
+            state.SkipWithError("the main window did not open");
+        state.PauseTiming();
+        window->PrepareToRelease();
+        window.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenMainWindow)->Unit(benchmark::kMillisecond);
+
+// One tick of the main window's own cycle: the header and state elements read and decoded, the
+// headline, the device state and the panes shown anew.
+void BM_MainWindowCycleTick(benchmark::State& state) {
+    ConnectedInstance& in = Instance();
+    const PageRegistry registry;
+    ctlNavigationMain window(nullptr, &registry);
+    if (!window.Init("1", FunctionCallOf(in.Ctx(), 1), in.instance->dtm))
+        throw std::runtime_error("the main window did not open");
+    window.CycleControl().SetInterval(ctlCycle::kMinInterval);
+    ICyclePane& cycle = window.NavigationControl().dtmInfo().Cycle();
+    cycle.SetCyclicRefresh(1);
+    in.loop->RunUntilIdle();
+    window.NavigationControl().Headline().StdHeadline().SetPV("");
+    for (auto _ : state)
+        in.loop->Advance(ctlCycle::kMinInterval);
+    if (window.CycleControl().Value() != 1 ||
+        window.NavigationControl().Headline().StdHeadline().PV().empty())
+        state.SkipWithError("the main window is not refreshed cyclically");
+    cycle.SetCyclicRefresh(0);
+    window.PrepareToRelease();
+}
+BENCHMARK(BM_MainWindowCycleTick)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace kv::bench
@@ -300,12 +332,16 @@ int main(int argc, char** argv) {
                   50, Us)
             .Time("BM_CycleTick20Rows5Records",
                   "one cycle tick, 20 rows of 5 records, decode included", 1000, Us)
+            .Time("BM_OpenProfilTbAct",
+                  "open ctlProfil_TB_Act, 76 rows: create, Init, bind, language", 30, Ms)
             .Time("BM_OpenMainWindow", "open the main window for function 1 (view, tree, headline)",
                   30, Ms)
             .Time("BM_MainWindowCycleTick",
                   "main window's header tick, decode and headline included", 1000, Us)
-            .Time("BM_OpenProfilTbAct",
-                  "open ctlProfil_TB_Act, 76 rows: create, Init, bind, language", 30, Ms);
+            .Time("BM_CycleTickOpRCAS", "one cycle tick of ctlOpRCAS: 8 requests, decode, rows",
+                  1000, Us);
+        if (const Result* tick = summary.Find("BM_CycleTickOpRCAS"))
+            summary.Add("  its DP-V1 requests per tick", tick->counters.at("requests"), "", 8);
         if (const Result* read = summary.Find("BM_ReadProfilFbAo")) {
             const double distinct = read->counters.at("distinct");
             summary

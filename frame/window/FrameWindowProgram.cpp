@@ -20,6 +20,7 @@
 #include "platform/runtime/ManualEventLoop.h"
 #include "ui/framework/widgets/FrameworkUserInterfaces.h"
 #include "ui/framework/widgets/ctlNavigationMain.h"
+#include "ui/onlinepages/OnlinePages.h"
 #include "ui/parameterpages/ParameterPages.h"
 
 namespace kv {
@@ -76,6 +77,7 @@ int RunFrameWindow(int& argc, char** argv, const WindowRun& run, const ProjectOp
     QApplication app(argc, argv);
     RegisterFrameworkUserInterfaces(PageRegistry::Instance());
     RegisterParameterPages(PageRegistry::Instance());
+    RegisterOnlinePages(PageRegistry::Instance());
     auto loop = std::make_shared<QtEventLoop>();
     auto prompt = std::make_shared<WindowPrompt>();
     ReferenceFrame frame(loop, prompt);
@@ -110,6 +112,7 @@ int RenderScreenshots(int& argc, char** argv, const WindowRun& run, const Projec
     }
     RegisterFrameworkUserInterfaces(PageRegistry::Instance());
     RegisterParameterPages(PageRegistry::Instance());
+    RegisterOnlinePages(PageRegistry::Instance());
     auto loop = std::make_shared<ManualEventLoop>();
     // Nobody answers questions: the device is the expected one and nothing is written.
     auto prompt = std::make_shared<ScriptedPrompt>(std::vector<int32_t>{}, mbaYes);

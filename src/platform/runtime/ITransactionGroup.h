@@ -38,7 +38,9 @@ class ITransactionGroup {
                             bool reportProgress) = 0;
     // True when processId names the group's running or last process.
     virtual bool OwnsProcess(const std::string& processId) const = 0;
-    // The key of the requested elements for ICommunicationManager::GetGroupElements.
+    // The key of the requested elements for ICommunicationManager::GetGroupElements; it tells
+    // one batch of requests from every other and stays after the end of a process that forgot
+    // them until the next request or Clear.
     virtual std::string Elements() const = 0;
     // Ends a running process, forgets the requests and unbinds the group.
     virtual void Close() = 0;

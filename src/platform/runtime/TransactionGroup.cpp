@@ -15,7 +15,15 @@
 
 namespace kv {
 
-namespace {}  // namespace
+namespace {
+
+// Batch numbers are unique in the program, so that keys of two groups never meet either.
+uint64_t NextBatch() {
+    static uint64_t last = 0;
+    return ++last;
+}
+
+}  // namespace
 
 TransactionGroup::TransactionGroup() : state_(std::make_shared<State>()) {}
 
@@ -38,6 +46,9 @@ bool TransactionGroup::AddElement(IPrivateDataElement& element, bool isWrite) {
             if (r.path == path && r.isWrite == isWrite)
                 return true;
         }
+        if (state_->requests.empty())
+            state_->batch = NextBatch();
+        state_->endedKey.clear();
         state_->requests.push_back(TransactionJob{path, isWrite});
         return true;
     });
@@ -45,6 +56,7 @@ bool TransactionGroup::AddElement(IPrivateDataElement& element, bool isWrite) {
 
 void TransactionGroup::Clear() {
     state_->requests.clear();
+    state_->endedKey.clear();
 }
 
 bool TransactionGroup::Busy() const {
@@ -98,8 +110,10 @@ int32_t TransactionGroup::Execute(std::weak_ptr<IPrivateProcess> callback, bool 
             if (!st || st->processId != id)
                 return;
             st->busy = false;
-            if (st->clearWhenDone)
+            if (st->clearWhenDone && !st->requests.empty()) {
+                st->endedKey = KeyOf(*st);
                 st->requests.clear();
+            }
         };
         if (!s.context->CommunicationManager().StartProcess(std::move(process)))
             return 7;
@@ -114,14 +128,17 @@ bool TransactionGroup::OwnsProcess(const std::string& processId) const {
     return !processId.empty() && EqualsNoCase(processId, state_->processId);
 }
 
-std::string TransactionGroup::Elements() const {
+std::string TransactionGroup::KeyOf(const State& state) {
     std::string key;
-    for (const TransactionJob& r : state_->requests) {
-        if (!key.empty())
-            key.push_back('\n');
-        key += r.path;
-    }
-    return key;
+    for (const TransactionJob& r : state.requests)
+        key += r.path + "\n";
+    return key + "#" + std::to_string(state.batch);
+}
+
+std::string TransactionGroup::Elements() const {
+    if (state_->requests.empty())
+        return state_->endedKey;
+    return KeyOf(*state_);
 }
 
 void TransactionGroup::Close() {
@@ -131,6 +148,7 @@ void TransactionGroup::Close() {
                 [&] { s.context->CommunicationManager().CancelProcess(s.processId); });
     }
     s.requests.clear();
+    s.endedKey.clear();
     s.context = nullptr;
 }
 

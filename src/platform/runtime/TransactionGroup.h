@@ -2,7 +2,14 @@
 // A set of read and write requests of data elements that runs as one process of the
 // communication manager. A group used for one process forgets its requests when the process
 // ends; a group that keeps them (the cyclic refresh) reads them again on every Execute.
+//
+// The group's key (Elements) names the requested elements, one path per line, and ends with a
+// line "#<batch>" that tells one batch of requests from every other, also from a later batch of
+// the same elements: a batch begins with the first request added to an empty group. When a
+// process forgets its requests at its end, the key of that batch stays until the next request
+// or Clear, so that whoever is called back at the end still finds it.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,9 +49,14 @@ class TransactionGroup : public ITransactionGroup {
         IDTMContext* context = nullptr;
         std::vector<TransactionJob> requests;
         std::string processId;  // the running or last process
+        uint64_t batch = 0;     // the batch of the requests
+        std::string endedKey;   // the key of the batch that the end of its process forgot
         bool busy = false;
         bool clearWhenDone = true;
     };
+    // The key of the state's requests.
+    static std::string KeyOf(const State& state);
+
     std::shared_ptr<State> state_;
 };
 

@@ -155,7 +155,8 @@ TEST(TransactionGroupTest, OneRequestPerRecordInDataSetOrder) {
     ASSERT_TRUE(group.AddElement(*members[1], false));
     ASSERT_TRUE(group.AddElement(*members[0], false));
     ASSERT_TRUE(group.AddElement(in.At("PHYS/TAG_DESC"), false));
-    EXPECT_EQ(group.Elements(), "PHYS/DIAGNOSIS/\nPHYS/TAG_DESC");
+    const std::string key = group.Elements();
+    EXPECT_EQ(key.rfind("PHYS/DIAGNOSIS/\nPHYS/TAG_DESC\n#", 0), 0u) << key;
     const auto listed = in.comm->GetGroupElements(group.Elements());
     ASSERT_EQ(listed.size(), 2u);
     EXPECT_EQ(listed[0]->Name(), "PHYS/DIAGNOSIS/");
@@ -170,7 +171,17 @@ TEST(TransactionGroupTest, OneRequestPerRecordInDataSetOrder) {
     EXPECT_FALSE(group.OwnsProcess("other"));
     EXPECT_FALSE(group.OwnsProcess(""));
     EXPECT_FALSE(group.Busy());
-    EXPECT_EQ(group.Elements(), "");  // forgotten with the end of its process
+    // The requests are forgotten with the end of the process; whoever the end calls back still
+    // finds their key, until the next request or Clear.
+    EXPECT_EQ(group.Elements(), key);
+    EXPECT_EQ(in.comm->GetGroupElements(group.Elements()).size(), 2u);
+    group.Clear();
+    EXPECT_EQ(group.Elements(), "");
+    // The same elements again are another batch, with another key.
+    ASSERT_TRUE(group.AddElement(*members[0], false));
+    ASSERT_TRUE(group.AddElement(in.At("PHYS/TAG_DESC"), false));
+    EXPECT_NE(group.Elements(), key);
+    EXPECT_EQ(group.Elements().rfind("PHYS/DIAGNOSIS/\nPHYS/TAG_DESC\n#", 0), 0u);
     // TAG_DESC (relative index 2) comes before DIAGNOSIS (13) in the data set.
     ASSERT_EQ(in.device->Log().size(), 2u);
     EXPECT_EQ((Address{in.device->Log()[0].slot, in.device->Log()[0].index}),

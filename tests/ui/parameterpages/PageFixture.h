@@ -53,7 +53,10 @@ struct PageBench {
     int nextCall = 7;
 
     explicit PageBench(std::vector<int32_t> answers = {})
-        : prompt(std::make_shared<ScriptedPrompt>(std::move(answers))),
+        : PageBench(std::make_shared<ScriptedPrompt>(std::move(answers))) {}
+    // With a prompt of the test's own (one that acts while a question is open).
+    explicit PageBench(std::shared_ptr<ScriptedPrompt> withPrompt)
+        : prompt(std::move(withPrompt)),
           frame(loop, prompt),
           device(std::make_shared<SimulatedPositioner>()) {
         instance = &test_support::AddFrameInstance(frame);

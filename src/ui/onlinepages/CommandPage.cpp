@@ -1,0 +1,186 @@
+#include "ui/onlinepages/CommandPage.h"
+
+#include <algorithm>
+
+#include "core/APIHelpers.h"
+#include "core/DictionaryLookup.h"
+#include "core/ProjectHelpers.h"
+#include "platform/runtime/ICommunicationManager.h"
+#include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrompt.h"
+#include "platform/runtime/ITransactionGroup.h"
+#include "ui/onlinepages/OnlinePageParts.h"
+
+namespace kv {
+
+namespace {
+
+constexpr int32_t kAnswerYes = 6;
+
+}  // namespace
+
+CommandPage::CommandPage(const PageDesign& design, QWidget* parent)
+    : CyclicParameterPage(design, parent), buttons_(design.commands.size()) {}
+
+CommandPage::~CommandPage() = default;
+
+QPushButton* CommandPage::Button(const std::string& name) const {
+    return qobject_cast<QPushButton*>(Control(name));
+}
+
+void CommandPage::ApplyTabOrder() {
+    std::vector<const PageControl*> ordered;
+    for (const PageControl& c : Controls()) {
+        if (c.widget && c.design->tabIndex >= 0)
+            ordered.push_back(&c);
+    }
+    std::stable_sort(ordered.begin(), ordered.end(), [](const auto* a, const auto* b) {
+        return a->design->tabIndex < b->design->tabIndex;
+    });
+    for (size_t i = 1; i < ordered.size(); ++i)
+        QWidget::setTabOrder(ordered[i - 1]->widget, ordered[i]->widget);
+}
+
+bool CommandPage::StillOpen(const QPointer<CommandPage>& page) {
+    return page && page->IsInitialised();
+}
+
+std::string CommandPage::CommandPath(const CommandDesign& command) const {
+    return BlockPath(command.elementPath, BlockIndex());
+}
+
+Variant CommandPage::CommandValue(const CommandDesign& command) {
+    if (command.value32)
+        return Variant(command.value);
+    return Variant(static_cast<int16_t>(command.value));
+}
+
+// --- the buttons ---
+
+void CommandPage::OnButtonClick(const std::string& name) {
+    if (!IsInitialised())
+        return;
+    const std::vector<CommandDesign>& commands = Design().commands;
+    for (size_t i = 0; i < commands.size(); ++i) {
+        if (commands[i].button != name)
+            continue;
+        // A later click replaces the id: the end of the earlier read then matches nothing.
+        buttons_[i].pendingCheckId = NewGuidString(Variant(false));
+        StartWriteLockUpload(*GetDtmContext(), buttons_[i].pendingCheckId, ProcessCallback());
+        return;
+    }
+}
+
+void CommandPage::UpdateButtons() {
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    if (!context)
+        return;
+    const bool enabled = context->CommunicationManager().Communication() != nullptr;
+    for (const CommandDesign& command : Design().commands) {
+        if (QPushButton* button = Button(command.button))
+            button->setEnabled(enabled);
+    }
+}
+
+void CommandPage::OnParameterChanged(IPrivateDataElement& element) {
+    CyclicParameterPage::OnParameterChanged(element);
+    UpdateButtons();
+}
+
+void CommandPage::OnParameterSetChanged() {
+    CyclicParameterPage::OnParameterSetChanged();
+    UpdateButtons();
+}
+
+// --- the command flow ---
+
+void CommandPage::OnProcessFinished(const std::string& processId, bool success) {
+    CyclicParameterPage::OnProcessFinished(processId, success);
+    if (!IsInitialised())
+        return;
+    const std::vector<CommandDesign>& commands = Design().commands;
+    const QPointer<CommandPage> self(this);
+    // The end of a button's write-protection read: check, ask, write.
+    for (size_t i = 0; i < commands.size(); ++i) {
+        if (!IsSameText(processId, buttons_[i].pendingCheckId))
+            continue;
+        buttons_[i].pendingCheckId.clear();
+        // The check judges the values as the read left them; it has told the user why not.
+        if (!CheckWriteProtection(*GetDtmContext()) || !StillOpen(self))
+            return;
+        if (!commands[i].alertKey.empty() &&
+            (!ConfirmCommand(commands[i].alertKey) || !StillOpen(self)))
+            return;
+        ExecuteCommand(i);
+        return;
+    }
+    // The end of a job of the page's group (a command's write, or the page's own read).
+    ITransactionGroup* group = Group();
+    if (group == nullptr || !group->OwnsProcess(processId))
+        return;
+    const std::string key = group->Elements();
+    std::optional<size_t> done;
+    for (size_t i = 0; i < commands.size(); ++i) {
+        // A button whose command was never queued has no job, whatever the key.
+        if (!buttons_[i].jobId.empty() && buttons_[i].jobId == key) {
+            done = i;
+            break;
+        }
+    }
+    // The group is emptied before the user is told, so that nothing is left to do after the
+    // message box.
+    group->Clear();
+    if (!done)
+        return;
+    if (success) {
+        ShowCommandDone(commands[*done].doneKey);
+    } else {
+        std::shared_ptr<IDTMContext> context = GetDtmContext();
+        context->MessageBox(GetDictionaryText(*context, "error_at_write_status"), mbsOkOnly);
+    }
+}
+
+bool CommandPage::ConfirmCommand(const std::string& alertKey) {
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    const std::string text = GetDictionaryText(*context, alertKey);
+    return context->MessageBox(text, mbsYesNoQuestionDefaultNo) == kAnswerYes;
+}
+
+void CommandPage::ShowCommandDone(const std::string& textKey) {
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    const std::string buttonText = GetDictionaryText(*context, textKey);
+    context->MessageBox(GetDictionaryText(*context, "meld_quit_reset", Variant(buttonText)),
+                        mbsOkOnly);
+}
+
+void CommandPage::ExecuteCommand(size_t command) {
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    ITransactionGroup* group = Group();
+    if (!context || group == nullptr)
+        return;
+    if (group->Busy()) {
+        // Writes are serialised by the group: the user learns that this one is not sent.
+        context->MessageBox(GetDictionaryText(*context, "command_already_active"), mbsOkOnly);
+        return;
+    }
+    const CommandDesign& design = Design().commands[command];
+    if (group->ConnectionStatus() == 0) {
+        IPrivateDataElement* element = context->Parameters().Item(CommandPath(design));
+        if (element == nullptr) {
+            // A block number without the command element: nothing can be written.
+            context->MessageBox(GetDictionaryText(*context, "error_at_write_status"), mbsOkOnly);
+            return;
+        }
+        element->SetTransientValue(CommandValue(design));
+        group->AddElement(*element, true);
+        // The command values of a page differ from each other: the value names the button.
+        buttons_[command].jobId = group->Elements();
+    }
+    if (group->Execute(ProcessCallback(), true, true) != 0) {
+        group->Clear();
+        context->MessageBox(GetDictionaryText(*context, "error_at_write_status"), mbsOkOnly);
+    }
+}
+
+}  // namespace kv

@@ -1,0 +1,132 @@
+#include "ui/onlinepages/CyclicDisplayPage.h"
+
+#include <QString>
+
+#include "core/clsDataElement.h"
+#include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IParameters.h"
+#include "ui/framework/widgets/ctlBar.h"
+#include "ui/onlinepages/OnlinePageParts.h"
+
+namespace kv {
+
+namespace {
+
+// The bar's tooltip: what its value element is, and in which unit.
+void SetBarToolTip(ctlBar& bar, clsDataElement& value, IDTMContext& context) {
+    bar.setToolTip(
+        QString::fromStdString(value.Description.str() + " [" + value.UnitString(context) + "]"));
+}
+
+}  // namespace
+
+CyclicDisplayPage::CyclicDisplayPage(const PageDesign& design, QWidget* parent)
+    : PageBase(design, parent), addOns_(*this) {}
+
+CyclicDisplayPage::~CyclicDisplayPage() = default;
+
+QWidget* CyclicDisplayPage::CreateChild(const ChildDesign& child, QWidget* parent) {
+    switch (child.kind) {
+        case ChildKind::Cycle:
+            return addOns_.CreateCycle(child, parent);
+        case ChildKind::Bar: {
+            auto* bar = new ctlBar(parent);
+            if (!bar->ReadProperties(DesignBag(child)))
+                qWarning("%s: a designer property of %s has the wrong kind", Name().c_str(),
+                         child.name.c_str());
+            return bar;
+        }
+        default:
+            return PageBase::CreateChild(child, parent);
+    }
+}
+
+ctlBar* CyclicDisplayPage::Bar(const std::string& name) const {
+    return qobject_cast<ctlBar*>(Control(name));
+}
+
+void CyclicDisplayPage::SetCyclicRefresh(int16_t value) {
+    addOns_.SetCyclicRefresh(value);
+}
+
+void CyclicDisplayPage::SetCycleTime(int32_t milliseconds) {
+    addOns_.SetCycleTime(milliseconds);
+}
+
+void CyclicDisplayPage::AfterSiteInit() {
+    addOns_.Init(*GetDtmContext());
+}
+
+bool CyclicDisplayPage::QueryRelease() {
+    if (!PageBase::QueryRelease())
+        return false;
+    addOns_.Clear();
+    return true;
+}
+
+void CyclicDisplayPage::RollBackInitPage() {
+    try {
+        addOns_.Clear();
+    } catch (...) {
+        // The cycle control goes with the page.
+    }
+    PageBase::RollBackInitPage();
+}
+
+void CyclicDisplayPage::ApplyLanguage(int32_t languageId) {
+    PageBase::ApplyLanguage(languageId);
+    addOns_.SetLanguage(languageId);
+}
+
+void CyclicDisplayPage::OnParameterChanged(IPrivateDataElement& element) {
+    if (!Design().bars.empty()) {
+        // Only what the element feeds changes; the values come from the element itself.
+        const std::string& name = element.Name();
+        std::shared_ptr<IDTMContext> context = GetDtmContext();
+        for (const BarDesign& feed : Design().bars) {
+            ctlBar* bar = Bar(feed.bar);
+            if (bar == nullptr)
+                continue;
+            const Variant& value = element.TransientValue();
+            if (name == BlockPath(feed.value, BlockIndex())) {
+                bar->SetValue(value);
+                if (clsDataElement* e = AsDataElement(&element); e != nullptr && context)
+                    SetBarToolTip(*bar, *e, *context);
+            } else if (name == BlockPath(feed.lower, BlockIndex())) {
+                bar->SetLimitMin(value);
+                bar->SetRangeMin(value);
+            } else if (name == BlockPath(feed.upper, BlockIndex())) {
+                bar->SetLimitMax(value);
+                bar->SetRangeMax(value);
+            }
+        }
+    }
+    PageBase::OnParameterChanged(element);
+}
+
+void CyclicDisplayPage::OnParameterSetChanged() {
+    if (std::shared_ptr<IDTMContext> context = GetDtmContext())
+        RefreshBars(*context);
+    PageBase::OnParameterSetChanged();
+}
+
+void CyclicDisplayPage::RefreshBars(IDTMContext& context) {
+    IParameters& parameters = context.Parameters();
+    for (const BarDesign& feed : Design().bars) {
+        ctlBar* bar = Bar(feed.bar);
+        clsDataElement* value = AsDataElement(parameters.Item(BlockPath(feed.value, BlockIndex())));
+        clsDataElement* lower = AsDataElement(parameters.Item(BlockPath(feed.lower, BlockIndex())));
+        clsDataElement* upper = AsDataElement(parameters.Item(BlockPath(feed.upper, BlockIndex())));
+        // A block number without these elements: the bar keeps what it shows.
+        if (bar == nullptr || value == nullptr || lower == nullptr || upper == nullptr)
+            continue;
+        bar->SetValue(value->TransientValue());
+        SetBarToolTip(*bar, *value, context);
+        bar->SetLimitMin(lower->TransientValue());
+        bar->SetRangeMin(lower->TransientValue());
+        bar->SetLimitMax(upper->TransientValue());
+        bar->SetRangeMax(upper->TransientValue());
+    }
+}
+
+}  // namespace kv

@@ -1,0 +1,62 @@
+#pragma once
+// The cyclic display page: a page of live values with neither a read nor a write of its own
+// and without a transaction group. Its rows are refreshed by its cycle control while cycling is
+// on (CyclicAddOns), and the bar graphs of its table (ctlBar inside picture boxes) follow the
+// data set: a full refresh sets every member of every bar, a change of one element only what it
+// feeds, before the rows are refreshed.
+//
+// Templates built on it (the archive page) extend the steps below and call the base step where
+// they only add to it: the child factory, AfterSiteInit (the cycle control's Init), QueryRelease
+// (site released, cycling stopped), the forwards to the site, SetCyclicRefresh and SetCycleTime;
+// MirrorCycleSwitch passes a switch of their own into the navigation control.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/controls/NavigationInterfaces.h"
+#include "ui/onlinepages/CyclicAddOns.h"
+#include "ui/parameterpages/PageBase.h"
+
+namespace kv {
+
+class ctlBar;
+class ctlCycle;
+
+class CyclicDisplayPage : public PageBase, public IPrivateGUICycle {
+    Q_OBJECT
+
+  public:
+    explicit CyclicDisplayPage(const PageDesign& design, QWidget* parent = nullptr);
+    ~CyclicDisplayPage() override;
+
+    // --- IPrivateGUICycle (no test of the page's state) ---
+    void SetCyclicRefresh(int16_t value) override;
+    void SetCycleTime(int32_t milliseconds) override;
+
+    ctlCycle* Cycle() const { return addOns_.Cycle(); }
+    // A bar of the page by name ("barAORb"); nullptr when it has none.
+    ctlBar* Bar(const std::string& name) const;
+
+  protected:
+    // ctlCycle1 and the bars; the other kinds as the base makes them.
+    QWidget* CreateChild(const ChildDesign& child, QWidget* parent) override;
+    void AfterSiteInit() override;
+    bool QueryRelease() override;
+    void RollBackInitPage() override;
+    void ApplyLanguage(int32_t languageId) override;
+    // The bars that the element feeds, then the rows.
+    void OnParameterChanged(IPrivateDataElement& element) override;
+    // Every member of every bar, then the rows.
+    void OnParameterSetChanged() override;
+
+    // Passes a switch into the navigation control that hosts the page (while initialised).
+    bool MirrorCycleSwitch(int16_t value) const { return addOns_.MirrorIntoHost(value); }
+    CyclicAddOns& AddOns() { return addOns_; }
+
+  private:
+    void RefreshBars(IDTMContext& context);
+
+    CyclicAddOns addOns_;
+};
+
+}  // namespace kv

@@ -1,0 +1,26 @@
+#include "ui/onlinepages/OnlinePageParts.h"
+
+namespace kv {
+
+PropertyBag DesignBag(const ChildDesign& child) {
+    PropertyBag bag;
+    for (const DesignProperty& p : child.props)
+        bag.Write(p.key, p.value);
+    return bag;
+}
+
+std::string BlockPath(const std::string& path, int16_t blockIndex) {
+    const std::string number = std::to_string(blockIndex);
+    std::string out;
+    for (size_t at = 0; at < path.size();) {
+        if (path.compare(at, 2, "%d") == 0) {
+            out += number;
+            at += 2;
+        } else {
+            out.push_back(path[at++]);
+        }
+    }
+    return out;
+}
+
+}  // namespace kv

@@ -1,0 +1,299 @@
+// The online pages in the main window against the simulated positioner: every page opens for
+// its tree node, titled, bound, cycling with the navigation control's switch and released with
+// nothing left; live values change while cycling; a warm start, a counter reset and an
+// initialisation run with Yes, and a factory reset is refused while the device is write-locked;
+// manual mode lets the output be written and the read-back follows; the simulation page
+// switches simulation on and the read-back shows the simulated value. And the DP-V1 trace of a
+// cycling page: one read per distinct record per tick.
+
+#include <gtest/gtest.h>
+
+#include <QPointer>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <pugixml.hpp>
+#include <string>
+#include <vector>
+
+#include "OnlinePageFixture.h"
+#include "core/DictionaryLookup.h"
+#include "platform/controls/widgets/PageRegistry.h"
+#include "platform/controls/widgets/ctlNavigation.h"
+#include "platform/runtime/IFunctionCall.h"
+#include "ui/framework/widgets/FrameworkUserInterfaces.h"
+#include "ui/framework/widgets/ctlBar.h"
+#include "ui/framework/widgets/ctlNavigationMain.h"
+#include "ui/onlinepages/OnlinePageDesigns.h"
+#include "ui/parameterpages/ParameterPages.h"
+
+namespace kv {
+namespace {
+
+using onlinetest::OnlinePage;
+using onlinetest::OpenOnlinePage;
+using pagetest::Address;
+using pagetest::Choose;
+using pagetest::ElementOf;
+using pagetest::PageBench;
+using pagetest::RowOf;
+using pagetest::Type;
+
+constexpr int32_t kYes = 6;
+
+std::vector<std::string> OnlinePageNames() {
+    std::vector<std::string> names;
+    for (const PageDesign& d : OnlinePageDesigns()) {
+        if (IsOnlineTemplate(d.templ))
+            names.push_back(d.className);
+    }
+    return names;
+}
+
+// The main window for function 1 with the program's pages, against the bench's instance.
+struct MainWindow {
+    PageRegistry registry;
+    std::unique_ptr<ctlNavigationMain> window;
+
+    explicit MainWindow(PageBench& b) {
+        RegisterFrameworkUserInterfaces(registry);
+        RegisterParameterPages(registry);
+        RegisterOnlinePages(registry);
+        window = std::make_unique<ctlNavigationMain>(nullptr, &registry);
+        window->resize(1100, 800);
+        window->show();
+        std::shared_ptr<IFunctionCall> call = NewFunctionCall();
+        call->SetApplicationId(1);
+        if (!window->Init("1", call->ToXml(b.Ctx()), b.Dtm()))
+            throw std::runtime_error("the main window did not open");
+    }
+    ~MainWindow() {
+        if (window)
+            window->PrepareToRelease();
+    }
+    ICyclePane& Cycle() { return window->NavigationControl().dtmInfo().Cycle(); }
+    // Selects the tree node of the page's ProgID; the page the control then hosts.
+    PageBase& Open(const std::string& className) {
+        ITreeHolder& tree = window->NavigationControl().devParameter().TreeHolder();
+        pugi::xml_document doc;
+        doc.load_string(tree.TreeXml().c_str());
+        const std::string progId = "KV6274PA." + className;
+        const pugi::xml_node node =
+            doc.find_node([&](pugi::xml_node n) { return progId == n.attribute("ctl").value(); });
+        if (!node || !tree.SelectNode(node.attribute("key").value()))
+            throw std::runtime_error("no node for " + progId);
+        const std::vector<INavigationPage*> pages = window->NavigationControl().Pages();
+        auto* page = pages.size() == 1 ? dynamic_cast<PageBase*>(pages[0]) : nullptr;
+        if (page == nullptr || page->Name() != className)
+            throw std::runtime_error(className + " is not shown");
+        return *page;
+    }
+};
+
+double ValueOf(PageBench& b, const std::string& path) {
+    return b.At(path).TransientValue().toDouble();
+}
+
+// Lets device and loop time pass in cycle ticks.
+void RunFor(PageBench& b, int64_t ms) {
+    for (int64_t t = 0; t < ms; t += 500) {
+        b.loop->Advance(500);
+        b.Settle();
+    }
+}
+
+class EveryOnlinePage : public testing::TestWithParam<std::string> {};
+
+TEST_P(EveryOnlinePage, OpensInTheMainWindowCyclesAndReleases) {
+    const std::string name = GetParam();
+    PageBench b;
+    b.Online();
+    MainWindow w(b);
+    PageBase& page = w.Open(name);
+    const QPointer<PageBase> alive(&page);
+    EXPECT_TRUE(page.IsInitialised());
+    EXPECT_EQ(page.GUIFunctionCall(), "1." + name + "$");
+    EXPECT_EQ(page.TitleText(), GetDictionaryText(b.Ctx(), name + "_sepTitle"));
+    EXPECT_NE(page.TitleText(), name + "_sepTitle");
+    for (ctlParameter* row : page.Rows())
+        ASSERT_NE(ElementOf(page, *row), nullptr) << row->ParameterTag();
+
+    // The navigation control's switch: the page reads its records once per tick.
+    std::map<Address, int> reads;
+    for (clsDataElement* e : CyclicAddOns::RequestElements(page, b.Ctx()))
+        reads[{e->Slot, e->index}] = 1;
+    ASSERT_FALSE(reads.empty());
+    b.Clear();
+    w.Cycle().SetCyclicRefresh(1);
+    b.Settle();
+    for (const auto& [address, count] : reads)
+        EXPECT_GE(b.Logged(false)[address], 1) << name;
+    w.Cycle().SetCyclicRefresh(0);
+
+    EXPECT_TRUE(w.window->PrepareToRelease());
+    ASSERT_TRUE(alive);
+    EXPECT_FALSE(page.IsInitialised());
+    EXPECT_TRUE(page.Site()->Rows().empty());
+    EXPECT_TRUE(b.Gui().FunctionIds().empty());
+    w.window.reset();
+}
+
+INSTANTIATE_TEST_SUITE_P(AllPages, EveryOnlinePage, testing::ValuesIn(OnlinePageNames()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             return info.param;
+                         });
+
+TEST(OnlinePagesEndToEnd, CyclingShowsLiveValuesAndAPageOpenedMeanwhileReadsAtOnce) {
+    PageBench b;
+    b.Online();
+    b.device->SetSetpointCycle(30000);
+    MainWindow w(b);
+    w.Cycle().SetInterval(1000);
+    w.Cycle().SetCyclicRefresh(1);
+    b.Clear();
+    // A page opened while cycling is on reads at once, before its first interval.
+    PageBase& page = w.Open("ctlOpAuto");
+    b.Settle();
+    EXPECT_EQ(b.Logged(false)[b.AddressOf("FUNC/1/AO/SP/")], 1);
+    ctlParameter& setpoint = RowOf(page, "FUNC/%d/AO/SP/Value");
+    std::vector<std::string> shown;
+    for (int tick = 0; tick < 4; ++tick) {
+        shown.push_back(setpoint.Value().toString());
+        RunFor(b, 2000);
+    }
+    EXPECT_NE(shown.front(), shown.back());
+    EXPECT_EQ(dynamic_cast<CyclicParameterPage&>(page).Cycle()->Value(), 1);
+}
+
+TEST(OnlinePagesEndToEnd, DeviceCommandsRunWithYesAndAFactoryResetIsRefusedWhileLocked) {
+    PageBench b;
+    b.Online();
+    b.device->SetSetpointCycle(20000);
+    MainWindow w(b);
+    w.Cycle().SetInterval(1000);
+    w.Cycle().SetCyclicRefresh(1);
+
+    // A warm start: the device shows its restart in the diagnosis.
+    PageBase& warm = w.Open("ctlResetWarm");
+    b.prompt->AddAnswer(kYes);
+    dynamic_cast<CommandPage&>(warm).Button("cmdWarmStart")->click();
+    RunFor(b, 1000);
+    EXPECT_EQ(b.At("PHYS/DIAGNOSIS/DIA_WARMSTART").TransientValue().toLong(), 1);
+    EXPECT_EQ(b.prompt->questions.back().first,
+              GetDictionaryText(b.Ctx(), "meld_quit_reset",
+                                Variant(GetDictionaryText(b.Ctx(), "ctlResetWarm_cmdWarmStart"))));
+
+    // A counter reset: the travel counted so far goes back to zero.
+    PageBase& maint = w.Open("ctlResetMaint");
+    RunFor(b, 15000);
+    ASSERT_GT(ValueOf(b, "TRANS/1/Act/TOTAL_VALVE_TRAVEL"), 0.0);
+    b.device->SetSetpointCycle(0);
+    b.prompt->AddAnswer(kYes);
+    dynamic_cast<CommandPage&>(maint).Button("cmdTotalValveTravel")->click();
+    RunFor(b, 1500);
+    EXPECT_EQ(ValueOf(b, "TRANS/1/Act/TOTAL_VALVE_TRAVEL"), 0.0);
+
+    // An initialisation: its status runs and ends on the page.
+    PageBase& calib = w.Open("ctlSelfCalib");
+    b.prompt->AddAnswer(kYes);
+    dynamic_cast<CommandPage&>(calib).Button("cmdInitValve")->click();
+    RunFor(b, 2000);
+    EXPECT_EQ(ValueOf(b, "TRANS/1/Act/SELF_CALIBRATION_STATUS"), SimulatedPositioner::kInitRunning);
+    RunFor(b, SimulatedPositioner::kInitialisationMs);
+    EXPECT_EQ(ValueOf(b, "TRANS/1/Act/SELF_CALIBRATION_STATUS"), SimulatedPositioner::kInitDone);
+    EXPECT_EQ(RowOf(calib, "TRANS/%d/Act/SELF_CALIBRATION_STATUS").Value().toString(),
+              b.At("TRANS/1/Act/SELF_CALIBRATION_STATUS").TransientValue().toString());
+
+    // A factory reset on a write-locked device is refused.
+    b.device->SetWriteLocked(true);
+    PageBase& fact = w.Open("ctlResetFact");
+    b.Clear();
+    dynamic_cast<CommandPage&>(fact).Button("cmdColdStartApplIdent")->click();
+    RunFor(b, 1000);
+    ASSERT_EQ(b.prompt->questions.size(), 1u);
+    EXPECT_EQ(b.prompt->questions[0].first, GetDictionaryText(b.Ctx(), "meld_w_locking"));
+    EXPECT_TRUE(b.Logged(true).empty());
+}
+
+TEST(OnlinePagesEndToEnd, ManualModeLetsTheOutputBeWrittenAndTheReadbackFollows) {
+    PageBench b;
+    b.Online();
+    MainWindow w(b);
+    PageBase& page = w.Open("ctlOpLocOv");
+    auto& rw = dynamic_cast<IPrivateGUIReadWriteSaveLoad&>(page);
+    ASSERT_TRUE(rw.ReadParameter());
+    b.Settle();
+    ctlParameter& out = RowOf(page, "FUNC/%d/AO/OUT/Value");
+    EXPECT_TRUE(out.Locked());  // automatic mode: the device sets the output
+
+    Choose(RowOf(page, "FUNC/%d/AO/TARGET_MODE"), 16);
+    EXPECT_FALSE(out.Locked());
+    ASSERT_TRUE(rw.WriteParameter());
+    b.Settle();
+    EXPECT_EQ(b.Logged(true).count(b.AddressOf("FUNC/1/AO/TARGET_MODE")), 1u);
+
+    const double lo = ValueOf(b, "FUNC/1/AO/OUT_SCALE/Lo_Val");
+    const double up = ValueOf(b, "FUNC/1/AO/OUT_SCALE/Up_Val");
+    const double target = lo + 0.7 * (up - lo);
+    Type(out, QString::number(target));
+    b.Clear();
+    ASSERT_TRUE(rw.WriteParameter());
+    b.Settle();
+    EXPECT_EQ(b.Logged(true).count(b.AddressOf("FUNC/1/AO/OUT/")), 1u);
+    w.Cycle().SetInterval(1000);
+    w.Cycle().SetCyclicRefresh(1);
+    RunFor(b, 20000);
+    EXPECT_EQ(b.At("FUNC/1/AO/MODE_BLK/Actual").TransientValue().toLong(), 16);
+    const double pvLo = ValueOf(b, "FUNC/1/AO/PV_SCALE/Lo_Val");
+    const double pvUp = ValueOf(b, "FUNC/1/AO/PV_SCALE/Up_Val");
+    EXPECT_NEAR(ValueOf(b, "FUNC/1/AO/READBACK/Value"), pvLo + 0.7 * (pvUp - pvLo),
+                0.01 * (pvUp - pvLo));
+}
+
+TEST(OnlinePagesEndToEnd, TheSimulationPageSwitchesSimulationOnAndTheReadbackShowsIt) {
+    PageBench b;
+    b.Online();
+    MainWindow w(b);
+    PageBase& sim = w.Open("ctlSimulate");
+    Choose(RowOf(sim, "FUNC/%d/AO/SIMULATE/Enabled"), 1);
+    Type(RowOf(sim, "FUNC/%d/AO/SIMULATE/Value"), "37.5");
+    ASSERT_TRUE(dynamic_cast<IPrivateGUIReadWriteSaveLoad&>(sim).WriteParameter());
+    b.Settle();
+    w.Cycle().SetCyclicRefresh(1);
+    PageBase& val = w.Open("ctlMeasVal");
+    b.Settle();
+    EXPECT_DOUBLE_EQ(ValueOf(b, "FUNC/1/AO/READBACK/Value"), 37.5);
+    EXPECT_DOUBLE_EQ(dynamic_cast<CyclicDisplayPage&>(val).Bar("barAORb")->Value().toDouble(),
+                     37.5);
+}
+
+TEST(OnlinePagesTrace, ACyclingPageReadsEachOfItsRecordsOncePerTick) {
+    PageBench b;
+    b.Online();
+    std::vector<std::string> trace;
+    b.session->Channel().SetTrace([&](const std::string& line) {
+        if (line.rfind("> ", 0) == 0)
+            trace.push_back(line);
+    });
+    OnlinePage p = OpenOnlinePage(b, "ctlOpRCAS");
+    p.Switch().SetCycleTime(1000);
+    p.Switch().SetCyclicRefresh(1);
+    for (int tick = 0; tick < 3; ++tick) {
+        b.Settle();
+        // Eight records and elements, each read once, nothing written.
+        std::map<std::string, int> lines;
+        for (const std::string& line : trace)
+            ++lines[line];
+        EXPECT_EQ(lines.size(), 8u) << "tick " << tick;
+        for (const auto& [line, count] : lines) {
+            EXPECT_EQ(line.rfind("> read ", 0), 0u) << line;
+            EXPECT_EQ(count, 1) << line;
+        }
+        trace.clear();
+        b.loop->Advance(1000);
+    }
+    b.session->Channel().SetTrace(nullptr);
+}
+
+}  // namespace
+}  // namespace kv
