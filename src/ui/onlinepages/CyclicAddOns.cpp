@@ -49,8 +49,10 @@ ctlCycle* CyclicAddOns::CreateCycle(const ChildDesign& child, QWidget* parent) {
 }
 
 void CyclicAddOns::Init(IDTMContext& context) {
-    if (cycle_)
-        cycle_->Init(context, scmDoNotStart);
+    if (!cycle_)
+        return;
+    cleared_ = false;
+    cycle_->Init(context, scmDoNotStart);
 }
 
 void CyclicAddOns::Clear() {
@@ -59,12 +61,14 @@ void CyclicAddOns::Clear() {
     const QPointer<PageBase> page(&page_);
     clearing_ = true;
     cycle_->Clear();
-    if (page)
+    if (page) {
         clearing_ = false;
+        cleared_ = true;
+    }
 }
 
 void CyclicAddOns::SetCyclicRefresh(int16_t value) {
-    if (cycle_)
+    if (cycle_ && !cleared_)
         cycle_->SetValue(value);
 }
 

@@ -44,7 +44,9 @@ class CyclicAddOns {
     void Clear();
 
     // --- IPrivateGUICycle ---
-    // 1 (any value but 0) switches cycling on, 0 off; the current value changes nothing.
+    // 1 (any value but 0) switches cycling on, 0 off; the current value changes nothing. Before
+    // Init the control only takes the value; after the release it takes nothing (its group is
+    // closed: it would only report that the device cannot be reached).
     void SetCyclicRefresh(int16_t value);
     void SetCycleTime(int32_t milliseconds);
     // The check box's caption in the instance's language, and the control placed anew for it.
@@ -73,6 +75,8 @@ class CyclicAddOns {
     QPointer<ctlCycle> cycle_;
     // Set while Clear switches the control off.
     bool clearing_ = false;
+    // Set by Clear until the next Init: the control's group is closed.
+    bool cleared_ = false;
 };
 
 }  // namespace kv

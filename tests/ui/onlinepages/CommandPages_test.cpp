@@ -324,6 +324,16 @@ TEST(CommandFlow, SelfCalibrationOfBlockTwoWritesTheCommandOfBlockTwo) {
     EXPECT_TRUE(Writes(b).empty());
     EXPECT_EQ(Shown(b), (std::vector<std::string>{Text(b, "alert_InitValve"),
                                                   Text(b, "error_at_write_status")}));
+
+    // A block number without a Transducer Block: no element to write; the user is told so.
+    OnlinePage none = OpenOnlinePage(b, "ctlSelfCalib", 3);
+    b.Clear();
+    b.prompt->AddAnswer(kYes);
+    Click(none, "cmdCalZeroValve");
+    b.Settle();
+    EXPECT_EQ(Shown(b), (std::vector<std::string>{Text(b, "alert_CalZeroValve"),
+                                                  Text(b, "error_at_write_status")}));
+    EXPECT_TRUE(Writes(b).empty());
 }
 
 }  // namespace

@@ -183,6 +183,25 @@ TEST(CycleSwitch, TheHostsSwitchAndThePagesFollowEachOther) {
     other.host->SetSwitch(0);
 }
 
+TEST(CycleSwitch, SwitchedOnWhileTheLastReadRunsItStaysOnAndStartsWhenTheReadEnds) {
+    PageBench b;
+    b.Online();
+    OnlinePage p = OpenOnlinePage(b, "ctlDiagTrans");
+    CycleEvents events(p.Cycle());
+    p.host->SetSwitch(1);
+    p.host->SetSwitch(0);
+    ASSERT_TRUE(p.Cycle().TransGrp()->Busy());  // the first tick's read still runs
+    p.host->SetSwitch(1);
+    EXPECT_EQ(p.Cycle().Value(), 1);
+    EXPECT_EQ(events.clicks, 3);
+    EXPECT_EQ(events.adds, 1);  // not yet
+    EXPECT_EQ(p.host->changes, (std::vector<int16_t>{1, 0, 1}));
+    b.Settle();
+    EXPECT_EQ(events.adds, 2);
+    EXPECT_EQ(p.Requests().size(), 3u);
+    EXPECT_TRUE(p.Cycle().TimerRunning());
+}
+
 TEST(CycleSwitch, SwitchingOnWhileNotConnectedLeavesBothSwitchesOff) {
     PageBench b;  // offline
     OnlinePage p = OpenOnlinePage(b, "ctlDiagPhys");
@@ -254,12 +273,11 @@ TEST(CycleSwitch, AReleasedPageStopsCyclingAndMirrorsNothing) {
     b.loop->Advance(20000);
     b.Settle();
     EXPECT_TRUE(b.device->Log().empty());
-    // Whatever reaches the released page's cycle control now is not mirrored either.
+    // A switch that still reaches the released page changes nothing and tells nobody.
     p.Switch().SetCyclicRefresh(1);
-    EXPECT_EQ(p.host->Switch(), 1);
-    p.Switch().SetCyclicRefresh(0);
-    EXPECT_EQ(p.host->Switch(), 1);
+    EXPECT_EQ(cycle->Value(), 0);
     EXPECT_EQ(p.host->changes, (std::vector<int16_t>{1}));
+    EXPECT_TRUE(b.prompt->questions.empty());
 }
 
 TEST(CycleSwitch, ALostConnectionSwitchesThePageAndTheControlOff) {
@@ -338,7 +356,8 @@ TEST(DisplayPages, WideningMovesOnlyWhatTheirFormLetsFollow) {
     EXPECT_EQ(state.Cycle().geometry(), stateCycle);
 }
 
-// The cycle switch of every online page, in English and in German: its whole caption shows, it
+// The cycle switch of every online page, in English and in German: its caption follows the
+// language and shows whole, it
 // stays inside the page's design width, and it covers no other child of the page (rows grown to
 // show all their bits, buttons widened to their captions).
 TEST(CycleSwitchPlace, ShowsItsWholeCaptionAndCoversNothingOnEveryPage) {
@@ -350,6 +369,8 @@ TEST(CycleSwitchPlace, ShowsItsWholeCaptionAndCoversNothingOnEveryPage) {
         for (int32_t language : {langGerman, langEnglish}) {
             ASSERT_TRUE(b.Dtm()->SetLanguage(language));
             const ctlCycle& cycle = p.Cycle();
+            EXPECT_EQ(cycle.CheckBox()->text().toStdString(),
+                      GetDictionaryText(b.Ctx(), "ctlCycle_chkCycle"));
             const QRect place = cycle.geometry();
             EXPECT_GE(place.width(), cycle.CheckBox()->sizeHint().width()) << design.className;
             EXPECT_LE(place.right(), p->DesignSize().width()) << design.className;

@@ -1,5 +1,5 @@
 // The online page tables against the data set, the dictionaries and the page descriptions: row
-// counts, forms, the cycle requests that the designer order gives, and the commands.
+// counts, forms and the commands (the cycle requests of the pages: their own tests).
 
 #include <gtest/gtest.h>
 
@@ -16,12 +16,7 @@ namespace {
 
 using pagechecks::Found;
 using pagechecks::Prop;
-using pagechecks::ReadRequests;
 using pagechecks::Rows;
-
-const PageDesign& Page(const std::string& className) {
-    return Found(FindOnlinePageDesign(className), className);
-}
 
 class OnlinePageTest : public ::testing::TestWithParam<std::string> {};
 
@@ -88,33 +83,6 @@ TEST(OnlinePages, EveryPageOnceWithItsRowCountTemplateAndForm) {
         EXPECT_EQ(page->form, name == "ctlSimulate" ? PageForm::Single : PageForm::Composite);
     }
     EXPECT_EQ(FindOnlinePageDesign("ctlId"), nullptr);
-}
-
-TEST(OnlinePages, DesignerOrderGivesTheCycleRequestsOfThePages) {
-    const std::string ao = "FUNC/1/AO/", tb = "TRANS/1/Act/";
-    const std::map<std::string, std::vector<std::string>> reads = {
-        {"ctlOpAuto",
-         {ao + "TARGET_MODE", ao + "MODE_BLK/", ao + "SP/", ao + "READBACK/", ao + "SETP_DEVIATION",
-          ao + "CHECK_BACK/"}},
-        {"ctlOpLocOv",
-         {ao + "TARGET_MODE", ao + "MODE_BLK/", ao + "OUT/", ao + "READBACK/",
-          ao + "SETP_DEVIATION", ao + "CHECK_BACK/"}},
-        {"ctlOpRCAS",
-         {ao + "TARGET_MODE", ao + "MODE_BLK/", ao + "RCAS_IN/", ao + "RCAS_OUT/",
-          ao + "SETP_DEVIATION", ao + "CHECK_BACK/", tb + "POSITIONING_VALUE/",
-          tb + "FEEDBACK_VALUE/"}},
-        {"ctlOpTrans",
-         {tb + "TARGET_MODE", tb + "MODE_BLK/", tb + "POSITIONING_VALUE/", tb + "FEEDBACK_VALUE/"}},
-        {"ctlSimulate", {ao + "SIMULATE/"}},
-        {"ctlDiagPhys", {"PHYS/BLK_OBJ/", "PHYS/ST_REV", "PHYS/MODE_BLK/"}},
-        {"ctlMeasOut", {ao + "OUT/", ao + "OUT_SCALE/", ao + "CHECK_BACK/"}},
-    };
-    for (const auto& [name, expected] : reads) {
-        EXPECT_EQ(ReadRequests(Page(name), 1), expected) << name;
-    }
-    const std::vector<std::string> rcas = ReadRequests(Page("ctlOpRCAS"), 2);
-    EXPECT_EQ(rcas.size(), 8u);
-    EXPECT_EQ(rcas.back(), "TRANS/2/Act/FEEDBACK_VALUE/");
 }
 
 TEST(OnlinePages, CommandsAskExceptTheAbortAndTheDoneTextQuotesTheButton) {

@@ -79,6 +79,10 @@ TEST(OperationPages, TheBlockNumberServesBothBlocksAndAnEmptyBagMeansOne) {
               "FUNC/2/AO/RCAS_IN/Value");
     EXPECT_EQ(ElementOf(*two.page, RowOf(*two.page, "TRANS/%d/Act/FEEDBACK_VALUE/Status"))->Name(),
               "TRANS/2/Act/FEEDBACK_VALUE/Status");
+    const std::vector<clsDataElement*> requests = CyclicAddOns::RequestElements(*two.page, b.Ctx());
+    ASSERT_EQ(requests.size(), 8u);
+    EXPECT_EQ(requests.front()->Name(), "FUNC/2/AO/TARGET_MODE");
+    EXPECT_EQ(requests.back()->Name(), "TRANS/2/Act/FEEDBACK_VALUE/");
 
     std::unique_ptr<PageBase> made = CreateOnlinePage("ctlOpAuto");
     made->SetBlockIndex(2);
