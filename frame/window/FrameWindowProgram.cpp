@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <pugixml.hpp>
 
 #include "core/dtm/DTMMain.h"
@@ -70,6 +71,47 @@ std::vector<std::pair<std::string, std::string>> PageNodes(const std::string& tr
     }
     return nodes;
 }
+
+// The trend that the archive page's picture shows: cycling every 500 ms for a minute of loop
+// time while the simulated control system sweeps the setpoint faster than the valve can follow.
+// Afterwards cycling, the interval and the setpoint stay as they were, so that the later
+// pictures are not cycling.
+class DemonstrationTrend {
+  public:
+    static constexpr int32_t kIntervalMs = 500;
+    static constexpr int64_t kSetpointCycleMs = 12000;
+    static constexpr int64_t kRecordMs = 60000;
+
+    DemonstrationTrend(ctlNavigationMain& window, DeviceSession& session,
+                       SimulatedPositioner& device)
+        : cycle_(window.NavigationControl().dtmInfo().Cycle()),
+          session_(session),
+          device_(device),
+          interval_(cycle_.Interval()) {}
+    ~DemonstrationTrend() {
+        cycle_.SetCyclicRefresh(0);
+        cycle_.SetInterval(interval_);
+        device_.SetSetpointCycle(0);
+        session_.Settle();
+        ProcessQtEvents();
+    }
+    DemonstrationTrend(const DemonstrationTrend&) = delete;
+    DemonstrationTrend& operator=(const DemonstrationTrend&) = delete;
+
+    void Record() {
+        cycle_.SetInterval(kIntervalMs);
+        device_.SetSetpointCycle(kSetpointCycleMs);
+        cycle_.SetCyclicRefresh(1);
+        session_.RunUntil([] { return false; }, kRecordMs);
+        ProcessQtEvents();
+    }
+
+  private:
+    ICyclePane& cycle_;
+    DeviceSession& session_;
+    SimulatedPositioner& device_;
+    int32_t interval_;
+};
 
 }  // namespace
 
@@ -154,6 +196,11 @@ int RenderScreenshots(int& argc, char** argv, const WindowRun& run, const Projec
                 tree.SelectNode(key);
                 session.Settle();
                 ProcessQtEvents();
+                std::optional<DemonstrationTrend> trend;
+                if (name == "ctlArchive") {
+                    trend.emplace(window, session, *device);
+                    trend->Record();
+                }
                 const std::string file = (fs::path(folder) / (name + ".png")).string();
                 if (!window.grab().save(QString::fromStdString(file), "PNG")) {
                     std::cerr << "kv6274pa-frame: " << file << " cannot be written.\n";

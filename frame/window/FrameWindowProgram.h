@@ -41,7 +41,8 @@ int RunFrameWindow(int& argc, char** argv, const WindowRun& run, const ProjectOp
 
 // Connects to the simulated positioner, uploads, opens the main window for function 1 and
 // writes one picture per page node of its tree into folder, named after the page's class
-// ("ctlId.png"); renders offscreen unless QT_QPA_PLATFORM names another platform.
+// ("ctlId.png"); the archive page records a short trend of a moving setpoint first. Renders
+// offscreen unless QT_QPA_PLATFORM names another platform.
 int RenderScreenshots(int& argc, char** argv, const WindowRun& run, const ProjectOpener& open,
                       const std::string& folder);
 

@@ -12,7 +12,10 @@
 
 namespace kv {
 
-class DTMState : public IStateObject, public IOperationPhaseHolder, public INavigationHolder {
+class DTMState : public IStateObject,
+                 public IOperationPhaseHolder,
+                 public INavigationHolder,
+                 public IArchiveHolder {
   public:
     // Creates the archive (registered with the context for persistence under
     // Archive::kTypeName), the operation phase and the tree model attached to the context.
@@ -21,6 +24,7 @@ class DTMState : public IStateObject, public IOperationPhaseHolder, public INavi
     void Terminate() override {}
 
     const std::shared_ptr<kv::Archive>& Archive() const { return m_Archive; }
+    std::shared_ptr<IArchive> ArchiveObject() const override { return m_Archive; }
     std::shared_ptr<clsNavigation> Navigation() const override { return m_Navigation; }
     std::shared_ptr<IOperationPhase> LastOpPhase() const override { return m_LastOpPhase; }
     void SetLastOpPhase(std::shared_ptr<IOperationPhase> phase) override {

@@ -38,6 +38,15 @@ class IArchive {
     virtual const std::vector<std::string>& LoadProblems() const = 0;
 };
 
+// What holds the instance's archive object: the DTM's state holder, which the pages find as the
+// context's state object.
+class IArchiveHolder {
+  public:
+    virtual ~IArchiveHolder() = default;
+    // nullptr before the holder was initialised.
+    virtual std::shared_ptr<IArchive> ArchiveObject() const = 0;
+};
+
 class Archive : public IArchive, public IPersistObject {
   public:
     // The name under which the object registers for persistence.

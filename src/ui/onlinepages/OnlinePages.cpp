@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "ui/onlinepages/ArchivePage.h"
 #include "ui/onlinepages/CommandPage.h"
 #include "ui/onlinepages/CyclicDisplayPage.h"
 #include "ui/onlinepages/CyclicParameterPage.h"
@@ -15,6 +16,7 @@ bool IsOnlineTemplate(PageTemplate templ) {
         case PageTemplate::CyclicDisplay:
         case PageTemplate::CyclicParameter:
         case PageTemplate::Command:
+        case PageTemplate::Archive:
             return true;
         default:
             return false;
@@ -27,6 +29,12 @@ std::unique_ptr<PageBase> CreateOnlinePage(const PageDesign& design) {
             return MakePage<CyclicDisplayPage>(design);
         case PageTemplate::CyclicParameter:
             return MakePage<CyclicParameterPage>(design);
+        case PageTemplate::Archive: {
+            auto page = std::make_unique<ArchivePage>(design);
+            page->Build();
+            page->PlaceCycleAboveArchive();
+            return page;
+        }
         case PageTemplate::Command: {
             auto page = std::make_unique<CommandPage>(design);
             page->Build();

@@ -546,7 +546,6 @@ void PageBase::FitButtons() {
 }
 
 void PageBase::FitBitLists() {
-    int grown = 0;
     for (ctlParameter* row : Rows()) {
         auto* bits = row->findChild<QListWidget*>();
         if (row->ControlType() != pctBitList || bits == nullptr || bits->count() == 0 ||
@@ -555,24 +554,29 @@ void PageBase::FitBitLists() {
         const int needed = bits->sizeHintForRow(0) * bits->count() + 2 * bits->frameWidth() +
                            (row->height() - bits->height());
         const int delta = needed - row->height();
-        if (delta <= 0)
+        if (delta <= 0 || row->parentWidget() == nullptr)
             continue;
-        const int bottom = row->geometry().bottom();
-        for (const PageControl& c : controls_) {
-            QWidget* w = c.widget;
-            if (w != nullptr && w != row && w->parentWidget() == row->parentWidget() &&
-                w->y() > bottom && c.design->kind != ChildKind::ParamHelp)
-                w->move(w->x(), w->y() + delta);
-        }
+        MakeRoomBelow(*row->parentWidget(), row->geometry().bottom(), delta);
         row->resize(row->width(), needed);
-        grown += delta;
     }
-    if (grown > 0) {
-        designSize_.setHeight(designSize_.height() + grown);
-        setMinimumHeight(designSize_.height());
-        if (height() < designSize_.height())
-            resize(width(), designSize_.height());
+}
+
+void PageBase::MakeRoomBelow(const QWidget& container, int y, int delta) {
+    if (delta <= 0)
+        return;
+    for (const PageControl& c : controls_) {
+        QWidget* w = c.widget;
+        if (w != nullptr && w->parentWidget() == &container && w->y() > y &&
+            c.design->kind != ChildKind::ParamHelp)
+            w->move(w->x(), w->y() + delta);
     }
+    designSize_.setHeight(designSize_.height() + delta);
+    setMinimumHeight(designSize_.height());
+    if (height() < designSize_.height())
+        resize(width(), designSize_.height());
+    // What follows the page's height keeps its bottom margin from its new top.
+    if (layout_)
+        UserControl_Resize();
 }
 
 void PageBase::OnParameterChanged(IPrivateDataElement& element) {

@@ -172,6 +172,11 @@ class PageBase : public QWidget,
     // Whether a child follows the page's height too (the archive control).
     virtual bool FollowsHeight(const ChildDesign& child) const;
 
+    // Moves every child of container (the page or a picture box) that stands below y (pixels)
+    // down by delta, except the help pane, and grows the page's design size, and the page where
+    // it is lower, by as much. The children that follow the page are laid out anew.
+    void MakeRoomBelow(const QWidget& container, int y, int delta);
+
     // A command button of the page was clicked (guarded; the page may be released inside).
     virtual void OnButtonClick(const std::string& /*name*/) {}
 

@@ -24,14 +24,14 @@
 namespace kv::test_support {
 
 // Device addresses (slot, index) of the records the curves read.
-struct Address {
+struct RecordAddress {
     uint8_t slot, index;
 };
-constexpr Address kSetpoint{1, 25};
-constexpr Address kPvScale{1, 27};
-constexpr Address kReadback{1, 28};
-constexpr Address kCheckBack{1, 49};
-constexpr Address kDiagnosis{0, 29};
+constexpr RecordAddress kSetpoint{1, 25};
+constexpr RecordAddress kPvScale{1, 27};
+constexpr RecordAddress kReadback{1, 28};
+constexpr RecordAddress kCheckBack{1, 49};
+constexpr RecordAddress kDiagnosis{0, 29};
 
 // The curves of the archive page: element, records, fixed ranges (none: PV_SCALE elements).
 struct CurveSpec {
@@ -112,8 +112,8 @@ struct ArchiveTestBench {
     void SetSetpoint(float value) {
         device->SetRecord(kSetpoint.slot, kSetpoint.index, ValueRecord(value));
     }
-    float DeviceFloat(Address a) { return FloatAt(device->Record(a.slot, a.index)); }
-    int32_t Requests(Address a) const { return device->RequestCount(a.slot, a.index); }
+    float DeviceFloat(RecordAddress a) { return FloatAt(device->Record(a.slot, a.index)); }
+    int32_t Requests(RecordAddress a) const { return device->RequestCount(a.slot, a.index); }
 
     // The page's curves as the archive page sets them up, keyed by element path; curve i has
     // index and scale index i and is enabled.

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/Trend.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IPrivateDataElement.h"
@@ -132,6 +133,8 @@ void ctlDTMArchive::SetLanguage(int32_t languageId) {
         return;
     german_ = (languageId & 0x3FF) == 7;
     RefreshTexts();
+    // The curves' captions and units may have been renewed for the language.
+    RefreshChart();
 }
 
 void ctlDTMArchive::Release() {
@@ -394,6 +397,13 @@ void ctlDTMArchive::OnSamples() {
 void ctlDTMArchive::OnRecordClicked(bool on) {
     if (released_)
         return;
+    // The switch runs the recording itself, so that it records also where no host follows.
+    CallGuarded("ctlDTMArchive.recordSwitch_Click", [&] {
+        if (on)
+            recorder_->Start();
+        else
+            recorder_->Stop();
+    });
     QPointer<ctlDTMArchive> self(this);
     emit CyclicRefreshChanged(static_cast<int16_t>(on ? 1 : 0));
     // The host may have released or dropped the control meanwhile.

@@ -5,8 +5,9 @@
 // the curves that are on every CycleTime milliseconds (ArchiveRecorder) and appends the samples
 // to the instance's archive, which the chart shows.
 //
-// The recording switch only raises CyclicRefreshChanged(1 or 0): the host switches the
-// recording through StartCycle / StopCycle, and the switch then shows whether it runs.
+// The recording switch starts or stops the recording and raises CyclicRefreshChanged(1 or 0),
+// so that the host can switch its own cycle (and the recording through StartCycle / StopCycle)
+// to match; the switch then shows whether the recording runs.
 // The curve switches set the curves' bits in the archive's CheckCurveEnabled.
 //
 // DisplayOptionA: the chart's time labels carry their dates. DisplayOptionB: the chart keeps its

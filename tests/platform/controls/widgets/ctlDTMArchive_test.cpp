@@ -99,15 +99,28 @@ TEST(ctlDTMArchivePanel, CurveSwitchesSetTheArchiveBitsUnlessEditingIsOff) {
     EXPECT_TRUE(c.Switch("curveSwitch3")->isEnabled());
 }
 
-TEST(ctlDTMArchiveRecordSwitch, RaisesTheEventAndShowsWhetherTheRecordingRuns) {
+TEST(ctlDTMArchiveRecordSwitch, SwitchesTheRecordingRaisesTheEventAndShowsWhetherItRuns) {
     Control c;
     QCheckBox* record = c.Switch("recordSwitch");
     ASSERT_NE(record, nullptr);
-    // Nobody switches the recording: the switch falls back.
+    // Without a host that follows, the recording still runs.
     record->click();
     EXPECT_EQ(c.events, (std::vector<int16_t>{1}));
+    EXPECT_TRUE(c.control.Recording());
+    EXPECT_TRUE(record->isChecked());
+    record->click();
+    EXPECT_EQ(c.events, (std::vector<int16_t>{1, 0}));
     EXPECT_FALSE(c.control.Recording());
     EXPECT_FALSE(record->isChecked());
+
+    // A host whose cycle cannot run stops the recording again: the switch shows it.
+    const auto refuse = QObject::connect(&c.control, &ctlDTMArchive::CyclicRefreshChanged,
+                                         [&](int16_t) { c.control.StopCycle(); });
+    record->click();
+    EXPECT_FALSE(c.control.Recording());
+    EXPECT_FALSE(record->isChecked());
+    QObject::disconnect(refuse);
+    c.events.clear();
 
     // A host that couples it to its cycle.
     QObject::connect(&c.control, &ctlDTMArchive::CyclicRefreshChanged, [&](int16_t state) {
@@ -120,13 +133,13 @@ TEST(ctlDTMArchiveRecordSwitch, RaisesTheEventAndShowsWhetherTheRecordingRuns) {
     EXPECT_TRUE(c.control.Recording());
     EXPECT_TRUE(record->isChecked());
     record->click();
-    EXPECT_EQ(c.events, (std::vector<int16_t>{1, 1, 0}));
+    EXPECT_EQ(c.events, (std::vector<int16_t>{1, 0}));
     EXPECT_FALSE(c.control.Recording());
     // StartCycle and StopCycle raise no event.
     c.control.StartCycle();
     EXPECT_TRUE(record->isChecked());
     c.control.StopCycle();
-    EXPECT_EQ(c.events.size(), 3u);
+    EXPECT_EQ(c.events.size(), 2u);
 }
 
 TEST(ctlDTMArchiveRecordSwitch, AHostMayReleaseOrDropTheControlInTheEvent) {
