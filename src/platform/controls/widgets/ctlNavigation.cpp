@@ -134,8 +134,13 @@ ctlNavigation::~ctlNavigation() {
     tree_->SetWidthHandler(nullptr);
     dtmInfo_->SetChangeHandlers(nullptr, nullptr);
     // The pages leave the control before they are destroyed, so that nothing they do on the
-    // way reaches it.
-    TakeShownWidget();
+    // way reaches it. Whatever the page area shows, the empty page too, moves out to the limbo:
+    // nothing may move into the control now, since its window may be half destroyed (a parent
+    // that destroys the control in its QWidget destructor has no focus chain left to join).
+    if (QWidget* shown = pageArea_->takeWidget()) {
+        shown->hide();
+        shown->setParent(limbo_.get());
+    }
     for (HostedPage& hosted : pages_) {
         if (hosted.widget)
             hosted.widget->setParent(limbo_.get());
@@ -310,15 +315,12 @@ std::unique_ptr<QWidget> ctlNavigation::CreatePage(const std::string& progId) co
 
 void ctlNavigation::TakeShownWidget() {
     QWidget* shown = pageArea_->takeWidget();
-    if (shown == emptyPage_) {
-        emptyPage_->hide();
-        emptyPage_->setParent(this);
-        emptyPage_->hide();
-    } else if (shown) {
-        // A page is always released before; anything else shown goes with the control.
-        shown->hide();
-        shown->setParent(limbo_.get());
-    }
+    if (!shown)
+        return;
+    shown->hide();
+    // The empty page stays the control's. A page is always released before; anything else
+    // shown goes with the control.
+    shown->setParent(shown == emptyPage_ ? this : limbo_.get());
 }
 
 void ctlNavigation::ShowEmptyPage(const std::string& caption) {

@@ -69,9 +69,6 @@ ctlNavigationMain::~ctlNavigationMain() {
     ctlNavigation1_->SetEvents({});
     disconnect(ctlCycle1_, nullptr, this, nullptr);
     logic_->DetachHost();
-    // The navigation control moves its pages out before it goes; it does so while the window
-    // is still whole (not from QWidget's destructor, whose focus chain is half gone by then).
-    delete ctlNavigation1_;
 }
 
 bool ctlNavigationMain::Init(const std::string& guiFunctionCall, const std::string& functionCall,

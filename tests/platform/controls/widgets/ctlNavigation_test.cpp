@@ -10,9 +10,11 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QPointer>
 #include <QSpinBox>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 #include <memory>
 
 #include "NavTestSupport.h"
@@ -235,6 +237,34 @@ TEST_F(NavigationTest, DestroyingTheControlDestroysItsPagesWithoutEvents) {
     FlushDeletes();
     EXPECT_FALSE(page);
     EXPECT_THAT(*log, ElementsAre("ctlArchive: destroyed"));
+}
+
+TEST_F(NavigationTest, ParentMayDestroyTheControlWithItsOtherChildren) {
+    // The control goes in its parent's QWidget destructor (the window's focus chain is gone by
+    // then), showing a page with the focus or the empty page, with released pages still waiting.
+    for (const char* shown : {"Node2", "Node3"}) {
+        SCOPED_TRACE(shown);
+        if (!nav)
+            SetUp();
+        auto window = std::make_unique<QWidget>();
+        auto* layout = new QVBoxLayout(window.get());
+        layout->addWidget(new QLineEdit(window.get()));
+        layout->addWidget(nav.get());
+        Load("1");
+        ASSERT_TRUE(Tree().SelectNode("Node2"));
+        ASSERT_TRUE(Tree().SelectNode(shown));
+        window->show();
+        if (QWidget* page = nav->ShownPageWidget()) {
+            page->setFocusPolicy(Qt::StrongFocus);
+            page->setFocus();
+        }
+        log->clear();
+        nav.release();  // the window owns it
+        window.reset();
+        FlushDeletes();
+        std::vector<std::string> expected = {"ctlId: destroyed", "ctlCertificate: destroyed"};
+        EXPECT_THAT(*log, ::testing::UnorderedElementsAreArray(expected));
+    }
 }
 
 TEST_F(NavigationTest, ExpiredOwnerGetsNoEvents) {
