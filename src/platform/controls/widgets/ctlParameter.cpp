@@ -93,10 +93,10 @@ int32_t ShiftState(Qt::KeyboardModifiers modifiers) {
 }
 
 // A designer width: twips when positive, percent of the row's width when negative.
-int ColumnWidth(int32_t spec, int rowWidth, const QWidget* widget) {
-    if (spec < 0)
-        return rowWidth * std::min<int32_t>(-spec, 100) / 100;
-    return spec > 0 ? TwipsToPixels(spec, widget) : 0;
+int ColumnWidth(int32_t designed, int rowWidth, const QWidget* widget) {
+    if (designed < 0)
+        return rowWidth * std::min<int32_t>(-designed, 100) / 100;
+    return designed > 0 ? TwipsToPixels(designed, widget) : 0;
 }
 
 QString HexText(const ByteArray& array) {
