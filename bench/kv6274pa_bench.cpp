@@ -221,7 +221,7 @@ struct NoProcess : IPrivateProcess {
 
 struct UploadEvents : IDTMEvents {
     void OnFunctionChanged(const std::string&) override {}
-    void ReportProgress(const std::string&, const std::string&, int32_t) override {}
+    void ReportProgress(const std::string&, const std::string&, int32_t, bool) override {}
     void OpenGUIRequest(const std::string&, const std::string&) override {}
     void InvokedFunctionFinished(const std::string&, bool) override {}
     void UploadFinished(const std::string&, bool ok) override {
@@ -231,7 +231,7 @@ struct UploadEvents : IDTMEvents {
     void DownloadFinished(const std::string&, bool) override {}
     void PreparedToRelease(const std::string&) override {}
     void PreparedToReleaseCommunication(const std::string&) override {}
-    void ParametersChanged(const std::string&) override {}
+    void ParametersChanged(const std::string&, const std::string&) override {}
     int finished = 0;
     int succeeded = 0;
 };

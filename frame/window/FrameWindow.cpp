@@ -537,8 +537,13 @@ void FrameWindow::OnContainerEvent(const FrameEvent& event) {
     const FrameWords& words = WordsOf(language_);
     const QPointer<FrameWindow> self(this);
     if (event.kind == "OnProgress") {
-        if (busy_ == Action::Uploading || busy_ == Action::Downloading)
+        // The window's own upload or download keeps the bar until its end comes; any other
+        // process of the DTM (a page's read or write) shows it until it reports its end.
+        const bool transfer = busy_ == Action::Uploading || busy_ == Action::Downloading;
+        if (event.show)
             progress_->setValue(std::clamp(event.percent, 0, 100));
+        if (!transfer)
+            progress_->setVisible(event.show);
     } else if (event.kind == "OnUploadFinished") {
         if (busy_ == Action::Uploading && event.id == invokeId_)
             Finish(QString::fromUtf8(event.success ? words.uploaded : words.uploadFailed));

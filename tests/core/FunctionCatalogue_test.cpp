@@ -25,7 +25,7 @@ using Instance = test_support::PersistenceInstance;
 
 struct RecordingEvents : IDTMEvents {
     void OnFunctionChanged(const std::string&) override {}
-    void ReportProgress(const std::string&, const std::string&, int32_t) override {}
+    void ReportProgress(const std::string&, const std::string&, int32_t, bool) override {}
     void OpenGUIRequest(const std::string& tag, const std::string& call) override {
         if (refuse)
             throw std::runtime_error("refused");
@@ -38,7 +38,7 @@ struct RecordingEvents : IDTMEvents {
     void DownloadFinished(const std::string&, bool) override {}
     void PreparedToRelease(const std::string&) override {}
     void PreparedToReleaseCommunication(const std::string&) override {}
-    void ParametersChanged(const std::string&) override {}
+    void ParametersChanged(const std::string&, const std::string&) override {}
     bool refuse = false;
     std::vector<std::pair<std::string, std::string>> opened;
     std::vector<std::pair<std::string, bool>> finished;

@@ -48,8 +48,10 @@ struct RecordingProcess : IPrivateProcess {
 
 struct RecordingEvents : IDTMEvents {
     void OnFunctionChanged(const std::string&) override {}
-    void ReportProgress(const std::string&, const std::string&, int32_t percent) override {
+    void ReportProgress(const std::string&, const std::string&, int32_t percent,
+                        bool show) override {
         progress.push_back(percent);
+        shown.push_back(show);
     }
     void OpenGUIRequest(const std::string&, const std::string&) override {}
     void InvokedFunctionFinished(const std::string&, bool) override {}
@@ -59,8 +61,13 @@ struct RecordingEvents : IDTMEvents {
     }
     void PreparedToRelease(const std::string&) override {}
     void PreparedToReleaseCommunication(const std::string&) override {}
-    void ParametersChanged(const std::string&) override { ++parametersChanged; }
+    void ParametersChanged(const std::string&, const std::string& document) override {
+        ++parametersChanged;
+        parameterDocument = document;
+    }
     std::vector<int32_t> progress;
+    std::vector<bool> shown;  // the show flag of each progress report
+    std::string parameterDocument;
     std::vector<std::pair<std::string, bool>> uploads;
     std::vector<std::pair<std::string, bool>> downloads;
     int parametersChanged = 0;

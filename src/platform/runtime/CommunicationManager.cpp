@@ -473,6 +473,13 @@ void CommunicationManager::Finish(Process process, bool success) {
     TransactionProcess ended = std::move(process.request);
     IEventLoop& loop = context_.Loop();
     loop.Post([context = &context_, alive = lifetime_.Watch(), &loop, ended, success] {
+        // The frame's display of the progress ends before anyone hears the end.
+        if (ended.reportProgress && alive.Alive()) {
+            Guarded(context->Diagnostics(), "IDTMEvents::ReportProgress", [&] {
+                if (IDTMEvents* events = context->DTMEvents())
+                    events->ReportProgress(context->SystemTag(), ended.title, 100, false);
+            });
+        }
         // The caller hears the end even when the process's own end handling fails.
         if (ended.onEnd) {
             Guarded(LogAfter(alive, context, loop), "TransactionProcess::onEnd",
@@ -546,7 +553,7 @@ void CommunicationManager::JobDone(Process& process, bool success) {
         if (report) {
             Guarded(log, "IDTMEvents::ReportProgress", [&] {
                 if (IDTMEvents* events = context_.DTMEvents())
-                    events->ReportProgress(context_.SystemTag(), title, percent);
+                    events->ReportProgress(context_.SystemTag(), title, percent, true);
             });
         }
     });

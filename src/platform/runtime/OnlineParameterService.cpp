@@ -8,6 +8,7 @@
 #include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMEvents.h"
+#include "platform/runtime/IDocuments.h"
 #include "platform/runtime/IEventLoop.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
@@ -109,7 +110,9 @@ void OnlineParameterService::EndUpload(const std::string& invokeId,
     // The frame hears the end whatever its own handling of the change does.
     Guarded(log, "IDTMEvents::ParametersChanged", [&] {
         if (IDTMEvents* events = context_.DTMEvents())
-            events->ParametersChanged(context_.SystemTag());
+            events->ParametersChanged(context_.SystemTag(),
+                                      context_.ParameterXMLConverter().GetParametersXml(
+                                          context_, "", kParameterDocumentFlags));
     });
     Guarded(log, "IDTMEvents::UploadFinished", [&] {
         if (IDTMEvents* events = context_.DTMEvents())

@@ -91,12 +91,13 @@ struct PageBench {
         clsDataElement& e = At(path);
         return {e.Slot, e.index};
     }
-    // The progress reports the frame got, as "title percent".
+    // The progress reports the frame got, as "title percent", with " end" where the report
+    // ends the display.
     std::vector<std::string> Progress() const {
         std::vector<std::string> out;
         for (const FrameEvent& e : instance->container->Recorded()) {
             if (e.kind == "OnProgress")
-                out.push_back(e.text + " " + std::to_string(e.percent));
+                out.push_back(e.text + " " + std::to_string(e.percent) + (e.show ? "" : " end"));
         }
         return out;
     }
