@@ -1,6 +1,4 @@
 #include "platform/controls/widgets/Trend.h"
-#include "value/NumberText.h"
-#include "value/Text.h"
 
 #include <QDateTime>
 #include <QFontMetricsF>
@@ -13,6 +11,10 @@
 #include <chrono>
 #include <cmath>
 #include <stdexcept>
+
+#include "platform/controls/widgets/LastResort.h"
+#include "value/NumberText.h"
+#include "value/Text.h"
 
 namespace kv {
 
@@ -419,8 +421,10 @@ QColor Trend::WindowsColor(int32_t value, const QPalette& palette) {
 // --- drawing ---
 
 void Trend::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    Paint(p);
+    CallGuarded("trend paint", [&] {
+        QPainter p(this);
+        Paint(p);
+    });
 }
 
 void Trend::Paint(QPainter& p) {
@@ -655,93 +659,106 @@ void Trend::PaintCursor(QPainter& p, const TrendLayout& layout, const TrendMappi
 // --- mouse and keys ---
 
 void Trend::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::RightButton) {
-        SetCursorTime(std::nullopt);
-        return;
-    }
-    if (event->button() != Qt::LeftButton) {
-        QWidget::mousePressEvent(event);
-        return;
-    }
-    pressed_ = true;
-    dragging_ = false;
-    pressX_ = event->position().x();
-    pressRange_ = range_;
+    CallGuarded("trend mouse press", [&] {
+        if (event->button() == Qt::RightButton) {
+            SetCursorTime(std::nullopt);
+            return;
+        }
+        if (event->button() != Qt::LeftButton) {
+            QWidget::mousePressEvent(event);
+            return;
+        }
+        pressed_ = true;
+        dragging_ = false;
+        pressX_ = event->position().x();
+        pressRange_ = range_;
+    });
 }
 
 void Trend::mouseMoveEvent(QMouseEvent* event) {
-    if (!pressed_)
-        return;
-    const double dx = event->position().x() - pressX_;
-    if (!dragging_ && std::abs(dx) < kDragThreshold)
-        return;
-    dragging_ = true;
-    following_ = false;
-    const double width = std::max(1.0, Layout().plot.width);
-    range_ = ScrollTimeRange(pressRange_, -dx / width);
-    update();
+    CallGuarded("trend mouse move", [&] {
+        if (!pressed_)
+            return;
+        const double dx = event->position().x() - pressX_;
+        if (!dragging_ && std::abs(dx) < kDragThreshold)
+            return;
+        dragging_ = true;
+        following_ = false;
+        const double width = std::max(1.0, Layout().plot.width);
+        range_ = ScrollTimeRange(pressRange_, -dx / width);
+        update();
+    });
 }
 
 void Trend::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !pressed_)
-        return;
-    pressed_ = false;
-    if (dragging_)
-        return;
-    const TrendLayout layout = Layout();
-    const QPointF pos = event->position();
-    if (layout.plot.Contains(pos.x(), pos.y()))
-        SetCursorTime(TrendMapping(layout.plot, range_).Time(pos.x()));
+    CallGuarded("trend mouse release", [&] {
+        if (event->button() != Qt::LeftButton || !pressed_)
+            return;
+        pressed_ = false;
+        if (dragging_)
+            return;
+        const TrendLayout layout = Layout();
+        const QPointF pos = event->position();
+        if (layout.plot.Contains(pos.x(), pos.y()))
+            SetCursorTime(TrendMapping(layout.plot, range_).Time(pos.x()));
+    });
 }
 
 void Trend::mouseDoubleClickEvent(QMouseEvent*) {
-    FollowNewest();
+    CallGuarded("trend double click", [&] { FollowNewest(); });
 }
 
 void Trend::wheelEvent(QWheelEvent* event) {
-    const double notches = event->angleDelta().y() / 120.0;
-    if (notches == 0)
-        return;
-    ZoomBy(std::pow(kWheelZoom, notches), Mapping().Time(event->position().x()));
-    event->accept();
+    CallGuarded("trend wheel", [&] {
+        const double notches = event->angleDelta().y() / 120.0;
+        if (notches == 0)
+            return;
+        ZoomBy(std::pow(kWheelZoom, notches), Mapping().Time(event->position().x()));
+        event->accept();
+    });
 }
 
 void Trend::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_Left:
-            ScrollBy(-0.1);
-            break;
-        case Qt::Key_Right:
-            ScrollBy(0.1);
-            break;
-        case Qt::Key_PageUp:
-            ScrollBy(-1.0);
-            break;
-        case Qt::Key_PageDown:
-            ScrollBy(1.0);
-            break;
-        case Qt::Key_Plus:
-        case Qt::Key_Up:
-            ZoomBy(0.5);
-            break;
-        case Qt::Key_Minus:
-        case Qt::Key_Down:
-            ZoomBy(2.0);
-            break;
-        case Qt::Key_Home:
-            ShowAll();
-            break;
-        case Qt::Key_End:
-            FollowNewest();
-            break;
-        case Qt::Key_Escape:
-            SetCursorTime(std::nullopt);
-            break;
-        default:
-            QWidget::keyPressEvent(event);
-            return;
-    }
-    event->accept();
+    const bool handled = CallGuarded("trend key", true, [&] {
+        switch (event->key()) {
+            case Qt::Key_Left:
+                ScrollBy(-0.1);
+                break;
+            case Qt::Key_Right:
+                ScrollBy(0.1);
+                break;
+            case Qt::Key_PageUp:
+                ScrollBy(-1.0);
+                break;
+            case Qt::Key_PageDown:
+                ScrollBy(1.0);
+                break;
+            case Qt::Key_Plus:
+            case Qt::Key_Up:
+                ZoomBy(0.5);
+                break;
+            case Qt::Key_Minus:
+            case Qt::Key_Down:
+                ZoomBy(2.0);
+                break;
+            case Qt::Key_Home:
+                ShowAll();
+                break;
+            case Qt::Key_End:
+                FollowNewest();
+                break;
+            case Qt::Key_Escape:
+                SetCursorTime(std::nullopt);
+                break;
+            default:
+                return false;
+        }
+        return true;
+    });
+    if (handled)
+        event->accept();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 }  // namespace kv

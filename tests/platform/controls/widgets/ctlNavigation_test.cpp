@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "NavTestSupport.h"
+#include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/NavPanes.h"
 #include "platform/controls/widgets/NavToolbar.h"
 #include "platform/controls/widgets/NavTree.h"
@@ -176,9 +177,14 @@ TEST_F(NavigationTest, PageThatCannotBeMadeShowsAnEmptyPage) {
         throw std::runtime_error("no designer data");
     });
     registry.Register("KV6274PA.ctlCertificate", [] { return std::make_unique<QWidget>(); });
+    WidgetDiagnostics().Clear();
     Load("1");
     EXPECT_THAT(nav->Pages(), IsEmpty());
     EXPECT_EQ(nav->ShownPageWidget()->objectName(), "EmptyPage");
+    // The factory's error stays in the widget log.
+    ASSERT_EQ(WidgetDiagnostics().Entries().size(), 1u);
+    EXPECT_EQ(WidgetDiagnostics().Entries()[0].what, "no designer data");
+    WidgetDiagnostics().Clear();
     ASSERT_TRUE(Tree().SelectNode("Node2"));  // a widget that is no page
     EXPECT_THAT(nav->Pages(), IsEmpty());
     EXPECT_THAT(*log, IsEmpty());
@@ -400,6 +406,19 @@ TEST_F(NavigationTest, OwnerThatTurnsTheSwitchBackIsHeardOnce) {
     EXPECT_EQ(Cycle().CyclicRefresh(), 0);
     EXPECT_THAT(
         *log, ElementsAre("PageCreated ctlId", "CyclicRefreshChanged 1", "CyclicRefreshChanged 0"));
+}
+
+TEST_F(NavigationTest, OwnerErrorOnTheUsersSwitchStaysInTheWidgetLog) {
+    Load("1");
+    recorder->onCyclicRefreshChanged = [](int16_t) { throw std::runtime_error("owner failed"); };
+    WidgetDiagnostics().Clear();
+    auto* box = nav->DtmInfoPane().findChild<QCheckBox*>("CyclicRefresh");
+    ASSERT_NE(box, nullptr);
+    box->click();
+    EXPECT_EQ(Cycle().CyclicRefresh(), 1);
+    ASSERT_EQ(WidgetDiagnostics().Entries().size(), 1u);
+    EXPECT_EQ(WidgetDiagnostics().Entries()[0].what, "owner failed");
+    WidgetDiagnostics().Clear();
 }
 
 TEST_F(NavigationTest, IntervalReachesThePagesAndIsReportedOnlyOnARealChange) {
