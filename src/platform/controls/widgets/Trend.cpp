@@ -8,11 +8,11 @@
 #include <QPainterPath>
 #include <QWheelEvent>
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <stdexcept>
 
 #include "platform/controls/widgets/LastResort.h"
+#include "value/Date.h"
 #include "value/NumberText.h"
 #include "value/Text.h"
 
@@ -53,12 +53,6 @@ constexpr double kMaxScaleWidth = 90;
 constexpr double kDragThreshold = 3;
 // One wheel notch zooms by this factor.
 constexpr double kWheelZoom = 0.8;
-
-int64_t WallClockMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
 
 int Decimals(const std::vector<double>& ticks) {
     if (ticks.size() < 2)
