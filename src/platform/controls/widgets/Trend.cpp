@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "platform/controls/widgets/LastResort.h"
+#include "platform/controls/widgets/WinColor.h"
 #include "value/Date.h"
 #include "value/NumberText.h"
 #include "value/Text.h"
@@ -388,30 +389,6 @@ QString Trend::FormatValue(double value, const std::string& format, const Number
     return QString::fromStdString(v.toString(locale));
 }
 
-QColor Trend::WindowsColor(int32_t value, const QPalette& palette) {
-    const uint32_t v = static_cast<uint32_t>(value);
-    if (v & 0x80000000u) {
-        switch (v & 0xFFu) {
-            case 0x05:
-                return palette.color(QPalette::Base);
-            case 0x0D:
-                return palette.color(QPalette::Highlight);
-            case 0x0E:
-                return palette.color(QPalette::HighlightedText);
-            case 0x0F:
-                return palette.color(QPalette::Button);
-            case 0x11:
-                return palette.color(QPalette::Disabled, QPalette::Text);
-            case 0x12:
-                return palette.color(QPalette::ButtonText);
-            default:
-                return palette.color(QPalette::WindowText);
-        }
-    }
-    return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
-                  static_cast<int>((v >> 16) & 0xFF));
-}
-
 // --- drawing ---
 
 void Trend::paintEvent(QPaintEvent*) {
@@ -459,7 +436,7 @@ void Trend::Paint(QPainter& p) {
         auto c = std::find_if(curves_.begin(), curves_.end(),
                               [&](const Curve& cv) { return cv.index == box.scale; });
         if (c != curves_.end())
-            PaintScale(p, layout, box, *c, WindowsColor(YScForeColor(c->index), palette()));
+            PaintScale(p, layout, box, *c, WinColor(YScForeColor(c->index), palette()));
     }
     PaintTimeAxis(p, layout);
 
@@ -495,7 +472,7 @@ void Trend::PaintScale(QPainter& p, const TrendLayout& layout, const TrendScaleB
         actTop = std::max(actTop, r.top);
         actBottom = std::min(actBottom, r.Bottom());
         if (actBottom > actTop) {
-            QColor bar = WindowsColor(CurveColor(curve.index), palette());
+            QColor bar = WinColor(CurveColor(curve.index), palette());
             bar.setAlpha(110);
             const double x0 = box.left ? axisX - 4 : axisX + 1;
             p.fillRect(QRectF(x0, actTop, 3, actBottom - actTop), bar);
@@ -561,7 +538,7 @@ void Trend::PaintCurve(QPainter& p, const TrendLayout& layout, const TrendMappin
     auto box = std::find_if(layout.scales.begin(), layout.scales.end(),
                             [&](const TrendScaleBox& b) { return b.scale == curve.index; });
     const TrendRect area = box != layout.scales.end() ? box->rect : layout.plot;
-    const QColor color = WindowsColor(CurveColor(curve.index), palette());
+    const QColor color = WinColor(CurveColor(curve.index), palette());
     const std::vector<TrendLine> lines =
         TraceLines(*curve.trace, map, curve.scaleMin, curve.scaleMax, area.top, area.Bottom());
     QPen solid(color, 2);
@@ -641,7 +618,7 @@ void Trend::PaintCursor(QPainter& p, const TrendLayout& layout, const TrendMappi
     for (int i = 0; i < texts.size(); ++i) {
         const QColor color =
             i == 0 ? palette().color(QPalette::ToolTipText)
-                   : WindowsColor(CurveColor(lines[static_cast<size_t>(i - 1)].index), palette());
+                   : WinColor(CurveColor(lines[static_cast<size_t>(i - 1)].index), palette());
         p.setPen(color);
         p.drawText(
             QRectF(box.left() + 5, box.top() + 3 + fm.height() * i, box.width() - 10, fm.height()),
