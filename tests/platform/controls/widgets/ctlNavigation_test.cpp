@@ -23,9 +23,12 @@
 #include "platform/controls/widgets/NavToolbar.h"
 #include "platform/controls/widgets/NavTree.h"
 #include "platform/controls/widgets/PageRegistry.h"
+#include "support/WidgetHelpers.h"
 
 namespace kv {
 namespace {
+
+using test_support::FlushDeletes;
 
 using test_support::CallLog;
 using test_support::FakeCyclePage;
@@ -52,10 +55,6 @@ constexpr const char* kTree = R"(<?xml version="1.0"?>
 std::string With(std::string text, const std::string& from, const std::string& to) {
     text.replace(text.find(from), from.size(), to);
     return text;
-}
-
-void FlushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 class NavigationTest : public ::testing::Test {

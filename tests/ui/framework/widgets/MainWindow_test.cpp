@@ -25,6 +25,7 @@
 #include "platform/runtime/IPrivateDataModel.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "support/FrameInstanceFixture.h"
+#include "support/WidgetHelpers.h"
 #include "ui/framework/widgets/FrameworkUserInterfaces.h"
 #include "ui/framework/widgets/ctlAbout.h"
 #include "ui/framework/widgets/ctlCycle.h"
@@ -34,6 +35,8 @@
 namespace kv {
 namespace {
 
+using test_support::FlushDeletes;
+
 using test_support::CallLog;
 using test_support::FakeCyclePage;
 
@@ -42,10 +45,6 @@ const char* const kPages[] = {"ctlId", "ctlIdPos", "ctlIdAct", "ctlIdValve"};
 
 bool Has(const CallLog& log, const std::string& entry) {
     return std::find(log.begin(), log.end(), entry) != log.end();
-}
-
-void FlushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 // A cycle page that refuses its release while told to (and then keeps its cycle).
