@@ -42,6 +42,7 @@
 #include "platform/runtime/XMLHelper.h"
 #include "sim/SimulatedChannel.h"
 #include "sim/SimulatedPositioner.h"
+#include "tests/support/NullFakes.h"
 
 #include "BenchSummary.h"
 
@@ -219,19 +220,11 @@ struct NoProcess : IPrivateProcess {
     void OnProcessFinished(const std::string&, bool) override {}
 };
 
-struct UploadEvents : IDTMEvents {
-    void OnFunctionChanged(const std::string&) override {}
-    void ReportProgress(const std::string&, const std::string&, int32_t) override {}
-    void OpenGUIRequest(const std::string&, const std::string&) override {}
-    void InvokedFunctionFinished(const std::string&, bool) override {}
+struct UploadEvents : test_support::NullDTMEvents {
     void UploadFinished(const std::string&, bool ok) override {
         ++finished;
         succeeded += ok ? 1 : 0;
     }
-    void DownloadFinished(const std::string&, bool) override {}
-    void PreparedToRelease(const std::string&) override {}
-    void PreparedToReleaseCommunication(const std::string&) override {}
-    void ParametersChanged(const std::string&) override {}
     int finished = 0;
     int succeeded = 0;
 };

@@ -26,8 +26,8 @@ void FrameContainer::OnFunctionChanged(const std::string& systemTag) {
 }
 
 void FrameContainer::OnProgress(const std::string& systemTag, const std::string& title,
-                                int32_t percent) {
-    Record({"OnProgress", systemTag, title, percent, false});
+                                int32_t percent, bool show) {
+    Record({"OnProgress", systemTag, title, percent, false, show});
 }
 
 void FrameContainer::OnOpenGUIRequest(const std::string& systemTag,
@@ -55,7 +55,9 @@ void FrameContainer::OnPreparedToReleaseCommunication(const std::string& systemT
     Record({"OnPreparedToReleaseCommunication", systemTag, {}, 0, false});
 }
 
-void FrameContainer::OnParametersChanged(const std::string& systemTag) {
+void FrameContainer::OnParametersChanged(const std::string& systemTag,
+                                         const std::string& parameterDocument) {
+    parameterDocument_ = parameterDocument;
     Record({"OnParametersChanged", systemTag, {}, 0, false});
 }
 

@@ -18,6 +18,7 @@ struct FrameEvent {
     std::string text;  // the function call or progress title, when the event has one
     int32_t percent = 0;
     bool success = false;
+    bool show = false;  // OnProgress: False ends the display of the progress
 };
 
 class FrameContainer : public IFdtContainer, public IDtmEventSink {
@@ -30,20 +31,25 @@ class FrameContainer : public IFdtContainer, public IDtmEventSink {
     bool RequestSave(const std::string& systemTag) override;
 
     void OnFunctionChanged(const std::string& systemTag) override;
-    void OnProgress(const std::string& systemTag, const std::string& title,
-                    int32_t percent) override;
+    void OnProgress(const std::string& systemTag, const std::string& title, int32_t percent,
+                    bool show) override;
     void OnOpenGUIRequest(const std::string& systemTag, const std::string& functionCall) override;
     void OnInvokedFunctionFinished(const std::string& invokeId, bool success) override;
     void OnUploadFinished(const std::string& invokeId, bool success) override;
     void OnDownloadFinished(const std::string& invokeId, bool success) override;
     void OnPreparedToRelease(const std::string& systemTag) override;
     void OnPreparedToReleaseCommunication(const std::string& systemTag) override;
-    void OnParametersChanged(const std::string& systemTag) override;
+    // Recorded; the document replaces the frame's copy.
+    void OnParametersChanged(const std::string& systemTag,
+                             const std::string& parameterDocument) override;
 
     const std::vector<FrameEvent>& Recorded() const { return events_; }
     // How many events of the kind were recorded.
     size_t Count(const std::string& kind) const;
     void ClearRecorded() { events_.clear(); }
+    // The frame's copy of the instance's parameter document: the last one the DTM sent; empty
+    // before the first.
+    const std::string& ParameterDocument() const { return parameterDocument_; }
 
     void SetSaveHandler(std::function<bool(const std::string& systemTag)> handler) {
         saveHandler_ = std::move(handler);
@@ -60,6 +66,7 @@ class FrameContainer : public IFdtContainer, public IDtmEventSink {
 
     bool offerEvents_;
     std::vector<FrameEvent> events_;
+    std::string parameterDocument_;
     std::function<bool(const std::string&)> saveHandler_;
     std::function<void(const FrameEvent&)> observer_;
 };

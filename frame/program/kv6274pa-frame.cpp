@@ -27,10 +27,12 @@
 #include "frame/ReferenceFrame.h"
 #ifdef KV_FRAME_WINDOW
 #include "frame/window/FrameWindowProgram.h"
+#include "platform/controls/widgets/LastResort.h"
 #endif
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/os/ComponentFolder.h"
 #include "platform/runtime/DTMDictionary.h"
+#include "platform/runtime/DiagnosticLog.h"
 #include "platform/runtime/ICommObject.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
@@ -97,7 +99,8 @@ const char* const kUsageText =
     "                          (default: en); any other language code runs in English\n"
     "  --trace                 print every DP-V1 request (\"> read\", \"> write\") and every\n"
     "                          response (\"<\") with slot, index and data in hex, and at the\n"
-    "                          end the diagnostic log: the errors the DTM caught and swallowed\n"
+    "                          end the diagnostic logs: the errors the DTM and its windows\n"
+    "                          caught and swallowed\n"
     "  --yes, --no             answer the question whether a device that does not match the\n"
     "                          DTM is connected anyway; without either the question is asked on\n"
     "                          the terminal, and answered No when the input is no terminal\n"
@@ -670,8 +673,28 @@ std::string Hex4(uint32_t v) {
     return buffer;
 }
 
-// With --trace: the diagnostic logs of the instances and of the loop, printed when the run ends
-// whichever way it ends.
+// Prints a diagnostic log, one line per entry; false when it is empty.
+bool PrintDiagnostics(const std::string& owner, const DiagnosticLog& log) {
+    if (log.Empty())
+        return false;
+    for (const DiagnosticLog::Entry& e : log.Entries())
+        std::cout << "diagnostic log (" << owner << "): " << e.where << ": " << e.what << "\n";
+    if (log.Dropped() > 0)
+        std::cout << "diagnostic log (" << owner << "): " << log.Dropped() << " more\n";
+    return true;
+}
+
+// Prints the log of the widgets (of a build with the window); false when it is empty.
+bool PrintWidgetDiagnostics() {
+#ifdef KV_FRAME_WINDOW
+    return PrintDiagnostics("widgets", WidgetDiagnostics());
+#else
+    return false;
+#endif
+}
+
+// With --trace: the diagnostic logs of the instances, of the loop and of the widgets, printed
+// when the run ends whichever way it ends.
 class DiagnosticsReport {
   public:
     DiagnosticsReport(bool enabled, const ReferenceFrame& frame, const IEventLoop& loop)
@@ -682,9 +705,10 @@ class DiagnosticsReport {
         bool any = false;
         for (const auto& instance : frame_.Instances()) {
             if (const auto context = instance->dtm->DTMContext())
-                any = Print(instance->systemTag, context->Diagnostics()) || any;
+                any = PrintDiagnostics(instance->systemTag, context->Diagnostics()) || any;
         }
-        any = Print("event loop", loop_.Diagnostics()) || any;
+        any = PrintDiagnostics("event loop", loop_.Diagnostics()) || any;
+        any = PrintWidgetDiagnostics() || any;
         if (!any)
             std::cout << "diagnostic log: empty\n";
     }
@@ -692,15 +716,6 @@ class DiagnosticsReport {
     DiagnosticsReport& operator=(const DiagnosticsReport&) = delete;
 
   private:
-    static bool Print(const std::string& owner, const DiagnosticLog& log) {
-        if (log.Empty())
-            return false;
-        for (const DiagnosticLog::Entry& e : log.Entries())
-            std::cout << "diagnostic log (" << owner << "): " << e.where << ": " << e.what << "\n";
-        if (log.Dropped() > 0)
-            std::cout << "diagnostic log (" << owner << "): " << log.Dropped() << " more\n";
-        return true;
-    }
     bool enabled_;
     const ReferenceFrame& frame_;
     const IEventLoop& loop_;
@@ -905,8 +920,12 @@ int RunWindowed(int& argc, char** argv, const Options& options) {
         bool existed = false;
         return OpenProject(options, frame, existed);
     };
-    return pictures ? RenderScreenshots(argc, argv, run, open, options.screenshotFolder)
-                    : RunFrameWindow(argc, argv, run, open);
+    const int status = pictures ? RenderScreenshots(argc, argv, run, open, options.screenshotFolder)
+                                : RunFrameWindow(argc, argv, run, open);
+    // The window's instance is gone by now: --trace shows what its widgets swallowed.
+    if (options.trace && !PrintWidgetDiagnostics())
+        std::cout << "diagnostic log (widgets): empty\n";
+    return status;
 }
 #endif
 

@@ -157,7 +157,7 @@ class FrameWindow::ProcessWatch : public IPrivateProcess {
     void OnProcessFinished(const std::string& processId, bool success) override {
         if (processId == id && done_) {
             auto done = std::move(done_);
-            done(success);
+            CallGuarded("FrameWindow connection end", [&] { done(success); });
         }
     }
     std::string id;
@@ -183,16 +183,20 @@ FrameWindow::FrameWindow(ReferenceFrame& frame, FrameInstance& instance,
     BuildUi();
     const QPointer<FrameWindow> self(this);
     prompt_->SetParent(this);
+    // What the DTM tells the frame reaches the window guarded: nothing of the window's own
+    // handling goes back into the DTM.
     prompt_->SetStatusSink([self](const std::string& text) {
         if (self)
-            self->ShowStatus(Q(text));
+            CallGuarded("FrameWindow status text", [&] { self->ShowStatus(Q(text)); });
     });
     instance_.container->SetEventObserver([self](const FrameEvent& event) {
         if (self)
-            self->OnContainerEvent(event);
+            CallGuarded("FrameWindow DTM event", [&] { self->OnContainerEvent(event); });
     });
-    instance_.container->SetSaveHandler(
-        [self](const std::string&) { return self ? self->SaveOnRequest() : false; });
+    instance_.container->SetSaveHandler([self](const std::string&) {
+        return self && CallGuarded("FrameWindow save request", false,
+                                   [&] { return self->SaveOnRequest(); });
+    });
     ApplyWords();
     LoadFunctions();
     UpdateInstance();
@@ -537,8 +541,13 @@ void FrameWindow::OnContainerEvent(const FrameEvent& event) {
     const FrameWords& words = WordsOf(language_);
     const QPointer<FrameWindow> self(this);
     if (event.kind == "OnProgress") {
-        if (busy_ == Action::Uploading || busy_ == Action::Downloading)
+        // The window's own upload or download keeps the bar until its end comes; any other
+        // process of the DTM (a page's read or write) shows it until it reports its end.
+        const bool transfer = busy_ == Action::Uploading || busy_ == Action::Downloading;
+        if (event.show)
             progress_->setValue(std::clamp(event.percent, 0, 100));
+        if (!transfer)
+            progress_->setVisible(event.show);
     } else if (event.kind == "OnUploadFinished") {
         if (busy_ == Action::Uploading && event.id == invokeId_)
             Finish(QString::fromUtf8(event.success ? words.uploaded : words.uploadFailed));
@@ -550,8 +559,10 @@ void FrameWindow::OnContainerEvent(const FrameEvent& event) {
         loop_->Post([self] {
             if (!self || self->released_ || self->busy_ != Action::Disconnecting)
                 return;
-            self->instance_.dtm->ReleaseCommunication();
-            self->Finish(QString::fromUtf8(WordsOf(self->language_).disconnected));
+            CallGuarded("FrameWindow disconnected", [&] {
+                self->instance_.dtm->ReleaseCommunication();
+                self->Finish(QString::fromUtf8(WordsOf(self->language_).disconnected));
+            });
         });
     } else if (event.kind == "OnOpenGUIRequest") {
         const std::string call = event.text;

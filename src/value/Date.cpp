@@ -1,6 +1,7 @@
 // Dates as the day count from 1899-12-30 with the time of day as fraction. As in the original,
 // a negative count keeps its time as a positive fraction away from zero: -1.25 is 1899-12-29 06:00.
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -129,6 +130,12 @@ std::optional<double> ParseIsoDate(const std::string& text) {
     const double date = DateSerial(y, mo, d);
     const double time = TimeSerial(h, mi, sec);
     return date >= 0 ? date + time : date - time;
+}
+
+int64_t WallClockMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
 }
 
 }  // namespace kv

@@ -1,6 +1,7 @@
 #pragma once
 // Dates as the day count from 1899-12-30 with the time of day as fraction.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -17,5 +18,8 @@ std::string DateToIsoText(double days);
 // The day count of an ISO text "YYYY-MM-DD" with an optional time "HH:MM:SS"; nullopt for any
 // other text.
 std::optional<double> ParseIsoDate(const std::string& text);
+
+// The wall clock: milliseconds since 1970-01-01 00:00 UTC.
+int64_t WallClockMs();
 
 }  // namespace kv

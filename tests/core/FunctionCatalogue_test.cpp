@@ -16,6 +16,7 @@
 #include "platform/runtime/IDTMEvents.h"
 #include "platform/runtime/IStateObject.h"
 #include "support/IdleCommunication.h"
+#include "support/NullFakes.h"
 #include "support/PersistenceFixture.h"
 
 namespace kv {
@@ -23,9 +24,7 @@ namespace {
 
 using Instance = test_support::PersistenceInstance;
 
-struct RecordingEvents : IDTMEvents {
-    void OnFunctionChanged(const std::string&) override {}
-    void ReportProgress(const std::string&, const std::string&, int32_t) override {}
+struct RecordingEvents : test_support::NullDTMEvents {
     void OpenGUIRequest(const std::string& tag, const std::string& call) override {
         if (refuse)
             throw std::runtime_error("refused");
@@ -34,11 +33,6 @@ struct RecordingEvents : IDTMEvents {
     void InvokedFunctionFinished(const std::string& id, bool ok) override {
         finished.emplace_back(id, ok);
     }
-    void UploadFinished(const std::string&, bool) override {}
-    void DownloadFinished(const std::string&, bool) override {}
-    void PreparedToRelease(const std::string&) override {}
-    void PreparedToReleaseCommunication(const std::string&) override {}
-    void ParametersChanged(const std::string&) override {}
     bool refuse = false;
     std::vector<std::pair<std::string, std::string>> opened;
     std::vector<std::pair<std::string, bool>> finished;

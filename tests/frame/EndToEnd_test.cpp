@@ -25,6 +25,7 @@
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/TransactionGroup.h"
 #include "support/DeviceLog.h"
+#include "support/FrameInstanceFixture.h"
 
 namespace kv {
 namespace {
@@ -52,41 +53,13 @@ const char* const kMismatchText =
     "Connect anyway?";
 
 // One instance of the reference frame with the simulated positioner behind its channel.
-struct Bench {
-    std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
-    std::shared_ptr<ScriptedPrompt> prompt;
-    ReferenceFrame frame;
-    FrameInstance* instance = nullptr;
-    std::shared_ptr<SimulatedPositioner> device;
-    std::unique_ptr<DeviceSession> session;
-
+struct Bench : test_support::FrameBench {
     explicit Bench(SimOptions options = {}, std::vector<int32_t> answers = {})
-        : prompt(std::make_shared<ScriptedPrompt>(std::move(answers))),
-          frame(loop, prompt),
-          device(std::make_shared<SimulatedPositioner>(options)) {
-        frame.SetUserInformation(R"(<FDT><UserInformation role="Maintenance"/></FDT>)");
-        std::string error;
-        instance = frame.AddInstance("PV-101", "KV6274PA", error);
-        if (instance == nullptr)
-            throw std::runtime_error(error);
-        session = std::make_unique<DeviceSession>(loop, *instance, device);
-    }
-    // A run without faults leaves the diagnostic logs empty.
-    ~Bench() {
-        EXPECT_TRUE(Ctx().Diagnostics().Empty()) << Ctx().Diagnostics().Text();
-        EXPECT_TRUE(loop->Diagnostics().Empty()) << loop->Diagnostics().Text();
-    }
+        : FrameBench(std::make_shared<ScriptedPrompt>(std::move(answers)), options) {}
     DTMMain& Dtm() { return *instance->dtm; }
-    IDTMContext& Ctx() { return *instance->dtm->DTMContext(); }
-    FrameContainer& Container() { return *instance->container; }
     clsDataElement& At(const std::string& path) { return ElementAt(Ctx().Parameters(), path); }
     // Communication set, connected with a matching device, start-up reads done, log cleared.
-    void Online() {
-        ASSERT_TRUE(session->SetCommunication());
-        ASSERT_TRUE(session->Connect());
-        device->ClearLog();
-        Container().ClearRecorded();
-    }
+    void Online() { ASSERT_TRUE(FrameBench::Online()); }
     // Requests that reached the device, per address.
     std::map<Address, int> Logged(bool writes) const { return RequestsAt(*device, writes); }
     // The addresses of the elements the frame's transfer picks, each once: a record member is

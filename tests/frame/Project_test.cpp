@@ -315,17 +315,26 @@ TEST(FrameProject, MissingFileIsReported) {
 TEST(FrameContainer, RecordsEventsAndAnswersSaveRequests) {
     FrameContainer container;
     ASSERT_EQ(container.Events(), &container);
-    container.OnProgress("T", "Upload", 40);
+    container.OnProgress("T", "Upload", 40, true);
     EXPECT_TRUE(container.RequestSave("T"));
     container.saveAnswer = false;
     EXPECT_FALSE(container.RequestSave("T"));
     container.SetSaveHandler([](const std::string& tag) { return tag == "T"; });
     EXPECT_TRUE(container.RequestSave("T"));
-    ASSERT_EQ(container.Recorded().size(), 4u);
+    container.OnProgress("T", "Upload", 100, false);
+    ASSERT_EQ(container.Recorded().size(), 5u);
     EXPECT_EQ(container.Recorded()[0].kind, "OnProgress");
     EXPECT_EQ(container.Recorded()[0].percent, 40);
+    EXPECT_TRUE(container.Recorded()[0].show);
+    EXPECT_FALSE(container.Recorded()[4].show);
     EXPECT_EQ(container.Count("RequestSave"), 3u);
     EXPECT_FALSE(container.Recorded()[2].success);
+    // Each parameter document of the DTM replaces the frame's copy.
+    EXPECT_EQ(container.ParameterDocument(), "");
+    container.OnParametersChanged("T", "<FDT>1</FDT>");
+    container.OnParametersChanged("T", "<FDT>2</FDT>");
+    EXPECT_EQ(container.ParameterDocument(), "<FDT>2</FDT>");
+    EXPECT_EQ(container.Count("OnParametersChanged"), 2u);
     EXPECT_EQ(FrameContainer(false).Events(), nullptr);
 }
 

@@ -68,7 +68,7 @@ class TestContainer : public IFdtContainer, public IDtmEventSink {
     void OnFunctionChanged(const std::string& tag) override {
         events.push_back("OnFunctionChanged:" + tag);
     }
-    void OnProgress(const std::string&, const std::string&, int32_t) override {}
+    void OnProgress(const std::string&, const std::string&, int32_t, bool) override {}
     void OnOpenGUIRequest(const std::string& tag, const std::string&) override {
         events.push_back("OnOpenGUIRequest:" + tag);
     }
@@ -79,7 +79,7 @@ class TestContainer : public IFdtContainer, public IDtmEventSink {
         events.push_back("OnPreparedToRelease:" + tag);
     }
     void OnPreparedToReleaseCommunication(const std::string&) override {}
-    void OnParametersChanged(const std::string&) override {}
+    void OnParametersChanged(const std::string&, const std::string&) override {}
     bool offer;
     std::vector<std::string> events;
 };

@@ -46,21 +46,23 @@ struct RecordingProcess : IPrivateProcess {
     std::vector<std::pair<std::string, bool>> finished;
 };
 
-struct RecordingEvents : IDTMEvents {
-    void OnFunctionChanged(const std::string&) override {}
-    void ReportProgress(const std::string&, const std::string&, int32_t percent) override {
+struct RecordingEvents : NullDTMEvents {
+    void ReportProgress(const std::string&, const std::string&, int32_t percent,
+                        bool show) override {
         progress.push_back(percent);
+        shown.push_back(show);
     }
-    void OpenGUIRequest(const std::string&, const std::string&) override {}
-    void InvokedFunctionFinished(const std::string&, bool) override {}
     void UploadFinished(const std::string& id, bool ok) override { uploads.emplace_back(id, ok); }
     void DownloadFinished(const std::string& id, bool ok) override {
         downloads.emplace_back(id, ok);
     }
-    void PreparedToRelease(const std::string&) override {}
-    void PreparedToReleaseCommunication(const std::string&) override {}
-    void ParametersChanged(const std::string&) override { ++parametersChanged; }
+    void ParametersChanged(const std::string&, const std::string& document) override {
+        ++parametersChanged;
+        parameterDocument = document;
+    }
     std::vector<int32_t> progress;
+    std::vector<bool> shown;  // the show flag of each progress report
+    std::string parameterDocument;
     std::vector<std::pair<std::string, bool>> uploads;
     std::vector<std::pair<std::string, bool>> downloads;
     int parametersChanged = 0;

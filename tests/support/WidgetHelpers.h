@@ -1,6 +1,6 @@
 #pragma once
-// Helpers of the widget tests: a window that can take the keyboard focus, and a choice from a
-// widget's context menu.
+// Helpers of the widget tests: a window that can take the keyboard focus, a choice from a
+// widget's context menu, and the deletions Qt still holds back.
 
 #include <gtest/gtest.h>
 
@@ -21,6 +21,11 @@ inline void ShowActive(QWidget& window) {
     window.activateWindow();
     QApplication::setActiveWindow(&window);
     QApplication::processEvents();
+}
+
+// Destroys the widgets whose deletion waits for the event loop (deleteLater).
+inline void FlushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 // Opens the context menu of a widget and chooses the menu item with that text.

@@ -30,9 +30,6 @@ namespace kv {
 
 namespace {
 
-// Every document of the data set is built and imported with this flag.
-constexpr int32_t kDocumentFlags = 64;
-
 // Upper-case hexadecimal digits without leading zeros (negative values in 32-bit two's
 // complement).
 std::string HexText(int32_t value) {
@@ -357,12 +354,12 @@ bool DTMMain::OnUnlockDataSet(const std::string& systemTag, const std::string& i
 // --- parameters, documents, information, functions, channels ---
 
 std::string DTMMain::GetParameters(const std::string& parameterPath) {
-    return Guarded<std::string>(
-        Log(), "DTMMain::GetParameters", std::string(), [&]() -> std::string {
-            Context().GUIManager().ValidateAll();
-            ParameterXMLConverter converter;
-            return converter.GetParametersXml(Context(), parameterPath, kDocumentFlags);
-        });
+    return Guarded<std::string>(Log(), "DTMMain::GetParameters", std::string(),
+                                [&]() -> std::string {
+                                    Context().GUIManager().ValidateAll();
+                                    return Context().ParameterXMLConverter().GetParametersXml(
+                                        Context(), parameterPath, kParameterDocumentFlags);
+                                });
 }
 
 bool DTMMain::SetParameters(const std::string& parameterPath, const std::string& xml) {
@@ -371,8 +368,8 @@ bool DTMMain::SetParameters(const std::string& parameterPath, const std::string&
         parameters.Lock();
         // The lock is given back also when the import fails.
         const bool ok = Guarded(Log(), "DTMMain::SetParameters", false, [&] {
-            ParameterXMLConverter converter;
-            return converter.SetParametersXml(parameterPath, Context(), xml, kDocumentFlags);
+            return Context().ParameterXMLConverter().SetParametersXml(parameterPath, Context(), xml,
+                                                                      kParameterDocumentFlags);
         });
         parameters.Unlock();
         return ok;

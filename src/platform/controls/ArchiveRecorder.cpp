@@ -1,7 +1,6 @@
 #include "platform/controls/ArchiveRecorder.h"
 
 #include <algorithm>
-#include <chrono>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "platform/runtime/IEventLoop.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/TransactionGroup.h"
+#include "value/Date.h"
 
 namespace kv {
 
@@ -22,12 +22,6 @@ std::optional<double> NumberOf(const Variant& v) {
     if (!v.isNumber())
         return std::nullopt;
     return v.number();
-}
-
-int64_t WallClockMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
 }
 
 // The records read for a curve: those registered for it, else its own element (a member of a

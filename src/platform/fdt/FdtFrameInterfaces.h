@@ -14,8 +14,9 @@ class IDtmEventSink {
   public:
     virtual ~IDtmEventSink() = default;
     virtual void OnFunctionChanged(const std::string& systemTag) = 0;
-    virtual void OnProgress(const std::string& systemTag, const std::string& title,
-                            int32_t percent) = 0;
+    // show False ends the display of the progress under that title.
+    virtual void OnProgress(const std::string& systemTag, const std::string& title, int32_t percent,
+                            bool show) = 0;
     virtual void OnOpenGUIRequest(const std::string& systemTag,
                                   const std::string& functionCall) = 0;
     virtual void OnInvokedFunctionFinished(const std::string& invokeId, bool success) = 0;
@@ -23,7 +24,10 @@ class IDtmEventSink {
     virtual void OnDownloadFinished(const std::string& invokeId, bool success) = 0;
     virtual void OnPreparedToRelease(const std::string& systemTag) = 0;
     virtual void OnPreparedToReleaseCommunication(const std::string& systemTag) = 0;
-    virtual void OnParametersChanged(const std::string& systemTag) = 0;
+    // The DTM's parameter document of the instance's whole data set, which replaces the
+    // frame's copy.
+    virtual void OnParametersChanged(const std::string& systemTag,
+                                     const std::string& parameterDocument) = 0;
 };
 
 // The container of a DTM instance in the frame's project.

@@ -433,7 +433,7 @@ void CommunicationManager::HandleAbort() {
 
 CommunicationManager::Process* CommunicationManager::FindProcess(const std::string& processId) {
     for (Process& p : processes_) {
-        if (!p.cancelled && p.spec.processId == processId)
+        if (!p.cancelled && p.request.processId == processId)
             return &p;
     }
     return nullptr;
@@ -441,7 +441,7 @@ CommunicationManager::Process* CommunicationManager::FindProcess(const std::stri
 
 bool CommunicationManager::IsProcessRunning(const std::string& processId) const {
     return std::any_of(processes_.begin(), processes_.end(), [&](const Process& p) {
-        return !p.cancelled && p.spec.processId == processId;
+        return !p.cancelled && p.request.processId == processId;
     });
 }
 
@@ -449,7 +449,7 @@ bool CommunicationManager::StartProcess(TransactionProcess process) {
     if (state_ != State::Online || process.processId.empty() || IsProcessRunning(process.processId))
         return false;
     Process p;
-    p.spec = std::move(process);
+    p.request = std::move(process);
     processes_.push_back(std::move(p));
     Later([this] { Pump(); });
     return true;
@@ -470,17 +470,24 @@ bool CommunicationManager::CancelProcess(const std::string& processId) {
 }
 
 void CommunicationManager::Finish(Process process, bool success) {
-    TransactionProcess spec = std::move(process.spec);
+    TransactionProcess ended = std::move(process.request);
     IEventLoop& loop = context_.Loop();
-    loop.Post([context = &context_, alive = lifetime_.Watch(), &loop, spec, success] {
-        // The caller hears the end even when the process's own end handling fails.
-        if (spec.onEnd) {
-            Guarded(LogAfter(alive, context, loop), "TransactionProcess::onEnd",
-                    [&] { spec.onEnd(success); });
+    loop.Post([context = &context_, alive = lifetime_.Watch(), &loop, ended, success] {
+        // The frame's display of the progress ends before anyone hears the end.
+        if (ended.reportProgress && alive.Alive()) {
+            Guarded(context->Diagnostics(), "IDTMEvents::ReportProgress", [&] {
+                if (IDTMEvents* events = context->DTMEvents())
+                    events->ReportProgress(context->SystemTag(), ended.title, 100, false);
+            });
         }
-        if (auto cb = spec.callback.lock()) {
+        // The caller hears the end even when the process's own end handling fails.
+        if (ended.onEnd) {
+            Guarded(LogAfter(alive, context, loop), "TransactionProcess::onEnd",
+                    [&] { ended.onEnd(success); });
+        }
+        if (auto cb = ended.callback.lock()) {
             Guarded(LogAfter(alive, context, loop), "IPrivateProcess::OnProcessFinished",
-                    [&] { cb->OnProcessFinished(spec.processId, success); });
+                    [&] { cb->OnProcessFinished(ended.processId, success); });
         }
     });
 }
@@ -496,8 +503,8 @@ void CommunicationManager::FailAll(int32_t markCode) {
     failed.swap(processes_);
     for (Process& p : failed) {
         if (markCode != cecNone && !p.cancelled) {
-            for (size_t i = p.next; i < p.spec.jobs.size(); ++i)
-                MarkCommError(p.spec.jobs[i].path, markCode);
+            for (size_t i = p.next; i < p.request.jobs.size(); ++i)
+                MarkCommError(p.request.jobs[i].path, markCode);
         }
         Finish(std::move(p), false);
     }
@@ -530,13 +537,13 @@ void CommunicationManager::JobDone(Process& process, bool success) {
     ++process.done;
     if (!success)
         process.success = false;
-    const size_t total = std::max<size_t>(process.spec.jobs.size(), 1);
+    const size_t total = std::max<size_t>(process.request.jobs.size(), 1);
     const int32_t percent =
         static_cast<int32_t>(std::min<size_t>(process.done, total) * 100 / total);
-    std::weak_ptr<IPrivateProcess> callback = process.spec.callback;
-    const std::string id = process.spec.processId;
-    const bool report = process.spec.reportProgress;
-    const std::string title = process.spec.title;
+    std::weak_ptr<IPrivateProcess> callback = process.request.callback;
+    const std::string id = process.request.processId;
+    const bool report = process.request.reportProgress;
+    const std::string title = process.request.title;
     Later([this, callback, id, percent, report, title] {
         DiagnosticLog& log = context_.Diagnostics();
         if (auto cb = callback.lock()) {
@@ -546,7 +553,7 @@ void CommunicationManager::JobDone(Process& process, bool success) {
         if (report) {
             Guarded(log, "IDTMEvents::ReportProgress", [&] {
                 if (IDTMEvents* events = context_.DTMEvents())
-                    events->ReportProgress(context_.SystemTag(), title, percent);
+                    events->ReportProgress(context_.SystemTag(), title, percent, true);
             });
         }
     });
@@ -570,10 +577,10 @@ bool CommunicationManager::Send(Outstanding request) {
 }
 
 bool CommunicationManager::SendJob(Process& process) {
-    const TransactionJob job = process.spec.jobs[process.next++];
+    const TransactionJob job = process.request.jobs[process.next++];
     Outstanding o;
     o.kind = Kind::Job;
-    o.processId = process.spec.processId;
+    o.processId = process.request.processId;
     o.path = job.path;
     o.isWrite = job.isWrite;
     o.transaction = std::make_shared<Transaction>();
@@ -625,7 +632,7 @@ void CommunicationManager::Pump() {
         if (outstanding_ || state_ != State::Online)
             return;
         Process& front = processes_.front();
-        if (front.next < front.spec.jobs.size()) {
+        if (front.next < front.request.jobs.size()) {
             if (SendJob(front))
                 return;
             continue;
@@ -737,7 +744,7 @@ void CommunicationManager::AddReadBack(IPrivateDataElement& element, int32_t /*a
     if (process == nullptr)
         return;
     const std::string& path = element.Name();
-    std::vector<TransactionJob>& jobs = process->spec.jobs;
+    std::vector<TransactionJob>& jobs = process->request.jobs;
     for (size_t i = process->next; i < jobs.size(); ++i) {
         if (!jobs[i].isWrite && jobs[i].path == path)
             return;  // already queued

@@ -94,8 +94,8 @@ class CommunicationManager : public ICommunicationManager, public ICommObject {
     enum class Kind { Job, DeviceId, ProfileRevision };
 
     struct Process {
-        TransactionProcess spec;
-        size_t next = 0;  // the next job to send
+        TransactionProcess request;  // what the caller asked for
+        size_t next = 0;             // the next job to send
         size_t done = 0;
         bool success = true;
         bool cancelled = false;  // ends at the next turn of the loop

@@ -10,6 +10,7 @@
 #include "platform/runtime/DataSetPersistence.h"
 #include "platform/runtime/DeviceTypeInfo.h"
 #include "platform/runtime/EntryGuard.h"
+#include "platform/runtime/FdtDocuments.h"
 #include "platform/runtime/GUIManager.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMDictionary.h"
@@ -47,10 +48,10 @@ class ContainerEvents : public IDTMEvents {
         if (auto* s = Sink())
             s->OnFunctionChanged(systemTag);
     }
-    void ReportProgress(const std::string& systemTag, const std::string& title,
-                        int32_t percent) override {
+    void ReportProgress(const std::string& systemTag, const std::string& title, int32_t percent,
+                        bool show) override {
         if (auto* s = Sink())
-            s->OnProgress(systemTag, title, percent);
+            s->OnProgress(systemTag, title, percent, show);
     }
     void OpenGUIRequest(const std::string& systemTag, const std::string& functionCall) override {
         if (auto* s = Sink())
@@ -76,9 +77,10 @@ class ContainerEvents : public IDTMEvents {
         if (auto* s = Sink())
             s->OnPreparedToReleaseCommunication(systemTag);
     }
-    void ParametersChanged(const std::string& systemTag) override {
+    void ParametersChanged(const std::string& systemTag,
+                           const std::string& parameterDocument) override {
         if (auto* s = Sink())
-            s->OnParametersChanged(systemTag);
+            s->OnParametersChanged(systemTag, parameterDocument);
     }
 
   private:
@@ -110,6 +112,7 @@ DTMContext::DTMContext(std::shared_ptr<IEventLoop> loop)
       comm_(std::make_shared<kv::CommunicationManager>(*this)),
       online_(std::make_shared<kv::OnlineParameterService>(*this)),
       user_(std::make_shared<kv::UserManager>()),
+      converter_(std::make_unique<kv::ParameterXMLConverter>()),
       prompt_(std::make_shared<RecordingPrompt>()),
       deviceType_(std::make_shared<DeviceTypeInfo>()) {
     if (!loop_)

@@ -14,6 +14,7 @@
 #include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IDTMEvents.h"
 #include "platform/runtime/IDeviceTypeInfo.h"
+#include "platform/runtime/IDocuments.h"
 #include "platform/runtime/IEventLoop.h"
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IOnlineParameterService.h"
@@ -63,6 +64,7 @@ class DTMContext : public IDTMContext, public std::enable_shared_from_this<DTMCo
     IOnlineParameterService& OnlineParameterService() override;
     IUserManager& UserManager() override;
     IXMLHelper& XMLHelper() override;
+    IParameterXMLConverter& ParameterXMLConverter() override { return *converter_; }
     IEventLoop& Loop() override { return *loop_; }
     IPrivateFunctions* Functions() override { return functions_.get(); }
     // The events set with SetDTMEvents, else the container's events sink; nullptr when there is
@@ -134,6 +136,7 @@ class DTMContext : public IDTMContext, public std::enable_shared_from_this<DTMCo
     std::shared_ptr<IOnlineParameterService> online_;
     std::shared_ptr<IUserManager> user_;
     std::shared_ptr<IXMLHelper> xml_;
+    std::unique_ptr<IParameterXMLConverter> converter_;
     std::shared_ptr<IPrivateFunctions> functions_;
     std::shared_ptr<IDTMEvents> events_;
     std::shared_ptr<IPrompt> prompt_;

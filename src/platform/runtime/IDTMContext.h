@@ -18,6 +18,7 @@ class IEventLoop;
 class IFdtContainer;
 class IGUIManager;
 class IOnlineParameterService;
+class IParameterXMLConverter;
 class IParameters;
 class IPersistObject;
 class IPrivateFunctions;
@@ -39,6 +40,8 @@ class IDTMContext {
     virtual IOnlineParameterService& OnlineParameterService() = 0;
     virtual IUserManager& UserManager() = 0;
     virtual IXMLHelper& XMLHelper() = 0;
+    // The data set's parameter document: export and import.
+    virtual IParameterXMLConverter& ParameterXMLConverter() = 0;
     virtual IEventLoop& Loop() = 0;
     // The function catalogue; nullptr before Init.
     virtual IPrivateFunctions* Functions() = 0;

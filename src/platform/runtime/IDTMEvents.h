@@ -11,15 +11,18 @@ class IDTMEvents {
   public:
     virtual ~IDTMEvents() = default;
     virtual void OnFunctionChanged(const std::string& systemTag) = 0;
+    // The progress of a process of the instance under its title; show False ends its display.
     virtual void ReportProgress(const std::string& systemTag, const std::string& title,
-                                int32_t percent) = 0;
+                                int32_t percent, bool show) = 0;
     virtual void OpenGUIRequest(const std::string& systemTag, const std::string& functionCall) = 0;
     virtual void InvokedFunctionFinished(const std::string& invokeId, bool success) = 0;
     virtual void UploadFinished(const std::string& invokeId, bool success) = 0;
     virtual void DownloadFinished(const std::string& invokeId, bool success) = 0;
     virtual void PreparedToRelease(const std::string& systemTag) = 0;
     virtual void PreparedToReleaseCommunication(const std::string& systemTag) = 0;
-    virtual void ParametersChanged(const std::string& systemTag) = 0;
+    // The instance's data set changed; parameterDocument: its parameter document as a whole.
+    virtual void ParametersChanged(const std::string& systemTag,
+                                   const std::string& parameterDocument) = 0;
 };
 
 }  // namespace kv

@@ -10,6 +10,9 @@ namespace kv {
 
 class IDTMContext;
 
+// The flags the DTM builds and reads every parameter document with.
+constexpr int32_t kParameterDocumentFlags = 64;
+
 // The parameter document of the data set: export and import.
 class IParameterXMLConverter {
   public:

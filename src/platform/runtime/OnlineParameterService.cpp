@@ -8,6 +8,7 @@
 #include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMEvents.h"
+#include "platform/runtime/IDocuments.h"
 #include "platform/runtime/IEventLoop.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
@@ -48,27 +49,36 @@ bool OnlineParameterService::UploadRequest(const std::string& invokeId,
                                            const std::string& parameterPath) {
     if (actions_.count(invokeId) != 0)
         return false;
-    return Guarded(
-        context_.Diagnostics(), "OnlineParameterService::UploadRequest", false, [&]() -> bool {
-            TransactionProcess process;
-            process.processId = NewProcessId();
-            process.jobs =
-                CollectJobs(context_, parameterPath, false,
-                            [this](IPrivateDataElement& e) { return e.IsUploadParam(context_); });
-            process.reportProgress = true;
-            process.title = "Upload";
-            const LifetimeToken::Watcher alive = lifetime_.Watch();
-            const std::vector<TransactionJob> jobs = process.jobs;
-            process.onEnd = [this, alive, invokeId, jobs](bool success) {
-                if (alive.Alive())
-                    EndUpload(invokeId, jobs, success);
-            };
-            const std::string id = process.processId;
-            if (!context_.CommunicationManager().StartProcess(std::move(process)))
-                return false;
-            actions_[invokeId] = id;
-            return true;
+    return Guarded(context_.Diagnostics(), "OnlineParameterService::UploadRequest", false, [&] {
+        return StartTransfer(
+            invokeId, parameterPath, false,
+            [this, invokeId](const std::vector<TransactionJob>& jobs, bool success) {
+                EndUpload(invokeId, jobs, success);
+            });
+    });
+}
+
+bool OnlineParameterService::StartTransfer(
+    const std::string& invokeId, const std::string& parameterPath, bool write,
+    std::function<void(const std::vector<TransactionJob>& jobs, bool success)> end) {
+    TransactionProcess process;
+    process.processId = NewProcessId();
+    process.jobs =
+        CollectJobs(context_, parameterPath, write, [this, write](IPrivateDataElement& e) {
+            return write ? e.IsDownloadParam(context_) : e.IsUploadParam(context_);
         });
+    process.reportProgress = true;
+    process.title = write ? "Download" : "Upload";
+    process.onEnd = [alive = lifetime_.Watch(), jobs = process.jobs,
+                     end = std::move(end)](bool success) {
+        if (alive.Alive())
+            end(jobs, success);
+    };
+    const std::string id = process.processId;
+    if (!context_.CommunicationManager().StartProcess(std::move(process)))
+        return false;
+    actions_[invokeId] = id;
+    return true;
 }
 
 void OnlineParameterService::EndUpload(const std::string& invokeId,
@@ -109,7 +119,9 @@ void OnlineParameterService::EndUpload(const std::string& invokeId,
     // The frame hears the end whatever its own handling of the change does.
     Guarded(log, "IDTMEvents::ParametersChanged", [&] {
         if (IDTMEvents* events = context_.DTMEvents())
-            events->ParametersChanged(context_.SystemTag());
+            events->ParametersChanged(context_.SystemTag(),
+                                      context_.ParameterXMLConverter().GetParametersXml(
+                                          context_, "", kParameterDocumentFlags));
     });
     Guarded(log, "IDTMEvents::UploadFinished", [&] {
         if (IDTMEvents* events = context_.DTMEvents())
@@ -125,23 +137,11 @@ bool OnlineParameterService::DownloadRequest(const std::string& invokeId,
     }
     const bool started =
         Guarded(context_.Diagnostics(), "OnlineParameterService::DownloadRequest", false, [&] {
-            TransactionProcess process;
-            process.processId = NewProcessId();
-            process.jobs =
-                CollectJobs(context_, parameterPath, true,
-                            [this](IPrivateDataElement& e) { return e.IsDownloadParam(context_); });
-            process.reportProgress = true;
-            process.title = "Download";
-            const LifetimeToken::Watcher alive = lifetime_.Watch();
-            process.onEnd = [this, alive, invokeId](bool success) {
-                if (alive.Alive())
+            return StartTransfer(
+                invokeId, parameterPath, true,
+                [this, invokeId](const std::vector<TransactionJob>&, bool success) {
                     EndDownload(invokeId, success);
-            };
-            const std::string id = process.processId;
-            if (!context_.CommunicationManager().StartProcess(std::move(process)))
-                return false;
-            actions_[invokeId] = id;
-            return true;
+                });
         });
     if (!started)
         TellDownloadFailed(invokeId);

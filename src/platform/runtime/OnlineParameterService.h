@@ -3,6 +3,7 @@
 // part of it), reads of marked elements and device commands, each run as a process of the
 // communication manager.
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -42,6 +43,12 @@ class OnlineParameterService : public IOnlineParameterService {
     // The running uploads and downloads of the frame: invoke id -> process id.
     std::map<std::string, std::string> actions_;
 
+    // Starts the frame's upload (write False) or download of the elements under the path that
+    // take part in it; end runs with the process's jobs when it has ended. False when the
+    // process could not start.
+    bool StartTransfer(
+        const std::string& invokeId, const std::string& parameterPath, bool write,
+        std::function<void(const std::vector<TransactionJob>& jobs, bool success)> end);
     void EndUpload(const std::string& invokeId, const std::vector<TransactionJob>& jobs,
                    bool success);
     void EndDownload(const std::string& invokeId, bool success);

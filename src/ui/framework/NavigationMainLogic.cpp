@@ -15,6 +15,7 @@
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IXMLHelper.h"
+#include "ui/framework/GUIRegistration.h"
 #include "ui/framework/NavigationTree.h"
 #include "ui/framework/ParamLinkPrototype.h"
 
@@ -290,13 +291,11 @@ void NavigationMainLogic::CycleError() {
 // --- window events ---
 
 void NavigationMainLogic::Shown() {
-    if (const std::shared_ptr<IDTMContext> context = GetDtmContext(); context && Initialised())
-        context->GUIManager().GUIShown(m_GUIFunctionCall);
+    TellGUIShown(GetDtmContext(), m_GUIFunctionCall, true);
 }
 
 void NavigationMainLogic::Hidden() {
-    if (const std::shared_ptr<IDTMContext> context = GetDtmContext(); context && Initialised())
-        context->GUIManager().GUIHidden(m_GUIFunctionCall);
+    TellGUIShown(GetDtmContext(), m_GUIFunctionCall, false);
 }
 
 void NavigationMainLogic::DetachHost() noexcept {
@@ -307,12 +306,7 @@ void NavigationMainLogic::DetachHost() noexcept {
 void NavigationMainLogic::Terminate() noexcept {
     if (!Initialised())
         return;
-    try {
-        if (const std::shared_ptr<IDTMContext> context = GetDtmContext())
-            context->GUIManager().UnregisterGUI(m_GUIFunctionCall);
-    } catch (...) {
-        // Errors of unregistering are ignored: the window goes all the same.
-    }
+    LeaveGUIList(GetDtmContext(), m_GUIFunctionCall);
     m_DTM.reset();
     m_GUIFunctionCall.clear();
 }

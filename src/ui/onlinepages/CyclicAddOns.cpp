@@ -5,10 +5,12 @@
 #include <set>
 
 #include "core/clsDataElement.h"
+#include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/NavigationHost.h"
 #include "platform/controls/widgets/Twips.h"
 #include "platform/controls/widgets/ctlParamSite.h"
 #include "platform/controls/widgets/ctlParameter.h"
+#include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/ITransactionGroup.h"
@@ -33,8 +35,8 @@ ctlCycle* CyclicAddOns::CreateCycle(const ChildDesign& child, QWidget* parent) {
         qWarning("%s: a designer property of %s has the wrong kind", page_.Name().c_str(),
                  child.name.c_str());
     cycle_ = cycle;
-    // The control raises its events inside its own guard; the page's handlers only run while
-    // the page (which owns this object) exists.
+    // The page's handlers only run while the page (which owns this object) exists, each
+    // guarded itself: nothing may unwind through the signal.
     const QPointer<PageBase> page(&page_);
     QObject::connect(cycle, &ctlCycle::Click, &page_, [this, page] {
         if (page)
@@ -124,8 +126,11 @@ bool CyclicAddOns::MirrorIntoHost(int16_t value) const {
 }
 
 void CyclicAddOns::OnClick() {
-    if (cycle_)
-        MirrorIntoHost(cycle_->Value());
+    const std::shared_ptr<IDTMContext> context = page_.GetDtmContext();
+    Guarded(context ? context->Diagnostics() : WidgetDiagnostics(), "ctlCycle1_Click", [&] {
+        if (cycle_)
+            MirrorIntoHost(cycle_->Value());
+    });
 }
 
 std::vector<clsDataElement*> CyclicAddOns::RequestElements(const PageBase& page,
@@ -154,9 +159,11 @@ void CyclicAddOns::OnAddRequests(ITransactionGroup& group) {
     std::shared_ptr<IDTMContext> context = page_.GetDtmContext();
     if (!context)
         return;
-    // A request the group refuses is simply not read.
-    for (clsDataElement* element : RequestElements(page_, *context))
-        group.AddElement(*element, false);
+    Guarded(context->Diagnostics(), "ctlCycle1_OnAddRequests", [&] {
+        // A request the group refuses is simply not read.
+        for (clsDataElement* element : RequestElements(page_, *context))
+            group.AddElement(*element, false);
+    });
 }
 
 }  // namespace kv

@@ -21,61 +21,22 @@ void SetBarToolTip(ctlBar& bar, clsDataElement& value, IDTMContext& context) {
 }  // namespace
 
 CyclicDisplayPage::CyclicDisplayPage(const PageDesign& design, QWidget* parent)
-    : PageBase(design, parent), addOns_(*this) {}
+    : CyclicPage(design, parent) {}
 
 CyclicDisplayPage::~CyclicDisplayPage() = default;
 
 QWidget* CyclicDisplayPage::CreateChild(const ChildDesign& child, QWidget* parent) {
-    switch (child.kind) {
-        case ChildKind::Cycle:
-            return addOns_.CreateCycle(child, parent);
-        case ChildKind::Bar: {
-            auto* bar = new ctlBar(parent);
-            if (!bar->ReadProperties(DesignBag(child)))
-                qWarning("%s: a designer property of %s has the wrong kind", Name().c_str(),
-                         child.name.c_str());
-            return bar;
-        }
-        default:
-            return PageBase::CreateChild(child, parent);
-    }
+    if (child.kind != ChildKind::Bar)
+        return CyclicPage::CreateChild(child, parent);
+    auto* bar = new ctlBar(parent);
+    if (!bar->ReadProperties(DesignBag(child)))
+        qWarning("%s: a designer property of %s has the wrong kind", Name().c_str(),
+                 child.name.c_str());
+    return bar;
 }
 
 ctlBar* CyclicDisplayPage::Bar(const std::string& name) const {
     return qobject_cast<ctlBar*>(Control(name));
-}
-
-void CyclicDisplayPage::SetCyclicRefresh(int16_t value) {
-    addOns_.SetCyclicRefresh(value);
-}
-
-void CyclicDisplayPage::SetCycleTime(int32_t milliseconds) {
-    addOns_.SetCycleTime(milliseconds);
-}
-
-void CyclicDisplayPage::AfterSiteInit() {
-    addOns_.Init(*GetDtmContext());
-}
-
-bool CyclicDisplayPage::QueryRelease() {
-    if (!PageBase::QueryRelease())
-        return false;
-    addOns_.Clear();
-    return true;
-}
-
-void CyclicDisplayPage::RollBackInitPage() {
-    try {
-        addOns_.Clear();
-    } catch (...) {
-        // The cycle control goes with the page.
-    }
-    PageBase::RollBackInitPage();
-}
-
-void CyclicDisplayPage::ApplyLanguage(int32_t languageId) {
-    PageBase::ApplyLanguage(languageId);
-    addOns_.SetLanguage(languageId);
 }
 
 void CyclicDisplayPage::OnParameterChanged(IPrivateDataElement& element) {
@@ -101,13 +62,13 @@ void CyclicDisplayPage::OnParameterChanged(IPrivateDataElement& element) {
             }
         }
     }
-    PageBase::OnParameterChanged(element);
+    CyclicPage::OnParameterChanged(element);
 }
 
 void CyclicDisplayPage::OnParameterSetChanged() {
     if (std::shared_ptr<IDTMContext> context = GetDtmContext())
         RefreshBars(*context);
-    PageBase::OnParameterSetChanged();
+    CyclicPage::OnParameterSetChanged();
 }
 
 void CyclicDisplayPage::RefreshBars(IDTMContext& context) {

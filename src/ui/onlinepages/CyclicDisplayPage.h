@@ -13,8 +13,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/controls/NavigationInterfaces.h"
-#include "ui/onlinepages/CyclicAddOns.h"
+#include "ui/onlinepages/CyclicPage.h"
 #include "ui/parameterpages/PageBase.h"
 
 namespace kv {
@@ -22,41 +21,29 @@ namespace kv {
 class ctlBar;
 class ctlCycle;
 
-class CyclicDisplayPage : public PageBase, public IPrivateGUICycle {
+class CyclicDisplayPage : public CyclicPage<PageBase> {
     Q_OBJECT
 
   public:
     explicit CyclicDisplayPage(const PageDesign& design, QWidget* parent = nullptr);
     ~CyclicDisplayPage() override;
 
-    // --- IPrivateGUICycle (no test of the page's state) ---
-    void SetCyclicRefresh(int16_t value) override;
-    void SetCycleTime(int32_t milliseconds) override;
-
-    ctlCycle* Cycle() const { return addOns_.Cycle(); }
     // A bar of the page by name ("barAORb"); nullptr when it has none.
     ctlBar* Bar(const std::string& name) const;
 
   protected:
-    // ctlCycle1 and the bars; the other kinds as the base makes them.
+    // The bars; ctlCycle1 and the other kinds as the bases make them.
     QWidget* CreateChild(const ChildDesign& child, QWidget* parent) override;
-    void AfterSiteInit() override;
-    bool QueryRelease() override;
-    void RollBackInitPage() override;
-    void ApplyLanguage(int32_t languageId) override;
     // The bars that the element feeds, then the rows.
     void OnParameterChanged(IPrivateDataElement& element) override;
     // Every member of every bar, then the rows.
     void OnParameterSetChanged() override;
 
     // Passes a switch into the navigation control that hosts the page (while initialised).
-    bool MirrorCycleSwitch(int16_t value) const { return addOns_.MirrorIntoHost(value); }
-    CyclicAddOns& AddOns() { return addOns_; }
+    bool MirrorCycleSwitch(int16_t value) const { return AddOns().MirrorIntoHost(value); }
 
   private:
     void RefreshBars(IDTMContext& context);
-
-    CyclicAddOns addOns_;
 };
 
 }  // namespace kv

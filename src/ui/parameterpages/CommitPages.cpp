@@ -11,6 +11,7 @@
 #include "core/clsDataElement.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/IDTMEvents.h"
+#include "platform/runtime/IDocuments.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrompt.h"
@@ -148,8 +149,12 @@ void BusAddressPage::Commit() {
     context->Parameters().ElementChanged(address, "");
     if (!self || !IsInitialised())
         return;
-    if (IDTMEvents* events = context->DTMEvents())
-        events->ParametersChanged(context->SystemTag());
+    // The frame takes the whole data set's parameter document with the new address.
+    if (IDTMEvents* events = context->DTMEvents()) {
+        events->ParametersChanged(context->SystemTag(),
+                                  context->ParameterXMLConverter().GetParametersXml(
+                                      *context, "", kParameterDocumentFlags));
+    }
 }
 
 }  // namespace kv

@@ -24,6 +24,8 @@
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IPrivateGUI.h"
 #include "platform/runtime/PropertyBag.h"
+#include "ui/framework/GUIRegistration.h"
+#include "ui/framework/widgets/GUIForward.h"
 #include "ui/framework/widgets/clsCtlResize.h"
 #include "ui/framework/widgets/ctlSeparator.h"
 
@@ -125,40 +127,6 @@ class ControlCaption : public ICaptionedControl {
 };
 
 }  // namespace
-
-// What the GUI list holds of a registered page: it reaches the page only while the page exists
-// and is initialised, so that a notification after the release or the destruction of the page
-// does nothing.
-class PageBase::GUIForward : public IPrivateGUI {
-  public:
-    explicit GUIForward(PageBase* page) : page_(page) {}
-
-    bool CloseGUI() override { return Live() ? page_->CloseGUI() : true; }
-    void LockStateChanged(bool locked) override {
-        if (Live())
-            page_->LockStateChanged(locked);
-    }
-    void ParameterChanged(IPrivateDataElement& element) override {
-        if (Live())
-            page_->ParameterChanged(element);
-    }
-    void ParameterSetChanged() override {
-        if (Live())
-            page_->ParameterSetChanged();
-    }
-    void ValidateParameters() override {
-        if (Live())
-            page_->ValidateParameters();
-    }
-    void SetLanguage(int32_t languageId) override {
-        if (Live())
-            page_->SetLanguage(languageId);
-    }
-
-  private:
-    bool Live() const { return page_ && page_->IsInitialised(); }
-    QPointer<PageBase> page_;
-};
 
 PageBase::PageBase(const PageDesign& design, QWidget* parent) : QWidget(parent), design_(design) {
     setObjectName(QString::fromStdString(design.className));
@@ -364,7 +332,7 @@ bool PageBase::Init(const std::string& guiFunctionCall, const std::string& funct
     return Guarded(context->Diagnostics(), "page Init", false, [&] {
         dtm_ = dtm;
         guiFunctionCall_ = guiFunctionCall;
-        gui_ = std::make_shared<GUIForward>(this);
+        gui_ = std::make_shared<GUIForward<PageBase>>(this);
         const bool topLevel = guiFunctionCall.back() != '$';
         if (!context->GUIManager().RegisterGUI(guiFunctionCall, gui_, topLevel)) {
             // Another user interface holds the call: nothing of this page is registered.
@@ -473,12 +441,7 @@ bool PageBase::PrepareToRelease() {
 }
 
 void PageBase::Unregister() noexcept {
-    try {
-        if (std::shared_ptr<IDTMContext> context = GetDtmContext())
-            context->GUIManager().UnregisterGUI(guiFunctionCall_);
-    } catch (...) {
-        // The GUI list forgets a page that is gone on its own.
-    }
+    LeaveGUIList(GetDtmContext(), guiFunctionCall_);
     dtm_.reset();
     guiFunctionCall_.clear();
 }
@@ -649,16 +612,8 @@ void PageBase::hideEvent(QHideEvent* event) {
 }
 
 void PageBase::TellShown(bool shown) {
-    if (!IsInitialised())
-        return;
-    Guarded(Log(), shown ? "page show" : "page hide", [&] {
-        if (std::shared_ptr<IDTMContext> context = GetDtmContext()) {
-            if (shown)
-                context->GUIManager().GUIShown(guiFunctionCall_);
-            else
-                context->GUIManager().GUIHidden(guiFunctionCall_);
-        }
-    });
+    if (IsInitialised())
+        TellGUIShown(GetDtmContext(), guiFunctionCall_, shown);
 }
 
 void PageBase::changeEvent(QEvent* event) {

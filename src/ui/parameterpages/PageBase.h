@@ -33,6 +33,7 @@ namespace kv {
 
 class DiagnosticLog;
 class IPrivateDataElement;
+class IPrivateGUI;
 class clsCtlResize;
 class ctlParamHelp;
 class ctlParamSite;
@@ -192,8 +193,6 @@ class PageBase : public QWidget,
     void changeEvent(QEvent* event) override;
 
   private:
-    class GUIForward;
-
     // Tells the GUI list that the initialised page is shown or hidden.
     void TellShown(bool shown);
     // Unregisters and drops the DTM object and the GUI function call; errors are ignored.
@@ -218,7 +217,7 @@ class PageBase : public QWidget,
     std::string guiFunctionCall_;
     std::unique_ptr<clsCtlResize> layout_;
     // What the GUI list holds (weakly) while the page is registered.
-    std::shared_ptr<GUIForward> gui_;
+    std::shared_ptr<IPrivateGUI> gui_;
     bool built_ = false;
 };
 

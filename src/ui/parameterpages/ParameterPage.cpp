@@ -153,21 +153,21 @@ void ParameterPage::RollBackInitPage() {
     PageBase::RollBackInitPage();
 }
 
-void ParameterPage::ReportProgress(int32_t percent) {
+void ParameterPage::ReportProgress(int32_t percent, bool show) {
     std::shared_ptr<IDTMContext> context = GetDtmContext();
     if (!context)
         return;
     if (IDTMEvents* events = context->DTMEvents())
-        events->ReportProgress(context->SystemTag(), TitleText(), percent);
+        events->ReportProgress(context->SystemTag(), TitleText(), percent, show);
 }
 
 void ParameterPage::OnProcessProgress(const std::string& /*processId*/, int32_t percent) {
-    ReportProgress(percent);
+    ReportProgress(percent, true);
 }
 
 void ParameterPage::OnProcessFinished(const std::string& /*processId*/, bool /*success*/) {
-    // Every process that calls the page back is reported; the end shows 100 percent.
-    ReportProgress(100);
+    // Every process that calls the page back ends the frame's display of its progress.
+    ReportProgress(100, false);
 }
 
 }  // namespace kv

@@ -57,7 +57,9 @@ class ParameterPage : public PageBase, public IPrivateGUIReadWriteSaveLoad {
     // The first row that would be written while it holds input the element refused; nullptr
     // when there is none.
     ctlParameter* RowWithRefusedInput(IDTMContext& context) const;
-    void ReportProgress(int32_t percent);
+    // The progress of the page's process to the frame, under the page's title; show False ends
+    // its display.
+    void ReportProgress(int32_t percent, bool show);
 
     std::unique_ptr<ITransactionGroup> group_;
     std::shared_ptr<ProcessForward> process_;

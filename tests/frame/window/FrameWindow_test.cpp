@@ -42,6 +42,7 @@
 #include "ui/framework/widgets/ctlAbout.h"
 #include "ui/framework/widgets/ctlCycle.h"
 #include "ui/framework/widgets/ctlNavigationMain.h"
+#include "ui/parameterpages/ParameterPages.h"
 
 namespace kv {
 namespace {
@@ -247,6 +248,37 @@ TEST(FrameWindow, DownloadDisconnectAndSave) {
 
     ASSERT_TRUE(f.window->Save());
     EXPECT_TRUE(fs::exists(f.temp.File("project.xml")));
+    EXPECT_TRUE(f.window->ReleaseAll());
+}
+
+TEST(FrameWindow, ProgressBarShowsAPagesProcessUntilItsEnd) {
+    WindowFixture f;
+    RegisterParameterPages(f.registry);
+    ASSERT_TRUE(f.window->Connect());
+    ASSERT_TRUE(f.Idle());
+    auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(1));
+    ASSERT_NE(main, nullptr);
+    f.Pump([] { return true; });
+    auto* page =
+        dynamic_cast<IPrivateGUIReadWriteSaveLoad*>(main->NavigationControl().ShownPageWidget());
+    ASSERT_NE(page, nullptr);
+    // The page's read: the bar comes with its first report and goes with its end.
+    bool seen = false;
+    ASSERT_TRUE(page->ReadParameter());
+    while (f.loop->HasPending()) {
+        f.loop->RunUntilIdle(1);
+        seen = seen || f.window->Progress()->isVisible();
+    }
+    EXPECT_TRUE(seen);
+    EXPECT_FALSE(f.window->Progress()->isVisible());
+    EXPECT_EQ(f.window->Progress()->value(), 100);
+
+    // The window's own upload keeps the bar while another process ends meanwhile.
+    ASSERT_TRUE(f.window->Upload());
+    f.instance->container->OnProgress(f.instance->systemTag, "Other", 100, false);
+    EXPECT_TRUE(f.window->Progress()->isVisible());
+    ASSERT_TRUE(f.Idle());
+    EXPECT_FALSE(f.window->Progress()->isVisible());
     EXPECT_TRUE(f.window->ReleaseAll());
 }
 

@@ -20,6 +20,7 @@
 #include "platform/controls/ArchiveCurve.h"
 #include "platform/controls/ArchiveRecorder.h"
 #include "platform/runtime/ManualEventLoop.h"
+#include "support/FrameInstanceFixture.h"
 
 namespace kv::test_support {
 
@@ -78,36 +79,13 @@ inline ArchiveUnitSource DeviceUnitSource(IDTMContext& context) {
     };
 }
 
-struct ArchiveTestBench {
-    std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
-    std::shared_ptr<ScriptedPrompt> prompt = std::make_shared<ScriptedPrompt>();
-    ReferenceFrame frame{loop, prompt};
-    FrameInstance* instance = nullptr;
-    std::shared_ptr<SimulatedPositioner> device = std::make_shared<SimulatedPositioner>();
-    std::unique_ptr<DeviceSession> session;
-
-    ArchiveTestBench() {
-        frame.SetUserInformation(R"(<FDT><UserInformation role="Maintenance"/></FDT>)");
-        std::string error;
-        instance = frame.AddInstance("PV-101", "KV6274PA", error);
-        if (instance == nullptr)
-            throw std::runtime_error(error);
-        session = std::make_unique<DeviceSession>(loop, *instance, device);
-    }
-    IDTMContext& Ctx() { return *instance->dtm->DTMContext(); }
+struct ArchiveTestBench : FrameBench {
     std::shared_ptr<Archive> TheArchive() { return instance->dtm->State()->Archive(); }
     IPrivateDataElement& Element(const std::string& path) {
         IPrivateDataElement* e = Ctx().Parameters().Item(path);
         if (e == nullptr)
             throw std::runtime_error("no element " + path);
         return *e;
-    }
-    // Communication set, connected, start-up reads done, request log cleared.
-    bool Online() {
-        if (!session->SetCommunication() || !session->Connect())
-            return false;
-        device->ClearLog();
-        return true;
     }
     void SetSetpoint(float value) {
         device->SetRecord(kSetpoint.slot, kSetpoint.index, ValueRecord(value));

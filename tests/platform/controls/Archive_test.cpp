@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -15,6 +14,7 @@
 #include "frame/ScriptedPrompt.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/PropertyBag.h"
+#include "support/TempFolder.h"
 
 namespace kv {
 namespace {
@@ -223,19 +223,6 @@ TEST(ArchivePersistence, DamagedTraceKeysAreReportedOneByOne) {
 
 // --- with the instance ---
 
-struct Folder {
-    Folder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kvarchXXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~Folder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    std::string File(const std::string& name) const { return path + "/" + name; }
-    std::string path;
-};
-
 struct Frame {
     std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
     ReferenceFrame frame{loop, std::make_shared<ScriptedPrompt>()};
@@ -247,7 +234,7 @@ struct Frame {
 };
 
 TEST(ArchiveInstance, ANewInstanceIsUnconfiguredAndTheTrendSurvivesTheProject) {
-    Folder folder;
+    test_support::TempFolder folder;
     const std::string path = folder.File("plant.kvproj");
     std::string error;
     {
@@ -268,7 +255,7 @@ TEST(ArchiveInstance, ANewInstanceIsUnconfiguredAndTheTrendSurvivesTheProject) {
 }
 
 TEST(ArchiveInstance, ADamagedStoredTrendStillLoadsTheInstance) {
-    Folder folder;
+    test_support::TempFolder folder;
     const std::string path = folder.File("plant.kvproj");
     std::string error;
     {

@@ -23,52 +23,14 @@
 #include "platform/runtime/PropertyBag.h"
 #include "platform/runtime/UserManager.h"
 #include "support/GuiFakes.h"
+#include "support/NullFakes.h"
 
 namespace kv {
 namespace {
 
 using test_support::FakeGUI;
+using test_support::NamedElement;
 using test_support::TestContainer;
-
-// An element that only has a name and a value (the list passes it on, nothing more).
-class NamedElement : public IPrivateDataElement {
-  public:
-    explicit NamedElement(std::string name) : name_(std::move(name)) {}
-    const std::string& Name() const override { return name_; }
-    void SetName(const std::string& name) override { name_ = name; }
-    int32_t ValueType() const override { return 2; }
-    int32_t ValueTypeLength() const override { return 1; }
-    int32_t StatusFlags() const override { return 0; }
-    void SetStatusFlags(int32_t) override {}
-    int32_t ElementMode() const override { return 0; }
-    const Variant& TransientValue() const override { return value_; }
-    void SetTransientValue(const Variant& v) override { value_ = v; }
-    const Variant& PersistentValue() const override { return value_; }
-    void SetPersistentValue(const Variant&) override {}
-    const Variant& DeviceValue() const override { return value_; }
-    void SetDeviceValue(const Variant&) override {}
-    bool InitNew() override { return true; }
-    bool ReadFromPropBag(IPropertyBag& bag, IDTMContext&) override {
-        value_ = bag.ReadOr(name_, Variant());
-        return true;
-    }
-    bool WriteToPropBag(IPropertyBag& bag, IDTMContext&) override {
-        bag.Write(name_, value_);
-        return true;
-    }
-    bool ReadFromDtmVariable(pugi::xml_node, IDTMContext&) override { return true; }
-    bool WriteToDtmVariable(pugi::xml_node, IDTMContext&) override { return true; }
-    bool WriteToDocVariable(pugi::xml_node, IDTMContext&) override { return true; }
-    bool IsUploadParam(IDTMContext&) const override { return false; }
-    bool IsDownloadParam(IDTMContext&) const override { return false; }
-    bool IsDeviceCommand(IDTMContext&) const override { return false; }
-    int32_t NestProcessLevel() const override { return 0; }
-    void SetNestProcessLevel(int32_t) override {}
-
-  private:
-    std::string name_;
-    Variant value_;
-};
 
 // A persisted object that notes whether the data set was in a bulk update while it loaded.
 class BulkProbe : public IPersistObject {

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <pugixml.hpp>
+
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "support/OnlineFixture.h"
@@ -46,8 +49,23 @@ TEST(OnlineService, UploadReadsEveryUploadAddressExactlyOnce) {
     EXPECT_EQ(in.At("PHYS/DEVICE_ID").TransientValue().toString(), "KV6274");
     EXPECT_GT(in.gui->bulk, 0);
     EXPECT_FALSE(in.data->BulkUpdateActive());
-    EXPECT_FALSE(in.events->progress.empty());
+    // The frame saw the progress, whose last report ends the display, and got the whole data
+    // set's parameter document with the values read.
+    ASSERT_FALSE(in.events->progress.empty());
     EXPECT_EQ(in.events->progress.back(), 100);
+    EXPECT_FALSE(in.events->shown.back());
+    EXPECT_EQ(std::count(in.events->shown.begin(), in.events->shown.end(), false), 1);
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_string(in.events->parameterDocument.c_str()));
+    EXPECT_EQ(document.select_nodes("/FDT/DtmVariables/DtmVariable").size(),
+              in.context.Parameters().Elements().size());
+    EXPECT_STREQ(document
+                     .select_node("/FDT/DtmVariables/DtmVariable[@name='PHYS/DEVICE_ID']"
+                                  "/fdt:Value/fdt:Display")
+                     .node()
+                     .attribute("string")
+                     .value(),
+                 "KV6274");
 }
 
 TEST(OnlineService, UploadOfAPartReadsOnlyThatPart) {

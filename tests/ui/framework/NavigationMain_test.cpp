@@ -48,27 +48,16 @@ bool Contains(const Calls& calls, const std::string& call) {
 
 // A frame with one instance, the main window's logic around a fake control, and, on request,
 // the simulated positioner connected.
-struct MainWindow {
-    std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
-    std::shared_ptr<ScriptedPrompt> prompt = std::make_shared<ScriptedPrompt>();
-    ReferenceFrame frame{loop, prompt};
-    FrameInstance* instance = nullptr;
+struct MainWindow : test_support::FrameBench {
     std::shared_ptr<Calls> calls = std::make_shared<Calls>();
     FakeMainHost host{calls};
     std::shared_ptr<NavigationMainLogic> window = std::make_shared<NavigationMainLogic>(host);
-    std::unique_ptr<DeviceSession> session;
 
-    MainWindow() {
-        instance = &test_support::AddFrameInstance(frame);
-        host.nav.SetEvents(window);
-    }
+    MainWindow() { host.nav.SetEvents(window); }
     ~MainWindow() {
         window->Terminate();
-        EXPECT_TRUE(Ctx().Diagnostics().Empty()) << Ctx().Diagnostics().Text();
-        EXPECT_TRUE(loop->Diagnostics().Empty()) << loop->Diagnostics().Text();
         os::SetShellOpener({});
     }
-    IDTMContext& Ctx() { return *instance->dtm->DTMContext(); }
     clsDataElement& Element(const std::string& path) {
         IPrivateDataElement* e = Ctx().Parameters().Item(path);
         if (!e)
@@ -84,8 +73,6 @@ struct MainWindow {
         return window->Init(gui, CallOf(applicationId), instance->dtm);
     }
     void Connect() {
-        session = std::make_unique<DeviceSession>(loop, *instance,
-                                                  std::make_shared<SimulatedPositioner>());
         ASSERT_TRUE(session->SetCommunication());
         ASSERT_TRUE(session->Connect());
     }

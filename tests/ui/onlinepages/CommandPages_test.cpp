@@ -142,7 +142,7 @@ TEST(CommandFlow, AWarmStartIsCheckedConfirmedWrittenAndReported) {
               std::string::npos);
     EXPECT_EQ(b.prompt->questions[1].second, mbsOkOnly);
     // The frame heard the progress of the read and of the write under the page's title.
-    EXPECT_EQ(b.Progress().back(), p->TitleText() + " 100");
+    EXPECT_EQ(b.Progress().back(), p->TitleText() + " 100 end");
 }
 
 TEST(CommandFlow, NoWritesNothingAndTwoClicksOfOneButtonAskOnce) {

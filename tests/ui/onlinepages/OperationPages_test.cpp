@@ -104,7 +104,7 @@ TEST(OperationPages, ReadAndWriteRunOnThePagesOwnGroupWhileTheCycleReads) {
     ASSERT_TRUE(ReadWrite(p).ReadParameter());
     b.Settle();
     EXPECT_EQ(b.Logged(false).at(b.AddressOf("FUNC/1/AO/SP/")), 2);
-    EXPECT_EQ(b.Progress().back(), p->TitleText() + " 100");
+    EXPECT_EQ(b.Progress().back(), p->TitleText() + " 100 end");
     // A new target mode is written with the page.
     b.Clear();
     Choose(RowOf(*p.page, "FUNC/%d/AO/TARGET_MODE"), 16);

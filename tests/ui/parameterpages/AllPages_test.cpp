@@ -130,7 +130,7 @@ TEST_P(EveryParameterPage, OpensInTheMainWindowBindsReadsWritesAndReleases) {
         b.Settle();
         EXPECT_EQ(b.Logged(false), reads);
         EXPECT_FALSE(reads.empty());
-        EXPECT_EQ(b.Progress().back(), page.TitleText() + " 100");
+        EXPECT_EQ(b.Progress().back(), page.TitleText() + " 100 end");
         b.Clear();
         if (rw->ReadWriteSaveLoadOption() == 3) {
             const std::map<Address, int> writes = expected(true);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <pugixml.hpp>
 #include <set>
 #include <string>
 
@@ -231,6 +232,19 @@ TEST(BusAddressPage, SetCommitsTheAddressAndTellsTheFrameOnce) {
     EXPECT_GE(listener->ChangesOf(kLocalAddressPath), 1u);
     EXPECT_EQ(listener->ChangesOf(kAddressPath), 1u);
     EXPECT_EQ(a.b.Container().Count("OnParametersChanged"), 1u);
+    // The frame's copy is the whole data set's parameter document, with the new address.
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_string(a.b.Container().ParameterDocument().c_str()));
+    EXPECT_STREQ(
+        document.select_node("/FDT/DtmVariables").node().attribute("parameterPath").value(), "");
+    EXPECT_GT(document.select_nodes("/FDT/DtmVariables/DtmVariable").size(), 100u);
+    for (const char* path : {kAddressPath, kLocalAddressPath}) {
+        const std::string query = std::string("/FDT/DtmVariables/DtmVariable[@name='") + path +
+                                  "']/fdt:Value/fdt:Display";
+        EXPECT_EQ(document.select_node(query.c_str()).node().attribute("string").value(),
+                  std::to_string(wanted))
+            << path;
+    }
     a.b.Settle();
     EXPECT_TRUE(a.b.device->Log().empty());
     // Leaving after Set keeps the new address in both, and reports nothing more.

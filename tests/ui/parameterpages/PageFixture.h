@@ -42,13 +42,7 @@ namespace kv::pagetest {
 using test_support::Address;
 using test_support::RequestsAt;
 
-struct PageBench {
-    std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
-    std::shared_ptr<ScriptedPrompt> prompt;
-    ReferenceFrame frame;
-    FrameInstance* instance = nullptr;
-    std::shared_ptr<SimulatedPositioner> device;
-    std::unique_ptr<DeviceSession> session;
+struct PageBench : test_support::FrameBench {
     // The number of the next page's GUI function call ("7.ctlId$", then "8.ctlId$", ...).
     int nextCall = 7;
 
@@ -56,26 +50,14 @@ struct PageBench {
         : PageBench(std::make_shared<ScriptedPrompt>(std::move(answers))) {}
     // With a prompt of the test's own (one that acts while a question is open).
     explicit PageBench(std::shared_ptr<ScriptedPrompt> withPrompt)
-        : prompt(std::move(withPrompt)),
-          frame(loop, prompt),
-          device(std::make_shared<SimulatedPositioner>()) {
-        instance = &test_support::AddFrameInstance(frame);
-        session = std::make_unique<DeviceSession>(loop, *instance, device);
-    }
-    // A run without faults leaves the diagnostic logs empty.
-    ~PageBench() {
-        EXPECT_TRUE(Ctx().Diagnostics().Empty()) << Ctx().Diagnostics().Text();
-        EXPECT_TRUE(loop->Diagnostics().Empty()) << loop->Diagnostics().Text();
-    }
+        : FrameBench(std::move(withPrompt)) {}
     std::shared_ptr<DTMMain> Dtm() { return instance->dtm; }
-    IDTMContext& Ctx() { return *instance->dtm->DTMContext(); }
     GUIManager& Gui() { return dynamic_cast<GUIManager&>(Ctx().GUIManager()); }
-    FrameContainer& Container() { return *instance->container; }
     clsDataElement& At(const std::string& path) { return ElementAt(Ctx().Parameters(), path); }
-    // Connected, start-up reads done, the device's log and the frame's records cleared.
+    // Connected, start-up reads done, the device's log, the frame's records and the prompt's
+    // records cleared.
     void Online() {
-        ASSERT_TRUE(session->SetCommunication());
-        ASSERT_TRUE(session->Connect());
+        ASSERT_TRUE(FrameBench::Online());
         Clear();
     }
     void Clear() {
@@ -91,12 +73,13 @@ struct PageBench {
         clsDataElement& e = At(path);
         return {e.Slot, e.index};
     }
-    // The progress reports the frame got, as "title percent".
+    // The progress reports the frame got, as "title percent", with " end" where the report
+    // ends the display.
     std::vector<std::string> Progress() const {
         std::vector<std::string> out;
         for (const FrameEvent& e : instance->container->Recorded()) {
             if (e.kind == "OnProgress")
-                out.push_back(e.text + " " + std::to_string(e.percent));
+                out.push_back(e.text + " " + std::to_string(e.percent) + (e.show ? "" : " end"));
         }
         return out;
     }

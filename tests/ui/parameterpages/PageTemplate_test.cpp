@@ -503,26 +503,26 @@ TEST(PageTemplate, ReadAndWriteRunAsOneProcessReportedUnderTheTitle) {
     EXPECT_EQ(b.Logged(false), reads);
     const std::vector<std::string> progress = b.Progress();
     ASSERT_FALSE(progress.empty());
-    EXPECT_EQ(progress.back(), "Bus address 100");
+    EXPECT_EQ(progress.back(), "Bus address 100 end");
     EXPECT_NE(std::find(progress.begin(), progress.end(), "Bus address 33"), progress.end());
 
     b.Clear();
     ASSERT_TRUE(page->WriteParameter());
     b.Settle();
     EXPECT_EQ(b.Logged(true), reads);
-    EXPECT_EQ(b.Progress().back(), "Bus address 100");
+    EXPECT_EQ(b.Progress().back(), "Bus address 100 end");
     EXPECT_TRUE(page->PrepareToRelease());
 }
 
-TEST(PageTemplate, ProcessEndReportsHundredPercentWhateverItsId) {
+TEST(PageTemplate, ProcessEndEndsTheProgressDisplayWhateverItsId) {
     PageBench b;
     auto page = NewPage();
     ASSERT_TRUE(page->Init("7.ctlAddress$", "", b.Dtm()));
     page->OnProcessFinished("", false);
     page->OnProcessFinished("someone else's", true);
     page->OnProcessProgress("x", 40);
-    EXPECT_EQ(b.Progress(),
-              (std::vector<std::string>{"Bus address 100", "Bus address 100", "Bus address 40"}));
+    EXPECT_EQ(b.Progress(), (std::vector<std::string>{"Bus address 100 end", "Bus address 100 end",
+                                                      "Bus address 40"}));
     EXPECT_TRUE(page->PrepareToRelease());
 }
 

@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QToolTip>
 
+#include "platform/controls/widgets/LastResort.h"
+
 namespace kv::nav {
 
 NavElidedLabel::NavElidedLabel(QWidget* parent) : QFrame(parent) {
@@ -44,19 +46,23 @@ bool NavElidedLabel::Elided() const {
 
 void NavElidedLabel::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
-    QPainter painter(this);
-    const QRect r = contentsRect();
-    painter.drawText(r, static_cast<int>(alignment_),
-                     fontMetrics().elidedText(text_, Qt::ElideRight, r.width()));
+    CallGuarded("elided label paint", [&] {
+        QPainter painter(this);
+        const QRect r = contentsRect();
+        painter.drawText(r, static_cast<int>(alignment_),
+                         fontMetrics().elidedText(text_, Qt::ElideRight, r.width()));
+    });
 }
 
 bool NavElidedLabel::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip && toolTip().isEmpty()) {
-        auto* help = static_cast<QHelpEvent*>(event);
-        if (Elided())
-            QToolTip::showText(help->globalPos(), text_, this);
-        else
-            QToolTip::hideText();
+        CallGuarded("elided label tooltip", [&] {
+            auto* help = static_cast<QHelpEvent*>(event);
+            if (Elided())
+                QToolTip::showText(help->globalPos(), text_, this);
+            else
+                QToolTip::hideText();
+        });
         return true;
     }
     return QFrame::event(event);

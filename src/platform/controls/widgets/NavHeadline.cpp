@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/NavElidedLabel.h"
 #include "platform/controls/widgets/NavPictures.h"
 
@@ -77,7 +78,8 @@ NavHeadline::NavHeadline(QWidget* parent) : QWidget(parent) {
     companyLinkLabel_->setTextFormat(Qt::RichText);
     companyLinkLabel_->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
     companyLinkLabel_->hide();
-    connect(companyLinkLabel_, &QLabel::linkActivated, this, [this] { OpenCompanyLink(); });
+    connect(companyLinkLabel_, &QLabel::linkActivated, this,
+            [this] { CallGuarded("company link", [&] { OpenCompanyLink(); }); });
     grid->addWidget(companyIconLabel_, 0, 1);
     grid->addWidget(companyLinkLabel_, 1, 1);
 
@@ -260,7 +262,7 @@ void NavHeadline::OpenCompanyLink() const {
 bool NavHeadline::eventFilter(QObject* watched, QEvent* event) {
     if (watched == companyIconLabel_ && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        OpenCompanyLink();
+        CallGuarded("company icon", [&] { OpenCompanyLink(); });
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -310,7 +312,7 @@ void NavHeadline::ShareWidth() {
 
 void NavHeadline::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    ShareWidth();
+    CallGuarded("headline resize", [&] { ShareWidth(); });
 }
 
 bool NavHeadline::PanelActive(int32_t panel) const {

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
+#include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/NavElidedLabel.h"
 #include "platform/controls/widgets/NavPictures.h"
 
@@ -144,8 +145,9 @@ NavDtmInfoPane::NavDtmInfoPane(QWidget* parent) : QGroupBox(parent) {
     cycleSwitch_ = new QCheckBox(QStringLiteral("Cyclic refresh"), this);
     cycleSwitch_->setObjectName(QStringLiteral("CyclicRefresh"));
     grid->addWidget(cycleSwitch_, 2, 0, 1, 2);
-    connect(cycleSwitch_, &QCheckBox::toggled, this,
-            [this](bool checked) { SetCyclicRefresh(checked ? 1 : 0); });
+    connect(cycleSwitch_, &QCheckBox::toggled, this, [this](bool checked) {
+        CallGuarded("cycle switch", [&] { SetCyclicRefresh(checked ? 1 : 0); });
+    });
 
     intervalLabel_ = new QLabel(QStringLiteral("Interval"), this);
     intervalEditor_ = new QSpinBox(this);
@@ -162,7 +164,7 @@ NavDtmInfoPane::NavDtmInfoPane(QWidget* parent) : QGroupBox(parent) {
     grid->addWidget(intervalLabel_, 3, 0);
     grid->addWidget(intervalEditor_, 3, 1);
     connect(intervalEditor_, &QSpinBox::valueChanged, this,
-            [this](int value) { SetInterval(value); });
+            [this](int value) { CallGuarded("cycle interval", [&] { SetInterval(value); }); });
 
     ShowDataState();
     ShowConnectState();

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <stdexcept>
 
+#include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/NavPictures.h"
 
 namespace kv::nav {
@@ -59,8 +60,10 @@ NavToolbar::NavToolbar(QWidget* parent) : QToolBar(parent) {
         action->setObjectName(QStringLiteral("ToolbarButton%1").arg(b.number));
         const int32_t number = b.number;
         connect(action, &QAction::triggered, this, [this, number] {
-            if (onClick_)
-                onClick_(number);
+            CallGuarded("toolbar button", [&] {
+                if (onClick_)
+                    onClick_(number);
+            });
         });
         buttons_.emplace(b.number, std::make_unique<ToolbarButton>(*this, action));
     }

@@ -10,6 +10,8 @@
 #include <pugixml.hpp>
 #include <stdexcept>
 
+#include "platform/controls/widgets/LastResort.h"
+
 namespace kv::nav {
 
 namespace {
@@ -126,10 +128,12 @@ NavTreePane::NavTreePane(QWidget* parent) : QGroupBox(parent) {
             [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
                 if (rebuilding_ || !current)
                     return;
-                const std::string key = current->data(0, Qt::UserRole).toString().toStdString();
-                const NavTreeNode* node = Node(key);
-                if (node && node->enabled)
-                    Select(node);
+                CallGuarded("tree selection", [&] {
+                    const std::string key = current->data(0, Qt::UserRole).toString().toStdString();
+                    const NavTreeNode* node = Node(key);
+                    if (node && node->enabled)
+                        Select(node);
+                });
             });
 }
 
@@ -192,8 +196,10 @@ bool NavTreePane::SelectNode(const std::string& key) {
 
 void NavTreePane::showEvent(QShowEvent* event) {
     QGroupBox::showEvent(event);
-    if (QTreeWidgetItem* item = view_->currentItem())
-        view_->scrollToItem(item);
+    CallGuarded("tree show", [&] {
+        if (QTreeWidgetItem* item = view_->currentItem())
+            view_->scrollToItem(item);
+    });
 }
 
 const NavTreeNode* NavTreePane::Node(const std::string& key) const {

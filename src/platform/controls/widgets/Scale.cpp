@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/controls/widgets/LastResort.h"
+
 namespace kv {
 
 namespace {
@@ -149,69 +151,71 @@ QString Scale::LabelText(double value, double step) const {
 }
 
 void Scale::paintEvent(QPaintEvent* /*event*/) {
-    QPainter painter(this);
-    const QColor ink = palette().color(QPalette::WindowText);
-    painter.setPen(ink);
-    const double length = width() - 1;
-    painter.drawLine(QPointF(0, 0.5), QPointF(length, 0.5));
+    CallGuarded("scale paint", [&] {
+        QPainter painter(this);
+        const QColor ink = palette().color(QPalette::WindowText);
+        painter.setPen(ink);
+        const double length = width() - 1;
+        painter.drawLine(QPointF(0, 0.5), QPointF(length, 0.5));
 
-    const QFont font = LabelFont(this->font());
-    painter.setFont(font);
-    const QFontMetrics fm(font);
-    const double step = TickStep(length, 1);  // finest step; the real one follows the labels
-    double labelWidth = 0;
-    if (step > 0) {
-        for (double v : {viewMin_, viewMax_})
-            labelWidth = std::max<double>(labelWidth, fm.horizontalAdvance(LabelText(v, step)));
-    }
-    const std::vector<double> ticks = TickValues(length, labelWidth + kLabelGap);
-    const double major = ticks.size() >= 2 ? ticks[1] - ticks[0] : TickStep(length, labelWidth);
-
-    // The caption: on a line of its own below the labels when there is room, else at the end
-    // of the label line (the labels give way to it).
-    const int labelTop = kMajorTick + 1;
-    const bool captionLine = !caption_.isEmpty() && labelTop + 2 * fm.height() <= height();
-    QRect captionRect;
-    if (!caption_.isEmpty()) {
-        const int cw = fm.horizontalAdvance(caption_);
-        if (captionLine)
-            captionRect = QRect((width() - cw) / 2, labelTop + fm.height(), cw, fm.height());
-        else
-            captionRect = QRect(mirrored_ ? 0 : width() - cw, labelTop, cw, fm.height());
-        painter.drawText(captionRect, Qt::AlignCenter, caption_);
-    }
-
-    // Minor ticks at a fifth (or half, for steps of 2) of the step.
-    if (ticks.size() >= 2) {
-        const double mantissa = major / std::pow(10.0, std::floor(std::log10(major) + 1e-9));
-        const int parts = std::lround(mantissa) == 2 ? 2 : 5;
-        const double minor = major / parts;
-        const double lo = std::min(viewMin_, viewMax_);
-        const double hi = std::max(viewMin_, viewMax_);
-        const double first = std::ceil(lo / minor - 1e-9) * minor;
-        for (int i = 0; first + i * minor <= hi + minor * 1e-9 && i < 5000; ++i) {
-            const double x = std::floor(PositionOf(first + i * minor, length)) + 0.5;
-            painter.drawLine(QPointF(x, 0), QPointF(x, kMinorTick));
+        const QFont font = LabelFont(this->font());
+        painter.setFont(font);
+        const QFontMetrics fm(font);
+        const double step = TickStep(length, 1);  // finest step; the real one follows the labels
+        double labelWidth = 0;
+        if (step > 0) {
+            for (double v : {viewMin_, viewMax_})
+                labelWidth = std::max<double>(labelWidth, fm.horizontalAdvance(LabelText(v, step)));
         }
-    }
+        const std::vector<double> ticks = TickValues(length, labelWidth + kLabelGap);
+        const double major = ticks.size() >= 2 ? ticks[1] - ticks[0] : TickStep(length, labelWidth);
 
-    QRect lastLabel;
-    for (double v : ticks) {
-        const double x = std::floor(PositionOf(v, length)) + 0.5;
-        painter.drawLine(QPointF(x, 0), QPointF(x, kMajorTick));
-        const QString text = LabelText(v, major);
-        const int tw = fm.horizontalAdvance(text);
-        // Labels stay inside the scale: the end labels are moved in.
-        const int left =
-            std::clamp(static_cast<int>(std::lround(x - tw / 2.0)), 0, std::max(0, width() - tw));
-        const QRect r(left, labelTop, tw, fm.height());
-        if (r.intersects(lastLabel.adjusted(-2, 0, 2, 0)) ||
-            (!captionLine && captionRect.isValid() &&
-             r.intersects(captionRect.adjusted(-4, 0, 4, 0))))
-            continue;
-        painter.drawText(r, Qt::AlignCenter, text);
-        lastLabel = r;
-    }
+        // The caption: on a line of its own below the labels when there is room, else at the end
+        // of the label line (the labels give way to it).
+        const int labelTop = kMajorTick + 1;
+        const bool captionLine = !caption_.isEmpty() && labelTop + 2 * fm.height() <= height();
+        QRect captionRect;
+        if (!caption_.isEmpty()) {
+            const int cw = fm.horizontalAdvance(caption_);
+            if (captionLine)
+                captionRect = QRect((width() - cw) / 2, labelTop + fm.height(), cw, fm.height());
+            else
+                captionRect = QRect(mirrored_ ? 0 : width() - cw, labelTop, cw, fm.height());
+            painter.drawText(captionRect, Qt::AlignCenter, caption_);
+        }
+
+        // Minor ticks at a fifth (or half, for steps of 2) of the step.
+        if (ticks.size() >= 2) {
+            const double mantissa = major / std::pow(10.0, std::floor(std::log10(major) + 1e-9));
+            const int parts = std::lround(mantissa) == 2 ? 2 : 5;
+            const double minor = major / parts;
+            const double lo = std::min(viewMin_, viewMax_);
+            const double hi = std::max(viewMin_, viewMax_);
+            const double first = std::ceil(lo / minor - 1e-9) * minor;
+            for (int i = 0; first + i * minor <= hi + minor * 1e-9 && i < 5000; ++i) {
+                const double x = std::floor(PositionOf(first + i * minor, length)) + 0.5;
+                painter.drawLine(QPointF(x, 0), QPointF(x, kMinorTick));
+            }
+        }
+
+        QRect lastLabel;
+        for (double v : ticks) {
+            const double x = std::floor(PositionOf(v, length)) + 0.5;
+            painter.drawLine(QPointF(x, 0), QPointF(x, kMajorTick));
+            const QString text = LabelText(v, major);
+            const int tw = fm.horizontalAdvance(text);
+            // Labels stay inside the scale: the end labels are moved in.
+            const int left = std::clamp(static_cast<int>(std::lround(x - tw / 2.0)), 0,
+                                        std::max(0, width() - tw));
+            const QRect r(left, labelTop, tw, fm.height());
+            if (r.intersects(lastLabel.adjusted(-2, 0, 2, 0)) ||
+                (!captionLine && captionRect.isValid() &&
+                 r.intersects(captionRect.adjusted(-4, 0, 4, 0))))
+                continue;
+            painter.drawText(r, Qt::AlignCenter, text);
+            lastLabel = r;
+        }
+    });
 }
 
 }  // namespace kv

@@ -1,6 +1,4 @@
 #include "platform/controls/widgets/Trend.h"
-#include "value/NumberText.h"
-#include "value/Text.h"
 
 #include <QDateTime>
 #include <QFontMetricsF>
@@ -10,9 +8,14 @@
 #include <QPainterPath>
 #include <QWheelEvent>
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <stdexcept>
+
+#include "platform/controls/widgets/LastResort.h"
+#include "platform/controls/widgets/WinColor.h"
+#include "value/Date.h"
+#include "value/NumberText.h"
+#include "value/Text.h"
 
 namespace kv {
 
@@ -51,12 +54,6 @@ constexpr double kMaxScaleWidth = 90;
 constexpr double kDragThreshold = 3;
 // One wheel notch zooms by this factor.
 constexpr double kWheelZoom = 0.8;
-
-int64_t WallClockMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
 
 int Decimals(const std::vector<double>& ticks) {
     if (ticks.size() < 2)
@@ -392,35 +389,13 @@ QString Trend::FormatValue(double value, const std::string& format, const Number
     return QString::fromStdString(v.toString(locale));
 }
 
-QColor Trend::WindowsColor(int32_t value, const QPalette& palette) {
-    const uint32_t v = static_cast<uint32_t>(value);
-    if (v & 0x80000000u) {
-        switch (v & 0xFFu) {
-            case 0x05:
-                return palette.color(QPalette::Base);
-            case 0x0D:
-                return palette.color(QPalette::Highlight);
-            case 0x0E:
-                return palette.color(QPalette::HighlightedText);
-            case 0x0F:
-                return palette.color(QPalette::Button);
-            case 0x11:
-                return palette.color(QPalette::Disabled, QPalette::Text);
-            case 0x12:
-                return palette.color(QPalette::ButtonText);
-            default:
-                return palette.color(QPalette::WindowText);
-        }
-    }
-    return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
-                  static_cast<int>((v >> 16) & 0xFF));
-}
-
 // --- drawing ---
 
 void Trend::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    Paint(p);
+    CallGuarded("trend paint", [&] {
+        QPainter p(this);
+        Paint(p);
+    });
 }
 
 void Trend::Paint(QPainter& p) {
@@ -461,7 +436,7 @@ void Trend::Paint(QPainter& p) {
         auto c = std::find_if(curves_.begin(), curves_.end(),
                               [&](const Curve& cv) { return cv.index == box.scale; });
         if (c != curves_.end())
-            PaintScale(p, layout, box, *c, WindowsColor(YScForeColor(c->index), palette()));
+            PaintScale(p, layout, box, *c, WinColor(YScForeColor(c->index), palette()));
     }
     PaintTimeAxis(p, layout);
 
@@ -497,7 +472,7 @@ void Trend::PaintScale(QPainter& p, const TrendLayout& layout, const TrendScaleB
         actTop = std::max(actTop, r.top);
         actBottom = std::min(actBottom, r.Bottom());
         if (actBottom > actTop) {
-            QColor bar = WindowsColor(CurveColor(curve.index), palette());
+            QColor bar = WinColor(CurveColor(curve.index), palette());
             bar.setAlpha(110);
             const double x0 = box.left ? axisX - 4 : axisX + 1;
             p.fillRect(QRectF(x0, actTop, 3, actBottom - actTop), bar);
@@ -563,7 +538,7 @@ void Trend::PaintCurve(QPainter& p, const TrendLayout& layout, const TrendMappin
     auto box = std::find_if(layout.scales.begin(), layout.scales.end(),
                             [&](const TrendScaleBox& b) { return b.scale == curve.index; });
     const TrendRect area = box != layout.scales.end() ? box->rect : layout.plot;
-    const QColor color = WindowsColor(CurveColor(curve.index), palette());
+    const QColor color = WinColor(CurveColor(curve.index), palette());
     const std::vector<TrendLine> lines =
         TraceLines(*curve.trace, map, curve.scaleMin, curve.scaleMax, area.top, area.Bottom());
     QPen solid(color, 2);
@@ -643,7 +618,7 @@ void Trend::PaintCursor(QPainter& p, const TrendLayout& layout, const TrendMappi
     for (int i = 0; i < texts.size(); ++i) {
         const QColor color =
             i == 0 ? palette().color(QPalette::ToolTipText)
-                   : WindowsColor(CurveColor(lines[static_cast<size_t>(i - 1)].index), palette());
+                   : WinColor(CurveColor(lines[static_cast<size_t>(i - 1)].index), palette());
         p.setPen(color);
         p.drawText(
             QRectF(box.left() + 5, box.top() + 3 + fm.height() * i, box.width() - 10, fm.height()),
@@ -655,93 +630,106 @@ void Trend::PaintCursor(QPainter& p, const TrendLayout& layout, const TrendMappi
 // --- mouse and keys ---
 
 void Trend::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::RightButton) {
-        SetCursorTime(std::nullopt);
-        return;
-    }
-    if (event->button() != Qt::LeftButton) {
-        QWidget::mousePressEvent(event);
-        return;
-    }
-    pressed_ = true;
-    dragging_ = false;
-    pressX_ = event->position().x();
-    pressRange_ = range_;
+    CallGuarded("trend mouse press", [&] {
+        if (event->button() == Qt::RightButton) {
+            SetCursorTime(std::nullopt);
+            return;
+        }
+        if (event->button() != Qt::LeftButton) {
+            QWidget::mousePressEvent(event);
+            return;
+        }
+        pressed_ = true;
+        dragging_ = false;
+        pressX_ = event->position().x();
+        pressRange_ = range_;
+    });
 }
 
 void Trend::mouseMoveEvent(QMouseEvent* event) {
-    if (!pressed_)
-        return;
-    const double dx = event->position().x() - pressX_;
-    if (!dragging_ && std::abs(dx) < kDragThreshold)
-        return;
-    dragging_ = true;
-    following_ = false;
-    const double width = std::max(1.0, Layout().plot.width);
-    range_ = ScrollTimeRange(pressRange_, -dx / width);
-    update();
+    CallGuarded("trend mouse move", [&] {
+        if (!pressed_)
+            return;
+        const double dx = event->position().x() - pressX_;
+        if (!dragging_ && std::abs(dx) < kDragThreshold)
+            return;
+        dragging_ = true;
+        following_ = false;
+        const double width = std::max(1.0, Layout().plot.width);
+        range_ = ScrollTimeRange(pressRange_, -dx / width);
+        update();
+    });
 }
 
 void Trend::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !pressed_)
-        return;
-    pressed_ = false;
-    if (dragging_)
-        return;
-    const TrendLayout layout = Layout();
-    const QPointF pos = event->position();
-    if (layout.plot.Contains(pos.x(), pos.y()))
-        SetCursorTime(TrendMapping(layout.plot, range_).Time(pos.x()));
+    CallGuarded("trend mouse release", [&] {
+        if (event->button() != Qt::LeftButton || !pressed_)
+            return;
+        pressed_ = false;
+        if (dragging_)
+            return;
+        const TrendLayout layout = Layout();
+        const QPointF pos = event->position();
+        if (layout.plot.Contains(pos.x(), pos.y()))
+            SetCursorTime(TrendMapping(layout.plot, range_).Time(pos.x()));
+    });
 }
 
 void Trend::mouseDoubleClickEvent(QMouseEvent*) {
-    FollowNewest();
+    CallGuarded("trend double click", [&] { FollowNewest(); });
 }
 
 void Trend::wheelEvent(QWheelEvent* event) {
-    const double notches = event->angleDelta().y() / 120.0;
-    if (notches == 0)
-        return;
-    ZoomBy(std::pow(kWheelZoom, notches), Mapping().Time(event->position().x()));
-    event->accept();
+    CallGuarded("trend wheel", [&] {
+        const double notches = event->angleDelta().y() / 120.0;
+        if (notches == 0)
+            return;
+        ZoomBy(std::pow(kWheelZoom, notches), Mapping().Time(event->position().x()));
+        event->accept();
+    });
 }
 
 void Trend::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_Left:
-            ScrollBy(-0.1);
-            break;
-        case Qt::Key_Right:
-            ScrollBy(0.1);
-            break;
-        case Qt::Key_PageUp:
-            ScrollBy(-1.0);
-            break;
-        case Qt::Key_PageDown:
-            ScrollBy(1.0);
-            break;
-        case Qt::Key_Plus:
-        case Qt::Key_Up:
-            ZoomBy(0.5);
-            break;
-        case Qt::Key_Minus:
-        case Qt::Key_Down:
-            ZoomBy(2.0);
-            break;
-        case Qt::Key_Home:
-            ShowAll();
-            break;
-        case Qt::Key_End:
-            FollowNewest();
-            break;
-        case Qt::Key_Escape:
-            SetCursorTime(std::nullopt);
-            break;
-        default:
-            QWidget::keyPressEvent(event);
-            return;
-    }
-    event->accept();
+    const bool handled = CallGuarded("trend key", true, [&] {
+        switch (event->key()) {
+            case Qt::Key_Left:
+                ScrollBy(-0.1);
+                break;
+            case Qt::Key_Right:
+                ScrollBy(0.1);
+                break;
+            case Qt::Key_PageUp:
+                ScrollBy(-1.0);
+                break;
+            case Qt::Key_PageDown:
+                ScrollBy(1.0);
+                break;
+            case Qt::Key_Plus:
+            case Qt::Key_Up:
+                ZoomBy(0.5);
+                break;
+            case Qt::Key_Minus:
+            case Qt::Key_Down:
+                ZoomBy(2.0);
+                break;
+            case Qt::Key_Home:
+                ShowAll();
+                break;
+            case Qt::Key_End:
+                FollowNewest();
+                break;
+            case Qt::Key_Escape:
+                SetCursorTime(std::nullopt);
+                break;
+            default:
+                return false;
+        }
+        return true;
+    });
+    if (handled)
+        event->accept();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 }  // namespace kv

@@ -22,6 +22,7 @@
 
 #include "platform/controls/ArchiveTrace.h"
 #include "platform/controls/widgets/TrendGeometry.h"
+#include "platform/controls/widgets/WinColor.h"
 #include "value/Variant.h"
 
 namespace kv {
@@ -109,8 +110,10 @@ class Trend : public QWidget {
     // The value as the curve shows it: the number pattern (plain when empty or unusable), the
     // locale's separator.
     static QString FormatValue(double value, const std::string& format, const NumberLocale& locale);
-    // A Windows colour value as a colour of the palette.
-    static QColor WindowsColor(int32_t value, const QPalette& palette);
+    // A Windows colour value as a colour of the palette (WinColor, under the chart's name).
+    static QColor WindowsColor(int32_t value, const QPalette& palette) {
+        return WinColor(value, palette);
+    }
 
     // Draws the chart into any painter (the widget, an image).
     void Paint(QPainter& painter);

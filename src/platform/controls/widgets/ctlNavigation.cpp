@@ -7,8 +7,8 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <QtGlobal>
-#include <exception>
 
+#include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/NavHeadline.h"
 #include "platform/controls/widgets/NavPanes.h"
 #include "platform/controls/widgets/NavToolbar.h"
@@ -20,19 +20,6 @@ namespace kv {
 namespace {
 
 constexpr int kPaneWidth = 270;
-
-// Runs a call into a page or the owner; what it throws is reported and goes no further, so that
-// nothing escapes into the event loop and the control stays consistent.
-template <class F>
-void Guarded(const char* what, F&& call) {
-    try {
-        call();
-    } catch (const std::exception& e) {
-        qWarning("ctlNavigation: %s failed: %s", what, e.what());
-    } catch (...) {
-        qWarning("ctlNavigation: %s failed", what);
-    }
-}
 
 }  // namespace
 
@@ -134,8 +121,13 @@ ctlNavigation::~ctlNavigation() {
     tree_->SetWidthHandler(nullptr);
     dtmInfo_->SetChangeHandlers(nullptr, nullptr);
     // The pages leave the control before they are destroyed, so that nothing they do on the
-    // way reaches it.
-    TakeShownWidget();
+    // way reaches it. Whatever the page area shows, the empty page too, moves out to the limbo:
+    // nothing may move into the control now, since its window may be half destroyed (a parent
+    // that destroys the control in its QWidget destructor has no focus chain left to join).
+    if (QWidget* shown = pageArea_->takeWidget()) {
+        shown->hide();
+        shown->setParent(limbo_.get());
+    }
     for (HostedPage& hosted : pages_) {
         if (hosted.widget)
             hosted.widget->setParent(limbo_.get());
@@ -202,7 +194,7 @@ void ctlNavigation::Raise(F&& call) {
     // The listener stays alive for the call even if its owner drops it meanwhile.
     const std::shared_ptr<INavigationEvents> listener = events_.lock();
     if (listener)
-        Guarded("an event handler", [&] { call(*listener); });
+        CallGuarded("ctlNavigation event handler", [&] { call(*listener); });
 }
 
 bool ctlNavigation::IsHosted(const QWidget* widget) const {
@@ -261,11 +253,11 @@ void ctlNavigation::ShowNode(const std::string& key) {
     // The new page follows the control's interval and switch.
     if (auto* cycle = dynamic_cast<IPrivateGUICycle*>(page)) {
         const int32_t interval = dtmInfo_->Interval();
-        Guarded("SetCycleTime", [&] { cycle->SetCycleTime(interval); });
+        CallGuarded("ctlNavigation SetCycleTime", [&] { cycle->SetCycleTime(interval); });
         if (!self || run != selectionRun_ || !IsHosted(widget))
             return;
         if (dtmInfo_->CyclicRefresh() == 1) {
-            Guarded("SetCyclicRefresh", [&] { cycle->SetCyclicRefresh(1); });
+            CallGuarded("ctlNavigation SetCyclicRefresh", [&] { cycle->SetCyclicRefresh(1); });
             if (!self || run != selectionRun_ || !IsHosted(widget))
                 return;
         }
@@ -300,7 +292,7 @@ std::unique_ptr<QWidget> ctlNavigation::CreatePage(const std::string& progId) co
     if (progId.empty() || !registry_->Contains(progId))
         return nullptr;
     std::unique_ptr<QWidget> widget;
-    Guarded("creating a page", [&] { widget = registry_->Create(progId); });
+    CallGuarded("ctlNavigation creating a page", [&] { widget = registry_->Create(progId); });
     if (widget && !dynamic_cast<INavigationPage*>(widget.get())) {
         qWarning("ctlNavigation: the page made for %s is no navigation page", progId.c_str());
         widget.reset();
@@ -310,15 +302,12 @@ std::unique_ptr<QWidget> ctlNavigation::CreatePage(const std::string& progId) co
 
 void ctlNavigation::TakeShownWidget() {
     QWidget* shown = pageArea_->takeWidget();
-    if (shown == emptyPage_) {
-        emptyPage_->hide();
-        emptyPage_->setParent(this);
-        emptyPage_->hide();
-    } else if (shown) {
-        // A page is always released before; anything else shown goes with the control.
-        shown->hide();
-        shown->setParent(limbo_.get());
-    }
+    if (!shown)
+        return;
+    shown->hide();
+    // The empty page stays the control's. A page is always released before; anything else
+    // shown goes with the control.
+    shown->setParent(shown == emptyPage_ ? this : limbo_.get());
 }
 
 void ctlNavigation::ShowEmptyPage(const std::string& caption) {
@@ -332,7 +321,8 @@ void ctlNavigation::ShowEmptyPage(const std::string& caption) {
 void ctlNavigation::UpdateReadWrite() {
     int32_t option = 0;
     if (auto* rw = dynamic_cast<IPrivateGUIReadWriteSaveLoad*>(CurrentPage()))
-        Guarded("ReadWriteSaveLoadOption", [&] { option = rw->ReadWriteSaveLoadOption(); });
+        CallGuarded("ctlNavigation ReadWriteSaveLoadOption",
+                    [&] { option = rw->ReadWriteSaveLoadOption(); });
     toolbar_->SetAvailable(ntbRead, (option & rwsloRead) != 0);
     toolbar_->SetAvailable(ntbWrite, (option & rwsloWrite) != 0);
 }
@@ -342,7 +332,7 @@ void ctlNavigation::ReadOrWrite(bool write) {
     if (!rw)
         return;
     const QPointer<ctlNavigation> self(this);
-    Guarded(write ? "WriteParameter" : "ReadParameter", [&] {
+    CallGuarded(write ? "ctlNavigation WriteParameter" : "ctlNavigation ReadParameter", [&] {
         // The page's answer decides, not the state of the button when it was drawn.
         const int32_t option = rw->ReadWriteSaveLoadOption();
         if (write && (option & rwsloWrite) != 0)
@@ -389,7 +379,7 @@ bool ctlNavigation::ForEachCyclePage(uint64_t& run, const char* what,
         auto* cycle = dynamic_cast<IPrivateGUICycle*>(hosted.page);
         if (!cycle)
             continue;
-        Guarded(what, [&] { call(*cycle); });
+        CallGuarded(what, [&] { call(*cycle); });
         // A page that switched again meanwhile started a newer run, which finishes the job.
         if (!self || mine != run)
             return false;
@@ -398,14 +388,14 @@ bool ctlNavigation::ForEachCyclePage(uint64_t& run, const char* what,
 }
 
 void ctlNavigation::OnCyclicRefreshChanged(int16_t value) {
-    if (ForEachCyclePage(cycleRun_, "SetCyclicRefresh",
+    if (ForEachCyclePage(cycleRun_, "ctlNavigation SetCyclicRefresh",
                          [value](IPrivateGUICycle& page) { page.SetCyclicRefresh(value); }))
         Raise([value](INavigationEvents& e) { e.CyclicRefreshChanged(value); });
 }
 
 void ctlNavigation::OnIntervalChanged() {
     const int32_t interval = dtmInfo_->Interval();
-    if (ForEachCyclePage(intervalRun_, "SetCycleTime",
+    if (ForEachCyclePage(intervalRun_, "ctlNavigation SetCycleTime",
                          [interval](IPrivateGUICycle& page) { page.SetCycleTime(interval); }))
         Raise([](INavigationEvents& e) { e.CycleIntervalChanged(); });
 }

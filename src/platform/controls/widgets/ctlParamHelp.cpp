@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/Twips.h"
 
 namespace kv {
@@ -76,8 +77,10 @@ void ctlParamHelp::ShowHelp(IParameterRow& row) {
 
 void ctlParamHelp::mousePressEvent(QMouseEvent* event) {
     QFrame::mousePressEvent(event);
-    hide();
-    shownFor_ = nullptr;
+    CallGuarded("help pane click", [&] {
+        hide();
+        shownFor_ = nullptr;
+    });
 }
 
 }  // namespace kv

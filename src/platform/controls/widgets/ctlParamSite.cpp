@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/ctlParameter.h"
 
 namespace kv {
@@ -95,7 +96,7 @@ void ctlParamSite::Init(IDTMContext& context, const std::string& guiFunctionCall
             throw std::runtime_error("ctlParamSite.Init: the binding prototype made no link");
         const QObject* key = row;
         bindings_.push_back({row, link, key, connect(row, &QObject::destroyed, this, [this, key] {
-                                 DropRow(key);
+                                 CallGuarded("binding site row destroyed", [&] { DropRow(key); });
                              })});
         row->SetEditEnabled(editEnabled_);
         row->SetEvents(link);

@@ -93,10 +93,10 @@ int32_t ShiftState(Qt::KeyboardModifiers modifiers) {
 }
 
 // A designer width: twips when positive, percent of the row's width when negative.
-int ColumnWidth(int32_t spec, int rowWidth, const QWidget* widget) {
-    if (spec < 0)
-        return rowWidth * std::min<int32_t>(-spec, 100) / 100;
-    return spec > 0 ? TwipsToPixels(spec, widget) : 0;
+int ColumnWidth(int32_t designed, int rowWidth, const QWidget* widget) {
+    if (designed < 0)
+        return rowWidth * std::min<int32_t>(-designed, 100) / 100;
+    return designed > 0 ? TwipsToPixels(designed, widget) : 0;
 }
 
 QString HexText(const ByteArray& array) {
@@ -682,41 +682,45 @@ void ctlParameter::DoLayout() {
 
 void ctlParameter::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    DoLayout();
+    CallGuarded("row resize", [&] { DoLayout(); });
 }
 
 void ctlParameter::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange)
-        ApplyColors();
-    else if (event->type() == QEvent::FontChange)
-        DoLayout();
+    CallGuarded("row change", [&] {
+        if (event->type() == QEvent::PaletteChange)
+            ApplyColors();
+        else if (event->type() == QEvent::FontChange)
+            DoLayout();
+    });
 }
 
 // --- user actions ---
 
 void ctlParameter::OnFieldEdited(const QString& text) {
-    if (updating_ || ReadOnly())
-        return;
-    QString typed = text;
-    if (upperCase_ && typed != typed.toUpper()) {
-        // Typed letters become capitals; the cursor stays where it was.
-        typed = typed.toUpper();
-        const int cursor = field_->cursorPosition();
-        FlagScope guard(updating_);
-        field_->setText(typed);
-        field_->setCursorPosition(std::min(cursor, static_cast<int>(typed.size())));
-    }
-    const bool starting = !editing_;
-    if (starting) {
-        editing_ = true;
-        savedValue_ = value_;
-    }
-    value_ = Variant(typed.toStdString());
-    if (starting && !Raise([](IParameterRowEvents& e) { e.OnStartEdit(); }))
-        return;
-    if (editing_)  // the StartEdit handler may have locked the row
-        Raise([](IParameterRowEvents& e) { e.OnChange(); });
+    CallGuarded("row field edited", [&] {
+        if (updating_ || ReadOnly())
+            return;
+        QString typed = text;
+        if (upperCase_ && typed != typed.toUpper()) {
+            // Typed letters become capitals; the cursor stays where it was.
+            typed = typed.toUpper();
+            const int cursor = field_->cursorPosition();
+            FlagScope guard(updating_);
+            field_->setText(typed);
+            field_->setCursorPosition(std::min(cursor, static_cast<int>(typed.size())));
+        }
+        const bool starting = !editing_;
+        if (starting) {
+            editing_ = true;
+            savedValue_ = value_;
+        }
+        value_ = Variant(typed.toStdString());
+        if (starting && !Raise([](IParameterRowEvents& e) { e.OnStartEdit(); }))
+            return;
+        if (editing_)  // the StartEdit handler may have locked the row
+            Raise([](IParameterRowEvents& e) { e.OnChange(); });
+    });
 }
 
 void ctlParameter::EndFieldEdit(bool commit) {
@@ -734,37 +738,45 @@ void ctlParameter::EndFieldEdit(bool commit) {
 }
 
 void ctlParameter::OnChoiceActivated(int index) {
-    if (updating_ || ReadOnly() || index < 0 || static_cast<size_t>(index) >= choiceNumbers_.size())
-        return;
-    value_ = Variant(choiceNumbers_[static_cast<size_t>(index)]);
-    choice_->setPlaceholderText(QString());
-    Raise([](IParameterRowEvents& e) { e.OnClick(); });
+    CallGuarded("row choice", [&] {
+        if (updating_ || ReadOnly() || index < 0 ||
+            static_cast<size_t>(index) >= choiceNumbers_.size())
+            return;
+        value_ = Variant(choiceNumbers_[static_cast<size_t>(index)]);
+        choice_->setPlaceholderText(QString());
+        Raise([](IParameterRowEvents& e) { e.OnClick(); });
+    });
 }
 
 void ctlParameter::OnBitChanged(QListWidgetItem* item) {
-    if (updating_)
-        return;
-    const auto it = std::find_if(bitItems_.begin(), bitItems_.end(),
-                                 [item](const BitItem& b) { return b.item == item; });
-    if (it == bitItems_.end())
-        return;
-    if (ReadOnly()) {
-        ShowValue();
-        return;
-    }
-    std::vector<bool> bits = value_.isString() ? ParseBitText(value_.str()) : std::vector<bool>();
-    const auto bit = static_cast<size_t>(it->bit);
-    if (bits.size() <= bit)
-        bits.resize(bit + 1, false);
-    bits[bit] = item->checkState() == Qt::Checked;
-    value_ = Variant(JoinBitText(bits));
-    Raise([](IParameterRowEvents& e) { e.OnClick(); });
+    CallGuarded("row bit", [&] {
+        if (updating_)
+            return;
+        const auto it = std::find_if(bitItems_.begin(), bitItems_.end(),
+                                     [item](const BitItem& b) { return b.item == item; });
+        if (it == bitItems_.end())
+            return;
+        if (ReadOnly()) {
+            ShowValue();
+            return;
+        }
+        std::vector<bool> bits =
+            value_.isString() ? ParseBitText(value_.str()) : std::vector<bool>();
+        const auto bit = static_cast<size_t>(it->bit);
+        if (bits.size() <= bit)
+            bits.resize(bit + 1, false);
+        bits[bit] = item->checkState() == Qt::Checked;
+        value_ = Variant(JoinBitText(bits));
+        Raise([](IParameterRowEvents& e) { e.OnClick(); });
+    });
 }
 
 void ctlParameter::OnButtonClicked() {
-    if (ReadOnly())
-        return;
-    Raise([](IParameterRowEvents& e) { e.OnClick(); });
+    CallGuarded("row button", [&] {
+        if (ReadOnly())
+            return;
+        Raise([](IParameterRowEvents& e) { e.OnClick(); });
+    });
 }
 
 bool ctlParameter::RaiseKeyDown(QKeyEvent* event, bool& rowGone) {
@@ -802,55 +814,58 @@ void ctlParameter::ShowContextMenu(QWidget* source, const QPoint& globalPos) {
 }
 
 void ctlParameter::contextMenuEvent(QContextMenuEvent* event) {
-    ShowContextMenu(this, event->globalPos());
+    CallGuarded("row context menu", [&] { ShowContextMenu(this, event->globalPos()); });
 }
 
 bool ctlParameter::eventFilter(QObject* watched, QEvent* event) {
     if (destroying_)
         return false;
-    const bool onEditor = watched == editor_ || (bits_ != nullptr && watched == bits_->viewport());
-    if (!onEditor)
-        return QWidget::eventFilter(watched, event);
-    switch (event->type()) {
-        case QEvent::KeyPress: {
-            auto* key = static_cast<QKeyEvent*>(event);
-            bool gone = false;
-            if (RaiseKeyDown(key, gone))
-                return true;
-            if (watched == field_ && editing_) {
-                if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+    return CallGuarded("row editor event", false, [&]() -> bool {
+        const bool onEditor =
+            watched == editor_ || (bits_ != nullptr && watched == bits_->viewport());
+        if (!onEditor)
+            return QWidget::eventFilter(watched, event);
+        switch (event->type()) {
+            case QEvent::KeyPress: {
+                auto* key = static_cast<QKeyEvent*>(event);
+                bool gone = false;
+                if (RaiseKeyDown(key, gone))
+                    return true;
+                if (watched == field_ && editing_) {
+                    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                        EndFieldEdit(true);
+                        return true;
+                    }
+                    if (key->key() == Qt::Key_Escape) {
+                        EndFieldEdit(false);
+                        return true;
+                    }
+                }
+                return false;
+            }
+            case QEvent::FocusOut: {
+                const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+                if (watched == field_ && editing_ && reason != Qt::PopupFocusReason &&
+                    reason != Qt::ActiveWindowFocusReason) {
                     EndFieldEdit(true);
-                    return true;
                 }
-                if (key->key() == Qt::Key_Escape) {
-                    EndFieldEdit(false);
-                    return true;
-                }
+                return false;
             }
-            return false;
-        }
-        case QEvent::FocusOut: {
-            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-            if (watched == field_ && editing_ && reason != Qt::PopupFocusReason &&
-                reason != Qt::ActiveWindowFocusReason) {
-                EndFieldEdit(true);
-            }
-            return false;
-        }
-        case QEvent::ContextMenu:
-            ShowContextMenu(static_cast<QWidget*>(watched == editor_ ? watched : editor_),
-                            static_cast<QContextMenuEvent*>(event)->globalPos());
-            return true;
-        case QEvent::Wheel:
-            // A list under the mouse pointer does not change its choice while the page scrolls.
-            if (watched == choice_ && !choice_->hasFocus()) {
-                event->ignore();
+            case QEvent::ContextMenu:
+                ShowContextMenu(static_cast<QWidget*>(watched == editor_ ? watched : editor_),
+                                static_cast<QContextMenuEvent*>(event)->globalPos());
                 return true;
-            }
-            return false;
-        default:
-            return false;
-    }
+            case QEvent::Wheel:
+                // A list under the mouse pointer does not change its choice while the page scrolls.
+                if (watched == choice_ && !choice_->hasFocus()) {
+                    event->ignore();
+                    return true;
+                }
+                return false;
+            default:
+                return false;
+        }
+    });
 }
 
 }  // namespace kv

@@ -6,12 +6,10 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPixmap>
-#include <QPointer>
 #include <QTime>
 #include <cmath>
 
 #include "core/DictionaryLookup.h"
-#include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/ctlParamHelp.h"
 #include "platform/controls/widgets/ctlParamSite.h"
 #include "platform/runtime/EntryGuard.h"
@@ -21,7 +19,9 @@
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataModel.h"
 #include "platform/runtime/IPrivateGUI.h"
+#include "ui/framework/GUIRegistration.h"
 #include "ui/framework/ParamLinkPrototype.h"
+#include "ui/framework/widgets/GUIForward.h"
 
 // The resources of a static library are registered by hand, outside any namespace.
 static void InitFrameworkPictures() {
@@ -52,37 +52,8 @@ QString ShortDateText(double days) {
 
 }  // namespace
 
-// What the GUI list holds of the page: it reaches the page while the page lives.
-class ctlAbout::GUI : public IPrivateGUI {
-  public:
-    explicit GUI(ctlAbout* page) : page_(page) {}
-    bool CloseGUI() override { return page_ ? page_->CloseGUI() : true; }
-    void LockStateChanged(bool locked) override {
-        if (page_)
-            page_->LockStateChanged(locked);
-    }
-    void ParameterChanged(IPrivateDataElement& element) override {
-        if (page_)
-            page_->ParameterChanged(element);
-    }
-    void ParameterSetChanged() override {
-        if (page_)
-            page_->ParameterSetChanged();
-    }
-    void ValidateParameters() override {
-        if (page_)
-            page_->ValidateParameters();
-    }
-    void SetLanguage(int32_t languageId) override {
-        if (page_)
-            page_->SetLanguage(languageId);
-    }
-
-  private:
-    QPointer<ctlAbout> page_;
-};
-
-ctlAbout::ctlAbout(QWidget* parent) : QWidget(parent), gui_(std::make_shared<GUI>(this)) {
+ctlAbout::ctlAbout(QWidget* parent)
+    : QWidget(parent), gui_(std::make_shared<GUIForward<ctlAbout>>(this)) {
     setObjectName(QStringLiteral("ctlAbout"));
     InitFrameworkPictures();
 
@@ -145,7 +116,7 @@ std::shared_ptr<IDTMContext> ctlAbout::GetDtmContext() const {
 
 bool ctlAbout::Init(const std::string& guiFunctionCall, const std::string& /*functionCall*/,
                     std::shared_ptr<IDtm> dtm) {
-    if (guiFunctionCall.empty() || !dtm || Initialised())
+    if (guiFunctionCall.empty() || !dtm || IsInitialised())
         return false;
     const std::shared_ptr<IDTMContext> context = kv::GetDtmContext(dtm.get());
     if (!context)
@@ -163,7 +134,7 @@ bool ctlAbout::Init(const std::string& guiFunctionCall, const std::string& /*fun
     if (!done)
         Terminate();
     else if (isVisible())
-        context->GUIManager().GUIShown(guiFunctionCall_);
+        TellGUIShown(context, guiFunctionCall_, true);
     return done;
 }
 
@@ -197,23 +168,20 @@ void ctlAbout::ApplyLanguage(int32_t languageId) {
 }
 
 bool ctlAbout::PrepareToRelease() {
-    if (!Initialised())
+    if (!IsInitialised())
         return true;
-    CallGuarded("ctlAbout::PrepareToRelease", [&] { ctlParamSite1_->Release(); });
+    if (const std::shared_ptr<IDTMContext> context = GetDtmContext())
+        Guarded(context->Diagnostics(), "ctlAbout::PrepareToRelease",
+                [&] { ctlParamSite1_->Release(); });
     hide();
     Terminate();
     return true;
 }
 
 void ctlAbout::Terminate() noexcept {
-    if (!Initialised())
+    if (!IsInitialised())
         return;
-    try {
-        if (const std::shared_ptr<IDTMContext> context = GetDtmContext())
-            context->GUIManager().UnregisterGUI(guiFunctionCall_);
-    } catch (...) {
-        // Errors of unregistering are ignored: the page goes all the same.
-    }
+    LeaveGUIList(GetDtmContext(), guiFunctionCall_);
     dtm_.reset();
     guiFunctionCall_.clear();
 }
@@ -223,7 +191,7 @@ IParamHelp* ctlAbout::GetParamHelpCtl() {
 }
 
 bool ctlAbout::CloseGUI() {
-    return Initialised() ? PrepareToRelease() : true;
+    return IsInitialised() ? PrepareToRelease() : true;
 }
 
 void ctlAbout::LockStateChanged(bool locked) {
@@ -248,14 +216,12 @@ void ctlAbout::SetLanguage(int32_t languageId) {
 
 void ctlAbout::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (const std::shared_ptr<IDTMContext> context = GetDtmContext(); context && Initialised())
-        context->GUIManager().GUIShown(guiFunctionCall_);
+    TellGUIShown(GetDtmContext(), guiFunctionCall_, true);
 }
 
 void ctlAbout::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    if (const std::shared_ptr<IDTMContext> context = GetDtmContext(); context && Initialised())
-        context->GUIManager().GUIHidden(guiFunctionCall_);
+    TellGUIShown(GetDtmContext(), guiFunctionCall_, false);
 }
 
 }  // namespace kv

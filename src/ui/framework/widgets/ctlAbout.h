@@ -21,6 +21,7 @@ namespace kv {
 class ctlParamHelp;
 class ctlParamSite;
 class IDTMContext;
+class IPrivateGUI;
 
 class ctlAbout : public QWidget,
                  public INavigationPage,
@@ -52,7 +53,7 @@ class ctlAbout : public QWidget,
     void ValidateParameters();
     void SetLanguage(int32_t languageId);
 
-    bool Initialised() const { return !guiFunctionCall_.empty(); }
+    bool IsInitialised() const { return !guiFunctionCall_.empty(); }
     const std::string& GUIFunctionCall() const { return guiFunctionCall_; }
     // The labels by name ("lblProductTxt"), for tests; nullptr for another name.
     QLabel* Label(const std::string& name) const;
@@ -62,8 +63,6 @@ class ctlAbout : public QWidget,
     void hideEvent(QHideEvent* event) override;
 
   private:
-    class GUI;
-
     std::shared_ptr<IDTMContext> GetDtmContext() const;
     void InitPage(IDTMContext& context);
     void ApplyLanguage(int32_t languageId);
@@ -77,7 +76,8 @@ class ctlAbout : public QWidget,
     ctlParamSite* ctlParamSite1_;
     std::shared_ptr<IDtm> dtm_;
     std::string guiFunctionCall_;
-    std::shared_ptr<GUI> gui_;
+    // What the GUI list holds (weakly) while the page is registered.
+    std::shared_ptr<IPrivateGUI> gui_;
 };
 
 }  // namespace kv

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 
+#include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/Scale.h"
 #include "platform/controls/widgets/WinColor.h"
 #include "value/NumberText.h"
@@ -236,21 +237,26 @@ void ctlBar::DoLayout() {
 
 void ctlBar::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    DoLayout();
-    update();
+    CallGuarded("bar resize", [&] {
+        DoLayout();
+        update();
+    });
 }
 
 void ctlBar::paintEvent(QPaintEvent* /*event*/) {
-    QPainter painter(this);
-    const BarGeometry g = Geometry();
-    const QPalette& pal = palette();
-    // The band in the back colour, then the bar, then the marks across the band.
-    painter.fillRect(QRectF(0, 0, width(), g.band), pal.color(QPalette::Window));
-    if (g.barTo > g.barFrom)
-        painter.fillRect(QRectF(g.barFrom, 0, g.barTo - g.barFrom, g.band), WinColor(color_, pal));
-    const QColor limitColor = WinColor(limitColor_, pal);
-    for (float p : g.limits)
-        painter.fillRect(QRectF(std::floor(p), 0, 1, g.band), limitColor);
+    CallGuarded("bar paint", [&] {
+        QPainter painter(this);
+        const BarGeometry g = Geometry();
+        const QPalette& pal = palette();
+        // The band in the back colour, then the bar, then the marks across the band.
+        painter.fillRect(QRectF(0, 0, width(), g.band), pal.color(QPalette::Window));
+        if (g.barTo > g.barFrom)
+            painter.fillRect(QRectF(g.barFrom, 0, g.barTo - g.barFrom, g.band),
+                             WinColor(color_, pal));
+        const QColor limitColor = WinColor(limitColor_, pal);
+        for (float p : g.limits)
+            painter.fillRect(QRectF(std::floor(p), 0, 1, g.band), limitColor);
+    });
 }
 
 }  // namespace kv

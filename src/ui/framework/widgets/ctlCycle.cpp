@@ -7,6 +7,7 @@
 
 #include "core/DictionaryLookup.h"
 #include "core/clsDataElement.h"
+#include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/Twips.h"
 #include "platform/controls/widgets/WinColor.h"
 #include "platform/runtime/EntryGuard.h"
@@ -80,6 +81,11 @@ ctlCycle::~ctlCycle() {
 
 IDTMContext* ctlCycle::Ctx() const {
     return context_.Get();
+}
+
+DiagnosticLog& ctlCycle::Log() const {
+    IDTMContext* ctx = Ctx();
+    return ctx ? ctx->Diagnostics() : WidgetDiagnostics();
 }
 
 template <typename Fn>
@@ -175,7 +181,7 @@ void ctlCycle::WriteProperties(IPropertyBag& bag) const {
 
 void ctlCycle::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    chkCycle_->setGeometry(0, 0, width(), height());
+    Guarded(Log(), "ctlCycle resize", [&] { chkCycle_->setGeometry(0, 0, width(), height()); });
 }
 
 // --- binding and language ---

@@ -25,6 +25,7 @@ class QCheckBox;
 
 namespace kv {
 
+class DiagnosticLog;
 class IDTMContext;
 class IEventLoop;
 class ITransactionGroup;
@@ -109,6 +110,8 @@ class ctlCycle : public QWidget {
 
     // The context while it exists; nullptr before Init and once a shared context is gone.
     IDTMContext* Ctx() const;
+    // Where a guarded call records its error: the context's log, else the widget log.
+    DiagnosticLog& Log() const;
     void OnCheckToggled();
     // Switches on with the box checked: the group's read must have ended and the device be
     // reachable.

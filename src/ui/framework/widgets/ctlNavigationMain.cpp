@@ -7,6 +7,9 @@
 #include "platform/controls/widgets/ctlNavigation.h"
 #include "platform/controls/widgets/ctlParamHelp.h"
 #include "platform/controls/widgets/ctlParamSite.h"
+#include "platform/runtime/EntryGuard.h"
+#include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IDtmContextHolder.h"
 #include "ui/framework/widgets/ctlCycle.h"
 
 namespace kv {
@@ -17,6 +20,16 @@ namespace {
 constexpr int32_t kDesignInterval = 4000;
 
 }  // namespace
+
+template <class Body>
+void ctlNavigationMain::Guard(const char* where, Body&& body,
+                              std::shared_ptr<IDTMContext> context) {
+    // The context stays alive while the body runs, whatever the body releases.
+    if (!context)
+        context = logic_->GetDtmContext();
+    Guarded(context ? context->Diagnostics() : WidgetDiagnostics(), where,
+            std::forward<Body>(body));
+}
 
 ctlNavigationMain::ctlNavigationMain(QWidget* parent, const PageRegistry* registry)
     : QWidget(parent) {
@@ -43,20 +56,20 @@ ctlNavigationMain::ctlNavigationMain(QWidget* parent, const PageRegistry* regist
     logic_ = std::make_shared<NavigationMainLogic>(static_cast<INavigationMainHost&>(*this));
     ctlNavigation1_->SetEvents(logic_);
     const std::weak_ptr<NavigationMainLogic> logic = logic_;
-    connect(ctlCycle1_, &ctlCycle::OnAddRequests, this, [logic](ITransactionGroup& group) {
-        CallGuarded("ctlNavigationMain ctlCycle1_OnAddRequests", [&] {
+    connect(ctlCycle1_, &ctlCycle::OnAddRequests, this, [this, logic](ITransactionGroup& group) {
+        Guard("ctlNavigationMain ctlCycle1_OnAddRequests", [&] {
             if (auto l = logic.lock())
                 l->CycleAddRequests(group);
         });
     });
-    connect(ctlCycle1_, &ctlCycle::Click, this, [logic] {
-        CallGuarded("ctlNavigationMain ctlCycle1_Click", [&] {
+    connect(ctlCycle1_, &ctlCycle::Click, this, [this, logic] {
+        Guard("ctlNavigationMain ctlCycle1_Click", [&] {
             if (auto l = logic.lock())
                 l->CycleClick();
         });
     });
-    connect(ctlCycle1_, &ctlCycle::CycleError, this, [logic] {
-        CallGuarded("ctlNavigationMain ctlCycle1_CycleError", [&] {
+    connect(ctlCycle1_, &ctlCycle::CycleError, this, [this, logic] {
+        Guard("ctlNavigationMain ctlCycle1_CycleError", [&] {
             if (auto l = logic.lock())
                 l->CycleError();
         });
@@ -69,16 +82,16 @@ ctlNavigationMain::~ctlNavigationMain() {
     ctlNavigation1_->SetEvents({});
     disconnect(ctlCycle1_, nullptr, this, nullptr);
     logic_->DetachHost();
-    // The navigation control moves its pages out before it goes; it does so while the window
-    // is still whole (not from QWidget's destructor, whose focus chain is half gone by then).
-    delete ctlNavigation1_;
 }
 
 bool ctlNavigationMain::Init(const std::string& guiFunctionCall, const std::string& functionCall,
                              std::shared_ptr<IDtm> dtm) {
     bool done = false;
-    CallGuarded("ctlNavigationMain::Init",
-                [&] { done = logic_->Init(guiFunctionCall, functionCall, std::move(dtm)); });
+    std::shared_ptr<IDTMContext> context = kv::GetDtmContext(dtm.get());
+    Guard(
+        "ctlNavigationMain::Init",
+        [&] { done = logic_->Init(guiFunctionCall, functionCall, std::move(dtm)); },
+        std::move(context));
     if (done && isVisible())
         logic_->Shown();
     return done;
@@ -86,7 +99,7 @@ bool ctlNavigationMain::Init(const std::string& guiFunctionCall, const std::stri
 
 bool ctlNavigationMain::PrepareToRelease() {
     bool done = false;
-    CallGuarded("ctlNavigationMain::PrepareToRelease", [&] { done = logic_->PrepareToRelease(); });
+    Guard("ctlNavigationMain::PrepareToRelease", [&] { done = logic_->PrepareToRelease(); });
     return done;
 }
 
@@ -95,7 +108,7 @@ IParamHelp* ctlNavigationMain::GetParamHelpCtl() {
 }
 
 void ctlNavigationMain::SetGUITreeStructure(const std::string& text) {
-    CallGuarded("ctlNavigationMain::GUITreeStructure", [&] { logic_->SetGUITreeStructure(text); });
+    Guard("ctlNavigationMain::GUITreeStructure", [&] { logic_->SetGUITreeStructure(text); });
 }
 
 std::string ctlNavigationMain::GUITreeStructure() const {
@@ -104,12 +117,12 @@ std::string ctlNavigationMain::GUITreeStructure() const {
 
 void ctlNavigationMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    CallGuarded("ctlNavigationMain::Show", [&] { logic_->Shown(); });
+    Guard("ctlNavigationMain::Show", [&] { logic_->Shown(); });
 }
 
 void ctlNavigationMain::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    CallGuarded("ctlNavigationMain::Hide", [&] { logic_->Hidden(); });
+    Guard("ctlNavigationMain::Hide", [&] { logic_->Hidden(); });
 }
 
 // --- the parts the logic drives ---

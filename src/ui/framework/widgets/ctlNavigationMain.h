@@ -77,6 +77,11 @@ class ctlNavigationMain : public QWidget,
     std::vector<ICaptionedControl*> CaptionedControls() override;
     void HideWindow() override;
 
+    // Runs a call from Qt or the frame guarded: its error goes to the log of the instance's
+    // context (given, else the logic's), or to the widget log without one.
+    template <class Body>
+    void Guard(const char* where, Body&& body, std::shared_ptr<IDTMContext> context = nullptr);
+
     ctlParamHelp* ctlParamHelp1_;
     ctlNavigation* ctlNavigation1_;
     ctlCycle* ctlCycle1_;

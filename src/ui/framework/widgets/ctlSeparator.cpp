@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QLabel>
 
+#include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/Twips.h"
 
 namespace kv {
@@ -79,7 +80,7 @@ void ctlSeparator::UserControlResize() {
 
 void ctlSeparator::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    UserControlResize();
+    CallGuarded("separator resize", [&] { UserControlResize(); });
 }
 
 void ctlSeparator::InitProperties() {

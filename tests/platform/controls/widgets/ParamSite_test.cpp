@@ -17,45 +17,14 @@
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/PropertyBag.h"
+#include "support/NullFakes.h"
 
 namespace kv {
 namespace {
 
+using test_support::NamedElement;
 using test_support::ShowActive;
 using Log = std::vector<std::string>;
-
-// A data element stand-in: the site only compares element identities.
-class NoElement : public IPrivateDataElement {
-  public:
-    const std::string& Name() const override { return name_; }
-    void SetName(const std::string& name) override { name_ = name; }
-    int32_t ValueType() const override { return 0; }
-    int32_t ValueTypeLength() const override { return 0; }
-    int32_t StatusFlags() const override { return 0; }
-    void SetStatusFlags(int32_t) override {}
-    int32_t ElementMode() const override { return 0; }
-    const Variant& TransientValue() const override { return v_; }
-    void SetTransientValue(const Variant&) override {}
-    const Variant& PersistentValue() const override { return v_; }
-    void SetPersistentValue(const Variant&) override {}
-    const Variant& DeviceValue() const override { return v_; }
-    void SetDeviceValue(const Variant&) override {}
-    bool InitNew() override { return true; }
-    bool ReadFromPropBag(IPropertyBag&, IDTMContext&) override { return true; }
-    bool WriteToPropBag(IPropertyBag&, IDTMContext&) override { return true; }
-    bool ReadFromDtmVariable(pugi::xml_node, IDTMContext&) override { return true; }
-    bool WriteToDtmVariable(pugi::xml_node, IDTMContext&) override { return true; }
-    bool WriteToDocVariable(pugi::xml_node, IDTMContext&) override { return true; }
-    bool IsUploadParam(IDTMContext&) const override { return false; }
-    bool IsDownloadParam(IDTMContext&) const override { return false; }
-    bool IsDeviceCommand(IDTMContext&) const override { return false; }
-    int32_t NestProcessLevel() const override { return 0; }
-    void SetNestProcessLevel(int32_t) override {}
-
-  private:
-    std::string name_;
-    Variant v_;
-};
 
 // A link that binds a row to the element named by its tag and writes every call into a log
 // shared by all links made from one prototype.
@@ -63,7 +32,7 @@ class FakeLink : public IPrivateParamLink {
   public:
     struct Shared {
         Log log;
-        std::map<std::string, NoElement*> elements;
+        std::map<std::string, NamedElement*> elements;
         std::vector<std::weak_ptr<FakeLink>> made;
         const IStatusImages* images = nullptr;
         std::string text;
@@ -145,8 +114,8 @@ class ParamSiteTest : public ::testing::Test {
 
     std::shared_ptr<DTMContext> context;
     QWidget page;
-    NoElement a;
-    NoElement b;
+    NamedElement a;
+    NamedElement b;
     std::shared_ptr<FakeLink::Shared> shared;
     std::shared_ptr<FakeLink> prototype;
     ctlParamSite* site = nullptr;
@@ -181,7 +150,7 @@ TEST_F(ParamSiteTest, ParameterChangedReachesOnlyTheRowsOfThatElement) {
     site->ParameterChanged(a);
     EXPECT_EQ(shared->log, (Log{"A: Update", "A: Update"}));
     shared->log.clear();
-    NoElement other;
+    NamedElement other;
     site->ParameterChanged(other);
     EXPECT_TRUE(shared->log.empty());
 }

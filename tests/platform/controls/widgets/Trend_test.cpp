@@ -248,13 +248,5 @@ TEST(TrendFormat, PatternsLocaleAndSingles) {
     EXPECT_EQ(Trend::FormatValue(static_cast<float>(0.1), "", NumberLocale::Invariant()), "0.1");
 }
 
-TEST(TrendColours, WindowsValuesAndSystemColours) {
-    QPalette palette;
-    EXPECT_EQ(Trend::WindowsColor(0xFF0000, palette), QColor(0, 0, 255));
-    EXPECT_EQ(Trend::WindowsColor(0x0040C0, palette), QColor(0xC0, 0x40, 0));
-    EXPECT_EQ(Trend::WindowsColor(static_cast<int32_t>(0x8000000F), palette),
-              palette.color(QPalette::Button));
-}
-
 }  // namespace
 }  // namespace kv

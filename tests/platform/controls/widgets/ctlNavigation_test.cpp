@@ -10,19 +10,25 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QPointer>
 #include <QSpinBox>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 #include <memory>
 
 #include "NavTestSupport.h"
+#include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/NavPanes.h"
 #include "platform/controls/widgets/NavToolbar.h"
 #include "platform/controls/widgets/NavTree.h"
 #include "platform/controls/widgets/PageRegistry.h"
+#include "support/WidgetHelpers.h"
 
 namespace kv {
 namespace {
+
+using test_support::FlushDeletes;
 
 using test_support::CallLog;
 using test_support::FakeCyclePage;
@@ -49,10 +55,6 @@ constexpr const char* kTree = R"(<?xml version="1.0"?>
 std::string With(std::string text, const std::string& from, const std::string& to) {
     text.replace(text.find(from), from.size(), to);
     return text;
-}
-
-void FlushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 class NavigationTest : public ::testing::Test {
@@ -174,9 +176,14 @@ TEST_F(NavigationTest, PageThatCannotBeMadeShowsAnEmptyPage) {
         throw std::runtime_error("no designer data");
     });
     registry.Register("KV6274PA.ctlCertificate", [] { return std::make_unique<QWidget>(); });
+    WidgetDiagnostics().Clear();
     Load("1");
     EXPECT_THAT(nav->Pages(), IsEmpty());
     EXPECT_EQ(nav->ShownPageWidget()->objectName(), "EmptyPage");
+    // The factory's error stays in the widget log.
+    ASSERT_EQ(WidgetDiagnostics().Entries().size(), 1u);
+    EXPECT_EQ(WidgetDiagnostics().Entries()[0].what, "no designer data");
+    WidgetDiagnostics().Clear();
     ASSERT_TRUE(Tree().SelectNode("Node2"));  // a widget that is no page
     EXPECT_THAT(nav->Pages(), IsEmpty());
     EXPECT_THAT(*log, IsEmpty());
@@ -235,6 +242,34 @@ TEST_F(NavigationTest, DestroyingTheControlDestroysItsPagesWithoutEvents) {
     FlushDeletes();
     EXPECT_FALSE(page);
     EXPECT_THAT(*log, ElementsAre("ctlArchive: destroyed"));
+}
+
+TEST_F(NavigationTest, ParentMayDestroyTheControlWithItsOtherChildren) {
+    // The control goes in its parent's QWidget destructor (the window's focus chain is gone by
+    // then), showing a page with the focus or the empty page, with released pages still waiting.
+    for (const char* shown : {"Node2", "Node3"}) {
+        SCOPED_TRACE(shown);
+        if (!nav)
+            SetUp();
+        auto window = std::make_unique<QWidget>();
+        auto* layout = new QVBoxLayout(window.get());
+        layout->addWidget(new QLineEdit(window.get()));
+        layout->addWidget(nav.get());
+        Load("1");
+        ASSERT_TRUE(Tree().SelectNode("Node2"));
+        ASSERT_TRUE(Tree().SelectNode(shown));
+        window->show();
+        if (QWidget* page = nav->ShownPageWidget()) {
+            page->setFocusPolicy(Qt::StrongFocus);
+            page->setFocus();
+        }
+        log->clear();
+        nav.release();  // the window owns it
+        window.reset();
+        FlushDeletes();
+        std::vector<std::string> expected = {"ctlId: destroyed", "ctlCertificate: destroyed"};
+        EXPECT_THAT(*log, ::testing::UnorderedElementsAreArray(expected));
+    }
 }
 
 TEST_F(NavigationTest, ExpiredOwnerGetsNoEvents) {
@@ -370,6 +405,19 @@ TEST_F(NavigationTest, OwnerThatTurnsTheSwitchBackIsHeardOnce) {
     EXPECT_EQ(Cycle().CyclicRefresh(), 0);
     EXPECT_THAT(
         *log, ElementsAre("PageCreated ctlId", "CyclicRefreshChanged 1", "CyclicRefreshChanged 0"));
+}
+
+TEST_F(NavigationTest, OwnerErrorOnTheUsersSwitchStaysInTheWidgetLog) {
+    Load("1");
+    recorder->onCyclicRefreshChanged = [](int16_t) { throw std::runtime_error("owner failed"); };
+    WidgetDiagnostics().Clear();
+    auto* box = nav->DtmInfoPane().findChild<QCheckBox*>("CyclicRefresh");
+    ASSERT_NE(box, nullptr);
+    box->click();
+    EXPECT_EQ(Cycle().CyclicRefresh(), 1);
+    ASSERT_EQ(WidgetDiagnostics().Entries().size(), 1u);
+    EXPECT_EQ(WidgetDiagnostics().Entries()[0].what, "owner failed");
+    WidgetDiagnostics().Clear();
 }
 
 TEST_F(NavigationTest, IntervalReachesThePagesAndIsReportedOnlyOnARealChange) {

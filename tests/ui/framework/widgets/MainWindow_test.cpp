@@ -25,6 +25,7 @@
 #include "platform/runtime/IPrivateDataModel.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "support/FrameInstanceFixture.h"
+#include "support/WidgetHelpers.h"
 #include "ui/framework/widgets/FrameworkUserInterfaces.h"
 #include "ui/framework/widgets/ctlAbout.h"
 #include "ui/framework/widgets/ctlCycle.h"
@@ -34,6 +35,8 @@
 namespace kv {
 namespace {
 
+using test_support::FlushDeletes;
+
 using test_support::CallLog;
 using test_support::FakeCyclePage;
 
@@ -42,10 +45,6 @@ const char* const kPages[] = {"ctlId", "ctlIdPos", "ctlIdAct", "ctlIdValve"};
 
 bool Has(const CallLog& log, const std::string& entry) {
     return std::find(log.begin(), log.end(), entry) != log.end();
-}
-
-void FlushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 // A cycle page that refuses its release while told to (and then keeps its cycle).
@@ -64,39 +63,27 @@ class StubbornPage : public FakeCyclePage {
 
 // An instance connected to the simulated positioner, a registry with recording pages and the
 // framework's user interfaces.
-struct Fixture {
-    std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
-    std::shared_ptr<ScriptedPrompt> prompt = std::make_shared<ScriptedPrompt>();
-    ReferenceFrame frame{loop, prompt};
-    FrameInstance* instance = nullptr;
-    std::unique_ptr<DeviceSession> session;
+struct Fixture : test_support::FrameBench {
     PageRegistry registry;
     std::shared_ptr<CallLog> log = std::make_shared<CallLog>();
     StubbornPage* stubborn = nullptr;
+    bool connected;
 
-    explicit Fixture(bool connect = true) {
-        instance = &test_support::AddFrameInstance(frame);
+    explicit Fixture(bool connect = true) : connected(connect) {
         RegisterFrameworkUserInterfaces(registry);
         for (const char* name : kPages) {
             const std::string page = name;
             registry.Register("KV6274PA." + page,
                               [this, page] { return std::make_unique<FakeCyclePage>(page, log); });
         }
-        if (connect) {
-            session = std::make_unique<DeviceSession>(loop, *instance,
-                                                      std::make_shared<SimulatedPositioner>());
-            if (!session->SetCommunication() || !session->Connect())
-                throw std::runtime_error("not connected");
-        }
+        if (connect && (!session->SetCommunication() || !session->Connect()))
+            throw std::runtime_error("not connected");
     }
     ~Fixture() {
         FlushDeletes();
-        if (session)
+        if (connected)
             session->Disconnect();
-        EXPECT_TRUE(Ctx().Diagnostics().Empty()) << Ctx().Diagnostics().Text();
-        EXPECT_TRUE(loop->Diagnostics().Empty()) << loop->Diagnostics().Text();
     }
-    IDTMContext& Ctx() { return *instance->dtm->DTMContext(); }
     GUIManager& GUIs() { return dynamic_cast<GUIManager&>(Ctx().GUIManager()); }
     std::string CallOf(int32_t applicationId) {
         std::shared_ptr<IFunctionCall> call = NewFunctionCall();
