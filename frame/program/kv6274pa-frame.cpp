@@ -693,24 +693,27 @@ bool PrintWidgetDiagnostics() {
 #endif
 }
 
-// With --trace: the diagnostic logs of the instances, of the loop and of the widgets, printed
-// when the run ends whichever way it ends.
+// The diagnostic logs of the instances, of the loop and of the widgets (--trace).
+void PrintDiagnosticLogs(const ReferenceFrame& frame, const IEventLoop& loop) {
+    bool any = false;
+    for (const auto& instance : frame.Instances()) {
+        if (const auto context = instance->dtm->DTMContext())
+            any = PrintDiagnostics(instance->systemTag, context->Diagnostics()) || any;
+    }
+    any = PrintDiagnostics("event loop", loop.Diagnostics()) || any;
+    any = PrintWidgetDiagnostics() || any;
+    if (!any)
+        std::cout << "diagnostic log: empty\n";
+}
+
+// With --trace: the diagnostic logs, printed when the run ends whichever way it ends.
 class DiagnosticsReport {
   public:
     DiagnosticsReport(bool enabled, const ReferenceFrame& frame, const IEventLoop& loop)
         : enabled_(enabled), frame_(frame), loop_(loop) {}
     ~DiagnosticsReport() {
-        if (!enabled_)
-            return;
-        bool any = false;
-        for (const auto& instance : frame_.Instances()) {
-            if (const auto context = instance->dtm->DTMContext())
-                any = PrintDiagnostics(instance->systemTag, context->Diagnostics()) || any;
-        }
-        any = PrintDiagnostics("event loop", loop_.Diagnostics()) || any;
-        any = PrintWidgetDiagnostics() || any;
-        if (!any)
-            std::cout << "diagnostic log: empty\n";
+        if (enabled_)
+            PrintDiagnosticLogs(frame_, loop_);
     }
     DiagnosticsReport(const DiagnosticsReport&) = delete;
     DiagnosticsReport& operator=(const DiagnosticsReport&) = delete;
@@ -914,17 +917,16 @@ int RunWindowed(int& argc, char** argv, const Options& options) {
     const bool pictures = !options.screenshotFolder.empty();
     if (!CanStart(options, WordsOf(options), pictures ? Writes::Nothing : Writes::Project))
         return kProjectError;
-    const WindowRun run{options.project, options.language, kUserInformation, options.device,
-                        options.writeLocked};
+    WindowRun run{options.project, options.language,    kUserInformation,
+                  options.device,  options.writeLocked, {}};
+    if (options.trace)
+        run.atEnd = PrintDiagnosticLogs;
     const ProjectOpener open = [&](ReferenceFrame& frame) {
         bool existed = false;
         return OpenProject(options, frame, existed);
     };
     const int status = pictures ? RenderScreenshots(argc, argv, run, open, options.screenshotFolder)
                                 : RunFrameWindow(argc, argv, run, open);
-    // The window's instance is gone by now: --trace shows what its widgets swallowed.
-    if (options.trace && !PrintWidgetDiagnostics())
-        std::cout << "diagnostic log (widgets): empty\n";
     return status;
 }
 #endif

@@ -137,6 +137,8 @@ int RunFrameWindow(int& argc, char** argv, const WindowRun& run, const ProjectOp
         window.ReleaseAll();
     }
     ProcessQtEvents();
+    if (run.atEnd)
+        run.atEnd(frame, *loop);
     return status;
 }
 
@@ -216,6 +218,8 @@ int RenderScreenshots(int& argc, char** argv, const WindowRun& run, const Projec
     session.Disconnect();
     instance->dtm->PrepareToRelease();
     std::cout << written << " pictures in " << folder << "\n";
+    if (run.atEnd)
+        run.atEnd(frame, *loop);
     return status;
 }
 

@@ -11,6 +11,7 @@
 
 namespace kv {
 
+class IEventLoop;
 class ReferenceFrame;
 struct FrameInstance;
 
@@ -20,6 +21,9 @@ struct WindowRun {
     std::string userInformation;
     SimOptions device;
     bool writeLocked = false;
+    // Called once the run is over, while its frame and loop still exist (--trace prints their
+    // diagnostic logs there); may be empty.
+    std::function<void(const ReferenceFrame& frame, const IEventLoop& loop)> atEnd;
 };
 
 // Loads the project into the frame (or creates its instance) as the program does, with the

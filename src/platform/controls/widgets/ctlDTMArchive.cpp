@@ -414,9 +414,11 @@ void ctlDTMArchive::OnRecordClicked(bool on) {
 void ctlDTMArchive::OnCurveClicked(size_t index, bool on) {
     if (released_ || !editEnabled_ || index >= Curves().Count())
         return;
-    recorder_->SetCurveOn(Curves().Item(index), on);
-    RefreshChart();
-    RefreshPanel();
+    CallGuarded("ctlDTMArchive.curveSwitch_Click", [&] {
+        recorder_->SetCurveOn(Curves().Item(index), on);
+        RefreshChart();
+        RefreshPanel();
+    });
 }
 
 }  // namespace kv
