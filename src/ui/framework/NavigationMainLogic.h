@@ -162,7 +162,7 @@ class NavigationMainLogic : public IPrivateGUI,
     // --- what the window shows (NavigationMainLogic_View.cpp) ---
     void InitView();
     // Updates the headline field of the element (nullptr: none), then the data state and the
-    // connection state.
+    // connection state. A new connection state also decides whether cycling may run.
     void OnMainParameterChanged(IPrivateDataElement* element);
     void UpdateDataState();
     void ApplyFunctionSubTree(const std::string& tree);

@@ -282,6 +282,40 @@ TEST(MainWindowCycle, LostConnectionAtATickShowsTheTimeoutAndSwitchesCyclingOff)
     EXPECT_EQ(w.host.cycleValue, 0);
 }
 
+TEST(MainWindowCycle, SwitchFollowsTheConnectionAndOnlyTheFunctionStartsCycling) {
+    // Function 7 asks for cycling, function 1 leaves the switch as it is.
+    for (const int32_t function : {7, 1}) {
+        SCOPED_TRACE(testing::Message() << "function " << function);
+        const int16_t asked = function == 7 ? 1 : 0;
+        MainWindow w;
+        ASSERT_TRUE(w.Open(function));
+        EXPECT_FALSE(w.Nav().dtm.enable);
+        EXPECT_EQ(w.Nav().dtm.cyclicRefresh, 0);
+        w.Connect();
+        EXPECT_TRUE(w.Nav().dtm.enable);
+        EXPECT_EQ(w.Nav().dtm.cyclicRefresh, asked);
+
+        // Cycling off, the tree pushed at the disconnect does not switch it on.
+        w.Nav().dtm.SetCyclicRefresh(0);
+        ASSERT_TRUE(w.session->Disconnect());
+        EXPECT_EQ(w.Nav().dtm.connectState, dcsDisconnected);
+        EXPECT_FALSE(w.Nav().dtm.enable);
+        EXPECT_EQ(w.Nav().dtm.cyclicRefresh, 0);
+        EXPECT_EQ(w.host.cycleValue, 0);
+        w.Connect();
+        EXPECT_TRUE(w.Nav().dtm.enable);
+        EXPECT_EQ(w.Nav().dtm.cyclicRefresh, asked);
+
+        // Cycling on, the disconnect switches it off, the window's cycle with it.
+        w.Nav().dtm.SetCyclicRefresh(1);
+        ASSERT_EQ(w.host.cycleValue, 1);
+        ASSERT_TRUE(w.session->Disconnect());
+        EXPECT_FALSE(w.Nav().dtm.enable);
+        EXPECT_EQ(w.Nav().dtm.cyclicRefresh, 0);
+        EXPECT_EQ(w.host.cycleValue, 0);
+    }
+}
+
 TEST(MainWindowCycle, LockOfTheDataSetReachesTheBindingSite) {
     MainWindow w;
     w.Ctx().GUIManager().SetLocked(true);
@@ -588,20 +622,23 @@ TEST(MainWindowViews, EachFunctionOpensItsView) {
         EXPECT_EQ(w.Nav().dtm.cyclicRefresh, 0);
     }
     {
-        // The simulation page alone; cycling on where the pane allows it (the window's cycle
-        // then falls back: nothing is connected).
+        // The simulation page alone, cycling on.
         MainWindow w;
+        w.Connect();
         ASSERT_TRUE(w.Open(3));
         EXPECT_FALSE(w.Nav().navigationVisible);
         EXPECT_EQ(CountNodes(w.Nav().tree.xml), 1);
         EXPECT_NE(w.Nav().tree.xml.find(R"(key="Node37")"), std::string::npos);
         EXPECT_TRUE(Contains(*w.calls, "cycle.Value 1"));
+        ASSERT_TRUE(w.session->Disconnect());
     }
     {
+        // Not connected, the pane does not allow cycling.
         MainWindow w;
-        w.Nav().dtm.enable = false;
         ASSERT_TRUE(w.Open(3));
+        EXPECT_FALSE(w.Nav().dtm.enable);
         EXPECT_EQ(w.Nav().dtm.cyclicRefresh, 0);
+        EXPECT_FALSE(Contains(*w.calls, "cycle.Value 1"));
     }
     {
         MainWindow w;
