@@ -319,6 +319,10 @@ void NavigationMainLogic::UpdateConnectState(IDTMContext& context) {
         if (m_HostDetached)
             return;
     }
+    // What the headline shows of the device follows the connection too.
+    if (IPrivateDataElement* readback = context.Parameters().Item(kReadbackValuePath))
+        UpdatePV(context, *readback);
+    UpdateDataState();
     // The functions on offer follow the connection: every open main window gets its tree anew.
     if (auto* holder = dynamic_cast<INavigationHolder*>(context.StateObject())) {
         if (const std::shared_ptr<clsNavigation> model = holder->Navigation())
@@ -330,8 +334,11 @@ void NavigationMainLogic::UpdateDataState() {
     const std::shared_ptr<IDTMContext> context = GetDtmContext();
     if (!context)
         return;
-    const DeviceState state = ComputeDeviceState(ElementOf(*context, kDiagnosisPath),
-                                                 ElementOf(*context, kCheckBackPath));
+    // Without a connection the last read is no verdict on the device: no state is shown.
+    const DeviceState state = IsConnected(*context)
+                                  ? ComputeDeviceState(ElementOf(*context, kDiagnosisPath),
+                                                       ElementOf(*context, kCheckBackPath))
+                                  : DeviceState{};
     IStdHeadline& headline = m_Host.Navigation().Headline().StdHeadline();
     headline.SetDataState(state.flags);
     auto counted = [&](const char* key, int32_t flag, int16_t count) {

@@ -455,6 +455,7 @@ TEST(MainWindowDeviceState, FlagsAndPanelsFromDiagnosisAndCheckBack) {
          {"Device state", "Maintenance required", "Function check", "Failure"}},
     };
     MainWindow w;
+    w.Connect();
     ASSERT_TRUE(w.Open(1));
     clsDataElement& diagnosis = w.Element(kDiagnosisPath);
     clsDataElement& checkBack = w.Element(kCheckBackPath);
@@ -469,6 +470,29 @@ TEST(MainWindowDeviceState, FlagsAndPanelsFromDiagnosisAndCheckBack) {
         for (int p = 0; p < 4; ++p)
             EXPECT_EQ(w.Nav().headline.panels[p], c.panels[p]) << "panel " << p + 1;
     }
+    ASSERT_TRUE(w.session->Disconnect());
+}
+
+TEST(MainWindowDeviceState, WithoutAConnectionTheHeadlineGivesNoVerdict) {
+    MainWindow w;
+    w.Connect();
+    ASSERT_TRUE(w.Open(1));
+    // The start-up reads brought the device's state and its position.
+    w.loop->RunUntilIdle();
+    ASSERT_NE(w.Nav().headline.flags, 0);
+    ASSERT_NE(w.Nav().headline.pv, "-/-");
+    const std::vector<std::string> plain = {"Device state", "Maintenance required",
+                                            "Function check", "Failure"};
+    ASSERT_TRUE(w.session->Disconnect());
+    EXPECT_EQ(w.Nav().headline.flags, 0);
+    EXPECT_EQ(
+        std::vector<std::string>(w.Nav().headline.panels.begin(), w.Nav().headline.panels.end()),
+        plain);
+    EXPECT_EQ(w.Nav().headline.pv, "-/-");
+    // The values kept from the last read give no verdict either.
+    w.window->ParameterChanged(w.Element(kDiagnosisPath));
+    EXPECT_EQ(w.Nav().headline.flags, 0);
+    EXPECT_EQ(w.Nav().headline.panels[0], plain[0]);
 }
 
 TEST(MainWindowDeviceState, ElementsThatAreNoBitListsContributeNoBits) {
