@@ -162,8 +162,10 @@ class NavigationMainLogic : public IPrivateGUI,
     // --- what the window shows (NavigationMainLogic_View.cpp) ---
     void InitView();
     // Updates the headline field of the element (nullptr: none), then the data state and the
-    // connection state.
+    // connection state. A new connection state also decides whether cycling may run and
+    // refreshes the process value and the device state.
     void OnMainParameterChanged(IPrivateDataElement* element);
+    // The device state of the headline; none without a connection.
     void UpdateDataState();
     void ApplyFunctionSubTree(const std::string& tree);
     void ApplyTreeTexts();

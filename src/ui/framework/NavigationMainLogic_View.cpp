@@ -80,6 +80,12 @@ std::string PathIn(const std::string& folder, const std::string& file) {
     return (std::filesystem::path(folder) / file).string();
 }
 
+// Whether the instance has a connection to its device: a channel and an online connection.
+bool IsConnected(IDTMContext& context) {
+    ICommunicationManager& comm = context.CommunicationManager();
+    return comm.Communication() != nullptr && comm.IsOnline();
+}
+
 }  // namespace
 
 DeviceState ComputeDeviceState(const clsDataElement* diagnosis, const clsDataElement* checkBack) {
@@ -296,13 +302,27 @@ void NavigationMainLogic::UpdatePV(IDTMContext& context, IPrivateDataElement& re
 }
 
 void NavigationMainLogic::UpdateConnectState(IDTMContext& context) {
-    ICommunicationManager& comm = context.CommunicationManager();
-    const int32_t state =
-        comm.Communication() != nullptr && comm.IsOnline() ? dcsConnected : dcsDisconnected;
+    const bool connected = IsConnected(context);
+    const int32_t state = connected ? dcsConnected : dcsDisconnected;
     IDtmInfoPane& dtmInfo = m_Host.Navigation().NavigationPanes().dtmInfo();
     if (dtmInfo.ConnectState() == state)
         return;
     dtmInfo.SetConnectState(state);
+    // Without a connection there is nothing to cycle: the switch goes off and the user cannot
+    // switch it on, and a tree pushed meanwhile cannot start it either. With the connection
+    // the switch is the user's again; only the window's function may start cycling (the tree
+    // push below).
+    ICyclePane& cycle = dtmInfo.Cycle();
+    cycle.SetCyclicRefreshEnable(connected);
+    if (!connected) {
+        cycle.SetCyclicRefresh(0);
+        if (m_HostDetached)
+            return;
+    }
+    // What the headline shows of the device follows the connection too.
+    if (IPrivateDataElement* readback = context.Parameters().Item(kReadbackValuePath))
+        UpdatePV(context, *readback);
+    UpdateDataState();
     // The functions on offer follow the connection: every open main window gets its tree anew.
     if (auto* holder = dynamic_cast<INavigationHolder*>(context.StateObject())) {
         if (const std::shared_ptr<clsNavigation> model = holder->Navigation())
@@ -314,8 +334,11 @@ void NavigationMainLogic::UpdateDataState() {
     const std::shared_ptr<IDTMContext> context = GetDtmContext();
     if (!context)
         return;
-    const DeviceState state = ComputeDeviceState(ElementOf(*context, kDiagnosisPath),
-                                                 ElementOf(*context, kCheckBackPath));
+    // Without a connection the last read is no verdict on the device: no state is shown.
+    const DeviceState state = IsConnected(*context)
+                                  ? ComputeDeviceState(ElementOf(*context, kDiagnosisPath),
+                                                       ElementOf(*context, kCheckBackPath))
+                                  : DeviceState{};
     IStdHeadline& headline = m_Host.Navigation().Headline().StdHeadline();
     headline.SetDataState(state.flags);
     auto counted = [&](const char* key, int32_t flag, int16_t count) {

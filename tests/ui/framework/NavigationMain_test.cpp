@@ -282,6 +282,40 @@ TEST(MainWindowCycle, LostConnectionAtATickShowsTheTimeoutAndSwitchesCyclingOff)
     EXPECT_EQ(w.host.cycleValue, 0);
 }
 
+TEST(MainWindowCycle, SwitchFollowsTheConnectionAndOnlyTheFunctionStartsCycling) {
+    // Function 7 asks for cycling, function 1 leaves the switch as it is.
+    for (const int32_t function : {7, 1}) {
+        SCOPED_TRACE(testing::Message() << "function " << function);
+        const int16_t asked = function == 7 ? 1 : 0;
+        MainWindow w;
+        ASSERT_TRUE(w.Open(function));
+        EXPECT_FALSE(w.Nav().dtm.enable);
+        EXPECT_EQ(w.Nav().dtm.cyclicRefresh, 0);
+        w.Connect();
+        EXPECT_TRUE(w.Nav().dtm.enable);
+        EXPECT_EQ(w.Nav().dtm.cyclicRefresh, asked);
+
+        // Cycling off, the tree pushed at the disconnect does not switch it on.
+        w.Nav().dtm.SetCyclicRefresh(0);
+        ASSERT_TRUE(w.session->Disconnect());
+        EXPECT_EQ(w.Nav().dtm.connectState, dcsDisconnected);
+        EXPECT_FALSE(w.Nav().dtm.enable);
+        EXPECT_EQ(w.Nav().dtm.cyclicRefresh, 0);
+        EXPECT_EQ(w.host.cycleValue, 0);
+        w.Connect();
+        EXPECT_TRUE(w.Nav().dtm.enable);
+        EXPECT_EQ(w.Nav().dtm.cyclicRefresh, asked);
+
+        // Cycling on, the disconnect switches it off, the window's cycle with it.
+        w.Nav().dtm.SetCyclicRefresh(1);
+        ASSERT_EQ(w.host.cycleValue, 1);
+        ASSERT_TRUE(w.session->Disconnect());
+        EXPECT_FALSE(w.Nav().dtm.enable);
+        EXPECT_EQ(w.Nav().dtm.cyclicRefresh, 0);
+        EXPECT_EQ(w.host.cycleValue, 0);
+    }
+}
+
 TEST(MainWindowCycle, LockOfTheDataSetReachesTheBindingSite) {
     MainWindow w;
     w.Ctx().GUIManager().SetLocked(true);
@@ -421,6 +455,7 @@ TEST(MainWindowDeviceState, FlagsAndPanelsFromDiagnosisAndCheckBack) {
          {"Device state", "Maintenance required", "Function check", "Failure"}},
     };
     MainWindow w;
+    w.Connect();
     ASSERT_TRUE(w.Open(1));
     clsDataElement& diagnosis = w.Element(kDiagnosisPath);
     clsDataElement& checkBack = w.Element(kCheckBackPath);
@@ -435,6 +470,29 @@ TEST(MainWindowDeviceState, FlagsAndPanelsFromDiagnosisAndCheckBack) {
         for (int p = 0; p < 4; ++p)
             EXPECT_EQ(w.Nav().headline.panels[p], c.panels[p]) << "panel " << p + 1;
     }
+    ASSERT_TRUE(w.session->Disconnect());
+}
+
+TEST(MainWindowDeviceState, WithoutAConnectionTheHeadlineGivesNoVerdict) {
+    MainWindow w;
+    w.Connect();
+    ASSERT_TRUE(w.Open(1));
+    // The start-up reads brought the device's state and its position.
+    w.loop->RunUntilIdle();
+    ASSERT_NE(w.Nav().headline.flags, 0);
+    ASSERT_NE(w.Nav().headline.pv, "-/-");
+    const std::vector<std::string> plain = {"Device state", "Maintenance required",
+                                            "Function check", "Failure"};
+    ASSERT_TRUE(w.session->Disconnect());
+    EXPECT_EQ(w.Nav().headline.flags, 0);
+    EXPECT_EQ(
+        std::vector<std::string>(w.Nav().headline.panels.begin(), w.Nav().headline.panels.end()),
+        plain);
+    EXPECT_EQ(w.Nav().headline.pv, "-/-");
+    // The values kept from the last read give no verdict either.
+    w.window->ParameterChanged(w.Element(kDiagnosisPath));
+    EXPECT_EQ(w.Nav().headline.flags, 0);
+    EXPECT_EQ(w.Nav().headline.panels[0], plain[0]);
 }
 
 TEST(MainWindowDeviceState, ElementsThatAreNoBitListsContributeNoBits) {
@@ -588,20 +646,23 @@ TEST(MainWindowViews, EachFunctionOpensItsView) {
         EXPECT_EQ(w.Nav().dtm.cyclicRefresh, 0);
     }
     {
-        // The simulation page alone; cycling on where the pane allows it (the window's cycle
-        // then falls back: nothing is connected).
+        // The simulation page alone, cycling on.
         MainWindow w;
+        w.Connect();
         ASSERT_TRUE(w.Open(3));
         EXPECT_FALSE(w.Nav().navigationVisible);
         EXPECT_EQ(CountNodes(w.Nav().tree.xml), 1);
         EXPECT_NE(w.Nav().tree.xml.find(R"(key="Node37")"), std::string::npos);
         EXPECT_TRUE(Contains(*w.calls, "cycle.Value 1"));
+        ASSERT_TRUE(w.session->Disconnect());
     }
     {
+        // Not connected, the pane does not allow cycling.
         MainWindow w;
-        w.Nav().dtm.enable = false;
         ASSERT_TRUE(w.Open(3));
+        EXPECT_FALSE(w.Nav().dtm.enable);
         EXPECT_EQ(w.Nav().dtm.cyclicRefresh, 0);
+        EXPECT_FALSE(Contains(*w.calls, "cycle.Value 1"));
     }
     {
         MainWindow w;

@@ -83,8 +83,8 @@ NavHeadline::NavHeadline(QWidget* parent) : QWidget(parent) {
     grid->addWidget(companyIconLabel_, 0, 1);
     grid->addWidget(companyLinkLabel_, 1, 1);
 
-    panelRow_ = new QHBoxLayout;
-    panelRow_->setSpacing(4);
+    auto* panelRow = new QHBoxLayout;
+    panelRow->setSpacing(4);
     static const char* const kDefaultTexts[4] = {"Device state", "Maintenance required",
                                                  "Function check", "Failure"};
     static const char* const kImages[4] = {"status_ok", "status_maint", "status_funct",
@@ -109,10 +109,19 @@ NavHeadline::NavHeadline(QWidget* parent) : QWidget(parent) {
         row->addWidget(p.text, 1);
         p.image = kImages[i];
         p.disabledImage = kDisabledImages[i];
-        panelRow_->addWidget(frame, 1);
+        panelRow->addWidget(frame, 1);
         ShowPanel(i + 1);
     }
-    grid->addLayout(panelRow_, 2, 0, 1, 2);
+    // The four panels share the row equally, whatever their texts: the row does not ask the
+    // texts' sizes, and a text too long for its panel is shortened (its tooltip shows it whole).
+    int least = 0;
+    for (const Panel& p : panels_)
+        least = std::max(least, p.frame->minimumSizeHint().width());
+    for (const Panel& p : panels_) {
+        p.frame->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        p.frame->setMinimumWidth(least);
+    }
+    grid->addLayout(panelRow, 2, 0, 1, 2);
 }
 
 NavHeadline::Field NavHeadline::AddField(QWidget* parent, const QString& caption) {
@@ -292,27 +301,6 @@ std::string NavHeadline::PanelText(int32_t panel) const {
 
 void NavHeadline::PanelText(int32_t panel, const std::string& text) {
     PanelAt(panel).text->setText(Q(text));
-    ShareWidth();
-}
-
-void NavHeadline::ShareWidth() {
-    if (!panelRow_ || panelRow_->count() != 4)
-        return;
-    // Equal panels where the room holds every text; else each panel's share follows its text,
-    // so that all texts shorten alike and the counts at their ends stay in sight.
-    int widest = 0;
-    for (const Panel& p : panels_)
-        widest = std::max(widest, p.frame->sizeHint().width());
-    const bool equal = widest * 4 + panelRow_->spacing() * 3 <= panelRow_->geometry().width();
-    for (int i = 0; i < 4; ++i) {
-        const int need = panels_[static_cast<size_t>(i)].frame->sizeHint().width();
-        panelRow_->setStretch(i, equal ? 1 : std::max(1, need));
-    }
-}
-
-void NavHeadline::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    CallGuarded("headline resize", [&] { ShareWidth(); });
 }
 
 bool NavHeadline::PanelActive(int32_t panel) const {
@@ -332,7 +320,6 @@ void NavHeadline::ShowPanel(int32_t panel) {
     f.setBold(active);
     p.text->setFont(f);
     p.text->setForegroundRole(active ? QPalette::WindowText : QPalette::PlaceholderText);
-    ShareWidth();
 }
 
 std::string NavHeadline::Image(int32_t state) const {

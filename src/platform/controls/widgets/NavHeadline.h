@@ -58,7 +58,6 @@ class NavHeadline : public QWidget, public IStdHeadline, public IStateImages {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
   private:
     struct Panel {
@@ -79,11 +78,9 @@ class NavHeadline : public QWidget, public IStdHeadline, public IStateImages {
     const Panel& PanelAt(int32_t panel) const;
     bool PanelActive(int32_t panel) const;
     void ShowPanel(int32_t panel);
-    void ShareWidth();
     void ShowCompanyIcon();
     void OpenCompanyLink() const;
 
-    QHBoxLayout* panelRow_ = nullptr;
     NavElidedLabel* deviceTypeName_ = nullptr;
     Field software_;
     Field hardware_;

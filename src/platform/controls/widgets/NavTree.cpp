@@ -131,8 +131,11 @@ NavTreePane::NavTreePane(QWidget* parent) : QGroupBox(parent) {
                 CallGuarded("tree selection", [&] {
                     const std::string key = current->data(0, Qt::UserRole).toString().toStdString();
                     const NavTreeNode* node = Node(key);
+                    // The view shows the user's pick itself. Scrolling here, inside a mouse
+                    // press, would move another row under the pointer, and the press would
+                    // go on to highlight that row.
                     if (node && node->enabled)
-                        Select(node);
+                        Select(node, false);
                 });
             });
 }
@@ -271,14 +274,14 @@ void NavTreePane::FollowStart() {
     Select(target);
 }
 
-void NavTreePane::Select(const NavTreeNode* node) {
+void NavTreePane::Select(const NavTreeNode* node, bool scroll) {
     selectedKey_ = node ? node->key : std::string();
     {
         const QSignalBlocker block(view_);
         QTreeWidgetItem* item = node ? byKey_.at(node->key).item : nullptr;
         view_->setCurrentItem(item);
         // A hidden view has no size to scroll by: it shows the node when it is shown.
-        if (item && view_->isVisible())
+        if (scroll && item && view_->isVisible())
             view_->scrollToItem(item);
     }
     if (onSelection_) {

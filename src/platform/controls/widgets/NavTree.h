@@ -83,7 +83,9 @@ class NavTreePane : public QGroupBox, public IDevParameterPane, public ITreeHold
     void AddItems(const std::vector<NavTreeNode>& nodes, QTreeWidgetItem* parent);
     const NavTreeNode* StartNode() const;
     void FollowStart();
-    void Select(const NavTreeNode* node);
+    // Makes the node (nullptr: none) the selected one and tells the handler; scroll: bring it
+    // into view.
+    void Select(const NavTreeNode* node, bool scroll = true);
 
     QTreeWidget* view_ = nullptr;
     std::string treeXml_;

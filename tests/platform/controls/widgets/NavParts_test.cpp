@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
 #include <functional>
 
 #include "NavTestSupport.h"
@@ -211,6 +214,35 @@ TEST(NavigationHeadline, PanelsTakeTheirTextsByNumber) {
     EXPECT_EQ(headline.PanelText(4), "Failure (2)");
     EXPECT_THROW(headline.PanelText(0, "x"), std::out_of_range);
     EXPECT_THROW(headline.PanelText(5), std::out_of_range);
+}
+
+TEST(NavigationHeadline, PanelsAreOfEqualWidthWhateverTheirTextsAndTheRoom) {
+    // Texts of very different lengths, set before the headline was ever laid out.
+    QWidget window;
+    auto* headline = new nav::NavHeadline(&window);
+    (new QVBoxLayout(&window))->addWidget(headline);
+    headline->PanelText(1, "Device state - OK");
+    headline->PanelText(2, "Maintenance required (12)");
+    headline->PanelText(3, "Function check");
+    headline->PanelText(4, "Failure (1)");
+    window.resize(1000, 200);
+    window.show();
+    for (const int width : {1000, 640, 360, 1400}) {
+        SCOPED_TRACE(testing::Message() << "width " << width);
+        window.resize(width, 200);
+        QCoreApplication::processEvents();
+        std::vector<int> widths;
+        for (int panel = 1; panel <= 4; ++panel) {
+            const auto* frame =
+                headline->findChild<QWidget*>(QStringLiteral("StatePanel%1").arg(panel));
+            ASSERT_NE(frame, nullptr);
+            widths.push_back(frame->width());
+        }
+        const auto [narrowest, widest] = std::minmax_element(widths.begin(), widths.end());
+        EXPECT_LE(*widest - *narrowest, 1)
+            << widths[0] << " " << widths[1] << " " << widths[2] << " " << widths[3];
+        EXPECT_GT(*narrowest, 0);
+    }
 }
 
 TEST(NavigationHeadline, StateImagesNameKnownPicturesForPanelsOneToFour) {

@@ -171,6 +171,34 @@ TEST_F(NavigationTest, UserPicksANodeInTheTree) {
     EXPECT_THAT(*log, ElementsAre("PageReleasing ctlId", "PageCreated ctlCertificate"));
 }
 
+TEST_F(NavigationTest, ClickOnAHalfVisibleNodeSelectsThatNode) {
+    nav->resize(900, 600);
+    test_support::ShowActive(*nav);
+    Load("1");
+    QTreeWidget* view = nav->TreePane().View();
+    const auto items = view->findItems("Measured values", Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(items.size(), 1);
+    QTreeWidgetItem* item = items.front();
+    // The view shows the rows above the node whole and the node's upper half.
+    const QRect row = view->visualItemRect(item);
+    ASSERT_GT(row.height(), 4);
+    view->setFixedHeight(view->height() - view->viewport()->height() + row.top() +
+                         row.height() / 2);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(view->visualItemRect(item).top(), row.top());
+    ASSERT_GT(row.bottom(), view->viewport()->height());
+    log->clear();
+
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      QPoint(row.center().x(), row.top() + row.height() / 4));
+    EXPECT_EQ(Tree().SelectedNode(), "Node5");
+    ASSERT_NE(Current(), nullptr);
+    EXPECT_EQ(Current()->Name(), "ctlMeasVal");
+    // The highlight is the node whose page is shown.
+    EXPECT_EQ(view->currentItem(), item);
+    EXPECT_THAT(view->selectedItems(), ElementsAre(item));
+}
+
 TEST_F(NavigationTest, PageThatCannotBeMadeShowsAnEmptyPage) {
     registry.Register("KV6274PA.ctlId", []() -> std::unique_ptr<QWidget> {
         throw std::runtime_error("no designer data");
