@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/fdt/FdtFrameInterfaces.h"
-#include "platform/runtime/DiagnosticLog.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IDTMDictionary.h"
@@ -27,6 +26,7 @@
 #include "platform/runtime/IStateObject.h"
 #include "platform/runtime/IUserManager.h"
 #include "platform/runtime/IXMLHelper.h"
+#include "value/DiagnosticLog.h"
 
 namespace kv {
 

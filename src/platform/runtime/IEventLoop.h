@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/runtime/DiagnosticLog.h"
 #include "platform/runtime/EntryGuard.h"
+#include "value/DiagnosticLog.h"
 
 namespace kv {
 
