@@ -35,20 +35,20 @@ constexpr RecordAddress kCheckBack{1, 49};
 constexpr RecordAddress kDiagnosis{0, 29};
 
 // The curves of the archive page: element, records, fixed ranges (none: PV_SCALE elements).
-struct CurveSpec {
+struct CurveSetup {
     const char* element;
     std::vector<const char*> records;
     bool fixed;
     double scaleMax, scaleMin;
 };
-inline const std::vector<CurveSpec>& PageCurves() {
-    static const std::vector<CurveSpec> specs = {
+inline const std::vector<CurveSetup>& PageCurveSetups() {
+    static const std::vector<CurveSetup> setups = {
         {"FUNC/1/AO/SP/Value", {"FUNC/1/AO/SP/", "FUNC/1/AO/PV_SCALE/"}, false, 0, 0},
         {"FUNC/1/AO/READBACK/Value", {"FUNC/1/AO/READBACK/", "FUNC/1/AO/PV_SCALE/"}, false, 0, 0},
         {"FUNC/1/AO/CHECK_BACK/CB_CONTR_ERR", {"FUNC/1/AO/CHECK_BACK/"}, true, 7.5, -1.5},
         {"PHYS/DIAGNOSIS/DIA_ZERO_ERR", {"PHYS/DIAGNOSIS/"}, true, 9.0, 0.0},
     };
-    return specs;
+    return setups;
 }
 
 // Big-endian single with a status byte, as the device holds a value record.
@@ -97,25 +97,25 @@ struct ArchiveTestBench : FrameBench {
     // index and scale index i and is enabled.
     ArchiveCurves PageCurveSet() {
         ArchiveCurves curves;
-        const auto& specs = PageCurves();
-        for (size_t i = 0; i < specs.size(); ++i) {
+        const auto& setups = PageCurveSetups();
+        for (size_t i = 0; i < setups.size(); ++i) {
             auto curve = std::make_shared<ArchiveCurve>();
-            curve->SetDataElement(&Element(specs[i].element));
+            curve->SetDataElement(&Element(setups[i].element));
             curve->SetIndex(static_cast<int16_t>(i));
             curve->SetScaleIndex(static_cast<int32_t>(i));
             curve->SetEnabled(true);
-            if (specs[i].fixed) {
-                curve->SetFixedRanges(specs[i].scaleMax, specs[i].scaleMin, specs[i].scaleMax,
-                                      specs[i].scaleMin);
+            if (setups[i].fixed) {
+                curve->SetFixedRanges(setups[i].scaleMax, setups[i].scaleMin, setups[i].scaleMax,
+                                      setups[i].scaleMin);
             } else {
                 curve->SetScaleMaxElement(&Element("FUNC/1/AO/PV_SCALE/Up_Val"));
                 curve->SetScaleMinElement(&Element("FUNC/1/AO/PV_SCALE/Lo_Val"));
                 curve->SetActMaxElement(&Element("FUNC/1/AO/PV_SCALE/Up_Val"));
                 curve->SetActMinElement(&Element("FUNC/1/AO/PV_SCALE/Lo_Val"));
             }
-            for (const char* record : specs[i].records)
+            for (const char* record : setups[i].records)
                 curve->RecordElements().Add(&Element(record), "");
-            curves.Add(curve, specs[i].element);
+            curves.Add(curve, setups[i].element);
         }
         return curves;
     }
