@@ -22,7 +22,8 @@ demo: deps
 	if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then cd build/demo && ../kv6274pa-frame --gui; \
 	else cd build/demo && ../kv6274pa-frame; fi
 
-# The library graph: no cycle, and nothing below the widget layers reaches Qt.
+# The library graph: no cycle, nothing below the widget layers reaches Qt, and no library
+# includes a header of one it does not link.
 layers: deps
 	./scripts/check-layers build
 

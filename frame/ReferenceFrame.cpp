@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "core/dtm/DTMMain.h"
-#include "platform/runtime/IEventLoop.h"
+#include "platform/os/IEventLoop.h"
 
 namespace kv {
 

@@ -14,9 +14,9 @@
 
 #include "frame/FrameContainer.h"
 #include "frame/FrameProject.h"
+#include "platform/os/IEventLoop.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/IDTMDictionary.h"
-#include "platform/runtime/IEventLoop.h"
 
 namespace kv {
 

@@ -1,6 +1,6 @@
 #include "sim/SimulatedChannel.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
-#include "platform/runtime/IEventLoop.h"
+#include "platform/os/IEventLoop.h"
 
 namespace kv {
 

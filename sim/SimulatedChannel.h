@@ -13,7 +13,7 @@
 #include <string>
 
 #include "platform/fdt/FdtFrameInterfaces.h"
-#include "platform/runtime/IEventLoop.h"
+#include "platform/os/IEventLoop.h"
 #include "sim/SimulatedPositioner.h"
 #include "value/LifetimeToken.h"
 

@@ -32,7 +32,6 @@
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/os/ComponentFolder.h"
 #include "platform/runtime/DTMDictionary.h"
-#include "platform/runtime/DiagnosticLog.h"
 #include "platform/runtime/ICommObject.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
@@ -42,6 +41,7 @@
 #include "platform/runtime/IPrompt.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "sim/SimulatedPositioner.h"
+#include "value/DiagnosticLog.h"
 #include "value/NumberText.h"
 #include "value/Text.h"
 

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "frame/FrameContainer.h"
-#include "platform/runtime/IEventLoop.h"
+#include "platform/os/IEventLoop.h"
 
 class QAction;
 class QComboBox;

@@ -567,24 +567,24 @@ void clsDataElement::ReplaceValueListEntries() {
 }
 
 std::string clsDataElement::GetValueLists(const std::string& key) const {
-    // "key:{list}key:{list}...": cut at ":{"; each piece but the first starts with a list up to
-    // its "}", followed by the key of the next list.
+    // "key:{list}key:{list}...": cut at ":{"; each segment but the first starts with a list up
+    // to its "}", followed by the key of the next list.
     const std::string& text = ValueLists.str();
-    std::vector<std::string> pieces;
+    std::vector<std::string> segments;
     size_t start = 0;
     for (size_t cut = text.find(":{"); cut != std::string::npos; cut = text.find(":{", start)) {
-        pieces.push_back(text.substr(start, cut - start));
+        segments.push_back(text.substr(start, cut - start));
         start = cut + 2;
     }
-    pieces.push_back(text.substr(start));
-    std::string currentKey = pieces[0];
-    for (size_t i = 1; i < pieces.size(); ++i) {
-        const size_t close = pieces[i].find('}');
-        const std::string list = pieces[i].substr(0, close);
+    segments.push_back(text.substr(start));
+    std::string currentKey = segments[0];
+    for (size_t i = 1; i < segments.size(); ++i) {
+        const size_t close = segments[i].find('}');
+        const std::string list = segments[i].substr(0, close);
         if (currentKey == key) {
             return list;
         }
-        currentKey = close == std::string::npos ? std::string() : pieces[i].substr(close + 1);
+        currentKey = close == std::string::npos ? std::string() : segments[i].substr(close + 1);
     }
     return {};
 }

@@ -19,9 +19,9 @@ int32_t EntryNumber(std::string_view text) {
     }
 }
 
-// Splits at "|"; pieces without ":" are skipped.
+// Calls fn(field, first) for every "|"-separated field of the list, empty ones included.
 template <class Fn>
-void ForEachPiece(std::string_view list, Fn fn) {
+void ForEachField(std::string_view list, Fn fn) {
     size_t start = 0;
     while (start <= list.size()) {
         size_t bar = list.find('|', start);
@@ -65,11 +65,11 @@ ValueList::ValueList(const SharedText& text) {
         byText->erase(it);
     }
     auto* data = new Data{text, {}};
-    ForEachPiece(data->text.str(), [&](std::string_view piece, bool) {
-        const size_t colon = piece.find(':');
+    ForEachField(data->text.str(), [&](std::string_view field, bool) {
+        const size_t colon = field.find(':');
         if (colon != std::string_view::npos)
-            data->entries.push_back({EntryNumber(piece.substr(0, colon)), piece.substr(0, colon),
-                                     piece.substr(colon + 1)});
+            data->entries.push_back({EntryNumber(field.substr(0, colon)), field.substr(0, colon),
+                                     field.substr(colon + 1)});
     });
     data_ = std::shared_ptr<const Data>(data, [](const Data* d) {
         const std::string& own = d->text.str();
@@ -110,17 +110,17 @@ std::optional<std::string_view> ValueList::TextOf(int32_t number) const {
 ValueList ValueList::WithText(int32_t number, std::string_view text) const {
     std::string out;
     bool replaced = false;
-    ForEachPiece(str(), [&](std::string_view piece, bool first) {
+    ForEachField(str(), [&](std::string_view field, bool first) {
         if (!first)
             out += '|';
-        const size_t colon = piece.find(':');
+        const size_t colon = field.find(':');
         if (!replaced && colon != std::string_view::npos &&
-            EntryNumber(piece.substr(0, colon)) == number) {
+            EntryNumber(field.substr(0, colon)) == number) {
             out += std::to_string(number) + ":";
             out += text;
             replaced = true;
         } else {
-            out += piece;
+            out += field;
         }
     });
     return replaced ? ValueList(std::move(out)) : *this;

@@ -23,7 +23,7 @@ namespace kv {
 class ValueList {
   public:
     // One entry: what stands before its first ":" (key), read as a number (-1 when that is no
-    // 32-bit integer), and the text after it. Pieces without ":" are no entries.
+    // 32-bit integer), and the text after it. Fields without ":" are no entries.
     struct Entry {
         int32_t number;
         std::string_view key;

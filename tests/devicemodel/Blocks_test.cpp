@@ -1,14 +1,17 @@
-// The three blocks as the model builder makes them: the structure of the whole model (addresses,
-// record layout, bit masks, offline values) and elements checked one by one against the block
-// tables.
+// The three blocks as the model builder makes them: the rules every element follows (addresses,
+// lengths, modes, record layout, value kinds, units) and what the blocks single out (indices,
+// offline values, access and settings of single elements), not the block tables row by row.
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/DataModelHelpers.h"
@@ -45,6 +48,9 @@ struct Model {
         BuildDataModel(context);
         for (const auto& e : dataSet->Elements())
             elements.push_back(&AsDataElement(*e));
+    }
+    bool Has(const std::string& path) const {
+        return AsDataElement(dataSet->Item(path)) != nullptr;
     }
     clsDataElement& At(const std::string& path) const {
         clsDataElement* e = AsDataElement(dataSet->Item(path));
@@ -118,6 +124,7 @@ TEST(BlocksModel, EveryAddressFollowsItsBlocksRule) {
             EXPECT_EQ(e->Slot, -1);
             EXPECT_EQ(e->index, -1);
             EXPECT_EQ(e->ElementMode() & (emUpload | emDownload | emDeviceCommand), 0);
+            EXPECT_NE(e->StatusFlags() & sfWriteProtected, 0);
             continue;
         } else if (StartsWith(name, kTB)) {
             EXPECT_EQ(e->BlockType, pbfTransducerBlock);
@@ -172,13 +179,14 @@ TEST(BlocksModel, RecordMembersGoWithTheirRecordOnly) {
     }
 }
 
-TEST(BlocksModel, MembersLieInsideTheirRecordWithoutOverlap) {
+TEST(BlocksModel, MembersFillTheirRecordWithoutOverlap) {
     const Model& m = TheModel();
     std::map<std::string, std::vector<const clsDataElement*>> members;
     for (const clsDataElement* e : m.elements) {
         if (const clsDataElement* record = m.RecordOf(*e))
             members[record->Name()].push_back(e);
     }
+    int valueRecords = 0;
     for (const auto& [recordPath, list] : members) {
         SCOPED_TRACE(recordPath);
         const clsDataElement& record = m.At(recordPath);
@@ -199,7 +207,27 @@ TEST(BlocksModel, MembersLieInsideTheirRecordWithoutOverlap) {
                 owned[b] |= bits;
             }
         }
+        // A record without a value of its own is its members: no byte from 0 on is left out.
+        if (record.ValueType() == vtRecord) {
+            EXPECT_EQ(owned.begin()->first, 0);
+            EXPECT_EQ(owned.rbegin()->first + 1, static_cast<int>(owned.size()));
+        }
+        // A float value at byte 0 has its status at byte 4: the quality in the six high bits, the
+        // limits in the two low ones.
+        if (m.Has(recordPath + "Value") && m.At(recordPath + "Value").ValueType() == vtFloat &&
+            m.At(recordPath + "Value").DataPosition == 0) {
+            ++valueRecords;
+            EXPECT_NE(owned[4], 0);
+            for (const clsDataElement* e : list) {
+                if (e->DataPosition == 4) {
+                    EXPECT_EQ(e->AccessMask, e->Name().ends_with("Limit") ? 0x03 : 0xFC)
+                        << e->Name();
+                }
+            }
+        }
     }
+    // The positioning and feedback values; setpoint, readback, cascade in and out, output.
+    EXPECT_EQ(valueRecords, 7);
 }
 
 TEST(BlocksModel, OfflineValuesFitTheirElements) {
@@ -290,40 +318,120 @@ TEST(BlocksModel, ElementsPlacedBehindOthersFollowThemDirectly) {
     }
 }
 
-// --- elements one by one ---
+// --- rules that every element follows ---
 
-struct Expected {
-    const char* path;
-    int slot;
-    int index;
-    int type;
-    int length;
-    int pos;
-    int32_t mode;
-    int32_t flags;
-    int control;
-    int mask;
-    Variant initial;
-};
+// The length of each value type 0 to 16 where a table gives none.
+constexpr int32_t kTypeLength[] = {0, 0, 1, 2, 3, 2, 3, 4, 4, 8, 1, 8, 8, 17, 0, 0, 4};
 
-// Same kind of value and same value: Empty, a number, a text or bytes.
-::testing::AssertionResult SameValue(const Variant& actual, const Variant& expected) {
-    bool same = false;
-    if (expected.isEmpty())
-        same = actual.isEmpty();
-    else if (expected.isByteArray())
-        same = actual.isByteArray() && actual.bytes().bytes == expected.bytes().bytes;
-    else if (expected.isString())
-        same = actual.isString() && actual.str() == expected.str();
-    else
-        same = actual.isNumber() && actual.number() == expected.number();
-    if (same)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << "value is " << (actual.isEmpty() ? "Empty" : "")
-           << (actual.isByteArray() ? "bytes" : "")
-           << (actual.isString() || actual.isNumber() ? actual.toString() : "");
+// A member of the record, at any depth.
+bool InRecord(const std::string& path, const std::string& record) {
+    return StartsWith(path, record) && path != record;
 }
+
+TEST(BlocksModel, LengthsModesValuesAndCodingFollowTheirRules) {
+    std::map<int32_t, std::set<double>> printed;  // documentation list -> positions taken
+    for (const clsDataElement* e : TheModel().elements) {
+        if (e->BlockType == pbfNoneBlock)
+            continue;  // DTM-level elements and BlockIndex
+        SCOPED_TRACE(e->Name());
+        const int32_t type = e->ValueType();
+        const int32_t mode = e->ElementMode();
+        ASSERT_TRUE(type >= 0 && type <= vtUnsigned32);
+        if (type == vtVisibleString || type == vtOctetString) {
+            EXPECT_GT(e->ValueTypeLength(), 0);
+        } else {
+            EXPECT_EQ(e->ValueTypeLength(), kTypeLength[type]);
+        }
+        // 144 (&H90) plus the access and group bits; a record without a value of its own is in
+        // no group, is read as a whole and may have its mode set outright, without the 144.
+        if (type == vtRecord) {
+            EXPECT_EQ(mode & ~0xFFFF, 0);
+            EXPECT_NE(mode & emUpload, 0);
+            EXPECT_TRUE((mode & ~0x7) == 0 || (mode & ~0x7) == 0x90) << mode;
+        } else {
+            EXPECT_EQ(mode & 0xFFF8, 0x90) << mode;
+        }
+        EXPECT_TRUE(e->Validity());
+        // Whole numbers are 16-bit integers and floats doubles (but the transmission length's
+        // 42); the Transducer Block's ranges are doubles (but the travel rates' 0 to 75).
+        if (e->InitialValue.isNumber()) {
+            const bool integer = type != vtFloat || e->Name().ends_with("/MFR/TRANSM_LENGTH");
+            EXPECT_EQ(e->InitialValue.type(), integer ? VarType::Integer : VarType::Double);
+        }
+        const std::optional<ValueRange> range = e->GetRange(0);
+        if (range) {
+            EXPECT_LT(range->min.number(), range->max.number());
+            const bool integers =
+                e->Name().ends_with("/TRAVEL_RATE_DEC") || e->Name().ends_with("/TRAVEL_RATE_INC");
+            if (StartsWith(e->Name(), kTB)) {
+                EXPECT_EQ(range->min.type(), integers ? VarType::Integer : VarType::Double);
+                EXPECT_EQ(range->max.type(), range->min.type());
+            }
+        }
+        // Units are percent, second, millimetre or degree. Only floats have a number format; the
+        // Transducer Block's all have one, and a float written on its own has a range.
+        for (const int16_t unit : {e->nInitUnit, e->nConstantUnit})
+            EXPECT_TRUE(unit == 0 || unit == 1342 || unit == 1054 || unit == 1013 || unit == 1005)
+                << unit;
+        if (type != vtFloat || StartsWith(e->Name(), kTB)) {
+            EXPECT_EQ(e->ValueFormat.empty(), type != vtFloat);
+        }
+        if (type == vtFloat && (mode & emDownload) != 0) {
+            EXPECT_TRUE(range.has_value());
+        }
+        // A bit list shows a bit-encoded value; octet strings keep the wire's byte order, and so
+        // do the Physical Block's diagnosis options alone.
+        if (e->ControlType() == 4) {
+            EXPECT_TRUE(e->bBitEncoding);
+        }
+        EXPECT_EQ(e->RawByteOrder,
+                  type == vtOctetString || InRecord(e->Name(), "PHYS/MFR/DIAGNOSIS_OPT/"));
+        for (int32_t list = 0; list < 5; ++list) {
+            const Variant order = e->GetPrintOrder(list);
+            if (!order.isEmpty()) {
+                EXPECT_TRUE(printed[list].insert(order.number()).second)
+                    << "position " << order.number() << " of list " << list << " taken twice";
+            }
+        }
+    }
+    EXPECT_EQ(printed.size(), 5u) << "a documentation list without elements";
+}
+
+// The whole numbers of the spans from..to.
+std::set<int> Numbers(std::initializer_list<std::pair<int, int>> spans) {
+    std::set<int> numbers;
+    for (const auto& [from, to] : spans) {
+        for (int n = from; n <= to; ++n)
+            numbers.insert(n);
+    }
+    return numbers;
+}
+
+TEST(BlocksModel, BlockIndicesAndTheirGaps) {
+    std::map<std::string, std::set<int>> indices;
+    for (const clsDataElement* e : TheModel().elements) {
+        for (const char* prefix : {kPB, kTB}) {
+            if (StartsWith(e->Name(), prefix) && e->Slot >= 0)
+                indices[prefix].insert(e->index);
+        }
+    }
+    // clang-format off
+    // Standard parameters at 16 to 41, manufacturer parameters at 49 to 52, 55 to 57 and 59.
+    EXPECT_EQ(indices[kPB], Numbers({{16, 41}, {49, 52}, {55, 57}, {59, 59}}));
+    // Relative indices 0 to 95 (index 100 on) but 8, 11-21, 26-31, 37, 40-44, 53-56, 70-79, 89.
+    EXPECT_EQ(indices[kTB], Numbers({{100, 107}, {109, 110}, {122, 125}, {132, 136}, {138, 139},
+                                     {145, 152}, {157, 169}, {180, 188}, {190, 195}}));
+    const std::pair<const char*, int> slot1[] = {{"TRANS/1/Act/VALVE_TYPE", 161},
+        {"FUNC/1/AO/SP/Value", 25}, {"FUNC/1/AO/MFR/CHECK_BACK_OPT", 65},
+        {"FUNC/1/AO/RCAS_OUT/StatusLimit", 43}};
+    // clang-format on
+    for (const auto& [path, index] : slot1) {
+        EXPECT_EQ(TheModel().At(path).Slot, 1) << path;
+        EXPECT_EQ(TheModel().At(path).index, index) << path;
+    }
+}
+
+// --- what the blocks single out ---
 
 Variant Bytes(std::vector<uint8_t> b) {
     return Variant(std::move(b));
@@ -332,170 +440,96 @@ Variant I(int16_t n) {
     return Variant(n);
 }
 
-TEST(BlocksModel, ElementsAsTheTablesDefineThem) {
-    const int32_t everyGroup = static_cast<int32_t>(0xFFFF0091u);
-    const Expected rows[] = {
-        // path                                   slot idx type len pos mode flags ctl mask initial
-        {"PHYS/BLK_OBJ/", 0, 16, 0, 0, -1, 0x1, 0, 1, 0xFF, Variant()},
-        {"PHYS/BLK_OBJ/Parent_Class", 0, 16, 2, 1, 2, 0x2000090, 1, 3, 0xFF, I(2)},
-        {"PHYS/BLK_OBJ/Number_of_Views", 0, 16, 2, 1, 19, 0x2000090, 1, 1, 0xFF, Variant()},
-        {"PHYS/ST_REV", 0, 17, 3, 2, 0, 0x2100091, 1, 1, 0xFF, I(0)},
-        {"PHYS/TAG_DESC", 0, 18, 14, 32, 0, 0x2100093, 0, 1, 0xFF, Variant("-/-")},
-        {"PHYS/MODE_BLK/Normal", 0, 22, 2, 1, 2, 0x2000090, 1, 3, 0xFF, I(8)},
-        {"PHYS/DEVICE_MAN_ID", 0, 26, 3, 2, 0, 0x2100091, 1, 1, 0xFF, I(4109)},
-        {"PHYS/DIAGNOSIS/", 0, 29, 1, 4, 0, 0x900091, 1, 4, 0xFF, Bytes({0, 0, 0, 0})},
-        {"PHYS/DIAGNOSIS/DIA_ZERO_ERR", 0, 29, 2, 1, 1, 0x900090, 1, 1, 0x01, I(0)},
-        {"PHYS/DIAGNOSIS/EXTENSION_AVAILABLE", 0, 29, 2, 1, 3, 0x900090, 1, 1, 0x80, I(0)},
-        {"PHYS/DIAGNOSIS_EXTENSION/DIA_NOT_CALIB", 0, 30, 2, 1, 1, 0x900090, 1, 1, 0x01, I(0)},
-        {"PHYS/DIAGNOSIS_MASK", 0, 31, 1, 4, 0, everyGroup, 1, 4, 0xFF, Bytes({0, 0, 0, 0})},
-        {"PHYS/DIAGNOSIS_MASK_EXTENSION", 0, 32, 1, 6, 0, 0x2000091, 1, 1, 0xFF,
-         Bytes({0, 0, 0, 0, 0, 0})},
-        {"PHYS/DEVICE_CERTIFICATION", 0, 33, 14, 32, 0, 0x2000091, 1, 1, 0xFF, Variant("-/-")},
-        {"PHYS/WRITE_LOCKING", 0, 34, 3, 2, 0, 0x2000093, 0, 3, 0xFF, I(2457)},
-        {"PHYS/FACTORY_RESET", 0, 35, 3, 2, 0, 0x2000097, 0, 3, 0xFF, I(0)},
-        {"PHYS/DEVICE_INSTAL_DATE", 0, 38, 14, 16, 0, 0x2100093, 0, 1, 0xFF, Variant("01.01.2002")},
-        {"PHYS/IDENT_NUMBER_SELECTOR", 0, 40, 2, 1, 0, 0x2000093, 0, 3, 0xFF, I(1)},
-        {"PHYS/HW_WRITE_PROTECTION", 0, 41, 2, 1, 0, 0x2000091, 1, 3, 0xFF, I(0)},
-        {"PHYS/MFR/DEVICE_PRODUCT_NUM", 0, 52, 14, 16, 0, 0x2000091, 1, 1, 0xFF,
-         Variant("6274-XXXXXXXX-00")},
-        {"PHYS/MFR/TEXT_INPUT_3", 0, 57, 14, 32, 0, 0x2000093, 0, 1, 0xFF, Variant("-/-")},
-        {"PHYS/MFR/DIAGNOSIS_OPT/", 0, 59, 3, 2, -1, 0x93, 0, 1, 0xFF, I(0)},
-        {"PHYS/MFR/DIAGNOSIS_OPT/DIAGNOSIS_OPT_2", 0, 59, 3, 2, 2, 0x2000090, 0, 4, 0xFF, I(0)},
-
-        {"TRANS/1/Act/BlockIndex", -1, -1, 2, 1, -1, 0x90, 1, 1, 0xFF, I(1)},
-        {"TRANS/1/Act/BLK_OBJ/DD_Reference", 1, 100, 7, 4, 4, 0x2000090, 1, 1, 0xFF, Variant()},
-        {"TRANS/1/Act/MODE_BLK/Actual", 1, 106, 2, 1, 0, 0x300090, 1, 3, 0xFF, I(8)},
-        {"TRANS/1/Act/ALARM_SUM/Disabled", 1, 107, 3, 2, 6, 0x2000090, 1, 4, 0xFF, I(0)},
-        {"TRANS/1/Act/DEADBAND", 1, 122, 8, 4, 0, 0x2000093, 0, 1, 0xFF, Variant(0.5)},
-        {"TRANS/1/Act/SELF_CALIBRATION_CMD", 1, 133, 2, 1, 0, 0x2000095, 0, 3, 0xFF, I(0)},
-        {"TRANS/1/Act/TOTAL_VALVE_TRAVEL_LIMIT", 1, 146, 8, 4, 0, 0x2800093, 0, 1, 0xFF,
-         Variant(1000000.0)},
-        {"TRANS/1/Act/POSITIONING_VALUE/", 1, 157, 0, 0, -1, 0x91, 0, 1, 0xFF, Variant()},
-        {"TRANS/1/Act/POSITIONING_VALUE/Status", 1, 157, 2, 1, 4, 0x200090, 1, 3, 0xFC, I(0)},
-        {"TRANS/1/Act/VALVE_TYPE", 1, 161, 2, 1, 0, 0x2000093, 0, 3, 0xFF, I(0)},
-        {"TRANS/1/Act/ACTUATOR_TYPE", 1, 162, 2, 1, 0, 0x2000091, 1, 3, 0xFF, I(0)},
-        {"TRANS/1/Act/ACTUATOR_ACTION", 1, 163, 2, 1, 0, 0x2000091, 1, 3, 0xFF, I(0)},
-        {"TRANS/1/Act/VALVE_MAN", 1, 159, 14, 16, 0, 0x2000093, 0, 1, 0xFF, Variant("")},
-        {"TRANS/1/Act/VALVE_SERIAL_NUMBER", 1, 164, 14, 16, 0, 0x2000093, 0, 1, 0xFF,
-         Variant("-/-")},
-        {"TRANS/1/Act/ADDITIONAL_GEAR_INSTALL_DATE", 1, 169, 14, 16, 0, 0x2000093, 0, 1, 0xFF,
-         Variant("01.01.2002")},
-        {"TRANS/1/Act/MFR/TRANSM_CODE/", 1, 180, 0, 0, -1, 0x93, 0, 1, 0xFF, Variant()},
-        {"TRANS/1/Act/MFR/TRANSM_CODE/Status", 1, 180, 2, 1, 1, 0x2000090, 1, 3, 0xFF, I(32)},
-        {"TRANS/1/Act/MFR/TRANSM_LENGTH", 1, 181, 8, 4, 0, 0x2000093, 0, 1, 0xFF, I(42)},
-        {"TRANS/1/Act/MFR/BINARY_INPUT", 1, 187, 2, 1, 0, 0x2900091, 1, 3, 0xFF, I(0)},
-        {"TRANS/1/Act/MFR/CHARACT_TYPE", 1, 191, 14, 32, 0, 0x2000093, 0, 1, 0xFF, Variant("-/-")},
-
-        {"FUNC/1/AO/BlockIndex", -1, -1, 2, 1, -1, 0x90, 1, 1, 0xFF, I(1)},
-        {"FUNC/1/AO/BLK_OBJ/", 1, 16, 0, 0, -1, 0x1, 0, 1, 0xFF, Variant()},
-        {"FUNC/1/AO/MODE_BLK/", 1, 22, 0, 0, -1, 0x91, 0, 1, 0xFF, Variant()},
-        {"FUNC/1/AO/MODE_BLK/Permitted", 1, 22, 2, 1, 1, 0x2000090, 1, 4, 0xFF, I(152)},
-        {"FUNC/1/AO/BATCH/", 1, 24, 0, 0, -1, 0x93, 0, 1, 0xFF, Variant()},
-        {"FUNC/1/AO/BATCH/BATCH_ID", 1, 24, 16, 4, 0, 0x2000090, 0, 1, 0xFF, I(0)},
-        {"FUNC/1/AO/SP/Value", 1, 25, 8, 4, 0, 0xA00090, 0, 1, 0xFF, Variant(0.0)},
-        {"FUNC/1/AO/SP/Status", 1, 25, 2, 1, 4, 0xA00090, 0, 3, 0xFC, I(0)},
-        {"FUNC/1/AO/PV_SCALE/", 1, 27, 0, 0, 0, 0x93, 0, 1, 0xFF, Variant()},
-        {"FUNC/1/AO/PV_SCALE/Unit", 1, 27, 3, 2, 8, 0x2000090, 0, 3, 0xFF, I(1342)},
-        {"FUNC/1/AO/READBACK/Status", 1, 28, 2, 1, 4, 0xA00090, 1, 3, 0xFC, I(0)},
-        {"FUNC/1/AO/RCAS_IN/Status", 1, 30, 2, 1, 4, 0x200090, 0, 3, 0xFC, I(6)},
-        {"FUNC/1/AO/IN_CHANNEL", 1, 37, 3, 2, 0, 0x2000093, 0, 3, 0xFF, I(314)},
-        {"FUNC/1/AO/FSAFE_VALUE", 1, 41, 8, 4, 0, 0x2000093, 0, 1, 0xFF, Variant(0.0)},
-        {"FUNC/1/AO/RCAS_OUT/StatusLimit", 1, 43, 2, 1, 4, 0x200090, 1, 3, 0x03, I(0)},
-        {"FUNC/1/AO/POS_D/Value", 1, 47, 2, 1, 0, 0x800090, 1, 3, 0xFF, I(0)},
-        {"FUNC/1/AO/SETP_DEVIATION", 1, 48, 8, 4, 0, 0xA00091, 1, 1, 0xFF, Variant(0.0)},
-        {"FUNC/1/AO/CHECK_BACK/", 1, 49, 1, 3, 0, 0xB00091, 1, 4, 0xFF, Bytes({0, 0, 0})},
-        {"FUNC/1/AO/CHECK_BACK/CB_CONTR_ERR", 1, 49, 2, 1, 1, 0xB00090, 1, 1, 0x20, I(0)},
-        {"FUNC/1/AO/CHECK_BACK/CB_BINARY_INPUT", 1, 49, 2, 1, 2, 0xB00090, 1, 1, 0x02, I(0)},
-        {"FUNC/1/AO/CHECK_BACK_MASK", 1, 50, 1, 3, 0, 0x2000091, 1, 4, 0xFF,
-         Bytes({0x8F, 0xEC, 0x03})},
-        {"FUNC/1/AO/SIMULATE/", 1, 51, 0, 0, -1, 0x3, 0, 1, 0xFF, Variant()},
-        {"FUNC/1/AO/SIMULATE/StatusQuality", 1, 51, 2, 1, 0, 0x200090, 0, 3, 0xFC, I(32)},
-        {"FUNC/1/AO/SIMULATE/Value", 1, 51, 8, 4, 1, 0x200090, 0, 1, 0xFF, Variant(0.0)},
-        {"FUNC/1/AO/SIMULATE/Enabled", 1, 51, 2, 1, 5, 0x200090, 0, 3, 0xFF, I(0)},
-        {"FUNC/1/AO/OUT/StatusQuality", 1, 53, 2, 1, 4, 0xA00090, 1, 3, 0xFC, I(0)},
-        {"FUNC/1/AO/OUT_SCALE/Up_Val", 1, 54, 8, 4, 0, 0x2800090, 0, 1, 0xFF, Variant(100.0)},
-        {"FUNC/1/AO/OUT_SCALE/Unit", 1, 54, 3, 2, 8, 0x2000090, 0, 3, 0xFF, I(1342)},
-        {"FUNC/1/AO/MFR/CHECK_BACK_OPT", 1, 65, 1, 3, 0, 0x2000093, 0, 4, 0xFF, Bytes({0, 0, 0})},
-    };
+TEST(BlocksModel, OfflineValuesOfANewInstance) {
     const Model& m = TheModel();
-    for (const Expected& x : rows) {
-        SCOPED_TRACE(x.path);
-        const clsDataElement& e = m.At(x.path);
-        EXPECT_EQ(e.Slot, x.slot);
-        EXPECT_EQ(e.index, x.index);
-        EXPECT_EQ(e.ValueType(), x.type);
-        EXPECT_EQ(e.ValueTypeLength(), x.length);
-        EXPECT_EQ(e.DataPosition, x.pos);
-        EXPECT_EQ(e.ElementMode(), x.mode);
-        EXPECT_EQ(e.StatusFlags(), x.flags);
-        EXPECT_EQ(e.ControlType(), x.control);
-        EXPECT_EQ(e.AccessMask, x.mask);
-        EXPECT_TRUE(SameValue(e.InitialValue, x.initial));
-        EXPECT_TRUE(e.Validity());
+    const Variant dashes("-/-"), date("01.01.2002");
+    // The certification, the manufacturer id, the actuator type and the serial numbers are
+    // created with other values.
+    const std::pair<const char*, Variant> values[] = {
+        // clang-format off
+        {"PHYS/TAG_DESC", dashes}, {"PHYS/SOFTWARE_REVISION", dashes},
+        {"PHYS/HARDWARE_REVISION", dashes}, {"PHYS/DEVICE_ID", dashes},
+        {"PHYS/DEVICE_SER_NUM", dashes}, {"PHYS/DEVICE_CERTIFICATION", dashes},
+        {"PHYS/DEVICE_MESSAGE", dashes}, {"PHYS/DEVICE_INSTAL_DATE", date},
+        {"PHYS/DEVICE_MAN_ID", I(4109)}, {"PHYS/WRITE_LOCKING", I(2457)},
+        {"PHYS/LOCAL_OP_ENA", I(1)}, {"PHYS/IDENT_NUMBER_SELECTOR", I(1)},
+        {"PHYS/DIAGNOSIS_MASK_EXTENSION", Bytes({0, 0, 0, 0, 0, 0})},
+        {"TRANS/1/Act/BlockIndex", I(1)}, {"TRANS/1/Act/ACTUATOR_TYPE", I(0)},
+        {"TRANS/1/Act/VALVE_MAN", Variant("")}, {"TRANS/1/Act/ACTUATOR_MAN", Variant("")},
+        {"TRANS/1/Act/VALVE_SERIAL_NUMBER", dashes}, {"TRANS/1/Act/ADDITIONAL_GEAR_ID", dashes},
+        {"TRANS/1/Act/DEVICE_CALIB_DATE", date}, {"TRANS/1/Act/ADDITIONAL_GEAR_INSTALL_DATE", date},
+        {"TRANS/1/Act/TRAVEL_LIMIT_LOW", Variant(0.0)}, {"TRANS/1/Act/TRAVEL_LIMIT_UP", Variant(100.0)},
+        {"TRANS/1/Act/MFR/TRANSM_LENGTH", I(42)},
+        {"FUNC/1/AO/BlockIndex", I(1)}, {"FUNC/1/AO/BLK_OBJ/Profile", I(0x4002)},
+        {"FUNC/1/AO/BLK_OBJ/Profile_Revision", I(0x0300)}, {"FUNC/1/AO/TARGET_MODE", I(8)},
+        {"FUNC/1/AO/MODE_BLK/Normal", I(8)}, {"FUNC/1/AO/MODE_BLK/Permitted", I(0x80 | 0x10 | 0x08)},
+        {"FUNC/1/AO/PV_SCALE/Up_Val", Variant(100.0)}, {"FUNC/1/AO/PV_SCALE/Lo_Val", Variant(0.0)},
+        {"FUNC/1/AO/PV_SCALE/Unit", I(1342)}, {"FUNC/1/AO/PV_SCALE/DecPoint", I(3)},
+        {"FUNC/1/AO/CHECK_BACK/", Bytes({0, 0, 0})}, {"FUNC/1/AO/MFR/CHECK_BACK_OPT", Bytes({0, 0, 0})},
+        {"FUNC/1/AO/CHECK_BACK_MASK", Bytes({0x8F, 0xEC, 0x03})},
+        // clang-format on
+    };
+    for (const auto& [path, value] : values)
+        EXPECT_TRUE(m.At(path).InitialValue == value) << path;
+
+    // The channels: high byte 1, low byte the relative index of the Transducer Block's feedback
+    // (in) and positioning (out) value.
+    EXPECT_EQ(m.At("FUNC/1/AO/IN_CHANNEL").InitialValue.number(),
+              0x100 + m.At("TRANS/1/Act/FEEDBACK_VALUE/").RelIndex);
+    EXPECT_EQ(m.At("FUNC/1/AO/OUT_CHANNEL").InitialValue.number(),
+              0x100 + m.At("TRANS/1/Act/POSITIONING_VALUE/").RelIndex);
+    // The check-back mask is the union, byte by byte, of the check-back bits.
+    std::vector<uint8_t> bits(3);
+    for (const clsDataElement* e : m.elements) {
+        if (InRecord(e->Name(), "FUNC/1/AO/CHECK_BACK/"))
+            bits.at(static_cast<size_t>(e->DataPosition)) |= static_cast<uint8_t>(e->AccessMask);
     }
+    EXPECT_EQ(m.At("FUNC/1/AO/CHECK_BACK_MASK").InitialValue.bytes().bytes, bits);
 }
 
-TEST(BlocksModel, UnitsFormatsRangesAndCodingOfSingleElements) {
+TEST(BlocksModel, AccessAndSettingsOfSingledOutElements) {
     const Model& m = TheModel();
-    struct UnitRow {
-        const char* path;
-        int initUnit;
-        int constUnit;
-        const char* format;
-        bool hasRange;
-        double lo;
-        double hi;
+    const auto access = [&m](const std::string& path) {
+        return m.At(path).ElementMode() & (emUpload | emDownload | emDeviceCommand);
     };
-    const UnitRow rows[] = {
-        {"TRANS/1/Act/ACT_STROKE_TIME_DEC", 0, 1054, "0.0", false, 0, 0},
-        {"TRANS/1/Act/DEADBAND", 0, 1342, "0.0", true, 0.1, 10},
-        {"TRANS/1/Act/RATED_TRAVEL", 1013, 0, "0.0", true, 0, 255.9},
-        {"TRANS/1/Act/SERVO_RATE_1", 0, 0, "0.00", true, 0, 1},
-        {"TRANS/1/Act/SETP_CUTOFF_DEC", 0, 1342, "0.0", true, -2.5, 99},
-        {"TRANS/1/Act/TOTAL_VALVE_TRAVEL_LIMIT", 0, 0, "0", true, 0, 16500000},
-        {"TRANS/1/Act/TRAVEL_RATE_INC", 0, 1054, "0.0", true, 0, 75},
-        {"TRANS/1/Act/POSITIONING_VALUE/Value", 1342, 0, "0.00", false, 0, 0},
-        {"TRANS/1/Act/MFR/TRANSM_LENGTH", 0, 1013, "0.0", true, 0, 1023},
-        {"TRANS/1/Act/MFR/TOL_OVERSHOOT", 0, 1342, "0.00", true, 0.1, 10},
-        {"FUNC/1/AO/SP/Value", 1342, 0, "0.00", false, 0, 0},
-        {"FUNC/1/AO/PV_SCALE/Lo_Val", 1342, 0, "", false, 0, 0},
-        {"FUNC/1/AO/FSAFE_TIME", 0, 1054, "0", true, 0, 3600},
-        {"FUNC/1/AO/FSAFE_VALUE", 0, 1342, "0.00", true, 0, 100},
-        {"FUNC/1/AO/SETP_DEVIATION", 0, 1342, "0.00", false, 0, 0},
-        {"FUNC/1/AO/OUT/Value", 1342, 0, "", false, 0, 0},
+    const auto writeProtected = [&m](const std::string& path) {
+        return (m.At(path).StatusFlags() & sfWriteProtected) != 0;
     };
-    for (const UnitRow& x : rows) {
-        SCOPED_TRACE(x.path);
-        const clsDataElement& e = m.At(x.path);
-        EXPECT_EQ(e.nInitUnit, x.initUnit);
-        EXPECT_EQ(e.nConstantUnit, x.constUnit);
-        EXPECT_EQ(e.ValueFormat, x.format);
-        const std::optional<ValueRange> range = e.GetRange(0);
-        EXPECT_EQ(range.has_value(), x.hasRange);
-        if (x.hasRange && range) {
-            EXPECT_DOUBLE_EQ(range->min.number(), x.lo);
-            EXPECT_DOUBLE_EQ(range->max.number(), x.hi);
+    // The 17 diagnosis bits take their values from their records' bytes, write-protected.
+    int diagnosisBits = 0;
+    for (const clsDataElement* e : m.elements) {
+        if (InRecord(e->Name(), "PHYS/DIAGNOSIS/") ||
+            InRecord(e->Name(), "PHYS/DIAGNOSIS_EXTENSION/")) {
+            ++diagnosisBits;
+            EXPECT_EQ(access(e->Name()), 0) << e->Name();
+            EXPECT_TRUE(writeProtected(e->Name())) << e->Name();
         }
     }
+    EXPECT_EQ(diagnosisBits, 17);
+    // 144 + R - &H10000: every group bit, not one group.
+    EXPECT_EQ(m.At("PHYS/DIAGNOSIS_MASK").ElementMode(), static_cast<int32_t>(0xFFFF0091u));
+    // Created with a value list and a bit list, shown in plain fields.
+    EXPECT_EQ(m.At("PHYS/DEVICE_MAN_ID").ControlType(), 1);
+    EXPECT_EQ(m.At("PHYS/DIAGNOSIS_MASK_EXTENSION").ControlType(), 1);
 
-    // Subtypes the tables fix: integers for the 16-bit values, doubles for the floats.
-    EXPECT_EQ(m.At("TRANS/1/Act/MFR/TRANSM_LENGTH").InitialValue.type(), VarType::Integer);
-    EXPECT_EQ(m.At("TRANS/1/Act/DEADBAND").InitialValue.type(), VarType::Double);
-    EXPECT_EQ(m.At("TRANS/1/Act/BlockIndex").InitialValue.type(), VarType::Integer);
-    EXPECT_EQ(m.At("FUNC/1/AO/SP/Value").InitialValue.type(), VarType::Double);
-    EXPECT_EQ(m.At("FUNC/1/AO/RCAS_IN/Status").InitialValue.type(), VarType::Integer);
-
-    // Bit lists, raw byte order and documentation positions.
-    EXPECT_TRUE(m.At("PHYS/MODE_BLK/Permitted").bBitEncoding);
-    EXPECT_TRUE(m.At("TRANS/1/Act/ALARM_SUM/Current").bBitEncoding);
-    EXPECT_FALSE(m.At("TRANS/1/Act/MODE_BLK/Actual").bBitEncoding);
-    EXPECT_TRUE(m.At("PHYS/MFR/DIAGNOSIS_OPT/DIAGNOSIS_OPT_1").RawByteOrder);
-    EXPECT_TRUE(m.At("PHYS/DIAGNOSIS/").RawByteOrder);  // an octet string keeps wire order
-    EXPECT_FALSE(m.At("PHYS/ST_REV").RawByteOrder);
-    EXPECT_EQ(m.At("PHYS/TAG_DESC").GetPrintOrder(2).number(), 4);
-    EXPECT_EQ(m.At("FUNC/1/AO/MODE_BLK/Actual").GetPrintOrder(4).number(), 2);
-    EXPECT_EQ(m.At("FUNC/1/AO/CHECK_BACK/CB_CONTR_ERR").GetPrintOrder(1).number(), 15);
-    EXPECT_TRUE(m.At("TRANS/1/Act/MFR/CHARACT_TYPE").GetPrintOrder(0).isEmpty());
+    // Created read-write, the actuator action ends read-only and write-protected.
+    EXPECT_EQ(access("TRANS/1/Act/ACTUATOR_ACTION"), emUpload);
+    EXPECT_TRUE(writeProtected("TRANS/1/Act/ACTUATOR_ACTION"));
+    // The mode and alarm members are write-protected; the permitted modes and alarms bit lists.
+    for (const char* member :
+         {"MODE_BLK/Actual", "MODE_BLK/Normal", "MODE_BLK/Permitted", "ALARM_SUM/Current",
+          "ALARM_SUM/Unacknowledged", "ALARM_SUM/Unreported", "ALARM_SUM/Disabled"}) {
+        EXPECT_TRUE(writeProtected(kTB + std::string(member))) << member;
+        EXPECT_EQ(m.At(kTB + std::string(member)).bBitEncoding,
+                  !StartsWith(member, "MODE_BLK/A") && !StartsWith(member, "MODE_BLK/N"));
+    }
+    // The cut-offs stay in percent whatever unit the output scale takes.
+    EXPECT_EQ(m.At("TRANS/1/Act/SETP_CUTOFF_DEC").nConstantUnit, 1342);
+    EXPECT_EQ(m.At("TRANS/1/Act/SETP_CUTOFF_INC").nConstantUnit, 1342);
+    // The output stays write-protected until the target mode allows editing.
+    for (const char* path :
+         {"FUNC/1/AO/OUT/Value", "FUNC/1/AO/OUT/StatusQuality", "FUNC/1/AO/OUT/StatusLimit"})
+        EXPECT_TRUE(writeProtected(path)) << path;
 }
 
 // --- the procedures on their own ---

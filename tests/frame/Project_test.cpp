@@ -17,7 +17,6 @@
 #include "frame/FrameProject.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/ScriptedPrompt.h"
-#include "platform/runtime/DiagnosticLog.h"
 #include "platform/runtime/IDeviceTypeInfo.h"
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IParameters.h"
@@ -25,6 +24,7 @@
 #include "platform/runtime/IUserManager.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "support/TempFolder.h"
+#include "value/DiagnosticLog.h"
 
 namespace kv {
 namespace {

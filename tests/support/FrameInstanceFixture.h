@@ -14,9 +14,9 @@
 #include "frame/DeviceSession.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/ScriptedPrompt.h"
-#include "platform/runtime/DiagnosticLog.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "sim/SimulatedPositioner.h"
+#include "value/DiagnosticLog.h"
 
 namespace kv::test_support {
 

@@ -16,11 +16,11 @@
 
 #include "platform/fdt/FdtDtmInterfaces.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/os/IEventLoop.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/ICommObject.h"
 #include "platform/runtime/IDeviceTypeInfo.h"
 #include "platform/runtime/IDtmContextHolder.h"
-#include "platform/runtime/IEventLoop.h"
 #include "platform/runtime/IPrivateProcess.h"
 #include "platform/runtime/IPropertyBag.h"
 #include "platform/runtime/ITransactionGroup.h"

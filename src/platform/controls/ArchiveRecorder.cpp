@@ -5,9 +5,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/os/IEventLoop.h"
 #include "platform/runtime/ContextRef.h"
 #include "platform/runtime/IDTMContext.h"
-#include "platform/runtime/IEventLoop.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/TransactionGroup.h"
 #include "value/Date.h"

@@ -6,9 +6,9 @@ namespace kv {
 
 namespace {
 
-// Calls fn(piece) for every "|"-separated piece of the text, empty ones included.
+// Calls fn(field) for every "|"-separated field of the text, empty ones included.
 template <typename Fn>
-void ForEachPiece(const std::string& text, Fn fn) {
+void ForEachField(const std::string& text, Fn fn) {
     size_t start = 0;
     for (;;) {
         const size_t bar = text.find('|', start);
@@ -25,8 +25,8 @@ std::vector<bool> ParseBitText(const std::string& bits) {
     std::vector<bool> out;
     if (bits.empty())
         return out;
-    ForEachPiece(bits, [&out](const std::string& piece) {
-        const std::optional<double> v = ParseNumber(piece, NumberLocale::Invariant());
+    ForEachField(bits, [&out](const std::string& field) {
+        const std::optional<double> v = ParseNumber(field, NumberLocale::Invariant());
         out.push_back(v.has_value() && *v != 0);
     });
     return out;

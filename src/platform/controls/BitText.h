@@ -7,7 +7,7 @@
 
 namespace kv {
 
-// The entries of a bit text: each "|"-separated piece is set when it is "1" (or any other
+// The entries of a bit text: each "|"-separated field is set when it is "1" (or any other
 // number but 0). "" gives no entries.
 std::vector<bool> ParseBitText(const std::string& bits);
 std::string JoinBitText(const std::vector<bool>& bits);

@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/os/IEventLoop.h"
 #include "platform/runtime/ElementPath.h"
 #include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/ICommObject.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMEvents.h"
-#include "platform/runtime/IEventLoop.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateDataModel.h"

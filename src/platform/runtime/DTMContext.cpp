@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/os/IEventLoop.h"
 #include "platform/runtime/Channels.h"
 #include "platform/runtime/CommunicationManager.h"
 #include "platform/runtime/DTMDictionary.h"
@@ -16,7 +17,6 @@
 #include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IDTMEvents.h"
 #include "platform/runtime/IDeviceTypeInfo.h"
-#include "platform/runtime/IEventLoop.h"
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IOnlineParameterService.h"
 #include "platform/runtime/IParameters.h"

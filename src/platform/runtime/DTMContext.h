@@ -8,14 +8,13 @@
 #include <vector>
 
 #include "platform/fdt/FdtFrameInterfaces.h"
-#include "platform/runtime/DiagnosticLog.h"
+#include "platform/os/IEventLoop.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IDTMEvents.h"
 #include "platform/runtime/IDeviceTypeInfo.h"
 #include "platform/runtime/IDocuments.h"
-#include "platform/runtime/IEventLoop.h"
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IOnlineParameterService.h"
 #include "platform/runtime/IParameters.h"
@@ -27,6 +26,7 @@
 #include "platform/runtime/IStateObject.h"
 #include "platform/runtime/IUserManager.h"
 #include "platform/runtime/IXMLHelper.h"
+#include "value/DiagnosticLog.h"
 
 namespace kv {
 

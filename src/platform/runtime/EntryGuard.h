@@ -19,7 +19,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "platform/runtime/DiagnosticLog.h"
+#include "value/DiagnosticLog.h"
 
 namespace kv {
 

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/runtime/DiagnosticLog.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateGUI.h"
+#include "value/DiagnosticLog.h"
 
 namespace kv {
 

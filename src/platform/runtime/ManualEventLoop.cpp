@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/runtime/EntryGuard.h"
+
 namespace kv {
 
 void ManualEventLoop::Post(std::function<void()> fn) {
@@ -25,7 +27,7 @@ int32_t ManualEventLoop::RunUntilIdle(int32_t maxCalls) {
     while (!queue_.empty() && ran < maxCalls) {
         auto fn = std::move(queue_.front());
         queue_.pop_front();
-        RunTask(fn, "posted call");
+        Guarded(Diagnostics(), "posted call", fn);
         ++ran;
     }
     return ran;
@@ -49,7 +51,7 @@ void ManualEventLoop::Advance(int64_t ms) {
         auto it = timers_.find(nextId);
         it->second.due += it->second.interval;
         auto fn = it->second.fn;  // the timer may stop itself while it runs
-        RunTask(fn, "timer");
+        Guarded(Diagnostics(), "timer", fn);
         RunUntilIdle();
     }
     now_ = end;

@@ -8,7 +8,7 @@
 #include <functional>
 #include <map>
 
-#include "platform/runtime/IEventLoop.h"
+#include "platform/os/IEventLoop.h"
 
 namespace kv {
 

@@ -3,13 +3,13 @@
 #include <functional>
 #include <set>
 
+#include "platform/os/IEventLoop.h"
 #include "platform/runtime/CommunicationManager.h"
 #include "platform/runtime/ElementPath.h"
 #include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMEvents.h"
 #include "platform/runtime/IDocuments.h"
-#include "platform/runtime/IEventLoop.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateDataModel.h"

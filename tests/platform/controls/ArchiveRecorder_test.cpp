@@ -12,6 +12,7 @@ namespace kv {
 namespace {
 
 using test_support::ArchiveTestBench;
+using test_support::CurveSetups;
 using test_support::kCheckBack;
 using test_support::kDiagnosis;
 using test_support::kPvScale;
@@ -31,7 +32,7 @@ struct Recording : ArchiveTestBench {
         if (online && !Online())
             throw std::runtime_error("no connection to the simulated positioner");
         TheArchive()->SetCheckCurveEnabled(mask);
-        recorder.Configure(Ctx(), PageCurveSet(), TheArchive());
+        recorder.Configure(Ctx(), CurveSet(), TheArchive());
         recorder.SetUnitSource(test_support::DeviceUnitSource(Ctx()));
         recorder.SetOnSamples([this] { ++notices; });
     }
@@ -287,7 +288,7 @@ TEST(ArchiveRecording, AfterReleaseNothingRunsOrRecords) {
     EXPECT_EQ(r.loop->TimerCount(), timers);
     EXPECT_FALSE(r.recorder.Start());
     EXPECT_FALSE(ArchiveRecorder().Start()) << "never configured";
-    r.recorder.Configure(r.Ctx(), r.PageCurveSet(), r.TheArchive());
+    r.recorder.Configure(r.Ctx(), r.CurveSet(), r.TheArchive());
     EXPECT_FALSE(r.recorder.Configured());
     EXPECT_EQ(r.recorder.Curves().Count(), 0u);
     EXPECT_EQ(r.recorder.Archive(), nullptr);
@@ -299,7 +300,7 @@ TEST(ArchiveRecording, ARecorderDroppedWhileRecordingLeavesNoTimer) {
     const size_t timers = b.loop->TimerCount();
     {
         ArchiveRecorder recorder;
-        recorder.Configure(b.Ctx(), b.PageCurveSet(), b.TheArchive());
+        recorder.Configure(b.Ctx(), b.CurveSet(), b.TheArchive());
         recorder.Start();
     }
     b.loop->Advance(5000);
@@ -325,11 +326,11 @@ TEST(ArchiveRanges, FromTheRangeElementsOrTheFixedNumbers) {
     EXPECT_EQ(sp.actMax, 100.0);
     EXPECT_EQ(sp.actMin, 0.0);
     const ArchiveRanges cb = r.recorder.CurrentRanges(curves.Item(2));
-    EXPECT_EQ(cb.scaleMax, 7.5);
-    EXPECT_EQ(cb.scaleMin, -1.5);
+    EXPECT_EQ(cb.scaleMax, CurveSetups()[2].scaleMax);
+    EXPECT_EQ(cb.scaleMin, CurveSetups()[2].scaleMin);
     const ArchiveRanges zero = r.recorder.CurrentRanges(curves.Item(3));
-    EXPECT_EQ(zero.scaleMax, 9.0);
-    EXPECT_EQ(zero.actMin, 0.0);
+    EXPECT_EQ(zero.scaleMax, CurveSetups()[3].scaleMax);
+    EXPECT_EQ(zero.actMin, CurveSetups()[3].scaleMin);
 
     r.Element("FUNC/1/AO/PV_SCALE/Up_Val").SetTransientValue(Variant(80.0f));
     sp = r.recorder.CurrentRanges(curves.Item(0));

@@ -1,7 +1,8 @@
 #pragma once
-// A DTM instance of the reference frame connected to the simulated positioner, with the four
-// curves the archive page records (setpoint, readback, control-loop error, zero-point error),
-// for the recording tests of the archive library and its control.
+// A DTM instance of the reference frame connected to the simulated positioner, with four curves
+// to record (the setpoint and the readback on the range of the PV_SCALE elements, a control-loop
+// and a zero-point error bit on fixed ranges), for the recording tests of the archive library
+// and its control.
 
 #include <cstdint>
 #include <cstring>
@@ -19,6 +20,7 @@
 #include "frame/ScriptedPrompt.h"
 #include "platform/controls/ArchiveCurve.h"
 #include "platform/controls/ArchiveRecorder.h"
+#include "platform/runtime/ElementPath.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "support/FrameInstanceFixture.h"
 
@@ -34,21 +36,23 @@ constexpr RecordAddress kReadback{1, 28};
 constexpr RecordAddress kCheckBack{1, 49};
 constexpr RecordAddress kDiagnosis{0, 29};
 
-// The curves of the archive page: element, records, fixed ranges (none: PV_SCALE elements).
-struct CurveSpec {
+constexpr const char* kScaleUpper = "FUNC/1/AO/PV_SCALE/Up_Val";
+constexpr const char* kScaleLower = "FUNC/1/AO/PV_SCALE/Lo_Val";
+
+// The element of each curve and its range: fixed numbers, or the PV_SCALE elements.
+struct CurveSetup {
     const char* element;
-    std::vector<const char*> records;
     bool fixed;
     double scaleMax, scaleMin;
 };
-inline const std::vector<CurveSpec>& PageCurves() {
-    static const std::vector<CurveSpec> specs = {
-        {"FUNC/1/AO/SP/Value", {"FUNC/1/AO/SP/", "FUNC/1/AO/PV_SCALE/"}, false, 0, 0},
-        {"FUNC/1/AO/READBACK/Value", {"FUNC/1/AO/READBACK/", "FUNC/1/AO/PV_SCALE/"}, false, 0, 0},
-        {"FUNC/1/AO/CHECK_BACK/CB_CONTR_ERR", {"FUNC/1/AO/CHECK_BACK/"}, true, 7.5, -1.5},
-        {"PHYS/DIAGNOSIS/DIA_ZERO_ERR", {"PHYS/DIAGNOSIS/"}, true, 9.0, 0.0},
+inline const std::vector<CurveSetup>& CurveSetups() {
+    static const std::vector<CurveSetup> setups = {
+        {"FUNC/1/AO/SP/Value", false, 0, 0},
+        {"FUNC/1/AO/READBACK/Value", false, 0, 0},
+        {"FUNC/1/AO/CHECK_BACK/CB_CONTR_ERR", true, 7.5, -1.5},
+        {"PHYS/DIAGNOSIS/DIA_ZERO_ERR", true, 9.0, 0.0},
     };
-    return specs;
+    return setups;
 }
 
 // Big-endian single with a status byte, as the device holds a value record.
@@ -92,30 +96,32 @@ struct ArchiveTestBench : FrameBench {
     }
     float DeviceFloat(RecordAddress a) { return FloatAt(device->Record(a.slot, a.index)); }
     int32_t Requests(RecordAddress a) const { return device->RequestCount(a.slot, a.index); }
+    // The record that a read of the element transfers.
+    std::string RecordOf(const std::string& path) { return TransferPath(Ctx().Parameters(), path); }
 
-    // The page's curves as the archive page sets them up, keyed by element path; curve i has
-    // index and scale index i and is enabled.
-    ArchiveCurves PageCurveSet() {
+    // The curves of CurveSetups(), keyed by element path; curve i has index and scale index i,
+    // is enabled and reads the records that carry its element and its range elements.
+    ArchiveCurves CurveSet() {
         ArchiveCurves curves;
-        const auto& specs = PageCurves();
-        for (size_t i = 0; i < specs.size(); ++i) {
+        const auto& setups = CurveSetups();
+        for (size_t i = 0; i < setups.size(); ++i) {
             auto curve = std::make_shared<ArchiveCurve>();
-            curve->SetDataElement(&Element(specs[i].element));
+            curve->SetDataElement(&Element(setups[i].element));
             curve->SetIndex(static_cast<int16_t>(i));
             curve->SetScaleIndex(static_cast<int32_t>(i));
             curve->SetEnabled(true);
-            if (specs[i].fixed) {
-                curve->SetFixedRanges(specs[i].scaleMax, specs[i].scaleMin, specs[i].scaleMax,
-                                      specs[i].scaleMin);
+            curve->RecordElements().Add(&Element(RecordOf(setups[i].element)), "");
+            if (setups[i].fixed) {
+                curve->SetFixedRanges(setups[i].scaleMax, setups[i].scaleMin, setups[i].scaleMax,
+                                      setups[i].scaleMin);
             } else {
-                curve->SetScaleMaxElement(&Element("FUNC/1/AO/PV_SCALE/Up_Val"));
-                curve->SetScaleMinElement(&Element("FUNC/1/AO/PV_SCALE/Lo_Val"));
-                curve->SetActMaxElement(&Element("FUNC/1/AO/PV_SCALE/Up_Val"));
-                curve->SetActMinElement(&Element("FUNC/1/AO/PV_SCALE/Lo_Val"));
+                curve->SetScaleMaxElement(&Element(kScaleUpper));
+                curve->SetScaleMinElement(&Element(kScaleLower));
+                curve->SetActMaxElement(&Element(kScaleUpper));
+                curve->SetActMinElement(&Element(kScaleLower));
+                curve->RecordElements().Add(&Element(RecordOf(kScaleUpper)), "");  // of both ends
             }
-            for (const char* record : specs[i].records)
-                curve->RecordElements().Add(&Element(record), "");
-            curves.Add(curve, specs[i].element);
+            curves.Add(curve, setups[i].element);
         }
         return curves;
     }

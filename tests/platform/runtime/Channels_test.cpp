@@ -14,12 +14,12 @@
 #include "platform/fdt/FdtDtmInterfaces.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/DataSet.h"
-#include "platform/runtime/DiagnosticLog.h"
 #include "platform/runtime/IChannels.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/ProfibusChannelParameter.h"
 #include "platform/runtime/PropertyBag.h"
 #include "value/Date.h"
+#include "value/DiagnosticLog.h"
 
 namespace kv {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/runtime/DiagnosticLog.h"
 #include "platform/runtime/ManualEventLoop.h"
+#include "value/DiagnosticLog.h"
 
 namespace kv {
 namespace {
@@ -46,17 +46,6 @@ TEST(EntryGuard, GivesTheBodysResultOrTheFallbackAndRecordsWhatAndWhere) {
               "IPrivateGUI: window gone\n");
     log.Clear();
     EXPECT_TRUE(log.Empty());
-}
-
-TEST(EntryGuard, LogKeepsItsFirstEntriesAndCountsTheRest) {
-    DiagnosticLog log;
-    for (size_t i = 0; i < DiagnosticLog::kMaxEntries + 5; ++i)
-        log.Record("timer", "tick " + std::to_string(i));
-    EXPECT_EQ(log.Entries().size(), DiagnosticLog::kMaxEntries);
-    EXPECT_EQ(log.Entries().front().what, "tick 0");
-    EXPECT_EQ(log.Dropped(), 5u);
-    EXPECT_FALSE(log.Empty());
-    EXPECT_NE(log.Text().find("(5 more)"), std::string::npos);
 }
 
 TEST(EventLoopLastResort, AFailingCallOrTickIsRecordedAndTheLoopGoesOn) {

@@ -6,8 +6,8 @@
 
 #include <utility>
 
-#include "platform/runtime/DiagnosticLog.h"
 #include "platform/runtime/EntryGuard.h"
+#include "value/DiagnosticLog.h"
 
 namespace kv {
 

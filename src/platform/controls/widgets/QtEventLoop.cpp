@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/runtime/EntryGuard.h"
+
 namespace kv {
 
 QtEventLoop::QtEventLoop(QObject* parent) : QObject(parent) {
@@ -16,7 +18,8 @@ QtEventLoop::~QtEventLoop() = default;
 void QtEventLoop::Post(std::function<void()> fn) {
     // Queued calls to one receiver are delivered in the order of posting.
     QMetaObject::invokeMethod(
-        this, [this, fn = std::move(fn)] { RunTask(fn, "posted call"); }, Qt::QueuedConnection);
+        this, [this, fn = std::move(fn)] { Guarded(Diagnostics(), "posted call", fn); },
+        Qt::QueuedConnection);
 }
 
 int32_t QtEventLoop::StartTimer(int32_t intervalMs, std::function<void()> fn) {
@@ -28,7 +31,7 @@ int32_t QtEventLoop::StartTimer(int32_t intervalMs, std::function<void()> fn) {
     connect(timer, &QTimer::timeout, this, [this, shared] {
         // The call may stop its own timer; the function stays alive while it runs.
         auto keep = shared;
-        RunTask(*keep, "timer");
+        Guarded(Diagnostics(), "timer", *keep);
     });
     timers_[id] = timer;
     timer->start();

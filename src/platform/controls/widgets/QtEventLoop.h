@@ -1,14 +1,14 @@
 #pragma once
 // The runtime's event loop on Qt's: posted calls run from Qt's event queue in the order of
 // posting, timers are QTimers, the clock is monotonic. Every call it runs goes through the
-// loop's last-resort catch (RunTask).
+// loop's last-resort catch (Guarded with Diagnostics()).
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <map>
 
-#include "platform/runtime/IEventLoop.h"
+#include "platform/os/IEventLoop.h"
 
 class QTimer;
 

@@ -22,6 +22,7 @@ namespace kv {
 namespace {
 
 using test_support::ArchiveTestBench;
+using test_support::CurveSetups;
 
 const char* const kSp = "FUNC/1/AO/SP/Value";
 
@@ -39,7 +40,7 @@ struct Control : ArchiveTestBench {
         Configure();
     }
     void Configure() {
-        ArchiveCurves curves = PageCurveSet();
+        ArchiveCurves curves = CurveSet();
         const char* captions[] = {"Setpoint", "Readback", "Control-loop error", "Zero error"};
         for (size_t i = 0; i < curves.Count(); ++i) {
             curves.Item(i).SetCaption(captions[i]);
@@ -146,7 +147,7 @@ TEST(ctlDTMArchiveRecordSwitch, AHostMayReleaseOrDropTheControlInTheEvent) {
     ArchiveTestBench b;
     ASSERT_TRUE(b.Online());
     auto* control = new ctlDTMArchive();
-    control->Configure(b.Ctx(), b.PageCurveSet(), b.TheArchive());
+    control->Configure(b.Ctx(), b.CurveSet(), b.TheArchive());
     QObject::connect(control, &ctlDTMArchive::CyclicRefreshChanged, [&](int16_t) {
         control->Release();
         control->deleteLater();
@@ -212,7 +213,7 @@ TEST(ctlDTMArchiveRecording, TheTrendSurvivesSavingAndReopeningTheProject) {
     reopened.instance = reopened.frame.Find("PV-101");
     ASSERT_NE(reopened.instance, nullptr);
     ctlDTMArchive control;
-    control.Configure(reopened.Ctx(), reopened.PageCurveSet(), reopened.TheArchive());
+    control.Configure(reopened.Ctx(), reopened.CurveSet(), reopened.TheArchive());
     const std::vector<Trend::Curve>& shown = control.Trend()->Curves();
     ASSERT_EQ(shown.size(), 4u);
     ASSERT_NE(shown[0].trace, nullptr);
@@ -224,8 +225,8 @@ TEST(ctlDTMArchiveRecording, TheTrendSurvivesSavingAndReopeningTheProject) {
 TEST(ctlDTMArchiveRanges, FollowTheirElementsWhenUpdateActRangesIsOn) {
     Control c(15, false);
     ASSERT_EQ(c.control.Trend()->Curves()[0].scaleMax, 100.0);
-    EXPECT_EQ(c.control.Trend()->Curves()[2].scaleMin, -1.5);
-    EXPECT_EQ(c.control.Trend()->Curves()[3].scaleMax, 9.0);
+    EXPECT_EQ(c.control.Trend()->Curves()[2].scaleMin, CurveSetups()[2].scaleMin);
+    EXPECT_EQ(c.control.Trend()->Curves()[3].scaleMax, CurveSetups()[3].scaleMax);
     IPrivateDataElement& up = c.Element("FUNC/1/AO/PV_SCALE/Up_Val");
     up.SetTransientValue(Variant(80.0f));
     c.control.ParameterChanged(up);
@@ -295,7 +296,7 @@ TEST(ctlDTMArchiveProblems, TheArchivesLoadProblemsAreShown) {
     bag.Write("Archive.CheckCurveEnabled", Variant("all"));
     ASSERT_TRUE(b.TheArchive()->Load(bag));
     ctlDTMArchive control;
-    control.Configure(b.Ctx(), b.PageCurveSet(), b.TheArchive());
+    control.Configure(b.Ctx(), b.CurveSet(), b.TheArchive());
     QLabel* problems = control.findChild<QLabel*>("problemText");
     EXPECT_FALSE(problems->isHidden());
     EXPECT_TRUE(problems->text().contains("Archive.CheckCurveEnabled"));

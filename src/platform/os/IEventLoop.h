@@ -3,15 +3,14 @@
 // are always delivered through it, never inside the call that started them.
 //
 // Every loop (the manual one of the tests and the headless frame, the Qt-backed one of the window)
-// runs each posted call and timer tick through RunTask: the loop's last-resort catch. The callers
-// guard their own calls with their context's log (EntryGuard.h); what still escapes them is
-// recorded in the loop's own log and the loop goes on.
+// runs each posted call and timer tick through the entry-point guard (Guarded) with its own log,
+// the loop's last-resort catch. The callers guard their own calls with their context's log; what
+// still escapes them is recorded in Diagnostics() and the loop goes on.
 
 #include <cstdint>
 #include <functional>
 
-#include "platform/runtime/DiagnosticLog.h"
-#include "platform/runtime/EntryGuard.h"
+#include "value/DiagnosticLog.h"
 
 namespace kv {
 
@@ -29,13 +28,6 @@ class IEventLoop {
     // The errors the loop's last-resort catch swallowed.
     DiagnosticLog& Diagnostics() { return diagnostics_; }
     const DiagnosticLog& Diagnostics() const { return diagnostics_; }
-
-  protected:
-    // Runs one posted call or timer tick; an error that escapes it is recorded under where
-    // ("posted call", "timer") and goes no further.
-    void RunTask(const std::function<void()>& task, const char* where) noexcept {
-        Guarded(diagnostics_, where, [&] { task(); });
-    }
 
   private:
     DiagnosticLog diagnostics_;
