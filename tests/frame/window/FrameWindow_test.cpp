@@ -8,12 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -132,6 +135,25 @@ TEST(FrameWindowPrompt, StylesGiveButtonsIconAndDefault) {
     EXPECT_EQ(AnswerOfButton(QMessageBox::Yes), 6);
     EXPECT_EQ(AnswerOfButton(QMessageBox::No), 7);
     EXPECT_EQ(AnswerOfButton(QMessageBox::Ok), 1);
+}
+
+TEST(FrameWindowPrompt, QuestionsAskInTheWindowsLanguage) {
+    WindowFixture f;
+    auto captions = [&f](int32_t style) {
+        const std::unique_ptr<QMessageBox> box = f.prompt->NewBox("?", style);
+        std::vector<std::string> texts;
+        for (QAbstractButton* button : box->buttons())
+            texts.push_back(button->text().toStdString());
+        std::sort(texts.begin(), texts.end());
+        return std::make_pair(texts, box->defaultButton()->text().toStdString());
+    };
+    f.window->SetLanguage(langGerman);
+    EXPECT_EQ(captions(mbsYesNoQuestionDefaultNo),
+              std::make_pair(std::vector<std::string>{"&Ja", "&Nein"}, std::string("&Nein")));
+    EXPECT_EQ(captions(mbsOkOnly).first, std::vector<std::string>{"OK"});
+    f.window->SetLanguage(langEnglish);
+    EXPECT_EQ(captions(mbsYesNoQuestion),
+              std::make_pair(std::vector<std::string>{"&No", "&Yes"}, std::string("&Yes")));
 }
 
 TEST(FrameWindow, ThroughEveryPageWithCyclingAndBothLanguagesAndClosedCleanly) {
