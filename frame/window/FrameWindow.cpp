@@ -151,7 +151,7 @@ const FrameWords kGerman = {
     "Abbrechen",
     "Wiederholen",
     "Ignorieren",
-    {"Trend", "Messwerte", "Diagnose", "Simulation", "Bedienung"},
+    {"Trend", "Messwerte", "Diagnose", "Simulation", "Betrieb"},
 };
 
 const char* const kGroupNames[5] = {"Trend", "Measure", "Diagnosis", "Simulation", "Operation"};

@@ -227,6 +227,16 @@ TEST(FrameWindow, FunctionListOpensEachFunctionOnceAndInvocationsOpenNothingEndl
             listed.insert(id);
     }
     EXPECT_EQ(listed, (std::set<int32_t>{1, 2, 3, 5, 7, 8, 9, 10, 11, 12, 13, 14, 15, 501}));
+    // The group of the operation functions bears the DTM's word for operation, in each language.
+    for (const int32_t language : {langEnglish, langGerman}) {
+        f.window->SetLanguage(language);
+        QTreeWidgetItemIterator it(f.window->Functions());
+        while (*it && (*it)->data(0, Qt::UserRole).toInt() != 2)
+            ++it;
+        ASSERT_TRUE(*it && (*it)->parent());
+        EXPECT_EQ((*it)->parent()->text(0).toStdString(), (*it)->text(0).toStdString()) << language;
+    }
+    f.window->SetLanguage(langEnglish);
 
     QWidget* about = f.window->OpenFunction(15);
     ASSERT_NE(dynamic_cast<ctlAbout*>(about), nullptr);
