@@ -64,6 +64,14 @@ struct FrameWords {
     const char* cannotOpen;
     const char* refusesToClose;
     const char* saveQuestion;
+    // The buttons of message boxes.
+    const char* ok;
+    const char* cancel;
+    const char* yes;
+    const char* no;
+    const char* abort;
+    const char* retry;
+    const char* ignore;
     // The DTM's function groups "Trend", "Measure", "Diagnosis", "Simulation", "Operation".
     const char* groups[5];
 };
@@ -98,6 +106,13 @@ const FrameWords kEnglish = {
     "The user interface of this function cannot be opened.",
     "The user interface does not close now.",
     "The data of %1 have changed. Save the project?",
+    "OK",
+    "Cancel",
+    "&Yes",
+    "&No",
+    "Abort",
+    "Retry",
+    "Ignore",
     {"Trend", "Measured values", "Diagnosis", "Simulation", "Operation"},
 };
 
@@ -129,7 +144,14 @@ const FrameWords kGerman = {
     "Die Bedienoberfläche dieser Funktion kann nicht geöffnet werden.",
     "Die Bedienoberfläche lässt sich jetzt nicht schließen.",
     "Die Daten von %1 wurden geändert. Projekt speichern?",
-    {"Trend", "Messwerte", "Diagnose", "Simulation", "Bedienung"},
+    "OK",
+    "Abbrechen",
+    "&Ja",
+    "&Nein",
+    "Abbrechen",
+    "Wiederholen",
+    "Ignorieren",
+    {"Trend", "Messwerte", "Diagnose", "Simulation", "Betrieb"},
 };
 
 const char* const kGroupNames[5] = {"Trend", "Measure", "Diagnosis", "Simulation", "Operation"};
@@ -308,6 +330,15 @@ void FrameWindow::ApplyWords() {
     setWindowTitle(QString::fromUtf8(words.title) + QStringLiteral(" - ") +
                    QFileInfo(Q(projectPath_)).fileName());
     prompt_->SetTitle(QString::fromUtf8(words.title));
+    prompt_->SetButtonTexts({
+        {QMessageBox::Ok, QString::fromUtf8(words.ok)},
+        {QMessageBox::Cancel, QString::fromUtf8(words.cancel)},
+        {QMessageBox::Yes, QString::fromUtf8(words.yes)},
+        {QMessageBox::No, QString::fromUtf8(words.no)},
+        {QMessageBox::Abort, QString::fromUtf8(words.abort)},
+        {QMessageBox::Retry, QString::fromUtf8(words.retry)},
+        {QMessageBox::Ignore, QString::fromUtf8(words.ignore)},
+    });
     connect_->setText(QString::fromUtf8(words.connect));
     disconnect_->setText(QString::fromUtf8(words.disconnect));
     upload_->setText(QString::fromUtf8(words.upload));

@@ -1,5 +1,6 @@
 #include "frame/window/WindowPrompt.h"
 
+#include <QAbstractButton>
 #include <QPointer>
 
 namespace kv {
@@ -78,14 +79,24 @@ void WindowPrompt::ShowMessage(const std::string& text) {
         status_(text);
 }
 
+std::unique_ptr<QMessageBox> WindowPrompt::NewBox(const std::string& prompt, int32_t style) const {
+    const MessageBoxLayout layout = LayoutOfStyle(style);
+    auto box = std::make_unique<QMessageBox>(layout.icon, title_, QString::fromStdString(prompt),
+                                             layout.buttons, parent_);
+    box->setDefaultButton(layout.defaultButton);
+    for (const auto& [which, text] : buttonTexts_) {
+        if (QAbstractButton* button = box->button(which))
+            button->setText(text);
+    }
+    return box;
+}
+
 int32_t WindowPrompt::Ask(const std::string& prompt, int32_t style) {
     if (asker_)
         return asker_(prompt, style);
-    const MessageBoxLayout layout = LayoutOfStyle(style);
-    QMessageBox box(layout.icon, title_, QString::fromStdString(prompt), layout.buttons, parent_);
-    box.setDefaultButton(layout.defaultButton);
+    const std::unique_ptr<QMessageBox> box = NewBox(prompt, style);
     // Closing the box answers with its escape button (No, Cancel or OK).
-    const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
+    const auto answer = static_cast<QMessageBox::StandardButton>(box->exec());
     return AnswerOfButton(answer);
 }
 

@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 
 #include "platform/runtime/IPrompt.h"
@@ -30,6 +32,7 @@ class WindowPrompt : public IPrompt {
   public:
     using Asker = std::function<int32_t(const std::string& text, int32_t style)>;
     using StatusSink = std::function<void(const std::string& text)>;
+    using ButtonTexts = std::map<QMessageBox::StandardButton, QString>;
 
     // parent: the window the boxes belong to (may be nullptr).
     explicit WindowPrompt(QWidget* parent = nullptr);
@@ -43,10 +46,17 @@ class WindowPrompt : public IPrompt {
     void SetAsker(Asker asker) { asker_ = std::move(asker); }
     void SetParent(QWidget* parent) { parent_ = parent; }
     void SetTitle(const QString& title) { title_ = title; }
+    // The buttons' captions in the window's language; a button without one keeps Qt's own.
+    void SetButtonTexts(ButtonTexts texts) { buttonTexts_ = std::move(texts); }
+
+    // The box that Ask shows for a question of that style: title, icon, buttons with their
+    // captions and the default button.
+    std::unique_ptr<QMessageBox> NewBox(const std::string& prompt, int32_t style) const;
 
   private:
     QWidget* parent_;
     QString title_ = QStringLiteral("KV6274PA");
+    ButtonTexts buttonTexts_;
     StatusSink status_;
     Asker asker_;
 };

@@ -181,7 +181,7 @@ TEST(FunctionCatalogue, FunctionNamesAndDocumentsInBothLanguages) {
           {"9", "Busadresse"},
           {"10", "Rücksetzen"},
           {"11", "Initialisierung und Kalibrierung"},
-          {"12", "Schreibschutz"},
+          {"12", "Schreibsperre"},
           {"13", "Diagnoseoptionen"},
           {"14", "Blockparameter"},
           {"15", "Info"},

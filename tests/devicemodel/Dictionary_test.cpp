@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <map>
@@ -224,6 +225,45 @@ TEST_P(DictionaryTest, EveryBlockElementHasItsTexts) {
         EXPECT_FALSE(e->Description.empty()) << e->Name();
         EXPECT_FALSE(e->Help.empty()) << e->Name();
     }
+}
+
+// One name for each thing: the write-lock function is named as its page, and every list that
+// names the mode LO, as a mode or as a cascade status, names it as the page of that mode does.
+TEST_P(DictionaryTest, WriteLockAndLocalOverrideHaveOneNameEach) {
+    const auto dictionary = LoadDictionary(GetParam());
+    auto text = [&dictionary](const char* section, const char* key, const char* attribute) {
+        const Variant v = dictionary->GetText(section, key, attribute);
+        return v.isString() ? v.str() : std::string();
+    };
+    EXPECT_EQ(text("DTMFunctions", "func_12", "label"),
+              text("keys", "ctlWriteLock_sepTitle", "text"));
+    auto lower = [](std::string s) {
+        for (char& c : s)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    };
+    const std::string localOverride = lower(text("keys", "ctlOpLocOv_sepTitle", "text"));
+    LanguageModel m(GetParam());
+    size_t modes = 0;
+    size_t statuses = 0;
+    for (const clsDataElement* e : m.BlockElements()) {
+        const std::optional<Entries> entries = ParseValueList(e->ValueList.str());
+        if (!entries)
+            continue;
+        const bool cascadeStatus = std::any_of(entries->begin(), entries->end(),
+                                               [](const auto& entry) { return entry.first == 48; });
+        for (const auto& [number, entry] : *entries) {
+            if (entry.find("(LO)") != std::string::npos) {
+                ++modes;
+                EXPECT_EQ(lower(entry), localOverride + " (lo)") << e->Name();
+            } else if (cascadeStatus && number == 54) {
+                ++statuses;
+                EXPECT_EQ(lower(entry.substr(entry.find(": ") + 2)), localOverride) << e->Name();
+            }
+        }
+    }
+    EXPECT_EQ(modes, 8u);
+    EXPECT_GT(statuses, 0u);
 }
 
 TEST_P(DictionaryTest, EveryListOfABlockElementParses) {

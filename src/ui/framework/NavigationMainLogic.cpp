@@ -5,7 +5,7 @@
 #include "core/DictionaryLookup.h"
 #include "core/DtmElements.h"
 #include "core/ProjectHelpers.h"
-#include "platform/os/Shell.h"
+#include "core/WinSDK.h"
 #include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/ICommObject.h"
 #include "platform/runtime/ICommunicationManager.h"
@@ -229,8 +229,16 @@ void NavigationMainLogic::OpenDocument(const char* key) {
         return;
     }
     const fs::path file = ComponentFolder(context.XMLHelper().XMLDataPath()) / relative;
-    if (!os::ShellOpen(file.string()))
+    std::error_code error;
+    if (!fs::is_regular_file(file, error)) {
         context.DisplayMessage(Text(context, "no_document_available"));
+        return;
+    }
+    // The document is there, but no program could be started to show it (on Linux: xdg-open
+    // is missing): the message names the file, so that the user can open it another way.
+    if (!ShellOpenDocument(file.string()))
+        context.DisplayMessage(
+            GetDictionaryText(context, "no_program_for_document", Variant(file.string())));
 }
 
 void NavigationMainLogic::CyclicRefreshChanged(int16_t value) {

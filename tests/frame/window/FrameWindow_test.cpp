@@ -8,12 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -134,6 +137,25 @@ TEST(FrameWindowPrompt, StylesGiveButtonsIconAndDefault) {
     EXPECT_EQ(AnswerOfButton(QMessageBox::Ok), 1);
 }
 
+TEST(FrameWindowPrompt, QuestionsAskInTheWindowsLanguage) {
+    WindowFixture f;
+    auto captions = [&f](int32_t style) {
+        const std::unique_ptr<QMessageBox> box = f.prompt->NewBox("?", style);
+        std::vector<std::string> texts;
+        for (QAbstractButton* button : box->buttons())
+            texts.push_back(button->text().toStdString());
+        std::sort(texts.begin(), texts.end());
+        return std::make_pair(texts, box->defaultButton()->text().toStdString());
+    };
+    f.window->SetLanguage(langGerman);
+    EXPECT_EQ(captions(mbsYesNoQuestionDefaultNo),
+              std::make_pair(std::vector<std::string>{"&Ja", "&Nein"}, std::string("&Nein")));
+    EXPECT_EQ(captions(mbsOkOnly).first, std::vector<std::string>{"OK"});
+    f.window->SetLanguage(langEnglish);
+    EXPECT_EQ(captions(mbsYesNoQuestion),
+              std::make_pair(std::vector<std::string>{"&No", "&Yes"}, std::string("&Yes")));
+}
+
 TEST(FrameWindow, ThroughEveryPageWithCyclingAndBothLanguagesAndClosedCleanly) {
     WindowFixture f;
     ASSERT_TRUE(f.window->Connect());
@@ -205,6 +227,16 @@ TEST(FrameWindow, FunctionListOpensEachFunctionOnceAndInvocationsOpenNothingEndl
             listed.insert(id);
     }
     EXPECT_EQ(listed, (std::set<int32_t>{1, 2, 3, 5, 7, 8, 9, 10, 11, 12, 13, 14, 15, 501}));
+    // The group of the operation functions bears the DTM's word for operation, in each language.
+    for (const int32_t language : {langEnglish, langGerman}) {
+        f.window->SetLanguage(language);
+        QTreeWidgetItemIterator it(f.window->Functions());
+        while (*it && (*it)->data(0, Qt::UserRole).toInt() != 2)
+            ++it;
+        ASSERT_TRUE(*it && (*it)->parent());
+        EXPECT_EQ((*it)->parent()->text(0).toStdString(), (*it)->text(0).toStdString()) << language;
+    }
+    f.window->SetLanguage(langEnglish);
 
     QWidget* about = f.window->OpenFunction(15);
     ASSERT_NE(dynamic_cast<ctlAbout*>(about), nullptr);

@@ -383,7 +383,7 @@ TEST(MainWindowDocuments, ManualAndHelpOpenTheirFilesInTheLanguage) {
     EXPECT_TRUE(w.prompt->messages.empty());
 }
 
-TEST(MainWindowDocuments, NoPathOpensNothingAndAFailedOpenIsReported) {
+TEST(MainWindowDocuments, AMissingDocumentAndAMissingProgramAreToldApart) {
     MainWindow w;
     std::vector<std::string> opened;
     bool opens = true;
@@ -399,10 +399,23 @@ TEST(MainWindowDocuments, NoPathOpensNothingAndAFailedOpenIsReported) {
     EXPECT_TRUE(opened.empty());
     EXPECT_EQ(w.prompt->messages, std::vector<std::string>{"The document is not available."});
 
+    // The help file is there, but no program opens it: the message names the file.
     opens = false;
     w.window->ToolbarButtonClick(ntbHelp);
+    const fs::path help = fs::path(data.folder) / "KV6274PA_help_en.html";
+    ASSERT_EQ(opened.size(), 1U);
+    EXPECT_EQ(fs::path(opened[0]), help);
+    ASSERT_EQ(w.prompt->messages.size(), 2U);
+    EXPECT_EQ(w.prompt->messages[1], "No program could be started to open the document " +
+                                         opened[0] +
+                                         ". Open the file with a program of your choice.");
+
+    // A document whose file is gone is not handed to any program.
+    fs::remove(help);
+    w.window->ToolbarButtonClick(ntbHelp);
     EXPECT_EQ(opened.size(), 1U);
-    EXPECT_EQ(w.prompt->messages.size(), 2U);
+    ASSERT_EQ(w.prompt->messages.size(), 3U);
+    EXPECT_EQ(w.prompt->messages[2], "The document is not available.");
 }
 
 // --- device state ---

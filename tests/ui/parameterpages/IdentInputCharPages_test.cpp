@@ -70,6 +70,23 @@ TEST(IdentificationPages, PositionerPageFollowsTheBlockIndex) {
     EXPECT_TRUE(two->PrepareToRelease());
 }
 
+TEST(IdentificationPages, PositionerPageNamesTheBlockOfEachBlockTag) {
+    PageBench b;
+    HostedPage positioner = OpenPage(b, "ctlIdPos");
+    auto labels = [&] {
+        return std::vector<std::string>{
+            RowOf(*positioner.page, "FUNC/%d/AO/TAG_DESC").LabelText(),
+            RowOf(*positioner.page, "TRANS/%d/Act/TAG_DESC").LabelText(),
+        };
+    };
+    EXPECT_EQ(labels(),
+              (std::vector<std::string>{"Analog Output block tag", "Transducer Block tag"}));
+    ASSERT_TRUE(b.Dtm()->SetLanguage(langGerman));
+    EXPECT_EQ(labels(), (std::vector<std::string>{"Blockbezeichnung (Analog-Output-Block)",
+                                                  "Blockbezeichnung (Transducer Block)"}));
+    EXPECT_TRUE(positioner->PrepareToRelease());
+}
+
 TEST(IdentificationPages, RowsOfABlockTheModelLacksAreDisabledAndSkipped) {
     PageBench b;
     b.Online();

@@ -1,14 +1,18 @@
 #include "platform/controls/widgets/ctlParameter.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -108,6 +112,59 @@ QString HexText(const ByteArray& array) {
     }
     return out;
 }
+
+// The entries of a bit list. Each is as tall as its check box with a pixel to spare above and
+// below: the style draws the box over the indicator's whole height, so the frames of entries
+// only that tall would touch, and a line of text lower than the indicator would cut the box.
+// The entries take the list's width whatever their texts (the list sizes them all by one
+// entry's hint and would scroll sideways after a long one): a text wider than the value column
+// is shown shortened, and such an entry gives its whole text as its tooltip; the others leave
+// the tooltip to the list (the row's help).
+class BitEntryDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return CallGuarded("bit entry size", QSize(), [&] {
+            QSize size = QStyledItemDelegate::sizeHint(option, index);
+            const int indicator =
+                StyleOf(option).pixelMetric(QStyle::PM_IndicatorHeight, &option, option.widget);
+            size.setHeight(std::max(size.height(), indicator + 2));
+            size.setWidth(0);
+            return size;
+        });
+    }
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        return CallGuarded("bit entry tooltip", false, [&] {
+            if (event == nullptr || view == nullptr || event->type() != QEvent::ToolTip ||
+                !index.isValid())
+                return QStyledItemDelegate::helpEvent(event, view, option, index);
+            QStyleOptionViewItem entry = option;
+            initStyleOption(&entry, index);
+            if (!Shortened(entry))
+                return QStyledItemDelegate::helpEvent(event, view, option, index);
+            QToolTip::showText(event->globalPos(), entry.text, view->viewport(), option.rect);
+            return true;
+        });
+    }
+
+  private:
+    static const QStyle& StyleOf(const QStyleOptionViewItem& option) {
+        return option.widget != nullptr ? *option.widget->style() : *QApplication::style();
+    }
+
+    // True when the text does not fit the entry's text area, which the style then elides: the
+    // area less the style's text margin on either side.
+    static bool Shortened(const QStyleOptionViewItem& entry) {
+        const QStyle& style = StyleOf(entry);
+        const QRect area = style.subElementRect(QStyle::SE_ItemViewItemText, &entry, entry.widget);
+        const int margin =
+            style.pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, entry.widget) + 1;
+        return entry.fontMetrics.horizontalAdvance(entry.text) > area.width() - 2 * margin;
+    }
+};
 
 // Keeps a flag set for the time of a scope.
 class FlagScope {
@@ -406,6 +463,7 @@ void ctlParameter::RebuildEditor() {
                 bits_ = new QListWidget(this);
                 bits_->setUniformItemSizes(true);
                 bits_->setSelectionMode(QAbstractItemView::NoSelection);
+                bits_->setItemDelegate(new BitEntryDelegate(bits_));
                 bits_->viewport()->installEventFilter(this);
                 connect(bits_, &QListWidget::itemChanged, this, &ctlParameter::OnBitChanged);
                 editor_ = bits_;

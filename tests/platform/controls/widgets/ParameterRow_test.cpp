@@ -6,13 +6,16 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <memory>
 
 #include "RowEventLog.h"
@@ -360,6 +363,41 @@ TEST_F(ParameterRowTest, ABitListWithoutNamesShowsOneEntryPerBit) {
     row->SetValue(Variant("1|0|1"));
     ASSERT_EQ(Bits()->count(), 3);
     EXPECT_EQ(row->DisplayText(), "Bit 0, Bit 2");
+}
+
+TEST_F(ParameterRowTest, BitEntriesFitTheirBoxesAndACutEntryShowsItsTextAsTooltip) {
+    page->resize(1400, 300);
+    ShowActive(*page);
+    row->setGeometry(8, 24, 401, 120);
+    row->SetControlType(pctBitList);
+    const QString longText = QStringLiteral("Update event (static parameter changed), long enough");
+    row->SetValueList("0:Short|1:" + longText.toStdString());
+    row->SetValue(Variant("0|1"));
+    row->SetHelpText("Help of the row");
+    QListWidget* bits = Bits();
+    QApplication::processEvents();
+    // Every entry is taller than its check box, and no two entries overlap.
+    const int indicator = bits->style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, bits);
+    const QRect first = bits->visualItemRect(bits->item(0));
+    const QRect second = bits->visualItemRect(bits->item(1));
+    EXPECT_GE(first.height(), indicator + 2);
+    EXPECT_GE(second.height(), indicator + 2);
+    EXPECT_GT(second.top(), first.bottom());
+    // The tooltip over an entry: its whole text while the list shows it cut, else the row's help.
+    auto tipOver = [bits](int entry) {
+        const QPoint at = bits->visualItemRect(bits->item(entry)).center();
+        QHelpEvent event(QEvent::ToolTip, at, bits->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(bits->viewport(), &event);
+        const std::string tip = QToolTip::text().toStdString();
+        QToolTip::hideText();
+        return tip;
+    };
+    EXPECT_EQ(tipOver(1), longText.toStdString());
+    EXPECT_EQ(tipOver(0), "Help of the row");
+    // A wider row gives the value column the room: the entry shows whole, without its tooltip.
+    row->resize(1300, 120);
+    QApplication::processEvents();
+    EXPECT_EQ(tipOver(1), "Help of the row");
 }
 
 // --- command button ---
