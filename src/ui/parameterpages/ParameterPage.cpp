@@ -6,6 +6,7 @@
 #include "platform/controls/widgets/ctlParameter.h"
 #include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/IDTMEvents.h"
+#include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/TransactionGroup.h"
 
@@ -118,7 +119,10 @@ ctlParameter* ParameterPage::RowWithRefusedInput(IDTMContext& context) const {
         clsDataElement* element = link ? AsDataElement(link->DataElement()) : nullptr;
         if (element == nullptr || row->Locked() || row->WriteLocked())
             continue;
-        if ((element->StatusFlags() & sfInputErrorMask) != 0 && element->IsDownloadParam(context))
+        // A member of a record is written with its whole record: the record's access decides.
+        clsDataElement* record = element->GetParentParameter(context.Parameters());
+        const clsDataElement& written = record != nullptr ? *record : *element;
+        if ((element->StatusFlags() & sfInputErrorMask) != 0 && written.IsDownloadParam(context))
             return row;
     }
     return nullptr;

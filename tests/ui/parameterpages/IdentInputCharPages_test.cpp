@@ -238,7 +238,8 @@ TEST(CharacteristicPages, ReadAndWriteSetsFollowTheLockedRows) {
 }
 
 // Whatever is typed that is no finite number in range stays in the row as an input error and
-// refuses the page's write.
+// refuses the page's write; a plain row and the members of records (each written as its whole
+// record) alike.
 TEST(ParameterPages, RefusedInputStopsTheWriteAndStaysInTheRow) {
     struct Case {
         const char* page;
@@ -249,6 +250,13 @@ TEST(ParameterPages, RefusedInputStopsTheWriteAndStaysInTheRow) {
     };
     const Case cases[] = {
         {"ctlChar", "TRANS/%d/Act/DEADBAND", "TRANS/1/Act/DEADBAND", "TRANS/1/Act/DEADBAND", "1"},
+        {"ctlInpVal", "FUNC/%d/AO/PV_SCALE/Up_Val", "FUNC/1/AO/PV_SCALE/Up_Val",
+         "FUNC/1/AO/PV_SCALE/", "90"},
+        {"ctlInpWork", "FUNC/%d/AO/OUT_SCALE/Lo_Val", "FUNC/1/AO/OUT_SCALE/Lo_Val",
+         "FUNC/1/AO/OUT_SCALE/", "10"},
+        {"ctlIdBatch", "FUNC/%d/AO/BATCH/BATCH_ID", "FUNC/1/AO/BATCH/BATCH_ID", "FUNC/1/AO/BATCH/",
+         "7"},
+        {"ctlIdBatch", "FUNC/%d/AO/BATCH/RUP", "FUNC/1/AO/BATCH/RUP", "FUNC/1/AO/BATCH/", "3"},
     };
     const char* const bad[] = {"abc",   "nan",     "inf",   "1e39", "--1",    "0x10",
                                "12abc", "12.5abc", "1.2.3", "&H10", "1,234.5"};
