@@ -86,8 +86,12 @@ void CommitPage::OnButtonClick(const std::string& name) {
     if (!self || !IsInitialised())
         return;
     QPushButton* button = CommitButton();
-    if (button != nullptr && button->isEnabled())
-        Commit();
+    if (button == nullptr || !button->isEnabled())
+        return;
+    // Input that the row refused would be lost, and the value before it committed.
+    if (RefusesForRefusedInput(*GetDtmContext(), "error_at_commit_status", false))
+        return;
+    Commit();
 }
 
 // --- ChannelAssignPage ---

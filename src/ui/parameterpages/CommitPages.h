@@ -4,7 +4,8 @@
 // configuration part, and the frame is asked to save the instance) and the bus address page
 // (Set: the edited station address becomes the committed one, and the frame hears of the new
 // parameters). Their buttons are enabled while their element may be edited and the data set is
-// not locked.
+// not locked; a button refuses, with a status text that names the row, while a row holds input
+// that its element refused.
 
 #include <string>
 
