@@ -347,8 +347,11 @@ TEST_F(ChannelsTest, BadBusMasterConfigurationChangesNothing) {
     const std::string wholeBefore = WholeString();
     for (const auto& [what, value] : cases) {
         SCOPED_TRACE(what);
+        context.Diagnostics().Clear();
         Element(kBusMaster).SetTransientValue(value);
         EXPECT_NO_THROW(dataSet->ElementChanged(Element(kBusMaster), ""));
+        // The change hook keeps the reason; a part without a value brings nothing to report.
+        EXPECT_EQ(context.Diagnostics().Entries().size(), value.isEmpty() ? 0u : 1u);
         const std::optional<std::string> problem = ApplyBusMasterConfiguration(context);
         ASSERT_TRUE(problem);
         EXPECT_FALSE(problem->empty());
@@ -358,12 +361,14 @@ TEST_F(ChannelsTest, BadBusMasterConfigurationChangesNothing) {
         EXPECT_EQ(ChannelState(), channelsBefore);
         EXPECT_EQ(WholeString(), wholeBefore);
     }
+    context.Diagnostics().Clear();
 
     // A whole set whose identifiers are no configuration of the device switches every channel
     // off.
     const Variant unknown = patched(30, "C7");
     EXPECT_FALSE(CheckSlaveBusParamSet(unknown.bytes().bytes));
     Change(kBusMaster, unknown);
+    EXPECT_TRUE(context.Diagnostics().Empty());
     for (const std::string& id : kIds)
         EXPECT_FALSE(Channel(id).Active()) << id;
     EXPECT_EQ(WholeString(), BytesToHexString(unknown));
