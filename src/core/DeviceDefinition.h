@@ -41,6 +41,10 @@ class IDeviceDefinition {
     // configuration switches the channels). Why the set was refused, with nothing changed;
     // nullopt when it was taken. Never throws.
     virtual std::optional<std::string> ApplyBusMasterConfiguration(IDTMContext& context) const = 0;
+    // Why bytes are no slave parameter set of the device, which ApplyBusMasterConfiguration would
+    // refuse; nullopt when they are one.
+    virtual std::optional<std::string> CheckSlaveBusParamSet(
+        const std::vector<uint8_t>& bytes) const = 0;
     // The cyclic configuration: "SlaveBusParamSet_CfgData" changed (the slave parameter set is
     // rebuilt from the chosen configuration).
     virtual void BuildSlaveBusParamSet(IParameters& parameters) const = 0;

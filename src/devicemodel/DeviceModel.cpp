@@ -29,6 +29,10 @@ class KV6274Device : public IDeviceDefinition {
     std::optional<std::string> ApplyBusMasterConfiguration(IDTMContext& context) const override {
         return kv::ApplyBusMasterConfiguration(context);
     }
+    std::optional<std::string> CheckSlaveBusParamSet(
+        const std::vector<uint8_t>& bytes) const override {
+        return kv::CheckSlaveBusParamSet(bytes);
+    }
     void BuildSlaveBusParamSet(IParameters& parameters) const override {
         kv::BuildSlaveBusParamSet(parameters);
     }

@@ -139,13 +139,26 @@ TEST(ChannelAssignPage, SaveTakesTheSlaveParameterSetOverAndAsksToSave) {
     }
 }
 
+// Configuration 1's slave parameter set with a field replaced (offset in bytes).
+std::string Patched(size_t offset, const std::string& hexField) {
+    std::string text =
+        "00290000000000000000000000000000000C00640A0B0B5E0000000000068284080500020005800000";
+    text.replace(offset * 2, hexField.size(), hexField);
+    return text;
+}
+
 TEST(ChannelAssignPage, InvalidSlaveParameterSetChangesNothing) {
-    for (const char* bad : {"", "0029000G", "0029000"}) {
+    const std::string tooShort = Patched(0, "0004").substr(0, 8);
+    const std::string cutOff = Patched(0, "0029").substr(0, 80);
+    for (const std::string& bad :
+         {std::string(), std::string("0029000G"), std::string("0029000"), tooShort, cutOff,
+          Patched(0, "002A"), Patched(28, "0007"), Patched(28, "0001"), Patched(16, "000D"),
+          Patched(22, "0B5F"), Patched(38, "800001")}) {
         SCOPED_TRACE(bad);
         ChannelPage c;
         const Variant before = c.b.At(kBusMasterConfigurationPartPath).TransientValue();
         const std::set<std::string> channels = ActiveChannels(c.b);
-        c.b.At(kWholeStringPath).SetTransientValue(Variant(std::string(bad)));
+        c.b.At(kWholeStringPath).SetTransientValue(Variant(bad));
         auto listener = Listen(c.b);
         c.Save();
         EXPECT_EQ(c.b.At(kBusMasterConfigurationPartPath).TransientValue(), before);
@@ -157,6 +170,17 @@ TEST(ChannelAssignPage, InvalidSlaveParameterSetChangesNothing) {
         EXPECT_EQ(c.b.Container().Count("RequestSave"), 0u);
         EXPECT_TRUE(c.page->PrepareToRelease());
     }
+    // A whole set whose identifiers are no configuration of the device is taken: every channel
+    // goes off.
+    ChannelPage c({mbaNo});
+    const std::string unknown = Patched(30, "C2");
+    c.b.At(kWholeStringPath).SetTransientValue(Variant(unknown));
+    c.Save();
+    EXPECT_EQ(c.b.At(kBusMasterConfigurationPartPath).TransientValue(), HexStringToBytes(unknown));
+    EXPECT_TRUE(ActiveChannels(c.b).empty());
+    ASSERT_EQ(c.b.prompt->questions.size(), 1u);
+    EXPECT_EQ(c.b.prompt->questions[0].second, 36);
+    EXPECT_TRUE(c.page->PrepareToRelease());
 }
 
 TEST(ChannelAssignPage, SaveIsDisabledWhileTheDataSetIsLocked) {
