@@ -5,10 +5,12 @@
 #include <cfloat>
 #include <cmath>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/DataModelHelpers.h"
+#include "core/DictionaryLookup.h"
 #include "core/DtmElements.h"
 #include "core/Registry.h"
 #include "core/clsDataModel.h"
@@ -17,6 +19,7 @@
 #include "platform/runtime/IChannels.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
+#include "value/DiagnosticLog.h"
 #include "value/NumberText.h"
 
 namespace kv {
@@ -34,6 +37,18 @@ const BlockDefinition* FindBlock(const IDeviceDefinition* device, int32_t blockT
     if (device == nullptr || blockType == pbfNoneBlock)
         return nullptr;
     return device->FindBlock(blockType);
+}
+
+// A bus master configuration that the device refused left the channels and the slave parameter
+// set's text as they were, and the element keeps what arrived (a project or a parameter
+// document brought it). The reason goes to the diagnostic log; the user is told in the user's
+// language, so not while the instance has none yet (a project being loaded: the next walk of
+// the data set, after an upload, tells).
+void ReportRefusedBusMasterConfiguration(IDTMContext& context, const std::string& reason) {
+    context.Diagnostics().Record(kBusMasterConfigurationPartPath, reason);
+    const clsDataModel* model = DataModelOf(context);
+    if (model != nullptr && model->CurrentLanguage != 0)
+        context.DisplayMessage(GetDictionaryText(context, "meld_slave_param_set_invalid"));
 }
 
 // Elements whose values are being copied into their partner right now. The partner's report
@@ -212,8 +227,13 @@ void OnElementChanged(clsDataElement& element, IDTMContext& context, int32_t mod
         if (mode == 1)
             CopyToPartner(parameters, element, kLocalAddressPath);
     } else if (name == kBusMasterConfigurationPartPath) {
-        if (device != nullptr)
-            device->ApplyBusMasterConfiguration(context);
+        if (device != nullptr) {
+            // A part without a value brings no set (an element without a value is stored and
+            // exported empty): it is refused, but there is nothing to report.
+            const std::optional<std::string> refused = device->ApplyBusMasterConfiguration(context);
+            if (refused && !element.TransientValue().isEmpty())
+                ReportRefusedBusMasterConfiguration(context, *refused);
+        }
     } else if (name == kCfgDataPath) {
         if (mode == 1 && device != nullptr)
             device->BuildSlaveBusParamSet(parameters);

@@ -5,6 +5,8 @@
 // the core reaches the device model through nothing else.
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/runtime/IParameters.h"
@@ -36,8 +38,13 @@ class IDeviceDefinition {
     // Creates the process channels once every element exists.
     virtual void CreateChannels(IDTMContext& context) const = 0;
     // The cyclic configuration: "~/BusMasterConfigurationPart" changed (the frame's bus master
-    // configuration switches the channels); never throws.
-    virtual void ApplyBusMasterConfiguration(IDTMContext& context) const = 0;
+    // configuration switches the channels). Why the set was refused, with nothing changed;
+    // nullopt when it was taken. Never throws.
+    virtual std::optional<std::string> ApplyBusMasterConfiguration(IDTMContext& context) const = 0;
+    // Why bytes are no slave parameter set of the device, which ApplyBusMasterConfiguration would
+    // refuse; nullopt when they are one.
+    virtual std::optional<std::string> CheckSlaveBusParamSet(
+        const std::vector<uint8_t>& bytes) const = 0;
     // The cyclic configuration: "SlaveBusParamSet_CfgData" changed (the slave parameter set is
     // rebuilt from the chosen configuration).
     virtual void BuildSlaveBusParamSet(IParameters& parameters) const = 0;

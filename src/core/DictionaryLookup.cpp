@@ -121,4 +121,10 @@ int32_t MakeLcid(int16_t primary, int16_t subLanguage, int16_t sort) {
     return static_cast<int32_t>(id);
 }
 
+NumberLocale LanguageNumberLocale(IDTMContext& context) {
+    if (PrimaryLangId(context.Dictionary().Language()) == langGerman)
+        return NumberLocale{',', '.'};
+    return NumberLocale::Invariant();
+}
+
 }  // namespace kv

@@ -65,5 +65,8 @@ std::string ExpandTextReferencesEx(const std::string& text, IDTMContext& context
 int16_t PrimaryLangId(int32_t languageId);
 // subLanguage * 1024 + primary + sort * 65536; an overflow error beyond a 32-bit integer.
 int32_t MakeLcid(int16_t primary, int16_t subLanguage, int16_t sort);
+// The number form of the language the user sees (the dictionary's current language), in which
+// rows show their values and read what is typed: German writes "3,5", every other language "3.5".
+NumberLocale LanguageNumberLocale(IDTMContext& context);
 
 }  // namespace kv

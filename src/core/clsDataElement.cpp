@@ -357,6 +357,20 @@ Variant clsDataElement::GetTypedValue(const Variant& value, const NumberLocale& 
     }
 }
 
+Variant clsDataElement::GetTypedInput(const Variant& value, const NumberLocale& loc) const {
+    const bool wholeNumber =
+        (m_ValueType >= vtUnsigned8 && m_ValueType <= vtInteger32) || m_ValueType == vtUnsigned32;
+    const bool number = wholeNumber || m_ValueType == vtFloat || m_ValueType == vtDouble ||
+                        m_ValueType == vtDecimal;
+    if (!number || !value.isString())
+        return GetTypedValue(value, loc);
+    const std::optional<double> typed = ParseInputNumber(value.str(), loc);
+    if (!typed || (wholeNumber && *typed != std::floor(*typed)))
+        return Variant::Null();
+    // The type's conversion refuses what it cannot hold (a float beyond the single range).
+    return GetTypedValue(Variant(*typed), loc);
+}
+
 int32_t clsDataElement::StringWireLength() const {
     if (!bPackedCoding)
         return m_ValueTypeLength;

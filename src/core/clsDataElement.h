@@ -152,6 +152,11 @@ class clsDataElement : public IPrivateDataElement {
     void SetPrintOrder(int32_t list, const Variant& order);
     Variant GetTypedValue(const Variant& value,
                           const NumberLocale& loc = NumberLocale::Invariant()) const;
+    // A value typed into a parameter row, as the element's type. A text for a number type must
+    // be wholly one finite decimal number in the user's number form (ParseInputNumber: no
+    // grouping, no &H literal, nothing before or after it), a whole one for the integer types,
+    // that the type holds; anything else gives Null. Other values and types: GetTypedValue.
+    Variant GetTypedInput(const Variant& value, const NumberLocale& loc) const;
     int32_t CalcParamErrorFlags(IDTMContext& context, const Variant& value) const;
     int32_t CalcParamStatusFlags(IDTMContext& context, const Variant& newValue) const;
     std::string GetStrValueFromIdxList(int32_t idx) const;

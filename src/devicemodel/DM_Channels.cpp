@@ -2,10 +2,12 @@
 
 #include "devicemodel/DM_Channels.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <exception>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "core/ConvStr.h"
@@ -86,25 +88,24 @@ const std::array<Configuration, 7>& Configurations() {
     return table;
 }
 
-// Fixed parts of the slave parameter set: slave flags, slave type, reserved bytes, then the
+// The layout of the slave parameter set (byte offsets; numbers big-endian, every length counts
+// its own two bytes): the whole length, slave flags, slave type, reserved bytes, then the
 // parameter data with its length field (station status, watchdog factors, minimum station
-// delay, ident number 0B5E, group ident, DP-V1 status bytes).
+// delay, ident number 0B5E, group ident, DP-V1 status bytes), the configuration identifiers
+// with their length field, the empty address table and the slave user data.
 const char* const kSetHead =
     "00"
     "00"
     "000000000000000000000000"
     "000C"
     "00640A0B0B5E00000000";
-// Empty address table and the slave user data.
 const char* const kSetTail =
     "0002"
     "0005"
     "800000";
-
-// Byte offsets of the length fields of the set.
-constexpr size_t kParamDataLengthOffset = 16;
 constexpr size_t kConfigLengthOffset = 28;
-constexpr uint16_t kParamDataLength = 12;
+// The bytes of a set without identifiers.
+constexpr size_t kSetWithoutIdentifiers = 37;
 
 std::string Hex4(size_t value) {
     char buf[8];
@@ -116,41 +117,11 @@ uint16_t Read16(const std::vector<uint8_t>& bytes, size_t offset) {
     return static_cast<uint16_t>((bytes[offset] << 8) | bytes[offset + 1]);
 }
 
-// The configuration identifiers of a slave parameter set as hex text, read after every length
-// field of the set was checked against its size; else the reason why the set does not hold.
-struct SetIdentifiers {
-    std::string identifiers;
-    std::string problem;  // empty when the set holds
-};
-SetIdentifiers ReadIdentifiers(const std::vector<uint8_t>& bytes) {
-    const size_t size = bytes.size();
-    if (size < kConfigLengthOffset + 2) {
-        return {{}, "the slave parameter set is too short"};
-    }
-    if (Read16(bytes, 0) != size) {
-        return {{}, "the length of the slave parameter set does not match its size"};
-    }
-    if (Read16(bytes, kParamDataLengthOffset) != kParamDataLength) {
-        return {{}, "the parameter data of the slave parameter set are not 12 bytes long"};
-    }
-    const size_t cfgLength = Read16(bytes, kConfigLengthOffset);
-    const size_t addressOffset = kConfigLengthOffset + cfgLength;
-    if (cfgLength < 2 || addressOffset + 2 > size) {
-        return {{}, "the configuration data length of the slave parameter set is wrong"};
-    }
-    const size_t addressLength = Read16(bytes, addressOffset);
-    const size_t userOffset = addressOffset + addressLength;
-    if (addressLength < 2 || userOffset + 2 > size) {
-        return {{}, "the address table length of the slave parameter set is wrong"};
-    }
-    const size_t userLength = Read16(bytes, userOffset);
-    if (userLength < 2 || userOffset + userLength != size) {
-        return {{}, "the slave user data length of the slave parameter set is wrong"};
-    }
-    return {BytesToHexString(Variant(std::vector<uint8_t>(
-                bytes.begin() + static_cast<std::ptrdiff_t>(kConfigLengthOffset + 2),
-                bytes.begin() + static_cast<std::ptrdiff_t>(addressOffset)))),
-            {}};
+// The configuration identifiers of a set that CheckSlaveBusParamSet accepted, as hex text.
+std::string IdentifiersOf(const std::vector<uint8_t>& bytes) {
+    const auto first = bytes.begin() + static_cast<std::ptrdiff_t>(kConfigLengthOffset + 2);
+    const auto end = first + static_cast<std::ptrdiff_t>(bytes.size() - kSetWithoutIdentifiers);
+    return BytesToHexString(Variant(std::vector<uint8_t>(first, end)));
 }
 
 // Creates one process channel with its parameter object filled (identity from the data model,
@@ -209,6 +180,38 @@ void CreateChannels(IDTMContext& context) {
     }
 }
 
+std::string SlaveBusParamSetText(const std::string& identifiers) {
+    const std::string body =
+        std::string(kSetHead) + Hex4(identifiers.size() / 2 + 2) + identifiers + kSetTail;
+    return Hex4(body.size() / 2 + 2) + body;
+}
+
+std::optional<std::string> CheckSlaveBusParamSet(const std::vector<uint8_t>& bytes) {
+    const size_t size = bytes.size();
+    if (size < kSetWithoutIdentifiers)
+        return "the slave parameter set is too short (" + std::to_string(size) + " bytes)";
+    if (Read16(bytes, 0) != size) {
+        return "the length field of the slave parameter set (" + std::to_string(Read16(bytes, 0)) +
+               ") does not match its " + std::to_string(size) + " bytes";
+    }
+    const size_t cfgLength = Read16(bytes, kConfigLengthOffset);
+    if (cfgLength < 2 || kSetWithoutIdentifiers + cfgLength - 2 != size) {
+        return "the configuration data length of the slave parameter set (" +
+               std::to_string(cfgLength) + ") does not match its " + std::to_string(size) +
+               " bytes";
+    }
+    // Everything but the identifiers is what the cyclic configuration builds around them.
+    const Variant built = HexStringToBytes(SlaveBusParamSetText(IdentifiersOf(bytes)));
+    const std::vector<uint8_t>& expected = built.bytes().bytes;
+    const auto differs =
+        std::mismatch(bytes.begin(), bytes.end(), expected.begin(), expected.end());
+    if (differs.first != bytes.end()) {
+        return "the slave parameter set differs from the device's fixed fields at byte " +
+               std::to_string(differs.first - bytes.begin());
+    }
+    return std::nullopt;
+}
+
 void BuildSlaveBusParamSet(IParameters& parameters) {
     const Variant& cfgData = ElementAt(parameters, kCfgDataPath).TransientValue();
     std::string identifiers;
@@ -218,9 +221,7 @@ void BuildSlaveBusParamSet(IParameters& parameters) {
             break;
         }
     }
-    const std::string body =
-        std::string(kSetHead) + Hex4(identifiers.size() / 2 + 2) + identifiers + kSetTail;
-    const std::string whole = Hex4(body.size() / 2 + 2) + body;
+    const std::string whole = SlaveBusParamSetText(identifiers);
 
     IPrivateDataElement& wholeString = ElementAt(parameters, kWholeStringPath);
     const Variant& current = wholeString.TransientValue();
@@ -236,55 +237,46 @@ std::optional<std::string> ApplyBusMasterConfiguration(IDTMContext& context) {
         context.Diagnostics(), "ApplyBusMasterConfiguration",
         std::optional<std::string>("the bus master configuration could not be taken over"),
         [&]() -> std::optional<std::string> {
-            std::string reason;
             IParameters& parameters = context.Parameters();
             IPrivateDataElement* busMaster = parameters.Item(kBusMasterConfigurationPartPath);
             IPrivateDataElement* wholeString = parameters.Item(kWholeStringPath);
-            if (busMaster == nullptr || wholeString == nullptr) {
-                reason = "the data set has no cyclic configuration";
-            } else if (!busMaster->TransientValue().isByteArray()) {
-                reason = "the bus master configuration holds no bytes";
-            } else {
-                const Variant value = busMaster->TransientValue();
-                const SetIdentifiers set = ReadIdentifiers(value.bytes().bytes);
-                const Configuration* found = nullptr;
-                reason = set.problem;
-                if (reason.empty()) {
-                    for (const Configuration& cfg : Configurations()) {
-                        if (set.identifiers == cfg.identifier)
-                            found = &cfg;
-                    }
-                    if (found == nullptr && !set.identifiers.empty())
-                        reason =
-                            "the configuration " + set.identifiers + " is not one of the device's";
-                }
-                IChannels& channels = parameters.Channels();
-                for (const ChannelDefinition& row : kChannels) {
-                    if (reason.empty() &&
-                        dynamic_cast<clsChannel*>(channels.Item(row.id)) == nullptr)
-                        reason = std::string("the data set has no process channel ") + row.id;
-                }
-                if (reason.empty()) {
-                    for (const ChannelDefinition& row : kChannels)
-                        channels.Item(row.id)->SetActive(false);
-                    if (found != nullptr) {
-                        int16_t position = 0;
-                        for (const char* id : found->outputs)
-                            position = ActivateChannel(parameters, id, position);
-                        position = 0;
-                        for (const char* id : found->inputs)
-                            position = ActivateChannel(parameters, id, position);
-                    }
-                    const std::string text = BytesToHexString(value);
-                    const Variant& current = wholeString->TransientValue();
-                    if (!current.isString() || current.str() != text) {
-                        wholeString->SetTransientValue(Variant(text));
-                        parameters.ElementChanged(*wholeString, "");
-                    }
-                    return std::nullopt;
-                }
+            if (busMaster == nullptr || wholeString == nullptr)
+                return "the data set has no cyclic configuration";
+            const Variant value = busMaster->TransientValue();
+            if (!value.isByteArray())
+                return "the bus master configuration holds no bytes";
+            const std::vector<uint8_t>& bytes = value.bytes().bytes;
+            if (std::optional<std::string> problem = CheckSlaveBusParamSet(bytes))
+                return problem;
+            IChannels& channels = parameters.Channels();
+            for (const ChannelDefinition& row : kChannels) {
+                if (dynamic_cast<clsChannel*>(channels.Item(row.id)) == nullptr)
+                    return std::string("the data set has no process channel ") + row.id;
             }
-            return reason;
+            // Identifiers of no configuration of the device switch every channel off.
+            const std::string identifiers = IdentifiersOf(bytes);
+            const Configuration* found = nullptr;
+            for (const Configuration& cfg : Configurations()) {
+                if (identifiers == cfg.identifier)
+                    found = &cfg;
+            }
+            for (const ChannelDefinition& row : kChannels)
+                channels.Item(row.id)->SetActive(false);
+            if (found != nullptr) {
+                int16_t position = 0;
+                for (const char* id : found->outputs)
+                    position = ActivateChannel(parameters, id, position);
+                position = 0;
+                for (const char* id : found->inputs)
+                    position = ActivateChannel(parameters, id, position);
+            }
+            const std::string text = BytesToHexString(value);
+            const Variant& current = wholeString->TransientValue();
+            if (!current.isString() || current.str() != text) {
+                wholeString->SetTransientValue(Variant(text));
+                parameters.ElementChanged(*wholeString, "");
+            }
+            return std::nullopt;
         });
 }
 

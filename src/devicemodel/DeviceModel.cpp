@@ -26,8 +26,12 @@ class KV6274Device : public IDeviceDefinition {
         return blocks;
     }
     void CreateChannels(IDTMContext& context) const override { kv::CreateChannels(context); }
-    void ApplyBusMasterConfiguration(IDTMContext& context) const override {
-        kv::ApplyBusMasterConfiguration(context);
+    std::optional<std::string> ApplyBusMasterConfiguration(IDTMContext& context) const override {
+        return kv::ApplyBusMasterConfiguration(context);
+    }
+    std::optional<std::string> CheckSlaveBusParamSet(
+        const std::vector<uint8_t>& bytes) const override {
+        return kv::CheckSlaveBusParamSet(bytes);
     }
     void BuildSlaveBusParamSet(IParameters& parameters) const override {
         kv::BuildSlaveBusParamSet(parameters);

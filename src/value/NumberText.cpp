@@ -166,7 +166,18 @@ NumStatus ReadRadixLiteral(std::string_view s, size_t& pos, double& out) {
     return NumStatus::Ok;
 }
 
-NumStatus ParseLocaleNumber(std::string_view text, const NumberLocale& loc, double& out) {
+// How a decimal number is written: its decimal separator; a separator of digit groups, skipped
+// between the digits before the decimal separator (0: none); a second decimal separator, taken
+// where it cannot separate digit groups (0: none); and whether "D" marks an exponent as "E" does.
+struct NumberForm {
+    char decimal = '.';
+    char group = 0;
+    char otherDecimal = 0;
+    bool dExponent = true;
+};
+
+// Reads a whole text (blanks around it allowed) as one decimal number of the form.
+NumStatus ScanNumber(std::string_view text, const NumberForm& form, double& out) {
     std::string_view s = Trim(text, " \t");
     size_t i = 0;
     const size_t n = s.size();
@@ -182,15 +193,16 @@ NumStatus ParseLocaleNumber(std::string_view text, const NumberLocale& loc, doub
         if (IsDigit(c)) {
             intDigits += c;
             ++i;
-        } else if (c == loc.group && c != loc.decimal && !intDigits.empty() && i + 1 < n &&
-                   IsDigit(s[i + 1])) {
+        } else if (form.group != 0 && c == form.group && c != form.decimal && !intDigits.empty() &&
+                   i + 1 < n && IsDigit(s[i + 1])) {
             ++i;
         } else {
             break;
         }
     }
-    if (i < n && s[i] == loc.decimal) {
-        ++i;
+    char separator = 0;
+    if (i < n && (s[i] == form.decimal || (form.otherDecimal != 0 && s[i] == form.otherDecimal))) {
+        separator = s[i++];
         while (i < n && IsDigit(s[i])) {
             fracDigits += s[i++];
         }
@@ -199,7 +211,7 @@ NumStatus ParseLocaleNumber(std::string_view text, const NumberLocale& loc, doub
         return NumStatus::Bad;
     }
     long exp = 0;
-    if (i < n && ((s[i] | 0x20) == 'e' || (s[i] | 0x20) == 'd')) {
+    if (i < n && ((s[i] | 0x20) == 'e' || (form.dExponent && (s[i] | 0x20) == 'd'))) {
         ++i;
         bool expNeg = false;
         if (i < n && (s[i] == '+' || s[i] == '-')) {
@@ -218,7 +230,17 @@ NumStatus ParseLocaleNumber(std::string_view text, const NumberLocale& loc, doub
     if (i != n) {
         return NumStatus::Bad;
     }
+    // The second separator between a group of one to three digits (not starting with 0) and
+    // exactly three digits may as well separate thousands: "1.234" is no number then.
+    if (separator != 0 && separator != form.decimal && !intDigits.empty() &&
+        intDigits.size() <= 3 && intDigits[0] != '0' && fracDigits.size() == 3) {
+        return NumStatus::Bad;
+    }
     return DecimalToDouble(neg, intDigits, fracDigits, exp, out);
+}
+
+NumStatus ParseLocaleNumber(std::string_view text, const NumberLocale& loc, double& out) {
+    return ScanNumber(text, NumberForm{loc.decimal, loc.group, 0, true}, out);
 }
 
 // Adds one unit in the last place of a decimal digit string; returns false when it carries out.
@@ -319,6 +341,16 @@ double RoundHalfEven(double v) {
 std::optional<double> ParseNumber(const std::string& text, const NumberLocale& loc) {
     double v = 0;
     if (ParseLocaleNumber(text, loc, v) != NumStatus::Ok) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+std::optional<double> ParseInputNumber(const std::string& text, const NumberLocale& loc) {
+    // The other of point and comma is a decimal mark where it can be nothing else.
+    const char other = loc.decimal == ',' ? '.' : ',';
+    double v = 0;
+    if (ScanNumber(text, NumberForm{loc.decimal, 0, other, false}, v) != NumStatus::Ok) {
         return std::nullopt;
     }
     return v;

@@ -25,6 +25,12 @@ std::string InvariantNumberText(double value, bool singlePrecision = false);
 // Reads a whole text as a number in the given locale (the locale's decimal separator, group
 // separators allowed, leading and trailing blanks allowed); nullopt when it does not.
 std::optional<double> ParseNumber(const std::string& text, const NumberLocale& loc);
+// Reads a number as a user types it: the whole text (blanks around it allowed) one finite
+// decimal number with an optional sign and exponent ("E"), its decimal separator the locale's;
+// the other of point and comma is read as a decimal mark too, except where it may as well group
+// thousands (one to three digits before it, exactly three after). nullopt for anything else:
+// digit grouping, a second separator, &H literals, "NaN", "Inf", a number beyond a double.
+std::optional<double> ParseInputNumber(const std::string& text, const NumberLocale& loc);
 
 // Format with the numeric patterns the system uses: "0", "00", "0000", "0.0", "0.00", "0.0##",
 // "#" and the like: '0' a digit always shown, '#' a digit shown when not zero, '.' the

@@ -270,6 +270,59 @@ TEST(DataElementTypedValueTest, FloatTextsWithAPointIgnoreTheLocale) {
     EXPECT_EQ(e.GetTypedValue(Variant("1.5"), NumberLocale::Invariant()).number(), 1.5);
 }
 
+// What a row takes of a typed text: a whole, finite number that the type holds, or Null.
+TEST(DataElementTypedValueTest, TypedInputIsWhollyAFiniteNumberOfTheType) {
+    struct Case {
+        int32_t type;
+        const char* text;
+        VarType outType;  // Null: refused
+        double number;
+    };
+    const Case cases[] = {
+        {vtFloat, "3,5", VarType::Single, 3.5},
+        {vtFloat, "3.5", VarType::Single, 3.5},
+        {vtFloat, "-1e3", VarType::Single, -1000},
+        {vtFloat, "3.4e38", VarType::Single, 3.4e38f},
+        {vtFloat, "1e39", VarType::Null, 0},
+        {vtFloat, "12.5abc", VarType::Null, 0},
+        {vtFloat, "1.234", VarType::Null, 0},
+        {vtFloat, "nan", VarType::Null, 0},
+        {vtFloat, "inf", VarType::Null, 0},
+        {vtDouble, "1e39", VarType::Double, 1e39},
+        {vtDouble, "1e400", VarType::Null, 0},
+        {vtDecimal, "8E+28", VarType::Null, 0},
+        {vtUnsigned8, "255", VarType::Byte, 255},
+        {vtUnsigned8, "256", VarType::Null, 0},
+        {vtUnsigned8, "1,5", VarType::Null, 0},
+        {vtUnsigned16, "5,0", VarType::Long, 5},
+        {vtUnsigned16, "3.5", VarType::Null, 0},
+        {vtUnsigned16, "1.000", VarType::Null, 0},
+        {vtInteger16, "-12", VarType::Integer, -12},
+        {vtInteger32, "&H10", VarType::Null, 0},
+        {vtInteger32, "0x10", VarType::Null, 0},
+        {vtInteger32, "--1", VarType::Null, 0},
+        {vtUnsigned32, "4294967295", VarType::Double, 4294967295.0},
+        {vtUnsigned32, "0,5", VarType::Null, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.type) + " " + c.text);
+        clsDataElement e;
+        e.SetValueType(c.type);
+        const Variant v = e.GetTypedInput(Variant(c.text), NumberLocale{',', '.'});
+        EXPECT_EQ(v.type(), c.outType);
+        if (v.isNumber()) {
+            EXPECT_EQ(v.number(), c.number);
+        }
+    }
+    // Values that are no text, and types that are no numbers, convert as GetTypedValue does.
+    clsDataElement e;
+    e.SetValueType(vtFloat);
+    EXPECT_EQ(e.GetTypedInput(Variant(2.5f), NumberLocale::Invariant()), Variant(2.5f));
+    EXPECT_TRUE(e.GetTypedInput(Variant(), NumberLocale::Invariant()).isEmpty());
+    e.SetValueType(vtVisibleString);
+    EXPECT_EQ(e.GetTypedInput(Variant("1.234"), NumberLocale::Invariant()), Variant("1.234"));
+}
+
 TEST(DataElementTypedValueTest, OctetStringsTakeBytesOrHexText) {
     clsDataElement e;
     e.SetValueType(vtOctetString);

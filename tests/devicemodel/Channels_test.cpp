@@ -336,21 +336,42 @@ TEST_F(ChannelsTest, BadBusMasterConfigurationChangesNothing) {
         {"configuration length beyond the set", patched(28, "00FF")},
         {"address table length wrong", patched(39, "0003")},
         {"user data length wrong", patched(41, "0004")},
-        {"unknown identifier", patched(30, "C7")},
+        {"slave flags set", patched(2, "80")},
+        {"reserved byte set", patched(9, "01")},
+        {"another ident number", patched(22, "0B5F")},
+        {"another watchdog factor", patched(19, "65")},
+        {"other user data", patched(43, "800001")},
     };
     Change(kBusMaster, bytes(cfg3));
     const auto channelsBefore = ChannelState();
     const std::string wholeBefore = WholeString();
     for (const auto& [what, value] : cases) {
         SCOPED_TRACE(what);
+        context.Diagnostics().Clear();
         Element(kBusMaster).SetTransientValue(value);
         EXPECT_NO_THROW(dataSet->ElementChanged(Element(kBusMaster), ""));
+        // The change hook keeps the reason; a part without a value brings nothing to report.
+        EXPECT_EQ(context.Diagnostics().Entries().size(), value.isEmpty() ? 0u : 1u);
         const std::optional<std::string> problem = ApplyBusMasterConfiguration(context);
         ASSERT_TRUE(problem);
         EXPECT_FALSE(problem->empty());
+        if (value.isByteArray()) {
+            EXPECT_EQ(CheckSlaveBusParamSet(value.bytes().bytes), problem);
+        }
         EXPECT_EQ(ChannelState(), channelsBefore);
         EXPECT_EQ(WholeString(), wholeBefore);
     }
+    context.Diagnostics().Clear();
+
+    // A whole set whose identifiers are no configuration of the device switches every channel
+    // off.
+    const Variant unknown = patched(30, "C7");
+    EXPECT_FALSE(CheckSlaveBusParamSet(unknown.bytes().bytes));
+    Change(kBusMaster, unknown);
+    EXPECT_TRUE(context.Diagnostics().Empty());
+    for (const std::string& id : kIds)
+        EXPECT_FALSE(Channel(id).Active()) << id;
+    EXPECT_EQ(WholeString(), BytesToHexString(unknown));
 }
 
 TEST_F(ChannelsTest, BusMasterConfigurationWithoutChannelsChangesNothing) {

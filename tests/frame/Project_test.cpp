@@ -1,5 +1,5 @@
 // The reference frame's project: instances created, saved into one project file and loaded by a
-// new frame; damaged project files refused whole.
+// new frame; damaged project files refused whole, a damaged slave parameter set reported.
 
 #include <gtest/gtest.h>
 
@@ -10,17 +10,22 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "core/ConvStr.h"
+#include "core/DictionaryLookup.h"
 #include "core/dtm/DTMMain.h"
 #include "core/dtm/DTMState.h"
 #include "frame/FileWriting.h"
 #include "frame/FrameProject.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/ScriptedPrompt.h"
+#include "platform/runtime/IChannels.h"
 #include "platform/runtime/IDeviceTypeInfo.h"
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IPrivateDataModel.h"
 #include "platform/runtime/IUserManager.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "support/TempFolder.h"
@@ -300,6 +305,66 @@ TEST(FrameProject, DamagedProjectFilesAreRefusedWholeAndLeftAsTheyAre) {
         EXPECT_EQ(f.frame.Instances()[0]->systemTag, "KEEP") << c.name;
         EXPECT_EQ(ReadFile(path), c.text) << c.name;
     }
+}
+
+// A damaged slave parameter set that a project or a parameter document brings changes no
+// process channel and is reported (in the diagnostic log; to the user once the instance has its
+// language); the project loads and keeps what it holds.
+TEST(FrameProject, DamagedSlaveParameterSetChangesNoChannelAndIsReported) {
+    const std::string stored =
+        "00290000000000000000000000000000000C00640A0B0B5E0000000000068284080500020005800000";
+    const std::string damaged = stored.substr(0, 40);  // hexadecimal, shorter than it says
+    // The text after the first `after` that follows `key`, `stored` in it replaced by `damaged`.
+    auto damage = [&](std::string text, const std::string& key, const std::string& after) {
+        const size_t at = text.find(after, text.find(key));
+        EXPECT_NE(at, std::string::npos) << key;
+        EXPECT_EQ(text.compare(at + after.size(), stored.size(), stored), 0) << key;
+        return text.replace(at + after.size(), stored.size(), damaged);
+    };
+    auto activeChannels = [](IDTMContext& context) {
+        std::vector<std::string> ids;
+        for (const auto& channel : context.Parameters().Channels().Items()) {
+            if (channel->Active())
+                ids.push_back(channel->ChannelId());
+        }
+        return ids;
+    };
+    const std::vector<std::string> setpoint{"SP_Val", "SP_Stat"};
+    const std::string part = "~/BusMasterConfigurationPart";
+    TempFolder folder;
+    const std::string path = SavedProject(folder);
+    WriteFile(path, damage(ReadFile(path), "name=\"" + part + "\"", "value=\""));
+    Frame f;
+    std::string error;
+    ASSERT_TRUE(f.frame.LoadProject(path, error)) << error;
+    const std::string reported = GetDictionaryText(f.Ctx("PV-101"), "meld_slave_param_set_invalid");
+    for (const char* tag : {"PV-101", "PV-102"}) {
+        SCOPED_TRACE(tag);
+        EXPECT_EQ(activeChannels(f.Ctx(tag)), setpoint);
+        EXPECT_EQ(f.Value(tag, "SlaveBusParamSet_WholeString"), Variant(stored));
+    }
+    EXPECT_EQ(f.Value("PV-101", part), HexStringToBytes(damaged));
+    // The instance has no language while it loads: the log keeps the reason.
+    EXPECT_TRUE(f.prompt->messages.empty());
+    DiagnosticLog& log = f.Ctx("PV-101").Diagnostics();
+    ASSERT_EQ(log.Entries().size(), 1u);
+    EXPECT_EQ(log.Entries()[0].where, part);
+    // The walk of the whole data set (after an upload) tells the user.
+    f.Ctx("PV-101").Parameters().DataModel()->DataSetChanged(f.Ctx("PV-101"));
+    EXPECT_EQ(f.prompt->messages, std::vector<std::string>{reported});
+    EXPECT_EQ(activeChannels(f.Ctx("PV-101")), setpoint);
+    log.Clear();
+
+    // The same set in a parameter document.
+    FrameInstance& second = *f.frame.Find("PV-102");
+    const std::string document =
+        damage(second.dtm->GetParameters(""), "name=\"" + part + "\"", "string=\"");
+    f.prompt->messages.clear();
+    second.dtm->SetParameters("", document);
+    EXPECT_EQ(activeChannels(f.Ctx("PV-102")), setpoint);
+    EXPECT_EQ(f.Value("PV-102", "SlaveBusParamSet_WholeString"), Variant(stored));
+    EXPECT_EQ(f.prompt->messages, std::vector<std::string>{reported});
+    f.Ctx("PV-102").Diagnostics().Clear();
 }
 
 TEST(FrameProject, MissingFileIsReported) {

@@ -91,6 +91,60 @@ TEST(NumberText, ParseNumberReadsWholeLocaleTexts) {
     }
 }
 
+// Typed numbers: the language's decimal separator, the other one where it can only be a decimal
+// mark; no grouping, nothing around the number, nothing that is not finite.
+TEST(NumberText, ParseInputNumberReadsOnlyWholeDecimalNumbers) {
+    struct Case {
+        const char* text;
+        bool comma;
+        std::optional<double> value;
+    };
+    const std::optional<double> refused;
+    for (const Case& c : {Case{"3,5", true, 3.5},
+                          {"3.5", true, 3.5},
+                          {"3.5", false, 3.5},
+                          {"3,5", false, 3.5},
+                          {"1,2345", true, 1.2345},
+                          {"1,234", true, 1.234},
+                          {"1.234", false, 1.234},
+                          {"1.2345", true, 1.2345},
+                          {"0.125", true, 0.125},
+                          {"0,125", false, 0.125},
+                          {"1234.567", true, 1234.567},
+                          {".5", true, 0.5},
+                          {" -2,5e2 ", true, -250},
+                          {"+7", false, 7},
+                          {"5.", false, 5},
+                          {"1e-400", false, 0},
+                          {"1.234,5", true, refused},
+                          {"1.234", true, refused},
+                          {"-1.234", true, refused},
+                          {"12.345", true, refused},
+                          {"1,234.5", false, refused},
+                          {"1,234", false, refused},
+                          {"1.234.567", true, refused},
+                          {"1,5,0", false, refused},
+                          {"1 234", false, refused},
+                          {"abc", false, refused},
+                          {"nan", false, refused},
+                          {"inf", false, refused},
+                          {"-Inf", true, refused},
+                          {"--1", false, refused},
+                          {"0x10", false, refused},
+                          {"&H10", false, refused},
+                          {"12abc", false, refused},
+                          {"12.5abc", false, refused},
+                          {"1.5D2", false, refused},
+                          {"1e400", false, refused},
+                          {"1e", false, refused},
+                          {"", false, refused},
+                          {".", false, refused}}) {
+        EXPECT_EQ(ParseInputNumber(c.text, c.comma ? kComma : NumberLocale::Invariant()), c.value)
+            << c.text << (c.comma ? " (comma)" : " (point)");
+    }
+    EXPECT_EQ(ParseInputNumber("1e39", NumberLocale::Invariant()), 1e39);
+}
+
 TEST(NumberText, FormatPatterns) {
     struct Case {
         double value;

@@ -47,7 +47,8 @@ class IDTMContext {
     virtual IPrivateFunctions* Functions() = 0;
     // The frame's events; nullptr without a frame.
     virtual IDTMEvents* DTMEvents() = 0;
-    // Number formats of the user's locale (decimal separator of displayed values).
+    // Number formats of the user's locale, in which message arguments and documents write their
+    // numbers (parameter rows show and read numbers in the form of the dictionary's language).
     virtual const NumberLocale& Locale() const = 0;
     // What the entry-point guard swallowed in this instance (EntryGuard.h); empty in a run
     // without faults.

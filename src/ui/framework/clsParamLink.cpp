@@ -6,6 +6,7 @@
 #include "core/APIHelpers.h"
 #include "core/ConvStr.h"
 #include "core/DataModelHelpers.h"
+#include "core/DictionaryLookup.h"
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
 #include "devicemodel/units/clsPROFIBUSProfil3Units.h"
@@ -237,7 +238,7 @@ void clsParamLink::InitLink(IDTMContext& context, IParameterRow& row, const ISta
         row_ = &row;
         rowAlive_ = row.Lifetime();
         images_ = &images;
-        row.SetNumberLocale(context.Locale());
+        row.SetNumberLocale(LanguageNumberLocale(context));
 
         std::string tag = row.ParameterTag();
         ReplaceAll(tag, "%d", std::to_string(index));
@@ -356,6 +357,8 @@ void clsParamLink::InitLanguageDependent(int32_t /*languageId*/) {
     Entry("clsParamLink.InitLanguageDependent", [&] {
         clsDataElement& e = *element_;
         IParameterRow& row = *row_;
+        // Values are shown, and typed, in the number form of the new language.
+        row.SetNumberLocale(LanguageNumberLocale(Ctx()));
         row.SetHelpText(ShortHelp());
         std::string label = e.Label.str();
         if (bDisplayDPV1Index && e.RelIndex >= 0)
@@ -427,7 +430,7 @@ Variant clsParamLink::RowValue() const {
     const Variant value = row_->Value();
     if (row_->ControlType() == pctBitList && e.ValueType() != vtVisibleString)
         return ParamBitListValue(e, value.isString() ? value.str() : std::string());
-    return e.GetTypedValue(value, Ctx().Locale());
+    return e.GetTypedInput(value, LanguageNumberLocale(Ctx()));
 }
 
 int32_t clsParamLink::RowFlags(const Variant& value) const {
@@ -473,6 +476,7 @@ std::string clsParamLink::RangeErrorText() const {
     const clsDataElement& e = *element_;
     IDTMContext& ctx = Ctx();
     std::string text = Text("paramicon_RangeErr");
+    const NumberLocale locale = LanguageNumberLocale(ctx);
     const clsPROFIBUSProfil3Units* units = nullptr;
     if (e.nTransientUnit != e.nInitUnit && e.nTransientUnit != kUnitUnknown &&
         e.nInitUnit != kUnitUnknown) {
@@ -485,12 +489,12 @@ std::string clsParamLink::RangeErrorText() const {
             try {
                 return Variant(units->CalculateUnitValue(limit.toDouble(), e.nInitUnit,
                                                          e.nTransientUnit))
-                    .toString(ctx.Locale());
+                    .toString(locale);
             } catch (const std::exception&) {
             }
         }
         try {
-            return limit.toString(ctx.Locale());
+            return limit.toString(locale);
         } catch (const std::exception&) {
             return {};
         }

@@ -5,10 +5,12 @@
 #include <stdexcept>
 
 #include "core/ConvStr.h"
+#include "core/DeviceDefinition.h"
 #include "core/DictionaryLookup.h"
 #include "core/DtmElements.h"
 #include "core/ProjectHelpers.h"
 #include "core/clsDataElement.h"
+#include "core/clsDataModel.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/IDTMEvents.h"
 #include "platform/runtime/IDocuments.h"
@@ -86,8 +88,12 @@ void CommitPage::OnButtonClick(const std::string& name) {
     if (!self || !IsInitialised())
         return;
     QPushButton* button = CommitButton();
-    if (button != nullptr && button->isEnabled())
-        Commit();
+    if (button == nullptr || !button->isEnabled())
+        return;
+    // Input that the row refused would be lost, and the value before it committed.
+    if (RefusesForRefusedInput(*GetDtmContext(), "error_at_commit_status", false))
+        return;
+    Commit();
 }
 
 // --- ChannelAssignPage ---
@@ -101,12 +107,17 @@ void ChannelAssignPage::Commit() {
     clsDataElement* part = AsDataElement(&Need(*context, kBusMasterConfigurationPartPath));
     if (part == nullptr)
         throw std::runtime_error("the bus master configuration part is no data element");
-    const std::string text = whole.TransientValue().toString();
-    if (!IsWholeHexBytes(text)) {
+    // The whole set is checked before anything changes: a damaged one changes nothing, asks
+    // nothing and is reported.
+    const Variant& shown = whole.TransientValue();
+    const std::string text = shown.isString() ? shown.str() : std::string();
+    const Variant bytes = IsWholeHexBytes(text) ? HexStringToBytes(text) : Variant();
+    const IDeviceDefinition* device = DeviceOf(*context);
+    if (!bytes.isByteArray() || device == nullptr ||
+        device->CheckSlaveBusParamSet(bytes.bytes().bytes)) {
         context->MessageBox(GetDictionaryText(*context, "meld_slave_param_set_invalid"), mbsOkOnly);
         return;
     }
-    const Variant bytes = HexStringToBytes(text);
     part->SetTransientValue(bytes);
     part->SetValueTypeLength(static_cast<int32_t>(bytes.bytes().bytes.size()));
     const QPointer<ChannelAssignPage> self(this);

@@ -4,7 +4,8 @@
 // configuration part, and the frame is asked to save the instance) and the bus address page
 // (Set: the edited station address becomes the committed one, and the frame hears of the new
 // parameters). Their buttons are enabled while their element may be edited and the data set is
-// not locked.
+// not locked; a button refuses, with a status text that names the row, while a row holds input
+// that its element refused.
 
 #include <string>
 
@@ -52,8 +53,9 @@ class ChannelAssignPage : public CommitPage {
     explicit ChannelAssignPage(const PageDesign& design, QWidget* parent = nullptr);
 
   protected:
-    // cmdSave_Click: takes pending edits over; a whole string that is empty or no hexadecimal
-    // text of whole bytes changes nothing and is reported ("meld_slave_param_set_invalid");
+    // cmdSave_Click: takes pending edits over; a whole string that is no hexadecimal text of
+    // whole bytes, or no slave parameter set of the device (its length fields, its fixed
+    // fields), changes nothing, asks nothing and is reported ("meld_slave_param_set_invalid");
     // else its bytes become "~/BusMasterConfigurationPart" (reported changed) and, on Yes to
     // "alert_SaveParameter", the frame is asked to save the instance.
     void Commit() override;

@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "core/DictionaryLookup.h"
+#include "core/clsDataElement.h"
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/Twips.h"
 #include "platform/controls/widgets/ctlParamHelp.h"
@@ -22,6 +23,7 @@
 #include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/IDtmContextHolder.h"
 #include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateGUI.h"
 #include "platform/runtime/PropertyBag.h"
 #include "ui/framework/GUIRegistration.h"
@@ -556,6 +558,39 @@ void PageBase::ValidatePage() {
 
 void PageBase::EnableEdit(bool enabled) {
     site_->EnableEdit(enabled);
+}
+
+ctlParameter* PageBase::RowWithRefusedInput(IDTMContext& context, bool writtenOnly) const {
+    for (ctlParameter* row : Rows()) {
+        IPrivateParamLink* link = site_->GetParamLink(*row);
+        clsDataElement* element = link ? AsDataElement(link->DataElement()) : nullptr;
+        if (element == nullptr || row->Locked() || row->WriteLocked() ||
+            (element->StatusFlags() & sfInputErrorMask) == 0)
+            continue;
+        if (!writtenOnly)
+            return row;
+        // A member of a record is written with its whole record: the record's access decides.
+        clsDataElement* record = element->GetParentParameter(context.Parameters());
+        if ((record != nullptr ? *record : *element).IsDownloadParam(context))
+            return row;
+    }
+    return nullptr;
+}
+
+bool PageBase::RefusesForRefusedInput(IDTMContext& context, const std::string& key,
+                                      bool writtenOnly) {
+    ctlParameter* refused = RowWithRefusedInput(context, writtenOnly);
+    if (refused == nullptr)
+        return false;
+    // What the row holds would be lost, or its old value used: the action is refused and the
+    // row named.
+    std::string reason = refused->IconToolTip();
+    if (reason.empty())
+        reason = GetDictionaryText(context, "paramicon_InputErr");
+    context.DisplayMessage(GetDictionaryText(context, key) + " " + refused->LabelText() + ": " +
+                           reason);
+    refused->setFocus();
+    return true;
 }
 
 // --- user-control events ---

@@ -178,6 +178,12 @@ class PageBase : public QWidget,
     // it is lower, by as much. The children that follow the page are laid out anew.
     void MakeRoomBelow(const QWidget& container, int y, int delta);
 
+    // Refuses an action of the page while one of its rows holds input that the row's element
+    // refused: the first such row that is not locked (writtenOnly: of those whose element the
+    // page's write sends, for a member of a record its record) is named in a status text,
+    // "<text of key> <label>: <reason>", and takes the focus. True when the action is refused.
+    bool RefusesForRefusedInput(IDTMContext& context, const std::string& key, bool writtenOnly);
+
     // A command button of the page was clicked (guarded; the page may be released inside).
     virtual void OnButtonClick(const std::string& /*name*/) {}
 
@@ -204,6 +210,8 @@ class PageBase : public QWidget,
     void FitBitLists();
     // Widens every command button to its caption.
     void FitButtons();
+    // The first row of RefusesForRefusedInput; nullptr when there is none.
+    ctlParameter* RowWithRefusedInput(IDTMContext& context, bool writtenOnly) const;
 
     const PageDesign& design_;
     std::vector<PageControl> controls_;

@@ -1,6 +1,5 @@
 #include "ui/parameterpages/ParameterPage.h"
 
-#include "core/DictionaryLookup.h"
 #include "core/clsDataElement.h"
 #include "platform/controls/widgets/ctlParamSite.h"
 #include "platform/controls/widgets/ctlParameter.h"
@@ -98,30 +97,11 @@ bool ParameterPage::Transfer(bool write) {
             return ReadPageParameters(process_, *context, *group_, Pointers(rows));
         for (const auto& row : rows)
             row->CommitPendingEdit();
-        if (ctlParameter* refused = RowWithRefusedInput(*context)) {
-            // The old value would go to the device: the write is refused and the row named.
-            std::string reason = refused->IconToolTip();
-            if (reason.empty())
-                reason = GetDictionaryText(*context, "paramicon_InputErr");
-            context->DisplayMessage(GetDictionaryText(*context, "error_at_write_status") + " " +
-                                    refused->LabelText() + ": " + reason);
-            refused->setFocus();
+        // The old value would go to the device.
+        if (RefusesForRefusedInput(*context, "error_at_write_status", true))
             return false;
-        }
         return WritePageParameters(process_, *context, *group_, Pointers(rows));
     });
-}
-
-ctlParameter* ParameterPage::RowWithRefusedInput(IDTMContext& context) const {
-    for (ctlParameter* row : Rows()) {
-        IPrivateParamLink* link = Site()->GetParamLink(*row);
-        clsDataElement* element = link ? AsDataElement(link->DataElement()) : nullptr;
-        if (element == nullptr || row->Locked() || row->WriteLocked())
-            continue;
-        if ((element->StatusFlags() & sfInputErrorMask) != 0 && element->IsDownloadParam(context))
-            return row;
-    }
-    return nullptr;
 }
 
 void ParameterPage::FinishInitPage() {

@@ -54,9 +54,6 @@ class ParameterPage : public PageBase, public IPrivateGUIReadWriteSaveLoad {
 
     // The page's read or write.
     bool Transfer(bool write);
-    // The first row that would be written while it holds input the element refused; nullptr
-    // when there is none.
-    ctlParameter* RowWithRefusedInput(IDTMContext& context) const;
     // The progress of the page's process to the frame, under the page's title; show False ends
     // its display.
     void ReportProgress(int32_t percent, bool show);

@@ -55,9 +55,10 @@ class LinkTest : public ::testing::Test {
   protected:
     LinkTest() : ctx((WriteDictionary(), folder.path)) {
         ctx.dictionary->Load(ctx.context, "DTMDictionary");
+        // Rows show and read numbers in the language's form: German writes "1,5".
+        ctx.dictionary->SetLanguage(langGerman, false);
         ctx.context.SetUserManager(user);
         ctx.context.SetOnlineParameterService(online);
-        ctx.context.SetLocale(NumberLocale{',', '.'});
         prototype->bOnlineMode = true;
     }
     ~LinkTest() override {
@@ -66,7 +67,12 @@ class LinkTest : public ::testing::Test {
         EXPECT_TRUE(ctx.context.Diagnostics().Empty()) << ctx.context.Diagnostics().Text();
     }
     void WriteDictionary() {
-        folder.Write("DTMDictionary_9.xml", DictionaryDoc(9, R"~(<keys>
+        for (int language : {7, 9})
+            folder.Write("DTMDictionary_" + std::to_string(language) + ".xml",
+                         DictionaryDoc(language, Keys()));
+    }
+    static std::string Keys() {
+        return R"~(<keys>
             <entry key="paramhelp_menuitem" text="Help"/>
             <entry key="paramhelp_shortcut" text="F1"/>
             <entry key="paramicon_CommErr" text="tip CommErr"/>
@@ -84,7 +90,7 @@ class LinkTest : public ::testing::Test {
             <entry key="exec_this_cmd_now" text="Run &quot;%1&quot; now? (%1)"/>
             <entry key="command_already_active" text="already running"/>
             <entry key="cmderr_not_connected" text="not connected"/>
-          </keys>)~"));
+          </keys>)~";
     }
     clsDataElement& Add(const std::string& path, int32_t type, const Variant& initial,
                         int32_t length = -1) {
@@ -301,6 +307,12 @@ TEST_F(LinkTest, LanguageTextsAndShortHelp) {
     e.RelIndex = -1;
     Show(noIndex);
     EXPECT_EQ(noIndex.LabelText(), "Stroke");
+
+    // The number form follows the language.
+    EXPECT_EQ(row.locale.decimal, ',');
+    ctx.dictionary->SetLanguage(langEnglish, false);
+    link->InitLanguageDependent(9);
+    EXPECT_EQ(row.locale.decimal, '.');
 }
 
 // --- status icons ---
@@ -411,7 +423,7 @@ TEST_F(LinkTest, RangeTextsAreInTheUnitTheRowShows) {
     EXPECT_EQ(row.StatusIcon(), "RangeErr");
     EXPECT_EQ(row.IconToolTip(), "Out of range, 0..1000, 2000..");
 
-    // An unknown unit (1998) shows the limits as they are, with the locale's separator.
+    // An unknown unit (1998) shows the limits as they are, with the language's separator.
     e.SetRange(0, Variant(0.0), Variant(1.5));
     e.nTransientUnit = 1998;
     e.SetTransientValue(Variant(1.8f));

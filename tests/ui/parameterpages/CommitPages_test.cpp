@@ -1,8 +1,9 @@
 // The channel assignment page (Save) and the bus address page (Set): when their buttons may be
 // used, what a commit changes in the data set and tells the frame with Yes and with No, and the
 // faults they mend: an invalid slave parameter set changes nothing, pending edits are taken
-// over first, a locked data set disables the buttons, and releasing the bus address page
-// reports the committed address only when the working copy differs.
+// over first, refused input in a row refuses the commit, a locked data set disables the
+// buttons, and releasing the bus address page reports the committed address only when the
+// working copy differs.
 
 #include <gtest/gtest.h>
 
@@ -138,13 +139,26 @@ TEST(ChannelAssignPage, SaveTakesTheSlaveParameterSetOverAndAsksToSave) {
     }
 }
 
+// Configuration 1's slave parameter set with a field replaced (offset in bytes).
+std::string Patched(size_t offset, const std::string& hexField) {
+    std::string text =
+        "00290000000000000000000000000000000C00640A0B0B5E0000000000068284080500020005800000";
+    text.replace(offset * 2, hexField.size(), hexField);
+    return text;
+}
+
 TEST(ChannelAssignPage, InvalidSlaveParameterSetChangesNothing) {
-    for (const char* bad : {"", "0029000G", "0029000"}) {
+    const std::string tooShort = Patched(0, "0004").substr(0, 8);
+    const std::string cutOff = Patched(0, "0029").substr(0, 80);
+    for (const std::string& bad :
+         {std::string(), std::string("0029000G"), std::string("0029000"), tooShort, cutOff,
+          Patched(0, "002A"), Patched(28, "0007"), Patched(28, "0001"), Patched(16, "000D"),
+          Patched(22, "0B5F"), Patched(38, "800001")}) {
         SCOPED_TRACE(bad);
         ChannelPage c;
         const Variant before = c.b.At(kBusMasterConfigurationPartPath).TransientValue();
         const std::set<std::string> channels = ActiveChannels(c.b);
-        c.b.At(kWholeStringPath).SetTransientValue(Variant(std::string(bad)));
+        c.b.At(kWholeStringPath).SetTransientValue(Variant(bad));
         auto listener = Listen(c.b);
         c.Save();
         EXPECT_EQ(c.b.At(kBusMasterConfigurationPartPath).TransientValue(), before);
@@ -156,6 +170,17 @@ TEST(ChannelAssignPage, InvalidSlaveParameterSetChangesNothing) {
         EXPECT_EQ(c.b.Container().Count("RequestSave"), 0u);
         EXPECT_TRUE(c.page->PrepareToRelease());
     }
+    // A whole set whose identifiers are no configuration of the device is taken: every channel
+    // goes off.
+    ChannelPage c({mbaNo});
+    const std::string unknown = Patched(30, "C2");
+    c.b.At(kWholeStringPath).SetTransientValue(Variant(unknown));
+    c.Save();
+    EXPECT_EQ(c.b.At(kBusMasterConfigurationPartPath).TransientValue(), HexStringToBytes(unknown));
+    EXPECT_TRUE(ActiveChannels(c.b).empty());
+    ASSERT_EQ(c.b.prompt->questions.size(), 1u);
+    EXPECT_EQ(c.b.prompt->questions[0].second, 36);
+    EXPECT_TRUE(c.page->PrepareToRelease());
 }
 
 TEST(ChannelAssignPage, SaveIsDisabledWhileTheDataSetIsLocked) {
@@ -295,6 +320,64 @@ TEST(CommitPages, PendingEditsAreTakenOverBeforeTheCommit) {
         a.b.Gui().SetLocked(false);
         EXPECT_TRUE(ButtonOf(a.page).isEnabled());
         EXPECT_TRUE(a.page->PrepareToRelease());
+    }
+}
+
+// A row that holds refused input refuses Set and Save as it refuses the page's write: the typed
+// text stays, nothing is committed, and a status text names the row.
+TEST(CommitPages, RefusedInputInTheRowRefusesTheCommit) {
+    for (const bool pending : {false, true}) {
+        SCOPED_TRACE(pending ? "pending" : "entered");
+        AddressPage a;
+        const int32_t committed = a.Value(kAddressPath);
+        Type(a.Local(), "5");
+        ASSERT_EQ(a.Value(kLocalAddressPath), 5);
+        if (pending)
+            TypePending(a.Local(), "127");
+        else
+            Type(a.Local(), "127");
+        EXPECT_EQ(a.Local().StatusIcon(), "RangeErr");
+        a.b.Clear();
+        auto listener = Listen(a.b);
+        a.Set();
+        EXPECT_EQ(a.Value(kAddressPath), committed);
+        EXPECT_EQ(a.Value(kLocalAddressPath), 5);
+        EXPECT_TRUE(listener->changed.empty());
+        EXPECT_EQ(a.b.Container().Count("OnParametersChanged"), 0u);
+        EXPECT_EQ(a.Local().Value().toString(), "127");
+        ASSERT_EQ(a.b.prompt->messages.size(), 1u);
+        EXPECT_EQ(a.b.prompt->messages[0], "Nothing has been taken over. " + a.Local().LabelText() +
+                                               ": " + a.Local().IconToolTip());
+        // Corrected input is set.
+        Type(a.Local(), "7");
+        a.Set();
+        EXPECT_EQ(a.Value(kAddressPath), 7);
+        EXPECT_EQ(a.b.Container().Count("OnParametersChanged"), 1u);
+        EXPECT_TRUE(a.page->PrepareToRelease());
+    }
+    {
+        ChannelPage c;
+        Choose(c.Configuration(), 3);
+        const Variant before = c.b.At(kBusMasterConfigurationPartPath).TransientValue();
+        const std::set<std::string> channels = ActiveChannels(c.b);
+        // What the link leaves while its row holds input the element refused.
+        c.b.At(kCfgDataPath).SetStatusFlag(0x4000);
+        c.Configuration().SetIconToolTip("Value out of range, 1..7");
+        c.b.Clear();
+        c.Save();
+        EXPECT_EQ(c.b.At(kBusMasterConfigurationPartPath).TransientValue(), before);
+        EXPECT_EQ(ActiveChannels(c.b), channels);
+        EXPECT_TRUE(c.b.prompt->questions.empty());
+        EXPECT_EQ(c.b.Container().Count("RequestSave"), 0u);
+        ASSERT_EQ(c.b.prompt->messages.size(), 1u);
+        EXPECT_EQ(c.b.prompt->messages[0], "Nothing has been taken over. " +
+                                               c.Configuration().LabelText() +
+                                               ": Value out of range, 1..7");
+        c.b.At(kCfgDataPath).ClearStatusFlag(0x4000);
+        c.Save();
+        EXPECT_NE(c.b.At(kBusMasterConfigurationPartPath).TransientValue(), before);
+        EXPECT_EQ(c.b.prompt->questions.size(), 1u);
+        EXPECT_TRUE(c.page->PrepareToRelease());
     }
 }
 

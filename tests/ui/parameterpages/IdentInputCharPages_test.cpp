@@ -1,6 +1,7 @@
 // The identification, input-value, working-range, characteristic-table and characteristic
 // pages: their locked rows, their block numbers, the order and the sets of their reads and
-// writes, and the unit conversions their rows show at once.
+// writes, the unit conversions their rows show at once, and what their rows take of typed
+// numbers.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,8 @@
 #include <vector>
 
 #include "PageFixture.h"
+#include "platform/runtime/IDTMDictionary.h"
+#include "support/GuiFakes.h"
 #include "ui/parameterpages/ParameterPage.h"
 
 namespace kv {
@@ -251,33 +254,107 @@ TEST(CharacteristicPages, ReadAndWriteSetsFollowTheLockedRows) {
     }
 }
 
-TEST(CharacteristicPages, RefusedInputStopsTheWriteAndStaysInTheRow) {
-    PageBench b;
-    b.Online();
-    HostedPage page = OpenPage(b, "ctlChar");
-    ctlParameter& deadband = RowOf(*page.page, "TRANS/%d/Act/DEADBAND");
-    const Variant before = b.At("TRANS/1/Act/DEADBAND").TransientValue();
-    Type(deadband, "abc");
-    EXPECT_EQ(deadband.Value().toString(), "abc");
-    EXPECT_EQ(deadband.StatusIcon(), "InputErr");
-    EXPECT_FALSE(AsParameterPage(page).WriteParameter());
-    b.Settle();
-    EXPECT_TRUE(b.device->Log().empty());
-    ASSERT_EQ(b.prompt->messages.size(), 1u);
-    EXPECT_EQ(
-        b.prompt->messages[0].rfind(
-            "The parameters could not be written to the device. " + deadband.LabelText() + ": ", 0),
-        0u)
-        << b.prompt->messages[0];
-    EXPECT_EQ(deadband.Value().toString(), "abc");
-    EXPECT_EQ(b.At("TRANS/1/Act/DEADBAND").TransientValue(), before);
-    // Corrected input is written.
-    Type(deadband, "1");
-    b.Clear();
-    EXPECT_TRUE(AsParameterPage(page).WriteParameter());
-    b.Settle();
-    EXPECT_EQ(b.Logged(true).count(b.AddressOf("TRANS/1/Act/DEADBAND")), 1u);
-    EXPECT_TRUE(page->PrepareToRelease());
+// Whatever is typed that is no finite number in range stays in the row as an input error and
+// refuses the page's write; a plain row and the members of records (each written as its whole
+// record) alike.
+TEST(ParameterPages, RefusedInputStopsTheWriteAndStaysInTheRow) {
+    struct Case {
+        const char* page;
+        const char* tag;
+        const char* element;
+        const char* written;  // what the write sends
+        const char* valid;
+    };
+    const Case cases[] = {
+        {"ctlChar", "TRANS/%d/Act/DEADBAND", "TRANS/1/Act/DEADBAND", "TRANS/1/Act/DEADBAND", "1"},
+        {"ctlInpVal", "FUNC/%d/AO/PV_SCALE/Up_Val", "FUNC/1/AO/PV_SCALE/Up_Val",
+         "FUNC/1/AO/PV_SCALE/", "90"},
+        {"ctlInpWork", "FUNC/%d/AO/OUT_SCALE/Lo_Val", "FUNC/1/AO/OUT_SCALE/Lo_Val",
+         "FUNC/1/AO/OUT_SCALE/", "10"},
+        {"ctlIdBatch", "FUNC/%d/AO/BATCH/BATCH_ID", "FUNC/1/AO/BATCH/BATCH_ID", "FUNC/1/AO/BATCH/",
+         "7"},
+        {"ctlIdBatch", "FUNC/%d/AO/BATCH/RUP", "FUNC/1/AO/BATCH/RUP", "FUNC/1/AO/BATCH/", "3"},
+    };
+    const char* const bad[] = {"abc",   "nan",     "inf",   "1e39", "--1",    "0x10",
+                               "12abc", "12.5abc", "1.2.3", "&H10", "1,234.5"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tag);
+        PageBench b;
+        b.Online();
+        HostedPage page = OpenPage(b, c.page);
+        ctlParameter& row = RowOf(*page.page, c.tag);
+        const Variant before = b.At(c.element).TransientValue();
+        for (const char* text : bad) {
+            SCOPED_TRACE(text);
+            b.Clear();
+            Type(row, text);
+            EXPECT_EQ(row.Value().toString(), text);
+            EXPECT_TRUE(row.StatusIcon() == "InputErr" || row.StatusIcon() == "RangeErr")
+                << row.StatusIcon();
+            EXPECT_FALSE(AsParameterPage(page).WriteParameter());
+            b.Settle();
+            EXPECT_TRUE(b.device->Log().empty());
+            ASSERT_EQ(b.prompt->messages.size(), 1u);
+            EXPECT_EQ(b.prompt->messages[0], "The parameters could not be written to the device. " +
+                                                 row.LabelText() + ": " + row.IconToolTip());
+            EXPECT_EQ(row.Value().toString(), text);
+            EXPECT_EQ(b.At(c.element).TransientValue(), before);
+        }
+        // Corrected input is written.
+        Type(row, c.valid);
+        EXPECT_EQ(b.At(c.element).TransientValue().toDouble(), std::stod(c.valid));
+        b.Clear();
+        EXPECT_TRUE(AsParameterPage(page).WriteParameter());
+        b.Settle();
+        EXPECT_EQ(b.Logged(true).count(b.AddressOf(c.written)), 1u);
+        EXPECT_TRUE(page->PrepareToRelease());
+    }
+}
+
+// Numbers are typed with the decimal separator of the language the user sees, or with the
+// other one where it can only be a decimal mark, and shown in the language's form.
+TEST(ParameterPages, TypedNumbersFollowTheLanguage) {
+    struct Case {
+        int32_t language;
+        const char* text;
+        const char* shown;  // nullptr: refused
+    };
+    const Case cases[] = {
+        {langGerman, "3,5", "3,5"},        {langGerman, "3.5", "3,5"},
+        {langEnglish, "3.5", "3.5"},       {langEnglish, "3,5", "3.5"},
+        {langGerman, "1.234,5", nullptr},  {langGerman, "1.234", nullptr},
+        {langEnglish, "1,234.5", nullptr}, {langEnglish, "1,234", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.language) + " " + c.text);
+        PageBench b;
+        ASSERT_TRUE(b.Dtm()->SetLanguage(c.language));
+        HostedPage page = OpenPage(b, "ctlChar");
+        ctlParameter& row = RowOf(*page.page, "TRANS/%d/Act/DEADBAND");
+        clsDataElement& deadband = b.At("TRANS/1/Act/DEADBAND");
+        auto listener = std::make_shared<test_support::FakeGUI>();
+        b.Gui().RegisterGUI("listener", listener, true);
+        const Variant before = deadband.TransientValue();
+        Type(row, c.text);
+        auto* field = row.findChild<QLineEdit*>();
+        ASSERT_NE(field, nullptr);
+        if (c.shown == nullptr) {
+            EXPECT_EQ(row.StatusIcon(), "InputErr");
+            EXPECT_EQ(field->text().toStdString(), c.text);
+            EXPECT_EQ(deadband.TransientValue(), before);
+            EXPECT_EQ(listener->ChangesOf(deadband.Name()), 0u);
+        } else {
+            EXPECT_EQ(deadband.TransientValue(), Variant(3.5f));
+            EXPECT_EQ(field->text().toStdString(), c.shown);
+            EXPECT_EQ(listener->ChangesOf(deadband.Name()), 1u);
+            // The shown text, taken again unchanged, commits nothing.
+            Type(row, field->text());
+            EXPECT_EQ(deadband.TransientValue(), Variant(3.5f));
+            EXPECT_EQ(listener->ChangesOf(deadband.Name()), 1u);
+        }
+        b.Gui().UnregisterGUI("listener");
+        EXPECT_TRUE(page->PrepareToRelease());
+    }
 }
 
 TEST(CharacteristicPages, RowsOfANewInstanceShowTheirUnits) {
