@@ -141,6 +141,42 @@ TEST(OnlineService, CancelledUploadEndsOnceUnsuccessfully) {
     EXPECT_FALSE(Service(in).CancelAction("other"));
 }
 
+TEST(OnlineService, AnAnswerCutShortFailsTheUploadAndKeepsTheRecordsValues) {
+    Instance in;
+    ASSERT_TRUE(in.Connect());
+    ASSERT_TRUE(Service(in).UploadRequest("U1", ""));
+    in.loop->RunUntilIdle();
+    // PV_SCALE changes in the device, but its answer comes one byte short.
+    const std::vector<uint8_t> scale = in.device->Record(1, 27);
+    ASSERT_EQ(scale.size(), 11u);
+    std::vector<uint8_t> changed = scale;
+    changed[0] = 0x43;  // Up_Val 100 -> 200 (0x42C80000 -> 0x43480000)
+    changed[1] = 0x48;
+    changed[10] = 2;  // DecPoint
+    ASSERT_TRUE(in.device->SetRecord(1, 27, changed));
+    in.device->InjectFault(1, 27, SimFault{.shortLength = 10, .times = 1});
+
+    ASSERT_TRUE(Service(in).UploadRequest("U2", ""));
+    in.loop->RunUntilIdle();
+    ASSERT_EQ(in.events->uploads.size(), 2u);
+    EXPECT_EQ(in.events->uploads[1], std::make_pair(std::string("U2"), false));
+    for (const char* member : {"Up_Val", "Lo_Val", "Unit", "DecPoint"}) {
+        clsDataElement& e = in.At(std::string("FUNC/1/AO/PV_SCALE/") + member);
+        EXPECT_EQ(e.StatusFlags() & sfDpv1ErrorMask, 0x500000) << member;
+    }
+    EXPECT_EQ(in.At("FUNC/1/AO/PV_SCALE/Up_Val").DeviceValue().toDouble(), 100.0);
+    EXPECT_EQ(in.At("FUNC/1/AO/PV_SCALE/DecPoint").TransientValue().toLong(), 3);
+    // Every other record was taken.
+    EXPECT_EQ(in.At("PHYS/WRITE_LOCKING").StatusFlags() & sfDpv1ErrorMask, 0);
+
+    // Answered whole, the next upload succeeds and takes the record.
+    ASSERT_TRUE(Service(in).UploadRequest("U3", ""));
+    in.loop->RunUntilIdle();
+    EXPECT_EQ(in.events->uploads.back(), std::make_pair(std::string("U3"), true));
+    EXPECT_EQ(in.At("FUNC/1/AO/PV_SCALE/Up_Val").DeviceValue().toDouble(), 200.0);
+    EXPECT_EQ(in.At("FUNC/1/AO/PV_SCALE/DecPoint").StatusFlags() & sfDpv1ErrorMask, 0);
+}
+
 TEST(OnlineService, StartUploadReadsTheMarkedElementsUnderTheCallersId) {
     Instance in;
     ASSERT_TRUE(in.Connect());
