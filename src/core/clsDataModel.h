@@ -84,7 +84,7 @@ class clsDataModel : public IPrivateDataModel {
     static DecodedValue DecodeValue(IByteBuffer& buffer, const ITransaction& transaction,
                                     const clsDataElement& element);
     // The element takes a decoded device value; an edit not yet written keeps its transient
-    // value unless the online mode is 1.
+    // value unless an upload runs.
     static void TakeDeviceValue(IDTMContext& context, clsDataElement& element,
                                 const Variant& value);
     // The element's status bits after a response (classBits: its error classes), then the

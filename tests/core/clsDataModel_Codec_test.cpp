@@ -473,9 +473,10 @@ TEST_F(CodecTest, AValueEditedOnlineIsKeptUnlessTheOnlineModeIs1) {
     EXPECT_EQ(e.TransientValue().toLong(), 7);
     EXPECT_TRUE(e.PersistentValue().isEmpty());
     EXPECT_EQ(e.StatusFlags() & sfEditedOnline, sfEditedOnline);
-    t.online->mode = 1;
+    t.online->mode = 1;  // an upload runs: the device's value replaces the edit, which ends
     ASSERT_TRUE(Respond(e, {0, 10}));
     EXPECT_EQ(e.TransientValue().toLong(), 10);
+    EXPECT_EQ(e.StatusFlags() & sfEditedOnline, 0);
 }
 
 TEST_F(CodecTest, OnlyASuccessfulWriteClearsEditedOnline) {

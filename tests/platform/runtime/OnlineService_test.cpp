@@ -68,6 +68,21 @@ TEST(OnlineService, UploadReadsEveryUploadAddressExactlyOnce) {
                  "KV6274");
 }
 
+TEST(OnlineService, AnUploadTakesTheDevicesValueOverAnEditNotYetWritten) {
+    Instance in;
+    ASSERT_TRUE(in.Connect());
+    clsDataElement& tag = in.At("PHYS/TAG_DESC");
+    tag.SetTransientValue(Variant("VALVE 7"));
+    tag.SetStatusFlag(sfEditedOnline);
+    EXPECT_EQ(Service(in).OnlineMode(), 0);
+    ASSERT_TRUE(Service(in).UploadRequest("U1", ""));
+    EXPECT_EQ(Service(in).OnlineMode(), 1);
+    in.loop->RunUntilIdle();
+    EXPECT_EQ(Service(in).OnlineMode(), 0);
+    EXPECT_EQ(tag.TransientValue().str(), "-/-");
+    EXPECT_EQ(tag.StatusFlags() & sfEditedOnline, 0);
+}
+
 TEST(OnlineService, UploadOfAPartReadsOnlyThatPart) {
     Instance in;
     ASSERT_TRUE(in.Connect());
@@ -80,16 +95,23 @@ TEST(OnlineService, UploadOfAPartReadsOnlyThatPart) {
 TEST(OnlineService, DownloadWritesEachAddressOnceAndReadsBack) {
     Instance in;
     ASSERT_TRUE(in.Connect());
-    in.At("PHYS/TAG_DESC").SetTransientValue(Variant("VALVE 7"));
+    clsDataElement& tagDesc = in.At("PHYS/TAG_DESC");
+    tagDesc.SetTransientValue(Variant("VALVE 7"));
+    tagDesc.SetStatusFlag(sfEditedOnline);  // an edit on a page, not yet written
     const std::set<Address> expected =
         in.Addresses([&](clsDataElement& e) { return e.IsDownloadParam(in.context); });
     ASSERT_FALSE(expected.empty());
 
     ASSERT_TRUE(Service(in).DownloadRequest("D1", ""));
+    EXPECT_EQ(Service(in).OnlineMode(), 2);
     EXPECT_TRUE(in.events->downloads.empty());
     in.loop->RunUntilIdle();
+    EXPECT_EQ(Service(in).OnlineMode(), 0);
     ASSERT_EQ(in.events->downloads.size(), 1u);
     EXPECT_EQ(in.events->downloads[0].first, "D1");
+    // Written and read back: the edit is no longer pending.
+    EXPECT_EQ(tagDesc.StatusFlags() & sfEditedOnline, 0);
+    EXPECT_EQ(tagDesc.DeviceValue().str(), "VALVE 7");
 
     std::set<Address> written;
     for (const auto& [address, count] : in.Logged(true)) {

@@ -396,21 +396,26 @@ TEST_F(CycleTest, SwitchingAutomationOffWhileCyclingStillUnmarks) {
     EXPECT_FALSE(in.At(kReadbackValue).ParamDynamic());
 }
 
-TEST_F(CycleTest, ASwitchOnClearsTheEditedOnlineMarksOfWhatItReads) {
+TEST_F(CycleTest, NoSwitchOrTickEndsAnEditThatIsNotYetWritten) {
     Ready();
+    clsDataElement& tag = in.At(kTagDesc);
+    tag.SetTransientValue(Variant("VALVE 7"));
+    tag.SetStatusFlag(sfEditedOnline);
     in.At(kReadbackValue).SetStatusFlag(sfEditedOnline);
-    in.At(kTagDesc).SetStatusFlag(sfEditedOnline);
-    in.At("PHYS/DEVICE_SER_NUM").SetStatusFlag(sfEditedOnline);
     cycle->SetValue(1);
-    EXPECT_EQ(in.At(kReadbackValue).StatusFlags() & sfEditedOnline, 0);
-    EXPECT_EQ(in.At(kTagDesc).StatusFlags() & sfEditedOnline, 0);
-    EXPECT_NE(in.At("PHYS/DEVICE_SER_NUM").StatusFlags() & sfEditedOnline, 0);
-
-    // AddRequests leaves the marks alone.
-    in.At(kTagDesc).SetStatusFlag(sfEditedOnline);
     in.loop->RunUntilIdle();
+    EXPECT_NE(in.At(kReadbackValue).StatusFlags() & sfEditedOnline, 0);
+    EXPECT_NE(tag.StatusFlags() & sfEditedOnline, 0);
+    in.loop->Advance(4000);
     cycle->AddRequests();
-    EXPECT_NE(in.At(kTagDesc).StatusFlags() & sfEditedOnline, 0);
+    in.loop->RunUntilIdle();
+    cycle->SetValue(0);
+    cycle->SetValue(1);
+    in.loop->RunUntilIdle();
+    EXPECT_GE(Reads(kTagDesc), 3);
+    EXPECT_EQ(tag.TransientValue().str(), "VALVE 7");
+    EXPECT_NE(tag.StatusFlags() & sfEditedOnline, 0);
+    EXPECT_FALSE(tag.DeviceValue().isEmpty());
 }
 
 TEST_F(CycleTest, AHandlerThatUnchecksDuringOnAddRequestsStopsTheCycle) {
