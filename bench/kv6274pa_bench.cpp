@@ -302,7 +302,7 @@ void BM_UploadSimulatedLessDevice(benchmark::State& state) {
     in.Connect(std::make_shared<SimulatedChannel>(*in.loop, in.device));
     in.device->ClearLog();
     in.Upload();
-    const std::vector<Dpv1Request> requests = in.device->Log();
+    const std::vector<Dpv1Request> requests(in.device->Log().begin(), in.device->Log().end());
     SimulatedPositioner replica;
     for (auto _ : state)
         in.Upload();

@@ -388,6 +388,8 @@ std::optional<SimFault> SimulatedPositioner::TakeFault(uint16_t key) {
 
 SimReply SimulatedPositioner::Process(const Dpv1Request& request) {
     const uint16_t key = Key(request.slot, request.index);
+    if (log_.size() == kLogCapacity)
+        log_.pop_front();
     log_.push_back(request);
     ++counts_[key];
 

@@ -17,6 +17,7 @@
 // protection refuses writes. Device time runs only when told (Advance, FollowClock).
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
@@ -151,9 +152,12 @@ class SimulatedPositioner {
     void ClearFaults();
     void SetBusy(int32_t requests, uint8_t errorCode = kDpv1ResourceBusy);
 
-    // What reached the device.
+    // What reached the device: the number of requests per address since ClearLog, and the most
+    // recent requests, oldest first, at most kLogCapacity of them (a device left cycling keeps
+    // no more).
+    static constexpr size_t kLogCapacity = 1024;
     int32_t RequestCount(uint8_t slot, uint8_t index) const;
-    const std::vector<Dpv1Request>& Log() const { return log_; }
+    const std::deque<Dpv1Request>& Log() const { return log_; }
     void ClearLog();
 
     // The valve position in percent of the stroke.
@@ -214,7 +218,7 @@ class SimulatedPositioner {
     std::map<uint16_t, Entry> table_;
     std::map<uint16_t, SimFault> faults_;
     std::map<uint16_t, int32_t> counts_;
-    std::vector<Dpv1Request> log_;
+    std::deque<Dpv1Request> log_;
     int32_t busyLeft_ = 0;
     uint8_t busyCode_ = kDpv1ResourceBusy;
 

@@ -68,17 +68,28 @@ class clsDataModel : public IPrivateDataModel {
         int32_t errorClass = 0;       // status bits of the DP-V1 error class
         bool retry = false;           // the device was busy: send the job again
         bool writeConfirmed = false;  // a write of an element that is read back was accepted
+        bool undecodable = false;     // a read without error whose data do not decode whole
     };
     ResponseOutcome ReadResponse(IDTMContext& context, ITransaction& transaction,
                                  clsDataElement& element, bool isWrite);
     ResponseOutcome EvaluateDpv1Error(IDTMContext& context, ITransaction& transaction,
                                       clsDataElement& element, bool isWrite);
-    bool DecodeValue(IDTMContext& context, IByteBuffer& buffer, ITransaction& transaction,
-                     clsDataElement& element, bool isWrite);
-    // Takes one element's share of a response: decodes it (reads), updates its status bits with
-    // the error class and reports the change. buffer is nullptr for a write.
-    void TakeResponse(IDTMContext& context, IByteBuffer* buffer, ITransaction& transaction,
-                      clsDataElement& element, bool isWrite, int32_t errorClass);
+    // One element's value as a read response carries it.
+    struct DecodedValue {
+        bool decoded = false;  // the response holds the element's bytes
+        bool keep = false;     // nothing to take: another address, or the device's invalid float
+        Variant value;         // the device value read
+        int32_t end = 0;       // the position after the element's bytes
+    };
+    static DecodedValue DecodeValue(IByteBuffer& buffer, const ITransaction& transaction,
+                                    const clsDataElement& element);
+    // The element takes a decoded device value; an edit not yet written keeps its transient
+    // value unless an upload runs.
+    static void TakeDeviceValue(IDTMContext& context, clsDataElement& element,
+                                const Variant& value);
+    // The element's status bits after a response (classBits: its error classes), then the
+    // change is reported.
+    static void EndResponse(IDTMContext& context, clsDataElement& element, int32_t classBits);
     static Variant ReverseBytes(const Variant& value);
     static bool IsValidFloatData(IByteBuffer& buffer);
     void LoadUnitTexts(IDTMContext& context);

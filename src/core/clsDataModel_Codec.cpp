@@ -265,7 +265,8 @@ bool clsDataModel::ReadTransactionResponse(IDTMContext& context, ITransaction& t
         } else if ((e->ElementMode() & emUpload) != 0 && isWrite && outcome.writeConfirmed) {
             context.CommunicationManager().AddReadBack(element, 0, true, 0);
         }
-        return true;
+        // Data that do not decode fail the job, as an error of the device does.
+        return !outcome.undecodable;
     } catch (const std::exception&) {
         return false;
     }
@@ -274,44 +275,58 @@ bool clsDataModel::ReadTransactionResponse(IDTMContext& context, ITransaction& t
 clsDataModel::ResponseOutcome clsDataModel::ReadResponse(IDTMContext& context,
                                                          ITransaction& transaction,
                                                          clsDataElement& element, bool isWrite) {
-    const ResponseOutcome outcome = EvaluateDpv1Error(context, transaction, element, isWrite);
+    ResponseOutcome outcome = EvaluateDpv1Error(context, transaction, element, isWrite);
     const int32_t errorClass = outcome.errorClass;
-    ByteBuffer buffer;
-    if (!isWrite) {
-        buffer.SetData(transaction.Data());
-    }
-    IByteBuffer* readBuffer = isWrite ? nullptr : &buffer;
+    // A record: its own element (when it has a value on the wire), then each member.
+    std::vector<clsDataElement*> parts;
     if (!IsRecordPath(element.Name())) {
-        TakeResponse(context, readBuffer, transaction, element, isWrite, errorClass);
+        parts.push_back(&element);
+    } else {
+        const bool ownValue =
+            (isWrite ? HasEncoder(element.ValueType()) : HasDecoder(element.ValueType())) &&
+            element.DataPosition >= 0;
+        parts = RecordParts(context.Parameters(), element, ownValue);
+        for (clsDataElement* part : parts) {
+            if (part != &element)
+                part->CmdErr = element.CmdErr;
+        }
+    }
+    if (isWrite) {
+        for (clsDataElement* part : parts) {
+            // Only a write that the device accepted leaves nothing pending.
+            if (errorClass == 0)
+                part->ClearStatusFlag(sfEditedOnline);
+            EndResponse(context, *part, errorClass);
+        }
         return outcome;
     }
-    // A record: its own element (when it has a value on the wire), then each member.
-    const bool ownValue =
-        (isWrite ? HasEncoder(element.ValueType()) : HasDecoder(element.ValueType())) &&
-        element.DataPosition >= 0;
-    for (clsDataElement* part : RecordParts(context.Parameters(), element, ownValue)) {
-        if (part != &element) {
-            part->CmdErr = element.CmdErr;
-        }
-        TakeResponse(context, readBuffer, transaction, *part, isWrite, errorClass);
+    // A read is taken whole or not at all: the data must hold every part's bytes and nothing
+    // beyond them. Otherwise the response is not this element's data as the model knows it (cut
+    // short, or laid out otherwise): every part keeps its values and carries the decode error.
+    ByteBuffer buffer;
+    buffer.SetData(transaction.Data());
+    std::vector<DecodedValue> decoded;
+    decoded.reserve(parts.size());
+    bool whole = true;
+    int32_t end = 0;
+    for (clsDataElement* part : parts) {
+        decoded.push_back(DecodeValue(buffer, transaction, *part));
+        whole = whole && decoded.back().decoded;
+        end = std::max(end, decoded.back().end);
+    }
+    whole = whole && end == buffer.Length();
+    outcome.undecodable = !whole && errorClass == 0;
+    const int32_t classBits = outcome.undecodable ? kDecodeErrorClass : errorClass;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (whole && !decoded[i].keep)
+            TakeDeviceValue(context, *parts[i], decoded[i].value);
+        EndResponse(context, *parts[i], classBits);
     }
     return outcome;
 }
 
-void clsDataModel::TakeResponse(IDTMContext& context, IByteBuffer* buffer,
-                                ITransaction& transaction, clsDataElement& element, bool isWrite,
-                                int32_t errorClass) {
-    int32_t decodeClass = 0;
-    if (isWrite) {
-        // Only a write that the device accepted leaves nothing pending.
-        if (errorClass == 0) {
-            element.ClearStatusFlag(sfEditedOnline);
-        }
-    } else if (!DecodeValue(context, *buffer, transaction, element, isWrite) && errorClass == 0) {
-        decodeClass = kDecodeErrorClass;
-    }
-    element.SetStatusFlags((element.StatusFlags() & ~kDpv1ClassAndNeeded) | errorClass |
-                           decodeClass);
+void clsDataModel::EndResponse(IDTMContext& context, clsDataElement& element, int32_t classBits) {
+    element.SetStatusFlags((element.StatusFlags() & ~kDpv1ClassAndNeeded) | classBits);
     context.Parameters().ElementChanged(element, "");
 }
 
@@ -355,13 +370,17 @@ clsDataModel::ResponseOutcome clsDataModel::EvaluateDpv1Error(IDTMContext& conte
     return outcome;
 }
 
-bool clsDataModel::DecodeValue(IDTMContext& context, IByteBuffer& buffer, ITransaction& transaction,
-                               clsDataElement& element, bool /*isWrite*/) {
+clsDataModel::DecodedValue clsDataModel::DecodeValue(IByteBuffer& buffer,
+                                                     const ITransaction& transaction,
+                                                     const clsDataElement& element) {
+    DecodedValue out;
     if (!SameAddress(transaction, element)) {
-        return true;
+        out.decoded = true;
+        out.keep = true;
+        return out;
     }
     if (element.DataPosition < 0) {
-        return false;
+        return out;
     }
     const bool order = element.RawByteOrder;
     try {
@@ -369,7 +388,7 @@ bool clsDataModel::DecodeValue(IDTMContext& context, IByteBuffer& buffer, ITrans
         switch (element.ValueType()) {
             case vtOctetString: {
                 Variant bytes(buffer.ReadBytes(element.ValueTypeLength()));
-                element.SetDeviceValue(order ? bytes : ReverseBytes(bytes));
+                out.value = order ? bytes : ReverseBytes(bytes);
                 break;
             }
             case vtUnsigned8: {
@@ -381,62 +400,73 @@ bool clsDataModel::DecodeValue(IDTMContext& context, IByteBuffer& buffer, ITrans
                 if (mask != 0) {
                     b = static_cast<uint8_t>(b >> std::countr_zero(mask));
                 }
-                element.SetDeviceValue(Variant(b));
+                out.value = Variant(b);
                 break;
             }
             case vtUnsigned16:
-                element.SetDeviceValue(Variant(buffer.ReadUInt16(order)));
+                out.value = Variant(buffer.ReadUInt16(order));
                 break;
             case vtUnsigned24:
-                element.SetDeviceValue(Variant(buffer.ReadUInt24(order)));
+                out.value = Variant(buffer.ReadUInt24(order));
                 break;
             case vtInteger16:
-                element.SetDeviceValue(Variant(buffer.ReadInt16(order)));
+                out.value = Variant(buffer.ReadInt16(order));
                 break;
             case vtInteger24:
-                element.SetDeviceValue(Variant(buffer.ReadInt24()));
+                out.value = Variant(buffer.ReadInt24());
                 break;
             case vtInteger32:
-                element.SetDeviceValue(Variant(buffer.ReadInt32(order)));
+                out.value = Variant(buffer.ReadInt32(order));
                 break;
             case vtFloat:
                 if (!IsValidFloatData(buffer)) {
                     // The device has no valid value: every value of the element stays as it
                     // was; the response as such was fine.
-                    return true;
+                    out.keep = true;
+                    buffer.Seek(buffer.Position() + 4);
+                    break;
                 }
-                element.SetDeviceValue(Variant(buffer.ReadFloat()));
+                out.value = Variant(buffer.ReadFloat());
                 break;
             case vtByte:
-                element.SetDeviceValue(Variant(buffer.ReadByte()));
+                out.value = Variant(buffer.ReadByte());
                 break;
             case vtDateTime:
             case vtType12:
-                element.SetDeviceValue(Variant::FromDate(buffer.ReadDate(1)));
+                out.value = Variant::FromDate(buffer.ReadDate(1));
                 break;
             case vtVisibleString: {
                 std::string text(
                     TrimRight(buffer.ReadString(element.StringWireLength(), StringMode(element))));
                 std::erase(text, '\0');
-                element.SetDeviceValue(Variant(std::move(text)));
+                out.value = Variant(std::move(text));
                 break;
             }
             case vtUnsigned32:
-                element.SetDeviceValue(Variant(buffer.ReadUInt32(order)));
+                out.value = Variant(buffer.ReadUInt32(order));
                 break;
             default:
-                return false;
+                return out;
         }
     } catch (const std::exception&) {
-        return false;
+        return out;
     }
+    out.decoded = true;
+    out.end = buffer.Position();
+    return out;
+}
+
+void clsDataModel::TakeDeviceValue(IDTMContext& context, clsDataElement& element,
+                                   const Variant& value) {
+    element.SetDeviceValue(value);
     element.SetDeviceValue(GetElementDeviceValue(element));
     element.SetPersistentValue(Variant());
-    if ((element.StatusFlags() & sfEditedOnline) == 0 ||
-        context.OnlineParameterService().OnlineMode() == 1) {
+    const bool uploading = (context.OnlineParameterService().OnlineMode() & 1) != 0;
+    if ((element.StatusFlags() & sfEditedOnline) == 0 || uploading) {
         element.SetTransientValue(element.DeviceValue());
+        // The upload asked for the device's value: the edit it replaced is no longer pending.
+        element.ClearStatusFlag(sfEditedOnline);
     }
-    return true;
 }
 
 Variant clsDataModel::ReverseBytes(const Variant& value) {

@@ -317,11 +317,51 @@ TEST_F(CodecTest, ARecordWithAnOctetStringOfItsOwnDecodesItAndItsBits) {
     b0.SetTransientValue(Variant(uint8_t{1}));
     b9.SetTransientValue(Variant(uint8_t{1}));
     EXPECT_EQ(Write(diag), (Bytes{0x01, 0x02, 0x10, 0x00}));
-    // A short response fails the record and each member.
-    ASSERT_TRUE(Respond(diag, {0x01}));
+    // A short response fails the record and each member, also those whose byte it holds.
+    EXPECT_FALSE(Respond(diag, {0x01}));
     EXPECT_EQ(diag.StatusFlags() & sfDpv1ErrorMask, 0x500000);
-    EXPECT_EQ(b0.StatusFlags() & sfDpv1ErrorMask, 0);
+    EXPECT_EQ(b0.StatusFlags() & sfDpv1ErrorMask, 0x500000);
     EXPECT_EQ(b9.StatusFlags() & sfDpv1ErrorMask, 0x500000);
+}
+
+// A read is taken whole or not at all: data cut short or longer than the record's bytes leave
+// every member's values as they were, mark each with the decode error and fail the job.
+TEST_F(CodecTest, AReadOfAnyOtherLengthThanTheRecordsIsNotTaken) {
+    clsDataElement& record = Add("R/", vtRecord, -1, -1);
+    clsDataElement& number = Add("R/N", vtUnsigned16, 2, 0);
+    clsDataElement& byte = Add("R/B", vtUnsigned8, 1, 2);
+    ASSERT_TRUE(Respond(record, {0x00, 0x07, 0x03}));
+    struct Case {
+        const char* name;
+        Bytes data;
+    };
+    const Case cases[] = {
+        {"empty", {}},
+        {"one byte short", {0x00, 0x09}},
+        {"one byte long", {0x00, 0x09, 0x04, 0x00}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        t.dataSet->changed.clear();
+        EXPECT_FALSE(Respond(record, c.data));
+        EXPECT_EQ(number.DeviceValue().toLong(), 7);
+        EXPECT_EQ(number.TransientValue().toLong(), 7);
+        EXPECT_EQ(byte.DeviceValue().toLong(), 3);
+        EXPECT_EQ(number.StatusFlags(), 0x500000);
+        EXPECT_EQ(byte.StatusFlags(), 0x500000);
+        EXPECT_EQ(t.dataSet->changed, (std::vector<std::string>{"R/N", "R/B"}));
+    }
+    // The plain element the same way.
+    clsDataElement& plain = Add("P", vtUnsigned16, 2, 0);
+    ASSERT_TRUE(Respond(plain, {0x00, 0x05}));
+    EXPECT_FALSE(Respond(plain, {0x00, 0x06, 0x00}));
+    EXPECT_EQ(plain.DeviceValue().toLong(), 5);
+    EXPECT_EQ(plain.StatusFlags(), 0x500000);
+    // The right length is taken and clears the error.
+    ASSERT_TRUE(Respond(record, {0x00, 0x08, 0x05}));
+    EXPECT_EQ(number.DeviceValue().toLong(), 8);
+    EXPECT_EQ(byte.DeviceValue().toLong(), 5);
+    EXPECT_EQ(number.StatusFlags(), 0);
 }
 
 TEST_F(CodecTest, MembersTakeTheRecordsErrorText) {
@@ -386,7 +426,7 @@ TEST_F(CodecTest, AResponseForAnotherAddressChangesNothing) {
 TEST_F(CodecTest, AShortResponseIsADecodeErrorUnlessAClassIsSet) {
     clsDataElement& e = Add("E", vtInteger32, 4, 0);
     e.SetDeviceValue(Variant(int32_t{9}));
-    ASSERT_TRUE(Respond(e, {1, 2}));
+    EXPECT_FALSE(Respond(e, {1, 2}));  // the job fails
     EXPECT_EQ(e.StatusFlags(), 0x500000);
     EXPECT_EQ(e.DeviceValue().toLong(), 9);
     ASSERT_TRUE(Respond(e, {1, 2}, {0x80, 0xB0, 0x00}));
@@ -433,9 +473,10 @@ TEST_F(CodecTest, AValueEditedOnlineIsKeptUnlessTheOnlineModeIs1) {
     EXPECT_EQ(e.TransientValue().toLong(), 7);
     EXPECT_TRUE(e.PersistentValue().isEmpty());
     EXPECT_EQ(e.StatusFlags() & sfEditedOnline, sfEditedOnline);
-    t.online->mode = 1;
+    t.online->mode = 1;  // an upload runs: the device's value replaces the edit, which ends
     ASSERT_TRUE(Respond(e, {0, 10}));
     EXPECT_EQ(e.TransientValue().toLong(), 10);
+    EXPECT_EQ(e.StatusFlags() & sfEditedOnline, 0);
 }
 
 TEST_F(CodecTest, OnlyASuccessfulWriteClearsEditedOnline) {

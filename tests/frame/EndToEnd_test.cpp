@@ -218,7 +218,7 @@ TEST(EndToEndDownload, WritesWhatIsDownloadableAndReadsBackWhatIsReadBack) {
     EXPECT_EQ(b.Logged(true), written);
     // The protection is read first, then every written element that is read from the device
     // is read back once.
-    const std::vector<Dpv1Request>& log = b.device->Log();
+    const auto& log = b.device->Log();
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(Address(log[0].slot, log[0].index), kWriteLocking);
     EXPECT_EQ(Address(log[1].slot, log[1].index), kHwWriteProtection);

@@ -220,6 +220,16 @@ TEST(SimFaults, RequestCountsAndLog) {
     d.ClearLog();
     EXPECT_EQ(d.RequestCount(0, 18), 0);
     EXPECT_TRUE(d.Log().empty());
+
+    // A device left cycling keeps only its recent requests; the counts go on.
+    const size_t reads = SimulatedPositioner::kLogCapacity + 10;
+    for (size_t i = 0; i < reads; ++i)
+        Read(d, 0, uint8_t(16 + i % 20));
+    Write(d, 1, 122, {0, 0, 0, 0});
+    ASSERT_EQ(d.Log().size(), SimulatedPositioner::kLogCapacity);
+    EXPECT_EQ(d.Log().front().index, 16 + 11 % 20);  // the eleven oldest are gone
+    EXPECT_TRUE(d.Log().back().write);
+    EXPECT_EQ(d.RequestCount(0, 18), int32_t((reads + 17) / 20));
 }
 
 // --- The channel ---

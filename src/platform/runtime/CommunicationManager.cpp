@@ -710,6 +710,9 @@ void CommunicationManager::HandleResponse(const std::string& invokeId,
         return;
     }
     repeatRequested_ = false;
+    // A job fails when the device answers an error, and also when the data model cannot take
+    // the answer (another address, data cut short or laid out otherwise): its elements then
+    // keep their values and carry the error.
     JobDone(*process, read && !HasDpv1Error(response.errorInfo));
     Pump();
 }

@@ -18,7 +18,8 @@ class IPrivateProcess;
 class IOnlineParameterService {
   public:
     virtual ~IOnlineParameterService() = default;
-    // 1 when every decoded value is taken as the shown value, edits pending or not.
+    // Bit 0 while the frame's upload runs: every decoded value is then taken as the shown
+    // value, edits pending or not. Bit 1 while the frame's download runs.
     virtual int32_t OnlineMode() const = 0;
 
     // The frame's upload: reads every element that is read from the device (parameterPath

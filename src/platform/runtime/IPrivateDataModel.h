@@ -24,6 +24,8 @@ class IPrivateDataModel {
 
     virtual bool BuildTransactionRequest(IDTMContext& context, ITransaction& transaction,
                                          bool isWrite, IPrivateDataElement& element) = 0;
+    // Takes a response. False when the model could not take it (another address, or read data
+    // that do not decode): the job counts as failed.
     virtual bool ReadTransactionResponse(IDTMContext& context, ITransaction& transaction,
                                          bool isWrite, IPrivateDataElement& element) = 0;
 

@@ -45,6 +45,13 @@ OnlineParameterService::OnlineParameterService(IDTMContext& context) : context_(
 
 OnlineParameterService::~OnlineParameterService() = default;
 
+int32_t OnlineParameterService::OnlineMode() const {
+    int32_t mode = 0;
+    for (const auto& [invokeId, action] : actions_)
+        mode |= action.write ? 2 : 1;
+    return mode;
+}
+
 bool OnlineParameterService::UploadRequest(const std::string& invokeId,
                                            const std::string& parameterPath) {
     if (actions_.count(invokeId) != 0)
@@ -77,7 +84,7 @@ bool OnlineParameterService::StartTransfer(
     const std::string id = process.processId;
     if (!context_.CommunicationManager().StartProcess(std::move(process)))
         return false;
-    actions_[invokeId] = id;
+    actions_[invokeId] = Action{id, write};
     return true;
 }
 
@@ -169,9 +176,10 @@ bool OnlineParameterService::CancelAction(const std::string& invokeId) {
     auto it = actions_.find(invokeId);
     if (it == actions_.end())
         return false;
-    return Guarded(
-        context_.Diagnostics(), "OnlineParameterService::CancelAction", false,
-        [&]() -> bool { return context_.CommunicationManager().CancelProcess(it->second); });
+    return Guarded(context_.Diagnostics(), "OnlineParameterService::CancelAction", false,
+                   [&]() -> bool {
+                       return context_.CommunicationManager().CancelProcess(it->second.processId);
+                   });
 }
 
 bool OnlineParameterService::StartUpload(const std::string& processId,

@@ -26,8 +26,8 @@ class OnlineParameterService : public IOnlineParameterService {
     OnlineParameterService(const OnlineParameterService&) = delete;
     OnlineParameterService& operator=(const OnlineParameterService&) = delete;
 
-    int32_t OnlineMode() const override { return onlineMode_; }
-    void SetOnlineMode(int32_t mode) { onlineMode_ = mode; }
+    // Bit 0 while an upload of the frame runs, bit 1 while a download runs.
+    int32_t OnlineMode() const override;
 
     bool UploadRequest(const std::string& invokeId, const std::string& parameterPath) override;
     bool DownloadRequest(const std::string& invokeId, const std::string& parameterPath) override;
@@ -40,8 +40,13 @@ class OnlineParameterService : public IOnlineParameterService {
     bool CancelProcess(const std::string& processId) override;
 
   private:
-    // The running uploads and downloads of the frame: invoke id -> process id.
-    std::map<std::string, std::string> actions_;
+    // A running upload or download of the frame.
+    struct Action {
+        std::string processId;
+        bool write = false;
+    };
+    // The running uploads and downloads of the frame by invoke id.
+    std::map<std::string, Action> actions_;
 
     // Starts the frame's upload (write False) or download of the elements under the path that
     // take part in it; end runs with the process's jobs when it has ended. False when the
@@ -55,7 +60,6 @@ class OnlineParameterService : public IOnlineParameterService {
     void TellDownloadFailed(const std::string& invokeId);
 
     IDTMContext& context_;
-    int32_t onlineMode_ = 0;
     // Posted calls and timers find the object gone once it is destroyed.
     LifetimeToken lifetime_;
 };

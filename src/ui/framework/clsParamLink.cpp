@@ -285,8 +285,7 @@ void clsParamLink::InitLink(IDTMContext& context, IParameterRow& row, const ISta
         row.AddMenuItem("");
         helpItem_ = row.MenuItemCount();
         editing_ = false;
-        if (bOnlineMode)
-            e.ClearStatusFlag(sfEditedOnline);
+        // An edit not yet written keeps its edited-online mark: the row shows it as changed.
     });
 }
 
@@ -302,8 +301,8 @@ void clsParamLink::TerminateLink() {
     }
     Entry("clsParamLink.TerminateLink", [&] {
         clsDataElement& e = *element_;
-        if (bOnlineMode && (e.StatusFlags() & sfEditedOnline) != 0)
-            e.ClearStatusFlag(sfEditedOnline);
+        // The element keeps its edited-online mark: the edit stays pending after the page has
+        // gone, until it is written or the device's value is read on request.
         ValidateParameter();
         if (!Bound())
             return;

@@ -1,5 +1,6 @@
 #include "ui/parameterpages/ParameterPage.h"
 
+#include "core/DictionaryLookup.h"
 #include "core/clsDataElement.h"
 #include "platform/controls/widgets/ctlParamSite.h"
 #include "platform/controls/widgets/ctlParameter.h"
@@ -93,14 +94,21 @@ bool ParameterPage::Transfer(bool write) {
     std::shared_ptr<IDTMContext> context = GetDtmContext();
     return Guarded(Log(), write ? "WriteParameter" : "ReadParameter", false, [&] {
         const auto rows = PageRows(*this);
-        if (!write)
-            return ReadPageParameters(process_, *context, *group_, Pointers(rows));
+        if (!write) {
+            const bool started = ReadPageParameters(process_, *context, *group_, Pointers(rows));
+            if (started)
+                transfer_ = false;
+            return started;
+        }
         for (const auto& row : rows)
             row->CommitPendingEdit();
         // The old value would go to the device.
         if (RefusesForRefusedInput(*context, "error_at_write_status", true))
             return false;
-        return WritePageParameters(process_, *context, *group_, Pointers(rows));
+        const bool started = WritePageParameters(process_, *context, *group_, Pointers(rows));
+        if (started)
+            transfer_ = true;
+        return started;
     });
 }
 
@@ -145,9 +153,20 @@ void ParameterPage::OnProcessProgress(const std::string& /*processId*/, int32_t 
     ReportProgress(percent, true);
 }
 
-void ParameterPage::OnProcessFinished(const std::string& /*processId*/, bool /*success*/) {
+void ParameterPage::OnProcessFinished(const std::string& processId, bool success) {
     // Every process that calls the page back ends the frame's display of its progress.
     ReportProgress(100, false);
+    if (!transfer_ || !group_ || !group_->OwnsProcess(processId))
+        return;
+    const bool write = *transfer_;
+    transfer_.reset();
+    // The page's own read or write failed: the device did not answer, answered an error, or
+    // sent data that do not decode. The rows concerned show the error; the user is told.
+    if (!success) {
+        std::shared_ptr<IDTMContext> context = GetDtmContext();
+        context->DisplayMessage(
+            GetDictionaryText(*context, write ? "error_at_write_status" : "error_at_read_status"));
+    }
 }
 
 }  // namespace kv

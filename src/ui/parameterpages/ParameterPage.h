@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,8 @@ class ParameterPage : public PageBase, public IPrivateGUIReadWriteSaveLoad {
     ITransactionGroup* Group() const { return group_.get(); }
 
     // --- IPrivateProcess, as the page's processes reach the page ---
-    // Reported to the frame under the page title.
+    // Reported to the frame under the page title; a failed read or write of the page is also
+    // told to the user as a status text.
     virtual void OnProcessProgress(const std::string& processId, int32_t percent);
     virtual void OnProcessFinished(const std::string& processId, bool success);
 
@@ -60,6 +62,8 @@ class ParameterPage : public PageBase, public IPrivateGUIReadWriteSaveLoad {
 
     std::unique_ptr<ITransactionGroup> group_;
     std::shared_ptr<ProcessForward> process_;
+    // The page's own read (false) or write (true) while its process runs.
+    std::optional<bool> transfer_;
 };
 
 }  // namespace kv

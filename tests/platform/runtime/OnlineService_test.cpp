@@ -68,6 +68,21 @@ TEST(OnlineService, UploadReadsEveryUploadAddressExactlyOnce) {
                  "KV6274");
 }
 
+TEST(OnlineService, AnUploadTakesTheDevicesValueOverAnEditNotYetWritten) {
+    Instance in;
+    ASSERT_TRUE(in.Connect());
+    clsDataElement& tag = in.At("PHYS/TAG_DESC");
+    tag.SetTransientValue(Variant("VALVE 7"));
+    tag.SetStatusFlag(sfEditedOnline);
+    EXPECT_EQ(Service(in).OnlineMode(), 0);
+    ASSERT_TRUE(Service(in).UploadRequest("U1", ""));
+    EXPECT_EQ(Service(in).OnlineMode(), 1);
+    in.loop->RunUntilIdle();
+    EXPECT_EQ(Service(in).OnlineMode(), 0);
+    EXPECT_EQ(tag.TransientValue().str(), "-/-");
+    EXPECT_EQ(tag.StatusFlags() & sfEditedOnline, 0);
+}
+
 TEST(OnlineService, UploadOfAPartReadsOnlyThatPart) {
     Instance in;
     ASSERT_TRUE(in.Connect());
@@ -80,16 +95,23 @@ TEST(OnlineService, UploadOfAPartReadsOnlyThatPart) {
 TEST(OnlineService, DownloadWritesEachAddressOnceAndReadsBack) {
     Instance in;
     ASSERT_TRUE(in.Connect());
-    in.At("PHYS/TAG_DESC").SetTransientValue(Variant("VALVE 7"));
+    clsDataElement& tagDesc = in.At("PHYS/TAG_DESC");
+    tagDesc.SetTransientValue(Variant("VALVE 7"));
+    tagDesc.SetStatusFlag(sfEditedOnline);  // an edit on a page, not yet written
     const std::set<Address> expected =
         in.Addresses([&](clsDataElement& e) { return e.IsDownloadParam(in.context); });
     ASSERT_FALSE(expected.empty());
 
     ASSERT_TRUE(Service(in).DownloadRequest("D1", ""));
+    EXPECT_EQ(Service(in).OnlineMode(), 2);
     EXPECT_TRUE(in.events->downloads.empty());
     in.loop->RunUntilIdle();
+    EXPECT_EQ(Service(in).OnlineMode(), 0);
     ASSERT_EQ(in.events->downloads.size(), 1u);
     EXPECT_EQ(in.events->downloads[0].first, "D1");
+    // Written and read back: the edit is no longer pending.
+    EXPECT_EQ(tagDesc.StatusFlags() & sfEditedOnline, 0);
+    EXPECT_EQ(tagDesc.DeviceValue().str(), "VALVE 7");
 
     std::set<Address> written;
     for (const auto& [address, count] : in.Logged(true)) {
@@ -139,6 +161,42 @@ TEST(OnlineService, CancelledUploadEndsOnceUnsuccessfully) {
     ASSERT_EQ(in.events->uploads.size(), 1u);
     EXPECT_EQ(in.events->uploads[0], std::make_pair(std::string("U3"), false));
     EXPECT_FALSE(Service(in).CancelAction("other"));
+}
+
+TEST(OnlineService, AnAnswerCutShortFailsTheUploadAndKeepsTheRecordsValues) {
+    Instance in;
+    ASSERT_TRUE(in.Connect());
+    ASSERT_TRUE(Service(in).UploadRequest("U1", ""));
+    in.loop->RunUntilIdle();
+    // PV_SCALE changes in the device, but its answer comes one byte short.
+    const std::vector<uint8_t> scale = in.device->Record(1, 27);
+    ASSERT_EQ(scale.size(), 11u);
+    std::vector<uint8_t> changed = scale;
+    changed[0] = 0x43;  // Up_Val 100 -> 200 (0x42C80000 -> 0x43480000)
+    changed[1] = 0x48;
+    changed[10] = 2;  // DecPoint
+    ASSERT_TRUE(in.device->SetRecord(1, 27, changed));
+    in.device->InjectFault(1, 27, SimFault{.shortLength = 10, .times = 1});
+
+    ASSERT_TRUE(Service(in).UploadRequest("U2", ""));
+    in.loop->RunUntilIdle();
+    ASSERT_EQ(in.events->uploads.size(), 2u);
+    EXPECT_EQ(in.events->uploads[1], std::make_pair(std::string("U2"), false));
+    for (const char* member : {"Up_Val", "Lo_Val", "Unit", "DecPoint"}) {
+        clsDataElement& e = in.At(std::string("FUNC/1/AO/PV_SCALE/") + member);
+        EXPECT_EQ(e.StatusFlags() & sfDpv1ErrorMask, 0x500000) << member;
+    }
+    EXPECT_EQ(in.At("FUNC/1/AO/PV_SCALE/Up_Val").DeviceValue().toDouble(), 100.0);
+    EXPECT_EQ(in.At("FUNC/1/AO/PV_SCALE/DecPoint").TransientValue().toLong(), 3);
+    // Every other record was taken.
+    EXPECT_EQ(in.At("PHYS/WRITE_LOCKING").StatusFlags() & sfDpv1ErrorMask, 0);
+
+    // Answered whole, the next upload succeeds and takes the record.
+    ASSERT_TRUE(Service(in).UploadRequest("U3", ""));
+    in.loop->RunUntilIdle();
+    EXPECT_EQ(in.events->uploads.back(), std::make_pair(std::string("U3"), true));
+    EXPECT_EQ(in.At("FUNC/1/AO/PV_SCALE/Up_Val").DeviceValue().toDouble(), 200.0);
+    EXPECT_EQ(in.At("FUNC/1/AO/PV_SCALE/DecPoint").StatusFlags() & sfDpv1ErrorMask, 0);
 }
 
 TEST(OnlineService, StartUploadReadsTheMarkedElementsUnderTheCallersId) {

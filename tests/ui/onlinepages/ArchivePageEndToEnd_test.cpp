@@ -151,30 +151,34 @@ TEST(ArchiveEndToEnd, SixtySamplesMatchTheDeviceAndComeBackWithTheProject) {
 }
 
 TEST(ArchiveEndToEnd, AFailedReadGivesAGapInItsCurveOnly) {
-    Recording r;
-    r.Tick();
-    // The Physical Block's diagnosis cannot be read for a while.
-    SimFault fault;
-    fault.errorCode = kDpv1AccessDenied;
-    r.b.device->InjectFault(kDiagnosis.slot, kDiagnosis.index, fault);
-    r.Tick();
-    r.Tick();
-    r.b.device->ClearFaults();
-    r.Tick();
-    ASSERT_TRUE(ArchiveOf(r.p).Recording()) << "a failed read does not stop the recording";
-    const ArchiveTrace& zero = r.Trace(kZero);
-    ASSERT_EQ(zero.Size(), 5u);
-    EXPECT_TRUE(zero.At(1).Valid());
-    EXPECT_FALSE(zero.At(2).Valid());
-    EXPECT_FALSE(zero.At(3).Valid());
-    EXPECT_TRUE(zero.At(4).Valid());
-    EXPECT_EQ(zero.Runs(0, 4).size(), 2u);
-    for (size_t k = 0; k < 5; ++k)
-        EXPECT_TRUE(r.Trace(kSp).At(k).Valid()) << k;
-    // The chart's cursor finds no value in the gap.
-    Trend& chart = *ArchiveOf(r.p).Trend();
-    for (const Trend::ReadoutLine& line : chart.Readout(zero.At(2).timeMs)) {
-        EXPECT_EQ(line.valid, line.index != 3) << line.index;
+    // The Physical Block's diagnosis cannot be read for a while: the device refuses it, or its
+    // answer comes cut short.
+    const SimFault faults[] = {SimFault{.errorCode = kDpv1AccessDenied},
+                               SimFault{.shortLength = 2}};
+    for (const SimFault& fault : faults) {
+        SCOPED_TRACE(fault.errorCode != 0 ? "refused" : "cut short");
+        Recording r;
+        r.Tick();
+        r.b.device->InjectFault(kDiagnosis.slot, kDiagnosis.index, fault);
+        r.Tick();
+        r.Tick();
+        r.b.device->ClearFaults();
+        r.Tick();
+        ASSERT_TRUE(ArchiveOf(r.p).Recording()) << "a failed read does not stop the recording";
+        const ArchiveTrace& zero = r.Trace(kZero);
+        ASSERT_EQ(zero.Size(), 5u);
+        EXPECT_TRUE(zero.At(1).Valid());
+        EXPECT_FALSE(zero.At(2).Valid());
+        EXPECT_FALSE(zero.At(3).Valid());
+        EXPECT_TRUE(zero.At(4).Valid());
+        EXPECT_EQ(zero.Runs(0, 4).size(), 2u);
+        for (size_t k = 0; k < 5; ++k)
+            EXPECT_TRUE(r.Trace(kSp).At(k).Valid()) << k;
+        // The chart's cursor finds no value in the gap.
+        Trend& chart = *ArchiveOf(r.p).Trend();
+        for (const Trend::ReadoutLine& line : chart.Readout(zero.At(2).timeMs)) {
+            EXPECT_EQ(line.valid, line.index != 3) << line.index;
+        }
     }
 }
 

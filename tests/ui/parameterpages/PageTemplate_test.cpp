@@ -514,6 +514,39 @@ TEST(PageTemplate, ReadAndWriteRunAsOneProcessReportedUnderTheTitle) {
     EXPECT_TRUE(page->PrepareToRelease());
 }
 
+TEST(PageTemplate, AFailedReadOrWriteIsToldAndTheRowsKeepTheirValues) {
+    PageBench b;
+    b.Online();
+    auto page = NewPage();
+    ASSERT_TRUE(page->Init("7.ctlAddress$", "", b.Dtm()));
+    ASSERT_TRUE(page->ReadParameter());
+    b.Settle();
+    ASSERT_TRUE(b.prompt->messages.empty());
+    // PV_SCALE's answer comes one byte short: the read fails, the members keep their values.
+    clsDataElement& upper = b.At("FUNC/1/AO/PV_SCALE/Up_Val");
+    const Variant before = upper.DeviceValue();
+    std::vector<uint8_t> scale = b.device->Record(1, 27);
+    scale[0] ^= 0x01;
+    ASSERT_TRUE(b.device->SetRecord(1, 27, scale));
+    b.device->InjectFault(1, 27, SimFault{.shortLength = 10, .times = 1});
+    ASSERT_TRUE(page->ReadParameter());
+    b.Settle();
+    EXPECT_EQ(b.prompt->messages,
+              (std::vector<std::string>{"The parameters could not be read from the device."}));
+    EXPECT_TRUE(upper.DeviceValue() == before);
+    EXPECT_EQ(upper.StatusFlags() & sfDpv1ErrorMask, 0x500000);
+    EXPECT_EQ(b.At("TRANS/1/Act/DEADBAND").StatusFlags() & sfDpv1ErrorMask, 0);
+
+    // A write that the device refuses is told the same way.
+    b.Clear();
+    b.device->SetWriteLocked(true);
+    ASSERT_TRUE(page->WriteParameter());
+    b.Settle();
+    EXPECT_EQ(b.prompt->messages,
+              (std::vector<std::string>{"The parameters could not be written to the device."}));
+    EXPECT_TRUE(page->PrepareToRelease());
+}
+
 TEST(PageTemplate, ProcessEndEndsTheProgressDisplayWhateverItsId) {
     PageBench b;
     auto page = NewPage();

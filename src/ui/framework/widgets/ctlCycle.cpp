@@ -237,7 +237,6 @@ void ctlCycle::OnCheckToggled() {
         if (Value() == 1)
             return;  // a handler switched on again: that switch-on holds
         UnmarkDynamic(*ctx);
-        ClearEditedMarks(*ctx);
         group_->Clear();
         StopTimer();
     });
@@ -254,7 +253,7 @@ void ctlCycle::SwitchOn() {
     }
     switchOnPending_ = false;
     if (!RefuseUnreachable(*ctx))
-        StartCycling(*ctx, true);
+        StartCycling(*ctx);
 }
 
 bool ctlCycle::RefuseUnreachable(IDTMContext& context) {
@@ -267,12 +266,10 @@ bool ctlCycle::RefuseUnreachable(IDTMContext& context) {
     return true;
 }
 
-void ctlCycle::StartCycling(IDTMContext& context, bool clearEditedMarks) {
+void ctlCycle::StartCycling(IDTMContext& context) {
     if (!Raise(context, [this] { emit OnAddRequests(*group_); }))
         return;
     MarkDynamic(context);
-    if (clearEditedMarks)
-        ClearEditedMarks(context);
     if (Value() == 1) {
         StartTimer(context);
         Tick();
@@ -298,7 +295,7 @@ void ctlCycle::AddRequests() {
         return;
     Guarded(ctx->Diagnostics(), "ctlCycle.AddRequests", [&] {
         if (!RefuseUnreachable(*ctx))
-            StartCycling(*ctx, false);
+            StartCycling(*ctx);
     });
 }
 
@@ -387,7 +384,7 @@ void ctlCycle::ReadEnded() {
     });
 }
 
-// --- dynamic and edited-online marks ---
+// --- dynamic marks ---
 
 std::vector<std::string> ctlCycle::GroupElementPaths(IDTMContext& context) const {
     std::vector<std::string> paths;
@@ -433,16 +430,6 @@ void ctlCycle::ChangeDynamicMarks(IDTMContext& context, const std::vector<std::s
             // Every open page shows the element's rows anew.
             context.GUIManager().ParameterChanged(*element, "");
         }
-    }
-}
-
-void ctlCycle::ClearEditedMarks(IDTMContext& context) {
-    if (!group_)
-        return;
-    IParameters& parameters = context.Parameters();
-    for (const std::string& path : GroupElementPaths(context)) {
-        if (clsDataElement* element = AsDataElement(parameters.Item(path)))
-            element->ClearStatusFlag(sfEditedOnline);
     }
 }
 

@@ -120,8 +120,8 @@ class ctlCycle : public QWidget {
     // the control may be gone then.
     bool RefuseUnreachable(IDTMContext& context);
     // Asks for the requests, marks the elements and starts the ticks (or stops when the box was
-    // unchecked meanwhile). clearEditedMarks: a switch-on of the box.
-    void StartCycling(IDTMContext& context, bool clearEditedMarks);
+    // unchecked meanwhile). The reads never replace an edit that is not yet written.
+    void StartCycling(IDTMContext& context);
     void Stop(IDTMContext& context);
     void Tick();
     void ReadEnded();
@@ -130,7 +130,6 @@ class ctlCycle : public QWidget {
     void MarkDynamic(IDTMContext& context);
     void UnmarkDynamic(IDTMContext& context);
     void ChangeDynamicMarks(IDTMContext& context, const std::vector<std::string>& paths, bool mark);
-    void ClearEditedMarks(IDTMContext& context);
     // The elements the group reads, each record as its members.
     std::vector<std::string> GroupElementPaths(IDTMContext& context) const;
     // Raises a signal; False when the control was destroyed by a handler.

@@ -279,6 +279,34 @@ TEST_F(CycleTest, ATickWithoutAChannelStopsQuietly) {
     EXPECT_TRUE(prompt->questions.empty());
 }
 
+TEST_F(CycleTest, AnAnswerCutShortKeepsTheRecordsValuesWithTheErrorForOneTick) {
+    owner.paths = {"FUNC/1/AO/PV_SCALE/"};
+    Ready();
+    cycle->SetValue(1);
+    in.loop->RunUntilIdle();
+    clsDataElement& upper = in.At("FUNC/1/AO/PV_SCALE/Up_Val");
+    clsDataElement& decimals = in.At("FUNC/1/AO/PV_SCALE/DecPoint");
+    ASSERT_EQ(upper.DeviceValue().toDouble(), 100.0);
+    // The scale changes in the device (Up_Val 200); its answer comes one byte short.
+    std::vector<uint8_t> scale = in.device->Record(1, 27);
+    ASSERT_EQ(scale.size(), 11u);
+    scale[0] = 0x43;
+    scale[1] = 0x48;
+    ASSERT_TRUE(in.device->SetRecord(1, 27, scale));
+    in.device->InjectFault(1, 27, SimFault{.shortLength = 10, .times = 1});
+    in.loop->Advance(4000);
+    EXPECT_EQ(upper.DeviceValue().toDouble(), 100.0);
+    EXPECT_EQ(upper.TransientValue().toDouble(), 100.0);
+    EXPECT_EQ(upper.StatusFlags() & sfDpv1ErrorMask, 0x500000);
+    EXPECT_EQ(decimals.StatusFlags() & sfDpv1ErrorMask, 0x500000);
+    // As on a refused read the cycling goes on, and the next answer is taken.
+    EXPECT_EQ(cycle->Value(), 1);
+    in.loop->Advance(4000);
+    EXPECT_EQ(upper.DeviceValue().toDouble(), 200.0);
+    EXPECT_EQ(upper.StatusFlags() & sfDpv1ErrorMask, 0);
+    EXPECT_TRUE(prompt->messages.empty());
+}
+
 TEST_F(CycleTest, AReadThatCannotStartStopsWithAStatusText) {
     Ready();
     cycle->SetValue(1);
@@ -368,21 +396,26 @@ TEST_F(CycleTest, SwitchingAutomationOffWhileCyclingStillUnmarks) {
     EXPECT_FALSE(in.At(kReadbackValue).ParamDynamic());
 }
 
-TEST_F(CycleTest, ASwitchOnClearsTheEditedOnlineMarksOfWhatItReads) {
+TEST_F(CycleTest, NoSwitchOrTickEndsAnEditThatIsNotYetWritten) {
     Ready();
+    clsDataElement& tag = in.At(kTagDesc);
+    tag.SetTransientValue(Variant("VALVE 7"));
+    tag.SetStatusFlag(sfEditedOnline);
     in.At(kReadbackValue).SetStatusFlag(sfEditedOnline);
-    in.At(kTagDesc).SetStatusFlag(sfEditedOnline);
-    in.At("PHYS/DEVICE_SER_NUM").SetStatusFlag(sfEditedOnline);
     cycle->SetValue(1);
-    EXPECT_EQ(in.At(kReadbackValue).StatusFlags() & sfEditedOnline, 0);
-    EXPECT_EQ(in.At(kTagDesc).StatusFlags() & sfEditedOnline, 0);
-    EXPECT_NE(in.At("PHYS/DEVICE_SER_NUM").StatusFlags() & sfEditedOnline, 0);
-
-    // AddRequests leaves the marks alone.
-    in.At(kTagDesc).SetStatusFlag(sfEditedOnline);
     in.loop->RunUntilIdle();
+    EXPECT_NE(in.At(kReadbackValue).StatusFlags() & sfEditedOnline, 0);
+    EXPECT_NE(tag.StatusFlags() & sfEditedOnline, 0);
+    in.loop->Advance(4000);
     cycle->AddRequests();
-    EXPECT_NE(in.At(kTagDesc).StatusFlags() & sfEditedOnline, 0);
+    in.loop->RunUntilIdle();
+    cycle->SetValue(0);
+    cycle->SetValue(1);
+    in.loop->RunUntilIdle();
+    EXPECT_GE(Reads(kTagDesc), 3);
+    EXPECT_EQ(tag.TransientValue().str(), "VALVE 7");
+    EXPECT_NE(tag.StatusFlags() & sfEditedOnline, 0);
+    EXPECT_FALSE(tag.DeviceValue().isEmpty());
 }
 
 TEST_F(CycleTest, AHandlerThatUnchecksDuringOnAddRequestsStopsTheCycle) {

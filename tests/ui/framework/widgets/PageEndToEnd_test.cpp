@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "OnlinePageTest.h"
+#include "core/DtmElements.h"
 #include "core/ProjectHelpers.h"
 #include "platform/runtime/TransactionGroup.h"
 #include "support/WidgetHelpers.h"
@@ -131,6 +132,62 @@ TEST_F(PageEndToEnd, AnEditIsCommittedMarkedEditedOnlineKeptByTheCycleAndWritten
     const std::vector<uint8_t> stored = in.device->Record(0, 18);
     EXPECT_EQ(std::string(stored.begin(), stored.begin() + 7), "VALVE 8");
     EXPECT_EQ(e.StatusFlags() & sfEditedOnline, 0);
+}
+
+TEST_F(PageEndToEnd, AnUnwrittenEditOutlivesThePageWhileCyclingUntilAPageReadReplacesIt) {
+    // Another page cycles over the tag.
+    test_support::TestPage other;
+    ctlParameter* otherTag = other.AddRow(kTagDesc);
+    other.Init(in.context);
+    const std::shared_ptr<IPrivateGUI> otherGui = other.MakeGui();
+    gui->RegisterGUI("other.test$", otherGui, false);
+    other.cycle->SetValue(1);
+    in.loop->RunUntilIdle();
+    ShowActive(*page);
+    QLineEdit* field = Field(tag);
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, "VALVE 7");
+    QTest::keyClick(field, Qt::Key_Return);
+    clsDataElement& e = in.At(kTagDesc);
+    ASSERT_EQ(e.TransientValue().str(), "VALVE 7");
+    const std::string device = e.DeviceValue().str();
+    ASSERT_NE(device, "VALVE 7");
+    auto dataStatus = [this] { return in.At(kDataStatusPath).TransientValue().toLong(); };
+
+    // The page goes; the other page reads the tag on, and the edit stays, shown as changed.
+    gui->UnregisterGUI("page.test$");
+    page->Release();
+    in.device->ClearLog();
+    in.loop->Advance(8000);
+    EXPECT_EQ(Reads(kTagDesc), 2);
+    EXPECT_EQ(e.TransientValue().str(), "VALVE 7");
+    EXPECT_NE(e.StatusFlags() & sfEditedOnline, 0);
+    EXPECT_EQ(otherTag->StatusIcon(), "Changed");
+    EXPECT_EQ(dataStatus(), edsChanged);
+    EXPECT_EQ(in.data->ModifiedState(), 1);
+
+    // Back on the page, which cycles too: the row shows the edit still.
+    page = std::make_unique<test_support::TestPage>();
+    tag = page->AddRow(kTagDesc);
+    pageGui = page->MakeGui();
+    Open();
+    EXPECT_EQ(Field(tag)->text().toStdString(), "VALVE 7");
+    page->cycle->SetValue(1);
+    in.loop->Advance(4000);
+    EXPECT_EQ(Field(tag)->text().toStdString(), "VALVE 7");
+    EXPECT_EQ(tag->StatusIcon(), "Changed");
+
+    // A page read asks for the device's value: it replaces the edit.
+    ASSERT_TRUE(ReadPageParameters(pageProcess, in.context, group, PageParameterRows(*page->site)));
+    in.loop->RunUntilIdle();
+    EXPECT_EQ(e.TransientValue().str(), device);
+    EXPECT_EQ(e.StatusFlags() & sfEditedOnline, 0);
+    EXPECT_EQ(Field(tag)->text().toStdString(), device);
+    EXPECT_NE(tag->StatusIcon(), "Changed");
+    EXPECT_NE(dataStatus(), edsChanged);
+    gui->UnregisterGUI("other.test$");
+    other.Release();
 }
 
 TEST_F(PageEndToEnd, ADeviceCommandRowAsksRunsAndUnlocks) {
