@@ -290,7 +290,8 @@ void NavigationMainLogic::UpdatePV(IDTMContext& context, IPrivateDataElement& re
         headline.SetPV("-/-");
         return;
     }
-    std::string text = FormatNumber(value.number(), "0.00", context.Locale());
+    // Shown as the rows show numbers: in the form of the language the user sees.
+    std::string text = FormatNumber(value.number(), "0.00", LanguageNumberLocale(context));
     if (const clsDataElement* unit = ElementOf(context, kPvScaleUnitPath)) {
         const std::string unitText = Guarded<std::string>(
             context.Diagnostics(), "ctlNavigationMain::UpdatePV unit", {},

@@ -594,6 +594,10 @@ TEST(MainWindowStates, ProcessValueNeedsACommunicationAndAValue) {
     readback.SetTransientValue(Variant(7.0));
     w.window->ParameterChanged(readback);
     EXPECT_EQ(w.Nav().headline.pv, "7.00 mm");
+    // In the number form of the language the user sees, as the rows show numbers.
+    w.Ctx().GUIManager().SetLanguage(langGerman);
+    w.window->ParameterChanged(readback);
+    EXPECT_EQ(w.Nav().headline.pv, "7,00 mm");
     ASSERT_TRUE(w.session->Disconnect());
 }
 
