@@ -249,8 +249,7 @@ void NavDtmInfoPane::SetCyclicRefresh(int16_t value) {
         const QSignalBlocker block(cycleSwitch_);
         cycleSwitch_->setChecked(on == 1);
     }
-    if (onCyclicRefreshChanged_)
-        onCyclicRefreshChanged_(on);
+    emit CyclicRefreshChanged(on);
 }
 
 void NavDtmInfoPane::SetInterval(int32_t milliseconds) {
@@ -265,8 +264,7 @@ void NavDtmInfoPane::SetInterval(int32_t milliseconds) {
         const QSignalBlocker block(intervalEditor_);
         intervalEditor_->setValue(milliseconds);
     }
-    if (onIntervalChanged_)
-        onIntervalChanged_();
+    emit IntervalChanged();
 }
 
 std::string NavDtmInfoPane::CyclicRefreshLabel() const {
@@ -283,12 +281,6 @@ std::string NavDtmInfoPane::IntervalLabel() const {
 
 void NavDtmInfoPane::SetIntervalLabel(const std::string& text) {
     intervalLabel_->setText(Q(text));
-}
-
-void NavDtmInfoPane::SetChangeHandlers(std::function<void(int16_t)> cyclicRefreshChanged,
-                                       std::function<void()> intervalChanged) {
-    onCyclicRefreshChanged_ = std::move(cyclicRefreshChanged);
-    onIntervalChanged_ = std::move(intervalChanged);
 }
 
 }  // namespace kv::nav

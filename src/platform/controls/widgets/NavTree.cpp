@@ -217,10 +217,7 @@ void NavTreePane::Rebuild() {
     AddItems(nodes_, nullptr);
     view_->scrollToTop();
     rebuilding_ = false;
-    if (onWidth_) {
-        auto handler = onWidth_;
-        handler(ContentWidth());
-    }
+    emit WidthNeeded(ContentWidth());
 }
 
 void NavTreePane::AddItems(const std::vector<NavTreeNode>& nodes, QTreeWidgetItem* parent) {
@@ -256,12 +253,10 @@ void NavTreePane::FollowStart() {
     const NavTreeNode* target = nullptr;
     if (!startKey_ || *startKey_ != startKey) {
         startKey_ = startKey;
-        if (start && onStart_) {
-            auto handler = onStart_;
-            handler(*start);
-        }
-        if (start)
+        if (start) {
+            emit StartNodeTaken(*start);
             target = FirstPage(*start);
+        }
         if (!target && start && start->enabled)
             target = start;
     } else {
@@ -284,11 +279,9 @@ void NavTreePane::Select(const NavTreeNode* node, bool scroll) {
         if (scroll && item && view_->isVisible())
             view_->scrollToItem(item);
     }
-    if (onSelection_) {
-        const std::string key = selectedKey_;
-        auto handler = onSelection_;
-        handler(key);
-    }
+    // A copy: the receiver may destroy the pane.
+    const std::string key = selectedKey_;
+    emit NodeSelected(key);
 }
 
 }  // namespace kv::nav

@@ -139,7 +139,8 @@ TEST(NavigationTree, BadDocumentsThrowAndLeaveTheShownTreeAlone) {
 TEST(NavigationTree, CaptionsAreShownAsTheyArriveAndDisabledNodesCannotBeSelected) {
     NavTreePane pane;
     std::vector<std::string> selections;
-    pane.SetSelectionHandler([&](const std::string& key) { selections.push_back(key); });
+    QObject::connect(&pane, &NavTreePane::NodeSelected,
+                     [&](const std::string& key) { selections.push_back(key); });
     pane.SetTreeXml(R"(<?xml version="1.0"?><treeview>
       <node key="A" caption="Ein- &amp; Ausgänge &lt;1&gt;" enabledFlag="enabledMe">
         <node key="A1" caption="Off" ctl="KV6274PA.ctlOff"/>
@@ -284,7 +285,8 @@ TEST(NavigationToolbar, ButtonsHaveTheirNumbersAndTheSeparatorsNone) {
 TEST(NavigationToolbar, SwitchedOffButtonsAreHiddenAndTooltipsShown) {
     nav::NavToolbar toolbar;
     std::vector<int32_t> clicks;
-    toolbar.SetClickHandler([&](int32_t n) { clicks.push_back(n); });
+    QObject::connect(&toolbar, &nav::NavToolbar::ButtonClicked,
+                     [&](int32_t n) { clicks.push_back(n); });
     toolbar.Button(ntbSearch).SetEnabled(false);
     toolbar.Button(ntbSpare).SetEnabled(false);
     toolbar.Button(ntbHelp).SetEnabled(true);
