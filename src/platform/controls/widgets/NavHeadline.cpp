@@ -13,6 +13,7 @@
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/NavElidedLabel.h"
 #include "platform/controls/widgets/NavPictures.h"
+#include "platform/controls/widgets/QtText.h"
 
 namespace kv::nav {
 
@@ -21,12 +22,8 @@ namespace {
 constexpr int kLogoHeight = 30;
 constexpr int kLogoMaxWidth = 180;
 
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
 void CheckStateKey(const std::string& key) {
-    if (!IsStatePicture(Q(key)))
+    if (!IsStatePicture(ToQString(key)))
         throw std::invalid_argument("no state picture \"" + key + "\"");
 }
 
@@ -133,8 +130,8 @@ NavHeadline::Field NavHeadline::AddField(QWidget* parent, const QString& caption
 }
 
 void NavHeadline::SetFieldToolTip(Field& field, const std::string& text) {
-    field.caption->setToolTip(Q(text));
-    field.value->setToolTip(Q(text));
+    field.caption->setToolTip(ToQString(text));
+    field.value->setToolTip(ToQString(text));
 }
 
 std::string NavHeadline::DeviceTypeName() const {
@@ -142,7 +139,7 @@ std::string NavHeadline::DeviceTypeName() const {
 }
 
 void NavHeadline::SetDeviceTypeName(const std::string& text) {
-    deviceTypeName_->setText(Q(text));
+    deviceTypeName_->setText(ToQString(text));
 }
 
 std::string NavHeadline::DeviceTypeNameToolTip() const {
@@ -150,7 +147,7 @@ std::string NavHeadline::DeviceTypeNameToolTip() const {
 }
 
 void NavHeadline::SetDeviceTypeNameToolTip(const std::string& text) {
-    deviceTypeName_->setToolTip(Q(text));
+    deviceTypeName_->setToolTip(ToQString(text));
 }
 
 std::string NavHeadline::SoftwareRevision() const {
@@ -158,7 +155,7 @@ std::string NavHeadline::SoftwareRevision() const {
 }
 
 void NavHeadline::SetSoftwareRevision(const std::string& text) {
-    software_.value->setText(Q(text));
+    software_.value->setText(ToQString(text));
 }
 
 std::string NavHeadline::SoftwareRevisionToolTip() const {
@@ -174,7 +171,7 @@ std::string NavHeadline::HardwareRevision() const {
 }
 
 void NavHeadline::SetHardwareRevision(const std::string& text) {
-    hardware_.value->setText(Q(text));
+    hardware_.value->setText(ToQString(text));
 }
 
 std::string NavHeadline::HardwareRevisionToolTip() const {
@@ -190,7 +187,7 @@ std::string NavHeadline::PV() const {
 }
 
 void NavHeadline::SetPV(const std::string& text) {
-    pv_.value->setText(Q(text));
+    pv_.value->setText(ToQString(text));
 }
 
 std::string NavHeadline::PVToolTip() const {
@@ -207,7 +204,7 @@ void NavHeadline::SetCompanyIcon(const std::string& path) {
 }
 
 void NavHeadline::ShowCompanyIcon() {
-    QPixmap logo = companyIcon_.empty() ? QPixmap() : QPixmap(Q(companyIcon_));
+    QPixmap logo = companyIcon_.empty() ? QPixmap() : QPixmap(ToQString(companyIcon_));
     if (logo.isNull()) {
         companyIconLabel_->clear();
         companyIconLabel_->hide();
@@ -222,7 +219,7 @@ void NavHeadline::ShowCompanyIcon() {
 
 void NavHeadline::SetCompanyLink(const std::string& url) {
     companyLink_ = url;
-    const QString link = Q(url);
+    const QString link = ToQString(url);
     if (link.isEmpty()) {
         companyLinkLabel_->clear();
         companyLinkLabel_->hide();
@@ -263,7 +260,7 @@ bool NavHeadline::IsOpenableLink(const QString& url) {
 }
 
 void NavHeadline::OpenCompanyLink() const {
-    const QString link = Q(companyLink_);
+    const QString link = ToQString(companyLink_);
     if (IsOpenableLink(link))
         QDesktopServices::openUrl(QUrl(link));
 }
@@ -300,7 +297,7 @@ std::string NavHeadline::PanelText(int32_t panel) const {
 }
 
 void NavHeadline::PanelText(int32_t panel, const std::string& text) {
-    PanelAt(panel).text->setText(Q(text));
+    PanelAt(panel).text->setText(ToQString(text));
 }
 
 bool NavHeadline::PanelActive(int32_t panel) const {
@@ -309,13 +306,15 @@ bool NavHeadline::PanelActive(int32_t panel) const {
 
 QString NavHeadline::ShownPanelPicture(int32_t panel) const {
     const Panel& p = PanelAt(panel);
-    return PanelActive(panel) ? Q(p.image) : QStringLiteral("disabled/") + Q(p.disabledImage);
+    return PanelActive(panel) ? ToQString(p.image)
+                              : QStringLiteral("disabled/") + ToQString(p.disabledImage);
 }
 
 void NavHeadline::ShowPanel(int32_t panel) {
     Panel& p = PanelAt(panel);
     const bool active = PanelActive(panel);
-    p.picture->setPixmap(active ? Picture(Q(p.image)) : DisabledPicture(Q(p.disabledImage)));
+    p.picture->setPixmap(active ? Picture(ToQString(p.image))
+                                : DisabledPicture(ToQString(p.disabledImage)));
     QFont f = p.text->font();
     f.setBold(active);
     p.text->setFont(f);

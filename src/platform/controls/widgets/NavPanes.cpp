@@ -12,16 +12,13 @@
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/NavElidedLabel.h"
 #include "platform/controls/widgets/NavPictures.h"
+#include "platform/controls/widgets/QtText.h"
 
 namespace kv::nav {
 
 namespace {
 
 constexpr int kDeviceIconSize = 40;
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 }  // namespace
 
@@ -57,7 +54,7 @@ std::string NavDevInfoPane::Title() const {
 }
 
 void NavDevInfoPane::SetTitle(const std::string& text) {
-    setTitle(Q(text));
+    setTitle(ToQString(text));
 }
 
 std::string NavDevInfoPane::Tag() const {
@@ -65,7 +62,7 @@ std::string NavDevInfoPane::Tag() const {
 }
 
 void NavDevInfoPane::SetTag(const std::string& text) {
-    tag_->setText(Q(text));
+    tag_->setText(ToQString(text));
 }
 
 std::string NavDevInfoPane::TagToolTip() const {
@@ -73,7 +70,7 @@ std::string NavDevInfoPane::TagToolTip() const {
 }
 
 void NavDevInfoPane::SetTagToolTip(const std::string& text) {
-    tag_->setToolTip(Q(text));
+    tag_->setToolTip(ToQString(text));
 }
 
 std::string NavDevInfoPane::SerialNumber() const {
@@ -81,7 +78,7 @@ std::string NavDevInfoPane::SerialNumber() const {
 }
 
 void NavDevInfoPane::SetSerialNumber(const std::string& text) {
-    serialNumber_->setText(Q(text));
+    serialNumber_->setText(ToQString(text));
 }
 
 std::string NavDevInfoPane::SerialNumberToolTip() const {
@@ -89,12 +86,12 @@ std::string NavDevInfoPane::SerialNumberToolTip() const {
 }
 
 void NavDevInfoPane::SetSerialNumberToolTip(const std::string& text) {
-    serialNumber_->setToolTip(Q(text));
+    serialNumber_->setToolTip(ToQString(text));
 }
 
 void NavDevInfoPane::SetDeviceIcon(const std::string& path) {
     deviceIcon_ = path;
-    QPixmap picture = path.empty() ? QPixmap() : QPixmap(Q(path));
+    QPixmap picture = path.empty() ? QPixmap() : QPixmap(ToQString(path));
     showsDeviceIcon_ = !picture.isNull();
     if (!showsDeviceIcon_)
         picture = Picture(QStringLiteral("device"));
@@ -182,7 +179,7 @@ std::string NavDtmInfoPane::DataStateLabel() const {
 }
 
 void NavDtmInfoPane::SetDataStateLabel(const std::string& text) {
-    dataStateLabel_->setText(Q(text));
+    dataStateLabel_->setText(ToQString(text));
 }
 
 std::string NavDtmInfoPane::DataStateText(int32_t state) const {
@@ -200,7 +197,7 @@ void NavDtmInfoPane::DataStateText(int32_t state, const std::string& text) {
 
 void NavDtmInfoPane::ShowDataState() {
     dataStatePicture_->setPixmap(Picture(QStringLiteral("datastate_%1").arg(dataState_)));
-    dataStateText_->setText(Q(dataStateTexts_[static_cast<size_t>(dataState_)]));
+    dataStateText_->setText(ToQString(dataStateTexts_[static_cast<size_t>(dataState_)]));
 }
 
 void NavDtmInfoPane::SetConnectState(int32_t state) {
@@ -232,7 +229,7 @@ void NavDtmInfoPane::ShowConnectState() {
     connectPicture_->setPixmap(Picture(connectState_ == dcsConnected
                                            ? QStringLiteral("connect_on")
                                            : QStringLiteral("connect_off")));
-    connectText_->setText(Q(connectStateTexts_[static_cast<size_t>(connectState_ - 1)]));
+    connectText_->setText(ToQString(connectStateTexts_[static_cast<size_t>(connectState_ - 1)]));
 }
 
 void NavDtmInfoPane::SetCyclicRefreshEnable(bool enable) {
@@ -249,8 +246,7 @@ void NavDtmInfoPane::SetCyclicRefresh(int16_t value) {
         const QSignalBlocker block(cycleSwitch_);
         cycleSwitch_->setChecked(on == 1);
     }
-    if (onCyclicRefreshChanged_)
-        onCyclicRefreshChanged_(on);
+    emit CyclicRefreshChanged(on);
 }
 
 void NavDtmInfoPane::SetInterval(int32_t milliseconds) {
@@ -265,8 +261,7 @@ void NavDtmInfoPane::SetInterval(int32_t milliseconds) {
         const QSignalBlocker block(intervalEditor_);
         intervalEditor_->setValue(milliseconds);
     }
-    if (onIntervalChanged_)
-        onIntervalChanged_();
+    emit IntervalChanged();
 }
 
 std::string NavDtmInfoPane::CyclicRefreshLabel() const {
@@ -274,7 +269,7 @@ std::string NavDtmInfoPane::CyclicRefreshLabel() const {
 }
 
 void NavDtmInfoPane::SetCyclicRefreshLabel(const std::string& text) {
-    cycleSwitch_->setText(Q(text));
+    cycleSwitch_->setText(ToQString(text));
 }
 
 std::string NavDtmInfoPane::IntervalLabel() const {
@@ -282,13 +277,7 @@ std::string NavDtmInfoPane::IntervalLabel() const {
 }
 
 void NavDtmInfoPane::SetIntervalLabel(const std::string& text) {
-    intervalLabel_->setText(Q(text));
-}
-
-void NavDtmInfoPane::SetChangeHandlers(std::function<void(int16_t)> cyclicRefreshChanged,
-                                       std::function<void()> intervalChanged) {
-    onCyclicRefreshChanged_ = std::move(cyclicRefreshChanged);
-    onIntervalChanged_ = std::move(intervalChanged);
+    intervalLabel_->setText(ToQString(text));
 }
 
 }  // namespace kv::nav

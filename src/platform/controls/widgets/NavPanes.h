@@ -3,7 +3,6 @@
 
 #include <QGroupBox>
 #include <array>
-#include <functional>
 #include <string>
 
 #include "platform/controls/NavigationInterfaces.h"
@@ -47,6 +46,8 @@ class NavDevInfoPane : public QGroupBox, public IDevInfoPane {
 
 // Data state, connection state, the cycle switch and the cycle interval.
 class NavDtmInfoPane : public QGroupBox, public IDtmInfoPane, public ICyclePane {
+    Q_OBJECT
+
   public:
     explicit NavDtmInfoPane(QWidget* parent = nullptr);
 
@@ -75,13 +76,14 @@ class NavDtmInfoPane : public QGroupBox, public IDtmInfoPane, public ICyclePane 
     std::string IntervalLabel() const override;
     void SetIntervalLabel(const std::string& text) override;
 
-    // Called after every real change of the switch or the interval, whoever made it.
-    void SetChangeHandlers(std::function<void(int16_t)> cyclicRefreshChanged,
-                           std::function<void()> intervalChanged);
-
     // The editors, for tests that act as the user.
     QCheckBox* CycleSwitch() const { return cycleSwitch_; }
     QSpinBox* IntervalEditor() const { return intervalEditor_; }
+
+  signals:
+    // After every real change of the switch (1 on, 0 off) or the interval, whoever made it.
+    void CyclicRefreshChanged(int16_t value);
+    void IntervalChanged();
 
   private:
     void ShowDataState();
@@ -103,8 +105,6 @@ class NavDtmInfoPane : public QGroupBox, public IDtmInfoPane, public ICyclePane 
     bool cyclicRefreshEnable_ = true;
     int16_t cyclicRefresh_ = 0;
     int32_t interval_ = 4000;
-    std::function<void(int16_t)> onCyclicRefreshChanged_;
-    std::function<void()> onIntervalChanged_;
 };
 
 }  // namespace kv::nav

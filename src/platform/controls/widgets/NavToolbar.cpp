@@ -60,10 +60,7 @@ NavToolbar::NavToolbar(QWidget* parent) : QToolBar(parent) {
         action->setObjectName(QStringLiteral("ToolbarButton%1").arg(b.number));
         const int32_t number = b.number;
         connect(action, &QAction::triggered, this, [this, number] {
-            CallGuarded("toolbar button", [&] {
-                if (onClick_)
-                    onClick_(number);
-            });
+            CallGuarded("toolbar button", [&] { emit ButtonClicked(number); });
         });
         buttons_.emplace(b.number, std::make_unique<ToolbarButton>(*this, action));
     }

@@ -4,7 +4,6 @@
 // while the current page offers no read or write.
 
 #include <QToolBar>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -16,14 +15,14 @@ class QAction;
 namespace kv::nav {
 
 class NavToolbar : public QToolBar, public IStdToolbar {
+    Q_OBJECT
+
   public:
     explicit NavToolbar(QWidget* parent = nullptr);
     ~NavToolbar() override;
 
     IToolbarButton& Button(int32_t number) override;
 
-    // Called with the button's number when the user clicks it.
-    void SetClickHandler(std::function<void(int32_t)> handler) { onClick_ = std::move(handler); }
     // Whether the current page lets the button be used (read and write); true by default.
     void SetAvailable(int32_t number, bool available);
     // The check mark of button 1 and whether the user may toggle it.
@@ -31,11 +30,14 @@ class NavToolbar : public QToolBar, public IStdToolbar {
     // The action behind a button, for tests and the window's shortcuts.
     QAction* Action(int32_t number);
 
+  signals:
+    // The user clicked the button with that number.
+    void ButtonClicked(int32_t number);
+
   private:
     class ToolbarButton;
     void UpdateSeparators();
     std::map<int32_t, std::unique_ptr<ToolbarButton>> buttons_;
-    std::function<void(int32_t)> onClick_;
 };
 
 }  // namespace kv::nav

@@ -6,11 +6,12 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cctype>
 #include <pugixml.hpp>
 #include <stdexcept>
+#include <string_view>
 
 #include "platform/controls/widgets/LastResort.h"
+#include "value/Text.h"
 
 namespace kv::nav {
 
@@ -19,21 +20,15 @@ namespace {
 // The width the pane asks for to show every caption uncut is at most this.
 constexpr int kMaxTreeWidth = 440;
 
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
-
 // A Boolean attribute as the tree documents write it ("1", "0", "True", "Falsch", ...); none
 // for an absent attribute or another word.
 std::optional<bool> Truth(const pugi::xml_node& node, const char* attribute) {
     const pugi::xml_attribute a = node.attribute(attribute);
     if (!a)
         return std::nullopt;
-    std::string word = Lower(a.value());
-    word.erase(0, word.find_first_not_of(" \t"));
-    word.erase(word.find_last_not_of(" \t") + 1);
+    // Every word is ASCII: other letters, German ones too, stay as they are and match none.
+    const std::string lower = ToLowerAscii(a.value());
+    const std::string_view word = Trim(lower, " \t");
     if (word == "1" || word == "-1" || word == "true" || word == "wahr")
         return true;
     if (word == "0" || word == "false" || word == "falsch")
@@ -164,13 +159,13 @@ void NavTreePane::SetTreeXml(const std::string& xml) {
 }
 
 Variant NavTreePane::GetProperty(const std::string& name) const {
-    if (Lower(name) == "functionid")
+    if (EqualsNoCase(name, "functionId"))
         return Variant(functionId_);
     return Variant();
 }
 
 void NavTreePane::SetProperty(const std::string& name, const Variant& value) {
-    if (Lower(name) != "functionid")
+    if (!EqualsNoCase(name, "functionId"))
         throw std::invalid_argument("the tree holder has no property \"" + name + "\"");
     const std::string id = value.isEmpty() || value.isNull() ? std::string() : value.toString();
     if (id == functionId_)
@@ -217,10 +212,7 @@ void NavTreePane::Rebuild() {
     AddItems(nodes_, nullptr);
     view_->scrollToTop();
     rebuilding_ = false;
-    if (onWidth_) {
-        auto handler = onWidth_;
-        handler(ContentWidth());
-    }
+    emit WidthNeeded(ContentWidth());
 }
 
 void NavTreePane::AddItems(const std::vector<NavTreeNode>& nodes, QTreeWidgetItem* parent) {
@@ -256,12 +248,10 @@ void NavTreePane::FollowStart() {
     const NavTreeNode* target = nullptr;
     if (!startKey_ || *startKey_ != startKey) {
         startKey_ = startKey;
-        if (start && onStart_) {
-            auto handler = onStart_;
-            handler(*start);
-        }
-        if (start)
+        if (start) {
+            emit StartNodeTaken(*start);
             target = FirstPage(*start);
+        }
         if (!target && start && start->enabled)
             target = start;
     } else {
@@ -284,11 +274,9 @@ void NavTreePane::Select(const NavTreeNode* node, bool scroll) {
         if (scroll && item && view_->isVisible())
             view_->scrollToItem(item);
     }
-    if (onSelection_) {
-        const std::string key = selectedKey_;
-        auto handler = onSelection_;
-        handler(key);
-    }
+    // A copy: the receiver may destroy the pane.
+    const std::string key = selectedKey_;
+    emit NodeSelected(key);
 }
 
 }  // namespace kv::nav

@@ -4,7 +4,6 @@
 // the node whose page the page area shows.
 
 #include <QGroupBox>
-#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -36,6 +35,8 @@ struct NavTreeNode {
 std::vector<NavTreeNode> ParseNavigationTree(const std::string& xml);
 
 class NavTreePane : public QGroupBox, public IDevParameterPane, public ITreeHolder {
+    Q_OBJECT
+
   public:
     explicit NavTreePane(QWidget* parent = nullptr);
     ~NavTreePane() override;
@@ -55,21 +56,18 @@ class NavTreePane : public QGroupBox, public IDevParameterPane, public ITreeHold
 
     // The node with the key among those shown; nullptr when none is.
     const NavTreeNode* Node(const std::string& key) const;
-    // Called when a new start node takes effect (a new tree or function id), before the
-    // selection follows it.
-    void SetStartHandler(std::function<void(const NavTreeNode&)> handler) {
-        onStart_ = std::move(handler);
-    }
-    // Called with the selected node's key ("" for none) whenever the selection is made anew:
-    // by the user, by SelectNode, or after a new tree. The handler is the last thing called.
-    void SetSelectionHandler(std::function<void(const std::string&)> handler) {
-        onSelection_ = std::move(handler);
-    }
-    // Called with ContentWidth after every new tree.
-    void SetWidthHandler(std::function<void(int)> handler) { onWidth_ = std::move(handler); }
     // The width the pane needs to show every caption of the tree uncut (bounded).
     int ContentWidth() const;
     QTreeWidget* View() const { return view_; }
+
+  signals:
+    // A new start node takes effect (a new tree or function id), before the selection follows it.
+    void StartNodeTaken(const kv::nav::NavTreeNode& start);
+    // The selection was made anew, by the user, by SelectNode or after a new tree: the selected
+    // node's key ("" for none). The pane does nothing after it.
+    void NodeSelected(const std::string& key);
+    // ContentWidth, after every new tree.
+    void WidthNeeded(int width);
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -83,8 +81,8 @@ class NavTreePane : public QGroupBox, public IDevParameterPane, public ITreeHold
     void AddItems(const std::vector<NavTreeNode>& nodes, QTreeWidgetItem* parent);
     const NavTreeNode* StartNode() const;
     void FollowStart();
-    // Makes the node (nullptr: none) the selected one and tells the handler; scroll: bring it
-    // into view.
+    // Makes the node (nullptr: none) the selected one and says so (NodeSelected); scroll: bring
+    // it into view.
     void Select(const NavTreeNode* node, bool scroll = true);
 
     QTreeWidget* view_ = nullptr;
@@ -95,9 +93,6 @@ class NavTreePane : public QGroupBox, public IDevParameterPane, public ITreeHold
     std::optional<std::string> startKey_;  // the start node in effect; none before a tree
     std::string selectedKey_;
     bool rebuilding_ = false;
-    std::function<void(const NavTreeNode&)> onStart_;
-    std::function<void(const std::string&)> onSelection_;
-    std::function<void(int)> onWidth_;
 };
 
 }  // namespace kv::nav

@@ -7,6 +7,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <QtGlobal>
+#include <initializer_list>
 
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/NavHeadline.h"
@@ -22,6 +23,19 @@ namespace {
 constexpr int kPaneWidth = 270;
 
 }  // namespace
+
+template <class Part, class... Args>
+void ctlNavigation::Listen(Part* part, void (Part::*signal)(Args...), const char* where,
+                           void (ctlNavigation::*handler)(Args...)) {
+    // Direct: the report is handled inside the part's call that made it. Nothing may unwind
+    // through Qt's delivery.
+    connect(
+        part, signal, this,
+        [this, where, handler](Args... args) {
+            CallGuarded(where, [&] { (this->*handler)(args...); });
+        },
+        Qt::DirectConnection);
+}
 
 ctlNavigation::ctlNavigation(QWidget* parent, const PageRegistry* registry)
     : QWidget(parent),
@@ -88,38 +102,28 @@ ctlNavigation::ctlNavigation(QWidget* parent, const PageRegistry* registry)
     splitter_->setStretchFactor(1, 1);
     splitter_->setSizes({kPaneWidth, 1024 - kPaneWidth});
 
-    toolbar_->SetClickHandler([this](int32_t button) { OnToolbarClick(button); });
-    tree_->SetStartHandler([this](const nav::NavTreeNode& start) {
-        navigationLocked_ = start.navViewLocked;
-        if (start.navViewVisible >= 0)
-            SetNavigationVisible(start.navViewVisible == 1);
-        else
-            toolbar_->SetNavigationViewState(navigationVisible_, navigationLocked_);
-    });
-    tree_->SetSelectionHandler([this](const std::string& key) { ShowNode(key); });
-    // The panes widen so that the tree's captions show uncut; the page area gives the room.
-    tree_->SetWidthHandler([this](int treeWidth) {
-        QList<int> sizes = splitter_->sizes();
-        const QMargins margins = paneLayout_->contentsMargins();
-        const int needed = treeWidth + margins.left() + margins.right();
-        if (sizes.size() != 2 || sizes[0] >= needed)
-            return;
-        const int total = sizes[0] + sizes[1];
-        splitter_->setSizes({needed, std::max(total - needed, pageArea_->minimumWidth())});
-    });
-    dtmInfo_->SetChangeHandlers([this](int16_t value) { OnCyclicRefreshChanged(value); },
-                                [this] { OnIntervalChanged(); });
+    // The parts report to the control at once and in order; a connection ends with the control.
+    Listen(toolbar_, &nav::NavToolbar::ButtonClicked, "ctlNavigation toolbar button",
+           &ctlNavigation::OnToolbarClick);
+    Listen(tree_, &nav::NavTreePane::StartNodeTaken, "ctlNavigation start node",
+           &ctlNavigation::FollowStartNode);
+    Listen(tree_, &nav::NavTreePane::NodeSelected, "ctlNavigation tree selection",
+           &ctlNavigation::ShowNode);
+    Listen(tree_, &nav::NavTreePane::WidthNeeded, "ctlNavigation tree width",
+           &ctlNavigation::WidenPanes);
+    Listen(dtmInfo_, &nav::NavDtmInfoPane::CyclicRefreshChanged, "ctlNavigation cycle switch",
+           &ctlNavigation::OnCyclicRefreshChanged);
+    Listen(dtmInfo_, &nav::NavDtmInfoPane::IntervalChanged, "ctlNavigation cycle interval",
+           &ctlNavigation::OnIntervalChanged);
     UpdateReadWrite();
 }
 
 ctlNavigation::~ctlNavigation() {
-    // From here on nothing is raised, and the parts report nothing back.
+    // From here on nothing is raised, and the parts report nothing back: their connections would
+    // end only after QWidget's destructor, which destroys them, has left this control half gone.
     events_.reset();
-    toolbar_->SetClickHandler(nullptr);
-    tree_->SetStartHandler(nullptr);
-    tree_->SetSelectionHandler(nullptr);
-    tree_->SetWidthHandler(nullptr);
-    dtmInfo_->SetChangeHandlers(nullptr, nullptr);
+    for (QObject* part : std::initializer_list<QObject*>{toolbar_, tree_, dtmInfo_})
+        part->disconnect(this);
     // The pages leave the control before they are destroyed, so that nothing they do on the
     // way reaches it. Whatever the page area shows, the empty page too, moves out to the limbo:
     // nothing may move into the control now, since its window may be half destroyed (a parent
@@ -167,6 +171,25 @@ IStdHeadline& ctlNavigation::StdHeadline() {
 
 IStdToolbar& ctlNavigation::StdToolbar() {
     return *toolbar_;
+}
+
+void ctlNavigation::FollowStartNode(const nav::NavTreeNode& start) {
+    navigationLocked_ = start.navViewLocked;
+    if (start.navViewVisible >= 0)
+        SetNavigationVisible(start.navViewVisible == 1);
+    else
+        toolbar_->SetNavigationViewState(navigationVisible_, navigationLocked_);
+}
+
+void ctlNavigation::WidenPanes(int treeWidth) {
+    // The page area gives the room.
+    QList<int> sizes = splitter_->sizes();
+    const QMargins margins = paneLayout_->contentsMargins();
+    const int needed = treeWidth + margins.left() + margins.right();
+    if (sizes.size() != 2 || sizes[0] >= needed)
+        return;
+    const int total = sizes[0] + sizes[1];
+    splitter_->setSizes({needed, std::max(total - needed, pageArea_->minimumWidth())});
 }
 
 void ctlNavigation::SetNavigationVisible(bool visible) {

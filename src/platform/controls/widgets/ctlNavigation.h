@@ -23,6 +23,7 @@ namespace kv {
 class PageRegistry;
 
 namespace nav {
+struct NavTreeNode;
 class NavDevInfoPane;
 class NavDtmInfoPane;
 class NavHeadline;
@@ -76,6 +77,14 @@ class ctlNavigation : public QWidget,
 
     template <class F>
     void Raise(F&& call);
+    // Connects a part's signal directly to a handler of the control, run through the guard.
+    template <class Part, class... Args>
+    void Listen(Part* part, void (Part::*signal)(Args...), const char* where,
+                void (ctlNavigation::*handler)(Args...));
+    // A new start node shows or hides the tree pane and locks the choice as its flags say.
+    void FollowStartNode(const nav::NavTreeNode& start);
+    // The panes widen so that the tree's captions show uncut.
+    void WidenPanes(int treeWidth);
     void ShowNode(const std::string& key);
     void ReleasePages();
     std::unique_ptr<QWidget> CreatePage(const std::string& progId) const;
