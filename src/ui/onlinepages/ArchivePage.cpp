@@ -256,13 +256,9 @@ bool ArchivePage::QueryRelease() {
 
 void ArchivePage::RollBackInitPage() {
     startWithCycle_ = false;
-    if (archive_) {
-        try {
-            archive_->Release();
-        } catch (...) {
-            // The archive control goes with the page.
-        }
-    }
+    // The archive control goes with the page: a release that fails is only recorded.
+    if (archive_)
+        Guarded(Log(), "ArchivePage::RollBackInitPage", [&] { archive_->Release(); });
     CyclicDisplayPage::RollBackInitPage();
 }
 

@@ -419,13 +419,10 @@ bool PageBase::QueryRelease() {
 }
 
 void PageBase::RollBackInitPage() {
-    if (site_ != nullptr) {
-        try {
-            site_->Release();
-        } catch (...) {
-            // The bindings are dropped with the page at the latest.
-        }
-    }
+    // The bindings are dropped with the page at the latest: a release that fails is only
+    // recorded.
+    if (site_ != nullptr)
+        Guarded(Log(), "PageBase::RollBackInitPage", [&] { site_->Release(); });
 }
 
 bool PageBase::PrepareToRelease() {
