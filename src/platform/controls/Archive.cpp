@@ -38,11 +38,11 @@ std::string Describe(const Variant& v) {
         return "an empty value";
     if (v.isNull())
         return "Null";
-    try {
-        return "\"" + v.toString() + "\"";
-    } catch (...) {
+    // Strings and numbers (Booleans and dates among them) have a text that cannot fail to
+    // convert; any other kind is only named.
+    if (!v.isString() && !v.isNumber())
         return "a value of another type";
-    }
+    return "\"" + v.toString() + "\"";
 }
 
 }  // namespace

@@ -22,11 +22,9 @@ void LeaveGUIList(const std::shared_ptr<IDTMContext>& context,
                   const std::string& guiFunctionCall) noexcept {
     if (!context || guiFunctionCall.empty())
         return;
-    try {
-        context->GUIManager().UnregisterGUI(guiFunctionCall);
-    } catch (...) {
-        // The GUI list forgets a user interface that is gone on its own.
-    }
+    // The GUI list forgets a user interface that is gone on its own: a failure is only recorded.
+    Guarded(context->Diagnostics(), "GUI left",
+            [&] { context->GUIManager().UnregisterGUI(guiFunctionCall); });
 }
 
 }  // namespace kv

@@ -14,8 +14,8 @@ class IDTMContext;
 void TellGUIShown(const std::shared_ptr<IDTMContext>& context, const std::string& guiFunctionCall,
                   bool shown) noexcept;
 
-// Takes the user interface registered under the call out of the GUI list. Errors are ignored:
-// the list forgets a user interface that is gone on its own.
+// Takes the user interface registered under the call out of the GUI list. An error goes no
+// further than the context's log: the list forgets a user interface that is gone on its own.
 void LeaveGUIList(const std::shared_ptr<IDTMContext>& context,
                   const std::string& guiFunctionCall) noexcept;
 

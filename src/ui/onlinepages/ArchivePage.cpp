@@ -119,8 +119,7 @@ QWidget* ArchivePage::CreateChild(const ChildDesign& child, QWidget* parent) {
             auto* archive = new ctlDTMArchive(parent);
             for (const DesignProperty& p : child.props) {
                 if (!archive->SetDesignerProperty(p.key, p.value))
-                    qWarning("%s: the designer property %s of %s is not taken", Name().c_str(),
-                             p.key.c_str(), child.name.c_str());
+                    RecordDesignFault(child, "takes no designer property " + p.key);
             }
             if (archive_.isNull())
                 archive_ = archive;
@@ -256,13 +255,9 @@ bool ArchivePage::QueryRelease() {
 
 void ArchivePage::RollBackInitPage() {
     startWithCycle_ = false;
-    if (archive_) {
-        try {
-            archive_->Release();
-        } catch (...) {
-            // The archive control goes with the page.
-        }
-    }
+    // The archive control goes with the page: a release that fails is only recorded.
+    if (archive_)
+        Guarded(Log(), "ArchivePage::RollBackInitPage", [&] { archive_->Release(); });
     CyclicDisplayPage::RollBackInitPage();
 }
 

@@ -32,8 +32,7 @@ CyclicAddOns::CyclicAddOns(PageBase& page) : page_(page) {}
 ctlCycle* CyclicAddOns::CreateCycle(const ChildDesign& child, QWidget* parent) {
     auto* cycle = new ctlCycle(parent);
     if (!cycle->ReadProperties(DesignBag(child)))
-        qWarning("%s: a designer property of %s has the wrong kind", page_.Name().c_str(),
-                 child.name.c_str());
+        page_.RecordDesignFault(child, "has a designer property of the wrong kind");
     cycle_ = cycle;
     // The page's handlers only run while the page (which owns this object) exists, each
     // guarded itself: nothing may unwind through the signal.

@@ -30,8 +30,7 @@ QWidget* CyclicDisplayPage::CreateChild(const ChildDesign& child, QWidget* paren
         return CyclicPage::CreateChild(child, parent);
     auto* bar = new ctlBar(parent);
     if (!bar->ReadProperties(DesignBag(child)))
-        qWarning("%s: a designer property of %s has the wrong kind", Name().c_str(),
-                 child.name.c_str());
+        RecordDesignFault(child, "has a designer property of the wrong kind");
     return bar;
 }
 

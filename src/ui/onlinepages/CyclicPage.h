@@ -10,6 +10,7 @@
 
 #include "platform/controls/NavigationInterfaces.h"
 #include "platform/controls/widgets/ctlParamSite.h"
+#include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/IDTMContext.h"
 #include "ui/onlinepages/CyclicAddOns.h"
 #include "ui/parameterpages/PageDesign.h"
@@ -43,11 +44,8 @@ class CyclicPage : public Base, public IPrivateGUICycle {
         return Base::QueryRelease();
     }
     void RollBackInitPage() override {
-        try {
-            addOns_.Clear();
-        } catch (...) {
-            // The cycle control goes with the page.
-        }
+        // The cycle control goes with the page: a clearing that fails is only recorded.
+        Guarded(this->Log(), "CyclicPage::RollBackInitPage", [&] { addOns_.Clear(); });
         Base::RollBackInitPage();
     }
     void ApplyLanguage(int32_t languageId) override {

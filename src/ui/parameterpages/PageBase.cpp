@@ -174,15 +174,14 @@ void PageBase::CreateChildren() {
         if (!child.container.empty()) {
             parent = Control(child.container);
             if (parent == nullptr) {
-                qWarning("%s: %s stands in %s, which the page does not hold",
-                         design_.className.c_str(), child.name.c_str(), child.container.c_str());
+                RecordDesignFault(
+                    child, "stands in " + child.container + ", which the page does not hold");
                 continue;
             }
         }
         QWidget* widget = CreateChild(child, parent);
         if (widget == nullptr) {
-            qWarning("%s: no control of the kind of %s", design_.className.c_str(),
-                     child.name.c_str());
+            RecordDesignFault(child, "is of a kind the page makes no control of");
             continue;
         }
         widget->setObjectName(QString::fromStdString(child.name));
@@ -220,8 +219,7 @@ QWidget* PageBase::CreateChild(const ChildDesign& child, QWidget* parent) {
         case ChildKind::Parameter: {
             auto* row = new ctlParameter(parent);
             if (!row->ReadProperties(bag))
-                qWarning("%s: a designer property of %s has the wrong kind",
-                         design_.className.c_str(), child.name.c_str());
+                RecordDesignFault(child, "has a designer property of the wrong kind");
             return row;
         }
         case ChildKind::ParamHelp: {
@@ -290,6 +288,13 @@ DiagnosticLog& PageBase::Log() const {
     if (std::shared_ptr<IDTMContext> ctx = GetDtmContext())
         return ctx->Diagnostics();
     return WidgetDiagnostics();
+}
+
+void PageBase::RecordDesignFault(const ChildDesign& child, const std::string& fault) const {
+    std::string control = child.name;
+    if (child.index >= 0)
+        control += "(" + std::to_string(child.index) + ")";
+    Log().Record(Name() + " Build", control + " " + fault);
 }
 
 std::shared_ptr<IDTMContext> PageBase::GetDtmContext() const {
@@ -419,13 +424,10 @@ bool PageBase::QueryRelease() {
 }
 
 void PageBase::RollBackInitPage() {
-    if (site_ != nullptr) {
-        try {
-            site_->Release();
-        } catch (...) {
-            // The bindings are dropped with the page at the latest.
-        }
-    }
+    // The bindings are dropped with the page at the latest: a release that fails is only
+    // recorded.
+    if (site_ != nullptr)
+        Guarded(Log(), "PageBase::RollBackInitPage", [&] { site_->Release(); });
 }
 
 bool PageBase::PrepareToRelease() {

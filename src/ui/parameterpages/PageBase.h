@@ -63,6 +63,9 @@ class PageBase : public QWidget,
     // the layout of the children that follow the page's width (the page's first resize).
     // Called once, right after construction.
     void Build();
+    // Records a child of the table that the page cannot make as designed in the page's log
+    // ("<page> Build": "<child> <fault>"); the page goes on without what the fault concerns.
+    void RecordDesignFault(const ChildDesign& child, const std::string& fault) const;
 
     // --- INavigationPage: the class name, which is also the prefix of its dictionary keys ---
     std::string Name() const override { return design_.className; }

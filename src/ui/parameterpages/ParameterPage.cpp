@@ -131,11 +131,8 @@ bool ParameterPage::QueryRelease() {
 
 void ParameterPage::RollBackInitPage() {
     if (group_) {
-        try {
-            group_->Close();
-        } catch (...) {
-            // The group goes with the page.
-        }
+        // The group goes with the page: a Close that fails is only recorded.
+        Guarded(Log(), "ParameterPage::RollBackInitPage", [&] { group_->Close(); });
         group_.reset();
     }
     PageBase::RollBackInitPage();

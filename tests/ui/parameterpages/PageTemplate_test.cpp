@@ -24,6 +24,7 @@
 
 #include "PageFixture.h"
 #include "core/dtm/DTMMain.h"
+#include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/Twips.h"
 #include "platform/controls/widgets/ctlParamSite.h"
 #include "platform/controls/widgets/ctlParameter.h"
@@ -380,6 +381,33 @@ TEST(PageTemplate, FailedInitLeavesNothingRegisteredOrBound) {
     page->failInInitPage = nullptr;
     EXPECT_TRUE(page->Init("7.ctlAddress$", "", b.Dtm()));
     EXPECT_TRUE(page->PrepareToRelease());
+}
+
+TEST(PageTemplate, ChildrenThatCannotBeMadeAsDesignedAreRecordedAndThePageGoesOn) {
+    struct Case {
+        ChildDesign child;
+        std::string what;
+    };
+    const Case cases[] = {
+        {Row(4, 1800, "PHYS/TAG_DESC").In("picNone"),
+         "ctlParameter(4) stands in picNone, which the page does not hold"},
+        {Cycle(120, 3240), "ctlCycle1 is of a kind the page makes no control of"},
+        {Row(4, 1800, "PHYS/TAG_DESC").Prop("controltype", "many"),
+         "ctlParameter(4) has a designer property of the wrong kind"},
+    };
+    WidgetDiagnostics().Clear();
+    for (const Case& c : cases) {
+        PageDesign design = Design(PageForm::Single);
+        design.children.push_back(c.child);
+        TestPage page(design);
+        page.Build();
+        // Not initialised yet: the page's log is the widgets' log.
+        ASSERT_EQ(WidgetDiagnostics().Entries().size(), 1u) << c.what;
+        EXPECT_EQ(WidgetDiagnostics().Entries()[0].where, "ctlAddress Build");
+        EXPECT_EQ(WidgetDiagnostics().Entries()[0].what, c.what);
+        EXPECT_NE(page.Control("sepTitle"), nullptr) << c.what;
+        WidgetDiagnostics().Clear();
+    }
 }
 
 TEST(PageTemplate, CallInUseByAnotherGuiIsRefused) {

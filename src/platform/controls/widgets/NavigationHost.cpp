@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "platform/controls/widgets/LastResort.h"
+
 namespace kv {
 
 INavigationPanesHost* FindNavigationPanesHost(const QWidget* page) {
@@ -16,13 +18,11 @@ bool SetHostCyclicRefresh(const QWidget* page, int16_t value) {
     INavigationPanesHost* host = FindNavigationPanesHost(page);
     if (!host)
         return false;
-    try {
+    // The page's switch keeps its value; only the mirroring is lost, and recorded.
+    return CallGuarded("mirroring a page's cyclic refresh", false, [&] {
         host->NavigationPanes().dtmInfo().Cycle().SetCyclicRefresh(value);
         return true;
-    } catch (...) {
-        // The page's switch keeps its value; only the mirroring is lost.
-        return false;
-    }
+    });
 }
 
 }  // namespace kv

@@ -16,7 +16,7 @@ namespace kv {
 INavigationPanesHost* FindNavigationPanesHost(const QWidget* page);
 
 // Sets the host's cycle switch to value (0 off, 1 on), ignoring every failure: no host, or a
-// host that refuses. True when the host took the value.
+// host that refuses (recorded in the widgets' log). True when the host took the value.
 bool SetHostCyclicRefresh(const QWidget* page, int16_t value);
 
 }  // namespace kv

@@ -315,9 +315,10 @@ std::unique_ptr<QWidget> ctlNavigation::CreatePage(const std::string& progId) co
     if (progId.empty() || !registry_->Contains(progId))
         return nullptr;
     std::unique_ptr<QWidget> widget;
-    CallGuarded("ctlNavigation creating a page", [&] { widget = registry_->Create(progId); });
+    const char* const where = "ctlNavigation creating a page";
+    CallGuarded(where, [&] { widget = registry_->Create(progId); });
     if (widget && !dynamic_cast<INavigationPage*>(widget.get())) {
-        qWarning("ctlNavigation: the page made for %s is no navigation page", progId.c_str());
+        WidgetDiagnostics().Record(where, "the page made for " + progId + " is no navigation page");
         widget.reset();
     }
     return widget;

@@ -215,6 +215,10 @@ TEST_F(NavigationTest, PageThatCannotBeMadeShowsAnEmptyPage) {
     ASSERT_TRUE(Tree().SelectNode("Node2"));  // a widget that is no page
     EXPECT_THAT(nav->Pages(), IsEmpty());
     EXPECT_THAT(*log, IsEmpty());
+    ASSERT_EQ(WidgetDiagnostics().Entries().size(), 1u);
+    EXPECT_EQ(WidgetDiagnostics().Entries()[0].what,
+              "the page made for KV6274PA.ctlCertificate is no navigation page");
+    WidgetDiagnostics().Clear();
 }
 
 TEST_F(NavigationTest, NewTreeKeepsThePageOfANodeItStillOffers) {
