@@ -6,7 +6,6 @@
 #include <QScrollArea>
 #include <QSplitter>
 #include <QVBoxLayout>
-#include <QtGlobal>
 #include <initializer_list>
 
 #include "platform/controls/widgets/LastResort.h"
