@@ -5,8 +5,10 @@
 #include "core/clsDataElement.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IParameters.h"
+#include "platform/runtime/PropertyBag.h"
 #include "ui/framework/widgets/ctlBar.h"
 #include "ui/onlinepages/OnlinePageParts.h"
+#include "ui/parameterpages/PageDesign.h"
 
 namespace kv {
 

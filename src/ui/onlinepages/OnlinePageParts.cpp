@@ -2,13 +2,6 @@
 
 namespace kv {
 
-PropertyBag DesignBag(const ChildDesign& child) {
-    PropertyBag bag;
-    for (const DesignProperty& p : child.props)
-        bag.Write(p.key, p.value);
-    return bag;
-}
-
 std::string BlockPath(const std::string& path, int16_t blockIndex) {
     const std::string number = std::to_string(blockIndex);
     std::string out;
