@@ -5,12 +5,12 @@
 #include "core/APIHelpers.h"
 #include "core/DictionaryLookup.h"
 #include "core/ProjectHelpers.h"
+#include "platform/runtime/ElementPath.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrompt.h"
 #include "platform/runtime/ITransactionGroup.h"
-#include "ui/onlinepages/OnlinePageParts.h"
 
 namespace kv {
 
@@ -47,7 +47,7 @@ bool CommandPage::StillOpen(const QPointer<CommandPage>& page) {
 }
 
 std::string CommandPage::CommandPath(const CommandDesign& command) const {
-    return BlockPath(command.elementPath, BlockIndex());
+    return WithBlockNumber(command.elementPath, BlockIndex());
 }
 
 Variant CommandPage::CommandValue(const CommandDesign& command) {
