@@ -14,12 +14,6 @@
 
 namespace kv {
 
-namespace {
-
-constexpr int32_t kAnswerYes = 6;
-
-}  // namespace
-
 CommandPage::CommandPage(const PageDesign& design, QWidget* parent)
     : CyclicParameterPage(design, parent), buttons_(design.commands.size()) {}
 
@@ -144,7 +138,7 @@ void CommandPage::OnProcessFinished(const std::string& processId, bool success) 
 bool CommandPage::ConfirmCommand(const std::string& alertKey) {
     std::shared_ptr<IDTMContext> context = GetDtmContext();
     const std::string text = GetDictionaryText(*context, alertKey);
-    return context->MessageBox(text, mbsYesNoQuestionDefaultNo) == kAnswerYes;
+    return context->MessageBox(text, mbsYesNoQuestionDefaultNo) == mbaYes;
 }
 
 void CommandPage::ShowCommandDone(const std::string& textKey) {
