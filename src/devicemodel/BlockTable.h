@@ -218,21 +218,23 @@ struct DefaultRow {
     Settings set = {};
 };
 
-// How a block builds its elements.
-struct BlockScheme {
-    int32_t blockType;   // BlockType of every element but BlockIndex
-    std::string prefix;  // the block's path prefix
+// A block as its tables define it.
+struct BlockTables {
+    int32_t blockType;                           // BlockType of every element but BlockIndex
+    std::string (*prefix)(int16_t blockNumber);  // the block's path prefix
+    std::span<const ElementRow> elements;
+    std::span<const DefaultRow> defaults = {};  // the later defaults
 };
 
-// Creates, in table order, every row made by `pass`.
-void CreateRows(IDTMContext& context, const BlockScheme& scheme, int16_t blockNumber,
-                std::span<const ElementRow> rows, Pass pass);
-// Applies the later defaults in table order; a path that is not in the data set raises an error.
-void ApplyDefaults(IDTMContext& context, const BlockScheme& scheme, int16_t blockNumber,
-                   std::span<const DefaultRow> rows);
-// Completes the rows created as kCompletedLater or kReadOnlyLater, in table order.
-void CompleteRows(IDTMContext& context, const BlockScheme& scheme, int16_t blockNumber,
-                  std::span<const ElementRow> rows);
+// Makes the block's elements: the rows of its standard parameters in table order, then
+// SetDefaults and CreateLaterRows.
+void CreateBlock(const BlockTables& block, IDTMContext& context, int16_t blockNumber);
+// Applies the later defaults in table order, then completes the rows created as kCompletedLater
+// or kReadOnlyLater in table order; a path that is not in the data set raises an error.
+void SetDefaults(const BlockTables& block, IDTMContext& context, int16_t blockNumber);
+// Creates, in table order, the rows made after the defaults: the manufacturer parameters, then
+// the bit members.
+void CreateLaterRows(const BlockTables& block, IDTMContext& context, int16_t blockNumber);
 
 Variant ToVariant(const Value& value, int16_t blockNumber);
 

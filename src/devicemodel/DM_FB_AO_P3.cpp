@@ -132,9 +132,7 @@ constexpr DefaultRow kStandardDefaults[] = {
 };
 // clang-format on
 
-BlockScheme Scheme(int16_t blockNumber) {
-    return BlockScheme{pbfFunctionAOBlock, GetBlockPrefix(blockNumber)};
-}
+constexpr BlockTables kBlock{pbfFunctionAOBlock, &GetBlockPrefix, kElements, kStandardDefaults};
 
 }  // namespace
 
@@ -143,19 +141,15 @@ std::string GetBlockPrefix(int16_t blockNumber) {
 }
 
 void CreateBlockModel(IDTMContext& context, int16_t blockNumber) {
-    CreateRows(context, Scheme(blockNumber), blockNumber, kElements, kStandard);
-    SetStandardDefaults(blockNumber, context);
-    CreateCheckBackElements(blockNumber, context);
+    CreateBlock(kBlock, context, blockNumber);
 }
 
 void SetStandardDefaults(int16_t blockNumber, IDTMContext& context) {
-    ApplyDefaults(context, Scheme(blockNumber), blockNumber, kStandardDefaults);
+    SetDefaults(kBlock, context, blockNumber);
 }
 
 void CreateCheckBackElements(int16_t blockNumber, IDTMContext& context) {
-    const BlockScheme scheme = Scheme(blockNumber);
-    CreateRows(context, scheme, blockNumber, kElements, kManufacturer);
-    CreateRows(context, scheme, blockNumber, kElements, kBitMembers);
+    CreateLaterRows(kBlock, context, blockNumber);
 }
 
 }  // namespace kv::DM_FB_AO_P3

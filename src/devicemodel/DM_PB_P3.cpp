@@ -91,9 +91,7 @@ constexpr DefaultRow kOfflineDefaults[] = {
 };
 // clang-format on
 
-BlockScheme Scheme(int16_t blockNumber) {
-    return BlockScheme{pbfPhysicalBlock, GetBlockPrefix(blockNumber)};
-}
+constexpr BlockTables kBlock{pbfPhysicalBlock, &GetBlockPrefix, kElements, kOfflineDefaults};
 
 }  // namespace
 
@@ -102,19 +100,15 @@ std::string GetBlockPrefix(int16_t) {
 }
 
 void CreateBlockModel(IDTMContext& context, int16_t blockNumber) {
-    CreateRows(context, Scheme(blockNumber), blockNumber, kElements, kStandard);
-    SetOfflineDefaults(blockNumber, context);
-    CreateManufacturerParameters(blockNumber, context);
+    CreateBlock(kBlock, context, blockNumber);
 }
 
 void SetOfflineDefaults(int16_t blockNumber, IDTMContext& context) {
-    ApplyDefaults(context, Scheme(blockNumber), blockNumber, kOfflineDefaults);
+    SetDefaults(kBlock, context, blockNumber);
 }
 
 void CreateManufacturerParameters(int16_t blockNumber, IDTMContext& context) {
-    const BlockScheme scheme = Scheme(blockNumber);
-    CreateRows(context, scheme, blockNumber, kElements, kManufacturer);
-    CreateRows(context, scheme, blockNumber, kElements, kBitMembers);
+    CreateLaterRows(kBlock, context, blockNumber);
 }
 
 void OnDataChanged(int16_t, clsDataElement&, IDTMContext&) {}

@@ -91,9 +91,7 @@ constexpr auto kHeader = BlockHeader({.blockObject = 3, .parentClass = 5, .block
 constexpr auto kElements = MergedRows<kOwnRows, kHeader>();
 // clang-format on
 
-BlockScheme Scheme(int16_t blockNumber) {
-    return BlockScheme{pbfTransducerBlock, GetBlockPrefix(blockNumber)};
-}
+constexpr BlockTables kBlock{pbfTransducerBlock, &GetBlockPrefix, kElements};
 
 }  // namespace
 
@@ -102,17 +100,15 @@ std::string GetBlockPrefix(int16_t blockNumber) {
 }
 
 void CreateBlockModel(IDTMContext& context, int16_t blockNumber) {
-    CreateRows(context, Scheme(blockNumber), blockNumber, kElements, kStandard);
-    SetStandardDefaults(blockNumber, context);
-    CreateMfrElements(blockNumber, context);
+    CreateBlock(kBlock, context, blockNumber);
 }
 
 void SetStandardDefaults(int16_t blockNumber, IDTMContext& context) {
-    CompleteRows(context, Scheme(blockNumber), blockNumber, kElements);
+    SetDefaults(kBlock, context, blockNumber);
 }
 
 void CreateMfrElements(int16_t blockNumber, IDTMContext& context) {
-    CreateRows(context, Scheme(blockNumber), blockNumber, kElements, kManufacturer);
+    CreateLaterRows(kBlock, context, blockNumber);
 }
 
 }  // namespace kv::DM_TB_Act_P3
