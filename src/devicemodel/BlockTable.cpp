@@ -13,6 +13,16 @@ namespace kv::blocktable {
 
 namespace {
 
+// A block at its number: the BlockType and the path prefix its rows are made with.
+struct BlockScheme {
+    int32_t blockType;
+    std::string prefix;
+};
+
+BlockScheme SchemeOf(const BlockTables& block, int16_t blockNumber) {
+    return BlockScheme{block.blockType, block.prefix(blockNumber)};
+}
+
 // ElementMode arithmetic: 32-bit signed additions that raise an overflow error.
 int32_t AddChecked(int32_t a, int32_t b) {
     const int64_t sum = static_cast<int64_t>(a) + b;
@@ -88,6 +98,9 @@ Variant ToVariant(const Value& value, int16_t blockNumber) {
     return Variant();
 }
 
+namespace {
+
+// Creates, in table order, every row made by `pass`.
 void CreateRows(IDTMContext& context, const BlockScheme& scheme, int16_t blockNumber,
                 std::span<const ElementRow> rows, Pass pass) {
     IParameters& parameters = context.Parameters();
@@ -142,6 +155,7 @@ void CreateRows(IDTMContext& context, const BlockScheme& scheme, int16_t blockNu
     }
 }
 
+// Completes the rows created as kCompletedLater or kReadOnlyLater, in table order.
 void CompleteRows(IDTMContext& context, const BlockScheme& scheme, int16_t blockNumber,
                   std::span<const ElementRow> rows) {
     IParameters& parameters = context.Parameters();
@@ -159,6 +173,7 @@ void CompleteRows(IDTMContext& context, const BlockScheme& scheme, int16_t block
     }
 }
 
+// Applies the later defaults in table order; a path that is not in the data set raises an error.
 void ApplyDefaults(IDTMContext& context, const BlockScheme& scheme, int16_t blockNumber,
                    std::span<const DefaultRow> rows) {
     IParameters& parameters = context.Parameters();
@@ -169,6 +184,26 @@ void ApplyDefaults(IDTMContext& context, const BlockScheme& scheme, int16_t bloc
             element.SetControlType(row.set.control);
         ApplyValueSettings(element, row.set, blockNumber);
     }
+}
+
+}  // namespace
+
+void CreateBlock(const BlockTables& block, IDTMContext& context, int16_t blockNumber) {
+    CreateRows(context, SchemeOf(block, blockNumber), blockNumber, block.elements, kStandard);
+    SetDefaults(block, context, blockNumber);
+    CreateLaterRows(block, context, blockNumber);
+}
+
+void SetDefaults(const BlockTables& block, IDTMContext& context, int16_t blockNumber) {
+    const BlockScheme scheme = SchemeOf(block, blockNumber);
+    ApplyDefaults(context, scheme, blockNumber, block.defaults);
+    CompleteRows(context, scheme, blockNumber, block.elements);
+}
+
+void CreateLaterRows(const BlockTables& block, IDTMContext& context, int16_t blockNumber) {
+    const BlockScheme scheme = SchemeOf(block, blockNumber);
+    CreateRows(context, scheme, blockNumber, block.elements, kManufacturer);
+    CreateRows(context, scheme, blockNumber, block.elements, kBitMembers);
 }
 
 void Notify(IParameters& parameters, clsDataElement& element, bool silent) {

@@ -3,9 +3,12 @@
 // type, layout, access and group bits, offline value and settings. The procedures here turn rows
 // into data elements of the data set and apply the tables of later default settings.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "core/clsDataElement.h"
 #include "platform/runtime/IDTMContext.h"
@@ -154,6 +157,59 @@ struct ElementRow {
     Value created = {};  // initial value given at creation when it differs from `initial`
 };
 
+// --- tables that take shared rows ---
+
+// The order of an element table: by relative index, within one by position, a record's root (no
+// position) before its members.
+constexpr bool RowBefore(const ElementRow& a, const ElementRow& b) {
+    return a.rel != b.rel ? a.rel < b.rel : a.pos < b.pos;
+}
+
+// Merges the rows `shared` into the rows `own` in that order, writes them to `out` unless it is
+// null and answers their number. A row of `own` at the place (relative index and position) of a
+// shared row takes its place and must name the same path. Rows out of that order where the two
+// tables meet, or two at one place, do not compile.
+consteval size_t MergeRows(std::span<const ElementRow> own, std::span<const ElementRow> shared,
+                           ElementRow* out) {
+    size_t n = 0;
+    size_t o = 0;
+    const auto take = [&](const ElementRow& row) {
+        if (out != nullptr)
+            out[n] = row;
+        ++n;
+    };
+    for (size_t s = 0; s < shared.size(); ++s) {
+        if (s > 0 && !RowBefore(shared[s - 1], shared[s]))
+            throw "shared rows out of order";
+        for (; o < own.size() && RowBefore(own[o], shared[s]); ++o) {
+            if (s > 0 && !RowBefore(shared[s - 1], own[o]))
+                throw "block rows out of order where the shared rows stand";
+            take(own[o]);
+        }
+        if (o < own.size() && !RowBefore(shared[s], own[o])) {
+            if (std::string_view(own[o].path) != shared[s].path)
+                throw "a block row at the place of a shared row of another path";
+            take(own[o++]);
+        } else {
+            take(shared[s]);
+        }
+    }
+    for (; o < own.size(); ++o) {
+        if (!shared.empty() && !RowBefore(shared.back(), own[o]))
+            throw "block rows out of order where the shared rows stand";
+        take(own[o]);
+    }
+    return n;
+}
+
+// A block's element table: its own rows `Own` with the rows `Shared` merged in.
+template <const auto& Own, const auto& Shared>
+consteval auto MergedRows() {
+    std::array<ElementRow, MergeRows(Own, Shared, nullptr)> rows{};
+    MergeRows(Own, Shared, rows.data());
+    return rows;
+}
+
 // A later default: the element's path after the block prefix, its new initial value (blank: not
 // touched) and the settings to apply.
 struct DefaultRow {
@@ -162,21 +218,23 @@ struct DefaultRow {
     Settings set = {};
 };
 
-// How a block builds its elements.
-struct BlockScheme {
-    int32_t blockType;   // BlockType of every element but BlockIndex
-    std::string prefix;  // the block's path prefix
+// A block as its tables define it.
+struct BlockTables {
+    int32_t blockType;                           // BlockType of every element but BlockIndex
+    std::string (*prefix)(int16_t blockNumber);  // the block's path prefix
+    std::span<const ElementRow> elements;
+    std::span<const DefaultRow> defaults = {};  // the later defaults
 };
 
-// Creates, in table order, every row made by `pass`.
-void CreateRows(IDTMContext& context, const BlockScheme& scheme, int16_t blockNumber,
-                std::span<const ElementRow> rows, Pass pass);
-// Applies the later defaults in table order; a path that is not in the data set raises an error.
-void ApplyDefaults(IDTMContext& context, const BlockScheme& scheme, int16_t blockNumber,
-                   std::span<const DefaultRow> rows);
-// Completes the rows created as kCompletedLater or kReadOnlyLater, in table order.
-void CompleteRows(IDTMContext& context, const BlockScheme& scheme, int16_t blockNumber,
-                  std::span<const ElementRow> rows);
+// Makes the block's elements: the rows of its standard parameters in table order, then
+// SetDefaults and CreateLaterRows.
+void CreateBlock(const BlockTables& block, IDTMContext& context, int16_t blockNumber);
+// Applies the later defaults in table order, then completes the rows created as kCompletedLater
+// or kReadOnlyLater in table order; a path that is not in the data set raises an error.
+void SetDefaults(const BlockTables& block, IDTMContext& context, int16_t blockNumber);
+// Creates, in table order, the rows made after the defaults: the manufacturer parameters, then
+// the bit members.
+void CreateLaterRows(const BlockTables& block, IDTMContext& context, int16_t blockNumber);
 
 Variant ToVariant(const Value& value, int16_t blockNumber);
 

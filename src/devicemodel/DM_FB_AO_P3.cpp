@@ -3,6 +3,7 @@
 
 #include "devicemodel/DM_FB_AO_P3.h"
 
+#include "devicemodel/BlockHeader.h"
 #include "devicemodel/BlockTable.h"
 
 namespace kv::DM_FB_AO_P3 {
@@ -14,27 +15,14 @@ using namespace blocktable;
 constexpr Pass Mfr = kManufacturer;
 constexpr Pass Bits = kBitMembers;
 
+// The element table without the block header's rows that the block takes as they are
+// (BlockHeader.h); its MODE_BLK/, MODE_BLK/Normal and ALARM_SUM rows take the place of the
+// header's.
 // clang-format off
-constexpr ElementRow kElements[] = {
+constexpr ElementRow kOwnRows[] = {
 // rel path                           type len          pos     acc  groups     initial       settings                                                                       after / pass
 {kNoRelIndex, "BlockIndex",           2,  1,            kNoPos, N,   0,         BlockNumber,  {.flags = 0x1}},
-{0,  "BLK_OBJ/",                      0,  kTypeLength,  kNoPos, R,   0,         Empty,        {.mode = 0x1}},
-{0,  "BLK_OBJ/Reserved",              2,  1,            0,      N,   0,         Empty,        {.flags = 0x1}},
-{0,  "BLK_OBJ/Block_Object",          2,  1,            1,      N,   0x2000000, Int(2),       {.flags = 0x1, .control = 3}},
-{0,  "BLK_OBJ/Parent_Class",          2,  1,            2,      N,   0x2000000, Int(2),       {.flags = 0x1, .control = 3}},
-{0,  "BLK_OBJ/Class",                 2,  1,            3,      N,   0x2000000, Int(1),       {.flags = 0x1, .control = 3}},
-{0,  "BLK_OBJ/DD_Reference",          16, 4,            4,      N,   0x2000000, Empty,        {.flags = 0x1}},
-{0,  "BLK_OBJ/DD_Revision",           3,  2,            8,      N,   0x2000000, Empty,        {.flags = 0x1}},
-{0,  "BLK_OBJ/Profile",               3,  2,            10,     N,   0x2000000, Int(16386),   {.flags = 0x1, .control = 3}},
-{0,  "BLK_OBJ/Profile_Revision",      3,  2,            12,     N,   0x2000000, Int(768),     {.flags = 0x1, .control = 3}},
-{0,  "BLK_OBJ/Execution_Time",        2,  1,            14,     N,   0x2000000, Empty,        {.flags = 0x1}},
-{0,  "BLK_OBJ/Number_of_Parameters",  3,  2,            15,     N,   0x2000000, Empty,        {.flags = 0x1}},
-{0,  "BLK_OBJ/Address_of_View_1",     3,  2,            17,     N,   0x2000000, Empty,        {.flags = 0x1}},
-{0,  "BLK_OBJ/Number_of_Views",       2,  1,            19,     N,   0x2000000, Empty,        {.flags = 0x1}},
-{1,  "ST_REV",                        3,  2,            0,      R,   0x2100000, Int(0),       {.flags = 0x1}},
 {2,  "TAG_DESC",                      14, 32,           0,      RW,  0x2000000, EmptyText,    {.print = {{0, 7}}},                                                           AfterPath("PHYS/TAG_DESC")},
-{3,  "STRATEGY",                      3,  2,            0,      RW,  0x2000000, Int(0)},
-{4,  "ALERT_KEY",                     2,  1,            0,      RW,  0x2000000, Int(0)},
 {5,  "TARGET_MODE",                   2,  1,            0,      RW,  0x200000,  Int(8),       {.control = 3, .print = {{4, 1}}}},
 {6,  "MODE_BLK/",                     0,  kTypeLength,  kNoPos, R,   0,         Empty},
 {6,  "MODE_BLK/Actual",               2,  1,            0,      N,   0xB00000,  Int(8),       {.flags = 0x1, .control = 3, .print = {{1, 13}, {2, 12}, {4, 2}}}},
@@ -110,6 +98,9 @@ constexpr ElementRow kElements[] = {
 {49, "MFR/CHECK_BACK_OPT",            1,  3,            0,      RW,  0x2000000, Int(0),       {.control = 4, .bitEncoded = true},                                            {}, Mfr},
 };
 
+constexpr auto kHeader = BlockHeader({.blockObject = 2, .parentClass = 2, .blockClass = 1});
+constexpr auto kElements = MergedRows<kOwnRows, kHeader>();
+
 constexpr DefaultRow kStandardDefaults[] = {
 // path                       initial value                   unit / format / range / other
 {"SP/Value",                  Dbl(0),                         {.initUnit = 1342, .format = "0.00"}},
@@ -141,9 +132,7 @@ constexpr DefaultRow kStandardDefaults[] = {
 };
 // clang-format on
 
-BlockScheme Scheme(int16_t blockNumber) {
-    return BlockScheme{pbfFunctionAOBlock, GetBlockPrefix(blockNumber)};
-}
+constexpr BlockTables kBlock{pbfFunctionAOBlock, &GetBlockPrefix, kElements, kStandardDefaults};
 
 }  // namespace
 
@@ -152,19 +141,15 @@ std::string GetBlockPrefix(int16_t blockNumber) {
 }
 
 void CreateBlockModel(IDTMContext& context, int16_t blockNumber) {
-    CreateRows(context, Scheme(blockNumber), blockNumber, kElements, kStandard);
-    SetStandardDefaults(blockNumber, context);
-    CreateCheckBackElements(blockNumber, context);
+    CreateBlock(kBlock, context, blockNumber);
 }
 
 void SetStandardDefaults(int16_t blockNumber, IDTMContext& context) {
-    ApplyDefaults(context, Scheme(blockNumber), blockNumber, kStandardDefaults);
+    SetDefaults(kBlock, context, blockNumber);
 }
 
 void CreateCheckBackElements(int16_t blockNumber, IDTMContext& context) {
-    const BlockScheme scheme = Scheme(blockNumber);
-    CreateRows(context, scheme, blockNumber, kElements, kManufacturer);
-    CreateRows(context, scheme, blockNumber, kElements, kBitMembers);
+    CreateLaterRows(kBlock, context, blockNumber);
 }
 
 }  // namespace kv::DM_FB_AO_P3

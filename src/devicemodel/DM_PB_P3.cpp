@@ -3,6 +3,7 @@
 
 #include "devicemodel/DM_PB_P3.h"
 
+#include "devicemodel/BlockHeader.h"
 #include "devicemodel/BlockTable.h"
 
 namespace kv::DM_PB_P3 {
@@ -14,36 +15,16 @@ using namespace blocktable;
 // DIAGNOSIS_MASK: 144 + R - &H10000 sets every ElementMode bit from &H10000 up.
 constexpr int32_t kEveryGroup = -0x10000;
 
+// The element table without the block header's rows that the block takes as they are
+// (BlockHeader.h); its ST_REV takes the place of the header's.
 // clang-format off
-constexpr ElementRow kElements[] = {
+constexpr ElementRow kOwnRows[] = {
 // rel path                                type len          pos     acc  groups     initial              settings                                                        place / pass
-{0,  "BLK_OBJ/",                           0,  kTypeLength,  kNoPos, R,   0,         Empty,               {.mode = 0x1}},
-{0,  "BLK_OBJ/Reserved",                   2,  1,            0,      N,   0,         Empty,               {.flags = 0x1}},
-{0,  "BLK_OBJ/Block_Object",               2,  1,            1,      N,   0x2000000, Int(1),              {.flags = 0x1, .control = 3}},
-{0,  "BLK_OBJ/Parent_Class",               2,  1,            2,      N,   0x2000000, Int(250),            {.flags = 0x1, .control = 3}},
-{0,  "BLK_OBJ/Class",                      2,  1,            3,      N,   0x2000000, Int(250),            {.flags = 0x1, .control = 3}},
-{0,  "BLK_OBJ/DD_Reference",               16, 4,            4,      N,   0x2000000, Empty,               {.flags = 0x1}},
-{0,  "BLK_OBJ/DD_Revision",                3,  2,            8,      N,   0x2000000, Empty,               {.flags = 0x1}},
-{0,  "BLK_OBJ/Profile",                    3,  2,            10,     N,   0x2000000, Int(16386),          {.flags = 0x1, .control = 3}},
-{0,  "BLK_OBJ/Profile_Revision",           3,  2,            12,     N,   0x2000000, Int(768),            {.flags = 0x1, .control = 3}},
-{0,  "BLK_OBJ/Execution_Time",             2,  1,            14,     N,   0x2000000, Empty,               {.flags = 0x1}},
-{0,  "BLK_OBJ/Number_of_Parameters",       3,  2,            15,     N,   0x2000000, Empty,               {.flags = 0x1}},
-{0,  "BLK_OBJ/Address_of_View_1",          3,  2,            17,     N,   0x2000000, Empty,               {.flags = 0x1}},
-{0,  "BLK_OBJ/Number_of_Views",            2,  1,            19,     N,   0x2000000, Empty,               {.flags = 0x1}},
 {1,  "ST_REV",                             3,  2,            0,      R,   0x2100000, Int(0),              {.flags = 0x1, .print = {{0, 16}}}},
 {2,  "TAG_DESC",                           14, 32,           0,      RW,  0x2100000, EmptyText,           {.print = {{0, 1}, {2, 4}}},                                    Before("BLK_OBJ/")},
-{3,  "STRATEGY",                           3,  2,            0,      RW,  0x2000000, Int(0)},
-{4,  "ALERT_KEY",                          2,  1,            0,      RW,  0x2000000, Int(0)},
 {5,  "TARGET_MODE",                        2,  1,            0,      RW,  0x200000,  Int(8),              {.control = 3}},
-{6,  "MODE_BLK/",                          0,  kTypeLength,  kNoPos, R,   0,         Empty,               {.mode = 0x1}},
 {6,  "MODE_BLK/Actual",                    2,  1,            0,      N,   0x100000,  Int(8),              {.flags = 0x1, .control = 3}},
 {6,  "MODE_BLK/Permitted",                 2,  1,            1,      N,   0x2000000, Int(8),              {.flags = 0x1, .control = 4, .bitEncoded = true}},
-{6,  "MODE_BLK/Normal",                    2,  1,            2,      N,   0x2000000, Int(8),              {.flags = 0x3, .control = 3}},
-{7,  "ALARM_SUM/",                         0,  kTypeLength,  kNoPos, R,   0,         Empty,               {.mode = 0x1}},
-{7,  "ALARM_SUM/Current",                  3,  2,            0,      N,   0x2000000, Int(0),              {.flags = 0x3, .control = 4, .bitEncoded = true}},
-{7,  "ALARM_SUM/Unacknowledged",           3,  2,            2,      N,   0x2000000, Int(0),              {.flags = 0x3, .control = 4, .bitEncoded = true}},
-{7,  "ALARM_SUM/Unreported",               3,  2,            4,      N,   0x2000000, Int(0),              {.flags = 0x3, .control = 4, .bitEncoded = true}},
-{7,  "ALARM_SUM/Disabled",                 3,  2,            6,      N,   0x2000000, Int(0),              {.flags = 0x3, .control = 4, .bitEncoded = true}},
 {8,  "SOFTWARE_REVISION",                  14, 16,           0,      R,   0x2100000, EmptyText,           {.flags = 0x1, .print = {{0, 12}, {2, 8}}}},
 {9,  "HARDWARE_REVISION",                  14, 16,           0,      R,   0x2100000, EmptyText,           {.flags = 0x1, .print = {{0, 13}, {2, 9}}}},
 {10, "DEVICE_MAN_ID",                      3,  2,            0,      R,   0x2100000, Int(250),            {.flags = 0x1, .control = 3, .print = {{0, 9}, {2, 5}}}},
@@ -91,6 +72,9 @@ constexpr ElementRow kElements[] = {
 {43, "MFR/DIAGNOSIS_OPT/DIAGNOSIS_OPT_2",  3,  2,            2,      N,   0x2000000, Int(0),              {.control = 4, .bitEncoded = true, .rawByteOrder = true},       {}, kManufacturer},
 };
 
+constexpr auto kHeader = BlockHeader({.blockObject = 1, .parentClass = 250, .blockClass = 250});
+constexpr auto kElements = MergedRows<kOwnRows, kHeader>();
+
 constexpr DefaultRow kOfflineDefaults[] = {
 // path                          initial value                  further
 {"BLK_OBJ/Parent_Class",         Int(2)},
@@ -107,9 +91,7 @@ constexpr DefaultRow kOfflineDefaults[] = {
 };
 // clang-format on
 
-BlockScheme Scheme(int16_t blockNumber) {
-    return BlockScheme{pbfPhysicalBlock, GetBlockPrefix(blockNumber)};
-}
+constexpr BlockTables kBlock{pbfPhysicalBlock, &GetBlockPrefix, kElements, kOfflineDefaults};
 
 }  // namespace
 
@@ -118,19 +100,15 @@ std::string GetBlockPrefix(int16_t) {
 }
 
 void CreateBlockModel(IDTMContext& context, int16_t blockNumber) {
-    CreateRows(context, Scheme(blockNumber), blockNumber, kElements, kStandard);
-    SetOfflineDefaults(blockNumber, context);
-    CreateManufacturerParameters(blockNumber, context);
+    CreateBlock(kBlock, context, blockNumber);
 }
 
 void SetOfflineDefaults(int16_t blockNumber, IDTMContext& context) {
-    ApplyDefaults(context, Scheme(blockNumber), blockNumber, kOfflineDefaults);
+    SetDefaults(kBlock, context, blockNumber);
 }
 
 void CreateManufacturerParameters(int16_t blockNumber, IDTMContext& context) {
-    const BlockScheme scheme = Scheme(blockNumber);
-    CreateRows(context, scheme, blockNumber, kElements, kManufacturer);
-    CreateRows(context, scheme, blockNumber, kElements, kBitMembers);
+    CreateLaterRows(kBlock, context, blockNumber);
 }
 
 void OnDataChanged(int16_t, clsDataElement&, IDTMContext&) {}

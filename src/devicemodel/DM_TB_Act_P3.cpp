@@ -5,6 +5,7 @@
 
 #include "devicemodel/DM_TB_Act_P3.h"
 
+#include "devicemodel/BlockHeader.h"
 #include "devicemodel/BlockTable.h"
 
 namespace kv::DM_TB_Act_P3 {
@@ -18,37 +19,17 @@ constexpr Completion LaterReadOnly = kReadOnlyLater;
 constexpr Pass Std = kStandard;
 constexpr Pass Mfr = kManufacturer;
 
+// The element table without the block header's rows that the block takes as they are
+// (BlockHeader.h); its BLK_OBJ/DD_Reference takes the place of the header's.
 // clang-format off
-constexpr ElementRow kElements[] = {
+constexpr ElementRow kOwnRows[] = {
 // rel path                               type len          pos     acc  groups     initial            settings                                                                                          after / pass / completion / created with
 {kNoRelIndex, "BlockIndex",               2,  1,            kNoPos, N,   0,         BlockNumber,       {.flags = 0x1}},
-{0,  "BLK_OBJ/",                          0,  kTypeLength,  kNoPos, R,   0,         Empty,             {.mode = 0x1}},
-{0,  "BLK_OBJ/Reserved",                  2,  1,            0,      N,   0,         Empty,             {.flags = 0x1}},
-{0,  "BLK_OBJ/Block_Object",              2,  1,            1,      N,   0x2000000, Int(3),            {.flags = 0x1, .control = 3}},
-{0,  "BLK_OBJ/Parent_Class",              2,  1,            2,      N,   0x2000000, Int(5),            {.flags = 0x1, .control = 3}},
-{0,  "BLK_OBJ/Class",                     2,  1,            3,      N,   0x2000000, Int(2),            {.flags = 0x1, .control = 3}},
 {0,  "BLK_OBJ/DD_Reference",              7,  4,            4,      N,   0x2000000, Empty,             {.flags = 0x1}},
-{0,  "BLK_OBJ/DD_Revision",               3,  2,            8,      N,   0x2000000, Empty,             {.flags = 0x1}},
-{0,  "BLK_OBJ/Profile",                   3,  2,            10,     N,   0x2000000, Int(16386),        {.flags = 0x1, .control = 3}},
-{0,  "BLK_OBJ/Profile_Revision",          3,  2,            12,     N,   0x2000000, Int(768),          {.flags = 0x1, .control = 3}},
-{0,  "BLK_OBJ/Execution_Time",            2,  1,            14,     N,   0x2000000, Empty,             {.flags = 0x1}},
-{0,  "BLK_OBJ/Number_of_Parameters",      3,  2,            15,     N,   0x2000000, Empty,             {.flags = 0x1}},
-{0,  "BLK_OBJ/Address_of_View_1",         3,  2,            17,     N,   0x2000000, Empty,             {.flags = 0x1}},
-{0,  "BLK_OBJ/Number_of_Views",           2,  1,            19,     N,   0x2000000, Empty,             {.flags = 0x1}},
-{1,  "ST_REV",                            3,  2,            0,      R,   0x2100000, Int(0),            {.flags = 0x1}},
 {2,  "TAG_DESC",                          14, 32,           0,      RW,  0x2000000, EmptyText,         {.print = {{0, 8}}},                                                                              AfterPath("PHYS/TAG_DESC")},
-{3,  "STRATEGY",                          3,  2,            0,      RW,  0x2000000, Int(0)},
-{4,  "ALERT_KEY",                         2,  1,            0,      RW,  0x2000000, Int(0)},
 {5,  "TARGET_MODE",                       2,  1,            0,      RW,  0x200000,  Int(8),            {.control = 3, .print = {{4, 20}}}},
-{6,  "MODE_BLK/",                         0,  kTypeLength,  kNoPos, R,   0,         Empty,             {.mode = 0x1}},
 {6,  "MODE_BLK/Actual",                   2,  1,            0,      N,   0x300000,  Int(8),            {.flags = 0x3, .control = 3, .print = {{4, 21}}}},
 {6,  "MODE_BLK/Permitted",                2,  1,            1,      N,   0x2000000, Int(8),            {.flags = 0x3, .control = 4, .bitEncoded = true}},
-{6,  "MODE_BLK/Normal",                   2,  1,            2,      N,   0x2000000, Int(8),            {.flags = 0x3, .control = 3}},
-{7,  "ALARM_SUM/",                        0,  kTypeLength,  kNoPos, R,   0,         Empty,             {.mode = 0x1}},
-{7,  "ALARM_SUM/Current",                 3,  2,            0,      N,   0x2000000, Int(0),            {.flags = 0x3, .control = 4, .bitEncoded = true}},
-{7,  "ALARM_SUM/Unacknowledged",          3,  2,            2,      N,   0x2000000, Int(0),            {.flags = 0x3, .control = 4, .bitEncoded = true}},
-{7,  "ALARM_SUM/Unreported",              3,  2,            4,      N,   0x2000000, Int(0),            {.flags = 0x3, .control = 4, .bitEncoded = true}},
-{7,  "ALARM_SUM/Disabled",                3,  2,            6,      N,   0x2000000, Int(0),            {.flags = 0x3, .control = 4, .bitEncoded = true}},
 {9,  "ACT_STROKE_TIME_DEC",               8,  4,            0,      R,   0x2000000, Dbl(0),            {.flags = 0x1, .print = {{0, 58}}, .constUnit = 1054, .format = "0.0"},                          {}, Std, Later},
 {10, "ACT_STROKE_TIME_INC",               8,  4,            0,      R,   0x2000000, Dbl(0),            {.flags = 0x1, .print = {{0, 59}}, .constUnit = 1054, .format = "0.0"},                          {}, Std, Later},
 {22, "DEADBAND",                          8,  4,            0,      RW,  0x2000000, Dbl(0.5),          {.print = {{0, 49}}, .constUnit = 1342, .format = "0.0", .rangeMin = Dbl(0.1), .rangeMax = Dbl(10)},      AfterPath("PHYS/LOCAL_OP_ENA"), Std, Later},
@@ -105,11 +86,12 @@ constexpr ElementRow kElements[] = {
 {94, "MFR/ACTUATOR_VERSION",              2,  1,            0,      RW,  0x2000000, Int(0),            {.control = 3, .print = {{0, 68}}},                                                               After("MFR/TOL_OVERSHOOT"), Mfr},
 {95, "MFR/MOUNTING_POSITION",             2,  1,            0,      RW,  0x2000000, Int(1),            {.control = 3, .print = {{0, 74}}},                                                               After("MFR/INIT_METHOD"), Mfr},
 };
+
+constexpr auto kHeader = BlockHeader({.blockObject = 3, .parentClass = 5, .blockClass = 2});
+constexpr auto kElements = MergedRows<kOwnRows, kHeader>();
 // clang-format on
 
-BlockScheme Scheme(int16_t blockNumber) {
-    return BlockScheme{pbfTransducerBlock, GetBlockPrefix(blockNumber)};
-}
+constexpr BlockTables kBlock{pbfTransducerBlock, &GetBlockPrefix, kElements};
 
 }  // namespace
 
@@ -118,17 +100,15 @@ std::string GetBlockPrefix(int16_t blockNumber) {
 }
 
 void CreateBlockModel(IDTMContext& context, int16_t blockNumber) {
-    CreateRows(context, Scheme(blockNumber), blockNumber, kElements, kStandard);
-    SetStandardDefaults(blockNumber, context);
-    CreateMfrElements(blockNumber, context);
+    CreateBlock(kBlock, context, blockNumber);
 }
 
 void SetStandardDefaults(int16_t blockNumber, IDTMContext& context) {
-    CompleteRows(context, Scheme(blockNumber), blockNumber, kElements);
+    SetDefaults(kBlock, context, blockNumber);
 }
 
 void CreateMfrElements(int16_t blockNumber, IDTMContext& context) {
-    CreateRows(context, Scheme(blockNumber), blockNumber, kElements, kManufacturer);
+    CreateLaterRows(kBlock, context, blockNumber);
 }
 
 }  // namespace kv::DM_TB_Act_P3

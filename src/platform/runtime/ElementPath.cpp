@@ -13,6 +13,20 @@ std::optional<std::string> ParentRecordPath(const std::string& path) {
     return path.substr(0, slash + 1);
 }
 
+std::string WithBlockNumber(std::string_view path, int32_t blockNumber) {
+    const std::string number = std::to_string(blockNumber);
+    std::string out;
+    for (size_t at = 0; at < path.size();) {
+        if (path.substr(at, 2) == "%d") {
+            out += number;
+            at += 2;
+        } else {
+            out.push_back(path[at++]);
+        }
+    }
+    return out;
+}
+
 std::string TransferPath(const IParameters& parameters, const std::string& path) {
     if (IsRecordPath(path))
         return path;

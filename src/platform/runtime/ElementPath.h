@@ -2,6 +2,7 @@
 // Paths of the data set's elements. A record's path ends in "/" ("PHYS/DIAGNOSIS/"); its direct
 // members carry the record's path and one more name ("PHYS/DIAGNOSIS/BIT0").
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,11 @@ std::optional<std::string> ParentRecordPath(const std::string& path);
 inline bool IsUnderPath(std::string_view path, std::string_view parameterPath) {
     return path.starts_with(parameterPath);
 }
+
+// The path with every "%d" replaced by the block number: the tables of the pages write the
+// number of the block they show that way ("FUNC/%d/AO/SP/Value" with 2 gives
+// "FUNC/2/AO/SP/Value").
+std::string WithBlockNumber(std::string_view path, int32_t blockNumber);
 
 // The path of the element that a request of this element transfers: its record when it is a
 // member of one (the record's element is in the data set), else its own path.

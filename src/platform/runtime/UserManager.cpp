@@ -1,20 +1,10 @@
 #include "platform/runtime/UserManager.h"
 
-#include <cctype>
 #include <pugixml.hpp>
 
+#include "value/Text.h"
+
 namespace kv {
-
-namespace {
-
-std::string Lower(const std::string& s) {
-    std::string out = s;
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-}  // namespace
 
 int32_t UserManager::LevelOfRole(const std::string& role) {
     static const struct {
@@ -22,7 +12,9 @@ int32_t UserManager::LevelOfRole(const std::string& role) {
         int32_t level;
     } kRoles[] = {{"observer", 1},          {"operator", 2},      {"maintenance", 3},
                   {"planning engineer", 3}, {"administrator", 4}, {"oem service", 4}};
-    const std::string wanted = Lower(role);
+    // The roles are fixed ASCII names: folded without the locale, which the window's Qt sets from
+    // the environment (a Turkish one would not fold "I" to "i").
+    const std::string wanted = ToLowerAscii(role);
     for (const auto& r : kRoles) {
         if (wanted == r.role)
             return r.level;

@@ -11,6 +11,7 @@
 #include "core/clsDataModel.h"
 #include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 #include "platform/controls/BitText.h"
+#include "platform/runtime/ElementPath.h"
 #include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IGUIManager.h"
@@ -240,8 +241,7 @@ void clsParamLink::InitLink(IDTMContext& context, IParameterRow& row, const ISta
         images_ = &images;
         row.SetNumberLocale(LanguageNumberLocale(context));
 
-        std::string tag = row.ParameterTag();
-        ReplaceAll(tag, "%d", std::to_string(index));
+        std::string tag = WithBlockNumber(row.ParameterTag(), index);
         ReplaceAll(tag, "%ch", channel);
         ReplaceAll(tag, "%blk", Prefix);
         element_ = AsDataElement(context.Parameters().Item(tag));

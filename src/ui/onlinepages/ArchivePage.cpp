@@ -14,6 +14,7 @@
 #include "platform/controls/widgets/ctlParamHelp.h"
 #include "platform/controls/widgets/ctlParamSite.h"
 #include "platform/controls/widgets/ctlParameter.h"
+#include "platform/runtime/ElementPath.h"
 #include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IDTMDictionary.h"
@@ -21,7 +22,6 @@
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IStateObject.h"
 #include "ui/framework/widgets/ctlCycle.h"
-#include "ui/onlinepages/OnlinePageParts.h"
 #include "value/Variant.h"
 
 namespace kv {
@@ -75,7 +75,7 @@ const char* const kChartDialogSettings[] = {
 };
 
 std::string CurvePath(const char* path) {
-    return BlockPath(path, kCurveBlock);
+    return WithBlockNumber(path, kCurveBlock);
 }
 
 // The dictionary's text of a key as it stands, without falling back to the key.

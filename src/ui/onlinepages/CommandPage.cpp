@@ -5,20 +5,14 @@
 #include "core/APIHelpers.h"
 #include "core/DictionaryLookup.h"
 #include "core/ProjectHelpers.h"
+#include "platform/runtime/ElementPath.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrompt.h"
 #include "platform/runtime/ITransactionGroup.h"
-#include "ui/onlinepages/OnlinePageParts.h"
 
 namespace kv {
-
-namespace {
-
-constexpr int32_t kAnswerYes = 6;
-
-}  // namespace
 
 CommandPage::CommandPage(const PageDesign& design, QWidget* parent)
     : CyclicParameterPage(design, parent), buttons_(design.commands.size()) {}
@@ -47,7 +41,7 @@ bool CommandPage::StillOpen(const QPointer<CommandPage>& page) {
 }
 
 std::string CommandPage::CommandPath(const CommandDesign& command) const {
-    return BlockPath(command.elementPath, BlockIndex());
+    return WithBlockNumber(command.elementPath, BlockIndex());
 }
 
 Variant CommandPage::CommandValue(const CommandDesign& command) {
@@ -144,7 +138,7 @@ void CommandPage::OnProcessFinished(const std::string& processId, bool success) 
 bool CommandPage::ConfirmCommand(const std::string& alertKey) {
     std::shared_ptr<IDTMContext> context = GetDtmContext();
     const std::string text = GetDictionaryText(*context, alertKey);
-    return context->MessageBox(text, mbsYesNoQuestionDefaultNo) == kAnswerYes;
+    return context->MessageBox(text, mbsYesNoQuestionDefaultNo) == mbaYes;
 }
 
 void CommandPage::ShowCommandDone(const std::string& textKey) {

@@ -14,9 +14,10 @@
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/ITransactionGroup.h"
+#include "platform/runtime/PropertyBag.h"
 #include "ui/framework/widgets/ctlCycle.h"
-#include "ui/onlinepages/OnlinePageParts.h"
 #include "ui/parameterpages/PageBase.h"
+#include "ui/parameterpages/PageDesign.h"
 
 namespace kv {
 

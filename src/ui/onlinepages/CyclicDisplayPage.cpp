@@ -3,10 +3,12 @@
 #include <QString>
 
 #include "core/clsDataElement.h"
+#include "platform/runtime/ElementPath.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IParameters.h"
+#include "platform/runtime/PropertyBag.h"
 #include "ui/framework/widgets/ctlBar.h"
-#include "ui/onlinepages/OnlinePageParts.h"
+#include "ui/parameterpages/PageDesign.h"
 
 namespace kv {
 
@@ -48,14 +50,14 @@ void CyclicDisplayPage::OnParameterChanged(IPrivateDataElement& element) {
             if (bar == nullptr)
                 continue;
             const Variant& value = element.TransientValue();
-            if (name == BlockPath(feed.value, BlockIndex())) {
+            if (name == WithBlockNumber(feed.value, BlockIndex())) {
                 bar->SetValue(value);
                 if (clsDataElement* e = AsDataElement(&element); e != nullptr && context)
                     SetBarToolTip(*bar, *e, *context);
-            } else if (name == BlockPath(feed.lower, BlockIndex())) {
+            } else if (name == WithBlockNumber(feed.lower, BlockIndex())) {
                 bar->SetLimitMin(value);
                 bar->SetRangeMin(value);
-            } else if (name == BlockPath(feed.upper, BlockIndex())) {
+            } else if (name == WithBlockNumber(feed.upper, BlockIndex())) {
                 bar->SetLimitMax(value);
                 bar->SetRangeMax(value);
             }
@@ -74,9 +76,12 @@ void CyclicDisplayPage::RefreshBars(IDTMContext& context) {
     IParameters& parameters = context.Parameters();
     for (const BarDesign& feed : Design().bars) {
         ctlBar* bar = Bar(feed.bar);
-        clsDataElement* value = AsDataElement(parameters.Item(BlockPath(feed.value, BlockIndex())));
-        clsDataElement* lower = AsDataElement(parameters.Item(BlockPath(feed.lower, BlockIndex())));
-        clsDataElement* upper = AsDataElement(parameters.Item(BlockPath(feed.upper, BlockIndex())));
+        clsDataElement* value =
+            AsDataElement(parameters.Item(WithBlockNumber(feed.value, BlockIndex())));
+        clsDataElement* lower =
+            AsDataElement(parameters.Item(WithBlockNumber(feed.lower, BlockIndex())));
+        clsDataElement* upper =
+            AsDataElement(parameters.Item(WithBlockNumber(feed.upper, BlockIndex())));
         // A block number without these elements: the bar keeps what it shows.
         if (bar == nullptr || value == nullptr || lower == nullptr || upper == nullptr)
             continue;

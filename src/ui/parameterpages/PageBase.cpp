@@ -41,14 +41,6 @@ constexpr int kPageMarginTwips = 120;
 const char* const kBlockIndexKey = "BlockIndex";
 constexpr int16_t kDefaultBlockIndex = 1;
 
-// The designer properties of a child as a property bag.
-PropertyBag DesignBag(const ChildDesign& child) {
-    PropertyBag bag;
-    for (const DesignProperty& p : child.props)
-        bag.Write(p.key, p.value);
-    return bag;
-}
-
 std::optional<Variant> DesignProp(const ChildDesign& child, const std::string& key) {
     for (const DesignProperty& p : child.props) {
         if (p.key == key)

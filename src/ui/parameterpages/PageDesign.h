@@ -11,6 +11,8 @@
 
 namespace kv {
 
+class PropertyBag;
+
 // The kinds of child controls that pages carry.
 enum class ChildKind {
     Separator,      // titled separator (ctlSeparator)
@@ -50,6 +52,9 @@ struct ChildDesign {
     int32_t tabIndex = -1;  // tab order where the page gives one; -1 otherwise
     std::string container;  // the picture box that holds the child; empty: the page itself
 };
+
+// The designer properties of a child under their keys, as its control reads them.
+PropertyBag DesignBag(const ChildDesign& child);
 
 // Single pages initialise and release only themselves; composite pages also their children.
 enum class PageForm { Single, Composite };
