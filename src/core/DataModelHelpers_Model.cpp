@@ -14,6 +14,7 @@
 #include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IParameters.h"
+#include "value/Text.h"
 
 namespace kv {
 
@@ -38,11 +39,6 @@ int16_t Add16(int16_t a, int32_t b) {
     if (sum < std::numeric_limits<int16_t>::min() || sum > std::numeric_limits<int16_t>::max())
         throw VbError(VbErr::Overflow, "slot or index out of range");
     return static_cast<int16_t>(sum);
-}
-
-void ReplaceAll(std::string& text, const std::string& what, const std::string& with) {
-    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + with.size()))
-        text.replace(p, what.size(), with);
 }
 
 // A dictionary text as the element keeps it: shared with the dictionary unless it holds

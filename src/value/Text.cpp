@@ -284,4 +284,12 @@ bool Like(const std::string& text, const std::string& pattern) {
     return k == tokens.size();
 }
 
+void ReplaceAll(std::string& text, std::string_view what, std::string_view with) {
+    if (what.empty())
+        return;
+    for (size_t at = text.find(what); at != std::string::npos;
+         at = text.find(what, at + with.size()))
+        text.replace(at, what.size(), with);
+}
+
 }  // namespace kv

@@ -1,6 +1,6 @@
 #pragma once
 // Text rules of the system: UTF-8 code points, the Windows-1252 code page, ASCII case folding and
-// the Like operator.
+// the Like operator, replacing every occurrence of a text.
 
 #include <cstdint>
 #include <string>
@@ -32,5 +32,8 @@ std::string_view TrimRight(std::string_view text, std::string_view characters = 
 bool EqualsNoCase(const std::string& a, const std::string& b);
 std::string ToUpperAscii(std::string s);
 std::string ToLowerAscii(std::string s);
+
+// Replaces every occurrence of 'what' in the text, left to right; an empty 'what' changes nothing.
+void ReplaceAll(std::string& text, std::string_view what, std::string_view with);
 
 }  // namespace kv

@@ -1,6 +1,7 @@
 #include "platform/runtime/ElementPath.h"
 
 #include "platform/runtime/IParameters.h"
+#include "value/Text.h"
 
 namespace kv {
 
@@ -14,16 +15,8 @@ std::optional<std::string> ParentRecordPath(const std::string& path) {
 }
 
 std::string WithBlockNumber(std::string_view path, int32_t blockNumber) {
-    const std::string number = std::to_string(blockNumber);
-    std::string out;
-    for (size_t at = 0; at < path.size();) {
-        if (path.substr(at, 2) == "%d") {
-            out += number;
-            at += 2;
-        } else {
-            out.push_back(path[at++]);
-        }
-    }
+    std::string out(path);
+    ReplaceAll(out, "%d", std::to_string(blockNumber));
     return out;
 }
 

@@ -20,6 +20,7 @@
 #include "platform/runtime/IPrompt.h"
 #include "platform/runtime/IUserManager.h"
 #include "value/ScopedValue.h"
+#include "value/Text.h"
 
 namespace kv {
 
@@ -39,14 +40,6 @@ constexpr size_t kShortHelpMax = 70;
 constexpr size_t kShortHelpCut = 66;
 constexpr int32_t kKeyF1 = 112;
 constexpr int32_t kShiftDown = 1;
-
-void ReplaceAll(std::string& text, const std::string& what, const std::string& with) {
-    if (what.empty())
-        return;
-    for (size_t at = text.find(what); at != std::string::npos;
-         at = text.find(what, at + with.size()))
-        text.replace(at, what.size(), with);
-}
 
 // The number of characters of a UTF-8 text, and the first n of them.
 size_t CharacterCount(const std::string& text) {
