@@ -148,7 +148,12 @@ void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
     bool someDevice = false;
     bool someStored = false;
 
+    // The cycle interval is a setting of the main window that is saved with the instance; it
+    // says nothing about the device's data.
+    const IPrivateDataElement* const interval = parameters.Item(kCycleIntervalPath);
     for (const auto& e : parameters.Elements()) {
+        if (e.get() == interval)
+            continue;
         const clsDataElement& element = AsDataElement(*e);
         const std::string& name = element.Name();
         const bool isRecord = element.ValueType() == vtRecord;
