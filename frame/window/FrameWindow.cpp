@@ -31,6 +31,7 @@
 #include "platform/runtime/IPrivateProcess.h"
 #include "platform/runtime/ProcessId.h"
 #include "sim/SimulatedChannel.h"
+#include "value/ScopedValue.h"
 #include "value/Text.h"
 
 namespace kv {
@@ -64,6 +65,10 @@ struct FrameWords {
     const char* cannotOpen;
     const char* refusesToClose;
     const char* saveQuestion;
+    // Closing the window with changed data: Save, Discard or Cancel.
+    const char* closeQuestion;
+    const char* discard;
+    const char* cancel;
     // The DTM's function groups "Trend", "Measure", "Diagnosis", "Simulation", "Operation".
     const char* groups[5];
 };
@@ -98,6 +103,9 @@ const FrameWords kEnglish = {
     "The user interface of this function cannot be opened.",
     "The user interface does not close now.",
     "The data of %1 have changed. Save the project?",
+    "The data of %1 have changed. Save the project before closing?",
+    "Discard",
+    "Cancel",
     {"Trend", "Measured values", "Diagnosis", "Simulation", "Operation"},
 };
 
@@ -129,6 +137,9 @@ const FrameWords kGerman = {
     "Die Bedienoberfläche dieser Funktion kann nicht geöffnet werden.",
     "Die Bedienoberfläche lässt sich jetzt nicht schließen.",
     "Die Daten von %1 wurden geändert. Projekt speichern?",
+    "Die Daten von %1 wurden geändert. Projekt vor dem Schließen speichern?",
+    "Verwerfen",
+    "Abbrechen",
     {"Trend", "Messwerte", "Diagnose", "Simulation", "Bedienung"},
 };
 
@@ -493,28 +504,48 @@ bool FrameWindow::StartTransfer(Action action) {
 }
 
 bool FrameWindow::Save() {
-    if (busy_ || released_)
+    if (busy_ || released_ || !WriteProject())
         return false;
-    std::string error;
-    if (!frame_.SaveProject(projectPath_, error)) {
-        ShowStatus(Q(error));
-        return false;
-    }
     ShowStatus(QString::fromUtf8(WordsOf(language_).saved).arg(Q(projectPath_)));
     return true;
 }
 
+bool FrameWindow::WriteProject() {
+    std::string error;
+    if (frame_.SaveProject(projectPath_, error))
+        return true;
+    ShowStatus(Q(error));
+    return false;
+}
+
+FrameWindow::CloseAnswer FrameWindow::AskBeforeClosing() {
+    if (released_)
+        return CloseAnswer::Close;
+    // Pending input of the open user interfaces counts as a change.
+    Ctx().GUIManager().ValidateAll();
+    if (Ctx().Parameters().ModifiedState() != 1)
+        return CloseAnswer::Close;
+    const FrameWords& words = WordsOf(language_);
+    const QString question = QString::fromUtf8(words.closeQuestion).arg(Q(instance_.systemTag));
+    const int32_t answer = prompt_->Ask(question.toStdString(), mbsYesNoCancelQuestion,
+                                        {{QMessageBox::Yes, QString::fromUtf8(words.save)},
+                                         {QMessageBox::No, QString::fromUtf8(words.discard)},
+                                         {QMessageBox::Cancel, QString::fromUtf8(words.cancel)}});
+    if (answer == mbaNo)
+        return CloseAnswer::Discard;
+    // Cancel, or a save that failed (its reason in the status bar): everything stays open.
+    if (answer != mbaYes || !WriteProject())
+        return CloseAnswer::Stay;
+    return CloseAnswer::Close;
+}
+
 bool FrameWindow::SaveOnRequest() {
+    // The user has just chosen to close without saving.
+    if (discarding_)
+        return false;
     const QString question =
         QString::fromUtf8(WordsOf(language_).saveQuestion).arg(Q(instance_.systemTag));
-    if (prompt_->Ask(question.toStdString(), mbsYesNoQuestion) != mbaYes)
-        return false;
-    std::string error;
-    if (!frame_.SaveProject(projectPath_, error)) {
-        ShowStatus(Q(error));
-        return false;
-    }
-    return true;
+    return prompt_->Ask(question.toStdString(), mbsYesNoQuestion) == mbaYes && WriteProject();
 }
 
 void FrameWindow::SetLanguage(int32_t languageId) {
@@ -662,7 +693,13 @@ bool FrameWindow::ReleaseAll() {
 
 void FrameWindow::closeEvent(QCloseEvent* event) {
     bool released = false;
-    CallGuarded("FrameWindow close", [&] { released = ReleaseAll(); });
+    CallGuarded("FrameWindow close", [&] {
+        const CloseAnswer answer = AskBeforeClosing();
+        if (answer == CloseAnswer::Stay)
+            return;
+        const ScopedValue discarding(discarding_, answer == CloseAnswer::Discard);
+        released = ReleaseAll();
+    });
     if (released)
         event->accept();
     else

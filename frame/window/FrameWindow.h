@@ -105,7 +105,15 @@ class FrameWindow : public QMainWindow {
     QWidget* OpenCall(const std::string& functionCall);
     QString FunctionName(int32_t applicationId) const;
     int TabOf(int32_t applicationId) const;
+    // The DTM's request to save while it is released: a question, unless the user has just
+    // chosen to close without saving.
     bool SaveOnRequest();
+    // Writes the project file; its error in the status bar.
+    bool WriteProject();
+    enum class CloseAnswer { Close, Discard, Stay };
+    // Before anything closes: a modified project asks Save, Discard or Cancel; Stay for Cancel
+    // and for a save that failed.
+    CloseAnswer AskBeforeClosing();
 
     ReferenceFrame& frame_;
     FrameInstance& instance_;
@@ -121,6 +129,7 @@ class FrameWindow : public QMainWindow {
     int32_t invokeCount_ = 0;
     int32_t language_ = 0;
     bool released_ = false;
+    bool discarding_ = false;  // closing without saving: the DTM's request to save is refused
 
     QAction* connect_ = nullptr;
     QAction* disconnect_ = nullptr;

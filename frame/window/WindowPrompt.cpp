@@ -1,5 +1,6 @@
 #include "frame/window/WindowPrompt.h"
 
+#include <QAbstractButton>
 #include <QPointer>
 
 namespace kv {
@@ -59,7 +60,7 @@ int32_t AnswerOfButton(QMessageBox::StandardButton button) {
         case QMessageBox::No:
             return mbaNo;
         case QMessageBox::Cancel:
-            return 2;
+            return mbaCancel;
         case QMessageBox::Abort:
             return 3;
         case QMessageBox::Retry:
@@ -79,11 +80,20 @@ void WindowPrompt::ShowMessage(const std::string& text) {
 }
 
 int32_t WindowPrompt::Ask(const std::string& prompt, int32_t style) {
+    return Ask(prompt, style, {});
+}
+
+int32_t WindowPrompt::Ask(const std::string& prompt, int32_t style,
+                          const ButtonTexts& buttonTexts) {
     if (asker_)
         return asker_(prompt, style);
     const MessageBoxLayout layout = LayoutOfStyle(style);
     QMessageBox box(layout.icon, title_, QString::fromStdString(prompt), layout.buttons, parent_);
     box.setDefaultButton(layout.defaultButton);
+    for (const auto& [button, text] : buttonTexts) {
+        if (QAbstractButton* shown = box.button(button))
+            shown->setText(text);
+    }
     // Closing the box answers with its escape button (No, Cancel or OK).
     const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
     return AnswerOfButton(answer);

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/runtime/IPrompt.h"
 
@@ -36,6 +38,10 @@ class WindowPrompt : public IPrompt {
 
     void ShowMessage(const std::string& text) override;
     int32_t Ask(const std::string& prompt, int32_t style) override;
+    // The same question with buttons of the style named by the caller; the others keep their
+    // own texts.
+    using ButtonTexts = std::vector<std::pair<QMessageBox::StandardButton, QString>>;
+    int32_t Ask(const std::string& prompt, int32_t style, const ButtonTexts& buttonTexts);
 
     // Where status texts go (the status bar); without one they are dropped.
     void SetStatusSink(StatusSink sink) { status_ = std::move(sink); }

@@ -32,6 +32,8 @@
 #include "platform/controls/widgets/QtEventLoop.h"
 #include "platform/controls/widgets/ctlNavigation.h"
 #include "platform/runtime/GUIManager.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "sim/SimulatedPositioner.h"
 #include "support/FrameInstanceFixture.h"
@@ -189,10 +191,10 @@ TEST(FrameWindow, ThroughEveryPageWithCyclingAndBothLanguagesAndClosedCleanly) {
     EXPECT_TRUE(f.GUIs().FunctionIds().empty());
     EXPECT_FALSE(f.GUIs().HasOpenGUIs());
     EXPECT_EQ(f.Count("OnPreparedToRelease"), 1U);
-    // The values read from the device changed the data set: the DTM asked to save, the user
-    // said Yes, and the project was written.
+    // The values uploaded from the device changed the data set: closing asked to save, the
+    // user said Save, and the project was written.
     ASSERT_EQ(f.questions.size(), 1U);
-    EXPECT_EQ(f.questions[0].second, mbsYesNoQuestion);
+    EXPECT_EQ(f.questions[0].second, mbsYesNoCancelQuestion);
     EXPECT_TRUE(fs::exists(f.temp.File("project.xml")));
     EXPECT_TRUE(f.Ctx().Diagnostics().Empty()) << f.Ctx().Diagnostics().Text();
 }
@@ -280,6 +282,95 @@ TEST(FrameWindow, ProgressBarShowsAPagesProcessUntilItsEnd) {
     ASSERT_TRUE(f.Idle());
     EXPECT_FALSE(f.window->Progress()->isVisible());
     EXPECT_TRUE(f.window->ReleaseAll());
+}
+
+TEST(FrameWindowClose, AChangedProjectAsksSaveDiscardOrCancelBeforeAnythingCloses) {
+    struct Case {
+        const char* name;
+        int32_t answer;
+        bool closed;
+        bool written;
+    };
+    const Case cases[] = {
+        {"cancel", mbaCancel, false, false},
+        {"discard", mbaNo, true, false},
+        {"save", mbaYes, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WindowFixture f;
+        ASSERT_TRUE(f.window->Connect());
+        ASSERT_TRUE(f.Idle());
+        ASSERT_NE(f.window->OpenFunction(1), nullptr);
+        IParameters& parameters = f.Ctx().Parameters();
+        IPrivateDataElement& tag = *parameters.Item("PHYS/TAG_DESC");
+        tag.SetTransientValue(Variant("FV-7"));
+        parameters.ElementChanged(tag, "");
+        int tabsWhenAsked = -1;
+        bool connectedWhenAsked = false;
+        f.prompt->SetAsker([&](const std::string& text, int32_t style) {
+            f.questions.emplace_back(text, style);
+            tabsWhenAsked = f.window->Tabs()->count();
+            connectedWhenAsked = f.window->IsConnected();
+            return c.answer;
+        });
+        EXPECT_EQ(f.window->close(), c.closed);
+        RunQt();
+        // One question, before any tab closed, also when the DTM then asks the frame to save.
+        ASSERT_EQ(f.questions.size(), 1U);
+        EXPECT_EQ(f.questions[0].second, mbsYesNoCancelQuestion);
+        EXPECT_EQ(tabsWhenAsked, 1);
+        EXPECT_TRUE(connectedWhenAsked);
+        EXPECT_EQ(f.window->Tabs()->count(), c.closed ? 0 : 1);
+        EXPECT_EQ(f.window->IsConnected(), !c.closed);
+        EXPECT_EQ(f.Count("OnPreparedToRelease"), c.closed ? 1U : 0U);
+        EXPECT_EQ(fs::exists(f.temp.File("project.xml")), c.written);
+        if (!c.closed) {
+            f.answer = mbaNo;
+            f.prompt->SetAsker([&](const std::string&, int32_t) { return mbaNo; });
+            EXPECT_TRUE(f.window->ReleaseAll());
+        }
+    }
+}
+
+TEST(FrameWindowClose, WatchingTheDeviceAndTheCycleIntervalAskNothingAndSaveKeepsTheInterval) {
+    WindowFixture f;
+    ASSERT_TRUE(f.window->Connect());
+    ASSERT_TRUE(f.Idle());
+    ASSERT_TRUE(f.window->Upload());
+    ASSERT_TRUE(f.Idle());
+    auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(1));
+    ASSERT_NE(main, nullptr);
+    ICyclePane& cycle = main->NavigationControl().dtmInfo().Cycle();
+    cycle.SetInterval(1500);
+    ASSERT_TRUE(f.window->Save());
+    IPrivateDataElement& status = *f.Ctx().Parameters().Item("~/DataStatus");
+    EXPECT_EQ(status.TransientValue().toLong(), 1);
+
+    // A new interval, a new connection and a minute of watching the moving valve.
+    cycle.SetInterval(2000);
+    EXPECT_EQ(status.TransientValue().toLong(), 1);
+    ASSERT_TRUE(f.window->Disconnect());
+    ASSERT_TRUE(f.Idle());
+    ASSERT_TRUE(f.window->Connect());
+    ASSERT_TRUE(f.Idle());
+    f.device->SetSetpointCycle(20000);
+    cycle.SetCyclicRefresh(1);
+    f.Pump([] { return false; }, 60000);
+    cycle.SetCyclicRefresh(0);
+    EXPECT_EQ(f.Ctx().Parameters().ModifiedState(), 0);
+    EXPECT_TRUE(f.window->close());
+    EXPECT_TRUE(f.questions.empty());
+
+    // The project holds the interval of the Save.
+    ReferenceFrame loaded(f.loop, f.prompt);
+    std::string error;
+    ASSERT_TRUE(loaded.LoadProject(f.temp.File("project.xml"), error)) << error;
+    const IPrivateDataElement* interval =
+        loaded.Instances().front()->dtm->DTMContext()->Parameters().Item("~/CycleInterval");
+    ASSERT_NE(interval, nullptr);
+    EXPECT_EQ(interval->TransientValue().toLong(), 1500);
+    loaded.Instances().front()->dtm->PrepareToRelease();
 }
 
 // A user interface that does not let itself be closed.
