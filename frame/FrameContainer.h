@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,11 @@ struct FrameEvent {
     bool success = false;
     bool show = false;  // OnProgress: False ends the display of the progress
 };
+
+// The display text of the variable of that path in a parameter document of the DTM; nullopt
+// when the document holds none (or is no parameter document).
+std::optional<std::string> ParameterDisplayText(const std::string& parameterDocument,
+                                                const std::string& path);
 
 class FrameContainer : public IFdtContainer, public IDtmEventSink {
   public:
