@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <pugixml.hpp>
 
+#include "core/DtmElements.h"
 #include "core/dtm/DTMMain.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/window/WindowPrompt.h"
@@ -208,6 +209,8 @@ FrameWindow::FrameWindow(ReferenceFrame& frame, FrameInstance& instance,
         return self && CallGuarded("FrameWindow save request", false,
                                    [&] { return self->SaveOnRequest(); });
     });
+    // The tag as the DTM's parameters give it; later documents of the DTM keep it current.
+    TakeTag(instance_.dtm->GetParameters(kTagPath));
     ApplyWords();
     LoadFunctions();
     UpdateInstance();
@@ -271,6 +274,7 @@ void FrameWindow::BuildUi() {
     bold.setBold(true);
     instanceTitle_->setFont(bold);
     instanceTag_ = new QLabel(side);
+    instanceTag_->setObjectName(QStringLiteral("InstanceTag"));
     instanceState_ = new QLabel(side);
     functionsTitle_ = new QLabel(side);
     functionsTitle_->setFont(bold);
@@ -342,17 +346,15 @@ void FrameWindow::UpdateActions() {
     functions_->setEnabled(!released_);
 }
 
+void FrameWindow::TakeTag(const std::string& parameterDocument) {
+    if (const std::optional<std::string> tag = ParameterDisplayText(parameterDocument, kTagPath))
+        tag_ = std::string(TrimRight(*tag));
+}
+
 void FrameWindow::UpdateInstance() {
     const FrameWords& words = WordsOf(language_);
     instanceTitle_->setText(Q(instance_.systemTag + " (" + instance_.deviceType + ")"));
-    std::string tag;
-    if (!released_) {
-        if (const IPrivateDataElement* e = Ctx().Parameters().Item("~/Tag")) {
-            const Variant& v = e->TransientValue();
-            if (!v.isEmpty() && !v.isNull())
-                tag = std::string(TrimRight(v.toString()));
-        }
-    }
+    const std::string tag = released_ ? std::string() : tag_;
     instanceTag_->setText(QString::fromUtf8(words.tag) + QLatin1Char(' ') + Q(tag));
     instanceState_->setText(
         QString::fromUtf8(IsConnected() ? words.connected : words.disconnected));
@@ -595,6 +597,9 @@ void FrameWindow::OnContainerEvent(const FrameEvent& event) {
                 self->Finish(QString::fromUtf8(WordsOf(self->language_).disconnected));
             });
         });
+    } else if (event.kind == "OnParametersChanged") {
+        TakeTag(instance_.container->ParameterDocument());
+        UpdateInstance();
     } else if (event.kind == "OnOpenGUIRequest") {
         const std::string call = event.text;
         loop_->Post([self, call] {

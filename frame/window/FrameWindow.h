@@ -95,6 +95,8 @@ class FrameWindow : public QMainWindow {
     void ApplyWords();
     void UpdateActions();
     void UpdateInstance();
+    // The tag that a parameter document of the DTM holds; a document without it changes none.
+    void TakeTag(const std::string& parameterDocument);
     void LoadFunctions();
     void OnContainerEvent(const FrameEvent& event);
     // Starts an upload or a download of the whole data set.
@@ -126,6 +128,7 @@ class FrameWindow : public QMainWindow {
     std::shared_ptr<ProcessWatch> watch_;
     std::optional<Action> busy_;
     std::string invokeId_;
+    std::string tag_;  // the instance's tag, as the DTM's parameter documents give it
     int32_t invokeCount_ = 0;
     int32_t language_ = 0;
     bool released_ = false;

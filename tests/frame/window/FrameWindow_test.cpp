@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTest>
@@ -371,6 +372,37 @@ TEST(FrameWindowClose, WatchingTheDeviceAndTheCycleIntervalAskNothingAndSaveKeep
     ASSERT_NE(interval, nullptr);
     EXPECT_EQ(interval->TransientValue().toLong(), 1500);
     loaded.Instances().front()->dtm->PrepareToRelease();
+}
+
+TEST(FrameWindow, TheTagBesideTheInstanceFollowsAConnectAnEditAndAnUpload) {
+    WindowFixture f;
+    const auto* tag = f.window->findChild<QLabel*>(QStringLiteral("InstanceTag"));
+    ASSERT_NE(tag, nullptr);
+    EXPECT_EQ(tag->text(), QStringLiteral("Tag: "));
+    auto deviceTag = [&](const std::string& text) {
+        std::vector<uint8_t> bytes(text.begin(), text.end());
+        bytes.resize(32, ' ');
+        ASSERT_TRUE(f.device->SetRecord(0, 18, bytes));
+    };
+    deviceTag("FEED VALVE 7");
+    ASSERT_TRUE(f.window->Connect());
+    ASSERT_TRUE(f.Idle());
+    EXPECT_EQ(tag->text(), QStringLiteral("Tag: FEED VALVE 7"));
+
+    IParameters& parameters = f.Ctx().Parameters();
+    IPrivateDataElement& tagDesc = *parameters.Item("PHYS/TAG_DESC");
+    tagDesc.SetTransientValue(Variant("FV-8"));
+    parameters.ElementChanged(tagDesc, "");
+    EXPECT_EQ(tag->text(), QStringLiteral("Tag: FV-8"));
+
+    deviceTag("FEED VALVE 9");
+    ASSERT_TRUE(f.window->Upload());
+    ASSERT_TRUE(f.Idle());
+    EXPECT_EQ(tag->text(), QStringLiteral("Tag: FEED VALVE 9"));
+    f.window->SetLanguage(langGerman);
+    EXPECT_EQ(tag->text(), QStringLiteral("Tag: FEED VALVE 9"));
+    f.answer = mbaNo;
+    EXPECT_TRUE(f.window->close());
 }
 
 // A user interface that does not let itself be closed.
