@@ -78,6 +78,11 @@ void FrameContainer::OnParametersChanged(const std::string& systemTag,
     Record({"OnParametersChanged", systemTag, {}, 0, false});
 }
 
+void FrameContainer::OnTransferFinished(const std::string& systemTag, const std::string& title,
+                                        bool write, bool success, int32_t failure) {
+    Record({"OnTransferFinished", systemTag, title, 0, success, false, write, failure});
+}
+
 size_t FrameContainer::Count(const std::string& kind) const {
     return static_cast<size_t>(std::count_if(events_.begin(), events_.end(),
                                              [&](const FrameEvent& e) { return e.kind == kind; }));

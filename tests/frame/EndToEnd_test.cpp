@@ -217,7 +217,14 @@ TEST(EndToEndUpload, DroppedConnectionEndsTheUploadWithACommunicationError) {
     b.session->Channel().DropConnection();
     b.session->Settle();
     ASSERT_EQ(b.Container().Count("OnUploadFinished"), 1u);
-    EXPECT_FALSE(b.Container().Recorded().back().success);
+    const std::vector<FrameEvent>& events = b.Container().Recorded();
+    EXPECT_FALSE(events.back().success);
+    // Right before, the frame hears why: a communication error.
+    const FrameEvent& transfer = events[events.size() - 2];
+    EXPECT_EQ(transfer.kind, "OnTransferFinished");
+    EXPECT_FALSE(transfer.success);
+    EXPECT_NE(transfer.failure & sfCommErrorMask, 0);
+    EXPECT_EQ(transfer.failure & sfDpv1ErrorMask, 0);
     ICommObject& comm = *b.Ctx().CommunicationManager().CommObject();
     EXPECT_TRUE(comm.ErrorPending());
     EXPECT_EQ(comm.ErrorCode(), cecConnectionLost);

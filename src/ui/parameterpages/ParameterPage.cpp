@@ -80,11 +80,17 @@ int32_t ParameterPage::ReadWriteSaveLoadOption() {
 }
 
 bool ParameterPage::ReadParameter() {
-    return Transfer(false);
+    if (!Transfer(false))
+        return false;
+    transfer_ = false;
+    return true;
 }
 
 bool ParameterPage::WriteParameter() {
-    return Transfer(true);
+    if (!Transfer(true))
+        return false;
+    transfer_ = true;
+    return true;
 }
 
 bool ParameterPage::Transfer(bool write) {
@@ -165,9 +171,28 @@ void ParameterPage::OnProcessProgress(const std::string& /*processId*/, int32_t 
     ReportProgress(percent, true);
 }
 
-void ParameterPage::OnProcessFinished(const std::string& /*processId*/, bool /*success*/) {
+void ParameterPage::OnProcessFinished(const std::string& processId, bool success) {
     // Every process that calls the page back ends the frame's display of its progress.
     ReportProgress(100, false);
+    if (!transfer_ || !group_ || !group_->OwnsProcess(processId))
+        return;
+    const bool write = *transfer_;
+    transfer_.reset();
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    if (IDTMEvents* events = context ? context->DTMEvents() : nullptr)
+        events->TransferFinished(context->SystemTag(), TitleText(), write, success,
+                                 success ? 0 : FailureOfRows());
+}
+
+int32_t ParameterPage::FailureOfRows() const {
+    for (ctlParameter* row : Rows()) {
+        IPrivateParamLink* link = Site()->GetParamLink(*row);
+        if (link == nullptr || link->DataElement() == nullptr)
+            continue;
+        if (const int32_t bits = TransferErrorBits(*link->DataElement()))
+            return bits;
+    }
+    return 0;
 }
 
 }  // namespace kv

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,8 @@ class ParameterPage : public PageBase, public IPrivateGUIReadWriteSaveLoad {
     ITransactionGroup* Group() const { return group_.get(); }
 
     // --- IPrivateProcess, as the page's processes reach the page ---
-    // Reported to the frame under the page title.
+    // Reported to the frame under the page title; the end of the page's read or write also
+    // with its success and the reason of a failure.
     virtual void OnProcessProgress(const std::string& processId, int32_t percent);
     virtual void OnProcessFinished(const std::string& processId, bool success);
 
@@ -60,9 +62,13 @@ class ParameterPage : public PageBase, public IPrivateGUIReadWriteSaveLoad {
     // The progress of the page's process to the frame, under the page's title; show False ends
     // its display.
     void ReportProgress(int32_t percent, bool show);
+    // The error bits of the first row whose element the last transfer failed for; 0 for none.
+    int32_t FailureOfRows() const;
 
     std::unique_ptr<ITransactionGroup> group_;
     std::shared_ptr<ProcessForward> process_;
+    // The running read (false) or write (true) that the user started on the page.
+    std::optional<bool> transfer_;
 };
 
 }  // namespace kv
