@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTest>
@@ -23,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "core/clsDataElement.h"
 #include "core/dtm/DTMMain.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/window/FrameWindow.h"
@@ -32,6 +34,7 @@
 #include "platform/controls/widgets/PageRegistry.h"
 #include "platform/controls/widgets/QtEventLoop.h"
 #include "platform/controls/widgets/ctlNavigation.h"
+#include "platform/controls/widgets/ctlParameter.h"
 #include "platform/runtime/GUIManager.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
@@ -45,6 +48,7 @@
 #include "ui/framework/widgets/ctlAbout.h"
 #include "ui/framework/widgets/ctlCycle.h"
 #include "ui/framework/widgets/ctlNavigationMain.h"
+#include "ui/parameterpages/ParameterPage.h"
 #include "ui/parameterpages/ParameterPages.h"
 
 namespace kv {
@@ -401,6 +405,81 @@ TEST(FrameWindow, TheTagBesideTheInstanceFollowsAConnectAnEditAndAnUpload) {
     EXPECT_EQ(tag->text(), QStringLiteral("Tag: FEED VALVE 9"));
     f.window->SetLanguage(langGerman);
     EXPECT_EQ(tag->text(), QStringLiteral("Tag: FEED VALVE 9"));
+    f.answer = mbaNo;
+    EXPECT_TRUE(f.window->close());
+}
+
+TEST(FrameWindow, TheEndOfEveryProcessReplacesTheStatusText) {
+    WindowFixture f;
+    RegisterParameterPages(f.registry);
+    ASSERT_TRUE(f.window->Connect());
+    ASSERT_TRUE(f.Idle());
+    auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(1));
+    ASSERT_NE(main, nullptr);
+    ctlNavigation& nav = main->NavigationControl();
+    for (const auto& [key, progId] : PageNodes(nav.devParameter().TreeHolder().TreeXml())) {
+        if (progId == "KV6274PA.ctlChar") {
+            ASSERT_TRUE(nav.devParameter().TreeHolder().SelectNode(key));
+        }
+    }
+    f.Pump([] { return true; });
+    auto* page = dynamic_cast<ParameterPage*>(nav.ShownPageWidget());
+    ASSERT_NE(page, nullptr);
+    ctlParameter* deadband = nullptr;
+    for (ctlParameter* row : page->Rows())
+        deadband = row->ParameterTag() == "TRANS/%d/Act/DEADBAND" ? row : deadband;
+    ASSERT_NE(deadband, nullptr);
+    auto type = [&](const QString& text) {
+        auto* field = deadband->findChild<QLineEdit*>();
+        ASSERT_NE(field, nullptr);
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Delete);
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+    };
+    auto transfer = [&](bool write) {
+        if (write ? page->WriteParameter() : page->ReadParameter()) {
+            f.Pump([&] { return !page->Group()->Busy(); });
+            f.loop->RunUntilIdle();
+        }
+        return f.window->StatusText();
+    };
+
+    // A value out of range refuses the write, which says why; the next write and read end
+    // with their own short texts.
+    type(QStringLiteral("50"));
+    const QString refused = transfer(true);
+    EXPECT_TRUE(refused.contains(QStringLiteral("range"))) << refused.toStdString();
+    type(QStringLiteral("2"));
+    EXPECT_EQ(transfer(true), QStringLiteral("Write finished."));
+    EXPECT_EQ(transfer(false), QStringLiteral("Read finished."));
+
+    // A language change shows the window's own text in the language, and drops the DTM's.
+    f.window->SetLanguage(langGerman);
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("Lesen beendet."));
+    type(QStringLiteral("50"));
+    EXPECT_FALSE(transfer(true).isEmpty());
+    f.window->SetLanguage(langEnglish);
+    EXPECT_EQ(f.window->StatusText(), QString());
+
+    // The device's write lock refuses the write: the failure says so.
+    f.device->SetWriteLocked(true);
+    type(QStringLiteral("3"));
+    EXPECT_EQ(transfer(true),
+              QStringLiteral("The write failed: the device denies access (write lock)."));
+
+    // An upload that loses an answer.
+    const clsDataElement& element =
+        AsDataElement(*f.Ctx().Parameters().Item("PHYS/DEVICE_SER_NUM"));
+    f.device->InjectFault(uint8_t(element.Slot), uint8_t(element.index),
+                          SimFault{.noAnswer = true, .times = 1});
+    ASSERT_TRUE(f.window->Upload());
+    ASSERT_TRUE(f.Idle());
+    EXPECT_EQ(f.window->StatusText(),
+              QStringLiteral("The upload failed: the device does not answer."));
+    f.window->SetLanguage(langGerman);
+    EXPECT_EQ(f.window->StatusText(),
+              QStringLiteral("Der Upload ist fehlgeschlagen: das Gerät antwortet nicht."));
     f.answer = mbaNo;
     EXPECT_TRUE(f.window->close());
 }
