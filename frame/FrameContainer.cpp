@@ -1,8 +1,25 @@
 #include "frame/FrameContainer.h"
 
 #include <algorithm>
+#include <pugixml.hpp>
 
 namespace kv {
+
+std::optional<std::string> ParameterDisplayText(const std::string& parameterDocument,
+                                                const std::string& path) {
+    pugi::xml_document doc;
+    if (!doc.load_string(parameterDocument.c_str()))
+        return std::nullopt;
+    for (pugi::xml_node variable : doc.child("FDT").child("DtmVariables").children("DtmVariable")) {
+        if (path == variable.attribute("name").value()) {
+            const pugi::xml_attribute text =
+                variable.child("fdt:Value").child("fdt:Display").attribute("string");
+            if (text)
+                return std::string(text.value());
+        }
+    }
+    return std::nullopt;
+}
 
 void FrameContainer::Record(FrameEvent event) {
     events_.push_back(std::move(event));
@@ -59,6 +76,11 @@ void FrameContainer::OnParametersChanged(const std::string& systemTag,
                                          const std::string& parameterDocument) {
     parameterDocument_ = parameterDocument;
     Record({"OnParametersChanged", systemTag, {}, 0, false});
+}
+
+void FrameContainer::OnTransferFinished(const std::string& systemTag, const std::string& title,
+                                        bool write, bool success, int32_t failure) {
+    Record({"OnTransferFinished", systemTag, title, 0, success, false, write, failure});
 }
 
 size_t FrameContainer::Count(const std::string& kind) const {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,15 @@ struct FrameEvent {
     int32_t percent = 0;
     bool success = false;
     bool show = false;  // OnProgress: False ends the display of the progress
+    // OnTransferFinished: a write, and for a failure the error bits that say why.
+    bool write = false;
+    int32_t failure = 0;
 };
+
+// The display text of the variable of that path in a parameter document of the DTM; nullopt
+// when the document holds none (or is no parameter document).
+std::optional<std::string> ParameterDisplayText(const std::string& parameterDocument,
+                                                const std::string& path);
 
 class FrameContainer : public IFdtContainer, public IDtmEventSink {
   public:
@@ -42,6 +51,8 @@ class FrameContainer : public IFdtContainer, public IDtmEventSink {
     // Recorded; the document replaces the frame's copy.
     void OnParametersChanged(const std::string& systemTag,
                              const std::string& parameterDocument) override;
+    void OnTransferFinished(const std::string& systemTag, const std::string& title, bool write,
+                            bool success, int32_t failure) override;
 
     const std::vector<FrameEvent>& Recorded() const { return events_; }
     // How many events of the kind were recorded.

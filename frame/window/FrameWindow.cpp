@@ -17,20 +17,24 @@
 #include <QVBoxLayout>
 #include <pugixml.hpp>
 
+#include "core/DtmElements.h"
 #include "core/dtm/DTMMain.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/window/WindowPrompt.h"
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/PageRegistry.h"
+#include "platform/runtime/ICommObject.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IFunctionCall.h"
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateProcess.h"
 #include "platform/runtime/ProcessId.h"
 #include "sim/SimulatedChannel.h"
+#include "value/ScopedValue.h"
 #include "value/Text.h"
 
 namespace kv {
@@ -49,6 +53,7 @@ struct FrameWords {
     const char* connected;
     const char* disconnected;
     const char* connecting;
+    // The failures (connectFailed, uploadFailed ...) end without a stop: a reason may follow.
     const char* connectFailed;
     const char* disconnecting;
     const char* channelRefused;
@@ -59,6 +64,18 @@ struct FrameWords {
     const char* downloaded;
     const char* downloadFailed;
     const char* notStarted;
+    // The ends of a page's read and write.
+    const char* read;
+    const char* readFailed;
+    const char* written;
+    const char* writeFailed;
+    // Why a connection or a transfer failed.
+    const char* notReachable;
+    const char* noAnswer;
+    const char* connectionLost;
+    const char* deviceRefused;
+    const char* accessDenied;
+    const char* deviceError;
     const char* saved;
     const char* noUserInterface;
     const char* cannotOpen;
@@ -72,6 +89,9 @@ struct FrameWords {
     const char* abort;
     const char* retry;
     const char* ignore;
+    // Closing the window with changed data: Save, Discard or Cancel.
+    const char* closeQuestion;
+    const char* discard;
     // The DTM's function groups "Trend", "Measure", "Diagnosis", "Simulation", "Operation".
     const char* groups[5];
 };
@@ -91,16 +111,26 @@ const FrameWords kEnglish = {
     "Connected",
     "Disconnected",
     "Connecting to the simulated positioner ...",
-    "The connection failed.",
+    "The connection failed",
     "Disconnecting ...",
     "The DTM does not take the communication channel.",
     "Uploading the parameters ...",
     "Upload finished.",
-    "The upload failed.",
+    "The upload failed",
     "Downloading the parameters ...",
     "Download finished.",
-    "The download failed.",
+    "The download failed",
     "The DTM did not start the action.",
+    "Read finished.",
+    "The read failed",
+    "Write finished.",
+    "The write failed",
+    "the device cannot be reached",
+    "the device does not answer",
+    "the connection was lost",
+    "the device is not the expected one",
+    "the device denies access (write lock)",
+    "the device reports an error",
     "Project saved: %1",
     "This function has no user interface.",
     "The user interface of this function cannot be opened.",
@@ -113,6 +143,8 @@ const FrameWords kEnglish = {
     "Abort",
     "Retry",
     "Ignore",
+    "The data of %1 have changed. Save the project before closing?",
+    "Discard",
     {"Trend", "Measured values", "Diagnosis", "Simulation", "Operation"},
 };
 
@@ -129,16 +161,26 @@ const FrameWords kGerman = {
     "Verbunden",
     "Getrennt",
     "Verbindung zum simulierten Stellungsregler ...",
-    "Die Verbindung ist fehlgeschlagen.",
+    "Die Verbindung ist fehlgeschlagen",
     "Verbindung wird getrennt ...",
     "Der DTM nimmt den Kommunikationskanal nicht an.",
     "Parameter werden gelesen ...",
     "Upload beendet.",
-    "Der Upload ist fehlgeschlagen.",
+    "Der Upload ist fehlgeschlagen",
     "Parameter werden geschrieben ...",
     "Download beendet.",
-    "Der Download ist fehlgeschlagen.",
+    "Der Download ist fehlgeschlagen",
     "Der DTM hat die Aktion nicht gestartet.",
+    "Lesen beendet.",
+    "Das Lesen ist fehlgeschlagen",
+    "Schreiben beendet.",
+    "Das Schreiben ist fehlgeschlagen",
+    "das Gerät ist nicht erreichbar",
+    "das Gerät antwortet nicht",
+    "die Verbindung ist unterbrochen",
+    "das Gerät ist nicht das erwartete",
+    "das Gerät verweigert den Zugriff (Schreibsperre)",
+    "das Gerät meldet einen Fehler",
     "Projekt gespeichert: %1",
     "Diese Funktion hat keine Bedienoberfläche.",
     "Die Bedienoberfläche dieser Funktion kann nicht geöffnet werden.",
@@ -151,6 +193,8 @@ const FrameWords kGerman = {
     "Abbrechen",
     "Wiederholen",
     "Ignorieren",
+    "Die Daten von %1 wurden geändert. Projekt vor dem Schließen speichern?",
+    "Verwerfen",
     {"Trend", "Messwerte", "Diagnose", "Simulation", "Betrieb"},
 };
 
@@ -167,6 +211,55 @@ const FrameWords& WordsOf(int32_t language) {
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+// The DP-V1 error class of the device's answer "access denied" (the write lock or the hardware
+// write protection refuses a write).
+constexpr int32_t kAccessDeniedClass = 0x300000;
+
+// Why a transfer failed, from the error bits of the element that failed; nullptr when they do
+// not say.
+const char* ReasonOfTransfer(const FrameWords& words, int32_t failure) {
+    switch ((failure & sfCommErrorMask) >> 16) {
+        case cecNone:
+            break;
+        case cecTimeout:
+            return words.noAnswer;
+        case cecConnectionLost:
+            return words.connectionLost;
+        default:
+            return words.notReachable;
+    }
+    const int32_t dpv1 = failure & sfDpv1ErrorMask;
+    if (dpv1 == kAccessDeniedClass)
+        return words.accessDenied;
+    return dpv1 != 0 ? words.deviceError : nullptr;
+}
+
+// Why a connection failed, from the communication's error code.
+const char* ReasonOfConnection(const FrameWords& words, int32_t errorCode) {
+    switch (errorCode) {
+        case cecTimeout:
+            return words.noAnswer;
+        case cecRefused:
+            return words.deviceRefused;
+        case cecIdentityUnreadable:
+            return words.deviceError;
+        default:
+            return words.notReachable;
+    }
+}
+
+// A failure and, when known, its reason, as one sentence.
+QString Failed(const char* failure, const char* reason) {
+    return reason != nullptr ? QStringLiteral("%1: %2.").arg(QString::fromUtf8(failure),
+                                                             QString::fromUtf8(reason))
+                             : QString::fromUtf8(failure) + QLatin1Char('.');
+}
+
+// A status text that is one of the window's words.
+std::function<QString(const FrameWords&)> Word(const char* FrameWords::*word) {
+    return [word](const FrameWords& words) { return QString::fromUtf8(words.*word); };
 }
 
 }  // namespace
@@ -219,6 +312,8 @@ FrameWindow::FrameWindow(ReferenceFrame& frame, FrameInstance& instance,
         return self && CallGuarded("FrameWindow save request", false,
                                    [&] { return self->SaveOnRequest(); });
     });
+    // The tag as the DTM's parameters give it; later documents of the DTM keep it current.
+    TakeTag(instance_.dtm->GetParameters(kTagPath));
     ApplyWords();
     LoadFunctions();
     UpdateInstance();
@@ -282,6 +377,7 @@ void FrameWindow::BuildUi() {
     bold.setBold(true);
     instanceTitle_->setFont(bold);
     instanceTag_ = new QLabel(side);
+    instanceTag_->setObjectName(QStringLiteral("InstanceTag"));
     instanceState_ = new QLabel(side);
     functionsTitle_ = new QLabel(side);
     functionsTitle_->setFont(bold);
@@ -347,6 +443,11 @@ void FrameWindow::ApplyWords() {
     languageLabel_->setText(QString::fromUtf8(words.language));
     functionsTitle_->setText(QString::fromUtf8(words.functions));
     languageBox_->setCurrentIndex(languageBox_->findData(language_ & 0x3FF));
+    // The window's own status text in the new language; a text of the DTM goes.
+    if (statusWords_)
+        ShowStatus(statusWords_);
+    else
+        ShowStatus(QString());
     UpdateInstance();
 }
 
@@ -362,17 +463,15 @@ void FrameWindow::UpdateActions() {
     functions_->setEnabled(!released_);
 }
 
+void FrameWindow::TakeTag(const std::string& parameterDocument) {
+    if (const std::optional<std::string> tag = ParameterDisplayText(parameterDocument, kTagPath))
+        tag_ = std::string(TrimRight(*tag));
+}
+
 void FrameWindow::UpdateInstance() {
     const FrameWords& words = WordsOf(language_);
     instanceTitle_->setText(Q(instance_.systemTag + " (" + instance_.deviceType + ")"));
-    std::string tag;
-    if (!released_) {
-        if (const IPrivateDataElement* e = Ctx().Parameters().Item("~/Tag")) {
-            const Variant& v = e->TransientValue();
-            if (!v.isEmpty() && !v.isNull())
-                tag = std::string(TrimRight(v.toString()));
-        }
-    }
+    const std::string tag = released_ ? std::string() : tag_;
     instanceTag_->setText(QString::fromUtf8(words.tag) + QLatin1Char(' ') + Q(tag));
     instanceState_->setText(
         QString::fromUtf8(IsConnected() ? words.connected : words.disconnected));
@@ -451,6 +550,14 @@ QString FrameWindow::StatusText() const {
 }
 
 void FrameWindow::ShowStatus(const QString& text) {
+    statusWords_ = nullptr;
+    status_->setText(text);
+    status_->setToolTip(text);
+}
+
+void FrameWindow::ShowStatus(StatusWords words) {
+    const QString text = words(WordsOf(language_));
+    statusWords_ = std::move(words);
     status_->setText(text);
     status_->setToolTip(text);
 }
@@ -460,28 +567,37 @@ void FrameWindow::ShowStatus(const QString& text) {
 bool FrameWindow::Connect() {
     if (busy_ || released_ || IsConnected())
         return false;
-    const FrameWords& words = WordsOf(language_);
     ICommunicationManager& comm = Ctx().CommunicationManager();
     if (!comm.HasCommunication() && !instance_.dtm->SetCommunication(channel_)) {
-        ShowStatus(QString::fromUtf8(words.channelRefused));
+        ShowStatus(Word(&FrameWords::channelRefused));
         return false;
     }
     const QPointer<FrameWindow> self(this);
     watch_ = std::make_shared<ProcessWatch>([self](bool connected) {
-        if (self)
-            self->Finish(QString::fromUtf8(connected && self->IsConnected()
-                                               ? WordsOf(self->language_).connected
-                                               : WordsOf(self->language_).connectFailed));
+        if (!self)
+            return;
+        if (connected && self->IsConnected())
+            self->Finish(Word(&FrameWords::connected));
+        else
+            self->FinishConnectFailed();
     });
     watch_->id = NewProcessId();
     busy_ = Action::Connecting;
     UpdateActions();
-    ShowStatus(QString::fromUtf8(words.connecting));
+    ShowStatus(Word(&FrameWords::connecting));
     if (!comm.Connect(watch_->id, watch_)) {
-        Finish(QString::fromUtf8(words.connectFailed));
+        FinishConnectFailed();
         return false;
     }
     return true;
+}
+
+void FrameWindow::FinishConnectFailed() {
+    const ICommObject* comm = Ctx().CommunicationManager().CommObject();
+    const int32_t code = comm != nullptr ? comm->ErrorCode() : cecNone;
+    Finish([code](const FrameWords& words) {
+        return Failed(words.connectFailed, ReasonOfConnection(words, code));
+    });
 }
 
 bool FrameWindow::Disconnect() {
@@ -489,9 +605,9 @@ bool FrameWindow::Disconnect() {
         return false;
     busy_ = Action::Disconnecting;
     UpdateActions();
-    ShowStatus(QString::fromUtf8(WordsOf(language_).disconnecting));
+    ShowStatus(Word(&FrameWords::disconnecting));
     if (!instance_.dtm->PrepareToReleaseCommunication()) {
-        Finish(QString::fromUtf8(WordsOf(language_).notStarted));
+        Finish(Word(&FrameWords::notStarted));
         return false;
     }
     return true;
@@ -508,44 +624,66 @@ bool FrameWindow::Download() {
 bool FrameWindow::StartTransfer(Action action) {
     if (busy_ || !IsConnected())
         return false;
-    const FrameWords& words = WordsOf(language_);
     const bool upload = action == Action::Uploading;
     invokeId_ = (upload ? "upload-" : "download-") + std::to_string(++invokeCount_);
     busy_ = action;
+    transferFailure_ = 0;
     progress_->setValue(0);
     progress_->show();
     UpdateActions();
-    ShowStatus(QString::fromUtf8(upload ? words.uploading : words.downloading));
+    ShowStatus(Word(upload ? &FrameWords::uploading : &FrameWords::downloading));
     const bool started = upload ? instance_.dtm->UploadRequest(invokeId_, "")
                                 : instance_.dtm->DownloadRequest(invokeId_, "");
     if (!started)
-        Finish(QString::fromUtf8(words.notStarted));
+        Finish(Word(&FrameWords::notStarted));
     return started;
 }
 
 bool FrameWindow::Save() {
-    if (busy_ || released_)
+    if (busy_ || released_ || !WriteProject())
         return false;
-    std::string error;
-    if (!frame_.SaveProject(projectPath_, error)) {
-        ShowStatus(Q(error));
-        return false;
-    }
-    ShowStatus(QString::fromUtf8(WordsOf(language_).saved).arg(Q(projectPath_)));
+    ShowStatus([path = Q(projectPath_)](const FrameWords& words) {
+        return QString::fromUtf8(words.saved).arg(path);
+    });
     return true;
 }
 
+bool FrameWindow::WriteProject() {
+    std::string error;
+    if (frame_.SaveProject(projectPath_, error))
+        return true;
+    ShowStatus(Q(error));
+    return false;
+}
+
+FrameWindow::CloseAnswer FrameWindow::AskBeforeClosing() {
+    if (released_)
+        return CloseAnswer::Close;
+    // Pending input of the open user interfaces counts as a change.
+    Ctx().GUIManager().ValidateAll();
+    if (Ctx().Parameters().ModifiedState() != 1)
+        return CloseAnswer::Close;
+    const FrameWords& words = WordsOf(language_);
+    const QString question = QString::fromUtf8(words.closeQuestion).arg(Q(instance_.systemTag));
+    const int32_t answer = prompt_->Ask(question.toStdString(), mbsYesNoCancelQuestion,
+                                        {{QMessageBox::Yes, QString::fromUtf8(words.save)},
+                                         {QMessageBox::No, QString::fromUtf8(words.discard)},
+                                         {QMessageBox::Cancel, QString::fromUtf8(words.cancel)}});
+    if (answer == mbaNo)
+        return CloseAnswer::Discard;
+    // Cancel, or a save that failed (its reason in the status bar): everything stays open.
+    if (answer != mbaYes || !WriteProject())
+        return CloseAnswer::Stay;
+    return CloseAnswer::Close;
+}
+
 bool FrameWindow::SaveOnRequest() {
+    // The user has just chosen to close without saving.
+    if (discarding_)
+        return false;
     const QString question =
         QString::fromUtf8(WordsOf(language_).saveQuestion).arg(Q(instance_.systemTag));
-    if (prompt_->Ask(question.toStdString(), mbsYesNoQuestion) != mbaYes)
-        return false;
-    std::string error;
-    if (!frame_.SaveProject(projectPath_, error)) {
-        ShowStatus(Q(error));
-        return false;
-    }
-    return true;
+    return prompt_->Ask(question.toStdString(), mbsYesNoQuestion) == mbaYes && WriteProject();
 }
 
 void FrameWindow::SetLanguage(int32_t languageId) {
@@ -560,16 +698,15 @@ void FrameWindow::SetLanguage(int32_t languageId) {
         tabs_->setTabText(i, FunctionName(tabs_->widget(i)->property("applicationId").toInt()));
 }
 
-void FrameWindow::Finish(const QString& text) {
+void FrameWindow::Finish(StatusWords text) {
     busy_.reset();
     progress_->hide();
-    ShowStatus(text);
+    ShowStatus(std::move(text));
     UpdateInstance();
     UpdateActions();
 }
 
 void FrameWindow::OnContainerEvent(const FrameEvent& event) {
-    const FrameWords& words = WordsOf(language_);
     const QPointer<FrameWindow> self(this);
     if (event.kind == "OnProgress") {
         // The window's own upload or download keeps the bar until its end comes; any other
@@ -579,12 +716,30 @@ void FrameWindow::OnContainerEvent(const FrameEvent& event) {
             progress_->setValue(std::clamp(event.percent, 0, 100));
         if (!transfer)
             progress_->setVisible(event.show);
-    } else if (event.kind == "OnUploadFinished") {
-        if (busy_ == Action::Uploading && event.id == invokeId_)
-            Finish(QString::fromUtf8(event.success ? words.uploaded : words.uploadFailed));
-    } else if (event.kind == "OnDownloadFinished") {
-        if (busy_ == Action::Downloading && event.id == invokeId_)
-            Finish(QString::fromUtf8(event.success ? words.downloaded : words.downloadFailed));
+    } else if (event.kind == "OnTransferFinished") {
+        if (busy_) {
+            // The window's own upload or download: its end follows with the reason kept.
+            transferFailure_ = event.failure;
+        } else if (event.success) {
+            ShowStatus(Word(event.write ? &FrameWords::written : &FrameWords::read));
+        } else {
+            ShowStatus([write = event.write, failure = event.failure](const FrameWords& words) {
+                return Failed(write ? words.writeFailed : words.readFailed,
+                              ReasonOfTransfer(words, failure));
+            });
+        }
+    } else if (event.kind == "OnUploadFinished" || event.kind == "OnDownloadFinished") {
+        const bool upload = event.kind == "OnUploadFinished";
+        if (busy_ != (upload ? Action::Uploading : Action::Downloading) || event.id != invokeId_)
+            return;
+        if (event.success) {
+            Finish(Word(upload ? &FrameWords::uploaded : &FrameWords::downloaded));
+        } else {
+            Finish([upload, failure = transferFailure_](const FrameWords& words) {
+                return Failed(upload ? words.uploadFailed : words.downloadFailed,
+                              ReasonOfTransfer(words, failure));
+            });
+        }
     } else if (event.kind == "OnPreparedToReleaseCommunication") {
         // The communication is released outside the DTM's own call.
         loop_->Post([self] {
@@ -592,9 +747,12 @@ void FrameWindow::OnContainerEvent(const FrameEvent& event) {
                 return;
             CallGuarded("FrameWindow disconnected", [&] {
                 self->instance_.dtm->ReleaseCommunication();
-                self->Finish(QString::fromUtf8(WordsOf(self->language_).disconnected));
+                self->Finish(Word(&FrameWords::disconnected));
             });
         });
+    } else if (event.kind == "OnParametersChanged") {
+        TakeTag(instance_.container->ParameterDocument());
+        UpdateInstance();
     } else if (event.kind == "OnOpenGUIRequest") {
         const std::string call = event.text;
         loop_->Post([self, call] {
@@ -620,14 +778,13 @@ QWidget* FrameWindow::OpenFunction(int32_t applicationId) {
     if (progId.empty()) {
         // An invocable function: the DTM names the user interface to open (OnOpenGUIRequest).
         if (!instance_.dtm->InvokeFunctionRequest("invoke-" + std::to_string(++invokeCount_), xml))
-            ShowStatus(QString::fromUtf8(WordsOf(language_).noUserInterface));
+            ShowStatus(Word(&FrameWords::noUserInterface));
         return nullptr;
     }
     return OpenCall(xml);
 }
 
 QWidget* FrameWindow::OpenCall(const std::string& functionCall) {
-    const FrameWords& words = WordsOf(language_);
     std::shared_ptr<IFunctionCall> call = NewFunctionCall();
     if (!call->Parse(functionCall, Ctx()))
         return nullptr;
@@ -640,13 +797,13 @@ QWidget* FrameWindow::OpenCall(const std::string& functionCall) {
     const std::string progId = instance_.dtm->GetActiveXProgId(functionCall);
     std::unique_ptr<QWidget> widget = progId.empty() ? nullptr : registry_->Create(progId);
     if (!widget) {
-        ShowStatus(QString::fromUtf8(words.noUserInterface));
+        ShowStatus(Word(&FrameWords::noUserInterface));
         return nullptr;
     }
     auto* control = dynamic_cast<IDtmActiveXControl*>(widget.get());
     const std::string guiFunctionCall = std::to_string(applicationId);
     if (control == nullptr || !control->Init(guiFunctionCall, functionCall, instance_.dtm)) {
-        ShowStatus(QString::fromUtf8(words.cannotOpen));
+        ShowStatus(Word(&FrameWords::cannotOpen));
         return nullptr;
     }
     QWidget* page = widget.release();
@@ -662,7 +819,7 @@ bool FrameWindow::CloseTab(int index) {
         return false;
     auto* control = dynamic_cast<IDtmActiveXControl*>(page);
     if (control != nullptr && !control->PrepareToRelease()) {
-        ShowStatus(QString::fromUtf8(WordsOf(language_).refusesToClose));
+        ShowStatus(Word(&FrameWords::refusesToClose));
         return false;
     }
     tabs_->removeTab(tabs_->indexOf(page));
@@ -679,7 +836,7 @@ bool FrameWindow::ReleaseAll() {
             return false;
     }
     if (!instance_.dtm->PrepareToRelease()) {
-        ShowStatus(QString::fromUtf8(WordsOf(language_).refusesToClose));
+        ShowStatus(Word(&FrameWords::refusesToClose));
         return false;
     }
     released_ = true;
@@ -693,7 +850,13 @@ bool FrameWindow::ReleaseAll() {
 
 void FrameWindow::closeEvent(QCloseEvent* event) {
     bool released = false;
-    CallGuarded("FrameWindow close", [&] { released = ReleaseAll(); });
+    CallGuarded("FrameWindow close", [&] {
+        const CloseAnswer answer = AskBeforeClosing();
+        if (answer == CloseAnswer::Stay)
+            return;
+        const ScopedValue discarding(discarding_, answer == CloseAnswer::Discard);
+        released = ReleaseAll();
+    });
     if (released)
         event->accept();
     else

@@ -95,17 +95,33 @@ class FrameWindow : public QMainWindow {
     void ApplyWords();
     void UpdateActions();
     void UpdateInstance();
+    // The tag that a parameter document of the DTM holds; a document without it changes none.
+    void TakeTag(const std::string& parameterDocument);
     void LoadFunctions();
     void OnContainerEvent(const FrameEvent& event);
     // Starts an upload or a download of the whole data set.
     bool StartTransfer(Action action);
-    void Finish(const QString& text);
+    // A status text in the window's words: shown again in the language that the user
+    // chooses later.
+    using StatusWords = std::function<QString(const FrameWords& words)>;
+    void Finish(StatusWords text);
+    void FinishConnectFailed();
+    // A text in no words of the window's (the DTM's, a file error): a language change drops it.
     void ShowStatus(const QString& text);
+    void ShowStatus(StatusWords text);
     // Opens the user interface a function call names; the tab's widget or nullptr.
     QWidget* OpenCall(const std::string& functionCall);
     QString FunctionName(int32_t applicationId) const;
     int TabOf(int32_t applicationId) const;
+    // The DTM's request to save while it is released: a question, unless the user has just
+    // chosen to close without saving.
     bool SaveOnRequest();
+    // Writes the project file; its error in the status bar.
+    bool WriteProject();
+    enum class CloseAnswer { Close, Discard, Stay };
+    // Before anything closes: a modified project asks Save, Discard or Cancel; Stay for Cancel
+    // and for a save that failed.
+    CloseAnswer AskBeforeClosing();
 
     ReferenceFrame& frame_;
     FrameInstance& instance_;
@@ -118,9 +134,13 @@ class FrameWindow : public QMainWindow {
     std::shared_ptr<ProcessWatch> watch_;
     std::optional<Action> busy_;
     std::string invokeId_;
+    std::string tag_;              // the instance's tag, as the DTM's parameter documents give it
+    int32_t transferFailure_ = 0;  // why the window's upload or download failed (error bits)
+    StatusWords statusWords_;      // the status text when it is one of the window's
     int32_t invokeCount_ = 0;
     int32_t language_ = 0;
     bool released_ = false;
+    bool discarding_ = false;  // closing without saving: the DTM's request to save is refused
 
     QAction* connect_ = nullptr;
     QAction* disconnect_ = nullptr;

@@ -60,7 +60,7 @@ int32_t AnswerOfButton(QMessageBox::StandardButton button) {
         case QMessageBox::No:
             return mbaNo;
         case QMessageBox::Cancel:
-            return 2;
+            return mbaCancel;
         case QMessageBox::Abort:
             return 3;
         case QMessageBox::Retry:
@@ -79,22 +79,30 @@ void WindowPrompt::ShowMessage(const std::string& text) {
         status_(text);
 }
 
-std::unique_ptr<QMessageBox> WindowPrompt::NewBox(const std::string& prompt, int32_t style) const {
+std::unique_ptr<QMessageBox> WindowPrompt::NewBox(const std::string& prompt, int32_t style,
+                                                  const ButtonTexts& buttonTexts) const {
     const MessageBoxLayout layout = LayoutOfStyle(style);
     auto box = std::make_unique<QMessageBox>(layout.icon, title_, QString::fromStdString(prompt),
                                              layout.buttons, parent_);
     box->setDefaultButton(layout.defaultButton);
-    for (const auto& [which, text] : buttonTexts_) {
-        if (QAbstractButton* button = box->button(which))
-            button->setText(text);
+    for (const ButtonTexts* texts : {&buttonTexts_, &buttonTexts}) {
+        for (const auto& [which, text] : *texts) {
+            if (QAbstractButton* button = box->button(which))
+                button->setText(text);
+        }
     }
     return box;
 }
 
 int32_t WindowPrompt::Ask(const std::string& prompt, int32_t style) {
+    return Ask(prompt, style, {});
+}
+
+int32_t WindowPrompt::Ask(const std::string& prompt, int32_t style,
+                          const ButtonTexts& buttonTexts) {
     if (asker_)
         return asker_(prompt, style);
-    const std::unique_ptr<QMessageBox> box = NewBox(prompt, style);
+    const std::unique_ptr<QMessageBox> box = NewBox(prompt, style, buttonTexts);
     // Closing the box answers with its escape button (No, Cancel or OK).
     const auto answer = static_cast<QMessageBox::StandardButton>(box->exec());
     return AnswerOfButton(answer);

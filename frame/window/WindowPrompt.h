@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/runtime/IPrompt.h"
 
@@ -39,6 +40,8 @@ class WindowPrompt : public IPrompt {
 
     void ShowMessage(const std::string& text) override;
     int32_t Ask(const std::string& prompt, int32_t style) override;
+    // The same question with captions of the caller's own for some buttons (Save, Discard).
+    int32_t Ask(const std::string& prompt, int32_t style, const ButtonTexts& buttonTexts);
 
     // Where status texts go (the status bar); without one they are dropped.
     void SetStatusSink(StatusSink sink) { status_ = std::move(sink); }
@@ -50,8 +53,9 @@ class WindowPrompt : public IPrompt {
     void SetButtonTexts(ButtonTexts texts) { buttonTexts_ = std::move(texts); }
 
     // The box that Ask shows for a question of that style: title, icon, buttons with their
-    // captions and the default button.
-    std::unique_ptr<QMessageBox> NewBox(const std::string& prompt, int32_t style) const;
+    // captions (the window's, and the caller's own where it gives one) and the default button.
+    std::unique_ptr<QMessageBox> NewBox(const std::string& prompt, int32_t style,
+                                        const ButtonTexts& buttonTexts = {}) const;
 
   private:
     QWidget* parent_;

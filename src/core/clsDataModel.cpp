@@ -19,6 +19,8 @@
 #include "platform/runtime/ElementPath.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMDictionary.h"
+#include "platform/runtime/IDTMEvents.h"
+#include "platform/runtime/IDocuments.h"
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
@@ -104,6 +106,8 @@ void clsDataModel::LoadUnitTexts(IDTMContext& context) {
 }
 
 void clsDataModel::DataChanged(IPrivateDataElement& element, IDTMContext& context) {
+    if (NestDepth == 0)
+        KeepTagBeforeChanges(context);
     {
         // The depth comes back down also when a hook fails; the error then reaches the caller
         // and the state is not evaluated.
@@ -126,6 +130,7 @@ void clsDataModel::BulkUpdateEnded(IDTMContext& context) {
 }
 
 void clsDataModel::DataSetChanged(IDTMContext& context) {
+    KeepTagBeforeChanges(context);
     {
         const ScopedValue validating(m_ProcessingCompleteValidation, true);
         const auto elements = context.Parameters().Elements();
@@ -148,7 +153,12 @@ void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
     bool someDevice = false;
     bool someStored = false;
 
+    // The cycle interval is a setting of the main window that is saved with the instance; it
+    // says nothing about the device's data.
+    const IPrivateDataElement* const interval = parameters.Item(kCycleIntervalPath);
     for (const auto& e : parameters.Elements()) {
+        if (e.get() == interval)
+            continue;
         const clsDataElement& element = AsDataElement(*e);
         const std::string& name = element.Name();
         const bool isRecord = element.ValueType() == vtRecord;
@@ -211,6 +221,30 @@ void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
         }
     }
     parameters.SetDataSetState(errorState);
+    ReportTag(context);
+}
+
+void clsDataModel::KeepTagBeforeChanges(IDTMContext& context) {
+    if (m_TagBefore)
+        return;
+    const IPrivateDataElement* tag = context.Parameters().Item(kTagPath);
+    m_TagBefore = tag != nullptr ? tag->TransientValue() : Variant();
+}
+
+void clsDataModel::ReportTag(IDTMContext& context) {
+    if (!m_TagBefore)
+        return;
+    const Variant before = std::move(*m_TagBefore);
+    m_TagBefore.reset();
+    const IPrivateDataElement* tag = context.Parameters().Item(kTagPath);
+    if (tag == nullptr || VariantsEqual(tag->TransientValue(), before))
+        return;
+    // The frame shows the instance's tag from its copy of the parameter document.
+    if (IDTMEvents* events = context.DTMEvents()) {
+        events->ParametersChanged(
+            context.SystemTag(),
+            context.ParameterXMLConverter().GetParametersXml(context, "", kParameterDocumentFlags));
+    }
 }
 
 // --- identity, from the component's version information ---

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/DeviceDefinition.h"
@@ -36,6 +37,8 @@ class clsDataModel : public IPrivateDataModel {
     void DataSetChanged(IDTMContext& context) override;
     // Evaluates the data-set state when a change during the bulk update left it undone.
     void BulkUpdateEnded(IDTMContext& context) override;
+    // The state of the whole data set into "~/DataStatus" (the open user interfaces told when
+    // it changes), after every change; a changed tag goes to the frame as well.
     void EvaluateDataSetState(IDTMContext& context);
 
     // --- codec ---
@@ -93,6 +96,11 @@ class clsDataModel : public IPrivateDataModel {
     static Variant ReverseBytes(const Variant& value);
     static bool IsValidFloatData(IByteBuffer& buffer);
     void LoadUnitTexts(IDTMContext& context);
+    // The frame follows the tag ("~/Tag"): its value before the first change that is not yet
+    // evaluated is kept, and when the evaluation finds another one, the frame gets the whole
+    // data set's parameter document.
+    void KeepTagBeforeChanges(IDTMContext& context);
+    void ReportTag(IDTMContext& context);
 
     bool m_ProcessingCompleteValidation = false;
     const IDeviceDefinition* m_Device;
@@ -101,6 +109,7 @@ class clsDataModel : public IPrivateDataModel {
     // rather than after each element it changes (each evaluation walks the whole data set).
     int32_t m_DeferStateEvaluation = 0;
     bool m_StatePending = false;
+    std::optional<Variant> m_TagBefore;
 };
 
 // The data model behind the runtime's interface; nullptr when it is none (no model, or another

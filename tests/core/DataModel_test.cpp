@@ -323,6 +323,11 @@ TEST_F(StateTest, StoredChangedAndBack) {
     EXPECT_EQ(State(), 3);
     ctx.Element("TRANS/1/D1").SetTransientValue(Variant(int16_t{5}));
     EXPECT_EQ(State(), 1);
+    // The cycle interval is the window's setting, saved with the instance but not compared.
+    ctx.Element("~/CycleInterval").SetTransientValue(Variant(int32_t{1500}));
+    EXPECT_EQ(State(), 1);
+    ctx.Element("~/CycleInterval").SetPersistentValue(Variant());
+    EXPECT_EQ(State(), 1);
 }
 
 TEST_F(StateTest, DeviceAndPartialStates) {

@@ -14,6 +14,7 @@
 #include "core/clsDataElement.h"
 #include "core/dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
+#include "frame/FrameContainer.h"
 #include "frame/ScriptedPrompt.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/IChannels.h"
@@ -150,6 +151,34 @@ TEST(EndToEndConnect, StartupReadsBringTheDeviceValues) {
     EXPECT_EQ(b.At("~/Tag").TransientValue().toString(), "FEED VALVE 7");
 }
 
+TEST(EndToEndConnect, TheFramesCopyFollowsTheTag) {
+    Bench b;
+    FrameContainer& frame = b.Container();
+    auto tagOfCopy = [&] { return ParameterDisplayText(frame.ParameterDocument(), "~/Tag"); };
+    // The connection reads the device's tag: the frame gets a document with it.
+    b.device->SetRecord(0, 18, Padded("FEED VALVE 7", 32));
+    ASSERT_TRUE(b.session->SetCommunication());
+    ASSERT_TRUE(b.session->Connect());
+    EXPECT_EQ(frame.Count("OnParametersChanged"), 1u);
+    EXPECT_EQ(tagOfCopy(), std::optional<std::string>("FEED VALVE 7"));
+
+    // An edit of the tag, and a read that brings it back; a read of the same tag sends nothing.
+    clsDataElement& tag = b.At("PHYS/TAG_DESC");
+    tag.SetTransientValue(Variant("FV-8"));
+    b.Ctx().Parameters().ElementChanged(tag, "");
+    EXPECT_EQ(frame.Count("OnParametersChanged"), 2u);
+    EXPECT_EQ(tagOfCopy(), std::optional<std::string>("FV-8"));
+    for (int read = 0; read < 2; ++read) {
+        TransactionGroup group;
+        group.Init(b.Ctx());
+        group.AddElement(tag, false);
+        ASSERT_EQ(group.Execute({}, true, false), 0);
+        b.session->Settle();
+    }
+    EXPECT_EQ(frame.Count("OnParametersChanged"), 3u);
+    EXPECT_EQ(tagOfCopy(), std::optional<std::string>("FEED VALVE 7"));
+}
+
 // --- upload ---
 
 TEST(EndToEndUpload, ReadsEveryUploadAddressExactlyOnce) {
@@ -188,7 +217,14 @@ TEST(EndToEndUpload, DroppedConnectionEndsTheUploadWithACommunicationError) {
     b.session->Channel().DropConnection();
     b.session->Settle();
     ASSERT_EQ(b.Container().Count("OnUploadFinished"), 1u);
-    EXPECT_FALSE(b.Container().Recorded().back().success);
+    const std::vector<FrameEvent>& events = b.Container().Recorded();
+    EXPECT_FALSE(events.back().success);
+    // Right before, the frame hears why: a communication error.
+    const FrameEvent& transfer = events[events.size() - 2];
+    EXPECT_EQ(transfer.kind, "OnTransferFinished");
+    EXPECT_FALSE(transfer.success);
+    EXPECT_NE(transfer.failure & sfCommErrorMask, 0);
+    EXPECT_EQ(transfer.failure & sfDpv1ErrorMask, 0);
     ICommObject& comm = *b.Ctx().CommunicationManager().CommObject();
     EXPECT_TRUE(comm.ErrorPending());
     EXPECT_EQ(comm.ErrorCode(), cecConnectionLost);

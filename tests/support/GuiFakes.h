@@ -80,6 +80,7 @@ class TestContainer : public IFdtContainer, public IDtmEventSink {
     }
     void OnPreparedToReleaseCommunication(const std::string&) override {}
     void OnParametersChanged(const std::string&, const std::string&) override {}
+    void OnTransferFinished(const std::string&, const std::string&, bool, bool, int32_t) override {}
     bool offer;
     std::vector<std::string> events;
 };

@@ -88,6 +88,7 @@ class NullDTMEvents : public IDTMEvents {
     void PreparedToRelease(const std::string&) override {}
     void PreparedToReleaseCommunication(const std::string&) override {}
     void ParametersChanged(const std::string&, const std::string&) override {}
+    void TransferFinished(const std::string&, const std::string&, bool, bool, int32_t) override {}
 };
 
 // No user interface is open; every report goes nowhere.

@@ -64,7 +64,9 @@ void DTMMain::Construct(std::shared_ptr<IEventLoop> loop, std::shared_ptr<IPromp
         m_CommObj->SetOptionCount(10);
     }
     // The object's own transaction group; it is bound to the context with the communication.
-    m_TransGroup = std::make_shared<TransactionGroup>();
+    // Its start-up and write-protection reads watch the device: they change nothing the
+    // project has to save.
+    m_TransGroup = std::make_shared<TransactionGroup>(GroupReads::Watched);
 }
 
 DTMMain::~DTMMain() {

@@ -117,7 +117,7 @@ struct ArchiveRecorder::State : IPrivateProcess, std::enable_shared_from_this<St
                 continue;
             RecordRead r;
             r.path = path;
-            r.group = std::make_unique<TransactionGroup>();
+            r.group = std::make_unique<TransactionGroup>(GroupReads::Watched);
             r.group->Init(ctx);
             if (r.group->AddElement(*element, false))
                 renewed.push_back(std::move(r));

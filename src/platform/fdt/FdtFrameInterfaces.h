@@ -28,6 +28,11 @@ class IDtmEventSink {
     // frame's copy.
     virtual void OnParametersChanged(const std::string& systemTag,
                                      const std::string& parameterDocument) = 0;
+    // The end of a read or write that the user started, under its title; failure: for a failed
+    // one, the error bits of the first element that failed (communication error &HF0000,
+    // DP-V1 error class &HF00000), 0 when none says why.
+    virtual void OnTransferFinished(const std::string& systemTag, const std::string& title,
+                                    bool write, bool success, int32_t failure) = 0;
 };
 
 // The container of a DTM instance in the frame's project.

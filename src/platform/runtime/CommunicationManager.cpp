@@ -1,6 +1,7 @@
 #include "platform/runtime/CommunicationManager.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/os/IEventLoop.h"
@@ -517,6 +518,8 @@ void CommunicationManager::MarkCommError(const std::string& path, int32_t code) 
         IPrivateDataElement* element = parameters.Item(path);
         if (element == nullptr)
             return;
+        // The marks change no value the project stores.
+        const KeepModifiedState kept(parameters);
         const std::vector<IPrivateDataElement*> all = WithMembers(parameters, *element);
         for (IPrivateDataElement* e : all)
             e->SetStatusFlags((e->StatusFlags() & ~sfCommErrorMask) | ((code & 0xF) << 16));
@@ -583,6 +586,7 @@ bool CommunicationManager::SendJob(Process& process) {
     o.processId = process.request.processId;
     o.path = job.path;
     o.isWrite = job.isWrite;
+    o.readBack = job.readBack;
     o.transaction = std::make_shared<Transaction>();
     const bool built =
         Guarded(context_.Diagnostics(), "IPrivateDataModel::BuildTransactionRequest", false, [&] {
@@ -675,20 +679,25 @@ void CommunicationManager::HandleResponse(const std::string& invokeId,
     errorPending_ = false;
     errorCode_ = cecNone;
     repeatRequested_ = false;
+    // What only watches the device, the answer to a write and the read that confirms it bring
+    // nothing the user has not changed already: the instance's modified state stays.
+    const bool kept = process->request.watching || out.isWrite || out.readBack;
     const bool read =
         Guarded(context_.Diagnostics(), "IPrivateDataModel::ReadTransactionResponse", false, [&] {
             IParameters& parameters = context_.Parameters();
             IPrivateDataElement* element = parameters.Item(out.path);
             IPrivateDataModel* model = parameters.DataModel();
-            if (element != nullptr && model != nullptr) {
-                ClearCommError(*element);
-                out.transaction->SetData(ByteArray{response.data, 0});
-                out.transaction->SetErrorInfo(ByteArray{response.errorInfo, 0});
-                reading_ = &out;
-                return model->ReadTransactionResponse(context_, *out.transaction, out.isWrite,
-                                                      *element);
-            }
-            return false;
+            if (element == nullptr || model == nullptr)
+                return false;
+            std::optional<KeepModifiedState> modified;
+            if (kept)
+                modified.emplace(parameters);
+            ClearCommError(*element);
+            out.transaction->SetData(ByteArray{response.data, 0});
+            out.transaction->SetErrorInfo(ByteArray{response.errorInfo, 0});
+            reading_ = &out;
+            return model->ReadTransactionResponse(context_, *out.transaction, out.isWrite,
+                                                  *element);
         });
     reading_ = nullptr;
     process = FindProcess(out.processId);  // the change reports may have cancelled it
@@ -752,7 +761,7 @@ void CommunicationManager::AddReadBack(IPrivateDataElement& element, int32_t /*a
         if (!jobs[i].isWrite && jobs[i].path == path)
             return;  // already queued
     }
-    jobs.push_back(TransactionJob{path, false});
+    jobs.push_back(TransactionJob{path, false, true});
 }
 
 }  // namespace kv

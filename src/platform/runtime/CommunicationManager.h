@@ -107,6 +107,7 @@ class CommunicationManager : public ICommunicationManager, public ICommObject {
         std::string processId;
         std::string path;
         bool isWrite = false;
+        bool readBack = false;
         Dpv1Request request;
         std::shared_ptr<Transaction> transaction;
         int32_t repeats = 0;

@@ -82,6 +82,11 @@ class ContainerEvents : public IDTMEvents {
         if (auto* s = Sink())
             s->OnParametersChanged(systemTag, parameterDocument);
     }
+    void TransferFinished(const std::string& systemTag, const std::string& title, bool write,
+                          bool success, int32_t failure) override {
+        if (auto* s = Sink())
+            s->OnTransferFinished(systemTag, title, write, success, failure);
+    }
 
   private:
     std::weak_ptr<IFdtContainer> container_;

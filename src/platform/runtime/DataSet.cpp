@@ -94,9 +94,9 @@ void DataSet::SetBulkUpdateActive(bool active) {
 }
 
 void DataSet::ElementChanged(IPrivateDataElement& element, const std::string& guiId) {
-    // A change outside a bulk update (load, import, walk after an upload) is an edit of the
-    // data set that the frame must be asked to save.
-    if (!bulkUpdate_)
+    // A change outside a bulk update (load, import, walk after an upload) of a value that the
+    // data-set state compares is an edit of the data set that the frame must be asked to save.
+    if (!bulkUpdate_ && (element.ElementMode() & emCompareStored) != 0)
         modified_ = 1;
     try {
         if (model_)

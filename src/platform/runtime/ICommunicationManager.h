@@ -28,6 +28,7 @@ class ITransaction;
 struct TransactionJob {
     std::string path;
     bool isWrite = false;
+    bool readBack = false;  // the read that confirms a write
 };
 
 // A read or write process: its jobs run one after the other over the channel. The end is
@@ -38,6 +39,9 @@ struct TransactionProcess {
     std::weak_ptr<IPrivateProcess> callback;
     bool reportProgress = false;  // also to the frame (IDTMEvents::ReportProgress)
     std::string title;            // the progress title for the frame
+    // The device watched (a cyclic refresh, the DTM's own checks): the values read are not
+    // taken into the project, so they leave the data set's modified state as it was.
+    bool watching = false;
     std::function<void(bool success)> onEnd;
 };
 

@@ -23,6 +23,11 @@ class IDTMEvents {
     // The instance's data set changed; parameterDocument: its parameter document as a whole.
     virtual void ParametersChanged(const std::string& systemTag,
                                    const std::string& parameterDocument) = 0;
+    // The end of a read or write that the user started (a page's, an upload, a download),
+    // under its title: whether it succeeded and, for a failure, why: the error bits
+    // (TransferErrorBits) of the first element that failed, 0 when none says.
+    virtual void TransferFinished(const std::string& systemTag, const std::string& title,
+                                  bool write, bool success, int32_t failure) = 0;
 };
 
 }  // namespace kv

@@ -48,7 +48,8 @@ class IParameters {
     // The error state, a DataSetErrorState.
     virtual int32_t DataSetState() const = 0;
     virtual void SetDataSetState(int32_t state) = 0;
-    // 1 when the data set was changed since it was last saved or loaded.
+    // 1 when the data set was changed since it was last saved or loaded: a reported change of
+    // an element that the data-set state compares (emCompareStored) outside a bulk update.
     virtual int32_t ModifiedState() const = 0;
     virtual void SetModifiedState(int32_t state) = 0;
     // True while the runtime replaces many values at once (load, import, after an upload).
@@ -87,6 +88,22 @@ class [[nodiscard]] ScopedBulkUpdate {
   private:
     IParameters& parameters_;
     bool previous_;
+};
+
+// Changes reported during the life of the guard leave the data set's modified state as it was:
+// what only watches the device or marks a failed transfer is not taken into the project. The
+// earlier state comes back on every way out of the scope.
+class [[nodiscard]] KeepModifiedState {
+  public:
+    explicit KeepModifiedState(IParameters& parameters)
+        : parameters_(parameters), previous_(parameters.ModifiedState()) {}
+    ~KeepModifiedState() { parameters_.SetModifiedState(previous_); }
+    KeepModifiedState(const KeepModifiedState&) = delete;
+    KeepModifiedState& operator=(const KeepModifiedState&) = delete;
+
+  private:
+    IParameters& parameters_;
+    int32_t previous_;
 };
 
 }  // namespace kv

@@ -73,4 +73,10 @@ class IPrivateDataElement {
     virtual void SetNestProcessLevel(int32_t level) = 0;
 };
 
+// The status bits that say why the last transfer of the element failed: its communication
+// error and its DP-V1 error class; 0 when it did not fail.
+inline int32_t TransferErrorBits(const IPrivateDataElement& element) {
+    return element.StatusFlags() & (sfCommErrorMask | sfDpv1ErrorMask);
+}
+
 }  // namespace kv

@@ -10,6 +10,7 @@ namespace kv {
 // Styles of the message boxes the DTM shows (buttons, icon and default button).
 enum MessageBoxStyle : int32_t {
     mbsOkOnly = 0,                    // OK
+    mbsYesNoCancelQuestion = 35,      // Yes, No and Cancel, question icon, Yes the default
     mbsYesNoQuestion = 36,            // Yes and No, question icon, Yes the default
     mbsYesNoExclamation = 52,         // Yes and No, exclamation icon, Yes the default
     mbsYesNoQuestionDefaultNo = 292,  // Yes and No, question icon, No the default
@@ -18,6 +19,7 @@ enum MessageBoxStyle : int32_t {
 // The answers of a message box.
 enum MessageBoxAnswer : int32_t {
     mbaOk = 1,
+    mbaCancel = 2,
     mbaYes = 6,
     mbaNo = 7,
 };
@@ -26,7 +28,7 @@ class IPrompt {
   public:
     virtual ~IPrompt() = default;
     virtual void ShowMessage(const std::string& text) = 0;
-    // style: a MessageBoxStyle. Answers a MessageBoxAnswer (mbaYes, mbaNo, mbaOk).
+    // style: a MessageBoxStyle. Answers a MessageBoxAnswer (mbaYes, mbaNo, mbaOk, mbaCancel).
     virtual int32_t Ask(const std::string& prompt, int32_t style) = 0;
 };
 

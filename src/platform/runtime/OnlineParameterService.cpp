@@ -130,6 +130,7 @@ void OnlineParameterService::EndUpload(const std::string& invokeId,
                                       context_.ParameterXMLConverter().GetParametersXml(
                                           context_, "", kParameterDocumentFlags));
     });
+    TellTransferEnd(false, jobs, success);
     Guarded(log, "IDTMEvents::UploadFinished", [&] {
         if (IDTMEvents* events = context_.DTMEvents())
             events->UploadFinished(invokeId, success);
@@ -146,8 +147,8 @@ bool OnlineParameterService::DownloadRequest(const std::string& invokeId,
         Guarded(context_.Diagnostics(), "OnlineParameterService::DownloadRequest", false, [&] {
             return StartTransfer(
                 invokeId, parameterPath, true,
-                [this, invokeId](const std::vector<TransactionJob>&, bool success) {
-                    EndDownload(invokeId, success);
+                [this, invokeId](const std::vector<TransactionJob>& jobs, bool success) {
+                    EndDownload(invokeId, jobs, success);
                 });
         });
     if (!started)
@@ -160,15 +161,35 @@ void OnlineParameterService::TellDownloadFailed(const std::string& invokeId) {
     const LifetimeToken::Watcher alive = lifetime_.Watch();
     context_.Loop().Post([this, alive, invokeId] {
         if (alive.Alive())
-            EndDownload(invokeId, false);
+            EndDownload(invokeId, {}, false);
     });
 }
 
-void OnlineParameterService::EndDownload(const std::string& invokeId, bool success) {
+void OnlineParameterService::EndDownload(const std::string& invokeId,
+                                         const std::vector<TransactionJob>& jobs, bool success) {
     actions_.erase(invokeId);
+    TellTransferEnd(true, jobs, success);
     Guarded(context_.Diagnostics(), "IDTMEvents::DownloadFinished", [&] {
         if (IDTMEvents* events = context_.DTMEvents())
             events->DownloadFinished(invokeId, success);
+    });
+}
+
+void OnlineParameterService::TellTransferEnd(bool write, const std::vector<TransactionJob>& jobs,
+                                             bool success) {
+    Guarded(context_.Diagnostics(), "IDTMEvents::TransferFinished", [&] {
+        IDTMEvents* events = context_.DTMEvents();
+        if (events == nullptr)
+            return;
+        int32_t failure = 0;
+        IParameters& parameters = context_.Parameters();
+        for (size_t i = 0; !success && failure == 0 && i < jobs.size(); ++i) {
+            IPrivateDataElement* e = parameters.Item(jobs[i].path);
+            if (e != nullptr)
+                failure = TransferErrorBits(*e);
+        }
+        events->TransferFinished(context_.SystemTag(), write ? "Download" : "Upload", write,
+                                 success, failure);
     });
 }
 

@@ -56,7 +56,10 @@ class OnlineParameterService : public IOnlineParameterService {
         std::function<void(const std::vector<TransactionJob>& jobs, bool success)> end);
     void EndUpload(const std::string& invokeId, const std::vector<TransactionJob>& jobs,
                    bool success);
-    void EndDownload(const std::string& invokeId, bool success);
+    void EndDownload(const std::string& invokeId, const std::vector<TransactionJob>& jobs,
+                     bool success);
+    // Tells the frame the end of its upload or download with the reason of a failure.
+    void TellTransferEnd(bool write, const std::vector<TransactionJob>& jobs, bool success);
     void TellDownloadFailed(const std::string& invokeId);
 
     IDTMContext& context_;

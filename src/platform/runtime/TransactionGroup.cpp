@@ -25,7 +25,9 @@ uint64_t NextBatch() {
 
 }  // namespace
 
-TransactionGroup::TransactionGroup() : state_(std::make_shared<State>()) {}
+TransactionGroup::TransactionGroup(GroupReads reads) : state_(std::make_shared<State>()) {
+    state_->watched = reads == GroupReads::Watched;
+}
 
 TransactionGroup::~TransactionGroup() = default;
 
@@ -103,6 +105,7 @@ int32_t TransactionGroup::Execute(std::weak_ptr<IPrivateProcess> callback, bool 
         process.callback = std::move(callback);
         process.reportProgress = reportProgress;
         process.title = "Reading and writing parameters";
+        process.watching = s.watched;
         std::weak_ptr<State> weak = state_;
         const std::string id = process.processId;
         process.onEnd = [weak, id](bool) {

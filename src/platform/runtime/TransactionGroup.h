@@ -22,9 +22,18 @@
 
 namespace kv {
 
+// What the values a group reads are to the project.
+enum class GroupReads {
+    // Taken into the data set (a page's read): they make the instance modified.
+    Taken,
+    // The device watched (a cyclic refresh, the DTM's own start-up and protection reads):
+    // they leave the instance's modified state as it was.
+    Watched,
+};
+
 class TransactionGroup : public ITransactionGroup {
   public:
-    TransactionGroup();
+    explicit TransactionGroup(GroupReads reads = GroupReads::Taken);
     ~TransactionGroup() override;
     TransactionGroup(const TransactionGroup&) = delete;
     TransactionGroup& operator=(const TransactionGroup&) = delete;
@@ -53,6 +62,7 @@ class TransactionGroup : public ITransactionGroup {
         std::string endedKey;   // the key of the batch that the end of its process forgot
         bool busy = false;
         bool clearWhenDone = true;
+        bool watched = false;
     };
     // The key of the state's requests.
     static std::string KeyOf(const State& state);

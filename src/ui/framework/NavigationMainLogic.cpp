@@ -260,10 +260,9 @@ void NavigationMainLogic::CycleIntervalChanged() {
         const Variant value(interval);
         if (element->TransientValue().looseEquals(value))
             return;
-        // A changed interval is a change of the data set: it is reported, so that the instance
-        // counts as modified and is saved.
+        // The interval is the window's setting: it goes with the instance when the project is
+        // saved, but it is no change of the device's data and nobody else is told.
         element->SetTransientValue(value);
-        context->Parameters().ElementChanged(*element, m_GUIFunctionCall);
     });
 }
 

@@ -157,13 +157,27 @@ void ParameterPage::OnProcessFinished(const std::string& processId, bool success
         return;
     const bool write = *transfer_;
     transfer_.reset();
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
     // The page's own read or write failed: the device did not answer, answered an error, or
     // sent data that do not decode. The rows concerned show the error; the user is told.
-    if (!success) {
-        std::shared_ptr<IDTMContext> context = GetDtmContext();
+    if (!success)
         context->DisplayMessage(
             GetDictionaryText(*context, write ? "error_at_write_status" : "error_at_read_status"));
+    // The frame hears how it ended, after the message, so that its own text comes last.
+    if (IDTMEvents* events = context->DTMEvents())
+        events->TransferFinished(context->SystemTag(), TitleText(), write, success,
+                                 success ? 0 : FailureOfRows());
+}
+
+int32_t ParameterPage::FailureOfRows() const {
+    for (ctlParameter* row : Rows()) {
+        IPrivateParamLink* link = Site()->GetParamLink(*row);
+        if (link == nullptr || link->DataElement() == nullptr)
+            continue;
+        if (const int32_t bits = TransferErrorBits(*link->DataElement()))
+            return bits;
     }
+    return 0;
 }
 
 }  // namespace kv

@@ -37,7 +37,8 @@ class ParameterPage : public PageBase, public IPrivateGUIReadWriteSaveLoad {
 
     // --- IPrivateProcess, as the page's processes reach the page ---
     // Reported to the frame under the page title; a failed read or write of the page is also
-    // told to the user as a status text.
+    // told to the user as a status text, and its end reaches the frame with its success and the
+    // reason of a failure.
     virtual void OnProcessProgress(const std::string& processId, int32_t percent);
     virtual void OnProcessFinished(const std::string& processId, bool success);
 
@@ -59,6 +60,8 @@ class ParameterPage : public PageBase, public IPrivateGUIReadWriteSaveLoad {
     // The progress of the page's process to the frame, under the page's title; show False ends
     // its display.
     void ReportProgress(int32_t percent, bool show);
+    // The error bits of the first row whose element the last transfer failed for; 0 for none.
+    int32_t FailureOfRows() const;
 
     std::unique_ptr<ITransactionGroup> group_;
     std::shared_ptr<ProcessForward> process_;

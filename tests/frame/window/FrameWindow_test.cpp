@@ -11,6 +11,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -25,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "core/clsDataElement.h"
 #include "core/dtm/DTMMain.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/window/FrameWindow.h"
@@ -34,7 +37,10 @@
 #include "platform/controls/widgets/PageRegistry.h"
 #include "platform/controls/widgets/QtEventLoop.h"
 #include "platform/controls/widgets/ctlNavigation.h"
+#include "platform/controls/widgets/ctlParameter.h"
 #include "platform/runtime/GUIManager.h"
+#include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "sim/SimulatedPositioner.h"
 #include "support/FrameInstanceFixture.h"
@@ -45,6 +51,7 @@
 #include "ui/framework/widgets/ctlAbout.h"
 #include "ui/framework/widgets/ctlCycle.h"
 #include "ui/framework/widgets/ctlNavigationMain.h"
+#include "ui/parameterpages/ParameterPage.h"
 #include "ui/parameterpages/ParameterPages.h"
 
 namespace kv {
@@ -211,10 +218,10 @@ TEST(FrameWindow, ThroughEveryPageWithCyclingAndBothLanguagesAndClosedCleanly) {
     EXPECT_TRUE(f.GUIs().FunctionIds().empty());
     EXPECT_FALSE(f.GUIs().HasOpenGUIs());
     EXPECT_EQ(f.Count("OnPreparedToRelease"), 1U);
-    // The values read from the device changed the data set: the DTM asked to save, the user
-    // said Yes, and the project was written.
+    // The values uploaded from the device changed the data set: closing asked to save, the
+    // user said Save, and the project was written.
     ASSERT_EQ(f.questions.size(), 1U);
-    EXPECT_EQ(f.questions[0].second, mbsYesNoQuestion);
+    EXPECT_EQ(f.questions[0].second, mbsYesNoCancelQuestion);
     EXPECT_TRUE(fs::exists(f.temp.File("project.xml")));
     EXPECT_TRUE(f.Ctx().Diagnostics().Empty()) << f.Ctx().Diagnostics().Text();
 }
@@ -312,6 +319,201 @@ TEST(FrameWindow, ProgressBarShowsAPagesProcessUntilItsEnd) {
     ASSERT_TRUE(f.Idle());
     EXPECT_FALSE(f.window->Progress()->isVisible());
     EXPECT_TRUE(f.window->ReleaseAll());
+}
+
+TEST(FrameWindowClose, AChangedProjectAsksSaveDiscardOrCancelBeforeAnythingCloses) {
+    struct Case {
+        const char* name;
+        int32_t answer;
+        bool closed;
+        bool written;
+    };
+    const Case cases[] = {
+        {"cancel", mbaCancel, false, false},
+        {"discard", mbaNo, true, false},
+        {"save", mbaYes, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WindowFixture f;
+        ASSERT_TRUE(f.window->Connect());
+        ASSERT_TRUE(f.Idle());
+        ASSERT_NE(f.window->OpenFunction(1), nullptr);
+        IParameters& parameters = f.Ctx().Parameters();
+        IPrivateDataElement& tag = *parameters.Item("PHYS/TAG_DESC");
+        tag.SetTransientValue(Variant("FV-7"));
+        parameters.ElementChanged(tag, "");
+        int tabsWhenAsked = -1;
+        bool connectedWhenAsked = false;
+        f.prompt->SetAsker([&](const std::string& text, int32_t style) {
+            f.questions.emplace_back(text, style);
+            tabsWhenAsked = f.window->Tabs()->count();
+            connectedWhenAsked = f.window->IsConnected();
+            return c.answer;
+        });
+        EXPECT_EQ(f.window->close(), c.closed);
+        RunQt();
+        // One question, before any tab closed, also when the DTM then asks the frame to save.
+        ASSERT_EQ(f.questions.size(), 1U);
+        EXPECT_EQ(f.questions[0].second, mbsYesNoCancelQuestion);
+        EXPECT_EQ(tabsWhenAsked, 1);
+        EXPECT_TRUE(connectedWhenAsked);
+        EXPECT_EQ(f.window->Tabs()->count(), c.closed ? 0 : 1);
+        EXPECT_EQ(f.window->IsConnected(), !c.closed);
+        EXPECT_EQ(f.Count("OnPreparedToRelease"), c.closed ? 1U : 0U);
+        EXPECT_EQ(fs::exists(f.temp.File("project.xml")), c.written);
+        if (!c.closed) {
+            f.answer = mbaNo;
+            f.prompt->SetAsker([&](const std::string&, int32_t) { return mbaNo; });
+            EXPECT_TRUE(f.window->ReleaseAll());
+        }
+    }
+}
+
+TEST(FrameWindowClose, WatchingTheDeviceAndTheCycleIntervalAskNothingAndSaveKeepsTheInterval) {
+    WindowFixture f;
+    ASSERT_TRUE(f.window->Connect());
+    ASSERT_TRUE(f.Idle());
+    ASSERT_TRUE(f.window->Upload());
+    ASSERT_TRUE(f.Idle());
+    auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(1));
+    ASSERT_NE(main, nullptr);
+    ICyclePane& cycle = main->NavigationControl().dtmInfo().Cycle();
+    cycle.SetInterval(1500);
+    ASSERT_TRUE(f.window->Save());
+    IPrivateDataElement& status = *f.Ctx().Parameters().Item("~/DataStatus");
+    EXPECT_EQ(status.TransientValue().toLong(), 1);
+
+    // A new interval, a new connection and a minute of watching the moving valve.
+    cycle.SetInterval(2000);
+    EXPECT_EQ(status.TransientValue().toLong(), 1);
+    ASSERT_TRUE(f.window->Disconnect());
+    ASSERT_TRUE(f.Idle());
+    ASSERT_TRUE(f.window->Connect());
+    ASSERT_TRUE(f.Idle());
+    f.device->SetSetpointCycle(20000);
+    cycle.SetCyclicRefresh(1);
+    f.Pump([] { return false; }, 60000);
+    cycle.SetCyclicRefresh(0);
+    EXPECT_EQ(f.Ctx().Parameters().ModifiedState(), 0);
+    EXPECT_TRUE(f.window->close());
+    EXPECT_TRUE(f.questions.empty());
+
+    // The project holds the interval of the Save.
+    ReferenceFrame loaded(f.loop, f.prompt);
+    std::string error;
+    ASSERT_TRUE(loaded.LoadProject(f.temp.File("project.xml"), error)) << error;
+    const IPrivateDataElement* interval =
+        loaded.Instances().front()->dtm->DTMContext()->Parameters().Item("~/CycleInterval");
+    ASSERT_NE(interval, nullptr);
+    EXPECT_EQ(interval->TransientValue().toLong(), 1500);
+    loaded.Instances().front()->dtm->PrepareToRelease();
+}
+
+TEST(FrameWindow, TheTagBesideTheInstanceFollowsAConnectAnEditAndAnUpload) {
+    WindowFixture f;
+    const auto* tag = f.window->findChild<QLabel*>(QStringLiteral("InstanceTag"));
+    ASSERT_NE(tag, nullptr);
+    EXPECT_EQ(tag->text(), QStringLiteral("Tag: "));
+    auto deviceTag = [&](const std::string& text) {
+        std::vector<uint8_t> bytes(text.begin(), text.end());
+        bytes.resize(32, ' ');
+        ASSERT_TRUE(f.device->SetRecord(0, 18, bytes));
+    };
+    deviceTag("FEED VALVE 7");
+    ASSERT_TRUE(f.window->Connect());
+    ASSERT_TRUE(f.Idle());
+    EXPECT_EQ(tag->text(), QStringLiteral("Tag: FEED VALVE 7"));
+
+    IParameters& parameters = f.Ctx().Parameters();
+    IPrivateDataElement& tagDesc = *parameters.Item("PHYS/TAG_DESC");
+    tagDesc.SetTransientValue(Variant("FV-8"));
+    parameters.ElementChanged(tagDesc, "");
+    EXPECT_EQ(tag->text(), QStringLiteral("Tag: FV-8"));
+
+    deviceTag("FEED VALVE 9");
+    ASSERT_TRUE(f.window->Upload());
+    ASSERT_TRUE(f.Idle());
+    EXPECT_EQ(tag->text(), QStringLiteral("Tag: FEED VALVE 9"));
+    f.window->SetLanguage(langGerman);
+    EXPECT_EQ(tag->text(), QStringLiteral("Tag: FEED VALVE 9"));
+    f.answer = mbaNo;
+    EXPECT_TRUE(f.window->close());
+}
+
+TEST(FrameWindow, TheEndOfEveryProcessReplacesTheStatusText) {
+    WindowFixture f;
+    RegisterParameterPages(f.registry);
+    ASSERT_TRUE(f.window->Connect());
+    ASSERT_TRUE(f.Idle());
+    auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(1));
+    ASSERT_NE(main, nullptr);
+    ctlNavigation& nav = main->NavigationControl();
+    for (const auto& [key, progId] : PageNodes(nav.devParameter().TreeHolder().TreeXml())) {
+        if (progId == "KV6274PA.ctlChar") {
+            ASSERT_TRUE(nav.devParameter().TreeHolder().SelectNode(key));
+        }
+    }
+    f.Pump([] { return true; });
+    auto* page = dynamic_cast<ParameterPage*>(nav.ShownPageWidget());
+    ASSERT_NE(page, nullptr);
+    ctlParameter* deadband = nullptr;
+    for (ctlParameter* row : page->Rows())
+        deadband = row->ParameterTag() == "TRANS/%d/Act/DEADBAND" ? row : deadband;
+    ASSERT_NE(deadband, nullptr);
+    auto type = [&](const QString& text) {
+        auto* field = deadband->findChild<QLineEdit*>();
+        ASSERT_NE(field, nullptr);
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Delete);
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+    };
+    auto transfer = [&](bool write) {
+        if (write ? page->WriteParameter() : page->ReadParameter()) {
+            f.Pump([&] { return !page->Group()->Busy(); });
+            f.loop->RunUntilIdle();
+        }
+        return f.window->StatusText();
+    };
+
+    // A value out of range refuses the write, which says why; the next write and read end
+    // with their own short texts.
+    type(QStringLiteral("50"));
+    const QString refused = transfer(true);
+    EXPECT_TRUE(refused.contains(QStringLiteral("range"))) << refused.toStdString();
+    type(QStringLiteral("2"));
+    EXPECT_EQ(transfer(true), QStringLiteral("Write finished."));
+    EXPECT_EQ(transfer(false), QStringLiteral("Read finished."));
+
+    // A language change shows the window's own text in the language, and drops the DTM's.
+    f.window->SetLanguage(langGerman);
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("Lesen beendet."));
+    type(QStringLiteral("50"));
+    EXPECT_FALSE(transfer(true).isEmpty());
+    f.window->SetLanguage(langEnglish);
+    EXPECT_EQ(f.window->StatusText(), QString());
+
+    // The device's write lock refuses the write: the failure says so.
+    f.device->SetWriteLocked(true);
+    type(QStringLiteral("3"));
+    EXPECT_EQ(transfer(true),
+              QStringLiteral("The write failed: the device denies access (write lock)."));
+
+    // An upload that loses an answer.
+    const clsDataElement& element =
+        AsDataElement(*f.Ctx().Parameters().Item("PHYS/DEVICE_SER_NUM"));
+    f.device->InjectFault(uint8_t(element.Slot), uint8_t(element.index),
+                          SimFault{.noAnswer = true, .times = 1});
+    ASSERT_TRUE(f.window->Upload());
+    ASSERT_TRUE(f.Idle());
+    EXPECT_EQ(f.window->StatusText(),
+              QStringLiteral("The upload failed: the device does not answer."));
+    f.window->SetLanguage(langGerman);
+    EXPECT_EQ(f.window->StatusText(),
+              QStringLiteral("Der Upload ist fehlgeschlagen: das Gerät antwortet nicht."));
+    f.answer = mbaNo;
+    EXPECT_TRUE(f.window->close());
 }
 
 // A user interface that does not let itself be closed.

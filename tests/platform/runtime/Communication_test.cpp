@@ -225,6 +225,44 @@ TEST(Communication, DroppedConnectionMarksTheElementsAndEndsTheProcess) {
         EXPECT_EQ(m->StatusFlags() & kCommErrorBits, cecConnectionLost << 16) << m->Name();
 }
 
+TEST(Communication, OnlyReadsTakenIntoTheProjectMarkItModified) {
+    struct Case {
+        const char* name;
+        GroupReads reads;
+        bool write;
+        bool drop;  // the connection breaks before the answers: only error marks
+        int32_t modified;
+    };
+    const Case cases[] = {
+        {"a read", GroupReads::Taken, false, false, 1},
+        {"a watching read", GroupReads::Watched, false, false, 0},
+        {"a write and its read-back", GroupReads::Taken, true, false, 0},
+        {"a read that only marks errors", GroupReads::Taken, false, true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Instance in;
+        ASSERT_TRUE(in.Connect());
+        in.data->SetModifiedState(0);
+        TransactionGroup group(c.reads);
+        group.Init(in.context);
+        group.AddElement(in.At("PHYS/TAG_DESC"), c.write);
+        if (!c.write)
+            group.AddElement(in.At("PHYS/SOFTWARE_REVISION"), false);
+        ASSERT_EQ(group.Execute(in.process, true, false), 0);
+        if (c.drop)
+            in.channel->DropConnection();
+        in.loop->RunUntilIdle();
+        if (c.write) {
+            // The write was confirmed by reading the element back.
+            EXPECT_EQ(in.device->RequestCount(0, 18), 2);
+        }
+        ASSERT_EQ(in.process->finished.size(), 1u);
+        EXPECT_EQ(in.process->finished[0].second, !c.drop);
+        EXPECT_EQ(in.data->ModifiedState(), c.modified);
+    }
+}
+
 TEST(Communication, UnansweredRequestTimesOutAndTheProcessGoesOn) {
     Instance in;
     in.device->SetDeviceId("KV6274");

@@ -52,10 +52,12 @@ class DataSetTest : public ::testing::Test {
         context.SetParameters(set);
         context.SetGUIManager(std::make_shared<RecordingGUI>());
     }
+    // An element that the data-set state compares (as the model builds most of them).
     void Add(const std::string& path, const std::string& before = {},
              const std::string& after = {}) {
         auto e = std::make_shared<clsDataElement>();
         e->SetName(path);
+        e->SetElementMode(emCompareStored);
         data->AddElement(e, before, after);
     }
     std::vector<std::string> Order() const {
@@ -125,6 +127,25 @@ TEST_F(DataSetTest, BulkUpdateDoesNotMarkModified) {
     data->ElementChanged(*data->Item("B"), "");
     EXPECT_EQ(data->ModifiedState(), 0);
     data->SetBulkUpdateActive(false);
+    data->ElementChanged(*data->Item("B"), "");
+    EXPECT_EQ(data->ModifiedState(), 1);
+}
+
+TEST_F(DataSetTest, OnlyComparedValuesMarkModifiedAndTheGuardKeepsTheState) {
+    Add("B");
+    auto record = std::make_shared<clsDataElement>();
+    record->SetName("R/");
+    record->SetElementMode(emUpload);
+    data->AddElement(record);
+    // A record root without the compare bit is no change of what the project stores.
+    data->ElementChanged(*record, "");
+    EXPECT_EQ(data->ModifiedState(), 0);
+    {
+        const KeepModifiedState kept(*data);
+        data->ElementChanged(*data->Item("B"), "");
+        EXPECT_EQ(data->ModifiedState(), 1);
+    }
+    EXPECT_EQ(data->ModifiedState(), 0);
     data->ElementChanged(*data->Item("B"), "");
     EXPECT_EQ(data->ModifiedState(), 1);
 }

@@ -23,6 +23,7 @@
 #include "platform/runtime/IFunctionCall.h"
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataModel.h"
 #include "platform/runtime/IXMLHelper.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "support/FrameInstanceFixture.h"
@@ -325,7 +326,7 @@ TEST(MainWindowCycle, LockOfTheDataSetReachesTheBindingSite) {
     EXPECT_EQ(w.calls->back(), "site.EnableEdit 1");
 }
 
-TEST(MainWindowCycle, ChangedIntervalIsWrittenAndReportedOnlyWhenItDiffers) {
+TEST(MainWindowCycle, ChangedIntervalIsWrittenWithoutChangingTheDataSetsState) {
     MainWindow w;
     ASSERT_TRUE(w.Open(1));
     auto gui = std::make_shared<test_support::FakeGUI>();
@@ -344,10 +345,18 @@ TEST(MainWindowCycle, ChangedIntervalIsWrittenAndReportedOnlyWhenItDiffers) {
     w.window->CycleIntervalChanged();
     EXPECT_EQ(parameters.ModifiedState(), 0);
 
+    IPrivateDataModel& model = *parameters.DataModel();
+    model.DataSetChanged(w.Ctx());
+    parameters.SetModifiedState(0);
+    const Variant status = w.Element(kDataStatusPath).TransientValue();
     w.Nav().dtm.SetInterval(1500);
     EXPECT_EQ(w.Element(kCycleIntervalPath).TransientValue(), Variant(int32_t{1500}));
-    EXPECT_EQ(parameters.ModifiedState(), 1);
-    EXPECT_EQ(gui->ChangesOf(kCycleIntervalPath), 1U);
+    // The window's setting: the instance is not modified, the data set's state stays and
+    // nobody else is told.
+    EXPECT_EQ(parameters.ModifiedState(), 0);
+    EXPECT_EQ(gui->ChangesOf(kCycleIntervalPath), 0U);
+    model.DataSetChanged(w.Ctx());
+    EXPECT_EQ(w.Element(kDataStatusPath).TransientValue(), status);
 }
 
 TEST(MainWindowCycle, StoredIntervalThePaneCannotTakeLeavesThePanesOwn) {

@@ -196,7 +196,7 @@ void ctlCycle::Init(IDTMContext& context, startCycleMode mode) {
     }
     switchOnPending_ = false;
     context_.Set(context);
-    group_ = std::make_unique<TransactionGroup>();
+    group_ = std::make_unique<TransactionGroup>(GroupReads::Watched);
     group_->Init(context);
     QPointer<ctlCycle> self(this);
     if (mode == scmStart ||
