@@ -595,13 +595,11 @@ class Values {
         clsDataElement* e = Find(path);
         if (e == nullptr)
             return "-";
-        try {
-            const int32_t v = e->TransientValue().toLong();
-            const std::string text = e->GetStrValueFromIdxList(v);
-            return text.empty() ? std::to_string(v) : text;
-        } catch (const std::exception&) {
+        const std::optional<int32_t> v = e->TransientValue().tryLong();
+        if (!v)
             return "-";  // a value that is no number
-        }
+        const std::string text = e->GetStrValueFromIdxList(*v);
+        return text.empty() ? std::to_string(*v) : text;
     }
     Row Choice(const std::string& path, const std::string& fallback) const {
         return {Label(path, fallback), Listed(path)};

@@ -5,19 +5,6 @@
 
 namespace kv {
 
-namespace {
-
-// Without braces only when withBraces reads as False; a value that is no truth value keeps them.
-bool WantsBraces(const Variant& withBraces) {
-    try {
-        return withBraces.toBool();
-    } catch (const std::exception&) {
-        return true;
-    }
-}
-
-}  // namespace
-
 std::optional<GUID> ProgIdToClsid(const std::string& progId) {
     return os::ClassIdFromProgId(progId);
 }
@@ -28,7 +15,9 @@ std::optional<GUID> CreateGuid() {
 
 std::string GuidToString(const GUID& guid, const Variant& withBraces) {
     const std::string text = os::GuidText(guid);
-    return WantsBraces(withBraces) ? "{" + text + "}" : text;
+    // Without braces only when withBraces reads as False; a value that is no truth value keeps
+    // them.
+    return withBraces.tryBool().value_or(true) ? "{" + text + "}" : text;
 }
 
 std::string NewGuidString(const Variant& withBraces) {

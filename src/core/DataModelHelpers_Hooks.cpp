@@ -114,13 +114,9 @@ void SpreadRecordError(IParameters& parameters, const clsDataElement& record) {
 // The machine's setting that allows editing the station address. A missing value, a text that
 // is not a number and a number outside the 16-bit range all count as 0.
 int16_t DPAddressEnable() {
-    try {
-        const std::string text =
-            GetRegValue(kDtmRegistryKey, "", kDPAddressEnable, "0", HKEY_LOCAL_MACHINE_ID);
-        return Variant(text).toInteger();
-    } catch (const std::exception&) {
-        return 0;
-    }
+    const std::string text =
+        GetRegValue(kDtmRegistryKey, "", kDPAddressEnable, "0", HKEY_LOCAL_MACHINE_ID);
+    return Variant(text).tryInteger().value_or(0);
 }
 
 void UpdateLocalAddressAccess(clsDataElement& element, IParameters& parameters, bool silent) {
@@ -165,27 +161,19 @@ struct UnitKind {
 bool ConvertKind(clsDataModel& model, clsDataElement& element, const UnitKind& kind) {
     if (kind.unitValue.isNull() || kind.unitValue.looseEquals(Variant(kind.unit)))
         return false;
-    int16_t newUnit = 0;
-    try {
-        newUnit = kind.unitValue.toInteger();
-    } catch (const std::exception&) {
+    const std::optional<int16_t> newUnit = kind.unitValue.tryInteger();
+    if (!newUnit)
         return false;  // not a unit code: neither the value nor its unit changes
-    }
     if (kind.unit != 1998 && kind.unitElementUnit != 1998 && !kind.value.isEmpty() &&
         !IsInvalidFloat(kind.value) && IsNumeric(kind.value) &&
         !model.ProcessingCompleteValidation()) {
-        bool numeric = true;
-        double current = 0;
-        try {
-            current = Variant(kind.value.toString()).toDouble();
-        } catch (const std::exception&) {
-            numeric = false;
-        }
-        if (numeric) {
+        const std::optional<std::string> text = kind.value.tryString();
+        const std::optional<double> current = text ? Variant(*text).tryDouble() : std::nullopt;
+        if (current) {
             double converted = 0;
             try {
                 converted = model.PROFIBUSProfil3Units().CalculateUnitValue(
-                    current, kind.unit, static_cast<int32_t>(newUnit));
+                    *current, kind.unit, static_cast<int32_t>(*newUnit));
             } catch (const std::exception&) {
                 return false;
             }
@@ -196,7 +184,7 @@ bool ConvertKind(clsDataModel& model, clsDataElement& element, const UnitKind& k
             (element.*kind.setValue)(Variant(static_cast<float>(converted)));
         }
     }
-    kind.unit = newUnit;
+    kind.unit = *newUnit;
     return true;
 }
 

@@ -1,24 +1,9 @@
 #include "core/DictionaryLookup.h"
 #include "platform/runtime/IDTMDictionary.h"
 
-#include <exception>
 #include <limits>
 
 namespace kv {
-
-namespace {
-
-// An argument in the user's number form; one that has no text form (Null, an array) inserts
-// nothing rather than failing the message.
-std::string ArgumentText(const Variant& v, const NumberLocale& loc) {
-    try {
-        return v.toString(loc);
-    } catch (const std::exception&) {
-        return {};
-    }
-}
-
-}  // namespace
 
 std::string GetDictionaryText(IDTMContext& context, const std::string& key,
                               const std::optional<Variant>& a1, const std::optional<Variant>& a2,
@@ -39,7 +24,9 @@ std::string GetDictionaryText(IDTMContext& context, const std::string& key,
         if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '3') {
             const std::optional<Variant>& arg = *args[text[i + 1] - '1'];
             if (arg) {
-                result += ArgumentText(*arg, context.Locale());
+                // An argument in the user's number form; one that has no text form (Null, an
+                // array) inserts nothing rather than failing the message.
+                result += arg->tryString(context.Locale()).value_or(std::string());
                 ++i;
                 continue;
             }

@@ -29,11 +29,7 @@ bool ExceedsBuffers(const os::ConfigValue& value) {
 
 std::string GetRegValue(const std::string& keyPath, const std::string& subKey,
                         const std::string& valueName, const std::string& def, int32_t hive) {
-    try {
-        return QueryRegValue(hive, keyPath, subKey, valueName, def).toString();
-    } catch (const std::exception&) {
-        return def;
-    }
+    return QueryRegValue(hive, keyPath, subKey, valueName, def).tryString().value_or(def);
 }
 
 Variant QueryRegValue(int32_t hive, const std::string& keyPath, const std::string& subKey,

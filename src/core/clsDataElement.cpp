@@ -79,17 +79,19 @@ const clsPROFIBUSProfil3Units* UnitTable(IDTMContext& context) {
 // True when x lies within [min, max]; an Empty side does not limit, a side that does not read
 // as a number holds nothing.
 bool InRange(double x, const Variant& min, const Variant& max) {
-    try {
-        if (!min.isEmpty() && x < min.toDouble()) {
+    if (!min.isEmpty()) {
+        const std::optional<double> low = min.tryDouble();
+        if (!low || x < *low) {
             return false;
         }
-        if (!max.isEmpty() && x > max.toDouble()) {
-            return false;
-        }
-        return true;
-    } catch (const std::exception&) {
-        return false;
     }
+    if (!max.isEmpty()) {
+        const std::optional<double> high = max.tryDouble();
+        if (!high || x > *high) {
+            return false;
+        }
+    }
+    return true;
 }
 
 struct FullRange {
@@ -388,12 +390,11 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
     }
     const NumberLocale& loc = context.Locale();
     if (m_ValueType == vtVisibleString) {
-        std::vector<uint32_t> chars;
-        try {
-            chars = Utf8CodePoints(value.toString(loc));
-        } catch (const std::exception&) {
+        const std::optional<std::string> text = value.tryString(loc);
+        if (!text) {
             return kErrNotANumber;
         }
+        const std::vector<uint32_t> chars = Utf8CodePoints(*text);
         if (m_ValueTypeLength > 0) {
             // A packed text holds only as many characters as its bytes on the wire take.
             const int32_t maxLength =
@@ -427,14 +428,13 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
     if (IsInvalidFloat(value)) {
         return 0;
     }
-    double plain = 0;
-    try {
-        plain = value.toDouble(loc);
-    } catch (const std::exception&) {
+    const std::optional<double> number = value.tryDouble(loc);
+    if (!number) {
         // Only the numeric types are checked for numbers; any other value that does not read
         // as one can be tested against no range.
         return numericType || GetRange(0) ? kErrNotANumber : 0;
     }
+    const double plain = *number;
     double converted = plain;
     if (nTransientUnit != kUnitUnknown && nInitUnit != kUnitUnknown &&
         nTransientUnit != nInitUnit) {
@@ -523,13 +523,11 @@ std::string clsDataElement::GetStrValueFromIdxListEx(const Variant& value) const
 
 std::string clsDataElement::GetStrValueFromGivenValueList(const std::string& list,
                                                           const Variant& value) const {
-    int32_t n = 0;
-    try {
-        n = value.toLong();
-    } catch (const std::exception&) {
+    const std::optional<int32_t> n = value.tryLong();
+    if (!n) {
         return {};
     }
-    return LookupValueList(kv::ValueList(list), n, false, 0);
+    return LookupValueList(kv::ValueList(list), *n, false, 0);
 }
 
 std::string clsDataElement::GetStrCommandErrorFromIndex(int32_t code) const {

@@ -183,12 +183,9 @@ bool clsDataElement::ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) {
     bool ok = true;
     int32_t stored = sfValid;
     if (std::optional<Variant> flags = bag.Read(m_Name + kFlagsSuffix)) {
-        try {
-            stored = flags->toLong();
-        } catch (const std::exception&) {
-            stored = sfValid;
-            ok = false;
-        }
+        const std::optional<int32_t> word = flags->tryLong();
+        stored = word.value_or(sfValid);
+        ok = word.has_value();
     }
     m_Status = (stored & sfPersistMask) | (m_Status & static_cast<int32_t>(0xF0FFFFF7u));
     m_Status &= ~kLoadClearedBits;
@@ -385,14 +382,9 @@ bool clsDataElement::WriteToDocVariable(pugi::xml_node node, IDTMContext& contex
             break;
     }
     if (numbered) {
-        std::optional<int16_t> printOrder;
-        if (!order.isEmpty()) {
-            try {
-                printOrder = order.toInteger();
-            } catch (const std::exception&) {
-                // An order that is no number gives no place in the document.
-            }
-        }
+        // An order that is no number gives no place in the document.
+        const std::optional<int16_t> printOrder =
+            order.isEmpty() ? std::nullopt : order.tryInteger();
         if (!printOrder) {
             if (pugi::xml_node parent = node.parent())
                 parent.remove_child(node);

@@ -37,11 +37,12 @@ bool SameAddress(const ITransaction& transaction, const clsDataElement& element)
     if (!slot.isNumber() || !index.isNumber()) {
         return false;
     }
-    try {
-        return slot.toLong() == element.Slot && index.toLong() == element.index;
-    } catch (const std::exception&) {
+    const std::optional<int32_t> slotNumber = slot.tryLong();
+    if (!slotNumber || *slotNumber != element.Slot) {
         return false;
     }
+    const std::optional<int32_t> indexNumber = index.tryLong();
+    return indexNumber && *indexNumber == element.index;
 }
 
 bool HasEncoder(int32_t valueType) {

@@ -1,6 +1,6 @@
 #include "core/clsFunctionMan.h"
 
-#include <exception>
+#include <optional>
 
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/EntryGuard.h"
@@ -67,12 +67,11 @@ bool clsFunctionMan::OnGUIRequest(IDTMContext& context, const std::string& /*gui
         IDTMEvents* events = context.DTMEvents();
         if (!events)
             return false;
-        auto call = NewFunctionCall();
-        try {
-            call->SetApplicationId(argument.toLong());
-        } catch (const std::exception&) {
+        const std::optional<int32_t> applicationId = argument.tryLong();
+        if (!applicationId)
             return false;
-        }
+        auto call = NewFunctionCall();
+        call->SetApplicationId(*applicationId);
         events->OpenGUIRequest(context.SystemTag(), call->ToXml(context));
         return true;
     }
@@ -131,13 +130,9 @@ std::string clsFunctionMan::GetDocumentation(IDTMContext& context,
     int32_t mask = 0;
     const Variant& arg = functionCall.FunctionArgument();
     if (!arg.isEmpty() && IsNumeric(arg)) {
-        try {
-            const int32_t n = arg.toLong();
-            if (n >= 0 && n <= 11)
-                mask = 0x10000 << n;
-        } catch (const std::exception&) {
-            mask = 0;
-        }
+        const std::optional<int32_t> n = arg.tryLong();
+        if (n && *n >= 0 && *n <= 11)
+            mask = 0x10000 << *n;
     } else {
         mask = DocumentationMask(functionCall.ApplicationId());
     }

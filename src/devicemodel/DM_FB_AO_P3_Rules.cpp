@@ -4,7 +4,6 @@
 // byte in its three forms.
 
 #include <cstdint>
-#include <exception>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -56,17 +55,6 @@ clsDataModel& Model(IParameters& parameters) {
     return *model;
 }
 
-// A unit code held as a value; none when the value is no 16-bit whole number.
-std::optional<int16_t> UnitCode(const Variant& value) {
-    if (value.isEmpty() || value.isNull())
-        return std::nullopt;
-    try {
-        return value.toInteger();
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
-
 // The device sends every value in the unit it holds at that moment, so a value read from the
 // device is never converted: its number is already in the unit that the unit element's device
 // value names. Its device value takes that unit as it stands; so does its transient value while
@@ -76,7 +64,11 @@ std::optional<int16_t> UnitCode(const Variant& value) {
 bool TakeDeviceUnit(clsDataElement& target, const clsDataElement& unitElement) {
     if (target.nConstantUnit >= pp3MinConstUnitIdx && target.nConstantUnit <= pp3MaxUnitIdx)
         return false;
-    const std::optional<int16_t> deviceUnit = UnitCode(unitElement.DeviceValue());
+    // The unit code the device holds; none while nothing was read or when its value is no
+    // 16-bit number.
+    const Variant& deviceValue = unitElement.DeviceValue();
+    const std::optional<int16_t> deviceUnit =
+        deviceValue.isEmpty() ? std::nullopt : deviceValue.tryInteger();
     if (!deviceUnit)
         return false;
     bool taken = false;
@@ -158,14 +150,10 @@ void UpdateScaleRanges(clsDataElement& element, IDTMContext& context, bool silen
 std::optional<int32_t> BitField(const Variant& value, int32_t max) {
     if (value.isEmpty() || value.isNull() || !IsNumeric(value))
         return std::nullopt;
-    try {
-        const double d = value.toDouble();
-        if (d < 0 || d > max || d != static_cast<double>(static_cast<int32_t>(d)))
-            return std::nullopt;
-        return static_cast<int32_t>(d);
-    } catch (const std::exception&) {
+    const std::optional<double> d = value.tryDouble();
+    if (!d || *d < 0 || *d > max || *d != static_cast<double>(static_cast<int32_t>(*d)))
         return std::nullopt;
-    }
+    return static_cast<int32_t>(*d);
 }
 
 // Gives the element the value unless it holds it already; an edit not yet written carries over.

@@ -4,7 +4,7 @@
 // a new initialisation method brings up a notice.
 
 #include <cstdint>
-#include <exception>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -83,11 +83,8 @@ void SelectTransmissionElements(const std::string& prefix, clsDataElement& valve
 
 // True when the list has an entry for the value; a value that is no whole number has none.
 bool ListHolds(const clsDataElement& element, const Variant& value) {
-    try {
-        return !element.GetStrValueFromIdxList(value.toLong()).empty();
-    } catch (const std::exception&) {
-        return false;
-    }
+    const std::optional<int32_t> n = value.tryLong();
+    return n && !element.GetStrValueFromIdxList(*n).empty();
 }
 
 // The transmission codes and the help text offered for the valve type.

@@ -1,6 +1,6 @@
 #include "devicemodel/clsChannel.h"
 
-#include <exception>
+#include <optional>
 
 #include "core/DataModelHelpers.h"
 #include "platform/runtime/EntryGuard.h"
@@ -69,16 +69,15 @@ bool clsChannel::InitNew(const Variant&, const Variant&) {
 
 bool clsChannel::ReadFromPropBag(const IPropertyBag& bag, IDTMContext*) {
     const std::string id = ChannelId();
-    bool active = false;
-    int16_t bitPosition = 0;
-    try {
-        active = bag.ReadOr(id + ".Active", Variant(false)).toBool();
-        bitPosition = bag.ReadOr(id + ".BitPosition", Variant(int16_t{0})).toInteger();
-    } catch (const std::exception&) {
+    const std::optional<bool> active = bag.ReadOr(id + ".Active", Variant(false)).tryBool();
+    if (!active)
         return false;
-    }
-    active_ = active;
-    parameter_->SetBitPosition(Variant(bitPosition));
+    const std::optional<int16_t> bitPosition =
+        bag.ReadOr(id + ".BitPosition", Variant(int16_t{0})).tryInteger();
+    if (!bitPosition)
+        return false;
+    active_ = *active;
+    parameter_->SetBitPosition(Variant(*bitPosition));
     return true;
 }
 

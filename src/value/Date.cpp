@@ -74,10 +74,14 @@ double TimeSerial(int hour, int minute, int second) {
     return (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
 }
 
+bool IsDateInRange(double days) {
+    return days >= -657434.0 && days < 2958466.0;
+}
+
 DateParts SplitDate(double days) {
-    // Only the dates that the Date type holds have parts (100-01-01 to 9999-12-31); any other
-    // count, infinities and NaN included, is an overflow as in CDate.
-    if (!(days >= -657434.0 && days < 2958466.0))
+    // Only the dates that the Date type holds have parts; any other count is an overflow as in
+    // CDate.
+    if (!IsDateInRange(days))
         throw VbError(VbErr::Overflow, "date out of range");
     const double whole = std::trunc(days);
     auto day = static_cast<int64_t>(whole);

@@ -12,7 +12,11 @@ double TimeSerial(int hour, int minute, int second);
 struct DateParts {
     int year, month, day, hour, minute, second;
 };
+// The parts of a day count; raises Overflow for a count that IsDateInRange refuses.
 DateParts SplitDate(double days);
+// True for the day counts that the Date type holds (100-01-01 to 9999-12-31); false for any
+// other, infinities and NaN included.
+bool IsDateInRange(double days);
 // ISO text "YYYY-MM-DD HH:MM:SS" (the time is left out when it is midnight).
 std::string DateToIsoText(double days);
 // The day count of an ISO text "YYYY-MM-DD" with an optional time "HH:MM:SS"; nullopt for any

@@ -12,11 +12,7 @@ namespace {
 
 // The number of an entry as the original reads it (CLng of the text); -1 when it is none.
 int32_t EntryNumber(std::string_view text) {
-    try {
-        return Variant(std::string(text)).toLong();
-    } catch (const std::exception&) {
-        return -1;
-    }
+    return Variant(std::string(text)).tryLong().value_or(-1);
 }
 
 // Calls fn(field, first) for every "|"-separated field of the list, empty ones included.

@@ -19,38 +19,11 @@ using detail::Raise;
 
 namespace {
 
-// The earliest and the day after the latest date the original Date type holds (100-01-01 and
-// 9999-12-31).
-constexpr double kMinDate = -657434.0;
-constexpr double kEndDate = 2958466.0;
-
-template <typename T>
-T RoundedInRange(double v, double lo, double hi) {
-    double r = RoundHalfEven(v);
-    if (!(r >= lo && r <= hi)) {
-        Raise(VbErr::Overflow);
-    }
-    return static_cast<T>(r);
-}
-
 bool IsTrueText(const std::string& s) {
     return EqualsNoCase(s, "True");
 }
 bool IsFalseText(const std::string& s) {
     return EqualsNoCase(s, "False");
-}
-
-double TextToNumber(const std::string& text, const NumberLocale& loc) {
-    double v = 0;
-    switch (detail::ReadNumberText(text, loc, v)) {
-        case NumStatus::Ok:
-            return v;
-        case NumStatus::Overflow:
-            Raise(VbErr::Overflow);
-        case NumStatus::Bad:
-            break;
-    }
-    Raise(VbErr::TypeMismatch);
 }
 
 const std::string& EmptyText() {
@@ -189,137 +162,298 @@ double Variant::number() const {
     }
 }
 
-double Variant::toDouble(const NumberLocale& loc) const {
-    switch (type_) {
-        case VarType::Empty:
-            return 0;
-        case VarType::Null:
-            Raise(VbErr::InvalidNull);
-        case VarType::String:
-            return TextToNumber(str(), loc);
-        case VarType::ByteArray:
-            Raise(VbErr::TypeMismatch);
-        default:
-            return number();
-    }
-}
+// --- conversions ---
+//
+// Each conversion has one core, written over what it does with an error: the throwing forms
+// raise it, the try forms note it and answer with no value. A core that met an error returns at
+// once with a placeholder value, which the try forms drop.
 
-float Variant::toSingle(const NumberLocale& loc) const {
-    double v = toDouble(loc);
-    if (std::fabs(v) > FLT_MAX) {
-        Raise(VbErr::Overflow);
+namespace {
+
+struct RaiseError {
+    [[noreturn]] void operator()(VbErr number) const { Raise(number); }
+    static constexpr bool failed() { return false; }
+};
+
+struct NoteError {
+    void operator()(VbErr) { failed_ = true; }
+    bool failed() const { return failed_; }
+    // The value a core gave, or none when it met an error.
+    template <typename T>
+    std::optional<T> Checked(T value) const {
+        if (failed_) {
+            return std::nullopt;
+        }
+        return value;
     }
-    return static_cast<float>(v);
-}
+    bool failed_ = false;
+};
+
+}  // namespace
+
+// The cores, with the access to the stored value that the subtypes' own rules need.
+struct VariantConversions {
+    template <typename Fail>
+    static double TextToNumber(const std::string& text, const NumberLocale& loc, Fail& fail) {
+        double v = 0;
+        switch (detail::ReadNumberText(text, loc, v)) {
+            case NumStatus::Ok:
+                return v;
+            case NumStatus::Overflow:
+                fail(VbErr::Overflow);
+                return 0;
+            case NumStatus::Bad:
+                break;
+        }
+        fail(VbErr::TypeMismatch);
+        return 0;
+    }
+
+    template <typename Fail>
+    static double DoubleOf(const Variant& v, const NumberLocale& loc, Fail& fail) {
+        switch (v.type()) {
+            case VarType::Empty:
+                return 0;
+            case VarType::Null:
+                fail(VbErr::InvalidNull);
+                return 0;
+            case VarType::String:
+                return TextToNumber(v.str(), loc, fail);
+            case VarType::ByteArray:
+                fail(VbErr::TypeMismatch);
+                return 0;
+            default:
+                return v.number();
+        }
+    }
+
+    template <typename Fail>
+    static float SingleOf(const Variant& v, const NumberLocale& loc, Fail& fail) {
+        const double d = DoubleOf(v, loc, fail);
+        if (fail.failed()) {
+            return 0;
+        }
+        if (std::fabs(d) > FLT_MAX) {
+            fail(VbErr::Overflow);
+            return 0;
+        }
+        return static_cast<float>(d);
+    }
+
+    template <typename T, typename Fail>
+    static T RoundedInRange(const Variant& v, double lo, double hi, Fail& fail) {
+        const double d = DoubleOf(v, NumberLocale::Invariant(), fail);
+        if (fail.failed()) {
+            return 0;
+        }
+        const double r = RoundHalfEven(d);
+        if (!(r >= lo && r <= hi)) {
+            fail(VbErr::Overflow);
+            return 0;
+        }
+        return static_cast<T>(r);
+    }
+
+    template <typename Fail>
+    static uint8_t ByteOf(const Variant& v, Fail& fail) {
+        // True is stored as all bits set, so as a Byte it reads 255 rather than overflowing.
+        if (v.isBoolean()) {
+            return v.Bool() ? 255 : 0;
+        }
+        return RoundedInRange<uint8_t>(v, 0, 255, fail);
+    }
+
+    template <typename Fail>
+    static int16_t IntegerOf(const Variant& v, Fail& fail) {
+        return RoundedInRange<int16_t>(v, -32768.0, 32767.0, fail);
+    }
+
+    template <typename Fail>
+    static int32_t LongOf(const Variant& v, Fail& fail) {
+        return RoundedInRange<int32_t>(v, -2147483648.0, 2147483647.0, fail);
+    }
+
+    template <typename Fail>
+    static bool BoolOf(const Variant& v, Fail& fail) {
+        if (v.isString()) {
+            if (IsTrueText(v.str())) {
+                return true;
+            }
+            if (IsFalseText(v.str())) {
+                return false;
+            }
+        }
+        if (v.isBoolean()) {
+            return v.Bool();
+        }
+        return DoubleOf(v, NumberLocale::Invariant(), fail) != 0;
+    }
+
+    template <typename Fail>
+    static double DateOf(const Variant& v, Fail& fail) {
+        if (v.isString()) {
+            const std::optional<double> days = ParseIsoDate(v.str());
+            if (!days) {
+                fail(VbErr::TypeMismatch);
+                return 0;
+            }
+            return *days;
+        }
+        const double days = DoubleOf(v, NumberLocale::Invariant(), fail);
+        if (!fail.failed() && !IsDateInRange(days)) {
+            fail(VbErr::Overflow);
+            return 0;
+        }
+        return days;
+    }
+
+    template <typename Fail>
+    static std::string StringOf(const Variant& v, const NumberLocale& loc, Fail& fail) {
+        switch (v.type()) {
+            case VarType::Empty:
+                return {};
+            case VarType::Null:
+                fail(VbErr::InvalidNull);
+                return {};
+            case VarType::Boolean:
+                return v.Bool() ? "True" : "False";
+            case VarType::Byte:
+            case VarType::Integer:
+            case VarType::Long:
+                return std::to_string(v.Int());
+            case VarType::Single:
+                return detail::GeneralText(v.number(), 7, loc.decimal, false);
+            case VarType::Double:
+            case VarType::Decimal:
+                return detail::GeneralText(v.number(), 15, loc.decimal, false);
+            case VarType::Date:
+                if (!IsDateInRange(v.number())) {
+                    fail(VbErr::Overflow);
+                    return {};
+                }
+                return DateToIsoText(v.number());
+            case VarType::String:
+                return v.str();
+            case VarType::ByteArray:
+                break;
+        }
+        fail(VbErr::TypeMismatch);
+        return {};
+    }
+
+    template <typename Fail>
+    static Variant ConvertedTo(const Variant& v, VarType t, const NumberLocale& loc, Fail& fail) {
+        switch (t) {
+            case VarType::Empty:
+                return Variant();
+            case VarType::Null:
+                return Variant::Null();
+            case VarType::Integer:
+                return Variant(IntegerOf(v, fail));
+            case VarType::Long:
+                return Variant(LongOf(v, fail));
+            case VarType::Single:
+                return Variant(SingleOf(v, loc, fail));
+            case VarType::Double:
+                return Variant(DoubleOf(v, loc, fail));
+            case VarType::Date:
+                return Variant::FromDate(DateOf(v, fail));
+            case VarType::String:
+                return Variant(StringOf(v, loc, fail));
+            case VarType::Boolean:
+                return Variant(BoolOf(v, fail));
+            case VarType::Decimal:
+                return Variant::FromDecimal(DoubleOf(v, loc, fail));
+            case VarType::Byte:
+                return Variant(ByteOf(v, fail));
+            case VarType::ByteArray:
+                if (v.isNull()) {
+                    fail(VbErr::InvalidNull);
+                    return Variant();
+                }
+                if (!v.isByteArray()) {
+                    fail(VbErr::TypeMismatch);
+                    return Variant();
+                }
+                return v;
+        }
+        fail(VbErr::TypeMismatch);
+        return Variant();
+    }
+};
 
 uint8_t Variant::toByte() const {
-    // True is stored as all bits set, so as a Byte it reads 255 rather than overflowing.
-    if (type_ == VarType::Boolean) {
-        return Bool() ? 255 : 0;
-    }
-    return RoundedInRange<uint8_t>(toDouble(), 0, 255);
+    RaiseError fail;
+    return VariantConversions::ByteOf(*this, fail);
 }
-
 int16_t Variant::toInteger() const {
-    return RoundedInRange<int16_t>(toDouble(), -32768.0, 32767.0);
+    RaiseError fail;
+    return VariantConversions::IntegerOf(*this, fail);
 }
-
 int32_t Variant::toLong() const {
-    return RoundedInRange<int32_t>(toDouble(), -2147483648.0, 2147483647.0);
+    RaiseError fail;
+    return VariantConversions::LongOf(*this, fail);
 }
-
+float Variant::toSingle(const NumberLocale& loc) const {
+    RaiseError fail;
+    return VariantConversions::SingleOf(*this, loc, fail);
+}
+double Variant::toDouble(const NumberLocale& loc) const {
+    RaiseError fail;
+    return VariantConversions::DoubleOf(*this, loc, fail);
+}
 bool Variant::toBool() const {
-    if (type_ == VarType::String) {
-        const std::string& s = str();
-        if (IsTrueText(s)) {
-            return true;
-        }
-        if (IsFalseText(s)) {
-            return false;
-        }
-    }
-    if (type_ == VarType::Boolean) {
-        return Bool();
-    }
-    return toDouble() != 0;
+    RaiseError fail;
+    return VariantConversions::BoolOf(*this, fail);
 }
-
 double Variant::toDate() const {
-    if (type_ == VarType::String) {
-        const std::optional<double> days = ParseIsoDate(str());
-        if (!days) {
-            Raise(VbErr::TypeMismatch);
-        }
-        return *days;
-    }
-    const double days = toDouble();
-    if (!(days >= kMinDate && days < kEndDate)) {
-        Raise(VbErr::Overflow);
-    }
-    return days;
+    RaiseError fail;
+    return VariantConversions::DateOf(*this, fail);
 }
-
 std::string Variant::toString(const NumberLocale& loc) const {
-    switch (type_) {
-        case VarType::Empty:
-            return {};
-        case VarType::Null:
-            Raise(VbErr::InvalidNull);
-        case VarType::Boolean:
-            return Bool() ? "True" : "False";
-        case VarType::Byte:
-        case VarType::Integer:
-        case VarType::Long:
-            return std::to_string(Int());
-        case VarType::Single:
-            return detail::GeneralText(number(), 7, loc.decimal, false);
-        case VarType::Double:
-        case VarType::Decimal:
-            return detail::GeneralText(number(), 15, loc.decimal, false);
-        case VarType::Date:
-            return DateToIsoText(number());
-        case VarType::String:
-            return str();
-        case VarType::ByteArray:
-            break;
-    }
-    Raise(VbErr::TypeMismatch);
+    RaiseError fail;
+    return VariantConversions::StringOf(*this, loc, fail);
+}
+Variant Variant::convertTo(VarType t, const NumberLocale& loc) const {
+    RaiseError fail;
+    return VariantConversions::ConvertedTo(*this, t, loc, fail);
 }
 
-Variant Variant::convertTo(VarType t, const NumberLocale& loc) const {
-    switch (t) {
-        case VarType::Empty:
-            return Variant();
-        case VarType::Null:
-            return Variant::Null();
-        case VarType::Integer:
-            return Variant(toInteger());
-        case VarType::Long:
-            return Variant(toLong());
-        case VarType::Single:
-            return Variant(toSingle(loc));
-        case VarType::Double:
-            return Variant(toDouble(loc));
-        case VarType::Date:
-            return FromDate(toDate());
-        case VarType::String:
-            return Variant(toString(loc));
-        case VarType::Boolean:
-            return Variant(toBool());
-        case VarType::Decimal:
-            return FromDecimal(toDouble(loc));
-        case VarType::Byte:
-            return Variant(toByte());
-        case VarType::ByteArray:
-            if (type_ == VarType::Null) {
-                Raise(VbErr::InvalidNull);
-            }
-            if (type_ != VarType::ByteArray) {
-                Raise(VbErr::TypeMismatch);
-            }
-            return *this;
-    }
-    Raise(VbErr::TypeMismatch);
+std::optional<uint8_t> Variant::tryByte() const {
+    NoteError fail;
+    return fail.Checked(VariantConversions::ByteOf(*this, fail));
+}
+std::optional<int16_t> Variant::tryInteger() const {
+    NoteError fail;
+    return fail.Checked(VariantConversions::IntegerOf(*this, fail));
+}
+std::optional<int32_t> Variant::tryLong() const {
+    NoteError fail;
+    return fail.Checked(VariantConversions::LongOf(*this, fail));
+}
+std::optional<float> Variant::trySingle(const NumberLocale& loc) const {
+    NoteError fail;
+    return fail.Checked(VariantConversions::SingleOf(*this, loc, fail));
+}
+std::optional<double> Variant::tryDouble(const NumberLocale& loc) const {
+    NoteError fail;
+    return fail.Checked(VariantConversions::DoubleOf(*this, loc, fail));
+}
+std::optional<bool> Variant::tryBool() const {
+    NoteError fail;
+    return fail.Checked(VariantConversions::BoolOf(*this, fail));
+}
+std::optional<double> Variant::tryDate() const {
+    NoteError fail;
+    return fail.Checked(VariantConversions::DateOf(*this, fail));
+}
+std::optional<std::string> Variant::tryString(const NumberLocale& loc) const {
+    NoteError fail;
+    return fail.Checked(VariantConversions::StringOf(*this, loc, fail));
+}
+std::optional<Variant> Variant::tryConvertTo(VarType t, const NumberLocale& loc) const {
+    NoteError fail;
+    return fail.Checked(VariantConversions::ConvertedTo(*this, t, loc, fail));
 }
 
 bool Variant::looseEquals(const Variant& o) const {

@@ -9,6 +9,7 @@
 #include <bit>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -141,6 +142,19 @@ class Variant {
     // Converts to the given subtype with the rules above.
     Variant convertTo(VarType t, const NumberLocale& loc = NumberLocale::Invariant()) const;
 
+    // The same conversions with the same rules, for callers to whom a value that does not
+    // convert is an answer rather than an error: no value where the forms above raise one.
+    std::optional<uint8_t> tryByte() const;
+    std::optional<int16_t> tryInteger() const;
+    std::optional<int32_t> tryLong() const;
+    std::optional<float> trySingle(const NumberLocale& loc = NumberLocale::Invariant()) const;
+    std::optional<double> tryDouble(const NumberLocale& loc = NumberLocale::Invariant()) const;
+    std::optional<bool> tryBool() const;
+    std::optional<double> tryDate() const;
+    std::optional<std::string> tryString(const NumberLocale& loc = NumberLocale::Invariant()) const;
+    std::optional<Variant> tryConvertTo(VarType t,
+                                        const NumberLocale& loc = NumberLocale::Invariant()) const;
+
     // Loose equality of the '=' operator: Empty equals 0 and ""; numbers compare by value across
     // subtypes; a number and a numeric text compare as numbers; Null is never equal.
     bool looseEquals(const Variant& o) const;
@@ -152,6 +166,8 @@ class Variant {
     double number() const;
 
   private:
+    friend struct VariantConversions;
+
     // Texts and byte arrays live in an immutable payload that copies share (a byte array is
     // copied when it is changed through bytes() while shared); every other value is held in
     // place. The value so takes 16 bytes.

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "value/NumberText.h"
 #include "value/Variant.h"
@@ -17,6 +19,41 @@ VbErr ErrorOf(const std::function<void()>& f) {
     }
     ADD_FAILURE() << "no error raised";
     return VbErr::InvalidCall;
+}
+
+// What a throwing conversion gives: its value, or nothing when it raises an error.
+template <typename Convert>
+auto Outcome(Convert convert) -> std::optional<decltype(convert())> {
+    try {
+        return convert();
+    } catch (const VbError&) {
+        return std::nullopt;
+    }
+}
+
+// Every try form answers what its throwing form gives, and no value where that raises.
+void ExpectTryFormsAgree(const Variant& v, const NumberLocale& loc = NumberLocale::Invariant()) {
+    const std::string what = Outcome([&] { return v.toString(); }).value_or("(no text)");
+    EXPECT_EQ(v.tryByte(), Outcome([&] { return v.toByte(); })) << what;
+    EXPECT_EQ(v.tryInteger(), Outcome([&] { return v.toInteger(); })) << what;
+    EXPECT_EQ(v.tryLong(), Outcome([&] { return v.toLong(); })) << what;
+    EXPECT_EQ(v.trySingle(loc), Outcome([&] { return v.toSingle(loc); })) << what;
+    EXPECT_EQ(v.tryDouble(loc), Outcome([&] { return v.toDouble(loc); })) << what;
+    EXPECT_EQ(v.tryBool(), Outcome([&] { return v.toBool(); })) << what;
+    EXPECT_EQ(v.tryDate(), Outcome([&] { return v.toDate(); })) << what;
+    EXPECT_EQ(v.tryString(loc), Outcome([&] { return v.toString(loc); })) << what;
+    for (VarType t : {VarType::Empty, VarType::Null, VarType::Integer, VarType::Long,
+                      VarType::Single, VarType::Double, VarType::Date, VarType::String,
+                      VarType::Boolean, VarType::Decimal, VarType::Byte, VarType::ByteArray}) {
+        const std::optional<Variant> converted = v.tryConvertTo(t, loc);
+        const std::optional<Variant> expected = Outcome([&] { return v.convertTo(t, loc); });
+        EXPECT_EQ(converted.has_value(), expected.has_value())
+            << what << " to " << static_cast<int>(t);
+        if (converted && expected) {
+            EXPECT_EQ(converted->type(), expected->type());
+            EXPECT_TRUE(*converted == *expected) << what << " to " << static_cast<int>(t);
+        }
+    }
 }
 
 TEST(VariantConversion, IntegerConversionsRoundHalfToEvenAndCheckRange) {
@@ -36,6 +73,9 @@ TEST(VariantConversion, IntegerConversionsRoundHalfToEvenAndCheckRange) {
                           {-32768.5, -32768}}) {
         EXPECT_EQ(Variant(c.in).toInteger(), c.cint) << c.in;
         EXPECT_EQ(Variant(c.in).toLong(), c.cint) << c.in;
+        EXPECT_EQ(Variant(c.in).tryInteger(), c.cint) << c.in;
+        EXPECT_EQ(Variant(c.in).tryLong(), c.cint) << c.in;
+        ExpectTryFormsAgree(Variant(c.in));
     }
     EXPECT_EQ(Variant(255.4).toByte(), 255);
     EXPECT_EQ(Variant(-0.5).toByte(), 0);
@@ -49,6 +89,21 @@ TEST(VariantConversion, IntegerConversionsRoundHalfToEvenAndCheckRange) {
     EXPECT_EQ(ErrorOf([] { Variant(2147483647.5).toLong(); }), VbErr::Overflow);
     EXPECT_EQ(ErrorOf([] { Variant(1e39).toSingle(); }), VbErr::Overflow);
     EXPECT_FLOAT_EQ(Variant(3.4e38).toSingle(), 3.4e38f);
+
+    // Where the throwing forms overflow, the try forms answer with no value.
+    EXPECT_EQ(Variant(255.5).tryByte(), std::nullopt);
+    EXPECT_EQ(Variant(-1.0).tryByte(), std::nullopt);
+    EXPECT_EQ(Variant(32767.5).tryInteger(), std::nullopt);
+    EXPECT_EQ(Variant(int32_t{40000}).tryInteger(), std::nullopt);
+    EXPECT_EQ(Variant(2147483647.5).tryLong(), std::nullopt);
+    EXPECT_EQ(Variant(1e39).trySingle(), std::nullopt);
+    EXPECT_EQ(Variant(-2147483648.5).tryLong(), INT32_MIN);
+    for (const Variant& v :
+         {Variant(255.5), Variant(-1.0), Variant(32767.5), Variant(int32_t{40000}),
+          Variant(2147483647.5), Variant(1e39), Variant(3.4e38), Variant(255.4),
+          Variant(uint8_t{200}), Variant(int16_t{-5}), Variant(-2147483648.5)}) {
+        ExpectTryFormsAgree(v);
+    }
 }
 
 TEST(VariantConversion, TextsReadAsNumbers) {
@@ -67,7 +122,19 @@ TEST(VariantConversion, TextsReadAsNumbers) {
 
     for (const char* bad : {"abc", "", "1 2", "12abc", "&H", "&HG1", "1e"}) {
         EXPECT_EQ(ErrorOf([&] { Variant(bad).toLong(); }), VbErr::TypeMismatch) << bad;
+        EXPECT_EQ(Variant(bad).tryLong(), std::nullopt) << bad;
+        ExpectTryFormsAgree(Variant(bad));
     }
+    for (const char* text :
+         {"12", " 7 ", "2.5", "1,000", "-1e3", "&HFF", "&HFFFF", "&HFFFFFFFF", "&H1FFFFFFFF",
+          "1E400", "1E-400", "True", "false", "2024-02-29", "2024-02-29 12:30:00"}) {
+        ExpectTryFormsAgree(Variant(text));
+    }
+    ExpectTryFormsAgree(Variant("1.234,5"), NumberLocale{',', '.'});
+    EXPECT_EQ(Variant("12").tryInteger(), 12);
+    EXPECT_EQ(Variant("&HFFFF").tryByte(), std::nullopt);
+    EXPECT_EQ(Variant("1E400").tryDouble(), std::nullopt);
+    EXPECT_EQ(Variant("0,25").tryDouble(NumberLocale{',', '.'}), 0.25);
     EXPECT_EQ(ErrorOf([] { Variant("&HFFFF").toByte(); }), VbErr::Overflow);
     EXPECT_EQ(ErrorOf([] { Variant("&H1FFFFFFFF").toDouble(); }), VbErr::Overflow);
     EXPECT_EQ(ErrorOf([] { Variant("1E400").toDouble(); }), VbErr::Overflow);
@@ -110,6 +177,28 @@ TEST(VariantConversion, EmptyNullBooleanDateAndArrays) {
     EXPECT_EQ(Variant("7").convertTo(VarType::Byte), Variant(uint8_t{7}));
     EXPECT_EQ(Variant(int16_t{5}).convertTo(VarType::String), Variant("5"));
     EXPECT_EQ(Variant(1.5).convertTo(VarType::Decimal).type(), VarType::Decimal);
+
+    EXPECT_EQ(empty.tryInteger(), 0);
+    EXPECT_EQ(empty.tryString(), "");
+    EXPECT_EQ(null.tryInteger(), std::nullopt);
+    EXPECT_EQ(null.tryString(), std::nullopt);
+    EXPECT_EQ(null.tryConvertTo(VarType::Long), std::nullopt);
+    EXPECT_EQ(null.tryConvertTo(VarType::Null), Variant::Null());
+    EXPECT_EQ(Variant(true).tryByte(), 255);
+    EXPECT_EQ(Variant("yes").tryBool(), std::nullopt);
+    EXPECT_EQ(Variant("False").tryBool(), false);
+    EXPECT_EQ(arr.tryString(), std::nullopt);
+    EXPECT_EQ(arr.tryConvertTo(VarType::ByteArray), arr);
+    EXPECT_EQ(Variant("2024-02-30").tryDate(), std::nullopt);
+    EXPECT_EQ(Variant(1e7).tryDate(), std::nullopt);  // beyond 9999-12-31
+    EXPECT_EQ(Variant::FromDate(1e7).tryString(), std::nullopt);
+    EXPECT_EQ(Variant(2.6).tryConvertTo(VarType::Integer), Variant(int16_t{3}));
+    for (const Variant& v :
+         {empty, null, Variant(true), Variant(false), Variant::FromDate(45000.5),
+          Variant::FromDate(1e7), Variant::FromDate(-1e6), Variant(1e7), arr, Variant(2.6),
+          Variant::FromDecimal(1.5), Variant(0.1f), Variant("7"), Variant("yes")}) {
+        ExpectTryFormsAgree(v);
+    }
 }
 
 TEST(VariantConversion, CStrUsesSevenOrFifteenSignificantDigits) {

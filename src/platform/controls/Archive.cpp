@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace kv {
 
@@ -18,17 +17,12 @@ std::string TraceKey(size_t n, const char* field) {
     return "Archive.Trace" + std::to_string(n) + "." + field;
 }
 
-// A whole number within the Long range; Booleans as the original language converts them.
+// A number without fraction within the Long range; Booleans as the original language converts
+// them. Texts and dates are refused.
 std::optional<int32_t> WholeLong(const Variant& v) {
-    if (v.isBoolean())
-        return v.toBool() ? -1 : 0;
-    if (!v.isNumber() || v.type() == VarType::Date)
+    if (!v.isNumber() || v.type() == VarType::Date || v.number() != std::floor(v.number()))
         return std::nullopt;
-    const double d = v.number();
-    if (!std::isfinite(d) || d != std::floor(d) || d < std::numeric_limits<int32_t>::min() ||
-        d > std::numeric_limits<int32_t>::max())
-        return std::nullopt;
-    return static_cast<int32_t>(d);
+    return v.tryLong();
 }
 
 std::string Describe(const Variant& v) {

@@ -94,11 +94,7 @@ bool IsZero(const Variant& value) {
         const std::vector<uint8_t>& bytes = value.bytes().bytes;
         return std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0; });
     }
-    try {
-        return value.isNumber() && value.number() == 0;
-    } catch (const std::exception&) {
-        return false;
-    }
+    return value.isNumber() && value.number() == 0;
 }
 
 // The number of an error for the message of a failed change handler.
@@ -478,18 +474,17 @@ std::string clsParamLink::RangeErrorText() const {
     // A limit in the unit the row shows; a limit that is no number is shown as it is.
     auto shown = [&](const Variant& limit) -> std::string {
         if (units != nullptr && !limit.isEmpty()) {
-            try {
-                return Variant(units->CalculateUnitValue(limit.toDouble(), e.nInitUnit,
-                                                         e.nTransientUnit))
-                    .toString(locale);
-            } catch (const std::exception&) {
+            if (const std::optional<double> number = limit.tryDouble()) {
+                try {
+                    return Variant(
+                               units->CalculateUnitValue(*number, e.nInitUnit, e.nTransientUnit))
+                        .toString(locale);
+                } catch (const std::exception&) {
+                    // A limit that the unit cannot hold is shown as it is.
+                }
             }
         }
-        try {
-            return limit.toString(locale);
-        } catch (const std::exception&) {
-            return {};
-        }
+        return limit.tryString(locale).value_or(std::string());
     };
     for (int32_t i = 0;; ++i) {
         const std::optional<ValueRange> range = e.GetRange(i);

@@ -302,13 +302,10 @@ void PageBase::InitProperties() {
 bool PageBase::ReadProperties(const IPropertyBag& bag) {
     if (!design_.blockIndex)
         return true;
-    try {
-        blockIndex_ = bag.ReadOr(kBlockIndexKey, Variant(kDefaultBlockIndex)).toInteger();
-        return true;
-    } catch (const std::exception&) {
-        blockIndex_ = kDefaultBlockIndex;
-        return false;
-    }
+    const std::optional<int16_t> index =
+        bag.ReadOr(kBlockIndexKey, Variant(kDefaultBlockIndex)).tryInteger();
+    blockIndex_ = index.value_or(kDefaultBlockIndex);
+    return index.has_value();
 }
 
 void PageBase::WriteProperties(IPropertyBag& bag) const {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "core/dtm/DTMMain.h"
@@ -112,12 +113,22 @@ TEST(ArchivePersistence, CurveSwitchesOfOlderProjectsAndOddValues) {
         bool problem;
     };
     const Case cases[] = {
-        {"missing", std::nullopt, -1, false},        {"Boolean True", Variant(true), -1, false},
-        {"Boolean False", Variant(false), 0, false}, {"Long", Variant(int32_t{15}), 15, false},
-        {"Integer", Variant(int16_t{5}), 5, false},  {"Byte", Variant(uint8_t{3}), 3, false},
-        {"whole Double", Variant(6.0), 6, false},    {"Long -1", Variant(int32_t{-1}), -1, false},
-        {"fraction", Variant(2.5), -1, true},        {"text", Variant("abc"), -1, true},
-        {"Null", Variant::Null(), -1, true},         {"too large", Variant(1e12), -1, true},
+        {"missing", std::nullopt, -1, false},
+        {"Boolean True", Variant(true), -1, false},
+        {"Boolean False", Variant(false), 0, false},
+        {"Long", Variant(int32_t{15}), 15, false},
+        {"Integer", Variant(int16_t{5}), 5, false},
+        {"Byte", Variant(uint8_t{3}), 3, false},
+        {"whole Double", Variant(6.0), 6, false},
+        {"Long -1", Variant(int32_t{-1}), -1, false},
+        {"fraction", Variant(2.5), -1, true},
+        {"text", Variant("abc"), -1, true},
+        {"Null", Variant::Null(), -1, true},
+        {"too large", Variant(1e12), -1, true},
+        {"numeric text", Variant("7"), -1, true},
+        {"Date", Variant::FromDate(7.0), -1, true},
+        {"Empty", Variant(), -1, true},
+        {"infinite", Variant(std::numeric_limits<double>::infinity()), -1, true},
     };
     for (const Case& c : cases) {
         PropertyBag bag;

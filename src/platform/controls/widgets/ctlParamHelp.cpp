@@ -38,11 +38,10 @@ bool ctlParamHelp::ReadProperties(const IPropertyBag& bag) {
     const std::optional<Variant> v = bag.Read("autoposition");
     if (!v)
         return true;
-    try {
-        autoPosition_ = v->toLong();
-    } catch (const VbError&) {
+    const std::optional<int32_t> autoPosition = v->tryLong();
+    if (!autoPosition)
         return false;
-    }
+    autoPosition_ = *autoPosition;
     return true;
 }
 

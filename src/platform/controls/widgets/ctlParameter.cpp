@@ -600,14 +600,11 @@ QString ctlParameter::ListEntryText(const Variant& value, bool* found) const {
     *found = false;
     if (!value.isNumber() && !value.isString())
         return {};
-    int32_t number = 0;
-    try {
-        number = value.toLong();
-    } catch (const std::exception&) {
+    const std::optional<int32_t> number = value.tryLong();
+    if (!number)
         return {};
-    }
     for (const kv::ValueList::Entry& e : valueList_.Entries()) {
-        if (e.number == number) {
+        if (e.number == *number) {
             *found = true;
             return QString::fromStdString(std::string(e.text));
         }

@@ -107,18 +107,13 @@ double ctlBar::RangeMax() const {
 void ctlBar::SetRange(const Variant& value, bool isMin) {
     // The value goes through its text form, as the scale keeps it; a value that has none or
     // does not read as a number leaves the range alone.
-    double d = 0;
-    try {
-        if (value.isNull() || value.isByteArray())
-            return;
-        const std::optional<double> parsed =
-            ParseNumber(value.toString(), NumberLocale::Invariant());
-        if (!parsed || !std::isfinite(*parsed))
-            return;
-        d = *parsed;
-    } catch (const VbError&) {
+    const std::optional<std::string> text = value.tryString();
+    if (!text)
         return;
-    }
+    const std::optional<double> parsed = ParseNumber(*text, NumberLocale::Invariant());
+    if (!parsed || !std::isfinite(*parsed))
+        return;
+    const double d = *parsed;
     if (d == (isMin ? scale_->ViewMin() : scale_->ViewMax()))
         return;
     if (isMin) {
