@@ -24,6 +24,7 @@
 #include "core/dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
 #include "frame/FileWriting.h"
+#include "frame/FrameWords.h"
 #include "frame/ReferenceFrame.h"
 #ifdef KV_FRAME_WINDOW
 #include "frame/window/FrameWindowProgram.h"
@@ -283,129 +284,6 @@ bool ParseOptions(int argc, char** argv, Options& options, bool& help, std::stri
     return true;
 }
 
-// The program's own words, in the two languages of the DTM.
-struct Words {
-    const char* project;
-    const char* created;
-    const char* opened;
-    const char* device;
-    const char* simulated;
-    const char* identNumber;
-    const char* profileRevision;
-    const char* connecting;
-    const char* connected;
-    const char* accepted;
-    const char* upload;
-    const char* parametersRead;
-    const char* identification;
-    const char* liveValues;
-    const char* noDiagnosis;
-    const char* saved;
-    const char* document;
-    const char* question;
-    const char* yes;
-    const char* no;
-    const char* noTerminal;
-    // Messages; %1 and %2 stand for a path or a detail.
-    const char* dictionaryFolderMissing;
-    const char* dictionaryFileMissing;
-    const char* dictionaryFileUnreadable;
-    const char* dictionaryFileDamaged;
-    const char* dictionaryHint;
-    const char* folderMissing;
-    const char* folderNotWritable;
-    const char* notAFile;
-    const char* readOnly;
-    const char* channelRefused;
-    const char* deviceRefused;
-    const char* deviceUnreachable;
-    const char* uploadFailed;
-    const char* uploadNotStarted;
-    const char* noDocument;
-    const char* unexpected;
-};
-
-const Words kEnglish = {"Project",
-                        "created",
-                        "opened",
-                        "Device",
-                        "simulated positioner",
-                        "ident number",
-                        "profile revision",
-                        "Connecting",
-                        "connected, identity checked",
-                        "connected; the device was accepted although it does not match",
-                        "Upload",
-                        "parameters read",
-                        "Identification",
-                        "Live values",
-                        "no message",
-                        "Project saved",
-                        "Parameter document",
-                        "[Y/n]",
-                        "yes",
-                        "no",
-                        "(no terminal to ask)",
-                        "the dictionary folder %1 is missing or no folder.",
-                        "the dictionary file %1 is missing.",
-                        "the dictionary file %1 cannot be read (%2).",
-                        "the dictionary file %1 is damaged: %2.",
-                        "The program stops before it connects: the DTM needs its dictionaries "
-                        "(KV6274PA_XMLDATA names their folder).",
-                        "the folder %1 of %2 does not exist; nothing was changed.",
-                        "the folder %1 cannot be written, so %2 cannot be saved; nothing was "
-                        "changed.",
-                        "%1 is no file; nothing was changed.",
-                        "%1 is read-only; it was left as it is.",
-                        "the DTM does not take the communication channel.",
-                        "the connected device does not match the DTM and was not accepted "
-                        "(--yes connects it anyway).",
-                        "the device cannot be reached.",
-                        "the upload failed.",
-                        "the upload failed to start.",
-                        "the DTM gives no parameter document.",
-                        "an unexpected error ended the program"};
-const Words kGerman = {"Projekt",
-                       "angelegt",
-                       "geöffnet",
-                       "Gerät",
-                       "simulierter Stellungsregler",
-                       "Identnummer",
-                       "Profilrevision",
-                       "Verbinden",
-                       "verbunden, Identität geprüft",
-                       "verbunden; das Gerät wurde trotz Abweichung angenommen",
-                       "Upload",
-                       "Parameter gelesen",
-                       "Identifikation",
-                       "Aktuelle Werte",
-                       "keine Meldung",
-                       "Projekt gespeichert",
-                       "Parameterdokument",
-                       "[J/n]",
-                       "ja",
-                       "nein",
-                       "(kein Terminal für die Frage)",
-                       "der Wörterbuchordner %1 fehlt oder ist kein Ordner.",
-                       "die Wörterbuchdatei %1 fehlt.",
-                       "die Wörterbuchdatei %1 ist nicht lesbar (%2).",
-                       "die Wörterbuchdatei %1 ist beschädigt: %2.",
-                       "Das Programm endet vor dem Verbinden: Der DTM braucht seine Wörterbücher "
-                       "(KV6274PA_XMLDATA nennt ihren Ordner).",
-                       "der Ordner %1 für %2 existiert nicht; nichts wurde geändert.",
-                       "in den Ordner %1 kann nicht geschrieben werden, %2 kann also nicht "
-                       "gespeichert werden; nichts wurde geändert.",
-                       "%1 ist keine Datei; nichts wurde geändert.",
-                       "%1 ist schreibgeschützt; die Datei blieb unverändert.",
-                       "der DTM nimmt den Kommunikationskanal nicht an.",
-                       "das angeschlossene Gerät passt nicht zum DTM und wurde nicht angenommen "
-                       "(--yes verbindet es trotzdem).",
-                       "das Gerät ist nicht erreichbar.",
-                       "der Upload ist fehlgeschlagen.",
-                       "der Upload konnte nicht gestartet werden.",
-                       "der DTM liefert kein Parameterdokument.",
-                       "ein unerwarteter Fehler hat das Programm beendet"};
-
 // The message with %1 and %2 replaced.
 std::string Format(const char* message, const std::string& a1, const std::string& a2 = "") {
     std::string text;
@@ -425,7 +303,7 @@ void Fail(const std::string& message) {
 }
 
 // The dictionary fault in the user's words.
-std::string Describe(const DictionaryFault& fault, const Words& words) {
+std::string Describe(const DictionaryFault& fault, const FrameWords& words) {
     switch (fault.kind) {
         case DictionaryFault::kFolderMissing:
             return Format(words.dictionaryFolderMissing, fault.path);
@@ -440,7 +318,7 @@ std::string Describe(const DictionaryFault& fault, const Words& words) {
 }
 
 // Why a file cannot be written, in the user's words.
-std::string Describe(const WriteFault& fault, const std::string& file, const Words& words) {
+std::string Describe(const WriteFault& fault, const std::string& file, const FrameWords& words) {
     switch (fault.kind) {
         case WriteFault::kFolderMissing:
             return Format(words.folderMissing, fault.path, file);
@@ -461,7 +339,7 @@ bool IsTerminal(int fd) {
 // Messages and questions of the DTM on the terminal.
 class TerminalPrompt : public IPrompt {
   public:
-    TerminalPrompt(Answer answer, const Words& words) : answer_(answer), words_(words) {}
+    TerminalPrompt(Answer answer, const FrameWords& words) : answer_(answer), words_(words) {}
     void ShowMessage(const std::string& text) override {
         ++shown;
         Print(text);
@@ -478,7 +356,7 @@ class TerminalPrompt : public IPrompt {
         std::cout << "\n" << Indented(prompt) << " " << words_.question << " " << std::flush;
         if (answer_ != Answer::Ask || !IsTerminal(STDIN_FILENO)) {
             const bool yes = answer_ == Answer::Yes;
-            std::cout << (yes ? words_.yes : words_.no)
+            std::cout << (yes ? words_.answerYes : words_.answerNo)
                       << (answer_ == Answer::Ask ? std::string(" ") + words_.noTerminal : "")
                       << "\n";
             return yes ? mbaYes : mbaNo;
@@ -509,7 +387,7 @@ class TerminalPrompt : public IPrompt {
     static void Print(const std::string& text) { std::cout << "\n" << Indented(text) << "\n"; }
 
     Answer answer_;
-    const Words& words_;
+    const FrameWords& words_;
 };
 
 // Columns are counted in characters, not bytes.
@@ -724,16 +602,12 @@ class DiagnosticsReport {
     const IEventLoop& loop_;
 };
 
-const Words& WordsOf(const Options& options) {
-    return options.language == langGerman ? kGerman : kEnglish;
-}
-
 // What the program writes besides the pictures of --screenshot.
 enum class Writes { ProjectAndDocument, Project, Nothing };
 
 // What keeps the program from starting its work, checked before it connects: the dictionaries
 // of the languages in use, and the files it will write. False after the message.
-bool CanStart(const Options& options, const Words& words, Writes writes) {
+bool CanStart(const Options& options, const FrameWords& words, Writes writes) {
     if (!options.missingLanguage.empty()) {
         std::cerr << "kv6274pa-frame: the DTM has no texts in \"" << options.missingLanguage
                   << "\"; it runs in English.\n";
@@ -780,7 +654,7 @@ FrameInstance* OpenProject(const Options& options, ReferenceFrame& frame, bool& 
 }
 
 int Run(const Options& options) {
-    const Words& words = WordsOf(options);
+    const FrameWords& words = FrameWordsOf(options.language);
     if (!CanStart(options, words, Writes::ProjectAndDocument))
         return kProjectError;
     auto loop = std::make_shared<ManualEventLoop>();
@@ -812,23 +686,23 @@ int Run(const Options& options) {
     DTMMain& dtm = *instance->dtm;
     IDTMContext& context = *dtm.DTMContext();
     if (!session.SetCommunication()) {
-        Fail(words.channelRefused);
+        Fail(words.channelRefusedMessage);
         return kNotConnected;
     }
-    std::cout << Pad(words.connecting, kColumn) << "..." << (options.trace ? "\n" : "")
+    std::cout << Pad(words.connectingTitle, kColumn) << "..." << (options.trace ? "\n" : "")
               << std::flush;
     if (!session.Connect()) {
         const int32_t code = context.CommunicationManager().CommObject()->ErrorCode();
         std::cout << "\n";
-        Fail(code == cecRefused ? words.deviceRefused : words.deviceUnreachable);
+        Fail(code == cecRefused ? words.deviceRefusedMessage : words.deviceUnreachable);
         dtm.ReleaseCommunication();
         dtm.PrepareToRelease();
         return kNotConnected;
     }
     if (prompt->shown == 0 && !options.trace)
-        std::cout << " " << words.connected << "\n";
+        std::cout << " " << words.identityChecked << "\n";
     else if (prompt->shown == 0)
-        std::cout << Pad("", kColumn) << words.connected << "\n";
+        std::cout << Pad("", kColumn) << words.identityChecked << "\n";
     else
         std::cout << Pad("", kColumn) << words.accepted << "\n";
 
@@ -853,7 +727,7 @@ int Run(const Options& options) {
         reads += r.write ? 0 : 1;
     if (uploaded != std::optional<bool>(true)) {
         bar.Finish("");
-        Fail(uploaded ? words.uploadFailed : words.uploadNotStarted);
+        Fail(uploaded ? words.uploadFailedMessage : words.uploadNotStarted);
         session.Disconnect();
         dtm.PrepareToRelease();
         return kTransferFailed;
@@ -889,7 +763,7 @@ int Run(const Options& options) {
     int result = kOk;
     std::cout << "\n";
     if (frame.SaveProject(options.project, error)) {
-        std::cout << Pad(words.saved, kColumn) << options.project << "\n";
+        std::cout << Pad(words.savedTitle, kColumn) << options.project << "\n";
     } else {
         Fail(error);
         result = kSaveFailed;
@@ -915,7 +789,8 @@ int Run(const Options& options) {
 // --gui and --screenshot: the project opened as the terminal run opens it.
 int RunWindowed(int& argc, char** argv, const Options& options) {
     const bool pictures = !options.screenshotFolder.empty();
-    if (!CanStart(options, WordsOf(options), pictures ? Writes::Nothing : Writes::Project))
+    if (!CanStart(options, FrameWordsOf(options.language),
+                  pictures ? Writes::Nothing : Writes::Project))
         return kProjectError;
     WindowRun run{options.project, options.language,    kUserInformation,
                   options.device,  options.writeLocked, {}};
@@ -947,7 +822,7 @@ int main(int argc, char** argv) {
         std::cout << kv::kUsageText;
         return kv::kOk;
     }
-    const kv::Words& words = kv::WordsOf(options);
+    const kv::FrameWords& words = kv::FrameWordsOf(options.language);
     try {
         if (options.gui || !options.screenshotFolder.empty()) {
 #ifdef KV_FRAME_WINDOW
