@@ -24,6 +24,7 @@
 #include "frame/window/WindowPrompt.h"
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/PageRegistry.h"
+#include "platform/controls/widgets/QtText.h"
 #include "platform/runtime/ICommObject.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
@@ -48,10 +49,6 @@ const char* const kOperationPhase =
     R"(<FDT xmlns:fdt="x-schema:FDTDataTypesSchema.xml"><OperationPhase phase="engineering"/></FDT>)";
 
 constexpr int kApplicationIdRole = Qt::UserRole;
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 // The DP-V1 error class of the device's answer "access denied" (the write lock or the hardware
 // write protection refuses a write).
@@ -142,7 +139,7 @@ FrameWindow::FrameWindow(ReferenceFrame& frame, FrameInstance& instance,
     // handling goes back into the DTM.
     prompt_->SetStatusSink([self](const std::string& text) {
         if (self)
-            CallGuarded("FrameWindow status text", [&] { self->ShowStatus(Q(text)); });
+            CallGuarded("FrameWindow status text", [&] { self->ShowStatus(ToQString(text)); });
     });
     instance_.container->SetEventObserver([self](const FrameEvent& event) {
         if (self)
@@ -264,7 +261,7 @@ void FrameWindow::BuildUi() {
 void FrameWindow::ApplyWords() {
     const FrameWords& words = FrameWordsOf(language_);
     setWindowTitle(QString::fromUtf8(words.title) + QStringLiteral(" - ") +
-                   QFileInfo(Q(projectPath_)).fileName());
+                   QFileInfo(ToQString(projectPath_)).fileName());
     prompt_->SetTitle(QString::fromUtf8(words.title));
     prompt_->SetButtonTexts({
         {QMessageBox::Ok, QString::fromUtf8(words.ok)},
@@ -310,9 +307,9 @@ void FrameWindow::TakeTag(const std::string& parameterDocument) {
 
 void FrameWindow::UpdateInstance() {
     const FrameWords& words = FrameWordsOf(language_);
-    instanceTitle_->setText(Q(instance_.systemTag + " (" + instance_.deviceType + ")"));
+    instanceTitle_->setText(ToQString(instance_.systemTag + " (" + instance_.deviceType + ")"));
     const std::string tag = released_ ? std::string() : tag_;
-    instanceTag_->setText(QString::fromUtf8(words.tag) + QLatin1Char(' ') + Q(tag));
+    instanceTag_->setText(QString::fromUtf8(words.tag) + QLatin1Char(' ') + ToQString(tag));
     instanceState_->setText(
         QString::fromUtf8(IsConnected() ? words.connected : words.disconnected));
 }
@@ -482,7 +479,7 @@ bool FrameWindow::StartTransfer(Action action) {
 bool FrameWindow::Save() {
     if (busy_ || released_ || !WriteProject())
         return false;
-    ShowStatus([path = Q(projectPath_)](const FrameWords& words) {
+    ShowStatus([path = ToQString(projectPath_)](const FrameWords& words) {
         return QString::fromUtf8(words.saved).arg(path);
     });
     return true;
@@ -492,7 +489,7 @@ bool FrameWindow::WriteProject() {
     std::string error;
     if (frame_.SaveProject(projectPath_, error))
         return true;
-    ShowStatus(Q(error));
+    ShowStatus(ToQString(error));
     return false;
 }
 
@@ -504,7 +501,8 @@ FrameWindow::CloseAnswer FrameWindow::AskBeforeClosing() {
     if (Ctx().Parameters().ModifiedState() != 1)
         return CloseAnswer::Close;
     const FrameWords& words = FrameWordsOf(language_);
-    const QString question = QString::fromUtf8(words.closeQuestion).arg(Q(instance_.systemTag));
+    const QString question =
+        QString::fromUtf8(words.closeQuestion).arg(ToQString(instance_.systemTag));
     const int32_t answer = prompt_->Ask(question.toStdString(), mbsYesNoCancelQuestion,
                                         {{QMessageBox::Yes, QString::fromUtf8(words.save)},
                                          {QMessageBox::No, QString::fromUtf8(words.discard)},
@@ -522,7 +520,7 @@ bool FrameWindow::SaveOnRequest() {
     if (discarding_)
         return false;
     const QString question =
-        QString::fromUtf8(FrameWordsOf(language_).saveQuestion).arg(Q(instance_.systemTag));
+        QString::fromUtf8(FrameWordsOf(language_).saveQuestion).arg(ToQString(instance_.systemTag));
     return prompt_->Ask(question.toStdString(), mbsYesNoQuestion) == mbaYes && WriteProject();
 }
 
