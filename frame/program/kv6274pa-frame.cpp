@@ -148,12 +148,6 @@ bool IsLanguageCode(const std::string& code) {
     return true;
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 // Fills the options; false with the reason when they cannot be used.
 bool ParseOptions(int argc, char** argv, Options& options, bool& help, std::string& error) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -207,7 +201,7 @@ bool ParseOptions(int argc, char** argv, Options& options, bool& help, std::stri
         } else if (a == "--language") {
             if (!value(v))
                 return false;
-            const std::string code = Lower(v);
+            const std::string code = ToLowerAscii(v);
             options.missingLanguage.clear();
             if (code == "en") {
                 options.language = langEnglish;
