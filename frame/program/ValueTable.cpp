@@ -8,6 +8,7 @@
 #include "core/clsDataElement.h"
 #include "frame/program/Terminal.h"
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "value/Text.h"
@@ -102,6 +103,31 @@ Row Values::Active(const std::string& record, const std::string& fallback,
         }
     }
     return {Label(record, fallback), value.empty() ? none : value};
+}
+
+void PrintDeviceValues(IDTMContext& context, int32_t language, const FrameWords& words) {
+    // Numbers as the user's language writes them: a decimal comma in German.
+    const Values values(
+        context, language == langGerman ? NumberLocale{',', '.'} : NumberLocale::Invariant());
+    const std::vector<Row> identification = {
+        values.Text("PHYS/TAG_DESC", "Tag"), values.Text("PHYS/DEVICE_ID", "Device ID"),
+        values.Text("PHYS/DEVICE_SER_NUM", "Serial number"),
+        values.Text("PHYS/SOFTWARE_REVISION", "Software revision"),
+        values.Text("PHYS/HARDWARE_REVISION", "Hardware revision")};
+    const std::vector<Row> live = {
+        values.Number("FUNC/1/AO/SP/Value", "FUNC/1/AO/SP/Status", "Setpoint"),
+        values.Number("FUNC/1/AO/READBACK/Value", "FUNC/1/AO/READBACK/Status", "Actual position"),
+        values.Number("TRANS/1/Act/FEEDBACK_VALUE/Value", "TRANS/1/Act/FEEDBACK_VALUE/Status",
+                      "Feedback value"),
+        values.Choice("FUNC/1/AO/POS_D/Value", "Discrete position"),
+        values.Choice("FUNC/1/AO/TARGET_MODE", "Target mode"),
+        values.Choice("FUNC/1/AO/MODE_BLK/Actual", "Actual mode"),
+        values.Active("PHYS/DIAGNOSIS/", "Diagnosis", words.noDiagnosis),
+        values.Choice("PHYS/WRITE_LOCKING", "Write locking"),
+        values.Choice("PHYS/HW_WRITE_PROTECTION", "Hardware write protection")};
+    const size_t width = LabelWidth({identification, live});
+    PrintRows(words.identification, identification, width);
+    PrintRows(words.liveValues, live, width);
 }
 
 }  // namespace kv::program

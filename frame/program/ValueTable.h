@@ -3,9 +3,11 @@
 // with its label, read from the DTM's data set of the instance.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "frame/FrameWords.h"
 #include "value/NumberText.h"
 
 namespace kv {
@@ -24,6 +26,9 @@ struct Row {
 size_t LabelWidth(const std::vector<std::vector<Row>>& tables);
 
 void PrintRows(const std::string& heading, const std::vector<Row>& rows, size_t width);
+
+// The device's identification and live values, with numbers as the language writes them.
+void PrintDeviceValues(IDTMContext& context, int32_t language, const FrameWords& words);
 
 // Reads the values the DTM holds for the instance. A row's label is the element's, or the
 // fallback when the element has none.

@@ -12,7 +12,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "core/dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
@@ -35,7 +34,6 @@
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "sim/SimulatedPositioner.h"
-#include "value/NumberText.h"
 
 namespace kv::program {
 namespace {
@@ -80,6 +78,7 @@ FrameInstance* OpenProject(const Options& options, ReferenceFrame& frame, bool& 
     return instance;
 }
 
+// The terminal run: connect, upload, show the values, save; the exit status.
 int Run(const Options& options) {
     const FrameWords& words = FrameWordsOf(options.language);
     if (!CanStart(options, words, Writes::ProjectAndDocument))
@@ -162,28 +161,7 @@ int Run(const Options& options) {
     bar.Show(100);
     bar.Finish(std::to_string(reads) + " " + words.parametersRead);
 
-    // Numbers as the user's language writes them: a decimal comma in German.
-    const Values values(context, options.language == langGerman ? NumberLocale{',', '.'}
-                                                                : NumberLocale::Invariant());
-    const std::vector<Row> identification = {
-        values.Text("PHYS/TAG_DESC", "Tag"), values.Text("PHYS/DEVICE_ID", "Device ID"),
-        values.Text("PHYS/DEVICE_SER_NUM", "Serial number"),
-        values.Text("PHYS/SOFTWARE_REVISION", "Software revision"),
-        values.Text("PHYS/HARDWARE_REVISION", "Hardware revision")};
-    const std::vector<Row> live = {
-        values.Number("FUNC/1/AO/SP/Value", "FUNC/1/AO/SP/Status", "Setpoint"),
-        values.Number("FUNC/1/AO/READBACK/Value", "FUNC/1/AO/READBACK/Status", "Actual position"),
-        values.Number("TRANS/1/Act/FEEDBACK_VALUE/Value", "TRANS/1/Act/FEEDBACK_VALUE/Status",
-                      "Feedback value"),
-        values.Choice("FUNC/1/AO/POS_D/Value", "Discrete position"),
-        values.Choice("FUNC/1/AO/TARGET_MODE", "Target mode"),
-        values.Choice("FUNC/1/AO/MODE_BLK/Actual", "Actual mode"),
-        values.Active("PHYS/DIAGNOSIS/", "Diagnosis", words.noDiagnosis),
-        values.Choice("PHYS/WRITE_LOCKING", "Write locking"),
-        values.Choice("PHYS/HW_WRITE_PROTECTION", "Hardware write protection")};
-    const size_t width = LabelWidth({identification, live});
-    PrintRows(words.identification, identification, width);
-    PrintRows(words.liveValues, live, width);
+    PrintDeviceValues(context, options.language, words);
 
     // The project and the parameter document.
     std::string error;
@@ -233,38 +211,42 @@ int RunWindowed(int& argc, char** argv, const Options& options) {
 }
 #endif
 
+// The options, then the run they ask for; an exception that ends it is told in the user's words.
+int Main(int& argc, char** argv) {
+    Options options;
+    bool help = false;
+    std::string error;
+    if (!ParseOptions(argc, argv, options, help, error)) {
+        std::cerr << "kv6274pa-frame: " << error << "\n"
+                  << "Try 'kv6274pa-frame --help'.\n";
+        return kUsage;
+    }
+    if (help) {
+        std::cout << kUsageText;
+        return kOk;
+    }
+    const FrameWords& words = FrameWordsOf(options.language);
+    try {
+        if (options.gui || !options.screenshotFolder.empty()) {
+#ifdef KV_FRAME_WINDOW
+            return RunWindowed(argc, argv, options);
+#else
+            Fail("this build has no window (it was built without the user interface).");
+            return kUsage;
+#endif
+        }
+        return Run(options);
+    } catch (const std::exception& e) {
+        Fail(std::string(words.unexpected) + ": " + e.what());
+    } catch (...) {
+        Fail(std::string(words.unexpected) + ".");
+    }
+    return kUnexpected;
+}
+
 }  // namespace
 }  // namespace kv::program
 
 int main(int argc, char** argv) {
-    kv::program::Options options;
-    bool help = false;
-    std::string error;
-    if (!kv::program::ParseOptions(argc, argv, options, help, error)) {
-        std::cerr << "kv6274pa-frame: " << error << "\n"
-                  << "Try 'kv6274pa-frame --help'.\n";
-        return kv::program::kUsage;
-    }
-    if (help) {
-        std::cout << kv::program::kUsageText;
-        return kv::program::kOk;
-    }
-    const kv::FrameWords& words = kv::FrameWordsOf(options.language);
-    try {
-        if (options.gui || !options.screenshotFolder.empty()) {
-#ifdef KV_FRAME_WINDOW
-            return kv::program::RunWindowed(argc, argv, options);
-#else
-            kv::program::Fail(
-                "this build has no window (it was built without the user interface).");
-            return kv::program::kUsage;
-#endif
-        }
-        return kv::program::Run(options);
-    } catch (const std::exception& e) {
-        kv::program::Fail(std::string(words.unexpected) + ": " + e.what());
-    } catch (...) {
-        kv::program::Fail(std::string(words.unexpected) + ".");
-    }
-    return kv::program::kUnexpected;
+    return kv::program::Main(argc, argv);
 }
