@@ -19,10 +19,12 @@
 
 #include "core/DtmElements.h"
 #include "core/dtm/DTMMain.h"
+#include "frame/FrameWords.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/window/WindowPrompt.h"
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/PageRegistry.h"
+#include "platform/controls/widgets/QtText.h"
 #include "platform/runtime/ICommObject.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
@@ -39,164 +41,7 @@
 
 namespace kv {
 
-// The window's own words, in the two languages of the DTM.
-struct FrameWords {
-    const char* title;
-    const char* connect;
-    const char* disconnect;
-    const char* upload;
-    const char* download;
-    const char* save;
-    const char* language;
-    const char* functions;
-    const char* tag;
-    const char* connected;
-    const char* disconnected;
-    const char* connecting;
-    // The failures (connectFailed, uploadFailed ...) end without a stop: a reason may follow.
-    const char* connectFailed;
-    const char* disconnecting;
-    const char* channelRefused;
-    const char* uploading;
-    const char* uploaded;
-    const char* uploadFailed;
-    const char* downloading;
-    const char* downloaded;
-    const char* downloadFailed;
-    const char* notStarted;
-    // The ends of a page's read and write.
-    const char* read;
-    const char* readFailed;
-    const char* written;
-    const char* writeFailed;
-    // Why a connection or a transfer failed.
-    const char* notReachable;
-    const char* noAnswer;
-    const char* connectionLost;
-    const char* deviceRefused;
-    const char* accessDenied;
-    const char* deviceError;
-    const char* saved;
-    const char* noUserInterface;
-    const char* cannotOpen;
-    const char* refusesToClose;
-    const char* saveQuestion;
-    // The buttons of message boxes.
-    const char* ok;
-    const char* cancel;
-    const char* yes;
-    const char* no;
-    const char* abort;
-    const char* retry;
-    const char* ignore;
-    // Closing the window with changed data: Save, Discard or Cancel.
-    const char* closeQuestion;
-    const char* discard;
-    // The DTM's function groups "Trend", "Measure", "Diagnosis", "Simulation", "Operation".
-    const char* groups[5];
-};
-
 namespace {
-
-const FrameWords kEnglish = {
-    "KV6274PA reference frame",
-    "Connect",
-    "Disconnect",
-    "Upload",
-    "Download",
-    "Save",
-    "Language:",
-    "Functions",
-    "Tag:",
-    "Connected",
-    "Disconnected",
-    "Connecting to the simulated positioner ...",
-    "The connection failed",
-    "Disconnecting ...",
-    "The DTM does not take the communication channel.",
-    "Uploading the parameters ...",
-    "Upload finished.",
-    "The upload failed",
-    "Downloading the parameters ...",
-    "Download finished.",
-    "The download failed",
-    "The DTM did not start the action.",
-    "Read finished.",
-    "The read failed",
-    "Write finished.",
-    "The write failed",
-    "the device cannot be reached",
-    "the device does not answer",
-    "the connection was lost",
-    "the device is not the expected one",
-    "the device denies access (write lock)",
-    "the device reports an error",
-    "Project saved: %1",
-    "This function has no user interface.",
-    "The user interface of this function cannot be opened.",
-    "The user interface does not close now.",
-    "The data of %1 have changed. Save the project?",
-    "OK",
-    "Cancel",
-    "&Yes",
-    "&No",
-    "Abort",
-    "Retry",
-    "Ignore",
-    "The data of %1 have changed. Save the project before closing?",
-    "Discard",
-    {"Trend", "Measured values", "Diagnosis", "Simulation", "Operation"},
-};
-
-const FrameWords kGerman = {
-    "KV6274PA Referenz-Rahmenapplikation",
-    "Verbinden",
-    "Trennen",
-    "Upload",
-    "Download",
-    "Speichern",
-    "Sprache:",
-    "Funktionen",
-    "Tag:",
-    "Verbunden",
-    "Getrennt",
-    "Verbindung zum simulierten Stellungsregler ...",
-    "Die Verbindung ist fehlgeschlagen",
-    "Verbindung wird getrennt ...",
-    "Der DTM nimmt den Kommunikationskanal nicht an.",
-    "Parameter werden gelesen ...",
-    "Upload beendet.",
-    "Der Upload ist fehlgeschlagen",
-    "Parameter werden geschrieben ...",
-    "Download beendet.",
-    "Der Download ist fehlgeschlagen",
-    "Der DTM hat die Aktion nicht gestartet.",
-    "Lesen beendet.",
-    "Das Lesen ist fehlgeschlagen",
-    "Schreiben beendet.",
-    "Das Schreiben ist fehlgeschlagen",
-    "das Gerät ist nicht erreichbar",
-    "das Gerät antwortet nicht",
-    "die Verbindung ist unterbrochen",
-    "das Gerät ist nicht das erwartete",
-    "das Gerät verweigert den Zugriff (Schreibsperre)",
-    "das Gerät meldet einen Fehler",
-    "Projekt gespeichert: %1",
-    "Diese Funktion hat keine Bedienoberfläche.",
-    "Die Bedienoberfläche dieser Funktion kann nicht geöffnet werden.",
-    "Die Bedienoberfläche lässt sich jetzt nicht schließen.",
-    "Die Daten von %1 wurden geändert. Projekt speichern?",
-    "OK",
-    "Abbrechen",
-    "&Ja",
-    "&Nein",
-    "Abbrechen",
-    "Wiederholen",
-    "Ignorieren",
-    "Die Daten von %1 wurden geändert. Projekt vor dem Schließen speichern?",
-    "Verwerfen",
-    {"Trend", "Messwerte", "Diagnose", "Simulation", "Betrieb"},
-};
 
 const char* const kGroupNames[5] = {"Trend", "Measure", "Diagnosis", "Simulation", "Operation"};
 
@@ -204,14 +49,6 @@ const char* const kOperationPhase =
     R"(<FDT xmlns:fdt="x-schema:FDTDataTypesSchema.xml"><OperationPhase phase="engineering"/></FDT>)";
 
 constexpr int kApplicationIdRole = Qt::UserRole;
-
-const FrameWords& WordsOf(int32_t language) {
-    return (language & 0x3FF) == langGerman ? kGerman : kEnglish;
-}
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 // The DP-V1 error class of the device's answer "access denied" (the write lock or the hardware
 // write protection refuses a write).
@@ -302,7 +139,7 @@ FrameWindow::FrameWindow(ReferenceFrame& frame, FrameInstance& instance,
     // handling goes back into the DTM.
     prompt_->SetStatusSink([self](const std::string& text) {
         if (self)
-            CallGuarded("FrameWindow status text", [&] { self->ShowStatus(Q(text)); });
+            CallGuarded("FrameWindow status text", [&] { self->ShowStatus(ToQString(text)); });
     });
     instance_.container->SetEventObserver([self](const FrameEvent& event) {
         if (self)
@@ -422,9 +259,9 @@ void FrameWindow::BuildUi() {
 }
 
 void FrameWindow::ApplyWords() {
-    const FrameWords& words = WordsOf(language_);
+    const FrameWords& words = FrameWordsOf(language_);
     setWindowTitle(QString::fromUtf8(words.title) + QStringLiteral(" - ") +
-                   QFileInfo(Q(projectPath_)).fileName());
+                   QFileInfo(ToQString(projectPath_)).fileName());
     prompt_->SetTitle(QString::fromUtf8(words.title));
     prompt_->SetButtonTexts({
         {QMessageBox::Ok, QString::fromUtf8(words.ok)},
@@ -469,10 +306,10 @@ void FrameWindow::TakeTag(const std::string& parameterDocument) {
 }
 
 void FrameWindow::UpdateInstance() {
-    const FrameWords& words = WordsOf(language_);
-    instanceTitle_->setText(Q(instance_.systemTag + " (" + instance_.deviceType + ")"));
+    const FrameWords& words = FrameWordsOf(language_);
+    instanceTitle_->setText(ToQString(instance_.systemTag + " (" + instance_.deviceType + ")"));
     const std::string tag = released_ ? std::string() : tag_;
-    instanceTag_->setText(QString::fromUtf8(words.tag) + QLatin1Char(' ') + Q(tag));
+    instanceTag_->setText(QString::fromUtf8(words.tag) + QLatin1Char(' ') + ToQString(tag));
     instanceState_->setText(
         QString::fromUtf8(IsConnected() ? words.connected : words.disconnected));
 }
@@ -481,7 +318,7 @@ void FrameWindow::LoadFunctions() {
     functions_->clear();
     if (released_)
         return;
-    const FrameWords& words = WordsOf(language_);
+    const FrameWords& words = FrameWordsOf(language_);
     const std::string xml = instance_.dtm->GetFunctions(kOperationPhase);
     pugi::xml_document doc;
     if (!doc.load_string(xml.c_str()))
@@ -556,7 +393,7 @@ void FrameWindow::ShowStatus(const QString& text) {
 }
 
 void FrameWindow::ShowStatus(StatusWords words) {
-    const QString text = words(WordsOf(language_));
+    const QString text = words(FrameWordsOf(language_));
     statusWords_ = std::move(words);
     status_->setText(text);
     status_->setToolTip(text);
@@ -642,7 +479,7 @@ bool FrameWindow::StartTransfer(Action action) {
 bool FrameWindow::Save() {
     if (busy_ || released_ || !WriteProject())
         return false;
-    ShowStatus([path = Q(projectPath_)](const FrameWords& words) {
+    ShowStatus([path = ToQString(projectPath_)](const FrameWords& words) {
         return QString::fromUtf8(words.saved).arg(path);
     });
     return true;
@@ -652,7 +489,7 @@ bool FrameWindow::WriteProject() {
     std::string error;
     if (frame_.SaveProject(projectPath_, error))
         return true;
-    ShowStatus(Q(error));
+    ShowStatus(ToQString(error));
     return false;
 }
 
@@ -663,8 +500,9 @@ FrameWindow::CloseAnswer FrameWindow::AskBeforeClosing() {
     Ctx().GUIManager().ValidateAll();
     if (Ctx().Parameters().ModifiedState() != 1)
         return CloseAnswer::Close;
-    const FrameWords& words = WordsOf(language_);
-    const QString question = QString::fromUtf8(words.closeQuestion).arg(Q(instance_.systemTag));
+    const FrameWords& words = FrameWordsOf(language_);
+    const QString question =
+        QString::fromUtf8(words.closeQuestion).arg(ToQString(instance_.systemTag));
     const int32_t answer = prompt_->Ask(question.toStdString(), mbsYesNoCancelQuestion,
                                         {{QMessageBox::Yes, QString::fromUtf8(words.save)},
                                          {QMessageBox::No, QString::fromUtf8(words.discard)},
@@ -682,7 +520,7 @@ bool FrameWindow::SaveOnRequest() {
     if (discarding_)
         return false;
     const QString question =
-        QString::fromUtf8(WordsOf(language_).saveQuestion).arg(Q(instance_.systemTag));
+        QString::fromUtf8(FrameWordsOf(language_).saveQuestion).arg(ToQString(instance_.systemTag));
     return prompt_->Ask(question.toStdString(), mbsYesNoQuestion) == mbaYes && WriteProject();
 }
 

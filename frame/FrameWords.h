@@ -1,0 +1,110 @@
+#pragma once
+// The reference frame's own words, in the two languages of the DTM: those of the terminal run
+// and those of the window. The DTM's texts come from its dictionaries; these are the frame's.
+
+#include <cstdint>
+
+namespace kv {
+
+struct FrameWords {
+    // --- the window ---
+    const char* title;
+    const char* connect;
+    const char* disconnect;
+    // Also the title of the terminal run's progress bar.
+    const char* upload;
+    const char* download;
+    const char* save;
+    const char* language;
+    const char* functions;
+    const char* tag;
+    const char* connected;
+    const char* disconnected;
+    const char* connecting;
+    // The failures (connectFailed, uploadFailed ...) end without a stop: a reason may follow.
+    const char* connectFailed;
+    const char* disconnecting;
+    const char* channelRefused;
+    const char* uploading;
+    const char* uploaded;
+    const char* uploadFailed;
+    const char* downloading;
+    const char* downloaded;
+    const char* downloadFailed;
+    const char* notStarted;
+    // The ends of a page's read and write.
+    const char* read;
+    const char* readFailed;
+    const char* written;
+    const char* writeFailed;
+    // Why a connection or a transfer failed.
+    const char* notReachable;
+    const char* noAnswer;
+    const char* connectionLost;
+    const char* deviceRefused;
+    const char* accessDenied;
+    const char* deviceError;
+    const char* saved;
+    const char* noUserInterface;
+    const char* cannotOpen;
+    const char* refusesToClose;
+    const char* saveQuestion;
+    // The buttons of message boxes.
+    const char* ok;
+    const char* cancel;
+    const char* yes;
+    const char* no;
+    const char* abort;
+    const char* retry;
+    const char* ignore;
+    // Closing the window with changed data: Save, Discard or Cancel.
+    const char* closeQuestion;
+    const char* discard;
+    // The DTM's function groups "Trend", "Measure", "Diagnosis", "Simulation", "Operation".
+    const char* groups[5];
+
+    // --- the terminal run: the titles of its lines and what follows them ---
+    const char* project;
+    const char* created;
+    const char* opened;
+    const char* device;
+    const char* simulated;
+    const char* identNumber;
+    const char* profileRevision;
+    const char* connectingTitle;
+    const char* identityChecked;
+    const char* accepted;
+    const char* parametersRead;
+    const char* identification;
+    const char* liveValues;
+    const char* noDiagnosis;
+    const char* savedTitle;
+    const char* document;
+    // A question of the DTM: the choice offered, the answers, and why none was typed.
+    const char* question;
+    const char* answerYes;
+    const char* answerNo;
+    const char* noTerminal;
+    // Its messages; %1 and %2 stand for a path or a detail.
+    const char* dictionaryFolderMissing;
+    const char* dictionaryFileMissing;
+    const char* dictionaryFileUnreadable;
+    const char* dictionaryFileDamaged;
+    const char* dictionaryHint;
+    const char* folderMissing;
+    const char* folderNotWritable;
+    const char* notAFile;
+    const char* readOnly;
+    const char* channelRefusedMessage;
+    const char* deviceRefusedMessage;
+    const char* deviceUnreachable;
+    const char* uploadFailedMessage;
+    const char* uploadNotStarted;
+    const char* noDocument;
+    const char* unexpected;
+};
+
+// The words of a language id: German for German, English for every other language.
+const FrameWords& FrameWordsOf(int32_t language);
+
+}  // namespace kv

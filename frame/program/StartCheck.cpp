@@ -1,0 +1,104 @@
+#include "frame/program/StartCheck.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <vector>
+
+#include "frame/FileWriting.h"
+#include "frame/program/Terminal.h"
+#include "platform/os/ComponentFolder.h"
+#include "platform/runtime/DTMDictionary.h"
+#include "platform/runtime/IDTMDictionary.h"
+
+namespace kv::program {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The name of the DTM's dictionary files (<name>_<language>[_<part>].xml).
+const char* const kDictionaryName = "DTMDictionary";
+
+// The message with %1 and %2 replaced.
+std::string Format(const char* message, const std::string& a1, const std::string& a2 = "") {
+    std::string text;
+    for (const char* p = message; *p != '\0'; ++p) {
+        if (p[0] == '%' && (p[1] == '1' || p[1] == '2')) {
+            text += p[1] == '1' ? a1 : a2;
+            ++p;
+        } else {
+            text += *p;
+        }
+    }
+    return text;
+}
+
+// The dictionary fault in the user's words.
+std::string Describe(const DictionaryFault& fault, const FrameWords& words) {
+    switch (fault.kind) {
+        case DictionaryFault::kFolderMissing:
+            return Format(words.dictionaryFolderMissing, fault.path);
+        case DictionaryFault::kFileMissing:
+            return Format(words.dictionaryFileMissing, fault.path);
+        case DictionaryFault::kFileUnreadable:
+            return Format(words.dictionaryFileUnreadable, fault.path, fault.detail);
+        case DictionaryFault::kFileDamaged:
+            return Format(words.dictionaryFileDamaged, fault.path, fault.detail);
+    }
+    return fault.message;
+}
+
+// Why a file cannot be written, in the user's words.
+std::string Describe(const WriteFault& fault, const std::string& file, const FrameWords& words) {
+    switch (fault.kind) {
+        case WriteFault::kFolderMissing:
+            return Format(words.folderMissing, fault.path, file);
+        case WriteFault::kFolderNotWritable:
+            return Format(words.folderNotWritable, fault.path, file);
+        case WriteFault::kNotAFile:
+            return Format(words.notAFile, file);
+        case WriteFault::kReadOnly:
+            return Format(words.readOnly, file);
+    }
+    return fault.message;
+}
+
+}  // namespace
+
+std::string DocumentPath(const std::string& project) {
+    fs::path p(project);
+    p.replace_extension();
+    return p.string() + ".parameters.xml";
+}
+
+bool CanStart(const Options& options, const FrameWords& words, Writes writes) {
+    if (!options.missingLanguage.empty()) {
+        std::cerr << "kv6274pa-frame: the DTM has no texts in \"" << options.missingLanguage
+                  << "\"; it runs in English.\n";
+    }
+    std::vector<int32_t> languages{langEnglish};
+    if (options.language != langEnglish)
+        languages.push_back(options.language);
+    if (const std::optional<DictionaryFault> fault =
+            DTMDictionary::CheckFolder(os::XmlDataFolder(), kDictionaryName, languages)) {
+        Fail(Describe(*fault, words));
+        std::cerr << words.dictionaryHint << "\n";
+        return false;
+    }
+    std::vector<std::string> files;
+    if (writes != Writes::Nothing)
+        files.push_back(options.project);
+    if (writes == Writes::ProjectAndDocument)
+        files.push_back(DocumentPath(options.project));
+    for (const std::string& file : files) {
+        if (const std::optional<WriteFault> fault = CheckWritable(file)) {
+            Fail(Describe(*fault, file, words));
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace kv::program
