@@ -44,8 +44,10 @@ std::string Values::Label(const std::string& path, const std::string& fallback) 
 Row Values::Text(const std::string& path, const std::string& fallback) const {
     clsDataElement* e = Find(path);
     std::string value = "-";
+    // A value that has no text (Null, a byte array) shows as no value.
     if (e != nullptr) {
-        value = std::string(TrimRight(e->TransientValue().toString()));
+        if (const std::optional<std::string> text = e->TransientValue().tryString())
+            value = std::string(TrimRight(*text));
     }
     return {Label(path, fallback), value};
 }
