@@ -15,6 +15,7 @@
 
 #include "core/dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
+#include "frame/ExitStatus.h"
 #include "frame/FileWriting.h"
 #include "frame/FrameWords.h"
 #include "frame/ReferenceFrame.h"
@@ -44,16 +45,6 @@ const char* const kSystemTag = "PV-101";
 const char* const kDeviceType = "KV6274PA";
 const char* const kUserInformation = R"(<FDT><UserInformation role="Maintenance"/></FDT>)";
 
-enum ExitCode {
-    kOk = 0,
-    kUsage = 1,
-    kProjectError = 2,
-    kNotConnected = 3,
-    kTransferFailed = 4,
-    kSaveFailed = 5,
-    kUnexpected = 6
-};
-
 std::string Hex4(uint32_t v) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "0x%04X", v);
@@ -82,7 +73,7 @@ FrameInstance* OpenProject(const Options& options, ReferenceFrame& frame, bool& 
 int Run(const Options& options) {
     const FrameWords& words = FrameWordsOf(options.language);
     if (!CanStart(options, words, Writes::ProjectAndDocument))
-        return kProjectError;
+        return kExitProjectError;
     auto loop = std::make_shared<ManualEventLoop>();
     auto prompt = std::make_shared<TerminalPrompt>(options.identityAnswer, words);
     ReferenceFrame frame(loop, prompt);
@@ -93,7 +84,7 @@ int Run(const Options& options) {
     bool exists = false;
     FrameInstance* instance = OpenProject(options, frame, exists);
     if (instance == nullptr)
-        return kProjectError;
+        return kExitProjectError;
     std::cout << Pad(words.project, kColumn) << options.project << " ("
               << (exists ? words.opened : words.created) << ", " << instance->systemTag << ")\n";
 
@@ -113,7 +104,7 @@ int Run(const Options& options) {
     IDTMContext& context = *dtm.DTMContext();
     if (!session.SetCommunication()) {
         Fail(words.channelRefusedMessage);
-        return kNotConnected;
+        return kExitNotConnected;
     }
     std::cout << Pad(words.connectingTitle, kColumn) << "..." << (options.trace ? "\n" : "")
               << std::flush;
@@ -123,7 +114,7 @@ int Run(const Options& options) {
         Fail(code == cecRefused ? words.deviceRefusedMessage : words.deviceUnreachable);
         dtm.ReleaseCommunication();
         dtm.PrepareToRelease();
-        return kNotConnected;
+        return kExitNotConnected;
     }
     if (prompt->shown == 0 && !options.trace)
         std::cout << " " << words.identityChecked << "\n";
@@ -156,7 +147,7 @@ int Run(const Options& options) {
         Fail(uploaded ? words.uploadFailedMessage : words.uploadNotStarted);
         session.Disconnect();
         dtm.PrepareToRelease();
-        return kTransferFailed;
+        return kExitTransferFailed;
     }
     bar.Show(100);
     bar.Finish(std::to_string(reads) + " " + words.parametersRead);
@@ -165,24 +156,24 @@ int Run(const Options& options) {
 
     // The project and the parameter document.
     std::string error;
-    int result = kOk;
+    int result = kExitDone;
     std::cout << "\n";
     if (frame.SaveProject(options.project, error)) {
         std::cout << Pad(words.savedTitle, kColumn) << options.project << "\n";
     } else {
         Fail(error);
-        result = kSaveFailed;
+        result = kExitCannotWrite;
     }
     const std::string document = dtm.GetParameters("");
     const std::string documentPath = DocumentPath(options.project);
     if (document.empty()) {
         Fail(words.noDocument);
-        result = kSaveFailed;
+        result = kExitCannotWrite;
     } else if (WriteFileInPlace(documentPath, document, error)) {
         std::cout << Pad(words.document, kColumn) << documentPath << "\n";
     } else {
         Fail(error);
-        result = kSaveFailed;
+        result = kExitCannotWrite;
     }
 
     session.Disconnect();
@@ -196,7 +187,7 @@ int RunWindowed(int& argc, char** argv, const Options& options) {
     const bool pictures = !options.screenshotFolder.empty();
     if (!CanStart(options, FrameWordsOf(options.language),
                   pictures ? Writes::Nothing : Writes::Project))
-        return kProjectError;
+        return kExitProjectError;
     WindowRun run{options.project, options.language,    kUserInformation,
                   options.device,  options.writeLocked, {}};
     if (options.trace)
@@ -219,11 +210,11 @@ int Main(int& argc, char** argv) {
     if (!ParseOptions(argc, argv, options, help, error)) {
         std::cerr << "kv6274pa-frame: " << error << "\n"
                   << "Try 'kv6274pa-frame --help'.\n";
-        return kUsage;
+        return kExitUsage;
     }
     if (help) {
         std::cout << kUsageText;
-        return kOk;
+        return kExitDone;
     }
     const FrameWords& words = FrameWordsOf(options.language);
     try {
@@ -232,7 +223,7 @@ int Main(int& argc, char** argv) {
             return RunWindowed(argc, argv, options);
 #else
             Fail("this build has no window (it was built without the user interface).");
-            return kUsage;
+            return kExitUsage;
 #endif
         }
         return Run(options);
@@ -241,7 +232,7 @@ int Main(int& argc, char** argv) {
     } catch (...) {
         Fail(std::string(words.unexpected) + ".");
     }
-    return kUnexpected;
+    return kExitUnexpected;
 }
 
 }  // namespace

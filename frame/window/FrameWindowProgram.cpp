@@ -10,6 +10,7 @@
 
 #include "core/dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
+#include "frame/ExitStatus.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/ScriptedPrompt.h"
 #include "frame/window/FrameWindow.h"
@@ -125,10 +126,10 @@ int RunFrameWindow(int& argc, char** argv, const WindowRun& run, const ProjectOp
     ReferenceFrame frame(loop, prompt);
     FrameInstance* instance = OpenFrame(frame, run, open);
     if (instance == nullptr)
-        return kWindowProjectError;
+        return kExitProjectError;
     auto device = NewDevice(run);
     device->SetSetpointCycle(kSetpointCycleMs);
-    int status = kWindowDone;
+    int status = kExitDone;
     {
         FrameWindow window(frame, *instance, loop, device, prompt, run.project);
         window.show();
@@ -152,7 +153,7 @@ int RenderScreenshots(int& argc, char** argv, const WindowRun& run, const Projec
     if (ec || !fs::is_directory(folder)) {
         std::cerr << "kv6274pa-frame: the folder " << folder << " cannot be made: " << ec.message()
                   << "\n";
-        return kWindowCannotWrite;
+        return kExitCannotWrite;
     }
     RegisterFrameworkUserInterfaces(PageRegistry::Instance());
     RegisterParameterPages(PageRegistry::Instance());
@@ -163,23 +164,23 @@ int RenderScreenshots(int& argc, char** argv, const WindowRun& run, const Projec
     ReferenceFrame frame(loop, prompt);
     FrameInstance* instance = OpenFrame(frame, run, open);
     if (instance == nullptr)
-        return kWindowProjectError;
+        return kExitProjectError;
     const std::shared_ptr<SimulatedPositioner> device = NewDevice(run);
     SetUpDemonstrationProcess(*device);
     DeviceSession session(loop, *instance, device);
     if (!session.SetCommunication() || !session.Connect()) {
         std::cerr << "kv6274pa-frame: the device cannot be reached.\n";
         instance->dtm->PrepareToRelease();
-        return kWindowNotConnected;
+        return kExitNotConnected;
     }
     if (session.Upload("upload-1") != std::optional<bool>(true)) {
         std::cerr << "kv6274pa-frame: the upload failed.\n";
         session.Disconnect();
         instance->dtm->PrepareToRelease();
-        return kWindowUploadFailed;
+        return kExitTransferFailed;
     }
 
-    int status = kWindowDone;
+    int status = kExitDone;
     size_t written = 0;
     {
         ctlNavigationMain window(nullptr, &PageRegistry::Instance());
@@ -189,7 +190,7 @@ int RenderScreenshots(int& argc, char** argv, const WindowRun& run, const Projec
         window.resize(kPictureWidth, kPictureHeight);
         if (!window.Init("1", document, instance->dtm)) {
             std::cerr << "kv6274pa-frame: the main window does not open.\n";
-            status = kWindowProjectError;
+            status = kExitProjectError;
         } else {
             window.show();
             ProcessQtEvents();
@@ -206,7 +207,7 @@ int RenderScreenshots(int& argc, char** argv, const WindowRun& run, const Projec
                 const std::string file = (fs::path(folder) / (name + ".png")).string();
                 if (!window.grab().save(QString::fromStdString(file), "PNG")) {
                     std::cerr << "kv6274pa-frame: " << file << " cannot be written.\n";
-                    status = kWindowCannotWrite;
+                    status = kExitCannotWrite;
                     break;
                 }
                 ++written;

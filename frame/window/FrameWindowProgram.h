@@ -30,16 +30,6 @@ struct WindowRun {
 // program's messages; nullptr when it cannot.
 using ProjectOpener = std::function<FrameInstance*(ReferenceFrame& frame)>;
 
-// Exit statuses, as the program's: 0 done, 2 project unusable, 3 device not connected, 4 upload
-// failed, 5 pictures cannot be written.
-enum WindowExit : int {
-    kWindowDone = 0,
-    kWindowProjectError = 2,
-    kWindowNotConnected = 3,
-    kWindowUploadFailed = 4,
-    kWindowCannotWrite = 5,
-};
-
 // Shows the frame's window until the user closes it.
 int RunFrameWindow(int& argc, char** argv, const WindowRun& run, const ProjectOpener& open);
 
