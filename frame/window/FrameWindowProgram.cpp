@@ -11,6 +11,7 @@
 #include "core/dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
 #include "frame/ExitStatus.h"
+#include "frame/FrameWords.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/ScriptedPrompt.h"
 #include "frame/window/FrameWindow.h"
@@ -169,12 +170,12 @@ int RenderScreenshots(int& argc, char** argv, const WindowRun& run, const Projec
     SetUpDemonstrationProcess(*device);
     DeviceSession session(loop, *instance, device);
     if (!session.SetCommunication() || !session.Connect()) {
-        std::cerr << "kv6274pa-frame: the device cannot be reached.\n";
+        std::cerr << "kv6274pa-frame: " << FrameWordsOf(run.language).deviceUnreachable << "\n";
         instance->dtm->PrepareToRelease();
         return kExitNotConnected;
     }
     if (session.Upload("upload-1") != std::optional<bool>(true)) {
-        std::cerr << "kv6274pa-frame: the upload failed.\n";
+        std::cerr << "kv6274pa-frame: " << FrameWordsOf(run.language).uploadFailedMessage << "\n";
         session.Disconnect();
         instance->dtm->PrepareToRelease();
         return kExitTransferFailed;
