@@ -5,6 +5,7 @@
 #include <exception>
 #include <iostream>
 #include <optional>
+#include <utility>
 
 #include "core/clsDataElement.h"
 #include "frame/program/Terminal.h"
@@ -57,14 +58,15 @@ Row Values::Number(const std::string& path, const std::string& statusPath,
     clsDataElement* e = Find(path);
     std::string value = "-";
     if (e != nullptr) {
+        // A value that is no number keeps the "-".
         try {
             const double v = e->TransientValue().toDouble();
-            value = std::isfinite(v) ? FormatNumber(v, "0.00", locale_) : "invalid";
+            std::string text = std::isfinite(v) ? FormatNumber(v, "0.00", locale_) : "invalid";
             const std::string unit = e->UnitString(context_);
             if (!unit.empty())
-                value += " " + unit;
+                text += " " + unit;
+            value = std::move(text);
         } catch (const std::exception&) {
-            value = "-";  // a value that is no number
         }
     }
     if (!statusPath.empty()) {
