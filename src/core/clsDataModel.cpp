@@ -22,6 +22,7 @@
 #include "platform/runtime/IDTMEvents.h"
 #include "platform/runtime/IDocuments.h"
 #include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IOnlineParameterService.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateDataModel.h"
@@ -238,6 +239,9 @@ void clsDataModel::ReportTag(IDTMContext& context) {
     m_TagBefore.reset();
     const IPrivateDataElement* tag = context.Parameters().Item(kTagPath);
     if (tag == nullptr || VariantsEqual(tag->TransientValue(), before))
+        return;
+    // An upload sends the whole document at its end.
+    if ((context.OnlineParameterService().OnlineMode() & omUpload) != 0)
         return;
     // The frame shows the instance's tag from its copy of the parameter document.
     if (IDTMEvents* events = context.DTMEvents()) {

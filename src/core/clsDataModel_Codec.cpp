@@ -462,7 +462,7 @@ void clsDataModel::TakeDeviceValue(IDTMContext& context, clsDataElement& element
     element.SetDeviceValue(value);
     element.SetDeviceValue(GetElementDeviceValue(element));
     element.SetPersistentValue(Variant());
-    const bool uploading = (context.OnlineParameterService().OnlineMode() & 1) != 0;
+    const bool uploading = (context.OnlineParameterService().OnlineMode() & omUpload) != 0;
     if ((element.StatusFlags() & sfEditedOnline) == 0 || uploading) {
         element.SetTransientValue(element.DeviceValue());
         // The upload asked for the device's value: the edit it replaced is no longer pending.

@@ -13,6 +13,12 @@ namespace kv {
 class IPrivateDataElement;
 class IPrivateProcess;
 
+// The bits of the online mode.
+enum OnlineModeBits : int32_t {
+    omUpload = 0x1,    // the frame's upload runs
+    omDownload = 0x2,  // the frame's download runs
+};
+
 // The instance's online service: uploads and downloads of the frame, and reads of marked
 // elements.
 class IOnlineParameterService {

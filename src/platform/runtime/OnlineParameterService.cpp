@@ -48,7 +48,7 @@ OnlineParameterService::~OnlineParameterService() = default;
 int32_t OnlineParameterService::OnlineMode() const {
     int32_t mode = 0;
     for (const auto& [invokeId, action] : actions_)
-        mode |= action.write ? 2 : 1;
+        mode |= action.write ? omDownload : omUpload;
     return mode;
 }
 
@@ -90,8 +90,8 @@ bool OnlineParameterService::StartTransfer(
 
 void OnlineParameterService::EndUpload(const std::string& invokeId,
                                        const std::vector<TransactionJob>& jobs, bool success) {
-    actions_.erase(invokeId);
     DiagnosticLog& log = context_.Diagnostics();
+    // The walk is still the upload's: the online mode says so until the frame hears the end.
     const bool walked = Guarded(log, "OnlineParameterService: walk after the upload", false, [&] {
         bool allReported = true;
         IParameters& parameters = context_.Parameters();
@@ -123,6 +123,7 @@ void OnlineParameterService::EndUpload(const std::string& invokeId,
         return allReported;
     });
     success = success && walked;
+    actions_.erase(invokeId);
     // The frame hears the end whatever its own handling of the change does.
     Guarded(log, "IDTMEvents::ParametersChanged", [&] {
         if (IDTMEvents* events = context_.DTMEvents())

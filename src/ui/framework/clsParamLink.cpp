@@ -385,7 +385,7 @@ void clsParamLink::UpdateParameter() {
         clsDataElement& e = *element_;
         IDTMContext& ctx = Ctx();
         if (bOnlineMode && editing_ && !row_->Locked() && ctx.Parameters().BulkUpdateActive() &&
-            (ctx.OnlineParameterService().OnlineMode() & 3) == 0) {
+            (ctx.OnlineParameterService().OnlineMode() & (omUpload | omDownload)) == 0) {
             updatePending_ = true;  // shown when the user's edit ends
             return;
         }
