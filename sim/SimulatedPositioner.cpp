@@ -24,19 +24,24 @@ constexpr uint16_t Addr(uint8_t slot, uint8_t index) {
 }
 
 // Physical Block (slot 0, relative index + 16).
+constexpr uint16_t kPbStRev = Addr(0, 17);
 constexpr uint16_t kPbTargetMode = Addr(0, 21);
 constexpr uint16_t kPbModeBlk = Addr(0, 22);
+constexpr uint16_t kPbAlarmSum = Addr(0, 23);
 constexpr uint16_t kPbDeviceId = Addr(0, 27);
 constexpr uint16_t kPbDiagnosis = Addr(0, 29);
 constexpr uint16_t kPbDiagnosisExtension = Addr(0, 30);
 constexpr uint16_t kPbWriteLocking = Addr(0, 34);
 constexpr uint16_t kPbFactoryReset = Addr(0, 35);
 constexpr uint16_t kPbHwWriteProtection = Addr(0, 41);
+constexpr uint16_t kPbView1 = Addr(0, 60);
 // Device directory header.
 constexpr uint16_t kDirectoryHeader = Addr(1, 0);
 // Transducer Block 1 (slot 1, relative index + 100).
+constexpr uint16_t kTbStRev = Addr(1, 101);
 constexpr uint16_t kTbTargetMode = Addr(1, 105);
 constexpr uint16_t kTbModeBlk = Addr(1, 106);
+constexpr uint16_t kTbAlarmSum = Addr(1, 107);
 constexpr uint16_t kTbStrokeTimeDec = Addr(1, 109);
 constexpr uint16_t kTbStrokeTimeInc = Addr(1, 110);
 constexpr uint16_t kTbSelfCalibrationCmd = Addr(1, 133);
@@ -49,12 +54,18 @@ constexpr uint16_t kTbTravelRateDec = Addr(1, 149);
 constexpr uint16_t kTbTravelRateInc = Addr(1, 150);
 constexpr uint16_t kTbPositioningValue = Addr(1, 157);
 constexpr uint16_t kTbFeedbackValue = Addr(1, 158);
+constexpr uint16_t kTbActuatorAction = Addr(1, 163);
+constexpr uint16_t kTbTransmCode = Addr(1, 180);
 constexpr uint16_t kTbDelayTime = Addr(1, 184);
 constexpr uint16_t kTbToleranceBand = Addr(1, 185);
 constexpr uint16_t kTbSelfCalibWarning = Addr(1, 186);
+constexpr uint16_t kTbTransducerState = Addr(1, 190);
+constexpr uint16_t kTbView1 = Addr(1, 196);
 // Analog Output block 1 (slot 1, relative index + 16).
+constexpr uint16_t kAoStRev = Addr(1, 17);
 constexpr uint16_t kAoTargetMode = Addr(1, 21);
 constexpr uint16_t kAoModeBlk = Addr(1, 22);
+constexpr uint16_t kAoAlarmSum = Addr(1, 23);
 constexpr uint16_t kAoSp = Addr(1, 25);
 constexpr uint16_t kAoPvScale = Addr(1, 27);
 constexpr uint16_t kAoReadback = Addr(1, 28);
@@ -66,6 +77,33 @@ constexpr uint16_t kAoCheckBack = Addr(1, 49);
 constexpr uint16_t kAoSimulate = Addr(1, 51);
 constexpr uint16_t kAoOut = Addr(1, 53);
 constexpr uint16_t kAoOutScale = Addr(1, 54);
+constexpr uint16_t kAoView1 = Addr(1, 66);
+
+// What each block's view 1 object holds: its standard head and its dynamic values.
+struct View {
+    uint16_t view;
+    std::array<uint16_t, 7> parts;  // 0: unused
+};
+constexpr View kViews[] = {
+    {kPbView1, {kPbStRev, kPbModeBlk, kPbAlarmSum, kPbDiagnosis}},
+    {kTbView1, {kTbStRev, kTbModeBlk, kTbAlarmSum, kTbPositioningValue, kTbFeedbackValue}},
+    {kAoView1, {kAoStRev, kAoModeBlk, kAoAlarmSum, kAoSp, kAoReadback, kAoPosD, kAoCheckBack}},
+};
+
+// MFR/TRANSDUCER_STATE.
+constexpr uint8_t kStateNotInitialised = 0;
+constexpr uint8_t kStateInitialising = 1;
+constexpr uint8_t kStateControlling = 2;
+constexpr uint8_t kStateFailSafe = 3;
+constexpr uint8_t kStateManual = 4;
+constexpr uint8_t kStateZeroCalibration = 5;
+constexpr uint8_t kStateFault = 6;
+// ACTUATOR_ACTION: what the valve does without auxiliary power, learnt by the initialisation.
+constexpr uint8_t kActionUnknown = 0;
+constexpr uint8_t kActionClosing = 2;
+// The status of MFR/TRANSM_CODE: confirmed by an initialisation, or not yet.
+constexpr uint8_t kTransmConfirmed = 0x80;
+constexpr uint8_t kTransmNotConfirmed = 0x20;
 
 ByteVec U8(uint8_t v) {
     return {v};
@@ -102,12 +140,14 @@ ByteVec ValueStatus(float value, uint8_t status) {
     return Cat({F32(value), U8(status)});
 }
 
-// The block object record: reserved, block object, parent class, class, DD reference, DD
-// revision, profile &H4002, profile revision &H0300, execution time, number of parameters,
-// address of view 1, number of views.
-ByteVec BlockObject(uint8_t blockObject, uint8_t parentClass, uint8_t cls) {
-    return Cat({U8(0), U8(blockObject), U8(parentClass), U8(cls), U32(0), U16(0), U16(0x4002),
-                U16(0x0300), U8(0), U16(0), U16(0), U8(0)});
+// The block object record as a Profile 3.0 device reports it: reserved (250), block object,
+// parent class, class, DD reference and DD revision (reserved: 0), profile &H4002, profile
+// revision &H0300, execution time (reserved: 0), number of parameters (relative indices up to
+// and with view 1), address of view 1 (slot, index), number of views (1).
+ByteVec BlockObject(uint8_t blockObject, uint8_t parentClass, uint8_t cls, uint16_t parameters,
+                    uint16_t view1) {
+    return Cat({U8(250), U8(blockObject), U8(parentClass), U8(cls), U32(0), U16(0), U16(0x4002),
+                U16(0x0300), U8(0), U16(parameters), U16(view1), U8(1)});
 }
 
 ByteVec ErrorInfo(uint8_t code) {
@@ -173,7 +213,7 @@ void SimulatedPositioner::BuildTable() {
 
     // Physical Block.
     // Permitted modes: those of the blocks' target mode value lists.
-    AddBlockHead(0, 16, BlockObject(1, 2, 250), "-/-", kModeOutOfService | kModeAuto);
+    AddBlockHead(0, 16, BlockObject(1, 2, 250, 45, kPbView1), "-/-", kModeOutOfService | kModeAuto);
     AddText(0, 24, R, "1.10", 16);                          // SOFTWARE_REVISION
     AddText(0, 25, R, "1.00", 16);                          // HARDWARE_REVISION
     Add(0, 26, R, U16(4109));                               // DEVICE_MAN_ID
@@ -181,8 +221,8 @@ void SimulatedPositioner::BuildTable() {
     AddText(0, 28, R, "62740001", 16);                      // DEVICE_SER_NUM
     Add(0, 29, R, Zeros(4));                                // DIAGNOSIS
     Add(0, 30, R, Zeros(6));                                // DIAGNOSIS_EXTENSION
-    Add(0, 31, R, Zeros(4));                                // DIAGNOSIS_MASK
-    Add(0, 32, R, Zeros(6));                                // DIAGNOSIS_MASK_EXTENSION
+    Add(0, 31, R, {0xF3, 0xFD, 0x00, 0x80});                // DIAGNOSIS_MASK: what it reports
+    Add(0, 32, R, {0xC0, 0x01, 0, 0, 0, 0});                // DIAGNOSIS_MASK_EXTENSION
     AddText(0, 33, R, "CE,NE21, Exmarking see plate", 32);  // DEVICE_CERTIFICATION
     Add(0, 34, RW, U16(kUnlocked));                         // WRITE_LOCKING
     Add(0, 35, RW, U16(0));                                 // FACTORY_RESET
@@ -205,17 +245,19 @@ void SimulatedPositioner::BuildTable() {
     // First_Comp_List_Dir_Entry, Num_Comp_List_Dir_Entry.
     Add(1, 0, R, Cat({U16(0), U16(0x0300), U16(1), U16(6), U16(1), U16(3)}));
 
-    // Transducer Block 1.
-    AddBlockHead(1, 100, BlockObject(3, 5, 2), "", kModeOutOfService | kModeAuto);
-    Add(1, 109, R, F32(0));                 // ACT_STROKE_TIME_DEC
-    Add(1, 110, R, F32(0));                 // ACT_STROKE_TIME_INC
+    // Transducer Block 1: an initialised electro-pneumatic positioner whose safety position is
+    // closed, with the stroke times its initialisation measured.
+    AddBlockHead(1, 100, BlockObject(3, 5, 2, 97, kTbView1), "", kModeOutOfService | kModeAuto);
+    const float strokeTime = float(options_.strokeTimeS);
+    Add(1, 109, R, F32(strokeTime));        // ACT_STROKE_TIME_DEC
+    Add(1, 110, R, F32(strokeTime));        // ACT_STROKE_TIME_INC
     Add(1, 122, RW, F32(0.5f));             // DEADBAND
     AddText(1, 123, RW, "01.01.2002", 16);  // DEVICE_CALIB_DATE
     AddText(1, 124, RW, "01.01.2002", 16);  // DEVICE_CONFIG_DATE
     Add(1, 125, RW, U8(0));                 // LIN_TYPE
     Add(1, 132, RW, F32(15));               // RATED_TRAVEL
     Add(1, 133, RW, U8(0));                 // SELF_CALIBRATION_CMD
-    Add(1, 134, R, U8(0));                  // SELF_CALIBRATION_STATUS
+    Add(1, 134, R, U8(kInitDone));          // SELF_CALIBRATION_STATUS
     Add(1, 135, RW, F32(0.5f));             // SERVO_GAIN_1
     Add(1, 136, RW, F32(0.12f));            // SERVO_RATE_1
     Add(1, 138, RW, F32(1));                // SETP_CUTOFF_DEC
@@ -233,15 +275,15 @@ void SimulatedPositioner::BuildTable() {
     AddText(1, 159, RW, "", 16);            // VALVE_MAN
     AddText(1, 160, RW, "", 16);            // ACTUATOR_MAN
     Add(1, 161, RW, U8(0));                 // VALVE_TYPE
-    Add(1, 162, R, U8(0));                  // ACTUATOR_TYPE
-    Add(1, 163, R, U8(0));                  // ACTUATOR_ACTION
+    Add(1, 162, R, U8(1));                  // ACTUATOR_TYPE: electro-pneumatic
+    Add(1, 163, R, U8(kActionClosing));     // ACTUATOR_ACTION
     AddText(1, 164, RW, "-/-", 16);         // VALVE_SERIAL_NUMBER
     AddText(1, 165, RW, "-/-", 16);         // ACTUATOR_SERIAL_NUMBER
     AddText(1, 166, RW, "-/-", 16);         // ADDITIONAL_GEAR_SER_NUMBER
     AddText(1, 167, RW, "-/-", 16);         // ADDITIONAL_GEAR_MAN
     AddText(1, 168, RW, "-/-", 16);         // ADDITIONAL_GEAR_ID
     AddText(1, 169, RW, "01.01.2002", 16);  // ADDITIONAL_GEAR_INSTALL_DATE
-    Add(1, 180, RW, {1, 32});               // MFR/TRANSM_CODE: value, status
+    Add(1, 180, RW, {1, 0x80});             // MFR/TRANSM_CODE: value, status (confirmed)
     Add(1, 181, RW, F32(42));               // MFR/TRANSM_LENGTH
     Add(1, 182, RW, U8(0));                 // MFR/TRANSM_PIN_POS
     Add(1, 183, RW, U8(0));                 // MFR/INIT_METHOD
@@ -250,7 +292,7 @@ void SimulatedPositioner::BuildTable() {
     Add(1, 186, R, U8(0));                  // MFR/SELF_CALIB_WARNING
     Add(1, 187, R, U8(0));                  // MFR/BINARY_INPUT
     Add(1, 188, R, F32(100));               // MFR/MAX_HUB
-    Add(1, 190, R, U8(0));                  // MFR/TRANSDUCER_STATE
+    Add(1, 190, R, U8(kStateControlling));  // MFR/TRANSDUCER_STATE
     AddText(1, 191, RW, "-/-", 32);         // MFR/CHARACT_TYPE
     Add(1, 192, RW, F32(0.5f));             // MFR/TOL_OVERSHOOT
     Add(1, 193, RW, U8(0));                 // MFR/ATTACHMENT
@@ -259,11 +301,11 @@ void SimulatedPositioner::BuildTable() {
 
     // Analog Output block 1.
     AddBlockHead(
-        1, 16, BlockObject(2, 2, 1), "",
+        1, 16, BlockObject(2, 2, 1, 51, kAoView1), "",
         kModeOutOfService | kModeLocalOverride | kModeManual | kModeAuto | kModeRemoteCascade);
     Add(1, 24, RW, Cat({U32(0), U16(0), U16(0), U16(0)}));      // BATCH
     Add(1, 25, RW, ValueStatus(0, 0));                          // SP
-    Add(1, 27, RW, Cat({F32(100), F32(0), U16(1342), U8(3)}));  // PV_SCALE
+    Add(1, 27, RW, Cat({F32(100), F32(0), U16(1342), U8(2)}));  // PV_SCALE
     Add(1, 28, R, ValueStatus(0, 0));                           // READBACK
     Add(1, 30, RW, ValueStatus(0, 0x18));                       // RCAS_IN
     Add(1, 37, RW, U16(314));                                   // IN_CHANNEL
@@ -279,8 +321,13 @@ void SimulatedPositioner::BuildTable() {
     Add(1, 51, RW, Cat({U8(0x80), F32(0), U8(0)}));             // SIMULATE: status, value, enabled
     Add(1, 52, RW, U8(0));                                      // INCREASE_CLOSE
     Add(1, 53, RW, ValueStatus(0, 0));                          // OUT
-    Add(1, 54, RW, Cat({F32(100), F32(0), U16(1342), U8(3)}));  // OUT_SCALE
+    Add(1, 54, RW, Cat({F32(100), F32(0), U16(1342), U8(2)}));  // OUT_SCALE
     Add(1, 65, RW, Zeros(3));                                   // MFR/CHECK_BACK_OPT
+
+    // The view 1 objects, at the address each block object gives.
+    for (const View& v : kViews)
+        Add(uint8_t(v.view >> 8), uint8_t(v.view), R, {});
+    UpdateViews();
 }
 
 void SimulatedPositioner::SetDeviceId(const std::string& text) {
@@ -452,7 +499,13 @@ Dpv1Response SimulatedPositioner::Write(const Dpv1Request& request) {
         return ErrorResponse(kDpv1WriteLengthError);
     if (const uint8_t code = Refusal(key, request.data))
         return ErrorResponse(code);
-    e.bytes = request.data;
+    if (key == kTbTransmCode) {
+        // The status is the device's own: a new code stays unconfirmed until an initialisation.
+        const uint8_t status = request.data[0] == e.bytes[0] ? e.bytes[1] : kTransmNotConfirmed;
+        e.bytes = {request.data[0], status};
+    } else {
+        e.bytes = request.data;
+    }
     AfterWrite(key);
     return {};
 }
@@ -539,13 +592,18 @@ void SimulatedPositioner::ColdStart(bool application, bool identification) {
             e.bytes = e.initial;
     }
     if (application) {
+        // Forgets what the initialisation learnt: stroke times, safety position, the confirmed
+        // transmission code.
         calibration_ = Calibration::None;
         initialised_ = false;
         controlLoopFault_ = false;
         deviationSince_ = -1;
-        for (uint16_t key :
-             {kTbStrokeTimeDec, kTbStrokeTimeInc, kTbSelfCalibrationStatus, kTbSelfCalibWarning})
-            Restore(key);
+        PutFloat(kTbStrokeTimeDec, 0, 0.0);
+        PutFloat(kTbStrokeTimeInc, 0, 0.0);
+        SetCalibrationStatus(kCalStatusNone);
+        Restore(kTbSelfCalibWarning);
+        Bytes(kTbActuatorAction)[0] = kActionUnknown;
+        Bytes(kTbTransmCode)[1] = kTransmNotConfirmed;
     }
     coldStartUntil_ = now_ + kRestartBitMs;
 }
@@ -574,12 +632,15 @@ void SimulatedPositioner::Calibrate(uint8_t command) {
     }
 }
 
-// The initialisation learns the stroke times and makes the device initialised.
+// The initialisation learns the stroke times and the safety position, confirms the
+// transmission code and makes the device initialised.
 void SimulatedPositioner::FinishCalibration() {
     if (calibration_ == Calibration::Init) {
         PutFloat(kTbStrokeTimeDec, 0, options_.strokeTimeS);
         PutFloat(kTbStrokeTimeInc, 0, options_.strokeTimeS);
         Bytes(kTbSelfCalibWarning)[0] = 0;
+        Bytes(kTbActuatorAction)[0] = kActionClosing;
+        Bytes(kTbTransmCode)[1] = kTransmConfirmed;
         initialised_ = true;
         SetCalibrationStatus(kInitDone);
     } else {
@@ -781,20 +842,55 @@ void SimulatedPositioner::UpdateProcess() {
     const double strokes = travelPercent_ / 100.0;
     PutFloat(kTbTotalValveTravel, 0, strokes);
 
+    const bool travelOverLimit = strokes > GetFloat(kTbTotalValveTravelLimit);
     ByteVec& cb = Bytes(kAoCheckBack);
-    SetBit(cb, 0, 0x01, !Controlling() && !Calibrating());              // CB_FAIL_SAFE
-    SetBit(cb, 0, 0x04, mode == kModeLocalOverride);                    // CB_LOCAL_OP
-    SetBit(cb, 1, 0x08, simulating);                                    // CB_SIMULATE
-    SetBit(cb, 1, 0x20, controlLoopFault_);                             // CB_CONTR_ERR
-    SetBit(cb, 1, 0x80, Calibrating());                                 // CB_SELFTEST
-    SetBit(cb, 2, 0x01, strokes > GetFloat(kTbTotalValveTravelLimit));  // CB_TOT_VALVE_TRAV
+    SetBit(cb, 0, 0x01, !Controlling() && !Calibrating());  // CB_FAIL_SAFE
+    SetBit(cb, 0, 0x04, mode == kModeLocalOverride);        // CB_LOCAL_OP
+    SetBit(cb, 1, 0x08, simulating);                        // CB_SIMULATE
+    SetBit(cb, 1, 0x20, controlLoopFault_);                 // CB_CONTR_ERR
+    SetBit(cb, 1, 0x40, !Controlling());                    // CB_NOT_CONTROLLING
+    SetBit(cb, 1, 0x80, Calibrating());                     // CB_SELFTEST
+    SetBit(cb, 2, 0x01, travelOverLimit);                   // CB_TOT_VALVE_TRAV
 
     ByteVec& dia = Bytes(kPbDiagnosis);
-    SetBit(dia, 0, 0x40, !initialised_);           // DIA_NOT_INIT
-    SetBit(dia, 1, 0x08, now_ < warmStartUntil_);  // DIA_WARMSTART
-    SetBit(dia, 1, 0x10, now_ < coldStartUntil_);  // DIA_COLDSTART
+    SetBit(dia, 0, 0x40, !initialised_);                         // DIA_NOT_INIT
+    SetBit(dia, 1, 0x08, now_ < warmStartUntil_);                // DIA_WARMSTART
+    SetBit(dia, 1, 0x10, now_ < coldStartUntil_);                // DIA_COLDSTART
+    SetBit(dia, 1, 0x20, travelOverLimit || controlLoopFault_);  // DIA_MAINTAINANCE
     const ByteVec& ext = Bytes(kPbDiagnosisExtension);
     SetBit(dia, 3, 0x80, std::any_of(ext.begin(), ext.end(), [](uint8_t b) { return b != 0; }));
+
+    Bytes(kTbTransducerState)[0] = TransducerState();
+    UpdateViews();
+}
+
+// MFR/TRANSDUCER_STATE: what the positioner is doing.
+uint8_t SimulatedPositioner::TransducerState() const {
+    if (calibration_ == Calibration::Init)
+        return kStateInitialising;
+    if (calibration_ == Calibration::Zero)
+        return kStateZeroCalibration;
+    if (!initialised_)
+        return kStateNotInitialised;
+    if (!Controlling())
+        return kStateFailSafe;
+    if (controlLoopFault_)
+        return kStateFault;
+    const uint8_t mode = Bytes(kAoModeBlk)[0];
+    return mode == kModeManual || mode == kModeLocalOverride ? kStateManual : kStateControlling;
+}
+
+void SimulatedPositioner::UpdateViews() {
+    for (const View& v : kViews) {
+        ByteVec& bytes = Bytes(v.view);
+        bytes.clear();
+        for (uint16_t part : v.parts) {
+            if (part != 0) {
+                const ByteVec& b = Bytes(part);
+                bytes.insert(bytes.end(), b.begin(), b.end());
+            }
+        }
+    }
 }
 
 }  // namespace kv

@@ -9,12 +9,18 @@
 // index = relative index + 100; Analog Output block 1 slot 1, index = relative index + 16; the
 // device directory header slot 1, index 0.
 //
+// It starts as an initialised, calibrated electro-pneumatic positioner that controls the valve:
+// stroke times measured, safety position (closed) known, transmission code confirmed. An
+// application cold start forgets all that until the next initialisation.
+//
 // What it does as a device: the actual modes follow the target modes; the valve travels towards
 // the Analog Output block's setpoint (its output in manual and local override, its cascade input
 // in remote cascade) with its stroke time and goes to its safety position (closed) while a block
 // is out of service or the device is not initialised; simulation replaces the read-back; the
 // commands of FACTORY_RESET and SELF_CALIBRATION_CMD restart, reset and calibrate; the write
-// protection refuses writes. Device time runs only when told (Advance, FollowClock).
+// protection refuses writes. The positioner's state, the check-back and the diagnosis follow
+// all of this, and each block's view 1 object holds its current values. Device time runs only
+// when told (Advance, FollowClock).
 
 #include <cstdint>
 #include <deque>
@@ -213,6 +219,8 @@ class SimulatedPositioner {
     void Move(int64_t ms);
     void WatchControlLoop(int64_t ms);
     void UpdateProcess();
+    uint8_t TransducerState() const;
+    void UpdateViews();
 
     SimOptions options_;
     std::map<uint16_t, Entry> table_;

@@ -28,7 +28,8 @@ constexpr Addr kPbTag{0, 18}, kPbTargetMode{0, 21}, kPbModeBlk{0, 22}, kDiagnosi
 constexpr Addr kTbTargetMode{1, 105}, kTbModeBlk{1, 106}, kStrokeTimeDec{1, 109},
     kStrokeTimeInc{1, 110}, kDeadband{1, 122}, kCalCmd{1, 133}, kCalStatus{1, 134},
     kTotalTravel{1, 145}, kTotalTravelLimit{1, 146}, kTravelLimitUp{1, 148}, kTravelRateInc{1, 150},
-    kPositioningValue{1, 157}, kFeedbackValue{1, 158};
+    kPositioningValue{1, 157}, kFeedbackValue{1, 158}, kActuatorAction{1, 163}, kTransmCode{1, 180},
+    kTransducerState{1, 190};
 // Analog Output block 1: slot 1, index = relative index + 16.
 constexpr Addr kAoTargetMode{1, 21}, kAoModeBlk{1, 22}, kSp{1, 25}, kPvScale{1, 27},
     kReadback{1, 28}, kRcasIn{1, 30}, kRcasOut{1, 43}, kPosD{1, 47}, kSetpDeviation{1, 48},
@@ -64,6 +65,9 @@ bool SelfTest(SimulatedPositioner& d) {
 }
 bool FailSafe(SimulatedPositioner& d) {
     return Bit(R(d, kCheckBack), 0, 0x01);  // CB_FAIL_SAFE
+}
+bool NotControlling(SimulatedPositioner& d) {
+    return Bit(R(d, kCheckBack), 1, 0x40);  // CB_NOT_CONTROLLING
 }
 
 // --- The command values of the command pages ---
@@ -198,7 +202,7 @@ TEST(SimCommands, UnknownValuesAreRefusedAndChangeNothing) {
     EXPECT_EQ(W(d, kCalCmd, {0xFE}), Err(0xB8));
     EXPECT_EQ(W(d, kCalCmd, {0x00, 0x02}), Err(0xB1));  // one byte
     EXPECT_EQ(R(d, kDiagnosis), (Bytes{0, 0, 0, 0}));
-    EXPECT_EQ(R(d, kCalStatus), Bytes{0});
+    EXPECT_EQ(R(d, kCalStatus), Bytes{SimulatedPositioner::kInitDone});
     EXPECT_TRUE(W(d, kFactoryReset, {0x00, 0x00}).empty());  // no action
     EXPECT_TRUE(W(d, kCalCmd, {0}).empty());
     EXPECT_EQ(R(d, kDiagnosis), (Bytes{0, 0, 0, 0}));
@@ -254,7 +258,7 @@ TEST(SimProtection, LockingAndSwitchRefuseWrites) {
         EXPECT_EQ(W(d, kPbTag, Pad("X", 32)), refused);
         if (!c.writable) {
             EXPECT_EQ(R(d, kDiagnosis), (Bytes{0, 0, 0, 0}));
-            EXPECT_EQ(R(d, kCalStatus), Bytes{0});
+            EXPECT_EQ(R(d, kCalStatus), Bytes{SimulatedPositioner::kInitDone});
             EXPECT_EQ(R(d, kAoModeBlk)[0], 0x08);
             EXPECT_EQ(R(d, kPbTag), Pad("-/-", 32));
         }
@@ -303,6 +307,7 @@ TEST(SimCalibration, ZeroCalibrationClosesTheValveAndEnds) {
     d.Advance(2500);
     EXPECT_EQ(R(d, kFeedbackValue), ValueStatus(25, kBadOutOfService));
     EXPECT_EQ(R(d, kCalStatus), Bytes{4});
+    EXPECT_EQ(R(d, kTransducerState), Bytes{5});  // zero calibration running
     d.Advance(2500);
     EXPECT_EQ(R(d, kCalStatus), Bytes{5});  // zero calibration successful
     d.Advance(5000);
@@ -320,7 +325,7 @@ TEST(SimCalibration, OneAtATimeAndAbort) {
     d.Advance(5000);
     ASSERT_TRUE(W(d, kCalCmd, {255}).empty());
     EXPECT_EQ(R(d, kCalStatus), Bytes{7});
-    EXPECT_EQ(R(d, kStrokeTimeInc), F32(0));  // nothing learnt
+    EXPECT_EQ(R(d, kStrokeTimeInc), F32(10));  // nothing learnt: the earlier result stays
     d.Advance(5000);
     EXPECT_EQ(R(d, kFeedbackValue), ValueStatus(30, kGood));  // from 50 back to the setpoint
     ASSERT_TRUE(W(d, kCalCmd, {255}).empty());                // nothing runs: nothing to abort
@@ -338,12 +343,26 @@ TEST(SimCalibration, AfterAnApplicationColdStartOnlyTheInitialisationHelps) {
     EXPECT_EQ(R(d, kReadback), ValueStatus(0, kBadOutOfService));
     EXPECT_EQ(R(d, kPosD), (Bytes{0, kBadOutOfService}));
     EXPECT_TRUE(FailSafe(d));
+    EXPECT_TRUE(NotControlling(d));
+    // What the initialisation had learnt is forgotten.
+    EXPECT_EQ(R(d, kTransducerState), Bytes{0});  // not initialised
+    EXPECT_EQ(R(d, kActuatorAction), Bytes{0});
+    EXPECT_EQ(R(d, kStrokeTimeDec), F32(0));
+    EXPECT_EQ(R(d, kStrokeTimeInc), F32(0));
+    EXPECT_EQ(R(d, kCalStatus), Bytes{SimulatedPositioner::kCalStatusNone});
+    EXPECT_EQ(R(d, kTransmCode), (Bytes{1, 0x20}));  // not yet confirmed
 
     ASSERT_TRUE(W(d, kCalCmd, {2}).empty());
+    EXPECT_EQ(R(d, kTransducerState), Bytes{1});  // initialisation running
     d.Advance(20000);
     EXPECT_EQ(R(d, kCalStatus), Bytes{2});
     EXPECT_EQ(R(d, kDiagnosis)[0], 0x00);  // DIA_NOT_INIT cleared
     EXPECT_FALSE(FailSafe(d));
+    EXPECT_FALSE(NotControlling(d));
+    EXPECT_EQ(R(d, kTransducerState), Bytes{2});  // controlling
+    EXPECT_EQ(R(d, kActuatorAction), Bytes{2});   // closing
+    EXPECT_EQ(R(d, kStrokeTimeInc), F32(10));
+    EXPECT_EQ(R(d, kTransmCode), (Bytes{1, 0x80}));
     d.Advance(5000);
     EXPECT_EQ(R(d, kReadback), ValueStatus(50, kGood));
 }
@@ -363,11 +382,15 @@ TEST(SimMonitoring, ControlLoopFaultAfterTheDelayTime) {
     EXPECT_FALSE(ControlLoopFault(d));  // off by more than the band of 5 % for 10 s
     d.Advance(100);
     EXPECT_TRUE(ControlLoopFault(d));
+    EXPECT_EQ(R(d, kTransducerState), Bytes{6});  // fault
+    EXPECT_TRUE(Bit(R(d, kDiagnosis), 1, 0x20));  // DIA_MAINTAINANCE
     d.Advance(30000);
     EXPECT_EQ(R(d, kReadback), ValueStatus(100, kGood));
     EXPECT_TRUE(ControlLoopFault(d));  // stays until reset
     ASSERT_TRUE(W(d, kCalCmd, {10}).empty());
     EXPECT_FALSE(ControlLoopFault(d));
+    EXPECT_EQ(R(d, kTransducerState), Bytes{2});
+    EXPECT_FALSE(Bit(R(d, kDiagnosis), 1, 0x20));
 }
 
 TEST(SimMonitoring, TotalValveTravelAgainstItsLimit) {
@@ -394,14 +417,15 @@ TEST(SimModes, ActualModeFollowsAndChoosesWhatDrivesTheValve) {
         uint8_t cascadeStatus;
         uint8_t actual;
         float position;  // SP 20, OUT 40, RCAS_IN 60
+        uint8_t state;   // MFR/TRANSDUCER_STATE: 2 controlling, 3 fail-safe, 4 manual
     };
     const Case cases[] = {
-        {"automatic", 0x08, kGood, 0x08, 20},
-        {"manual", 0x10, kGood, 0x10, 40},
-        {"local override", 0x20, kGood, 0x20, 40},
-        {"remote cascade", 0x02, kGood, 0x02, 60},
-        {"remote cascade, cascade input bad", 0x02, kBadNoCommunication, 0x08, 20},
-        {"out of service", 0x80, kGood, 0x80, 0},
+        {"automatic", 0x08, kGood, 0x08, 20, 2},
+        {"manual", 0x10, kGood, 0x10, 40, 4},
+        {"local override", 0x20, kGood, 0x20, 40, 4},
+        {"remote cascade", 0x02, kGood, 0x02, 60, 2},
+        {"remote cascade, cascade input bad", 0x02, kBadNoCommunication, 0x08, 20, 2},
+        {"out of service", 0x80, kGood, 0x80, 0, 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -415,6 +439,8 @@ TEST(SimModes, ActualModeFollowsAndChoosesWhatDrivesTheValve) {
         d.Advance(10000);
         EXPECT_EQ(FloatAt(R(d, kFeedbackValue)), c.position);
         EXPECT_EQ(FloatAt(R(d, kReadback)), c.position);
+        EXPECT_EQ(R(d, kTransducerState), Bytes{c.state});
+        EXPECT_EQ(NotControlling(d), c.actual == 0x80);
         const Bytes out = R(d, kOut);
         switch (c.actual) {
             case 0x10:

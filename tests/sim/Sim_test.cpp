@@ -25,9 +25,14 @@ struct RecordCase {
 };
 
 TEST(SimTable, InitialRecords) {
-    const Bytes blkTail = {0, 0, 0, 0, 0, 0, 0x40, 0x02, 0x03, 0x00, 0, 0, 0, 0, 0, 0};
+    // Block objects of Profile 3.0: DD reference, DD revision and execution time reserved (0),
+    // profile 0x4002 revision 3.0, then the number of parameters, view 1's slot and index and
+    // one view.
+    const Bytes reserved = {0, 0, 0, 0, 0, 0};
+    const Bytes profile = {0x40, 0x02, 0x03, 0x00, 0x00};
     const RecordCase cases[] = {
-        {0, 16, Join({{0x00, 0x01, 0x02, 0xFA}, blkTail}), "PB BLK_OBJ"},
+        {0, 16, Join({{0xFA, 0x01, 0x02, 0xFA}, reserved, profile, {0, 45, 0, 60, 1}}),
+         "PB BLK_OBJ"},
         {0, 17, {0x00, 0x00}, "PB ST_REV"},
         {0, 18, Pad("-/-", 32), "PB TAG_DESC"},
         {0, 19, {0x00, 0x00}, "PB STRATEGY"},
@@ -42,6 +47,9 @@ TEST(SimTable, InitialRecords) {
         {0, 27, Pad("KV6274", 16), "DEVICE_ID"},
         {0, 29, {0, 0, 0, 0}, "DIAGNOSIS"},
         {0, 30, Bytes(6, 0), "DIAGNOSIS_EXTENSION"},
+        // Every message of the diagnosis that the device knows.
+        {0, 31, {0xF3, 0xFD, 0x00, 0x80}, "DIAGNOSIS_MASK"},
+        {0, 32, {0xC0, 0x01, 0, 0, 0, 0}, "DIAGNOSIS_MASK_EXTENSION"},
         {0, 33, Pad("CE,NE21, Exmarking see plate", 32), "DEVICE_CERTIFICATION"},
         {0, 34, {0x09, 0x99}, "WRITE_LOCKING 2457"},
         {0, 35, {0x00, 0x00}, "FACTORY_RESET"},
@@ -53,12 +61,22 @@ TEST(SimTable, InitialRecords) {
         {0, 52, Pad("6274-XXXXXXXX-00", 16), "MFR/DEVICE_PRODUCT_NUM"},
         {0, 57, Pad("-/-", 32), "MFR/TEXT_INPUT_3"},
         {0, 59, {0, 0, 0, 0}, "MFR/DIAGNOSIS_OPT"},
+        // ST_REV, MODE_BLK, ALARM_SUM, DIAGNOSIS.
+        {0, 60, Join({{0, 0, 0x08, 0x88, 0x08}, Bytes(8, 0), {0, 0, 0, 0}}), "PB VIEW_1"},
         {1,
          0,
          {0x00, 0x00, 0x03, 0x00, 0x00, 0x01, 0x00, 0x06, 0x00, 0x01, 0x00, 0x03},
          "directory header"},
-        {1, 100, Join({{0x00, 0x03, 0x05, 0x02}, blkTail}), "TB BLK_OBJ"},
+        {1, 100, Join({{0xFA, 0x03, 0x05, 0x02}, reserved, profile, {0, 97, 1, 196, 1}}),
+         "TB BLK_OBJ"},
         {1, 106, {0x08, 0x88, 0x08}, "TB MODE_BLK"},
+        // Initialised: the stroke times measured, the safety position known, controlling.
+        {1, 109, {0x41, 0x20, 0x00, 0x00}, "ACT_STROKE_TIME_DEC 10"},
+        {1, 110, {0x41, 0x20, 0x00, 0x00}, "ACT_STROKE_TIME_INC 10"},
+        {1, 134, {0x02}, "SELF_CALIBRATION_STATUS initialisation successful"},
+        {1, 162, {0x01}, "ACTUATOR_TYPE electro-pneumatic"},
+        {1, 163, {0x02}, "ACTUATOR_ACTION closing"},
+        {1, 190, {0x02}, "MFR/TRANSDUCER_STATE controlling"},
         {1, 122, {0x3F, 0x00, 0x00, 0x00}, "DEADBAND 0.5"},
         {1, 132, {0x41, 0x70, 0x00, 0x00}, "RATED_TRAVEL 15"},
         {1, 136, {0x3D, 0xF5, 0xC2, 0x8F}, "SERVO_RATE_1 0.12"},
@@ -67,17 +85,22 @@ TEST(SimTable, InitialRecords) {
         {1, 152, {0x3F, 0x99, 0x99, 0x9A}, "SERVO_GAIN_2 1.2"},
         {1, 157, {0x00, 0x00, 0x00, 0x00, 0x80}, "POSITIONING_VALUE"},
         {1, 164, Pad("-/-", 16), "VALVE_SERIAL_NUMBER"},
-        {1, 180, {0x01, 0x20}, "MFR/TRANSM_CODE"},
+        {1, 180, {0x01, 0x80}, "MFR/TRANSM_CODE confirmed"},
         {1, 181, {0x42, 0x28, 0x00, 0x00}, "MFR/TRANSM_LENGTH 42"},
         {1, 185, {0x40, 0xA0, 0x00, 0x00}, "MFR/TOLERANCE_BAND 5"},
         {1, 191, Pad("-/-", 32), "MFR/CHARACT_TYPE"},
         {1, 195, {0x01}, "MFR/MOUNTING_POSITION"},
-        {1, 16, Join({{0x00, 0x02, 0x02, 0x01}, blkTail}), "AO BLK_OBJ"},
+        // ST_REV, MODE_BLK, ALARM_SUM, POSITIONING_VALUE, FEEDBACK_VALUE.
+        {1, 196,
+         Join({{0, 0, 0x08, 0x88, 0x08}, Bytes(8, 0), Bytes(4, 0), {0x80}, Bytes(4, 0), {0x80}}),
+         "TB VIEW_1"},
+        {1, 16, Join({{0xFA, 0x02, 0x02, 0x01}, reserved, profile, {0, 51, 1, 66, 1}}),
+         "AO BLK_OBJ"},
         {1, 18, Pad("", 32), "AO TAG_DESC"},
         {1, 22, {0x08, 0xBA, 0x08}, "AO MODE_BLK"},
         {1, 24, Bytes(10, 0), "AO BATCH"},
         {1, 25, {0x00, 0x00, 0x00, 0x00, 0x00}, "AO SP"},
-        {1, 27, {0x42, 0xC8, 0, 0, 0, 0, 0, 0, 0x05, 0x3E, 0x03}, "AO PV_SCALE"},
+        {1, 27, {0x42, 0xC8, 0, 0, 0, 0, 0, 0, 0x05, 0x3E, 0x02}, "AO PV_SCALE"},
         {1, 28, {0x00, 0x00, 0x00, 0x00, 0x80}, "AO READBACK"},
         {1, 30, {0x00, 0x00, 0x00, 0x00, 0x18}, "AO RCAS_IN"},
         {1, 37, {0x01, 0x3A}, "AO IN_CHANNEL"},
@@ -87,8 +110,18 @@ TEST(SimTable, InitialRecords) {
         {1, 49, {0x00, 0x00, 0x00}, "AO CHECK_BACK"},
         {1, 50, {0x8F, 0xEC, 0x03}, "AO CHECK_BACK_MASK"},
         {1, 51, {0x80, 0x00, 0x00, 0x00, 0x00, 0x00}, "AO SIMULATE"},
-        {1, 54, {0x42, 0xC8, 0, 0, 0, 0, 0, 0, 0x05, 0x3E, 0x03}, "AO OUT_SCALE"},
+        {1, 54, {0x42, 0xC8, 0, 0, 0, 0, 0, 0, 0x05, 0x3E, 0x02}, "AO OUT_SCALE"},
         {1, 65, {0x00, 0x00, 0x00}, "AO MFR/CHECK_BACK_OPT"},
+        // ST_REV, MODE_BLK, ALARM_SUM, SP, READBACK, POS_D, CHECK_BACK.
+        {1, 66,
+         Join({{0, 0, 0x08, 0xBA, 0x08},
+               Bytes(8, 0),
+               Bytes(5, 0),
+               Bytes(4, 0),
+               {0x80},
+               {0x01, 0x80},
+               {0, 0, 0}}),
+         "AO VIEW_1"},
     };
     SimulatedPositioner d;
     for (const auto& c : cases) {
@@ -134,6 +167,18 @@ TEST(SimWrite, WritesReplaceTheRecord) {
     EXPECT_EQ(Read(d, 1, 122).data, (Bytes{0x3F, 0x80, 0x00, 0x00}));
     EXPECT_TRUE(Write(d, 0, 18, Pad("VALVE 7", 32)).errorInfo.empty());
     EXPECT_EQ(Read(d, 0, 18).data, Pad("VALVE 7", 32));
+    // The transmission code's status is the device's: the same code keeps it confirmed, a new
+    // one is not yet confirmed, whatever status the write carries.
+    EXPECT_TRUE(Write(d, 1, 180, {0x01, 0x00}).errorInfo.empty());
+    EXPECT_EQ(Read(d, 1, 180).data, (Bytes{0x01, 0x80}));
+    EXPECT_TRUE(Write(d, 1, 180, {0x03, 0x80}).errorInfo.empty());
+    EXPECT_EQ(Read(d, 1, 180).data, (Bytes{0x03, 0x20}));
+    // A view follows the values it holds.
+    EXPECT_TRUE(Write(d, 1, 21, {0x80}).errorInfo.empty());  // AO out of service
+    const Bytes view = Read(d, 1, 66).data;
+    ASSERT_EQ(view.size(), 28u);
+    EXPECT_EQ(view[2], 0x80);                                           // MODE_BLK actual
+    EXPECT_EQ(Bytes(view.end() - 3, view.end()), Read(d, 1, 49).data);  // CHECK_BACK
 }
 
 TEST(SimWrite, ReadOnlyAndLengthErrors) {

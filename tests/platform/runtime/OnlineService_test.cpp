@@ -175,7 +175,7 @@ TEST(OnlineService, AnAnswerCutShortFailsTheUploadAndKeepsTheRecordsValues) {
     std::vector<uint8_t> changed = scale;
     changed[0] = 0x43;  // Up_Val 100 -> 200 (0x42C80000 -> 0x43480000)
     changed[1] = 0x48;
-    changed[10] = 2;  // DecPoint
+    changed[10] = uint8_t(scale[10] + 1);  // DecPoint
     ASSERT_TRUE(in.device->SetRecord(1, 27, changed));
     in.device->InjectFault(1, 27, SimFault{.shortLength = 10, .times = 1});
 
@@ -188,7 +188,7 @@ TEST(OnlineService, AnAnswerCutShortFailsTheUploadAndKeepsTheRecordsValues) {
         EXPECT_EQ(e.StatusFlags() & sfDpv1ErrorMask, 0x500000) << member;
     }
     EXPECT_EQ(in.At("FUNC/1/AO/PV_SCALE/Up_Val").DeviceValue().toDouble(), 100.0);
-    EXPECT_EQ(in.At("FUNC/1/AO/PV_SCALE/DecPoint").TransientValue().toLong(), 3);
+    EXPECT_EQ(in.At("FUNC/1/AO/PV_SCALE/DecPoint").TransientValue().toLong(), scale[10]);
     // Every other record was taken.
     EXPECT_EQ(in.At("PHYS/WRITE_LOCKING").StatusFlags() & sfDpv1ErrorMask, 0);
 
