@@ -32,11 +32,10 @@ std::string Describe(const Variant& v) {
         return "an empty value";
     if (v.isNull())
         return "Null";
-    // Strings and numbers (Booleans and dates among them) have a text that cannot fail to
-    // convert; any other kind is only named.
-    if (!v.isString() && !v.isNumber())
-        return "a value of another type";
-    return "\"" + v.toString() + "\"";
+    // A kind without a text (a date beyond the calendar, among others) is only named.
+    if (const std::optional<std::string> text = v.tryString())
+        return "\"" + *text + "\"";
+    return "a value of another type";
 }
 
 }  // namespace

@@ -205,6 +205,7 @@ TEST(ArchivePersistence, DamagedTraceKeysAreReportedOneByOne) {
         {"count negative", "Archive.TraceCount", Variant(int32_t{-1}), 0},
         {"count huge", "Archive.TraceCount", Variant(int32_t{1'000'000}), 0},
         {"count beyond the traces", "Archive.TraceCount", Variant(int32_t{3}), 2},
+        {"count a date beyond the calendar", "Archive.TraceCount", Variant::FromDate(1e9), 0},
         {"element no text", "Archive.Trace1.Element", Variant(int32_t{1}), 1},
         {"element empty", "Archive.Trace1.Element", Variant(""), 1},
         {"element twice", "Archive.Trace2.Element", Variant("A"), 1},
