@@ -114,6 +114,18 @@ std::vector<clsDataElement*> RecordParts(IParameters& parameters, clsDataElement
     return parts;
 }
 
+// The elements one transfer of the element carries: itself, or a record's own value (when it
+// has one on the wire in that direction) and its members.
+std::vector<clsDataElement*> TransferParts(IParameters& parameters, clsDataElement& element,
+                                           bool isWrite) {
+    if (!IsRecordPath(element.Name()))
+        return {&element};
+    const bool ownValue =
+        (isWrite ? HasEncoder(element.ValueType()) : HasDecoder(element.ValueType())) &&
+        element.DataPosition >= 0;
+    return RecordParts(parameters, element, ownValue);
+}
+
 }  // namespace
 
 bool clsDataModel::BuildTransactionRequest(IDTMContext& context, ITransaction& transaction,
@@ -141,14 +153,7 @@ bool clsDataModel::BuildTransactionRequest(IDTMContext& context, ITransaction& t
 void clsDataModel::BuildWriteRequest(IParameters& parameters, ITransaction& transaction,
                                      clsDataElement& element, bool isWrite) {
     ByteBuffer buffer;
-    std::vector<clsDataElement*> parts;
-    if (!IsRecordPath(element.Name())) {
-        parts.push_back(&element);
-    } else {
-        const bool ownValue = HasEncoder(element.ValueType()) && element.DataPosition >= 0;
-        parts = RecordParts(parameters, element, ownValue);
-    }
-    for (clsDataElement* part : parts) {
+    for (clsDataElement* part : TransferParts(parameters, element, true)) {
         if (!EncodeValue(buffer, transaction, *part, isWrite)) {
             // Sending the request with a hole where this value belongs would write garbage.
             throw std::runtime_error("the value of '" + part->Name() + "' has no wire form");
@@ -278,19 +283,11 @@ clsDataModel::ResponseOutcome clsDataModel::ReadResponse(IDTMContext& context,
                                                          clsDataElement& element, bool isWrite) {
     ResponseOutcome outcome = EvaluateDpv1Error(context, transaction, element, isWrite);
     const int32_t errorClass = outcome.errorClass;
-    // A record: its own element (when it has a value on the wire), then each member.
-    std::vector<clsDataElement*> parts;
-    if (!IsRecordPath(element.Name())) {
-        parts.push_back(&element);
-    } else {
-        const bool ownValue =
-            (isWrite ? HasEncoder(element.ValueType()) : HasDecoder(element.ValueType())) &&
-            element.DataPosition >= 0;
-        parts = RecordParts(context.Parameters(), element, ownValue);
-        for (clsDataElement* part : parts) {
-            if (part != &element)
-                part->CmdErr = element.CmdErr;
-        }
+    const std::vector<clsDataElement*> parts =
+        TransferParts(context.Parameters(), element, isWrite);
+    for (clsDataElement* part : parts) {
+        if (part != &element)
+            part->CmdErr = element.CmdErr;
     }
     if (isWrite) {
         for (clsDataElement* part : parts) {
@@ -462,8 +459,8 @@ void clsDataModel::TakeDeviceValue(IDTMContext& context, clsDataElement& element
     element.SetDeviceValue(value);
     element.SetDeviceValue(GetElementDeviceValue(element));
     element.SetPersistentValue(Variant());
-    const bool uploading = (context.OnlineParameterService().OnlineMode() & omUpload) != 0;
-    if ((element.StatusFlags() & sfEditedOnline) == 0 || uploading) {
+    if ((element.StatusFlags() & sfEditedOnline) == 0 ||
+        (context.OnlineParameterService().OnlineMode() & omUpload) != 0) {
         element.SetTransientValue(element.DeviceValue());
         // The upload asked for the device's value: the edit it replaced is no longer pending.
         element.ClearStatusFlag(sfEditedOnline);
