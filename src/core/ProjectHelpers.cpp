@@ -116,8 +116,7 @@ bool TransferPageParameters(bool isWrite, std::weak_ptr<IPrivateProcess> page, I
                     if (element == nullptr)
                         continue;
                     // A member of a record travels with its whole record.
-                    clsDataElement* parent = element->GetParentParameter(parameters);
-                    clsDataElement* target = parent != nullptr ? parent : element;
+                    clsDataElement* target = &element->TransferElement(parameters);
                     if (!isWrite) {
                         if (listed.insert(target->Name()).second) {
                             unmark.push_back(target);

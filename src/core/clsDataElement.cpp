@@ -30,6 +30,14 @@ constexpr int32_t kErrTooLong = 0x5000;
 constexpr int32_t kErrBadCharacter = 0x6000;
 constexpr int16_t kUnitUnknown = 1998;
 
+bool IsWholeNumberType(int32_t type) {
+    return (type >= vtUnsigned8 && type <= vtInteger32) || type == vtUnsigned32;
+}
+
+bool IsNumberType(int32_t type) {
+    return IsWholeNumberType(type) || type == vtFloat || type == vtDouble || type == vtDecimal;
+}
+
 // The bit of a bit-list entry; nullopt for numbers without a bit of a 32-bit value.
 std::optional<uint32_t> BitMask(int32_t number) {
     if (number >= 0 && number <= 31) {
@@ -360,11 +368,8 @@ Variant clsDataElement::GetTypedValue(const Variant& value, const NumberLocale& 
 }
 
 Variant clsDataElement::GetTypedInput(const Variant& value, const NumberLocale& loc) const {
-    const bool wholeNumber =
-        (m_ValueType >= vtUnsigned8 && m_ValueType <= vtInteger32) || m_ValueType == vtUnsigned32;
-    const bool number = wholeNumber || m_ValueType == vtFloat || m_ValueType == vtDouble ||
-                        m_ValueType == vtDecimal;
-    if (!number || !value.isString())
+    const bool wholeNumber = IsWholeNumberType(m_ValueType);
+    if (!IsNumberType(m_ValueType) || !value.isString())
         return GetTypedValue(value, loc);
     const std::optional<double> typed = ParseInputNumber(value.str(), loc);
     if (!typed || (wholeNumber && *typed != std::floor(*typed)))
@@ -420,8 +425,7 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
     if (m_ValueType == vtOctetString) {
         return 0;
     }
-    const bool numericType = (m_ValueType >= vtUnsigned8 && m_ValueType <= vtDouble) ||
-                             m_ValueType == vtDecimal || m_ValueType == vtUnsigned32;
+    const bool numericType = IsNumberType(m_ValueType);
     if (numericType && !IsNumeric(value, loc)) {
         return kErrNotANumber;
     }
@@ -604,6 +608,11 @@ std::string clsDataElement::GetValueLists(const std::string& key) const {
 clsDataElement* clsDataElement::GetParentParameter(IParameters& parameters) const {
     const std::optional<std::string> record = ParentRecordPath(m_Name);
     return record ? AsDataElement(parameters.Item(*record)) : nullptr;
+}
+
+clsDataElement& clsDataElement::TransferElement(IParameters& parameters) {
+    clsDataElement* record = GetParentParameter(parameters);
+    return record != nullptr ? *record : *this;
 }
 
 bool clsDataElement::IsBitListEntry(IDTMContext& context) const {

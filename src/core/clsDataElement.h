@@ -167,6 +167,9 @@ class clsDataElement : public IPrivateDataElement {
     void ReplaceValueListEntries();
     std::string GetValueLists(const std::string& key) const;
     clsDataElement* GetParentParameter(IParameters& parameters) const;
+    // The element a transfer of this one reads or writes: its record when it is a member of
+    // one, else itself.
+    clsDataElement& TransferElement(IParameters& parameters);
     bool IsBitListEntry(IDTMContext& context) const;
     // The units of a new value: a constant unit becomes the initial unit, and the transient value
     // is in the initial unit.

@@ -147,8 +147,7 @@ std::vector<clsDataElement*> CyclicAddOns::RequestElements(const PageBase& page,
         if (element == nullptr)
             continue;
         // A member of a record is read through its whole record.
-        clsDataElement* parent = element->GetParentParameter(parameters);
-        clsDataElement* target = parent != nullptr ? parent : element;
+        clsDataElement* target = &element->TransferElement(parameters);
         if (target->IsUploadParam(context) && added.insert(target->Name()).second)
             requests.push_back(target);
     }

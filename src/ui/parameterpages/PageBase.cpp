@@ -561,8 +561,7 @@ ctlParameter* PageBase::RowWithRefusedInput(IDTMContext& context, bool writtenOn
         if (!writtenOnly)
             return row;
         // A member of a record is written with its whole record: the record's access decides.
-        clsDataElement* record = element->GetParentParameter(context.Parameters());
-        if ((record != nullptr ? *record : *element).IsDownloadParam(context))
+        if (element->TransferElement(context.Parameters()).IsDownloadParam(context))
             return row;
     }
     return nullptr;
