@@ -2,20 +2,57 @@
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
+#include <cstddef>
+#include <cstdint>
 #include <iostream>
 #include <optional>
-#include <utility>
+#include <string>
+#include <vector>
 
+#include "core/DictionaryLookup.h"
 #include "core/clsDataElement.h"
 #include "frame/program/Terminal.h"
 #include "platform/runtime/IDTMContext.h"
-#include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
+#include "value/NumberText.h"
 #include "value/Text.h"
 
 namespace kv::program {
+
+namespace {
+
+struct Row {
+    std::string label;
+    std::string value;
+};
+
+// Reads the values the DTM holds for the instance. A row's label is the element's, or the
+// fallback when the element has none.
+class Values {
+  public:
+    Values(IDTMContext& context, const NumberLocale& locale) : context_(context), locale_(locale) {}
+
+    Row Text(const std::string& path, const std::string& fallback) const;
+    // A number with its unit, and the status of the record when it has one.
+    Row Number(const std::string& path, const std::string& statusPath,
+               const std::string& fallback) const;
+    Row Choice(const std::string& path, const std::string& fallback) const;
+    // The labels of the members of a bit record that are set.
+    Row Active(const std::string& record, const std::string& fallback,
+               const std::string& none) const;
+
+  private:
+    clsDataElement* Find(const std::string& path) const;
+    std::string Label(const std::string& path, const std::string& fallback) const;
+    // The text of a value from the element's value list; the number when the list has none.
+    std::string Listed(const std::string& path) const;
+
+    IDTMContext& context_;
+    NumberLocale locale_;
+};
+
+// The width of the label column of the tables.
 
 size_t LabelWidth(const std::vector<std::vector<Row>>& tables) {
     size_t width = kColumn - 4;
@@ -57,17 +94,13 @@ Row Values::Number(const std::string& path, const std::string& statusPath,
                    const std::string& fallback) const {
     clsDataElement* e = Find(path);
     std::string value = "-";
-    if (e != nullptr) {
-        // A value that is no number keeps the "-".
-        try {
-            const double v = e->TransientValue().toDouble();
-            std::string text = std::isfinite(v) ? FormatNumber(v, "0.00", locale_) : "invalid";
-            const std::string unit = e->UnitString(context_);
-            if (!unit.empty())
-                text += " " + unit;
-            value = std::move(text);
-        } catch (const std::exception&) {
-        }
+    // A value that is no number keeps the "-".
+    if (const std::optional<double> v =
+            e != nullptr ? e->TransientValue().tryDouble() : std::nullopt) {
+        value = std::isfinite(*v) ? FormatNumber(*v, "0.00", locale_) : "invalid";
+        const std::string unit = e->UnitString(context_);
+        if (!unit.empty())
+            value += " " + unit;
     }
     if (!statusPath.empty()) {
         const std::string status = Listed(statusPath);
@@ -96,22 +129,19 @@ Row Values::Active(const std::string& record, const std::string& fallback,
                    const std::string& none) const {
     std::string value;
     for (IPrivateDataElement* m : context_.Parameters().RecordMembers(record)) {
-        try {
-            if (m->TransientValue().toLong() != 0) {
-                const clsDataElement& e = AsDataElement(*m);
-                value += (value.empty() ? "" : ", ") + e.Label.str();
-            }
-        } catch (const std::exception&) {
-            // A member whose value is no number counts as not set.
-        }
+        // A member whose value is no number counts as not set.
+        if (m->TransientValue().tryLong().value_or(0) != 0)
+            value += (value.empty() ? "" : ", ") + AsDataElement(*m).Label.str();
     }
     return {Label(record, fallback), value.empty() ? none : value};
 }
 
-void PrintDeviceValues(IDTMContext& context, int32_t language, const FrameWords& words) {
-    // Numbers as the user's language writes them: a decimal comma in German.
-    const Values values(
-        context, language == langGerman ? NumberLocale{',', '.'} : NumberLocale::Invariant());
+}  // namespace
+
+void PrintDeviceValues(IDTMContext& context, const FrameWords& words) {
+    // Numbers as the user's language writes them, as the rows show them: a decimal comma in
+    // German.
+    const Values values(context, LanguageNumberLocale(context));
     const std::vector<Row> identification = {
         values.Text("PHYS/TAG_DESC", "Tag"), values.Text("PHYS/DEVICE_ID", "Device ID"),
         values.Text("PHYS/DEVICE_SER_NUM", "Serial number"),

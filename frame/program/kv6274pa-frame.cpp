@@ -152,7 +152,7 @@ int Run(const Options& options) {
     bar.Show(100);
     bar.Finish(std::to_string(reads) + " " + words.parametersRead);
 
-    PrintDeviceValues(context, options.language, words);
+    PrintDeviceValues(context, words);
 
     // The project and the parameter document.
     std::string error;

@@ -393,10 +393,8 @@ void FrameWindow::ShowStatus(const QString& text) {
 }
 
 void FrameWindow::ShowStatus(StatusWords words) {
-    const QString text = words(FrameWordsOf(language_));
-    statusWords_ = std::move(words);
-    status_->setText(text);
-    status_->setToolTip(text);
+    ShowStatus(words(FrameWordsOf(language_)));
+    statusWords_ = std::move(words);  // kept, for a language change to show it anew
 }
 
 // --- actions ---
@@ -505,8 +503,7 @@ FrameWindow::CloseAnswer FrameWindow::AskBeforeClosing() {
         QString::fromUtf8(words.closeQuestion).arg(ToQString(instance_.systemTag));
     const int32_t answer = prompt_->Ask(question.toStdString(), mbsYesNoCancelQuestion,
                                         {{QMessageBox::Yes, QString::fromUtf8(words.save)},
-                                         {QMessageBox::No, QString::fromUtf8(words.discard)},
-                                         {QMessageBox::Cancel, QString::fromUtf8(words.cancel)}});
+                                         {QMessageBox::No, QString::fromUtf8(words.discard)}});
     if (answer == mbaNo)
         return CloseAnswer::Discard;
     // Cancel, or a save that failed (its reason in the status bar): everything stays open.
