@@ -1,7 +1,6 @@
 #include "ui/parameterpages/ParameterPage.h"
 
 #include "core/DictionaryLookup.h"
-#include "core/clsDataElement.h"
 #include "platform/controls/widgets/ctlParamSite.h"
 #include "platform/controls/widgets/ctlParameter.h"
 #include "platform/runtime/EntryGuard.h"

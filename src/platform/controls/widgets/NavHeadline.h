@@ -8,7 +8,6 @@
 
 #include "platform/controls/NavigationInterfaces.h"
 
-class QHBoxLayout;
 class QLabel;
 
 namespace kv::nav {

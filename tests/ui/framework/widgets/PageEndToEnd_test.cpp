@@ -46,6 +46,15 @@ class PageEndToEnd : public test_support::OnlinePageTest {
     int Reads(const std::string& path) { return in.Logged(false)[in.AddressOf(path)]; }
     int Writes(const std::string& path) { return in.Logged(true)[in.AddressOf(path)]; }
     QLineEdit* Field(ctlParameter* row) { return row->findChild<QLineEdit*>(); }
+    // The user types the text into the row's field and presses Enter.
+    QLineEdit* Enter(ctlParameter* row, const char* text) {
+        QLineEdit* field = Field(row);
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+        return field;
+    }
 
     std::shared_ptr<RecordingProcess> pageProcess = std::make_shared<RecordingProcess>();
     TransactionGroup group;  // the page's own group for its read and write
@@ -100,11 +109,7 @@ TEST_F(PageEndToEnd, AnEditIsCommittedMarkedEditedOnlineKeptByTheCycleAndWritten
     page->cycle->SetValue(1);
     in.loop->RunUntilIdle();
     ShowActive(*page);
-    QLineEdit* field = Field(tag);
-    field->setFocus();
-    field->selectAll();
-    QTest::keyClicks(field, "VALVE 7");
-    QTest::keyClick(field, Qt::Key_Return);
+    QLineEdit* field = Enter(tag, "VALVE 7");
     clsDataElement& e = in.At(kTagDesc);
     EXPECT_EQ(e.TransientValue().str(), "VALVE 7");
     EXPECT_NE(e.StatusFlags() & sfEditedOnline, 0);
@@ -144,11 +149,7 @@ TEST_F(PageEndToEnd, AnUnwrittenEditOutlivesThePageWhileCyclingUntilAPageReadRep
     other.cycle->SetValue(1);
     in.loop->RunUntilIdle();
     ShowActive(*page);
-    QLineEdit* field = Field(tag);
-    field->setFocus();
-    field->selectAll();
-    QTest::keyClicks(field, "VALVE 7");
-    QTest::keyClick(field, Qt::Key_Return);
+    Enter(tag, "VALVE 7");
     clsDataElement& e = in.At(kTagDesc);
     ASSERT_EQ(e.TransientValue().str(), "VALVE 7");
     const std::string device = e.DeviceValue().str();
