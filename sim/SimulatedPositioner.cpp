@@ -144,8 +144,9 @@ ByteVec ValueStatus(float value, uint8_t status) {
 // parent class, class, DD reference and DD revision (reserved: 0), profile &H4002, profile
 // revision &H0300, execution time (reserved: 0), number of parameters (relative indices up to
 // and with view 1), address of view 1 (slot, index), number of views (1).
-ByteVec BlockObject(uint8_t blockObject, uint8_t parentClass, uint8_t cls, uint16_t parameters,
+ByteVec BlockObject(uint8_t blockObject, uint8_t parentClass, uint8_t cls, uint8_t base,
                     uint16_t view1) {
+    const auto parameters = uint16_t(uint8_t(view1) - base + 1);
     return Cat({U8(250), U8(blockObject), U8(parentClass), U8(cls), U32(0), U16(0), U16(0x4002),
                 U16(0x0300), U8(0), U16(parameters), U16(view1), U8(1)});
 }
@@ -213,7 +214,7 @@ void SimulatedPositioner::BuildTable() {
 
     // Physical Block.
     // Permitted modes: those of the blocks' target mode value lists.
-    AddBlockHead(0, 16, BlockObject(1, 2, 250, 45, kPbView1), "-/-", kModeOutOfService | kModeAuto);
+    AddBlockHead(0, 16, BlockObject(1, 2, 250, 16, kPbView1), "-/-", kModeOutOfService | kModeAuto);
     AddText(0, 24, R, "1.10", 16);                          // SOFTWARE_REVISION
     AddText(0, 25, R, "1.00", 16);                          // HARDWARE_REVISION
     Add(0, 26, R, U16(4109));                               // DEVICE_MAN_ID
@@ -247,7 +248,7 @@ void SimulatedPositioner::BuildTable() {
 
     // Transducer Block 1: an initialised electro-pneumatic positioner whose safety position is
     // closed, with the stroke times its initialisation measured.
-    AddBlockHead(1, 100, BlockObject(3, 5, 2, 97, kTbView1), "", kModeOutOfService | kModeAuto);
+    AddBlockHead(1, 100, BlockObject(3, 5, 2, 100, kTbView1), "", kModeOutOfService | kModeAuto);
     const float strokeTime = float(options_.strokeTimeS);
     Add(1, 109, R, F32(strokeTime));        // ACT_STROKE_TIME_DEC
     Add(1, 110, R, F32(strokeTime));        // ACT_STROKE_TIME_INC
@@ -301,7 +302,7 @@ void SimulatedPositioner::BuildTable() {
 
     // Analog Output block 1.
     AddBlockHead(
-        1, 16, BlockObject(2, 2, 1, 51, kAoView1), "",
+        1, 16, BlockObject(2, 2, 1, 16, kAoView1), "",
         kModeOutOfService | kModeLocalOverride | kModeManual | kModeAuto | kModeRemoteCascade);
     Add(1, 24, RW, Cat({U32(0), U16(0), U16(0), U16(0)}));      // BATCH
     Add(1, 25, RW, ValueStatus(0, 0));                          // SP
@@ -324,10 +325,9 @@ void SimulatedPositioner::BuildTable() {
     Add(1, 54, RW, Cat({F32(100), F32(0), U16(1342), U8(2)}));  // OUT_SCALE
     Add(1, 65, RW, Zeros(3));                                   // MFR/CHECK_BACK_OPT
 
-    // The view 1 objects, at the address each block object gives.
+    // The view 1 objects, at the address each block object gives; put together when read.
     for (const View& v : kViews)
         Add(uint8_t(v.view >> 8), uint8_t(v.view), R, {});
-    UpdateViews();
 }
 
 void SimulatedPositioner::SetDeviceId(const std::string& text) {
@@ -365,8 +365,8 @@ bool SimulatedPositioner::Has(uint8_t slot, uint8_t index) const {
 }
 
 std::vector<uint8_t> SimulatedPositioner::Record(uint8_t slot, uint8_t index) const {
-    auto it = table_.find(Key(slot, index));
-    return it == table_.end() ? ByteVec{} : it->second.bytes;
+    const uint16_t key = Key(slot, index);
+    return table_.count(key) != 0 ? Current(key) : ByteVec{};
 }
 
 bool SimulatedPositioner::SetRecord(uint8_t slot, uint8_t index, const ByteVec& bytes) {
@@ -478,10 +478,28 @@ Dpv1Response SimulatedPositioner::Read(const Dpv1Request& request) const {
     if (it == table_.end()) {
         return ErrorResponse(request.slot > 1 ? kDpv1InvalidSlot : kDpv1InvalidIndex);
     }
-    const ByteVec& b = it->second.bytes;
     Dpv1Response r;
-    r.data.assign(b.begin(), b.begin() + long(std::min<size_t>(request.length, b.size())));
+    r.data = Current(it->first);
+    if (r.data.size() > request.length)
+        r.data.resize(request.length);
     return r;
+}
+
+// The record as read: a view 1 object is put together from its parts, the others are stored.
+ByteVec SimulatedPositioner::Current(uint16_t key) const {
+    for (const View& v : kViews) {
+        if (v.view != key)
+            continue;
+        ByteVec bytes;
+        for (uint16_t part : v.parts) {
+            if (part != 0) {
+                const ByteVec& b = Bytes(part);
+                bytes.insert(bytes.end(), b.begin(), b.end());
+            }
+        }
+        return bytes;
+    }
+    return Bytes(key);
 }
 
 Dpv1Response SimulatedPositioner::Write(const Dpv1Request& request) {
@@ -807,7 +825,8 @@ void SimulatedPositioner::WatchControlLoop(int64_t ms) {
 // Writes the process values, status bytes and state bits that follow from the device's state.
 void SimulatedPositioner::UpdateProcess() {
     const uint8_t mode = Bytes(kAoModeBlk)[0];
-    const uint8_t status = Controlling() ? kStatusGood : kStatusOutOfService;
+    const bool controlling = Controlling();
+    const uint8_t status = controlling ? kStatusGood : kStatusOutOfService;
     const double target = TargetPercent();
 
     Bytes(kTbPositioningValue) = ValueStatus(float(target), status);
@@ -844,13 +863,13 @@ void SimulatedPositioner::UpdateProcess() {
 
     const bool travelOverLimit = strokes > GetFloat(kTbTotalValveTravelLimit);
     ByteVec& cb = Bytes(kAoCheckBack);
-    SetBit(cb, 0, 0x01, !Controlling() && !Calibrating());  // CB_FAIL_SAFE
-    SetBit(cb, 0, 0x04, mode == kModeLocalOverride);        // CB_LOCAL_OP
-    SetBit(cb, 1, 0x08, simulating);                        // CB_SIMULATE
-    SetBit(cb, 1, 0x20, controlLoopFault_);                 // CB_CONTR_ERR
-    SetBit(cb, 1, 0x40, !Controlling());                    // CB_NOT_CONTROLLING
-    SetBit(cb, 1, 0x80, Calibrating());                     // CB_SELFTEST
-    SetBit(cb, 2, 0x01, travelOverLimit);                   // CB_TOT_VALVE_TRAV
+    SetBit(cb, 0, 0x01, !controlling && !Calibrating());  // CB_FAIL_SAFE
+    SetBit(cb, 0, 0x04, mode == kModeLocalOverride);      // CB_LOCAL_OP
+    SetBit(cb, 1, 0x08, simulating);                      // CB_SIMULATE
+    SetBit(cb, 1, 0x20, controlLoopFault_);               // CB_CONTR_ERR
+    SetBit(cb, 1, 0x40, !controlling);                    // CB_NOT_CONTROLLING
+    SetBit(cb, 1, 0x80, Calibrating());                   // CB_SELFTEST
+    SetBit(cb, 2, 0x01, travelOverLimit);                 // CB_TOT_VALVE_TRAV
 
     ByteVec& dia = Bytes(kPbDiagnosis);
     SetBit(dia, 0, 0x40, !initialised_);                         // DIA_NOT_INIT
@@ -860,37 +879,22 @@ void SimulatedPositioner::UpdateProcess() {
     const ByteVec& ext = Bytes(kPbDiagnosisExtension);
     SetBit(dia, 3, 0x80, std::any_of(ext.begin(), ext.end(), [](uint8_t b) { return b != 0; }));
 
-    Bytes(kTbTransducerState)[0] = TransducerState();
-    UpdateViews();
+    Bytes(kTbTransducerState)[0] = TransducerState(controlling, mode);
 }
 
 // MFR/TRANSDUCER_STATE: what the positioner is doing.
-uint8_t SimulatedPositioner::TransducerState() const {
+uint8_t SimulatedPositioner::TransducerState(bool controlling, uint8_t aoMode) const {
     if (calibration_ == Calibration::Init)
         return kStateInitialising;
     if (calibration_ == Calibration::Zero)
         return kStateZeroCalibration;
     if (!initialised_)
         return kStateNotInitialised;
-    if (!Controlling())
+    if (!controlling)
         return kStateFailSafe;
     if (controlLoopFault_)
         return kStateFault;
-    const uint8_t mode = Bytes(kAoModeBlk)[0];
-    return mode == kModeManual || mode == kModeLocalOverride ? kStateManual : kStateControlling;
-}
-
-void SimulatedPositioner::UpdateViews() {
-    for (const View& v : kViews) {
-        ByteVec& bytes = Bytes(v.view);
-        bytes.clear();
-        for (uint16_t part : v.parts) {
-            if (part != 0) {
-                const ByteVec& b = Bytes(part);
-                bytes.insert(bytes.end(), b.begin(), b.end());
-            }
-        }
-    }
+    return aoMode == kModeManual || aoMode == kModeLocalOverride ? kStateManual : kStateControlling;
 }
 
 }  // namespace kv

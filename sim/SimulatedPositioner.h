@@ -194,6 +194,8 @@ class SimulatedPositioner {
     void Restore(uint16_t key);
 
     Dpv1Response Read(const Dpv1Request& request) const;
+    // The record as a read answers it.
+    std::vector<uint8_t> Current(uint16_t key) const;
     Dpv1Response Write(const Dpv1Request& request);
     std::optional<SimFault> TakeFault(uint16_t key);
     uint8_t Refusal(uint16_t key, const std::vector<uint8_t>& data) const;
@@ -219,8 +221,8 @@ class SimulatedPositioner {
     void Move(int64_t ms);
     void WatchControlLoop(int64_t ms);
     void UpdateProcess();
-    uint8_t TransducerState() const;
-    void UpdateViews();
+    // MFR/TRANSDUCER_STATE, from whether it controls and the Analog Output block's mode.
+    uint8_t TransducerState(bool controlling, uint8_t aoMode) const;
 
     SimOptions options_;
     std::map<uint16_t, Entry> table_;
