@@ -8,6 +8,7 @@
 #include <exception>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/ConvStr.h"
@@ -93,19 +94,20 @@ const std::array<Configuration, 7>& Configurations() {
 // parameter data with its length field (station status, watchdog factors, minimum station
 // delay, ident number 0B5E, group ident, DP-V1 status bytes), the configuration identifiers
 // with their length field, the empty address table and the slave user data.
-const char* const kSetHead =
+constexpr std::string_view kSetHead =
     "00"
     "00"
     "000000000000000000000000"
     "000C"
     "00640A0B0B5E00000000";
-const char* const kSetTail =
+constexpr std::string_view kSetTail =
     "0002"
     "0005"
     "800000";
-constexpr size_t kConfigLengthOffset = 28;
+// The whole length, then the head.
+constexpr size_t kConfigLengthOffset = 2 + kSetHead.size() / 2;
 // The bytes of a set without identifiers.
-constexpr size_t kSetWithoutIdentifiers = 37;
+constexpr size_t kSetWithoutIdentifiers = kConfigLengthOffset + 2 + kSetTail.size() / 2;
 
 std::string Hex4(size_t value) {
     char buf[8];
@@ -181,8 +183,10 @@ void CreateChannels(IDTMContext& context) {
 }
 
 std::string SlaveBusParamSetText(const std::string& identifiers) {
-    const std::string body =
-        std::string(kSetHead) + Hex4(identifiers.size() / 2 + 2) + identifiers + kSetTail;
+    std::string body(kSetHead);
+    body += Hex4(identifiers.size() / 2 + 2);
+    body += identifiers;
+    body += kSetTail;
     return Hex4(body.size() / 2 + 2) + body;
 }
 
