@@ -25,6 +25,7 @@
 #include "platform/runtime/IXMLHelper.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/XMLHelper.h"
+#include "value/Text.h"
 
 namespace kv {
 namespace {
@@ -237,12 +238,7 @@ TEST_P(DictionaryTest, WriteLockAndLocalOverrideHaveOneNameEach) {
     };
     EXPECT_EQ(text("DTMFunctions", "func_12", "label"),
               text("keys", "ctlWriteLock_sepTitle", "text"));
-    auto lower = [](std::string s) {
-        for (char& c : s)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return s;
-    };
-    const std::string localOverride = lower(text("keys", "ctlOpLocOv_sepTitle", "text"));
+    const std::string localOverride = ToLowerAscii(text("keys", "ctlOpLocOv_sepTitle", "text"));
     LanguageModel m(GetParam());
     size_t modes = 0;
     size_t statuses = 0;
@@ -255,10 +251,11 @@ TEST_P(DictionaryTest, WriteLockAndLocalOverrideHaveOneNameEach) {
         for (const auto& [number, entry] : *entries) {
             if (entry.find("(LO)") != std::string::npos) {
                 ++modes;
-                EXPECT_EQ(lower(entry), localOverride + " (lo)") << e->Name();
+                EXPECT_EQ(ToLowerAscii(entry), localOverride + " (lo)") << e->Name();
             } else if (cascadeStatus && number == 54) {
                 ++statuses;
-                EXPECT_EQ(lower(entry.substr(entry.find(": ") + 2)), localOverride) << e->Name();
+                EXPECT_EQ(ToLowerAscii(entry.substr(entry.find(": ") + 2)), localOverride)
+                    << e->Name();
             }
         }
     }
