@@ -21,8 +21,8 @@
 
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
-#include "core/dtm/DTMMain.h"
 #include "devicemodel/DeviceModel.h"
+#include "dtm/DTMMain.h"
 #include "frame/FrameContainer.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/os/IEventLoop.h"

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "core/clsDataElement.h"
-#include "core/dtm/DTMMain.h"
+#include "dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/ScriptedPrompt.h"

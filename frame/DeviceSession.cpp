@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/dtm/DTMMain.h"
+#include "dtm/DTMMain.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IPrivateProcess.h"
 #include "platform/runtime/ProcessId.h"

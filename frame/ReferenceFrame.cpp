@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "core/dtm/DTMMain.h"
+#include "dtm/DTMMain.h"
 #include "platform/os/IEventLoop.h"
 
 namespace kv {

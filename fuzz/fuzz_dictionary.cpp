@@ -9,7 +9,7 @@
 
 #include "FuzzSupport.h"
 #include "core/DictionaryLookup.h"
-#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
+#include "units/clsPROFIBUSProfil3Units.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <iostream>
 #include <string>
 
-#include "core/dtm/DTMMain.h"
+#include "dtm/DTMMain.h"
 #include "frame/ReferenceFrame.h"
 #ifdef KV_FRAME_WINDOW
 #include "platform/controls/widgets/LastResort.h"

@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-#include "core/dtm/DTMMain.h"
+#include "dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
 #include "frame/ExitStatus.h"
 #include "frame/FileWriting.h"

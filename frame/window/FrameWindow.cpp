@@ -18,7 +18,7 @@
 #include <pugixml.hpp>
 
 #include "core/DtmElements.h"
-#include "core/dtm/DTMMain.h"
+#include "dtm/DTMMain.h"
 #include "frame/FrameWords.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/window/WindowPrompt.h"

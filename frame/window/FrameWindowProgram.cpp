@@ -8,7 +8,7 @@
 #include <optional>
 #include <pugixml.hpp>
 
-#include "core/dtm/DTMMain.h"
+#include "dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
 #include "frame/ExitStatus.h"
 #include "frame/FrameWords.h"

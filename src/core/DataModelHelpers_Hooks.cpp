@@ -14,11 +14,11 @@
 #include "core/DtmElements.h"
 #include "core/Registry.h"
 #include "core/clsDataModel.h"
-#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 #include "platform/runtime/ElementPath.h"
 #include "platform/runtime/IChannels.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
+#include "units/clsPROFIBUSProfil3Units.h"
 #include "value/DiagnosticLog.h"
 #include "value/NumberText.h"
 

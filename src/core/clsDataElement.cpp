@@ -9,12 +9,12 @@
 #include "core/DataModelHelpers.h"
 #include "core/ProjectHelpers.h"
 #include "core/clsDataModel.h"
-#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 #include "platform/runtime/ByteBuffer.h"
 #include "platform/runtime/ElementPath.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IUserManager.h"
+#include "units/clsPROFIBUSProfil3Units.h"
 #include "value/NumberText.h"
 #include "value/Text.h"
 

@@ -14,7 +14,6 @@
 #include "core/ProjectHelpers.h"
 #include "core/StrFkt.h"
 #include "core/clsDataElement.h"
-#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 #include "platform/os/VersionInfo.h"
 #include "platform/runtime/ElementPath.h"
 #include "platform/runtime/ICommunicationManager.h"
@@ -26,6 +25,7 @@
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateDataModel.h"
+#include "units/clsPROFIBUSProfil3Units.h"
 #include "value/Date.h"
 #include "value/ScopedValue.h"
 

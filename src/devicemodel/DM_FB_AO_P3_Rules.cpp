@@ -15,9 +15,9 @@
 #include "devicemodel/BlockTable.h"
 #include "devicemodel/DM_FB_AO_P3.h"
 #include "devicemodel/DM_TB_Act_P3.h"
-#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataModel.h"
+#include "units/clsPROFIBUSProfil3Units.h"
 #include "value/NumberText.h"
 
 namespace kv::DM_FB_AO_P3 {

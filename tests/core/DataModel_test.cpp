@@ -11,10 +11,10 @@
 #include "core/DataModelHelpers.h"
 #include "core/DictionaryLookup.h"
 #include "core/clsDataModel.h"
-#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 #include "platform/os/VersionInfo.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "support/ModelContext.h"
+#include "units/clsPROFIBUSProfil3Units.h"
 #include "value/Date.h"
 
 namespace kv {

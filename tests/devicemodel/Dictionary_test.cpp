@@ -17,7 +17,6 @@
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
 #include "devicemodel/DeviceModel.h"
-#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/DTMDictionary.h"
 #include "platform/runtime/DataSet.h"
@@ -25,6 +24,7 @@
 #include "platform/runtime/IXMLHelper.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/XMLHelper.h"
+#include "units/clsPROFIBUSProfil3Units.h"
 #include "value/Text.h"
 
 namespace kv {

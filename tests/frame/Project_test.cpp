@@ -14,8 +14,8 @@
 
 #include "core/ConvStr.h"
 #include "core/DictionaryLookup.h"
-#include "core/dtm/DTMMain.h"
-#include "core/dtm/DTMState.h"
+#include "dtm/DTMMain.h"
+#include "dtm/DTMState.h"
 #include "frame/FileWriting.h"
 #include "frame/FrameProject.h"
 #include "frame/ReferenceFrame.h"

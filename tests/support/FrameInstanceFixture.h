@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "core/dtm/DTMMain.h"
+#include "dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/ScriptedPrompt.h"

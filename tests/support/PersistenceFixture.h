@@ -10,11 +10,11 @@
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
 #include "devicemodel/DeviceModel.h"
-#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/DataSet.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "platform/runtime/XMLHelper.h"
+#include "units/clsPROFIBUSProfil3Units.h"
 
 namespace kv::test_support {
 

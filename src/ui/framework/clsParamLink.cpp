@@ -9,7 +9,6 @@
 #include "core/DictionaryLookup.h"
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
-#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 #include "platform/controls/BitText.h"
 #include "platform/runtime/ElementPath.h"
 #include "platform/runtime/EntryGuard.h"
@@ -19,6 +18,7 @@
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrompt.h"
 #include "platform/runtime/IUserManager.h"
+#include "units/clsPROFIBUSProfil3Units.h"
 #include "value/ScopedValue.h"
 #include "value/Text.h"
 

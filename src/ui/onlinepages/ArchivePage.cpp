@@ -6,7 +6,6 @@
 
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
-#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
 #include "platform/controls/Archive.h"
 #include "platform/controls/ArchiveCurve.h"
 #include "platform/controls/widgets/Trend.h"
@@ -22,6 +21,7 @@
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IStateObject.h"
 #include "ui/framework/widgets/ctlCycle.h"
+#include "units/clsPROFIBUSProfil3Units.h"
 #include "value/Variant.h"
 
 namespace kv {

@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "core/clsDataElement.h"
-#include "core/dtm/DTMMain.h"
+#include "dtm/DTMMain.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/window/FrameWindow.h"
 #include "frame/window/WindowPrompt.h"

@@ -13,9 +13,8 @@
 
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
-#include "core/dtm/DTMMain.h"
-#include "core/dtm/DTMState.h"
-#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
+#include "dtm/DTMMain.h"
+#include "dtm/DTMState.h"
 #include "frame/DeviceSession.h"
 #include "frame/ScriptedPrompt.h"
 #include "platform/controls/ArchiveCurve.h"
@@ -23,6 +22,7 @@
 #include "platform/runtime/ElementPath.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "support/FrameInstanceFixture.h"
+#include "units/clsPROFIBUSProfil3Units.h"
 
 namespace kv::test_support {
 

@@ -9,8 +9,8 @@
 #include <limits>
 #include <sstream>
 
-#include "core/dtm/DTMMain.h"
-#include "core/dtm/DTMState.h"
+#include "dtm/DTMMain.h"
+#include "dtm/DTMState.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/ScriptedPrompt.h"
 #include "platform/runtime/ManualEventLoop.h"

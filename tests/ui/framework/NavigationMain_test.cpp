@@ -13,7 +13,7 @@
 
 #include "core/DtmElements.h"
 #include "core/clsDataElement.h"
-#include "core/dtm/DTMMain.h"
+#include "dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/ScriptedPrompt.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "OnlinePageFixture.h"
-#include "core/dtm/DTMState.h"
+#include "dtm/DTMState.h"
 #include "platform/controls/ArchiveTestBench.h"
 #include "platform/controls/widgets/Trend.h"
 #include "platform/controls/widgets/ctlDTMArchive.h"

@@ -13,7 +13,7 @@
 #include "OnlinePageFixture.h"
 #include "core/DictionaryLookup.h"
 #include "core/clsDataElement.h"
-#include "core/dtm/DTMState.h"
+#include "dtm/DTMState.h"
 #include "platform/controls/widgets/Trend.h"
 #include "platform/controls/widgets/ctlDTMArchive.h"
 #include "ui/onlinepages/ArchivePage.h"

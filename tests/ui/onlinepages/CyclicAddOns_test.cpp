@@ -15,7 +15,7 @@
 
 #include "OnlinePageFixture.h"
 #include "core/DictionaryLookup.h"
-#include "core/dtm/DTMMain.h"
+#include "dtm/DTMMain.h"
 #include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IParameters.h"
 #include "ui/onlinepages/OnlinePageDesigns.h"

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "core/clsDataElement.h"
-#include "core/dtm/DTMMain.h"
 #include "devicemodel/DeviceModel.h"
+#include "dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/ScriptedPrompt.h"

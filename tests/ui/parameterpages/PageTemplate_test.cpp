@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "PageFixture.h"
-#include "core/dtm/DTMMain.h"
+#include "dtm/DTMMain.h"
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/Twips.h"
 #include "platform/controls/widgets/ctlParamSite.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/dtm/DTMMain.h"
-#include "core/dtm/DtmInstance.h"
+#include "dtm/DTMMain.h"
+#include "dtm/DtmInstance.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/IDTMDictionary.h"

@@ -1,4 +1,4 @@
-#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
+#include "units/clsPROFIBUSProfil3Units.h"
 #include "value/Text.h"
 
 #include <array>

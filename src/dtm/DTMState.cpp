@@ -1,4 +1,4 @@
-#include "core/dtm/DTMState.h"
+#include "dtm/DTMState.h"
 
 namespace kv {
 

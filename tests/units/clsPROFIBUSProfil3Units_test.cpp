@@ -1,4 +1,4 @@
-#include "devicemodel/units/clsPROFIBUSProfil3Units.h"
+#include "units/clsPROFIBUSProfil3Units.h"
 
 #include <cmath>
 #include <limits>

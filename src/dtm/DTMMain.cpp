@@ -1,4 +1,4 @@
-#include "core/dtm/DTMMain.h"
+#include "dtm/DTMMain.h"
 
 #include <stdexcept>
 
@@ -6,8 +6,8 @@
 #include "core/DtmElements.h"
 #include "core/clsDataModel.h"
 #include "core/clsFunctionMan.h"
-#include "core/dtm/DTMState.h"
 #include "devicemodel/DeviceModel.h"
+#include "dtm/DTMState.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/os/ComponentFolder.h"
 #include "platform/os/IEventLoop.h"

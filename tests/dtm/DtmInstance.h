@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "core/dtm/DTMMain.h"
+#include "dtm/DTMMain.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IParameters.h"

@@ -8,7 +8,7 @@
 #include "core/DictionaryLookup.h"
 #include "core/DtmElements.h"
 #include "core/ProjectHelpers.h"
-#include "core/dtm/DTMMain.h"
+#include "dtm/DTMMain.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/FdtDocuments.h"

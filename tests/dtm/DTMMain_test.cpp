@@ -1,14 +1,14 @@
 // The DTM object's creation, set-up and persistence as the frame drives them.
 
-#include "core/dtm/DTMMain.h"
+#include "dtm/DTMMain.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-#include "core/dtm/DTMState.h"
-#include "core/dtm/DtmInstance.h"
+#include "dtm/DTMState.h"
+#include "dtm/DtmInstance.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/IChannels.h"
