@@ -1,4 +1,5 @@
 #include "frame/window/FrameWindowProgram.h"
+#include "platform/controls/widgets/QtText.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -206,7 +207,7 @@ int RenderScreenshots(int& argc, char** argv, const WindowRun& run, const Projec
                     trend->Record();
                 }
                 const std::string file = (fs::path(folder) / (name + ".png")).string();
-                if (!window.grab().save(QString::fromStdString(file), "PNG")) {
+                if (!window.grab().save(ToQString(file), "PNG")) {
                     std::cerr << "kv6274pa-frame: " << file << " cannot be written.\n";
                     status = kExitCannotWrite;
                     break;

@@ -1,4 +1,5 @@
 #include "frame/window/WindowPrompt.h"
+#include "platform/controls/widgets/QtText.h"
 
 #include <QAbstractButton>
 #include <QPointer>
@@ -82,8 +83,8 @@ void WindowPrompt::ShowMessage(const std::string& text) {
 std::unique_ptr<QMessageBox> WindowPrompt::NewBox(const std::string& prompt, int32_t style,
                                                   const ButtonTexts& buttonTexts) const {
     const MessageBoxLayout layout = LayoutOfStyle(style);
-    auto box = std::make_unique<QMessageBox>(layout.icon, title_, QString::fromStdString(prompt),
-                                             layout.buttons, parent_);
+    auto box = std::make_unique<QMessageBox>(layout.icon, title_, ToQString(prompt), layout.buttons,
+                                             parent_);
     box->setDefaultButton(layout.defaultButton);
     for (const ButtonTexts* texts : {&buttonTexts_, &buttonTexts}) {
         for (const auto& [which, text] : *texts) {

@@ -1,4 +1,5 @@
 #include "ui/onlinepages/CyclicDisplayPage.h"
+#include "platform/controls/widgets/QtText.h"
 
 #include <QString>
 
@@ -16,8 +17,7 @@ namespace {
 
 // The bar's tooltip: what its value element is, and in which unit.
 void SetBarToolTip(ctlBar& bar, clsDataElement& value, IDTMContext& context) {
-    bar.setToolTip(
-        QString::fromStdString(value.Description.str() + " [" + value.UnitString(context) + "]"));
+    bar.setToolTip(ToQString(value.Description.str() + " [" + value.UnitString(context) + "]"));
 }
 
 }  // namespace

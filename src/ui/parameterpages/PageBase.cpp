@@ -1,4 +1,5 @@
 #include "ui/parameterpages/PageBase.h"
+#include "platform/controls/widgets/QtText.h"
 
 #include <QAbstractButton>
 #include <QEvent>
@@ -104,7 +105,7 @@ class ControlCaption : public ICaptionedControl {
         return {};
     }
     void SetCaption(const std::string& caption) override {
-        const QString text = QString::fromStdString(caption);
+        const QString text = ToQString(caption);
         if (auto* s = qobject_cast<ctlSeparator*>(&widget_))
             s->SetCaption(caption);
         else if (auto* l = qobject_cast<QLabel*>(&widget_))
@@ -123,7 +124,7 @@ class ControlCaption : public ICaptionedControl {
 }  // namespace
 
 PageBase::PageBase(const PageDesign& design, QWidget* parent) : QWidget(parent), design_(design) {
-    setObjectName(QString::fromStdString(design.className));
+    setObjectName(ToQString(design.className));
     InitProperties();
 }
 
@@ -176,7 +177,7 @@ void PageBase::CreateChildren() {
             RecordDesignFault(child, "is of a kind the page makes no control of");
             continue;
         }
-        widget->setObjectName(QString::fromStdString(child.name));
+        widget->setObjectName(ToQString(child.name));
         if (child.index >= 0)
             widget->setProperty("index", child.index);
         if (child.kind != ChildKind::ParamSite)
@@ -200,8 +201,7 @@ void PageBase::PlaceChild(QWidget& widget, const ChildDesign& child) {
 
 QWidget* PageBase::CreateChild(const ChildDesign& child, QWidget* parent) {
     const PropertyBag bag = DesignBag(child);
-    const QString caption =
-        QString::fromStdString(DesignProp(child, "caption").value_or(Variant()).toString());
+    const QString caption = ToQString(DesignProp(child, "caption").value_or(Variant()).toString());
     switch (child.kind) {
         case ChildKind::Separator: {
             auto* s = new ctlSeparator(parent);

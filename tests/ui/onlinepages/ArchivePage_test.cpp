@@ -14,6 +14,7 @@
 #include "core/DictionaryLookup.h"
 #include "core/clsDataElement.h"
 #include "dtm/DTMState.h"
+#include "platform/controls/widgets/QtText.h"
 #include "platform/controls/widgets/Trend.h"
 #include "platform/controls/widgets/ctlDTMArchive.h"
 #include "ui/onlinepages/ArchivePage.h"
@@ -304,9 +305,8 @@ TEST(ArchiveTexts, CaptionsFromTheMeasuredValueKeysAndTheLabels) {
         for (size_t i = 0; i < curves.Count(); ++i)
             EXPECT_EQ(curves.Item(i).UnitText(), b.At(curves.Key(i)).UnitString(b.Ctx())) << i;
         // The chart and its panel show them.
-        EXPECT_EQ(ArchiveOf(p).Trend()->Curves()[1].caption, QString::fromStdString(readback));
-        EXPECT_EQ(ArchiveOf(p).findChild<QLabel*>("curveCaption0")->text(),
-                  QString::fromStdString(setpoint));
+        EXPECT_EQ(ArchiveOf(p).Trend()->Curves()[1].caption, ToQString(readback));
+        EXPECT_EQ(ArchiveOf(p).findChild<QLabel*>("curveCaption0")->text(), ToQString(setpoint));
     }
     EXPECT_EQ(curves.Item(0).UnitText(), "%");
 }

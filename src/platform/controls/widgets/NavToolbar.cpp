@@ -1,4 +1,5 @@
 #include "platform/controls/widgets/NavToolbar.h"
+#include "platform/controls/widgets/QtText.h"
 
 #include <QAction>
 #include <QIcon>
@@ -22,7 +23,7 @@ class NavToolbar::ToolbarButton : public IToolbarButton {
     std::string ToolTipText() const override { return toolTip_; }
     void SetToolTipText(const std::string& text) override {
         toolTip_ = text;
-        action_->setToolTip(QString::fromStdString(text));
+        action_->setToolTip(ToQString(text));
     }
     void SetAvailable(bool available) { action_->setEnabled(available); }
     QAction* Action() const { return action_; }

@@ -1,4 +1,5 @@
 #include "platform/controls/widgets/NavTree.h"
+#include "platform/controls/widgets/QtText.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
@@ -145,7 +146,7 @@ std::string NavTreePane::Title() const {
 }
 
 void NavTreePane::SetTitle(const std::string& text) {
-    setTitle(QString::fromStdString(text));
+    setTitle(ToQString(text));
 }
 
 void NavTreePane::SetTreeXml(const std::string& xml) {
@@ -218,10 +219,10 @@ void NavTreePane::Rebuild() {
 void NavTreePane::AddItems(const std::vector<NavTreeNode>& nodes, QTreeWidgetItem* parent) {
     for (const NavTreeNode& n : nodes) {
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(view_);
-        const QString caption = QString::fromStdString(n.caption.empty() ? n.key : n.caption);
+        const QString caption = ToQString(n.caption.empty() ? n.key : n.caption);
         item->setText(0, caption);
         item->setToolTip(0, caption);
-        item->setData(0, Qt::UserRole, QString::fromStdString(n.key));
+        item->setData(0, Qt::UserRole, ToQString(n.key));
         item->setFlags(n.enabled ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags);
         if (n.progId.empty()) {
             QFont heading = item->font(0);

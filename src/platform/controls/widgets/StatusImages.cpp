@@ -1,4 +1,5 @@
 #include "platform/controls/widgets/StatusImages.h"
+#include "platform/controls/widgets/QtText.h"
 
 #include <QFile>
 
@@ -12,7 +13,7 @@ namespace kv {
 namespace {
 
 QString ResourcePath(const std::string& key) {
-    return QStringLiteral(":/kv/status/") + QString::fromStdString(key) + QStringLiteral(".png");
+    return QStringLiteral(":/kv/status/") + ToQString(key) + QStringLiteral(".png");
 }
 
 bool ValidKey(const std::string& key) {

@@ -1,4 +1,5 @@
 #include "platform/controls/widgets/Trend.h"
+#include "platform/controls/widgets/QtText.h"
 
 #include <QDateTime>
 #include <QFontMetricsF>
@@ -334,8 +335,7 @@ std::vector<Trend::ReadoutLine> Trend::Readout(int64_t t) const {
                 QString unit = c.unitText;
                 if (s.unitCode != c.unitCode) {
                     const std::string* known = c.trace->UnitText(s.unitCode);
-                    unit = known ? QString::fromStdString(*known)
-                                 : QStringLiteral("#%1").arg(s.unitCode);
+                    unit = known ? ToQString(*known) : QStringLiteral("#%1").arg(s.unitCode);
                 }
                 line.text = FormatValue(s.value, c.valueFormat, locale_);
                 if (!unit.isEmpty())
@@ -378,7 +378,7 @@ TrendMapping Trend::Mapping() const {
 QString Trend::FormatValue(double value, const std::string& format, const NumberLocale& locale) {
     if (!format.empty()) {
         try {
-            return QString::fromStdString(FormatNumber(value, format, locale));
+            return ToQString(FormatNumber(value, format, locale));
         } catch (const std::exception&) {
             // a pattern the formatter does not know: the plain number
         }
@@ -386,7 +386,7 @@ QString Trend::FormatValue(double value, const std::string& format, const Number
     // Device values are singles: their plain text has the single's seven digits.
     const float single = static_cast<float>(value);
     const Variant v = static_cast<double>(single) == value ? Variant(single) : Variant(value);
-    return QString::fromStdString(v.toString(locale));
+    return ToQString(v.toString(locale));
 }
 
 // --- drawing ---

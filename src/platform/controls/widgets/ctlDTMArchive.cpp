@@ -1,4 +1,5 @@
 #include "platform/controls/widgets/ctlDTMArchive.h"
+#include "platform/controls/widgets/QtText.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -114,7 +115,7 @@ void ctlDTMArchive::Configure(IDTMContext& context, const ArchiveCurves& curves,
     BuildRows();
     QString text;
     for (const std::string& p : problems)
-        text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + QString::fromStdString(p);
+        text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + ToQString(p);
     problems_->setText(text);
     problems_->setVisible(!text.isEmpty());
     RefreshChart();
@@ -324,12 +325,12 @@ void ctlDTMArchive::RefreshChart() {
         kv::Trend::Curve c;
         c.index = curve.ScaleIndex();
         c.trace = recorder_->TraceOf(curve);
-        c.caption = QString::fromStdString(curve.Caption());
-        c.unitText = QString::fromStdString(curve.UnitText());
+        c.caption = ToQString(curve.Caption());
+        c.unitText = ToQString(curve.UnitText());
         if (c.trace && !c.trace->Empty()) {
             c.unitCode = c.trace->Newest().unitCode;
             if (const std::string* text = c.trace->UnitText(c.unitCode))
-                c.unitText = QString::fromStdString(*text);
+                c.unitText = ToQString(*text);
         }
         c.valueFormat = curve.ValueFormat();
         if (i < ranges_.size()) {
@@ -358,7 +359,7 @@ void ctlDTMArchive::RefreshPanel() {
         row.enable->setEnabled(editEnabled_ && curve.Enabled() && !released_);
         const std::string& caption =
             curve.Caption().empty() ? curve.DataElementPath() : curve.Caption();
-        row.caption->setText(QString::fromStdString(caption));
+        row.caption->setText(ToQString(caption));
         QString value = QStringLiteral("\u2013");
         const ArchiveTrace* trace = recorder_->TraceOf(curve);
         if (trace && !trace->Empty()) {
@@ -368,7 +369,7 @@ void ctlDTMArchive::RefreshPanel() {
                 const std::string* unit = trace->UnitText(s.unitCode);
                 const std::string& unitText = unit ? *unit : curve.UnitText();
                 if (!unitText.empty())
-                    value += QLatin1Char(' ') + QString::fromStdString(unitText);
+                    value += QLatin1Char(' ') + ToQString(unitText);
             } else {
                 value = noValue;
             }

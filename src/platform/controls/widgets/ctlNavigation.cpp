@@ -1,4 +1,5 @@
 #include "platform/controls/widgets/ctlNavigation.h"
+#include "platform/controls/widgets/QtText.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -244,7 +245,7 @@ void ctlNavigation::ShowNode(const std::string& key) {
     if (key == shownKey_ && progId == shownProgId_ && ShownPageWidget()) {
         // The same node in a new tree: the page stays; a heading takes its new caption.
         if (ShownPageWidget() == emptyPage_)
-            emptyPageTitle_->setText(QString::fromStdString(caption));
+            emptyPageTitle_->setText(ToQString(caption));
         return;
     }
     const QPointer<ctlNavigation> self(this);
@@ -334,7 +335,7 @@ void ctlNavigation::TakeShownWidget() {
 }
 
 void ctlNavigation::ShowEmptyPage(const std::string& caption) {
-    emptyPageTitle_->setText(QString::fromStdString(caption));
+    emptyPageTitle_->setText(ToQString(caption));
     pageArea_->setWidget(emptyPage_);
     emptyPage_->show();
 }

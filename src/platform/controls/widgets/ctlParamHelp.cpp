@@ -1,4 +1,5 @@
 #include "platform/controls/widgets/ctlParamHelp.h"
+#include "platform/controls/widgets/QtText.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -47,7 +48,7 @@ bool ctlParamHelp::ReadProperties(const IPropertyBag& bag) {
 
 void ctlParamHelp::SetHelpText(const std::string& text) {
     helpText_ = text;
-    text_->setText(QString::fromStdString(text));
+    text_->setText(ToQString(text));
 }
 
 void ctlParamHelp::ShowHelp(IParameterRow& row) {

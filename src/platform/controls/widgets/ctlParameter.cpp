@@ -1,4 +1,5 @@
 #include "platform/controls/widgets/ctlParameter.h"
+#include "platform/controls/widgets/QtText.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -319,7 +320,7 @@ void ctlParameter::SetStatusIcon(const std::string& key) {
 
 void ctlParameter::SetIconToolTip(const std::string& text) {
     iconToolTip_ = text;
-    icon_->setToolTip(QString::fromStdString(text));
+    icon_->setToolTip(ToQString(text));
 }
 
 std::string ctlParameter::MenuItemText(int32_t index) const {
@@ -359,7 +360,7 @@ void ctlParameter::SetNumberLocale(const NumberLocale& locale) {
 
 void ctlParameter::SetUnitText(const std::string& text) {
     unitText_ = text;
-    unit_->setText(QString::fromStdString(text));
+    unit_->setText(ToQString(text));
 }
 
 void ctlParameter::SetHelpText(const std::string& text) {
@@ -529,7 +530,7 @@ void ctlParameter::ApplyColors() {
 }
 
 void ctlParameter::ApplyToolTips() {
-    const QString help = QString::fromStdString(helpText_);
+    const QString help = ToQString(helpText_);
     label_->setToolTip(help);
     if (editor_ != nullptr)
         editor_->setToolTip(help);
@@ -542,7 +543,7 @@ void ctlParameter::FillChoice() {
     choice_->clear();
     choiceNumbers_.clear();
     for (const kv::ValueList::Entry& e : valueList_.Entries()) {
-        choice_->addItem(QString::fromStdString(std::string(e.text)));
+        choice_->addItem(ToQString(std::string(e.text)));
         choiceNumbers_.push_back(e.number);
     }
     filledList_ = valueList_;
@@ -555,7 +556,7 @@ void ctlParameter::FillBits() {
     if (!valueList_.empty()) {
         for (const kv::ValueList::Entry& e : valueList_.Entries()) {
             if (e.number >= 0 && e.number <= kMaxBitNumber)
-                entries.emplace_back(e.number, QString::fromStdString(std::string(e.text)));
+                entries.emplace_back(e.number, ToQString(std::string(e.text)));
         }
     } else {
         const size_t count = value_.isString() ? ParseBitText(value_.str()).size() : 0;
@@ -588,9 +589,9 @@ QString ctlParameter::ValueText(const Variant& value) const {
             return HexText(value.bytes());
         if (!valueFormat_.empty() && value.isNumber() && !value.isBoolean() &&
             value.type() != VarType::Date && std::isfinite(value.number())) {
-            return QString::fromStdString(FormatNumber(value.number(), valueFormat_, locale_));
+            return ToQString(FormatNumber(value.number(), valueFormat_, locale_));
         }
-        return QString::fromStdString(value.toString(locale_));
+        return ToQString(value.toString(locale_));
     } catch (const std::exception&) {
         return {};
     }
@@ -606,7 +607,7 @@ QString ctlParameter::ListEntryText(const Variant& value, bool* found) const {
     for (const kv::ValueList::Entry& e : valueList_.Entries()) {
         if (e.number == *number) {
             *found = true;
-            return QString::fromStdString(std::string(e.text));
+            return ToQString(std::string(e.text));
         }
     }
     return {};
@@ -683,7 +684,7 @@ QString ctlParameter::DisplayText() const {
 // --- layout ---
 
 QString ctlParameter::ElidedLabel() const {
-    return label_->fontMetrics().elidedText(QString::fromStdString(labelText_), Qt::ElideRight,
+    return label_->fontMetrics().elidedText(ToQString(labelText_), Qt::ElideRight,
                                             std::max(label_->width(), 0));
 }
 
@@ -852,7 +853,7 @@ void ctlParameter::ShowContextMenu(QWidget* source, const QPoint& globalPos) {
     if (!menuItems_.empty() && !menu->isEmpty())
         menu->addSeparator();
     for (size_t i = 0; i < menuItems_.size(); ++i) {
-        QAction* action = menu->addAction(QString::fromStdString(menuItems_[i]));
+        QAction* action = menu->addAction(ToQString(menuItems_[i]));
         action->setData(static_cast<int>(i + 1));
     }
     if (menu->isEmpty()) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/DictionaryLookup.h"
+#include "platform/controls/widgets/QtText.h"
 
 namespace kv {
 
@@ -26,7 +27,7 @@ class CaptionedLabel : public ICaptionedControl {
     }
     void SetCaption(const std::string& caption) override {
         if (label_)
-            label_->setText(QString::fromStdString(caption));
+            label_->setText(ToQString(caption));
     }
 
   private:

@@ -1,4 +1,5 @@
 #include "ui/framework/widgets/ctlAbout.h"
+#include "platform/controls/widgets/QtText.h"
 
 #include <QDate>
 #include <QGridLayout>
@@ -146,8 +147,8 @@ void ctlAbout::InitPage(IDTMContext& context) {
     IPrivateDataModel* model = context.Parameters().DataModel();
     if (model == nullptr)
         return;
-    Label("lblProductTxt")->setText(QString::fromStdString(model->DTMName()));
-    QString version = QString::fromStdString(model->DTMVersion());
+    Label("lblProductTxt")->setText(ToQString(model->DTMName()));
+    QString version = ToQString(model->DTMVersion());
     // A version information without a date shows the version alone.
     Guarded(context.Diagnostics(), "ctlAbout DTMDate", [&] {
         const double date = model->DTMDate();

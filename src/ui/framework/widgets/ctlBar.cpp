@@ -1,4 +1,5 @@
 #include "ui/framework/widgets/ctlBar.h"
+#include "platform/controls/widgets/QtText.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -73,7 +74,7 @@ std::string ctlBar::Caption() const {
 }
 
 void ctlBar::SetCaption(const std::string& caption) {
-    const QString text = QString::fromStdString(caption);
+    const QString text = ToQString(caption);
     if (text == scale_->Caption())
         return;
     scale_->SetCaption(text);
@@ -194,7 +195,7 @@ bool ctlBar::ReadProperties(const IPropertyBag& bag) {
         ok &= ReadProperty(bag, key, def, apply);
     };
     read("Caption", Variant(""),
-         [this](const Variant& v) { scale_->SetCaption(QString::fromStdString(v.toString())); });
+         [this](const Variant& v) { scale_->SetCaption(ToQString(v.toString())); });
     read("Color", Variant(int32_t{0}), [this](const Variant& v) { color_ = v.toLong(); });
     read("LimitColor", Variant(int32_t{0}), [this](const Variant& v) { limitColor_ = v.toLong(); });
     read("RangeMin", Variant(0.0), [this](const Variant& v) {

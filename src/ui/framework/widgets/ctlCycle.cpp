@@ -1,4 +1,5 @@
 #include "ui/framework/widgets/ctlCycle.h"
+#include "platform/controls/widgets/QtText.h"
 
 #include <QCheckBox>
 #include <QResizeEvent>
@@ -33,9 +34,7 @@ class CheckBoxCaption : public ICaptionedControl {
     std::string Name() const override { return box_.objectName().toStdString(); }
     std::optional<int32_t> Index() const override { return std::nullopt; }
     std::string Caption() const override { return box_.text().toStdString(); }
-    void SetCaption(const std::string& caption) override {
-        box_.setText(QString::fromStdString(caption));
-    }
+    void SetCaption(const std::string& caption) override { box_.setText(ToQString(caption)); }
 
   private:
     QCheckBox& box_;

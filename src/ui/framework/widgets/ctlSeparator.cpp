@@ -1,4 +1,5 @@
 #include "ui/framework/widgets/ctlSeparator.h"
+#include "platform/controls/widgets/QtText.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -46,7 +47,7 @@ std::string ctlSeparator::Caption() const {
 }
 
 void ctlSeparator::SetCaption(const std::string& caption) {
-    const QString text = QString::fromStdString(caption);
+    const QString text = ToQString(caption);
     if (text == lblTitle_->text())
         return;
     lblTitle_->setText(text);

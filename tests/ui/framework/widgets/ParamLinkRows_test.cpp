@@ -14,6 +14,7 @@
 #include <string>
 
 #include "OnlinePageTest.h"
+#include "platform/controls/widgets/QtText.h"
 #include "support/WidgetHelpers.h"
 
 namespace kv {
@@ -110,7 +111,7 @@ TEST_F(LinkRowsTest, ShiftF1AndTheMenuItemOpenTheHelpButF1AloneDoesNot) {
     const std::string item = tag->MenuItemText(1);
     EXPECT_EQ(item, in.context.GetText("paramhelp_menuitem") + "\t" +
                         in.context.GetText("paramhelp_shortcut"));
-    ChooseFromContextMenu(field, QString::fromStdString(item));
+    ChooseFromContextMenu(field, ToQString(item));
     EXPECT_EQ(help->ShownFor(), tag);
 }
 
