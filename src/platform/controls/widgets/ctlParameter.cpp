@@ -220,29 +220,33 @@ bool ctlParameter::Raise(Fn&& fn) {
 
 bool ctlParameter::ReadProperties(const IPropertyBag& bag) {
     bool ok = true;
-    // Reads one key when the bag holds it; a value of the wrong kind leaves the property alone.
-    auto read = [&bag, &ok](const char* key, auto apply) {
+    // Reads one key when the bag holds it. A value that does not convert leaves the property
+    // alone and makes the answer False.
+    auto read = [&bag, &ok](const char* key, auto convert, auto apply) {
         const std::optional<Variant> v = bag.Read(key);
         if (!v)
             return;
-        try {
-            apply(*v);
-        } catch (const VbError&) {
+        const auto converted = convert(*v);
+        if (converted)
+            apply(*converted);
+        else
             ok = false;
-        }
     };
-    read("parametertag", [this](const Variant& v) { SetParameterTag(v.toString()); });
-    read("labeltext", [this](const Variant& v) { SetLabelText(v.toString()); });
-    read("unittext", [this](const Variant& v) { SetUnitText(v.toString()); });
-    read("labelwidth", [this](const Variant& v) { labelWidth_ = v.toLong(); });
-    read("unitwidth", [this](const Variant& v) { unitWidth_ = v.toLong(); });
-    read("iconvisible", [this](const Variant& v) { iconVisible_ = v.toBool(); });
-    read("labelstyle", [this](const Variant& v) { labelStyle_ = v.toLong(); });
-    read("controltype", [this](const Variant& v) { SetControlType(v.toLong()); });
-    read("locked", [this](const Variant& v) { SetLocked(v.toBool()); });
-    read("statusicon", [this](const Variant& v) { SetStatusIcon(v.toString()); });
-    read("visible", [this](const Variant& v) {
-        designVisible_ = v.toBool();
+    const auto text = [](const Variant& v) { return v.tryString(); };
+    const auto number = [](const Variant& v) { return v.tryLong(); };
+    const auto flag = [](const Variant& v) { return v.tryBool(); };
+    read("parametertag", text, [this](const std::string& s) { SetParameterTag(s); });
+    read("labeltext", text, [this](const std::string& s) { SetLabelText(s); });
+    read("unittext", text, [this](const std::string& s) { SetUnitText(s); });
+    read("labelwidth", number, [this](int32_t n) { labelWidth_ = n; });
+    read("unitwidth", number, [this](int32_t n) { unitWidth_ = n; });
+    read("iconvisible", flag, [this](bool b) { iconVisible_ = b; });
+    read("labelstyle", number, [this](int32_t n) { labelStyle_ = n; });
+    read("controltype", number, [this](int32_t n) { SetControlType(n); });
+    read("locked", flag, [this](bool b) { SetLocked(b); });
+    read("statusicon", text, [this](const std::string& s) { SetStatusIcon(s); });
+    read("visible", flag, [this](bool b) {
+        designVisible_ = b;
         ApplyVisibility();
     });
     DoLayout();
@@ -581,20 +585,17 @@ void ctlParameter::FillBits() {
     ApplyReadOnly();
 }
 
+// A value without a text (Null, Empty, a date out of range) shows as an empty field.
 QString ctlParameter::ValueText(const Variant& value) const {
-    try {
-        if (value.isEmpty() || value.isNull())
-            return {};
-        if (value.isByteArray())
-            return HexText(value.bytes());
-        if (!valueFormat_.empty() && value.isNumber() && !value.isBoolean() &&
-            value.type() != VarType::Date && std::isfinite(value.number())) {
-            return ToQString(FormatNumber(value.number(), valueFormat_, locale_));
-        }
-        return ToQString(value.toString(locale_));
-    } catch (const std::exception&) {
+    if (value.isEmpty() || value.isNull())
         return {};
+    if (value.isByteArray())
+        return HexText(value.bytes());
+    if (!valueFormat_.empty() && value.isNumber() && !value.isBoolean() &&
+        value.type() != VarType::Date && std::isfinite(value.number())) {
+        return ToQString(FormatNumber(value.number(), valueFormat_, locale_));
     }
+    return ToQString(value.tryString(locale_).value_or(std::string()));
 }
 
 QString ctlParameter::ListEntryText(const Variant& value, bool* found) const {
