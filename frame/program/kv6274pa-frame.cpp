@@ -213,7 +213,7 @@ int Main(int& argc, char** argv) {
         return kExitUsage;
     }
     if (help) {
-        std::cout << kUsageText;
+        std::cout << UsageText();
         return kExitDone;
     }
     const FrameWords& words = FrameWordsOf(options.language);
