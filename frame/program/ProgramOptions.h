@@ -30,8 +30,8 @@ struct Options {
     std::string screenshotFolder;
 };
 
-// The text of --help.
-extern const char* const kUsageText;
+// The text of --help, with every option that ParseOptions reads.
+std::string UsageText();
 
 // Fills the options; false with the reason when they cannot be used.
 bool ParseOptions(int argc, char** argv, Options& options, bool& help, std::string& error);

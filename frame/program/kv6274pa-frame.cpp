@@ -69,25 +69,20 @@ FrameInstance* OpenProject(const Options& options, ReferenceFrame& frame, bool& 
     return instance;
 }
 
-// The terminal run: connect, upload, show the values, save; the exit status.
-int Run(const Options& options) {
-    const FrameWords& words = FrameWordsOf(options.language);
-    if (!CanStart(options, words, Writes::ProjectAndDocument))
-        return kExitProjectError;
-    auto loop = std::make_shared<ManualEventLoop>();
-    auto prompt = std::make_shared<TerminalPrompt>(options.identityAnswer, words);
-    ReferenceFrame frame(loop, prompt);
-    const DiagnosticsReport report(options.trace, frame, *loop);
-    frame.SetUserInformation(kUserInformation);
-    frame.SetLanguage(options.language);
-
+// The project opened or created, told on the terminal; nullptr after the message.
+FrameInstance* ShowProject(const Options& options, const FrameWords& words, ReferenceFrame& frame) {
     bool exists = false;
     FrameInstance* instance = OpenProject(options, frame, exists);
-    if (instance == nullptr)
-        return kExitProjectError;
-    std::cout << Pad(words.project, kColumn) << options.project << " ("
-              << (exists ? words.opened : words.created) << ", " << instance->systemTag << ")\n";
+    if (instance != nullptr) {
+        std::cout << Pad(words.project, kColumn) << options.project << " ("
+                  << (exists ? words.opened : words.created) << ", " << instance->systemTag
+                  << ")\n";
+    }
+    return instance;
+}
 
+// The simulated device as the options set it up, told on the terminal.
+std::shared_ptr<SimulatedPositioner> ShowDevice(const Options& options, const FrameWords& words) {
     auto device = std::make_shared<SimulatedPositioner>(options.device);
     if (options.writeLocked)
         device->SetRecord(0, 34, {0x00, 0x00});
@@ -95,36 +90,41 @@ int Run(const Options& options) {
               << ", " << words.identNumber << " " << Hex4(options.device.identNumber) << ", "
               << words.profileRevision << " " << Hex4(options.device.profileRevision) << "\n";
     SetUpDemonstrationProcess(*device);
+    return device;
+}
 
-    DeviceSession session(loop, *instance, device);
-    if (options.trace)
-        session.Channel().SetTrace([](const std::string& line) { std::cout << line << "\n"; });
-
-    DTMMain& dtm = *instance->dtm;
-    IDTMContext& context = *dtm.DTMContext();
+// Connects the instance to the device and tells how its identity was checked. False after the
+// message; the DTM is then released when the device did not answer or refused.
+bool Connect(DeviceSession& session, DTMMain& dtm, const TerminalPrompt& prompt,
+             const Options& options, const FrameWords& words) {
     if (!session.SetCommunication()) {
         Fail(words.channelRefusedMessage);
-        return kExitNotConnected;
+        return false;
     }
     std::cout << Pad(words.connectingTitle, kColumn) << "..." << (options.trace ? "\n" : "")
               << std::flush;
     if (!session.Connect()) {
-        const int32_t code = context.CommunicationManager().CommObject()->ErrorCode();
+        const int32_t code = dtm.DTMContext()->CommunicationManager().CommObject()->ErrorCode();
         std::cout << "\n";
         Fail(code == cecRefused ? words.deviceRefusedMessage : words.deviceUnreachable);
         dtm.ReleaseCommunication();
         dtm.PrepareToRelease();
-        return kExitNotConnected;
+        return false;
     }
-    if (prompt->shown == 0 && !options.trace)
+    if (prompt.shown == 0 && !options.trace)
         std::cout << " " << words.identityChecked << "\n";
-    else if (prompt->shown == 0)
+    else if (prompt.shown == 0)
         std::cout << Pad("", kColumn) << words.identityChecked << "\n";
     else
         std::cout << Pad("", kColumn) << words.accepted << "\n";
+    return true;
+}
 
-    // Upload of the whole data set, with its progress.
-    FrameContainer& container = *instance->container;
+// Uploads the whole data set with its progress and the number of parameters read; false after
+// the message.
+bool Upload(DeviceSession& session, FrameInstance& instance, SimulatedPositioner& device,
+            const Options& options, const FrameWords& words) {
+    FrameContainer& container = *instance.container;
     ProgressBar bar(words.upload, IsTerminal(STDOUT_FILENO) && !options.trace);
     session.SetStepHook([&] {
         const auto& events = container.Recorded();
@@ -135,26 +135,26 @@ int Run(const Options& options) {
             }
         }
     });
-    device->ClearLog();
+    device.ClearLog();
     container.ClearRecorded();
     const std::optional<bool> uploaded = session.Upload("upload-1");
     session.SetStepHook(nullptr);
     size_t reads = 0;
-    for (const Dpv1Request& r : device->Log())
+    for (const Dpv1Request& r : device.Log())
         reads += r.write ? 0 : 1;
     if (uploaded != std::optional<bool>(true)) {
         bar.Finish("");
         Fail(uploaded ? words.uploadFailedMessage : words.uploadNotStarted);
-        session.Disconnect();
-        dtm.PrepareToRelease();
-        return kExitTransferFailed;
+        return false;
     }
     bar.Show(100);
     bar.Finish(std::to_string(reads) + " " + words.parametersRead);
+    return true;
+}
 
-    PrintDeviceValues(context, words);
-
-    // The project and the parameter document.
+// Saves the project and writes the parameter document beside it; the exit status.
+int SaveProjectAndDocument(ReferenceFrame& frame, DTMMain& dtm, const Options& options,
+                           const FrameWords& words) {
     std::string error;
     int result = kExitDone;
     std::cout << "\n";
@@ -175,7 +175,37 @@ int Run(const Options& options) {
         Fail(error);
         result = kExitCannotWrite;
     }
+    return result;
+}
 
+// The terminal run: connect, upload, show the values, save; the exit status.
+int Run(const Options& options) {
+    const FrameWords& words = FrameWordsOf(options.language);
+    if (!CanStart(options, words, Writes::ProjectAndDocument))
+        return kExitProjectError;
+    auto loop = std::make_shared<ManualEventLoop>();
+    auto prompt = std::make_shared<TerminalPrompt>(options.identityAnswer, words);
+    ReferenceFrame frame(loop, prompt);
+    const DiagnosticsReport report(options.trace, frame, *loop);
+    frame.SetUserInformation(kUserInformation);
+    frame.SetLanguage(options.language);
+
+    FrameInstance* instance = ShowProject(options, words, frame);
+    if (instance == nullptr)
+        return kExitProjectError;
+    const std::shared_ptr<SimulatedPositioner> device = ShowDevice(options, words);
+    DeviceSession session(loop, *instance, device);
+    if (options.trace)
+        session.Channel().SetTrace([](const std::string& line) { std::cout << line << "\n"; });
+    DTMMain& dtm = *instance->dtm;
+    if (!Connect(session, dtm, *prompt, options, words))
+        return kExitNotConnected;
+
+    int result = kExitTransferFailed;
+    if (Upload(session, *instance, *device, options, words)) {
+        PrintDeviceValues(*dtm.DTMContext(), words);
+        result = SaveProjectAndDocument(frame, dtm, options, words);
+    }
     session.Disconnect();
     dtm.PrepareToRelease();
     return result;
@@ -213,7 +243,7 @@ int Main(int& argc, char** argv) {
         return kExitUsage;
     }
     if (help) {
-        std::cout << kUsageText;
+        std::cout << UsageText();
         return kExitDone;
     }
     const FrameWords& words = FrameWordsOf(options.language);

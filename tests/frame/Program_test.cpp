@@ -308,6 +308,22 @@ TEST_F(ProgramTest, OptionErrorsHaveTheirOwnMessages) {
     }
 }
 
+TEST_F(ProgramTest, TheHelpListsEveryOptionAndDoesNothingElse) {
+    for (const char* help : {"--help", "-h"}) {
+        SCOPED_TRACE(help);
+        const Result r = Run({help});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "");
+        for (const char* option :
+             {"-h, --help ", "--project FILE ", "--language CODE ", "--trace ", "--yes, --no ",
+              "--gui ", "--screenshot DIR ", "--device-id TEXT ", "--ident-number N ",
+              "--profile-revision N ", "--write-locked ", "--hw-protected "}) {
+            EXPECT_NE(r.out.find(std::string("\n  ") + option), std::string::npos) << option;
+        }
+        EXPECT_FALSE(fs::exists(Project()));
+    }
+}
+
 TEST_F(ProgramTest, OptionValuesMayFollowAnEqualsSign) {
     const Result r = Run({"--project=plant.xml", "--device-id=KV6274", "--ident-number=0x0B5E"});
     ASSERT_EQ(r.status, 0) << r.err;

@@ -1,29 +1,22 @@
 #include "platform/controls/widgets/ctlParameter.h"
 #include "platform/controls/widgets/QtText.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
-#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
-#include <QPushButton>
-#include <QStyledItemDelegate>
-#include <QToolTip>
 #include <algorithm>
-#include <cmath>
 #include <optional>
 
 #include "platform/controls/BitText.h"
 #include "platform/controls/widgets/LastResort.h"
+#include "platform/controls/widgets/ParameterEditor.h"
 #include "platform/controls/widgets/StatusImages.h"
 #include "platform/controls/widgets/Twips.h"
 #include "platform/controls/widgets/WinColor.h"
-#include "value/NumberText.h"
 
 namespace kv {
 
@@ -33,8 +26,6 @@ constexpr int kIconSize = 16;
 constexpr int kGap = 4;
 // Height of a row as the pages place it (315 twips).
 constexpr int kRowHeightTwips = 315;
-// Bits beyond this number are not shown: a value list naming them is no bit list of a device.
-constexpr int32_t kMaxBitNumber = 1023;
 
 // Windows virtual-key code of a Qt key; 0 for keys without one.
 int32_t VirtualKey(int key) {
@@ -104,82 +95,6 @@ int ColumnWidth(int32_t designed, int rowWidth, const QWidget* widget) {
     return designed > 0 ? TwipsToPixels(designed, widget) : 0;
 }
 
-QString HexText(const ByteArray& array) {
-    QString out;
-    for (uint8_t b : array.bytes) {
-        if (!out.isEmpty())
-            out += QLatin1Char(' ');
-        out += QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
-    }
-    return out;
-}
-
-// The entries of a bit list. Each is as tall as its check box with a pixel to spare above and
-// below: the style draws the box over the indicator's whole height, so the frames of entries
-// only that tall would touch, and a line of text lower than the indicator would cut the box.
-// The entries take the list's width whatever their texts (the list sizes them all by one
-// entry's hint and would scroll sideways after a long one): a text wider than the value column
-// is shown shortened, and such an entry gives its whole text as its tooltip; the others leave
-// the tooltip to the list (the row's help).
-class BitEntryDelegate : public QStyledItemDelegate {
-  public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return CallGuarded("bit entry size", QSize(), [&] {
-            QSize size = QStyledItemDelegate::sizeHint(option, index);
-            const int indicator =
-                StyleOf(option).pixelMetric(QStyle::PM_IndicatorHeight, &option, option.widget);
-            size.setHeight(std::max(size.height(), indicator + 2));
-            size.setWidth(0);
-            return size;
-        });
-    }
-
-    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
-                   const QModelIndex& index) override {
-        return CallGuarded("bit entry tooltip", false, [&] {
-            if (event == nullptr || view == nullptr || event->type() != QEvent::ToolTip ||
-                !index.isValid())
-                return QStyledItemDelegate::helpEvent(event, view, option, index);
-            QStyleOptionViewItem entry = option;
-            initStyleOption(&entry, index);
-            if (!Shortened(entry))
-                return QStyledItemDelegate::helpEvent(event, view, option, index);
-            QToolTip::showText(event->globalPos(), entry.text, view->viewport(), option.rect);
-            return true;
-        });
-    }
-
-  private:
-    static const QStyle& StyleOf(const QStyleOptionViewItem& option) {
-        return option.widget != nullptr ? *option.widget->style() : *QApplication::style();
-    }
-
-    // True when the text does not fit the entry's text area, which the style then elides: the
-    // area less the style's text margin on either side.
-    static bool Shortened(const QStyleOptionViewItem& entry) {
-        const QStyle& style = StyleOf(entry);
-        const QRect area = style.subElementRect(QStyle::SE_ItemViewItemText, &entry, entry.widget);
-        const int margin =
-            style.pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, entry.widget) + 1;
-        return entry.fontMetrics.horizontalAdvance(entry.text) > area.width() - 2 * margin;
-    }
-};
-
-// Keeps a flag set for the time of a scope.
-class FlagScope {
-  public:
-    explicit FlagScope(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = old_; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-  private:
-    bool& flag_;
-    bool old_;
-};
-
 }  // namespace
 
 ctlParameter::ctlParameter(QWidget* parent) : QWidget(parent) {
@@ -192,6 +107,11 @@ ctlParameter::ctlParameter(QWidget* parent) : QWidget(parent) {
     unit_ = new QLabel(this);
     unit_->setObjectName(QStringLiteral("unit"));
     unit_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    editor_ = std::make_unique<ParameterEditor>(this);
+    connect(editor_.get(), &ParameterEditor::edited, this, &ctlParameter::OnFieldEdited);
+    connect(editor_.get(), &ParameterEditor::chosen, this, &ctlParameter::OnEntryChosen);
+    connect(editor_.get(), &ParameterEditor::bitTicked, this, &ctlParameter::OnBitTicked);
+    connect(editor_.get(), &ParameterEditor::clicked, this, &ctlParameter::OnButtonClicked);
     resize(TwipsToPixels(6015, this), TwipsToPixels(kRowHeightTwips, this));
     RebuildEditor();
     ApplyColors();
@@ -220,29 +140,33 @@ bool ctlParameter::Raise(Fn&& fn) {
 
 bool ctlParameter::ReadProperties(const IPropertyBag& bag) {
     bool ok = true;
-    // Reads one key when the bag holds it; a value of the wrong kind leaves the property alone.
-    auto read = [&bag, &ok](const char* key, auto apply) {
+    // Reads one key when the bag holds it. A value that does not convert leaves the property
+    // alone and makes the answer False.
+    auto read = [&bag, &ok](const char* key, auto convert, auto apply) {
         const std::optional<Variant> v = bag.Read(key);
         if (!v)
             return;
-        try {
-            apply(*v);
-        } catch (const VbError&) {
+        const auto converted = convert(*v);
+        if (converted)
+            apply(*converted);
+        else
             ok = false;
-        }
     };
-    read("parametertag", [this](const Variant& v) { SetParameterTag(v.toString()); });
-    read("labeltext", [this](const Variant& v) { SetLabelText(v.toString()); });
-    read("unittext", [this](const Variant& v) { SetUnitText(v.toString()); });
-    read("labelwidth", [this](const Variant& v) { labelWidth_ = v.toLong(); });
-    read("unitwidth", [this](const Variant& v) { unitWidth_ = v.toLong(); });
-    read("iconvisible", [this](const Variant& v) { iconVisible_ = v.toBool(); });
-    read("labelstyle", [this](const Variant& v) { labelStyle_ = v.toLong(); });
-    read("controltype", [this](const Variant& v) { SetControlType(v.toLong()); });
-    read("locked", [this](const Variant& v) { SetLocked(v.toBool()); });
-    read("statusicon", [this](const Variant& v) { SetStatusIcon(v.toString()); });
-    read("visible", [this](const Variant& v) {
-        designVisible_ = v.toBool();
+    const auto text = [](const Variant& v) { return v.tryString(); };
+    const auto number = [](const Variant& v) { return v.tryLong(); };
+    const auto flag = [](const Variant& v) { return v.tryBool(); };
+    read("parametertag", text, [this](const std::string& s) { SetParameterTag(s); });
+    read("labeltext", text, [this](const std::string& s) { SetLabelText(s); });
+    read("unittext", text, [this](const std::string& s) { SetUnitText(s); });
+    read("labelwidth", number, [this](int32_t n) { labelWidth_ = n; });
+    read("unitwidth", number, [this](int32_t n) { unitWidth_ = n; });
+    read("iconvisible", flag, [this](bool b) { iconVisible_ = b; });
+    read("labelstyle", number, [this](int32_t n) { labelStyle_ = n; });
+    read("controltype", number, [this](int32_t n) { SetControlType(n); });
+    read("locked", flag, [this](bool b) { SetLocked(b); });
+    read("statusicon", text, [this](const std::string& s) { SetStatusIcon(s); });
+    read("visible", flag, [this](bool b) {
+        designVisible_ = b;
         ApplyVisibility();
     });
     DoLayout();
@@ -287,8 +211,7 @@ void ctlParameter::SetValue(const Variant& value) {
     value_ = value;
     if (editing_)
         savedValue_ = value;
-    if (kind_ == EditorKind::Bits && valueList_.empty())
-        FillBits();  // without names, the bits follow the value's length
+    editor_->FollowBitsOf(value);  // without names, the bits follow the value's length
     ShowValue();
 }
 
@@ -307,10 +230,12 @@ void ctlParameter::SetValueForeColor(int32_t color) {
     ApplyColors();
 }
 
+int32_t ctlParameter::ValueMaxLength() const {
+    return editor_->MaxLength();
+}
+
 void ctlParameter::SetValueMaxLength(int32_t length) {
-    maxLength_ = std::max<int32_t>(length, 0);
-    if (field_ != nullptr)
-        field_->setMaxLength(maxLength_ > 0 ? maxLength_ : 32767);
+    editor_->SetMaxLength(length);
 }
 
 void ctlParameter::SetStatusIcon(const std::string& key) {
@@ -335,26 +260,26 @@ void ctlParameter::SetMenuItemText(int32_t index, const std::string& text) {
     menuItems_[static_cast<size_t>(index - 1)] = text;
 }
 
+std::string ctlParameter::ValueList() const {
+    return editor_->ValueList().str();
+}
+
 void ctlParameter::SetValueList(const std::string& list) {
-    if (list == valueList_)
-        return;
-    valueList_ = list;
-    if (kind_ == EditorKind::Choice)
-        FillChoice();
-    else if (kind_ == EditorKind::Bits)
-        FillBits();
-    ShowValue();
+    if (editor_->SetValueList(list, value_))
+        ShowValue();
+}
+
+std::string ctlParameter::ValueFormat() const {
+    return editor_->ValueFormat();
 }
 
 void ctlParameter::SetValueFormat(const std::string& format) {
-    if (format == valueFormat_)
-        return;
-    valueFormat_ = format;
-    ShowValue();
+    if (editor_->SetValueFormat(format))
+        ShowValue();
 }
 
 void ctlParameter::SetNumberLocale(const NumberLocale& locale) {
-    locale_ = locale;
+    editor_->SetNumberLocale(locale);
     ShowValue();
 }
 
@@ -399,89 +324,16 @@ IParamHelp* ctlParameter::ParamHelpCtl() {
 
 // --- the editor ---
 
-ctlParameter::EditorKind ctlParameter::WantedEditor() const {
-    switch (controlType_) {
-        case pctValueList:
-            // A locked choice shows its entry's text in a read-only field.
-            return ReadOnly() ? EditorKind::Field : EditorKind::Choice;
-        case pctBitList:
-            return EditorKind::Bits;
-        case pctCommandButton:
-            return EditorKind::Button;
-        default:
-            return EditorKind::Field;
-    }
-}
-
 void ctlParameter::RebuildEditor() {
-    const EditorKind wanted = WantedEditor();
+    const EditorKind wanted = ParameterEditor::KindFor(controlType_, ReadOnly());
+    const bool replacing = wanted != editor_->Kind();
     // A field replaced while the user types drops the edit.
-    const bool dropEdit = editing_ && wanted != kind_;
+    const bool dropEdit = editing_ && replacing;
     if (dropEdit)
         value_ = savedValue_;
-    if (wanted != kind_) {
-        FlagScope guard(updating_);
-        if (editor_ != nullptr) {
-            editor_->removeEventFilter(this);
-            if (bits_ != nullptr)
-                bits_->viewport()->removeEventFilter(this);
-            editor_->disconnect(this);
-            if (dispatching_ > 0) {
-                // The old editor may be the sender of the event being handled: it goes later.
-                editor_->hide();
-                editor_->setParent(nullptr);
-                editor_->deleteLater();
-            } else {
-                delete editor_;
-            }
-        }
-        editor_ = nullptr;
-        field_ = nullptr;
-        choice_ = nullptr;
-        bits_ = nullptr;
-        button_ = nullptr;
-        bitItems_.clear();
-        choiceNumbers_.clear();
-        filledList_ = kv::ValueList();
+    if (replacing) {
         editing_ = false;
-        kind_ = wanted;
-        switch (wanted) {
-            case EditorKind::Field: {
-                field_ = new QLineEdit(this);
-                field_->setMaxLength(maxLength_ > 0 ? maxLength_ : 32767);
-                connect(field_, &QLineEdit::textEdited, this, &ctlParameter::OnFieldEdited);
-                editor_ = field_;
-                break;
-            }
-            case EditorKind::Choice:
-                choice_ = new QComboBox(this);
-                choice_->setFocusPolicy(Qt::StrongFocus);
-                connect(choice_, &QComboBox::activated, this, &ctlParameter::OnChoiceActivated);
-                editor_ = choice_;
-                FillChoice();
-                break;
-            case EditorKind::Bits:
-                bits_ = new QListWidget(this);
-                bits_->setUniformItemSizes(true);
-                bits_->setSelectionMode(QAbstractItemView::NoSelection);
-                bits_->setItemDelegate(new BitEntryDelegate(bits_));
-                bits_->viewport()->installEventFilter(this);
-                connect(bits_, &QListWidget::itemChanged, this, &ctlParameter::OnBitChanged);
-                editor_ = bits_;
-                FillBits();
-                break;
-            case EditorKind::Button:
-                button_ = new QPushButton(QStringLiteral("..."), this);
-                connect(button_, &QPushButton::clicked, this, &ctlParameter::OnButtonClicked);
-                editor_ = button_;
-                break;
-            case EditorKind::None:
-                break;
-        }
-        if (editor_ != nullptr) {
-            editor_->installEventFilter(this);
-            editor_->show();
-        }
+        editor_->Replace(wanted, value_, dispatching_ > 0);
         DoLayout();
         ApplyToolTips();
     }
@@ -492,21 +344,7 @@ void ctlParameter::RebuildEditor() {
 }
 
 void ctlParameter::ApplyReadOnly() {
-    const bool ro = ReadOnly();
-    if (field_ != nullptr) {
-        field_->setReadOnly(ro);
-    }
-    if (bits_ != nullptr) {
-        FlagScope guard(updating_);
-        for (const BitItem& b : bitItems_) {
-            Qt::ItemFlags flags = Qt::ItemIsEnabled;
-            if (!ro)
-                flags |= Qt::ItemIsUserCheckable;
-            b.item->setFlags(flags);
-        }
-    }
-    if (button_ != nullptr)
-        button_->setEnabled(!ro);
+    editor_->SetReadOnly(ReadOnly());
     ApplyColors();
 }
 
@@ -516,169 +354,21 @@ void ctlParameter::ApplyColors() {
     labelPalette.setColor(QPalette::WindowText, WinColor(foreColor_, base));
     label_->setPalette(labelPalette);
     unit_->setPalette(labelPalette);
-    if (editor_ == nullptr)
-        return;
-    QPalette editorPalette = base;
-    const QColor valueColor = WinColor(valueForeColor_, base);
-    editorPalette.setColor(QPalette::Text, valueColor);
-    editorPalette.setColor(QPalette::ButtonText, valueColor);
-    if (ReadOnly() && (field_ != nullptr || bits_ != nullptr)) {
-        // Read only: the ground of a dialog instead of the white of an input field.
-        editorPalette.setColor(QPalette::Base, base.color(QPalette::Window));
-    }
-    editor_->setPalette(editorPalette);
+    editor_->SetColors(base, WinColor(valueForeColor_, base));
 }
 
 void ctlParameter::ApplyToolTips() {
     const QString help = ToQString(helpText_);
     label_->setToolTip(help);
-    if (editor_ != nullptr)
-        editor_->setToolTip(help);
-}
-
-void ctlParameter::FillChoice() {
-    if (choice_ == nullptr || (filledList_ == valueList_ && !choiceNumbers_.empty()))
-        return;
-    FlagScope guard(updating_);
-    choice_->clear();
-    choiceNumbers_.clear();
-    for (const kv::ValueList::Entry& e : valueList_.Entries()) {
-        choice_->addItem(ToQString(std::string(e.text)));
-        choiceNumbers_.push_back(e.number);
-    }
-    filledList_ = valueList_;
-}
-
-void ctlParameter::FillBits() {
-    if (bits_ == nullptr)
-        return;
-    std::vector<std::pair<int32_t, QString>> entries;
-    if (!valueList_.empty()) {
-        for (const kv::ValueList::Entry& e : valueList_.Entries()) {
-            if (e.number >= 0 && e.number <= kMaxBitNumber)
-                entries.emplace_back(e.number, ToQString(std::string(e.text)));
-        }
-    } else {
-        const size_t count = value_.isString() ? ParseBitText(value_.str()).size() : 0;
-        for (size_t k = 0; k < count && k <= static_cast<size_t>(kMaxBitNumber); ++k)
-            entries.emplace_back(static_cast<int32_t>(k), QStringLiteral("Bit %1").arg(k));
-    }
-    bool same = entries.size() == bitItems_.size();
-    for (size_t i = 0; same && i < entries.size(); ++i) {
-        same =
-            bitItems_[i].bit == entries[i].first && bitItems_[i].item->text() == entries[i].second;
-    }
-    if (same)
-        return;
-    FlagScope guard(updating_);
-    bits_->clear();
-    bitItems_.clear();
-    for (const auto& [bit, text] : entries) {
-        auto* item = new QListWidgetItem(text, bits_);
-        item->setCheckState(Qt::Unchecked);
-        bitItems_.push_back({bit, item});
-    }
-    ApplyReadOnly();
-}
-
-QString ctlParameter::ValueText(const Variant& value) const {
-    try {
-        if (value.isEmpty() || value.isNull())
-            return {};
-        if (value.isByteArray())
-            return HexText(value.bytes());
-        if (!valueFormat_.empty() && value.isNumber() && !value.isBoolean() &&
-            value.type() != VarType::Date && std::isfinite(value.number())) {
-            return ToQString(FormatNumber(value.number(), valueFormat_, locale_));
-        }
-        return ToQString(value.toString(locale_));
-    } catch (const std::exception&) {
-        return {};
-    }
-}
-
-QString ctlParameter::ListEntryText(const Variant& value, bool* found) const {
-    *found = false;
-    if (!value.isNumber() && !value.isString())
-        return {};
-    const std::optional<int32_t> number = value.tryLong();
-    if (!number)
-        return {};
-    for (const kv::ValueList::Entry& e : valueList_.Entries()) {
-        if (e.number == *number) {
-            *found = true;
-            return ToQString(std::string(e.text));
-        }
-    }
-    return {};
+    editor_->SetToolTip(help);
 }
 
 void ctlParameter::ShowValue() {
-    FlagScope guard(updating_);
-    switch (kind_) {
-        case EditorKind::Field: {
-            QString text;
-            bool found = false;
-            if (controlType_ == pctValueList)
-                text = ListEntryText(value_, &found);
-            if (!found)
-                text = ValueText(value_);
-            if (field_->text() != text) {
-                field_->setText(text);
-                field_->setCursorPosition(0);
-            }
-            shownText_ = text;
-            break;
-        }
-        case EditorKind::Choice: {
-            int index = -1;
-            bool found = false;
-            ListEntryText(value_, &found);
-            if (found) {
-                const int32_t number = value_.toLong();
-                const auto it = std::find(choiceNumbers_.begin(), choiceNumbers_.end(), number);
-                index = static_cast<int>(it - choiceNumbers_.begin());
-            }
-            choice_->setCurrentIndex(index);
-            choice_->setPlaceholderText(index < 0 ? ValueText(value_) : QString());
-            break;
-        }
-        case EditorKind::Bits: {
-            const std::vector<bool> bits =
-                value_.isString() ? ParseBitText(value_.str()) : std::vector<bool>();
-            for (const BitItem& b : bitItems_) {
-                const bool set = static_cast<size_t>(b.bit) < bits.size() && bits[b.bit];
-                b.item->setCheckState(set ? Qt::Checked : Qt::Unchecked);
-            }
-            break;
-        }
-        case EditorKind::Button:
-        case EditorKind::None:
-            break;
-    }
+    editor_->Show(value_, controlType_ == pctValueList);
 }
 
 QString ctlParameter::DisplayText() const {
-    switch (kind_) {
-        case EditorKind::Field:
-            return field_->text();
-        case EditorKind::Choice:
-            return choice_->currentIndex() >= 0 ? choice_->currentText()
-                                                : choice_->placeholderText();
-        case EditorKind::Bits: {
-            QStringList names;
-            for (const BitItem& b : bitItems_) {
-                if (b.item->checkState() == Qt::Checked)
-                    names << b.item->text();
-            }
-            return names.join(QStringLiteral(", "));
-        }
-        case EditorKind::Button:
-            return button_->text();
-        case EditorKind::None:
-            break;
-    }
-    return {};
+    return editor_->DisplayText();
 }
 
 // --- layout ---
@@ -722,16 +412,16 @@ void ctlParameter::DoLayout() {
     const int lineHeight = labelStyle_ == 2 ? std::max(0, h - editorTop) : lineH;
     unit_->setGeometry(w - unitW, lineTop, unitW, std::min(lineHeight, lineH));
 
-    if (editor_ != nullptr) {
+    if (QWidget* editor = editor_->Widget(); editor != nullptr) {
         const int editorW = std::max(0, editorRight - editorLeft);
         const int room = std::max(0, h - editorTop);
         int editorH = room;
         int width = editorW;
-        if (kind_ != EditorKind::Bits)
-            editorH = std::min(room, std::max(lineH, editor_->sizeHint().height()));
-        if (kind_ == EditorKind::Button)
-            width = std::min(editorW, std::max(button_->sizeHint().width(), 2 * lineH));
-        editor_->setGeometry(editorLeft, editorTop, width, editorH);
+        if (editor_->Kind() != EditorKind::Bits)
+            editorH = std::min(room, std::max(lineH, editor->sizeHint().height()));
+        if (editor_->Kind() == EditorKind::Button)
+            width = std::min(editorW, std::max(editor->sizeHint().width(), 2 * lineH));
+        editor->setGeometry(editorLeft, editorTop, width, editorH);
     }
     label_->setText(ElidedLabel());
 }
@@ -755,16 +445,13 @@ void ctlParameter::changeEvent(QEvent* event) {
 
 void ctlParameter::OnFieldEdited(const QString& text) {
     CallGuarded("row field edited", [&] {
-        if (updating_ || ReadOnly())
+        if (ReadOnly())
             return;
         QString typed = text;
         if (upperCase_ && typed != typed.toUpper()) {
             // Typed letters become capitals; the cursor stays where it was.
             typed = typed.toUpper();
-            const int cursor = field_->cursorPosition();
-            FlagScope guard(updating_);
-            field_->setText(typed);
-            field_->setCursorPosition(std::min(cursor, static_cast<int>(typed.size())));
+            editor_->ReplaceFieldText(typed);
         }
         const bool starting = !editing_;
         if (starting) {
@@ -784,44 +471,35 @@ void ctlParameter::EndFieldEdit(bool commit) {
         return;
     editing_ = false;
     if (commit) {
-        shownText_ = field_->text();
+        editor_->KeepFieldText();
     } else {
         value_ = savedValue_;
-        FlagScope guard(updating_);
-        field_->setText(shownText_);
+        editor_->RestoreFieldText();
     }
     Raise([commit](IParameterRowEvents& e) { e.OnEndEdit(commit); });
 }
 
-void ctlParameter::OnChoiceActivated(int index) {
+void ctlParameter::OnEntryChosen(int32_t number) {
     CallGuarded("row choice", [&] {
-        if (updating_ || ReadOnly() || index < 0 ||
-            static_cast<size_t>(index) >= choiceNumbers_.size())
+        if (ReadOnly())
             return;
-        value_ = Variant(choiceNumbers_[static_cast<size_t>(index)]);
-        choice_->setPlaceholderText(QString());
+        value_ = Variant(number);
         Raise([](IParameterRowEvents& e) { e.OnClick(); });
     });
 }
 
-void ctlParameter::OnBitChanged(QListWidgetItem* item) {
+void ctlParameter::OnBitTicked(int32_t bit, bool set) {
     CallGuarded("row bit", [&] {
-        if (updating_)
-            return;
-        const auto it = std::find_if(bitItems_.begin(), bitItems_.end(),
-                                     [item](const BitItem& b) { return b.item == item; });
-        if (it == bitItems_.end())
-            return;
         if (ReadOnly()) {
             ShowValue();
             return;
         }
         std::vector<bool> bits =
             value_.isString() ? ParseBitText(value_.str()) : std::vector<bool>();
-        const auto bit = static_cast<size_t>(it->bit);
-        if (bits.size() <= bit)
-            bits.resize(bit + 1, false);
-        bits[bit] = item->checkState() == Qt::Checked;
+        const auto index = static_cast<size_t>(bit);
+        if (bits.size() <= index)
+            bits.resize(index + 1, false);
+        bits[index] = set;
         value_ = Variant(JoinBitText(bits));
         Raise([](IParameterRowEvents& e) { e.OnClick(); });
     });
@@ -848,8 +526,9 @@ bool ctlParameter::RaiseKeyDown(QKeyEvent* event, bool& rowGone) {
 }
 
 void ctlParameter::ShowContextMenu(QWidget* source, const QPoint& globalPos) {
+    QLineEdit* field = editor_->Field();
     QPointer<QMenu> menu =
-        source == field_ && field_ != nullptr ? field_->createStandardContextMenu() : new QMenu;
+        source == field && field != nullptr ? field->createStandardContextMenu() : new QMenu;
     if (!menuItems_.empty() && !menu->isEmpty())
         menu->addSeparator();
     for (size_t i = 0; i < menuItems_.size(); ++i) {
@@ -877,17 +556,16 @@ bool ctlParameter::eventFilter(QObject* watched, QEvent* event) {
     if (destroying_)
         return false;
     return CallGuarded("row editor event", false, [&]() -> bool {
-        const bool onEditor =
-            watched == editor_ || (bits_ != nullptr && watched == bits_->viewport());
-        if (!onEditor)
+        if (!editor_->Watches(watched))
             return QWidget::eventFilter(watched, event);
+        QWidget* editor = editor_->Widget();
         switch (event->type()) {
             case QEvent::KeyPress: {
                 auto* key = static_cast<QKeyEvent*>(event);
                 bool gone = false;
                 if (RaiseKeyDown(key, gone))
                     return true;
-                if (watched == field_ && editing_) {
+                if (watched == editor_->Field() && editing_) {
                     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
                         EndFieldEdit(true);
                         return true;
@@ -901,19 +579,20 @@ bool ctlParameter::eventFilter(QObject* watched, QEvent* event) {
             }
             case QEvent::FocusOut: {
                 const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-                if (watched == field_ && editing_ && reason != Qt::PopupFocusReason &&
+                if (watched == editor_->Field() && editing_ && reason != Qt::PopupFocusReason &&
                     reason != Qt::ActiveWindowFocusReason) {
                     EndFieldEdit(true);
                 }
                 return false;
             }
             case QEvent::ContextMenu:
-                ShowContextMenu(static_cast<QWidget*>(watched == editor_ ? watched : editor_),
+                ShowContextMenu(static_cast<QWidget*>(watched == editor ? watched : editor),
                                 static_cast<QContextMenuEvent*>(event)->globalPos());
                 return true;
             case QEvent::Wheel:
                 // A list under the mouse pointer does not change its choice while the page scrolls.
-                if (watched == choice_ && !choice_->hasFocus()) {
+                if (QComboBox* choice = editor_->Choice();
+                    choice != nullptr && watched == choice && !choice->hasFocus()) {
                     event->ignore();
                     return true;
                 }

@@ -1,9 +1,9 @@
 #pragma once
 // One parameter row: status icon, label, value editor and unit side by side (or the label above
-// the value with "labelstyle" 2). The editor follows the control type: a text field, a choice
-// from the value list, a list of bits to tick or a push button. Locked rows show their value
-// read only on a grey ground; the help menu item is reached by the context menu, Shift+F1 by
-// the KeyDown event.
+// the value with "labelstyle" 2). The editor (ParameterEditor) follows the control type: a text
+// field, a choice from the value list, a list of bits to tick or a push button. Locked rows show
+// their value read only on a grey ground; the help menu item is reached by the context menu,
+// Shift+F1 by the KeyDown event.
 
 #include <QPointer>
 #include <QWidget>
@@ -15,14 +15,11 @@
 #include "platform/runtime/IPropertyBag.h"
 #include "value/ValueList.h"
 
-class QComboBox;
 class QLabel;
-class QLineEdit;
-class QListWidget;
-class QListWidgetItem;
-class QPushButton;
 
 namespace kv {
+
+class ParameterEditor;
 
 class ctlParameter : public QWidget, public IParameterRow {
     Q_OBJECT
@@ -55,7 +52,7 @@ class ctlParameter : public QWidget, public IParameterRow {
     void SetForeColor(int32_t color) override;
     int32_t ValueForeColor() const override { return valueForeColor_; }
     void SetValueForeColor(int32_t color) override;
-    int32_t ValueMaxLength() const override { return maxLength_; }
+    int32_t ValueMaxLength() const override;
     void SetValueMaxLength(int32_t length) override;
     bool ValueUpperCase() const override { return upperCase_; }
     void SetValueUpperCase(bool upperCase) override { upperCase_ = upperCase; }
@@ -70,9 +67,9 @@ class ctlParameter : public QWidget, public IParameterRow {
     std::string MenuItemText(int32_t index) const override;
     void SetMenuItemText(int32_t index, const std::string& text) override;
 
-    std::string ValueList() const override { return valueList_.str(); }
+    std::string ValueList() const override;
     void SetValueList(const std::string& list) override;
-    std::string ValueFormat() const override { return valueFormat_; }
+    std::string ValueFormat() const override;
     void SetValueFormat(const std::string& format) override;
     void SetNumberLocale(const NumberLocale& locale) override;
     std::string UnitText() const override { return unitText_; }
@@ -104,33 +101,22 @@ class ctlParameter : public QWidget, public IParameterRow {
     void changeEvent(QEvent* event) override;
 
   private:
-    enum class EditorKind { None, Field, Choice, Bits, Button };
-    struct BitItem {
-        int32_t bit;
-        QListWidgetItem* item;
-    };
-
     // Sets the two causes of a read-only row: the lock and the site's overlay.
     void SetReadOnlyCauses(bool locked, bool editEnabled);
-    EditorKind WantedEditor() const;
     void RebuildEditor();
     void ShowValue();
     void ApplyReadOnly();
     void ApplyColors();
     void ApplyToolTips();
     void ApplyVisibility();
-    void FillChoice();
-    void FillBits();
     void DoLayout();
-    QString ValueText(const Variant& value) const;
-    QString ListEntryText(const Variant& value, bool* found) const;
     QString ElidedLabel() const;
     void ShowContextMenu(QWidget* source, const QPoint& globalPos);
 
-    // User actions.
+    // User actions, as the editor tells them.
     void OnFieldEdited(const QString& text);
-    void OnChoiceActivated(int index);
-    void OnBitChanged(QListWidgetItem* item);
+    void OnEntryChosen(int32_t number);
+    void OnBitTicked(int32_t bit, bool set);
     void OnButtonClicked();
     void EndFieldEdit(bool commit);
     // KeyDown for a key press on the row; True when the key was consumed or the row is gone.
@@ -150,14 +136,10 @@ class ctlParameter : public QWidget, public IParameterRow {
     std::string labelText_;
     int32_t foreColor_ = static_cast<int32_t>(0x80000012u);       // button text
     int32_t valueForeColor_ = static_cast<int32_t>(0x80000008u);  // window text
-    int32_t maxLength_ = 0;
     bool upperCase_ = false;
     std::string statusIcon_;
     std::string iconToolTip_;
     std::vector<std::string> menuItems_;
-    kv::ValueList valueList_;
-    std::string valueFormat_;
-    NumberLocale locale_;
     std::string unitText_;
     std::string helpText_;
     bool writeLocked_ = false;
@@ -169,12 +151,9 @@ class ctlParameter : public QWidget, public IParameterRow {
     bool iconVisible_ = true;
     int32_t labelStyle_ = 0;
 
-    // Editing of a plain field: the value and text from before the edit, for Escape.
+    // Editing of a plain field: the value from before the edit, for Escape.
     bool editing_ = false;
     Variant savedValue_;
-    QString shownText_;
-    // Set while the row changes its editor itself, so that no user event is raised.
-    bool updating_ = false;
     bool destroying_ = false;
     // Depth of events being delivered to the listener (its handler may rebuild the editor).
     int dispatching_ = 0;
@@ -182,16 +161,7 @@ class ctlParameter : public QWidget, public IParameterRow {
     QLabel* icon_ = nullptr;
     QLabel* label_ = nullptr;
     QLabel* unit_ = nullptr;
-    EditorKind kind_ = EditorKind::None;
-    QWidget* editor_ = nullptr;
-    QLineEdit* field_ = nullptr;
-    QComboBox* choice_ = nullptr;
-    QListWidget* bits_ = nullptr;
-    QPushButton* button_ = nullptr;
-    std::vector<BitItem> bitItems_;
-    // The value-list entries behind the choice's items (number of each item).
-    std::vector<int32_t> choiceNumbers_;
-    kv::ValueList filledList_;
+    std::unique_ptr<ParameterEditor> editor_;
     LifetimeToken lifetime_;
 };
 
