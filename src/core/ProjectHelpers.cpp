@@ -288,12 +288,10 @@ std::string ToBinaryString(const Variant& value) {
         case VarType::Double: {
             double d = value.number();
             // Above the signed range a double stands for an unsigned 32-bit value.
-            if (d > 2147483647.0) {
-                if (d > 4294967295.0)
-                    throw VbError(VbErr::Overflow, "Overflow");
+            if (d > 2147483647.0 && d <= 4294967295.0)
                 d -= 4294967296.0;
-            }
-            AppendBits(out, static_cast<uint32_t>(Variant(d).toLong()), 32);
+            if (const std::optional<int32_t> bits = Variant(d).tryLong())
+                AppendBits(out, static_cast<uint32_t>(*bits), 32);
             break;
         }
         case VarType::ByteArray:

@@ -68,8 +68,8 @@ bool StartDownloadProtectionCheck(IDTMContext& context, ITransactionGroup& group
 void AddStartupRequests(IDTMContext& context, ITransactionGroup& group, bool withScale);
 
 // The bits of a value, least significant first, as "0" and "1" separated by "|": 16 for an
-// Integer, 32 for a Long or a Double (up to 4294967295, read as unsigned 32 bits; larger doubles
-// raise an overflow error), 8 for a Byte, 8 per byte of a byte array; "" for any other value.
+// Integer, 32 for a Long or a Double (up to 4294967295, read as unsigned 32 bits), 8 for a Byte,
+// 8 per byte of a byte array; "" for a Double beyond 32 bits and for any other value.
 std::string ToBinaryString(const Variant& value);
 
 }  // namespace kv

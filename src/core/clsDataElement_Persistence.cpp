@@ -305,38 +305,42 @@ bool clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMContext& conte
 
 namespace {
 
+// The value as the documentation shows it. A value that its type or its list cannot show is
+// documented as it stands: a byte array in hexadecimal digits, a text as it is, else nothing.
 std::string DocumentDisplayText(const clsDataElement& e, IDTMContext& context) {
     const Variant& v = e.TransientValue();
     if (v.isEmpty() || v.isNull())
         return {};
-    try {
-        const int32_t type = e.ValueType();
-        if (IsFloatType(type)) {
-            if (!v.isNumber() && !IsNumeric(v))
-                return v.toString();
-            std::string text = FormatNumber(v.toDouble(), "0.0##", context.Locale());
-            if (e.nTransientUnit != 0)
-                text += " [" + e.UnitString(context) + "]";
-            return text;
-        }
-        const bool hasList = !e.ValueList.empty();
-        if (hasList && type >= vtUnsigned8 && type <= vtInteger32)
-            return e.GetStrValueFromIdxList(v.toLong());
-        if (hasList && type == vtUnsigned32) {
-            double d = v.toDouble();
-            if (d > 2147483647.0)
-                d -= 4294967296.0;
-            return e.GetStrValueFromIdxList(Variant(d).toLong());
-        }
-        if (hasList && type == vtOctetString)
-            return e.GetStrValueFromIdxListEx(v);
-        if (v.isByteArray())
-            return BytesToHexString(v);
-        return v.toString(context.Locale());
-    } catch (const std::exception&) {
-        // A value that its list cannot show is documented as it stands.
+    const auto asItStands = [&v] {
         return v.isByteArray() ? BytesToHexString(v) : v.isString() ? v.str() : std::string();
+    };
+    const int32_t type = e.ValueType();
+    if (IsFloatType(type)) {
+        const std::optional<double> number = v.tryDouble();
+        if (!number)
+            return asItStands();
+        std::string text = FormatNumber(*number, "0.0##", context.Locale());
+        if (e.nTransientUnit != 0)
+            text += " [" + e.UnitString(context) + "]";
+        return text;
     }
+    const bool hasList = !e.ValueList.empty();
+    if (hasList && type >= vtUnsigned8 && type <= vtInteger32) {
+        const std::optional<int32_t> index = v.tryLong();
+        return index ? e.GetStrValueFromIdxList(*index) : asItStands();
+    }
+    if (hasList && type == vtUnsigned32) {
+        std::optional<double> d = v.tryDouble();
+        if (d && *d > 2147483647.0)
+            *d -= 4294967296.0;
+        const std::optional<int32_t> index = d ? Variant(*d).tryLong() : std::nullopt;
+        return index ? e.GetStrValueFromIdxList(*index) : asItStands();
+    }
+    if (hasList && type == vtOctetString)
+        return e.GetStrValueFromIdxListEx(v);
+    if (v.isByteArray())
+        return BytesToHexString(v);
+    return v.tryString(context.Locale()).value_or(asItStands());
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // information and channels it hands to the frame.
 
 #include <cstdio>
-#include <exception>
 
 #include "core/APIHelpers.h"
 #include "core/DictionaryLookup.h"
@@ -36,15 +35,6 @@ std::string HexText(int32_t value) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%X", static_cast<uint32_t>(value));
     return buffer;
-}
-
-// A Variant comparison; values that cannot be compared differ.
-bool SameValue(const Variant& a, const Variant& b) {
-    try {
-        return a.looseEquals(b);
-    } catch (const std::exception&) {
-        return false;
-    }
 }
 
 }  // namespace
@@ -286,7 +276,7 @@ std::optional<std::string> DTMMain::OtherDeviceQuestion() {
     const Variant typeIdent = m_CommObj->TypeIdent();
     const std::string deviceId(Trim(m_CommObj->DeviceId()));
     const std::string revision = HexText(m_CommObj->ProfileRevision());
-    const bool identDiffers = !SameValue(typeIdent, deviceType->IdentValue1());
+    const bool identDiffers = !typeIdent.looseEquals(deviceType->IdentValue1());
     const bool idDiffers = deviceId != expectedId;
     const bool revisionDiffers = revision != expectedRev;
     if (!identDiffers && !idDiffers && !revisionDiffers)

@@ -389,23 +389,15 @@ TEST(ToBinaryString, DigitsLeastSignificantFirst) {
         {Variant(-1.0), Bits(std::string(32, '1'))},
         {Variant(std::vector<uint8_t>{0x01, 0x80}), Bits("1000000000000001")},
         {Variant(ByteArray{{0x03}, 1}), Bits("11000000")},
+        {Variant(4294967296.0), ""},
+        {Variant(1e12), ""},
+        {Variant(-2147483650.0), ""},
         {Variant(1.5f), ""},
         {Variant("101"), ""},
         {Variant::Null(), ""},
     };
     for (const auto& [value, expected] : cases)
         EXPECT_EQ(ToBinaryString(value), expected) << value.toString();
-}
-
-TEST(ToBinaryString, DoublesBeyondUnsigned32BitsOverflow) {
-    for (double d : {4294967296.0, 1e12, -2147483650.0}) {
-        try {
-            ToBinaryString(Variant(d));
-            ADD_FAILURE() << d;
-        } catch (const VbError& e) {
-            EXPECT_EQ(e.number(), VbErr::Overflow) << d;
-        }
-    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -86,52 +87,93 @@ struct ChannelModel {
 
 class ChannelsTest : public ::testing::Test, public ChannelModel {};
 
-TEST_F(ChannelsTest, FreshModelHasTheThirteenChannelsWithOnlyTheSetpointOn) {
-    struct Row {
-        const char* id;
-        int16_t index, bitLength, bitPosition;
-        bool active;
-        int32_t floatValue, channelFlag;
-    };
-    // Slot 1 for all; index = relative index of the Analog Output parameter + 16.
-    const Row rows[] = {
-        {"SP_Val", 25, 32, 0, true, 1, 1},           {"SP_Stat", 25, 8, 32, true, 0, 1},
-        {"RCAS_IN_Val", 30, 32, 0, false, 1, 0},     {"RCAS_IN_Stat", 30, 8, 32, false, 0, 0},
-        {"RCAS_OUT_Val", 43, 32, 0, false, 1, 1},    {"RCAS_OUT_Stat", 43, 8, 32, false, 0, 1},
-        {"READBACK_Val", 28, 32, 0, false, 1, 0},    {"READBACK_Stat", 28, 8, 32, false, 0, 0},
-        {"POS_D_Val", 47, 8, 0, false, 0, 0},        {"POS_D_Stat", 47, 8, 8, false, 0, 0},
-        {"CHECK_BACK_Val1", 49, 8, 0, false, 0, 0},  {"CHECK_BACK_Val2", 49, 8, 8, false, 0, 0},
-        {"CHECK_BACK_Val3", 49, 8, 16, false, 0, 0},
-    };
+// The Analog Output record a channel maps: its id up to the last "_" ("SP" of "SP_Val").
+std::string RecordOf(const std::string& id) {
+    return "FUNC/1/AO/" + id.substr(0, id.rfind('_')) + "/";
+}
+
+int32_t ByteLength(const clsDataElement& e) {
+    return e.ValueType() == vtUnsigned8 ? 1 : e.ValueTypeLength();
+}
+
+// The rules every channel follows: numbered in order, named by its id, the address of its
+// record, as long as its element, the channels of a record end to end over the record's bytes.
+TEST_F(ChannelsTest, EveryChannelMapsItsRecordEndToEnd) {
     const IChannels& channels = dataSet->Channels();
     ASSERT_EQ(channels.Count(), 13);
-    for (int32_t n = 0; n < 13; ++n) {
-        const Row& row = rows[n];
-        SCOPED_TRACE(row.id);
+    EXPECT_EQ(channels.FdtChannels().size(), 13u);
+    std::string record;
+    int32_t end = 0;  // the bit behind the record's channels so far
+    // The record's bytes: up to the last byte one of its members holds.
+    auto recordCovered = [&] {
+        int32_t bytes = 0;
+        for (const auto& e : dataSet->Elements()) {
+            const clsDataElement& member = AsDataElement(*e);
+            if (member.Name().starts_with(record) && member.Name() != record)
+                bytes = std::max(bytes, member.DataPosition + ByteLength(member));
+        }
+        EXPECT_EQ(end, 8 * bytes) << record;
+    };
+    for (int32_t n = 0; n < channels.Count(); ++n) {
         auto* channel = dynamic_cast<clsChannel*>(channels.Items()[static_cast<size_t>(n)].get());
         ASSERT_NE(channel, nullptr);
+        const std::string id = channel->ChannelId();
+        SCOPED_TRACE(id);
+        EXPECT_EQ(id, kIds[static_cast<size_t>(n)]);
         const IProfibusChannelParameter& p = channel->ProfibusChannelParameter();
-        EXPECT_EQ(channel->ChannelId(), row.id);
         EXPECT_EQ(channel->Parent(), &channels);
         EXPECT_EQ(p.ChannelNumber(), Variant(n + 1));
-        EXPECT_EQ(channel->Active(), row.active);
-        EXPECT_EQ(p.Slot(), Variant(int16_t{1}));
-        EXPECT_EQ(p.Index(), Variant(row.index));
-        EXPECT_EQ(p.BitLength(), Variant(row.bitLength));
-        EXPECT_EQ(p.BitPosition(), Variant(row.bitPosition));
-        EXPECT_EQ(p.FloatValue(), Variant(row.floatValue));
-        EXPECT_EQ(p.ChannelFlag(), Variant(row.channelFlag));
-        EXPECT_EQ(p.ChannelOption(), Variant(int16_t{0}));
-        EXPECT_EQ(p.Tag(), Variant(row.id));
-        EXPECT_EQ(p.Name(), Variant(row.id));
-        EXPECT_EQ(p.Description(), Variant(row.id));
-        EXPECT_EQ(p.Assigned(), Variant(false));
-        EXPECT_EQ(p.InitFlag(), Variant(false));
+        for (const Variant& text : {p.Tag(), p.Name(), p.Description()})
+            EXPECT_EQ(text, Variant(id));
         EXPECT_EQ(p.ProtocolId(), Variant("036D1497-387B-11D4-86E1-00E0987270B9"));
         EXPECT_EQ(channel->ProtocolId(), "036D1497-387B-11D4-86E1-00E0987270B9");
-        EXPECT_EQ(channel->GetChannelPath(), std::string("DTM_7/") + row.id);
+        EXPECT_EQ(channel->GetChannelPath(), "DTM_7/" + id);
+        EXPECT_EQ(p.ChannelOption(), Variant(int16_t{0}));
+        EXPECT_EQ(p.Assigned(), Variant(false));
+        EXPECT_EQ(p.InitFlag(), Variant(false));
+
+        if (RecordOf(id) != record) {
+            if (!record.empty())
+                recordCovered();
+            record = RecordOf(id);
+            end = 0;
+        }
+        ASSERT_NE(dataSet->Item(record), nullptr) << record;
+        const clsDataElement& r = AsDataElement(Element(record));
+        EXPECT_EQ(p.Slot(), Variant(r.Slot));
+        EXPECT_EQ(p.Index(), Variant(r.index));
+        // A value channel is as long as the record's value and carries whether it is a float;
+        // the others are a byte each.
+        const bool valueChannel = id.find("_Val") != std::string::npos;
+        const clsDataElement* value =
+            valueChannel ? AsDataElement(dataSet->Item(record + "Value")) : nullptr;
+        EXPECT_EQ(p.BitLength(), Variant(int16_t(value != nullptr ? 8 * ByteLength(*value) : 8)));
+        EXPECT_EQ(p.FloatValue(),
+                  Variant(int32_t{value != nullptr && value->ValueType() == vtFloat}));
+        EXPECT_EQ(p.BitPosition(), Variant(int16_t(end)));
+        end += p.BitLength().toInteger();
     }
-    EXPECT_EQ(channels.FdtChannels().size(), 13u);
+    recordCovered();
+}
+
+// What singles channels out: only the setpoint is on in a new instance, the setpoint and the
+// remote output carry the channel flag; and where the rules above lead for some.
+TEST_F(ChannelsTest, SingledOutChannelsOfANewInstance) {
+    for (const std::string& id : kIds) {
+        SCOPED_TRACE(id);
+        const clsChannel& channel = Channel(id);
+        const std::string record = RecordOf(id);
+        EXPECT_EQ(channel.Active(), record == "FUNC/1/AO/SP/");
+        EXPECT_EQ(channel.ProfibusChannelParameter().ChannelFlag(),
+                  Variant(int32_t{record == "FUNC/1/AO/SP/" || record == "FUNC/1/AO/RCAS_OUT/"}));
+    }
+    EXPECT_EQ(Channel("SP_Val").ProfibusChannelParameter().Slot(), Variant(int16_t{1}));
+    EXPECT_EQ(Channel("SP_Val").ProfibusChannelParameter().Index(), Variant(int16_t{25}));
+    EXPECT_EQ(Channel("SP_Stat").ProfibusChannelParameter().BitPosition(), Variant(int16_t{32}));
+    EXPECT_EQ(Channel("CHECK_BACK_Val3").ProfibusChannelParameter().BitPosition(),
+              Variant(int16_t{16}));
+    EXPECT_EQ(Channel("READBACK_Val").ProfibusChannelParameter().FloatValue(), Variant(int32_t{1}));
+    EXPECT_EQ(Channel("POS_D_Val").ProfibusChannelParameter().FloatValue(), Variant(int32_t{0}));
 }
 
 TEST_F(ChannelsTest, BuildingTheModelAgainKeepsThirteenChannels) {

@@ -22,11 +22,7 @@ bool SameIdentity(const Variant& a, const Variant& b) {
         return false;
     if (a.isNumber() != b.isNumber())
         return false;
-    try {
-        return a.looseEquals(b);
-    } catch (const std::exception&) {
-        return false;  // values that cannot be compared differ
-    }
+    return a.looseEquals(b);
 }
 
 // A stored identity or catalogue value: Empty, a number or a text.

@@ -3,6 +3,8 @@
 
 #include <optional>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 #include "value/Variant.h"
 
@@ -22,18 +24,28 @@ class IPropertyBag {
     }
 };
 
-// Reads one property of a control: apply takes the stored value, or def when the key is missing.
-// False when the value is of a kind that apply cannot convert (a conversion error); the property
-// then stays as it was.
-template <typename Apply>
+// Reads one property of a control of type T (std::string, int32_t, double or bool): apply takes
+// the stored value, or def when the key is missing, converted with the Variant's rules. False
+// when the value does not convert; the property then stays as it was.
+template <typename T, typename Apply>
 bool ReadProperty(const IPropertyBag& bag, const std::string& key, const Variant& def,
                   Apply&& apply) {
-    try {
-        apply(bag.ReadOr(key, def));
-        return true;
-    } catch (const VbError&) {
+    const Variant stored = bag.ReadOr(key, def);
+    std::optional<T> value;
+    if constexpr (std::is_same_v<T, std::string>)
+        value = stored.tryString();
+    else if constexpr (std::is_same_v<T, int32_t>)
+        value = stored.tryLong();
+    else if constexpr (std::is_same_v<T, double>)
+        value = stored.tryDouble();
+    else if constexpr (std::is_same_v<T, bool>)
+        value = stored.tryBool();
+    else
+        static_assert(!sizeof(T), "no conversion for this property type");
+    if (!value)
         return false;
-    }
+    std::forward<Apply>(apply)(*value);
+    return true;
 }
 
 // An object that the runtime persists together with the instance.

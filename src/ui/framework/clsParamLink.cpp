@@ -109,12 +109,7 @@ int ErrorNumber(const std::exception& e) {
 // --- bit lists ---
 
 std::string ParamBitListText(const clsDataElement& element, const Variant& value) {
-    std::string text;
-    try {
-        text = ToBinaryString(value);
-    } catch (const std::exception&) {
-        return {};  // a number beyond 32 bits has no bit list
-    }
+    std::string text = ToBinaryString(value);
     if (text.empty() || !HasNoBitEntry(element) || !IsZero(value))
         return text;
     std::vector<bool> bits = ParseBitText(text);
@@ -667,19 +662,16 @@ void clsParamLink::OnKeyDown(int32_t& keyCode, int32_t shift) {
     });
 }
 
+// Runs inside an entry point, whose guard records an error of the help display in the log.
 void clsParamLink::ShowHelp() {
-    try {
-        IParamHelp* help = row_->ParamHelpCtl();
-        if (help == nullptr)
-            return;
-        std::string text = element_->Help.str();
-        if (text.empty())
-            text = element_->Description.str();
-        help->SetHelpText(text);
-        help->ShowHelp(*row_);
-    } catch (const std::exception&) {
-        // No help is shown.
-    }
+    IParamHelp* help = row_->ParamHelpCtl();
+    if (help == nullptr)
+        return;
+    std::string text = element_->Help.str();
+    if (text.empty())
+        text = element_->Description.str();
+    help->SetHelpText(text);
+    help->ShowHelp(*row_);
 }
 
 // --- the device command's end ---

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -810,6 +811,15 @@ TEST_F(LinkTest, ShiftF1AndTheMenuItemShowTheHelp) {
     // Without a help pane nothing happens.
     row.helpPane = nullptr;
     EXPECT_EQ(row.Key(112, 1), 0);
+    // A help display that fails is recorded in the log; nothing escapes to the row.
+    struct FailingPane : FakeHelpPane {
+        void ShowHelp(IParameterRow&) override { throw std::runtime_error("no room for help"); }
+    } failing;
+    row.helpPane = &failing;
+    EXPECT_EQ(row.Key(112, 1), 0);
+    ASSERT_EQ(ctx.context.Diagnostics().Entries().size(), 1u);
+    EXPECT_EQ(ctx.context.Diagnostics().Entries()[0].what, "no room for help");
+    ctx.context.Diagnostics().Clear();
 }
 
 // --- unbinding ---

@@ -19,7 +19,7 @@ double LogicalDpi(const QWidget* widget) {
     return 96.0;
 }
 
-int TwipsToPixels(int twips, const QWidget* widget) {
+int TwipsToPixels(double twips, const QWidget* widget) {
     return static_cast<int>(std::lround(twips * LogicalDpi(widget) / kTwipsPerInch));
 }
 

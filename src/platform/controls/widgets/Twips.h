@@ -12,7 +12,7 @@ namespace kv {
 // without any screen).
 double LogicalDpi(const QWidget* widget = nullptr);
 // Twips to pixels, rounded to the nearest pixel.
-int TwipsToPixels(int twips, const QWidget* widget = nullptr);
+int TwipsToPixels(double twips, const QWidget* widget = nullptr);
 int PixelsToTwips(int pixels, const QWidget* widget = nullptr);
 // A designer rectangle (left, top, width, height in twips) in pixels.
 QRect TwipsRect(int left, int top, int width, int height, const QWidget* widget = nullptr);

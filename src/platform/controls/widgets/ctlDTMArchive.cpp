@@ -6,10 +6,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
-#include <cmath>
 
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/Trend.h"
+#include "platform/controls/widgets/Twips.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "value/Text.h"
@@ -18,8 +18,6 @@ namespace kv {
 
 namespace {
 
-// Twips per inch: 15 twips are one pixel at 96 dpi.
-constexpr double kTwipsPerInch = 1440.0;
 // The span the chart follows: this many recording periods.
 constexpr int64_t kFollowPeriods = 120;
 
@@ -57,7 +55,7 @@ ctlDTMArchive::ctlDTMArchive(QWidget* parent)
     problems_->hide();
     panelLayout->addWidget(problems_);
     layout->addWidget(panel_);
-    panel_->setFixedWidth(TwipsToPixels(panelWidthTwips_, true));
+    panel_->setFixedWidth(TwipsToPixels(panelWidthTwips_, this));
 
     connect(recordSwitch_, &QCheckBox::clicked, this, [this](bool on) { OnRecordClicked(on); });
     QPointer<ctlDTMArchive> self(this);
@@ -198,43 +196,45 @@ bool ctlDTMArchive::SetDesignerProperty(const std::string& name, const Variant& 
     if (released_)
         return false;
     const std::string key = ToLowerAscii(name);
-    try {
-        if (key == "minheight" || key == "minwidth") {
-            const double twips = value.toDouble();
-            if (!(twips >= 0))
-                return false;
-            if (key == "minheight") {
-                minHeightTwips_ = twips;
-                setMinimumHeight(TwipsToPixels(twips, false));
-            } else {
-                minWidthTwips_ = twips;
-                setMinimumWidth(TwipsToPixels(twips, true));
-            }
-        } else if (key == "curvecount") {
-            const int32_t count = value.toLong();
-            if (count < 0)
-                return false;
-            curveCount_ = count;
-        } else if (key == "updateactranges") {
-            updateActRanges_ = value.toBool();
-        } else if (key == "propcolwidth") {
-            const double twips = value.toDouble();
-            if (!(twips >= 0))
-                return false;
-            panelWidthTwips_ = twips;
-            panel_->setFixedWidth(TwipsToPixels(twips, true));
-        } else if (key == "cycletime") {
-            const int32_t ms = value.toLong();
-            if (ms < 1)
-                return false;
-            SetCycleTime(ms);
-        } else if (key == "cycleframevisible") {
-            cycleFrameVisible_ = value.toBool();
-            cycleFrame_->setVisible(cycleFrameVisible_);
-        } else {
+    if (key == "minheight" || key == "minwidth") {
+        const std::optional<double> twips = value.tryDouble();
+        if (!twips || !(*twips >= 0))
             return false;
+        if (key == "minheight") {
+            minHeightTwips_ = *twips;
+            setMinimumHeight(TwipsToPixels(*twips, this));
+        } else {
+            minWidthTwips_ = *twips;
+            setMinimumWidth(TwipsToPixels(*twips, this));
         }
-    } catch (const std::exception&) {
+    } else if (key == "curvecount") {
+        const std::optional<int32_t> count = value.tryLong();
+        if (!count || *count < 0)
+            return false;
+        curveCount_ = *count;
+    } else if (key == "updateactranges") {
+        const std::optional<bool> on = value.tryBool();
+        if (!on)
+            return false;
+        updateActRanges_ = *on;
+    } else if (key == "propcolwidth") {
+        const std::optional<double> twips = value.tryDouble();
+        if (!twips || !(*twips >= 0))
+            return false;
+        panelWidthTwips_ = *twips;
+        panel_->setFixedWidth(TwipsToPixels(*twips, this));
+    } else if (key == "cycletime") {
+        const std::optional<int32_t> ms = value.tryLong();
+        if (!ms || *ms < 1)
+            return false;
+        SetCycleTime(*ms);
+    } else if (key == "cycleframevisible") {
+        const std::optional<bool> visible = value.tryBool();
+        if (!visible)
+            return false;
+        cycleFrameVisible_ = *visible;
+        cycleFrame_->setVisible(cycleFrameVisible_);
+    } else {
         return false;
     }
     return true;
@@ -260,11 +260,6 @@ Variant ctlDTMArchive::DesignerProperty(const std::string& name) const {
 }
 
 // --- inner working ---
-
-int ctlDTMArchive::TwipsToPixels(double twips, bool horizontal) const {
-    const double dpi = horizontal ? logicalDpiX() : logicalDpiY();
-    return static_cast<int>(std::lround(twips * dpi / kTwipsPerInch));
-}
 
 void ctlDTMArchive::BuildRows() {
     for (Row& row : rows_) {

@@ -109,7 +109,6 @@ class ctlDTMArchive : public QWidget {
     void OnSamples();
     void OnRecordClicked(bool on);
     void OnCurveClicked(size_t index, bool on);
-    int TwipsToPixels(double twips, bool horizontal) const;
 
     std::unique_ptr<ArchiveRecorder> recorder_;
     std::vector<ArchiveRanges> ranges_;  // per configured curve

@@ -190,23 +190,23 @@ void ctlBar::InitProperties() {
 }
 
 bool ctlBar::ReadProperties(const IPropertyBag& bag) {
-    bool ok = true;
-    auto read = [&bag, &ok](const char* key, const Variant& def, auto apply) {
-        ok &= ReadProperty(bag, key, def, apply);
-    };
-    read("Caption", Variant(""),
-         [this](const Variant& v) { scale_->SetCaption(ToQString(v.toString())); });
-    read("Color", Variant(int32_t{0}), [this](const Variant& v) { color_ = v.toLong(); });
-    read("LimitColor", Variant(int32_t{0}), [this](const Variant& v) { limitColor_ = v.toLong(); });
-    read("RangeMin", Variant(0.0), [this](const Variant& v) {
-        scale_->SetRangeMin(v.toDouble());
+    bool ok = ReadProperty<std::string>(bag, "Caption", Variant(""), [this](const std::string& v) {
+        scale_->SetCaption(ToQString(v));
+    });
+    ok &=
+        ReadProperty<int32_t>(bag, "Color", Variant(int32_t{0}), [this](int32_t v) { color_ = v; });
+    ok &= ReadProperty<int32_t>(bag, "LimitColor", Variant(int32_t{0}),
+                                [this](int32_t v) { limitColor_ = v; });
+    ok &= ReadProperty<double>(bag, "RangeMin", Variant(0.0), [this](double v) {
+        scale_->SetRangeMin(v);
         scale_->SetViewMin(scale_->RangeMin());
     });
-    read("RangeMax", Variant(100.0), [this](const Variant& v) {
-        scale_->SetRangeMax(v.toDouble());
+    ok &= ReadProperty<double>(bag, "RangeMax", Variant(100.0), [this](double v) {
+        scale_->SetRangeMax(v);
         scale_->SetViewMax(scale_->RangeMax());
     });
-    read("Mirrored", Variant(false), [this](const Variant& v) { scale_->SetMirrored(v.toBool()); });
+    ok &= ReadProperty<bool>(bag, "Mirrored", Variant(false),
+                             [this](bool v) { scale_->SetMirrored(v); });
     update();
     return ok;
 }

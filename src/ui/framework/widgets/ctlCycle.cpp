@@ -160,12 +160,12 @@ void ctlCycle::InitProperties() {
 }
 
 bool ctlCycle::ReadProperties(const IPropertyBag& bag) {
-    bool ok = ReadProperty(bag, "BackColor", Variant(kDefaultBackColor),
-                           [this](const Variant& v) { SetBackColor(v.toLong()); });
-    ok &= ReadProperty(bag, "Interval", Variant(kDefaultInterval),
-                       [this](const Variant& v) { SetInterval(v.toLong()); });
-    ok &= ReadProperty(bag, "AutomateDynamicIcons", Variant(false),
-                       [this](const Variant& v) { automateDynamicIcons_ = v.toBool(); });
+    bool ok = ReadProperty<int32_t>(bag, "BackColor", Variant(kDefaultBackColor),
+                                    [this](int32_t v) { SetBackColor(v); });
+    ok &= ReadProperty<int32_t>(bag, "Interval", Variant(kDefaultInterval),
+                                [this](int32_t v) { SetInterval(v); });
+    ok &= ReadProperty<bool>(bag, "AutomateDynamicIcons", Variant(false),
+                             [this](bool v) { automateDynamicIcons_ = v; });
     return ok;
 }
 

@@ -242,7 +242,7 @@ TEST(ctlDTMArchiveRanges, FollowTheirElementsWhenUpdateActRangesIsOn) {
 
 TEST(ctlDTMArchiveDesigner, ThePagesDesignerValues) {
     ctlDTMArchive control;
-    const double dpiX = control.logicalDpiX(), dpiY = control.logicalDpiY();
+    const double dpi = control.logicalDpiX();
     EXPECT_TRUE(control.SetDesignerProperty("minheight", Variant(4755.0)));
     EXPECT_TRUE(control.SetDesignerProperty("minwidth", Variant(6000.0)));
     EXPECT_TRUE(control.SetDesignerProperty("curvecount", Variant(int16_t{4})));
@@ -250,10 +250,9 @@ TEST(ctlDTMArchiveDesigner, ThePagesDesignerValues) {
     EXPECT_TRUE(control.SetDesignerProperty("propcolwidth", Variant(int32_t{2300})));
     EXPECT_TRUE(control.SetDesignerProperty("cycletime", Variant(int32_t{1000})));
     EXPECT_TRUE(control.SetDesignerProperty("CycleFrameVisible", Variant(false)));
-    EXPECT_EQ(control.minimumHeight(), std::lround(4755 * dpiY / 1440));
-    EXPECT_EQ(control.minimumWidth(), std::lround(6000 * dpiX / 1440));
-    EXPECT_EQ(control.findChild<QWidget*>("archivePanel")->width(),
-              std::lround(2300 * dpiX / 1440));
+    EXPECT_EQ(control.minimumHeight(), std::lround(4755 * dpi / 1440));
+    EXPECT_EQ(control.minimumWidth(), std::lround(6000 * dpi / 1440));
+    EXPECT_EQ(control.findChild<QWidget*>("archivePanel")->width(), std::lround(2300 * dpi / 1440));
     EXPECT_EQ(control.CurveCount(), 4);
     EXPECT_EQ(control.CycleTime(), 1000);
     EXPECT_TRUE(control.findChild<QLabel*>("cycleFrame")->isHidden());
