@@ -147,8 +147,11 @@ bool TransferPageParameters(bool isWrite, std::weak_ptr<IPrivateProcess> page, I
         return started.value_or(false);
     Guarded(log, where, [&] {
         group.Clear();
-        context.DisplayMessage(
-            GetDictionaryText(context, isWrite ? "error_at_write_status" : "error_at_read_status"));
+        // Without a connection the user is told that, not only that the transfer failed.
+        const char* key = group.ConnectionStatus() != 0
+                              ? (isWrite ? "error_write_not_connected" : "error_read_not_connected")
+                              : (isWrite ? "error_at_write_status" : "error_at_read_status");
+        context.DisplayMessage(GetDictionaryText(context, key));
     });
     return false;
 }

@@ -41,12 +41,14 @@ class IPageParameterRow {
 // (a member of a record is read as its whole record, each record once). The end reaches the
 // page through its OnProcessFinished. Edits of the read elements that were made online and not
 // yet written lose their mark once the read has started, so that the read values are shown.
-// False when the group is busy or the process did not start ("error_at_read_status" is shown).
+// False when the group is busy or the process did not start ("error_at_read_status" is shown,
+// or "error_read_not_connected" when the device is not connected).
 bool ReadPageParameters(std::weak_ptr<IPrivateProcess> page, IDTMContext& context,
                         ITransactionGroup& group, const std::vector<IPageParameterRow*>& controls);
 // Writes the parameters of the page's rows that are written to the device and not write-locked,
 // the same way. False when the group is busy or the process did not start
-// ("error_at_write_status" is shown).
+// ("error_at_write_status" is shown, or "error_write_not_connected" when the device is not
+// connected).
 bool WritePageParameters(std::weak_ptr<IPrivateProcess> page, IDTMContext& context,
                          ITransactionGroup& group, const std::vector<IPageParameterRow*>& controls);
 

@@ -1,12 +1,10 @@
 #include "core/WinSDK.h"
 
-#include "platform/os/Shell.h"
-
 namespace kv {
 
-bool ShellOpenDocument(const std::string& file) {
+bool ShellOpenDocument(const std::string& file, IEventLoop& loop, os::ShellOpenEnded ended) {
     try {
-        return os::ShellOpen(file);
+        return os::ShellOpen(file, loop, std::move(ended));
     } catch (const std::exception&) {
         return false;
     }

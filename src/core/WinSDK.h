@@ -3,8 +3,14 @@
 
 #include <string>
 
+#include "platform/os/Shell.h"
+
 namespace kv {
 
-bool ShellOpenDocument(const std::string& file);
+class IEventLoop;
+
+// True when the program that opens the file could be started; `ended` then follows on the loop
+// (os::ShellOpen). An opener that fails gives false.
+bool ShellOpenDocument(const std::string& file, IEventLoop& loop, os::ShellOpenEnded ended);
 
 }  // namespace kv

@@ -569,7 +569,7 @@ void clsDataElement::ReplaceValueListEntries() {
         default:
             return;
     }
-    // Every "none" of the text, as the original replaces it.
+    // Every "none" of the text is replaced, also one inside a word.
     const std::string& list = ValueList.str();
     std::string out;
     size_t pos = 0;

@@ -458,6 +458,12 @@ void clsDataModel::TakeDeviceValue(IDTMContext& context, clsDataElement& element
                                    const Variant& value) {
     element.SetDeviceValue(value);
     element.SetDeviceValue(GetElementDeviceValue(element));
+    // A read that only shows the device changes no value that the project saves and a download
+    // sends: the element shows its difference from the device until the device's values are
+    // taken (an upload, a page's read).
+    if ((element.ElementMode() & emDownload) != 0 &&
+        context.CommunicationManager().ReadingDeviceOnly())
+        return;
     element.SetPersistentValue(Variant());
     if ((element.StatusFlags() & sfEditedOnline) == 0 ||
         (context.OnlineParameterService().OnlineMode() & omUpload) != 0) {

@@ -64,8 +64,8 @@ void DTMMain::Construct(std::shared_ptr<IEventLoop> loop, std::shared_ptr<IPromp
         m_CommObj->SetOptionCount(10);
     }
     // The object's own transaction group; it is bound to the context with the communication.
-    // Its start-up and write-protection reads watch the device: they change nothing the
-    // project has to save.
+    // Its write-protection read watches the device: it leaves the modified state as it was;
+    // its start-up reads show the device (StartStartupReads).
     m_TransGroup = std::make_shared<TransactionGroup>(GroupReads::Watched);
 }
 

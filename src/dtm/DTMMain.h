@@ -24,6 +24,7 @@
 #include "platform/runtime/IPrivateProcess.h"
 #include "platform/runtime/IPropertyBag.h"
 #include "platform/runtime/ITransactionGroup.h"
+#include "platform/runtime/TransactionGroup.h"
 
 namespace kv {
 
@@ -161,7 +162,7 @@ class DTMMain : public IDtm,
     // The runtime's communication object, owned by the context's communication manager (the
     // context outlives every use: this object owns it). Its events arrive here.
     ICommObject* m_CommObj = nullptr;
-    std::shared_ptr<ITransactionGroup> m_TransGroup;
+    std::shared_ptr<TransactionGroup> m_TransGroup;
     std::string m_DisconnectProcessId;
     std::string m_DownloadInvokeId;
     std::string m_DownloadPath;

@@ -292,7 +292,12 @@ void DTMMain::StartStartupReads() {
         return;
     if (m_TransGroup->ConnectionStatus() == 0)
         AddStartupRequests(Context(), *m_TransGroup, false);
-    if (m_TransGroup->Execute(std::weak_ptr<IPrivateProcess>(), true, true) != 0) {
+    // A connection alone changes no writable value of the data set: the tag read here is the
+    // device's beside the project's until an upload or a page's read takes it.
+    m_TransGroup->SetReads(GroupReads::Shown);
+    const int32_t status = m_TransGroup->Execute(std::weak_ptr<IPrivateProcess>(), true, true);
+    m_TransGroup->SetReads(GroupReads::Watched);
+    if (status != 0) {
         m_TransGroup->Clear();
         Context().DisplayMessage(GetDictionaryText(Context(), "error_at_read_status"));
     }

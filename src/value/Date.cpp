@@ -1,5 +1,5 @@
-// Dates as the day count from 1899-12-30 with the time of day as fraction. As in the original,
-// a negative count keeps its time as a positive fraction away from zero: -1.25 is 1899-12-29 06:00.
+// Dates as the day count from 1899-12-30 with the time of day as fraction. A negative count
+// keeps its time as a positive fraction away from zero: -1.25 is 1899-12-29 06:00.
 
 #include <chrono>
 #include <cmath>
@@ -60,8 +60,9 @@ bool ReadDigits(const std::string& s, size_t pos, size_t count, int& out) {
 
 }  // namespace
 
-// Months and days outside their range carry over as in the original (month 13 is January of the
-// next year, day 0 the last day of the previous month). Years are taken as given.
+// Months and days outside their range carry over: months beyond 12 into the year (month 13 is
+// January of the next year), day 0 is the last day of the previous month. Years are taken as
+// given.
 double DateSerial(int year, int month, int day) {
     int64_t m0 = static_cast<int64_t>(month) - 1;
     int64_t yearShift = m0 >= 0 ? m0 / 12 : -((11 - m0) / 12);
@@ -111,7 +112,7 @@ std::string DateToIsoText(double days) {
 }
 
 // Accepts "YYYY-MM-DD" and "YYYY-MM-DD HH:MM:SS" ('T' also separates date and time) for the
-// years 100 to 9999 the original Date type holds.
+// years 100 to 9999 that a Date holds.
 std::optional<double> ParseIsoDate(const std::string& text) {
     const std::string s(Trim(text, " \t"));
     if (s.size() != 10 && s.size() != 19) {

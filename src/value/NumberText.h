@@ -1,7 +1,6 @@
 #pragma once
-// Numbers as texts with the rules of the original language: IsNumeric, Val and Str, the user's
-// locale form, Format patterns and the banker's rounding of the integer conversions. Independent
-// of the C library's locale.
+// Numbers as texts: IsNumeric, Val and Str, the user's locale form, Format patterns and the
+// banker's rounding of the integer conversions. Independent of the C library's locale.
 
 #include <optional>
 #include <string>
@@ -34,7 +33,7 @@ std::optional<double> ParseInputNumber(const std::string& text, const NumberLoca
 
 // Format with the numeric patterns the system uses: "0", "00", "0000", "0.0", "0.00", "0.0##",
 // "#" and the like: '0' a digit always shown, '#' a digit shown when not zero, '.' the
-// locale's separator. Rounds half away from zero like the original.
+// locale's separator. Halves round away from zero.
 std::string FormatNumber(double value, const std::string& pattern,
                          const NumberLocale& loc = NumberLocale::Invariant());
 

@@ -10,7 +10,8 @@ namespace kv {
 
 namespace {
 
-// The number of an entry as the original reads it (CLng of the text); -1 when it is none.
+// The number of an entry: its text converted as a Long (CLng), so a hexadecimal "&H10" counts
+// too; -1 when it is none.
 int32_t EntryNumber(std::string_view text) {
     return Variant(std::string(text)).tryLong().value_or(-1);
 }

@@ -1,4 +1,4 @@
-// Variant: subtype checks, conversions with the original language's rules, comparisons.
+// Variant: subtype checks, conversions, comparisons.
 
 #include "value/Variant.h"
 

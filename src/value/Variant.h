@@ -127,8 +127,8 @@ class Variant {
     const ByteArray& bytes() const;
     ByteArray& bytes();
 
-    // Conversions with the original language's rules. Null raises InvalidNull, text that does not
-    // read as a number raises TypeMismatch, results out of range raise Overflow.
+    // Conversions. Null raises InvalidNull, text that does not read as a number raises
+    // TypeMismatch, results out of range raise Overflow.
     uint8_t toByte() const;                                                      // CByte
     int16_t toInteger() const;                                                   // CInt
     int32_t toLong() const;                                                      // CLng

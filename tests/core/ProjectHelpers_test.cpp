@@ -213,7 +213,10 @@ TEST_F(PageTransferTest, BusyGroupDoesNothingAndOfflineGroupRunsWithWhatItHolds)
     EXPECT_EQ(group.executes, 1);
     EXPECT_EQ(up.commits, 0);
     EXPECT_TRUE(group.added.empty());
-    EXPECT_EQ(prompt->messages, (std::vector<std::string>{Text("error_at_read_status")}));
+    EXPECT_FALSE(WritePageParameters(page, inst.context, group, controls));
+    // The user is told that the device is not connected.
+    EXPECT_EQ(prompt->messages, (std::vector<std::string>{Text("error_read_not_connected"),
+                                                          Text("error_write_not_connected")}));
 }
 
 TEST_F(PageTransferTest, CommitThatThrowsEndsAsAFailedStart) {

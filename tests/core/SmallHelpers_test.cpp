@@ -19,6 +19,7 @@
 #include "core/StrFkt.h"
 #include "core/WinSDK.h"
 #include "platform/os/Shell.h"
+#include "platform/runtime/ManualEventLoop.h"
 
 namespace kv {
 namespace {
@@ -158,10 +159,13 @@ TEST(SmallHelpersText, InStrRevLike) {
 // --- shell ---
 
 TEST(SmallHelpersShell, AnOpenerThatFailsReportsFalse) {
-    os::SetShellOpener([](const std::string&) -> bool { throw std::runtime_error("broken"); });
-    EXPECT_FALSE(ShellOpenDocument("x.pdf"));
+    ManualEventLoop loop;
+    os::SetShellOpener([](const std::string&, IEventLoop&, os::ShellOpenEnded) -> bool {
+        throw std::runtime_error("broken");
+    });
+    EXPECT_FALSE(ShellOpenDocument("x.pdf", loop, {}));
     os::SetShellOpener(nullptr);
-    EXPECT_FALSE(ShellOpenDocument("/nonexistent/kv6274pa/manual.pdf"));
+    EXPECT_FALSE(ShellOpenDocument("/nonexistent/kv6274pa/manual.pdf", loop, {}));
 }
 
 // --- registry value ---

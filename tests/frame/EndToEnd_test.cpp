@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/DtmElements.h"
 #include "core/clsDataElement.h"
 #include "dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
@@ -24,6 +25,7 @@
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/ManualEventLoop.h"
+#include "platform/runtime/PropertyBag.h"
 #include "platform/runtime/TransactionGroup.h"
 #include "support/DeviceLog.h"
 #include "support/FrameInstanceFixture.h"
@@ -141,13 +143,41 @@ TEST(EndToEndConnect, IdentityCheckDecidesTheConnection) {
     }
 }
 
-TEST(EndToEndConnect, StartupReadsBringTheDeviceValues) {
+TEST(EndToEndConnect, StartupReadsShowTheDeviceAndKeepTheProjectsValues) {
+    // A project saved with its own tag, connected to a device with another one.
     Bench b;
+    clsDataElement& tag = b.At("PHYS/TAG_DESC");
+    tag.SetTransientValue(Variant("FV-200"));
+    b.Ctx().Parameters().ElementChanged(tag, "");
+    PropertyBag saved;
+    ASSERT_TRUE(b.Dtm().WriteProperties(saved));
+    ASSERT_EQ(b.At("~/DataStatus").TransientValue().toLong(), edsDatabase);
     b.device->SetRecord(0, 18, Padded("FEED VALVE 7", 32));
     b.device->SetRecord(0, 28, Padded("99887766", 16));
     b.Online();
-    EXPECT_EQ(b.At("PHYS/TAG_DESC").TransientValue().toString(), "FEED VALVE 7");
+    // The device's own values arrive: the read-only ones are shown, the writable tag is the
+    // device's only beside the project's.
     EXPECT_EQ(b.At("PHYS/DEVICE_SER_NUM").TransientValue().toString(), "99887766");
+    EXPECT_EQ(tag.DeviceValue().toString(), "FEED VALVE 7");
+    EXPECT_EQ(tag.TransientValue().toString(), "FV-200");
+    EXPECT_EQ(b.At("~/Tag").TransientValue().toString(), "FV-200");
+    EXPECT_EQ(b.Ctx().Parameters().ModifiedState(), 0);
+    // The data-set state shows that the project and the device differ.
+    EXPECT_EQ(b.At("~/DataStatus").TransientValue().toLong(), edsIndefinite);
+    // Saved again, the project keeps its tag, and a download would send it.
+    PropertyBag again;
+    ASSERT_TRUE(b.Dtm().WriteProperties(again));
+    EXPECT_EQ(again.Read("PHYS/TAG_DESC"), std::optional<Variant>(Variant("FV-200")));
+    EXPECT_EQ(again.Read("~/Tag"), std::optional<Variant>(Variant("FV-200")));
+    EXPECT_TRUE(b.Container().Recorded().empty());
+
+    // A page's read brings the device's tag into the project.
+    TransactionGroup group;
+    group.Init(b.Ctx());
+    group.AddElement(tag, false);
+    ASSERT_EQ(group.Execute({}, true, false), 0);
+    b.session->Settle();
+    EXPECT_EQ(tag.TransientValue().toString(), "FEED VALVE 7");
     EXPECT_EQ(b.At("~/Tag").TransientValue().toString(), "FEED VALVE 7");
 }
 
@@ -155,19 +185,19 @@ TEST(EndToEndConnect, TheFramesCopyFollowsTheTag) {
     Bench b;
     FrameContainer& frame = b.Container();
     auto tagOfCopy = [&] { return ParameterDisplayText(frame.ParameterDocument(), "~/Tag"); };
-    // The connection reads the device's tag: the frame gets a document with it.
+    // An edit of the tag is sent.
+    clsDataElement& tag = b.At("PHYS/TAG_DESC");
+    tag.SetTransientValue(Variant("FV-8"));
+    b.Ctx().Parameters().ElementChanged(tag, "");
+    EXPECT_EQ(frame.Count("OnParametersChanged"), 1u);
+    EXPECT_EQ(tagOfCopy(), std::optional<std::string>("FV-8"));
+
+    // The connection reads the device's tag, but the instance keeps its own: nothing is sent.
+    // A read brings the device's; a read of the same tag sends nothing.
     b.device->SetRecord(0, 18, Padded("FEED VALVE 7", 32));
     ASSERT_TRUE(b.session->SetCommunication());
     ASSERT_TRUE(b.session->Connect());
     EXPECT_EQ(frame.Count("OnParametersChanged"), 1u);
-    EXPECT_EQ(tagOfCopy(), std::optional<std::string>("FEED VALVE 7"));
-
-    // An edit of the tag, and a read that brings it back; a read of the same tag sends nothing.
-    clsDataElement& tag = b.At("PHYS/TAG_DESC");
-    tag.SetTransientValue(Variant("FV-8"));
-    b.Ctx().Parameters().ElementChanged(tag, "");
-    EXPECT_EQ(frame.Count("OnParametersChanged"), 2u);
-    EXPECT_EQ(tagOfCopy(), std::optional<std::string>("FV-8"));
     for (int read = 0; read < 2; ++read) {
         TransactionGroup group;
         group.Init(b.Ctx());
@@ -175,7 +205,7 @@ TEST(EndToEndConnect, TheFramesCopyFollowsTheTag) {
         ASSERT_EQ(group.Execute({}, true, false), 0);
         b.session->Settle();
     }
-    EXPECT_EQ(frame.Count("OnParametersChanged"), 3u);
+    EXPECT_EQ(frame.Count("OnParametersChanged"), 2u);
     EXPECT_EQ(tagOfCopy(), std::optional<std::string>("FEED VALVE 7"));
 }
 

@@ -19,7 +19,7 @@ TEST(ValueList, EntriesAreReadOnceWhenTheListIsSet) {
     EXPECT_EQ(entries[0].text, "Closed");
     EXPECT_EQ(entries[2].number, -1);  // "x" is no number
     EXPECT_EQ(entries[2].key, "x");
-    EXPECT_EQ(entries[3].number, 16);  // the original reads hex numbers too
+    EXPECT_EQ(entries[3].number, 16);  // a hexadecimal number counts too
     EXPECT_EQ(entries[4].number, 2);
     EXPECT_EQ(entries[5].text, "a:b");  // the text after the first colon
     EXPECT_EQ(list.TextOf(1), "Open");

@@ -17,8 +17,8 @@ std::string TraceKey(size_t n, const char* field) {
     return "Archive.Trace" + std::to_string(n) + "." + field;
 }
 
-// A number without fraction within the Long range; Booleans as the original language converts
-// them. Texts and dates are refused.
+// A number without fraction within the Long range; a Boolean counts as a number (True is -1,
+// False 0). Texts and dates are refused.
 std::optional<int32_t> WholeLong(const Variant& v) {
     if (!v.isNumber() || v.type() == VarType::Date || v.number() != std::floor(v.number()))
         return std::nullopt;

@@ -6,7 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 #include <vector>
+
+#include "platform/os/IEventLoop.h"
 
 namespace kv::os {
 
@@ -17,18 +20,38 @@ ShellOpener& CurrentOpener() {
     return opener;
 }
 
+// How often the loop looks whether a started opener has ended.
+constexpr int32_t kExitPollMs = 200;
+
+// Collects the exit status of the started opener on the loop, without waiting for it.
+void WatchExit(pid_t child, IEventLoop& loop, ShellOpenEnded ended) {
+    auto timer = std::make_shared<int32_t>(0);
+    *timer = loop.StartTimer(kExitPollMs, [child, &loop, timer, ended = std::move(ended)] {
+        int status = 0;
+        const pid_t done = ::waitpid(child, &status, WNOHANG);
+        if (done == 0 || (done < 0 && errno == EINTR))
+            return;  // still running
+        // The timer goes first: what it holds must not be used after it has stopped.
+        const ShellOpenEnded tell = ended;
+        loop.StopTimer(*timer);
+        // A status that cannot be had (the child reaped elsewhere) says nothing about the file.
+        if (done == child && tell)
+            tell(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    });
+}
+
 }  // namespace
 
 void SetShellOpener(ShellOpener opener) {
     CurrentOpener() = std::move(opener);
 }
 
-bool ShellOpen(const std::string& file) {
+bool ShellOpen(const std::string& file, IEventLoop& loop, ShellOpenEnded ended) {
     const ShellOpener& opener = CurrentOpener();
-    return opener ? opener(file) : XdgOpen(file);
+    return opener ? opener(file, loop, std::move(ended)) : XdgOpen(file, loop, std::move(ended));
 }
 
-bool XdgOpen(const std::string& file) {
+bool XdgOpen(const std::string& file, IEventLoop& loop, ShellOpenEnded ended) {
     struct stat st {};
     if (file.empty() || ::stat(file.c_str(), &st) != 0) {
         return false;
@@ -52,29 +75,30 @@ bool XdgOpen(const std::string& file) {
         return false;
     }
     if (child == 0) {
-        // The intermediate child starts the program and leaves at once, so the program is
-        // re-parented and never stays behind as a zombie of ours.
+        // The program runs in a session of its own, so that the terminal's signals do not end
+        // the viewer it starts.
         ::close(fds[0]);
         ::setsid();
-        const pid_t grandchild = ::fork();
-        if (grandchild == 0) {
-            ::execvp(argv[0], argv);
-            const int err = errno;
-            [[maybe_unused]] ssize_t n = ::write(fds[1], &err, sizeof err);
-            ::_exit(127);
-        }
-        ::_exit(grandchild < 0 ? 1 : 0);
+        ::execvp(argv[0], argv);
+        const int err = errno;
+        [[maybe_unused]] ssize_t n = ::write(fds[1], &err, sizeof err);
+        ::_exit(127);
     }
     ::close(fds[1]);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
     int err = 0;
     ssize_t n;
     while ((n = ::read(fds[0], &err, sizeof err)) < 0 && errno == EINTR) {
     }
     ::close(fds[0]);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && n == 0;
+    if (n != 0) {
+        // Not started: the child has ended already.
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        return false;
+    }
+    WatchExit(child, loop, std::move(ended));
+    return true;
 }
 
 }  // namespace kv::os

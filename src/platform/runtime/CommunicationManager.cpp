@@ -696,10 +696,12 @@ void CommunicationManager::HandleResponse(const std::string& invokeId,
             out.transaction->SetData(ByteArray{response.data, 0});
             out.transaction->SetErrorInfo(ByteArray{response.errorInfo, 0});
             reading_ = &out;
+            readingDeviceOnly_ = process->request.deviceOnly;
             return model->ReadTransactionResponse(context_, *out.transaction, out.isWrite,
                                                   *element);
         });
     reading_ = nullptr;
+    readingDeviceOnly_ = false;
     process = FindProcess(out.processId);  // the change reports may have cancelled it
     if (process == nullptr) {
         Pump();

@@ -62,6 +62,7 @@ class CommunicationManager : public ICommunicationManager, public ICommObject {
     bool StartDisconnect(const std::string& processId,
                          std::weak_ptr<IPrivateProcess> callback) override;
     std::vector<IPrivateDataElement*> GetGroupElements(const std::string& key) const override;
+    bool ReadingDeviceOnly() const override { return readingDeviceOnly_; }
     ICommObject* CommObject() override { return this; }
     bool StartProcess(TransactionProcess process) override;
     bool CancelProcess(const std::string& processId) override;
@@ -167,6 +168,7 @@ class CommunicationManager : public ICommunicationManager, public ICommObject {
     std::optional<Outstanding> outstanding_;
     // The job whose answer the codec is reading (RepeatTransaction and AddReadBack refer to it).
     Outstanding* reading_ = nullptr;
+    bool readingDeviceOnly_ = false;  // reading_ belongs to a deviceOnly process
     bool repeatRequested_ = false;
     std::optional<PendingEnd> connect_;
     std::optional<PendingEnd> disconnect_;

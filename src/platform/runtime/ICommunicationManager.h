@@ -42,6 +42,9 @@ struct TransactionProcess {
     // The device watched (a cyclic refresh, the DTM's own checks): the values read are not
     // taken into the project, so they leave the data set's modified state as it was.
     bool watching = false;
+    // Watching, and a writable element read keeps the project's value: what the device sent
+    // becomes its device value only (the start-up reads after a connection).
+    bool deviceOnly = false;
     std::function<void(bool success)> onEnd;
 };
 
@@ -94,6 +97,9 @@ class ICommunicationManager {
     virtual std::vector<IPrivateDataElement*> GetGroupElements(const std::string& /*key*/) const {
         return {};
     }
+    // True while the answer of a process that reads for its device values only is being taken
+    // into the data set (TransactionProcess::deviceOnly).
+    virtual bool ReadingDeviceOnly() const { return false; }
     // The communication object; nullptr when the manager has none.
     virtual ICommObject* CommObject() { return nullptr; }
     // Starts a process on a validated connection; False when offline or the id runs already.

@@ -26,7 +26,11 @@ uint64_t NextBatch() {
 }  // namespace
 
 TransactionGroup::TransactionGroup(GroupReads reads) : state_(std::make_shared<State>()) {
-    state_->watched = reads == GroupReads::Watched;
+    state_->reads = reads;
+}
+
+void TransactionGroup::SetReads(GroupReads reads) {
+    state_->reads = reads;
 }
 
 TransactionGroup::~TransactionGroup() = default;
@@ -105,7 +109,8 @@ int32_t TransactionGroup::Execute(std::weak_ptr<IPrivateProcess> callback, bool 
         process.callback = std::move(callback);
         process.reportProgress = reportProgress;
         process.title = "Reading and writing parameters";
-        process.watching = s.watched;
+        process.watching = s.reads != GroupReads::Taken;
+        process.deviceOnly = s.reads == GroupReads::Shown;
         std::weak_ptr<State> weak = state_;
         const std::string id = process.processId;
         process.onEnd = [weak, id](bool) {

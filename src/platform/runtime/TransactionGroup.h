@@ -26,9 +26,13 @@ namespace kv {
 enum class GroupReads {
     // Taken into the data set (a page's read): they make the instance modified.
     Taken,
-    // The device watched (a cyclic refresh, the DTM's own start-up and protection reads):
-    // they leave the instance's modified state as it was.
+    // The device watched (a cyclic refresh, the DTM's write-protection read before a
+    // download): they leave the instance's modified state as it was.
     Watched,
+    // The device shown beside the project (the DTM's start-up reads after a connection):
+    // watched, and a writable element keeps the project's value; what it read is its device
+    // value only, until an upload or a page's read takes the device's values.
+    Shown,
 };
 
 class TransactionGroup : public ITransactionGroup {
@@ -49,6 +53,9 @@ class TransactionGroup : public ITransactionGroup {
     std::string Elements() const override;
     void Close() override;
 
+    // What the values of the next Execute are to the project.
+    void SetReads(GroupReads reads);
+
     // The requests in the order of adding (path, write flag).
     std::vector<TransactionJob> Requests() const;
 
@@ -62,7 +69,7 @@ class TransactionGroup : public ITransactionGroup {
         std::string endedKey;   // the key of the batch that the end of its process forgot
         bool busy = false;
         bool clearWhenDone = true;
-        bool watched = false;
+        GroupReads reads = GroupReads::Taken;
     };
     // The key of the state's requests.
     static std::string KeyOf(const State& state);

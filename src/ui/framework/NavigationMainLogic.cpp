@@ -235,10 +235,26 @@ void NavigationMainLogic::OpenDocument(const char* key) {
         return;
     }
     // The document is there, but no program could be started to show it (on Linux: xdg-open
-    // is missing): the message names the file, so that the user can open it another way.
-    if (!ShellOpenDocument(file.string()))
-        context.DisplayMessage(
-            GetDictionaryText(context, "no_program_for_document", Variant(file.string())));
+    // is missing), or the program ended without opening it (xdg-open found no viewer): the
+    // message names the file, so that the user can open it another way.
+    const std::string path = file.string();
+    const std::weak_ptr<NavigationMainLogic> weakSelf = weak_from_this();
+    const std::weak_ptr<IDTMContext> weakContext = GetDtmContext();
+    auto ended = [weakSelf, weakContext, path](bool opened) {
+        const std::shared_ptr<NavigationMainLogic> self = weakSelf.lock();
+        const std::shared_ptr<IDTMContext> later = weakContext.lock();
+        // A window that is gone, released or bound to another instance meanwhile is told nothing.
+        if (opened || !self || !later || self->GetDtmContext() != later)
+            return;
+        self->Guard("ctlNavigationMain::OpenDocument ended",
+                    [&] { self->TellNoProgramFor(*later, path); });
+    };
+    if (!ShellOpenDocument(path, context.Loop(), std::move(ended)))
+        TellNoProgramFor(context, path);
+}
+
+void NavigationMainLogic::TellNoProgramFor(IDTMContext& context, const std::string& file) {
+    context.DisplayMessage(GetDictionaryText(context, "no_program_for_document", Variant(file)));
 }
 
 void NavigationMainLogic::CyclicRefreshChanged(int16_t value) {

@@ -178,6 +178,8 @@ class NavigationMainLogic : public IPrivateGUI,
     // A page's PrepareToRelease; True for a page that is no user interface.
     static bool ReleaseChildPage(INavigationPage* page);
     void OpenDocument(const char* key);
+    // "no_program_for_document" with the file's name.
+    static void TellNoProgramFor(IDTMContext& context, const std::string& file);
     void UpdatePV(IDTMContext& context, IPrivateDataElement& readback);
     void UpdateConnectState(IDTMContext& context);
     std::string Text(IDTMContext& context, const std::string& key);

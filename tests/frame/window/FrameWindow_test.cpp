@@ -410,7 +410,7 @@ TEST(FrameWindowClose, WatchingTheDeviceAndTheCycleIntervalAskNothingAndSaveKeep
     loaded.Instances().front()->dtm->PrepareToRelease();
 }
 
-TEST(FrameWindow, TheTagBesideTheInstanceFollowsAConnectAnEditAndAnUpload) {
+TEST(FrameWindow, TheTagBesideTheInstanceFollowsAnEditAndAnUploadNotAConnect) {
     WindowFixture f;
     const auto* tag = f.window->findChild<QLabel*>(QStringLiteral("InstanceTag"));
     ASSERT_NE(tag, nullptr);
@@ -420,15 +420,16 @@ TEST(FrameWindow, TheTagBesideTheInstanceFollowsAConnectAnEditAndAnUpload) {
         bytes.resize(32, ' ');
         ASSERT_TRUE(f.device->SetRecord(0, 18, bytes));
     };
-    deviceTag("FEED VALVE 7");
-    ASSERT_TRUE(f.window->Connect());
-    ASSERT_TRUE(f.Idle());
-    EXPECT_EQ(tag->text(), QStringLiteral("Tag: FEED VALVE 7"));
-
     IParameters& parameters = f.Ctx().Parameters();
     IPrivateDataElement& tagDesc = *parameters.Item("PHYS/TAG_DESC");
     tagDesc.SetTransientValue(Variant("FV-8"));
     parameters.ElementChanged(tagDesc, "");
+    EXPECT_EQ(tag->text(), QStringLiteral("Tag: FV-8"));
+
+    // The connection reads the device's tag; the instance keeps its own.
+    deviceTag("FEED VALVE 7");
+    ASSERT_TRUE(f.window->Connect());
+    ASSERT_TRUE(f.Idle());
     EXPECT_EQ(tag->text(), QStringLiteral("Tag: FV-8"));
 
     deviceTag("FEED VALVE 9");

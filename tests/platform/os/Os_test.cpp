@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/os/ComponentFolder.h"
 #include "platform/os/ConfigFile.h"
 #include "platform/os/Guid.h"
+#include "platform/os/IEventLoop.h"
 #include "platform/os/Shell.h"
 #include "platform/os/VersionInfo.h"
 #include "value/Text.h"
@@ -183,20 +187,89 @@ TEST(OsConfigFile, ReadsTheFileNamedByTheEnvironment) {
     std::filesystem::remove_all(dir);
 }
 
+// A loop whose timers run when the test ticks them.
+class TickLoop : public IEventLoop {
+  public:
+    void Post(std::function<void()> fn) override { fn(); }
+    int32_t StartTimer(int32_t, std::function<void()> fn) override {
+        timers_[++last_] = std::move(fn);
+        return last_;
+    }
+    void StopTimer(int32_t id) override { timers_.erase(id); }
+    int64_t NowMs() const override { return 0; }
+    void Tick() {
+        const auto timers = timers_;
+        for (const auto& [id, fn] : timers)
+            fn();
+    }
+    size_t Timers() const { return timers_.size(); }
+
+  private:
+    std::map<int32_t, std::function<void()>> timers_;
+    int32_t last_ = 0;
+};
+
 TEST(OsShell, InjectedOpenerReceivesTheFile) {
+    TickLoop loop;
     std::vector<std::string> opened;
-    SetShellOpener([&opened](const std::string& file) {
+    SetShellOpener([&opened](const std::string& file, IEventLoop&, ShellOpenEnded) {
         opened.push_back(file);
         return file != "refused.pdf";
     });
-    EXPECT_TRUE(ShellOpen("/opt/kv/manual;rm -rf.pdf"));
-    EXPECT_FALSE(ShellOpen("refused.pdf"));
+    EXPECT_TRUE(ShellOpen("/opt/kv/manual;rm -rf.pdf", loop, {}));
+    EXPECT_FALSE(ShellOpen("refused.pdf", loop, {}));
     EXPECT_EQ(opened, (std::vector<std::string>{"/opt/kv/manual;rm -rf.pdf", "refused.pdf"}));
     SetShellOpener(nullptr);
     // The default opener refuses a missing file without starting anything.
-    EXPECT_FALSE(ShellOpen("/nonexistent/kv6274pa/manual.pdf"));
-    EXPECT_FALSE(ShellOpen(""));
+    EXPECT_FALSE(ShellOpen("/nonexistent/kv6274pa/manual.pdf", loop, {}));
+    EXPECT_FALSE(ShellOpen("", loop, {}));
     EXPECT_EQ(opened.size(), 2u);
+    EXPECT_EQ(loop.Timers(), 0u);
+}
+
+TEST(OsShell, XdgOpenTellsHowTheProgramEnded) {
+    // An "xdg-open" of the test's own on the PATH: it ends with the given status.
+    struct Case {
+        const char* name;
+        std::optional<int> exitStatus;  // nullopt: no xdg-open on the PATH
+        bool started;
+        bool opened;
+    };
+    const Case cases[] = {
+        {"opens the file", 0, true, true},
+        {"finds no viewer", 3, true, false},
+        {"missing", std::nullopt, false, false},
+    };
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("kv6274pa-xdg-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::filesystem::path file = dir / "manual.html";
+    std::ofstream(file) << "<html/>";
+    const std::filesystem::path script = dir / "xdg-open";
+    for (const Case& c : cases) {
+        std::filesystem::remove(script);
+        if (c.exitStatus) {
+            std::ofstream(script) << "#!/bin/sh\nexit " << *c.exitStatus << "\n";
+            std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+        }
+        ScopedEnv path("PATH", dir.c_str());
+        TickLoop loop;
+        std::vector<bool> ended;
+        ASSERT_EQ(XdgOpen(file.string(), loop, [&](bool opened) { ended.push_back(opened); }),
+                  c.started)
+            << c.name;
+        if (c.started) {
+            // Nothing is told before the program has ended; then once, on the loop.
+            siginfo_t info{};
+            ASSERT_EQ(::waitid(P_ALL, 0, &info, WEXITED | WNOWAIT), 0) << c.name;
+            EXPECT_TRUE(ended.empty()) << c.name;
+            loop.Tick();
+            loop.Tick();
+        }
+        EXPECT_EQ(ended, c.started ? std::vector<bool>{c.opened} : std::vector<bool>{}) << c.name;
+        EXPECT_EQ(loop.Timers(), 0u) << c.name;
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(OsVersion, ComponentVersion) {

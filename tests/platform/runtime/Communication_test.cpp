@@ -225,30 +225,40 @@ TEST(Communication, DroppedConnectionMarksTheElementsAndEndsTheProcess) {
         EXPECT_EQ(m->StatusFlags() & kCommErrorBits, cecConnectionLost << 16) << m->Name();
 }
 
-TEST(Communication, OnlyReadsTakenIntoTheProjectMarkItModified) {
+TEST(Communication, OnlyReadsTakenMarkTheProjectModifiedAndShownOnesKeepItsValues) {
     struct Case {
         const char* name;
         GroupReads reads;
         bool write;
         bool drop;  // the connection breaks before the answers: only error marks
         int32_t modified;
+        const char* tag;  // the project's tag afterwards
     };
     const Case cases[] = {
-        {"a read", GroupReads::Taken, false, false, 1},
-        {"a watching read", GroupReads::Watched, false, false, 0},
-        {"a write and its read-back", GroupReads::Taken, true, false, 0},
-        {"a read that only marks errors", GroupReads::Taken, false, true, 0},
+        {"a read", GroupReads::Taken, false, false, 1, "FEED VALVE 7"},
+        {"a watching read", GroupReads::Watched, false, false, 0, "FEED VALVE 7"},
+        // The writable tag keeps the project's value; the read-only revision is the device's.
+        {"a read that shows the device", GroupReads::Shown, false, false, 0, "FV-200"},
+        {"a write and its read-back", GroupReads::Taken, true, false, 0, "FV-200"},
+        {"a read that only marks errors", GroupReads::Taken, false, true, 0, "FV-200"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Instance in;
+        std::vector<uint8_t> deviceTag{'F', 'E', 'E', 'D', ' ', 'V', 'A', 'L', 'V', 'E', ' ', '7'};
+        deviceTag.resize(32, ' ');
+        ASSERT_TRUE(in.device->SetRecord(0, 18, deviceTag));
         ASSERT_TRUE(in.Connect());
+        clsDataElement& tag = in.At("PHYS/TAG_DESC");
+        clsDataElement& revision = in.At("PHYS/SOFTWARE_REVISION");
+        tag.SetTransientValue(Variant("FV-200"));
+        tag.SetPersistentValue(Variant("FV-200"));
         in.data->SetModifiedState(0);
         TransactionGroup group(c.reads);
         group.Init(in.context);
-        group.AddElement(in.At("PHYS/TAG_DESC"), c.write);
+        group.AddElement(tag, c.write);
         if (!c.write)
-            group.AddElement(in.At("PHYS/SOFTWARE_REVISION"), false);
+            group.AddElement(revision, false);
         ASSERT_EQ(group.Execute(in.process, true, false), 0);
         if (c.drop)
             in.channel->DropConnection();
@@ -260,6 +270,12 @@ TEST(Communication, OnlyReadsTakenIntoTheProjectMarkItModified) {
         ASSERT_EQ(in.process->finished.size(), 1u);
         EXPECT_EQ(in.process->finished[0].second, !c.drop);
         EXPECT_EQ(in.data->ModifiedState(), c.modified);
+        EXPECT_EQ(tag.TransientValue().toString(), c.tag);
+        if (!c.write && !c.drop) {
+            EXPECT_EQ(tag.DeviceValue().toString(), "FEED VALVE 7");
+            EXPECT_FALSE(revision.DeviceValue().isEmpty());
+            EXPECT_TRUE(revision.TransientValue() == revision.DeviceValue());
+        }
     }
 }
 

@@ -373,8 +373,9 @@ TEST(MainWindowCycle, StoredIntervalThePaneCannotTakeLeavesThePanesOwn) {
 TEST(MainWindowDocuments, ManualAndHelpOpenTheirFilesInTheLanguage) {
     MainWindow w;
     std::vector<std::string> opened;
-    os::SetShellOpener([&](const std::string& file) {
+    os::SetShellOpener([&](const std::string& file, IEventLoop& loop, os::ShellOpenEnded ended) {
         opened.push_back(file);
+        loop.Post([ended] { ended(true); });
         return true;
     });
     ASSERT_TRUE(w.Open(1));
@@ -389,16 +390,19 @@ TEST(MainWindowDocuments, ManualAndHelpOpenTheirFilesInTheLanguage) {
     w.Ctx().GUIManager().SetLanguage(langGerman);
     w.window->ToolbarButtonClick(ntbManual);
     EXPECT_EQ(fs::path(opened.back()), root / "XMLData/KV6274PA_manual_de.html");
+    w.loop->RunUntilIdle();
     EXPECT_TRUE(w.prompt->messages.empty());
 }
 
 TEST(MainWindowDocuments, AMissingDocumentAndAMissingProgramAreToldApart) {
     MainWindow w;
     std::vector<std::string> opened;
-    bool opens = true;
-    os::SetShellOpener([&](const std::string& file) {
+    bool starts = true;
+    os::ShellOpenEnded end;  // the end of the last opening that started
+    os::SetShellOpener([&](const std::string& file, IEventLoop&, os::ShellOpenEnded ended) {
         opened.push_back(file);
-        return opens;
+        end = std::move(ended);
+        return starts;
     });
     EditedXmlData data("DTMDictionary_9_functions.xml", R"(path="XMLData/KV6274PA_manual_en.html")",
                        "");
@@ -408,23 +412,47 @@ TEST(MainWindowDocuments, AMissingDocumentAndAMissingProgramAreToldApart) {
     EXPECT_TRUE(opened.empty());
     EXPECT_EQ(w.prompt->messages, std::vector<std::string>{"The document is not available."});
 
-    // The help file is there, but no program opens it: the message names the file.
-    opens = false;
-    w.window->ToolbarButtonClick(ntbHelp);
+    // The help file is there, but no program can be started to open it (xdg-open is missing),
+    // or the one started ends without opening it (xdg-open finds no viewer): both messages
+    // name the file. An opening that succeeds says nothing.
     const fs::path help = fs::path(data.folder) / "KV6274PA_help_en.html";
+    const std::string noProgram = "No program could be started to open the document " +
+                                  help.string() + ". Open the file with a program of your choice.";
+    starts = false;
+    w.window->ToolbarButtonClick(ntbHelp);
     ASSERT_EQ(opened.size(), 1U);
     EXPECT_EQ(fs::path(opened[0]), help);
     ASSERT_EQ(w.prompt->messages.size(), 2U);
-    EXPECT_EQ(w.prompt->messages[1], "No program could be started to open the document " +
-                                         opened[0] +
-                                         ". Open the file with a program of your choice.");
+    EXPECT_EQ(w.prompt->messages[1], noProgram);
+    starts = true;
+    w.window->ToolbarButtonClick(ntbHelp);
+    EXPECT_EQ(w.prompt->messages.size(), 2U);  // not before the opener has ended
+    end(false);
+    ASSERT_EQ(w.prompt->messages.size(), 3U);
+    EXPECT_EQ(w.prompt->messages[2], noProgram);
+    w.window->ToolbarButtonClick(ntbHelp);
+    end(true);
+    EXPECT_EQ(w.prompt->messages.size(), 3U);
+    // The end of an opening that reaches a released window or one that is gone does nothing.
+    w.window->ToolbarButtonClick(ntbHelp);
+    ASSERT_TRUE(w.window->PrepareToRelease());
+    end(false);
+    ASSERT_TRUE(w.Open(1));
+    w.window->ToolbarButtonClick(ntbHelp);
+    w.window->Terminate();
+    w.window.reset();
+    end(false);
+    EXPECT_EQ(w.prompt->messages.size(), 3U);
+    w.window = std::make_shared<NavigationMainLogic>(w.host);
+    w.host.nav.SetEvents(w.window);
 
     // A document whose file is gone is not handed to any program.
+    ASSERT_TRUE(w.Open(1));
     fs::remove(help);
     w.window->ToolbarButtonClick(ntbHelp);
-    EXPECT_EQ(opened.size(), 1U);
-    ASSERT_EQ(w.prompt->messages.size(), 3U);
-    EXPECT_EQ(w.prompt->messages[2], "The document is not available.");
+    EXPECT_EQ(opened.size(), 5U);
+    ASSERT_EQ(w.prompt->messages.size(), 4U);
+    EXPECT_EQ(w.prompt->messages[3], "The document is not available.");
 }
 
 // --- device state ---

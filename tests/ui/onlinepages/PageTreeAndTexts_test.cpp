@@ -71,6 +71,8 @@ TEST(PageTexts, MessagesOfThePagesExistInBothLanguages) {
     pagechecks::ExpectKeysInBothLanguages({
         "error_at_read_status",
         "error_at_write_status",
+        "error_read_not_connected",
+        "error_write_not_connected",
         "error_at_connect",
         "cannot_start_param_upload",
         "meld_hw_protec",

@@ -572,6 +572,16 @@ TEST(PageTemplate, AFailedReadOrWriteIsToldAndTheRowsKeepTheirValues) {
     b.Settle();
     EXPECT_EQ(b.prompt->messages,
               (std::vector<std::string>{"The parameters could not be written to the device."}));
+
+    // Without the connection both say so.
+    b.Clear();
+    ASSERT_TRUE(b.session->Disconnect());
+    EXPECT_FALSE(page->ReadParameter());
+    EXPECT_FALSE(page->WriteParameter());
+    EXPECT_EQ(b.prompt->messages,
+              (std::vector<std::string>{
+                  "The parameters cannot be read: the device is not connected.",
+                  "The parameters cannot be written: the device is not connected."}));
     EXPECT_TRUE(page->PrepareToRelease());
 }
 
