@@ -205,10 +205,11 @@ bool CheckWriteProtection(IDTMContext& context) {
         // Without the two parameters the protection cannot be judged: no writing.
         if (locking == nullptr || hardware == nullptr)
             return false;
+        // The device's values decide: the read before a download leaves the project's values.
         locking->ClearStatusFlag(sfReadPending);
-        const bool locked = locking->TransientValue().looseEquals(Variant(int32_t{0}));
+        const bool locked = locking->DeviceValue().looseEquals(Variant(int32_t{0}));
         hardware->ClearStatusFlag(sfReadPending);
-        const bool hwProtected = hardware->TransientValue().looseEquals(Variant(int32_t{1}));
+        const bool hwProtected = hardware->DeviceValue().looseEquals(Variant(int32_t{1}));
         if (hwProtected) {
             context.MessageBox(GetDictionaryText(context, "meld_hw_protec"), mbsOkOnly);
             return false;

@@ -224,8 +224,11 @@ bool DTMMain::DownloadRequest(const std::string& invokeId, const std::string& pa
         m_DownloadInvokeId = invokeId;
         m_DownloadPath = parameterPath;
         m_DownloadCancelled = false;
+        // The protection is judged on the device's values; the project's stay to be downloaded.
+        m_TransGroup->SetReads(GroupReads::Shown);
         m_DownloadPending = StartDownloadProtectionCheck(
             Context(), *m_TransGroup, std::weak_ptr<IPrivateProcess>(shared_from_this()));
+        m_TransGroup->SetReads(GroupReads::Watched);
         if (!m_DownloadPending) {
             m_DownloadInvokeId.clear();
             m_DownloadPath.clear();

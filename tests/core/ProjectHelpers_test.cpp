@@ -255,8 +255,8 @@ TEST_F(PageTransferTest, CheckWriteProtectionJudgesBothParameters) {
     };
     for (const Case& c : cases) {
         prompt->questions.clear();
-        E("PHYS/WRITE_LOCKING")->SetTransientValue(c.locking);
-        E("PHYS/HW_WRITE_PROTECTION")->SetTransientValue(c.hardware);
+        E("PHYS/WRITE_LOCKING")->SetDeviceValue(c.locking);
+        E("PHYS/HW_WRITE_PROTECTION")->SetDeviceValue(c.hardware);
         E("PHYS/WRITE_LOCKING")->SetStatusFlag(kReadPending);
         E("PHYS/HW_WRITE_PROTECTION")->SetStatusFlag(kReadPending);
         EXPECT_EQ(CheckWriteProtection(inst.context), c.allowed)

@@ -333,6 +333,9 @@ TEST(EndToEndDownload, LockedDeviceRefusesTheDownloadWithoutWriting) {
             << c.name;
         ASSERT_EQ(b.prompt->questions.size(), 1u) << c.name;
         EXPECT_EQ(b.prompt->questions[0], std::make_pair(std::string(c.message), 0)) << c.name;
+        // The device's lock was judged; the project keeps its own value to download.
+        EXPECT_TRUE(b.At("PHYS/WRITE_LOCKING").TransientValue().looseEquals(Variant(2457)))
+            << c.name;
         // The next download is taken again.
         EXPECT_TRUE(b.Dtm().DownloadRequest("D2", "")) << c.name;
     }
