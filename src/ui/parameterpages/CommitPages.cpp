@@ -136,14 +136,19 @@ void ChannelAssignPage::Commit() {
 BusAddressPage::BusAddressPage(const PageDesign& design, QWidget* parent)
     : CommitPage(design, "cmdSet", kLocalAddressPath, parent) {}
 
+bool BusAddressPage::HoldsUncommittedInput() {
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    return context && !VariantsEqual(Need(*context, kLocalAddressPath).TransientValue(),
+                                     Need(*context, kAddressPath).TransientValue());
+}
+
 bool BusAddressPage::QueryRelease() {
     if (!PageBase::QueryRelease())
         return false;
-    std::shared_ptr<IDTMContext> context = GetDtmContext();
-    IPrivateDataElement& local = Need(*context, kLocalAddressPath);
-    IPrivateDataElement& address = Need(*context, kAddressPath);
-    if (!VariantsEqual(local.TransientValue(), address.TransientValue()))
-        context->Parameters().ElementChanged(address, "");
+    if (HoldsUncommittedInput()) {
+        std::shared_ptr<IDTMContext> context = GetDtmContext();
+        context->Parameters().ElementChanged(Need(*context, kAddressPath), "");
+    }
     return true;
 }
 

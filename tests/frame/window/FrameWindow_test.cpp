@@ -370,6 +370,81 @@ TEST(FrameWindowClose, AChangedProjectAsksSaveDiscardOrCancelBeforeAnythingClose
     }
 }
 
+// The machine's settings allow the station address to be edited while the object lives.
+struct AddressEnabled {
+    test_support::TempFolder folder;
+    AddressEnabled() {
+        folder.Write("registry.conf", "DPAddressEnable=1\n");
+        setenv("KV6274PA_CONFIG", folder.File("registry.conf").c_str(), 1);
+    }
+    ~AddressEnabled() { unsetenv("KV6274PA_CONFIG"); }
+};
+
+// Closing after an address typed on the bus address page but not set: one question before
+// anything closes (the edit that closing drops counts as a change), none after the tabs are
+// gone, and the project file holds what the user chose.
+TEST(FrameWindowClose, AnAddressTypedButNotSetAsksOnceBeforeAnythingCloses) {
+    struct Case {
+        const char* name;
+        bool savedBefore;    // Save after typing, before closing
+        int32_t answer;      // to the question when closing
+        const char* stored;  // the working copy of the address in the file; nullptr: no file
+    };
+    const Case cases[] = {
+        {"saved, then save", true, mbaYes, "13"},
+        {"saved, then discard", true, mbaNo, "13"},
+        {"save", false, mbaYes, "13"},
+        {"discard", false, mbaNo, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const AddressEnabled enabled;
+        WindowFixture f;
+        RegisterParameterPages(f.registry);
+        auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(1));
+        ASSERT_NE(main, nullptr);
+        ctlNavigation& nav = main->NavigationControl();
+        for (const auto& [key, progId] : PageNodes(nav.devParameter().TreeHolder().TreeXml())) {
+            if (progId == "KV6274PA.ctlAddress") {
+                ASSERT_TRUE(nav.devParameter().TreeHolder().SelectNode(key));
+            }
+        }
+        f.Pump([] { return true; });
+        auto* row = nav.ShownPageWidget()->findChild<ctlParameter*>();
+        ASSERT_NE(row, nullptr);
+        auto* field = row->findChild<QLineEdit*>();
+        ASSERT_NE(field, nullptr);
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Delete);
+        QTest::keyClicks(field, QStringLiteral("13"));
+        QTest::keyClick(field, Qt::Key_Return);
+        if (c.savedBefore) {
+            ASSERT_TRUE(f.window->Save());
+        }
+        int tabsWhenAsked = -1;
+        f.prompt->SetAsker([&](const std::string& text, int32_t style) {
+            f.questions.emplace_back(text, style);
+            tabsWhenAsked = f.window->Tabs()->count();
+            return c.answer;
+        });
+        EXPECT_TRUE(f.window->close());
+        RunQt();
+        ASSERT_EQ(f.questions.size(), 1U);
+        EXPECT_EQ(f.questions[0].second, mbsYesNoCancelQuestion);
+        EXPECT_EQ(tabsWhenAsked, 1);
+        pugi::xml_document project;
+        const bool written = project.load_file(f.temp.File("project.xml").c_str());
+        ASSERT_EQ(written, c.stored != nullptr);
+        if (written) {
+            EXPECT_STREQ(project.select_node("//Property[@name='~/LocalAddress']")
+                             .node()
+                             .attribute("value")
+                             .value(),
+                         c.stored);
+        }
+    }
+}
+
 TEST(FrameWindowClose, WatchingTheDeviceAndTheCycleIntervalAskNothingAndSaveKeepsTheInterval) {
     WindowFixture f;
     ASSERT_TRUE(f.window->Connect());

@@ -254,6 +254,7 @@ TEST(BusAddressPage, SetCommitsTheAddressAndTellsTheFrameOnce) {
     a.Set();
     EXPECT_EQ(a.Value(kAddressPath), wanted);
     EXPECT_EQ(a.Value(kLocalAddressPath), wanted);
+    EXPECT_FALSE(a.b.Gui().HoldsUncommittedInput());
     EXPECT_GE(listener->ChangesOf(kLocalAddressPath), 1u);
     EXPECT_EQ(listener->ChangesOf(kAddressPath), 1u);
     EXPECT_EQ(a.b.Container().Count("OnParametersChanged"), 1u);
@@ -285,8 +286,10 @@ TEST(BusAddressPage, LeavingWithoutSetDropsTheEdit) {
     const int32_t committed = a.Value(kAddressPath);
     Type(a.Local(), QString::number(committed == 42 ? 43 : 42));
     EXPECT_NE(a.Value(kLocalAddressPath), committed);
+    EXPECT_TRUE(a.b.Gui().HoldsUncommittedInput());
     auto listener = Listen(a.b);
     EXPECT_TRUE(a.page->PrepareToRelease());
+    EXPECT_FALSE(a.b.Gui().HoldsUncommittedInput());
     EXPECT_EQ(a.Value(kLocalAddressPath), committed);
     EXPECT_EQ(listener->ChangesOf(kAddressPath), 1u);
     // The next page shows the committed address.
