@@ -351,11 +351,17 @@ TEST(CommitPages, RefusedInputInTheRowRefusesTheCommit) {
         ASSERT_EQ(a.b.prompt->messages.size(), 1u);
         EXPECT_EQ(a.b.prompt->messages[0], "Nothing has been taken over. " + a.Local().LabelText() +
                                                ": " + a.Local().IconToolTip());
-        // Corrected input is set.
+        // Corrected input is set: the status text says so in place of the refusal, and the
+        // row no longer shows the taken value as changed.
         Type(a.Local(), "7");
+        EXPECT_EQ(a.Local().StatusIcon(), "Changed");
         a.Set();
         EXPECT_EQ(a.Value(kAddressPath), 7);
         EXPECT_EQ(a.b.Container().Count("OnParametersChanged"), 1u);
+        ASSERT_EQ(a.b.prompt->messages.size(), 2u);
+        EXPECT_EQ(a.b.prompt->messages[1],
+                  GetDictionaryText(a.b.Ctx(), "ctlAddress_set_status", 7));
+        EXPECT_NE(a.Local().StatusIcon(), "Changed");
         EXPECT_TRUE(a.page->PrepareToRelease());
     }
     {
