@@ -205,10 +205,17 @@ TEST(FrameWindow, ThroughEveryPageWithCyclingAndBothLanguagesAndClosedCleanly) {
     EXPECT_EQ(main->CycleControl().Value(), 0);
     f.Pump([] { return true; }, 100);
 
+    // A language change shows the headline's value in the language's number form at once.
+    const std::string pv = nav.Headline().StdHeadline().PV();
+    ASSERT_NE(pv.find('.'), std::string::npos) << pv;
     f.window->SetLanguage(langGerman);
     EXPECT_EQ(nav.dtmInfo().DataStateLabel(), "Datensatz");
     EXPECT_EQ(f.window->Tabs()->tabText(0), QStringLiteral("Parameter"));
+    std::string german = pv;
+    german[pv.find('.')] = ',';
+    EXPECT_EQ(nav.Headline().StdHeadline().PV(), german);
     f.window->SetLanguage(langEnglish);
+    EXPECT_EQ(nav.Headline().StdHeadline().PV(), pv);
     EXPECT_EQ(nav.dtmInfo().DataStateLabel(), "Data set");
     EXPECT_EQ(f.window->Tabs()->tabText(0), QStringLiteral("Parameters"));
 
