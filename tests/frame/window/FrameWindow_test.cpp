@@ -74,6 +74,16 @@ std::vector<std::pair<std::string, std::string>> PageNodes(const std::string& tr
     return nodes;
 }
 
+// Types text into a row's field and presses Enter, as a user does.
+void TypeAndEnter(ctlParameter& row, const QString& text) {
+    auto* field = row.findChild<QLineEdit*>();
+    ASSERT_NE(field, nullptr);
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
 // A frame with one instance and its window on a manual loop; questions are answered from a
 // script and recorded.
 struct WindowFixture {
@@ -120,6 +130,18 @@ struct WindowFixture {
     }
     bool Idle() {
         return Pump([this] { return !window->Busy(); });
+    }
+    // Selects the tree node of the page with this ProgID; the page shown then, nullptr when
+    // the tree has no such node.
+    QWidget* ShowPage(ctlNavigation& nav, const std::string& progId) {
+        ITreeHolder& tree = nav.devParameter().TreeHolder();
+        for (const auto& [key, id] : PageNodes(tree.TreeXml())) {
+            if (id == progId && tree.SelectNode(key)) {
+                Pump([] { return true; });
+                return nav.ShownPageWidget();
+            }
+        }
+        return nullptr;
     }
     size_t Count(const std::string& kind) { return instance->container->Count(kind); }
 };
@@ -410,21 +432,11 @@ TEST(FrameWindowClose, AnAddressTypedButNotSetAsksOnceBeforeAnythingCloses) {
         RegisterParameterPages(f.registry);
         auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(1));
         ASSERT_NE(main, nullptr);
-        ctlNavigation& nav = main->NavigationControl();
-        for (const auto& [key, progId] : PageNodes(nav.devParameter().TreeHolder().TreeXml())) {
-            if (progId == "KV6274PA.ctlAddress") {
-                ASSERT_TRUE(nav.devParameter().TreeHolder().SelectNode(key));
-            }
-        }
-        f.Pump([] { return true; });
-        auto* row = nav.ShownPageWidget()->findChild<ctlParameter*>();
+        QWidget* page = f.ShowPage(main->NavigationControl(), "KV6274PA.ctlAddress");
+        ASSERT_NE(page, nullptr);
+        auto* row = page->findChild<ctlParameter*>();
         ASSERT_NE(row, nullptr);
-        auto* field = row->findChild<QLineEdit*>();
-        ASSERT_NE(field, nullptr);
-        field->selectAll();
-        QTest::keyClick(field, Qt::Key_Delete);
-        QTest::keyClicks(field, QStringLiteral("13"));
-        QTest::keyClick(field, Qt::Key_Return);
+        TypeAndEnter(*row, QStringLiteral("13"));
         if (c.savedBefore) {
             ASSERT_TRUE(f.window->Save());
         }
@@ -530,27 +542,14 @@ TEST(FrameWindow, TheEndOfEveryProcessReplacesTheStatusText) {
     ASSERT_TRUE(f.Idle());
     auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(1));
     ASSERT_NE(main, nullptr);
-    ctlNavigation& nav = main->NavigationControl();
-    for (const auto& [key, progId] : PageNodes(nav.devParameter().TreeHolder().TreeXml())) {
-        if (progId == "KV6274PA.ctlChar") {
-            ASSERT_TRUE(nav.devParameter().TreeHolder().SelectNode(key));
-        }
-    }
-    f.Pump([] { return true; });
-    auto* page = dynamic_cast<ParameterPage*>(nav.ShownPageWidget());
+    auto* page =
+        dynamic_cast<ParameterPage*>(f.ShowPage(main->NavigationControl(), "KV6274PA.ctlChar"));
     ASSERT_NE(page, nullptr);
     ctlParameter* deadband = nullptr;
     for (ctlParameter* row : page->Rows())
         deadband = row->ParameterTag() == "TRANS/%d/Act/DEADBAND" ? row : deadband;
     ASSERT_NE(deadband, nullptr);
-    auto type = [&](const QString& text) {
-        auto* field = deadband->findChild<QLineEdit*>();
-        ASSERT_NE(field, nullptr);
-        field->selectAll();
-        QTest::keyClick(field, Qt::Key_Delete);
-        QTest::keyClicks(field, text);
-        QTest::keyClick(field, Qt::Key_Return);
-    };
+    auto type = [&](const QString& text) { TypeAndEnter(*deadband, text); };
     auto transfer = [&](bool write) {
         if (write ? page->WriteParameter() : page->ReadParameter()) {
             f.Pump([&] { return !page->Group()->Busy(); });
