@@ -493,11 +493,13 @@ bool FrameWindow::WriteProject() {
 
 FrameWindow::CloseAnswer FrameWindow::AskBeforeClosing() {
     if (released_)
-        return CloseAnswer::Close;
-    // Pending input of the open user interfaces counts as a change.
-    Ctx().GUIManager().ValidateAll();
-    if (Ctx().Parameters().ModifiedState() != 1)
-        return CloseAnswer::Close;
+        return CloseAnswer::Unchanged;
+    // Pending input of the open user interfaces counts as a change, and so does input that
+    // closing them drops.
+    IGUIManager& gui = Ctx().GUIManager();
+    gui.ValidateAll();
+    if (Ctx().Parameters().ModifiedState() != 1 && !gui.HoldsUncommittedInput())
+        return CloseAnswer::Unchanged;
     const FrameWords& words = FrameWordsOf(language_);
     const QString question =
         QString::fromUtf8(words.closeQuestion).arg(ToQString(instance_.systemTag));
@@ -509,13 +511,14 @@ FrameWindow::CloseAnswer FrameWindow::AskBeforeClosing() {
     // Cancel, or a save that failed (its reason in the status bar): everything stays open.
     if (answer != mbaYes || !WriteProject())
         return CloseAnswer::Stay;
-    return CloseAnswer::Close;
+    return CloseAnswer::Saved;
 }
 
 bool FrameWindow::SaveOnRequest() {
-    // The user has just chosen to close without saving.
-    if (discarding_)
-        return false;
+    // Closing asked before anything closed: what the user interfaces change as they close is
+    // not saved over the user's choice.
+    if (closing_)
+        return *closing_ == CloseAnswer::Saved;
     const QString question =
         QString::fromUtf8(FrameWordsOf(language_).saveQuestion).arg(ToQString(instance_.systemTag));
     return prompt_->Ask(question.toStdString(), mbsYesNoQuestion) == mbaYes && WriteProject();
@@ -689,7 +692,7 @@ void FrameWindow::closeEvent(QCloseEvent* event) {
         const CloseAnswer answer = AskBeforeClosing();
         if (answer == CloseAnswer::Stay)
             return;
-        const ScopedValue discarding(discarding_, answer == CloseAnswer::Discard);
+        const ScopedValue closing(closing_, std::optional<CloseAnswer>(answer));
         released = ReleaseAll();
     });
     if (released)

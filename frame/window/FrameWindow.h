@@ -113,14 +113,14 @@ class FrameWindow : public QMainWindow {
     QWidget* OpenCall(const std::string& functionCall);
     QString FunctionName(int32_t applicationId) const;
     int TabOf(int32_t applicationId) const;
-    // The DTM's request to save while it is released: a question, unless the user has just
-    // chosen to close without saving.
+    // The DTM's request to save: a question; while the window closes, the answer the user gave
+    // before anything closed (saved or not), without asking again.
     bool SaveOnRequest();
     // Writes the project file; its error in the status bar.
     bool WriteProject();
-    enum class CloseAnswer { Close, Discard, Stay };
-    // Before anything closes: a modified project asks Save, Discard or Cancel; Stay for Cancel
-    // and for a save that failed.
+    enum class CloseAnswer { Unchanged, Saved, Discard, Stay };
+    // Before anything closes: a modified project, or input that closing drops, asks Save,
+    // Discard or Cancel; Stay for Cancel and for a save that failed.
     CloseAnswer AskBeforeClosing();
 
     ReferenceFrame& frame_;
@@ -140,7 +140,7 @@ class FrameWindow : public QMainWindow {
     int32_t invokeCount_ = 0;
     int32_t language_ = 0;
     bool released_ = false;
-    bool discarding_ = false;  // closing without saving: the DTM's request to save is refused
+    std::optional<CloseAnswer> closing_;  // while the window closes: the user's answer
 
     QAction* connect_ = nullptr;
     QAction* disconnect_ = nullptr;

@@ -154,6 +154,12 @@ void GUIManager::ValidateAll() {
     ForEach([](IPrivateGUI& gui) { gui.ValidateParameters(); });
 }
 
+bool GUIManager::HoldsUncommittedInput() {
+    bool holds = false;
+    ForEach([&](IPrivateGUI& gui) { holds = holds || gui.HoldsUncommittedInput(); });
+    return holds;
+}
+
 void GUIManager::SetLocked(bool locked) {
     locked_ = locked;
     ForEach([&](IPrivateGUI& gui) { gui.LockStateChanged(locked); });

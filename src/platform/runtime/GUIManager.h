@@ -43,6 +43,7 @@ class GUIManager : public IGUIManager {
     void ParameterChanged(IPrivateDataElement& element, const std::string& guiId) override;
     void ParameterSetChanged() override;
     void ValidateAll() override;
+    bool HoldsUncommittedInput() override;
     bool Locked() const override { return locked_; }
     void SetLocked(bool locked) override;
 

@@ -44,6 +44,8 @@ class IGUIManager {
     virtual void SetLocked(bool /*locked*/) {}
     virtual void GUIShown(const std::string& /*guiId*/) {}
     virtual void GUIHidden(const std::string& /*guiId*/) {}
+    // Whether an open user interface holds input that closing it drops.
+    virtual bool HoldsUncommittedInput() { return false; }
 };
 
 }  // namespace kv

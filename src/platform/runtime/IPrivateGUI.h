@@ -20,6 +20,9 @@ class IPrivateGUI {
     // Hands pending input to the data set.
     virtual void ValidateParameters() = 0;
     virtual void SetLanguage(int32_t languageId) = 0;
+    // Whether the user interface holds input that its release drops: an edit that waits for a
+    // commit of its own (the default holds none).
+    virtual bool HoldsUncommittedInput() { return false; }
 };
 
 }  // namespace kv

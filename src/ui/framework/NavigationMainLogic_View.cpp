@@ -418,6 +418,9 @@ void NavigationMainLogic::ApplyLanguageTexts() {
         headline.SetHardwareRevisionToolTip(hardware->Description.str());
     if (readback)
         headline.SetPVToolTip(readback->Label.str() + ": " + readback->Description.str());
+    // The value in the language's number form at once, not at its next refresh.
+    if (IPrivateDataElement* value = ctx.Parameters().Item(kReadbackValuePath))
+        UpdatePV(ctx, *value);
     headline.SetCompanyLink(Text(ctx, "companyURL"));
     UpdateDataState();
 

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "core/DictionaryLookup.h"
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
 #include "platform/controls/Archive.h"
@@ -266,6 +267,9 @@ void ArchivePage::RollBackInitPage() {
 void ArchivePage::ApplyLanguage(int32_t languageId) {
     CyclicDisplayPage::ApplyLanguage(languageId);
     ApplyArchiveTexts(nullptr);
+    // The chart and the panel show numbers as the rows do, in the language's form.
+    if (const std::shared_ptr<IDTMContext> context = GetDtmContext())
+        archive_->SetNumberLocale(LanguageNumberLocale(*context));
     archive_->SetLanguage(languageId);
 }
 

@@ -14,6 +14,19 @@
 
 namespace kv {
 
+namespace {
+
+// How a command ended, the dictionary's text of key: in the status bar, where it replaces what
+// an earlier action said, and in an OK box.
+void ShowCommandEnd(IDTMContext& context, const std::string& key,
+                    const std::optional<Variant>& argument = std::nullopt) {
+    const std::string text = GetDictionaryText(context, key, argument);
+    context.DisplayMessage(text);
+    context.MessageBox(text, mbsOkOnly);
+}
+
+}  // namespace
+
 CommandPage::CommandPage(const PageDesign& design, QWidget* parent)
     : CyclicParameterPage(design, parent), buttons_(design.commands.size()) {}
 
@@ -127,12 +140,10 @@ void CommandPage::OnProcessFinished(const std::string& processId, bool success) 
     group->Clear();
     if (!done)
         return;
-    if (success) {
+    if (success)
         ShowCommandDone(commands[*done].doneKey);
-    } else {
-        std::shared_ptr<IDTMContext> context = GetDtmContext();
-        context->MessageBox(GetDictionaryText(*context, "error_at_write_status"), mbsOkOnly);
-    }
+    else
+        ShowCommandEnd(*GetDtmContext(), "error_at_write_status");
 }
 
 bool CommandPage::ConfirmCommand(const std::string& alertKey) {
@@ -144,8 +155,7 @@ bool CommandPage::ConfirmCommand(const std::string& alertKey) {
 void CommandPage::ShowCommandDone(const std::string& textKey) {
     std::shared_ptr<IDTMContext> context = GetDtmContext();
     const std::string buttonText = GetDictionaryText(*context, textKey);
-    context->MessageBox(GetDictionaryText(*context, "meld_quit_reset", Variant(buttonText)),
-                        mbsOkOnly);
+    ShowCommandEnd(*context, "meld_quit_reset", Variant(buttonText));
 }
 
 void CommandPage::ExecuteCommand(size_t command) {
@@ -155,7 +165,7 @@ void CommandPage::ExecuteCommand(size_t command) {
         return;
     if (group->Busy()) {
         // Writes are serialised by the group: the user learns that this one is not sent.
-        context->MessageBox(GetDictionaryText(*context, "command_already_active"), mbsOkOnly);
+        ShowCommandEnd(*context, "command_already_active");
         return;
     }
     const CommandDesign& design = Design().commands[command];
@@ -163,7 +173,7 @@ void CommandPage::ExecuteCommand(size_t command) {
         IPrivateDataElement* element = context->Parameters().Item(CommandPath(design));
         if (element == nullptr) {
             // A block number without the command element: nothing can be written.
-            context->MessageBox(GetDictionaryText(*context, "error_at_write_status"), mbsOkOnly);
+            ShowCommandEnd(*context, "error_at_write_status");
             return;
         }
         element->SetTransientValue(CommandValue(design));
@@ -173,7 +183,7 @@ void CommandPage::ExecuteCommand(size_t command) {
     }
     if (group->Execute(ProcessCallback(), true, true) != 0) {
         group->Clear();
-        context->MessageBox(GetDictionaryText(*context, "error_at_write_status"), mbsOkOnly);
+        ShowCommandEnd(*context, "error_at_write_status");
     }
 }
 

@@ -136,14 +136,19 @@ void ChannelAssignPage::Commit() {
 BusAddressPage::BusAddressPage(const PageDesign& design, QWidget* parent)
     : CommitPage(design, "cmdSet", kLocalAddressPath, parent) {}
 
+bool BusAddressPage::HoldsUncommittedInput() {
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    return context && !VariantsEqual(Need(*context, kLocalAddressPath).TransientValue(),
+                                     Need(*context, kAddressPath).TransientValue());
+}
+
 bool BusAddressPage::QueryRelease() {
     if (!PageBase::QueryRelease())
         return false;
-    std::shared_ptr<IDTMContext> context = GetDtmContext();
-    IPrivateDataElement& local = Need(*context, kLocalAddressPath);
-    IPrivateDataElement& address = Need(*context, kAddressPath);
-    if (!VariantsEqual(local.TransientValue(), address.TransientValue()))
-        context->Parameters().ElementChanged(address, "");
+    if (HoldsUncommittedInput()) {
+        std::shared_ptr<IDTMContext> context = GetDtmContext();
+        context->Parameters().ElementChanged(Need(*context, kAddressPath), "");
+    }
     return true;
 }
 
@@ -151,21 +156,29 @@ void BusAddressPage::Commit() {
     std::shared_ptr<IDTMContext> context = GetDtmContext();
     IPrivateDataElement& local = Need(*context, kLocalAddressPath);
     IPrivateDataElement& address = Need(*context, kAddressPath);
-    if (VariantsEqual(local.TransientValue(), address.TransientValue()))
-        return;
-    local.SetPersistentValue(local.TransientValue());
-    address.SetTransientValue(local.TransientValue());
-    const QPointer<BusAddressPage> self(this);
-    context->Parameters().ElementChanged(local, "");
-    context->Parameters().ElementChanged(address, "");
-    if (!self || !IsInitialised())
-        return;
-    // The frame takes the whole data set's parameter document with the new address.
-    if (IDTMEvents* events = context->DTMEvents()) {
-        events->ParametersChanged(context->SystemTag(),
-                                  context->ParameterXMLConverter().GetParametersXml(
-                                      *context, "", kParameterDocumentFlags));
+    if (!VariantsEqual(local.TransientValue(), address.TransientValue())) {
+        // The taken value is the one both hold as set (no longer shown as changed): the data
+        // model copies the committed address back into the working copy, its persistent value
+        // included.
+        local.SetPersistentValue(local.TransientValue());
+        address.SetPersistentValue(local.TransientValue());
+        address.SetTransientValue(local.TransientValue());
+        const QPointer<BusAddressPage> self(this);
+        context->Parameters().ElementChanged(local, "");
+        context->Parameters().ElementChanged(address, "");
+        if (!self || !IsInitialised())
+            return;
+        // The frame takes the whole data set's parameter document with the new address.
+        if (IDTMEvents* events = context->DTMEvents()) {
+            events->ParametersChanged(context->SystemTag(),
+                                      context->ParameterXMLConverter().GetParametersXml(
+                                          *context, "", kParameterDocumentFlags));
+        }
     }
+    // Set ends with a status text, also when the address was set already: it replaces what an
+    // earlier action said.
+    context->DisplayMessage(
+        GetDictionaryText(*context, "ctlAddress_set_status", address.TransientValue()));
 }
 
 }  // namespace kv

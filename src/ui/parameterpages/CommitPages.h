@@ -68,6 +68,9 @@ class BusAddressPage : public CommitPage {
   public:
     explicit BusAddressPage(const PageDesign& design, QWidget* parent = nullptr);
 
+    // An address typed but not set: releasing the page drops it.
+    bool HoldsUncommittedInput() override;
+
   protected:
     // Releasing the page drops an edit of the address that was not set: "~/Address" is reported
     // changed, which copies it back into "~/LocalAddress", but only when the two differ.

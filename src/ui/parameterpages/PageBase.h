@@ -125,6 +125,8 @@ class PageBase : public QWidget,
     void ParameterSetChanged();
     void ValidateParameters();
     void SetLanguage(int32_t languageId);
+    // Input that releasing the page drops (the template holds none).
+    virtual bool HoldsUncommittedInput() { return false; }
 
   protected:
     // --- the child factory ---

@@ -74,6 +74,16 @@ std::vector<std::pair<std::string, std::string>> PageNodes(const std::string& tr
     return nodes;
 }
 
+// Types text into a row's field and presses Enter, as a user does.
+void TypeAndEnter(ctlParameter& row, const QString& text) {
+    auto* field = row.findChild<QLineEdit*>();
+    ASSERT_NE(field, nullptr);
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
 // A frame with one instance and its window on a manual loop; questions are answered from a
 // script and recorded.
 struct WindowFixture {
@@ -120,6 +130,18 @@ struct WindowFixture {
     }
     bool Idle() {
         return Pump([this] { return !window->Busy(); });
+    }
+    // Selects the tree node of the page with this ProgID; the page shown then, nullptr when
+    // the tree has no such node.
+    QWidget* ShowPage(ctlNavigation& nav, const std::string& progId) {
+        ITreeHolder& tree = nav.devParameter().TreeHolder();
+        for (const auto& [key, id] : PageNodes(tree.TreeXml())) {
+            if (id == progId && tree.SelectNode(key)) {
+                Pump([] { return true; });
+                return nav.ShownPageWidget();
+            }
+        }
+        return nullptr;
     }
     size_t Count(const std::string& kind) { return instance->container->Count(kind); }
 };
@@ -205,10 +227,17 @@ TEST(FrameWindow, ThroughEveryPageWithCyclingAndBothLanguagesAndClosedCleanly) {
     EXPECT_EQ(main->CycleControl().Value(), 0);
     f.Pump([] { return true; }, 100);
 
+    // A language change shows the headline's value in the language's number form at once.
+    const std::string pv = nav.Headline().StdHeadline().PV();
+    ASSERT_NE(pv.find('.'), std::string::npos) << pv;
     f.window->SetLanguage(langGerman);
     EXPECT_EQ(nav.dtmInfo().DataStateLabel(), "Datensatz");
     EXPECT_EQ(f.window->Tabs()->tabText(0), QStringLiteral("Parameter"));
+    std::string german = pv;
+    german[pv.find('.')] = ',';
+    EXPECT_EQ(nav.Headline().StdHeadline().PV(), german);
     f.window->SetLanguage(langEnglish);
+    EXPECT_EQ(nav.Headline().StdHeadline().PV(), pv);
     EXPECT_EQ(nav.dtmInfo().DataStateLabel(), "Data set");
     EXPECT_EQ(f.window->Tabs()->tabText(0), QStringLiteral("Parameters"));
 
@@ -370,6 +399,71 @@ TEST(FrameWindowClose, AChangedProjectAsksSaveDiscardOrCancelBeforeAnythingClose
     }
 }
 
+// The machine's settings allow the station address to be edited while the object lives.
+struct AddressEnabled {
+    test_support::TempFolder folder;
+    AddressEnabled() {
+        folder.Write("registry.conf", "DPAddressEnable=1\n");
+        setenv("KV6274PA_CONFIG", folder.File("registry.conf").c_str(), 1);
+    }
+    ~AddressEnabled() { unsetenv("KV6274PA_CONFIG"); }
+};
+
+// Closing after an address typed on the bus address page but not set: one question before
+// anything closes (the edit that closing drops counts as a change), none after the tabs are
+// gone, and the project file holds what the user chose.
+TEST(FrameWindowClose, AnAddressTypedButNotSetAsksOnceBeforeAnythingCloses) {
+    struct Case {
+        const char* name;
+        bool savedBefore;    // Save after typing, before closing
+        int32_t answer;      // to the question when closing
+        const char* stored;  // the working copy of the address in the file; nullptr: no file
+    };
+    const Case cases[] = {
+        {"saved, then save", true, mbaYes, "13"},
+        {"saved, then discard", true, mbaNo, "13"},
+        {"save", false, mbaYes, "13"},
+        {"discard", false, mbaNo, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const AddressEnabled enabled;
+        WindowFixture f;
+        RegisterParameterPages(f.registry);
+        auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(1));
+        ASSERT_NE(main, nullptr);
+        QWidget* page = f.ShowPage(main->NavigationControl(), "KV6274PA.ctlAddress");
+        ASSERT_NE(page, nullptr);
+        auto* row = page->findChild<ctlParameter*>();
+        ASSERT_NE(row, nullptr);
+        TypeAndEnter(*row, QStringLiteral("13"));
+        if (c.savedBefore) {
+            ASSERT_TRUE(f.window->Save());
+        }
+        int tabsWhenAsked = -1;
+        f.prompt->SetAsker([&](const std::string& text, int32_t style) {
+            f.questions.emplace_back(text, style);
+            tabsWhenAsked = f.window->Tabs()->count();
+            return c.answer;
+        });
+        EXPECT_TRUE(f.window->close());
+        RunQt();
+        ASSERT_EQ(f.questions.size(), 1U);
+        EXPECT_EQ(f.questions[0].second, mbsYesNoCancelQuestion);
+        EXPECT_EQ(tabsWhenAsked, 1);
+        pugi::xml_document project;
+        const bool written = project.load_file(f.temp.File("project.xml").c_str());
+        ASSERT_EQ(written, c.stored != nullptr);
+        if (written) {
+            EXPECT_STREQ(project.select_node("//Property[@name='~/LocalAddress']")
+                             .node()
+                             .attribute("value")
+                             .value(),
+                         c.stored);
+        }
+    }
+}
+
 TEST(FrameWindowClose, WatchingTheDeviceAndTheCycleIntervalAskNothingAndSaveKeepsTheInterval) {
     WindowFixture f;
     ASSERT_TRUE(f.window->Connect());
@@ -449,27 +543,14 @@ TEST(FrameWindow, TheEndOfEveryProcessReplacesTheStatusText) {
     ASSERT_TRUE(f.Idle());
     auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(1));
     ASSERT_NE(main, nullptr);
-    ctlNavigation& nav = main->NavigationControl();
-    for (const auto& [key, progId] : PageNodes(nav.devParameter().TreeHolder().TreeXml())) {
-        if (progId == "KV6274PA.ctlChar") {
-            ASSERT_TRUE(nav.devParameter().TreeHolder().SelectNode(key));
-        }
-    }
-    f.Pump([] { return true; });
-    auto* page = dynamic_cast<ParameterPage*>(nav.ShownPageWidget());
+    auto* page =
+        dynamic_cast<ParameterPage*>(f.ShowPage(main->NavigationControl(), "KV6274PA.ctlChar"));
     ASSERT_NE(page, nullptr);
     ctlParameter* deadband = nullptr;
     for (ctlParameter* row : page->Rows())
         deadband = row->ParameterTag() == "TRANS/%d/Act/DEADBAND" ? row : deadband;
     ASSERT_NE(deadband, nullptr);
-    auto type = [&](const QString& text) {
-        auto* field = deadband->findChild<QLineEdit*>();
-        ASSERT_NE(field, nullptr);
-        field->selectAll();
-        QTest::keyClick(field, Qt::Key_Delete);
-        QTest::keyClicks(field, text);
-        QTest::keyClick(field, Qt::Key_Return);
-    };
+    auto type = [&](const QString& text) { TypeAndEnter(*deadband, text); };
     auto transfer = [&](bool write) {
         if (write ? page->WriteParameter() : page->ReadParameter()) {
             f.Pump([&] { return !page->Group()->Busy(); });

@@ -2,11 +2,13 @@
 // samples at 100 ms while the simulated control system moves the setpoint match the device's
 // values and come back, the same, after the project was saved and reopened; a failed record
 // read and a lost device give gaps in the trend, never zeros; a unit changed in the device
-// starts a new line in the new unit.
+// starts a new line in the new unit; the numbers shown take the rows' form in either language.
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+
+#include <QLabel>
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -148,6 +150,26 @@ TEST(ArchiveEndToEnd, SixtySamplesMatchTheDeviceAndComeBackWithTheProject) {
     EXPECT_EQ(Shown(p, kRb).trace->Size(), 60u);
     EXPECT_EQ(ArchiveOf(p).Trend()->VisibleRange().to, setpoints.back().timeMs);
     EXPECT_TRUE(p->PrepareToRelease());
+}
+
+// The chart's readout and the panel's newest value take the number form of the rows, and a
+// language change gives them the other form at once.
+TEST(ArchiveEndToEnd, NumbersTakeTheRowsFormInEitherLanguage) {
+    Recording r(0, 83.54f);
+    const int64_t newest = r.Trace(kSp).Newest().timeMs;
+    Trend& chart = *ArchiveOf(r.p).Trend();
+    const auto* panel = ArchiveOf(r.p).findChild<QLabel*>("curveValue0");
+    ASSERT_NE(panel, nullptr);
+    for (const auto& [language, number] :
+         {std::pair{langGerman, "83,54"}, std::pair{langEnglish, "83.54"}}) {
+        SCOPED_TRACE(language);
+        ASSERT_TRUE(r.b.Dtm()->SetLanguage(language));
+        ASSERT_FALSE(chart.Readout(newest).empty());
+        EXPECT_TRUE(chart.Readout(newest)[0].text.startsWith(QString::fromLatin1(number)))
+            << chart.Readout(newest)[0].text.toStdString();
+        EXPECT_TRUE(panel->text().startsWith(QString::fromLatin1(number)))
+            << panel->text().toStdString();
+    }
 }
 
 TEST(ArchiveEndToEnd, AFailedReadGivesAGapInItsCurveOnly) {

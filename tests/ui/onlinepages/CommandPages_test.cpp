@@ -141,6 +141,8 @@ TEST(CommandFlow, AWarmStartIsCheckedConfirmedWrittenAndReported) {
                   p.Commands().Button("cmdWarmStart")->text().toStdString()),
               std::string::npos);
     EXPECT_EQ(b.prompt->questions[1].second, mbsOkOnly);
+    // The status bar says it too.
+    EXPECT_EQ(b.prompt->messages, std::vector<std::string>{b.prompt->questions[1].first});
     // The frame heard the progress of the read and of the write under the page's title.
     EXPECT_EQ(b.Progress().back(), p->TitleText() + " 100 end");
 }
@@ -244,6 +246,7 @@ TEST(CommandFlow, AWriteTheDeviceRefusesIsReportedInsteadOfTheDoneMessage) {
     b.Settle();
     EXPECT_EQ(Shown(b), (std::vector<std::string>{Text(b, "alert_WarmStart"),
                                                   Text(b, "error_at_write_status")}));
+    EXPECT_EQ(b.prompt->messages, std::vector<std::string>{Text(b, "error_at_write_status")});
     // The group is empty again: the next command is written and reported as usual.
     b.Clear();
     b.prompt->AddAnswer(kYes);

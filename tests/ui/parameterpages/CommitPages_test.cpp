@@ -254,6 +254,7 @@ TEST(BusAddressPage, SetCommitsTheAddressAndTellsTheFrameOnce) {
     a.Set();
     EXPECT_EQ(a.Value(kAddressPath), wanted);
     EXPECT_EQ(a.Value(kLocalAddressPath), wanted);
+    EXPECT_FALSE(a.b.Gui().HoldsUncommittedInput());
     EXPECT_GE(listener->ChangesOf(kLocalAddressPath), 1u);
     EXPECT_EQ(listener->ChangesOf(kAddressPath), 1u);
     EXPECT_EQ(a.b.Container().Count("OnParametersChanged"), 1u);
@@ -285,8 +286,10 @@ TEST(BusAddressPage, LeavingWithoutSetDropsTheEdit) {
     const int32_t committed = a.Value(kAddressPath);
     Type(a.Local(), QString::number(committed == 42 ? 43 : 42));
     EXPECT_NE(a.Value(kLocalAddressPath), committed);
+    EXPECT_TRUE(a.b.Gui().HoldsUncommittedInput());
     auto listener = Listen(a.b);
     EXPECT_TRUE(a.page->PrepareToRelease());
+    EXPECT_FALSE(a.b.Gui().HoldsUncommittedInput());
     EXPECT_EQ(a.Value(kLocalAddressPath), committed);
     EXPECT_EQ(listener->ChangesOf(kAddressPath), 1u);
     // The next page shows the committed address.
@@ -348,11 +351,17 @@ TEST(CommitPages, RefusedInputInTheRowRefusesTheCommit) {
         ASSERT_EQ(a.b.prompt->messages.size(), 1u);
         EXPECT_EQ(a.b.prompt->messages[0], "Nothing has been taken over. " + a.Local().LabelText() +
                                                ": " + a.Local().IconToolTip());
-        // Corrected input is set.
+        // Corrected input is set: the status text says so in place of the refusal, and the
+        // row no longer shows the taken value as changed.
         Type(a.Local(), "7");
+        EXPECT_EQ(a.Local().StatusIcon(), "Changed");
         a.Set();
         EXPECT_EQ(a.Value(kAddressPath), 7);
         EXPECT_EQ(a.b.Container().Count("OnParametersChanged"), 1u);
+        ASSERT_EQ(a.b.prompt->messages.size(), 2u);
+        EXPECT_EQ(a.b.prompt->messages[1],
+                  GetDictionaryText(a.b.Ctx(), "ctlAddress_set_status", 7));
+        EXPECT_NE(a.Local().StatusIcon(), "Changed");
         EXPECT_TRUE(a.page->PrepareToRelease());
     }
     {

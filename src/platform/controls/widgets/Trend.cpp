@@ -376,13 +376,10 @@ TrendMapping Trend::Mapping() const {
 }
 
 QString Trend::FormatValue(double value, const std::string& format, const NumberLocale& locale) {
-    if (!format.empty()) {
-        try {
-            return ToQString(FormatNumber(value, format, locale));
-        } catch (const std::exception&) {
-            // a pattern the formatter does not know: the plain number
-        }
-    }
+    // A pattern formats a finite number (FormatNumber raises no error); a value that is not
+    // finite shows in its plain form ("NaN", "Inf"), as does a value without a pattern.
+    if (!format.empty() && std::isfinite(value))
+        return ToQString(FormatNumber(value, format, locale));
     // Device values are singles: their plain text has the single's seven digits.
     const float single = static_cast<float>(value);
     const Variant v = static_cast<double>(single) == value ? Variant(single) : Variant(value);

@@ -106,8 +106,6 @@ void ctlDTMArchive::Configure(IDTMContext& context, const ArchiveCurves& curves,
     if (archive)
         problems = archive->LoadProblems();
     recorder_->Configure(context, curves, std::move(archive));
-    locale_ = context.Locale();
-    trend_->SetNumberLocale(locale_);
     ranges_.assign(Curves().Count(), ArchiveRanges{});
     RefreshRanges("");
     BuildRows();
@@ -134,6 +132,14 @@ void ctlDTMArchive::SetLanguage(int32_t languageId) {
     RefreshTexts();
     // The curves' captions and units may have been renewed for the language.
     RefreshChart();
+}
+
+void ctlDTMArchive::SetNumberLocale(const NumberLocale& locale) {
+    if (released_)
+        return;
+    locale_ = locale;
+    trend_->SetNumberLocale(locale);
+    RefreshPanel();
 }
 
 void ctlDTMArchive::Release() {

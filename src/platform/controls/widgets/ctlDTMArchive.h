@@ -73,6 +73,9 @@ class ctlDTMArchive : public QWidget {
     // The control's own texts in the language (German for the primary language 7, else
     // English).
     void SetLanguage(int32_t languageId);
+    // The decimal separator of the numbers in the panel and the chart: the host's, the one its
+    // rows show (a point until set).
+    void SetNumberLocale(const NumberLocale& locale);
     void Release();
     bool Released() const { return released_; }
     // Renews the value ranges of the curves whose range elements changed (with

@@ -36,6 +36,12 @@ class GUIForward final : public IPrivateGUI {
         if (Live())
             page_->SetLanguage(languageId);
     }
+    bool HoldsUncommittedInput() override {
+        if constexpr (requires(Page & page) { page.HoldsUncommittedInput(); })
+            return Live() && page_->HoldsUncommittedInput();
+        else
+            return false;
+    }
 
   private:
     bool Live() const { return page_ && page_->IsInitialised(); }

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
+#include <cmath>
 #include <stdexcept>
 
 namespace kv {
@@ -246,6 +247,9 @@ TEST(TrendFormat, PatternsLocaleAndSingles) {
     EXPECT_EQ(Trend::FormatValue(12.346, "0.00", german), "12,35");
     EXPECT_EQ(Trend::FormatValue(12.5, "", NumberLocale::Invariant()), "12.5");
     EXPECT_EQ(Trend::FormatValue(static_cast<float>(0.1), "", NumberLocale::Invariant()), "0.1");
+    // A pattern gives no number to what is none.
+    EXPECT_EQ(Trend::FormatValue(std::nan(""), "0.00", german), "NaN");
+    EXPECT_EQ(Trend::FormatValue(-HUGE_VAL, "0.00", german), "-Inf");
 }
 
 }  // namespace
