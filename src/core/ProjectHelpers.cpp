@@ -205,11 +205,15 @@ bool CheckWriteProtection(IDTMContext& context) {
         // Without the two parameters the protection cannot be judged: no writing.
         if (locking == nullptr || hardware == nullptr)
             return false;
-        // The device's values decide: the read before a download leaves the project's values.
+        // The device's values decide where they were read (the read before a download leaves
+        // the project's values); without them, the values the data set holds.
+        const auto judged = [](const clsDataElement& e) -> const Variant& {
+            return e.DeviceValue().isEmpty() ? e.TransientValue() : e.DeviceValue();
+        };
         locking->ClearStatusFlag(sfReadPending);
-        const bool locked = locking->DeviceValue().looseEquals(Variant(int32_t{0}));
+        const bool locked = judged(*locking).looseEquals(Variant(int32_t{0}));
         hardware->ClearStatusFlag(sfReadPending);
-        const bool hwProtected = hardware->DeviceValue().looseEquals(Variant(int32_t{1}));
+        const bool hwProtected = judged(*hardware).looseEquals(Variant(int32_t{1}));
         if (hwProtected) {
             context.MessageBox(GetDictionaryText(context, "meld_hw_protec"), mbsOkOnly);
             return false;
