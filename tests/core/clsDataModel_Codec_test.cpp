@@ -255,6 +255,15 @@ TEST_F(CodecTest, ACharacterWithoutWindows1252CodeFailsTheWrite) {
     EXPECT_EQ(Write(e), std::nullopt);
 }
 
+TEST_F(CodecTest, BytesTheCodePageLeavesUndefinedGoBackUnchanged) {
+    clsDataElement& e = Add("S", vtVisibleString, 8, 0);
+    const Bytes wire{'A', 0x81, 0x8D, 0x8F, 0x90, 0x9D, 'B', ' '};
+    ASSERT_TRUE(Respond(e, wire));
+    EXPECT_EQ(e.DeviceValue(), Variant("A\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D"
+                                       "B"));
+    EXPECT_EQ(Write(e), wire);
+}
+
 // --- records ---
 
 TEST_F(CodecTest, MaskedBitFieldsShareOneByteInEitherOrder) {

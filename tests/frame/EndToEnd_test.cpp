@@ -271,6 +271,20 @@ TEST(EndToEndDownload, WritesWhatIsDownloadableAndReadsBackWhatIsReadBack) {
     EXPECT_TRUE(b.prompt->questions.empty());
 }
 
+TEST(EndToEndDownload, ATextGoesBackWithTheBytesTheCodePageLeavesUndefined) {
+    Bench b;
+    std::vector<uint8_t> tag = Padded("TAG", 32);
+    tag[3] = 0x81;
+    tag[4] = 0x9D;
+    b.device->SetRecord(0, 18, tag);
+    b.Online();
+    ASSERT_EQ(b.session->Upload("U1"), std::optional<bool>(true));
+    EXPECT_EQ(b.At("PHYS/TAG_DESC").StatusFlags() & sfInputErrorMask, 0);
+    b.device->SetRecord(0, 18, Padded("OTHER", 32));
+    EXPECT_EQ(b.session->Download("D1"), std::optional<bool>(true));
+    EXPECT_EQ(b.device->Record(0, 18), tag);
+}
+
 TEST(EndToEndDownload, LockedDeviceRefusesTheDownloadWithoutWriting) {
     struct Case {
         const char* name;
