@@ -440,7 +440,8 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
         return kErrNotANumber;
     }
     if (IsInvalidFloat(value)) {
-        return 0;
+        // No such value is written to the device.
+        return kErrNotANumber;
     }
     const std::optional<double> number = value.tryDouble(loc);
     if (!number) {

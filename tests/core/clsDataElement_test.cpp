@@ -379,8 +379,13 @@ TEST(DataElementInputCheckTest, NullTextAndRecordRules) {
     EXPECT_EQ(octets.CalcParamErrorFlags(t.context, Variant("zz")), 0);
     clsDataElement& single = t.Add("F", vtFloat);
     single.SetRange(0, Variant(int32_t{0}), Variant(int32_t{1}));
+    // A float that is no finite number is never sent: not a number, with or without ranges.
     EXPECT_EQ(
-        single.CalcParamErrorFlags(t.context, Variant(std::numeric_limits<float>::quiet_NaN())), 0);
+        single.CalcParamErrorFlags(t.context, Variant(std::numeric_limits<float>::quiet_NaN())),
+        0x2000);
+    EXPECT_EQ(t.Add("D", vtDouble)
+                  .CalcParamErrorFlags(t.context, Variant(std::numeric_limits<double>::infinity())),
+              0x2000);
 }
 
 TEST(DataElementInputCheckTest, RangesAreTriedUntilTheFirstMissingOne) {
