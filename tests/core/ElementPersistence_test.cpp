@@ -120,6 +120,7 @@ TEST(ElementPersistence, MissingOrEmptyValues) {
     bag.Write("O", "0G");
     o.ReadFromPropBag(bag, in.context);
     EXPECT_EQ(o.TransientValue(), Variant(ByteArray{{9}, 0}));
+    EXPECT_EQ(in.context.Diagnostics().Entries().size(), 1u);
 }
 
 TEST(ElementPersistence, StoredFlagsKeepOnlyThePersistedBits) {
