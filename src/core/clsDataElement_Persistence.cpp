@@ -186,6 +186,9 @@ bool clsDataElement::ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) {
     }
     m_Status = (stored & sfPersistMask) | (m_Status & static_cast<int32_t>(0xF0FFFFF7u));
     m_Status &= ~kLoadClearedBits;
+    // A value that the element would refuse as input carries the mark that input gets, so that
+    // its row shows it; the write of the value refuses it as well.
+    m_Status |= CalcParamErrorFlags(context, m_TransientValue) & sfInputErrorMask;
     return ok;
 }
 
