@@ -4,6 +4,7 @@ namespace kv {
 
 namespace {
 
+// The value of a hex digit; -1 for any other character.
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
@@ -14,13 +15,12 @@ int HexDigit(char c) {
     if (c >= 'a' && c <= 'f') {
         return c - 'a' + 10;
     }
-    throw VbError(VbErr::TypeMismatch,
-                  "Type mismatch: '" + std::string(1, c) + "' is no hex digit");
+    return -1;
 }
 
 }  // namespace
 
-Variant HexStringToBytes(const std::string& text) {
+std::optional<Variant> TryHexStringToBytes(const std::string& text) {
     if (text.empty()) {
         return Variant();
     }
@@ -29,9 +29,21 @@ Variant HexStringToBytes(const std::string& text) {
     for (size_t i = 0; i < text.size(); i += 2) {
         const int high = HexDigit(text[i]);
         const int low = i + 1 < text.size() ? HexDigit(text[i + 1]) : 0;
+        if (high < 0 || low < 0) {
+            return std::nullopt;
+        }
         result.bytes.push_back(static_cast<uint8_t>(high * 16 + low));
     }
     return Variant(std::move(result));
+}
+
+Variant HexStringToBytes(const std::string& text) {
+    if (std::optional<Variant> bytes = TryHexStringToBytes(text)) {
+        return std::move(*bytes);
+    }
+    const char c = text[text.find_first_not_of("0123456789ABCDEFabcdef")];
+    throw VbError(VbErr::TypeMismatch,
+                  "Type mismatch: '" + std::string(1, c) + "' is no hex digit");
 }
 
 std::string BytesToHexString(const Variant& value) {

@@ -409,9 +409,19 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
             if (chars.size() > static_cast<size_t>(maxLength))
                 return kErrTooLong;
         }
+        // The control characters 0x80-0x9F stand for the bytes that the code page leaves
+        // undefined: only a text as the device gave it (or as it was stored) holds one, and
+        // such a text may go back unchanged.
+        std::optional<bool> unchanged;
+        auto asGiven = [&] {
+            if (!unchanged)
+                unchanged =
+                    VariantsEqual(value, m_DeviceValue) || VariantsEqual(value, m_PersistentValue);
+            return *unchanged;
+        };
         for (uint32_t cp : chars) {
             const int code = UnicodeToCp1252(cp);
-            if (code < 0 ||
+            if (code < 0 || (cp >= 0x80 && cp < 0xA0 && !asGiven()) ||
                 (bPackedCoding && !ByteBuffer::HasPackedForm(static_cast<uint8_t>(code)))) {
                 // Not representable on the wire.
                 return kErrBadCharacter;
@@ -430,7 +440,8 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
         return kErrNotANumber;
     }
     if (IsInvalidFloat(value)) {
-        return 0;
+        // No such value is written to the device.
+        return kErrNotANumber;
     }
     const std::optional<double> number = value.tryDouble(loc);
     if (!number) {

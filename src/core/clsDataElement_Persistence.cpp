@@ -15,6 +15,7 @@
 #include "platform/runtime/IPrivateFunctions.h"
 #include "platform/runtime/IPropertyBag.h"
 #include "platform/runtime/IXMLHelper.h"
+#include "value/DiagnosticLog.h"
 #include "value/NumberText.h"
 
 namespace kv {
@@ -152,20 +153,16 @@ bool clsDataElement::ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) {
     nTransientUnit = unit.value_or(nInitUnit);
 
     // Value: a missing key or a value that does not read gives the initial value.
-    std::optional<Variant> value;
-    try {
-        if (std::optional<Variant> stored = bag.Read(m_Name)) {
-            if (m_ValueType == vtOctetString) {
-                value =
-                    stored->isByteArray()
-                        ? *stored
-                        : HexStringToBytes(stored->isEmpty() ? std::string() : stored->toString());
-            } else {
-                value = *stored;
-            }
-        }
-    } catch (const std::exception&) {
-        value.reset();
+    std::optional<Variant> value = bag.Read(m_Name);
+    if (value && m_ValueType == vtOctetString && !value->isByteArray()) {
+        // An octet string is stored as its hex digits.
+        const std::optional<std::string> text =
+            value->isEmpty() ? std::optional<std::string>(std::string()) : value->tryString();
+        value = text ? TryHexStringToBytes(*text) : std::nullopt;
+        if (!value)
+            context.Diagnostics().Record(
+                "clsDataElement::ReadFromPropBag",
+                "the stored value of '" + m_Name + "' is no hex text; the initial value is taken");
     }
     if (!value) {
         m_TransientValue = InitialValue;
@@ -189,6 +186,9 @@ bool clsDataElement::ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) {
     }
     m_Status = (stored & sfPersistMask) | (m_Status & static_cast<int32_t>(0xF0FFFFF7u));
     m_Status &= ~kLoadClearedBits;
+    // A value that the element would refuse as input carries the mark that input gets, so that
+    // its row shows it; the write of the value refuses it as well.
+    m_Status |= CalcParamErrorFlags(context, m_TransientValue) & sfInputErrorMask;
     return ok;
 }
 

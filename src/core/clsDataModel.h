@@ -62,8 +62,10 @@ class clsDataModel : public IPrivateDataModel {
     int32_t RetryCounter = 0;
 
   private:
-    void BuildWriteRequest(IParameters& parameters, ITransaction& transaction,
-                           clsDataElement& element, bool isWrite);
+    // The data of a write; False when a value of the transfer is refused as input (the element
+    // is marked with the input error, the refusal logged). A value that cannot be encoded throws.
+    bool BuildWriteRequest(IDTMContext& context, ITransaction& transaction,
+                           clsDataElement& element);
     bool EncodeValue(IByteBuffer& buffer, ITransaction& transaction, clsDataElement& element,
                      bool isWrite);
     // What a response asks of the communication after it was read.

@@ -12,11 +12,13 @@
 #include "core/clsDataModel.h"
 #include "platform/runtime/ByteBuffer.h"
 #include "platform/runtime/ElementPath.h"
+#include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IOnlineParameterService.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/ITransaction.h"
+#include "value/DiagnosticLog.h"
 #include "value/NumberText.h"
 #include "value/ScopedValue.h"
 #include "value/Text.h"
@@ -130,36 +132,51 @@ std::vector<clsDataElement*> TransferParts(IParameters& parameters, clsDataEleme
 
 bool clsDataModel::BuildTransactionRequest(IDTMContext& context, ITransaction& transaction,
                                            bool isWrite, IPrivateDataElement& element) {
-    try {
-        clsDataElement* e = AsDataElement(&element);
-        if (e == nullptr) {
-            return false;
-        }
-        if (e->Slot < 0 || e->Slot > 255 || e->index < 0 || e->index > 255) {
-            return false;
-        }
-        transaction.SetSlot(Variant(static_cast<uint8_t>(e->Slot)));
-        transaction.SetIndex(Variant(static_cast<uint8_t>(e->index)));
-        if (isWrite) {
-            BuildWriteRequest(context.Parameters(), transaction, *e, isWrite);
-        }
+    clsDataElement* e = AsDataElement(&element);
+    if (e == nullptr) {
+        return false;
+    }
+    if (e->Slot < 0 || e->Slot > 255 || e->index < 0 || e->index > 255) {
+        return false;
+    }
+    transaction.SetSlot(Variant(static_cast<uint8_t>(e->Slot)));
+    transaction.SetIndex(Variant(static_cast<uint8_t>(e->index)));
+    if (!isWrite) {
         return true;
-    } catch (const std::exception&) {
+    }
+    try {
+        return BuildWriteRequest(context, transaction, *e);
+    } catch (const std::exception& error) {
         // A value that does not fit its type or its place: the job is not sent.
+        context.Diagnostics().Record("clsDataModel::BuildTransactionRequest", error.what());
         return false;
     }
 }
 
-void clsDataModel::BuildWriteRequest(IParameters& parameters, ITransaction& transaction,
-                                     clsDataElement& element, bool isWrite) {
+bool clsDataModel::BuildWriteRequest(IDTMContext& context, ITransaction& transaction,
+                                     clsDataElement& element) {
+    IParameters& parameters = context.Parameters();
     ByteBuffer buffer;
     for (clsDataElement* part : TransferParts(parameters, element, true)) {
-        if (!EncodeValue(buffer, transaction, *part, isWrite)) {
+        // A value that its element refuses as input is not sent: the element carries the input
+        // error on its row, as typed input does.
+        if (const int32_t errors = part->CalcParamErrorFlags(context, part->TransientValue())) {
+            DiagnosticLog& log = context.Diagnostics();
+            log.Record("clsDataModel::BuildWriteRequest",
+                       "the value of '" + part->Name() + "' is refused as input");
+            const KeepModifiedState kept(parameters);
+            part->SetStatusFlags((part->StatusFlags() & ~sfInputErrorMask) | errors);
+            Guarded(log, "clsDataModel::BuildWriteRequest",
+                    [&] { parameters.ElementChanged(*part, ""); });
+            return false;
+        }
+        if (!EncodeValue(buffer, transaction, *part, true)) {
             // Sending the request with a hole where this value belongs would write garbage.
             throw std::runtime_error("the value of '" + part->Name() + "' has no wire form");
         }
     }
     transaction.SetData(buffer.Data());
+    return true;
 }
 
 bool clsDataModel::EncodeValue(IByteBuffer& buffer, ITransaction& transaction,

@@ -14,11 +14,12 @@ namespace {
 
 constexpr uint32_t kReplacement = 0xFFFD;
 
-// Windows-1252 bytes 0x80-0x9F; 0 marks the five undefined bytes.
+// Windows-1252 bytes 0x80-0x9F. The five bytes the code page leaves undefined stand for the
+// control characters of the same number, so that a text read from a device goes back unchanged.
 constexpr std::array<uint16_t, 32> kCp1252High = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 }  // namespace
 
@@ -94,7 +95,7 @@ int UnicodeToCp1252(uint32_t codepoint) {
         return static_cast<int>(codepoint);
     }
     for (size_t k = 0; k < kCp1252High.size(); ++k) {
-        if (kCp1252High[k] != 0 && kCp1252High[k] == codepoint) {
+        if (kCp1252High[k] == codepoint) {
             return static_cast<int>(0x80 + k);
         }
     }
@@ -126,8 +127,7 @@ std::string Cp1252ToUtf8(const std::string& cp1252) {
     for (char c : cp1252) {
         const auto b = static_cast<unsigned char>(c);
         if (b >= 0x80 && b < 0xA0) {
-            uint16_t cp = kCp1252High[b - 0x80];
-            out += CodePointToUtf8(cp == 0 ? kReplacement : cp);
+            out += CodePointToUtf8(kCp1252High[b - 0x80]);
         } else {
             out += CodePointToUtf8(b);
         }

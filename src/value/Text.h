@@ -14,7 +14,8 @@ namespace kv {
 bool Like(const std::string& text, const std::string& pattern);
 
 // Windows-1252: the system's ANSI code page. Utf8ToCp1252 reports characters that do not map
-// through 'ok' (they become '?'); Cp1252ToUtf8 maps every byte (undefined ones to U+FFFD).
+// through 'ok' (they become '?'); Cp1252ToUtf8 maps every byte. The undefined bytes 0x81, 0x8D,
+// 0x8F, 0x90 and 0x9D map to the control characters U+0081 etc. and back.
 std::string Utf8ToCp1252(const std::string& utf8, bool* ok = nullptr);
 std::string Cp1252ToUtf8(const std::string& cp1252);
 // Code in Windows-1252 of one Unicode code point; -1 when it has none.

@@ -11,7 +11,9 @@
 #include "platform/runtime/DTMDictionary.h"
 #include "platform/runtime/FdtDocuments.h"
 #include "platform/runtime/PropertyBag.h"
+#include "platform/runtime/Transaction.h"
 #include "support/PersistenceFixture.h"
+#include "value/Text.h"
 
 namespace kv {
 namespace {
@@ -120,6 +122,50 @@ TEST(ElementPersistence, MissingOrEmptyValues) {
     bag.Write("O", "0G");
     o.ReadFromPropBag(bag, in.context);
     EXPECT_EQ(o.TransientValue(), Variant(ByteArray{{9}, 0}));
+    EXPECT_EQ(in.context.Diagnostics().Entries().size(), 1u);
+}
+
+TEST(ElementPersistence, DamagedStoredValuesAreKeptMarkedAndNeverSent) {
+    // A value that its element would refuse as input loads as it is, with the mark that the
+    // input gets, and no write request carries it; a sound value beside it stays unmarked.
+    struct Case {
+        const char* name;
+        int32_t type;
+        int32_t length;
+        const char* stored;  // the property in the project file's form
+        int32_t mark;
+    };
+    const std::string megabyte(1 << 20, 'x');
+    const Case cases[] = {
+        {"long text", vtVisibleString, 32, "String\" value=\"{x}", 0x5000},
+        {"invalid UTF-8", vtVisibleString, 32, "String\" value=\"A\xC3(", 0x6000},
+        {"1e300 in a float", vtFloat, 4, "Double\" value=\"1e300", 0x4000},
+        {"nan", vtFloat, 4, "Single\" value=\"nan", 0x2000},
+        {"inf", vtFloat, 4, "Single\" value=\"-inf", 0x2000},
+        {"choice beyond its type", vtUnsigned8, 1, "Long\" value=\"300", 0x4000},
+        {"text for a number", vtUnsigned16, 2, "String\" value=\"nan", 0x2000},
+        {"sound", vtUnsigned16, 2, "Long\" value=\"7", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Instance in;
+        clsDataElement& e = AddDataElement(*in.data, "E", Variant(), c.type, c.length);
+        e.InitNew();
+        e.Slot = 1;
+        e.index = 20;
+        e.DataPosition = 0;
+        std::string stored = c.stored;
+        ReplaceAll(stored, "{x}", megabyte);
+        PropertyBag bag;
+        ASSERT_TRUE(bag.LoadXml("<PropertyBag><Property name=\"E\" type=\"" + stored +
+                                "\"/></PropertyBag>"));
+        ASSERT_TRUE(bag.Contains("E"));
+        EXPECT_TRUE(e.ReadFromPropBag(bag, in.context));
+        EXPECT_TRUE(VariantsEqual(e.TransientValue(), *bag.Read("E")));
+        EXPECT_EQ(e.StatusFlags() & sfInputErrorMask, c.mark);
+        Transaction job;
+        EXPECT_EQ(in.model->BuildTransactionRequest(in.context, job, true, e), c.mark == 0);
+    }
 }
 
 TEST(ElementPersistence, StoredFlagsKeepOnlyThePersistedBits) {

@@ -102,9 +102,12 @@ TEST(SmallHelpersHex, HexStringToBytes) {
         ASSERT_TRUE(v.isByteArray()) << c.text;
         EXPECT_EQ(v.bytes().lbound, 0);
         EXPECT_EQ(v.bytes().bytes, c.bytes) << c.text;
+        EXPECT_EQ(TryHexStringToBytes(c.text), v) << c.text;
     }
     EXPECT_TRUE(HexStringToBytes("").isEmpty());
+    EXPECT_EQ(TryHexStringToBytes(""), Variant());
     for (const char* bad : {"0G", "G0", "1 2", "-1", "ABZ", "0x"}) {
+        EXPECT_EQ(TryHexStringToBytes(bad), std::nullopt) << bad;
         try {
             HexStringToBytes(bad);
             ADD_FAILURE() << "no error for " << bad;

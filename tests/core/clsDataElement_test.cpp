@@ -379,8 +379,13 @@ TEST(DataElementInputCheckTest, NullTextAndRecordRules) {
     EXPECT_EQ(octets.CalcParamErrorFlags(t.context, Variant("zz")), 0);
     clsDataElement& single = t.Add("F", vtFloat);
     single.SetRange(0, Variant(int32_t{0}), Variant(int32_t{1}));
+    // A float that is no finite number is never sent: not a number, with or without ranges.
     EXPECT_EQ(
-        single.CalcParamErrorFlags(t.context, Variant(std::numeric_limits<float>::quiet_NaN())), 0);
+        single.CalcParamErrorFlags(t.context, Variant(std::numeric_limits<float>::quiet_NaN())),
+        0x2000);
+    EXPECT_EQ(t.Add("D", vtDouble)
+                  .CalcParamErrorFlags(t.context, Variant(std::numeric_limits<double>::infinity())),
+              0x2000);
 }
 
 TEST(DataElementInputCheckTest, RangesAreTriedUntilTheFirstMissingOne) {
@@ -405,6 +410,12 @@ TEST(DataElementInputCheckTest, VisibleStringsCheckLengthAndCharacters) {
     EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant("\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F")), 0);
     // A character without a Windows-1252 code cannot go on the wire.
     EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant("A\xCE\xA9")), 0x6000);
+    // U+0081 stands for the undefined byte 0x81: it goes back only in the text the device gave.
+    const Variant read("A\xC2\x81");
+    EXPECT_EQ(e.CalcParamErrorFlags(t.context, read), 0x6000);
+    e.SetDeviceValue(read);
+    EXPECT_EQ(e.CalcParamErrorFlags(t.context, read), 0);
+    EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant("B\xC2\x81")), 0x6000);
     e.SetRange(0, Variant(int32_t{0x41}), Variant(int32_t{0x5A}));
     e.SetRange(1, Variant(int32_t{0x30}), Variant(int32_t{0x39}));
     EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant("AZ09")), 0);

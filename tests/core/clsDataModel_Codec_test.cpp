@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
@@ -129,24 +130,31 @@ TEST_F(CodecTest, Type12IsDecodedButNeverEncoded) {
 }
 
 TEST_F(CodecTest, ValuesOutsideTheirTypeFailTheRequest) {
+    // A value that its element refuses as input is marked with that input error; one that only
+    // the wire cannot take is refused without a mark.
     struct Case {
         int32_t type;
         int32_t length;
         Variant value;
+        int32_t mark;
     };
     const Case cases[] = {
-        {vtUnsigned16, 2, Variant(int32_t{65536})},
-        {vtUnsigned24, 3, Variant(int32_t{-1})},
-        {vtInteger16, 2, Variant(int32_t{32768})},
-        {vtInteger24, 3, Variant(int32_t{8388608})},
-        {vtInteger24, 3, Variant(int32_t{-8388609})},
-        {vtUnsigned32, 4, Variant(4294967296.0)},
-        {vtUnsigned32, 4, Variant(-1.0)},
-        {vtUnsigned8, 1, Variant(int32_t{256})},
-        {vtInteger32, 4, Variant("abc")},
-        {vtOctetString, 2, Variant(Bytes{1, 2, 3})},
-        {vtVisibleString, 3, Variant("ABCD")},
-        {vtDouble, 8, Variant(1.0)},  // no codec: nothing may be left out of the data
+        {vtUnsigned16, 2, Variant(int32_t{65536}), 0x4000},
+        {vtUnsigned24, 3, Variant(int32_t{-1}), 0x4000},
+        {vtInteger16, 2, Variant(int32_t{32768}), 0x4000},
+        {vtInteger24, 3, Variant(int32_t{8388608}), 0x4000},
+        {vtInteger24, 3, Variant(int32_t{-8388609}), 0x4000},
+        {vtUnsigned32, 4, Variant(4294967296.0), 0x4000},
+        {vtUnsigned32, 4, Variant(-1.0), 0x4000},
+        {vtUnsigned8, 1, Variant(int32_t{256}), 0x4000},
+        {vtInteger32, 4, Variant("abc"), 0x2000},
+        {vtFloat, 4, Variant(1e300), 0x4000},
+        {vtFloat, 4, Variant(std::numeric_limits<float>::quiet_NaN()), 0x2000},
+        {vtFloat, 4, Variant(-std::numeric_limits<float>::infinity()), 0x2000},
+        {vtOctetString, 2, Variant(Bytes{1, 2, 3}), 0},
+        {vtVisibleString, 3, Variant("ABCD"), 0x5000},
+        {vtVisibleString, 4, Variant("A\xCE\xA9"), 0x6000},  // no Windows-1252 code
+        {vtDouble, 8, Variant(1.0), 0},  // no codec: nothing may be left out of the data
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -156,7 +164,20 @@ TEST_F(CodecTest, ValuesOutsideTheirTypeFailTheRequest) {
         Transaction job;
         EXPECT_FALSE(t.Model().BuildTransactionRequest(t.context, job, true, e));
         EXPECT_TRUE(job.Data().bytes.empty());
+        EXPECT_EQ(e.StatusFlags() & sfInputErrorMask, c.mark);
     }
+}
+
+TEST_F(CodecTest, ARefusedMemberMarksItselfAndStopsItsRecord) {
+    clsDataElement& record = Add("R/", vtRecord, 0, -1);
+    clsDataElement& first = Add("R/A", vtUnsigned8, 1, 0);
+    clsDataElement& second = Add("R/B", vtVisibleString, 2, 1);
+    first.SetTransientValue(Variant(uint8_t{1}));
+    second.SetTransientValue(Variant("\xCE\xA9"));
+    EXPECT_EQ(Write(record), std::nullopt);
+    EXPECT_EQ(first.StatusFlags() & sfInputErrorMask, 0);
+    EXPECT_EQ(second.StatusFlags() & sfInputErrorMask, 0x6000);
+    EXPECT_FALSE(t.context.Diagnostics().Empty());
 }
 
 TEST_F(CodecTest, Signed24And32BitEdgesOnTheWire) {
@@ -249,9 +270,15 @@ TEST_F(CodecTest, AShortOctetStringReadsBackAsWritten) {
     EXPECT_EQ(raw.DeviceValue().bytes().bytes, (Bytes{1, 2, 0, 0}));
 }
 
-TEST_F(CodecTest, ACharacterWithoutWindows1252CodeFailsTheWrite) {
-    clsDataElement& e = Add("S", vtVisibleString, 4, 0);
-    e.SetTransientValue(Variant("A\xCE\xA9"));
+TEST_F(CodecTest, BytesTheCodePageLeavesUndefinedGoBackUnchanged) {
+    clsDataElement& e = Add("S", vtVisibleString, 8, 0);
+    const Bytes wire{'A', 0x81, 0x8D, 0x8F, 0x90, 0x9D, 'B', ' '};
+    ASSERT_TRUE(Respond(e, wire));
+    EXPECT_EQ(e.DeviceValue(), Variant("A\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D"
+                                       "B"));
+    EXPECT_EQ(Write(e), wire);
+    // Only the text as the device gave it holds such a byte.
+    e.SetTransientValue(Variant("\xC2\x81"));
     EXPECT_EQ(Write(e), std::nullopt);
 }
 

@@ -301,6 +301,43 @@ TEST(EndToEndDownload, WritesWhatIsDownloadableAndReadsBackWhatIsReadBack) {
     EXPECT_TRUE(b.prompt->questions.empty());
 }
 
+TEST(EndToEndDownload, AValueWithoutAWireFormStopsItsWriteMarkedAndNamed) {
+    Bench b;
+    b.Online();
+    ASSERT_EQ(b.session->Upload("U1"), std::optional<bool>(true));
+    const std::vector<uint8_t> before = b.device->Record(0, 18);
+    b.device->ClearLog();
+    b.prompt->messages.clear();
+    clsDataElement& tag = b.At("PHYS/TAG_DESC");
+    tag.SetTransientValue(Variant("TAG \xCE\xA9"));  // Omega has no Windows-1252 code
+
+    EXPECT_EQ(b.session->Download("D1"), std::optional<bool>(false));
+    EXPECT_EQ(b.Logged(true).count(kTagDesc), 0u);
+    EXPECT_FALSE(b.Logged(true).empty());  // the other values are written
+    EXPECT_EQ(b.device->Record(0, 18), before);
+    EXPECT_EQ(tag.StatusFlags() & sfInputErrorMask, 0x6000);
+    ASSERT_FALSE(b.prompt->messages.empty());
+    EXPECT_EQ(b.prompt->messages.back(),
+              "The parameters could not be written to the device. PHYS/TAG_DESC: Invalid input");
+    // Why the value was not sent is kept in the instance's log.
+    EXPECT_EQ(b.Ctx().Diagnostics().Entries().size(), 1u) << b.Ctx().Diagnostics().Text();
+    b.expectCleanLogs = false;
+}
+
+TEST(EndToEndDownload, ATextGoesBackWithTheBytesTheCodePageLeavesUndefined) {
+    Bench b;
+    std::vector<uint8_t> tag = Padded("TAG", 32);
+    tag[3] = 0x81;
+    tag[4] = 0x9D;
+    b.device->SetRecord(0, 18, tag);
+    b.Online();
+    ASSERT_EQ(b.session->Upload("U1"), std::optional<bool>(true));
+    EXPECT_EQ(b.At("PHYS/TAG_DESC").StatusFlags() & sfInputErrorMask, 0);
+    b.device->SetRecord(0, 18, Padded("OTHER", 32));
+    EXPECT_EQ(b.session->Download("D1"), std::optional<bool>(true));
+    EXPECT_EQ(b.device->Record(0, 18), tag);
+}
+
 TEST(EndToEndDownload, LockedDeviceRefusesTheDownloadWithoutWriting) {
     struct Case {
         const char* name;

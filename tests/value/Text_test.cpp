@@ -50,22 +50,27 @@ TEST(Text, LikeMatchesVbPatterns) {
 }
 
 TEST(Text, Windows1252) {
-    const uint32_t high[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                               0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                               0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                               0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    // The undefined bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D stand for the control characters of
+    // the same number.
+    const uint32_t high[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                               0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                               0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                               0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
     for (int b = 1; b < 256; ++b) {
         const uint32_t cp = b >= 0x80 && b < 0xA0 ? high[b - 0x80] : static_cast<uint32_t>(b);
         const std::string decoded = Cp1252ToUtf8(std::string(1, static_cast<char>(b)));
         EXPECT_EQ(decoded, CodePointToUtf8(cp)) << b;
-        EXPECT_EQ(UnicodeToCp1252(cp), cp == 0xFFFD ? -1 : b) << b;
+        EXPECT_EQ(UnicodeToCp1252(cp), b) << b;
     }
-    for (uint32_t undefined : {0x81u, 0x8Du, 0x8Fu, 0x90u, 0x9Du, 0x2192u}) {
+    // The other control characters of 0x80-0x9F name no byte.
+    for (uint32_t undefined : {0x80u, 0x82u, 0x8Eu, 0x9Fu, 0xFFFDu, 0x2192u}) {
         EXPECT_EQ(UnicodeToCp1252(undefined), -1);
     }
 
     bool ok = false;
     EXPECT_EQ(Utf8ToCp1252("\xE2\x82\xAC \xC3\xA4\xC3\xBF", &ok), "\x80 \xE4\xFF");
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8("a\x81\x8D\x8F\x90\x9D"), &ok), "a\x81\x8D\x8F\x90\x9D");
     EXPECT_TRUE(ok);
     EXPECT_EQ(Utf8ToCp1252("a\xE2\x86\x92"
                            "b",

@@ -39,6 +39,20 @@ std::vector<TransactionJob> CollectJobs(IDTMContext& context, const std::string&
     return jobs;
 }
 
+// The elements one job transfers: its element and, for a record, the record's members.
+std::vector<IPrivateDataElement*> TransferredElements(IParameters& parameters,
+                                                      const TransactionJob& job) {
+    IPrivateDataElement* e = parameters.Item(job.path);
+    if (e == nullptr)
+        return {};
+    std::vector<IPrivateDataElement*> all{e};
+    if (IsRecordPath(job.path)) {
+        for (IPrivateDataElement* m : parameters.RecordMembers(job.path))
+            all.push_back(m);
+    }
+    return all;
+}
+
 }  // namespace
 
 OnlineParameterService::OnlineParameterService(IDTMContext& context) : context_(context) {}
@@ -99,15 +113,7 @@ void OnlineParameterService::EndUpload(const std::string& invokeId,
             // The read values are reported once more as one bulk update.
             const ScopedBulkUpdate bulk(parameters);
             for (const TransactionJob& job : jobs) {
-                IPrivateDataElement* e = parameters.Item(job.path);
-                if (e == nullptr)
-                    continue;
-                std::vector<IPrivateDataElement*> all{e};
-                if (IsRecordPath(job.path)) {
-                    for (IPrivateDataElement* m : parameters.RecordMembers(job.path))
-                        all.push_back(m);
-                }
-                for (IPrivateDataElement* x : all) {
+                for (IPrivateDataElement* x : TransferredElements(parameters, job)) {
                     allReported =
                         Guarded(log, "OnlineParameterService: walk after the upload", false,
                                 [&] {
@@ -169,10 +175,32 @@ void OnlineParameterService::TellDownloadFailed(const std::string& invokeId) {
 void OnlineParameterService::EndDownload(const std::string& invokeId,
                                          const std::vector<TransactionJob>& jobs, bool success) {
     actions_.erase(invokeId);
+    if (!success)
+        NameRefusedValue(jobs);
     TellTransferEnd(true, jobs, success);
     Guarded(context_.Diagnostics(), "IDTMEvents::DownloadFinished", [&] {
         if (IDTMEvents* events = context_.DTMEvents())
             events->DownloadFinished(invokeId, success);
+    });
+}
+
+void OnlineParameterService::NameRefusedValue(const std::vector<TransactionJob>& jobs) {
+    Guarded(context_.Diagnostics(), "OnlineParameterService: refused value", [&] {
+        IParameters& parameters = context_.Parameters();
+        IPrivateDataElement* refused = nullptr;
+        for (const TransactionJob& job : jobs) {
+            for (IPrivateDataElement* e : TransferredElements(parameters, job)) {
+                // A failed transfer says why itself.
+                if (TransferErrorBits(*e) != 0)
+                    return;
+                if (refused == nullptr && (e->StatusFlags() & sfInputErrorMask) != 0)
+                    refused = e;
+            }
+        }
+        if (refused != nullptr)
+            context_.DisplayMessage(context_.GetText("error_at_write_status") + " " +
+                                    refused->Name() + ": " +
+                                    context_.GetText("paramicon_InputErr"));
     });
 }
 

@@ -58,6 +58,9 @@ class OnlineParameterService : public IOnlineParameterService {
                    bool success);
     void EndDownload(const std::string& invokeId, const std::vector<TransactionJob>& jobs,
                      bool success);
+    // After a download that failed with no transfer error: the status text names the first
+    // element whose value was refused (it carries an input error).
+    void NameRefusedValue(const std::vector<TransactionJob>& jobs);
     // Tells the frame the end of its upload or download with the reason of a failure.
     void TellTransferEnd(bool write, const std::vector<TransactionJob>& jobs, bool success);
     void TellDownloadFailed(const std::string& invokeId);

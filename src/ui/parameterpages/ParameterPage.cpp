@@ -159,7 +159,8 @@ void ParameterPage::OnProcessFinished(const std::string& processId, bool success
     std::shared_ptr<IDTMContext> context = GetDtmContext();
     // The page's own read or write failed: the device did not answer, answered an error, or
     // sent data that do not decode. The rows concerned show the error; the user is told.
-    if (!success)
+    // A write stopped by a value that its element refuses names that row.
+    if (!success && !(write && RefusesForRefusedInput(*context, "error_at_write_status", true)))
         context->DisplayMessage(
             GetDictionaryText(*context, write ? "error_at_write_status" : "error_at_read_status"));
     // The frame hears how it ended, after the message, so that its own text comes last.

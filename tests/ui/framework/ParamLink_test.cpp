@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -396,6 +397,13 @@ TEST_F(LinkTest, UpdateShowsTheValueAndJudgesItsFlags) {
     e.SetValidity(false);
     links.back()->UpdateParameter();
     EXPECT_FALSE(row.Visible());
+
+    // A float that is no finite number (a damaged project's "nan") is not a number.
+    clsDataElement& f = Add("F", vtFloat, Variant(std::numeric_limits<float>::quiet_NaN()));
+    FakeParameterRow nan("F");
+    Show(nan);
+    EXPECT_EQ(f.StatusFlags() & sfInputErrorMask, 0x2000);
+    EXPECT_EQ(nan.StatusIcon(), "InputErr");
 
     // A command row shows no icon of its own.
     clsDataElement& cmd = AddCommand("CMD");

@@ -500,6 +500,30 @@ TEST(PageTemplate, WriteWithRefusedInputIsRefusedAndNamesTheRow) {
     EXPECT_TRUE(page->PrepareToRelease());
 }
 
+TEST(PageTemplate, WriteStoppedByAValueWithoutAWireFormNamesItsRow) {
+    PageBench b;
+    b.Online();
+    auto page = NewPage();
+    ASSERT_TRUE(page->Init("7.ctlAddress$", "", b.Dtm()));
+    ASSERT_TRUE(page->ReadParameter());
+    b.Settle();
+    b.Clear();
+    // A value that reached the element past its row: Omega has no Windows-1252 code.
+    clsDataElement& tag = b.At("PHYS/TAG_DESC");
+    tag.SetTransientValue(Variant("TAG \xCE\xA9"));
+    ctlParameter* row = RowOf(*page, "PHYS/TAG_DESC");
+    ASSERT_TRUE(page->WriteParameter());
+    b.Settle();
+    EXPECT_EQ(b.Logged(true).count(b.AddressOf("PHYS/TAG_DESC")), 0u);
+    EXPECT_EQ(b.Logged(true).count(b.AddressOf("TRANS/1/Act/DEADBAND")), 1u);
+    EXPECT_EQ(tag.StatusFlags() & sfInputErrorMask, 0x6000);
+    EXPECT_EQ(b.prompt->messages,
+              (std::vector<std::string>{"The parameters could not be written to the device. " +
+                                        row->LabelText() + ": Invalid input"}));
+    b.expectCleanLogs = false;  // the refused value is logged
+    EXPECT_TRUE(page->PrepareToRelease());
+}
+
 TEST(PageTemplate, LockedDataSetOpensThePageReadOnly) {
     PageBench b;
     b.Gui().SetLocked(true);
