@@ -43,41 +43,39 @@ bool SameInvalidFloat(const Variant& a, const Variant& b) {
 }  // namespace
 
 bool VariantsEqual(const Variant& a, const Variant& b) {
-    try {
-        if (a.isByteArray() || b.isByteArray()) {
-            return a.isByteArray() && b.isByteArray() && a.bytes().lbound == b.bytes().lbound &&
-                   a.bytes().bytes == b.bytes().bytes;
-        }
-        if (a.isNull() || b.isNull()) {
-            return a.isNull() && b.isNull();
-        }
-        if (a.isEmpty() || b.isEmpty()) {
-            return a.isEmpty() && b.isEmpty();
-        }
-        // Shortcuts that give what the rules below give, without building texts: one value in
-        // one subtype; two texts (numeric ones compare as their own text); two whole numbers
-        // (their texts are their digits).
-        if (a.type() == b.type() && a == b) {
-            return true;
-        }
-        if (a.isString() && b.isString()) {
-            return a.str() == b.str();
-        }
-        if (a.isIntegral() && b.isIntegral() && !a.isBoolean() && !b.isBoolean()) {
-            return a.number() == b.number();
-        }
-        const bool invalidA = IsInvalidFloat(a);
-        const bool invalidB = IsInvalidFloat(b);
-        if (invalidA || invalidB) {
-            return invalidA && invalidB && SameInvalidFloat(a, b);
-        }
-        if (IsNumeric(a) && IsNumeric(b)) {
-            return a.toString() == b.toString();
-        }
-        return a.looseEquals(b);
-    } catch (const std::exception&) {
-        return false;
+    if (a.isByteArray() || b.isByteArray()) {
+        return a.isByteArray() && b.isByteArray() && a.bytes().lbound == b.bytes().lbound &&
+               a.bytes().bytes == b.bytes().bytes;
     }
+    if (a.isNull() || b.isNull()) {
+        return a.isNull() && b.isNull();
+    }
+    if (a.isEmpty() || b.isEmpty()) {
+        return a.isEmpty() && b.isEmpty();
+    }
+    // Shortcuts that give what the rules below give, without building texts: one value in
+    // one subtype; two texts (numeric ones compare as their own text); two whole numbers
+    // (their texts are their digits).
+    if (a.type() == b.type() && a == b) {
+        return true;
+    }
+    if (a.isString() && b.isString()) {
+        return a.str() == b.str();
+    }
+    if (a.isIntegral() && b.isIntegral() && !a.isBoolean() && !b.isBoolean()) {
+        return a.number() == b.number();
+    }
+    const bool invalidA = IsInvalidFloat(a);
+    const bool invalidB = IsInvalidFloat(b);
+    if (invalidA || invalidB) {
+        return invalidA && invalidB && SameInvalidFloat(a, b);
+    }
+    if (IsNumeric(a) && IsNumeric(b)) {
+        const std::optional<std::string> textA = a.tryString();
+        const std::optional<std::string> textB = b.tryString();
+        return textA && textB && *textA == *textB;
+    }
+    return a.looseEquals(b);
 }
 
 // --- page read and write ---

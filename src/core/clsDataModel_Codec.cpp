@@ -290,7 +290,9 @@ bool clsDataModel::ReadTransactionResponse(IDTMContext& context, ITransaction& t
         }
         // Data that do not decode fail the job, as an error of the device does.
         return !outcome.undecodable;
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        // The job fails; why is kept for the diagnostics.
+        context.Diagnostics().Record("clsDataModel::ReadTransactionResponse", error.what());
         return false;
     }
 }

@@ -13,6 +13,7 @@
 
 #include "platform/os/ComponentFolder.h"
 #include "platform/runtime/IXMLHelper.h"
+#include "value/DiagnosticLog.h"
 
 namespace kv {
 
@@ -217,7 +218,9 @@ bool DTMDictionary::Load(IDTMContext& context, const std::string& name) {
     std::string folder;
     try {
         folder = context.XMLHelper().XMLDataPath();
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        // A context without its XML helper: the program's own folder.
+        context.Diagnostics().Record("DTMDictionary::Load", error.what());
         folder = os::XmlDataFolder();
     }
     return LoadFrom(folder, name);
