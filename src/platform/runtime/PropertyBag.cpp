@@ -1,12 +1,15 @@
 #include "platform/runtime/PropertyBag.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <pugixml.hpp>
-#include <sstream>
 #include <stdexcept>
 #include <system_error>
+
+#include "platform/runtime/XmlTextWriter.h"
 
 namespace kv {
 
@@ -205,35 +208,45 @@ std::optional<Variant> ReadValue(VarType type, pugi::xml_node node, std::string&
 
 }  // namespace
 
+namespace {
+
+// Eight characters at a time with the ASCII capitals folded to small letters.
+uint64_t FoldedWord(const char* p, size_t n) {
+    uint64_t x = 0;
+    std::memcpy(&x, p, n);
+    constexpr uint64_t kOnes = 0x0101010101010101ULL;
+    const uint64_t low = x & (0x7F * kOnes);
+    // 0x80 in every byte from 'A' on, and in every byte beyond 'Z'.
+    const uint64_t fromA = low + (0x80 - 'A') * kOnes;
+    const uint64_t beyondZ = low + (0x80 - 'Z' - 1) * kOnes;
+    const uint64_t capitals = fromA & ~beyondZ & ~x & (0x80 * kOnes);
+    return x | (capitals >> 2);
+}
+
+}  // namespace
+
 size_t NoCaseHash::operator()(std::string_view s) const noexcept {
-    uint64_t h = 1469598103934665603ULL;
-    for (char c : s) {
-        h ^= static_cast<unsigned char>(FoldAscii(c));
-        h *= 1099511628211ULL;
-    }
+    uint64_t h = 0x9E3779B97F4A7C15ULL ^ s.size();
+    size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8)
+        h = (h ^ FoldedWord(s.data() + i, 8)) * 0xFF51AFD7ED558CCDULL;
+    if (i < s.size())
+        h = (h ^ FoldedWord(s.data() + i, s.size() - i)) * 0xFF51AFD7ED558CCDULL;
+    h ^= h >> 32;
+    h *= 0xC4CEB9FE1A85EC53ULL;
+    h ^= h >> 29;
     return static_cast<size_t>(h);
 }
 
 bool NoCaseEqual::operator()(std::string_view a, std::string_view b) const noexcept {
     if (a.size() != b.size())
         return false;
+    if (a == b)
+        return true;
     for (size_t i = 0; i < a.size(); ++i)
         if (FoldAscii(a[i]) != FoldAscii(b[i]))
             return false;
     return true;
-}
-
-PropertyBag::PropertyBag(const PropertyBag& other) : IPropertyBag(other) {
-    for (const auto* kv : other.order_)
-        Write(kv->first, kv->second);
-}
-
-PropertyBag& PropertyBag::operator=(const PropertyBag& other) {
-    if (this != &other) {
-        PropertyBag copy(other);
-        *this = std::move(copy);
-    }
-    return *this;
 }
 
 std::optional<Variant> PropertyBag::Read(const std::string& key) const {
@@ -243,87 +256,136 @@ std::optional<Variant> PropertyBag::Read(const std::string& key) const {
     return *v;
 }
 
+size_t PropertyBag::IndexOf(std::string_view key, size_t hash) const {
+    if (slots_.empty())
+        return kNone;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = hash & mask; slots_[i] != 0; i = (i + 1) & mask) {
+        const Entry& e = entries_[slots_[i] - 1];
+        if (e.hash == hash && NoCaseEqual{}(e.key, key))
+            return slots_[i] - 1;
+    }
+    return kNone;
+}
+
+void PropertyBag::Rehash(size_t count) {
+    size_t size = 16;
+    while (size * 3 < count * 4)
+        size *= 2;
+    if (size <= slots_.size())
+        return;
+    std::vector<uint32_t> slots(size, 0);
+    const size_t mask = size - 1;
+    for (size_t n = 0; n < entries_.size(); ++n) {
+        size_t i = entries_[n].hash & mask;
+        while (slots[i] != 0)
+            i = (i + 1) & mask;
+        slots[i] = static_cast<uint32_t>(n + 1);
+    }
+    slots_.swap(slots);
+}
+
+void PropertyBag::Append(std::string key, Variant value, size_t hash) {
+    Rehash(entries_.size() + 1);
+    const size_t mask = slots_.size() - 1;
+    size_t i = hash & mask;
+    while (slots_[i] != 0)
+        i = (i + 1) & mask;
+    entries_.push_back({std::move(key), std::move(value), hash});
+    slots_[i] = static_cast<uint32_t>(entries_.size());
+}
+
 const Variant* PropertyBag::Find(std::string_view key) const {
-    auto it = values_.find(key);
-    return it == values_.end() ? nullptr : &it->second;
+    const size_t n = IndexOf(key, NoCaseHash{}(key));
+    return n == kNone ? nullptr : &entries_[n].value;
 }
 
 void PropertyBag::Write(const std::string& key, const Variant& value) {
-    auto it = values_.find(key);
-    if (it != values_.end()) {
-        it->second = value;
-        return;
-    }
-    auto [ins, ok] = values_.emplace(key, value);
-    (void)ok;
-    order_.push_back(&*ins);
+    const size_t hash = NoCaseHash{}(key);
+    if (const size_t n = IndexOf(key, hash); n != kNone)
+        entries_[n].value = value;
+    else
+        Append(key, value, hash);
 }
 
 bool PropertyBag::Remove(std::string_view key) {
-    auto it = values_.find(key);
-    if (it == values_.end())
+    const size_t n = IndexOf(key, NoCaseHash{}(key));
+    if (n == kNone)
         return false;
-    Map::value_type* node = &*it;
-    std::erase(order_, node);
-    values_.erase(it);
+    entries_.erase(entries_.begin() + static_cast<ptrdiff_t>(n));
+    const size_t size = slots_.size();
+    slots_.clear();
+    Rehash(std::max<size_t>(entries_.size(), size * 3 / 4));
     return true;
 }
 
 void PropertyBag::Clear() {
-    values_.clear();
-    order_.clear();
+    entries_.clear();
+    slots_.clear();
+}
+
+void PropertyBag::Reserve(size_t count) {
+    entries_.reserve(count);
+    Rehash(count);
 }
 
 std::vector<std::string> PropertyBag::Keys() const {
     std::vector<std::string> keys;
-    keys.reserve(order_.size());
-    for (const auto* kv : order_)
-        keys.push_back(kv->first);
+    keys.reserve(entries_.size());
+    for (const Entry& e : entries_)
+        keys.push_back(e.key);
     return keys;
 }
 
-std::string PropertyBag::ToXml() const {
-    pugi::xml_document doc;
-    pugi::xml_node root = doc.append_child("PropertyBag");
-    for (const auto* kv : order_) {
+void PropertyBag::AppendXml(pugi::xml_node parent) const {
+    pugi::xml_node root = parent.append_child("PropertyBag");
+    for (const Entry& e : entries_) {
         pugi::xml_node p = root.append_child("Property");
-        p.append_attribute("name").set_value(kv->first.c_str());
-        const Variant& v = kv->second;
+        p.append_attribute("name").set_value(e.key.c_str());
+        const Variant& v = e.value;
         p.append_attribute("type").set_value(NameOf(v.type()));
         if (v.isByteArray())
             p.append_attribute("lbound").set_value(std::to_string(v.bytes().lbound).c_str());
         if (!v.isEmpty() && !v.isNull())
             p.append_attribute("value").set_value(ValueText(v).c_str());
     }
-    std::ostringstream out;
+}
+
+std::string PropertyBag::ToXml() const {
+    pugi::xml_document doc;
+    AppendXml(doc);
+    std::string text;
+    XmlTextWriter out(text);
     doc.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
-    return out.str();
+    return text;
 }
 
 bool PropertyBag::LoadXml(std::string_view xml, std::vector<std::string>* problems) {
+    pugi::xml_document doc;
+    pugi::xml_parse_result parsed = doc.load_buffer(xml.data(), xml.size());
+    if (!parsed) {
+        if (problems)
+            problems->push_back(std::string("not an XML document: ") + parsed.description() +
+                                " at offset " + std::to_string(parsed.offset));
+        return false;
+    }
+    return LoadXml(doc.child("PropertyBag"), problems);
+}
+
+bool PropertyBag::LoadXml(pugi::xml_node root, std::vector<std::string>* problems) {
     auto report = [&](std::string text) {
         if (problems)
             problems->push_back(std::move(text));
     };
-    pugi::xml_document doc;
-    pugi::xml_parse_result parsed = doc.load_buffer(xml.data(), xml.size());
-    if (!parsed) {
-        report(std::string("not an XML document: ") + parsed.description() + " at offset " +
-               std::to_string(parsed.offset));
-        return false;
-    }
-    pugi::xml_node root = doc.child("PropertyBag");
-    if (!root) {
+    if (!root || std::string_view(root.name()) != "PropertyBag") {
         report("no PropertyBag element");
         return false;
     }
-    Map values;
-    std::vector<Map::value_type*> order;
+    PropertyBag loaded;
     size_t count = 0;
     for (pugi::xml_node p = root.child("Property"); p; p = p.next_sibling("Property"))
         ++count;
-    values.reserve(count);
-    order.reserve(count);
+    loaded.Reserve(count);
     size_t position = 0;
     // Messages are only put together for properties that fail.
     auto where = [&](pugi::xml_node p) {
@@ -356,15 +418,15 @@ bool PropertyBag::LoadXml(std::string_view xml, std::vector<std::string>* proble
             report(where(p) + ": " + why);
             continue;
         }
-        auto [it, inserted] = values.emplace(name.value(), std::move(*value));
-        if (!inserted) {
+        const std::string_view key = name.value();
+        const size_t hash = NoCaseHash{}(key);
+        if (loaded.IndexOf(key, hash) != kNone) {
             report(where(p) + ": repeated name, the first one is kept");
             continue;
         }
-        order.push_back(&*it);
+        loaded.Append(std::string(key), std::move(*value), hash);
     }
-    values_.swap(values);
-    order_.swap(order);
+    *this = std::move(loaded);
     return true;
 }
 

@@ -135,6 +135,20 @@ TEST(PropertyBag, LargeBagRoundTrips) {
     ASSERT_TRUE(back.LoadXml(bag.ToXml()));
     EXPECT_EQ(back.Count(), 1500u);
     EXPECT_EQ(*back.Read("trans/1/act/parameter_499"), Variant(499.0f / 7.0f));
+    // Removing keys leaves every other one found, in its order.
+    for (int i = 0; i < 500; i += 3)
+        EXPECT_TRUE(back.Remove("Trans/1/ACT/parameter_" + std::to_string(i) + ".unit"));
+    EXPECT_EQ(back.Count(), 1500u - 167u);
+    for (int i = 0; i < 500; ++i) {
+        const std::string key = "trans/1/act/PARAMETER_" + std::to_string(i);
+        EXPECT_TRUE(back.Contains(key)) << key;
+        EXPECT_EQ(back.Contains(key + ".UNIT"), i % 3 != 0) << key;
+        EXPECT_EQ(back.Find(key + ".flags")->toLong(), 0x1000008) << key;
+    }
+    const std::vector<std::string> keys = back.Keys();
+    EXPECT_EQ(keys[0], "TRANS/1/Act/PARAMETER_0");
+    EXPECT_EQ(keys[1], "TRANS/1/Act/PARAMETER_0.Flags");
+    EXPECT_EQ(keys[2], "TRANS/1/Act/PARAMETER_1");
 }
 
 TEST(PropertyBag, ACopyOutlivesItsOriginalAndKeepsTheOrder) {
