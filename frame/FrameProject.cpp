@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "frame/FileWriting.h"
-#include "platform/runtime/XmlTextWriter.h"
+#include "platform/runtime/XmlText.h"
 
 namespace kv {
 
@@ -59,7 +59,7 @@ bool ReadProjectFile(const std::string& path, std::string& text, std::string& er
 
 }  // namespace
 
-ProjectWriter::ProjectWriter() {
+ProjectWriter::ProjectWriter(size_t expectedInstances) : expected_(expectedInstances) {
     text_ = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<";
     text_ += kRoot;
     text_ += " version=\"";
@@ -71,13 +71,17 @@ void ProjectWriter::Add(const std::string& systemTag, const std::string& deviceT
                         const PropertyBag& bag) {
     if (instances_++ == 0)
         text_ += ">\n";
-    pugi::xml_document doc;
-    pugi::xml_node node = doc.append_child("Instance");
-    node.append_attribute("systemTag").set_value(systemTag.c_str());
-    node.append_attribute("deviceType").set_value(deviceType.c_str());
-    bag.AppendXml(node);
-    XmlTextWriter out(text_);
-    node.print(out, "  ", pugi::format_default, pugi::encoding_utf8, 1);
+    text_ += "  <Instance systemTag=\"";
+    AppendXmlAttributeValue(text_, systemTag);
+    text_ += "\" deviceType=\"";
+    AppendXmlAttributeValue(text_, deviceType);
+    text_ += "\">\n";
+    bag.AppendXmlText(text_, 2);
+    text_ += "  </Instance>\n";
+    // The instances of a project are much alike: room for all of them at once spares the text
+    // the copies (and the peak of memory) of its growing.
+    if (instances_ == 1 && expected_ > 1)
+        text_.reserve(text_.size() * expected_ + text_.size() / 8 + 64);
 }
 
 std::string ProjectWriter::Finish() {
@@ -86,7 +90,7 @@ std::string ProjectWriter::Finish() {
 }
 
 std::string FrameProject::ToXml() const {
-    ProjectWriter writer;
+    ProjectWriter writer(instances.size());
     for (const ProjectInstance& instance : instances)
         writer.Add(instance.systemTag, instance.deviceType, instance.bag);
     return writer.Finish();

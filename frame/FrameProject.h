@@ -34,12 +34,14 @@ struct ProjectInstance {
 // as XML: Add every instance, then Finish gives the text (that FrameProject::ToXml gives).
 class ProjectWriter {
   public:
-    ProjectWriter();
+    // expectedInstances: how many instances will be added (room is made for them).
+    explicit ProjectWriter(size_t expectedInstances = 0);
     void Add(const std::string& systemTag, const std::string& deviceType, const PropertyBag& bag);
     std::string Finish();
 
   private:
     std::string text_;
+    size_t expected_;
     size_t instances_ = 0;
 };
 

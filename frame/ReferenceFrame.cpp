@@ -93,7 +93,7 @@ bool ReferenceFrame::SaveProject(const std::string& path, std::string& error) {
     // Each instance's bag is written into the project's text and dropped before the next one.
     std::string text;
     try {
-        ProjectWriter project;
+        ProjectWriter project(instances_.size());
         for (const auto& instance : instances_) {
             PropertyBag bag;
             bag.Reserve(instance->storedBag.Count());

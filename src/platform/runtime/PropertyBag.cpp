@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "platform/runtime/XmlTextWriter.h"
+#include "platform/runtime/XmlText.h"
 
 namespace kv {
 
@@ -38,6 +38,10 @@ const char* NameOf(VarType t) {
 }
 
 std::optional<VarType> TypeOf(std::string_view name) {
+    // As written by the bag itself first, then in any case.
+    for (const auto& tn : kTypeNames)
+        if (name == tn.name)
+            return tn.type;
     for (const auto& tn : kTypeNames)
         if (NoCaseEqual{}(name, tn.name))
             return tn.type;
@@ -337,26 +341,36 @@ std::vector<std::string> PropertyBag::Keys() const {
     return keys;
 }
 
-void PropertyBag::AppendXml(pugi::xml_node parent) const {
-    pugi::xml_node root = parent.append_child("PropertyBag");
-    for (const Entry& e : entries_) {
-        pugi::xml_node p = root.append_child("Property");
-        p.append_attribute("name").set_value(e.key.c_str());
-        const Variant& v = e.value;
-        p.append_attribute("type").set_value(NameOf(v.type()));
-        if (v.isByteArray())
-            p.append_attribute("lbound").set_value(std::to_string(v.bytes().lbound).c_str());
-        if (!v.isEmpty() && !v.isNull())
-            p.append_attribute("value").set_value(ValueText(v).c_str());
+void PropertyBag::AppendXmlText(std::string& out, size_t depth) const {
+    const std::string indent(2 * depth, ' ');
+    if (entries_.empty()) {
+        out += indent + "<PropertyBag />\n";
+        return;
     }
+    out += indent + "<PropertyBag>\n";
+    for (const Entry& e : entries_) {
+        const Variant& v = e.value;
+        out += indent;
+        out += "  <Property name=\"";
+        AppendXmlAttributeValue(out, e.key);
+        out += "\" type=\"";
+        out += NameOf(v.type());
+        out += '"';
+        if (v.isByteArray())
+            out += " lbound=\"" + std::to_string(v.bytes().lbound) + '"';
+        if (!v.isEmpty() && !v.isNull()) {
+            out += " value=\"";
+            AppendXmlAttributeValue(out, ValueText(v));
+            out += '"';
+        }
+        out += " />\n";
+    }
+    out += indent + "</PropertyBag>\n";
 }
 
 std::string PropertyBag::ToXml() const {
-    pugi::xml_document doc;
-    AppendXml(doc);
-    std::string text;
-    XmlTextWriter out(text);
-    doc.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
+    std::string text = "<?xml version=\"1.0\"?>\n";
+    AppendXmlText(text, 0);
     return text;
 }
 

@@ -60,8 +60,9 @@ class PropertyBag : public IPropertyBag {
 
     // The XML form of the bag (shape above).
     std::string ToXml() const;
-    // Appends the bag's <PropertyBag> element to parent.
-    void AppendXml(pugi::xml_node parent) const;
+    // Appends the bag's <PropertyBag> element as text, indented by two spaces per depth, as the
+    // text of a document whose element it is at that depth.
+    void AppendXmlText(std::string& out, size_t depth) const;
     // Replaces the contents with the properties of an XML document. False, the bag unchanged and
     // the reason in 'problems', when the text is no property-bag document. Otherwise True: every
     // property that can be read is taken; each one that cannot (no name, an unknown type, a value

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <pugixml.hpp>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -53,6 +55,16 @@ TEST(PropertyBag, EverySubtypeSurvivesTheXmlForm) {
     PropertyBag bag;
     for (const auto& [k, v] : values)
         bag.Write(k, v);
+    std::string every;
+    for (int c = 1; c < 256; ++c)
+        every += static_cast<char>(c);
+    bag.Write("every character " + every, Variant(every));
+    // The text is byte for byte what pugixml writes for the same document.
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_string(bag.ToXml().c_str()));
+    std::ostringstream pugiText;
+    doc.save(pugiText, "  ", pugi::format_default, pugi::encoding_utf8);
+    EXPECT_EQ(bag.ToXml(), pugiText.str());
     PropertyBag back;
     std::vector<std::string> problems;
     ASSERT_TRUE(back.LoadXml(bag.ToXml(), &problems));
