@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <sstream>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -23,7 +24,7 @@ namespace {
 struct DictionaryEntry {
     pugi::xml_node node;
     // Attribute name (pointing into the document) and its value, shared with every instance.
-    std::vector<std::pair<const char*, std::shared_ptr<const std::string>>> attributes;
+    std::vector<std::pair<std::string_view, std::shared_ptr<const std::string>>> attributes;
 };
 
 struct DictionarySection {
