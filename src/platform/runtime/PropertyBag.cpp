@@ -123,9 +123,28 @@ std::string ValueText(const Variant& v) {
     return {};
 }
 
+// The attributes of one property element (the first of each name), found in one walk.
+struct PropertyAttributes {
+    pugi::xml_attribute name, type, value, lbound;
+
+    explicit PropertyAttributes(pugi::xml_node node) {
+        for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+            const std::string_view n = a.name();
+            pugi::xml_attribute* slot = n == "name"     ? &name
+                                        : n == "type"   ? &type
+                                        : n == "value"  ? &value
+                                        : n == "lbound" ? &lbound
+                                                        : nullptr;
+            if (slot && !*slot)
+                *slot = a;
+        }
+    }
+};
+
 // The value of one property element; nullopt and the reason in 'why' when it does not read.
-std::optional<Variant> ReadValue(VarType type, pugi::xml_node node, std::string& why) {
-    pugi::xml_attribute va = node.attribute("value");
+std::optional<Variant> ReadValue(VarType type, const PropertyAttributes& attributes,
+                                 std::string& why) {
+    pugi::xml_attribute va = attributes.value;
     std::string_view text = va.value();
     if (type == VarType::Empty)
         return Variant();
@@ -184,7 +203,7 @@ std::optional<Variant> ReadValue(VarType type, pugi::xml_node node, std::string&
             if (text.size() % 2 != 0)
                 break;
             ByteArray a;
-            if (pugi::xml_attribute lb = node.attribute("lbound")) {
+            if (pugi::xml_attribute lb = attributes.lbound) {
                 int64_t lbound = 0;
                 if (!ReadInteger(lb.value(), INT32_MIN, INT32_MAX, lbound)) {
                     why = "bad lbound";
@@ -416,18 +435,19 @@ bool PropertyBag::LoadXml(pugi::xml_node root, std::vector<std::string>* problem
             report(where(p) + ": unknown element " + p.name());
             continue;
         }
-        pugi::xml_attribute name = p.attribute("name");
+        const PropertyAttributes attributes(p);
+        const pugi::xml_attribute name = attributes.name;
         if (!name || !*name.value()) {
             report(where(p) + ": no name");
             continue;
         }
-        std::optional<VarType> type = TypeOf(p.attribute("type").value());
+        std::optional<VarType> type = TypeOf(attributes.type.value());
         if (!type) {
-            report(where(p) + ": unknown type \"" + p.attribute("type").value() + "\"");
+            report(where(p) + ": unknown type \"" + attributes.type.value() + "\"");
             continue;
         }
         std::string why;
-        std::optional<Variant> value = ReadValue(*type, p, why);
+        std::optional<Variant> value = ReadValue(*type, attributes, why);
         if (!value) {
             report(where(p) + ": " + why);
             continue;
