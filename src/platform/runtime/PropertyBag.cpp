@@ -110,12 +110,11 @@ std::string ValueText(const Variant& v) {
             return v.str();
         case VarType::ByteArray: {
             static const char digits[] = "0123456789ABCDEF";
-            std::string hex;
             const auto& bytes = v.bytes().bytes;
-            hex.reserve(bytes.size() * 2);
-            for (uint8_t b : bytes) {
-                hex += digits[b >> 4];
-                hex += digits[b & 0xF];
+            std::string hex(bytes.size() * 2, '0');
+            for (size_t i = 0; i < bytes.size(); ++i) {
+                hex[2 * i] = digits[bytes[i] >> 4];
+                hex[2 * i + 1] = digits[bytes[i] & 0xF];
             }
             return hex;
         }
@@ -211,14 +210,14 @@ std::optional<Variant> ReadValue(VarType type, const PropertyAttributes& attribu
                 }
                 a.lbound = static_cast<int32_t>(lbound);
             }
-            a.bytes.reserve(text.size() / 2);
-            for (size_t i = 0; i < text.size(); i += 2) {
-                int hi = HexDigit(text[i]), lo = HexDigit(text[i + 1]);
+            a.bytes.resize(text.size() / 2);
+            for (size_t i = 0; i < a.bytes.size(); ++i) {
+                int hi = HexDigit(text[2 * i]), lo = HexDigit(text[2 * i + 1]);
                 if (hi < 0 || lo < 0) {
                     why = "value is no hex text";
                     return std::nullopt;
                 }
-                a.bytes.push_back(static_cast<uint8_t>(hi << 4 | lo));
+                a.bytes[i] = static_cast<uint8_t>(hi << 4 | lo);
             }
             return Variant(std::move(a));
         }

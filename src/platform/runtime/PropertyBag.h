@@ -80,7 +80,7 @@ class PropertyBag : public IPropertyBag {
     static constexpr size_t kNone = static_cast<size_t>(-1);
     // The position of the key in entries_; kNone when it is missing.
     size_t IndexOf(std::string_view key, size_t hash) const;
-    // Rebuilds the index for at least 'count' entries.
+    // Makes the index large enough for 'count' entries; it is rebuilt when it grows.
     void Rehash(size_t count);
     void Append(std::string key, Variant value, size_t hash);
 
