@@ -252,8 +252,12 @@ size_t NoCaseHash::operator()(std::string_view s) const noexcept {
     size_t i = 0;
     for (; i + 8 <= s.size(); i += 8)
         h = (h ^ FoldedWord(s.data() + i, 8)) * 0xFF51AFD7ED558CCDULL;
-    if (i < s.size())
-        h = (h ^ FoldedWord(s.data() + i, s.size() - i)) * 0xFF51AFD7ED558CCDULL;
+    // The rest as the last eight characters (some of them taken twice) where the key has eight.
+    if (i < s.size()) {
+        const uint64_t rest = s.size() >= 8 ? FoldedWord(s.data() + s.size() - 8, 8)
+                                            : FoldedWord(s.data() + i, s.size() - i);
+        h = (h ^ rest) * 0xFF51AFD7ED558CCDULL;
+    }
     h ^= h >> 32;
     h *= 0xC4CEB9FE1A85EC53ULL;
     h ^= h >> 29;
