@@ -176,7 +176,8 @@ void KeepSimulateStatusInStep(IParameters& parameters, const std::string& prefix
                               clsDataElement& element) {
     const std::string& name = element.Name();
     const bool isStatus = IsPathOf(name, prefix, kSimulateStatus);
-    if (!isStatus && name != prefix + kSimulateQuality && name != prefix + kSimulateLimit)
+    if (!isStatus && !IsPathOf(name, prefix, kSimulateQuality) &&
+        !IsPathOf(name, prefix, kSimulateLimit))
         return;
     clsDataElement& status = ElementAt(parameters, prefix + kSimulateStatus);
     clsDataElement& quality = ElementAt(parameters, prefix + kSimulateQuality);
