@@ -1,6 +1,8 @@
 #include "frame/ReferenceFrame.h"
 
 #include <exception>
+#include <string>
+#include <string_view>
 
 #include "dtm/DTMMain.h"
 #include "frame/FileWriting.h"
@@ -102,9 +104,9 @@ bool ReferenceFrame::SaveProject(const std::string& path, std::string& error) {
                         instance->systemTag + "\" cannot save its data. The file was not changed.";
                 return false;
             }
-            instance->storedBag.ForEach([&](const std::string& key, const Variant& value) {
+            instance->storedBag.ForEach([&](std::string_view key, const Variant& value) {
                 if (!bag.Contains(key))
-                    bag.Write(key, value);
+                    bag.Write(std::string(key), value);
             });
             project.Add(instance->systemTag, instance->deviceType, bag);
         }

@@ -288,7 +288,7 @@ size_t PropertyBag::IndexOf(std::string_view key, size_t hash) const {
     const size_t mask = slots_.size() - 1;
     for (size_t i = hash & mask; slots_[i] != 0; i = (i + 1) & mask) {
         const Entry& e = entries_[slots_[i] - 1];
-        if (e.hash == hash && NoCaseEqual{}(e.key, key))
+        if (e.hash == hash && NoCaseEqual{}(KeyOf(e), key))
             return slots_[i] - 1;
     }
     return kNone;
@@ -311,13 +311,15 @@ void PropertyBag::Rehash(size_t count) {
     slots_.swap(slots);
 }
 
-void PropertyBag::Append(std::string key, Variant value, size_t hash) {
+void PropertyBag::Append(std::string_view key, Variant value, size_t hash) {
     Rehash(entries_.size() + 1);
     const size_t mask = slots_.size() - 1;
     size_t i = hash & mask;
     while (slots_[i] != 0)
         i = (i + 1) & mask;
-    entries_.push_back({std::move(key), std::move(value), hash});
+    entries_.push_back({static_cast<uint32_t>(keys_.size()), static_cast<uint32_t>(key.size()),
+                        hash, std::move(value)});
+    keys_.append(key);
     slots_[i] = static_cast<uint32_t>(entries_.size());
 }
 
@@ -347,6 +349,7 @@ bool PropertyBag::Remove(std::string_view key) {
 
 void PropertyBag::Clear() {
     entries_.clear();
+    keys_.clear();
     slots_.clear();
 }
 
@@ -359,7 +362,7 @@ std::vector<std::string> PropertyBag::Keys() const {
     std::vector<std::string> keys;
     keys.reserve(entries_.size());
     for (const Entry& e : entries_)
-        keys.push_back(e.key);
+        keys.emplace_back(KeyOf(e));
     return keys;
 }
 
@@ -374,7 +377,7 @@ void PropertyBag::AppendXmlText(std::string& out, size_t depth) const {
         const Variant& v = e.value;
         out += indent;
         out += "  <Property name=\"";
-        AppendXmlAttributeValue(out, e.key);
+        AppendXmlAttributeValue(out, KeyOf(e));
         out += "\" type=\"";
         out += NameOf(v.type());
         out += '"';
@@ -461,8 +464,9 @@ bool PropertyBag::LoadXml(pugi::xml_node root, std::vector<std::string>* problem
             report(where(p) + ": repeated name, the first one is kept");
             continue;
         }
-        loaded.Append(std::string(key), std::move(*value), hash);
+        loaded.Append(key, std::move(*value), hash);
     }
+    loaded.keys_.shrink_to_fit();
     *this = std::move(loaded);
     return true;
 }

@@ -51,11 +51,12 @@ class PropertyBag : public IPropertyBag {
     void Reserve(size_t count);
     // Keys in the order of their first writing, spelled as first written.
     std::vector<std::string> Keys() const;
-    // Calls f(key, value) for every property, in the order of Keys().
+    // Calls f(key, value) for every property, in the order of Keys(); the key is a
+    // std::string_view.
     template <class F>
     void ForEach(F&& f) const {
         for (const Entry& e : entries_)
-            f(e.key, e.value);
+            f(KeyOf(e), e.value);
     }
 
     // The XML form of the bag (shape above).
@@ -73,18 +74,23 @@ class PropertyBag : public IPropertyBag {
 
   private:
     struct Entry {
-        std::string key;
-        Variant value;
+        uint32_t keyOffset;  // the key's characters in keys_
+        uint32_t keySize;
         size_t hash;
+        Variant value;
     };
+    std::string_view KeyOf(const Entry& e) const { return {keys_.data() + e.keyOffset, e.keySize}; }
     static constexpr size_t kNone = static_cast<size_t>(-1);
     // The position of the key in entries_; kNone when it is missing.
     size_t IndexOf(std::string_view key, size_t hash) const;
     // Makes the index large enough for 'count' entries; it is rebuilt when it grows.
     void Rehash(size_t count);
-    void Append(std::string key, Variant value, size_t hash);
+    void Append(std::string_view key, Variant value, size_t hash);
 
     std::vector<Entry> entries_;  // in the order of first writing
+    // The keys' characters one after another (a removed key's stay until the bag is cleared):
+    // one allocation for all keys.
+    std::string keys_;
     // Open addressing over entries_: position + 1, 0 for a free slot; a power of two in size,
     // at most three quarters used.
     std::vector<uint32_t> slots_;
