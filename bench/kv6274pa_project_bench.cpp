@@ -217,8 +217,12 @@ int main(int argc, char** argv) {
     using namespace kv::bench;
     return BenchMain(argc, argv, [](Summary& summary) {
         const std::string plant = std::to_string(kPlant);
+        // The save's real time includes the flush of the whole file to the disk, which the
+        // CPU time leaves out.
         summary.Time("BM_OpenProject/" + plant, "open a project of 1000 instances", 500, Ms)
-            .Time("BM_SaveProject/" + plant, "save a project of 1000 instances", 500, Ms);
+            .Time("BM_SaveProject/" + plant, "save a project of 1000 instances", 500, Ms)
+            .Time("BM_SaveProject/" + plant, "  the same, CPU time (no wait for the disk)", 500, Ms,
+                  true);
         if (const double g = Growth(summary, "BM_OpenProject"); g >= 0)
             summary.Add("open: time per instance at 1000 / at 250", g, "", 1.25);
         if (const double g = Growth(summary, "BM_SaveProject"); g >= 0)

@@ -1,8 +1,6 @@
 #include "frame/ReferenceFrame.h"
 
 #include <exception>
-#include <string>
-#include <string_view>
 
 #include "dtm/DTMMain.h"
 #include "frame/FileWriting.h"
@@ -104,10 +102,7 @@ bool ReferenceFrame::SaveProject(const std::string& path, std::string& error) {
                         instance->systemTag + "\" cannot save its data. The file was not changed.";
                 return false;
             }
-            instance->storedBag.ForEach([&](std::string_view key, const Variant& value) {
-                if (!bag.Contains(key))
-                    bag.Write(std::string(key), value);
-            });
+            bag.AddMissing(instance->storedBag);
             project.Add(instance->systemTag, instance->deviceType, bag);
         }
         text = project.Finish();

@@ -336,6 +336,15 @@ void PropertyBag::Write(const std::string& key, const Variant& value) {
         Append(key, value, hash);
 }
 
+void PropertyBag::AddMissing(const PropertyBag& other) {
+    // The other bag's hash codes serve this one: no key is hashed again.
+    for (const Entry& e : other.entries_) {
+        const std::string_view key = other.KeyOf(e);
+        if (IndexOf(key, e.hash) == kNone)
+            Append(key, e.value, e.hash);
+    }
+}
+
 bool PropertyBag::Remove(std::string_view key) {
     const size_t n = IndexOf(key, NoCaseHash{}(key));
     if (n == kNone)

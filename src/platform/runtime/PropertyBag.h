@@ -51,13 +51,8 @@ class PropertyBag : public IPropertyBag {
     void Reserve(size_t count);
     // Keys in the order of their first writing, spelled as first written.
     std::vector<std::string> Keys() const;
-    // Calls f(key, value) for every property, in the order of Keys(); the key is a
-    // std::string_view.
-    template <class F>
-    void ForEach(F&& f) const {
-        for (const Entry& e : entries_)
-            f(KeyOf(e), e.value);
-    }
+    // Writes every property of 'other' whose key this bag lacks, in the order of other's keys.
+    void AddMissing(const PropertyBag& other);
 
     // The XML form of the bag (shape above).
     std::string ToXml() const;
