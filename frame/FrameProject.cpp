@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "frame/FileWriting.h"
+#include "platform/runtime/XmlText.h"
 
 namespace kv {
 
@@ -32,34 +33,67 @@ std::string Where(const std::string& text, ptrdiff_t offset) {
     return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
-std::string NodeText(const pugi::xml_node& node) {
-    std::ostringstream out;
-    node.print(out, "", pugi::format_raw);
-    return out.str();
+// The message of a text that does not parse.
+std::string NotWellFormed(const pugi::xml_parse_result& parsed, const std::string& text) {
+    return std::string("the file is not well-formed XML (") + parsed.description() + " at " +
+           Where(text, parsed.offset) + ")";
+}
+
+// The whole text of a project file; False with the reason, naming the file, when it cannot be
+// read.
+bool ReadProjectFile(const std::string& path, std::string& text, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "Cannot open the project " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad()) {
+        error = "Cannot read the project " + path;
+        return false;
+    }
+    text = std::move(content).str();
+    return true;
 }
 
 }  // namespace
 
+ProjectWriter::ProjectWriter(size_t expectedInstances) : expected_(expectedInstances) {
+    text_ = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<";
+    text_ += kRoot;
+    text_ += " version=\"";
+    text_ += kVersion;
+    text_ += "\"";
+}
+
+void ProjectWriter::Add(const std::string& systemTag, const std::string& deviceType,
+                        const PropertyBag& bag) {
+    if (instances_++ == 0)
+        text_ += ">\n";
+    text_ += "  <Instance systemTag=\"";
+    AppendXmlAttributeValue(text_, systemTag);
+    text_ += "\" deviceType=\"";
+    AppendXmlAttributeValue(text_, deviceType);
+    text_ += "\">\n";
+    bag.AppendXmlText(text_, 2);
+    text_ += "  </Instance>\n";
+    // The instances of a project are much alike: room for all of them at once spares the text
+    // the copies (and the peak of memory) of its growing.
+    if (instances_ == 1 && expected_ > 1)
+        text_.reserve(text_.size() * expected_ + text_.size() / 8 + 64);
+}
+
+std::string ProjectWriter::Finish() {
+    text_ += instances_ == 0 ? " />\n" : "</" + std::string(kRoot) + ">\n";
+    return std::move(text_);
+}
+
 std::string FrameProject::ToXml() const {
-    pugi::xml_document doc;
-    pugi::xml_node decl = doc.append_child(pugi::node_declaration);
-    decl.append_attribute("version").set_value("1.0");
-    decl.append_attribute("encoding").set_value("UTF-8");
-    pugi::xml_node root = doc.append_child(kRoot);
-    root.append_attribute("version").set_value(kVersion);
-    for (const ProjectInstance& instance : instances) {
-        pugi::xml_node node = root.append_child("Instance");
-        node.append_attribute("systemTag").set_value(instance.systemTag.c_str());
-        node.append_attribute("deviceType").set_value(instance.deviceType.c_str());
-        pugi::xml_document bag;
-        if (!bag.load_string(instance.bag.ToXml().c_str()))
-            throw std::runtime_error("the property bag of " + instance.systemTag +
-                                     " has no XML form");
-        node.append_copy(bag.document_element());
-    }
-    std::ostringstream out;
-    doc.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
-    return out.str();
+    ProjectWriter writer(instances.size());
+    for (const ProjectInstance& instance : instances)
+        writer.Add(instance.systemTag, instance.deviceType, instance.bag);
+    return writer.Finish();
 }
 
 bool FrameProject::FromXml(const std::string& text, std::string& error,
@@ -67,10 +101,14 @@ bool FrameProject::FromXml(const std::string& text, std::string& error,
     pugi::xml_document doc;
     pugi::xml_parse_result parsed = doc.load_string(text.c_str());
     if (!parsed) {
-        error = std::string("the file is not well-formed XML (") + parsed.description() + " at " +
-                Where(text, parsed.offset) + ")";
+        error = NotWellFormed(parsed, text);
         return false;
     }
+    return Take(doc, error, knownDeviceTypes);
+}
+
+bool FrameProject::Take(const pugi::xml_document& doc, std::string& error,
+                        const std::vector<std::string>& knownDeviceTypes) {
     pugi::xml_node root = doc.document_element();
     if (std::string(root.name()) != kRoot) {
         error = std::string("the file is no frame project (its root element is <") + root.name() +
@@ -136,7 +174,7 @@ bool FrameProject::FromXml(const std::string& text, std::string& error,
             return false;
         }
         std::vector<std::string> problems;
-        if (!instance.bag.LoadXml(NodeText(bagNode), &problems) || !problems.empty()) {
+        if (!instance.bag.LoadXml(bagNode, &problems) || !problems.empty()) {
             error =
                 name + ": " + (problems.empty() ? "the property bag does not read" : problems[0]);
             if (problems.size() > 1)
@@ -162,19 +200,24 @@ bool FrameProject::Save(const std::string& path, std::string& error) const {
 
 bool FrameProject::Load(const std::string& path, std::string& error,
                         const std::vector<std::string>& knownDeviceTypes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "Cannot open the project " + path + ": " + std::strerror(errno);
+    std::string text;
+    if (!ReadProjectFile(path, text, error))
         return false;
-    }
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) {
-        error = "Cannot read the project " + path;
-        return false;
-    }
+    // Parsed in place: a plant's project text is held once. The parse changes the text, so a
+    // file that does not parse is read again for the place of its fault.
+    pugi::xml_document doc;
+    const pugi::xml_parse_result parsed = doc.load_buffer_inplace(
+        text.data(), std::strlen(text.c_str()), pugi::parse_default, pugi::encoding_utf8);
     std::string reason;
-    if (!FromXml(content.str(), reason, knownDeviceTypes)) {
+    bool ok = false;
+    if (parsed) {
+        ok = Take(doc, reason, knownDeviceTypes);
+    } else {
+        if (!ReadProjectFile(path, text, error))
+            return false;
+        ok = FromXml(text, reason, knownDeviceTypes);
+    }
+    if (!ok) {
         error = "The project " + path + " is damaged: " + reason + ". Nothing was loaded.";
         return false;
     }

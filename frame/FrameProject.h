@@ -15,6 +15,8 @@
 // never over a read-only file. Reading checks the whole file before anything is taken; a damaged
 // file gives an error that names the file and the fault and loads nothing.
 
+#include <cstddef>
+#include <pugixml.hpp>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,21 @@ struct ProjectInstance {
     std::string systemTag;
     std::string deviceType;
     PropertyBag bag;
+};
+
+// Writes a project's text instance by instance, so that only the instance being written is held
+// as XML: Add every instance, then Finish gives the text (that FrameProject::ToXml gives).
+class ProjectWriter {
+  public:
+    // expectedInstances: how many instances will be added (room is made for them).
+    explicit ProjectWriter(size_t expectedInstances = 0);
+    void Add(const std::string& systemTag, const std::string& deviceType, const PropertyBag& bag);
+    std::string Finish();
+
+  private:
+    std::string text_;
+    size_t expected_;
+    size_t instances_ = 0;
 };
 
 class FrameProject {
@@ -50,6 +67,11 @@ class FrameProject {
     // 'error', when it cannot be read or is damaged. The file is never written.
     bool Load(const std::string& path, std::string& error,
               const std::vector<std::string>& knownDeviceTypes = {});
+
+  private:
+    // Takes the instances of a parsed project text (see FromXml).
+    bool Take(const pugi::xml_document& doc, std::string& error,
+              const std::vector<std::string>& knownDeviceTypes);
 };
 
 }  // namespace kv

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "dtm/DTMMain.h"
+#include "frame/FileWriting.h"
 #include "platform/os/IEventLoop.h"
 
 namespace kv {
@@ -89,23 +90,27 @@ FrameInstance* ReferenceFrame::AddInstance(const std::string& systemTag,
 }
 
 bool ReferenceFrame::SaveProject(const std::string& path, std::string& error) {
-    FrameProject project;
-    for (const auto& instance : instances_) {
-        ProjectInstance stored;
-        stored.systemTag = instance->systemTag;
-        stored.deviceType = instance->deviceType;
-        if (!instance->dtm->WriteProperties(stored.bag)) {
-            error = "Cannot save the project " + path + ": the DTM of \"" + instance->systemTag +
-                    "\" cannot save its data. The file was not changed.";
-            return false;
+    // Each instance's bag is written into the project's text and dropped before the next one.
+    std::string text;
+    try {
+        ProjectWriter project(instances_.size());
+        for (const auto& instance : instances_) {
+            PropertyBag bag;
+            bag.Reserve(instance->storedBag.Count());
+            if (!instance->dtm->WriteProperties(bag)) {
+                error = "Cannot save the project " + path + ": the DTM of \"" +
+                        instance->systemTag + "\" cannot save its data. The file was not changed.";
+                return false;
+            }
+            bag.AddMissing(instance->storedBag);
+            project.Add(instance->systemTag, instance->deviceType, bag);
         }
-        for (const std::string& key : instance->storedBag.Keys()) {
-            if (!stored.bag.Contains(key))
-                stored.bag.Write(key, *instance->storedBag.Find(key));
-        }
-        project.instances.push_back(std::move(stored));
+        text = project.Finish();
+    } catch (const std::exception& e) {
+        error = "Cannot save the project " + path + ": " + e.what();
+        return false;
     }
-    return project.Save(path, error);
+    return WriteFileInPlace(path, text, error);
 }
 
 bool ReferenceFrame::LoadProject(const std::string& path, std::string& error) {
@@ -113,7 +118,7 @@ bool ReferenceFrame::LoadProject(const std::string& path, std::string& error) {
     if (!project.Load(path, error, KnownDeviceTypes()))
         return false;
     std::vector<std::unique_ptr<FrameInstance>> loaded;
-    for (const ProjectInstance& stored : project.instances) {
+    for (ProjectInstance& stored : project.instances) {
         std::string reason;
         std::unique_ptr<FrameInstance> instance =
             NewInstance(stored.systemTag, stored.deviceType, reason);
@@ -125,7 +130,7 @@ bool ReferenceFrame::LoadProject(const std::string& path, std::string& error) {
             error = "The project " + path + " is damaged: " + reason + ". Nothing was loaded.";
             return false;
         }
-        instance->storedBag = stored.bag;
+        instance->storedBag = std::move(stored.bag);
         loaded.push_back(std::move(instance));
     }
     instances_ = std::move(loaded);

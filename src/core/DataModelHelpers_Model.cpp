@@ -219,36 +219,38 @@ void ApplyDictionaryTexts(IDTMContext& context) {
             if (!dictionary.GetSectionEntry(section, key))
                 continue;
         }
-        auto text = [&](const char* attribute) {
-            return dictionary.GetSharedText(section, key, attribute);
-        };
+        // The entry is looked up once for all of its texts.
+        enum { kLabel, kDescription, kHelp, kValueLists, kValueList, kIconList, kCmdErrList };
+        const std::vector<std::optional<SharedText>> texts = dictionary.GetSharedTexts(
+            section, key,
+            {"label", "description", "help", "valueLists", "valueList", "iconList", "cmdErrList"});
 
         // An entry without one of the three texts leaves that text empty; the other elements
         // still get theirs.
-        auto label = text("label");
+        const auto& label = texts[kLabel];
         element.Label = label ? ElementText(context, keys, *label) : SharedText();
-        auto description = text("description");
+        const auto& description = texts[kDescription];
         element.Description = description ? ElementText(context, keys, *description) : SharedText();
-        auto help = text("help");
+        const auto& help = texts[kHelp];
         element.Help = help ? ElementText(context, keys, *help) : SharedText();
 
         // Each of the following is taken when present; a failure skips only that one.
         const char* const where = "ApplyDictionaryTexts";
         Guarded(log, where, [&] {
-            if (auto v = text("valueLists"))
+            if (const auto& v = texts[kValueLists])
                 element.ValueLists = *v;
         });
         Guarded(log, where, [&] {
-            if (auto v = text("valueList"))
+            if (const auto& v = texts[kValueList])
                 element.ValueList = *v;
             element.ReplaceValueListEntries();
         });
         Guarded(log, where, [&] {
-            if (auto v = text("iconList"))
+            if (const auto& v = texts[kIconList])
                 element.IconList = *v;
         });
         Guarded(log, where, [&] {
-            if (auto v = text("cmdErrList"))
+            if (const auto& v = texts[kCmdErrList])
                 element.CmdErrList = *v;
         });
 

@@ -3,6 +3,7 @@
 
 #include "core/clsDataModel.h"
 
+#include <charconv>
 #include <exception>
 #include <optional>
 #include <string>
@@ -99,10 +100,15 @@ void clsDataModel::LoadUnitTexts(IDTMContext& context) {
     const pugi::xml_node units = dictionary.GetSection("units");
     if (!units)
         return;
+    // One key and one attribute name for the whole walk: no text is put together per code.
+    const std::string attribute = "text";
+    std::string key = "unit_";
     for (int32_t code = pp3MinConstUnitIdx; code <= pp3MaxUnitIdx; ++code) {
-        Variant text = dictionary.GetText(units, "unit_" + std::to_string(code), "text");
-        if (text.isString())
-            m_Units->PROFIBUSProfil3UnitString(code, text.str());
+        char digits[16];
+        const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, code);
+        key.replace(5, std::string::npos, digits, static_cast<size_t>(end.ptr - digits));
+        if (const std::optional<SharedText> text = dictionary.GetSharedText(units, key, attribute))
+            m_Units->PROFIBUSProfil3UnitString(code, text->str());
     }
 }
 

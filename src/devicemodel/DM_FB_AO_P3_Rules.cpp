@@ -15,6 +15,7 @@
 #include "devicemodel/BlockTable.h"
 #include "devicemodel/DM_FB_AO_P3.h"
 #include "devicemodel/DM_TB_Act_P3.h"
+#include "platform/runtime/ElementPath.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataModel.h"
 #include "units/clsPROFIBUSProfil3Units.h"
@@ -128,11 +129,11 @@ void UpdateScaleRanges(clsDataElement& element, IDTMContext& context, bool silen
     const char* lo = nullptr;
     const char* up = nullptr;
     const char* value = nullptr;
-    if (name == prefix + kPvScaleLo || name == prefix + kPvScaleUp) {
+    if (IsPathOf(name, prefix, kPvScaleLo) || IsPathOf(name, prefix, kPvScaleUp)) {
         lo = kPvScaleLo;
         up = kPvScaleUp;
         value = kSpValue;
-    } else if (name == prefix + kOutScaleLo || name == prefix + kOutScaleUp) {
+    } else if (IsPathOf(name, prefix, kOutScaleLo) || IsPathOf(name, prefix, kOutScaleUp)) {
         lo = kOutScaleLo;
         up = kOutScaleUp;
         value = kOutValue;
@@ -174,8 +175,9 @@ bool Follow(clsDataElement& element, int32_t value, const clsDataElement& source
 void KeepSimulateStatusInStep(IParameters& parameters, const std::string& prefix,
                               clsDataElement& element) {
     const std::string& name = element.Name();
-    const bool isStatus = name == prefix + kSimulateStatus;
-    if (!isStatus && name != prefix + kSimulateQuality && name != prefix + kSimulateLimit)
+    const bool isStatus = IsPathOf(name, prefix, kSimulateStatus);
+    if (!isStatus && !IsPathOf(name, prefix, kSimulateQuality) &&
+        !IsPathOf(name, prefix, kSimulateLimit))
         return;
     clsDataElement& status = ElementAt(parameters, prefix + kSimulateStatus);
     clsDataElement& quality = ElementAt(parameters, prefix + kSimulateQuality);
@@ -214,18 +216,18 @@ void OnUpdateElement(clsDataElement& element, IDTMContext& context, bool silent)
     const std::string prefix = GetBlockPrefix(element.BlockNumber);
     const std::string& name = element.Name();
 
-    if (name == prefix + kPvScaleUnit) {
+    if (IsPathOf(name, prefix, kPvScaleUnit)) {
         FollowUnit(parameters, element,
                    {prefix + kSpValue, prefix + kPvScaleUp, prefix + kPvScaleLo,
                     prefix + "READBACK/Value", prefix + "RCAS_IN/Value", prefix + "RCAS_OUT/Value"},
                    silent);
-    } else if (name == prefix + kOutScaleUnit) {
+    } else if (IsPathOf(name, prefix, kOutScaleUnit)) {
         const std::string transducer = DM_TB_Act_P3::GetBlockPrefix(1);
         FollowUnit(parameters, element,
                    {prefix + kOutValue, prefix + kOutScaleUp, prefix + kOutScaleLo,
                     transducer + "POSITIONING_VALUE/Value", transducer + "FEEDBACK_VALUE/Value"},
                    silent);
-    } else if (name == prefix + kTargetMode) {
+    } else if (IsPathOf(name, prefix, kTargetMode)) {
         UpdateOutputAccess(parameters, prefix, element, silent);
     }
     UpdateScaleRanges(element, context, silent);

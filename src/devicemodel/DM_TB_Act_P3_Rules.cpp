@@ -12,6 +12,7 @@
 #include "devicemodel/BlockTable.h"
 #include "devicemodel/DM_FB_AO_P3.h"
 #include "devicemodel/DM_TB_Act_P3.h"
+#include "platform/runtime/ElementPath.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrompt.h"
 #include "value/NumberText.h"
@@ -131,7 +132,7 @@ void FollowValveTypeAndAttachment(clsDataElement& element, IDTMContext& context,
     const std::string prefix = GetBlockPrefix(element.BlockNumber);
     const std::string& name = element.Name();
 
-    if (name == prefix + kValveType) {
+    if (IsPathOf(name, prefix, kValveType)) {
         const Variant& valveType = element.TransientValue();
         const bool linear = ValueIs(valveType, 0);
         SetValidity(parameters, ElementAt(parameters, prefix + kAttachment), linear, silent);
@@ -146,7 +147,7 @@ void FollowValveTypeAndAttachment(clsDataElement& element, IDTMContext& context,
         SelectTransmissionCodes(parameters, ElementAt(parameters, prefix + kTransmCodeValue), key,
                                 valveType, silent);
         SelectOutputScaleUnits(parameters, key, silent);
-    } else if (name == prefix + kAttachment) {
+    } else if (IsPathOf(name, prefix, kAttachment)) {
         SelectTransmissionElements(prefix, ElementAt(parameters, prefix + kValveType), element,
                                    context, silent);
     }
@@ -159,9 +160,9 @@ void FollowUserChoice(clsDataElement& element, IDTMContext& context) {
     const std::string prefix = GetBlockPrefix(element.BlockNumber);
     const std::string& name = element.Name();
 
-    if (name == prefix + kInitMethod) {
+    if (IsPathOf(name, prefix, kInitMethod)) {
         context.MessageBox(GetDictionaryText(context, "meld_init_art"), mbsOkOnly);
-    } else if (name == prefix + kValveType) {
+    } else if (IsPathOf(name, prefix, kValveType)) {
         clsDataElement& ratedTravel = ElementAt(parameters, prefix + kRatedTravel);
         const bool linear = ValueIs(element.TransientValue(), 0);
         const int16_t unit = linear ? kUnitMillimetre : kUnitDegree;

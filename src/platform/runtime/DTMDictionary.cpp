@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <sstream>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -24,7 +25,7 @@ namespace {
 struct DictionaryEntry {
     pugi::xml_node node;
     // Attribute name (pointing into the document) and its value, shared with every instance.
-    std::vector<std::pair<const char*, std::shared_ptr<const std::string>>> attributes;
+    std::vector<std::pair<std::string_view, std::shared_ptr<const std::string>>> attributes;
 };
 
 struct DictionarySection {
@@ -114,6 +115,23 @@ void Merge(pugi::xml_node target, const pugi::xml_document& source) {
                 into.append_copy(entry);
         }
     }
+}
+
+// The text of an attribute of an indexed entry; nullopt when the entry has none.
+std::optional<SharedText> AttributeText(const DictionaryEntry& entry, std::string_view attribute) {
+    for (const auto& [name, value] : entry.attributes) {
+        if (attribute == name)
+            return SharedText(value);
+    }
+    return std::nullopt;
+}
+
+// The text of an attribute of an entry of a document that is not indexed (an earlier language's).
+std::optional<SharedText> DirectText(pugi::xml_node entry, std::string_view attribute) {
+    pugi::xml_attribute a = entry.attribute(std::string(attribute).c_str());
+    if (!a)
+        return std::nullopt;
+    return SharedText(std::string(a.value()));
 }
 
 void BuildIndex(DictionaryDocument& d) {
@@ -343,22 +361,33 @@ std::optional<SharedText> DTMDictionary::GetSharedText(pugi::xml_node section,
                                                        const std::string& attribute) const {
     if (!section)
         return std::nullopt;
-    if (doc_) {
-        if (const DictionarySection* s = doc_->SectionOf(section)) {
-            auto it = s->entries.find(key);
-            if (it == s->entries.end())
-                return std::nullopt;
-            for (const auto& [attrName, value] : it->second.attributes) {
-                if (attribute == attrName)
-                    return SharedText(value);
-            }
-            return std::nullopt;
-        }
+    if (const DictionarySection* s = doc_ ? doc_->SectionOf(section) : nullptr) {
+        auto it = s->entries.find(key);
+        return it == s->entries.end() ? std::nullopt : AttributeText(it->second, attribute);
     }
-    pugi::xml_attribute a = GetSectionEntry(section, key).attribute(attribute.c_str());
-    if (!a)
-        return std::nullopt;
-    return SharedText(std::string(a.value()));
+    return DirectText(GetSectionEntry(section, key), attribute);
+}
+
+std::vector<std::optional<SharedText>> DTMDictionary::GetSharedTexts(
+    pugi::xml_node section, const std::string& key,
+    std::initializer_list<std::string_view> attributes) const {
+    std::vector<std::optional<SharedText>> texts;
+    texts.reserve(attributes.size());
+    if (!section) {
+        texts.resize(attributes.size());
+        return texts;
+    }
+    if (const DictionarySection* s = doc_ ? doc_->SectionOf(section) : nullptr) {
+        auto it = s->entries.find(key);
+        for (std::string_view attribute : attributes)
+            texts.push_back(it == s->entries.end() ? std::nullopt
+                                                   : AttributeText(it->second, attribute));
+        return texts;
+    }
+    const pugi::xml_node entry = GetSectionEntry(section, key);
+    for (std::string_view attribute : attributes)
+        texts.push_back(DirectText(entry, attribute));
+    return texts;
 }
 
 std::optional<std::string> DTMDictionary::GetXml(IDTMContext&, const std::string& xml,

@@ -6,9 +6,11 @@
 // reference to the document of its language.
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/runtime/IDTMContext.h"
@@ -59,6 +61,9 @@ class DTMDictionary : public IDTMDictionary {
                     const std::string& attribute) const override;
     std::optional<SharedText> GetSharedText(pugi::xml_node section, const std::string& key,
                                             const std::string& attribute) const override;
+    std::vector<std::optional<SharedText>> GetSharedTexts(
+        pugi::xml_node section, const std::string& key,
+        std::initializer_list<std::string_view> attributes) const override;
     std::optional<std::string> GetXml(IDTMContext& context, const std::string& xml,
                                       const std::string& section,
                                       const std::string& attribute) const override;

@@ -27,6 +27,13 @@ inline bool IsUnderPath(std::string_view path, std::string_view parameterPath) {
     return path.starts_with(parameterPath);
 }
 
+// True when the path is the prefix followed by the name ("FUNC/1/AO/" and "SP/Value" for
+// "FUNC/1/AO/SP/Value"), compared without putting the path together.
+inline bool IsPathOf(std::string_view path, std::string_view prefix, std::string_view name) {
+    return path.size() == prefix.size() + name.size() && path.starts_with(prefix) &&
+           path.ends_with(name);
+}
+
 // The path with every "%d" replaced by the block number: the tables of the pages write the
 // number of the block they show that way ("FUNC/%d/AO/SP/Value" with 2 gives
 // "FUNC/2/AO/SP/Value").

@@ -2,9 +2,12 @@
 // The runtime's language dictionary of an instance.
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <pugixml.hpp>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "value/SharedText.h"
 #include "value/Variant.h"
@@ -50,6 +53,18 @@ class IDTMDictionary {
         if (!v.isString())
             return std::nullopt;
         return SharedText(v.str());
+    }
+    // The texts of several attributes of one entry, in the order asked for: nullopt for each
+    // one the entry lacks (for all when the entry is missing). The default asks for each one
+    // on its own.
+    virtual std::vector<std::optional<SharedText>> GetSharedTexts(
+        pugi::xml_node section, const std::string& key,
+        std::initializer_list<std::string_view> attributes) const {
+        std::vector<std::optional<SharedText>> texts;
+        texts.reserve(attributes.size());
+        for (std::string_view attribute : attributes)
+            texts.push_back(GetSharedText(section, key, std::string(attribute)));
+        return texts;
     }
     // The document completed with the texts of a section: every attribute value of the form
     // "$(key)" is replaced by the key's text. nullopt when the text is no XML document.

@@ -1,12 +1,15 @@
 #include "platform/runtime/PropertyBag.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <pugixml.hpp>
-#include <sstream>
 #include <stdexcept>
 #include <system_error>
+
+#include "platform/runtime/XmlText.h"
 
 namespace kv {
 
@@ -35,6 +38,10 @@ const char* NameOf(VarType t) {
 }
 
 std::optional<VarType> TypeOf(std::string_view name) {
+    // As written by the bag itself first, then in any case.
+    for (const auto& tn : kTypeNames)
+        if (name == tn.name)
+            return tn.type;
     for (const auto& tn : kTypeNames)
         if (NoCaseEqual{}(name, tn.name))
             return tn.type;
@@ -103,12 +110,11 @@ std::string ValueText(const Variant& v) {
             return v.str();
         case VarType::ByteArray: {
             static const char digits[] = "0123456789ABCDEF";
-            std::string hex;
             const auto& bytes = v.bytes().bytes;
-            hex.reserve(bytes.size() * 2);
-            for (uint8_t b : bytes) {
-                hex += digits[b >> 4];
-                hex += digits[b & 0xF];
+            std::string hex(bytes.size() * 2, '0');
+            for (size_t i = 0; i < bytes.size(); ++i) {
+                hex[2 * i] = digits[bytes[i] >> 4];
+                hex[2 * i + 1] = digits[bytes[i] & 0xF];
             }
             return hex;
         }
@@ -116,9 +122,28 @@ std::string ValueText(const Variant& v) {
     return {};
 }
 
+// The attributes of one property element (the first of each name), found in one walk.
+struct PropertyAttributes {
+    pugi::xml_attribute name, type, value, lbound;
+
+    explicit PropertyAttributes(pugi::xml_node node) {
+        for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+            const std::string_view n = a.name();
+            pugi::xml_attribute* slot = n == "name"     ? &name
+                                        : n == "type"   ? &type
+                                        : n == "value"  ? &value
+                                        : n == "lbound" ? &lbound
+                                                        : nullptr;
+            if (slot && !*slot)
+                *slot = a;
+        }
+    }
+};
+
 // The value of one property element; nullopt and the reason in 'why' when it does not read.
-std::optional<Variant> ReadValue(VarType type, pugi::xml_node node, std::string& why) {
-    pugi::xml_attribute va = node.attribute("value");
+std::optional<Variant> ReadValue(VarType type, const PropertyAttributes& attributes,
+                                 std::string& why) {
+    pugi::xml_attribute va = attributes.value;
     std::string_view text = va.value();
     if (type == VarType::Empty)
         return Variant();
@@ -177,7 +202,7 @@ std::optional<Variant> ReadValue(VarType type, pugi::xml_node node, std::string&
             if (text.size() % 2 != 0)
                 break;
             ByteArray a;
-            if (pugi::xml_attribute lb = node.attribute("lbound")) {
+            if (pugi::xml_attribute lb = attributes.lbound) {
                 int64_t lbound = 0;
                 if (!ReadInteger(lb.value(), INT32_MIN, INT32_MAX, lbound)) {
                     why = "bad lbound";
@@ -185,14 +210,14 @@ std::optional<Variant> ReadValue(VarType type, pugi::xml_node node, std::string&
                 }
                 a.lbound = static_cast<int32_t>(lbound);
             }
-            a.bytes.reserve(text.size() / 2);
-            for (size_t i = 0; i < text.size(); i += 2) {
-                int hi = HexDigit(text[i]), lo = HexDigit(text[i + 1]);
+            a.bytes.resize(text.size() / 2);
+            for (size_t i = 0; i < a.bytes.size(); ++i) {
+                int hi = HexDigit(text[2 * i]), lo = HexDigit(text[2 * i + 1]);
                 if (hi < 0 || lo < 0) {
                     why = "value is no hex text";
                     return std::nullopt;
                 }
-                a.bytes.push_back(static_cast<uint8_t>(hi << 4 | lo));
+                a.bytes[i] = static_cast<uint8_t>(hi << 4 | lo);
             }
             return Variant(std::move(a));
         }
@@ -205,35 +230,49 @@ std::optional<Variant> ReadValue(VarType type, pugi::xml_node node, std::string&
 
 }  // namespace
 
+namespace {
+
+// Eight characters at a time with the ASCII capitals folded to small letters.
+uint64_t FoldedWord(const char* p, size_t n) {
+    uint64_t x = 0;
+    std::memcpy(&x, p, n);
+    constexpr uint64_t kOnes = 0x0101010101010101ULL;
+    const uint64_t low = x & (0x7F * kOnes);
+    // 0x80 in every byte from 'A' on, and in every byte beyond 'Z'.
+    const uint64_t fromA = low + (0x80 - 'A') * kOnes;
+    const uint64_t beyondZ = low + (0x80 - 'Z' - 1) * kOnes;
+    const uint64_t capitals = fromA & ~beyondZ & ~x & (0x80 * kOnes);
+    return x | (capitals >> 2);
+}
+
+}  // namespace
+
 size_t NoCaseHash::operator()(std::string_view s) const noexcept {
-    uint64_t h = 1469598103934665603ULL;
-    for (char c : s) {
-        h ^= static_cast<unsigned char>(FoldAscii(c));
-        h *= 1099511628211ULL;
+    uint64_t h = 0x9E3779B97F4A7C15ULL ^ s.size();
+    size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8)
+        h = (h ^ FoldedWord(s.data() + i, 8)) * 0xFF51AFD7ED558CCDULL;
+    // The rest as the last eight characters (some of them taken twice) where the key has eight.
+    if (i < s.size()) {
+        const uint64_t rest = s.size() >= 8 ? FoldedWord(s.data() + s.size() - 8, 8)
+                                            : FoldedWord(s.data() + i, s.size() - i);
+        h = (h ^ rest) * 0xFF51AFD7ED558CCDULL;
     }
+    h ^= h >> 32;
+    h *= 0xC4CEB9FE1A85EC53ULL;
+    h ^= h >> 29;
     return static_cast<size_t>(h);
 }
 
 bool NoCaseEqual::operator()(std::string_view a, std::string_view b) const noexcept {
     if (a.size() != b.size())
         return false;
+    if (a == b)
+        return true;
     for (size_t i = 0; i < a.size(); ++i)
         if (FoldAscii(a[i]) != FoldAscii(b[i]))
             return false;
     return true;
-}
-
-PropertyBag::PropertyBag(const PropertyBag& other) : IPropertyBag(other) {
-    for (const auto* kv : other.order_)
-        Write(kv->first, kv->second);
-}
-
-PropertyBag& PropertyBag::operator=(const PropertyBag& other) {
-    if (this != &other) {
-        PropertyBag copy(other);
-        *this = std::move(copy);
-    }
-    return *this;
 }
 
 std::optional<Variant> PropertyBag::Read(const std::string& key) const {
@@ -243,87 +282,158 @@ std::optional<Variant> PropertyBag::Read(const std::string& key) const {
     return *v;
 }
 
+size_t PropertyBag::IndexOf(std::string_view key, size_t hash) const {
+    if (slots_.empty())
+        return kNone;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = hash & mask; slots_[i] != 0; i = (i + 1) & mask) {
+        const Entry& e = entries_[slots_[i] - 1];
+        if (e.hash == hash && NoCaseEqual{}(KeyOf(e), key))
+            return slots_[i] - 1;
+    }
+    return kNone;
+}
+
+void PropertyBag::Rehash(size_t count) {
+    size_t size = 16;
+    while (size * 3 < count * 4)
+        size *= 2;
+    if (size <= slots_.size())
+        return;
+    std::vector<uint32_t> slots(size, 0);
+    const size_t mask = size - 1;
+    for (size_t n = 0; n < entries_.size(); ++n) {
+        size_t i = entries_[n].hash & mask;
+        while (slots[i] != 0)
+            i = (i + 1) & mask;
+        slots[i] = static_cast<uint32_t>(n + 1);
+    }
+    slots_.swap(slots);
+}
+
+void PropertyBag::Append(std::string_view key, Variant value, size_t hash) {
+    Rehash(entries_.size() + 1);
+    const size_t mask = slots_.size() - 1;
+    size_t i = hash & mask;
+    while (slots_[i] != 0)
+        i = (i + 1) & mask;
+    entries_.push_back({static_cast<uint32_t>(keys_.size()), static_cast<uint32_t>(key.size()),
+                        hash, std::move(value)});
+    keys_.append(key);
+    slots_[i] = static_cast<uint32_t>(entries_.size());
+}
+
 const Variant* PropertyBag::Find(std::string_view key) const {
-    auto it = values_.find(key);
-    return it == values_.end() ? nullptr : &it->second;
+    const size_t n = IndexOf(key, NoCaseHash{}(key));
+    return n == kNone ? nullptr : &entries_[n].value;
 }
 
 void PropertyBag::Write(const std::string& key, const Variant& value) {
-    auto it = values_.find(key);
-    if (it != values_.end()) {
-        it->second = value;
-        return;
+    const size_t hash = NoCaseHash{}(key);
+    if (const size_t n = IndexOf(key, hash); n != kNone)
+        entries_[n].value = value;
+    else
+        Append(key, value, hash);
+}
+
+void PropertyBag::AddMissing(const PropertyBag& other) {
+    // The other bag's hash codes serve this one: no key is hashed again.
+    for (const Entry& e : other.entries_) {
+        const std::string_view key = other.KeyOf(e);
+        if (IndexOf(key, e.hash) == kNone)
+            Append(key, e.value, e.hash);
     }
-    auto [ins, ok] = values_.emplace(key, value);
-    (void)ok;
-    order_.push_back(&*ins);
 }
 
 bool PropertyBag::Remove(std::string_view key) {
-    auto it = values_.find(key);
-    if (it == values_.end())
+    const size_t n = IndexOf(key, NoCaseHash{}(key));
+    if (n == kNone)
         return false;
-    Map::value_type* node = &*it;
-    std::erase(order_, node);
-    values_.erase(it);
+    entries_.erase(entries_.begin() + static_cast<ptrdiff_t>(n));
+    const size_t size = slots_.size();
+    slots_.clear();
+    Rehash(std::max<size_t>(entries_.size(), size * 3 / 4));
     return true;
 }
 
 void PropertyBag::Clear() {
-    values_.clear();
-    order_.clear();
+    entries_.clear();
+    keys_.clear();
+    slots_.clear();
+}
+
+void PropertyBag::Reserve(size_t count) {
+    entries_.reserve(count);
+    Rehash(count);
 }
 
 std::vector<std::string> PropertyBag::Keys() const {
     std::vector<std::string> keys;
-    keys.reserve(order_.size());
-    for (const auto* kv : order_)
-        keys.push_back(kv->first);
+    keys.reserve(entries_.size());
+    for (const Entry& e : entries_)
+        keys.emplace_back(KeyOf(e));
     return keys;
 }
 
-std::string PropertyBag::ToXml() const {
-    pugi::xml_document doc;
-    pugi::xml_node root = doc.append_child("PropertyBag");
-    for (const auto* kv : order_) {
-        pugi::xml_node p = root.append_child("Property");
-        p.append_attribute("name").set_value(kv->first.c_str());
-        const Variant& v = kv->second;
-        p.append_attribute("type").set_value(NameOf(v.type()));
-        if (v.isByteArray())
-            p.append_attribute("lbound").set_value(std::to_string(v.bytes().lbound).c_str());
-        if (!v.isEmpty() && !v.isNull())
-            p.append_attribute("value").set_value(ValueText(v).c_str());
+void PropertyBag::AppendXmlText(std::string& out, size_t depth) const {
+    const std::string indent(2 * depth, ' ');
+    if (entries_.empty()) {
+        out += indent + "<PropertyBag />\n";
+        return;
     }
-    std::ostringstream out;
-    doc.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
-    return out.str();
+    out += indent + "<PropertyBag>\n";
+    for (const Entry& e : entries_) {
+        const Variant& v = e.value;
+        out += indent;
+        out += "  <Property name=\"";
+        AppendXmlAttributeValue(out, KeyOf(e));
+        out += "\" type=\"";
+        out += NameOf(v.type());
+        out += '"';
+        if (v.isByteArray())
+            out += " lbound=\"" + std::to_string(v.bytes().lbound) + '"';
+        if (!v.isEmpty() && !v.isNull()) {
+            out += " value=\"";
+            AppendXmlAttributeValue(out, ValueText(v));
+            out += '"';
+        }
+        out += " />\n";
+    }
+    out += indent + "</PropertyBag>\n";
+}
+
+std::string PropertyBag::ToXml() const {
+    std::string text = "<?xml version=\"1.0\"?>\n";
+    AppendXmlText(text, 0);
+    return text;
 }
 
 bool PropertyBag::LoadXml(std::string_view xml, std::vector<std::string>* problems) {
+    pugi::xml_document doc;
+    pugi::xml_parse_result parsed = doc.load_buffer(xml.data(), xml.size());
+    if (!parsed) {
+        if (problems)
+            problems->push_back(std::string("not an XML document: ") + parsed.description() +
+                                " at offset " + std::to_string(parsed.offset));
+        return false;
+    }
+    return LoadXml(doc.child("PropertyBag"), problems);
+}
+
+bool PropertyBag::LoadXml(pugi::xml_node root, std::vector<std::string>* problems) {
     auto report = [&](std::string text) {
         if (problems)
             problems->push_back(std::move(text));
     };
-    pugi::xml_document doc;
-    pugi::xml_parse_result parsed = doc.load_buffer(xml.data(), xml.size());
-    if (!parsed) {
-        report(std::string("not an XML document: ") + parsed.description() + " at offset " +
-               std::to_string(parsed.offset));
-        return false;
-    }
-    pugi::xml_node root = doc.child("PropertyBag");
-    if (!root) {
+    if (!root || std::string_view(root.name()) != "PropertyBag") {
         report("no PropertyBag element");
         return false;
     }
-    Map values;
-    std::vector<Map::value_type*> order;
+    PropertyBag loaded;
     size_t count = 0;
     for (pugi::xml_node p = root.child("Property"); p; p = p.next_sibling("Property"))
         ++count;
-    values.reserve(count);
-    order.reserve(count);
+    loaded.Reserve(count);
     size_t position = 0;
     // Messages are only put together for properties that fail.
     auto where = [&](pugi::xml_node p) {
@@ -340,31 +450,33 @@ bool PropertyBag::LoadXml(std::string_view xml, std::vector<std::string>* proble
             report(where(p) + ": unknown element " + p.name());
             continue;
         }
-        pugi::xml_attribute name = p.attribute("name");
+        const PropertyAttributes attributes(p);
+        const pugi::xml_attribute name = attributes.name;
         if (!name || !*name.value()) {
             report(where(p) + ": no name");
             continue;
         }
-        std::optional<VarType> type = TypeOf(p.attribute("type").value());
+        std::optional<VarType> type = TypeOf(attributes.type.value());
         if (!type) {
-            report(where(p) + ": unknown type \"" + p.attribute("type").value() + "\"");
+            report(where(p) + ": unknown type \"" + attributes.type.value() + "\"");
             continue;
         }
         std::string why;
-        std::optional<Variant> value = ReadValue(*type, p, why);
+        std::optional<Variant> value = ReadValue(*type, attributes, why);
         if (!value) {
             report(where(p) + ": " + why);
             continue;
         }
-        auto [it, inserted] = values.emplace(name.value(), std::move(*value));
-        if (!inserted) {
+        const std::string_view key = name.value();
+        const size_t hash = NoCaseHash{}(key);
+        if (loaded.IndexOf(key, hash) != kNone) {
             report(where(p) + ": repeated name, the first one is kept");
             continue;
         }
-        order.push_back(&*it);
+        loaded.Append(key, std::move(*value), hash);
     }
-    values_.swap(values);
-    order_.swap(order);
+    loaded.keys_.shrink_to_fit();
+    *this = std::move(loaded);
     return true;
 }
 

@@ -15,10 +15,11 @@
 // "-inf" and "nan" for the values that are no finite number).
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <pugixml.hpp>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/runtime/IPropertyBag.h"
@@ -37,13 +38,6 @@ struct NoCaseEqual {
 
 class PropertyBag : public IPropertyBag {
   public:
-    PropertyBag() = default;
-    // A copy has storage of its own, with the keys in the same order.
-    PropertyBag(const PropertyBag& other);
-    PropertyBag& operator=(const PropertyBag& other);
-    PropertyBag(PropertyBag&&) = default;
-    PropertyBag& operator=(PropertyBag&&) = default;
-
     std::optional<Variant> Read(const std::string& key) const override;
     void Write(const std::string& key, const Variant& value) override;
 
@@ -51,23 +45,50 @@ class PropertyBag : public IPropertyBag {
     const Variant* Find(std::string_view key) const;
     bool Contains(std::string_view key) const { return Find(key) != nullptr; }
     bool Remove(std::string_view key);
-    size_t Count() const { return order_.size(); }
+    size_t Count() const { return entries_.size(); }
     void Clear();
+    // Makes room for that many properties, so that writing them allocates no more.
+    void Reserve(size_t count);
     // Keys in the order of their first writing, spelled as first written.
     std::vector<std::string> Keys() const;
+    // Writes every property of 'other' whose key this bag lacks, in the order of other's keys.
+    void AddMissing(const PropertyBag& other);
 
     // The XML form of the bag (shape above).
     std::string ToXml() const;
+    // Appends the bag's <PropertyBag> element as text, indented by two spaces per depth, as the
+    // text of a document whose element it is at that depth.
+    void AppendXmlText(std::string& out, size_t depth) const;
     // Replaces the contents with the properties of an XML document. False, the bag unchanged and
     // the reason in 'problems', when the text is no property-bag document. Otherwise True: every
     // property that can be read is taken; each one that cannot (no name, an unknown type, a value
     // that does not read as its type, a repeated name) is skipped and described in 'problems'.
     bool LoadXml(std::string_view xml, std::vector<std::string>* problems = nullptr);
+    // The same from a <PropertyBag> element of a parsed document.
+    bool LoadXml(pugi::xml_node bag, std::vector<std::string>* problems = nullptr);
 
   private:
-    using Map = std::unordered_map<std::string, Variant, NoCaseHash, NoCaseEqual>;
-    Map values_;
-    std::vector<Map::value_type*> order_;  // map nodes do not move
+    struct Entry {
+        uint32_t keyOffset;  // the key's characters in keys_
+        uint32_t keySize;
+        size_t hash;
+        Variant value;
+    };
+    std::string_view KeyOf(const Entry& e) const { return {keys_.data() + e.keyOffset, e.keySize}; }
+    static constexpr size_t kNone = static_cast<size_t>(-1);
+    // The position of the key in entries_; kNone when it is missing.
+    size_t IndexOf(std::string_view key, size_t hash) const;
+    // Makes the index large enough for 'count' entries; it is rebuilt when it grows.
+    void Rehash(size_t count);
+    void Append(std::string_view key, Variant value, size_t hash);
+
+    std::vector<Entry> entries_;  // in the order of first writing
+    // The keys' characters one after another (a removed key's stay until the bag is cleared):
+    // one allocation for all keys.
+    std::string keys_;
+    // Open addressing over entries_: position + 1, 0 for a free slot; a power of two in size,
+    // at most three quarters used.
+    std::vector<uint32_t> slots_;
 };
 
 // A read-only view of a bag for walks that take a writable bag; writing through it throws.

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <pugixml.hpp>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -53,6 +55,16 @@ TEST(PropertyBag, EverySubtypeSurvivesTheXmlForm) {
     PropertyBag bag;
     for (const auto& [k, v] : values)
         bag.Write(k, v);
+    std::string every;
+    for (int c = 1; c < 256; ++c)
+        every += static_cast<char>(c);
+    bag.Write("every character " + every, Variant(every));
+    // The text is byte for byte what pugixml writes for the same document.
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_string(bag.ToXml().c_str()));
+    std::ostringstream pugiText;
+    doc.save(pugiText, "  ", pugi::format_default, pugi::encoding_utf8);
+    EXPECT_EQ(bag.ToXml(), pugiText.str());
     PropertyBag back;
     std::vector<std::string> problems;
     ASSERT_TRUE(back.LoadXml(bag.ToXml(), &problems));
@@ -135,6 +147,20 @@ TEST(PropertyBag, LargeBagRoundTrips) {
     ASSERT_TRUE(back.LoadXml(bag.ToXml()));
     EXPECT_EQ(back.Count(), 1500u);
     EXPECT_EQ(*back.Read("trans/1/act/parameter_499"), Variant(499.0f / 7.0f));
+    // Removing keys leaves every other one found, in its order.
+    for (int i = 0; i < 500; i += 3)
+        EXPECT_TRUE(back.Remove("Trans/1/ACT/parameter_" + std::to_string(i) + ".unit"));
+    EXPECT_EQ(back.Count(), 1500u - 167u);
+    for (int i = 0; i < 500; ++i) {
+        const std::string key = "trans/1/act/PARAMETER_" + std::to_string(i);
+        EXPECT_TRUE(back.Contains(key)) << key;
+        EXPECT_EQ(back.Contains(key + ".UNIT"), i % 3 != 0) << key;
+        EXPECT_EQ(back.Find(key + ".flags")->toLong(), 0x1000008) << key;
+    }
+    const std::vector<std::string> keys = back.Keys();
+    EXPECT_EQ(keys[0], "TRANS/1/Act/PARAMETER_0");
+    EXPECT_EQ(keys[1], "TRANS/1/Act/PARAMETER_0.Flags");
+    EXPECT_EQ(keys[2], "TRANS/1/Act/PARAMETER_1");
 }
 
 TEST(PropertyBag, ACopyOutlivesItsOriginalAndKeepsTheOrder) {
