@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <stdexcept>
 
 #include "core/ConvStr.h"
 #include "core/DataModelHelpers.h"
@@ -209,17 +210,26 @@ std::string clsDataElement::UnitString(IDTMContext& context) const {
     return text;
 }
 
-void clsDataElement::SetUnitString(IDTMContext& context, const std::string& text) {
+std::optional<int16_t> clsDataElement::TryUnitCode(IDTMContext& context,
+                                                   const std::string& text) const {
     if (!text.empty() && text[0] == '#') {
-        // CInt of the number after "#": a number outside 16 bits is an overflow.
-        nTransientUnit = Variant(Val(text.substr(1))).toInteger();
-        return;
+        // CInt of the number after "#": a number outside 16 bits names no code.
+        const std::optional<double> number = TryVal(text.substr(1));
+        return number ? Variant(*number).tryInteger() : std::nullopt;
     }
     const clsPROFIBUSProfil3Units* units = UnitTable(context);
     if (units == nullptr) {
-        throw std::logic_error("no unit table to look up the unit text '" + text + "'");
+        return std::nullopt;
     }
-    nTransientUnit = static_cast<int16_t>(units->PROFIBUSProfil3UnitIndex(text));
+    return static_cast<int16_t>(units->PROFIBUSProfil3UnitIndex(text));
+}
+
+void clsDataElement::SetUnitString(IDTMContext& context, const std::string& text) {
+    const std::optional<int16_t> code = TryUnitCode(context, text);
+    if (!code) {
+        throw std::invalid_argument("the unit text '" + text + "' names no unit code");
+    }
+    nTransientUnit = *code;
 }
 
 // --- ranges and print orders ---
@@ -443,12 +453,12 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
     if (nTransientUnit != kUnitUnknown && nInitUnit != kUnitUnknown &&
         nTransientUnit != nInitUnit) {
         if (const clsPROFIBUSProfil3Units* units = UnitTable(context)) {
-            try {
-                converted = units->CalculateUnitValue(plain, nTransientUnit, nInitUnit);
-            } catch (const std::exception&) {
-                // The conversion overflows: far outside any range.
+            // A conversion that overflows lies far outside any range.
+            const std::optional<double> inInitUnit =
+                units->TryCalculateUnitValue(plain, nTransientUnit, nInitUnit);
+            if (!inInitUnit)
                 return kErrOutOfRange;
-            }
+            converted = *inInitUnit;
         }
     }
     if (!WithinRanges(converted)) {

@@ -141,7 +141,12 @@ class clsDataElement : public IPrivateDataElement {
 
     // --- operations ---
     std::string UnitString(IDTMContext& context) const;
+    // Sets nTransientUnit to the code of a unit text: "#" and a number gives that number, any
+    // other text the unit table's code for it (0 for a text the table does not know). Raises
+    // an error for a "#" number beyond 16 bits and when the data set has no unit table.
     void SetUnitString(IDTMContext& context, const std::string& text);
+    // The code SetUnitString would set; nullopt where it raises an error.
+    std::optional<int16_t> TryUnitCode(IDTMContext& context, const std::string& text) const;
     // Range idx; nullopt beyond the list and when both bounds are Empty.
     std::optional<ValueRange> GetRange(int32_t idx) const;
     void SetRange(int32_t idx, const Variant& min, const Variant& max);

@@ -132,14 +132,9 @@ bool clsDataElement::ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) {
                     if (!unit && candidate != 0 && UnitString(context) == text)
                         unit = candidate;
                 }
-                if (!unit) {
-                    try {
-                        SetUnitString(context, text);
-                        unit = nTransientUnit;
-                    } catch (const std::exception&) {
-                        // A text that names no code falls back to the initial unit.
-                    }
-                }
+                // A text that names no code falls back to the initial unit.
+                if (!unit)
+                    unit = TryUnitCode(context, text);
                 nTransientUnit = current;
                 break;
             }
@@ -266,14 +261,8 @@ bool clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMContext& conte
             } else if (unitText->empty()) {
                 unit = 0;
             } else {
-                const int16_t current = nTransientUnit;
-                try {
-                    SetUnitString(context, *unitText);
-                    unit = nTransientUnit;
-                } catch (const std::exception&) {
-                    unitOk = false;
-                }
-                nTransientUnit = current;
+                unit = TryUnitCode(context, *unitText);
+                unitOk = unit.has_value();
             }
         }
         // An empty text is how an element without a value is exported: it comes back Empty, as

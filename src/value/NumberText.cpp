@@ -356,7 +356,10 @@ std::optional<double> ParseInputNumber(const std::string& text, const NumberLoca
     return v;
 }
 
-double Val(const std::string& text) {
+namespace {
+
+// Val's reading of text into v; Overflow for a number beyond a double.
+NumStatus ReadVal(const std::string& text, double& v) {
     std::string s;
     for (char c : text) {
         if (c != ' ' && c != '\t' && c != '\n') {
@@ -365,12 +368,12 @@ double Val(const std::string& text) {
     }
     size_t i = 0;
     if (!s.empty() && s[0] == '&') {
-        double v = 0;
-        NumStatus st = ReadRadixLiteral(s, i, v);
-        if (st == NumStatus::Overflow) {
-            detail::Raise(VbErr::Overflow);
+        const NumStatus st = ReadRadixLiteral(s, i, v);
+        if (st == NumStatus::Bad) {
+            v = 0;
+            return NumStatus::Ok;
         }
-        return st == NumStatus::Ok ? v : 0;
+        return st;
     }
     bool neg = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
@@ -389,7 +392,8 @@ double Val(const std::string& text) {
         }
     }
     if (intDigits.empty() && fracDigits.empty()) {
-        return 0;
+        v = 0;
+        return NumStatus::Ok;
     }
     long exp = 0;
     if (i < s.size() && ((s[i] | 0x20) == 'e' || (s[i] | 0x20) == 'd')) {
@@ -405,9 +409,23 @@ double Val(const std::string& text) {
             exp = expNeg ? -e : e;
         }
     }
+    return DecimalToDouble(neg, intDigits, fracDigits, exp, v);
+}
+
+}  // namespace
+
+double Val(const std::string& text) {
     double v = 0;
-    if (DecimalToDouble(neg, intDigits, fracDigits, exp, v) != NumStatus::Ok) {
+    if (ReadVal(text, v) != NumStatus::Ok) {
         detail::Raise(VbErr::Overflow);
+    }
+    return v;
+}
+
+std::optional<double> TryVal(const std::string& text) {
+    double v = 0;
+    if (ReadVal(text, v) != NumStatus::Ok) {
+        return std::nullopt;
     }
     return v;
 }

@@ -16,6 +16,8 @@ bool IsNumeric(const Variant& v, const NumberLocale& loc = NumberLocale::Invaria
 // Val: the locale-free numeric reader. Reads the longest leading number (blanks skipped, point as
 // decimal separator, optional exponent, &H and &O prefixes) and ignores the rest; 0 when none.
 double Val(const std::string& text);
+// Val for callers to whom a number beyond a double is an answer: nullopt where Val raises.
+std::optional<double> TryVal(const std::string& text);
 // Str: the locale-free number-to-text conversion: a leading blank for non-negative numbers,
 // point as separator, no digit before the point for values between -1 and 1.
 std::string Str(double value, bool singlePrecision = false);

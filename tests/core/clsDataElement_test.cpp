@@ -510,6 +510,16 @@ TEST(DataElementUnitTest, UnitTextsComeFromTheUnitTable) {
     EXPECT_EQ(e.nTransientUnit, 1342);
     e.SetUnitString(t.context, "no such unit");
     EXPECT_EQ(e.nTransientUnit, 0);
+
+    // A "#" number beyond 16 bits names no code: the try form answers none, the unit stays.
+    EXPECT_EQ(e.TryUnitCode(t.context, "#1380"), std::optional<int16_t>(1380));
+    EXPECT_EQ(e.TryUnitCode(t.context, "no such unit"), std::optional<int16_t>(0));
+    for (const char* text : {"#40000", "#1e999"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(e.TryUnitCode(t.context, text), std::nullopt);
+        EXPECT_THROW(e.SetUnitString(t.context, text), std::exception);
+        EXPECT_EQ(e.nTransientUnit, 0);
+    }
 }
 
 // --- life cycle and access ---

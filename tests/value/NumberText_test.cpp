@@ -41,7 +41,12 @@ TEST(NumberText, ValReadsTheLeadingNumberOnly) {
                           {"&H", 0},
                           {"$5", 0}}) {
         EXPECT_DOUBLE_EQ(Val(c.text), c.value) << c.text;
+        EXPECT_EQ(TryVal(c.text), std::optional<double>(Val(c.text))) << c.text;
     }
+    // A number beyond a double raises; the try form answers none.
+    EXPECT_THROW(Val("1e999"), std::exception);
+    EXPECT_EQ(TryVal("1e999"), std::nullopt);
+    EXPECT_EQ(TryVal("&H1FFFFFFFF"), std::nullopt);
 }
 
 TEST(NumberText, StrWritesLeadingBlankAndNoZeroBeforeThePoint) {
