@@ -1,6 +1,7 @@
 #include "core/clsDataElement.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -85,18 +86,27 @@ const clsPROFIBUSProfil3Units* UnitTable(IDTMContext& context) {
     return model != nullptr ? &model->PROFIBUSProfil3Units() : nullptr;
 }
 
+// A number in the precision of a single: its nearest single when a single holds it, else the
+// number itself (beyond the single range it stays beyond it).
+double AsSingle(double x) {
+    return std::fabs(x) <= FLT_MAX ? static_cast<double>(static_cast<float>(x)) : x;
+}
+
 // True when x lies within [min, max]; an Empty side does not limit, a side that does not read
-// as a number holds nothing.
-bool InRange(double x, const Variant& min, const Variant& max) {
+// as a number holds nothing. With single, x and the bounds are compared as singles: the single
+// nearest to a bound, as a typed bound becomes, lies within the range.
+bool InRange(double x, const Variant& min, const Variant& max, bool single) {
+    const auto precise = [single](double v) { return single ? AsSingle(v) : v; };
+    x = precise(x);
     if (!min.isEmpty()) {
         const std::optional<double> low = min.tryDouble();
-        if (!low || x < *low) {
+        if (!low || x < precise(*low)) {
             return false;
         }
     }
     if (!max.isEmpty()) {
         const std::optional<double> high = max.tryDouble();
-        if (!high || x > *high) {
+        if (!high || x > precise(*high)) {
             return false;
         }
     }
@@ -250,7 +260,7 @@ bool clsDataElement::WithinRanges(double x) const {
     // as much as several.
     int32_t idx = 0;
     for (std::optional<ValueRange> range = GetRange(idx); range; range = GetRange(++idx)) {
-        if (InRange(x, range->min, range->max)) {
+        if (InRange(x, range->min, range->max, m_ValueType == vtFloat)) {
             return true;
         }
     }
@@ -465,7 +475,7 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
         return kErrOutOfRange;
     }
     if (const std::optional<FullRange> full = FullRangeOf(m_ValueType)) {
-        if (!(plain >= full->min && plain <= full->max)) {
+        if (!InRange(plain, Variant(full->min), Variant(full->max), m_ValueType == vtFloat)) {
             return kErrOutOfRange;
         }
     }

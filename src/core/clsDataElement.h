@@ -150,7 +150,8 @@ class clsDataElement : public IPrivateDataElement {
     // Range idx; nullopt beyond the list and when both bounds are Empty.
     std::optional<ValueRange> GetRange(int32_t idx) const;
     void SetRange(int32_t idx, const Variant& min, const Variant& max);
-    // True when x lies within one of the ranges, or when the element has none.
+    // True when x lies within one of the ranges, or when the element has none. A single's
+    // ranges are compared as singles.
     bool WithinRanges(double x) const;
     // The position in documentation list `list`; Empty when the element has none there.
     Variant GetPrintOrder(int32_t list) const;
