@@ -31,6 +31,8 @@ constexpr int32_t kErrOutOfRange = 0x4000;
 constexpr int32_t kErrTooLong = 0x5000;
 constexpr int32_t kErrBadCharacter = 0x6000;
 constexpr int16_t kUnitUnknown = 1998;
+// The control type of a row that chooses its value from the value list.
+constexpr int32_t kValueListControl = 3;
 
 bool IsWholeNumberType(int32_t type) {
     return (type >= vtUnsigned8 && type <= vtInteger32) || type == vtUnsigned32;
@@ -407,6 +409,11 @@ int32_t clsDataElement::StringWireLength() const {
 // --- input and change checks ---
 
 int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant& value) const {
+    return CalcParamErrorFlags(context, value, nTransientUnit);
+}
+
+int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant& value,
+                                            int16_t unit) const {
     if (m_ValueType == vtRecord) {
         return 0;
     }
@@ -460,12 +467,11 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
     }
     const double plain = *number;
     double converted = plain;
-    if (nTransientUnit != kUnitUnknown && nInitUnit != kUnitUnknown &&
-        nTransientUnit != nInitUnit) {
+    if (unit != kUnitUnknown && nInitUnit != kUnitUnknown && unit != nInitUnit) {
         if (const clsPROFIBUSProfil3Units* units = UnitTable(context)) {
             // A conversion that overflows lies far outside any range.
             const std::optional<double> inInitUnit =
-                units->TryCalculateUnitValue(plain, nTransientUnit, nInitUnit);
+                units->TryCalculateUnitValue(plain, unit, nInitUnit);
             if (!inInitUnit)
                 return kErrOutOfRange;
             converted = *inInitUnit;
@@ -480,6 +486,16 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
         }
     }
     return 0;
+}
+
+bool clsDataElement::OutsideValueList(const Variant& value) const {
+    const bool choice =
+        m_ControlType == kValueListControl || (m_ControlType == 0 && m_ValueType == vtUnsigned8 &&
+                                               (m_ElementMode & emDeviceCommand) == 0);
+    if (!choice || ValueList.Entries().empty() || value.isEmpty())
+        return false;
+    const std::optional<int32_t> number = value.tryLong();
+    return !number || !ValueList.TextOf(*number);
 }
 
 int32_t clsDataElement::CalcParamStatusFlags(IDTMContext& /*context*/,

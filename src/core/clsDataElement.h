@@ -164,6 +164,11 @@ class clsDataElement : public IPrivateDataElement {
     // that the type holds; anything else gives Null. Other values and types: GetTypedValue.
     Variant GetTypedInput(const Variant& value, const NumberLocale& loc) const;
     int32_t CalcParamErrorFlags(IDTMContext& context, const Variant& value) const;
+    // The input check of a value given in another unit than nTransientUnit.
+    int32_t CalcParamErrorFlags(IDTMContext& context, const Variant& value, int16_t unit) const;
+    // True when the value is chosen from the value list (the row shows a choice: control type
+    // 3, or 0 for an unsigned 8-bit value) and the list names no entry for it.
+    bool OutsideValueList(const Variant& value) const;
     int32_t CalcParamStatusFlags(IDTMContext& context, const Variant& newValue) const;
     std::string GetStrValueFromIdxList(int32_t idx) const;
     std::string GetStrValueFromIdxListEx(const Variant& value) const;
@@ -185,7 +190,10 @@ class clsDataElement : public IPrivateDataElement {
     bool InitNew() override;
     bool ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) override;
     bool WriteToPropBag(IPropertyBag& bag, IDTMContext& context) override;
-    bool ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context) override;
+    // A value is taken only when it passes the check of a typed value (GetTypedInput,
+    // CalcParamErrorFlags in the unit it comes with, an entry of the list it is chosen from).
+    bool ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context,
+                             std::string& refusal) override;
     bool WriteToDtmVariable(pugi::xml_node node, IDTMContext& context) override;
     bool WriteToDocVariable(pugi::xml_node node, IDTMContext& context) override;
     // The "DocumentVariable" node to fill for a print order: a copy of node placed among the

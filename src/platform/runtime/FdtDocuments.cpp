@@ -185,14 +185,16 @@ bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, I
                 continue;
             }
             bool taken = false;
+            std::string refusal;
             try {
-                taken = element->ReadFromDtmVariable(node, context);
+                taken = element->ReadFromDtmVariable(node, context, refusal);
             } catch (const std::exception& e) {
                 rejected_.push_back(label + ": " + e.what());
                 continue;
             }
             if (!taken) {
-                rejected_.push_back(label + ": the value was not taken");
+                rejected_.push_back(label + ": " +
+                                    (refusal.empty() ? "the value was not taken" : refusal));
                 continue;
             }
             ++taken_;
