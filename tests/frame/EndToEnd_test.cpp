@@ -22,6 +22,7 @@
 #include "platform/runtime/ICommObject.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IOnlineParameterService.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/ManualEventLoop.h"
@@ -570,6 +571,31 @@ TEST(EndToEndDocuments, AnImportTakesOnlyValuesATypedInputWouldPass) {
     for (const Case& c : refused)
         EXPECT_EQ(DeviceBytes(b, c.path), onDevice[c.path]) << c.path;
     EXPECT_EQ(DeviceBytes(b, "PHYS/TAG_DESC"), std::vector<uint8_t>(32, 0xE4));
+}
+
+TEST(EndToEndDocuments, AnImportWhileADownloadRunsIsRefusedNotLost) {
+    Bench b;
+    b.Online();
+    ASSERT_EQ(b.session->Upload("U1"), std::optional<bool>(true));
+    const std::string doc = ParameterDocument({{"PHYS/TAG_DESC", "IMPORTED"}});
+    const Variant tag = b.At("PHYS/TAG_DESC").TransientValue();
+    // Past the write-protection check the writes run and their read-back follows.
+    ASSERT_TRUE(b.Dtm().DownloadRequest("D1", ""));
+    ASSERT_TRUE(b.session->RunUntil(
+        [&] { return (b.Ctx().OnlineParameterService().OnlineMode() & omDownload) != 0; }));
+    EXPECT_FALSE(b.Dtm().SetParameters("", doc));
+    ASSERT_EQ(Rejected(b).size(), 1u);
+    EXPECT_EQ(Rejected(b)[0], "an upload or download with the device runs");
+    EXPECT_EQ(b.At("PHYS/TAG_DESC").TransientValue(), tag);
+    b.session->RunUntil([&] { return b.Container().Count("OnDownloadFinished") > 0; });
+    b.session->Settle();
+    ASSERT_EQ(b.Container().Count("OnDownloadFinished"), 1u);
+    EXPECT_TRUE(b.Container().Recorded().back().success);
+
+    // Once the download has ended the same document is taken and waits for the next one.
+    EXPECT_TRUE(b.Dtm().SetParameters("", doc));
+    EXPECT_EQ(b.At("PHYS/TAG_DESC").TransientValue(), Variant("IMPORTED"));
+    EXPECT_EQ(b.Ctx().Parameters().ModifiedState(), 1);
 }
 
 TEST(EndToEndDocuments, FunctionsDocumentationUserInterfacesAndChannels) {

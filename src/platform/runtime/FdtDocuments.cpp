@@ -10,6 +10,7 @@
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IOnlineParameterService.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateDataModel.h"
@@ -161,6 +162,11 @@ bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, I
     pugi::xml_node list = LoadFdt(doc, xml).child("DtmVariables");
     if (!list) {
         rejected_.push_back("the text is no parameter document");
+        return false;
+    }
+    // The transfer's read-back would put the device's values back over the imported ones.
+    if ((context.OnlineParameterService().OnlineMode() & (omUpload | omDownload)) != 0) {
+        rejected_.push_back("an upload or download with the device runs");
         return false;
     }
     IParameters& parameters = context.Parameters();
