@@ -94,25 +94,24 @@ double AsSingle(double x) {
     return std::fabs(x) <= FLT_MAX ? static_cast<double>(static_cast<float>(x)) : x;
 }
 
-// True when x lies within [min, max]; an Empty side does not limit, a side that does not read
-// as a number holds nothing. With single, x and the bounds are compared as singles: the single
-// nearest to a bound, as a typed bound becomes, lies within the range.
+// True when x lies within [low, high]. With single, x and the bounds are compared as singles:
+// the single nearest to a bound, as a typed bound becomes, lies within the range.
+bool InRange(double x, double low, double high, bool single) {
+    if (single) {
+        x = AsSingle(x);
+        low = AsSingle(low);
+        high = AsSingle(high);
+    }
+    return !(x < low) && !(x > high);
+}
+
+// The same with Variant bounds: an Empty side does not limit, a side that does not read as a
+// number holds nothing.
 bool InRange(double x, const Variant& min, const Variant& max, bool single) {
-    const auto precise = [single](double v) { return single ? AsSingle(v) : v; };
-    x = precise(x);
-    if (!min.isEmpty()) {
-        const std::optional<double> low = min.tryDouble();
-        if (!low || x < precise(*low)) {
-            return false;
-        }
-    }
-    if (!max.isEmpty()) {
-        const std::optional<double> high = max.tryDouble();
-        if (!high || x > precise(*high)) {
-            return false;
-        }
-    }
-    return true;
+    constexpr double kUnbounded = std::numeric_limits<double>::infinity();
+    const std::optional<double> low = min.isEmpty() ? -kUnbounded : min.tryDouble();
+    const std::optional<double> high = max.isEmpty() ? kUnbounded : max.tryDouble();
+    return low && high && InRange(x, *low, *high, single);
 }
 
 struct FullRange {
@@ -370,7 +369,7 @@ Variant clsDataElement::GetTypedValue(const Variant& value, const NumberLocale& 
             case vtType13:
                 return Variant::FromDate(value.toDate());
             case vtVisibleString:
-                return Variant(value.toString(loc));
+                return value.isString() ? value : Variant(value.toString(loc));
             case vtDecimal: {
                 // A number beyond the decimal's range (or no finite number) does not convert.
                 const double d = value.toDouble(loc);
@@ -422,11 +421,13 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
     }
     const NumberLocale& loc = context.Locale();
     if (m_ValueType == vtVisibleString) {
-        const std::optional<std::string> text = value.tryString(loc);
-        if (!text) {
+        // A text is checked as it stands, any other value as its text.
+        const std::optional<std::string> converted =
+            value.isString() ? std::nullopt : value.tryString(loc);
+        if (!value.isString() && !converted) {
             return kErrNotANumber;
         }
-        const std::vector<uint32_t> chars = Utf8CodePoints(*text);
+        const std::vector<uint32_t> chars = Utf8CodePoints(converted ? *converted : value.str());
         if (m_ValueTypeLength > 0) {
             // A packed text holds only as many characters as its bytes on the wire take.
             const int32_t maxLength =
@@ -481,7 +482,7 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
         return kErrOutOfRange;
     }
     if (const std::optional<FullRange> full = FullRangeOf(m_ValueType)) {
-        if (!InRange(plain, Variant(full->min), Variant(full->max), m_ValueType == vtFloat)) {
+        if (!InRange(plain, full->min, full->max, m_ValueType == vtFloat)) {
             return kErrOutOfRange;
         }
     }

@@ -235,41 +235,42 @@ std::string InputErrorText(int32_t flags) {
 
 // The display text of a variable as the element's value: the text with its unit in brackets
 // (floats) must pass every check that a value typed into the element's row passes.
-ImportedValue ImportedValueOf(const clsDataElement& e, std::string text, IDTMContext& context) {
+ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDTMContext& context) {
     ImportedValue out{Variant(), e.nTransientUnit, {}};
-    std::optional<std::string> unitText;
-    if (IsFloatType(e.ValueType()) && text.ends_with("]")) {
-        size_t open = text.rfind('[');
-        if (open != std::string::npos) {
-            unitText = text.substr(open + 1, text.size() - open - 2);
-            text.resize(open);
+    Variant text = shown;  // without a float's unit
+    const std::string& whole = shown.str();
+    const size_t open = whole.rfind('[');
+    if (IsFloatType(e.ValueType()) && whole.ends_with("]") && open != std::string::npos) {
+        const std::string unitText = whole.substr(open + 1, whole.size() - open - 2);
+        if (unitText != e.UnitString(context)) {
+            // An empty unit text is a value without unit; any other must name a unit of the
+            // table.
+            const std::optional<int16_t> code =
+                unitText.empty() ? std::optional<int16_t>(0) : e.TryUnitCode(context, unitText);
+            if (!code || (*code == 0 && !unitText.empty())) {
+                out.refusal = "the unit \"" + unitText + "\" is not known";
+                return out;
+            }
+            out.unit = *code;
         }
+        text = Variant(whole.substr(0, open));
     }
-    if (unitText && *unitText != e.UnitString(context)) {
-        // An empty unit text is a value without unit; any other must name a unit of the table.
-        const std::optional<int16_t> code =
-            unitText->empty() ? std::optional<int16_t>(0) : e.TryUnitCode(context, *unitText);
-        if (!code || (*code == 0 && !unitText->empty())) {
-            out.refusal = "the unit \"" + *unitText + "\" is not known";
-            return out;
-        }
-        out.unit = *code;
-    }
+    const std::string& number = text.str();
     // An empty text is how an element without a value is exported: it comes back Empty, as
     // from the property bag, so that an exported data set imports whole.
-    if (text.empty() && e.ValueType() != vtVisibleString)
+    if (number.empty() && e.ValueType() != vtVisibleString)
         return out;
     // A float text with a point reads the same in every locale; other texts are read as the
     // user's locale writes them.
-    const NumberLocale& locale = IsFloatType(e.ValueType()) && text.find('.') != std::string::npos
+    const NumberLocale& locale = IsFloatType(e.ValueType()) && number.find('.') != std::string::npos
                                      ? NumberLocale::Invariant()
                                      : context.Locale();
-    out.value = e.GetTypedInput(Variant(text), locale);
+    out.value = e.GetTypedInput(text, locale);
     const int32_t flags = e.CalcParamErrorFlags(context, out.value, out.unit);
     if (flags != 0) {
-        out.refusal = "the value \"" + text + "\" " + InputErrorText(flags);
+        out.refusal = "the value \"" + number + "\" " + InputErrorText(flags);
     } else if (e.OutsideValueList(out.value)) {
-        out.refusal = "the value \"" + text + "\" is no entry of the value list";
+        out.refusal = "the value \"" + number + "\" is no entry of the value list";
     }
     return out;
 }
@@ -307,7 +308,7 @@ bool clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMContext& conte
     pugi::xml_node display = node.child("fdt:Value").child("fdt:Display");
     Variant shown = display ? xml.GetAttribute("string", display) : Variant();
     if (shown.isString()) {
-        const ImportedValue imported = ImportedValueOf(*this, shown.str(), context);
+        const ImportedValue imported = ImportedValueOf(*this, shown, context);
         if (imported.refusal.empty()) {
             nTransientUnit = imported.unit;
             m_TransientValue = imported.value;
