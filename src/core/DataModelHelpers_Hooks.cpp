@@ -170,18 +170,14 @@ bool ConvertKind(clsDataModel& model, clsDataElement& element, const UnitKind& k
         const std::optional<std::string> text = kind.value.tryString();
         const std::optional<double> current = text ? Variant(*text).tryDouble() : std::nullopt;
         if (current) {
-            double converted = 0;
-            try {
-                converted = model.PROFIBUSProfil3Units().CalculateUnitValue(
-                    *current, kind.unit, static_cast<int32_t>(*newUnit));
-            } catch (const std::exception&) {
+            // A conversion that faults, or a result that a single float cannot hold, leaves
+            // value and unit as they were, so the value keeps meaning what its unit says.
+            const std::optional<double> converted =
+                model.PROFIBUSProfil3Units().TryCalculateUnitValue(*current, kind.unit,
+                                                                   static_cast<int32_t>(*newUnit));
+            if (!converted || !std::isfinite(*converted) || std::fabs(*converted) > FLT_MAX)
                 return false;
-            }
-            // A result that a single float cannot hold leaves value and unit as they were, so
-            // the value keeps meaning what its unit says.
-            if (!std::isfinite(converted) || std::fabs(converted) > FLT_MAX)
-                return false;
-            (element.*kind.setValue)(Variant(static_cast<float>(converted)));
+            (element.*kind.setValue)(Variant(static_cast<float>(*converted)));
         }
     }
     kind.unit = *newUnit;

@@ -1,9 +1,11 @@
 #include "core/clsDataElement.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <stdexcept>
 
 #include "core/ConvStr.h"
 #include "core/DataModelHelpers.h"
@@ -29,6 +31,8 @@ constexpr int32_t kErrOutOfRange = 0x4000;
 constexpr int32_t kErrTooLong = 0x5000;
 constexpr int32_t kErrBadCharacter = 0x6000;
 constexpr int16_t kUnitUnknown = 1998;
+// The control type of a row that chooses its value from the value list.
+constexpr int32_t kValueListControl = 3;
 
 bool IsWholeNumberType(int32_t type) {
     return (type >= vtUnsigned8 && type <= vtInteger32) || type == vtUnsigned32;
@@ -84,22 +88,30 @@ const clsPROFIBUSProfil3Units* UnitTable(IDTMContext& context) {
     return model != nullptr ? &model->PROFIBUSProfil3Units() : nullptr;
 }
 
-// True when x lies within [min, max]; an Empty side does not limit, a side that does not read
-// as a number holds nothing.
-bool InRange(double x, const Variant& min, const Variant& max) {
-    if (!min.isEmpty()) {
-        const std::optional<double> low = min.tryDouble();
-        if (!low || x < *low) {
-            return false;
-        }
+// A number in the precision of a single: its nearest single when a single holds it, else the
+// number itself (beyond the single range it stays beyond it).
+double AsSingle(double x) {
+    return std::fabs(x) <= FLT_MAX ? static_cast<double>(static_cast<float>(x)) : x;
+}
+
+// True when x lies within [low, high]. With single, x and the bounds are compared as singles:
+// the single nearest to a bound, as a typed bound becomes, lies within the range.
+bool InRange(double x, double low, double high, bool single) {
+    if (single) {
+        x = AsSingle(x);
+        low = AsSingle(low);
+        high = AsSingle(high);
     }
-    if (!max.isEmpty()) {
-        const std::optional<double> high = max.tryDouble();
-        if (!high || x > *high) {
-            return false;
-        }
-    }
-    return true;
+    return !(x < low) && !(x > high);
+}
+
+// The same with Variant bounds: an Empty side does not limit, a side that does not read as a
+// number holds nothing.
+bool InRange(double x, const Variant& min, const Variant& max, bool single) {
+    constexpr double kUnbounded = std::numeric_limits<double>::infinity();
+    const std::optional<double> low = min.isEmpty() ? -kUnbounded : min.tryDouble();
+    const std::optional<double> high = max.isEmpty() ? kUnbounded : max.tryDouble();
+    return low && high && InRange(x, *low, *high, single);
 }
 
 struct FullRange {
@@ -209,17 +221,26 @@ std::string clsDataElement::UnitString(IDTMContext& context) const {
     return text;
 }
 
-void clsDataElement::SetUnitString(IDTMContext& context, const std::string& text) {
+std::optional<int16_t> clsDataElement::TryUnitCode(IDTMContext& context,
+                                                   const std::string& text) const {
     if (!text.empty() && text[0] == '#') {
-        // CInt of the number after "#": a number outside 16 bits is an overflow.
-        nTransientUnit = Variant(Val(text.substr(1))).toInteger();
-        return;
+        // CInt of the number after "#": a number outside 16 bits names no code.
+        const std::optional<double> number = TryVal(text.substr(1));
+        return number ? Variant(*number).tryInteger() : std::nullopt;
     }
     const clsPROFIBUSProfil3Units* units = UnitTable(context);
     if (units == nullptr) {
-        throw std::logic_error("no unit table to look up the unit text '" + text + "'");
+        return std::nullopt;
     }
-    nTransientUnit = static_cast<int16_t>(units->PROFIBUSProfil3UnitIndex(text));
+    return static_cast<int16_t>(units->PROFIBUSProfil3UnitIndex(text));
+}
+
+void clsDataElement::SetUnitString(IDTMContext& context, const std::string& text) {
+    const std::optional<int16_t> code = TryUnitCode(context, text);
+    if (!code) {
+        throw std::invalid_argument("the unit text '" + text + "' names no unit code");
+    }
+    nTransientUnit = *code;
 }
 
 // --- ranges and print orders ---
@@ -240,7 +261,7 @@ bool clsDataElement::WithinRanges(double x) const {
     // as much as several.
     int32_t idx = 0;
     for (std::optional<ValueRange> range = GetRange(idx); range; range = GetRange(++idx)) {
-        if (InRange(x, range->min, range->max)) {
+        if (InRange(x, range->min, range->max, m_ValueType == vtFloat)) {
             return true;
         }
     }
@@ -348,7 +369,7 @@ Variant clsDataElement::GetTypedValue(const Variant& value, const NumberLocale& 
             case vtType13:
                 return Variant::FromDate(value.toDate());
             case vtVisibleString:
-                return Variant(value.toString(loc));
+                return value.isString() ? value : Variant(value.toString(loc));
             case vtDecimal: {
                 // A number beyond the decimal's range (or no finite number) does not convert.
                 const double d = value.toDouble(loc);
@@ -387,6 +408,11 @@ int32_t clsDataElement::StringWireLength() const {
 // --- input and change checks ---
 
 int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant& value) const {
+    return CalcParamErrorFlags(context, value, nTransientUnit);
+}
+
+int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant& value,
+                                            int16_t unit) const {
     if (m_ValueType == vtRecord) {
         return 0;
     }
@@ -395,11 +421,13 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
     }
     const NumberLocale& loc = context.Locale();
     if (m_ValueType == vtVisibleString) {
-        const std::optional<std::string> text = value.tryString(loc);
-        if (!text) {
+        // A text is checked as it stands, any other value as its text.
+        const std::optional<std::string> converted =
+            value.isString() ? std::nullopt : value.tryString(loc);
+        if (!value.isString() && !converted) {
             return kErrNotANumber;
         }
-        const std::vector<uint32_t> chars = Utf8CodePoints(*text);
+        const std::vector<uint32_t> chars = Utf8CodePoints(converted ? *converted : value.str());
         if (m_ValueTypeLength > 0) {
             // A packed text holds only as many characters as its bytes on the wire take.
             const int32_t maxLength =
@@ -451,26 +479,35 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
     }
     const double plain = *number;
     double converted = plain;
-    if (nTransientUnit != kUnitUnknown && nInitUnit != kUnitUnknown &&
-        nTransientUnit != nInitUnit) {
+    if (unit != kUnitUnknown && nInitUnit != kUnitUnknown && unit != nInitUnit) {
         if (const clsPROFIBUSProfil3Units* units = UnitTable(context)) {
-            try {
-                converted = units->CalculateUnitValue(plain, nTransientUnit, nInitUnit);
-            } catch (const std::exception&) {
-                // The conversion overflows: far outside any range.
+            // A conversion that overflows lies far outside any range.
+            const std::optional<double> inInitUnit =
+                units->TryCalculateUnitValue(plain, unit, nInitUnit);
+            if (!inInitUnit)
                 return kErrOutOfRange;
-            }
+            converted = *inInitUnit;
         }
     }
     if (!WithinRanges(converted)) {
         return kErrOutOfRange;
     }
     if (const std::optional<FullRange> full = FullRangeOf(m_ValueType)) {
-        if (!(plain >= full->min && plain <= full->max)) {
+        if (!InRange(plain, full->min, full->max, m_ValueType == vtFloat)) {
             return kErrOutOfRange;
         }
     }
     return 0;
+}
+
+bool clsDataElement::OutsideValueList(const Variant& value) const {
+    const bool choice =
+        m_ControlType == kValueListControl || (m_ControlType == 0 && m_ValueType == vtUnsigned8 &&
+                                               (m_ElementMode & emDeviceCommand) == 0);
+    if (!choice || ValueList.Entries().empty() || value.isEmpty())
+        return false;
+    const std::optional<int32_t> number = value.tryLong();
+    return !number || !ValueList.TextOf(*number);
 }
 
 int32_t clsDataElement::CalcParamStatusFlags(IDTMContext& /*context*/,

@@ -141,11 +141,17 @@ class clsDataElement : public IPrivateDataElement {
 
     // --- operations ---
     std::string UnitString(IDTMContext& context) const;
+    // Sets nTransientUnit to the code of a unit text: "#" and a number gives that number, any
+    // other text the unit table's code for it (0 for a text the table does not know). Raises
+    // an error for a "#" number beyond 16 bits and when the data set has no unit table.
     void SetUnitString(IDTMContext& context, const std::string& text);
+    // The code SetUnitString would set; nullopt where it raises an error.
+    std::optional<int16_t> TryUnitCode(IDTMContext& context, const std::string& text) const;
     // Range idx; nullopt beyond the list and when both bounds are Empty.
     std::optional<ValueRange> GetRange(int32_t idx) const;
     void SetRange(int32_t idx, const Variant& min, const Variant& max);
-    // True when x lies within one of the ranges, or when the element has none.
+    // True when x lies within one of the ranges, or when the element has none. A single's
+    // ranges are compared as singles.
     bool WithinRanges(double x) const;
     // The position in documentation list `list`; Empty when the element has none there.
     Variant GetPrintOrder(int32_t list) const;
@@ -158,6 +164,11 @@ class clsDataElement : public IPrivateDataElement {
     // that the type holds; anything else gives Null. Other values and types: GetTypedValue.
     Variant GetTypedInput(const Variant& value, const NumberLocale& loc) const;
     int32_t CalcParamErrorFlags(IDTMContext& context, const Variant& value) const;
+    // The input check of a value given in another unit than nTransientUnit.
+    int32_t CalcParamErrorFlags(IDTMContext& context, const Variant& value, int16_t unit) const;
+    // True when the value is chosen from the value list (the row shows a choice: control type
+    // 3, or 0 for an unsigned 8-bit value) and the list names no entry for it.
+    bool OutsideValueList(const Variant& value) const;
     int32_t CalcParamStatusFlags(IDTMContext& context, const Variant& newValue) const;
     std::string GetStrValueFromIdxList(int32_t idx) const;
     std::string GetStrValueFromIdxListEx(const Variant& value) const;
@@ -179,7 +190,10 @@ class clsDataElement : public IPrivateDataElement {
     bool InitNew() override;
     bool ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) override;
     bool WriteToPropBag(IPropertyBag& bag, IDTMContext& context) override;
-    bool ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context) override;
+    // A value is taken only when it passes the check of a typed value (GetTypedInput,
+    // CalcParamErrorFlags in the unit it comes with, an entry of the list it is chosen from).
+    bool ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context,
+                             std::string& refusal) override;
     bool WriteToDtmVariable(pugi::xml_node node, IDTMContext& context) override;
     bool WriteToDocVariable(pugi::xml_node node, IDTMContext& context) override;
     // The "DocumentVariable" node to fill for a print order: a copy of node placed among the

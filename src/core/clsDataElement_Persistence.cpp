@@ -133,14 +133,9 @@ bool clsDataElement::ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) {
                     if (!unit && candidate != 0 && UnitString(context) == text)
                         unit = candidate;
                 }
-                if (!unit) {
-                    try {
-                        SetUnitString(context, text);
-                        unit = nTransientUnit;
-                    } catch (const std::exception&) {
-                        // A text that names no code falls back to the initial unit.
-                    }
-                }
+                // A text that names no code falls back to the initial unit.
+                if (!unit)
+                    unit = TryUnitCode(context, text);
                 nTransientUnit = current;
                 break;
             }
@@ -216,6 +211,70 @@ std::string ParameterValueText(const clsDataElement& e, IDTMContext& context) {
     return v.toString(context.Locale());
 }
 
+// A value of the parameter document, as the element takes it: the value with its unit, or
+// the reason it is refused.
+struct ImportedValue {
+    Variant value;
+    int16_t unit = 0;
+    std::string refusal;
+};
+
+// Why the input check refused a value.
+std::string InputErrorText(int32_t flags) {
+    switch (flags & sfInputErrorMask) {
+        case 0x4000:
+            return "is out of range";
+        case 0x5000:
+            return "is too long";
+        case 0x6000:
+            return "has a character the device cannot take";
+        default:
+            return "is no value of the element's type";
+    }
+}
+
+// The display text of a variable as the element's value: the text with its unit in brackets
+// (floats) must pass every check that a value typed into the element's row passes.
+ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDTMContext& context) {
+    ImportedValue out{Variant(), e.nTransientUnit, {}};
+    Variant text = shown;  // without a float's unit
+    const std::string& whole = shown.str();
+    const size_t open = whole.rfind('[');
+    if (IsFloatType(e.ValueType()) && whole.ends_with("]") && open != std::string::npos) {
+        const std::string unitText = whole.substr(open + 1, whole.size() - open - 2);
+        if (unitText != e.UnitString(context)) {
+            // An empty unit text is a value without unit; any other must name a unit of the
+            // table.
+            const std::optional<int16_t> code =
+                unitText.empty() ? std::optional<int16_t>(0) : e.TryUnitCode(context, unitText);
+            if (!code || (*code == 0 && !unitText.empty())) {
+                out.refusal = "the unit \"" + unitText + "\" is not known";
+                return out;
+            }
+            out.unit = *code;
+        }
+        text = Variant(whole.substr(0, open));
+    }
+    const std::string& number = text.str();
+    // An empty text is how an element without a value is exported: it comes back Empty, as
+    // from the property bag, so that an exported data set imports whole.
+    if (number.empty() && e.ValueType() != vtVisibleString)
+        return out;
+    // A float text with a point reads the same in every locale; other texts are read as the
+    // user's locale writes them.
+    const NumberLocale& locale = IsFloatType(e.ValueType()) && number.find('.') != std::string::npos
+                                     ? NumberLocale::Invariant()
+                                     : context.Locale();
+    out.value = e.GetTypedInput(text, locale);
+    const int32_t flags = e.CalcParamErrorFlags(context, out.value, out.unit);
+    if (flags != 0) {
+        out.refusal = "the value \"" + number + "\" " + InputErrorText(flags);
+    } else if (e.OutsideValueList(out.value)) {
+        out.refusal = "the value \"" + number + "\" is no entry of the value list";
+    }
+    return out;
+}
+
 }  // namespace
 
 bool clsDataElement::WriteToDtmVariable(pugi::xml_node node, IDTMContext& context) {
@@ -230,7 +289,8 @@ bool clsDataElement::WriteToDtmVariable(pugi::xml_node node, IDTMContext& contex
     return true;
 }
 
-bool clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context) {
+bool clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context,
+                                         std::string& refusal) {
     IXMLHelper& xml = context.XMLHelper();
     Variant nameAttr = xml.GetAttribute("name", node);
     std::string name = nameAttr.isString() ? nameAttr.str() : std::string();
@@ -248,46 +308,13 @@ bool clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMContext& conte
     pugi::xml_node display = node.child("fdt:Value").child("fdt:Display");
     Variant shown = display ? xml.GetAttribute("string", display) : Variant();
     if (shown.isString()) {
-        std::string text = shown.str();
-        std::optional<std::string> unitText;
-        if (IsFloatType(m_ValueType) && text.ends_with("]")) {
-            size_t open = text.rfind('[');
-            if (open != std::string::npos) {
-                unitText = text.substr(open + 1, text.size() - open - 2);
-                text.resize(open);
-            }
-        }
-        // The unit is worked out first but set only together with the value it belongs to.
-        std::optional<int16_t> unit;
-        bool unitOk = true;
-        if (unitText) {
-            if (*unitText == UnitString(context)) {
-                unit = nTransientUnit;
-            } else if (unitText->empty()) {
-                unit = 0;
-            } else {
-                const int16_t current = nTransientUnit;
-                try {
-                    SetUnitString(context, *unitText);
-                    unit = nTransientUnit;
-                } catch (const std::exception&) {
-                    unitOk = false;
-                }
-                nTransientUnit = current;
-            }
-        }
-        // An empty text is how an element without a value is exported: it comes back Empty, as
-        // from the property bag, so that an exported data set imports whole. A float text with a
-        // point reads the same in every locale; other texts are read as the user's locale
-        // writes them.
-        Variant typed = (text.empty() && m_ValueType != vtVisibleString)
-                            ? Variant()
-                            : GetTypedValue(Variant(text), context.Locale());
-        if (unitOk && !typed.isNull()) {
-            if (unit)
-                nTransientUnit = *unit;
-            m_TransientValue = typed;
+        const ImportedValue imported = ImportedValueOf(*this, shown, context);
+        if (imported.refusal.empty()) {
+            nTransientUnit = imported.unit;
+            m_TransientValue = imported.value;
             taken = true;
+        } else {
+            refusal = imported.refusal;
         }
     }
 

@@ -665,17 +665,37 @@ std::string DefaultHelpKey(std::int32_t idx) {
     return "unit_" + std::to_string(idx) + "_help";
 }
 
-// The result of one arithmetic operation on a and b, raising what the floating-point unit
-// flags: overflow (finite operands, infinite result) or an invalid operation (NaN from numbers).
-double Checked(double result, double a, double b) {
+// What the floating-point unit flags on one arithmetic operation on a and b: overflow (finite
+// operands, infinite result) or an invalid operation (NaN from numbers).
+enum class ArithmeticFault { None, Overflow, Invalid };
+
+ArithmeticFault FaultOf(double result, double a, double b) {
     if (std::isinf(result) && std::isfinite(a) && std::isfinite(b)) {
-        throw std::overflow_error("Overflow");
+        return ArithmeticFault::Overflow;
     }
     if (std::isnan(result) && !std::isnan(a) && !std::isnan(b)) {
+        return ArithmeticFault::Invalid;
+    }
+    return ArithmeticFault::None;
+}
+
+// The two error policies of the conversion: the throwing form raises a fault, the try form
+// notes it and answers with no value.
+struct RaiseFault {
+    [[noreturn]] void operator()(ArithmeticFault fault) const {
+        if (fault == ArithmeticFault::Overflow) {
+            throw std::overflow_error("Overflow");
+        }
         throw std::runtime_error("Invalid floating-point operation");
     }
-    return result;
-}
+    static constexpr bool failed() { return false; }
+};
+
+struct NoteFault {
+    void operator()(ArithmeticFault) { failed_ = true; }
+    bool failed() const { return failed_; }
+    bool failed_ = false;
+};
 
 }  // namespace
 
@@ -801,8 +821,10 @@ UnitCalcClass clsPROFIBUSProfil3Units::PROFIBUSProfil3UnitClass(std::int32_t idx
     return ConversionOf(idx).unitClass;
 }
 
-double clsPROFIBUSProfil3Units::CalculateUnitValue(double currentValue, std::int32_t currentUnitIdx,
-                                                   std::int32_t newUnitIdx) const {
+// The conversion stops at the first fault with a placeholder value, which the try form drops.
+template <typename Fail>
+double clsPROFIBUSProfil3Units::ConvertedValue(double currentValue, std::int32_t currentUnitIdx,
+                                               std::int32_t newUnitIdx, Fail& fail) const {
     if (newUnitIdx == currentUnitIdx) {
         return currentValue;
     }
@@ -814,17 +836,45 @@ double clsPROFIBUSProfil3Units::CalculateUnitValue(double currentValue, std::int
     const Conversion to = convertible(newUnitIdx);
 
     double value = currentValue;
+    // One step: value := op(value, operand), unless the operation faults.
+    const auto step = [&](double result, double operand) {
+        const ArithmeticFault fault = FaultOf(result, value, operand);
+        if (fault != ArithmeticFault::None) {
+            fail(fault);
+            return false;
+        }
+        value = result;
+        return true;
+    };
     if (from.available && from.faktor != 0) {
-        value = Checked(value / from.faktor, value, from.faktor);
-        value = Checked(value - from.Offset, value, from.Offset);
+        if (!step(value / from.faktor, from.faktor) || !step(value - from.Offset, from.Offset)) {
+            return 0;
+        }
     }
     if (to.available && to.faktor != 0) {
-        value = Checked(value + to.Offset, value, to.Offset);
-        value = Checked(value * to.faktor, value, to.faktor);
+        if (!step(value + to.Offset, to.Offset) || !step(value * to.faktor, to.faktor)) {
+            return 0;
+        }
     }
     const bool sameClass = from.available && to.available && from.unitClass > uccConst &&
                            from.unitClass == to.unitClass;
     return sameClass ? value : currentValue;
+}
+
+double clsPROFIBUSProfil3Units::CalculateUnitValue(double currentValue, std::int32_t currentUnitIdx,
+                                                   std::int32_t newUnitIdx) const {
+    RaiseFault fail;
+    return ConvertedValue(currentValue, currentUnitIdx, newUnitIdx, fail);
+}
+
+std::optional<double> clsPROFIBUSProfil3Units::TryCalculateUnitValue(
+    double currentValue, std::int32_t currentUnitIdx, std::int32_t newUnitIdx) const {
+    NoteFault fail;
+    const double value = ConvertedValue(currentValue, currentUnitIdx, newUnitIdx, fail);
+    if (fail.failed()) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 void clsPROFIBUSProfil3Units::SetUnitInformation(std::int32_t PROFIBUSProfil3UnitIdx, double Mult,

@@ -88,6 +88,10 @@ class clsPROFIBUSProfil3Units {
     // step overflows and std::runtime_error on an invalid floating-point operation.
     double CalculateUnitValue(double currentValue, std::int32_t currentUnitIdx,
                               std::int32_t newUnitIdx) const;
+    // The same conversion for callers to whom a fault is an answer: nullopt where
+    // CalculateUnitValue raises.
+    std::optional<double> TryCalculateUnitValue(double currentValue, std::int32_t currentUnitIdx,
+                                                std::int32_t newUnitIdx) const;
 
     // Defines (or redefines) the entry of a code within 900 to 2000; other codes are ignored.
     // Below 1000 the entry gets class uccConst and keeps its factor and offset; from 1000 on it
@@ -128,6 +132,10 @@ class clsPROFIBUSProfil3Units {
     };
 
     Conversion ConversionOf(std::int32_t idx) const;
+    // The conversion of both forms; fail hears each arithmetic fault (see the .cpp).
+    template <typename Fail>
+    double ConvertedValue(double currentValue, std::int32_t currentUnitIdx, std::int32_t newUnitIdx,
+                          Fail& fail) const;
     std::string_view TextAt(std::int32_t idx) const;
 
     TextOverrides texts_;

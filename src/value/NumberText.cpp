@@ -2,6 +2,7 @@
 // Everything here is independent of the C library's locale (to_chars/from_chars only).
 
 #include <algorithm>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -47,16 +48,9 @@ struct Digits {
     int exp = 0;
 };
 
-Digits SignificantDigits(double v, int precision) {
+// The digits and exponent of a number that to_chars wrote in scientific form.
+Digits DigitsOf(std::string_view s) {
     Digits d;
-    if (v == 0) {
-        d.digits = "0";
-        return d;
-    }
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific,
-                           precision - 1);
-    std::string_view s(buf, static_cast<size_t>(r.ptr - buf));
     size_t e = s.find('e');
     for (char c : s.substr(0, e)) {
         if (IsDigit(c)) {
@@ -73,6 +67,62 @@ Digits SignificantDigits(double v, int precision) {
         d.exp = -d.exp;
     }
     return d;
+}
+
+Digits SignificantDigits(double v, int precision) {
+    if (v == 0) {
+        return Digits{"0", 0};
+    }
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific,
+                           precision - 1);
+    return DigitsOf(std::string_view(buf, static_cast<size_t>(r.ptr - buf)));
+}
+
+// The fewest digits of a non-zero single that read back as that single.
+Digits ShortestDigits(float v) {
+    char buf[32];
+    auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific);
+    return DigitsOf(std::string_view(buf, static_cast<size_t>(r.ptr - buf)));
+}
+
+// The general form of a non-zero number's digits: with an exponent from the given digit count
+// on and below 1E-04, else plain with the separator.
+std::string LaidOut(bool negative, const Digits& d, int digits, char separator,
+                    bool dropLeadingZero) {
+    std::string out = negative ? "-" : "";
+    const int len = static_cast<int>(d.digits.size());
+    if (d.exp >= digits || d.exp < -4) {
+        out += d.digits[0];
+        if (len > 1) {
+            out += separator;
+            out.append(d.digits, 1);
+        }
+        out += d.exp < 0 ? "E-" : "E+";
+        int a = std::abs(d.exp);
+        if (a < 10) {
+            out += '0';
+        }
+        out += std::to_string(a);
+    } else if (d.exp >= 0) {
+        const int intLen = d.exp + 1;
+        if (len <= intLen) {
+            out += d.digits;
+            out.append(static_cast<size_t>(intLen - len), '0');
+        } else {
+            out.append(d.digits, 0, static_cast<size_t>(intLen));
+            out += separator;
+            out.append(d.digits, static_cast<size_t>(intLen));
+        }
+    } else {
+        if (!dropLeadingZero) {
+            out += '0';
+        }
+        out += separator;
+        out.append(static_cast<size_t>(-d.exp - 1), '0');
+        out += d.digits;
+    }
+    return out;
 }
 
 // Builds a double from decimal parts. Results too large report Overflow; too small become 0.
@@ -280,40 +330,7 @@ std::string GeneralText(double v, int digits, char separator, bool dropLeadingZe
     if (v == 0) {
         return "0";
     }
-    Digits d = SignificantDigits(v, digits);
-    std::string out = v < 0 ? "-" : "";
-    const int len = static_cast<int>(d.digits.size());
-    if (d.exp >= digits || d.exp < -4) {
-        out += d.digits[0];
-        if (len > 1) {
-            out += separator;
-            out.append(d.digits, 1);
-        }
-        out += d.exp < 0 ? "E-" : "E+";
-        int a = std::abs(d.exp);
-        if (a < 10) {
-            out += '0';
-        }
-        out += std::to_string(a);
-    } else if (d.exp >= 0) {
-        const int intLen = d.exp + 1;
-        if (len <= intLen) {
-            out += d.digits;
-            out.append(static_cast<size_t>(intLen - len), '0');
-        } else {
-            out.append(d.digits, 0, static_cast<size_t>(intLen));
-            out += separator;
-            out.append(d.digits, static_cast<size_t>(intLen));
-        }
-    } else {
-        if (!dropLeadingZero) {
-            out += '0';
-        }
-        out += separator;
-        out.append(static_cast<size_t>(-d.exp - 1), '0');
-        out += d.digits;
-    }
-    return out;
+    return LaidOut(v < 0, SignificantDigits(v, digits), digits, separator, dropLeadingZero);
 }
 
 }  // namespace detail
@@ -356,7 +373,10 @@ std::optional<double> ParseInputNumber(const std::string& text, const NumberLoca
     return v;
 }
 
-double Val(const std::string& text) {
+namespace {
+
+// Val's reading of text into v; Overflow for a number beyond a double.
+NumStatus ReadVal(const std::string& text, double& v) {
     std::string s;
     for (char c : text) {
         if (c != ' ' && c != '\t' && c != '\n') {
@@ -365,12 +385,12 @@ double Val(const std::string& text) {
     }
     size_t i = 0;
     if (!s.empty() && s[0] == '&') {
-        double v = 0;
-        NumStatus st = ReadRadixLiteral(s, i, v);
-        if (st == NumStatus::Overflow) {
-            detail::Raise(VbErr::Overflow);
+        const NumStatus st = ReadRadixLiteral(s, i, v);
+        if (st == NumStatus::Bad) {
+            v = 0;
+            return NumStatus::Ok;
         }
-        return st == NumStatus::Ok ? v : 0;
+        return st;
     }
     bool neg = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
@@ -389,7 +409,8 @@ double Val(const std::string& text) {
         }
     }
     if (intDigits.empty() && fracDigits.empty()) {
-        return 0;
+        v = 0;
+        return NumStatus::Ok;
     }
     long exp = 0;
     if (i < s.size() && ((s[i] | 0x20) == 'e' || (s[i] | 0x20) == 'd')) {
@@ -405,9 +426,23 @@ double Val(const std::string& text) {
             exp = expNeg ? -e : e;
         }
     }
+    return DecimalToDouble(neg, intDigits, fracDigits, exp, v);
+}
+
+}  // namespace
+
+double Val(const std::string& text) {
     double v = 0;
-    if (DecimalToDouble(neg, intDigits, fracDigits, exp, v) != NumStatus::Ok) {
+    if (ReadVal(text, v) != NumStatus::Ok) {
         detail::Raise(VbErr::Overflow);
+    }
+    return v;
+}
+
+std::optional<double> TryVal(const std::string& text) {
+    double v = 0;
+    if (ReadVal(text, v) != NumStatus::Ok) {
+        return std::nullopt;
     }
     return v;
 }
@@ -418,6 +453,10 @@ std::string Str(double value, bool singlePrecision) {
 }
 
 std::string InvariantNumberText(double value, bool singlePrecision) {
+    if (singlePrecision && value != 0 && std::fabs(value) <= FLT_MAX) {
+        const auto single = static_cast<float>(value);
+        return LaidOut(single < 0, ShortestDigits(single), 7, '.', true);
+    }
     return detail::GeneralText(value, singlePrecision ? 7 : 15, '.', true);
 }
 

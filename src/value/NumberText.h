@@ -15,10 +15,14 @@ bool IsNumeric(const Variant& v, const NumberLocale& loc = NumberLocale::Invaria
 // Val: the locale-free numeric reader. Reads the longest leading number (blanks skipped, point as
 // decimal separator, optional exponent, &H and &O prefixes) and ignores the rest; 0 when none.
 double Val(const std::string& text);
+// Val for callers to whom a number beyond a double is an answer: nullopt where Val raises.
+std::optional<double> TryVal(const std::string& text);
 // Str: the locale-free number-to-text conversion: a leading blank for non-negative numbers,
 // point as separator, no digit before the point for values between -1 and 1.
 std::string Str(double value, bool singlePrecision = false);
-// Str without the leading blank: the invariant text form written to FDT documents.
+// Str without the leading blank: the invariant text form written to FDT documents. A single
+// has the fewest digits that read back as the same single (up to nine; 0.1 stays ".1"), in
+// the same form: an exponent from the eighth digit before the point on.
 std::string InvariantNumberText(double value, bool singlePrecision = false);
 
 // Reads a whole text as a number in the given locale (the locale's decimal separator, group

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -356,6 +357,10 @@ TEST(DataElementInputCheckTest, FullRangesOfTheTypes) {
         {vtInteger32, 2147483648.0, 0x4000},
         {vtFloat, 3.4e38, 0},
         {vtFloat, 3.5e38, 0x4000},
+        // A single holds its type's limits as their nearest singles.
+        {vtFloat, static_cast<float>(3.402823E+38), 0},
+        {vtFloat, static_cast<float>(-3.402823E+38), 0},
+        {vtFloat, FLT_MAX, 0x4000},
         {vtUnsigned32, 4294967295.0, 0},
         {vtUnsigned32, 4294967296.0, 0x4000},
         {vtByte, 1000, 0},
@@ -365,6 +370,32 @@ TEST(DataElementInputCheckTest, FullRangesOfTheTypes) {
         SCOPED_TRACE(std::to_string(c.type) + " " + std::to_string(c.value));
         clsDataElement& e = t.Add("E" + std::to_string(c.type), c.type);
         EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant(c.value)), c.flags);
+    }
+}
+
+// A typed bound becomes the single nearest to it (99.9 is 99.9000015): it lies within the range.
+TEST(DataElementInputCheckTest, TheEndsOfASinglesRangeCanBeTyped) {
+    struct Case {
+        int32_t type;
+        double min;
+        double max;
+        const char* typed;
+        int32_t flags;
+    };
+    const Case cases[] = {
+        {vtFloat, -20, 99.9, "99.9", 0},          {vtFloat, -20, 99.9, "-20", 0},
+        {vtFloat, -20, 99.9, "99.90001", 0x4000}, {vtFloat, -20, 99.9, "-20.00001", 0x4000},
+        {vtFloat, 0.01, 10, "0.01", 0},           {vtFloat, 0.01, 10, "0.00999", 0x4000},
+        {vtDouble, 0.01, 10, "0.01", 0},          {vtDouble, 0.01, 10, "0.0099999999", 0x4000},
+    };
+    TestContext t;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.typed) + " in " + std::to_string(c.min) + ".." +
+                     std::to_string(c.max));
+        clsDataElement& e = t.Add("E" + std::to_string(c.type), c.type);
+        e.SetRange(0, Variant(c.min), Variant(c.max));
+        const Variant typed = e.GetTypedInput(Variant(c.typed), NumberLocale::Invariant());
+        EXPECT_EQ(e.CalcParamErrorFlags(t.context, typed), c.flags);
     }
 }
 
@@ -521,6 +552,16 @@ TEST(DataElementUnitTest, UnitTextsComeFromTheUnitTable) {
     EXPECT_EQ(e.nTransientUnit, 1342);
     e.SetUnitString(t.context, "no such unit");
     EXPECT_EQ(e.nTransientUnit, 0);
+
+    // A "#" number beyond 16 bits names no code: the try form answers none, the unit stays.
+    EXPECT_EQ(e.TryUnitCode(t.context, "#1380"), std::optional<int16_t>(1380));
+    EXPECT_EQ(e.TryUnitCode(t.context, "no such unit"), std::optional<int16_t>(0));
+    for (const char* text : {"#40000", "#1e999"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(e.TryUnitCode(t.context, text), std::nullopt);
+        EXPECT_THROW(e.SetUnitString(t.context, text), std::exception);
+        EXPECT_EQ(e.nTransientUnit, 0);
+    }
 }
 
 // --- life cycle and access ---

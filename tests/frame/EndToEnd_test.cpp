@@ -18,10 +18,12 @@
 #include "frame/FrameContainer.h"
 #include "frame/ScriptedPrompt.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
+#include "platform/runtime/FdtDocuments.h"
 #include "platform/runtime/IChannels.h"
 #include "platform/runtime/ICommObject.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IOnlineParameterService.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/ManualEventLoop.h"
@@ -564,6 +566,106 @@ TEST(EndToEndDocuments, ParametersRoundTripAndABadDocumentLeavesTheDataSetUnlock
         EXPECT_FALSE(b.Dtm().SetParameters("", bad)) << bad;
         EXPECT_FALSE(b.Ctx().Parameters().Locked()) << bad;
     }
+}
+
+// A parameter document of one variable per entry: path and display text.
+std::string ParameterDocument(const std::vector<std::pair<std::string, std::string>>& variables) {
+    std::string doc = R"(<FDT xmlns:fdt="x-schema:FDTDataTypesSchema.xml"><DtmVariables>)";
+    for (const auto& [path, display] : variables) {
+        doc += "<DtmVariable name=\"" + path + "\"><fdt:Value><fdt:Display string=\"" + display +
+               "\"/></fdt:Value></DtmVariable>";
+    }
+    return doc + "</DtmVariables></FDT>";
+}
+
+const std::vector<std::string>& Rejected(Bench& b) {
+    return dynamic_cast<ParameterXMLConverter&>(b.Ctx().ParameterXMLConverter()).Rejected();
+}
+
+// The device's bytes of an element (of its record for a member).
+std::vector<uint8_t> DeviceBytes(Bench& b, const std::string& path) {
+    const clsDataElement& e = b.At(path).TransferElement(b.Ctx().Parameters());
+    return b.device->Record(static_cast<uint8_t>(e.Slot), static_cast<uint8_t>(e.index));
+}
+
+TEST(EndToEndDocuments, AnImportTakesOnlyValuesATypedInputWouldPass) {
+    Bench b;
+    b.Online();
+    ASSERT_EQ(b.session->Upload("U1"), std::optional<bool>(true));
+    struct Case {
+        std::string path;
+        std::string display;
+        std::string reason;
+    };
+    const std::vector<Case> refused = {
+        {"TRANS/1/Act/SETP_CUTOFF_DEC", "1000[%]", "the value \"1000\" is out of range"},
+        {"FUNC/1/AO/FSAFE_TYPE", "7", "the value \"7\" is no entry of the value list"},
+        {"FUNC/1/AO/IN_CHANNEL", "-1", "the value \"-1\" is out of range"},
+        {"PHYS/DESCRIPTOR", std::string(40, 'D'), "is too long"},
+        // The last character cut in its UTF-8 sequence; one without a code on the wire.
+        {"PHYS/DEVICE_MESSAGE", "Valve \xC3", "has a character the device cannot take"},
+        {"PHYS/DEVICE_INSTAL_DATE", "Valve \xCE\xA9", "has a character the device cannot take"},
+        {"TRANS/1/Act/SETP_CUTOFF_INC", "10[furlongs]", "the unit \"furlongs\" is not known"},
+    };
+    std::vector<std::pair<std::string, std::string>> variables;
+    std::map<std::string, Variant> before;
+    std::map<std::string, std::vector<uint8_t>> onDevice;
+    for (const Case& c : refused) {
+        variables.emplace_back(c.path, c.display);
+        before[c.path] = b.At(c.path).TransientValue();
+        onDevice[c.path] = DeviceBytes(b, c.path);
+    }
+    // Valid neighbours: a range's end and a text of 32 characters of two UTF-8 bytes each.
+    std::string umlauts;
+    for (int i = 0; i < 32; ++i)
+        umlauts += "\xC3\xA4";
+    variables.emplace_back("TRANS/1/Act/TRAVEL_LIMIT_LOW", "99.9[%]");
+    variables.emplace_back("PHYS/TAG_DESC", umlauts);
+    const int16_t unit = b.At("TRANS/1/Act/SETP_CUTOFF_INC").nTransientUnit;
+
+    EXPECT_FALSE(b.Dtm().SetParameters("", ParameterDocument(variables)));
+    ASSERT_EQ(Rejected(b).size(), refused.size());
+    for (size_t i = 0; i < refused.size(); ++i) {
+        const Case& c = refused[i];
+        SCOPED_TRACE(c.path);
+        EXPECT_NE(Rejected(b)[i].find(c.path + ": "), std::string::npos) << Rejected(b)[i];
+        EXPECT_NE(Rejected(b)[i].find(c.reason), std::string::npos) << Rejected(b)[i];
+        EXPECT_EQ(b.At(c.path).TransientValue(), before[c.path]);
+    }
+    EXPECT_EQ(b.At("TRANS/1/Act/SETP_CUTOFF_INC").nTransientUnit, unit);
+    EXPECT_EQ(b.At("TRANS/1/Act/TRAVEL_LIMIT_LOW").TransientValue(), Variant(99.9f));
+    EXPECT_EQ(b.At("PHYS/TAG_DESC").TransientValue(), Variant(umlauts));
+
+    // The download writes the valid values and leaves the device's own where a value was refused.
+    EXPECT_EQ(b.session->Download("D1"), std::optional<bool>(true));
+    for (const Case& c : refused)
+        EXPECT_EQ(DeviceBytes(b, c.path), onDevice[c.path]) << c.path;
+    EXPECT_EQ(DeviceBytes(b, "PHYS/TAG_DESC"), std::vector<uint8_t>(32, 0xE4));
+}
+
+TEST(EndToEndDocuments, AnImportWhileADownloadRunsIsRefusedNotLost) {
+    Bench b;
+    b.Online();
+    ASSERT_EQ(b.session->Upload("U1"), std::optional<bool>(true));
+    const std::string doc = ParameterDocument({{"PHYS/TAG_DESC", "IMPORTED"}});
+    const Variant tag = b.At("PHYS/TAG_DESC").TransientValue();
+    // Past the write-protection check the writes run and their read-back follows.
+    ASSERT_TRUE(b.Dtm().DownloadRequest("D1", ""));
+    ASSERT_TRUE(b.session->RunUntil(
+        [&] { return (b.Ctx().OnlineParameterService().OnlineMode() & omDownload) != 0; }));
+    EXPECT_FALSE(b.Dtm().SetParameters("", doc));
+    ASSERT_EQ(Rejected(b).size(), 1u);
+    EXPECT_EQ(Rejected(b)[0], "an upload or download with the device runs");
+    EXPECT_EQ(b.At("PHYS/TAG_DESC").TransientValue(), tag);
+    b.session->RunUntil([&] { return b.Container().Count("OnDownloadFinished") > 0; });
+    b.session->Settle();
+    ASSERT_EQ(b.Container().Count("OnDownloadFinished"), 1u);
+    EXPECT_TRUE(b.Container().Recorded().back().success);
+
+    // Once the download has ended the same document is taken and waits for the next one.
+    EXPECT_TRUE(b.Dtm().SetParameters("", doc));
+    EXPECT_EQ(b.At("PHYS/TAG_DESC").TransientValue(), Variant("IMPORTED"));
+    EXPECT_EQ(b.Ctx().Parameters().ModifiedState(), 1);
 }
 
 TEST(EndToEndDocuments, FunctionsDocumentationUserInterfacesAndChannels) {

@@ -403,6 +403,14 @@ TEST(UnitConversion, RaisesArithmeticFaults) {
     clsPROFIBUSProfil3Units custom;
     custom.SetUnitInformation(1380, inf, 0, "inf", "");
     EXPECT_THROW(custom.CalculateUnitValue(0, 1130, 1380), std::runtime_error);
+
+    // The try form answers no value where the conversion raises, and the same value elsewhere.
+    EXPECT_EQ(units.TryCalculateUnitValue(huge, 1137, 1130), std::nullopt);
+    EXPECT_EQ(units.TryCalculateUnitValue(huge, 1137, 1000), std::nullopt);
+    EXPECT_EQ(custom.TryCalculateUnitValue(0, 1130, 1380), std::nullopt);
+    EXPECT_EQ(units.TryCalculateUnitValue(huge, 1137, 1137), huge);
+    EXPECT_EQ(units.TryCalculateUnitValue(inf, 1137, 1130), inf);
+    EXPECT_EQ(units.TryCalculateUnitValue(2, 1010, 1380), units.CalculateUnitValue(2, 1010, 1380));
 }
 
 TEST(UnitDefinition, DefinesAndOverwritesEntries) {

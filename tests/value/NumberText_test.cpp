@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <limits>
 #include <optional>
+#include <string>
 
 #include "value/NumberText.h"
 #include "value/Variant.h"
@@ -41,7 +46,12 @@ TEST(NumberText, ValReadsTheLeadingNumberOnly) {
                           {"&H", 0},
                           {"$5", 0}}) {
         EXPECT_DOUBLE_EQ(Val(c.text), c.value) << c.text;
+        EXPECT_EQ(TryVal(c.text), std::optional<double>(Val(c.text))) << c.text;
     }
+    // A number beyond a double raises; the try form answers none.
+    EXPECT_THROW(Val("1e999"), std::exception);
+    EXPECT_EQ(TryVal("1e999"), std::nullopt);
+    EXPECT_EQ(TryVal("&H1FFFFFFFF"), std::nullopt);
 }
 
 TEST(NumberText, StrWritesLeadingBlankAndNoZeroBeforeThePoint) {
@@ -57,6 +67,43 @@ TEST(NumberText, StrWritesLeadingBlankAndNoZeroBeforeThePoint) {
     EXPECT_EQ(InvariantNumberText(0.5), ".5");
     EXPECT_EQ(InvariantNumberText(1234.5), "1234.5");
     EXPECT_EQ(InvariantNumberText(-1.5e-7), "-1.5E-07");
+}
+
+// A single is written with the fewest digits that read back as that single.
+TEST(NumberText, InvariantSingleTextReadsBackAsTheSameSingle) {
+    struct Case {
+        float value;
+        const char* text;
+    };
+    for (const Case& c : {Case{0.1f, ".1"},
+                          {-0.25f, "-.25"},
+                          {12.5f, "12.5"},
+                          {0, "0"},
+                          {1000000, "1000000"},
+                          {1234567.875f, "1234567.9"},
+                          {12345678, "1.2345678E+07"},
+                          {16777218, "1.6777218E+07"},
+                          {99.9f, "99.9"},
+                          {static_cast<float>(3.402823E+38), "3.402823E+38"},
+                          {-FLT_MAX, "-3.4028235E+38"},
+                          {FLT_MIN, "1.1754944E-38"},
+                          {std::numeric_limits<float>::denorm_min(), "1E-45"}}) {
+        EXPECT_EQ(InvariantNumberText(c.value, true), c.text);
+    }
+    // Spread over the whole range of the type: every finite single that the import's reader
+    // takes back comes back unchanged.
+    uint32_t bits = 12345;
+    for (int i = 0; i < 20000; ++i) {
+        bits = bits * 1664525u + 1013904223u;
+        float f = 0;
+        std::memcpy(&f, &bits, sizeof f);
+        if (!std::isfinite(f) || std::fabs(f) == FLT_MAX)
+            continue;
+        const std::string text = InvariantNumberText(f, true);
+        const std::optional<double> back = ParseInputNumber(text, NumberLocale::Invariant());
+        ASSERT_TRUE(back.has_value()) << text;
+        EXPECT_EQ(static_cast<float>(*back), f) << text;
+    }
 }
 
 TEST(NumberText, ParseNumberReadsWholeLocaleTexts) {

@@ -10,6 +10,7 @@
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IOnlineParameterService.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateDataModel.h"
@@ -163,6 +164,11 @@ bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, I
         rejected_.push_back("the text is no parameter document");
         return false;
     }
+    // The transfer's read-back would put the device's values back over the imported ones.
+    if ((context.OnlineParameterService().OnlineMode() & (omUpload | omDownload)) != 0) {
+        rejected_.push_back("an upload or download with the device runs");
+        return false;
+    }
     IParameters& parameters = context.Parameters();
     std::vector<IPrivateDataElement*> changed;
     {
@@ -185,14 +191,16 @@ bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, I
                 continue;
             }
             bool taken = false;
+            std::string refusal;
             try {
-                taken = element->ReadFromDtmVariable(node, context);
+                taken = element->ReadFromDtmVariable(node, context, refusal);
             } catch (const std::exception& e) {
                 rejected_.push_back(label + ": " + e.what());
                 continue;
             }
             if (!taken) {
-                rejected_.push_back(label + ": the value was not taken");
+                rejected_.push_back(label + ": " +
+                                    (refusal.empty() ? "the value was not taken" : refusal));
                 continue;
             }
             ++taken_;

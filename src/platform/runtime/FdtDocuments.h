@@ -24,7 +24,8 @@
 //   One DtmVariable per element in data-set order; name is the element's whole path. The display
 //   text of a float is its invariant number followed by "[unit text]"; of an octet string its hex
 //   digits. On import a name is the element's path, or a path relative to the parameterPath of
-//   the import.
+//   the import. An element takes only a value that passes its check of typed values; the others
+//   keep their values. No import is taken while an upload or download of the frame runs.
 //
 // Documentation document (DocumentBuilder, template "DTMDoc", held in code):
 //   <FDT xmlns:fdt="..." title="...">

@@ -61,7 +61,10 @@ class IPrivateDataElement {
     virtual bool InitNew() = 0;
     virtual bool ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) = 0;
     virtual bool WriteToPropBag(IPropertyBag& bag, IDTMContext& context) = 0;
-    virtual bool ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context) = 0;
+    // Takes the element's part of a parameter document's variable; True when a value was taken.
+    // A value that the element refuses is named with the reason in refusal.
+    virtual bool ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context,
+                                     std::string& refusal) = 0;
     virtual bool WriteToDtmVariable(pugi::xml_node node, IDTMContext& context) = 0;
     virtual bool WriteToDocVariable(pugi::xml_node node, IDTMContext& context) = 0;
 

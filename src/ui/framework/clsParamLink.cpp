@@ -466,17 +466,14 @@ std::string clsParamLink::RangeErrorText() const {
         if (clsDataModel* model = DataModelOf(ctx))
             units = &model->PROFIBUSProfil3Units();
     }
-    // A limit in the unit the row shows; a limit that is no number is shown as it is.
+    // A limit in the unit the row shows; a limit that is no number, or that the unit cannot
+    // hold, is shown as it is.
     auto shown = [&](const Variant& limit) -> std::string {
         if (units != nullptr && !limit.isEmpty()) {
             if (const std::optional<double> number = limit.tryDouble()) {
-                try {
-                    return Variant(
-                               units->CalculateUnitValue(*number, e.nInitUnit, e.nTransientUnit))
-                        .toString(locale);
-                } catch (const std::exception&) {
-                    // A limit that the unit cannot hold is shown as it is.
-                }
+                if (const std::optional<double> converted =
+                        units->TryCalculateUnitValue(*number, e.nInitUnit, e.nTransientUnit))
+                    return Variant(*converted).toString(locale);
             }
         }
         return limit.tryString(locale).value_or(std::string());

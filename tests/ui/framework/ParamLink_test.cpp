@@ -19,6 +19,7 @@
 #include "platform/runtime/IOnlineParameterService.h"
 #include "support/FakeParameterRow.h"
 #include "support/ModelContext.h"
+#include "value/NumberText.h"
 
 namespace kv {
 namespace {
@@ -553,6 +554,20 @@ TEST_F(LinkTest, TypingCommitsAtTheEndOfTheEditOnlyWhatIsNewAndValid) {
     row.Type("7");
     row.Enter();
     EXPECT_EQ(Changes("V"), 1u);
+}
+
+TEST_F(LinkTest, BothEndsOfASinglesRangeAreTakenWhenTyped) {
+    clsDataElement& e = Add("TRAVEL_LIMIT_LOW", vtFloat, Variant(0.0f));
+    e.SetRange(0, Variant(-20.0), Variant(99.9));
+    FakeParameterRow row("TRAVEL_LIMIT_LOW");
+    auto link = Show(row);
+    for (const char* end : {"99.9", "-20"}) {
+        SCOPED_TRACE(end);
+        row.Type(end);
+        EXPECT_EQ(row.StatusIcon(), "Changed");
+        row.Enter();
+        EXPECT_EQ(e.TransientValue(), Variant(static_cast<float>(Val(end))));
+    }
 }
 
 TEST_F(LinkTest, AGivenUpEditLeavesNoInputErrorBehind) {
