@@ -334,7 +334,7 @@ clsDataModel::ResponseOutcome clsDataModel::ReadResponse(IDTMContext& context,
     const int32_t classBits = outcome.undecodable ? kDecodeErrorClass : errorClass;
     for (size_t i = 0; i < parts.size(); ++i) {
         if (whole && !decoded[i].keep)
-            TakeDeviceValue(context, *parts[i], decoded[i].value);
+            TakeDeviceValue(context, *parts[i], element, decoded[i].value);
         EndResponse(context, *parts[i], classBits);
     }
     return outcome;
@@ -472,13 +472,14 @@ clsDataModel::DecodedValue clsDataModel::DecodeValue(IByteBuffer& buffer,
 }
 
 void clsDataModel::TakeDeviceValue(IDTMContext& context, clsDataElement& element,
-                                   const Variant& value) {
+                                   const clsDataElement& read, const Variant& value) {
     element.SetDeviceValue(value);
     element.SetDeviceValue(GetElementDeviceValue(element));
     // A read that only shows the device changes no value that the project saves and a download
-    // sends: the element shows its difference from the device until the device's values are
-    // taken (an upload, a page's read).
-    if ((element.ElementMode() & emDownload) != 0 &&
+    // sends (the element's own, or as a member of a record that a download writes): the element
+    // shows its difference from the device until the device's values are taken (an upload, a
+    // page's read).
+    if (((element.ElementMode() | read.ElementMode()) & emDownload) != 0 &&
         context.CommunicationManager().ReadingDeviceOnly())
         return;
     element.SetPersistentValue(Variant());
