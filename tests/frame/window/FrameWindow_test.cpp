@@ -619,6 +619,27 @@ TEST(FrameWindow, TheEndOfEveryProcessReplacesTheStatusText) {
     EXPECT_EQ(transfer(true),
               QStringLiteral("The write failed: the device denies access (write lock)."));
 
+    // A value that cannot go on the wire stops the download: its end keeps what the DTM said
+    // of it, in the language it was said in.
+    f.device->SetWriteLocked(false);
+    IParameters& parameters = f.Ctx().Parameters();
+    parameters.Item("PHYS/TAG_DESC")->SetTransientValue(Variant("TAG \xCE\xA9"));
+    auto download = [&] {
+        EXPECT_TRUE(f.window->Download());
+        EXPECT_TRUE(f.Idle());
+        return f.window->StatusText();
+    };
+    EXPECT_EQ(download(), QStringLiteral("The download failed. The parameters could not be "
+                                         "written to the device. PHYS/TAG_DESC: Invalid input"));
+    f.window->SetLanguage(langGerman);
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("Der Download ist fehlgeschlagen."));
+    EXPECT_EQ(download(), QStringLiteral("Der Download ist fehlgeschlagen. Die Parameter konnten "
+                                         "nicht in das Gerät geschrieben werden. PHYS/TAG_DESC: "
+                                         "Ungültige Eingabe"));
+    f.window->SetLanguage(langEnglish);
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("The download failed."));
+    parameters.Item("PHYS/TAG_DESC")->SetTransientValue(Variant("FV-1"));
+
     // An upload that loses an answer.
     const clsDataElement& element =
         AsDataElement(*f.Ctx().Parameters().Item("PHYS/DEVICE_SER_NUM"));
