@@ -159,13 +159,17 @@ bool clsDataModel::BuildWriteRequest(IDTMContext& context, ITransaction& transac
     ByteBuffer buffer;
     for (clsDataElement* part : TransferParts(parameters, element, true)) {
         // A value that its element refuses as input is not sent: the element carries the input
-        // error on its row, as typed input does.
+        // error on its row, as typed input does. The refusal is why this write fails: the error
+        // of an earlier transfer no longer stands for the element or its record.
         if (const int32_t errors = part->CalcParamErrorFlags(context, part->TransientValue())) {
             DiagnosticLog& log = context.Diagnostics();
             log.Record("clsDataModel::BuildWriteRequest",
                        "the value of '" + part->Name() + "' is refused as input");
             const KeepModifiedState kept(parameters);
-            part->SetStatusFlags((part->StatusFlags() & ~sfInputErrorMask) | errors);
+            constexpr int32_t kTransferErrors = sfCommErrorMask | sfDpv1ErrorMask;
+            element.SetStatusFlags(element.StatusFlags() & ~kTransferErrors);
+            part->SetStatusFlags((part->StatusFlags() & ~(sfInputErrorMask | kTransferErrors)) |
+                                 errors);
             Guarded(log, "clsDataModel::BuildWriteRequest",
                     [&] { parameters.ElementChanged(*part, ""); });
             return false;

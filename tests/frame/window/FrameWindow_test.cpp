@@ -619,10 +619,19 @@ TEST(FrameWindow, TheEndOfEveryProcessReplacesTheStatusText) {
     EXPECT_EQ(transfer(true),
               QStringLiteral("The write failed: the device denies access (write lock)."));
 
-    // A value that cannot go on the wire stops the download: its end keeps what the DTM said
-    // of it, in the language it was said in.
+    // A value that cannot go on the wire stops a page's write and the download: their ends keep
+    // what the DTM said of it, in the language it was said in.
     f.device->SetWriteLocked(false);
     IParameters& parameters = f.Ctx().Parameters();
+    // The deadband's write was denied; now its value is refused before it is sent.
+    parameters.Item("TRANS/1/Act/DEADBAND")->SetTransientValue(Variant(50.0));
+    const std::string stopped = transfer(true).toStdString();
+    EXPECT_TRUE(
+        stopped.starts_with("The write failed. The parameters could not be written to "
+                            "the device. " +
+                            deadband->LabelText() + ": "))
+        << stopped;
+    type(QStringLiteral("2"));
     parameters.Item("PHYS/TAG_DESC")->SetTransientValue(Variant("TAG \xCE\xA9"));
     auto download = [&] {
         EXPECT_TRUE(f.window->Download());
