@@ -94,6 +94,21 @@ QString Failed(const char* failure, const char* reason) {
                              : QString::fromUtf8(failure) + QLatin1Char('.');
 }
 
+// The end of a failed transfer: why, from the error bits; without them, the DTM's own status
+// text of the failure when it gave one, while the words are of the language that text is in (a
+// language change drops the DTM's texts).
+std::function<QString(const FrameWords&)> TransferFailed(const char* FrameWords::*failure,
+                                                         int32_t bits, QString dtmText,
+                                                         const FrameWords& dtmWords) {
+    return [failure, bits, dtmText = std::move(dtmText),
+            dtmWords = &dtmWords](const FrameWords& words) {
+        const char* reason = ReasonOfTransfer(words, bits);
+        if (reason == nullptr && !dtmText.isEmpty() && &words == dtmWords)
+            return Failed(words.*failure, nullptr) + QLatin1Char(' ') + dtmText;
+        return Failed(words.*failure, reason);
+    };
+}
+
 // A status text that is one of the window's words.
 std::function<QString(const FrameWords&)> Word(const char* FrameWords::*word) {
     return [word](const FrameWords& words) { return QString::fromUtf8(words.*word); };
@@ -139,7 +154,10 @@ FrameWindow::FrameWindow(ReferenceFrame& frame, FrameInstance& instance,
     // handling goes back into the DTM.
     prompt_->SetStatusSink([self](const std::string& text) {
         if (self)
-            CallGuarded("FrameWindow status text", [&] { self->ShowStatus(ToQString(text)); });
+            CallGuarded("FrameWindow status text", [&] {
+                self->ShowStatus(ToQString(text));
+                self->dtmStatus_ = ToQString(text);
+            });
     });
     instance_.container->SetEventObserver([self](const FrameEvent& event) {
         if (self)
@@ -388,6 +406,7 @@ QString FrameWindow::StatusText() const {
 
 void FrameWindow::ShowStatus(const QString& text) {
     statusWords_ = nullptr;
+    dtmStatus_.clear();
     status_->setText(text);
     status_->setToolTip(text);
 }
@@ -561,10 +580,9 @@ void FrameWindow::OnContainerEvent(const FrameEvent& event) {
         } else if (event.success) {
             ShowStatus(Word(event.write ? &FrameWords::written : &FrameWords::read));
         } else {
-            ShowStatus([write = event.write, failure = event.failure](const FrameWords& words) {
-                return Failed(write ? words.writeFailed : words.readFailed,
-                              ReasonOfTransfer(words, failure));
-            });
+            ShowStatus(
+                TransferFailed(event.write ? &FrameWords::writeFailed : &FrameWords::readFailed,
+                               event.failure, dtmStatus_, FrameWordsOf(language_)));
         }
     } else if (event.kind == "OnUploadFinished" || event.kind == "OnDownloadFinished") {
         const bool upload = event.kind == "OnUploadFinished";
@@ -573,10 +591,8 @@ void FrameWindow::OnContainerEvent(const FrameEvent& event) {
         if (event.success) {
             Finish(Word(upload ? &FrameWords::uploaded : &FrameWords::downloaded));
         } else {
-            Finish([upload, failure = transferFailure_](const FrameWords& words) {
-                return Failed(upload ? words.uploadFailed : words.downloadFailed,
-                              ReasonOfTransfer(words, failure));
-            });
+            Finish(TransferFailed(upload ? &FrameWords::uploadFailed : &FrameWords::downloadFailed,
+                                  transferFailure_, dtmStatus_, FrameWordsOf(language_)));
         }
     } else if (event.kind == "OnPreparedToReleaseCommunication") {
         // The communication is released outside the DTM's own call.

@@ -137,6 +137,9 @@ class FrameWindow : public QMainWindow {
     std::string tag_;              // the instance's tag, as the DTM's parameter documents give it
     int32_t transferFailure_ = 0;  // why the window's upload or download failed (error bits)
     StatusWords statusWords_;      // the status text when it is one of the window's
+    // The DTM's status text since the window last showed one of its own: at the end of a
+    // process that failed, what the DTM said of the failure.
+    QString dtmStatus_;
     int32_t invokeCount_ = 0;
     int32_t language_ = 0;
     bool released_ = false;

@@ -196,6 +196,10 @@ void StartWriteLockUpload(IDTMContext& context, const std::string& processId,
     });
 }
 
+const Variant& DeviceOrDataSetValue(const IPrivateDataElement& element) {
+    return element.DeviceValue().isEmpty() ? element.TransientValue() : element.DeviceValue();
+}
+
 bool CheckWriteProtection(IDTMContext& context) {
     return Guarded(context.Diagnostics(), "CheckWriteProtection", false, [&] {
         clsDataElement* locking = FindElement(context, kWriteLocking);
@@ -205,13 +209,10 @@ bool CheckWriteProtection(IDTMContext& context) {
             return false;
         // The device's values decide where they were read (the read before a download leaves
         // the project's values); without them, the values the data set holds.
-        const auto judged = [](const clsDataElement& e) -> const Variant& {
-            return e.DeviceValue().isEmpty() ? e.TransientValue() : e.DeviceValue();
-        };
         locking->ClearStatusFlag(sfReadPending);
-        const bool locked = judged(*locking).looseEquals(Variant(int32_t{0}));
+        const bool locked = DeviceOrDataSetValue(*locking).looseEquals(Variant(int32_t{0}));
         hardware->ClearStatusFlag(sfReadPending);
-        const bool hwProtected = judged(*hardware).looseEquals(Variant(int32_t{1}));
+        const bool hwProtected = DeviceOrDataSetValue(*hardware).looseEquals(Variant(int32_t{1}));
         if (hwProtected) {
             context.MessageBox(GetDictionaryText(context, "meld_hw_protec"), mbsOkOnly);
             return false;

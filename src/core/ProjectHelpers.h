@@ -16,6 +16,7 @@
 namespace kv {
 
 class clsDataElement;
+class IPrivateDataElement;
 
 // A byte array with the source's bounds; each element converted to a byte.
 Variant ToByteArray(const std::vector<Variant>& source, int32_t lbound = 0);
@@ -57,6 +58,10 @@ bool WritePageParameters(std::weak_ptr<IPrivateProcess> page, IDTMContext& conte
 // start.
 void StartWriteLockUpload(IDTMContext& context, const std::string& processId,
                           std::weak_ptr<IPrivateProcess> callback);
+// The device's value where a read recorded one, else the data set's: what the device holds as
+// far as the instance knows (a read that only shows the device leaves a writable element's
+// value as the project has it).
+const Variant& DeviceOrDataSetValue(const IPrivateDataElement& element);
 // Judges the two write-protection parameters as read: True when writing is allowed. The
 // hardware protection is reported ("meld_hw_protec") in preference to the write locking
 // ("meld_w_locking"); one message at most.

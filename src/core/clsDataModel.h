@@ -88,10 +88,10 @@ class clsDataModel : public IPrivateDataModel {
     };
     static DecodedValue DecodeValue(IByteBuffer& buffer, const ITransaction& transaction,
                                     const clsDataElement& element);
-    // The element takes a decoded device value; an edit not yet written keeps its transient
-    // value unless an upload runs.
+    // The element takes a decoded device value of the read of `read` (the element itself, or
+    // its record); an edit not yet written keeps its transient value unless an upload runs.
     static void TakeDeviceValue(IDTMContext& context, clsDataElement& element,
-                                const Variant& value);
+                                const clsDataElement& read, const Variant& value);
     // The element's status bits after a response (classBits: its error classes), then the
     // change is reported.
     static void EndResponse(IDTMContext& context, clsDataElement& element, int32_t classBits);

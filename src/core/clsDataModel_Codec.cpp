@@ -159,13 +159,17 @@ bool clsDataModel::BuildWriteRequest(IDTMContext& context, ITransaction& transac
     ByteBuffer buffer;
     for (clsDataElement* part : TransferParts(parameters, element, true)) {
         // A value that its element refuses as input is not sent: the element carries the input
-        // error on its row, as typed input does.
+        // error on its row, as typed input does. The refusal is why this write fails: the error
+        // of an earlier transfer no longer stands for the element or its record.
         if (const int32_t errors = part->CalcParamErrorFlags(context, part->TransientValue())) {
             DiagnosticLog& log = context.Diagnostics();
             log.Record("clsDataModel::BuildWriteRequest",
                        "the value of '" + part->Name() + "' is refused as input");
             const KeepModifiedState kept(parameters);
-            part->SetStatusFlags((part->StatusFlags() & ~sfInputErrorMask) | errors);
+            constexpr int32_t kTransferErrors = sfCommErrorMask | sfDpv1ErrorMask;
+            element.SetStatusFlags(element.StatusFlags() & ~kTransferErrors);
+            part->SetStatusFlags((part->StatusFlags() & ~(sfInputErrorMask | kTransferErrors)) |
+                                 errors);
             Guarded(log, "clsDataModel::BuildWriteRequest",
                     [&] { parameters.ElementChanged(*part, ""); });
             return false;
@@ -336,7 +340,7 @@ clsDataModel::ResponseOutcome clsDataModel::ReadResponse(IDTMContext& context,
     const int32_t classBits = outcome.undecodable ? kDecodeErrorClass : errorClass;
     for (size_t i = 0; i < parts.size(); ++i) {
         if (whole && !decoded[i].keep)
-            TakeDeviceValue(context, *parts[i], decoded[i].value);
+            TakeDeviceValue(context, *parts[i], element, decoded[i].value);
         EndResponse(context, *parts[i], classBits);
     }
     return outcome;
@@ -474,13 +478,14 @@ clsDataModel::DecodedValue clsDataModel::DecodeValue(IByteBuffer& buffer,
 }
 
 void clsDataModel::TakeDeviceValue(IDTMContext& context, clsDataElement& element,
-                                   const Variant& value) {
+                                   const clsDataElement& read, const Variant& value) {
     element.SetDeviceValue(value);
     element.SetDeviceValue(GetElementDeviceValue(element));
     // A read that only shows the device changes no value that the project saves and a download
-    // sends: the element shows its difference from the device until the device's values are
-    // taken (an upload, a page's read).
-    if ((element.ElementMode() & emDownload) != 0 &&
+    // sends (the element's own, or as a member of a record that a download writes): the element
+    // shows its difference from the device until the device's values are taken (an upload, a
+    // page's read).
+    if (((element.ElementMode() | read.ElementMode()) & emDownload) != 0 &&
         context.CommunicationManager().ReadingDeviceOnly())
         return;
     element.SetPersistentValue(Variant());

@@ -180,6 +180,11 @@ class NavigationMainLogic : public IPrivateGUI,
     void OpenDocument(const char* key);
     // "no_program_for_document" with the file's name.
     static void TellNoProgramFor(IDTMContext& context, const std::string& file);
+    // Shows the element's text of the device (revisions, tag, serial number); nothing for any
+    // other element. The tag is the device's while connected, where it was read.
+    void ShowDeviceText(IDTMContext& context, IPrivateDataElement& element);
+    // The process value with its unit, from the read-back element.
+    void UpdatePV(IDTMContext& context);
     void UpdatePV(IDTMContext& context, IPrivateDataElement& readback);
     void UpdateConnectState(IDTMContext& context);
     std::string Text(IDTMContext& context, const std::string& key);

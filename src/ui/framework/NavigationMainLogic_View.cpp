@@ -86,6 +86,13 @@ bool IsConnected(IDTMContext& context) {
     return comm.Communication() != nullptr && comm.IsOnline();
 }
 
+// A writable element's value as the headline and the device pane show the device: while
+// connected the device's where a read recorded it (the window's reads leave the value as the
+// project has it), else the data set's. A read-only element's value is the device's anyway.
+const Variant& DeviceShown(IDTMContext& context, const IPrivateDataElement& element) {
+    return IsConnected(context) ? DeviceOrDataSetValue(element) : element.TransientValue();
+}
+
 }  // namespace
 
 DeviceState ComputeDeviceState(const clsDataElement* diagnosis, const clsDataElement* checkBack) {
@@ -257,28 +264,41 @@ void NavigationMainLogic::OnMainParameterChanged(IPrivateDataElement* element) {
     if (!context)
         return;
     INavigationControl& nav = m_Host.Navigation();
-    IStdHeadline& headline = nav.Headline().StdHeadline();
-    IDevInfoPane& devInfo = nav.NavigationPanes().devInfo();
     if (element != nullptr) {
         const std::string& path = element->Name();
-        if (path == kSoftwareRevisionPath)
-            headline.SetSoftwareRevision(DisplayText(element->TransientValue()));
-        else if (path == kHardwareRevisionPath)
-            headline.SetHardwareRevision(DisplayText(element->TransientValue()));
-        else if (path == kReadbackValuePath)
+        if (path == kReadbackValuePath)
             UpdatePV(*context, *element);
+        else if (path == kPvScaleUnitPath)
+            UpdatePV(*context);
         else if (path == kDiagnosisPath || path == kCheckBackPath)
             UpdateDataState();
-        else if (path == kTagDescPath)
-            devInfo.SetTag(DisplayText(element->TransientValue()));
-        else if (path == kDeviceSerNumPath)
-            devInfo.SetSerialNumber(DisplayText(element->TransientValue()));
+        else
+            ShowDeviceText(*context, *element);
     }
     if (const IPrivateDataElement* status = context->Parameters().Item(kDataStatusPath)) {
         if (const std::optional<int32_t> state = PaneDataState(status->TransientValue()))
             nav.NavigationPanes().dtmInfo().SetDataState(*state);
     }
     UpdateConnectState(*context);
+}
+
+void NavigationMainLogic::ShowDeviceText(IDTMContext& context, IPrivateDataElement& element) {
+    IStdHeadline& headline = m_Host.Navigation().Headline().StdHeadline();
+    IDevInfoPane& devInfo = m_Host.Navigation().NavigationPanes().devInfo();
+    const std::string& path = element.Name();
+    if (path == kSoftwareRevisionPath)
+        headline.SetSoftwareRevision(DisplayText(element.TransientValue()));
+    else if (path == kHardwareRevisionPath)
+        headline.SetHardwareRevision(DisplayText(element.TransientValue()));
+    else if (path == kTagDescPath)
+        devInfo.SetTag(DisplayText(DeviceShown(context, element)));
+    else if (path == kDeviceSerNumPath)
+        devInfo.SetSerialNumber(DisplayText(element.TransientValue()));
+}
+
+void NavigationMainLogic::UpdatePV(IDTMContext& context) {
+    if (IPrivateDataElement* readback = context.Parameters().Item(kReadbackValuePath))
+        UpdatePV(context, *readback);
 }
 
 void NavigationMainLogic::UpdatePV(IDTMContext& context, IPrivateDataElement& readback) {
@@ -295,7 +315,7 @@ void NavigationMainLogic::UpdatePV(IDTMContext& context, IPrivateDataElement& re
     if (const clsDataElement* unit = ElementOf(context, kPvScaleUnitPath)) {
         const std::string unitText = Guarded<std::string>(
             context.Diagnostics(), "ctlNavigationMain::UpdatePV unit", {},
-            [&] { return unit->GetStrValueFromIdxList(unit->TransientValue().toLong()); });
+            [&] { return unit->GetStrValueFromIdxList(DeviceShown(context, *unit).toLong()); });
         if (!unitText.empty())
             text += " " + unitText;
     }
@@ -321,8 +341,9 @@ void NavigationMainLogic::UpdateConnectState(IDTMContext& context) {
             return;
     }
     // What the headline shows of the device follows the connection too.
-    if (IPrivateDataElement* readback = context.Parameters().Item(kReadbackValuePath))
-        UpdatePV(context, *readback);
+    UpdatePV(context);
+    if (IPrivateDataElement* tag = context.Parameters().Item(kTagDescPath))
+        ShowDeviceText(context, *tag);
     UpdateDataState();
     // The functions on offer follow the connection: every open main window gets its tree anew.
     if (auto* holder = dynamic_cast<INavigationHolder*>(context.StateObject())) {

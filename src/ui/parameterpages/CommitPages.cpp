@@ -124,6 +124,14 @@ void ChannelAssignPage::Commit() {
     context->Parameters().ElementChanged(*part, "");
     if (!self || !IsInitialised())
         return;
+    // Save ends with a status text, also when the set was taken over already: it replaces what
+    // an earlier action said. The frame's save that the user may ask for next says its own.
+    const clsDataElement& configuration = AsDataElement(Need(*context, kCfgDataPath));
+    const Variant& number = configuration.TransientValue();
+    const std::optional<int32_t> chosen = number.tryLong();
+    context->DisplayMessage(GetDictionaryText(
+        *context, "ctlChannelAssign_save_status",
+        chosen ? Variant(configuration.GetStrValueFromIdxList(*chosen)) : number));
     if (context->MessageBox(GetDictionaryText(*context, "alert_SaveParameter"), mbsYesNoQuestion) !=
         mbaYes)
         return;

@@ -522,9 +522,46 @@ TEST(FrameWindow, TheTagBesideTheInstanceFollowsAnEditAndAnUploadNotAConnect) {
 
     // The connection reads the device's tag; the instance keeps its own.
     deviceTag("FEED VALVE 7");
+    // The device's scale is in millimetres, the project's in percent.
+    ASSERT_TRUE(f.device->SetRecord(1, 27, {0x42, 0xC8, 0, 0, 0, 0, 0, 0, 0x03, 0xF5, 2}));
     ASSERT_TRUE(f.window->Connect());
     ASSERT_TRUE(f.Idle());
     EXPECT_EQ(tag->text(), QStringLiteral("Tag: FV-8"));
+
+    // An online function's cyclic refresh watches the device: the headline shows the device's
+    // tag and scale, the project keeps its own, also when saved.
+    auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(2));
+    ASSERT_NE(main, nullptr);
+    ctlNavigation& nav = main->NavigationControl();
+    ICyclePane& cycle = nav.dtmInfo().Cycle();
+    ASSERT_EQ(main->CycleControl().Value(), 1);
+    f.loop->Advance(3 * cycle.Interval() + 100);
+    RunQt();
+    EXPECT_EQ(nav.devInfo().Tag(), "FEED VALVE 7");
+    const std::string pv = nav.Headline().StdHeadline().PV();
+    EXPECT_TRUE(pv.ends_with(" mm")) << pv;
+    IPrivateDataElement& unit = *parameters.Item("FUNC/1/AO/PV_SCALE/Unit");
+    EXPECT_EQ(unit.TransientValue().toLong(), 1342);
+    EXPECT_EQ(tag->text(), QStringLiteral("Tag: FV-8"));
+    ASSERT_TRUE(f.window->Save());
+    {
+        ReferenceFrame loaded(f.loop, f.prompt);
+        std::string error;
+        ASSERT_TRUE(loaded.LoadProject(f.temp.File("project.xml"), error)) << error;
+        IParameters& saved = loaded.Instances().front()->dtm->DTMContext()->Parameters();
+        EXPECT_EQ(saved.Item("PHYS/TAG_DESC")->TransientValue().toString(), "FV-8");
+        EXPECT_EQ(saved.Item("~/Tag")->TransientValue().toString(), "FV-8");
+        EXPECT_EQ(saved.Item("FUNC/1/AO/PV_SCALE/Unit")->TransientValue().toLong(), 1342);
+        loaded.Instances().front()->dtm->PrepareToRelease();
+    }
+    // Without the connection the pane shows the project's tag again.
+    ASSERT_TRUE(f.window->Disconnect());
+    ASSERT_TRUE(f.Idle());
+    EXPECT_EQ(nav.devInfo().Tag(), "FV-8");
+    ASSERT_TRUE(f.window->Connect());
+    ASSERT_TRUE(f.Idle());
+    cycle.SetCyclicRefresh(0);
+    f.Pump([] { return true; }, 100);
 
     deviceTag("FEED VALVE 9");
     ASSERT_TRUE(f.window->Upload());
@@ -581,6 +618,36 @@ TEST(FrameWindow, TheEndOfEveryProcessReplacesTheStatusText) {
     type(QStringLiteral("3"));
     EXPECT_EQ(transfer(true),
               QStringLiteral("The write failed: the device denies access (write lock)."));
+
+    // A value that cannot go on the wire stops a page's write and the download: their ends keep
+    // what the DTM said of it, in the language it was said in.
+    f.device->SetWriteLocked(false);
+    IParameters& parameters = f.Ctx().Parameters();
+    // The deadband's write was denied; now its value is refused before it is sent.
+    parameters.Item("TRANS/1/Act/DEADBAND")->SetTransientValue(Variant(50.0));
+    const std::string stopped = transfer(true).toStdString();
+    EXPECT_TRUE(
+        stopped.starts_with("The write failed. The parameters could not be written to "
+                            "the device. " +
+                            deadband->LabelText() + ": "))
+        << stopped;
+    type(QStringLiteral("2"));
+    parameters.Item("PHYS/TAG_DESC")->SetTransientValue(Variant("TAG \xCE\xA9"));
+    auto download = [&] {
+        EXPECT_TRUE(f.window->Download());
+        EXPECT_TRUE(f.Idle());
+        return f.window->StatusText();
+    };
+    EXPECT_EQ(download(), QStringLiteral("The download failed. The parameters could not be "
+                                         "written to the device. PHYS/TAG_DESC: Invalid input"));
+    f.window->SetLanguage(langGerman);
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("Der Download ist fehlgeschlagen."));
+    EXPECT_EQ(download(), QStringLiteral("Der Download ist fehlgeschlagen. Die Parameter konnten "
+                                         "nicht in das Gerät geschrieben werden. PHYS/TAG_DESC: "
+                                         "Ungültige Eingabe"));
+    f.window->SetLanguage(langEnglish);
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("The download failed."));
+    parameters.Item("PHYS/TAG_DESC")->SetTransientValue(Variant("FV-1"));
 
     // An upload that loses an answer.
     const clsDataElement& element =

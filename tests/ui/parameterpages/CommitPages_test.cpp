@@ -128,10 +128,15 @@ TEST(ChannelAssignPage, SaveTakesTheSlaveParameterSetOverAndAsksToSave) {
         EXPECT_EQ(c.b.prompt->questions[0],
                   std::make_pair(GetDictionaryText(c.b.Ctx(), "alert_SaveParameter"), 36));
         EXPECT_EQ(c.b.Container().Count("RequestSave"), answer == mbaYes ? 1u : 0u);
-        // Saved again without a change: the same bytes, reported and asked again.
+        // The status text says what the project holds now, before the question.
+        const std::vector<std::string> said = {
+            "The project holds the cyclic configuration SP, READBACK, POS_D."};
+        EXPECT_EQ(c.b.prompt->messages, said);
+        // Saved again without a change: the same bytes, reported, said and asked again.
         auto listener = Listen(c.b);
         c.Save();
         EXPECT_EQ(listener->ChangesOf(kBusMasterConfigurationPartPath), 1u);
+        EXPECT_EQ(c.b.prompt->messages.size(), 2u);
         EXPECT_EQ(c.b.prompt->questions.size(), 2u);
         EXPECT_EQ(c.b.Container().Count("RequestSave"), answer == mbaYes ? 2u : 0u);
         EXPECT_TRUE(c.page->PrepareToRelease());
@@ -168,6 +173,7 @@ TEST(ChannelAssignPage, InvalidSlaveParameterSetChangesNothing) {
         EXPECT_EQ(c.b.prompt->questions[0],
                   std::make_pair(GetDictionaryText(c.b.Ctx(), "meld_slave_param_set_invalid"), 0));
         EXPECT_EQ(c.b.Container().Count("RequestSave"), 0u);
+        EXPECT_TRUE(c.b.prompt->messages.empty());
         EXPECT_TRUE(c.page->PrepareToRelease());
     }
     // A whole set whose identifiers are no configuration of the device is taken: every channel

@@ -195,7 +195,7 @@ void ctlCycle::Init(IDTMContext& context, startCycleMode mode) {
     }
     switchOnPending_ = false;
     context_.Set(context);
-    group_ = std::make_unique<TransactionGroup>(GroupReads::Watched);
+    group_ = std::make_unique<TransactionGroup>(reads_);
     group_->Init(context);
     QPointer<ctlCycle> self(this);
     if (mode == scmStart ||

@@ -20,6 +20,7 @@
 
 #include "platform/runtime/ContextRef.h"
 #include "platform/runtime/IPropertyBag.h"
+#include "platform/runtime/TransactionGroup.h"
 
 class QCheckBox;
 
@@ -29,7 +30,6 @@ class DiagnosticLog;
 class IDTMContext;
 class IEventLoop;
 class ITransactionGroup;
-class TransactionGroup;
 
 // How Init starts the cycling.
 enum startCycleMode : int32_t {
@@ -66,6 +66,9 @@ class ctlCycle : public QWidget {
     // mode says and takes the instance's language. The context must outlive the control unless
     // a shared pointer owns it.
     void Init(IDTMContext& context, startCycleMode mode);
+    // What the reads are to the project: by default the device watched (the values taken,
+    // the instance not modified). Takes effect at the next Init.
+    void SetReads(GroupReads reads) { reads_ = reads; }
     // The check box's caption in the dictionary's current language (key "ctlCycle_chkCycle").
     void SetLanguage(int32_t languageId);
 
@@ -141,6 +144,7 @@ class ctlCycle : public QWidget {
     int32_t backColor_ = kDefaultBackColor;
     int32_t interval_ = kDefaultInterval;
     bool automateDynamicIcons_ = false;
+    GroupReads reads_ = GroupReads::Watched;
 
     ContextRef context_;
     std::unique_ptr<TransactionGroup> group_;

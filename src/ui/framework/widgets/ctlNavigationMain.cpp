@@ -44,6 +44,9 @@ ctlNavigationMain::ctlNavigationMain(QWidget* parent, const PageRegistry* regist
     ctlCycle1_->setObjectName(QStringLiteral("ctlCycle1"));
     ctlCycle1_->SetInterval(kDesignInterval);
     ctlCycle1_->SetAutomateDynamicIcons(true);
+    // It reads the elements of the headline, as the connection's start-up reads do: a writable
+    // one (the tag, the scale) keeps the project's value and records the device's beside it.
+    ctlCycle1_->SetReads(GroupReads::Shown);
     ctlCycle1_->hide();
     ctlParamSite1_ = new ctlParamSite(this);
     ctlParamSite1_->setObjectName(QStringLiteral("ctlParamSite1"));
