@@ -330,61 +330,62 @@ Variant clsDataElement::GetTypedValue(const Variant& value, const NumberLocale& 
     if (value.isEmpty()) {
         return Variant();
     }
-    try {
-        // Floats: a text with a point is read locale-independently.
-        auto floatValue = [&]() -> double {
-            if (value.isString() && value.str().find('.') != std::string::npos) {
-                return Val(value.str());
-            }
-            return value.toDouble(loc);
-        };
-        switch (m_ValueType) {
-            case vtRecord:
-                return Variant();
-            case vtOctetString:
-                if (value.isByteArray()) {
-                    return value;
-                }
-                if (value.isString()) {
-                    return HexStringToBytes(value.str());
-                }
-                return Variant::Null();
-            case vtUnsigned8:
-                return Variant(value.toByte());
-            case vtUnsigned16:
-            case vtUnsigned24:
-            case vtInteger24:
-            case vtInteger32:
-                return Variant(value.toLong());
-            case vtInteger16:
-                return Variant(value.toInteger());
-            case vtFloat:
-                return Variant(Variant(floatValue()).toSingle());
-            case vtDouble:
-                return Variant(floatValue());
-            case vtByte:
-                return Variant(value.toBool());
-            case vtDateTime:
-            case vtType12:
-            case vtType13:
-                return Variant::FromDate(value.toDate());
-            case vtVisibleString:
-                return value.isString() ? value : Variant(value.toString(loc));
-            case vtDecimal: {
-                // A number beyond the decimal's range (or no finite number) does not convert.
-                const double d = value.toDouble(loc);
-                const FullRange range = *FullRangeOf(vtDecimal);
-                if (!(d >= range.min && d <= range.max))
-                    return Variant::Null();
-                return Variant::FromDecimal(d);
-            }
-            case vtUnsigned32:
-                return Variant(value.toDouble(loc));
-            default:
-                return Variant::Null();
+    // What does not convert to the element's type gives Null.
+    const auto typed = [](const auto& converted) {
+        return converted ? Variant(*converted) : Variant::Null();
+    };
+    // Floats: a text with a point is read locale-independently.
+    const auto floatValue = [&]() -> std::optional<double> {
+        if (value.isString() && value.str().find('.') != std::string::npos)
+            return TryVal(value.str());
+        return value.tryDouble(loc);
+    };
+    switch (m_ValueType) {
+        case vtRecord:
+            return Variant();
+        case vtOctetString:
+            if (value.isByteArray())
+                return value;
+            if (value.isString())
+                return TryHexStringToBytes(value.str()).value_or(Variant::Null());
+            return Variant::Null();
+        case vtUnsigned8:
+            return typed(value.tryByte());
+        case vtUnsigned16:
+        case vtUnsigned24:
+        case vtInteger24:
+        case vtInteger32:
+            return typed(value.tryLong());
+        case vtInteger16:
+            return typed(value.tryInteger());
+        case vtFloat: {
+            const std::optional<double> d = floatValue();
+            return d ? typed(Variant(*d).trySingle()) : Variant::Null();
         }
-    } catch (const std::exception&) {
-        return Variant::Null();
+        case vtDouble:
+            return typed(floatValue());
+        case vtByte:
+            return typed(value.tryBool());
+        case vtDateTime:
+        case vtType12:
+        case vtType13: {
+            const std::optional<double> date = value.tryDate();
+            return date ? Variant::FromDate(*date) : Variant::Null();
+        }
+        case vtVisibleString:
+            return value.isString() ? value : typed(value.tryString(loc));
+        case vtDecimal: {
+            // A number beyond the decimal's range (or no finite number) does not convert.
+            const std::optional<double> d = value.tryDouble(loc);
+            const FullRange range = *FullRangeOf(vtDecimal);
+            if (!d || !(*d >= range.min && *d <= range.max))
+                return Variant::Null();
+            return Variant::FromDecimal(*d);
+        }
+        case vtUnsigned32:
+            return typed(value.tryDouble(loc));
+        default:
+            return Variant::Null();
     }
 }
 
