@@ -279,10 +279,13 @@ std::string clsDataModel::DTMVersion() const {
 }
 
 double clsDataModel::DTMDate() const {
-    const std::string& comments = os::ComponentVersion().comments;
-    const int32_t pos = InStrRevLike(comments, "####-##-##", 0);
-    const std::optional<double> days =
-        pos == 0 ? std::nullopt : ParseIsoDate(comments.substr(static_cast<size_t>(pos - 1), 10));
+    // The version information is fixed for the process: its date is read once.
+    static const std::optional<double> days = [] {
+        const std::string& comments = os::ComponentVersion().comments;
+        const int32_t pos = InStrRevLike(comments, "####-##-##", 0);
+        return pos == 0 ? std::nullopt
+                        : ParseIsoDate(comments.substr(static_cast<size_t>(pos - 1), 10));
+    }();
     if (!days)
         throw VbError(VbErr::TypeMismatch, "the version information holds no date");
     return *days;
