@@ -6,7 +6,9 @@
 #include <charconv>
 #include <exception>
 #include <optional>
+#include <pugixml.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/DataModelHelpers.h"
@@ -100,15 +102,24 @@ void clsDataModel::LoadUnitTexts(IDTMContext& context) {
     const pugi::xml_node units = dictionary.GetSection("units");
     if (!units)
         return;
-    // One key and one attribute name for the whole walk: no text is put together per code.
-    const std::string attribute = "text";
-    std::string key = "unit_";
-    for (int32_t code = pp3MinConstUnitIdx; code <= pp3MaxUnitIdx; ++code) {
-        char digits[16];
-        const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, code);
-        key.replace(5, std::string::npos, digits, static_cast<size_t>(end.ptr - digits));
-        if (const std::optional<SharedText> text = dictionary.GetSharedText(units, key, attribute))
-            m_Units->PROFIBUSProfil3UnitString(code, text->str());
+    // One walk through the section's entries instead of a look-up of every code's key. The first
+    // entry of a key wins, as in the dictionary's look-up; a key counts only in the form the code
+    // gives it ("unit_1001", no sign or leading zero).
+    constexpr int32_t kCodes = pp3MaxUnitIdx - pp3MinConstUnitIdx + 1;
+    std::vector<bool> seen(kCodes, false);
+    for (pugi::xml_node entry : units.children()) {
+        const std::string_view key = entry.attribute("key").value();
+        if (key.size() < 6 || key.compare(0, 5, "unit_") != 0 || key[5] == '0')
+            continue;
+        int32_t code = 0;
+        const char* const last = key.data() + key.size();
+        const std::from_chars_result read = std::from_chars(key.data() + 5, last, code);
+        if (read.ec != std::errc() || read.ptr != last || code < pp3MinConstUnitIdx ||
+            code > pp3MaxUnitIdx || seen[static_cast<size_t>(code - pp3MinConstUnitIdx)])
+            continue;
+        seen[static_cast<size_t>(code - pp3MinConstUnitIdx)] = true;
+        if (const pugi::xml_attribute text = entry.attribute("text"))
+            m_Units->PROFIBUSProfil3UnitString(code, text.value());
     }
 }
 
