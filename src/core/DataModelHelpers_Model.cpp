@@ -206,12 +206,21 @@ void ApplyDictionaryTexts(IDTMContext& context) {
     const pugi::xml_node keys = dictionary.GetSection("keys");
     DiagnosticLog& log = context.Diagnostics();
 
+    // The key's text and the block's part of it are made again only where they change.
+    std::string key;
+    std::string blockPart;
+    int16_t blockPartOf = -1;
     for (const auto& e : parameters.Elements()) {
         clsDataElement& element = AsDataElement(*e);
 
-        std::string key = element.Name();
-        if (element.BlockType != pbfPhysicalBlock)
-            ReplaceAll(key, "/" + std::to_string(element.BlockNumber) + "/", "/i/");
+        key.assign(element.Name());
+        if (element.BlockType != pbfPhysicalBlock) {
+            if (blockPart.empty() || element.BlockNumber != blockPartOf) {
+                blockPart = "/" + std::to_string(element.BlockNumber) + "/";
+                blockPartOf = element.BlockNumber;
+            }
+            ReplaceAll(key, blockPart, "/i/");
+        }
 
         pugi::xml_node section = params;
         if (!dictionary.GetSectionEntry(section, key)) {
