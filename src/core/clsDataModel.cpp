@@ -5,10 +5,13 @@
 
 #include <charconv>
 #include <exception>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <pugixml.hpp>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/DataModelHelpers.h"
@@ -97,14 +100,15 @@ void clsDataModel::SetLanguage(IDTMContext& context, int32_t lcid) {
     }
 }
 
-void clsDataModel::LoadUnitTexts(IDTMContext& context) {
-    IDTMDictionary& dictionary = context.Dictionary();
-    const pugi::xml_node units = dictionary.GetSection("units");
-    if (!units)
-        return;
-    // One walk through the section's entries instead of a look-up of every code's key. The first
-    // entry of a key wins, as in the dictionary's look-up; a key counts only in the form the code
-    // gives it ("unit_1001", no sign or leading zero).
+namespace {
+
+using UnitTexts = std::vector<std::pair<int32_t, std::string>>;
+
+// The unit texts of a units section: code and text. The first entry of a key wins, as in the
+// dictionary's look-up; a key counts only in the form the code gives it ("unit_1001", no sign or
+// leading zero).
+UnitTexts ReadUnitTexts(pugi::xml_node units) {
+    UnitTexts texts;
     constexpr int32_t kCodes = pp3MaxUnitIdx - pp3MinConstUnitIdx + 1;
     std::vector<bool> seen(kCodes, false);
     for (pugi::xml_node entry : units.children()) {
@@ -119,8 +123,47 @@ void clsDataModel::LoadUnitTexts(IDTMContext& context) {
             continue;
         seen[static_cast<size_t>(code - pp3MinConstUnitIdx)] = true;
         if (const pugi::xml_attribute text = entry.attribute("text"))
-            m_Units->PROFIBUSProfil3UnitString(code, text.value());
+            texts.emplace_back(code, text.value());
     }
+    return texts;
+}
+
+// The unit texts of each shared dictionary document, read once for the process and dropped
+// with the document.
+struct UnitTextsOfDocument {
+    std::weak_ptr<const void> document;
+    std::shared_ptr<const UnitTexts> texts;
+};
+
+std::shared_ptr<const UnitTexts> SharedUnitTexts(const std::shared_ptr<const void>& document,
+                                                 pugi::xml_node units) {
+    static std::mutex mutex;
+    static std::vector<UnitTextsOfDocument> known;
+    const std::lock_guard<std::mutex> lock(mutex);
+    std::erase_if(known, [](const UnitTextsOfDocument& k) { return k.document.expired(); });
+    for (const UnitTextsOfDocument& k : known) {
+        if (!k.document.owner_before(document) && !document.owner_before(k.document))
+            return k.texts;
+    }
+    auto texts = std::make_shared<const UnitTexts>(ReadUnitTexts(units));
+    known.push_back({document, texts});
+    return texts;
+}
+
+}  // namespace
+
+void clsDataModel::LoadUnitTexts(IDTMContext& context) {
+    IDTMDictionary& dictionary = context.Dictionary();
+    const pugi::xml_node units = dictionary.GetSection("units");
+    if (!units)
+        return;
+    // A shared document's texts are read once; those of any other are read each time.
+    const std::shared_ptr<const void> document = dictionary.DocumentOwner();
+    const std::shared_ptr<const UnitTexts> texts =
+        document ? SharedUnitTexts(document, units)
+                 : std::make_shared<const UnitTexts>(ReadUnitTexts(units));
+    for (const auto& [code, text] : *texts)
+        m_Units->PROFIBUSProfil3UnitString(code, text);
 }
 
 void clsDataModel::DataChanged(IPrivateDataElement& element, IDTMContext& context) {
