@@ -6,7 +6,6 @@
 #include <charconv>
 #include <exception>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <pugixml.hpp>
 #include <string>
@@ -128,28 +127,6 @@ UnitTexts ReadUnitTexts(pugi::xml_node units) {
     return texts;
 }
 
-// The unit texts of each shared dictionary document, read once for the process and dropped
-// with the document.
-struct UnitTextsOfDocument {
-    std::weak_ptr<const void> document;
-    std::shared_ptr<const UnitTexts> texts;
-};
-
-std::shared_ptr<const UnitTexts> SharedUnitTexts(const std::shared_ptr<const void>& document,
-                                                 pugi::xml_node units) {
-    static std::mutex mutex;
-    static std::vector<UnitTextsOfDocument> known;
-    const std::lock_guard<std::mutex> lock(mutex);
-    std::erase_if(known, [](const UnitTextsOfDocument& k) { return k.document.expired(); });
-    for (const UnitTextsOfDocument& k : known) {
-        if (!k.document.owner_before(document) && !document.owner_before(k.document))
-            return k.texts;
-    }
-    auto texts = std::make_shared<const UnitTexts>(ReadUnitTexts(units));
-    known.push_back({document, texts});
-    return texts;
-}
-
 }  // namespace
 
 void clsDataModel::LoadUnitTexts(IDTMContext& context) {
@@ -159,9 +136,9 @@ void clsDataModel::LoadUnitTexts(IDTMContext& context) {
         return;
     // A shared document's texts are read once; those of any other are read each time.
     const std::shared_ptr<const void> document = dictionary.DocumentOwner();
+    auto read = [&] { return std::make_shared<const UnitTexts>(ReadUnitTexts(units)); };
     const std::shared_ptr<const UnitTexts> texts =
-        document ? SharedUnitTexts(document, units)
-                 : std::make_shared<const UnitTexts>(ReadUnitTexts(units));
+        document ? DocumentData<const UnitTexts>(document, read) : read();
     for (const auto& [code, text] : *texts)
         m_Units->PROFIBUSProfil3UnitString(code, text);
 }
