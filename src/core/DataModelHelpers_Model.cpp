@@ -4,7 +4,11 @@
 #include <exception>
 #include <limits>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "core/ConvStr.h"
 #include "core/DataModelHelpers.h"
@@ -48,6 +52,38 @@ SharedText ElementText(IDTMContext& context, pugi::xml_node keys, const SharedTe
         return text;
     return SharedText(ExpandTextReferences(text.str(), context, keys));
 }
+
+enum { kLabel, kDescription, kHelp, kValueLists, kValueList, kIconList, kCmdErrList };
+
+// The dictionary's entry for an element's key: the section that has it (the parameters first,
+// then the manufacturer's parameters; none when neither has it) and its texts.
+struct KeyTexts {
+    pugi::xml_node section;
+    std::vector<std::optional<SharedText>> texts;
+};
+
+KeyTexts LookUpKeyTexts(const IDTMDictionary& dictionary, pugi::xml_node params,
+                        pugi::xml_node manuSpec, const std::string& key) {
+    KeyTexts found;
+    if (dictionary.GetSectionEntry(params, key))
+        found.section = params;
+    else if (dictionary.GetSectionEntry(manuSpec, key))
+        found.section = manuSpec;
+    else
+        return found;
+    // The entry is looked up once for all of its texts.
+    found.texts = dictionary.GetSharedTexts(
+        found.section, key,
+        {"label", "description", "help", "valueLists", "valueList", "iconList", "cmdErrList"});
+    return found;
+}
+
+// The entries of a shared document's keys, looked up once for the process as the elements ask
+// for them; entries once added never change, so that a found one is read without the lock.
+struct KeyTextsOfDocument {
+    std::mutex mutex;
+    std::unordered_map<std::string, KeyTexts> byKey;
+};
 
 }  // namespace
 
@@ -206,24 +242,45 @@ void ApplyDictionaryTexts(IDTMContext& context) {
     const pugi::xml_node keys = dictionary.GetSection("keys");
     DiagnosticLog& log = context.Diagnostics();
 
+    // The entries of a shared document are looked up once for the process.
+    const std::shared_ptr<const void> document = dictionary.DocumentOwner();
+    const std::shared_ptr<KeyTextsOfDocument> known =
+        document ? DocumentData<KeyTextsOfDocument>(
+                       document, [] { return std::make_shared<KeyTextsOfDocument>(); })
+                 : nullptr;
+
+    // The key's text and the block's part of it are made again only where they change.
+    std::string key;
+    std::string blockPart;
+    int16_t blockPartOf = -1;
+    KeyTexts own;
     for (const auto& e : parameters.Elements()) {
         clsDataElement& element = AsDataElement(*e);
 
-        std::string key = element.Name();
-        if (element.BlockType != pbfPhysicalBlock)
-            ReplaceAll(key, "/" + std::to_string(element.BlockNumber) + "/", "/i/");
-
-        pugi::xml_node section = params;
-        if (!dictionary.GetSectionEntry(section, key)) {
-            section = manuSpec;
-            if (!dictionary.GetSectionEntry(section, key))
-                continue;
+        key.assign(element.Name());
+        if (element.BlockType != pbfPhysicalBlock) {
+            if (blockPart.empty() || element.BlockNumber != blockPartOf) {
+                blockPart = "/" + std::to_string(element.BlockNumber) + "/";
+                blockPartOf = element.BlockNumber;
+            }
+            ReplaceAll(key, blockPart, "/i/");
         }
-        // The entry is looked up once for all of its texts.
-        enum { kLabel, kDescription, kHelp, kValueLists, kValueList, kIconList, kCmdErrList };
-        const std::vector<std::optional<SharedText>> texts = dictionary.GetSharedTexts(
-            section, key,
-            {"label", "description", "help", "valueLists", "valueList", "iconList", "cmdErrList"});
+
+        const KeyTexts* entry = &own;
+        if (known) {
+            const std::lock_guard<std::mutex> lock(known->mutex);
+            auto it = known->byKey.find(key);
+            if (it == known->byKey.end())
+                it = known->byKey.emplace(key, LookUpKeyTexts(dictionary, params, manuSpec, key))
+                         .first;
+            entry = &it->second;
+        } else {
+            own = LookUpKeyTexts(dictionary, params, manuSpec, key);
+        }
+        if (!entry->section)
+            continue;
+        const pugi::xml_node section = entry->section;
+        const std::vector<std::optional<SharedText>>& texts = entry->texts;
 
         // An entry without one of the three texts leaves that text empty; the other elements
         // still get theirs.

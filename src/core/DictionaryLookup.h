@@ -4,6 +4,8 @@
 // conversions.
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <pugixml.hpp>
 #include <string>
@@ -59,6 +61,28 @@ std::string ExpandTextReferences(const std::string& text, IDTMContext& context,
 // The same with another attribute than "text".
 std::string ExpandTextReferencesEx(const std::string& text, IDTMContext& context,
                                    pugi::xml_node section, const std::string& attribute);
+
+// The data of type T derived from a shared dictionary document (IDTMDictionary::DocumentOwner):
+// made by 'make' (a shared_ptr<T>) on the first call for the document, the same one for every
+// later call while the document lives, and dropped with it.
+template <class T, class Make>
+std::shared_ptr<T> DocumentData(const std::shared_ptr<const void>& document, Make make) {
+    struct Known {
+        std::weak_ptr<const void> document;
+        std::shared_ptr<T> data;
+    };
+    static std::mutex mutex;
+    static std::vector<Known> known;
+    const std::lock_guard<std::mutex> lock(mutex);
+    std::erase_if(known, [](const Known& k) { return k.document.expired(); });
+    for (const Known& k : known) {
+        if (!k.document.owner_before(document) && !document.owner_before(k.document))
+            return k.data;
+    }
+    std::shared_ptr<T> data = make();
+    known.push_back({document, data});
+    return data;
+}
 
 // --- language ids (module LangSupp) ---
 // The primary language of a language id (its low 10 bits).

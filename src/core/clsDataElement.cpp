@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 #include <stdexcept>
+#include <typeinfo>
 
 #include "core/ConvStr.h"
 #include "core/DataModelHelpers.h"
@@ -701,11 +702,17 @@ bool clsDataElement::IsDeviceCommand(IDTMContext& context) const {
            context.UserManager().UserLevel() >= RequiredUserLevel;
 }
 
+// Every element of the data set is a clsDataElement itself: its exact type is checked first,
+// which costs much less than the search of a dynamic_cast.
 clsDataElement* AsDataElement(IPrivateDataElement* element) {
+    if (element != nullptr && typeid(*element) == typeid(clsDataElement))
+        return static_cast<clsDataElement*>(element);
     return dynamic_cast<clsDataElement*>(element);
 }
 
 clsDataElement& AsDataElement(IPrivateDataElement& element) {
+    if (typeid(element) == typeid(clsDataElement))
+        return static_cast<clsDataElement&>(element);
     return dynamic_cast<clsDataElement&>(element);
 }
 

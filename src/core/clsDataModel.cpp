@@ -5,8 +5,12 @@
 
 #include <charconv>
 #include <exception>
+#include <memory>
 #include <optional>
+#include <pugixml.hpp>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/DataModelHelpers.h"
@@ -95,21 +99,48 @@ void clsDataModel::SetLanguage(IDTMContext& context, int32_t lcid) {
     }
 }
 
+namespace {
+
+using UnitTexts = std::vector<std::pair<int32_t, std::string>>;
+
+// The unit texts of a units section: code and text. The first entry of a key wins, as in the
+// dictionary's look-up; a key counts only in the form the code gives it ("unit_1001", no sign or
+// leading zero).
+UnitTexts ReadUnitTexts(pugi::xml_node units) {
+    UnitTexts texts;
+    constexpr int32_t kCodes = pp3MaxUnitIdx - pp3MinConstUnitIdx + 1;
+    std::vector<bool> seen(kCodes, false);
+    for (pugi::xml_node entry : units.children()) {
+        const std::string_view key = entry.attribute("key").value();
+        if (key.size() < 6 || key.compare(0, 5, "unit_") != 0 || key[5] == '0')
+            continue;
+        int32_t code = 0;
+        const char* const last = key.data() + key.size();
+        const std::from_chars_result read = std::from_chars(key.data() + 5, last, code);
+        if (read.ec != std::errc() || read.ptr != last || code < pp3MinConstUnitIdx ||
+            code > pp3MaxUnitIdx || seen[static_cast<size_t>(code - pp3MinConstUnitIdx)])
+            continue;
+        seen[static_cast<size_t>(code - pp3MinConstUnitIdx)] = true;
+        if (const pugi::xml_attribute text = entry.attribute("text"))
+            texts.emplace_back(code, text.value());
+    }
+    return texts;
+}
+
+}  // namespace
+
 void clsDataModel::LoadUnitTexts(IDTMContext& context) {
     IDTMDictionary& dictionary = context.Dictionary();
     const pugi::xml_node units = dictionary.GetSection("units");
     if (!units)
         return;
-    // One key and one attribute name for the whole walk: no text is put together per code.
-    const std::string attribute = "text";
-    std::string key = "unit_";
-    for (int32_t code = pp3MinConstUnitIdx; code <= pp3MaxUnitIdx; ++code) {
-        char digits[16];
-        const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, code);
-        key.replace(5, std::string::npos, digits, static_cast<size_t>(end.ptr - digits));
-        if (const std::optional<SharedText> text = dictionary.GetSharedText(units, key, attribute))
-            m_Units->PROFIBUSProfil3UnitString(code, text->str());
-    }
+    // A shared document's texts are read once; those of any other are read each time.
+    const std::shared_ptr<const void> document = dictionary.DocumentOwner();
+    auto read = [&] { return std::make_shared<const UnitTexts>(ReadUnitTexts(units)); };
+    const std::shared_ptr<const UnitTexts> texts =
+        document ? DocumentData<const UnitTexts>(document, read) : read();
+    for (const auto& [code, text] : *texts)
+        m_Units->PROFIBUSProfil3UnitString(code, text);
 }
 
 void clsDataModel::DataChanged(IPrivateDataElement& element, IDTMContext& context) {
@@ -279,10 +310,13 @@ std::string clsDataModel::DTMVersion() const {
 }
 
 double clsDataModel::DTMDate() const {
-    const std::string& comments = os::ComponentVersion().comments;
-    const int32_t pos = InStrRevLike(comments, "####-##-##", 0);
-    const std::optional<double> days =
-        pos == 0 ? std::nullopt : ParseIsoDate(comments.substr(static_cast<size_t>(pos - 1), 10));
+    // The version information is fixed for the process: its date is read once.
+    static const std::optional<double> days = [] {
+        const std::string& comments = os::ComponentVersion().comments;
+        const int32_t pos = InStrRevLike(comments, "####-##-##", 0);
+        return pos == 0 ? std::nullopt
+                        : ParseIsoDate(comments.substr(static_cast<size_t>(pos - 1), 10));
+    }();
     if (!days)
         throw VbError(VbErr::TypeMismatch, "the version information holds no date");
     return *days;

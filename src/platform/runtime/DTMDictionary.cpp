@@ -322,6 +322,10 @@ std::optional<DictionaryFault> DTMDictionary::CheckFolder(const std::string& fol
     return std::nullopt;
 }
 
+std::shared_ptr<const void> DTMDictionary::DocumentOwner() const {
+    return doc_;
+}
+
 pugi::xml_node DTMDictionary::GetSection(const std::string& section) const {
     if (!doc_)
         return {};

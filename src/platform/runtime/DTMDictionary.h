@@ -68,6 +68,8 @@ class DTMDictionary : public IDTMDictionary {
                                       const std::string& section,
                                       const std::string& attribute) const override;
 
+    std::shared_ptr<const void> DocumentOwner() const override;
+
     const std::string& LastError() const { return lastError_; }
 
     // Checks a dictionary folder before any instance uses it: the folder exists, the main file

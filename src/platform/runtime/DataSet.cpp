@@ -42,21 +42,34 @@ size_t DataSet::PositionOf(const std::string& path) const {
     return elements_.size();
 }
 
+namespace {
+
+// The record an element is a direct member of: its path cut after the last "/" before its end;
+// empty for a path without one.
+std::string_view RecordOf(std::string_view path) {
+    if (path.size() < 2)
+        return {};
+    const size_t slash = path.rfind('/', path.size() - 2);
+    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
 std::vector<IPrivateDataElement*> DataSet::RecordMembers(const std::string& recordPath) const {
-    std::vector<IPrivateDataElement*> members;
     if (!IsRecordPath(recordPath))
-        return members;
-    for (const auto& e : elements_) {
-        const std::string& name = e->Name();
-        if (name.size() <= recordPath.size() || name.compare(0, recordPath.size(), recordPath) != 0)
-            continue;
-        // A direct member has no further "/" in its own name, except the one that closes a
-        // sub-record.
-        size_t slash = name.find('/', recordPath.size());
-        if (slash == std::string::npos || slash == name.size() - 1)
-            members.push_back(e.get());
+        return {};
+    // The index is built on the first look-up after the elements changed: one walk for all
+    // records instead of one for each.
+    if (!membersIndexed_) {
+        members_.clear();
+        for (const auto& e : elements_) {
+            if (const std::string_view record = RecordOf(e->Name()); !record.empty())
+                members_[record].push_back(e.get());
+        }
+        membersIndexed_ = true;
     }
-    return members;
+    auto it = members_.find(recordPath);
+    return it == members_.end() ? std::vector<IPrivateDataElement*>() : it->second;
 }
 
 void DataSet::AddElement(std::shared_ptr<IPrivateDataElement> element, const std::string& before,
@@ -75,11 +88,14 @@ void DataSet::AddElement(std::shared_ptr<IPrivateDataElement> element, const std
             ++pos;
     }
     byPath_.emplace(path, element.get());
+    membersIndexed_ = false;
     elements_.insert(elements_.begin() + static_cast<std::ptrdiff_t>(pos), std::move(element));
 }
 
 void DataSet::Clear() {
     byPath_.clear();
+    members_.clear();
+    membersIndexed_ = false;
     elements_.clear();
 }
 

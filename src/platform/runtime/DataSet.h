@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -68,6 +69,10 @@ class DataSet : public IParameters {
     std::shared_ptr<IChannels> channels_;
     std::vector<std::shared_ptr<IPrivateDataElement>> elements_;
     std::unordered_map<std::string, IPrivateDataElement*> byPath_;
+    // The direct members of each record in the order of elements_, built when first asked for;
+    // the keys are views of the members' paths.
+    mutable std::unordered_map<std::string_view, std::vector<IPrivateDataElement*>> members_;
+    mutable bool membersIndexed_ = false;
     int32_t lockCount_ = 0;
     int32_t dataSetState_ = 0;
     int32_t modified_ = 0;

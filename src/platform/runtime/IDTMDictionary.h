@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <pugixml.hpp>
 #include <string>
@@ -66,6 +67,10 @@ class IDTMDictionary {
             texts.push_back(GetSharedText(section, key, std::string(attribute)));
         return texts;
     }
+    // The owner of the document in use, which lives as long as the document: what is derived
+    // from a document once can be kept for it while it lives. nullptr when the dictionary does
+    // not share its documents.
+    virtual std::shared_ptr<const void> DocumentOwner() const { return nullptr; }
     // The document completed with the texts of a section: every attribute value of the form
     // "$(key)" is replaced by the key's text. nullopt when the text is no XML document.
     virtual std::optional<std::string> GetXml(IDTMContext& context, const std::string& xml,

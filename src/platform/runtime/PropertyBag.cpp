@@ -21,7 +21,7 @@ inline char FoldAscii(char c) {
 
 struct TypeName {
     VarType type;
-    const char* name;
+    std::string_view name;
 };
 constexpr TypeName kTypeNames[] = {
     {VarType::Empty, "Empty"},   {VarType::Null, "Null"},       {VarType::Boolean, "Boolean"},
@@ -30,11 +30,11 @@ constexpr TypeName kTypeNames[] = {
     {VarType::Date, "Date"},     {VarType::String, "String"},   {VarType::ByteArray, "ByteArray"},
 };
 
-const char* NameOf(VarType t) {
+std::string_view NameOf(VarType t) {
     for (const auto& tn : kTypeNames)
         if (tn.type == t)
             return tn.name;
-    return nullptr;
+    return {};
 }
 
 std::optional<VarType> TypeOf(std::string_view name) {
