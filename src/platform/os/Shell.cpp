@@ -31,11 +31,13 @@ void WatchExit(pid_t child, IEventLoop& loop, ShellOpenEnded ended) {
         const pid_t done = ::waitpid(child, &status, WNOHANG);
         if (done == 0 || (done < 0 && errno == EINTR))
             return;  // still running
+        // A status that cannot be had (the child reaped elsewhere) says nothing about the file.
+        const bool reaped = done == child;
         // The timer goes first: what it holds must not be used after it has stopped.
         const ShellOpenEnded tell = ended;
-        loop.StopTimer(*timer);
-        // A status that cannot be had (the child reaped elsewhere) says nothing about the file.
-        if (done == child && tell)
+        IEventLoop& owner = loop;
+        owner.StopTimer(*timer);
+        if (reaped && tell)
             tell(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     });
 }
