@@ -1,5 +1,4 @@
 #include "frame/window/FrameWindowProgram.h"
-#include "platform/controls/widgets/QtText.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -19,6 +18,7 @@
 #include "frame/window/WindowPrompt.h"
 #include "platform/controls/widgets/PageRegistry.h"
 #include "platform/controls/widgets/QtEventLoop.h"
+#include "platform/controls/widgets/QtText.h"
 #include "platform/controls/widgets/ctlNavigation.h"
 #include "platform/runtime/IFunctionCall.h"
 #include "platform/runtime/ManualEventLoop.h"

@@ -1,8 +1,9 @@
 #include "frame/window/WindowPrompt.h"
-#include "platform/controls/widgets/QtText.h"
 
 #include <QAbstractButton>
 #include <QPointer>
+
+#include "platform/controls/widgets/QtText.h"
 
 namespace kv {
 

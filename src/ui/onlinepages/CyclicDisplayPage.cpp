@@ -1,9 +1,9 @@
 #include "ui/onlinepages/CyclicDisplayPage.h"
-#include "platform/controls/widgets/QtText.h"
 
 #include <QString>
 
 #include "core/clsDataElement.h"
+#include "platform/controls/widgets/QtText.h"
 #include "platform/runtime/ElementPath.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IParameters.h"

@@ -1,5 +1,4 @@
 #include "ui/parameterpages/PageBase.h"
-#include "platform/controls/widgets/QtText.h"
 
 #include <QAbstractButton>
 #include <QEvent>
@@ -17,6 +16,7 @@
 #include "core/DictionaryLookup.h"
 #include "core/clsDataElement.h"
 #include "platform/controls/widgets/LastResort.h"
+#include "platform/controls/widgets/QtText.h"
 #include "platform/controls/widgets/Twips.h"
 #include "platform/controls/widgets/ctlParamHelp.h"
 #include "platform/controls/widgets/ctlParamSite.h"

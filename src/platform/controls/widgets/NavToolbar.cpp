@@ -1,5 +1,4 @@
 #include "platform/controls/widgets/NavToolbar.h"
-#include "platform/controls/widgets/QtText.h"
 
 #include <QAction>
 #include <QIcon>
@@ -7,6 +6,7 @@
 
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/NavPictures.h"
+#include "platform/controls/widgets/QtText.h"
 
 namespace kv::nav {
 

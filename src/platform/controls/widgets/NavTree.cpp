@@ -1,5 +1,4 @@
 #include "platform/controls/widgets/NavTree.h"
-#include "platform/controls/widgets/QtText.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
@@ -12,6 +11,7 @@
 #include <string_view>
 
 #include "platform/controls/widgets/LastResort.h"
+#include "platform/controls/widgets/QtText.h"
 #include "value/Text.h"
 
 namespace kv::nav {

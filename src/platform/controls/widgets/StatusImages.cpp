@@ -1,7 +1,8 @@
 #include "platform/controls/widgets/StatusImages.h"
-#include "platform/controls/widgets/QtText.h"
 
 #include <QFile>
+
+#include "platform/controls/widgets/QtText.h"
 
 // Resources of a static library are registered by hand, outside any namespace.
 static void InitStatusIconResources() {

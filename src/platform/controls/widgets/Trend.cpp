@@ -1,5 +1,4 @@
 #include "platform/controls/widgets/Trend.h"
-#include "platform/controls/widgets/QtText.h"
 
 #include <QDateTime>
 #include <QFontMetricsF>
@@ -13,6 +12,7 @@
 #include <stdexcept>
 
 #include "platform/controls/widgets/LastResort.h"
+#include "platform/controls/widgets/QtText.h"
 #include "platform/controls/widgets/WinColor.h"
 #include "value/Date.h"
 #include "value/NumberText.h"

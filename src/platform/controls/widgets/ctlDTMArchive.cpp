@@ -1,5 +1,4 @@
 #include "platform/controls/widgets/ctlDTMArchive.h"
-#include "platform/controls/widgets/QtText.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -8,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "platform/controls/widgets/LastResort.h"
+#include "platform/controls/widgets/QtText.h"
 #include "platform/controls/widgets/Trend.h"
 #include "platform/controls/widgets/Twips.h"
 #include "platform/runtime/IDTMContext.h"

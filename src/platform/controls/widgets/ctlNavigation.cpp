@@ -1,5 +1,4 @@
 #include "platform/controls/widgets/ctlNavigation.h"
-#include "platform/controls/widgets/QtText.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -15,6 +14,7 @@
 #include "platform/controls/widgets/NavToolbar.h"
 #include "platform/controls/widgets/NavTree.h"
 #include "platform/controls/widgets/PageRegistry.h"
+#include "platform/controls/widgets/QtText.h"
 
 namespace kv {
 

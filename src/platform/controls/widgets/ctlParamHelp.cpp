@@ -1,5 +1,4 @@
 #include "platform/controls/widgets/ctlParamHelp.h"
-#include "platform/controls/widgets/QtText.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -7,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/controls/widgets/LastResort.h"
+#include "platform/controls/widgets/QtText.h"
 #include "platform/controls/widgets/Twips.h"
 
 namespace kv {

@@ -1,5 +1,4 @@
 #include "platform/controls/widgets/ctlParameter.h"
-#include "platform/controls/widgets/QtText.h"
 
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -14,6 +13,7 @@
 #include "platform/controls/BitText.h"
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/ParameterEditor.h"
+#include "platform/controls/widgets/QtText.h"
 #include "platform/controls/widgets/StatusImages.h"
 #include "platform/controls/widgets/Twips.h"
 #include "platform/controls/widgets/WinColor.h"

@@ -1,5 +1,4 @@
 #include "ui/framework/widgets/ctlAbout.h"
-#include "platform/controls/widgets/QtText.h"
 
 #include <QDate>
 #include <QGridLayout>
@@ -11,6 +10,7 @@
 #include <cmath>
 
 #include "core/DictionaryLookup.h"
+#include "platform/controls/widgets/QtText.h"
 #include "platform/controls/widgets/ctlParamHelp.h"
 #include "platform/controls/widgets/ctlParamSite.h"
 #include "platform/runtime/EntryGuard.h"

@@ -1,5 +1,4 @@
 #include "ui/framework/widgets/ctlBar.h"
-#include "platform/controls/widgets/QtText.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -7,6 +6,7 @@
 #include <optional>
 
 #include "platform/controls/widgets/LastResort.h"
+#include "platform/controls/widgets/QtText.h"
 #include "platform/controls/widgets/Scale.h"
 #include "platform/controls/widgets/WinColor.h"
 #include "value/NumberText.h"

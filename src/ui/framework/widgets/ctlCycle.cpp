@@ -1,5 +1,4 @@
 #include "ui/framework/widgets/ctlCycle.h"
-#include "platform/controls/widgets/QtText.h"
 
 #include <QCheckBox>
 #include <QResizeEvent>
@@ -9,6 +8,7 @@
 #include "core/DictionaryLookup.h"
 #include "core/clsDataElement.h"
 #include "platform/controls/widgets/LastResort.h"
+#include "platform/controls/widgets/QtText.h"
 #include "platform/controls/widgets/Twips.h"
 #include "platform/controls/widgets/WinColor.h"
 #include "platform/os/IEventLoop.h"

@@ -1,10 +1,10 @@
 #include "ui/framework/widgets/ctlSeparator.h"
-#include "platform/controls/widgets/QtText.h"
 
 #include <QFrame>
 #include <QLabel>
 
 #include "platform/controls/widgets/LastResort.h"
+#include "platform/controls/widgets/QtText.h"
 #include "platform/controls/widgets/Twips.h"
 
 namespace kv {
