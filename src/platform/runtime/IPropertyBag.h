@@ -24,13 +24,11 @@ class IPropertyBag {
     }
 };
 
-// Reads one property of a control of type T (std::string, int32_t, double or bool): apply takes
-// the stored value, or def when the key is missing, converted with the Variant's rules. False
-// when the value does not convert; the property then stays as it was.
+// A stored value as a control property of type T (std::string, int32_t, double or bool),
+// converted with the Variant's rules: apply takes it. False when the value does not convert;
+// the property then stays as it was.
 template <typename T, typename Apply>
-bool ReadProperty(const IPropertyBag& bag, const std::string& key, const Variant& def,
-                  Apply&& apply) {
-    const Variant stored = bag.ReadOr(key, def);
+bool ApplyProperty(const Variant& stored, Apply&& apply) {
     std::optional<T> value;
     if constexpr (std::is_same_v<T, std::string>)
         value = stored.tryString();
@@ -46,6 +44,20 @@ bool ReadProperty(const IPropertyBag& bag, const std::string& key, const Variant
         return false;
     std::forward<Apply>(apply)(*value);
     return true;
+}
+
+// Reads one property of a control: the stored value, or def when the key is missing.
+template <typename T, typename Apply>
+bool ReadProperty(const IPropertyBag& bag, const std::string& key, const Variant& def,
+                  Apply&& apply) {
+    return ApplyProperty<T>(bag.ReadOr(key, def), std::forward<Apply>(apply));
+}
+
+// Reads one property of a control when the bag holds it; a missing key leaves it alone.
+template <typename T, typename Apply>
+bool ReadStoredProperty(const IPropertyBag& bag, const std::string& key, Apply&& apply) {
+    const std::optional<Variant> stored = bag.Read(key);
+    return !stored || ApplyProperty<T>(*stored, std::forward<Apply>(apply));
 }
 
 // An object that the runtime persists together with the instance.

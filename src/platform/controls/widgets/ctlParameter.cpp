@@ -139,33 +139,21 @@ bool ctlParameter::Raise(Fn&& fn) {
 // --- designer data ---
 
 bool ctlParameter::ReadProperties(const IPropertyBag& bag) {
-    bool ok = true;
-    // Reads one key when the bag holds it. A value that does not convert leaves the property
-    // alone and makes the answer False.
-    auto read = [&bag, &ok](const char* key, auto convert, auto apply) {
-        const std::optional<Variant> v = bag.Read(key);
-        if (!v)
-            return;
-        const auto converted = convert(*v);
-        if (converted)
-            apply(*converted);
-        else
-            ok = false;
-    };
-    const auto text = [](const Variant& v) { return v.tryString(); };
-    const auto number = [](const Variant& v) { return v.tryLong(); };
-    const auto flag = [](const Variant& v) { return v.tryBool(); };
-    read("parametertag", text, [this](const std::string& s) { SetParameterTag(s); });
-    read("labeltext", text, [this](const std::string& s) { SetLabelText(s); });
-    read("unittext", text, [this](const std::string& s) { SetUnitText(s); });
-    read("labelwidth", number, [this](int32_t n) { labelWidth_ = n; });
-    read("unitwidth", number, [this](int32_t n) { unitWidth_ = n; });
-    read("iconvisible", flag, [this](bool b) { iconVisible_ = b; });
-    read("labelstyle", number, [this](int32_t n) { labelStyle_ = n; });
-    read("controltype", number, [this](int32_t n) { SetControlType(n); });
-    read("locked", flag, [this](bool b) { SetLocked(b); });
-    read("statusicon", text, [this](const std::string& s) { SetStatusIcon(s); });
-    read("visible", flag, [this](bool b) {
+    // A key the bag lacks leaves its property alone; a value that does not convert does too,
+    // and makes the answer False.
+    using Text = std::string;
+    bool ok = ReadStoredProperty<Text>(bag, "parametertag",
+                                       [this](const Text& s) { SetParameterTag(s); });
+    ok &= ReadStoredProperty<Text>(bag, "labeltext", [this](const Text& s) { SetLabelText(s); });
+    ok &= ReadStoredProperty<Text>(bag, "unittext", [this](const Text& s) { SetUnitText(s); });
+    ok &= ReadStoredProperty<int32_t>(bag, "labelwidth", [this](int32_t n) { labelWidth_ = n; });
+    ok &= ReadStoredProperty<int32_t>(bag, "unitwidth", [this](int32_t n) { unitWidth_ = n; });
+    ok &= ReadStoredProperty<bool>(bag, "iconvisible", [this](bool b) { iconVisible_ = b; });
+    ok &= ReadStoredProperty<int32_t>(bag, "labelstyle", [this](int32_t n) { labelStyle_ = n; });
+    ok &= ReadStoredProperty<int32_t>(bag, "controltype", [this](int32_t n) { SetControlType(n); });
+    ok &= ReadStoredProperty<bool>(bag, "locked", [this](bool b) { SetLocked(b); });
+    ok &= ReadStoredProperty<Text>(bag, "statusicon", [this](const Text& s) { SetStatusIcon(s); });
+    ok &= ReadStoredProperty<bool>(bag, "visible", [this](bool b) {
         designVisible_ = b;
         ApplyVisibility();
     });
