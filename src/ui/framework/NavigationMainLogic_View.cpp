@@ -440,8 +440,7 @@ void NavigationMainLogic::ApplyLanguageTexts() {
     if (readback)
         headline.SetPVToolTip(readback->Label.str() + ": " + readback->Description.str());
     // The value in the language's number form at once, not at its next refresh.
-    if (IPrivateDataElement* value = ctx.Parameters().Item(kReadbackValuePath))
-        UpdatePV(ctx, *value);
+    UpdatePV(ctx);
     headline.SetCompanyLink(Text(ctx, "companyURL"));
     UpdateDataState();
 
