@@ -143,9 +143,43 @@ clsDataElement& AddDataElement(IParameters& model, const std::string& path, cons
     return result;
 }
 
-void BuildDataModel(IDTMContext& context) {
+namespace {
+
+// The elements of a device's data set as its builders leave them, before its channels exist.
+using ModelElements = std::vector<clsDataElement>;
+
+// The elements every new data set of the device starts from: the builders depend on nothing but
+// the device, so they run once for the process and each further data set copies their result.
+struct BuiltModels {
+    std::mutex mutex;
+    std::unordered_map<const IDeviceDefinition*, std::shared_ptr<const ModelElements>> byDevice;
+};
+
+BuiltModels& Built() {
+    static BuiltModels models;
+    return models;
+}
+
+std::shared_ptr<const ModelElements> BuiltModelOf(const IDeviceDefinition* device) {
+    BuiltModels& models = Built();
+    const std::lock_guard<std::mutex> lock(models.mutex);
+    auto it = models.byDevice.find(device);
+    return it == models.byDevice.end() ? nullptr : it->second;
+}
+
+void KeepBuiltModel(const IDeviceDefinition* device, const IParameters& parameters) {
+    auto elements = std::make_shared<ModelElements>();
+    elements->reserve(parameters.Elements().size());
+    for (const auto& e : parameters.Elements())
+        elements->push_back(AsDataElement(*e));
+    BuiltModels& models = Built();
+    const std::lock_guard<std::mutex> lock(models.mutex);
+    models.byDevice.emplace(device, std::move(elements));
+}
+
+// The DTM-level elements, then the blocks' elements, each with its slot and index.
+void BuildElements(IDTMContext& context, const IDeviceDefinition* device) {
     IParameters& parameters = context.Parameters();
-    parameters.Clear();
 
     AddDataElement(parameters, kTagPath, std::string(32, ' '), vtVisibleString, -1);
 
@@ -193,7 +227,6 @@ void BuildDataModel(IDTMContext& context) {
     protectedBy.RequiredUserLevel = 3;
     protectedBy.SetElementMode(16);
 
-    const IDeviceDefinition* device = DeviceOf(context);
     if (device != nullptr) {
         for (const BlockDefinition& block : device->Blocks()) {
             if (block.CreateBlockModel)
@@ -206,7 +239,21 @@ void BuildDataModel(IDTMContext& context) {
         AssignSlotAndIndex(element);
         element.SetStatusFlags(element.StatusFlags() & ~sfDynamic);
     }
+}
 
+}  // namespace
+
+void BuildDataModel(IDTMContext& context) {
+    IParameters& parameters = context.Parameters();
+    parameters.Clear();
+    const IDeviceDefinition* device = DeviceOf(context);
+    if (const std::shared_ptr<const ModelElements> built = BuiltModelOf(device)) {
+        for (const clsDataElement& element : *built)
+            parameters.AddElement(std::make_shared<clsDataElement>(element));
+    } else {
+        BuildElements(context, device);
+        KeepBuiltModel(device, parameters);
+    }
     if (device != nullptr)
         device->CreateChannels(context);
 }

@@ -126,6 +126,30 @@ TEST_F(ModelTest, CreateModelBuildsTheGeneralElements) {
         EXPECT_EQ(e->StatusFlags() & sfDynamic, 0) << e->Name();
 }
 
+// Every data set of the process starts from the same elements, and none of them is shared: a
+// change to one instance's elements reaches no other instance, made before or after.
+TEST_F(ModelTest, EachDataSetHasElementsOfItsOwn) {
+    ctx.model->CreateModel(ctx.context);
+    const std::vector<std::string> order = Order();
+    clsDataElement& tag = ctx.Element("~/Tag");
+    tag.InitialValue = Variant(std::string("changed"));
+    tag.SetTransientValue(Variant(std::string("changed")));
+    ctx.Element("~/Address").SetRange(0, int16_t{1}, int16_t{2});
+
+    ModelContext other(folder.path);
+    other.model->CreateModel(other.context);
+    std::vector<std::string> otherOrder;
+    for (const auto& e : other.data->Elements())
+        otherOrder.push_back(e->Name());
+    EXPECT_EQ(otherOrder, order);
+    EXPECT_NE(&other.Element("~/Tag"), &tag);
+    EXPECT_EQ(other.Element("~/Tag").InitialValue.str(), std::string(32, ' '));
+    EXPECT_TRUE(other.Element("~/Address").GetRange(0)->max.looseEquals(Variant(126)));
+
+    other.Element("~/CycleInterval").InitialValue = Variant(int32_t{1});
+    EXPECT_EQ(ctx.Element("~/CycleInterval").InitialValue.toLong(), 3000);
+}
+
 TEST(ModelConstruction, AddDataElementLengthsAndOctetStrings) {
     TempFolder f;
     ModelContext ctx(f.path);
