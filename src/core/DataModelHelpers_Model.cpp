@@ -58,6 +58,7 @@ enum { kLabel, kDescription, kHelp, kValueLists, kValueList, kIconList, kCmdErrL
 // The dictionary's entry for an element's key: the section that has it (the parameters first,
 // then the manufacturer's parameters; none when neither has it) and its texts.
 struct KeyTexts {
+    std::string key;
     pugi::xml_node section;
     std::vector<std::optional<SharedText>> texts;
 };
@@ -65,6 +66,7 @@ struct KeyTexts {
 KeyTexts LookUpKeyTexts(const IDTMDictionary& dictionary, pugi::xml_node params,
                         pugi::xml_node manuSpec, const std::string& key) {
     KeyTexts found;
+    found.key = key;
     if (dictionary.GetSectionEntry(params, key))
         found.section = params;
     else if (dictionary.GetSectionEntry(manuSpec, key))
@@ -78,11 +80,12 @@ KeyTexts LookUpKeyTexts(const IDTMDictionary& dictionary, pugi::xml_node params,
     return found;
 }
 
-// The entries of a shared document's keys, looked up once for the process as the elements ask
-// for them; entries once added never change, so that a found one is read without the lock.
+// The entries of a shared document for the elements' paths, looked up once for the process as
+// the elements ask for them (a path gives its block and so its key); entries once added never
+// change, so that a found one is read without the lock.
 struct KeyTextsOfDocument {
     std::mutex mutex;
-    std::unordered_map<std::string, KeyTexts> byKey;
+    std::unordered_map<std::string, KeyTexts> byPath;
 };
 
 }  // namespace
@@ -296,15 +299,12 @@ void ApplyDictionaryTexts(IDTMContext& context) {
                        document, [] { return std::make_shared<KeyTextsOfDocument>(); })
                  : nullptr;
 
-    // The key's text and the block's part of it are made again only where they change.
-    std::string key;
+    // The dictionary's key of an element: its path with its block's number given as "i". The
+    // block's part of it is made again only where it changes.
     std::string blockPart;
     int16_t blockPartOf = -1;
-    KeyTexts own;
-    for (const auto& e : parameters.Elements()) {
-        clsDataElement& element = AsDataElement(*e);
-
-        key.assign(element.Name());
+    auto entryOf = [&](const clsDataElement& element) {
+        std::string key = element.Name();
         if (element.BlockType != pbfPhysicalBlock) {
             if (blockPart.empty() || element.BlockNumber != blockPartOf) {
                 blockPart = "/" + std::to_string(element.BlockNumber) + "/";
@@ -312,20 +312,25 @@ void ApplyDictionaryTexts(IDTMContext& context) {
             }
             ReplaceAll(key, blockPart, "/i/");
         }
+        return LookUpKeyTexts(dictionary, params, manuSpec, key);
+    };
+    KeyTexts own;
+    for (const auto& e : parameters.Elements()) {
+        clsDataElement& element = AsDataElement(*e);
 
         const KeyTexts* entry = &own;
         if (known) {
             const std::lock_guard<std::mutex> lock(known->mutex);
-            auto it = known->byKey.find(key);
-            if (it == known->byKey.end())
-                it = known->byKey.emplace(key, LookUpKeyTexts(dictionary, params, manuSpec, key))
-                         .first;
+            auto it = known->byPath.find(element.Name());
+            if (it == known->byPath.end())
+                it = known->byPath.emplace(element.Name(), entryOf(element)).first;
             entry = &it->second;
         } else {
-            own = LookUpKeyTexts(dictionary, params, manuSpec, key);
+            own = entryOf(element);
         }
         if (!entry->section)
             continue;
+        const std::string& key = entry->key;
         const pugi::xml_node section = entry->section;
         const std::vector<std::optional<SharedText>>& texts = entry->texts;
 
