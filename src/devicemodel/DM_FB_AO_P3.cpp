@@ -137,6 +137,9 @@ constexpr BlockTables kBlock{pbfFunctionAOBlock, &GetBlockPrefix, kElements, kSt
 }  // namespace
 
 std::string GetBlockPrefix(int16_t blockNumber) {
+    // The rules ask for block 1, the device's one block of this kind, with nearly every change.
+    if (blockNumber == 1)
+        return "FUNC/1/AO/";
     return "FUNC/" + std::to_string(blockNumber) + "/AO/";
 }
 

@@ -96,6 +96,9 @@ constexpr BlockTables kBlock{pbfTransducerBlock, &GetBlockPrefix, kElements};
 }  // namespace
 
 std::string GetBlockPrefix(int16_t blockNumber) {
+    // The rules ask for block 1, the device's one block of this kind, with nearly every change.
+    if (blockNumber == 1)
+        return "TRANS/1/Act/";
     return "TRANS/" + std::to_string(blockNumber) + "/Act/";
 }
 
