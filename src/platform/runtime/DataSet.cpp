@@ -87,9 +87,10 @@ void DataSet::AddElement(std::shared_ptr<IPrivateDataElement> element, const std
         if (pos < elements_.size())
             ++pos;
     }
-    byPath_.emplace(path, element.get());
-    membersIndexed_ = false;
+    IPrivateDataElement* const added = element.get();
     elements_.insert(elements_.begin() + static_cast<std::ptrdiff_t>(pos), std::move(element));
+    byPath_.emplace(path, added);
+    membersIndexed_ = false;
 }
 
 void DataSet::Clear() {

@@ -68,7 +68,8 @@ class DataSet : public IParameters {
     std::shared_ptr<IPrivateDataModel> model_;
     std::shared_ptr<IChannels> channels_;
     std::vector<std::shared_ptr<IPrivateDataElement>> elements_;
-    std::unordered_map<std::string, IPrivateDataElement*> byPath_;
+    // The keys are views of the elements' own paths, which do not change while they are held.
+    std::unordered_map<std::string_view, IPrivateDataElement*> byPath_;
     // The direct members of each record in the order of elements_, built when first asked for;
     // the keys are views of the members' paths.
     mutable std::unordered_map<std::string_view, std::vector<IPrivateDataElement*>> members_;
