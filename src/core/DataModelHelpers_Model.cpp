@@ -19,6 +19,7 @@
 #include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IParameters.h"
 #include "value/Text.h"
+#include "value/ValueList.h"
 
 namespace kv {
 
@@ -45,23 +46,30 @@ int16_t Add16(int16_t a, int32_t b) {
     return static_cast<int16_t>(sum);
 }
 
-// A dictionary text as the element keeps it: shared with the dictionary unless it holds
-// references that had to be expanded.
-SharedText ElementText(IDTMContext& context, pugi::xml_node keys, const SharedText& text) {
-    if (text.str().find("$(") == std::string::npos)
-        return text;
-    return SharedText(ExpandTextReferences(text.str(), context, keys));
-}
-
 enum { kLabel, kDescription, kHelp, kValueLists, kValueList, kIconList, kCmdErrList };
 
 // The dictionary's entry for an element's key: the section that has it (the parameters first,
-// then the manufacturer's parameters; none when neither has it) and its texts.
+// then the manufacturer's parameters; none when neither has it), its texts, which of the first
+// three hold references to expand, and its two value lists read.
 struct KeyTexts {
     std::string key;
     pugi::xml_node section;
     std::vector<std::optional<SharedText>> texts;
+    bool references[kHelp + 1] = {};
+    std::optional<ValueList> valueList;
+    std::optional<ValueList> cmdErrList;
 };
+
+// A text of the entry as the element keeps it: shared with the dictionary unless it holds
+// references that had to be expanded.
+SharedText ElementText(IDTMContext& context, pugi::xml_node keys, const KeyTexts& entry, int text) {
+    const std::optional<SharedText>& found = entry.texts[static_cast<size_t>(text)];
+    if (!found)
+        return SharedText();
+    if (!entry.references[text])
+        return *found;
+    return SharedText(ExpandTextReferences(found->str(), context, keys));
+}
 
 KeyTexts LookUpKeyTexts(const IDTMDictionary& dictionary, pugi::xml_node params,
                         pugi::xml_node manuSpec, const std::string& key) {
@@ -77,6 +85,14 @@ KeyTexts LookUpKeyTexts(const IDTMDictionary& dictionary, pugi::xml_node params,
     found.texts = dictionary.GetSharedTexts(
         found.section, key,
         {"label", "description", "help", "valueLists", "valueList", "iconList", "cmdErrList"});
+    for (int text : {kLabel, kDescription, kHelp}) {
+        const std::optional<SharedText>& t = found.texts[static_cast<size_t>(text)];
+        found.references[text] = t && t->str().find("$(") != std::string::npos;
+    }
+    if (const auto& v = found.texts[kValueList])
+        found.valueList = ValueList(*v);
+    if (const auto& v = found.texts[kCmdErrList])
+        found.cmdErrList = ValueList(*v);
     return found;
 }
 
@@ -336,12 +352,9 @@ void ApplyDictionaryTexts(IDTMContext& context) {
 
         // An entry without one of the three texts leaves that text empty; the other elements
         // still get theirs.
-        const auto& label = texts[kLabel];
-        element.Label = label ? ElementText(context, keys, *label) : SharedText();
-        const auto& description = texts[kDescription];
-        element.Description = description ? ElementText(context, keys, *description) : SharedText();
-        const auto& help = texts[kHelp];
-        element.Help = help ? ElementText(context, keys, *help) : SharedText();
+        element.Label = ElementText(context, keys, *entry, kLabel);
+        element.Description = ElementText(context, keys, *entry, kDescription);
+        element.Help = ElementText(context, keys, *entry, kHelp);
 
         // Each of the following is taken when present; a failure skips only that one.
         const char* const where = "ApplyDictionaryTexts";
@@ -350,8 +363,8 @@ void ApplyDictionaryTexts(IDTMContext& context) {
                 element.ValueLists = *v;
         });
         Guarded(log, where, [&] {
-            if (const auto& v = texts[kValueList])
-                element.ValueList = *v;
+            if (entry->valueList)
+                element.ValueList = *entry->valueList;
             element.ReplaceValueListEntries();
         });
         Guarded(log, where, [&] {
@@ -359,8 +372,8 @@ void ApplyDictionaryTexts(IDTMContext& context) {
                 element.IconList = *v;
         });
         Guarded(log, where, [&] {
-            if (const auto& v = texts[kCmdErrList])
-                element.CmdErrList = *v;
+            if (entry->cmdErrList)
+                element.CmdErrList = *entry->cmdErrList;
         });
 
         if (parameters.DataSetState() == dssCreated) {
