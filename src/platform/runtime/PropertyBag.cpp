@@ -232,11 +232,32 @@ std::optional<Variant> ReadValue(VarType type, const PropertyAttributes& attribu
 
 namespace {
 
-// Eight characters at a time with the ASCII capitals folded to small letters.
-uint64_t FoldedWord(const char* p, size_t n) {
-    uint64_t x = 0;
-    std::memcpy(&x, p, n);
-    constexpr uint64_t kOnes = 0x0101010101010101ULL;
+constexpr uint64_t kOnes = 0x0101010101010101ULL;
+
+inline uint64_t Load8(const char* p) {
+    uint64_t x;
+    std::memcpy(&x, p, 8);
+    return x;
+}
+
+// Fewer than eight characters in one word, without reading beyond them: the same characters give
+// the same word.
+inline uint64_t LoadShort(const char* p, size_t n) {
+    if (n >= 4) {
+        uint32_t first, last;
+        std::memcpy(&first, p, 4);
+        std::memcpy(&last, p + n - 4, 4);
+        return static_cast<uint64_t>(last) << 32 | first;
+    }
+    if (n == 0)
+        return 0;
+    return static_cast<uint64_t>(static_cast<unsigned char>(p[0])) |
+           static_cast<uint64_t>(static_cast<unsigned char>(p[n / 2])) << 8 |
+           static_cast<uint64_t>(static_cast<unsigned char>(p[n - 1])) << 16;
+}
+
+// Eight characters with the ASCII capitals folded to small letters.
+inline uint64_t Folded(uint64_t x) {
     const uint64_t low = x & (0x7F * kOnes);
     // 0x80 in every byte from 'A' on, and in every byte beyond 'Z'.
     const uint64_t fromA = low + (0x80 - 'A') * kOnes;
@@ -245,18 +266,40 @@ uint64_t FoldedWord(const char* p, size_t n) {
     return x | (capitals >> 2);
 }
 
-}  // namespace
+inline bool SameWordNoCase(uint64_t a, uint64_t b) {
+    return a == b || Folded(a) == Folded(b);
+}
 
-size_t NoCaseHash::operator()(std::string_view s) const noexcept {
-    uint64_t h = 0x9E3779B97F4A7C15ULL ^ s.size();
-    size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8)
-        h = (h ^ FoldedWord(s.data() + i, 8)) * 0xFF51AFD7ED558CCDULL;
-    // The rest as the last eight characters (some of them taken twice) where the key has eight.
-    if (i < s.size()) {
-        const uint64_t rest = s.size() >= 8 ? FoldedWord(s.data() + s.size() - 8, 8)
-                                            : FoldedWord(s.data() + i, s.size() - i);
-        h = (h ^ rest) * 0xFF51AFD7ED558CCDULL;
+// Whether n characters of a and b are alike but for the case of ASCII letters.
+[[gnu::always_inline]] inline bool EqualNoCase(const char* a, const char* b, size_t n) {
+    if (n >= 8) {
+        const size_t last = n - 8;
+        for (size_t i = 0; i < last; i += 8)
+            if (!SameWordNoCase(Load8(a + i), Load8(b + i)))
+                return false;
+        return SameWordNoCase(Load8(a + last), Load8(b + last));
+    }
+    for (size_t i = 0; i < n; ++i)
+        if (FoldAscii(a[i]) != FoldAscii(b[i]))
+            return false;
+    return true;
+}
+
+// Eight characters at a time. Bit 5 is set in every character before mixing, which gives a capital
+// and its small letter the same code; characters that differ only there otherwise ('_' and DEL,
+// '[' and '{', control characters and digits) hardly meet in keys.
+[[gnu::always_inline]] inline size_t HashNoCase(const char* p, size_t n) {
+    constexpr uint64_t kCase = 0x20 * kOnes;
+    constexpr uint64_t kMix = 0xFF51AFD7ED558CCDULL;
+    uint64_t h = 0x9E3779B97F4A7C15ULL ^ n;
+    if (n >= 8) {
+        // The rest as the last eight characters, some of them taken twice.
+        const char* const last = p + n - 8;
+        for (; p < last; p += 8)
+            h = (h ^ (Load8(p) | kCase)) * kMix;
+        h = (h ^ (Load8(last) | kCase)) * kMix;
+    } else {
+        h = (h ^ (LoadShort(p, n) | kCase)) * kMix;
     }
     h ^= h >> 32;
     h *= 0xC4CEB9FE1A85EC53ULL;
@@ -264,15 +307,14 @@ size_t NoCaseHash::operator()(std::string_view s) const noexcept {
     return static_cast<size_t>(h);
 }
 
+}  // namespace
+
+size_t NoCaseHash::operator()(std::string_view s) const noexcept {
+    return HashNoCase(s.data(), s.size());
+}
+
 bool NoCaseEqual::operator()(std::string_view a, std::string_view b) const noexcept {
-    if (a.size() != b.size())
-        return false;
-    if (a == b)
-        return true;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    return true;
+    return a.size() == b.size() && EqualNoCase(a.data(), b.data(), a.size());
 }
 
 std::optional<Variant> PropertyBag::Read(const std::string& key) const {
@@ -288,7 +330,8 @@ size_t PropertyBag::IndexOf(std::string_view key, size_t hash) const {
     const size_t mask = slots_.size() - 1;
     for (size_t i = hash & mask; slots_[i] != 0; i = (i + 1) & mask) {
         const Entry& e = entries_[slots_[i] - 1];
-        if (e.hash == hash && NoCaseEqual{}(KeyOf(e), key))
+        if (e.hash == hash && e.keySize == key.size() &&
+            EqualNoCase(keys_.data() + e.keyOffset, key.data(), key.size()))
             return slots_[i] - 1;
     }
     return kNone;
@@ -324,7 +367,9 @@ void PropertyBag::Append(std::string_view key, Variant value, size_t hash) {
 }
 
 const Variant* PropertyBag::Find(std::string_view key) const {
-    const size_t n = IndexOf(key, NoCaseHash{}(key));
+    if (slots_.empty())
+        return nullptr;
+    const size_t n = IndexOf(key, HashNoCase(key.data(), key.size()));
     return n == kNone ? nullptr : &entries_[n].value;
 }
 
