@@ -37,11 +37,60 @@ std::string_view NameOf(VarType t) {
     return {};
 }
 
-std::optional<VarType> TypeOf(std::string_view name) {
-    // As written by the bag itself first, then in any case.
-    for (const auto& tn : kTypeNames)
-        if (name == tn.name)
-            return tn.type;
+// Whether the text s (ending with its zero) is the literal; reads s no further than its zero.
+template <size_t N>
+inline bool Is(const char* s, const char (&literal)[N]) {
+#pragma GCC unroll 16
+    for (size_t i = 0; i < N; ++i)
+        if (s[i] != literal[i])
+            return false;
+    return true;
+}
+
+std::optional<VarType> TypeOf(const char* name) {
+    // As written by the bag itself first (told apart by the first letter), then in any case.
+    switch (name[0]) {
+        case 'B':
+            if (Is(name, "Byte"))
+                return VarType::Byte;
+            if (Is(name, "Boolean"))
+                return VarType::Boolean;
+            if (Is(name, "ByteArray"))
+                return VarType::ByteArray;
+            break;
+        case 'D':
+            if (Is(name, "Double"))
+                return VarType::Double;
+            if (Is(name, "Decimal"))
+                return VarType::Decimal;
+            if (Is(name, "Date"))
+                return VarType::Date;
+            break;
+        case 'E':
+            if (Is(name, "Empty"))
+                return VarType::Empty;
+            break;
+        case 'I':
+            if (Is(name, "Integer"))
+                return VarType::Integer;
+            break;
+        case 'L':
+            if (Is(name, "Long"))
+                return VarType::Long;
+            break;
+        case 'N':
+            if (Is(name, "Null"))
+                return VarType::Null;
+            break;
+        case 'S':
+            if (Is(name, "String"))
+                return VarType::String;
+            if (Is(name, "Single"))
+                return VarType::Single;
+            break;
+        default:
+            break;
+    }
     for (const auto& tn : kTypeNames)
         if (NoCaseEqual{}(name, tn.name))
             return tn.type;
@@ -77,6 +126,23 @@ bool ReadFloat(std::string_view s, F& out) {
 bool ReadInteger(std::string_view s, int64_t lo, int64_t hi, int64_t& out) {
     auto r = std::from_chars(s.data(), s.data() + s.size(), out);
     return r.ec == std::errc() && r.ptr == s.data() + s.size() && out >= lo && out <= hi;
+}
+
+// The same for a text ending with its zero. Most values are a few decimal digits: those are read
+// here in one walk, everything else (and every fault) as above.
+inline bool ReadInteger(const char* s, int64_t lo, int64_t hi, int64_t& out) {
+    const bool negative = *s == '-';
+    const char* const from = s + negative;
+    const char* p = from;
+    uint64_t n = 0;
+    for (unsigned d = static_cast<unsigned char>(*p) - '0'; d < 10;
+         d = static_cast<unsigned char>(*++p) - '0')
+        n = n * 10 + d;
+    if (*p == 0 && p > from && p - from <= 18) {
+        out = negative ? -static_cast<int64_t>(n) : static_cast<int64_t>(n);
+        return out >= lo && out <= hi;
+    }
+    return ReadInteger(std::string_view(s), lo, hi, out);
 }
 
 int HexDigit(char c) {
@@ -122,20 +188,36 @@ std::string ValueText(const Variant& v) {
     return {};
 }
 
-// The attributes of one property element (the first of each name), found in one walk.
+// The values of the attributes of one property element (the first of each name), found in one
+// walk; nullptr for an attribute the element lacks.
 struct PropertyAttributes {
-    pugi::xml_attribute name, type, value, lbound;
+    const char* name = nullptr;
+    const char* type = nullptr;
+    const char* value = nullptr;
+    const char* lbound = nullptr;
 
     explicit PropertyAttributes(pugi::xml_node node) {
         for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-            const std::string_view n = a.name();
-            pugi::xml_attribute* slot = n == "name"     ? &name
-                                        : n == "type"   ? &type
-                                        : n == "value"  ? &value
-                                        : n == "lbound" ? &lbound
-                                                        : nullptr;
+            const char* n = a.name();
+            const char** slot = nullptr;
+            switch (n[0]) {
+                case 'n':
+                    slot = Is(n, "name") ? &name : nullptr;
+                    break;
+                case 't':
+                    slot = Is(n, "type") ? &type : nullptr;
+                    break;
+                case 'v':
+                    slot = Is(n, "value") ? &value : nullptr;
+                    break;
+                case 'l':
+                    slot = Is(n, "lbound") ? &lbound : nullptr;
+                    break;
+                default:
+                    break;
+            }
             if (slot && !*slot)
-                *slot = a;
+                *slot = a.value();
         }
     }
 };
@@ -143,8 +225,7 @@ struct PropertyAttributes {
 // The value of one property element; nullopt and the reason in 'why' when it does not read.
 std::optional<Variant> ReadValue(VarType type, const PropertyAttributes& attributes,
                                  std::string& why) {
-    pugi::xml_attribute va = attributes.value;
-    std::string_view text = va.value();
+    const char* const va = attributes.value;
     if (type == VarType::Empty)
         return Variant();
     if (type == VarType::Null)
@@ -154,31 +235,36 @@ std::optional<Variant> ReadValue(VarType type, const PropertyAttributes& attribu
             why = "no value";
             return std::nullopt;
         }
-        return Variant(std::string(text));
+        return Variant(std::string(va));
     }
-    if (!va || (text.empty() && type != VarType::ByteArray)) {
+    if (!va || (!*va && type != VarType::ByteArray)) {
         why = "no value";
         return std::nullopt;
     }
     int64_t n = 0;
+    switch (type) {
+        case VarType::Byte:
+            if (ReadInteger(va, 0, 255, n))
+                return Variant(static_cast<uint8_t>(n));
+            break;
+        case VarType::Integer:
+            if (ReadInteger(va, INT16_MIN, INT16_MAX, n))
+                return Variant(static_cast<int16_t>(n));
+            break;
+        case VarType::Long:
+            if (ReadInteger(va, INT32_MIN, INT32_MAX, n))
+                return Variant(static_cast<int32_t>(n));
+            break;
+        default:
+            break;
+    }
+    const std::string_view text = va;
     switch (type) {
         case VarType::Boolean:
             if (NoCaseEqual{}(text, "true"))
                 return Variant(true);
             if (NoCaseEqual{}(text, "false"))
                 return Variant(false);
-            break;
-        case VarType::Byte:
-            if (ReadInteger(text, 0, 255, n))
-                return Variant(static_cast<uint8_t>(n));
-            break;
-        case VarType::Integer:
-            if (ReadInteger(text, INT16_MIN, INT16_MAX, n))
-                return Variant(static_cast<int16_t>(n));
-            break;
-        case VarType::Long:
-            if (ReadInteger(text, INT32_MIN, INT32_MAX, n))
-                return Variant(static_cast<int32_t>(n));
             break;
         case VarType::Single: {
             float f = 0;
@@ -202,9 +288,9 @@ std::optional<Variant> ReadValue(VarType type, const PropertyAttributes& attribu
             if (text.size() % 2 != 0)
                 break;
             ByteArray a;
-            if (pugi::xml_attribute lb = attributes.lbound) {
+            if (const char* lb = attributes.lbound) {
                 int64_t lbound = 0;
-                if (!ReadInteger(lb.value(), INT32_MIN, INT32_MAX, lbound)) {
+                if (!ReadInteger(std::string_view(lb), INT32_MIN, INT32_MAX, lbound)) {
                     why = "bad lbound";
                     return std::nullopt;
                 }
@@ -355,15 +441,26 @@ void PropertyBag::Rehash(size_t count) {
 }
 
 void PropertyBag::Append(std::string_view key, Variant value, size_t hash) {
-    Rehash(entries_.size() + 1);
+    AppendIfMissing(key, value, hash);
+}
+
+bool PropertyBag::AppendIfMissing(std::string_view key, Variant& value, size_t hash) {
+    const size_t count = entries_.size() + 1;
+    if (slots_.size() * 3 < count * 4)
+        Rehash(count);
     const size_t mask = slots_.size() - 1;
     size_t i = hash & mask;
-    while (slots_[i] != 0)
-        i = (i + 1) & mask;
+    for (; slots_[i] != 0; i = (i + 1) & mask) {
+        const Entry& e = entries_[slots_[i] - 1];
+        if (e.hash == hash && e.keySize == key.size() &&
+            EqualNoCase(keys_.data() + e.keyOffset, key.data(), key.size()))
+            return false;
+    }
     entries_.push_back({static_cast<uint32_t>(keys_.size()), static_cast<uint32_t>(key.size()),
                         hash, std::move(value)});
     keys_.append(key);
     slots_[i] = static_cast<uint32_t>(entries_.size());
+    return true;
 }
 
 const Variant* PropertyBag::Find(std::string_view key) const {
@@ -465,6 +562,9 @@ bool PropertyBag::LoadXml(std::string_view xml, std::vector<std::string>* proble
     return LoadXml(doc.child("PropertyBag"), problems);
 }
 
+// Room made for the keys of a loaded bag, per property; the keys are shrunk to their size after.
+constexpr size_t kKeySizeGuess = 32;
+
 bool PropertyBag::LoadXml(pugi::xml_node root, std::vector<std::string>* problems) {
     auto report = [&](std::string text) {
         if (problems)
@@ -475,10 +575,12 @@ bool PropertyBag::LoadXml(pugi::xml_node root, std::vector<std::string>* problem
         return false;
     }
     PropertyBag loaded;
+    // Room for every child element: almost all of them are properties.
     size_t count = 0;
-    for (pugi::xml_node p = root.child("Property"); p; p = p.next_sibling("Property"))
+    for (pugi::xml_node p = root.first_child(); p; p = p.next_sibling())
         ++count;
     loaded.Reserve(count);
+    loaded.keys_.reserve(count * kKeySizeGuess);
     size_t position = 0;
     // Messages are only put together for properties that fail.
     auto where = [&](pugi::xml_node p) {
@@ -491,19 +593,19 @@ bool PropertyBag::LoadXml(pugi::xml_node root, std::vector<std::string>* problem
         if (p.type() != pugi::node_element)
             continue;
         ++position;
-        if (std::string_view(p.name()) != "Property") {
-            report(where(p) + ": unknown element " + p.name());
+        if (const char* element = p.name(); !Is(element, "Property")) {
+            report(where(p) + ": unknown element " + element);
             continue;
         }
         const PropertyAttributes attributes(p);
-        const pugi::xml_attribute name = attributes.name;
-        if (!name || !*name.value()) {
+        if (!attributes.name || !*attributes.name) {
             report(where(p) + ": no name");
             continue;
         }
-        std::optional<VarType> type = TypeOf(attributes.type.value());
+        const char* const typeName = attributes.type ? attributes.type : "";
+        std::optional<VarType> type = TypeOf(typeName);
         if (!type) {
-            report(where(p) + ": unknown type \"" + attributes.type.value() + "\"");
+            report(where(p) + ": unknown type \"" + typeName + "\"");
             continue;
         }
         std::string why;
@@ -512,13 +614,9 @@ bool PropertyBag::LoadXml(pugi::xml_node root, std::vector<std::string>* problem
             report(where(p) + ": " + why);
             continue;
         }
-        const std::string_view key = name.value();
-        const size_t hash = NoCaseHash{}(key);
-        if (loaded.IndexOf(key, hash) != kNone) {
+        const std::string_view key = attributes.name;
+        if (!loaded.AppendIfMissing(key, *value, HashNoCase(key.data(), key.size())))
             report(where(p) + ": repeated name, the first one is kept");
-            continue;
-        }
-        loaded.Append(key, std::move(*value), hash);
     }
     loaded.keys_.shrink_to_fit();
     *this = std::move(loaded);
