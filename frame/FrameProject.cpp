@@ -1,11 +1,15 @@
 #include "frame/FrameProject.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <fstream>
 #include <pugixml.hpp>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "frame/FileWriting.h"
 #include "platform/runtime/XmlText.h"
@@ -107,6 +111,77 @@ bool FrameProject::FromXml(const std::string& text, std::string& error,
     return Take(doc, error, knownDeviceTypes);
 }
 
+namespace {
+
+// What converting the property bag of one instance gave: nothing when the bag read completely, the
+// fault's message, or what the conversion threw.
+struct BagOutcome {
+    std::string error;
+    std::exception_ptr exception;
+    bool Failed() const { return !error.empty() || exception; }
+};
+
+// Converts the <PropertyBag> element of an instance into its bag.
+void ConvertBag(ProjectInstance& instance, pugi::xml_node bagNode, BagOutcome& outcome) {
+    std::vector<std::string> problems;
+    if (!instance.bag.LoadXml(bagNode, &problems) || !problems.empty()) {
+        outcome.error = "instance \"" + instance.systemTag + "\": " +
+                        (problems.empty() ? "the property bag does not read" : problems[0]);
+        if (problems.size() > 1)
+            outcome.error += " (and " + std::to_string(problems.size() - 1) + " more)";
+    }
+}
+
+// Fewer instances per thread than this are not worth a thread of their own.
+constexpr size_t kInstancesPerThread = 4;
+
+// Converts the bags of the instances, on as many threads as the machine runs at once and the
+// instances keep busy (the calling thread among them). The document is only read, each bag is its
+// converting thread's own. The instances behind one whose bag failed need not be converted: only
+// the first failure in the order of the file is reported.
+void ConvertBags(std::vector<ProjectInstance>& instances,
+                 const std::vector<pugi::xml_node>& bagNodes, std::vector<BagOutcome>& outcomes) {
+    const size_t count = instances.size();
+    std::atomic<size_t> next{0};
+    std::atomic<size_t> firstFailure{count};
+    auto work = [&]() noexcept {
+        for (size_t i = next.fetch_add(1); i < count; i = next.fetch_add(1)) {
+            if (i > firstFailure.load())
+                continue;
+            try {
+                ConvertBag(instances[i], bagNodes[i], outcomes[i]);
+            } catch (...) {
+                outcomes[i].exception = std::current_exception();
+            }
+            if (outcomes[i].Failed()) {
+                size_t first = firstFailure.load();
+                while (i < first && !firstFailure.compare_exchange_weak(first, i)) {
+                }
+            }
+        }
+    };
+    const size_t threads = std::clamp<size_t>(count / kInstancesPerThread, 1,
+                                              std::max(1u, std::thread::hardware_concurrency()));
+    // Joined however this function is left.
+    struct Helpers {
+        std::vector<std::thread> threads;
+        ~Helpers() {
+            for (std::thread& t : threads)
+                t.join();
+        }
+    } helpers;
+    try {
+        helpers.threads.reserve(threads - 1);
+        while (helpers.threads.size() + 1 < threads)
+            helpers.threads.emplace_back(work);
+    } catch (...) {
+        // No more threads to be had: those running and this one do the work.
+    }
+    work();
+}
+
+}  // namespace
+
 bool FrameProject::Take(const pugi::xml_document& doc, std::string& error,
                         const std::vector<std::string>& knownDeviceTypes) {
     pugi::xml_node root = doc.document_element();
@@ -121,67 +196,93 @@ bool FrameProject::Take(const pugi::xml_document& doc, std::string& error,
         return false;
     }
 
+    // The instances are checked in the order of the file up to the first structural fault, then
+    // their bags converted (see ConvertBags); what the file shows first is reported, as a walk
+    // that converts each bag after its instance's checks would report it.
     std::vector<ProjectInstance> loaded;
-    std::set<std::string> tags;
-    int position = 0;
-    for (pugi::xml_node node = root.first_child(); node; node = node.next_sibling()) {
-        if (node.type() != pugi::node_element)
-            continue;
-        ++position;
-        const std::string where = "element " + std::to_string(position) + " of the project";
-        if (std::string(node.name()) != "Instance") {
-            error = where + " is <" + node.name() + ">, which a project does not hold";
-            return false;
-        }
-        ProjectInstance instance;
-        instance.systemTag = node.attribute("systemTag").value();
-        instance.deviceType = node.attribute("deviceType").value();
-        if (instance.systemTag.empty()) {
-            error = where + " is an instance without a system tag";
-            return false;
-        }
-        const std::string name = "instance \"" + instance.systemTag + "\"";
-        if (!tags.insert(instance.systemTag).second) {
-            error = name + " appears twice";
-            return false;
-        }
-        if (instance.deviceType.empty()) {
-            error = name + " has no device type";
-            return false;
-        }
-        if (!knownDeviceTypes.empty()) {
-            bool known = false;
-            for (const std::string& t : knownDeviceTypes)
-                known = known || t == instance.deviceType;
-            if (!known) {
-                error = name + " has the device type \"" + instance.deviceType +
-                        "\", which this frame does not know";
-                return false;
-            }
-        }
-        pugi::xml_node bagNode;
-        for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
-            if (child.type() != pugi::node_element)
+    std::vector<pugi::xml_node> bagNodes;
+    std::string fault;          // the first structural fault
+    std::exception_ptr thrown;  // or what its checks threw
+    auto check = [&]() -> bool {
+        std::set<std::string> tags;
+        int position = 0;
+        for (pugi::xml_node node = root.first_child(); node; node = node.next_sibling()) {
+            if (node.type() != pugi::node_element)
                 continue;
-            if (std::string(child.name()) != "PropertyBag" || bagNode) {
-                error = name + " holds <" + child.name() + ">; an instance holds one <PropertyBag>";
+            ++position;
+            const std::string where = "element " + std::to_string(position) + " of the project";
+            if (std::string(node.name()) != "Instance") {
+                fault = where + " is <" + node.name() + ">, which a project does not hold";
                 return false;
             }
-            bagNode = child;
+            ProjectInstance instance;
+            instance.systemTag = node.attribute("systemTag").value();
+            instance.deviceType = node.attribute("deviceType").value();
+            if (instance.systemTag.empty()) {
+                fault = where + " is an instance without a system tag";
+                return false;
+            }
+            const std::string name = "instance \"" + instance.systemTag + "\"";
+            if (!tags.insert(instance.systemTag).second) {
+                fault = name + " appears twice";
+                return false;
+            }
+            if (instance.deviceType.empty()) {
+                fault = name + " has no device type";
+                return false;
+            }
+            if (!knownDeviceTypes.empty()) {
+                bool known = false;
+                for (const std::string& t : knownDeviceTypes)
+                    known = known || t == instance.deviceType;
+                if (!known) {
+                    fault = name + " has the device type \"" + instance.deviceType +
+                            "\", which this frame does not know";
+                    return false;
+                }
+            }
+            pugi::xml_node bagNode;
+            for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+                if (child.type() != pugi::node_element)
+                    continue;
+                if (std::string(child.name()) != "PropertyBag" || bagNode) {
+                    fault =
+                        name + " holds <" + child.name() + ">; an instance holds one <PropertyBag>";
+                    return false;
+                }
+                bagNode = child;
+            }
+            if (!bagNode) {
+                fault = name + " has no property bag";
+                return false;
+            }
+            loaded.push_back(std::move(instance));
+            bagNodes.push_back(bagNode);
         }
-        if (!bagNode) {
-            error = name + " has no property bag";
+        return true;
+    };
+    bool whole = false;
+    try {
+        whole = check();
+    } catch (...) {
+        thrown = std::current_exception();
+    }
+
+    std::vector<BagOutcome> outcomes(loaded.size());
+    ConvertBags(loaded, bagNodes, outcomes);
+    for (const BagOutcome& outcome : outcomes) {
+        if (outcome.exception)
+            std::rethrow_exception(outcome.exception);
+        if (!outcome.error.empty()) {
+            error = outcome.error;
             return false;
         }
-        std::vector<std::string> problems;
-        if (!instance.bag.LoadXml(bagNode, &problems) || !problems.empty()) {
-            error =
-                name + ": " + (problems.empty() ? "the property bag does not read" : problems[0]);
-            if (problems.size() > 1)
-                error += " (and " + std::to_string(problems.size() - 1) + " more)";
-            return false;
-        }
-        loaded.push_back(std::move(instance));
+    }
+    if (thrown)
+        std::rethrow_exception(thrown);
+    if (!whole) {
+        error = fault;
+        return false;
     }
     instances = std::move(loaded);
     return true;

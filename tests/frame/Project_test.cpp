@@ -260,6 +260,25 @@ TEST(FrameProject, DamagedProjectFilesAreRefusedWholeAndLeftAsTheyAre) {
     std::string badCycle = cycleLine;
     badCycle.replace(badCycle.find("value=\""), std::string("value=\"").size(), "value=\"x");
 
+    // A project large enough for its bags to be converted on several threads, with faults in the
+    // bags of its 5th and 9th instances and an element no project holds as its 11th.
+    const std::string faultyPlant = [&] {
+        const std::string end = "</Instance>\n";
+        const size_t from = good.find("  <Instance ");
+        const std::string instance = good.substr(from, good.find(end, from) + end.size() - from);
+        std::string text = good.substr(0, from);
+        for (int n = 1; n <= 12; ++n) {
+            std::string one = instance;
+            one.replace(one.find("PV-101"), 6, "PV-" + std::to_string(200 + n));
+            if (n == 5)
+                one.replace(one.find(cycleLine), cycleLine.size(), badCycle);
+            if (n == 9)
+                one.replace(one.find("type=\"String\""), 13, "type=\"Text\"");
+            text += n == 11 ? "  <Comment/>\n" : one;
+        }
+        return text + "</FrameProject>\n";
+    }();
+
     struct Case {
         const char* name;
         std::string text;
@@ -291,6 +310,7 @@ TEST(FrameProject, DamagedProjectFilesAreRefusedWholeAndLeftAsTheyAre) {
          replace("name=\"DeviceType.Name\" type=\"String\" value=\"KV6274PA\"",
                  "name=\"DeviceType.Name\" type=\"Long\" value=\"5\""),
          "refuses its stored data"},
+        {"first of several faults", faultyPlant, "instance \"PV-205\": property"},
     };
     for (const Case& c : cases) {
         const std::string path = folder.File("damaged.kvproj");

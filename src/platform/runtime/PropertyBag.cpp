@@ -37,11 +37,60 @@ std::string_view NameOf(VarType t) {
     return {};
 }
 
-std::optional<VarType> TypeOf(std::string_view name) {
-    // As written by the bag itself first, then in any case.
-    for (const auto& tn : kTypeNames)
-        if (name == tn.name)
-            return tn.type;
+// Whether the text s (ending with its zero) is the literal; reads s no further than its zero.
+template <size_t N>
+inline bool Is(const char* s, const char (&literal)[N]) {
+#pragma GCC unroll 16
+    for (size_t i = 0; i < N; ++i)
+        if (s[i] != literal[i])
+            return false;
+    return true;
+}
+
+std::optional<VarType> TypeOf(const char* name) {
+    // As written by the bag itself first (told apart by the first letter), then in any case.
+    switch (name[0]) {
+        case 'B':
+            if (Is(name, "Byte"))
+                return VarType::Byte;
+            if (Is(name, "Boolean"))
+                return VarType::Boolean;
+            if (Is(name, "ByteArray"))
+                return VarType::ByteArray;
+            break;
+        case 'D':
+            if (Is(name, "Double"))
+                return VarType::Double;
+            if (Is(name, "Decimal"))
+                return VarType::Decimal;
+            if (Is(name, "Date"))
+                return VarType::Date;
+            break;
+        case 'E':
+            if (Is(name, "Empty"))
+                return VarType::Empty;
+            break;
+        case 'I':
+            if (Is(name, "Integer"))
+                return VarType::Integer;
+            break;
+        case 'L':
+            if (Is(name, "Long"))
+                return VarType::Long;
+            break;
+        case 'N':
+            if (Is(name, "Null"))
+                return VarType::Null;
+            break;
+        case 'S':
+            if (Is(name, "String"))
+                return VarType::String;
+            if (Is(name, "Single"))
+                return VarType::Single;
+            break;
+        default:
+            break;
+    }
     for (const auto& tn : kTypeNames)
         if (NoCaseEqual{}(name, tn.name))
             return tn.type;
@@ -77,6 +126,23 @@ bool ReadFloat(std::string_view s, F& out) {
 bool ReadInteger(std::string_view s, int64_t lo, int64_t hi, int64_t& out) {
     auto r = std::from_chars(s.data(), s.data() + s.size(), out);
     return r.ec == std::errc() && r.ptr == s.data() + s.size() && out >= lo && out <= hi;
+}
+
+// The same for a text ending with its zero. Most values are a few decimal digits: those are read
+// here in one walk, everything else (and every fault) as above.
+inline bool ReadInteger(const char* s, int64_t lo, int64_t hi, int64_t& out) {
+    const bool negative = *s == '-';
+    const char* const from = s + negative;
+    const char* p = from;
+    uint64_t n = 0;
+    for (unsigned d = static_cast<unsigned char>(*p) - '0'; d < 10;
+         d = static_cast<unsigned char>(*++p) - '0')
+        n = n * 10 + d;
+    if (*p == 0 && p > from && p - from <= 18) {
+        out = negative ? -static_cast<int64_t>(n) : static_cast<int64_t>(n);
+        return out >= lo && out <= hi;
+    }
+    return ReadInteger(std::string_view(s), lo, hi, out);
 }
 
 int HexDigit(char c) {
@@ -122,20 +188,36 @@ std::string ValueText(const Variant& v) {
     return {};
 }
 
-// The attributes of one property element (the first of each name), found in one walk.
+// The values of the attributes of one property element (the first of each name), found in one
+// walk; nullptr for an attribute the element lacks.
 struct PropertyAttributes {
-    pugi::xml_attribute name, type, value, lbound;
+    const char* name = nullptr;
+    const char* type = nullptr;
+    const char* value = nullptr;
+    const char* lbound = nullptr;
 
     explicit PropertyAttributes(pugi::xml_node node) {
         for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-            const std::string_view n = a.name();
-            pugi::xml_attribute* slot = n == "name"     ? &name
-                                        : n == "type"   ? &type
-                                        : n == "value"  ? &value
-                                        : n == "lbound" ? &lbound
-                                                        : nullptr;
+            const char* n = a.name();
+            const char** slot = nullptr;
+            switch (n[0]) {
+                case 'n':
+                    slot = Is(n, "name") ? &name : nullptr;
+                    break;
+                case 't':
+                    slot = Is(n, "type") ? &type : nullptr;
+                    break;
+                case 'v':
+                    slot = Is(n, "value") ? &value : nullptr;
+                    break;
+                case 'l':
+                    slot = Is(n, "lbound") ? &lbound : nullptr;
+                    break;
+                default:
+                    break;
+            }
             if (slot && !*slot)
-                *slot = a;
+                *slot = a.value();
         }
     }
 };
@@ -143,8 +225,7 @@ struct PropertyAttributes {
 // The value of one property element; nullopt and the reason in 'why' when it does not read.
 std::optional<Variant> ReadValue(VarType type, const PropertyAttributes& attributes,
                                  std::string& why) {
-    pugi::xml_attribute va = attributes.value;
-    std::string_view text = va.value();
+    const char* const va = attributes.value;
     if (type == VarType::Empty)
         return Variant();
     if (type == VarType::Null)
@@ -154,31 +235,36 @@ std::optional<Variant> ReadValue(VarType type, const PropertyAttributes& attribu
             why = "no value";
             return std::nullopt;
         }
-        return Variant(std::string(text));
+        return Variant(std::string(va));
     }
-    if (!va || (text.empty() && type != VarType::ByteArray)) {
+    if (!va || (!*va && type != VarType::ByteArray)) {
         why = "no value";
         return std::nullopt;
     }
     int64_t n = 0;
+    switch (type) {
+        case VarType::Byte:
+            if (ReadInteger(va, 0, 255, n))
+                return Variant(static_cast<uint8_t>(n));
+            break;
+        case VarType::Integer:
+            if (ReadInteger(va, INT16_MIN, INT16_MAX, n))
+                return Variant(static_cast<int16_t>(n));
+            break;
+        case VarType::Long:
+            if (ReadInteger(va, INT32_MIN, INT32_MAX, n))
+                return Variant(static_cast<int32_t>(n));
+            break;
+        default:
+            break;
+    }
+    const std::string_view text = va;
     switch (type) {
         case VarType::Boolean:
             if (NoCaseEqual{}(text, "true"))
                 return Variant(true);
             if (NoCaseEqual{}(text, "false"))
                 return Variant(false);
-            break;
-        case VarType::Byte:
-            if (ReadInteger(text, 0, 255, n))
-                return Variant(static_cast<uint8_t>(n));
-            break;
-        case VarType::Integer:
-            if (ReadInteger(text, INT16_MIN, INT16_MAX, n))
-                return Variant(static_cast<int16_t>(n));
-            break;
-        case VarType::Long:
-            if (ReadInteger(text, INT32_MIN, INT32_MAX, n))
-                return Variant(static_cast<int32_t>(n));
             break;
         case VarType::Single: {
             float f = 0;
@@ -202,9 +288,9 @@ std::optional<Variant> ReadValue(VarType type, const PropertyAttributes& attribu
             if (text.size() % 2 != 0)
                 break;
             ByteArray a;
-            if (pugi::xml_attribute lb = attributes.lbound) {
+            if (const char* lb = attributes.lbound) {
                 int64_t lbound = 0;
-                if (!ReadInteger(lb.value(), INT32_MIN, INT32_MAX, lbound)) {
+                if (!ReadInteger(std::string_view(lb), INT32_MIN, INT32_MAX, lbound)) {
                     why = "bad lbound";
                     return std::nullopt;
                 }
@@ -232,11 +318,32 @@ std::optional<Variant> ReadValue(VarType type, const PropertyAttributes& attribu
 
 namespace {
 
-// Eight characters at a time with the ASCII capitals folded to small letters.
-uint64_t FoldedWord(const char* p, size_t n) {
-    uint64_t x = 0;
-    std::memcpy(&x, p, n);
-    constexpr uint64_t kOnes = 0x0101010101010101ULL;
+constexpr uint64_t kOnes = 0x0101010101010101ULL;
+
+inline uint64_t Load8(const char* p) {
+    uint64_t x;
+    std::memcpy(&x, p, 8);
+    return x;
+}
+
+// Fewer than eight characters in one word, without reading beyond them: the same characters give
+// the same word.
+inline uint64_t LoadShort(const char* p, size_t n) {
+    if (n >= 4) {
+        uint32_t first, last;
+        std::memcpy(&first, p, 4);
+        std::memcpy(&last, p + n - 4, 4);
+        return static_cast<uint64_t>(last) << 32 | first;
+    }
+    if (n == 0)
+        return 0;
+    return static_cast<uint64_t>(static_cast<unsigned char>(p[0])) |
+           static_cast<uint64_t>(static_cast<unsigned char>(p[n / 2])) << 8 |
+           static_cast<uint64_t>(static_cast<unsigned char>(p[n - 1])) << 16;
+}
+
+// Eight characters with the ASCII capitals folded to small letters.
+inline uint64_t Folded(uint64_t x) {
     const uint64_t low = x & (0x7F * kOnes);
     // 0x80 in every byte from 'A' on, and in every byte beyond 'Z'.
     const uint64_t fromA = low + (0x80 - 'A') * kOnes;
@@ -245,18 +352,40 @@ uint64_t FoldedWord(const char* p, size_t n) {
     return x | (capitals >> 2);
 }
 
-}  // namespace
+inline bool SameWordNoCase(uint64_t a, uint64_t b) {
+    return a == b || Folded(a) == Folded(b);
+}
 
-size_t NoCaseHash::operator()(std::string_view s) const noexcept {
-    uint64_t h = 0x9E3779B97F4A7C15ULL ^ s.size();
-    size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8)
-        h = (h ^ FoldedWord(s.data() + i, 8)) * 0xFF51AFD7ED558CCDULL;
-    // The rest as the last eight characters (some of them taken twice) where the key has eight.
-    if (i < s.size()) {
-        const uint64_t rest = s.size() >= 8 ? FoldedWord(s.data() + s.size() - 8, 8)
-                                            : FoldedWord(s.data() + i, s.size() - i);
-        h = (h ^ rest) * 0xFF51AFD7ED558CCDULL;
+// Whether n characters of a and b are alike but for the case of ASCII letters.
+[[gnu::always_inline]] inline bool EqualNoCase(const char* a, const char* b, size_t n) {
+    if (n >= 8) {
+        const size_t last = n - 8;
+        for (size_t i = 0; i < last; i += 8)
+            if (!SameWordNoCase(Load8(a + i), Load8(b + i)))
+                return false;
+        return SameWordNoCase(Load8(a + last), Load8(b + last));
+    }
+    for (size_t i = 0; i < n; ++i)
+        if (FoldAscii(a[i]) != FoldAscii(b[i]))
+            return false;
+    return true;
+}
+
+// Eight characters at a time. Bit 5 is set in every character before mixing, which gives a capital
+// and its small letter the same code; characters that differ only there otherwise ('_' and DEL,
+// '[' and '{', control characters and digits) hardly meet in keys.
+[[gnu::always_inline]] inline size_t HashNoCase(const char* p, size_t n) {
+    constexpr uint64_t kCase = 0x20 * kOnes;
+    constexpr uint64_t kMix = 0xFF51AFD7ED558CCDULL;
+    uint64_t h = 0x9E3779B97F4A7C15ULL ^ n;
+    if (n >= 8) {
+        // The rest as the last eight characters, some of them taken twice.
+        const char* const last = p + n - 8;
+        for (; p < last; p += 8)
+            h = (h ^ (Load8(p) | kCase)) * kMix;
+        h = (h ^ (Load8(last) | kCase)) * kMix;
+    } else {
+        h = (h ^ (LoadShort(p, n) | kCase)) * kMix;
     }
     h ^= h >> 32;
     h *= 0xC4CEB9FE1A85EC53ULL;
@@ -264,15 +393,14 @@ size_t NoCaseHash::operator()(std::string_view s) const noexcept {
     return static_cast<size_t>(h);
 }
 
+}  // namespace
+
+size_t NoCaseHash::operator()(std::string_view s) const noexcept {
+    return HashNoCase(s.data(), s.size());
+}
+
 bool NoCaseEqual::operator()(std::string_view a, std::string_view b) const noexcept {
-    if (a.size() != b.size())
-        return false;
-    if (a == b)
-        return true;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    return true;
+    return a.size() == b.size() && EqualNoCase(a.data(), b.data(), a.size());
 }
 
 std::optional<Variant> PropertyBag::Read(const std::string& key) const {
@@ -288,7 +416,8 @@ size_t PropertyBag::IndexOf(std::string_view key, size_t hash) const {
     const size_t mask = slots_.size() - 1;
     for (size_t i = hash & mask; slots_[i] != 0; i = (i + 1) & mask) {
         const Entry& e = entries_[slots_[i] - 1];
-        if (e.hash == hash && NoCaseEqual{}(KeyOf(e), key))
+        if (e.hash == hash && e.keySize == key.size() &&
+            EqualNoCase(keys_.data() + e.keyOffset, key.data(), key.size()))
             return slots_[i] - 1;
     }
     return kNone;
@@ -312,19 +441,32 @@ void PropertyBag::Rehash(size_t count) {
 }
 
 void PropertyBag::Append(std::string_view key, Variant value, size_t hash) {
-    Rehash(entries_.size() + 1);
+    AppendIfMissing(key, value, hash);
+}
+
+bool PropertyBag::AppendIfMissing(std::string_view key, Variant& value, size_t hash) {
+    const size_t count = entries_.size() + 1;
+    if (slots_.size() * 3 < count * 4)
+        Rehash(count);
     const size_t mask = slots_.size() - 1;
     size_t i = hash & mask;
-    while (slots_[i] != 0)
-        i = (i + 1) & mask;
+    for (; slots_[i] != 0; i = (i + 1) & mask) {
+        const Entry& e = entries_[slots_[i] - 1];
+        if (e.hash == hash && e.keySize == key.size() &&
+            EqualNoCase(keys_.data() + e.keyOffset, key.data(), key.size()))
+            return false;
+    }
     entries_.push_back({static_cast<uint32_t>(keys_.size()), static_cast<uint32_t>(key.size()),
                         hash, std::move(value)});
     keys_.append(key);
     slots_[i] = static_cast<uint32_t>(entries_.size());
+    return true;
 }
 
 const Variant* PropertyBag::Find(std::string_view key) const {
-    const size_t n = IndexOf(key, NoCaseHash{}(key));
+    if (slots_.empty())
+        return nullptr;
+    const size_t n = IndexOf(key, HashNoCase(key.data(), key.size()));
     return n == kNone ? nullptr : &entries_[n].value;
 }
 
@@ -420,6 +562,9 @@ bool PropertyBag::LoadXml(std::string_view xml, std::vector<std::string>* proble
     return LoadXml(doc.child("PropertyBag"), problems);
 }
 
+// Room made for the keys of a loaded bag, per property; the keys are shrunk to their size after.
+constexpr size_t kKeySizeGuess = 32;
+
 bool PropertyBag::LoadXml(pugi::xml_node root, std::vector<std::string>* problems) {
     auto report = [&](std::string text) {
         if (problems)
@@ -430,10 +575,12 @@ bool PropertyBag::LoadXml(pugi::xml_node root, std::vector<std::string>* problem
         return false;
     }
     PropertyBag loaded;
+    // Room for every child element: almost all of them are properties.
     size_t count = 0;
-    for (pugi::xml_node p = root.child("Property"); p; p = p.next_sibling("Property"))
+    for (pugi::xml_node p = root.first_child(); p; p = p.next_sibling())
         ++count;
     loaded.Reserve(count);
+    loaded.keys_.reserve(count * kKeySizeGuess);
     size_t position = 0;
     // Messages are only put together for properties that fail.
     auto where = [&](pugi::xml_node p) {
@@ -446,19 +593,19 @@ bool PropertyBag::LoadXml(pugi::xml_node root, std::vector<std::string>* problem
         if (p.type() != pugi::node_element)
             continue;
         ++position;
-        if (std::string_view(p.name()) != "Property") {
-            report(where(p) + ": unknown element " + p.name());
+        if (const char* element = p.name(); !Is(element, "Property")) {
+            report(where(p) + ": unknown element " + element);
             continue;
         }
         const PropertyAttributes attributes(p);
-        const pugi::xml_attribute name = attributes.name;
-        if (!name || !*name.value()) {
+        if (!attributes.name || !*attributes.name) {
             report(where(p) + ": no name");
             continue;
         }
-        std::optional<VarType> type = TypeOf(attributes.type.value());
+        const char* const typeName = attributes.type ? attributes.type : "";
+        std::optional<VarType> type = TypeOf(typeName);
         if (!type) {
-            report(where(p) + ": unknown type \"" + attributes.type.value() + "\"");
+            report(where(p) + ": unknown type \"" + typeName + "\"");
             continue;
         }
         std::string why;
@@ -467,13 +614,9 @@ bool PropertyBag::LoadXml(pugi::xml_node root, std::vector<std::string>* problem
             report(where(p) + ": " + why);
             continue;
         }
-        const std::string_view key = name.value();
-        const size_t hash = NoCaseHash{}(key);
-        if (loaded.IndexOf(key, hash) != kNone) {
+        const std::string_view key = attributes.name;
+        if (!loaded.AppendIfMissing(key, *value, HashNoCase(key.data(), key.size())))
             report(where(p) + ": repeated name, the first one is kept");
-            continue;
-        }
-        loaded.Append(key, std::move(*value), hash);
     }
     loaded.keys_.shrink_to_fit();
     *this = std::move(loaded);

@@ -81,6 +81,9 @@ class PropertyBag : public IPropertyBag {
     // Makes the index large enough for 'count' entries; it is rebuilt when it grows.
     void Rehash(size_t count);
     void Append(std::string_view key, Variant value, size_t hash);
+    // Appends the key with the value (moved from) unless the bag holds the key; false then, the
+    // bag and the value unchanged.
+    bool AppendIfMissing(std::string_view key, Variant& value, size_t hash);
 
     std::vector<Entry> entries_;  // in the order of first writing
     // The keys' characters one after another (a removed key's stay until the bag is cleared):
