@@ -267,8 +267,10 @@ void BuildDataModel(IDTMContext& context) {
     parameters.Clear();
     const IDeviceDefinition* device = DeviceOf(context);
     if (const std::shared_ptr<const ModelElements> built = BuiltModelOf(device)) {
-        for (const clsDataElement& element : *built)
-            parameters.AddElement(std::make_shared<clsDataElement>(element));
+        // The copies share one allocation, which lives while any of them is held.
+        const auto copies = std::make_shared<ModelElements>(*built);
+        for (clsDataElement& element : *copies)
+            parameters.AddElement(std::shared_ptr<clsDataElement>(copies, &element));
     } else {
         BuildElements(context, device);
         KeepBuiltModel(device, parameters);
