@@ -9,6 +9,7 @@
 #include <pugixml.hpp>
 #include <set>
 #include <sstream>
+#include <string_view>
 #include <thread>
 
 #include "frame/FileWriting.h"
@@ -41,6 +42,16 @@ std::string Where(const std::string& text, ptrdiff_t offset) {
 std::string NotWellFormed(const pugi::xml_parse_result& parsed, const std::string& text) {
     return std::string("the file is not well-formed XML (") + parsed.description() + " at " +
            Where(text, parsed.offset) + ")";
+}
+
+// The element children of a node, in their order.
+std::vector<pugi::xml_node> ElementsOf(pugi::xml_node node) {
+    std::vector<pugi::xml_node> elements;
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_element)
+            elements.push_back(child);
+    }
+    return elements;
 }
 
 // The whole text of a project file; False with the reason, naming the file, when it cannot be
@@ -108,7 +119,8 @@ bool FrameProject::FromXml(const std::string& text, std::string& error,
         error = NotWellFormed(parsed, text);
         return false;
     }
-    return Take(doc, error, knownDeviceTypes);
+    return Take(doc.document_element(), ElementsOf(doc.document_element()), error,
+                knownDeviceTypes);
 }
 
 namespace {
@@ -135,30 +147,15 @@ void ConvertBag(ProjectInstance& instance, pugi::xml_node bagNode, BagOutcome& o
 // Fewer instances per thread than this are not worth a thread of their own.
 constexpr size_t kInstancesPerThread = 4;
 
-// Converts the bags of the instances, on as many threads as the machine runs at once and the
-// instances keep busy (the calling thread among them). The document is only read, each bag is its
-// converting thread's own. The instances behind one whose bag failed need not be converted: only
-// the first failure in the order of the file is reported.
-void ConvertBags(std::vector<ProjectInstance>& instances,
-                 const std::vector<pugi::xml_node>& bagNodes, std::vector<BagOutcome>& outcomes) {
-    const size_t count = instances.size();
+// Runs work(i) for every i below count, on as many threads as the machine runs at once and the
+// instances keep busy (the calling thread among them); every thread is joined before it returns.
+// work must not throw.
+template <class Work>
+void RunOnThreads(size_t count, Work work) {
     std::atomic<size_t> next{0};
-    std::atomic<size_t> firstFailure{count};
-    auto work = [&]() noexcept {
-        for (size_t i = next.fetch_add(1); i < count; i = next.fetch_add(1)) {
-            if (i > firstFailure.load())
-                continue;
-            try {
-                ConvertBag(instances[i], bagNodes[i], outcomes[i]);
-            } catch (...) {
-                outcomes[i].exception = std::current_exception();
-            }
-            if (outcomes[i].Failed()) {
-                size_t first = firstFailure.load();
-                while (i < first && !firstFailure.compare_exchange_weak(first, i)) {
-                }
-            }
-        }
+    auto run = [&]() noexcept {
+        for (size_t i = next.fetch_add(1); i < count; i = next.fetch_add(1))
+            work(i);
     };
     const size_t threads = std::clamp<size_t>(count / kInstancesPerThread, 1,
                                               std::max(1u, std::thread::hardware_concurrency()));
@@ -173,18 +170,101 @@ void ConvertBags(std::vector<ProjectInstance>& instances,
     try {
         helpers.threads.reserve(threads - 1);
         while (helpers.threads.size() + 1 < threads)
-            helpers.threads.emplace_back(work);
+            helpers.threads.emplace_back(run);
     } catch (...) {
         // No more threads to be had: those running and this one do the work.
     }
-    work();
+    run();
+}
+
+// Converts the bags of the instances on several threads (RunOnThreads). The document is only
+// read, each bag is its converting thread's own. The instances behind one whose bag failed need
+// not be converted: only the first failure in the order of the file is reported.
+void ConvertBags(std::vector<ProjectInstance>& instances,
+                 const std::vector<pugi::xml_node>& bagNodes, std::vector<BagOutcome>& outcomes) {
+    std::atomic<size_t> firstFailure{instances.size()};
+    RunOnThreads(instances.size(), [&](size_t i) {
+        if (i > firstFailure.load())
+            return;
+        try {
+            ConvertBag(instances[i], bagNodes[i], outcomes[i]);
+        } catch (...) {
+            outcomes[i].exception = std::current_exception();
+        }
+        if (outcomes[i].Failed()) {
+            size_t first = firstFailure.load();
+            while (i < first && !firstFailure.compare_exchange_weak(first, i)) {
+            }
+        }
+    });
+}
+
+// A project text parsed in parts: the text around the instances (the declaration, the root's
+// start and end tags) and each instance's part, parsed on several threads.
+struct ParsedParts {
+    pugi::xml_document frame;
+    std::vector<pugi::xml_document> instances;
+    pugi::xml_node root;
+    std::vector<pugi::xml_node> elements;  // the root's element children, in the file's order
+};
+
+// Parses the text in parts where it can be cut into them safely: where no "<" after its first
+// character starts a comment, a CDATA section, a document type or a processing instruction,
+// every "<" starts a tag, so that a line "  <Instance " starts an element. The text is cut before
+// each of them and before the root's end tag; each part must then parse by itself. False, with
+// the text perhaps changed, for any text that does not cut or whose parts do not parse: such a
+// text is parsed whole.
+bool ParseInParts(std::string& text, ParsedParts& parsed) {
+    static constexpr std::string_view kInstanceLine = "\n  <Instance ";
+    char* const begin = text.data();
+    const size_t size = text.size();
+    std::vector<size_t> starts;  // where each instance's part starts
+    for (const char* p = begin;
+         (p = static_cast<const char*>(std::memchr(p, '<', size - static_cast<size_t>(p - begin))));
+         ++p) {
+        const size_t at = static_cast<size_t>(p - begin);
+        if (at + 1 >= size)
+            return false;
+        if (p[1] == '!' || (p[1] == '?' && at != 0))
+            return false;
+        if (p[1] == 'I' && at >= 3 &&
+            std::string_view(p - 3, size - at + 3).substr(0, kInstanceLine.size()) == kInstanceLine)
+            starts.push_back(at - 2);
+    }
+    const std::string rootEnd = std::string("</") + kRoot;
+    const size_t end = text.rfind(rootEnd);
+    if (starts.empty() || end == std::string::npos || end < starts.back())
+        return false;
+    // The part around the instances, parsed from a copy; the parts of the instances in place.
+    const std::string frame = text.substr(0, starts.front()) + text.substr(end);
+    if (!parsed.frame.load_buffer(frame.data(), frame.size(), pugi::parse_default,
+                                  pugi::encoding_utf8))
+        return false;
+    starts.push_back(end);
+    parsed.instances = std::vector<pugi::xml_document>(starts.size() - 1);
+    std::atomic<bool> failed{false};
+    RunOnThreads(parsed.instances.size(), [&](size_t i) {
+        if (failed.load())
+            return;
+        if (!parsed.instances[i].load_buffer_inplace(begin + starts[i], starts[i + 1] - starts[i],
+                                                     pugi::parse_default, pugi::encoding_utf8))
+            failed = true;
+    });
+    if (failed)
+        return false;
+    parsed.root = parsed.frame.document_element();
+    parsed.elements = ElementsOf(parsed.root);
+    for (const pugi::xml_document& part : parsed.instances) {
+        for (pugi::xml_node element : ElementsOf(part))
+            parsed.elements.push_back(element);
+    }
+    return true;
 }
 
 }  // namespace
 
-bool FrameProject::Take(const pugi::xml_document& doc, std::string& error,
-                        const std::vector<std::string>& knownDeviceTypes) {
-    pugi::xml_node root = doc.document_element();
+bool FrameProject::Take(pugi::xml_node root, const std::vector<pugi::xml_node>& elements,
+                        std::string& error, const std::vector<std::string>& knownDeviceTypes) {
     if (std::string(root.name()) != kRoot) {
         error = std::string("the file is no frame project (its root element is <") + root.name() +
                 ">, not <" + kRoot + ">)";
@@ -206,9 +286,7 @@ bool FrameProject::Take(const pugi::xml_document& doc, std::string& error,
     auto check = [&]() -> bool {
         std::set<std::string> tags;
         int position = 0;
-        for (pugi::xml_node node = root.first_child(); node; node = node.next_sibling()) {
-            if (node.type() != pugi::node_element)
-                continue;
+        for (pugi::xml_node node : elements) {
             ++position;
             const std::string where = "element " + std::to_string(position) + " of the project";
             if (std::string(node.name()) != "Instance") {
@@ -304,15 +382,23 @@ bool FrameProject::Load(const std::string& path, std::string& error,
     std::string text;
     if (!ReadProjectFile(path, text, error))
         return false;
-    // Parsed in place: a plant's project text is held once. The parse changes the text, so a
-    // file that does not parse is read again for the place of its fault.
+    // Parsed in place: a plant's project text is held once. A large one is parsed in parts on
+    // several threads. The parse changes the text, so a file that does not parse is read again and
+    // parsed whole for the place of its fault.
+    text.resize(std::strlen(text.c_str()));
+    ParsedParts parts;
     pugi::xml_document doc;
-    const pugi::xml_parse_result parsed = doc.load_buffer_inplace(
-        text.data(), std::strlen(text.c_str()), pugi::parse_default, pugi::encoding_utf8);
+    bool parsed = ParseInParts(text, parts);
     std::string reason;
     bool ok = false;
     if (parsed) {
-        ok = Take(doc, reason, knownDeviceTypes);
+        ok = Take(parts.root, parts.elements, reason, knownDeviceTypes);
+    } else if (!ReadProjectFile(path, text, error)) {
+        return false;
+    } else if (doc.load_buffer_inplace(text.data(), std::strlen(text.c_str()), pugi::parse_default,
+                                       pugi::encoding_utf8)) {
+        ok = Take(doc.document_element(), ElementsOf(doc.document_element()), reason,
+                  knownDeviceTypes);
     } else {
         if (!ReadProjectFile(path, text, error))
             return false;

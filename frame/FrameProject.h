@@ -69,10 +69,11 @@ class FrameProject {
               const std::vector<std::string>& knownDeviceTypes = {});
 
   private:
-    // Takes the instances of a parsed project text (see FromXml). The property bags of a large
+    // Takes the instances of a parsed project text (see FromXml): its root and the root's element
+    // children. The property bags of a large
     // project are converted on several threads; the fault reported is the first in the file's
     // order, and what a conversion throws reaches the caller.
-    bool Take(const pugi::xml_document& doc, std::string& error,
+    bool Take(pugi::xml_node root, const std::vector<pugi::xml_node>& elements, std::string& error,
               const std::vector<std::string>& knownDeviceTypes);
 };
 

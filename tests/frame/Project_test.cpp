@@ -327,6 +327,43 @@ TEST(FrameProject, DamagedProjectFilesAreRefusedWholeAndLeftAsTheyAre) {
     }
 }
 
+// A project file is read in parts where that is safe; any file reads as its whole text does, also
+// where markup or an attribute's text only looks like the start of an instance.
+TEST(FrameProject, AFileReadsAsItsWholeText) {
+    TempFolder folder;
+    const std::string good = ReadFile(SavedProject(folder));
+    const size_t second = good.find("\n  <Instance systemTag=\"PV-102\"");
+    ASSERT_NE(second, std::string::npos);
+    auto insert = [&](size_t at, const std::string& what) {
+        return std::string(good).insert(at, what);
+    };
+    const size_t tag = good.find("value=\"", good.find("name=\"PHYS/TAG_DESC\"")) + 7;
+    const std::string texts[] = {
+        good,
+        insert(second, "\n  <!-- a comment -->"),
+        insert(second, "\n  <?note?>"),
+        // A raw line break and "<" in an attribute's text, then a line like an instance's.
+        insert(tag, "\n  <Instance systemTag=\"X\" deviceType=\"KV6274PA\">"),
+        insert(good.rfind("</FrameProject>"), "  <Instance systemTag=\"PV-103\"/>\n"),
+    };
+    for (const std::string& text : texts) {
+        FrameProject whole;
+        std::string wholeError;
+        const bool wholeOk = whole.FromXml(text, wholeError);
+        const std::string path = folder.File("parts.kvproj");
+        WriteFile(path, text);
+        FrameProject read;
+        std::string error;
+        EXPECT_EQ(read.Load(path, error), wholeOk) << text.substr(0, 300) << error;
+        EXPECT_NE(error.find(wholeError), std::string::npos) << error << " / " << wholeError;
+        ASSERT_EQ(read.instances.size(), whole.instances.size());
+        for (size_t i = 0; i < whole.instances.size(); ++i) {
+            EXPECT_EQ(read.instances[i].systemTag, whole.instances[i].systemTag);
+            EXPECT_EQ(read.instances[i].bag.ToXml(), whole.instances[i].bag.ToXml());
+        }
+    }
+}
+
 // A damaged slave parameter set that a project or a parameter document brings changes no
 // process channel and is reported (in the diagnostic log; to the user once the instance has its
 // language); the project loads and keeps what it holds.
