@@ -111,38 +111,7 @@ std::string FrameProject::ToXml() const {
     return writer.Finish();
 }
 
-bool FrameProject::FromXml(const std::string& text, std::string& error,
-                           const std::vector<std::string>& knownDeviceTypes) {
-    pugi::xml_document doc;
-    pugi::xml_parse_result parsed = doc.load_string(text.c_str());
-    if (!parsed) {
-        error = NotWellFormed(parsed, text);
-        return false;
-    }
-    return Take(doc.document_element(), ElementsOf(doc.document_element()), error,
-                knownDeviceTypes);
-}
-
 namespace {
-
-// What converting the property bag of one instance gave: nothing when the bag read completely, the
-// fault's message, or what the conversion threw.
-struct BagOutcome {
-    std::string error;
-    std::exception_ptr exception;
-    bool Failed() const { return !error.empty() || exception; }
-};
-
-// Converts the <PropertyBag> element of an instance into its bag.
-void ConvertBag(ProjectInstance& instance, pugi::xml_node bagNode, BagOutcome& outcome) {
-    std::vector<std::string> problems;
-    if (!instance.bag.LoadXml(bagNode, &problems) || !problems.empty()) {
-        outcome.error = "instance \"" + instance.systemTag + "\": " +
-                        (problems.empty() ? "the property bag does not read" : problems[0]);
-        if (problems.size() > 1)
-            outcome.error += " (and " + std::to_string(problems.size() - 1) + " more)";
-    }
-}
 
 // Fewer instances per thread than this are not worth a thread of their own.
 constexpr size_t kInstancesPerThread = 4;
@@ -177,44 +146,67 @@ void RunOnThreads(size_t count, Work work) {
     run();
 }
 
-// Converts the bags of the instances on several threads (RunOnThreads). The document is only
-// read, each bag is its converting thread's own. The instances behind one whose bag failed need
-// not be converted: only the first failure in the order of the file is reported.
-void ConvertBags(std::vector<ProjectInstance>& instances,
-                 const std::vector<pugi::xml_node>& bagNodes, std::vector<BagOutcome>& outcomes) {
-    std::atomic<size_t> firstFailure{instances.size()};
-    RunOnThreads(instances.size(), [&](size_t i) {
-        if (i > firstFailure.load())
-            return;
-        try {
-            ConvertBag(instances[i], bagNodes[i], outcomes[i]);
-        } catch (...) {
-            outcomes[i].exception = std::current_exception();
-        }
-        if (outcomes[i].Failed()) {
-            size_t first = firstFailure.load();
-            while (i < first && !firstFailure.compare_exchange_weak(first, i)) {
-            }
-        }
-    });
-}
-
-// A project text parsed in parts: the text around the instances (the declaration, the root's
-// start and end tags) and each instance's part, parsed on several threads.
-struct ParsedParts {
-    pugi::xml_document frame;
-    std::vector<pugi::xml_document> instances;
-    pugi::xml_node root;
-    std::vector<pugi::xml_node> elements;  // the root's element children, in the file's order
+// An element of the project's root as the checks need it, with its instance's bag converted, so
+// that the parsed text need not be kept while the checks run.
+struct RootElement {
+    std::string name;
+    std::string systemTag;
+    std::string deviceType;
+    std::string wrongChild;  // the first child element besides one <PropertyBag>; empty for none
+    bool hasBag = false;
+    PropertyBag bag;
+    std::string bagFault;       // why the bag does not read; empty when it reads completely
+    std::exception_ptr thrown;  // what describing the element threw
 };
 
-// Parses the text in parts where it can be cut into them safely: where no "<" after its first
-// character starts a comment, a CDATA section, a document type or a processing instruction,
-// every "<" starts a tag, so that a line "  <Instance " starts an element. The text is cut before
-// each of them and before the root's end tag; each part must then parse by itself. False, with
-// the text perhaps changed, for any text that does not cut or whose parts do not parse: such a
-// text is parsed whole.
-bool ParseInParts(std::string& text, ParsedParts& parsed) {
+// Describes an element of the root and converts its instance's bag; never throws.
+void Describe(pugi::xml_node node, RootElement& element) noexcept {
+    try {
+        element.name = node.name();
+        if (element.name != "Instance")
+            return;
+        element.systemTag = node.attribute("systemTag").value();
+        element.deviceType = node.attribute("deviceType").value();
+        pugi::xml_node bagNode;
+        for (pugi::xml_node child : ElementsOf(node)) {
+            if (std::string_view(child.name()) != "PropertyBag" || bagNode) {
+                element.wrongChild = child.name();
+                return;
+            }
+            bagNode = child;
+        }
+        element.hasBag = static_cast<bool>(bagNode);
+        if (!bagNode)
+            return;
+        std::vector<std::string> problems;
+        if (!element.bag.LoadXml(bagNode, &problems) || !problems.empty()) {
+            element.bagFault = "instance \"" + element.systemTag + "\": " +
+                               (problems.empty() ? "the property bag does not read" : problems[0]);
+            if (problems.size() > 1)
+                element.bagFault += " (and " + std::to_string(problems.size() - 1) + " more)";
+        }
+    } catch (...) {
+        element.thrown = std::current_exception();
+    }
+}
+
+// The elements of the root, described on several threads.
+std::vector<RootElement> DescribeAll(pugi::xml_node root) {
+    const std::vector<pugi::xml_node> nodes = ElementsOf(root);
+    std::vector<RootElement> elements(nodes.size());
+    RunOnThreads(nodes.size(), [&](size_t i) { Describe(nodes[i], elements[i]); });
+    return elements;
+}
+
+// The project text parsed in parts where it can be cut into them safely: where no "<" after its
+// first character starts a comment, a CDATA section, a document type or a processing
+// instruction, every "<" starts a tag, so that a line "  <Instance " starts an element. The text
+// is cut before each of them and before the root's end tag. The part around the instances is
+// parsed from a copy and gives the root; each instance's part is parsed in place, described and
+// dropped on the threads. False, with the text perhaps changed, for any text that does not cut so
+// or whose parts do not all parse: such a text is parsed whole.
+bool ParseInParts(std::string& text, pugi::xml_document& frame,
+                  std::vector<RootElement>& elements) {
     static constexpr std::string_view kInstanceLine = "\n  <Instance ";
     char* const begin = text.data();
     const size_t size = text.size();
@@ -231,40 +223,49 @@ bool ParseInParts(std::string& text, ParsedParts& parsed) {
             std::string_view(p - 3, size - at + 3).substr(0, kInstanceLine.size()) == kInstanceLine)
             starts.push_back(at - 2);
     }
-    const std::string rootEnd = std::string("</") + kRoot;
-    const size_t end = text.rfind(rootEnd);
+    const size_t end = text.rfind(std::string("</") + kRoot);
     if (starts.empty() || end == std::string::npos || end < starts.back())
         return false;
-    // The part around the instances, parsed from a copy; the parts of the instances in place.
-    const std::string frame = text.substr(0, starts.front()) + text.substr(end);
-    if (!parsed.frame.load_buffer(frame.data(), frame.size(), pugi::parse_default,
-                                  pugi::encoding_utf8))
+    const std::string around = text.substr(0, starts.front()) + text.substr(end);
+    if (!frame.load_buffer(around.data(), around.size(), pugi::parse_default, pugi::encoding_utf8))
         return false;
     starts.push_back(end);
-    parsed.instances = std::vector<pugi::xml_document>(starts.size() - 1);
+    std::vector<std::vector<RootElement>> parts(starts.size() - 1);
     std::atomic<bool> failed{false};
-    RunOnThreads(parsed.instances.size(), [&](size_t i) {
+    RunOnThreads(parts.size(), [&](size_t i) {
         if (failed.load())
             return;
-        if (!parsed.instances[i].load_buffer_inplace(begin + starts[i], starts[i + 1] - starts[i],
-                                                     pugi::parse_default, pugi::encoding_utf8))
+        pugi::xml_document part;
+        if (!part.load_buffer_inplace(begin + starts[i], starts[i + 1] - starts[i],
+                                      pugi::parse_default, pugi::encoding_utf8)) {
             failed = true;
+            return;
+        }
+        const std::vector<pugi::xml_node> nodes = ElementsOf(part);
+        try {
+            parts[i].resize(nodes.size());
+        } catch (...) {
+            failed = true;
+            return;
+        }
+        for (size_t n = 0; n < nodes.size(); ++n)
+            Describe(nodes[n], parts[i][n]);
     });
     if (failed)
         return false;
-    parsed.root = parsed.frame.document_element();
-    parsed.elements = ElementsOf(parsed.root);
-    for (const pugi::xml_document& part : parsed.instances) {
-        for (pugi::xml_node element : ElementsOf(part))
-            parsed.elements.push_back(element);
+    elements = DescribeAll(frame.document_element());
+    for (std::vector<RootElement>& part : parts) {
+        for (RootElement& element : part)
+            elements.push_back(std::move(element));
     }
     return true;
 }
 
-}  // namespace
-
-bool FrameProject::Take(pugi::xml_node root, const std::vector<pugi::xml_node>& elements,
-                        std::string& error, const std::vector<std::string>& knownDeviceTypes) {
+// Takes the instances of a parsed project (see FrameProject::FromXml): its root and the root's
+// elements in the order of the file. The fault reported is the first the file shows.
+bool TakeInstances(pugi::xml_node root, std::vector<RootElement>& elements,
+                   std::vector<ProjectInstance>& instances, std::string& error,
+                   const std::vector<std::string>& knownDeviceTypes) {
     if (std::string(root.name()) != kRoot) {
         error = std::string("the file is no frame project (its root element is <") + root.name() +
                 ">, not <" + kRoot + ">)";
@@ -275,95 +276,73 @@ bool FrameProject::Take(pugi::xml_node root, const std::vector<pugi::xml_node>& 
                 "\", which this frame does not read (it reads version " + kVersion + ")";
         return false;
     }
-
-    // The instances are checked in the order of the file up to the first structural fault, then
-    // their bags converted (see ConvertBags); what the file shows first is reported, as a walk
-    // that converts each bag after its instance's checks would report it.
     std::vector<ProjectInstance> loaded;
-    std::vector<pugi::xml_node> bagNodes;
-    std::string fault;          // the first structural fault
-    std::exception_ptr thrown;  // or what its checks threw
-    auto check = [&]() -> bool {
-        std::set<std::string> tags;
-        int position = 0;
-        for (pugi::xml_node node : elements) {
-            ++position;
-            const std::string where = "element " + std::to_string(position) + " of the project";
-            if (std::string(node.name()) != "Instance") {
-                fault = where + " is <" + node.name() + ">, which a project does not hold";
-                return false;
-            }
-            ProjectInstance instance;
-            instance.systemTag = node.attribute("systemTag").value();
-            instance.deviceType = node.attribute("deviceType").value();
-            if (instance.systemTag.empty()) {
-                fault = where + " is an instance without a system tag";
-                return false;
-            }
-            const std::string name = "instance \"" + instance.systemTag + "\"";
-            if (!tags.insert(instance.systemTag).second) {
-                fault = name + " appears twice";
-                return false;
-            }
-            if (instance.deviceType.empty()) {
-                fault = name + " has no device type";
-                return false;
-            }
-            if (!knownDeviceTypes.empty()) {
-                bool known = false;
-                for (const std::string& t : knownDeviceTypes)
-                    known = known || t == instance.deviceType;
-                if (!known) {
-                    fault = name + " has the device type \"" + instance.deviceType +
-                            "\", which this frame does not know";
-                    return false;
-                }
-            }
-            pugi::xml_node bagNode;
-            for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
-                if (child.type() != pugi::node_element)
-                    continue;
-                if (std::string(child.name()) != "PropertyBag" || bagNode) {
-                    fault =
-                        name + " holds <" + child.name() + ">; an instance holds one <PropertyBag>";
-                    return false;
-                }
-                bagNode = child;
-            }
-            if (!bagNode) {
-                fault = name + " has no property bag";
-                return false;
-            }
-            loaded.push_back(std::move(instance));
-            bagNodes.push_back(bagNode);
-        }
-        return true;
-    };
-    bool whole = false;
-    try {
-        whole = check();
-    } catch (...) {
-        thrown = std::current_exception();
-    }
-
-    std::vector<BagOutcome> outcomes(loaded.size());
-    ConvertBags(loaded, bagNodes, outcomes);
-    for (const BagOutcome& outcome : outcomes) {
-        if (outcome.exception)
-            std::rethrow_exception(outcome.exception);
-        if (!outcome.error.empty()) {
-            error = outcome.error;
+    loaded.reserve(elements.size());
+    std::set<std::string> tags;
+    int position = 0;
+    for (RootElement& element : elements) {
+        ++position;
+        if (element.thrown)
+            std::rethrow_exception(element.thrown);
+        const std::string where = "element " + std::to_string(position) + " of the project";
+        if (element.name != "Instance") {
+            error = where + " is <" + element.name + ">, which a project does not hold";
             return false;
         }
-    }
-    if (thrown)
-        std::rethrow_exception(thrown);
-    if (!whole) {
-        error = fault;
-        return false;
+        if (element.systemTag.empty()) {
+            error = where + " is an instance without a system tag";
+            return false;
+        }
+        const std::string name = "instance \"" + element.systemTag + "\"";
+        if (!tags.insert(element.systemTag).second) {
+            error = name + " appears twice";
+            return false;
+        }
+        if (element.deviceType.empty()) {
+            error = name + " has no device type";
+            return false;
+        }
+        if (!knownDeviceTypes.empty()) {
+            bool known = false;
+            for (const std::string& t : knownDeviceTypes)
+                known = known || t == element.deviceType;
+            if (!known) {
+                error = name + " has the device type \"" + element.deviceType +
+                        "\", which this frame does not know";
+                return false;
+            }
+        }
+        if (!element.wrongChild.empty()) {
+            error =
+                name + " holds <" + element.wrongChild + ">; an instance holds one <PropertyBag>";
+            return false;
+        }
+        if (!element.hasBag) {
+            error = name + " has no property bag";
+            return false;
+        }
+        if (!element.bagFault.empty()) {
+            error = element.bagFault;
+            return false;
+        }
+        loaded.push_back({element.systemTag, element.deviceType, std::move(element.bag)});
     }
     instances = std::move(loaded);
     return true;
+}
+
+}  // namespace
+
+bool FrameProject::FromXml(const std::string& text, std::string& error,
+                           const std::vector<std::string>& knownDeviceTypes) {
+    pugi::xml_document doc;
+    pugi::xml_parse_result parsed = doc.load_string(text.c_str());
+    if (!parsed) {
+        error = NotWellFormed(parsed, text);
+        return false;
+    }
+    std::vector<RootElement> elements = DescribeAll(doc.document_element());
+    return TakeInstances(doc.document_element(), elements, instances, error, knownDeviceTypes);
 }
 
 bool FrameProject::Save(const std::string& path, std::string& error) const {
@@ -386,19 +365,18 @@ bool FrameProject::Load(const std::string& path, std::string& error,
     // several threads. The parse changes the text, so a file that does not parse is read again and
     // parsed whole for the place of its fault.
     text.resize(std::strlen(text.c_str()));
-    ParsedParts parts;
     pugi::xml_document doc;
-    bool parsed = ParseInParts(text, parts);
+    std::vector<RootElement> elements;
     std::string reason;
     bool ok = false;
-    if (parsed) {
-        ok = Take(parts.root, parts.elements, reason, knownDeviceTypes);
+    if (ParseInParts(text, doc, elements)) {
+        ok = TakeInstances(doc.document_element(), elements, instances, reason, knownDeviceTypes);
     } else if (!ReadProjectFile(path, text, error)) {
         return false;
     } else if (doc.load_buffer_inplace(text.data(), std::strlen(text.c_str()), pugi::parse_default,
                                        pugi::encoding_utf8)) {
-        ok = Take(doc.document_element(), ElementsOf(doc.document_element()), reason,
-                  knownDeviceTypes);
+        elements = DescribeAll(doc.document_element());
+        ok = TakeInstances(doc.document_element(), elements, instances, reason, knownDeviceTypes);
     } else {
         if (!ReadProjectFile(path, text, error))
             return false;

@@ -16,7 +16,6 @@
 // file gives an error that names the file and the fault and loads nothing.
 
 #include <cstddef>
-#include <pugixml.hpp>
 #include <string>
 #include <vector>
 
@@ -67,14 +66,6 @@ class FrameProject {
     // 'error', when it cannot be read or is damaged. The file is never written.
     bool Load(const std::string& path, std::string& error,
               const std::vector<std::string>& knownDeviceTypes = {});
-
-  private:
-    // Takes the instances of a parsed project text (see FromXml): its root and the root's element
-    // children. The property bags of a large
-    // project are converted on several threads; the fault reported is the first in the file's
-    // order, and what a conversion throws reaches the caller.
-    bool Take(pugi::xml_node root, const std::vector<pugi::xml_node>& elements, std::string& error,
-              const std::vector<std::string>& knownDeviceTypes);
 };
 
 }  // namespace kv
