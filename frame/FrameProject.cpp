@@ -241,11 +241,12 @@ bool ParseInParts(std::string& text, pugi::xml_document& frame,
             failed = true;
             return;
         }
-        const std::vector<pugi::xml_node> nodes = ElementsOf(part);
+        std::vector<pugi::xml_node> nodes;
         try {
+            nodes = ElementsOf(part);
             parts[i].resize(nodes.size());
         } catch (...) {
-            failed = true;
+            failed = true;  // no room: parsed whole, where the lack is reported
             return;
         }
         for (size_t n = 0; n < nodes.size(); ++n)
