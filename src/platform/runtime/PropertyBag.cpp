@@ -37,60 +37,19 @@ std::string_view NameOf(VarType t) {
     return {};
 }
 
-// Whether the text s (ending with its zero) is the literal; reads s no further than its zero.
-template <size_t N>
-inline bool Is(const char* s, const char (&literal)[N]) {
-#pragma GCC unroll 16
-    for (size_t i = 0; i < N; ++i)
-        if (s[i] != literal[i])
+// Whether the text s (ending with its zero) is the name; reads s no further than its zero.
+inline bool Is(const char* s, std::string_view name) {
+    for (const char c : name)
+        if (*s++ != c)
             return false;
-    return true;
+    return *s == '\0';
 }
 
 std::optional<VarType> TypeOf(const char* name) {
-    // As written by the bag itself first (told apart by the first letter), then in any case.
-    switch (name[0]) {
-        case 'B':
-            if (Is(name, "Byte"))
-                return VarType::Byte;
-            if (Is(name, "Boolean"))
-                return VarType::Boolean;
-            if (Is(name, "ByteArray"))
-                return VarType::ByteArray;
-            break;
-        case 'D':
-            if (Is(name, "Double"))
-                return VarType::Double;
-            if (Is(name, "Decimal"))
-                return VarType::Decimal;
-            if (Is(name, "Date"))
-                return VarType::Date;
-            break;
-        case 'E':
-            if (Is(name, "Empty"))
-                return VarType::Empty;
-            break;
-        case 'I':
-            if (Is(name, "Integer"))
-                return VarType::Integer;
-            break;
-        case 'L':
-            if (Is(name, "Long"))
-                return VarType::Long;
-            break;
-        case 'N':
-            if (Is(name, "Null"))
-                return VarType::Null;
-            break;
-        case 'S':
-            if (Is(name, "String"))
-                return VarType::String;
-            if (Is(name, "Single"))
-                return VarType::Single;
-            break;
-        default:
-            break;
-    }
+    // As written by the bag itself first, then in any case.
+    for (const auto& tn : kTypeNames)
+        if (name[0] == tn.name[0] && Is(name, tn.name))
+            return tn.type;
     for (const auto& tn : kTypeNames)
         if (NoCaseEqual{}(name, tn.name))
             return tn.type;
