@@ -1,5 +1,8 @@
 #include "frame/FrameProject.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -116,15 +119,17 @@ namespace {
 // Fewer instances per thread than this are not worth a thread of their own.
 constexpr size_t kInstancesPerThread = 4;
 
-// Runs work(i) for every i below count, on as many threads as the machine runs at once and the
-// instances keep busy (the calling thread among them); every thread is joined before it returns.
+// Runs work(i, buffer) for every i below count, on as many threads as the machine runs at once
+// and the instances keep busy (the calling thread among them); buffer is the thread's room for
+// the text it reads, kept from one i to the next. Every thread is joined before it returns.
 // work must not throw.
 template <class Work>
 void RunOnThreads(size_t count, Work work) {
     std::atomic<size_t> next{0};
     auto run = [&]() noexcept {
+        std::string buffer;
         for (size_t i = next.fetch_add(1); i < count; i = next.fetch_add(1))
-            work(i);
+            work(i, buffer);
     };
     const size_t threads = std::clamp<size_t>(count / kInstancesPerThread, 1,
                                               std::max(1u, std::thread::hardware_concurrency()));
@@ -194,50 +199,142 @@ void Describe(pugi::xml_node node, RootElement& element) noexcept {
 std::vector<RootElement> DescribeAll(pugi::xml_node root) {
     const std::vector<pugi::xml_node> nodes = ElementsOf(root);
     std::vector<RootElement> elements(nodes.size());
-    RunOnThreads(nodes.size(), [&](size_t i) { Describe(nodes[i], elements[i]); });
+    RunOnThreads(nodes.size(), [&](size_t i, std::string&) { Describe(nodes[i], elements[i]); });
     return elements;
 }
 
-// The project text parsed in parts where it can be cut into them safely: where no "<" after its
-// first character starts a comment, a CDATA section, a document type or a processing
-// instruction, every "<" starts a tag, so that a line "  <Instance " starts an element. The text
-// is cut before each of them and before the root's end tag. The part around the instances is
-// parsed from a copy and gives the root; each instance's part is parsed in place, described and
-// dropped on the threads. False, with the text perhaps changed, for any text that does not cut so
-// or whose parts do not all parse: such a text is parsed whole.
-bool ParseInParts(std::string& text, pugi::xml_document& frame,
-                  std::vector<RootElement>& elements) {
-    static constexpr std::string_view kInstanceLine = "\n  <Instance ";
-    char* const begin = text.data();
-    const size_t size = text.size();
-    std::vector<size_t> starts;  // where each instance's part starts
-    for (const char* p = begin;
-         (p = static_cast<const char*>(std::memchr(p, '<', size - static_cast<size_t>(p - begin))));
+// A regular file read piece by piece at given places, each piece into a buffer of the caller's,
+// so that several threads read it at once and a plant's project is never held whole.
+class FileReader {
+  public:
+    // A special file (a pipe, a device) is not opened: it cannot be read at places.
+    explicit FileReader(const std::string& path)
+        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
+        struct stat status {};
+        if (fd_ >= 0 && (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode))) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+        size_ = fd_ >= 0 ? static_cast<size_t>(status.st_size) : 0;
+    }
+    ~FileReader() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    bool IsOpen() const { return fd_ >= 0; }
+    size_t Size() const { return size_; }
+    // The 'count' characters from 'at' in 'buffer'; false when the file does not give them all
+    // (it was shortened, or a read failed). Never throws.
+    bool Read(size_t at, size_t count, std::string& buffer) const noexcept {
+        try {
+            buffer.resize(count);
+        } catch (...) {
+            return false;
+        }
+        for (size_t done = 0; done < count;) {
+            const ssize_t got =
+                ::pread(fd_, buffer.data() + done, count - done, static_cast<off_t>(at + done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return false;
+            done += static_cast<size_t>(got);
+        }
+        return true;
+    }
+
+  private:
+    int fd_;
+    size_t size_;
+};
+
+constexpr std::string_view kInstanceLine = "\n  <Instance ";
+// The file is searched for instances' lines in pieces of this many characters.
+constexpr size_t kProjectReadPiece = 64 * 1024;
+
+// Where the parts of the instances start (see ParseInParts) among the characters [lo, hi) of a
+// text of 'size' characters; 'window' holds the text from 'windowAt' on, from 3 characters
+// before lo to an instance's line after hi where the text has them. False where those characters
+// show that the text cannot be cut: a "<" that starts markup other than a tag (or ends the text),
+// or a NUL.
+bool FindPartStarts(std::string_view window, size_t windowAt, size_t lo, size_t hi, size_t size,
+                    std::vector<size_t>& starts) {
+    const char* const first = window.data() + (lo - windowAt);
+    if (std::memchr(first, '\0', hi - lo) != nullptr)
+        return false;
+    for (const char* p = first; (p = static_cast<const char*>(std::memchr(
+                                     p, '<', hi - lo - static_cast<size_t>(p - first))));
          ++p) {
-        const size_t at = static_cast<size_t>(p - begin);
+        const size_t i = static_cast<size_t>(p - window.data());
+        const size_t at = windowAt + i;
         if (at + 1 >= size)
             return false;
         if (p[1] == '!' || (p[1] == '?' && at != 0))
             return false;
-        if (p[1] == 'I' && at >= 3 &&
-            std::string_view(p - 3, size - at + 3).substr(0, kInstanceLine.size()) == kInstanceLine)
+        if (p[1] == 'I' && at >= 3 && window.substr(i - 3, kInstanceLine.size()) == kInstanceLine)
             starts.push_back(at - 2);
     }
-    const size_t end = text.rfind(std::string("</") + kRoot);
-    if (starts.empty() || end == std::string::npos || end < starts.back())
+    return true;
+}
+
+// The project file parsed in parts where it can be cut into them safely: where no "<" after its
+// first character starts a comment, a CDATA section, a document type or a processing
+// instruction, every "<" starts a tag, so that a line "  <Instance " starts an element. The file
+// is read in pieces on the threads to find those lines; it is cut before each of them and before
+// the root's end tag. The part around the instances is parsed and gives the root; each
+// instance's part is read, parsed, described and dropped on the threads. False for a file that
+// cannot be read so, does not cut so or whose parts do not all parse: such a file is read whole.
+bool ParseInParts(const std::string& path, pugi::xml_document& frame,
+                  std::vector<RootElement>& elements) {
+    const FileReader file(path);
+    const size_t size = file.Size();
+    if (!file.IsOpen() || size == 0)
         return false;
-    const std::string around = text.substr(0, starts.front()) + text.substr(end);
+    std::atomic<bool> failed{false};
+    std::vector<std::vector<size_t>> startsOfPiece((size - 1) / kProjectReadPiece + 1);
+    RunOnThreads(startsOfPiece.size(), [&](size_t i, std::string& buffer) {
+        const size_t lo = i * kProjectReadPiece;
+        const size_t hi = std::min(size, lo + kProjectReadPiece);
+        const size_t windowAt = lo < 3 ? 0 : lo - 3;
+        try {
+            if (failed.load() ||
+                !file.Read(windowAt, std::min(size, hi + kInstanceLine.size()) - windowAt,
+                           buffer) ||
+                !FindPartStarts(buffer, windowAt, lo, hi, size, startsOfPiece[i]))
+                failed = true;
+        } catch (...) {
+            failed = true;  // no room for the places found
+        }
+    });
+    if (failed)
+        return false;
+    std::vector<size_t> starts;  // where each instance's part starts
+    for (const std::vector<size_t>& piece : startsOfPiece)
+        starts.insert(starts.end(), piece.begin(), piece.end());
+    std::string tail;  // the last instance's part and what follows it
+    if (starts.empty() || !file.Read(starts.back(), size - starts.back(), tail))
+        return false;
+    const size_t endInTail = tail.rfind(std::string("</") + kRoot);
+    if (endInTail == std::string::npos)
+        return false;
+    std::string around;
+    if (!file.Read(0, starts.front(), around))
+        return false;
+    around.append(tail, endInTail);
     if (!frame.load_buffer(around.data(), around.size(), pugi::parse_default, pugi::encoding_utf8))
         return false;
-    starts.push_back(end);
+    starts.push_back(starts.back() + endInTail);
     std::vector<std::vector<RootElement>> parts(starts.size() - 1);
-    std::atomic<bool> failed{false};
-    RunOnThreads(parts.size(), [&](size_t i) {
+    RunOnThreads(parts.size(), [&](size_t i, std::string& buffer) {
         if (failed.load())
             return;
         pugi::xml_document part;
-        if (!part.load_buffer_inplace(begin + starts[i], starts[i + 1] - starts[i],
-                                      pugi::parse_default, pugi::encoding_utf8)) {
+        if (!file.Read(starts[i], starts[i + 1] - starts[i], buffer) ||
+            !part.load_buffer_inplace(buffer.data(), buffer.size(), pugi::parse_default,
+                                      pugi::encoding_utf8)) {
             failed = true;
             return;
         }
@@ -359,29 +456,28 @@ bool FrameProject::Save(const std::string& path, std::string& error) const {
 
 bool FrameProject::Load(const std::string& path, std::string& error,
                         const std::vector<std::string>& knownDeviceTypes) {
-    std::string text;
-    if (!ReadProjectFile(path, text, error))
-        return false;
-    // Parsed in place: a plant's project text is held once. A large one is parsed in parts on
-    // several threads. The parse changes the text, so a file that does not parse is read again and
-    // parsed whole for the place of its fault.
-    text.resize(std::strlen(text.c_str()));
     pugi::xml_document doc;
     std::vector<RootElement> elements;
     std::string reason;
     bool ok = false;
-    if (ParseInParts(text, doc, elements)) {
-        ok = TakeInstances(doc.document_element(), elements, instances, reason, knownDeviceTypes);
-    } else if (!ReadProjectFile(path, text, error)) {
-        return false;
-    } else if (doc.load_buffer_inplace(text.data(), std::strlen(text.c_str()), pugi::parse_default,
-                                       pugi::encoding_utf8)) {
-        elements = DescribeAll(doc.document_element());
+    if (ParseInParts(path, doc, elements)) {
         ok = TakeInstances(doc.document_element(), elements, instances, reason, knownDeviceTypes);
     } else {
+        // Parsed in place, so that the text is held once. The parse changes the text, so a file
+        // that does not parse is read again for the place of its fault.
+        std::string text;
         if (!ReadProjectFile(path, text, error))
             return false;
-        ok = FromXml(text, reason, knownDeviceTypes);
+        if (doc.load_buffer_inplace(text.data(), std::strlen(text.c_str()), pugi::parse_default,
+                                    pugi::encoding_utf8)) {
+            elements = DescribeAll(doc.document_element());
+            ok = TakeInstances(doc.document_element(), elements, instances, reason,
+                               knownDeviceTypes);
+        } else {
+            if (!ReadProjectFile(path, text, error))
+                return false;
+            ok = FromXml(text, reason, knownDeviceTypes);
+        }
     }
     if (!ok) {
         error = "The project " + path + " is damaged: " + reason + ". Nothing was loaded.";
