@@ -156,7 +156,7 @@ clsDataElement& AddDataElement(IParameters& model, const std::string& path, cons
     element->SetElementMode(144);
     element->RequiredUserLevel = 1;
     element->SetControlType(1);
-    element->ValueFormat.clear();
+    element->ValueFormat = SharedText();
     clsDataElement& result = *element;
     model.AddElement(std::move(element), before, after);
     return result;

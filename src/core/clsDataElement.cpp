@@ -247,10 +247,11 @@ void clsDataElement::SetUnitString(IDTMContext& context, const std::string& text
 // --- ranges and print orders ---
 
 std::optional<ValueRange> clsDataElement::GetRange(int32_t idx) const {
-    if (idx < 0 || static_cast<size_t>(idx) >= m_RangeMin.size()) {
+    if (!m_Lists || idx < 0 || static_cast<size_t>(idx) >= m_Lists->rangeMin.size()) {
         return std::nullopt;
     }
-    ValueRange range{m_RangeMin[static_cast<size_t>(idx)], m_RangeMax[static_cast<size_t>(idx)]};
+    ValueRange range{m_Lists->rangeMin[static_cast<size_t>(idx)],
+                     m_Lists->rangeMax[static_cast<size_t>(idx)]};
     if (range.min.isEmpty() && range.max.isEmpty()) {
         return std::nullopt;
     }
@@ -267,6 +268,16 @@ bool clsDataElement::WithinRanges(double x) const {
         }
     }
     return idx == 0;
+}
+
+clsDataElement::Lists& clsDataElement::OwnLists() {
+    // Only this element holds lists that no other one shares, so they are changed in place.
+    if (!m_Lists) {
+        m_Lists = std::make_shared<Lists>();
+    } else if (m_Lists.use_count() > 1) {
+        m_Lists = std::make_shared<Lists>(*m_Lists);
+    }
+    return const_cast<Lists&>(*m_Lists);
 }
 
 namespace {
@@ -289,25 +300,29 @@ void clsDataElement::SetRange(int32_t idx, const Variant& min, const Variant& ma
     }
     const auto i = static_cast<size_t>(idx);
     if (!min.isEmpty() || !max.isEmpty()) {
-        if (m_RangeMin.size() <= i) {
-            m_RangeMin.resize(i + 1);
+        Lists& lists = OwnLists();
+        if (lists.rangeMin.size() <= i) {
+            lists.rangeMin.resize(i + 1);
         }
-        if (m_RangeMax.size() <= i) {
-            m_RangeMax.resize(i + 1);
+        if (lists.rangeMax.size() <= i) {
+            lists.rangeMax.resize(i + 1);
         }
-        m_RangeMin[i] = min;
-        m_RangeMax[i] = max;
+        lists.rangeMin[i] = min;
+        lists.rangeMax[i] = max;
         return;
     }
-    RemoveEntry(m_RangeMin, i);
-    RemoveEntry(m_RangeMax, i);
+    if (m_Lists && i < std::max(m_Lists->rangeMin.size(), m_Lists->rangeMax.size())) {
+        Lists& lists = OwnLists();
+        RemoveEntry(lists.rangeMin, i);
+        RemoveEntry(lists.rangeMax, i);
+    }
 }
 
 Variant clsDataElement::GetPrintOrder(int32_t list) const {
-    if (list < 0 || static_cast<size_t>(list) >= m_PrintOrder.size()) {
+    if (!m_Lists || list < 0 || static_cast<size_t>(list) >= m_Lists->printOrder.size()) {
         return Variant();
     }
-    return m_PrintOrder[static_cast<size_t>(list)];
+    return m_Lists->printOrder[static_cast<size_t>(list)];
 }
 
 void clsDataElement::SetPrintOrder(int32_t list, const Variant& order) {
@@ -316,13 +331,16 @@ void clsDataElement::SetPrintOrder(int32_t list, const Variant& order) {
     }
     const auto i = static_cast<size_t>(list);
     if (!order.isEmpty()) {
-        if (m_PrintOrder.size() <= i) {
-            m_PrintOrder.resize(i + 1);
+        Lists& lists = OwnLists();
+        if (lists.printOrder.size() <= i) {
+            lists.printOrder.resize(i + 1);
         }
-        m_PrintOrder[i] = order;
+        lists.printOrder[i] = order;
         return;
     }
-    RemoveEntry(m_PrintOrder, i);
+    if (m_Lists && i < m_Lists->printOrder.size()) {
+        RemoveEntry(OwnLists().printOrder, i);
+    }
 }
 
 // --- typed values ---
@@ -656,7 +674,7 @@ std::string clsDataElement::GetValueLists(const std::string& key) const {
 }
 
 clsDataElement* clsDataElement::GetParentParameter(IParameters& parameters) const {
-    const std::optional<std::string> record = ParentRecordPath(m_Name);
+    const std::optional<std::string> record = ParentRecordPath(Name());
     return record ? AsDataElement(parameters.Item(*record)) : nullptr;
 }
 

@@ -4,6 +4,7 @@
 // lists and texts, its access and group bits and its status bits.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -63,8 +64,8 @@ class clsDataElement : public IPrivateDataElement {
     clsDataElement() = default;
 
     // --- fields reached through the runtime's element interface ---
-    const std::string& Name() const override { return m_Name; }
-    void SetName(const std::string& name) override { m_Name = name; }
+    const std::string& Name() const override { return m_Name.str(); }
+    void SetName(const std::string& name) override { m_Name = SharedText(name); }
     int32_t ValueType() const override { return m_ValueType; }
     void SetValueType(int32_t t) { m_ValueType = t; }
     int32_t ValueTypeLength() const override { return m_ValueTypeLength; }
@@ -108,7 +109,7 @@ class clsDataElement : public IPrivateDataElement {
     int32_t StringWireLength() const;
 
     // --- public fields ---
-    std::string ValueFormat;
+    SharedText ValueFormat;
     kv::ValueList ValueList;
     SharedText ValueLists;  // empty = Empty
     SharedText IconList;
@@ -135,9 +136,9 @@ class clsDataElement : public IPrivateDataElement {
     int16_t nConstantUnit = 0;
     uint8_t nParamIndex = 0;
     int16_t DeviceStatus = 0;
-    kv::ValueList CmdErrList;
-    std::string CmdErr;
     int16_t DynamicCounter = 0;
+    kv::ValueList CmdErrList;
+    SharedText CmdErr;
 
     // --- operations ---
     std::string UnitString(IDTMContext& context) const;
@@ -206,7 +207,7 @@ class clsDataElement : public IPrivateDataElement {
     bool IsDeviceCommand(IDTMContext& context) const override;
 
   private:
-    std::string m_Name;
+    SharedText m_Name;  // shared by the copies of the element
     int32_t m_ValueType = 0;
     int32_t m_ValueTypeLength = -1;
     int32_t m_ElementMode = 0;
@@ -217,9 +218,15 @@ class clsDataElement : public IPrivateDataElement {
     Variant m_TransientValue;
     Variant m_PersistentValue;
     Variant m_DeviceValue;
-    std::vector<Variant> m_RangeMin;
-    std::vector<Variant> m_RangeMax;
-    std::vector<Variant> m_PrintOrder;
+    // The ranges and the print orders, which few elements have and which the copies of an
+    // element share until one of them changes its own.
+    struct Lists {
+        std::vector<Variant> rangeMin;
+        std::vector<Variant> rangeMax;
+        std::vector<Variant> printOrder;
+    };
+    std::shared_ptr<const Lists> m_Lists;
+    Lists& OwnLists();
 };
 
 // The data element behind the runtime's interface; nullptr when it is none.

@@ -94,14 +94,14 @@ std::string StatusText(bool valid) {
 bool clsDataElement::WriteToPropBag(IPropertyBag& bag, IDTMContext& /*context*/) {
     if (m_ValueType == vtOctetString) {
         // An octet string is stored as its hex digits; a value still held as text stays text.
-        bag.Write(m_Name, m_TransientValue.isString()
+        bag.Write(Name(), m_TransientValue.isString()
                               ? m_TransientValue
                               : Variant(BytesToHexString(m_TransientValue)));
     } else {
-        bag.Write(m_Name, m_TransientValue);
+        bag.Write(Name(), m_TransientValue);
     }
-    bag.Write(m_Name + kUnitSuffix, Variant(nTransientUnit));
-    bag.Write(m_Name + kFlagsSuffix, Variant(static_cast<int32_t>(m_Status & sfPersistMask)));
+    bag.Write(Name() + kUnitSuffix, Variant(nTransientUnit));
+    bag.Write(Name() + kFlagsSuffix, Variant(static_cast<int32_t>(m_Status & sfPersistMask)));
     m_PersistentValue = m_TransientValue;
     nPersistentUnit = nTransientUnit;
     return true;
@@ -113,8 +113,8 @@ bool clsDataElement::ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) {
     // a text shared by several codes or a translated text does not move the unit.
     // One key text serves the unit's and the flags' keys.
     std::string key;
-    key.reserve(m_Name.size() + kFlagsSuffix.size());
-    key.append(m_Name).append(kUnitSuffix);
+    key.reserve(Name().size() + kFlagsSuffix.size());
+    key.append(Name()).append(kUnitSuffix);
     std::optional<int16_t> unit;
     if (std::optional<Variant> stored = bag.Read(key)) {
         switch (stored->type()) {
@@ -152,7 +152,7 @@ bool clsDataElement::ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) {
     nTransientUnit = unit.value_or(nInitUnit);
 
     // Value: a missing key or a value that does not read gives the initial value.
-    std::optional<Variant> value = bag.Read(m_Name);
+    std::optional<Variant> value = bag.Read(Name());
     if (value && m_ValueType == vtOctetString && !value->isByteArray()) {
         // An octet string is stored as its hex digits.
         const std::optional<std::string> text =
@@ -161,7 +161,7 @@ bool clsDataElement::ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) {
         if (!value)
             context.Diagnostics().Record(
                 "clsDataElement::ReadFromPropBag",
-                "the stored value of '" + m_Name + "' is no hex text; the initial value is taken");
+                "the stored value of '" + Name() + "' is no hex text; the initial value is taken");
     }
     if (!value) {
         m_TransientValue = InitialValue;
@@ -178,7 +178,7 @@ bool clsDataElement::ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) {
     // survive a load. An unreadable word counts as the default (valid) and fails the call.
     bool ok = true;
     int32_t stored = sfValid;
-    key.resize(m_Name.size());
+    key.resize(Name().size());
     key.append(kFlagsSuffix);
     if (std::optional<Variant> flags = bag.Read(key)) {
         const std::optional<int32_t> word = flags->tryLong();
@@ -300,10 +300,10 @@ bool clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMContext& conte
     IXMLHelper& xml = context.XMLHelper();
     Variant nameAttr = xml.GetAttribute("name", node);
     std::string name = nameAttr.isString() ? nameAttr.str() : std::string();
-    if (m_Name.size() > name.size())
+    if (Name().size() > name.size())
         name = "/" + name;
     // A node of another element changes nothing here.
-    if (!m_Name.ends_with(name))
+    if (!Name().ends_with(name))
         return false;
 
     Variant descriptor = xml.GetAttribute("descriptor", node);
@@ -446,7 +446,7 @@ pugi::xml_node clsDataElement::CreateDocumentVariableNode(IDTMContext& context, 
     while (root && root.type() != pugi::node_element)
         root = root.next_sibling();
     if (!root)
-        throw std::invalid_argument("the documentation node of " + m_Name + " is in no document");
+        throw std::invalid_argument("the documentation node of " + Name() + " is in no document");
     pugi::xml_node list = root.child("DocumentVariables");
     if (!list) {
         // A document without the list gets one, so the variable still has its place.
@@ -476,7 +476,7 @@ pugi::xml_node clsDataElement::CreateDocumentVariableNode(IDTMContext& context, 
     }
     pugi::xml_node copy = stop ? list.insert_copy_before(node, stop) : list.append_copy(node);
     if (!copy)
-        throw std::runtime_error("cannot place the documentation node of " + m_Name);
+        throw std::runtime_error("cannot place the documentation node of " + Name());
     std::string id = "N" + std::to_string(printOrder);
     if (sub > 0)
         id += "." + std::to_string(sub);

@@ -380,7 +380,7 @@ clsDataModel::ResponseOutcome clsDataModel::EvaluateDpv1Error(IDTMContext& conte
                 }
             }
         } else {
-            element.CmdErr.clear();
+            element.CmdErr = SharedText();
         }
     }
     if (isWrite && (element.ElementMode() & emUpload) != 0) {

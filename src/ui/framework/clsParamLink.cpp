@@ -498,7 +498,7 @@ void clsParamLink::ChooseStatusIcon() {
         tip = Text("paramicon_CommErr");
     } else if ((flags & sfDpv1ErrorMask) != 0) {
         key = "AnyErr";
-        tip = !e.CmdErr.empty() ? e.CmdErr : Text("paramicon_AnyErr");
+        tip = !e.CmdErr.empty() ? e.CmdErr.str() : Text("paramicon_AnyErr");
     } else if ((flags & kOutOfRange) != 0) {
         key = "RangeErr";
         tip = RangeErrorText();

@@ -84,7 +84,7 @@ TEST(ArchiveConfiguration, ANewInstanceSwitchesOnAllFourCurves) {
         EXPECT_EQ(curve.Index(), i);
         EXPECT_EQ(curve.ScaleIndex(), i);
         EXPECT_TRUE(curve.Enabled());
-        EXPECT_EQ(curve.ValueFormat(), b.At(curves.Key(static_cast<size_t>(i))).ValueFormat);
+        EXPECT_EQ(curve.ValueFormat(), b.At(curves.Key(static_cast<size_t>(i))).ValueFormat.str());
         EXPECT_EQ(archive.Trend()->CurveColor(i), colours[i]) << i;
         EXPECT_EQ(archive.Trend()->YScForeColor(i), colours[i]) << i;
         EXPECT_EQ(archive.Trend()->CurveSymbol(i), -1) << i;
