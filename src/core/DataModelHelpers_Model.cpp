@@ -269,6 +269,7 @@ void BuildDataModel(IDTMContext& context) {
     if (const std::shared_ptr<const ModelElements> built = BuiltModelOf(device)) {
         // The copies share one allocation, which lives while any of them is held.
         const auto copies = std::make_shared<ModelElements>(*built);
+        parameters.Reserve(copies->size());
         for (clsDataElement& element : *copies)
             parameters.AddElement(std::shared_ptr<clsDataElement>(copies, &element));
     } else {

@@ -77,8 +77,6 @@ void DataSet::AddElement(std::shared_ptr<IPrivateDataElement> element, const std
     if (!element)
         throw std::invalid_argument("no element to add");
     const std::string& path = element->Name();
-    if (byPath_.count(path))
-        throw std::invalid_argument("the data set already holds " + path);
     size_t pos = elements_.size();
     if (!before.empty()) {
         pos = PositionOf(before);
@@ -87,10 +85,21 @@ void DataSet::AddElement(std::shared_ptr<IPrivateDataElement> element, const std
         if (pos < elements_.size())
             ++pos;
     }
-    IPrivateDataElement* const added = element.get();
-    elements_.insert(elements_.begin() + static_cast<std::ptrdiff_t>(pos), std::move(element));
-    byPath_.emplace(path, added);
+    const auto [indexed, added] = byPath_.try_emplace(path, element.get());
+    if (!added)
+        throw std::invalid_argument("the data set already holds " + path);
+    try {
+        elements_.insert(elements_.begin() + static_cast<std::ptrdiff_t>(pos), std::move(element));
+    } catch (...) {
+        byPath_.erase(indexed);
+        throw;
+    }
     membersIndexed_ = false;
+}
+
+void DataSet::Reserve(size_t count) {
+    elements_.reserve(count);
+    byPath_.reserve(count);
 }
 
 void DataSet::Clear() {

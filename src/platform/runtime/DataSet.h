@@ -31,6 +31,7 @@ class DataSet : public IParameters {
     void AddElement(std::shared_ptr<IPrivateDataElement> element, const std::string& before = {},
                     const std::string& after = {}) override;
     void Clear() override;
+    void Reserve(size_t count) override;
     void ElementChanged(IPrivateDataElement& element, const std::string& guiId) override;
 
     void Lock() override { ++lockCount_; }

@@ -37,6 +37,8 @@ class IParameters {
     virtual void AddElement(std::shared_ptr<IPrivateDataElement> element,
                             const std::string& before = {}, const std::string& after = {}) = 0;
     virtual void Clear() = 0;
+    // Makes room for this many elements in all (a hint: nothing is required of it).
+    virtual void Reserve(size_t /*count*/) {}
     // Reports a changed element: the data model's DataChanged runs at once (re-entrantly), then
     // the open user interfaces are told. guiId names the user interface that made the change.
     virtual void ElementChanged(IPrivateDataElement& element, const std::string& guiId) = 0;
