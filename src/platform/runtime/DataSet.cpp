@@ -60,11 +60,20 @@ std::vector<IPrivateDataElement*> DataSet::RecordMembers(const std::string& reco
         return {};
     // The index is built on the first look-up after the elements changed: one walk for all
     // records instead of one for each.
+    // A record's members mostly follow one another, so the record of the last member is kept.
     if (!membersIndexed_) {
         members_.clear();
+        std::string_view lastRecord;
+        std::vector<IPrivateDataElement*>* lastMembers = nullptr;
         for (const auto& e : elements_) {
-            if (const std::string_view record = RecordOf(e->Name()); !record.empty())
-                members_[record].push_back(e.get());
+            const std::string_view record = RecordOf(e->Name());
+            if (record.empty())
+                continue;
+            if (lastMembers == nullptr || record != lastRecord) {
+                lastMembers = &members_[record];
+                lastRecord = record;
+            }
+            lastMembers->push_back(e.get());
         }
         membersIndexed_ = true;
     }
