@@ -25,7 +25,7 @@ namespace {
 struct DictionaryEntry {
     pugi::xml_node node;
     // Attribute name (pointing into the document) and its value, shared with every instance.
-    std::vector<std::pair<std::string_view, std::shared_ptr<const std::string>>> attributes;
+    std::vector<std::pair<std::string_view, SharedText>> attributes;
 };
 
 struct DictionarySection {
@@ -121,7 +121,7 @@ void Merge(pugi::xml_node target, const pugi::xml_document& source) {
 std::optional<SharedText> AttributeText(const DictionaryEntry& entry, std::string_view attribute) {
     for (const auto& [name, value] : entry.attributes) {
         if (attribute == name)
-            return SharedText(value);
+            return value;
     }
     return std::nullopt;
 }
@@ -149,8 +149,7 @@ void BuildIndex(DictionaryDocument& d) {
                 continue;  // the first entry of a key wins
             it->second.node = entry;
             for (pugi::xml_attribute a : entry.attributes()) {
-                it->second.attributes.emplace_back(a.name(),
-                                                   std::make_shared<const std::string>(a.value()));
+                it->second.attributes.emplace_back(a.name(), SharedText(a.value()));
             }
         }
     }
