@@ -261,9 +261,17 @@ std::optional<ValueRange> clsDataElement::GetRange(int32_t idx) const {
 bool clsDataElement::WithinRanges(double x) const {
     // The ranges are read in order up to the first one without a bound: a single range counts
     // as much as several.
-    int32_t idx = 0;
-    for (std::optional<ValueRange> range = GetRange(idx); range; range = GetRange(++idx)) {
-        if (InRange(x, range->min, range->max, m_ValueType == vtFloat)) {
+    if (!m_Lists) {
+        return true;
+    }
+    const std::vector<Variant>& mins = m_Lists->rangeMin;
+    const std::vector<Variant>& maxs = m_Lists->rangeMax;
+    size_t idx = 0;
+    for (; idx < std::min(mins.size(), maxs.size()); ++idx) {
+        if (mins[idx].isEmpty() && maxs[idx].isEmpty()) {
+            break;
+        }
+        if (InRange(x, mins[idx], maxs[idx], m_ValueType == vtFloat)) {
             return true;
         }
     }
