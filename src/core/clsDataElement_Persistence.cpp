@@ -111,10 +111,10 @@ bool clsDataElement::ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) {
     // Unit: a stored code (8, 16 or 32 bits, or a number written as text) or a unit text; the
     // text of the unit the element already has, or of its initial unit, keeps that code, so that
     // a text shared by several codes or a translated text does not move the unit.
-    // One key text serves the unit's and the flags' keys.
-    std::string key;
-    key.reserve(Name().size() + kFlagsSuffix.size());
-    key.append(Name()).append(kUnitSuffix);
+    // One key text serves the unit's and the flags' keys, and the thread keeps its room for the
+    // next element.
+    thread_local std::string key;
+    key.assign(Name()).append(kUnitSuffix);
     std::optional<int16_t> unit;
     if (std::optional<Variant> stored = bag.Read(key)) {
         switch (stored->type()) {
@@ -178,8 +178,7 @@ bool clsDataElement::ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) {
     // survive a load. An unreadable word counts as the default (valid) and fails the call.
     bool ok = true;
     int32_t stored = sfValid;
-    key.resize(Name().size());
-    key.append(kFlagsSuffix);
+    key.assign(Name()).append(kFlagsSuffix);
     if (std::optional<Variant> flags = bag.Read(key)) {
         const std::optional<int32_t> word = flags->tryLong();
         stored = word.value_or(sfValid);
