@@ -1,5 +1,7 @@
 #include "platform/runtime/DataSet.h"
 
+#include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 #include "platform/runtime/Channels.h"
@@ -26,9 +28,53 @@ void DataSet::SetChannels(std::shared_ptr<IChannels> channels) {
     channels_ = std::move(channels);
 }
 
+IPrivateDataElement* DataSet::PathIndex::Find(std::string_view path) const {
+    return slots_.empty() ? nullptr : slots_[SlotOf(path)].element;
+}
+
+bool DataSet::PathIndex::Insert(std::string_view path, IPrivateDataElement* element) {
+    Reserve(count_ + 1);
+    Slot& slot = slots_[SlotOf(path)];
+    if (slot.element != nullptr)
+        return false;
+    slot = {path, element};
+    ++count_;
+    return true;
+}
+
+void DataSet::PathIndex::Reserve(size_t count) {
+    // At most three quarters of the slots are taken, so that a search soon meets a free one.
+    size_t capacity = 16;
+    while (capacity * 3 < count * 4)
+        capacity *= 2;
+    if (capacity > slots_.size())
+        Rebuild(capacity);
+}
+
+void DataSet::PathIndex::Clear() {
+    std::fill(slots_.begin(), slots_.end(), Slot{});
+    count_ = 0;
+}
+
+size_t DataSet::PathIndex::SlotOf(std::string_view path) const {
+    const size_t mask = slots_.size() - 1;
+    size_t i = std::hash<std::string_view>{}(path)&mask;
+    while (slots_[i].element != nullptr && slots_[i].path != path)
+        i = (i + 1) & mask;
+    return i;
+}
+
+void DataSet::PathIndex::Rebuild(size_t capacity) {
+    std::vector<Slot> old(capacity);
+    old.swap(slots_);
+    for (const Slot& slot : old) {
+        if (slot.element != nullptr)
+            slots_[SlotOf(slot.path)] = slot;
+    }
+}
+
 IPrivateDataElement* DataSet::Item(const std::string& path) const {
-    auto it = byPath_.find(path);
-    return it == byPath_.end() ? nullptr : it->second;
+    return byPath_.Find(path);
 }
 
 size_t DataSet::PositionOf(const std::string& path) const {
@@ -94,13 +140,15 @@ void DataSet::AddElement(std::shared_ptr<IPrivateDataElement> element, const std
         if (pos < elements_.size())
             ++pos;
     }
-    const auto [indexed, added] = byPath_.try_emplace(path, element.get());
-    if (!added)
+    if (byPath_.Find(path) != nullptr)
         throw std::invalid_argument("the data set already holds " + path);
-    try {
+    IPrivateDataElement* const added = element.get();
+    const auto at =
         elements_.insert(elements_.begin() + static_cast<std::ptrdiff_t>(pos), std::move(element));
+    try {
+        byPath_.Insert(path, added);
     } catch (...) {
-        byPath_.erase(indexed);
+        elements_.erase(at);
         throw;
     }
     membersIndexed_ = false;
@@ -108,11 +156,11 @@ void DataSet::AddElement(std::shared_ptr<IPrivateDataElement> element, const std
 
 void DataSet::Reserve(size_t count) {
     elements_.reserve(count);
-    byPath_.reserve(count);
+    byPath_.Reserve(count);
 }
 
 void DataSet::Clear() {
-    byPath_.clear();
+    byPath_.Clear();
     members_.clear();
     membersIndexed_ = false;
     elements_.clear();

@@ -62,6 +62,28 @@ class DataSet : public IParameters {
     bool OnUnlockDataSet(const std::string& systemTag, const std::string& invokeId) override;
 
   private:
+    // The elements by path: an open-addressed table of views of the elements' own paths, which
+    // do not change while the data set holds them.
+    class PathIndex {
+      public:
+        IPrivateDataElement* Find(std::string_view path) const;
+        // False, with nothing changed, when the path is indexed already.
+        bool Insert(std::string_view path, IPrivateDataElement* element);
+        void Reserve(size_t count);
+        void Clear();
+
+      private:
+        struct Slot {
+            std::string_view path;
+            IPrivateDataElement* element = nullptr;
+        };
+        // The slot that holds the path, or the free one where it belongs.
+        size_t SlotOf(std::string_view path) const;
+        void Rebuild(size_t capacity);
+        std::vector<Slot> slots_;
+        size_t count_ = 0;
+    };
+
     // Position of the element with this path in the order; elements_.size() when missing.
     size_t PositionOf(const std::string& path) const;
 
@@ -69,8 +91,7 @@ class DataSet : public IParameters {
     std::shared_ptr<IPrivateDataModel> model_;
     std::shared_ptr<IChannels> channels_;
     std::vector<std::shared_ptr<IPrivateDataElement>> elements_;
-    // The keys are views of the elements' own paths, which do not change while they are held.
-    std::unordered_map<std::string_view, IPrivateDataElement*> byPath_;
+    PathIndex byPath_;
     // The direct members of each record in the order of elements_, built when first asked for;
     // the keys are views of the members' paths.
     mutable std::unordered_map<std::string_view, std::vector<IPrivateDataElement*>> members_;
