@@ -21,7 +21,7 @@ fs::path FolderOf(const fs::path& file) {
     return file.has_parent_path() ? file.parent_path() : fs::path(".");
 }
 
-bool WriteAll(int fd, const std::string& text) {
+bool WriteAll(int fd, std::string_view text) {
     const char* p = text.data();
     size_t left = text.size();
     while (left > 0) {
@@ -94,6 +94,13 @@ std::optional<WriteFault> CheckWritable(const std::string& path) {
 }
 
 bool WriteFileInPlace(const std::string& path, const std::string& text, std::string& error) {
+    return WriteFileInPlace(
+        path, [&](const TextSink& write, std::string&) { return write(text); }, error);
+}
+
+bool WriteFileInPlace(const std::string& path,
+                      const std::function<bool(const TextSink& write, std::string& error)>& produce,
+                      std::string& error) {
     if (const std::optional<WriteFault> fault = CheckWritable(path)) {
         error = fault->message;
         return false;
@@ -122,8 +129,26 @@ bool WriteFileInPlace(const std::string& path, const std::string& text, std::str
     } else {
         ok = ::fchmod(fd, NewFileMode()) == 0;
     }
-    ok = ok && WriteAll(fd, text) && ::fsync(fd) == 0;
-    int err = ok ? 0 : errno;
+    int err = ok ? 0 : errno;  // the fault of the file
+    std::string refusal;       // why produce could not make the text
+    if (ok) {
+        const TextSink write = [&](std::string_view piece) {
+            if (err == 0 && !WriteAll(fd, piece))
+                err = errno;
+            return err == 0;
+        };
+        try {
+            ok = produce(write, refusal) && err == 0;
+        } catch (...) {
+            ::close(fd);
+            ::unlink(temp.c_str());
+            throw;
+        }
+        if (ok && ::fsync(fd) != 0) {
+            ok = false;
+            err = errno;
+        }
+    }
     if (::close(fd) != 0 && ok) {
         ok = false;
         err = errno;
@@ -134,7 +159,10 @@ bool WriteFileInPlace(const std::string& path, const std::string& text, std::str
     }
     if (!ok) {
         ::unlink(temp.c_str());
-        error = "Cannot write " + path + ": " + std::strerror(err);
+        if (err != 0)
+            error = "Cannot write " + path + ": " + std::strerror(err);
+        else
+            error = refusal.empty() ? "Cannot write " + path : refusal;
         return false;
     }
     // The rename itself reaches the disk with the folder.

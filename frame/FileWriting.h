@@ -9,8 +9,10 @@
 // - A file that the user may not write, or that has no write permission at all, is refused and
 //   left as it is, as is a file whose folder is missing or cannot be written.
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kv {
 
@@ -37,5 +39,16 @@ std::optional<WriteFault> CheckWritable(const std::string& path);
 // Writes the text to the file as described above. False, with the reason in 'error' and the
 // file on disk unchanged, when it cannot be written.
 bool WriteFileInPlace(const std::string& path, const std::string& text, std::string& error);
+
+// Takes one piece of a file's text; false when it cannot be written.
+using TextSink = std::function<bool(std::string_view piece)>;
+// Writes a text that 'produce' makes piece by piece (so that a large one is never held whole),
+// as the one above writes a whole text. produce gives each piece to the sink in order and
+// returns false, with the reason in its 'error', when it cannot make the text: the file on disk
+// is then left unchanged, and that reason is the error. An exception of produce leaves the file
+// unchanged and reaches the caller.
+bool WriteFileInPlace(const std::string& path,
+                      const std::function<bool(const TextSink& write, std::string& error)>& produce,
+                      std::string& error);
 
 }  // namespace kv

@@ -102,6 +102,12 @@ void ProjectWriter::Add(const std::string& systemTag, const std::string& deviceT
         text_.reserve(text_.size() * expected_ + text_.size() / 8 + 64);
 }
 
+bool ProjectWriter::WriteOut(const TextSink& write) {
+    const bool written = write(text_);
+    text_.clear();
+    return written;
+}
+
 std::string ProjectWriter::Finish() {
     text_ += instances_ == 0 ? " />\n" : "</" + std::string(kRoot) + ">\n";
     return std::move(text_);

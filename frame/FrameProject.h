@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/FileWriting.h"
 #include "platform/runtime/PropertyBag.h"
 
 namespace kv {
@@ -37,6 +38,11 @@ class ProjectWriter {
     explicit ProjectWriter(size_t expectedInstances = 0);
     void Add(const std::string& systemTag, const std::string& deviceType, const PropertyBag& bag);
     std::string Finish();
+    // The text made since it was last written out, and writing it out: write takes it and the
+    // writer keeps its room for what follows, so that a large project's text goes to its file
+    // as it is made. False when write fails.
+    size_t PendingSize() const { return text_.size(); }
+    bool WriteOut(const TextSink& write);
 
   private:
     std::string text_;

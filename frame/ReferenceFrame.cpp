@@ -90,27 +90,33 @@ FrameInstance* ReferenceFrame::AddInstance(const std::string& systemTag,
 }
 
 bool ReferenceFrame::SaveProject(const std::string& path, std::string& error) {
-    // Each instance's bag is written into the project's text and dropped before the next one.
-    std::string text;
-    try {
-        ProjectWriter project(instances_.size());
-        for (const auto& instance : instances_) {
-            PropertyBag bag;
-            bag.Reserve(instance->storedBag.Count());
-            if (!instance->dtm->WriteProperties(bag)) {
-                error = "Cannot save the project " + path + ": the DTM of \"" +
-                        instance->systemTag + "\" cannot save its data. The file was not changed.";
-                return false;
+    // Each instance's bag is written into the project's text and dropped before the next one,
+    // and the text goes to the file a piece at a time.
+    constexpr size_t kPiece = size_t{1} << 20;
+    const auto produce = [&](const TextSink& write, std::string& reason) {
+        try {
+            ProjectWriter project;
+            for (const auto& instance : instances_) {
+                PropertyBag bag;
+                bag.Reserve(instance->storedBag.Count());
+                if (!instance->dtm->WriteProperties(bag)) {
+                    reason = "Cannot save the project " + path + ": the DTM of \"" +
+                             instance->systemTag +
+                             "\" cannot save its data. The file was not changed.";
+                    return false;
+                }
+                bag.AddMissing(instance->storedBag);
+                project.Add(instance->systemTag, instance->deviceType, bag);
+                if (project.PendingSize() >= kPiece && !project.WriteOut(write))
+                    return false;
             }
-            bag.AddMissing(instance->storedBag);
-            project.Add(instance->systemTag, instance->deviceType, bag);
+            return write(project.Finish());
+        } catch (const std::exception& e) {
+            reason = "Cannot save the project " + path + ": " + e.what();
+            return false;
         }
-        text = project.Finish();
-    } catch (const std::exception& e) {
-        error = "Cannot save the project " + path + ": " + e.what();
-        return false;
-    }
-    return WriteFileInPlace(path, text, error);
+    };
+    return WriteFileInPlace(path, produce, error);
 }
 
 bool ReferenceFrame::LoadProject(const std::string& path, std::string& error) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -204,6 +205,33 @@ TEST(FileWriting, LinksFoldersAndOtherFiles) {
     ASSERT_TRUE(fileAsFolder.has_value());
     EXPECT_EQ(fileAsFolder->kind, WriteFault::kFolderMissing);
     EXPECT_FALSE(WriteFileInPlace(folder.File("loop-a"), "text", error));
+}
+
+// A text made piece by piece reaches the file whole, or, when its making fails or throws, the
+// file stays as it was and no temporary file is left.
+TEST(FileWriting, ATextMadeInPiecesIsWrittenWholeOrNotAtAll) {
+    TempFolder folder;
+    const std::string path = folder.File("plant.kvproj");
+    std::string error;
+    const auto pieces = [](const TextSink& write, std::string&) {
+        return write("first ") && write("") && write("second");
+    };
+    ASSERT_TRUE(WriteFileInPlace(path, pieces, error)) << error;
+    EXPECT_EQ(ReadFile(path), "first second");
+    const auto refused = [](const TextSink& write, std::string& reason) {
+        write("half");
+        reason = "the second instance cannot save its data";
+        return false;
+    };
+    EXPECT_FALSE(WriteFileInPlace(path, refused, error));
+    EXPECT_EQ(error, "the second instance cannot save its data");
+    const auto thrown = [](const TextSink& write, std::string&) -> bool {
+        write("half");
+        throw std::runtime_error("no room");
+    };
+    EXPECT_THROW(WriteFileInPlace(path, thrown, error), std::runtime_error);
+    EXPECT_EQ(ReadFile(path), "first second");
+    EXPECT_EQ(folder.Entries(), 1u);
 }
 
 TEST(FrameProject, InstancesAreRefusedWithAReason) {
