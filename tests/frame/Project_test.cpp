@@ -169,9 +169,12 @@ TEST(FrameProject, ReadOnlyProjectFilesAreNeverReplaced) {
     Frame f;
     std::string error;
     ASSERT_NE(f.frame.AddInstance("PV-200", "KV6274PA", error), nullptr);
+    const Variant status = f.Value("PV-200", "~/DataStatus");
     EXPECT_FALSE(f.frame.SaveProject(path, error));
     EXPECT_NE(error.find("read-only"), std::string::npos) << error;
     EXPECT_EQ(ReadFile(path), before);
+    // The refused save did not have the instance store its data.
+    EXPECT_EQ(f.Value("PV-200", "~/DataStatus"), status);
     EXPECT_EQ(folder.Entries(), 1u);
     const std::optional<WriteFault> fault = CheckWritable(path);
     ASSERT_TRUE(fault.has_value());
