@@ -15,15 +15,19 @@ std::string XmlDataFolder() {
     if (env != nullptr && *env != '\0') {
         return env;
     }
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        const std::filesystem::path beside = exe.parent_path() / "XMLData";
-        if (std::filesystem::is_directory(beside, ec)) {
-            return beside.string();
+    // The program's folder is looked at once: every instance asks for the folder.
+    static const std::string installed = [] {
+        std::error_code ec;
+        const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+        if (!ec) {
+            const std::filesystem::path beside = exe.parent_path() / "XMLData";
+            if (std::filesystem::is_directory(beside, ec)) {
+                return beside.string();
+            }
         }
-    }
-    return KV_SOURCE_XMLDATA_DIR;
+        return std::string(KV_SOURCE_XMLDATA_DIR);
+    }();
+    return installed;
 }
 
 }  // namespace kv::os
