@@ -58,7 +58,8 @@ void DataSet::PathIndex::Clear() {
 
 size_t DataSet::PathIndex::SlotOf(std::string_view path) const {
     const size_t mask = slots_.size() - 1;
-    size_t i = std::hash<std::string_view>{}(path)&mask;
+    const size_t hash = std::hash<std::string_view>{}(path);
+    size_t i = hash & mask;
     while (slots_[i].element != nullptr && slots_[i].path != path)
         i = (i + 1) & mask;
     return i;
@@ -105,8 +106,8 @@ std::vector<IPrivateDataElement*> DataSet::RecordMembers(const std::string& reco
     if (!IsRecordPath(recordPath))
         return {};
     // The index is built on the first look-up after the elements changed: one walk for all
-    // records instead of one for each.
-    // A record's members mostly follow one another, so the record of the last member is kept.
+    // records instead of one for each. A record's members mostly follow one another, so the
+    // record of the last member is kept.
     if (!membersIndexed_) {
         members_.clear();
         std::string_view lastRecord;

@@ -158,25 +158,15 @@ struct PropertyAttributes {
     explicit PropertyAttributes(pugi::xml_node node) {
         for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
             const char* n = a.name();
-            const char** slot = nullptr;
-            switch (n[0]) {
-                case 'n':
-                    slot = Is(n, "name") ? &name : nullptr;
+            for (const auto& [attribute, slot] :
+                 {std::pair{"name", &name}, std::pair{"type", &type}, std::pair{"value", &value},
+                  std::pair{"lbound", &lbound}}) {
+                if (n[0] == attribute[0] && Is(n, attribute)) {
+                    if (!*slot)
+                        *slot = a.value();
                     break;
-                case 't':
-                    slot = Is(n, "type") ? &type : nullptr;
-                    break;
-                case 'v':
-                    slot = Is(n, "value") ? &value : nullptr;
-                    break;
-                case 'l':
-                    slot = Is(n, "lbound") ? &lbound : nullptr;
-                    break;
-                default:
-                    break;
+                }
             }
-            if (slot && !*slot)
-                *slot = a.value();
         }
     }
 };
@@ -369,17 +359,23 @@ std::optional<Variant> PropertyBag::Read(const std::string& key) const {
     return *v;
 }
 
-size_t PropertyBag::IndexOf(std::string_view key, size_t hash) const {
-    if (slots_.empty())
-        return kNone;
+size_t PropertyBag::SlotOf(std::string_view key, size_t hash) const {
     const size_t mask = slots_.size() - 1;
-    for (size_t i = hash & mask; slots_[i] != 0; i = (i + 1) & mask) {
+    size_t i = hash & mask;
+    for (; slots_[i] != 0; i = (i + 1) & mask) {
         const Entry& e = entries_[slots_[i] - 1];
         if (e.hash == hash && e.keySize == key.size() &&
             EqualNoCase(keys_.data() + e.keyOffset, key.data(), key.size()))
-            return slots_[i] - 1;
+            break;
     }
-    return kNone;
+    return i;
+}
+
+size_t PropertyBag::IndexOf(std::string_view key, size_t hash) const {
+    if (slots_.empty())
+        return kNone;
+    const uint32_t slot = slots_[SlotOf(key, hash)];
+    return slot == 0 ? kNone : slot - 1;
 }
 
 void PropertyBag::Rehash(size_t count) {
@@ -407,14 +403,9 @@ bool PropertyBag::AppendIfMissing(std::string_view key, Variant& value, size_t h
     const size_t count = entries_.size() + 1;
     if (slots_.size() * 3 < count * 4)
         Rehash(count);
-    const size_t mask = slots_.size() - 1;
-    size_t i = hash & mask;
-    for (; slots_[i] != 0; i = (i + 1) & mask) {
-        const Entry& e = entries_[slots_[i] - 1];
-        if (e.hash == hash && e.keySize == key.size() &&
-            EqualNoCase(keys_.data() + e.keyOffset, key.data(), key.size()))
-            return false;
-    }
+    const size_t i = SlotOf(key, hash);
+    if (slots_[i] != 0)
+        return false;
     entries_.push_back({static_cast<uint32_t>(keys_.size()), static_cast<uint32_t>(key.size()),
                         hash, std::move(value)});
     keys_.append(key);

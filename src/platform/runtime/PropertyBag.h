@@ -78,6 +78,8 @@ class PropertyBag : public IPropertyBag {
     static constexpr size_t kNone = static_cast<size_t>(-1);
     // The position of the key in entries_; kNone when it is missing.
     size_t IndexOf(std::string_view key, size_t hash) const;
+    // The slot that holds the key, or the free one where it belongs; the index must have slots.
+    size_t SlotOf(std::string_view key, size_t hash) const;
     // Makes the index large enough for 'count' entries; it is rebuilt when it grows.
     void Rehash(size_t count);
     void Append(std::string_view key, Variant value, size_t hash);
