@@ -1,5 +1,6 @@
 #include "frame/FrameWords.h"
 
+#include "frame/FileWriting.h"
 #include "platform/runtime/IDTMDictionary.h"
 
 namespace kv {
@@ -15,10 +16,12 @@ const FrameWords kEnglish = {
     .save = "Save",
     .language = "Language:",
     .functions = "Functions",
-    .tag = "Tag:",
+    .tag = "Tag",
     .connected = "Connected",
     .disconnected = "Disconnected",
     .connecting = "Connecting to the simulated positioner ...",
+    .connectDone = "Connected to the simulated positioner.",
+    .disconnectDone = "Disconnected from the simulated positioner.",
     .connectFailed = "The connection failed",
     .disconnecting = "Disconnecting ...",
     .channelRefused = "The DTM does not take the communication channel.",
@@ -39,7 +42,8 @@ const FrameWords kEnglish = {
     .deviceRefused = "the device is not the expected one",
     .accessDenied = "the device denies access (write lock)",
     .deviceError = "the device reports an error",
-    .saved = "Project saved: %1",
+    .saved = "The project %1 was saved.",
+    .saveFailed = "The project was not saved",
     .noUserInterface = "This function has no user interface.",
     .cannotOpen = "The user interface of this function cannot be opened.",
     .refusesToClose = "The user interface does not close now.",
@@ -96,6 +100,11 @@ const FrameWords kEnglish = {
     .uploadNotStarted = "the upload failed to start.",
     .noDocument = "the DTM gives no parameter document.",
     .unexpected = "an unexpected error ended the program",
+    .noWindow = "this build has no window (it was built without the user interface).",
+    .folderNotMade = "the folder %1 cannot be made: %2.",
+    .mainWindowNotOpen = "the main window does not open.",
+    .pictureNotWritten = "%1 cannot be written.",
+    .picturesWritten = "%1 pictures written to %2.",
 };
 
 const FrameWords kGerman = {
@@ -107,10 +116,12 @@ const FrameWords kGerman = {
     .save = "Speichern",
     .language = "Sprache:",
     .functions = "Funktionen",
-    .tag = "Tag:",
+    .tag = "Messstellenkennzeichen",
     .connected = "Verbunden",
     .disconnected = "Getrennt",
     .connecting = "Verbindung zum simulierten Stellungsregler ...",
+    .connectDone = "Mit dem simulierten Stellungsregler verbunden.",
+    .disconnectDone = "Vom simulierten Stellungsregler getrennt.",
     .connectFailed = "Die Verbindung ist fehlgeschlagen",
     .disconnecting = "Verbindung wird getrennt ...",
     .channelRefused = "Der DTM nimmt den Kommunikationskanal nicht an.",
@@ -131,7 +142,8 @@ const FrameWords kGerman = {
     .deviceRefused = "das Gerät ist nicht das erwartete",
     .accessDenied = "das Gerät verweigert den Zugriff (Schreibsperre)",
     .deviceError = "das Gerät meldet einen Fehler",
-    .saved = "Projekt gespeichert: %1",
+    .saved = "Das Projekt %1 wurde gespeichert.",
+    .saveFailed = "Das Projekt wurde nicht gespeichert",
     .noUserInterface = "Diese Funktion hat keine Bedienoberfläche.",
     .cannotOpen = "Die Bedienoberfläche dieser Funktion kann nicht geöffnet werden.",
     .refusesToClose = "Die Bedienoberfläche lässt sich jetzt nicht schließen.",
@@ -188,12 +200,45 @@ const FrameWords kGerman = {
     .uploadNotStarted = "der Upload konnte nicht gestartet werden.",
     .noDocument = "der DTM liefert kein Parameterdokument.",
     .unexpected = "ein unerwarteter Fehler hat das Programm beendet",
+    .noWindow = "dieser Build hat kein Fenster (er wurde ohne Bedienoberfläche gebaut).",
+    .folderNotMade = "der Ordner %1 kann nicht angelegt werden: %2.",
+    .mainWindowNotOpen = "das Hauptfenster öffnet sich nicht.",
+    .pictureNotWritten = "%1 kann nicht geschrieben werden.",
+    .picturesWritten = "%1 Bilder in %2 geschrieben.",
 };
 
 }  // namespace
 
 const FrameWords& FrameWordsOf(int32_t language) {
     return (language & 0x3FF) == langGerman ? kGerman : kEnglish;
+}
+
+std::string WithArguments(const char* words, const std::string& a1, const std::string& a2) {
+    std::string text;
+    for (const char* p = words; *p != '\0'; ++p) {
+        if (p[0] == '%' && (p[1] == '1' || p[1] == '2')) {
+            text += p[1] == '1' ? a1 : a2;
+            ++p;
+        } else {
+            text += *p;
+        }
+    }
+    return text;
+}
+
+std::string DescribeWriteFault(const WriteFault& fault, const std::string& file,
+                               const FrameWords& words) {
+    switch (fault.kind) {
+        case WriteFault::kFolderMissing:
+            return WithArguments(words.folderMissing, fault.path, file);
+        case WriteFault::kFolderNotWritable:
+            return WithArguments(words.folderNotWritable, fault.path, file);
+        case WriteFault::kNotAFile:
+            return WithArguments(words.notAFile, file);
+        case WriteFault::kReadOnly:
+            return WithArguments(words.readOnly, file);
+    }
+    return fault.message;
 }
 
 }  // namespace kv

@@ -3,8 +3,11 @@
 // and those of the window. The DTM's texts come from its dictionaries; these are the frame's.
 
 #include <cstdint>
+#include <string>
 
 namespace kv {
+
+struct WriteFault;
 
 struct FrameWords {
     // --- the window ---
@@ -17,10 +20,14 @@ struct FrameWords {
     const char* save;
     const char* language;
     const char* functions;
+    // The DTM's term for "~/Tag".
     const char* tag;
+    // The state of the instance, and the ends of connecting and disconnecting.
     const char* connected;
     const char* disconnected;
     const char* connecting;
+    const char* connectDone;
+    const char* disconnectDone;
     // The failures (connectFailed, uploadFailed ...) end without a stop: a reason may follow.
     const char* connectFailed;
     const char* disconnecting;
@@ -44,7 +51,9 @@ struct FrameWords {
     const char* deviceRefused;
     const char* accessDenied;
     const char* deviceError;
+    // The project saved (%1: its file), or not saved (a reason follows).
     const char* saved;
+    const char* saveFailed;
     const char* noUserInterface;
     const char* cannotOpen;
     const char* refusesToClose;
@@ -102,9 +111,21 @@ struct FrameWords {
     const char* uploadNotStarted;
     const char* noDocument;
     const char* unexpected;
+    const char* noWindow;
+    // --screenshot: %1 and %2 stand for a folder, a file, a number or a detail.
+    const char* folderNotMade;
+    const char* mainWindowNotOpen;
+    const char* pictureNotWritten;
+    const char* picturesWritten;
 };
 
 // The words of a language id: German for German, English for every other language.
 const FrameWords& FrameWordsOf(int32_t language);
+
+// The words with %1 and %2 replaced.
+std::string WithArguments(const char* words, const std::string& a1, const std::string& a2 = "");
+// Why the file cannot be written, in the words given.
+std::string DescribeWriteFault(const WriteFault& fault, const std::string& file,
+                               const FrameWords& words);
 
 }  // namespace kv

@@ -21,46 +21,17 @@ namespace fs = std::filesystem;
 // The name of the DTM's dictionary files (<name>_<language>[_<part>].xml).
 const char* const kDictionaryName = "DTMDictionary";
 
-// The message with %1 and %2 replaced.
-std::string Format(const char* message, const std::string& a1, const std::string& a2 = "") {
-    std::string text;
-    for (const char* p = message; *p != '\0'; ++p) {
-        if (p[0] == '%' && (p[1] == '1' || p[1] == '2')) {
-            text += p[1] == '1' ? a1 : a2;
-            ++p;
-        } else {
-            text += *p;
-        }
-    }
-    return text;
-}
-
 // The dictionary fault in the user's words.
 std::string Describe(const DictionaryFault& fault, const FrameWords& words) {
     switch (fault.kind) {
         case DictionaryFault::kFolderMissing:
-            return Format(words.dictionaryFolderMissing, fault.path);
+            return WithArguments(words.dictionaryFolderMissing, fault.path);
         case DictionaryFault::kFileMissing:
-            return Format(words.dictionaryFileMissing, fault.path);
+            return WithArguments(words.dictionaryFileMissing, fault.path);
         case DictionaryFault::kFileUnreadable:
-            return Format(words.dictionaryFileUnreadable, fault.path, fault.detail);
+            return WithArguments(words.dictionaryFileUnreadable, fault.path, fault.detail);
         case DictionaryFault::kFileDamaged:
-            return Format(words.dictionaryFileDamaged, fault.path, fault.detail);
-    }
-    return fault.message;
-}
-
-// Why a file cannot be written, in the user's words.
-std::string Describe(const WriteFault& fault, const std::string& file, const FrameWords& words) {
-    switch (fault.kind) {
-        case WriteFault::kFolderMissing:
-            return Format(words.folderMissing, fault.path, file);
-        case WriteFault::kFolderNotWritable:
-            return Format(words.folderNotWritable, fault.path, file);
-        case WriteFault::kNotAFile:
-            return Format(words.notAFile, file);
-        case WriteFault::kReadOnly:
-            return Format(words.readOnly, file);
+            return WithArguments(words.dictionaryFileDamaged, fault.path, fault.detail);
     }
     return fault.message;
 }
@@ -94,7 +65,7 @@ bool CanStart(const Options& options, const FrameWords& words, Writes writes) {
         files.push_back(DocumentPath(options.project));
     for (const std::string& file : files) {
         if (const std::optional<WriteFault> fault = CheckWritable(file)) {
-            Fail(Describe(*fault, file, words));
+            Fail(DescribeWriteFault(*fault, file, words));
             return false;
         }
     }

@@ -252,7 +252,7 @@ int Main(int& argc, char** argv) {
 #ifdef KV_FRAME_WINDOW
             return RunWindowed(argc, argv, options);
 #else
-            Fail("this build has no window (it was built without the user interface).");
+            Fail(words.noWindow);
             return kExitUsage;
 #endif
         }

@@ -19,6 +19,7 @@
 
 #include "core/DtmElements.h"
 #include "dtm/DTMMain.h"
+#include "frame/FileWriting.h"
 #include "frame/FrameWords.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/window/WindowPrompt.h"
@@ -107,6 +108,13 @@ std::function<QString(const FrameWords&)> TransferFailed(const char* FrameWords:
             return Failed(words.*failure, nullptr) + QLatin1Char(' ') + dtmText;
         return Failed(words.*failure, reason);
     };
+}
+
+// A text that ends as a sentence.
+QString AsSentence(QString text) {
+    if (!text.isEmpty() && !text.endsWith(QLatin1Char('.')))
+        text += QLatin1Char('.');
+    return text;
 }
 
 // A status text that is one of the window's words.
@@ -327,7 +335,7 @@ void FrameWindow::UpdateInstance() {
     const FrameWords& words = FrameWordsOf(language_);
     instanceTitle_->setText(ToQString(instance_.systemTag + " (" + instance_.deviceType + ")"));
     const std::string tag = released_ ? std::string() : tag_;
-    instanceTag_->setText(QString::fromUtf8(words.tag) + QLatin1Char(' ') + ToQString(tag));
+    instanceTag_->setText(QString::fromUtf8(words.tag) + QStringLiteral(": ") + ToQString(tag));
     instanceState_->setText(
         QString::fromUtf8(IsConnected() ? words.connected : words.disconnected));
 }
@@ -431,7 +439,7 @@ bool FrameWindow::Connect() {
         if (!self)
             return;
         if (connected && self->IsConnected())
-            self->Finish(Word(&FrameWords::connected));
+            self->Finish(Word(&FrameWords::connectDone));
         else
             self->FinishConnectFailed();
     });
@@ -503,10 +511,17 @@ bool FrameWindow::Save() {
 }
 
 bool FrameWindow::WriteProject() {
+    // A file that cannot be written is told in the user's words; any other failure with the
+    // reason the frame gives.
     std::string error;
-    if (frame_.SaveProject(projectPath_, error))
+    std::optional<WriteFault> fault = CheckWritable(projectPath_);
+    if (!fault && frame_.SaveProject(projectPath_, error))
         return true;
-    ShowStatus(ToQString(error));
+    ShowStatus([fault, error, path = projectPath_](const FrameWords& words) {
+        const std::string reason = fault ? DescribeWriteFault(*fault, path, words) : error;
+        return QString::fromUtf8(words.saveFailed) + QStringLiteral(": ") +
+               AsSentence(ToQString(reason));
+    });
     return false;
 }
 
@@ -601,7 +616,7 @@ void FrameWindow::OnContainerEvent(const FrameEvent& event) {
                 return;
             CallGuarded("FrameWindow disconnected", [&] {
                 self->instance_.dtm->ReleaseCommunication();
-                self->Finish(Word(&FrameWords::disconnected));
+                self->Finish(Word(&FrameWords::disconnectDone));
             });
         });
     } else if (event.kind == "OnParametersChanged") {

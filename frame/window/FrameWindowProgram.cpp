@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QPixmap>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -150,10 +152,13 @@ int RenderScreenshots(int& argc, char** argv, const WindowRun& run, const Projec
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    const FrameWords& words = FrameWordsOf(run.language);
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec || !fs::is_directory(folder)) {
-        std::cerr << "kv6274pa-frame: the folder " << folder << " cannot be made: " << ec.message()
+        std::cerr << "kv6274pa-frame: "
+                  << WithArguments(words.folderNotMade, folder,
+                                   ec ? ec.message() : std::strerror(ENOTDIR))
                   << "\n";
         return kExitCannotWrite;
     }
@@ -171,12 +176,12 @@ int RenderScreenshots(int& argc, char** argv, const WindowRun& run, const Projec
     SetUpDemonstrationProcess(*device);
     DeviceSession session(loop, *instance, device);
     if (!session.SetCommunication() || !session.Connect()) {
-        std::cerr << "kv6274pa-frame: " << FrameWordsOf(run.language).deviceUnreachable << "\n";
+        std::cerr << "kv6274pa-frame: " << words.deviceUnreachable << "\n";
         instance->dtm->PrepareToRelease();
         return kExitNotConnected;
     }
     if (session.Upload("upload-1") != std::optional<bool>(true)) {
-        std::cerr << "kv6274pa-frame: " << FrameWordsOf(run.language).uploadFailedMessage << "\n";
+        std::cerr << "kv6274pa-frame: " << words.uploadFailedMessage << "\n";
         session.Disconnect();
         instance->dtm->PrepareToRelease();
         return kExitTransferFailed;
@@ -191,7 +196,7 @@ int RenderScreenshots(int& argc, char** argv, const WindowRun& run, const Projec
         const std::string document = call->ToXml(*instance->dtm->DTMContext());
         window.resize(kPictureWidth, kPictureHeight);
         if (!window.Init("1", document, instance->dtm)) {
-            std::cerr << "kv6274pa-frame: the main window does not open.\n";
+            std::cerr << "kv6274pa-frame: " << words.mainWindowNotOpen << "\n";
             status = kExitProjectError;
         } else {
             window.show();
@@ -208,7 +213,8 @@ int RenderScreenshots(int& argc, char** argv, const WindowRun& run, const Projec
                 }
                 const std::string file = (fs::path(folder) / (name + ".png")).string();
                 if (!window.grab().save(ToQString(file), "PNG")) {
-                    std::cerr << "kv6274pa-frame: " << file << " cannot be written.\n";
+                    std::cerr << "kv6274pa-frame: " << WithArguments(words.pictureNotWritten, file)
+                              << "\n";
                     status = kExitCannotWrite;
                     break;
                 }
@@ -220,7 +226,7 @@ int RenderScreenshots(int& argc, char** argv, const WindowRun& run, const Projec
     ProcessQtEvents();
     session.Disconnect();
     instance->dtm->PrepareToRelease();
-    std::cout << written << " pictures in " << folder << "\n";
+    std::cout << WithArguments(words.picturesWritten, std::to_string(written), folder) << "\n";
     if (run.atEnd)
         run.atEnd(frame, *loop);
     return status;

@@ -312,7 +312,8 @@ TEST(FrameWindow, DownloadDisconnectAndSave) {
     ASSERT_TRUE(f.window->Disconnect());
     ASSERT_TRUE(f.Idle());
     EXPECT_FALSE(f.window->IsConnected());
-    EXPECT_EQ(f.window->StatusText(), QStringLiteral("Disconnected"));
+    EXPECT_EQ(f.window->StatusText(),
+              QStringLiteral("Disconnected from the simulated positioner."));
 
     ASSERT_TRUE(f.window->Save());
     EXPECT_TRUE(fs::exists(f.temp.File("project.xml")));
@@ -568,7 +569,45 @@ TEST(FrameWindow, TheTagBesideTheInstanceFollowsAnEditAndAnUploadNotAConnect) {
     ASSERT_TRUE(f.Idle());
     EXPECT_EQ(tag->text(), QStringLiteral("Tag: FEED VALVE 9"));
     f.window->SetLanguage(langGerman);
-    EXPECT_EQ(tag->text(), QStringLiteral("Tag: FEED VALVE 9"));
+    EXPECT_EQ(tag->text(), QStringLiteral("Messstellenkennzeichen: FEED VALVE 9"));
+    f.answer = mbaNo;
+    EXPECT_TRUE(f.window->close());
+}
+
+// The German window: its own texts are German sentences, a project that became read-only is
+// refused in German, and a status text names the address with the row's term.
+TEST(FrameWindow, TheGermanWindowSpeaksGermanInTheDTMsTerms) {
+    const AddressEnabled enabled;
+    WindowFixture f;
+    RegisterParameterPages(f.registry);
+    f.window->SetLanguage(langGerman);
+    ASSERT_TRUE(f.window->Connect());
+    ASSERT_TRUE(f.Idle());
+    EXPECT_EQ(f.window->StatusText().toStdString(),
+              "Mit dem simulierten Stellungsregler verbunden.");
+
+    auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(1));
+    ASSERT_NE(main, nullptr);
+    QWidget* page = f.ShowPage(main->NavigationControl(), "KV6274PA.ctlAddress");
+    ASSERT_NE(page, nullptr);
+    auto* row = page->findChild<ctlParameter*>();
+    auto* set = page->findChild<QPushButton*>();
+    ASSERT_TRUE(row && set);
+    TypeAndEnter(*row, QStringLiteral("13"));
+    set->click();
+    EXPECT_EQ(f.window->StatusText().toStdString(),
+              "Das Projekt enthält die " + row->LabelText() + " 13.");
+
+    const std::string project = f.temp.File("project.xml");
+    ASSERT_TRUE(f.window->Save());
+    EXPECT_EQ(f.window->StatusText().toStdString(),
+              "Das Projekt " + project + " wurde gespeichert.");
+    fs::permissions(project, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_FALSE(f.window->Save());
+    EXPECT_EQ(f.window->StatusText().toStdString(),
+              "Das Projekt wurde nicht gespeichert: " + project +
+                  " ist schreibgeschützt; die Datei blieb unverändert.");
+    fs::permissions(project, fs::perms::owner_read | fs::perms::owner_write);
     f.answer = mbaNo;
     EXPECT_TRUE(f.window->close());
 }
