@@ -20,11 +20,17 @@ struct FrameWords {
     const char* save;
     const char* language;
     const char* functions;
-    // The DTM's term for "~/Tag".
+    // The project's instances: the list's title and its columns. The tag is the DTM's term
+    // for "~/Tag".
+    const char* instances;
+    const char* instance;
     const char* tag;
-    // The state of the instance, and the ends of connecting and disconnecting.
+    const char* deviceType;
+    // The state of an instance (otherConnected, %1 a system tag: why it cannot connect now),
+    // and the ends of connecting and disconnecting.
     const char* connected;
     const char* disconnected;
+    const char* otherConnected;
     const char* connecting;
     const char* connectDone;
     const char* disconnectDone;
@@ -66,9 +72,12 @@ struct FrameWords {
     const char* abort;
     const char* retry;
     const char* ignore;
-    // Closing the window with changed data: Save, Discard or Cancel.
+    // Closing the window with changed data (%1: the instances): Save, Discard or Cancel; the
+    // instances are named as "%1 and %2", the rest counted.
     const char* closeQuestion;
     const char* discard;
+    const char* namesAnd;
+    const char* otherInstances;
     // The DTM's function groups "Trend", "Measure", "Diagnosis", "Simulation", "Operation".
     const char* groups[5];
 

@@ -43,6 +43,7 @@ class ReferenceFrame {
     // The user information and the language every instance gets.
     void SetUserInformation(const std::string& userInfo) { userInfo_ = userInfo; }
     void SetLanguage(int32_t languageId) { language_ = languageId; }
+    int32_t Language() const { return language_; }
 
     // Creates and sets up a new instance. nullptr, with the reason in 'error', when the tag is
     // empty or taken, the device type unknown, or the DTM refuses a step.

@@ -6,11 +6,15 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
+#include <QPainter>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -26,6 +30,7 @@
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/PageRegistry.h"
 #include "platform/controls/widgets/QtText.h"
+#include "platform/runtime/DTMContext.h"
 #include "platform/runtime/ICommObject.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
@@ -50,6 +55,8 @@ const char* const kOperationPhase =
     R"(<FDT xmlns:fdt="x-schema:FDTDataTypesSchema.xml"><OperationPhase phase="engineering"/></FDT>)";
 
 constexpr int kApplicationIdRole = Qt::UserRole;
+// Of an instance's row: the instance's place in the project.
+constexpr int kEntryRole = Qt::UserRole;
 
 // The DP-V1 error class of the device's answer "access denied" (the write lock or the hardware
 // write protection refuses a write).
@@ -117,12 +124,42 @@ QString AsSentence(QString text) {
     return text;
 }
 
+// Instances named in a sentence: up to four by name, of more three and the count of the others.
+QString NamedList(const FrameWords& words, const std::vector<QString>& names) {
+    constexpr size_t kNamed = 4;
+    if (names.size() <= 1)
+        return names.empty() ? QString() : names.front();
+    const size_t named = names.size() <= kNamed ? names.size() - 1 : kNamed - 1;
+    QStringList first;
+    for (size_t i = 0; i < named; ++i)
+        first << names[i];
+    const QString last = names.size() <= kNamed
+                             ? names.back()
+                             : QString::fromUtf8(words.otherInstances)
+                                   .arg(static_cast<qsizetype>(names.size() - named));
+    return QString::fromUtf8(words.namesAnd).arg(first.join(QStringLiteral(", ")), last);
+}
+
 // A status text that is one of the window's words.
 std::function<QString(const FrameWords&)> Word(const char* FrameWords::*word) {
     return [word](const FrameWords& words) { return QString::fromUtf8(words.*word); };
 }
 
 }  // namespace
+
+// One instance of the project as the window shows it.
+struct FrameWindow::Entry {
+    explicit Entry(FrameInstance& instance) : instance(instance) {}
+
+    FrameInstance& instance;
+    int index = 0;  // its place in the project: the list's row
+    QTreeWidgetItem* row = nullptr;
+    std::string tag;  // as the DTM's parameter documents give it
+    std::shared_ptr<InstancePrompt> prompt;
+    bool released = false;
+
+    IDTMContext& Ctx() const { return *instance.dtm->DTMContext(); }
+};
 
 // The end of the connection process.
 class FrameWindow::ProcessWatch : public IPrivateProcess {
@@ -141,61 +178,138 @@ class FrameWindow::ProcessWatch : public IPrivateProcess {
     std::function<void(bool)> done_;
 };
 
-FrameWindow::FrameWindow(ReferenceFrame& frame, FrameInstance& instance,
-                         std::shared_ptr<IEventLoop> loop,
+// What an instance's DTM shows and asks reaches the window with the instance it comes from;
+// without the window, the frame's prompt takes it.
+class FrameWindow::InstancePrompt : public IPrompt {
+  public:
+    InstancePrompt(FrameWindow& window, const Entry& entry, std::shared_ptr<IPrompt> frame)
+        : window_(&window), entry_(entry), frame_(std::move(frame)) {}
+    void ShowMessage(const std::string& text) override {
+        if (!window_) {
+            frame_->ShowMessage(text);
+            return;
+        }
+        // Nothing of the window's own handling goes back into the DTM.
+        CallGuarded("FrameWindow status text", [&] { window_->ShowDtmStatus(entry_, text); });
+    }
+    int32_t Ask(const std::string& prompt, int32_t style) override {
+        return window_ ? window_->AskFor(entry_, prompt, style) : frame_->Ask(prompt, style);
+    }
+
+  private:
+    QPointer<FrameWindow> window_;
+    const Entry& entry_;
+    std::shared_ptr<IPrompt> frame_;
+};
+
+FrameWindow::FrameWindow(ReferenceFrame& frame, std::shared_ptr<IEventLoop> loop,
                          std::shared_ptr<SimulatedPositioner> device,
                          std::shared_ptr<WindowPrompt> prompt, std::string projectPath,
                          const PageRegistry* registry)
     : frame_(frame),
-      instance_(instance),
       loop_(std::move(loop)),
       device_(std::move(device)),
       channel_(std::make_shared<SimulatedChannel>(*loop_, device_)),
       prompt_(std::move(prompt)),
       projectPath_(std::move(projectPath)),
       registry_(registry ? registry : &PageRegistry::Instance()) {
-    language_ = Ctx().GUIManager().Language();
+    for (const auto& instance : frame_.Instances()) {
+        entries_.push_back(std::make_unique<Entry>(*instance));
+        entries_.back()->index = static_cast<int>(entries_.size()) - 1;
+    }
+    language_ =
+        entries_.empty() ? frame_.Language() : entries_.front()->Ctx().GUIManager().Language();
     BuildUi();
     const QPointer<FrameWindow> self(this);
     prompt_->SetParent(this);
-    // What the DTM tells the frame reaches the window guarded: nothing of the window's own
-    // handling goes back into the DTM.
+    // What reaches the frame's prompt itself belongs to no instance.
     prompt_->SetStatusSink([self](const std::string& text) {
         if (self)
-            CallGuarded("FrameWindow status text", [&] {
-                self->ShowStatus(ToQString(text));
-                self->dtmStatus_ = ToQString(text);
-            });
+            CallGuarded("FrameWindow status text",
+                        [&] { self->ShowStatus(nullptr, ToQString(text)); });
     });
-    instance_.container->SetEventObserver([self](const FrameEvent& event) {
-        if (self)
-            CallGuarded("FrameWindow DTM event", [&] { self->OnContainerEvent(event); });
-    });
-    instance_.container->SetSaveHandler([self](const std::string&) {
-        return self && CallGuarded("FrameWindow save request", false,
-                                   [&] { return self->SaveOnRequest(); });
-    });
-    // The tag as the DTM's parameters give it; later documents of the DTM keep it current.
-    TakeTag(instance_.dtm->GetParameters(kTagPath));
+    QList<QTreeWidgetItem*> rows;
+    rows.reserve(static_cast<qsizetype>(entries_.size()));
+    for (const auto& owned : entries_) {
+        Entry* entry = owned.get();
+        entry->prompt = std::make_shared<InstancePrompt>(*this, *entry, prompt_);
+        if (auto context = std::dynamic_pointer_cast<DTMContext>(entry->instance.dtm->DTMContext()))
+            context->SetPrompt(entry->prompt);
+        entry->instance.container->SetEventObserver([self, entry](const FrameEvent& event) {
+            if (self)
+                CallGuarded("FrameWindow DTM event",
+                            [&] { self->OnContainerEvent(*entry, event); });
+        });
+        entry->instance.container->SetSaveHandler([self, entry](const std::string&) {
+            return self && CallGuarded("FrameWindow save request", false,
+                                       [&] { return self->SaveOnRequest(*entry); });
+        });
+        // The tag as the DTM's parameters give it; later documents of the DTM keep it current.
+        TakeTag(*entry, entry->instance.dtm->GetParameters(kTagPath));
+        entry->row = new QTreeWidgetItem();
+        entry->row->setData(0, kEntryRole, entry->index);
+        UpdateRow(*entry);
+        rows.push_back(entry->row);
+    }
+    instances_->addTopLevelItems(rows);
     ApplyWords();
-    LoadFunctions();
-    UpdateInstance();
+    if (!entries_.empty())
+        Select(*entries_.front());
     UpdateActions();
 }
 
 FrameWindow::~FrameWindow() {
-    instance_.container->SetEventObserver({});
-    instance_.container->SetSaveHandler({});
+    for (const auto& entry : entries_) {
+        entry->instance.container->SetEventObserver({});
+        entry->instance.container->SetSaveHandler({});
+        if (auto context = std::dynamic_pointer_cast<DTMContext>(entry->instance.dtm->DTMContext()))
+            context->SetPrompt(prompt_);
+    }
     prompt_->SetStatusSink({});
     prompt_->SetParent(nullptr);
 }
 
-IDTMContext& FrameWindow::Ctx() const {
-    return *instance_.dtm->DTMContext();
+bool FrameWindow::IsConnected(const Entry& entry) const {
+    return !entry.released && entry.Ctx().CommunicationManager().IsConnected();
 }
 
 bool FrameWindow::IsConnected() const {
-    return !released_ && Ctx().CommunicationManager().IsConnected();
+    return selected_ != nullptr && IsConnected(*selected_);
+}
+
+int FrameWindow::SelectedInstance() const {
+    return selected_ != nullptr ? selected_->index : -1;
+}
+
+int FrameWindow::ConnectedInstance() const {
+    return online_ != nullptr && IsConnected(*online_) ? online_->index : -1;
+}
+
+bool FrameWindow::SelectInstance(int index) {
+    if (index < 0 || index >= static_cast<int>(entries_.size()))
+        return false;
+    Select(*entries_[static_cast<size_t>(index)]);
+    return true;
+}
+
+void FrameWindow::Select(Entry& entry) {
+    if (selected_ == &entry)
+        return;
+    selected_ = &entry;
+    // The list and the tabs follow; their signals find the instance selected already.
+    if (instances_->currentItem() != entry.row)
+        instances_->setCurrentItem(entry.row);
+    if (EntryOfTab(tabs_->currentWidget()) != &entry) {
+        for (int i = 0; i < tabs_->count(); ++i) {
+            if (EntryOfTab(tabs_->widget(i)) == &entry) {
+                tabs_->setCurrentIndex(i);
+                break;
+            }
+        }
+    }
+    LoadFunctions();
+    UpdateInstance();
+    UpdateActions();
 }
 
 // --- the window's parts ---
@@ -231,20 +345,47 @@ void FrameWindow::BuildUi() {
     });
 
     splitter_ = new QSplitter(Qt::Horizontal, this);
-    QSplitter* splitter = splitter_;
-    auto* side = new QWidget(splitter);
-    auto* sideLayout = new QVBoxLayout(side);
-    sideLayout->setContentsMargins(6, 6, 2, 6);
-    instanceTitle_ = new QLabel(side);
-    QFont bold = instanceTitle_->font();
+    // The instances above, the selected one's functions below.
+    auto* side = new QSplitter(Qt::Vertical, splitter_);
+    side->setChildrenCollapsible(false);
+    auto* listPane = new QWidget(side);
+    auto* listLayout = new QVBoxLayout(listPane);
+    listLayout->setContentsMargins(6, 6, 2, 2);
+    instancesTitle_ = new QLabel(listPane);
+    QFont bold = instancesTitle_->font();
     bold.setBold(true);
+    instancesTitle_->setFont(bold);
+    // A plain item view: a large project's rows are items, not widgets, of one height.
+    instances_ = new QTreeWidget(listPane);
+    instances_->setObjectName(QStringLiteral("InstanceList"));
+    instances_->setColumnCount(3);
+    instances_->setRootIsDecorated(false);
+    instances_->setUniformRowHeights(true);
+    instances_->setAllColumnsShowFocus(true);
+    instances_->setSelectionMode(QAbstractItemView::SingleSelection);
+    listLayout->addWidget(instancesTitle_);
+    listLayout->addWidget(instances_, 1);
+    connect(instances_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
+                CallGuarded("FrameWindow select instance", [&] {
+                    if (current != nullptr)
+                        SelectInstance(current->data(0, kEntryRole).toInt());
+                });
+            });
+
+    auto* instancePane = new QWidget(side);
+    auto* sideLayout = new QVBoxLayout(instancePane);
+    sideLayout->setContentsMargins(6, 6, 2, 6);
+    instanceTitle_ = new QLabel(instancePane);
     instanceTitle_->setFont(bold);
-    instanceTag_ = new QLabel(side);
+    instanceTag_ = new QLabel(instancePane);
     instanceTag_->setObjectName(QStringLiteral("InstanceTag"));
-    instanceState_ = new QLabel(side);
-    functionsTitle_ = new QLabel(side);
+    instanceState_ = new QLabel(instancePane);
+    instanceState_->setObjectName(QStringLiteral("InstanceState"));
+    instanceState_->setWordWrap(true);
+    functionsTitle_ = new QLabel(instancePane);
     functionsTitle_->setFont(bold);
-    functions_ = new QTreeWidget(side);
+    functions_ = new QTreeWidget(instancePane);
     functions_->setHeaderHidden(true);
     functions_->setObjectName(QStringLiteral("FunctionList"));
     sideLayout->addWidget(instanceTitle_);
@@ -260,18 +401,27 @@ void FrameWindow::BuildUi() {
                 OpenFunction(id);
         });
     });
+    side->setStretchFactor(0, 2);
+    side->setStretchFactor(1, 3);
 
-    tabs_ = new QTabWidget(splitter);
+    tabs_ = new QTabWidget(splitter_);
     tabs_->setTabsClosable(true);
     tabs_->setDocumentMode(true);
     connect(tabs_, &QTabWidget::tabCloseRequested, this,
             [this](int index) { CallGuarded("FrameWindow close tab", [&] { CloseTab(index); }); });
-    splitter->addWidget(side);
-    splitter->addWidget(tabs_);
-    splitter->setStretchFactor(0, 0);
-    splitter->setStretchFactor(1, 1);
-    splitter->setSizes({220, 1000});
-    setCentralWidget(splitter);
+    // The shown tab's instance is the selected one.
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+        CallGuarded("FrameWindow show tab", [&] {
+            if (Entry* entry = EntryOfTab(tabs_->widget(index)))
+                Select(*entry);
+        });
+    });
+    splitter_->addWidget(side);
+    splitter_->addWidget(tabs_);
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
+    splitter_->setSizes({220, 1000});
+    setCentralWidget(splitter_);
 
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("StatusText"));
@@ -282,6 +432,17 @@ void FrameWindow::BuildUi() {
     progress_->hide();
     statusBar()->addPermanentWidget(progress_);
     resize(1280, 800);
+
+    // The mark of the connected instance in the list.
+    QPixmap dot(12, 12);
+    dot.fill(Qt::transparent);
+    QPainter painter(&dot);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QColor(0x1B, 0x5E, 0x20));
+    painter.setBrush(QColor(0x43, 0xA0, 0x47));
+    painter.drawEllipse(QRectF(1.5, 1.5, 9, 9));
+    painter.end();
+    connectedIcon_ = QIcon(dot);
 }
 
 void FrameWindow::ApplyWords() {
@@ -304,20 +465,31 @@ void FrameWindow::ApplyWords() {
     download_->setText(QString::fromUtf8(words.download));
     save_->setText(QString::fromUtf8(words.save));
     languageLabel_->setText(QString::fromUtf8(words.language));
+    instancesTitle_->setText(QString::fromUtf8(words.instances));
+    instances_->setHeaderLabels({QString::fromUtf8(words.instance), QString::fromUtf8(words.tag),
+                                 QString::fromUtf8(words.deviceType)});
+    for (int column = 0; column < 2; ++column)
+        instances_->setColumnWidth(column, 0);
+    for (const auto& entry : entries_)
+        FitColumns(*entry);
     functionsTitle_->setText(QString::fromUtf8(words.functions));
     languageBox_->setCurrentIndex(languageBox_->findData(language_ & 0x3FF));
+    if (online_ != nullptr)
+        UpdateRow(*online_);
     // The window's own status text in the new language; a text of the DTM goes.
     if (statusWords_)
-        ShowStatus(statusWords_);
+        ShowStatus(nullptr, statusWords_);
     else
-        ShowStatus(QString());
+        ShowStatus(nullptr, QString());
     UpdateInstance();
 }
 
 void FrameWindow::UpdateActions() {
     const bool idle = !busy_ && !released_;
     const bool connected = IsConnected();
-    connect_->setEnabled(idle && !connected);
+    // One positioner: while another instance is connected, this one cannot connect.
+    const bool otherConnected = ConnectedInstance() >= 0 && !connected;
+    connect_->setEnabled(idle && selected_ != nullptr && !connected && !otherConnected);
     disconnect_->setEnabled(idle && connected);
     upload_->setEnabled(idle && connected);
     download_->setEnabled(idle && connected);
@@ -326,26 +498,73 @@ void FrameWindow::UpdateActions() {
     functions_->setEnabled(!released_);
 }
 
-void FrameWindow::TakeTag(const std::string& parameterDocument) {
+void FrameWindow::TakeTag(Entry& entry, const std::string& parameterDocument) {
     if (const std::optional<std::string> tag = ParameterDisplayText(parameterDocument, kTagPath))
-        tag_ = std::string(TrimRight(*tag));
+        entry.tag = std::string(TrimRight(*tag));
+}
+
+void FrameWindow::FitColumns(const Entry& entry) {
+    // Wide enough for the row as the connected one shows: in bold, with its mark.
+    QFont bold = instances_->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    const int padding = 16;
+    const int widths[2] = {metrics.horizontalAdvance(ToQString(entry.instance.systemTag)) +
+                               instances_->style()->pixelMetric(QStyle::PM_SmallIconSize) + 4,
+                           metrics.horizontalAdvance(ToQString(entry.tag))};
+    for (int column = 0; column < 2; ++column) {
+        const int width =
+            std::max(widths[column] + padding, instances_->header()->sectionSizeHint(column));
+        if (width > instances_->columnWidth(column))
+            instances_->setColumnWidth(column, width);
+    }
+}
+
+void FrameWindow::UpdateRow(const Entry& entry) {
+    QTreeWidgetItem& row = *entry.row;
+    row.setText(0, ToQString(entry.instance.systemTag));
+    row.setText(1, ToQString(entry.released ? std::string() : entry.tag));
+    row.setText(2, ToQString(entry.instance.deviceType));
+    const bool connected = IsConnected(entry);
+    row.setIcon(0, connected ? connectedIcon_ : QIcon());
+    row.setToolTip(0, connected ? QString::fromUtf8(FrameWordsOf(language_).connected) : QString());
+    QFont font = row.font(0);
+    if (font.bold() != connected) {
+        font.setBold(connected);
+        for (int column = 0; column < 3; ++column)
+            row.setFont(column, font);
+    }
 }
 
 void FrameWindow::UpdateInstance() {
+    if (selected_ == nullptr) {
+        instanceTitle_->clear();
+        instanceTag_->clear();
+        instanceState_->clear();
+        return;
+    }
+    const Entry& entry = *selected_;
     const FrameWords& words = FrameWordsOf(language_);
-    instanceTitle_->setText(ToQString(instance_.systemTag + " (" + instance_.deviceType + ")"));
-    const std::string tag = released_ ? std::string() : tag_;
+    instanceTitle_->setText(
+        ToQString(entry.instance.systemTag + " (" + entry.instance.deviceType + ")"));
+    const std::string tag = entry.released ? std::string() : entry.tag;
     instanceTag_->setText(QString::fromUtf8(words.tag) + QStringLiteral(": ") + ToQString(tag));
-    instanceState_->setText(
-        QString::fromUtf8(IsConnected() ? words.connected : words.disconnected));
+    QString state = QString::fromUtf8(IsConnected(entry) ? words.connected : words.disconnected);
+    if (const int other = ConnectedInstance(); other >= 0 && other != entry.index) {
+        const std::string& connected = entries_[static_cast<size_t>(other)]->instance.systemTag;
+        state += QStringLiteral(" (") +
+                 QString::fromUtf8(words.otherConnected).arg(ToQString(connected)) +
+                 QLatin1Char(')');
+    }
+    instanceState_->setText(state);
 }
 
 void FrameWindow::LoadFunctions() {
     functions_->clear();
-    if (released_)
+    if (released_ || selected_ == nullptr || selected_->released)
         return;
     const FrameWords& words = FrameWordsOf(language_);
-    const std::string xml = instance_.dtm->GetFunctions(kOperationPhase);
+    const std::string xml = selected_->instance.dtm->GetFunctions(kOperationPhase);
     pugi::xml_document doc;
     if (!doc.load_string(xml.c_str()))
         return;
@@ -377,10 +596,15 @@ void FrameWindow::LoadFunctions() {
         }
     }
     functions_->expandAll();
-    // The side widens so that every function's name shows uncut.
-    const int content = static_cast<QAbstractItemView*>(functions_)->sizeHintForColumn(0) +
-                        2 * functions_->frameWidth() +
-                        functions_->verticalScrollBar()->sizeHint().width() + 16;
+    // The side widens so that every function's name and the instances' columns show uncut.
+    const int scrollBar = functions_->verticalScrollBar()->sizeHint().width();
+    const int functions = static_cast<QAbstractItemView*>(functions_)->sizeHintForColumn(0) +
+                          2 * functions_->frameWidth() + scrollBar + 16;
+    int columns = 2 * instances_->frameWidth() + scrollBar + 16;
+    for (int column = 0; column < 3; ++column)
+        columns += std::max(instances_->columnWidth(column),
+                            instances_->header()->sectionSizeHint(column));
+    const int content = std::max(functions, columns);
     QList<int> sizes = splitter_->sizes();
     if (sizes.size() == 2 && sizes[0] < content) {
         const int total = sizes[0] + sizes[1];
@@ -388,17 +612,36 @@ void FrameWindow::LoadFunctions() {
     }
 }
 
-QString FrameWindow::FunctionName(int32_t applicationId) const {
-    for (QTreeWidgetItemIterator it(functions_); *it; ++it) {
-        if ((*it)->data(0, kApplicationIdRole).toInt() == applicationId)
-            return (*it)->text(0);
+QString FrameWindow::FunctionName(const Entry& entry, int32_t applicationId) const {
+    pugi::xml_document doc;
+    if (doc.load_string(entry.instance.dtm->GetFunctions(kOperationPhase).c_str())) {
+        for (const pugi::xpath_node& found : doc.select_nodes("//*[@functionId]")) {
+            if (found.node().attribute("functionId").as_int() == applicationId)
+                return QString::fromUtf8(found.node().attribute("name").value());
+        }
     }
     return QString::number(applicationId);
 }
 
-int FrameWindow::TabOf(int32_t applicationId) const {
+QString FrameWindow::TabTitle(const Entry& entry, int32_t applicationId) const {
+    return ToQString(entry.instance.systemTag) + QStringLiteral(": ") +
+           FunctionName(entry, applicationId);
+}
+
+FrameWindow::Entry* FrameWindow::EntryOfTab(const QWidget* page) const {
+    if (page == nullptr)
+        return nullptr;
+    bool ok = false;
+    const int index = page->property("instance").toInt(&ok);
+    return ok && index >= 0 && index < static_cast<int>(entries_.size())
+               ? entries_[static_cast<size_t>(index)].get()
+               : nullptr;
+}
+
+int FrameWindow::TabOf(const Entry& entry, int32_t applicationId) const {
     for (int i = 0; i < tabs_->count(); ++i) {
-        if (tabs_->widget(i)->property("applicationId").toInt() == applicationId)
+        QWidget* page = tabs_->widget(i);
+        if (EntryOfTab(page) == &entry && page->property("applicationId").toInt() == applicationId)
             return i;
     }
     return -1;
@@ -412,41 +655,73 @@ QString FrameWindow::StatusText() const {
     return status_->text();
 }
 
-void FrameWindow::ShowStatus(const QString& text) {
+void FrameWindow::ShowStatus(const Entry* from, const QString& text) {
     statusWords_ = nullptr;
     dtmStatus_.clear();
-    status_->setText(text);
-    status_->setToolTip(text);
+    dtmStatusFrom_ = nullptr;
+    const QString shown = from != nullptr && from != selected_ && !text.isEmpty()
+                              ? ToQString(from->instance.systemTag) + QStringLiteral(": ") + text
+                              : text;
+    status_->setText(shown);
+    status_->setToolTip(shown);
 }
 
-void FrameWindow::ShowStatus(StatusWords words) {
-    ShowStatus(words(FrameWordsOf(language_)));
+void FrameWindow::ShowStatus(const Entry* from, StatusWords words) {
+    if (from != nullptr && from != selected_) {
+        words = [tag = ToQString(from->instance.systemTag), words = std::move(words)](
+                    const FrameWords& w) { return tag + QStringLiteral(": ") + words(w); };
+    }
+    ShowStatus(nullptr, words(FrameWordsOf(language_)));
     statusWords_ = std::move(words);  // kept, for a language change to show it anew
+}
+
+void FrameWindow::ShowDtmStatus(const Entry& entry, const std::string& text) {
+    ShowStatus(&entry, ToQString(text));
+    dtmStatus_ = ToQString(text);
+    dtmStatusFrom_ = &entry;
+}
+
+int32_t FrameWindow::AskFor(const Entry& entry, const std::string& prompt, int32_t style) {
+    // The box names the instance that asks.
+    const QString title = QString::fromUtf8(FrameWordsOf(language_).title);
+    prompt_->SetTitle(title + QStringLiteral(" - ") + ToQString(entry.instance.systemTag));
+    const int32_t answer = prompt_->Ask(prompt, style);
+    prompt_->SetTitle(title);
+    return answer;
 }
 
 // --- actions ---
 
 bool FrameWindow::Connect() {
-    if (busy_ || released_ || IsConnected())
+    if (busy_ || released_ || selected_ == nullptr || IsConnected())
         return false;
-    ICommunicationManager& comm = Ctx().CommunicationManager();
-    if (!comm.HasCommunication() && !instance_.dtm->SetCommunication(channel_)) {
-        ShowStatus(Word(&FrameWords::channelRefused));
+    Entry& entry = *selected_;
+    if (online_ != nullptr && online_ != &entry) {
+        // One positioner: the instance that holds the channel gives it back first, unless it
+        // is connected.
+        if (IsConnected(*online_) || !online_->instance.dtm->ReleaseCommunication())
+            return false;
+        online_ = nullptr;
+    }
+    ICommunicationManager& comm = entry.Ctx().CommunicationManager();
+    if (!comm.HasCommunication() && !entry.instance.dtm->SetCommunication(channel_)) {
+        ShowStatus(&entry, Word(&FrameWords::channelRefused));
         return false;
     }
+    online_ = &entry;
     const QPointer<FrameWindow> self(this);
-    watch_ = std::make_shared<ProcessWatch>([self](bool connected) {
+    watch_ = std::make_shared<ProcessWatch>([self, &entry](bool connected) {
         if (!self)
             return;
-        if (connected && self->IsConnected())
-            self->Finish(Word(&FrameWords::connectDone));
+        if (connected && self->IsConnected(entry))
+            self->Finish(entry, Word(&FrameWords::connectDone));
         else
             self->FinishConnectFailed();
     });
     watch_->id = NewProcessId();
     busy_ = Action::Connecting;
     UpdateActions();
-    ShowStatus(Word(&FrameWords::connecting));
+    ShowStatus(&entry, Word(&FrameWords::connecting));
     if (!comm.Connect(watch_->id, watch_)) {
         FinishConnectFailed();
         return false;
@@ -455,21 +730,21 @@ bool FrameWindow::Connect() {
 }
 
 void FrameWindow::FinishConnectFailed() {
-    const ICommObject* comm = Ctx().CommunicationManager().CommObject();
+    const ICommObject* comm = online_->Ctx().CommunicationManager().CommObject();
     const int32_t code = comm != nullptr ? comm->ErrorCode() : cecNone;
-    Finish([code](const FrameWords& words) {
+    Finish(*online_, [code](const FrameWords& words) {
         return Failed(words.connectFailed, ReasonOfConnection(words, code));
     });
 }
 
 bool FrameWindow::Disconnect() {
-    if (busy_ || !IsConnected())
+    if (busy_ || !IsConnected() || selected_ != online_)
         return false;
     busy_ = Action::Disconnecting;
     UpdateActions();
-    ShowStatus(Word(&FrameWords::disconnecting));
-    if (!instance_.dtm->PrepareToReleaseCommunication()) {
-        Finish(Word(&FrameWords::notStarted));
+    ShowStatus(online_, Word(&FrameWords::disconnecting));
+    if (!online_->instance.dtm->PrepareToReleaseCommunication()) {
+        Finish(*online_, Word(&FrameWords::notStarted));
         return false;
     }
     return true;
@@ -484,8 +759,9 @@ bool FrameWindow::Download() {
 }
 
 bool FrameWindow::StartTransfer(Action action) {
-    if (busy_ || !IsConnected())
+    if (busy_ || !IsConnected() || selected_ != online_)
         return false;
+    Entry& entry = *online_;
     const bool upload = action == Action::Uploading;
     invokeId_ = (upload ? "upload-" : "download-") + std::to_string(++invokeCount_);
     busy_ = action;
@@ -493,18 +769,18 @@ bool FrameWindow::StartTransfer(Action action) {
     progress_->setValue(0);
     progress_->show();
     UpdateActions();
-    ShowStatus(Word(upload ? &FrameWords::uploading : &FrameWords::downloading));
-    const bool started = upload ? instance_.dtm->UploadRequest(invokeId_, "")
-                                : instance_.dtm->DownloadRequest(invokeId_, "");
+    ShowStatus(&entry, Word(upload ? &FrameWords::uploading : &FrameWords::downloading));
+    const bool started = upload ? entry.instance.dtm->UploadRequest(invokeId_, "")
+                                : entry.instance.dtm->DownloadRequest(invokeId_, "");
     if (!started)
-        Finish(Word(&FrameWords::notStarted));
+        Finish(entry, Word(&FrameWords::notStarted));
     return started;
 }
 
 bool FrameWindow::Save() {
     if (busy_ || released_ || !WriteProject())
         return false;
-    ShowStatus([path = ToQString(projectPath_)](const FrameWords& words) {
+    ShowStatus(nullptr, [path = ToQString(projectPath_)](const FrameWords& words) {
         return QString::fromUtf8(words.saved).arg(path);
     });
     return true;
@@ -517,7 +793,7 @@ bool FrameWindow::WriteProject() {
     std::optional<WriteFault> fault = CheckWritable(projectPath_);
     if (!fault && frame_.SaveProject(projectPath_, error))
         return true;
-    ShowStatus([fault, error, path = projectPath_](const FrameWords& words) {
+    ShowStatus(nullptr, [fault, error, path = projectPath_](const FrameWords& words) {
         const std::string reason = fault ? DescribeWriteFault(*fault, path, words) : error;
         return QString::fromUtf8(words.saveFailed) + QStringLiteral(": ") +
                AsSentence(ToQString(reason));
@@ -530,13 +806,19 @@ FrameWindow::CloseAnswer FrameWindow::AskBeforeClosing() {
         return CloseAnswer::Unchanged;
     // Pending input of the open user interfaces counts as a change, and so does input that
     // closing them drops.
-    IGUIManager& gui = Ctx().GUIManager();
-    gui.ValidateAll();
-    if (Ctx().Parameters().ModifiedState() != 1 && !gui.HoldsUncommittedInput())
+    std::vector<QString> changed;
+    for (const auto& entry : entries_) {
+        if (entry->released)
+            continue;
+        IGUIManager& gui = entry->Ctx().GUIManager();
+        gui.ValidateAll();
+        if (entry->Ctx().Parameters().ModifiedState() == 1 || gui.HoldsUncommittedInput())
+            changed.push_back(ToQString(entry->instance.systemTag));
+    }
+    if (changed.empty())
         return CloseAnswer::Unchanged;
     const FrameWords& words = FrameWordsOf(language_);
-    const QString question =
-        QString::fromUtf8(words.closeQuestion).arg(ToQString(instance_.systemTag));
+    const QString question = QString::fromUtf8(words.closeQuestion).arg(NamedList(words, changed));
     const int32_t answer = prompt_->Ask(question.toStdString(), mbsYesNoCancelQuestion,
                                         {{QMessageBox::Yes, QString::fromUtf8(words.save)},
                                          {QMessageBox::No, QString::fromUtf8(words.discard)}});
@@ -548,14 +830,20 @@ FrameWindow::CloseAnswer FrameWindow::AskBeforeClosing() {
     return CloseAnswer::Saved;
 }
 
-bool FrameWindow::SaveOnRequest() {
+bool FrameWindow::SaveOnRequest(const Entry& entry) {
     // Closing asked before anything closed: what the user interfaces change as they close is
     // not saved over the user's choice.
     if (closing_)
         return *closing_ == CloseAnswer::Saved;
-    const QString question =
-        QString::fromUtf8(FrameWordsOf(language_).saveQuestion).arg(ToQString(instance_.systemTag));
-    return prompt_->Ask(question.toStdString(), mbsYesNoQuestion) == mbaYes && WriteProject();
+    const QString question = QString::fromUtf8(FrameWordsOf(language_).saveQuestion)
+                                 .arg(ToQString(entry.instance.systemTag));
+    const bool saved =
+        AskFor(entry, question.toStdString(), mbsYesNoQuestion) == mbaYes && WriteProject();
+    // Released outside a close, each modified instance asks as it goes: the first answer is the
+    // project's.
+    if (releasing_)
+        closing_ = saved ? CloseAnswer::Saved : CloseAnswer::Discard;
+    return saved;
 }
 
 void FrameWindow::SetLanguage(int32_t languageId) {
@@ -563,70 +851,90 @@ void FrameWindow::SetLanguage(int32_t languageId) {
         return;
     language_ = languageId;
     frame_.SetLanguage(languageId);
-    instance_.dtm->SetLanguage(languageId);
+    for (const auto& entry : entries_) {
+        if (!entry->released)
+            entry->instance.dtm->SetLanguage(languageId);
+    }
     ApplyWords();
     LoadFunctions();
-    for (int i = 0; i < tabs_->count(); ++i)
-        tabs_->setTabText(i, FunctionName(tabs_->widget(i)->property("applicationId").toInt()));
+    for (int i = 0; i < tabs_->count(); ++i) {
+        QWidget* page = tabs_->widget(i);
+        if (const Entry* entry = EntryOfTab(page))
+            tabs_->setTabText(i, TabTitle(*entry, page->property("applicationId").toInt()));
+    }
 }
 
-void FrameWindow::Finish(StatusWords text) {
+void FrameWindow::Finish(const Entry& entry, StatusWords text) {
     busy_.reset();
     progress_->hide();
-    ShowStatus(std::move(text));
+    ShowStatus(&entry, std::move(text));
+    UpdateRow(entry);
     UpdateInstance();
     UpdateActions();
 }
 
-void FrameWindow::OnContainerEvent(const FrameEvent& event) {
+void FrameWindow::OnContainerEvent(Entry& entry, const FrameEvent& event) {
     const QPointer<FrameWindow> self(this);
+    Entry* const from = &entry;
+    // An action of the window runs for the instance that holds the channel.
+    const bool ownAction = from == online_ && busy_.has_value();
     if (event.kind == "OnProgress") {
         // The window's own upload or download keeps the bar until its end comes; any other
-        // process of the DTM (a page's read or write) shows it until it reports its end.
-        const bool transfer = busy_ == Action::Uploading || busy_ == Action::Downloading;
+        // process of a DTM (a page's read or write) shows it until it reports its end.
+        const bool transfer =
+            ownAction && (busy_ == Action::Uploading || busy_ == Action::Downloading);
         if (event.show)
             progress_->setValue(std::clamp(event.percent, 0, 100));
         if (!transfer)
             progress_->setVisible(event.show);
     } else if (event.kind == "OnTransferFinished") {
-        if (busy_) {
+        if (ownAction) {
             // The window's own upload or download: its end follows with the reason kept.
             transferFailure_ = event.failure;
         } else if (event.success) {
-            ShowStatus(Word(event.write ? &FrameWords::written : &FrameWords::read));
+            ShowStatus(from, Word(event.write ? &FrameWords::written : &FrameWords::read));
         } else {
-            ShowStatus(
-                TransferFailed(event.write ? &FrameWords::writeFailed : &FrameWords::readFailed,
-                               event.failure, dtmStatus_, FrameWordsOf(language_)));
+            const QString dtmText = dtmStatusFrom_ == from ? dtmStatus_ : QString();
+            ShowStatus(from, TransferFailed(
+                                 event.write ? &FrameWords::writeFailed : &FrameWords::readFailed,
+                                 event.failure, dtmText, FrameWordsOf(language_)));
         }
     } else if (event.kind == "OnUploadFinished" || event.kind == "OnDownloadFinished") {
         const bool upload = event.kind == "OnUploadFinished";
-        if (busy_ != (upload ? Action::Uploading : Action::Downloading) || event.id != invokeId_)
+        if (!ownAction || busy_ != (upload ? Action::Uploading : Action::Downloading) ||
+            event.id != invokeId_)
             return;
         if (event.success) {
-            Finish(Word(upload ? &FrameWords::uploaded : &FrameWords::downloaded));
+            Finish(entry, Word(upload ? &FrameWords::uploaded : &FrameWords::downloaded));
         } else {
-            Finish(TransferFailed(upload ? &FrameWords::uploadFailed : &FrameWords::downloadFailed,
-                                  transferFailure_, dtmStatus_, FrameWordsOf(language_)));
+            const QString dtmText = dtmStatusFrom_ == from ? dtmStatus_ : QString();
+            Finish(entry,
+                   TransferFailed(upload ? &FrameWords::uploadFailed : &FrameWords::downloadFailed,
+                                  transferFailure_, dtmText, FrameWordsOf(language_)));
         }
     } else if (event.kind == "OnPreparedToReleaseCommunication") {
         // The communication is released outside the DTM's own call.
-        loop_->Post([self] {
-            if (!self || self->released_ || self->busy_ != Action::Disconnecting)
+        loop_->Post([self, from] {
+            if (!self || self->released_ || self->online_ != from ||
+                self->busy_ != Action::Disconnecting)
                 return;
             CallGuarded("FrameWindow disconnected", [&] {
-                self->instance_.dtm->ReleaseCommunication();
-                self->Finish(Word(&FrameWords::disconnectDone));
+                from->instance.dtm->ReleaseCommunication();
+                self->online_ = nullptr;
+                self->Finish(*from, Word(&FrameWords::disconnectDone));
             });
         });
     } else if (event.kind == "OnParametersChanged") {
-        TakeTag(instance_.container->ParameterDocument());
-        UpdateInstance();
+        TakeTag(entry, entry.instance.container->ParameterDocument());
+        UpdateRow(entry);
+        FitColumns(entry);
+        if (from == selected_)
+            UpdateInstance();
     } else if (event.kind == "OnOpenGUIRequest") {
         const std::string call = event.text;
-        loop_->Post([self, call] {
-            if (self && !self->released_)
-                CallGuarded("FrameWindow OnOpenGUIRequest", [&] { self->OpenCall(call); });
+        loop_->Post([self, from, call] {
+            if (self && !self->released_ && !from->released)
+                CallGuarded("FrameWindow OnOpenGUIRequest", [&] { self->OpenCall(*from, call); });
         });
     }
 }
@@ -634,61 +942,66 @@ void FrameWindow::OnContainerEvent(const FrameEvent& event) {
 // --- user interfaces ---
 
 QWidget* FrameWindow::OpenFunction(int32_t applicationId) {
-    if (released_)
+    if (released_ || selected_ == nullptr)
         return nullptr;
-    if (const int index = TabOf(applicationId); index >= 0) {
+    Entry& entry = *selected_;
+    if (const int index = TabOf(entry, applicationId); index >= 0) {
         tabs_->setCurrentIndex(index);
         return tabs_->widget(index);
     }
     std::shared_ptr<IFunctionCall> call = NewFunctionCall();
     call->SetApplicationId(applicationId);
-    const std::string xml = call->ToXml(Ctx());
-    const std::string progId = instance_.dtm->GetActiveXProgId(xml);
+    const std::string xml = call->ToXml(entry.Ctx());
+    const std::string progId = entry.instance.dtm->GetActiveXProgId(xml);
     if (progId.empty()) {
         // An invocable function: the DTM names the user interface to open (OnOpenGUIRequest).
-        if (!instance_.dtm->InvokeFunctionRequest("invoke-" + std::to_string(++invokeCount_), xml))
-            ShowStatus(Word(&FrameWords::noUserInterface));
+        if (!entry.instance.dtm->InvokeFunctionRequest("invoke-" + std::to_string(++invokeCount_),
+                                                       xml))
+            ShowStatus(&entry, Word(&FrameWords::noUserInterface));
         return nullptr;
     }
-    return OpenCall(xml);
+    return OpenCall(entry, xml);
 }
 
-QWidget* FrameWindow::OpenCall(const std::string& functionCall) {
+QWidget* FrameWindow::OpenCall(Entry& entry, const std::string& functionCall) {
     std::shared_ptr<IFunctionCall> call = NewFunctionCall();
-    if (!call->Parse(functionCall, Ctx()))
+    if (!call->Parse(functionCall, entry.Ctx()))
         return nullptr;
     const int32_t applicationId = call->ApplicationId();
-    if (const int index = TabOf(applicationId); index >= 0) {
+    if (const int index = TabOf(entry, applicationId); index >= 0) {
         tabs_->setCurrentIndex(index);
         return tabs_->widget(index);
     }
     // A call whose function has no user interface opens nothing (never a new invocation).
-    const std::string progId = instance_.dtm->GetActiveXProgId(functionCall);
+    const std::string progId = entry.instance.dtm->GetActiveXProgId(functionCall);
     std::unique_ptr<QWidget> widget = progId.empty() ? nullptr : registry_->Create(progId);
     if (!widget) {
-        ShowStatus(Word(&FrameWords::noUserInterface));
+        ShowStatus(&entry, Word(&FrameWords::noUserInterface));
         return nullptr;
     }
     auto* control = dynamic_cast<IDtmActiveXControl*>(widget.get());
     const std::string guiFunctionCall = std::to_string(applicationId);
-    if (control == nullptr || !control->Init(guiFunctionCall, functionCall, instance_.dtm)) {
-        ShowStatus(Word(&FrameWords::cannotOpen));
+    if (control == nullptr || !control->Init(guiFunctionCall, functionCall, entry.instance.dtm)) {
+        ShowStatus(&entry, Word(&FrameWords::cannotOpen));
         return nullptr;
     }
     QWidget* page = widget.release();
     page->setProperty("applicationId", applicationId);
-    const int index = tabs_->addTab(page, FunctionName(applicationId));
+    page->setProperty("instance", entry.index);
+    const int index = tabs_->addTab(page, TabTitle(entry, applicationId));
     tabs_->setCurrentIndex(index);
     return page;
 }
 
 bool FrameWindow::CloseTab(int index) {
     QWidget* page = TabWidget(index);
-    if (page == nullptr)
-        return false;
+    return page != nullptr && ReleaseTab(page);
+}
+
+bool FrameWindow::ReleaseTab(QWidget* page) {
     auto* control = dynamic_cast<IDtmActiveXControl*>(page);
     if (control != nullptr && !control->PrepareToRelease()) {
-        ShowStatus(Word(&FrameWords::refusesToClose));
+        ShowStatus(EntryOfTab(page), Word(&FrameWords::refusesToClose));
         return false;
     }
     tabs_->removeTab(tabs_->indexOf(page));
@@ -701,12 +1014,34 @@ bool FrameWindow::ReleaseAll() {
     if (released_)
         return true;
     while (tabs_->count() > 0) {
-        if (!CloseTab(tabs_->count() - 1))
+        if (!ReleaseTab(tabs_->widget(tabs_->count() - 1)))
             return false;
     }
-    if (!instance_.dtm->PrepareToRelease()) {
-        ShowStatus(Word(&FrameWords::refusesToClose));
-        return false;
+    // What the instances' requests to save answer outside a close lasts while they are
+    // released.
+    const ScopedValue closing(closing_, closing_);
+    const ScopedValue releasing(releasing_, true);
+    // The connected instance first: its connection ends before the others go.
+    std::vector<Entry*> order;
+    if (online_ != nullptr)
+        order.push_back(online_);
+    for (const auto& entry : entries_) {
+        if (entry.get() != online_)
+            order.push_back(entry.get());
+    }
+    for (Entry* entry : order) {
+        if (entry->released)
+            continue;
+        if (!entry->instance.dtm->PrepareToRelease()) {
+            ShowStatus(entry, Word(&FrameWords::refusesToClose));
+            UpdateInstance();
+            UpdateActions();
+            return false;
+        }
+        entry->released = true;
+        if (entry == online_)
+            online_ = nullptr;
+        UpdateRow(*entry);
     }
     released_ = true;
     busy_.reset();

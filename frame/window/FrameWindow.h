@@ -1,13 +1,20 @@
 #pragma once
-// The reference frame's window: the project's instance with its tag, connect and disconnect to
-// the simulated positioner, upload and download with a progress bar, the DTM's function list
-// from which each function opens its user interface in a tab, the DTM's status texts in the
-// status bar, its questions as message boxes, the language and save.
+// The reference frame's window: the project's instances in a list (system tag, tag and device
+// type, in the project's order), and for the instance selected there: connect and disconnect
+// to the simulated positioner, upload and download with a progress bar, and the DTM's function
+// list from which each function opens its user interface in a tab. The DTMs' status texts go to
+// the status bar and their questions to message boxes; the language and save are the
+// project's.
+//
+// One simulated positioner stands behind the window, so at most one instance is connected at a
+// time; the list marks it. Tabs of every instance stay open side by side, each titled with its
+// instance's system tag; showing a tab selects its instance.
 //
 // Every action is asynchronous: it starts the DTM's work and ends when the DTM tells the frame
 // (its container's events, the end of the connection process) through the event loop. The loop
 // is the program's (the Qt-backed loop in the program, a manual loop in tests).
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QPointer>
 #include <cstdint>
@@ -15,6 +22,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "frame/FrameContainer.h"
 #include "platform/os/IEventLoop.h"
@@ -30,7 +38,6 @@ class QTreeWidgetItem;
 
 namespace kv {
 
-class DTMMain;
 class IDTMContext;
 class PageRegistry;
 class ReferenceFrame;
@@ -44,36 +51,50 @@ class FrameWindow : public QMainWindow {
     Q_OBJECT
 
   public:
-    // The frame, its instance, the loop and the prompt (the frame's) must outlive the window.
-    // projectPath: where Save writes the project. registry: where user interfaces are created
-    // by their ProgID; nullptr for the program's.
-    FrameWindow(ReferenceFrame& frame, FrameInstance& instance, std::shared_ptr<IEventLoop> loop,
+    // The frame with its instances, the loop and the prompt (the frame's) must outlive the
+    // window; the window works on the instances the frame holds when it is made, and selects
+    // the first. projectPath: where Save writes the project. registry: where user interfaces
+    // are created by their ProgID; nullptr for the program's.
+    FrameWindow(ReferenceFrame& frame, std::shared_ptr<IEventLoop> loop,
                 std::shared_ptr<SimulatedPositioner> device, std::shared_ptr<WindowPrompt> prompt,
                 std::string projectPath, const PageRegistry* registry = nullptr);
     ~FrameWindow() override;
 
-    // --- what the buttons do ---
-    // False when the action cannot start (busy, already in that state, refused by the DTM).
+    // --- the instances ---
+    // The list of the instances: one row per instance, in the project's order.
+    QTreeWidget* InstanceList() const { return instances_; }
+    // Makes the instance at that place of the project the one the actions work on; False for
+    // a place the project does not have.
+    bool SelectInstance(int index);
+    // The place of the selected instance, and of the connected one (-1 for none).
+    int SelectedInstance() const;
+    int ConnectedInstance() const;
+
+    // --- what the buttons do, for the selected instance ---
+    // False when the action cannot start (busy, already in that state, another instance
+    // connected, refused by the DTM).
     bool Connect();
     bool Disconnect();
     bool Upload();
     bool Download();
+    // Saves the project with every instance.
     bool Save();
-    // 9 English, 7 German: the DTM and the window's own texts.
+    // 9 English, 7 German: the DTMs' and the window's own texts.
     void SetLanguage(int32_t languageId);
     int32_t Language() const { return language_; }
 
-    // Opens the user interface of a function of the DTM's list (application id) in a tab, or
-    // shows the tab that has it already; the invocable function asks the DTM, which names the
-    // user interface to open. The tab's widget, or nullptr.
+    // Opens the user interface of a function of the selected instance's list (application id)
+    // in a tab, or shows the tab that has it already; the invocable function asks the DTM,
+    // which names the user interface to open. The tab's widget, or nullptr.
     QWidget* OpenFunction(int32_t applicationId);
     // Asks the tab's user interface to release; False (the tab stays) when it refuses.
     bool CloseTab(int index);
-    // Closes every tab, ends the connection, releases the DTM; False when a user interface
-    // refused (nothing else happened then).
+    // Closes every tab, ends the connection, releases every instance's DTM; False when a user
+    // interface refused (nothing else happened then).
     bool ReleaseAll();
 
     bool Busy() const { return busy_.has_value(); }
+    // Whether the selected instance is connected.
     bool IsConnected() const;
     QTabWidget* Tabs() const { return tabs_; }
     QTreeWidget* Functions() const { return functions_; }
@@ -87,63 +108,88 @@ class FrameWindow : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    struct Entry;
     class ProcessWatch;
+    class InstancePrompt;
     enum class Action { Connecting, Uploading, Downloading, Disconnecting };
 
-    IDTMContext& Ctx() const;
     void BuildUi();
     void ApplyWords();
     void UpdateActions();
+    // The selected instance's title, tag and state beside its functions.
     void UpdateInstance();
+    // An instance's row of the list: its tag, and whether it is connected.
+    void UpdateRow(const Entry& entry);
+    // Widens the list's columns that the instance's row does not fit.
+    void FitColumns(const Entry& entry);
+    void Select(Entry& entry);
     // The tag that a parameter document of the DTM holds; a document without it changes none.
-    void TakeTag(const std::string& parameterDocument);
+    void TakeTag(Entry& entry, const std::string& parameterDocument);
     void LoadFunctions();
-    void OnContainerEvent(const FrameEvent& event);
+    void OnContainerEvent(Entry& entry, const FrameEvent& event);
+    bool IsConnected(const Entry& entry) const;
     // Starts an upload or a download of the whole data set.
     bool StartTransfer(Action action);
     // A status text in the window's words: shown again in the language that the user
     // chooses later.
     using StatusWords = std::function<QString(const FrameWords& words)>;
-    void Finish(StatusWords text);
+    // The end of an action of the instance.
+    void Finish(const Entry& entry, StatusWords text);
     void FinishConnectFailed();
-    // A text in no words of the window's (the DTM's, a file error): a language change drops it.
-    void ShowStatus(const QString& text);
-    void ShowStatus(StatusWords text);
-    // Opens the user interface a function call names; the tab's widget or nullptr.
-    QWidget* OpenCall(const std::string& functionCall);
-    QString FunctionName(int32_t applicationId) const;
-    int TabOf(int32_t applicationId) const;
+    // A status text of an instance (nullptr: of the project): one of another instance than the
+    // selected one names its instance. A text in no words of the window's (the DTM's, a file
+    // error) is dropped by a language change.
+    void ShowStatus(const Entry* from, const QString& text);
+    void ShowStatus(const Entry* from, StatusWords text);
+    // What an instance's DTM shows and asks.
+    void ShowDtmStatus(const Entry& entry, const std::string& text);
+    int32_t AskFor(const Entry& entry, const std::string& prompt, int32_t style);
+    // Opens the user interface a function call of the instance names; the tab's widget or
+    // nullptr.
+    QWidget* OpenCall(Entry& entry, const std::string& functionCall);
+    // The name of a function in the instance's list, and the title of its tab.
+    QString FunctionName(const Entry& entry, int32_t applicationId) const;
+    QString TabTitle(const Entry& entry, int32_t applicationId) const;
+    int TabOf(const Entry& entry, int32_t applicationId) const;
+    Entry* EntryOfTab(const QWidget* page) const;
+    // Releases the tab's user interface and closes the tab; False when it refuses.
+    bool ReleaseTab(QWidget* page);
     // The DTM's request to save: a question; while the window closes, the answer the user gave
     // before anything closed (saved or not), without asking again.
-    bool SaveOnRequest();
+    bool SaveOnRequest(const Entry& entry);
     // Writes the project file; its error in the status bar.
     bool WriteProject();
     enum class CloseAnswer { Unchanged, Saved, Discard, Stay };
-    // Before anything closes: a modified project, or input that closing drops, asks Save,
+    // Before anything closes: modified instances, or input that closing drops, ask Save,
     // Discard or Cancel; Stay for Cancel and for a save that failed.
     CloseAnswer AskBeforeClosing();
 
     ReferenceFrame& frame_;
-    FrameInstance& instance_;
     std::shared_ptr<IEventLoop> loop_;
     std::shared_ptr<SimulatedPositioner> device_;
     std::shared_ptr<SimulatedChannel> channel_;
     std::shared_ptr<WindowPrompt> prompt_;
     std::string projectPath_;
     const PageRegistry* registry_;
+    // The instances in the project's order; the list's rows and the tabs refer to them.
+    std::vector<std::unique_ptr<Entry>> entries_;
+    Entry* selected_ = nullptr;
+    // The instance that holds the channel to the simulated positioner (connected or not).
+    Entry* online_ = nullptr;
     std::shared_ptr<ProcessWatch> watch_;
-    std::optional<Action> busy_;
+    std::optional<Action> busy_;  // an action of online_
     std::string invokeId_;
-    std::string tag_;              // the instance's tag, as the DTM's parameter documents give it
     int32_t transferFailure_ = 0;  // why the window's upload or download failed (error bits)
     StatusWords statusWords_;      // the status text when it is one of the window's
-    // The DTM's status text since the window last showed one of its own: at the end of a
-    // process that failed, what the DTM said of the failure.
+    // The DTM's status text since the window last showed one of its own, and whose it is: at
+    // the end of a process that failed, what the DTM said of the failure.
     QString dtmStatus_;
+    const Entry* dtmStatusFrom_ = nullptr;
     int32_t invokeCount_ = 0;
     int32_t language_ = 0;
     bool released_ = false;
     std::optional<CloseAnswer> closing_;  // while the window closes: the user's answer
+    bool releasing_ = false;              // while ReleaseAll releases the instances
 
     QAction* connect_ = nullptr;
     QAction* disconnect_ = nullptr;
@@ -152,6 +198,8 @@ class FrameWindow : public QMainWindow {
     QAction* save_ = nullptr;
     QLabel* languageLabel_ = nullptr;
     QComboBox* languageBox_ = nullptr;
+    QLabel* instancesTitle_ = nullptr;
+    QTreeWidget* instances_ = nullptr;
     QLabel* instanceTitle_ = nullptr;
     QLabel* instanceTag_ = nullptr;
     QLabel* instanceState_ = nullptr;
@@ -161,6 +209,7 @@ class FrameWindow : public QMainWindow {
     QTabWidget* tabs_ = nullptr;
     QLabel* status_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QIcon connectedIcon_;
 };
 
 }  // namespace kv

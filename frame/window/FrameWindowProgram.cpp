@@ -135,7 +135,7 @@ int RunFrameWindow(int& argc, char** argv, const WindowRun& run, const ProjectOp
     device->SetSetpointCycle(kSetpointCycleMs);
     int status = kExitDone;
     {
-        FrameWindow window(frame, *instance, loop, device, prompt, run.project);
+        FrameWindow window(frame, loop, device, prompt, run.project);
         window.show();
         status = app.exec();
         // A window closed by the system rather than by the user is released here.

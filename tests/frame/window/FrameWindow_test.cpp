@@ -54,6 +54,11 @@
 #include "ui/parameterpages/ParameterPage.h"
 #include "ui/parameterpages/ParameterPages.h"
 
+// A text in a failed expectation, as the text it is.
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace kv {
 namespace {
 
@@ -84,8 +89,8 @@ void TypeAndEnter(ctlParameter& row, const QString& text) {
     QTest::keyClick(field, Qt::Key_Return);
 }
 
-// A frame with one instance and its window on a manual loop; questions are answered from a
-// script and recorded.
+// A frame with one instance "PV-101" (or more: "PV-102", ...) and its window on a manual loop;
+// questions are answered from a script and recorded.
 struct WindowFixture {
     test_support::TempFolder temp;
     std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
@@ -98,10 +103,16 @@ struct WindowFixture {
     std::vector<std::pair<std::string, int32_t>> questions;
     int32_t answer = mbaYes;
 
-    WindowFixture() {
+    explicit WindowFixture(int instances = 1) {
         instance = &test_support::AddFrameInstance(frame);
+        for (int i = 2; i <= instances; ++i) {
+            std::string error;
+            EXPECT_NE(frame.AddInstance("PV-" + std::to_string(100 + i), "KV6274PA", error),
+                      nullptr)
+                << error;
+        }
         RegisterFrameworkUserInterfaces(registry);
-        window = std::make_unique<FrameWindow>(frame, *instance, loop, device, prompt,
+        window = std::make_unique<FrameWindow>(frame, loop, device, prompt,
                                                temp.File("project.xml"), &registry);
         prompt->SetAsker([this](const std::string& text, int32_t style) {
             questions.emplace_back(text, style);
@@ -116,6 +127,7 @@ struct WindowFixture {
         EXPECT_TRUE(WidgetDiagnostics().Empty()) << WidgetDiagnostics().Text();
     }
     IDTMContext& Ctx() { return *instance->dtm->DTMContext(); }
+    IDTMContext& Ctx(size_t index) { return *frame.Instances()[index]->dtm->DTMContext(); }
     GUIManager& GUIs() { return dynamic_cast<GUIManager&>(Ctx().GUIManager()); }
     // Lets the loop and Qt run until done() holds, at most maxMs of loop time.
     bool Pump(const std::function<bool()>& done, int64_t maxMs = 30000) {
@@ -232,14 +244,14 @@ TEST(FrameWindow, ThroughEveryPageWithCyclingAndBothLanguagesAndClosedCleanly) {
     ASSERT_NE(pv.find('.'), std::string::npos) << pv;
     f.window->SetLanguage(langGerman);
     EXPECT_EQ(nav.dtmInfo().DataStateLabel(), "Datensatz");
-    EXPECT_EQ(f.window->Tabs()->tabText(0), QStringLiteral("Parameter"));
+    EXPECT_EQ(f.window->Tabs()->tabText(0), QStringLiteral("PV-101: Parameter"));
     std::string german = pv;
     german[pv.find('.')] = ',';
     EXPECT_EQ(nav.Headline().StdHeadline().PV(), german);
     f.window->SetLanguage(langEnglish);
     EXPECT_EQ(nav.Headline().StdHeadline().PV(), pv);
     EXPECT_EQ(nav.dtmInfo().DataStateLabel(), "Data set");
-    EXPECT_EQ(f.window->Tabs()->tabText(0), QStringLiteral("Parameters"));
+    EXPECT_EQ(f.window->Tabs()->tabText(0), QStringLiteral("PV-101: Parameters"));
 
     EXPECT_TRUE(f.questions.empty());
     EXPECT_TRUE(f.window->close());
@@ -397,6 +409,124 @@ TEST(FrameWindowClose, AChangedProjectAsksSaveDiscardOrCancelBeforeAnythingClose
             f.prompt->SetAsker([&](const std::string&, int32_t) { return mbaNo; });
             EXPECT_TRUE(f.window->ReleaseAll());
         }
+    }
+}
+
+// A project of several instances: the list shows each with its tag as its data set gives it,
+// the window works on the one selected, one at a time is connected, tabs of several stay open
+// under their instance's tag, and closing asks once for every modified instance.
+TEST(FrameWindowInstances, TheWindowWorksOnTheSelectedInstanceAndConnectsOneAtATime) {
+    WindowFixture f(4);
+    QTreeWidget* list = f.window->InstanceList();
+    ASSERT_EQ(list->topLevelItemCount(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(list->topLevelItem(i)->text(0), QStringLiteral("PV-10%1").arg(i + 1));
+        EXPECT_EQ(list->topLevelItem(i)->text(2), QStringLiteral("KV6274PA"));
+    }
+    EXPECT_EQ(f.window->SelectedInstance(), 0);
+    IParameters& third = f.Ctx(2).Parameters();
+    third.Item("PHYS/TAG_DESC")->SetTransientValue(Variant("FV-3"));
+    third.ElementChanged(*third.Item("PHYS/TAG_DESC"), "");
+    EXPECT_EQ(list->topLevelItem(2)->text(1), QStringLiteral("FV-3"));
+    EXPECT_EQ(list->topLevelItem(0)->text(1), QString());
+
+    // The row chosen in the list is the instance the actions work on.
+    list->setCurrentItem(list->topLevelItem(2));
+    EXPECT_EQ(f.window->SelectedInstance(), 2);
+    const auto* tag = f.window->findChild<QLabel*>(QStringLiteral("InstanceTag"));
+    EXPECT_EQ(tag->text(), QStringLiteral("Tag: FV-3"));
+    ASSERT_TRUE(f.window->Connect());
+    ASSERT_TRUE(f.Idle());
+    EXPECT_EQ(f.window->ConnectedInstance(), 2);
+    EXPECT_FALSE(list->topLevelItem(2)->icon(0).isNull());
+    EXPECT_TRUE(list->topLevelItem(0)->icon(0).isNull());
+    EXPECT_FALSE(f.Ctx(0).CommunicationManager().IsConnected());
+
+    // Another instance cannot connect meanwhile; its state says which one is.
+    ASSERT_TRUE(f.window->SelectInstance(0));
+    EXPECT_FALSE(f.window->Connect());
+    EXPECT_FALSE(f.window->Upload());
+    const auto* state = f.window->findChild<QLabel*>(QStringLiteral("InstanceState"));
+    EXPECT_EQ(state->text(), QStringLiteral("Disconnected (PV-103 is connected)"));
+
+    // Tabs of two instances side by side; showing one selects its instance.
+    ASSERT_NE(f.window->OpenFunction(1), nullptr);
+    ASSERT_TRUE(f.window->SelectInstance(2));
+    ASSERT_NE(f.window->OpenFunction(1), nullptr);
+    ASSERT_EQ(f.window->Tabs()->count(), 2);
+    EXPECT_EQ(f.window->Tabs()->tabText(0), QStringLiteral("PV-101: Parameters"));
+    EXPECT_EQ(f.window->Tabs()->tabText(1), QStringLiteral("PV-103: Parameters"));
+    f.window->Tabs()->setCurrentIndex(0);
+    EXPECT_EQ(f.window->SelectedInstance(), 0);
+    ASSERT_TRUE(f.window->SelectInstance(2));
+    EXPECT_EQ(f.window->Tabs()->currentIndex(), 1);
+
+    // The selected instance uploads; a status text of another instance names it, and so does
+    // a question's box.
+    ASSERT_TRUE(f.window->Upload());
+    ASSERT_TRUE(f.Idle());
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("Upload finished."));
+    EXPECT_EQ(f.frame.Instances()[0]->container->Count("OnUploadFinished"), 0U);
+    f.Ctx(0).DisplayMessage("A text.");
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("PV-101: A text."));
+    QString title;
+    f.prompt->SetAsker([&](const std::string&, int32_t) {
+        title = f.prompt->NewBox("?", mbsOkOnly)->windowTitle();
+        return mbaOk;
+    });
+    f.Ctx(1).MessageBox("?", mbsOkOnly);
+    EXPECT_EQ(title, QStringLiteral("KV6274PA reference frame - PV-102"));
+
+    // Disconnected, the channel goes to another instance.
+    ASSERT_TRUE(f.window->Disconnect());
+    ASSERT_TRUE(f.Idle());
+    ASSERT_TRUE(f.window->SelectInstance(1));
+    ASSERT_TRUE(f.window->Connect());
+    ASSERT_TRUE(f.Idle());
+    EXPECT_EQ(f.window->ConnectedInstance(), 1);
+    EXPECT_TRUE(list->topLevelItem(2)->icon(0).isNull());
+
+    // One question for the instances whose data changed, the tabs still open.
+    int tabsWhenAsked = -1;
+    f.prompt->SetAsker([&](const std::string& text, int32_t style) {
+        f.questions.emplace_back(text, style);
+        tabsWhenAsked = f.window->Tabs()->count();
+        return mbaNo;
+    });
+    EXPECT_TRUE(f.window->close());
+    ASSERT_EQ(f.questions.size(), 1U);
+    EXPECT_EQ(f.questions[0].first,
+              "The data of PV-103 have changed. Save the project before closing?");
+    EXPECT_EQ(tabsWhenAsked, 2);
+    for (const auto& instance : f.frame.Instances())
+        EXPECT_EQ(instance->container->Count("OnPreparedToRelease"), 1U);
+}
+
+TEST(FrameWindowInstances, TheCloseQuestionNamesTheModifiedInstancesReadably) {
+    struct Case {
+        int modified;
+        const char* names;
+    };
+    const Case cases[] = {
+        {2, "PV-101 and PV-102"},
+        {4, "PV-101, PV-102, PV-103 and PV-104"},
+        {6, "PV-101, PV-102, PV-103 and 3 other instances"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.modified);
+        WindowFixture f(c.modified + 1);
+        for (int i = 0; i < c.modified; ++i) {
+            IParameters& parameters = f.Ctx(static_cast<size_t>(i)).Parameters();
+            parameters.Item("PHYS/TAG_DESC")->SetTransientValue(Variant("FV"));
+            parameters.ElementChanged(*parameters.Item("PHYS/TAG_DESC"), "");
+        }
+        f.answer = mbaCancel;
+        EXPECT_FALSE(f.window->close());
+        ASSERT_EQ(f.questions.size(), 1U);
+        EXPECT_EQ(f.questions[0].first, std::string("The data of ") + c.names +
+                                            " have changed. Save the project before closing?");
+        f.answer = mbaNo;
+        EXPECT_TRUE(f.window->close());
     }
 }
 
@@ -775,7 +905,7 @@ TEST(OnXServer, OpensFunctionOneConnectsUploadsAndCloses) {
     PageRegistry registry;
     RegisterFrameworkUserInterfaces(registry);
     {
-        FrameWindow window(frame, *instance, loop, std::make_shared<SimulatedPositioner>(), prompt,
+        FrameWindow window(frame, loop, std::make_shared<SimulatedPositioner>(), prompt,
                            temp.File("project.xml"), &registry);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
