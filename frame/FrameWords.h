@@ -50,12 +50,15 @@ struct FrameWords {
     const char* readFailed;
     const char* written;
     const char* writeFailed;
-    // Why a connection or a transfer failed.
+    // Why a connection or a transfer failed; a denied access names the protection the device
+    // reports, in the DTM's terms.
     const char* notReachable;
     const char* noAnswer;
     const char* connectionLost;
     const char* deviceRefused;
     const char* accessDenied;
+    const char* writeLocking;
+    const char* hardwareSwitch;
     const char* deviceError;
     // The project saved (%1: its file), or not saved (a reason follows).
     const char* saved;

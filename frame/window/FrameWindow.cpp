@@ -22,6 +22,7 @@
 #include <pugixml.hpp>
 
 #include "core/DtmElements.h"
+#include "core/ProjectHelpers.h"
 #include "dtm/DTMMain.h"
 #include "frame/FileWriting.h"
 #include "frame/FrameWords.h"
@@ -37,6 +38,7 @@
 #include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IFunctionCall.h"
 #include "platform/runtime/IGUIManager.h"
+#include "platform/runtime/IOnlineParameterService.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateProcess.h"
@@ -58,13 +60,9 @@ constexpr int kApplicationIdRole = Qt::UserRole;
 // Of an instance's row: the instance's place in the project.
 constexpr int kEntryRole = Qt::UserRole;
 
-// The DP-V1 error class of the device's answer "access denied" (the write lock or the hardware
-// write protection refuses a write).
-constexpr int32_t kAccessDeniedClass = 0x300000;
-
-// Why a transfer failed, from the error bits of the element that failed; nullptr when they do
-// not say.
-const char* ReasonOfTransfer(const FrameWords& words, int32_t failure) {
+// Why a transfer failed, from the error bits of the element that failed and, for a denied
+// access, the protection the device reports; nullptr when they do not say.
+const char* ReasonOfTransfer(const FrameWords& words, int32_t failure, WriteProtection protection) {
     switch ((failure & sfCommErrorMask) >> 16) {
         case cecNone:
             break;
@@ -76,9 +74,24 @@ const char* ReasonOfTransfer(const FrameWords& words, int32_t failure) {
             return words.notReachable;
     }
     const int32_t dpv1 = failure & sfDpv1ErrorMask;
-    if (dpv1 == kAccessDeniedClass)
-        return words.accessDenied;
+    if (dpv1 == kDpv1AccessDeniedClass) {
+        switch (protection) {
+            case WriteProtection::HardwareSwitch:
+                return words.hardwareSwitch;
+            case WriteProtection::WriteLocking:
+                return words.writeLocking;
+            case WriteProtection::None:
+                return words.accessDenied;
+        }
+    }
     return dpv1 != 0 ? words.deviceError : nullptr;
+}
+
+// The protection that a failure names: what the instance knows of the device's when the
+// device denied access.
+WriteProtection ProtectionOfFailure(IDTMContext& context, int32_t failure) {
+    return (failure & sfDpv1ErrorMask) == kDpv1AccessDeniedClass ? DeviceWriteProtection(context)
+                                                                 : WriteProtection::None;
 }
 
 // Why a connection failed, from the communication's error code.
@@ -102,26 +115,27 @@ QString Failed(const char* failure, const char* reason) {
                              : QString::fromUtf8(failure) + QLatin1Char('.');
 }
 
-// The end of a failed transfer: why, from the error bits; without them, the DTM's own status
-// text of the failure when it gave one, while the words are of the language that text is in (a
-// language change drops the DTM's texts).
-std::function<QString(const FrameWords&)> TransferFailed(const char* FrameWords::*failure,
-                                                         int32_t bits, QString dtmText,
-                                                         const FrameWords& dtmWords) {
-    return [failure, bits, dtmText = std::move(dtmText),
-            dtmWords = &dtmWords](const FrameWords& words) {
-        const char* reason = ReasonOfTransfer(words, bits);
-        if (reason == nullptr && !dtmText.isEmpty() && &words == dtmWords)
-            return Failed(words.*failure, nullptr) + QLatin1Char(' ') + dtmText;
-        return Failed(words.*failure, reason);
-    };
-}
-
 // A text that ends as a sentence.
 QString AsSentence(QString text) {
     if (!text.isEmpty() && !text.endsWith(QLatin1Char('.')))
         text += QLatin1Char('.');
     return text;
+}
+
+// The end of a failed transfer: why, from the error bits and the protection; without them,
+// the DTM's own status text of the failure when it gave one, while the words are of the
+// language that text is in (a language change drops the DTM's texts).
+std::function<QString(const FrameWords&)> TransferFailed(const char* FrameWords::*failure,
+                                                         int32_t bits, WriteProtection protection,
+                                                         QString dtmText,
+                                                         const FrameWords& dtmWords) {
+    return [failure, bits, protection, dtmText = std::move(dtmText),
+            dtmWords = &dtmWords](const FrameWords& words) {
+        const char* reason = ReasonOfTransfer(words, bits, protection);
+        if (reason == nullptr && !dtmText.isEmpty() && &words == dtmWords)
+            return Failed(words.*failure, nullptr) + QLatin1Char(' ') + AsSentence(dtmText);
+        return Failed(words.*failure, reason);
+    };
 }
 
 // Instances named in a sentence: up to four by name, of more three and the count of the others.
@@ -766,6 +780,7 @@ bool FrameWindow::StartTransfer(Action action) {
     invokeId_ = (upload ? "upload-" : "download-") + std::to_string(++invokeCount_);
     busy_ = action;
     transferFailure_ = 0;
+    transferProtection_ = WriteProtection::None;
     progress_->setValue(0);
     progress_->show();
     UpdateActions();
@@ -864,9 +879,10 @@ void FrameWindow::SetLanguage(int32_t languageId) {
     }
 }
 
-void FrameWindow::Finish(const Entry& entry, StatusWords text) {
+void FrameWindow::Finish(const Entry& entry, StatusWords text, bool keepProgress) {
     busy_.reset();
-    progress_->hide();
+    if (!keepProgress)
+        progress_->hide();
     ShowStatus(&entry, std::move(text));
     UpdateRow(entry);
     UpdateInstance();
@@ -883,21 +899,29 @@ void FrameWindow::OnContainerEvent(Entry& entry, const FrameEvent& event) {
         // process of a DTM (a page's read or write) shows it until it reports its end.
         const bool transfer =
             ownAction && (busy_ == Action::Uploading || busy_ == Action::Downloading);
-        if (event.show)
-            progress_->setValue(std::clamp(event.percent, 0, 100));
-        if (!transfer)
+        if (!transfer) {
+            if (event.show)
+                progress_->setValue(std::clamp(event.percent, 0, 100));
             progress_->setVisible(event.show);
+        } else if (event.show &&
+                   event.text == (busy_ == Action::Uploading ? kUploadTitle : kDownloadTitle)) {
+            // Only the transfer's own progress: the reads before a download are no part of how
+            // far it came.
+            progress_->setValue(std::clamp(event.percent, 0, 100));
+        }
     } else if (event.kind == "OnTransferFinished") {
         if (ownAction) {
             // The window's own upload or download: its end follows with the reason kept.
             transferFailure_ = event.failure;
+            transferProtection_ = ProtectionOfFailure(entry.Ctx(), event.failure);
         } else if (event.success) {
             ShowStatus(from, Word(event.write ? &FrameWords::written : &FrameWords::read));
         } else {
             const QString dtmText = dtmStatusFrom_ == from ? dtmStatus_ : QString();
             ShowStatus(from, TransferFailed(
                                  event.write ? &FrameWords::writeFailed : &FrameWords::readFailed,
-                                 event.failure, dtmText, FrameWordsOf(language_)));
+                                 event.failure, ProtectionOfFailure(entry.Ctx(), event.failure),
+                                 dtmText, FrameWordsOf(language_)));
         }
     } else if (event.kind == "OnUploadFinished" || event.kind == "OnDownloadFinished") {
         const bool upload = event.kind == "OnUploadFinished";
@@ -908,9 +932,12 @@ void FrameWindow::OnContainerEvent(Entry& entry, const FrameEvent& event) {
             Finish(entry, Word(upload ? &FrameWords::uploaded : &FrameWords::downloaded));
         } else {
             const QString dtmText = dtmStatusFrom_ == from ? dtmStatus_ : QString();
+            // The bar keeps showing how far the transfer came.
             Finish(entry,
                    TransferFailed(upload ? &FrameWords::uploadFailed : &FrameWords::downloadFailed,
-                                  transferFailure_, dtmText, FrameWordsOf(language_)));
+                                  transferFailure_, transferProtection_, dtmText,
+                                  FrameWordsOf(language_)),
+                   true);
         }
     } else if (event.kind == "OnPreparedToReleaseCommunication") {
         // The communication is released outside the DTM's own call.

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ProjectHelpers.h"
 #include "frame/FrameContainer.h"
 #include "platform/os/IEventLoop.h"
 
@@ -134,7 +135,8 @@ class FrameWindow : public QMainWindow {
     // chooses later.
     using StatusWords = std::function<QString(const FrameWords& words)>;
     // The end of an action of the instance.
-    void Finish(const Entry& entry, StatusWords text);
+    // keepProgress: the bar stays as it is (a transfer that failed shows how far it came).
+    void Finish(const Entry& entry, StatusWords text, bool keepProgress = false);
     void FinishConnectFailed();
     // A status text of an instance (nullptr: of the project): one of another instance than the
     // selected one names its instance. A text in no words of the window's (the DTM's, a file
@@ -179,8 +181,11 @@ class FrameWindow : public QMainWindow {
     std::shared_ptr<ProcessWatch> watch_;
     std::optional<Action> busy_;  // an action of online_
     std::string invokeId_;
-    int32_t transferFailure_ = 0;  // why the window's upload or download failed (error bits)
-    StatusWords statusWords_;      // the status text when it is one of the window's
+    // Why the window's upload or download failed: the error bits, and the protection the
+    // device reported when it denied access.
+    int32_t transferFailure_ = 0;
+    WriteProtection transferProtection_ = WriteProtection::None;
+    StatusWords statusWords_;  // the status text when it is one of the window's
     // The DTM's status text since the window last showed one of its own, and whose it is: at
     // the end of a process that failed, what the DTM said of the failure.
     QString dtmStatus_;

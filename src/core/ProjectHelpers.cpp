@@ -200,6 +200,27 @@ const Variant& DeviceOrDataSetValue(const IPrivateDataElement& element) {
     return element.DeviceValue().isEmpty() ? element.TransientValue() : element.DeviceValue();
 }
 
+WriteProtection DeviceWriteProtection(IDTMContext& context) {
+    // The device's values decide where they were read (the read before a download leaves the
+    // project's values); without them, the values the data set holds.
+    const clsDataElement* hardware = FindElement(context, kHwWriteProtection);
+    if (hardware != nullptr && DeviceOrDataSetValue(*hardware).looseEquals(Variant(int32_t{1})))
+        return WriteProtection::HardwareSwitch;
+    const clsDataElement* locking = FindElement(context, kWriteLocking);
+    if (locking != nullptr && DeviceOrDataSetValue(*locking).looseEquals(Variant(int32_t{0})))
+        return WriteProtection::WriteLocking;
+    return WriteProtection::None;
+}
+
+int32_t WriteProtectionReadFailure(IDTMContext& context) {
+    for (const char* path : {kWriteLocking, kHwWriteProtection}) {
+        const clsDataElement* e = FindElement(context, path);
+        if (e != nullptr && TransferErrorBits(*e) != 0)
+            return TransferErrorBits(*e);
+    }
+    return 0;
+}
+
 bool CheckWriteProtection(IDTMContext& context) {
     return Guarded(context.Diagnostics(), "CheckWriteProtection", false, [&] {
         clsDataElement* locking = FindElement(context, kWriteLocking);
@@ -207,19 +228,17 @@ bool CheckWriteProtection(IDTMContext& context) {
         // Without the two parameters the protection cannot be judged: no writing.
         if (locking == nullptr || hardware == nullptr)
             return false;
-        // The device's values decide where they were read (the read before a download leaves
-        // the project's values); without them, the values the data set holds.
         locking->ClearStatusFlag(sfReadPending);
-        const bool locked = DeviceOrDataSetValue(*locking).looseEquals(Variant(int32_t{0}));
         hardware->ClearStatusFlag(sfReadPending);
-        const bool hwProtected = DeviceOrDataSetValue(*hardware).looseEquals(Variant(int32_t{1}));
-        if (hwProtected) {
-            context.MessageBox(GetDictionaryText(context, "meld_hw_protec"), mbsOkOnly);
-            return false;
-        }
-        if (locked) {
-            context.MessageBox(GetDictionaryText(context, "meld_w_locking"), mbsOkOnly);
-            return false;
+        switch (DeviceWriteProtection(context)) {
+            case WriteProtection::HardwareSwitch:
+                context.MessageBox(GetDictionaryText(context, "meld_hw_protec"), mbsOkOnly);
+                return false;
+            case WriteProtection::WriteLocking:
+                context.MessageBox(GetDictionaryText(context, "meld_w_locking"), mbsOkOnly);
+                return false;
+            case WriteProtection::None:
+                break;
         }
         return true;
     });

@@ -62,12 +62,21 @@ void StartWriteLockUpload(IDTMContext& context, const std::string& processId,
 // far as the instance knows (a read that only shows the device leaves a writable element's
 // value as the project has it).
 const Variant& DeviceOrDataSetValue(const IPrivateDataElement& element);
+// The write protection the device has as far as the instance knows (DeviceOrDataSetValue of
+// the two write-protection parameters): the hardware switch in preference to the write
+// locking.
+enum class WriteProtection { None, WriteLocking, HardwareSwitch };
+WriteProtection DeviceWriteProtection(IDTMContext& context);
+// Why the last read of the two write-protection parameters failed: the error bits
+// (TransferErrorBits) of the first that failed; 0 when neither did.
+int32_t WriteProtectionReadFailure(IDTMContext& context);
 // Judges the two write-protection parameters as read: True when writing is allowed. The
 // hardware protection is reported ("meld_hw_protec") in preference to the write locking
 // ("meld_w_locking"); one message at most.
 bool CheckWriteProtection(IDTMContext& context);
-// Reads the two write-protection parameters through the group (the DTM object, before a
-// download). True when the read started; "error_at_read_status" when it did not.
+// Reads the two write-protection parameters through the group (the DTM object before a
+// download, a page after a denied write). True when the read started; "error_at_read_status"
+// when it did not.
 bool StartDownloadProtectionCheck(IDTMContext& context, ITransactionGroup& group,
                                   std::weak_ptr<IPrivateProcess> callback);
 // Adds the reads after a connection to the group: tag, revisions, serial number, read-back,

@@ -167,6 +167,7 @@ void DTMMain::FinishDownloadCheck(bool readOk) {
     m_DownloadCancelled = false;
     m_DownloadInvokeId.clear();
     m_DownloadPath.clear();
+    int32_t failure = 0;  // why the download did not start, as the error bits of a transfer
     const bool started = Guarded(Log(), "DTMMain: end of the download check", false, [&] {
         m_TransGroup->Clear();
         if (cancelled) {
@@ -175,21 +176,29 @@ void DTMMain::FinishDownloadCheck(bool readOk) {
         }
         if (!readOk) {
             // Unread, the protection cannot be judged: nothing is written.
+            failure = WriteProtectionReadFailure(Context());
             if (!m_Released)
                 Context().MessageBox(GetDictionaryText(Context(), "error_at_read_status"),
                                      mbsOkOnly);
             return false;
         }
-        if (!CheckWriteProtection(Context()))
+        if (!CheckWriteProtection(Context())) {
+            failure = kDpv1AccessDeniedClass;
             return false;
+        }
         // The online service tells the frame the end of the download itself, also when it
         // cannot start it.
         Context().OnlineParameterService().DownloadRequest(invokeId, path);
         return true;
     });
     if (!started) {
-        if (IDTMEvents* events = Context().DTMEvents())
+        if (IDTMEvents* events = Context().DTMEvents()) {
+            // The frame hears why, as of a download that the device refused.
+            if (!cancelled)
+                events->TransferFinished(Context().SystemTag(), kDownloadTitle, true, false,
+                                         failure);
             events->DownloadFinished(invokeId, false);
+        }
     }
 }
 

@@ -244,14 +244,20 @@ TEST_F(PageTransferTest, CheckWriteProtectionJudgesBothParameters) {
         Variant hardware;
         bool allowed;
         std::vector<std::string> boxes;
+        WriteProtection protection;
     };
+    using enum WriteProtection;
     const std::vector<Case> cases = {
-        {Variant(int32_t{0}), Variant(int16_t{1}), false, {Text("meld_hw_protec")}},
-        {Variant(int32_t{2457}), Variant(int16_t{1}), false, {Text("meld_hw_protec")}},
-        {Variant(int32_t{0}), Variant(int16_t{0}), false, {Text("meld_w_locking")}},
-        {Variant(int32_t{2457}), Variant(int16_t{0}), true, {}},
-        {Variant(int32_t{1}), Variant(int16_t{0}), true, {}},
-        {Variant(int32_t{2457}), Variant(int16_t{2}), true, {}},
+        {Variant(int32_t{0}), Variant(int16_t{1}), false, {Text("meld_hw_protec")}, HardwareSwitch},
+        {Variant(int32_t{2457}),
+         Variant(int16_t{1}),
+         false,
+         {Text("meld_hw_protec")},
+         HardwareSwitch},
+        {Variant(int32_t{0}), Variant(int16_t{0}), false, {Text("meld_w_locking")}, WriteLocking},
+        {Variant(int32_t{2457}), Variant(int16_t{0}), true, {}, None},
+        {Variant(int32_t{1}), Variant(int16_t{0}), true, {}, None},
+        {Variant(int32_t{2457}), Variant(int16_t{2}), true, {}, None},
     };
     for (const Case& c : cases) {
         prompt->questions.clear();
@@ -259,6 +265,7 @@ TEST_F(PageTransferTest, CheckWriteProtectionJudgesBothParameters) {
         E("PHYS/HW_WRITE_PROTECTION")->SetDeviceValue(c.hardware);
         E("PHYS/WRITE_LOCKING")->SetStatusFlag(kReadPending);
         E("PHYS/HW_WRITE_PROTECTION")->SetStatusFlag(kReadPending);
+        EXPECT_EQ(DeviceWriteProtection(inst.context), c.protection);
         EXPECT_EQ(CheckWriteProtection(inst.context), c.allowed)
             << c.locking.toString() << " " << c.hardware.toString();
         std::vector<std::string> boxes;

@@ -19,6 +19,10 @@ enum OnlineModeBits : int32_t {
     omDownload = 0x2,  // the frame's download runs
 };
 
+// The titles under which the frame's upload and download report their progress and end.
+inline constexpr const char* kUploadTitle = "Upload";
+inline constexpr const char* kDownloadTitle = "Download";
+
 // The instance's online service: uploads and downloads of the frame, and reads of marked
 // elements.
 class IOnlineParameterService {

@@ -76,6 +76,10 @@ class IPrivateDataElement {
     virtual void SetNestProcessLevel(int32_t level) = 0;
 };
 
+// The DP-V1 error class of a device that denies access: its write locking or its hardware
+// write protection refuses a write.
+inline constexpr int32_t kDpv1AccessDeniedClass = 0x300000;
+
 // The status bits that say why the last transfer of the element failed: its communication
 // error and its DP-V1 error class; 0 when it did not fail.
 inline int32_t TransferErrorBits(const IPrivateDataElement& element) {

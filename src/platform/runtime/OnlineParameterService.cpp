@@ -89,7 +89,7 @@ bool OnlineParameterService::StartTransfer(
             return write ? e.IsDownloadParam(context_) : e.IsUploadParam(context_);
         });
     process.reportProgress = true;
-    process.title = write ? "Download" : "Upload";
+    process.title = write ? kDownloadTitle : kUploadTitle;
     process.onEnd = [alive = lifetime_.Watch(), jobs = process.jobs,
                      end = std::move(end)](bool success) {
         if (alive.Alive())
@@ -217,7 +217,7 @@ void OnlineParameterService::TellTransferEnd(bool write, const std::vector<Trans
             if (e != nullptr)
                 failure = TransferErrorBits(*e);
         }
-        events->TransferFinished(context_.SystemTag(), write ? "Download" : "Upload", write,
+        events->TransferFinished(context_.SystemTag(), write ? kDownloadTitle : kUploadTitle, write,
                                  success, failure);
     });
 }

@@ -152,21 +152,46 @@ void ParameterPage::OnProcessProgress(const std::string& /*processId*/, int32_t 
 void ParameterPage::OnProcessFinished(const std::string& processId, bool success) {
     // Every process that calls the page back ends the frame's display of its progress.
     ReportProgress(100, false);
-    if (!transfer_ || !group_ || !group_->OwnsProcess(processId))
+    if (!group_ || !group_->OwnsProcess(processId))
+        return;
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    if (deniedWrite_) {
+        // The device's write protection is read: the denied write ends now.
+        const int32_t failure = *deniedWrite_;
+        deniedWrite_.reset();
+        EndTransfer(*context, true, false, failure);
+        return;
+    }
+    if (!transfer_)
         return;
     const bool write = *transfer_;
     transfer_.reset();
-    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    const int32_t failure = success ? 0 : FailureOfRows();
+    // A write that the device denies: its write protection is read first, so that the end
+    // can name the protection that refused it, as before a download. The read shows the
+    // device: the project keeps its own write locking.
+    if (write && (failure & sfDpv1ErrorMask) == kDpv1AccessDeniedClass) {
+        group_->SetReads(GroupReads::Shown);
+        const bool started = StartDownloadProtectionCheck(*context, *group_, process_);
+        group_->SetReads(GroupReads::Taken);
+        if (started) {
+            deniedWrite_ = failure;
+            return;
+        }
+    }
+    EndTransfer(*context, write, success, failure);
+}
+
+void ParameterPage::EndTransfer(IDTMContext& context, bool write, bool success, int32_t failure) {
     // The page's own read or write failed: the device did not answer, answered an error, or
     // sent data that do not decode. The rows concerned show the error; the user is told.
     // A write stopped by a value that its element refuses names that row.
-    if (!success && !(write && RefusesForRefusedInput(*context, "error_at_write_status", true)))
-        context->DisplayMessage(
-            GetDictionaryText(*context, write ? "error_at_write_status" : "error_at_read_status"));
+    if (!success && !(write && RefusesForRefusedInput(context, "error_at_write_status", true)))
+        context.DisplayMessage(
+            GetDictionaryText(context, write ? "error_at_write_status" : "error_at_read_status"));
     // The frame hears how it ended, after the message, so that its own text comes last.
-    if (IDTMEvents* events = context->DTMEvents())
-        events->TransferFinished(context->SystemTag(), TitleText(), write, success,
-                                 success ? 0 : FailureOfRows());
+    if (IDTMEvents* events = context.DTMEvents())
+        events->TransferFinished(context.SystemTag(), TitleText(), write, success, failure);
 }
 
 int32_t ParameterPage::FailureOfRows() const {

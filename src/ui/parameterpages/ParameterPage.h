@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/ProjectHelpers.h"
-#include "platform/runtime/ITransactionGroup.h"
+#include "platform/runtime/TransactionGroup.h"
 #include "ui/parameterpages/PageBase.h"
 
 namespace kv {
@@ -62,11 +62,16 @@ class ParameterPage : public PageBase, public IPrivateGUIReadWriteSaveLoad {
     void ReportProgress(int32_t percent, bool show);
     // The error bits of the first row whose element the last transfer failed for; 0 for none.
     int32_t FailureOfRows() const;
+    // The end of the page's read or write: the user's message of a failure, then the frame's
+    // TransferFinished.
+    void EndTransfer(IDTMContext& context, bool write, bool success, int32_t failure);
 
-    std::unique_ptr<ITransactionGroup> group_;
+    std::unique_ptr<TransactionGroup> group_;
     std::shared_ptr<ProcessForward> process_;
     // The page's own read (false) or write (true) while its process runs.
     std::optional<bool> transfer_;
+    // While the write protection is read after a denied write: the write's error bits.
+    std::optional<int32_t> deniedWrite_;
 };
 
 }  // namespace kv

@@ -785,8 +785,8 @@ TEST(FrameWindow, TheEndOfEveryProcessReplacesTheStatusText) {
     // The device's write lock refuses the write: the failure says so.
     f.device->SetWriteLocked(true);
     type(QStringLiteral("3"));
-    EXPECT_EQ(transfer(true),
-              QStringLiteral("The write failed: the device denies access (write lock)."));
+    EXPECT_EQ(transfer(true), QStringLiteral("The write failed: writing is locked in the "
+                                             "positioner (write locking)."));
 
     // A value that cannot go on the wire stops a page's write and the download: their ends keep
     // what the DTM said of it, in the language it was said in.
@@ -808,12 +808,12 @@ TEST(FrameWindow, TheEndOfEveryProcessReplacesTheStatusText) {
         return f.window->StatusText();
     };
     EXPECT_EQ(download(), QStringLiteral("The download failed. The parameters could not be "
-                                         "written to the device. PHYS/TAG_DESC: Invalid input"));
+                                         "written to the device. PHYS/TAG_DESC: Invalid input."));
     f.window->SetLanguage(langGerman);
     EXPECT_EQ(f.window->StatusText(), QStringLiteral("Der Download ist fehlgeschlagen."));
     EXPECT_EQ(download(), QStringLiteral("Der Download ist fehlgeschlagen. Die Parameter konnten "
                                          "nicht in das Gerät geschrieben werden. PHYS/TAG_DESC: "
-                                         "Ungültige Eingabe"));
+                                         "Ungültige Eingabe."));
     f.window->SetLanguage(langEnglish);
     EXPECT_EQ(f.window->StatusText(), QStringLiteral("The download failed."));
     parameters.Item("PHYS/TAG_DESC")->SetTransientValue(Variant("FV-1"));
@@ -832,6 +832,82 @@ TEST(FrameWindow, TheEndOfEveryProcessReplacesTheStatusText) {
               QStringLiteral("Der Upload ist fehlgeschlagen: das Gerät antwortet nicht."));
     f.answer = mbaNo;
     EXPECT_TRUE(f.window->close());
+}
+
+// A page's write and the download that the device refuses: the end names the protection the
+// device reports, or the fault; the bar shows how far the download came.
+TEST(FrameWindow, ARefusedWriteOrDownloadSaysWhyAndShowsHowFarItCame) {
+    struct Case {
+        const char* name;
+        bool hardwareSwitch;
+        bool writeLocked;
+        bool busFault;
+        int32_t language;
+        const char* write;     // the end of the page's write; nullptr: not tried
+        const char* download;  // the end of the download
+    };
+    const Case cases[] = {
+        {"hardware switch", true, false, false, langEnglish,
+         "The write failed: the positioner is write-protected by its hardware switch.",
+         "The download failed: the positioner is write-protected by its hardware switch."},
+        {"hardware switch and write locking", true, true, false, langEnglish, nullptr,
+         "The download failed: the positioner is write-protected by its hardware switch."},
+        {"write locking, German", false, true, false, langGerman,
+         "Das Schreiben ist fehlgeschlagen: das Schreiben ist im Stellungsregler gesperrt "
+         "(Schreibsperre).",
+         "Der Download ist fehlgeschlagen: das Schreiben ist im Stellungsregler gesperrt "
+         "(Schreibsperre)."},
+        {"bus fault", false, false, true, langEnglish, nullptr,
+         "The download failed: the device does not answer."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WindowFixture f;
+        RegisterParameterPages(f.registry);
+        f.window->SetLanguage(c.language);
+        f.device->SetHardwareWriteProtection(c.hardwareSwitch);
+        f.device->SetWriteLocked(c.writeLocked);
+        ASSERT_TRUE(f.window->Connect());
+        ASSERT_TRUE(f.Idle());
+        if (c.write != nullptr) {
+            auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(1));
+            ASSERT_NE(main, nullptr);
+            auto* page = dynamic_cast<ParameterPage*>(
+                f.ShowPage(main->NavigationControl(), "KV6274PA.ctlChar"));
+            ASSERT_NE(page, nullptr);
+            ASSERT_TRUE(page->WriteParameter());
+            f.Pump([&] { return !page->Group()->Busy(); });
+            f.loop->RunUntilIdle();
+            EXPECT_EQ(f.window->StatusText().toStdString(), c.write);
+            // What the device reported of its protection is not taken into the project.
+            EXPECT_EQ(f.Ctx().Parameters().Item("PHYS/WRITE_LOCKING")->TransientValue().toLong(),
+                      2457);
+        }
+        if (c.busFault) {
+            const clsDataElement& deadband =
+                AsDataElement(*f.Ctx().Parameters().Item("TRANS/1/Act/DEADBAND"));
+            f.device->InjectFault(uint8_t(deadband.Slot), uint8_t(deadband.index),
+                                  SimFault{.noAnswer = true, .times = 1});
+        }
+        std::vector<int> barWhenAsked;
+        f.prompt->SetAsker([&](const std::string&, int32_t) {
+            barWhenAsked.push_back(f.window->Progress()->value());
+            return mbaOk;
+        });
+        ASSERT_TRUE(f.window->Download());
+        ASSERT_TRUE(f.Idle());
+        EXPECT_EQ(f.window->StatusText().toStdString(), c.download);
+        EXPECT_TRUE(f.window->Progress()->isVisible());
+        if (c.busFault) {
+            EXPECT_GT(f.window->Progress()->value(), 0);
+        } else {
+            // Refused before anything was written: the box of the protection came at 0 %.
+            EXPECT_EQ(barWhenAsked, std::vector<int>{0});
+            EXPECT_EQ(f.window->Progress()->value(), 0);
+        }
+        f.prompt->SetAsker([](const std::string&, int32_t) { return mbaNo; });
+        EXPECT_TRUE(f.window->close());
+    }
 }
 
 // A user interface that does not let itself be closed.
