@@ -60,9 +60,10 @@ struct FrameWords {
     const char* writeLocking;
     const char* hardwareSwitch;
     const char* deviceError;
-    // The project saved (%1: its file), or not saved (a reason follows).
+    // The project saved (%1: its file), not saved (a reason follows), or not saved now.
     const char* saved;
     const char* saveFailed;
+    const char* saveWhileBusy;
     const char* noUserInterface;
     const char* cannotOpen;
     const char* refusesToClose;

@@ -507,7 +507,7 @@ void FrameWindow::UpdateActions() {
     disconnect_->setEnabled(idle && connected);
     upload_->setEnabled(idle && connected);
     download_->setEnabled(idle && connected);
-    save_->setEnabled(idle);
+    save_->setEnabled(!released_ && busy_ != Action::Uploading && busy_ != Action::Downloading);
     languageBox_->setEnabled(!released_);
     functions_->setEnabled(!released_);
 }
@@ -793,7 +793,14 @@ bool FrameWindow::StartTransfer(Action action) {
 }
 
 bool FrameWindow::Save() {
-    if (busy_ || released_ || !WriteProject())
+    if (released_)
+        return false;
+    // The data sets are not saved half transferred.
+    if (busy_ == Action::Uploading || busy_ == Action::Downloading) {
+        ShowStatus(nullptr, Word(&FrameWords::saveWhileBusy));
+        return false;
+    }
+    if (!WriteProject())
         return false;
     ShowStatus(nullptr, [path = ToQString(projectPath_)](const FrameWords& words) {
         return QString::fromUtf8(words.saved).arg(path);
@@ -850,14 +857,17 @@ bool FrameWindow::SaveOnRequest(const Entry& entry) {
     // not saved over the user's choice.
     if (closing_)
         return *closing_ == CloseAnswer::Saved;
+    // A user interface asks because its user chose to save there: the project is saved as
+    // Save saves it, without asking again.
+    if (!releasing_)
+        return Save();
+    // Released outside a close, each modified instance asks as it goes: the first answer is
+    // the project's.
     const QString question = QString::fromUtf8(FrameWordsOf(language_).saveQuestion)
                                  .arg(ToQString(entry.instance.systemTag));
     const bool saved =
         AskFor(entry, question.toStdString(), mbsYesNoQuestion) == mbaYes && WriteProject();
-    // Released outside a close, each modified instance asks as it goes: the first answer is the
-    // project's.
-    if (releasing_)
-        closing_ = saved ? CloseAnswer::Saved : CloseAnswer::Discard;
+    closing_ = saved ? CloseAnswer::Saved : CloseAnswer::Discard;
     return saved;
 }
 

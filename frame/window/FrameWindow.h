@@ -78,7 +78,7 @@ class FrameWindow : public QMainWindow {
     bool Disconnect();
     bool Upload();
     bool Download();
-    // Saves the project with every instance.
+    // Saves the project with every instance; not while an upload or a download runs.
     bool Save();
     // 9 English, 7 German: the DTMs' and the window's own texts.
     void SetLanguage(int32_t languageId);
@@ -156,8 +156,9 @@ class FrameWindow : public QMainWindow {
     Entry* EntryOfTab(const QWidget* page) const;
     // Releases the tab's user interface and closes the tab; False when it refuses.
     bool ReleaseTab(QWidget* page);
-    // The DTM's request to save: a question; while the window closes, the answer the user gave
-    // before anything closed (saved or not), without asking again.
+    // The DTM's request to save: a user interface's saves as Save does; while the window
+    // closes, the answer the user gave before anything closed (saved or not); while the
+    // instances are released otherwise, one question for the project.
     bool SaveOnRequest(const Entry& entry);
     // Writes the project file; its error in the status bar.
     bool WriteProject();

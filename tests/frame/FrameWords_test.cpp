@@ -30,6 +30,7 @@ TEST(FrameWords, WhatStandsAloneEndsAsASentenceInBothLanguages) {
         &FrameWords::read,
         &FrameWords::written,
         &FrameWords::saved,
+        &FrameWords::saveWhileBusy,
         &FrameWords::noUserInterface,
         &FrameWords::cannotOpen,
         &FrameWords::refusesToClose,

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "core/DictionaryLookup.h"
 #include "core/clsDataElement.h"
 #include "dtm/DTMMain.h"
 #include "frame/ReferenceFrame.h"
@@ -906,6 +907,45 @@ TEST(FrameWindow, ARefusedWriteOrDownloadSaysWhyAndShowsHowFarItCame) {
             EXPECT_EQ(f.window->Progress()->value(), 0);
         }
         f.prompt->SetAsker([](const std::string&, int32_t) { return mbaNo; });
+        EXPECT_TRUE(f.window->close());
+    }
+}
+
+// The channel assignment page's Save asks its own question; after Yes the frame saves the
+// project without a second one and says so, after No it saves nothing. While a download runs,
+// the project is not saved, and the status text says why.
+TEST(FrameWindow, ASaveTheDTMAsksForSavesWithoutASecondQuestion) {
+    for (const int32_t answer : {mbaYes, mbaNo}) {
+        SCOPED_TRACE(answer);
+        WindowFixture f;
+        RegisterParameterPages(f.registry);
+        f.answer = answer;
+        auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(1));
+        ASSERT_NE(main, nullptr);
+        QWidget* page = f.ShowPage(main->NavigationControl(), "KV6274PA.ctlChannelAssign");
+        ASSERT_NE(page, nullptr);
+        auto* save = page->findChild<QPushButton*>();
+        ASSERT_NE(save, nullptr);
+        save->click();
+        ASSERT_EQ(f.questions.size(), 1U);
+        EXPECT_EQ(f.questions[0].first, GetDictionaryText(f.Ctx(), "alert_SaveParameter"));
+        const std::string project = f.temp.File("project.xml");
+        EXPECT_EQ(fs::exists(project), answer == mbaYes);
+        if (answer == mbaYes) {
+            EXPECT_EQ(f.window->StatusText().toStdString(),
+                      "The project " + project + " was saved.");
+            ASSERT_TRUE(f.window->Connect());
+            ASSERT_TRUE(f.Idle());
+            fs::remove(project);
+            ASSERT_TRUE(f.window->Download());
+            save->click();
+            EXPECT_FALSE(fs::exists(project));
+            EXPECT_EQ(
+                f.window->StatusText(),
+                QStringLiteral("The project is not saved while an upload or a download runs."));
+            ASSERT_TRUE(f.Idle());
+        }
+        f.answer = mbaNo;
         EXPECT_TRUE(f.window->close());
     }
 }
