@@ -66,6 +66,9 @@ const FrameWords kEnglish = {
     .discard = "Discard",
     .namesAnd = "%1 and %2",
     .otherInstances = "%1 other instances",
+    .tabInputQuestion =
+        "The tab %1 holds input that was not set; closing the tab discards it. "
+        "Discard the input and close the tab?",
     .groups = {"Trend", "Measured values", "Diagnosis", "Simulation", "Operation"},
     .project = "Project",
     .created = "created",
@@ -175,6 +178,10 @@ const FrameWords kGerman = {
     .discard = "Verwerfen",
     .namesAnd = "%1 und %2",
     .otherInstances = "%1 weiteren Instanzen",
+    .tabInputQuestion =
+        "Die Registerkarte %1 enthält Eingaben, die nicht übernommen wurden; "
+        "beim Schließen gehen sie verloren. Eingaben verwerfen und Registerkarte "
+        "schließen?",
     .groups = {"Trend", "Messwerte", "Diagnose", "Simulation", "Betrieb"},
     .project = "Projekt",
     .created = "angelegt",

@@ -82,6 +82,8 @@ struct FrameWords {
     const char* discard;
     const char* namesAnd;
     const char* otherInstances;
+    // Closing a tab (%1: its title) that holds input that closing drops: Discard or Cancel.
+    const char* tabInputQuestion;
     // The DTM's function groups "Trend", "Measure", "Diagnosis", "Simulation", "Operation".
     const char* groups[5];
 

@@ -41,6 +41,7 @@
 #include "platform/runtime/IOnlineParameterService.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
+#include "platform/runtime/IPrivateGUI.h"
 #include "platform/runtime/IPrivateProcess.h"
 #include "platform/runtime/ProcessId.h"
 #include "sim/SimulatedChannel.h"
@@ -695,11 +696,12 @@ void FrameWindow::ShowDtmStatus(const Entry& entry, const std::string& text) {
     dtmStatusFrom_ = &entry;
 }
 
-int32_t FrameWindow::AskFor(const Entry& entry, const std::string& prompt, int32_t style) {
+int32_t FrameWindow::AskFor(const Entry& entry, const std::string& prompt, int32_t style,
+                            const std::map<QMessageBox::StandardButton, QString>& buttonTexts) {
     // The box names the instance that asks.
     const QString title = QString::fromUtf8(FrameWordsOf(language_).title);
     prompt_->SetTitle(title + QStringLiteral(" - ") + ToQString(entry.instance.systemTag));
-    const int32_t answer = prompt_->Ask(prompt, style);
+    const int32_t answer = prompt_->Ask(prompt, style, buttonTexts);
     prompt_->SetTitle(title);
     return answer;
 }
@@ -1032,7 +1034,37 @@ QWidget* FrameWindow::OpenCall(Entry& entry, const std::string& functionCall) {
 
 bool FrameWindow::CloseTab(int index) {
     QWidget* page = TabWidget(index);
-    return page != nullptr && ReleaseTab(page);
+    if (page == nullptr)
+        return false;
+    // Input that closing drops is dropped only when the user says so; Cancel keeps the tab.
+    if (const Entry* entry = EntryOfTab(page); entry != nullptr && DropsInput(*entry, *page)) {
+        const FrameWords& words = FrameWordsOf(language_);
+        const QString question =
+            QString::fromUtf8(words.tabInputQuestion).arg(tabs_->tabText(tabs_->indexOf(page)));
+        const int32_t answer = AskFor(*entry, question.toStdString(), mbsYesNoQuestionDefaultNo,
+                                      {{QMessageBox::Yes, QString::fromUtf8(words.discard)},
+                                       {QMessageBox::No, QString::fromUtf8(words.cancel)}});
+        if (answer != mbaYes)
+            return false;
+    }
+    return ReleaseTab(page);
+}
+
+bool FrameWindow::DropsInput(const Entry& entry, const QWidget& page) const {
+    // The tab's user interface and those inside it (registered under its call and a dot).
+    IGUIManager& gui = entry.Ctx().GUIManager();
+    const std::string id = std::to_string(page.property("applicationId").toInt());
+    bool drops = false;
+    for (const std::string& guiId : gui.FunctionIds()) {
+        if (guiId != id && !guiId.starts_with(id + "."))
+            continue;
+        if (const std::shared_ptr<IPrivateGUI> ui = gui.GetGUI(guiId)) {
+            // A pending edit goes into the data set, where closing keeps it.
+            ui->ValidateParameters();
+            drops = drops || ui->HoldsUncommittedInput();
+        }
+    }
+    return drops;
 }
 
 bool FrameWindow::ReleaseTab(QWidget* page) {

@@ -16,9 +16,11 @@
 
 #include <QIcon>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPointer>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -88,7 +90,8 @@ class FrameWindow : public QMainWindow {
     // in a tab, or shows the tab that has it already; the invocable function asks the DTM,
     // which names the user interface to open. The tab's widget, or nullptr.
     QWidget* OpenFunction(int32_t applicationId);
-    // Asks the tab's user interface to release; False (the tab stays) when it refuses.
+    // Asks the tab's user interface to release, after asking the user when it holds input
+    // that closing drops; False (the tab and the input stay) on Cancel or when it refuses.
     bool CloseTab(int index);
     // Closes every tab, ends the connection, releases every instance's DTM; False when a user
     // interface refused (nothing else happened then).
@@ -145,7 +148,8 @@ class FrameWindow : public QMainWindow {
     void ShowStatus(const Entry* from, StatusWords text);
     // What an instance's DTM shows and asks.
     void ShowDtmStatus(const Entry& entry, const std::string& text);
-    int32_t AskFor(const Entry& entry, const std::string& prompt, int32_t style);
+    int32_t AskFor(const Entry& entry, const std::string& prompt, int32_t style,
+                   const std::map<QMessageBox::StandardButton, QString>& buttonTexts = {});
     // Opens the user interface a function call of the instance names; the tab's widget or
     // nullptr.
     QWidget* OpenCall(Entry& entry, const std::string& functionCall);
@@ -156,6 +160,9 @@ class FrameWindow : public QMainWindow {
     Entry* EntryOfTab(const QWidget* page) const;
     // Releases the tab's user interface and closes the tab; False when it refuses.
     bool ReleaseTab(QWidget* page);
+    // Whether the tab's user interface holds input that closing it drops; a pending edit is
+    // taken into the data set first.
+    bool DropsInput(const Entry& entry, const QWidget& page) const;
     // The DTM's request to save: a user interface's saves as Save does; while the window
     // closes, the answer the user gave before anything closed (saved or not); while the
     // instances are released otherwise, one question for the project.

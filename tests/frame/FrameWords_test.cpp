@@ -36,6 +36,7 @@ TEST(FrameWords, WhatStandsAloneEndsAsASentenceInBothLanguages) {
         &FrameWords::refusesToClose,
         &FrameWords::saveQuestion,
         &FrameWords::closeQuestion,
+        &FrameWords::tabInputQuestion,
         &FrameWords::dictionaryHint,
         &FrameWords::folderMissing,
         &FrameWords::folderNotWritable,

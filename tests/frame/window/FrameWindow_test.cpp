@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "core/DictionaryLookup.h"
+#include "core/ProjectHelpers.h"
 #include "core/clsDataElement.h"
 #include "dtm/DTMMain.h"
 #include "frame/ReferenceFrame.h"
@@ -594,6 +595,44 @@ TEST(FrameWindowClose, AnAddressTypedButNotSetAsksOnceBeforeAnythingCloses) {
                          c.stored);
         }
     }
+}
+
+// Closing a tab whose address was typed but not set asks first: Cancel keeps the tab and the
+// typed address, Discard closes the tab and drops it. A tab without such input closes at once.
+TEST(FrameWindowClose, ATabThatDropsInputOnClosingAsksFirst) {
+    const AddressEnabled enabled;
+    WindowFixture f;
+    RegisterParameterPages(f.registry);
+    ASSERT_NE(f.window->OpenFunction(15), nullptr);
+    EXPECT_TRUE(f.window->CloseTab(0));
+    EXPECT_TRUE(f.questions.empty());
+
+    auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(1));
+    ASSERT_NE(main, nullptr);
+    QWidget* page = f.ShowPage(main->NavigationControl(), "KV6274PA.ctlAddress");
+    ASSERT_NE(page, nullptr);
+    auto* row = page->findChild<ctlParameter*>();
+    ASSERT_NE(row, nullptr);
+    TypeAndEnter(*row, QStringLiteral("13"));
+    IPrivateDataElement& local = *f.Ctx().Parameters().Item("~/LocalAddress");
+    const Variant address = f.Ctx().Parameters().Item("~/Address")->TransientValue();
+    f.answer = mbaNo;
+    EXPECT_FALSE(f.window->CloseTab(0));
+    ASSERT_EQ(f.questions.size(), 1U);
+    EXPECT_EQ(f.questions[0].first,
+              "The tab PV-101: Parameters holds input that was not set; closing the tab discards "
+              "it. Discard the input and close the tab?");
+    EXPECT_EQ(f.questions[0].second, mbsYesNoQuestionDefaultNo);
+    EXPECT_EQ(f.window->Tabs()->count(), 1);
+    EXPECT_EQ(local.TransientValue().toLong(), 13);
+
+    f.answer = mbaYes;
+    EXPECT_TRUE(f.window->CloseTab(0));
+    RunQt();
+    EXPECT_EQ(f.questions.size(), 2U);
+    EXPECT_EQ(f.window->Tabs()->count(), 0);
+    EXPECT_TRUE(VariantsEqual(local.TransientValue(), address));
+    EXPECT_TRUE(f.window->ReleaseAll());
 }
 
 TEST(FrameWindowClose, WatchingTheDeviceAndTheCycleIntervalAskNothingAndSaveKeepsTheInterval) {
