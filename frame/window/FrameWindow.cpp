@@ -984,6 +984,9 @@ QWidget* FrameWindow::OpenFunction(int32_t applicationId) {
     if (released_ || selected_ == nullptr)
         return nullptr;
     Entry& entry = *selected_;
+    // What the last process ended with goes: this opening ends with the user interface shown
+    // (and whatever it says as it opens), or with why it is not.
+    ShowStatus(nullptr, QString());
     if (const int index = TabOf(entry, applicationId); index >= 0) {
         tabs_->setCurrentIndex(index);
         return tabs_->widget(index);

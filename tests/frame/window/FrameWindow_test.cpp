@@ -304,6 +304,12 @@ TEST(FrameWindow, FunctionListOpensEachFunctionOnceAndInvocationsOpenNothingEndl
     EXPECT_EQ(f.window->Tabs()->count(), 1);
     EXPECT_EQ(f.Count("OnOpenGUIRequest"), 1U);
     EXPECT_EQ(f.window->StatusText(), QStringLiteral("This function has no user interface."));
+    // Opening another function replaces that end; a language change does not bring it back.
+    EXPECT_EQ(f.window->OpenFunction(15), about);
+    EXPECT_EQ(f.window->StatusText(), QString());
+    f.window->SetLanguage(langGerman);
+    EXPECT_EQ(f.window->StatusText(), QString());
+    f.window->SetLanguage(langEnglish);
 
     EXPECT_TRUE(f.window->CloseTab(0));
     RunQt();
