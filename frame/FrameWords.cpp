@@ -67,7 +67,7 @@ const FrameWords kEnglish = {
     .namesAnd = "%1 and %2",
     .otherInstances = "%1 other instances",
     .tabInputQuestion =
-        "The tab %1 holds input that was not set; closing the tab discards it. "
+        "The tab \u201C%1\u201D holds input that was not set; closing the tab discards it. "
         "Discard the input and close the tab?",
     .groups = {"Trend", "Measured values", "Diagnosis", "Simulation", "Operation"},
     .project = "Project",
@@ -179,7 +179,7 @@ const FrameWords kGerman = {
     .namesAnd = "%1 und %2",
     .otherInstances = "%1 weiteren Instanzen",
     .tabInputQuestion =
-        "Die Registerkarte %1 enthält Eingaben, die nicht übernommen wurden; "
+        "Die Registerkarte \u201E%1\u201C enthält Eingaben, die nicht übernommen wurden; "
         "beim Schließen gehen sie verloren. Eingaben verwerfen und Registerkarte "
         "schließen?",
     .groups = {"Trend", "Messwerte", "Diagnose", "Simulation", "Betrieb"},
