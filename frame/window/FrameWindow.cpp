@@ -20,6 +20,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <pugixml.hpp>
+#include <utility>
 
 #include "core/DtmElements.h"
 #include "core/ProjectHelpers.h"
@@ -492,10 +493,13 @@ void FrameWindow::ApplyWords() {
     if (online_ != nullptr)
         UpdateRow(*online_);
     // The window's own status text in the new language; a text of the DTM goes.
-    if (statusWords_)
-        ShowStatus(nullptr, statusWords_);
-    else
-        ShowStatus(nullptr, QString());
+    if (!statusWords_) {
+        dtmStatus_.clear();
+        dtmStatusFrom_ = nullptr;
+    }
+    const QString status = statusWords_ ? statusWords_(words) : QString();
+    status_->setText(status);
+    status_->setToolTip(status);
     UpdateInstance();
 }
 
@@ -671,6 +675,9 @@ QString FrameWindow::StatusText() const {
 }
 
 void FrameWindow::ShowStatus(const Entry* from, const QString& text) {
+    // A bar kept at how far a failed transfer came goes with that transfer's end.
+    if (std::exchange(progressKept_, false))
+        progress_->hide();
     statusWords_ = nullptr;
     dtmStatus_.clear();
     dtmStatusFrom_ = nullptr;
@@ -783,10 +790,10 @@ bool FrameWindow::StartTransfer(Action action) {
     busy_ = action;
     transferFailure_ = 0;
     transferProtection_ = WriteProtection::None;
-    progress_->setValue(0);
-    progress_->show();
     UpdateActions();
     ShowStatus(&entry, Word(upload ? &FrameWords::uploading : &FrameWords::downloading));
+    progress_->setValue(0);
+    progress_->show();
     const bool started = upload ? entry.instance.dtm->UploadRequest(invokeId_, "")
                                 : entry.instance.dtm->DownloadRequest(invokeId_, "");
     if (!started)
@@ -896,6 +903,7 @@ void FrameWindow::Finish(const Entry& entry, StatusWords text, bool keepProgress
     if (!keepProgress)
         progress_->hide();
     ShowStatus(&entry, std::move(text));
+    progressKept_ = keepProgress && progress_->isVisible();
     UpdateRow(entry);
     UpdateInstance();
     UpdateActions();
@@ -915,6 +923,7 @@ void FrameWindow::OnContainerEvent(Entry& entry, const FrameEvent& event) {
             if (event.show)
                 progress_->setValue(std::clamp(event.percent, 0, 100));
             progress_->setVisible(event.show);
+            progressKept_ = false;
         } else if (event.show &&
                    event.text == (busy_ == Action::Uploading ? kUploadTitle : kDownloadTitle)) {
             // Only the transfer's own progress: the reads before a download are no part of how

@@ -138,7 +138,8 @@ class FrameWindow : public QMainWindow {
     // chooses later.
     using StatusWords = std::function<QString(const FrameWords& words)>;
     // The end of an action of the instance.
-    // keepProgress: the bar stays as it is (a transfer that failed shows how far it came).
+    // keepProgress: the bar stays as it is (a transfer that failed shows how far it came)
+    // until the next status text replaces the end.
     void Finish(const Entry& entry, StatusWords text, bool keepProgress = false);
     void FinishConnectFailed();
     // A status text of an instance (nullptr: of the project): one of another instance than the
@@ -203,6 +204,7 @@ class FrameWindow : public QMainWindow {
     bool released_ = false;
     std::optional<CloseAnswer> closing_;  // while the window closes: the user's answer
     bool releasing_ = false;              // while ReleaseAll releases the instances
+    bool progressKept_ = false;           // the bar shows how far a failed transfer came
 
     QAction* connect_ = nullptr;
     QAction* disconnect_ = nullptr;

@@ -951,6 +951,11 @@ TEST(FrameWindow, ARefusedWriteOrDownloadSaysWhyAndShowsHowFarItCame) {
             EXPECT_EQ(barWhenAsked, std::vector<int>{0});
             EXPECT_EQ(f.window->Progress()->value(), 0);
         }
+        // The bar goes with the end text: a language change keeps both, the next end both.
+        f.window->SetLanguage(c.language);
+        EXPECT_TRUE(f.window->Progress()->isVisible());
+        ASSERT_NE(f.window->OpenFunction(15), nullptr);
+        EXPECT_FALSE(f.window->Progress()->isVisible());
         f.prompt->SetAsker([](const std::string&, int32_t) { return mbaNo; });
         EXPECT_TRUE(f.window->close());
     }
