@@ -93,8 +93,9 @@ class FrameWindow : public QMainWindow {
     // Asks the tab's user interface to release, after asking the user when it holds input
     // that closing drops; False (the tab and the input stay) on Cancel or when it refuses.
     bool CloseTab(int index);
-    // Closes every tab, ends the connection, releases every instance's DTM; False when a user
-    // interface refused (nothing else happened then).
+    // Closes every tab, ends the connection, releases every instance's DTM (the connected one
+    // first); False when a user interface or a DTM refused: the tabs and instances before it
+    // are closed and released, nothing after it.
     bool ReleaseAll();
 
     bool Busy() const { return busy_.has_value(); }
