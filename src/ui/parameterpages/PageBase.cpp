@@ -155,10 +155,39 @@ void PageBase::Build() {
     }
     designSize_ = QSize(TwipsToPixels(right + kPageMarginTwips, this),
                         TwipsToPixels(bottom + kPageMarginTwips, this));
-    setMinimumSize(designSize_);
     resize(designSize_);
     // The first resize comes at the design size: it records the margins and moves nothing.
     UserControl_Resize();
+    CoverChildren();
+}
+
+void PageBase::CoverChildren() {
+    if (!layout_)
+        return;
+    const int margin = TwipsToPixels(kPageMarginTwips, this);
+    QSize needed = designSize_;
+    for (const PageControl& c : controls_) {
+        QWidget* w = c.widget;
+        if (w == nullptr || w->parentWidget() != this || !w->isVisibleTo(this) ||
+            c.design->kind == ChildKind::ParamHelp || c.design->kind == ChildKind::ParamSite)
+            continue;
+        const QRect at = w->geometry();
+        // A child that follows the page needs room for its least size and its margin; any other
+        // the room it takes.
+        const QSize least = w->minimumSize().expandedTo(w->minimumSizeHint());
+        const std::optional<int> rightMargin = layout_->RightMargin(*w);
+        const std::optional<int> bottomMargin = layout_->BottomMargin(*w);
+        const int right = FollowsWidth(*c.design) && rightMargin
+                              ? at.x() + least.width() + *rightMargin
+                              : at.x() + at.width() + margin;
+        const int bottom = FollowsHeight(*c.design) && bottomMargin
+                               ? at.y() + least.height() + *bottomMargin
+                               : at.y() + at.height() + margin;
+        needed = needed.expandedTo(QSize(right, bottom));
+    }
+    setMinimumSize(needed);
+    if (width() < needed.width() || height() < needed.height())
+        resize(size().expandedTo(needed));
 }
 
 void PageBase::CreateChildren() {
@@ -499,6 +528,7 @@ void PageBase::FitButtons() {
                 button->resize(wanted, button->height());
         }
     }
+    CoverChildren();
 }
 
 void PageBase::FitBitLists() {
@@ -527,9 +557,7 @@ void PageBase::MakeRoomBelow(const QWidget& container, int y, int delta) {
             w->move(w->x(), w->y() + delta);
     }
     designSize_.setHeight(designSize_.height() + delta);
-    setMinimumHeight(designSize_.height());
-    if (height() < designSize_.height())
-        resize(width(), designSize_.height());
+    CoverChildren();
     // What follows the page's height keeps its bottom margin from its new top.
     if (layout_)
         UserControl_Resize();
