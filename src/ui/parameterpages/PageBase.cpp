@@ -143,19 +143,37 @@ void PageBase::Build() {
     built_ = true;
     CreateChildren();
     // The page's design size: its children with a margin right and below. The help pane and
-    // the invisible site do not count: the pane places itself beside the row it helps.
+    // the invisible site do not count (the pane places itself beside the row it helps), nor
+    // does the cycle control, which goes where it covers nothing once its caption is known. A
+    // separator's line spans the page: it widens the page only on a page of separators alone.
     int right = 0;
+    int separatorsRight = 0;
     int bottom = 0;
     for (const PageControl& c : controls_) {
-        if (!c.widget || !c.design->container.empty() || c.design->kind == ChildKind::ParamHelp ||
-            c.design->kind == ChildKind::ParamSite)
+        const ChildKind kind = c.design->kind;
+        if (!c.widget || !c.design->container.empty() || kind == ChildKind::ParamHelp ||
+            kind == ChildKind::ParamSite || kind == ChildKind::Cycle)
             continue;
-        right = std::max(right, c.design->pos.left + c.design->pos.width);
+        const int childRight = c.design->pos.left + c.design->pos.width;
+        if (kind == ChildKind::Separator)
+            separatorsRight = std::max(separatorsRight, childRight);
+        else
+            right = std::max(right, childRight);
         bottom = std::max(bottom, c.design->pos.top + c.design->pos.height);
     }
+    if (right == 0)
+        right = separatorsRight;
     designSize_ = QSize(TwipsToPixels(right + kPageMarginTwips, this),
                         TwipsToPixels(bottom + kPageMarginTwips, this));
     resize(designSize_);
+    // A separator that reaches past the other children ends where they do: its line keeps the
+    // page's margin at every width.
+    const int lineEnd = TwipsToPixels(right, this);
+    for (const PageControl& c : controls_) {
+        if (c.widget && c.design->kind == ChildKind::Separator && c.design->container.empty() &&
+            c.widget->x() + c.widget->width() > lineEnd && lineEnd > c.widget->x())
+            c.widget->resize(lineEnd - c.widget->x(), c.widget->height());
+    }
     // The first resize comes at the design size: it records the margins and moves nothing.
     UserControl_Resize();
     CoverChildren();
