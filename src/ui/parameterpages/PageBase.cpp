@@ -666,6 +666,13 @@ void PageBase::UserControl_Resize() {
     }
 }
 
+bool PageBase::event(QEvent* event) {
+    // A child's least size changed (a caption, a chart's scales): the page makes room for it.
+    if (event->type() == QEvent::LayoutRequest && built_)
+        Guarded(Log(), "page layout request", [&] { CoverChildren(); });
+    return QWidget::event(event);
+}
+
 void PageBase::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (built_)

@@ -121,7 +121,7 @@ class PageBase : public QWidget,
     // Makes the page's minimum size, and the page where it is smaller, cover every child as it
     // stands, with the page's margin (a child that follows the page: its least size and its
     // margin), and never less than the design size; the help pane does not count. Whoever moves
-    // or widens a child calls it.
+    // or widens a child calls it; a change of a child's least size reaches it by itself.
     void CoverChildren();
 
     // --- IPrivateGUI, as the GUI list reaches the page ---
@@ -204,6 +204,7 @@ class PageBase : public QWidget,
     // initialised, else the widgets' log.
     DiagnosticLog& Log() const;
 
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
