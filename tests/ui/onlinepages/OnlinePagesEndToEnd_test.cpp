@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QScrollArea>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -21,6 +22,7 @@
 #include "OnlinePageFixture.h"
 #include "core/DictionaryLookup.h"
 #include "platform/controls/widgets/PageRegistry.h"
+#include "platform/controls/widgets/Trend.h"
 #include "platform/controls/widgets/ctlNavigation.h"
 #include "platform/controls/widgets/ctlParamHelp.h"
 #include "platform/runtime/IFunctionCall.h"
@@ -273,8 +275,9 @@ TEST(OnlinePagesEndToEnd, TheSimulationPageSwitchesSimulationOnAndTheReadbackSho
 // The main window as the frame's tab holds it in a window of 1024 x 700 pixels (the frame's own
 // panes beside it, its bars above and below), in either language: every page of the tree has
 // each of its controls whole inside the page (which the page area scrolls through), the help
-// pane aside.
+// pane aside, and is not scrolled sideways; the trend's plot keeps a useful width.
 TEST(PageLayout, EveryControlShowsWholeAt1024By700) {
+    constexpr int kUsefulPlotWidth = 200;
     PageBench b;
     b.Online();
     for (int32_t language : {langEnglish, langGerman}) {
@@ -282,6 +285,8 @@ TEST(PageLayout, EveryControlShowsWholeAt1024By700) {
         MainWindow w(b);
         w.window->resize(750, 600);
         ctlNavigation& nav = w.window->NavigationControl();
+        auto* area = nav.findChild<QScrollArea*>("PageArea");
+        ASSERT_NE(area, nullptr);
         pugi::xml_document tree;
         ASSERT_TRUE(tree.load_string(nav.devParameter().TreeHolder().TreeXml().c_str()));
         int pages = 0;
@@ -305,6 +310,9 @@ TEST(PageLayout, EveryControlShowsWholeAt1024By700) {
                 EXPECT_TRUE(inside.contains(QRect(child->mapTo(page, QPoint(0, 0)), child->size())))
                     << name << " " << child->objectName().toStdString();
             }
+            EXPECT_LE(page->width(), area->viewport()->width()) << name;
+            for (const Trend* trend : page->findChildren<Trend*>())
+                EXPECT_GE(trend->Layout().plot.width, kUsefulPlotWidth) << name;
         }
         EXPECT_EQ(pages, 43);
     }
