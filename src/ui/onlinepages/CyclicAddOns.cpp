@@ -112,11 +112,7 @@ void CyclicAddOns::PlaceCycle() {
         }
     }
     cycle_->setGeometry(place);
-    const int bottom = place.bottom() + 1 + margin;
-    if (page_.minimumHeight() < bottom)
-        page_.setMinimumHeight(bottom);
-    if (page_.height() < bottom)
-        page_.resize(page_.width(), bottom);
+    page_.CoverChildren();
 }
 
 bool CyclicAddOns::MirrorIntoHost(int16_t value) const {

@@ -143,22 +143,69 @@ void PageBase::Build() {
     built_ = true;
     CreateChildren();
     // The page's design size: its children with a margin right and below. The help pane and
-    // the invisible site do not count: the pane places itself beside the row it helps.
+    // the invisible site do not count (the pane places itself beside the row it helps), nor
+    // does the cycle control, which goes where it covers nothing once its caption is known. A
+    // separator's line spans the page: it widens the page only on a page of separators alone.
     int right = 0;
+    int separatorsRight = 0;
     int bottom = 0;
     for (const PageControl& c : controls_) {
-        if (!c.widget || !c.design->container.empty() || c.design->kind == ChildKind::ParamHelp ||
-            c.design->kind == ChildKind::ParamSite)
+        const ChildKind kind = c.design->kind;
+        if (!c.widget || !c.design->container.empty() || kind == ChildKind::ParamHelp ||
+            kind == ChildKind::ParamSite || kind == ChildKind::Cycle)
             continue;
-        right = std::max(right, c.design->pos.left + c.design->pos.width);
+        const int childRight = c.design->pos.left + c.design->pos.width;
+        if (kind == ChildKind::Separator)
+            separatorsRight = std::max(separatorsRight, childRight);
+        else
+            right = std::max(right, childRight);
         bottom = std::max(bottom, c.design->pos.top + c.design->pos.height);
     }
+    if (right == 0)
+        right = separatorsRight;
     designSize_ = QSize(TwipsToPixels(right + kPageMarginTwips, this),
                         TwipsToPixels(bottom + kPageMarginTwips, this));
-    setMinimumSize(designSize_);
     resize(designSize_);
+    // A separator that reaches past the other children ends where they do: its line keeps the
+    // page's margin at every width.
+    const int lineEnd = TwipsToPixels(right, this);
+    for (const PageControl& c : controls_) {
+        if (c.widget && c.design->kind == ChildKind::Separator && c.design->container.empty() &&
+            c.widget->x() + c.widget->width() > lineEnd && lineEnd > c.widget->x())
+            c.widget->resize(lineEnd - c.widget->x(), c.widget->height());
+    }
     // The first resize comes at the design size: it records the margins and moves nothing.
     UserControl_Resize();
+    CoverChildren();
+}
+
+void PageBase::CoverChildren() {
+    if (!layout_)
+        return;
+    const int margin = TwipsToPixels(kPageMarginTwips, this);
+    QSize needed = designSize_;
+    for (const PageControl& c : controls_) {
+        QWidget* w = c.widget;
+        if (w == nullptr || w->parentWidget() != this || !w->isVisibleTo(this) ||
+            c.design->kind == ChildKind::ParamHelp || c.design->kind == ChildKind::ParamSite)
+            continue;
+        const QRect at = w->geometry();
+        // A child that follows the page needs room for its least size and its margin; any other
+        // the room it takes.
+        const QSize least = w->minimumSize().expandedTo(w->minimumSizeHint());
+        const std::optional<int> rightMargin = layout_->RightMargin(*w);
+        const std::optional<int> bottomMargin = layout_->BottomMargin(*w);
+        const int right = FollowsWidth(*c.design) && rightMargin
+                              ? at.x() + least.width() + *rightMargin
+                              : at.x() + at.width() + margin;
+        const int bottom = FollowsHeight(*c.design) && bottomMargin
+                               ? at.y() + least.height() + *bottomMargin
+                               : at.y() + at.height() + margin;
+        needed = needed.expandedTo(QSize(right, bottom));
+    }
+    setMinimumSize(needed);
+    if (width() < needed.width() || height() < needed.height())
+        resize(size().expandedTo(needed));
 }
 
 void PageBase::CreateChildren() {
@@ -499,6 +546,7 @@ void PageBase::FitButtons() {
                 button->resize(wanted, button->height());
         }
     }
+    CoverChildren();
 }
 
 void PageBase::FitBitLists() {
@@ -527,9 +575,7 @@ void PageBase::MakeRoomBelow(const QWidget& container, int y, int delta) {
             w->move(w->x(), w->y() + delta);
     }
     designSize_.setHeight(designSize_.height() + delta);
-    setMinimumHeight(designSize_.height());
-    if (height() < designSize_.height())
-        resize(width(), designSize_.height());
+    CoverChildren();
     // What follows the page's height keeps its bottom margin from its new top.
     if (layout_)
         UserControl_Resize();
@@ -618,6 +664,13 @@ void PageBase::UserControl_Resize() {
         else
             layout_->Resize(*this, *c.widget, FollowsHeight(*c.design) ? crmBoth : crmWidth);
     }
+}
+
+bool PageBase::event(QEvent* event) {
+    // A child's least size changed (a caption, a chart's scales): the page makes room for it.
+    if (event->type() == QEvent::LayoutRequest && built_)
+        Guarded(Log(), "page layout request", [&] { CoverChildren(); });
+    return QWidget::event(event);
 }
 
 void PageBase::resizeEvent(QResizeEvent* event) {

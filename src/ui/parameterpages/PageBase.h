@@ -115,8 +115,14 @@ class PageBase : public QWidget,
     ctlSeparator* Title() const { return title_; }
     // The page title: the caption of sepTitle ("" on a page without one).
     std::string TitleText() const;
-    // The page's size at its design (pixels of this screen).
+    // The page's size at its design (pixels of this screen), from which the children that
+    // follow the page keep their margins.
     QSize DesignSize() const { return designSize_; }
+    // Makes the page's minimum size, and the page where it is smaller, cover every child as it
+    // stands, with the page's margin (a child that follows the page: its least size and its
+    // margin), and never less than the design size; the help pane does not count. Whoever moves
+    // or widens a child calls it; a change of a child's least size reaches it by itself.
+    void CoverChildren();
 
     // --- IPrivateGUI, as the GUI list reaches the page ---
     bool CloseGUI();
@@ -198,6 +204,7 @@ class PageBase : public QWidget,
     // initialised, else the widgets' log.
     DiagnosticLog& Log() const;
 
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;

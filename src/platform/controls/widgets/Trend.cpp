@@ -51,6 +51,10 @@ constexpr double kLabelGap = 16;
 constexpr double kScaleLabelRoom = 11;
 constexpr double kMinScaleWidth = 24;
 constexpr double kMaxScaleWidth = 90;
+// The plot keeps this width at least (pixels), and the chart this size without its scales.
+constexpr double kMinPlotWidth = 200;
+constexpr int kMinChartWidth = 160;
+constexpr int kMinChartHeight = 120;
 // A drag starts after this many pixels.
 constexpr double kDragThreshold = 3;
 // One wheel notch zooms by this factor.
@@ -80,7 +84,7 @@ Trend::Trend(QWidget* parent) : QWidget(parent) {
     for (const auto& [name, value] : kSettings)
         settings_[ToLowerAscii(name)] = value;
     setFocusPolicy(Qt::StrongFocus);
-    setMinimumSize(160, 120);
+    leastSize_ = minimumSizeHint();
     const int64_t now = WallClockMs();
     range_ = {now - followSpan_, now};
 }
@@ -143,6 +147,7 @@ void Trend::YScSetPosition(int32_t scale, int32_t side, int32_t order, int32_t f
     p.place = {scale, side == 0 ? 0 : 1, order, fromPercent, toPercent};
     p.visible = visible;
     placements_[scale] = p;
+    LeastSizeChanged();
     update();
 }
 
@@ -205,6 +210,7 @@ void Trend::SetProperty(const std::string& name, const Variant& value) {
         throw std::invalid_argument("The trend chart's property \"" + name +
                                     "\" takes True or False.");
     it->second = value.toBool();
+    LeastSizeChanged();
     update();
 }
 
@@ -214,11 +220,13 @@ void Trend::SetCurves(std::vector<Curve> curves) {
     curves_ = std::move(curves);
     if (following_ && !keepRange_)
         Follow();
+    LeastSizeChanged();
     update();
 }
 
 void Trend::SetNumberLocale(const NumberLocale& locale) {
     locale_ = locale;
+    LeastSizeChanged();
     update();
 }
 
@@ -365,6 +373,24 @@ TrendMetrics Trend::Metrics() const {
     m.topMargin = fm.height() + 6;
     m.sideMargin = 6;
     return m;
+}
+
+QSize Trend::minimumSizeHint() const {
+    // The scales beside the plot, the margins outside them and a plot that shows a trend.
+    const TrendMetrics m = Metrics();
+    double width = 2 * m.sideMargin + kMinPlotWidth;
+    for (const TrendScalePlacement& p : VisiblePlacements())
+        width += p.width > 0 ? p.width : m.scaleWidth;
+    return QSize(std::max(kMinChartWidth, static_cast<int>(std::ceil(width))), kMinChartHeight);
+}
+
+void Trend::LeastSizeChanged() {
+    const QSize least = minimumSizeHint();
+    if (least == leastSize_)
+        return;
+    leastSize_ = least;
+    // The layout around the chart makes room for it.
+    updateGeometry();
 }
 
 TrendLayout Trend::Layout() const {
@@ -625,6 +651,12 @@ void Trend::PaintCursor(QPainter& p, const TrendLayout& layout, const TrendMappi
 }
 
 // --- mouse and keys ---
+
+void Trend::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The scales' labels follow the plot's height.
+    CallGuarded("trend resize", [&] { LeastSizeChanged(); });
+}
 
 void Trend::mousePressEvent(QMouseEvent* event) {
     CallGuarded("trend mouse press", [&] {

@@ -104,6 +104,8 @@ class Trend : public QWidget {
     std::vector<ReadoutLine> Readout(int64_t t) const;
 
     // --- geometry at the current size ---
+    // Room for the visible scales, their margins and a plot of a useful width.
+    QSize minimumSizeHint() const override;
     TrendLayout Layout() const;
     TrendMapping Mapping() const;
 
@@ -126,6 +128,7 @@ class Trend : public QWidget {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     struct Style {
@@ -148,6 +151,8 @@ class Trend : public QWidget {
     std::optional<int64_t> NewestTime() const;
     std::optional<int64_t> OldestTime() const;
     void Follow();
+    // Tells the layout around the chart when its least size changed.
+    void LeastSizeChanged();
     void PaintScale(QPainter& p, const TrendLayout& layout, const TrendScaleBox& box,
                     const Curve& curve, const QColor& color) const;
     void PaintTimeAxis(QPainter& p, const TrendLayout& layout) const;
@@ -167,6 +172,7 @@ class Trend : public QWidget {
     bool following_ = true;
     int64_t followSpan_ = 120000;
     std::optional<int64_t> cursor_;
+    QSize leastSize_;
     // Mouse dragging.
     bool pressed_ = false;
     bool dragging_ = false;

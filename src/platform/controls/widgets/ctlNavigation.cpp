@@ -1,9 +1,11 @@
 #include "platform/controls/widgets/ctlNavigation.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <initializer_list>
@@ -79,6 +81,7 @@ ctlNavigation::ctlNavigation(QWidget* parent, const PageRegistry* registry)
     pageArea_->setWidgetResizable(true);
     pageArea_->setFrameShape(QFrame::StyledPanel);
     pageArea_->setMinimumWidth(240);
+    pageArea_->viewport()->installEventFilter(this);
 
     emptyPage_ = new QWidget(this);
     emptyPage_->setObjectName(QStringLiteral("EmptyPage"));
@@ -124,6 +127,7 @@ ctlNavigation::~ctlNavigation() {
     events_.reset();
     for (QObject* part : std::initializer_list<QObject*>{toolbar_, tree_, dtmInfo_})
         part->disconnect(this);
+    pageArea_->viewport()->removeEventFilter(this);
     // The pages leave the control before they are destroyed, so that nothing they do on the
     // way reaches it. Whatever the page area shows, the empty page too, moves out to the limbo:
     // nothing may move into the control now, since its window may be half destroyed (a parent
@@ -190,6 +194,33 @@ void ctlNavigation::WidenPanes(int treeWidth) {
         return;
     const int total = sizes[0] + sizes[1];
     splitter_->setSizes({needed, std::max(total - needed, pageArea_->minimumWidth())});
+    GivePageItsWidth();
+}
+
+void ctlNavigation::GivePageItsWidth() {
+    QWidget* page = pageArea_->widget();
+    const QList<int> sizes = splitter_->sizes();
+    if (page == nullptr || sizes.size() != 2 || !isVisible())
+        return;
+    const QSize room = pageArea_->maximumViewportSize();
+    int needed = page->minimumWidth();
+    if (page->minimumHeight() > room.height())
+        needed += pageArea_->verticalScrollBar()->sizeHint().width();
+    const int give =
+        std::min(needed - room.width(), sizes[0] - splitter_->widget(0)->minimumWidth());
+    if (give > 0)
+        splitter_->setSizes({sizes[0] - give, sizes[1] + give});
+}
+
+bool ctlNavigation::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == pageArea_->viewport() && event->type() == QEvent::LayoutRequest)
+        CallGuarded("ctlNavigation page size", [&] { GivePageItsWidth(); });
+    return QWidget::eventFilter(watched, event);
+}
+
+void ctlNavigation::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    CallGuarded("ctlNavigation resize", [&] { GivePageItsWidth(); });
 }
 
 void ctlNavigation::SetNavigationVisible(bool visible) {
@@ -273,6 +304,8 @@ void ctlNavigation::ShowNode(const std::string& key) {
     Raise([page](INavigationEvents& e) { e.PageCreated(*page); });
     if (!self || run != selectionRun_ || !IsHosted(widget))
         return;
+    // The page has its size once it is initialised.
+    GivePageItsWidth();
     // The new page follows the control's interval and switch.
     if (auto* cycle = dynamic_cast<IPrivateGUICycle*>(page)) {
         const int32_t interval = dtmInfo_->Interval();

@@ -69,6 +69,11 @@ class ctlNavigation : public QWidget,
     // The widget the page area shows: a page, or the empty page of a node without one.
     QWidget* ShownPageWidget() const;
 
+  protected:
+    // A new least size of the shown page (posted to the page area) gives it its width.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
     struct HostedPage {
         QPointer<QWidget> widget;
@@ -83,8 +88,13 @@ class ctlNavigation : public QWidget,
                 void (ctlNavigation::*handler)(Args...));
     // A new start node shows or hides the tree pane and locks the choice as its flags say.
     void FollowStartNode(const nav::NavTreeNode& start);
-    // The panes widen so that the tree's captions show uncut.
+    // The panes widen so that the tree's captions show uncut, as far as the shown page keeps
+    // its width.
     void WidenPanes(int treeWidth);
+    // The page area takes from the panes, as far as their minimum width lets, the width that
+    // the shown page needs (and the vertical scroll bar of a page higher than the area), so
+    // that the page is not scrolled sideways while the control has room for it.
+    void GivePageItsWidth();
     void ShowNode(const std::string& key);
     void ReleasePages();
     std::unique_ptr<QWidget> CreatePage(const std::string& progId) const;

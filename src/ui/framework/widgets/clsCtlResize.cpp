@@ -42,4 +42,18 @@ void clsCtlResize::Resize(const QWidget& userCtl, QWidget& ctl, ControlResizeMod
     ctl.resize(width, height);
 }
 
+std::optional<int> clsCtlResize::RightMargin(const QWidget& ctl) const {
+    const auto right = rightMargins_.find(KeyOf(ctl));
+    if (right == rightMargins_.end())
+        return std::nullopt;
+    return right->second;
+}
+
+std::optional<int> clsCtlResize::BottomMargin(const QWidget& ctl) const {
+    const auto bottom = bottomMargins_.find(KeyOf(ctl));
+    if (bottom == bottomMargins_.end())
+        return std::nullopt;
+    return bottom->second;
+}
+
 }  // namespace kv

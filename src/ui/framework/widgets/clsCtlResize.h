@@ -5,6 +5,7 @@
 // A child is known by its key: its object name, followed by "_" and its array index when it is
 // a member of a control array (the dynamic property "index" holds the index).
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -26,6 +27,9 @@ class clsCtlResize {
     // Restores the margins of a registered child by changing its width, its height or both;
     // a size that would not be above 0 is not set. Children never added stay as they are.
     void Resize(const QWidget& userCtl, QWidget& ctl, ControlResizeMode mode) const;
+    // The margins a child keeps; nullopt for a child never added.
+    std::optional<int> RightMargin(const QWidget& ctl) const;
+    std::optional<int> BottomMargin(const QWidget& ctl) const;
 
     static std::string KeyOf(const QWidget& ctl);
 

@@ -115,6 +115,7 @@ TEST(TrendMembers, BooleanSettingsByName) {
     EXPECT_THROW(t.SetProperty("DockingScales", Variant("yes")), std::invalid_argument);
 }
 
+// At its least size the chart keeps a plot of a useful width beside the scales it shows.
 TEST(TrendLayoutOfCurves, OneScalePerShownCurveAndHiddenScalesLeaveRoom) {
     Chart c;
     TrendLayout l = c.trend.Layout();
@@ -122,10 +123,17 @@ TEST(TrendLayoutOfCurves, OneScalePerShownCurveAndHiddenScalesLeaveRoom) {
     EXPECT_TRUE(l.scales[0].left);
     EXPECT_FALSE(l.scales[1].left);
     const double width = l.plot.width;
+    const QSize least = c.trend.minimumSizeHint();
     c.trend.YScSetPosition(3, 1, 0, 0, 100, false);
     l = c.trend.Layout();
     ASSERT_EQ(l.scales.size(), 1u);
     EXPECT_GT(l.plot.width, width);
+    EXPECT_LT(c.trend.minimumSizeHint().width(), least.width());
+    for (bool shown : {false, true}) {
+        c.trend.YScSetPosition(3, 1, 0, 0, 100, shown);
+        c.trend.resize(c.trend.minimumSizeHint());
+        EXPECT_GE(c.trend.Layout().plot.width, 200) << shown;
+    }
 }
 
 TEST(TrendRange, FollowsTheNewestSamplesUntilTheUserScrolls) {

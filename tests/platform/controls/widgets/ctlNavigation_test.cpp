@@ -12,7 +12,9 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScrollArea>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <memory>
@@ -508,6 +510,43 @@ TEST_F(NavigationTest, LockedStartNodeKeepsTheNavigationViewAsItIs) {
     EXPECT_FALSE(nav->NavigationVisible());
     EXPECT_FALSE(Button(ntbNavigationView)->isChecked());
     EXPECT_THAT(*log, ElementsAre("ToolbarButtonClick 1"));
+}
+
+// A page that needs more than the page area's width takes it from the panes as far as they can
+// give it: when it is shown, when it grows and when the control is resized.
+TEST_F(NavigationTest, ThePanesGiveTheShownPageTheWidthItNeeds) {
+    registry.Register("KV6274PA.ctlDisplay", [this]() -> std::unique_ptr<QWidget> {
+        auto page = std::make_unique<FakePage>("ctlDisplay", log);
+        page->setMinimumSize(640, 100);
+        return page;
+    });
+    nav->resize(900, 600);
+    nav->show();
+    Load("7");
+    auto* area = nav->findChild<QScrollArea*>("PageArea");
+    auto* splitter = nav->findChild<QSplitter*>();
+    ASSERT_NE(area, nullptr);
+    ASSERT_NE(splitter, nullptr);
+    QWidget* panes = nav->findChild<QWidget*>("NavigationPanes");
+    ASSERT_TRUE(Tree().SelectNode("Node6"));
+    QWidget* page = nav->ShownPageWidget();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->width(), area->viewport()->width());
+
+    page->setMinimumWidth(680);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(page->width(), area->viewport()->width());
+
+    // The user widens the panes; the next resize of the control gives the page its width again.
+    splitter->setSizes({400, 500});
+    EXPECT_GT(page->width(), area->viewport()->width());
+    nav->resize(1000, 600);
+    EXPECT_EQ(page->width(), area->viewport()->width());
+
+    // Too narrow for both: the panes keep their minimum and the page scrolls.
+    nav->resize(800, 600);
+    EXPECT_EQ(panes->width(), panes->minimumWidth());
+    EXPECT_GT(page->width(), area->viewport()->width());
 }
 
 TEST_F(NavigationTest, NavigationButtonTogglesTheTreePane) {
