@@ -185,7 +185,7 @@ void StartWriteLockUpload(IDTMContext& context, const std::string& processId,
             }
         }
         return context.OnlineParameterService().StartUpload(processId, "", 0, sfReadPending, 0, 0,
-                                                            std::move(callback));
+                                                            std::move(callback), GroupReads::Shown);
     });
     if (started)
         return;
@@ -194,10 +194,6 @@ void StartWriteLockUpload(IDTMContext& context, const std::string& processId,
             e->ClearStatusFlag(sfReadPending);
         context.MessageBox(GetDictionaryText(context, "cannot_start_param_upload"), mbsOkOnly);
     });
-}
-
-const Variant& DeviceOrDataSetValue(const IPrivateDataElement& element) {
-    return element.DeviceValue().isEmpty() ? element.TransientValue() : element.DeviceValue();
 }
 
 bool CheckWriteProtection(IDTMContext& context) {

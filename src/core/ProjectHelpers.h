@@ -54,14 +54,10 @@ bool WritePageParameters(std::weak_ptr<IPrivateProcess> page, IDTMContext& conte
                          ITransactionGroup& group, const std::vector<IPageParameterRow*>& controls);
 
 // Reads "PHYS/WRITE_LOCKING" and "PHYS/HW_WRITE_PROTECTION" under the caller's process id (a
-// command page, before a device command); "cannot_start_param_upload" when the read does not
-// start.
+// command page, before a device command) as a read that shows the device: the project keeps
+// its write locking. "cannot_start_param_upload" when the read does not start.
 void StartWriteLockUpload(IDTMContext& context, const std::string& processId,
                           std::weak_ptr<IPrivateProcess> callback);
-// The device's value where a read recorded one, else the data set's: what the device holds as
-// far as the instance knows (a read that only shows the device leaves a writable element's
-// value as the project has it).
-const Variant& DeviceOrDataSetValue(const IPrivateDataElement& element);
 // Judges the two write-protection parameters as read: True when writing is allowed. The
 // hardware protection is reported ("meld_hw_protec") in preference to the write locking
 // ("meld_w_locking"); one message at most.
