@@ -70,6 +70,12 @@ bool StartDownloadProtectionCheck(IDTMContext& context, ITransactionGroup& group
 // optionally the scale, diagnosis and check-back.
 void AddStartupRequests(IDTMContext& context, ITransactionGroup& group, bool withScale);
 
+// The text of a unit code: the unit table's, else "#" and the code; "" for the code 0.
+std::string UnitCodeText(IDTMContext& context, int16_t code);
+// The unit of the device's value of an element (DeviceOrDataSetValue): the unit the device sent
+// it in where a read recorded the value and that unit is known, else the element's own.
+std::string DeviceOrDataSetUnit(IDTMContext& context, const clsDataElement& element);
+
 // The bits of a value, least significant first, as "0" and "1" separated by "|": 16 for an
 // Integer, 32 for a Long or a Double (up to 4294967295, read as unsigned 32 bits), 8 for a Byte,
 // 8 per byte of a byte array; "" for a Double beyond 32 bits and for any other value.

@@ -185,6 +185,7 @@ std::shared_ptr<IPrivateParamLink> clsParamLink::GetNewParamLink() {
     link->Prefix = Prefix;
     link->bDisplayDPV1Index = bDisplayDPV1Index;
     link->bOnlineMode = bOnlineMode;
+    link->bShowDevice = bShowDevice;
     return link;
 }
 
@@ -348,7 +349,7 @@ void clsParamLink::InitLanguageDependent(int32_t /*languageId*/) {
             label = std::to_string(e.RelIndex) + ": " + label;
         row.SetLabelText(label);
         row.SetValueList(e.ValueList.str());
-        row.SetUnitText(e.UnitString(Ctx()));
+        row.SetUnitText(ShownUnit());
         if (helpItem_ > 0) {
             row.SetMenuItemText(helpItem_,
                                 Text("paramhelp_menuitem") + "\t" + Text("paramhelp_shortcut"));
@@ -392,16 +393,17 @@ void clsParamLink::UpdateParameter() {
         IParameterRow& row = *row_;
         row.SetValueList(e.ValueList.str());
         row.SetHelpText(ShortHelp());
+        const Variant& shown = ShownValue();
         if (row.ControlType() == pctBitList && e.ValueType() != vtVisibleString) {
-            row.SetValue(Variant(ParamBitListText(e, e.TransientValue())));
+            row.SetValue(Variant(ParamBitListText(e, shown)));
         } else if (e.ValueType() == vtOctetString) {
-            row.SetValue(Variant(BytesToHexString(e.TransientValue())));
+            row.SetValue(Variant(BytesToHexString(shown)));
         } else {
             if (!e.ValueFormat.empty())
                 row.SetValueFormat(e.ValueFormat);
-            row.SetValue(e.TransientValue());
+            row.SetValue(shown);
         }
-        row.SetUnitText(e.UnitString(ctx));
+        row.SetUnitText(ShownUnit());
         row.SetVisible(e.Validity());
         e.SetStatusFlags(RowFlags(e.TransientValue()));
         ChooseStatusIcon();
@@ -487,10 +489,27 @@ std::string clsParamLink::RangeErrorText() const {
     return text;
 }
 
+bool clsParamLink::ShowsDeviceValue() const {
+    const clsDataElement& e = *element_;
+    // An edit of the row that waits to be written is shown until it is written or read over.
+    return bShowDevice && !e.DeviceValue().isEmpty() &&
+           ((e.StatusFlags() & sfEditedOnline) == 0 || row_->Locked());
+}
+
+const Variant& clsParamLink::ShownValue() const {
+    return ShowsDeviceValue() ? element_->DeviceValue() : element_->TransientValue();
+}
+
+std::string clsParamLink::ShownUnit() const {
+    return ShowsDeviceValue() ? DeviceOrDataSetUnit(Ctx(), *element_) : element_->UnitString(Ctx());
+}
+
 void clsParamLink::ChooseStatusIcon() {
     const clsDataElement& e = *element_;
     IParameterRow& row = *row_;
-    const int32_t flags = e.StatusFlags();
+    // The device's value is no input: it has no input error and is not changed.
+    const bool device = ShowsDeviceValue() && !editing_;
+    const int32_t flags = device ? e.StatusFlags() & ~kJudgedFlags : e.StatusFlags();
     std::string key;
     std::string tip;
     if ((flags & sfCommErrorMask) != 0) {

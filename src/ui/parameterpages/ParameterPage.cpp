@@ -113,7 +113,8 @@ bool ParameterPage::Transfer(bool write) {
 
 void ParameterPage::FinishInitPage() {
     std::shared_ptr<IDTMContext> context = GetDtmContext();
-    auto group = std::make_unique<TransactionGroup>();
+    auto group =
+        std::make_unique<TransactionGroup>(ShowsDevice() ? GroupReads::Shown : GroupReads::Taken);
     group->Init(*context);
     group_ = std::move(group);
 }

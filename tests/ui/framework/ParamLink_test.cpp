@@ -462,6 +462,61 @@ TEST_F(LinkTest, DynamicIconsAlternateOnEveryRefresh) {
     EXPECT_EQ(row.StatusIcon(), "Dynamic1");
 }
 
+TEST_F(LinkTest, ARowThatShowsTheDeviceShowsItsValueInItsUnitBesideTheProjects) {
+    // The project's tag and scale end, written by a download, and the device's beside them.
+    clsDataElement& tag = Add("TAG", vtVisibleString, Variant(""), 32);
+    tag.SetElementMode(emUpload | emDownload);
+    tag.SetTransientValue(Variant("FV-200"));
+    tag.SetPersistentValue(Variant("FV-200"));
+    tag.SetDeviceValue(Variant("-/-"));
+    clsDataElement& up = Add("UP", vtFloat, Variant(100.0f));
+    up.SetElementMode(emUpload | emDownload);
+    up.nTransientUnit = 1342;  // %
+    up.SetDeviceValue(Variant(15.0f));
+    up.nDeviceUnit = 1013;  // mm
+    // A value only read from the device: reads take it, whoever reads.
+    clsDataElement& readback = Add("RB", vtFloat, Variant(0.0f));
+    readback.SetElementMode(emUpload);
+    FakeParameterRow projectTag("TAG"), projectUp("UP"), projectReadback("RB");
+    auto projectTagLink = Show(projectTag);
+    auto projectUpLink = Show(projectUp);
+    auto projectReadbackLink = Show(projectReadback);
+    prototype->bShowDevice = true;
+    FakeParameterRow deviceTag("TAG"), deviceUp("UP");
+    deviceTag.SetLocked(true);
+    auto deviceTagLink = Show(deviceTag);
+    auto deviceUpLink = Show(deviceUp);
+
+    EXPECT_EQ(projectTag.Value().str(), "FV-200");
+    EXPECT_EQ(projectTag.StatusIcon(), "SavedValue");
+    // The device's value is no edit of the project: not changed.
+    EXPECT_EQ(deviceTag.Value().str(), "-/-");
+    EXPECT_EQ(deviceTag.StatusIcon(), "SavedValue");
+    EXPECT_EQ(projectUp.Value().toDouble(), 100.0);
+    EXPECT_EQ(projectUp.UnitText(), "%");
+    EXPECT_EQ(deviceUp.Value().toDouble(), 15.0);
+    EXPECT_EQ(deviceUp.UnitText(), "mm");
+    deviceUpLink->InitLanguageDependent(9);
+    EXPECT_EQ(deviceUp.UnitText(), "mm");
+
+    // An edit of the row waits to be written: the row shows it until then; a locked row goes
+    // on showing the device.
+    deviceUp.Type("20");
+    deviceUp.Enter();
+    deviceUpLink->UpdateParameter();  // as the change reaches the page's rows
+    EXPECT_EQ(up.TransientValue().toDouble(), 20.0);
+    EXPECT_EQ(deviceUp.Value().toDouble(), 20.0);
+    EXPECT_EQ(deviceUp.UnitText(), "%");
+    EXPECT_EQ(deviceUp.StatusIcon(), "Changed");
+    tag.SetStatusFlag(sfEditedOnline);
+    deviceTagLink->UpdateParameter();
+    EXPECT_EQ(deviceTag.Value().str(), "-/-");
+    // Nothing read from the device yet: the row shows the data set's value.
+    tag.SetDeviceValue(Variant());
+    deviceTagLink->UpdateParameter();
+    EXPECT_EQ(deviceTag.Value().str(), "FV-200");
+}
+
 // --- bit lists ---
 
 TEST_F(LinkTest, BitListsBothWays) {
