@@ -261,6 +261,7 @@ void clsParamLink::InitLink(IDTMContext& context, IParameterRow& row, const ISta
             row.SetValueForeColor(kGrayText);
         }
         lockedAtDesign_ = row.Locked();
+        keptByShownReads_ = DownloadWrites(e, e.TransferElement(context.Parameters()));
         if (e.ValueType() == vtVisibleString) {
             if (e.ValueTypeLength() > 0)
                 row.SetValueMaxLength(e.ValueTypeLength());
@@ -507,9 +508,13 @@ std::string clsParamLink::ShownUnit() const {
 void clsParamLink::ChooseStatusIcon() {
     const clsDataElement& e = *element_;
     IParameterRow& row = *row_;
-    // The device's value is no input: it has no input error and is not changed.
+    // The device's value is no input: it has no input error and is not changed. The row shows
+    // it changing while any refresh reads it; a row of the project's value only while the
+    // value itself changes (reads that only show the device keep a value a download writes).
     const bool device = ShowsDeviceValue() && !editing_;
     const int32_t flags = device ? e.StatusFlags() & ~kJudgedFlags : e.StatusFlags();
+    const bool dynamic =
+        (flags & sfDynamic) != 0 && (bShowDevice || !keptByShownReads_ || e.ValueDynamic());
     std::string key;
     std::string tip;
     if ((flags & sfCommErrorMask) != 0) {
@@ -530,7 +535,7 @@ void clsParamLink::ChooseStatusIcon() {
     } else if ((flags & sfChanged) != 0) {
         key = "Changed";
         tip = Text("paramicon_Changed");
-    } else if ((flags & sfDynamic) != 0) {
+    } else if (dynamic) {
         // Alternates on every refresh while the value changes cyclically.
         key = row.StatusIcon() == "Dynamic1" ? "Dynamic2" : "Dynamic1";
         tip = Text("paramicon_Dynamic");

@@ -144,6 +144,9 @@ class clsParamLink : public IPrivateParamLink,
     int32_t changeNesting_ = 0;
     bool flagsTouched_ = false;
     bool lockedAtDesign_ = false;
+    // A download writes the element's value (DownloadWrites): a read that only shows the device
+    // keeps it.
+    bool keptByShownReads_ = false;
     // The row was bound to no element: the link disabled it.
     bool disabledRow_ = false;
     // The help item's number in the row's menu; 0 when none was added.

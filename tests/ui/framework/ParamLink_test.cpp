@@ -499,6 +499,28 @@ TEST_F(LinkTest, ARowThatShowsTheDeviceShowsItsValueInItsUnitBesideTheProjects) 
     deviceUpLink->InitLanguageDependent(9);
     EXPECT_EQ(deviceUp.UnitText(), "mm");
 
+    // Refreshes that only show the device: their rows show the values changing, the
+    // project's rows only where the reads take the value.
+    for (clsDataElement* e : {&tag, &readback})
+        e->AddDynamicMark(true);
+    for (auto* link : {projectTagLink.get(), deviceTagLink.get(), projectReadbackLink.get()})
+        link->UpdateParameter();
+    EXPECT_EQ(projectTag.StatusIcon(), "SavedValue");
+    EXPECT_EQ(deviceTag.StatusIcon(), "Dynamic1");
+    EXPECT_EQ(projectReadback.StatusIcon(), "Dynamic1");
+    // A refresh that takes the values (a cyclic parameter page's) changes the project's tag.
+    tag.AddDynamicMark(false);
+    projectTagLink->UpdateParameter();
+    EXPECT_EQ(projectTag.StatusIcon(), "Dynamic1");
+    tag.RemoveDynamicMark(false);
+    tag.RemoveDynamicMark(true);
+    readback.RemoveDynamicMark(true);
+    EXPECT_FALSE(tag.ParamDynamic());
+    projectTagLink->UpdateParameter();
+    deviceTagLink->UpdateParameter();
+    EXPECT_EQ(projectTag.StatusIcon(), "SavedValue");
+    EXPECT_EQ(deviceTag.StatusIcon(), "SavedValue");
+
     // An edit of the row waits to be written: the row shows it until then; a locked row goes
     // on showing the device.
     deviceUp.Type("20");

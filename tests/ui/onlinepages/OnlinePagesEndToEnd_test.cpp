@@ -322,6 +322,8 @@ TEST(OnlinePagesEndToEnd, WatchingTheDeviceLeavesTheProjectsValuesThroughASave) 
         MainWindow tab(b);
         PageBase& identification = tab.Open("ctlId");
         ctlParameter& tagRow = RowOf(identification, "PHYS/TAG_DESC");
+        const std::string icon = tagRow.StatusIcon();
+        EXPECT_EQ(icon, "SavedValue");
 
         MainWindow w(b, function);
         ASSERT_EQ(w.Cycle().CyclicRefresh(), 1);
@@ -335,6 +337,7 @@ TEST(OnlinePagesEndToEnd, WatchingTheDeviceLeavesTheProjectsValuesThroughASave) 
             PageBase& page = w.Open(name);
             for (int tick = 0; tick < 3; ++tick) {
                 RunFor(b, 1000);
+                EXPECT_EQ(tagRow.StatusIcon(), icon);
                 EXPECT_EQ(tagRow.Value().str(), "FV-200");
             }
             if (name == "ctlDiagGen") {
