@@ -380,11 +380,16 @@ void clsParamLink::RecomputeLock() {
 void clsParamLink::UpdateParameter() {
     Entry("clsParamLink.UpdateParameter", [&] {
         clsDataElement& e = *element_;
-        IDTMContext& ctx = Ctx();
-        if (bOnlineMode && editing_ && !row_->Locked() && ctx.Parameters().BulkUpdateActive() &&
-            (ctx.OnlineParameterService().OnlineMode() & (omUpload | omDownload)) == 0) {
-            updatePending_ = true;  // shown when the user's edit ends
-            return;
+        if (editing_ && !row_->Locked()) {
+            // The text being typed stays until the edit is committed or left (a refresh goes on
+            // for the other rows); a lock that the element asks for now ends the edit.
+            RecomputeLock();
+            if (!Bound())
+                return;
+            if (editing_) {
+                updatePending_ = true;  // shown when the user's edit ends
+                return;
+            }
         }
         updatePending_ = false;
         flagsTouched_ = false;

@@ -68,7 +68,9 @@ class clsParamLink : public IPrivateParamLink,
     // Label, value list, unit, short help and help menu text in the dictionary's current
     // language.
     void InitLanguageDependent(int32_t languageId) override;
-    // Shows the element's value, unit, value list, status icon and lock state.
+    // Shows the element's value, unit, value list, status icon and lock state. While the user
+    // types into the row, only the lock follows: the text stays until the edit is committed or
+    // left, and the row is shown anew then.
     void UpdateParameter() override;
     // Commits an edit that the user is making in the row.
     void ValidateParameter() override;

@@ -681,26 +681,59 @@ TEST_F(LinkTest, AChoiceCommitsAtOnceButALockedRowNever) {
     EXPECT_EQ(locked.TransientValue().toLong(), 0);
 }
 
-TEST_F(LinkTest, AnUpdateDuringABulkUpdateWaitsForTheEndOfTheEdit) {
+TEST_F(LinkTest, AnUpdateWhileTheUserTypesWaitsForTheEndOfTheEdit) {
     clsDataElement& e = Add("V", vtInteger16, Variant(int16_t{5}));
+    e.SetRange(0, Variant(int16_t{0}), Variant(int16_t{10}));
     FakeParameterRow row("V");
     auto link = Show(row);
-    row.Type("6");
-    e.SetTransientValue(Variant(int16_t{9}));
-    ctx.data->SetBulkUpdateActive(true);
+    clsDataElement& other = Add("W", vtInteger16, Variant(int16_t{1}));
+    FakeParameterRow otherRow("W");
+    auto otherLink = Show(otherRow);
+    // A cyclic refresh and a bulk update alike: the user's text and its input error stay, the
+    // other rows show their new values.
+    for (const bool bulk : {false, true}) {
+        SCOPED_TRACE(bulk ? "bulk update" : "cyclic refresh");
+        row.Type("12");
+        ASSERT_EQ(row.StatusIcon(), "RangeErr");
+        e.SetTransientValue(Variant(int16_t{9}));
+        other.SetTransientValue(Variant(int16_t{bulk ? int16_t{3} : int16_t{2}}));
+        ctx.data->SetBulkUpdateActive(bulk);
+        link->UpdateParameter();
+        otherLink->UpdateParameter();
+        ctx.data->SetBulkUpdateActive(false);
+        EXPECT_EQ(row.Value().str(), "12");
+        EXPECT_EQ(row.StatusIcon(), "RangeErr");
+        EXPECT_EQ(otherRow.Value().toLong(), bulk ? 3 : 2);
+        row.Escape();
+        EXPECT_EQ(row.Value().toLong(), 9);  // shown at the end of the edit
+        EXPECT_EQ(row.StatusIcon(), "Changed");
+    }
+    // Committed, the typed value is the element's.
+    row.Type("7");
     link->UpdateParameter();
-    EXPECT_EQ(row.Value().str(), "6");  // the user's text stays
-    ctx.data->SetBulkUpdateActive(false);
-    row.Escape();
-    EXPECT_EQ(row.Value().toLong(), 9);  // shown at the end of the edit
+    row.Enter();
+    EXPECT_EQ(e.TransientValue().toLong(), 7);
+    EXPECT_EQ(row.Value().toLong(), 7);
+    // A protection that comes meanwhile ends the edit: nothing is committed.
+    row.Type("8");
+    e.SetStatusFlag(sfWriteProtected);
+    link->UpdateParameter();
+    EXPECT_TRUE(row.Locked());
+    EXPECT_EQ(row.Value().toLong(), 7);
+    row.Enter();
+    EXPECT_EQ(e.TransientValue().toLong(), 7);
+    e.ClearStatusFlag(sfWriteProtected);
+    link->UpdateParameter();
 
-    // In online mode 1 the value is shown at once.
+    // So during the frame's upload: the uploaded value is shown when the edit ends.
     online->mode = 1;
     row.Type("6");
     e.SetTransientValue(Variant(int16_t{4}));
     ctx.data->SetBulkUpdateActive(true);
     link->UpdateParameter();
     ctx.data->SetBulkUpdateActive(false);
+    EXPECT_EQ(row.Value().str(), "6");
+    row.Escape();
     EXPECT_EQ(row.Value().toLong(), 4);
 }
 
