@@ -7,6 +7,7 @@
 #include "core/DataModelHelpers.h"
 #include "core/DictionaryLookup.h"
 #include "core/clsDataElement.h"
+#include "core/clsDataModel.h"
 #include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/IOnlineParameterService.h"
 #include "platform/runtime/IParameters.h"
@@ -14,6 +15,7 @@
 #include "platform/runtime/IPrivateProcess.h"
 #include "platform/runtime/IPrompt.h"
 #include "platform/runtime/ITransactionGroup.h"
+#include "units/clsPROFIBUSProfil3Units.h"
 #include "value/NumberText.h"
 
 namespace kv {
@@ -185,7 +187,7 @@ void StartWriteLockUpload(IDTMContext& context, const std::string& processId,
             }
         }
         return context.OnlineParameterService().StartUpload(processId, "", 0, sfReadPending, 0, 0,
-                                                            std::move(callback));
+                                                            std::move(callback), GroupReads::Shown);
     });
     if (started)
         return;
@@ -196,8 +198,19 @@ void StartWriteLockUpload(IDTMContext& context, const std::string& processId,
     });
 }
 
-const Variant& DeviceOrDataSetValue(const IPrivateDataElement& element) {
-    return element.DeviceValue().isEmpty() ? element.TransientValue() : element.DeviceValue();
+std::string UnitCodeText(IDTMContext& context, int16_t code) {
+    if (code == 0)
+        return {};
+    std::string text;
+    if (clsDataModel* model = DataModelOf(context))
+        text = model->PROFIBUSProfil3Units().PROFIBUSProfil3UnitString(code);
+    return text.empty() ? "#" + std::to_string(code) : text;
+}
+
+std::string DeviceOrDataSetUnit(IDTMContext& context, const clsDataElement& element) {
+    if (element.DeviceValue().isEmpty() || element.nDeviceUnit == 0)
+        return element.UnitString(context);
+    return UnitCodeText(context, element.nDeviceUnit);
 }
 
 WriteProtection DeviceWriteProtection(IDTMContext& context) {

@@ -54,14 +54,10 @@ bool WritePageParameters(std::weak_ptr<IPrivateProcess> page, IDTMContext& conte
                          ITransactionGroup& group, const std::vector<IPageParameterRow*>& controls);
 
 // Reads "PHYS/WRITE_LOCKING" and "PHYS/HW_WRITE_PROTECTION" under the caller's process id (a
-// command page, before a device command); "cannot_start_param_upload" when the read does not
-// start.
+// command page, before a device command) as a read that shows the device: the project keeps
+// its write locking. "cannot_start_param_upload" when the read does not start.
 void StartWriteLockUpload(IDTMContext& context, const std::string& processId,
                           std::weak_ptr<IPrivateProcess> callback);
-// The device's value where a read recorded one, else the data set's: what the device holds as
-// far as the instance knows (a read that only shows the device leaves a writable element's
-// value as the project has it).
-const Variant& DeviceOrDataSetValue(const IPrivateDataElement& element);
 // The write protection the device has as far as the instance knows (DeviceOrDataSetValue of
 // the two write-protection parameters): the hardware switch in preference to the write
 // locking.
@@ -82,6 +78,12 @@ bool StartDownloadProtectionCheck(IDTMContext& context, ITransactionGroup& group
 // Adds the reads after a connection to the group: tag, revisions, serial number, read-back,
 // optionally the scale, diagnosis and check-back.
 void AddStartupRequests(IDTMContext& context, ITransactionGroup& group, bool withScale);
+
+// The text of a unit code: the unit table's, else "#" and the code; "" for the code 0.
+std::string UnitCodeText(IDTMContext& context, int16_t code);
+// The unit of the device's value of an element (DeviceOrDataSetValue): the unit the device sent
+// it in where a read recorded the value and that unit is known, else the element's own.
+std::string DeviceOrDataSetUnit(IDTMContext& context, const clsDataElement& element);
 
 // The bits of a value, least significant first, as "0" and "1" separated by "|": 16 for an
 // Integer, 32 for a Long or a Double (up to 4294967295, read as unsigned 32 bits), 8 for a Byte,

@@ -191,21 +191,34 @@ void clsDataElement::SetParamDynamic(bool dynamic) {
     m_Status = dynamic ? (m_Status | sfDynamic) : (m_Status & ~sfDynamic);
 }
 
-void clsDataElement::AddDynamicMark() {
+void clsDataElement::AddDynamicMark(bool deviceOnly) {
     if (DynamicCounter <= 0) {
         DynamicCounter = 0;
+        m_DeviceOnlyMarks = 0;
         m_DynamicBeforeMarks = ParamDynamic();
     }
-    if (DynamicCounter < std::numeric_limits<int16_t>::max())
+    if (DynamicCounter < std::numeric_limits<int16_t>::max()) {
         ++DynamicCounter;
+        if (deviceOnly)
+            ++m_DeviceOnlyMarks;
+    }
     SetParamDynamic(true);
 }
 
-void clsDataElement::RemoveDynamicMark() {
+void clsDataElement::RemoveDynamicMark(bool deviceOnly) {
     if (DynamicCounter <= 0)
         return;  // no mark to take back
     --DynamicCounter;
+    if (deviceOnly && m_DeviceOnlyMarks > 0)
+        --m_DeviceOnlyMarks;
+    m_DeviceOnlyMarks = std::min(m_DeviceOnlyMarks, DynamicCounter);
     SetParamDynamic(DynamicCounter != 0 || m_DynamicBeforeMarks);
+}
+
+bool clsDataElement::ValueDynamic() const {
+    if (DynamicCounter <= 0)
+        return ParamDynamic();
+    return DynamicCounter > m_DeviceOnlyMarks || m_DynamicBeforeMarks;
 }
 
 // --- units ---

@@ -97,9 +97,14 @@ class clsDataElement : public IPrivateDataElement {
     void SetParamDynamic(bool dynamic);
     // The marks of the cyclic refreshes that read the element, counted in DynamicCounter: while
     // one is set the element is dynamic; after the last one is taken back it has the dynamic
-    // flag again that it had before the first (the flag its model gave it).
-    void AddDynamicMark();
-    void RemoveDynamicMark();
+    // flag again that it had before the first (the flag its model gave it). deviceOnly: the
+    // mark of a refresh whose reads only show the device (GroupReads::Shown).
+    void AddDynamicMark(bool deviceOnly = false);
+    void RemoveDynamicMark(bool deviceOnly = false);
+    // True while the element's own value changes cyclically, whatever the refreshes that only
+    // show the device do: its model makes it dynamic, or a refresh that takes the values it
+    // reads marks it.
+    bool ValueDynamic() const;
 
     int32_t ControlType() const { return m_ControlType; }
     void SetControlType(int32_t t) { m_ControlType = t; }
@@ -215,6 +220,7 @@ class clsDataElement : public IPrivateDataElement {
     int32_t m_ControlType = 0;
     int32_t m_NestProcessLevel = 0;
     bool m_DynamicBeforeMarks = false;
+    int16_t m_DeviceOnlyMarks = 0;  // the marks of DynamicCounter that only show the device
     Variant m_TransientValue;
     Variant m_PersistentValue;
     Variant m_DeviceValue;

@@ -482,11 +482,9 @@ void clsDataModel::TakeDeviceValue(IDTMContext& context, clsDataElement& element
     element.SetDeviceValue(value);
     element.SetDeviceValue(GetElementDeviceValue(element));
     // A read that only shows the device changes no value that the project saves and a download
-    // sends (the element's own, or as a member of a record that a download writes): the element
-    // shows its difference from the device until the device's values are taken (an upload, a
-    // page's read).
-    if (((element.ElementMode() | read.ElementMode()) & emDownload) != 0 &&
-        context.CommunicationManager().ReadingDeviceOnly())
+    // sends: the element shows its difference from the device until the device's values are
+    // taken (an upload, a parameter page's read).
+    if (DownloadWrites(element, read) && context.CommunicationManager().ReadingDeviceOnly())
         return;
     element.SetPersistentValue(Variant());
     if ((element.StatusFlags() & sfEditedOnline) == 0 ||

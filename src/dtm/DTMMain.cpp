@@ -64,9 +64,9 @@ void DTMMain::Construct(std::shared_ptr<IEventLoop> loop, std::shared_ptr<IPromp
         m_CommObj->SetOptionCount(10);
     }
     // The object's own transaction group; it is bound to the context with the communication.
-    // Its write-protection read watches the device: it leaves the modified state as it was;
-    // its start-up reads show the device (StartStartupReads).
-    m_TransGroup = std::make_shared<TransactionGroup>(GroupReads::Watched);
+    // Its reads (the start-up reads, the write-protection read before a download) show the
+    // device: they leave the modified state and the project's values as they were.
+    m_TransGroup = std::make_shared<TransactionGroup>(GroupReads::Shown);
 }
 
 DTMMain::~DTMMain() {

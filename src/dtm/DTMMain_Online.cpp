@@ -233,11 +233,10 @@ bool DTMMain::DownloadRequest(const std::string& invokeId, const std::string& pa
         m_DownloadInvokeId = invokeId;
         m_DownloadPath = parameterPath;
         m_DownloadCancelled = false;
-        // The protection is judged on the device's values; the project's stay to be downloaded.
-        m_TransGroup->SetReads(GroupReads::Shown);
+        // The protection is judged on the device's values (the group's reads show the device);
+        // the project's stay to be downloaded.
         m_DownloadPending = StartDownloadProtectionCheck(
             Context(), *m_TransGroup, std::weak_ptr<IPrivateProcess>(shared_from_this()));
-        m_TransGroup->SetReads(GroupReads::Watched);
         if (!m_DownloadPending) {
             m_DownloadInvokeId.clear();
             m_DownloadPath.clear();
@@ -304,11 +303,10 @@ void DTMMain::StartStartupReads() {
         return;
     if (m_TransGroup->ConnectionStatus() == 0)
         AddStartupRequests(Context(), *m_TransGroup, false);
-    // A connection alone changes no writable value of the data set: the tag read here is the
-    // device's beside the project's until an upload or a page's read takes it.
-    m_TransGroup->SetReads(GroupReads::Shown);
+    // A connection alone changes no writable value of the data set (the group's reads show the
+    // device): the tag read here is the device's beside the project's until an upload or a
+    // parameter page's read takes it.
     const int32_t status = m_TransGroup->Execute(std::weak_ptr<IPrivateProcess>(), true, true);
-    m_TransGroup->SetReads(GroupReads::Watched);
     if (status != 0) {
         m_TransGroup->Clear();
         Context().DisplayMessage(GetDictionaryText(Context(), "error_at_read_status"));

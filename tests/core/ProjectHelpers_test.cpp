@@ -356,7 +356,7 @@ TEST(PageTransferOnline, PageReadBringsTheDeviceValuesOverPendingEdits) {
     EXPECT_TRUE(prompt->messages.empty());
 }
 
-TEST(PageTransferOnline, WriteLockUploadThenCheckSeesTheDeviceLock) {
+TEST(PageTransferOnline, WriteLockUploadThenCheckSeesTheDeviceLockAndLeavesTheProjects) {
     Instance inst;
     auto prompt = std::make_shared<RecordingPrompt>();
     inst.context.SetPrompt(prompt);
@@ -364,6 +364,10 @@ TEST(PageTransferOnline, WriteLockUploadThenCheckSeesTheDeviceLock) {
     const Address locking = inst.AddressOf("PHYS/WRITE_LOCKING");
     ASSERT_TRUE(
         inst.device->SetRecord(uint8_t(locking.first), uint8_t(locking.second), {0x00, 0x00}));
+    clsDataElement& projectLocking = inst.At("PHYS/WRITE_LOCKING");
+    const Variant projectValue = projectLocking.TransientValue();
+    ASSERT_FALSE(projectValue.looseEquals(Variant(int32_t{0})));
+    inst.data->SetModifiedState(0);
     auto page = std::make_shared<RecordingProcess>();
 
     StartWriteLockUpload(inst.context, "cmd-1", page);
@@ -371,6 +375,9 @@ TEST(PageTransferOnline, WriteLockUploadThenCheckSeesTheDeviceLock) {
 
     ASSERT_EQ(page->finished.size(), 1u);
     EXPECT_EQ(page->finished[0], (std::pair<std::string, bool>{"cmd-1", true}));
+    // The check of a command only shows the device: the project keeps its write locking.
+    EXPECT_EQ(projectLocking.TransientValue(), projectValue);
+    EXPECT_EQ(inst.data->ModifiedState(), 0);
     EXPECT_FALSE(CheckWriteProtection(inst.context));
     ASSERT_EQ(prompt->questions.size(), 1u);
     EXPECT_EQ(prompt->questions[0].first, inst.context.GetText("meld_w_locking"));

@@ -111,9 +111,11 @@ class FakeParameterRow : public IParameterRow {
     void SetEnabled(bool enabled) override { enabled_ = enabled; }
     Variant Value() const override { return value_; }
     void SetValue(const Variant& value) override {
-        value_ = value;
+        // While the user types the text stays; the value is the one Escape goes back to.
         if (editing_)
             saved_ = value;
+        else
+            value_ = value;
         ++valueSets;
     }
     std::string LabelText() const override { return label_; }

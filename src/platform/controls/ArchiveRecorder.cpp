@@ -9,6 +9,7 @@
 #include "platform/runtime/ContextRef.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/TransactionGroup.h"
 #include "value/Date.h"
 
@@ -117,7 +118,8 @@ struct ArchiveRecorder::State : IPrivateProcess, std::enable_shared_from_this<St
                 continue;
             RecordRead r;
             r.path = path;
-            r.group = std::make_unique<TransactionGroup>(GroupReads::Watched);
+            // The recording shows the device: the project keeps its values.
+            r.group = std::make_unique<TransactionGroup>(GroupReads::Shown);
             r.group->Init(ctx);
             if (r.group->AddElement(*element, false))
                 renewed.push_back(std::move(r));
@@ -375,7 +377,7 @@ ArchiveRanges ArchiveRecorder::CurrentRanges(const IArchiveCurve& curve) const {
         const std::string& path = curve.RangeElementPath(which);
         if (!path.empty() && ctx) {
             if (const IPrivateDataElement* e = ctx->Parameters().Item(path)) {
-                if (std::optional<double> v = NumberOf(e->TransientValue()))
+                if (std::optional<double> v = NumberOf(DeviceOrDataSetValue(*e)))
                     return *v;
             }
         }

@@ -1,8 +1,9 @@
 #pragma once
 // The recording of the archive control, without any window: while it runs, it reads the records
 // registered for the curves that are on (each distinct record once, in a transaction group of
-// the instance), once at the start and then every cycle time on the runtime's event loop, and
-// appends one sample per curve when the reads end. A curve whose record read failed, or a tick
+// the instance, as reads that show the device), once at the start and then every cycle time on
+// the runtime's event loop, and appends one sample per curve (its device value) when the reads
+// end. A curve whose record read failed, or a tick
 // without a connection, gives a sample that is not valid (a gap). A tick that finds the
 // previous reads still running is skipped.
 
@@ -73,8 +74,9 @@ class ArchiveRecorder {
 
     // The samples of a curve; nullptr when none were recorded or no archive is set.
     const ArchiveTrace* TraceOf(const IArchiveCurve& curve) const;
-    // The curve's ranges from its range elements' current values; an end without an element, or
-    // whose element is gone or holds no number, takes its fixed number.
+    // The curve's ranges from its range elements' values as the device has them (where a read
+    // recorded them, else the data set's); an end without an element, or whose element is gone
+    // or holds no number, takes its fixed number.
     ArchiveRanges CurrentRanges(const IArchiveCurve& curve) const;
 
     // Called after every tick that appended samples.

@@ -86,7 +86,8 @@ class IParameterRow {
     virtual Variant Value() const = 0;
     // Shows a value: numbers in the value format and the number locale; a value-list row
     // shows the entry whose number equals the value; a bit-list row ticks entry k of the list
-    // when the k-th "|"-separated entry of the value is "1". Raises no event.
+    // when the k-th "|"-separated entry of the value is "1". Raises no event. While the user
+    // types into the row the text stays: the value is the one Escape goes back to.
     virtual void SetValue(const Variant& value) = 0;
     virtual std::string LabelText() const = 0;
     virtual void SetLabelText(const std::string& text) = 0;

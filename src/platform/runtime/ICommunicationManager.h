@@ -31,6 +31,21 @@ struct TransactionJob {
     bool readBack = false;  // the read that confirms a write
 };
 
+// What the values a process reads are to the project.
+enum class GroupReads {
+    // Taken into the data set (an upload, a parameter page's read): they make the instance
+    // modified.
+    Taken,
+    // Taken, as the user's read repeated (the refresh of a cyclic parameter page): they leave
+    // the instance's modified state as it was.
+    Watched,
+    // The device shown beside the project (the connection's start-up reads, the headline, the
+    // online pages, the checks before a download or a device command, the archive): watched,
+    // and a value that a download writes keeps the project's; what was read is its device value
+    // only, until an upload or a parameter page's read takes the device's values.
+    Shown,
+};
+
 // A read or write process: its jobs run one after the other over the channel. The end is
 // delivered once, through the loop: first onEnd, then callback's OnProcessFinished.
 struct TransactionProcess {
@@ -39,13 +54,18 @@ struct TransactionProcess {
     std::weak_ptr<IPrivateProcess> callback;
     bool reportProgress = false;  // also to the frame (IDTMEvents::ReportProgress)
     std::string title;            // the progress title for the frame
-    // The device watched (a cyclic refresh, the DTM's own checks): the values read are not
-    // taken into the project, so they leave the data set's modified state as it was.
+    // The values read leave the data set's modified state as it was (GroupReads::Watched).
     bool watching = false;
-    // Watching, and a writable element read keeps the project's value: what the device sent
-    // becomes its device value only (the start-up reads after a connection).
+    // Watching, and a value that a download writes keeps the project's: what the device sent
+    // becomes its device value only (GroupReads::Shown).
     bool deviceOnly = false;
     std::function<void(bool success)> onEnd;
+
+    // Sets watching and deviceOnly for what the values read are to the project.
+    void SetReads(GroupReads reads) {
+        watching = reads != GroupReads::Taken;
+        deviceOnly = reads == GroupReads::Shown;
+    }
 };
 
 // The communication of the instance over the frame's DP-V1 channel.

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateProcess.h"
 
@@ -49,11 +50,12 @@ class IOnlineParameterService {
     // Ends a running upload or download of the frame; False when none runs under the id.
     virtual bool CancelAction(const std::string& /*invokeId*/) { return false; }
     // Reads every element whose status flags carry a bit of markMask under the caller's
-    // process id; the end arrives as callback's OnProcessFinished. mode, option1 and option2 are
-    // not used.
+    // process id, the values being to the project what reads says; the end arrives as
+    // callback's OnProcessFinished. mode, option1 and option2 are not used.
     virtual bool StartUpload(const std::string& /*processId*/, const std::string& /*parameterPath*/,
                              int32_t /*mode*/, int32_t /*markMask*/, int32_t /*option1*/,
-                             int32_t /*option2*/, std::weak_ptr<IPrivateProcess> /*callback*/) {
+                             int32_t /*option2*/, std::weak_ptr<IPrivateProcess> /*callback*/,
+                             GroupReads /*reads*/ = GroupReads::Taken) {
         return false;
     }
     // Writes one device command element under the caller's process id.

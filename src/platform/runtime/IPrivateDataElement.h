@@ -86,4 +86,19 @@ inline int32_t TransferErrorBits(const IPrivateDataElement& element) {
     return element.StatusFlags() & (sfCommErrorMask | sfDpv1ErrorMask);
 }
 
+// True when a download writes the element's value: the element is written itself, or with the
+// record it is transferred in (transfer: that record, or the element itself). A read that only
+// shows the device keeps such a value as the project has it.
+inline bool DownloadWrites(const IPrivateDataElement& element,
+                           const IPrivateDataElement& transfer) {
+    return ((element.ElementMode() | transfer.ElementMode()) & emDownload) != 0;
+}
+
+// The device's value where a read recorded one, else the data set's: what the device holds as
+// far as the instance knows (a read that only shows the device leaves a value that a download
+// writes as the project has it).
+inline const Variant& DeviceOrDataSetValue(const IPrivateDataElement& element) {
+    return element.DeviceValue().isEmpty() ? element.TransientValue() : element.DeviceValue();
+}
+
 }  // namespace kv

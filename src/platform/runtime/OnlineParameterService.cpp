@@ -235,7 +235,8 @@ bool OnlineParameterService::CancelAction(const std::string& invokeId) {
 bool OnlineParameterService::StartUpload(const std::string& processId,
                                          const std::string& parameterPath, int32_t /*mode*/,
                                          int32_t markMask, int32_t /*option1*/, int32_t /*option2*/,
-                                         std::weak_ptr<IPrivateProcess> callback) {
+                                         std::weak_ptr<IPrivateProcess> callback,
+                                         GroupReads reads) {
     if (processId.empty() || markMask == 0)
         return false;
     return Guarded(
@@ -247,6 +248,7 @@ bool OnlineParameterService::StartUpload(const std::string& processId,
                 [markMask](IPrivateDataElement& e) { return (e.StatusFlags() & markMask) != 0; });
             process.callback = std::move(callback);
             process.title = "Reading parameters";
+            process.SetReads(reads);
             return context_.CommunicationManager().StartProcess(std::move(process));
         });
 }

@@ -34,7 +34,8 @@ class OnlineParameterService : public IOnlineParameterService {
     bool CancelAction(const std::string& invokeId) override;
     bool StartUpload(const std::string& processId, const std::string& parameterPath, int32_t mode,
                      int32_t markMask, int32_t option1, int32_t option2,
-                     std::weak_ptr<IPrivateProcess> callback) override;
+                     std::weak_ptr<IPrivateProcess> callback,
+                     GroupReads reads = GroupReads::Taken) override;
     bool StartCommand(const std::string& processId, IPrivateDataElement& element,
                       std::weak_ptr<IPrivateProcess> callback) override;
     bool CancelProcess(const std::string& processId) override;

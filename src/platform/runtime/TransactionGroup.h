@@ -22,21 +22,9 @@
 
 namespace kv {
 
-// What the values a group reads are to the project.
-enum class GroupReads {
-    // Taken into the data set (a page's read): they make the instance modified.
-    Taken,
-    // The device watched (a cyclic refresh, the DTM's write-protection read before a
-    // download): they leave the instance's modified state as it was.
-    Watched,
-    // The device shown beside the project (the DTM's start-up reads after a connection):
-    // watched, and a writable element keeps the project's value; what it read is its device
-    // value only, until an upload or a page's read takes the device's values.
-    Shown,
-};
-
 class TransactionGroup : public ITransactionGroup {
   public:
+    // reads: what the values the group reads are to the project.
     explicit TransactionGroup(GroupReads reads = GroupReads::Taken);
     ~TransactionGroup() override;
     TransactionGroup(const TransactionGroup&) = delete;
@@ -53,7 +41,8 @@ class TransactionGroup : public ITransactionGroup {
     std::string Elements() const override;
     void Close() override;
 
-    // What the values of the next Execute are to the project.
+    // What the values of the next Execute are to the project (a page's check of the device
+    // between its own reads).
     void SetReads(GroupReads reads);
 
     // The requests in the order of adding (path, write flag).

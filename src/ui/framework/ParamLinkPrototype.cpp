@@ -11,6 +11,7 @@ std::shared_ptr<IPrivateParamLink> NewParamLinkPrototype(const ParamLinkFields& 
     link->Prefix = fields.prefix;
     link->bDisplayDPV1Index = fields.bDisplayDPV1Index;
     link->bOnlineMode = fields.bOnlineMode;
+    link->bShowDevice = fields.bShowDevice;
     return link;
 }
 

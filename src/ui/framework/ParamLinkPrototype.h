@@ -17,6 +17,7 @@ struct ParamLinkFields {
     std::string prefix;              // replaces "%blk"
     bool bDisplayDPV1Index = false;  // labels begin with the element's relative index
     bool bOnlineMode = false;        // edits mark the element edited online
+    bool bShowDevice = false;        // the rows show the device's values
 };
 
 // A new clsParamLink with these fields.

@@ -185,6 +185,7 @@ std::shared_ptr<IPrivateParamLink> clsParamLink::GetNewParamLink() {
     link->Prefix = Prefix;
     link->bDisplayDPV1Index = bDisplayDPV1Index;
     link->bOnlineMode = bOnlineMode;
+    link->bShowDevice = bShowDevice;
     return link;
 }
 
@@ -260,6 +261,7 @@ void clsParamLink::InitLink(IDTMContext& context, IParameterRow& row, const ISta
             row.SetValueForeColor(kGrayText);
         }
         lockedAtDesign_ = row.Locked();
+        keptByShownReads_ = DownloadWrites(e, e.TransferElement(context.Parameters()));
         if (e.ValueType() == vtVisibleString) {
             if (e.ValueTypeLength() > 0)
                 row.SetValueMaxLength(e.ValueTypeLength());
@@ -348,7 +350,7 @@ void clsParamLink::InitLanguageDependent(int32_t /*languageId*/) {
             label = std::to_string(e.RelIndex) + ": " + label;
         row.SetLabelText(label);
         row.SetValueList(e.ValueList.str());
-        row.SetUnitText(e.UnitString(Ctx()));
+        row.SetUnitText(ShownUnit());
         if (helpItem_ > 0) {
             row.SetMenuItemText(helpItem_,
                                 Text("paramhelp_menuitem") + "\t" + Text("paramhelp_shortcut"));
@@ -378,11 +380,16 @@ void clsParamLink::RecomputeLock() {
 void clsParamLink::UpdateParameter() {
     Entry("clsParamLink.UpdateParameter", [&] {
         clsDataElement& e = *element_;
-        IDTMContext& ctx = Ctx();
-        if (bOnlineMode && editing_ && !row_->Locked() && ctx.Parameters().BulkUpdateActive() &&
-            (ctx.OnlineParameterService().OnlineMode() & (omUpload | omDownload)) == 0) {
-            updatePending_ = true;  // shown when the user's edit ends
-            return;
+        if (editing_ && !row_->Locked()) {
+            // The text being typed stays until the edit is committed or left (a refresh goes on
+            // for the other rows); a lock that the element asks for now ends the edit.
+            RecomputeLock();
+            if (!Bound())
+                return;
+            if (editing_) {
+                updatePending_ = true;  // shown when the user's edit ends
+                return;
+            }
         }
         updatePending_ = false;
         flagsTouched_ = false;
@@ -392,16 +399,17 @@ void clsParamLink::UpdateParameter() {
         IParameterRow& row = *row_;
         row.SetValueList(e.ValueList.str());
         row.SetHelpText(ShortHelp());
+        const Variant& shown = ShownValue();
         if (row.ControlType() == pctBitList && e.ValueType() != vtVisibleString) {
-            row.SetValue(Variant(ParamBitListText(e, e.TransientValue())));
+            row.SetValue(Variant(ParamBitListText(e, shown)));
         } else if (e.ValueType() == vtOctetString) {
-            row.SetValue(Variant(BytesToHexString(e.TransientValue())));
+            row.SetValue(Variant(BytesToHexString(shown)));
         } else {
             if (!e.ValueFormat.empty())
                 row.SetValueFormat(e.ValueFormat);
-            row.SetValue(e.TransientValue());
+            row.SetValue(shown);
         }
-        row.SetUnitText(e.UnitString(ctx));
+        row.SetUnitText(ShownUnit());
         row.SetVisible(e.Validity());
         e.SetStatusFlags(RowFlags(e.TransientValue()));
         ChooseStatusIcon();
@@ -487,10 +495,31 @@ std::string clsParamLink::RangeErrorText() const {
     return text;
 }
 
+bool clsParamLink::ShowsDeviceValue() const {
+    const clsDataElement& e = *element_;
+    // An edit of the row that waits to be written is shown until it is written or read over.
+    return bShowDevice && !e.DeviceValue().isEmpty() &&
+           ((e.StatusFlags() & sfEditedOnline) == 0 || row_->Locked());
+}
+
+const Variant& clsParamLink::ShownValue() const {
+    return ShowsDeviceValue() ? element_->DeviceValue() : element_->TransientValue();
+}
+
+std::string clsParamLink::ShownUnit() const {
+    return ShowsDeviceValue() ? DeviceOrDataSetUnit(Ctx(), *element_) : element_->UnitString(Ctx());
+}
+
 void clsParamLink::ChooseStatusIcon() {
     const clsDataElement& e = *element_;
     IParameterRow& row = *row_;
-    const int32_t flags = e.StatusFlags();
+    // The device's value is no input: it has no input error and is not changed. The row shows
+    // it changing while any refresh reads it; a row of the project's value only while the
+    // value itself changes (reads that only show the device keep a value a download writes).
+    const bool device = ShowsDeviceValue() && !editing_;
+    const int32_t flags = device ? e.StatusFlags() & ~kJudgedFlags : e.StatusFlags();
+    const bool dynamic =
+        (flags & sfDynamic) != 0 && (bShowDevice || !keptByShownReads_ || e.ValueDynamic());
     std::string key;
     std::string tip;
     if ((flags & sfCommErrorMask) != 0) {
@@ -511,7 +540,7 @@ void clsParamLink::ChooseStatusIcon() {
     } else if ((flags & sfChanged) != 0) {
         key = "Changed";
         tip = Text("paramicon_Changed");
-    } else if ((flags & sfDynamic) != 0) {
+    } else if (dynamic) {
         // Alternates on every refresh while the value changes cyclically.
         key = row.StatusIcon() == "Dynamic1" ? "Dynamic2" : "Dynamic1";
         tip = Text("paramicon_Dynamic");

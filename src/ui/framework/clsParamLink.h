@@ -42,6 +42,10 @@ class clsParamLink : public IPrivateParamLink,
     bool bDisplayDPV1Index = false;
     // An edit marks the element edited online and not yet written (pages set it).
     bool bOnlineMode = false;
+    // The row shows the device (a page whose reads only show it sets it): the device's value
+    // where a read recorded one, in the unit the device sent it in, unless the user's edit of
+    // the row waits to be written.
+    bool bShowDevice = false;
 
     clsParamLink() = default;
     ~clsParamLink() override;
@@ -49,7 +53,7 @@ class clsParamLink : public IPrivateParamLink,
     clsParamLink& operator=(const clsParamLink&) = delete;
 
     // --- the binding site's calls ---
-    // A new unbound link with the five fields of this one.
+    // A new unbound link with the six fields of this one.
     std::shared_ptr<IPrivateParamLink> GetNewParamLink() override;
     // The bound element; nullptr before InitLink, after TerminateLink and for a row whose tag
     // names no element.
@@ -64,7 +68,9 @@ class clsParamLink : public IPrivateParamLink,
     // Label, value list, unit, short help and help menu text in the dictionary's current
     // language.
     void InitLanguageDependent(int32_t languageId) override;
-    // Shows the element's value, unit, value list, status icon and lock state.
+    // Shows the element's value, unit, value list, status icon and lock state. While the user
+    // types into the row, only the lock follows: the text stays until the edit is committed or
+    // left, and the row is shown anew then.
     void UpdateParameter() override;
     // Commits an edit that the user is making in the row.
     void ValidateParameter() override;
@@ -117,6 +123,11 @@ class clsParamLink : public IPrivateParamLink,
     // The flags judged for the element's own value again (an edit that was given up).
     void RestoreFlags();
     void EvaluateDataSetState();
+    // True when the row shows the element's device value (bShowDevice).
+    bool ShowsDeviceValue() const;
+    // The value the row shows and its unit.
+    const Variant& ShownValue() const;
+    std::string ShownUnit() const;
     void ChooseStatusIcon();
     std::string RangeErrorText() const;
     void CommitValue();
@@ -135,6 +146,9 @@ class clsParamLink : public IPrivateParamLink,
     int32_t changeNesting_ = 0;
     bool flagsTouched_ = false;
     bool lockedAtDesign_ = false;
+    // A download writes the element's value (DownloadWrites): a read that only shows the device
+    // keeps it.
+    bool keptByShownReads_ = false;
     // The row was bound to no element: the link disabled it.
     bool disabledRow_ = false;
     // The help item's number in the row's menu; 0 when none was added.

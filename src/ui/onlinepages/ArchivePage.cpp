@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "core/DictionaryLookup.h"
+#include "core/ProjectHelpers.h"
 #include "core/clsDataElement.h"
-#include "core/clsDataModel.h"
 #include "platform/controls/Archive.h"
 #include "platform/controls/ArchiveCurve.h"
 #include "platform/controls/widgets/Trend.h"
@@ -22,7 +22,6 @@
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IStateObject.h"
 #include "ui/framework/widgets/ctlCycle.h"
-#include "units/clsPROFIBUSProfil3Units.h"
 #include "value/Variant.h"
 
 namespace kv {
@@ -96,11 +95,9 @@ ArchiveUnitSource DeviceUnitSource(std::weak_ptr<IDTMContext> weak) {
         unit.code = data->nDeviceUnit;
         if (unit.code == 0)
             return unit;
-        if (std::shared_ptr<IDTMContext> context = weak.lock()) {
-            if (clsDataModel* model = DataModelOf(*context))
-                unit.text = model->PROFIBUSProfil3Units().PROFIBUSProfil3UnitString(unit.code);
-        }
-        if (unit.text.empty())
+        if (std::shared_ptr<IDTMContext> context = weak.lock())
+            unit.text = UnitCodeText(*context, unit.code);
+        else
             unit.text = "#" + std::to_string(unit.code);
         return unit;
     };
@@ -310,7 +307,8 @@ void ArchivePage::ApplyArchiveTexts(IPrivateDataElement* element) {
             curve.SetCaption(DictionaryText(*context, "ctlMeasVal_sepReadback"));
         else
             curve.SetCaption(current->Label.str());
-        curve.SetUnitText(current->UnitString(*context));
+        // The unit of the samples: the device's.
+        curve.SetUnitText(DeviceOrDataSetUnit(*context, *current));
         if (element == nullptr && curve.ScaleIndex() < 2) {
             const int32_t scale = curve.ScaleIndex();
             archive_->Trend()->YScSetPosition(scale, 0, scale, 0, 100, true);

@@ -31,6 +31,9 @@ class CommandPage : public CyclicParameterPage {
     QPushButton* Button(const std::string& name) const;
     // Sets the tab order of the buttons by their designer tab indices.
     void ApplyTabOrder();
+    // Its rows show the device's state; its reads (the refresh, Read, the write-protection
+    // check) leave the project's values.
+    bool ShowsDevice() const override { return true; }
 
     // --- IPrivateProcess ---
     // The progress report, then the command flow: the end of a button's write-protection read

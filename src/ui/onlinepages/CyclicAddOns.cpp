@@ -54,6 +54,9 @@ void CyclicAddOns::Init(IDTMContext& context) {
     if (!cycle_)
         return;
     cleared_ = false;
+    // The refresh of a page that only shows the device leaves the project's values; that of a
+    // cyclic parameter page is its read repeated.
+    cycle_->SetReads(page_.ShowsDevice() ? GroupReads::Shown : GroupReads::Watched);
     cycle_->Init(context, scmDoNotStart);
 }
 

@@ -2,11 +2,13 @@
 
 #include <QString>
 
+#include "core/ProjectHelpers.h"
 #include "core/clsDataElement.h"
 #include "platform/controls/widgets/QtText.h"
 #include "platform/runtime/ElementPath.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/PropertyBag.h"
 #include "ui/framework/widgets/ctlBar.h"
 #include "ui/parameterpages/PageDesign.h"
@@ -17,7 +19,8 @@ namespace {
 
 // The bar's tooltip: what its value element is, and in which unit.
 void SetBarToolTip(ctlBar& bar, clsDataElement& value, IDTMContext& context) {
-    bar.setToolTip(ToQString(value.Description.str() + " [" + value.UnitString(context) + "]"));
+    bar.setToolTip(
+        ToQString(value.Description.str() + " [" + DeviceOrDataSetUnit(context, value) + "]"));
 }
 
 }  // namespace
@@ -42,14 +45,15 @@ ctlBar* CyclicDisplayPage::Bar(const std::string& name) const {
 
 void CyclicDisplayPage::OnParameterChanged(IPrivateDataElement& element) {
     if (!Design().bars.empty()) {
-        // Only what the element feeds changes; the values come from the element itself.
+        // Only what the element feeds changes; the values are the element's as the device has
+        // them.
         const std::string& name = element.Name();
         std::shared_ptr<IDTMContext> context = GetDtmContext();
         for (const BarDesign& feed : Design().bars) {
             ctlBar* bar = Bar(feed.bar);
             if (bar == nullptr)
                 continue;
-            const Variant& value = element.TransientValue();
+            const Variant& value = DeviceOrDataSetValue(element);
             if (name == WithBlockNumber(feed.value, BlockIndex())) {
                 bar->SetValue(value);
                 if (clsDataElement* e = AsDataElement(&element); e != nullptr && context)
@@ -85,12 +89,12 @@ void CyclicDisplayPage::RefreshBars(IDTMContext& context) {
         // A block number without these elements: the bar keeps what it shows.
         if (bar == nullptr || value == nullptr || lower == nullptr || upper == nullptr)
             continue;
-        bar->SetValue(value->TransientValue());
+        bar->SetValue(DeviceOrDataSetValue(*value));
         SetBarToolTip(*bar, *value, context);
-        bar->SetLimitMin(lower->TransientValue());
-        bar->SetRangeMin(lower->TransientValue());
-        bar->SetLimitMax(upper->TransientValue());
-        bar->SetRangeMax(upper->TransientValue());
+        bar->SetLimitMin(DeviceOrDataSetValue(*lower));
+        bar->SetRangeMin(DeviceOrDataSetValue(*lower));
+        bar->SetLimitMax(DeviceOrDataSetValue(*upper));
+        bar->SetRangeMax(DeviceOrDataSetValue(*upper));
     }
 }
 

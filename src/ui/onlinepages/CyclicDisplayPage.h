@@ -1,9 +1,10 @@
 #pragma once
 // The cyclic display page: a page of live values with neither a read nor a write of its own
 // and without a transaction group. Its rows are refreshed by its cycle control while cycling is
-// on (CyclicAddOns), and the bar graphs of its table (ctlBar inside picture boxes) follow the
-// data set: a full refresh sets every member of every bar, a change of one element only what it
-// feeds, before the rows are refreshed.
+// on (CyclicAddOns), with reads that show the device, and the bar graphs of its table (ctlBar
+// inside picture boxes) show the elements' values as the device has them: a full refresh sets
+// every member of every bar, a change of one element only what it feeds, before the rows are
+// refreshed.
 //
 // Templates built on it (the archive page) extend the steps below and call the base step where
 // they only add to it: the child factory, AfterSiteInit (the cycle control's Init), QueryRelease
@@ -30,6 +31,8 @@ class CyclicDisplayPage : public CyclicPage<PageBase> {
 
     // A bar of the page by name ("barAORb"); nullptr when it has none.
     ctlBar* Bar(const std::string& name) const;
+    // Its rows and bars show the device's values; its reads leave the project's.
+    bool ShowsDevice() const override { return true; }
 
   protected:
     // The bars; ctlCycle1 and the other kinds as the bases make them.

@@ -447,6 +447,7 @@ ParamLinkFields PageBase::LinkFields() const {
     fields.index = design_.blockIndex ? blockIndex_ : 0;
     fields.bDisplayDPV1Index = design_.relIndexLabels;
     fields.bOnlineMode = true;
+    fields.bShowDevice = ShowsDevice();
     return fields;
 }
 

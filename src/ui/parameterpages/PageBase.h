@@ -133,6 +133,10 @@ class PageBase : public QWidget,
     void SetLanguage(int32_t languageId);
     // Input that releasing the page drops (the template holds none).
     virtual bool HoldsUncommittedInput() { return false; }
+    // True on a page that only shows the device (the online pages but the cyclic parameter
+    // pages, whose reads are the user's): its reads leave the project's values as they are
+    // (GroupReads::Shown), and its rows show the device's values.
+    virtual bool ShowsDevice() const { return false; }
 
   protected:
     // --- the child factory ---

@@ -113,7 +113,7 @@ bool ParameterPage::Transfer(bool write) {
 
 void ParameterPage::FinishInitPage() {
     std::shared_ptr<IDTMContext> context = GetDtmContext();
-    auto group = std::make_unique<TransactionGroup>();
+    auto group = std::make_unique<TransactionGroup>(PageReads());
     group->Init(*context);
     group_ = std::move(group);
 }
@@ -173,7 +173,7 @@ void ParameterPage::OnProcessFinished(const std::string& processId, bool success
     if (write && (failure & sfDpv1ErrorMask) == kDpv1AccessDeniedClass) {
         group_->SetReads(GroupReads::Shown);
         const bool started = StartDownloadProtectionCheck(*context, *group_, process_);
-        group_->SetReads(GroupReads::Taken);
+        group_->SetReads(PageReads());
         if (started) {
             deniedWrite_ = failure;
             return;

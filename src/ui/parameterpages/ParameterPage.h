@@ -57,6 +57,9 @@ class ParameterPage : public PageBase, public IPrivateGUIReadWriteSaveLoad {
 
     // The page's read or write.
     bool Transfer(bool write);
+    // What the page's own reads are to the project: a page that shows the device only shows
+    // it, any other takes the values.
+    GroupReads PageReads() const { return ShowsDevice() ? GroupReads::Shown : GroupReads::Taken; }
     // The progress of the page's process to the frame, under the page's title; show False ends
     // its display.
     void ReportProgress(int32_t percent, bool show);

@@ -462,6 +462,83 @@ TEST_F(LinkTest, DynamicIconsAlternateOnEveryRefresh) {
     EXPECT_EQ(row.StatusIcon(), "Dynamic1");
 }
 
+TEST_F(LinkTest, ARowThatShowsTheDeviceShowsItsValueInItsUnitBesideTheProjects) {
+    // The project's tag and scale end, written by a download, and the device's beside them.
+    clsDataElement& tag = Add("TAG", vtVisibleString, Variant(""), 32);
+    tag.SetElementMode(emUpload | emDownload);
+    tag.SetTransientValue(Variant("FV-200"));
+    tag.SetPersistentValue(Variant("FV-200"));
+    tag.SetDeviceValue(Variant("-/-"));
+    clsDataElement& up = Add("UP", vtFloat, Variant(100.0f));
+    up.SetElementMode(emUpload | emDownload);
+    up.nTransientUnit = 1342;  // %
+    up.SetDeviceValue(Variant(15.0f));
+    up.nDeviceUnit = 1013;  // mm
+    // A value only read from the device: reads take it, whoever reads.
+    clsDataElement& readback = Add("RB", vtFloat, Variant(0.0f));
+    readback.SetElementMode(emUpload);
+    FakeParameterRow projectTag("TAG"), projectUp("UP"), projectReadback("RB");
+    auto projectTagLink = Show(projectTag);
+    auto projectUpLink = Show(projectUp);
+    auto projectReadbackLink = Show(projectReadback);
+    prototype->bShowDevice = true;
+    FakeParameterRow deviceTag("TAG"), deviceUp("UP");
+    deviceTag.SetLocked(true);
+    auto deviceTagLink = Show(deviceTag);
+    auto deviceUpLink = Show(deviceUp);
+
+    EXPECT_EQ(projectTag.Value().str(), "FV-200");
+    EXPECT_EQ(projectTag.StatusIcon(), "SavedValue");
+    // The device's value is no edit of the project: not changed.
+    EXPECT_EQ(deviceTag.Value().str(), "-/-");
+    EXPECT_EQ(deviceTag.StatusIcon(), "SavedValue");
+    EXPECT_EQ(projectUp.Value().toDouble(), 100.0);
+    EXPECT_EQ(projectUp.UnitText(), "%");
+    EXPECT_EQ(deviceUp.Value().toDouble(), 15.0);
+    EXPECT_EQ(deviceUp.UnitText(), "mm");
+    deviceUpLink->InitLanguageDependent(9);
+    EXPECT_EQ(deviceUp.UnitText(), "mm");
+
+    // Refreshes that only show the device: their rows show the values changing, the
+    // project's rows only where the reads take the value.
+    for (clsDataElement* e : {&tag, &readback})
+        e->AddDynamicMark(true);
+    for (auto* link : {projectTagLink.get(), deviceTagLink.get(), projectReadbackLink.get()})
+        link->UpdateParameter();
+    EXPECT_EQ(projectTag.StatusIcon(), "SavedValue");
+    EXPECT_EQ(deviceTag.StatusIcon(), "Dynamic1");
+    EXPECT_EQ(projectReadback.StatusIcon(), "Dynamic1");
+    // A refresh that takes the values (a cyclic parameter page's) changes the project's tag.
+    tag.AddDynamicMark(false);
+    projectTagLink->UpdateParameter();
+    EXPECT_EQ(projectTag.StatusIcon(), "Dynamic1");
+    tag.RemoveDynamicMark(false);
+    tag.RemoveDynamicMark(true);
+    readback.RemoveDynamicMark(true);
+    EXPECT_FALSE(tag.ParamDynamic());
+    projectTagLink->UpdateParameter();
+    deviceTagLink->UpdateParameter();
+    EXPECT_EQ(projectTag.StatusIcon(), "SavedValue");
+    EXPECT_EQ(deviceTag.StatusIcon(), "SavedValue");
+
+    // An edit of the row waits to be written: the row shows it until then; a locked row goes
+    // on showing the device.
+    deviceUp.Type("20");
+    deviceUp.Enter();
+    deviceUpLink->UpdateParameter();  // as the change reaches the page's rows
+    EXPECT_EQ(up.TransientValue().toDouble(), 20.0);
+    EXPECT_EQ(deviceUp.Value().toDouble(), 20.0);
+    EXPECT_EQ(deviceUp.UnitText(), "%");
+    EXPECT_EQ(deviceUp.StatusIcon(), "Changed");
+    tag.SetStatusFlag(sfEditedOnline);
+    deviceTagLink->UpdateParameter();
+    EXPECT_EQ(deviceTag.Value().str(), "-/-");
+    // Nothing read from the device yet: the row shows the data set's value.
+    tag.SetDeviceValue(Variant());
+    deviceTagLink->UpdateParameter();
+    EXPECT_EQ(deviceTag.Value().str(), "FV-200");
+}
+
 // --- bit lists ---
 
 TEST_F(LinkTest, BitListsBothWays) {
@@ -604,26 +681,59 @@ TEST_F(LinkTest, AChoiceCommitsAtOnceButALockedRowNever) {
     EXPECT_EQ(locked.TransientValue().toLong(), 0);
 }
 
-TEST_F(LinkTest, AnUpdateDuringABulkUpdateWaitsForTheEndOfTheEdit) {
+TEST_F(LinkTest, AnUpdateWhileTheUserTypesWaitsForTheEndOfTheEdit) {
     clsDataElement& e = Add("V", vtInteger16, Variant(int16_t{5}));
+    e.SetRange(0, Variant(int16_t{0}), Variant(int16_t{10}));
     FakeParameterRow row("V");
     auto link = Show(row);
-    row.Type("6");
-    e.SetTransientValue(Variant(int16_t{9}));
-    ctx.data->SetBulkUpdateActive(true);
+    clsDataElement& other = Add("W", vtInteger16, Variant(int16_t{1}));
+    FakeParameterRow otherRow("W");
+    auto otherLink = Show(otherRow);
+    // A cyclic refresh and a bulk update alike: the user's text and its input error stay, the
+    // other rows show their new values.
+    for (const bool bulk : {false, true}) {
+        SCOPED_TRACE(bulk ? "bulk update" : "cyclic refresh");
+        row.Type("12");
+        ASSERT_EQ(row.StatusIcon(), "RangeErr");
+        e.SetTransientValue(Variant(int16_t{9}));
+        other.SetTransientValue(Variant(int16_t{bulk ? int16_t{3} : int16_t{2}}));
+        ctx.data->SetBulkUpdateActive(bulk);
+        link->UpdateParameter();
+        otherLink->UpdateParameter();
+        ctx.data->SetBulkUpdateActive(false);
+        EXPECT_EQ(row.Value().str(), "12");
+        EXPECT_EQ(row.StatusIcon(), "RangeErr");
+        EXPECT_EQ(otherRow.Value().toLong(), bulk ? 3 : 2);
+        row.Escape();
+        EXPECT_EQ(row.Value().toLong(), 9);  // shown at the end of the edit
+        EXPECT_EQ(row.StatusIcon(), "Changed");
+    }
+    // Committed, the typed value is the element's.
+    row.Type("7");
     link->UpdateParameter();
-    EXPECT_EQ(row.Value().str(), "6");  // the user's text stays
-    ctx.data->SetBulkUpdateActive(false);
-    row.Escape();
-    EXPECT_EQ(row.Value().toLong(), 9);  // shown at the end of the edit
+    row.Enter();
+    EXPECT_EQ(e.TransientValue().toLong(), 7);
+    EXPECT_EQ(row.Value().toLong(), 7);
+    // A protection that comes meanwhile ends the edit: nothing is committed.
+    row.Type("8");
+    e.SetStatusFlag(sfWriteProtected);
+    link->UpdateParameter();
+    EXPECT_TRUE(row.Locked());
+    EXPECT_EQ(row.Value().toLong(), 7);
+    row.Enter();
+    EXPECT_EQ(e.TransientValue().toLong(), 7);
+    e.ClearStatusFlag(sfWriteProtected);
+    link->UpdateParameter();
 
-    // In online mode 1 the value is shown at once.
+    // So during the frame's upload: the uploaded value is shown when the edit ends.
     online->mode = 1;
     row.Type("6");
     e.SetTransientValue(Variant(int16_t{4}));
     ctx.data->SetBulkUpdateActive(true);
     link->UpdateParameter();
     ctx.data->SetBulkUpdateActive(false);
+    EXPECT_EQ(row.Value().str(), "6");
+    row.Escape();
     EXPECT_EQ(row.Value().toLong(), 4);
 }
 

@@ -172,6 +172,8 @@ TEST(MeasuredValueBars, FollowTheDeviceWhileCycling) {
     PageBench b;
     b.Online();
     b.device->SetSetpointCycle(20000);
+    // The project's setpoint is its own: the bars show the device's, the project keeps it.
+    const Variant projectSetpoint = b.At("FUNC/1/AO/SP/Value").TransientValue();
     OnlinePage val = OpenOnlinePage(b, "ctlMeasVal");
     OnlinePage out = OpenOnlinePage(b, "ctlMeasOut");
     val.Switch().SetCycleTime(1000);
@@ -185,7 +187,8 @@ TEST(MeasuredValueBars, FollowTheDeviceWhileCycling) {
         b.Settle();
         setpoints.push_back(BarOf(val, "barAOSp").Value().toDouble());
         outputs.push_back(BarOf(out, "barAOOut").Value().toDouble());
-        EXPECT_DOUBLE_EQ(setpoints.back(), b.At("FUNC/1/AO/SP/Value").TransientValue().toDouble());
+        EXPECT_DOUBLE_EQ(setpoints.back(), b.At("FUNC/1/AO/SP/Value").DeviceValue().toDouble());
+        EXPECT_EQ(b.At("FUNC/1/AO/SP/Value").TransientValue(), projectSetpoint);
         b.loop->Advance(1000);
     }
     EXPECT_NE(setpoints.front(), setpoints.back());

@@ -16,16 +16,20 @@
 #include <map>
 #include <memory>
 #include <pugixml.hpp>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "OnlinePageFixture.h"
 #include "core/DictionaryLookup.h"
+#include "core/ProjectHelpers.h"
 #include "platform/controls/widgets/PageRegistry.h"
 #include "platform/controls/widgets/Trend.h"
 #include "platform/controls/widgets/ctlNavigation.h"
 #include "platform/controls/widgets/ctlParamHelp.h"
 #include "platform/runtime/IFunctionCall.h"
+#include "platform/runtime/IPrivateDataElement.h"
+#include "support/TempFolder.h"
 #include "ui/framework/widgets/FrameworkUserInterfaces.h"
 #include "ui/framework/widgets/ctlBar.h"
 #include "ui/framework/widgets/ctlNavigationMain.h"
@@ -55,12 +59,13 @@ std::vector<std::string> OnlinePageNames() {
     return names;
 }
 
-// The main window for function 1 with the program's pages, against the bench's instance.
+// The main window for a function (1 unless given) with the program's pages, against the
+// bench's instance.
 struct MainWindow {
     PageRegistry registry;
     std::unique_ptr<ctlNavigationMain> window;
 
-    explicit MainWindow(PageBench& b) {
+    explicit MainWindow(PageBench& b, int32_t function = 1) {
         RegisterFrameworkUserInterfaces(registry);
         RegisterParameterPages(registry);
         RegisterOnlinePages(registry);
@@ -68,8 +73,8 @@ struct MainWindow {
         window->resize(1100, 800);
         window->show();
         std::shared_ptr<IFunctionCall> call = NewFunctionCall();
-        call->SetApplicationId(1);
-        if (!window->Init("1", call->ToXml(b.Ctx()), b.Dtm()))
+        call->SetApplicationId(function);
+        if (!window->Init(std::to_string(function), call->ToXml(b.Ctx()), b.Dtm()))
             throw std::runtime_error("the main window did not open");
     }
     ~MainWindow() {
@@ -77,6 +82,17 @@ struct MainWindow {
             window->PrepareToRelease();
     }
     ICyclePane& Cycle() { return window->NavigationControl().dtmInfo().Cycle(); }
+    // The classes of the pages of the window's tree, in tree order.
+    std::vector<std::string> PageClasses() {
+        pugi::xml_document doc;
+        doc.load_string(window->NavigationControl().devParameter().TreeHolder().TreeXml().c_str());
+        std::vector<std::string> classes;
+        for (const pugi::xpath_node& n : doc.select_nodes("//node[@ctl != '']")) {
+            const std::string ctl = n.node().attribute("ctl").value();
+            classes.push_back(ctl.substr(ctl.find('.') + 1));
+        }
+        return classes;
+    }
     // Selects the tree node of the page's ProgID; the page the control then hosts.
     PageBase& Open(const std::string& className) {
         ITreeHolder& tree = window->NavigationControl().devParameter().TreeHolder();
@@ -315,6 +331,101 @@ TEST(PageLayout, EveryControlShowsWholeAt1024By700) {
                 EXPECT_GE(trend->Layout().plot.width, kUsefulPlotWidth) << name;
         }
         EXPECT_EQ(pages, 43);
+    }
+}
+
+// The values of the project that a download writes: each element's value and stored value.
+std::map<std::string, std::pair<Variant, Variant>> DownloadedValues(PageBench& b) {
+    std::map<std::string, std::pair<Variant, Variant>> values;
+    IParameters& parameters = b.Ctx().Parameters();
+    for (const auto& e : parameters.Elements()) {
+        clsDataElement* element = AsDataElement(e.get());
+        if (element != nullptr && DownloadWrites(*element, element->TransferElement(parameters)))
+            values[element->Name()] = {element->TransientValue(), element->PersistentValue()};
+    }
+    return values;
+}
+
+TEST(OnlinePagesEndToEnd, WatchingTheDeviceLeavesTheProjectsValuesThroughASave) {
+    // The functions that cycle; the Diagnosis function's first page shows the tag.
+    for (const int32_t function : {5, 2, 3, 7, 8}) {
+        SCOPED_TRACE("function " + std::to_string(function));
+        PageBench b;
+        test_support::TempFolder temp;
+        // The project as engineered and opened again: its own tag, installation date and scale.
+        IParameters& parameters = b.Ctx().Parameters();
+        for (const auto& [path, value] : std::vector<std::pair<std::string, Variant>>{
+                 {"PHYS/TAG_DESC", Variant("FV-200")},
+                 {"PHYS/DEVICE_INSTAL_DATE", Variant("15.03.2024")},
+                 {"FUNC/1/AO/PV_SCALE/Up_Val", Variant(80.0f)}}) {
+            clsDataElement& e = b.At(path);
+            e.SetTransientValue(value);
+            e.SetPersistentValue(value);
+            parameters.ElementChanged(e, "");
+        }
+        ASSERT_EQ(b.At("~/Tag").TransientValue().toString(), "FV-200");
+        b.Online();
+        b.device->SetSetpointCycle(20000);
+        parameters.SetModifiedState(0);
+        const auto before = DownloadedValues(b);
+
+        // The Parameters tab beside the online function.
+        MainWindow tab(b);
+        PageBase& identification = tab.Open("ctlId");
+        ctlParameter& tagRow = RowOf(identification, "PHYS/TAG_DESC");
+        const std::string icon = tagRow.StatusIcon();
+        EXPECT_EQ(icon, "SavedValue");
+
+        MainWindow w(b, function);
+        ASSERT_EQ(w.Cycle().CyclicRefresh(), 1);
+        w.Cycle().SetInterval(1000);
+        // What the cyclic parameter pages' own refresh reads: the user's read repeated.
+        std::set<std::string> taken;
+        for (const std::string& name : w.PageClasses()) {
+            if (name == "ctlAbout")
+                continue;  // no page of the device
+            SCOPED_TRACE(name);
+            PageBase& page = w.Open(name);
+            for (int tick = 0; tick < 3; ++tick) {
+                RunFor(b, 1000);
+                EXPECT_EQ(tagRow.StatusIcon(), icon);
+                EXPECT_EQ(tagRow.Value().str(), "FV-200");
+            }
+            if (name == "ctlDiagGen") {
+                EXPECT_EQ(RowOf(page, "PHYS/TAG_DESC").Value().str(), "-/-");
+            }
+            if (dynamic_cast<CyclicParameterPage*>(&page) != nullptr && !page.ShowsDevice()) {
+                for (clsDataElement* e : CyclicAddOns::RequestElements(page, b.Ctx())) {
+                    taken.insert(e->Name());
+                    for (IPrivateDataElement* m : parameters.RecordMembers(e->Name()))
+                        taken.insert(m->Name());
+                }
+            }
+        }
+        w.Cycle().SetCyclicRefresh(0);
+        for (const auto& [path, values] : DownloadedValues(b)) {
+            if (taken.count(path) != 0)
+                continue;
+            EXPECT_TRUE(VariantsEqual(values.first, before.at(path).first)) << path;
+            EXPECT_TRUE(VariantsEqual(values.second, before.at(path).second)) << path;
+        }
+        EXPECT_EQ(parameters.ModifiedState(), 0);
+
+        std::string error;
+        ASSERT_TRUE(b.frame.SaveProject(temp.File("project.xml"), error)) << error;
+        ReferenceFrame loaded(b.loop, b.prompt);
+        ASSERT_TRUE(loaded.LoadProject(temp.File("project.xml"), error)) << error;
+        IParameters& saved = loaded.Instances().front()->dtm->DTMContext()->Parameters();
+        EXPECT_EQ(saved.Item("PHYS/TAG_DESC")->TransientValue().toString(), "FV-200");
+        EXPECT_EQ(saved.Item("~/Tag")->TransientValue().toString(), "FV-200");
+        EXPECT_EQ(saved.Item("PHYS/DEVICE_INSTAL_DATE")->TransientValue().toString(), "15.03.2024");
+        loaded.Instances().front()->dtm->PrepareToRelease();
+
+        // A parameter page's read takes the device's tag.
+        ASSERT_TRUE(dynamic_cast<IPrivateGUIReadWriteSaveLoad&>(identification).ReadParameter());
+        b.Settle();
+        EXPECT_EQ(b.At("PHYS/TAG_DESC").TransientValue().toString(), "-/-");
+        EXPECT_EQ(tagRow.Value().str(), "-/-");
     }
 }
 

@@ -117,6 +117,33 @@ TEST(OperationPages, ReadAndWriteRunOnThePagesOwnGroupWhileTheCycleReads) {
     EXPECT_EQ(b.At("FUNC/1/AO/MODE_BLK/Actual").TransientValue().toLong(), 16);
 }
 
+TEST(OperationPages, TextTypedIntoALiveFieldStaysWhileTheOtherRowsRefresh) {
+    PageBench b;
+    b.Online();
+    b.device->SetSetpointCycle(20000);
+    OnlinePage p = OpenOnlinePage(b, "ctlOpAuto");
+    p.Switch().SetCycleTime(1000);
+    p.Switch().SetCyclicRefresh(1);
+    b.Settle();
+    ctlParameter& setpoint = RowOf(*p.page, "FUNC/%d/AO/SP/Value");
+    ctlParameter& readback = RowOf(*p.page, "FUNC/%d/AO/READBACK/Value");
+    QLineEdit& field = TypePending(setpoint, "12");
+    const QString before = readback.DisplayText();
+    for (int tick = 0; tick < 4; ++tick) {
+        b.device->FollowClock(b.loop->NowMs());
+        b.loop->Advance(1000);
+        b.Settle();
+        EXPECT_EQ(field.text(), "12") << tick;
+    }
+    EXPECT_NE(readback.DisplayText(), before);
+    // Committed, it is the project's setpoint, to be written.
+    QTest::keyClick(&field, Qt::Key_Return);
+    EXPECT_EQ(b.At("FUNC/1/AO/SP/Value").TransientValue().toDouble(), 12.0);
+    b.loop->Advance(1000);
+    b.Settle();
+    EXPECT_EQ(field.text(), "12.00");
+}
+
 TEST(OperationPages, ClosingACyclingPageStopsTheCycleAndClosesTheGroup) {
     PageBench b;
     b.Online();

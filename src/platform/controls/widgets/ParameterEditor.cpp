@@ -354,7 +354,6 @@ void ParameterEditor::Show(const Variant& value, bool listEntry) {
                 field_->setText(text);
                 field_->setCursorPosition(0);
             }
-            shownText_ = text;
             break;
         }
         case EditorKind::Choice: {
@@ -417,18 +416,6 @@ void ParameterEditor::ReplaceFieldText(const QString& text) {
     FlagScope guard(updating_);
     field_->setText(text);
     field_->setCursorPosition(std::min(cursor, static_cast<int>(text.size())));
-}
-
-void ParameterEditor::KeepFieldText() {
-    if (field_ != nullptr)
-        shownText_ = field_->text();
-}
-
-void ParameterEditor::RestoreFieldText() {
-    if (field_ == nullptr)
-        return;
-    FlagScope guard(updating_);
-    field_->setText(shownText_);
 }
 
 // --- user actions ---

@@ -77,11 +77,8 @@ class ParameterEditor : public QObject {
     void SetColors(const QPalette& base, const QColor& valueColor);
     void SetToolTip(const QString& text);
 
-    // The field while the user types: the typed text replaced (the cursor stays where it was), the
-    // text shown kept as the one Escape goes back to, or that text shown again.
+    // The field while the user types: the typed text replaced (the cursor stays where it was).
     void ReplaceFieldText(const QString& text);
-    void KeepFieldText();
-    void RestoreFieldText();
 
   signals:
     // The user typed in the field.
@@ -127,8 +124,6 @@ class ParameterEditor : public QObject {
     // The value-list entries behind the choice's items (number of each item).
     std::vector<int32_t> choiceNumbers_;
     kv::ValueList filledList_;
-    // The field's text from before the user's edit, for Escape.
-    QString shownText_;
     // Set while the editor changes its widgets itself, so that no user action is signalled.
     bool updating_ = false;
 };

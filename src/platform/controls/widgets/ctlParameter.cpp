@@ -196,9 +196,13 @@ void ctlParameter::SetReadOnlyCauses(bool locked, bool editEnabled) {
 }
 
 void ctlParameter::SetValue(const Variant& value) {
-    value_ = value;
-    if (editing_)
+    if (editing_) {
+        // The text the user types stays until the edit is committed or left; Escape goes back
+        // to this value.
         savedValue_ = value;
+        return;
+    }
+    value_ = value;
     editor_->FollowBitsOf(value);  // without names, the bits follow the value's length
     ShowValue();
 }
@@ -458,11 +462,9 @@ void ctlParameter::EndFieldEdit(bool commit) {
     if (!editing_)
         return;
     editing_ = false;
-    if (commit) {
-        editor_->KeepFieldText();
-    } else {
+    if (!commit) {
         value_ = savedValue_;
-        editor_->RestoreFieldText();
+        ShowValue();
     }
     Raise([commit](IParameterRowEvents& e) { e.OnEndEdit(commit); });
 }

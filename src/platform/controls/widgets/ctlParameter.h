@@ -151,7 +151,8 @@ class ctlParameter : public QWidget, public IParameterRow {
     bool iconVisible_ = true;
     int32_t labelStyle_ = 0;
 
-    // Editing of a plain field: the value from before the edit, for Escape.
+    // Editing of a plain field: the value Escape goes back to (the one shown before the edit,
+    // or set during it).
     bool editing_ = false;
     Variant savedValue_;
     bool destroying_ = false;

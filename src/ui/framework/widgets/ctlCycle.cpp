@@ -405,6 +405,7 @@ void ctlCycle::MarkDynamic(IDTMContext& context) {
     if (!automateDynamicIcons_ || !group_ || marked_)
         return;
     marked_ = GroupElementPaths(context);
+    marksDeviceOnly_ = reads_ == GroupReads::Shown;
     ChangeDynamicMarks(context, *marked_, true);
 }
 
@@ -423,9 +424,9 @@ void ctlCycle::ChangeDynamicMarks(IDTMContext& context, const std::vector<std::s
     for (const std::string& path : paths) {
         if (clsDataElement* element = AsDataElement(parameters.Item(path))) {
             if (mark)
-                element->AddDynamicMark();
+                element->AddDynamicMark(marksDeviceOnly_);
             else
-                element->RemoveDynamicMark();
+                element->RemoveDynamicMark(marksDeviceOnly_);
             // Every open page shows the element's rows anew.
             context.GUIManager().ParameterChanged(*element, "");
         }

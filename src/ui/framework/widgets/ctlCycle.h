@@ -66,8 +66,8 @@ class ctlCycle : public QWidget {
     // mode says and takes the instance's language. The context must outlive the control unless
     // a shared pointer owns it.
     void Init(IDTMContext& context, startCycleMode mode);
-    // What the reads are to the project: by default the device watched (the values taken,
-    // the instance not modified). Takes effect at the next Init.
+    // What the reads are to the project: by default the user's read repeated (the values
+    // taken, the instance not modified). Takes effect at the next Init.
     void SetReads(GroupReads reads) { reads_ = reads; }
     // The check box's caption in the dictionary's current language (key "ctlCycle_chkCycle").
     void SetLanguage(int32_t languageId);
@@ -151,8 +151,10 @@ class ctlCycle : public QWidget {
     std::shared_ptr<ProcessCallback> callback_;
     IEventLoop* loop_ = nullptr;
     int32_t timerId_ = 0;
-    // The elements marked dynamic (paths), until they are unmarked.
+    // The elements marked dynamic (paths), until they are unmarked, and whether the marks are
+    // those of reads that only show the device.
     std::optional<std::vector<std::string>> marked_;
+    bool marksDeviceOnly_ = false;
     // Checked while the group's read ran: the switch-on completes when the read ends.
     bool switchOnPending_ = false;
 };

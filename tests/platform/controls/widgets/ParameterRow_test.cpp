@@ -144,14 +144,28 @@ TEST_F(ParameterRowTest, LeavingTheFieldCommitsTheEdit) {
     EXPECT_EQ(row->Value(), Variant("x"));
 }
 
-TEST_F(ParameterRowTest, AValueSetDuringAnEditIsTheOneEscapeGoesBackTo) {
+TEST_F(ParameterRowTest, AValueSetDuringAnEditKeepsTheTypedTextAndIsTheOneEscapeGoesBackTo) {
     row->SetValue(Variant(int32_t{1}));
     QLineEdit* field = FocusField();
     QTest::keyClicks(field, "5");
+    // A refresh while the user types: the text and the row's value are what was typed.
     row->SetValue(Variant(int32_t{2}));
+    EXPECT_EQ(field->text(), "5");
+    EXPECT_EQ(row->Value(), Variant("5"));
+    QTest::keyClicks(field, "0");
+    EXPECT_EQ(field->text(), "50");
     QTest::keyClick(field, Qt::Key_Escape);
     EXPECT_EQ(row->Value(), Variant(int32_t{2}));
     EXPECT_EQ(field->text(), "2");
+    // Committed, the typed text is the row's value until the next value comes.
+    field->selectAll();
+    QTest::keyClicks(field, "7");
+    row->SetValue(Variant(int32_t{3}));
+    log->events.clear();
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(log->events, (Events{"KeyDown(13,0)", "EndEdit(1)"}));
+    EXPECT_EQ(row->Value(), Variant("7"));
+    EXPECT_EQ(field->text(), "7");
 }
 
 TEST_F(ParameterRowTest, UpperCaseAndMaximumLengthApplyToTyping) {
@@ -162,6 +176,7 @@ TEST_F(ParameterRowTest, UpperCaseAndMaximumLengthApplyToTyping) {
     EXPECT_EQ(field->text(), "ABCD");
     EXPECT_EQ(row->Value(), Variant("ABCD"));
     // What the row is given is shown as it is.
+    QTest::keyClick(field, Qt::Key_Return);
     row->SetValue(Variant("low"));
     EXPECT_EQ(field->text(), "low");
     row->SetValueMaxLength(0);
