@@ -89,10 +89,11 @@ const clsPROFIBUSProfil3Units* UnitTable(IDTMContext& context) {
     return model != nullptr ? &model->PROFIBUSProfil3Units() : nullptr;
 }
 
-// A number in the precision of a single: its nearest single when a single holds it, else the
+// A number in the precision of a single: its nearest single when that is finite, else the
 // number itself (beyond the single range it stays beyond it).
 double AsSingle(double x) {
-    return std::fabs(x) <= FLT_MAX ? static_cast<double>(static_cast<float>(x)) : x;
+    const std::optional<float> single = NearestSingle(x);
+    return single ? static_cast<double>(*single) : x;
 }
 
 // True when x lies within [low, high]. With single, x and the bounds are compared as singles:
@@ -135,7 +136,8 @@ std::optional<FullRange> FullRangeOf(int32_t valueType) {
         case vtInteger32:
             return FullRange{-2147483648.0, 2147483647.0};
         case vtFloat:
-            return FullRange{-3.402823E+38, 3.402823E+38};
+            // Every finite single; a number that rounds to one is one.
+            return FullRange{-FLT_MAX, FLT_MAX};
         case vtDouble:
             return FullRange{-1.79769313486231E+308, 1.79769313486231E+308};
         case vtDecimal:

@@ -284,6 +284,10 @@ TEST(DataElementTypedValueTest, TypedInputIsWhollyAFiniteNumberOfTheType) {
         {vtFloat, "3.5", VarType::Single, 3.5},
         {vtFloat, "-1e3", VarType::Single, -1000},
         {vtFloat, "3.4e38", VarType::Single, 3.4e38f},
+        // A number whose nearest single is finite is that single: the limits in their texts.
+        {vtFloat, "3,4028235e38", VarType::Single, FLT_MAX},
+        {vtFloat, "-3,4028235E+38", VarType::Single, -FLT_MAX},
+        {vtFloat, "3,5e38", VarType::Null, 0},
         {vtFloat, "1e39", VarType::Null, 0},
         {vtFloat, "12.5abc", VarType::Null, 0},
         {vtFloat, "1.234", VarType::Null, 0},
@@ -357,10 +361,12 @@ TEST(DataElementInputCheckTest, FullRangesOfTheTypes) {
         {vtInteger32, 2147483648.0, 0x4000},
         {vtFloat, 3.4e38, 0},
         {vtFloat, 3.5e38, 0x4000},
-        // A single holds its type's limits as their nearest singles.
+        // Every finite single, and every number that rounds to one, is within the type.
         {vtFloat, static_cast<float>(3.402823E+38), 0},
-        {vtFloat, static_cast<float>(-3.402823E+38), 0},
-        {vtFloat, FLT_MAX, 0x4000},
+        {vtFloat, FLT_MAX, 0},
+        {vtFloat, -FLT_MAX, 0},
+        {vtFloat, 3.4028235e38, 0},
+        {vtFloat, 3.40282357e38, 0x4000},
         {vtUnsigned32, 4294967295.0, 0},
         {vtUnsigned32, 4294967296.0, 0x4000},
         {vtByte, 1000, 0},
