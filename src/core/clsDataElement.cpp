@@ -467,9 +467,9 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
             if (chars.size() > static_cast<size_t>(maxLength))
                 return kErrTooLong;
         }
-        // The control characters 0x80-0x9F stand for the bytes that the code page leaves
-        // undefined: only a text as the device gave it (or as it was stored) holds one, and
-        // such a text may go back unchanged.
+        // A visible string holds no control characters (below 0x20, 0x7F, and 0x80-0x9F, which
+        // also stand for the bytes that the code page leaves undefined): only a text as the
+        // device gave it (or as it was stored) holds one, and such a text may go back unchanged.
         std::optional<bool> unchanged;
         auto asGiven = [&] {
             if (!unchanged)
@@ -479,7 +479,8 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
         };
         for (uint32_t cp : chars) {
             const int code = UnicodeToCp1252(cp);
-            if (code < 0 || (cp >= 0x80 && cp < 0xA0 && !asGiven()) ||
+            const bool control = cp < 0x20 || (cp >= 0x7F && cp < 0xA0);
+            if (code < 0 || (control && !asGiven()) ||
                 (bPackedCoding && !ByteBuffer::HasPackedForm(static_cast<uint8_t>(code)))) {
                 // Not representable on the wire.
                 return kErrBadCharacter;

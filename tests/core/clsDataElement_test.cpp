@@ -447,12 +447,21 @@ TEST(DataElementInputCheckTest, VisibleStringsCheckLengthAndCharacters) {
     EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant("\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F")), 0);
     // A character without a Windows-1252 code cannot go on the wire.
     EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant("A\xCE\xA9")), 0x6000);
-    // U+0081 stands for the undefined byte 0x81: it goes back only in the text the device gave.
-    const Variant read("A\xC2\x81");
-    EXPECT_EQ(e.CalcParamErrorFlags(t.context, read), 0x6000);
-    e.SetDeviceValue(read);
-    EXPECT_EQ(e.CalcParamErrorFlags(t.context, read), 0);
-    EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant("B\xC2\x81")), 0x6000);
+    // Control characters (U+0081 also stands for the undefined byte 0x81) go back only in the
+    // text the device gave or the project stored.
+    for (const char* control : {"A\xC2\x81", "A\tB", "\x01", "A\x7F", "A\n"}) {
+        SCOPED_TRACE(control);
+        const Variant read(control);
+        e.SetDeviceValue(Variant());
+        e.SetPersistentValue(Variant());
+        EXPECT_EQ(e.CalcParamErrorFlags(t.context, read), 0x6000);
+        e.SetDeviceValue(read);
+        EXPECT_EQ(e.CalcParamErrorFlags(t.context, read), 0);
+        EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant(std::string("B") + control)), 0x6000);
+        e.SetDeviceValue(Variant());
+        e.SetPersistentValue(read);
+        EXPECT_EQ(e.CalcParamErrorFlags(t.context, read), 0);
+    }
     e.SetRange(0, Variant(int32_t{0x41}), Variant(int32_t{0x5A}));
     e.SetRange(1, Variant(int32_t{0x30}), Variant(int32_t{0x39}));
     EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant("AZ09")), 0);

@@ -605,6 +605,9 @@ TEST(EndToEndDocuments, AnImportTakesOnlyValuesATypedInputWouldPass) {
         // The last character cut in its UTF-8 sequence; one without a code on the wire.
         {"PHYS/DEVICE_MESSAGE", "Valve \xC3", "has a character the device cannot take"},
         {"PHYS/DEVICE_INSTAL_DATE", "Valve \xCE\xA9", "has a character the device cannot take"},
+        // Control characters, as typed input refuses them.
+        {"PHYS/MFR/TEXT_INPUT_1", "A&#9;B", "has a character the device cannot take"},
+        {"PHYS/MFR/TEXT_INPUT_2", "&#1;", "has a character the device cannot take"},
         {"TRANS/1/Act/SETP_CUTOFF_INC", "10[furlongs]", "the unit \"furlongs\" is not known"},
     };
     std::vector<std::pair<std::string, std::string>> variables;
