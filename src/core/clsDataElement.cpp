@@ -457,16 +457,19 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
         if (!value.isString() && !converted) {
             return kErrNotANumber;
         }
-        const std::vector<uint32_t> chars = Utf8CodePoints(converted ? *converted : value.str());
-        if (m_ValueTypeLength > 0) {
-            // A packed text holds only as many characters as its bytes on the wire take.
-            const int32_t maxLength =
-                bPackedCoding
-                    ? std::min(m_ValueTypeLength, ByteBuffer::PackedCapacity(StringWireLength()))
-                    : m_ValueTypeLength;
-            if (chars.size() > static_cast<size_t>(maxLength))
-                return kErrTooLong;
-        }
+        const std::string& text = converted ? *converted : value.str();
+        // A packed text holds only as many characters as its bytes on the wire take.
+        const bool limited = m_ValueTypeLength > 0;
+        int32_t maxLength = m_ValueTypeLength;
+        if (limited && bPackedCoding)
+            maxLength = std::min(maxLength, ByteBuffer::PackedCapacity(StringWireLength()));
+        const auto most = static_cast<size_t>(std::max(maxLength, 0));
+        // No character takes more than four bytes: a longer text is too long before it is read.
+        if (limited && text.size() > 4 * most)
+            return kErrTooLong;
+        const std::vector<uint32_t> chars = Utf8CodePoints(text);
+        if (limited && chars.size() > most)
+            return kErrTooLong;
         // A visible string holds no control characters (below 0x20, 0x7F, and 0x80-0x9F, which
         // also stand for the bytes that the code page leaves undefined): only a text as the
         // device gave it (or as it was stored) holds one, and such a text may go back unchanged.
