@@ -17,6 +17,7 @@
 #include "platform/runtime/IXMLHelper.h"
 #include "value/DiagnosticLog.h"
 #include "value/NumberText.h"
+#include "value/Text.h"
 
 namespace kv {
 
@@ -224,6 +225,11 @@ struct ImportedValue {
     std::string refusal;
 };
 
+// A text of the document as a refusal quotes it: cut to a readable length.
+std::string Quoted(std::string_view text) {
+    return "\"" + Abridged(text, 40, 36) + "\"";
+}
+
 // Why the input check refused a value.
 std::string InputErrorText(int32_t flags) {
     switch (flags & sfInputErrorMask) {
@@ -253,7 +259,7 @@ ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDT
             const std::optional<int16_t> code =
                 unitText.empty() ? std::optional<int16_t>(0) : e.TryUnitCode(context, unitText);
             if (!code || (*code == 0 && !unitText.empty())) {
-                out.refusal = "the unit \"" + unitText + "\" is not known";
+                out.refusal = "the unit " + Quoted(unitText) + " is not known";
                 return out;
             }
             out.unit = *code;
@@ -273,9 +279,9 @@ ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDT
     out.value = e.GetTypedInput(text, locale);
     const int32_t flags = e.CalcParamErrorFlags(context, out.value, out.unit);
     if (flags != 0) {
-        out.refusal = "the value \"" + number + "\" " + InputErrorText(flags);
+        out.refusal = "the value " + Quoted(number) + " " + InputErrorText(flags);
     } else if (e.OutsideValueList(out.value)) {
-        out.refusal = "the value \"" + number + "\" is no entry of the value list";
+        out.refusal = "the value " + Quoted(number) + " is no entry of the value list";
     }
     return out;
 }

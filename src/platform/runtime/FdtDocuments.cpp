@@ -15,6 +15,7 @@
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateDataModel.h"
 #include "value/Date.h"
+#include "value/Text.h"
 
 namespace kv {
 
@@ -178,7 +179,10 @@ bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, I
              node = node.next_sibling("DtmVariable")) {
             ++position;
             std::string name = node.attribute("name").value();
-            std::string label = name.empty() ? "variable " + std::to_string(position) : name;
+            // A name that is no path of the data set may be of any length: the list shows its
+            // beginning.
+            std::string label =
+                name.empty() ? "variable " + std::to_string(position) : Abridged(name, 80, 76);
             IPrivateDataElement* element = name.empty() ? nullptr : parameters.Item(name);
             if (!element && !name.empty() && !parameterPath.empty()) {
                 std::string prefix = parameterPath;
