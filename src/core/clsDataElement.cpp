@@ -534,6 +534,20 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
     return 0;
 }
 
+InputBarrier clsDataElement::InputBarrierOf(IDTMContext& context) const {
+    // A member of a record is written with its record. A device command is run rather than
+    // given a value, whatever its reading bit says.
+    const clsDataElement* record = GetParentParameter(context.Parameters());
+    const int32_t mode = m_ElementMode | (record != nullptr ? record->m_ElementMode : 0);
+    if ((mode & (emUpload | emDownload | emDeviceCommand)) == emUpload)
+        return InputBarrier::kDeviceOnly;
+    if (RequiredUserLevel > context.UserManager().UserLevel())
+        return InputBarrier::kUserLevel;
+    if ((StatusFlags() & sfWriteProtected) != 0)
+        return InputBarrier::kWriteProtected;
+    return InputBarrier::kNone;
+}
+
 bool clsDataElement::OutsideValueList(const Variant& value) const {
     const bool choice =
         m_ControlType == kValueListControl || (m_ControlType == 0 && m_ValueType == vtUnsigned8 &&

@@ -52,6 +52,15 @@ enum ProfibusBlockFlags : int32_t {
 
 class clsPROFIBUSProfil3Units;
 
+// What keeps the user from giving an element a value: a row bound to it is locked, a parameter
+// document leaves it alone or is refused it.
+enum class InputBarrier : uint8_t {
+    kNone,
+    kDeviceOnly,      // the device reports the value and is never written it
+    kUserLevel,       // the element asks for a higher user level than the user has
+    kWriteProtected,  // the element is write-protected at the moment
+};
+
 // One range of allowed values (of the value, or of the character codes of a text); an Empty
 // bound does not limit.
 struct ValueRange {
@@ -167,6 +176,7 @@ class clsDataElement : public IPrivateDataElement {
     int32_t CalcParamErrorFlags(IDTMContext& context, const Variant& value) const;
     // The input check of a value given in another unit than nTransientUnit.
     int32_t CalcParamErrorFlags(IDTMContext& context, const Variant& value, int16_t unit) const;
+    InputBarrier InputBarrierOf(IDTMContext& context) const;
     // True when the value is chosen from the value list (the row shows a choice: control type
     // 3, or 0 for an unsigned 8-bit value) and the list names no entry for it.
     bool OutsideValueList(const Variant& value) const;
@@ -191,10 +201,11 @@ class clsDataElement : public IPrivateDataElement {
     bool InitNew() override;
     bool ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) override;
     bool WriteToPropBag(IPropertyBag& bag, IDTMContext& context) override;
-    // A value is taken only when it passes the check of a typed value (GetTypedInput,
-    // CalcParamErrorFlags in the unit it comes with, an entry of the list it is chosen from).
-    bool ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context,
-                             std::string& refusal) override;
+    // A value is set only where the user could type one (InputBarrierOf; device commands and
+    // elements not valid at the moment are passed over as well), and only when it passes the
+    // check of a typed value (GetTypedInput, CalcParamErrorFlags in the unit it comes with, an
+    // entry of the list it is chosen from).
+    VariableReading ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context) override;
     bool WriteToDtmVariable(pugi::xml_node node, IDTMContext& context) override;
     bool WriteToDocVariable(pugi::xml_node node, IDTMContext& context) override;
     // The "DocumentVariable" node to fill for a print order: a copy of node placed among the

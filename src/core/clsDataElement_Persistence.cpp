@@ -14,6 +14,7 @@
 #include "platform/runtime/IFunctionCall.h"
 #include "platform/runtime/IPrivateFunctions.h"
 #include "platform/runtime/IPropertyBag.h"
+#include "platform/runtime/IUserManager.h"
 #include "platform/runtime/IXMLHelper.h"
 #include "value/DiagnosticLog.h"
 #include "value/NumberText.h"
@@ -286,6 +287,34 @@ ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDT
     return out;
 }
 
+// Why a document leaves the element alone or is refused it whatever its value: a document
+// never sets what the same user could not type. What no user can set at the moment is passed
+// over (the document may come from another device or another moment); what asks for a higher
+// user level is refused. Nothing when the user could give the element a value.
+std::optional<VariableReading> UntypableReading(const clsDataElement& e, IDTMContext& context) {
+    const auto passedOver = [](const char* why) {
+        return VariableReading{VariableReading::kPassedOver, std::string("passed over, ") + why};
+    };
+    if ((e.ElementMode() & emDeviceCommand) != 0)
+        return passedOver("a device command takes no value");
+    switch (e.InputBarrierOf(context)) {
+        case InputBarrier::kDeviceOnly:
+            return passedOver("the device only reports it");
+        case InputBarrier::kUserLevel:
+            return VariableReading{VariableReading::kRefused,
+                                   "it asks for user level " + std::to_string(e.RequiredUserLevel) +
+                                       ", the user has level " +
+                                       std::to_string(context.UserManager().UserLevel())};
+        case InputBarrier::kWriteProtected:
+            return passedOver("it is write-protected at the moment");
+        case InputBarrier::kNone:
+            break;
+    }
+    if (!e.Validity())
+        return passedOver("it is not valid at the moment");
+    return std::nullopt;
+}
+
 }  // namespace
 
 bool clsDataElement::WriteToDtmVariable(pugi::xml_node node, IDTMContext& context) {
@@ -300,8 +329,7 @@ bool clsDataElement::WriteToDtmVariable(pugi::xml_node node, IDTMContext& contex
     return true;
 }
 
-bool clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context,
-                                         std::string& refusal) {
+VariableReading clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context) {
     IXMLHelper& xml = context.XMLHelper();
     Variant nameAttr = xml.GetAttribute("name", node);
     std::string name = nameAttr.isString() ? nameAttr.str() : std::string();
@@ -309,13 +337,15 @@ bool clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMContext& conte
         name = "/" + name;
     // A node of another element changes nothing here.
     if (!Name().ends_with(name))
-        return false;
+        return {};
+    if (std::optional<VariableReading> untypable = UntypableReading(*this, context))
+        return *untypable;
 
     Variant descriptor = xml.GetAttribute("descriptor", node);
     if (descriptor.isString())
         Description = SharedText(descriptor.str());
 
-    bool taken = false;
+    VariableReading reading;
     pugi::xml_node display = node.child("fdt:Value").child("fdt:Display");
     Variant shown = display ? xml.GetAttribute("string", display) : Variant();
     if (shown.isString()) {
@@ -323,9 +353,9 @@ bool clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMContext& conte
         if (imported.refusal.empty()) {
             nTransientUnit = imported.unit;
             m_TransientValue = imported.value;
-            taken = true;
+            reading.kind = VariableReading::kTaken;
         } else {
-            refusal = imported.refusal;
+            reading.reason = imported.refusal;
         }
     }
 
@@ -336,7 +366,7 @@ bool clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMContext& conte
         if (status.str() == "invalid")
             SetValidity(false);
     }
-    return taken;
+    return reading;
 }
 
 // --- documentation document ---

@@ -646,6 +646,62 @@ TEST(EndToEndDocuments, AnImportTakesOnlyValuesATypedInputWouldPass) {
     EXPECT_EQ(DeviceBytes(b, "PHYS/TAG_DESC"), std::vector<uint8_t>(32, 0xE4));
 }
 
+// The data bytes of the last write request to an element's address.
+std::vector<uint8_t> LastWrite(Bench& b, const std::string& path) {
+    const clsDataElement& e = b.At(path).TransferElement(b.Ctx().Parameters());
+    std::vector<uint8_t> data;
+    for (const Dpv1Request& request : b.device->Log()) {
+        if (request.write && request.slot == e.Slot && request.index == e.index)
+            data = request.data;
+    }
+    return data;
+}
+
+TEST(EndToEndDocuments, ADocumentSetsNothingTheUserCouldNotType) {
+    Bench b;
+    b.Online();
+    ASSERT_EQ(b.session->Upload("U1"), std::optional<bool>(true));
+    // What no user can set now: values the device only reports, a transmission length that
+    // the valve type leaves out, an output that the block's mode write-protects.
+    const std::vector<std::pair<std::string, std::string>> untypable = {
+        {"PHYS/DEVICE_SER_NUM", "X-1"},
+        {"PHYS/SOFTWARE_REVISION", "9.99"},
+        {"TRANS/1/Act/MFR/TRANSM_LENGTH", "50[mm]"},
+        {"FUNC/1/AO/OUT/Value", "50[%]"},
+    };
+    std::map<std::string, Variant> before;
+    for (const auto& [path, display] : untypable)
+        before[path] = b.At(path).TransientValue();
+    auto variables = untypable;
+    variables.emplace_back("PHYS/DESCRIPTOR", "IMPORTED");
+    // Passed over, they fail the import no more than a document of another device would.
+    EXPECT_TRUE(b.Dtm().SetParameters("", ParameterDocument(variables)));
+    ASSERT_EQ(Rejected(b).size(), untypable.size());
+    for (size_t i = 0; i < untypable.size(); ++i) {
+        const std::string& path = untypable[i].first;
+        EXPECT_EQ(Rejected(b)[i].rfind(path + ": passed over, ", 0), 0u) << Rejected(b)[i];
+        EXPECT_EQ(b.At(path).TransientValue(), before[path]) << path;
+    }
+    EXPECT_EQ(b.At("PHYS/DESCRIPTOR").TransientValue(), Variant("IMPORTED"));
+    // The download sends the output the device gave, not the document's 50 %.
+    b.device->ClearLog();
+    ASSERT_EQ(b.session->Download("D1"), std::optional<bool>(true));
+    const std::vector<uint8_t> out = LastWrite(b, "FUNC/1/AO/OUT/Value");
+    ASSERT_GE(out.size(), 4u);
+    EXPECT_NE(std::vector<uint8_t>(out.begin(), out.begin() + 4),
+              (std::vector<uint8_t>{0x42, 0x48, 0x00, 0x00}));
+
+    // An observer may not set the station address: the import names it and fails.
+    ASSERT_TRUE(b.Dtm().Config(R"(<FDT><UserInformation role="Observer"/></FDT>)"));
+    const Variant address = b.At("~/Address").TransientValue();
+    EXPECT_FALSE(b.Dtm().SetParameters(
+        "", ParameterDocument({{"~/Address", "17"}, {"PHYS/DESCRIPTOR", "OBSERVED"}})));
+    ASSERT_EQ(Rejected(b).size(), 1u);
+    EXPECT_EQ(Rejected(b)[0], "~/Address: it asks for user level 2, the user has level 1");
+    EXPECT_EQ(b.At("~/Address").TransientValue(), address);
+    EXPECT_EQ(b.At("PHYS/DESCRIPTOR").TransientValue(), Variant("OBSERVED"));
+}
+
 TEST(EndToEndDocuments, AnImportWhileADownloadRunsIsRefusedNotLost) {
     Bench b;
     b.Online();

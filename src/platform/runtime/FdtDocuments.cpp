@@ -158,16 +158,17 @@ std::string ParameterXMLConverter::GetParametersXml(IDTMContext& context,
 bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, IDTMContext& context,
                                              const std::string& xml, int32_t) {
     rejected_.clear();
+    refused_ = 0;
     taken_ = 0;
     pugi::xml_document doc;
     pugi::xml_node list = LoadFdt(doc, xml).child("DtmVariables");
     if (!list) {
-        rejected_.push_back("the text is no parameter document");
+        Refuse("the text is no parameter document");
         return false;
     }
     // The transfer's read-back would put the device's values back over the imported ones.
     if ((context.OnlineParameterService().OnlineMode() & (omUpload | omDownload)) != 0) {
-        rejected_.push_back("an upload or download with the device runs");
+        Refuse("an upload or download with the device runs");
         return false;
     }
     IParameters& parameters = context.Parameters();
@@ -191,24 +192,29 @@ bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, I
                 element = parameters.Item(prefix + name);
             }
             if (!element) {
-                rejected_.push_back(label + ": no such element");
+                Refuse(label + ": no such element");
                 continue;
             }
-            bool taken = false;
-            std::string refusal;
+            VariableReading reading;
             try {
-                taken = element->ReadFromDtmVariable(node, context, refusal);
+                reading = element->ReadFromDtmVariable(node, context);
             } catch (const std::exception& e) {
-                rejected_.push_back(label + ": " + e.what());
+                Refuse(label + ": " + e.what());
                 continue;
             }
-            if (!taken) {
-                rejected_.push_back(label + ": " +
-                                    (refusal.empty() ? "the value was not taken" : refusal));
-                continue;
+            switch (reading.kind) {
+                case VariableReading::kTaken:
+                    ++taken_;
+                    changed.push_back(element);
+                    break;
+                case VariableReading::kPassedOver:
+                    rejected_.push_back(label + ": " + reading.reason);
+                    break;
+                case VariableReading::kRefused:
+                    Refuse(label + ": " +
+                           (reading.reason.empty() ? "the value was not taken" : reading.reason));
+                    break;
             }
-            ++taken_;
-            changed.push_back(element);
         }
         // The open pages show the new values; the model's rules and the data-set state follow
         // the whole import at once.
@@ -220,7 +226,12 @@ bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, I
                 model->DataSetChanged(context);
         }
     }
-    return rejected_.empty();
+    return refused_ == 0;
+}
+
+void ParameterXMLConverter::Refuse(std::string what) {
+    rejected_.push_back(std::move(what));
+    ++refused_;
 }
 
 // --- documentation ---

@@ -348,10 +348,9 @@ bool clsParamLink::IsCommandRow() const {
 void clsParamLink::RecomputeLock() {
     if (lockedAtDesign_)
         return;
-    const clsDataElement& e = *element_;
-    const bool locked = !processId_.empty() ||
-                        e.RequiredUserLevel > Ctx().UserManager().UserLevel() ||
-                        (e.StatusFlags() & sfWriteProtected) != 0;
+    // What keeps the user from typing a value keeps a parameter document from setting it too.
+    const bool locked =
+        !processId_.empty() || element_->InputBarrierOf(Ctx()) != InputBarrier::kNone;
     row_->SetLocked(locked);
 }
 

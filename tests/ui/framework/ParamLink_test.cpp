@@ -257,6 +257,13 @@ TEST_F(LinkTest, TheLockFollowsProtectionAndUserLevelButNeverADesignedLock) {
     e.RequiredUserLevel = 1;
     link->UpdateParameter();
     EXPECT_FALSE(row.Locked());
+    // Nor does a value that the device only reports take a typed value.
+    e.SetElementMode(emUpload);
+    link->UpdateParameter();
+    EXPECT_TRUE(row.Locked());
+    e.SetElementMode(emUpload | emDownload);
+    link->UpdateParameter();
+    EXPECT_FALSE(row.Locked());
 
     FakeParameterRow display("V");
     display.SetLocked(true);
