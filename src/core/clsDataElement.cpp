@@ -420,6 +420,9 @@ Variant clsDataElement::GetTypedValue(const Variant& value, const NumberLocale& 
 
 Variant clsDataElement::GetTypedInput(const Variant& value, const NumberLocale& loc) const {
     const bool wholeNumber = IsWholeNumberType(m_ValueType);
+    // An empty text is a value of a text only: the device's bytes are never made up.
+    if (m_ValueType == vtOctetString && value.isString() && value.str().empty())
+        return Variant::Null();
     if (!IsNumberType(m_ValueType) || !value.isString())
         return GetTypedValue(value, loc);
     const std::optional<double> typed = ParseInputNumber(value.str(), loc);

@@ -171,7 +171,8 @@ class clsDataElement : public IPrivateDataElement {
     // A value typed into a parameter row, as the element's type. A text for a number type must
     // be wholly one finite decimal number in the user's number form (ParseInputNumber: no
     // grouping, no &H literal, nothing before or after it), a whole one for the integer types,
-    // that the type holds; anything else gives Null. Other values and types: GetTypedValue.
+    // that the type holds; anything else gives Null, as does an empty text for an octet string.
+    // Other values and types: GetTypedValue.
     Variant GetTypedInput(const Variant& value, const NumberLocale& loc) const;
     int32_t CalcParamErrorFlags(IDTMContext& context, const Variant& value) const;
     // The input check of a value given in another unit than nTransientUnit.

@@ -268,9 +268,11 @@ ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDT
         text = Variant(whole.substr(0, open));
     }
     const std::string& number = text.str();
-    // An empty text is how an element without a value is exported: it comes back Empty, as
-    // from the property bag, so that an exported data set imports whole.
-    if (number.empty() && e.ValueType() != vtVisibleString)
+    // An empty text is how an element without a value is exported: for such an element it
+    // changes nothing, so that an exported data set imports whole. Any other element needs a
+    // value, which an empty text does not give it (a text may be empty).
+    const bool noText = number.empty() && e.ValueType() != vtVisibleString;
+    if (noText && e.TransientValue().isEmpty())
         return out;
     // A float text with a point reads the same in every locale; other texts are read as the
     // user's locale writes them.
@@ -278,6 +280,10 @@ ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDT
                                      ? NumberLocale::Invariant()
                                      : context.Locale();
     out.value = e.GetTypedInput(text, locale);
+    if (noText && out.value.isNull()) {
+        out.refusal = "the text is empty, the element needs a value";
+        return out;
+    }
     const int32_t flags = e.CalcParamErrorFlags(context, out.value, out.unit);
     if (flags != 0) {
         out.refusal = "the value " + Quoted(number) + " " + InputErrorText(flags);

@@ -334,6 +334,19 @@ TEST(ElementPersistence, ParameterDocumentReadEdgeCases) {
     EXPECT_FALSE(f.Validity());
     f.SetValidity(true);
 
+    // An empty text gives no value to an element that has one; it leaves one without a value
+    // as it is.
+    pugi::xml_node empty = NewVariable(doc, f.Name());
+    SetDisplay(empty, "[mm]");
+    const VariableReading refused = f.ReadFromDtmVariable(empty, in.context);
+    EXPECT_EQ(refused.reason, "the text is empty, the element needs a value");
+    EXPECT_EQ(f.TransientValue(), Variant(2.5f));
+    auto& unset = in.Add("PHYS/UNSET", vtUnsigned16, Variant());
+    pugi::xml_node nothing = NewVariable(doc, unset.Name());
+    SetDisplay(nothing, "");
+    EXPECT_TRUE(unset.ReadFromDtmVariable(nothing, in.context).Taken());
+    EXPECT_TRUE(unset.TransientValue().isEmpty());
+
     // No display: nothing taken.
     pugi::xml_node none = NewVariable(doc, f.Name());
     none.append_attribute("descriptor").set_value("Limit");

@@ -326,6 +326,12 @@ TEST(DataElementTypedValueTest, TypedInputIsWhollyAFiniteNumberOfTheType) {
     EXPECT_TRUE(e.GetTypedInput(Variant(), NumberLocale::Invariant()).isEmpty());
     e.SetValueType(vtVisibleString);
     EXPECT_EQ(e.GetTypedInput(Variant("1.234"), NumberLocale::Invariant()), Variant("1.234"));
+    // An empty text is a text's value only: a number or a device's bytes get none from it.
+    EXPECT_EQ(e.GetTypedInput(Variant(""), NumberLocale::Invariant()), Variant(""));
+    for (const int32_t type : {vtOctetString, vtUnsigned8, vtFloat, vtByte, vtDateTime}) {
+        e.SetValueType(type);
+        EXPECT_TRUE(e.GetTypedInput(Variant(""), NumberLocale::Invariant()).isNull()) << type;
+    }
 }
 
 TEST(DataElementTypedValueTest, OctetStringsTakeBytesOrHexText) {

@@ -608,6 +608,9 @@ TEST(EndToEndDocuments, AnImportTakesOnlyValuesATypedInputWouldPass) {
         // Control characters, as typed input refuses them.
         {"PHYS/MFR/TEXT_INPUT_1", "A&#9;B", "has a character the device cannot take"},
         {"PHYS/MFR/TEXT_INPUT_2", "&#1;", "has a character the device cannot take"},
+        // No value, which would go on the wire as zeros.
+        {"TRANS/1/Act/TRAVEL_LIMIT_UP", "[%]", "the text is empty, the element needs a value"},
+        {"PHYS/ALERT_KEY", "", "the text is empty, the element needs a value"},
         {"TRANS/1/Act/SETP_CUTOFF_INC", "10[furlongs]", "the unit \"furlongs\" is not known"},
     };
     std::vector<std::pair<std::string, std::string>> variables;
