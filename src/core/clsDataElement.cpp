@@ -238,6 +238,19 @@ std::optional<int16_t> clsDataElement::TryUnitCode(IDTMContext& context,
     return static_cast<int16_t>(units->PROFIBUSProfil3UnitIndex(text));
 }
 
+Variant clsDataElement::ValueInUnit(IDTMContext& context, const Variant& value,
+                                    int16_t unit) const {
+    if (unit == nTransientUnit)
+        return value;
+    const clsPROFIBUSProfil3Units* units = UnitTable(context);
+    const std::optional<double> number = value.isNumber() ? value.tryDouble() : std::nullopt;
+    if (units == nullptr || !number || !units->Convertible(unit, nTransientUnit))
+        return Variant::Null();
+    const std::optional<double> converted =
+        units->TryCalculateUnitValue(*number, unit, nTransientUnit);
+    return converted ? GetTypedValue(Variant(*converted)) : Variant::Null();
+}
+
 void clsDataElement::SetUnitString(IDTMContext& context, const std::string& text) {
     const std::optional<int16_t> code = TryUnitCode(context, text);
     if (!code) {
@@ -441,11 +454,6 @@ int32_t clsDataElement::StringWireLength() const {
 // --- input and change checks ---
 
 int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant& value) const {
-    return CalcParamErrorFlags(context, value, nTransientUnit);
-}
-
-int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant& value,
-                                            int16_t unit) const {
     if (m_ValueType == vtRecord) {
         return 0;
     }
@@ -516,11 +524,12 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
     }
     const double plain = *number;
     double converted = plain;
-    if (unit != kUnitUnknown && nInitUnit != kUnitUnknown && unit != nInitUnit) {
+    if (nTransientUnit != kUnitUnknown && nInitUnit != kUnitUnknown &&
+        nTransientUnit != nInitUnit) {
         if (const clsPROFIBUSProfil3Units* units = UnitTable(context)) {
             // A conversion that overflows lies far outside any range.
             const std::optional<double> inInitUnit =
-                units->TryCalculateUnitValue(plain, unit, nInitUnit);
+                units->TryCalculateUnitValue(plain, nTransientUnit, nInitUnit);
             if (!inInitUnit)
                 return kErrOutOfRange;
             converted = *inInitUnit;

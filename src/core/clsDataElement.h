@@ -157,6 +157,10 @@ class clsDataElement : public IPrivateDataElement {
     void SetUnitString(IDTMContext& context, const std::string& text);
     // The code SetUnitString would set; nullopt where it raises an error.
     std::optional<int16_t> TryUnitCode(IDTMContext& context, const std::string& text) const;
+    // A number given in another unit, as the element's type in the unit it holds
+    // (nTransientUnit): Null when the value does not convert into it (see
+    // clsPROFIBUSProfil3Units::Convertible) or the type cannot hold the result.
+    Variant ValueInUnit(IDTMContext& context, const Variant& value, int16_t unit) const;
     // Range idx; nullopt beyond the list and when both bounds are Empty.
     std::optional<ValueRange> GetRange(int32_t idx) const;
     void SetRange(int32_t idx, const Variant& min, const Variant& max);
@@ -175,8 +179,6 @@ class clsDataElement : public IPrivateDataElement {
     // Other values and types: GetTypedValue.
     Variant GetTypedInput(const Variant& value, const NumberLocale& loc) const;
     int32_t CalcParamErrorFlags(IDTMContext& context, const Variant& value) const;
-    // The input check of a value given in another unit than nTransientUnit.
-    int32_t CalcParamErrorFlags(IDTMContext& context, const Variant& value, int16_t unit) const;
     InputBarrier InputBarrierOf(IDTMContext& context) const;
     // True when the value is chosen from the value list (the row shows a choice: control type
     // 3, or 0 for an unsigned 8-bit value) and the list names no entry for it.
@@ -204,9 +206,12 @@ class clsDataElement : public IPrivateDataElement {
     bool WriteToPropBag(IPropertyBag& bag, IDTMContext& context) override;
     // A value is set only where the user could type one (InputBarrierOf; device commands and
     // elements not valid at the moment are passed over as well), and only when it passes the
-    // check of a typed value (GetTypedInput, CalcParamErrorFlags in the unit it comes with, an
-    // entry of the list it is chosen from).
-    VariableReading ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context) override;
+    // check of a typed value (GetTypedInput, CalcParamErrorFlags, an entry of the list it is
+    // chosen from) in the unit the element holds, into which a value in another unit is
+    // converted (ValueInUnit). Where the rest of the document may decide (another unit, a
+    // value outside the range or the list), the value is judged once the rules followed it.
+    VariableReading ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context,
+                                        bool rulesFollowed) override;
     bool WriteToDtmVariable(pugi::xml_node node, IDTMContext& context) override;
     bool WriteToDocVariable(pugi::xml_node node, IDTMContext& context) override;
     // The "DocumentVariable" node to fill for a print order: a copy of node placed among the

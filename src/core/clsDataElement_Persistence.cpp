@@ -218,12 +218,13 @@ std::string ParameterValueText(const clsDataElement& e, IDTMContext& context) {
     return v.toString(context.Locale());
 }
 
-// A value of the parameter document, as the element takes it: the value with its unit, or
-// the reason it is refused.
+// A value of the parameter document, as the element takes it: the value in the unit the
+// element holds, or the reason it is refused; or neither, when the value is to be judged once
+// the model's rules followed the rest of the document.
 struct ImportedValue {
     Variant value;
-    int16_t unit = 0;
     std::string refusal;
+    bool afterRules = false;
 };
 
 // A text of the document as a refusal quotes it: cut to a readable length.
@@ -246,26 +247,38 @@ std::string InputErrorText(int32_t flags) {
 }
 
 // The display text of a variable as the element's value: the text with its unit in brackets
-// (floats) must pass every check that a value typed into the element's row passes.
-ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDTMContext& context) {
-    ImportedValue out{Variant(), e.nTransientUnit, {}};
+// (floats) must pass every check that a value typed into the element's row passes, in the unit
+// the element holds, which the device holds too. A number in another unit is converted into
+// it; the element's unit stays. A number without a unit is in the element's unit, as a typed
+// one is. Before the rules followed the document, a number in another unit, and a value that
+// the range or the value list refuses, wait for them: the document's own values may decide the
+// unit, the range and the list (a scale and its unit, the valve type).
+ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDTMContext& context,
+                              bool rulesFollowed) {
+    ImportedValue out;
+    const auto refuse = [&out](std::string why, bool rulesMayDecide = false) {
+        out.refusal = std::move(why);
+        out.afterRules = rulesMayDecide;
+        return out;
+    };
     Variant text = shown;  // without a float's unit
+    int16_t unit = e.nTransientUnit;
+    std::string unitText;
     const std::string& whole = shown.str();
     const size_t open = whole.rfind('[');
     if (IsFloatType(e.ValueType()) && whole.ends_with("]") && open != std::string::npos) {
-        const std::string unitText = whole.substr(open + 1, whole.size() - open - 2);
-        if (unitText != e.UnitString(context)) {
-            // An empty unit text is a value without unit; any other must name a unit of the
-            // table.
-            const std::optional<int16_t> code =
-                unitText.empty() ? std::optional<int16_t>(0) : e.TryUnitCode(context, unitText);
-            if (!code || (*code == 0 && !unitText.empty())) {
-                out.refusal = "the unit " + Quoted(unitText) + " is not known";
-                return out;
-            }
-            out.unit = *code;
+        unitText = whole.substr(open + 1, whole.size() - open - 2);
+        if (!unitText.empty() && unitText != e.UnitString(context)) {
+            const std::optional<int16_t> code = e.TryUnitCode(context, unitText);
+            if (!code || *code == 0)
+                return refuse("the unit " + Quoted(unitText) + " is not known");
+            unit = *code;
         }
         text = Variant(whole.substr(0, open));
+    }
+    if (unit != e.nTransientUnit && !rulesFollowed) {
+        out.afterRules = true;
+        return out;
     }
     const std::string& number = text.str();
     // An empty text is how an element without a value is exported: for such an element it
@@ -280,16 +293,25 @@ ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDT
                                      ? NumberLocale::Invariant()
                                      : context.Locale();
     out.value = e.GetTypedInput(text, locale);
-    if (noText && out.value.isNull()) {
-        out.refusal = "the text is empty, the element needs a value";
-        return out;
+    if (noText && out.value.isNull())
+        return refuse("the text is empty, the element needs a value");
+    if (unit != e.nTransientUnit && !out.value.isNull()) {
+        out.value = e.ValueInUnit(context, out.value, unit);
+        if (out.value.isNull()) {
+            const std::string into = e.nTransientUnit == 0 ? std::string("a value without unit")
+                                                           : Quoted(e.UnitString(context));
+            return refuse("the value " + Quoted(number) + " in " + Quoted(unitText) +
+                          " does not convert into " + into);
+        }
     }
-    const int32_t flags = e.CalcParamErrorFlags(context, out.value, out.unit);
+    const int32_t flags = e.CalcParamErrorFlags(context, out.value);
     if (flags != 0) {
-        out.refusal = "the value " + Quoted(number) + " " + InputErrorText(flags);
-    } else if (e.OutsideValueList(out.value)) {
-        out.refusal = "the value " + Quoted(number) + " is no entry of the value list";
+        return refuse("the value " + Quoted(number) + " " + InputErrorText(flags),
+                      (flags & sfInputErrorMask) == 0x4000 && !rulesFollowed);
     }
+    if (e.OutsideValueList(out.value))
+        return refuse("the value " + Quoted(number) + " is no entry of the value list",
+                      !rulesFollowed);
     return out;
 }
 
@@ -335,7 +357,8 @@ bool clsDataElement::WriteToDtmVariable(pugi::xml_node node, IDTMContext& contex
     return true;
 }
 
-VariableReading clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context) {
+VariableReading clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context,
+                                                    bool rulesFollowed) {
     IXMLHelper& xml = context.XMLHelper();
     Variant nameAttr = xml.GetAttribute("name", node);
     std::string name = nameAttr.isString() ? nameAttr.str() : std::string();
@@ -347,17 +370,21 @@ VariableReading clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMCon
     if (std::optional<VariableReading> untypable = UntypableReading(*this, context))
         return *untypable;
 
-    Variant descriptor = xml.GetAttribute("descriptor", node);
-    if (descriptor.isString())
-        Description = SharedText(descriptor.str());
+    // The second reading judges the value alone: descriptor and status came with the first.
+    if (!rulesFollowed) {
+        Variant descriptor = xml.GetAttribute("descriptor", node);
+        if (descriptor.isString())
+            Description = SharedText(descriptor.str());
+    }
 
     VariableReading reading;
     pugi::xml_node display = node.child("fdt:Value").child("fdt:Display");
     Variant shown = display ? xml.GetAttribute("string", display) : Variant();
     if (shown.isString()) {
-        const ImportedValue imported = ImportedValueOf(*this, shown, context);
-        if (imported.refusal.empty()) {
-            nTransientUnit = imported.unit;
+        const ImportedValue imported = ImportedValueOf(*this, shown, context, rulesFollowed);
+        if (imported.afterRules) {
+            reading.kind = VariableReading::kAfterRules;
+        } else if (imported.refusal.empty()) {
             m_TransientValue = imported.value;
             reading.kind = VariableReading::kTaken;
         } else {
@@ -366,7 +393,7 @@ VariableReading clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMCon
     }
 
     Variant status = xml.GetAttribute("statusFlag", node);
-    if (status.isString()) {
+    if (status.isString() && !rulesFollowed) {
         if (status.str() == "ok")
             SetValidity(true);
         if (status.str() == "invalid")

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
+#include <cfloat>
 #include <map>
 #include <memory>
 #include <set>
@@ -703,6 +706,86 @@ TEST(EndToEndDocuments, ADocumentSetsNothingTheUserCouldNotType) {
     EXPECT_EQ(Rejected(b)[0], "~/Address: it asks for user level 2, the user has level 1");
     EXPECT_EQ(b.At("~/Address").TransientValue(), address);
     EXPECT_EQ(b.At("PHYS/DESCRIPTOR").TransientValue(), Variant("OBSERVED"));
+}
+
+// A single as the device holds it: four bytes, the most significant first.
+std::vector<uint8_t> SingleBytes(float value) {
+    const auto bits = std::bit_cast<uint32_t>(value);
+    return {static_cast<uint8_t>(bits >> 24), static_cast<uint8_t>(bits >> 16),
+            static_cast<uint8_t>(bits >> 8), static_cast<uint8_t>(bits)};
+}
+
+std::vector<uint8_t> Head(const std::vector<uint8_t>& bytes, size_t n) {
+    return std::vector<uint8_t>(bytes.begin(), bytes.begin() + std::min(n, bytes.size()));
+}
+
+TEST(EndToEndDocuments, AValueInAnotherUnitReachesTheDeviceInTheUnitItHolds) {
+    Bench b;
+    b.Online();
+    ASSERT_EQ(b.session->Upload("U1"), std::optional<bool>(true));
+    clsDataElement& travel = b.At("TRANS/1/Act/RATED_TRAVEL");
+    ASSERT_EQ(travel.UnitString(b.Ctx()), "mm");
+    // The rated travel in centimetres, and an output scale that the document gives in
+    // millimetres together with the unit it takes: the scale's values follow their unit.
+    EXPECT_TRUE(
+        b.Dtm().SetParameters("", ParameterDocument({{"TRANS/1/Act/RATED_TRAVEL", "2.5[cm]"},
+                                                     {"FUNC/1/AO/OUT_SCALE/Up_Val", "30[mm]"},
+                                                     {"FUNC/1/AO/OUT_SCALE/Lo_Val", "0[mm]"},
+                                                     {"FUNC/1/AO/OUT_SCALE/Unit", "1013"}})))
+        << Rejected(b)[0];
+    EXPECT_EQ(travel.TransientValue(), Variant(25.0f));
+    EXPECT_EQ(travel.UnitString(b.Ctx()), "mm");
+    EXPECT_EQ(b.At("FUNC/1/AO/OUT_SCALE/Up_Val").TransientValue(), Variant(30.0f));
+    EXPECT_EQ(b.At("FUNC/1/AO/OUT_SCALE/Up_Val").UnitString(b.Ctx()), "mm");
+    ASSERT_EQ(b.session->Download("D1"), std::optional<bool>(true));
+    EXPECT_EQ(Head(DeviceBytes(b, "TRANS/1/Act/RATED_TRAVEL"), 4), SingleBytes(25.0f));
+    const std::vector<uint8_t> scale = DeviceBytes(b, "FUNC/1/AO/OUT_SCALE/Up_Val");
+    ASSERT_GE(scale.size(), 10u);
+    EXPECT_EQ(Head(scale, 4), SingleBytes(30.0f));
+    EXPECT_EQ(std::vector<uint8_t>(scale.begin() + 8, scale.begin() + 10),
+              (std::vector<uint8_t>{0x03, 0xF5}));  // 1013, mm
+    // Read back, value and unit still say the same.
+    ASSERT_EQ(b.session->Upload("U2"), std::optional<bool>(true));
+    EXPECT_EQ(travel.TransientValue(), Variant(25.0f));
+    EXPECT_EQ(travel.UnitString(b.Ctx()), "mm");
+
+    // A unit that does not convert into the element's is refused and named.
+    EXPECT_FALSE(
+        b.Dtm().SetParameters("", ParameterDocument({{"TRANS/1/Act/RATED_TRAVEL", "2.5[s]"}})));
+    ASSERT_EQ(Rejected(b).size(), 1u);
+    EXPECT_EQ(Rejected(b)[0],
+              "TRANS/1/Act/RATED_TRAVEL: the value \"2.5\" in \"s\" does not "
+              "convert into \"mm\"");
+    EXPECT_EQ(travel.TransientValue(), Variant(25.0f));
+}
+
+TEST(EndToEndDocuments, TheLargestSingleRoundTripsThroughDocumentAndDevice) {
+    // A device that holds FLT_MAX at the top of its input scale.
+    Bench a;
+    const clsDataElement& upA = a.At("FUNC/1/AO/PV_SCALE/Up_Val");
+    std::vector<uint8_t> scale =
+        a.device->Record(static_cast<uint8_t>(upA.Slot), static_cast<uint8_t>(upA.index));
+    ASSERT_GE(scale.size(), 4u);
+    const std::vector<uint8_t> max = SingleBytes(FLT_MAX);
+    std::copy(max.begin(), max.end(), scale.begin());
+    ASSERT_TRUE(a.device->SetRecord(static_cast<uint8_t>(upA.Slot), static_cast<uint8_t>(upA.index),
+                                    scale));
+    a.Online();
+    ASSERT_EQ(a.session->Upload("U1"), std::optional<bool>(true));
+    ASSERT_EQ(upA.TransientValue(), Variant(FLT_MAX));
+    const std::string document = a.Dtm().GetParameters("");
+    EXPECT_NE(document.find(R"(string="3.4028235E+38[%]")"), std::string::npos);
+
+    // Another instance takes the whole document and sends FLT_MAX to its own device.
+    Bench b;
+    b.Online();
+    ASSERT_EQ(b.session->Upload("U1"), std::optional<bool>(true));
+    EXPECT_TRUE(b.Dtm().SetParameters("", document));
+    for (const std::string& rejected : Rejected(b))
+        EXPECT_NE(rejected.find(": passed over, "), std::string::npos) << rejected;
+    EXPECT_EQ(b.At("FUNC/1/AO/PV_SCALE/Up_Val").TransientValue(), Variant(FLT_MAX));
+    ASSERT_EQ(b.session->Download("D1"), std::optional<bool>(true));
+    EXPECT_EQ(Head(DeviceBytes(b, "FUNC/1/AO/PV_SCALE/Up_Val"), 4), max);
 }
 
 TEST(EndToEndDocuments, AnImportWhileADownloadRunsIsRefusedNotLost) {

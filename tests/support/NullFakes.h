@@ -43,7 +43,7 @@ class NamedElement : public IPrivateDataElement {
         bag.Write(name_, value_);
         return true;
     }
-    VariableReading ReadFromDtmVariable(pugi::xml_node, IDTMContext&) override {
+    VariableReading ReadFromDtmVariable(pugi::xml_node, IDTMContext&, bool) override {
         return {VariableReading::kTaken, {}};
     }
     bool WriteToDtmVariable(pugi::xml_node, IDTMContext&) override { return true; }

@@ -114,8 +114,6 @@ class ParameterXMLConverter : public IParameterXMLConverter {
     int32_t Taken() const { return taken_; }
 
   private:
-    void Refuse(std::string what);
-
     std::vector<std::string> rejected_;
     int32_t refused_ = 0;
     int32_t taken_ = 0;

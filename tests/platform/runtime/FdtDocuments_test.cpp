@@ -60,7 +60,7 @@ TEST(FdtDocuments, OperationPhase) {
 
 void BuildSample(Instance& in) {
     auto& f = in.Add("TRANS/1/Act/DEADBAND", vtFloat, Variant(0.5f));
-    f.nInitUnit = 1342;
+    f.nInitUnit = 1013;
     f.InitNew();
     f.RelIndex = 20;
     in.Add("PHYS/TAG_DESC", vtVisibleString, "").RelIndex = 8;
@@ -74,7 +74,6 @@ TEST(FdtDocuments, ExportedParametersImportIntoFreshInstance) {
     BuildSample(a);
     auto& f = a.At("TRANS/1/Act/DEADBAND");
     f.SetTransientValue(12.5f);
-    f.nTransientUnit = 1013;
     a.At("PHYS/TAG_DESC").SetTransientValue("Valve & <1>");
     a.At("PHYS/DIAGNOSIS/").SetTransientValue(ByteArray{{0x01, 0xAB, 0x00, 0x10}, 0});
     a.At("PHYS/WRITE_LOCKING").SetTransientValue(int32_t{0});
@@ -137,7 +136,7 @@ TEST(FdtDocuments, ImportReportsWhatItDidNotTake) {
     EXPECT_EQ(in.At("PHYS/TAG_DESC").TransientValue(), Variant("Taken"));
     EXPECT_EQ(in.At("PHYS/WRITE_LOCKING").TransientValue(), Variant(int32_t{2457}));
     EXPECT_EQ(in.At("TRANS/1/Act/DEADBAND").TransientValue(), Variant(0.5f));
-    EXPECT_EQ(in.At("TRANS/1/Act/DEADBAND").nTransientUnit, 1342);
+    EXPECT_EQ(in.At("TRANS/1/Act/DEADBAND").nTransientUnit, 1013);
     EXPECT_FALSE(in.data->BulkUpdateActive());
 
     for (const char* bad : {"", "<FDT>", "<FDT/>", "<Other><DtmVariables/></Other>"}) {
