@@ -24,8 +24,11 @@
 //   One DtmVariable per element in data-set order; name is the element's whole path. The display
 //   text of a float is its invariant number followed by "[unit text]"; of an octet string its hex
 //   digits. On import a name is the element's path, or a path relative to the parameterPath of
-//   the import. An element takes only a value that passes its check of typed values; the others
-//   keep their values. Elements that the user could not set at the moment (the device only
+//   the import. An element takes only a value that passes its check of typed values, in the
+//   unit the element holds (a number in another unit is converted into it, a number without a
+//   unit is in it); the others keep their values. What the rest of the document may decide on
+//   (an element's unit, range or value list) is judged once the model's rules followed the
+//   values taken first. Elements that the user could not set at the moment (the device only
 //   reports them, they are write-protected or not valid now) are passed over without failing
 //   the import; one that asks for a higher user level is refused. No import is taken while an
 //   upload or download of the frame runs.
