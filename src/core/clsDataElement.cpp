@@ -547,10 +547,14 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
 }
 
 InputBarrier clsDataElement::InputBarrierOf(IDTMContext& context) const {
-    // A member of a record is written with its record. A device command is run rather than
-    // given a value, whatever its reading bit says.
-    const clsDataElement* record = GetParentParameter(context.Parameters());
-    const int32_t mode = m_ElementMode | (record != nullptr ? record->m_ElementMode : 0);
+    // A member of a record is written with its record (looked up only when the element is
+    // not written on its own). A device command is run rather than given a value, whatever its
+    // reading bit says.
+    int32_t mode = m_ElementMode;
+    if ((mode & (emDownload | emDeviceCommand)) == 0) {
+        if (const clsDataElement* record = GetParentParameter(context.Parameters()))
+            mode |= record->m_ElementMode;
+    }
     if ((mode & (emUpload | emDownload | emDeviceCommand)) == emUpload)
         return InputBarrier::kDeviceOnly;
     if (RequiredUserLevel > context.UserManager().UserLevel())
