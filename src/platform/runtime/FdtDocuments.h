@@ -113,12 +113,11 @@ class ParameterXMLConverter : public IParameterXMLConverter {
     // variables passed over ("passed over, " and why): elements that the user could not set at
     // the moment.
     const std::vector<std::string>& Rejected() const { return rejected_; }
-    int32_t Refused() const { return refused_; }
     int32_t Taken() const { return taken_; }
 
   private:
     std::vector<std::string> rejected_;
-    int32_t refused_ = 0;
+    int32_t refused_ = 0;  // the refusals among them
     int32_t taken_ = 0;
 };
 
