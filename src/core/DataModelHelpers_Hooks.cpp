@@ -2,7 +2,6 @@
 // cyclic-configuration rules, the spread of a record's communication error and the access rules.
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 #include <exception>
 #include <optional>
@@ -175,9 +174,11 @@ bool ConvertKind(clsDataModel& model, clsDataElement& element, const UnitKind& k
             const std::optional<double> converted =
                 model.PROFIBUSProfil3Units().TryCalculateUnitValue(*current, kind.unit,
                                                                    static_cast<int32_t>(*newUnit));
-            if (!converted || !std::isfinite(*converted) || std::fabs(*converted) > FLT_MAX)
+            const std::optional<float> single =
+                converted ? NearestSingle(*converted) : std::nullopt;
+            if (!single || !std::isfinite(*single))
                 return false;
-            (element.*kind.setValue)(Variant(static_cast<float>(*converted)));
+            (element.*kind.setValue)(Variant(*single));
         }
     }
     kind.unit = *newUnit;

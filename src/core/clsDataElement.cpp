@@ -89,10 +89,11 @@ const clsPROFIBUSProfil3Units* UnitTable(IDTMContext& context) {
     return model != nullptr ? &model->PROFIBUSProfil3Units() : nullptr;
 }
 
-// A number in the precision of a single: its nearest single when a single holds it, else the
+// A number in the precision of a single: its nearest single when that is finite, else the
 // number itself (beyond the single range it stays beyond it).
 double AsSingle(double x) {
-    return std::fabs(x) <= FLT_MAX ? static_cast<double>(static_cast<float>(x)) : x;
+    const std::optional<float> single = NearestSingle(x);
+    return single ? static_cast<double>(*single) : x;
 }
 
 // True when x lies within [low, high]. With single, x and the bounds are compared as singles:
@@ -135,7 +136,8 @@ std::optional<FullRange> FullRangeOf(int32_t valueType) {
         case vtInteger32:
             return FullRange{-2147483648.0, 2147483647.0};
         case vtFloat:
-            return FullRange{-3.402823E+38, 3.402823E+38};
+            // Every finite single; a number that rounds to one is one.
+            return FullRange{-FLT_MAX, FLT_MAX};
         case vtDouble:
             return FullRange{-1.79769313486231E+308, 1.79769313486231E+308};
         case vtDecimal:
@@ -247,6 +249,19 @@ std::optional<int16_t> clsDataElement::TryUnitCode(IDTMContext& context,
         return std::nullopt;
     }
     return static_cast<int16_t>(units->PROFIBUSProfil3UnitIndex(text));
+}
+
+Variant clsDataElement::ValueInUnit(IDTMContext& context, const Variant& value,
+                                    int16_t unit) const {
+    if (unit == nTransientUnit)
+        return value;
+    const clsPROFIBUSProfil3Units* units = UnitTable(context);
+    const std::optional<double> number = value.isNumber() ? value.tryDouble() : std::nullopt;
+    if (units == nullptr || !number || !units->Convertible(unit, nTransientUnit))
+        return Variant::Null();
+    const std::optional<double> converted =
+        units->TryCalculateUnitValue(*number, unit, nTransientUnit);
+    return converted ? GetTypedValue(Variant(*converted)) : Variant::Null();
 }
 
 void clsDataElement::SetUnitString(IDTMContext& context, const std::string& text) {
@@ -431,6 +446,9 @@ Variant clsDataElement::GetTypedValue(const Variant& value, const NumberLocale& 
 
 Variant clsDataElement::GetTypedInput(const Variant& value, const NumberLocale& loc) const {
     const bool wholeNumber = IsWholeNumberType(m_ValueType);
+    // An empty text is a value of a text only: the device's bytes are never made up.
+    if (m_ValueType == vtOctetString && value.isString() && value.str().empty())
+        return Variant::Null();
     if (!IsNumberType(m_ValueType) || !value.isString())
         return GetTypedValue(value, loc);
     const std::optional<double> typed = ParseInputNumber(value.str(), loc);
@@ -449,11 +467,6 @@ int32_t clsDataElement::StringWireLength() const {
 // --- input and change checks ---
 
 int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant& value) const {
-    return CalcParamErrorFlags(context, value, nTransientUnit);
-}
-
-int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant& value,
-                                            int16_t unit) const {
     if (m_ValueType == vtRecord) {
         return 0;
     }
@@ -468,19 +481,22 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
         if (!value.isString() && !converted) {
             return kErrNotANumber;
         }
-        const std::vector<uint32_t> chars = Utf8CodePoints(converted ? *converted : value.str());
-        if (m_ValueTypeLength > 0) {
-            // A packed text holds only as many characters as its bytes on the wire take.
-            const int32_t maxLength =
-                bPackedCoding
-                    ? std::min(m_ValueTypeLength, ByteBuffer::PackedCapacity(StringWireLength()))
-                    : m_ValueTypeLength;
-            if (chars.size() > static_cast<size_t>(maxLength))
-                return kErrTooLong;
-        }
-        // The control characters 0x80-0x9F stand for the bytes that the code page leaves
-        // undefined: only a text as the device gave it (or as it was stored) holds one, and
-        // such a text may go back unchanged.
+        const std::string& text = converted ? *converted : value.str();
+        // A packed text holds only as many characters as its bytes on the wire take.
+        const bool limited = m_ValueTypeLength > 0;
+        int32_t maxLength = m_ValueTypeLength;
+        if (limited && bPackedCoding)
+            maxLength = std::min(maxLength, ByteBuffer::PackedCapacity(StringWireLength()));
+        const auto most = static_cast<size_t>(std::max(maxLength, 0));
+        // No character takes more than four bytes: a longer text is too long before it is read.
+        if (limited && text.size() > 4 * most)
+            return kErrTooLong;
+        const std::vector<uint32_t> chars = Utf8CodePoints(text);
+        if (limited && chars.size() > most)
+            return kErrTooLong;
+        // A visible string holds no control characters (below 0x20, 0x7F, and 0x80-0x9F, which
+        // also stand for the bytes that the code page leaves undefined): only a text as the
+        // device gave it (or as it was stored) holds one, and such a text may go back unchanged.
         std::optional<bool> unchanged;
         auto asGiven = [&] {
             if (!unchanged)
@@ -490,7 +506,8 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
         };
         for (uint32_t cp : chars) {
             const int code = UnicodeToCp1252(cp);
-            if (code < 0 || (cp >= 0x80 && cp < 0xA0 && !asGiven()) ||
+            const bool control = cp < 0x20 || (cp >= 0x7F && cp < 0xA0);
+            if (code < 0 || (control && !asGiven()) ||
                 (bPackedCoding && !ByteBuffer::HasPackedForm(static_cast<uint8_t>(code)))) {
                 // Not representable on the wire.
                 return kErrBadCharacter;
@@ -520,11 +537,12 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
     }
     const double plain = *number;
     double converted = plain;
-    if (unit != kUnitUnknown && nInitUnit != kUnitUnknown && unit != nInitUnit) {
+    if (nTransientUnit != kUnitUnknown && nInitUnit != kUnitUnknown &&
+        nTransientUnit != nInitUnit) {
         if (const clsPROFIBUSProfil3Units* units = UnitTable(context)) {
             // A conversion that overflows lies far outside any range.
             const std::optional<double> inInitUnit =
-                units->TryCalculateUnitValue(plain, unit, nInitUnit);
+                units->TryCalculateUnitValue(plain, nTransientUnit, nInitUnit);
             if (!inInitUnit)
                 return kErrOutOfRange;
             converted = *inInitUnit;
@@ -539,6 +557,24 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
         }
     }
     return 0;
+}
+
+InputBarrier clsDataElement::InputBarrierOf(IDTMContext& context) const {
+    // A member of a record is written with its record (looked up only when the element is
+    // not written on its own). A device command is run rather than given a value, whatever its
+    // reading bit says.
+    int32_t mode = m_ElementMode;
+    if ((mode & (emDownload | emDeviceCommand)) == 0) {
+        if (const clsDataElement* record = GetParentParameter(context.Parameters()))
+            mode |= record->m_ElementMode;
+    }
+    if ((mode & (emUpload | emDownload | emDeviceCommand)) == emUpload)
+        return InputBarrier::kDeviceOnly;
+    if (RequiredUserLevel > context.UserManager().UserLevel())
+        return InputBarrier::kUserLevel;
+    if ((StatusFlags() & sfWriteProtected) != 0)
+        return InputBarrier::kWriteProtected;
+    return InputBarrier::kNone;
 }
 
 bool clsDataElement::OutsideValueList(const Variant& value) const {

@@ -52,6 +52,15 @@ enum ProfibusBlockFlags : int32_t {
 
 class clsPROFIBUSProfil3Units;
 
+// What keeps the user from giving an element a value: a row bound to it is locked, a parameter
+// document leaves it alone or is refused it.
+enum class InputBarrier : uint8_t {
+    kNone,
+    kDeviceOnly,      // the device reports the value and is never written it
+    kUserLevel,       // the element asks for a higher user level than the user has
+    kWriteProtected,  // the element is write-protected at the moment
+};
+
 // One range of allowed values (of the value, or of the character codes of a text); an Empty
 // bound does not limit.
 struct ValueRange {
@@ -153,6 +162,10 @@ class clsDataElement : public IPrivateDataElement {
     void SetUnitString(IDTMContext& context, const std::string& text);
     // The code SetUnitString would set; nullopt where it raises an error.
     std::optional<int16_t> TryUnitCode(IDTMContext& context, const std::string& text) const;
+    // A number given in another unit, as the element's type in the unit it holds
+    // (nTransientUnit): Null when the value does not convert into it (see
+    // clsPROFIBUSProfil3Units::Convertible) or the type cannot hold the result.
+    Variant ValueInUnit(IDTMContext& context, const Variant& value, int16_t unit) const;
     // Range idx; nullopt beyond the list and when both bounds are Empty.
     std::optional<ValueRange> GetRange(int32_t idx) const;
     void SetRange(int32_t idx, const Variant& min, const Variant& max);
@@ -167,11 +180,11 @@ class clsDataElement : public IPrivateDataElement {
     // A value typed into a parameter row, as the element's type. A text for a number type must
     // be wholly one finite decimal number in the user's number form (ParseInputNumber: no
     // grouping, no &H literal, nothing before or after it), a whole one for the integer types,
-    // that the type holds; anything else gives Null. Other values and types: GetTypedValue.
+    // that the type holds; anything else gives Null, as does an empty text for an octet string.
+    // Other values and types: GetTypedValue.
     Variant GetTypedInput(const Variant& value, const NumberLocale& loc) const;
     int32_t CalcParamErrorFlags(IDTMContext& context, const Variant& value) const;
-    // The input check of a value given in another unit than nTransientUnit.
-    int32_t CalcParamErrorFlags(IDTMContext& context, const Variant& value, int16_t unit) const;
+    InputBarrier InputBarrierOf(IDTMContext& context) const;
     // True when the value is chosen from the value list (the row shows a choice: control type
     // 3, or 0 for an unsigned 8-bit value) and the list names no entry for it.
     bool OutsideValueList(const Variant& value) const;
@@ -196,10 +209,14 @@ class clsDataElement : public IPrivateDataElement {
     bool InitNew() override;
     bool ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) override;
     bool WriteToPropBag(IPropertyBag& bag, IDTMContext& context) override;
-    // A value is taken only when it passes the check of a typed value (GetTypedInput,
-    // CalcParamErrorFlags in the unit it comes with, an entry of the list it is chosen from).
-    bool ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context,
-                             std::string& refusal) override;
+    // A value is set only where the user could type one (InputBarrierOf; device commands and
+    // elements not valid at the moment are passed over as well), and only when it passes the
+    // check of a typed value (GetTypedInput, CalcParamErrorFlags, an entry of the list it is
+    // chosen from) in the unit the element holds, into which a value in another unit is
+    // converted (ValueInUnit). Where the rest of the document may decide (another unit, a
+    // value outside the range or the list), the value is judged once the rules followed it.
+    VariableReading ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context,
+                                        bool rulesFollowed) override;
     bool WriteToDtmVariable(pugi::xml_node node, IDTMContext& context) override;
     bool WriteToDocVariable(pugi::xml_node node, IDTMContext& context) override;
     // The "DocumentVariable" node to fill for a print order: a copy of node placed among the

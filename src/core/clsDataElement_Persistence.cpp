@@ -14,9 +14,11 @@
 #include "platform/runtime/IFunctionCall.h"
 #include "platform/runtime/IPrivateFunctions.h"
 #include "platform/runtime/IPropertyBag.h"
+#include "platform/runtime/IUserManager.h"
 #include "platform/runtime/IXMLHelper.h"
 #include "value/DiagnosticLog.h"
 #include "value/NumberText.h"
+#include "value/Text.h"
 
 namespace kv {
 
@@ -216,13 +218,19 @@ std::string ParameterValueText(const clsDataElement& e, IDTMContext& context) {
     return v.toString(context.Locale());
 }
 
-// A value of the parameter document, as the element takes it: the value with its unit, or
-// the reason it is refused.
+// A value of the parameter document, as the element takes it: the value in the unit the
+// element holds, or the reason it is refused; or neither, when the value is to be judged once
+// the model's rules followed the rest of the document.
 struct ImportedValue {
     Variant value;
-    int16_t unit = 0;
     std::string refusal;
+    bool afterRules = false;
 };
+
+// A text of the document as a refusal quotes it: cut to a readable length.
+std::string Quoted(std::string_view text) {
+    return "\"" + Abridged(text, 40, 36) + "\"";
+}
 
 // Why the input check refused a value.
 std::string InputErrorText(int32_t flags) {
@@ -239,31 +247,45 @@ std::string InputErrorText(int32_t flags) {
 }
 
 // The display text of a variable as the element's value: the text with its unit in brackets
-// (floats) must pass every check that a value typed into the element's row passes.
-ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDTMContext& context) {
-    ImportedValue out{Variant(), e.nTransientUnit, {}};
+// (floats) must pass every check that a value typed into the element's row passes, in the unit
+// the element holds, which the device holds too. A number in another unit is converted into
+// it; the element's unit stays. A number without a unit is in the element's unit, as a typed
+// one is. Before the rules followed the document, a number in another unit, and a value that
+// the range or the value list refuses, wait for them: the document's own values may decide the
+// unit, the range and the list (a scale and its unit, the valve type).
+ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDTMContext& context,
+                              bool rulesFollowed) {
+    ImportedValue out;
+    const auto refuse = [&out](std::string why, bool rulesMayDecide = false) {
+        out.refusal = std::move(why);
+        out.afterRules = rulesMayDecide;
+        return out;
+    };
     Variant text = shown;  // without a float's unit
+    int16_t unit = e.nTransientUnit;
+    std::string unitText;
     const std::string& whole = shown.str();
     const size_t open = whole.rfind('[');
     if (IsFloatType(e.ValueType()) && whole.ends_with("]") && open != std::string::npos) {
-        const std::string unitText = whole.substr(open + 1, whole.size() - open - 2);
-        if (unitText != e.UnitString(context)) {
-            // An empty unit text is a value without unit; any other must name a unit of the
-            // table.
-            const std::optional<int16_t> code =
-                unitText.empty() ? std::optional<int16_t>(0) : e.TryUnitCode(context, unitText);
-            if (!code || (*code == 0 && !unitText.empty())) {
-                out.refusal = "the unit \"" + unitText + "\" is not known";
-                return out;
-            }
-            out.unit = *code;
+        unitText = whole.substr(open + 1, whole.size() - open - 2);
+        if (!unitText.empty() && unitText != e.UnitString(context)) {
+            const std::optional<int16_t> code = e.TryUnitCode(context, unitText);
+            if (!code || *code == 0)
+                return refuse("the unit " + Quoted(unitText) + " is not known");
+            unit = *code;
         }
         text = Variant(whole.substr(0, open));
     }
+    if (unit != e.nTransientUnit && !rulesFollowed) {
+        out.afterRules = true;
+        return out;
+    }
     const std::string& number = text.str();
-    // An empty text is how an element without a value is exported: it comes back Empty, as
-    // from the property bag, so that an exported data set imports whole.
-    if (number.empty() && e.ValueType() != vtVisibleString)
+    // An empty text is how an element without a value is exported: for such an element it
+    // changes nothing, so that an exported data set imports whole. Any other element needs a
+    // value, which an empty text does not give it (a text may be empty).
+    const bool noText = number.empty() && e.ValueType() != vtVisibleString;
+    if (noText && e.TransientValue().isEmpty())
         return out;
     // A float text with a point reads the same in every locale; other texts are read as the
     // user's locale writes them.
@@ -271,13 +293,54 @@ ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDT
                                      ? NumberLocale::Invariant()
                                      : context.Locale();
     out.value = e.GetTypedInput(text, locale);
-    const int32_t flags = e.CalcParamErrorFlags(context, out.value, out.unit);
-    if (flags != 0) {
-        out.refusal = "the value \"" + number + "\" " + InputErrorText(flags);
-    } else if (e.OutsideValueList(out.value)) {
-        out.refusal = "the value \"" + number + "\" is no entry of the value list";
+    if (noText && out.value.isNull())
+        return refuse("the text is empty, the element needs a value");
+    if (unit != e.nTransientUnit && !out.value.isNull()) {
+        out.value = e.ValueInUnit(context, out.value, unit);
+        if (out.value.isNull()) {
+            const std::string into = e.nTransientUnit == 0 ? std::string("a value without unit")
+                                                           : Quoted(e.UnitString(context));
+            return refuse("the value " + Quoted(number) + " in " + Quoted(unitText) +
+                          " does not convert into " + into);
+        }
     }
+    const int32_t flags = e.CalcParamErrorFlags(context, out.value);
+    if (flags != 0) {
+        return refuse("the value " + Quoted(number) + " " + InputErrorText(flags),
+                      (flags & sfInputErrorMask) == 0x4000 && !rulesFollowed);
+    }
+    if (e.OutsideValueList(out.value))
+        return refuse("the value " + Quoted(number) + " is no entry of the value list",
+                      !rulesFollowed);
     return out;
+}
+
+// Why a document leaves the element alone or is refused it whatever its value: a document
+// never sets what the same user could not type. What no user can set at the moment is passed
+// over (the document may come from another device or another moment); what asks for a higher
+// user level is refused. Nothing when the user could give the element a value.
+std::optional<VariableReading> UntypableReading(const clsDataElement& e, IDTMContext& context) {
+    const auto passedOver = [](const char* why) {
+        return VariableReading{VariableReading::kPassedOver, std::string("passed over, ") + why};
+    };
+    if ((e.ElementMode() & emDeviceCommand) != 0)
+        return passedOver("a device command takes no value");
+    switch (e.InputBarrierOf(context)) {
+        case InputBarrier::kDeviceOnly:
+            return passedOver("the device only reports it");
+        case InputBarrier::kUserLevel:
+            return VariableReading{VariableReading::kRefused,
+                                   "it asks for user level " + std::to_string(e.RequiredUserLevel) +
+                                       ", the user has level " +
+                                       std::to_string(context.UserManager().UserLevel())};
+        case InputBarrier::kWriteProtected:
+            return passedOver("it is write-protected at the moment");
+        case InputBarrier::kNone:
+            break;
+    }
+    if (!e.Validity())
+        return passedOver("it is not valid at the moment");
+    return std::nullopt;
 }
 
 }  // namespace
@@ -294,8 +357,8 @@ bool clsDataElement::WriteToDtmVariable(pugi::xml_node node, IDTMContext& contex
     return true;
 }
 
-bool clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context,
-                                         std::string& refusal) {
+VariableReading clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context,
+                                                    bool rulesFollowed) {
     IXMLHelper& xml = context.XMLHelper();
     Variant nameAttr = xml.GetAttribute("name", node);
     std::string name = nameAttr.isString() ? nameAttr.str() : std::string();
@@ -303,34 +366,40 @@ bool clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMContext& conte
         name = "/" + name;
     // A node of another element changes nothing here.
     if (!Name().ends_with(name))
-        return false;
+        return {};
+    if (std::optional<VariableReading> untypable = UntypableReading(*this, context))
+        return *untypable;
 
-    Variant descriptor = xml.GetAttribute("descriptor", node);
-    if (descriptor.isString())
-        Description = SharedText(descriptor.str());
+    // The second reading judges the value alone: descriptor and status came with the first.
+    if (!rulesFollowed) {
+        Variant descriptor = xml.GetAttribute("descriptor", node);
+        if (descriptor.isString())
+            Description = SharedText(descriptor.str());
+    }
 
-    bool taken = false;
+    VariableReading reading;
     pugi::xml_node display = node.child("fdt:Value").child("fdt:Display");
     Variant shown = display ? xml.GetAttribute("string", display) : Variant();
     if (shown.isString()) {
-        const ImportedValue imported = ImportedValueOf(*this, shown, context);
-        if (imported.refusal.empty()) {
-            nTransientUnit = imported.unit;
+        const ImportedValue imported = ImportedValueOf(*this, shown, context, rulesFollowed);
+        if (imported.afterRules) {
+            reading.kind = VariableReading::kAfterRules;
+        } else if (imported.refusal.empty()) {
             m_TransientValue = imported.value;
-            taken = true;
+            reading.kind = VariableReading::kTaken;
         } else {
-            refusal = imported.refusal;
+            reading.reason = imported.refusal;
         }
     }
 
     Variant status = xml.GetAttribute("statusFlag", node);
-    if (status.isString()) {
+    if (status.isString() && !rulesFollowed) {
         if (status.str() == "ok")
             SetValidity(true);
         if (status.str() == "invalid")
             SetValidity(false);
     }
-    return taken;
+    return reading;
 }
 
 // --- documentation document ---

@@ -877,6 +877,20 @@ std::optional<double> clsPROFIBUSProfil3Units::TryCalculateUnitValue(
     return value;
 }
 
+bool clsPROFIBUSProfil3Units::Convertible(std::int32_t fromUnitIdx, std::int32_t toUnitIdx) const {
+    if (fromUnitIdx == toUnitIdx)
+        return true;
+    // The class of a unit that converts; uccConst for any other.
+    const auto classOf = [this](std::int32_t idx) {
+        const Conversion c = ConversionOf(idx);
+        const bool converts =
+            idx >= pp3MinUnitIdx && idx <= pp3MaxUnitIdx && c.available && c.faktor != 0;
+        return converts ? c.unitClass : uccConst;
+    };
+    const UnitCalcClass from = classOf(fromUnitIdx);
+    return from > uccConst && from == classOf(toUnitIdx);
+}
+
 void clsPROFIBUSProfil3Units::SetUnitInformation(std::int32_t PROFIBUSProfil3UnitIdx, double Mult,
                                                  double Offset, std::string_view strUnit,
                                                  std::string_view strHelpKey,

@@ -93,6 +93,10 @@ class clsPROFIBUSProfil3Units {
     std::optional<double> TryCalculateUnitValue(double currentValue, std::int32_t currentUnitIdx,
                                                 std::int32_t newUnitIdx) const;
 
+    // True when a value converts from one unit into the other: the same code, or two defined
+    // codes of 1000 to 2000 with a factor each and the same class greater than uccConst.
+    bool Convertible(std::int32_t fromUnitIdx, std::int32_t toUnitIdx) const;
+
     // Defines (or redefines) the entry of a code within 900 to 2000; other codes are ignored.
     // Below 1000 the entry gets class uccConst and keeps its factor and offset; from 1000 on it
     // takes Mult, Offset and unitClass (uccCalc when not given).

@@ -2,7 +2,6 @@
 // Everything here is independent of the C library's locale (to_chars/from_chars only).
 
 #include <algorithm>
-#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -453,9 +452,9 @@ std::string Str(double value, bool singlePrecision) {
 }
 
 std::string InvariantNumberText(double value, bool singlePrecision) {
-    if (singlePrecision && value != 0 && std::fabs(value) <= FLT_MAX) {
-        const auto single = static_cast<float>(value);
-        return LaidOut(single < 0, ShortestDigits(single), 7, '.', true);
+    if (singlePrecision && value != 0 && std::isfinite(value)) {
+        if (const std::optional<float> single = NearestSingle(value))
+            return LaidOut(*single < 0, ShortestDigits(*single), 7, '.', true);
     }
     return detail::GeneralText(value, singlePrecision ? 7 : 15, '.', true);
 }

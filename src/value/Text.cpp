@@ -147,6 +147,22 @@ std::string_view TrimRight(std::string_view text, std::string_view characters) {
     return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
 }
 
+std::string Abridged(std::string_view text, size_t longest, size_t kept) {
+    // Characters begin at the bytes that do not continue a UTF-8 sequence; only as many are
+    // counted as the decision needs.
+    size_t count = 0;
+    size_t cut = text.size();
+    for (size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+            continue;
+        if (count == kept)
+            cut = i;
+        if (++count > longest)
+            return std::string(text.substr(0, cut)) + " ...";
+    }
+    return std::string(text);
+}
+
 std::string ToUpperAscii(std::string s) {
     for (char& c : s) {
         if (c >= 'a' && c <= 'z') {

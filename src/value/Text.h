@@ -29,6 +29,10 @@ std::string CodePointToUtf8(uint32_t cp);
 std::string_view Trim(std::string_view text, std::string_view characters = " ");
 std::string_view TrimRight(std::string_view text, std::string_view characters = " ");
 
+// The text when it has at most `longest` characters (code points), else its first `kept`
+// characters followed by " ...": a text shown to the user at a readable length.
+std::string Abridged(std::string_view text, size_t longest, size_t kept);
+
 // Case-insensitive comparison of ASCII letters (the keys and names the system compares).
 bool EqualsNoCase(const std::string& a, const std::string& b);
 std::string ToUpperAscii(std::string s);

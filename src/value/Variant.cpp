@@ -17,6 +17,18 @@ namespace kv {
 using detail::NumStatus;
 using detail::Raise;
 
+std::optional<float> NearestSingle(double x) {
+    // Halfway between FLT_MAX and 2^128: from here on a number rounds to infinity.
+    constexpr double kRoundsToInfinity = 0x1.ffffffp127;
+    if (std::isnan(x))
+        return static_cast<float>(x);
+    if (!(std::fabs(x) < kRoundsToInfinity))
+        return std::nullopt;
+    if (std::fabs(x) > FLT_MAX)
+        return x > 0 ? FLT_MAX : -FLT_MAX;
+    return static_cast<float>(x);
+}
+
 namespace {
 
 bool IsTrueText(const std::string& s) {
@@ -233,11 +245,12 @@ struct VariantConversions {
         if (fail.failed()) {
             return 0;
         }
-        if (std::fabs(d) > FLT_MAX) {
+        const std::optional<float> single = NearestSingle(d);
+        if (!single) {
             fail(VbErr::Overflow);
             return 0;
         }
-        return static_cast<float>(d);
+        return *single;
     }
 
     template <typename T, typename Fail>

@@ -197,4 +197,9 @@ class Variant {
     uint64_t raw_ = 0;
 };
 
+// The single nearest to x (to even between two): a number that rounds to a finite single is one,
+// up to FLT_MAX and half a unit in its last place beyond it; nullopt beyond that and for the
+// infinities. NaN stays NaN.
+std::optional<float> NearestSingle(double x);
+
 }  // namespace kv

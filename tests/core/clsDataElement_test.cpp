@@ -284,6 +284,10 @@ TEST(DataElementTypedValueTest, TypedInputIsWhollyAFiniteNumberOfTheType) {
         {vtFloat, "3.5", VarType::Single, 3.5},
         {vtFloat, "-1e3", VarType::Single, -1000},
         {vtFloat, "3.4e38", VarType::Single, 3.4e38f},
+        // A number whose nearest single is finite is that single: the limits in their texts.
+        {vtFloat, "3,4028235e38", VarType::Single, FLT_MAX},
+        {vtFloat, "-3,4028235E+38", VarType::Single, -FLT_MAX},
+        {vtFloat, "3,5e38", VarType::Null, 0},
         {vtFloat, "1e39", VarType::Null, 0},
         {vtFloat, "12.5abc", VarType::Null, 0},
         {vtFloat, "1.234", VarType::Null, 0},
@@ -322,6 +326,12 @@ TEST(DataElementTypedValueTest, TypedInputIsWhollyAFiniteNumberOfTheType) {
     EXPECT_TRUE(e.GetTypedInput(Variant(), NumberLocale::Invariant()).isEmpty());
     e.SetValueType(vtVisibleString);
     EXPECT_EQ(e.GetTypedInput(Variant("1.234"), NumberLocale::Invariant()), Variant("1.234"));
+    // An empty text is a text's value only: a number or a device's bytes get none from it.
+    EXPECT_EQ(e.GetTypedInput(Variant(""), NumberLocale::Invariant()), Variant(""));
+    for (const int32_t type : {vtOctetString, vtUnsigned8, vtFloat, vtByte, vtDateTime}) {
+        e.SetValueType(type);
+        EXPECT_TRUE(e.GetTypedInput(Variant(""), NumberLocale::Invariant()).isNull()) << type;
+    }
 }
 
 TEST(DataElementTypedValueTest, OctetStringsTakeBytesOrHexText) {
@@ -357,10 +367,12 @@ TEST(DataElementInputCheckTest, FullRangesOfTheTypes) {
         {vtInteger32, 2147483648.0, 0x4000},
         {vtFloat, 3.4e38, 0},
         {vtFloat, 3.5e38, 0x4000},
-        // A single holds its type's limits as their nearest singles.
+        // Every finite single, and every number that rounds to one, is within the type.
         {vtFloat, static_cast<float>(3.402823E+38), 0},
-        {vtFloat, static_cast<float>(-3.402823E+38), 0},
-        {vtFloat, FLT_MAX, 0x4000},
+        {vtFloat, FLT_MAX, 0},
+        {vtFloat, -FLT_MAX, 0},
+        {vtFloat, 3.4028235e38, 0},
+        {vtFloat, 3.40282357e38, 0x4000},
         {vtUnsigned32, 4294967295.0, 0},
         {vtUnsigned32, 4294967296.0, 0x4000},
         {vtByte, 1000, 0},
@@ -441,12 +453,21 @@ TEST(DataElementInputCheckTest, VisibleStringsCheckLengthAndCharacters) {
     EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant("\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F")), 0);
     // A character without a Windows-1252 code cannot go on the wire.
     EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant("A\xCE\xA9")), 0x6000);
-    // U+0081 stands for the undefined byte 0x81: it goes back only in the text the device gave.
-    const Variant read("A\xC2\x81");
-    EXPECT_EQ(e.CalcParamErrorFlags(t.context, read), 0x6000);
-    e.SetDeviceValue(read);
-    EXPECT_EQ(e.CalcParamErrorFlags(t.context, read), 0);
-    EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant("B\xC2\x81")), 0x6000);
+    // Control characters (U+0081 also stands for the undefined byte 0x81) go back only in the
+    // text the device gave or the project stored.
+    for (const char* control : {"A\xC2\x81", "A\tB", "\x01", "A\x7F", "A\n"}) {
+        SCOPED_TRACE(control);
+        const Variant read(control);
+        e.SetDeviceValue(Variant());
+        e.SetPersistentValue(Variant());
+        EXPECT_EQ(e.CalcParamErrorFlags(t.context, read), 0x6000);
+        e.SetDeviceValue(read);
+        EXPECT_EQ(e.CalcParamErrorFlags(t.context, read), 0);
+        EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant(std::string("B") + control)), 0x6000);
+        e.SetDeviceValue(Variant());
+        e.SetPersistentValue(read);
+        EXPECT_EQ(e.CalcParamErrorFlags(t.context, read), 0);
+    }
     e.SetRange(0, Variant(int32_t{0x41}), Variant(int32_t{0x5A}));
     e.SetRange(1, Variant(int32_t{0x30}), Variant(int32_t{0x39}));
     EXPECT_EQ(e.CalcParamErrorFlags(t.context, Variant("AZ09")), 0);

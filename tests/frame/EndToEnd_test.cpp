@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
+#include <cfloat>
 #include <map>
 #include <memory>
 #include <set>
@@ -605,6 +608,12 @@ TEST(EndToEndDocuments, AnImportTakesOnlyValuesATypedInputWouldPass) {
         // The last character cut in its UTF-8 sequence; one without a code on the wire.
         {"PHYS/DEVICE_MESSAGE", "Valve \xC3", "has a character the device cannot take"},
         {"PHYS/DEVICE_INSTAL_DATE", "Valve \xCE\xA9", "has a character the device cannot take"},
+        // Control characters, as typed input refuses them.
+        {"PHYS/MFR/TEXT_INPUT_1", "A&#9;B", "has a character the device cannot take"},
+        {"PHYS/MFR/TEXT_INPUT_2", "&#1;", "has a character the device cannot take"},
+        // No value, which would go on the wire as zeros.
+        {"TRANS/1/Act/TRAVEL_LIMIT_UP", "[%]", "the text is empty, the element needs a value"},
+        {"PHYS/ALERT_KEY", "", "the text is empty, the element needs a value"},
         {"TRANS/1/Act/SETP_CUTOFF_INC", "10[furlongs]", "the unit \"furlongs\" is not known"},
     };
     std::vector<std::pair<std::string, std::string>> variables;
@@ -641,6 +650,142 @@ TEST(EndToEndDocuments, AnImportTakesOnlyValuesATypedInputWouldPass) {
     for (const Case& c : refused)
         EXPECT_EQ(DeviceBytes(b, c.path), onDevice[c.path]) << c.path;
     EXPECT_EQ(DeviceBytes(b, "PHYS/TAG_DESC"), std::vector<uint8_t>(32, 0xE4));
+}
+
+// The data bytes of the last write request to an element's address.
+std::vector<uint8_t> LastWrite(Bench& b, const std::string& path) {
+    const clsDataElement& e = b.At(path).TransferElement(b.Ctx().Parameters());
+    std::vector<uint8_t> data;
+    for (const Dpv1Request& request : b.device->Log()) {
+        if (request.write && request.slot == e.Slot && request.index == e.index)
+            data = request.data;
+    }
+    return data;
+}
+
+TEST(EndToEndDocuments, ADocumentSetsNothingTheUserCouldNotType) {
+    Bench b;
+    b.Online();
+    ASSERT_EQ(b.session->Upload("U1"), std::optional<bool>(true));
+    // What no user can set now: values the device only reports, a transmission length that
+    // the valve type leaves out, an output that the block's mode write-protects.
+    const std::vector<std::pair<std::string, std::string>> untypable = {
+        {"PHYS/DEVICE_SER_NUM", "X-1"},
+        {"PHYS/SOFTWARE_REVISION", "9.99"},
+        {"TRANS/1/Act/MFR/TRANSM_LENGTH", "50[mm]"},
+        {"FUNC/1/AO/OUT/Value", "50[%]"},
+    };
+    std::map<std::string, Variant> before;
+    for (const auto& [path, display] : untypable)
+        before[path] = b.At(path).TransientValue();
+    auto variables = untypable;
+    variables.emplace_back("PHYS/DESCRIPTOR", "IMPORTED");
+    // Passed over, they fail the import no more than a document of another device would.
+    EXPECT_TRUE(b.Dtm().SetParameters("", ParameterDocument(variables)));
+    ASSERT_EQ(Rejected(b).size(), untypable.size());
+    for (size_t i = 0; i < untypable.size(); ++i) {
+        const std::string& path = untypable[i].first;
+        EXPECT_EQ(Rejected(b)[i].rfind(path + ": passed over, ", 0), 0u) << Rejected(b)[i];
+        EXPECT_EQ(b.At(path).TransientValue(), before[path]) << path;
+    }
+    EXPECT_EQ(b.At("PHYS/DESCRIPTOR").TransientValue(), Variant("IMPORTED"));
+    // The download sends the output the device gave, not the document's 50 %.
+    b.device->ClearLog();
+    ASSERT_EQ(b.session->Download("D1"), std::optional<bool>(true));
+    const std::vector<uint8_t> out = LastWrite(b, "FUNC/1/AO/OUT/Value");
+    ASSERT_GE(out.size(), 4u);
+    EXPECT_NE(std::vector<uint8_t>(out.begin(), out.begin() + 4),
+              (std::vector<uint8_t>{0x42, 0x48, 0x00, 0x00}));
+
+    // An observer may not set the station address: the import names it and fails.
+    ASSERT_TRUE(b.Dtm().Config(R"(<FDT><UserInformation role="Observer"/></FDT>)"));
+    const Variant address = b.At("~/Address").TransientValue();
+    EXPECT_FALSE(b.Dtm().SetParameters(
+        "", ParameterDocument({{"~/Address", "17"}, {"PHYS/DESCRIPTOR", "OBSERVED"}})));
+    ASSERT_EQ(Rejected(b).size(), 1u);
+    EXPECT_EQ(Rejected(b)[0], "~/Address: it asks for user level 2, the user has level 1");
+    EXPECT_EQ(b.At("~/Address").TransientValue(), address);
+    EXPECT_EQ(b.At("PHYS/DESCRIPTOR").TransientValue(), Variant("OBSERVED"));
+}
+
+// A single as the device holds it: four bytes, the most significant first.
+std::vector<uint8_t> SingleBytes(float value) {
+    const auto bits = std::bit_cast<uint32_t>(value);
+    return {static_cast<uint8_t>(bits >> 24), static_cast<uint8_t>(bits >> 16),
+            static_cast<uint8_t>(bits >> 8), static_cast<uint8_t>(bits)};
+}
+
+std::vector<uint8_t> Head(const std::vector<uint8_t>& bytes, size_t n) {
+    return std::vector<uint8_t>(bytes.begin(), bytes.begin() + std::min(n, bytes.size()));
+}
+
+TEST(EndToEndDocuments, AValueInAnotherUnitReachesTheDeviceInTheUnitItHolds) {
+    Bench b;
+    b.Online();
+    ASSERT_EQ(b.session->Upload("U1"), std::optional<bool>(true));
+    clsDataElement& travel = b.At("TRANS/1/Act/RATED_TRAVEL");
+    ASSERT_EQ(travel.UnitString(b.Ctx()), "mm");
+    // The rated travel in centimetres, and an output scale that the document gives in
+    // millimetres together with the unit it takes: the scale's values follow their unit.
+    EXPECT_TRUE(
+        b.Dtm().SetParameters("", ParameterDocument({{"TRANS/1/Act/RATED_TRAVEL", "2.5[cm]"},
+                                                     {"FUNC/1/AO/OUT_SCALE/Up_Val", "30[mm]"},
+                                                     {"FUNC/1/AO/OUT_SCALE/Lo_Val", "0[mm]"},
+                                                     {"FUNC/1/AO/OUT_SCALE/Unit", "1013"}})))
+        << Rejected(b)[0];
+    EXPECT_EQ(travel.TransientValue(), Variant(25.0f));
+    EXPECT_EQ(travel.UnitString(b.Ctx()), "mm");
+    EXPECT_EQ(b.At("FUNC/1/AO/OUT_SCALE/Up_Val").TransientValue(), Variant(30.0f));
+    EXPECT_EQ(b.At("FUNC/1/AO/OUT_SCALE/Up_Val").UnitString(b.Ctx()), "mm");
+    ASSERT_EQ(b.session->Download("D1"), std::optional<bool>(true));
+    EXPECT_EQ(Head(DeviceBytes(b, "TRANS/1/Act/RATED_TRAVEL"), 4), SingleBytes(25.0f));
+    const std::vector<uint8_t> scale = DeviceBytes(b, "FUNC/1/AO/OUT_SCALE/Up_Val");
+    ASSERT_GE(scale.size(), 10u);
+    EXPECT_EQ(Head(scale, 4), SingleBytes(30.0f));
+    EXPECT_EQ(std::vector<uint8_t>(scale.begin() + 8, scale.begin() + 10),
+              (std::vector<uint8_t>{0x03, 0xF5}));  // 1013, mm
+    // Read back, value and unit still say the same.
+    ASSERT_EQ(b.session->Upload("U2"), std::optional<bool>(true));
+    EXPECT_EQ(travel.TransientValue(), Variant(25.0f));
+    EXPECT_EQ(travel.UnitString(b.Ctx()), "mm");
+
+    // A unit that does not convert into the element's is refused and named.
+    EXPECT_FALSE(
+        b.Dtm().SetParameters("", ParameterDocument({{"TRANS/1/Act/RATED_TRAVEL", "2.5[s]"}})));
+    ASSERT_EQ(Rejected(b).size(), 1u);
+    EXPECT_EQ(Rejected(b)[0],
+              "TRANS/1/Act/RATED_TRAVEL: the value \"2.5\" in \"s\" does not "
+              "convert into \"mm\"");
+    EXPECT_EQ(travel.TransientValue(), Variant(25.0f));
+}
+
+TEST(EndToEndDocuments, TheLargestSingleRoundTripsThroughDocumentAndDevice) {
+    // A device that holds FLT_MAX at the top of its input scale.
+    Bench a;
+    const clsDataElement& upA = a.At("FUNC/1/AO/PV_SCALE/Up_Val");
+    std::vector<uint8_t> scale =
+        a.device->Record(static_cast<uint8_t>(upA.Slot), static_cast<uint8_t>(upA.index));
+    ASSERT_GE(scale.size(), 4u);
+    const std::vector<uint8_t> max = SingleBytes(FLT_MAX);
+    std::copy(max.begin(), max.end(), scale.begin());
+    ASSERT_TRUE(a.device->SetRecord(static_cast<uint8_t>(upA.Slot), static_cast<uint8_t>(upA.index),
+                                    scale));
+    a.Online();
+    ASSERT_EQ(a.session->Upload("U1"), std::optional<bool>(true));
+    ASSERT_EQ(upA.TransientValue(), Variant(FLT_MAX));
+    const std::string document = a.Dtm().GetParameters("");
+    EXPECT_NE(document.find(R"(string="3.4028235E+38[%]")"), std::string::npos);
+
+    // Another instance takes the whole document and sends FLT_MAX to its own device.
+    Bench b;
+    b.Online();
+    ASSERT_EQ(b.session->Upload("U1"), std::optional<bool>(true));
+    EXPECT_TRUE(b.Dtm().SetParameters("", document));
+    for (const std::string& rejected : Rejected(b))
+        EXPECT_NE(rejected.find(": passed over, "), std::string::npos) << rejected;
+    EXPECT_EQ(b.At("FUNC/1/AO/PV_SCALE/Up_Val").TransientValue(), Variant(FLT_MAX));
+    ASSERT_EQ(b.session->Download("D1"), std::optional<bool>(true));
+    EXPECT_EQ(Head(DeviceBytes(b, "FUNC/1/AO/PV_SCALE/Up_Val"), 4), max);
 }
 
 TEST(EndToEndDocuments, AnImportWhileADownloadRunsIsRefusedNotLost) {

@@ -43,7 +43,9 @@ class NamedElement : public IPrivateDataElement {
         bag.Write(name_, value_);
         return true;
     }
-    bool ReadFromDtmVariable(pugi::xml_node, IDTMContext&, std::string&) override { return true; }
+    VariableReading ReadFromDtmVariable(pugi::xml_node, IDTMContext&, bool) override {
+        return {VariableReading::kTaken, {}};
+    }
     bool WriteToDtmVariable(pugi::xml_node, IDTMContext&) override { return true; }
     bool WriteToDocVariable(pugi::xml_node, IDTMContext&) override { return true; }
     bool IsUploadParam(IDTMContext&) const override { return false; }

@@ -246,6 +246,16 @@ TEST(UnitConversion, OnlyWithinOneClassOfDefinedCodes) {
     };
     for (const auto& [from, to] : unconverted) {
         EXPECT_EQ(units.CalculateUnitValue(12.5, from, to), 12.5) << from << "->" << to;
+        EXPECT_FALSE(units.Convertible(from, to)) << from << "->" << to;
+    }
+    // Convertible also asks for a factor on both sides: % and pH convert into nothing else.
+    for (const auto& [from, to] :
+         std::vector<std::pair<int, int>>{{1342, 1423}, {1423, 1342}, {1422, 1130}, {0, 1013}}) {
+        EXPECT_FALSE(units.Convertible(from, to)) << from << "->" << to;
+    }
+    for (const auto& [from, to] : std::vector<std::pair<int, int>>{
+             {1012, 1013}, {1002, 1000}, {1130, 1174}, {1342, 1342}, {0, 0}, {1380, 1380}}) {
+        EXPECT_TRUE(units.Convertible(from, to)) << from << "->" << to;
     }
     EXPECT_EQ(units.CalculateUnitValue(12.5, 1342, 1342), 12.5);
     EXPECT_EQ(units.CalculateUnitValue(12.5, 1380, 1380), 12.5);

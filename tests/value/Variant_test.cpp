@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -89,6 +90,10 @@ TEST(VariantConversion, IntegerConversionsRoundHalfToEvenAndCheckRange) {
     EXPECT_EQ(ErrorOf([] { Variant(2147483647.5).toLong(); }), VbErr::Overflow);
     EXPECT_EQ(ErrorOf([] { Variant(1e39).toSingle(); }), VbErr::Overflow);
     EXPECT_FLOAT_EQ(Variant(3.4e38).toSingle(), 3.4e38f);
+    // FLT_MAX's shortest text reads as a double above it; its nearest single is FLT_MAX.
+    EXPECT_EQ(Variant(3.4028235e38).toSingle(), FLT_MAX);
+    EXPECT_EQ(Variant("-3.4028235E+38").toSingle(), -FLT_MAX);
+    EXPECT_EQ(ErrorOf([] { Variant(3.5e38).toSingle(); }), VbErr::Overflow);
 
     // Where the throwing forms overflow, the try forms answer with no value.
     EXPECT_EQ(Variant(255.5).tryByte(), std::nullopt);
@@ -100,8 +105,9 @@ TEST(VariantConversion, IntegerConversionsRoundHalfToEvenAndCheckRange) {
     EXPECT_EQ(Variant(-2147483648.5).tryLong(), INT32_MIN);
     for (const Variant& v :
          {Variant(255.5), Variant(-1.0), Variant(32767.5), Variant(int32_t{40000}),
-          Variant(2147483647.5), Variant(1e39), Variant(3.4e38), Variant(255.4),
-          Variant(uint8_t{200}), Variant(int16_t{-5}), Variant(-2147483648.5)}) {
+          Variant(2147483647.5), Variant(1e39), Variant(3.4e38), Variant(3.4028235e38),
+          Variant(3.5e38), Variant(255.4), Variant(uint8_t{200}), Variant(int16_t{-5}),
+          Variant(-2147483648.5)}) {
         ExpectTryFormsAgree(v);
     }
 }

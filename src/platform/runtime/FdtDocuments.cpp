@@ -1,5 +1,6 @@
 #include "platform/runtime/FdtDocuments.h"
 
+#include <algorithm>
 #include <charconv>
 #include <memory>
 #include <sstream>
@@ -15,6 +16,7 @@
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateDataModel.h"
 #include "value/Date.h"
+#include "value/Text.h"
 
 namespace kv {
 
@@ -157,19 +159,68 @@ std::string ParameterXMLConverter::GetParametersXml(IDTMContext& context,
 bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, IDTMContext& context,
                                              const std::string& xml, int32_t) {
     rejected_.clear();
+    refused_ = 0;
     taken_ = 0;
     pugi::xml_document doc;
     pugi::xml_node list = LoadFdt(doc, xml).child("DtmVariables");
     if (!list) {
         rejected_.push_back("the text is no parameter document");
+        refused_ = 1;
         return false;
     }
     // The transfer's read-back would put the device's values back over the imported ones.
     if ((context.OnlineParameterService().OnlineMode() & (omUpload | omDownload)) != 0) {
         rejected_.push_back("an upload or download with the device runs");
+        refused_ = 1;
         return false;
     }
     IParameters& parameters = context.Parameters();
+    // What was not taken, by the variable's position in the document.
+    struct Note {
+        int32_t position;
+        std::string text;
+    };
+    std::vector<Note> notes;
+    // A variable to be judged once the rules followed the rest of the document.
+    struct Later {
+        int32_t position;
+        std::string label;
+        pugi::xml_node node;
+        IPrivateDataElement* element;
+    };
+    std::vector<Later> later;
+    // Reads one variable into its element; true when the value was taken.
+    const auto read = [&](int32_t position, const std::string& label, pugi::xml_node node,
+                          IPrivateDataElement& element, bool rulesFollowed) {
+        VariableReading reading;
+        try {
+            reading = element.ReadFromDtmVariable(node, context, rulesFollowed);
+        } catch (const std::exception& e) {
+            reading = {VariableReading::kRefused, e.what()};
+        }
+        switch (reading.kind) {
+            case VariableReading::kTaken:
+                ++taken_;
+                return true;
+            case VariableReading::kPassedOver:
+                notes.push_back({position, label + ": " + reading.reason});
+                return false;
+            case VariableReading::kAfterRules:
+                if (!rulesFollowed) {
+                    later.push_back({position, label, node, &element});
+                    return false;
+                }
+                break;
+            case VariableReading::kRefused:
+                break;
+        }
+        notes.push_back(
+            {position,
+             label + ": " + (reading.reason.empty() ? "the value was not taken" : reading.reason)});
+        ++refused_;
+        return false;
+    };
+
     std::vector<IPrivateDataElement*> changed;
     {
         const ScopedBulkUpdate bulk(parameters);
@@ -178,7 +229,10 @@ bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, I
              node = node.next_sibling("DtmVariable")) {
             ++position;
             std::string name = node.attribute("name").value();
-            std::string label = name.empty() ? "variable " + std::to_string(position) : name;
+            // A name that is no path of the data set may be of any length: the list shows its
+            // beginning.
+            std::string label =
+                name.empty() ? "variable " + std::to_string(position) : Abridged(name, 80, 76);
             IPrivateDataElement* element = name.empty() ? nullptr : parameters.Item(name);
             if (!element && !name.empty() && !parameterPath.empty()) {
                 std::string prefix = parameterPath;
@@ -187,24 +241,12 @@ bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, I
                 element = parameters.Item(prefix + name);
             }
             if (!element) {
-                rejected_.push_back(label + ": no such element");
+                notes.push_back({position, label + ": no such element"});
+                ++refused_;
                 continue;
             }
-            bool taken = false;
-            std::string refusal;
-            try {
-                taken = element->ReadFromDtmVariable(node, context, refusal);
-            } catch (const std::exception& e) {
-                rejected_.push_back(label + ": " + e.what());
-                continue;
-            }
-            if (!taken) {
-                rejected_.push_back(label + ": " +
-                                    (refusal.empty() ? "the value was not taken" : refusal));
-                continue;
-            }
-            ++taken_;
-            changed.push_back(element);
+            if (read(position, label, node, *element, false))
+                changed.push_back(element);
         }
         // The open pages show the new values; the model's rules and the data-set state follow
         // the whole import at once.
@@ -215,8 +257,21 @@ bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, I
             if (IPrivateDataModel* model = parameters.DataModel())
                 model->DataSetChanged(context);
         }
+        // What the rest of the document could decide on (the unit a scale's unit gives its
+        // values, a range or value list that follows other values) is judged now; the rules
+        // follow each value taken.
+        for (const Later& l : later) {
+            if (read(l.position, l.label, l.node, *l.element, true)) {
+                parameters.SetModifiedState(1);
+                parameters.ElementChanged(*l.element, "");
+            }
+        }
     }
-    return rejected_.empty();
+    std::stable_sort(notes.begin(), notes.end(),
+                     [](const Note& a, const Note& b) { return a.position < b.position; });
+    for (Note& note : notes)
+        rejected_.push_back(std::move(note.text));
+    return refused_ == 0;
 }
 
 // --- documentation ---

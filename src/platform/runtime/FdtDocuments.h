@@ -24,8 +24,14 @@
 //   One DtmVariable per element in data-set order; name is the element's whole path. The display
 //   text of a float is its invariant number followed by "[unit text]"; of an octet string its hex
 //   digits. On import a name is the element's path, or a path relative to the parameterPath of
-//   the import. An element takes only a value that passes its check of typed values; the others
-//   keep their values. No import is taken while an upload or download of the frame runs.
+//   the import. An element takes only a value that passes its check of typed values, in the
+//   unit the element holds (a number in another unit is converted into it, a number without a
+//   unit is in it); the others keep their values. What the rest of the document may decide on
+//   (an element's unit, range or value list) is judged once the model's rules followed the
+//   values taken first. Elements that the user could not set at the moment (the device only
+//   reports them, they are write-protected or not valid now) are passed over without failing
+//   the import; one that asks for a higher user level is refused. No import is taken while an
+//   upload or download of the frame runs.
 //
 // Documentation document (DocumentBuilder, template "DTMDoc", held in code):
 //   <FDT xmlns:fdt="..." title="...">
@@ -102,12 +108,16 @@ class ParameterXMLConverter : public IParameterXMLConverter {
                                  int32_t flags) override;
     bool SetParametersXml(const std::string& parameterPath, IDTMContext& context,
                           const std::string& xml, int32_t flags) override;
-    // What the last import did not take: the variable's name (or its position) and the reason.
+    // What the last import did not take, in the document's order: the variable's name (or its
+    // position) and the reason. Besides the refusals, which fail the import, it names the
+    // variables passed over ("passed over, " and why): elements that the user could not set at
+    // the moment.
     const std::vector<std::string>& Rejected() const { return rejected_; }
     int32_t Taken() const { return taken_; }
 
   private:
     std::vector<std::string> rejected_;
+    int32_t refused_ = 0;  // the refusals among them
     int32_t taken_ = 0;
 };
 

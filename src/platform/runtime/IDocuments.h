@@ -22,7 +22,8 @@ class IParameterXMLConverter {
     virtual std::string GetParametersXml(IDTMContext& context, const std::string& parameterPath,
                                          int32_t flags) = 0;
     // Takes the values of a parameter document into the data set. True only when the text is a
-    // parameter document and every variable in it was taken; the caller holds the data-set lock.
+    // parameter document and no variable in it was refused (variables of elements that the user
+    // could not set at the moment are passed over); the caller holds the data-set lock.
     virtual bool SetParametersXml(const std::string& parameterPath, IDTMContext& context,
                                   const std::string& xml, int32_t flags) = 0;
 };

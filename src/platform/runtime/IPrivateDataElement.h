@@ -3,6 +3,8 @@
 // plus the element's own persistence. The data element of the core implements it.
 
 #include <pugixml.hpp>
+
+#include <cstdint>
 #include <string>
 
 #include "value/Variant.h"
@@ -40,6 +42,20 @@ enum StatusFlagBits : int32_t {
     sfPersistMask = 0x0F000008,
 };
 
+// What an element made of its variable in a parameter document.
+struct VariableReading {
+    enum Kind : uint8_t {
+        kTaken,       // the value was taken
+        kRefused,     // not taken: a value the element refuses, or another element's variable
+        kPassedOver,  // left alone: the user could not set the element at the moment
+        kAfterRules,  // to be read again once the model's rules followed the rest of the document
+    };
+    Kind kind = kRefused;
+    std::string reason;  // why it was refused or passed over; empty when no reason is known
+
+    bool Taken() const { return kind == kTaken; }
+};
+
 class IPrivateDataElement {
   public:
     virtual ~IPrivateDataElement() = default;
@@ -61,10 +77,13 @@ class IPrivateDataElement {
     virtual bool InitNew() = 0;
     virtual bool ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) = 0;
     virtual bool WriteToPropBag(IPropertyBag& bag, IDTMContext& context) = 0;
-    // Takes the element's part of a parameter document's variable; True when a value was taken.
-    // A value that the element refuses is named with the reason in refusal.
-    virtual bool ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context,
-                                     std::string& refusal) = 0;
+    // Takes the element's part of a parameter document's variable. A value that the rest of
+    // the document may decide on (a value in another unit than the element's, whose unit may
+    // follow a unit of the document; a range or value list that may follow other values) is
+    // judged only in a second reading, with rulesFollowed, once the model's rules followed the
+    // values taken in the first: the first reading answers kAfterRules for it.
+    virtual VariableReading ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context,
+                                                bool rulesFollowed) = 0;
     virtual bool WriteToDtmVariable(pugi::xml_node node, IDTMContext& context) = 0;
     virtual bool WriteToDocVariable(pugi::xml_node node, IDTMContext& context) = 0;
 

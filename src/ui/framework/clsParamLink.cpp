@@ -41,25 +41,6 @@ constexpr size_t kShortHelpCut = 66;
 constexpr int32_t kKeyF1 = 112;
 constexpr int32_t kShiftDown = 1;
 
-// The number of characters of a UTF-8 text, and the first n of them.
-size_t CharacterCount(const std::string& text) {
-    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
-}
-
-std::string FirstCharacters(const std::string& text, size_t n) {
-    size_t count = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-            if (count == n)
-                return text.substr(0, i);
-            ++count;
-        }
-    }
-    return text;
-}
-
 // The number of the value-list entry that stands for a bit list with no bit set: the bit count
 // of the element's type; 0 for types without one.
 int32_t NoBitEntry(const clsDataElement& element) {
@@ -333,9 +314,8 @@ std::string clsParamLink::ShortHelp() const {
     std::string help = element_->Help.str();
     if (help.empty())
         help = element_->Description.str();
-    if (CharacterCount(help) > kShortHelpMax)
-        help = FirstCharacters(help, kShortHelpCut) + " ...";
-    return help + " (-> " + Text("paramhelp_shortcut") + ")";
+    return Abridged(help, kShortHelpMax, kShortHelpCut) + " (-> " + Text("paramhelp_shortcut") +
+           ")";
 }
 
 void clsParamLink::InitLanguageDependent(int32_t /*languageId*/) {
@@ -370,10 +350,9 @@ bool clsParamLink::IsCommandRow() const {
 void clsParamLink::RecomputeLock() {
     if (lockedAtDesign_)
         return;
-    const clsDataElement& e = *element_;
-    const bool locked = !processId_.empty() ||
-                        e.RequiredUserLevel > Ctx().UserManager().UserLevel() ||
-                        (e.StatusFlags() & sfWriteProtected) != 0;
+    // What keeps the user from typing a value keeps a parameter document from setting it too.
+    const bool locked =
+        !processId_.empty() || element_->InputBarrierOf(Ctx()) != InputBarrier::kNone;
     row_->SetLocked(locked);
 }
 

@@ -60,7 +60,7 @@ TEST(FdtDocuments, OperationPhase) {
 
 void BuildSample(Instance& in) {
     auto& f = in.Add("TRANS/1/Act/DEADBAND", vtFloat, Variant(0.5f));
-    f.nInitUnit = 1342;
+    f.nInitUnit = 1013;
     f.InitNew();
     f.RelIndex = 20;
     in.Add("PHYS/TAG_DESC", vtVisibleString, "").RelIndex = 8;
@@ -74,7 +74,6 @@ TEST(FdtDocuments, ExportedParametersImportIntoFreshInstance) {
     BuildSample(a);
     auto& f = a.At("TRANS/1/Act/DEADBAND");
     f.SetTransientValue(12.5f);
-    f.nTransientUnit = 1013;
     a.At("PHYS/TAG_DESC").SetTransientValue("Valve & <1>");
     a.At("PHYS/DIAGNOSIS/").SetTransientValue(ByteArray{{0x01, 0xAB, 0x00, 0x10}, 0});
     a.At("PHYS/WRITE_LOCKING").SetTransientValue(int32_t{0});
@@ -113,21 +112,31 @@ TEST(FdtDocuments, ExportedParametersImportIntoFreshInstance) {
 TEST(FdtDocuments, ImportReportsWhatItDidNotTake) {
     Instance in;
     BuildSample(in);
-    const char* xml = R"(<FDT xmlns:fdt="x-schema:FDTDataTypesSchema.xml"><DtmVariables>
+    in.At("PHYS/TAG_DESC").SetValueTypeLength(32);
+    // Texts of a megabyte: the list quotes their beginnings.
+    const std::string huge(1 << 20, 'D');
+    const std::string xml = R"(<FDT xmlns:fdt="x-schema:FDTDataTypesSchema.xml"><DtmVariables>
   <DtmVariable name="PHYS/NO_SUCH"><fdt:Value><fdt:Display string="1"/></fdt:Value></DtmVariable>
   <DtmVariable name="PHYS/WRITE_LOCKING"><fdt:Value><fdt:Display string="lots"/></fdt:Value></DtmVariable>
   <DtmVariable name="TRANS/1/Act/DEADBAND"><fdt:Value/></DtmVariable>
   <DtmVariable><fdt:Value><fdt:Display string="1"/></fdt:Value></DtmVariable>
+  <DtmVariable name="PHYS/TAG_DESC"><fdt:Value><fdt:Display string=")" +
+                            huge + R"("/></fdt:Value></DtmVariable>
+  <DtmVariable name=")" + huge +
+                            R"("><fdt:Value><fdt:Display string="1"/></fdt:Value></DtmVariable>
   <DtmVariable name="TAG_DESC"><fdt:Value><fdt:Display string="Taken"/></fdt:Value></DtmVariable>
 </DtmVariables></FDT>)";
     ParameterXMLConverter converter;
     EXPECT_FALSE(converter.SetParametersXml("PHYS", in.context, xml, 64));
     EXPECT_EQ(converter.Taken(), 1);
-    EXPECT_EQ(converter.Rejected().size(), 4u);
+    ASSERT_EQ(converter.Rejected().size(), 6u);
+    EXPECT_EQ(converter.Rejected()[4],
+              "PHYS/TAG_DESC: the value \"" + huge.substr(0, 36) + " ...\" is too long");
+    EXPECT_EQ(converter.Rejected()[5], huge.substr(0, 76) + " ...: no such element");
     EXPECT_EQ(in.At("PHYS/TAG_DESC").TransientValue(), Variant("Taken"));
     EXPECT_EQ(in.At("PHYS/WRITE_LOCKING").TransientValue(), Variant(int32_t{2457}));
     EXPECT_EQ(in.At("TRANS/1/Act/DEADBAND").TransientValue(), Variant(0.5f));
-    EXPECT_EQ(in.At("TRANS/1/Act/DEADBAND").nTransientUnit, 1342);
+    EXPECT_EQ(in.At("TRANS/1/Act/DEADBAND").nTransientUnit, 1013);
     EXPECT_FALSE(in.data->BulkUpdateActive());
 
     for (const char* bad : {"", "<FDT>", "<FDT/>", "<Other><DtmVariables/></Other>"}) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <limits>
 #include <memory>
 #include <stdexcept>
@@ -255,6 +256,13 @@ TEST_F(LinkTest, TheLockFollowsProtectionAndUserLevelButNeverADesignedLock) {
     EXPECT_EQ(row.StatusIcon(), "Locked");
     EXPECT_EQ(row.IconToolTip(), "tip Locked");
     e.RequiredUserLevel = 1;
+    link->UpdateParameter();
+    EXPECT_FALSE(row.Locked());
+    // Nor does a value that the device only reports take a typed value.
+    e.SetElementMode(emUpload);
+    link->UpdateParameter();
+    EXPECT_TRUE(row.Locked());
+    e.SetElementMode(emUpload | emDownload);
     link->UpdateParameter();
     EXPECT_FALSE(row.Locked());
 
@@ -645,6 +653,21 @@ TEST_F(LinkTest, BothEndsOfASinglesRangeAreTakenWhenTyped) {
         row.Enter();
         EXPECT_EQ(e.TransientValue(), Variant(static_cast<float>(Val(end))));
     }
+    // So are the ends of the type in their shortest texts, which read as numbers just beyond
+    // them; a number nearer to infinity is none.
+    clsDataElement& top = Add("PV_SCALE/Up_Val", vtFloat, Variant(0.0f));
+    FakeParameterRow topRow("PV_SCALE/Up_Val");
+    auto topLink = Show(topRow);
+    for (const char* end : {"3.4028235E+38", "-3.4028235e38"}) {
+        SCOPED_TRACE(end);
+        topRow.Type(end);
+        topRow.Enter();
+        EXPECT_EQ(top.TransientValue(), Variant(end[0] == '-' ? -FLT_MAX : FLT_MAX));
+    }
+    topRow.Type("3.5e38");
+    EXPECT_EQ(topRow.StatusIcon(), "InputErr");
+    topRow.Enter();
+    EXPECT_EQ(top.TransientValue(), Variant(-FLT_MAX));
 }
 
 TEST_F(LinkTest, AGivenUpEditLeavesNoInputErrorBehind) {
