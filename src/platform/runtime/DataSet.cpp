@@ -79,7 +79,7 @@ std::vector<IPrivateDataElement*> DataSet::RecordMembers(const std::string& reco
             if (record.empty())
                 continue;
             if (lastMembers == nullptr || record != lastRecord) {
-                lastMembers = &members_[record];
+                lastMembers = &members_[std::string(record)];
                 lastRecord = record;
             }
             lastMembers->push_back(e.get());

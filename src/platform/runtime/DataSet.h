@@ -85,9 +85,8 @@ class DataSet : public IParameters {
     std::shared_ptr<IChannels> channels_;
     std::vector<std::shared_ptr<IPrivateDataElement>> elements_;
     HashIndex<PathRef> byPath_;
-    // The direct members of each record in the order of elements_, built when first asked for;
-    // the keys are views of the members' paths.
-    mutable std::unordered_map<std::string_view, std::vector<IPrivateDataElement*>> members_;
+    // The direct members of each record in the order of elements_, built when first asked for.
+    mutable std::unordered_map<std::string, std::vector<IPrivateDataElement*>> members_;
     mutable bool membersIndexed_ = false;
     int32_t lockCount_ = 0;
     int32_t dataSetState_ = 0;
