@@ -128,14 +128,11 @@ class clsDataElement : public IPrivateDataElement {
     uint8_t AccessMask = 0xFF;
     bool RawByteOrder = false;
     Variant InitialValue;
-    Variant TransientValues;
     int16_t nTransientUnit = 0;
     int16_t nInitUnit = 0;
     int16_t nDeviceUnit = 0;
     int16_t nPersistentUnit = 0;
     int16_t nConstantUnit = 0;
-    uint8_t nParamIndex = 0;
-    int16_t DeviceStatus = 0;
     int16_t DynamicCounter = 0;
     kv::ValueList CmdErrList;
     SharedText CmdErr;
