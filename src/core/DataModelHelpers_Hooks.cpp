@@ -112,14 +112,14 @@ void SpreadRecordError(IParameters& parameters, const clsDataElement& record) {
 
 // The machine's setting that allows editing the station address. A missing value, a text that
 // is not a number and a number outside the 16-bit range all count as 0.
-int16_t DPAddressEnable() {
+int16_t DPAddressEnable(DiagnosticLog& log) {
     const std::string text =
-        GetRegValue(kDtmRegistryKey, "", kDPAddressEnable, "0", HKEY_LOCAL_MACHINE_ID);
+        GetRegValue(kDtmRegistryKey, "", kDPAddressEnable, "0", HKEY_LOCAL_MACHINE_ID, log);
     return Variant(text).tryInteger().value_or(0);
 }
 
-void UpdateLocalAddressAccess(clsDataElement& element, IParameters& parameters, bool silent) {
-    const bool enabled = DPAddressEnable() == 1;
+void UpdateLocalAddressAccess(clsDataElement& element, IDTMContext& context, bool silent) {
+    const bool enabled = DPAddressEnable(context.Diagnostics()) == 1;
     const bool isProtected = (element.StatusFlags() & sfWriteProtected) != 0;
     if (enabled && isProtected) {
         element.ClearStatusFlag(sfWriteProtected);
@@ -129,7 +129,7 @@ void UpdateLocalAddressAccess(clsDataElement& element, IParameters& parameters, 
         return;
     }
     if (!silent)
-        parameters.ElementChanged(element, "");
+        context.Parameters().ElementChanged(element, "");
 }
 
 void UpdateCfgDataProtection(const clsDataElement& element, IParameters& parameters, bool silent) {
@@ -243,7 +243,7 @@ void UpdateElementAccess(clsDataElement& element, IDTMContext& context, bool sil
 
     const std::string& name = element.Name();
     if (name == kLocalAddressPath) {
-        UpdateLocalAddressAccess(element, context.Parameters(), silent);
+        UpdateLocalAddressAccess(element, context, silent);
     } else if (name == kProtectedByChannelAssignmentPath) {
         UpdateCfgDataProtection(element, context.Parameters(), silent);
     }

@@ -1,6 +1,7 @@
 #include "core/Registry.h"
 
 #include "platform/os/ConfigFile.h"
+#include "value/DiagnosticLog.h"
 #include "value/Text.h"
 
 namespace kv {
@@ -28,12 +29,13 @@ bool ExceedsBuffers(const os::ConfigValue& value) {
 }  // namespace
 
 std::string GetRegValue(const std::string& keyPath, const std::string& subKey,
-                        const std::string& valueName, const std::string& def, int32_t hive) {
-    return QueryRegValue(hive, keyPath, subKey, valueName, def).tryString().value_or(def);
+                        const std::string& valueName, const std::string& def, int32_t hive,
+                        DiagnosticLog& log) {
+    return QueryRegValue(hive, keyPath, subKey, valueName, def, log).tryString().value_or(def);
 }
 
 Variant QueryRegValue(int32_t hive, const std::string& keyPath, const std::string& subKey,
-                      const std::string& valueName, const std::string& def) {
+                      const std::string& valueName, const std::string& def, DiagnosticLog& log) {
     Variant result(def);
     try {
         const auto values = os::ReadConfigKey(hive, keyPath + "\\" + subKey);
@@ -55,7 +57,8 @@ Variant QueryRegValue(int32_t hive, const std::string& keyPath, const std::strin
                 break;
             }
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        log.Record("QueryRegValue", e.what());
         return Variant(def);
     }
     return result;

@@ -7,10 +7,12 @@
 
 namespace kv {
 
+class DiagnosticLog;
 class IEventLoop;
 
 // True when the program that opens the file could be started; `ended` then follows on the loop
-// (os::ShellOpen). An opener that fails gives false.
-bool ShellOpenDocument(const std::string& file, IEventLoop& loop, os::ShellOpenEnded ended);
+// (os::ShellOpen). An opener that fails gives false, and its reason goes to the log.
+bool ShellOpenDocument(const std::string& file, IEventLoop& loop, os::ShellOpenEnded ended,
+                       DiagnosticLog& log);
 
 }  // namespace kv

@@ -142,14 +142,11 @@ class clsDataElement : public IPrivateDataElement {
     uint8_t AccessMask = 0xFF;
     bool RawByteOrder = false;
     Variant InitialValue;
-    Variant TransientValues;
     int16_t nTransientUnit = 0;
     int16_t nInitUnit = 0;
     int16_t nDeviceUnit = 0;
     int16_t nPersistentUnit = 0;
     int16_t nConstantUnit = 0;
-    uint8_t nParamIndex = 0;
-    int16_t DeviceStatus = 0;
     int16_t DynamicCounter = 0;
     kv::ValueList CmdErrList;
     SharedText CmdErr;
@@ -242,7 +239,10 @@ class clsDataElement : public IPrivateDataElement {
     Variant m_PersistentValue;
     Variant m_DeviceValue;
     // The ranges and the print orders, which few elements have and which the copies of an
-    // element share until one of them changes its own.
+    // element share until one of them changes its own. Whether they are shared is told by
+    // use_count(), which is exact only while no other thread copies or drops a holder at the
+    // same time: it holds while the copies of one element (the instances built from one model)
+    // stay on one thread, as the DTM's instances do.
     struct Lists {
         std::vector<Variant> rangeMin;
         std::vector<Variant> rangeMax;

@@ -18,6 +18,7 @@
 #include "platform/runtime/IXMLHelper.h"
 #include "value/DiagnosticLog.h"
 #include "value/NumberText.h"
+#include "value/ScopedValue.h"
 #include "value/Text.h"
 
 namespace kv {
@@ -133,8 +134,10 @@ bool clsDataElement::ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) {
                     unit = AsUnitCode(*n);
                     break;
                 }
-                const int16_t current = nTransientUnit;
-                for (int16_t candidate : {current, nInitUnit}) {
+                // UnitString names the element's own unit: each candidate is that for a while,
+                // and the element has its unit back on every way out.
+                const ScopedValue current(nTransientUnit, nTransientUnit);
+                for (int16_t candidate : {current.Previous(), nInitUnit}) {
                     nTransientUnit = candidate;
                     if (!unit && candidate != 0 && UnitString(context) == text)
                         unit = candidate;
@@ -142,7 +145,6 @@ bool clsDataElement::ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) {
                 // A text that names no code falls back to the initial unit.
                 if (!unit)
                     unit = TryUnitCode(context, text);
-                nTransientUnit = current;
                 break;
             }
             default:

@@ -32,6 +32,7 @@
 #include "platform/runtime/IPrivateDataModel.h"
 #include "units/clsPROFIBUSProfil3Units.h"
 #include "value/Date.h"
+#include "value/DiagnosticLog.h"
 #include "value/ScopedValue.h"
 
 namespace kv {
@@ -87,7 +88,8 @@ void clsDataModel::SetLanguage(IDTMContext& context, int32_t lcid) {
         }
         LoadUnitTexts(context);
         ApplyDictionaryTexts(context);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        context.Diagnostics().Record("clsDataModel::SetLanguage", e.what());
         context.DisplayMessage("Error setting LanguageId " + std::to_string(lcid));
         return;
     }

@@ -1,8 +1,9 @@
 #pragma once
 // A read-only text that many owners can hold without copying it. Dictionary texts (labels, help,
 // value lists) are loaded once per process and shared by every DTM instance; assigning a new
-// text allocates it once. A holder takes the size of one pointer: the text and the count of its
-// holders share one allocation.
+// text allocates it once. A holder takes the size of one pointer. The count of its holders and
+// the std::string share one allocation, which holds a short text too (one that fits the string's
+// own buffer, 15 bytes with GCC's library); a longer text takes a second allocation of its own.
 
 #include <atomic>
 #include <cstddef>

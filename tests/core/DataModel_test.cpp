@@ -285,8 +285,12 @@ TEST(ModelLanguage, FailedSwitchShowsTheLanguageAndKeepsTexts) {
     ctx.model->CreateModel(ctx.context);  // no dictionary: the model is still built
     EXPECT_EQ(ctx.data->Elements().front()->Name(), "~/Tag");
     ctx.Element("~/Tag").Label = "kept";
+    const size_t logged = ctx.context.Diagnostics().Entries().size();
     ctx.model->SetLanguage(ctx.context, 1031);
     EXPECT_EQ(ctx.prompt->messages, (std::vector<std::string>{"Error setting LanguageId 1031"}));
+    // The message names no reason: the log keeps it.
+    ASSERT_EQ(ctx.context.Diagnostics().Entries().size(), logged + 1);
+    EXPECT_EQ(ctx.context.Diagnostics().Entries().back().where, "clsDataModel::SetLanguage");
     EXPECT_EQ(ctx.model->CurrentLanguage, 0);
     EXPECT_EQ(ctx.Element("~/Tag").Label, "kept");
     EXPECT_EQ(GetDictionaryText(ctx.context, "error_at_read_status"), "error_at_read_status");

@@ -20,6 +20,7 @@
 #include "core/WinSDK.h"
 #include "platform/os/Shell.h"
 #include "platform/runtime/ManualEventLoop.h"
+#include "value/DiagnosticLog.h"
 
 namespace kv {
 namespace {
@@ -161,14 +162,18 @@ TEST(SmallHelpersText, InStrRevLike) {
 
 // --- shell ---
 
-TEST(SmallHelpersShell, AnOpenerThatFailsReportsFalse) {
+TEST(SmallHelpersShell, AnOpenerThatFailsReportsFalseAndLogsWhy) {
     ManualEventLoop loop;
+    DiagnosticLog log;
     os::SetShellOpener([](const std::string&, IEventLoop&, os::ShellOpenEnded) -> bool {
         throw std::runtime_error("broken");
     });
-    EXPECT_FALSE(ShellOpenDocument("x.pdf", loop, {}));
+    EXPECT_FALSE(ShellOpenDocument("x.pdf", loop, {}, log));
+    ASSERT_EQ(log.Entries().size(), 1u);
+    EXPECT_EQ(log.Entries()[0].what, "broken");
     os::SetShellOpener(nullptr);
-    EXPECT_FALSE(ShellOpenDocument("/nonexistent/kv6274pa/manual.pdf", loop, {}));
+    EXPECT_FALSE(ShellOpenDocument("/nonexistent/kv6274pa/manual.pdf", loop, {}, log));
+    EXPECT_EQ(log.Entries().size(), 1u);
 }
 
 // --- registry value ---
@@ -197,15 +202,16 @@ class SmallHelpersRegistry : public testing::Test {
         std::ofstream out(file_);
         out << "[HKEY_LOCAL_MACHINE\\Software\\KARVEL AG\\DAZ6274_IVU12\\]\n" << body;
     }
-    static Variant Read(const std::string& name) {
+    Variant Read(const std::string& name) {
         return QueryRegValue(HKEY_LOCAL_MACHINE_ID, "Software\\KARVEL AG\\DAZ6274_IVU12", "", name,
-                             "0");
+                             "0", log_);
     }
 
     std::filesystem::path dir_;
     std::filesystem::path file_;
     std::string old_;
     bool hadOld_ = false;
+    DiagnosticLog log_;
 };
 
 TEST_F(SmallHelpersRegistry, DwordTextAndCase) {
@@ -219,16 +225,16 @@ TEST_F(SmallHelpersRegistry, DwordTextAndCase) {
     EXPECT_EQ(Read("Negative").toLong(), -2);
     EXPECT_EQ(Read("dpaddressenable").str(), "0");  // value names are case-sensitive
     EXPECT_EQ(GetRegValue("Software\\KARVEL AG\\DAZ6274_IVU12", "", "DPAddressEnable", "0",
-                          HKEY_LOCAL_MACHINE_ID),
+                          HKEY_LOCAL_MACHINE_ID, log_),
               "1");
     EXPECT_EQ(GetRegValue("Software\\KARVEL AG\\DAZ6274_IVU12", "", "Missing", "dflt",
-                          HKEY_LOCAL_MACHINE_ID),
+                          HKEY_LOCAL_MACHINE_ID, log_),
               "dflt");
     EXPECT_EQ(GetRegValue("Software\\KARVEL AG\\Other", "", "DPAddressEnable", "0",
-                          HKEY_LOCAL_MACHINE_ID),
+                          HKEY_LOCAL_MACHINE_ID, log_),
               "0");
     EXPECT_EQ(GetRegValue("Software\\KARVEL AG\\DAZ6274_IVU12", "", "DPAddressEnable", "0",
-                          static_cast<int32_t>(0x80000001u)),
+                          static_cast<int32_t>(0x80000001u), log_),
               "0");
 }
 

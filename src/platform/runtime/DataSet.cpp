@@ -28,54 +28,16 @@ void DataSet::SetChannels(std::shared_ptr<IChannels> channels) {
     channels_ = std::move(channels);
 }
 
-IPrivateDataElement* DataSet::PathIndex::Find(std::string_view path) const {
-    return slots_.empty() ? nullptr : slots_[SlotOf(path)].element;
+namespace {
+
+size_t PathHash(std::string_view path) {
+    return std::hash<std::string_view>{}(path);
 }
 
-bool DataSet::PathIndex::Insert(std::string_view path, IPrivateDataElement* element) {
-    Reserve(count_ + 1);
-    Slot& slot = slots_[SlotOf(path)];
-    if (slot.element != nullptr)
-        return false;
-    slot = {path, element};
-    ++count_;
-    return true;
-}
-
-void DataSet::PathIndex::Reserve(size_t count) {
-    // At most three quarters of the slots are taken, so that a search soon meets a free one.
-    size_t capacity = 16;
-    while (capacity * 3 < count * 4)
-        capacity *= 2;
-    if (capacity > slots_.size())
-        Rebuild(capacity);
-}
-
-void DataSet::PathIndex::Clear() {
-    std::fill(slots_.begin(), slots_.end(), Slot{});
-    count_ = 0;
-}
-
-size_t DataSet::PathIndex::SlotOf(std::string_view path) const {
-    const size_t mask = slots_.size() - 1;
-    const size_t hash = std::hash<std::string_view>{}(path);
-    size_t i = hash & mask;
-    while (slots_[i].element != nullptr && slots_[i].path != path)
-        i = (i + 1) & mask;
-    return i;
-}
-
-void DataSet::PathIndex::Rebuild(size_t capacity) {
-    std::vector<Slot> old(capacity);
-    old.swap(slots_);
-    for (const Slot& slot : old) {
-        if (slot.element != nullptr)
-            slots_[SlotOf(slot.path)] = slot;
-    }
-}
+}  // namespace
 
 IPrivateDataElement* DataSet::Item(const std::string& path) const {
-    return byPath_.Find(path);
+    return byPath_.Find(PathKeys{}, std::string_view(path), PathHash(path)).element;
 }
 
 size_t DataSet::PositionOf(const std::string& path) const {
@@ -117,7 +79,7 @@ std::vector<IPrivateDataElement*> DataSet::RecordMembers(const std::string& reco
             if (record.empty())
                 continue;
             if (lastMembers == nullptr || record != lastRecord) {
-                lastMembers = &members_[record];
+                lastMembers = &members_[std::string(record)];
                 lastRecord = record;
             }
             lastMembers->push_back(e.get());
@@ -141,23 +103,20 @@ void DataSet::AddElement(std::shared_ptr<IPrivateDataElement> element, const std
         if (pos < elements_.size())
             ++pos;
     }
-    if (byPath_.Find(path) != nullptr)
+    const size_t hash = PathHash(path);
+    byPath_.Reserve(PathKeys{}, elements_.size() + 1);
+    const size_t slot = byPath_.SlotOf(PathKeys{}, std::string_view(path), hash);
+    if (byPath_.Taken(slot))
         throw std::invalid_argument("the data set already holds " + path);
     IPrivateDataElement* const added = element.get();
-    const auto at =
-        elements_.insert(elements_.begin() + static_cast<std::ptrdiff_t>(pos), std::move(element));
-    try {
-        byPath_.Insert(path, added);
-    } catch (...) {
-        elements_.erase(at);
-        throw;
-    }
+    elements_.insert(elements_.begin() + static_cast<std::ptrdiff_t>(pos), std::move(element));
+    byPath_.Fill(slot, {added, hash});
     membersIndexed_ = false;
 }
 
 void DataSet::Reserve(size_t count) {
     elements_.reserve(count);
-    byPath_.Reserve(count);
+    byPath_.Reserve(PathKeys{}, count);
 }
 
 void DataSet::Clear() {

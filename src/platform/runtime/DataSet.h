@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/runtime/HashIndex.h"
 #include "platform/runtime/IChannels.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
@@ -62,26 +63,18 @@ class DataSet : public IParameters {
     bool OnUnlockDataSet(const std::string& systemTag, const std::string& invokeId) override;
 
   private:
-    // The elements by path: an open-addressed table of views of the elements' own paths, which
-    // do not change while the data set holds them.
-    class PathIndex {
-      public:
-        IPrivateDataElement* Find(std::string_view path) const;
-        // False, with nothing changed, when the path is indexed already.
-        bool Insert(std::string_view path, IPrivateDataElement* element);
-        void Reserve(size_t count);
-        void Clear();
-
-      private:
-        struct Slot {
-            std::string_view path;
-            IPrivateDataElement* element = nullptr;
-        };
-        // The slot that holds the path, or the free one where it belongs.
-        size_t SlotOf(std::string_view path) const;
-        void Rebuild(size_t capacity);
-        std::vector<Slot> slots_;
-        size_t count_ = 0;
+    // The elements by path: each slot holds an element and the hash of its path, and a search
+    // compares the element's own path, so that the index keeps no text that could outlive it.
+    struct PathRef {
+        IPrivateDataElement* element = nullptr;
+        size_t hash = 0;
+        bool operator==(const PathRef&) const = default;
+    };
+    struct PathKeys {
+        static size_t Hash(const PathRef& ref) { return ref.hash; }
+        static bool Has(const PathRef& ref, std::string_view path, size_t hash) {
+            return ref.hash == hash && ref.element->Name() == path;
+        }
     };
 
     // Position of the element with this path in the order; elements_.size() when missing.
@@ -91,10 +84,9 @@ class DataSet : public IParameters {
     std::shared_ptr<IPrivateDataModel> model_;
     std::shared_ptr<IChannels> channels_;
     std::vector<std::shared_ptr<IPrivateDataElement>> elements_;
-    PathIndex byPath_;
-    // The direct members of each record in the order of elements_, built when first asked for;
-    // the keys are views of the members' paths.
-    mutable std::unordered_map<std::string_view, std::vector<IPrivateDataElement*>> members_;
+    HashIndex<PathRef> byPath_;
+    // The direct members of each record in the order of elements_, built when first asked for.
+    mutable std::unordered_map<std::string, std::vector<IPrivateDataElement*>> members_;
     mutable bool membersIndexed_ = false;
     int32_t lockCount_ = 0;
     int32_t dataSetState_ = 0;

@@ -61,6 +61,8 @@ class IPrivateDataElement {
     virtual ~IPrivateDataElement() = default;
 
     virtual const std::string& Name() const = 0;
+    // An element is named before a data set holds it: the set finds an element by the name it
+    // was added with while it keeps that name, so a renamed one is found by neither name.
     virtual void SetName(const std::string& name) = 0;
     virtual int32_t ValueType() const = 0;
     virtual int32_t ValueTypeLength() const = 0;

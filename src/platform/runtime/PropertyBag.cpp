@@ -359,104 +359,82 @@ std::optional<Variant> PropertyBag::Read(const std::string& key) const {
     return *v;
 }
 
-size_t PropertyBag::SlotOf(std::string_view key, size_t hash) const {
-    const size_t mask = slots_.size() - 1;
-    size_t i = hash & mask;
-    for (; slots_[i] != 0; i = (i + 1) & mask) {
-        const Entry& e = entries_[slots_[i] - 1];
-        if (e.hash == hash && e.keySize == key.size() &&
-            EqualNoCase(keys_.data() + e.keyOffset, key.data(), key.size()))
-            break;
-    }
-    return i;
+// Inlined in every search, as the key comparison is.
+[[gnu::always_inline]] inline bool PropertyBag::EntryKeys::Has(uint32_t ref, std::string_view key,
+                                                               size_t hash) const {
+    const Entry& e = bag.entries_[ref - 1];
+    return e.hash == hash && e.keySize == key.size() &&
+           EqualNoCase(bag.keys_.data() + e.keyOffset, key.data(), key.size());
 }
 
-size_t PropertyBag::IndexOf(std::string_view key, size_t hash) const {
-    if (slots_.empty())
-        return kNone;
-    const uint32_t slot = slots_[SlotOf(key, hash)];
-    return slot == 0 ? kNone : slot - 1;
+size_t PropertyBag::SlotFor(std::string_view key, size_t hash) {
+    index_.Reserve(IndexKeys(), entries_.size() + 1);
+    return index_.SlotOf(IndexKeys(), key, hash);
 }
 
-void PropertyBag::Rehash(size_t count) {
-    size_t size = 16;
-    while (size * 3 < count * 4)
-        size *= 2;
-    if (size <= slots_.size())
-        return;
-    std::vector<uint32_t> slots(size, 0);
-    const size_t mask = size - 1;
-    for (size_t n = 0; n < entries_.size(); ++n) {
-        size_t i = entries_[n].hash & mask;
-        while (slots[i] != 0)
-            i = (i + 1) & mask;
-        slots[i] = static_cast<uint32_t>(n + 1);
-    }
-    slots_.swap(slots);
-}
-
-void PropertyBag::Append(std::string_view key, Variant value, size_t hash) {
-    AppendIfMissing(key, value, hash);
+void PropertyBag::Place(size_t slot, std::string_view key, Variant value, size_t hash) {
+    // The key's characters first: when the entry cannot be stored, they are only unused.
+    const size_t keyOffset = keys_.size();
+    keys_.append(key);
+    entries_.push_back({static_cast<uint32_t>(keyOffset), static_cast<uint32_t>(key.size()), hash,
+                        std::move(value)});
+    index_.Fill(slot, static_cast<uint32_t>(entries_.size()));
 }
 
 bool PropertyBag::AppendIfMissing(std::string_view key, Variant& value, size_t hash) {
-    const size_t count = entries_.size() + 1;
-    if (slots_.size() * 3 < count * 4)
-        Rehash(count);
-    const size_t i = SlotOf(key, hash);
-    if (slots_[i] != 0)
+    const size_t slot = SlotFor(key, hash);
+    if (index_.Taken(slot))
         return false;
-    entries_.push_back({static_cast<uint32_t>(keys_.size()), static_cast<uint32_t>(key.size()),
-                        hash, std::move(value)});
-    keys_.append(key);
-    slots_[i] = static_cast<uint32_t>(entries_.size());
+    Place(slot, key, std::move(value), hash);
     return true;
 }
 
 const Variant* PropertyBag::Find(std::string_view key) const {
-    if (slots_.empty())
-        return nullptr;
-    const size_t n = IndexOf(key, HashNoCase(key.data(), key.size()));
-    return n == kNone ? nullptr : &entries_[n].value;
+    const uint32_t ref = index_.Find(IndexKeys(), key, HashNoCase(key.data(), key.size()));
+    return ref == 0 ? nullptr : &entries_[ref - 1].value;
 }
 
 void PropertyBag::Write(const std::string& key, const Variant& value) {
     const size_t hash = NoCaseHash{}(key);
-    if (const size_t n = IndexOf(key, hash); n != kNone)
-        entries_[n].value = value;
+    const size_t slot = SlotFor(key, hash);
+    if (index_.Taken(slot))
+        entries_[index_[slot] - 1].value = value;
     else
-        Append(key, value, hash);
+        Place(slot, key, value, hash);
 }
 
 void PropertyBag::AddMissing(const PropertyBag& other) {
     // The other bag's hash codes serve this one: no key is hashed again.
     for (const Entry& e : other.entries_) {
         const std::string_view key = other.KeyOf(e);
-        if (IndexOf(key, e.hash) == kNone)
-            Append(key, e.value, e.hash);
+        if (const size_t slot = SlotFor(key, e.hash); !index_.Taken(slot))
+            Place(slot, key, e.value, e.hash);
     }
 }
 
 bool PropertyBag::Remove(std::string_view key) {
-    const size_t n = IndexOf(key, NoCaseHash{}(key));
-    if (n == kNone)
+    const uint32_t ref = index_.Find(IndexKeys(), key, NoCaseHash{}(key));
+    if (ref == 0)
         return false;
-    entries_.erase(entries_.begin() + static_cast<ptrdiff_t>(n));
-    const size_t size = slots_.size();
-    slots_.clear();
-    Rehash(std::max<size_t>(entries_.size(), size * 3 / 4));
+    entries_.erase(entries_.begin() + static_cast<ptrdiff_t>(ref - 1));
+    // The later entries moved down one place: they are indexed anew.
+    index_.Clear();
+    for (size_t n = 0; n < entries_.size(); ++n) {
+        const Entry& e = entries_[n];
+        index_.Fill(index_.SlotOf(IndexKeys(), KeyOf(e), e.hash), static_cast<uint32_t>(n + 1));
+    }
     return true;
 }
 
 void PropertyBag::Clear() {
     entries_.clear();
     keys_.clear();
-    slots_.clear();
+    index_ = {};
 }
 
 void PropertyBag::Reserve(size_t count) {
     entries_.reserve(count);
-    Rehash(count);
+    index_.Reserve(IndexKeys(), count);
 }
 
 std::vector<std::string> PropertyBag::Keys() const {

@@ -22,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/runtime/HashIndex.h"
 #include "platform/runtime/IPropertyBag.h"
 
 namespace kv {
@@ -75,14 +76,18 @@ class PropertyBag : public IPropertyBag {
         Variant value;
     };
     std::string_view KeyOf(const Entry& e) const { return {keys_.data() + e.keyOffset, e.keySize}; }
-    static constexpr size_t kNone = static_cast<size_t>(-1);
-    // The position of the key in entries_; kNone when it is missing.
-    size_t IndexOf(std::string_view key, size_t hash) const;
-    // The slot that holds the key, or the free one where it belongs; the index must have slots.
-    size_t SlotOf(std::string_view key, size_t hash) const;
-    // Makes the index large enough for 'count' entries; it is rebuilt when it grows.
-    void Rehash(size_t count);
-    void Append(std::string_view key, Variant value, size_t hash);
+    // The index refers to an entry by its position + 1.
+    struct EntryKeys {
+        const PropertyBag& bag;
+        size_t Hash(uint32_t ref) const { return bag.entries_[ref - 1].hash; }
+        bool Has(uint32_t ref, std::string_view key, size_t hash) const;
+    };
+    EntryKeys IndexKeys() const { return {*this}; }
+    // The index's slot of the key, or the free one where it belongs, with room made for one
+    // more entry.
+    size_t SlotFor(std::string_view key, size_t hash);
+    // Stores a new entry in the free slot that SlotFor gave.
+    void Place(size_t slot, std::string_view key, Variant value, size_t hash);
     // Appends the key with the value (moved from) unless the bag holds the key; false then, the
     // bag and the value unchanged.
     bool AppendIfMissing(std::string_view key, Variant& value, size_t hash);
@@ -91,9 +96,8 @@ class PropertyBag : public IPropertyBag {
     // The keys' characters one after another (a removed key's stay until the bag is cleared):
     // one allocation for all keys.
     std::string keys_;
-    // Open addressing over entries_: position + 1, 0 for a free slot; a power of two in size,
-    // at most three quarters used.
-    std::vector<uint32_t> slots_;
+    // The entries by key, the case of ASCII letters ignored.
+    HashIndex<uint32_t> index_;
 };
 
 // A read-only view of a bag for walks that take a writable bag; writing through it throws.

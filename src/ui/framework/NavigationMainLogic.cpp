@@ -249,7 +249,7 @@ void NavigationMainLogic::OpenDocument(const char* key) {
         self->Guard("ctlNavigationMain::OpenDocument ended",
                     [&] { self->TellNoProgramFor(*later, path); });
     };
-    if (!ShellOpenDocument(path, context.Loop(), std::move(ended)))
+    if (!ShellOpenDocument(path, context.Loop(), std::move(ended), context.Diagnostics()))
         TellNoProgramFor(context, path);
 }
 

@@ -95,6 +95,24 @@ TEST_F(DataSetTest, PlacesBeforeAndAfterNamedElementsElseAppends) {
     EXPECT_EQ(data->Item("A"), nullptr);
 }
 
+TEST_F(DataSetTest, ALargeSetFindsEveryElement) {
+    // Far more elements than the path index has room for at first; every second one is placed
+    // before the one added last.
+    std::vector<std::string> paths;
+    for (int i = 0; i < 100; ++i) {
+        paths.push_back("TRANS/1/Act/P" + std::to_string(i));
+        Add(paths.back(), i % 2 == 0 ? std::string() : paths[paths.size() - 2]);
+    }
+    for (const std::string& path : paths) {
+        ASSERT_NE(data->Item(path), nullptr) << path;
+        EXPECT_EQ(data->Item(path)->Name(), path);
+    }
+    EXPECT_EQ(Order()[0], "TRANS/1/Act/P1");
+    EXPECT_EQ(Order()[1], "TRANS/1/Act/P0");
+    EXPECT_THROW(Add(paths[50]), std::invalid_argument);
+    EXPECT_EQ(data->Elements().size(), 100u);
+}
+
 TEST_F(DataSetTest, RecordMembersAreDirectMembersInDataSetOrder) {
     Add("PHYS/DIAGNOSIS/");
     Add("PHYS/DIAGNOSIS/Bit1");
