@@ -116,7 +116,13 @@ bool ReferenceFrame::SaveProject(const std::string& path, std::string& error) {
             return false;
         }
     };
-    return WriteFileInPlace(path, produce, error);
+    if (!WriteFileInPlace(path, produce, error))
+        return false;
+    // Only a project file in place makes the instances' data stored: a save that fails at any
+    // step leaves every instance as modified as it was.
+    for (const auto& instance : instances_)
+        instance->dtm->SaveCompleted();
+    return true;
 }
 
 bool ReferenceFrame::LoadProject(const std::string& path, std::string& error) {

@@ -52,9 +52,10 @@ class ReferenceFrame {
     const std::vector<std::unique_ptr<FrameInstance>>& Instances() const { return instances_; }
 
     // Every instance saves itself into its bag, which keeps the stored properties that the DTM
-    // does not write; the project file is written as a whole. False,
-    // with the reason, when an instance cannot save or the file cannot be written (the file on
-    // disk then stays as it was).
+    // does not write; the project file is written as a whole, and only then does every
+    // instance count as saved. False, with the reason, when an instance cannot save or the file
+    // cannot be written: the file on disk then stays as it was, and so does every instance
+    // (modified state, stored values, data status).
     bool SaveProject(const std::string& path, std::string& error);
     // Loads a project file and replaces the instances by its instances. False, with the reason
     // naming the file, when the file is damaged or any of its instances cannot be loaded; then

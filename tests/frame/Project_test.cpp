@@ -15,6 +15,7 @@
 
 #include "core/ConvStr.h"
 #include "core/DictionaryLookup.h"
+#include "core/clsDataElement.h"
 #include "dtm/DTMMain.h"
 #include "dtm/DTMState.h"
 #include "frame/FileWriting.h"
@@ -29,6 +30,7 @@
 #include "platform/runtime/IPrivateDataModel.h"
 #include "platform/runtime/IUserManager.h"
 #include "platform/runtime/ManualEventLoop.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempFolder.h"
 #include "value/DiagnosticLog.h"
 
@@ -36,6 +38,7 @@ namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::FileSizeLimit;
 using test_support::TempFolder;
 
 std::string ReadFile(const std::string& path) {
@@ -179,6 +182,117 @@ TEST(FrameProject, ReadOnlyProjectFilesAreNeverReplaced) {
     const std::optional<WriteFault> fault = CheckWritable(path);
     ASSERT_TRUE(fault.has_value());
     EXPECT_EQ(fault->kind, WriteFault::kReadOnly);
+}
+
+// A persisted object of an instance that makes the project's save fail while the instance
+// writes its data.
+class FailingStep : public IPersistObject {
+  public:
+    enum Kind { kNone, kRefuse, kThrow, kLoseTheTemporaryFile };
+    Kind kind = kNone;
+    std::string folder;
+    bool InitNew() override { return true; }
+    bool Load(const IPropertyBag&) override { return true; }
+    bool Save(IPropertyBag&) override {
+        if (kind == kThrow)
+            throw std::runtime_error("no room for the text");
+        if (kind == kLoseTheTemporaryFile) {
+            // The rename of the written file over the project then finds nothing.
+            for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+                if (entry.path().filename().string().find(".tmp-") != std::string::npos)
+                    fs::remove(entry.path());
+            }
+        }
+        return kind != kRefuse;
+    }
+};
+
+// A save is whole or not at all: whichever step fails (the file's writes, as on a full disk; an
+// instance that refuses or throws; the rename of the written file), the file stays as it was and
+// so does every instance: modified, with its stored values and units and its data status. The
+// next save writes the edits.
+TEST(FrameProject, ASaveThatFailsAtAnyStepLeavesEveryInstanceAsItWas) {
+    struct Case {
+        const char* name;
+        FailingStep::Kind kind;
+        size_t instance;   // whose save holds the failing step
+        size_t sizeLimit;  // of the files written; 0 for none
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"the file's writes fail", FailingStep::kNone, 0, 4096, "File too large"},
+        {"the second instance refuses", FailingStep::kRefuse, 1, 0, "\"PV-102\" cannot save"},
+        {"the second instance throws", FailingStep::kThrow, 1, 0, "\"PV-102\" cannot save"},
+        {"the rename fails", FailingStep::kLoseTheTemporaryFile, 2, 0, "No such file"},
+    };
+    const std::string tags[] = {"PV-101", "PV-102", "PV-103"};
+    const std::string travel = "TRANS/1/Act/RATED_TRAVEL";
+    struct Kept {
+        int32_t modified;
+        Variant status;
+        Variant storedTag;
+        Variant storedTravel;
+        int16_t storedUnit;
+        bool operator==(const Kept&) const = default;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string path = folder.File("plant.kvproj");
+        Frame f;
+        std::string error;
+        for (const std::string& tag : tags)
+            ASSERT_NE(f.frame.AddInstance(tag, "KV6274PA", error), nullptr) << error;
+        const auto kept = [&](const std::string& tag) {
+            IParameters& parameters = f.Ctx(tag).Parameters();
+            const clsDataElement& t = AsDataElement(*parameters.Item(travel));
+            return Kept{parameters.ModifiedState(), f.Value(tag, "~/DataStatus"),
+                        parameters.Item("PHYS/TAG_DESC")->PersistentValue(), t.PersistentValue(),
+                        t.nPersistentUnit};
+        };
+        auto step = std::make_shared<FailingStep>();
+        step->folder = folder.path;
+        f.Ctx(tags[c.instance]).AddPersistObject(step, "FailingStep");
+        ASSERT_TRUE(f.frame.SaveProject(path, error)) << error;
+        const std::string before = ReadFile(path);
+        std::vector<Kept> edited;
+        for (const std::string& tag : tags) {
+            clsDataElement& t = AsDataElement(*f.Ctx(tag).Parameters().Item(travel));
+            t.SetTransientValue(Variant(25.0));
+            t.nTransientUnit = 1012;
+            f.SetValue(tag, "PHYS/TAG_DESC", Variant("Edited " + tag));
+            edited.push_back(kept(tag));
+            EXPECT_EQ(edited.back().modified, 1) << tag;
+        }
+
+        step->kind = c.kind;
+        {
+            std::optional<FileSizeLimit> limit;
+            if (c.sizeLimit > 0)
+                limit.emplace(c.sizeLimit);
+            EXPECT_FALSE(f.frame.SaveProject(path, error));
+        }
+        EXPECT_NE(error.find(path), std::string::npos) << error;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        EXPECT_EQ(ReadFile(path), before);
+        EXPECT_EQ(folder.Entries(), 1u);
+        for (size_t i = 0; i < std::size(tags); ++i)
+            EXPECT_TRUE(kept(tags[i]) == edited[i]) << tags[i];
+        f.Ctx(tags[c.instance]).Diagnostics().Clear();  // where the throw is recorded
+
+        step->kind = FailingStep::kNone;
+        ASSERT_TRUE(f.frame.SaveProject(path, error)) << error;
+        FrameProject saved;
+        ASSERT_TRUE(saved.Load(path, error)) << error;
+        ASSERT_EQ(saved.instances.size(), std::size(tags));
+        for (size_t i = 0; i < std::size(tags); ++i) {
+            SCOPED_TRACE(tags[i]);
+            const Variant edit("Edited " + tags[i]);
+            EXPECT_EQ(*saved.instances[i].bag.Find("PHYS/TAG_DESC"), edit);
+            EXPECT_EQ(saved.instances[i].bag.Find(travel + ".Unit")->toLong(), 1012);
+            EXPECT_TRUE(kept(tags[i]) == (Kept{0, Variant(uint8_t{1}), edit, Variant(25.0), 1012}));
+        }
+    }
 }
 
 TEST(FileWriting, LinksFoldersAndOtherFiles) {

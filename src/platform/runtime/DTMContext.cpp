@@ -257,4 +257,8 @@ bool DTMContext::WriteProperties(IPropertyBag& bag) {
     return ok;
 }
 
+void DTMContext::SaveCompleted() {
+    DataSetSaveCompleted(Parameters());
+}
+
 }  // namespace kv

@@ -93,8 +93,12 @@ class DTMContext : public IDTMContext, public std::enable_shared_from_this<DTMCo
     // before the model is built). False when any part failed; the others are still loaded.
     bool ReadProperties(const IPropertyBag& bag) override;
     // Saves the device type, every element, every channel and the registered objects. False
-    // when any part failed; the others are still written.
+    // when any part failed; the others are still written. Nothing counts as stored until
+    // SaveCompleted.
     bool WriteProperties(IPropertyBag& bag) override;
+    // The bag last written is kept: the data set takes what it holds as stored and counts as
+    // unmodified.
+    void SaveCompleted();
 
     IDeviceTypeInfo* DeviceType() override;
     void SetDeviceType(const IDeviceTypeInfo& deviceType) override;

@@ -26,8 +26,14 @@ bool SaveDataSet(IDTMContext& context, IPropertyBag& bag, const PersistObjectLis
         const auto& object = named.second;
         ok = Guarded(log, "IPersistObject::Save", false, [&] { return object->Save(bag); }) && ok;
     }
-    parameters.SetModifiedState(0);
     return ok;
+}
+
+void DataSetSaveCompleted(IParameters& parameters) {
+    for (const auto& element : parameters.Elements())
+        element->SaveCompleted();
+    parameters.Channels().SetModified(0);
+    parameters.SetModifiedState(0);
 }
 
 bool LoadDataSet(IDTMContext& context, const IPropertyBag& bag, const PersistObjectList& objects) {

@@ -14,10 +14,14 @@ namespace kv {
 
 using PersistObjectList = std::vector<std::pair<std::string, std::shared_ptr<IPersistObject>>>;
 
-// Every element writes its keys (WriteToPropBag), then every persistent object saves itself.
-// Afterwards the data set counts as unmodified. False when any of them failed; the others are
-// still written.
+// Every element writes its keys (WriteToPropBag), then every channel and every persistent
+// object saves itself. Nothing counts as stored yet: a save whose bag is not kept (its file
+// cannot be written) leaves the data set as it was. False when any of them failed; the others
+// are still written.
 bool SaveDataSet(IDTMContext& context, IPropertyBag& bag, const PersistObjectList& objects = {});
+// The bag that SaveDataSet wrote is kept: every element takes its written value and unit as
+// its stored ones, and the data set and its channels count as unmodified.
+void DataSetSaveCompleted(IParameters& parameters);
 
 // With BulkUpdateActive set (restored on every path): every element reads its keys
 // (ReadFromPropBag), then each one is reported as changed, so that the model's rules see the

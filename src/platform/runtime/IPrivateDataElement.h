@@ -60,7 +60,11 @@ class IPrivateDataElement {
 
     virtual bool InitNew() = 0;
     virtual bool ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) = 0;
+    // Writes the element's keys; the element's stored value stays until SaveCompleted.
     virtual bool WriteToPropBag(IPropertyBag& bag, IDTMContext& context) = 0;
+    // The bag last written is kept (the frame's file is in place): what it holds of the element
+    // becomes the element's stored value and unit.
+    virtual void SaveCompleted() = 0;
     // Takes the element's part of a parameter document's variable; True when a value was taken.
     // A value that the element refuses is named with the reason in refusal.
     virtual bool ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context,
