@@ -8,10 +8,8 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
-#include <fstream>
 #include <pugixml.hpp>
 #include <set>
-#include <sstream>
 #include <string_view>
 #include <thread>
 
@@ -25,26 +23,32 @@ namespace {
 const char* const kRoot = "FrameProject";
 const char* const kVersion = "1";
 
-// Line and column (from 1) of a character offset of the text.
-std::string Where(const std::string& text, ptrdiff_t offset) {
-    size_t line = 1;
-    size_t column = 1;
-    const size_t end = std::min(text.size(), static_cast<size_t>(std::max<ptrdiff_t>(offset, 0)));
-    for (size_t i = 0; i < end; ++i) {
-        if (text[i] == '\n') {
-            ++line;
-            column = 1;
-        } else {
-            ++column;
+// Line and column (from 1) of a place in a text given piece by piece.
+class TextPlace {
+  public:
+    void Pass(std::string_view piece) {
+        for (const char c : piece) {
+            if (c == '\n') {
+                ++line_;
+                column_ = 1;
+            } else {
+                ++column_;
+            }
         }
     }
-    return "line " + std::to_string(line) + ", column " + std::to_string(column);
-}
+    std::string Text() const {
+        return "line " + std::to_string(line_) + ", column " + std::to_string(column_);
+    }
 
-// The message of a text that does not parse.
-std::string NotWellFormed(const pugi::xml_parse_result& parsed, const std::string& text) {
+  private:
+    size_t line_ = 1;
+    size_t column_ = 1;
+};
+
+// The message of a text that does not parse; 'where' is the place of the fault.
+std::string NotWellFormed(const pugi::xml_parse_result& parsed, const TextPlace& where) {
     return std::string("the file is not well-formed XML (") + parsed.description() + " at " +
-           Where(text, parsed.offset) + ")";
+           where.Text() + ")";
 }
 
 // The element children of a node, in their order.
@@ -55,24 +59,6 @@ std::vector<pugi::xml_node> ElementsOf(pugi::xml_node node) {
             elements.push_back(child);
     }
     return elements;
-}
-
-// The whole text of a project file; False with the reason, naming the file, when it cannot be
-// read.
-bool ReadProjectFile(const std::string& path, std::string& text, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "Cannot open the project " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) {
-        error = "Cannot read the project " + path;
-        return false;
-    }
-    text = std::move(content).str();
-    return true;
 }
 
 }  // namespace
@@ -209,20 +195,12 @@ std::vector<RootElement> DescribeAll(pugi::xml_node root) {
     return elements;
 }
 
-// A regular file read piece by piece at given places, each piece into a buffer of the caller's,
-// so that several threads read it at once and a plant's project is never held whole.
+// A project file, opened once and read piece by piece at given places, each piece into a buffer
+// of the caller's, so that several threads read it at once and a plant's project is never held
+// whole; or read whole.
 class FileReader {
   public:
-    // A special file (a pipe, a device) is not opened: it cannot be read at places.
-    explicit FileReader(const std::string& path)
-        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
-        struct stat status {};
-        if (fd_ >= 0 && (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode))) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-        size_ = fd_ >= 0 ? static_cast<size_t>(status.st_size) : 0;
-    }
+    FileReader() = default;
     ~FileReader() {
         if (fd_ >= 0)
             ::close(fd_);
@@ -230,7 +208,29 @@ class FileReader {
     FileReader(const FileReader&) = delete;
     FileReader& operator=(const FileReader&) = delete;
 
-    bool IsOpen() const { return fd_ >= 0; }
+    // Opens a regular file. False, with the reason naming the file, when it cannot be opened or
+    // is no regular file: a pipe or a device is refused unopened, as it could keep a read
+    // waiting (for a writer, for input) or give text without end.
+    bool Open(const std::string& path, std::string& error) {
+        struct stat status {};
+        if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+            error = NoRegularFile(path);
+            return false;
+        }
+        // Not blocking, and checked again once open: the path may name another file by now.
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd_ < 0) {
+            error = "Cannot open the project " + path + ": " + std::strerror(errno);
+            return false;
+        }
+        if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
+            error = NoRegularFile(path);
+            return false;
+        }
+        size_ = static_cast<size_t>(status.st_size);
+        return true;
+    }
+    // The size the file had when it was opened.
     size_t Size() const { return size_; }
     // The 'count' characters from 'at' in 'buffer'; false when the file does not give them all
     // (it was shortened, or a read failed). Never throws.
@@ -251,10 +251,33 @@ class FileReader {
         }
         return true;
     }
+    // The whole file as it is now in 'text'; false, with the reason naming the file, when a read
+    // fails.
+    bool ReadAll(const std::string& path, std::string& text, std::string& error) const {
+        text.clear();
+        text.reserve(size_ + 1);
+        char piece[64 * 1024];
+        for (;;) {
+            const ssize_t got = ::pread(fd_, piece, sizeof piece, static_cast<off_t>(text.size()));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                error = "Cannot read the project " + path + ": " + std::strerror(errno);
+                return false;
+            }
+            if (got == 0)
+                return true;
+            text.append(piece, static_cast<size_t>(got));
+        }
+    }
 
   private:
-    int fd_;
-    size_t size_;
+    static std::string NoRegularFile(const std::string& path) {
+        return "Cannot open the project " + path + ": it is no regular file";
+    }
+
+    int fd_ = -1;
+    size_t size_ = 0;
 };
 
 constexpr std::string_view kInstanceLine = "\n  <Instance ";
@@ -293,11 +316,10 @@ bool FindPartStarts(std::string_view window, size_t windowAt, size_t lo, size_t 
 // the root's end tag. The part around the instances is parsed and gives the root; each
 // instance's part is read, parsed, described and dropped on the threads. False for a file that
 // cannot be read so, does not cut so or whose parts do not all parse: such a file is read whole.
-bool ParseInParts(const std::string& path, pugi::xml_document& frame,
+bool ParseInParts(const FileReader& file, pugi::xml_document& frame,
                   std::vector<RootElement>& elements) {
-    const FileReader file(path);
     const size_t size = file.Size();
-    if (!file.IsOpen() || size == 0)
+    if (size == 0)
         return false;
     std::atomic<bool> failed{false};
     std::vector<std::vector<size_t>> startsOfPiece((size - 1) / kProjectReadPiece + 1);
@@ -442,7 +464,9 @@ bool FrameProject::FromXml(const std::string& text, std::string& error,
     pugi::xml_document doc;
     pugi::xml_parse_result parsed = doc.load_string(text.c_str());
     if (!parsed) {
-        error = NotWellFormed(parsed, text);
+        TextPlace where;
+        where.Pass(std::string_view(text).substr(0, static_cast<size_t>(parsed.offset)));
+        error = NotWellFormed(parsed, where);
         return false;
     }
     std::vector<RootElement> elements = DescribeAll(doc.document_element());
@@ -462,27 +486,39 @@ bool FrameProject::Save(const std::string& path, std::string& error) const {
 
 bool FrameProject::Load(const std::string& path, std::string& error,
                         const std::vector<std::string>& knownDeviceTypes) {
+    FileReader file;
+    if (!file.Open(path, error))
+        return false;
     pugi::xml_document doc;
     std::vector<RootElement> elements;
     std::string reason;
     bool ok = false;
-    if (ParseInParts(path, doc, elements)) {
+    if (ParseInParts(file, doc, elements)) {
         ok = TakeInstances(doc.document_element(), elements, instances, reason, knownDeviceTypes);
     } else {
-        // Parsed in place, so that the text is held once. The parse changes the text, so a file
-        // that does not parse is read again for the place of its fault.
+        // Parsed in place, so that the text is held once.
+        doc.reset();
         std::string text;
-        if (!ReadProjectFile(path, text, error))
+        if (!file.ReadAll(path, text, error))
             return false;
-        if (doc.load_buffer_inplace(text.data(), std::strlen(text.c_str()), pugi::parse_default,
-                                    pugi::encoding_utf8)) {
+        const pugi::xml_parse_result parsed = doc.load_buffer_inplace(
+            text.data(), std::strlen(text.c_str()), pugi::parse_default, pugi::encoding_utf8);
+        if (parsed) {
             elements = DescribeAll(doc.document_element());
             ok = TakeInstances(doc.document_element(), elements, instances, reason,
                                knownDeviceTypes);
         } else {
-            if (!ReadProjectFile(path, text, error))
-                return false;
-            ok = FromXml(text, reason, knownDeviceTypes);
+            // The parse changed the text: the place of the fault is counted in the file.
+            text = std::string();
+            TextPlace where;
+            std::string piece;
+            const size_t end = static_cast<size_t>(parsed.offset);
+            for (size_t at = 0; at < end; at += piece.size()) {
+                if (!file.Read(at, std::min(kProjectReadPiece, end - at), piece))
+                    break;
+                where.Pass(piece);
+            }
+            reason = NotWellFormed(parsed, where);
         }
     }
     if (!ok) {

@@ -68,8 +68,10 @@ class FrameProject {
     // Writes the project file (see above). False, with the reason in 'error' and the file on
     // disk unchanged, when it cannot be written or is read-only.
     bool Save(const std::string& path, std::string& error) const;
-    // Reads a project file. False, the project unchanged and the reason, naming the file, in
-    // 'error', when it cannot be read or is damaged. The file is never written.
+    // Reads a project file: it loads exactly as its whole text does with FromXml. False, the
+    // project unchanged and the reason, naming the file, in 'error', when it cannot be read, is
+    // no regular file (a pipe or a device: refused, never waited for) or is damaged. The file is
+    // opened once and never written.
     bool Load(const std::string& path, std::string& error,
               const std::vector<std::string>& knownDeviceTypes = {});
 };

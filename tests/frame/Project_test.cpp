@@ -1,6 +1,10 @@
 // The reference frame's project: instances created, saved into one project file and loaded by a
 // new frame; damaged project files refused whole, a damaged slave parameter set reported.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,6 +15,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/ConvStr.h"
@@ -507,6 +512,44 @@ TEST(FrameProject, AFileReadsAsItsWholeText) {
             EXPECT_EQ(read.instances[i].bag.ToXml(), whole.instances[i].bag.ToXml());
         }
     }
+}
+
+// A project that is no regular file is refused, naming it, at once: the open never waits, also
+// not for a pipe's writer with a sound or a damaged project.
+TEST(FrameProject, AFileThatIsNoRegularFileIsRefusedAtOnce) {
+    TempFolder folder;
+    const std::string good = ReadFile(SavedProject(folder));
+    std::string error;
+    for (const std::string& text : {good, good.substr(0, good.size() / 2)}) {
+        const std::string path = folder.File("pipe.kvproj");
+        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        // The writer waits for a reader, then writes the project whole.
+        std::thread writer([&] {
+            const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+            for (size_t done = 0; fd >= 0 && done < text.size();) {
+                const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+                if (n <= 0)
+                    break;
+                done += static_cast<size_t>(n);
+            }
+            ::close(fd);
+        });
+        FrameProject project;
+        EXPECT_FALSE(project.Load(path, error));
+        EXPECT_NE(error.find(path + ": it is no regular file"), std::string::npos) << error;
+        EXPECT_TRUE(project.instances.empty());
+        // The writer is let go.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        char buffer[4096];
+        while (fd >= 0 && ::read(fd, buffer, sizeof buffer) > 0) {
+        }
+        ::close(fd);
+        writer.join();
+        fs::remove(path);
+    }
+    FrameProject project;
+    EXPECT_FALSE(project.Load(folder.path, error));
+    EXPECT_NE(error.find(folder.path + ": it is no regular file"), std::string::npos) << error;
 }
 
 // A damaged slave parameter set that a project or a parameter document brings changes no
