@@ -309,13 +309,32 @@ bool FindPartStarts(std::string_view window, size_t windowAt, size_t lo, size_t 
     return true;
 }
 
+// Whether the text before the first instance's part ends where the parser of the whole file is
+// at that place: in the content of the one root element, outside any markup. The text is closed
+// by an end tag of its own, not by the file's end, which could complete a processing
+// instruction or an attribute's text that the first instance's line stands in.
+bool EndsInTheRoot(const std::string& head) {
+    std::string closed = head;
+    closed += "</";
+    closed += kRoot;
+    closed += '>';
+    pugi::xml_document doc;
+    if (!doc.load_buffer_inplace(closed.data(), closed.size(), pugi::parse_default,
+                                 pugi::encoding_utf8))
+        return false;
+    return ElementsOf(doc).size() == 1;
+}
+
 // The project file parsed in parts where it can be cut into them safely: where no "<" after its
 // first character starts a comment, a CDATA section, a document type or a processing
-// instruction, every "<" starts a tag, so that a line "  <Instance " starts an element. The file
-// is read in pieces on the threads to find those lines; it is cut before each of them and before
-// the root's end tag. The part around the instances is parsed and gives the root; each
-// instance's part is read, parsed, described and dropped on the threads. False for a file that
-// cannot be read so, does not cut so or whose parts do not all parse: such a file is read whole.
+// instruction, every "<" starts a tag, so that a line "  <Instance " starts an element unless
+// it stands in an attribute's text (or, at the file's start, in a processing instruction); a
+// part cut there does not parse. The file is read in pieces on the threads to find those lines;
+// it is cut before each of them and before the root's end tag. The part around the instances is
+// parsed and gives the root; each instance's part is read, parsed, described and dropped on the
+// threads. Every part parses as it does within the whole file, so the file reads as its whole
+// text does. False for a file that cannot be read so, does not cut so or whose parts do not all
+// parse: such a file is read whole.
 bool ParseInParts(const FileReader& file, pugi::xml_document& frame,
                   std::vector<RootElement>& elements) {
     const size_t size = file.Size();
@@ -349,7 +368,7 @@ bool ParseInParts(const FileReader& file, pugi::xml_document& frame,
     if (endInTail == std::string::npos)
         return false;
     std::string around;
-    if (!file.Read(0, starts.front(), around))
+    if (!file.Read(0, starts.front(), around) || !EndsInTheRoot(around))
         return false;
     around.append(tail, endInTail);
     if (!frame.load_buffer(around.data(), around.size(), pugi::parse_default, pugi::encoding_utf8))

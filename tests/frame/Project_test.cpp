@@ -495,8 +495,16 @@ TEST(FrameProject, AFileReadsAsItsWholeText) {
         // A raw line break and "<" in an attribute's text, then a line like an instance's.
         insert(tag, "\n  <Instance systemTag=\"X\" deviceType=\"KV6274PA\">"),
         insert(good.rfind("</FrameProject>"), "  <Instance systemTag=\"PV-103\"/>\n"),
+        // Instances' lines where the parser sees none: in a processing instruction before the
+        // root, in an attribute's text of the root, in a second root.
+        "<?note " + good.substr(good.find('\n', good.find("<FrameProject"))) +
+            "?><FrameProject version=\"1\"/>",
+        "<FrameProject version=\"1\" note='" + good.substr(good.find('\n', good.find("<FrameP"))) +
+            "' />",
+        "<FrameProject version=\"1\"/>" + good.substr(good.find("<FrameProject")),
     };
     for (const std::string& text : texts) {
+        SCOPED_TRACE(text.substr(0, 60));
         FrameProject whole;
         std::string wholeError;
         const bool wholeOk = whole.FromXml(text, wholeError);
