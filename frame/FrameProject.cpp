@@ -8,13 +8,16 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
+#include <new>
 #include <pugixml.hpp>
 #include <set>
 #include <string_view>
+#include <system_error>
 #include <thread>
 
 #include "frame/FileWriting.h"
 #include "platform/runtime/XmlText.h"
+#include "value/DiagnosticLog.h"
 
 namespace kv {
 
@@ -22,6 +25,9 @@ namespace {
 
 const char* const kRoot = "FrameProject";
 const char* const kVersion = "1";
+// How every instance of a written project begins: on a line of its own, indented by two. The
+// reader cuts a file before such lines.
+constexpr std::string_view kInstanceLine = "\n  <Instance ";
 
 // Line and column (from 1) of a place in a text given piece by piece.
 class TextPlace {
@@ -74,14 +80,15 @@ ProjectWriter::ProjectWriter(size_t expectedInstances) : expected_(expectedInsta
 void ProjectWriter::Add(const std::string& systemTag, const std::string& deviceType,
                         const PropertyBag& bag) {
     if (instances_++ == 0)
-        text_ += ">\n";
-    text_ += "  <Instance systemTag=\"";
+        text_ += '>';
+    text_ += kInstanceLine;
+    text_ += "systemTag=\"";
     AppendXmlAttributeValue(text_, systemTag);
     text_ += "\" deviceType=\"";
     AppendXmlAttributeValue(text_, deviceType);
     text_ += "\">\n";
     bag.AppendXmlText(text_, 2);
-    text_ += "  </Instance>\n";
+    text_ += "  </Instance>";
     // The instances of a project are much alike: room for all of them at once spares the text
     // the copies (and the peak of memory) of its growing.
     if (instances_ == 1 && expected_ > 1)
@@ -95,7 +102,7 @@ bool ProjectWriter::WriteOut(const TextSink& write) {
 }
 
 std::string ProjectWriter::Finish() {
-    text_ += instances_ == 0 ? " />\n" : "</" + std::string(kRoot) + ">\n";
+    text_ += instances_ == 0 ? " />\n" : "\n</" + std::string(kRoot) + ">\n";
     return std::move(text_);
 }
 
@@ -112,35 +119,49 @@ namespace {
 constexpr size_t kInstancesPerThread = 4;
 
 // Runs work(i, buffer) for every i below count, on as many threads as the machine runs at once
-// and the instances keep busy (the calling thread among them); buffer is the thread's room for
-// the text it reads, kept from one i to the next. Every thread is joined before it returns.
-// work must not throw.
+// and the instances keep busy (the calling thread among them); buffer is the thread's room
+// for the text it reads, kept from one i to the next. Every thread is joined before it returns.
+// The first exception of work stops the others and is thrown again here.
 template <class Work>
 void RunOnThreads(size_t count, Work work) {
     std::atomic<size_t> next{0};
+    std::atomic<bool> failed{false};
+    std::exception_ptr fault;  // written by the first thread that fails, read after the joins
     auto run = [&]() noexcept {
-        std::string buffer;
-        for (size_t i = next.fetch_add(1); i < count; i = next.fetch_add(1))
-            work(i, buffer);
+        try {
+            std::string buffer;
+            for (size_t i = next.fetch_add(1); i < count; i = next.fetch_add(1))
+                work(i, buffer);
+        } catch (...) {
+            next = count;
+            if (!failed.exchange(true))
+                fault = std::current_exception();
+        }
     };
     const size_t threads = std::clamp<size_t>(count / kInstancesPerThread, 1,
                                               std::max(1u, std::thread::hardware_concurrency()));
-    // Joined however this function is left.
-    struct Helpers {
-        std::vector<std::thread> threads;
-        ~Helpers() {
-            for (std::thread& t : threads)
-                t.join();
+    {
+        // Joined however this block is left.
+        struct Helpers {
+            std::vector<std::thread> threads;
+            ~Helpers() {
+                for (std::thread& t : threads)
+                    t.join();
+            }
+        } helpers;
+        try {
+            helpers.threads.reserve(threads - 1);
+            while (helpers.threads.size() + 1 < threads)
+                helpers.threads.emplace_back(run);
+        } catch (const std::system_error&) {
+            // No more threads to be had: those running and this one do the work.
+        } catch (const std::bad_alloc&) {
+            // The same, for want of room to keep them.
         }
-    } helpers;
-    try {
-        helpers.threads.reserve(threads - 1);
-        while (helpers.threads.size() + 1 < threads)
-            helpers.threads.emplace_back(run);
-    } catch (...) {
-        // No more threads to be had: those running and this one do the work.
+        run();
     }
-    run();
+    if (fault)
+        std::rethrow_exception(fault);
 }
 
 // An element of the project's root as the checks need it, with its instance's bag converted, so
@@ -233,13 +254,9 @@ class FileReader {
     // The size the file had when it was opened.
     size_t Size() const { return size_; }
     // The 'count' characters from 'at' in 'buffer'; false when the file does not give them all
-    // (it was shortened, or a read failed). Never throws.
-    bool Read(size_t at, size_t count, std::string& buffer) const noexcept {
-        try {
-            buffer.resize(count);
-        } catch (...) {
-            return false;
-        }
+    // (it was shortened, or a read failed).
+    bool Read(size_t at, size_t count, std::string& buffer) const {
+        buffer.resize(count);
         for (size_t done = 0; done < count;) {
             const ssize_t got =
                 ::pread(fd_, buffer.data() + done, count - done, static_cast<off_t>(at + done));
@@ -280,7 +297,6 @@ class FileReader {
     size_t size_ = 0;
 };
 
-constexpr std::string_view kInstanceLine = "\n  <Instance ";
 // The file is searched for instances' lines in pieces of this many characters.
 constexpr size_t kProjectReadPiece = 64 * 1024;
 
@@ -334,7 +350,7 @@ bool EndsInTheRoot(const std::string& head) {
 // parsed and gives the root; each instance's part is read, parsed, described and dropped on the
 // threads. Every part parses as it does within the whole file, so the file reads as its whole
 // text does. False for a file that cannot be read so, does not cut so or whose parts do not all
-// parse: such a file is read whole.
+// parse: such a file is read whole. Throws std::bad_alloc where a part does not fit.
 bool ParseInParts(const FileReader& file, pugi::xml_document& frame,
                   std::vector<RootElement>& elements) {
     const size_t size = file.Size();
@@ -346,15 +362,10 @@ bool ParseInParts(const FileReader& file, pugi::xml_document& frame,
         const size_t lo = i * kProjectReadPiece;
         const size_t hi = std::min(size, lo + kProjectReadPiece);
         const size_t windowAt = lo < 3 ? 0 : lo - 3;
-        try {
-            if (failed.load() ||
-                !file.Read(windowAt, std::min(size, hi + kInstanceLine.size()) - windowAt,
-                           buffer) ||
-                !FindPartStarts(buffer, windowAt, lo, hi, size, startsOfPiece[i]))
-                failed = true;
-        } catch (...) {
-            failed = true;  // no room for the places found
-        }
+        if (failed.load() ||
+            !file.Read(windowAt, std::min(size, hi + kInstanceLine.size()) - windowAt, buffer) ||
+            !FindPartStarts(buffer, windowAt, lo, hi, size, startsOfPiece[i]))
+            failed = true;
     });
     if (failed)
         return false;
@@ -385,14 +396,8 @@ bool ParseInParts(const FileReader& file, pugi::xml_document& frame,
             failed = true;
             return;
         }
-        std::vector<pugi::xml_node> nodes;
-        try {
-            nodes = ElementsOf(part);
-            parts[i].resize(nodes.size());
-        } catch (...) {
-            failed = true;  // no room: parsed whole, where the lack is reported
-            return;
-        }
+        const std::vector<pugi::xml_node> nodes = ElementsOf(part);
+        parts[i].resize(nodes.size());
         for (size_t n = 0; n < nodes.size(); ++n)
             Describe(nodes[n], parts[i][n]);
     });
@@ -504,19 +509,30 @@ bool FrameProject::Save(const std::string& path, std::string& error) const {
 }
 
 bool FrameProject::Load(const std::string& path, std::string& error,
-                        const std::vector<std::string>& knownDeviceTypes) {
+                        const std::vector<std::string>& knownDeviceTypes, DiagnosticLog* log) {
     FileReader file;
     if (!file.Open(path, error))
         return false;
     pugi::xml_document doc;
     std::vector<RootElement> elements;
+    bool inParts = false;
+    try {
+        inParts = ParseInParts(file, doc, elements);
+    } catch (const std::bad_alloc& e) {
+        if (log != nullptr)
+            log->Record("FrameProject::Load", path + " is read whole: " + e.what());
+    } catch (const std::system_error& e) {
+        if (log != nullptr)
+            log->Record("FrameProject::Load", path + " is read whole: " + e.what());
+    }
     std::string reason;
     bool ok = false;
-    if (ParseInParts(file, doc, elements)) {
+    if (inParts) {
         ok = TakeInstances(doc.document_element(), elements, instances, reason, knownDeviceTypes);
     } else {
         // Parsed in place, so that the text is held once.
         doc.reset();
+        elements.clear();
         std::string text;
         if (!file.ReadAll(path, text, error))
             return false;

@@ -127,7 +127,7 @@ bool ReferenceFrame::SaveProject(const std::string& path, std::string& error) {
 
 bool ReferenceFrame::LoadProject(const std::string& path, std::string& error) {
     FrameProject project;
-    if (!project.Load(path, error, KnownDeviceTypes()))
+    if (!project.Load(path, error, KnownDeviceTypes(), &diagnostics_))
         return false;
     std::vector<std::unique_ptr<FrameInstance>> loaded;
     for (ProjectInstance& stored : project.instances) {

@@ -17,6 +17,7 @@
 #include "platform/os/IEventLoop.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/IDTMDictionary.h"
+#include "value/DiagnosticLog.h"
 
 namespace kv {
 
@@ -61,6 +62,9 @@ class ReferenceFrame {
     // naming the file, when the file is damaged or any of its instances cannot be loaded; then
     // nothing is loaded and the instances stay as they were.
     bool LoadProject(const std::string& path, std::string& error);
+    // What the frame itself swallowed: a project file read whole for want of memory or threads.
+    DiagnosticLog& Diagnostics() { return diagnostics_; }
+    const DiagnosticLog& Diagnostics() const { return diagnostics_; }
 
   private:
     std::unique_ptr<FrameInstance> NewInstance(const std::string& systemTag,
@@ -72,6 +76,7 @@ class ReferenceFrame {
     std::vector<std::unique_ptr<FrameInstance>> instances_;
     std::string userInfo_;
     int32_t language_ = langEnglish;
+    DiagnosticLog diagnostics_;
 };
 
 }  // namespace kv

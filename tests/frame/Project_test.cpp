@@ -73,6 +73,7 @@ struct Frame {
             EXPECT_TRUE(log.Empty()) << instance->systemTag << ": " << log.Text();
         }
         EXPECT_TRUE(loop->Diagnostics().Empty()) << loop->Diagnostics().Text();
+        EXPECT_TRUE(frame.Diagnostics().Empty()) << frame.Diagnostics().Text();
     }
     IDTMContext& Ctx(const std::string& tag) { return *frame.Find(tag)->dtm->DTMContext(); }
     Variant Value(const std::string& tag, const std::string& path) {
