@@ -57,6 +57,15 @@ std::string NotWellFormed(const pugi::xml_parse_result& parsed, const TextPlace&
            where.Text() + ")";
 }
 
+// Parses the first 'length' characters of a text in place, as load_string parses a copy of them:
+// the NUL after them is given to the parser too, which then sees the same end of the text (it
+// sets the last character of its buffer aside).
+pugi::xml_parse_result ParseInPlace(pugi::xml_document& doc, std::string& text, size_t length) {
+    text[length] = '\0';
+    return doc.load_buffer_inplace(text.data(), length + 1, pugi::parse_default,
+                                   pugi::encoding_utf8);
+}
+
 // The element children of a node, in their order.
 std::vector<pugi::xml_node> ElementsOf(pugi::xml_node node) {
     std::vector<pugi::xml_node> elements;
@@ -335,8 +344,7 @@ bool EndsInTheRoot(const std::string& head) {
     closed += kRoot;
     closed += '>';
     pugi::xml_document doc;
-    if (!doc.load_buffer_inplace(closed.data(), closed.size(), pugi::parse_default,
-                                 pugi::encoding_utf8))
+    if (!ParseInPlace(doc, closed, closed.size()))
         return false;
     return ElementsOf(doc).size() == 1;
 }
@@ -391,8 +399,7 @@ bool ParseInParts(const FileReader& file, pugi::xml_document& frame,
             return;
         pugi::xml_document part;
         if (!file.Read(starts[i], starts[i + 1] - starts[i], buffer) ||
-            !part.load_buffer_inplace(buffer.data(), buffer.size(), pugi::parse_default,
-                                      pugi::encoding_utf8)) {
+            !ParseInPlace(part, buffer, buffer.size())) {
             failed = true;
             return;
         }
@@ -536,18 +543,18 @@ bool FrameProject::Load(const std::string& path, std::string& error,
         std::string text;
         if (!file.ReadAll(path, text, error))
             return false;
-        const pugi::xml_parse_result parsed = doc.load_buffer_inplace(
-            text.data(), std::strlen(text.c_str()), pugi::parse_default, pugi::encoding_utf8);
+        const pugi::xml_parse_result parsed = ParseInPlace(doc, text, std::strlen(text.c_str()));
         if (parsed) {
             elements = DescribeAll(doc.document_element());
             ok = TakeInstances(doc.document_element(), elements, instances, reason,
                                knownDeviceTypes);
         } else {
-            // The parse changed the text: the place of the fault is counted in the file.
+            // The parse changed the text: the place of the fault is counted in the file. (The
+            // parser may place it just after the text's end.)
+            const size_t end = std::min(static_cast<size_t>(parsed.offset), text.size());
             text = std::string();
             TextPlace where;
             std::string piece;
-            const size_t end = static_cast<size_t>(parsed.offset);
             for (size_t at = 0; at < end; at += piece.size()) {
                 if (!file.Read(at, std::min(kProjectReadPiece, end - at), piece))
                     break;

@@ -503,6 +503,10 @@ TEST(FrameProject, AFileReadsAsItsWholeText) {
         "<FrameProject version=\"1\" note='" + good.substr(good.find('\n', good.find("<FrameP"))) +
             "' />",
         "<FrameProject version=\"1\"/>" + good.substr(good.find("<FrameProject")),
+        // Faults at the text's end: its last tag cut, a NUL (where the text ends for the parser).
+        good.substr(0, good.find("<Property") + 2),
+        good.substr(0, good.find("<Property") + 2) + '\0' + good,
+        good.substr(0, good.find("name=\"~/Tag\"") + 7),
     };
     for (const std::string& text : texts) {
         SCOPED_TRACE(text.substr(0, 60));
