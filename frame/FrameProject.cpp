@@ -1,6 +1,7 @@
 #include "frame/FrameProject.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
@@ -127,8 +128,28 @@ namespace {
 // Fewer instances per thread than this are not worth a thread of their own.
 constexpr size_t kInstancesPerThread = 4;
 
-// Runs work(i, buffer) for every i below count, on as many threads as the machine runs at once
-// and the instances keep busy (the calling thread among them); buffer is the thread's room
+// How many CPUs the process may run on (its affinity, which a container or taskset may narrow
+// below the machine's count); the machine's count where the affinity cannot be read.
+size_t UsableCpus() {
+    for (int cpus = CPU_SETSIZE; cpus <= (1 << 16); cpus *= 2) {
+        cpu_set_t* set = CPU_ALLOC(static_cast<size_t>(cpus));
+        if (set == nullptr)
+            break;
+        const size_t size = CPU_ALLOC_SIZE(static_cast<size_t>(cpus));
+        const bool read = ::sched_getaffinity(0, size, set) == 0;
+        const bool tooSmall = !read && errno == EINVAL;  // the system has more CPUs
+        const int count = read ? CPU_COUNT_S(size, set) : 0;
+        CPU_FREE(set);
+        if (read)
+            return static_cast<size_t>(std::max(count, 1));
+        if (!tooSmall)
+            break;
+    }
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+// Runs work(i, buffer) for every i below count, on as many threads as the process may run at
+// once and the instances keep busy (the calling thread among them); buffer is the thread's room
 // for the text it reads, kept from one i to the next. Every thread is joined before it returns.
 // The first exception of work stops the others and is thrown again here.
 template <class Work>
@@ -147,8 +168,7 @@ void RunOnThreads(size_t count, Work work) {
                 fault = std::current_exception();
         }
     };
-    const size_t threads = std::clamp<size_t>(count / kInstancesPerThread, 1,
-                                              std::max(1u, std::thread::hardware_concurrency()));
+    const size_t threads = std::clamp<size_t>(count / kInstancesPerThread, 1, UsableCpus());
     {
         // Joined however this block is left.
         struct Helpers {
