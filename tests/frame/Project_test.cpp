@@ -330,6 +330,22 @@ TEST(FileWriting, LinksFoldersAndOtherFiles) {
     EXPECT_FALSE(WriteFileInPlace(folder.File("loop-a"), "text", error));
 }
 
+TEST(FileWriting, ANewFileGetsWhatTheCreationMaskAllows) {
+    TempFolder folder;
+    const mode_t before = ::umask(0);
+    for (const mode_t mask : {0000, 0027, 0077, 0277}) {
+        ::umask(mask);
+        const std::string path = folder.File("new-" + std::to_string(mask) + ".xml");
+        std::string error;
+        ASSERT_TRUE(WriteFileInPlace(path, "text", error)) << error;
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0666u & ~mask) << std::oct << mask;
+        EXPECT_EQ(::umask(mask), mask);  // the write left the mask as it was
+    }
+    ::umask(before);
+}
+
 // A text made piece by piece reaches the file whole, or, when its making fails or throws, the
 // file stays as it was and no temporary file is left.
 TEST(FileWriting, ATextMadeInPiecesIsWrittenWholeOrNotAtAll) {
