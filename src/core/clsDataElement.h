@@ -191,6 +191,7 @@ class clsDataElement : public IPrivateDataElement {
     bool InitNew() override;
     bool ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) override;
     bool WriteToPropBag(IPropertyBag& bag, IDTMContext& context) override;
+    bool IsStored() const override;
     void SaveCompleted() override;
     // A value is taken only when it passes the check of a typed value (GetTypedInput,
     // CalcParamErrorFlags in the unit it comes with, an entry of the list it is chosen from).

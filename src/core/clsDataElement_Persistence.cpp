@@ -105,6 +105,10 @@ bool clsDataElement::WriteToPropBag(IPropertyBag& bag, IDTMContext& /*context*/)
     return true;
 }
 
+bool clsDataElement::IsStored() const {
+    return m_PersistentValue.Identical(m_TransientValue) && nPersistentUnit == nTransientUnit;
+}
+
 void clsDataElement::SaveCompleted() {
     // A save runs at one go, without a turn of the event loop: the values are those written.
     m_PersistentValue = m_TransientValue;

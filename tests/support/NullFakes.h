@@ -43,6 +43,7 @@ class NamedElement : public IPrivateDataElement {
         bag.Write(name_, value_);
         return true;
     }
+    bool IsStored() const override { return true; }
     void SaveCompleted() override {}
     bool ReadFromDtmVariable(pugi::xml_node, IDTMContext&, std::string&) override { return true; }
     bool WriteToDtmVariable(pugi::xml_node, IDTMContext&) override { return true; }

@@ -18,6 +18,7 @@
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IOnlineParameterService.h"
 #include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateDataModel.h"
 #include "platform/runtime/IPrivateFunctions.h"
 #include "platform/runtime/IPrivateProcess.h"
@@ -146,6 +147,8 @@ class DTMContext : public IDTMContext, public std::enable_shared_from_this<DTMCo
     std::shared_ptr<IPrompt> prompt_;
     std::shared_ptr<IStateObject> state_;
     std::vector<std::pair<std::string, std::shared_ptr<IPersistObject>>> persist_;
+    // The elements that the last WriteProperties left for SaveCompleted.
+    std::vector<std::shared_ptr<IPrivateDataElement>> unstored_;
     std::weak_ptr<IFdtContainer> container_;
     std::shared_ptr<IDTMEvents> containerEvents_;
     std::shared_ptr<DeviceTypeInfo> deviceType_;

@@ -62,6 +62,9 @@ class IPrivateDataElement {
     virtual bool ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) = 0;
     // Writes the element's keys; the element's stored value stays until SaveCompleted.
     virtual bool WriteToPropBag(IPropertyBag& bag, IDTMContext& context) = 0;
+    // Whether the stored value and unit are the transient ones already, so that the end of a
+    // save has nothing to change.
+    virtual bool IsStored() const = 0;
     // The bag last written is kept (the frame's file is in place): what it holds of the element
     // becomes the element's stored value and unit.
     virtual void SaveCompleted() = 0;
