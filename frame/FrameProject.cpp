@@ -300,11 +300,14 @@ class FileReader {
     // The whole file as it is now in 'text'; false, with the reason naming the file, when a read
     // fails.
     bool ReadAll(const std::string& path, std::string& text, std::string& error) const {
-        text.clear();
-        text.reserve(size_ + 1);
-        char piece[64 * 1024];
+        // Room for one character more than the file had, so that its end is seen at once.
+        text.resize(size_ + 1);
+        size_t done = 0;
         for (;;) {
-            const ssize_t got = ::pread(fd_, piece, sizeof piece, static_cast<off_t>(text.size()));
+            if (done == text.size())
+                text.resize(2 * text.size());
+            const ssize_t got =
+                ::pread(fd_, text.data() + done, text.size() - done, static_cast<off_t>(done));
             if (got < 0 && errno == EINTR)
                 continue;
             if (got < 0) {
@@ -312,9 +315,11 @@ class FileReader {
                 return false;
             }
             if (got == 0)
-                return true;
-            text.append(piece, static_cast<size_t>(got));
+                break;
+            done += static_cast<size_t>(got);
         }
+        text.resize(done);
+        return true;
     }
 
   private:
