@@ -5,8 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <system_error>
 
 namespace kv {
 
@@ -37,11 +42,33 @@ bool WriteAll(int fd, std::string_view text) {
     return true;
 }
 
-// The permissions a new file gets: read and write for all, less the file-creation mask.
+// The process's file-creation mask as the system shows it ("Umask:" in /proc/self/status),
+// read without changing it: setting the mask to learn it would give a file that another thread
+// creates meanwhile the wrong permissions. nullopt where the system does not show it.
+std::optional<mode_t> FileCreationMask() {
+    std::ifstream status("/proc/self/status");
+    const std::string_view key = "Umask:";
+    for (std::string line; std::getline(status, line);) {
+        if (line.compare(0, key.size(), key) != 0)
+            continue;
+        std::string_view digits = std::string_view(line).substr(key.size());
+        while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t'))
+            digits.remove_prefix(1);
+        unsigned mask = 0;
+        const auto [end, ec] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), mask, 8);
+        if (ec != std::errc() || end == digits.data() || mask > 0777)
+            return std::nullopt;
+        return static_cast<mode_t>(mask);
+    }
+    return std::nullopt;
+}
+
+// The permissions a new file gets: read and write for all, less the file-creation mask; where
+// the mask cannot be read, read and write for the owner alone (the temporary file's own).
 mode_t NewFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
+    const std::optional<mode_t> mask = FileCreationMask();
+    return mask ? static_cast<mode_t>(0666 & ~*mask) : static_cast<mode_t>(0600);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "frame/FrameProject.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
@@ -8,15 +9,16 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
-#include <fstream>
+#include <new>
 #include <pugixml.hpp>
 #include <set>
-#include <sstream>
 #include <string_view>
+#include <system_error>
 #include <thread>
 
 #include "frame/FileWriting.h"
 #include "platform/runtime/XmlText.h"
+#include "value/DiagnosticLog.h"
 
 namespace kv {
 
@@ -24,27 +26,45 @@ namespace {
 
 const char* const kRoot = "FrameProject";
 const char* const kVersion = "1";
+// How every instance of a written project begins: on a line of its own, indented by two. The
+// reader cuts a file before such lines.
+constexpr std::string_view kInstanceLine = "\n  <Instance ";
 
-// Line and column (from 1) of a character offset of the text.
-std::string Where(const std::string& text, ptrdiff_t offset) {
-    size_t line = 1;
-    size_t column = 1;
-    const size_t end = std::min(text.size(), static_cast<size_t>(std::max<ptrdiff_t>(offset, 0)));
-    for (size_t i = 0; i < end; ++i) {
-        if (text[i] == '\n') {
-            ++line;
-            column = 1;
-        } else {
-            ++column;
+// Line and column (from 1) of a place in a text given piece by piece.
+class TextPlace {
+  public:
+    void Pass(std::string_view piece) {
+        for (const char c : piece) {
+            if (c == '\n') {
+                ++line_;
+                column_ = 1;
+            } else {
+                ++column_;
+            }
         }
     }
-    return "line " + std::to_string(line) + ", column " + std::to_string(column);
+    std::string Text() const {
+        return "line " + std::to_string(line_) + ", column " + std::to_string(column_);
+    }
+
+  private:
+    size_t line_ = 1;
+    size_t column_ = 1;
+};
+
+// The message of a text that does not parse; 'where' is the place of the fault.
+std::string NotWellFormed(const pugi::xml_parse_result& parsed, const TextPlace& where) {
+    return std::string("the file is not well-formed XML (") + parsed.description() + " at " +
+           where.Text() + ")";
 }
 
-// The message of a text that does not parse.
-std::string NotWellFormed(const pugi::xml_parse_result& parsed, const std::string& text) {
-    return std::string("the file is not well-formed XML (") + parsed.description() + " at " +
-           Where(text, parsed.offset) + ")";
+// Parses the first 'length' characters of a text in place, as load_string parses a copy of them:
+// the NUL after them is given to the parser too, which then sees the same end of the text (it
+// sets the last character of its buffer aside).
+pugi::xml_parse_result ParseInPlace(pugi::xml_document& doc, std::string& text, size_t length) {
+    text[length] = '\0';
+    return doc.load_buffer_inplace(text.data(), length + 1, pugi::parse_default,
+                                   pugi::encoding_utf8);
 }
 
 // The element children of a node, in their order.
@@ -55,24 +75,6 @@ std::vector<pugi::xml_node> ElementsOf(pugi::xml_node node) {
             elements.push_back(child);
     }
     return elements;
-}
-
-// The whole text of a project file; False with the reason, naming the file, when it cannot be
-// read.
-bool ReadProjectFile(const std::string& path, std::string& text, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "Cannot open the project " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) {
-        error = "Cannot read the project " + path;
-        return false;
-    }
-    text = std::move(content).str();
-    return true;
 }
 
 }  // namespace
@@ -88,14 +90,15 @@ ProjectWriter::ProjectWriter(size_t expectedInstances) : expected_(expectedInsta
 void ProjectWriter::Add(const std::string& systemTag, const std::string& deviceType,
                         const PropertyBag& bag) {
     if (instances_++ == 0)
-        text_ += ">\n";
-    text_ += "  <Instance systemTag=\"";
+        text_ += '>';
+    text_ += kInstanceLine;
+    text_ += "systemTag=\"";
     AppendXmlAttributeValue(text_, systemTag);
     text_ += "\" deviceType=\"";
     AppendXmlAttributeValue(text_, deviceType);
     text_ += "\">\n";
     bag.AppendXmlText(text_, 2);
-    text_ += "  </Instance>\n";
+    text_ += "  </Instance>";
     // The instances of a project are much alike: room for all of them at once spares the text
     // the copies (and the peak of memory) of its growing.
     if (instances_ == 1 && expected_ > 1)
@@ -109,7 +112,7 @@ bool ProjectWriter::WriteOut(const TextSink& write) {
 }
 
 std::string ProjectWriter::Finish() {
-    text_ += instances_ == 0 ? " />\n" : "</" + std::string(kRoot) + ">\n";
+    text_ += instances_ == 0 ? " />\n" : "\n</" + std::string(kRoot) + ">\n";
     return std::move(text_);
 }
 
@@ -125,36 +128,69 @@ namespace {
 // Fewer instances per thread than this are not worth a thread of their own.
 constexpr size_t kInstancesPerThread = 4;
 
-// Runs work(i, buffer) for every i below count, on as many threads as the machine runs at once
-// and the instances keep busy (the calling thread among them); buffer is the thread's room for
-// the text it reads, kept from one i to the next. Every thread is joined before it returns.
-// work must not throw.
+// How many CPUs the process may run on (its affinity, which a container or taskset may narrow
+// below the machine's count); the machine's count where the affinity cannot be read.
+size_t UsableCpus() {
+    for (int cpus = CPU_SETSIZE; cpus <= (1 << 16); cpus *= 2) {
+        cpu_set_t* set = CPU_ALLOC(static_cast<size_t>(cpus));
+        if (set == nullptr)
+            break;
+        const size_t size = CPU_ALLOC_SIZE(static_cast<size_t>(cpus));
+        const bool read = ::sched_getaffinity(0, size, set) == 0;
+        const bool tooSmall = !read && errno == EINVAL;  // the system has more CPUs
+        const int count = read ? CPU_COUNT_S(size, set) : 0;
+        CPU_FREE(set);
+        if (read)
+            return static_cast<size_t>(std::max(count, 1));
+        if (!tooSmall)
+            break;
+    }
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+// Runs work(i, buffer) for every i below count, on as many threads as the process may run at
+// once and the instances keep busy (the calling thread among them); buffer is the thread's room
+// for the text it reads, kept from one i to the next. Every thread is joined before it returns.
+// The first exception of work stops the others and is thrown again here.
 template <class Work>
 void RunOnThreads(size_t count, Work work) {
     std::atomic<size_t> next{0};
+    std::atomic<bool> failed{false};
+    std::exception_ptr fault;  // written by the first thread that fails, read after the joins
     auto run = [&]() noexcept {
-        std::string buffer;
-        for (size_t i = next.fetch_add(1); i < count; i = next.fetch_add(1))
-            work(i, buffer);
-    };
-    const size_t threads = std::clamp<size_t>(count / kInstancesPerThread, 1,
-                                              std::max(1u, std::thread::hardware_concurrency()));
-    // Joined however this function is left.
-    struct Helpers {
-        std::vector<std::thread> threads;
-        ~Helpers() {
-            for (std::thread& t : threads)
-                t.join();
+        try {
+            std::string buffer;
+            for (size_t i = next.fetch_add(1); i < count; i = next.fetch_add(1))
+                work(i, buffer);
+        } catch (...) {
+            next = count;
+            if (!failed.exchange(true))
+                fault = std::current_exception();
         }
-    } helpers;
-    try {
-        helpers.threads.reserve(threads - 1);
-        while (helpers.threads.size() + 1 < threads)
-            helpers.threads.emplace_back(run);
-    } catch (...) {
-        // No more threads to be had: those running and this one do the work.
+    };
+    const size_t threads = std::clamp<size_t>(count / kInstancesPerThread, 1, UsableCpus());
+    {
+        // Joined however this block is left.
+        struct Helpers {
+            std::vector<std::thread> threads;
+            ~Helpers() {
+                for (std::thread& t : threads)
+                    t.join();
+            }
+        } helpers;
+        try {
+            helpers.threads.reserve(threads - 1);
+            while (helpers.threads.size() + 1 < threads)
+                helpers.threads.emplace_back(run);
+        } catch (const std::system_error&) {
+            // No more threads to be had: those running and this one do the work.
+        } catch (const std::bad_alloc&) {
+            // The same, for want of room to keep them.
+        }
+        run();
     }
-    run();
+    if (fault)
+        std::rethrow_exception(fault);
 }
 
 // An element of the project's root as the checks need it, with its instance's bag converted, so
@@ -209,20 +245,12 @@ std::vector<RootElement> DescribeAll(pugi::xml_node root) {
     return elements;
 }
 
-// A regular file read piece by piece at given places, each piece into a buffer of the caller's,
-// so that several threads read it at once and a plant's project is never held whole.
+// A project file, opened once and read piece by piece at given places, each piece into a buffer
+// of the caller's, so that several threads read it at once and a plant's project is never held
+// whole; or read whole.
 class FileReader {
   public:
-    // A special file (a pipe, a device) is not opened: it cannot be read at places.
-    explicit FileReader(const std::string& path)
-        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
-        struct stat status {};
-        if (fd_ >= 0 && (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode))) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-        size_ = fd_ >= 0 ? static_cast<size_t>(status.st_size) : 0;
-    }
+    FileReader() = default;
     ~FileReader() {
         if (fd_ >= 0)
             ::close(fd_);
@@ -230,16 +258,34 @@ class FileReader {
     FileReader(const FileReader&) = delete;
     FileReader& operator=(const FileReader&) = delete;
 
-    bool IsOpen() const { return fd_ >= 0; }
-    size_t Size() const { return size_; }
-    // The 'count' characters from 'at' in 'buffer'; false when the file does not give them all
-    // (it was shortened, or a read failed). Never throws.
-    bool Read(size_t at, size_t count, std::string& buffer) const noexcept {
-        try {
-            buffer.resize(count);
-        } catch (...) {
+    // Opens a regular file. False, with the reason naming the file, when it cannot be opened or
+    // is no regular file: a pipe or a device is refused unopened, as it could keep a read
+    // waiting (for a writer, for input) or give text without end.
+    bool Open(const std::string& path, std::string& error) {
+        struct stat status {};
+        if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+            error = NoRegularFile(path);
             return false;
         }
+        // Not blocking, and checked again once open: the path may name another file by now.
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd_ < 0) {
+            error = "Cannot open the project " + path + ": " + std::strerror(errno);
+            return false;
+        }
+        if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
+            error = NoRegularFile(path);
+            return false;
+        }
+        size_ = static_cast<size_t>(status.st_size);
+        return true;
+    }
+    // The size the file had when it was opened.
+    size_t Size() const { return size_; }
+    // The 'count' characters from 'at' in 'buffer'; false when the file does not give them all
+    // (it was shortened, or a read failed).
+    bool Read(size_t at, size_t count, std::string& buffer) const {
+        buffer.resize(count);
         for (size_t done = 0; done < count;) {
             const ssize_t got =
                 ::pread(fd_, buffer.data() + done, count - done, static_cast<off_t>(at + done));
@@ -251,13 +297,40 @@ class FileReader {
         }
         return true;
     }
+    // The whole file as it is now in 'text'; false, with the reason naming the file, when a read
+    // fails.
+    bool ReadAll(const std::string& path, std::string& text, std::string& error) const {
+        // Room for one character more than the file had, so that its end is seen at once.
+        text.resize(size_ + 1);
+        size_t done = 0;
+        for (;;) {
+            if (done == text.size())
+                text.resize(2 * text.size());
+            const ssize_t got =
+                ::pread(fd_, text.data() + done, text.size() - done, static_cast<off_t>(done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                error = "Cannot read the project " + path + ": " + std::strerror(errno);
+                return false;
+            }
+            if (got == 0)
+                break;
+            done += static_cast<size_t>(got);
+        }
+        text.resize(done);
+        return true;
+    }
 
   private:
-    int fd_;
-    size_t size_;
+    static std::string NoRegularFile(const std::string& path) {
+        return "Cannot open the project " + path + ": it is no regular file";
+    }
+
+    int fd_ = -1;
+    size_t size_ = 0;
 };
 
-constexpr std::string_view kInstanceLine = "\n  <Instance ";
 // The file is searched for instances' lines in pieces of this many characters.
 constexpr size_t kProjectReadPiece = 64 * 1024;
 
@@ -286,18 +359,35 @@ bool FindPartStarts(std::string_view window, size_t windowAt, size_t lo, size_t 
     return true;
 }
 
+// Whether the text before the first instance's part ends where the parser of the whole file is
+// at that place: in the content of the one root element, outside any markup. The text is closed
+// by an end tag of its own, not by the file's end, which could complete a processing
+// instruction or an attribute's text that the first instance's line stands in.
+bool EndsInTheRoot(const std::string& head) {
+    std::string closed = head;
+    closed += "</";
+    closed += kRoot;
+    closed += '>';
+    pugi::xml_document doc;
+    if (!ParseInPlace(doc, closed, closed.size()))
+        return false;
+    return ElementsOf(doc).size() == 1;
+}
+
 // The project file parsed in parts where it can be cut into them safely: where no "<" after its
 // first character starts a comment, a CDATA section, a document type or a processing
-// instruction, every "<" starts a tag, so that a line "  <Instance " starts an element. The file
-// is read in pieces on the threads to find those lines; it is cut before each of them and before
-// the root's end tag. The part around the instances is parsed and gives the root; each
-// instance's part is read, parsed, described and dropped on the threads. False for a file that
-// cannot be read so, does not cut so or whose parts do not all parse: such a file is read whole.
-bool ParseInParts(const std::string& path, pugi::xml_document& frame,
+// instruction, every "<" starts a tag, so that a line "  <Instance " starts an element unless
+// it stands in an attribute's text (or, at the file's start, in a processing instruction); a
+// part cut there does not parse. The file is read in pieces on the threads to find those lines;
+// it is cut before each of them and before the root's end tag. The part around the instances is
+// parsed and gives the root; each instance's part is read, parsed, described and dropped on the
+// threads. Every part parses as it does within the whole file, so the file reads as its whole
+// text does. False for a file that cannot be read so, does not cut so or whose parts do not all
+// parse: such a file is read whole. Throws std::bad_alloc where a part does not fit.
+bool ParseInParts(const FileReader& file, pugi::xml_document& frame,
                   std::vector<RootElement>& elements) {
-    const FileReader file(path);
     const size_t size = file.Size();
-    if (!file.IsOpen() || size == 0)
+    if (size == 0)
         return false;
     std::atomic<bool> failed{false};
     std::vector<std::vector<size_t>> startsOfPiece((size - 1) / kProjectReadPiece + 1);
@@ -305,15 +395,10 @@ bool ParseInParts(const std::string& path, pugi::xml_document& frame,
         const size_t lo = i * kProjectReadPiece;
         const size_t hi = std::min(size, lo + kProjectReadPiece);
         const size_t windowAt = lo < 3 ? 0 : lo - 3;
-        try {
-            if (failed.load() ||
-                !file.Read(windowAt, std::min(size, hi + kInstanceLine.size()) - windowAt,
-                           buffer) ||
-                !FindPartStarts(buffer, windowAt, lo, hi, size, startsOfPiece[i]))
-                failed = true;
-        } catch (...) {
-            failed = true;  // no room for the places found
-        }
+        if (failed.load() ||
+            !file.Read(windowAt, std::min(size, hi + kInstanceLine.size()) - windowAt, buffer) ||
+            !FindPartStarts(buffer, windowAt, lo, hi, size, startsOfPiece[i]))
+            failed = true;
     });
     if (failed)
         return false;
@@ -327,7 +412,7 @@ bool ParseInParts(const std::string& path, pugi::xml_document& frame,
     if (endInTail == std::string::npos)
         return false;
     std::string around;
-    if (!file.Read(0, starts.front(), around))
+    if (!file.Read(0, starts.front(), around) || !EndsInTheRoot(around))
         return false;
     around.append(tail, endInTail);
     if (!frame.load_buffer(around.data(), around.size(), pugi::parse_default, pugi::encoding_utf8))
@@ -339,19 +424,12 @@ bool ParseInParts(const std::string& path, pugi::xml_document& frame,
             return;
         pugi::xml_document part;
         if (!file.Read(starts[i], starts[i + 1] - starts[i], buffer) ||
-            !part.load_buffer_inplace(buffer.data(), buffer.size(), pugi::parse_default,
-                                      pugi::encoding_utf8)) {
+            !ParseInPlace(part, buffer, buffer.size())) {
             failed = true;
             return;
         }
-        std::vector<pugi::xml_node> nodes;
-        try {
-            nodes = ElementsOf(part);
-            parts[i].resize(nodes.size());
-        } catch (...) {
-            failed = true;  // no room: parsed whole, where the lack is reported
-            return;
-        }
+        const std::vector<pugi::xml_node> nodes = ElementsOf(part);
+        parts[i].resize(nodes.size());
         for (size_t n = 0; n < nodes.size(); ++n)
             Describe(nodes[n], parts[i][n]);
     });
@@ -442,7 +520,9 @@ bool FrameProject::FromXml(const std::string& text, std::string& error,
     pugi::xml_document doc;
     pugi::xml_parse_result parsed = doc.load_string(text.c_str());
     if (!parsed) {
-        error = NotWellFormed(parsed, text);
+        TextPlace where;
+        where.Pass(std::string_view(text).substr(0, static_cast<size_t>(parsed.offset)));
+        error = NotWellFormed(parsed, where);
         return false;
     }
     std::vector<RootElement> elements = DescribeAll(doc.document_element());
@@ -461,28 +541,51 @@ bool FrameProject::Save(const std::string& path, std::string& error) const {
 }
 
 bool FrameProject::Load(const std::string& path, std::string& error,
-                        const std::vector<std::string>& knownDeviceTypes) {
+                        const std::vector<std::string>& knownDeviceTypes, DiagnosticLog* log) {
+    FileReader file;
+    if (!file.Open(path, error))
+        return false;
     pugi::xml_document doc;
     std::vector<RootElement> elements;
+    bool inParts = false;
+    try {
+        inParts = ParseInParts(file, doc, elements);
+    } catch (const std::bad_alloc& e) {
+        if (log != nullptr)
+            log->Record("FrameProject::Load", path + " is read whole: " + e.what());
+    } catch (const std::system_error& e) {
+        if (log != nullptr)
+            log->Record("FrameProject::Load", path + " is read whole: " + e.what());
+    }
     std::string reason;
     bool ok = false;
-    if (ParseInParts(path, doc, elements)) {
+    if (inParts) {
         ok = TakeInstances(doc.document_element(), elements, instances, reason, knownDeviceTypes);
     } else {
-        // Parsed in place, so that the text is held once. The parse changes the text, so a file
-        // that does not parse is read again for the place of its fault.
+        // Parsed in place, so that the text is held once.
+        doc.reset();
+        elements.clear();
         std::string text;
-        if (!ReadProjectFile(path, text, error))
+        if (!file.ReadAll(path, text, error))
             return false;
-        if (doc.load_buffer_inplace(text.data(), std::strlen(text.c_str()), pugi::parse_default,
-                                    pugi::encoding_utf8)) {
+        const pugi::xml_parse_result parsed = ParseInPlace(doc, text, std::strlen(text.c_str()));
+        if (parsed) {
             elements = DescribeAll(doc.document_element());
             ok = TakeInstances(doc.document_element(), elements, instances, reason,
                                knownDeviceTypes);
         } else {
-            if (!ReadProjectFile(path, text, error))
-                return false;
-            ok = FromXml(text, reason, knownDeviceTypes);
+            // The parse changed the text: the place of the fault is counted in the file. (The
+            // parser may place it just after the text's end.)
+            const size_t end = std::min(static_cast<size_t>(parsed.offset), text.size());
+            text = std::string();
+            TextPlace where;
+            std::string piece;
+            for (size_t at = 0; at < end; at += piece.size()) {
+                if (!file.Read(at, std::min(kProjectReadPiece, end - at), piece))
+                    break;
+                where.Pass(piece);
+            }
+            reason = NotWellFormed(parsed, where);
         }
     }
     if (!ok) {

@@ -24,6 +24,8 @@
 
 namespace kv {
 
+class DiagnosticLog;
+
 struct ProjectInstance {
     std::string systemTag;
     std::string deviceType;
@@ -68,10 +70,14 @@ class FrameProject {
     // Writes the project file (see above). False, with the reason in 'error' and the file on
     // disk unchanged, when it cannot be written or is read-only.
     bool Save(const std::string& path, std::string& error) const;
-    // Reads a project file. False, the project unchanged and the reason, naming the file, in
-    // 'error', when it cannot be read or is damaged. The file is never written.
+    // Reads a project file: it loads exactly as its whole text does with FromXml. False, the
+    // project unchanged and the reason, naming the file, in 'error', when it cannot be read, is
+    // no regular file (a pipe or a device: refused, never waited for) or is damaged. The file is
+    // opened once and never written. A large file is read in parts on several threads; where
+    // that fails for want of memory or threads, the file is read whole and 'log', when given,
+    // records why.
     bool Load(const std::string& path, std::string& error,
-              const std::vector<std::string>& knownDeviceTypes = {});
+              const std::vector<std::string>& knownDeviceTypes = {}, DiagnosticLog* log = nullptr);
 };
 
 }  // namespace kv

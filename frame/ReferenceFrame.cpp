@@ -116,12 +116,18 @@ bool ReferenceFrame::SaveProject(const std::string& path, std::string& error) {
             return false;
         }
     };
-    return WriteFileInPlace(path, produce, error);
+    if (!WriteFileInPlace(path, produce, error))
+        return false;
+    // Only a project file in place makes the instances' data stored: a save that fails at any
+    // step leaves every instance as modified as it was.
+    for (const auto& instance : instances_)
+        instance->dtm->SaveCompleted();
+    return true;
 }
 
 bool ReferenceFrame::LoadProject(const std::string& path, std::string& error) {
     FrameProject project;
-    if (!project.Load(path, error, KnownDeviceTypes()))
+    if (!project.Load(path, error, KnownDeviceTypes(), &diagnostics_))
         return false;
     std::vector<std::unique_ptr<FrameInstance>> loaded;
     for (ProjectInstance& stored : project.instances) {

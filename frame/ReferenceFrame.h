@@ -17,6 +17,7 @@
 #include "platform/os/IEventLoop.h"
 #include "platform/runtime/DTMContext.h"
 #include "platform/runtime/IDTMDictionary.h"
+#include "value/DiagnosticLog.h"
 
 namespace kv {
 
@@ -53,14 +54,18 @@ class ReferenceFrame {
     const std::vector<std::unique_ptr<FrameInstance>>& Instances() const { return instances_; }
 
     // Every instance saves itself into its bag, which keeps the stored properties that the DTM
-    // does not write; the project file is written as a whole. False,
-    // with the reason, when an instance cannot save or the file cannot be written (the file on
-    // disk then stays as it was).
+    // does not write; the project file is written as a whole, and only then does every
+    // instance count as saved. False, with the reason, when an instance cannot save or the file
+    // cannot be written: the file on disk then stays as it was, and so does every instance
+    // (modified state, stored values, data status).
     bool SaveProject(const std::string& path, std::string& error);
     // Loads a project file and replaces the instances by its instances. False, with the reason
     // naming the file, when the file is damaged or any of its instances cannot be loaded; then
     // nothing is loaded and the instances stay as they were.
     bool LoadProject(const std::string& path, std::string& error);
+    // What the frame itself swallowed: a project file read whole for want of memory or threads.
+    DiagnosticLog& Diagnostics() { return diagnostics_; }
+    const DiagnosticLog& Diagnostics() const { return diagnostics_; }
 
   private:
     std::unique_ptr<FrameInstance> NewInstance(const std::string& systemTag,
@@ -72,6 +77,7 @@ class ReferenceFrame {
     std::vector<std::unique_ptr<FrameInstance>> instances_;
     std::string userInfo_;
     int32_t language_ = langEnglish;
+    DiagnosticLog diagnostics_;
 };
 
 }  // namespace kv

@@ -39,7 +39,7 @@ bool PrintWidgetDiagnostics() {
 }  // namespace
 
 void PrintDiagnosticLogs(const ReferenceFrame& frame, const IEventLoop& loop) {
-    bool any = false;
+    bool any = PrintDiagnostics("frame", frame.Diagnostics());
     for (const auto& instance : frame.Instances()) {
         if (const auto context = instance->dtm->DTMContext())
             any = PrintDiagnostics(instance->systemTag, context->Diagnostics()) || any;

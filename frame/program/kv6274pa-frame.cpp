@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -269,5 +270,8 @@ int Main(int& argc, char** argv) {
 }  // namespace kv::program
 
 int main(int argc, char** argv) {
+    // A write past the file size limit fails (EFBIG) and its save is refused and told, instead
+    // of the signal ending the program with the user's edits.
+    std::signal(SIGXFSZ, SIG_IGN);
     return kv::program::Main(argc, argv);
 }

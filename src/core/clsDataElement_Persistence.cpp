@@ -105,9 +105,17 @@ bool clsDataElement::WriteToPropBag(IPropertyBag& bag, IDTMContext& /*context*/)
     }
     bag.Write(Name() + kUnitSuffix, Variant(nTransientUnit));
     bag.Write(Name() + kFlagsSuffix, Variant(static_cast<int32_t>(m_Status & sfPersistMask)));
+    return true;
+}
+
+bool clsDataElement::IsStored() const {
+    return m_PersistentValue.Identical(m_TransientValue) && nPersistentUnit == nTransientUnit;
+}
+
+void clsDataElement::SaveCompleted() {
+    // A save runs at one go, without a turn of the event loop: the values are those written.
     m_PersistentValue = m_TransientValue;
     nPersistentUnit = nTransientUnit;
-    return true;
 }
 
 bool clsDataElement::ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) {

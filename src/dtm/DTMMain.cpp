@@ -126,10 +126,14 @@ bool DTMMain::ReadProperties(const IPropertyBag& bag) {
 bool DTMMain::WriteProperties(IPropertyBag& bag) {
     return Guarded<bool>(Log(), "DTMMain::WriteProperties", false, [&]() -> bool {
         Context().GUIManager().ValidateAll();
-        if (!Context().WriteProperties(bag))
-            return false;
+        return Context().WriteProperties(bag);
+    });
+}
+
+void DTMMain::SaveCompleted() {
+    Guarded(Log(), "DTMMain::SaveCompleted", [&] {
+        Context().SaveCompleted();
         SetDataStatusStored();
-        return true;
     });
 }
 

@@ -69,7 +69,15 @@ class DTMMain : public IDtm,
     // Loads a stored instance: its device type, then the model, then every element, channel
     // and persisted object. False when the bag cannot be loaded.
     bool ReadProperties(const IPropertyBag& bag);
+    // Saves the instance into the bag: open pages hand over their pending input, then every
+    // element, channel and persisted object writes itself. Nothing counts as stored: the frame
+    // calls SaveCompleted once the bag is kept (its project file in place), so that a save
+    // that fails leaves the instance modified, with its stored values and data status.
     bool WriteProperties(IPropertyBag& bag);
+    // The bag of the last WriteProperties is kept: its values become the stored ones, the data
+    // set counts as unmodified, "~/DataStatus" := 1 (stored values) and the open user
+    // interfaces are told.
+    void SaveCompleted();
 
     // --- IDtm: set-up ---
     bool Environment(const std::string& systemTag,

@@ -161,6 +161,10 @@ class Variant {
     // Exact structural equality (same subtype and value); arrays element by element.
     bool operator==(const Variant& o) const;
     bool operator!=(const Variant& o) const { return !(*this == o); }
+    // The same value held the same way: the same subtype and number (a float's very bits), or
+    // the same payload of a text or bytes (the one a copy of the other). Unlike == it never
+    // reads a payload.
+    bool Identical(const Variant& o) const noexcept { return type_ == o.type_ && raw_ == o.raw_; }
 
     // The number held, without conversion checks (0 for non-numbers).
     double number() const;

@@ -86,14 +86,22 @@ TEST(ElementPersistence, SavedDataSetLoadsIntoFreshInstanceUnchanged) {
     EXPECT_FALSE(b.data->BulkUpdateActive());
 }
 
-TEST(ElementPersistence, SaveCopiesTransientIntoPersistent) {
+TEST(ElementPersistence, ACompletedSaveCopiesTransientIntoPersistent) {
     Instance in;
     auto& e = in.Add("P", vtFloat, Variant(1.5f));
     e.nTransientUnit = 1342;
     PropertyBag bag;
     EXPECT_TRUE(e.WriteToPropBag(bag, in.context));
+    // The bag alone stores nothing: its file may still fail.
+    EXPECT_TRUE(e.PersistentValue().isEmpty());
+    EXPECT_EQ(e.nPersistentUnit, 0);
+    EXPECT_FALSE(e.IsStored());
+    e.SaveCompleted();
     EXPECT_EQ(e.PersistentValue(), Variant(1.5f));
     EXPECT_EQ(e.nPersistentUnit, 1342);
+    EXPECT_TRUE(e.IsStored());
+    e.nTransientUnit = 1343;  // a unit of its own is a change too
+    EXPECT_FALSE(e.IsStored());
     EXPECT_EQ(*bag.Read("p.unit"), Variant(int16_t{1342}));
     EXPECT_EQ(*bag.Read("P.Flags"), Variant(int32_t{sfValid}));
 }

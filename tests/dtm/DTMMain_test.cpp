@@ -170,9 +170,18 @@ TEST(DTMMainPersistence, SavedInstanceLoadsIntoFreshObjectsWithTheSameData) {
     auto guiA = a.OpenGUI();
     guiA->changed.clear();
 
+    const Variant status = a.Element("~/DataStatus").TransientValue();
     ASSERT_TRUE(a.dtm->WriteProperties(bag));
+    // The instance counts as saved once the frame has kept the bag.
+    EXPECT_EQ(a.Element("~/DataStatus").TransientValue(), status);
+    EXPECT_EQ(guiA->ChangesOf("~/DataStatus"), 0u);
+    EXPECT_EQ(a.Ctx().Parameters().ModifiedState(), 1);
+    EXPECT_TRUE(a.Element("PHYS/TAG_DESC").PersistentValue().isEmpty());
+    a.dtm->SaveCompleted();
     EXPECT_EQ(a.Element("~/DataStatus").TransientValue().toLong(), 1);
     EXPECT_EQ(guiA->ChangesOf("~/DataStatus"), 1u);
+    EXPECT_EQ(a.Ctx().Parameters().ModifiedState(), 0);
+    EXPECT_EQ(a.Element("PHYS/TAG_DESC").PersistentValue(), Variant("Valve PV-101"));
     EXPECT_EQ(guiA->validations, 1);
     EXPECT_TRUE(bag.Contains("Archive.CheckCurveEnabled"));
     EXPECT_TRUE(bag.Contains("DeviceType.Name"));

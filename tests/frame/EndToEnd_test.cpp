@@ -156,6 +156,7 @@ TEST(EndToEndConnect, StartupReadsShowTheDeviceAndKeepTheProjectsValues) {
     b.Ctx().Parameters().ElementChanged(tag, "");
     PropertyBag saved;
     ASSERT_TRUE(b.Dtm().WriteProperties(saved));
+    b.Dtm().SaveCompleted();
     ASSERT_EQ(b.At("~/DataStatus").TransientValue().toLong(), edsDatabase);
     b.device->SetRecord(0, 18, Padded("FEED VALVE 7", 32));
     b.device->SetRecord(0, 28, Padded("99887766", 16));

@@ -3,6 +3,7 @@
 // a link, keeping its permissions), and its language.
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -70,7 +71,9 @@ class ProgramTest : public ::testing::Test {
     }
 
     // Runs the program in the folder with the arguments; the dictionaries come from 'xmlData'.
-    Result Run(const std::vector<std::string>& args, const std::string& xmlData = {}) {
+    // A file size limit (in bytes; 0 for none) holds for the files the program writes.
+    Result Run(const std::vector<std::string>& args, const std::string& xmlData = {},
+               rlim_t fileSizeLimit = 0) {
         const fs::path out = dir_ / ".stdout";
         const fs::path err = dir_ / ".stderr";
         const std::string dictionaries = xmlData.empty() ? xmlData_ : xmlData;
@@ -87,6 +90,10 @@ class ProgramTest : public ::testing::Test {
             ::dup2(e, STDERR_FILENO);
             ::dup2(in, STDIN_FILENO);
             ::setenv("KV6274PA_XMLDATA", dictionaries.c_str(), 1);
+            rlimit limit{};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = fileSizeLimit > 0 ? fileSizeLimit : limit.rlim_cur;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
             std::vector<char*> argv{const_cast<char*>(KV_FRAME_PROGRAM)};
             for (const std::string& a : args)
                 argv.push_back(const_cast<char*>(a.c_str()));
@@ -221,6 +228,15 @@ TEST_F(ProgramTest, SavedProjectKeepsItsPermissions) {
     fs::permissions(Project(), static_cast<fs::perms>(0640));
     ASSERT_EQ(Run({}).status, 0);
     EXPECT_EQ(ModeOf(Project()), 0640u);
+}
+
+// A save past the file size limit is refused and told; the program does not die of it.
+TEST_F(ProgramTest, ASaveBeyondTheFileSizeLimitIsRefusedAndTold) {
+    const Result r = Run({}, {}, 16 * 1024);
+    EXPECT_EQ(r.status, 5) << r.err;
+    EXPECT_NE(r.err.find("Cannot write kv6274pa-project.xml: File too large"), std::string::npos)
+        << r.err;
+    EXPECT_FALSE(fs::exists(Project()));
 }
 
 TEST_F(ProgramTest, NewProjectGetsThePermissionsTheCreationMaskAllows) {

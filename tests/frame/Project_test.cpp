@@ -1,6 +1,10 @@
 // The reference frame's project: instances created, saved into one project file and loaded by a
 // new frame; damaged project files refused whole, a damaged slave parameter set reported.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,10 +15,12 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/ConvStr.h"
 #include "core/DictionaryLookup.h"
+#include "core/clsDataElement.h"
 #include "dtm/DTMMain.h"
 #include "dtm/DTMState.h"
 #include "frame/FileWriting.h"
@@ -29,6 +35,7 @@
 #include "platform/runtime/IPrivateDataModel.h"
 #include "platform/runtime/IUserManager.h"
 #include "platform/runtime/ManualEventLoop.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempFolder.h"
 #include "value/DiagnosticLog.h"
 
@@ -36,6 +43,7 @@ namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::FileSizeLimit;
 using test_support::TempFolder;
 
 std::string ReadFile(const std::string& path) {
@@ -65,6 +73,7 @@ struct Frame {
             EXPECT_TRUE(log.Empty()) << instance->systemTag << ": " << log.Text();
         }
         EXPECT_TRUE(loop->Diagnostics().Empty()) << loop->Diagnostics().Text();
+        EXPECT_TRUE(frame.Diagnostics().Empty()) << frame.Diagnostics().Text();
     }
     IDTMContext& Ctx(const std::string& tag) { return *frame.Find(tag)->dtm->DTMContext(); }
     Variant Value(const std::string& tag, const std::string& path) {
@@ -181,6 +190,117 @@ TEST(FrameProject, ReadOnlyProjectFilesAreNeverReplaced) {
     EXPECT_EQ(fault->kind, WriteFault::kReadOnly);
 }
 
+// A persisted object of an instance that makes the project's save fail while the instance
+// writes its data.
+class FailingStep : public IPersistObject {
+  public:
+    enum Kind { kNone, kRefuse, kThrow, kLoseTheTemporaryFile };
+    Kind kind = kNone;
+    std::string folder;
+    bool InitNew() override { return true; }
+    bool Load(const IPropertyBag&) override { return true; }
+    bool Save(IPropertyBag&) override {
+        if (kind == kThrow)
+            throw std::runtime_error("no room for the text");
+        if (kind == kLoseTheTemporaryFile) {
+            // The rename of the written file over the project then finds nothing.
+            for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+                if (entry.path().filename().string().find(".tmp-") != std::string::npos)
+                    fs::remove(entry.path());
+            }
+        }
+        return kind != kRefuse;
+    }
+};
+
+// A save is whole or not at all: whichever step fails (the file's writes, as on a full disk; an
+// instance that refuses or throws; the rename of the written file), the file stays as it was and
+// so does every instance: modified, with its stored values and units and its data status. The
+// next save writes the edits.
+TEST(FrameProject, ASaveThatFailsAtAnyStepLeavesEveryInstanceAsItWas) {
+    struct Case {
+        const char* name;
+        FailingStep::Kind kind;
+        size_t instance;   // whose save holds the failing step
+        size_t sizeLimit;  // of the files written; 0 for none
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"the file's writes fail", FailingStep::kNone, 0, 4096, "File too large"},
+        {"the second instance refuses", FailingStep::kRefuse, 1, 0, "\"PV-102\" cannot save"},
+        {"the second instance throws", FailingStep::kThrow, 1, 0, "\"PV-102\" cannot save"},
+        {"the rename fails", FailingStep::kLoseTheTemporaryFile, 2, 0, "No such file"},
+    };
+    const std::string tags[] = {"PV-101", "PV-102", "PV-103"};
+    const std::string travel = "TRANS/1/Act/RATED_TRAVEL";
+    struct Kept {
+        int32_t modified;
+        Variant status;
+        Variant storedTag;
+        Variant storedTravel;
+        int16_t storedUnit;
+        bool operator==(const Kept&) const = default;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string path = folder.File("plant.kvproj");
+        Frame f;
+        std::string error;
+        for (const std::string& tag : tags)
+            ASSERT_NE(f.frame.AddInstance(tag, "KV6274PA", error), nullptr) << error;
+        const auto kept = [&](const std::string& tag) {
+            IParameters& parameters = f.Ctx(tag).Parameters();
+            const clsDataElement& t = AsDataElement(*parameters.Item(travel));
+            return Kept{parameters.ModifiedState(), f.Value(tag, "~/DataStatus"),
+                        parameters.Item("PHYS/TAG_DESC")->PersistentValue(), t.PersistentValue(),
+                        t.nPersistentUnit};
+        };
+        auto step = std::make_shared<FailingStep>();
+        step->folder = folder.path;
+        f.Ctx(tags[c.instance]).AddPersistObject(step, "FailingStep");
+        ASSERT_TRUE(f.frame.SaveProject(path, error)) << error;
+        const std::string before = ReadFile(path);
+        std::vector<Kept> edited;
+        for (const std::string& tag : tags) {
+            clsDataElement& t = AsDataElement(*f.Ctx(tag).Parameters().Item(travel));
+            t.SetTransientValue(Variant(25.0));
+            t.nTransientUnit = 1012;
+            f.SetValue(tag, "PHYS/TAG_DESC", Variant("Edited " + tag));
+            edited.push_back(kept(tag));
+            EXPECT_EQ(edited.back().modified, 1) << tag;
+        }
+
+        step->kind = c.kind;
+        {
+            std::optional<FileSizeLimit> limit;
+            if (c.sizeLimit > 0)
+                limit.emplace(c.sizeLimit);
+            EXPECT_FALSE(f.frame.SaveProject(path, error));
+        }
+        EXPECT_NE(error.find(path), std::string::npos) << error;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        EXPECT_EQ(ReadFile(path), before);
+        EXPECT_EQ(folder.Entries(), 1u);
+        for (size_t i = 0; i < std::size(tags); ++i)
+            EXPECT_TRUE(kept(tags[i]) == edited[i]) << tags[i];
+        f.Ctx(tags[c.instance]).Diagnostics().Clear();  // where the throw is recorded
+
+        step->kind = FailingStep::kNone;
+        ASSERT_TRUE(f.frame.SaveProject(path, error)) << error;
+        FrameProject saved;
+        ASSERT_TRUE(saved.Load(path, error)) << error;
+        ASSERT_EQ(saved.instances.size(), std::size(tags));
+        for (size_t i = 0; i < std::size(tags); ++i) {
+            SCOPED_TRACE(tags[i]);
+            const Variant edit("Edited " + tags[i]);
+            EXPECT_EQ(*saved.instances[i].bag.Find("PHYS/TAG_DESC"), edit);
+            EXPECT_EQ(saved.instances[i].bag.Find(travel + ".Unit")->toLong(), 1012);
+            EXPECT_TRUE(kept(tags[i]) == (Kept{0, Variant(uint8_t{1}), edit, Variant(25.0), 1012}));
+        }
+    }
+}
+
 TEST(FileWriting, LinksFoldersAndOtherFiles) {
     TempFolder folder;
     fs::create_directory(folder.File("sub"));
@@ -208,6 +328,22 @@ TEST(FileWriting, LinksFoldersAndOtherFiles) {
     ASSERT_TRUE(fileAsFolder.has_value());
     EXPECT_EQ(fileAsFolder->kind, WriteFault::kFolderMissing);
     EXPECT_FALSE(WriteFileInPlace(folder.File("loop-a"), "text", error));
+}
+
+TEST(FileWriting, ANewFileGetsWhatTheCreationMaskAllows) {
+    TempFolder folder;
+    const mode_t before = ::umask(0);
+    for (const mode_t mask : {0000, 0027, 0077, 0277}) {
+        ::umask(mask);
+        const std::string path = folder.File("new-" + std::to_string(mask) + ".xml");
+        std::string error;
+        ASSERT_TRUE(WriteFileInPlace(path, "text", error)) << error;
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0666u & ~mask) << std::oct << mask;
+        EXPECT_EQ(::umask(mask), mask);  // the write left the mask as it was
+    }
+    ::umask(before);
 }
 
 // A text made piece by piece reaches the file whole, or, when its making fails or throws, the
@@ -376,8 +512,20 @@ TEST(FrameProject, AFileReadsAsItsWholeText) {
         // A raw line break and "<" in an attribute's text, then a line like an instance's.
         insert(tag, "\n  <Instance systemTag=\"X\" deviceType=\"KV6274PA\">"),
         insert(good.rfind("</FrameProject>"), "  <Instance systemTag=\"PV-103\"/>\n"),
+        // Instances' lines where the parser sees none: in a processing instruction before the
+        // root, in an attribute's text of the root, in a second root.
+        "<?note " + good.substr(good.find('\n', good.find("<FrameProject"))) +
+            "?><FrameProject version=\"1\"/>",
+        "<FrameProject version=\"1\" note='" + good.substr(good.find('\n', good.find("<FrameP"))) +
+            "' />",
+        "<FrameProject version=\"1\"/>" + good.substr(good.find("<FrameProject")),
+        // Faults at the text's end: its last tag cut, a NUL (where the text ends for the parser).
+        good.substr(0, good.find("<Property") + 2),
+        good.substr(0, good.find("<Property") + 2) + '\0' + good,
+        good.substr(0, good.find("name=\"~/Tag\"") + 7),
     };
     for (const std::string& text : texts) {
+        SCOPED_TRACE(text.substr(0, 60));
         FrameProject whole;
         std::string wholeError;
         const bool wholeOk = whole.FromXml(text, wholeError);
@@ -393,6 +541,44 @@ TEST(FrameProject, AFileReadsAsItsWholeText) {
             EXPECT_EQ(read.instances[i].bag.ToXml(), whole.instances[i].bag.ToXml());
         }
     }
+}
+
+// A project that is no regular file is refused, naming it, at once: the open never waits, also
+// not for a pipe's writer with a sound or a damaged project.
+TEST(FrameProject, AFileThatIsNoRegularFileIsRefusedAtOnce) {
+    TempFolder folder;
+    const std::string good = ReadFile(SavedProject(folder));
+    std::string error;
+    for (const std::string& text : {good, good.substr(0, good.size() / 2)}) {
+        const std::string path = folder.File("pipe.kvproj");
+        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        // The writer waits for a reader, then writes the project whole.
+        std::thread writer([&] {
+            const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+            for (size_t done = 0; fd >= 0 && done < text.size();) {
+                const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+                if (n <= 0)
+                    break;
+                done += static_cast<size_t>(n);
+            }
+            ::close(fd);
+        });
+        FrameProject project;
+        EXPECT_FALSE(project.Load(path, error));
+        EXPECT_NE(error.find(path + ": it is no regular file"), std::string::npos) << error;
+        EXPECT_TRUE(project.instances.empty());
+        // The writer is let go.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        char buffer[4096];
+        while (fd >= 0 && ::read(fd, buffer, sizeof buffer) > 0) {
+        }
+        ::close(fd);
+        writer.join();
+        fs::remove(path);
+    }
+    FrameProject project;
+    EXPECT_FALSE(project.Load(folder.path, error));
+    EXPECT_NE(error.find(folder.path + ": it is no regular file"), std::string::npos) << error;
 }
 
 // A damaged slave parameter set that a project or a parameter document brings changes no

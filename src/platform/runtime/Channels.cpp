@@ -52,7 +52,6 @@ bool SaveChannels(IChannels& channels, IPropertyBag& bag, DiagnosticLog& log) {
                      [&] { return channel->WriteToPropBag(bag, channels.Context()); }) &&
              ok;
     }
-    channels.SetModified(0);
     return ok;
 }
 

@@ -42,9 +42,10 @@ class Channels : public IChannels {
     int32_t modified_ = 0;
 };
 
-// Every channel writes its property-bag entries (IPrivateChannel::WriteToPropBag); afterwards
-// the collection counts as unmodified. False when any channel failed; the others are still
-// written. An error of a channel is recorded in log.
+// Every channel writes its property-bag entries (IPrivateChannel::WriteToPropBag); the
+// collection counts as unmodified only once the save is completed (SaveCompleted of the data
+// set). False when any channel failed; the others are still written. An error of a channel is
+// recorded in log.
 bool SaveChannels(IChannels& channels, IPropertyBag& bag, DiagnosticLog& log);
 // Every channel reads its property-bag entries (IPrivateChannel::ReadFromPropBag); afterwards
 // the collection counts as unmodified. False when any channel failed; the others are still read.

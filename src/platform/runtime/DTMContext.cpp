@@ -249,12 +249,19 @@ bool DTMContext::WriteProperties(IPropertyBag& bag) {
     IParameters& parameters = Parameters();
     const char* const where = "DTMContext::WriteProperties";
     bool ok = Guarded(diagnostics_, where, false, [&] { return deviceType_->Save(bag); });
-    ok = Guarded(diagnostics_, where, false, [&] { return SaveDataSet(*this, bag, persist_); }) &&
+    unstored_.clear();
+    ok = Guarded(diagnostics_, where, false,
+                 [&] { return SaveDataSet(*this, bag, persist_, &unstored_); }) &&
          ok;
     ok = Guarded(diagnostics_, where, false,
                  [&] { return SaveChannels(parameters.Channels(), bag, diagnostics_); }) &&
          ok;
     return ok;
+}
+
+void DTMContext::SaveCompleted() {
+    DataSetSaveCompleted(Parameters(), unstored_);
+    UnstoredElements().swap(unstored_);
 }
 
 }  // namespace kv

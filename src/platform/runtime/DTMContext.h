@@ -18,6 +18,7 @@
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IOnlineParameterService.h"
 #include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrivateDataModel.h"
 #include "platform/runtime/IPrivateFunctions.h"
 #include "platform/runtime/IPrivateProcess.h"
@@ -93,8 +94,12 @@ class DTMContext : public IDTMContext, public std::enable_shared_from_this<DTMCo
     // before the model is built). False when any part failed; the others are still loaded.
     bool ReadProperties(const IPropertyBag& bag) override;
     // Saves the device type, every element, every channel and the registered objects. False
-    // when any part failed; the others are still written.
+    // when any part failed; the others are still written. Nothing counts as stored until
+    // SaveCompleted.
     bool WriteProperties(IPropertyBag& bag) override;
+    // The bag last written is kept: the data set takes what it holds as stored and counts as
+    // unmodified.
+    void SaveCompleted();
 
     IDeviceTypeInfo* DeviceType() override;
     void SetDeviceType(const IDeviceTypeInfo& deviceType) override;
@@ -142,6 +147,8 @@ class DTMContext : public IDTMContext, public std::enable_shared_from_this<DTMCo
     std::shared_ptr<IPrompt> prompt_;
     std::shared_ptr<IStateObject> state_;
     std::vector<std::pair<std::string, std::shared_ptr<IPersistObject>>> persist_;
+    // The elements that the last WriteProperties left for SaveCompleted.
+    std::vector<std::shared_ptr<IPrivateDataElement>> unstored_;
     std::weak_ptr<IFdtContainer> container_;
     std::shared_ptr<IDTMEvents> containerEvents_;
     std::shared_ptr<DeviceTypeInfo> deviceType_;

@@ -9,7 +9,8 @@
 
 namespace kv {
 
-bool SaveDataSet(IDTMContext& context, IPropertyBag& bag, const PersistObjectList& objects) {
+bool SaveDataSet(IDTMContext& context, IPropertyBag& bag, const PersistObjectList& objects,
+                 UnstoredElements* unstored) {
     IParameters& parameters = context.Parameters();
     DiagnosticLog& log = context.Diagnostics();
     bool ok = true;
@@ -18,6 +19,8 @@ bool SaveDataSet(IDTMContext& context, IPropertyBag& bag, const PersistObjectLis
         ok = Guarded(log, "IPrivateDataElement::WriteToPropBag", false,
                      [&] { return element->WriteToPropBag(bag, context); }) &&
              ok;
+        if (unstored != nullptr && !element->IsStored())
+            unstored->push_back(element);
     }
     ok = Guarded(log, "SaveDataSet", false,
                  [&] { return SaveChannels(parameters.Channels(), bag, log); }) &&
@@ -26,8 +29,14 @@ bool SaveDataSet(IDTMContext& context, IPropertyBag& bag, const PersistObjectLis
         const auto& object = named.second;
         ok = Guarded(log, "IPersistObject::Save", false, [&] { return object->Save(bag); }) && ok;
     }
-    parameters.SetModifiedState(0);
     return ok;
+}
+
+void DataSetSaveCompleted(IParameters& parameters, const UnstoredElements& unstored) {
+    for (const auto& element : unstored)
+        element->SaveCompleted();
+    parameters.Channels().SetModified(0);
+    parameters.SetModifiedState(0);
 }
 
 bool LoadDataSet(IDTMContext& context, const IPropertyBag& bag, const PersistObjectList& objects) {

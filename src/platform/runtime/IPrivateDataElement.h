@@ -78,7 +78,14 @@ class IPrivateDataElement {
 
     virtual bool InitNew() = 0;
     virtual bool ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) = 0;
+    // Writes the element's keys; the element's stored value stays until SaveCompleted.
     virtual bool WriteToPropBag(IPropertyBag& bag, IDTMContext& context) = 0;
+    // Whether the stored value and unit are the transient ones already, so that the end of a
+    // save has nothing to change.
+    virtual bool IsStored() const = 0;
+    // The bag last written is kept (the frame's file is in place): what it holds of the element
+    // becomes the element's stored value and unit.
+    virtual void SaveCompleted() = 0;
     // Takes the element's part of a parameter document's variable. A value that the rest of
     // the document may decide on (a value in another unit than the element's, whose unit may
     // follow a unit of the document; a range or value list that may follow other values) is

@@ -45,6 +45,7 @@
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "sim/SimulatedPositioner.h"
+#include "support/FileSizeLimit.h"
 #include "support/FrameInstanceFixture.h"
 #include "support/TempFolder.h"
 #include "ui/framework/NavigationMainLogic.h"
@@ -536,6 +537,25 @@ TEST(FrameWindowInstances, TheCloseQuestionNamesTheModifiedInstancesReadably) {
         f.answer = mbaNo;
         EXPECT_TRUE(f.window->close());
     }
+}
+
+// A save that fails (here its file's writes, as on a full disk) leaves the edit unsaved:
+// closing still asks.
+TEST(FrameWindowClose, AFailedSaveStillAsks) {
+    WindowFixture f;
+    IParameters& parameters = f.Ctx().Parameters();
+    IPrivateDataElement& tag = *parameters.Item("PHYS/TAG_DESC");
+    tag.SetTransientValue(Variant("FV-7"));
+    parameters.ElementChanged(tag, "");
+    {
+        const test_support::FileSizeLimit full(1024);
+        EXPECT_FALSE(f.window->Save());
+    }
+    EXPECT_FALSE(fs::exists(f.temp.File("project.xml")));
+    f.answer = mbaNo;
+    EXPECT_TRUE(f.window->close());
+    ASSERT_EQ(f.questions.size(), 1U);
+    EXPECT_EQ(f.questions[0].second, mbsYesNoCancelQuestion);
 }
 
 // The machine's settings allow the station address to be edited while the object lives.

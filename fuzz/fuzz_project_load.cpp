@@ -1,0 +1,89 @@
+// A project file of any content, opened from its file: FrameProject::Load, which reads a file
+// in parts where it can, takes exactly what FromXml takes from the same text (the same
+// instances with the same bags), or refuses it, naming the file, for the fault FromXml names.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "frame/FrameProject.h"
+#include "value/DiagnosticLog.h"
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& what, const std::string& text) {
+    std::fprintf(stderr, "%s\n--- text (%zu characters) ---\n%s\n", what.c_str(), text.size(),
+                 text.c_str());
+    std::abort();
+}
+
+// The file every input is written to, in a folder of the run's own that goes with it.
+const std::string& ProjectPath() {
+    static const std::string path = [] {
+        std::string folder = (std::filesystem::temp_directory_path() / "kvfuzzloadXXXXXX").string();
+        if (mkdtemp(folder.data()) == nullptr) {
+            std::perror("mkdtemp");
+            std::abort();
+        }
+        static const std::string removed = folder;
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(removed, ec);
+        });
+        return folder + "/project.kvproj";
+    }();
+    return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace kv;
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::string& path = ProjectPath();
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        if (!out)
+            Fail("the input cannot be written to " + path, text);
+    }
+    FrameProject whole;
+    std::string wholeError;
+    const bool parsed = whole.FromXml(text, wholeError);
+    FrameProject read;
+    std::string error;
+    DiagnosticLog log;
+    const bool loaded = read.Load(path, error, {}, &log);
+    if (!log.Empty())
+        Fail("the file was read whole for want of memory or threads: " + log.Text(), text);
+    if (loaded != parsed) {
+        Fail(std::string(loaded ? "the file loads, its text does not parse: "
+                                : "the text parses, the file does not load: ") +
+                 (loaded ? wholeError : error),
+             text);
+    }
+    if (!loaded) {
+        if (error.find(path) == std::string::npos || error.find(wholeError) == std::string::npos)
+            Fail("the refusal \"" + error + "\" is not that of the text: " + wholeError, text);
+        if (!read.instances.empty())
+            Fail("a refused file left instances behind", text);
+        return 0;
+    }
+    if (read.instances.size() != whole.instances.size())
+        Fail("the file gives " + std::to_string(read.instances.size()) + " instances, its text " +
+                 std::to_string(whole.instances.size()),
+             text);
+    for (size_t i = 0; i < whole.instances.size(); ++i) {
+        const ProjectInstance& a = read.instances[i];
+        const ProjectInstance& b = whole.instances[i];
+        if (a.systemTag != b.systemTag || a.deviceType != b.deviceType ||
+            a.bag.ToXml() != b.bag.ToXml())
+            Fail("instance " + std::to_string(i + 1) + " of the file differs from its text's",
+                 text);
+    }
+    return 0;
+}
