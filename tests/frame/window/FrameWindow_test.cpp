@@ -158,6 +158,12 @@ struct WindowFixture {
         }
         return nullptr;
     }
+    // Opens the function "Parameters" and shows its bus address page; nullptr when it does
+    // not show.
+    QWidget* OpenAddressPage() {
+        auto* main = dynamic_cast<ctlNavigationMain*>(window->OpenFunction(1));
+        return main ? ShowPage(main->NavigationControl(), "KV6274PA.ctlAddress") : nullptr;
+    }
     size_t Count(const std::string& kind) { return instance->container->Count(kind); }
 };
 
@@ -589,9 +595,7 @@ TEST(FrameWindowClose, AnAddressTypedButNotSetAsksOnceBeforeAnythingCloses) {
         const AddressEnabled enabled;
         WindowFixture f;
         RegisterParameterPages(f.registry);
-        auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(1));
-        ASSERT_NE(main, nullptr);
-        QWidget* page = f.ShowPage(main->NavigationControl(), "KV6274PA.ctlAddress");
+        QWidget* page = f.OpenAddressPage();
         ASSERT_NE(page, nullptr);
         auto* row = page->findChild<ctlParameter*>();
         ASSERT_NE(row, nullptr);
@@ -633,9 +637,7 @@ TEST(FrameWindowClose, ATabThatDropsInputOnClosingAsksFirst) {
     EXPECT_TRUE(f.window->CloseTab(0));
     EXPECT_TRUE(f.questions.empty());
 
-    auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(1));
-    ASSERT_NE(main, nullptr);
-    QWidget* page = f.ShowPage(main->NavigationControl(), "KV6274PA.ctlAddress");
+    QWidget* page = f.OpenAddressPage();
     ASSERT_NE(page, nullptr);
     auto* row = page->findChild<ctlParameter*>();
     ASSERT_NE(row, nullptr);
@@ -782,9 +784,7 @@ TEST(FrameWindow, TheGermanWindowSpeaksGermanInTheDTMsTerms) {
     EXPECT_EQ(f.window->StatusText().toStdString(),
               "Mit dem simulierten Stellungsregler verbunden.");
 
-    auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(1));
-    ASSERT_NE(main, nullptr);
-    QWidget* page = f.ShowPage(main->NavigationControl(), "KV6274PA.ctlAddress");
+    QWidget* page = f.OpenAddressPage();
     ASSERT_NE(page, nullptr);
     auto* row = page->findChild<ctlParameter*>();
     auto* set = page->findChild<QPushButton*>();
