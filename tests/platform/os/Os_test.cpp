@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -175,6 +176,13 @@ TEST(OsConfigFile, ReadsTheFileNamedByTheEnvironment) {
         ASSERT_TRUE(values.has_value());
         ASSERT_EQ(values->size(), 1u);
         EXPECT_EQ((*values)[0].data, "1");
+        // Every read follows the file, even a change of the same size at once.
+        std::ofstream(file) << "# machine settings of the DTM\n"
+                               "DPAddressEnable = 2\n";
+        const auto changed = ReadConfigKey(kHklm, kKey);
+        ASSERT_TRUE(changed.has_value());
+        ASSERT_EQ(changed->size(), 1u);
+        EXPECT_EQ((*changed)[0].data, "2");
     }
     {
         ScopedEnv env("KV6274PA_CONFIG", (dir / "missing.conf").c_str());
@@ -182,6 +190,13 @@ TEST(OsConfigFile, ReadsTheFileNamedByTheEnvironment) {
     }
     {
         ScopedEnv env("KV6274PA_CONFIG", dir.c_str());  // a folder, not a file
+        EXPECT_FALSE(ReadConfigKey(kHklm, kKey).has_value());
+    }
+    {
+        // A pipe without a writer is refused, not waited for.
+        const std::filesystem::path pipe = dir / "pipe.conf";
+        ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+        ScopedEnv env("KV6274PA_CONFIG", pipe.c_str());
         EXPECT_FALSE(ReadConfigKey(kHklm, kKey).has_value());
     }
     std::filesystem::remove_all(dir);

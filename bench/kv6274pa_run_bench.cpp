@@ -1,0 +1,205 @@
+// The performance figures of a plant's run of the program kv6274pa-frame, end to end, and their
+// targets: the built program, started as a user starts it, opens a project of 1,000 instances
+// (the instance of a fresh demonstration project repeated under tags of their own), connects
+// the first one to the simulated positioner, uploads it, saves the project and writes the
+// parameter document, and ends. The run's time is that of the whole process, from its start to
+// its end; its memory is the peak of its resident memory. The settings file is there (the
+// station address may be edited), as on a machine that has it.
+// After the benchmark ran, a table sets every figure beside its target.
+
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "frame/FrameProject.h"
+
+#include "BenchSummary.h"
+
+#ifndef KV_FRAME_PROGRAM
+#error "KV_FRAME_PROGRAM names the built program"
+#endif
+
+namespace kv::bench {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kPlant = 1000;
+constexpr int kRuns = 5;  // runs of the program that the figures are taken from
+
+void Require(bool ok, const std::string& what) {
+    if (!ok)
+        throw std::runtime_error(what);
+}
+
+// A folder of the program's own, removed at its end.
+class Folder {
+  public:
+    Folder() {
+        std::string pattern = (fs::temp_directory_path() / "kvrunbenchXXXXXX").string();
+        Require(mkdtemp(pattern.data()) != nullptr, "no temporary folder");
+        path_ = pattern;
+    }
+    ~Folder() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+  private:
+    fs::path path_;
+};
+
+const Folder& Temp() {
+    static Folder folder;
+    return folder;
+}
+
+// What a run of the program took.
+struct Run {
+    double seconds = 0;     // from its start to its end
+    double cpuSeconds = 0;  // user and system time
+    double peakKb = 0;      // the peak of its resident memory
+};
+
+// Runs the built program with the arguments, its output to files of the folder and no input;
+// throws when it does not end with status 0.
+Run RunProgram(const std::vector<std::string>& args) {
+    const std::string out = Temp().File("stdout");
+    const std::string err = Temp().File("stderr");
+    std::vector<char*> argv{const_cast<char*>(KV_FRAME_PROGRAM)};
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int in = ::open("/dev/null", O_RDONLY);
+        if (o < 0 || e < 0 || in < 0)
+            ::_exit(127);
+        ::dup2(o, STDOUT_FILENO);
+        ::dup2(e, STDERR_FILENO);
+        ::dup2(in, STDIN_FILENO);
+        ::execv(KV_FRAME_PROGRAM, argv.data());
+        ::_exit(127);
+    }
+    Require(pid > 0, "the program cannot be started");
+    int status = 0;
+    rusage usage{};
+    Require(::wait4(pid, &status, 0, &usage) == pid, "the program's end is not known");
+    Run run;
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    run.peakKb = static_cast<double>(usage.ru_maxrss);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::ifstream in(err);
+        std::ostringstream text;
+        text << in.rdbuf();
+        throw std::runtime_error("the program failed: " + text.str());
+    }
+    return run;
+}
+
+// The plant's project file: the program's first run in an empty folder creates the
+// demonstration project (one instance, uploaded); its instance is then written 1,000 times
+// under the tags PV-0001, PV-0002, ... A part at a time, so that this process stays small
+// beside the program it measures.
+const std::string& PlantProject() {
+    static const std::string path = [] {
+        const std::string demo = Temp().File("demo.xml");
+        RunProgram({"--project", demo});
+        FrameProject project;
+        std::string error;
+        Require(project.Load(demo, error), error);
+        Require(project.instances.size() == 1, "the demonstration's project is not one instance");
+        const ProjectInstance& instance = project.instances.front();
+        const std::string plant = Temp().File("plant.xml");
+        std::ofstream file(plant, std::ios::binary);
+        const TextSink write = [&](std::string_view piece) {
+            file.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+            return static_cast<bool>(file);
+        };
+        ProjectWriter writer;
+        for (int n = 1; n <= kPlant; ++n) {
+            char tag[16];
+            std::snprintf(tag, sizeof tag, "PV-%04d", n);
+            writer.Add(tag, instance.deviceType, instance.bag);
+            Require(writer.WriteOut(write), "the plant's project cannot be written");
+        }
+        Require(write(writer.Finish()) && file.flush(), "the plant's project cannot be written");
+        return plant;
+    }();
+    return path;
+}
+
+// The peak of this process's resident memory in KB.
+double OwnPeakKb() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss);
+}
+
+// The plant's run, each time on the same project file: the program opens it, connects and
+// uploads its first instance, saves the project over it and writes the parameter document.
+// The figures are the process's own: its time is the benchmark's, its peak of resident memory
+// ("peak_kb", the largest of the runs) and its CPU time ("cpu_s") are counters. A child's peak
+// starts from the size of the process that starts it, so it holds only where this process
+// stayed smaller ("own_peak_kb").
+void BM_PlantRun(benchmark::State& state) {
+    const std::string master = PlantProject();
+    const std::string project = Temp().File("run.xml");
+    double peakKb = 0;
+    double cpuSeconds = 0;
+    for (auto _ : state) {
+        fs::copy_file(master, project, fs::copy_options::overwrite_existing);
+        const Run run = RunProgram({"--project", project});
+        state.SetIterationTime(run.seconds);
+        peakKb = std::max(peakKb, run.peakKb);
+        cpuSeconds += run.cpuSeconds;
+    }
+    state.counters["peak_kb"] = peakKb;
+    state.counters["cpu_s"] = cpuSeconds / static_cast<double>(state.iterations());
+    state.counters["own_peak_kb"] = OwnPeakKb();
+}
+BENCHMARK(BM_PlantRun)->UseManualTime()->Iterations(kRuns)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kv::bench
+
+int main(int argc, char** argv) {
+    using namespace kv::bench;
+    // The machine's settings file: the station address may be edited.
+    const std::string settings = Temp().File("registry.conf");
+    std::ofstream(settings) << "DPAddressEnable=1\n";
+    ::setenv("KV6274PA_CONFIG", settings.c_str(), 1);
+    return BenchMain(argc, argv, [](Summary& summary) {
+        const std::string run = "BM_PlantRun/iterations:" + std::to_string(kRuns) + "/manual_time";
+        summary.Time(run, "plant run: open 1000 instances, upload one, save, document", 1000, Ms);
+        if (const Result* r = summary.Find(run)) {
+            const double peak = r->counters.at("peak_kb");
+            summary.Add("  the same, CPU time (user and system)", r->counters.at("cpu_s") * 1e3,
+                        "ms", -1);
+            if (peak > r->counters.at("own_peak_kb"))
+                summary.Add("  the same, peak resident memory", peak / 1024.0, "MB", 300);
+            else
+                std::printf("\nThe benchmark outgrew the program: no figure of its memory.\n");
+        }
+        return ReportMisses(summary);
+    });
+}
