@@ -193,6 +193,35 @@ void RunOnThreads(size_t count, Work work) {
         std::rethrow_exception(fault);
 }
 
+// A problem of an instance's property bag in words.
+std::string BagProblemText(const BagProblem& problem) {
+    if (problem.kind == BagProblem::kNotXml)
+        return "not an XML document at offset " + std::to_string(problem.position);
+    if (problem.kind == BagProblem::kNoBag)
+        return "no PropertyBag element";
+    std::string where = "property " + std::to_string(problem.position);
+    if (!problem.name.empty())
+        where += " \"" + problem.name + "\"";
+    switch (problem.kind) {
+        case BagProblem::kUnknownElement:
+            return where + ": unknown element " + problem.detail;
+        case BagProblem::kNoName:
+            return where + ": no name";
+        case BagProblem::kUnknownType:
+            return where + ": unknown type \"" + problem.detail + "\"";
+        case BagProblem::kNoValue:
+            return where + ": no value";
+        case BagProblem::kBadLowerBound:
+            return where + ": bad lbound";
+        case BagProblem::kNoHexText:
+            return where + ": value is no hex text";
+        case BagProblem::kRepeatedName:
+            return where + ": repeated name, the first one is kept";
+        default:
+            return where + ": value does not read as its type";
+    }
+}
+
 // An element of the project's root as the checks need it, with its instance's bag converted, so
 // that the parsed text need not be kept while the checks run.
 struct RootElement {
@@ -225,10 +254,11 @@ void Describe(pugi::xml_node node, RootElement& element) noexcept {
         element.hasBag = static_cast<bool>(bagNode);
         if (!bagNode)
             return;
-        std::vector<std::string> problems;
+        std::vector<BagProblem> problems;
         if (!element.bag.LoadXml(bagNode, &problems) || !problems.empty()) {
-            element.bagFault = "instance \"" + element.systemTag + "\": " +
-                               (problems.empty() ? "the property bag does not read" : problems[0]);
+            element.bagFault =
+                "instance \"" + element.systemTag + "\": " +
+                (problems.empty() ? "the property bag does not read" : BagProblemText(problems[0]));
             if (problems.size() > 1)
                 element.bagFault += " (and " + std::to_string(problems.size() - 1) + " more)";
         }
