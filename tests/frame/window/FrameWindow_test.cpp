@@ -109,7 +109,7 @@ struct WindowFixture {
     explicit WindowFixture(int instances = 1) {
         instance = &test_support::AddFrameInstance(frame);
         for (int i = 2; i <= instances; ++i) {
-            std::string error;
+            FrameFault error;
             EXPECT_NE(frame.AddInstance("PV-" + std::to_string(100 + i), "KV6274PA", error),
                       nullptr)
                 << error;
@@ -692,7 +692,7 @@ TEST(FrameWindowClose, WatchingTheDeviceAndTheCycleIntervalAskNothingAndSaveKeep
 
     // The project holds the interval of the Save.
     ReferenceFrame loaded(f.loop, f.prompt);
-    std::string error;
+    FrameFault error;
     ASSERT_TRUE(loaded.LoadProject(f.temp.File("project.xml"), error)) << error;
     const IPrivateDataElement* interval =
         loaded.Instances().front()->dtm->DTMContext()->Parameters().Item("~/CycleInterval");
@@ -743,7 +743,7 @@ TEST(FrameWindow, TheTagBesideTheInstanceFollowsAnEditAndAnUploadNotAConnect) {
     ASSERT_TRUE(f.window->Save());
     {
         ReferenceFrame loaded(f.loop, f.prompt);
-        std::string error;
+        FrameFault error;
         ASSERT_TRUE(loaded.LoadProject(f.temp.File("project.xml"), error)) << error;
         IParameters& saved = loaded.Instances().front()->dtm->DTMContext()->Parameters();
         EXPECT_EQ(saved.Item("PHYS/TAG_DESC")->TransientValue().toString(), "FV-8");
