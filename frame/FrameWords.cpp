@@ -14,6 +14,9 @@ namespace kv {
 
 namespace {
 
+static_assert(std::size(FrameWords{}.parseFaults) == pugi::status_no_document_element + 1,
+              "a parse fault's words for every status of the parser");
+
 const FrameWords kEnglish = {
     .title = "KV6274PA reference frame",
     .connect = "Connect",
@@ -101,6 +104,8 @@ const FrameWords kEnglish = {
     .dictionaryFileMissing = "the dictionary file %1 is missing.",
     .dictionaryFileUnreadable = "the dictionary file %1 cannot be read (%2).",
     .dictionaryFileDamaged = "the dictionary file %1 is damaged: %2.",
+    .dictionaryNotWellFormed = "%1 in line %2",
+    .notADictionary = "the root element is not DTMDictionary",
     .dictionaryHint =
         "The program stops before it connects: the DTM needs its dictionaries "
         "(KV6274PA_XMLDATA names their folder).",
@@ -154,6 +159,17 @@ const FrameWords kEnglish = {
                     "%1: no value", "%1: bad lbound", "%1: value is no hex text",
                     "%1: value does not read as its type",
                     "%1: repeated name, the first one is kept"},
+    // The parser's own descriptions.
+    .parseFaults = {"No error", "File was not found", "Error reading from file/stream",
+                    "Could not allocate memory", "Internal error occurred",
+                    "Could not determine tag type",
+                    "Error parsing document declaration/processing instruction",
+                    "Error parsing comment", "Error parsing CDATA section",
+                    "Error parsing document type declaration", "Error parsing PCDATA section",
+                    "Error parsing start element tag", "Error parsing element attribute",
+                    "Error parsing end element tag", "Start-end tags mismatch",
+                    "Unable to append nodes: root is not an element or document",
+                    "No document element found"},
     .noTagGiven = "an instance needs a system tag",
     .tagTaken = "the project already holds an instance \"%1\"",
     .noDtm = "the device type \"%1\" has no DTM in this frame",
@@ -164,6 +180,13 @@ const FrameWords kEnglish = {
         "Cannot save the project %1: the DTM of \"%2\" cannot save its data. The file was not "
         "changed.",
     .notSaved = "Cannot save the project %1: %2",
+    // The system's own texts.
+    .noSpace = "No space left on device",
+    .fileTooLarge = "File too large",
+    .permissionDenied = "Permission denied",
+    .readOnlyFileSystem = "Read-only file system",
+    .noSuchFile = "No such file or directory",
+    .notAFolder = "Not a directory",
 };
 
 const FrameWords kGerman = {
@@ -254,6 +277,8 @@ const FrameWords kGerman = {
     .dictionaryFileMissing = "die Wörterbuchdatei %1 fehlt.",
     .dictionaryFileUnreadable = "die Wörterbuchdatei %1 ist nicht lesbar (%2).",
     .dictionaryFileDamaged = "die Wörterbuchdatei %1 ist beschädigt: %2.",
+    .dictionaryNotWellFormed = "%1 in Zeile %2",
+    .notADictionary = "das Wurzelelement ist nicht DTMDictionary",
     .dictionaryHint =
         "Das Programm endet vor dem Verbinden: Der DTM braucht seine Wörterbücher "
         "(KV6274PA_XMLDATA nennt ihren Ordner).",
@@ -314,6 +339,17 @@ const FrameWords kGerman = {
                     "%1: kein Wert", "%1: ungültige Untergrenze (lbound)",
                     "%1: Wert ist kein Hexadezimaltext", "%1: Wert passt nicht zu seinem Typ",
                     "%1: Name wiederholt, der erste gilt"},
+    .parseFaults = {"kein Fehler", "Datei nicht gefunden",
+                    "Fehler beim Lesen der Datei oder des Datenstroms", "zu wenig Speicher",
+                    "interner Fehler", "Art eines Tags nicht erkennbar",
+                    "fehlerhafte XML-Deklaration oder Verarbeitungsanweisung",
+                    "fehlerhafter Kommentar", "fehlerhafter CDATA-Abschnitt",
+                    "fehlerhafte Dokumenttyp-Deklaration", "fehlerhafter Zeichentext",
+                    "fehlerhaftes Start-Tag", "fehlerhaftes Attribut", "fehlerhaftes End-Tag",
+                    "Start- und End-Tag passen nicht zusammen",
+                    "Knoten können nicht angefügt werden: Die Wurzel ist weder Element noch "
+                    "Dokument",
+                    "kein Dokumentelement"},
     .noTagGiven = "Eine Instanz braucht ein Systemkennzeichen",
     .tagTaken = "Das Projekt enthält bereits eine Instanz „%1“",
     .noDtm = "Für den Gerätetyp „%1“ hat diese Rahmenapplikation keinen DTM",
@@ -324,6 +360,12 @@ const FrameWords kGerman = {
         "Das Projekt %1 kann nicht gespeichert werden: Der DTM von „%2“ kann seine "
         "Daten nicht speichern. Die Datei wurde nicht geändert.",
     .notSaved = "Das Projekt %1 kann nicht gespeichert werden: %2",
+    .noSpace = "Auf dem Datenträger ist kein Platz mehr",
+    .fileTooLarge = "Die Datei ist zu groß",
+    .permissionDenied = "Keine Berechtigung",
+    .readOnlyFileSystem = "Das Dateisystem ist schreibgeschützt",
+    .noSuchFile = "Die Datei oder der Ordner existiert nicht",
+    .notAFolder = "Kein Ordner",
 };
 
 }  // namespace
@@ -353,25 +395,38 @@ std::string AsSentence(std::string text) {
     return text;
 }
 
+std::string DescribeSystemError(int error, const FrameWords& words) {
+    switch (error) {
+        case ENOSPC:
+            return words.noSpace;
+        case EFBIG:
+            return words.fileTooLarge;
+        case EACCES:
+            return words.permissionDenied;
+        case EROFS:
+            return words.readOnlyFileSystem;
+        case ENOENT:
+            return words.noSuchFile;
+        case ENOTDIR:
+            return words.notAFolder;
+        default:
+            return std::strerror(error);
+    }
+}
+
+std::string DescribeParseFault(int status, const FrameWords& words) {
+    return status >= 0 && static_cast<size_t>(status) < std::size(words.parseFaults)
+               ? words.parseFaults[status]
+               : std::to_string(status);
+}
+
 namespace {
-
-// The system's text of an error number.
-std::string DescribeSystemError(int error) {
-    return std::strerror(error);
-}
-
-// The parser's text of its status.
-std::string DescribeParseFault(int status) {
-    pugi::xml_parse_result parsed;
-    parsed.status = static_cast<pugi::xml_parse_status>(status);
-    return parsed.description();
-}
 
 std::string DescribeBagProblem(const BagProblem& problem, const FrameWords& words) {
     const char* const text = words.bagProblems[problem.kind];
     switch (problem.kind) {
         case BagProblem::kNotXml:
-            return WithArguments(text, DescribeParseFault(problem.status),
+            return WithArguments(text, DescribeParseFault(problem.status, words),
                                  std::to_string(problem.position));
         case BagProblem::kNoBag:
             return text;
@@ -398,7 +453,7 @@ std::string DescribeDamage(const FrameFault& fault, const FrameWords& words) {
     const std::string& tag = fault.tag;
     switch (fault.kind) {
         case FrameFault::kNotWellFormed:
-            return WithArguments(words.notWellFormed, DescribeParseFault(fault.error),
+            return WithArguments(words.notWellFormed, DescribeParseFault(fault.error, words),
                                  std::to_string(fault.position), std::to_string(fault.column));
         case FrameFault::kNoProject:
             return WithArguments(words.noProject, fault.name, FrameProject::kRootName);
@@ -459,17 +514,20 @@ std::string Describe(const FrameFault& fault, const FrameWords& words) {
         case FrameFault::kReadOnly:
             return WithArguments(words.readOnly, path);
         case FrameFault::kNoTemporaryFile:
-            return WithArguments(words.noTemporaryFile, path, DescribeSystemError(fault.error));
+            return WithArguments(words.noTemporaryFile, path,
+                                 DescribeSystemError(fault.error, words));
         case FrameFault::kWriteFailed:
-            return WithArguments(words.cannotWrite, path, DescribeSystemError(fault.error));
+            return WithArguments(words.cannotWrite, path, DescribeSystemError(fault.error, words));
         case FrameFault::kNotWritten:
             return WithArguments(words.notWritten, path);
         case FrameFault::kNoRegularFile:
             return WithArguments(words.noRegularFile, path);
         case FrameFault::kCannotOpen:
-            return WithArguments(words.cannotOpenProject, path, DescribeSystemError(fault.error));
+            return WithArguments(words.cannotOpenProject, path,
+                                 DescribeSystemError(fault.error, words));
         case FrameFault::kCannotRead:
-            return WithArguments(words.cannotReadProject, path, DescribeSystemError(fault.error));
+            return WithArguments(words.cannotReadProject, path,
+                                 DescribeSystemError(fault.error, words));
         case FrameFault::kInstanceNotSaved:
             return WithArguments(words.instanceNotSaved, path, fault.tag);
         case FrameFault::kNotSaved:

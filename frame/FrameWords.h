@@ -115,6 +115,9 @@ struct FrameWords {
     const char* dictionaryFileMissing;
     const char* dictionaryFileUnreadable;
     const char* dictionaryFileDamaged;
+    // Why a dictionary file is damaged (%1 the parser's reason, %2 the line).
+    const char* dictionaryNotWellFormed;
+    const char* notADictionary;
     const char* dictionaryHint;
     const char* folderMissing;
     const char* folderNotWritable;
@@ -161,10 +164,12 @@ struct FrameWords {
     const char* moreBagFaults;
     const char* storedDataRefused;
     // Why an instance's property bag does not read, by BagProblem::Kind (%1 the property, named
-    // by property or namedProperty).
+    // by property or namedProperty); and why the parser refuses a text, by its status
+    // (pugi::xml_parse_status).
     const char* property;
     const char* namedProperty;
     const char* bagProblems[BagProblem::kRepeatedName + 1];
+    const char* parseFaults[17];
     // An instance that cannot be set up (%1 its system tag).
     const char* noTagGiven;
     const char* tagTaken;
@@ -175,6 +180,13 @@ struct FrameWords {
     // A project that cannot be saved (%1 its file).
     const char* instanceNotSaved;
     const char* notSaved;
+    // The reasons of the system (errno) that a user meets; the system's own text tells the rest.
+    const char* noSpace;
+    const char* fileTooLarge;
+    const char* permissionDenied;
+    const char* readOnlyFileSystem;
+    const char* noSuchFile;
+    const char* notAFolder;
 };
 
 // The words of a language id: German for German, English for every other language.
@@ -187,5 +199,9 @@ std::string WithArguments(const char* words, const std::string& a1, const std::s
 std::string AsSentence(std::string text);
 // The fault as a sentence in the words given.
 std::string Describe(const FrameFault& fault, const FrameWords& words);
+// The system's error number (errno) in the words given.
+std::string DescribeSystemError(int error, const FrameWords& words);
+// Why the XML parser refuses a text (its pugi::xml_parse_status) in the words given.
+std::string DescribeParseFault(int status, const FrameWords& words);
 
 }  // namespace kv

@@ -29,9 +29,16 @@ std::string Describe(const DictionaryFault& fault, const FrameWords& words) {
         case DictionaryFault::kFileMissing:
             return WithArguments(words.dictionaryFileMissing, fault.path);
         case DictionaryFault::kFileUnreadable:
-            return WithArguments(words.dictionaryFileUnreadable, fault.path, fault.detail);
+            return WithArguments(
+                words.dictionaryFileUnreadable, fault.path,
+                fault.error != 0 ? DescribeSystemError(fault.error, words) : fault.detail);
         case DictionaryFault::kFileDamaged:
-            return WithArguments(words.dictionaryFileDamaged, fault.path, fault.detail);
+            return WithArguments(words.dictionaryFileDamaged, fault.path,
+                                 fault.status != 0
+                                     ? WithArguments(words.dictionaryNotWellFormed,
+                                                     DescribeParseFault(fault.status, words),
+                                                     std::to_string(fault.line))
+                                     : words.notADictionary);
     }
     return fault.message;
 }

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <pugixml.hpp>
 #include <string>
 #include <vector>
 
@@ -178,6 +179,24 @@ TEST(FrameWords, EveryFaultIsToldAsSentencesThatNameWhatItIsAbout) {
         const FrameFault fault{.kind = F::kBagFault, .tag = "T", .bag = problem};
         EXPECT_EQ(Describe(fault, english), "Instance \"T\": " + std::string(text) + ".");
         EXPECT_NE(Describe(fault, german), Describe(fault, english));
+    }
+}
+
+// The system's reasons that a user meets are told in the words of both languages (in English the
+// system's own), the others as the system tells them; the parser's reasons are told in both.
+TEST(FrameWords, TheReasonsOfTheSystemAndTheParserAreToldInBothLanguages) {
+    const FrameWords& english = FrameWordsOf(langEnglish);
+    const FrameWords& german = FrameWordsOf(langGerman);
+    for (const int error : {ENOSPC, EFBIG, EACCES, EROFS, ENOENT, ENOTDIR}) {
+        EXPECT_EQ(DescribeSystemError(error, english), std::strerror(error));
+        EXPECT_NE(DescribeSystemError(error, german), std::strerror(error));
+    }
+    EXPECT_EQ(DescribeSystemError(EIO, german), std::strerror(EIO));
+    for (int status = pugi::status_ok; status <= pugi::status_no_document_element; ++status) {
+        pugi::xml_parse_result parsed;
+        parsed.status = static_cast<pugi::xml_parse_status>(status);
+        EXPECT_STREQ(english.parseFaults[status], parsed.description());
+        EXPECT_STRNE(german.parseFaults[status], parsed.description());
     }
 }
 

@@ -158,6 +158,13 @@ TEST_F(ProgramTest, MissingOrDamagedDictionariesStopTheProgramBeforeItConnects) 
          "DTMDictionary_9.xml",
          "<html/>",
          "DTMDictionary_9.xml"},
+        {"not well-formed, told in German",
+         copy.string(),
+         {"--language", "de"},
+         "DTMDictionary_9_units.xml",
+         "<DTMDictionary>\n<units>",
+         "DTMDictionary_9_units.xml ist beschädigt: Start- und End-Tag passen nicht zusammen in "
+         "Zeile 2."},
         {"damaged file of the other language",
          copy.string(),
          {},
@@ -294,7 +301,8 @@ TEST_F(ProgramTest, MessagesFollowTheChosenLanguage) {
     // A save past the file size limit and a damaged project, in German.
     const Result full = Run({"--language", "de"}, {}, 16 * 1024);
     EXPECT_EQ(full.status, 5);
-    EXPECT_NE(full.err.find("kv6274pa-project.xml kann nicht geschrieben werden: "),
+    EXPECT_NE(full.err.find(
+                  "kv6274pa-project.xml kann nicht geschrieben werden: Die Datei ist zu groß.\n"),
               std::string::npos)
         << full.err;
     CreateProject();

@@ -770,8 +770,9 @@ TEST(FrameWindow, TheTagBesideTheInstanceFollowsAnEditAndAnUploadNotAConnect) {
     EXPECT_TRUE(f.window->close());
 }
 
-// The German window: its own texts are German sentences, a project that became read-only is
-// refused in German, and a status text names the address with the row's term.
+// The German window: its own texts are German sentences, a project that became read-only or
+// cannot be written whole is refused in German, and a status text names the address with the
+// row's term.
 TEST(FrameWindow, TheGermanWindowSpeaksGermanInTheDTMsTerms) {
     const AddressEnabled enabled;
     WindowFixture f;
@@ -804,6 +805,14 @@ TEST(FrameWindow, TheGermanWindowSpeaksGermanInTheDTMsTerms) {
               "Das Projekt wurde nicht gespeichert: " + project +
                   " ist schreibgeschützt; die Datei blieb unverändert.");
     fs::permissions(project, fs::perms::owner_read | fs::perms::owner_write);
+    // A full disk, as the system tells it, in German too.
+    {
+        const test_support::FileSizeLimit full(1024);
+        EXPECT_FALSE(f.window->Save());
+    }
+    EXPECT_EQ(f.window->StatusText().toStdString(),
+              "Das Projekt wurde nicht gespeichert: " + project +
+                  " kann nicht geschrieben werden: Die Datei ist zu groß.");
     f.answer = mbaNo;
     EXPECT_TRUE(f.window->close());
 }
