@@ -103,6 +103,7 @@ struct FrameWords {
     const char* identification;
     const char* liveValues;
     const char* noDiagnosis;
+    const char* notANumber;
     const char* savedTitle;
     const char* document;
     // A question of the DTM: the choice offered, the answers, and why none was typed.

@@ -260,7 +260,7 @@ int Main(int& argc, char** argv) {
         }
         return Run(options);
     } catch (const std::exception& e) {
-        Fail(std::string(words.unexpected) + ": " + e.what());
+        Fail(AsSentence(std::string(words.unexpected) + ": " + e.what()));
     } catch (...) {
         Fail(std::string(words.unexpected) + ".");
     }
