@@ -20,6 +20,7 @@
 
 #include "frame/DeviceSession.h"
 #include "frame/FrameProject.h"
+#include "frame/FrameWords.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/ScriptedPrompt.h"
 #include "platform/runtime/ManualEventLoop.h"
@@ -39,6 +40,9 @@ constexpr int kSmall = 250;
 void Require(bool ok, const std::string& what) {
     if (!ok)
         throw std::runtime_error(what);
+}
+void Require(bool ok, const FrameFault& fault) {
+    Require(ok, Describe(fault, FrameWordsOf(langEnglish)));
 }
 
 // A folder of the program's own, removed at its end.
@@ -74,12 +78,12 @@ struct Frame {
         frame->SetLanguage(langEnglish);
     }
     void Open(const std::string& path) {
-        std::string error;
+        FrameFault error;
         Require(frame->LoadProject(path, error), error);
         loop->RunUntilIdle();
     }
     void Save(const std::string& path) {
-        std::string error;
+        FrameFault error;
         Require(frame->SaveProject(path, error), error);
     }
     // Ends every instance and what they posted.
@@ -97,7 +101,7 @@ std::string ProjectOf(int count) {
         return it->second;
     static const ProjectInstance demo = [] {
         Frame f;
-        std::string error;
+        FrameFault error;
         FrameInstance* instance = f.frame->AddInstance("PV-101", "KV6274PA", error);
         Require(instance != nullptr, error);
         auto device = std::make_shared<SimulatedPositioner>();
@@ -125,7 +129,7 @@ std::string ProjectOf(int count) {
         project.instances.push_back(std::move(instance));
     }
     const std::string path = Temp().File("plant-" + std::to_string(count) + ".kvproj");
-    std::string error;
+    FrameFault error;
     Require(project.Save(path, error), error);
     return made[count] = path;
 }

@@ -19,6 +19,7 @@
 #include "core/clsDataElement.h"
 #include "dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
+#include "frame/FrameWords.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/ScriptedPrompt.h"
 #include "platform/controls/widgets/PageRegistry.h"
@@ -51,10 +52,10 @@ struct ConnectedInstance {
     std::unique_ptr<DeviceSession> session;
 
     ConnectedInstance() {
-        std::string error;
+        FrameFault error;
         instance = frame.AddInstance("PV-101", "KV6274PA", error);
         if (instance == nullptr)
-            throw std::runtime_error(error);
+            throw std::runtime_error(Describe(error, FrameWordsOf(langEnglish)));
         session = std::make_unique<DeviceSession>(loop, *instance,
                                                   std::make_shared<SimulatedPositioner>());
         if (!session->SetCommunication() || !session->Connect())

@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -87,49 +86,40 @@ std::string FollowLinks(const std::string& path) {
     return path;
 }
 
-std::optional<WriteFault> CheckWritable(const std::string& path) {
+std::optional<FrameFault> CheckWritable(const std::string& path) {
     const fs::path target(FollowLinks(path));
     const fs::path folder = FolderOf(target);
+    const auto fault = [&](FrameFault::Kind kind) {
+        return FrameFault{.kind = kind, .path = path, .folder = folder.string()};
+    };
     struct stat st {};
-    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-        return WriteFault{
-            WriteFault::kFolderMissing, folder.string(),
-            "Cannot write " + path + ": the folder " + folder.string() + " does not exist"};
-    }
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return fault(FrameFault::kFolderMissing);
     // A link left after following is one of a circle of links.
-    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        return WriteFault{WriteFault::kNotAFile, target.string(),
-                          "Cannot write " + path + ": its links run in a circle"};
-    }
+    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        return fault(FrameFault::kNotAFile);
     if (::stat(target.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode)) {
-            return WriteFault{WriteFault::kNotAFile, target.string(),
-                              "Cannot write " + path + ": it is no file"};
-        }
+        if (!S_ISREG(st.st_mode))
+            return fault(FrameFault::kNotAFile);
         // A file without any write permission counts as read-only also for the superuser.
-        if (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0) {
-            return WriteFault{WriteFault::kReadOnly, target.string(),
-                              "Cannot write " + path + ": the file is read-only"};
-        }
+        if (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0)
+            return fault(FrameFault::kReadOnly);
     }
-    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-        return WriteFault{
-            WriteFault::kFolderNotWritable, folder.string(),
-            "Cannot write " + path + ": the folder " + folder.string() + " cannot be written"};
-    }
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return fault(FrameFault::kFolderNotWritable);
     return std::nullopt;
 }
 
-bool WriteFileInPlace(const std::string& path, const std::string& text, std::string& error) {
+bool WriteFileInPlace(const std::string& path, const std::string& text, FrameFault& fault) {
     return WriteFileInPlace(
-        path, [&](const TextSink& write, std::string&) { return write(text); }, error);
+        path, [&](const TextSink& write, FrameFault&) { return write(text); }, fault);
 }
 
 bool WriteFileInPlace(const std::string& path,
-                      const std::function<bool(const TextSink& write, std::string& error)>& produce,
-                      std::string& error) {
-    if (const std::optional<WriteFault> fault = CheckWritable(path)) {
-        error = fault->message;
+                      const std::function<bool(const TextSink& write, FrameFault& fault)>& produce,
+                      FrameFault& fault) {
+    if (std::optional<FrameFault> unwritable = CheckWritable(path)) {
+        fault = std::move(*unwritable);
         return false;
     }
     const fs::path target(FollowLinks(path));
@@ -140,8 +130,7 @@ bool WriteFileInPlace(const std::string& path,
     std::string temp = (folder / (target.filename().string() + ".tmp-XXXXXX")).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
-        error = "Cannot write " + path + ": no temporary file in its folder (" +
-                std::strerror(errno) + ")";
+        fault = {.kind = FrameFault::kNoTemporaryFile, .path = path, .error = errno};
         return false;
     }
     bool ok = true;
@@ -157,7 +146,7 @@ bool WriteFileInPlace(const std::string& path,
         ok = ::fchmod(fd, NewFileMode()) == 0;
     }
     int err = ok ? 0 : errno;  // the fault of the file
-    std::string refusal;       // why produce could not make the text
+    FrameFault refusal;        // why produce could not make the text
     if (ok) {
         const TextSink write = [&](std::string_view piece) {
             if (err == 0 && !WriteAll(fd, piece))
@@ -187,9 +176,11 @@ bool WriteFileInPlace(const std::string& path,
     if (!ok) {
         ::unlink(temp.c_str());
         if (err != 0)
-            error = "Cannot write " + path + ": " + std::strerror(err);
+            fault = {.kind = FrameFault::kWriteFailed, .path = path, .error = err};
+        else if (refusal.kind != FrameFault::kNone)
+            fault = std::move(refusal);
         else
-            error = refusal.empty() ? "Cannot write " + path : refusal;
+            fault = {.kind = FrameFault::kNotWritten, .path = path};
         return false;
     }
     // The rename itself reaches the disk with the folder.

@@ -14,41 +14,31 @@
 #include <string>
 #include <string_view>
 
-namespace kv {
+#include "frame/FrameFault.h"
 
-// Why a file cannot be written.
-struct WriteFault {
-    enum Kind {
-        kFolderMissing,      // the folder does not exist or is no folder
-        kFolderNotWritable,  // no file can be created in the folder
-        kNotAFile,           // the path names a folder, a special file or a circle of links
-        kReadOnly            // the file may not be written
-    };
-    Kind kind;
-    std::string path;     // the folder or the file concerned
-    std::string message;  // the whole fault in one sentence
-};
+namespace kv {
 
 // The file that a path names when its symbolic links are followed; a link to a missing file
 // names that file. The path itself when it is no link (or the links run in a circle).
 std::string FollowLinks(const std::string& path);
 
-// Whether the file can be written as described above; nullopt when it can.
-std::optional<WriteFault> CheckWritable(const std::string& path);
+// Whether the file can be written as described above; nullopt when it can, else why not (a
+// fault of a write: kFolderMissing ... kReadOnly).
+std::optional<FrameFault> CheckWritable(const std::string& path);
 
-// Writes the text to the file as described above. False, with the reason in 'error' and the
+// Writes the text to the file as described above. False, with the reason in 'fault' and the
 // file on disk unchanged, when it cannot be written.
-bool WriteFileInPlace(const std::string& path, const std::string& text, std::string& error);
+bool WriteFileInPlace(const std::string& path, const std::string& text, FrameFault& fault);
 
 // Takes one piece of a file's text; false when it cannot be written.
 using TextSink = std::function<bool(std::string_view piece)>;
 // Writes a text that 'produce' makes piece by piece (so that a large one is never held whole),
 // as the one above writes a whole text. produce gives each piece to the sink in order and
-// returns false, with the reason in its 'error', when it cannot make the text: the file on disk
-// is then left unchanged, and that reason is the error. An exception of produce leaves the file
+// returns false, with the reason in its 'fault', when it cannot make the text: the file on disk
+// is then left unchanged, and that reason is the fault. An exception of produce leaves the file
 // unchanged and reaches the caller.
 bool WriteFileInPlace(const std::string& path,
-                      const std::function<bool(const TextSink& write, std::string& error)>& produce,
-                      std::string& error);
+                      const std::function<bool(const TextSink& write, FrameFault& fault)>& produce,
+                      FrameFault& fault);
 
 }  // namespace kv

@@ -24,8 +24,8 @@ namespace kv {
 
 namespace {
 
-const char* const kRoot = "FrameProject";
-const char* const kVersion = "1";
+const char* const kRoot = FrameProject::kRootName;
+const char* const kVersion = FrameProject::kFileVersion;
 // How every instance of a written project begins: on a line of its own, indented by two. The
 // reader cuts a file before such lines.
 constexpr std::string_view kInstanceLine = "\n  <Instance ";
@@ -43,19 +43,20 @@ class TextPlace {
             }
         }
     }
-    std::string Text() const {
-        return "line " + std::to_string(line_) + ", column " + std::to_string(column_);
-    }
+    size_t Line() const { return line_; }
+    size_t Column() const { return column_; }
 
   private:
     size_t line_ = 1;
     size_t column_ = 1;
 };
 
-// The message of a text that does not parse; 'where' is the place of the fault.
-std::string NotWellFormed(const pugi::xml_parse_result& parsed, const TextPlace& where) {
-    return std::string("the file is not well-formed XML (") + parsed.description() + " at " +
-           where.Text() + ")";
+// The fault of a text that does not parse; 'where' is the place of the fault.
+FrameFault NotWellFormed(const pugi::xml_parse_result& parsed, const TextPlace& where) {
+    return {.kind = FrameFault::kNotWellFormed,
+            .position = where.Line(),
+            .column = where.Column(),
+            .error = parsed.status};
 }
 
 // Parses the first 'length' characters of a text in place, as load_string parses a copy of them:
@@ -202,8 +203,8 @@ struct RootElement {
     std::string wrongChild;  // the first child element besides one <PropertyBag>; empty for none
     bool hasBag = false;
     PropertyBag bag;
-    std::string bagFault;       // why the bag does not read; empty when it reads completely
-    std::exception_ptr thrown;  // what describing the element threw
+    std::vector<BagProblem> bagProblems;  // why the bag does not read completely
+    std::exception_ptr thrown;            // what describing the element threw
 };
 
 // Describes an element of the root and converts its instance's bag; never throws.
@@ -225,13 +226,8 @@ void Describe(pugi::xml_node node, RootElement& element) noexcept {
         element.hasBag = static_cast<bool>(bagNode);
         if (!bagNode)
             return;
-        std::vector<std::string> problems;
-        if (!element.bag.LoadXml(bagNode, &problems) || !problems.empty()) {
-            element.bagFault = "instance \"" + element.systemTag + "\": " +
-                               (problems.empty() ? "the property bag does not read" : problems[0]);
-            if (problems.size() > 1)
-                element.bagFault += " (and " + std::to_string(problems.size() - 1) + " more)";
-        }
+        if (!element.bag.LoadXml(bagNode, &element.bagProblems) && element.bagProblems.empty())
+            element.bagProblems.push_back({});
     } catch (...) {
         element.thrown = std::current_exception();
     }
@@ -261,20 +257,20 @@ class FileReader {
     // Opens a regular file. False, with the reason naming the file, when it cannot be opened or
     // is no regular file: a pipe or a device is refused unopened, as it could keep a read
     // waiting (for a writer, for input) or give text without end.
-    bool Open(const std::string& path, std::string& error) {
+    bool Open(const std::string& path, FrameFault& fault) {
         struct stat status {};
         if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
-            error = NoRegularFile(path);
+            fault = NoRegularFile(path);
             return false;
         }
         // Not blocking, and checked again once open: the path may name another file by now.
         fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd_ < 0) {
-            error = "Cannot open the project " + path + ": " + std::strerror(errno);
+            fault = {.kind = FrameFault::kCannotOpen, .path = path, .error = errno};
             return false;
         }
         if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
-            error = NoRegularFile(path);
+            fault = NoRegularFile(path);
             return false;
         }
         size_ = static_cast<size_t>(status.st_size);
@@ -299,7 +295,7 @@ class FileReader {
     }
     // The whole file as it is now in 'text'; false, with the reason naming the file, when a read
     // fails.
-    bool ReadAll(const std::string& path, std::string& text, std::string& error) const {
+    bool ReadAll(const std::string& path, std::string& text, FrameFault& fault) const {
         // Room for one character more than the file had, so that its end is seen at once.
         text.resize(size_ + 1);
         size_t done = 0;
@@ -311,7 +307,7 @@ class FileReader {
             if (got < 0 && errno == EINTR)
                 continue;
             if (got < 0) {
-                error = "Cannot read the project " + path + ": " + std::strerror(errno);
+                fault = {.kind = FrameFault::kCannotRead, .path = path, .error = errno};
                 return false;
             }
             if (got == 0)
@@ -323,8 +319,8 @@ class FileReader {
     }
 
   private:
-    static std::string NoRegularFile(const std::string& path) {
-        return "Cannot open the project " + path + ": it is no regular file";
+    static FrameFault NoRegularFile(const std::string& path) {
+        return {.kind = FrameFault::kNoRegularFile, .path = path};
     }
 
     int fd_ = -1;
@@ -446,65 +442,56 @@ bool ParseInParts(const FileReader& file, pugi::xml_document& frame,
 // Takes the instances of a parsed project (see FrameProject::FromXml): its root and the root's
 // elements in the order of the file. The fault reported is the first the file shows.
 bool TakeInstances(pugi::xml_node root, std::vector<RootElement>& elements,
-                   std::vector<ProjectInstance>& instances, std::string& error,
+                   std::vector<ProjectInstance>& instances, FrameFault& fault,
                    const std::vector<std::string>& knownDeviceTypes) {
     if (std::string(root.name()) != kRoot) {
-        error = std::string("the file is no frame project (its root element is <") + root.name() +
-                ">, not <" + kRoot + ">)";
+        fault = {.kind = FrameFault::kNoProject, .name = root.name()};
         return false;
     }
     if (std::string(root.attribute("version").value()) != kVersion) {
-        error = std::string("the project has the version \"") + root.attribute("version").value() +
-                "\", which this frame does not read (it reads version " + kVersion + ")";
+        fault = {.kind = FrameFault::kWrongVersion, .name = root.attribute("version").value()};
         return false;
     }
     std::vector<ProjectInstance> loaded;
     loaded.reserve(elements.size());
     std::set<std::string> tags;
-    int position = 0;
+    size_t position = 0;
     for (RootElement& element : elements) {
         ++position;
         if (element.thrown)
             std::rethrow_exception(element.thrown);
-        const std::string where = "element " + std::to_string(position) + " of the project";
         if (element.name != "Instance") {
-            error = where + " is <" + element.name + ">, which a project does not hold";
+            fault = {
+                .kind = FrameFault::kForeignElement, .name = element.name, .position = position};
             return false;
         }
         if (element.systemTag.empty()) {
-            error = where + " is an instance without a system tag";
+            fault = {.kind = FrameFault::kNoSystemTag, .position = position};
             return false;
         }
-        const std::string name = "instance \"" + element.systemTag + "\"";
-        if (!tags.insert(element.systemTag).second) {
-            error = name + " appears twice";
+        const auto instanceFault = [&](FrameFault::Kind kind, const std::string& name = {}) {
+            fault = {.kind = kind, .tag = element.systemTag, .name = name};
             return false;
-        }
-        if (element.deviceType.empty()) {
-            error = name + " has no device type";
-            return false;
-        }
+        };
+        if (!tags.insert(element.systemTag).second)
+            return instanceFault(FrameFault::kTagTwice);
+        if (element.deviceType.empty())
+            return instanceFault(FrameFault::kNoDeviceType);
         if (!knownDeviceTypes.empty()) {
             bool known = false;
             for (const std::string& t : knownDeviceTypes)
                 known = known || t == element.deviceType;
-            if (!known) {
-                error = name + " has the device type \"" + element.deviceType +
-                        "\", which this frame does not know";
-                return false;
-            }
+            if (!known)
+                return instanceFault(FrameFault::kUnknownDeviceType, element.deviceType);
         }
-        if (!element.wrongChild.empty()) {
-            error =
-                name + " holds <" + element.wrongChild + ">; an instance holds one <PropertyBag>";
-            return false;
-        }
-        if (!element.hasBag) {
-            error = name + " has no property bag";
-            return false;
-        }
-        if (!element.bagFault.empty()) {
-            error = element.bagFault;
+        if (!element.wrongChild.empty())
+            return instanceFault(FrameFault::kWrongChild, element.wrongChild);
+        if (!element.hasBag)
+            return instanceFault(FrameFault::kNoBag);
+        if (!element.bagProblems.empty()) {
+            instanceFault(FrameFault::kBagFault);
+            fault.bag = element.bagProblems.front();
+            fault.more = element.bagProblems.size() - 1;
             return false;
         }
         loaded.push_back({element.systemTag, element.deviceType, std::move(element.bag)});
@@ -515,35 +502,35 @@ bool TakeInstances(pugi::xml_node root, std::vector<RootElement>& elements,
 
 }  // namespace
 
-bool FrameProject::FromXml(const std::string& text, std::string& error,
+bool FrameProject::FromXml(const std::string& text, FrameFault& fault,
                            const std::vector<std::string>& knownDeviceTypes) {
     pugi::xml_document doc;
     pugi::xml_parse_result parsed = doc.load_string(text.c_str());
     if (!parsed) {
         TextPlace where;
         where.Pass(std::string_view(text).substr(0, static_cast<size_t>(parsed.offset)));
-        error = NotWellFormed(parsed, where);
+        fault = NotWellFormed(parsed, where);
         return false;
     }
     std::vector<RootElement> elements = DescribeAll(doc.document_element());
-    return TakeInstances(doc.document_element(), elements, instances, error, knownDeviceTypes);
+    return TakeInstances(doc.document_element(), elements, instances, fault, knownDeviceTypes);
 }
 
-bool FrameProject::Save(const std::string& path, std::string& error) const {
+bool FrameProject::Save(const std::string& path, FrameFault& fault) const {
     std::string text;
     try {
         text = ToXml();
     } catch (const std::exception& e) {
-        error = "Cannot save the project " + path + ": " + e.what();
+        fault = {.kind = FrameFault::kNotSaved, .path = path, .name = e.what()};
         return false;
     }
-    return WriteFileInPlace(path, text, error);
+    return WriteFileInPlace(path, text, fault);
 }
 
-bool FrameProject::Load(const std::string& path, std::string& error,
+bool FrameProject::Load(const std::string& path, FrameFault& fault,
                         const std::vector<std::string>& knownDeviceTypes, DiagnosticLog* log) {
     FileReader file;
-    if (!file.Open(path, error))
+    if (!file.Open(path, fault))
         return false;
     pugi::xml_document doc;
     std::vector<RootElement> elements;
@@ -557,21 +544,21 @@ bool FrameProject::Load(const std::string& path, std::string& error,
         if (log != nullptr)
             log->Record("FrameProject::Load", path + " is read whole: " + e.what());
     }
-    std::string reason;
+    FrameFault damage;
     bool ok = false;
     if (inParts) {
-        ok = TakeInstances(doc.document_element(), elements, instances, reason, knownDeviceTypes);
+        ok = TakeInstances(doc.document_element(), elements, instances, damage, knownDeviceTypes);
     } else {
         // Parsed in place, so that the text is held once.
         doc.reset();
         elements.clear();
         std::string text;
-        if (!file.ReadAll(path, text, error))
+        if (!file.ReadAll(path, text, fault))
             return false;
         const pugi::xml_parse_result parsed = ParseInPlace(doc, text, std::strlen(text.c_str()));
         if (parsed) {
             elements = DescribeAll(doc.document_element());
-            ok = TakeInstances(doc.document_element(), elements, instances, reason,
+            ok = TakeInstances(doc.document_element(), elements, instances, damage,
                                knownDeviceTypes);
         } else {
             // The parse changed the text: the place of the fault is counted in the file. (The
@@ -585,11 +572,12 @@ bool FrameProject::Load(const std::string& path, std::string& error,
                     break;
                 where.Pass(piece);
             }
-            reason = NotWellFormed(parsed, where);
+            damage = NotWellFormed(parsed, where);
         }
     }
     if (!ok) {
-        error = "The project " + path + " is damaged: " + reason + ". Nothing was loaded.";
+        fault = std::move(damage);
+        fault.path = path;
         return false;
     }
     return true;

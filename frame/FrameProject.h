@@ -13,13 +13,14 @@
 // Writing follows frame/FileWriting.h: through a temporary file renamed over the project file
 // (never a half-written project), through a symbolic link, keeping the file's permissions, and
 // never over a read-only file. Reading checks the whole file before anything is taken; a damaged
-// file gives an error that names the file and the fault and loads nothing.
+// file gives a fault that names the file and the damage and loads nothing.
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
 #include "frame/FileWriting.h"
+#include "frame/FrameFault.h"
 #include "platform/runtime/PropertyBag.h"
 
 namespace kv {
@@ -54,29 +55,33 @@ class ProjectWriter {
 
 class FrameProject {
   public:
+    // The name of a project file's root element, and the version of the files it reads.
+    static constexpr const char* kRootName = "FrameProject";
+    static constexpr const char* kFileVersion = "1";
+
     std::vector<ProjectInstance> instances;
 
     // The project's XML text.
     std::string ToXml() const;
-    // Takes a project text. False, the project unchanged and the fault in 'error', when the text
-    // is damaged: not well-formed, not a project, an instance without a system tag or device
-    // type, a repeated system tag, an element the project does not know, or a property bag
-    // that does not read completely (a property without name, of an unknown type, whose value
-    // does not read as its type, or repeated). knownDeviceTypes, when not empty, lists the
-    // device types an instance may have.
-    bool FromXml(const std::string& text, std::string& error,
+    // Takes a project text. False, the project unchanged and the damage in 'fault' (which names
+    // no file), when the text is damaged: not well-formed, not a project, an instance without a
+    // system tag or device type, a repeated system tag, an element the project does not know,
+    // or a property bag that does not read completely (a property without name, of an unknown
+    // type, whose value does not read as its type, or repeated). knownDeviceTypes, when not
+    // empty, lists the device types an instance may have.
+    bool FromXml(const std::string& text, FrameFault& fault,
                  const std::vector<std::string>& knownDeviceTypes = {});
 
-    // Writes the project file (see above). False, with the reason in 'error' and the file on
+    // Writes the project file (see above). False, with the reason in 'fault' and the file on
     // disk unchanged, when it cannot be written or is read-only.
-    bool Save(const std::string& path, std::string& error) const;
+    bool Save(const std::string& path, FrameFault& fault) const;
     // Reads a project file: it loads exactly as its whole text does with FromXml. False, the
-    // project unchanged and the reason, naming the file, in 'error', when it cannot be read, is
+    // project unchanged and the reason, naming the file, in 'fault', when it cannot be read, is
     // no regular file (a pipe or a device: refused, never waited for) or is damaged. The file is
     // opened once and never written. A large file is read in parts on several threads; where
     // that fails for want of memory or threads, the file is read whole and 'log', when given,
     // records why.
-    bool Load(const std::string& path, std::string& error,
+    bool Load(const std::string& path, FrameFault& fault,
               const std::vector<std::string>& knownDeviceTypes = {}, DiagnosticLog* log = nullptr);
 };
 

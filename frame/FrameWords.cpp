@@ -1,11 +1,21 @@
 #include "frame/FrameWords.h"
 
-#include "frame/FileWriting.h"
+#include <pugixml.hpp>
+
+#include <cerrno>
+#include <cstring>
+#include <iterator>
+#include <ostream>
+
+#include "frame/FrameProject.h"
 #include "platform/runtime/IDTMDictionary.h"
 
 namespace kv {
 
 namespace {
+
+static_assert(std::size(FrameWords{}.parseFaults) == pugi::status_no_document_element + 1,
+              "a parse fault's words for every status of the parser");
 
 const FrameWords kEnglish = {
     .title = "KV6274PA reference frame",
@@ -84,6 +94,7 @@ const FrameWords kEnglish = {
     .identification = "Identification",
     .liveValues = "Live values",
     .noDiagnosis = "no message",
+    .notANumber = "invalid",
     .savedTitle = "Project saved",
     .document = "Parameter document",
     .question = "[Y/n]",
@@ -94,6 +105,8 @@ const FrameWords kEnglish = {
     .dictionaryFileMissing = "the dictionary file %1 is missing.",
     .dictionaryFileUnreadable = "the dictionary file %1 cannot be read (%2).",
     .dictionaryFileDamaged = "the dictionary file %1 is damaged: %2.",
+    .dictionaryNotWellFormed = "%1 in line %2",
+    .notADictionary = "the root element is not DTMDictionary",
     .dictionaryHint =
         "The program stops before it connects: the DTM needs its dictionaries "
         "(KV6274PA_XMLDATA names their folder).",
@@ -117,6 +130,64 @@ const FrameWords kEnglish = {
     .mainWindowNotOpen = "the main window does not open.",
     .pictureNotWritten = "%1 cannot be written.",
     .picturesWritten = "%1 pictures written to %2.",
+    .noTemporaryFile = "Cannot write %1: no temporary file in its folder (%2).",
+    .cannotWrite = "Cannot write %1: %2.",
+    .notWritten = "Cannot write %1.",
+    .noRegularFile = "Cannot open the project %1: it is no regular file.",
+    .cannotOpenProject = "Cannot open the project %1: %2.",
+    .cannotReadProject = "Cannot read the project %1: %2.",
+    .projectDamaged = "The project %1 is damaged: %2. Nothing was loaded.",
+    .notWellFormed = "the file is not well-formed XML (%1 at line %2, column %3)",
+    .noProject = "the file is no frame project (its root element is <%1>, not <%2>)",
+    .wrongVersion =
+        "the project has the version \"%1\", which this frame does not read (it reads version "
+        "%2)",
+    .foreignElement = "element %1 of the project is <%2>, which a project does not hold",
+    .noSystemTag = "element %1 of the project is an instance without a system tag",
+    .tagTwice = "instance \"%1\" appears twice",
+    .noDeviceType = "instance \"%1\" has no device type",
+    .unknownDeviceType =
+        "instance \"%1\" has the device type \"%2\", which this frame does not know",
+    .wrongChild = "instance \"%1\" holds <%2>; an instance holds one <PropertyBag>",
+    .noBag = "instance \"%1\" has no property bag",
+    .bagFault = "instance \"%1\": %2",
+    .moreBagFaults = "%1 (and %2 more)",
+    .storedDataRefused = "the DTM of \"%1\" refuses its stored data",
+    .property = "property %1",
+    .namedProperty = "property %1 \"%2\"",
+    .bagProblems = {"not an XML document: %1 at offset %2", "no PropertyBag element",
+                    "%1: unknown element %2", "%1: no name", "%1: unknown type \"%2\"",
+                    "%1: no value", "%1: bad lbound", "%1: value is no hex text",
+                    "%1: value does not read as its type",
+                    "%1: repeated name, the first one is kept"},
+    // The parser's own descriptions.
+    .parseFaults = {"No error", "File was not found", "Error reading from file/stream",
+                    "Could not allocate memory", "Internal error occurred",
+                    "Could not determine tag type",
+                    "Error parsing document declaration/processing instruction",
+                    "Error parsing comment", "Error parsing CDATA section",
+                    "Error parsing document type declaration", "Error parsing PCDATA section",
+                    "Error parsing start element tag", "Error parsing element attribute",
+                    "Error parsing end element tag", "Start-end tags mismatch",
+                    "Unable to append nodes: root is not an element or document",
+                    "No document element found"},
+    .noTagGiven = "an instance needs a system tag",
+    .tagTaken = "the project already holds an instance \"%1\"",
+    .noDtm = "the device type \"%1\" has no DTM in this frame",
+    .dtmNotCreated = "the DTM of \"%1\" cannot be created: %2",
+    .environmentRefused = "the DTM of \"%1\" refuses its environment",
+    .deviceTypeRefused = "the DTM of \"%1\" cannot set up the device type \"%2\"",
+    .instanceNotSaved =
+        "Cannot save the project %1: the DTM of \"%2\" cannot save its data. The file was not "
+        "changed.",
+    .notSaved = "Cannot save the project %1: %2",
+    // The system's own texts.
+    .noSpace = "No space left on device",
+    .fileTooLarge = "File too large",
+    .permissionDenied = "Permission denied",
+    .readOnlyFileSystem = "Read-only file system",
+    .noSuchFile = "No such file or directory",
+    .notAFolder = "Not a directory",
 };
 
 const FrameWords kGerman = {
@@ -197,6 +268,7 @@ const FrameWords kGerman = {
     .identification = "Identifikation",
     .liveValues = "Aktuelle Werte",
     .noDiagnosis = "keine Meldung",
+    .notANumber = "ungültig",
     .savedTitle = "Projekt gespeichert",
     .document = "Parameterdokument",
     .question = "[J/n]",
@@ -207,6 +279,8 @@ const FrameWords kGerman = {
     .dictionaryFileMissing = "die Wörterbuchdatei %1 fehlt.",
     .dictionaryFileUnreadable = "die Wörterbuchdatei %1 ist nicht lesbar (%2).",
     .dictionaryFileDamaged = "die Wörterbuchdatei %1 ist beschädigt: %2.",
+    .dictionaryNotWellFormed = "%1 in Zeile %2",
+    .notADictionary = "das Wurzelelement ist nicht DTMDictionary",
     .dictionaryHint =
         "Das Programm endet vor dem Verbinden: Der DTM braucht seine Wörterbücher "
         "(KV6274PA_XMLDATA nennt ihren Ordner).",
@@ -230,6 +304,70 @@ const FrameWords kGerman = {
     .mainWindowNotOpen = "das Hauptfenster öffnet sich nicht.",
     .pictureNotWritten = "%1 kann nicht geschrieben werden.",
     .picturesWritten = "%1 Bilder in %2 geschrieben.",
+    .noTemporaryFile =
+        "%1 kann nicht geschrieben werden: Im Ordner der Datei lässt sich keine temporäre Datei "
+        "anlegen (%2).",
+    .cannotWrite = "%1 kann nicht geschrieben werden: %2.",
+    .notWritten = "%1 kann nicht geschrieben werden.",
+    .noRegularFile = "Das Projekt %1 kann nicht geöffnet werden: Es ist keine reguläre Datei.",
+    .cannotOpenProject = "Das Projekt %1 kann nicht geöffnet werden: %2.",
+    .cannotReadProject = "Das Projekt %1 kann nicht gelesen werden: %2.",
+    .projectDamaged = "Das Projekt %1 ist beschädigt: %2. Es wurde nichts geladen.",
+    .notWellFormed = "Die Datei ist kein wohlgeformtes XML (%1; Zeile %2, Spalte %3)",
+    .noProject =
+        "Die Datei ist kein Projekt der Rahmenapplikation (ihr Wurzelelement ist <%1>, nicht "
+        "<%2>)",
+    .wrongVersion =
+        "Das Projekt hat die Version „%1“, die diese Rahmenapplikation nicht lesen "
+        "kann (sie liest Version %2)",
+    .foreignElement = "Element %1 des Projekts ist <%2>; ein Projekt enthält kein solches Element",
+    .noSystemTag = "Element %1 des Projekts ist eine Instanz ohne Systemkennzeichen",
+    .tagTwice = "Die Instanz „%1“ kommt zweimal vor",
+    .noDeviceType = "Die Instanz „%1“ hat keinen Gerätetyp",
+    .unknownDeviceType =
+        "Die Instanz „%1“ hat den Gerätetyp „%2“, den diese "
+        "Rahmenapplikation nicht kennt",
+    .wrongChild =
+        "Die Instanz „%1“ enthält <%2>; eine Instanz enthält genau ein "
+        "<PropertyBag>",
+    .noBag = "Die Instanz „%1“ hat keine Eigenschaftsliste (<PropertyBag>)",
+    .bagFault = "Instanz „%1“: %2",
+    .moreBagFaults = "%1 (und %2 weitere)",
+    .storedDataRefused = "Der DTM von „%1“ lehnt seine gespeicherten Daten ab",
+    .property = "Eigenschaft %1",
+    .namedProperty = "Eigenschaft %1 „%2“",
+    .bagProblems = {"kein XML-Dokument (%1; Stelle %2)", "kein Element PropertyBag",
+                    "%1: unbekanntes Element %2", "%1: kein Name", "%1: unbekannter Typ „%2“",
+                    "%1: kein Wert", "%1: ungültige Untergrenze (lbound)",
+                    "%1: Wert ist kein Hexadezimaltext", "%1: Wert passt nicht zu seinem Typ",
+                    "%1: Name wiederholt, der erste gilt"},
+    .parseFaults = {"kein Fehler", "Datei nicht gefunden",
+                    "Fehler beim Lesen der Datei oder des Datenstroms", "zu wenig Speicher",
+                    "interner Fehler", "Art eines Tags nicht erkennbar",
+                    "fehlerhafte XML-Deklaration oder Verarbeitungsanweisung",
+                    "fehlerhafter Kommentar", "fehlerhafter CDATA-Abschnitt",
+                    "fehlerhafte Dokumenttyp-Deklaration", "fehlerhafter Zeichentext",
+                    "fehlerhaftes Start-Tag", "fehlerhaftes Attribut", "fehlerhaftes End-Tag",
+                    "Start- und End-Tag passen nicht zusammen",
+                    "Knoten können nicht angefügt werden: Die Wurzel ist weder Element noch "
+                    "Dokument",
+                    "kein Dokumentelement"},
+    .noTagGiven = "Eine Instanz braucht ein Systemkennzeichen",
+    .tagTaken = "Das Projekt enthält bereits eine Instanz „%1“",
+    .noDtm = "Für den Gerätetyp „%1“ hat diese Rahmenapplikation keinen DTM",
+    .dtmNotCreated = "Der DTM von „%1“ kann nicht angelegt werden: %2",
+    .environmentRefused = "Der DTM von „%1“ lehnt seine Umgebung ab",
+    .deviceTypeRefused = "Der DTM von „%1“ kann den Gerätetyp „%2“ nicht einrichten",
+    .instanceNotSaved =
+        "Das Projekt %1 kann nicht gespeichert werden: Der DTM von „%2“ kann seine "
+        "Daten nicht speichern. Die Datei wurde nicht geändert.",
+    .notSaved = "Das Projekt %1 kann nicht gespeichert werden: %2",
+    .noSpace = "Auf dem Datenträger ist kein Platz mehr",
+    .fileTooLarge = "Die Datei ist zu groß",
+    .permissionDenied = "Keine Berechtigung",
+    .readOnlyFileSystem = "Das Dateisystem ist schreibgeschützt",
+    .noSuchFile = "Die Datei oder der Ordner existiert nicht",
+    .notAFolder = "Kein Ordner",
 };
 
 }  // namespace
@@ -238,11 +376,13 @@ const FrameWords& FrameWordsOf(int32_t language) {
     return (language & 0x3FF) == langGerman ? kGerman : kEnglish;
 }
 
-std::string WithArguments(const char* words, const std::string& a1, const std::string& a2) {
+std::string WithArguments(const char* words, const std::string& a1, const std::string& a2,
+                          const std::string& a3) {
+    const std::string* const arguments[] = {&a1, &a2, &a3};
     std::string text;
     for (const char* p = words; *p != '\0'; ++p) {
-        if (p[0] == '%' && (p[1] == '1' || p[1] == '2')) {
-            text += p[1] == '1' ? a1 : a2;
+        if (p[0] == '%' && p[1] >= '1' && p[1] <= '3') {
+            text += *arguments[p[1] - '1'];
             ++p;
         } else {
             text += *p;
@@ -251,19 +391,164 @@ std::string WithArguments(const char* words, const std::string& a1, const std::s
     return text;
 }
 
-std::string DescribeWriteFault(const WriteFault& fault, const std::string& file,
-                               const FrameWords& words) {
-    switch (fault.kind) {
-        case WriteFault::kFolderMissing:
-            return WithArguments(words.folderMissing, fault.path, file);
-        case WriteFault::kFolderNotWritable:
-            return WithArguments(words.folderNotWritable, fault.path, file);
-        case WriteFault::kNotAFile:
-            return WithArguments(words.notAFile, file);
-        case WriteFault::kReadOnly:
-            return WithArguments(words.readOnly, file);
+std::string AsSentence(std::string text) {
+    if (!text.empty() && text.back() != '.' && text.back() != '?')
+        text += '.';
+    return text;
+}
+
+std::string DescribeSystemError(int error, const FrameWords& words) {
+    switch (error) {
+        case ENOSPC:
+            return words.noSpace;
+        case EFBIG:
+            return words.fileTooLarge;
+        case EACCES:
+            return words.permissionDenied;
+        case EROFS:
+            return words.readOnlyFileSystem;
+        case ENOENT:
+            return words.noSuchFile;
+        case ENOTDIR:
+            return words.notAFolder;
+        default:
+            return std::strerror(error);
     }
-    return fault.message;
+}
+
+std::string DescribeParseFault(int status, const FrameWords& words) {
+    return status >= 0 && static_cast<size_t>(status) < std::size(words.parseFaults)
+               ? words.parseFaults[status]
+               : std::to_string(status);
+}
+
+namespace {
+
+std::string DescribeBagProblem(const BagProblem& problem, const FrameWords& words) {
+    const char* const text = words.bagProblems[problem.kind];
+    switch (problem.kind) {
+        case BagProblem::kNotXml:
+            return WithArguments(text, DescribeParseFault(problem.status, words),
+                                 std::to_string(problem.position));
+        case BagProblem::kNoBag:
+            return text;
+        default: {
+            const std::string position = std::to_string(problem.position);
+            return WithArguments(text,
+                                 problem.name.empty()
+                                     ? WithArguments(words.property, position)
+                                     : WithArguments(words.namedProperty, position, problem.name),
+                                 problem.detail);
+        }
+    }
+}
+
+// A text that ends a sentence that goes on, without its own full stop.
+std::string WithoutStop(std::string text) {
+    while (!text.empty() && text.back() == '.')
+        text.pop_back();
+    return text;
+}
+
+// What is damaged in a project, or why an instance cannot be set up, as a part of a sentence.
+std::string DescribeDamage(const FrameFault& fault, const FrameWords& words) {
+    const std::string& tag = fault.tag;
+    switch (fault.kind) {
+        case FrameFault::kNotWellFormed:
+            return WithArguments(words.notWellFormed, DescribeParseFault(fault.error, words),
+                                 std::to_string(fault.position), std::to_string(fault.column));
+        case FrameFault::kNoProject:
+            return WithArguments(words.noProject, fault.name, FrameProject::kRootName);
+        case FrameFault::kWrongVersion:
+            return WithArguments(words.wrongVersion, fault.name, FrameProject::kFileVersion);
+        case FrameFault::kForeignElement:
+            return WithArguments(words.foreignElement, std::to_string(fault.position), fault.name);
+        case FrameFault::kNoSystemTag:
+            return WithArguments(words.noSystemTag, std::to_string(fault.position));
+        case FrameFault::kTagTwice:
+            return WithArguments(words.tagTwice, tag);
+        case FrameFault::kNoDeviceType:
+            return WithArguments(words.noDeviceType, tag);
+        case FrameFault::kUnknownDeviceType:
+            return WithArguments(words.unknownDeviceType, tag, fault.name);
+        case FrameFault::kWrongChild:
+            return WithArguments(words.wrongChild, tag, fault.name);
+        case FrameFault::kNoBag:
+            return WithArguments(words.noBag, tag);
+        case FrameFault::kBagFault: {
+            std::string problem = DescribeBagProblem(fault.bag, words);
+            if (fault.more > 0)
+                problem = WithArguments(words.moreBagFaults, problem, std::to_string(fault.more));
+            return WithArguments(words.bagFault, tag, problem);
+        }
+        case FrameFault::kStoredDataRefused:
+            return WithArguments(words.storedDataRefused, tag);
+        case FrameFault::kNoTagGiven:
+            return words.noTagGiven;
+        case FrameFault::kTagTaken:
+            return WithArguments(words.tagTaken, tag);
+        case FrameFault::kNoDtm:
+            return WithArguments(words.noDtm, fault.name);
+        case FrameFault::kDtmNotCreated:
+            return WithArguments(words.dtmNotCreated, tag, WithoutStop(fault.name));
+        case FrameFault::kEnvironmentRefused:
+            return WithArguments(words.environmentRefused, tag);
+        case FrameFault::kDeviceTypeRefused:
+            return WithArguments(words.deviceTypeRefused, tag, fault.name);
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+std::string Describe(const FrameFault& fault, const FrameWords& words) {
+    const std::string& path = fault.path;
+    switch (fault.kind) {
+        case FrameFault::kNone:
+            return {};
+        case FrameFault::kFolderMissing:
+            return WithArguments(words.folderMissing, fault.folder, path);
+        case FrameFault::kFolderNotWritable:
+            return WithArguments(words.folderNotWritable, fault.folder, path);
+        case FrameFault::kNotAFile:
+            return WithArguments(words.notAFile, path);
+        case FrameFault::kReadOnly:
+            return WithArguments(words.readOnly, path);
+        case FrameFault::kNoTemporaryFile:
+            return WithArguments(words.noTemporaryFile, path,
+                                 DescribeSystemError(fault.error, words));
+        case FrameFault::kWriteFailed:
+            return WithArguments(words.cannotWrite, path, DescribeSystemError(fault.error, words));
+        case FrameFault::kNotWritten:
+            return WithArguments(words.notWritten, path);
+        case FrameFault::kNoRegularFile:
+            return WithArguments(words.noRegularFile, path);
+        case FrameFault::kCannotOpen:
+            return WithArguments(words.cannotOpenProject, path,
+                                 DescribeSystemError(fault.error, words));
+        case FrameFault::kCannotRead:
+            return WithArguments(words.cannotReadProject, path,
+                                 DescribeSystemError(fault.error, words));
+        case FrameFault::kInstanceNotSaved:
+            return WithArguments(words.instanceNotSaved, path, fault.tag);
+        case FrameFault::kNotSaved:
+            return AsSentence(WithArguments(words.notSaved, path, fault.name));
+        default:
+            break;
+    }
+    // A damage, or an instance's fault: of the project file where it is named, else a sentence
+    // of its own.
+    std::string damage = DescribeDamage(fault, words);
+    if (!path.empty())
+        return WithArguments(words.projectDamaged, path, damage);
+    if (!damage.empty() && damage[0] >= 'a' && damage[0] <= 'z')
+        damage[0] = static_cast<char>(damage[0] - 'a' + 'A');
+    return damage + '.';
+}
+
+std::ostream& operator<<(std::ostream& out, const FrameFault& fault) {
+    return out << Describe(fault, FrameWordsOf(langEnglish));
 }
 
 }  // namespace kv

@@ -1,13 +1,14 @@
 #pragma once
-// The reference frame's own words, in the two languages of the DTM: those of the terminal run
-// and those of the window. The DTM's texts come from its dictionaries; these are the frame's.
+// The reference frame's own words, in the two languages of the DTM: those of the terminal run,
+// those of the window, and those that tell the faults of the frame's library. The DTM's texts come
+// from its dictionaries; these are the frame's.
 
 #include <cstdint>
 #include <string>
 
-namespace kv {
+#include "frame/FrameFault.h"
 
-struct WriteFault;
+namespace kv {
 
 struct FrameWords {
     // --- the window ---
@@ -102,6 +103,7 @@ struct FrameWords {
     const char* identification;
     const char* liveValues;
     const char* noDiagnosis;
+    const char* notANumber;
     const char* savedTitle;
     const char* document;
     // A question of the DTM: the choice offered, the answers, and why none was typed.
@@ -114,6 +116,9 @@ struct FrameWords {
     const char* dictionaryFileMissing;
     const char* dictionaryFileUnreadable;
     const char* dictionaryFileDamaged;
+    // Why a dictionary file is damaged (%1 the parser's reason, %2 the line).
+    const char* dictionaryNotWellFormed;
+    const char* notADictionary;
     const char* dictionaryHint;
     const char* folderMissing;
     const char* folderNotWritable;
@@ -132,15 +137,72 @@ struct FrameWords {
     const char* mainWindowNotOpen;
     const char* pictureNotWritten;
     const char* picturesWritten;
+
+    // --- the frame's faults (see Describe); %1, %2 and %3 stand for what each one names ---
+    // A file that cannot be written: folderMissing, folderNotWritable, notAFile and readOnly
+    // above, and these (%1 the file, %2 the system's reason).
+    const char* noTemporaryFile;
+    const char* cannotWrite;
+    const char* notWritten;
+    // A project file that cannot be read.
+    const char* noRegularFile;
+    const char* cannotOpenProject;
+    const char* cannotReadProject;
+    // A damaged project file (%1), with what is damaged (%2). The damages, and an instance's
+    // faults below, are parts of a sentence; where no file is named, one begins the sentence.
+    const char* projectDamaged;
+    const char* notWellFormed;
+    const char* noProject;
+    const char* wrongVersion;
+    const char* foreignElement;
+    const char* noSystemTag;
+    const char* tagTwice;
+    const char* noDeviceType;
+    const char* unknownDeviceType;
+    const char* wrongChild;
+    const char* noBag;
+    const char* bagFault;
+    const char* moreBagFaults;
+    const char* storedDataRefused;
+    // Why an instance's property bag does not read, by BagProblem::Kind (%1 the property, named
+    // by property or namedProperty); and why the parser refuses a text, by its status
+    // (pugi::xml_parse_status).
+    const char* property;
+    const char* namedProperty;
+    const char* bagProblems[BagProblem::kRepeatedName + 1];
+    const char* parseFaults[17];
+    // An instance that cannot be set up (%1 its system tag).
+    const char* noTagGiven;
+    const char* tagTaken;
+    const char* noDtm;
+    const char* dtmNotCreated;
+    const char* environmentRefused;
+    const char* deviceTypeRefused;
+    // A project that cannot be saved (%1 its file).
+    const char* instanceNotSaved;
+    const char* notSaved;
+    // The reasons of the system (errno) that a user meets; the system's own text tells the rest.
+    const char* noSpace;
+    const char* fileTooLarge;
+    const char* permissionDenied;
+    const char* readOnlyFileSystem;
+    const char* noSuchFile;
+    const char* notAFolder;
 };
 
 // The words of a language id: German for German, English for every other language.
 const FrameWords& FrameWordsOf(int32_t language);
 
-// The words with %1 and %2 replaced.
-std::string WithArguments(const char* words, const std::string& a1, const std::string& a2 = "");
-// Why the file cannot be written, in the words given.
-std::string DescribeWriteFault(const WriteFault& fault, const std::string& file,
-                               const FrameWords& words);
+// The words with %1, %2 and %3 replaced.
+std::string WithArguments(const char* words, const std::string& a1, const std::string& a2 = "",
+                          const std::string& a3 = "");
+// The text ending as a sentence: a full stop added where none ends it.
+std::string AsSentence(std::string text);
+// The fault as a sentence in the words given.
+std::string Describe(const FrameFault& fault, const FrameWords& words);
+// The system's error number (errno) in the words given.
+std::string DescribeSystemError(int error, const FrameWords& words);
+// Why the XML parser refuses a text (its pugi::xml_parse_status) in the words given.
+std::string DescribeParseFault(int status, const FrameWords& words);
 
 }  // namespace kv

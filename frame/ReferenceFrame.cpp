@@ -27,12 +27,12 @@ FrameInstance* ReferenceFrame::Find(const std::string& systemTag) {
 
 std::unique_ptr<FrameInstance> ReferenceFrame::NewInstance(const std::string& systemTag,
                                                            const std::string& deviceType,
-                                                           std::string& error) {
+                                                           FrameFault& fault) {
     bool known = false;
     for (const std::string& t : KnownDeviceTypes())
         known = known || t == deviceType;
     if (!known) {
-        error = "The device type \"" + deviceType + "\" has no DTM in this frame.";
+        fault = {.kind = FrameFault::kNoDtm, .tag = systemTag, .name = deviceType};
         return nullptr;
     }
     auto instance = std::make_unique<FrameInstance>();
@@ -42,15 +42,15 @@ std::unique_ptr<FrameInstance> ReferenceFrame::NewInstance(const std::string& sy
     try {
         instance->dtm = DTMMain::Create(loop_, prompt_);
     } catch (const std::exception& e) {
-        error = "The DTM of \"" + systemTag + "\" cannot be created: " + e.what();
+        fault = {.kind = FrameFault::kDtmNotCreated, .tag = systemTag, .name = e.what()};
         return nullptr;
     }
     return instance;
 }
 
-bool ReferenceFrame::SetUp(FrameInstance& instance, std::string& error) {
+bool ReferenceFrame::SetUp(FrameInstance& instance, FrameFault& fault) {
     if (!instance.dtm->Environment(instance.systemTag, instance.container)) {
-        error = "The DTM of \"" + instance.systemTag + "\" refuses its environment.";
+        fault = {.kind = FrameFault::kEnvironmentRefused, .tag = instance.systemTag};
         return false;
     }
     // The user manager's answer is the DTM's; a refused user information leaves it as it was.
@@ -61,25 +61,24 @@ bool ReferenceFrame::SetUp(FrameInstance& instance, std::string& error) {
 }
 
 FrameInstance* ReferenceFrame::AddInstance(const std::string& systemTag,
-                                           const std::string& deviceType, std::string& error) {
+                                           const std::string& deviceType, FrameFault& fault) {
     if (systemTag.empty()) {
-        error = "An instance needs a system tag.";
+        fault = {.kind = FrameFault::kNoTagGiven};
         return nullptr;
     }
     if (Find(systemTag)) {
-        error = "The project already holds an instance \"" + systemTag + "\".";
+        fault = {.kind = FrameFault::kTagTaken, .tag = systemTag};
         return nullptr;
     }
-    std::unique_ptr<FrameInstance> instance = NewInstance(systemTag, deviceType, error);
+    std::unique_ptr<FrameInstance> instance = NewInstance(systemTag, deviceType, fault);
     if (!instance)
         return nullptr;
     if (!instance->dtm->Environment(systemTag, instance->container)) {
-        error = "The DTM of \"" + systemTag + "\" refuses its environment.";
+        fault = {.kind = FrameFault::kEnvironmentRefused, .tag = systemTag};
         return nullptr;
     }
     if (!instance->dtm->InitNew(deviceType)) {
-        error = "The DTM of \"" + systemTag + "\" cannot set up the device type \"" + deviceType +
-                "\".";
+        fault = {.kind = FrameFault::kDeviceTypeRefused, .tag = systemTag, .name = deviceType};
         return nullptr;
     }
     if (!userInfo_.empty())
@@ -89,20 +88,20 @@ FrameInstance* ReferenceFrame::AddInstance(const std::string& systemTag,
     return instances_.back().get();
 }
 
-bool ReferenceFrame::SaveProject(const std::string& path, std::string& error) {
+bool ReferenceFrame::SaveProject(const std::string& path, FrameFault& fault) {
     // Each instance's bag is written into the project's text and dropped before the next one,
     // and the text goes to the file a piece at a time.
     constexpr size_t kPiece = size_t{1} << 20;
-    const auto produce = [&](const TextSink& write, std::string& reason) {
+    const auto produce = [&](const TextSink& write, FrameFault& reason) {
         try {
             ProjectWriter project;
             for (const auto& instance : instances_) {
                 PropertyBag bag;
                 bag.Reserve(instance->storedBag.Count());
                 if (!instance->dtm->WriteProperties(bag)) {
-                    reason = "Cannot save the project " + path + ": the DTM of \"" +
-                             instance->systemTag +
-                             "\" cannot save its data. The file was not changed.";
+                    reason = {.kind = FrameFault::kInstanceNotSaved,
+                              .path = path,
+                              .tag = instance->systemTag};
                     return false;
                 }
                 bag.AddMissing(instance->storedBag);
@@ -112,11 +111,11 @@ bool ReferenceFrame::SaveProject(const std::string& path, std::string& error) {
             }
             return write(project.Finish());
         } catch (const std::exception& e) {
-            reason = "Cannot save the project " + path + ": " + e.what();
+            reason = {.kind = FrameFault::kNotSaved, .path = path, .name = e.what()};
             return false;
         }
     };
-    if (!WriteFileInPlace(path, produce, error))
+    if (!WriteFileInPlace(path, produce, fault))
         return false;
     // Only a project file in place makes the instances' data stored: a save that fails at any
     // step leaves every instance as modified as it was.
@@ -125,21 +124,23 @@ bool ReferenceFrame::SaveProject(const std::string& path, std::string& error) {
     return true;
 }
 
-bool ReferenceFrame::LoadProject(const std::string& path, std::string& error) {
+bool ReferenceFrame::LoadProject(const std::string& path, FrameFault& fault) {
     FrameProject project;
-    if (!project.Load(path, error, KnownDeviceTypes(), &diagnostics_))
+    if (!project.Load(path, fault, KnownDeviceTypes(), &diagnostics_))
         return false;
     std::vector<std::unique_ptr<FrameInstance>> loaded;
     for (ProjectInstance& stored : project.instances) {
-        std::string reason;
         std::unique_ptr<FrameInstance> instance =
-            NewInstance(stored.systemTag, stored.deviceType, reason);
-        if (instance && !instance->dtm->ReadProperties(stored.bag))
-            reason = "the DTM of \"" + stored.systemTag + "\" refuses its stored data";
-        else if (instance && !SetUp(*instance, reason))
+            NewInstance(stored.systemTag, stored.deviceType, fault);
+        if (instance && !instance->dtm->ReadProperties(stored.bag)) {
+            fault = {.kind = FrameFault::kStoredDataRefused, .tag = stored.systemTag};
             instance.reset();
-        if (!instance || !reason.empty()) {
-            error = "The project " + path + " is damaged: " + reason + ". Nothing was loaded.";
+        } else if (instance && !SetUp(*instance, fault)) {
+            instance.reset();
+        }
+        if (!instance) {
+            // The instance's fault is told as the project's damage.
+            fault.path = path;
             return false;
         }
         instance->storedBag = std::move(stored.bag);

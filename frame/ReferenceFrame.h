@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "frame/FrameContainer.h"
+#include "frame/FrameFault.h"
 #include "frame/FrameProject.h"
 #include "platform/os/IEventLoop.h"
 #include "platform/runtime/DTMContext.h"
@@ -46,10 +47,10 @@ class ReferenceFrame {
     void SetLanguage(int32_t languageId) { language_ = languageId; }
     int32_t Language() const { return language_; }
 
-    // Creates and sets up a new instance. nullptr, with the reason in 'error', when the tag is
+    // Creates and sets up a new instance. nullptr, with the reason in 'fault', when the tag is
     // empty or taken, the device type unknown, or the DTM refuses a step.
     FrameInstance* AddInstance(const std::string& systemTag, const std::string& deviceType,
-                               std::string& error);
+                               FrameFault& fault);
     FrameInstance* Find(const std::string& systemTag);
     const std::vector<std::unique_ptr<FrameInstance>>& Instances() const { return instances_; }
 
@@ -58,19 +59,19 @@ class ReferenceFrame {
     // instance count as saved. False, with the reason, when an instance cannot save or the file
     // cannot be written: the file on disk then stays as it was, and so does every instance
     // (modified state, stored values, data status).
-    bool SaveProject(const std::string& path, std::string& error);
+    bool SaveProject(const std::string& path, FrameFault& fault);
     // Loads a project file and replaces the instances by its instances. False, with the reason
     // naming the file, when the file is damaged or any of its instances cannot be loaded; then
     // nothing is loaded and the instances stay as they were.
-    bool LoadProject(const std::string& path, std::string& error);
+    bool LoadProject(const std::string& path, FrameFault& fault);
     // What the frame itself swallowed: a project file read whole for want of memory or threads.
     DiagnosticLog& Diagnostics() { return diagnostics_; }
     const DiagnosticLog& Diagnostics() const { return diagnostics_; }
 
   private:
     std::unique_ptr<FrameInstance> NewInstance(const std::string& systemTag,
-                                               const std::string& deviceType, std::string& error);
-    bool SetUp(FrameInstance& instance, std::string& error);
+                                               const std::string& deviceType, FrameFault& fault);
+    bool SetUp(FrameInstance& instance, FrameFault& fault);
 
     std::shared_ptr<IEventLoop> loop_;
     std::shared_ptr<IPrompt> prompt_;

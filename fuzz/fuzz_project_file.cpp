@@ -1,8 +1,8 @@
 // A frame project file of any content: it is taken whole or refused whole, and what the project
 // writes reads back unchanged.
 
-#include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 
 #include "frame/FrameProject.h"
@@ -11,10 +11,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace kv;
     const std::string text(reinterpret_cast<const char*>(data), size);
     FrameProject project;
-    std::string error;
+    FrameFault error;
     if (!project.FromXml(text, error)) {
         if (!project.instances.empty()) {
-            std::fprintf(stderr, "a refused project left instances behind: %s\n", error.c_str());
+            std::cerr << "a refused project left instances behind: " << error << "\n";
             std::abort();
         }
         FrameProject known;
@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string xml = project.ToXml();
     FrameProject again;
     if (!again.FromXml(xml, error) || again.ToXml() != xml) {
-        std::fprintf(stderr, "the project's own XML form does not load back unchanged (%s):\n%s\n",
-                     error.c_str(), xml.c_str());
+        std::cerr << "the project's own XML form does not load back unchanged (" << error << "):\n"
+                  << xml << "\n";
         std::abort();
     }
     return 0;

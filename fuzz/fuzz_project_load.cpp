@@ -8,12 +8,19 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "frame/FrameProject.h"
 #include "value/DiagnosticLog.h"
 
 namespace {
+
+std::string Text(const kv::FrameFault& fault) {
+    std::ostringstream text;
+    text << fault;
+    return text.str();
+}
 
 [[noreturn]] void Fail(const std::string& what, const std::string& text) {
     std::fprintf(stderr, "%s\n--- text (%zu characters) ---\n%s\n", what.c_str(), text.size(),
@@ -52,23 +59,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             Fail("the input cannot be written to " + path, text);
     }
     FrameProject whole;
-    std::string wholeError;
-    const bool parsed = whole.FromXml(text, wholeError);
+    FrameFault wholeFault;
+    const bool parsed = whole.FromXml(text, wholeFault);
     FrameProject read;
-    std::string error;
+    FrameFault fault;
     DiagnosticLog log;
-    const bool loaded = read.Load(path, error, {}, &log);
+    const bool loaded = read.Load(path, fault, {}, &log);
     if (!log.Empty())
         Fail("the file was read whole for want of memory or threads: " + log.Text(), text);
     if (loaded != parsed) {
         Fail(std::string(loaded ? "the file loads, its text does not parse: "
                                 : "the text parses, the file does not load: ") +
-                 (loaded ? wholeError : error),
+                 Text(loaded ? wholeFault : fault),
              text);
     }
     if (!loaded) {
-        if (error.find(path) == std::string::npos || error.find(wholeError) == std::string::npos)
-            Fail("the refusal \"" + error + "\" is not that of the text: " + wholeError, text);
+        // The file's damage is the text's, in the file named.
+        FrameFault ofTheFile = wholeFault;
+        ofTheFile.path = path;
+        if (!(fault == ofTheFile))
+            Fail("the refusal \"" + Text(fault) + "\" is not that of the text: " + Text(ofTheFile),
+                 text);
         if (!read.instances.empty())
             Fail("a refused file left instances behind", text);
         return 0;

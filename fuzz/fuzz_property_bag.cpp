@@ -12,14 +12,14 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace kv;
     PropertyBag bag;
-    std::vector<std::string> problems;
+    std::vector<BagProblem> problems;
     if (!bag.LoadXml(std::string_view(reinterpret_cast<const char*>(data), size), &problems))
         return 0;
 
     // What a bag writes, it reads back unchanged: a saved project loads again.
     const std::string xml = bag.ToXml();
     PropertyBag again;
-    std::vector<std::string> againProblems;
+    std::vector<BagProblem> againProblems;
     if (!again.LoadXml(xml, &againProblems) || !againProblems.empty() || again.ToXml() != xml) {
         std::fprintf(stderr, "the bag's own XML form does not load back unchanged:\n%s\n",
                      xml.c_str());

@@ -29,9 +29,16 @@ std::string Describe(const DictionaryFault& fault, const FrameWords& words) {
         case DictionaryFault::kFileMissing:
             return WithArguments(words.dictionaryFileMissing, fault.path);
         case DictionaryFault::kFileUnreadable:
-            return WithArguments(words.dictionaryFileUnreadable, fault.path, fault.detail);
+            return WithArguments(
+                words.dictionaryFileUnreadable, fault.path,
+                fault.error != 0 ? DescribeSystemError(fault.error, words) : fault.detail);
         case DictionaryFault::kFileDamaged:
-            return WithArguments(words.dictionaryFileDamaged, fault.path, fault.detail);
+            return WithArguments(words.dictionaryFileDamaged, fault.path,
+                                 fault.status != 0
+                                     ? WithArguments(words.dictionaryNotWellFormed,
+                                                     DescribeParseFault(fault.status, words),
+                                                     std::to_string(fault.line))
+                                     : words.notADictionary);
     }
     return fault.message;
 }
@@ -64,8 +71,8 @@ bool CanStart(const Options& options, const FrameWords& words, Writes writes) {
     if (writes == Writes::ProjectAndDocument)
         files.push_back(DocumentPath(options.project));
     for (const std::string& file : files) {
-        if (const std::optional<WriteFault> fault = CheckWritable(file)) {
-            Fail(DescribeWriteFault(*fault, file, words));
+        if (const std::optional<FrameFault> fault = CheckWritable(file)) {
+            Fail(Describe(*fault, words));
             return false;
         }
     }

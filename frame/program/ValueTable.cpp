@@ -31,7 +31,8 @@ struct Row {
 // fallback when the element has none.
 class Values {
   public:
-    Values(IDTMContext& context, const NumberLocale& locale) : context_(context), locale_(locale) {}
+    Values(IDTMContext& context, const NumberLocale& locale, const FrameWords& words)
+        : context_(context), locale_(locale), words_(words) {}
 
     Row Text(const std::string& path, const std::string& fallback) const;
     // A number with its unit, and the status of the record when it has one.
@@ -50,6 +51,7 @@ class Values {
 
     IDTMContext& context_;
     NumberLocale locale_;
+    const FrameWords& words_;
 };
 
 // The width of the label column of the tables.
@@ -97,7 +99,7 @@ Row Values::Number(const std::string& path, const std::string& statusPath,
     // A value that is no number keeps the "-".
     if (const std::optional<double> v =
             e != nullptr ? e->TransientValue().tryDouble() : std::nullopt) {
-        value = std::isfinite(*v) ? FormatNumber(*v, "0.00", locale_) : "invalid";
+        value = std::isfinite(*v) ? FormatNumber(*v, "0.00", locale_) : words_.notANumber;
         const std::string unit = e->UnitString(context_);
         if (!unit.empty())
             value += " " + unit;
@@ -141,7 +143,7 @@ Row Values::Active(const std::string& record, const std::string& fallback,
 void PrintDeviceValues(IDTMContext& context, const FrameWords& words) {
     // Numbers as the user's language writes them, as the rows show them: a decimal comma in
     // German.
-    const Values values(context, LanguageNumberLocale(context));
+    const Values values(context, LanguageNumberLocale(context), words);
     const std::vector<Row> identification = {
         values.Text("PHYS/TAG_DESC", "Tag"), values.Text("PHYS/DEVICE_ID", "Device ID"),
         values.Text("PHYS/DEVICE_SER_NUM", "Serial number"),

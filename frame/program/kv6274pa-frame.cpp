@@ -55,17 +55,18 @@ std::string Hex4(uint32_t v) {
 // The project: opened when it exists, else created with one instance. nullptr after the
 // message.
 FrameInstance* OpenProject(const Options& options, ReferenceFrame& frame, bool& existed) {
-    std::string error;
+    const FrameWords& words = FrameWordsOf(options.language);
+    FrameFault fault;
     existed = fs::exists(options.project);
-    if (existed && !frame.LoadProject(options.project, error)) {
-        Fail(error);
+    if (existed && !frame.LoadProject(options.project, fault)) {
+        Fail(Describe(fault, words));
         return nullptr;
     }
     FrameInstance* instance = frame.Instances().empty() ? nullptr : frame.Instances().front().get();
     if (instance == nullptr) {
-        instance = frame.AddInstance(kSystemTag, kDeviceType, error);
+        instance = frame.AddInstance(kSystemTag, kDeviceType, fault);
         if (instance == nullptr)
-            Fail(error);
+            Fail(Describe(fault, words));
     }
     return instance;
 }
@@ -156,13 +157,13 @@ bool Upload(DeviceSession& session, FrameInstance& instance, SimulatedPositioner
 // Saves the project and writes the parameter document beside it; the exit status.
 int SaveProjectAndDocument(ReferenceFrame& frame, DTMMain& dtm, const Options& options,
                            const FrameWords& words) {
-    std::string error;
+    FrameFault fault;
     int result = kExitDone;
     std::cout << "\n";
-    if (frame.SaveProject(options.project, error)) {
+    if (frame.SaveProject(options.project, fault)) {
         std::cout << Pad(words.savedTitle, kColumn) << options.project << "\n";
     } else {
-        Fail(error);
+        Fail(Describe(fault, words));
         result = kExitCannotWrite;
     }
     const std::string document = dtm.GetParameters("");
@@ -170,10 +171,10 @@ int SaveProjectAndDocument(ReferenceFrame& frame, DTMMain& dtm, const Options& o
     if (document.empty()) {
         Fail(words.noDocument);
         result = kExitCannotWrite;
-    } else if (WriteFileInPlace(documentPath, document, error)) {
+    } else if (WriteFileInPlace(documentPath, document, fault)) {
         std::cout << Pad(words.document, kColumn) << documentPath << "\n";
     } else {
-        Fail(error);
+        Fail(Describe(fault, words));
         result = kExitCannotWrite;
     }
     return result;
@@ -259,7 +260,7 @@ int Main(int& argc, char** argv) {
         }
         return Run(options);
     } catch (const std::exception& e) {
-        Fail(std::string(words.unexpected) + ": " + e.what());
+        Fail(AsSentence(std::string(words.unexpected) + ": " + e.what()));
     } catch (...) {
         Fail(std::string(words.unexpected) + ".");
     }

@@ -25,7 +25,6 @@
 #include "core/DtmElements.h"
 #include "core/ProjectHelpers.h"
 #include "dtm/DTMMain.h"
-#include "frame/FileWriting.h"
 #include "frame/FrameWords.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/window/WindowPrompt.h"
@@ -818,16 +817,12 @@ bool FrameWindow::Save() {
 }
 
 bool FrameWindow::WriteProject() {
-    // A file that cannot be written is told in the user's words; any other failure with the
-    // reason the frame gives.
-    std::string error;
-    std::optional<WriteFault> fault = CheckWritable(projectPath_);
-    if (!fault && frame_.SaveProject(projectPath_, error))
+    FrameFault fault;
+    if (frame_.SaveProject(projectPath_, fault))
         return true;
-    ShowStatus(nullptr, [fault, error, path = projectPath_](const FrameWords& words) {
-        const std::string reason = fault ? DescribeWriteFault(*fault, path, words) : error;
+    ShowStatus(nullptr, [fault](const FrameWords& words) {
         return QString::fromUtf8(words.saveFailed) + QStringLiteral(": ") +
-               AsSentence(ToQString(reason));
+               ToQString(Describe(fault, words));
     });
     return false;
 }

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QPixmap>
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -158,7 +157,7 @@ int RenderScreenshots(int& argc, char** argv, const WindowRun& run, const Projec
     if (ec || !fs::is_directory(folder)) {
         std::cerr << "kv6274pa-frame: "
                   << WithArguments(words.folderNotMade, folder,
-                                   ec ? ec.message() : std::strerror(ENOTDIR))
+                                   DescribeSystemError(ec ? ec.value() : ENOTDIR, words))
                   << "\n";
         return kExitCannotWrite;
     }

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <pugixml.hpp>
 #include <string>
 #include <vector>
 
@@ -53,6 +57,14 @@ TEST(FrameWords, WhatStandsAloneEndsAsASentenceInBothLanguages) {
         &FrameWords::mainWindowNotOpen,
         &FrameWords::pictureNotWritten,
         &FrameWords::picturesWritten,
+        &FrameWords::noTemporaryFile,
+        &FrameWords::cannotWrite,
+        &FrameWords::notWritten,
+        &FrameWords::noRegularFile,
+        &FrameWords::cannotOpenProject,
+        &FrameWords::cannotReadProject,
+        &FrameWords::projectDamaged,
+        &FrameWords::instanceNotSaved,
     };
     for (const int32_t language : {langEnglish, langGerman}) {
         const FrameWords& words = FrameWordsOf(language);
@@ -64,6 +76,127 @@ TEST(FrameWords, WhatStandsAloneEndsAsASentenceInBothLanguages) {
             EXPECT_TRUE(sentence.back() == '.' || sentence.back() == '?')
                 << language << ": " << sentence;
         }
+    }
+}
+
+// Every fault the frame reports, in both languages: one sentence (or more), naming what it is
+// about; a damage names the project file and says that nothing was loaded, and stands as a
+// sentence of its own where no file is named.
+TEST(FrameWords, EveryFaultIsToldAsSentencesThatNameWhatItIsAbout) {
+    using F = FrameFault;
+    const std::string file = "/plant/p.xml";
+    const BagProblem bag{BagProblem::kUnknownType, 4, "PHYS/X", "Currency"};
+    struct Case {
+        FrameFault fault;
+        std::vector<std::string> named;
+    };
+    const Case cases[] = {
+        {{.kind = F::kFolderMissing, .path = file, .folder = "/plant"}, {file, "/plant"}},
+        {{.kind = F::kFolderNotWritable, .path = file, .folder = "/plant"}, {file, "/plant"}},
+        {{.kind = F::kNotAFile, .path = file}, {file}},
+        {{.kind = F::kReadOnly, .path = file}, {file}},
+        {{.kind = F::kNoTemporaryFile, .path = file, .error = EIO}, {file, std::strerror(EIO)}},
+        {{.kind = F::kWriteFailed, .path = file, .error = EIO}, {file, std::strerror(EIO)}},
+        {{.kind = F::kNotWritten, .path = file}, {file}},
+        {{.kind = F::kNoRegularFile, .path = file}, {file}},
+        {{.kind = F::kCannotOpen, .path = file, .error = EIO}, {file, std::strerror(EIO)}},
+        {{.kind = F::kCannotRead, .path = file, .error = EIO}, {file, std::strerror(EIO)}},
+        {{.kind = F::kNotWellFormed, .path = file, .position = 12, .column = 7, .error = 11},
+         {file, "12", "7"}},
+        {{.kind = F::kNoProject, .path = file, .name = "Project"}, {file, "<Project>"}},
+        {{.kind = F::kWrongVersion, .path = file, .name = "7"}, {file, "7"}},
+        {{.kind = F::kForeignElement, .path = file, .name = "Comment", .position = 3},
+         {file, "3", "<Comment>"}},
+        {{.kind = F::kNoSystemTag, .path = file, .position = 3}, {file, "3"}},
+        {{.kind = F::kTagTwice, .path = file, .tag = "PV-7"}, {file, "PV-7"}},
+        {{.kind = F::kNoDeviceType, .path = file, .tag = "PV-7"}, {file, "PV-7"}},
+        {{.kind = F::kUnknownDeviceType, .path = file, .tag = "PV-7", .name = "ZZ1"},
+         {file, "PV-7", "ZZ1"}},
+        {{.kind = F::kWrongChild, .path = file, .tag = "PV-7", .name = "Note"},
+         {file, "PV-7", "<Note>"}},
+        {{.kind = F::kNoBag, .path = file, .tag = "PV-7"}, {file, "PV-7"}},
+        {{.kind = F::kBagFault, .path = file, .tag = "PV-7", .bag = bag, .more = 2},
+         {file, "PV-7", " 4 ", "PHYS/X", "Currency", " 2 "}},
+        {{.kind = F::kStoredDataRefused, .path = file, .tag = "PV-7"}, {file, "PV-7"}},
+        {{.kind = F::kDtmNotCreated, .path = file, .tag = "PV-7", .name = "no memory."},
+         {file, "PV-7", "no memory"}},
+        {{.kind = F::kEnvironmentRefused, .path = file, .tag = "PV-7"}, {file, "PV-7"}},
+        {{.kind = F::kNoTagGiven}, {}},
+        {{.kind = F::kTagTaken, .tag = "PV-7"}, {"PV-7"}},
+        {{.kind = F::kNoDtm, .tag = "PV-7", .name = "ZZ1"}, {"ZZ1"}},
+        {{.kind = F::kDtmNotCreated, .tag = "PV-7", .name = "no memory"}, {"PV-7", "no memory"}},
+        {{.kind = F::kEnvironmentRefused, .tag = "PV-7"}, {"PV-7"}},
+        {{.kind = F::kDeviceTypeRefused, .tag = "PV-7", .name = "ZZ1"}, {"PV-7", "ZZ1"}},
+        {{.kind = F::kNotWellFormed, .position = 12, .column = 7, .error = 14}, {"12", "7"}},
+        {{.kind = F::kBagFault, .tag = "PV-7", .bag = bag}, {"PV-7", "PHYS/X"}},
+        {{.kind = F::kInstanceNotSaved, .path = file, .tag = "PV-7"}, {file, "PV-7"}},
+        {{.kind = F::kNotSaved, .path = file, .name = "std::bad_alloc"}, {file, "std::bad_alloc"}},
+    };
+    const FrameWords& english = FrameWordsOf(langEnglish);
+    const FrameWords& german = FrameWordsOf(langGerman);
+    for (const Case& c : cases) {
+        const std::string en = Describe(c.fault, english);
+        SCOPED_TRACE(en);
+        const std::string de = Describe(c.fault, german);
+        const std::pair<std::string, const char*> texts[] = {{en, "is damaged"},
+                                                             {de, "ist beschädigt"}};
+        for (const auto& [text, damaged] : texts) {
+            ASSERT_FALSE(text.empty());
+            EXPECT_EQ(text.back(), '.') << text;
+            EXPECT_EQ(text.find(".."), std::string::npos) << text;
+            EXPECT_EQ(text.find('%'), std::string::npos) << text;
+            for (const std::string& named : c.named)
+                EXPECT_NE(text.find(named), std::string::npos) << named << " in " << text;
+            const bool damage = c.fault.kind >= F::kNotWellFormed && c.fault.kind <= F::kNotSaved &&
+                                c.fault.kind != F::kInstanceNotSaved &&
+                                c.fault.kind != F::kNotSaved;
+            EXPECT_EQ(text.find(damaged) != std::string::npos, damage && !c.fault.path.empty())
+                << text;
+            if (damage && c.fault.path.empty()) {
+                EXPECT_TRUE(std::isupper(static_cast<unsigned char>(text[0]))) << text;
+            }
+        }
+        EXPECT_NE(de, en);
+    }
+    // Every problem of a stored property bag, as the English words have always told it.
+    const std::pair<BagProblem, const char*> problems[] = {
+        {{.kind = BagProblem::kNotXml, .position = 17, .status = 7},
+         "not an XML document: Error parsing comment at offset 17"},
+        {{.kind = BagProblem::kNoBag}, "no PropertyBag element"},
+        {{BagProblem::kUnknownElement, 2, "x", "Unknown"},
+         "property 2 \"x\": unknown element Unknown"},
+        {{BagProblem::kNoName, 3}, "property 3: no name"},
+        {{BagProblem::kUnknownType, 4, "A", "Currency"},
+         "property 4 \"A\": unknown type \"Currency\""},
+        {{BagProblem::kNoValue, 5, "A"}, "property 5 \"A\": no value"},
+        {{BagProblem::kBadLowerBound, 6, "A"}, "property 6 \"A\": bad lbound"},
+        {{BagProblem::kNoHexText, 7, "A"}, "property 7 \"A\": value is no hex text"},
+        {{BagProblem::kNotOfItsType, 8, "A"}, "property 8 \"A\": value does not read as its type"},
+        {{BagProblem::kRepeatedName, 9, "A"},
+         "property 9 \"A\": repeated name, the first one is kept"},
+    };
+    for (const auto& [problem, text] : problems) {
+        const FrameFault fault{.kind = F::kBagFault, .tag = "T", .bag = problem};
+        EXPECT_EQ(Describe(fault, english), "Instance \"T\": " + std::string(text) + ".");
+        EXPECT_NE(Describe(fault, german), Describe(fault, english));
+    }
+}
+
+// The system's reasons that a user meets are told in the words of both languages (in English the
+// system's own), the others as the system tells them; the parser's reasons are told in both.
+TEST(FrameWords, TheReasonsOfTheSystemAndTheParserAreToldInBothLanguages) {
+    const FrameWords& english = FrameWordsOf(langEnglish);
+    const FrameWords& german = FrameWordsOf(langGerman);
+    for (const int error : {ENOSPC, EFBIG, EACCES, EROFS, ENOENT, ENOTDIR}) {
+        EXPECT_EQ(DescribeSystemError(error, english), std::strerror(error));
+        EXPECT_NE(DescribeSystemError(error, german), std::strerror(error));
+    }
+    EXPECT_EQ(DescribeSystemError(EIO, german), std::strerror(EIO));
+    for (int status = pugi::status_ok; status <= pugi::status_no_document_element; ++status) {
+        pugi::xml_parse_result parsed;
+        parsed.status = static_cast<pugi::xml_parse_status>(status);
+        EXPECT_STREQ(english.parseFaults[status], parsed.description());
+        EXPECT_STRNE(german.parseFaults[status], parsed.description());
     }
 }
 

@@ -158,6 +158,13 @@ TEST_F(ProgramTest, MissingOrDamagedDictionariesStopTheProgramBeforeItConnects) 
          "DTMDictionary_9.xml",
          "<html/>",
          "DTMDictionary_9.xml"},
+        {"not well-formed, told in German",
+         copy.string(),
+         {"--language", "de"},
+         "DTMDictionary_9_units.xml",
+         "<DTMDictionary>\n<units>",
+         "DTMDictionary_9_units.xml ist beschädigt: Start- und End-Tag passen nicht zusammen in "
+         "Zeile 2."},
         {"damaged file of the other language",
          copy.string(),
          {},
@@ -291,6 +298,22 @@ TEST_F(ProgramTest, MessagesFollowTheChosenLanguage) {
     const Result refused = Run({"--language", "de", "--no", "--device-id", "KV9999"});
     EXPECT_EQ(refused.status, 3);
     EXPECT_NE(refused.err.find("nicht angenommen"), std::string::npos) << refused.err;
+    // A save past the file size limit and a damaged project, in German.
+    const Result full = Run({"--language", "de"}, {}, 16 * 1024);
+    EXPECT_EQ(full.status, 5);
+    EXPECT_NE(full.err.find(
+                  "kv6274pa-project.xml kann nicht geschrieben werden: Die Datei ist zu groß.\n"),
+              std::string::npos)
+        << full.err;
+    CreateProject();
+    WriteFile(Project(), ReadFile(Project()).substr(0, 300));
+    const Result damaged = Run({"--language", "de"});
+    EXPECT_EQ(damaged.status, 2);
+    EXPECT_NE(damaged.err.find("Das Projekt kv6274pa-project.xml ist beschädigt: Die Datei ist "
+                               "kein wohlgeformtes XML ("),
+              std::string::npos)
+        << damaged.err;
+    EXPECT_NE(damaged.err.find("). Es wurde nichts geladen.\n"), std::string::npos) << damaged.err;
 }
 
 // --- options ---

@@ -25,6 +25,7 @@
 #include "dtm/DTMState.h"
 #include "frame/FileWriting.h"
 #include "frame/FrameProject.h"
+#include "frame/FrameWords.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/ScriptedPrompt.h"
 #include "platform/runtime/IChannels.h"
@@ -45,6 +46,11 @@ namespace {
 namespace fs = std::filesystem;
 using test_support::FileSizeLimit;
 using test_support::TempFolder;
+
+// A fault as the English words tell it.
+std::string English(const FrameFault& fault) {
+    return Describe(fault, FrameWordsOf(langEnglish));
+}
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -89,7 +95,7 @@ struct Frame {
 // A project with two instances as a frame writes it.
 std::string SavedProject(const TempFolder& folder) {
     Frame f;
-    std::string error;
+    FrameFault error;
     EXPECT_NE(f.frame.AddInstance("PV-101", "KV6274PA", error), nullptr) << error;
     EXPECT_NE(f.frame.AddInstance("PV-102", "KV6274PA", error), nullptr) << error;
     const std::string path = folder.File("plant.kvproj");
@@ -100,7 +106,7 @@ std::string SavedProject(const TempFolder& folder) {
 TEST(FrameProject, InstancesSurviveSaveAndLoadInANewFrame) {
     TempFolder folder;
     const std::string path = folder.File("plant.kvproj");
-    std::string error;
+    FrameFault error;
     {
         Frame f;
         FrameInstance* a = f.frame.AddInstance("PV-101", "KV6274PA", error);
@@ -151,7 +157,7 @@ TEST(FrameProject, UnknownPropertiesOfAnInstanceAreKept) {
     text.insert(bag + std::string("<PropertyBag>").size(), unknown);
     WriteFile(path, text);
 
-    std::string error;
+    FrameFault error;
     for (int save = 0; save < 2; ++save) {
         SCOPED_TRACE(save);
         Frame f;
@@ -176,18 +182,18 @@ TEST(FrameProject, ReadOnlyProjectFilesAreNeverReplaced) {
     const std::string before = ReadFile(path);
     fs::permissions(path, fs::perms::owner_read);
     Frame f;
-    std::string error;
+    FrameFault error;
     ASSERT_NE(f.frame.AddInstance("PV-200", "KV6274PA", error), nullptr);
     const Variant status = f.Value("PV-200", "~/DataStatus");
     EXPECT_FALSE(f.frame.SaveProject(path, error));
-    EXPECT_NE(error.find("read-only"), std::string::npos) << error;
+    EXPECT_NE(English(error).find("read-only"), std::string::npos) << error;
     EXPECT_EQ(ReadFile(path), before);
     // The refused save did not have the instance store its data.
     EXPECT_EQ(f.Value("PV-200", "~/DataStatus"), status);
     EXPECT_EQ(folder.Entries(), 1u);
-    const std::optional<WriteFault> fault = CheckWritable(path);
+    const std::optional<FrameFault> fault = CheckWritable(path);
     ASSERT_TRUE(fault.has_value());
-    EXPECT_EQ(fault->kind, WriteFault::kReadOnly);
+    EXPECT_EQ(fault->kind, FrameFault::kReadOnly);
 }
 
 // A persisted object of an instance that makes the project's save fail while the instance
@@ -246,7 +252,7 @@ TEST(FrameProject, ASaveThatFailsAtAnyStepLeavesEveryInstanceAsItWas) {
         TempFolder folder;
         const std::string path = folder.File("plant.kvproj");
         Frame f;
-        std::string error;
+        FrameFault error;
         for (const std::string& tag : tags)
             ASSERT_NE(f.frame.AddInstance(tag, "KV6274PA", error), nullptr) << error;
         const auto kept = [&](const std::string& tag) {
@@ -278,8 +284,8 @@ TEST(FrameProject, ASaveThatFailsAtAnyStepLeavesEveryInstanceAsItWas) {
                 limit.emplace(c.sizeLimit);
             EXPECT_FALSE(f.frame.SaveProject(path, error));
         }
-        EXPECT_NE(error.find(path), std::string::npos) << error;
-        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        EXPECT_NE(English(error).find(path), std::string::npos) << error;
+        EXPECT_NE(English(error).find(c.reason), std::string::npos) << error;
         EXPECT_EQ(ReadFile(path), before);
         EXPECT_EQ(folder.Entries(), 1u);
         for (size_t i = 0; i < std::size(tags); ++i)
@@ -312,21 +318,21 @@ TEST(FileWriting, LinksFoldersAndOtherFiles) {
     fs::create_symlink("loop-a", folder.File("loop-b"));
     EXPECT_EQ(FollowLinks(folder.File("loop-a")), folder.File("loop-a"));
 
-    std::string error;
+    FrameFault error;
     ASSERT_TRUE(WriteFileInPlace(folder.File("second.xml"), "text", error)) << error;
     EXPECT_EQ(ReadFile(folder.File("sub/target.xml")), "text");
     EXPECT_TRUE(fs::is_symlink(folder.File("second.xml")));
 
     const auto notAFile = CheckWritable(folder.File("sub"));
     ASSERT_TRUE(notAFile.has_value());
-    EXPECT_EQ(notAFile->kind, WriteFault::kNotAFile);
+    EXPECT_EQ(notAFile->kind, FrameFault::kNotAFile);
     const auto noFolder = CheckWritable(folder.File("none/file.xml"));
     ASSERT_TRUE(noFolder.has_value());
-    EXPECT_EQ(noFolder->kind, WriteFault::kFolderMissing);
-    EXPECT_EQ(noFolder->path, folder.File("none"));
+    EXPECT_EQ(noFolder->kind, FrameFault::kFolderMissing);
+    EXPECT_EQ(noFolder->folder, folder.File("none"));
     const auto fileAsFolder = CheckWritable(folder.File("sub/target.xml/x"));
     ASSERT_TRUE(fileAsFolder.has_value());
-    EXPECT_EQ(fileAsFolder->kind, WriteFault::kFolderMissing);
+    EXPECT_EQ(fileAsFolder->kind, FrameFault::kFolderMissing);
     EXPECT_FALSE(WriteFileInPlace(folder.File("loop-a"), "text", error));
 }
 
@@ -336,7 +342,7 @@ TEST(FileWriting, ANewFileGetsWhatTheCreationMaskAllows) {
     for (const mode_t mask : {0000, 0027, 0077, 0277}) {
         ::umask(mask);
         const std::string path = folder.File("new-" + std::to_string(mask) + ".xml");
-        std::string error;
+        FrameFault error;
         ASSERT_TRUE(WriteFileInPlace(path, "text", error)) << error;
         struct stat st {};
         ASSERT_EQ(::stat(path.c_str(), &st), 0);
@@ -351,20 +357,21 @@ TEST(FileWriting, ANewFileGetsWhatTheCreationMaskAllows) {
 TEST(FileWriting, ATextMadeInPiecesIsWrittenWholeOrNotAtAll) {
     TempFolder folder;
     const std::string path = folder.File("plant.kvproj");
-    std::string error;
-    const auto pieces = [](const TextSink& write, std::string&) {
+    FrameFault error;
+    const auto pieces = [](const TextSink& write, FrameFault&) {
         return write("first ") && write("") && write("second");
     };
     ASSERT_TRUE(WriteFileInPlace(path, pieces, error)) << error;
     EXPECT_EQ(ReadFile(path), "first second");
-    const auto refused = [](const TextSink& write, std::string& reason) {
+    const FrameFault refusal{.kind = FrameFault::kInstanceNotSaved, .path = path, .tag = "PV-102"};
+    const auto refused = [&](const TextSink& write, FrameFault& reason) {
         write("half");
-        reason = "the second instance cannot save its data";
+        reason = refusal;
         return false;
     };
     EXPECT_FALSE(WriteFileInPlace(path, refused, error));
-    EXPECT_EQ(error, "the second instance cannot save its data");
-    const auto thrown = [](const TextSink& write, std::string&) -> bool {
+    EXPECT_EQ(error, refusal);
+    const auto thrown = [](const TextSink& write, FrameFault&) -> bool {
         write("half");
         throw std::runtime_error("no room");
     };
@@ -375,13 +382,13 @@ TEST(FileWriting, ATextMadeInPiecesIsWrittenWholeOrNotAtAll) {
 
 TEST(FrameProject, InstancesAreRefusedWithAReason) {
     Frame f;
-    std::string error;
+    FrameFault error;
     ASSERT_NE(f.frame.AddInstance("PV-101", "KV6274PA", error), nullptr);
     EXPECT_EQ(f.frame.AddInstance("PV-101", "KV6274PA", error), nullptr);
-    EXPECT_NE(error.find("already holds"), std::string::npos) << error;
+    EXPECT_NE(English(error).find("already holds"), std::string::npos) << error;
     EXPECT_EQ(f.frame.AddInstance("", "KV6274PA", error), nullptr);
     EXPECT_EQ(f.frame.AddInstance("PV-102", "KV9999", error), nullptr);
-    EXPECT_NE(error.find("KV9999"), std::string::npos) << error;
+    EXPECT_NE(English(error).find("KV9999"), std::string::npos) << error;
     EXPECT_EQ(f.frame.Instances().size(), 1u);
 }
 
@@ -389,7 +396,7 @@ TEST(FrameProject, SavingOverAnOldProjectReplacesItWhole) {
     TempFolder folder;
     const std::string path = SavedProject(folder);
     Frame f;
-    std::string error;
+    FrameFault error;
     ASSERT_NE(f.frame.AddInstance("PV-200", "KV6274PA", error), nullptr);
     ASSERT_TRUE(f.frame.SaveProject(path, error)) << error;
     EXPECT_EQ(folder.Entries(), 1u);
@@ -402,11 +409,11 @@ TEST(FrameProject, SavingOverAnOldProjectReplacesItWhole) {
 TEST(FrameProject, UnwritableProjectFileIsReportedAndLeavesNothing) {
     TempFolder folder;
     Frame f;
-    std::string error;
+    FrameFault error;
     ASSERT_NE(f.frame.AddInstance("PV-101", "KV6274PA", error), nullptr);
     const std::string path = folder.File("missing/plant.kvproj");
     EXPECT_FALSE(f.frame.SaveProject(path, error));
-    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_NE(English(error).find(path), std::string::npos) << error;
     EXPECT_EQ(folder.Entries(), 0u);
 }
 
@@ -483,11 +490,11 @@ TEST(FrameProject, DamagedProjectFilesAreRefusedWholeAndLeftAsTheyAre) {
         const std::string path = folder.File("damaged.kvproj");
         WriteFile(path, c.text);
         Frame f;
-        std::string error;
+        FrameFault error;
         ASSERT_NE(f.frame.AddInstance("KEEP", "KV6274PA", error), nullptr);
         EXPECT_FALSE(f.frame.LoadProject(path, error)) << c.name;
-        EXPECT_NE(error.find(path), std::string::npos) << c.name << ": " << error;
-        EXPECT_NE(error.find(c.fault), std::string::npos) << c.name << ": " << error;
+        EXPECT_NE(English(error).find(path), std::string::npos) << c.name << ": " << error;
+        EXPECT_NE(English(error).find(c.fault), std::string::npos) << c.name << ": " << error;
         ASSERT_EQ(f.frame.Instances().size(), 1u) << c.name;
         EXPECT_EQ(f.frame.Instances()[0]->systemTag, "KEEP") << c.name;
         EXPECT_EQ(ReadFile(path), c.text) << c.name;
@@ -527,14 +534,18 @@ TEST(FrameProject, AFileReadsAsItsWholeText) {
     for (const std::string& text : texts) {
         SCOPED_TRACE(text.substr(0, 60));
         FrameProject whole;
-        std::string wholeError;
+        FrameFault wholeError;
         const bool wholeOk = whole.FromXml(text, wholeError);
         const std::string path = folder.File("parts.kvproj");
         WriteFile(path, text);
         FrameProject read;
-        std::string error;
+        FrameFault error;
         EXPECT_EQ(read.Load(path, error), wholeOk) << text.substr(0, 300) << error;
-        EXPECT_NE(error.find(wholeError), std::string::npos) << error << " / " << wholeError;
+        // The file's damage is the text's, in the file named.
+        FrameFault ofTheFile = wholeError;
+        if (!wholeOk)
+            ofTheFile.path = path;
+        EXPECT_EQ(error, ofTheFile);
         ASSERT_EQ(read.instances.size(), whole.instances.size());
         for (size_t i = 0; i < whole.instances.size(); ++i) {
             EXPECT_EQ(read.instances[i].systemTag, whole.instances[i].systemTag);
@@ -548,7 +559,7 @@ TEST(FrameProject, AFileReadsAsItsWholeText) {
 TEST(FrameProject, AFileThatIsNoRegularFileIsRefusedAtOnce) {
     TempFolder folder;
     const std::string good = ReadFile(SavedProject(folder));
-    std::string error;
+    FrameFault error;
     for (const std::string& text : {good, good.substr(0, good.size() / 2)}) {
         const std::string path = folder.File("pipe.kvproj");
         ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
@@ -565,7 +576,8 @@ TEST(FrameProject, AFileThatIsNoRegularFileIsRefusedAtOnce) {
         });
         FrameProject project;
         EXPECT_FALSE(project.Load(path, error));
-        EXPECT_NE(error.find(path + ": it is no regular file"), std::string::npos) << error;
+        EXPECT_NE(English(error).find(path + ": it is no regular file"), std::string::npos)
+            << error;
         EXPECT_TRUE(project.instances.empty());
         // The writer is let go.
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -578,7 +590,8 @@ TEST(FrameProject, AFileThatIsNoRegularFileIsRefusedAtOnce) {
     }
     FrameProject project;
     EXPECT_FALSE(project.Load(folder.path, error));
-    EXPECT_NE(error.find(folder.path + ": it is no regular file"), std::string::npos) << error;
+    EXPECT_NE(English(error).find(folder.path + ": it is no regular file"), std::string::npos)
+        << error;
 }
 
 // A damaged slave parameter set that a project or a parameter document brings changes no
@@ -609,7 +622,7 @@ TEST(FrameProject, DamagedSlaveParameterSetChangesNoChannelAndIsReported) {
     const std::string path = SavedProject(folder);
     WriteFile(path, damage(ReadFile(path), "name=\"" + part + "\"", "value=\""));
     Frame f;
-    std::string error;
+    FrameFault error;
     ASSERT_TRUE(f.frame.LoadProject(path, error)) << error;
     const std::string reported = GetDictionaryText(f.Ctx("PV-101"), "meld_slave_param_set_invalid");
     for (const char* tag : {"PV-101", "PV-102"}) {
@@ -644,10 +657,10 @@ TEST(FrameProject, DamagedSlaveParameterSetChangesNoChannelAndIsReported) {
 TEST(FrameProject, MissingFileIsReported) {
     TempFolder folder;
     Frame f;
-    std::string error;
+    FrameFault error;
     const std::string path = folder.File("none.kvproj");
     EXPECT_FALSE(f.frame.LoadProject(path, error));
-    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_NE(English(error).find(path), std::string::npos) << error;
     EXPECT_FALSE(fs::exists(path));
 }
 

@@ -12,6 +12,7 @@
 
 #include "dtm/DTMMain.h"
 #include "frame/DeviceSession.h"
+#include "frame/FrameWords.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/ScriptedPrompt.h"
 #include "platform/runtime/ManualEventLoop.h"
@@ -22,10 +23,10 @@ namespace kv::test_support {
 
 inline FrameInstance& AddFrameInstance(ReferenceFrame& frame) {
     frame.SetUserInformation(R"(<FDT><UserInformation role="Maintenance"/></FDT>)");
-    std::string error;
+    FrameFault error;
     FrameInstance* instance = frame.AddInstance("PV-101", "KV6274PA", error);
     if (instance == nullptr)
-        throw std::runtime_error(error);
+        throw std::runtime_error(Describe(error, FrameWordsOf(langEnglish)));
     return *instance;
 }
 

@@ -59,12 +59,19 @@ std::optional<DictionaryFault> ReadFile(const fs::path& file, pugi::xml_document
                                "dictionary file " + file.string() + ": " + detail};
     };
     std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return fault(DictionaryFault::kFileUnreadable, std::strerror(errno));
+    if (!in) {
+        const int error = errno;
+        DictionaryFault unreadable = fault(DictionaryFault::kFileUnreadable, std::strerror(error));
+        unreadable.error = error;
+        return unreadable;
+    }
     std::ostringstream content;
     content << in.rdbuf();
-    if (in.bad())
-        return fault(DictionaryFault::kFileUnreadable, "it cannot be read");
+    if (in.bad()) {
+        DictionaryFault unreadable = fault(DictionaryFault::kFileUnreadable, "it cannot be read");
+        unreadable.error = EIO;
+        return unreadable;
+    }
     const std::string text = content.str();
     pugi::xml_parse_result r = doc.load_buffer(text.data(), text.size());
     if (!r) {
@@ -73,8 +80,12 @@ std::optional<DictionaryFault> ReadFile(const fs::path& file, pugi::xml_document
         const size_t line =
             1 + static_cast<size_t>(
                     std::count(text.begin(), text.begin() + static_cast<ptrdiff_t>(end), '\n'));
-        return fault(DictionaryFault::kFileDamaged,
-                     std::string(r.description()) + " in line " + std::to_string(line));
+        DictionaryFault damaged =
+            fault(DictionaryFault::kFileDamaged,
+                  std::string(r.description()) + " in line " + std::to_string(line));
+        damaged.status = r.status;
+        damaged.line = line;
+        return damaged;
     }
     if (std::strcmp(doc.document_element().name(), "DTMDictionary") != 0)
         return fault(DictionaryFault::kFileDamaged, "the root element is not DTMDictionary");
@@ -311,7 +322,7 @@ std::optional<DictionaryFault> DTMDictionary::CheckFolder(const std::string& fol
     const std::vector<fs::path> files = FilesOf(folder, name, ec);
     if (ec) {
         return DictionaryFault{DictionaryFault::kFileUnreadable, folder, ec.message(),
-                               "dictionary folder " + folder + ": " + ec.message()};
+                               "dictionary folder " + folder + ": " + ec.message(), ec.value()};
     }
     for (const fs::path& file : files) {
         pugi::xml_document doc;

@@ -33,6 +33,12 @@ struct DictionaryFault {
     std::string path;     // the folder or the file
     std::string detail;   // what the system or the parser reports
     std::string message;  // the whole fault in one sentence
+    // What the detail tells, for a reader to tell it in words of its own: the system's error
+    // number (errno) of a folder or file that cannot be read; the parser's status
+    // (pugi::xml_parse_status) and the line of a file that does not parse. 0 where none.
+    int error = 0;
+    int status = 0;
+    size_t line = 0;
 };
 
 class DTMDictionary : public IDTMDictionary {

@@ -173,7 +173,7 @@ struct PropertyAttributes {
 
 // The value of one property element; nullopt and the reason in 'why' when it does not read.
 std::optional<Variant> ReadValue(VarType type, const PropertyAttributes& attributes,
-                                 std::string& why) {
+                                 BagProblem::Kind& why) {
     const char* const va = attributes.value;
     if (type == VarType::Empty)
         return Variant();
@@ -181,13 +181,13 @@ std::optional<Variant> ReadValue(VarType type, const PropertyAttributes& attribu
         return Variant::Null();
     if (type == VarType::String) {
         if (!va) {
-            why = "no value";
+            why = BagProblem::kNoValue;
             return std::nullopt;
         }
         return Variant(std::string(va));
     }
     if (!va || (!*va && type != VarType::ByteArray)) {
-        why = "no value";
+        why = BagProblem::kNoValue;
         return std::nullopt;
     }
     int64_t n = 0;
@@ -240,7 +240,7 @@ std::optional<Variant> ReadValue(VarType type, const PropertyAttributes& attribu
             if (const char* lb = attributes.lbound) {
                 int64_t lbound = 0;
                 if (!ReadInteger(std::string_view(lb), INT32_MIN, INT32_MAX, lbound)) {
-                    why = "bad lbound";
+                    why = BagProblem::kBadLowerBound;
                     return std::nullopt;
                 }
                 a.lbound = static_cast<int32_t>(lbound);
@@ -249,7 +249,7 @@ std::optional<Variant> ReadValue(VarType type, const PropertyAttributes& attribu
             for (size_t i = 0; i < a.bytes.size(); ++i) {
                 int hi = HexDigit(text[2 * i]), lo = HexDigit(text[2 * i + 1]);
                 if (hi < 0 || lo < 0) {
-                    why = "value is no hex text";
+                    why = BagProblem::kNoHexText;
                     return std::nullopt;
                 }
                 a.bytes[i] = static_cast<uint8_t>(hi << 4 | lo);
@@ -259,7 +259,7 @@ std::optional<Variant> ReadValue(VarType type, const PropertyAttributes& attribu
         default:
             break;
     }
-    why = "value does not read as its type";
+    why = BagProblem::kNotOfItsType;
     return std::nullopt;
 }
 
@@ -478,13 +478,15 @@ std::string PropertyBag::ToXml() const {
     return text;
 }
 
-bool PropertyBag::LoadXml(std::string_view xml, std::vector<std::string>* problems) {
+bool PropertyBag::LoadXml(std::string_view xml, std::vector<BagProblem>* problems) {
     pugi::xml_document doc;
     pugi::xml_parse_result parsed = doc.load_buffer(xml.data(), xml.size());
     if (!parsed) {
-        if (problems)
-            problems->push_back(std::string("not an XML document: ") + parsed.description() +
-                                " at offset " + std::to_string(parsed.offset));
+        if (problems) {
+            problems->push_back({.kind = BagProblem::kNotXml,
+                                 .position = static_cast<size_t>(parsed.offset),
+                                 .status = parsed.status});
+        }
         return false;
     }
     return LoadXml(doc.child("PropertyBag"), problems);
@@ -493,13 +495,10 @@ bool PropertyBag::LoadXml(std::string_view xml, std::vector<std::string>* proble
 // Room made for the keys of a loaded bag, per property; the keys are shrunk to their size after.
 constexpr size_t kKeySizeGuess = 32;
 
-bool PropertyBag::LoadXml(pugi::xml_node root, std::vector<std::string>* problems) {
-    auto report = [&](std::string text) {
-        if (problems)
-            problems->push_back(std::move(text));
-    };
+bool PropertyBag::LoadXml(pugi::xml_node root, std::vector<BagProblem>* problems) {
     if (!root || std::string_view(root.name()) != "PropertyBag") {
-        report("no PropertyBag element");
+        if (problems)
+            problems->push_back({.kind = BagProblem::kNoBag});
         return false;
     }
     PropertyBag loaded;
@@ -510,41 +509,39 @@ bool PropertyBag::LoadXml(pugi::xml_node root, std::vector<std::string>* problem
     loaded.Reserve(count);
     loaded.keys_.reserve(count * kKeySizeGuess);
     size_t position = 0;
-    // Messages are only put together for properties that fail.
-    auto where = [&](pugi::xml_node p) {
-        std::string w = "property " + std::to_string(position);
-        if (const char* n = p.attribute("name").value(); *n)
-            w += " \"" + std::string(n) + "\"";
-        return w;
+    // Problems are only put together for properties that fail.
+    auto report = [&](pugi::xml_node p, BagProblem::Kind kind, const char* detail = "") {
+        if (problems)
+            problems->push_back({kind, position, p.attribute("name").value(), detail});
     };
     for (pugi::xml_node p = root.first_child(); p; p = p.next_sibling()) {
         if (p.type() != pugi::node_element)
             continue;
         ++position;
         if (const char* element = p.name(); !Is(element, "Property")) {
-            report(where(p) + ": unknown element " + element);
+            report(p, BagProblem::kUnknownElement, element);
             continue;
         }
         const PropertyAttributes attributes(p);
         if (!attributes.name || !*attributes.name) {
-            report(where(p) + ": no name");
+            report(p, BagProblem::kNoName);
             continue;
         }
         const char* const typeName = attributes.type ? attributes.type : "";
         std::optional<VarType> type = TypeOf(typeName);
         if (!type) {
-            report(where(p) + ": unknown type \"" + typeName + "\"");
+            report(p, BagProblem::kUnknownType, typeName);
             continue;
         }
-        std::string why;
+        BagProblem::Kind why = BagProblem::kNotOfItsType;
         std::optional<Variant> value = ReadValue(*type, attributes, why);
         if (!value) {
-            report(where(p) + ": " + why);
+            report(p, why);
             continue;
         }
         const std::string_view key = attributes.name;
         if (!loaded.AppendIfMissing(key, *value, HashNoCase(key.data(), key.size())))
-            report(where(p) + ": repeated name, the first one is kept");
+            report(p, BagProblem::kRepeatedName);
     }
     loaded.keys_.shrink_to_fit();
     *this = std::move(loaded);

@@ -37,6 +37,30 @@ struct NoCaseEqual {
     bool operator()(std::string_view a, std::string_view b) const noexcept;
 };
 
+// Why a bag's XML form, or one property of it, does not read: what and where, without words (the
+// reader of the bag tells it in its own).
+struct BagProblem {
+    enum Kind {
+        kNotXml,          // the text does not parse: 'position' is the parser's offset, 'status'
+                          // its pugi::xml_parse_status
+        kNoBag,           // the document's element is no <PropertyBag>
+        kUnknownElement,  // an element other than <Property>; 'detail': its name
+        kNoName,          // a property without a name
+        kUnknownType,     // 'detail': the type's name
+        kNoValue,         // a type that needs a value, and none
+        kBadLowerBound,   // a byte array's "lbound" that is no Long
+        kNoHexText,       // a byte array's value that is no hex text
+        kNotOfItsType,    // a value that does not read as its type
+        kRepeatedName     // a name given before (the first one is kept)
+    };
+    Kind kind = kNoBag;
+    size_t position = 0;  // the property's place among the bag's elements, from 1
+    std::string name{};   // the property's name; empty when it has none
+    std::string detail{};
+    int status = 0;
+    bool operator==(const BagProblem&) const = default;
+};
+
 class PropertyBag : public IPropertyBag {
   public:
     std::optional<Variant> Read(const std::string& key) const override;
@@ -64,9 +88,9 @@ class PropertyBag : public IPropertyBag {
     // the reason in 'problems', when the text is no property-bag document. Otherwise True: every
     // property that can be read is taken; each one that cannot (no name, an unknown type, a value
     // that does not read as its type, a repeated name) is skipped and described in 'problems'.
-    bool LoadXml(std::string_view xml, std::vector<std::string>* problems = nullptr);
+    bool LoadXml(std::string_view xml, std::vector<BagProblem>* problems = nullptr);
     // The same from a <PropertyBag> element of a parsed document.
-    bool LoadXml(pugi::xml_node bag, std::vector<std::string>* problems = nullptr);
+    bool LoadXml(pugi::xml_node bag, std::vector<BagProblem>* problems = nullptr);
 
   private:
     struct Entry {

@@ -109,7 +109,7 @@ struct WindowFixture {
     explicit WindowFixture(int instances = 1) {
         instance = &test_support::AddFrameInstance(frame);
         for (int i = 2; i <= instances; ++i) {
-            std::string error;
+            FrameFault error;
             EXPECT_NE(frame.AddInstance("PV-" + std::to_string(100 + i), "KV6274PA", error),
                       nullptr)
                 << error;
@@ -694,7 +694,7 @@ TEST(FrameWindowClose, WatchingTheDeviceAndTheCycleIntervalAskNothingAndSaveKeep
 
     // The project holds the interval of the Save.
     ReferenceFrame loaded(f.loop, f.prompt);
-    std::string error;
+    FrameFault error;
     ASSERT_TRUE(loaded.LoadProject(f.temp.File("project.xml"), error)) << error;
     const IPrivateDataElement* interval =
         loaded.Instances().front()->dtm->DTMContext()->Parameters().Item("~/CycleInterval");
@@ -745,7 +745,7 @@ TEST(FrameWindow, TheTagBesideTheInstanceFollowsAnEditAndAnUploadNotAConnect) {
     ASSERT_TRUE(f.window->Save());
     {
         ReferenceFrame loaded(f.loop, f.prompt);
-        std::string error;
+        FrameFault error;
         ASSERT_TRUE(loaded.LoadProject(f.temp.File("project.xml"), error)) << error;
         IParameters& saved = loaded.Instances().front()->dtm->DTMContext()->Parameters();
         EXPECT_EQ(saved.Item("PHYS/TAG_DESC")->TransientValue().toString(), "FV-8");
@@ -772,8 +772,9 @@ TEST(FrameWindow, TheTagBesideTheInstanceFollowsAnEditAndAnUploadNotAConnect) {
     EXPECT_TRUE(f.window->close());
 }
 
-// The German window: its own texts are German sentences, a project that became read-only is
-// refused in German, and a status text names the address with the row's term.
+// The German window: its own texts are German sentences, a project that became read-only or
+// cannot be written whole is refused in German, and a status text names the address with the
+// row's term.
 TEST(FrameWindow, TheGermanWindowSpeaksGermanInTheDTMsTerms) {
     const AddressEnabled enabled;
     WindowFixture f;
@@ -804,6 +805,14 @@ TEST(FrameWindow, TheGermanWindowSpeaksGermanInTheDTMsTerms) {
               "Das Projekt wurde nicht gespeichert: " + project +
                   " ist schreibgeschützt; die Datei blieb unverändert.");
     fs::permissions(project, fs::perms::owner_read | fs::perms::owner_write);
+    // A full disk, as the system tells it, in German too.
+    {
+        const test_support::FileSizeLimit full(1024);
+        EXPECT_FALSE(f.window->Save());
+    }
+    EXPECT_EQ(f.window->StatusText().toStdString(),
+              "Das Projekt wurde nicht gespeichert: " + project +
+                  " kann nicht geschrieben werden: Die Datei ist zu groß.");
     f.answer = mbaNo;
     EXPECT_TRUE(f.window->close());
 }

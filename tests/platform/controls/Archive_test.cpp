@@ -248,7 +248,7 @@ struct Frame {
 TEST(ArchiveInstance, ANewInstanceIsUnconfiguredAndTheTrendSurvivesTheProject) {
     test_support::TempFolder folder;
     const std::string path = folder.File("plant.kvproj");
-    std::string error;
+    FrameFault error;
     {
         Frame f;
         ASSERT_NE(f.frame.AddInstance("PV-101", "KV6274PA", error), nullptr) << error;
@@ -269,7 +269,7 @@ TEST(ArchiveInstance, ANewInstanceIsUnconfiguredAndTheTrendSurvivesTheProject) {
 TEST(ArchiveInstance, ADamagedStoredTrendStillLoadsTheInstance) {
     test_support::TempFolder folder;
     const std::string path = folder.File("plant.kvproj");
-    std::string error;
+    FrameFault error;
     {
         Frame f;
         FrameInstance* i = f.frame.AddInstance("PV-101", "KV6274PA", error);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <pugixml.hpp>
 #include <string>
 
 #include "platform/runtime/DTMContext.h"
@@ -159,6 +160,8 @@ TEST_F(DictionaryTest, FolderCheckFindsTheFirstFault) {
     EXPECT_EQ(damaged->kind, DictionaryFault::kFileDamaged);
     EXPECT_EQ(fs::path(damaged->path).filename(), "Dict_97_x.xml");
     EXPECT_NE(damaged->detail.find("line 4"), std::string::npos) << damaged->detail;
+    EXPECT_EQ(damaged->line, 4u);
+    EXPECT_EQ(damaged->status, pugi::status_end_element_mismatch);
     EXPECT_NE(damaged->message.find("Dict_97_x.xml"), std::string::npos);
 
     folder.Write("Dict_97_x.xml", "<keys/>");

@@ -10,6 +10,7 @@
 #include <pugixml.hpp>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kv {
@@ -66,7 +67,7 @@ TEST(PropertyBag, EverySubtypeSurvivesTheXmlForm) {
     doc.save(pugiText, "  ", pugi::format_default, pugi::encoding_utf8);
     EXPECT_EQ(bag.ToXml(), pugiText.str());
     PropertyBag back;
-    std::vector<std::string> problems;
+    std::vector<BagProblem> problems;
     ASSERT_TRUE(back.LoadXml(bag.ToXml(), &problems));
     EXPECT_TRUE(problems.empty());
     EXPECT_EQ(back.Keys(), bag.Keys());
@@ -103,6 +104,7 @@ TEST(PropertyBag, DamagedDocumentLoadsWhatItCanAndReportsTheRest) {
   <Property name="comma" type="Single" value="1,5"/>
   <Property name="odd hex" type="ByteArray" value="ABC"/>
   <Property name="bad hex" type="ByteArray" value="0G"/>
+  <Property name="bad lbound" type="ByteArray" lbound="x" value="00"/>
   <Property name="unknown type" type="Currency" value="1"/>
   <Property name="no value" type="Integer"/>
   <Property type="String" value="no name"/>
@@ -112,15 +114,29 @@ TEST(PropertyBag, DamagedDocumentLoadsWhatItCanAndReportsTheRest) {
   <Property name="text" type="String" value=""/>
 </PropertyBag>)";
     PropertyBag bag;
-    std::vector<std::string> problems;
+    std::vector<BagProblem> problems;
     ASSERT_TRUE(bag.LoadXml(xml, &problems));
     EXPECT_EQ(bag.Keys(), (std::vector<std::string>{"good", "case", "text"}));
     EXPECT_EQ(*bag.Read("good"), Variant(int32_t{42}));
     EXPECT_EQ(*bag.Read("case"), Variant(true));
     EXPECT_EQ(*bag.Read("text"), Variant(""));
-    EXPECT_EQ(problems.size(), 11u);
-    for (const auto& p : problems)
-        EXPECT_FALSE(p.empty());
+    const std::vector<BagProblem> expected = {
+        {BagProblem::kNotOfItsType, 2, "text for number"},
+        {BagProblem::kNotOfItsType, 3, "byte too big"},
+        {BagProblem::kNotOfItsType, 4, "malformed"},
+        {BagProblem::kNotOfItsType, 5, "comma"},
+        {BagProblem::kNotOfItsType, 6, "odd hex"},
+        {BagProblem::kNoHexText, 7, "bad hex"},
+        {BagProblem::kBadLowerBound, 8, "bad lbound"},
+        {BagProblem::kUnknownType, 9, "unknown type", "Currency"},
+        {BagProblem::kNoValue, 10, "no value"},
+        {BagProblem::kNoName, 11, ""},
+        {BagProblem::kUnknownElement, 12, "x", "Unknown"},
+        {BagProblem::kRepeatedName, 13, "GOOD"},
+    };
+    ASSERT_EQ(problems.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_TRUE(problems[i] == expected[i]) << i;
 }
 
 TEST(PropertyBag, TextThatIsNoBagLeavesTheBagAsItWas) {
@@ -128,9 +144,12 @@ TEST(PropertyBag, TextThatIsNoBagLeavesTheBagAsItWas) {
     bag.Write("keep", int32_t{1});
     for (const char* bad : {"", "<PropertyBag><Property", "<Other/>", "plain text"}) {
         SCOPED_TRACE(bad);
-        std::vector<std::string> problems;
+        std::vector<BagProblem> problems;
         EXPECT_FALSE(bag.LoadXml(bad, &problems));
-        EXPECT_EQ(problems.size(), 1u);
+        ASSERT_EQ(problems.size(), 1u);
+        EXPECT_EQ(problems[0].kind, std::string_view(bad).starts_with("<Other")
+                                        ? BagProblem::kNoBag
+                                        : BagProblem::kNotXml);
         EXPECT_EQ(*bag.Read("keep"), Variant(int32_t{1}));
     }
 }

@@ -125,14 +125,14 @@ TEST(ArchiveEndToEnd, SixtySamplesMatchTheDeviceAndComeBackWithTheProject) {
         EXPECT_EQ(Shown(r.p, kSp).unitText, "%");
         for (size_t k = 0; k < 60; ++k)
             setpoints.push_back(spTrace.At(k));
-        std::string error;
+        FrameFault error;
         ASSERT_TRUE(r.b.frame.SaveProject(path, error)) << error;
         EXPECT_TRUE(r.p->PrepareToRelease());
     }
 
     PageBench reopened;
     reopened.session.reset();  // it would outlive the instance the load replaces
-    std::string error;
+    FrameFault error;
     ASSERT_TRUE(reopened.frame.LoadProject(path, error)) << error;
     std::filesystem::remove(path);
     reopened.instance = reopened.frame.Find("PV-101");

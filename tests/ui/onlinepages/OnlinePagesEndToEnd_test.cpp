@@ -411,7 +411,7 @@ TEST(OnlinePagesEndToEnd, WatchingTheDeviceLeavesTheProjectsValuesThroughASave) 
         }
         EXPECT_EQ(parameters.ModifiedState(), 0);
 
-        std::string error;
+        FrameFault error;
         ASSERT_TRUE(b.frame.SaveProject(temp.File("project.xml"), error)) << error;
         ReferenceFrame loaded(b.loop, b.prompt);
         ASSERT_TRUE(loaded.LoadProject(temp.File("project.xml"), error)) << error;

@@ -202,12 +202,12 @@ TEST(ctlDTMArchiveRecording, TheTrendSurvivesSavingAndReopeningTheProject) {
         ASSERT_NE(sp, nullptr);
         for (size_t i = 0; i < sp->Size(); ++i)
             recorded.push_back(sp->At(i).value);
-        std::string error;
+        FrameFault error;
         ASSERT_TRUE(c.frame.SaveProject(path, error)) << error;
     }
     ArchiveTestBench reopened;
     reopened.session.reset();  // it would outlive the instance the load replaces
-    std::string error;
+    FrameFault error;
     ASSERT_TRUE(reopened.frame.LoadProject(path, error)) << error;
     std::filesystem::remove(path);
     reopened.instance = reopened.frame.Find("PV-101");
