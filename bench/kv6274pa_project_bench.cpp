@@ -26,6 +26,7 @@
 #include "platform/runtime/ManualEventLoop.h"
 #include "sim/SimulatedPositioner.h"
 
+#include "BenchFiles.h"
 #include "BenchSummary.h"
 
 namespace kv::bench {
@@ -36,37 +37,6 @@ namespace fs = std::filesystem;
 const char* const kUserInformation = R"(<FDT><UserInformation role="Maintenance"/></FDT>)";
 constexpr int kPlant = 1000;
 constexpr int kSmall = 250;
-
-void Require(bool ok, const std::string& what) {
-    if (!ok)
-        throw std::runtime_error(what);
-}
-void Require(bool ok, const FrameFault& fault) {
-    Require(ok, Describe(fault, FrameWordsOf(langEnglish)));
-}
-
-// A folder of the program's own, removed at its end.
-class Folder {
-  public:
-    Folder() {
-        std::string pattern = (fs::temp_directory_path() / "kvbenchXXXXXX").string();
-        Require(mkdtemp(pattern.data()) != nullptr, "no temporary folder");
-        path_ = pattern;
-    }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    fs::path path_;
-};
-
-const Folder& Temp() {
-    static Folder folder;
-    return folder;
-}
 
 // A frame as the program sets it up.
 struct Frame {

@@ -26,6 +26,7 @@
 
 #include "frame/FrameProject.h"
 
+#include "BenchFiles.h"
 #include "BenchSummary.h"
 
 #ifndef KV_FRAME_PROGRAM
@@ -39,34 +40,6 @@ namespace fs = std::filesystem;
 
 constexpr int kPlant = 1000;
 constexpr int kRuns = 5;  // runs of the program that the figures are taken from
-
-void Require(bool ok, const std::string& what) {
-    if (!ok)
-        throw std::runtime_error(what);
-}
-
-// A folder of the program's own, removed at its end.
-class Folder {
-  public:
-    Folder() {
-        std::string pattern = (fs::temp_directory_path() / "kvrunbenchXXXXXX").string();
-        Require(mkdtemp(pattern.data()) != nullptr, "no temporary folder");
-        path_ = pattern;
-    }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    fs::path path_;
-};
-
-const Folder& Temp() {
-    static Folder folder;
-    return folder;
-}
 
 // What a run of the program took.
 struct Run {
@@ -125,8 +98,8 @@ const std::string& PlantProject() {
         const std::string demo = Temp().File("demo.xml");
         RunProgram({"--project", demo});
         FrameProject project;
-        std::string error;
-        Require(project.Load(demo, error), error);
+        FrameFault fault;
+        Require(project.Load(demo, fault), fault);
         Require(project.instances.size() == 1, "the demonstration's project is not one instance");
         const ProjectInstance& instance = project.instances.front();
         const std::string plant = Temp().File("plant.xml");
