@@ -198,19 +198,10 @@ void StartWriteLockUpload(IDTMContext& context, const std::string& processId,
     });
 }
 
-std::string UnitCodeText(IDTMContext& context, int16_t code) {
-    if (code == 0)
-        return {};
-    std::string text;
-    if (clsDataModel* model = DataModelOf(context))
-        text = model->PROFIBUSProfil3Units().PROFIBUSProfil3UnitString(code);
-    return text.empty() ? "#" + std::to_string(code) : text;
-}
-
 std::string DeviceOrDataSetUnit(IDTMContext& context, const clsDataElement& element) {
     if (element.DeviceValue().isEmpty() || element.nDeviceUnit == 0)
         return element.UnitString(context);
-    return UnitCodeText(context, element.nDeviceUnit);
+    return UnitText(context, element.nDeviceUnit);
 }
 
 WriteProtection DeviceWriteProtection(IDTMContext& context) {

@@ -79,8 +79,6 @@ bool StartDownloadProtectionCheck(IDTMContext& context, ITransactionGroup& group
 // optionally the scale, diagnosis and check-back.
 void AddStartupRequests(IDTMContext& context, ITransactionGroup& group, bool withScale);
 
-// The text of a unit code: the unit table's, else "#" and the code; "" for the code 0.
-std::string UnitCodeText(IDTMContext& context, int16_t code);
 // The unit of the device's value of an element (DeviceOrDataSetValue): the unit the device sent
 // it in where a read recorded the value and that unit is known, else the element's own.
 std::string DeviceOrDataSetUnit(IDTMContext& context, const clsDataElement& element);

@@ -225,16 +225,20 @@ bool clsDataElement::ValueDynamic() const {
 
 // --- units ---
 
-std::string clsDataElement::UnitString(IDTMContext& context) const {
-    if (nTransientUnit == 0) {
+std::string UnitText(IDTMContext& context, int16_t code) {
+    if (code == 0) {
         return {};
     }
     const clsPROFIBUSProfil3Units* units = UnitTable(context);
-    std::string text = units != nullptr ? units->PROFIBUSProfil3UnitString(nTransientUnit) : "";
+    std::string text = units != nullptr ? units->PROFIBUSProfil3UnitString(code) : "";
     if (text.empty()) {
-        text = "#" + std::to_string(nTransientUnit);
+        text = "#" + std::to_string(code);
     }
     return text;
+}
+
+std::string clsDataElement::UnitString(IDTMContext& context) const {
+    return UnitText(context, nTransientUnit);
 }
 
 std::optional<int16_t> clsDataElement::TryUnitCode(IDTMContext& context,

@@ -152,6 +152,7 @@ class clsDataElement : public IPrivateDataElement {
     SharedText CmdErr;
 
     // --- operations ---
+    // The text of nTransientUnit (UnitText).
     std::string UnitString(IDTMContext& context) const;
     // Sets nTransientUnit to the code of a unit text: "#" and a number gives that number, any
     // other text the unit table's code for it (0 for a text the table does not know). Raises
@@ -253,6 +254,10 @@ class clsDataElement : public IPrivateDataElement {
     std::shared_ptr<const Lists> m_Lists;
     Lists& OwnLists();
 };
+
+// The text of a unit code: the unit table's text, "#" and the number for a code the table
+// does not name (or without a table), nothing for 0.
+std::string UnitText(IDTMContext& context, int16_t code);
 
 // The data element behind the runtime's interface; nullptr when it is none.
 clsDataElement* AsDataElement(IPrivateDataElement* element);

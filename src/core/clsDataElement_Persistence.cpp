@@ -18,7 +18,6 @@
 #include "platform/runtime/IXMLHelper.h"
 #include "value/DiagnosticLog.h"
 #include "value/NumberText.h"
-#include "value/ScopedValue.h"
 #include "value/Text.h"
 
 namespace kv {
@@ -142,12 +141,8 @@ bool clsDataElement::ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) {
                     unit = AsUnitCode(*n);
                     break;
                 }
-                // UnitString names the element's own unit: each candidate is that for a while,
-                // and the element has its unit back on every way out.
-                const ScopedValue current(nTransientUnit, nTransientUnit);
-                for (int16_t candidate : {current.Previous(), nInitUnit}) {
-                    nTransientUnit = candidate;
-                    if (!unit && candidate != 0 && UnitString(context) == text)
+                for (int16_t candidate : {nTransientUnit, nInitUnit}) {
+                    if (!unit && candidate != 0 && UnitText(context, candidate) == text)
                         unit = candidate;
                 }
                 // A text that names no code falls back to the initial unit.

@@ -96,7 +96,7 @@ ArchiveUnitSource DeviceUnitSource(std::weak_ptr<IDTMContext> weak) {
         if (unit.code == 0)
             return unit;
         if (std::shared_ptr<IDTMContext> context = weak.lock())
-            unit.text = UnitCodeText(*context, unit.code);
+            unit.text = UnitText(*context, unit.code);
         else
             unit.text = "#" + std::to_string(unit.code);
         return unit;
