@@ -681,7 +681,7 @@ void CommunicationManager::HandleResponse(const std::string& invokeId,
     repeatRequested_ = false;
     // What only watches the device, the answer to a write and the read that confirms it bring
     // nothing the user has not changed already: the instance's modified state stays.
-    const bool kept = process->request.watching || out.isWrite || out.readBack;
+    const bool kept = process->request.Watching() || out.isWrite || out.readBack;
     const bool read =
         Guarded(context_.Diagnostics(), "IPrivateDataModel::ReadTransactionResponse", false, [&] {
             IParameters& parameters = context_.Parameters();
@@ -696,7 +696,7 @@ void CommunicationManager::HandleResponse(const std::string& invokeId,
             out.transaction->SetData(ByteArray{response.data, 0});
             out.transaction->SetErrorInfo(ByteArray{response.errorInfo, 0});
             reading_ = &out;
-            readingDeviceOnly_ = process->request.deviceOnly;
+            readingDeviceOnly_ = process->request.DeviceOnly();
             return model->ReadTransactionResponse(context_, *out.transaction, out.isWrite,
                                                   *element);
         });

@@ -168,7 +168,7 @@ class CommunicationManager : public ICommunicationManager, public ICommObject {
     std::optional<Outstanding> outstanding_;
     // The job whose answer the codec is reading (RepeatTransaction and AddReadBack refer to it).
     Outstanding* reading_ = nullptr;
-    bool readingDeviceOnly_ = false;  // reading_ belongs to a deviceOnly process
+    bool readingDeviceOnly_ = false;  // reading_ belongs to a process of GroupReads::Shown
     bool repeatRequested_ = false;
     std::optional<PendingEnd> connect_;
     std::optional<PendingEnd> disconnect_;

@@ -52,20 +52,16 @@ struct TransactionProcess {
     std::string processId;
     std::vector<TransactionJob> jobs;
     std::weak_ptr<IPrivateProcess> callback;
-    bool reportProgress = false;  // also to the frame (IDTMEvents::ReportProgress)
-    std::string title;            // the progress title for the frame
-    // The values read leave the data set's modified state as it was (GroupReads::Watched).
-    bool watching = false;
-    // Watching, and a value that a download writes keeps the project's: what the device sent
-    // becomes its device value only (GroupReads::Shown).
-    bool deviceOnly = false;
+    bool reportProgress = false;           // also to the frame (IDTMEvents::ReportProgress)
+    std::string title;                     // the progress title for the frame
+    GroupReads reads = GroupReads::Taken;  // what the values read are to the project
     std::function<void(bool success)> onEnd;
 
-    // Sets watching and deviceOnly for what the values read are to the project.
-    void SetReads(GroupReads reads) {
-        watching = reads != GroupReads::Taken;
-        deviceOnly = reads == GroupReads::Shown;
-    }
+    // The values read leave the data set's modified state as it was.
+    bool Watching() const { return reads != GroupReads::Taken; }
+    // Watching, and a value that a download writes keeps the project's: what the device sent
+    // becomes its device value only.
+    bool DeviceOnly() const { return reads == GroupReads::Shown; }
 };
 
 // The communication of the instance over the frame's DP-V1 channel.
@@ -118,7 +114,7 @@ class ICommunicationManager {
         return {};
     }
     // True while the answer of a process that reads for its device values only is being taken
-    // into the data set (TransactionProcess::deviceOnly).
+    // into the data set (TransactionProcess::DeviceOnly).
     virtual bool ReadingDeviceOnly() const { return false; }
     // The communication object; nullptr when the manager has none.
     virtual ICommObject* CommObject() { return nullptr; }

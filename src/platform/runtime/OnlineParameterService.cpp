@@ -248,7 +248,7 @@ bool OnlineParameterService::StartUpload(const std::string& processId,
                 [markMask](IPrivateDataElement& e) { return (e.StatusFlags() & markMask) != 0; });
             process.callback = std::move(callback);
             process.title = "Reading parameters";
-            process.SetReads(reads);
+            process.reads = reads;
             return context_.CommunicationManager().StartProcess(std::move(process));
         });
 }

@@ -109,7 +109,7 @@ int32_t TransactionGroup::Execute(std::weak_ptr<IPrivateProcess> callback, bool 
         process.callback = std::move(callback);
         process.reportProgress = reportProgress;
         process.title = "Reading and writing parameters";
-        process.SetReads(s.reads);
+        process.reads = s.reads;
         std::weak_ptr<State> weak = state_;
         const std::string id = process.processId;
         process.onEnd = [weak, id](bool) {
