@@ -114,6 +114,11 @@ class clsDataElement : public IPrivateDataElement {
     // show the device do: its model makes it dynamic, or a refresh that takes the values it
     // reads marks it.
     bool ValueDynamic() const;
+    // The DP-V1 error code with which the device refused the last write of the element's value;
+    // 0 once a write was taken or a read took the device's value. A read that only shows the
+    // device leaves the refusal on the element: the project's value is still not written.
+    int32_t WriteRefusal() const { return m_WriteRefusal; }
+    void SetWriteRefusal(int32_t errorCode) { m_WriteRefusal = errorCode; }
 
     int32_t ControlType() const { return m_ControlType; }
     void SetControlType(int32_t t) { m_ControlType = t; }
@@ -238,6 +243,7 @@ class clsDataElement : public IPrivateDataElement {
     int32_t m_NestProcessLevel = 0;
     bool m_DynamicBeforeMarks = false;
     int16_t m_DeviceOnlyMarks = 0;  // the marks of DynamicCounter that only show the device
+    int32_t m_WriteRefusal = 0;
     Variant m_TransientValue;
     Variant m_PersistentValue;
     Variant m_DeviceValue;

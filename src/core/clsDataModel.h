@@ -71,6 +71,7 @@ class clsDataModel : public IPrivateDataModel {
     // What a response asks of the communication after it was read.
     struct ResponseOutcome {
         int32_t errorClass = 0;       // status bits of the DP-V1 error class
+        int32_t errorCode = 0;        // the DP-V1 error code; 0 without error information
         bool retry = false;           // the device was busy: send the job again
         bool writeConfirmed = false;  // a write of an element that is read back was accepted
         bool undecodable = false;     // a read without error whose data do not decode whole

@@ -98,6 +98,23 @@ int32_t ErrorClassOf(int32_t code) {
     }
 }
 
+// True when the read of `read` only shows the device's value of the element, and does not take
+// it: a read of GroupReads::Shown of a value that a download writes.
+bool ShowsOnly(IDTMContext& context, const clsDataElement& element, const clsDataElement& read) {
+    return DownloadWrites(element, read) && context.CommunicationManager().ReadingDeviceOnly();
+}
+
+// The text of a DP-V1 error code of the element's transfer: the element's own, else the general
+// one of "~/Tag".
+SharedText CommandErrorText(IDTMContext& context, const clsDataElement& element, int32_t code) {
+    SharedText text(element.GetStrCommandErrorFromIndex(code));
+    if (text.empty()) {
+        if (const clsDataElement* tag = AsDataElement(context.Parameters().Item(kTagPath)))
+            text = SharedText(tag->GetStrCommandErrorFromIndex(code));
+    }
+    return text;
+}
+
 // The elements that share a record's data block: the record's own element when it has a value
 // on the wire, then its members in the data set's order.
 std::vector<clsDataElement*> RecordParts(IParameters& parameters, clsDataElement& record,
@@ -308,12 +325,10 @@ clsDataModel::ResponseOutcome clsDataModel::ReadResponse(IDTMContext& context,
     const int32_t errorClass = outcome.errorClass;
     const std::vector<clsDataElement*> parts =
         TransferParts(context.Parameters(), element, isWrite);
-    for (clsDataElement* part : parts) {
-        if (part != &element)
-            part->CmdErr = element.CmdErr;
-    }
     if (isWrite) {
         for (clsDataElement* part : parts) {
+            part->CmdErr = element.CmdErr;
+            part->SetWriteRefusal(errorClass != 0 ? outcome.errorCode : 0);
             // Only a write that the device accepted leaves nothing pending.
             if (errorClass == 0)
                 part->ClearStatusFlag(sfEditedOnline);
@@ -339,9 +354,19 @@ clsDataModel::ResponseOutcome clsDataModel::ReadResponse(IDTMContext& context,
     outcome.undecodable = !whole && errorClass == 0;
     const int32_t classBits = outcome.undecodable ? kDecodeErrorClass : errorClass;
     for (size_t i = 0; i < parts.size(); ++i) {
+        clsDataElement& part = *parts[i];
         if (whole && !decoded[i].keep)
-            TakeDeviceValue(context, *parts[i], element, decoded[i].value);
-        EndResponse(context, *parts[i], classBits);
+            TakeDeviceValue(context, part, element, decoded[i].value);
+        // A read that only shows the device does not take the value its last write was refused
+        // for: the element keeps the refusal and its text.
+        if (classBits == 0 && part.WriteRefusal() != 0 && ShowsOnly(context, part, element)) {
+            part.CmdErr = CommandErrorText(context, element, part.WriteRefusal());
+            EndResponse(context, part, ErrorClassOf(part.WriteRefusal()));
+            continue;
+        }
+        if (&part != &element)
+            part.CmdErr = element.CmdErr;
+        EndResponse(context, part, classBits);
     }
     return outcome;
 }
@@ -372,16 +397,8 @@ clsDataModel::ResponseOutcome clsDataModel::EvaluateDpv1Error(IDTMContext& conte
         if ((errorClass & kBusyClass) == 0) {
             RetryCounter = 0;
         }
-        if (errorClass != 0) {
-            element.CmdErr = element.GetStrCommandErrorFromIndex(code);
-            if (element.CmdErr.empty()) {
-                if (clsDataElement* tag = AsDataElement(context.Parameters().Item(kTagPath))) {
-                    element.CmdErr = tag->GetStrCommandErrorFromIndex(code);
-                }
-            }
-        } else {
-            element.CmdErr = SharedText();
-        }
+        outcome.errorCode = code;
+        element.CmdErr = errorClass != 0 ? CommandErrorText(context, element, code) : SharedText();
     }
     if (isWrite && (element.ElementMode() & emUpload) != 0) {
         const std::string hex = BytesToHexString(Variant(info));
@@ -484,8 +501,9 @@ void clsDataModel::TakeDeviceValue(IDTMContext& context, clsDataElement& element
     // A read that only shows the device changes no value that the project saves and a download
     // sends: the element shows its difference from the device until the device's values are
     // taken (an upload, a parameter page's read).
-    if (DownloadWrites(element, read) && context.CommunicationManager().ReadingDeviceOnly())
+    if (ShowsOnly(context, element, read))
         return;
+    element.SetWriteRefusal(0);
     element.SetPersistentValue(Variant());
     if ((element.StatusFlags() & sfEditedOnline) == 0 ||
         (context.OnlineParameterService().OnlineMode() & omUpload) != 0) {

@@ -516,6 +516,42 @@ TEST_F(CodecTest, OnlyASuccessfulWriteClearsEditedOnline) {
     EXPECT_EQ(t.dataSet->changed, (std::vector<std::string>{"E", "E"}));
 }
 
+// A write the device refused stays on the element, with its text, through reads that only show
+// the device: the project's value is still not written. A write taken, or a read that takes the
+// device's value, ends it; a watching read that fails shows its own error meanwhile.
+TEST_F(CodecTest, ARefusedWriteOutlastsReadsThatOnlyShowTheDevice) {
+    clsDataElement& e = Add("E", vtUnsigned8, 1, 0);
+    e.CmdErrList = "176:Invalid index|182:Write protected";
+    struct Step {
+        const char* name;
+        bool isWrite;
+        bool deviceOnly;
+        Bytes errorInfo;
+        int32_t flags;
+        const char* text;  // nullptr: no error, whose text is not shown
+    };
+    const Step steps[] = {
+        {"refused write", true, false, {0x80, 0xB6, 0x00}, 0x300000, "Write protected"},
+        {"watching read", false, true, {}, 0x300000, "Write protected"},
+        {"failed watching read", false, true, {0x80, 0xB0, 0x00}, 0x800000, "Invalid index"},
+        {"watching read again", false, true, {}, 0x300000, "Write protected"},
+        {"read that takes the value", false, false, {}, 0, nullptr},
+        {"watching read after it", false, true, {}, 0, nullptr},
+        {"refused write again", true, false, {0x80, 0xB6, 0x00}, 0x300000, "Write protected"},
+        {"write taken", true, false, {}, 0, nullptr},
+        {"watching read after that", false, true, {}, 0, nullptr},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.name);
+        t.comm->deviceOnly = s.deviceOnly;
+        ASSERT_TRUE(Respond(e, s.isWrite ? Bytes{} : Bytes{4}, s.errorInfo, s.isWrite));
+        EXPECT_EQ(e.StatusFlags(), s.flags);
+        if (s.text != nullptr) {
+            EXPECT_EQ(e.CmdErr, s.text);
+        }
+    }
+}
+
 // --- DP-V1 errors ---
 
 TEST_F(CodecTest, ErrorCodesMapToTheirClass) {

@@ -100,8 +100,10 @@ class RecordingCommunication : public ICommunicationManager {
     }
     void SetTransferOption1(int32_t) override {}
     void SetTransferOption2(int32_t) override {}
+    bool ReadingDeviceOnly() const override { return deviceOnly; }
     std::vector<std::string> repeats;
     std::vector<std::string> readBacks;
+    bool deviceOnly = false;  // the responses belong to a read of GroupReads::Shown
 };
 
 class FixedOnlineService : public IOnlineParameterService {
