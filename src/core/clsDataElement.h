@@ -212,8 +212,8 @@ class clsDataElement : public IPrivateDataElement {
     bool InitNew() override;
     bool ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) override;
     bool WriteToPropBag(IPropertyBag& bag, IDTMContext& context) override;
-    bool IsStored() const override;
-    void SaveCompleted() override;
+    std::optional<WrittenValue> Unstored() const override;
+    void SaveCompleted(const WrittenValue& written) override;
     // A value is set only where the user could type one (InputBarrierOf; device commands and
     // elements not valid at the moment are passed over as well), and only when it passes the
     // check of a typed value (GetTypedInput, CalcParamErrorFlags, an entry of the list it is

@@ -107,14 +107,15 @@ bool clsDataElement::WriteToPropBag(IPropertyBag& bag, IDTMContext& /*context*/)
     return true;
 }
 
-bool clsDataElement::IsStored() const {
-    return m_PersistentValue.Identical(m_TransientValue) && nPersistentUnit == nTransientUnit;
+std::optional<WrittenValue> clsDataElement::Unstored() const {
+    if (m_PersistentValue.Identical(m_TransientValue) && nPersistentUnit == nTransientUnit)
+        return std::nullopt;
+    return WrittenValue{m_TransientValue, nTransientUnit};
 }
 
-void clsDataElement::SaveCompleted() {
-    // A save runs at one go, without a turn of the event loop: the values are those written.
-    m_PersistentValue = m_TransientValue;
-    nPersistentUnit = nTransientUnit;
+void clsDataElement::SaveCompleted(const WrittenValue& written) {
+    m_PersistentValue = written.value;
+    nPersistentUnit = written.unit;
 }
 
 bool clsDataElement::ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) {

@@ -133,7 +133,8 @@ bool DTMMain::WriteProperties(IPropertyBag& bag) {
 void DTMMain::SaveCompleted() {
     Guarded(Log(), "DTMMain::SaveCompleted", [&] {
         Context().SaveCompleted();
-        SetDataStatusStored();
+        // What was written is stored now; a change made after the write still shows.
+        m_DataModel->EvaluateDataSetState(Context());
     });
 }
 

@@ -74,9 +74,10 @@ class DTMMain : public IDtm,
     // calls SaveCompleted once the bag is kept (its project file in place), so that a save
     // that fails leaves the instance modified, with its stored values and data status.
     bool WriteProperties(IPropertyBag& bag);
-    // The bag of the last WriteProperties is kept: its values become the stored ones, the data
-    // set counts as unmodified, "~/DataStatus" := 1 (stored values) and the open user
-    // interfaces are told.
+    // The bag of the last WriteProperties is kept: the values it holds become the stored ones,
+    // the data set counts as unmodified unless it was changed after the write, and
+    // "~/DataStatus" is evaluated anew (1, stored values, when nothing changed meanwhile); the
+    // open user interfaces are told.
     void SaveCompleted();
 
     // --- IDtm: set-up ---

@@ -86,7 +86,7 @@ TEST(ElementPersistence, SavedDataSetLoadsIntoFreshInstanceUnchanged) {
     EXPECT_FALSE(b.data->BulkUpdateActive());
 }
 
-TEST(ElementPersistence, ACompletedSaveCopiesTransientIntoPersistent) {
+TEST(ElementPersistence, ACompletedSaveStoresWhatWasWritten) {
     Instance in;
     auto& e = in.Add("P", vtFloat, Variant(1.5f));
     e.nTransientUnit = 1342;
@@ -95,13 +95,19 @@ TEST(ElementPersistence, ACompletedSaveCopiesTransientIntoPersistent) {
     // The bag alone stores nothing: its file may still fail.
     EXPECT_TRUE(e.PersistentValue().isEmpty());
     EXPECT_EQ(e.nPersistentUnit, 0);
-    EXPECT_FALSE(e.IsStored());
-    e.SaveCompleted();
+    const std::optional<WrittenValue> written = e.Unstored();
+    ASSERT_TRUE(written);
+    // A change after the write is no part of the bag that is kept.
+    e.SetTransientValue(Variant(2.5f));
+    e.nTransientUnit = 1343;
+    e.SaveCompleted(*written);
     EXPECT_EQ(e.PersistentValue(), Variant(1.5f));
     EXPECT_EQ(e.nPersistentUnit, 1342);
-    EXPECT_TRUE(e.IsStored());
-    e.nTransientUnit = 1343;  // a unit of its own is a change too
-    EXPECT_FALSE(e.IsStored());
+    EXPECT_TRUE(e.Unstored());
+    e.SetTransientValue(Variant(1.5f));
+    EXPECT_TRUE(e.Unstored());  // a unit of its own is a change too
+    e.nTransientUnit = 1342;
+    EXPECT_FALSE(e.Unstored());
     EXPECT_EQ(*bag.Read("p.unit"), Variant(int16_t{1342}));
     EXPECT_EQ(*bag.Read("P.Flags"), Variant(int32_t{sfValid}));
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "core/DtmElements.h"
 #include "dtm/DTMState.h"
 #include "dtm/DtmInstance.h"
 #include "platform/fdt/FdtFrameInterfaces.h"
@@ -157,6 +158,36 @@ TEST(DTMMainPrepareToDelete, RefusedWhileConnectedOrWithOpenUserInterfaces) {
         EXPECT_TRUE(i.dtm->PrepareToDelete());
         EXPECT_EQ(i.Ctx().Parameters().DataSetState(), 4);
     }
+}
+
+// A turn of the event loop may fall between the write of the bag and its completion: what was
+// written becomes stored, and a change made meanwhile stays a change that closing asks about.
+TEST(DTMMainPersistence, AChangeBetweenTheWriteAndItsCompletionStaysUnsaved) {
+    PropertyBag bag;
+    Instance a;
+    a.SetUpNew();
+    ASSERT_TRUE(a.dtm->SetLanguage(9));
+    IPrivateDataElement& tag = a.Element("PHYS/TAG_DESC");
+    tag.SetTransientValue(Variant("Valve PV-101"));
+    a.Ctx().Parameters().ElementChanged(tag, "");
+    ASSERT_TRUE(a.dtm->WriteProperties(bag));
+    tag.SetTransientValue(Variant("Valve PV-102"));
+    a.Ctx().Parameters().ElementChanged(tag, "");
+    a.dtm->SaveCompleted();
+    EXPECT_EQ(tag.PersistentValue(), Variant("Valve PV-101"));
+    EXPECT_EQ(a.Ctx().Parameters().ModifiedState(), 1);
+    EXPECT_EQ(a.Element("~/DataStatus").TransientValue().toLong(), edsChanged);
+
+    // Changes that only watch the device meanwhile leave the save complete.
+    ASSERT_TRUE(a.dtm->WriteProperties(bag));
+    {
+        const KeepModifiedState kept(a.Ctx().Parameters());
+        a.Ctx().Parameters().ElementChanged(tag, "");
+    }
+    a.dtm->SaveCompleted();
+    EXPECT_EQ(tag.PersistentValue(), Variant("Valve PV-102"));
+    EXPECT_EQ(a.Ctx().Parameters().ModifiedState(), 0);
+    EXPECT_EQ(a.Element("~/DataStatus").TransientValue().toLong(), edsDatabase);
 }
 
 TEST(DTMMainPersistence, SavedInstanceLoadsIntoFreshObjectsWithTheSameData) {

@@ -75,6 +75,8 @@ class FakeDataSet : public IParameters {
     void SetDataSetState(int32_t) override {}
     int32_t ModifiedState() const override { return 0; }
     void SetModifiedState(int32_t) override {}
+    uint64_t ModificationCount() const override { return 0; }
+    void RestoreModifiedState(int32_t, uint64_t) override {}
     bool BulkUpdateActive() const override { return false; }
     void SetBulkUpdateActive(bool) override {}
     IPrivateDataModel* DataModel() const override { return model.get(); }

@@ -43,8 +43,8 @@ class NamedElement : public IPrivateDataElement {
         bag.Write(name_, value_);
         return true;
     }
-    bool IsStored() const override { return true; }
-    void SaveCompleted() override {}
+    std::optional<WrittenValue> Unstored() const override { return std::nullopt; }
+    void SaveCompleted(const WrittenValue&) override {}
     VariableReading ReadFromDtmVariable(pugi::xml_node, IDTMContext&, bool) override {
         return {VariableReading::kTaken, {}};
     }

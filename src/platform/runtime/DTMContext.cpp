@@ -249,9 +249,9 @@ bool DTMContext::WriteProperties(IPropertyBag& bag) {
     IParameters& parameters = Parameters();
     const char* const where = "DTMContext::WriteProperties";
     bool ok = Guarded(diagnostics_, where, false, [&] { return deviceType_->Save(bag); });
-    unstored_.clear();
+    written_ = WrittenDataSet();
     ok = Guarded(diagnostics_, where, false,
-                 [&] { return SaveDataSet(*this, bag, persist_, &unstored_); }) &&
+                 [&] { return SaveDataSet(*this, bag, persist_, &written_); }) &&
          ok;
     ok = Guarded(diagnostics_, where, false,
                  [&] { return SaveChannels(parameters.Channels(), bag, diagnostics_); }) &&
@@ -260,8 +260,8 @@ bool DTMContext::WriteProperties(IPropertyBag& bag) {
 }
 
 void DTMContext::SaveCompleted() {
-    DataSetSaveCompleted(Parameters(), unstored_);
-    UnstoredElements().swap(unstored_);
+    DataSetSaveCompleted(Parameters(), written_);
+    written_ = WrittenDataSet();
 }
 
 }  // namespace kv

@@ -9,6 +9,7 @@
 
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/os/IEventLoop.h"
+#include "platform/runtime/DataSetPersistence.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IDTMDictionary.h"
@@ -98,7 +99,7 @@ class DTMContext : public IDTMContext, public std::enable_shared_from_this<DTMCo
     // SaveCompleted.
     bool WriteProperties(IPropertyBag& bag) override;
     // The bag last written is kept: the data set takes what it holds as stored and counts as
-    // unmodified.
+    // unmodified unless it was changed after it was written.
     void SaveCompleted();
 
     IDeviceTypeInfo* DeviceType() override;
@@ -147,8 +148,8 @@ class DTMContext : public IDTMContext, public std::enable_shared_from_this<DTMCo
     std::shared_ptr<IPrompt> prompt_;
     std::shared_ptr<IStateObject> state_;
     std::vector<std::pair<std::string, std::shared_ptr<IPersistObject>>> persist_;
-    // The elements that the last WriteProperties left for SaveCompleted.
-    std::vector<std::shared_ptr<IPrivateDataElement>> unstored_;
+    // What the last WriteProperties left for SaveCompleted.
+    WrittenDataSet written_;
     std::weak_ptr<IFdtContainer> container_;
     std::shared_ptr<IDTMEvents> containerEvents_;
     std::shared_ptr<DeviceTypeInfo> deviceType_;

@@ -126,6 +126,12 @@ void DataSet::Clear() {
     elements_.clear();
 }
 
+void DataSet::SetModifiedState(int32_t state) {
+    modified_ = state;
+    if (state != 0)
+        ++modifications_;
+}
+
 void DataSet::SetBulkUpdateActive(bool active) {
     const bool ended = bulkUpdate_ && !active;
     bulkUpdate_ = active;
@@ -140,7 +146,7 @@ void DataSet::ElementChanged(IPrivateDataElement& element, const std::string& gu
     // A change outside a bulk update (load, import, walk after an upload) of a value that the
     // data-set state compares is an edit of the data set that the frame must be asked to save.
     if (!bulkUpdate_ && (element.ElementMode() & emCompareStored) != 0)
-        modified_ = 1;
+        SetModifiedState(1);
     try {
         if (model_)
             model_->DataChanged(element, context_);

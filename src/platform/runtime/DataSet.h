@@ -45,7 +45,12 @@ class DataSet : public IParameters {
     int32_t DataSetState() const override { return dataSetState_; }
     void SetDataSetState(int32_t state) override { dataSetState_ = state; }
     int32_t ModifiedState() const override { return modified_; }
-    void SetModifiedState(int32_t state) override { modified_ = state; }
+    void SetModifiedState(int32_t state) override;
+    uint64_t ModificationCount() const override { return modifications_; }
+    void RestoreModifiedState(int32_t state, uint64_t count) override {
+        modified_ = state;
+        modifications_ = count;
+    }
     bool BulkUpdateActive() const override { return bulkUpdate_; }
     // Ending a bulk update tells the data model (BulkUpdateEnded); its failure is not passed
     // on, so that the update's guards can end it on every path.
@@ -91,6 +96,7 @@ class DataSet : public IParameters {
     int32_t lockCount_ = 0;
     int32_t dataSetState_ = 0;
     int32_t modified_ = 0;
+    uint64_t modifications_ = 0;
     bool bulkUpdate_ = false;
 };
 

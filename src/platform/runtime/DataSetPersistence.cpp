@@ -10,17 +10,21 @@
 namespace kv {
 
 bool SaveDataSet(IDTMContext& context, IPropertyBag& bag, const PersistObjectList& objects,
-                 UnstoredElements* unstored) {
+                 WrittenDataSet* written) {
     IParameters& parameters = context.Parameters();
     DiagnosticLog& log = context.Diagnostics();
+    if (written != nullptr)
+        written->modifications = parameters.ModificationCount();
     bool ok = true;
     // Each part is written whatever another one does.
     for (const auto& element : parameters.Elements()) {
         ok = Guarded(log, "IPrivateDataElement::WriteToPropBag", false,
                      [&] { return element->WriteToPropBag(bag, context); }) &&
              ok;
-        if (unstored != nullptr && !element->IsStored())
-            unstored->push_back(element);
+        if (written == nullptr)
+            continue;
+        if (std::optional<WrittenValue> value = element->Unstored())
+            written->unstored.emplace_back(element, std::move(*value));
     }
     ok = Guarded(log, "SaveDataSet", false,
                  [&] { return SaveChannels(parameters.Channels(), bag, log); }) &&
@@ -32,11 +36,12 @@ bool SaveDataSet(IDTMContext& context, IPropertyBag& bag, const PersistObjectLis
     return ok;
 }
 
-void DataSetSaveCompleted(IParameters& parameters, const UnstoredElements& unstored) {
-    for (const auto& element : unstored)
-        element->SaveCompleted();
+void DataSetSaveCompleted(IParameters& parameters, const WrittenDataSet& written) {
+    for (const auto& [element, value] : written.unstored)
+        element->SaveCompleted(value);
     parameters.Channels().SetModified(0);
-    parameters.SetModifiedState(0);
+    if (parameters.ModificationCount() == written.modifications)
+        parameters.SetModifiedState(0);
 }
 
 bool LoadDataSet(IDTMContext& context, const IPropertyBag& bag, const PersistObjectList& objects) {

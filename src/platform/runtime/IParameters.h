@@ -53,7 +53,13 @@ class IParameters {
     // 1 when the data set was changed since it was last saved or loaded: a reported change of
     // an element that the data-set state compares (emCompareStored) outside a bulk update.
     virtual int32_t ModifiedState() const = 0;
+    // Setting 1 counts as a change (ModificationCount).
     virtual void SetModifiedState(int32_t state) = 0;
+    // How many changes marked the data set modified: a save that wrote the data set at one count
+    // leaves it modified when the count moved on before the save completed.
+    virtual uint64_t ModificationCount() const = 0;
+    // The state and the count as they were before (KeepModifiedState).
+    virtual void RestoreModifiedState(int32_t state, uint64_t count) = 0;
     // True while the runtime replaces many values at once (load, import, after an upload).
     virtual bool BulkUpdateActive() const = 0;
     virtual void SetBulkUpdateActive(bool active) = 0;
@@ -98,14 +104,17 @@ class [[nodiscard]] ScopedBulkUpdate {
 class [[nodiscard]] KeepModifiedState {
   public:
     explicit KeepModifiedState(IParameters& parameters)
-        : parameters_(parameters), previous_(parameters.ModifiedState()) {}
-    ~KeepModifiedState() { parameters_.SetModifiedState(previous_); }
+        : parameters_(parameters),
+          previous_(parameters.ModifiedState()),
+          count_(parameters.ModificationCount()) {}
+    ~KeepModifiedState() { parameters_.RestoreModifiedState(previous_, count_); }
     KeepModifiedState(const KeepModifiedState&) = delete;
     KeepModifiedState& operator=(const KeepModifiedState&) = delete;
 
   private:
     IParameters& parameters_;
     int32_t previous_;
+    uint64_t count_;
 };
 
 }  // namespace kv

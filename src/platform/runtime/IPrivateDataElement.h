@@ -5,6 +5,7 @@
 #include <pugixml.hpp>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "value/Variant.h"
@@ -56,6 +57,12 @@ struct VariableReading {
     bool Taken() const { return kind == kTaken; }
 };
 
+// What a save writes of an element as its stored value: the value and the code of its unit.
+struct WrittenValue {
+    Variant value;
+    int16_t unit = 0;
+};
+
 class IPrivateDataElement {
   public:
     virtual ~IPrivateDataElement() = default;
@@ -80,12 +87,12 @@ class IPrivateDataElement {
     virtual bool ReadFromPropBag(IPropertyBag& bag, IDTMContext& context) = 0;
     // Writes the element's keys; the element's stored value stays until SaveCompleted.
     virtual bool WriteToPropBag(IPropertyBag& bag, IDTMContext& context) = 0;
-    // Whether the stored value and unit are the transient ones already, so that the end of a
-    // save has nothing to change.
-    virtual bool IsStored() const = 0;
-    // The bag last written is kept (the frame's file is in place): what it holds of the element
-    // becomes the element's stored value and unit.
-    virtual void SaveCompleted() = 0;
+    // What WriteToPropBag writes as the element's stored value and unit; nullopt when they are
+    // its stored ones already, so that the end of a save has nothing to change.
+    virtual std::optional<WrittenValue> Unstored() const = 0;
+    // The bag that held `written` is kept (the frame's file is in place): it becomes the
+    // element's stored value and unit, whatever the element holds by now.
+    virtual void SaveCompleted(const WrittenValue& written) = 0;
     // Takes the element's part of a parameter document's variable. A value that the rest of
     // the document may decide on (a value in another unit than the element's, whose unit may
     // follow a unit of the document; a range or value list that may follow other values) is

@@ -158,14 +158,19 @@ TEST_F(DataSetTest, OnlyComparedValuesMarkModifiedAndTheGuardKeepsTheState) {
     // A record root without the compare bit is no change of what the project stores.
     data->ElementChanged(*record, "");
     EXPECT_EQ(data->ModifiedState(), 0);
+    const uint64_t count = data->ModificationCount();
     {
         const KeepModifiedState kept(*data);
         data->ElementChanged(*data->Item("B"), "");
         EXPECT_EQ(data->ModifiedState(), 1);
     }
     EXPECT_EQ(data->ModifiedState(), 0);
+    EXPECT_EQ(data->ModificationCount(), count);
+    // Every change counts, also one of a data set that is modified already.
+    data->ElementChanged(*data->Item("B"), "");
     data->ElementChanged(*data->Item("B"), "");
     EXPECT_EQ(data->ModifiedState(), 1);
+    EXPECT_EQ(data->ModificationCount(), count + 2);
 }
 
 TEST_F(DataSetTest, FailingRulesStillReachTheUserInterfacesAndTheCaller) {
