@@ -15,6 +15,7 @@
 #include "core/clsDataModel.h"
 #include "platform/runtime/ElementPath.h"
 #include "platform/runtime/IChannels.h"
+#include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "units/clsPROFIBUSProfil3Units.h"
@@ -89,6 +90,8 @@ void CopyToPartner(IParameters& parameters, const clsDataElement& element,
     partner->SetDeviceValue(element.DeviceValue());
     partner->SetTransientValue(element.TransientValue());
     partner->SetPersistentValue(element.PersistentValue());
+    if (clsDataElement* e = AsDataElement(partner))
+        e->CopyTakenDeviceValue(element);
     const CopySourceScope scope(element);
     parameters.ElementChanged(*partner, "");
 }
@@ -206,7 +209,8 @@ void OnElementChanged(clsDataElement& element, IDTMContext& context, int32_t mod
         if (mode == 1 && !parameters.BulkUpdateActive())
             CopyToPartner(parameters, element, kTagDesc);
     } else if (name == kTagDesc) {
-        if (mode == 1)
+        // A read that only shows the device changes no value of the project: nothing to copy.
+        if (mode == 1 && !context.CommunicationManager().ReadingDeviceOnly())
             CopyToPartner(parameters, element, kTagPath);
     } else if (name == kAddressPath) {
         if (mode == 1)

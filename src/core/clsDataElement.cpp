@@ -310,6 +310,31 @@ bool clsDataElement::WithinRanges(double x) const {
     return idx == 0;
 }
 
+const Variant& clsDataElement::TakenDeviceValue() const {
+    return m_Lists && m_Lists->takenDevice ? m_Lists->takenDevice->value : m_DeviceValue;
+}
+
+int16_t clsDataElement::TakenDeviceUnit() const {
+    return m_Lists && m_Lists->takenDevice ? m_Lists->takenDevice->unit : nDeviceUnit;
+}
+
+void clsDataElement::KeepTakenDeviceValue() {
+    if (!m_Lists || !m_Lists->takenDevice)
+        OwnLists().takenDevice = DeviceReading{m_DeviceValue, nDeviceUnit};
+}
+
+void clsDataElement::DropTakenDeviceValue() {
+    if (m_Lists && m_Lists->takenDevice)
+        OwnLists().takenDevice.reset();
+}
+
+void clsDataElement::CopyTakenDeviceValue(const clsDataElement& from) {
+    if (from.m_Lists && from.m_Lists->takenDevice)
+        OwnLists().takenDevice = from.m_Lists->takenDevice;
+    else
+        DropTakenDeviceValue();
+}
+
 clsDataElement::Lists& clsDataElement::OwnLists() {
     // Only this element holds lists that no other one shares, so they are changed in place.
     if (!m_Lists) {
@@ -602,8 +627,8 @@ int32_t clsDataElement::CalcParamStatusFlags(IDTMContext& /*context*/,
     bool equal = false;
     if (!m_PersistentValue.isEmpty()) {
         equal = VariantsEqual(newValue, m_PersistentValue) && unitAgrees(nPersistentUnit);
-    } else if (!m_DeviceValue.isEmpty()) {
-        equal = VariantsEqual(newValue, m_DeviceValue) && unitAgrees(nDeviceUnit);
+    } else if (!TakenDeviceValue().isEmpty()) {
+        equal = VariantsEqual(newValue, TakenDeviceValue()) && unitAgrees(TakenDeviceUnit());
     } else {
         equal = VariantsEqual(newValue, InitialValue) && nTransientUnit == nInitUnit;
     }
@@ -755,6 +780,7 @@ bool clsDataElement::InitNew() {
     m_TransientValue = InitialValue;
     m_PersistentValue = Variant();
     m_DeviceValue = Variant();
+    DropTakenDeviceValue();
     InitUnits();
     return true;
 }

@@ -87,6 +87,19 @@ class clsDataElement : public IPrivateDataElement {
     void SetPersistentValue(const Variant& v) override { m_PersistentValue = v; }
     const Variant& DeviceValue() const override { return m_DeviceValue; }
     void SetDeviceValue(const Variant& v) override { m_DeviceValue = v; }
+    // The device's value and its unit as the project last took them from the device: what the
+    // element's value is compared with (CalcParamStatusFlags, the data-set state). A read that
+    // only shows the device replaces DeviceValue of a value that a download writes, not these.
+    const Variant& TakenDeviceValue() const;
+    int16_t TakenDeviceUnit() const;
+    // Before a read that only shows the device replaces the device value: the value and unit
+    // until now stay the taken ones (the first such read keeps them, later ones do not).
+    void KeepTakenDeviceValue();
+    // The project takes the device's value (an upload, a read of the user): the device value
+    // is the taken one again.
+    void DropTakenDeviceValue();
+    // The taken device value of another element (a partner that holds the same value).
+    void CopyTakenDeviceValue(const clsDataElement& from);
     int32_t NestProcessLevel() const override { return m_NestProcessLevel; }
     void SetNestProcessLevel(int32_t level) override { m_NestProcessLevel = level; }
 
@@ -247,15 +260,22 @@ class clsDataElement : public IPrivateDataElement {
     Variant m_TransientValue;
     Variant m_PersistentValue;
     Variant m_DeviceValue;
+    struct DeviceReading {
+        Variant value;
+        int16_t unit = 0;
+    };
     // The ranges and the print orders, which few elements have and which the copies of an
-    // element share until one of them changes its own. Whether they are shared is told by
-    // use_count(), which is exact only while no other thread copies or drops a holder at the
-    // same time: it holds while the copies of one element (the instances built from one model)
-    // stay on one thread, as the DTM's instances do.
+    // element share until one of them changes its own; with them the device value the project
+    // took, where a read that only shows the device has replaced DeviceValue since (few
+    // elements at a time). Whether they are shared is told by use_count(), which is exact only
+    // while no other thread copies or drops a holder at the same time: it holds while the
+    // copies of one element (the instances built from one model) stay on one thread, as the
+    // DTM's instances do.
     struct Lists {
         std::vector<Variant> rangeMin;
         std::vector<Variant> rangeMax;
         std::vector<Variant> printOrder;
+        std::optional<DeviceReading> takenDevice;
     };
     std::shared_ptr<const Lists> m_Lists;
     Lists& OwnLists();

@@ -41,6 +41,39 @@ namespace {
 
 const char* const kDictionaryName = "DTMDictionary";
 
+// Tells, along a walk of the data set in its order, whether an element holds a value of the
+// project: not a device command, whose value is run rather than kept, and not a value that the
+// device reports and is never written (itself or, for a member, with its record), which only
+// reading changes. Members mostly follow their record, which the walk keeps at hand.
+class ProjectValues {
+  public:
+    explicit ProjectValues(IParameters& parameters) : parameters_(parameters) {}
+
+    bool Holds(const clsDataElement& element) {
+        constexpr int32_t kTransfer = emUpload | emDownload | emDeviceCommand;
+        const std::string& name = element.Name();
+        int32_t mode = element.ElementMode();
+        if (IsRecordPath(name))
+            record_ = &element;
+        else if ((mode & kTransfer) == 0)
+            mode |= RecordModeOf(element);
+        return (mode & emDeviceCommand) == 0 && (mode & kTransfer) != emUpload;
+    }
+
+  private:
+    int32_t RecordModeOf(const clsDataElement& member) const {
+        const std::string& name = member.Name();
+        if (record_ != nullptr && name.starts_with(record_->Name()) &&
+            name.find('/', record_->Name().size()) == std::string::npos)
+            return record_->ElementMode();
+        const clsDataElement* record = member.GetParentParameter(parameters_);
+        return record != nullptr ? record->ElementMode() : 0;
+    }
+
+    IParameters& parameters_;
+    const clsDataElement* record_ = nullptr;
+};
+
 }  // namespace
 
 clsDataModel::clsDataModel(const IDeviceDefinition* device)
@@ -194,8 +227,11 @@ void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
     bool someStored = false;
 
     // The cycle interval is a setting of the main window that is saved with the instance; it
-    // says nothing about the device's data.
+    // says nothing about the device's data. Device commands and the values that only the
+    // device reports say nothing about the project's: watching the device or running a
+    // command changes the state only where it changes what a download writes.
     const IPrivateDataElement* const interval = parameters.Item(kCycleIntervalPath);
+    ProjectValues project(parameters);
     for (const auto& e : parameters.Elements()) {
         if (e.get() == interval)
             continue;
@@ -204,6 +240,8 @@ void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
         const bool isRecord = element.ValueType() == vtRecord;
         if (errorState == dssValid && (element.StatusFlags() & (sfInputErrorMask | sfNeeded)) != 0)
             errorState = dssInputErrors;
+        if (!project.Holds(element))
+            continue;
 
         if (name != kProtectedByChannelAssignmentPath && name != kWholeStringPath &&
             name != kDataStatusPath && !isRecord &&
@@ -212,8 +250,9 @@ void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
 
         if (name != kDataStatusPath && !isRecord && !IsRecordPath(name) &&
             (element.IsDownloadParam(context) || element.IsUploadParam(context))) {
-            if (element.PersistentValue().isEmpty() && !element.DeviceValue().isEmpty()) {
-                if (VariantsEqual(element.TransientValue(), element.DeviceValue()))
+            const Variant& device = element.TakenDeviceValue();
+            if (element.PersistentValue().isEmpty() && !device.isEmpty()) {
+                if (VariantsEqual(element.TransientValue(), device))
                     someDevice = true;
                 else
                     allDevice = false;
@@ -232,7 +271,7 @@ void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
             }
         }
 
-        if (!element.PersistentValue().isEmpty() || !element.DeviceValue().isEmpty())
+        if (!element.PersistentValue().isEmpty() || !element.TakenDeviceValue().isEmpty())
             noValues = false;
     }
 

@@ -496,12 +496,18 @@ clsDataModel::DecodedValue clsDataModel::DecodeValue(IByteBuffer& buffer,
 
 void clsDataModel::TakeDeviceValue(IDTMContext& context, clsDataElement& element,
                                    const clsDataElement& read, const Variant& value) {
+    // A read that only shows the device changes no value that the project saves and a download
+    // sends, nor the device value the project compares it with: the element shows the device
+    // beside the project until the device's values are taken (an upload, a parameter page's
+    // read).
+    const bool showsOnly = ShowsOnly(context, element, read);
+    if (showsOnly)
+        element.KeepTakenDeviceValue();
+    else
+        element.DropTakenDeviceValue();
     element.SetDeviceValue(value);
     element.SetDeviceValue(GetElementDeviceValue(element));
-    // A read that only shows the device changes no value that the project saves and a download
-    // sends: the element shows its difference from the device until the device's values are
-    // taken (an upload, a parameter page's read).
-    if (ShowsOnly(context, element, read))
+    if (showsOnly)
         return;
     element.SetWriteRefusal(0);
     element.SetPersistentValue(Variant());

@@ -132,9 +132,15 @@ bool DTMMain::WriteProperties(IPropertyBag& bag) {
 
 void DTMMain::SaveCompleted() {
     Guarded(Log(), "DTMMain::SaveCompleted", [&] {
-        Context().SaveCompleted();
-        // What was written is stored now; a change made after the write still shows.
+        const std::vector<std::shared_ptr<IPrivateDataElement>> stored = Context().SaveCompleted();
+        // What was written is stored now; a change made after the write still shows. The rows
+        // of the stored elements show them so (no longer changed); the state tells of itself.
         m_DataModel->EvaluateDataSetState(Context());
+        const IPrivateDataElement* status = Context().Parameters().Item(kDataStatusPath);
+        for (const auto& element : stored) {
+            if (element.get() != status)
+                Context().GUIManager().ParameterChanged(*element, "");
+        }
     });
 }
 

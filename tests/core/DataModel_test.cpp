@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/ConvStr.h"
 #include "core/DataModelHelpers.h"
 #include "core/DictionaryLookup.h"
+#include "core/DtmElements.h"
 #include "core/clsDataModel.h"
 #include "platform/os/VersionInfo.h"
 #include "platform/runtime/IPrivateDataElement.h"
@@ -377,6 +379,59 @@ TEST_F(StateTest, SomeStoredValuesNoDeviceOnes) {
     StoreAll();
     ctx.Element("TRANS/1/D2").SetPersistentValue(Variant());  // D2 not in the stored instance
     EXPECT_EQ(State(), 5);
+}
+
+// The state tells what a download would write: a command's value and the values that only the
+// device reports do not count, nor does a read that only shows the device beside a value that a
+// download writes.
+TEST_F(StateTest, OnlyWhatADownloadWritesCountsAndWatchingKeepsTheTakenValue) {
+    clsDataElement& command = AddTB("TRANS/1/CMD", vtUnsigned8, Variant(uint8_t{0}));
+    command.SetElementMode(0x17);
+    clsDataElement& reported = AddTB("TRANS/1/RO", vtUnsigned16, Variant(int32_t{1}));
+    reported.SetElementMode(0x11);
+    AddTB("TRANS/1/REC/", vtRecord, Variant()).SetElementMode(0x11);
+    clsDataElement& member = AddTB("TRANS/1/REC/M", vtUnsigned16, Variant(int32_t{1}));
+    member.SetElementMode(0x10);
+    for (clsDataElement* e : {&command, &reported, &member})
+        e->InitNew();
+    clsDataElement& written = ctx.Element("TRANS/1/D1");
+    const auto watch = [&](int16_t value) {
+        written.KeepTakenDeviceValue();
+        written.SetDeviceValue(Variant(value));
+    };
+    struct Step {
+        const char* name;
+        std::function<void()> action;
+        int32_t state;
+    };
+    const Step steps[] = {
+        {"everything read", [&] { ReadAll(); }, edsDevice},
+        {"a command given", [&] { command.SetTransientValue(Variant(uint8_t{1})); }, edsDevice},
+        {"reported values read anew",
+         [&] {
+             Read("TRANS/1/RO", Variant(int32_t{7}));
+             Read("TRANS/1/REC/M", Variant(int32_t{7}));
+         },
+         edsDevice},
+        {"a written value watched", [&] { watch(9); }, edsDevice},
+        {"saved", [&] { StoreAll(); }, edsDatabase},
+        {"a reported value read after the save", [&] { Read("TRANS/1/RO", Variant(int32_t{8})); },
+         edsDatabase},
+        {"watched again", [&] { watch(10); }, edsDatabase},
+        {"the watched value taken",
+         [&] {
+             written.DropTakenDeviceValue();
+             Read("TRANS/1/D1", Variant(int16_t{10}));
+         },
+         edsIndefinite},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.action();
+        EXPECT_EQ(State(), step.state);
+        EXPECT_EQ(written.CalcParamStatusFlags(ctx.context, written.TransientValue()), 0);
+    }
+    EXPECT_EQ(written.DeviceValue().toLong(), 10);
 }
 
 TEST_F(StateTest, InputErrorsAndNeededValuesSetTheErrorState) {

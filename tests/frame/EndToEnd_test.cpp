@@ -168,8 +168,8 @@ TEST(EndToEndConnect, StartupReadsShowTheDeviceAndKeepTheProjectsValues) {
     EXPECT_EQ(tag.TransientValue().toString(), "FV-200");
     EXPECT_EQ(b.At("~/Tag").TransientValue().toString(), "FV-200");
     EXPECT_EQ(b.Ctx().Parameters().ModifiedState(), 0);
-    // The data-set state shows that the project and the device differ.
-    EXPECT_EQ(b.At("~/DataStatus").TransientValue().toLong(), edsIndefinite);
+    // Watching leaves the data-set state as the project's values are: stored.
+    EXPECT_EQ(b.At("~/DataStatus").TransientValue().toLong(), edsDatabase);
     // Saved again, the project keeps its tag, and a download would send it.
     PropertyBag again;
     ASSERT_TRUE(b.Dtm().WriteProperties(again));
@@ -185,6 +185,7 @@ TEST(EndToEndConnect, StartupReadsShowTheDeviceAndKeepTheProjectsValues) {
     b.session->Settle();
     EXPECT_EQ(tag.TransientValue().toString(), "FEED VALVE 7");
     EXPECT_EQ(b.At("~/Tag").TransientValue().toString(), "FEED VALVE 7");
+    EXPECT_EQ(b.At("~/DataStatus").TransientValue().toLong(), edsIndefinite);
 }
 
 TEST(EndToEndConnect, TheFramesCopyFollowsTheTag) {

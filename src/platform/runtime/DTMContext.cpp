@@ -259,9 +259,14 @@ bool DTMContext::WriteProperties(IPropertyBag& bag) {
     return ok;
 }
 
-void DTMContext::SaveCompleted() {
+std::vector<std::shared_ptr<IPrivateDataElement>> DTMContext::SaveCompleted() {
     DataSetSaveCompleted(Parameters(), written_);
-    written_ = WrittenDataSet();
+    const WrittenDataSet written = std::exchange(written_, WrittenDataSet());
+    std::vector<std::shared_ptr<IPrivateDataElement>> stored;
+    stored.reserve(written.unstored.size());
+    for (const auto& [element, value] : written.unstored)
+        stored.push_back(element);
+    return stored;
 }
 
 }  // namespace kv

@@ -99,8 +99,9 @@ class DTMContext : public IDTMContext, public std::enable_shared_from_this<DTMCo
     // SaveCompleted.
     bool WriteProperties(IPropertyBag& bag) override;
     // The bag last written is kept: the data set takes what it holds as stored and counts as
-    // unmodified unless it was changed after it was written.
-    void SaveCompleted();
+    // unmodified unless it was changed after it was written. The elements whose stored value
+    // changed.
+    std::vector<std::shared_ptr<IPrivateDataElement>> SaveCompleted();
 
     IDeviceTypeInfo* DeviceType() override;
     void SetDeviceType(const IDeviceTypeInfo& deviceType) override;

@@ -531,7 +531,8 @@ void clsParamLink::ChooseStatusIcon() {
         tip = Text("paramicon_Locked");
     } else if (IsCommandRow()) {
         key = "Blank";
-    } else if (e.DeviceValue().isEmpty()) {
+    } else if ((bShowDevice ? e.DeviceValue() : e.TakenDeviceValue()).isEmpty()) {
+        // A row of the project's value tells where the project took it from.
         key = e.PersistentValue().isEmpty() ? "Initial" : "SavedValue";
         tip = Text(e.PersistentValue().isEmpty() ? "paramicon_Initial" : "paramicon_Saved");
     } else {

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "core/DictionaryLookup.h"
+#include "core/DtmElements.h"
 #include "core/ProjectHelpers.h"
 #include "core/clsDataElement.h"
 #include "dtm/DTMMain.h"
@@ -54,6 +55,7 @@
 #include "ui/framework/widgets/ctlAbout.h"
 #include "ui/framework/widgets/ctlCycle.h"
 #include "ui/framework/widgets/ctlNavigationMain.h"
+#include "ui/onlinepages/OnlinePages.h"
 #include "ui/parameterpages/ParameterPage.h"
 #include "ui/parameterpages/ParameterPages.h"
 
@@ -703,6 +705,93 @@ TEST(FrameWindowClose, WatchingTheDeviceAndTheCycleIntervalAskNothingAndSaveKeep
     loaded.Instances().front()->dtm->PrepareToRelease();
 }
 
+// The row of a page bound to the element with this tag; nullptr when the page has none.
+ctlParameter* RowOf(QWidget& page, const std::string& tag) {
+    for (ctlParameter* row : page.findChildren<ctlParameter*>()) {
+        if (row->ParameterTag() == tag)
+            return row;
+    }
+    return nullptr;
+}
+
+// What the data-set pane calls changed is what closing offers to save, and the rows say the
+// same: watching the device (an online page's refresh, the trend, the headline) and device
+// commands change neither, and a save leaves no row changed.
+TEST(FrameWindowClose, ThePaneTheRowsAndTheCloseQuestionAgree) {
+    WindowFixture f;
+    RegisterParameterPages(f.registry);
+    RegisterOnlinePages(f.registry);
+    IParameters& parameters = f.Ctx().Parameters();
+    const auto state = [&] { return parameters.Item("~/DataStatus")->TransientValue().toLong(); };
+    const auto watch = [&](QWidget* tab) {
+        ASSERT_NE(tab, nullptr);
+        if (auto* main = dynamic_cast<ctlNavigationMain*>(tab))
+            main->NavigationControl().dtmInfo().Cycle().SetCyclicRefresh(1);
+        f.Pump([] { return false; }, 10000);
+    };
+    f.device->SetSetpointCycle(20000);
+    ASSERT_TRUE(f.window->Connect());
+    ASSERT_TRUE(f.Idle());
+    EXPECT_EQ(state(), edsInitial);
+    ASSERT_TRUE(f.window->Upload());
+    ASSERT_TRUE(f.Idle());
+    EXPECT_EQ(state(), edsDevice);
+
+    auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(1));
+    ASSERT_NE(main, nullptr);
+    ctlNavigation& nav = main->NavigationControl();
+    ASSERT_NE(f.ShowPage(nav, "KV6274PA.ctlMeasVal"), nullptr);
+    const IPrivateDataElement& setpoint = *parameters.Item("FUNC/1/AO/SP/Value");
+    const Variant uploaded = setpoint.TransientValue();
+    watch(main);
+    EXPECT_EQ(state(), edsDevice);
+    EXPECT_EQ(parameters.ModifiedState(), 1);     // by the upload
+    EXPECT_NE(setpoint.DeviceValue(), uploaded);  // the valve moved
+    EXPECT_EQ(setpoint.TransientValue(), uploaded);
+    nav.dtmInfo().Cycle().SetCyclicRefresh(0);
+    watch(f.window->OpenFunction(8));
+    EXPECT_EQ(state(), edsDevice);
+
+    // A page's row edited, then saved: the row shows the value stored.
+    QWidget* page = f.ShowPage(nav, "KV6274PA.ctlId");
+    ASSERT_NE(page, nullptr);
+    ctlParameter* tag = RowOf(*page, "PHYS/TAG_DESC");
+    ASSERT_NE(tag, nullptr);
+    TypeAndEnter(*tag, QStringLiteral("FV-7"));
+    EXPECT_EQ(tag->StatusIcon(), "Changed");
+    EXPECT_EQ(state(), edsChanged);
+    ASSERT_TRUE(f.window->Save());
+    EXPECT_EQ(tag->StatusIcon(), "SavedValue");
+    EXPECT_EQ(state(), edsDatabase);
+    watch(main);
+    EXPECT_EQ(state(), edsDatabase);
+    EXPECT_EQ(parameters.ModifiedState(), 0);
+    EXPECT_EQ(tag->StatusIcon(), "SavedValue");
+    nav.dtmInfo().Cycle().SetCyclicRefresh(0);
+
+    // Commands run on the device; the project keeps its values.
+    auto* resets = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(10));
+    ASSERT_NE(resets, nullptr);
+    for (const auto& [progId, button] : {std::pair{"KV6274PA.ctlResetWarm", "cmdWarmStart"},
+                                         {"KV6274PA.ctlResetFact", "cmdColdStartApplIdent"},
+                                         {"KV6274PA.ctlResetFact", "cmdColdStartAppl"}}) {
+        SCOPED_TRACE(button);
+        QWidget* commands = f.ShowPage(resets->NavigationControl(), progId);
+        ASSERT_NE(commands, nullptr);
+        auto* run = commands->findChild<QPushButton*>(QString::fromUtf8(button));
+        ASSERT_NE(run, nullptr);
+        const size_t asked = f.questions.size();
+        run->click();
+        f.Pump([] { return false; }, 5000);
+        EXPECT_GT(f.questions.size(), asked);
+        EXPECT_EQ(state(), edsDatabase);
+        EXPECT_EQ(parameters.ModifiedState(), 0);
+    }
+    f.questions.clear();
+    EXPECT_TRUE(f.window->close());
+    EXPECT_TRUE(f.questions.empty());
+}
+
 TEST(FrameWindow, TheTagBesideTheInstanceFollowsAnEditAndAnUploadNotAConnect) {
     WindowFixture f;
     const auto* tag = f.window->findChild<QLabel*>(QStringLiteral("InstanceTag"));
@@ -1005,11 +1094,20 @@ TEST(FrameWindow, ASaveTheDTMAsksForSavesWithoutASecondQuestion) {
         ASSERT_NE(page, nullptr);
         auto* save = page->findChild<QPushButton*>();
         ASSERT_NE(save, nullptr);
+        // Another configuration chosen: its row shows the change until the project holds it.
+        ctlParameter* configuration = RowOf(*page, "SlaveBusParamSet_CfgData");
+        ASSERT_NE(configuration, nullptr);
+        IPrivateDataElement& chosen = *f.Ctx().Parameters().Item("SlaveBusParamSet_CfgData");
+        chosen.SetTransientValue(
+            Variant(static_cast<int16_t>(chosen.TransientValue().toInteger() == 1 ? 5 : 1)));
+        f.Ctx().Parameters().ElementChanged(chosen, "");
+        EXPECT_EQ(configuration->StatusIcon(), "Changed");
         save->click();
         ASSERT_EQ(f.questions.size(), 1U);
         EXPECT_EQ(f.questions[0].first, GetDictionaryText(f.Ctx(), "alert_SaveParameter"));
         const std::string project = f.temp.File("project.xml");
         EXPECT_EQ(fs::exists(project), answer == mbaYes);
+        EXPECT_EQ(configuration->StatusIcon() == "Changed", answer != mbaYes);
         if (answer == mbaYes) {
             EXPECT_EQ(f.window->StatusText().toStdString(),
                       "The project " + project + " was saved.");
