@@ -41,6 +41,10 @@ void OnElementChanged(clsDataElement& element, IDTMContext& context, int32_t mod
 void UpdateElementAccess(clsDataElement& element, IDTMContext& context, bool silent);
 void UpdateElementAccess(clsDataElement& element, IDTMContext& context, bool silent,
                          const IDeviceDefinition* device);
+// The element's values follow the unit element (the unit of their scale): the transient and the
+// stored value are converted into its unit of that kind. A value read from the device keeps the
+// unit the device sent it in; one read while that unit was not known yet (0) takes the unit the
+// device holds, and so does a transient value taken with it. True when a unit changed.
 bool ConvertValueUnits(clsDataModel& model, clsDataElement& element, clsDataElement& unitElement);
 void DispatchParamLinkEvent(clsDataElement& element, IDTMContext& context);
 void UpdateChannelProtection(IDTMContext& context);

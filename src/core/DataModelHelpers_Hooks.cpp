@@ -11,6 +11,7 @@
 #include "core/DataModelHelpers.h"
 #include "core/DictionaryLookup.h"
 #include "core/DtmElements.h"
+#include "core/ProjectHelpers.h"
 #include "core/Registry.h"
 #include "core/clsDataModel.h"
 #include "platform/runtime/ElementPath.h"
@@ -188,6 +189,27 @@ bool ConvertKind(clsDataModel& model, clsDataElement& element, const UnitKind& k
     return true;
 }
 
+// The device's unit where the element has no value of the device's in a known unit: a device
+// value read before its unit was known takes it (no number changes: the device sent it in the
+// unit it holds), and so does a transient value taken with it (in no unit until now). A device
+// value in a known unit keeps it. True when a unit was taken.
+bool TakeDeviceUnit(clsDataElement& element, const clsDataElement& unitElement) {
+    const Variant& deviceUnit = unitElement.DeviceValue();
+    const std::optional<int16_t> unit =
+        deviceUnit.isEmpty() ? std::nullopt : deviceUnit.tryInteger();
+    if (!unit || element.nDeviceUnit == *unit)
+        return false;
+    const Variant& device = element.DeviceValue();
+    if (!device.isEmpty() && element.nDeviceUnit != 0)
+        return false;
+    if (!device.isEmpty() && element.nTransientUnit == 0 &&
+        VariantsEqual(element.TransientValue(), device))
+        element.nTransientUnit = *unit;
+    element.nDeviceUnit = *unit;
+    element.TakeUnitOfTakenDeviceValue(*unit);
+    return true;
+}
+
 }  // namespace
 
 void OnElementChanged(clsDataElement& element, IDTMContext& context, int32_t mode) {
@@ -257,10 +279,8 @@ bool ConvertValueUnits(clsDataModel& model, clsDataElement& element, clsDataElem
     if (element.nConstantUnit >= pp3MinConstUnitIdx && element.nConstantUnit <= pp3MaxUnitIdx) {
         return false;
     }
-    bool taken = false;
+    bool taken = TakeDeviceUnit(element, unitElement);
     const UnitKind kinds[] = {
-        {element.DeviceValue(), &clsDataElement::SetDeviceValue, element.nDeviceUnit,
-         unitElement.DeviceValue(), unitElement.nDeviceUnit},
         {element.TransientValue(), &clsDataElement::SetTransientValue, element.nTransientUnit,
          unitElement.TransientValue(), unitElement.nTransientUnit},
         {element.PersistentValue(), &clsDataElement::SetPersistentValue, element.nPersistentUnit,

@@ -48,6 +48,12 @@ class IDeviceDefinition {
     // The cyclic configuration: "SlaveBusParamSet_CfgData" changed (the slave parameter set is
     // rebuilt from the chosen configuration).
     virtual void BuildSlaveBusParamSet(IParameters& parameters) const = 0;
+    // The element whose value is the unit code of the element's values (the unit of its
+    // scale); nullptr when the element's unit is its own.
+    virtual clsDataElement* UnitElementOf(IParameters& /*parameters*/,
+                                          const clsDataElement& /*element*/) const {
+        return nullptr;
+    }
 
     // The definition of the block with this block type; nullptr for the DTM-level elements and
     // for block types the device does not have.

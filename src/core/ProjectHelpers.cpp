@@ -135,6 +135,16 @@ bool TransferPageParameters(bool isWrite, std::weak_ptr<IPrivateProcess> page, I
                         group.AddElement(*target, isWrite);
                         added.insert(target->Name());
                     }
+                    // A value whose unit the device has not told yet is read with it, so that it
+                    // is held in the unit the device sends it in.
+                    const IDeviceDefinition* device = DeviceOf(context);
+                    clsDataElement* unit =
+                        device != nullptr ? device->UnitElementOf(parameters, *element) : nullptr;
+                    if (wanted && !isWrite && unit != nullptr && unit->DeviceValue().isEmpty()) {
+                        clsDataElement& scale = unit->TransferElement(parameters);
+                        if (scale.IsUploadParam(context) && added.insert(scale.Name()).second)
+                            group.AddElement(scale, false);
+                    }
                 }
             }
             if (group.Execute(std::move(page), true, true) != 0)
@@ -198,10 +208,26 @@ void StartWriteLockUpload(IDTMContext& context, const std::string& processId,
     });
 }
 
+int16_t DeviceOrDataSetUnitCode(const clsDataElement& element) {
+    return element.DeviceValue().isEmpty() ? element.nTransientUnit : element.nDeviceUnit;
+}
+
 std::string DeviceOrDataSetUnit(IDTMContext& context, const clsDataElement& element) {
-    if (element.DeviceValue().isEmpty() || element.nDeviceUnit == 0)
-        return element.UnitString(context);
-    return UnitText(context, element.nDeviceUnit);
+    return UnitText(context, DeviceOrDataSetUnitCode(element));
+}
+
+Variant DeviceOrDataSetValueIn(IDTMContext& context, const clsDataElement& element, int16_t unit) {
+    const Variant& value = DeviceOrDataSetValue(element);
+    const int16_t own = DeviceOrDataSetUnitCode(element);
+    if (own == unit)
+        return value;
+    clsDataModel* model = DataModelOf(context);
+    const std::optional<double> number = value.isNumber() ? value.tryDouble() : std::nullopt;
+    if (model == nullptr || !number || !model->PROFIBUSProfil3Units().Convertible(own, unit))
+        return Variant::Null();
+    const std::optional<double> converted =
+        model->PROFIBUSProfil3Units().TryCalculateUnitValue(*number, own, unit);
+    return converted ? Variant(*converted) : Variant::Null();
 }
 
 WriteProtection DeviceWriteProtection(IDTMContext& context) {

@@ -39,9 +39,10 @@ class IPageParameterRow {
 };
 
 // Reads the parameters of the page's rows from the device as one process of the page's group
-// (a member of a record is read as its whole record, each record once). The end reaches the
-// page through its OnProcessFinished. Edits of the read elements that were made online and not
-// yet written lose their mark once the read has started, so that the read values are shown.
+// (a member of a record is read as its whole record, each record once; a value whose unit the
+// device has not told yet with its scale). The end reaches the page through its
+// OnProcessFinished. Edits of the read elements that were made online and not yet written lose
+// their mark once the read has started, so that the read values are shown.
 // False when the group is busy or the process did not start ("error_at_read_status" is shown,
 // or "error_read_not_connected" when the device is not connected).
 bool ReadPageParameters(std::weak_ptr<IPrivateProcess> page, IDTMContext& context,
@@ -80,8 +81,14 @@ bool StartDownloadProtectionCheck(IDTMContext& context, ITransactionGroup& group
 void AddStartupRequests(IDTMContext& context, ITransactionGroup& group, bool withScale);
 
 // The unit of the device's value of an element (DeviceOrDataSetValue): the unit the device sent
-// it in where a read recorded the value and that unit is known, else the element's own.
+// it in where a read recorded the value (none, 0, while that unit is not known), else the
+// element's own; as its code and as its text.
+int16_t DeviceOrDataSetUnitCode(const clsDataElement& element);
 std::string DeviceOrDataSetUnit(IDTMContext& context, const clsDataElement& element);
+// The device's value of an element (DeviceOrDataSetValue) in another unit: converted where it
+// is in another unit, Null where it does not convert into it (its unit not known, or of
+// another kind).
+Variant DeviceOrDataSetValueIn(IDTMContext& context, const clsDataElement& element, int16_t unit);
 
 // The bits of a value, least significant first, as "0" and "1" separated by "|": 16 for an
 // Integer, 32 for a Long or a Double (up to 4294967295, read as unsigned 32 bits), 8 for a Byte,

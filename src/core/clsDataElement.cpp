@@ -318,6 +318,15 @@ int16_t clsDataElement::TakenDeviceUnit() const {
     return m_Lists && m_Lists->takenDevice ? m_Lists->takenDevice->unit : nDeviceUnit;
 }
 
+bool clsDataElement::IsTakenDeviceValue(IDTMContext& context, const Variant& value) const {
+    const Variant& device = TakenDeviceValue();
+    const int16_t unit = TakenDeviceUnit();
+    // In another unit of the table: converted as it was when taken.
+    if (unit >= 1000 && unit <= 2000 && unit != nTransientUnit)
+        return VariantsEqual(value, ValueInUnit(context, device, unit));
+    return VariantsEqual(value, device);
+}
+
 void clsDataElement::KeepTakenDeviceValue() {
     if (!m_Lists || !m_Lists->takenDevice)
         OwnLists().takenDevice = DeviceReading{m_DeviceValue, nDeviceUnit};
@@ -333,6 +342,12 @@ void clsDataElement::CopyTakenDeviceValue(const clsDataElement& from) {
         OwnLists().takenDevice = from.m_Lists->takenDevice;
     else
         DropTakenDeviceValue();
+}
+
+void clsDataElement::TakeUnitOfTakenDeviceValue(int16_t unit) {
+    if (m_Lists && m_Lists->takenDevice && m_Lists->takenDevice->unit == 0 &&
+        !m_Lists->takenDevice->value.isEmpty())
+        OwnLists().takenDevice->unit = unit;
 }
 
 clsDataElement::Lists& clsDataElement::OwnLists() {
@@ -616,8 +631,7 @@ bool clsDataElement::OutsideValueList(const Variant& value) const {
     return !number || !ValueList.TextOf(*number);
 }
 
-int32_t clsDataElement::CalcParamStatusFlags(IDTMContext& /*context*/,
-                                             const Variant& newValue) const {
+int32_t clsDataElement::CalcParamStatusFlags(IDTMContext& context, const Variant& newValue) const {
     if (m_ValueType == vtRecord) {
         return 0;
     }
@@ -628,7 +642,7 @@ int32_t clsDataElement::CalcParamStatusFlags(IDTMContext& /*context*/,
     if (!m_PersistentValue.isEmpty()) {
         equal = VariantsEqual(newValue, m_PersistentValue) && unitAgrees(nPersistentUnit);
     } else if (!TakenDeviceValue().isEmpty()) {
-        equal = VariantsEqual(newValue, TakenDeviceValue()) && unitAgrees(TakenDeviceUnit());
+        equal = IsTakenDeviceValue(context, newValue);
     } else {
         equal = VariantsEqual(newValue, InitialValue) && nTransientUnit == nInitUnit;
     }

@@ -92,6 +92,9 @@ class clsDataElement : public IPrivateDataElement {
     // only shows the device replaces DeviceValue of a value that a download writes, not these.
     const Variant& TakenDeviceValue() const;
     int16_t TakenDeviceUnit() const;
+    // True when the value is the taken device value in the unit the element holds (converted
+    // from the device's, as the project takes it).
+    bool IsTakenDeviceValue(IDTMContext& context, const Variant& value) const;
     // Before a read that only shows the device replaces the device value: the value and unit
     // until now stay the taken ones (the first such read keeps them, later ones do not).
     void KeepTakenDeviceValue();
@@ -100,6 +103,8 @@ class clsDataElement : public IPrivateDataElement {
     void DropTakenDeviceValue();
     // The taken device value of another element (a partner that holds the same value).
     void CopyTakenDeviceValue(const clsDataElement& from);
+    // The device's unit, now known, of a taken device value that was read before it was.
+    void TakeUnitOfTakenDeviceValue(int16_t unit);
     int32_t NestProcessLevel() const override { return m_NestProcessLevel; }
     void SetNestProcessLevel(int32_t level) override { m_NestProcessLevel = level; }
 

@@ -250,9 +250,8 @@ void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
 
         if (name != kDataStatusPath && !isRecord && !IsRecordPath(name) &&
             (element.IsDownloadParam(context) || element.IsUploadParam(context))) {
-            const Variant& device = element.TakenDeviceValue();
-            if (element.PersistentValue().isEmpty() && !device.isEmpty()) {
-                if (VariantsEqual(element.TransientValue(), device))
+            if (element.PersistentValue().isEmpty() && !element.TakenDeviceValue().isEmpty()) {
+                if (element.IsTakenDeviceValue(context, element.TransientValue()))
                     someDevice = true;
                 else
                     allDevice = false;

@@ -90,9 +90,15 @@ class clsDataModel : public IPrivateDataModel {
     static DecodedValue DecodeValue(IByteBuffer& buffer, const ITransaction& transaction,
                                     const clsDataElement& element);
     // The element takes a decoded device value of the read of `read` (the element itself, or
-    // its record); an edit not yet written keeps its transient value unless an upload runs.
+    // its record).
     static void TakeDeviceValue(IDTMContext& context, clsDataElement& element,
                                 const clsDataElement& read, const Variant& value);
+    // Then, once every part of the read has its device value: the unit the device sent it in
+    // (unitElement: the element that holds the unit of its values, nullptr for none), and what
+    // the project takes of it; an edit not yet written keeps its transient value unless an
+    // upload runs.
+    static void TakeIntoProject(IDTMContext& context, clsDataElement& element,
+                                const clsDataElement& read, const clsDataElement* unitElement);
     // The element's status bits after a response (classBits: its error classes), then the
     // change is reported.
     static void EndResponse(IDTMContext& context, clsDataElement& element, int32_t classBits);

@@ -31,6 +31,8 @@ constexpr int32_t kDecodeErrorClass = 0x500000;
 constexpr int32_t kBusyClass = 0x200000;
 constexpr int32_t kMaxRetries = 6;
 constexpr int32_t kDpv1ClassAndNeeded = sfDpv1ErrorMask | sfNeeded;
+// The input error of a number held in another unit than its scale's.
+constexpr int32_t kNotInUnitOfScale = 0x3000;
 
 // True when the job is addressed to the element's slot and index.
 bool SameAddress(const ITransaction& transaction, const clsDataElement& element) {
@@ -115,6 +117,27 @@ SharedText CommandErrorText(IDTMContext& context, const clsDataElement& element,
     return text;
 }
 
+// A unit code as a unit element's value holds it; none for no value or no 16-bit number.
+std::optional<int16_t> UnitCode(const Variant& value) {
+    return value.isEmpty() ? std::nullopt : value.tryInteger();
+}
+
+// The element whose value is the unit of the element's values; nullptr when its unit is its own.
+clsDataElement* UnitElementOf(IDTMContext& context, const clsDataElement& element) {
+    const IDeviceDefinition* device = DeviceOf(context);
+    return device != nullptr ? device->UnitElementOf(context.Parameters(), element) : nullptr;
+}
+
+// True unless the element is a number in another unit than the one its unit element holds, in
+// which a write of the element's scale writes the numbers that follow it.
+bool InUnitOfScale(IDTMContext& context, const clsDataElement& element) {
+    const clsDataElement* unitElement = UnitElementOf(context, element);
+    if (unitElement == nullptr || !element.TransientValue().isNumber())
+        return true;
+    const std::optional<int16_t> unit = UnitCode(unitElement->TransientValue());
+    return !unit || *unit == element.nTransientUnit;
+}
+
 // The elements that share a record's data block: the record's own element when it has a value
 // on the wire, then its members in the data set's order.
 std::vector<clsDataElement*> RecordParts(IParameters& parameters, clsDataElement& record,
@@ -176,12 +199,19 @@ bool clsDataModel::BuildWriteRequest(IDTMContext& context, ITransaction& transac
     ByteBuffer buffer;
     for (clsDataElement* part : TransferParts(parameters, element, true)) {
         // A value that its element refuses as input is not sent: the element carries the input
-        // error on its row, as typed input does. The refusal is why this write fails: the error
-        // of an earlier transfer no longer stands for the element or its record.
-        if (const int32_t errors = part->CalcParamErrorFlags(context, part->TransientValue())) {
+        // error on its row, as typed input does. Nor is a number held in another unit than the
+        // one its scale is written in (a value of the device's in a unit that does not convert
+        // into the project's). The refusal is why this write fails: the error of an earlier
+        // transfer no longer stands for the element or its record.
+        int32_t errors = part->CalcParamErrorFlags(context, part->TransientValue());
+        const bool inScaleUnit = InUnitOfScale(context, *part);
+        if (errors == 0 && !inScaleUnit)
+            errors = kNotInUnitOfScale;
+        if (errors != 0) {
             DiagnosticLog& log = context.Diagnostics();
             log.Record("clsDataModel::BuildWriteRequest",
-                       "the value of '" + part->Name() + "' is refused as input");
+                       "the value of '" + part->Name() + "' is refused as input" +
+                           (inScaleUnit ? "" : ": it is not in the unit of its scale"));
             const KeepModifiedState kept(parameters);
             constexpr int32_t kTransferErrors = sfCommErrorMask | sfDpv1ErrorMask;
             element.SetStatusFlags(element.StatusFlags() & ~kTransferErrors);
@@ -353,10 +383,25 @@ clsDataModel::ResponseOutcome clsDataModel::ReadResponse(IDTMContext& context,
     whole = whole && end == buffer.Length();
     outcome.undecodable = !whole && errorClass == 0;
     const int32_t classBits = outcome.undecodable ? kDecodeErrorClass : errorClass;
+    if (whole) {
+        // Every part's device value first, then what the project takes of each: a part's unit
+        // element may be one of them, and its unit comes before the values that follow it.
+        std::vector<clsDataElement*> units(parts.size(), nullptr);
+        for (size_t i = 0; i < parts.size(); ++i) {
+            if (decoded[i].keep)
+                continue;
+            TakeDeviceValue(context, *parts[i], element, decoded[i].value);
+            units[i] = UnitElementOf(context, *parts[i]);
+        }
+        for (const bool followers : {false, true}) {
+            for (size_t i = 0; i < parts.size(); ++i) {
+                if (!decoded[i].keep && (units[i] != nullptr) == followers)
+                    TakeIntoProject(context, *parts[i], element, units[i]);
+            }
+        }
+    }
     for (size_t i = 0; i < parts.size(); ++i) {
         clsDataElement& part = *parts[i];
-        if (whole && !decoded[i].keep)
-            TakeDeviceValue(context, part, element, decoded[i].value);
         // A read that only shows the device does not take the value its last write was refused
         // for: the element keeps the refusal and its text.
         if (classBits == 0 && part.WriteRefusal() != 0 && ShowsOnly(context, part, element)) {
@@ -500,23 +545,48 @@ void clsDataModel::TakeDeviceValue(IDTMContext& context, clsDataElement& element
     // sends, nor the device value the project compares it with: the element shows the device
     // beside the project until the device's values are taken (an upload, a parameter page's
     // read).
-    const bool showsOnly = ShowsOnly(context, element, read);
-    if (showsOnly)
+    if (ShowsOnly(context, element, read))
         element.KeepTakenDeviceValue();
     else
         element.DropTakenDeviceValue();
     element.SetDeviceValue(value);
     element.SetDeviceValue(GetElementDeviceValue(element));
-    if (showsOnly)
+}
+
+void clsDataModel::TakeIntoProject(IDTMContext& context, clsDataElement& element,
+                                   const clsDataElement& read, const clsDataElement* unitElement) {
+    // The device sends a value in the unit it holds at that moment: the one its unit element's
+    // device value names, which this read may just have brought (0 while it is not known). A
+    // value without a unit element is in its own unit.
+    const int16_t unit = unitElement != nullptr ? UnitCode(unitElement->DeviceValue()).value_or(0)
+                                                : element.nTransientUnit;
+    element.nDeviceUnit = unit;
+    if (ShowsOnly(context, element, read))
         return;
     element.SetWriteRefusal(0);
     element.SetPersistentValue(Variant());
-    if ((element.StatusFlags() & sfEditedOnline) == 0 ||
-        (context.OnlineParameterService().OnlineMode() & omUpload) != 0) {
-        element.SetTransientValue(element.DeviceValue());
-        // The upload asked for the device's value: the edit it replaced is no longer pending.
-        element.ClearStatusFlag(sfEditedOnline);
+    if ((element.StatusFlags() & sfEditedOnline) != 0 &&
+        (context.OnlineParameterService().OnlineMode() & omUpload) == 0)
+        return;
+    // The project holds the value in its unit, the one its unit element holds: converted where
+    // it differs from the device's; in the device's unit where it does not convert into it, or
+    // where the device's is not known yet.
+    const std::optional<int16_t> projectUnit =
+        unitElement != nullptr ? UnitCode(unitElement->TransientValue()) : std::nullopt;
+    element.nTransientUnit = projectUnit.value_or(element.nTransientUnit);
+    Variant value = element.DeviceValue();
+    if (unit != 0 && unit != element.nTransientUnit) {
+        value = element.ValueInUnit(context, value, unit);
+        if (value.isNull()) {
+            value = element.DeviceValue();
+            element.nTransientUnit = unit;
+        }
+    } else if (unit == 0) {
+        element.nTransientUnit = 0;
     }
+    element.SetTransientValue(value);
+    // The upload asked for the device's value: the edit it replaced is no longer pending.
+    element.ClearStatusFlag(sfEditedOnline);
 }
 
 Variant clsDataModel::ReverseBytes(const Variant& value) {

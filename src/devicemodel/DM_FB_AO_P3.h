@@ -23,5 +23,8 @@ void CreateCheckBackElements(int16_t blockNumber, IDTMContext& context);
 void OnDataChanged(int16_t blockNumber, clsDataElement& element, IDTMContext& context);
 void OnUpdateElement(clsDataElement& element, IDTMContext& context, bool silent);
 void OnParameterChange(int16_t blockNumber, clsDataElement& element, IDTMContext& context);
+// The element whose value is the unit code of the element's values (the unit of its scale);
+// nullptr when the element does not follow one.
+clsDataElement* UnitElementOf(IParameters& parameters, const clsDataElement& element);
 
 }  // namespace kv::DM_FB_AO_P3

@@ -7,6 +7,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/DataModelHelpers.h"
@@ -56,49 +57,37 @@ clsDataModel& Model(IParameters& parameters) {
     return *model;
 }
 
-// The device sends every value in the unit it holds at that moment, so a value read from the
-// device is never converted: its number is already in the unit that the unit element's device
-// value names. Its device value takes that unit as it stands; so does its transient value while
-// it shows the device value and the unit element shows the device's unit (a read has just put
-// both there, or nothing has been edited since). Values entered by the user are left to
-// ConvertValueUnits, which converts them. True when a unit was taken.
-bool TakeDeviceUnit(clsDataElement& target, const clsDataElement& unitElement) {
-    if (target.nConstantUnit >= pp3MinConstUnitIdx && target.nConstantUnit <= pp3MaxUnitIdx)
-        return false;
-    // The unit code the device holds; none while nothing was read or when its value is no
-    // 16-bit number.
-    const Variant& deviceValue = unitElement.DeviceValue();
-    const std::optional<int16_t> deviceUnit =
-        deviceValue.isEmpty() ? std::nullopt : deviceValue.tryInteger();
-    if (!deviceUnit)
-        return false;
-    bool taken = false;
-    if (target.nDeviceUnit != *deviceUnit) {
-        target.nDeviceUnit = *deviceUnit;
-        taken = true;
-    }
-    const bool unitShown = VariantsEqual(unitElement.TransientValue(), unitElement.DeviceValue());
-    const bool valueShown = !target.DeviceValue().isEmpty() &&
-                            VariantsEqual(target.TransientValue(), target.DeviceValue());
-    if (unitShown && valueShown && target.nTransientUnit != *deviceUnit) {
-        target.nTransientUnit = *deviceUnit;
-        taken = true;
-    }
-    return taken;
-}
+// The elements whose values are in the unit of a scale's unit, in the order they follow it: the
+// block's own (after its prefix), then those of Transducer Block 1 (after its prefix).
+struct ScaleUnit {
+    const char* unit;
+    std::vector<const char*> own;
+    std::vector<const char*> transducer;
+};
+const ScaleUnit kScaleUnits[] = {
+    {kPvScaleUnit,
+     {kSpValue, kPvScaleUp, kPvScaleLo, "READBACK/Value", "RCAS_IN/Value", "RCAS_OUT/Value"},
+     {}},
+    {kOutScaleUnit,
+     {kOutValue, kOutScaleUp, kOutScaleLo},
+     {"POSITIONING_VALUE/Value", "FEEDBACK_VALUE/Value"}},
+};
 
-// The targets follow their unit element; each one whose unit changed is
-// reported.
-void FollowUnit(IParameters& parameters, clsDataElement& unitElement,
-                const std::vector<std::string>& targets, bool silent) {
+// The targets follow their unit element; each one whose unit changed is reported.
+void FollowUnit(IParameters& parameters, clsDataElement& unitElement, const ScaleUnit& scale,
+                bool silent) {
     clsDataModel& model = Model(parameters);
-    for (const std::string& path : targets) {
+    const std::string prefix = GetBlockPrefix(unitElement.BlockNumber);
+    const std::string transducer = DM_TB_Act_P3::GetBlockPrefix(1);
+    const auto follow = [&](const std::string& path) {
         clsDataElement& target = ElementAt(parameters, path);
-        const bool taken = TakeDeviceUnit(target, unitElement);
-        const bool converted = ConvertValueUnits(model, target, unitElement);
-        if (taken || converted)
+        if (ConvertValueUnits(model, target, unitElement))
             Notify(parameters, target, silent);
-    }
+    };
+    for (const char* path : scale.own)
+        follow(prefix + path);
+    for (const char* path : scale.transducer)
+        follow(transducer + path);
 }
 
 // The output value and its quality are editable in manual and local override only.
@@ -217,20 +206,33 @@ void OnUpdateElement(clsDataElement& element, IDTMContext& context, bool silent)
     const std::string& name = element.Name();
 
     if (IsPathOf(name, prefix, kPvScaleUnit)) {
-        FollowUnit(parameters, element,
-                   {prefix + kSpValue, prefix + kPvScaleUp, prefix + kPvScaleLo,
-                    prefix + "READBACK/Value", prefix + "RCAS_IN/Value", prefix + "RCAS_OUT/Value"},
-                   silent);
+        FollowUnit(parameters, element, kScaleUnits[0], silent);
     } else if (IsPathOf(name, prefix, kOutScaleUnit)) {
-        const std::string transducer = DM_TB_Act_P3::GetBlockPrefix(1);
-        FollowUnit(parameters, element,
-                   {prefix + kOutValue, prefix + kOutScaleUp, prefix + kOutScaleLo,
-                    transducer + "POSITIONING_VALUE/Value", transducer + "FEEDBACK_VALUE/Value"},
-                   silent);
+        FollowUnit(parameters, element, kScaleUnits[1], silent);
     } else if (IsPathOf(name, prefix, kTargetMode)) {
         UpdateOutputAccess(parameters, prefix, element, silent);
     }
     UpdateScaleRanges(element, context, silent);
+}
+
+clsDataElement* UnitElementOf(IParameters& parameters, const clsDataElement& element) {
+    const std::string& name = element.Name();
+    const bool own = element.BlockType == pbfFunctionAOBlock;
+    if (!own && element.BlockType != pbfTransducerBlock)
+        return nullptr;
+    const std::string prefix = own ? GetBlockPrefix(element.BlockNumber)
+                                   : DM_TB_Act_P3::GetBlockPrefix(element.BlockNumber);
+    if (!name.starts_with(prefix))
+        return nullptr;
+    const std::string_view rest = std::string_view(name).substr(prefix.size());
+    for (const ScaleUnit& scale : kScaleUnits) {
+        for (const char* path : own ? scale.own : scale.transducer) {
+            if (rest == path)
+                return AsDataElement(
+                    parameters.Item((own ? prefix : GetBlockPrefix(1)) + scale.unit));
+        }
+    }
+    return nullptr;
 }
 
 void OnParameterChange(int16_t, clsDataElement&, IDTMContext&) {

@@ -36,6 +36,10 @@ class KV6274Device : public IDeviceDefinition {
     void BuildSlaveBusParamSet(IParameters& parameters) const override {
         kv::BuildSlaveBusParamSet(parameters);
     }
+    clsDataElement* UnitElementOf(IParameters& parameters,
+                                  const clsDataElement& element) const override {
+        return DM_FB_AO_P3::UnitElementOf(parameters, element);
+    }
 };
 
 }  // namespace

@@ -301,8 +301,10 @@ std::optional<std::string> DTMMain::OtherDeviceQuestion() {
 void DTMMain::StartStartupReads() {
     if (m_TransGroup->Busy())
         return;
+    // The scale is read with the read-back: a value is shown in the unit the device sent it in,
+    // which the device behind a new connection may hold otherwise than before.
     if (m_TransGroup->ConnectionStatus() == 0)
-        AddStartupRequests(Context(), *m_TransGroup, false);
+        AddStartupRequests(Context(), *m_TransGroup, true);
     // A connection alone changes no writable value of the data set (the group's reads show the
     // device): the tag read here is the device's beside the project's until an upload or a
     // parameter page's read takes it.

@@ -398,17 +398,35 @@ TEST_F(ConvertUnitsTest, ConstantUnitChangesNothing) {
     EXPECT_EQ(element.TransientValue(), Variant(2.0f));
 }
 
-TEST_F(ConvertUnitsTest, ConvertsEachKindIntoTheNewUnit) {
+TEST_F(ConvertUnitsTest, ConvertsTheProjectsValuesAndKeepsTheUnitADeviceValueWasReadIn) {
     Units(element, 1001, 1013, 1005);
     Values(element, Variant(0.0f), Variant(1500.0f), Variant(1.0f));
     Values(scaleUnit, Variant(int16_t{1000}), Variant(int32_t{1010}), Variant("1004"));
     EXPECT_TRUE(ConvertValueUnits(model, element, scaleUnit));
-    EXPECT_FLOAT_EQ(SingleOf(element.DeviceValue()), 273.15f);               // °C -> K
+    EXPECT_EQ(element.DeviceValue(), Variant(0.0f));                         // read in °C
     EXPECT_FLOAT_EQ(SingleOf(element.TransientValue()), 1.5f);               // mm -> m
     EXPECT_FLOAT_EQ(SingleOf(element.PersistentValue()), 1.0f / 57.29578f);  // ° -> r
-    EXPECT_EQ(element.nDeviceUnit, 1000);
+    EXPECT_EQ(element.nDeviceUnit, 1001);
     EXPECT_EQ(element.nTransientUnit, 1010);
     EXPECT_EQ(element.nPersistentUnit, 1004);
+}
+
+// A value read while the device's unit was not known yet (unit 0) is in the unit the device
+// holds, which arrives later: it takes that unit unconverted, and so does a transient value
+// taken with it, which then converts into the project's unit.
+TEST_F(ConvertUnitsTest, AValueReadBeforeItsUnitTakesTheDevicesUnit) {
+    Units(element, 0, 0, 1013);
+    Values(element, Variant(1.5f), Variant(1.5f), Variant());
+    Values(scaleUnit, Variant(int16_t{1012}), Variant(int16_t{1013}), Variant(int16_t{1013}));
+    EXPECT_TRUE(ConvertValueUnits(model, element, scaleUnit));
+    EXPECT_EQ(element.DeviceValue(), Variant(1.5f));
+    EXPECT_EQ(element.nDeviceUnit, 1012);
+    EXPECT_FLOAT_EQ(SingleOf(element.TransientValue()), 15.0f);  // cm -> mm
+    EXPECT_EQ(element.nTransientUnit, 1013);
+    // The device's unit changes: what was read in the old one keeps it.
+    Values(scaleUnit, Variant(int16_t{1342}), Variant(int16_t{1013}), Variant(int16_t{1013}));
+    EXPECT_FALSE(ConvertValueUnits(model, element, scaleUnit));
+    EXPECT_EQ(element.nDeviceUnit, 1012);
 }
 
 TEST_F(ConvertUnitsTest, ValuesThatCannotConvertStillTakeTheUnit) {
@@ -434,7 +452,7 @@ TEST_F(ConvertUnitsTest, UnknownUnitTakesTheCodeWithoutConverting) {
     EXPECT_EQ(element.DeviceValue(), Variant(5.0f));
     EXPECT_EQ(element.TransientValue(), Variant(6.0f));
     EXPECT_FLOAT_EQ(SingleOf(element.PersistentValue()), 7.0f);
-    EXPECT_EQ(element.nDeviceUnit, 1010);
+    EXPECT_EQ(element.nDeviceUnit, 1998);  // the unit it was read in
     EXPECT_EQ(element.nTransientUnit, 1010);
 }
 

@@ -142,7 +142,16 @@ TEST_F(PageTransferTest, WriteSkipsWriteLockedRowsAndReadOnlyElements) {
     ASSERT_TRUE(WritePageParameters(page, inst.context, group, controls));
     EXPECT_EQ(group.added, (Added{{"PHYS/TAG_DESC", true}}));
 
-    // The lock concerns writing only.
+    // The lock concerns writing only. The read-back, whose unit the device has not told yet,
+    // is read with its scale.
+    group.added.clear();
+    ASSERT_TRUE(ReadPageParameters(page, inst.context, group, controls));
+    EXPECT_EQ(group.added, (Added{{"PHYS/DESCRIPTOR", false},
+                                  {"FUNC/1/AO/READBACK/", false},
+                                  {"FUNC/1/AO/PV_SCALE/", false},
+                                  {"PHYS/TAG_DESC", false}}));
+    // Once the device told it, the scale is no longer read with it.
+    E("FUNC/1/AO/PV_SCALE/Unit")->SetDeviceValue(Variant(int16_t{1342}));
     group.added.clear();
     ASSERT_TRUE(ReadPageParameters(page, inst.context, group, controls));
     EXPECT_EQ(group.added, (Added{{"PHYS/DESCRIPTOR", false},

@@ -12,9 +12,11 @@
 
 #include "core/DataModelHelpers.h"
 #include "core/DictionaryLookup.h"
+#include "core/ProjectHelpers.h"
 #include "core/clsDataElement.h"
 #include "core/clsDataModel.h"
 #include "platform/runtime/Transaction.h"
+#include "support/FakeDataSet.h"
 #include "support/ModelContext.h"
 
 namespace kv {
@@ -512,6 +514,84 @@ TEST_F(DeviceUnitTest, AUsersUnitChangeConvertsTheShownValuesNotTheDevices) {
     Read(AO + "PV_SCALE/", PvScaleBytes(k5, k1, kCm));
     Read(AO + "SP/", SpBytes(k2p5));
     ExpectDevicesNumbersInCentimetres();
+}
+
+// The device's reads as the window makes them: those that only show the device (the start-up
+// reads, the headline, the online pages) and those that take its values (a page's read and its
+// refresh).
+class ReadUnitTest : public DeviceUnitTest {
+  protected:
+    ReadUnitTest() { ctx.context.SetCommunicationManager(comm); }
+    void ReadShown(const std::string& record, const std::vector<uint8_t>& bytes) {
+        comm->deviceOnly = true;
+        Read(record, bytes);
+        comm->deviceOnly = false;
+    }
+    std::shared_ptr<test_support::RecordingCommunication> comm =
+        std::make_shared<test_support::RecordingCommunication>();
+};
+
+const std::vector<uint8_t> k15{0x41, 0x70, 0x00, 0x00};
+const std::vector<uint8_t> k24p17{0x41, 0xC1, 0x5C, 0x29};
+constexpr uint16_t kPercent = 1342;  // 0x053E
+
+// The project's scale in millimetres, the device's in centimetres: a setpoint read without its
+// scale is held in millimetres, converted from the unit the device sent it in, known from the
+// scale read before; a download sends it so, with the scale in millimetres.
+TEST_F(ReadUnitTest, AValueReadWithoutItsScaleIsHeldInTheProjectsUnit) {
+    ReadShown(AO + "PV_SCALE/", PvScaleBytes(k5, k1, kCm));
+    EXPECT_EQ(E(AO + "PV_SCALE/Unit").TransientValue().toLong(), kMm);
+    Read(AO + "SP/", SpBytes(k2p5));
+    clsDataElement& sp = E(AO + "SP/Value");
+    EXPECT_FLOAT_EQ(static_cast<float>(Shown(AO + "SP/Value")), 25.0f);
+    EXPECT_EQ(sp.nTransientUnit, kMm);
+    EXPECT_FLOAT_EQ(static_cast<float>(sp.DeviceValue().toDouble()), 2.5f);
+    EXPECT_EQ(sp.nDeviceUnit, kCm);
+    EXPECT_EQ(sp.CalcParamStatusFlags(ctx.context, sp.TransientValue()), 0);  // the device's
+    EXPECT_EQ(WriteRequest(AO + "SP/"), SpBytes(k25));
+    const std::vector<uint8_t> scale = WriteRequest(AO + "PV_SCALE/");
+    ASSERT_EQ(scale.size(), 11u);
+    EXPECT_EQ(scale[8] << 8 | scale[9], kMm);
+}
+
+// Read before its unit was known, a value is held in no unit until the device's arrives.
+TEST_F(ReadUnitTest, AValueReadBeforeItsScaleTakesTheUnitItWasReadIn) {
+    Read(AO + "SP/", SpBytes(k2p5));
+    clsDataElement& sp = E(AO + "SP/Value");
+    EXPECT_EQ(sp.UnitString(ctx.context), "");
+    ReadShown(AO + "PV_SCALE/", PvScaleBytes(k5, k1, kCm));
+    EXPECT_EQ(sp.nDeviceUnit, kCm);
+    EXPECT_FLOAT_EQ(static_cast<float>(Shown(AO + "SP/Value")), 25.0f);
+    EXPECT_EQ(sp.nTransientUnit, kMm);
+}
+
+// The device's scale changes from percent to millimetres: what was read in percent stays in
+// percent until it is read again.
+TEST_F(ReadUnitTest, AValueKeepsTheUnitItWasReadInWhenTheDevicesUnitChanges) {
+    ReadShown(AO + "PV_SCALE/", PvScaleBytes(k50, k10, kPercent));
+    ReadShown(AO + "READBACK/", SpBytes(k24p17));
+    clsDataElement& readback = E(AO + "READBACK/Value");
+    EXPECT_EQ(DeviceOrDataSetUnitCode(readback), kPercent);
+    ReadShown(AO + "PV_SCALE/", PvScaleBytes(k15, k1, kMm));
+    EXPECT_EQ(DeviceOrDataSetUnitCode(readback), kPercent);
+    EXPECT_FLOAT_EQ(static_cast<float>(DeviceOrDataSetValue(readback).toDouble()), 24.17f);
+    EXPECT_TRUE(DeviceOrDataSetValueIn(ctx.context, readback, kMm).isNull());
+    ReadShown(AO + "READBACK/", SpBytes(k2p5));
+    EXPECT_EQ(DeviceOrDataSetUnitCode(readback), kMm);
+}
+
+// A value of the device in a unit that does not convert into the project's is held in the
+// device's; a download does not send it under the project's scale.
+TEST_F(ReadUnitTest, AValueThatDoesNotConvertIsNotSentUnderTheProjectsScale) {
+    ReadShown(AO + "PV_SCALE/", PvScaleBytes(k50, k10, kPercent));
+    Read(AO + "SP/", SpBytes(k25));
+    clsDataElement& sp = E(AO + "SP/Value");
+    EXPECT_EQ(sp.nTransientUnit, kPercent);
+    EXPECT_FLOAT_EQ(static_cast<float>(Shown(AO + "SP/Value")), 25.0f);
+    Transaction t;
+    EXPECT_FALSE(ctx.model->BuildTransactionRequest(ctx.context, t, true, E(AO + "SP/")));
+    EXPECT_EQ(sp.StatusFlags() & sfInputErrorMask, 0x3000);
+    ctx.context.Diagnostics().Clear();
 }
 
 // ---------------------------------------------------------------- the SIMULATE status byte

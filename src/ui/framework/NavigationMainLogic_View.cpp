@@ -303,7 +303,8 @@ void NavigationMainLogic::UpdatePV(IDTMContext& context) {
 
 void NavigationMainLogic::UpdatePV(IDTMContext& context, IPrivateDataElement& readback) {
     IStdHeadline& headline = m_Host.Navigation().Headline().StdHeadline();
-    const Variant& value = readback.TransientValue();
+    // The device's value in the unit it was read in: none while that unit is not known.
+    const Variant& value = DeviceOrDataSetValue(readback);
     // No value read yet is no value: "-/-", as without a communication.
     if (context.CommunicationManager().Communication() == nullptr || value.isEmpty() ||
         value.isNull() || !value.isNumber() || !std::isfinite(value.number())) {
@@ -312,10 +313,14 @@ void NavigationMainLogic::UpdatePV(IDTMContext& context, IPrivateDataElement& re
     }
     // Shown as the rows show numbers: in the form of the language the user sees.
     std::string text = FormatNumber(value.number(), "0.00", LanguageNumberLocale(context));
-    if (const clsDataElement* unit = ElementOf(context, kPvScaleUnitPath)) {
+    const clsDataElement* read = AsDataElement(&readback);
+    if (const clsDataElement* unit = ElementOf(context, kPvScaleUnitPath); unit && read) {
+        const int16_t code = DeviceOrDataSetUnitCode(*read);
         const std::string unitText = Guarded<std::string>(
-            context.Diagnostics(), "ctlNavigationMain::UpdatePV unit", {},
-            [&] { return unit->GetStrValueFromIdxList(DeviceShown(context, *unit).toLong()); });
+            context.Diagnostics(), "ctlNavigationMain::UpdatePV unit", {}, [&] {
+                const std::string listed = code != 0 ? unit->GetStrValueFromIdxList(code) : "";
+                return listed.empty() ? UnitText(context, code) : listed;
+            });
         if (!unitText.empty())
             text += " " + unitText;
     }

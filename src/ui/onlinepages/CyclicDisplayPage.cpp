@@ -15,16 +15,6 @@
 
 namespace kv {
 
-namespace {
-
-// The bar's tooltip: what its value element is, and in which unit.
-void SetBarToolTip(ctlBar& bar, clsDataElement& value, IDTMContext& context) {
-    bar.setToolTip(
-        ToQString(value.Description.str() + " [" + DeviceOrDataSetUnit(context, value) + "]"));
-}
-
-}  // namespace
-
 CyclicDisplayPage::CyclicDisplayPage(const PageDesign& design, QWidget* parent)
     : CyclicPage(design, parent) {}
 
@@ -45,25 +35,15 @@ ctlBar* CyclicDisplayPage::Bar(const std::string& name) const {
 
 void CyclicDisplayPage::OnParameterChanged(IPrivateDataElement& element) {
     if (!Design().bars.empty()) {
-        // Only what the element feeds changes; the values are the element's as the device has
-        // them.
+        // Only the bars the element feeds change, the tooltip only with its value element; the
+        // values are the elements' as the device has them.
         const std::string& name = element.Name();
-        std::shared_ptr<IDTMContext> context = GetDtmContext();
-        for (const BarDesign& feed : Design().bars) {
-            ctlBar* bar = Bar(feed.bar);
-            if (bar == nullptr)
-                continue;
-            const Variant& value = DeviceOrDataSetValue(element);
-            if (name == WithBlockNumber(feed.value, BlockIndex())) {
-                bar->SetValue(value);
-                if (clsDataElement* e = AsDataElement(&element); e != nullptr && context)
-                    SetBarToolTip(*bar, *e, *context);
-            } else if (name == WithBlockNumber(feed.lower, BlockIndex())) {
-                bar->SetLimitMin(value);
-                bar->SetRangeMin(value);
-            } else if (name == WithBlockNumber(feed.upper, BlockIndex())) {
-                bar->SetLimitMax(value);
-                bar->SetRangeMax(value);
+        if (std::shared_ptr<IDTMContext> context = GetDtmContext()) {
+            for (const BarDesign& feed : Design().bars) {
+                const bool value = name == WithBlockNumber(feed.value, BlockIndex());
+                if (value || name == WithBlockNumber(feed.lower, BlockIndex()) ||
+                    name == WithBlockNumber(feed.upper, BlockIndex()))
+                    ShowBar(*context, feed, value);
             }
         }
     }
@@ -71,31 +51,36 @@ void CyclicDisplayPage::OnParameterChanged(IPrivateDataElement& element) {
 }
 
 void CyclicDisplayPage::OnParameterSetChanged() {
-    if (std::shared_ptr<IDTMContext> context = GetDtmContext())
-        RefreshBars(*context);
+    if (std::shared_ptr<IDTMContext> context = GetDtmContext()) {
+        for (const BarDesign& feed : Design().bars)
+            ShowBar(*context, feed, true);
+    }
     CyclicPage::OnParameterSetChanged();
 }
 
-void CyclicDisplayPage::RefreshBars(IDTMContext& context) {
+void CyclicDisplayPage::ShowBar(IDTMContext& context, const BarDesign& feed, bool withToolTip) {
     IParameters& parameters = context.Parameters();
-    for (const BarDesign& feed : Design().bars) {
-        ctlBar* bar = Bar(feed.bar);
-        clsDataElement* value =
-            AsDataElement(parameters.Item(WithBlockNumber(feed.value, BlockIndex())));
-        clsDataElement* lower =
-            AsDataElement(parameters.Item(WithBlockNumber(feed.lower, BlockIndex())));
-        clsDataElement* upper =
-            AsDataElement(parameters.Item(WithBlockNumber(feed.upper, BlockIndex())));
-        // A block number without these elements: the bar keeps what it shows.
-        if (bar == nullptr || value == nullptr || lower == nullptr || upper == nullptr)
-            continue;
-        bar->SetValue(DeviceOrDataSetValue(*value));
-        SetBarToolTip(*bar, *value, context);
-        bar->SetLimitMin(DeviceOrDataSetValue(*lower));
-        bar->SetRangeMin(DeviceOrDataSetValue(*lower));
-        bar->SetLimitMax(DeviceOrDataSetValue(*upper));
-        bar->SetRangeMax(DeviceOrDataSetValue(*upper));
-    }
+    ctlBar* bar = Bar(feed.bar);
+    clsDataElement* value =
+        AsDataElement(parameters.Item(WithBlockNumber(feed.value, BlockIndex())));
+    clsDataElement* lower =
+        AsDataElement(parameters.Item(WithBlockNumber(feed.lower, BlockIndex())));
+    clsDataElement* upper =
+        AsDataElement(parameters.Item(WithBlockNumber(feed.upper, BlockIndex())));
+    // A block number without these elements: the bar keeps what it shows.
+    if (bar == nullptr || value == nullptr || lower == nullptr || upper == nullptr)
+        return;
+    // The value on the scale in the scale's unit: converted where the device sent it in
+    // another, none where it does not convert (until it is read in the scale's unit).
+    const int16_t unit = DeviceOrDataSetUnitCode(*upper);
+    const Variant shown = DeviceOrDataSetValueIn(context, *value, unit);
+    bar->SetValue(shown.isNull() ? Variant() : shown);
+    if (withToolTip)
+        bar->setToolTip(ToQString(value->Description.str() + " [" + UnitText(context, unit) + "]"));
+    bar->SetLimitMin(DeviceOrDataSetValue(*lower));
+    bar->SetRangeMin(DeviceOrDataSetValue(*lower));
+    bar->SetLimitMax(DeviceOrDataSetValue(*upper));
+    bar->SetRangeMax(DeviceOrDataSetValue(*upper));
 }
 
 }  // namespace kv

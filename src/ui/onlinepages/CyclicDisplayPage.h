@@ -46,7 +46,8 @@ class CyclicDisplayPage : public CyclicPage<PageBase> {
     bool MirrorCycleSwitch(int16_t value) const { return AddOns().MirrorIntoHost(value); }
 
   private:
-    void RefreshBars(IDTMContext& context);
+    // The bar of the feed shows its value on its scale, and tells in its tooltip what it shows.
+    void ShowBar(IDTMContext& context, const BarDesign& feed, bool withToolTip);
 };
 
 }  // namespace kv

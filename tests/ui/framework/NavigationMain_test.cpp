@@ -618,19 +618,26 @@ TEST(MainWindowStates, ProcessValueNeedsACommunicationAndAValue) {
 
     w.Connect();
     unit.SetTransientValue(Variant(int32_t{1342}));
+    readback.SetDeviceValue(Variant());
     readback.SetTransientValue(Variant());
     w.window->ParameterChanged(readback);
     EXPECT_EQ(w.Nav().headline.pv, "-/-");
     readback.SetTransientValue(Variant::Null());
     w.window->ParameterChanged(readback);
     EXPECT_EQ(w.Nav().headline.pv, "-/-");
-    readback.SetTransientValue(Variant(42.5f));
+    // The device's value, in the unit it was read in: not the scale's unit of the project.
+    readback.SetDeviceValue(Variant(42.5f));
+    readback.nDeviceUnit = 1342;
     w.window->ParameterChanged(readback);
     EXPECT_EQ(w.Nav().headline.pv, "42.50 %");
-    unit.SetTransientValue(Variant(int32_t{1013}));
-    readback.SetTransientValue(Variant(7.0));
+    readback.SetDeviceValue(Variant(7.0));
+    readback.nDeviceUnit = 1013;
     w.window->ParameterChanged(readback);
     EXPECT_EQ(w.Nav().headline.pv, "7.00 mm");
+    readback.nDeviceUnit = 0;  // read while the device's unit was not known
+    w.window->ParameterChanged(unit);
+    EXPECT_EQ(w.Nav().headline.pv, "7.00");
+    readback.nDeviceUnit = 1013;
     // In the number form of the language the user sees, as the rows show numbers.
     w.Ctx().GUIManager().SetLanguage(langGerman);
     w.window->ParameterChanged(readback);

@@ -15,6 +15,7 @@
 
 #include "PageFixture.h"
 #include "core/DictionaryLookup.h"
+#include "core/clsDataModel.h"
 #include "platform/controls/widgets/PageRegistry.h"
 #include "platform/controls/widgets/ctlNavigation.h"
 #include "platform/runtime/IFunctionCall.h"
@@ -113,6 +114,13 @@ TEST_P(EveryParameterPage, OpensInTheMainWindowBindsReadsWritesAndReleases) {
             if (write ? target.IsDownloadParam(b.Ctx()) && !row->Locked()
                       : target.IsUploadParam(b.Ctx()))
                 requests[{target.Slot, target.index}] = 1;
+            // A value whose unit the device has not told yet is read with its scale.
+            const clsDataElement* unit =
+                DeviceOf(b.Ctx())->UnitElementOf(b.Ctx().Parameters(), *element);
+            if (!write && unit != nullptr && unit->DeviceValue().isEmpty()) {
+                const clsDataElement& scale = *unit->GetParentParameter(b.Ctx().Parameters());
+                requests[{scale.Slot, scale.index}] = 1;
+            }
         }
         return requests;
     };
