@@ -227,10 +227,13 @@ void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
     bool someStored = false;
 
     // The cycle interval is a setting of the main window that is saved with the instance; it
-    // says nothing about the device's data. Device commands and the values that only the
-    // device reports say nothing about the project's: watching the device or running a
-    // command changes the state only where it changes what a download writes.
+    // says nothing about the device's data. The frame's tag follows "PHYS/TAG_DESC", which
+    // counts itself (a response to its write brings the tag into the frame's, a new instance's
+    // differs). Device commands and the values that only the device reports say nothing about
+    // the project's: watching the device or running a command changes the state only where it
+    // changes what a download writes.
     const IPrivateDataElement* const interval = parameters.Item(kCycleIntervalPath);
+    const IPrivateDataElement* const frameTag = parameters.Item(kTagPath);
     ProjectValues project(parameters);
     for (const auto& e : parameters.Elements()) {
         if (e.get() == interval)
@@ -240,7 +243,7 @@ void clsDataModel::EvaluateDataSetState(IDTMContext& context) {
         const bool isRecord = element.ValueType() == vtRecord;
         if (errorState == dssValid && (element.StatusFlags() & (sfInputErrorMask | sfNeeded)) != 0)
             errorState = dssInputErrors;
-        if (!project.Holds(element))
+        if (e.get() == frameTag || !project.Holds(element))
             continue;
 
         if (name != kProtectedByChannelAssignmentPath && name != kWholeStringPath &&

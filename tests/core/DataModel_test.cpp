@@ -415,6 +415,8 @@ TEST_F(StateTest, OnlyWhatADownloadWritesCountsAndWatchingKeepsTheTakenValue) {
          edsDevice},
         {"a written value watched", [&] { watch(9); }, edsDevice},
         {"saved", [&] { StoreAll(); }, edsDatabase},
+        {"the frame's tag copied from the device's",
+         [&] { ctx.Element("~/Tag").SetTransientValue(Variant("FV-1")); }, edsDatabase},
         {"a reported value read after the save", [&] { Read("TRANS/1/RO", Variant(int32_t{8})); },
          edsDatabase},
         {"watched again", [&] { watch(10); }, edsDatabase},
