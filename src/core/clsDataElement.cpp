@@ -311,11 +311,13 @@ bool clsDataElement::WithinRanges(double x) const {
 }
 
 const Variant& clsDataElement::TakenDeviceValue() const {
-    return m_Lists && m_Lists->takenDevice ? m_Lists->takenDevice->value : m_DeviceValue;
+    const DeviceReading* taken = m_TakenDevice.get();
+    return taken != nullptr ? taken->value : m_DeviceValue;
 }
 
 int16_t clsDataElement::TakenDeviceUnit() const {
-    return m_Lists && m_Lists->takenDevice ? m_Lists->takenDevice->unit : nDeviceUnit;
+    const DeviceReading* taken = m_TakenDevice.get();
+    return taken != nullptr ? taken->unit : nDeviceUnit;
 }
 
 bool clsDataElement::IsTakenDeviceValue(IDTMContext& context, const Variant& value) const {
@@ -328,26 +330,22 @@ bool clsDataElement::IsTakenDeviceValue(IDTMContext& context, const Variant& val
 }
 
 void clsDataElement::KeepTakenDeviceValue() {
-    if (!m_Lists || !m_Lists->takenDevice)
-        OwnLists().takenDevice = DeviceReading{m_DeviceValue, nDeviceUnit};
+    if (m_TakenDevice.get() == nullptr)
+        m_TakenDevice.Hold(DeviceReading{m_DeviceValue, nDeviceUnit});
 }
 
 void clsDataElement::DropTakenDeviceValue() {
-    if (m_Lists && m_Lists->takenDevice)
-        OwnLists().takenDevice.reset();
+    m_TakenDevice.Drop();
 }
 
 void clsDataElement::CopyTakenDeviceValue(const clsDataElement& from) {
-    if (from.m_Lists && from.m_Lists->takenDevice)
-        OwnLists().takenDevice = from.m_Lists->takenDevice;
-    else
-        DropTakenDeviceValue();
+    m_TakenDevice = from.m_TakenDevice;
 }
 
 void clsDataElement::TakeUnitOfTakenDeviceValue(int16_t unit) {
-    if (m_Lists && m_Lists->takenDevice && m_Lists->takenDevice->unit == 0 &&
-        !m_Lists->takenDevice->value.isEmpty())
-        OwnLists().takenDevice->unit = unit;
+    DeviceReading* taken = m_TakenDevice.get();
+    if (taken != nullptr && taken->unit == 0 && !taken->value.isEmpty())
+        taken->unit = unit;
 }
 
 clsDataElement::Lists& clsDataElement::OwnLists() {

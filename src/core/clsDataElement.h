@@ -76,7 +76,7 @@ class clsDataElement : public IPrivateDataElement {
     const std::string& Name() const override { return m_Name.str(); }
     void SetName(const std::string& name) override { m_Name = SharedText(name); }
     int32_t ValueType() const override { return m_ValueType; }
-    void SetValueType(int32_t t) { m_ValueType = t; }
+    void SetValueType(int32_t t) { m_ValueType = static_cast<int16_t>(t); }
     int32_t ValueTypeLength() const override { return m_ValueTypeLength; }
     void SetValueTypeLength(int32_t len) { m_ValueTypeLength = len; }
     int32_t ElementMode() const override { return m_ElementMode; }
@@ -136,10 +136,10 @@ class clsDataElement : public IPrivateDataElement {
     // 0 once a write was taken or a read took the device's value. A read that only shows the
     // device leaves the refusal on the element: the project's value is still not written.
     int32_t WriteRefusal() const { return m_WriteRefusal; }
-    void SetWriteRefusal(int32_t errorCode) { m_WriteRefusal = errorCode; }
+    void SetWriteRefusal(int32_t errorCode) { m_WriteRefusal = static_cast<uint8_t>(errorCode); }
 
     int32_t ControlType() const { return m_ControlType; }
-    void SetControlType(int32_t t) { m_ControlType = t; }
+    void SetControlType(int32_t t) { m_ControlType = static_cast<int16_t>(t); }
 
     // Bytes of a visible string on the wire: ValueTypeLength, or in packed coding three quarters
     // of it, rounded to the nearest (halves to even).
@@ -252,35 +252,58 @@ class clsDataElement : public IPrivateDataElement {
     bool IsDeviceCommand(IDTMContext& context) const override;
 
   private:
-    SharedText m_Name;  // shared by the copies of the element
-    int32_t m_ValueType = 0;
-    int32_t m_ValueTypeLength = -1;
-    int32_t m_ElementMode = 0;
-    int32_t m_Status = sfValid;
-    int32_t m_ControlType = 0;
-    int32_t m_NestProcessLevel = 0;
-    bool m_DynamicBeforeMarks = false;
-    int16_t m_DeviceOnlyMarks = 0;  // the marks of DynamicCounter that only show the device
-    int32_t m_WriteRefusal = 0;
-    Variant m_TransientValue;
-    Variant m_PersistentValue;
-    Variant m_DeviceValue;
+    // The device value the project took, where a read that only shows the device has replaced
+    // DeviceValue since: held apart, as few elements have one at a time; a copy of the element
+    // copies it.
     struct DeviceReading {
         Variant value;
         int16_t unit = 0;
     };
+    class TakenReading {
+      public:
+        TakenReading() = default;
+        TakenReading(const TakenReading& other) { *this = other; }
+        TakenReading& operator=(const TakenReading& other) {
+            held_ = other.held_ ? std::make_unique<DeviceReading>(*other.held_) : nullptr;
+            return *this;
+        }
+        TakenReading(TakenReading&&) noexcept = default;
+        TakenReading& operator=(TakenReading&&) noexcept = default;
+        DeviceReading* get() const { return held_.get(); }
+        void Hold(DeviceReading reading) {
+            held_ = std::make_unique<DeviceReading>(std::move(reading));
+        }
+        void Drop() { held_.reset(); }
+
+      private:
+        std::unique_ptr<DeviceReading> held_;
+    };
+
+    // The fields are laid out so that an element, held once per parameter of every instance,
+    // leaves no room unused.
+    SharedText m_Name;  // shared by the copies of the element
+    int16_t m_ValueType = 0;
+    int16_t m_ControlType = 0;
+    int32_t m_ValueTypeLength = -1;
+    int32_t m_ElementMode = 0;
+    int32_t m_Status = sfValid;
+    int32_t m_NestProcessLevel = 0;
+    bool m_DynamicBeforeMarks = false;
+    uint8_t m_WriteRefusal = 0;
+    int16_t m_DeviceOnlyMarks = 0;  // the marks of DynamicCounter that only show the device
+    TakenReading m_TakenDevice;
+    Variant m_TransientValue;
+    Variant m_PersistentValue;
+    Variant m_DeviceValue;
     // The ranges and the print orders, which few elements have and which the copies of an
-    // element share until one of them changes its own; with them the device value the project
-    // took, where a read that only shows the device has replaced DeviceValue since (few
-    // elements at a time). Whether they are shared is told by use_count(), which is exact only
-    // while no other thread copies or drops a holder at the same time: it holds while the
-    // copies of one element (the instances built from one model) stay on one thread, as the
-    // DTM's instances do.
+    // element share until one of them changes its own. Whether they are shared is told by
+    // use_count(), which is exact only while no other thread copies or drops a holder at the
+    // same time: it holds while the copies of one element (the instances built from one model)
+    // stay on one thread, as the DTM's instances do.
     struct Lists {
         std::vector<Variant> rangeMin;
         std::vector<Variant> rangeMax;
         std::vector<Variant> printOrder;
-        std::optional<DeviceReading> takenDevice;
     };
     std::shared_ptr<const Lists> m_Lists;
     Lists& OwnLists();

@@ -93,11 +93,11 @@ class DataSet : public IParameters {
     // The direct members of each record in the order of elements_, built when first asked for.
     mutable std::unordered_map<std::string, std::vector<IPrivateDataElement*>> members_;
     mutable bool membersIndexed_ = false;
+    bool bulkUpdate_ = false;
     int32_t lockCount_ = 0;
     int32_t dataSetState_ = 0;
     int32_t modified_ = 0;
     uint64_t modifications_ = 0;
-    bool bulkUpdate_ = false;
 };
 
 }  // namespace kv
