@@ -147,7 +147,7 @@ void Trend::YScSetPosition(int32_t scale, int32_t side, int32_t order, int32_t f
     p.place = {scale, side == 0 ? 0 : 1, order, fromPercent, toPercent};
     p.visible = visible;
     placements_[scale] = p;
-    LeastSizeChanged();
+    ScalesChanged();
     update();
 }
 
@@ -160,6 +160,8 @@ bool Trend::ScaleVisible(int32_t scale) const {
 }
 
 std::vector<TrendScalePlacement> Trend::VisiblePlacements() const {
+    if (measuredScales_)
+        return *measuredScales_;
     const QFontMetricsF fm(ChartFont());
     const TrendMetrics m = Metrics();
     const double plotHeight = std::max(0.0, height() - m.topMargin - m.timeAxisHeight);
@@ -181,6 +183,7 @@ std::vector<TrendScalePlacement> Trend::VisiblePlacements() const {
                        kMinScaleWidth, kMaxScaleWidth);
         out.push_back(place);
     }
+    measuredScales_ = out;
     return out;
 }
 
@@ -210,23 +213,26 @@ void Trend::SetProperty(const std::string& name, const Variant& value) {
         throw std::invalid_argument("The trend chart's property \"" + name +
                                     "\" takes True or False.");
     it->second = value.toBool();
-    LeastSizeChanged();
+    ScalesChanged();
     update();
 }
 
 // --- data ---
 
 void Trend::SetCurves(std::vector<Curve> curves) {
+    // The host gives the curves at every change of a value; new samples come by SamplesAdded.
+    if (curves == curves_)
+        return;
     curves_ = std::move(curves);
     if (following_ && !keepRange_)
         Follow();
-    LeastSizeChanged();
+    ScalesChanged();
     update();
 }
 
 void Trend::SetNumberLocale(const NumberLocale& locale) {
     locale_ = locale;
-    LeastSizeChanged();
+    ScalesChanged();
     update();
 }
 
@@ -384,7 +390,8 @@ QSize Trend::minimumSizeHint() const {
     return QSize(std::max(kMinChartWidth, static_cast<int>(std::ceil(width))), kMinChartHeight);
 }
 
-void Trend::LeastSizeChanged() {
+void Trend::ScalesChanged() {
+    measuredScales_.reset();
     const QSize least = minimumSizeHint();
     if (least == leastSize_)
         return;
@@ -655,7 +662,14 @@ void Trend::PaintCursor(QPainter& p, const TrendLayout& layout, const TrendMappi
 void Trend::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // The scales' labels follow the plot's height.
-    CallGuarded("trend resize", [&] { LeastSizeChanged(); });
+    CallGuarded("trend resize", [&] { ScalesChanged(); });
+}
+
+void Trend::changeEvent(QEvent* event) {
+    // The scales are measured in the chart's font.
+    if (event->type() == QEvent::FontChange)
+        measuredScales_.reset();
+    QWidget::changeEvent(event);
 }
 
 void Trend::mousePressEvent(QMouseEvent* event) {
