@@ -78,6 +78,16 @@ QRectF ToQt(const TrendRect& r) {
     return QRectF(r.left, r.top, r.width, r.height);
 }
 
+// The colour faded into the ground, as a translucent fill over that ground shows it: mixed here,
+// since the raster painter hands a translucent fill of many lines to its thread pool, which
+// costs far more than the narrow bar.
+QColor Faded(const QColor& color, const QColor& ground) {
+    constexpr int kAlpha = 110;
+    auto mix = [](int c, int g) { return (c * kAlpha + g * (255 - kAlpha) + 127) / 255; };
+    return QColor(mix(color.red(), ground.red()), mix(color.green(), ground.green()),
+                  mix(color.blue(), ground.blue()));
+}
+
 }  // namespace
 
 Trend::Trend(QWidget* parent) : QWidget(parent) {
@@ -502,10 +512,10 @@ void Trend::PaintScale(QPainter& p, const TrendLayout& layout, const TrendScaleB
         actTop = std::max(actTop, r.top);
         actBottom = std::min(actBottom, r.Bottom());
         if (actBottom > actTop) {
-            QColor bar = WinColor(CurveColor(curve.index), palette());
-            bar.setAlpha(110);
             const double x0 = box.left ? axisX - 4 : axisX + 1;
-            p.fillRect(QRectF(x0, actTop, 3, actBottom - actTop), bar);
+            p.fillRect(QRectF(x0, actTop, 3, actBottom - actTop),
+                       Faded(WinColor(CurveColor(curve.index), palette()),
+                             palette().color(QPalette::Window)));
         }
     }
 
