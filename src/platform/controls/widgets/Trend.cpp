@@ -88,6 +88,12 @@ QColor Faded(const QColor& color, const QColor& ground) {
                   mix(color.blue(), ground.blue()));
 }
 
+// The local date and time of an instant, for its text: the wall clock's fields in a date and
+// time without a zone (a conversion to Qt's local time would read the time zone each time).
+QDateTime LocalClock(int64_t ms) {
+    return QDateTime::fromMSecsSinceEpoch(ms + LocalOffsetMs(ms), Qt::UTC);
+}
+
 }  // namespace
 
 Trend::Trend(QWidget* parent) : QWidget(parent) {
@@ -453,7 +459,7 @@ void Trend::Paint(QPainter& p) {
     const QFontMetricsF fm(p.font());
     const int64_t step =
         TimeTickStep(range_, layout.plot.width, fm.horizontalAdvance("00:00:00") + kLabelGap);
-    const int64_t offset = QDateTime::fromMSecsSinceEpoch(range_.from).offsetFromUtc() * 1000LL;
+    const int64_t offset = LocalOffsetMs(range_.from);
     for (int64_t t : TimeTicks(range_, step, offset)) {
         const double x = std::round(map.X(t)) + 0.5;
         p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
@@ -541,7 +547,7 @@ void Trend::PaintTimeAxis(QPainter& p, const TrendLayout& layout) const {
     const TrendMapping map(layout.plot, range_);
     const int64_t step =
         TimeTickStep(range_, layout.plot.width, fm.horizontalAdvance("00:00:00") + kLabelGap);
-    const int64_t offset = QDateTime::fromMSecsSinceEpoch(range_.from).offsetFromUtc() * 1000LL;
+    const int64_t offset = LocalOffsetMs(range_.from);
     const QString timeFormat = step < 1000       ? QStringLiteral("HH:mm:ss.zzz")
                                : step < 86400000 ? QStringLiteral("HH:mm:ss")
                                                  : QStringLiteral("dd.MM.");
@@ -551,7 +557,7 @@ void Trend::PaintTimeAxis(QPainter& p, const TrendLayout& layout) const {
     for (int64_t t : TimeTicks(range_, step, offset)) {
         const double x = std::round(map.X(t)) + 0.5;
         p.drawLine(QPointF(x, top), QPointF(x, top + 4));
-        const QDateTime when = QDateTime::fromMSecsSinceEpoch(t);
+        const QDateTime when = LocalClock(t);
         QString label = when.toString(timeFormat);
         if (step < 1000)
             label.chop(2);  // tenths of a second
@@ -636,8 +642,7 @@ void Trend::PaintCursor(QPainter& p, const TrendLayout& layout, const TrendMappi
 
     const std::vector<ReadoutLine> lines = Readout(*cursor_);
     QStringList texts;
-    texts << QDateTime::fromMSecsSinceEpoch(*cursor_).toString(
-        QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    texts << LocalClock(*cursor_).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
     for (const ReadoutLine& line : lines)
         texts << line.caption + QStringLiteral(": ") + line.text;
     double w = 0;
