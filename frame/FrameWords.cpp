@@ -80,6 +80,9 @@ const FrameWords kEnglish = {
         "The tab \u201C%1\u201D holds input that was not set; closing the tab discards it. "
         "Discard the input and close the tab?",
     .groups = {"Trend", "Measured values", "Diagnosis", "Simulation", "Operation"},
+    .closeInputQuestion =
+        "The data of %1 have changed, and input on %2 was not set: closing discards that input, "
+        "and saving does not set it. Save the project before closing?",
     .project = "Project",
     .created = "created",
     .opened = "opened",
@@ -254,6 +257,10 @@ const FrameWords kGerman = {
         "beim Schließen gehen sie verloren. Eingaben verwerfen und Registerkarte "
         "schließen?",
     .groups = {"Trend", "Messwerte", "Diagnose", "Simulation", "Betrieb"},
+    .closeInputQuestion =
+        "Die Daten von %1 wurden geändert, und Eingaben in %2 wurden nicht übernommen: Beim "
+        "Schließen gehen diese Eingaben verloren, und Speichern übernimmt sie nicht. Projekt vor "
+        "dem Schließen speichern?",
     .project = "Projekt",
     .created = "angelegt",
     .opened = "geöffnet",

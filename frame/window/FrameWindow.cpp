@@ -833,18 +833,26 @@ FrameWindow::CloseAnswer FrameWindow::AskBeforeClosing() {
     // Pending input of the open user interfaces counts as a change, and so does input that
     // closing them drops.
     std::vector<QString> changed;
+    std::vector<QString> unset;  // whose pages hold input that closing drops
     for (const auto& entry : entries_) {
         if (entry->released)
             continue;
         IGUIManager& gui = entry->Ctx().GUIManager();
         gui.ValidateAll();
-        if (entry->Ctx().Parameters().ModifiedState() == 1 || gui.HoldsUncommittedInput())
+        const bool drops = gui.HoldsUncommittedInput();
+        if (drops)
+            unset.push_back(ToQString(entry->instance.systemTag));
+        if (entry->Ctx().Parameters().ModifiedState() == 1 || drops)
             changed.push_back(ToQString(entry->instance.systemTag));
     }
     if (changed.empty())
         return CloseAnswer::Unchanged;
     const FrameWords& words = FrameWordsOf(language_);
-    const QString question = QString::fromUtf8(words.closeQuestion).arg(NamedList(words, changed));
+    // The user learns that a save does not set such input.
+    const QString question =
+        unset.empty() ? QString::fromUtf8(words.closeQuestion).arg(NamedList(words, changed))
+                      : QString::fromUtf8(words.closeInputQuestion)
+                            .arg(NamedList(words, changed), NamedList(words, unset));
     const int32_t answer = prompt_->Ask(question.toStdString(), mbsYesNoCancelQuestion,
                                         {{QMessageBox::Yes, QString::fromUtf8(words.save)},
                                          {QMessageBox::No, QString::fromUtf8(words.discard)}});

@@ -40,6 +40,7 @@ TEST(FrameWords, WhatStandsAloneEndsAsASentenceInBothLanguages) {
         &FrameWords::refusesToClose,
         &FrameWords::saveQuestion,
         &FrameWords::closeQuestion,
+        &FrameWords::closeInputQuestion,
         &FrameWords::tabInputQuestion,
         &FrameWords::dictionaryHint,
         &FrameWords::folderMissing,

@@ -575,8 +575,9 @@ struct AddressEnabled {
 };
 
 // Closing after an address typed on the bus address page but not set: one question before
-// anything closes (the edit that closing drops counts as a change), none after the tabs are
-// gone, and the project file holds what the user chose.
+// anything closes (the edit that closing drops counts as a change, and the question says that
+// saving does not set it), none after the tabs are gone, and the project file holds what the
+// user chose, as the type its element gives.
 TEST(FrameWindowClose, AnAddressTypedButNotSetAsksOnceBeforeAnythingCloses) {
     struct Case {
         const char* name;
@@ -612,17 +613,21 @@ TEST(FrameWindowClose, AnAddressTypedButNotSetAsksOnceBeforeAnythingCloses) {
         EXPECT_TRUE(f.window->close());
         RunQt();
         ASSERT_EQ(f.questions.size(), 1U);
+        // The question says that a save does not set the typed address.
+        EXPECT_EQ(f.questions[0].first,
+                  "The data of PV-101 have changed, and input on PV-101 was not set: closing "
+                  "discards that input, and saving does not set it. Save the project before "
+                  "closing?");
         EXPECT_EQ(f.questions[0].second, mbsYesNoCancelQuestion);
         EXPECT_EQ(tabsWhenAsked, 1);
         pugi::xml_document project;
         const bool written = project.load_file(f.temp.File("project.xml").c_str());
         ASSERT_EQ(written, c.stored != nullptr);
         if (written) {
-            EXPECT_STREQ(project.select_node("//Property[@name='~/LocalAddress']")
-                             .node()
-                             .attribute("value")
-                             .value(),
-                         c.stored);
+            const pugi::xml_node local =
+                project.select_node("//Property[@name='~/LocalAddress']").node();
+            EXPECT_STREQ(local.attribute("value").value(), c.stored);
+            EXPECT_STREQ(local.attribute("type").value(), "Byte");
         }
     }
 }
