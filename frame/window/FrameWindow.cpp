@@ -325,6 +325,8 @@ void FrameWindow::Select(Entry& entry) {
     LoadFunctions();
     UpdateInstance();
     UpdateActions();
+    // The status text names its instance while another one is selected.
+    ShowStatusText();
 }
 
 // --- the window's parts ---
@@ -493,12 +495,12 @@ void FrameWindow::ApplyWords() {
         UpdateRow(*online_);
     // The window's own status text in the new language; a text of the DTM goes.
     if (!statusWords_) {
+        statusText_.clear();
+        statusFrom_ = nullptr;
         dtmStatus_.clear();
         dtmStatusFrom_ = nullptr;
     }
-    const QString status = statusWords_ ? statusWords_(words) : QString();
-    status_->setText(status);
-    status_->setToolTip(status);
+    ShowStatusText();
     UpdateInstance();
 }
 
@@ -678,22 +680,25 @@ void FrameWindow::ShowStatus(const Entry* from, const QString& text) {
     if (std::exchange(progressKept_, false))
         progress_->hide();
     statusWords_ = nullptr;
+    statusText_ = text;
+    statusFrom_ = from;
     dtmStatus_.clear();
     dtmStatusFrom_ = nullptr;
-    const QString shown = from != nullptr && from != selected_ && !text.isEmpty()
-                              ? ToQString(from->instance.systemTag) + QStringLiteral(": ") + text
-                              : text;
-    status_->setText(shown);
-    status_->setToolTip(shown);
+    ShowStatusText();
 }
 
 void FrameWindow::ShowStatus(const Entry* from, StatusWords words) {
-    if (from != nullptr && from != selected_) {
-        words = [tag = ToQString(from->instance.systemTag), words = std::move(words)](
-                    const FrameWords& w) { return tag + QStringLiteral(": ") + words(w); };
-    }
-    ShowStatus(nullptr, words(FrameWordsOf(language_)));
+    ShowStatus(from, QString());
     statusWords_ = std::move(words);  // kept, for a language change to show it anew
+    ShowStatusText();
+}
+
+void FrameWindow::ShowStatusText() {
+    QString text = statusWords_ ? statusWords_(FrameWordsOf(language_)) : statusText_;
+    if (statusFrom_ != nullptr && statusFrom_ != selected_ && !text.isEmpty())
+        text = ToQString(statusFrom_->instance.systemTag) + QStringLiteral(": ") + text;
+    status_->setText(text);
+    status_->setToolTip(text);
 }
 
 void FrameWindow::ShowDtmStatus(const Entry& entry, const std::string& text) {

@@ -148,6 +148,9 @@ class FrameWindow : public QMainWindow {
     // error) is dropped by a language change.
     void ShowStatus(const Entry* from, const QString& text);
     void ShowStatus(const Entry* from, StatusWords text);
+    // Shows the status text anew: in the window's language, named while its instance is not
+    // the selected one.
+    void ShowStatusText();
     // What an instance's DTM shows and asks.
     void ShowDtmStatus(const Entry& entry, const std::string& text);
     int32_t AskFor(const Entry& entry, const std::string& prompt, int32_t style,
@@ -195,7 +198,9 @@ class FrameWindow : public QMainWindow {
     // device reported when it denied access.
     int32_t transferFailure_ = 0;
     WriteProtection transferProtection_ = WriteProtection::None;
-    StatusWords statusWords_;  // the status text when it is one of the window's
+    StatusWords statusWords_;            // the status text when it is one of the window's
+    QString statusText_;                 // else the text itself
+    const Entry* statusFrom_ = nullptr;  // the instance whose status text it is
     // The DTM's status text since the window last showed one of its own, and whose it is: at
     // the end of a process that failed, what the DTM said of the failure.
     QString dtmStatus_;

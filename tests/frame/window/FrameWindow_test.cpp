@@ -482,7 +482,19 @@ TEST(FrameWindowInstances, TheWindowWorksOnTheSelectedInstanceAndConnectsOneAtAT
     ASSERT_TRUE(f.Idle());
     EXPECT_EQ(f.window->StatusText(), QStringLiteral("Upload finished."));
     EXPECT_EQ(f.frame.Instances()[0]->container->Count("OnUploadFinished"), 0U);
+    // A text stays named while another instance is selected than its own.
+    ASSERT_TRUE(f.window->SelectInstance(1));
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("PV-103: Upload finished."));
+    f.window->SetLanguage(langGerman);
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("PV-103: Upload beendet."));
+    f.window->SetLanguage(langEnglish);
+    ASSERT_TRUE(f.window->SelectInstance(2));
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("Upload finished."));
     f.Ctx(0).DisplayMessage("A text.");
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("PV-101: A text."));
+    ASSERT_TRUE(f.window->SelectInstance(0));
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("A text."));
+    ASSERT_TRUE(f.window->SelectInstance(2));
     EXPECT_EQ(f.window->StatusText(), QStringLiteral("PV-101: A text."));
     QString title;
     f.prompt->SetAsker([&](const std::string&, int32_t) {
