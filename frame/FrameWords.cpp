@@ -83,6 +83,7 @@ const FrameWords kEnglish = {
     .closeInputQuestion =
         "The data of %1 have changed, and input on %2 was not set: closing discards that input, "
         "and saving does not set it. Save the project before closing?",
+    .tagColumn = "Tag",
     .project = "Project",
     .created = "created",
     .opened = "opened",
@@ -261,6 +262,7 @@ const FrameWords kGerman = {
         "Die Daten von %1 wurden geändert, und Eingaben in %2 wurden nicht übernommen: Beim "
         "Schließen gehen diese Eingaben verloren, und Speichern übernimmt sie nicht. Projekt vor "
         "dem Schließen speichern?",
+    .tagColumn = "Kennz.",
     .project = "Projekt",
     .created = "angelegt",
     .opened = "geöffnet",

@@ -90,6 +90,8 @@ struct FrameWords {
     // Closing the window while pages hold input that closing drops: %1 the instances whose
     // data changed (those included), %2 those with the input.
     const char* closeInputQuestion;
+    // The short header of the instances' tag column; the tag's term is its tool tip.
+    const char* tagColumn;
 
     // --- the terminal run: the titles of its lines and what follows them ---
     const char* project;

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -34,6 +35,7 @@
 #include "frame/ReferenceFrame.h"
 #include "frame/window/FrameWindow.h"
 #include "frame/window/WindowPrompt.h"
+#include "frame/window/WindowSettings.h"
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/NavTestSupport.h"
 #include "platform/controls/widgets/PageRegistry.h"
@@ -527,6 +529,72 @@ TEST(FrameWindowInstances, TheWindowWorksOnTheSelectedInstanceAndConnectsOneAtAT
     EXPECT_EQ(tabsWhenAsked, 2);
     for (const auto& instance : f.frame.Instances())
         EXPECT_EQ(instance->container->Count("OnPreparedToRelease"), 1U);
+}
+
+// The instance pane is narrow in both languages (a short header for the tag, the term and a tag
+// that is cut in tool tips) and keeps its width whatever is selected, with a tab open or none;
+// the width the user gives it is the next window's.
+TEST(FrameWindowInstances, TheInstancePaneKeepsTheWidthTheUserGivesIt) {
+    WindowFixture f(40);
+    QTreeWidget* list = f.window->InstanceList();
+    f.window->resize(1024, 700);
+    RunQt();
+    IParameters& parameters = f.Ctx(3).Parameters();
+    parameters.Item("PHYS/TAG_DESC")->SetTransientValue(Variant("TIC-4711 reactor inlet valve"));
+    parameters.ElementChanged(*parameters.Item("PHYS/TAG_DESC"), "");
+    // A language whose function names are longer widens the pane to show them whole; going
+    // back does not narrow it.
+    QTreeWidget* functions = f.window->Functions();
+    const int english = f.window->PaneWidth();
+    for (const int32_t language : {langGerman, langEnglish}) {
+        f.window->SetLanguage(language);
+        RunQt();
+        EXPECT_EQ(list->headerItem()->text(1),
+                  QString::fromUtf8(language == langGerman ? "Kennz." : "Tag"));
+        EXPECT_EQ(list->headerItem()->toolTip(1),
+                  QString::fromUtf8(language == langGerman ? "Messstellenkennzeichen" : "Tag"));
+        EXPECT_LE(static_cast<QAbstractItemView*>(functions)->sizeHintForColumn(0),
+                  functions->viewport()->width());
+        EXPECT_GE(f.window->PaneWidth(), english);
+    }
+    EXPECT_EQ(list->topLevelItem(3)->toolTip(1), QStringLiteral("TIC-4711 reactor inlet valve"));
+    const int natural = f.window->PaneWidth();
+    EXPECT_LE(natural, 280);
+    EXPECT_GE(natural, list->columnWidth(0) + list->columnWidth(2));
+
+    // Selections by key, by the list and by the tabs change nothing of it.
+    ASSERT_NE(f.window->OpenFunction(1), nullptr);
+    list->setFocus();
+    for (int i = 0; i < 20; ++i)
+        QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(f.window->SelectedInstance(), 20);
+    ASSERT_NE(f.window->OpenFunction(15), nullptr);
+    f.window->Tabs()->setCurrentIndex(0);
+    EXPECT_EQ(f.window->SelectedInstance(), 0);
+    EXPECT_EQ(f.window->PaneWidth(), natural);
+    ASSERT_TRUE(f.window->CloseTab(1));
+    ASSERT_TRUE(f.window->CloseTab(0));
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(list, Qt::Key_Down);
+    RunQt();
+    EXPECT_EQ(f.window->PaneWidth(), natural);
+
+    // The width the user drags it to is kept in the settings file when the window closes.
+    auto* splitter = qobject_cast<QSplitter*>(f.window->centralWidget());
+    ASSERT_NE(splitter, nullptr);
+    const std::string settings = f.temp.File("config/kv6274pa/window.conf");
+    f.window->KeepPaneWidthIn(settings);
+    EXPECT_EQ(f.window->PaneWidth(), natural);  // nothing stored yet
+    const int total = splitter->sizes()[0] + splitter->sizes()[1];
+    splitter->setSizes({natural + 60, total - natural - 60});
+    RunQt();
+    EXPECT_TRUE(f.window->close());
+    EXPECT_EQ(ReadPaneWidth(settings), std::optional<int>(natural + 60));
+    WindowFixture next;
+    next.window->KeepPaneWidthIn(settings);
+    next.window->resize(1024, 700);
+    RunQt();
+    EXPECT_EQ(next.window->PaneWidth(), natural + 60);
 }
 
 TEST(FrameWindowInstances, TheCloseQuestionNamesTheModifiedInstancesReadably) {
