@@ -77,7 +77,7 @@ const FrameWords kEnglish = {
     .namesAnd = "%1 and %2",
     .otherInstances = "%1 other instances",
     .tabInputQuestion =
-        "The tab \u201C%1\u201D holds input that was not set; closing the tab discards it. "
+        "The tab \"%1\" holds input that was not set; closing the tab discards it. "
         "Discard the input and close the tab?",
     .groups = {"Trend", "Measured values", "Diagnosis", "Simulation", "Operation"},
     .closeInputQuestion =

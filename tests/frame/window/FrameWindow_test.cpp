@@ -733,7 +733,7 @@ TEST(FrameWindowClose, ATabThatDropsInputOnClosingAsksFirst) {
     EXPECT_FALSE(f.window->CloseTab(0));
     ASSERT_EQ(f.questions.size(), 1U);
     EXPECT_EQ(f.questions[0].first,
-              "The tab \u201CPV-101: Parameters\u201D holds input that was not set; closing the "
+              "The tab \"PV-101: Parameters\" holds input that was not set; closing the "
               "tab discards it. Discard the input and close the tab?");
     EXPECT_EQ(f.questions[0].second, mbsYesNoQuestionDefaultNo);
     EXPECT_EQ(f.window->Tabs()->count(), 1);
