@@ -77,9 +77,13 @@ const FrameWords kEnglish = {
     .namesAnd = "%1 and %2",
     .otherInstances = "%1 other instances",
     .tabInputQuestion =
-        "The tab \u201C%1\u201D holds input that was not set; closing the tab discards it. "
+        "The tab \"%1\" holds input that was not set; closing the tab discards it. "
         "Discard the input and close the tab?",
     .groups = {"Trend", "Measured values", "Diagnosis", "Simulation", "Operation"},
+    .closeInputQuestion =
+        "The data of %1 have changed, and input on %2 was not set: closing discards that input, "
+        "and saving does not set it. Save the project before closing?",
+    .tagColumn = "Tag",
     .project = "Project",
     .created = "created",
     .opened = "opened",
@@ -254,6 +258,11 @@ const FrameWords kGerman = {
         "beim Schließen gehen sie verloren. Eingaben verwerfen und Registerkarte "
         "schließen?",
     .groups = {"Trend", "Messwerte", "Diagnose", "Simulation", "Betrieb"},
+    .closeInputQuestion =
+        "Die Daten von %1 wurden geändert, und Eingaben in %2 wurden nicht übernommen: Beim "
+        "Schließen gehen diese Eingaben verloren, und Speichern übernimmt sie nicht. Projekt vor "
+        "dem Schließen speichern?",
+    .tagColumn = "Kennz.",
     .project = "Projekt",
     .created = "angelegt",
     .opened = "geöffnet",

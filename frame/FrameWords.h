@@ -87,6 +87,11 @@ struct FrameWords {
     const char* tabInputQuestion;
     // The DTM's function groups "Trend", "Measure", "Diagnosis", "Simulation", "Operation".
     const char* groups[5];
+    // Closing the window while pages hold input that closing drops: %1 the instances whose
+    // data changed (those included), %2 those with the input.
+    const char* closeInputQuestion;
+    // The short header of the instances' tag column; the tag's term is its tool tip.
+    const char* tagColumn;
 
     // --- the terminal run: the titles of its lines and what follows them ---
     const char* project;

@@ -93,15 +93,31 @@ std::string StatusText(bool valid) {
 
 // --- property bag ---
 
+namespace {
+
+// The value as a property: a number in the type its element's value type gives, whatever it
+// was last set from (the initial value, a page's input, a document, the device), so that the
+// property keeps one type from save to save. A number that type cannot hold as it is (beyond
+// its range, a fraction for a whole type, a double that no single equals), and any other value,
+// is stored as it stands, so that a load gives back what was saved; an octet string as its hex
+// digits, unless it is still held as text.
+Variant StoredValue(const clsDataElement& e) {
+    const int32_t type = e.ValueType();
+    const Variant& value = e.TransientValue();
+    if (type == vtOctetString)
+        return value.isString() ? value : Variant(BytesToHexString(value));
+    const bool number = (type >= vtUnsigned8 && type <= vtInteger32) || type == vtUnsigned32 ||
+                        IsFloatType(type) || type == vtDecimal;
+    if (!number || !value.isNumber())
+        return value;
+    Variant typed = e.GetTypedValue(value, NumberLocale::Invariant());
+    return !typed.isNull() && typed.number() == value.number() ? typed : value;
+}
+
+}  // namespace
+
 bool clsDataElement::WriteToPropBag(IPropertyBag& bag, IDTMContext& /*context*/) {
-    if (m_ValueType == vtOctetString) {
-        // An octet string is stored as its hex digits; a value still held as text stays text.
-        bag.Write(Name(), m_TransientValue.isString()
-                              ? m_TransientValue
-                              : Variant(BytesToHexString(m_TransientValue)));
-    } else {
-        bag.Write(Name(), m_TransientValue);
-    }
+    bag.Write(Name(), StoredValue(*this));
     bag.Write(Name() + kUnitSuffix, Variant(nTransientUnit));
     bag.Write(Name() + kFlagsSuffix, Variant(static_cast<int32_t>(m_Status & sfPersistMask)));
     return true;

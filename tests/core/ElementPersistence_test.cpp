@@ -106,6 +106,48 @@ TEST(ElementPersistence, ACompletedSaveCopiesTransientIntoPersistent) {
     EXPECT_EQ(*bag.Read("P.Flags"), Variant(int32_t{sfValid}));
 }
 
+// A number is stored in the type its element's value type gives from the first save on, whatever
+// the value was set from; a number that the type cannot hold as it is stays as it is, so that a
+// load gives back what was saved.
+TEST(ElementPersistence, AStoredNumberKeepsTheTypeOfItsElement) {
+    struct Case {
+        int32_t type;
+        Variant initial;
+        Variant later;
+        VarType stored;       // of both saves
+        VarType storedLater;  // of the second save
+    };
+    const Case cases[] = {
+        {vtUnsigned8, Variant(int16_t{126}), Variant(uint8_t{55}), VarType::Byte, VarType::Byte},
+        {vtUnsigned16, Variant(int16_t{3}), Variant(40000.0), VarType::Long, VarType::Long},
+        {vtInteger16, Variant(int32_t{5}), Variant(uint8_t{9}), VarType::Integer, VarType::Integer},
+        {vtInteger32, Variant(int16_t{-1}), Variant(7.0), VarType::Long, VarType::Long},
+        {vtUnsigned32, Variant(int32_t{7}), Variant(int16_t{8}), VarType::Double, VarType::Double},
+        {vtFloat, Variant(15.0), Variant(int16_t{60}), VarType::Single, VarType::Single},
+        {vtDouble, Variant(1.5f), Variant(int32_t{2}), VarType::Double, VarType::Double},
+        // What the type cannot hold unchanged is kept as it stands.
+        {vtUnsigned8, Variant(uint8_t{1}), Variant(int32_t{300}), VarType::Byte, VarType::Long},
+        {vtInteger32, Variant(int32_t{1}), Variant(2.5), VarType::Long, VarType::Double},
+        {vtFloat, Variant(1.5f), Variant(0.1), VarType::Single, VarType::Double},
+        {vtUnsigned8, Variant(uint8_t{1}), Variant("12x"), VarType::Byte, VarType::String},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.type) + " " + c.later.toString());
+        Instance in;
+        auto& e = in.Add("E", c.type, c.initial);
+        e.InitNew();
+        PropertyBag first;
+        ASSERT_TRUE(e.WriteToPropBag(first, in.context));
+        EXPECT_EQ(first.Read("E")->type(), c.stored);
+        EXPECT_TRUE(VariantsEqual(*first.Read("E"), c.initial));
+        e.SetTransientValue(c.later);
+        PropertyBag second;
+        ASSERT_TRUE(e.WriteToPropBag(second, in.context));
+        EXPECT_EQ(second.Read("E")->type(), c.storedLater);
+        EXPECT_TRUE(VariantsEqual(*second.Read("E"), c.later));
+    }
+}
+
 TEST(ElementPersistence, MissingOrEmptyValues) {
     Instance in;
     auto& n = in.Add("N", vtInteger32, Variant(int32_t{7}));

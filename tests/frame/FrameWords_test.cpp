@@ -6,11 +6,13 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <pugixml.hpp>
 #include <string>
 #include <vector>
 
 #include "frame/FrameWords.h"
+#include "platform/os/ComponentFolder.h"
 #include "platform/runtime/IDTMDictionary.h"
 #include "support/FrameInstanceFixture.h"
 
@@ -40,6 +42,7 @@ TEST(FrameWords, WhatStandsAloneEndsAsASentenceInBothLanguages) {
         &FrameWords::refusesToClose,
         &FrameWords::saveQuestion,
         &FrameWords::closeQuestion,
+        &FrameWords::closeInputQuestion,
         &FrameWords::tabInputQuestion,
         &FrameWords::dictionaryHint,
         &FrameWords::folderMissing,
@@ -197,6 +200,41 @@ TEST(FrameWords, TheReasonsOfTheSystemAndTheParserAreToldInBothLanguages) {
         parsed.status = static_cast<pugi::xml_parse_status>(status);
         EXPECT_STREQ(english.parseFaults[status], parsed.description());
         EXPECT_STRNE(german.parseFaults[status], parsed.description());
+    }
+}
+
+// What the window asks and shows quotes in one style a language: straight quotes in English,
+// German quotes in German; the frame's questions and the DTM's dictionaries alike.
+TEST(FrameWords, QuotesAreOfOneStyleALanguage) {
+    struct Language {
+        int32_t id;
+        std::vector<std::string> foreign;  // quote marks of the other style
+    };
+    const Language languages[] = {{langEnglish, {"\u201C", "\u201D", "\u201E"}},
+                                  {langGerman, {"\"", "\u201D"}}};
+    const std::vector<const char* FrameWords::*> questions = {
+        &FrameWords::saveQuestion, &FrameWords::closeQuestion, &FrameWords::closeInputQuestion,
+        &FrameWords::tabInputQuestion};
+    for (const Language& language : languages) {
+        std::vector<std::string> texts;
+        for (const auto question : questions)
+            texts.emplace_back(FrameWordsOf(language.id).*question);
+        const std::string prefix = "DTMDictionary_" + std::to_string(language.id);
+        for (const auto& file : std::filesystem::directory_iterator(os::XmlDataFolder())) {
+            if (!file.path().filename().string().starts_with(prefix))
+                continue;
+            pugi::xml_document doc;
+            ASSERT_TRUE(doc.load_file(file.path().c_str())) << file.path();
+            for (const pugi::xpath_node& entry : doc.select_nodes("//entry")) {
+                for (const pugi::xml_attribute attribute : entry.node().attributes())
+                    texts.emplace_back(attribute.value());
+            }
+        }
+        ASSERT_GT(texts.size(), 100U);
+        for (const std::string& text : texts) {
+            for (const std::string& mark : language.foreign)
+                EXPECT_EQ(text.find(mark), std::string::npos) << language.id << ": " << text;
+        }
     }
 }
 
