@@ -1,9 +1,6 @@
 #include "frame/FrameProject.h"
 
-#include <fcntl.h>
 #include <sched.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -17,6 +14,7 @@
 #include <thread>
 
 #include "frame/FileWriting.h"
+#include "platform/os/RegularFile.h"
 #include "platform/runtime/XmlText.h"
 #include "value/DiagnosticLog.h"
 
@@ -57,6 +55,19 @@ FrameFault NotWellFormed(const pugi::xml_parse_result& parsed, const TextPlace& 
             .position = where.Line(),
             .column = where.Column(),
             .error = parsed.status};
+}
+
+// The fault of a project file that cannot be read.
+FrameFault FaultOf(const os::FileFault& unread, const std::string& path) {
+    switch (unread.kind) {
+        case os::FileFault::kNoRegularFile:
+            return {.kind = FrameFault::kNoRegularFile, .path = path};
+        case os::FileFault::kCannotOpen:
+            return {.kind = FrameFault::kCannotOpen, .path = path, .error = unread.error};
+        case os::FileFault::kCannotRead:
+            return {.kind = FrameFault::kCannotRead, .path = path, .error = unread.error};
+    }
+    return {.kind = FrameFault::kCannotRead, .path = path, .error = unread.error};
 }
 
 // Parses the first 'length' characters of a text in place, as load_string parses a copy of them:
@@ -241,92 +252,6 @@ std::vector<RootElement> DescribeAll(pugi::xml_node root) {
     return elements;
 }
 
-// A project file, opened once and read piece by piece at given places, each piece into a buffer
-// of the caller's, so that several threads read it at once and a plant's project is never held
-// whole; or read whole.
-class FileReader {
-  public:
-    FileReader() = default;
-    ~FileReader() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileReader(const FileReader&) = delete;
-    FileReader& operator=(const FileReader&) = delete;
-
-    // Opens a regular file. False, with the reason naming the file, when it cannot be opened or
-    // is no regular file: a pipe or a device is refused unopened, as it could keep a read
-    // waiting (for a writer, for input) or give text without end.
-    bool Open(const std::string& path, FrameFault& fault) {
-        struct stat status {};
-        if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
-            fault = NoRegularFile(path);
-            return false;
-        }
-        // Not blocking, and checked again once open: the path may name another file by now.
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd_ < 0) {
-            fault = {.kind = FrameFault::kCannotOpen, .path = path, .error = errno};
-            return false;
-        }
-        if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
-            fault = NoRegularFile(path);
-            return false;
-        }
-        size_ = static_cast<size_t>(status.st_size);
-        return true;
-    }
-    // The size the file had when it was opened.
-    size_t Size() const { return size_; }
-    // The 'count' characters from 'at' in 'buffer'; false when the file does not give them all
-    // (it was shortened, or a read failed).
-    bool Read(size_t at, size_t count, std::string& buffer) const {
-        buffer.resize(count);
-        for (size_t done = 0; done < count;) {
-            const ssize_t got =
-                ::pread(fd_, buffer.data() + done, count - done, static_cast<off_t>(at + done));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                return false;
-            done += static_cast<size_t>(got);
-        }
-        return true;
-    }
-    // The whole file as it is now in 'text'; false, with the reason naming the file, when a read
-    // fails.
-    bool ReadAll(const std::string& path, std::string& text, FrameFault& fault) const {
-        // Room for one character more than the file had, so that its end is seen at once.
-        text.resize(size_ + 1);
-        size_t done = 0;
-        for (;;) {
-            if (done == text.size())
-                text.resize(2 * text.size());
-            const ssize_t got =
-                ::pread(fd_, text.data() + done, text.size() - done, static_cast<off_t>(done));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0) {
-                fault = {.kind = FrameFault::kCannotRead, .path = path, .error = errno};
-                return false;
-            }
-            if (got == 0)
-                break;
-            done += static_cast<size_t>(got);
-        }
-        text.resize(done);
-        return true;
-    }
-
-  private:
-    static FrameFault NoRegularFile(const std::string& path) {
-        return {.kind = FrameFault::kNoRegularFile, .path = path};
-    }
-
-    int fd_ = -1;
-    size_t size_ = 0;
-};
-
 // The file is searched for instances' lines in pieces of this many characters.
 constexpr size_t kProjectReadPiece = 64 * 1024;
 
@@ -380,7 +305,7 @@ bool EndsInTheRoot(const std::string& head) {
 // threads. Every part parses as it does within the whole file, so the file reads as its whole
 // text does. False for a file that cannot be read so, does not cut so or whose parts do not all
 // parse: such a file is read whole. Throws std::bad_alloc where a part does not fit.
-bool ParseInParts(const FileReader& file, pugi::xml_document& frame,
+bool ParseInParts(const os::RegularFile& file, pugi::xml_document& frame,
                   std::vector<RootElement>& elements) {
     const size_t size = file.Size();
     if (size == 0)
@@ -392,7 +317,7 @@ bool ParseInParts(const FileReader& file, pugi::xml_document& frame,
         const size_t hi = std::min(size, lo + kProjectReadPiece);
         const size_t windowAt = lo < 3 ? 0 : lo - 3;
         if (failed.load() ||
-            !file.Read(windowAt, std::min(size, hi + kInstanceLine.size()) - windowAt, buffer) ||
+            !file.ReadAt(windowAt, std::min(size, hi + kInstanceLine.size()) - windowAt, buffer) ||
             !FindPartStarts(buffer, windowAt, lo, hi, size, startsOfPiece[i]))
             failed = true;
     });
@@ -402,13 +327,13 @@ bool ParseInParts(const FileReader& file, pugi::xml_document& frame,
     for (const std::vector<size_t>& piece : startsOfPiece)
         starts.insert(starts.end(), piece.begin(), piece.end());
     std::string tail;  // the last instance's part and what follows it
-    if (starts.empty() || !file.Read(starts.back(), size - starts.back(), tail))
+    if (starts.empty() || !file.ReadAt(starts.back(), size - starts.back(), tail))
         return false;
     const size_t endInTail = tail.rfind(std::string("</") + kRoot);
     if (endInTail == std::string::npos)
         return false;
     std::string around;
-    if (!file.Read(0, starts.front(), around) || !EndsInTheRoot(around))
+    if (!file.ReadAt(0, starts.front(), around) || !EndsInTheRoot(around))
         return false;
     around.append(tail, endInTail);
     if (!frame.load_buffer(around.data(), around.size(), pugi::parse_default, pugi::encoding_utf8))
@@ -419,7 +344,7 @@ bool ParseInParts(const FileReader& file, pugi::xml_document& frame,
         if (failed.load())
             return;
         pugi::xml_document part;
-        if (!file.Read(starts[i], starts[i + 1] - starts[i], buffer) ||
+        if (!file.ReadAt(starts[i], starts[i + 1] - starts[i], buffer) ||
             !ParseInPlace(part, buffer, buffer.size())) {
             failed = true;
             return;
@@ -529,9 +454,12 @@ bool FrameProject::Save(const std::string& path, FrameFault& fault) const {
 
 bool FrameProject::Load(const std::string& path, FrameFault& fault,
                         const std::vector<std::string>& knownDeviceTypes, DiagnosticLog* log) {
-    FileReader file;
-    if (!file.Open(path, fault))
+    os::RegularFile file;
+    os::FileFault unread;
+    if (!file.Open(path, unread)) {
+        fault = FaultOf(unread, path);
         return false;
+    }
     pugi::xml_document doc;
     std::vector<RootElement> elements;
     bool inParts = false;
@@ -553,8 +481,10 @@ bool FrameProject::Load(const std::string& path, FrameFault& fault,
         doc.reset();
         elements.clear();
         std::string text;
-        if (!file.ReadAll(path, text, fault))
+        if (!file.ReadAll(text, unread)) {
+            fault = FaultOf(unread, path);
             return false;
+        }
         const pugi::xml_parse_result parsed = ParseInPlace(doc, text, std::strlen(text.c_str()));
         if (parsed) {
             elements = DescribeAll(doc.document_element());
@@ -568,7 +498,7 @@ bool FrameProject::Load(const std::string& path, FrameFault& fault,
             TextPlace where;
             std::string piece;
             for (size_t at = 0; at < end; at += piece.size()) {
-                if (!file.Read(at, std::min(kProjectReadPiece, end - at), piece))
+                if (!file.ReadAt(at, std::min(kProjectReadPiece, end - at), piece))
                     break;
                 where.Pass(piece);
             }
