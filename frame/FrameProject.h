@@ -78,9 +78,9 @@ class FrameProject {
     // Reads a project file: it loads exactly as its whole text does with FromXml. False, the
     // project unchanged and the reason, naming the file, in 'fault', when it cannot be read, is
     // no regular file (a pipe or a device: refused, never waited for) or is damaged. The file is
-    // opened once and never written. A large file is read in parts on several threads; where
-    // that fails for want of memory or threads, the file is read whole and 'log', when given,
-    // records why.
+    // opened once and never written. It is read in parts on several threads where it can be cut
+    // safely, else whole; 'log', when given, records that fewer threads could be started than
+    // were asked for. Throws std::bad_alloc where the file does not fit in memory.
     bool Load(const std::string& path, FrameFault& fault,
               const std::vector<std::string>& knownDeviceTypes = {}, DiagnosticLog* log = nullptr);
 };

@@ -64,7 +64,8 @@ class ReferenceFrame {
     // naming the file, when the file is damaged or any of its instances cannot be loaded; then
     // nothing is loaded and the instances stay as they were.
     bool LoadProject(const std::string& path, FrameFault& fault);
-    // What the frame itself swallowed: a project file read whole for want of memory or threads.
+    // What the frame itself met and went on: fewer threads than asked for while a project file
+    // was read.
     DiagnosticLog& Diagnostics() { return diagnostics_; }
     const DiagnosticLog& Diagnostics() const { return diagnostics_; }
 
