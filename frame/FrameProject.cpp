@@ -19,8 +19,7 @@ namespace {
 
 const char* const kRoot = FrameProject::kRootName;
 const char* const kVersion = FrameProject::kFileVersion;
-// How every instance of a written project begins: on a line of its own, indented by two. The
-// reader cuts a file before such lines.
+// How every instance of a written project begins: on a line of its own, indented by two.
 constexpr std::string_view kInstanceLine = "\n  <Instance ";
 
 // Line and column (from 1) of a place in a text given piece by piece.

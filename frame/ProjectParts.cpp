@@ -15,31 +15,38 @@ namespace kv {
 namespace {
 
 const char* const kRoot = FrameProject::kRootName;
-// How every instance of a written project begins: on a line of its own, indented by two. The
-// reader cuts a file before such lines.
-constexpr std::string_view kInstanceLine = "\n  <Instance ";
+// The start of an instance's tag, which the name's end follows: white space, ">" or "/".
+constexpr std::string_view kInstanceTag = "<Instance";
+
+// Whether a character that follows a tag's name ends it.
+bool EndsAName(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '/' || c == '>';
+}
 
 // Where the parts of the instances start (see ParseInParts) among the characters [lo, hi) of a
-// text of 'size' characters; 'window' holds the text from 'windowAt' on, from 3 characters
-// before lo to an instance's line after hi where the text has them. False where those characters
-// show that the text cannot be cut: a "<" that starts markup other than a tag (or ends the text),
-// or a NUL.
-bool FindPartStarts(std::string_view window, size_t windowAt, size_t lo, size_t hi, size_t size,
+// text of 'size' characters; 'window' holds the text from lo on, to the end of an instance's
+// tag name that starts before hi where the text has it. False where those characters show that
+// the text cannot be cut: a "<" that starts markup other than a tag (or ends the text), or a
+// NUL.
+bool FindPartStarts(std::string_view window, size_t lo, size_t hi, size_t size,
                     std::vector<size_t>& starts) {
-    const char* const first = window.data() + (lo - windowAt);
-    if (std::memchr(first, '\0', hi - lo) != nullptr)
+    const char* const first = window.data();
+    const size_t length = hi - lo;
+    if (std::memchr(first, '\0', length) != nullptr)
         return false;
-    for (const char* p = first; (p = static_cast<const char*>(std::memchr(
-                                     p, '<', hi - lo - static_cast<size_t>(p - first))));
+    for (const char* p = first; (p = static_cast<const char*>(
+                                     std::memchr(p, '<', length - static_cast<size_t>(p - first))));
          ++p) {
-        const size_t i = static_cast<size_t>(p - window.data());
-        const size_t at = windowAt + i;
+        const size_t i = static_cast<size_t>(p - first);
+        const size_t at = lo + i;
         if (at + 1 >= size)
             return false;
         if (p[1] == '!' || (p[1] == '?' && at != 0))
             return false;
-        if (p[1] == 'I' && at >= 3 && window.substr(i - 3, kInstanceLine.size()) == kInstanceLine)
-            starts.push_back(at - 2);
+        const size_t nameEnd = i + kInstanceTag.size();
+        if (p[1] == 'I' && nameEnd < window.size() &&
+            window.substr(i, kInstanceTag.size()) == kInstanceTag && EndsAName(window[nameEnd]))
+            starts.push_back(at);
     }
     return true;
 }
@@ -63,14 +70,18 @@ bool EndsInTheRoot(const std::string& head) {
 
 // The project file parsed in parts where it can be cut into them safely: where no "<" after its
 // first character starts a comment, a CDATA section, a document type or a processing
-// instruction, every "<" starts a tag, so that a line "  <Instance " starts an element unless
-// it stands in an attribute's text (or, at the file's start, in a processing instruction); a
-// part cut there does not parse. The file is read in pieces on the threads to find those lines;
-// it is cut before each of them and before the root's end tag. The part around the instances is
-// parsed and gives the root; each instance's part is read, parsed, converted and dropped on the
-// threads. Every part parses as it does within the whole file, so the file reads as its whole
-// text does. False for a file that cannot be read so, does not cut so or whose parts do not all
-// parse: such a file is read whole. Throws std::bad_alloc where a part does not fit.
+// instruction, every "<" starts a tag, so that a "<Instance" starts an instance's element
+// unless it stands in an attribute's text (or, at the file's start, in a processing
+// instruction). The file is read in pieces on the threads to find those tags, wherever they
+// stand on their lines; it is cut before each of them and before the root's end tag. The part
+// before the first instance must end in the root's content, and each part must parse on its own
+// as whole elements: then every cut lies between two elements of the root, and a tag in an
+// attribute's text or an instance within another one leaves a part that does not parse. The
+// part around the instances is parsed and gives the root; each instance's part is read, parsed,
+// converted and dropped on the threads. Every part parses as it does within the whole file, so
+// the file reads as its whole text does. False for a file that cannot be read so, does not cut so
+// or whose parts do not all parse: such a file is read whole. Throws std::bad_alloc where a part
+// does not fit.
 bool ParseInParts(const os::RegularFile& file, pugi::xml_document& frame,
                   std::vector<RootElement>& elements, DiagnosticLog* log) {
     const size_t size = file.Size();
@@ -83,11 +94,9 @@ bool ParseInParts(const os::RegularFile& file, pugi::xml_document& frame,
         [&](size_t i, std::string& buffer) {
             const size_t lo = i * kProjectReadPiece;
             const size_t hi = std::min(size, lo + kProjectReadPiece);
-            const size_t windowAt = lo < 3 ? 0 : lo - 3;
             if (failed.load() ||
-                !file.ReadAt(windowAt, std::min(size, hi + kInstanceLine.size()) - windowAt,
-                             buffer) ||
-                !FindPartStarts(buffer, windowAt, lo, hi, size, startsOfPiece[i]))
+                !file.ReadAt(lo, std::min(size, hi + kInstanceTag.size()) - lo, buffer) ||
+                !FindPartStarts(buffer, lo, hi, size, startsOfPiece[i]))
                 failed = true;
         },
         log);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -501,8 +502,9 @@ TEST(FrameProject, DamagedProjectFilesAreRefusedWholeAndLeftAsTheyAre) {
     }
 }
 
-// A project file is read in parts where that is safe; any file reads as its whole text does, also
-// where markup or an attribute's text only looks like the start of an instance.
+// A project file is read in parts where that is safe; any file reads as its whole text does, laid
+// out as the frame writes it or otherwise, also where markup or an attribute's text only looks
+// like the start of an instance.
 TEST(FrameProject, AFileReadsAsItsWholeText) {
     TempFolder folder;
     const std::string good = ReadFile(SavedProject(folder));
@@ -512,8 +514,23 @@ TEST(FrameProject, AFileReadsAsItsWholeText) {
         return std::string(good).insert(at, what);
     };
     const size_t tag = good.find("value=\"", good.find("name=\"PHYS/TAG_DESC\"")) + 7;
+    // Each line's indentation and end as 'indent' and 'end' give them (as an XML tool or a merge
+    // leaves a file); an empty end joins the lines.
+    auto relaid = [&](const std::function<std::string(size_t spaces)>& indent,
+                      const std::string& end) {
+        std::string text;
+        std::istringstream lines(good);
+        for (std::string line; std::getline(lines, line);) {
+            const size_t spaces = line.find_first_not_of(' ');
+            text += indent(spaces) + line.substr(spaces) + end;
+        }
+        return text;
+    };
     const std::string texts[] = {
         good,
+        relaid([](size_t spaces) { return std::string(2 * spaces, ' '); }, "\n"),
+        relaid([](size_t spaces) { return std::string(spaces / 2, '\t'); }, "\r\n"),
+        relaid([](size_t) { return std::string(); }, ""),
         insert(second, "\n  <!-- a comment -->"),
         insert(second, "\n  <?note?>"),
         // A raw line break and "<" in an attribute's text, then a line like an instance's.
