@@ -192,9 +192,9 @@ TEST(FrameProject, ReadOnlyProjectFilesAreNeverReplaced) {
     // The refused save did not have the instance store its data.
     EXPECT_EQ(f.Value("PV-200", "~/DataStatus"), status);
     EXPECT_EQ(folder.Entries(), 1u);
-    const std::optional<FrameFault> fault = CheckWritable(path);
-    ASSERT_TRUE(fault.has_value());
-    EXPECT_EQ(fault->kind, FrameFault::kReadOnly);
+    FrameFault fault;
+    EXPECT_FALSE(CheckWritable(path, fault));
+    EXPECT_EQ(fault.kind, FrameFault::kReadOnly);
 }
 
 // A persisted object of an instance that makes the project's save fail while the instance
@@ -324,16 +324,16 @@ TEST(FileWriting, LinksFoldersAndOtherFiles) {
     EXPECT_EQ(ReadFile(folder.File("sub/target.xml")), "text");
     EXPECT_TRUE(fs::is_symlink(folder.File("second.xml")));
 
-    const auto notAFile = CheckWritable(folder.File("sub"));
-    ASSERT_TRUE(notAFile.has_value());
-    EXPECT_EQ(notAFile->kind, FrameFault::kNotAFile);
-    const auto noFolder = CheckWritable(folder.File("none/file.xml"));
-    ASSERT_TRUE(noFolder.has_value());
-    EXPECT_EQ(noFolder->kind, FrameFault::kFolderMissing);
-    EXPECT_EQ(noFolder->folder, folder.File("none"));
-    const auto fileAsFolder = CheckWritable(folder.File("sub/target.xml/x"));
-    ASSERT_TRUE(fileAsFolder.has_value());
-    EXPECT_EQ(fileAsFolder->kind, FrameFault::kFolderMissing);
+    FrameFault notAFile;
+    EXPECT_FALSE(CheckWritable(folder.File("sub"), notAFile));
+    EXPECT_EQ(notAFile.kind, FrameFault::kNotAFile);
+    FrameFault noFolder;
+    EXPECT_FALSE(CheckWritable(folder.File("none/file.xml"), noFolder));
+    EXPECT_EQ(noFolder.kind, FrameFault::kFolderMissing);
+    EXPECT_EQ(noFolder.folder, folder.File("none"));
+    FrameFault fileAsFolder;
+    EXPECT_FALSE(CheckWritable(folder.File("sub/target.xml/x"), fileAsFolder));
+    EXPECT_EQ(fileAsFolder.kind, FrameFault::kFolderMissing);
     EXPECT_FALSE(WriteFileInPlace(folder.File("loop-a"), "text", error));
 }
 
@@ -376,7 +376,7 @@ TEST(FileWriting, ATextMadeInPiecesIsWrittenWholeOrNotAtAll) {
         write("half");
         throw std::runtime_error("no room");
     };
-    EXPECT_THROW(WriteFileInPlace(path, thrown, error), std::runtime_error);
+    EXPECT_THROW(static_cast<void>(WriteFileInPlace(path, thrown, error)), std::runtime_error);
     EXPECT_EQ(ReadFile(path), "first second");
     EXPECT_EQ(folder.Entries(), 1u);
 }
