@@ -10,18 +10,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
+
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -29,6 +24,7 @@
 
 #include "BenchFiles.h"
 #include "BenchSummary.h"
+#include "support/ChildProcess.h"
 
 #ifndef KV_FRAME_PROGRAM
 #error "KV_FRAME_PROGRAM names the built program"
@@ -42,51 +38,10 @@ namespace fs = std::filesystem;
 constexpr int kPlant = 1000;
 constexpr int kRuns = 5;  // runs of the program that the figures are taken from
 
-// What a run of the program took.
-struct Run {
-    double seconds = 0;     // from its start to its end
-    double cpuSeconds = 0;  // user and system time
-    double peakKb = 0;      // the peak of its resident memory
-};
-
-// Runs the built program with the arguments, its output to files of the folder and no input;
-// throws when it does not end with status 0.
-Run RunProgram(const std::vector<std::string>& args) {
-    const std::string out = Temp().File("stdout");
-    const std::string err = Temp().File("stderr");
-    std::vector<char*> argv{const_cast<char*>(KV_FRAME_PROGRAM)};
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int in = ::open("/dev/null", O_RDONLY);
-        if (o < 0 || e < 0 || in < 0)
-            ::_exit(127);
-        ::dup2(o, STDOUT_FILENO);
-        ::dup2(e, STDERR_FILENO);
-        ::dup2(in, STDIN_FILENO);
-        ::execv(KV_FRAME_PROGRAM, argv.data());
-        ::_exit(127);
-    }
-    Require(pid > 0, "the program cannot be started");
-    int status = 0;
-    rusage usage{};
-    Require(::wait4(pid, &status, 0, &usage) == pid, "the program's end is not known");
-    Run run;
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-    run.peakKb = static_cast<double>(usage.ru_maxrss);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::ifstream in(err);
-        std::ostringstream text;
-        text << in.rdbuf();
-        throw std::runtime_error("the program failed: " + text.str());
-    }
+// Runs the built program with the arguments; throws when it does not end with status 0.
+test_support::ProgramRun RunProgram(const std::vector<std::string>& args) {
+    const test_support::ProgramRun run = test_support::RunProgram(KV_FRAME_PROGRAM, args);
+    Require(run.status == 0, "the program failed: " + run.err);
     return run;
 }
 
@@ -159,7 +114,7 @@ void BM_PlantRun(benchmark::State& state, const std::string& (*plantProject)()) 
     double cpuSeconds = 0;
     for (auto _ : state) {
         fs::copy_file(master, project, fs::copy_options::overwrite_existing);
-        const Run run = RunProgram({"--project", project});
+        const test_support::ProgramRun run = RunProgram({"--project", project});
         state.SetIterationTime(run.seconds);
         peakKb = std::max(peakKb, run.peakKb);
         cpuSeconds += run.cpuSeconds;
