@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iterator>
 #include <ostream>
+#include <utility>
 
 #include "frame/FrameProject.h"
 #include "platform/runtime/IDTMDictionary.h"
@@ -164,17 +165,8 @@ const FrameWords kEnglish = {
                     "%1: no value", "%1: bad lbound", "%1: value is no hex text",
                     "%1: value does not read as its type",
                     "%1: repeated name, the first one is kept"},
-    // The parser's own descriptions.
-    .parseFaults = {"No error", "File was not found", "Error reading from file/stream",
-                    "Could not allocate memory", "Internal error occurred",
-                    "Could not determine tag type",
-                    "Error parsing document declaration/processing instruction",
-                    "Error parsing comment", "Error parsing CDATA section",
-                    "Error parsing document type declaration", "Error parsing PCDATA section",
-                    "Error parsing start element tag", "Error parsing element attribute",
-                    "Error parsing end element tag", "Start-end tags mismatch",
-                    "Unable to append nodes: root is not an element or document",
-                    "No document element found"},
+    // The parser's own descriptions tell why it refuses a text.
+    .parseFaults = {},
     .noTagGiven = "an instance needs a system tag",
     .tagTaken = "the project already holds an instance \"%1\"",
     .noDtm = "the device type \"%1\" has no DTM in this frame",
@@ -185,13 +177,13 @@ const FrameWords kEnglish = {
         "Cannot save the project %1: the DTM of \"%2\" cannot save its data. The file was not "
         "changed.",
     .notSaved = "Cannot save the project %1: %2",
-    // The system's own texts.
-    .noSpace = "No space left on device",
-    .fileTooLarge = "File too large",
-    .permissionDenied = "Permission denied",
-    .readOnlyFileSystem = "Read-only file system",
-    .noSuchFile = "No such file or directory",
-    .notAFolder = "Not a directory",
+    // The system's own texts tell its reasons.
+    .noSpace = nullptr,
+    .fileTooLarge = nullptr,
+    .permissionDenied = nullptr,
+    .readOnlyFileSystem = nullptr,
+    .noSuchFile = nullptr,
+    .notAFolder = nullptr,
 };
 
 const FrameWords kGerman = {
@@ -407,28 +399,26 @@ std::string AsSentence(std::string text) {
 }
 
 std::string DescribeSystemError(int error, const FrameWords& words) {
-    switch (error) {
-        case ENOSPC:
-            return words.noSpace;
-        case EFBIG:
-            return words.fileTooLarge;
-        case EACCES:
-            return words.permissionDenied;
-        case EROFS:
-            return words.readOnlyFileSystem;
-        case ENOENT:
-            return words.noSuchFile;
-        case ENOTDIR:
-            return words.notAFolder;
-        default:
-            return std::strerror(error);
+    static constexpr std::pair<int, const char * FrameWords::*> kOwnWords[] = {
+        {ENOSPC, &FrameWords::noSpace},          {EFBIG, &FrameWords::fileTooLarge},
+        {EACCES, &FrameWords::permissionDenied}, {EROFS, &FrameWords::readOnlyFileSystem},
+        {ENOENT, &FrameWords::noSuchFile},       {ENOTDIR, &FrameWords::notAFolder},
+    };
+    for (const auto& [number, own] : kOwnWords) {
+        if (number == error && words.*own != nullptr)
+            return words.*own;
     }
+    return std::strerror(error);
 }
 
 std::string DescribeParseFault(int status, const FrameWords& words) {
-    return status >= 0 && static_cast<size_t>(status) < std::size(words.parseFaults)
-               ? words.parseFaults[status]
-               : std::to_string(status);
+    if (status < 0 || static_cast<size_t>(status) >= std::size(words.parseFaults))
+        return std::to_string(status);
+    if (words.parseFaults[status] != nullptr)
+        return words.parseFaults[status];
+    pugi::xml_parse_result parsed;
+    parsed.status = static_cast<pugi::xml_parse_status>(status);
+    return parsed.description();
 }
 
 namespace {
@@ -441,15 +431,23 @@ std::string DescribeBagProblem(const BagProblem& problem, const FrameWords& word
                                  std::to_string(problem.position));
         case BagProblem::kNoBag:
             return text;
-        default: {
-            const std::string position = std::to_string(problem.position);
-            return WithArguments(text,
-                                 problem.name.empty()
-                                     ? WithArguments(words.property, position)
-                                     : WithArguments(words.namedProperty, position, problem.name),
-                                 problem.detail);
-        }
+        case BagProblem::kUnknownElement:
+        case BagProblem::kNoName:
+        case BagProblem::kUnknownType:
+        case BagProblem::kNoValue:
+        case BagProblem::kBadLowerBound:
+        case BagProblem::kNoHexText:
+        case BagProblem::kNotOfItsType:
+        case BagProblem::kRepeatedName:
+            break;
     }
+    // A problem of one property, which it names.
+    const std::string position = std::to_string(problem.position);
+    return WithArguments(text,
+                         problem.name.empty()
+                             ? WithArguments(words.property, position)
+                             : WithArguments(words.namedProperty, position, problem.name),
+                         problem.detail);
 }
 
 // A text that ends a sentence that goes on, without its own full stop.
@@ -459,60 +457,23 @@ std::string WithoutStop(std::string text) {
     return text;
 }
 
-// What is damaged in a project, or why an instance cannot be set up, as a part of a sentence.
-std::string DescribeDamage(const FrameFault& fault, const FrameWords& words) {
-    const std::string& tag = fault.tag;
-    switch (fault.kind) {
-        case FrameFault::kNotWellFormed:
-            return WithArguments(words.notWellFormed, DescribeParseFault(fault.error, words),
-                                 std::to_string(fault.position), std::to_string(fault.column));
-        case FrameFault::kNoProject:
-            return WithArguments(words.noProject, fault.name, FrameProject::kRootName);
-        case FrameFault::kWrongVersion:
-            return WithArguments(words.wrongVersion, fault.name, FrameProject::kFileVersion);
-        case FrameFault::kForeignElement:
-            return WithArguments(words.foreignElement, std::to_string(fault.position), fault.name);
-        case FrameFault::kNoSystemTag:
-            return WithArguments(words.noSystemTag, std::to_string(fault.position));
-        case FrameFault::kTagTwice:
-            return WithArguments(words.tagTwice, tag);
-        case FrameFault::kNoDeviceType:
-            return WithArguments(words.noDeviceType, tag);
-        case FrameFault::kUnknownDeviceType:
-            return WithArguments(words.unknownDeviceType, tag, fault.name);
-        case FrameFault::kWrongChild:
-            return WithArguments(words.wrongChild, tag, fault.name);
-        case FrameFault::kNoBag:
-            return WithArguments(words.noBag, tag);
-        case FrameFault::kBagFault: {
-            std::string problem = DescribeBagProblem(fault.bag, words);
-            if (fault.more > 0)
-                problem = WithArguments(words.moreBagFaults, problem, std::to_string(fault.more));
-            return WithArguments(words.bagFault, tag, problem);
-        }
-        case FrameFault::kStoredDataRefused:
-            return WithArguments(words.storedDataRefused, tag);
-        case FrameFault::kNoTagGiven:
-            return words.noTagGiven;
-        case FrameFault::kTagTaken:
-            return WithArguments(words.tagTaken, tag);
-        case FrameFault::kNoDtm:
-            return WithArguments(words.noDtm, fault.name);
-        case FrameFault::kDtmNotCreated:
-            return WithArguments(words.dtmNotCreated, tag, WithoutStop(fault.name));
-        case FrameFault::kEnvironmentRefused:
-            return WithArguments(words.environmentRefused, tag);
-        case FrameFault::kDeviceTypeRefused:
-            return WithArguments(words.deviceTypeRefused, tag, fault.name);
-        default:
-            return {};
-    }
+// A damage, or an instance's fault, as a sentence: of the project file where it is named, else a
+// sentence of its own.
+std::string AsDamage(const FrameFault& fault, std::string damage, const FrameWords& words) {
+    if (!fault.path.empty())
+        return WithArguments(words.projectDamaged, fault.path, damage);
+    if (!damage.empty() && damage[0] >= 'a' && damage[0] <= 'z')
+        damage[0] = static_cast<char>(damage[0] - 'a' + 'A');
+    return damage + '.';
 }
 
 }  // namespace
 
 std::string Describe(const FrameFault& fault, const FrameWords& words) {
     const std::string& path = fault.path;
+    const std::string& tag = fault.tag;
+    const auto damage = [&](std::string text) { return AsDamage(fault, std::move(text), words); };
+    // Every kind has its case, so that the compiler names a kind without words.
     switch (fault.kind) {
         case FrameFault::kNone:
             return {};
@@ -539,21 +500,56 @@ std::string Describe(const FrameFault& fault, const FrameWords& words) {
         case FrameFault::kCannotRead:
             return WithArguments(words.cannotReadProject, path,
                                  DescribeSystemError(fault.error, words));
+        case FrameFault::kNotWellFormed:
+            return damage(WithArguments(words.notWellFormed, DescribeParseFault(fault.error, words),
+                                        std::to_string(fault.position),
+                                        std::to_string(fault.column)));
+        case FrameFault::kNoProject:
+            return damage(WithArguments(words.noProject, fault.name, FrameProject::kRootName));
+        case FrameFault::kWrongVersion:
+            return damage(
+                WithArguments(words.wrongVersion, fault.name, FrameProject::kFileVersion));
+        case FrameFault::kForeignElement:
+            return damage(
+                WithArguments(words.foreignElement, std::to_string(fault.position), fault.name));
+        case FrameFault::kNoSystemTag:
+            return damage(WithArguments(words.noSystemTag, std::to_string(fault.position)));
+        case FrameFault::kTagTwice:
+            return damage(WithArguments(words.tagTwice, tag));
+        case FrameFault::kNoDeviceType:
+            return damage(WithArguments(words.noDeviceType, tag));
+        case FrameFault::kUnknownDeviceType:
+            return damage(WithArguments(words.unknownDeviceType, tag, fault.name));
+        case FrameFault::kWrongChild:
+            return damage(WithArguments(words.wrongChild, tag, fault.name));
+        case FrameFault::kNoBag:
+            return damage(WithArguments(words.noBag, tag));
+        case FrameFault::kBagFault: {
+            std::string problem = DescribeBagProblem(fault.bag, words);
+            if (fault.more > 0)
+                problem = WithArguments(words.moreBagFaults, problem, std::to_string(fault.more));
+            return damage(WithArguments(words.bagFault, tag, problem));
+        }
+        case FrameFault::kStoredDataRefused:
+            return damage(WithArguments(words.storedDataRefused, tag));
+        case FrameFault::kNoTagGiven:
+            return damage(words.noTagGiven);
+        case FrameFault::kTagTaken:
+            return damage(WithArguments(words.tagTaken, tag));
+        case FrameFault::kNoDtm:
+            return damage(WithArguments(words.noDtm, fault.name));
+        case FrameFault::kDtmNotCreated:
+            return damage(WithArguments(words.dtmNotCreated, tag, WithoutStop(fault.name)));
+        case FrameFault::kEnvironmentRefused:
+            return damage(WithArguments(words.environmentRefused, tag));
+        case FrameFault::kDeviceTypeRefused:
+            return damage(WithArguments(words.deviceTypeRefused, tag, fault.name));
         case FrameFault::kInstanceNotSaved:
             return WithArguments(words.instanceNotSaved, path, fault.tag);
         case FrameFault::kNotSaved:
             return AsSentence(WithArguments(words.notSaved, path, fault.name));
-        default:
-            break;
     }
-    // A damage, or an instance's fault: of the project file where it is named, else a sentence
-    // of its own.
-    std::string damage = DescribeDamage(fault, words);
-    if (!path.empty())
-        return WithArguments(words.projectDamaged, path, damage);
-    if (!damage.empty() && damage[0] >= 'a' && damage[0] <= 'z')
-        damage[0] = static_cast<char>(damage[0] - 'a' + 'A');
-    return damage + '.';
+    return {};  // a value outside the kinds
 }
 
 std::ostream& operator<<(std::ostream& out, const FrameFault& fault) {

@@ -171,7 +171,8 @@ struct FrameWords {
     const char* storedDataRefused;
     // Why an instance's property bag does not read, by BagProblem::Kind (%1 the property, named
     // by property or namedProperty); and why the parser refuses a text, by its status
-    // (pugi::xml_parse_status).
+    // (pugi::xml_parse_status), where the language has words of its own (else the parser's
+    // description, which is English, tells it).
     const char* property;
     const char* namedProperty;
     const char* bagProblems[BagProblem::kRepeatedName + 1];
@@ -186,7 +187,8 @@ struct FrameWords {
     // A project that cannot be saved (%1 its file).
     const char* instanceNotSaved;
     const char* notSaved;
-    // The reasons of the system (errno) that a user meets; the system's own text tells the rest.
+    // The reasons of the system (errno) that a user meets, where the language has words of its
+    // own; the system's own text tells the rest (and, in English, these too).
     const char* noSpace;
     const char* fileTooLarge;
     const char* permissionDenied;

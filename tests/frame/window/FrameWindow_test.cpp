@@ -3,9 +3,6 @@
 // the whole way through the main window's pages; the message boxes' styles; the pictures of
 // --screenshot; and, on a virtual X display, the window with the Qt loop.
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -47,6 +44,7 @@
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "sim/SimulatedPositioner.h"
+#include "support/ChildProcess.h"
 #include "support/FileSizeLimit.h"
 #include "support/FrameInstanceFixture.h"
 #include "support/TempFolder.h"
@@ -1142,18 +1140,9 @@ TEST(FrameWindow, ARefusingUserInterfaceKeepsTheWindowOpen) {
 TEST(FrameProgram, ScreenshotWritesOnePicturePerPageNode) {
     test_support::TempFolder temp;
     const fs::path pictures = fs::path(temp.path) / "pictures";
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::chdir(temp.path.c_str()) != 0)
-            ::_exit(127);
-        ::execl(KV_FRAME_PROGRAM, KV_FRAME_PROGRAM, "--screenshot", pictures.c_str(),
-                static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const test_support::ProgramRun run = test_support::RunProgram(
+        KV_FRAME_PROGRAM, {"--screenshot", pictures.string()}, {.folder = temp.path});
+    EXPECT_EQ(run.status, 0) << run.err;
     std::set<std::string> expected;
     for (const auto& [key, progId] : PageNodes(DesignTimeTreeStructure()))
         expected.insert(progId.substr(progId.find('.') + 1) + ".png");

@@ -4,12 +4,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,7 @@
 #include "platform/os/Guid.h"
 #include "platform/os/IEventLoop.h"
 #include "platform/os/Shell.h"
+#include "platform/os/Threads.h"
 #include "platform/os/VersionInfo.h"
 #include "value/Text.h"
 #include "value/Variant.h"
@@ -305,6 +308,30 @@ TEST(OsShell, XdgOpenTellsHowTheProgramEndedAndPrintsNothingOfItsOwn) {
         EXPECT_EQ(loop.Timers(), 0u) << c.name;
     }
     std::filesystem::remove_all(dir);
+}
+
+// Every item is worked on once, each thread keeping its state; a throw reaches the caller once
+// every thread has ended.
+TEST(OsThreads, EveryItemRunsOnceAndAThrowReachesTheCaller) {
+    EXPECT_GE(UsableCpus(), 1u);
+    std::vector<std::atomic<int>> runs(1000);
+    std::atomic<size_t> states{0};
+    RunOnThreads<std::vector<size_t>>(runs.size(), 4, [&](size_t i, std::vector<size_t>& mine) {
+        ++runs[i];
+        mine.push_back(i);
+        if (mine.size() == 1)
+            ++states;
+    });
+    for (const std::atomic<int>& n : runs)
+        EXPECT_EQ(n.load(), 1);
+    EXPECT_GE(states.load(), 1u);
+    EXPECT_LE(states.load(), 4u);
+    EXPECT_THROW(RunOnThreads(runs.size(), 4,
+                              [](size_t i) {
+                                  if (i == 10)
+                                      throw std::runtime_error("item 10");
+                              }),
+                 std::runtime_error);
 }
 
 TEST(OsVersion, ComponentVersion) {
