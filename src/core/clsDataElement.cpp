@@ -108,12 +108,13 @@ bool InRange(double x, double low, double high, bool single) {
 }
 
 // The same with Variant bounds: an Empty side does not limit, a side that does not read as a
-// number holds nothing.
+// number holds nothing. Bounds in reverse order (a scale whose upper value lies below its lower
+// one) hold the values between them.
 bool InRange(double x, const Variant& min, const Variant& max, bool single) {
     constexpr double kUnbounded = std::numeric_limits<double>::infinity();
     const std::optional<double> low = min.isEmpty() ? -kUnbounded : min.tryDouble();
     const std::optional<double> high = max.isEmpty() ? kUnbounded : max.tryDouble();
-    return low && high && InRange(x, *low, *high, single);
+    return low && high && InRange(x, std::min(*low, *high), std::max(*low, *high), single);
 }
 
 struct FullRange {

@@ -720,6 +720,29 @@ std::vector<uint8_t> Head(const std::vector<uint8_t>& bytes, size_t n) {
     return std::vector<uint8_t>(bytes.begin(), bytes.begin() + std::min(n, bytes.size()));
 }
 
+TEST(EndToEndDownload, AnInvertedScaleAndItsSetpointGoBackAsTheyCame) {
+    Bench b;
+    // The scale's value at 100 % below its value at 0 %, as another tool may set it, and a
+    // setpoint between the two.
+    std::vector<uint8_t> scale = b.device->Record(kPvScale.first, kPvScale.second);
+    ASSERT_GE(scale.size(), 8u);
+    const std::vector<uint8_t> up = SingleBytes(0.0f);
+    const std::vector<uint8_t> lo = SingleBytes(100.0f);
+    std::copy(up.begin(), up.end(), scale.begin());
+    std::copy(lo.begin(), lo.end(), scale.begin() + 4);
+    ASSERT_TRUE(b.device->SetRecord(kPvScale.first, kPvScale.second, scale));
+    std::vector<uint8_t> setpoint = SingleBytes(40.0f);
+    setpoint.push_back(0x80);
+    const clsDataElement& sp = b.At("FUNC/1/AO/SP/Value");
+    ASSERT_TRUE(b.device->SetRecord(static_cast<uint8_t>(sp.Slot), static_cast<uint8_t>(sp.index),
+                                    setpoint));
+    b.Online();
+    ASSERT_EQ(b.session->Upload("U1"), std::optional<bool>(true));
+    EXPECT_EQ(b.session->Download("D1"), std::optional<bool>(true));
+    EXPECT_EQ(LastWrite(b, "FUNC/1/AO/SP/Value"), setpoint);
+    EXPECT_EQ(LastWrite(b, "FUNC/1/AO/PV_SCALE/Up_Val"), scale);
+}
+
 TEST(EndToEndDocuments, AValueInAnotherUnitReachesTheDeviceInTheUnitItHolds) {
     Bench b;
     b.Online();
