@@ -311,6 +311,38 @@ bool clsDataElement::WithinRanges(double x) const {
     return idx == 0;
 }
 
+std::vector<ValueRange> clsDataElement::RangesInShownUnit(IDTMContext& context) const {
+    const clsPROFIBUSProfil3Units* units = nullptr;
+    if (nTransientUnit != nInitUnit && nTransientUnit != kUnitUnknown && nInitUnit != kUnitUnknown)
+        units = UnitTable(context);
+    const auto shown = [&](const Variant& limit) {
+        if (units != nullptr && !limit.isEmpty()) {
+            if (const std::optional<double> number = limit.tryDouble()) {
+                if (const std::optional<double> converted =
+                        units->TryCalculateUnitValue(*number, nInitUnit, nTransientUnit))
+                    return Variant(*converted);
+            }
+        }
+        return limit;
+    };
+    std::vector<ValueRange> ranges;
+    for (int32_t i = 0;; ++i) {
+        const std::optional<ValueRange> range = GetRange(i);
+        if (!range)
+            return ranges;
+        ranges.push_back({shown(range->min), shown(range->max)});
+    }
+}
+
+std::optional<int32_t> clsDataElement::MaxTextLength() const {
+    if (m_ValueTypeLength <= 0)
+        return std::nullopt;
+    // A packed text holds only as many characters as its bytes on the wire take.
+    if (bPackedCoding)
+        return std::min(m_ValueTypeLength, ByteBuffer::PackedCapacity(StringWireLength()));
+    return m_ValueTypeLength;
+}
+
 clsDataElement::Lists& clsDataElement::OwnLists() {
     // Only this element holds lists that no other one shares, so they are changed in place.
     if (!m_Lists) {
@@ -487,12 +519,9 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
             return kErrNotANumber;
         }
         const std::string& text = converted ? *converted : value.str();
-        // A packed text holds only as many characters as its bytes on the wire take.
-        const bool limited = m_ValueTypeLength > 0;
-        int32_t maxLength = m_ValueTypeLength;
-        if (limited && bPackedCoding)
-            maxLength = std::min(maxLength, ByteBuffer::PackedCapacity(StringWireLength()));
-        const auto most = static_cast<size_t>(std::max(maxLength, 0));
+        const std::optional<int32_t> maxLength = MaxTextLength();
+        const bool limited = maxLength.has_value();
+        const auto most = static_cast<size_t>(std::max(maxLength.value_or(0), 0));
         // No character takes more than four bytes: a longer text is too long before it is read.
         if (limited && text.size() > 4 * most)
             return kErrTooLong;

@@ -170,6 +170,13 @@ class clsDataElement : public IPrivateDataElement {
     // True when x lies within one of the ranges, or when the element has none. A single's
     // ranges are compared as singles.
     bool WithinRanges(double x) const;
+    // The ranges up to the first absent one, in the unit the element shows: a limit is converted
+    // from the initial unit where the transient one differs; one that is no number, or that the
+    // unit cannot hold, stays as it is.
+    std::vector<ValueRange> RangesInShownUnit(IDTMContext& context) const;
+    // The most characters a visible string holds (its packed form's room included); nullopt
+    // when its length has no limit.
+    std::optional<int32_t> MaxTextLength() const;
     // The position in documentation list `list`; Empty when the element has none there.
     Variant GetPrintOrder(int32_t list) const;
     void SetPrintOrder(int32_t list, const Variant& order);

@@ -240,31 +240,46 @@ std::string ParameterValueText(const clsDataElement& e, IDTMContext& context) {
 }
 
 // A value of the parameter document, as the element takes it: the value in the unit the
-// element holds, or the reason it is refused; or neither, when the value is to be judged once
-// the model's rules followed the rest of the document.
+// element holds, or why it is refused; or neither, when the value is to be judged once the
+// model's rules followed the rest of the document.
 struct ImportedValue {
     Variant value;
-    std::string refusal;
+    std::optional<ImportRefusal> refusal;
     bool afterRules = false;
 };
 
 // A text of the document as a refusal quotes it: cut to a readable length.
 std::string Quoted(std::string_view text) {
-    return "\"" + Abridged(text, 40, 36) + "\"";
+    return Abridged(text, 40, 36);
 }
 
-// Why the input check refused a value.
-std::string InputErrorText(int32_t flags) {
+// What the input check refused, by its flags.
+ImportRefusal::Kind InputErrorKind(int32_t flags) {
     switch (flags & sfInputErrorMask) {
         case 0x4000:
-            return "is out of range";
+            return ImportRefusal::kOutOfRange;
         case 0x5000:
-            return "is too long";
+            return ImportRefusal::kTooLong;
         case 0x6000:
-            return "has a character the device cannot take";
+            return ImportRefusal::kBadCharacter;
         default:
-            return "is no value of the element's type";
+            return ImportRefusal::kNotAValue;
     }
+}
+
+// The limits that a refusal of this kind names: the ranges of a number in the unit the
+// element shows, the most characters of a text.
+std::vector<ImportRefusal::Limits> LimitsOf(const clsDataElement& e, ImportRefusal::Kind kind,
+                                            IDTMContext& context) {
+    std::vector<ImportRefusal::Limits> limits;
+    if (kind == ImportRefusal::kOutOfRange) {
+        for (const ValueRange& range : e.RangesInShownUnit(context))
+            limits.push_back({range.min, range.max});
+    } else if (kind == ImportRefusal::kTooLong) {
+        if (const std::optional<int32_t> most = e.MaxTextLength())
+            limits.push_back({Variant(), Variant(*most)});
+    }
+    return limits;
 }
 
 // The display text of a variable as the element's value: the text with its unit in brackets
@@ -277,25 +292,34 @@ std::string InputErrorText(int32_t flags) {
 ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDTMContext& context,
                               bool rulesFollowed) {
     ImportedValue out;
-    const auto refuse = [&out](std::string why, bool rulesMayDecide = false) {
-        out.refusal = std::move(why);
+    const std::string& whole = shown.str();
+    std::string_view valueText = whole;  // without a float's unit
+    std::string_view unitText;
+    const auto refuse = [&](ImportRefusal::Kind kind, bool rulesMayDecide = false) {
+        ImportRefusal refusal;
+        refusal.kind = kind;
+        refusal.value = Quoted(valueText);
+        refusal.unit = Quoted(unitText);
+        if (e.nTransientUnit != 0)
+            refusal.elementUnit = e.UnitString(context);
+        refusal.limits = LimitsOf(e, kind, context);
+        out.refusal = std::move(refusal);
         out.afterRules = rulesMayDecide;
         return out;
     };
-    Variant text = shown;  // without a float's unit
+    Variant text = shown;
     int16_t unit = e.nTransientUnit;
-    std::string unitText;
-    const std::string& whole = shown.str();
     const size_t open = whole.rfind('[');
     if (IsFloatType(e.ValueType()) && whole.ends_with("]") && open != std::string::npos) {
-        unitText = whole.substr(open + 1, whole.size() - open - 2);
+        valueText = valueText.substr(0, open);
+        unitText = std::string_view(whole).substr(open + 1, whole.size() - open - 2);
         if (!unitText.empty() && unitText != e.UnitString(context)) {
-            const std::optional<int16_t> code = e.TryUnitCode(context, unitText);
+            const std::optional<int16_t> code = e.TryUnitCode(context, std::string(unitText));
             if (!code || *code == 0)
-                return refuse("the unit " + Quoted(unitText) + " is not known");
+                return refuse(ImportRefusal::kUnknownUnit);
             unit = *code;
         }
-        text = Variant(whole.substr(0, open));
+        text = Variant(std::string(valueText));
     }
     if (unit != e.nTransientUnit && !rulesFollowed) {
         out.afterRules = true;
@@ -315,24 +339,19 @@ ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDT
                                      : context.Locale();
     out.value = e.GetTypedInput(text, locale);
     if (noText && out.value.isNull())
-        return refuse("the text is empty, the element needs a value");
+        return refuse(ImportRefusal::kNoValue);
     if (unit != e.nTransientUnit && !out.value.isNull()) {
         out.value = e.ValueInUnit(context, out.value, unit);
-        if (out.value.isNull()) {
-            const std::string into = e.nTransientUnit == 0 ? std::string("a value without unit")
-                                                           : Quoted(e.UnitString(context));
-            return refuse("the value " + Quoted(number) + " in " + Quoted(unitText) +
-                          " does not convert into " + into);
-        }
+        if (out.value.isNull())
+            return refuse(ImportRefusal::kNotConvertible);
     }
     const int32_t flags = e.CalcParamErrorFlags(context, out.value);
     if (flags != 0) {
-        return refuse("the value " + Quoted(number) + " " + InputErrorText(flags),
-                      (flags & sfInputErrorMask) == 0x4000 && !rulesFollowed);
+        const ImportRefusal::Kind kind = InputErrorKind(flags);
+        return refuse(kind, kind == ImportRefusal::kOutOfRange && !rulesFollowed);
     }
     if (e.OutsideValueList(out.value))
-        return refuse("the value " + Quoted(number) + " is no entry of the value list",
-                      !rulesFollowed);
+        return refuse(ImportRefusal::kNotInList, !rulesFollowed);
     return out;
 }
 
@@ -340,27 +359,30 @@ ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDT
 // never sets what the same user could not type. What no user can set at the moment is passed
 // over (the document may come from another device or another moment); what asks for a higher
 // user level is refused. Nothing when the user could give the element a value.
-std::optional<VariableReading> UntypableReading(const clsDataElement& e, IDTMContext& context) {
-    const auto passedOver = [](const char* why) {
-        return VariableReading{VariableReading::kPassedOver, std::string("passed over, ") + why};
+std::optional<ImportRefusal> UntypableReading(const clsDataElement& e, IDTMContext& context) {
+    const auto because = [](ImportRefusal::Kind kind) {
+        ImportRefusal refusal;
+        refusal.kind = kind;
+        return refusal;
     };
     if ((e.ElementMode() & emDeviceCommand) != 0)
-        return passedOver("a device command takes no value");
+        return because(ImportRefusal::kDeviceCommand);
     switch (e.InputBarrierOf(context)) {
         case InputBarrier::kDeviceOnly:
-            return passedOver("the device only reports it");
-        case InputBarrier::kUserLevel:
-            return VariableReading{VariableReading::kRefused,
-                                   "it asks for user level " + std::to_string(e.RequiredUserLevel) +
-                                       ", the user has level " +
-                                       std::to_string(context.UserManager().UserLevel())};
+            return because(ImportRefusal::kDeviceOnly);
+        case InputBarrier::kUserLevel: {
+            ImportRefusal refusal = because(ImportRefusal::kUserLevel);
+            refusal.requiredLevel = e.RequiredUserLevel;
+            refusal.userLevel = context.UserManager().UserLevel();
+            return refusal;
+        }
         case InputBarrier::kWriteProtected:
-            return passedOver("it is write-protected at the moment");
+            return because(ImportRefusal::kWriteProtected);
         case InputBarrier::kNone:
             break;
     }
     if (!e.Validity())
-        return passedOver("it is not valid at the moment");
+        return because(ImportRefusal::kNotValid);
     return std::nullopt;
 }
 
@@ -388,8 +410,8 @@ VariableReading clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMCon
     // A node of another element changes nothing here.
     if (!Name().ends_with(name))
         return {};
-    if (std::optional<VariableReading> untypable = UntypableReading(*this, context))
-        return *untypable;
+    if (std::optional<ImportRefusal> untypable = UntypableReading(*this, context))
+        return {VariableReading::kNotTaken, std::move(*untypable)};
 
     // The second reading judges the value alone: descriptor and status came with the first.
     if (!rulesFollowed) {
@@ -405,11 +427,11 @@ VariableReading clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMCon
         const ImportedValue imported = ImportedValueOf(*this, shown, context, rulesFollowed);
         if (imported.afterRules) {
             reading.kind = VariableReading::kAfterRules;
-        } else if (imported.refusal.empty()) {
+        } else if (!imported.refusal) {
             m_TransientValue = imported.value;
             reading.kind = VariableReading::kTaken;
         } else {
-            reading.reason = imported.refusal;
+            reading.refusal = *imported.refusal;
         }
     }
 

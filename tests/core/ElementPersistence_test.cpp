@@ -354,30 +354,28 @@ TEST(ElementPersistence, ValuesInAnotherUnitTakeTheElementsUnit) {
     travel.InitNew();
     travel.SetRange(0, Variant(0.0), Variant(255.9));
     auto& plain = in.Add("FUNC/1/AO/SIMULATE/Value", vtFloat, Variant(0.0f));
+    using K = ImportRefusal;
     struct Case {
         clsDataElement* element;
         const char* display;
         bool waits;                  // the first reading waits for the rules (another unit)
-        std::optional<float> taken;  // nullopt: refused, with this reason
-        const char* reason;
+        std::optional<float> taken;  // nullopt: refused, for this reason
+        ImportRefusal::Kind reason;
     };
     const Case cases[] = {
-        {&travel, "2.5[cm]", true, 25.0f, ""},
-        {&travel, "2.5[#1012]", true, 25.0f, ""},
-        {&travel, ".1[m]", true, 100.0f, ""},
-        {&travel, "2.5[mm]", false, 2.5f, ""},
-        {&travel, "2.5[]", false, 2.5f, ""},  // a number without a unit is in the element's
-        {&travel, "2.5", false, 2.5f, ""},
-        {&travel, "25.6[cm]", true, std::nullopt, "the value \"25.6\" is out of range"},
-        {&travel, "2.5[s]", true, std::nullopt,
-         "the value \"2.5\" in \"s\" does not convert into \"mm\""},
-        {&travel, "2.5[%]", true, std::nullopt,
-         "the value \"2.5\" in \"%\" does not convert into \"mm\""},
-        {&travel, "1e36[km]", true, std::nullopt,
-         "the value \"1e36\" in \"km\" does not convert into \"mm\""},
-        {&travel, "2.5[furlongs]", false, std::nullopt, "the unit \"furlongs\" is not known"},
-        {&plain, "2.5[mm]", true, std::nullopt,
-         "the value \"2.5\" in \"mm\" does not convert into a value without unit"},
+        {&travel, "2.5[cm]", true, 25.0f, K::kNotTaken},
+        {&travel, "2.5[#1012]", true, 25.0f, K::kNotTaken},
+        {&travel, ".1[m]", true, 100.0f, K::kNotTaken},
+        {&travel, "2.5[mm]", false, 2.5f, K::kNotTaken},
+        {&travel, "2.5[]", false, 2.5f,
+         K::kNotTaken},  // a number without a unit is in the element's
+        {&travel, "2.5", false, 2.5f, K::kNotTaken},
+        {&travel, "25.6[cm]", true, std::nullopt, K::kOutOfRange},
+        {&travel, "2.5[s]", true, std::nullopt, K::kNotConvertible},
+        {&travel, "2.5[%]", true, std::nullopt, K::kNotConvertible},
+        {&travel, "1e36[km]", true, std::nullopt, K::kNotConvertible},
+        {&travel, "2.5[furlongs]", false, std::nullopt, K::kUnknownUnit},
+        {&plain, "2.5[mm]", true, std::nullopt, K::kNotConvertible},
     };
     pugi::xml_document doc;
     for (const Case& c : cases) {
@@ -391,10 +389,20 @@ TEST(ElementPersistence, ValuesInAnotherUnitTakeTheElementsUnit) {
             e.ReadFromDtmVariable(node, in.context, false).kind == VariableReading::kAfterRules,
             c.waits);
         const VariableReading reading = Read(e, node, in.context);
-        EXPECT_EQ(reading.Taken(), c.taken.has_value()) << reading.reason;
+        EXPECT_EQ(reading.Taken(), c.taken.has_value());
         EXPECT_EQ(e.TransientValue(), Variant(c.taken.value_or(7.0f)));
-        EXPECT_EQ(reading.reason, c.reason);
         EXPECT_EQ(e.nTransientUnit, unit);
+        if (c.taken)
+            continue;
+        // The refusal names the document's value and unit, and the element's unit.
+        const ImportRefusal& refusal = reading.refusal;
+        EXPECT_EQ(refusal.kind, c.reason);
+        EXPECT_EQ(refusal.value + "[" + refusal.unit + "]", c.display);
+        EXPECT_EQ(refusal.elementUnit, &e == &travel ? "mm" : "");
+        // A value out of range names the range, in the element's unit.
+        const std::vector<ImportRefusal::Limits> limits = {{Variant(0.0), Variant(255.9)}};
+        EXPECT_EQ(refusal.limits,
+                  c.reason == K::kOutOfRange ? limits : std::vector<ImportRefusal::Limits>{});
     }
 }
 
@@ -439,7 +447,7 @@ TEST(ElementPersistence, ParameterDocumentReadEdgeCases) {
     pugi::xml_node good = NewVariable(doc, f.Name());
     SetDisplay(good, "3[mm]");
     good.append_attribute("statusFlag").set_value("ok");
-    EXPECT_EQ(Read(f, good, in.context).kind, VariableReading::kPassedOver);
+    EXPECT_EQ(Read(f, good, in.context).refusal.kind, ImportRefusal::kNotValid);
     EXPECT_EQ(f.TransientValue(), Variant(2.5f));
     EXPECT_FALSE(f.Validity());
     f.SetValidity(true);
@@ -449,7 +457,7 @@ TEST(ElementPersistence, ParameterDocumentReadEdgeCases) {
     pugi::xml_node empty = NewVariable(doc, f.Name());
     SetDisplay(empty, "[mm]");
     const VariableReading refused = Read(f, empty, in.context);
-    EXPECT_EQ(refused.reason, "the text is empty, the element needs a value");
+    EXPECT_EQ(refused.refusal.kind, ImportRefusal::kNoValue);
     EXPECT_EQ(f.TransientValue(), Variant(2.5f));
     auto& unset = in.Add("PHYS/UNSET", vtUnsigned16, Variant());
     pugi::xml_node nothing = NewVariable(doc, unset.Name());
@@ -574,12 +582,9 @@ TEST(ElementPersistence, WholeModelSurvivesParameterExportAndImport) {
     EXPECT_TRUE(ok);
     // Only elements that no user could set now are passed over; they keep their values.
     std::set<std::string> passedOver;
-    for (const std::string& rejected : converter.Rejected()) {
-        const size_t at = rejected.find(": passed over, ");
-        if (at == std::string::npos)
-            ADD_FAILURE() << rejected;
-        else
-            passedOver.insert(rejected.substr(0, at));
+    for (const ImportRefusal& refusal : converter.Refusals()) {
+        EXPECT_TRUE(refusal.PassedOver()) << refusal.path << " " << int{refusal.kind};
+        passedOver.insert(refusal.path);
     }
     EXPECT_TRUE(passedOver.count("PHYS/DEVICE_SER_NUM"));
     for (const auto& p : a.data->Elements()) {

@@ -582,8 +582,13 @@ std::string ParameterDocument(const std::vector<std::pair<std::string, std::stri
     return doc + "</DtmVariables></FDT>";
 }
 
-const std::vector<std::string>& Rejected(Bench& b) {
-    return dynamic_cast<ParameterXMLConverter&>(b.Ctx().ParameterXMLConverter()).Rejected();
+// What the last import did not take, as the frame tells it in English.
+std::vector<std::string> Rejected(Bench& b) {
+    std::vector<std::string> texts;
+    for (const ImportRefusal& refusal :
+         dynamic_cast<ParameterXMLConverter&>(b.Ctx().ParameterXMLConverter()).Refusals())
+        texts.push_back(Describe(refusal, FrameWordsOf(langEnglish)));
+    return texts;
 }
 
 // The device's bytes of an element (of its record for a member).

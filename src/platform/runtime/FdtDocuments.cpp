@@ -158,66 +158,59 @@ std::string ParameterXMLConverter::GetParametersXml(IDTMContext& context,
 
 bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, IDTMContext& context,
                                              const std::string& xml, int32_t) {
-    rejected_.clear();
-    refused_ = 0;
+    refusals_.clear();
     taken_ = 0;
+    const auto refuseAll = [this](ImportRefusal::Kind kind) {
+        ImportRefusal refusal;
+        refusal.kind = kind;
+        refusals_.push_back(std::move(refusal));
+        return false;
+    };
     pugi::xml_document doc;
     pugi::xml_node list = LoadFdt(doc, xml).child("DtmVariables");
-    if (!list) {
-        rejected_.push_back("the text is no parameter document");
-        refused_ = 1;
-        return false;
-    }
+    if (!list)
+        return refuseAll(ImportRefusal::kNoDocument);
     // The transfer's read-back would put the device's values back over the imported ones.
-    if ((context.OnlineParameterService().OnlineMode() & (omUpload | omDownload)) != 0) {
-        rejected_.push_back("an upload or download with the device runs");
-        refused_ = 1;
-        return false;
-    }
+    if ((context.OnlineParameterService().OnlineMode() & (omUpload | omDownload)) != 0)
+        return refuseAll(ImportRefusal::kTransferRuns);
     IParameters& parameters = context.Parameters();
-    // What was not taken, by the variable's position in the document.
-    struct Note {
-        int32_t position;
-        std::string text;
-    };
-    std::vector<Note> notes;
+    bool refused = false;
     // A variable to be judged once the rules followed the rest of the document.
     struct Later {
         int32_t position;
-        std::string label;
+        std::string path;
         pugi::xml_node node;
         IPrivateDataElement* element;
     };
     std::vector<Later> later;
     // Reads one variable into its element; true when the value was taken.
-    const auto read = [&](int32_t position, const std::string& label, pugi::xml_node node,
+    const auto read = [&](int32_t position, const std::string& path, pugi::xml_node node,
                           IPrivateDataElement& element, bool rulesFollowed) {
         VariableReading reading;
         try {
             reading = element.ReadFromDtmVariable(node, context, rulesFollowed);
         } catch (const std::exception& e) {
-            reading = {VariableReading::kRefused, e.what()};
+            context.Diagnostics().Record("ParameterXMLConverter::SetParametersXml",
+                                         path + ": " + e.what());
+            reading = {};
         }
         switch (reading.kind) {
             case VariableReading::kTaken:
                 ++taken_;
                 return true;
-            case VariableReading::kPassedOver:
-                notes.push_back({position, label + ": " + reading.reason});
-                return false;
             case VariableReading::kAfterRules:
                 if (!rulesFollowed) {
-                    later.push_back({position, label, node, &element});
+                    later.push_back({position, path, node, &element});
                     return false;
                 }
                 break;
-            case VariableReading::kRefused:
+            case VariableReading::kNotTaken:
                 break;
         }
-        notes.push_back(
-            {position,
-             label + ": " + (reading.reason.empty() ? "the value was not taken" : reading.reason)});
-        ++refused_;
+        reading.refusal.position = position;
+        reading.refusal.path = path;
+        refused = refused || !reading.refusal.PassedOver();
+        refusals_.push_back(std::move(reading.refusal));
         return false;
     };
 
@@ -229,10 +222,9 @@ bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, I
              node = node.next_sibling("DtmVariable")) {
             ++position;
             std::string name = node.attribute("name").value();
-            // A name that is no path of the data set may be of any length: the list shows its
-            // beginning.
-            std::string label =
-                name.empty() ? "variable " + std::to_string(position) : Abridged(name, 80, 76);
+            // A name that is no path of the data set may be of any length: the refusal keeps
+            // its beginning.
+            std::string path = Abridged(name, 80, 76);
             IPrivateDataElement* element = name.empty() ? nullptr : parameters.Item(name);
             if (!element && !name.empty() && !parameterPath.empty()) {
                 std::string prefix = parameterPath;
@@ -241,11 +233,15 @@ bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, I
                 element = parameters.Item(prefix + name);
             }
             if (!element) {
-                notes.push_back({position, label + ": no such element"});
-                ++refused_;
+                ImportRefusal refusal;
+                refusal.kind = ImportRefusal::kNoSuchElement;
+                refusal.position = position;
+                refusal.path = std::move(path);
+                refusals_.push_back(std::move(refusal));
+                refused = true;
                 continue;
             }
-            if (read(position, label, node, *element, false))
+            if (read(position, path, node, *element, false))
                 changed.push_back(element);
         }
         // The open pages show the new values; the model's rules and the data-set state follow
@@ -261,17 +257,16 @@ bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, I
         // values, a range or value list that follows other values) is judged now; the rules
         // follow each value taken.
         for (const Later& l : later) {
-            if (read(l.position, l.label, l.node, *l.element, true)) {
+            if (read(l.position, l.path, l.node, *l.element, true)) {
                 parameters.SetModifiedState(1);
                 parameters.ElementChanged(*l.element, "");
             }
         }
     }
-    std::stable_sort(notes.begin(), notes.end(),
-                     [](const Note& a, const Note& b) { return a.position < b.position; });
-    for (Note& note : notes)
-        rejected_.push_back(std::move(note.text));
-    return refused_ == 0;
+    std::stable_sort(
+        refusals_.begin(), refusals_.end(),
+        [](const ImportRefusal& a, const ImportRefusal& b) { return a.position < b.position; });
+    return !refused;
 }
 
 // --- documentation ---

@@ -70,6 +70,7 @@
 
 #include "platform/runtime/IDocuments.h"
 #include "platform/runtime/IFunctionCall.h"
+#include "platform/runtime/ImportRefusal.h"
 
 namespace kv {
 
@@ -108,16 +109,14 @@ class ParameterXMLConverter : public IParameterXMLConverter {
                                  int32_t flags) override;
     bool SetParametersXml(const std::string& parameterPath, IDTMContext& context,
                           const std::string& xml, int32_t flags) override;
-    // What the last import did not take, in the document's order: the variable's name (or its
-    // position) and the reason. Besides the refusals, which fail the import, it names the
-    // variables passed over ("passed over, " and why): elements that the user could not set at
-    // the moment.
-    const std::vector<std::string>& Rejected() const { return rejected_; }
+    // What the last import did not take, in the document's order. Besides the refusals, which
+    // fail the import, it names the variables passed over (ImportRefusal::PassedOver): elements
+    // that the user could not set at the moment.
+    const std::vector<ImportRefusal>& Refusals() const { return refusals_; }
     int32_t Taken() const { return taken_; }
 
   private:
-    std::vector<std::string> rejected_;
-    int32_t refused_ = 0;  // the refusals among them
+    std::vector<ImportRefusal> refusals_;
     int32_t taken_ = 0;
 };
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/runtime/ImportRefusal.h"
 #include "value/Variant.h"
 
 namespace kv {
@@ -46,12 +47,12 @@ enum StatusFlagBits : int32_t {
 struct VariableReading {
     enum Kind : uint8_t {
         kTaken,       // the value was taken
-        kRefused,     // not taken: a value the element refuses, or another element's variable
-        kPassedOver,  // left alone: the user could not set the element at the moment
+        kNotTaken,    // refused or passed over, as the refusal says
         kAfterRules,  // to be read again once the model's rules followed the rest of the document
     };
-    Kind kind = kRefused;
-    std::string reason;  // why it was refused or passed over; empty when no reason is known
+    Kind kind = kNotTaken;
+    // Why it was not taken; the import adds the variable's place and name.
+    ImportRefusal refusal{};
 
     bool Taken() const { return kind == kTaken; }
 };
