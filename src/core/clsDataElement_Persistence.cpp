@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "core/ConvStr.h"
+#include "core/ProjectHelpers.h"
 #include "core/clsDataElement.h"
 #include "platform/runtime/IFunctionCall.h"
 #include "platform/runtime/IPrivateFunctions.h"
@@ -410,11 +411,10 @@ VariableReading clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMCon
     // A node of another element changes nothing here.
     if (!Name().ends_with(name))
         return {};
-    if (std::optional<ImportRefusal> untypable = UntypableReading(*this, context))
-        return {VariableReading::kNotTaken, std::move(*untypable)};
+    const std::optional<ImportRefusal> untypable = UntypableReading(*this, context);
 
     // The second reading judges the value alone: descriptor and status came with the first.
-    if (!rulesFollowed) {
+    if (!rulesFollowed && !untypable) {
         Variant descriptor = xml.GetAttribute("descriptor", node);
         if (descriptor.isString())
             Description = SharedText(descriptor.str());
@@ -424,8 +424,15 @@ VariableReading clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMCon
     pugi::xml_node display = node.child("fdt:Value").child("fdt:Display");
     Variant shown = display ? xml.GetAttribute("string", display) : Variant();
     if (shown.isString()) {
-        const ImportedValue imported = ImportedValueOf(*this, shown, context, rulesFollowed);
-        if (imported.afterRules) {
+        // What the user could not set is judged at once: the rules do not lift the barrier.
+        const ImportedValue imported =
+            ImportedValueOf(*this, shown, context, rulesFollowed || untypable);
+        if (!imported.refusal && VariantsEqual(imported.value, m_TransientValue)) {
+            // Nothing to set, whoever may set it.
+            reading.kind = VariableReading::kUnchanged;
+        } else if (untypable) {
+            reading.refusal = *untypable;
+        } else if (imported.afterRules) {
             reading.kind = VariableReading::kAfterRules;
         } else if (!imported.refusal) {
             m_TransientValue = imported.value;
@@ -433,10 +440,12 @@ VariableReading clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMCon
         } else {
             reading.refusal = *imported.refusal;
         }
+    } else if (untypable) {
+        reading.refusal = *untypable;
     }
 
     Variant status = xml.GetAttribute("statusFlag", node);
-    if (status.isString() && !rulesFollowed) {
+    if (status.isString() && !rulesFollowed && !untypable) {
         if (status.str() == "ok")
             SetValidity(true);
         if (status.str() == "invalid")

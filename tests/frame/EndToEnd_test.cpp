@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -703,8 +704,22 @@ TEST(EndToEndDocuments, ADocumentSetsNothingTheUserCouldNotType) {
     EXPECT_NE(std::vector<uint8_t>(out.begin(), out.begin() + 4),
               (std::vector<uint8_t>{0x42, 0x48, 0x00, 0x00}));
 
-    // An observer may not set the station address: the import names it and fails.
+    // An observer imports the instance's own document, with a descriptor of its own: what the
+    // observer may not set holds the document's values already, which sets nothing and
+    // refuses nothing.
     ASSERT_TRUE(b.Dtm().Config(R"(<FDT><UserInformation role="Observer"/></FDT>)"));
+    pugi::xml_document own;
+    ASSERT_TRUE(own.load_string(b.Dtm().GetParameters("").c_str()));
+    own.select_node("//DtmVariable[@name='PHYS/DESCRIPTOR']/fdt:Value/fdt:Display")
+        .node()
+        .attribute("string")
+        .set_value("OWN");
+    std::ostringstream text;
+    own.save(text);
+    EXPECT_TRUE(b.Dtm().SetParameters("", text.str()));
+    EXPECT_EQ(Rejected(b), std::vector<std::string>{});
+    EXPECT_EQ(b.At("PHYS/DESCRIPTOR").TransientValue(), Variant("OWN"));
+    // The station address is the observer's to set no more: the import names it and fails.
     const Variant address = b.At("~/Address").TransientValue();
     EXPECT_FALSE(b.Dtm().SetParameters(
         "", ParameterDocument({{"~/Address", "17"}, {"PHYS/DESCRIPTOR", "OBSERVED"}})));

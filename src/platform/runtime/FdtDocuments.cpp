@@ -198,6 +198,8 @@ bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, I
             case VariableReading::kTaken:
                 ++taken_;
                 return true;
+            case VariableReading::kUnchanged:
+                return false;
             case VariableReading::kAfterRules:
                 if (!rulesFollowed) {
                     later.push_back({position, path, node, &element});

@@ -47,6 +47,7 @@ enum StatusFlagBits : int32_t {
 struct VariableReading {
     enum Kind : uint8_t {
         kTaken,       // the value was taken
+        kUnchanged,   // the element holds the value already
         kNotTaken,    // refused or passed over, as the refusal says
         kAfterRules,  // to be read again once the model's rules followed the rest of the document
     };
