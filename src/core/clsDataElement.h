@@ -220,9 +220,8 @@ class clsDataElement : public IPrivateDataElement {
     // elements not valid at the moment are passed over as well), and only when it passes the
     // check of a typed value (GetTypedInput, CalcParamErrorFlags, an entry of the list it is
     // chosen from) in the unit the element holds, into which a value in another unit is
-    // converted (ValueInUnit). Where the rest of the document may decide (another unit, a
-    // value outside the range or the list), the value is judged once the rules followed it. A
-    // value equal to the element's sets nothing and is refused by no barrier.
+    // converted (ValueInUnit). A value equal to the element's sets nothing and is refused by
+    // no barrier.
     VariableReading ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context,
                                         bool rulesFollowed) override;
     bool WriteToDtmVariable(pugi::xml_node node, IDTMContext& context) override;

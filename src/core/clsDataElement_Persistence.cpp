@@ -241,12 +241,10 @@ std::string ParameterValueText(const clsDataElement& e, IDTMContext& context) {
 }
 
 // A value of the parameter document, as the element takes it: the value in the unit the
-// element holds, or why it is refused; or neither, when the value is to be judged once the
-// model's rules followed the rest of the document.
+// element holds, or why it is refused.
 struct ImportedValue {
     Variant value;
     std::optional<ImportRefusal> refusal;
-    bool afterRules = false;
 };
 
 // A text of the document as a refusal quotes it: cut to a readable length.
@@ -287,16 +285,13 @@ std::vector<ImportRefusal::Limits> LimitsOf(const clsDataElement& e, ImportRefus
 // (floats) must pass every check that a value typed into the element's row passes, in the unit
 // the element holds, which the device holds too. A number in another unit is converted into
 // it; the element's unit stays. A number without a unit is in the element's unit, as a typed
-// one is. Before the rules followed the document, a number in another unit, and a value that
-// the range or the value list refuses, wait for them: the document's own values may decide the
-// unit, the range and the list (a scale and its unit, the valve type).
-ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDTMContext& context,
-                              bool rulesFollowed) {
+// one is.
+ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDTMContext& context) {
     ImportedValue out;
     const std::string& whole = shown.str();
     std::string_view valueText = whole;  // without a float's unit
     std::string_view unitText;
-    const auto refuse = [&](ImportRefusal::Kind kind, bool rulesMayDecide = false) {
+    const auto refuse = [&](ImportRefusal::Kind kind) {
         ImportRefusal refusal;
         refusal.kind = kind;
         refusal.value = Quoted(valueText);
@@ -305,7 +300,6 @@ ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDT
             refusal.elementUnit = e.UnitString(context);
         refusal.limits = LimitsOf(e, kind, context);
         out.refusal = std::move(refusal);
-        out.afterRules = rulesMayDecide;
         return out;
     };
     Variant text = shown;
@@ -321,10 +315,6 @@ ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDT
             unit = *code;
         }
         text = Variant(std::string(valueText));
-    }
-    if (unit != e.nTransientUnit && !rulesFollowed) {
-        out.afterRules = true;
-        return out;
     }
     const std::string& number = text.str();
     // An empty text is how an element without a value is exported: for such an element it
@@ -346,13 +336,10 @@ ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDT
         if (out.value.isNull())
             return refuse(ImportRefusal::kNotConvertible);
     }
-    const int32_t flags = e.CalcParamErrorFlags(context, out.value);
-    if (flags != 0) {
-        const ImportRefusal::Kind kind = InputErrorKind(flags);
-        return refuse(kind, kind == ImportRefusal::kOutOfRange && !rulesFollowed);
-    }
+    if (const int32_t flags = e.CalcParamErrorFlags(context, out.value))
+        return refuse(InputErrorKind(flags));
     if (e.OutsideValueList(out.value))
-        return refuse(ImportRefusal::kNotInList, !rulesFollowed);
+        return refuse(ImportRefusal::kNotInList);
     return out;
 }
 
@@ -411,10 +398,14 @@ VariableReading clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMCon
     // A node of another element changes nothing here.
     if (!Name().ends_with(name))
         return {};
+    // What the user could not set now waits for the rules, which may follow the rest of the
+    // document and let the user set it.
     const std::optional<ImportRefusal> untypable = UntypableReading(*this, context);
+    if (untypable && !rulesFollowed)
+        return {};
 
     // The second reading judges the value alone: descriptor and status came with the first.
-    if (!rulesFollowed && !untypable) {
+    if (!rulesFollowed) {
         Variant descriptor = xml.GetAttribute("descriptor", node);
         if (descriptor.isString())
             Description = SharedText(descriptor.str());
@@ -424,28 +415,24 @@ VariableReading clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMCon
     pugi::xml_node display = node.child("fdt:Value").child("fdt:Display");
     Variant shown = display ? xml.GetAttribute("string", display) : Variant();
     if (shown.isString()) {
-        // What the user could not set is judged at once: the rules do not lift the barrier.
-        const ImportedValue imported =
-            ImportedValueOf(*this, shown, context, rulesFollowed || untypable);
+        ImportedValue imported = ImportedValueOf(*this, shown, context);
         if (!imported.refusal && VariantsEqual(imported.value, m_TransientValue)) {
             // Nothing to set, whoever may set it.
             reading.kind = VariableReading::kUnchanged;
         } else if (untypable) {
             reading.refusal = *untypable;
-        } else if (imported.afterRules) {
-            reading.kind = VariableReading::kAfterRules;
-        } else if (!imported.refusal) {
+        } else if (imported.refusal) {
+            reading.refusal = std::move(*imported.refusal);
+        } else {
             m_TransientValue = imported.value;
             reading.kind = VariableReading::kTaken;
-        } else {
-            reading.refusal = *imported.refusal;
         }
     } else if (untypable) {
         reading.refusal = *untypable;
     }
 
     Variant status = xml.GetAttribute("statusFlag", node);
-    if (status.isString() && !rulesFollowed && !untypable) {
+    if (status.isString() && !rulesFollowed) {
         if (status.str() == "ok")
             SetValidity(true);
         if (status.str() == "invalid")

@@ -289,12 +289,12 @@ pugi::xml_node NewVariable(pugi::xml_document& doc, const std::string& name) {
     return node;
 }
 
-// Reads a variable as the import does: what waits for the model's rules is read once more (no
-// rules follow here).
+// Reads a variable as the import does: a first reading takes what the element takes as it
+// stands, the second judges it (no rules follow between them here).
 VariableReading Read(clsDataElement& e, pugi::xml_node node, IDTMContext& context) {
     const VariableReading first = e.ReadFromDtmVariable(node, context, false);
-    return first.kind == VariableReading::kAfterRules ? e.ReadFromDtmVariable(node, context, true)
-                                                      : first;
+    const VariableReading second = e.ReadFromDtmVariable(node, context, true);
+    return first.Taken() ? first : second;
 }
 
 void SetDisplay(pugi::xml_node node, const char* text) {
@@ -358,24 +358,22 @@ TEST(ElementPersistence, ValuesInAnotherUnitTakeTheElementsUnit) {
     struct Case {
         clsDataElement* element;
         const char* display;
-        bool waits;                  // the first reading waits for the rules (another unit)
         std::optional<float> taken;  // nullopt: refused, for this reason
         ImportRefusal::Kind reason;
     };
     const Case cases[] = {
-        {&travel, "2.5[cm]", true, 25.0f, K::kNotTaken},
-        {&travel, "2.5[#1012]", true, 25.0f, K::kNotTaken},
-        {&travel, ".1[m]", true, 100.0f, K::kNotTaken},
-        {&travel, "2.5[mm]", false, 2.5f, K::kNotTaken},
-        {&travel, "2.5[]", false, 2.5f,
-         K::kNotTaken},  // a number without a unit is in the element's
-        {&travel, "2.5", false, 2.5f, K::kNotTaken},
-        {&travel, "25.6[cm]", true, std::nullopt, K::kOutOfRange},
-        {&travel, "2.5[s]", true, std::nullopt, K::kNotConvertible},
-        {&travel, "2.5[%]", true, std::nullopt, K::kNotConvertible},
-        {&travel, "1e36[km]", true, std::nullopt, K::kNotConvertible},
-        {&travel, "2.5[furlongs]", false, std::nullopt, K::kUnknownUnit},
-        {&plain, "2.5[mm]", true, std::nullopt, K::kNotConvertible},
+        {&travel, "2.5[cm]", 25.0f, K::kNotTaken},
+        {&travel, "2.5[#1012]", 25.0f, K::kNotTaken},
+        {&travel, ".1[m]", 100.0f, K::kNotTaken},
+        {&travel, "2.5[mm]", 2.5f, K::kNotTaken},
+        {&travel, "2.5[]", 2.5f, K::kNotTaken},  // a number without a unit is in the element's
+        {&travel, "2.5", 2.5f, K::kNotTaken},
+        {&travel, "25.6[cm]", std::nullopt, K::kOutOfRange},
+        {&travel, "2.5[s]", std::nullopt, K::kNotConvertible},
+        {&travel, "2.5[%]", std::nullopt, K::kNotConvertible},
+        {&travel, "1e36[km]", std::nullopt, K::kNotConvertible},
+        {&travel, "2.5[furlongs]", std::nullopt, K::kUnknownUnit},
+        {&plain, "2.5[mm]", std::nullopt, K::kNotConvertible},
     };
     pugi::xml_document doc;
     for (const Case& c : cases) {
@@ -385,10 +383,7 @@ TEST(ElementPersistence, ValuesInAnotherUnitTakeTheElementsUnit) {
         e.SetTransientValue(Variant(7.0f));
         pugi::xml_node node = NewVariable(doc, e.Name());
         SetDisplay(node, c.display);
-        const VariableReading first = e.ReadFromDtmVariable(node, in.context, false);
-        EXPECT_EQ(first.kind == VariableReading::kAfterRules, c.waits);
-        const VariableReading reading =
-            c.waits ? e.ReadFromDtmVariable(node, in.context, true) : first;
+        const VariableReading reading = Read(e, node, in.context);
         EXPECT_EQ(reading.Taken(), c.taken.has_value());
         EXPECT_EQ(e.TransientValue(), Variant(c.taken.value_or(7.0f)));
         EXPECT_EQ(e.nTransientUnit, unit);

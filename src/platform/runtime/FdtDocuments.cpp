@@ -174,51 +174,41 @@ bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, I
     if ((context.OnlineParameterService().OnlineMode() & (omUpload | omDownload)) != 0)
         return refuseAll(ImportRefusal::kTransferRuns);
     IParameters& parameters = context.Parameters();
-    bool refused = false;
-    // A variable to be judged once the rules followed the rest of the document.
-    struct Later {
+    IPrivateDataModel* const model = parameters.DataModel();
+    // A variable of the document whose element the data set holds.
+    struct Variable {
         int32_t position;
         std::string path;
         pugi::xml_node node;
         IPrivateDataElement* element;
+        Variant before;    // the element's value before the import
+        bool set = false;  // the import gave the element a value
     };
-    std::vector<Later> later;
-    // Reads one variable into its element; true when the value was taken.
-    const auto read = [&](int32_t position, const std::string& path, pugi::xml_node node,
-                          IPrivateDataElement& element, bool rulesFollowed) {
-        VariableReading reading;
+    std::vector<Variable> variables;
+    const auto read = [&](const Variable& v, bool rulesFollowed) {
         try {
-            reading = element.ReadFromDtmVariable(node, context, rulesFollowed);
+            return v.element->ReadFromDtmVariable(v.node, context, rulesFollowed);
         } catch (const std::exception& e) {
             context.Diagnostics().Record("ParameterXMLConverter::SetParametersXml",
-                                         path + ": " + e.what());
-            reading = {};
+                                         v.path + ": " + e.what());
+            return VariableReading{};
         }
-        switch (reading.kind) {
-            case VariableReading::kTaken:
-                ++taken_;
-                return true;
-            case VariableReading::kUnchanged:
-                return false;
-            case VariableReading::kAfterRules:
-                if (!rulesFollowed) {
-                    later.push_back({position, path, node, &element});
-                    return false;
-                }
-                break;
-            case VariableReading::kNotTaken:
-                break;
-        }
-        reading.refusal.position = position;
-        reading.refusal.path = path;
-        refused = refused || !reading.refusal.PassedOver();
-        refusals_.push_back(std::move(reading.refusal));
-        return false;
     };
-
-    std::vector<IPrivateDataElement*> changed;
+    // The rules follow a value the import gave: those of the element's change, and those of a
+    // user's choice.
+    const auto follow = [&](IPrivateDataElement& element) {
+        parameters.ElementChanged(element, "");
+        if (model != nullptr)
+            model->FollowChoice(element, context);
+    };
+    // What the last judging did not take, with its variable.
+    std::vector<std::pair<Variable*, ImportRefusal>> refused;
     {
         const ScopedBulkUpdate bulk(parameters);
+        // First the values that their elements take as they stand, so that the model's rules
+        // follow the document: its values may decide on the others' units, ranges, lists,
+        // validity and protection, as a user's choices do.
+        std::vector<IPrivateDataElement*> changed;
         int32_t position = 0;
         for (pugi::xml_node node = list.child("DtmVariable"); node;
              node = node.next_sibling("DtmVariable")) {
@@ -240,35 +230,68 @@ bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, I
                 refusal.position = position;
                 refusal.path = std::move(path);
                 refusals_.push_back(std::move(refusal));
-                refused = true;
                 continue;
             }
-            if (read(position, path, node, *element, false))
+            Variable& v = variables.emplace_back(
+                Variable{position, std::move(path), node, element, element->TransientValue()});
+            if (read(v, false).kind == VariableReading::kTaken) {
+                v.set = true;
                 changed.push_back(element);
+            }
         }
-        // The open pages show the new values; the model's rules and the data-set state follow
-        // the whole import at once.
-        for (IPrivateDataElement* element : changed)
-            context.GUIManager().ParameterChanged(*element, "");
         if (!changed.empty()) {
+            // The open pages show the new values; the rules of the choices made, then the
+            // model's rules and the data-set state follow the whole document at once.
+            for (IPrivateDataElement* element : changed)
+                context.GUIManager().ParameterChanged(*element, "");
             parameters.SetModifiedState(1);
-            if (IPrivateDataModel* model = parameters.DataModel())
+            if (model != nullptr) {
+                for (IPrivateDataElement* element : changed)
+                    model->FollowChoice(*element, context);
                 model->DataSetChanged(context);
+            }
         }
-        // What the rest of the document could decide on (the unit a scale's unit gives its
-        // values, a range or value list that follows other values) is judged now; the rules
-        // follow each value taken.
-        for (const Later& l : later) {
-            if (read(l.position, l.path, l.node, *l.element, true)) {
-                parameters.SetModifiedState(1);
-                parameters.ElementChanged(*l.element, "");
+        // Then every value is judged against its element as the rules left it; one that the
+        // rules moved gets the document's back. A value taken may lead the rules to let the
+        // document give another one (a unit that the valve type offers), so the judging is
+        // repeated until it takes nothing more.
+        constexpr int kMostRounds = 8;
+        for (int round = 0; round < kMostRounds; ++round) {
+            refused.clear();
+            bool took = false;
+            for (Variable& v : variables) {
+                VariableReading reading = read(v, true);
+                if (reading.kind == VariableReading::kTaken) {
+                    v.set = true;
+                    took = true;
+                    parameters.SetModifiedState(1);
+                    follow(*v.element);
+                } else if (reading.kind == VariableReading::kNotTaken) {
+                    reading.refusal.position = v.position;
+                    reading.refusal.path = v.path;
+                    refused.emplace_back(&v, std::move(reading.refusal));
+                }
+            }
+            if (!took)
+                break;
+        }
+        // A value that the first reading took and that is refused now leaves the element as
+        // the import found it.
+        for (auto& [v, refusal] : refused) {
+            if (v->set && !refusal.PassedOver()) {
+                v->element->SetTransientValue(v->before);
+                parameters.ElementChanged(*v->element, "");
             }
         }
     }
+    taken_ = static_cast<int32_t>(variables.size() - refused.size());
+    for (auto& [v, refusal] : refused)
+        refusals_.push_back(std::move(refusal));
     std::stable_sort(
         refusals_.begin(), refusals_.end(),
         [](const ImportRefusal& a, const ImportRefusal& b) { return a.position < b.position; });
-    return !refused;
+    return std::none_of(refusals_.begin(), refusals_.end(),
+                        [](const ImportRefusal& refusal) { return !refusal.PassedOver(); });
 }
 
 // --- documentation ---

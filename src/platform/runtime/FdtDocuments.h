@@ -26,12 +26,16 @@
 //   digits. On import a name is the element's path, or a path relative to the parameterPath of
 //   the import. An element takes only a value that passes its check of typed values, in the
 //   unit the element holds (a number in another unit is converted into it, a number without a
-//   unit is in it); the others keep their values. What the rest of the document may decide on
-//   (an element's unit, range or value list) is judged once the model's rules followed the
-//   values taken first. Elements that the user could not set at the moment (the device only
-//   reports them, they are write-protected or not valid now) are passed over without failing
-//   the import; one that asks for a higher user level is refused. No import is taken while an
-//   upload or download of the frame runs.
+//   unit is in it); the others keep their values. The outcome does not depend on the order of
+//   the variables: the values that their elements take as they stand are taken first, the
+//   model's rules follow them as they follow a user's choices in parameter rows (a unit that
+//   follows the valve type), and then every value is judged against its element as the rules
+//   left it (its unit, range, list, validity and protection may follow the document's other
+//   values), once more for as long as that takes another value. A value equal to the element's
+//   sets nothing. Elements that the user could not set (the device only reports them, they are
+//   write-protected or not valid) are passed over without failing the import; one that asks
+//   for a higher user level is refused. No import is taken while an upload or download of the
+//   frame runs.
 //
 // Documentation document (DocumentBuilder, template "DTMDoc", held in code):
 //   <FDT xmlns:fdt="..." title="...">
@@ -113,6 +117,7 @@ class ParameterXMLConverter : public IParameterXMLConverter {
     // fail the import, it names the variables passed over (ImportRefusal::PassedOver): elements
     // that the user could not set at the moment.
     const std::vector<ImportRefusal>& Refusals() const { return refusals_; }
+    // How many variables of the last import their elements hold now: taken, or held already.
     int32_t Taken() const { return taken_; }
 
   private:
