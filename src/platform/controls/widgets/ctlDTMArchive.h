@@ -20,6 +20,7 @@
 //
 // After Release every call does nothing.
 
+#include <QColor>
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
@@ -103,6 +104,7 @@ class ctlDTMArchive : public QWidget {
         QCheckBox* enable = nullptr;
         QLabel* caption = nullptr;
         QLabel* value = nullptr;
+        QColor swatchColor;  // the colour the swatch shows
     };
     void BuildRows();
     void RefreshRanges(const std::string& changedPath);
