@@ -5,7 +5,6 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -385,6 +384,9 @@ bool PageBase::Init(const std::string& guiFunctionCall, const std::string& funct
         }
         try {
             InitRegistered(functionCall);
+            // The rows hold their texts now.
+            FitRows();
+            CoverChildren();
         } catch (...) {
             // No half-open page stays in the GUI list: what was made is released again.
             if (design_.form == PageForm::Composite)
@@ -434,7 +436,6 @@ void PageBase::InitPage() {
     AfterSiteInit();
     ApplyLanguage(context->GUIManager().Language());
     OnParameterSetChanged();
-    FitBitLists();
     if (help_ != nullptr)
         help_->raise();
     FinishInitPage();
@@ -550,32 +551,75 @@ void PageBase::FitButtons() {
     CoverChildren();
 }
 
-void PageBase::FitBitLists() {
-    for (ctlParameter* row : Rows()) {
-        auto* bits = row->findChild<QListWidget*>();
-        if (row->ControlType() != pctBitList || bits == nullptr || bits->count() == 0 ||
-            !row->isVisibleTo(this))
-            continue;
-        const int needed = bits->sizeHintForRow(0) * bits->count() + 2 * bits->frameWidth() +
-                           (row->height() - bits->height());
-        const int delta = needed - row->height();
-        if (delta <= 0 || row->parentWidget() == nullptr)
-            continue;
-        MakeRoomBelow(*row->parentWidget(), row->geometry().bottom(), delta);
-        row->resize(row->width(), needed);
+void PageBase::FitRows() {
+    // The rows hold their texts once the page is initialised.
+    if (!IsInitialised())
+        return;
+    if (fittingRows_) {
+        refitRows_ = true;
+        return;
     }
+    fittingRows_ = true;
+    // A few passes at most: each follows a width that the one before gave the page.
+    for (int pass = 0; pass < 3; ++pass) {
+        refitRows_ = false;
+        FitRowsOnce();
+        if (!refitRows_)
+            break;
+    }
+    fittingRows_ = false;
+}
+
+void PageBase::FitRowsOnce() {
+    std::vector<std::pair<ctlParameter*, const ChildDesign*>> rows;
+    for (const PageControl& c : controls_) {
+        auto* row = qobject_cast<ctlParameter*>(c.widget.data());
+        if (row != nullptr && row->parentWidget() == this && row->isVisibleTo(this))
+            rows.emplace_back(row, c.design);
+    }
+    // Every row takes its height; what stands below the rows that changed moves at once.
+    std::vector<std::pair<int, int>> places;
+    for (const auto& [row, design] : rows) {
+        const int needed = row->heightForWidth(row->width());
+        const int height = row->ControlType() == pctBitList
+                               ? needed
+                               : std::max(needed, TwipsToPixels(design->pos.height, this));
+        if (height == row->height())
+            continue;
+        places.emplace_back(row->geometry().bottom(), height - row->height());
+        row->resize(row->width(), height);
+    }
+    MakeRoomBelow(*this, places);
 }
 
 void PageBase::MakeRoomBelow(const QWidget& container, int y, int delta) {
-    if (delta <= 0)
+    MakeRoomBelow(container, {{y, delta}});
+}
+
+void PageBase::MakeRoomBelow(const QWidget& container,
+                             const std::vector<std::pair<int, int>>& places) {
+    int total = 0;
+    bool moves = false;
+    for (const auto& [y, delta] : places) {
+        total += delta;
+        moves = moves || delta != 0;
+    }
+    if (!moves)
         return;
     for (const PageControl& c : controls_) {
         QWidget* w = c.widget;
-        if (w != nullptr && w->parentWidget() == &container && w->y() > y &&
-            c.design->kind != ChildKind::ParamHelp)
-            w->move(w->x(), w->y() + delta);
+        if (w == nullptr || w->parentWidget() != &container ||
+            c.design->kind == ChildKind::ParamHelp)
+            continue;
+        int shift = 0;
+        for (const auto& [y, delta] : places) {
+            if (w->y() > y)
+                shift += delta;
+        }
+        if (shift != 0)
+            w->move(w->x(), w->y() + shift);
     }
-    designSize_.setHeight(designSize_.height() + delta);
+    designSize_.setHeight(designSize_.height() + total);
     CoverChildren();
     // What follows the page's height keeps its bottom margin from its new top.
     if (layout_)
@@ -668,20 +712,33 @@ void PageBase::UserControl_Resize() {
 }
 
 bool PageBase::event(QEvent* event) {
-    // A child's least size changed (a caption, a chart's scales): the page makes room for it.
+    // A child's least size changed (a caption, a row's texts, a chart's scales): the page makes
+    // room for it.
     if (event->type() == QEvent::LayoutRequest && built_)
-        Guarded(Log(), "page layout request", [&] { CoverChildren(); });
+        Guarded(Log(), "page layout request", [&] {
+            FitRows();
+            CoverChildren();
+        });
     return QWidget::event(event);
 }
 
 void PageBase::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (built_)
-        Guarded(Log(), "page resize", [&] { UserControl_Resize(); });
+        Guarded(Log(), "page resize", [&] {
+            UserControl_Resize();
+            FitRows();
+        });
 }
 
 void PageBase::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // The rows measure their texts in the style they show with.
+    if (built_)
+        Guarded(Log(), "page show", [&] {
+            FitRows();
+            CoverChildren();
+        });
     TellShown(true);
 }
 

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/controls/ControlInterfaces.h"
@@ -189,9 +190,13 @@ class PageBase : public QWidget,
     virtual bool FollowsHeight(const ChildDesign& child) const;
 
     // Moves every child of container (the page or a picture box) that stands below y (pixels)
-    // down by delta, except the help pane, and grows the page's design size, and the page where
-    // it is lower, by as much. The children that follow the page are laid out anew.
+    // down by delta (up when it is negative), except the help pane, and grows or shrinks the
+    // page's design size by as much (the page itself where it is then lower). The children
+    // that follow the page are laid out anew.
     void MakeRoomBelow(const QWidget& container, int y, int delta);
+    // The same for several places at once (y and delta each): a child moves by the deltas of
+    // all the places above it.
+    void MakeRoomBelow(const QWidget& container, const std::vector<std::pair<int, int>>& places);
 
     // Refuses an action of the page while one of its rows holds input that the row's element
     // refused: the first such row that is not locked (writtenOnly: of those whose element the
@@ -221,9 +226,11 @@ class PageBase : public QWidget,
     void Unregister() noexcept;
     void CreateChildren();
     void PlaceChild(QWidget& widget, const ChildDesign& child);
-    // Lets every bit list show all its bits: a row too low for them grows, and what stands below
-    // it moves down by as much.
-    void FitBitLists();
+    // Fits the rows to their texts at the page's width: each row as high as it needs (a bit
+    // list as high as its bits, any other row at least as designed); what stands below a row
+    // that grows or shrinks moves by as much. Again while a resize it made itself asks for it.
+    void FitRows();
+    void FitRowsOnce();
     // Widens every command button to its caption.
     void FitButtons();
     // The first row of RefusesForRefusedInput; nullptr when there is none.
@@ -243,6 +250,8 @@ class PageBase : public QWidget,
     // What the GUI list holds (weakly) while the page is registered.
     std::shared_ptr<IPrivateGUI> gui_;
     bool built_ = false;
+    bool fittingRows_ = false;
+    bool refitRows_ = false;
 };
 
 }  // namespace kv

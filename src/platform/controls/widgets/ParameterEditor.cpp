@@ -220,9 +220,8 @@ bool ParameterEditor::SetValueFormat(const std::string& format) {
     return true;
 }
 
-void ParameterEditor::FollowBitsOf(const Variant& value) {
-    if (kind_ == EditorKind::Bits && valueList_.empty())
-        FillBits(value);
+bool ParameterEditor::FollowBitsOf(const Variant& value) {
+    return kind_ == EditorKind::Bits && valueList_.empty() && FillBits(value);
 }
 
 void ParameterEditor::FillChoice() {
@@ -238,9 +237,9 @@ void ParameterEditor::FillChoice() {
     filledList_ = valueList_;
 }
 
-void ParameterEditor::FillBits(const Variant& value) {
+bool ParameterEditor::FillBits(const Variant& value) {
     if (bits_ == nullptr)
-        return;
+        return false;
     std::vector<std::pair<int32_t, QString>> entries;
     if (!valueList_.empty()) {
         for (const kv::ValueList::Entry& e : valueList_.Entries()) {
@@ -258,7 +257,7 @@ void ParameterEditor::FillBits(const Variant& value) {
             bitItems_[i].bit == entries[i].first && bitItems_[i].item->text() == entries[i].second;
     }
     if (same)
-        return;
+        return false;
     FlagScope guard(updating_);
     bits_->clear();
     bitItems_.clear();
@@ -268,6 +267,16 @@ void ParameterEditor::FillBits(const Variant& value) {
         bitItems_.push_back({bit, item});
     }
     ApplyReadOnly();
+    return true;
+}
+
+// --- the room a bit list needs ---
+
+int ParameterEditor::BitsHeight() const {
+    if (bits_ == nullptr)
+        return 0;
+    const int entries = bits_->count() > 0 ? bits_->sizeHintForRow(0) * bits_->count() : 0;
+    return entries + 2 * bits_->frameWidth();
 }
 
 // --- read only, colours, tooltip ---

@@ -61,8 +61,12 @@ class ParameterEditor : public QObject {
     // False when the format is the one used already.
     bool SetValueFormat(const std::string& format);
     void SetNumberLocale(const NumberLocale& locale) { locale_ = locale; }
-    // A bit list without names gets one entry per bit of the value.
-    void FollowBitsOf(const Variant& value);
+    // A bit list without names gets one entry per bit of the value; True when its entries
+    // changed.
+    bool FollowBitsOf(const Variant& value);
+
+    // The height a bit list needs to show every entry without scrolling; 0 for another kind.
+    int BitsHeight() const;
 
     // Shows the value: in a field as its text, or its entry's text of the value list when
     // `listEntry` and the list has one; as the chosen entry; as the ticked bits.
@@ -98,7 +102,8 @@ class ParameterEditor : public QObject {
 
     void DropWidget(bool deferDelete);
     void FillChoice();
-    void FillBits(const Variant& value);
+    // True when the entries changed.
+    bool FillBits(const Variant& value);
     void ApplyReadOnly();
     QString ValueText(const Variant& value) const;
     QString ListEntryText(const Variant& value, bool* found) const;

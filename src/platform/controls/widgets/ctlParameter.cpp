@@ -157,7 +157,7 @@ bool ctlParameter::ReadProperties(const IPropertyBag& bag) {
         designVisible_ = b;
         ApplyVisibility();
     });
-    DoLayout();
+    NeedsChanged();
     return ok;
 }
 
@@ -203,7 +203,9 @@ void ctlParameter::SetValue(const Variant& value) {
         return;
     }
     value_ = value;
-    editor_->FollowBitsOf(value);  // without names, the bits follow the value's length
+    // Without names, the bits follow the value's length.
+    if (editor_->FollowBitsOf(value))
+        NeedsChanged();
     ShowValue();
 }
 
@@ -257,8 +259,10 @@ std::string ctlParameter::ValueList() const {
 }
 
 void ctlParameter::SetValueList(const std::string& list) {
-    if (editor_->SetValueList(list, value_))
-        ShowValue();
+    if (!editor_->SetValueList(list, value_))
+        return;
+    ShowValue();
+    NeedsChanged();
 }
 
 std::string ctlParameter::ValueFormat() const {
@@ -326,7 +330,7 @@ void ctlParameter::RebuildEditor() {
     if (replacing) {
         editing_ = false;
         editor_->Replace(wanted, value_, dispatching_ > 0);
-        DoLayout();
+        NeedsChanged();
         ApplyToolTips();
     }
     ApplyReadOnly();
@@ -365,16 +369,47 @@ QString ctlParameter::DisplayText() const {
 
 // --- layout ---
 
+int ctlParameter::LineHeight() const {
+    return std::max(fontMetrics().height() + 6, TwipsToPixels(kRowHeightTwips, this));
+}
+
+int ctlParameter::LabelLineHeight() const {
+    return fontMetrics().height() + 2;
+}
+
+int ctlParameter::heightForWidth(int /*width*/) const {
+    return CallGuarded("row height", height(), [&] {
+        const bool above = labelStyle_ == 2;
+        int value = LineHeight();
+        if (editor_->Kind() == EditorKind::Bits)
+            value = above ? editor_->BitsHeight() : std::max(value, editor_->BitsHeight());
+        return (above ? LabelLineHeight() : 0) + value;
+    });
+}
+
+void ctlParameter::NeedsChanged() {
+    if (!isVisible()) {
+        layoutPending_ = true;
+        return;
+    }
+    DoLayout();
+    const int height = heightForWidth(width());
+    if (height != toldHeight_) {
+        toldHeight_ = height;
+        updateGeometry();
+    }
+}
+
 QString ctlParameter::ElidedLabel() const {
     return label_->fontMetrics().elidedText(ToQString(labelText_), Qt::ElideRight,
                                             std::max(label_->width(), 0));
 }
 
 void ctlParameter::DoLayout() {
+    layoutPending_ = false;
     const int w = width();
     const int h = height();
-    const int lineH =
-        std::min(h, std::max(fontMetrics().height() + 6, TwipsToPixels(kRowHeightTwips, this)));
+    const int lineH = std::min(h, LineHeight());
     const int labelW = ColumnWidth(labelWidth_, w, this);
     const int unitW = ColumnWidth(unitWidth_, w, this);
 
@@ -388,7 +423,7 @@ void ctlParameter::DoLayout() {
     int editorLeft = x;
     if (labelStyle_ == 2) {
         // The label above the value, across the row.
-        const int labelH = std::min(h, fontMetrics().height() + 2);
+        const int labelH = std::min(h, LabelLineHeight());
         label_->setGeometry(x, 0, std::max(0, w - x), labelH);
         label_->setVisible(true);
         editorTop = labelH;
@@ -423,13 +458,19 @@ void ctlParameter::resizeEvent(QResizeEvent* event) {
     CallGuarded("row resize", [&] { DoLayout(); });
 }
 
+void ctlParameter::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (layoutPending_)
+        CallGuarded("row show", [&] { NeedsChanged(); });
+}
+
 void ctlParameter::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     CallGuarded("row change", [&] {
         if (event->type() == QEvent::PaletteChange)
             ApplyColors();
         else if (event->type() == QEvent::FontChange)
-            DoLayout();
+            NeedsChanged();
     });
 }
 

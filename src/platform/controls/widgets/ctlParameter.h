@@ -90,12 +90,18 @@ class ctlParameter : public QWidget, public IParameterRow {
     bool EditEnabled() const { return editEnabled_; }
     // True while the value is shown read only (locked, or editing switched off by the site).
     bool ReadOnly() const { return locked_ || !editEnabled_; }
+    // --- geometry ---
+    // The height the row needs at a width: a line, and a bit list's every bit.
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+
     // The text the row shows for its value (the chosen entry's text of a value list, the names
     // of the ticked bits joined by ", " for a bit list, the caption of a command button).
     QString DisplayText() const;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -109,7 +115,12 @@ class ctlParameter : public QWidget, public IParameterRow {
     void ApplyColors();
     void ApplyToolTips();
     void ApplyVisibility();
+    int LineHeight() const;
+    int LabelLineHeight() const;
     void DoLayout();
+    // The room the row's texts need changed: the row is laid out anew, and its page told when
+    // the height the row needs changed; a row not shown waits until it shows.
+    void NeedsChanged();
     QString ElidedLabel() const;
     void ShowContextMenu(QWidget* source, const QPoint& globalPos);
 
@@ -150,6 +161,8 @@ class ctlParameter : public QWidget, public IParameterRow {
     int32_t unitWidth_ = -10;
     bool iconVisible_ = true;
     int32_t labelStyle_ = 0;
+    int toldHeight_ = -1;  // the height the row needs, as its page knows it
+    bool layoutPending_ = false;
 
     // Editing of a plain field: the value Escape goes back to (the one shown before the edit,
     // or set during it).
