@@ -577,6 +577,13 @@ void PageBase::FitRowsOnce() {
         if (row != nullptr && row->parentWidget() == this && row->isVisibleTo(this))
             rows.emplace_back(row, c.design);
     }
+    int column = 0;
+    for (const auto& [row, design] : rows) {
+        if (row->FitsBeside(row->width(), row->LabelTextWidth()))
+            column = std::max(column, row->LabelTextWidth());
+    }
+    for (const auto& [row, design] : rows)
+        row->SetLabelColumn(column);
     // Every row takes its height; what stands below the rows that changed moves at once.
     std::vector<std::pair<int, int>> places;
     for (const auto& [row, design] : rows) {

@@ -226,9 +226,10 @@ class PageBase : public QWidget,
     void Unregister() noexcept;
     void CreateChildren();
     void PlaceChild(QWidget& widget, const ChildDesign& child);
-    // Fits the rows to their texts at the page's width: each row as high as it needs (a bit
-    // list as high as its bits, any other row at least as designed); what stands below a row
-    // that grows or shrinks moves by as much. Again while a resize it made itself asks for it.
+    // Fits the rows to their texts at the page's width: one label column for the rows whose
+    // labels stand beside their values, and each row as high as it needs (a bit list as high as
+    // its bits, any other row at least as designed); what stands below a row that grows or
+    // shrinks moves by as much. Again while a resize it made itself asks for it.
     void FitRows();
     void FitRowsOnce();
     // Widens every command button to its caption.

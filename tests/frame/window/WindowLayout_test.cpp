@@ -1,15 +1,24 @@
-// The frame's window on a screen of 1280 x 900, connected and uploaded, in German and after a
-// switch to English: the command pages show their buttons without scrolling.
+// The frame's window at the size of a small screen, 1024 x 700, connected and uploaded, in German
+// and after a switch to English: every page of every function shows each of its texts whole
+// (no label, button, choice, tree item or list entry narrower than its text, no row's label
+// shortened), each control inside its page, and no page scrolled sideways. And on a screen of
+// 1280 x 900 the command pages show their buttons without scrolling.
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
+#include <QStyleOptionComboBox>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <functional>
 #include <memory>
 #include <pugixml.hpp>
 #include <set>
@@ -23,8 +32,12 @@
 #include "frame/window/WindowPrompt.h"
 #include "frame/window/WindowTestSupport.h"
 #include "platform/controls/widgets/LastResort.h"
+#include "platform/controls/widgets/NavElidedLabel.h"
 #include "platform/controls/widgets/PageRegistry.h"
+#include "platform/controls/widgets/Trend.h"
 #include "platform/controls/widgets/ctlNavigation.h"
+#include "platform/controls/widgets/ctlParamHelp.h"
+#include "platform/controls/widgets/ctlParameter.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "sim/SimulatedPositioner.h"
 #include "support/FrameInstanceFixture.h"
@@ -105,6 +118,176 @@ struct SizedWindow {
         return ids;
     }
 };
+
+std::string Describe(const QWidget& widget, const QWidget& root) {
+    std::string path;
+    for (const QWidget* w = &widget; w != nullptr && w != &root; w = w->parentWidget()) {
+        const std::string name = w->objectName().isEmpty()
+                                     ? std::string(w->metaObject()->className())
+                                     : w->objectName().toStdString();
+        path = path.empty() ? name : name + "/" + path;
+    }
+    return path;
+}
+
+// The width an item view's entry needs from the left of its viewport: its indentation, check
+// box, icon, text and margins.
+int EntryRight(const QAbstractItemView& view, const QModelIndex& index) {
+    QStyleOptionViewItem option;
+    option.initFrom(&view);
+    option.widget = &view;
+    option.font = view.font();
+    option.fontMetrics = view.fontMetrics();
+    const int icon = view.style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, &view);
+    option.decorationSize = view.iconSize().isValid() ? view.iconSize() : QSize(icon, icon);
+    const QStyledItemDelegate plain;
+    return view.visualRect(index).left() + plain.sizeHint(option, index).width();
+}
+
+// What of a widget's texts shows shortened, one line each: widgets narrower than their text
+// (labels, buttons, choices with their longest entry), entries of trees and lists that reach
+// beyond their view, and rows whose label is shortened.
+std::vector<std::string> Shortened(QWidget& root) {
+    std::vector<std::string> found;
+    auto report = [&](const QWidget& w, const QString& text, int has, int needs) {
+        found.push_back(Describe(w, root) + " \"" + text.toStdString() + "\" has " +
+                        std::to_string(has) + " px, needs " + std::to_string(needs));
+    };
+    for (QWidget* w : root.findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(&root))
+            continue;
+        if (auto* row = qobject_cast<ctlParameter*>(w)) {
+            const auto* label = row->findChild<QLabel*>(QStringLiteral("label"));
+            const QString whole = QString::fromStdString(row->LabelText());
+            if (label != nullptr && label->isVisibleTo(&root) && label->text() != whole)
+                report(*row, whole, label->width(), label->fontMetrics().horizontalAdvance(whole));
+        } else if (auto* label = qobject_cast<QLabel*>(w)) {
+            if (label->text().isEmpty())
+                continue;
+            const int needs =
+                label->wordWrap() ? label->minimumSizeHint().width() : label->sizeHint().width();
+            if (label->width() < needs)
+                report(*label, label->text(), label->width(), needs);
+            else if (label->wordWrap() && label->height() < label->heightForWidth(label->width()))
+                report(*label, label->text(), label->height(),
+                       label->heightForWidth(label->width()));
+        } else if (auto* elided = dynamic_cast<nav::NavElidedLabel*>(w)) {
+            if (elided->Elided())
+                report(*elided, elided->text(), elided->contentsRect().width(),
+                       elided->fontMetrics().horizontalAdvance(elided->text()));
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            if (!button->text().isEmpty() && button->width() < button->sizeHint().width())
+                report(*button, button->text(), button->width(), button->sizeHint().width());
+        } else if (auto* choice = qobject_cast<QComboBox*>(w)) {
+            // Room for the longest entry, with the frame and the arrow.
+            int text = 0;
+            QString longest;
+            for (int i = 0; i < choice->count(); ++i) {
+                const int width = choice->fontMetrics().horizontalAdvance(choice->itemText(i));
+                if (width > text) {
+                    text = width;
+                    longest = choice->itemText(i);
+                }
+            }
+            QStyleOptionComboBox option;
+            option.initFrom(choice);
+            option.frame = choice->hasFrame();
+            const int needs =
+                choice->style()
+                    ->sizeFromContents(QStyle::CT_ComboBox, &option,
+                                       QSize(text, choice->fontMetrics().height()), choice)
+                    .width();
+            if (choice->width() < needs)
+                report(*choice, longest, choice->width(), needs);
+        } else if (auto* view = qobject_cast<QAbstractItemView*>(w)) {
+            const QAbstractItemModel* model = view->model();
+            auto* tree = qobject_cast<QTreeView*>(view);
+            std::function<void(const QModelIndex&)> visit = [&](const QModelIndex& parent) {
+                for (int r = 0; r < model->rowCount(parent); ++r) {
+                    const QModelIndex index = model->index(r, 0, parent);
+                    const bool hidden = tree != nullptr
+                                            ? tree->isRowHidden(r, parent)
+                                            : qobject_cast<QListView*>(view)->isRowHidden(r);
+                    if (hidden)
+                        continue;
+                    const int needs = EntryRight(*view, index);
+                    if (needs > view->viewport()->width())
+                        report(*view, index.data().toString(), view->viewport()->width(), needs);
+                    if (tree != nullptr && tree->isExpanded(index))
+                        visit(index);
+                }
+            };
+            if (model != nullptr && (tree != nullptr || qobject_cast<QListView*>(view) != nullptr))
+                visit(view->rootIndex());
+        }
+    }
+    return found;
+}
+
+// What of a page shows outside it: each control (the help pane aside) lies whole inside the page,
+// and the page is no wider than the area that shows it.
+std::vector<std::string> Outside(QWidget& page, const QScrollArea& area) {
+    std::vector<std::string> found;
+    const QRect inside(QPoint(0, 0), page.size());
+    for (QWidget* child : page.findChildren<QWidget*>()) {
+        bool aside = false;
+        for (QWidget* up = child; up != &page && !aside; up = up->parentWidget())
+            aside = qobject_cast<ctlParamHelp*>(up) != nullptr;
+        if (!aside && child->isVisibleTo(&page) &&
+            !inside.contains(QRect(child->mapTo(&page, QPoint(0, 0)), child->size())))
+            found.push_back(Describe(*child, page) + " outside the page");
+    }
+    if (page.width() > area.viewport()->width())
+        found.push_back("the page is " + std::to_string(page.width()) + " px wide, its area " +
+                        std::to_string(area.viewport()->width()));
+    return found;
+}
+
+TEST(WindowLayout, EveryPageOfEveryFunctionShowsItsTextsWholeAt1024By700) {
+    constexpr int kUsefulPlotWidth = 200;
+    SizedWindow f(1024, 700);
+    ASSERT_TRUE(f.window->IsConnected());
+    int pages = 0;
+    // German first; then English in the tabs that are open.
+    for (const int32_t language : {langGerman, langEnglish}) {
+        f.window->SetLanguage(language);
+        test_support::RunQtEvents();
+        for (const int32_t function : f.Functions()) {
+            QWidget* ui = f.window->OpenFunction(function);
+            ASSERT_NE(ui, nullptr) << function;
+            f.FitInstancePane();
+            f.Settle();
+            const std::string where =
+                std::to_string(language) + " function " + std::to_string(function);
+            auto* main = dynamic_cast<ctlNavigationMain*>(ui);
+            if (main == nullptr) {
+                for (const std::string& cut : Shortened(*ui))
+                    ADD_FAILURE() << where << ": " << cut;
+                continue;
+            }
+            ctlNavigation& nav = main->NavigationControl();
+            auto* area = nav.findChild<QScrollArea*>(QStringLiteral("PageArea"));
+            ASSERT_NE(area, nullptr);
+            ITreeHolder& tree = nav.devParameter().TreeHolder();
+            for (const auto& [key, progId] : PageNodes(tree.TreeXml())) {
+                ASSERT_TRUE(tree.SelectNode(key)) << key;
+                f.Settle();
+                QWidget* page = nav.ShownPageWidget();
+                ASSERT_NE(page, nullptr) << key;
+                ++pages;
+                const std::string at = where + " " + page->objectName().toStdString() + ": ";
+                for (const std::string& cut : Shortened(*ui))
+                    ADD_FAILURE() << at << cut;
+                for (const std::string& out : Outside(*page, *area))
+                    ADD_FAILURE() << at << out;
+                for (const Trend* trend : page->findChildren<Trend*>())
+                    EXPECT_GE(trend->Layout().plot.width, kUsefulPlotWidth) << at;
+            }
+        }
+    }
+    EXPECT_GT(pages, 2 * 43);
+    f.window->ReleaseAll();
+}
 
 // The pages of the device's commands, in every function that has them, on a screen of 1280 x
 // 900, in either language: each bit list shows all its bits and no room below them, and every

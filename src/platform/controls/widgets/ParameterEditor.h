@@ -65,6 +65,10 @@ class ParameterEditor : public QObject {
     // changed.
     bool FollowBitsOf(const Variant& value);
 
+    // The width the editor needs to show its texts whole: a choice, a bit list, or a field that
+    // shows the entries of the value list (listEntries) the longest entry, a button its caption;
+    // any other field room for a short value. 0 without a widget.
+    int NeededWidth(bool listEntries) const;
     // The height a bit list needs to show every entry without scrolling; 0 for another kind.
     int BitsHeight() const;
 
