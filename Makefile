@@ -1,8 +1,12 @@
 # Set-up commands of KV6274PA.
 JOBS ?= $(shell nproc)
 GEN := -G Ninja
+# Warnings are errors where the tests run (continuous integration runs make test); a user's own
+# build, perhaps with a newer compiler, only shows them.
+WERROR :=
+test test-normal test-asan: WERROR := -DKV_WERROR=ON
 
-.PHONY: all deps build demo layers test test-normal test-asan fuzz fuzz-build fuzz-smoke format clean
+.PHONY: all deps build demo layers test test-normal test-asan fuzz fuzz-build fuzz-smoke bench format clean
 
 all: build
 
@@ -10,7 +14,7 @@ deps:
 	./scripts/install-deps
 
 build: deps
-	cmake -S . -B build $(GEN) -DCMAKE_BUILD_TYPE=Debug
+	cmake -S . -B build $(GEN) -DCMAKE_BUILD_TYPE=Debug $(WERROR)
 	cmake --build build -j $(JOBS)
 
 # The reference frame against the simulated positioner; build/demo keeps its project between runs.
@@ -31,7 +35,7 @@ test-normal: build layers
 	ctest --test-dir build --output-on-failure -j $(JOBS)
 
 test-asan: deps
-	cmake -S . -B build-asan $(GEN) -DCMAKE_BUILD_TYPE=Debug -DKV_SANITIZE=ON
+	cmake -S . -B build-asan $(GEN) -DCMAKE_BUILD_TYPE=Debug -DKV_SANITIZE=ON $(WERROR)
 	cmake --build build-asan -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir build-asan --output-on-failure -j $(JOBS)

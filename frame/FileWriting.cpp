@@ -86,11 +86,12 @@ std::string FollowLinks(const std::string& path) {
     return path;
 }
 
-std::optional<FrameFault> CheckWritable(const std::string& path) {
+bool CheckWritable(const std::string& path, FrameFault& reason) {
     const fs::path target(FollowLinks(path));
     const fs::path folder = FolderOf(target);
     const auto fault = [&](FrameFault::Kind kind) {
-        return FrameFault{.kind = kind, .path = path, .folder = folder.string()};
+        reason = {.kind = kind, .path = path, .folder = folder.string()};
+        return false;
     };
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
@@ -107,7 +108,7 @@ std::optional<FrameFault> CheckWritable(const std::string& path) {
     }
     if (::access(folder.c_str(), W_OK | X_OK) != 0)
         return fault(FrameFault::kFolderNotWritable);
-    return std::nullopt;
+    return true;
 }
 
 bool WriteFileInPlace(const std::string& path, const std::string& text, FrameFault& fault) {
@@ -118,10 +119,8 @@ bool WriteFileInPlace(const std::string& path, const std::string& text, FrameFau
 bool WriteFileInPlace(const std::string& path,
                       const std::function<bool(const TextSink& write, FrameFault& fault)>& produce,
                       FrameFault& fault) {
-    if (std::optional<FrameFault> unwritable = CheckWritable(path)) {
-        fault = std::move(*unwritable);
+    if (!CheckWritable(path, fault))
         return false;
-    }
     const fs::path target(FollowLinks(path));
     const fs::path folder = FolderOf(target);
     struct stat old {};

@@ -10,7 +10,6 @@
 //   left as it is, as is a file whose folder is missing or cannot be written.
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,13 +21,14 @@ namespace kv {
 // names that file. The path itself when it is no link (or the links run in a circle).
 std::string FollowLinks(const std::string& path);
 
-// Whether the file can be written as described above; nullopt when it can, else why not (a
-// fault of a write: kFolderMissing ... kReadOnly).
-std::optional<FrameFault> CheckWritable(const std::string& path);
+// Whether the file can be written as described above. False, with the reason in 'fault' (a
+// fault of a write: kFolderMissing ... kReadOnly), when it cannot.
+[[nodiscard]] bool CheckWritable(const std::string& path, FrameFault& fault);
 
 // Writes the text to the file as described above. False, with the reason in 'fault' and the
 // file on disk unchanged, when it cannot be written.
-bool WriteFileInPlace(const std::string& path, const std::string& text, FrameFault& fault);
+[[nodiscard]] bool WriteFileInPlace(const std::string& path, const std::string& text,
+                                    FrameFault& fault);
 
 // Takes one piece of a file's text; false when it cannot be written.
 using TextSink = std::function<bool(std::string_view piece)>;
@@ -37,8 +37,9 @@ using TextSink = std::function<bool(std::string_view piece)>;
 // returns false, with the reason in its 'fault', when it cannot make the text: the file on disk
 // is then left unchanged, and that reason is the fault. An exception of produce leaves the file
 // unchanged and reaches the caller.
-bool WriteFileInPlace(const std::string& path,
-                      const std::function<bool(const TextSink& write, FrameFault& fault)>& produce,
-                      FrameFault& fault);
+[[nodiscard]] bool WriteFileInPlace(
+    const std::string& path,
+    const std::function<bool(const TextSink& write, FrameFault& fault)>& produce,
+    FrameFault& fault);
 
 }  // namespace kv

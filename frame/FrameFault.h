@@ -1,6 +1,8 @@
 #pragma once
 // Why an operation of the frame failed: what happened and what it happened to, without words,
-// so that the frame tells it in the user's language (Describe in FrameWords.h).
+// so that the frame tells it in the user's language (Describe in FrameWords.h). Every call of
+// the frame that can fail so returns whether it succeeded ([[nodiscard]]) and, where it did not,
+// sets a FrameFault that the caller passes in.
 
 #include <cstddef>
 #include <iosfwd>

@@ -45,7 +45,7 @@ class ProjectWriter {
     // writer keeps its room for what follows, so that a large project's text goes to its file
     // as it is made. False when write fails.
     size_t PendingSize() const { return text_.size(); }
-    bool WriteOut(const TextSink& write);
+    [[nodiscard]] bool WriteOut(const TextSink& write);
 
   private:
     std::string text_;
@@ -69,20 +69,21 @@ class FrameProject {
     // or a property bag that does not read completely (a property without name, of an unknown
     // type, whose value does not read as its type, or repeated). knownDeviceTypes, when not
     // empty, lists the device types an instance may have.
-    bool FromXml(const std::string& text, FrameFault& fault,
-                 const std::vector<std::string>& knownDeviceTypes = {});
+    [[nodiscard]] bool FromXml(const std::string& text, FrameFault& fault,
+                               const std::vector<std::string>& knownDeviceTypes = {});
 
     // Writes the project file (see above). False, with the reason in 'fault' and the file on
     // disk unchanged, when it cannot be written or is read-only.
-    bool Save(const std::string& path, FrameFault& fault) const;
+    [[nodiscard]] bool Save(const std::string& path, FrameFault& fault) const;
     // Reads a project file: it loads exactly as its whole text does with FromXml. False, the
     // project unchanged and the reason, naming the file, in 'fault', when it cannot be read, is
     // no regular file (a pipe or a device: refused, never waited for) or is damaged. The file is
-    // opened once and never written. A large file is read in parts on several threads; where
-    // that fails for want of memory or threads, the file is read whole and 'log', when given,
-    // records why.
-    bool Load(const std::string& path, FrameFault& fault,
-              const std::vector<std::string>& knownDeviceTypes = {}, DiagnosticLog* log = nullptr);
+    // opened once and never written. It is read in parts on several threads where it can be cut
+    // safely, else whole; 'log', when given, records that fewer threads could be started than
+    // were asked for. Throws std::bad_alloc where the file does not fit in memory.
+    [[nodiscard]] bool Load(const std::string& path, FrameFault& fault,
+                            const std::vector<std::string>& knownDeviceTypes = {},
+                            DiagnosticLog* log = nullptr);
 };
 
 }  // namespace kv

@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstring>
 #include <iterator>
+#include <optional>
 #include <ostream>
+#include <utility>
 
 #include "frame/FrameProject.h"
 #include "platform/runtime/IDTMDictionary.h"
@@ -77,9 +79,13 @@ const FrameWords kEnglish = {
     .namesAnd = "%1 and %2",
     .otherInstances = "%1 other instances",
     .tabInputQuestion =
-        "The tab \u201C%1\u201D holds input that was not set; closing the tab discards it. "
+        "The tab \"%1\" holds input that was not set; closing the tab discards it. "
         "Discard the input and close the tab?",
     .groups = {"Trend", "Measured values", "Diagnosis", "Simulation", "Operation"},
+    .closeInputQuestion =
+        "The data of %1 have changed, and input on %2 was not set: closing discards that input, "
+        "and saving does not set it. Save the project before closing?",
+    .tagColumn = "Tag",
     .project = "Project",
     .created = "created",
     .opened = "opened",
@@ -160,17 +166,8 @@ const FrameWords kEnglish = {
                     "%1: no value", "%1: bad lbound", "%1: value is no hex text",
                     "%1: value does not read as its type",
                     "%1: repeated name, the first one is kept"},
-    // The parser's own descriptions.
-    .parseFaults = {"No error", "File was not found", "Error reading from file/stream",
-                    "Could not allocate memory", "Internal error occurred",
-                    "Could not determine tag type",
-                    "Error parsing document declaration/processing instruction",
-                    "Error parsing comment", "Error parsing CDATA section",
-                    "Error parsing document type declaration", "Error parsing PCDATA section",
-                    "Error parsing start element tag", "Error parsing element attribute",
-                    "Error parsing end element tag", "Start-end tags mismatch",
-                    "Unable to append nodes: root is not an element or document",
-                    "No document element found"},
+    // The parser's own descriptions tell why it refuses a text.
+    .parseFaults = {},
     .noTagGiven = "an instance needs a system tag",
     .tagTaken = "the project already holds an instance \"%1\"",
     .noDtm = "the device type \"%1\" has no DTM in this frame",
@@ -181,13 +178,37 @@ const FrameWords kEnglish = {
         "Cannot save the project %1: the DTM of \"%2\" cannot save its data. The file was not "
         "changed.",
     .notSaved = "Cannot save the project %1: %2",
-    // The system's own texts.
-    .noSpace = "No space left on device",
-    .fileTooLarge = "File too large",
-    .permissionDenied = "Permission denied",
-    .readOnlyFileSystem = "Read-only file system",
-    .noSuchFile = "No such file or directory",
-    .notAFolder = "Not a directory",
+    // The system's own texts tell its reasons.
+    .noSpace = nullptr,
+    .fileTooLarge = nullptr,
+    .permissionDenied = nullptr,
+    .readOnlyFileSystem = nullptr,
+    .noSuchFile = nullptr,
+    .notAFolder = nullptr,
+    .importRefusals = {"the text is no parameter document",
+                       "an upload or download with the device runs", "no such element",
+                       "the value was not taken", "the unit \"%2\" is not known",
+                       "the value \"%1\" in \"%2\" does not convert into \"%3\"",
+                       "the text is empty, the element needs a value",
+                       "the value \"%1\" is no value of the element's type",
+                       "the value \"%1\" is out of range", "the value \"%1\" is too long",
+                       "the value \"%1\" has a character the device cannot take",
+                       "the value \"%1\" is no entry of the value list",
+                       "it asks for user level %1, the user has level %2",
+                       "passed over, a device command takes no value",
+                       "passed over, the device only reports it",
+                       "passed over, it is write-protected at the moment",
+                       "passed over, it is not valid at the moment"},
+    .importVariable = "variable %1",
+    .importNotConvertibleToNone =
+        "the value \"%1\" in \"%2\" does not convert into a value without unit",
+    .importWithin = "%1 (%2)",
+    .importRange = "%1 to %2",
+    .importAtLeast = "at least %1",
+    .importAtMost = "at most %1",
+    .importOr = " or ",
+    .importMostCharacters = "at most %1 characters",
+    .importNumbers = {'.', ','},
 };
 
 const FrameWords kGerman = {
@@ -254,6 +275,11 @@ const FrameWords kGerman = {
         "beim Schließen gehen sie verloren. Eingaben verwerfen und Registerkarte "
         "schließen?",
     .groups = {"Trend", "Messwerte", "Diagnose", "Simulation", "Betrieb"},
+    .closeInputQuestion =
+        "Die Daten von %1 wurden geändert, und Eingaben in %2 wurden nicht übernommen: Beim "
+        "Schließen gehen diese Eingaben verloren, und Speichern übernimmt sie nicht. Projekt vor "
+        "dem Schließen speichern?",
+    .tagColumn = "Kennz.",
     .project = "Projekt",
     .created = "angelegt",
     .opened = "geöffnet",
@@ -368,6 +394,32 @@ const FrameWords kGerman = {
     .readOnlyFileSystem = "Das Dateisystem ist schreibgeschützt",
     .noSuchFile = "Die Datei oder der Ordner existiert nicht",
     .notAFolder = "Kein Ordner",
+    // The terms of the DTM's own German texts: Bereich, ungültige Eingabe, Benutzerebene,
+    // schreibgeschützt, Kommando.
+    .importRefusals = {"der Text ist kein Parameterdokument",
+                       "ein Upload oder Download mit dem Gerät läuft", "kein solcher Parameter",
+                       "der Wert wurde nicht übernommen", "die Einheit „%2“ ist unbekannt",
+                       "der Wert „%1“ in „%2“ lässt sich nicht in „%3“ umrechnen",
+                       "der Text ist leer, ein Wert ist erforderlich",
+                       "der Wert „%1“ ist eine ungültige Eingabe",
+                       "der Wert „%1“ liegt außerhalb des Bereichs", "der Wert „%1“ ist zu lang",
+                       "der Wert „%1“ enthält ein Zeichen, das das Gerät nicht annimmt",
+                       "der Wert „%1“ ist kein Eintrag der Auswahlliste",
+                       "der Parameter erfordert die Benutzerebene %1, die Benutzerebene ist %2",
+                       "übergangen, ein Kommando nimmt keinen Wert an",
+                       "übergangen, das Gerät meldet den Wert nur",
+                       "übergangen, der Parameter ist zurzeit schreibgeschützt",
+                       "übergangen, der Parameter ist zurzeit ungültig"},
+    .importVariable = "Variable %1",
+    .importNotConvertibleToNone =
+        "der Wert „%1“ in „%2“ lässt sich nicht in einen Wert ohne Einheit umrechnen",
+    .importWithin = "%1 (%2)",
+    .importRange = "%1 bis %2",
+    .importAtLeast = "mindestens %1",
+    .importAtMost = "höchstens %1",
+    .importOr = " oder ",
+    .importMostCharacters = "höchstens %1 Zeichen",
+    .importNumbers = {',', '.'},
 };
 
 }  // namespace
@@ -398,28 +450,26 @@ std::string AsSentence(std::string text) {
 }
 
 std::string DescribeSystemError(int error, const FrameWords& words) {
-    switch (error) {
-        case ENOSPC:
-            return words.noSpace;
-        case EFBIG:
-            return words.fileTooLarge;
-        case EACCES:
-            return words.permissionDenied;
-        case EROFS:
-            return words.readOnlyFileSystem;
-        case ENOENT:
-            return words.noSuchFile;
-        case ENOTDIR:
-            return words.notAFolder;
-        default:
-            return std::strerror(error);
+    static constexpr std::pair<int, const char * FrameWords::*> kOwnWords[] = {
+        {ENOSPC, &FrameWords::noSpace},          {EFBIG, &FrameWords::fileTooLarge},
+        {EACCES, &FrameWords::permissionDenied}, {EROFS, &FrameWords::readOnlyFileSystem},
+        {ENOENT, &FrameWords::noSuchFile},       {ENOTDIR, &FrameWords::notAFolder},
+    };
+    for (const auto& [number, own] : kOwnWords) {
+        if (number == error && words.*own != nullptr)
+            return words.*own;
     }
+    return std::strerror(error);
 }
 
 std::string DescribeParseFault(int status, const FrameWords& words) {
-    return status >= 0 && static_cast<size_t>(status) < std::size(words.parseFaults)
-               ? words.parseFaults[status]
-               : std::to_string(status);
+    if (status < 0 || static_cast<size_t>(status) >= std::size(words.parseFaults))
+        return std::to_string(status);
+    if (words.parseFaults[status] != nullptr)
+        return words.parseFaults[status];
+    pugi::xml_parse_result parsed;
+    parsed.status = static_cast<pugi::xml_parse_status>(status);
+    return parsed.description();
 }
 
 namespace {
@@ -432,15 +482,23 @@ std::string DescribeBagProblem(const BagProblem& problem, const FrameWords& word
                                  std::to_string(problem.position));
         case BagProblem::kNoBag:
             return text;
-        default: {
-            const std::string position = std::to_string(problem.position);
-            return WithArguments(text,
-                                 problem.name.empty()
-                                     ? WithArguments(words.property, position)
-                                     : WithArguments(words.namedProperty, position, problem.name),
-                                 problem.detail);
-        }
+        case BagProblem::kUnknownElement:
+        case BagProblem::kNoName:
+        case BagProblem::kUnknownType:
+        case BagProblem::kNoValue:
+        case BagProblem::kBadLowerBound:
+        case BagProblem::kNoHexText:
+        case BagProblem::kNotOfItsType:
+        case BagProblem::kRepeatedName:
+            break;
     }
+    // A problem of one property, which it names.
+    const std::string position = std::to_string(problem.position);
+    return WithArguments(text,
+                         problem.name.empty()
+                             ? WithArguments(words.property, position)
+                             : WithArguments(words.namedProperty, position, problem.name),
+                         problem.detail);
 }
 
 // A text that ends a sentence that goes on, without its own full stop.
@@ -450,60 +508,23 @@ std::string WithoutStop(std::string text) {
     return text;
 }
 
-// What is damaged in a project, or why an instance cannot be set up, as a part of a sentence.
-std::string DescribeDamage(const FrameFault& fault, const FrameWords& words) {
-    const std::string& tag = fault.tag;
-    switch (fault.kind) {
-        case FrameFault::kNotWellFormed:
-            return WithArguments(words.notWellFormed, DescribeParseFault(fault.error, words),
-                                 std::to_string(fault.position), std::to_string(fault.column));
-        case FrameFault::kNoProject:
-            return WithArguments(words.noProject, fault.name, FrameProject::kRootName);
-        case FrameFault::kWrongVersion:
-            return WithArguments(words.wrongVersion, fault.name, FrameProject::kFileVersion);
-        case FrameFault::kForeignElement:
-            return WithArguments(words.foreignElement, std::to_string(fault.position), fault.name);
-        case FrameFault::kNoSystemTag:
-            return WithArguments(words.noSystemTag, std::to_string(fault.position));
-        case FrameFault::kTagTwice:
-            return WithArguments(words.tagTwice, tag);
-        case FrameFault::kNoDeviceType:
-            return WithArguments(words.noDeviceType, tag);
-        case FrameFault::kUnknownDeviceType:
-            return WithArguments(words.unknownDeviceType, tag, fault.name);
-        case FrameFault::kWrongChild:
-            return WithArguments(words.wrongChild, tag, fault.name);
-        case FrameFault::kNoBag:
-            return WithArguments(words.noBag, tag);
-        case FrameFault::kBagFault: {
-            std::string problem = DescribeBagProblem(fault.bag, words);
-            if (fault.more > 0)
-                problem = WithArguments(words.moreBagFaults, problem, std::to_string(fault.more));
-            return WithArguments(words.bagFault, tag, problem);
-        }
-        case FrameFault::kStoredDataRefused:
-            return WithArguments(words.storedDataRefused, tag);
-        case FrameFault::kNoTagGiven:
-            return words.noTagGiven;
-        case FrameFault::kTagTaken:
-            return WithArguments(words.tagTaken, tag);
-        case FrameFault::kNoDtm:
-            return WithArguments(words.noDtm, fault.name);
-        case FrameFault::kDtmNotCreated:
-            return WithArguments(words.dtmNotCreated, tag, WithoutStop(fault.name));
-        case FrameFault::kEnvironmentRefused:
-            return WithArguments(words.environmentRefused, tag);
-        case FrameFault::kDeviceTypeRefused:
-            return WithArguments(words.deviceTypeRefused, tag, fault.name);
-        default:
-            return {};
-    }
+// A damage, or an instance's fault, as a sentence: of the project file where it is named, else a
+// sentence of its own.
+std::string AsDamage(const FrameFault& fault, std::string damage, const FrameWords& words) {
+    if (!fault.path.empty())
+        return WithArguments(words.projectDamaged, fault.path, damage);
+    if (!damage.empty() && damage[0] >= 'a' && damage[0] <= 'z')
+        damage[0] = static_cast<char>(damage[0] - 'a' + 'A');
+    return damage + '.';
 }
 
 }  // namespace
 
 std::string Describe(const FrameFault& fault, const FrameWords& words) {
     const std::string& path = fault.path;
+    const std::string& tag = fault.tag;
+    const auto damage = [&](std::string text) { return AsDamage(fault, std::move(text), words); };
+    // Every kind has its case, so that the compiler names a kind without words.
     switch (fault.kind) {
         case FrameFault::kNone:
             return {};
@@ -530,21 +551,141 @@ std::string Describe(const FrameFault& fault, const FrameWords& words) {
         case FrameFault::kCannotRead:
             return WithArguments(words.cannotReadProject, path,
                                  DescribeSystemError(fault.error, words));
+        case FrameFault::kNotWellFormed:
+            return damage(WithArguments(words.notWellFormed, DescribeParseFault(fault.error, words),
+                                        std::to_string(fault.position),
+                                        std::to_string(fault.column)));
+        case FrameFault::kNoProject:
+            return damage(WithArguments(words.noProject, fault.name, FrameProject::kRootName));
+        case FrameFault::kWrongVersion:
+            return damage(
+                WithArguments(words.wrongVersion, fault.name, FrameProject::kFileVersion));
+        case FrameFault::kForeignElement:
+            return damage(
+                WithArguments(words.foreignElement, std::to_string(fault.position), fault.name));
+        case FrameFault::kNoSystemTag:
+            return damage(WithArguments(words.noSystemTag, std::to_string(fault.position)));
+        case FrameFault::kTagTwice:
+            return damage(WithArguments(words.tagTwice, tag));
+        case FrameFault::kNoDeviceType:
+            return damage(WithArguments(words.noDeviceType, tag));
+        case FrameFault::kUnknownDeviceType:
+            return damage(WithArguments(words.unknownDeviceType, tag, fault.name));
+        case FrameFault::kWrongChild:
+            return damage(WithArguments(words.wrongChild, tag, fault.name));
+        case FrameFault::kNoBag:
+            return damage(WithArguments(words.noBag, tag));
+        case FrameFault::kBagFault: {
+            std::string problem = DescribeBagProblem(fault.bag, words);
+            if (fault.more > 0)
+                problem = WithArguments(words.moreBagFaults, problem, std::to_string(fault.more));
+            return damage(WithArguments(words.bagFault, tag, problem));
+        }
+        case FrameFault::kStoredDataRefused:
+            return damage(WithArguments(words.storedDataRefused, tag));
+        case FrameFault::kNoTagGiven:
+            return damage(words.noTagGiven);
+        case FrameFault::kTagTaken:
+            return damage(WithArguments(words.tagTaken, tag));
+        case FrameFault::kNoDtm:
+            return damage(WithArguments(words.noDtm, fault.name));
+        case FrameFault::kDtmNotCreated:
+            return damage(WithArguments(words.dtmNotCreated, tag, WithoutStop(fault.name)));
+        case FrameFault::kEnvironmentRefused:
+            return damage(WithArguments(words.environmentRefused, tag));
+        case FrameFault::kDeviceTypeRefused:
+            return damage(WithArguments(words.deviceTypeRefused, tag, fault.name));
         case FrameFault::kInstanceNotSaved:
             return WithArguments(words.instanceNotSaved, path, fault.tag);
         case FrameFault::kNotSaved:
             return AsSentence(WithArguments(words.notSaved, path, fault.name));
-        default:
+    }
+    return {};  // a value outside the kinds
+}
+
+// --- import refusals ---
+
+namespace {
+
+// The limits of a refusal in the words given, each range in the element's unit.
+std::string DescribeLimits(const ImportRefusal& refusal, const FrameWords& words) {
+    const auto number = [&](const Variant& limit) {
+        std::string text = limit.tryString(words.importNumbers).value_or(std::string());
+        if (!refusal.elementUnit.empty())
+            text += " " + refusal.elementUnit;
+        return text;
+    };
+    std::string text;
+    for (const ImportRefusal::Limits& limits : refusal.limits) {
+        if (!text.empty())
+            text += words.importOr;
+        if (limits.low.isEmpty())
+            text += WithArguments(words.importAtMost, number(limits.high));
+        else if (limits.high.isEmpty())
+            text += WithArguments(words.importAtLeast, number(limits.low));
+        else
+            text += WithArguments(words.importRange, number(limits.low), number(limits.high));
+    }
+    return text;
+}
+
+// The reason, without the variable's name.
+std::string DescribeReason(const ImportRefusal& refusal, const FrameWords& words) {
+    const char* const text = words.importRefusals[refusal.kind];
+    switch (refusal.kind) {
+        case ImportRefusal::kNotConvertible:
+            return WithArguments(
+                refusal.elementUnit.empty() ? words.importNotConvertibleToNone : text,
+                refusal.value, refusal.unit, refusal.elementUnit);
+        case ImportRefusal::kOutOfRange: {
+            // The value in the document's unit, where that is not the one of the limits.
+            std::string value = refusal.value;
+            if (!refusal.unit.empty() && refusal.unit != refusal.elementUnit)
+                value += " " + refusal.unit;
+            const std::string reason = WithArguments(text, value);
+            return refusal.limits.empty()
+                       ? reason
+                       : WithArguments(words.importWithin, reason, DescribeLimits(refusal, words));
+        }
+        case ImportRefusal::kTooLong: {
+            const std::string reason = WithArguments(text, refusal.value);
+            const std::optional<std::string> most =
+                refusal.limits.empty() ? std::nullopt : refusal.limits[0].high.tryString();
+            return most ? WithArguments(words.importWithin, reason,
+                                        WithArguments(words.importMostCharacters, *most))
+                        : reason;
+        }
+        case ImportRefusal::kUserLevel:
+            return WithArguments(text, std::to_string(refusal.requiredLevel),
+                                 std::to_string(refusal.userLevel));
+        case ImportRefusal::kNoDocument:
+        case ImportRefusal::kTransferRuns:
+        case ImportRefusal::kNoSuchElement:
+        case ImportRefusal::kNotTaken:
+        case ImportRefusal::kUnknownUnit:
+        case ImportRefusal::kNoValue:
+        case ImportRefusal::kNotAValue:
+        case ImportRefusal::kBadCharacter:
+        case ImportRefusal::kNotInList:
+        case ImportRefusal::kDeviceCommand:
+        case ImportRefusal::kDeviceOnly:
+        case ImportRefusal::kWriteProtected:
+        case ImportRefusal::kNotValid:
             break;
     }
-    // A damage, or an instance's fault: of the project file where it is named, else a sentence
-    // of its own.
-    std::string damage = DescribeDamage(fault, words);
-    if (!path.empty())
-        return WithArguments(words.projectDamaged, path, damage);
-    if (!damage.empty() && damage[0] >= 'a' && damage[0] <= 'z')
-        damage[0] = static_cast<char>(damage[0] - 'a' + 'A');
-    return damage + '.';
+    return WithArguments(text, refusal.value, refusal.unit, refusal.elementUnit);
+}
+
+}  // namespace
+
+std::string Describe(const ImportRefusal& refusal, const FrameWords& words) {
+    const std::string reason = DescribeReason(refusal, words);
+    if (refusal.position == 0)
+        return reason;
+    const std::string name =
+        refusal.path.empty() ? WithArguments(words.importVariable, std::to_string(refusal.position))
+                             : refusal.path;
+    return name + ": " + reason;
 }
 
 std::ostream& operator<<(std::ostream& out, const FrameFault& fault) {

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "frame/FrameFault.h"
+#include "platform/runtime/ImportRefusal.h"
+#include "value/Variant.h"
 
 namespace kv {
 
@@ -87,6 +89,11 @@ struct FrameWords {
     const char* tabInputQuestion;
     // The DTM's function groups "Trend", "Measure", "Diagnosis", "Simulation", "Operation".
     const char* groups[5];
+    // Closing the window while pages hold input that closing drops: %1 the instances whose
+    // data changed (those included), %2 those with the input.
+    const char* closeInputQuestion;
+    // The short header of the instances' tag column; the tag's term is its tool tip.
+    const char* tagColumn;
 
     // --- the terminal run: the titles of its lines and what follows them ---
     const char* project;
@@ -166,7 +173,8 @@ struct FrameWords {
     const char* storedDataRefused;
     // Why an instance's property bag does not read, by BagProblem::Kind (%1 the property, named
     // by property or namedProperty); and why the parser refuses a text, by its status
-    // (pugi::xml_parse_status).
+    // (pugi::xml_parse_status), where the language has words of its own (else the parser's
+    // description, which is English, tells it).
     const char* property;
     const char* namedProperty;
     const char* bagProblems[BagProblem::kRepeatedName + 1];
@@ -181,13 +189,31 @@ struct FrameWords {
     // A project that cannot be saved (%1 its file).
     const char* instanceNotSaved;
     const char* notSaved;
-    // The reasons of the system (errno) that a user meets; the system's own text tells the rest.
+    // The reasons of the system (errno) that a user meets, where the language has words of its
+    // own; the system's own text tells the rest (and, in English, these too).
     const char* noSpace;
     const char* fileTooLarge;
     const char* permissionDenied;
     const char* readOnlyFileSystem;
     const char* noSuchFile;
     const char* notAFolder;
+
+    // --- what an import of a parameter document did not take (see Describe) ---
+    // By ImportRefusal::Kind: %1 the document's value, %2 its unit, %3 the element's unit; for
+    // the user level %1 the level asked for and %2 the user's. A variable's refusal follows its
+    // name (importVariable when it has none: %1 its place in the document) and ": ".
+    const char* importRefusals[ImportRefusal::kNotValid + 1];
+    const char* importVariable;
+    const char* importNotConvertibleToNone;
+    // The limits that follow a refusal (importWithin: %1 the refusal, %2 its limits): ranges in
+    // the element's unit, joined by importOr, and the most characters of a text.
+    const char* importWithin;
+    const char* importRange;
+    const char* importAtLeast;
+    const char* importAtMost;
+    const char* importOr;
+    const char* importMostCharacters;
+    NumberLocale importNumbers;
 };
 
 // The words of a language id: German for German, English for every other language.
@@ -200,6 +226,8 @@ std::string WithArguments(const char* words, const std::string& a1, const std::s
 std::string AsSentence(std::string text);
 // The fault as a sentence in the words given.
 std::string Describe(const FrameFault& fault, const FrameWords& words);
+// What an import did not take, and why, in the words given.
+std::string Describe(const ImportRefusal& refusal, const FrameWords& words);
 // The system's error number (errno) in the words given.
 std::string DescribeSystemError(int error, const FrameWords& words);
 // Why the XML parser refuses a text (its pugi::xml_parse_status) in the words given.

@@ -49,8 +49,8 @@ class ReferenceFrame {
 
     // Creates and sets up a new instance. nullptr, with the reason in 'fault', when the tag is
     // empty or taken, the device type unknown, or the DTM refuses a step.
-    FrameInstance* AddInstance(const std::string& systemTag, const std::string& deviceType,
-                               FrameFault& fault);
+    [[nodiscard]] FrameInstance* AddInstance(const std::string& systemTag,
+                                             const std::string& deviceType, FrameFault& fault);
     FrameInstance* Find(const std::string& systemTag);
     const std::vector<std::unique_ptr<FrameInstance>>& Instances() const { return instances_; }
 
@@ -59,19 +59,21 @@ class ReferenceFrame {
     // instance count as saved. False, with the reason, when an instance cannot save or the file
     // cannot be written: the file on disk then stays as it was, and so does every instance
     // (modified state, stored values, data status).
-    bool SaveProject(const std::string& path, FrameFault& fault);
+    [[nodiscard]] bool SaveProject(const std::string& path, FrameFault& fault);
     // Loads a project file and replaces the instances by its instances. False, with the reason
     // naming the file, when the file is damaged or any of its instances cannot be loaded; then
     // nothing is loaded and the instances stay as they were.
-    bool LoadProject(const std::string& path, FrameFault& fault);
-    // What the frame itself swallowed: a project file read whole for want of memory or threads.
+    [[nodiscard]] bool LoadProject(const std::string& path, FrameFault& fault);
+    // What the frame itself met and went on: fewer threads than asked for while a project file
+    // was read.
     DiagnosticLog& Diagnostics() { return diagnostics_; }
     const DiagnosticLog& Diagnostics() const { return diagnostics_; }
 
   private:
-    std::unique_ptr<FrameInstance> NewInstance(const std::string& systemTag,
-                                               const std::string& deviceType, FrameFault& fault);
-    bool SetUp(FrameInstance& instance, FrameFault& fault);
+    [[nodiscard]] std::unique_ptr<FrameInstance> NewInstance(const std::string& systemTag,
+                                                             const std::string& deviceType,
+                                                             FrameFault& fault);
+    [[nodiscard]] bool SetUp(FrameInstance& instance, FrameFault& fault);
 
     std::shared_ptr<IEventLoop> loop_;
     std::shared_ptr<IPrompt> prompt_;

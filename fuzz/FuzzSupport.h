@@ -7,8 +7,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -170,28 +168,6 @@ inline Variant AnyVariant(FuzzedDataProvider& in) {
                           in.ConsumeIntegralInRange<int32_t>(-2, 2)});
     }
 }
-
-// A folder of its own below the temporary folder, removed with the object.
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kvfuzzXXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr)
-            std::abort();
-        path = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    void Write(const std::string& name, const uint8_t* data, size_t size) const {
-        std::ofstream(std::filesystem::path(path) / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
-    std::string path;
-};
 
 // The one model of a fuzz target, built on first use and kept for every input.
 inline ModelInstance& SharedInstance() {

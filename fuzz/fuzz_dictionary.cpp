@@ -5,10 +5,12 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "FuzzSupport.h"
 #include "core/DictionaryLookup.h"
+#include "support/TempFolder.h"
 #include "units/clsPROFIBUSProfil3Units.h"
 
 namespace {
@@ -16,7 +18,7 @@ namespace {
 using namespace kv;
 
 struct Fixture {
-    fuzz::TempFolder folder;
+    test_support::TempFolder folder;
     fuzz::ModelInstance instance;
     clsPROFIBUSProfil3Units productUnits;
     std::shared_ptr<XMLHelper> folderHelper = std::make_shared<XMLHelper>(folder.path);
@@ -37,7 +39,8 @@ const char* const kAttributes[] = {"text",    "label", "description", "help", "v
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Fixture& f = TheFixture();
-    f.folder.Write("DTMDictionary_9.xml", data, size);
+    f.folder.Write("DTMDictionary_9.xml",
+                   std::string_view(reinterpret_cast<const char*>(data), size));
     DTMDictionary::ForgetLoadedDocuments();
     auto dictionary = std::make_shared<DTMDictionary>();
     dictionary->LoadFrom(f.folder.path, "DTMDictionary");

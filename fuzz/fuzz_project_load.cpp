@@ -2,17 +2,14 @@
 // in parts where it can, takes exactly what FromXml takes from the same text (the same
 // instances with the same bags), or refuses it, naming the file, for the fault FromXml names.
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "frame/FrameProject.h"
-#include "value/DiagnosticLog.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -30,19 +27,8 @@ std::string Text(const kv::FrameFault& fault) {
 
 // The file every input is written to, in a folder of the run's own that goes with it.
 const std::string& ProjectPath() {
-    static const std::string path = [] {
-        std::string folder = (std::filesystem::temp_directory_path() / "kvfuzzloadXXXXXX").string();
-        if (mkdtemp(folder.data()) == nullptr) {
-            std::perror("mkdtemp");
-            std::abort();
-        }
-        static const std::string removed = folder;
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(removed, ec);
-        });
-        return folder + "/project.kvproj";
-    }();
+    static const kv::test_support::TempFolder folder;
+    static const std::string path = folder.File("project.kvproj");
     return path;
 }
 
@@ -63,10 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool parsed = whole.FromXml(text, wholeFault);
     FrameProject read;
     FrameFault fault;
-    DiagnosticLog log;
-    const bool loaded = read.Load(path, fault, {}, &log);
-    if (!log.Empty())
-        Fail("the file was read whole for want of memory or threads: " + log.Text(), text);
+    const bool loaded = read.Load(path, fault);
     if (loaded != parsed) {
         Fail(std::string(loaded ? "the file loads, its text does not parse: "
                                 : "the text parses, the file does not load: ") +

@@ -746,18 +746,24 @@ bool SimulatedPositioner::Controlling() const {
     return initialised_ && !Calibrating();
 }
 
-// Where the valve is told to go, in percent of the stroke: the setpoint scaled through PV_SCALE
-// (in manual and local override the output through OUT_SCALE), held within the travel limits.
-// Without control it is the safety position, closed. A scale that gives no number keeps the
-// valve where it is.
-double SimulatedPositioner::TargetPercent() const {
-    if (!Controlling())
-        return 0.0;
+// The setpoint the Analog Output block works to, in percent of the stroke: SP scaled through
+// PV_SCALE, in manual and local override OUT through OUT_SCALE; not a number when its scale
+// gives none.
+double SimulatedPositioner::SetpointPercent() const {
     const uint8_t mode = Bytes(kAoModeBlk)[0];
     const bool output = mode == kModeManual || mode == kModeLocalOverride;
     const uint16_t value = output ? kAoOut : kAoSp, scale = output ? kAoOutScale : kAoPvScale;
     const double up = GetFloat(scale, 0), lo = GetFloat(scale, 4);
-    double pct = (double(GetFloat(value)) - lo) / (up - lo) * 100.0;
+    return (double(GetFloat(value)) - lo) / (up - lo) * 100.0;
+}
+
+// Where the valve is told to go, in percent of the stroke: the setpoint held within the travel
+// limits. Without control it is the safety position, closed. A scale that gives no number keeps
+// the valve where it is.
+double SimulatedPositioner::TargetPercent() const {
+    if (!Controlling())
+        return 0.0;
+    double pct = SetpointPercent();
     if (!std::isfinite(pct))
         return position_;
     const double limLo = GetFloat(kTbTravelLimitLow), limUp = GetFloat(kTbTravelLimitUp);
@@ -856,7 +862,9 @@ void SimulatedPositioner::UpdateProcess() {
                              : readback >= 99.5             ? 2
                                                             : 3;
     Bytes(kAoPosD) = ByteVec{discrete, status};
-    const double deviation = target - readback;
+    // The setpoint's distance from the position, whatever keeps the valve from the setpoint
+    // (the travel limits, the safety position).
+    const double deviation = SetpointPercent() - readback;
     PutFloat(kAoSetpDeviation, 0, std::isfinite(deviation) ? deviation : 0.0);
     const double strokes = travelPercent_ / 100.0;
     PutFloat(kTbTotalValveTravel, 0, strokes);

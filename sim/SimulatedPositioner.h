@@ -215,6 +215,7 @@ class SimulatedPositioner {
     void DriveSetpoint();
     void FollowModes();
     bool Controlling() const;
+    double SetpointPercent() const;
     double TargetPercent() const;
     double ReadbackPercent() const;
     double StrokeSeconds(bool opening) const;

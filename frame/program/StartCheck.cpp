@@ -71,8 +71,8 @@ bool CanStart(const Options& options, const FrameWords& words, Writes writes) {
     if (writes == Writes::ProjectAndDocument)
         files.push_back(DocumentPath(options.project));
     for (const std::string& file : files) {
-        if (const std::optional<FrameFault> fault = CheckWritable(file)) {
-            Fail(Describe(*fault, words));
+        if (FrameFault fault; !CheckWritable(file, fault)) {
+            Fail(Describe(fault, words));
             return false;
         }
     }

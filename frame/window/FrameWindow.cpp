@@ -28,6 +28,7 @@
 #include "frame/FrameWords.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/window/WindowPrompt.h"
+#include "frame/window/WindowSettings.h"
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/PageRegistry.h"
 #include "platform/controls/widgets/QtText.h"
@@ -58,6 +59,8 @@ const char* const kOperationPhase =
     R"(<FDT xmlns:fdt="x-schema:FDTDataTypesSchema.xml"><OperationPhase phase="engineering"/></FDT>)";
 
 constexpr int kApplicationIdRole = Qt::UserRole;
+// The room the instance pane's layouts leave beside its lists.
+constexpr int kPaneMargins = 8;
 // Of an instance's row: the instance's place in the project.
 constexpr int kEntryRole = Qt::UserRole;
 
@@ -270,6 +273,7 @@ FrameWindow::FrameWindow(ReferenceFrame& frame, std::shared_ptr<IEventLoop> loop
     ApplyWords();
     if (!entries_.empty())
         Select(*entries_.front());
+    SetPaneWidth(NaturalPaneWidth());
     UpdateActions();
 }
 
@@ -325,6 +329,8 @@ void FrameWindow::Select(Entry& entry) {
     LoadFunctions();
     UpdateInstance();
     UpdateActions();
+    // The status text names its instance while another one is selected.
+    ShowStatusText();
 }
 
 // --- the window's parts ---
@@ -378,6 +384,10 @@ void FrameWindow::BuildUi() {
     instances_->setUniformRowHeights(true);
     instances_->setAllColumnsShowFocus(true);
     instances_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The system tag and the device type fit their texts; the tag takes the room they leave,
+    // and a tag cut there shows whole in its tool tip.
+    instances_->header()->setStretchLastSection(false);
+    instances_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     listLayout->addWidget(instancesTitle_);
     listLayout->addWidget(instances_, 1);
     connect(instances_, &QTreeWidget::currentItemChanged, this,
@@ -395,6 +405,7 @@ void FrameWindow::BuildUi() {
     instanceTitle_->setFont(bold);
     instanceTag_ = new QLabel(instancePane);
     instanceTag_->setObjectName(QStringLiteral("InstanceTag"));
+    instanceTag_->setWordWrap(true);  // a long tag does not widen the pane
     instanceState_ = new QLabel(instancePane);
     instanceState_->setObjectName(QStringLiteral("InstanceState"));
     instanceState_->setWordWrap(true);
@@ -433,9 +444,10 @@ void FrameWindow::BuildUi() {
     });
     splitter_->addWidget(side);
     splitter_->addWidget(tabs_);
+    // The pane keeps its width as the window changes; the user sets it with the handle.
+    splitter_->setChildrenCollapsible(false);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
-    splitter_->setSizes({220, 1000});
     setCentralWidget(splitter_);
 
     status_ = new QLabel(this);
@@ -481,9 +493,11 @@ void FrameWindow::ApplyWords() {
     save_->setText(QString::fromUtf8(words.save));
     languageLabel_->setText(QString::fromUtf8(words.language));
     instancesTitle_->setText(QString::fromUtf8(words.instances));
-    instances_->setHeaderLabels({QString::fromUtf8(words.instance), QString::fromUtf8(words.tag),
+    instances_->setHeaderLabels({QString::fromUtf8(words.instance),
+                                 QString::fromUtf8(words.tagColumn),
                                  QString::fromUtf8(words.deviceType)});
-    for (int column = 0; column < 2; ++column)
+    instances_->headerItem()->setToolTip(1, QString::fromUtf8(words.tag));
+    for (const int column : {0, 2})
         instances_->setColumnWidth(column, 0);
     for (const auto& entry : entries_)
         FitColumns(*entry);
@@ -493,12 +507,12 @@ void FrameWindow::ApplyWords() {
         UpdateRow(*online_);
     // The window's own status text in the new language; a text of the DTM goes.
     if (!statusWords_) {
+        statusText_.clear();
+        statusFrom_ = nullptr;
         dtmStatus_.clear();
         dtmStatusFrom_ = nullptr;
     }
-    const QString status = statusWords_ ? statusWords_(words) : QString();
-    status_->setText(status);
-    status_->setToolTip(status);
+    ShowStatusText();
     UpdateInstance();
 }
 
@@ -527,21 +541,51 @@ void FrameWindow::FitColumns(const Entry& entry) {
     bold.setBold(true);
     const QFontMetrics metrics(bold);
     const int padding = 16;
-    const int widths[2] = {metrics.horizontalAdvance(ToQString(entry.instance.systemTag)) +
-                               instances_->style()->pixelMetric(QStyle::PM_SmallIconSize) + 4,
-                           metrics.horizontalAdvance(ToQString(entry.tag))};
-    for (int column = 0; column < 2; ++column) {
-        const int width =
-            std::max(widths[column] + padding, instances_->header()->sectionSizeHint(column));
+    const std::pair<int, int> widths[] = {
+        {0, metrics.horizontalAdvance(ToQString(entry.instance.systemTag)) +
+                instances_->style()->pixelMetric(QStyle::PM_SmallIconSize) + 4},
+        {2, metrics.horizontalAdvance(ToQString(entry.instance.deviceType))}};
+    for (const auto& [column, text] : widths) {
+        const int width = std::max(text + padding, instances_->header()->sectionSizeHint(column));
         if (width > instances_->columnWidth(column))
             instances_->setColumnWidth(column, width);
     }
+}
+
+int FrameWindow::NaturalPaneWidth() const {
+    // The functions' names whole, and the instances' system tags and device types with a few
+    // characters of their tags beside.
+    const int scrollBar = functions_->verticalScrollBar()->sizeHint().width();
+    const int chrome = scrollBar + 2 * functions_->frameWidth() + kPaneMargins;
+    const int functions =
+        static_cast<const QAbstractItemView*>(functions_)->sizeHintForColumn(0) + chrome;
+    const int tag = std::max(instances_->header()->sectionSizeHint(1),
+                             8 * instances_->fontMetrics().averageCharWidth());
+    const int instances = instances_->columnWidth(0) + tag + instances_->columnWidth(2) + chrome;
+    return std::max(functions, instances);
+}
+
+void FrameWindow::SetPaneWidth(int width) {
+    const QList<int> sizes = splitter_->sizes();
+    const int total = sizes.size() == 2 && sizes[0] + sizes[1] > 0 ? sizes[0] + sizes[1] : 1000;
+    splitter_->setSizes({width, std::max(total - width, 1)});
+}
+
+int FrameWindow::PaneWidth() const {
+    return splitter_->sizes().value(0);
+}
+
+void FrameWindow::KeepPaneWidthIn(std::string file) {
+    paneWidthFile_ = std::move(file);
+    if (const std::optional<int> width = ReadPaneWidth(paneWidthFile_))
+        SetPaneWidth(*width);
 }
 
 void FrameWindow::UpdateRow(const Entry& entry) {
     QTreeWidgetItem& row = *entry.row;
     row.setText(0, ToQString(entry.instance.systemTag));
     row.setText(1, ToQString(entry.released ? std::string() : entry.tag));
+    row.setToolTip(1, row.text(1));
     row.setText(2, ToQString(entry.instance.deviceType));
     const bool connected = IsConnected(entry);
     row.setIcon(0, connected ? connectedIcon_ : QIcon());
@@ -590,6 +634,7 @@ void FrameWindow::LoadFunctions() {
         const int32_t id = node.attribute("functionId").as_int();
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(functions_);
         item->setText(0, QString::fromUtf8(node.attribute("name").value()));
+        item->setToolTip(0, item->text(0));  // whole where the pane cuts it
         item->setData(0, kApplicationIdRole, id);
     };
     for (pugi::xml_node node : doc.child("FDT").child("Functions").children()) {
@@ -614,20 +659,6 @@ void FrameWindow::LoadFunctions() {
         }
     }
     functions_->expandAll();
-    // The side widens so that every function's name and the instances' columns show uncut.
-    const int scrollBar = functions_->verticalScrollBar()->sizeHint().width();
-    const int functions = static_cast<QAbstractItemView*>(functions_)->sizeHintForColumn(0) +
-                          2 * functions_->frameWidth() + scrollBar + 16;
-    int columns = 2 * instances_->frameWidth() + scrollBar + 16;
-    for (int column = 0; column < 3; ++column)
-        columns += std::max(instances_->columnWidth(column),
-                            instances_->header()->sectionSizeHint(column));
-    const int content = std::max(functions, columns);
-    QList<int> sizes = splitter_->sizes();
-    if (sizes.size() == 2 && sizes[0] < content) {
-        const int total = sizes[0] + sizes[1];
-        splitter_->setSizes({content, std::max(total - content, 400)});
-    }
 }
 
 QString FrameWindow::FunctionName(const Entry& entry, int32_t applicationId) const {
@@ -678,22 +709,25 @@ void FrameWindow::ShowStatus(const Entry* from, const QString& text) {
     if (std::exchange(progressKept_, false))
         progress_->hide();
     statusWords_ = nullptr;
+    statusText_ = text;
+    statusFrom_ = from;
     dtmStatus_.clear();
     dtmStatusFrom_ = nullptr;
-    const QString shown = from != nullptr && from != selected_ && !text.isEmpty()
-                              ? ToQString(from->instance.systemTag) + QStringLiteral(": ") + text
-                              : text;
-    status_->setText(shown);
-    status_->setToolTip(shown);
+    ShowStatusText();
 }
 
 void FrameWindow::ShowStatus(const Entry* from, StatusWords words) {
-    if (from != nullptr && from != selected_) {
-        words = [tag = ToQString(from->instance.systemTag), words = std::move(words)](
-                    const FrameWords& w) { return tag + QStringLiteral(": ") + words(w); };
-    }
-    ShowStatus(nullptr, words(FrameWordsOf(language_)));
+    ShowStatus(from, QString());
     statusWords_ = std::move(words);  // kept, for a language change to show it anew
+    ShowStatusText();
+}
+
+void FrameWindow::ShowStatusText() {
+    QString text = statusWords_ ? statusWords_(FrameWordsOf(language_)) : statusText_;
+    if (statusFrom_ != nullptr && statusFrom_ != selected_ && !text.isEmpty())
+        text = ToQString(statusFrom_->instance.systemTag) + QStringLiteral(": ") + text;
+    status_->setText(text);
+    status_->setToolTip(text);
 }
 
 void FrameWindow::ShowDtmStatus(const Entry& entry, const std::string& text) {
@@ -833,18 +867,26 @@ FrameWindow::CloseAnswer FrameWindow::AskBeforeClosing() {
     // Pending input of the open user interfaces counts as a change, and so does input that
     // closing them drops.
     std::vector<QString> changed;
+    std::vector<QString> unset;  // whose pages hold input that closing drops
     for (const auto& entry : entries_) {
         if (entry->released)
             continue;
         IGUIManager& gui = entry->Ctx().GUIManager();
         gui.ValidateAll();
-        if (entry->Ctx().Parameters().ModifiedState() == 1 || gui.HoldsUncommittedInput())
+        const bool drops = gui.HoldsUncommittedInput();
+        if (drops)
+            unset.push_back(ToQString(entry->instance.systemTag));
+        if (entry->Ctx().Parameters().ModifiedState() == 1 || drops)
             changed.push_back(ToQString(entry->instance.systemTag));
     }
     if (changed.empty())
         return CloseAnswer::Unchanged;
     const FrameWords& words = FrameWordsOf(language_);
-    const QString question = QString::fromUtf8(words.closeQuestion).arg(NamedList(words, changed));
+    // The user learns that a save does not set such input.
+    const QString question =
+        unset.empty() ? QString::fromUtf8(words.closeQuestion).arg(NamedList(words, changed))
+                      : QString::fromUtf8(words.closeInputQuestion)
+                            .arg(NamedList(words, changed), NamedList(words, unset));
     const int32_t answer = prompt_->Ask(question.toStdString(), mbsYesNoCancelQuestion,
                                         {{QMessageBox::Yes, QString::fromUtf8(words.save)},
                                          {QMessageBox::No, QString::fromUtf8(words.discard)}});
@@ -886,6 +928,9 @@ void FrameWindow::SetLanguage(int32_t languageId) {
     }
     ApplyWords();
     LoadFunctions();
+    // Names of the new language that the pane would cut widen it; it never narrows.
+    if (const int natural = NaturalPaneWidth(); PaneWidth() < natural)
+        SetPaneWidth(natural);
     for (int i = 0; i < tabs_->count(); ++i) {
         QWidget* page = tabs_->widget(i);
         if (const Entry* entry = EntryOfTab(page))
@@ -1137,10 +1182,15 @@ void FrameWindow::closeEvent(QCloseEvent* event) {
         const ScopedValue closing(closing_, std::optional<CloseAnswer>(answer));
         released = ReleaseAll();
     });
-    if (released)
+    if (released) {
+        // The next start shows the pane as the user left it; a file that cannot be written
+        // costs only that.
+        if (!paneWidthFile_.empty())
+            WritePaneWidth(paneWidthFile_, PaneWidth());
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }
 
 }  // namespace kv

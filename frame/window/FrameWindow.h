@@ -106,6 +106,11 @@ class FrameWindow : public QMainWindow {
     QProgressBar* Progress() const { return progress_; }
     // The last status text shown.
     QString StatusText() const;
+    // The width of the instance pane (beside the tabs).
+    int PaneWidth() const;
+    // Keeps the pane's width in that settings file (WindowSettings.h): takes the width stored
+    // there, and stores it when the window closes. Without a call nothing is kept.
+    void KeepPaneWidthIn(std::string file);
     // The user interface of a tab (its widget), nullptr for another index.
     QWidget* TabWidget(int index) const;
 
@@ -127,6 +132,10 @@ class FrameWindow : public QMainWindow {
     void UpdateRow(const Entry& entry);
     // Widens the list's columns that the instance's row does not fit.
     void FitColumns(const Entry& entry);
+    // The pane's width for the functions' names and the instances' columns to show; and the
+    // pane at that width, the tabs taking the rest.
+    int NaturalPaneWidth() const;
+    void SetPaneWidth(int width);
     void Select(Entry& entry);
     // The tag that a parameter document of the DTM holds; a document without it changes none.
     void TakeTag(Entry& entry, const std::string& parameterDocument);
@@ -148,6 +157,9 @@ class FrameWindow : public QMainWindow {
     // error) is dropped by a language change.
     void ShowStatus(const Entry* from, const QString& text);
     void ShowStatus(const Entry* from, StatusWords text);
+    // Shows the status text anew: in the window's language, named while its instance is not
+    // the selected one.
+    void ShowStatusText();
     // What an instance's DTM shows and asks.
     void ShowDtmStatus(const Entry& entry, const std::string& text);
     int32_t AskFor(const Entry& entry, const std::string& prompt, int32_t style,
@@ -183,6 +195,7 @@ class FrameWindow : public QMainWindow {
     std::shared_ptr<WindowPrompt> prompt_;
     std::string projectPath_;
     const PageRegistry* registry_;
+    std::string paneWidthFile_;  // where the pane's width is kept; empty: nowhere
     // The instances in the project's order; the list's rows and the tabs refer to them.
     std::vector<std::unique_ptr<Entry>> entries_;
     Entry* selected_ = nullptr;
@@ -195,7 +208,9 @@ class FrameWindow : public QMainWindow {
     // device reported when it denied access.
     int32_t transferFailure_ = 0;
     WriteProtection transferProtection_ = WriteProtection::None;
-    StatusWords statusWords_;  // the status text when it is one of the window's
+    StatusWords statusWords_;            // the status text when it is one of the window's
+    QString statusText_;                 // else the text itself
+    const Entry* statusFrom_ = nullptr;  // the instance whose status text it is
     // The DTM's status text since the window last showed one of its own, and whose it is: at
     // the end of a process that failed, what the DTM said of the failure.
     QString dtmStatus_;

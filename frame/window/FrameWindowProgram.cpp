@@ -17,6 +17,7 @@
 #include "frame/ScriptedPrompt.h"
 #include "frame/window/FrameWindow.h"
 #include "frame/window/WindowPrompt.h"
+#include "frame/window/WindowSettings.h"
 #include "platform/controls/widgets/PageRegistry.h"
 #include "platform/controls/widgets/QtEventLoop.h"
 #include "platform/controls/widgets/QtText.h"
@@ -135,6 +136,7 @@ int RunFrameWindow(int& argc, char** argv, const WindowRun& run, const ProjectOp
     int status = kExitDone;
     {
         FrameWindow window(frame, loop, device, prompt, run.project);
+        window.KeepPaneWidthIn(WindowSettingsFile());
         window.show();
         status = app.exec();
         // A window closed by the system rather than by the user is released here.

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 
 #include "value/Date.h"
 #include "value/Text.h"
@@ -141,6 +142,18 @@ int64_t WallClockMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::system_clock::now().time_since_epoch())
         .count();
+}
+
+int64_t LocalOffsetMs(int64_t utcMs) {
+    // localtime_r applies the rules that tzset read; unlike a conversion that calls tzset (or
+    // localtime, mktime) each time, it does not look at the zone's file again.
+    static const bool zoneRead = (tzset(), true);
+    (void)zoneRead;
+    const auto seconds = static_cast<time_t>(utcMs >= 0 ? utcMs / 1000 : (utcMs - 999) / 1000);
+    std::tm parts{};
+    if (localtime_r(&seconds, &parts) == nullptr)
+        return 0;
+    return static_cast<int64_t>(parts.tm_gmtoff) * 1000;
 }
 
 }  // namespace kv

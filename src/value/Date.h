@@ -25,5 +25,9 @@ std::optional<double> ParseIsoDate(const std::string& text);
 
 // The wall clock: milliseconds since 1970-01-01 00:00 UTC.
 int64_t WallClockMs();
+// How far local time is ahead of UTC at that instant (milliseconds since 1970-01-01 00:00 UTC),
+// in milliseconds: the time zone's rules for each instant, its summer time included. The zone is
+// read at the first call only.
+int64_t LocalOffsetMs(int64_t utcMs);
 
 }  // namespace kv

@@ -2,11 +2,7 @@
 // request (dictionaries, project file and folder, options), how it writes the project (through
 // a link, keeping its permissions), and its language.
 
-#include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +14,9 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/ChildProcess.h"
+#include "support/TempFolder.h"
 
 namespace kv {
 namespace {
@@ -59,57 +58,20 @@ struct Result {
 class ProgramTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "kvprogramXXXXXX").string();
-        dir_ = ::mkdtemp(pattern.data());
         const char* xmlData = std::getenv("KV6274PA_XMLDATA");
         xmlData_ = xmlData != nullptr ? xmlData : KV_SOURCE_XMLDATA_DIR;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(dir_, ec);
     }
 
     // Runs the program in the folder with the arguments; the dictionaries come from 'xmlData'.
     // A file size limit (in bytes; 0 for none) holds for the files the program writes.
     Result Run(const std::vector<std::string>& args, const std::string& xmlData = {},
-               rlim_t fileSizeLimit = 0) {
-        const fs::path out = dir_ / ".stdout";
-        const fs::path err = dir_ / ".stderr";
-        const std::string dictionaries = xmlData.empty() ? xmlData_ : xmlData;
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            if (::chdir(dir_.c_str()) != 0)
-                ::_exit(127);
-            const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            const int in = ::open("/dev/null", O_RDONLY);
-            if (o < 0 || e < 0 || in < 0)
-                ::_exit(127);
-            ::dup2(o, STDOUT_FILENO);
-            ::dup2(e, STDERR_FILENO);
-            ::dup2(in, STDIN_FILENO);
-            ::setenv("KV6274PA_XMLDATA", dictionaries.c_str(), 1);
-            rlimit limit{};
-            ::getrlimit(RLIMIT_FSIZE, &limit);
-            limit.rlim_cur = fileSizeLimit > 0 ? fileSizeLimit : limit.rlim_cur;
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-            std::vector<char*> argv{const_cast<char*>(KV_FRAME_PROGRAM)};
-            for (const std::string& a : args)
-                argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            ::execv(KV_FRAME_PROGRAM, argv.data());
-            ::_exit(127);
-        }
-        Result r;
-        int status = 0;
-        if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-            r.status = WEXITSTATUS(status);
-        r.out = ReadFile(out);
-        r.err = ReadFile(err);
-        fs::remove(out);
-        fs::remove(err);
-        return r;
+               size_t fileSizeLimit = 0) {
+        const test_support::ProgramRun run = test_support::RunProgram(
+            KV_FRAME_PROGRAM, args,
+            {.folder = dir_.string(),
+             .environment = {{"KV6274PA_XMLDATA", xmlData.empty() ? xmlData_ : xmlData}},
+             .fileSizeLimit = fileSizeLimit});
+        return {run.status, run.out, run.err};
     }
 
     // A copy of the dictionaries that a test may damage.
@@ -128,7 +90,8 @@ class ProgramTest : public ::testing::Test {
         ASSERT_TRUE(fs::exists(Project()));
     }
 
-    fs::path dir_;
+    test_support::TempFolder temp_;
+    const fs::path dir_ = temp_.path;
     std::string xmlData_;
 };
 

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -191,9 +192,9 @@ TEST(FrameProject, ReadOnlyProjectFilesAreNeverReplaced) {
     // The refused save did not have the instance store its data.
     EXPECT_EQ(f.Value("PV-200", "~/DataStatus"), status);
     EXPECT_EQ(folder.Entries(), 1u);
-    const std::optional<FrameFault> fault = CheckWritable(path);
-    ASSERT_TRUE(fault.has_value());
-    EXPECT_EQ(fault->kind, FrameFault::kReadOnly);
+    FrameFault fault;
+    EXPECT_FALSE(CheckWritable(path, fault));
+    EXPECT_EQ(fault.kind, FrameFault::kReadOnly);
 }
 
 // A persisted object of an instance that makes the project's save fail while the instance
@@ -323,16 +324,16 @@ TEST(FileWriting, LinksFoldersAndOtherFiles) {
     EXPECT_EQ(ReadFile(folder.File("sub/target.xml")), "text");
     EXPECT_TRUE(fs::is_symlink(folder.File("second.xml")));
 
-    const auto notAFile = CheckWritable(folder.File("sub"));
-    ASSERT_TRUE(notAFile.has_value());
-    EXPECT_EQ(notAFile->kind, FrameFault::kNotAFile);
-    const auto noFolder = CheckWritable(folder.File("none/file.xml"));
-    ASSERT_TRUE(noFolder.has_value());
-    EXPECT_EQ(noFolder->kind, FrameFault::kFolderMissing);
-    EXPECT_EQ(noFolder->folder, folder.File("none"));
-    const auto fileAsFolder = CheckWritable(folder.File("sub/target.xml/x"));
-    ASSERT_TRUE(fileAsFolder.has_value());
-    EXPECT_EQ(fileAsFolder->kind, FrameFault::kFolderMissing);
+    FrameFault notAFile;
+    EXPECT_FALSE(CheckWritable(folder.File("sub"), notAFile));
+    EXPECT_EQ(notAFile.kind, FrameFault::kNotAFile);
+    FrameFault noFolder;
+    EXPECT_FALSE(CheckWritable(folder.File("none/file.xml"), noFolder));
+    EXPECT_EQ(noFolder.kind, FrameFault::kFolderMissing);
+    EXPECT_EQ(noFolder.folder, folder.File("none"));
+    FrameFault fileAsFolder;
+    EXPECT_FALSE(CheckWritable(folder.File("sub/target.xml/x"), fileAsFolder));
+    EXPECT_EQ(fileAsFolder.kind, FrameFault::kFolderMissing);
     EXPECT_FALSE(WriteFileInPlace(folder.File("loop-a"), "text", error));
 }
 
@@ -375,7 +376,7 @@ TEST(FileWriting, ATextMadeInPiecesIsWrittenWholeOrNotAtAll) {
         write("half");
         throw std::runtime_error("no room");
     };
-    EXPECT_THROW(WriteFileInPlace(path, thrown, error), std::runtime_error);
+    EXPECT_THROW(static_cast<void>(WriteFileInPlace(path, thrown, error)), std::runtime_error);
     EXPECT_EQ(ReadFile(path), "first second");
     EXPECT_EQ(folder.Entries(), 1u);
 }
@@ -501,8 +502,9 @@ TEST(FrameProject, DamagedProjectFilesAreRefusedWholeAndLeftAsTheyAre) {
     }
 }
 
-// A project file is read in parts where that is safe; any file reads as its whole text does, also
-// where markup or an attribute's text only looks like the start of an instance.
+// A project file is read in parts where that is safe; any file reads as its whole text does, laid
+// out as the frame writes it or otherwise, also where markup or an attribute's text only looks
+// like the start of an instance.
 TEST(FrameProject, AFileReadsAsItsWholeText) {
     TempFolder folder;
     const std::string good = ReadFile(SavedProject(folder));
@@ -512,8 +514,23 @@ TEST(FrameProject, AFileReadsAsItsWholeText) {
         return std::string(good).insert(at, what);
     };
     const size_t tag = good.find("value=\"", good.find("name=\"PHYS/TAG_DESC\"")) + 7;
+    // Each line's indentation and end as 'indent' and 'end' give them (as an XML tool or a merge
+    // leaves a file); an empty end joins the lines.
+    auto relaid = [&](const std::function<std::string(size_t spaces)>& indent,
+                      const std::string& end) {
+        std::string text;
+        std::istringstream lines(good);
+        for (std::string line; std::getline(lines, line);) {
+            const size_t spaces = line.find_first_not_of(' ');
+            text += indent(spaces) + line.substr(spaces) + end;
+        }
+        return text;
+    };
     const std::string texts[] = {
         good,
+        relaid([](size_t spaces) { return std::string(2 * spaces, ' '); }, "\n"),
+        relaid([](size_t spaces) { return std::string(spaces / 2, '\t'); }, "\r\n"),
+        relaid([](size_t) { return std::string(); }, ""),
         insert(second, "\n  <!-- a comment -->"),
         insert(second, "\n  <?note?>"),
         // A raw line break and "<" in an attribute's text, then a line like an instance's.

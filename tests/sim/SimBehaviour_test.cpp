@@ -525,6 +525,11 @@ TEST(SimProcess, TravelRateAndTravelLimit) {
     d.Advance(10000);
     EXPECT_EQ(R(d, kFeedbackValue), ValueStatus(80, kGood));
     EXPECT_EQ(R(d, kPosD)[0], 3);
+    // The deviation is the setpoint's, also where a limit holds the valve from it.
+    EXPECT_EQ(R(d, kSetpDeviation), F32(20));
+    ASSERT_TRUE(W(d, kSp, ValueStatus(95, kGood)).empty());
+    d.Advance(100);
+    EXPECT_EQ(R(d, kSetpDeviation), F32(15));
 }
 
 TEST(SimProcess, SetpointCycleKeepsTheValuesMoving) {

@@ -1,47 +1,33 @@
 #pragma once
-// A folder of the test's own under the system's temporary folder, removed with the object.
+// A folder of its own below the system's temporary folder, removed with the object: for the
+// tests, the benchmarks and the fuzz targets.
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace kv::test_support {
 
 class TempFolder {
   public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kvtestXXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
+    // Makes the folder; throws std::system_error where it cannot be made.
+    TempFolder();
+    // Removes the folder with everything in it, also what was made read-only there.
+    ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
     // The path of a file in the folder.
-    std::string File(const std::string& name) const {
-        return (std::filesystem::path(path) / name).string();
-    }
-    void Write(const std::string& name, const std::string& text) const {
-        std::ofstream(std::filesystem::path(path) / name) << text;
-    }
+    std::string File(const std::string& name) const;
+    // Writes a file of the folder, its bytes as they are; throws std::runtime_error where it
+    // cannot be written.
+    void Write(const std::string& name, std::string_view bytes) const;
     // How many files and folders the folder holds.
-    size_t Entries() const {
-        return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(path), {}));
-    }
-    // Copies the product's dictionary files.
-    void CopyProductDictionaries() const {
-        for (const char* f : {"DTMDictionary_9.xml", "DTMDictionary_7.xml"}) {
-            std::filesystem::copy_file(std::filesystem::path(KV_SOURCE_XMLDATA_DIR) / f,
-                                       std::filesystem::path(path) / f);
-        }
-    }
+    size_t Entries() const;
+    // Copies the product's dictionary files into the folder.
+    void CopyProductDictionaries() const;
 
-    std::string path;
+    const std::string path;
 };
 
 }  // namespace kv::test_support

@@ -1,12 +1,9 @@
 #include "platform/os/ConfigFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 
+#include "platform/os/RegularFile.h"
 #include "value/Text.h"
 #include "value/Variant.h"
 
@@ -84,48 +81,6 @@ std::optional<ConfigValue> ParseValueLine(const std::string& line) {
     return value;
 }
 
-// The whole text of a file; nullopt when it is missing, is no regular file or cannot be read.
-// The settings are read again at every question, so that they follow the file: with plain
-// system calls, which cost a small part of a stream's setting up. A pipe or a device is never
-// opened (that could wait, or act on the device); one that takes the file's place between the
-// check and the open is refused, not waited for.
-std::optional<std::string> ReadRegularFile(const std::string& path) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        return std::nullopt;
-    }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        return std::nullopt;
-    }
-    std::optional<std::string> text;
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-        // Room for one character more than the file had, so that its end is seen at once.
-        std::string buffer(static_cast<size_t>(status.st_size) + 1, '\0');
-        size_t done = 0;
-        for (;;) {
-            if (done == buffer.size()) {
-                buffer.resize(2 * buffer.size());
-            }
-            const ssize_t got = ::read(fd, buffer.data() + done, buffer.size() - done);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got < 0) {
-                break;
-            }
-            if (got == 0) {
-                buffer.resize(done);
-                text = std::move(buffer);
-                break;
-            }
-            done += static_cast<size_t>(got);
-        }
-    }
-    ::close(fd);
-    return text;
-}
-
 }  // namespace
 
 std::string ConfigFilePath() {
@@ -169,11 +124,15 @@ std::optional<std::vector<ConfigValue>> ReadConfigKey(int32_t hive, const std::s
     if (path.empty()) {
         return std::nullopt;
     }
-    const std::optional<std::string> text = ReadRegularFile(path);
-    if (!text) {
+    // Read again at every question, so that the settings follow the file; a missing file, or
+    // one that is no regular file, holds no settings.
+    RegularFile file;
+    FileFault fault;
+    std::string text;
+    if (!file.Open(path, fault) || !file.ReadAll(text, fault)) {
         return std::nullopt;
     }
-    return ParseConfigKey(*text, hive, keyPath);
+    return ParseConfigKey(text, hive, keyPath);
 }
 
 }  // namespace kv::os

@@ -81,6 +81,14 @@ bool XdgOpen(const std::string& file, IEventLoop& loop, ShellOpenEnded ended) {
         // the viewer it starts.
         ::close(fds[0]);
         ::setsid();
+        // What the opener and the viewer print is theirs: the program's output stays its own.
+        const int null = ::open("/dev/null", O_RDWR);
+        if (null >= 0) {
+            for (int fd = 0; fd <= 2; ++fd)
+                ::dup2(null, fd);
+            if (null > 2)
+                ::close(null);
+        }
         ::execvp(argv[0], argv);
         const int err = errno;
         [[maybe_unused]] ssize_t n = ::write(fds[1], &err, sizeof err);

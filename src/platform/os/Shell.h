@@ -26,7 +26,8 @@ bool ShellOpen(const std::string& file, IEventLoop& loop, ShellOpenEnded ended);
 // The default opener: false for a file that does not exist or when "xdg-open" cannot be started;
 // else it starts "xdg-open <file>" without a shell (the name is passed as one argument, never
 // interpreted) and does not wait for it: a timer of the loop collects its exit status (0: the
-// file was opened) and tells `ended`.
+// file was opened) and tells `ended`. What it and the viewer print goes nowhere: the program's
+// own output and error output stay clean.
 bool XdgOpen(const std::string& file, IEventLoop& loop, ShellOpenEnded ended);
 
 }  // namespace kv::os

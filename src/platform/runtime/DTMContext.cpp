@@ -4,7 +4,6 @@
 
 #include "platform/fdt/FdtFrameInterfaces.h"
 #include "platform/os/IEventLoop.h"
-#include "platform/runtime/Channels.h"
 #include "platform/runtime/CommunicationManager.h"
 #include "platform/runtime/DTMDictionary.h"
 #include "platform/runtime/DataSet.h"
@@ -236,9 +235,6 @@ bool DTMContext::ReadProperties(const IPropertyBag& bag) {
         const ScopedBulkUpdate bulk(parameters);
         ok = Guarded(diagnostics_, "DTMContext::ReadProperties", false,
                      [&] { return LoadDataSet(*this, bag, persist_); });
-        ok = Guarded(diagnostics_, "DTMContext::ReadProperties", false,
-                     [&] { return LoadChannels(parameters.Channels(), bag, diagnostics_); }) &&
-             ok;
     }
     if (list)
         list->HoldNotifications(false);
@@ -246,15 +242,11 @@ bool DTMContext::ReadProperties(const IPropertyBag& bag) {
 }
 
 bool DTMContext::WriteProperties(IPropertyBag& bag) {
-    IParameters& parameters = Parameters();
     const char* const where = "DTMContext::WriteProperties";
     bool ok = Guarded(diagnostics_, where, false, [&] { return deviceType_->Save(bag); });
     unstored_.clear();
     ok = Guarded(diagnostics_, where, false,
                  [&] { return SaveDataSet(*this, bag, persist_, &unstored_); }) &&
-         ok;
-    ok = Guarded(diagnostics_, where, false,
-                 [&] { return SaveChannels(parameters.Channels(), bag, diagnostics_); }) &&
          ok;
     return ok;
 }

@@ -89,13 +89,14 @@ class DTMContext : public IDTMContext, public std::enable_shared_from_this<DTMCo
     // Registers an object persisted with the instance; a second object of the same name
     // replaces the first.
     void AddPersistObject(std::shared_ptr<IPersistObject> object, const std::string& name) override;
-    // Loads, with BulkUpdateActive set throughout: every element's keys, every channel's keys,
-    // then the registered objects. The device type is not loaded here (the DTM object loads it
-    // before the model is built). False when any part failed; the others are still loaded.
+    // Loads the data set (LoadDataSet: every element's keys, every channel's keys, then the
+    // registered objects) with BulkUpdateActive set throughout. The device type is not loaded
+    // here (the DTM object loads it before the model is built). False when any part failed; the
+    // others are still loaded.
     bool ReadProperties(const IPropertyBag& bag) override;
-    // Saves the device type, every element, every channel and the registered objects. False
-    // when any part failed; the others are still written. Nothing counts as stored until
-    // SaveCompleted.
+    // Saves the device type and the data set (SaveDataSet: every element, every channel and the
+    // registered objects). False when any part failed; the others are still written. Nothing
+    // counts as stored until SaveCompleted.
     bool WriteProperties(IPropertyBag& bag) override;
     // The bag last written is kept: the data set takes what it holds as stored and counts as
     // unmodified.

@@ -104,13 +104,13 @@ void DataSet::AddElement(std::shared_ptr<IPrivateDataElement> element, const std
             ++pos;
     }
     const size_t hash = PathHash(path);
-    byPath_.Reserve(PathKeys{}, elements_.size() + 1);
-    const size_t slot = byPath_.SlotOf(PathKeys{}, std::string_view(path), hash);
-    if (byPath_.Taken(slot))
+    const auto store = [&] {
+        const PathRef ref{element.get(), hash};
+        elements_.insert(elements_.begin() + static_cast<std::ptrdiff_t>(pos), std::move(element));
+        return ref;
+    };
+    if (!byPath_.Insert(PathKeys{}, std::string_view(path), hash, store).second)
         throw std::invalid_argument("the data set already holds " + path);
-    IPrivateDataElement* const added = element.get();
-    elements_.insert(elements_.begin() + static_cast<std::ptrdiff_t>(pos), std::move(element));
-    byPath_.Fill(slot, {added, hash});
     membersIndexed_ = false;
 }
 

@@ -14,7 +14,9 @@
 // A value-initialised Ref (0, a null pointer) marks a free slot; no entry has it.
 
 #include <algorithm>
+#include <cassert>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace kv {
@@ -28,35 +30,26 @@ class HashIndex {
         return slots_.empty() ? Ref{} : slots_[SlotOf(keys, key, hash)];
     }
 
-    // Adding a key is two steps, so that the owner stores its entry between them and nothing
-    // is changed when that fails:
-    //
-    //     index.Reserve(keys, count + 1);
-    //     const size_t slot = index.SlotOf(keys, key, hash);
-    //     if (index.Taken(slot)) ...  // the key is there: index[slot]
-    //     ...store the entry...
-    //     index.Fill(slot, ref);
-    //
-    // The slot that holds the key, or the free one where it belongs; the index must have room
-    // for one more entry.
-    template <class Keys, class Key>
-    [[gnu::always_inline]] size_t SlotOf(Keys keys, Key key, size_t hash) const {
-        const size_t mask = slots_.size() - 1;
-        size_t i = hash & mask;
-        while (IsTaken(slots_[i]) && !keys.Has(slots_[i], key, hash))
-            i = (i + 1) & mask;
-        return i;
-    }
-    bool Taken(size_t slot) const { return IsTaken(slots_[slot]); }
-    Ref operator[](size_t slot) const { return slots_[slot]; }
-    // Gives the free slot that SlotOf found to an entry; allocates nothing.
-    void Fill(size_t slot, Ref ref) {
+    // The entry with this key, or a new one: where the key is missing, store() stores the
+    // owner's entry and gives its Ref, which the index then takes. Room is made before store()
+    // runs, so that a throw of store() leaves the entries indexed as they were. The entry, and
+    // whether it was added.
+    template <class Keys, class Key, class Store>
+    [[gnu::always_inline]] std::pair<Ref, bool> Insert(Keys keys, Key key, size_t hash,
+                                                       Store&& store) {
+        Reserve(keys, count_ + 1);
+        const size_t slot = SlotOf(keys, key, hash);
+        if (IsTaken(slots_[slot]))
+            return {slots_[slot], false};
+        const Ref ref = std::forward<Store>(store)();
+        assert(IsTaken(ref) && "an entry's Ref is not the free slot's");
         slots_[slot] = ref;
         ++count_;
+        return {ref, true};
     }
 
-    // Makes room for 'count' entries, so that adding them allocates no more; the entries are
-    // placed anew when the slots grow.
+    // Makes room for 'count' entries, so that adding them does not grow the slots; the entries
+    // are placed anew when the slots grow.
     template <class Keys>
     void Reserve(Keys keys, size_t count) {
         if (slots_.size() * 3 >= count * 4)
@@ -78,6 +71,18 @@ class HashIndex {
     static constexpr size_t kMinCapacity = 16;
 
     static bool IsTaken(const Ref& ref) { return !(ref == Ref{}); }
+
+    // The slot that holds the key, or the free one where it belongs. A free slot ends every
+    // search: the slots are never more than three quarters taken.
+    template <class Keys, class Key>
+    [[gnu::always_inline]] size_t SlotOf(Keys keys, Key key, size_t hash) const {
+        assert(count_ < slots_.size() && "a search needs a free slot");
+        const size_t mask = slots_.size() - 1;
+        size_t i = hash & mask;
+        while (IsTaken(slots_[i]) && !keys.Has(slots_[i], key, hash))
+            i = (i + 1) & mask;
+        return i;
+    }
 
     template <class Keys>
     void Rebuild(Keys keys, size_t capacity) {

@@ -367,26 +367,19 @@ std::optional<Variant> PropertyBag::Read(const std::string& key) const {
            EqualNoCase(bag.keys_.data() + e.keyOffset, key.data(), key.size());
 }
 
-size_t PropertyBag::SlotFor(std::string_view key, size_t hash) {
-    index_.Reserve(IndexKeys(), entries_.size() + 1);
-    return index_.SlotOf(IndexKeys(), key, hash);
-}
-
-void PropertyBag::Place(size_t slot, std::string_view key, Variant value, size_t hash) {
+uint32_t PropertyBag::Append(std::string_view key, Variant value, size_t hash) {
     // The key's characters first: when the entry cannot be stored, they are only unused.
     const size_t keyOffset = keys_.size();
     keys_.append(key);
     entries_.push_back({static_cast<uint32_t>(keyOffset), static_cast<uint32_t>(key.size()), hash,
                         std::move(value)});
-    index_.Fill(slot, static_cast<uint32_t>(entries_.size()));
+    return static_cast<uint32_t>(entries_.size());
 }
 
 bool PropertyBag::AppendIfMissing(std::string_view key, Variant& value, size_t hash) {
-    const size_t slot = SlotFor(key, hash);
-    if (index_.Taken(slot))
-        return false;
-    Place(slot, key, std::move(value), hash);
-    return true;
+    return index_
+        .Insert(IndexKeys(), key, hash, [&] { return Append(key, std::move(value), hash); })
+        .second;
 }
 
 const Variant* PropertyBag::Find(std::string_view key) const {
@@ -396,19 +389,17 @@ const Variant* PropertyBag::Find(std::string_view key) const {
 
 void PropertyBag::Write(const std::string& key, const Variant& value) {
     const size_t hash = NoCaseHash{}(key);
-    const size_t slot = SlotFor(key, hash);
-    if (index_.Taken(slot))
-        entries_[index_[slot] - 1].value = value;
-    else
-        Place(slot, key, value, hash);
+    const auto [ref, added] = index_.Insert(IndexKeys(), std::string_view(key), hash,
+                                            [&] { return Append(key, value, hash); });
+    if (!added)
+        entries_[ref - 1].value = value;
 }
 
 void PropertyBag::AddMissing(const PropertyBag& other) {
     // The other bag's hash codes serve this one: no key is hashed again.
     for (const Entry& e : other.entries_) {
         const std::string_view key = other.KeyOf(e);
-        if (const size_t slot = SlotFor(key, e.hash); !index_.Taken(slot))
-            Place(slot, key, e.value, e.hash);
+        index_.Insert(IndexKeys(), key, e.hash, [&] { return Append(key, e.value, e.hash); });
     }
 }
 
@@ -421,7 +412,7 @@ bool PropertyBag::Remove(std::string_view key) {
     index_.Clear();
     for (size_t n = 0; n < entries_.size(); ++n) {
         const Entry& e = entries_[n];
-        index_.Fill(index_.SlotOf(IndexKeys(), KeyOf(e), e.hash), static_cast<uint32_t>(n + 1));
+        index_.Insert(IndexKeys(), KeyOf(e), e.hash, [n] { return static_cast<uint32_t>(n + 1); });
     }
     return true;
 }

@@ -72,7 +72,8 @@ class PropertyBag : public IPropertyBag {
     bool Remove(std::string_view key);
     size_t Count() const { return entries_.size(); }
     void Clear();
-    // Makes room for that many properties, so that writing them allocates no more.
+    // Makes room for that many properties, so that writing them does not grow the bag's table
+    // of entries nor its index (their keys' characters and their values may still allocate).
     void Reserve(size_t count);
     // Keys in the order of their first writing, spelled as first written.
     std::vector<std::string> Keys() const;
@@ -107,11 +108,8 @@ class PropertyBag : public IPropertyBag {
         bool Has(uint32_t ref, std::string_view key, size_t hash) const;
     };
     EntryKeys IndexKeys() const { return {*this}; }
-    // The index's slot of the key, or the free one where it belongs, with room made for one
-    // more entry.
-    size_t SlotFor(std::string_view key, size_t hash);
-    // Stores a new entry in the free slot that SlotFor gave.
-    void Place(size_t slot, std::string_view key, Variant value, size_t hash);
+    // Stores a new entry (for the index to take); its reference in the index.
+    uint32_t Append(std::string_view key, Variant value, size_t hash);
     // Appends the key with the value (moved from) unless the bag holds the key; false then, the
     // bag and the value unchanged.
     bool AppendIfMissing(std::string_view key, Variant& value, size_t hash);

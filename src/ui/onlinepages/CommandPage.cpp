@@ -5,10 +5,12 @@
 #include "core/APIHelpers.h"
 #include "core/DictionaryLookup.h"
 #include "core/ProjectHelpers.h"
+#include "core/clsDataElement.h"
 #include "platform/runtime/ElementPath.h"
 #include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
 #include "platform/runtime/IParameters.h"
+#include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/IPrompt.h"
 #include "platform/runtime/ITransactionGroup.h"
 
@@ -93,6 +95,7 @@ void CommandPage::UpdateButtons() {
 void CommandPage::OnParameterChanged(IPrivateDataElement& element) {
     CyclicParameterPage::OnParameterChanged(element);
     UpdateButtons();
+    FollowCommands(element);
 }
 
 void CommandPage::OnParameterSetChanged() {
@@ -140,10 +143,12 @@ void CommandPage::OnProcessFinished(const std::string& processId, bool success) 
     group->Clear();
     if (!done)
         return;
-    if (success)
+    if (success) {
         ShowCommandDone(commands[*done].doneKey);
-    else
+    } else {
+        buttons_[*done].watchedFrom.reset();  // a command that was not written does not run
         ShowCommandEnd(*GetDtmContext(), "error_at_write_status");
+    }
 }
 
 bool CommandPage::ConfirmCommand(const std::string& alertKey) {
@@ -181,9 +186,57 @@ void CommandPage::ExecuteCommand(size_t command) {
         // The command values of a page differ from each other: the value names the button.
         buttons_[command].jobId = group->Elements();
     }
+    ButtonState& state = buttons_[command];
+    state.running = false;
+    state.watchedFrom.reset();
+    if (!design.progress.statusPath.empty()) {
+        if (IPrivateDataElement* status = context->Parameters().Item(
+                WithBlockNumber(design.progress.statusPath, BlockIndex())))
+            state.watchedFrom = DeviceOrDataSetValue(*status);
+    }
     if (group->Execute(ProcessCallback(), true, true) != 0) {
         group->Clear();
+        state.watchedFrom.reset();
         ShowCommandEnd(*context, "error_at_write_status");
+    }
+}
+
+void CommandPage::FollowCommands(IPrivateDataElement& element) {
+    std::shared_ptr<IDTMContext> context = GetDtmContext();
+    if (!context)
+        return;
+    const std::vector<CommandDesign>& commands = Design().commands;
+    for (size_t i = 0; i < commands.size(); ++i) {
+        ButtonState& state = buttons_[i];
+        const CommandProgress& progress = commands[i].progress;
+        if (!state.watchedFrom ||
+            !IsSameText(element.Name(), WithBlockNumber(progress.statusPath, BlockIndex())))
+            continue;
+        const Variant& shown = DeviceOrDataSetValue(element);
+        const std::optional<int32_t> status = shown.tryLong();
+        if (!status)
+            continue;
+        if (*status == progress.running) {
+            state.running = true;
+            continue;
+        }
+        const bool failed = std::find(progress.failed.begin(), progress.failed.end(), *status) !=
+                            progress.failed.end();
+        // An end that the device showed before the command was sent is an earlier one's,
+        // unless the command was seen running.
+        if ((*status != progress.done && !failed) ||
+            (!state.running && VariantsEqual(shown, *state.watchedFrom)))
+            continue;
+        state.watchedFrom.reset();
+        state.running = false;
+        const clsDataElement* reporting = AsDataElement(&element);
+        std::string statusText =
+            reporting != nullptr ? reporting->GetStrValueFromIdxList(*status) : std::string();
+        if (statusText.empty())
+            statusText = std::to_string(*status);
+        context->DisplayMessage(GetDictionaryText(
+            *context, failed ? "meld_cmd_failed" : "meld_cmd_done",
+            Variant(GetDictionaryText(*context, commands[i].doneKey)), Variant(statusText)));
     }
 }
 

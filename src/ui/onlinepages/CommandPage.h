@@ -4,7 +4,10 @@
 // under a process id of its own; when that read ends the page checks them, asks the user (where
 // the button has a question) and queues the write in its transaction group. When the write's
 // job ends the page tells the user: the done message naming the button, or
-// "error_at_write_status" when the write failed. The buttons are enabled while the DTM has a
+// "error_at_write_status" when the write failed. A command that runs on in the device (its
+// design names the element that reports it) is followed in what the page's reads show of that
+// element: once it has ended, the status text says how ("meld_cmd_done" or "meld_cmd_failed",
+// with the button and the element's text). The buttons are enabled while the DTM has a
 // communication channel.
 //
 // Each button has its pending check id (the id of the read its last click started) and its job
@@ -13,6 +16,7 @@
 // Every step after a message box first makes sure that the page is still open.
 
 #include <QPushButton>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +54,11 @@ class CommandPage : public CyclicParameterPage {
     struct ButtonState {
         std::string pendingCheckId;
         std::string jobId;
+        // A command that runs on in the device, from its write on: the status it had before
+        // (an end the device shows already is not this command's), and whether a read has
+        // shown it running since.
+        std::optional<Variant> watchedFrom;
+        bool running = false;
     };
 
     // The buttons are enabled exactly while the DTM has a communication channel.
@@ -61,6 +70,9 @@ class CommandPage : public CyclicParameterPage {
     // The command's element path and value as the page writes them.
     std::string CommandPath(const CommandDesign& command) const;
     static Variant CommandValue(const CommandDesign& command);
+    // The device's report of the running commands in a value the page has read: the end of a
+    // command is told once.
+    void FollowCommands(IPrivateDataElement& element);
     // The page is still open after a message box.
     static bool StillOpen(const QPointer<CommandPage>& page);
 

@@ -1,6 +1,7 @@
 // The device command pages: resets, warm start, cold starts, initialisation and calibration.
 // Read-only composite pages; each button writes its value into the page's command element after
-// the write-protection check and, where it has an alert key, the user's Yes.
+// the write-protection check and, where it has an alert key, the user's Yes. The calibrations
+// are followed in their status element until they end.
 
 #include "ui/onlinepages/OnlinePageDesignGroups.h"
 #include "ui/parameterpages/PageDesignBuilders.h"
@@ -13,6 +14,10 @@ namespace {
 
 constexpr const char* kCalibrationCommand = "TRANS/%d/Act/SELF_CALIBRATION_CMD";
 constexpr const char* kFactoryReset = "PHYS/FACTORY_RESET";
+// The calibrations run on in the device, which tells in this element how they go.
+constexpr const char* kCalibrationStatus = "TRANS/%d/Act/SELF_CALIBRATION_STATUS";
+// Its value at the end of any calibration that was aborted.
+constexpr int32_t kCalibrationAborted = 7;
 
 // The children that every command page has before its own rows: the title, the help control,
 // the site, the cycle control and the check-back and diagnosis bit lists.
@@ -109,10 +114,20 @@ std::vector<PageDesign> CommandPageDesigns() {
                     Button("cmdAbortAction", {3720, 5400, 2535, 315}, "cmdAbortAction").Tab(8),
                 }),
             {
-                {"cmdInitValve", "alert_InitValve", kCalibrationCommand, 2, false,
-                 "ctlSelfCalib_cmdInitValve"},
-                {"cmdCalZeroValve", "alert_CalZeroValve", kCalibrationCommand, 1, false,
-                 "ctlSelfCalib_cmdCalZeroValve"},
+                {"cmdInitValve",
+                 "alert_InitValve",
+                 kCalibrationCommand,
+                 2,
+                 false,
+                 "ctlSelfCalib_cmdInitValve",
+                 {kCalibrationStatus, 1, 2, {3, kCalibrationAborted}}},
+                {"cmdCalZeroValve",
+                 "alert_CalZeroValve",
+                 kCalibrationCommand,
+                 1,
+                 false,
+                 "ctlSelfCalib_cmdCalZeroValve",
+                 {kCalibrationStatus, 4, 5, {6, kCalibrationAborted}}},
                 // The abort asks no question.
                 {"cmdAbortAction", "", kCalibrationCommand, 255, false,
                  "ctlSelfCalib_cmdAbortAction"},

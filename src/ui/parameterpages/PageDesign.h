@@ -77,6 +77,16 @@ enum class ResizeForm {
     Archive,  // separators and rows by width; the archive control and picture boxes by both
 };
 
+// How the device reports a command that runs on after its write: the element ("%d" as in the
+// command's path) and its values while the command runs and when it has ended. Without an
+// element the write is the command's end.
+struct CommandProgress {
+    std::string statusPath;
+    int32_t running = 0;
+    int32_t done = 0;
+    std::vector<int32_t> failed{};
+};
+
 // One device command of a command page, in the page's button order.
 struct CommandDesign {
     std::string button;       // "cmdWarmStart"
@@ -85,6 +95,7 @@ struct CommandDesign {
     int32_t value = 0;        // the command value
     bool value32 = false;     // put as a 32-bit integer (else 16-bit)
     std::string doneKey;      // key whose text "meld_quit_reset" quotes
+    CommandProgress progress{};
 };
 
 // A bar graph fed from the data set: its value and the two scale ends ("%d" as in the rows).

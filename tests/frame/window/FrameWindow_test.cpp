@@ -3,9 +3,6 @@
 // the whole way through the main window's pages; the message boxes' styles; the pictures of
 // --screenshot; and, on a virtual X display, the window with the Qt loop.
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -15,6 +12,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -34,6 +32,7 @@
 #include "frame/ReferenceFrame.h"
 #include "frame/window/FrameWindow.h"
 #include "frame/window/WindowPrompt.h"
+#include "frame/window/WindowSettings.h"
 #include "frame/window/WindowTestSupport.h"
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/NavTestSupport.h"
@@ -46,6 +45,7 @@
 #include "platform/runtime/IPrivateDataElement.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "sim/SimulatedPositioner.h"
+#include "support/ChildProcess.h"
 #include "support/FileSizeLimit.h"
 #include "support/FrameInstanceFixture.h"
 #include "support/TempFolder.h"
@@ -69,8 +69,7 @@ namespace {
 namespace fs = std::filesystem;
 
 void RunQt() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QApplication::processEvents();
+    test_support::RunQtEvents();
 }
 
 using test_support::PageNodes;
@@ -468,7 +467,19 @@ TEST(FrameWindowInstances, TheWindowWorksOnTheSelectedInstanceAndConnectsOneAtAT
     ASSERT_TRUE(f.Idle());
     EXPECT_EQ(f.window->StatusText(), QStringLiteral("Upload finished."));
     EXPECT_EQ(f.frame.Instances()[0]->container->Count("OnUploadFinished"), 0U);
+    // A text stays named while another instance is selected than its own.
+    ASSERT_TRUE(f.window->SelectInstance(1));
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("PV-103: Upload finished."));
+    f.window->SetLanguage(langGerman);
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("PV-103: Upload beendet."));
+    f.window->SetLanguage(langEnglish);
+    ASSERT_TRUE(f.window->SelectInstance(2));
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("Upload finished."));
     f.Ctx(0).DisplayMessage("A text.");
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("PV-101: A text."));
+    ASSERT_TRUE(f.window->SelectInstance(0));
+    EXPECT_EQ(f.window->StatusText(), QStringLiteral("A text."));
+    ASSERT_TRUE(f.window->SelectInstance(2));
     EXPECT_EQ(f.window->StatusText(), QStringLiteral("PV-101: A text."));
     QString title;
     f.prompt->SetAsker([&](const std::string&, int32_t) {
@@ -501,6 +512,72 @@ TEST(FrameWindowInstances, TheWindowWorksOnTheSelectedInstanceAndConnectsOneAtAT
     EXPECT_EQ(tabsWhenAsked, 2);
     for (const auto& instance : f.frame.Instances())
         EXPECT_EQ(instance->container->Count("OnPreparedToRelease"), 1U);
+}
+
+// The instance pane is narrow in both languages (a short header for the tag, the term and a tag
+// that is cut in tool tips) and keeps its width whatever is selected, with a tab open or none;
+// the width the user gives it is the next window's.
+TEST(FrameWindowInstances, TheInstancePaneKeepsTheWidthTheUserGivesIt) {
+    WindowFixture f(40);
+    QTreeWidget* list = f.window->InstanceList();
+    f.window->resize(1024, 700);
+    RunQt();
+    IParameters& parameters = f.Ctx(3).Parameters();
+    parameters.Item("PHYS/TAG_DESC")->SetTransientValue(Variant("TIC-4711 reactor inlet valve"));
+    parameters.ElementChanged(*parameters.Item("PHYS/TAG_DESC"), "");
+    // A language whose function names are longer widens the pane to show them whole; going
+    // back does not narrow it.
+    QTreeWidget* functions = f.window->Functions();
+    const int english = f.window->PaneWidth();
+    for (const int32_t language : {langGerman, langEnglish}) {
+        f.window->SetLanguage(language);
+        RunQt();
+        EXPECT_EQ(list->headerItem()->text(1),
+                  QString::fromUtf8(language == langGerman ? "Kennz." : "Tag"));
+        EXPECT_EQ(list->headerItem()->toolTip(1),
+                  QString::fromUtf8(language == langGerman ? "Messstellenkennzeichen" : "Tag"));
+        EXPECT_LE(static_cast<QAbstractItemView*>(functions)->sizeHintForColumn(0),
+                  functions->viewport()->width());
+        EXPECT_GE(f.window->PaneWidth(), english);
+    }
+    EXPECT_EQ(list->topLevelItem(3)->toolTip(1), QStringLiteral("TIC-4711 reactor inlet valve"));
+    const int natural = f.window->PaneWidth();
+    EXPECT_LE(natural, 280);
+    EXPECT_GE(natural, list->columnWidth(0) + list->columnWidth(2));
+
+    // Selections by key, by the list and by the tabs change nothing of it.
+    ASSERT_NE(f.window->OpenFunction(1), nullptr);
+    list->setFocus();
+    for (int i = 0; i < 20; ++i)
+        QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(f.window->SelectedInstance(), 20);
+    ASSERT_NE(f.window->OpenFunction(15), nullptr);
+    f.window->Tabs()->setCurrentIndex(0);
+    EXPECT_EQ(f.window->SelectedInstance(), 0);
+    EXPECT_EQ(f.window->PaneWidth(), natural);
+    ASSERT_TRUE(f.window->CloseTab(1));
+    ASSERT_TRUE(f.window->CloseTab(0));
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(list, Qt::Key_Down);
+    RunQt();
+    EXPECT_EQ(f.window->PaneWidth(), natural);
+
+    // The width the user drags it to is kept in the settings file when the window closes.
+    auto* splitter = qobject_cast<QSplitter*>(f.window->centralWidget());
+    ASSERT_NE(splitter, nullptr);
+    const std::string settings = f.temp.File("config/kv6274pa/window.conf");
+    f.window->KeepPaneWidthIn(settings);
+    EXPECT_EQ(f.window->PaneWidth(), natural);  // nothing stored yet
+    const int total = splitter->sizes()[0] + splitter->sizes()[1];
+    splitter->setSizes({natural + 60, total - natural - 60});
+    RunQt();
+    EXPECT_TRUE(f.window->close());
+    EXPECT_EQ(ReadPaneWidth(settings), std::optional<int>(natural + 60));
+    WindowFixture next;
+    next.window->KeepPaneWidthIn(settings);
+    next.window->resize(1024, 700);
+    RunQt();
+    EXPECT_EQ(next.window->PaneWidth(), natural + 60);
 }
 
 TEST(FrameWindowInstances, TheCloseQuestionNamesTheModifiedInstancesReadably) {
@@ -561,8 +638,9 @@ struct AddressEnabled {
 };
 
 // Closing after an address typed on the bus address page but not set: one question before
-// anything closes (the edit that closing drops counts as a change), none after the tabs are
-// gone, and the project file holds what the user chose.
+// anything closes (the edit that closing drops counts as a change, and the question says that
+// saving does not set it), none after the tabs are gone, and the project file holds what the
+// user chose, as the type its element gives.
 TEST(FrameWindowClose, AnAddressTypedButNotSetAsksOnceBeforeAnythingCloses) {
     struct Case {
         const char* name;
@@ -598,17 +676,21 @@ TEST(FrameWindowClose, AnAddressTypedButNotSetAsksOnceBeforeAnythingCloses) {
         EXPECT_TRUE(f.window->close());
         RunQt();
         ASSERT_EQ(f.questions.size(), 1U);
+        // The question says that a save does not set the typed address.
+        EXPECT_EQ(f.questions[0].first,
+                  "The data of PV-101 have changed, and input on PV-101 was not set: closing "
+                  "discards that input, and saving does not set it. Save the project before "
+                  "closing?");
         EXPECT_EQ(f.questions[0].second, mbsYesNoCancelQuestion);
         EXPECT_EQ(tabsWhenAsked, 1);
         pugi::xml_document project;
         const bool written = project.load_file(f.temp.File("project.xml").c_str());
         ASSERT_EQ(written, c.stored != nullptr);
         if (written) {
-            EXPECT_STREQ(project.select_node("//Property[@name='~/LocalAddress']")
-                             .node()
-                             .attribute("value")
-                             .value(),
-                         c.stored);
+            const pugi::xml_node local =
+                project.select_node("//Property[@name='~/LocalAddress']").node();
+            EXPECT_STREQ(local.attribute("value").value(), c.stored);
+            EXPECT_STREQ(local.attribute("type").value(), "Byte");
         }
     }
 }
@@ -634,7 +716,7 @@ TEST(FrameWindowClose, ATabThatDropsInputOnClosingAsksFirst) {
     EXPECT_FALSE(f.window->CloseTab(0));
     ASSERT_EQ(f.questions.size(), 1U);
     EXPECT_EQ(f.questions[0].first,
-              "The tab \u201CPV-101: Parameters\u201D holds input that was not set; closing the "
+              "The tab \"PV-101: Parameters\" holds input that was not set; closing the "
               "tab discards it. Discard the input and close the tab?");
     EXPECT_EQ(f.questions[0].second, mbsYesNoQuestionDefaultNo);
     EXPECT_EQ(f.window->Tabs()->count(), 1);
@@ -1043,18 +1125,9 @@ TEST(FrameWindow, ARefusingUserInterfaceKeepsTheWindowOpen) {
 TEST(FrameProgram, ScreenshotWritesOnePicturePerPageNode) {
     test_support::TempFolder temp;
     const fs::path pictures = fs::path(temp.path) / "pictures";
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::chdir(temp.path.c_str()) != 0)
-            ::_exit(127);
-        ::execl(KV_FRAME_PROGRAM, KV_FRAME_PROGRAM, "--screenshot", pictures.c_str(),
-                static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const test_support::ProgramRun run = test_support::RunProgram(
+        KV_FRAME_PROGRAM, {"--screenshot", pictures.string()}, {.folder = temp.path});
+    EXPECT_EQ(run.status, 0) << run.err;
     std::set<std::string> expected;
     for (const auto& [key, progId] : PageNodes(DesignTimeTreeStructure()))
         expected.insert(progId.substr(progId.find('.') + 1) + ".png");

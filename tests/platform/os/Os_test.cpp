@@ -1,12 +1,17 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,6 +20,7 @@
 #include "platform/os/Guid.h"
 #include "platform/os/IEventLoop.h"
 #include "platform/os/Shell.h"
+#include "platform/os/Threads.h"
 #include "platform/os/VersionInfo.h"
 #include "value/Text.h"
 #include "value/Variant.h"
@@ -242,8 +248,9 @@ TEST(OsShell, InjectedOpenerReceivesTheFile) {
     EXPECT_EQ(loop.Timers(), 0u);
 }
 
-TEST(OsShell, XdgOpenTellsHowTheProgramEnded) {
-    // An "xdg-open" of the test's own on the PATH: it ends with the given status.
+TEST(OsShell, XdgOpenTellsHowTheProgramEndedAndPrintsNothingOfItsOwn) {
+    // An "xdg-open" of the test's own on the PATH: it ends with the given status, after a
+    // line on each of its outputs, which the program's own outputs never show.
     struct Case {
         const char* name;
         std::optional<int> exitStatus;  // nullopt: no xdg-open on the PATH
@@ -264,19 +271,35 @@ TEST(OsShell, XdgOpenTellsHowTheProgramEnded) {
     for (const Case& c : cases) {
         std::filesystem::remove(script);
         if (c.exitStatus) {
-            std::ofstream(script) << "#!/bin/sh\nexit " << *c.exitStatus << "\n";
+            std::ofstream(script) << "#!/bin/sh\necho out\necho error >&2\nexit " << *c.exitStatus
+                                  << "\n";
             std::filesystem::permissions(script, std::filesystem::perms::owner_all);
         }
         ScopedEnv path("PATH", dir.c_str());
         TickLoop loop;
         std::vector<bool> ended;
-        ASSERT_EQ(XdgOpen(file.string(), loop, [&](bool opened) { ended.push_back(opened); }),
-                  c.started)
-            << c.name;
+        // The program's outputs go to a file while the opener runs.
+        const std::filesystem::path printed = dir / "printed";
+        const int sink = ::open(printed.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ASSERT_GE(sink, 0);
+        std::fflush(stdout);
+        std::fflush(stderr);
+        const int saved[2] = {::dup(1), ::dup(2)};
+        ::dup2(sink, 1);
+        ::dup2(sink, 2);
+        const bool started =
+            XdgOpen(file.string(), loop, [&](bool opened) { ended.push_back(opened); });
+        siginfo_t info{};
+        const int waited = started ? ::waitid(P_ALL, 0, &info, WEXITED | WNOWAIT) : 0;
+        ::dup2(saved[0], 1);
+        ::dup2(saved[1], 2);
+        for (const int fd : {saved[0], saved[1], sink})
+            ::close(fd);
+        ASSERT_EQ(started, c.started) << c.name;
+        EXPECT_EQ(std::filesystem::file_size(printed), 0U) << c.name;
         if (c.started) {
             // Nothing is told before the program has ended; then once, on the loop.
-            siginfo_t info{};
-            ASSERT_EQ(::waitid(P_ALL, 0, &info, WEXITED | WNOWAIT), 0) << c.name;
+            ASSERT_EQ(waited, 0) << c.name;
             EXPECT_TRUE(ended.empty()) << c.name;
             loop.Tick();
             loop.Tick();
@@ -285,6 +308,30 @@ TEST(OsShell, XdgOpenTellsHowTheProgramEnded) {
         EXPECT_EQ(loop.Timers(), 0u) << c.name;
     }
     std::filesystem::remove_all(dir);
+}
+
+// Every item is worked on once, each thread keeping its state; a throw reaches the caller once
+// every thread has ended.
+TEST(OsThreads, EveryItemRunsOnceAndAThrowReachesTheCaller) {
+    EXPECT_GE(UsableCpus(), 1u);
+    std::vector<std::atomic<int>> runs(1000);
+    std::atomic<size_t> states{0};
+    RunOnThreads<std::vector<size_t>>(runs.size(), 4, [&](size_t i, std::vector<size_t>& mine) {
+        ++runs[i];
+        mine.push_back(i);
+        if (mine.size() == 1)
+            ++states;
+    });
+    for (const std::atomic<int>& n : runs)
+        EXPECT_EQ(n.load(), 1);
+    EXPECT_GE(states.load(), 1u);
+    EXPECT_LE(states.load(), 4u);
+    EXPECT_THROW(RunOnThreads(runs.size(), 4,
+                              [](size_t i) {
+                                  if (i == 10)
+                                      throw std::runtime_error("item 10");
+                              }),
+                 std::runtime_error);
 }
 
 TEST(OsVersion, ComponentVersion) {

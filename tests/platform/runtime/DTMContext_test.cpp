@@ -13,6 +13,7 @@
 #include "platform/runtime/DataSet.h"
 #include "platform/runtime/DeviceTypeInfo.h"
 #include "platform/runtime/GUIManager.h"
+#include "platform/runtime/IChannels.h"
 #include "platform/runtime/IDTMEvents.h"
 #include "platform/runtime/IDeviceTypeInfo.h"
 #include "platform/runtime/IGUIManager.h"
@@ -49,6 +50,16 @@ class BulkProbe : public IPersistObject {
 
   private:
     IParameters& parameters_;
+};
+
+// A process channel that counts how often it is read from a bag and written to one.
+class CountingChannel : public IPrivateChannel {
+  public:
+    Variant Assigned() const override { return Variant::Null(); }
+    bool ReadFromPropBag(const IPropertyBag&, IDTMContext*) override { return ++reads > 0; }
+    bool WriteToPropBag(IPropertyBag&, IDTMContext*) override { return ++writes > 0; }
+    int reads = 0;
+    int writes = 0;
 };
 
 TEST(GUIManager, RegistrationByGuiFunctionCall) {
@@ -241,12 +252,16 @@ TEST(DTMContextEvents, TheContainersSinkIsReachedWhileTheFrameKeepsIt) {
     EXPECT_EQ(context.DTMEvents(), nullptr);
 }
 
+// A load is one bulk update that the user interfaces hear of once; a load and a save take every
+// part of the instance once.
 TEST(DTMContextPersistence, LoadRunsAsOneBulkUpdateAndTellsUserInterfacesOnce) {
     auto context = std::make_shared<DTMContext>(std::make_shared<ManualEventLoop>());
     auto set = std::make_shared<DataSet>(*context);
     context->SetParameters(set);
     set->AddElement(std::make_shared<NamedElement>("A"));
     set->AddElement(std::make_shared<NamedElement>("B"));
+    auto channel = std::make_shared<CountingChannel>();
+    set->Channels().Add(channel);
     auto probe = std::make_shared<BulkProbe>(*set);
     context->AddPersistObject(probe, "Probe");
     auto gui = std::make_shared<FakeGUI>();
@@ -256,6 +271,7 @@ TEST(DTMContextPersistence, LoadRunsAsOneBulkUpdateAndTellsUserInterfacesOnce) {
     bag.Write("A", Variant(int32_t{5}));
     bag.Write("B", Variant("x"));
     EXPECT_TRUE(context->ReadProperties(bag));
+    EXPECT_EQ(channel->reads, 1);
     EXPECT_TRUE(probe->bulkDuringLoad);
     EXPECT_FALSE(set->BulkUpdateActive());
     EXPECT_EQ(set->Item("A")->TransientValue(), Variant(int32_t{5}));
@@ -269,6 +285,7 @@ TEST(DTMContextPersistence, LoadRunsAsOneBulkUpdateAndTellsUserInterfacesOnce) {
 
     PropertyBag saved;
     EXPECT_TRUE(context->WriteProperties(saved));
+    EXPECT_EQ(channel->writes, 1);
     EXPECT_TRUE(saved.Contains("A"));
     EXPECT_TRUE(saved.Contains("Probe"));
     EXPECT_TRUE(saved.Contains("DeviceType.Name"));

@@ -61,14 +61,13 @@ TEST(HashIndex, FindsEveryEntryPastEachGrowth) {
         HashIndex<uint32_t> index;
         if (c.reserved)
             index.Reserve(keys, c.count);
+        // The entry that was there already; 0 when it is added.
         auto add = [&](size_t i) {
-            index.Reserve(keys, index.Count() + 1);
             const std::string_view name = names[i];
-            const size_t slot = index.SlotOf(keys, name, keys.HashOf(name));
-            if (index.Taken(slot))
-                return index[slot];
-            index.Fill(slot, static_cast<uint32_t>(i + 1));
-            return uint32_t{0};
+            const auto [ref, added] = index.Insert(keys, name, keys.HashOf(name),
+                                                   [i] { return static_cast<uint32_t>(i + 1); });
+            EXPECT_EQ(ref, i + 1);
+            return added ? uint32_t{0} : ref;
         };
         auto find = [&](std::string_view name) {
             return index.Find(keys, name, keys.HashOf(name));

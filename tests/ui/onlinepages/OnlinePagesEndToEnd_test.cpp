@@ -1,7 +1,8 @@
 // The online pages in the main window against the simulated positioner: every page opens for
 // its tree node, titled, bound, cycling with the navigation control's switch and released with
 // nothing left; live values change while cycling; a warm start, a counter reset and an
-// initialisation run with Yes, and a factory reset is refused while the device is write-locked;
+// initialisation run with Yes, the end of a calibration is told once it has ended in the device,
+// and a factory reset is refused while the device is write-locked;
 // manual mode lets the output be written and the read-back follows; the simulation page
 // switches simulation on and the read-back shows the simulated value. And the DP-V1 trace of a
 // cycling page: one read per distinct record per tick.
@@ -20,6 +21,7 @@
 #include "OnlinePageFixture.h"
 #include "core/DictionaryLookup.h"
 #include "core/ProjectHelpers.h"
+#include "core/clsDataElement.h"
 #include "platform/controls/widgets/PageRegistry.h"
 #include "platform/controls/widgets/ctlNavigation.h"
 #include "platform/runtime/IFunctionCall.h"
@@ -209,16 +211,46 @@ TEST(OnlinePagesEndToEnd, DeviceCommandsRunWithYesAndAFactoryResetIsRefusedWhile
     RunFor(b, 1500);
     EXPECT_EQ(ValueOf(b, "TRANS/1/Act/TOTAL_VALVE_TRAVEL"), 0.0);
 
-    // An initialisation: its status runs and ends on the page.
+    // An initialisation: its status runs and ends on the page, and its end is told once, also
+    // when the device showed the same end before it began.
     PageBase& calib = w.Open("ctlSelfCalib");
+    auto& commands = dynamic_cast<CommandPage&>(calib);
+    const std::string status = "TRANS/1/Act/SELF_CALIBRATION_STATUS";
+    const auto ended = [&](const char* key, const char* button, int32_t value) {
+        return GetDictionaryText(
+            b.Ctx(), key, Variant(GetDictionaryText(b.Ctx(), button)),
+            Variant(AsDataElement(b.At(status)).GetStrValueFromIdxList(value)));
+    };
+    ASSERT_EQ(ValueOf(b, status), SimulatedPositioner::kInitDone);
     b.prompt->AddAnswer(kYes);
-    dynamic_cast<CommandPage&>(calib).Button("cmdInitValve")->click();
+    commands.Button("cmdInitValve")->click();
     RunFor(b, 2000);
-    EXPECT_EQ(ValueOf(b, "TRANS/1/Act/SELF_CALIBRATION_STATUS"), SimulatedPositioner::kInitRunning);
+    EXPECT_EQ(ValueOf(b, status), SimulatedPositioner::kInitRunning);
+    b.prompt->messages.clear();
     RunFor(b, SimulatedPositioner::kInitialisationMs);
-    EXPECT_EQ(ValueOf(b, "TRANS/1/Act/SELF_CALIBRATION_STATUS"), SimulatedPositioner::kInitDone);
+    EXPECT_EQ(ValueOf(b, status), SimulatedPositioner::kInitDone);
     EXPECT_EQ(RowOf(calib, "TRANS/%d/Act/SELF_CALIBRATION_STATUS").Value().toString(),
-              b.At("TRANS/1/Act/SELF_CALIBRATION_STATUS").TransientValue().toString());
+              b.At(status).TransientValue().toString());
+    EXPECT_EQ(b.prompt->messages,
+              std::vector<std::string>{ended("meld_cmd_done", "ctlSelfCalib_cmdInitValve",
+                                             SimulatedPositioner::kInitDone)});
+    // A zero calibration that the user aborts has failed; the abort itself ends at its write.
+    b.prompt->AddAnswer(kYes);
+    commands.Button("cmdCalZeroValve")->click();
+    RunFor(b, 1000);
+    b.prompt->messages.clear();
+    commands.Button("cmdAbortAction")->click();
+    RunFor(b, 2000);
+    EXPECT_EQ(ValueOf(b, status), SimulatedPositioner::kCalAborted);
+    EXPECT_EQ(
+        b.prompt->messages,
+        (std::vector<std::string>{
+            GetDictionaryText(b.Ctx(), "meld_quit_reset",
+                              Variant(GetDictionaryText(b.Ctx(), "ctlSelfCalib_cmdAbortAction"))),
+            ended("meld_cmd_failed", "ctlSelfCalib_cmdCalZeroValve",
+                  SimulatedPositioner::kCalAborted)}));
+    RunFor(b, SimulatedPositioner::kZeroCalibrationMs);
+    EXPECT_EQ(b.prompt->messages.size(), 2U);
 
     // A factory reset on a write-locked device is refused.
     b.device->SetWriteLocked(true);

@@ -15,8 +15,12 @@ NavElidedLabel::NavElidedLabel(QWidget* parent) : QFrame(parent) {
 void NavElidedLabel::setText(const QString& text) {
     if (text == text_)
         return;
+    // A value shown anew at every cycle keeps its width mostly: the layout around the label is
+    // asked again only when the width it needs changed.
+    const int width = sizeHint().width();
     text_ = text;
-    updateGeometry();
+    if (sizeHint().width() != width)
+        updateGeometry();
     update();
 }
 

@@ -277,6 +277,8 @@ bool NavHeadline::eventFilter(QObject* watched, QEvent* event) {
 void NavHeadline::SetDataState(int32_t flags) {
     if (flags < 0 || flags > 15)
         throw std::out_of_range("device-state flags " + std::to_string(flags) + " outside 0 to 15");
+    if (flags == dataState_)
+        return;
     dataState_ = flags;
     for (int32_t panel = 1; panel <= 4; ++panel)
         ShowPanel(panel);

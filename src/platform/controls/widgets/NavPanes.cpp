@@ -170,6 +170,8 @@ NavDtmInfoPane::NavDtmInfoPane(QWidget* parent) : QGroupBox(parent) {
 void NavDtmInfoPane::SetDataState(int32_t state) {
     if (state < ddsInitial || state > ddsPartlyDevice)
         throw std::out_of_range("data state " + std::to_string(state) + " outside 0 to 6");
+    if (state == dataState_)
+        return;
     dataState_ = state;
     ShowDataState();
 }
@@ -203,6 +205,8 @@ void NavDtmInfoPane::ShowDataState() {
 void NavDtmInfoPane::SetConnectState(int32_t state) {
     if (state < dcsUnknown || state > dcsConnected)
         throw std::out_of_range("connection state " + std::to_string(state) + " outside 0 to 2");
+    if (state == connectState_)
+        return;
     connectState_ = state;
     ShowConnectState();
 }

@@ -1,6 +1,6 @@
 #include "platform/controls/widgets/NavPictures.h"
 
-#include <QFile>
+#include "platform/controls/widgets/ResourcePixmap.h"
 
 // The resources of a static library are registered by hand, outside any namespace.
 static void InitNavigationResources() {
@@ -14,9 +14,7 @@ namespace {
 QPixmap Load(const QString& path) {
     static const bool registered = (InitNavigationResources(), true);
     (void)registered;
-    if (!QFile::exists(path))
-        return {};
-    return QPixmap(path);
+    return ResourcePixmap(path);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "platform/controls/widgets/QtText.h"
+#include "platform/controls/widgets/ResourcePixmap.h"
 
 // Resources of a static library are registered by hand, outside any namespace.
 static void InitStatusIconResources() {
@@ -50,9 +51,8 @@ bool StatusImages::Contains(const std::string& key) const {
 }
 
 QPixmap StatusImages::Pixmap(const std::string& key) {
-    if (!Shared().Contains(key))
-        return QPixmap();
-    return QPixmap(ResourcePath(key));
+    Shared();  // the pictures' resources registered
+    return ValidKey(key) ? ResourcePixmap(ResourcePath(key)) : QPixmap();
 }
 
 }  // namespace kv

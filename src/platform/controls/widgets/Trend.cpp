@@ -78,6 +78,22 @@ QRectF ToQt(const TrendRect& r) {
     return QRectF(r.left, r.top, r.width, r.height);
 }
 
+// The colour faded into the ground, as a translucent fill over that ground shows it: mixed here,
+// since the raster painter hands a translucent fill of many lines to its thread pool, which
+// costs far more than the narrow bar.
+QColor Faded(const QColor& color, const QColor& ground) {
+    constexpr int kAlpha = 110;
+    auto mix = [](int c, int g) { return (c * kAlpha + g * (255 - kAlpha) + 127) / 255; };
+    return QColor(mix(color.red(), ground.red()), mix(color.green(), ground.green()),
+                  mix(color.blue(), ground.blue()));
+}
+
+// The local date and time of an instant, for its text: the wall clock's fields in a date and
+// time without a zone (a conversion to Qt's local time would read the time zone each time).
+QDateTime LocalClock(int64_t ms) {
+    return QDateTime::fromMSecsSinceEpoch(ms + LocalOffsetMs(ms), Qt::UTC);
+}
+
 }  // namespace
 
 Trend::Trend(QWidget* parent) : QWidget(parent) {
@@ -147,7 +163,7 @@ void Trend::YScSetPosition(int32_t scale, int32_t side, int32_t order, int32_t f
     p.place = {scale, side == 0 ? 0 : 1, order, fromPercent, toPercent};
     p.visible = visible;
     placements_[scale] = p;
-    LeastSizeChanged();
+    ScalesChanged();
     update();
 }
 
@@ -160,6 +176,8 @@ bool Trend::ScaleVisible(int32_t scale) const {
 }
 
 std::vector<TrendScalePlacement> Trend::VisiblePlacements() const {
+    if (measuredScales_)
+        return *measuredScales_;
     const QFontMetricsF fm(ChartFont());
     const TrendMetrics m = Metrics();
     const double plotHeight = std::max(0.0, height() - m.topMargin - m.timeAxisHeight);
@@ -181,6 +199,7 @@ std::vector<TrendScalePlacement> Trend::VisiblePlacements() const {
                        kMinScaleWidth, kMaxScaleWidth);
         out.push_back(place);
     }
+    measuredScales_ = out;
     return out;
 }
 
@@ -210,23 +229,26 @@ void Trend::SetProperty(const std::string& name, const Variant& value) {
         throw std::invalid_argument("The trend chart's property \"" + name +
                                     "\" takes True or False.");
     it->second = value.toBool();
-    LeastSizeChanged();
+    ScalesChanged();
     update();
 }
 
 // --- data ---
 
 void Trend::SetCurves(std::vector<Curve> curves) {
+    // The host gives the curves at every change of a value; new samples come by SamplesAdded.
+    if (curves == curves_)
+        return;
     curves_ = std::move(curves);
     if (following_ && !keepRange_)
         Follow();
-    LeastSizeChanged();
+    ScalesChanged();
     update();
 }
 
 void Trend::SetNumberLocale(const NumberLocale& locale) {
     locale_ = locale;
-    LeastSizeChanged();
+    ScalesChanged();
     update();
 }
 
@@ -384,7 +406,8 @@ QSize Trend::minimumSizeHint() const {
     return QSize(std::max(kMinChartWidth, static_cast<int>(std::ceil(width))), kMinChartHeight);
 }
 
-void Trend::LeastSizeChanged() {
+void Trend::ScalesChanged() {
+    measuredScales_.reset();
     const QSize least = minimumSizeHint();
     if (least == leastSize_)
         return;
@@ -436,7 +459,7 @@ void Trend::Paint(QPainter& p) {
     const QFontMetricsF fm(p.font());
     const int64_t step =
         TimeTickStep(range_, layout.plot.width, fm.horizontalAdvance("00:00:00") + kLabelGap);
-    const int64_t offset = QDateTime::fromMSecsSinceEpoch(range_.from).offsetFromUtc() * 1000LL;
+    const int64_t offset = LocalOffsetMs(range_.from);
     for (int64_t t : TimeTicks(range_, step, offset)) {
         const double x = std::round(map.X(t)) + 0.5;
         p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
@@ -495,10 +518,10 @@ void Trend::PaintScale(QPainter& p, const TrendLayout& layout, const TrendScaleB
         actTop = std::max(actTop, r.top);
         actBottom = std::min(actBottom, r.Bottom());
         if (actBottom > actTop) {
-            QColor bar = WinColor(CurveColor(curve.index), palette());
-            bar.setAlpha(110);
             const double x0 = box.left ? axisX - 4 : axisX + 1;
-            p.fillRect(QRectF(x0, actTop, 3, actBottom - actTop), bar);
+            p.fillRect(QRectF(x0, actTop, 3, actBottom - actTop),
+                       Faded(WinColor(CurveColor(curve.index), palette()),
+                             palette().color(QPalette::Window)));
         }
     }
 
@@ -524,7 +547,7 @@ void Trend::PaintTimeAxis(QPainter& p, const TrendLayout& layout) const {
     const TrendMapping map(layout.plot, range_);
     const int64_t step =
         TimeTickStep(range_, layout.plot.width, fm.horizontalAdvance("00:00:00") + kLabelGap);
-    const int64_t offset = QDateTime::fromMSecsSinceEpoch(range_.from).offsetFromUtc() * 1000LL;
+    const int64_t offset = LocalOffsetMs(range_.from);
     const QString timeFormat = step < 1000       ? QStringLiteral("HH:mm:ss.zzz")
                                : step < 86400000 ? QStringLiteral("HH:mm:ss")
                                                  : QStringLiteral("dd.MM.");
@@ -534,7 +557,7 @@ void Trend::PaintTimeAxis(QPainter& p, const TrendLayout& layout) const {
     for (int64_t t : TimeTicks(range_, step, offset)) {
         const double x = std::round(map.X(t)) + 0.5;
         p.drawLine(QPointF(x, top), QPointF(x, top + 4));
-        const QDateTime when = QDateTime::fromMSecsSinceEpoch(t);
+        const QDateTime when = LocalClock(t);
         QString label = when.toString(timeFormat);
         if (step < 1000)
             label.chop(2);  // tenths of a second
@@ -619,8 +642,7 @@ void Trend::PaintCursor(QPainter& p, const TrendLayout& layout, const TrendMappi
 
     const std::vector<ReadoutLine> lines = Readout(*cursor_);
     QStringList texts;
-    texts << QDateTime::fromMSecsSinceEpoch(*cursor_).toString(
-        QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    texts << LocalClock(*cursor_).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
     for (const ReadoutLine& line : lines)
         texts << line.caption + QStringLiteral(": ") + line.text;
     double w = 0;
@@ -655,7 +677,14 @@ void Trend::PaintCursor(QPainter& p, const TrendLayout& layout, const TrendMappi
 void Trend::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // The scales' labels follow the plot's height.
-    CallGuarded("trend resize", [&] { LeastSizeChanged(); });
+    CallGuarded("trend resize", [&] { ScalesChanged(); });
+}
+
+void Trend::changeEvent(QEvent* event) {
+    // The scales are measured in the chart's font.
+    if (event->type() == QEvent::FontChange)
+        measuredScales_.reset();
+    QWidget::changeEvent(event);
 }
 
 void Trend::mousePressEvent(QMouseEvent* event) {

@@ -41,6 +41,8 @@ class Trend : public QWidget {
         std::string valueFormat;
         double scaleMin = 0, scaleMax = 100;  // the span of the Y scale
         double actMin = 0, actMax = 100;      // the active range, marked on the scale
+
+        bool operator==(const Curve&) const = default;
     };
     // A curve's value at the cursor.
     struct ReadoutLine {
@@ -129,6 +131,7 @@ class Trend : public QWidget {
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     struct Style {
@@ -151,8 +154,9 @@ class Trend : public QWidget {
     std::optional<int64_t> NewestTime() const;
     std::optional<int64_t> OldestTime() const;
     void Follow();
-    // Tells the layout around the chart when its least size changed.
-    void LeastSizeChanged();
+    // The scales' widths are measured anew (their labels, units, font, locale or the chart's
+    // height changed), and the layout around the chart is told when its least size changed.
+    void ScalesChanged();
     void PaintScale(QPainter& p, const TrendLayout& layout, const TrendScaleBox& box,
                     const Curve& curve, const QColor& color) const;
     void PaintTimeAxis(QPainter& p, const TrendLayout& layout) const;
@@ -173,6 +177,8 @@ class Trend : public QWidget {
     int64_t followSpan_ = 120000;
     std::optional<int64_t> cursor_;
     QSize leastSize_;
+    // The visible scales with their widths, measured once for what they show.
+    mutable std::optional<std::vector<TrendScalePlacement>> measuredScales_;
     // Mouse dragging.
     bool pressed_ = false;
     bool dragging_ = false;

@@ -397,11 +397,17 @@ void ctlDTMArchive::RefreshPanel() {
     const QString noValue = german_ ? QStringLiteral("kein Wert") : QStringLiteral("no value");
     for (size_t i = 0; i < rows_.size() && i < curves.Count(); ++i) {
         const IArchiveCurve& curve = curves.Item(i);
-        const Row& row = rows_[i];
-        QPalette swatch = row.swatch->palette();
-        swatch.setColor(QPalette::Window,
-                        kv::Trend::WindowsColor(trend_->CurveColor(curve.ScaleIndex()), palette()));
-        row.swatch->setPalette(swatch);
+        Row& row = rows_[i];
+        // The panel is refreshed at every change of a value: a palette is set only when the
+        // curve's colour changed (setting one resolves the palette anew).
+        const QColor color =
+            kv::Trend::WindowsColor(trend_->CurveColor(curve.ScaleIndex()), palette());
+        if (color != row.swatchColor) {
+            row.swatchColor = color;
+            QPalette swatch = row.swatch->palette();
+            swatch.setColor(QPalette::Window, color);
+            row.swatch->setPalette(swatch);
+        }
         row.enable->setChecked(recorder_->CurveOn(curve));
         row.enable->setEnabled(editEnabled_ && curve.Enabled() && !released_);
         const std::string& caption =

@@ -21,6 +21,7 @@
 //
 // After Release every call does nothing.
 
+#include <QColor>
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
@@ -114,6 +115,7 @@ class ctlDTMArchive : public QWidget {
         QCheckBox* enable = nullptr;
         QLabel* caption = nullptr;
         QLabel* value = nullptr;
+        QColor swatchColor;  // the colour the swatch shows
     };
     // The panel's designed width in pixels.
     int PanelWidth() const;

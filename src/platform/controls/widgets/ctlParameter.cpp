@@ -235,6 +235,9 @@ void ctlParameter::SetValueMaxLength(int32_t length) {
 }
 
 void ctlParameter::SetStatusIcon(const std::string& key) {
+    // A refresh sets the icon at every cycle: only another one is shown anew.
+    if (key == statusIcon_)
+        return;
     statusIcon_ = key;
     icon_->setPixmap(StatusImages::Pixmap(key));
 }

@@ -86,7 +86,7 @@ void ctlBar::SetColor(int32_t color) {
         return;
     color_ = color;
     emit PropertyChanged(QStringLiteral("Color"));
-    update();
+    UpdateBand();
 }
 
 void ctlBar::SetLimitColor(int32_t color) {
@@ -94,7 +94,7 @@ void ctlBar::SetLimitColor(int32_t color) {
         return;
     limitColor_ = color;
     emit PropertyChanged(QStringLiteral("LimitColor"));
-    update();
+    UpdateBand();
 }
 
 double ctlBar::RangeMin() const {
@@ -140,7 +140,7 @@ void ctlBar::SetValue(const Variant& value) {
     if (value == value_)
         return;
     value_ = value;
-    update();
+    UpdateBand();
 }
 
 bool ctlBar::Mirrored() const {
@@ -167,14 +167,14 @@ void ctlBar::SetLimitMin(const Variant& value) {
     if (value == limitMin_)
         return;
     limitMin_ = value;
-    update();
+    UpdateBand();
 }
 
 void ctlBar::SetLimitMax(const Variant& value) {
     if (value == limitMax_)
         return;
     limitMax_ = value;
-    update();
+    UpdateBand();
 }
 
 void ctlBar::InitProperties() {
@@ -223,6 +223,11 @@ void ctlBar::WriteProperties(IPropertyBag& bag) const {
 BarGeometry ctlBar::Geometry() const {
     return ComputeBarGeometry(width(), height(), 1.0, value_, scale_->ViewMin(), scale_->ViewMax(),
                               limitMin_, limitMax_, scale_->Mirrored());
+}
+
+// The band lies above the scale: a change of the bar repaints the band, not the scale's labels.
+void ctlBar::UpdateBand() {
+    update(0, 0, width(), static_cast<int>(std::ceil(Geometry().band)));
 }
 
 void ctlBar::DoLayout() {

@@ -85,6 +85,7 @@ class ctlBar : public QWidget {
 
   private:
     void SetRange(const Variant& value, bool isMin);
+    void UpdateBand();
     void DoLayout();
 
     Scale* scale_;

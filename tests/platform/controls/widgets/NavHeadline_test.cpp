@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "platform/controls/widgets/NavElidedLabel.h"
 #include "platform/controls/widgets/NavHeadline.h"
 
 namespace kv {
@@ -75,6 +77,22 @@ TEST(NavigationHeadline, PanelsAreOfEqualWidthWhateverTheirTextsAndTheRoom) {
         EXPECT_LE(*widest - *narrowest, 1)
             << widths[0] << " " << widths[1] << " " << widths[2] << " " << widths[3];
         EXPECT_GT(*narrowest, 0);
+    }
+}
+
+// A value shown anew at every cycle, in a row that gives it the room of its text.
+TEST(NavigationHeadline, AValueLabelTakesTheRoomOfEachText) {
+    QWidget window;
+    auto* row = new QHBoxLayout(&window);
+    auto* label = new nav::NavElidedLabel(&window);
+    row->addWidget(label);
+    row->addStretch(1);
+    window.resize(600, 40);
+    window.show();
+    for (const char* text : {"1.00 %", "100.00 % of the stroke", "2.00 %"}) {
+        label->setText(QString::fromUtf8(text));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(label->width(), label->sizeHint().width()) << text;
     }
 }
 

@@ -493,6 +493,12 @@ TEST_F(ParameterRowTest, TheStatusIconShowsThePictureOfItsKey) {
     row->SetStatusIcon("NoSuchKey");
     EXPECT_TRUE(icon->pixmap().isNull());
     EXPECT_EQ(row->StatusIcon(), "NoSuchKey");
+    // A refresh alternates the icon: each change shows.
+    row->SetStatusIcon("Dynamic1");
+    const qint64 first = icon->pixmap().cacheKey();
+    row->SetStatusIcon("Dynamic2");
+    EXPECT_NE(icon->pixmap().cacheKey(), first);
+    EXPECT_FALSE(icon->pixmap().isNull());
 }
 
 TEST_F(ParameterRowTest, TheRowIsShownWhileBothItsFlagAndTheDesignersAreSet) {

@@ -136,6 +136,24 @@ TEST(TrendLayoutOfCurves, OneScalePerShownCurveAndHiddenScalesLeaveRoom) {
     }
 }
 
+// A scale is as wide as its longest label: measured anew when its span or the font changes.
+TEST(TrendLayoutOfCurves, AScaleFollowsItsLabelsAndTheFont) {
+    Chart c;
+    auto width = [&c] { return c.trend.Layout().scales.at(0).rect.width; };
+    const double narrow = width();
+    std::vector<Trend::Curve> curves = c.trend.Curves();
+    curves[0].scaleMax = 100000;
+    c.trend.SetCurves(curves);
+    EXPECT_GT(width(), narrow);
+    curves[0].scaleMax = 100;
+    c.trend.SetCurves(curves);
+    EXPECT_EQ(width(), narrow);
+    QFont big = c.trend.font();
+    big.setPointSizeF(big.pointSizeF() * 2);
+    c.trend.setFont(big);
+    EXPECT_GT(width(), narrow);
+}
+
 TEST(TrendRange, FollowsTheNewestSamplesUntilTheUserScrolls) {
     Chart c;
     EXPECT_TRUE(c.trend.Following());
