@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScrollArea>
 #include <algorithm>
 #include <optional>
 #include <stdexcept>
@@ -205,6 +206,12 @@ void PageBase::CoverChildren() {
     setMinimumSize(needed);
     if (width() < needed.width() || height() < needed.height())
         resize(size().expandedTo(needed));
+    // A page that its scroll area fits to its view and that needs less now gives the room back.
+    if (const QScrollArea* area = ShowingArea(); area != nullptr && area->widgetResizable()) {
+        const int view = area->viewport()->height();
+        if (height() > needed.height() && height() > view)
+            resize(width(), std::max(needed.height(), view));
+    }
 }
 
 void PageBase::CreateChildren() {
@@ -597,6 +604,63 @@ void PageBase::FitRowsOnce() {
         row->resize(row->width(), height);
     }
     MakeRoomBelow(*this, places);
+    YieldBitLists();
+}
+
+void PageBase::YieldBitLists() {
+    constexpr int kLeastBits = 3;
+    const QScrollArea* area = ShowingArea();
+    if (area == nullptr)
+        return;
+    const int excess = minimumHeight() - area->viewport()->height();
+    if (excess <= 0)
+        return;
+    int lowestButtonTop = -1;
+    for (const PageControl& c : controls_) {
+        if (c.widget != nullptr && c.design->kind == ChildKind::CommandButton &&
+            c.widget->parentWidget() == this && c.widget->isVisibleTo(this))
+            lowestButtonTop = std::max(lowestButtonTop, c.widget->y());
+    }
+    std::vector<std::pair<ctlParameter*, int>> lists;  // each with the height it can give
+    int total = 0;
+    for (ctlParameter* row : Rows()) {
+        if (row->ControlType() != pctBitList || row->parentWidget() != this ||
+            !row->isVisibleTo(this) || row->geometry().bottom() >= lowestButtonTop)
+            continue;
+        const int spare = row->height() - row->HeightShowingBits(row->width(), kLeastBits);
+        if (spare > 0) {
+            lists.emplace_back(row, spare);
+            total += spare;
+        }
+    }
+    if (total == 0)
+        return;
+    // Each gives its share of the excess, by what it can give.
+    std::vector<std::pair<int, int>> places;
+    for (const auto& [row, spare] : lists) {
+        const int give = std::min(spare, (excess * spare + total - 1) / total);
+        places.emplace_back(row->geometry().bottom(), -give);
+        row->resize(row->width(), row->height() - give);
+    }
+    MakeRoomBelow(*this, places);
+}
+
+QScrollArea* PageBase::ShowingArea() const {
+    QWidget* parent = parentWidget();
+    auto* area = parent != nullptr ? qobject_cast<QScrollArea*>(parent->parentWidget()) : nullptr;
+    return area != nullptr && area->viewport() == parent ? area : nullptr;
+}
+
+void PageBase::WatchView() {
+    QScrollArea* area = ShowingArea();
+    QWidget* view = area != nullptr ? area->viewport() : nullptr;
+    if (view == view_)
+        return;
+    if (view_ != nullptr)
+        view_->removeEventFilter(this);
+    view_ = view;
+    if (view != nullptr)
+        view->installEventFilter(this);
 }
 
 void PageBase::MakeRoomBelow(const QWidget& container, int y, int delta) {
@@ -726,7 +790,16 @@ bool PageBase::event(QEvent* event) {
             FitRows();
             CoverChildren();
         });
+    if (event->type() == QEvent::ParentChange)
+        Guarded(Log(), "page parent change", [&] { WatchView(); });
     return QWidget::event(event);
+}
+
+bool PageBase::eventFilter(QObject* watched, QEvent* event) {
+    // The view that shows the page changed its height: the bit lists take what it gives.
+    if (watched == view_ && event->type() == QEvent::Resize && built_)
+        Guarded(Log(), "page view resize", [&] { FitRows(); });
+    return QWidget::eventFilter(watched, event);
 }
 
 void PageBase::resizeEvent(QResizeEvent* event) {

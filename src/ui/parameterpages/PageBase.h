@@ -30,6 +30,8 @@
 #include "ui/framework/ParamLinkPrototype.h"
 #include "ui/parameterpages/PageDesign.h"
 
+class QScrollArea;
+
 namespace kv {
 
 class DiagnosticLog;
@@ -214,6 +216,7 @@ class PageBase : public QWidget,
     DiagnosticLog& Log() const;
 
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -232,6 +235,14 @@ class PageBase : public QWidget,
     // shrinks moves by as much. Again while a resize it made itself asks for it.
     void FitRows();
     void FitRowsOnce();
+    // In a view lower than the page, the bit lists above a command button give up rows (each
+    // keeps a few and scrolls to the others), as many as the page is too high and they have, so
+    // that the page's commands show without scrolling.
+    void YieldBitLists();
+    // The scroll area whose view shows the page; nullptr where none does.
+    QScrollArea* ShowingArea() const;
+    // Follows the height of the view that shows the page.
+    void WatchView();
     // Widens every command button to its caption.
     void FitButtons();
     // The first row of RefusesForRefusedInput; nullptr when there is none.
@@ -253,6 +264,8 @@ class PageBase : public QWidget,
     bool built_ = false;
     bool fittingRows_ = false;
     bool refitRows_ = false;
+    // The view of the scroll area that shows the page, watched for its height.
+    QPointer<QWidget> view_;
 };
 
 }  // namespace kv

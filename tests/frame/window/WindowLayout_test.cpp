@@ -3,7 +3,7 @@
 // texts whole (no label, button, choice, column header, tree item or list entry narrower than its
 // text, no row's label shortened; only a column that takes the room left cuts, with the whole
 // text in the tool tip), each control inside its page, and no page scrolled sideways. And on a
-// screen of 1280 x 900 the command pages show their buttons without scrolling.
+// small and a larger screen the command pages show their buttons without scrolling.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
@@ -303,13 +304,54 @@ TEST(WindowLayout, EveryPageOfEveryFunctionShowsItsTextsWholeAt1024By700) {
     f.window->ReleaseAll();
 }
 
-// The pages of the device's commands, in every function that has them, on a screen of 1280 x
-// 900, in either language: each bit list shows all its bits and no room below them, and every
-// command button is in view without scrolling.
-TEST(WindowLayout, TheCommandPagesShowTheirButtonsWithoutScrollingAt1280By900) {
+// The pages of the device's commands, in every function that has them, on a small and on a
+// larger screen, in either language: every command button is in view without scrolling, and
+// each bit list shows all its bits with no room below them, or, on a screen too small for
+// that, at least three and scrolls to the others.
+struct Screen {
+    QSize size;
+    bool listsWhole;  // whether the page shows every bit list whole
+};
+
+class CommandPages : public testing::TestWithParam<Screen> {};
+
+// The command buttons of a page in view, and its bit lists whole or (unless listsWhole) fitted
+// to the view.
+void ExpectCommandsInView(QWidget& page, const QScrollArea& area, bool listsWhole,
+                          const std::string& at) {
+    const QRect view = area.viewport()->rect();
+    int buttons = 0;
+    for (const QPushButton* button : page.findChildren<QPushButton*>()) {
+        if (!button->isVisibleTo(&page) || button->parentWidget() != &page)
+            continue;
+        ++buttons;
+        const QRect shown(button->mapTo(area.viewport(), QPoint(0, 0)), button->size());
+        EXPECT_TRUE(view.contains(shown)) << at << " " << button->text().toStdString();
+    }
+    EXPECT_GT(buttons, 0) << at;
+    // A list scrolls only where the page would not fit its view otherwise, and then the page
+    // fills its view exactly.
+    EXPECT_EQ(area.verticalScrollBar()->maximum(), 0) << at << " the page scrolls";
+    for (const QListWidget* bits : page.findChildren<QListWidget*>()) {
+        ASSERT_GT(bits->count(), 0) << at;
+        const int room = bits->viewport()->height();
+        if (bits->verticalScrollBar()->maximum() > 0) {
+            EXPECT_FALSE(listsWhole) << at << " a list scrolls";
+            EXPECT_EQ(page.height(), area.viewport()->height()) << at;
+            EXPECT_GE(room, 3 * bits->sizeHintForRow(0)) << at;
+            continue;
+        }
+        const int last = bits->visualItemRect(bits->item(bits->count() - 1)).bottom();
+        EXPECT_LT(last, room) << at << " the last bit is cut";
+        EXPECT_LE(room - last, 2) << at << " room left below the bits";
+    }
+}
+
+TEST_P(CommandPages, ShowTheirButtonsWithoutScrolling) {
     const std::set<std::string> commandPages = {"KV6274PA.ctlResetMaint", "KV6274PA.ctlResetWarm",
                                                 "KV6274PA.ctlResetFact", "KV6274PA.ctlSelfCalib"};
-    SizedWindow f(1280, 900);
+    const Screen screen = GetParam();
+    SizedWindow f(screen.size.width(), screen.size.height());
     int pages = 0;
     for (const int32_t language : {langGerman, langEnglish}) {
         f.window->SetLanguage(language);
@@ -331,30 +373,30 @@ TEST(WindowLayout, TheCommandPagesShowTheirButtonsWithoutScrollingAt1280By900) {
                 ++pages;
                 const std::string at = std::to_string(language) + " function " +
                                        std::to_string(function) + " " + progId;
-                const QRect view = area->viewport()->rect();
-                int buttons = 0;
-                for (const QPushButton* button : page->findChildren<QPushButton*>()) {
-                    if (!button->isVisibleTo(page) || button->parentWidget() != page)
-                        continue;
-                    ++buttons;
-                    const QRect shown(button->mapTo(area->viewport(), QPoint(0, 0)),
-                                      button->size());
-                    EXPECT_TRUE(view.contains(shown)) << at << " " << button->text().toStdString();
-                }
-                EXPECT_GT(buttons, 0) << at;
-                for (const QListWidget* bits : page->findChildren<QListWidget*>()) {
-                    ASSERT_GT(bits->count(), 0) << at;
-                    const int last = bits->visualItemRect(bits->item(bits->count() - 1)).bottom();
-                    const int room = bits->viewport()->height();
-                    EXPECT_LT(last, room) << at << " the last bit is cut";
-                    EXPECT_LE(room - last, 2) << at << " room left below the bits";
-                }
+                ExpectCommandsInView(*page, *area, screen.listsWhole, at);
+                if (!screen.listsWhole)
+                    continue;
+                // The page follows the window when it is made lower, and higher again.
+                f.window->resize(screen.size.width(), 700);
+                f.Settle();
+                ExpectCommandsInView(*page, *area, false, at + " made small");
+                f.window->resize(screen.size);
+                f.Settle();
+                ExpectCommandsInView(*page, *area, true, at + " made large again");
             }
         }
     }
     EXPECT_GT(pages, 2 * 4);
     f.window->ReleaseAll();
 }
+
+INSTANTIATE_TEST_SUITE_P(Screens, CommandPages,
+                         testing::Values(Screen{QSize(1024, 700), false},
+                                         Screen{QSize(1280, 900), true}),
+                         [](const testing::TestParamInfo<Screen>& info) {
+                             return "At" + std::to_string(info.param.size.width()) + "By" +
+                                    std::to_string(info.param.size.height());
+                         });
 
 }  // namespace
 }  // namespace kv

@@ -334,10 +334,11 @@ int ParameterEditor::NeededWidth(bool listEntries) const {
     return 0;
 }
 
-int ParameterEditor::BitsHeight() const {
+int ParameterEditor::BitsHeight(int most) const {
     if (bits_ == nullptr)
         return 0;
-    const int entries = bits_->count() > 0 ? bits_->sizeHintForRow(0) * bits_->count() : 0;
+    const int shown = std::min(bits_->count(), std::max(most, 0));
+    const int entries = shown > 0 ? bits_->sizeHintForRow(0) * shown : 0;
     return entries + 2 * bits_->frameWidth();
 }
 

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -69,8 +70,9 @@ class ParameterEditor : public QObject {
     // shows the entries of the value list (listEntries) the longest entry, a button its caption;
     // any other field room for a short value. 0 without a widget.
     int NeededWidth(bool listEntries) const;
-    // The height a bit list needs to show every entry without scrolling; 0 for another kind.
-    int BitsHeight() const;
+    // The height a bit list needs to show its entries, at most `most` of them (it scrolls to the
+    // others), without scrolling; 0 for another kind.
+    int BitsHeight(int most = std::numeric_limits<int>::max()) const;
 
     // Shows the value: in a field as its text, or its entry's text of the value list when
     // `listEntry` and the list has one; as the chosen entry; as the ticked bits.

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 #include "platform/controls/BitText.h"
@@ -472,11 +473,17 @@ QSize ctlParameter::minimumSizeHint() const {
 }
 
 int ctlParameter::heightForWidth(int width) const {
+    return HeightShowingBits(width, std::numeric_limits<int>::max());
+}
+
+int ctlParameter::HeightShowingBits(int width, int bits) const {
     return CallGuarded("row height", height(), [&] {
         const bool stacked = ColumnsAt(width, labelColumn_).stacked;
         int value = LineHeight();
-        if (editor_->Kind() == EditorKind::Bits)
-            value = stacked ? editor_->BitsHeight() : std::max(value, editor_->BitsHeight());
+        if (editor_->Kind() == EditorKind::Bits) {
+            const int list = editor_->BitsHeight(bits);
+            value = stacked ? list : std::max(value, list);
+        }
         return (stacked ? LabelLineHeight() : 0) + value;
     });
 }

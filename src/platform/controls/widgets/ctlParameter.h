@@ -112,6 +112,9 @@ class ctlParameter : public QWidget, public IParameterRow {
     // and a bit list's every bit.
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
+    // The height at a width with a bit list that shows at most `bits` of its bits and scrolls
+    // to the others.
+    int HeightShowingBits(int width, int bits) const;
 
     // The text the row shows for its value (the chosen entry's text of a value list, the names
     // of the ticked bits joined by ", " for a bit list, the caption of a command button).
