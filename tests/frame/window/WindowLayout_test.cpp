@@ -105,6 +105,60 @@ struct SizedWindow {
         }
         return ids;
     }
+    // A page shown in a function's navigation: where it is (language, function, page) and the
+    // area that shows it.
+    struct ShownPage {
+        std::string at;
+        std::string progId;
+        QWidget& page;
+        QScrollArea& area;
+    };
+    // Opens every function, in German and then in English, and shows each page of its
+    // navigation whose ProgID `wanted` takes: `shown` for each, `other` for a function without
+    // a navigation. How many pages were shown.
+    int VisitPages(const std::function<bool(const std::string&)>& wanted,
+                   const std::function<void(const ShownPage&)>& shown,
+                   const std::function<void(const std::string&)>& other = {}) {
+        int pages = 0;
+        for (const int32_t language : {langGerman, langEnglish}) {
+            window->SetLanguage(language);
+            test_support::RunQtEvents();
+            for (const int32_t function : Functions()) {
+                QWidget* ui = window->OpenFunction(function);
+                EXPECT_NE(ui, nullptr) << function;
+                Settle();
+                const std::string where =
+                    std::to_string(language) + " function " + std::to_string(function);
+                auto* main = dynamic_cast<ctlNavigationMain*>(ui);
+                if (main == nullptr) {
+                    if (other)
+                        other(where);
+                    continue;
+                }
+                ctlNavigation& nav = main->NavigationControl();
+                auto* area = nav.findChild<QScrollArea*>(QStringLiteral("PageArea"));
+                if (area == nullptr) {
+                    ADD_FAILURE() << where << ": no page area";
+                    continue;
+                }
+                ITreeHolder& tree = nav.devParameter().TreeHolder();
+                for (const auto& [key, progId] : PageNodes(tree.TreeXml())) {
+                    if (!wanted(progId))
+                        continue;
+                    EXPECT_TRUE(tree.SelectNode(key)) << key;
+                    Settle();
+                    QWidget* page = nav.ShownPageWidget();
+                    if (page == nullptr) {
+                        ADD_FAILURE() << where << ": " << key << " shows no page";
+                        continue;
+                    }
+                    ++pages;
+                    shown({where + " " + progId, progId, *page, *area});
+                }
+            }
+        }
+        return pages;
+    }
 };
 
 std::string Describe(const QWidget& widget, const QWidget& root) {
@@ -263,43 +317,22 @@ TEST(WindowLayout, EveryPageOfEveryFunctionShowsItsTextsWholeAt1024By700) {
     constexpr int kUsefulPlotWidth = 200;
     SizedWindow f(1024, 700);
     ASSERT_TRUE(f.window->IsConnected());
-    int pages = 0;
     // German first; then English in the tabs that are open.
-    for (const int32_t language : {langGerman, langEnglish}) {
-        f.window->SetLanguage(language);
-        test_support::RunQtEvents();
-        for (const int32_t function : f.Functions()) {
-            QWidget* ui = f.window->OpenFunction(function);
-            ASSERT_NE(ui, nullptr) << function;
-            f.Settle();
-            const std::string where =
-                std::to_string(language) + " function " + std::to_string(function);
-            auto* main = dynamic_cast<ctlNavigationMain*>(ui);
-            if (main == nullptr) {
-                for (const std::string& cut : Shortened(*f.window))
-                    ADD_FAILURE() << where << ": " << cut;
-                continue;
-            }
-            ctlNavigation& nav = main->NavigationControl();
-            auto* area = nav.findChild<QScrollArea*>(QStringLiteral("PageArea"));
-            ASSERT_NE(area, nullptr);
-            ITreeHolder& tree = nav.devParameter().TreeHolder();
-            for (const auto& [key, progId] : PageNodes(tree.TreeXml())) {
-                ASSERT_TRUE(tree.SelectNode(key)) << key;
-                f.Settle();
-                QWidget* page = nav.ShownPageWidget();
-                ASSERT_NE(page, nullptr) << key;
-                ++pages;
-                const std::string at = where + " " + page->objectName().toStdString() + ": ";
-                for (const std::string& cut : Shortened(*f.window))
-                    ADD_FAILURE() << at << cut;
-                for (const std::string& out : Outside(*page, *area))
-                    ADD_FAILURE() << at << out;
-                for (const Trend* trend : page->findChildren<Trend*>())
-                    EXPECT_GE(trend->Layout().plot.width, kUsefulPlotWidth) << at;
-            }
-        }
-    }
+    const int pages =
+        f.VisitPages([](const std::string&) { return true; },
+                     [&](const SizedWindow::ShownPage& shown) {
+                         const std::string at = shown.at + ": ";
+                         for (const std::string& cut : Shortened(*f.window))
+                             ADD_FAILURE() << at << cut;
+                         for (const std::string& out : Outside(shown.page, shown.area))
+                             ADD_FAILURE() << at << out;
+                         for (const Trend* trend : shown.page.findChildren<Trend*>())
+                             EXPECT_GE(trend->Layout().plot.width, kUsefulPlotWidth) << at;
+                     },
+                     [&](const std::string& where) {
+                         for (const std::string& cut : Shortened(*f.window))
+                             ADD_FAILURE() << where << ": " << cut;
+                     });
     EXPECT_GT(pages, 2 * 43);
     f.window->ReleaseAll();
 }
@@ -352,40 +385,20 @@ TEST_P(CommandPages, ShowTheirButtonsWithoutScrolling) {
                                                 "KV6274PA.ctlResetFact", "KV6274PA.ctlSelfCalib"};
     const Screen screen = GetParam();
     SizedWindow f(screen.size.width(), screen.size.height());
-    int pages = 0;
-    for (const int32_t language : {langGerman, langEnglish}) {
-        f.window->SetLanguage(language);
-        for (const int32_t function : f.Functions()) {
-            auto* main = dynamic_cast<ctlNavigationMain*>(f.window->OpenFunction(function));
-            if (main == nullptr)
-                continue;
-            ctlNavigation& nav = main->NavigationControl();
-            auto* area = nav.findChild<QScrollArea*>(QStringLiteral("PageArea"));
-            ASSERT_NE(area, nullptr);
-            ITreeHolder& tree = nav.devParameter().TreeHolder();
-            for (const auto& [key, progId] : PageNodes(tree.TreeXml())) {
-                if (commandPages.count(progId) == 0)
-                    continue;
-                ASSERT_TRUE(tree.SelectNode(key));
-                f.Settle();
-                QWidget* page = nav.ShownPageWidget();
-                ASSERT_NE(page, nullptr);
-                ++pages;
-                const std::string at = std::to_string(language) + " function " +
-                                       std::to_string(function) + " " + progId;
-                ExpectCommandsInView(*page, *area, screen.listsWhole, at);
-                if (!screen.listsWhole)
-                    continue;
-                // The page follows the window when it is made lower, and higher again.
-                f.window->resize(screen.size.width(), 700);
-                f.Settle();
-                ExpectCommandsInView(*page, *area, false, at + " made small");
-                f.window->resize(screen.size);
-                f.Settle();
-                ExpectCommandsInView(*page, *area, true, at + " made large again");
-            }
-        }
-    }
+    const int pages = f.VisitPages(
+        [&](const std::string& progId) { return commandPages.count(progId) > 0; },
+        [&](const SizedWindow::ShownPage& shown) {
+            ExpectCommandsInView(shown.page, shown.area, screen.listsWhole, shown.at);
+            if (!screen.listsWhole)
+                return;
+            // The page follows the window when it is made lower, and higher again.
+            f.window->resize(screen.size.width(), 700);
+            f.Settle();
+            ExpectCommandsInView(shown.page, shown.area, false, shown.at + " made low");
+            f.window->resize(screen.size);
+            f.Settle();
+            ExpectCommandsInView(shown.page, shown.area, true, shown.at + " made high again");
+        });
     EXPECT_GT(pages, 2 * 4);
     f.window->ReleaseAll();
 }
