@@ -86,7 +86,7 @@ bool DeviceSession::RunUntil(const std::function<bool()>& done, int64_t maxMs) {
     return done();
 }
 
-std::optional<bool> DeviceSession::WaitFor(const std::string& kind, const std::string& invokeId,
+std::optional<bool> DeviceSession::WaitFor(FrameEvent::Kind kind, const std::string& invokeId,
                                            size_t from) {
     std::optional<bool> result;
     RunUntil([&] {
@@ -107,7 +107,7 @@ std::optional<bool> DeviceSession::Upload(const std::string& invokeId,
     const size_t from = instance_.container->Recorded().size();
     if (!instance_.dtm->UploadRequest(invokeId, parameterPath))
         return std::nullopt;
-    return WaitFor("OnUploadFinished", invokeId, from);
+    return WaitFor(FrameEvent::kUploadFinished, invokeId, from);
 }
 
 std::optional<bool> DeviceSession::Download(const std::string& invokeId,
@@ -115,7 +115,7 @@ std::optional<bool> DeviceSession::Download(const std::string& invokeId,
     const size_t from = instance_.container->Recorded().size();
     if (!instance_.dtm->DownloadRequest(invokeId, parameterPath))
         return std::nullopt;
-    return WaitFor("OnDownloadFinished", invokeId, from);
+    return WaitFor(FrameEvent::kDownloadFinished, invokeId, from);
 }
 
 bool DeviceSession::Disconnect() {
@@ -123,7 +123,7 @@ bool DeviceSession::Disconnect() {
     if (!instance_.dtm->PrepareToReleaseCommunication())
         return false;
     const std::string& tag = instance_.systemTag;
-    if (!WaitFor("OnPreparedToReleaseCommunication", tag, from).has_value())
+    if (!WaitFor(FrameEvent::kPreparedToReleaseCommunication, tag, from).has_value())
         return false;
     return instance_.dtm->ReleaseCommunication();
 }

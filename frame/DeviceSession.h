@@ -60,7 +60,7 @@ class DeviceSession {
 
   private:
     class ConnectWatch;
-    std::optional<bool> WaitFor(const std::string& kind, const std::string& invokeId, size_t from);
+    std::optional<bool> WaitFor(FrameEvent::Kind kind, const std::string& invokeId, size_t from);
 
     std::shared_ptr<ManualEventLoop> loop_;
     FrameInstance& instance_;

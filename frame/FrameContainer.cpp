@@ -32,58 +32,67 @@ void FrameContainer::Record(FrameEvent event) {
 }
 
 bool FrameContainer::RequestSave(const std::string& systemTag) {
-    Record({"RequestSave", systemTag, {}, 0, false});
+    Record({.kind = FrameEvent::kRequestSave, .id = systemTag});
     const bool saved = saveHandler_ ? saveHandler_(systemTag) : saveAnswer;
     events_.back().success = saved;
     return saved;
 }
 
 void FrameContainer::OnFunctionChanged(const std::string& systemTag) {
-    Record({"OnFunctionChanged", systemTag, {}, 0, false});
+    Record({.kind = FrameEvent::kFunctionChanged, .id = systemTag});
 }
 
 void FrameContainer::OnProgress(const std::string& systemTag, const std::string& title,
                                 int32_t percent, bool show) {
-    Record({"OnProgress", systemTag, title, percent, false, show});
+    Record({.kind = FrameEvent::kProgress,
+            .id = systemTag,
+            .text = title,
+            .percent = percent,
+            .show = show});
 }
 
 void FrameContainer::OnOpenGUIRequest(const std::string& systemTag,
                                       const std::string& functionCall) {
-    Record({"OnOpenGUIRequest", systemTag, functionCall, 0, false});
+    Record({.kind = FrameEvent::kOpenGUIRequest, .id = systemTag, .text = functionCall});
 }
 
 void FrameContainer::OnInvokedFunctionFinished(const std::string& invokeId, bool success) {
-    Record({"OnInvokedFunctionFinished", invokeId, {}, 0, success});
+    Record({.kind = FrameEvent::kInvokedFunctionFinished, .id = invokeId, .success = success});
 }
 
 void FrameContainer::OnUploadFinished(const std::string& invokeId, bool success) {
-    Record({"OnUploadFinished", invokeId, {}, 0, success});
+    Record({.kind = FrameEvent::kUploadFinished, .id = invokeId, .success = success});
 }
 
 void FrameContainer::OnDownloadFinished(const std::string& invokeId, bool success) {
-    Record({"OnDownloadFinished", invokeId, {}, 0, success});
+    Record({.kind = FrameEvent::kDownloadFinished, .id = invokeId, .success = success});
 }
 
 void FrameContainer::OnPreparedToRelease(const std::string& systemTag) {
-    Record({"OnPreparedToRelease", systemTag, {}, 0, false});
+    Record({.kind = FrameEvent::kPreparedToRelease, .id = systemTag});
 }
 
 void FrameContainer::OnPreparedToReleaseCommunication(const std::string& systemTag) {
-    Record({"OnPreparedToReleaseCommunication", systemTag, {}, 0, false});
+    Record({.kind = FrameEvent::kPreparedToReleaseCommunication, .id = systemTag});
 }
 
 void FrameContainer::OnParametersChanged(const std::string& systemTag,
                                          const std::string& parameterDocument) {
     parameterDocument_ = parameterDocument;
-    Record({"OnParametersChanged", systemTag, {}, 0, false});
+    Record({.kind = FrameEvent::kParametersChanged, .id = systemTag});
 }
 
 void FrameContainer::OnTransferFinished(const std::string& systemTag, const std::string& title,
                                         bool write, bool success, int32_t failure) {
-    Record({"OnTransferFinished", systemTag, title, 0, success, false, write, failure});
+    Record({.kind = FrameEvent::kTransferFinished,
+            .id = systemTag,
+            .text = title,
+            .success = success,
+            .write = write,
+            .failure = failure});
 }
 
-size_t FrameContainer::Count(const std::string& kind) const {
+size_t FrameContainer::Count(FrameEvent::Kind kind) const {
     return static_cast<size_t>(std::count_if(events_.begin(), events_.end(),
                                              [&](const FrameEvent& e) { return e.kind == kind; }));
 }

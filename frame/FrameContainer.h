@@ -14,9 +14,23 @@
 namespace kv {
 
 struct FrameEvent {
-    std::string kind;  // the event's name: "OnFunctionChanged", ..., "RequestSave"
-    std::string id;    // the system tag or invoke id the event names
-    std::string text;  // the function call or progress title, when the event has one
+    // The call of the events sink that raised the event.
+    enum Kind {
+        kRequestSave,
+        kFunctionChanged,
+        kProgress,
+        kOpenGUIRequest,
+        kInvokedFunctionFinished,
+        kUploadFinished,
+        kDownloadFinished,
+        kPreparedToRelease,
+        kPreparedToReleaseCommunication,
+        kParametersChanged,
+        kTransferFinished,
+    };
+    Kind kind = kFunctionChanged;
+    std::string id{};    // the system tag or invoke id the event names
+    std::string text{};  // the function call or progress title, when the event has one
     int32_t percent = 0;
     bool success = false;
     bool show = false;  // OnProgress: False ends the display of the progress
@@ -56,7 +70,7 @@ class FrameContainer : public IFdtContainer, public IDtmEventSink {
 
     const std::vector<FrameEvent>& Recorded() const { return events_; }
     // How many events of the kind were recorded.
-    size_t Count(const std::string& kind) const;
+    size_t Count(FrameEvent::Kind kind) const;
     void ClearRecorded() { events_.clear(); }
     // The frame's copy of the instance's parameter document: the last one the DTM sent; empty
     // before the first.

@@ -131,7 +131,7 @@ bool Upload(DeviceSession& session, FrameInstance& instance, SimulatedPositioner
     session.SetStepHook([&] {
         const auto& events = container.Recorded();
         for (auto it = events.rbegin(); it != events.rend(); ++it) {
-            if (it->kind == "OnProgress") {
+            if (it->kind == FrameEvent::kProgress) {
                 bar.Show(it->percent);
                 break;
             }

@@ -954,76 +954,94 @@ void FrameWindow::OnContainerEvent(Entry& entry, const FrameEvent& event) {
     Entry* const from = &entry;
     // An action of the window runs for the instance that holds the channel.
     const bool ownAction = from == online_ && busy_.has_value();
-    if (event.kind == "OnProgress") {
-        // The window's own upload or download keeps the bar until its end comes; any other
-        // process of a DTM (a page's read or write) shows it until it reports its end.
-        const bool transfer =
-            ownAction && (busy_ == Action::Uploading || busy_ == Action::Downloading);
-        if (!transfer) {
-            if (event.show)
+    switch (event.kind) {
+        case FrameEvent::kProgress: {
+            // The window's own upload or download keeps the bar until its end comes; any other
+            // process of a DTM (a page's read or write) shows it until it reports its end.
+            const bool transfer =
+                ownAction && (busy_ == Action::Uploading || busy_ == Action::Downloading);
+            if (!transfer) {
+                if (event.show)
+                    progress_->setValue(std::clamp(event.percent, 0, 100));
+                progress_->setVisible(event.show);
+                progressKept_ = false;
+            } else if (event.show &&
+                       event.text == (busy_ == Action::Uploading ? kUploadTitle : kDownloadTitle)) {
+                // Only the transfer's own progress: the reads before a download are no part of how
+                // far it came.
                 progress_->setValue(std::clamp(event.percent, 0, 100));
-            progress_->setVisible(event.show);
-            progressKept_ = false;
-        } else if (event.show &&
-                   event.text == (busy_ == Action::Uploading ? kUploadTitle : kDownloadTitle)) {
-            // Only the transfer's own progress: the reads before a download are no part of how
-            // far it came.
-            progress_->setValue(std::clamp(event.percent, 0, 100));
+            }
+            break;
         }
-    } else if (event.kind == "OnTransferFinished") {
-        if (ownAction) {
-            // The window's own upload or download: its end follows with the reason kept.
-            transferFailure_ = event.failure;
-            transferProtection_ = ProtectionOfFailure(entry.Ctx(), event.failure);
-        } else if (event.success) {
-            ShowStatus(from, Word(event.write ? &FrameWords::written : &FrameWords::read));
-        } else {
-            const QString dtmText = dtmStatusFrom_ == from ? dtmStatus_ : QString();
-            ShowStatus(from, TransferFailed(
-                                 event.write ? &FrameWords::writeFailed : &FrameWords::readFailed,
-                                 event.failure, ProtectionOfFailure(entry.Ctx(), event.failure),
-                                 dtmText, FrameWordsOf(language_)));
+        case FrameEvent::kTransferFinished:
+            if (ownAction) {
+                // The window's own upload or download: its end follows with the reason kept.
+                transferFailure_ = event.failure;
+                transferProtection_ = ProtectionOfFailure(entry.Ctx(), event.failure);
+            } else if (event.success) {
+                ShowStatus(from, Word(event.write ? &FrameWords::written : &FrameWords::read));
+            } else {
+                const QString dtmText = dtmStatusFrom_ == from ? dtmStatus_ : QString();
+                ShowStatus(
+                    from,
+                    TransferFailed(event.write ? &FrameWords::writeFailed : &FrameWords::readFailed,
+                                   event.failure, ProtectionOfFailure(entry.Ctx(), event.failure),
+                                   dtmText, FrameWordsOf(language_)));
+            }
+            break;
+        case FrameEvent::kUploadFinished:
+        case FrameEvent::kDownloadFinished: {
+            const bool upload = event.kind == FrameEvent::kUploadFinished;
+            if (!ownAction || busy_ != (upload ? Action::Uploading : Action::Downloading) ||
+                event.id != invokeId_)
+                break;
+            if (event.success) {
+                Finish(entry, Word(upload ? &FrameWords::uploaded : &FrameWords::downloaded));
+            } else {
+                const QString dtmText = dtmStatusFrom_ == from ? dtmStatus_ : QString();
+                // The bar keeps showing how far the transfer came.
+                Finish(entry,
+                       TransferFailed(
+                           upload ? &FrameWords::uploadFailed : &FrameWords::downloadFailed,
+                           transferFailure_, transferProtection_, dtmText, FrameWordsOf(language_)),
+                       true);
+            }
+            break;
         }
-    } else if (event.kind == "OnUploadFinished" || event.kind == "OnDownloadFinished") {
-        const bool upload = event.kind == "OnUploadFinished";
-        if (!ownAction || busy_ != (upload ? Action::Uploading : Action::Downloading) ||
-            event.id != invokeId_)
-            return;
-        if (event.success) {
-            Finish(entry, Word(upload ? &FrameWords::uploaded : &FrameWords::downloaded));
-        } else {
-            const QString dtmText = dtmStatusFrom_ == from ? dtmStatus_ : QString();
-            // The bar keeps showing how far the transfer came.
-            Finish(entry,
-                   TransferFailed(upload ? &FrameWords::uploadFailed : &FrameWords::downloadFailed,
-                                  transferFailure_, transferProtection_, dtmText,
-                                  FrameWordsOf(language_)),
-                   true);
-        }
-    } else if (event.kind == "OnPreparedToReleaseCommunication") {
-        // The communication is released outside the DTM's own call.
-        loop_->Post([self, from] {
-            if (!self || self->released_ || self->online_ != from ||
-                self->busy_ != Action::Disconnecting)
-                return;
-            CallGuarded("FrameWindow disconnected", [&] {
-                from->instance.dtm->ReleaseCommunication();
-                self->online_ = nullptr;
-                self->Finish(*from, Word(&FrameWords::disconnectDone));
+        case FrameEvent::kPreparedToReleaseCommunication:
+            // The communication is released outside the DTM's own call.
+            loop_->Post([self, from] {
+                if (!self || self->released_ || self->online_ != from ||
+                    self->busy_ != Action::Disconnecting)
+                    return;
+                CallGuarded("FrameWindow disconnected", [&] {
+                    from->instance.dtm->ReleaseCommunication();
+                    self->online_ = nullptr;
+                    self->Finish(*from, Word(&FrameWords::disconnectDone));
+                });
             });
-        });
-    } else if (event.kind == "OnParametersChanged") {
-        TakeTag(entry, entry.instance.container->ParameterDocument());
-        UpdateRow(entry);
-        FitColumns(entry);
-        if (from == selected_)
-            UpdateInstance();
-    } else if (event.kind == "OnOpenGUIRequest") {
-        const std::string call = event.text;
-        loop_->Post([self, from, call] {
-            if (self && !self->released_ && !from->released)
-                CallGuarded("FrameWindow OnOpenGUIRequest", [&] { self->OpenCall(*from, call); });
-        });
+            break;
+        case FrameEvent::kParametersChanged:
+            TakeTag(entry, entry.instance.container->ParameterDocument());
+            UpdateRow(entry);
+            FitColumns(entry);
+            if (from == selected_)
+                UpdateInstance();
+            break;
+        case FrameEvent::kOpenGUIRequest: {
+            const std::string call = event.text;
+            loop_->Post([self, from, call] {
+                if (self && !self->released_ && !from->released)
+                    CallGuarded("FrameWindow OnOpenGUIRequest",
+                                [&] { self->OpenCall(*from, call); });
+            });
+            break;
+        }
+        case FrameEvent::kRequestSave:
+        case FrameEvent::kFunctionChanged:
+        case FrameEvent::kInvokedFunctionFinished:
+        case FrameEvent::kPreparedToRelease:
+            break;
     }
 }
 

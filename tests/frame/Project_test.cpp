@@ -113,7 +113,7 @@ TEST(FrameProject, InstancesSurviveSaveAndLoadInANewFrame) {
         FrameInstance* a = f.frame.AddInstance("PV-101", "KV6274PA", error);
         ASSERT_NE(a, nullptr) << error;
         ASSERT_NE(f.frame.AddInstance("PV-102", "KV6274PA", error), nullptr) << error;
-        EXPECT_EQ(a->container->Count("OnFunctionChanged"), 1u);  // told by Config
+        EXPECT_EQ(a->container->Count(FrameEvent::kFunctionChanged), 1u);  // told by Config
         EXPECT_EQ(f.Ctx("PV-101").GUIManager().Language(), 7);
         f.SetValue("PV-101", "PHYS/TAG_DESC", Variant("Feed valve"));
         f.SetValue("PV-102", "PHYS/TAG_DESC", Variant("Drain valve"));
@@ -692,18 +692,18 @@ TEST(FrameContainer, RecordsEventsAndAnswersSaveRequests) {
     EXPECT_TRUE(container.RequestSave("T"));
     container.OnProgress("T", "Upload", 100, false);
     ASSERT_EQ(container.Recorded().size(), 5u);
-    EXPECT_EQ(container.Recorded()[0].kind, "OnProgress");
+    EXPECT_EQ(container.Recorded()[0].kind, FrameEvent::kProgress);
     EXPECT_EQ(container.Recorded()[0].percent, 40);
     EXPECT_TRUE(container.Recorded()[0].show);
     EXPECT_FALSE(container.Recorded()[4].show);
-    EXPECT_EQ(container.Count("RequestSave"), 3u);
+    EXPECT_EQ(container.Count(FrameEvent::kRequestSave), 3u);
     EXPECT_FALSE(container.Recorded()[2].success);
     // Each parameter document of the DTM replaces the frame's copy.
     EXPECT_EQ(container.ParameterDocument(), "");
     container.OnParametersChanged("T", "<FDT>1</FDT>");
     container.OnParametersChanged("T", "<FDT>2</FDT>");
     EXPECT_EQ(container.ParameterDocument(), "<FDT>2</FDT>");
-    EXPECT_EQ(container.Count("OnParametersChanged"), 2u);
+    EXPECT_EQ(container.Count(FrameEvent::kParametersChanged), 2u);
     EXPECT_EQ(FrameContainer(false).Events(), nullptr);
 }
 

@@ -164,7 +164,7 @@ struct WindowFixture {
         auto* main = dynamic_cast<ctlNavigationMain*>(window->OpenFunction(1));
         return main ? ShowPage(main->NavigationControl(), "KV6274PA.ctlAddress") : nullptr;
     }
-    size_t Count(const std::string& kind) { return instance->container->Count(kind); }
+    size_t Count(FrameEvent::Kind kind) { return instance->container->Count(kind); }
 };
 
 TEST(FrameWindowPrompt, StylesGiveButtonsIconAndDefault) {
@@ -220,7 +220,7 @@ TEST(FrameWindow, ThroughEveryPageWithCyclingAndBothLanguagesAndClosedCleanly) {
     ASSERT_TRUE(f.Idle());
     EXPECT_EQ(f.window->StatusText(), QStringLiteral("Upload finished."));
     EXPECT_FALSE(f.window->Progress()->isVisible());
-    EXPECT_GT(f.Count("OnProgress"), 0U);
+    EXPECT_GT(f.Count(FrameEvent::kProgress), 0U);
 
     ctlNavigation& nav = main->NavigationControl();
     ITreeHolder& tree = nav.devParameter().TreeHolder();
@@ -267,7 +267,7 @@ TEST(FrameWindow, ThroughEveryPageWithCyclingAndBothLanguagesAndClosedCleanly) {
     RunQt();
     EXPECT_TRUE(f.GUIs().FunctionIds().empty());
     EXPECT_FALSE(f.GUIs().HasOpenGUIs());
-    EXPECT_EQ(f.Count("OnPreparedToRelease"), 1U);
+    EXPECT_EQ(f.Count(FrameEvent::kPreparedToRelease), 1U);
     // The values uploaded from the device changed the data set: closing asked to save, the
     // user said Save, and the project was written.
     ASSERT_EQ(f.questions.size(), 1U);
@@ -309,7 +309,7 @@ TEST(FrameWindow, FunctionListOpensEachFunctionOnceAndInvocationsOpenNothingEndl
     RunQt();
     EXPECT_FALSE(f.loop->HasPending());
     EXPECT_EQ(f.window->Tabs()->count(), 1);
-    EXPECT_EQ(f.Count("OnOpenGUIRequest"), 1U);
+    EXPECT_EQ(f.Count(FrameEvent::kOpenGUIRequest), 1U);
     EXPECT_EQ(f.window->StatusText(), QStringLiteral("This function has no user interface."));
     // Opening another function replaces that end; a language change does not bring it back.
     EXPECT_EQ(f.window->OpenFunction(15), about);
@@ -334,7 +334,7 @@ TEST(FrameWindow, DownloadDisconnectAndSave) {
     ASSERT_TRUE(f.window->Download());
     ASSERT_TRUE(f.Idle());
     EXPECT_EQ(f.window->StatusText(), QStringLiteral("Download finished."));
-    EXPECT_EQ(f.Count("OnDownloadFinished"), 1U);
+    EXPECT_EQ(f.Count(FrameEvent::kDownloadFinished), 1U);
 
     ASSERT_TRUE(f.window->Disconnect());
     ASSERT_TRUE(f.Idle());
@@ -417,7 +417,7 @@ TEST(FrameWindowClose, AChangedProjectAsksSaveDiscardOrCancelBeforeAnythingClose
         EXPECT_TRUE(connectedWhenAsked);
         EXPECT_EQ(f.window->Tabs()->count(), c.closed ? 0 : 1);
         EXPECT_EQ(f.window->IsConnected(), !c.closed);
-        EXPECT_EQ(f.Count("OnPreparedToRelease"), c.closed ? 1U : 0U);
+        EXPECT_EQ(f.Count(FrameEvent::kPreparedToRelease), c.closed ? 1U : 0U);
         EXPECT_EQ(fs::exists(f.temp.File("project.xml")), c.written);
         if (!c.closed) {
             f.answer = mbaNo;
@@ -481,7 +481,7 @@ TEST(FrameWindowInstances, TheWindowWorksOnTheSelectedInstanceAndConnectsOneAtAT
     ASSERT_TRUE(f.window->Upload());
     ASSERT_TRUE(f.Idle());
     EXPECT_EQ(f.window->StatusText(), QStringLiteral("Upload finished."));
-    EXPECT_EQ(f.frame.Instances()[0]->container->Count("OnUploadFinished"), 0U);
+    EXPECT_EQ(f.frame.Instances()[0]->container->Count(FrameEvent::kUploadFinished), 0U);
     // A text stays named while another instance is selected than its own.
     ASSERT_TRUE(f.window->SelectInstance(1));
     EXPECT_EQ(f.window->StatusText(), QStringLiteral("PV-103: Upload finished."));
@@ -526,7 +526,7 @@ TEST(FrameWindowInstances, TheWindowWorksOnTheSelectedInstanceAndConnectsOneAtAT
               "The data of PV-103 have changed. Save the project before closing?");
     EXPECT_EQ(tabsWhenAsked, 2);
     for (const auto& instance : f.frame.Instances())
-        EXPECT_EQ(instance->container->Count("OnPreparedToRelease"), 1U);
+        EXPECT_EQ(instance->container->Count(FrameEvent::kPreparedToRelease), 1U);
 }
 
 // The instance pane is narrow in both languages (a short header for the tag, the term and a tag
@@ -1131,10 +1131,10 @@ TEST(FrameWindow, ARefusingUserInterfaceKeepsTheWindowOpen) {
     ASSERT_NE(f.window->OpenFunction(15), nullptr);
     EXPECT_FALSE(f.window->close());
     EXPECT_EQ(f.window->Tabs()->count(), 1);
-    EXPECT_EQ(f.Count("OnPreparedToRelease"), 0U);
+    EXPECT_EQ(f.Count(FrameEvent::kPreparedToRelease), 0U);
     refusing->refuse = false;
     EXPECT_TRUE(f.window->close());
-    EXPECT_EQ(f.Count("OnPreparedToRelease"), 1U);
+    EXPECT_EQ(f.Count(FrameEvent::kPreparedToRelease), 1U);
 }
 
 TEST(FrameProgram, ScreenshotWritesOnePicturePerPageNode) {

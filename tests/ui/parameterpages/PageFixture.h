@@ -78,7 +78,7 @@ struct PageBench : test_support::FrameBench {
     std::vector<std::string> Progress() const {
         std::vector<std::string> out;
         for (const FrameEvent& e : instance->container->Recorded()) {
-            if (e.kind == "OnProgress")
+            if (e.kind == FrameEvent::kProgress)
                 out.push_back(e.text + " " + std::to_string(e.percent) + (e.show ? "" : " end"));
         }
         return out;
