@@ -72,6 +72,9 @@ struct Window {
         while (window->Busy() && loop->NowMs() < end) {
             loop->RunUntilIdle();
             QApplication::processEvents();
+            // What the program's event loop does between turns: the objects left to be
+            // deleted later (the style's animations, say) go.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             if (window->Busy() && !loop->HasPending())
                 loop->Advance(10);
         }
