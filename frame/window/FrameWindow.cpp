@@ -174,6 +174,7 @@ struct FrameWindow::Entry {
     QTreeWidgetItem* row = nullptr;
     std::string tag;  // as the DTM's parameter documents give it
     std::shared_ptr<InstancePrompt> prompt;
+    size_t observer = 0;  // the window's on the instance's container
     bool released = false;
 
     IDTMContext& Ctx() const { return *instance.dtm->DTMContext(); }
@@ -253,11 +254,12 @@ FrameWindow::FrameWindow(ReferenceFrame& frame, std::shared_ptr<IEventLoop> loop
         entry->prompt = std::make_shared<InstancePrompt>(*this, *entry, prompt_);
         if (auto context = std::dynamic_pointer_cast<DTMContext>(entry->instance.dtm->DTMContext()))
             context->SetPrompt(entry->prompt);
-        entry->instance.container->SetEventObserver([self, entry](const FrameEvent& event) {
-            if (self)
-                CallGuarded("FrameWindow DTM event",
-                            [&] { self->OnContainerEvent(*entry, event); });
-        });
+        entry->observer =
+            entry->instance.container->AddEventObserver([self, entry](const FrameEvent& event) {
+                if (self)
+                    CallGuarded("FrameWindow DTM event",
+                                [&] { self->OnContainerEvent(*entry, event); });
+            });
         entry->instance.container->SetSaveHandler([self, entry](const std::string&) {
             return self && CallGuarded("FrameWindow save request", false,
                                        [&] { return self->SaveOnRequest(*entry); });
@@ -279,7 +281,7 @@ FrameWindow::FrameWindow(ReferenceFrame& frame, std::shared_ptr<IEventLoop> loop
 
 FrameWindow::~FrameWindow() {
     for (const auto& entry : entries_) {
-        entry->instance.container->SetEventObserver({});
+        entry->instance.container->RemoveEventObserver(entry->observer);
         entry->instance.container->SetSaveHandler({});
         if (auto context = std::dynamic_pointer_cast<DTMContext>(entry->instance.dtm->DTMContext()))
             context->SetPrompt(prompt_);

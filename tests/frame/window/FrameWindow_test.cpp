@@ -45,6 +45,7 @@
 #include "platform/runtime/ManualEventLoop.h"
 #include "sim/SimulatedPositioner.h"
 #include "support/ChildProcess.h"
+#include "support/EventRecord.h"
 #include "support/FileSizeLimit.h"
 #include "support/FrameInstanceFixture.h"
 #include "support/TempFolder.h"
@@ -102,6 +103,8 @@ struct WindowFixture {
     FrameInstance* instance = nullptr;
     std::shared_ptr<SimulatedPositioner> device = std::make_shared<SimulatedPositioner>();
     PageRegistry registry;
+    // What each instance's container hears, in the project's order.
+    std::vector<std::unique_ptr<test_support::EventRecord>> events;
     std::unique_ptr<FrameWindow> window;
     std::vector<std::pair<std::string, int32_t>> questions;
     int32_t answer = mbaYes;
@@ -114,6 +117,8 @@ struct WindowFixture {
                       nullptr)
                 << error;
         }
+        for (const auto& added : frame.Instances())
+            events.push_back(std::make_unique<test_support::EventRecord>(*added->container));
         RegisterFrameworkUserInterfaces(registry);
         window = std::make_unique<FrameWindow>(frame, loop, device, prompt,
                                                temp.File("project.xml"), &registry);
@@ -164,7 +169,8 @@ struct WindowFixture {
         auto* main = dynamic_cast<ctlNavigationMain*>(window->OpenFunction(1));
         return main ? ShowPage(main->NavigationControl(), "KV6274PA.ctlAddress") : nullptr;
     }
-    size_t Count(FrameEvent::Kind kind) { return instance->container->Count(kind); }
+    // How many events of the kind the instance at that place heard.
+    size_t Count(FrameEvent::Kind kind, size_t index = 0) { return events[index]->Count(kind); }
 };
 
 TEST(FrameWindowPrompt, StylesGiveButtonsIconAndDefault) {
@@ -481,7 +487,7 @@ TEST(FrameWindowInstances, TheWindowWorksOnTheSelectedInstanceAndConnectsOneAtAT
     ASSERT_TRUE(f.window->Upload());
     ASSERT_TRUE(f.Idle());
     EXPECT_EQ(f.window->StatusText(), QStringLiteral("Upload finished."));
-    EXPECT_EQ(f.frame.Instances()[0]->container->Count(FrameEvent::kUploadFinished), 0U);
+    EXPECT_EQ(f.Count(FrameEvent::kUploadFinished, 0), 0U);
     // A text stays named while another instance is selected than its own.
     ASSERT_TRUE(f.window->SelectInstance(1));
     EXPECT_EQ(f.window->StatusText(), QStringLiteral("PV-103: Upload finished."));
@@ -525,8 +531,8 @@ TEST(FrameWindowInstances, TheWindowWorksOnTheSelectedInstanceAndConnectsOneAtAT
     EXPECT_EQ(f.questions[0].first,
               "The data of PV-103 have changed. Save the project before closing?");
     EXPECT_EQ(tabsWhenAsked, 2);
-    for (const auto& instance : f.frame.Instances())
-        EXPECT_EQ(instance->container->Count(FrameEvent::kPreparedToRelease), 1U);
+    for (size_t i = 0; i < f.events.size(); ++i)
+        EXPECT_EQ(f.Count(FrameEvent::kPreparedToRelease, i), 1U);
 }
 
 // The instance pane is narrow in both languages (a short header for the tag, the term and a tag
