@@ -53,16 +53,13 @@ namespace kv {
 
 namespace {
 
-const char* const kGroupNames[5] = {"Trend", "Measure", "Diagnosis", "Simulation", "Operation"};
-
 const char* const kOperationPhase =
     R"(<FDT xmlns:fdt="x-schema:FDTDataTypesSchema.xml"><OperationPhase phase="engineering"/></FDT>)";
 
+// Of a function's item: its application id (0 for a group).
 constexpr int kApplicationIdRole = Qt::UserRole;
 // The room the instance pane's layouts leave beside its lists.
 constexpr int kPaneMargins = 8;
-// Of an instance's row: the instance's place in the project.
-constexpr int kEntryRole = Qt::UserRole;
 
 // Why a transfer failed, from the error bits of the element that failed and, for a denied
 // access, the protection the device reports; nullptr when they do not say.
@@ -267,7 +264,6 @@ FrameWindow::FrameWindow(ReferenceFrame& frame, std::shared_ptr<IEventLoop> loop
         // The tag as the DTM's parameters give it; later documents of the DTM keep it current.
         TakeTag(*entry, entry->instance.dtm->GetParameters(kTagPath));
         entry->row = new QTreeWidgetItem();
-        entry->row->setData(0, kEntryRole, entry->index);
         UpdateRow(*entry);
         rows.push_back(entry->row);
     }
@@ -396,7 +392,7 @@ void FrameWindow::BuildUi() {
             [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
                 CallGuarded("FrameWindow select instance", [&] {
                     if (current != nullptr)
-                        SelectInstance(current->data(0, kEntryRole).toInt());
+                        SelectInstance(instances_->indexOfTopLevelItem(current));
                 });
             });
 
@@ -645,8 +641,8 @@ void FrameWindow::LoadFunctions() {
             addFunction(node, nullptr);
         } else if (name == "FunctionGroup") {
             QString title = QString::fromUtf8(node.attribute("name").value());
-            for (int i = 0; i < 5; ++i) {
-                if (title == QLatin1String(kGroupNames[i]))
+            for (size_t i = 0; i < std::size(kFunctionGroups); ++i) {
+                if (title == QLatin1String(kFunctionGroups[i]))
                     title = QString::fromUtf8(words.groups[i]);
             }
             auto* group = new QTreeWidgetItem(functions_);
