@@ -17,6 +17,7 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <pugixml.hpp>
@@ -27,6 +28,7 @@
 #include "dtm/DTMMain.h"
 #include "frame/FrameWords.h"
 #include "frame/ReferenceFrame.h"
+#include "frame/window/InstanceModel.h"
 #include "frame/window/WindowPrompt.h"
 #include "frame/window/WindowSettings.h"
 #include "platform/controls/widgets/LastResort.h"
@@ -162,21 +164,6 @@ std::function<QString(const FrameWords&)> Word(const char* FrameWords::*word) {
 
 }  // namespace
 
-// One instance of the project as the window shows it.
-struct FrameWindow::Entry {
-    explicit Entry(FrameInstance& instance) : instance(instance) {}
-
-    FrameInstance& instance;
-    int index = 0;  // its place in the project: the list's row
-    QTreeWidgetItem* row = nullptr;
-    std::string tag;  // as the DTM's parameter documents give it
-    std::shared_ptr<InstancePrompt> prompt;
-    size_t observer = 0;  // the window's on the instance's container
-    bool released = false;
-
-    IDTMContext& Ctx() const { return *instance.dtm->DTMContext(); }
-};
-
 // The end of the connection process.
 class FrameWindow::ProcessWatch : public IPrivateProcess {
   public:
@@ -198,7 +185,7 @@ class FrameWindow::ProcessWatch : public IPrivateProcess {
 // without the window, the frame's prompt takes it.
 class FrameWindow::InstancePrompt : public IPrompt {
   public:
-    InstancePrompt(FrameWindow& window, const Entry& entry, std::shared_ptr<IPrompt> frame)
+    InstancePrompt(FrameWindow& window, const InstanceEntry& entry, std::shared_ptr<IPrompt> frame)
         : window_(&window), entry_(entry), frame_(std::move(frame)) {}
     void ShowMessage(const std::string& text) override {
         if (!window_) {
@@ -214,7 +201,7 @@ class FrameWindow::InstancePrompt : public IPrompt {
 
   private:
     QPointer<FrameWindow> window_;
-    const Entry& entry_;
+    const InstanceEntry& entry_;
     std::shared_ptr<IPrompt> frame_;
 };
 
@@ -229,12 +216,10 @@ FrameWindow::FrameWindow(ReferenceFrame& frame, std::shared_ptr<IEventLoop> loop
       prompt_(std::move(prompt)),
       projectPath_(std::move(projectPath)),
       registry_(registry ? registry : &PageRegistry::Instance()) {
-    for (const auto& instance : frame_.Instances()) {
-        entries_.push_back(std::make_unique<Entry>(*instance));
-        entries_.back()->index = static_cast<int>(entries_.size()) - 1;
-    }
-    language_ =
-        entries_.empty() ? frame_.Language() : entries_.front()->Ctx().GUIManager().Language();
+    const auto& instances = frame_.Instances();
+    language_ = instances.empty() ? frame_.Language()
+                                  : instances.front()->dtm->DTMContext()->GUIManager().Language();
+    model_ = new InstanceModel(instances, FrameWordsOf(language_), this);
     BuildUi();
     const QPointer<FrameWindow> self(this);
     prompt_->SetParent(this);
@@ -244,10 +229,8 @@ FrameWindow::FrameWindow(ReferenceFrame& frame, std::shared_ptr<IEventLoop> loop
             CallGuarded("FrameWindow status text",
                         [&] { self->ShowStatus(nullptr, ToQString(text)); });
     });
-    QList<QTreeWidgetItem*> rows;
-    rows.reserve(static_cast<qsizetype>(entries_.size()));
-    for (const auto& owned : entries_) {
-        Entry* entry = owned.get();
+    for (const auto& owned : model_->Entries()) {
+        InstanceEntry* entry = owned.get();
         entry->prompt = std::make_shared<InstancePrompt>(*this, *entry, prompt_);
         if (auto context = std::dynamic_pointer_cast<DTMContext>(entry->instance.dtm->DTMContext()))
             context->SetPrompt(entry->prompt);
@@ -261,22 +244,16 @@ FrameWindow::FrameWindow(ReferenceFrame& frame, std::shared_ptr<IEventLoop> loop
             return self && CallGuarded("FrameWindow save request", false,
                                        [&] { return self->SaveOnRequest(*entry); });
         });
-        // The tag as the DTM's parameters give it; later documents of the DTM keep it current.
-        TakeTag(*entry, entry->instance.dtm->GetParameters(kTagPath));
-        entry->row = new QTreeWidgetItem();
-        UpdateRow(*entry);
-        rows.push_back(entry->row);
     }
-    instances_->addTopLevelItems(rows);
     ApplyWords();
-    if (!entries_.empty())
-        Select(*entries_.front());
+    if (InstanceEntry* first = model_->EntryAt(0))
+        Select(*first);
     SetPaneWidth(NaturalPaneWidth());
     UpdateActions();
 }
 
 FrameWindow::~FrameWindow() {
-    for (const auto& entry : entries_) {
+    for (const auto& entry : model_->Entries()) {
         entry->instance.container->RemoveEventObserver(entry->observer);
         entry->instance.container->SetSaveHandler({});
         if (auto context = std::dynamic_pointer_cast<DTMContext>(entry->instance.dtm->DTMContext()))
@@ -286,12 +263,8 @@ FrameWindow::~FrameWindow() {
     prompt_->SetParent(nullptr);
 }
 
-bool FrameWindow::IsConnected(const Entry& entry) const {
-    return !entry.released && entry.Ctx().CommunicationManager().IsConnected();
-}
-
 bool FrameWindow::IsConnected() const {
-    return selected_ != nullptr && IsConnected(*selected_);
+    return selected_ != nullptr && selected_->Connected();
 }
 
 int FrameWindow::SelectedInstance() const {
@@ -299,23 +272,24 @@ int FrameWindow::SelectedInstance() const {
 }
 
 int FrameWindow::ConnectedInstance() const {
-    return online_ != nullptr && IsConnected(*online_) ? online_->index : -1;
+    return online_ != nullptr && online_->Connected() ? online_->index : -1;
 }
 
 bool FrameWindow::SelectInstance(int index) {
-    if (index < 0 || index >= static_cast<int>(entries_.size()))
+    InstanceEntry* entry = model_->EntryAt(index);
+    if (entry == nullptr)
         return false;
-    Select(*entries_[static_cast<size_t>(index)]);
+    Select(*entry);
     return true;
 }
 
-void FrameWindow::Select(Entry& entry) {
+void FrameWindow::Select(InstanceEntry& entry) {
     if (selected_ == &entry)
         return;
     selected_ = &entry;
     // The list and the tabs follow; their signals find the instance selected already.
-    if (instances_->currentItem() != entry.row)
-        instances_->setCurrentItem(entry.row);
+    if (instances_->currentIndex().row() != entry.index)
+        instances_->setCurrentIndex(model_->index(entry.index, 0));
     if (EntryOfTab(tabs_->currentWidget()) != &entry) {
         for (int i = 0; i < tabs_->count(); ++i) {
             if (EntryOfTab(tabs_->widget(i)) == &entry) {
@@ -374,10 +348,11 @@ void FrameWindow::BuildUi() {
     QFont bold = instancesTitle_->font();
     bold.setBold(true);
     instancesTitle_->setFont(bold);
-    // A plain item view: a large project's rows are items, not widgets, of one height.
-    instances_ = new QTreeWidget(listPane);
+    // A view of the model: a large project's rows are of one height and cost nothing until
+    // they are shown.
+    instances_ = new QTreeView(listPane);
     instances_->setObjectName(QStringLiteral("InstanceList"));
-    instances_->setColumnCount(3);
+    instances_->setModel(model_);
     instances_->setRootIsDecorated(false);
     instances_->setUniformRowHeights(true);
     instances_->setAllColumnsShowFocus(true);
@@ -385,14 +360,14 @@ void FrameWindow::BuildUi() {
     // The system tag and the device type fit their texts; the tag takes the room they leave,
     // and a tag cut there shows whole in its tool tip.
     instances_->header()->setStretchLastSection(false);
-    instances_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    instances_->header()->setSectionResizeMode(InstanceModel::kTagColumn, QHeaderView::Stretch);
     listLayout->addWidget(instancesTitle_);
     listLayout->addWidget(instances_, 1);
-    connect(instances_, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
+    connect(instances_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
                 CallGuarded("FrameWindow select instance", [&] {
-                    if (current != nullptr)
-                        SelectInstance(instances_->indexOfTopLevelItem(current));
+                    if (current.isValid())
+                        SelectInstance(current.row());
                 });
             });
 
@@ -436,7 +411,7 @@ void FrameWindow::BuildUi() {
     // The shown tab's instance is the selected one.
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
         CallGuarded("FrameWindow show tab", [&] {
-            if (Entry* entry = EntryOfTab(tabs_->widget(index)))
+            if (InstanceEntry* entry = EntryOfTab(tabs_->widget(index)))
                 Select(*entry);
         });
     });
@@ -457,17 +432,6 @@ void FrameWindow::BuildUi() {
     progress_->hide();
     statusBar()->addPermanentWidget(progress_);
     resize(1280, 800);
-
-    // The mark of the connected instance in the list.
-    QPixmap dot(12, 12);
-    dot.fill(Qt::transparent);
-    QPainter painter(&dot);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QColor(0x1B, 0x5E, 0x20));
-    painter.setBrush(QColor(0x43, 0xA0, 0x47));
-    painter.drawEllipse(QRectF(1.5, 1.5, 9, 9));
-    painter.end();
-    connectedIcon_ = QIcon(dot);
 }
 
 void FrameWindow::ApplyWords() {
@@ -491,18 +455,13 @@ void FrameWindow::ApplyWords() {
     save_->setText(QString::fromUtf8(words.save));
     languageLabel_->setText(QString::fromUtf8(words.language));
     instancesTitle_->setText(QString::fromUtf8(words.instances));
-    instances_->setHeaderLabels({QString::fromUtf8(words.instance),
-                                 QString::fromUtf8(words.tagColumn),
-                                 QString::fromUtf8(words.deviceType)});
-    instances_->headerItem()->setToolTip(1, QString::fromUtf8(words.tag));
-    for (const int column : {0, 2})
+    model_->SetWords(words);
+    for (const int column : {InstanceModel::kSystemTagColumn, InstanceModel::kDeviceTypeColumn})
         instances_->setColumnWidth(column, 0);
-    for (const auto& entry : entries_)
+    for (const auto& entry : model_->Entries())
         FitColumns(*entry);
     functionsTitle_->setText(QString::fromUtf8(words.functions));
     languageBox_->setCurrentIndex(languageBox_->findData(language_ & 0x3FF));
-    if (online_ != nullptr)
-        UpdateRow(*online_);
     // The window's own status text in the new language; a text of the DTM goes.
     if (!statusWords_) {
         statusText_.clear();
@@ -528,21 +487,18 @@ void FrameWindow::UpdateActions() {
     functions_->setEnabled(!released_);
 }
 
-void FrameWindow::TakeTag(Entry& entry, const std::string& parameterDocument) {
-    if (const std::optional<std::string> tag = ParameterDisplayText(parameterDocument, kTagPath))
-        entry.tag = std::string(TrimRight(*tag));
-}
-
-void FrameWindow::FitColumns(const Entry& entry) {
+void FrameWindow::FitColumns(const InstanceEntry& entry) {
     // Wide enough for the row as the connected one shows: in bold, with its mark.
     QFont bold = instances_->font();
     bold.setBold(true);
     const QFontMetrics metrics(bold);
     const int padding = 16;
     const std::pair<int, int> widths[] = {
-        {0, metrics.horizontalAdvance(ToQString(entry.instance.systemTag)) +
-                instances_->style()->pixelMetric(QStyle::PM_SmallIconSize) + 4},
-        {2, metrics.horizontalAdvance(ToQString(entry.instance.deviceType))}};
+        {InstanceModel::kSystemTagColumn,
+         metrics.horizontalAdvance(ToQString(entry.instance.systemTag)) +
+             instances_->style()->pixelMetric(QStyle::PM_SmallIconSize) + 4},
+        {InstanceModel::kDeviceTypeColumn,
+         metrics.horizontalAdvance(ToQString(entry.instance.deviceType))}};
     for (const auto& [column, text] : widths) {
         const int width = std::max(text + padding, instances_->header()->sectionSizeHint(column));
         if (width > instances_->columnWidth(column))
@@ -557,9 +513,10 @@ int FrameWindow::NaturalPaneWidth() const {
     const int chrome = scrollBar + 2 * functions_->frameWidth() + kPaneMargins;
     const int functions =
         static_cast<const QAbstractItemView*>(functions_)->sizeHintForColumn(0) + chrome;
-    const int tag = std::max(instances_->header()->sectionSizeHint(1),
+    const int tag = std::max(instances_->header()->sectionSizeHint(InstanceModel::kTagColumn),
                              8 * instances_->fontMetrics().averageCharWidth());
-    const int instances = instances_->columnWidth(0) + tag + instances_->columnWidth(2) + chrome;
+    const int instances = instances_->columnWidth(InstanceModel::kSystemTagColumn) + tag +
+                          instances_->columnWidth(InstanceModel::kDeviceTypeColumn) + chrome;
     return std::max(functions, instances);
 }
 
@@ -579,23 +536,6 @@ void FrameWindow::KeepPaneWidthIn(std::string file) {
         SetPaneWidth(*width);
 }
 
-void FrameWindow::UpdateRow(const Entry& entry) {
-    QTreeWidgetItem& row = *entry.row;
-    row.setText(0, ToQString(entry.instance.systemTag));
-    row.setText(1, ToQString(entry.released ? std::string() : entry.tag));
-    row.setToolTip(1, row.text(1));
-    row.setText(2, ToQString(entry.instance.deviceType));
-    const bool connected = IsConnected(entry);
-    row.setIcon(0, connected ? connectedIcon_ : QIcon());
-    row.setToolTip(0, connected ? QString::fromUtf8(FrameWordsOf(language_).connected) : QString());
-    QFont font = row.font(0);
-    if (font.bold() != connected) {
-        font.setBold(connected);
-        for (int column = 0; column < 3; ++column)
-            row.setFont(column, font);
-    }
-}
-
 void FrameWindow::UpdateInstance() {
     if (selected_ == nullptr) {
         instanceTitle_->clear();
@@ -603,15 +543,15 @@ void FrameWindow::UpdateInstance() {
         instanceState_->clear();
         return;
     }
-    const Entry& entry = *selected_;
+    const InstanceEntry& entry = *selected_;
     const FrameWords& words = FrameWordsOf(language_);
     instanceTitle_->setText(
         ToQString(entry.instance.systemTag + " (" + entry.instance.deviceType + ")"));
-    const std::string tag = entry.released ? std::string() : entry.tag;
-    instanceTag_->setText(QString::fromUtf8(words.tag) + QStringLiteral(": ") + ToQString(tag));
-    QString state = QString::fromUtf8(IsConnected(entry) ? words.connected : words.disconnected);
+    instanceTag_->setText(QString::fromUtf8(words.tag) + QStringLiteral(": ") +
+                          ToQString(entry.ShownTag()));
+    QString state = QString::fromUtf8(entry.Connected() ? words.connected : words.disconnected);
     if (const int other = ConnectedInstance(); other >= 0 && other != entry.index) {
-        const std::string& connected = entries_[static_cast<size_t>(other)]->instance.systemTag;
+        const std::string& connected = model_->EntryAt(other)->instance.systemTag;
         state += QStringLiteral(" (") +
                  QString::fromUtf8(words.otherConnected).arg(ToQString(connected)) +
                  QLatin1Char(')');
@@ -659,7 +599,7 @@ void FrameWindow::LoadFunctions() {
     functions_->expandAll();
 }
 
-QString FrameWindow::FunctionName(const Entry& entry, int32_t applicationId) const {
+QString FrameWindow::FunctionName(const InstanceEntry& entry, int32_t applicationId) const {
     pugi::xml_document doc;
     if (doc.load_string(entry.instance.dtm->GetFunctions(kOperationPhase).c_str())) {
         for (const pugi::xpath_node& found : doc.select_nodes("//*[@functionId]")) {
@@ -670,22 +610,20 @@ QString FrameWindow::FunctionName(const Entry& entry, int32_t applicationId) con
     return QString::number(applicationId);
 }
 
-QString FrameWindow::TabTitle(const Entry& entry, int32_t applicationId) const {
+QString FrameWindow::TabTitle(const InstanceEntry& entry, int32_t applicationId) const {
     return ToQString(entry.instance.systemTag) + QStringLiteral(": ") +
            FunctionName(entry, applicationId);
 }
 
-FrameWindow::Entry* FrameWindow::EntryOfTab(const QWidget* page) const {
+InstanceEntry* FrameWindow::EntryOfTab(const QWidget* page) const {
     if (page == nullptr)
         return nullptr;
     bool ok = false;
     const int index = page->property("instance").toInt(&ok);
-    return ok && index >= 0 && index < static_cast<int>(entries_.size())
-               ? entries_[static_cast<size_t>(index)].get()
-               : nullptr;
+    return ok ? model_->EntryAt(index) : nullptr;
 }
 
-int FrameWindow::TabOf(const Entry& entry, int32_t applicationId) const {
+int FrameWindow::TabOf(const InstanceEntry& entry, int32_t applicationId) const {
     for (int i = 0; i < tabs_->count(); ++i) {
         QWidget* page = tabs_->widget(i);
         if (EntryOfTab(page) == &entry && page->property("applicationId").toInt() == applicationId)
@@ -702,7 +640,7 @@ QString FrameWindow::StatusText() const {
     return status_->text();
 }
 
-void FrameWindow::ShowStatus(const Entry* from, const QString& text) {
+void FrameWindow::ShowStatus(const InstanceEntry* from, const QString& text) {
     // A bar kept at how far a failed transfer came goes with that transfer's end.
     if (std::exchange(progressKept_, false))
         progress_->hide();
@@ -714,7 +652,7 @@ void FrameWindow::ShowStatus(const Entry* from, const QString& text) {
     ShowStatusText();
 }
 
-void FrameWindow::ShowStatus(const Entry* from, StatusWords words) {
+void FrameWindow::ShowStatus(const InstanceEntry* from, StatusWords words) {
     ShowStatus(from, QString());
     statusWords_ = std::move(words);  // kept, for a language change to show it anew
     ShowStatusText();
@@ -728,13 +666,13 @@ void FrameWindow::ShowStatusText() {
     status_->setToolTip(text);
 }
 
-void FrameWindow::ShowDtmStatus(const Entry& entry, const std::string& text) {
+void FrameWindow::ShowDtmStatus(const InstanceEntry& entry, const std::string& text) {
     ShowStatus(&entry, ToQString(text));
     dtmStatus_ = ToQString(text);
     dtmStatusFrom_ = &entry;
 }
 
-int32_t FrameWindow::AskFor(const Entry& entry, const std::string& prompt, int32_t style,
+int32_t FrameWindow::AskFor(const InstanceEntry& entry, const std::string& prompt, int32_t style,
                             const std::map<QMessageBox::StandardButton, QString>& buttonTexts) {
     // The box names the instance that asks.
     const QString title = QString::fromUtf8(FrameWordsOf(language_).title);
@@ -749,11 +687,11 @@ int32_t FrameWindow::AskFor(const Entry& entry, const std::string& prompt, int32
 bool FrameWindow::Connect() {
     if (busy_ || released_ || selected_ == nullptr || IsConnected())
         return false;
-    Entry& entry = *selected_;
+    InstanceEntry& entry = *selected_;
     if (online_ != nullptr && online_ != &entry) {
         // One positioner: the instance that holds the channel gives it back first, unless it
         // is connected.
-        if (IsConnected(*online_) || !online_->instance.dtm->ReleaseCommunication())
+        if (online_->Connected() || !online_->instance.dtm->ReleaseCommunication())
             return false;
         online_ = nullptr;
     }
@@ -767,7 +705,7 @@ bool FrameWindow::Connect() {
     watch_ = std::make_shared<ProcessWatch>([self, &entry](bool connected) {
         if (!self)
             return;
-        if (connected && self->IsConnected(entry))
+        if (connected && entry.Connected())
             self->Finish(entry, Word(&FrameWords::connectDone));
         else
             self->FinishConnectFailed();
@@ -815,7 +753,7 @@ bool FrameWindow::Download() {
 bool FrameWindow::StartTransfer(Action action) {
     if (busy_ || !IsConnected() || selected_ != online_)
         return false;
-    Entry& entry = *online_;
+    InstanceEntry& entry = *online_;
     const bool upload = action == Action::Uploading;
     invokeId_ = (upload ? "upload-" : "download-") + std::to_string(++invokeCount_);
     busy_ = action;
@@ -866,7 +804,7 @@ FrameWindow::CloseAnswer FrameWindow::AskBeforeClosing() {
     // closing them drops.
     std::vector<QString> changed;
     std::vector<QString> unset;  // whose pages hold input that closing drops
-    for (const auto& entry : entries_) {
+    for (const auto& entry : model_->Entries()) {
         if (entry->released)
             continue;
         IGUIManager& gui = entry->Ctx().GUIManager();
@@ -896,7 +834,7 @@ FrameWindow::CloseAnswer FrameWindow::AskBeforeClosing() {
     return CloseAnswer::Saved;
 }
 
-bool FrameWindow::SaveOnRequest(const Entry& entry) {
+bool FrameWindow::SaveOnRequest(const InstanceEntry& entry) {
     // Closing asked before anything closed: what the user interfaces change as they close is
     // not saved over the user's choice.
     if (closing_)
@@ -920,7 +858,7 @@ void FrameWindow::SetLanguage(int32_t languageId) {
         return;
     language_ = languageId;
     frame_.SetLanguage(languageId);
-    for (const auto& entry : entries_) {
+    for (const auto& entry : model_->Entries()) {
         if (!entry->released)
             entry->instance.dtm->SetLanguage(languageId);
     }
@@ -931,25 +869,25 @@ void FrameWindow::SetLanguage(int32_t languageId) {
         SetPaneWidth(natural);
     for (int i = 0; i < tabs_->count(); ++i) {
         QWidget* page = tabs_->widget(i);
-        if (const Entry* entry = EntryOfTab(page))
+        if (const InstanceEntry* entry = EntryOfTab(page))
             tabs_->setTabText(i, TabTitle(*entry, page->property("applicationId").toInt()));
     }
 }
 
-void FrameWindow::Finish(const Entry& entry, StatusWords text, bool keepProgress) {
+void FrameWindow::Finish(const InstanceEntry& entry, StatusWords text, bool keepProgress) {
     busy_.reset();
     if (!keepProgress)
         progress_->hide();
     ShowStatus(&entry, std::move(text));
     progressKept_ = keepProgress && progress_->isVisible();
-    UpdateRow(entry);
+    model_->EntryChanged(entry);
     UpdateInstance();
     UpdateActions();
 }
 
-void FrameWindow::OnContainerEvent(Entry& entry, const FrameEvent& event) {
+void FrameWindow::OnContainerEvent(InstanceEntry& entry, const FrameEvent& event) {
     const QPointer<FrameWindow> self(this);
-    Entry* const from = &entry;
+    InstanceEntry* const from = &entry;
     // An action of the window runs for the instance that holds the channel.
     const bool ownAction = from == online_ && busy_.has_value();
     switch (event.kind) {
@@ -1020,8 +958,8 @@ void FrameWindow::OnContainerEvent(Entry& entry, const FrameEvent& event) {
             });
             break;
         case FrameEvent::kParametersChanged:
-            TakeTag(entry, entry.instance.container->ParameterDocument());
-            UpdateRow(entry);
+            entry.TakeTag(entry.instance.container->ParameterDocument());
+            model_->EntryChanged(entry);
             FitColumns(entry);
             if (from == selected_)
                 UpdateInstance();
@@ -1048,7 +986,7 @@ void FrameWindow::OnContainerEvent(Entry& entry, const FrameEvent& event) {
 QWidget* FrameWindow::OpenFunction(int32_t applicationId) {
     if (released_ || selected_ == nullptr)
         return nullptr;
-    Entry& entry = *selected_;
+    InstanceEntry& entry = *selected_;
     // What the last process ended with goes: this opening ends with the user interface shown
     // (and whatever it says as it opens), or with why it is not.
     ShowStatus(nullptr, QString());
@@ -1070,7 +1008,7 @@ QWidget* FrameWindow::OpenFunction(int32_t applicationId) {
     return OpenCall(entry, xml);
 }
 
-QWidget* FrameWindow::OpenCall(Entry& entry, const std::string& functionCall) {
+QWidget* FrameWindow::OpenCall(InstanceEntry& entry, const std::string& functionCall) {
     std::shared_ptr<IFunctionCall> call = NewFunctionCall();
     if (!call->Parse(functionCall, entry.Ctx()))
         return nullptr;
@@ -1105,7 +1043,8 @@ bool FrameWindow::CloseTab(int index) {
     if (page == nullptr)
         return false;
     // Input that closing drops is dropped only when the user says so; Cancel keeps the tab.
-    if (const Entry* entry = EntryOfTab(page); entry != nullptr && DropsInput(*entry, *page)) {
+    if (const InstanceEntry* entry = EntryOfTab(page);
+        entry != nullptr && DropsInput(*entry, *page)) {
         const FrameWords& words = FrameWordsOf(language_);
         const QString question =
             QString::fromUtf8(words.tabInputQuestion).arg(tabs_->tabText(tabs_->indexOf(page)));
@@ -1118,7 +1057,7 @@ bool FrameWindow::CloseTab(int index) {
     return ReleaseTab(page);
 }
 
-bool FrameWindow::DropsInput(const Entry& entry, const QWidget& page) const {
+bool FrameWindow::DropsInput(const InstanceEntry& entry, const QWidget& page) const {
     // The tab's user interface and those inside it (registered under its call and a dot).
     IGUIManager& gui = entry.Ctx().GUIManager();
     const std::string id = std::to_string(page.property("applicationId").toInt());
@@ -1159,14 +1098,14 @@ bool FrameWindow::ReleaseAll() {
     const ScopedValue closing(closing_, closing_);
     const ScopedValue releasing(releasing_, true);
     // The connected instance first: its connection ends before the others go.
-    std::vector<Entry*> order;
+    std::vector<InstanceEntry*> order;
     if (online_ != nullptr)
         order.push_back(online_);
-    for (const auto& entry : entries_) {
+    for (const auto& entry : model_->Entries()) {
         if (entry.get() != online_)
             order.push_back(entry.get());
     }
-    for (Entry* entry : order) {
+    for (InstanceEntry* entry : order) {
         if (entry->released)
             continue;
         if (!entry->instance.dtm->PrepareToRelease()) {
@@ -1178,7 +1117,7 @@ bool FrameWindow::ReleaseAll() {
         entry->released = true;
         if (entry == online_)
             online_ = nullptr;
-        UpdateRow(*entry);
+        model_->EntryChanged(*entry);
     }
     released_ = true;
     busy_.reset();

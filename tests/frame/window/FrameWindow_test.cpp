@@ -15,6 +15,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <algorithm>
 #include <filesystem>
@@ -71,6 +72,11 @@ namespace fs = std::filesystem;
 void RunQt() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QApplication::processEvents();
+}
+
+// What the instance list shows in a cell.
+QVariant Cell(const QTreeView& list, int row, int column, int role = Qt::DisplayRole) {
+    return list.model()->index(row, column).data(role);
 }
 
 // The page nodes of a tree document: key and ProgID, in document order.
@@ -438,29 +444,29 @@ TEST(FrameWindowClose, AChangedProjectAsksSaveDiscardOrCancelBeforeAnythingClose
 // under their instance's tag, and closing asks once for every modified instance.
 TEST(FrameWindowInstances, TheWindowWorksOnTheSelectedInstanceAndConnectsOneAtATime) {
     WindowFixture f(4);
-    QTreeWidget* list = f.window->InstanceList();
-    ASSERT_EQ(list->topLevelItemCount(), 4);
+    QTreeView* list = f.window->InstanceList();
+    ASSERT_EQ(list->model()->rowCount(), 4);
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(list->topLevelItem(i)->text(0), QStringLiteral("PV-10%1").arg(i + 1));
-        EXPECT_EQ(list->topLevelItem(i)->text(2), QStringLiteral("KV6274PA"));
+        EXPECT_EQ(Cell(*list, i, 0).toString(), QStringLiteral("PV-10%1").arg(i + 1));
+        EXPECT_EQ(Cell(*list, i, 2).toString(), QStringLiteral("KV6274PA"));
     }
     EXPECT_EQ(f.window->SelectedInstance(), 0);
     IParameters& third = f.Ctx(2).Parameters();
     third.Item("PHYS/TAG_DESC")->SetTransientValue(Variant("FV-3"));
     third.ElementChanged(*third.Item("PHYS/TAG_DESC"), "");
-    EXPECT_EQ(list->topLevelItem(2)->text(1), QStringLiteral("FV-3"));
-    EXPECT_EQ(list->topLevelItem(0)->text(1), QString());
+    EXPECT_EQ(Cell(*list, 2, 1).toString(), QStringLiteral("FV-3"));
+    EXPECT_EQ(Cell(*list, 0, 1).toString(), QString());
 
     // The row chosen in the list is the instance the actions work on.
-    list->setCurrentItem(list->topLevelItem(2));
+    list->setCurrentIndex(list->model()->index(2, 0));
     EXPECT_EQ(f.window->SelectedInstance(), 2);
     const auto* tag = f.window->findChild<QLabel*>(QStringLiteral("InstanceTag"));
     EXPECT_EQ(tag->text(), QStringLiteral("Tag: FV-3"));
     ASSERT_TRUE(f.window->Connect());
     ASSERT_TRUE(f.Idle());
     EXPECT_EQ(f.window->ConnectedInstance(), 2);
-    EXPECT_FALSE(list->topLevelItem(2)->icon(0).isNull());
-    EXPECT_TRUE(list->topLevelItem(0)->icon(0).isNull());
+    EXPECT_FALSE(Cell(*list, 2, 0, Qt::DecorationRole).value<QIcon>().isNull());
+    EXPECT_TRUE(Cell(*list, 0, 0, Qt::DecorationRole).value<QIcon>().isNull());
     EXPECT_FALSE(f.Ctx(0).CommunicationManager().IsConnected());
 
     // Another instance cannot connect meanwhile; its state says which one is.
@@ -517,7 +523,7 @@ TEST(FrameWindowInstances, TheWindowWorksOnTheSelectedInstanceAndConnectsOneAtAT
     ASSERT_TRUE(f.window->Connect());
     ASSERT_TRUE(f.Idle());
     EXPECT_EQ(f.window->ConnectedInstance(), 1);
-    EXPECT_TRUE(list->topLevelItem(2)->icon(0).isNull());
+    EXPECT_TRUE(Cell(*list, 2, 0, Qt::DecorationRole).value<QIcon>().isNull());
 
     // One question for the instances whose data changed, the tabs still open.
     int tabsWhenAsked = -1;
@@ -540,7 +546,7 @@ TEST(FrameWindowInstances, TheWindowWorksOnTheSelectedInstanceAndConnectsOneAtAT
 // the width the user gives it is the next window's.
 TEST(FrameWindowInstances, TheInstancePaneKeepsTheWidthTheUserGivesIt) {
     WindowFixture f(40);
-    QTreeWidget* list = f.window->InstanceList();
+    QTreeView* list = f.window->InstanceList();
     f.window->resize(1024, 700);
     RunQt();
     IParameters& parameters = f.Ctx(3).Parameters();
@@ -553,15 +559,16 @@ TEST(FrameWindowInstances, TheInstancePaneKeepsTheWidthTheUserGivesIt) {
     for (const int32_t language : {langGerman, langEnglish}) {
         f.window->SetLanguage(language);
         RunQt();
-        EXPECT_EQ(list->headerItem()->text(1),
+        EXPECT_EQ(list->model()->headerData(1, Qt::Horizontal).toString(),
                   QString::fromUtf8(language == langGerman ? "Kennz." : "Tag"));
-        EXPECT_EQ(list->headerItem()->toolTip(1),
+        EXPECT_EQ(list->model()->headerData(1, Qt::Horizontal, Qt::ToolTipRole).toString(),
                   QString::fromUtf8(language == langGerman ? "Messstellenkennzeichen" : "Tag"));
         EXPECT_LE(static_cast<QAbstractItemView*>(functions)->sizeHintForColumn(0),
                   functions->viewport()->width());
         EXPECT_GE(f.window->PaneWidth(), english);
     }
-    EXPECT_EQ(list->topLevelItem(3)->toolTip(1), QStringLiteral("TIC-4711 reactor inlet valve"));
+    EXPECT_EQ(Cell(*list, 3, 1, Qt::ToolTipRole).toString(),
+              QStringLiteral("TIC-4711 reactor inlet valve"));
     const int natural = f.window->PaneWidth();
     EXPECT_LE(natural, 280);
     EXPECT_GE(natural, list->columnWidth(0) + list->columnWidth(2));
