@@ -29,6 +29,7 @@
 #include "frame/FrameWords.h"
 #include "frame/ReferenceFrame.h"
 #include "frame/window/InstanceModel.h"
+#include "frame/window/InstanceTabs.h"
 #include "frame/window/WindowPrompt.h"
 #include "frame/window/WindowSettings.h"
 #include "platform/controls/widgets/LastResort.h"
@@ -290,14 +291,7 @@ void FrameWindow::Select(InstanceEntry& entry) {
     // The list and the tabs follow; their signals find the instance selected already.
     if (instances_->currentIndex().row() != entry.index)
         instances_->setCurrentIndex(model_->index(entry.index, 0));
-    if (EntryOfTab(tabs_->currentWidget()) != &entry) {
-        for (int i = 0; i < tabs_->count(); ++i) {
-            if (EntryOfTab(tabs_->widget(i)) == &entry) {
-                tabs_->setCurrentIndex(i);
-                break;
-            }
-        }
-    }
+    tabs_->ShowFirstOf(entry);
     LoadFunctions();
     UpdateInstance();
     UpdateActions();
@@ -403,20 +397,21 @@ void FrameWindow::BuildUi() {
     side->setStretchFactor(0, 2);
     side->setStretchFactor(1, 3);
 
-    tabs_ = new QTabWidget(splitter_);
-    tabs_->setTabsClosable(true);
-    tabs_->setDocumentMode(true);
-    connect(tabs_, &QTabWidget::tabCloseRequested, this,
+    tabWidget_ = new QTabWidget(splitter_);
+    tabWidget_->setTabsClosable(true);
+    tabWidget_->setDocumentMode(true);
+    tabs_ = std::make_unique<InstanceTabs>(*tabWidget_);
+    connect(tabWidget_, &QTabWidget::tabCloseRequested, this,
             [this](int index) { CallGuarded("FrameWindow close tab", [&] { CloseTab(index); }); });
     // The shown tab's instance is the selected one.
-    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+    connect(tabWidget_, &QTabWidget::currentChanged, this, [this](int index) {
         CallGuarded("FrameWindow show tab", [&] {
-            if (InstanceEntry* entry = EntryOfTab(tabs_->widget(index)))
+            if (InstanceEntry* entry = tabs_->EntryOf(tabWidget_->widget(index)))
                 Select(*entry);
         });
     });
     splitter_->addWidget(side);
-    splitter_->addWidget(tabs_);
+    splitter_->addWidget(tabWidget_);
     // The pane keeps its width as the window changes; the user sets it with the handle.
     splitter_->setChildrenCollapsible(false);
     splitter_->setStretchFactor(0, 0);
@@ -615,25 +610,8 @@ QString FrameWindow::TabTitle(const InstanceEntry& entry, int32_t applicationId)
            FunctionName(entry, applicationId);
 }
 
-InstanceEntry* FrameWindow::EntryOfTab(const QWidget* page) const {
-    if (page == nullptr)
-        return nullptr;
-    bool ok = false;
-    const int index = page->property("instance").toInt(&ok);
-    return ok ? model_->EntryAt(index) : nullptr;
-}
-
-int FrameWindow::TabOf(const InstanceEntry& entry, int32_t applicationId) const {
-    for (int i = 0; i < tabs_->count(); ++i) {
-        QWidget* page = tabs_->widget(i);
-        if (EntryOfTab(page) == &entry && page->property("applicationId").toInt() == applicationId)
-            return i;
-    }
-    return -1;
-}
-
 QWidget* FrameWindow::TabWidget(int index) const {
-    return index >= 0 && index < tabs_->count() ? tabs_->widget(index) : nullptr;
+    return tabs_->Page(index);
 }
 
 QString FrameWindow::StatusText() const {
@@ -867,11 +845,9 @@ void FrameWindow::SetLanguage(int32_t languageId) {
     // Names of the new language that the pane would cut widen it; it never narrows.
     if (const int natural = NaturalPaneWidth(); PaneWidth() < natural)
         SetPaneWidth(natural);
-    for (int i = 0; i < tabs_->count(); ++i) {
-        QWidget* page = tabs_->widget(i);
-        if (const InstanceEntry* entry = EntryOfTab(page))
-            tabs_->setTabText(i, TabTitle(*entry, page->property("applicationId").toInt()));
-    }
+    tabs_->Retitle([this](const InstanceEntry& entry, int32_t applicationId) {
+        return TabTitle(entry, applicationId);
+    });
 }
 
 void FrameWindow::Finish(const InstanceEntry& entry, StatusWords text, bool keepProgress) {
@@ -990,9 +966,9 @@ QWidget* FrameWindow::OpenFunction(int32_t applicationId) {
     // What the last process ended with goes: this opening ends with the user interface shown
     // (and whatever it says as it opens), or with why it is not.
     ShowStatus(nullptr, QString());
-    if (const int index = TabOf(entry, applicationId); index >= 0) {
-        tabs_->setCurrentIndex(index);
-        return tabs_->widget(index);
+    if (const int index = tabs_->IndexOf(entry, applicationId); index >= 0) {
+        tabWidget_->setCurrentIndex(index);
+        return tabWidget_->widget(index);
     }
     std::shared_ptr<IFunctionCall> call = NewFunctionCall();
     call->SetApplicationId(applicationId);
@@ -1013,9 +989,9 @@ QWidget* FrameWindow::OpenCall(InstanceEntry& entry, const std::string& function
     if (!call->Parse(functionCall, entry.Ctx()))
         return nullptr;
     const int32_t applicationId = call->ApplicationId();
-    if (const int index = TabOf(entry, applicationId); index >= 0) {
-        tabs_->setCurrentIndex(index);
-        return tabs_->widget(index);
+    if (const int index = tabs_->IndexOf(entry, applicationId); index >= 0) {
+        tabWidget_->setCurrentIndex(index);
+        return tabWidget_->widget(index);
     }
     // A call whose function has no user interface opens nothing (never a new invocation).
     const std::string progId = entry.instance.dtm->GetActiveXProgId(functionCall);
@@ -1030,12 +1006,7 @@ QWidget* FrameWindow::OpenCall(InstanceEntry& entry, const std::string& function
         ShowStatus(&entry, Word(&FrameWords::cannotOpen));
         return nullptr;
     }
-    QWidget* page = widget.release();
-    page->setProperty("applicationId", applicationId);
-    page->setProperty("instance", entry.index);
-    const int index = tabs_->addTab(page, TabTitle(entry, applicationId));
-    tabs_->setCurrentIndex(index);
-    return page;
+    return tabs_->Add(std::move(widget), entry, applicationId, TabTitle(entry, applicationId));
 }
 
 bool FrameWindow::CloseTab(int index) {
@@ -1043,11 +1014,11 @@ bool FrameWindow::CloseTab(int index) {
     if (page == nullptr)
         return false;
     // Input that closing drops is dropped only when the user says so; Cancel keeps the tab.
-    if (const InstanceEntry* entry = EntryOfTab(page);
-        entry != nullptr && DropsInput(*entry, *page)) {
+    if (const InstanceEntry* entry = tabs_->EntryOf(page);
+        entry != nullptr && tabs_->DropsInput(*page)) {
         const FrameWords& words = FrameWordsOf(language_);
-        const QString question =
-            QString::fromUtf8(words.tabInputQuestion).arg(tabs_->tabText(tabs_->indexOf(page)));
+        const QString question = QString::fromUtf8(words.tabInputQuestion)
+                                     .arg(tabWidget_->tabText(tabWidget_->indexOf(page)));
         const int32_t answer = AskFor(*entry, question.toStdString(), mbsYesNoQuestionDefaultNo,
                                       {{QMessageBox::Yes, QString::fromUtf8(words.discard)},
                                        {QMessageBox::No, QString::fromUtf8(words.cancel)}});
@@ -1057,40 +1028,18 @@ bool FrameWindow::CloseTab(int index) {
     return ReleaseTab(page);
 }
 
-bool FrameWindow::DropsInput(const InstanceEntry& entry, const QWidget& page) const {
-    // The tab's user interface and those inside it (registered under its call and a dot).
-    IGUIManager& gui = entry.Ctx().GUIManager();
-    const std::string id = std::to_string(page.property("applicationId").toInt());
-    bool drops = false;
-    for (const std::string& guiId : gui.FunctionIds()) {
-        if (guiId != id && !guiId.starts_with(id + "."))
-            continue;
-        if (const std::shared_ptr<IPrivateGUI> ui = gui.GetGUI(guiId)) {
-            // A pending edit goes into the data set, where closing keeps it.
-            ui->ValidateParameters();
-            drops = drops || ui->HoldsUncommittedInput();
-        }
-    }
-    return drops;
-}
-
 bool FrameWindow::ReleaseTab(QWidget* page) {
-    auto* control = dynamic_cast<IDtmActiveXControl*>(page);
-    if (control != nullptr && !control->PrepareToRelease()) {
-        ShowStatus(EntryOfTab(page), Word(&FrameWords::refusesToClose));
-        return false;
-    }
-    tabs_->removeTab(tabs_->indexOf(page));
-    page->hide();
-    page->deleteLater();
-    return true;
+    if (tabs_->Release(page))
+        return true;
+    ShowStatus(tabs_->EntryOf(page), Word(&FrameWords::refusesToClose));
+    return false;
 }
 
 bool FrameWindow::ReleaseAll() {
     if (released_)
         return true;
-    while (tabs_->count() > 0) {
-        if (!ReleaseTab(tabs_->widget(tabs_->count() - 1)))
+    while (tabs_->Count() > 0) {
+        if (!ReleaseTab(tabs_->Page(tabs_->Count() - 1)))
             return false;
     }
     // What the instances' requests to save answer outside a close lasts while they are

@@ -42,6 +42,7 @@ namespace kv {
 
 class IDTMContext;
 class InstanceModel;
+class InstanceTabs;
 class PageRegistry;
 class ReferenceFrame;
 class SimulatedChannel;
@@ -102,7 +103,7 @@ class FrameWindow : public QMainWindow {
     bool Busy() const { return busy_.has_value(); }
     // Whether the selected instance is connected.
     bool IsConnected() const;
-    QTabWidget* Tabs() const { return tabs_; }
+    QTabWidget* Tabs() const { return tabWidget_; }
     QTreeWidget* Functions() const { return functions_; }
     QProgressBar* Progress() const { return progress_; }
     // The last status text shown.
@@ -165,13 +166,9 @@ class FrameWindow : public QMainWindow {
     // The name of a function in the instance's list, and the title of its tab.
     QString FunctionName(const InstanceEntry& entry, int32_t applicationId) const;
     QString TabTitle(const InstanceEntry& entry, int32_t applicationId) const;
-    int TabOf(const InstanceEntry& entry, int32_t applicationId) const;
-    InstanceEntry* EntryOfTab(const QWidget* page) const;
-    // Releases the tab's user interface and closes the tab; False when it refuses.
+    // Releases the tab's user interface and closes the tab; False, and why in the status bar,
+    // when it refuses.
     bool ReleaseTab(QWidget* page);
-    // Whether the tab's user interface holds input that closing it drops; a pending edit is
-    // taken into the data set first.
-    bool DropsInput(const InstanceEntry& entry, const QWidget& page) const;
     // The DTM's request to save: a user interface's saves as Save does; while the window
     // closes, the answer the user gave before anything closed (saved or not); while the
     // instances are released otherwise, one question for the project.
@@ -232,7 +229,8 @@ class FrameWindow : public QMainWindow {
     QLabel* functionsTitle_ = nullptr;
     QTreeWidget* functions_ = nullptr;
     QSplitter* splitter_ = nullptr;
-    QTabWidget* tabs_ = nullptr;
+    QTabWidget* tabWidget_ = nullptr;
+    std::unique_ptr<InstanceTabs> tabs_;  // which instance's function each tab shows
     QLabel* status_ = nullptr;
     QProgressBar* progress_ = nullptr;
 };
