@@ -30,6 +30,7 @@
 #include "frame/ReferenceFrame.h"
 #include "frame/window/InstanceModel.h"
 #include "frame/window/InstanceTabs.h"
+#include "frame/window/StatusLine.h"
 #include "frame/window/WindowPrompt.h"
 #include "frame/window/WindowSettings.h"
 #include "platform/controls/widgets/LastResort.h"
@@ -64,84 +65,6 @@ constexpr int kApplicationIdRole = Qt::UserRole;
 // The room the instance pane's layouts leave beside its lists.
 constexpr int kPaneMargins = 8;
 
-// Why a transfer failed, from the error bits of the element that failed and, for a denied
-// access, the protection the device reports; nullptr when they do not say.
-const char* ReasonOfTransfer(const FrameWords& words, int32_t failure, WriteProtection protection) {
-    switch ((failure & sfCommErrorMask) >> 16) {
-        case cecNone:
-            break;
-        case cecTimeout:
-            return words.noAnswer;
-        case cecConnectionLost:
-            return words.connectionLost;
-        default:
-            return words.notReachable;
-    }
-    const int32_t dpv1 = failure & sfDpv1ErrorMask;
-    if (dpv1 == kDpv1AccessDeniedClass) {
-        switch (protection) {
-            case WriteProtection::HardwareSwitch:
-                return words.hardwareSwitch;
-            case WriteProtection::WriteLocking:
-                return words.writeLocking;
-            case WriteProtection::None:
-                return words.accessDenied;
-        }
-    }
-    return dpv1 != 0 ? words.deviceError : nullptr;
-}
-
-// The protection that a failure names: what the instance knows of the device's when the
-// device denied access.
-WriteProtection ProtectionOfFailure(IDTMContext& context, int32_t failure) {
-    return (failure & sfDpv1ErrorMask) == kDpv1AccessDeniedClass ? DeviceWriteProtection(context)
-                                                                 : WriteProtection::None;
-}
-
-// Why a connection failed, from the communication's error code.
-const char* ReasonOfConnection(const FrameWords& words, int32_t errorCode) {
-    switch (errorCode) {
-        case cecTimeout:
-            return words.noAnswer;
-        case cecRefused:
-            return words.deviceRefused;
-        case cecIdentityUnreadable:
-            return words.deviceError;
-        default:
-            return words.notReachable;
-    }
-}
-
-// A failure and, when known, its reason, as one sentence.
-QString Failed(const char* failure, const char* reason) {
-    return reason != nullptr ? QStringLiteral("%1: %2.").arg(QString::fromUtf8(failure),
-                                                             QString::fromUtf8(reason))
-                             : QString::fromUtf8(failure) + QLatin1Char('.');
-}
-
-// A text that ends as a sentence.
-QString AsSentence(QString text) {
-    if (!text.isEmpty() && !text.endsWith(QLatin1Char('.')))
-        text += QLatin1Char('.');
-    return text;
-}
-
-// The end of a failed transfer: why, from the error bits and the protection; without them,
-// the DTM's own status text of the failure when it gave one, while the words are of the
-// language that text is in (a language change drops the DTM's texts).
-std::function<QString(const FrameWords&)> TransferFailed(const char* FrameWords::*failure,
-                                                         int32_t bits, WriteProtection protection,
-                                                         QString dtmText,
-                                                         const FrameWords& dtmWords) {
-    return [failure, bits, protection, dtmText = std::move(dtmText),
-            dtmWords = &dtmWords](const FrameWords& words) {
-        const char* reason = ReasonOfTransfer(words, bits, protection);
-        if (reason == nullptr && !dtmText.isEmpty() && &words == dtmWords)
-            return Failed(words.*failure, nullptr) + QLatin1Char(' ') + AsSentence(dtmText);
-        return Failed(words.*failure, reason);
-    };
-}
-
 // Instances named in a sentence: up to four by name, of more three and the count of the others.
 QString NamedList(const FrameWords& words, const std::vector<QString>& names) {
     constexpr size_t kNamed = 4;
@@ -156,11 +79,6 @@ QString NamedList(const FrameWords& words, const std::vector<QString>& names) {
                              : QString::fromUtf8(words.otherInstances)
                                    .arg(static_cast<qsizetype>(names.size() - named));
     return QString::fromUtf8(words.namesAnd).arg(first.join(QStringLiteral(", ")), last);
-}
-
-// A status text that is one of the window's words.
-std::function<QString(const FrameWords&)> Word(const char* FrameWords::*word) {
-    return [word](const FrameWords& words) { return QString::fromUtf8(words.*word); };
 }
 
 }  // namespace
@@ -194,7 +112,8 @@ class FrameWindow::InstancePrompt : public IPrompt {
             return;
         }
         // Nothing of the window's own handling goes back into the DTM.
-        CallGuarded("FrameWindow status text", [&] { window_->ShowDtmStatus(entry_, text); });
+        CallGuarded("FrameWindow status text",
+                    [&] { window_->status_->ShowDtm(entry_, ToQString(text)); });
     }
     int32_t Ask(const std::string& prompt, int32_t style) override {
         return window_ ? window_->AskFor(entry_, prompt, style) : frame_->Ask(prompt, style);
@@ -228,7 +147,7 @@ FrameWindow::FrameWindow(ReferenceFrame& frame, std::shared_ptr<IEventLoop> loop
     prompt_->SetStatusSink([self](const std::string& text) {
         if (self)
             CallGuarded("FrameWindow status text",
-                        [&] { self->ShowStatus(nullptr, ToQString(text)); });
+                        [&] { self->status_->Show(nullptr, ToQString(text)); });
     });
     for (const auto& owned : model_->Entries()) {
         InstanceEntry* entry = owned.get();
@@ -296,7 +215,7 @@ void FrameWindow::Select(InstanceEntry& entry) {
     UpdateInstance();
     UpdateActions();
     // The status text names its instance while another one is selected.
-    ShowStatusText();
+    status_->SetSelected(&entry);
 }
 
 // --- the window's parts ---
@@ -418,14 +337,15 @@ void FrameWindow::BuildUi() {
     splitter_->setStretchFactor(1, 1);
     setCentralWidget(splitter_);
 
-    status_ = new QLabel(this);
-    status_->setObjectName(QStringLiteral("StatusText"));
-    statusBar()->addWidget(status_, 1);
+    auto* status = new QLabel(this);
+    status->setObjectName(QStringLiteral("StatusText"));
+    statusBar()->addWidget(status, 1);
     progress_ = new QProgressBar(this);
     progress_->setRange(0, 100);
     progress_->setMaximumWidth(240);
     progress_->hide();
     statusBar()->addPermanentWidget(progress_);
+    status_ = std::make_unique<StatusLine>(*status, *progress_, FrameWordsOf(language_));
     resize(1280, 800);
 }
 
@@ -458,13 +378,7 @@ void FrameWindow::ApplyWords() {
     functionsTitle_->setText(QString::fromUtf8(words.functions));
     languageBox_->setCurrentIndex(languageBox_->findData(language_ & 0x3FF));
     // The window's own status text in the new language; a text of the DTM goes.
-    if (!statusWords_) {
-        statusText_.clear();
-        statusFrom_ = nullptr;
-        dtmStatus_.clear();
-        dtmStatusFrom_ = nullptr;
-    }
-    ShowStatusText();
+    status_->SetWords(words);
     UpdateInstance();
 }
 
@@ -615,39 +529,7 @@ QWidget* FrameWindow::TabWidget(int index) const {
 }
 
 QString FrameWindow::StatusText() const {
-    return status_->text();
-}
-
-void FrameWindow::ShowStatus(const InstanceEntry* from, const QString& text) {
-    // A bar kept at how far a failed transfer came goes with that transfer's end.
-    if (std::exchange(progressKept_, false))
-        progress_->hide();
-    statusWords_ = nullptr;
-    statusText_ = text;
-    statusFrom_ = from;
-    dtmStatus_.clear();
-    dtmStatusFrom_ = nullptr;
-    ShowStatusText();
-}
-
-void FrameWindow::ShowStatus(const InstanceEntry* from, StatusWords words) {
-    ShowStatus(from, QString());
-    statusWords_ = std::move(words);  // kept, for a language change to show it anew
-    ShowStatusText();
-}
-
-void FrameWindow::ShowStatusText() {
-    QString text = statusWords_ ? statusWords_(FrameWordsOf(language_)) : statusText_;
-    if (statusFrom_ != nullptr && statusFrom_ != selected_ && !text.isEmpty())
-        text = ToQString(statusFrom_->instance.systemTag) + QStringLiteral(": ") + text;
-    status_->setText(text);
-    status_->setToolTip(text);
-}
-
-void FrameWindow::ShowDtmStatus(const InstanceEntry& entry, const std::string& text) {
-    ShowStatus(&entry, ToQString(text));
-    dtmStatus_ = ToQString(text);
-    dtmStatusFrom_ = &entry;
+    return status_->Text();
 }
 
 int32_t FrameWindow::AskFor(const InstanceEntry& entry, const std::string& prompt, int32_t style,
@@ -675,7 +557,7 @@ bool FrameWindow::Connect() {
     }
     ICommunicationManager& comm = entry.Ctx().CommunicationManager();
     if (!comm.HasCommunication() && !entry.instance.dtm->SetCommunication(channel_)) {
-        ShowStatus(&entry, Word(&FrameWords::channelRefused));
+        status_->Show(&entry, Word(&FrameWords::channelRefused));
         return false;
     }
     online_ = &entry;
@@ -691,7 +573,7 @@ bool FrameWindow::Connect() {
     watch_->id = NewProcessId();
     busy_ = Action::Connecting;
     UpdateActions();
-    ShowStatus(&entry, Word(&FrameWords::connecting));
+    status_->Show(&entry, Word(&FrameWords::connecting));
     if (!comm.Connect(watch_->id, watch_)) {
         FinishConnectFailed();
         return false;
@@ -712,7 +594,7 @@ bool FrameWindow::Disconnect() {
         return false;
     busy_ = Action::Disconnecting;
     UpdateActions();
-    ShowStatus(online_, Word(&FrameWords::disconnecting));
+    status_->Show(online_, Word(&FrameWords::disconnecting));
     if (!online_->instance.dtm->PrepareToReleaseCommunication()) {
         Finish(*online_, Word(&FrameWords::notStarted));
         return false;
@@ -738,9 +620,8 @@ bool FrameWindow::StartTransfer(Action action) {
     transferFailure_ = 0;
     transferProtection_ = WriteProtection::None;
     UpdateActions();
-    ShowStatus(&entry, Word(upload ? &FrameWords::uploading : &FrameWords::downloading));
-    progress_->setValue(0);
-    progress_->show();
+    status_->Show(&entry, Word(upload ? &FrameWords::uploading : &FrameWords::downloading));
+    status_->StartProgress();
     const bool started = upload ? entry.instance.dtm->UploadRequest(invokeId_, "")
                                 : entry.instance.dtm->DownloadRequest(invokeId_, "");
     if (!started)
@@ -753,12 +634,12 @@ bool FrameWindow::Save() {
         return false;
     // The data sets are not saved half transferred.
     if (busy_ == Action::Uploading || busy_ == Action::Downloading) {
-        ShowStatus(nullptr, Word(&FrameWords::saveWhileBusy));
+        status_->Show(nullptr, Word(&FrameWords::saveWhileBusy));
         return false;
     }
     if (!WriteProject())
         return false;
-    ShowStatus(nullptr, [path = ToQString(projectPath_)](const FrameWords& words) {
+    status_->Show(nullptr, [path = ToQString(projectPath_)](const FrameWords& words) {
         return QString::fromUtf8(words.saved).arg(path);
     });
     return true;
@@ -768,7 +649,7 @@ bool FrameWindow::WriteProject() {
     FrameFault fault;
     if (frame_.SaveProject(projectPath_, fault))
         return true;
-    ShowStatus(nullptr, [fault](const FrameWords& words) {
+    status_->Show(nullptr, [fault](const FrameWords& words) {
         return QString::fromUtf8(words.saveFailed) + QStringLiteral(": ") +
                ToQString(Describe(fault, words));
     });
@@ -852,10 +733,7 @@ void FrameWindow::SetLanguage(int32_t languageId) {
 
 void FrameWindow::Finish(const InstanceEntry& entry, StatusWords text, bool keepProgress) {
     busy_.reset();
-    if (!keepProgress)
-        progress_->hide();
-    ShowStatus(&entry, std::move(text));
-    progressKept_ = keepProgress && progress_->isVisible();
+    status_->End(entry, std::move(text), keepProgress);
     model_->EntryChanged(entry);
     UpdateInstance();
     UpdateActions();
@@ -873,15 +751,12 @@ void FrameWindow::OnContainerEvent(InstanceEntry& entry, const FrameEvent& event
             const bool transfer =
                 ownAction && (busy_ == Action::Uploading || busy_ == Action::Downloading);
             if (!transfer) {
-                if (event.show)
-                    progress_->setValue(std::clamp(event.percent, 0, 100));
-                progress_->setVisible(event.show);
-                progressKept_ = false;
+                status_->ShowProcess(event.show, event.percent);
             } else if (event.show &&
                        event.text == (busy_ == Action::Uploading ? kUploadTitle : kDownloadTitle)) {
                 // Only the transfer's own progress: the reads before a download are no part of how
                 // far it came.
-                progress_->setValue(std::clamp(event.percent, 0, 100));
+                status_->SetProgress(event.percent);
             }
             break;
         }
@@ -889,16 +764,15 @@ void FrameWindow::OnContainerEvent(InstanceEntry& entry, const FrameEvent& event
             if (ownAction) {
                 // The window's own upload or download: its end follows with the reason kept.
                 transferFailure_ = event.failure;
-                transferProtection_ = ProtectionOfFailure(entry.Ctx(), event.failure);
+                transferProtection_ = ProtectionOfFailure(entry, event.failure);
             } else if (event.success) {
-                ShowStatus(from, Word(event.write ? &FrameWords::written : &FrameWords::read));
+                status_->Show(from, Word(event.write ? &FrameWords::written : &FrameWords::read));
             } else {
-                const QString dtmText = dtmStatusFrom_ == from ? dtmStatus_ : QString();
-                ShowStatus(
+                status_->Show(
                     from,
-                    TransferFailed(event.write ? &FrameWords::writeFailed : &FrameWords::readFailed,
-                                   event.failure, ProtectionOfFailure(entry.Ctx(), event.failure),
-                                   dtmText, FrameWordsOf(language_)));
+                    status_->TransferFailed(
+                        entry, event.write ? &FrameWords::writeFailed : &FrameWords::readFailed,
+                        event.failure, ProtectionOfFailure(entry, event.failure)));
             }
             break;
         case FrameEvent::kUploadFinished:
@@ -910,12 +784,11 @@ void FrameWindow::OnContainerEvent(InstanceEntry& entry, const FrameEvent& event
             if (event.success) {
                 Finish(entry, Word(upload ? &FrameWords::uploaded : &FrameWords::downloaded));
             } else {
-                const QString dtmText = dtmStatusFrom_ == from ? dtmStatus_ : QString();
                 // The bar keeps showing how far the transfer came.
                 Finish(entry,
-                       TransferFailed(
-                           upload ? &FrameWords::uploadFailed : &FrameWords::downloadFailed,
-                           transferFailure_, transferProtection_, dtmText, FrameWordsOf(language_)),
+                       status_->TransferFailed(
+                           entry, upload ? &FrameWords::uploadFailed : &FrameWords::downloadFailed,
+                           transferFailure_, transferProtection_),
                        true);
             }
             break;
@@ -965,7 +838,7 @@ QWidget* FrameWindow::OpenFunction(int32_t applicationId) {
     InstanceEntry& entry = *selected_;
     // What the last process ended with goes: this opening ends with the user interface shown
     // (and whatever it says as it opens), or with why it is not.
-    ShowStatus(nullptr, QString());
+    status_->Show(nullptr, QString());
     if (const int index = tabs_->IndexOf(entry, applicationId); index >= 0) {
         tabWidget_->setCurrentIndex(index);
         return tabWidget_->widget(index);
@@ -978,7 +851,7 @@ QWidget* FrameWindow::OpenFunction(int32_t applicationId) {
         // An invocable function: the DTM names the user interface to open (OnOpenGUIRequest).
         if (!entry.instance.dtm->InvokeFunctionRequest("invoke-" + std::to_string(++invokeCount_),
                                                        xml))
-            ShowStatus(&entry, Word(&FrameWords::noUserInterface));
+            status_->Show(&entry, Word(&FrameWords::noUserInterface));
         return nullptr;
     }
     return OpenCall(entry, xml);
@@ -997,13 +870,13 @@ QWidget* FrameWindow::OpenCall(InstanceEntry& entry, const std::string& function
     const std::string progId = entry.instance.dtm->GetActiveXProgId(functionCall);
     std::unique_ptr<QWidget> widget = progId.empty() ? nullptr : registry_->Create(progId);
     if (!widget) {
-        ShowStatus(&entry, Word(&FrameWords::noUserInterface));
+        status_->Show(&entry, Word(&FrameWords::noUserInterface));
         return nullptr;
     }
     auto* control = dynamic_cast<IDtmActiveXControl*>(widget.get());
     const std::string guiFunctionCall = std::to_string(applicationId);
     if (control == nullptr || !control->Init(guiFunctionCall, functionCall, entry.instance.dtm)) {
-        ShowStatus(&entry, Word(&FrameWords::cannotOpen));
+        status_->Show(&entry, Word(&FrameWords::cannotOpen));
         return nullptr;
     }
     return tabs_->Add(std::move(widget), entry, applicationId, TabTitle(entry, applicationId));
@@ -1031,7 +904,7 @@ bool FrameWindow::CloseTab(int index) {
 bool FrameWindow::ReleaseTab(QWidget* page) {
     if (tabs_->Release(page))
         return true;
-    ShowStatus(tabs_->EntryOf(page), Word(&FrameWords::refusesToClose));
+    status_->Show(tabs_->EntryOf(page), Word(&FrameWords::refusesToClose));
     return false;
 }
 
@@ -1058,7 +931,7 @@ bool FrameWindow::ReleaseAll() {
         if (entry->released)
             continue;
         if (!entry->instance.dtm->PrepareToRelease()) {
-            ShowStatus(entry, Word(&FrameWords::refusesToClose));
+            status_->Show(entry, Word(&FrameWords::refusesToClose));
             UpdateInstance();
             UpdateActions();
             return false;
@@ -1070,7 +943,7 @@ bool FrameWindow::ReleaseAll() {
     }
     released_ = true;
     busy_.reset();
-    progress_->hide();
+    status_->HideProgress();
     functions_->clear();
     UpdateInstance();
     UpdateActions();

@@ -27,6 +27,7 @@
 
 #include "core/ProjectHelpers.h"
 #include "frame/FrameContainer.h"
+#include "frame/window/StatusLine.h"
 #include "platform/os/IEventLoop.h"
 
 class QAction;
@@ -140,24 +141,12 @@ class FrameWindow : public QMainWindow {
     void OnContainerEvent(InstanceEntry& entry, const FrameEvent& event);
     // Starts an upload or a download of the whole data set.
     bool StartTransfer(Action action);
-    // A status text in the window's words: shown again in the language that the user
-    // chooses later.
-    using StatusWords = std::function<QString(const FrameWords& words)>;
     // The end of an action of the instance.
     // keepProgress: the bar stays as it is (a transfer that failed shows how far it came)
     // until the next status text replaces the end.
     void Finish(const InstanceEntry& entry, StatusWords text, bool keepProgress = false);
     void FinishConnectFailed();
-    // A status text of an instance (nullptr: of the project): one of another instance than the
-    // selected one names its instance. A text in no words of the window's (the DTM's, a file
-    // error) is dropped by a language change.
-    void ShowStatus(const InstanceEntry* from, const QString& text);
-    void ShowStatus(const InstanceEntry* from, StatusWords text);
-    // Shows the status text anew: in the window's language, named while its instance is not
-    // the selected one.
-    void ShowStatusText();
-    // What an instance's DTM shows and asks.
-    void ShowDtmStatus(const InstanceEntry& entry, const std::string& text);
+    // What an instance's DTM asks.
     int32_t AskFor(const InstanceEntry& entry, const std::string& prompt, int32_t style,
                    const std::map<QMessageBox::StandardButton, QString>& buttonTexts = {});
     // Opens the user interface a function call of the instance names; the tab's widget or
@@ -200,19 +189,11 @@ class FrameWindow : public QMainWindow {
     // device reported when it denied access.
     int32_t transferFailure_ = 0;
     WriteProtection transferProtection_ = WriteProtection::None;
-    StatusWords statusWords_;                    // the status text when it is one of the window's
-    QString statusText_;                         // else the text itself
-    const InstanceEntry* statusFrom_ = nullptr;  // the instance whose status text it is
-    // The DTM's status text since the window last showed one of its own, and whose it is: at
-    // the end of a process that failed, what the DTM said of the failure.
-    QString dtmStatus_;
-    const InstanceEntry* dtmStatusFrom_ = nullptr;
     int32_t invokeCount_ = 0;
     int32_t language_ = 0;
     bool released_ = false;
     std::optional<CloseAnswer> closing_;  // while the window closes: the user's answer
     bool releasing_ = false;              // while ReleaseAll releases the instances
-    bool progressKept_ = false;           // the bar shows how far a failed transfer came
 
     QAction* connect_ = nullptr;
     QAction* disconnect_ = nullptr;
@@ -231,8 +212,8 @@ class FrameWindow : public QMainWindow {
     QSplitter* splitter_ = nullptr;
     QTabWidget* tabWidget_ = nullptr;
     std::unique_ptr<InstanceTabs> tabs_;  // which instance's function each tab shows
-    QLabel* status_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    std::unique_ptr<StatusLine> status_;
 };
 
 }  // namespace kv
