@@ -6,10 +6,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QIcon>
 #include <QLabel>
-#include <QPainter>
-#include <QPixmap>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QSplitter>
@@ -23,11 +20,10 @@
 #include <pugixml.hpp>
 #include <utility>
 
-#include "core/DtmElements.h"
-#include "core/ProjectHelpers.h"
 #include "dtm/DTMMain.h"
 #include "frame/FrameWords.h"
 #include "frame/ReferenceFrame.h"
+#include "frame/window/DeviceLink.h"
 #include "frame/window/InstanceModel.h"
 #include "frame/window/InstanceTabs.h"
 #include "frame/window/StatusLine.h"
@@ -37,19 +33,10 @@
 #include "platform/controls/widgets/PageRegistry.h"
 #include "platform/controls/widgets/QtText.h"
 #include "platform/runtime/DTMContext.h"
-#include "platform/runtime/ICommObject.h"
-#include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
-#include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IFunctionCall.h"
 #include "platform/runtime/IGUIManager.h"
-#include "platform/runtime/IOnlineParameterService.h"
 #include "platform/runtime/IParameters.h"
-#include "platform/runtime/IPrivateDataElement.h"
-#include "platform/runtime/IPrivateGUI.h"
-#include "platform/runtime/IPrivateProcess.h"
-#include "platform/runtime/ProcessId.h"
-#include "sim/SimulatedChannel.h"
 #include "value/ScopedValue.h"
 #include "value/Text.h"
 
@@ -83,23 +70,6 @@ QString NamedList(const FrameWords& words, const std::vector<QString>& names) {
 
 }  // namespace
 
-// The end of the connection process.
-class FrameWindow::ProcessWatch : public IPrivateProcess {
-  public:
-    explicit ProcessWatch(std::function<void(bool)> done) : done_(std::move(done)) {}
-    void OnProcessProgress(const std::string&, int32_t) override {}
-    void OnProcessFinished(const std::string& processId, bool success) override {
-        if (processId == id && done_) {
-            auto done = std::move(done_);
-            CallGuarded("FrameWindow connection end", [&] { done(success); });
-        }
-    }
-    std::string id;
-
-  private:
-    std::function<void(bool)> done_;
-};
-
 // What an instance's DTM shows and asks reaches the window with the instance it comes from;
 // without the window, the frame's prompt takes it.
 class FrameWindow::InstancePrompt : public IPrompt {
@@ -131,8 +101,6 @@ FrameWindow::FrameWindow(ReferenceFrame& frame, std::shared_ptr<IEventLoop> loop
                          const PageRegistry* registry)
     : frame_(frame),
       loop_(std::move(loop)),
-      device_(std::move(device)),
-      channel_(std::make_shared<SimulatedChannel>(*loop_, device_)),
       prompt_(std::move(prompt)),
       projectPath_(std::move(projectPath)),
       registry_(registry ? registry : &PageRegistry::Instance()) {
@@ -141,6 +109,12 @@ FrameWindow::FrameWindow(ReferenceFrame& frame, std::shared_ptr<IEventLoop> loop
                                   : instances.front()->dtm->DTMContext()->GUIManager().Language();
     model_ = new InstanceModel(instances, FrameWordsOf(language_), this);
     BuildUi();
+    link_ = std::make_unique<DeviceLink>(loop_, std::move(device), *status_,
+                                         [this](const InstanceEntry& entry) {
+                                             model_->EntryChanged(entry);
+                                             UpdateInstance();
+                                             UpdateActions();
+                                         });
     const QPointer<FrameWindow> self(this);
     prompt_->SetParent(this);
     // What reaches the frame's prompt itself belongs to no instance.
@@ -192,7 +166,12 @@ int FrameWindow::SelectedInstance() const {
 }
 
 int FrameWindow::ConnectedInstance() const {
-    return online_ != nullptr && online_->Connected() ? online_->index : -1;
+    const InstanceEntry* connected = link_->Connected();
+    return connected != nullptr ? connected->index : -1;
+}
+
+bool FrameWindow::Busy() const {
+    return link_->Busy();
 }
 
 bool FrameWindow::SelectInstance(int index) {
@@ -383,7 +362,7 @@ void FrameWindow::ApplyWords() {
 }
 
 void FrameWindow::UpdateActions() {
-    const bool idle = !busy_ && !released_;
+    const bool idle = !link_->Busy() && !released_;
     const bool connected = IsConnected();
     // One positioner: while another instance is connected, this one cannot connect.
     const bool otherConnected = ConnectedInstance() >= 0 && !connected;
@@ -391,7 +370,7 @@ void FrameWindow::UpdateActions() {
     disconnect_->setEnabled(idle && connected);
     upload_->setEnabled(idle && connected);
     download_->setEnabled(idle && connected);
-    save_->setEnabled(!released_ && busy_ != Action::Uploading && busy_ != Action::Downloading);
+    save_->setEnabled(!released_ && !link_->Transferring());
     languageBox_->setEnabled(!released_);
     functions_->setEnabled(!released_);
 }
@@ -545,95 +524,26 @@ int32_t FrameWindow::AskFor(const InstanceEntry& entry, const std::string& promp
 // --- actions ---
 
 bool FrameWindow::Connect() {
-    if (busy_ || released_ || selected_ == nullptr || IsConnected())
-        return false;
-    InstanceEntry& entry = *selected_;
-    if (online_ != nullptr && online_ != &entry) {
-        // One positioner: the instance that holds the channel gives it back first, unless it
-        // is connected.
-        if (online_->Connected() || !online_->instance.dtm->ReleaseCommunication())
-            return false;
-        online_ = nullptr;
-    }
-    ICommunicationManager& comm = entry.Ctx().CommunicationManager();
-    if (!comm.HasCommunication() && !entry.instance.dtm->SetCommunication(channel_)) {
-        status_->Show(&entry, Word(&FrameWords::channelRefused));
-        return false;
-    }
-    online_ = &entry;
-    const QPointer<FrameWindow> self(this);
-    watch_ = std::make_shared<ProcessWatch>([self, &entry](bool connected) {
-        if (!self)
-            return;
-        if (connected && entry.Connected())
-            self->Finish(entry, Word(&FrameWords::connectDone));
-        else
-            self->FinishConnectFailed();
-    });
-    watch_->id = NewProcessId();
-    busy_ = Action::Connecting;
-    UpdateActions();
-    status_->Show(&entry, Word(&FrameWords::connecting));
-    if (!comm.Connect(watch_->id, watch_)) {
-        FinishConnectFailed();
-        return false;
-    }
-    return true;
-}
-
-void FrameWindow::FinishConnectFailed() {
-    const ICommObject* comm = online_->Ctx().CommunicationManager().CommObject();
-    const int32_t code = comm != nullptr ? comm->ErrorCode() : cecNone;
-    Finish(*online_, [code](const FrameWords& words) {
-        return Failed(words.connectFailed, ReasonOfConnection(words, code));
-    });
+    return !released_ && selected_ != nullptr && link_->Connect(*selected_);
 }
 
 bool FrameWindow::Disconnect() {
-    if (busy_ || !IsConnected() || selected_ != online_)
-        return false;
-    busy_ = Action::Disconnecting;
-    UpdateActions();
-    status_->Show(online_, Word(&FrameWords::disconnecting));
-    if (!online_->instance.dtm->PrepareToReleaseCommunication()) {
-        Finish(*online_, Word(&FrameWords::notStarted));
-        return false;
-    }
-    return true;
+    return selected_ != nullptr && link_->Disconnect(*selected_);
 }
 
 bool FrameWindow::Upload() {
-    return StartTransfer(Action::Uploading);
+    return selected_ != nullptr && link_->Upload(*selected_);
 }
 
 bool FrameWindow::Download() {
-    return StartTransfer(Action::Downloading);
-}
-
-bool FrameWindow::StartTransfer(Action action) {
-    if (busy_ || !IsConnected() || selected_ != online_)
-        return false;
-    InstanceEntry& entry = *online_;
-    const bool upload = action == Action::Uploading;
-    invokeId_ = (upload ? "upload-" : "download-") + std::to_string(++invokeCount_);
-    busy_ = action;
-    transferFailure_ = 0;
-    transferProtection_ = WriteProtection::None;
-    UpdateActions();
-    status_->Show(&entry, Word(upload ? &FrameWords::uploading : &FrameWords::downloading));
-    status_->StartProgress();
-    const bool started = upload ? entry.instance.dtm->UploadRequest(invokeId_, "")
-                                : entry.instance.dtm->DownloadRequest(invokeId_, "");
-    if (!started)
-        Finish(entry, Word(&FrameWords::notStarted));
-    return started;
+    return selected_ != nullptr && link_->Download(*selected_);
 }
 
 bool FrameWindow::Save() {
     if (released_)
         return false;
     // The data sets are not saved half transferred.
-    if (busy_ == Action::Uploading || busy_ == Action::Downloading) {
+    if (link_->Transferring()) {
         status_->Show(nullptr, Word(&FrameWords::saveWhileBusy));
         return false;
     }
@@ -731,41 +641,20 @@ void FrameWindow::SetLanguage(int32_t languageId) {
     });
 }
 
-void FrameWindow::Finish(const InstanceEntry& entry, StatusWords text, bool keepProgress) {
-    busy_.reset();
-    status_->End(entry, std::move(text), keepProgress);
-    model_->EntryChanged(entry);
-    UpdateInstance();
-    UpdateActions();
-}
-
 void FrameWindow::OnContainerEvent(InstanceEntry& entry, const FrameEvent& event) {
+    // What belongs to the link's action (and the ends of its transfers) is the link's.
+    if (link_->OnEvent(entry, event))
+        return;
     const QPointer<FrameWindow> self(this);
     InstanceEntry* const from = &entry;
-    // An action of the window runs for the instance that holds the channel.
-    const bool ownAction = from == online_ && busy_.has_value();
     switch (event.kind) {
-        case FrameEvent::kProgress: {
-            // The window's own upload or download keeps the bar until its end comes; any other
-            // process of a DTM (a page's read or write) shows it until it reports its end.
-            const bool transfer =
-                ownAction && (busy_ == Action::Uploading || busy_ == Action::Downloading);
-            if (!transfer) {
-                status_->ShowProcess(event.show, event.percent);
-            } else if (event.show &&
-                       event.text == (busy_ == Action::Uploading ? kUploadTitle : kDownloadTitle)) {
-                // Only the transfer's own progress: the reads before a download are no part of how
-                // far it came.
-                status_->SetProgress(event.percent);
-            }
+        case FrameEvent::kProgress:
+            // Any other process of a DTM (a page's read or write) shows the bar until it
+            // reports its end.
+            status_->ShowProcess(event.show, event.percent);
             break;
-        }
         case FrameEvent::kTransferFinished:
-            if (ownAction) {
-                // The window's own upload or download: its end follows with the reason kept.
-                transferFailure_ = event.failure;
-                transferProtection_ = ProtectionOfFailure(entry, event.failure);
-            } else if (event.success) {
+            if (event.success) {
                 status_->Show(from, Word(event.write ? &FrameWords::written : &FrameWords::read));
             } else {
                 status_->Show(
@@ -774,37 +663,6 @@ void FrameWindow::OnContainerEvent(InstanceEntry& entry, const FrameEvent& event
                         entry, event.write ? &FrameWords::writeFailed : &FrameWords::readFailed,
                         event.failure, ProtectionOfFailure(entry, event.failure)));
             }
-            break;
-        case FrameEvent::kUploadFinished:
-        case FrameEvent::kDownloadFinished: {
-            const bool upload = event.kind == FrameEvent::kUploadFinished;
-            if (!ownAction || busy_ != (upload ? Action::Uploading : Action::Downloading) ||
-                event.id != invokeId_)
-                break;
-            if (event.success) {
-                Finish(entry, Word(upload ? &FrameWords::uploaded : &FrameWords::downloaded));
-            } else {
-                // The bar keeps showing how far the transfer came.
-                Finish(entry,
-                       status_->TransferFailed(
-                           entry, upload ? &FrameWords::uploadFailed : &FrameWords::downloadFailed,
-                           transferFailure_, transferProtection_),
-                       true);
-            }
-            break;
-        }
-        case FrameEvent::kPreparedToReleaseCommunication:
-            // The communication is released outside the DTM's own call.
-            loop_->Post([self, from] {
-                if (!self || self->released_ || self->online_ != from ||
-                    self->busy_ != Action::Disconnecting)
-                    return;
-                CallGuarded("FrameWindow disconnected", [&] {
-                    from->instance.dtm->ReleaseCommunication();
-                    self->online_ = nullptr;
-                    self->Finish(*from, Word(&FrameWords::disconnectDone));
-                });
-            });
             break;
         case FrameEvent::kParametersChanged:
             entry.TakeTag(entry.instance.container->ParameterDocument());
@@ -825,7 +683,10 @@ void FrameWindow::OnContainerEvent(InstanceEntry& entry, const FrameEvent& event
         case FrameEvent::kRequestSave:
         case FrameEvent::kFunctionChanged:
         case FrameEvent::kInvokedFunctionFinished:
+        case FrameEvent::kUploadFinished:
+        case FrameEvent::kDownloadFinished:
         case FrameEvent::kPreparedToRelease:
+        case FrameEvent::kPreparedToReleaseCommunication:
             break;
     }
 }
@@ -849,7 +710,7 @@ QWidget* FrameWindow::OpenFunction(int32_t applicationId) {
     const std::string progId = entry.instance.dtm->GetActiveXProgId(xml);
     if (progId.empty()) {
         // An invocable function: the DTM names the user interface to open (OnOpenGUIRequest).
-        if (!entry.instance.dtm->InvokeFunctionRequest("invoke-" + std::to_string(++invokeCount_),
+        if (!entry.instance.dtm->InvokeFunctionRequest("invoke-" + std::to_string(++invocations_),
                                                        xml))
             status_->Show(&entry, Word(&FrameWords::noUserInterface));
         return nullptr;
@@ -921,10 +782,11 @@ bool FrameWindow::ReleaseAll() {
     const ScopedValue releasing(releasing_, true);
     // The connected instance first: its connection ends before the others go.
     std::vector<InstanceEntry*> order;
-    if (online_ != nullptr)
-        order.push_back(online_);
+    InstanceEntry* const holder = link_->Holder();
+    if (holder != nullptr)
+        order.push_back(holder);
     for (const auto& entry : model_->Entries()) {
-        if (entry.get() != online_)
+        if (entry.get() != holder)
             order.push_back(entry.get());
     }
     for (InstanceEntry* entry : order) {
@@ -937,12 +799,11 @@ bool FrameWindow::ReleaseAll() {
             return false;
         }
         entry->released = true;
-        if (entry == online_)
-            online_ = nullptr;
+        link_->Released(*entry);
         model_->EntryChanged(*entry);
     }
     released_ = true;
-    busy_.reset();
+    link_->Stop();
     status_->HideProgress();
     functions_->clear();
     UpdateInstance();

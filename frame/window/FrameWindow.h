@@ -16,18 +16,13 @@
 
 #include <QMainWindow>
 #include <QMessageBox>
-#include <QPointer>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "core/ProjectHelpers.h"
 #include "frame/FrameContainer.h"
-#include "frame/window/StatusLine.h"
 #include "platform/os/IEventLoop.h"
 
 class QAction;
@@ -41,17 +36,15 @@ class QTreeWidget;
 
 namespace kv {
 
-class IDTMContext;
+class DeviceLink;
 class InstanceModel;
 class InstanceTabs;
 class PageRegistry;
 class ReferenceFrame;
-class SimulatedChannel;
 class SimulatedPositioner;
+class StatusLine;
 class WindowPrompt;
-struct FrameInstance;
 struct InstanceEntry;
-struct FrameWords;
 
 class FrameWindow : public QMainWindow {
     Q_OBJECT
@@ -101,7 +94,7 @@ class FrameWindow : public QMainWindow {
     // are closed and released, nothing after it.
     bool ReleaseAll();
 
-    bool Busy() const { return busy_.has_value(); }
+    bool Busy() const;
     // Whether the selected instance is connected.
     bool IsConnected() const;
     QTabWidget* Tabs() const { return tabWidget_; }
@@ -121,9 +114,7 @@ class FrameWindow : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    class ProcessWatch;
     class InstancePrompt;
-    enum class Action { Connecting, Uploading, Downloading, Disconnecting };
 
     void BuildUi();
     void ApplyWords();
@@ -139,13 +130,6 @@ class FrameWindow : public QMainWindow {
     void Select(InstanceEntry& entry);
     void LoadFunctions();
     void OnContainerEvent(InstanceEntry& entry, const FrameEvent& event);
-    // Starts an upload or a download of the whole data set.
-    bool StartTransfer(Action action);
-    // The end of an action of the instance.
-    // keepProgress: the bar stays as it is (a transfer that failed shows how far it came)
-    // until the next status text replaces the end.
-    void Finish(const InstanceEntry& entry, StatusWords text, bool keepProgress = false);
-    void FinishConnectFailed();
     // What an instance's DTM asks.
     int32_t AskFor(const InstanceEntry& entry, const std::string& prompt, int32_t style,
                    const std::map<QMessageBox::StandardButton, QString>& buttonTexts = {});
@@ -171,8 +155,6 @@ class FrameWindow : public QMainWindow {
 
     ReferenceFrame& frame_;
     std::shared_ptr<IEventLoop> loop_;
-    std::shared_ptr<SimulatedPositioner> device_;
-    std::shared_ptr<SimulatedChannel> channel_;
     std::shared_ptr<WindowPrompt> prompt_;
     std::string projectPath_;
     const PageRegistry* registry_;
@@ -180,16 +162,9 @@ class FrameWindow : public QMainWindow {
     // The instances in the project's order; the tabs refer to them.
     InstanceModel* model_ = nullptr;
     InstanceEntry* selected_ = nullptr;
-    // The instance that holds the channel to the simulated positioner (connected or not).
-    InstanceEntry* online_ = nullptr;
-    std::shared_ptr<ProcessWatch> watch_;
-    std::optional<Action> busy_;  // an action of online_
-    std::string invokeId_;
-    // Why the window's upload or download failed: the error bits, and the protection the
-    // device reported when it denied access.
-    int32_t transferFailure_ = 0;
-    WriteProtection transferProtection_ = WriteProtection::None;
-    int32_t invokeCount_ = 0;
+    // The instance that holds the channel to the simulated positioner, and its action.
+    std::unique_ptr<DeviceLink> link_;
+    int32_t invocations_ = 0;  // of the DTMs' invocable functions
     int32_t language_ = 0;
     bool released_ = false;
     std::optional<CloseAnswer> closing_;  // while the window closes: the user's answer
