@@ -1,23 +1,16 @@
 #include "frame/window/FrameWindow.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
-#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
-#include <QTreeView>
 #include <QTreeWidget>
-#include <QVBoxLayout>
-#include <pugixml.hpp>
 #include <utility>
 
 #include "dtm/DTMMain.h"
@@ -25,6 +18,7 @@
 #include "frame/ReferenceFrame.h"
 #include "frame/window/DeviceLink.h"
 #include "frame/window/InstanceModel.h"
+#include "frame/window/InstancePane.h"
 #include "frame/window/InstanceTabs.h"
 #include "frame/window/StatusLine.h"
 #include "frame/window/WindowPrompt.h"
@@ -38,19 +32,10 @@
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IParameters.h"
 #include "value/ScopedValue.h"
-#include "value/Text.h"
 
 namespace kv {
 
 namespace {
-
-const char* const kOperationPhase =
-    R"(<FDT xmlns:fdt="x-schema:FDTDataTypesSchema.xml"><OperationPhase phase="engineering"/></FDT>)";
-
-// Of a function's item: its application id (0 for a group).
-constexpr int kApplicationIdRole = Qt::UserRole;
-// The room the instance pane's layouts leave beside its lists.
-constexpr int kPaneMargins = 8;
 
 // Instances named in a sentence: up to four by name, of more three and the count of the others.
 QString NamedList(const FrameWords& words, const std::vector<QString>& names) {
@@ -142,7 +127,7 @@ FrameWindow::FrameWindow(ReferenceFrame& frame, std::shared_ptr<IEventLoop> loop
     ApplyWords();
     if (InstanceEntry* first = model_->EntryAt(0))
         Select(*first);
-    SetPaneWidth(NaturalPaneWidth());
+    SetPaneWidth(pane_->NaturalWidth());
     UpdateActions();
 }
 
@@ -187,8 +172,7 @@ void FrameWindow::Select(InstanceEntry& entry) {
         return;
     selected_ = &entry;
     // The list and the tabs follow; their signals find the instance selected already.
-    if (instances_->currentIndex().row() != entry.index)
-        instances_->setCurrentIndex(model_->index(entry.index, 0));
+    pane_->SetCurrent(entry);
     tabs_->ShowFirstOf(entry);
     LoadFunctions();
     UpdateInstance();
@@ -230,70 +214,13 @@ void FrameWindow::BuildUi() {
     });
 
     splitter_ = new QSplitter(Qt::Horizontal, this);
-    // The instances above, the selected one's functions below.
-    auto* side = new QSplitter(Qt::Vertical, splitter_);
-    side->setChildrenCollapsible(false);
-    auto* listPane = new QWidget(side);
-    auto* listLayout = new QVBoxLayout(listPane);
-    listLayout->setContentsMargins(6, 6, 2, 2);
-    instancesTitle_ = new QLabel(listPane);
-    QFont bold = instancesTitle_->font();
-    bold.setBold(true);
-    instancesTitle_->setFont(bold);
-    // A view of the model: a large project's rows are of one height and cost nothing until
-    // they are shown.
-    instances_ = new QTreeView(listPane);
-    instances_->setObjectName(QStringLiteral("InstanceList"));
-    instances_->setModel(model_);
-    instances_->setRootIsDecorated(false);
-    instances_->setUniformRowHeights(true);
-    instances_->setAllColumnsShowFocus(true);
-    instances_->setSelectionMode(QAbstractItemView::SingleSelection);
-    // The system tag and the device type fit their texts; the tag takes the room they leave,
-    // and a tag cut there shows whole in its tool tip.
-    instances_->header()->setStretchLastSection(false);
-    instances_->header()->setSectionResizeMode(InstanceModel::kTagColumn, QHeaderView::Stretch);
-    listLayout->addWidget(instancesTitle_);
-    listLayout->addWidget(instances_, 1);
-    connect(instances_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) {
-                CallGuarded("FrameWindow select instance", [&] {
-                    if (current.isValid())
-                        SelectInstance(current.row());
-                });
-            });
-
-    auto* instancePane = new QWidget(side);
-    auto* sideLayout = new QVBoxLayout(instancePane);
-    sideLayout->setContentsMargins(6, 6, 2, 6);
-    instanceTitle_ = new QLabel(instancePane);
-    instanceTitle_->setFont(bold);
-    instanceTag_ = new QLabel(instancePane);
-    instanceTag_->setObjectName(QStringLiteral("InstanceTag"));
-    instanceTag_->setWordWrap(true);  // a long tag does not widen the pane
-    instanceState_ = new QLabel(instancePane);
-    instanceState_->setObjectName(QStringLiteral("InstanceState"));
-    instanceState_->setWordWrap(true);
-    functionsTitle_ = new QLabel(instancePane);
-    functionsTitle_->setFont(bold);
-    functions_ = new QTreeWidget(instancePane);
-    functions_->setHeaderHidden(true);
-    functions_->setObjectName(QStringLiteral("FunctionList"));
-    sideLayout->addWidget(instanceTitle_);
-    sideLayout->addWidget(instanceTag_);
-    sideLayout->addWidget(instanceState_);
-    sideLayout->addSpacing(8);
-    sideLayout->addWidget(functionsTitle_);
-    sideLayout->addWidget(functions_, 1);
-    connect(functions_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item, int) {
-        CallGuarded("FrameWindow open function", [&] {
-            const int32_t id = item->data(0, kApplicationIdRole).toInt();
-            if (id > 0)
-                OpenFunction(id);
-        });
+    pane_ = new InstancePane(*model_, splitter_);
+    connect(pane_, &InstancePane::InstanceChosen, this, [this](int index) {
+        CallGuarded("FrameWindow select instance", [&] { SelectInstance(index); });
     });
-    side->setStretchFactor(0, 2);
-    side->setStretchFactor(1, 3);
+    connect(pane_, &InstancePane::FunctionChosen, this, [this](int32_t applicationId) {
+        CallGuarded("FrameWindow open function", [&] { OpenFunction(applicationId); });
+    });
 
     tabWidget_ = new QTabWidget(splitter_);
     tabWidget_->setTabsClosable(true);
@@ -308,7 +235,7 @@ void FrameWindow::BuildUi() {
                 Select(*entry);
         });
     });
-    splitter_->addWidget(side);
+    splitter_->addWidget(pane_);
     splitter_->addWidget(tabWidget_);
     // The pane keeps its width as the window changes; the user sets it with the handle.
     splitter_->setChildrenCollapsible(false);
@@ -348,13 +275,8 @@ void FrameWindow::ApplyWords() {
     download_->setText(QString::fromUtf8(words.download));
     save_->setText(QString::fromUtf8(words.save));
     languageLabel_->setText(QString::fromUtf8(words.language));
-    instancesTitle_->setText(QString::fromUtf8(words.instances));
     model_->SetWords(words);
-    for (const int column : {InstanceModel::kSystemTagColumn, InstanceModel::kDeviceTypeColumn})
-        instances_->setColumnWidth(column, 0);
-    for (const auto& entry : model_->Entries())
-        FitColumns(*entry);
-    functionsTitle_->setText(QString::fromUtf8(words.functions));
+    pane_->SetWords(words);
     languageBox_->setCurrentIndex(languageBox_->findData(language_ & 0x3FF));
     // The window's own status text in the new language; a text of the DTM goes.
     status_->SetWords(words);
@@ -372,40 +294,7 @@ void FrameWindow::UpdateActions() {
     download_->setEnabled(idle && connected);
     save_->setEnabled(!released_ && !link_->Transferring());
     languageBox_->setEnabled(!released_);
-    functions_->setEnabled(!released_);
-}
-
-void FrameWindow::FitColumns(const InstanceEntry& entry) {
-    // Wide enough for the row as the connected one shows: in bold, with its mark.
-    QFont bold = instances_->font();
-    bold.setBold(true);
-    const QFontMetrics metrics(bold);
-    const int padding = 16;
-    const std::pair<int, int> widths[] = {
-        {InstanceModel::kSystemTagColumn,
-         metrics.horizontalAdvance(ToQString(entry.instance.systemTag)) +
-             instances_->style()->pixelMetric(QStyle::PM_SmallIconSize) + 4},
-        {InstanceModel::kDeviceTypeColumn,
-         metrics.horizontalAdvance(ToQString(entry.instance.deviceType))}};
-    for (const auto& [column, text] : widths) {
-        const int width = std::max(text + padding, instances_->header()->sectionSizeHint(column));
-        if (width > instances_->columnWidth(column))
-            instances_->setColumnWidth(column, width);
-    }
-}
-
-int FrameWindow::NaturalPaneWidth() const {
-    // The functions' names whole, and the instances' system tags and device types with a few
-    // characters of their tags beside.
-    const int scrollBar = functions_->verticalScrollBar()->sizeHint().width();
-    const int chrome = scrollBar + 2 * functions_->frameWidth() + kPaneMargins;
-    const int functions =
-        static_cast<const QAbstractItemView*>(functions_)->sizeHintForColumn(0) + chrome;
-    const int tag = std::max(instances_->header()->sectionSizeHint(InstanceModel::kTagColumn),
-                             8 * instances_->fontMetrics().averageCharWidth());
-    const int instances = instances_->columnWidth(InstanceModel::kSystemTagColumn) + tag +
-                          instances_->columnWidth(InstanceModel::kDeviceTypeColumn) + chrome;
-    return std::max(functions, instances);
+    pane_->Functions()->setEnabled(!released_);
 }
 
 void FrameWindow::SetPaneWidth(int width) {
@@ -425,82 +314,24 @@ void FrameWindow::KeepPaneWidthIn(std::string file) {
 }
 
 void FrameWindow::UpdateInstance() {
-    if (selected_ == nullptr) {
-        instanceTitle_->clear();
-        instanceTag_->clear();
-        instanceState_->clear();
-        return;
-    }
-    const InstanceEntry& entry = *selected_;
-    const FrameWords& words = FrameWordsOf(language_);
-    instanceTitle_->setText(
-        ToQString(entry.instance.systemTag + " (" + entry.instance.deviceType + ")"));
-    instanceTag_->setText(QString::fromUtf8(words.tag) + QStringLiteral(": ") +
-                          ToQString(entry.ShownTag()));
-    QString state = QString::fromUtf8(entry.Connected() ? words.connected : words.disconnected);
-    if (const int other = ConnectedInstance(); other >= 0 && other != entry.index) {
-        const std::string& connected = model_->EntryAt(other)->instance.systemTag;
-        state += QStringLiteral(" (") +
-                 QString::fromUtf8(words.otherConnected).arg(ToQString(connected)) +
-                 QLatin1Char(')');
-    }
-    instanceState_->setText(state);
+    pane_->ShowInstance(selected_, link_->Connected());
 }
 
 void FrameWindow::LoadFunctions() {
-    functions_->clear();
-    if (released_ || selected_ == nullptr || selected_->released)
-        return;
-    const FrameWords& words = FrameWordsOf(language_);
-    const std::string xml = selected_->instance.dtm->GetFunctions(kOperationPhase);
-    pugi::xml_document doc;
-    if (!doc.load_string(xml.c_str()))
-        return;
-    auto addFunction = [&](pugi::xml_node node, QTreeWidgetItem* parent) {
-        const int32_t id = node.attribute("functionId").as_int();
-        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(functions_);
-        item->setText(0, QString::fromUtf8(node.attribute("name").value()));
-        item->setToolTip(0, item->text(0));  // whole where the pane cuts it
-        item->setData(0, kApplicationIdRole, id);
-    };
-    for (pugi::xml_node node : doc.child("FDT").child("Functions").children()) {
-        const std::string name = node.name();
-        if (name == "StandardFunction") {
-            addFunction(node, nullptr);
-        } else if (name == "FunctionGroup") {
-            QString title = QString::fromUtf8(node.attribute("name").value());
-            for (size_t i = 0; i < std::size(kFunctionGroups); ++i) {
-                if (title == QLatin1String(kFunctionGroups[i]))
-                    title = QString::fromUtf8(words.groups[i]);
-            }
-            auto* group = new QTreeWidgetItem(functions_);
-            group->setText(0, title);
-            group->setData(0, kApplicationIdRole, 0);
-            QFont font = group->font(0);
-            font.setBold(true);
-            group->setFont(0, font);
-            group->setFlags(Qt::ItemIsEnabled);
-            for (pugi::xml_node f : node.children("Function"))
-                addFunction(f, group);
-        }
-    }
-    functions_->expandAll();
-}
-
-QString FrameWindow::FunctionName(const InstanceEntry& entry, int32_t applicationId) const {
-    pugi::xml_document doc;
-    if (doc.load_string(entry.instance.dtm->GetFunctions(kOperationPhase).c_str())) {
-        for (const pugi::xpath_node& found : doc.select_nodes("//*[@functionId]")) {
-            if (found.node().attribute("functionId").as_int() == applicationId)
-                return QString::fromUtf8(found.node().attribute("name").value());
-        }
-    }
-    return QString::number(applicationId);
+    pane_->ShowFunctions(released_ ? nullptr : selected_);
 }
 
 QString FrameWindow::TabTitle(const InstanceEntry& entry, int32_t applicationId) const {
     return ToQString(entry.instance.systemTag) + QStringLiteral(": ") +
            FunctionName(entry, applicationId);
+}
+
+QTreeView* FrameWindow::InstanceList() const {
+    return pane_->List();
+}
+
+QTreeWidget* FrameWindow::Functions() const {
+    return pane_->Functions();
 }
 
 QWidget* FrameWindow::TabWidget(int index) const {
@@ -634,7 +465,7 @@ void FrameWindow::SetLanguage(int32_t languageId) {
     ApplyWords();
     LoadFunctions();
     // Names of the new language that the pane would cut widen it; it never narrows.
-    if (const int natural = NaturalPaneWidth(); PaneWidth() < natural)
+    if (const int natural = pane_->NaturalWidth(); PaneWidth() < natural)
         SetPaneWidth(natural);
     tabs_->Retitle([this](const InstanceEntry& entry, int32_t applicationId) {
         return TabTitle(entry, applicationId);
@@ -667,7 +498,7 @@ void FrameWindow::OnContainerEvent(InstanceEntry& entry, const FrameEvent& event
         case FrameEvent::kParametersChanged:
             entry.TakeTag(entry.instance.container->ParameterDocument());
             model_->EntryChanged(entry);
-            FitColumns(entry);
+            pane_->FitColumns(entry);
             if (from == selected_)
                 UpdateInstance();
             break;
@@ -805,7 +636,7 @@ bool FrameWindow::ReleaseAll() {
     released_ = true;
     link_->Stop();
     status_->HideProgress();
-    functions_->clear();
+    pane_->ShowFunctions(nullptr);
     UpdateInstance();
     UpdateActions();
     return true;

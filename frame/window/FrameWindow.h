@@ -13,6 +13,11 @@
 // Every action is asynchronous: it starts the DTM's work and ends when the DTM tells the frame
 // (its container's events, the end of the connection process) through the event loop. The loop
 // is the program's (the Qt-backed loop in the program, a manual loop in tests).
+//
+// The window's parts: the model of the instances and the pane that shows it (InstanceModel,
+// InstancePane), the record of the tabs (InstanceTabs), the link to the positioner with the
+// state of the connection (DeviceLink) and the status bar (StatusLine). The window joins them
+// and holds the language, the save and the close.
 
 #include <QMainWindow>
 #include <QMessageBox>
@@ -38,6 +43,7 @@ namespace kv {
 
 class DeviceLink;
 class InstanceModel;
+class InstancePane;
 class InstanceTabs;
 class PageRegistry;
 class ReferenceFrame;
@@ -61,7 +67,7 @@ class FrameWindow : public QMainWindow {
 
     // --- the instances ---
     // The list of the instances: one row per instance, in the project's order (InstanceModel).
-    QTreeView* InstanceList() const { return instances_; }
+    QTreeView* InstanceList() const;
     // Makes the instance at that place of the project the one the actions work on; False for
     // a place the project does not have.
     bool SelectInstance(int index);
@@ -98,7 +104,7 @@ class FrameWindow : public QMainWindow {
     // Whether the selected instance is connected.
     bool IsConnected() const;
     QTabWidget* Tabs() const { return tabWidget_; }
-    QTreeWidget* Functions() const { return functions_; }
+    QTreeWidget* Functions() const;
     QProgressBar* Progress() const { return progress_; }
     // The last status text shown.
     QString StatusText() const;
@@ -121,13 +127,10 @@ class FrameWindow : public QMainWindow {
     void UpdateActions();
     // The selected instance's title, tag and state beside its functions.
     void UpdateInstance();
-    // Widens the list's columns that the instance's row does not fit.
-    void FitColumns(const InstanceEntry& entry);
-    // The pane's width for the functions' names and the instances' columns to show; and the
-    // pane at that width, the tabs taking the rest.
-    int NaturalPaneWidth() const;
+    // The pane at that width, the tabs taking the rest.
     void SetPaneWidth(int width);
     void Select(InstanceEntry& entry);
+    // The selected instance's functions; none once the window released the instances.
     void LoadFunctions();
     void OnContainerEvent(InstanceEntry& entry, const FrameEvent& event);
     // What an instance's DTM asks.
@@ -136,8 +139,7 @@ class FrameWindow : public QMainWindow {
     // Opens the user interface a function call of the instance names; the tab's widget or
     // nullptr.
     QWidget* OpenCall(InstanceEntry& entry, const std::string& functionCall);
-    // The name of a function in the instance's list, and the title of its tab.
-    QString FunctionName(const InstanceEntry& entry, int32_t applicationId) const;
+    // The title of the tab of a function of the instance.
     QString TabTitle(const InstanceEntry& entry, int32_t applicationId) const;
     // Releases the tab's user interface and closes the tab; False, and why in the status bar,
     // when it refuses.
@@ -177,14 +179,8 @@ class FrameWindow : public QMainWindow {
     QAction* save_ = nullptr;
     QLabel* languageLabel_ = nullptr;
     QComboBox* languageBox_ = nullptr;
-    QLabel* instancesTitle_ = nullptr;
-    QTreeView* instances_ = nullptr;
-    QLabel* instanceTitle_ = nullptr;
-    QLabel* instanceTag_ = nullptr;
-    QLabel* instanceState_ = nullptr;
-    QLabel* functionsTitle_ = nullptr;
-    QTreeWidget* functions_ = nullptr;
-    QSplitter* splitter_ = nullptr;
+    QSplitter* splitter_ = nullptr;  // the pane beside the tabs
+    InstancePane* pane_ = nullptr;
     QTabWidget* tabWidget_ = nullptr;
     std::unique_ptr<InstanceTabs> tabs_;  // which instance's function each tab shows
     QProgressBar* progress_ = nullptr;
