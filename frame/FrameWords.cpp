@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <iterator>
+#include <optional>
 #include <ostream>
 #include <utility>
 
@@ -184,6 +185,30 @@ const FrameWords kEnglish = {
     .readOnlyFileSystem = nullptr,
     .noSuchFile = nullptr,
     .notAFolder = nullptr,
+    .importRefusals = {"the text is no parameter document",
+                       "an upload or download with the device runs", "no such element",
+                       "the value was not taken", "the unit \"%2\" is not known",
+                       "the value \"%1\" in \"%2\" does not convert into \"%3\"",
+                       "the text is empty, the element needs a value",
+                       "the value \"%1\" is no value of the element's type",
+                       "the value \"%1\" is out of range", "the value \"%1\" is too long",
+                       "the value \"%1\" has a character the device cannot take",
+                       "the value \"%1\" is no entry of the value list",
+                       "it asks for user level %1, the user has level %2",
+                       "passed over, a device command takes no value",
+                       "passed over, the device only reports it",
+                       "passed over, it is write-protected at the moment",
+                       "passed over, it is not valid at the moment"},
+    .importVariable = "variable %1",
+    .importNotConvertibleToNone =
+        "the value \"%1\" in \"%2\" does not convert into a value without unit",
+    .importWithin = "%1 (%2)",
+    .importRange = "%1 to %2",
+    .importAtLeast = "at least %1",
+    .importAtMost = "at most %1",
+    .importOr = " or ",
+    .importMostCharacters = "at most %1 characters",
+    .importNumbers = {'.', ','},
 };
 
 const FrameWords kGerman = {
@@ -369,6 +394,32 @@ const FrameWords kGerman = {
     .readOnlyFileSystem = "Das Dateisystem ist schreibgeschützt",
     .noSuchFile = "Die Datei oder der Ordner existiert nicht",
     .notAFolder = "Kein Ordner",
+    // The terms of the DTM's own German texts: Bereich, ungültige Eingabe, Benutzerebene,
+    // schreibgeschützt, Kommando.
+    .importRefusals = {"der Text ist kein Parameterdokument",
+                       "ein Upload oder Download mit dem Gerät läuft", "kein solcher Parameter",
+                       "der Wert wurde nicht übernommen", "die Einheit „%2“ ist unbekannt",
+                       "der Wert „%1“ in „%2“ lässt sich nicht in „%3“ umrechnen",
+                       "der Text ist leer, ein Wert ist erforderlich",
+                       "der Wert „%1“ ist eine ungültige Eingabe",
+                       "der Wert „%1“ liegt außerhalb des Bereichs", "der Wert „%1“ ist zu lang",
+                       "der Wert „%1“ enthält ein Zeichen, das das Gerät nicht annimmt",
+                       "der Wert „%1“ ist kein Eintrag der Auswahlliste",
+                       "der Parameter erfordert die Benutzerebene %1, die Benutzerebene ist %2",
+                       "übergangen, ein Kommando nimmt keinen Wert an",
+                       "übergangen, das Gerät meldet den Wert nur",
+                       "übergangen, der Parameter ist zurzeit schreibgeschützt",
+                       "übergangen, der Parameter ist zurzeit ungültig"},
+    .importVariable = "Variable %1",
+    .importNotConvertibleToNone =
+        "der Wert „%1“ in „%2“ lässt sich nicht in einen Wert ohne Einheit umrechnen",
+    .importWithin = "%1 (%2)",
+    .importRange = "%1 bis %2",
+    .importAtLeast = "mindestens %1",
+    .importAtMost = "höchstens %1",
+    .importOr = " oder ",
+    .importMostCharacters = "höchstens %1 Zeichen",
+    .importNumbers = {',', '.'},
 };
 
 }  // namespace
@@ -550,6 +601,91 @@ std::string Describe(const FrameFault& fault, const FrameWords& words) {
             return AsSentence(WithArguments(words.notSaved, path, fault.name));
     }
     return {};  // a value outside the kinds
+}
+
+// --- import refusals ---
+
+namespace {
+
+// The limits of a refusal in the words given, each range in the element's unit.
+std::string DescribeLimits(const ImportRefusal& refusal, const FrameWords& words) {
+    const auto number = [&](const Variant& limit) {
+        std::string text = limit.tryString(words.importNumbers).value_or(std::string());
+        if (!refusal.elementUnit.empty())
+            text += " " + refusal.elementUnit;
+        return text;
+    };
+    std::string text;
+    for (const ImportRefusal::Limits& limits : refusal.limits) {
+        if (!text.empty())
+            text += words.importOr;
+        if (limits.low.isEmpty())
+            text += WithArguments(words.importAtMost, number(limits.high));
+        else if (limits.high.isEmpty())
+            text += WithArguments(words.importAtLeast, number(limits.low));
+        else
+            text += WithArguments(words.importRange, number(limits.low), number(limits.high));
+    }
+    return text;
+}
+
+// The reason, without the variable's name.
+std::string DescribeReason(const ImportRefusal& refusal, const FrameWords& words) {
+    const char* const text = words.importRefusals[refusal.kind];
+    switch (refusal.kind) {
+        case ImportRefusal::kNotConvertible:
+            return WithArguments(
+                refusal.elementUnit.empty() ? words.importNotConvertibleToNone : text,
+                refusal.value, refusal.unit, refusal.elementUnit);
+        case ImportRefusal::kOutOfRange: {
+            // The value in the document's unit, where that is not the one of the limits.
+            std::string value = refusal.value;
+            if (!refusal.unit.empty() && refusal.unit != refusal.elementUnit)
+                value += " " + refusal.unit;
+            const std::string reason = WithArguments(text, value);
+            return refusal.limits.empty()
+                       ? reason
+                       : WithArguments(words.importWithin, reason, DescribeLimits(refusal, words));
+        }
+        case ImportRefusal::kTooLong: {
+            const std::string reason = WithArguments(text, refusal.value);
+            const std::optional<std::string> most =
+                refusal.limits.empty() ? std::nullopt : refusal.limits[0].high.tryString();
+            return most ? WithArguments(words.importWithin, reason,
+                                        WithArguments(words.importMostCharacters, *most))
+                        : reason;
+        }
+        case ImportRefusal::kUserLevel:
+            return WithArguments(text, std::to_string(refusal.requiredLevel),
+                                 std::to_string(refusal.userLevel));
+        case ImportRefusal::kNoDocument:
+        case ImportRefusal::kTransferRuns:
+        case ImportRefusal::kNoSuchElement:
+        case ImportRefusal::kNotTaken:
+        case ImportRefusal::kUnknownUnit:
+        case ImportRefusal::kNoValue:
+        case ImportRefusal::kNotAValue:
+        case ImportRefusal::kBadCharacter:
+        case ImportRefusal::kNotInList:
+        case ImportRefusal::kDeviceCommand:
+        case ImportRefusal::kDeviceOnly:
+        case ImportRefusal::kWriteProtected:
+        case ImportRefusal::kNotValid:
+            break;
+    }
+    return WithArguments(text, refusal.value, refusal.unit, refusal.elementUnit);
+}
+
+}  // namespace
+
+std::string Describe(const ImportRefusal& refusal, const FrameWords& words) {
+    const std::string reason = DescribeReason(refusal, words);
+    if (refusal.position == 0)
+        return reason;
+    const std::string name =
+        refusal.path.empty() ? WithArguments(words.importVariable, std::to_string(refusal.position))
+                             : refusal.path;
+    return name + ": " + reason;
 }
 
 std::ostream& operator<<(std::ostream& out, const FrameFault& fault) {

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "frame/FrameFault.h"
+#include "platform/runtime/ImportRefusal.h"
+#include "value/Variant.h"
 
 namespace kv {
 
@@ -200,6 +202,23 @@ struct FrameWords {
     const char* readOnlyFileSystem;
     const char* noSuchFile;
     const char* notAFolder;
+
+    // --- what an import of a parameter document did not take (see Describe) ---
+    // By ImportRefusal::Kind: %1 the document's value, %2 its unit, %3 the element's unit; for
+    // the user level %1 the level asked for and %2 the user's. A variable's refusal follows its
+    // name (importVariable when it has none: %1 its place in the document) and ": ".
+    const char* importRefusals[ImportRefusal::kNotValid + 1];
+    const char* importVariable;
+    const char* importNotConvertibleToNone;
+    // The limits that follow a refusal (importWithin: %1 the refusal, %2 its limits): ranges in
+    // the element's unit, joined by importOr, and the most characters of a text.
+    const char* importWithin;
+    const char* importRange;
+    const char* importAtLeast;
+    const char* importAtMost;
+    const char* importOr;
+    const char* importMostCharacters;
+    NumberLocale importNumbers;
 };
 
 // The words of a language id: German for German, English for every other language.
@@ -212,6 +231,8 @@ std::string WithArguments(const char* words, const std::string& a1, const std::s
 std::string AsSentence(std::string text);
 // The fault as a sentence in the words given.
 std::string Describe(const FrameFault& fault, const FrameWords& words);
+// What an import did not take, and why, in the words given.
+std::string Describe(const ImportRefusal& refusal, const FrameWords& words);
 // The system's error number (errno) in the words given.
 std::string DescribeSystemError(int error, const FrameWords& words);
 // Why the XML parser refuses a text (its pugi::xml_parse_status) in the words given.

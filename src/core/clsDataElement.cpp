@@ -108,12 +108,13 @@ bool InRange(double x, double low, double high, bool single) {
 }
 
 // The same with Variant bounds: an Empty side does not limit, a side that does not read as a
-// number holds nothing.
+// number holds nothing. Bounds in reverse order (a scale whose upper value lies below its lower
+// one) hold the values between them.
 bool InRange(double x, const Variant& min, const Variant& max, bool single) {
     constexpr double kUnbounded = std::numeric_limits<double>::infinity();
     const std::optional<double> low = min.isEmpty() ? -kUnbounded : min.tryDouble();
     const std::optional<double> high = max.isEmpty() ? kUnbounded : max.tryDouble();
-    return low && high && InRange(x, *low, *high, single);
+    return low && high && InRange(x, std::min(*low, *high), std::max(*low, *high), single);
 }
 
 struct FullRange {
@@ -310,6 +311,38 @@ bool clsDataElement::WithinRanges(double x) const {
     return idx == 0;
 }
 
+std::vector<ValueRange> clsDataElement::RangesInShownUnit(IDTMContext& context) const {
+    const clsPROFIBUSProfil3Units* units = nullptr;
+    if (nTransientUnit != nInitUnit && nTransientUnit != kUnitUnknown && nInitUnit != kUnitUnknown)
+        units = UnitTable(context);
+    const auto shown = [&](const Variant& limit) {
+        if (units != nullptr && !limit.isEmpty()) {
+            if (const std::optional<double> number = limit.tryDouble()) {
+                if (const std::optional<double> converted =
+                        units->TryCalculateUnitValue(*number, nInitUnit, nTransientUnit))
+                    return Variant(*converted);
+            }
+        }
+        return limit;
+    };
+    std::vector<ValueRange> ranges;
+    for (int32_t i = 0;; ++i) {
+        const std::optional<ValueRange> range = GetRange(i);
+        if (!range)
+            return ranges;
+        ranges.push_back({shown(range->min), shown(range->max)});
+    }
+}
+
+std::optional<int32_t> clsDataElement::MaxTextLength() const {
+    if (m_ValueTypeLength <= 0)
+        return std::nullopt;
+    // A packed text holds only as many characters as its bytes on the wire take.
+    if (bPackedCoding)
+        return std::min(m_ValueTypeLength, ByteBuffer::PackedCapacity(StringWireLength()));
+    return m_ValueTypeLength;
+}
+
 clsDataElement::Lists& clsDataElement::OwnLists() {
     // Only this element holds lists that no other one shares, so they are changed in place.
     if (!m_Lists) {
@@ -486,12 +519,9 @@ int32_t clsDataElement::CalcParamErrorFlags(IDTMContext& context, const Variant&
             return kErrNotANumber;
         }
         const std::string& text = converted ? *converted : value.str();
-        // A packed text holds only as many characters as its bytes on the wire take.
-        const bool limited = m_ValueTypeLength > 0;
-        int32_t maxLength = m_ValueTypeLength;
-        if (limited && bPackedCoding)
-            maxLength = std::min(maxLength, ByteBuffer::PackedCapacity(StringWireLength()));
-        const auto most = static_cast<size_t>(std::max(maxLength, 0));
+        const std::optional<int32_t> maxLength = MaxTextLength();
+        const bool limited = maxLength.has_value();
+        const auto most = static_cast<size_t>(std::max(maxLength.value_or(0), 0));
         // No character takes more than four bytes: a longer text is too long before it is read.
         if (limited && text.size() > 4 * most)
             return kErrTooLong;

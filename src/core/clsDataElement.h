@@ -170,6 +170,13 @@ class clsDataElement : public IPrivateDataElement {
     // True when x lies within one of the ranges, or when the element has none. A single's
     // ranges are compared as singles.
     bool WithinRanges(double x) const;
+    // The ranges up to the first absent one, in the unit the element shows: a limit is converted
+    // from the initial unit where the transient one differs; one that is no number, or that the
+    // unit cannot hold, stays as it is.
+    std::vector<ValueRange> RangesInShownUnit(IDTMContext& context) const;
+    // The most characters a visible string holds (its packed form's room included); nullopt
+    // when its length has no limit.
+    std::optional<int32_t> MaxTextLength() const;
     // The position in documentation list `list`; Empty when the element has none there.
     Variant GetPrintOrder(int32_t list) const;
     void SetPrintOrder(int32_t list, const Variant& order);
@@ -213,8 +220,8 @@ class clsDataElement : public IPrivateDataElement {
     // elements not valid at the moment are passed over as well), and only when it passes the
     // check of a typed value (GetTypedInput, CalcParamErrorFlags, an entry of the list it is
     // chosen from) in the unit the element holds, into which a value in another unit is
-    // converted (ValueInUnit). Where the rest of the document may decide (another unit, a
-    // value outside the range or the list), the value is judged once the rules followed it.
+    // converted (ValueInUnit). A value equal to the element's sets nothing and is refused by
+    // no barrier.
     VariableReading ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context,
                                         bool rulesFollowed) override;
     bool WriteToDtmVariable(pugi::xml_node node, IDTMContext& context) override;

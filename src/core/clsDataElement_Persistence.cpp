@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "core/ConvStr.h"
+#include "core/ProjectHelpers.h"
 #include "core/clsDataElement.h"
 #include "platform/runtime/IFunctionCall.h"
 #include "platform/runtime/IPrivateFunctions.h"
@@ -240,66 +241,80 @@ std::string ParameterValueText(const clsDataElement& e, IDTMContext& context) {
 }
 
 // A value of the parameter document, as the element takes it: the value in the unit the
-// element holds, or the reason it is refused; or neither, when the value is to be judged once
-// the model's rules followed the rest of the document.
+// element holds, or why it is refused.
 struct ImportedValue {
     Variant value;
-    std::string refusal;
-    bool afterRules = false;
+    std::optional<ImportRefusal> refusal;
 };
 
 // A text of the document as a refusal quotes it: cut to a readable length.
 std::string Quoted(std::string_view text) {
-    return "\"" + Abridged(text, 40, 36) + "\"";
+    return Abridged(text, 40, 36);
 }
 
-// Why the input check refused a value.
-std::string InputErrorText(int32_t flags) {
+// What the input check refused, by its flags.
+ImportRefusal::Kind InputErrorKind(int32_t flags) {
     switch (flags & sfInputErrorMask) {
         case 0x4000:
-            return "is out of range";
+            return ImportRefusal::kOutOfRange;
         case 0x5000:
-            return "is too long";
+            return ImportRefusal::kTooLong;
         case 0x6000:
-            return "has a character the device cannot take";
+            return ImportRefusal::kBadCharacter;
         default:
-            return "is no value of the element's type";
+            return ImportRefusal::kNotAValue;
     }
+}
+
+// The limits that a refusal of this kind names: the ranges of a number in the unit the
+// element shows, the most characters of a text.
+std::vector<ImportRefusal::Limits> LimitsOf(const clsDataElement& e, ImportRefusal::Kind kind,
+                                            IDTMContext& context) {
+    std::vector<ImportRefusal::Limits> limits;
+    if (kind == ImportRefusal::kOutOfRange) {
+        for (const ValueRange& range : e.RangesInShownUnit(context))
+            limits.push_back({range.min, range.max});
+    } else if (kind == ImportRefusal::kTooLong) {
+        if (const std::optional<int32_t> most = e.MaxTextLength())
+            limits.push_back({Variant(), Variant(*most)});
+    }
+    return limits;
 }
 
 // The display text of a variable as the element's value: the text with its unit in brackets
 // (floats) must pass every check that a value typed into the element's row passes, in the unit
 // the element holds, which the device holds too. A number in another unit is converted into
 // it; the element's unit stays. A number without a unit is in the element's unit, as a typed
-// one is. Before the rules followed the document, a number in another unit, and a value that
-// the range or the value list refuses, wait for them: the document's own values may decide the
-// unit, the range and the list (a scale and its unit, the valve type).
-ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDTMContext& context,
-                              bool rulesFollowed) {
+// one is.
+ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDTMContext& context) {
     ImportedValue out;
-    const auto refuse = [&out](std::string why, bool rulesMayDecide = false) {
-        out.refusal = std::move(why);
-        out.afterRules = rulesMayDecide;
+    const std::string& whole = shown.str();
+    std::string_view valueText = whole;  // without a float's unit
+    std::string_view unitText;
+    const auto refuse = [&](ImportRefusal::Kind kind) {
+        ImportRefusal refusal;
+        refusal.kind = kind;
+        refusal.value = Quoted(valueText);
+        refusal.unit = Quoted(unitText);
+        if (e.nTransientUnit != 0)
+            refusal.elementUnit = e.UnitString(context);
+        refusal.limits = LimitsOf(e, kind, context);
+        out.refusal = std::move(refusal);
         return out;
     };
-    Variant text = shown;  // without a float's unit
+    Variant text = shown;
     int16_t unit = e.nTransientUnit;
-    std::string unitText;
-    const std::string& whole = shown.str();
     const size_t open = whole.rfind('[');
     if (IsFloatType(e.ValueType()) && whole.ends_with("]") && open != std::string::npos) {
-        unitText = whole.substr(open + 1, whole.size() - open - 2);
+        valueText = valueText.substr(0, open);
+        unitText = std::string_view(whole).substr(open + 1, whole.size() - open - 2);
         if (!unitText.empty() && unitText != e.UnitString(context)) {
-            const std::optional<int16_t> code = e.TryUnitCode(context, unitText);
+            const std::optional<int16_t> code = e.TryUnitCode(context, std::string(unitText));
             if (!code || *code == 0)
-                return refuse("the unit " + Quoted(unitText) + " is not known");
+                return refuse(ImportRefusal::kUnknownUnit);
             unit = *code;
         }
-        text = Variant(whole.substr(0, open));
-    }
-    if (unit != e.nTransientUnit && !rulesFollowed) {
-        out.afterRules = true;
-        return out;
+        text = Variant(std::string(valueText));
     }
     const std::string& number = text.str();
     // An empty text is how an element without a value is exported: for such an element it
@@ -315,24 +330,16 @@ ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDT
                                      : context.Locale();
     out.value = e.GetTypedInput(text, locale);
     if (noText && out.value.isNull())
-        return refuse("the text is empty, the element needs a value");
+        return refuse(ImportRefusal::kNoValue);
     if (unit != e.nTransientUnit && !out.value.isNull()) {
         out.value = e.ValueInUnit(context, out.value, unit);
-        if (out.value.isNull()) {
-            const std::string into = e.nTransientUnit == 0 ? std::string("a value without unit")
-                                                           : Quoted(e.UnitString(context));
-            return refuse("the value " + Quoted(number) + " in " + Quoted(unitText) +
-                          " does not convert into " + into);
-        }
+        if (out.value.isNull())
+            return refuse(ImportRefusal::kNotConvertible);
     }
-    const int32_t flags = e.CalcParamErrorFlags(context, out.value);
-    if (flags != 0) {
-        return refuse("the value " + Quoted(number) + " " + InputErrorText(flags),
-                      (flags & sfInputErrorMask) == 0x4000 && !rulesFollowed);
-    }
+    if (const int32_t flags = e.CalcParamErrorFlags(context, out.value))
+        return refuse(InputErrorKind(flags));
     if (e.OutsideValueList(out.value))
-        return refuse("the value " + Quoted(number) + " is no entry of the value list",
-                      !rulesFollowed);
+        return refuse(ImportRefusal::kNotInList);
     return out;
 }
 
@@ -340,27 +347,30 @@ ImportedValue ImportedValueOf(const clsDataElement& e, const Variant& shown, IDT
 // never sets what the same user could not type. What no user can set at the moment is passed
 // over (the document may come from another device or another moment); what asks for a higher
 // user level is refused. Nothing when the user could give the element a value.
-std::optional<VariableReading> UntypableReading(const clsDataElement& e, IDTMContext& context) {
-    const auto passedOver = [](const char* why) {
-        return VariableReading{VariableReading::kPassedOver, std::string("passed over, ") + why};
+std::optional<ImportRefusal> UntypableReading(const clsDataElement& e, IDTMContext& context) {
+    const auto because = [](ImportRefusal::Kind kind) {
+        ImportRefusal refusal;
+        refusal.kind = kind;
+        return refusal;
     };
     if ((e.ElementMode() & emDeviceCommand) != 0)
-        return passedOver("a device command takes no value");
+        return because(ImportRefusal::kDeviceCommand);
     switch (e.InputBarrierOf(context)) {
         case InputBarrier::kDeviceOnly:
-            return passedOver("the device only reports it");
-        case InputBarrier::kUserLevel:
-            return VariableReading{VariableReading::kRefused,
-                                   "it asks for user level " + std::to_string(e.RequiredUserLevel) +
-                                       ", the user has level " +
-                                       std::to_string(context.UserManager().UserLevel())};
+            return because(ImportRefusal::kDeviceOnly);
+        case InputBarrier::kUserLevel: {
+            ImportRefusal refusal = because(ImportRefusal::kUserLevel);
+            refusal.requiredLevel = e.RequiredUserLevel;
+            refusal.userLevel = context.UserManager().UserLevel();
+            return refusal;
+        }
         case InputBarrier::kWriteProtected:
-            return passedOver("it is write-protected at the moment");
+            return because(ImportRefusal::kWriteProtected);
         case InputBarrier::kNone:
             break;
     }
     if (!e.Validity())
-        return passedOver("it is not valid at the moment");
+        return because(ImportRefusal::kNotValid);
     return std::nullopt;
 }
 
@@ -388,8 +398,11 @@ VariableReading clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMCon
     // A node of another element changes nothing here.
     if (!Name().ends_with(name))
         return {};
-    if (std::optional<VariableReading> untypable = UntypableReading(*this, context))
-        return *untypable;
+    // What the user could not set now waits for the rules, which may follow the rest of the
+    // document and let the user set it.
+    const std::optional<ImportRefusal> untypable = UntypableReading(*this, context);
+    if (untypable && !rulesFollowed)
+        return {};
 
     // The second reading judges the value alone: descriptor and status came with the first.
     if (!rulesFollowed) {
@@ -402,15 +415,20 @@ VariableReading clsDataElement::ReadFromDtmVariable(pugi::xml_node node, IDTMCon
     pugi::xml_node display = node.child("fdt:Value").child("fdt:Display");
     Variant shown = display ? xml.GetAttribute("string", display) : Variant();
     if (shown.isString()) {
-        const ImportedValue imported = ImportedValueOf(*this, shown, context, rulesFollowed);
-        if (imported.afterRules) {
-            reading.kind = VariableReading::kAfterRules;
-        } else if (imported.refusal.empty()) {
+        ImportedValue imported = ImportedValueOf(*this, shown, context);
+        if (!imported.refusal && VariantsEqual(imported.value, m_TransientValue)) {
+            // Nothing to set, whoever may set it.
+            reading.kind = VariableReading::kUnchanged;
+        } else if (untypable) {
+            reading.refusal = *untypable;
+        } else if (imported.refusal) {
+            reading.refusal = std::move(*imported.refusal);
+        } else {
             m_TransientValue = imported.value;
             reading.kind = VariableReading::kTaken;
-        } else {
-            reading.reason = imported.refusal;
         }
+    } else if (untypable) {
+        reading.refusal = *untypable;
     }
 
     Variant status = xml.GetAttribute("statusFlag", node);

@@ -169,6 +169,10 @@ void clsDataModel::BulkUpdateEnded(IDTMContext& context) {
         EvaluateDataSetState(context);
 }
 
+void clsDataModel::FollowChoice(IPrivateDataElement& element, IDTMContext& context) {
+    DispatchParamLinkEvent(AsDataElement(element), context);
+}
+
 void clsDataModel::DataSetChanged(IDTMContext& context) {
     KeepTagBeforeChanges(context);
     {

@@ -37,6 +37,7 @@ class clsDataModel : public IPrivateDataModel {
     void DataSetChanged(IDTMContext& context) override;
     // Evaluates the data-set state when a change during the bulk update left it undone.
     void BulkUpdateEnded(IDTMContext& context) override;
+    void FollowChoice(IPrivateDataElement& element, IDTMContext& context) override;
     // The state of the whole data set into "~/DataStatus" (the open user interfaces told when
     // it changes), after every change; a changed tag goes to the frame as well.
     void EvaluateDataSetState(IDTMContext& context);

@@ -161,7 +161,10 @@ void FollowUserChoice(clsDataElement& element, IDTMContext& context) {
     const std::string& name = element.Name();
 
     if (IsPathOf(name, prefix, kInitMethod)) {
-        context.MessageBox(GetDictionaryText(context, "meld_init_art"), mbsOkOnly);
+        // The notice is for the user at the row; a parameter document's value, taken in a bulk
+        // update, brings none.
+        if (!parameters.BulkUpdateActive())
+            context.MessageBox(GetDictionaryText(context, "meld_init_art"), mbsOkOnly);
     } else if (IsPathOf(name, prefix, kValveType)) {
         clsDataElement& ratedTravel = ElementAt(parameters, prefix + kRatedTravel);
         const bool linear = ValueIs(element.TransientValue(), 0);

@@ -289,12 +289,12 @@ pugi::xml_node NewVariable(pugi::xml_document& doc, const std::string& name) {
     return node;
 }
 
-// Reads a variable as the import does: what waits for the model's rules is read once more (no
-// rules follow here).
+// Reads a variable as the import does: a first reading takes what the element takes as it
+// stands, the second judges it (no rules follow between them here).
 VariableReading Read(clsDataElement& e, pugi::xml_node node, IDTMContext& context) {
     const VariableReading first = e.ReadFromDtmVariable(node, context, false);
-    return first.kind == VariableReading::kAfterRules ? e.ReadFromDtmVariable(node, context, true)
-                                                      : first;
+    const VariableReading second = e.ReadFromDtmVariable(node, context, true);
+    return first.Taken() ? first : second;
 }
 
 void SetDisplay(pugi::xml_node node, const char* text) {
@@ -354,30 +354,26 @@ TEST(ElementPersistence, ValuesInAnotherUnitTakeTheElementsUnit) {
     travel.InitNew();
     travel.SetRange(0, Variant(0.0), Variant(255.9));
     auto& plain = in.Add("FUNC/1/AO/SIMULATE/Value", vtFloat, Variant(0.0f));
+    using K = ImportRefusal;
     struct Case {
         clsDataElement* element;
         const char* display;
-        bool waits;                  // the first reading waits for the rules (another unit)
-        std::optional<float> taken;  // nullopt: refused, with this reason
-        const char* reason;
+        std::optional<float> taken;  // nullopt: refused, for this reason
+        ImportRefusal::Kind reason;
     };
     const Case cases[] = {
-        {&travel, "2.5[cm]", true, 25.0f, ""},
-        {&travel, "2.5[#1012]", true, 25.0f, ""},
-        {&travel, ".1[m]", true, 100.0f, ""},
-        {&travel, "2.5[mm]", false, 2.5f, ""},
-        {&travel, "2.5[]", false, 2.5f, ""},  // a number without a unit is in the element's
-        {&travel, "2.5", false, 2.5f, ""},
-        {&travel, "25.6[cm]", true, std::nullopt, "the value \"25.6\" is out of range"},
-        {&travel, "2.5[s]", true, std::nullopt,
-         "the value \"2.5\" in \"s\" does not convert into \"mm\""},
-        {&travel, "2.5[%]", true, std::nullopt,
-         "the value \"2.5\" in \"%\" does not convert into \"mm\""},
-        {&travel, "1e36[km]", true, std::nullopt,
-         "the value \"1e36\" in \"km\" does not convert into \"mm\""},
-        {&travel, "2.5[furlongs]", false, std::nullopt, "the unit \"furlongs\" is not known"},
-        {&plain, "2.5[mm]", true, std::nullopt,
-         "the value \"2.5\" in \"mm\" does not convert into a value without unit"},
+        {&travel, "2.5[cm]", 25.0f, K::kNotTaken},
+        {&travel, "2.5[#1012]", 25.0f, K::kNotTaken},
+        {&travel, ".1[m]", 100.0f, K::kNotTaken},
+        {&travel, "2.5[mm]", 2.5f, K::kNotTaken},
+        {&travel, "2.5[]", 2.5f, K::kNotTaken},  // a number without a unit is in the element's
+        {&travel, "2.5", 2.5f, K::kNotTaken},
+        {&travel, "25.6[cm]", std::nullopt, K::kOutOfRange},
+        {&travel, "2.5[s]", std::nullopt, K::kNotConvertible},
+        {&travel, "2.5[%]", std::nullopt, K::kNotConvertible},
+        {&travel, "1e36[km]", std::nullopt, K::kNotConvertible},
+        {&travel, "2.5[furlongs]", std::nullopt, K::kUnknownUnit},
+        {&plain, "2.5[mm]", std::nullopt, K::kNotConvertible},
     };
     pugi::xml_document doc;
     for (const Case& c : cases) {
@@ -387,14 +383,21 @@ TEST(ElementPersistence, ValuesInAnotherUnitTakeTheElementsUnit) {
         e.SetTransientValue(Variant(7.0f));
         pugi::xml_node node = NewVariable(doc, e.Name());
         SetDisplay(node, c.display);
-        EXPECT_EQ(
-            e.ReadFromDtmVariable(node, in.context, false).kind == VariableReading::kAfterRules,
-            c.waits);
         const VariableReading reading = Read(e, node, in.context);
-        EXPECT_EQ(reading.Taken(), c.taken.has_value()) << reading.reason;
+        EXPECT_EQ(reading.Taken(), c.taken.has_value());
         EXPECT_EQ(e.TransientValue(), Variant(c.taken.value_or(7.0f)));
-        EXPECT_EQ(reading.reason, c.reason);
         EXPECT_EQ(e.nTransientUnit, unit);
+        if (c.taken)
+            continue;
+        // The refusal names the document's value and unit, and the element's unit.
+        const ImportRefusal& refusal = reading.refusal;
+        EXPECT_EQ(refusal.kind, c.reason);
+        EXPECT_EQ(refusal.value + "[" + refusal.unit + "]", c.display);
+        EXPECT_EQ(refusal.elementUnit, &e == &travel ? "mm" : "");
+        // A value out of range names the range, in the element's unit.
+        const std::vector<ImportRefusal::Limits> limits = {{Variant(0.0), Variant(255.9)}};
+        EXPECT_EQ(refusal.limits,
+                  c.reason == K::kOutOfRange ? limits : std::vector<ImportRefusal::Limits>{});
     }
 }
 
@@ -439,7 +442,7 @@ TEST(ElementPersistence, ParameterDocumentReadEdgeCases) {
     pugi::xml_node good = NewVariable(doc, f.Name());
     SetDisplay(good, "3[mm]");
     good.append_attribute("statusFlag").set_value("ok");
-    EXPECT_EQ(Read(f, good, in.context).kind, VariableReading::kPassedOver);
+    EXPECT_EQ(Read(f, good, in.context).refusal.kind, ImportRefusal::kNotValid);
     EXPECT_EQ(f.TransientValue(), Variant(2.5f));
     EXPECT_FALSE(f.Validity());
     f.SetValidity(true);
@@ -449,12 +452,12 @@ TEST(ElementPersistence, ParameterDocumentReadEdgeCases) {
     pugi::xml_node empty = NewVariable(doc, f.Name());
     SetDisplay(empty, "[mm]");
     const VariableReading refused = Read(f, empty, in.context);
-    EXPECT_EQ(refused.reason, "the text is empty, the element needs a value");
+    EXPECT_EQ(refused.refusal.kind, ImportRefusal::kNoValue);
     EXPECT_EQ(f.TransientValue(), Variant(2.5f));
     auto& unset = in.Add("PHYS/UNSET", vtUnsigned16, Variant());
     pugi::xml_node nothing = NewVariable(doc, unset.Name());
     SetDisplay(nothing, "");
-    EXPECT_TRUE(Read(unset, nothing, in.context).Taken());
+    EXPECT_EQ(Read(unset, nothing, in.context).kind, VariableReading::kUnchanged);
     EXPECT_TRUE(unset.TransientValue().isEmpty());
 
     // No display: nothing taken.
@@ -563,6 +566,8 @@ TEST(ElementPersistence, WholeModelSurvivesParameterExportAndImport) {
     a.At("TRANS/1/Act/TRAVEL_LIMIT_LOW").SetTransientValue(Variant(99.9f));
     a.At("TRANS/1/Act/SERVO_GAIN_1").SetTransientValue(Variant(10.0f));
     a.At("TRANS/1/Act/TOTAL_VALVE_TRAVEL_LIMIT").SetTransientValue(Variant(12345678.0f));
+    // A value that only the device reports, read from another device.
+    a.At("PHYS/DEVICE_SER_NUM").SetTransientValue(Variant("SN-4711"));
     a.model->DataSetChanged(a.context);  // paired elements in step, as after any import
     ParameterXMLConverter converter;
     const std::string xml = converter.GetParametersXml(a.context, "", 64);
@@ -572,14 +577,12 @@ TEST(ElementPersistence, WholeModelSurvivesParameterExportAndImport) {
     const bool ok = converter.SetParametersXml("", b.context, xml, 64);
     b.data->Unlock();
     EXPECT_TRUE(ok);
-    // Only elements that no user could set now are passed over; they keep their values.
+    // Only elements that no user could set now, whose values differ, are passed over; they keep
+    // their values.
     std::set<std::string> passedOver;
-    for (const std::string& rejected : converter.Rejected()) {
-        const size_t at = rejected.find(": passed over, ");
-        if (at == std::string::npos)
-            ADD_FAILURE() << rejected;
-        else
-            passedOver.insert(rejected.substr(0, at));
+    for (const ImportRefusal& refusal : converter.Refusals()) {
+        EXPECT_TRUE(refusal.PassedOver()) << refusal.path << " " << int{refusal.kind};
+        passedOver.insert(refusal.path);
     }
     EXPECT_TRUE(passedOver.count("PHYS/DEVICE_SER_NUM"));
     for (const auto& p : a.data->Elements()) {

@@ -401,7 +401,9 @@ TEST_F(RulesTest, ScaleLimitsSetTheRanges) {
     ASSERT_TRUE(range);
     EXPECT_EQ(range->min.toDouble(), 80.0);
     EXPECT_EQ(range->max.toDouble(), 50.0);
-    EXPECT_EQ(E(AO + "SP/Value").CalcParamErrorFlags(ctx.context, Variant(60.0f)), 0x4000);
+    // Crossed, they hold the values between them.
+    EXPECT_EQ(E(AO + "SP/Value").CalcParamErrorFlags(ctx.context, Variant(60.0f)), 0);
+    EXPECT_EQ(E(AO + "SP/Value").CalcParamErrorFlags(ctx.context, Variant(90.0f)), 0x4000);
 
     Set(AO + "OUT_SCALE/Lo_Val", Variant(10.0f));
     range = E(AO + "OUT/Value").GetRange(0);

@@ -10,10 +10,12 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/DataModelHelpers.h"
 #include "core/DtmElements.h"
 #include "core/clsDataElement.h"
 #include "dtm/DTMMain.h"
@@ -34,6 +36,7 @@
 #include "platform/runtime/TransactionGroup.h"
 #include "support/DeviceLog.h"
 #include "support/FrameInstanceFixture.h"
+#include "value/NumberText.h"
 
 namespace kv {
 namespace {
@@ -585,8 +588,13 @@ std::string ParameterDocument(const std::vector<std::pair<std::string, std::stri
     return doc + "</DtmVariables></FDT>";
 }
 
-const std::vector<std::string>& Rejected(Bench& b) {
-    return dynamic_cast<ParameterXMLConverter&>(b.Ctx().ParameterXMLConverter()).Rejected();
+// What the last import did not take, as the frame tells it in English.
+std::vector<std::string> Rejected(Bench& b) {
+    std::vector<std::string> texts;
+    for (const ImportRefusal& refusal :
+         dynamic_cast<ParameterXMLConverter&>(b.Ctx().ParameterXMLConverter()).Refusals())
+        texts.push_back(Describe(refusal, FrameWordsOf(langEnglish)));
+    return texts;
 }
 
 // The device's bytes of an element (of its record for a member).
@@ -701,8 +709,24 @@ TEST(EndToEndDocuments, ADocumentSetsNothingTheUserCouldNotType) {
     EXPECT_NE(std::vector<uint8_t>(out.begin(), out.begin() + 4),
               (std::vector<uint8_t>{0x42, 0x48, 0x00, 0x00}));
 
-    // An observer may not set the station address: the import names it and fails.
+    // An observer imports the instance's own document, with a descriptor of its own: what the
+    // observer may not set holds the document's values already, which sets nothing and
+    // refuses nothing (the data-set state that the new descriptor changes is passed over).
     ASSERT_TRUE(b.Dtm().Config(R"(<FDT><UserInformation role="Observer"/></FDT>)"));
+    pugi::xml_document own;
+    ASSERT_TRUE(own.load_string(b.Dtm().GetParameters("").c_str()));
+    own.select_node("//DtmVariable[@name='PHYS/DESCRIPTOR']/fdt:Value/fdt:Display")
+        .node()
+        .attribute("string")
+        .set_value("OWN");
+    std::ostringstream text;
+    own.save(text);
+    EXPECT_TRUE(b.Dtm().SetParameters("", text.str()));
+    EXPECT_EQ(Rejected(b),
+              std::vector<std::string>{"~/DataStatus: passed over, it is write-protected at "
+                                       "the moment"});
+    EXPECT_EQ(b.At("PHYS/DESCRIPTOR").TransientValue(), Variant("OWN"));
+    // The station address is the observer's to set no more: the import names it and fails.
     const Variant address = b.At("~/Address").TransientValue();
     EXPECT_FALSE(b.Dtm().SetParameters(
         "", ParameterDocument({{"~/Address", "17"}, {"PHYS/DESCRIPTOR", "OBSERVED"}})));
@@ -721,6 +745,29 @@ std::vector<uint8_t> SingleBytes(float value) {
 
 std::vector<uint8_t> Head(const std::vector<uint8_t>& bytes, size_t n) {
     return std::vector<uint8_t>(bytes.begin(), bytes.begin() + std::min(n, bytes.size()));
+}
+
+TEST(EndToEndDownload, AnInvertedScaleAndItsSetpointGoBackAsTheyCame) {
+    Bench b;
+    // The scale's value at 100 % below its value at 0 %, as another tool may set it, and a
+    // setpoint between the two.
+    std::vector<uint8_t> scale = b.device->Record(kPvScale.first, kPvScale.second);
+    ASSERT_GE(scale.size(), 8u);
+    const std::vector<uint8_t> up = SingleBytes(0.0f);
+    const std::vector<uint8_t> lo = SingleBytes(100.0f);
+    std::copy(up.begin(), up.end(), scale.begin());
+    std::copy(lo.begin(), lo.end(), scale.begin() + 4);
+    ASSERT_TRUE(b.device->SetRecord(kPvScale.first, kPvScale.second, scale));
+    std::vector<uint8_t> setpoint = SingleBytes(40.0f);
+    setpoint.push_back(0x80);
+    const clsDataElement& sp = b.At("FUNC/1/AO/SP/Value");
+    ASSERT_TRUE(b.device->SetRecord(static_cast<uint8_t>(sp.Slot), static_cast<uint8_t>(sp.index),
+                                    setpoint));
+    b.Online();
+    ASSERT_EQ(b.session->Upload("U1"), std::optional<bool>(true));
+    EXPECT_EQ(b.session->Download("D1"), std::optional<bool>(true));
+    EXPECT_EQ(LastWrite(b, "FUNC/1/AO/SP/Value"), setpoint);
+    EXPECT_EQ(LastWrite(b, "FUNC/1/AO/PV_SCALE/Up_Val"), scale);
 }
 
 TEST(EndToEndDocuments, AValueInAnotherUnitReachesTheDeviceInTheUnitItHolds) {
@@ -761,6 +808,122 @@ TEST(EndToEndDocuments, AValueInAnotherUnitReachesTheDeviceInTheUnitItHolds) {
               "TRANS/1/Act/RATED_TRAVEL: the value \"2.5\" in \"s\" does not "
               "convert into \"mm\"");
     EXPECT_EQ(travel.TransientValue(), Variant(25.0f));
+}
+
+// A choice in a parameter row: the typed value, its report and the rules of a user's choice.
+void Choose(Bench& b, const std::string& path, const std::string& text) {
+    clsDataElement& e = b.At(path);
+    const Variant value = e.GetTypedInput(Variant(text), NumberLocale::Invariant());
+    ASSERT_EQ(e.CalcParamErrorFlags(b.Ctx(), value), 0) << path << " " << text;
+    e.SetTransientValue(value);
+    b.Ctx().Parameters().ElementChanged(e, "");
+    DispatchParamLinkEvent(e, b.Ctx());
+}
+
+// The document with its variables in reverse order.
+std::string Reversed(const std::string& document) {
+    pugi::xml_document doc;
+    EXPECT_TRUE(doc.load_string(document.c_str()));
+    pugi::xml_node list = doc.child("FDT").child("DtmVariables");
+    std::vector<pugi::xml_node> variables;
+    for (pugi::xml_node v = list.child("DtmVariable"); v; v = v.next_sibling("DtmVariable"))
+        variables.push_back(v);
+    for (const pugi::xml_node& v : variables)
+        list.prepend_move(v);
+    std::ostringstream out;
+    doc.save(out);
+    return out.str();
+}
+
+// The data of every write of one download, by address.
+using WrittenData = std::map<Address, std::vector<uint8_t>>;
+WrittenData DownloadedData(Bench& b) {
+    WrittenData data;
+    EXPECT_TRUE(b.FrameBench::Online());
+    EXPECT_EQ(b.session->Download("D1"), std::optional<bool>(true));
+    for (const Dpv1Request& request : b.device->Log()) {
+        if (request.write)
+            data[{request.slot, request.index}] = request.data;
+    }
+    return data;
+}
+
+// The addresses whose writes differ, as "slot/index".
+std::string Differences(const WrittenData& a, const WrittenData& b) {
+    std::set<Address> addresses;
+    for (const WrittenData* data : {&a, &b}) {
+        for (const auto& [address, bytes] : *data)
+            addresses.insert(address);
+    }
+    std::string text;
+    for (const Address& at : addresses) {
+        const auto x = a.find(at);
+        const auto y = b.find(at);
+        if (x == a.end() || y == b.end() || x->second != y->second)
+            text += " " + std::to_string(at.first) + "/" + std::to_string(at.second);
+    }
+    return text;
+}
+
+TEST(EndToEndDocuments, AnExportedConfigurationImportsWholeIntoAFreshInstanceInAnyOrder) {
+    const std::string tb = "TRANS/1/Act/";
+    const std::string ao = "FUNC/1/AO/";
+    struct Configuration {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> choices;  // in the user's order
+    };
+    const Configuration configurations[] = {
+        {"rotary valve",
+         {{tb + "VALVE_TYPE", "1"},
+          {tb + "RATED_TRAVEL", "60"},
+          {tb + "MFR/TRANSM_CODE/Value", "12"},
+          {ao + "OUT_SCALE/Up_Val", "60"}}},
+        {"linear valve on a NAMUR rib",
+         {{tb + "MFR/ATTACHMENT", "1"},
+          {tb + "MFR/TRANSM_LENGTH", "55"},
+          {tb + "MFR/TRANSM_PIN_POS", "2"},
+          {tb + "RATED_TRAVEL", "30"}}},
+        {"user-defined characteristic, nominal range",
+         {{tb + "LIN_TYPE", "3"},
+          {tb + "MFR/CHARACT_TYPE", "Quick opening"},
+          {tb + "MFR/INIT_METHOD", "1"}}},
+        {"setpoint scale in centimetres",
+         {{ao + "PV_SCALE/Unit", "1012"},
+          {ao + "PV_SCALE/Up_Val", "3"},
+          {ao + "PV_SCALE/Lo_Val", "0.5"},
+          {ao + "SP/Value", "2"}}},
+        {"rotary valve, output scale in revolutions",
+         {{tb + "VALVE_TYPE", "1"},
+          {ao + "OUT_SCALE/Unit", "1004"},
+          {ao + "OUT_SCALE/Up_Val", "0.25"},
+          {tb + "RATED_TRAVEL", "120"}}},
+    };
+    for (const Configuration& configuration : configurations) {
+        SCOPED_TRACE(configuration.name);
+        Bench source;
+        for (const auto& [path, text] : configuration.choices)
+            Choose(source, path, text);
+        const std::string document = source.Dtm().GetParameters("");
+        const WrittenData written = DownloadedData(source);
+        for (const bool reversed : {false, true}) {
+            SCOPED_TRACE(reversed ? "reversed" : "in document order");
+            Bench target;
+            EXPECT_TRUE(target.Dtm().SetParameters("", reversed ? Reversed(document) : document));
+            for (const std::string& rejected : Rejected(target))
+                EXPECT_NE(rejected.find(": passed over, "), std::string::npos) << rejected;
+            for (const auto& choice : configuration.choices) {
+                const clsDataElement& chosen = source.At(choice.first);
+                const clsDataElement& arrived = target.At(choice.first);
+                EXPECT_EQ(
+                    arrived.TransientValue().toString() + " " + arrived.UnitString(target.Ctx()),
+                    chosen.TransientValue().toString() + " " + chosen.UnitString(source.Ctx()))
+                    << choice.first;
+            }
+            EXPECT_EQ(Differences(DownloadedData(target), written), "");
+            // The notice of a new initialisation method is for the user at the row alone.
+            EXPECT_TRUE(target.prompt->questions.empty());
+        }
+    }
 }
 
 TEST(EndToEndDocuments, TheLargestSingleRoundTripsThroughDocumentAndDevice) {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <pugixml.hpp>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -245,6 +246,92 @@ TEST(FrameWords, TheTagIsNamedWithTheDTMsTerm) {
         const Variant label = bench.Ctx().Dictionary().GetText("parameters", "~/Tag", "label");
         EXPECT_EQ(FrameWordsOf(language).tag, label.toString()) << language;
     }
+}
+
+}  // namespace
+}  // namespace kv
+
+namespace kv {
+namespace {
+
+// What an import did not take, in both languages: the variable by its name or its place, and
+// what the refusal names; nothing is left of the words' placeholders.
+TEST(FrameWords, EveryImportRefusalNamesItsVariableAndWhatItIsAbout) {
+    using K = ImportRefusal;
+    const std::vector<K::Limits> ranges = {{Variant(0.0), Variant(255.9)},
+                                           {Variant(300.0), Variant()}};
+    struct Case {
+        ImportRefusal refusal;
+        std::vector<std::string> named;
+    };
+    const Case cases[] = {
+        {{.kind = K::kNoDocument}, {}},
+        {{.kind = K::kTransferRuns}, {}},
+        {{.kind = K::kNoSuchElement, .position = 3, .path = "PHYS/NO_SUCH"}, {"PHYS/NO_SUCH"}},
+        {{.kind = K::kNoSuchElement, .position = 3}, {" 3: "}},
+        {{.kind = K::kNotTaken, .position = 1, .path = "P"}, {"P: "}},
+        {{.kind = K::kUnknownUnit, .position = 1, .path = "P", .value = "2.5", .unit = "furlongs"},
+         {"P: ", "furlongs"}},
+        {{.kind = K::kNotConvertible,
+          .position = 1,
+          .path = "P",
+          .value = "2.5",
+          .unit = "s",
+          .elementUnit = "mm"},
+         {"P: ", "2.5", "\"s\"", "mm"}},
+        {{.kind = K::kNotConvertible, .position = 1, .path = "P", .value = "2.5", .unit = "s"},
+         {"P: ", "2.5", "\"s\""}},
+        {{.kind = K::kNoValue, .position = 1, .path = "P"}, {"P: "}},
+        {{.kind = K::kNotAValue, .position = 1, .path = "P", .value = "lots"}, {"P: ", "lots"}},
+        {{.kind = K::kOutOfRange,
+          .position = 1,
+          .path = "P",
+          .value = "300",
+          .unit = "cm",
+          .elementUnit = "mm",
+          .limits = ranges},
+         {"P: ", "\"300 cm\"", "0 mm", "300 mm"}},
+        {{.kind = K::kTooLong,
+          .position = 1,
+          .path = "P",
+          .value = "DDD",
+          .limits = {{Variant(), Variant(int32_t{32})}}},
+         {"P: ", "DDD", "32"}},
+        {{.kind = K::kBadCharacter, .position = 1, .path = "P", .value = "A B"}, {"P: ", "A B"}},
+        {{.kind = K::kNotInList, .position = 1, .path = "P", .value = "7"}, {"P: ", "7"}},
+        {{.kind = K::kUserLevel, .position = 1, .path = "P", .requiredLevel = 2, .userLevel = 1},
+         {"P: ", "2", "1"}},
+        {{.kind = K::kDeviceCommand, .position = 1, .path = "P"}, {"P: "}},
+        {{.kind = K::kDeviceOnly, .position = 1, .path = "P"}, {"P: "}},
+        {{.kind = K::kWriteProtected, .position = 1, .path = "P"}, {"P: "}},
+        {{.kind = K::kNotValid, .position = 1, .path = "P"}, {"P: "}},
+    };
+    std::set<K::Kind> told;
+    const FrameWords& english = FrameWordsOf(langEnglish);
+    const FrameWords& german = FrameWordsOf(langGerman);
+    for (const Case& c : cases) {
+        told.insert(c.refusal.kind);
+        const std::string en = Describe(c.refusal, english);
+        SCOPED_TRACE(en);
+        const std::string de = Describe(c.refusal, german);
+        for (const std::string* text : {&en, &de}) {
+            ASSERT_FALSE(text->empty());
+            EXPECT_EQ(text->find('%'), std::string::npos) << *text;
+            for (std::string named : c.named) {
+                // German quotes as German writes them.
+                if (text == &de && named.front() == '"')
+                    named = "„" + named.substr(1, named.size() - 2) + "“";
+                EXPECT_NE(text->find(named), std::string::npos) << named << " in " << *text;
+            }
+        }
+        EXPECT_NE(de, en);
+    }
+    EXPECT_EQ(told.size(), size_t{K::kNotValid} + 1);
+    // The limits in each language's numbers.
+    const ImportRefusal range = cases[10].refusal;
+    EXPECT_EQ(Describe(range, english),
+              "P: the value \"300 cm\" is out of range (0 mm to 255.9 mm or at least 300 mm)");
+    EXPECT_NE(Describe(range, german).find("255,9 mm"), std::string::npos);
 }
 
 }  // namespace

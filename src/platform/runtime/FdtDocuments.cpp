@@ -158,81 +158,65 @@ std::string ParameterXMLConverter::GetParametersXml(IDTMContext& context,
 
 bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, IDTMContext& context,
                                              const std::string& xml, int32_t) {
-    rejected_.clear();
-    refused_ = 0;
+    refusals_.clear();
     taken_ = 0;
+    const auto refuseAll = [this](ImportRefusal::Kind kind) {
+        ImportRefusal refusal;
+        refusal.kind = kind;
+        refusals_.push_back(std::move(refusal));
+        return false;
+    };
     pugi::xml_document doc;
     pugi::xml_node list = LoadFdt(doc, xml).child("DtmVariables");
-    if (!list) {
-        rejected_.push_back("the text is no parameter document");
-        refused_ = 1;
-        return false;
-    }
+    if (!list)
+        return refuseAll(ImportRefusal::kNoDocument);
     // The transfer's read-back would put the device's values back over the imported ones.
-    if ((context.OnlineParameterService().OnlineMode() & (omUpload | omDownload)) != 0) {
-        rejected_.push_back("an upload or download with the device runs");
-        refused_ = 1;
-        return false;
-    }
+    if ((context.OnlineParameterService().OnlineMode() & (omUpload | omDownload)) != 0)
+        return refuseAll(ImportRefusal::kTransferRuns);
     IParameters& parameters = context.Parameters();
-    // What was not taken, by the variable's position in the document.
-    struct Note {
+    IPrivateDataModel* const model = parameters.DataModel();
+    // A variable of the document whose element the data set holds.
+    struct Variable {
         int32_t position;
-        std::string text;
-    };
-    std::vector<Note> notes;
-    // A variable to be judged once the rules followed the rest of the document.
-    struct Later {
-        int32_t position;
-        std::string label;
+        std::string path;
         pugi::xml_node node;
         IPrivateDataElement* element;
+        Variant before;    // the element's value before the import
+        bool set = false;  // the import gave the element a value
     };
-    std::vector<Later> later;
-    // Reads one variable into its element; true when the value was taken.
-    const auto read = [&](int32_t position, const std::string& label, pugi::xml_node node,
-                          IPrivateDataElement& element, bool rulesFollowed) {
-        VariableReading reading;
+    std::vector<Variable> variables;
+    const auto read = [&](const Variable& v, bool rulesFollowed) {
         try {
-            reading = element.ReadFromDtmVariable(node, context, rulesFollowed);
+            return v.element->ReadFromDtmVariable(v.node, context, rulesFollowed);
         } catch (const std::exception& e) {
-            reading = {VariableReading::kRefused, e.what()};
+            context.Diagnostics().Record("ParameterXMLConverter::SetParametersXml",
+                                         v.path + ": " + e.what());
+            return VariableReading{};
         }
-        switch (reading.kind) {
-            case VariableReading::kTaken:
-                ++taken_;
-                return true;
-            case VariableReading::kPassedOver:
-                notes.push_back({position, label + ": " + reading.reason});
-                return false;
-            case VariableReading::kAfterRules:
-                if (!rulesFollowed) {
-                    later.push_back({position, label, node, &element});
-                    return false;
-                }
-                break;
-            case VariableReading::kRefused:
-                break;
-        }
-        notes.push_back(
-            {position,
-             label + ": " + (reading.reason.empty() ? "the value was not taken" : reading.reason)});
-        ++refused_;
-        return false;
     };
-
-    std::vector<IPrivateDataElement*> changed;
+    // The rules follow a value the import gave: those of the element's change, and those of a
+    // user's choice.
+    const auto follow = [&](IPrivateDataElement& element) {
+        parameters.ElementChanged(element, "");
+        if (model != nullptr)
+            model->FollowChoice(element, context);
+    };
+    // What the last judging did not take, with its variable.
+    std::vector<std::pair<Variable*, ImportRefusal>> refused;
     {
         const ScopedBulkUpdate bulk(parameters);
+        // First the values that their elements take as they stand, so that the model's rules
+        // follow the document: its values may decide on the others' units, ranges, lists,
+        // validity and protection, as a user's choices do.
+        std::vector<IPrivateDataElement*> changed;
         int32_t position = 0;
         for (pugi::xml_node node = list.child("DtmVariable"); node;
              node = node.next_sibling("DtmVariable")) {
             ++position;
             std::string name = node.attribute("name").value();
-            // A name that is no path of the data set may be of any length: the list shows its
-            // beginning.
-            std::string label =
-                name.empty() ? "variable " + std::to_string(position) : Abridged(name, 80, 76);
+            // A name that is no path of the data set may be of any length: the refusal keeps
+            // its beginning.
+            std::string path = Abridged(name, 80, 76);
             IPrivateDataElement* element = name.empty() ? nullptr : parameters.Item(name);
             if (!element && !name.empty() && !parameterPath.empty()) {
                 std::string prefix = parameterPath;
@@ -241,37 +225,73 @@ bool ParameterXMLConverter::SetParametersXml(const std::string& parameterPath, I
                 element = parameters.Item(prefix + name);
             }
             if (!element) {
-                notes.push_back({position, label + ": no such element"});
-                ++refused_;
+                ImportRefusal refusal;
+                refusal.kind = ImportRefusal::kNoSuchElement;
+                refusal.position = position;
+                refusal.path = std::move(path);
+                refusals_.push_back(std::move(refusal));
                 continue;
             }
-            if (read(position, label, node, *element, false))
+            Variable& v = variables.emplace_back(
+                Variable{position, std::move(path), node, element, element->TransientValue()});
+            if (read(v, false).kind == VariableReading::kTaken) {
+                v.set = true;
                 changed.push_back(element);
+            }
         }
-        // The open pages show the new values; the model's rules and the data-set state follow
-        // the whole import at once.
-        for (IPrivateDataElement* element : changed)
-            context.GUIManager().ParameterChanged(*element, "");
         if (!changed.empty()) {
+            // The open pages show the new values; the rules of the choices made, then the
+            // model's rules and the data-set state follow the whole document at once.
+            for (IPrivateDataElement* element : changed)
+                context.GUIManager().ParameterChanged(*element, "");
             parameters.SetModifiedState(1);
-            if (IPrivateDataModel* model = parameters.DataModel())
+            if (model != nullptr) {
+                for (IPrivateDataElement* element : changed)
+                    model->FollowChoice(*element, context);
                 model->DataSetChanged(context);
+            }
         }
-        // What the rest of the document could decide on (the unit a scale's unit gives its
-        // values, a range or value list that follows other values) is judged now; the rules
-        // follow each value taken.
-        for (const Later& l : later) {
-            if (read(l.position, l.label, l.node, *l.element, true)) {
-                parameters.SetModifiedState(1);
-                parameters.ElementChanged(*l.element, "");
+        // Then every value is judged against its element as the rules left it; one that the
+        // rules moved gets the document's back. A value taken may lead the rules to let the
+        // document give another one (a unit that the valve type offers), so the judging is
+        // repeated until it takes nothing more.
+        constexpr int kMostRounds = 8;
+        for (int round = 0; round < kMostRounds; ++round) {
+            refused.clear();
+            bool took = false;
+            for (Variable& v : variables) {
+                VariableReading reading = read(v, true);
+                if (reading.kind == VariableReading::kTaken) {
+                    v.set = true;
+                    took = true;
+                    parameters.SetModifiedState(1);
+                    follow(*v.element);
+                } else if (reading.kind == VariableReading::kNotTaken) {
+                    reading.refusal.position = v.position;
+                    reading.refusal.path = v.path;
+                    refused.emplace_back(&v, std::move(reading.refusal));
+                }
+            }
+            if (!took)
+                break;
+        }
+        // A value that the first reading took and that is refused now leaves the element as
+        // the import found it.
+        for (auto& [v, refusal] : refused) {
+            if (v->set && !refusal.PassedOver()) {
+                v->element->SetTransientValue(v->before);
+                parameters.ElementChanged(*v->element, "");
             }
         }
     }
-    std::stable_sort(notes.begin(), notes.end(),
-                     [](const Note& a, const Note& b) { return a.position < b.position; });
-    for (Note& note : notes)
-        rejected_.push_back(std::move(note.text));
-    return refused_ == 0;
+    taken_ = static_cast<int32_t>(variables.size() - refused.size());
+    for (auto& [v, refusal] : refused)
+        refusals_.push_back(std::move(refusal));
+    std::stable_sort(
+        refusals_.begin(), refusals_.end(),
+        [](const ImportRefusal& a, const ImportRefusal& b) { return a.position < b.position; });
+    return std::none_of(refusals_.begin(), refusals_.end(),
+                        [](const ImportRefusal& refusal) { return !refusal.PassedOver(); });
 }
 
 // --- documentation ---

@@ -26,12 +26,16 @@
 //   digits. On import a name is the element's path, or a path relative to the parameterPath of
 //   the import. An element takes only a value that passes its check of typed values, in the
 //   unit the element holds (a number in another unit is converted into it, a number without a
-//   unit is in it); the others keep their values. What the rest of the document may decide on
-//   (an element's unit, range or value list) is judged once the model's rules followed the
-//   values taken first. Elements that the user could not set at the moment (the device only
-//   reports them, they are write-protected or not valid now) are passed over without failing
-//   the import; one that asks for a higher user level is refused. No import is taken while an
-//   upload or download of the frame runs.
+//   unit is in it); the others keep their values. The outcome does not depend on the order of
+//   the variables: the values that their elements take as they stand are taken first, the
+//   model's rules follow them as they follow a user's choices in parameter rows (a unit that
+//   follows the valve type), and then every value is judged against its element as the rules
+//   left it (its unit, range, list, validity and protection may follow the document's other
+//   values), once more for as long as that takes another value. A value equal to the element's
+//   sets nothing. Elements that the user could not set (the device only reports them, they are
+//   write-protected or not valid) are passed over without failing the import; one that asks
+//   for a higher user level is refused. No import is taken while an upload or download of the
+//   frame runs.
 //
 // Documentation document (DocumentBuilder, template "DTMDoc", held in code):
 //   <FDT xmlns:fdt="..." title="...">
@@ -70,6 +74,7 @@
 
 #include "platform/runtime/IDocuments.h"
 #include "platform/runtime/IFunctionCall.h"
+#include "platform/runtime/ImportRefusal.h"
 
 namespace kv {
 
@@ -108,16 +113,15 @@ class ParameterXMLConverter : public IParameterXMLConverter {
                                  int32_t flags) override;
     bool SetParametersXml(const std::string& parameterPath, IDTMContext& context,
                           const std::string& xml, int32_t flags) override;
-    // What the last import did not take, in the document's order: the variable's name (or its
-    // position) and the reason. Besides the refusals, which fail the import, it names the
-    // variables passed over ("passed over, " and why): elements that the user could not set at
-    // the moment.
-    const std::vector<std::string>& Rejected() const { return rejected_; }
+    // What the last import did not take, in the document's order. Besides the refusals, which
+    // fail the import, it names the variables passed over (ImportRefusal::PassedOver): elements
+    // that the user could not set at the moment.
+    const std::vector<ImportRefusal>& Refusals() const { return refusals_; }
+    // How many variables of the last import their elements hold now: taken, or held already.
     int32_t Taken() const { return taken_; }
 
   private:
-    std::vector<std::string> rejected_;
-    int32_t refused_ = 0;  // the refusals among them
+    std::vector<ImportRefusal> refusals_;
     int32_t taken_ = 0;
 };
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/runtime/ImportRefusal.h"
 #include "value/Variant.h"
 
 namespace kv {
@@ -45,13 +46,13 @@ enum StatusFlagBits : int32_t {
 // What an element made of its variable in a parameter document.
 struct VariableReading {
     enum Kind : uint8_t {
-        kTaken,       // the value was taken
-        kRefused,     // not taken: a value the element refuses, or another element's variable
-        kPassedOver,  // left alone: the user could not set the element at the moment
-        kAfterRules,  // to be read again once the model's rules followed the rest of the document
+        kTaken,      // the value was taken
+        kUnchanged,  // the element holds the value already
+        kNotTaken,   // refused or passed over, as the refusal says; in a first reading, not yet
     };
-    Kind kind = kRefused;
-    std::string reason;  // why it was refused or passed over; empty when no reason is known
+    Kind kind = kNotTaken;
+    // Why it was not taken; the import adds the variable's place and name.
+    ImportRefusal refusal{};
 
     bool Taken() const { return kind == kTaken; }
 };
@@ -86,11 +87,11 @@ class IPrivateDataElement {
     // The bag last written is kept (the frame's file is in place): what it holds of the element
     // becomes the element's stored value and unit.
     virtual void SaveCompleted() = 0;
-    // Takes the element's part of a parameter document's variable. A value that the rest of
-    // the document may decide on (a value in another unit than the element's, whose unit may
-    // follow a unit of the document; a range or value list that may follow other values) is
-    // judged only in a second reading, with rulesFollowed, once the model's rules followed the
-    // values taken in the first: the first reading answers kAfterRules for it.
+    // Takes the element's part of a parameter document's variable. The import reads every
+    // variable twice: first, before the model's rules followed the document, it takes what the
+    // element takes as it stands (and the descriptor and status), and judges nothing; then,
+    // with rulesFollowed, it judges the value against the element as the rules left it (its
+    // unit, range, list, validity and protection may follow other values of the document).
     virtual VariableReading ReadFromDtmVariable(pugi::xml_node node, IDTMContext& context,
                                                 bool rulesFollowed) = 0;
     virtual bool WriteToDtmVariable(pugi::xml_node node, IDTMContext& context) = 0;

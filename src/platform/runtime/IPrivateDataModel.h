@@ -21,6 +21,10 @@ class IPrivateDataModel {
     // The data set's bulk update (load, import, the walk after an upload) is over: the model
     // catches up with what it left until then.
     virtual void BulkUpdateEnded(IDTMContext& /*context*/) {}
+    // A value that an import took, as the user's choice: the rules that follow a choice in a
+    // parameter row follow it too (a unit that follows the choice). Their notices are for the
+    // user at the row; an import shows none.
+    virtual void FollowChoice(IPrivateDataElement& /*element*/, IDTMContext& /*context*/) {}
 
     virtual bool BuildTransactionRequest(IDTMContext& context, ITransaction& transaction,
                                          bool isWrite, IPrivateDataElement& element) = 0;

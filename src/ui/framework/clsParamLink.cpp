@@ -18,7 +18,6 @@
 #include "platform/runtime/IParameters.h"
 #include "platform/runtime/IPrompt.h"
 #include "platform/runtime/IUserManager.h"
-#include "units/clsPROFIBUSProfil3Units.h"
 #include "value/ScopedValue.h"
 #include "value/Text.h"
 
@@ -34,7 +33,6 @@ constexpr int32_t kJudgedFlags = sfInputErrorMask | sfChanged;
 constexpr int32_t kOutOfRange = 0x4000;
 // The system's grey-text colour for optional parameters.
 constexpr int32_t kGrayText = static_cast<int32_t>(0x80000011u);
-constexpr int16_t kUnitUnknown = 1998;
 // The short help is cut when it is longer than this many characters.
 constexpr size_t kShortHelpMax = 70;
 constexpr size_t kShortHelpCut = 66;
@@ -443,34 +441,14 @@ void clsParamLink::RestoreFlags() {
 }
 
 std::string clsParamLink::RangeErrorText() const {
-    const clsDataElement& e = *element_;
     IDTMContext& ctx = Ctx();
     std::string text = Text("paramicon_RangeErr");
     const NumberLocale locale = LanguageNumberLocale(ctx);
-    const clsPROFIBUSProfil3Units* units = nullptr;
-    if (e.nTransientUnit != e.nInitUnit && e.nTransientUnit != kUnitUnknown &&
-        e.nInitUnit != kUnitUnknown) {
-        if (clsDataModel* model = DataModelOf(ctx))
-            units = &model->PROFIBUSProfil3Units();
-    }
-    // A limit in the unit the row shows; a limit that is no number, or that the unit cannot
-    // hold, is shown as it is.
-    auto shown = [&](const Variant& limit) -> std::string {
-        if (units != nullptr && !limit.isEmpty()) {
-            if (const std::optional<double> number = limit.tryDouble()) {
-                if (const std::optional<double> converted =
-                        units->TryCalculateUnitValue(*number, e.nInitUnit, e.nTransientUnit))
-                    return Variant(*converted).toString(locale);
-            }
-        }
+    const auto shown = [&](const Variant& limit) {
         return limit.tryString(locale).value_or(std::string());
     };
-    for (int32_t i = 0;; ++i) {
-        const std::optional<ValueRange> range = e.GetRange(i);
-        if (!range)
-            break;
-        text += ", " + shown(range->min) + ".." + shown(range->max);
-    }
+    for (const ValueRange& range : element_->RangesInShownUnit(ctx))
+        text += ", " + shown(range.min) + ".." + shown(range.max);
     return text;
 }
 

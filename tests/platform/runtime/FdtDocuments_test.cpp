@@ -90,7 +90,8 @@ TEST(FdtDocuments, ExportedParametersImportIntoFreshInstance) {
 
     Instance b;
     BuildSample(b);
-    EXPECT_TRUE(converter.SetParametersXml("", b.context, xml, 64)) << converter.Rejected()[0];
+    EXPECT_TRUE(converter.SetParametersXml("", b.context, xml, 64));
+    EXPECT_TRUE(converter.Refusals().empty());
     EXPECT_EQ(converter.Taken(), 5);
     for (const auto& e : a.data->Elements()) {
         SCOPED_TRACE(e->Name());
@@ -129,10 +130,21 @@ TEST(FdtDocuments, ImportReportsWhatItDidNotTake) {
     ParameterXMLConverter converter;
     EXPECT_FALSE(converter.SetParametersXml("PHYS", in.context, xml, 64));
     EXPECT_EQ(converter.Taken(), 1);
-    ASSERT_EQ(converter.Rejected().size(), 6u);
-    EXPECT_EQ(converter.Rejected()[4],
-              "PHYS/TAG_DESC: the value \"" + huge.substr(0, 36) + " ...\" is too long");
-    EXPECT_EQ(converter.Rejected()[5], huge.substr(0, 76) + " ...: no such element");
+    // Each variable by its place and name, and what it names; a long text by its beginning.
+    using K = ImportRefusal;
+    const std::vector<ImportRefusal> refusals = {
+        {.kind = K::kNoSuchElement, .position = 1, .path = "PHYS/NO_SUCH"},
+        {.kind = K::kNotAValue, .position = 2, .path = "PHYS/WRITE_LOCKING", .value = "lots"},
+        {.kind = K::kNotTaken, .position = 3, .path = "TRANS/1/Act/DEADBAND"},
+        {.kind = K::kNoSuchElement, .position = 4},
+        {.kind = K::kTooLong,
+         .position = 5,
+         .path = "PHYS/TAG_DESC",
+         .value = huge.substr(0, 36) + " ...",
+         .limits = {{Variant(), Variant(int32_t{32})}}},
+        {.kind = K::kNoSuchElement, .position = 6, .path = huge.substr(0, 76) + " ..."},
+    };
+    EXPECT_EQ(converter.Refusals(), refusals);
     EXPECT_EQ(in.At("PHYS/TAG_DESC").TransientValue(), Variant("Taken"));
     EXPECT_EQ(in.At("PHYS/WRITE_LOCKING").TransientValue(), Variant(int32_t{2457}));
     EXPECT_EQ(in.At("TRANS/1/Act/DEADBAND").TransientValue(), Variant(0.5f));
@@ -143,6 +155,7 @@ TEST(FdtDocuments, ImportReportsWhatItDidNotTake) {
         SCOPED_TRACE(bad);
         EXPECT_FALSE(converter.SetParametersXml("", in.context, bad, 64));
         EXPECT_EQ(converter.Taken(), 0);
+        EXPECT_EQ(converter.Refusals(), std::vector<ImportRefusal>{{.kind = K::kNoDocument}});
     }
     EXPECT_TRUE(converter.SetParametersXml("", in.context, "<FDT><DtmVariables/></FDT>", 64));
     EXPECT_EQ(in.data->ModifiedState(), 1);
