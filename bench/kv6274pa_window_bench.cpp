@@ -7,7 +7,6 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
-#include <unistd.h>
 #include <QApplication>
 #include <cstdio>
 #include <functional>
@@ -24,6 +23,7 @@
 #include "sim/SimulatedPositioner.h"
 
 #include "BenchFiles.h"
+#include "BenchMemory.h"
 #include "BenchSummary.h"
 
 namespace kv::bench {
@@ -101,16 +101,6 @@ void BM_OpenWindowOnPlant(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenWindowOnPlant)->Unit(benchmark::kMillisecond);
 
-size_t ResidentBytes() {
-    long pages = 0, resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return static_cast<size_t>(resident) * static_cast<size_t>(sysconf(_SC_PAGESIZE));
-}
-
 struct Soak {
     double heapGrowth = 0;
     double residentGrowth = 0;
@@ -128,12 +118,12 @@ Soak SoakTransfers(int transfers) {
     for (int i = 0; i < kWarmUp; ++i)
         w.Transfer(i % 2 == 0);
     malloc_trim(0);
-    const double heap0 = static_cast<double>(mallinfo2().uordblks);
+    const double heap0 = static_cast<double>(HeapInUse());
     const double resident0 = static_cast<double>(ResidentBytes());
     for (int i = 0; i < transfers; ++i)
         w.Transfer(i % 2 == 0);
     malloc_trim(0);
-    return {static_cast<double>(mallinfo2().uordblks) - heap0,
+    return {static_cast<double>(HeapInUse()) - heap0,
             static_cast<double>(ResidentBytes()) - resident0};
 }
 
