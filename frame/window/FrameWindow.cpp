@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -12,6 +13,7 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <utility>
+#include <vector>
 
 #include "dtm/DTMMain.h"
 #include "frame/FrameWords.h"
@@ -214,7 +216,7 @@ void FrameWindow::BuildUi() {
     });
 
     splitter_ = new QSplitter(Qt::Horizontal, this);
-    pane_ = new InstancePane(*model_, splitter_);
+    pane_ = new InstancePane(*model_, FrameWordsOf(language_), splitter_);
     connect(pane_, &InstancePane::InstanceChosen, this, [this](int index) {
         CallGuarded("FrameWindow select instance", [&] { SelectInstance(index); });
     });

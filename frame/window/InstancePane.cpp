@@ -44,8 +44,8 @@ QString FunctionName(const InstanceEntry& entry, int32_t applicationId) {
     return QString::number(applicationId);
 }
 
-InstancePane::InstancePane(InstanceModel& model, QWidget* parent)
-    : QSplitter(Qt::Vertical, parent), model_(model) {
+InstancePane::InstancePane(InstanceModel& model, const FrameWords& words, QWidget* parent)
+    : QSplitter(Qt::Vertical, parent), model_(model), words_(&words) {
     setChildrenCollapsible(false);
     auto* listPane = new QWidget(this);
     auto* listLayout = new QVBoxLayout(listPane);

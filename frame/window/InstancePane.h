@@ -26,8 +26,8 @@ class InstancePane : public QSplitter {
     Q_OBJECT
 
   public:
-    // The model must outlive the pane.
-    InstancePane(InstanceModel& model, QWidget* parent);
+    // The model must outlive the pane; the words of the first language (SetWords shows them).
+    InstancePane(InstanceModel& model, const FrameWords& words, QWidget* parent);
 
     QTreeView* List() const { return list_; }
     QTreeWidget* Functions() const { return functions_; }
@@ -56,7 +56,7 @@ class InstancePane : public QSplitter {
 
   private:
     InstanceModel& model_;
-    const FrameWords* words_ = nullptr;
+    const FrameWords* words_;
     QLabel* listTitle_ = nullptr;
     QTreeView* list_ = nullptr;
     QLabel* title_ = nullptr;
