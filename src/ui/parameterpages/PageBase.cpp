@@ -5,10 +5,10 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScrollArea>
 #include <algorithm>
 #include <optional>
 #include <stdexcept>
@@ -206,6 +206,12 @@ void PageBase::CoverChildren() {
     setMinimumSize(needed);
     if (width() < needed.width() || height() < needed.height())
         resize(size().expandedTo(needed));
+    // A page that its scroll area fits to its view and that needs less now gives the room back.
+    if (const QScrollArea* area = ShowingArea(); area != nullptr && area->widgetResizable()) {
+        const int view = area->viewport()->height();
+        if (height() > needed.height() && height() > view)
+            resize(width(), std::max(needed.height(), view));
+    }
 }
 
 void PageBase::CreateChildren() {
@@ -385,6 +391,9 @@ bool PageBase::Init(const std::string& guiFunctionCall, const std::string& funct
         }
         try {
             InitRegistered(functionCall);
+            // The rows hold their texts now.
+            FitRows();
+            CoverChildren();
         } catch (...) {
             // No half-open page stays in the GUI list: what was made is released again.
             if (design_.form == PageForm::Composite)
@@ -434,7 +443,6 @@ void PageBase::InitPage() {
     AfterSiteInit();
     ApplyLanguage(context->GUIManager().Language());
     OnParameterSetChanged();
-    FitBitLists();
     if (help_ != nullptr)
         help_->raise();
     FinishInitPage();
@@ -550,32 +558,139 @@ void PageBase::FitButtons() {
     CoverChildren();
 }
 
-void PageBase::FitBitLists() {
-    for (ctlParameter* row : Rows()) {
-        auto* bits = row->findChild<QListWidget*>();
-        if (row->ControlType() != pctBitList || bits == nullptr || bits->count() == 0 ||
-            !row->isVisibleTo(this))
-            continue;
-        const int needed = bits->sizeHintForRow(0) * bits->count() + 2 * bits->frameWidth() +
-                           (row->height() - bits->height());
-        const int delta = needed - row->height();
-        if (delta <= 0 || row->parentWidget() == nullptr)
-            continue;
-        MakeRoomBelow(*row->parentWidget(), row->geometry().bottom(), delta);
-        row->resize(row->width(), needed);
+void PageBase::FitRows() {
+    // The rows hold their texts once the page is initialised.
+    if (!IsInitialised())
+        return;
+    if (fittingRows_) {
+        refitRows_ = true;
+        return;
     }
+    fittingRows_ = true;
+    // A few passes at most: each follows a width that the one before gave the page.
+    for (int pass = 0; pass < 3; ++pass) {
+        refitRows_ = false;
+        FitRowsOnce();
+        if (!refitRows_)
+            break;
+    }
+    fittingRows_ = false;
+}
+
+void PageBase::FitRowsOnce() {
+    std::vector<std::pair<ctlParameter*, const ChildDesign*>> rows;
+    for (const PageControl& c : controls_) {
+        auto* row = qobject_cast<ctlParameter*>(c.widget.data());
+        if (row != nullptr && row->parentWidget() == this && row->isVisibleTo(this))
+            rows.emplace_back(row, c.design);
+    }
+    int column = 0;
+    for (const auto& [row, design] : rows) {
+        if (row->FitsBeside(row->width(), row->LabelTextWidth()))
+            column = std::max(column, row->LabelTextWidth());
+    }
+    for (const auto& [row, design] : rows)
+        row->SetLabelColumn(column);
+    // Every row takes its height; what stands below the rows that changed moves at once.
+    std::vector<std::pair<int, int>> places;
+    for (const auto& [row, design] : rows) {
+        const int needed = row->heightForWidth(row->width());
+        const int height = row->ControlType() == pctBitList
+                               ? needed
+                               : std::max(needed, TwipsToPixels(design->pos.height, this));
+        if (height == row->height())
+            continue;
+        places.emplace_back(row->geometry().bottom(), height - row->height());
+        row->resize(row->width(), height);
+    }
+    MakeRoomBelow(*this, places);
+    YieldBitLists();
+}
+
+void PageBase::YieldBitLists() {
+    constexpr int kLeastBits = 3;
+    const QScrollArea* area = ShowingArea();
+    if (area == nullptr)
+        return;
+    const int excess = minimumHeight() - area->viewport()->height();
+    if (excess <= 0)
+        return;
+    int lowestButtonTop = -1;
+    for (const PageControl& c : controls_) {
+        if (c.widget != nullptr && c.design->kind == ChildKind::CommandButton &&
+            c.widget->parentWidget() == this && c.widget->isVisibleTo(this))
+            lowestButtonTop = std::max(lowestButtonTop, c.widget->y());
+    }
+    std::vector<std::pair<ctlParameter*, int>> lists;  // each with the height it can give
+    int total = 0;
+    for (ctlParameter* row : Rows()) {
+        if (row->ControlType() != pctBitList || row->parentWidget() != this ||
+            !row->isVisibleTo(this) || row->geometry().bottom() >= lowestButtonTop)
+            continue;
+        const int spare = row->height() - row->HeightShowingBits(row->width(), kLeastBits);
+        if (spare > 0) {
+            lists.emplace_back(row, spare);
+            total += spare;
+        }
+    }
+    if (total == 0)
+        return;
+    // Each gives its share of the excess, by what it can give.
+    std::vector<std::pair<int, int>> places;
+    for (const auto& [row, spare] : lists) {
+        const int give = std::min(spare, (excess * spare + total - 1) / total);
+        places.emplace_back(row->geometry().bottom(), -give);
+        row->resize(row->width(), row->height() - give);
+    }
+    MakeRoomBelow(*this, places);
+}
+
+QScrollArea* PageBase::ShowingArea() const {
+    QWidget* parent = parentWidget();
+    auto* area = parent != nullptr ? qobject_cast<QScrollArea*>(parent->parentWidget()) : nullptr;
+    return area != nullptr && area->viewport() == parent ? area : nullptr;
+}
+
+void PageBase::WatchView() {
+    QScrollArea* area = ShowingArea();
+    QWidget* view = area != nullptr ? area->viewport() : nullptr;
+    if (view == view_)
+        return;
+    if (view_ != nullptr)
+        view_->removeEventFilter(this);
+    view_ = view;
+    if (view != nullptr)
+        view->installEventFilter(this);
 }
 
 void PageBase::MakeRoomBelow(const QWidget& container, int y, int delta) {
-    if (delta <= 0)
+    MakeRoomBelow(container, {{y, delta}});
+}
+
+void PageBase::MakeRoomBelow(const QWidget& container,
+                             const std::vector<std::pair<int, int>>& places) {
+    int total = 0;
+    bool moves = false;
+    for (const auto& [y, delta] : places) {
+        total += delta;
+        moves = moves || delta != 0;
+    }
+    if (!moves)
         return;
     for (const PageControl& c : controls_) {
         QWidget* w = c.widget;
-        if (w != nullptr && w->parentWidget() == &container && w->y() > y &&
-            c.design->kind != ChildKind::ParamHelp)
-            w->move(w->x(), w->y() + delta);
+        if (w == nullptr || w->parentWidget() != &container ||
+            c.design->kind == ChildKind::ParamHelp)
+            continue;
+        int shift = 0;
+        for (const auto& [y, delta] : places) {
+            if (w->y() > y)
+                shift += delta;
+        }
+        if (shift != 0)
+            w->move(w->x(), w->y() + shift);
     }
-    designSize_.setHeight(designSize_.height() + delta);
+    designSize_.setHeight(designSize_.height() + total);
     CoverChildren();
     // What follows the page's height keeps its bottom margin from its new top.
     if (layout_)
@@ -668,20 +783,42 @@ void PageBase::UserControl_Resize() {
 }
 
 bool PageBase::event(QEvent* event) {
-    // A child's least size changed (a caption, a chart's scales): the page makes room for it.
+    // A child's least size changed (a caption, a row's texts, a chart's scales): the page makes
+    // room for it.
     if (event->type() == QEvent::LayoutRequest && built_)
-        Guarded(Log(), "page layout request", [&] { CoverChildren(); });
+        Guarded(Log(), "page layout request", [&] {
+            FitRows();
+            CoverChildren();
+        });
+    if (event->type() == QEvent::ParentChange)
+        Guarded(Log(), "page parent change", [&] { WatchView(); });
     return QWidget::event(event);
+}
+
+bool PageBase::eventFilter(QObject* watched, QEvent* event) {
+    // The view that shows the page changed its height: the bit lists take what it gives.
+    if (watched == view_ && event->type() == QEvent::Resize && built_)
+        Guarded(Log(), "page view resize", [&] { FitRows(); });
+    return QWidget::eventFilter(watched, event);
 }
 
 void PageBase::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (built_)
-        Guarded(Log(), "page resize", [&] { UserControl_Resize(); });
+        Guarded(Log(), "page resize", [&] {
+            UserControl_Resize();
+            FitRows();
+        });
 }
 
 void PageBase::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // The rows measure their texts in the style they show with.
+    if (built_)
+        Guarded(Log(), "page show", [&] {
+            FitRows();
+            CoverChildren();
+        });
     TellShown(true);
 }
 

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/controls/ControlInterfaces.h"
@@ -28,6 +29,8 @@
 #include "platform/runtime/IPropertyBag.h"
 #include "ui/framework/ParamLinkPrototype.h"
 #include "ui/parameterpages/PageDesign.h"
+
+class QScrollArea;
 
 namespace kv {
 
@@ -189,9 +192,13 @@ class PageBase : public QWidget,
     virtual bool FollowsHeight(const ChildDesign& child) const;
 
     // Moves every child of container (the page or a picture box) that stands below y (pixels)
-    // down by delta, except the help pane, and grows the page's design size, and the page where
-    // it is lower, by as much. The children that follow the page are laid out anew.
+    // down by delta (up when it is negative), except the help pane, and grows or shrinks the
+    // page's design size by as much (the page itself where it is then lower). The children
+    // that follow the page are laid out anew.
     void MakeRoomBelow(const QWidget& container, int y, int delta);
+    // The same for several places at once (y and delta each): a child moves by the deltas of
+    // all the places above it.
+    void MakeRoomBelow(const QWidget& container, const std::vector<std::pair<int, int>>& places);
 
     // Refuses an action of the page while one of its rows holds input that the row's element
     // refused: the first such row that is not locked (writtenOnly: of those whose element the
@@ -209,6 +216,7 @@ class PageBase : public QWidget,
     DiagnosticLog& Log() const;
 
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -221,9 +229,20 @@ class PageBase : public QWidget,
     void Unregister() noexcept;
     void CreateChildren();
     void PlaceChild(QWidget& widget, const ChildDesign& child);
-    // Lets every bit list show all its bits: a row too low for them grows, and what stands below
-    // it moves down by as much.
-    void FitBitLists();
+    // Fits the rows to their texts at the page's width: one label column for the rows whose
+    // labels stand beside their values, and each row as high as it needs (a bit list as high as
+    // its bits, any other row at least as designed); what stands below a row that grows or
+    // shrinks moves by as much. Again while a resize it made itself asks for it.
+    void FitRows();
+    void FitRowsOnce();
+    // In a view lower than the page, the bit lists above a command button give up rows (each
+    // keeps a few and scrolls to the others), as many as the page is too high and they have, so
+    // that the page's commands show without scrolling.
+    void YieldBitLists();
+    // The scroll area whose view shows the page; nullptr where none does.
+    QScrollArea* ShowingArea() const;
+    // Follows the height of the view that shows the page.
+    void WatchView();
     // Widens every command button to its caption.
     void FitButtons();
     // The first row of RefusesForRefusedInput; nullptr when there is none.
@@ -243,6 +262,10 @@ class PageBase : public QWidget,
     // What the GUI list holds (weakly) while the page is registered.
     std::shared_ptr<IPrivateGUI> gui_;
     bool built_ = false;
+    bool fittingRows_ = false;
+    bool refitRows_ = false;
+    // The view of the scroll area that shows the page, watched for its height.
+    QPointer<QWidget> view_;
 };
 
 }  // namespace kv

@@ -34,6 +34,7 @@
 #include "frame/window/FrameWindow.h"
 #include "frame/window/WindowPrompt.h"
 #include "frame/window/WindowSettings.h"
+#include "frame/window/WindowTestSupport.h"
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/NavTestSupport.h"
 #include "platform/controls/widgets/PageRegistry.h"
@@ -70,8 +71,7 @@ namespace {
 namespace fs = std::filesystem;
 
 void RunQt() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QApplication::processEvents();
+    test_support::RunQtEvents();
 }
 
 // What the instance list shows in a cell.
@@ -79,15 +79,7 @@ QVariant Cell(const QTreeView& list, int row, int column, int role = Qt::Display
     return list.model()->index(row, column).data(role);
 }
 
-// The page nodes of a tree document: key and ProgID, in document order.
-std::vector<std::pair<std::string, std::string>> PageNodes(const std::string& tree) {
-    std::vector<std::pair<std::string, std::string>> nodes;
-    pugi::xml_document doc;
-    doc.load_string(tree.c_str());
-    for (const pugi::xpath_node& n : doc.select_nodes("//node[@ctl != '']"))
-        nodes.emplace_back(n.node().attribute("key").value(), n.node().attribute("ctl").value());
-    return nodes;
-}
+using test_support::PageNodes;
 
 // Types text into a row's field and presses Enter, as a user does.
 void TypeAndEnter(ctlParameter& row, const QString& text) {
@@ -145,14 +137,7 @@ struct WindowFixture {
     GUIManager& GUIs() { return dynamic_cast<GUIManager&>(Ctx().GUIManager()); }
     // Lets the loop and Qt run until done() holds, at most maxMs of loop time.
     bool Pump(const std::function<bool()>& done, int64_t maxMs = 30000) {
-        const int64_t end = loop->NowMs() + maxMs;
-        while (!done() && loop->NowMs() < end) {
-            loop->RunUntilIdle();
-            RunQt();
-            if (!done() && !loop->HasPending())
-                loop->Advance(10);
-        }
-        return done();
+        return test_support::PumpUntil(*loop, done, maxMs);
     }
     bool Idle() {
         return Pump([this] { return !window->Busy(); });

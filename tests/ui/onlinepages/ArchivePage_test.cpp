@@ -403,6 +403,21 @@ TEST(ArchiveLayout, TheSwitchStandsBetweenTheRowsAndTheArchiveWhichFollowsThePag
     EXPECT_EQ(p->Rows().front()->geometry(), row.adjusted(0, 0, 200, 0));
     EXPECT_EQ(p.Cycle().geometry(), cycle);
     EXPECT_LT(cycle.bottom(), archive.y());
+    EXPECT_TRUE(archive.PanelBeside());
+
+    // Too narrow for the chart and the panel side by side: the panel goes below the chart, which
+    // keeps its useful width; the page's least width holds the two one above the other.
+    const QWidget* panel = archive.findChild<QWidget*>(QStringLiteral("archivePanel"));
+    ASSERT_NE(panel, nullptr);
+    const int panelWidth = panel->width();
+    const int least = archive.Trend()->minimumSizeHint().width();
+    EXPECT_LT(p->minimumWidth(), archive.x() + least + panelWidth);
+    p->resize(p->minimumWidth(), p->height());
+    EXPECT_FALSE(archive.PanelBeside());
+    EXPECT_GE(archive.Trend()->width(), least);
+    EXPECT_GE(panel->y(), archive.Trend()->geometry().bottom());
+    p->resize(p->width() + panelWidth, p->height());
+    EXPECT_TRUE(archive.PanelBeside());
 }
 
 }  // namespace

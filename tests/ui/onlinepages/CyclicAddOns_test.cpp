@@ -336,7 +336,14 @@ TEST(DisplayPages, WideningMovesOnlyWhatTheirFormLetsFollow) {
         }
         return w;
     };
+    auto rowsHeight = [&](const OnlinePage& p) {
+        int height = 0;
+        for (const ctlParameter* row : p->Rows())
+            height += row->height();
+        return height;
+    };
     const std::map<std::string, int> before = widths(val);
+    const int rowsBefore = rowsHeight(val);
     const QRect cycle = val.Cycle().geometry();
     const QRect help = val->Control("ctlParamHelp1")->geometry();
     val->resize(val->width() + 100, val->height());
@@ -344,7 +351,9 @@ TEST(DisplayPages, WideningMovesOnlyWhatTheirFormLetsFollow) {
     for (const char* grows : {"sepTitle-1", "sepReadback-1", "Picture1-1", "barAORb-1", "barAOSp-1",
                               "ctlParameter0", "ctlParameter5"})
         EXPECT_EQ(after[grows], before.at(grows) + 100) << grows;
-    EXPECT_EQ(val.Cycle().geometry(), cycle);
+    // The switch keeps its place across; rows whose bits now fit beside their labels give back
+    // the line of their labels, and what stands below them moves up by as much.
+    EXPECT_EQ(val.Cycle().geometry(), cycle.translated(0, rowsHeight(val) - rowsBefore));
     EXPECT_EQ(val->Control("ctlParamHelp1")->geometry(), help);
 
     // Narrow form: the separator and the rows only.

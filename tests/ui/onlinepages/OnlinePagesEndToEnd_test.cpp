@@ -5,14 +5,11 @@
 // and a factory reset is refused while the device is write-locked;
 // manual mode lets the output be written and the read-back follows; the simulation page
 // switches simulation on and the read-back shows the simulated value. And the DP-V1 trace of a
-// cycling page: one read per distinct record per tick. Every page of the tree, in English and
-// German, shows every control whole in the main window of a frame window of 1024 x 700.
+// cycling page: one read per distinct record per tick.
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QPointer>
-#include <QScrollArea>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -26,9 +23,7 @@
 #include "core/ProjectHelpers.h"
 #include "core/clsDataElement.h"
 #include "platform/controls/widgets/PageRegistry.h"
-#include "platform/controls/widgets/Trend.h"
 #include "platform/controls/widgets/ctlNavigation.h"
-#include "platform/controls/widgets/ctlParamHelp.h"
 #include "platform/runtime/IFunctionCall.h"
 #include "platform/runtime/IPrivateDataElement.h"
 #include "support/TempFolder.h"
@@ -318,52 +313,6 @@ TEST(OnlinePagesEndToEnd, TheSimulationPageSwitchesSimulationOnAndTheReadbackSho
     EXPECT_DOUBLE_EQ(ValueOf(b, "FUNC/1/AO/READBACK/Value"), 37.5);
     EXPECT_DOUBLE_EQ(dynamic_cast<CyclicDisplayPage&>(val).Bar("barAORb")->Value().toDouble(),
                      37.5);
-}
-
-// The main window as the frame's tab holds it in a window of 1024 x 700 pixels (the frame's own
-// panes beside it, its bars above and below), in either language: every page of the tree has
-// each of its controls whole inside the page (which the page area scrolls through), the help
-// pane aside, and is not scrolled sideways; the trend's plot keeps a useful width.
-TEST(PageLayout, EveryControlShowsWholeAt1024By700) {
-    constexpr int kUsefulPlotWidth = 200;
-    PageBench b;
-    b.Online();
-    for (int32_t language : {langEnglish, langGerman}) {
-        ASSERT_TRUE(b.Dtm()->SetLanguage(language));
-        MainWindow w(b);
-        w.window->resize(750, 600);
-        ctlNavigation& nav = w.window->NavigationControl();
-        auto* area = nav.findChild<QScrollArea*>("PageArea");
-        ASSERT_NE(area, nullptr);
-        pugi::xml_document tree;
-        ASSERT_TRUE(tree.load_string(nav.devParameter().TreeHolder().TreeXml().c_str()));
-        int pages = 0;
-        for (pugi::xpath_node node : tree.select_nodes("//node[@ctl!='']")) {
-            ASSERT_TRUE(
-                nav.devParameter().TreeHolder().SelectNode(node.node().attribute("key").value()));
-            b.Settle();
-            QApplication::processEvents();
-            QWidget* page = nav.ShownPageWidget();
-            ASSERT_NE(page, nullptr);
-            const std::string name =
-                page->objectName().toStdString() + " " + std::to_string(language);
-            ++pages;
-            const QRect inside(QPoint(0, 0), page->size());
-            for (QWidget* child : page->findChildren<QWidget*>()) {
-                bool aside = false;
-                for (QWidget* up = child; up != page && !aside; up = up->parentWidget())
-                    aside = qobject_cast<ctlParamHelp*>(up) != nullptr;
-                if (aside || !child->isVisibleTo(page))
-                    continue;
-                EXPECT_TRUE(inside.contains(QRect(child->mapTo(page, QPoint(0, 0)), child->size())))
-                    << name << " " << child->objectName().toStdString();
-            }
-            EXPECT_LE(page->width(), area->viewport()->width()) << name;
-            for (const Trend* trend : page->findChildren<Trend*>())
-                EXPECT_GE(trend->Layout().plot.width, kUsefulPlotWidth) << name;
-        }
-        EXPECT_EQ(pages, 43);
-    }
 }
 
 // The values of the project that a download writes: each element's value and stored value.

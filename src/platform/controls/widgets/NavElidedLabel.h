@@ -15,14 +15,14 @@ class NavElidedLabel : public QFrame {
     void setAlignment(Qt::Alignment alignment);
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+    // Whether the text is too long for the label and shows shortened.
+    bool Elided() const;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     bool event(QEvent* event) override;
 
   private:
-    bool Elided() const;
-
     QString text_;
     Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignVCenter;
 };

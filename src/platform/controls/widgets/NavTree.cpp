@@ -20,6 +20,8 @@ namespace {
 
 // The width the pane asks for to show every caption uncut is at most this.
 constexpr int kMaxTreeWidth = 440;
+// A level of the tree is indented by this much: deep captions keep the pane narrow.
+constexpr int kIndentation = 14;
 
 // A Boolean attribute as the tree documents write it ("1", "0", "True", "Falsch", ...); none
 // for an absent attribute or another word.
@@ -114,6 +116,7 @@ NavTreePane::NavTreePane(QWidget* parent) : QGroupBox(parent) {
     view_->setObjectName(QStringLiteral("TreeHolder"));
     view_->setColumnCount(1);
     view_->setHeaderHidden(true);
+    view_->setIndentation(kIndentation);
     view_->setUniformRowHeights(true);
     view_->setSelectionMode(QAbstractItemView::SingleSelection);
     view_->setExpandsOnDoubleClick(true);
@@ -182,7 +185,9 @@ int NavTreePane::ContentWidth() const {
     const int view = static_cast<QAbstractItemView*>(view_)->sizeHintForColumn(0) +
                      2 * view_->frameWidth() + view_->verticalScrollBar()->sizeHint().width();
     const QMargins margins = layout()->contentsMargins();
-    return std::min(view + margins.left() + margins.right() + 8, kMaxTreeWidth);
+    const QMargins frame = contentsMargins();
+    return std::min(view + margins.left() + margins.right() + frame.left() + frame.right(),
+                    kMaxTreeWidth);
 }
 
 bool NavTreePane::SelectNode(const std::string& key) {

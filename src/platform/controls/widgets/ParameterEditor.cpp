@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPalette>
 #include <QPushButton>
+#include <QStyleOption>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 #include <algorithm>
@@ -26,6 +27,10 @@ namespace {
 
 // Bits beyond this number are not shown: a value list naming them is no bit list of a device.
 constexpr int32_t kMaxBitNumber = 1023;
+// A field that shows no list entry has room for this many average characters at least.
+constexpr int kLeastFieldCharacters = 16;
+// The room a field keeps either side of its text.
+constexpr int kFieldTextMargin = 2;
 
 QString HexText(const ByteArray& array) {
     QString out;
@@ -72,6 +77,17 @@ class BitEntryDelegate : public QStyledItemDelegate {
             QToolTip::showText(event->globalPos(), entry.text, view->viewport(), option.rect);
             return true;
         });
+    }
+
+    // The width an entry needs to show its check box and its whole text.
+    static int WholeWidth(const QListWidget& list, const QModelIndex& index) {
+        QStyleOptionViewItem option;
+        option.initFrom(&list);
+        option.widget = &list;
+        option.font = list.font();
+        option.fontMetrics = list.fontMetrics();
+        const QStyledItemDelegate plain;
+        return plain.sizeHint(option, index).width();
     }
 
   private:
@@ -220,9 +236,8 @@ bool ParameterEditor::SetValueFormat(const std::string& format) {
     return true;
 }
 
-void ParameterEditor::FollowBitsOf(const Variant& value) {
-    if (kind_ == EditorKind::Bits && valueList_.empty())
-        FillBits(value);
+bool ParameterEditor::FollowBitsOf(const Variant& value) {
+    return kind_ == EditorKind::Bits && valueList_.empty() && FillBits(value);
 }
 
 void ParameterEditor::FillChoice() {
@@ -238,9 +253,9 @@ void ParameterEditor::FillChoice() {
     filledList_ = valueList_;
 }
 
-void ParameterEditor::FillBits(const Variant& value) {
+bool ParameterEditor::FillBits(const Variant& value) {
     if (bits_ == nullptr)
-        return;
+        return false;
     std::vector<std::pair<int32_t, QString>> entries;
     if (!valueList_.empty()) {
         for (const kv::ValueList::Entry& e : valueList_.Entries()) {
@@ -258,7 +273,7 @@ void ParameterEditor::FillBits(const Variant& value) {
             bitItems_[i].bit == entries[i].first && bitItems_[i].item->text() == entries[i].second;
     }
     if (same)
-        return;
+        return false;
     FlagScope guard(updating_);
     bits_->clear();
     bitItems_.clear();
@@ -268,6 +283,63 @@ void ParameterEditor::FillBits(const Variant& value) {
         bitItems_.push_back({bit, item});
     }
     ApplyReadOnly();
+    return true;
+}
+
+// --- the room the editor needs ---
+
+int ParameterEditor::NeededWidth(bool listEntries) const {
+    switch (kind_) {
+        case EditorKind::Field: {
+            const QFontMetrics fm = field_->fontMetrics();
+            int text = fm.averageCharWidth() * kLeastFieldCharacters;
+            if (listEntries) {
+                for (const kv::ValueList::Entry& e : valueList_.Entries())
+                    text = std::max(text, fm.horizontalAdvance(ToQString(std::string(e.text))));
+            }
+            // The text, its margins and the frame around them; a pixel to spare keeps the
+            // cursor from scrolling a text that just fits.
+            const QMargins margins = field_->textMargins();
+            const int frame =
+                field_->hasFrame()
+                    ? field_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, field_)
+                    : 0;
+            return text + 2 * kFieldTextMargin + margins.left() + margins.right() + 2 * frame + 1;
+        }
+        case EditorKind::Choice: {
+            // The longest entry with the choice's frame and arrow, as the style sizes them.
+            const QFontMetrics fm = choice_->fontMetrics();
+            int text = 0;
+            for (int i = 0; i < choice_->count(); ++i)
+                text = std::max(text, fm.horizontalAdvance(choice_->itemText(i)));
+            QStyleOptionComboBox option;
+            option.initFrom(choice_);
+            option.frame = choice_->hasFrame();
+            return choice_->style()
+                ->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(text, fm.height()), choice_)
+                .width();
+        }
+        case EditorKind::Bits: {
+            int widest = 0;
+            for (int i = 0; i < bits_->count(); ++i)
+                widest = std::max(widest, BitEntryDelegate::WholeWidth(
+                                              *bits_, bits_->indexFromItem(bits_->item(i))));
+            return widest + 2 * bits_->frameWidth();
+        }
+        case EditorKind::Button:
+            return button_->sizeHint().width();
+        case EditorKind::None:
+            break;
+    }
+    return 0;
+}
+
+int ParameterEditor::BitsHeight(int most) const {
+    if (bits_ == nullptr)
+        return 0;
+    const int shown = std::min(bits_->count(), std::max(most, 0));
+    const int entries = shown > 0 ? bits_->sizeHintForRow(0) * shown : 0;
+    return entries + 2 * bits_->frameWidth();
 }
 
 // --- read only, colours, tooltip ---

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -61,8 +62,17 @@ class ParameterEditor : public QObject {
     // False when the format is the one used already.
     bool SetValueFormat(const std::string& format);
     void SetNumberLocale(const NumberLocale& locale) { locale_ = locale; }
-    // A bit list without names gets one entry per bit of the value.
-    void FollowBitsOf(const Variant& value);
+    // A bit list without names gets one entry per bit of the value; True when its entries
+    // changed.
+    bool FollowBitsOf(const Variant& value);
+
+    // The width the editor needs to show its texts whole: a choice, a bit list, or a field that
+    // shows the entries of the value list (listEntries) the longest entry, a button its caption;
+    // any other field room for a short value. 0 without a widget.
+    int NeededWidth(bool listEntries) const;
+    // The height a bit list needs to show its entries, at most `most` of them (it scrolls to the
+    // others), without scrolling; 0 for another kind.
+    int BitsHeight(int most = std::numeric_limits<int>::max()) const;
 
     // Shows the value: in a field as its text, or its entry's text of the value list when
     // `listEntry` and the list has one; as the chosen entry; as the ticked bits.
@@ -98,7 +108,8 @@ class ParameterEditor : public QObject {
 
     void DropWidget(bool deferDelete);
     void FillChoice();
-    void FillBits(const Variant& value);
+    // True when the entries changed.
+    bool FillBits(const Variant& value);
     void ApplyReadOnly();
     QString ValueText(const Variant& value) const;
     QString ListEntryText(const Variant& value, bool* found) const;

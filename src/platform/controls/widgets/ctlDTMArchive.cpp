@@ -1,10 +1,12 @@
 #include "platform/controls/widgets/ctlDTMArchive.h"
 
+#include <QBoxLayout>
 #include <QCheckBox>
+#include <QEvent>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/QtText.h"
@@ -25,12 +27,12 @@ constexpr int64_t kFollowPeriods = 120;
 
 ctlDTMArchive::ctlDTMArchive(QWidget* parent)
     : QWidget(parent), recorder_(std::make_unique<ArchiveRecorder>()) {
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(6);
+    layout_ = new QBoxLayout(QBoxLayout::LeftToRight, this);
+    layout_->setContentsMargins(0, 0, 0, 0);
+    layout_->setSpacing(6);
     trend_ = new kv::Trend(this);
     trend_->setObjectName(QStringLiteral("trend"));
-    layout->addWidget(trend_, 1);
+    layout_->addWidget(trend_, 1);
 
     panel_ = new QWidget(this);
     panel_->setObjectName(QStringLiteral("archivePanel"));
@@ -54,8 +56,8 @@ ctlDTMArchive::ctlDTMArchive(QWidget* parent)
     problems_->setPalette(warning);
     problems_->hide();
     panelLayout->addWidget(problems_);
-    layout->addWidget(panel_);
-    panel_->setFixedWidth(TwipsToPixels(panelWidthTwips_, this));
+    layout_->addWidget(panel_);
+    panel_->setFixedWidth(PanelWidth());
 
     connect(recordSwitch_, &QCheckBox::clicked, this, [this](bool on) { OnRecordClicked(on); });
     QPointer<ctlDTMArchive> self(this);
@@ -228,7 +230,7 @@ bool ctlDTMArchive::SetDesignerProperty(const std::string& name, const Variant& 
         if (!twips || !(*twips >= 0))
             return false;
         panelWidthTwips_ = *twips;
-        panel_->setFixedWidth(TwipsToPixels(*twips, this));
+        PlacePanel();
     } else if (key == "cycletime") {
         const std::optional<int32_t> ms = value.tryLong();
         if (!ms || *ms < 1)
@@ -263,6 +265,50 @@ Variant ctlDTMArchive::DesignerProperty(const std::string& name) const {
     if (key == "cycleframevisible")
         return Variant(cycleFrameVisible_);
     return Variant();
+}
+
+// --- geometry ---
+
+int ctlDTMArchive::PanelWidth() const {
+    return TwipsToPixels(panelWidthTwips_, this);
+}
+
+bool ctlDTMArchive::PanelBeside() const {
+    return layout_->direction() == QBoxLayout::LeftToRight;
+}
+
+QSize ctlDTMArchive::minimumSizeHint() const {
+    // The height the layout needs in the form it has now.
+    const QSize layout = QWidget::minimumSizeHint();
+    return {std::max(trend_->minimumSizeHint().width(), PanelWidth()), layout.height()};
+}
+
+void ctlDTMArchive::PlacePanel() {
+    const bool beside =
+        width() >= trend_->minimumSizeHint().width() + layout_->spacing() + PanelWidth();
+    if (beside) {
+        panel_->setFixedWidth(PanelWidth());
+    } else {
+        panel_->setMinimumWidth(0);
+        panel_->setMaximumWidth(QWIDGETSIZE_MAX);
+    }
+    if (beside != PanelBeside()) {
+        layout_->setDirection(beside ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+        layout_->activate();
+        updateGeometry();
+    }
+}
+
+bool ctlDTMArchive::event(QEvent* event) {
+    // The chart's least size changed (its scales): the panel may have to move.
+    if (event->type() == QEvent::LayoutRequest)
+        CallGuarded("archive layout", [&] { PlacePanel(); });
+    return QWidget::event(event);
+}
+
+void ctlDTMArchive::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    CallGuarded("archive resize", [&] { PlacePanel(); });
 }
 
 // --- inner working ---

@@ -1,7 +1,8 @@
 #pragma once
 // The archive control: the trend chart with a panel beside it that lists the curves (enable
 // switch in the curve's colour, caption, newest value with its unit) under the control's own
-// recording switch. While the recording runs (StartCycle to StopCycle) it reads the records of
+// recording switch; the panel goes below the chart while the control is too narrow for both
+// side by side. While the recording runs (StartCycle to StopCycle) it reads the records of
 // the curves that are on every CycleTime milliseconds (ArchiveRecorder) and appends the samples
 // to the instance's archive, which the chart shows.
 //
@@ -33,6 +34,7 @@
 #include "platform/controls/ArchiveRecorder.h"
 #include "value/Variant.h"
 
+class QBoxLayout;
 class QCheckBox;
 class QLabel;
 class QVBoxLayout;
@@ -89,6 +91,11 @@ class ctlDTMArchive : public QWidget {
     void StopCycle();
     bool Recording() const;
 
+    // Whether the panel stands beside the chart (else below it).
+    bool PanelBeside() const;
+    // As narrow as the chart or the panel with the panel below the chart.
+    QSize minimumSizeHint() const override;
+
     // Designer properties by name (case ignored). False for an unknown name or a value that
     // does not convert.
     bool SetDesignerProperty(const std::string& name, const Variant& value);
@@ -98,6 +105,10 @@ class ctlDTMArchive : public QWidget {
     // The user switched the recording: 1 on, 0 off.
     void CyclicRefreshChanged(int16_t state);
 
+  protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
     struct Row {
         QLabel* swatch = nullptr;
@@ -106,6 +117,10 @@ class ctlDTMArchive : public QWidget {
         QLabel* value = nullptr;
         QColor swatchColor;  // the colour the swatch shows
     };
+    // The panel's designed width in pixels.
+    int PanelWidth() const;
+    // Puts the panel beside the chart where the control's width holds both, else below it.
+    void PlacePanel();
     void BuildRows();
     void RefreshRanges(const std::string& changedPath);
     void RefreshChart();
@@ -118,6 +133,7 @@ class ctlDTMArchive : public QWidget {
     std::unique_ptr<ArchiveRecorder> recorder_;
     std::vector<ArchiveRanges> ranges_;  // per configured curve
     kv::Trend* trend_ = nullptr;
+    QBoxLayout* layout_ = nullptr;
     QWidget* panel_ = nullptr;
     QVBoxLayout* rowsLayout_ = nullptr;
     QCheckBox* recordSwitch_ = nullptr;

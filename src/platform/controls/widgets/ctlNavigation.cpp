@@ -186,41 +186,53 @@ void ctlNavigation::FollowStartNode(const nav::NavTreeNode& start) {
 }
 
 void ctlNavigation::WidenPanes(int treeWidth) {
-    // The page area gives the room.
-    QList<int> sizes = splitter_->sizes();
-    const QMargins margins = paneLayout_->contentsMargins();
-    const int needed = treeWidth + margins.left() + margins.right();
-    if (sizes.size() != 2 || sizes[0] >= needed)
-        return;
-    const int total = sizes[0] + sizes[1];
-    splitter_->setSizes({needed, std::max(total - needed, pageArea_->minimumWidth())});
-    GivePageItsWidth();
+    treeWidth_ = treeWidth;
+    ShareWidth();
 }
 
-void ctlNavigation::GivePageItsWidth() {
-    QWidget* page = pageArea_->widget();
+void ctlNavigation::ShareWidth() {
     const QList<int> sizes = splitter_->sizes();
-    if (page == nullptr || sizes.size() != 2 || !isVisible())
+    if (sizes.size() != 2 || !isVisible())
         return;
-    const QSize room = pageArea_->maximumViewportSize();
-    int needed = page->minimumWidth();
-    if (page->minimumHeight() > room.height())
-        needed += pageArea_->verticalScrollBar()->sizeHint().width();
-    const int give =
-        std::min(needed - room.width(), sizes[0] - splitter_->widget(0)->minimumWidth());
-    if (give > 0)
-        splitter_->setSizes({sizes[0] - give, sizes[1] + give});
+    const int total = sizes[0] + sizes[1];
+    const int panesLeast = splitter_->widget(0)->minimumWidth();
+    // The page area's need: the page's least width, the scroll bar beside a page higher than
+    // the area, and the area's frame.
+    int areaNeeded = pageArea_->minimumWidth();
+    if (QWidget* page = pageArea_->widget()) {
+        const QSize room = pageArea_->maximumViewportSize();
+        const QSize least = page->minimumSize().expandedTo(page->minimumSizeHint());
+        int needed = least.width() + sizes[1] - room.width();
+        if (least.height() > room.height())
+            needed += pageArea_->verticalScrollBar()->sizeHint().width();
+        areaNeeded = std::max(areaNeeded, needed);
+    }
+    const QMargins margins = paneLayout_->contentsMargins();
+    const int panesNeeded = navigationVisible_ ? treeWidth_ + margins.left() + margins.right() : 0;
+    const int spare = total - areaNeeded;
+    int panes = sizes[0];
+    if (panes > spare)
+        panes = std::max(spare, panesLeast);
+    else if (panes < panesNeeded)
+        panes = std::min(panesNeeded, spare);
+    if (panes != sizes[0])
+        splitter_->setSizes({panes, total - panes});
 }
 
 bool ctlNavigation::eventFilter(QObject* watched, QEvent* event) {
     if (watched == pageArea_->viewport() && event->type() == QEvent::LayoutRequest)
-        CallGuarded("ctlNavigation page size", [&] { GivePageItsWidth(); });
+        CallGuarded("ctlNavigation page size", [&] { ShareWidth(); });
     return QWidget::eventFilter(watched, event);
 }
 
 void ctlNavigation::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    CallGuarded("ctlNavigation resize", [&] { GivePageItsWidth(); });
+    CallGuarded("ctlNavigation resize", [&] { ShareWidth(); });
+}
+
+void ctlNavigation::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    CallGuarded("ctlNavigation show", [&] { ShareWidth(); });
 }
 
 void ctlNavigation::SetNavigationVisible(bool visible) {
@@ -229,6 +241,7 @@ void ctlNavigation::SetNavigationVisible(bool visible) {
     // The stretch below the panes takes the tree's room while it is hidden.
     paneLayout_->setStretch(paneLayout_->count() - 1, visible ? 0 : 1);
     toolbar_->SetNavigationViewState(visible, navigationLocked_);
+    ShareWidth();
 }
 
 QWidget* ctlNavigation::PageWidget(const INavigationPage& page) const {
@@ -305,7 +318,7 @@ void ctlNavigation::ShowNode(const std::string& key) {
     if (!self || run != selectionRun_ || !IsHosted(widget))
         return;
     // The page has its size once it is initialised.
-    GivePageItsWidth();
+    ShareWidth();
     // The new page follows the control's interval and switch.
     if (auto* cycle = dynamic_cast<IPrivateGUICycle*>(page)) {
         const int32_t interval = dtmInfo_->Interval();

@@ -73,6 +73,7 @@ class ctlNavigation : public QWidget,
     // A new least size of the shown page (posted to the page area) gives it its width.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     struct HostedPage {
@@ -88,13 +89,15 @@ class ctlNavigation : public QWidget,
                 void (ctlNavigation::*handler)(Args...));
     // A new start node shows or hides the tree pane and locks the choice as its flags say.
     void FollowStartNode(const nav::NavTreeNode& start);
-    // The panes widen so that the tree's captions show uncut, as far as the shown page keeps
-    // its width.
+    // The width the tree's captions need to show uncut.
     void WidenPanes(int treeWidth);
-    // The page area takes from the panes, as far as their minimum width lets, the width that
-    // the shown page needs (and the vertical scroll bar of a page higher than the area), so
-    // that the page is not scrolled sideways while the control has room for it.
-    void GivePageItsWidth();
+    // Shares the width between the panes and the page area: the page area takes from the panes,
+    // as far as their minimum width lets, the width that the shown page needs (and the vertical
+    // scroll bar of a page higher than the area), so that the page is not scrolled sideways
+    // while the control has room for it; the panes take from what the page leaves the width
+    // that the tree's captions need while the tree shows. Any other width the user gave them
+    // stays.
+    void ShareWidth();
     void ShowNode(const std::string& key);
     void ReleasePages();
     std::unique_ptr<QWidget> CreatePage(const std::string& progId) const;
@@ -117,6 +120,7 @@ class ctlNavigation : public QWidget,
     nav::NavToolbar* toolbar_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QVBoxLayout* paneLayout_ = nullptr;
+    int treeWidth_ = 0;  // what the tree's captions need
     nav::NavDevInfoPane* devInfo_ = nullptr;
     nav::NavTreePane* tree_ = nullptr;
     nav::NavDtmInfoPane* dtmInfo_ = nullptr;

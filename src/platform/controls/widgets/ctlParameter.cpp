@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 #include "platform/controls/BitText.h"
@@ -157,7 +158,7 @@ bool ctlParameter::ReadProperties(const IPropertyBag& bag) {
         designVisible_ = b;
         ApplyVisibility();
     });
-    DoLayout();
+    NeedsChanged(kAllNeeds);
     return ok;
 }
 
@@ -203,13 +204,17 @@ void ctlParameter::SetValue(const Variant& value) {
         return;
     }
     value_ = value;
-    editor_->FollowBitsOf(value);  // without names, the bits follow the value's length
+    // Without names, the bits follow the value's length.
+    if (editor_->FollowBitsOf(value))
+        NeedsChanged(kEditorNeeds);
     ShowValue();
 }
 
 void ctlParameter::SetLabelText(const std::string& text) {
+    if (text == labelText_)
+        return;
     labelText_ = text;
-    label_->setText(ElidedLabel());
+    NeedsChanged(kLabelNeeds);
 }
 
 void ctlParameter::SetForeColor(int32_t color) {
@@ -260,8 +265,10 @@ std::string ctlParameter::ValueList() const {
 }
 
 void ctlParameter::SetValueList(const std::string& list) {
-    if (editor_->SetValueList(list, value_))
-        ShowValue();
+    if (!editor_->SetValueList(list, value_))
+        return;
+    ShowValue();
+    NeedsChanged(kEditorNeeds);
 }
 
 std::string ctlParameter::ValueFormat() const {
@@ -279,8 +286,11 @@ void ctlParameter::SetNumberLocale(const NumberLocale& locale) {
 }
 
 void ctlParameter::SetUnitText(const std::string& text) {
+    if (text == unitText_)
+        return;
     unitText_ = text;
     unit_->setText(ToQString(text));
+    NeedsChanged(kUnitNeeds);
 }
 
 void ctlParameter::SetHelpText(const std::string& text) {
@@ -329,7 +339,7 @@ void ctlParameter::RebuildEditor() {
     if (replacing) {
         editing_ = false;
         editor_->Replace(wanted, value_, dispatching_ > 0);
-        DoLayout();
+        NeedsChanged(kEditorNeeds);
         ApplyToolTips();
     }
     ApplyReadOnly();
@@ -368,47 +378,173 @@ QString ctlParameter::DisplayText() const {
 
 // --- layout ---
 
+int ctlParameter::LabelTextWidth() const {
+    // As the label measures itself.
+    if (labelNeeded_ < 0)
+        labelNeeded_ =
+            label_->fontMetrics()
+                .boundingRect(QRect(0, 0, QWIDGETSIZE_MAX, QWIDGETSIZE_MAX),
+                              static_cast<int>(label_->alignment()), ToQString(labelText_))
+                .width();
+    return labelNeeded_;
+}
+
+int ctlParameter::UnitTextWidth() const {
+    if (unitNeeded_ < 0)
+        unitNeeded_ = unit_->sizeHint().width();
+    return unitNeeded_;
+}
+
+int ctlParameter::EditorWidthNeeded() const {
+    if (editorNeeded_ < 0)
+        editorNeeded_ = editor_->NeededWidth(controlType_ == pctValueList);
+    return editorNeeded_;
+}
+
+int ctlParameter::LineHeight() const {
+    return std::max(fontMetrics().height() + 6, TwipsToPixels(kRowHeightTwips, this));
+}
+
+int ctlParameter::LabelLineHeight() const {
+    return fontMetrics().height() + 2;
+}
+
+ctlParameter::Columns ctlParameter::ColumnsAt(int width, int labelColumn) const {
+    Columns c;
+    c.left = iconVisible_ ? kIconSize + kGap : 0;
+    c.unit = ColumnWidth(unitWidth_, width, this);
+    if (c.unit > 0 && !unitText_.empty())
+        c.unit = std::max(c.unit, UnitTextWidth());
+    const int needed = EditorWidthNeeded();
+    // The value's room from its left; an empty unit column gives its room when the value
+    // needs it.
+    auto placeEditor = [&](int left) {
+        c.editorLeft = left;
+        c.editorRight = c.unit > 0 ? width - c.unit - kGap : width;
+        if (c.unit > 0 && unitText_.empty() && c.editorRight - left < needed)
+            c.editorRight = width;
+        return c.editorRight - left >= needed;
+    };
+    const int designed = ColumnWidth(labelWidth_, width, this);
+    if (labelStyle_ != 2) {
+        // A row designed without a label column keeps the value beside the icon.
+        c.label = designed > 0 ? std::max({designed, labelColumn, LabelTextWidth()}) : 0;
+        if (placeEditor(c.left + (c.label > 0 ? c.label + kGap : 0)) || c.label == 0)
+            return c;
+    }
+    c.stacked = true;
+    c.label = 0;
+    placeEditor(c.left);
+    return c;
+}
+
+void ctlParameter::SetLabelColumn(int pixels) {
+    if (pixels == labelColumn_)
+        return;
+    labelColumn_ = pixels;
+    Relayout();
+}
+
+bool ctlParameter::FitsBeside(int width, int labelColumn) const {
+    return !ColumnsAt(width, labelColumn).stacked;
+}
+
+bool ctlParameter::Stacked() const {
+    return ColumnsAt(width(), labelColumn_).stacked;
+}
+
+QSize ctlParameter::minimumSizeHint() const {
+    return CallGuarded("row least size", QWidget::minimumSizeHint(), [&] {
+        // The label above the value: the value and its unit side by side, the label across.
+        const int left = iconVisible_ ? kIconSize + kGap : 0;
+        const int value = EditorWidthNeeded();
+        const int label = labelWidth_ != 0 || labelStyle_ == 2 ? LabelTextWidth() : 0;
+        int width = left + std::max(label, value);
+        if (ColumnWidth(unitWidth_, width, this) > 0 && !unitText_.empty()) {
+            const int beforeUnit = left + value + kGap;
+            width = std::max(width, beforeUnit + UnitTextWidth());
+            // A unit column that is a part of the row's width grows with the row.
+            while (width - std::max(ColumnWidth(unitWidth_, width, this), UnitTextWidth()) <
+                   beforeUnit)
+                ++width;
+        }
+        return QSize(width, heightForWidth(width));
+    });
+}
+
+int ctlParameter::heightForWidth(int width) const {
+    return HeightShowingBits(width, std::numeric_limits<int>::max());
+}
+
+int ctlParameter::HeightShowingBits(int width, int bits) const {
+    return CallGuarded("row height", height(), [&] {
+        const bool stacked = ColumnsAt(width, labelColumn_).stacked;
+        int value = LineHeight();
+        if (editor_->Kind() == EditorKind::Bits) {
+            const int list = editor_->BitsHeight(bits);
+            value = stacked ? list : std::max(value, list);
+        }
+        return (stacked ? LabelLineHeight() : 0) + value;
+    });
+}
+
 QString ctlParameter::ElidedLabel() const {
-    return label_->fontMetrics().elidedText(ToQString(labelText_), Qt::ElideRight,
-                                            std::max(label_->width(), 0));
+    const QString whole = ToQString(labelText_);
+    if (label_->width() >= LabelTextWidth())
+        return whole;
+    return label_->fontMetrics().elidedText(whole, Qt::ElideRight, std::max(label_->width(), 0));
+}
+
+void ctlParameter::NeedsChanged(int needs) {
+    if ((needs & kLabelNeeds) != 0)
+        labelNeeded_ = -1;
+    if ((needs & kUnitNeeds) != 0)
+        unitNeeded_ = -1;
+    if ((needs & kEditorNeeds) != 0)
+        editorNeeded_ = -1;
+    Relayout();
+}
+
+void ctlParameter::Relayout() {
+    if (!isVisible()) {
+        layoutPending_ = true;
+        return;
+    }
+    DoLayout();
+    const QSize now(minimumSizeHint().width(), heightForWidth(width()));
+    if (now != toldNeeds_) {
+        toldNeeds_ = now;
+        updateGeometry();
+    }
 }
 
 void ctlParameter::DoLayout() {
+    layoutPending_ = false;
     const int w = width();
     const int h = height();
-    const int lineH =
-        std::min(h, std::max(fontMetrics().height() + 6, TwipsToPixels(kRowHeightTwips, this)));
-    const int labelW = ColumnWidth(labelWidth_, w, this);
-    const int unitW = ColumnWidth(unitWidth_, w, this);
+    const int lineH = std::min(h, LineHeight());
+    const Columns c = ColumnsAt(w, labelColumn_);
 
-    int x = 0;
     icon_->setVisible(iconVisible_);
-    if (iconVisible_) {
+    if (iconVisible_)
         icon_->move(0, std::max(0, (lineH - kIconSize) / 2));
-        x = kIconSize + kGap;
-    }
     int editorTop = 0;
-    int editorLeft = x;
-    if (labelStyle_ == 2) {
+    if (c.stacked) {
         // The label above the value, across the row.
-        const int labelH = std::min(h, fontMetrics().height() + 2);
-        label_->setGeometry(x, 0, std::max(0, w - x), labelH);
+        const int labelH = std::min(h, LabelLineHeight());
+        label_->setGeometry(c.left, 0, std::max(0, w - c.left), labelH);
         label_->setVisible(true);
         editorTop = labelH;
     } else {
-        label_->setGeometry(x, 0, labelW, lineH);
-        label_->setVisible(labelW > 0);
-        if (labelW > 0)
-            editorLeft = x + labelW + kGap;
+        label_->setGeometry(c.left, 0, c.label, lineH);
+        label_->setVisible(c.label > 0);
     }
-    const int editorRight = unitW > 0 ? w - unitW - kGap : w;
-    unit_->setVisible(unitW > 0);
-    const int lineTop = labelStyle_ == 2 ? editorTop : 0;
-    const int lineHeight = labelStyle_ == 2 ? std::max(0, h - editorTop) : lineH;
-    unit_->setGeometry(w - unitW, lineTop, unitW, std::min(lineHeight, lineH));
+    unit_->setVisible(c.unit > 0);
+    const int lineHeight = c.stacked ? std::max(0, h - editorTop) : lineH;
+    unit_->setGeometry(w - c.unit, editorTop, c.unit, std::min(lineHeight, lineH));
 
     if (QWidget* editor = editor_->Widget(); editor != nullptr) {
-        const int editorW = std::max(0, editorRight - editorLeft);
+        const int editorW = std::max(0, c.editorRight - c.editorLeft);
         const int room = std::max(0, h - editorTop);
         int editorH = room;
         int width = editorW;
@@ -416,7 +552,7 @@ void ctlParameter::DoLayout() {
             editorH = std::min(room, std::max(lineH, editor->sizeHint().height()));
         if (editor_->Kind() == EditorKind::Button)
             width = std::min(editorW, std::max(editor->sizeHint().width(), 2 * lineH));
-        editor->setGeometry(editorLeft, editorTop, width, editorH);
+        editor->setGeometry(c.editorLeft, editorTop, width, editorH);
     }
     label_->setText(ElidedLabel());
 }
@@ -426,13 +562,19 @@ void ctlParameter::resizeEvent(QResizeEvent* event) {
     CallGuarded("row resize", [&] { DoLayout(); });
 }
 
+void ctlParameter::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (layoutPending_)
+        CallGuarded("row show", [&] { Relayout(); });
+}
+
 void ctlParameter::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     CallGuarded("row change", [&] {
         if (event->type() == QEvent::PaletteChange)
             ApplyColors();
-        else if (event->type() == QEvent::FontChange)
-            DoLayout();
+        else if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+            NeedsChanged(kAllNeeds);
     });
 }
 

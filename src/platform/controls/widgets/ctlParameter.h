@@ -90,12 +90,39 @@ class ctlParameter : public QWidget, public IParameterRow {
     bool EditEnabled() const { return editEnabled_; }
     // True while the value is shown read only (locked, or editing switched off by the site).
     bool ReadOnly() const { return locked_ || !editEnabled_; }
+    // --- geometry ---
+    // The label stands beside the value, in a column as wide as the designed label width, the
+    // page's label column and the label's text; where the value then lacks room for its texts
+    // (a choice's longest entry, a bit list's longest bit), the label stands above the value
+    // across the row. A unit column without a text gives its room to a value that needs it.
+    //
+    // The width the label's whole text takes.
+    int LabelTextWidth() const;
+    // The least width of the label column beside the value; the page gives its rows one
+    // column. 0: the designed width and the label's text decide.
+    void SetLabelColumn(int pixels);
+    // Whether the label stands beside the value at that width with a label column at least
+    // labelColumn wide.
+    bool FitsBeside(int width, int labelColumn) const;
+    // Whether the label stands above the value now.
+    bool Stacked() const;
+    // The least size at which every text of the row shows whole.
+    QSize minimumSizeHint() const override;
+    // The height the row needs at a width: a line, a line more for a label above the value,
+    // and a bit list's every bit.
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    // The height at a width with a bit list that shows at most `bits` of its bits and scrolls
+    // to the others.
+    int HeightShowingBits(int width, int bits) const;
+
     // The text the row shows for its value (the chosen entry's text of a value list, the names
     // of the ticked bits joined by ", " for a bit list, the caption of a command button).
     QString DisplayText() const;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -109,7 +136,28 @@ class ctlParameter : public QWidget, public IParameterRow {
     void ApplyColors();
     void ApplyToolTips();
     void ApplyVisibility();
+    // Where the parts of the row go at a width.
+    struct Columns {
+        bool stacked = false;  // the label above the value
+        int left = 0;          // of the label, right of the icon
+        int label = 0;         // the label column beside the value
+        int unit = 0;          // the unit column at the right; 0: none
+        int editorLeft = 0;
+        int editorRight = 0;
+    };
+    Columns ColumnsAt(int width, int labelColumn) const;
+    int LineHeight() const;
+    int LabelLineHeight() const;
+    int UnitTextWidth() const;
+    int EditorWidthNeeded() const;
     void DoLayout();
+    // What a change makes the row measure anew.
+    enum Needs { kLabelNeeds = 1, kUnitNeeds = 2, kEditorNeeds = 4, kAllNeeds = 7 };
+    // The room the row's texts need changed: they are measured anew when next asked for.
+    void NeedsChanged(int needs);
+    // Lays the row out anew and tells its page when the row's least width or height changed; a
+    // row not shown waits until it shows.
+    void Relayout();
     QString ElidedLabel() const;
     void ShowContextMenu(QWidget* source, const QPoint& globalPos);
 
@@ -150,6 +198,14 @@ class ctlParameter : public QWidget, public IParameterRow {
     int32_t unitWidth_ = -10;
     bool iconVisible_ = true;
     int32_t labelStyle_ = 0;
+    int labelColumn_ = 0;
+    // What the label, the unit and the value need, measured once after each change; -1 until
+    // measured.
+    mutable int labelNeeded_ = -1;
+    mutable int unitNeeded_ = -1;
+    mutable int editorNeeded_ = -1;
+    QSize toldNeeds_;  // the least width and the height at the row's width the page knows
+    bool layoutPending_ = false;
 
     // Editing of a plain field: the value Escape goes back to (the one shown before the edit,
     // or set during it).

@@ -15,6 +15,7 @@
 #include "platform/controls/widgets/ctlParamSite.h"
 #include "platform/runtime/EntryGuard.h"
 #include "platform/runtime/IDTMContext.h"
+#include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IDtmContextHolder.h"
 #include "platform/runtime/IGUIManager.h"
 #include "platform/runtime/IParameters.h"
@@ -38,17 +39,26 @@ const char* const kLabelNames[] = {"lblProduct",      "lblDTMVersion", "lblCopyr
                                    "lblContact",      "lblProductTxt", "lblDTMVersionTxt",
                                    "lblCopyrightTxt", "lblContactTxt"};
 
-// A date value (days since 1899-12-30) in the short form of the user's locale; the time only
-// when the value has one.
-QString ShortDateText(double days) {
+// A date value (days since 1899-12-30) in the short form of a locale; the time only when the
+// value has one.
+QString ShortDateText(double days, const QLocale& locale) {
     const double whole = std::floor(days);
-    QString text = QLocale().toString(QDate(1899, 12, 30).addDays(static_cast<qint64>(whole)),
-                                      QLocale::ShortFormat);
+    QString text = locale.toString(QDate(1899, 12, 30).addDays(static_cast<qint64>(whole)),
+                                   QLocale::ShortFormat);
     const int seconds = static_cast<int>(std::lround((days - whole) * 86400.0));
     if (seconds > 0 && seconds < 86400)
-        text += QLatin1Char(' ') +
-                QLocale().toString(QTime(0, 0).addSecs(seconds), QLocale::ShortFormat);
+        text +=
+            QLatin1Char(' ') + locale.toString(QTime(0, 0).addSecs(seconds), QLocale::ShortFormat);
     return text;
+}
+
+// The user's locale; where the user has none (the C locale, whose words are English), a German
+// page takes the German one, so that a date with words shows them in the page's language.
+QLocale DateLocale(int32_t languageId) {
+    const QLocale user;
+    if (user.language() == QLocale::C && PrimaryLangId(languageId) == langGerman)
+        return QLocale(QLocale::German, QLocale::Germany);
+    return user;
 }
 
 }  // namespace
@@ -148,12 +158,16 @@ void ctlAbout::InitPage(IDTMContext& context) {
     if (model == nullptr)
         return;
     Label("lblProductTxt")->setText(ToQString(model->DTMName()));
-    QString version = ToQString(model->DTMVersion());
+    version_ = model->DTMVersion();
     // A version information without a date shows the version alone.
-    Guarded(context.Diagnostics(), "ctlAbout DTMDate", [&] {
-        const double date = model->DTMDate();
-        version += QStringLiteral(" / ") + ShortDateText(date);
-    });
+    Guarded(context.Diagnostics(), "ctlAbout DTMDate", [&] { date_ = model->DTMDate(); });
+    ShowVersion(context.GUIManager().Language());
+}
+
+void ctlAbout::ShowVersion(int32_t languageId) {
+    QString version = ToQString(version_);
+    if (date_)
+        version += QStringLiteral(" / ") + ShortDateText(*date_, DateLocale(languageId));
     Label("lblDTMVersionTxt")->setText(version);
 }
 
@@ -166,6 +180,7 @@ void ctlAbout::ApplyLanguage(int32_t languageId) {
     for (CaptionedLabel& caption : captions_)
         controls.push_back(&caption);
     ApplyControlTexts(*context, "ctlAbout_", controls);
+    ShowVersion(languageId);
 }
 
 bool ctlAbout::PrepareToRelease() {

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,9 @@ class ctlAbout : public QWidget,
     std::shared_ptr<IDTMContext> GetDtmContext() const;
     void InitPage(IDTMContext& context);
     void ApplyLanguage(int32_t languageId);
+    // The DTM's version and its date, the date in the short form of the user's locale (of the
+    // language's own locale where the user has none).
+    void ShowVersion(int32_t languageId);
     // Unregisters (errors ignored) and forgets the DTM.
     void Terminate() noexcept;
 
@@ -76,6 +80,9 @@ class ctlAbout : public QWidget,
     ctlParamSite* ctlParamSite1_;
     std::shared_ptr<IDtm> dtm_;
     std::string guiFunctionCall_;
+    // The DTM's version text and date, as the data model gave them at Init.
+    std::string version_;
+    std::optional<double> date_;
     // What the GUI list holds (weakly) while the page is registered.
     std::shared_ptr<IPrivateGUI> gui_;
 };

@@ -383,7 +383,8 @@ TEST_F(ParameterRowTest, ABitListWithoutNamesShowsOneEntryPerBit) {
 TEST_F(ParameterRowTest, BitEntriesFitTheirBoxesAndACutEntryShowsItsTextAsTooltip) {
     page->resize(1400, 300);
     ShowActive(*page);
-    row->setGeometry(8, 24, 401, 120);
+    // Narrower than the row needs for its texts.
+    row->setGeometry(8, 24, 200, 120);
     row->SetControlType(pctBitList);
     const QString longText = QStringLiteral("Update event (static parameter changed), long enough");
     row->SetValueList("0:Short|1:" + longText.toStdString());
@@ -574,6 +575,44 @@ TEST_F(ParameterRowTest, ALongLabelIsShortenedButKeptWhole) {
     EXPECT_EQ(row->LabelText(), text);
     QLabel* label = row->findChild<QLabel*>("label");
     EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width());
+}
+
+TEST_F(ParameterRowTest, ALabelOrAValueTooLongForItsColumnGetsTheRoomItNeeds) {
+    ShowActive(*page);
+    row->setGeometry(8, 24, 400, 21);
+    QLabel* label = row->findChild<QLabel*>("label");
+    const int line = row->height();
+    // A label longer than its column widens the column, as far as the value keeps its room.
+    const QString longer = QStringLiteral("A label that is longer than forty per cent");
+    ASSERT_GT(label->fontMetrics().horizontalAdvance(longer), 160);
+    row->SetLabelText(longer.toStdString());
+    EXPECT_FALSE(row->Stacked());
+    EXPECT_EQ(label->text(), longer);
+    EXPECT_GT(Field()->x(), label->geometry().right());
+    EXPECT_EQ(row->heightForWidth(400), line);
+    // The page's label column, when it is wider.
+    row->SetLabelColumn(300 - 20);
+    EXPECT_GE(label->width(), 280);
+    row->SetLabelColumn(0);
+    // A choice whose longest entry the value column does not hold puts the label above it: the
+    // row needs a line more, and its least width holds the entry.
+    row->SetLabelText("Label");
+    row->SetControlType(pctValueList);
+    const std::string entry(60, 'W');
+    row->SetValueList("0:Short|1:" + entry);
+    EXPECT_TRUE(row->Stacked());
+    EXPECT_GT(row->heightForWidth(400), line);
+    const int least = row->minimumSizeHint().width();
+    const int text = Choice()->fontMetrics().horizontalAdvance(QString::fromStdString(entry));
+    row->resize(least, row->heightForWidth(least));
+    EXPECT_GE(Choice()->y(), label->geometry().bottom());
+    EXPECT_GT(Choice()->width(), text);
+    // Wide enough, the label goes beside the choice again.
+    const int wide = 3 * least;
+    row->resize(wide, line);
+    EXPECT_FALSE(row->Stacked());
+    EXPECT_EQ(row->heightForWidth(wide), line);
+    EXPECT_GT(Choice()->x(), label->geometry().right());
 }
 
 }  // namespace

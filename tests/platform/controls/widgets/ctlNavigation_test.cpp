@@ -547,6 +547,15 @@ TEST_F(NavigationTest, ThePanesGiveTheShownPageTheWidthItNeeds) {
     nav->resize(800, 600);
     EXPECT_EQ(panes->width(), panes->minimumWidth());
     EXPECT_GT(page->width(), area->viewport()->width());
+
+    // A caption wider than the panes: they take from what the page leaves the width it needs.
+    Tree().SetTreeXml(With(kTree, "caption=\"Trend\"", "caption=\"" + std::string(25, 'W') + "\""));
+    nav->resize(1600, 600);
+    QTreeWidget* view = nav->TreePane().View();
+    EXPECT_GT(panes->width(), panes->minimumWidth());
+    EXPECT_LE(static_cast<QAbstractItemView*>(view)->sizeHintForColumn(0),
+              view->viewport()->width());
+    EXPECT_EQ(page->width(), area->viewport()->width());
 }
 
 TEST_F(NavigationTest, NavigationButtonTogglesTheTreePane) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QLabel>
 #include <QLocale>
 #include <algorithm>
@@ -231,6 +232,17 @@ TEST(AboutPage, ShowsNameVersionAndDateAndFollowsTheLanguage) {
     EXPECT_EQ(page.Label("lblProduct")->text(), QStringLiteral("Produkt:"));
     // The version is not filled again.
     EXPECT_EQ(page.Label("lblProductTxt")->text().toStdString(), model.DTMName());
+    // A user without a locale of their own (C, with English words): the German page shows the
+    // German date, the English one the C locale's.
+    QLocale::setDefault(QLocale::c());
+    f.Ctx().GUIManager().SetLanguage(langEnglish);
+    const QString english =
+        QLocale::c().toString(QDate(d.year, d.month, d.day), QLocale::ShortFormat);
+    EXPECT_EQ(page.Label("lblDTMVersionTxt")->text().toStdString(),
+              model.DTMVersion() + " / " + english.toStdString());
+    f.Ctx().GUIManager().SetLanguage(langGerman);
+    EXPECT_EQ(page.Label("lblDTMVersionTxt")->text().toStdString(),
+              model.DTMVersion() + " / " + date);
     QLocale::setDefault(before);
 
     page.show();
