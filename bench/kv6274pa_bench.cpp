@@ -5,7 +5,6 @@
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -44,6 +43,7 @@
 #include "sim/SimulatedPositioner.h"
 #include "tests/support/NullFakes.h"
 
+#include "BenchMemory.h"
 #include "BenchSummary.h"
 
 namespace kv::bench {
@@ -321,20 +321,6 @@ void BM_UploadSimulatedLessDevice(benchmark::State& state) {
 BENCHMARK(BM_UploadSimulatedLessDevice)->Unit(benchmark::kMicrosecond);
 
 // --- e. memory of 1000 instances ---
-
-size_t HeapInUse() {
-    return mallinfo2().uordblks;
-}
-
-size_t ResidentBytes() {
-    long pages = 0, resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return static_cast<size_t>(resident) * static_cast<size_t>(sysconf(_SC_PAGESIZE));
-}
 
 struct MemoryFigures {
     double heapPerInstance = 0;

@@ -39,9 +39,18 @@ DeviceSession::DeviceSession(std::shared_ptr<ManualEventLoop> loop, FrameInstanc
       instance_(instance),
       device_(std::move(device)),
       channel_(std::make_shared<SimulatedChannel>(*loop_, device_)),
-      watch_(std::make_shared<ConnectWatch>()) {}
+      watch_(std::make_shared<ConnectWatch>()),
+      container_(instance.container) {
+    observer_ = container_->AddEventObserver([this](const FrameEvent& event) {
+        if (awaited_ && !awaited_->success && event.kind == awaited_->kind &&
+            event.id == awaited_->id)
+            awaited_->success = event.success;
+    });
+}
 
-DeviceSession::~DeviceSession() = default;
+DeviceSession::~DeviceSession() {
+    container_->RemoveEventObserver(observer_);
+}
 
 bool DeviceSession::SetCommunication() {
     return instance_.dtm->SetCommunication(channel_);
@@ -86,46 +95,34 @@ bool DeviceSession::RunUntil(const std::function<bool()>& done, int64_t maxMs) {
     return done();
 }
 
-std::optional<bool> DeviceSession::WaitFor(const std::string& kind, const std::string& invokeId,
-                                           size_t from) {
-    std::optional<bool> result;
-    RunUntil([&] {
-        const auto& events = instance_.container->Recorded();
-        for (size_t i = from; i < events.size(); ++i) {
-            if (events[i].kind == kind && events[i].id == invokeId) {
-                result = events[i].success;
-                return true;
-            }
-        }
-        return false;
-    });
-    return result;
+std::optional<bool> DeviceSession::Await(FrameEvent::Kind kind, const std::string& id,
+                                         const std::function<bool()>& request) {
+    // The end may come within the request itself.
+    awaited_ = Awaited{kind, id, std::nullopt};
+    if (request())
+        RunUntil([this] { return awaited_->success.has_value(); });
+    const std::optional<bool> success = awaited_->success;
+    awaited_.reset();
+    return success;
 }
 
 std::optional<bool> DeviceSession::Upload(const std::string& invokeId,
                                           const std::string& parameterPath) {
-    const size_t from = instance_.container->Recorded().size();
-    if (!instance_.dtm->UploadRequest(invokeId, parameterPath))
-        return std::nullopt;
-    return WaitFor("OnUploadFinished", invokeId, from);
+    return Await(FrameEvent::kUploadFinished, invokeId,
+                 [&] { return instance_.dtm->UploadRequest(invokeId, parameterPath); });
 }
 
 std::optional<bool> DeviceSession::Download(const std::string& invokeId,
                                             const std::string& parameterPath) {
-    const size_t from = instance_.container->Recorded().size();
-    if (!instance_.dtm->DownloadRequest(invokeId, parameterPath))
-        return std::nullopt;
-    return WaitFor("OnDownloadFinished", invokeId, from);
+    return Await(FrameEvent::kDownloadFinished, invokeId,
+                 [&] { return instance_.dtm->DownloadRequest(invokeId, parameterPath); });
 }
 
 bool DeviceSession::Disconnect() {
-    const size_t from = instance_.container->Recorded().size();
-    if (!instance_.dtm->PrepareToReleaseCommunication())
-        return false;
-    const std::string& tag = instance_.systemTag;
-    if (!WaitFor("OnPreparedToReleaseCommunication", tag, from).has_value())
-        return false;
-    return instance_.dtm->ReleaseCommunication();
+    const std::optional<bool> prepared =
+        Await(FrameEvent::kPreparedToReleaseCommunication, instance_.systemTag,
+              [this] { return instance_.dtm->PrepareToReleaseCommunication(); });
+    return prepared.has_value() && instance_.dtm->ReleaseCommunication();
 }
 
 void SetUpDemonstrationProcess(SimulatedPositioner& device) {

@@ -60,7 +60,16 @@ class DeviceSession {
 
   private:
     class ConnectWatch;
-    std::optional<bool> WaitFor(const std::string& kind, const std::string& invokeId, size_t from);
+    // The end of an action that the session waits for: its event and what it said.
+    struct Awaited {
+        FrameEvent::Kind kind;
+        std::string id;
+        std::optional<bool> success;
+    };
+    // Makes the request and waits for the event of that kind naming id; nullopt when the
+    // request was refused or no such event came in time, else the event's success.
+    std::optional<bool> Await(FrameEvent::Kind kind, const std::string& id,
+                              const std::function<bool()>& request);
 
     std::shared_ptr<ManualEventLoop> loop_;
     FrameInstance& instance_;
@@ -68,6 +77,9 @@ class DeviceSession {
     std::shared_ptr<SimulatedChannel> channel_;
     std::shared_ptr<ConnectWatch> watch_;
     std::function<void()> stepHook_;
+    std::shared_ptr<FrameContainer> container_;  // kept while the session watches it
+    size_t observer_ = 0;
+    std::optional<Awaited> awaited_;
 };
 
 // The process the demonstration finds: a setpoint of 42.5 % that the valve has been travelling

@@ -21,71 +21,87 @@ std::optional<std::string> ParameterDisplayText(const std::string& parameterDocu
     return std::nullopt;
 }
 
-void FrameContainer::Record(FrameEvent event) {
-    events_.push_back(std::move(event));
-    if (observer_) {
-        // The observer may replace itself or record more events meanwhile: it works on copies.
-        const auto observer = observer_;
-        const FrameEvent recorded = events_.back();
-        observer(recorded);
+size_t FrameContainer::AddEventObserver(std::function<void(const FrameEvent& event)> observer) {
+    observers_.push_back({nextId_, std::move(observer)});
+    return nextId_++;
+}
+
+void FrameContainer::RemoveEventObserver(size_t id) {
+    std::erase_if(observers_, [id](const Observer& o) { return o.id == id; });
+}
+
+void FrameContainer::Tell(const FrameEvent& event) {
+    // An observer may add or remove observers: each turn looks for the next one anew.
+    const size_t end = nextId_;
+    for (size_t next = 0;;) {
+        const auto it = std::lower_bound(observers_.begin(), observers_.end(), next,
+                                         [](const Observer& o, size_t id) { return o.id < id; });
+        if (it == observers_.end() || it->id >= end)
+            return;
+        next = it->id + 1;
+        const auto call = it->call;  // it may remove itself
+        call(event);
     }
 }
 
 bool FrameContainer::RequestSave(const std::string& systemTag) {
-    Record({"RequestSave", systemTag, {}, 0, false});
     const bool saved = saveHandler_ ? saveHandler_(systemTag) : saveAnswer;
-    events_.back().success = saved;
+    Tell({.kind = FrameEvent::kRequestSave, .id = systemTag, .success = saved});
     return saved;
 }
 
 void FrameContainer::OnFunctionChanged(const std::string& systemTag) {
-    Record({"OnFunctionChanged", systemTag, {}, 0, false});
+    Tell({.kind = FrameEvent::kFunctionChanged, .id = systemTag});
 }
 
 void FrameContainer::OnProgress(const std::string& systemTag, const std::string& title,
                                 int32_t percent, bool show) {
-    Record({"OnProgress", systemTag, title, percent, false, show});
+    Tell({.kind = FrameEvent::kProgress,
+          .id = systemTag,
+          .text = title,
+          .percent = percent,
+          .show = show});
 }
 
 void FrameContainer::OnOpenGUIRequest(const std::string& systemTag,
                                       const std::string& functionCall) {
-    Record({"OnOpenGUIRequest", systemTag, functionCall, 0, false});
+    Tell({.kind = FrameEvent::kOpenGUIRequest, .id = systemTag, .text = functionCall});
 }
 
 void FrameContainer::OnInvokedFunctionFinished(const std::string& invokeId, bool success) {
-    Record({"OnInvokedFunctionFinished", invokeId, {}, 0, success});
+    Tell({.kind = FrameEvent::kInvokedFunctionFinished, .id = invokeId, .success = success});
 }
 
 void FrameContainer::OnUploadFinished(const std::string& invokeId, bool success) {
-    Record({"OnUploadFinished", invokeId, {}, 0, success});
+    Tell({.kind = FrameEvent::kUploadFinished, .id = invokeId, .success = success});
 }
 
 void FrameContainer::OnDownloadFinished(const std::string& invokeId, bool success) {
-    Record({"OnDownloadFinished", invokeId, {}, 0, success});
+    Tell({.kind = FrameEvent::kDownloadFinished, .id = invokeId, .success = success});
 }
 
 void FrameContainer::OnPreparedToRelease(const std::string& systemTag) {
-    Record({"OnPreparedToRelease", systemTag, {}, 0, false});
+    Tell({.kind = FrameEvent::kPreparedToRelease, .id = systemTag});
 }
 
 void FrameContainer::OnPreparedToReleaseCommunication(const std::string& systemTag) {
-    Record({"OnPreparedToReleaseCommunication", systemTag, {}, 0, false});
+    Tell({.kind = FrameEvent::kPreparedToReleaseCommunication, .id = systemTag});
 }
 
 void FrameContainer::OnParametersChanged(const std::string& systemTag,
                                          const std::string& parameterDocument) {
     parameterDocument_ = parameterDocument;
-    Record({"OnParametersChanged", systemTag, {}, 0, false});
+    Tell({.kind = FrameEvent::kParametersChanged, .id = systemTag});
 }
 
 void FrameContainer::OnTransferFinished(const std::string& systemTag, const std::string& title,
                                         bool write, bool success, int32_t failure) {
-    Record({"OnTransferFinished", systemTag, title, 0, success, false, write, failure});
-}
-
-size_t FrameContainer::Count(const std::string& kind) const {
-    return static_cast<size_t>(std::count_if(events_.begin(), events_.end(),
-                                             [&](const FrameEvent& e) { return e.kind == kind; }));
+    Tell({.kind = FrameEvent::kTransferFinished,
+          .id = systemTag,
+          .text = title,
+          .success = success,
+          .write = write,
+          .failure = failure});
 }
 
 }  // namespace kv

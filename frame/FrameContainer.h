@@ -1,7 +1,7 @@
 #pragma once
-// The frame's container of one DTM instance, with its events sink: it records every event the
-// DTM raises (and every request to save), so that the program can show them and tests can
-// check them.
+// The frame's container of one DTM instance, with its events sink: it passes every event the
+// DTM raises (and every request to save, with its answer) to those who watch it, and keeps
+// nothing of them but the last parameter document, so that a day of transfers costs no memory.
 
 #include <cstdint>
 #include <functional>
@@ -14,9 +14,23 @@
 namespace kv {
 
 struct FrameEvent {
-    std::string kind;  // the event's name: "OnFunctionChanged", ..., "RequestSave"
-    std::string id;    // the system tag or invoke id the event names
-    std::string text;  // the function call or progress title, when the event has one
+    // The call of the events sink that raised the event.
+    enum Kind {
+        kRequestSave,
+        kFunctionChanged,
+        kProgress,
+        kOpenGUIRequest,
+        kInvokedFunctionFinished,
+        kUploadFinished,
+        kDownloadFinished,
+        kPreparedToRelease,
+        kPreparedToReleaseCommunication,
+        kParametersChanged,
+        kTransferFinished,
+    };
+    Kind kind = kFunctionChanged;
+    std::string id{};    // the system tag or invoke id the event names
+    std::string text{};  // the function call or progress title, when the event has one
     int32_t percent = 0;
     bool success = false;
     bool show = false;  // OnProgress: False ends the display of the progress
@@ -36,7 +50,8 @@ class FrameContainer : public IFdtContainer, public IDtmEventSink {
     explicit FrameContainer(bool offerEvents = true) : offerEvents_(offerEvents) {}
 
     IDtmEventSink* Events() override { return offerEvents_ ? this : nullptr; }
-    // Recorded; answered by the save handler when one is set, else by SaveAnswer.
+    // Answered by the save handler when one is set, else by saveAnswer; the observers hear
+    // the request with its answer.
     bool RequestSave(const std::string& systemTag) override;
 
     void OnFunctionChanged(const std::string& systemTag) override;
@@ -48,16 +63,12 @@ class FrameContainer : public IFdtContainer, public IDtmEventSink {
     void OnDownloadFinished(const std::string& invokeId, bool success) override;
     void OnPreparedToRelease(const std::string& systemTag) override;
     void OnPreparedToReleaseCommunication(const std::string& systemTag) override;
-    // Recorded; the document replaces the frame's copy.
+    // The document replaces the frame's copy before the observers hear of it.
     void OnParametersChanged(const std::string& systemTag,
                              const std::string& parameterDocument) override;
     void OnTransferFinished(const std::string& systemTag, const std::string& title, bool write,
                             bool success, int32_t failure) override;
 
-    const std::vector<FrameEvent>& Recorded() const { return events_; }
-    // How many events of the kind were recorded.
-    size_t Count(const std::string& kind) const;
-    void ClearRecorded() { events_.clear(); }
     // The frame's copy of the instance's parameter document: the last one the DTM sent; empty
     // before the first.
     const std::string& ParameterDocument() const { return parameterDocument_; }
@@ -65,21 +76,26 @@ class FrameContainer : public IFdtContainer, public IDtmEventSink {
     void SetSaveHandler(std::function<bool(const std::string& systemTag)> handler) {
         saveHandler_ = std::move(handler);
     }
-    // Called with every event right after it was recorded (a window follows the DTM with it);
-    // an empty function stops the calls.
-    void SetEventObserver(std::function<void(const FrameEvent& event)> observer) {
-        observer_ = std::move(observer);
-    }
+    // Calls the observer with every event from now on (a window follows the DTM with it, the
+    // frame's session waits for the ends of its actions), until it is removed by the id that
+    // this returns. An observer added while an event is told hears the next one; one removed
+    // meanwhile is not called any more.
+    [[nodiscard]] size_t AddEventObserver(std::function<void(const FrameEvent& event)> observer);
+    void RemoveEventObserver(size_t id);
     bool saveAnswer = true;
 
   private:
-    void Record(FrameEvent event);
+    struct Observer {
+        size_t id;
+        std::function<void(const FrameEvent&)> call;
+    };
+    void Tell(const FrameEvent& event);
 
     bool offerEvents_;
-    std::vector<FrameEvent> events_;
     std::string parameterDocument_;
     std::function<bool(const std::string&)> saveHandler_;
-    std::function<void(const FrameEvent&)> observer_;
+    std::vector<Observer> observers_;  // in the order of their ids
+    size_t nextId_ = 0;
 };
 
 }  // namespace kv

@@ -4,6 +4,7 @@
 // from its dictionaries; these are the frame's.
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "frame/FrameFault.h"
@@ -11,6 +12,10 @@
 #include "value/Variant.h"
 
 namespace kv {
+
+// The DTM's function groups, by the names its function list gives them.
+inline constexpr const char* kFunctionGroups[] = {"Trend", "Measure", "Diagnosis", "Simulation",
+                                                  "Operation"};
 
 struct FrameWords {
     // --- the window ---
@@ -87,8 +92,8 @@ struct FrameWords {
     const char* otherInstances;
     // Closing a tab (%1: its title) that holds input that closing drops: Discard or Cancel.
     const char* tabInputQuestion;
-    // The DTM's function groups "Trend", "Measure", "Diagnosis", "Simulation", "Operation".
-    const char* groups[5];
+    // The names of the DTM's function groups, in the order of kFunctionGroups.
+    const char* groups[std::size(kFunctionGroups)];
     // Closing the window while pages hold input that closing drops: %1 the instances whose
     // data changed (those included), %2 those with the input.
     const char* closeInputQuestion;

@@ -128,19 +128,20 @@ bool Upload(DeviceSession& session, FrameInstance& instance, SimulatedPositioner
             const Options& options, const FrameWords& words) {
     FrameContainer& container = *instance.container;
     ProgressBar bar(words.upload, IsTerminal(STDOUT_FILENO) && !options.trace);
+    // The bar shows the last progress reported, once per slice of the loop.
+    std::optional<int32_t> percent;
+    const size_t observer = container.AddEventObserver([&percent](const FrameEvent& event) {
+        if (event.kind == FrameEvent::kProgress)
+            percent = event.percent;
+    });
     session.SetStepHook([&] {
-        const auto& events = container.Recorded();
-        for (auto it = events.rbegin(); it != events.rend(); ++it) {
-            if (it->kind == "OnProgress") {
-                bar.Show(it->percent);
-                break;
-            }
-        }
+        if (percent)
+            bar.Show(*percent);
     });
     device.ClearLog();
-    container.ClearRecorded();
     const std::optional<bool> uploaded = session.Upload("upload-1");
     session.SetStepHook(nullptr);
+    container.RemoveEventObserver(observer);
     size_t reads = 0;
     for (const Dpv1Request& r : device.Log())
         reads += r.write ? 0 : 1;

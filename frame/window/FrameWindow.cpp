@@ -1,146 +1,43 @@
 #include "frame/window/FrameWindow.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QHeaderView>
-#include <QIcon>
 #include <QLabel>
-#include <QPainter>
-#include <QPixmap>
+#include <QPointer>
 #include <QProgressBar>
-#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QTreeWidget>
-#include <QVBoxLayout>
-#include <pugixml.hpp>
 #include <utility>
+#include <vector>
 
-#include "core/DtmElements.h"
-#include "core/ProjectHelpers.h"
 #include "dtm/DTMMain.h"
 #include "frame/FrameWords.h"
 #include "frame/ReferenceFrame.h"
+#include "frame/window/DeviceLink.h"
+#include "frame/window/InstanceModel.h"
+#include "frame/window/InstancePane.h"
+#include "frame/window/InstanceTabs.h"
+#include "frame/window/StatusLine.h"
 #include "frame/window/WindowPrompt.h"
 #include "frame/window/WindowSettings.h"
 #include "platform/controls/widgets/LastResort.h"
 #include "platform/controls/widgets/PageRegistry.h"
 #include "platform/controls/widgets/QtText.h"
 #include "platform/runtime/DTMContext.h"
-#include "platform/runtime/ICommObject.h"
-#include "platform/runtime/ICommunicationManager.h"
 #include "platform/runtime/IDTMContext.h"
-#include "platform/runtime/IDTMDictionary.h"
 #include "platform/runtime/IFunctionCall.h"
 #include "platform/runtime/IGUIManager.h"
-#include "platform/runtime/IOnlineParameterService.h"
 #include "platform/runtime/IParameters.h"
-#include "platform/runtime/IPrivateDataElement.h"
-#include "platform/runtime/IPrivateGUI.h"
-#include "platform/runtime/IPrivateProcess.h"
-#include "platform/runtime/ProcessId.h"
-#include "sim/SimulatedChannel.h"
 #include "value/ScopedValue.h"
-#include "value/Text.h"
 
 namespace kv {
 
 namespace {
-
-const char* const kGroupNames[5] = {"Trend", "Measure", "Diagnosis", "Simulation", "Operation"};
-
-const char* const kOperationPhase =
-    R"(<FDT xmlns:fdt="x-schema:FDTDataTypesSchema.xml"><OperationPhase phase="engineering"/></FDT>)";
-
-constexpr int kApplicationIdRole = Qt::UserRole;
-// The room the instance pane's layouts leave beside its lists.
-constexpr int kPaneMargins = 8;
-// Of an instance's row: the instance's place in the project.
-constexpr int kEntryRole = Qt::UserRole;
-
-// Why a transfer failed, from the error bits of the element that failed and, for a denied
-// access, the protection the device reports; nullptr when they do not say.
-const char* ReasonOfTransfer(const FrameWords& words, int32_t failure, WriteProtection protection) {
-    switch ((failure & sfCommErrorMask) >> 16) {
-        case cecNone:
-            break;
-        case cecTimeout:
-            return words.noAnswer;
-        case cecConnectionLost:
-            return words.connectionLost;
-        default:
-            return words.notReachable;
-    }
-    const int32_t dpv1 = failure & sfDpv1ErrorMask;
-    if (dpv1 == kDpv1AccessDeniedClass) {
-        switch (protection) {
-            case WriteProtection::HardwareSwitch:
-                return words.hardwareSwitch;
-            case WriteProtection::WriteLocking:
-                return words.writeLocking;
-            case WriteProtection::None:
-                return words.accessDenied;
-        }
-    }
-    return dpv1 != 0 ? words.deviceError : nullptr;
-}
-
-// The protection that a failure names: what the instance knows of the device's when the
-// device denied access.
-WriteProtection ProtectionOfFailure(IDTMContext& context, int32_t failure) {
-    return (failure & sfDpv1ErrorMask) == kDpv1AccessDeniedClass ? DeviceWriteProtection(context)
-                                                                 : WriteProtection::None;
-}
-
-// Why a connection failed, from the communication's error code.
-const char* ReasonOfConnection(const FrameWords& words, int32_t errorCode) {
-    switch (errorCode) {
-        case cecTimeout:
-            return words.noAnswer;
-        case cecRefused:
-            return words.deviceRefused;
-        case cecIdentityUnreadable:
-            return words.deviceError;
-        default:
-            return words.notReachable;
-    }
-}
-
-// A failure and, when known, its reason, as one sentence.
-QString Failed(const char* failure, const char* reason) {
-    return reason != nullptr ? QStringLiteral("%1: %2.").arg(QString::fromUtf8(failure),
-                                                             QString::fromUtf8(reason))
-                             : QString::fromUtf8(failure) + QLatin1Char('.');
-}
-
-// A text that ends as a sentence.
-QString AsSentence(QString text) {
-    if (!text.isEmpty() && !text.endsWith(QLatin1Char('.')))
-        text += QLatin1Char('.');
-    return text;
-}
-
-// The end of a failed transfer: why, from the error bits and the protection; without them,
-// the DTM's own status text of the failure when it gave one, while the words are of the
-// language that text is in (a language change drops the DTM's texts).
-std::function<QString(const FrameWords&)> TransferFailed(const char* FrameWords::*failure,
-                                                         int32_t bits, WriteProtection protection,
-                                                         QString dtmText,
-                                                         const FrameWords& dtmWords) {
-    return [failure, bits, protection, dtmText = std::move(dtmText),
-            dtmWords = &dtmWords](const FrameWords& words) {
-        const char* reason = ReasonOfTransfer(words, bits, protection);
-        if (reason == nullptr && !dtmText.isEmpty() && &words == dtmWords)
-            return Failed(words.*failure, nullptr) + QLatin1Char(' ') + AsSentence(dtmText);
-        return Failed(words.*failure, reason);
-    };
-}
 
 // Instances named in a sentence: up to four by name, of more three and the count of the others.
 QString NamedList(const FrameWords& words, const std::vector<QString>& names) {
@@ -158,49 +55,13 @@ QString NamedList(const FrameWords& words, const std::vector<QString>& names) {
     return QString::fromUtf8(words.namesAnd).arg(first.join(QStringLiteral(", ")), last);
 }
 
-// A status text that is one of the window's words.
-std::function<QString(const FrameWords&)> Word(const char* FrameWords::*word) {
-    return [word](const FrameWords& words) { return QString::fromUtf8(words.*word); };
-}
-
 }  // namespace
-
-// One instance of the project as the window shows it.
-struct FrameWindow::Entry {
-    explicit Entry(FrameInstance& instance) : instance(instance) {}
-
-    FrameInstance& instance;
-    int index = 0;  // its place in the project: the list's row
-    QTreeWidgetItem* row = nullptr;
-    std::string tag;  // as the DTM's parameter documents give it
-    std::shared_ptr<InstancePrompt> prompt;
-    bool released = false;
-
-    IDTMContext& Ctx() const { return *instance.dtm->DTMContext(); }
-};
-
-// The end of the connection process.
-class FrameWindow::ProcessWatch : public IPrivateProcess {
-  public:
-    explicit ProcessWatch(std::function<void(bool)> done) : done_(std::move(done)) {}
-    void OnProcessProgress(const std::string&, int32_t) override {}
-    void OnProcessFinished(const std::string& processId, bool success) override {
-        if (processId == id && done_) {
-            auto done = std::move(done_);
-            CallGuarded("FrameWindow connection end", [&] { done(success); });
-        }
-    }
-    std::string id;
-
-  private:
-    std::function<void(bool)> done_;
-};
 
 // What an instance's DTM shows and asks reaches the window with the instance it comes from;
 // without the window, the frame's prompt takes it.
 class FrameWindow::InstancePrompt : public IPrompt {
   public:
-    InstancePrompt(FrameWindow& window, const Entry& entry, std::shared_ptr<IPrompt> frame)
+    InstancePrompt(FrameWindow& window, const InstanceEntry& entry, std::shared_ptr<IPrompt> frame)
         : window_(&window), entry_(entry), frame_(std::move(frame)) {}
     void ShowMessage(const std::string& text) override {
         if (!window_) {
@@ -208,7 +69,8 @@ class FrameWindow::InstancePrompt : public IPrompt {
             return;
         }
         // Nothing of the window's own handling goes back into the DTM.
-        CallGuarded("FrameWindow status text", [&] { window_->ShowDtmStatus(entry_, text); });
+        CallGuarded("FrameWindow status text",
+                    [&] { window_->status_->ShowDtm(entry_, ToQString(text)); });
     }
     int32_t Ask(const std::string& prompt, int32_t style) override {
         return window_ ? window_->AskFor(entry_, prompt, style) : frame_->Ask(prompt, style);
@@ -216,7 +78,7 @@ class FrameWindow::InstancePrompt : public IPrompt {
 
   private:
     QPointer<FrameWindow> window_;
-    const Entry& entry_;
+    const InstanceEntry& entry_;
     std::shared_ptr<IPrompt> frame_;
 };
 
@@ -226,60 +88,54 @@ FrameWindow::FrameWindow(ReferenceFrame& frame, std::shared_ptr<IEventLoop> loop
                          const PageRegistry* registry)
     : frame_(frame),
       loop_(std::move(loop)),
-      device_(std::move(device)),
-      channel_(std::make_shared<SimulatedChannel>(*loop_, device_)),
       prompt_(std::move(prompt)),
       projectPath_(std::move(projectPath)),
       registry_(registry ? registry : &PageRegistry::Instance()) {
-    for (const auto& instance : frame_.Instances()) {
-        entries_.push_back(std::make_unique<Entry>(*instance));
-        entries_.back()->index = static_cast<int>(entries_.size()) - 1;
-    }
-    language_ =
-        entries_.empty() ? frame_.Language() : entries_.front()->Ctx().GUIManager().Language();
+    const auto& instances = frame_.Instances();
+    language_ = instances.empty() ? frame_.Language()
+                                  : instances.front()->dtm->DTMContext()->GUIManager().Language();
+    model_ = new InstanceModel(instances, FrameWordsOf(language_), this);
     BuildUi();
+    link_ = std::make_unique<DeviceLink>(loop_, std::move(device), *status_,
+                                         [this](const InstanceEntry& entry) {
+                                             model_->EntryChanged(entry);
+                                             UpdateInstance();
+                                             UpdateActions();
+                                         });
     const QPointer<FrameWindow> self(this);
     prompt_->SetParent(this);
     // What reaches the frame's prompt itself belongs to no instance.
     prompt_->SetStatusSink([self](const std::string& text) {
         if (self)
             CallGuarded("FrameWindow status text",
-                        [&] { self->ShowStatus(nullptr, ToQString(text)); });
+                        [&] { self->status_->Show(nullptr, ToQString(text)); });
     });
-    QList<QTreeWidgetItem*> rows;
-    rows.reserve(static_cast<qsizetype>(entries_.size()));
-    for (const auto& owned : entries_) {
-        Entry* entry = owned.get();
+    for (const auto& owned : model_->Entries()) {
+        InstanceEntry* entry = owned.get();
         entry->prompt = std::make_shared<InstancePrompt>(*this, *entry, prompt_);
         if (auto context = std::dynamic_pointer_cast<DTMContext>(entry->instance.dtm->DTMContext()))
             context->SetPrompt(entry->prompt);
-        entry->instance.container->SetEventObserver([self, entry](const FrameEvent& event) {
-            if (self)
-                CallGuarded("FrameWindow DTM event",
-                            [&] { self->OnContainerEvent(*entry, event); });
-        });
+        entry->observer =
+            entry->instance.container->AddEventObserver([self, entry](const FrameEvent& event) {
+                if (self)
+                    CallGuarded("FrameWindow DTM event",
+                                [&] { self->OnContainerEvent(*entry, event); });
+            });
         entry->instance.container->SetSaveHandler([self, entry](const std::string&) {
             return self && CallGuarded("FrameWindow save request", false,
                                        [&] { return self->SaveOnRequest(*entry); });
         });
-        // The tag as the DTM's parameters give it; later documents of the DTM keep it current.
-        TakeTag(*entry, entry->instance.dtm->GetParameters(kTagPath));
-        entry->row = new QTreeWidgetItem();
-        entry->row->setData(0, kEntryRole, entry->index);
-        UpdateRow(*entry);
-        rows.push_back(entry->row);
     }
-    instances_->addTopLevelItems(rows);
     ApplyWords();
-    if (!entries_.empty())
-        Select(*entries_.front());
-    SetPaneWidth(NaturalPaneWidth());
+    if (InstanceEntry* first = model_->EntryAt(0))
+        Select(*first);
+    SetPaneWidth(pane_->NaturalWidth());
     UpdateActions();
 }
 
 FrameWindow::~FrameWindow() {
-    for (const auto& entry : entries_) {
-        entry->instance.container->SetEventObserver({});
+    for (const auto& entry : model_->Entries()) {
+        entry->instance.container->RemoveEventObserver(entry->observer);
         entry->instance.container->SetSaveHandler({});
         if (auto context = std::dynamic_pointer_cast<DTMContext>(entry->instance.dtm->DTMContext()))
             context->SetPrompt(prompt_);
@@ -288,12 +144,8 @@ FrameWindow::~FrameWindow() {
     prompt_->SetParent(nullptr);
 }
 
-bool FrameWindow::IsConnected(const Entry& entry) const {
-    return !entry.released && entry.Ctx().CommunicationManager().IsConnected();
-}
-
 bool FrameWindow::IsConnected() const {
-    return selected_ != nullptr && IsConnected(*selected_);
+    return selected_ != nullptr && selected_->Connected();
 }
 
 int FrameWindow::SelectedInstance() const {
@@ -301,36 +153,34 @@ int FrameWindow::SelectedInstance() const {
 }
 
 int FrameWindow::ConnectedInstance() const {
-    return online_ != nullptr && IsConnected(*online_) ? online_->index : -1;
+    const InstanceEntry* connected = link_->Connected();
+    return connected != nullptr ? connected->index : -1;
+}
+
+bool FrameWindow::Busy() const {
+    return link_->Busy();
 }
 
 bool FrameWindow::SelectInstance(int index) {
-    if (index < 0 || index >= static_cast<int>(entries_.size()))
+    InstanceEntry* entry = model_->EntryAt(index);
+    if (entry == nullptr)
         return false;
-    Select(*entries_[static_cast<size_t>(index)]);
+    Select(*entry);
     return true;
 }
 
-void FrameWindow::Select(Entry& entry) {
+void FrameWindow::Select(InstanceEntry& entry) {
     if (selected_ == &entry)
         return;
     selected_ = &entry;
     // The list and the tabs follow; their signals find the instance selected already.
-    if (instances_->currentItem() != entry.row)
-        instances_->setCurrentItem(entry.row);
-    if (EntryOfTab(tabs_->currentWidget()) != &entry) {
-        for (int i = 0; i < tabs_->count(); ++i) {
-            if (EntryOfTab(tabs_->widget(i)) == &entry) {
-                tabs_->setCurrentIndex(i);
-                break;
-            }
-        }
-    }
+    pane_->SetCurrent(entry);
+    tabs_->ShowFirstOf(entry);
     LoadFunctions();
     UpdateInstance();
     UpdateActions();
     // The status text names its instance while another one is selected.
-    ShowStatusText();
+    status_->SetSelected(&entry);
 }
 
 // --- the window's parts ---
@@ -366,110 +216,45 @@ void FrameWindow::BuildUi() {
     });
 
     splitter_ = new QSplitter(Qt::Horizontal, this);
-    // The instances above, the selected one's functions below.
-    auto* side = new QSplitter(Qt::Vertical, splitter_);
-    side->setChildrenCollapsible(false);
-    auto* listPane = new QWidget(side);
-    auto* listLayout = new QVBoxLayout(listPane);
-    listLayout->setContentsMargins(6, 6, 2, 2);
-    instancesTitle_ = new QLabel(listPane);
-    QFont bold = instancesTitle_->font();
-    bold.setBold(true);
-    instancesTitle_->setFont(bold);
-    // A plain item view: a large project's rows are items, not widgets, of one height.
-    instances_ = new QTreeWidget(listPane);
-    instances_->setObjectName(QStringLiteral("InstanceList"));
-    instances_->setColumnCount(3);
-    instances_->setRootIsDecorated(false);
-    instances_->setUniformRowHeights(true);
-    instances_->setAllColumnsShowFocus(true);
-    instances_->setSelectionMode(QAbstractItemView::SingleSelection);
-    // The system tag and the device type fit their texts; the tag takes the room they leave,
-    // and a tag cut there shows whole in its tool tip.
-    instances_->header()->setStretchLastSection(false);
-    instances_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
-    listLayout->addWidget(instancesTitle_);
-    listLayout->addWidget(instances_, 1);
-    connect(instances_, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
-                CallGuarded("FrameWindow select instance", [&] {
-                    if (current != nullptr)
-                        SelectInstance(current->data(0, kEntryRole).toInt());
-                });
-            });
-
-    auto* instancePane = new QWidget(side);
-    auto* sideLayout = new QVBoxLayout(instancePane);
-    sideLayout->setContentsMargins(6, 6, 2, 6);
-    instanceTitle_ = new QLabel(instancePane);
-    instanceTitle_->setFont(bold);
-    instanceTag_ = new QLabel(instancePane);
-    instanceTag_->setObjectName(QStringLiteral("InstanceTag"));
-    instanceTag_->setWordWrap(true);  // a long tag does not widen the pane
-    instanceState_ = new QLabel(instancePane);
-    instanceState_->setObjectName(QStringLiteral("InstanceState"));
-    instanceState_->setWordWrap(true);
-    functionsTitle_ = new QLabel(instancePane);
-    functionsTitle_->setFont(bold);
-    functions_ = new QTreeWidget(instancePane);
-    functions_->setHeaderHidden(true);
-    functions_->setObjectName(QStringLiteral("FunctionList"));
-    sideLayout->addWidget(instanceTitle_);
-    sideLayout->addWidget(instanceTag_);
-    sideLayout->addWidget(instanceState_);
-    sideLayout->addSpacing(8);
-    sideLayout->addWidget(functionsTitle_);
-    sideLayout->addWidget(functions_, 1);
-    connect(functions_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item, int) {
-        CallGuarded("FrameWindow open function", [&] {
-            const int32_t id = item->data(0, kApplicationIdRole).toInt();
-            if (id > 0)
-                OpenFunction(id);
-        });
+    pane_ = new InstancePane(*model_, FrameWordsOf(language_), splitter_);
+    connect(pane_, &InstancePane::InstanceChosen, this, [this](int index) {
+        CallGuarded("FrameWindow select instance", [&] { SelectInstance(index); });
     });
-    side->setStretchFactor(0, 2);
-    side->setStretchFactor(1, 3);
+    connect(pane_, &InstancePane::FunctionChosen, this, [this](int32_t applicationId) {
+        CallGuarded("FrameWindow open function", [&] { OpenFunction(applicationId); });
+    });
 
-    tabs_ = new QTabWidget(splitter_);
-    tabs_->setTabsClosable(true);
-    tabs_->setDocumentMode(true);
-    connect(tabs_, &QTabWidget::tabCloseRequested, this,
+    tabWidget_ = new QTabWidget(splitter_);
+    tabWidget_->setTabsClosable(true);
+    tabWidget_->setDocumentMode(true);
+    tabs_ = std::make_unique<InstanceTabs>(*tabWidget_);
+    connect(tabWidget_, &QTabWidget::tabCloseRequested, this,
             [this](int index) { CallGuarded("FrameWindow close tab", [&] { CloseTab(index); }); });
     // The shown tab's instance is the selected one.
-    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+    connect(tabWidget_, &QTabWidget::currentChanged, this, [this](int index) {
         CallGuarded("FrameWindow show tab", [&] {
-            if (Entry* entry = EntryOfTab(tabs_->widget(index)))
+            if (InstanceEntry* entry = tabs_->EntryOf(tabWidget_->widget(index)))
                 Select(*entry);
         });
     });
-    splitter_->addWidget(side);
-    splitter_->addWidget(tabs_);
+    splitter_->addWidget(pane_);
+    splitter_->addWidget(tabWidget_);
     // The pane keeps its width as the window changes; the user sets it with the handle.
     splitter_->setChildrenCollapsible(false);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
     setCentralWidget(splitter_);
 
-    status_ = new QLabel(this);
-    status_->setObjectName(QStringLiteral("StatusText"));
-    statusBar()->addWidget(status_, 1);
+    auto* status = new QLabel(this);
+    status->setObjectName(QStringLiteral("StatusText"));
+    statusBar()->addWidget(status, 1);
     progress_ = new QProgressBar(this);
     progress_->setRange(0, 100);
     progress_->setMaximumWidth(240);
     progress_->hide();
     statusBar()->addPermanentWidget(progress_);
+    status_ = std::make_unique<StatusLine>(*status, *progress_, FrameWordsOf(language_));
     resize(1280, 800);
-
-    // The mark of the connected instance in the list.
-    QPixmap dot(12, 12);
-    dot.fill(Qt::transparent);
-    QPainter painter(&dot);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QColor(0x1B, 0x5E, 0x20));
-    painter.setBrush(QColor(0x43, 0xA0, 0x47));
-    painter.drawEllipse(QRectF(1.5, 1.5, 9, 9));
-    painter.end();
-    connectedIcon_ = QIcon(dot);
 }
 
 void FrameWindow::ApplyWords() {
@@ -492,32 +277,16 @@ void FrameWindow::ApplyWords() {
     download_->setText(QString::fromUtf8(words.download));
     save_->setText(QString::fromUtf8(words.save));
     languageLabel_->setText(QString::fromUtf8(words.language));
-    instancesTitle_->setText(QString::fromUtf8(words.instances));
-    instances_->setHeaderLabels({QString::fromUtf8(words.instance),
-                                 QString::fromUtf8(words.tagColumn),
-                                 QString::fromUtf8(words.deviceType)});
-    instances_->headerItem()->setToolTip(1, QString::fromUtf8(words.tag));
-    for (const int column : {0, 2})
-        instances_->setColumnWidth(column, 0);
-    for (const auto& entry : entries_)
-        FitColumns(*entry);
-    functionsTitle_->setText(QString::fromUtf8(words.functions));
+    model_->SetWords(words);
+    pane_->SetWords(words);
     languageBox_->setCurrentIndex(languageBox_->findData(language_ & 0x3FF));
-    if (online_ != nullptr)
-        UpdateRow(*online_);
     // The window's own status text in the new language; a text of the DTM goes.
-    if (!statusWords_) {
-        statusText_.clear();
-        statusFrom_ = nullptr;
-        dtmStatus_.clear();
-        dtmStatusFrom_ = nullptr;
-    }
-    ShowStatusText();
+    status_->SetWords(words);
     UpdateInstance();
 }
 
 void FrameWindow::UpdateActions() {
-    const bool idle = !busy_ && !released_;
+    const bool idle = !link_->Busy() && !released_;
     const bool connected = IsConnected();
     // One positioner: while another instance is connected, this one cannot connect.
     const bool otherConnected = ConnectedInstance() >= 0 && !connected;
@@ -525,44 +294,9 @@ void FrameWindow::UpdateActions() {
     disconnect_->setEnabled(idle && connected);
     upload_->setEnabled(idle && connected);
     download_->setEnabled(idle && connected);
-    save_->setEnabled(!released_ && busy_ != Action::Uploading && busy_ != Action::Downloading);
+    save_->setEnabled(!released_ && !link_->Transferring());
     languageBox_->setEnabled(!released_);
-    functions_->setEnabled(!released_);
-}
-
-void FrameWindow::TakeTag(Entry& entry, const std::string& parameterDocument) {
-    if (const std::optional<std::string> tag = ParameterDisplayText(parameterDocument, kTagPath))
-        entry.tag = std::string(TrimRight(*tag));
-}
-
-void FrameWindow::FitColumns(const Entry& entry) {
-    // Wide enough for the row as the connected one shows: in bold, with its mark.
-    QFont bold = instances_->font();
-    bold.setBold(true);
-    const QFontMetrics metrics(bold);
-    const int padding = 16;
-    const std::pair<int, int> widths[] = {
-        {0, metrics.horizontalAdvance(ToQString(entry.instance.systemTag)) +
-                instances_->style()->pixelMetric(QStyle::PM_SmallIconSize) + 4},
-        {2, metrics.horizontalAdvance(ToQString(entry.instance.deviceType))}};
-    for (const auto& [column, text] : widths) {
-        const int width = std::max(text + padding, instances_->header()->sectionSizeHint(column));
-        if (width > instances_->columnWidth(column))
-            instances_->setColumnWidth(column, width);
-    }
-}
-
-int FrameWindow::NaturalPaneWidth() const {
-    // The functions' names whole, and the instances' system tags and device types with a few
-    // characters of their tags beside.
-    const int scrollBar = functions_->verticalScrollBar()->sizeHint().width();
-    const int chrome = scrollBar + 2 * functions_->frameWidth() + kPaneMargins;
-    const int functions =
-        static_cast<const QAbstractItemView*>(functions_)->sizeHintForColumn(0) + chrome;
-    const int tag = std::max(instances_->header()->sectionSizeHint(1),
-                             8 * instances_->fontMetrics().averageCharWidth());
-    const int instances = instances_->columnWidth(0) + tag + instances_->columnWidth(2) + chrome;
-    return std::max(functions, instances);
+    pane_->Functions()->setEnabled(!released_);
 }
 
 void FrameWindow::SetPaneWidth(int width) {
@@ -581,162 +315,36 @@ void FrameWindow::KeepPaneWidthIn(std::string file) {
         SetPaneWidth(*width);
 }
 
-void FrameWindow::UpdateRow(const Entry& entry) {
-    QTreeWidgetItem& row = *entry.row;
-    row.setText(0, ToQString(entry.instance.systemTag));
-    row.setText(1, ToQString(entry.released ? std::string() : entry.tag));
-    row.setToolTip(1, row.text(1));
-    row.setText(2, ToQString(entry.instance.deviceType));
-    const bool connected = IsConnected(entry);
-    row.setIcon(0, connected ? connectedIcon_ : QIcon());
-    row.setToolTip(0, connected ? QString::fromUtf8(FrameWordsOf(language_).connected) : QString());
-    QFont font = row.font(0);
-    if (font.bold() != connected) {
-        font.setBold(connected);
-        for (int column = 0; column < 3; ++column)
-            row.setFont(column, font);
-    }
-}
-
 void FrameWindow::UpdateInstance() {
-    if (selected_ == nullptr) {
-        instanceTitle_->clear();
-        instanceTag_->clear();
-        instanceState_->clear();
-        return;
-    }
-    const Entry& entry = *selected_;
-    const FrameWords& words = FrameWordsOf(language_);
-    instanceTitle_->setText(
-        ToQString(entry.instance.systemTag + " (" + entry.instance.deviceType + ")"));
-    const std::string tag = entry.released ? std::string() : entry.tag;
-    instanceTag_->setText(QString::fromUtf8(words.tag) + QStringLiteral(": ") + ToQString(tag));
-    QString state = QString::fromUtf8(IsConnected(entry) ? words.connected : words.disconnected);
-    if (const int other = ConnectedInstance(); other >= 0 && other != entry.index) {
-        const std::string& connected = entries_[static_cast<size_t>(other)]->instance.systemTag;
-        state += QStringLiteral(" (") +
-                 QString::fromUtf8(words.otherConnected).arg(ToQString(connected)) +
-                 QLatin1Char(')');
-    }
-    instanceState_->setText(state);
+    pane_->ShowInstance(selected_, link_->Connected());
 }
 
 void FrameWindow::LoadFunctions() {
-    functions_->clear();
-    if (released_ || selected_ == nullptr || selected_->released)
-        return;
-    const FrameWords& words = FrameWordsOf(language_);
-    const std::string xml = selected_->instance.dtm->GetFunctions(kOperationPhase);
-    pugi::xml_document doc;
-    if (!doc.load_string(xml.c_str()))
-        return;
-    auto addFunction = [&](pugi::xml_node node, QTreeWidgetItem* parent) {
-        const int32_t id = node.attribute("functionId").as_int();
-        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(functions_);
-        item->setText(0, QString::fromUtf8(node.attribute("name").value()));
-        item->setToolTip(0, item->text(0));  // whole where the pane cuts it
-        item->setData(0, kApplicationIdRole, id);
-    };
-    for (pugi::xml_node node : doc.child("FDT").child("Functions").children()) {
-        const std::string name = node.name();
-        if (name == "StandardFunction") {
-            addFunction(node, nullptr);
-        } else if (name == "FunctionGroup") {
-            QString title = QString::fromUtf8(node.attribute("name").value());
-            for (int i = 0; i < 5; ++i) {
-                if (title == QLatin1String(kGroupNames[i]))
-                    title = QString::fromUtf8(words.groups[i]);
-            }
-            auto* group = new QTreeWidgetItem(functions_);
-            group->setText(0, title);
-            group->setData(0, kApplicationIdRole, 0);
-            QFont font = group->font(0);
-            font.setBold(true);
-            group->setFont(0, font);
-            group->setFlags(Qt::ItemIsEnabled);
-            for (pugi::xml_node f : node.children("Function"))
-                addFunction(f, group);
-        }
-    }
-    functions_->expandAll();
+    pane_->ShowFunctions(released_ ? nullptr : selected_);
 }
 
-QString FrameWindow::FunctionName(const Entry& entry, int32_t applicationId) const {
-    pugi::xml_document doc;
-    if (doc.load_string(entry.instance.dtm->GetFunctions(kOperationPhase).c_str())) {
-        for (const pugi::xpath_node& found : doc.select_nodes("//*[@functionId]")) {
-            if (found.node().attribute("functionId").as_int() == applicationId)
-                return QString::fromUtf8(found.node().attribute("name").value());
-        }
-    }
-    return QString::number(applicationId);
-}
-
-QString FrameWindow::TabTitle(const Entry& entry, int32_t applicationId) const {
+QString FrameWindow::TabTitle(const InstanceEntry& entry, int32_t applicationId) const {
     return ToQString(entry.instance.systemTag) + QStringLiteral(": ") +
            FunctionName(entry, applicationId);
 }
 
-FrameWindow::Entry* FrameWindow::EntryOfTab(const QWidget* page) const {
-    if (page == nullptr)
-        return nullptr;
-    bool ok = false;
-    const int index = page->property("instance").toInt(&ok);
-    return ok && index >= 0 && index < static_cast<int>(entries_.size())
-               ? entries_[static_cast<size_t>(index)].get()
-               : nullptr;
+QTreeView* FrameWindow::InstanceList() const {
+    return pane_->List();
 }
 
-int FrameWindow::TabOf(const Entry& entry, int32_t applicationId) const {
-    for (int i = 0; i < tabs_->count(); ++i) {
-        QWidget* page = tabs_->widget(i);
-        if (EntryOfTab(page) == &entry && page->property("applicationId").toInt() == applicationId)
-            return i;
-    }
-    return -1;
+QTreeWidget* FrameWindow::Functions() const {
+    return pane_->Functions();
 }
 
 QWidget* FrameWindow::TabWidget(int index) const {
-    return index >= 0 && index < tabs_->count() ? tabs_->widget(index) : nullptr;
+    return tabs_->Page(index);
 }
 
 QString FrameWindow::StatusText() const {
-    return status_->text();
+    return status_->Text();
 }
 
-void FrameWindow::ShowStatus(const Entry* from, const QString& text) {
-    // A bar kept at how far a failed transfer came goes with that transfer's end.
-    if (std::exchange(progressKept_, false))
-        progress_->hide();
-    statusWords_ = nullptr;
-    statusText_ = text;
-    statusFrom_ = from;
-    dtmStatus_.clear();
-    dtmStatusFrom_ = nullptr;
-    ShowStatusText();
-}
-
-void FrameWindow::ShowStatus(const Entry* from, StatusWords words) {
-    ShowStatus(from, QString());
-    statusWords_ = std::move(words);  // kept, for a language change to show it anew
-    ShowStatusText();
-}
-
-void FrameWindow::ShowStatusText() {
-    QString text = statusWords_ ? statusWords_(FrameWordsOf(language_)) : statusText_;
-    if (statusFrom_ != nullptr && statusFrom_ != selected_ && !text.isEmpty())
-        text = ToQString(statusFrom_->instance.systemTag) + QStringLiteral(": ") + text;
-    status_->setText(text);
-    status_->setToolTip(text);
-}
-
-void FrameWindow::ShowDtmStatus(const Entry& entry, const std::string& text) {
-    ShowStatus(&entry, ToQString(text));
-    dtmStatus_ = ToQString(text);
-    dtmStatusFrom_ = &entry;
-}
-
-int32_t FrameWindow::AskFor(const Entry& entry, const std::string& prompt, int32_t style,
+int32_t FrameWindow::AskFor(const InstanceEntry& entry, const std::string& prompt, int32_t style,
                             const std::map<QMessageBox::StandardButton, QString>& buttonTexts) {
     // The box names the instance that asks.
     const QString title = QString::fromUtf8(FrameWordsOf(language_).title);
@@ -749,102 +357,32 @@ int32_t FrameWindow::AskFor(const Entry& entry, const std::string& prompt, int32
 // --- actions ---
 
 bool FrameWindow::Connect() {
-    if (busy_ || released_ || selected_ == nullptr || IsConnected())
-        return false;
-    Entry& entry = *selected_;
-    if (online_ != nullptr && online_ != &entry) {
-        // One positioner: the instance that holds the channel gives it back first, unless it
-        // is connected.
-        if (IsConnected(*online_) || !online_->instance.dtm->ReleaseCommunication())
-            return false;
-        online_ = nullptr;
-    }
-    ICommunicationManager& comm = entry.Ctx().CommunicationManager();
-    if (!comm.HasCommunication() && !entry.instance.dtm->SetCommunication(channel_)) {
-        ShowStatus(&entry, Word(&FrameWords::channelRefused));
-        return false;
-    }
-    online_ = &entry;
-    const QPointer<FrameWindow> self(this);
-    watch_ = std::make_shared<ProcessWatch>([self, &entry](bool connected) {
-        if (!self)
-            return;
-        if (connected && self->IsConnected(entry))
-            self->Finish(entry, Word(&FrameWords::connectDone));
-        else
-            self->FinishConnectFailed();
-    });
-    watch_->id = NewProcessId();
-    busy_ = Action::Connecting;
-    UpdateActions();
-    ShowStatus(&entry, Word(&FrameWords::connecting));
-    if (!comm.Connect(watch_->id, watch_)) {
-        FinishConnectFailed();
-        return false;
-    }
-    return true;
-}
-
-void FrameWindow::FinishConnectFailed() {
-    const ICommObject* comm = online_->Ctx().CommunicationManager().CommObject();
-    const int32_t code = comm != nullptr ? comm->ErrorCode() : cecNone;
-    Finish(*online_, [code](const FrameWords& words) {
-        return Failed(words.connectFailed, ReasonOfConnection(words, code));
-    });
+    return !released_ && selected_ != nullptr && link_->Connect(*selected_);
 }
 
 bool FrameWindow::Disconnect() {
-    if (busy_ || !IsConnected() || selected_ != online_)
-        return false;
-    busy_ = Action::Disconnecting;
-    UpdateActions();
-    ShowStatus(online_, Word(&FrameWords::disconnecting));
-    if (!online_->instance.dtm->PrepareToReleaseCommunication()) {
-        Finish(*online_, Word(&FrameWords::notStarted));
-        return false;
-    }
-    return true;
+    return selected_ != nullptr && link_->Disconnect(*selected_);
 }
 
 bool FrameWindow::Upload() {
-    return StartTransfer(Action::Uploading);
+    return selected_ != nullptr && link_->Upload(*selected_);
 }
 
 bool FrameWindow::Download() {
-    return StartTransfer(Action::Downloading);
-}
-
-bool FrameWindow::StartTransfer(Action action) {
-    if (busy_ || !IsConnected() || selected_ != online_)
-        return false;
-    Entry& entry = *online_;
-    const bool upload = action == Action::Uploading;
-    invokeId_ = (upload ? "upload-" : "download-") + std::to_string(++invokeCount_);
-    busy_ = action;
-    transferFailure_ = 0;
-    transferProtection_ = WriteProtection::None;
-    UpdateActions();
-    ShowStatus(&entry, Word(upload ? &FrameWords::uploading : &FrameWords::downloading));
-    progress_->setValue(0);
-    progress_->show();
-    const bool started = upload ? entry.instance.dtm->UploadRequest(invokeId_, "")
-                                : entry.instance.dtm->DownloadRequest(invokeId_, "");
-    if (!started)
-        Finish(entry, Word(&FrameWords::notStarted));
-    return started;
+    return selected_ != nullptr && link_->Download(*selected_);
 }
 
 bool FrameWindow::Save() {
     if (released_)
         return false;
     // The data sets are not saved half transferred.
-    if (busy_ == Action::Uploading || busy_ == Action::Downloading) {
-        ShowStatus(nullptr, Word(&FrameWords::saveWhileBusy));
+    if (link_->Transferring()) {
+        status_->Show(nullptr, Word(&FrameWords::saveWhileBusy));
         return false;
     }
     if (!WriteProject())
         return false;
-    ShowStatus(nullptr, [path = ToQString(projectPath_)](const FrameWords& words) {
+    status_->Show(nullptr, [path = ToQString(projectPath_)](const FrameWords& words) {
         return QString::fromUtf8(words.saved).arg(path);
     });
     return true;
@@ -854,7 +392,7 @@ bool FrameWindow::WriteProject() {
     FrameFault fault;
     if (frame_.SaveProject(projectPath_, fault))
         return true;
-    ShowStatus(nullptr, [fault](const FrameWords& words) {
+    status_->Show(nullptr, [fault](const FrameWords& words) {
         return QString::fromUtf8(words.saveFailed) + QStringLiteral(": ") +
                ToQString(Describe(fault, words));
     });
@@ -868,7 +406,7 @@ FrameWindow::CloseAnswer FrameWindow::AskBeforeClosing() {
     // closing them drops.
     std::vector<QString> changed;
     std::vector<QString> unset;  // whose pages hold input that closing drops
-    for (const auto& entry : entries_) {
+    for (const auto& entry : model_->Entries()) {
         if (entry->released)
             continue;
         IGUIManager& gui = entry->Ctx().GUIManager();
@@ -898,7 +436,7 @@ FrameWindow::CloseAnswer FrameWindow::AskBeforeClosing() {
     return CloseAnswer::Saved;
 }
 
-bool FrameWindow::SaveOnRequest(const Entry& entry) {
+bool FrameWindow::SaveOnRequest(const InstanceEntry& entry) {
     // Closing asked before anything closed: what the user interfaces change as they close is
     // not saved over the user's choice.
     if (closing_)
@@ -922,108 +460,67 @@ void FrameWindow::SetLanguage(int32_t languageId) {
         return;
     language_ = languageId;
     frame_.SetLanguage(languageId);
-    for (const auto& entry : entries_) {
+    for (const auto& entry : model_->Entries()) {
         if (!entry->released)
             entry->instance.dtm->SetLanguage(languageId);
     }
     ApplyWords();
     LoadFunctions();
     // Names of the new language that the pane would cut widen it; it never narrows.
-    if (const int natural = NaturalPaneWidth(); PaneWidth() < natural)
+    if (const int natural = pane_->NaturalWidth(); PaneWidth() < natural)
         SetPaneWidth(natural);
-    for (int i = 0; i < tabs_->count(); ++i) {
-        QWidget* page = tabs_->widget(i);
-        if (const Entry* entry = EntryOfTab(page))
-            tabs_->setTabText(i, TabTitle(*entry, page->property("applicationId").toInt()));
-    }
+    tabs_->Retitle([this](const InstanceEntry& entry, int32_t applicationId) {
+        return TabTitle(entry, applicationId);
+    });
 }
 
-void FrameWindow::Finish(const Entry& entry, StatusWords text, bool keepProgress) {
-    busy_.reset();
-    if (!keepProgress)
-        progress_->hide();
-    ShowStatus(&entry, std::move(text));
-    progressKept_ = keepProgress && progress_->isVisible();
-    UpdateRow(entry);
-    UpdateInstance();
-    UpdateActions();
-}
-
-void FrameWindow::OnContainerEvent(Entry& entry, const FrameEvent& event) {
+void FrameWindow::OnContainerEvent(InstanceEntry& entry, const FrameEvent& event) {
+    // What belongs to the link's action (and the ends of its transfers) is the link's.
+    if (link_->OnEvent(entry, event))
+        return;
     const QPointer<FrameWindow> self(this);
-    Entry* const from = &entry;
-    // An action of the window runs for the instance that holds the channel.
-    const bool ownAction = from == online_ && busy_.has_value();
-    if (event.kind == "OnProgress") {
-        // The window's own upload or download keeps the bar until its end comes; any other
-        // process of a DTM (a page's read or write) shows it until it reports its end.
-        const bool transfer =
-            ownAction && (busy_ == Action::Uploading || busy_ == Action::Downloading);
-        if (!transfer) {
-            if (event.show)
-                progress_->setValue(std::clamp(event.percent, 0, 100));
-            progress_->setVisible(event.show);
-            progressKept_ = false;
-        } else if (event.show &&
-                   event.text == (busy_ == Action::Uploading ? kUploadTitle : kDownloadTitle)) {
-            // Only the transfer's own progress: the reads before a download are no part of how
-            // far it came.
-            progress_->setValue(std::clamp(event.percent, 0, 100));
-        }
-    } else if (event.kind == "OnTransferFinished") {
-        if (ownAction) {
-            // The window's own upload or download: its end follows with the reason kept.
-            transferFailure_ = event.failure;
-            transferProtection_ = ProtectionOfFailure(entry.Ctx(), event.failure);
-        } else if (event.success) {
-            ShowStatus(from, Word(event.write ? &FrameWords::written : &FrameWords::read));
-        } else {
-            const QString dtmText = dtmStatusFrom_ == from ? dtmStatus_ : QString();
-            ShowStatus(from, TransferFailed(
-                                 event.write ? &FrameWords::writeFailed : &FrameWords::readFailed,
-                                 event.failure, ProtectionOfFailure(entry.Ctx(), event.failure),
-                                 dtmText, FrameWordsOf(language_)));
-        }
-    } else if (event.kind == "OnUploadFinished" || event.kind == "OnDownloadFinished") {
-        const bool upload = event.kind == "OnUploadFinished";
-        if (!ownAction || busy_ != (upload ? Action::Uploading : Action::Downloading) ||
-            event.id != invokeId_)
-            return;
-        if (event.success) {
-            Finish(entry, Word(upload ? &FrameWords::uploaded : &FrameWords::downloaded));
-        } else {
-            const QString dtmText = dtmStatusFrom_ == from ? dtmStatus_ : QString();
-            // The bar keeps showing how far the transfer came.
-            Finish(entry,
-                   TransferFailed(upload ? &FrameWords::uploadFailed : &FrameWords::downloadFailed,
-                                  transferFailure_, transferProtection_, dtmText,
-                                  FrameWordsOf(language_)),
-                   true);
-        }
-    } else if (event.kind == "OnPreparedToReleaseCommunication") {
-        // The communication is released outside the DTM's own call.
-        loop_->Post([self, from] {
-            if (!self || self->released_ || self->online_ != from ||
-                self->busy_ != Action::Disconnecting)
-                return;
-            CallGuarded("FrameWindow disconnected", [&] {
-                from->instance.dtm->ReleaseCommunication();
-                self->online_ = nullptr;
-                self->Finish(*from, Word(&FrameWords::disconnectDone));
+    InstanceEntry* const from = &entry;
+    switch (event.kind) {
+        case FrameEvent::kProgress:
+            // Any other process of a DTM (a page's read or write) shows the bar until it
+            // reports its end.
+            status_->ShowProcess(event.show, event.percent);
+            break;
+        case FrameEvent::kTransferFinished:
+            if (event.success) {
+                status_->Show(from, Word(event.write ? &FrameWords::written : &FrameWords::read));
+            } else {
+                status_->Show(
+                    from,
+                    status_->TransferFailed(
+                        entry, event.write ? &FrameWords::writeFailed : &FrameWords::readFailed,
+                        event.failure, ProtectionOfFailure(entry, event.failure)));
+            }
+            break;
+        case FrameEvent::kParametersChanged:
+            entry.TakeTag(entry.instance.container->ParameterDocument());
+            model_->EntryChanged(entry);
+            pane_->FitColumns(entry);
+            if (from == selected_)
+                UpdateInstance();
+            break;
+        case FrameEvent::kOpenGUIRequest: {
+            const std::string call = event.text;
+            loop_->Post([self, from, call] {
+                if (self && !self->released_ && !from->released)
+                    CallGuarded("FrameWindow OnOpenGUIRequest",
+                                [&] { self->OpenCall(*from, call); });
             });
-        });
-    } else if (event.kind == "OnParametersChanged") {
-        TakeTag(entry, entry.instance.container->ParameterDocument());
-        UpdateRow(entry);
-        FitColumns(entry);
-        if (from == selected_)
-            UpdateInstance();
-    } else if (event.kind == "OnOpenGUIRequest") {
-        const std::string call = event.text;
-        loop_->Post([self, from, call] {
-            if (self && !self->released_ && !from->released)
-                CallGuarded("FrameWindow OnOpenGUIRequest", [&] { self->OpenCall(*from, call); });
-        });
+            break;
+        }
+        case FrameEvent::kRequestSave:
+        case FrameEvent::kFunctionChanged:
+        case FrameEvent::kInvokedFunctionFinished:
+        case FrameEvent::kUploadFinished:
+        case FrameEvent::kDownloadFinished:
+        case FrameEvent::kPreparedToRelease:
+        case FrameEvent::kPreparedToReleaseCommunication:
+            break;
     }
 }
 
@@ -1032,13 +529,13 @@ void FrameWindow::OnContainerEvent(Entry& entry, const FrameEvent& event) {
 QWidget* FrameWindow::OpenFunction(int32_t applicationId) {
     if (released_ || selected_ == nullptr)
         return nullptr;
-    Entry& entry = *selected_;
+    InstanceEntry& entry = *selected_;
     // What the last process ended with goes: this opening ends with the user interface shown
     // (and whatever it says as it opens), or with why it is not.
-    ShowStatus(nullptr, QString());
-    if (const int index = TabOf(entry, applicationId); index >= 0) {
-        tabs_->setCurrentIndex(index);
-        return tabs_->widget(index);
+    status_->Show(nullptr, QString());
+    if (const int index = tabs_->IndexOf(entry, applicationId); index >= 0) {
+        tabWidget_->setCurrentIndex(index);
+        return tabWidget_->widget(index);
     }
     std::shared_ptr<IFunctionCall> call = NewFunctionCall();
     call->SetApplicationId(applicationId);
@@ -1046,42 +543,37 @@ QWidget* FrameWindow::OpenFunction(int32_t applicationId) {
     const std::string progId = entry.instance.dtm->GetActiveXProgId(xml);
     if (progId.empty()) {
         // An invocable function: the DTM names the user interface to open (OnOpenGUIRequest).
-        if (!entry.instance.dtm->InvokeFunctionRequest("invoke-" + std::to_string(++invokeCount_),
+        if (!entry.instance.dtm->InvokeFunctionRequest("invoke-" + std::to_string(++invocations_),
                                                        xml))
-            ShowStatus(&entry, Word(&FrameWords::noUserInterface));
+            status_->Show(&entry, Word(&FrameWords::noUserInterface));
         return nullptr;
     }
     return OpenCall(entry, xml);
 }
 
-QWidget* FrameWindow::OpenCall(Entry& entry, const std::string& functionCall) {
+QWidget* FrameWindow::OpenCall(InstanceEntry& entry, const std::string& functionCall) {
     std::shared_ptr<IFunctionCall> call = NewFunctionCall();
     if (!call->Parse(functionCall, entry.Ctx()))
         return nullptr;
     const int32_t applicationId = call->ApplicationId();
-    if (const int index = TabOf(entry, applicationId); index >= 0) {
-        tabs_->setCurrentIndex(index);
-        return tabs_->widget(index);
+    if (const int index = tabs_->IndexOf(entry, applicationId); index >= 0) {
+        tabWidget_->setCurrentIndex(index);
+        return tabWidget_->widget(index);
     }
     // A call whose function has no user interface opens nothing (never a new invocation).
     const std::string progId = entry.instance.dtm->GetActiveXProgId(functionCall);
     std::unique_ptr<QWidget> widget = progId.empty() ? nullptr : registry_->Create(progId);
     if (!widget) {
-        ShowStatus(&entry, Word(&FrameWords::noUserInterface));
+        status_->Show(&entry, Word(&FrameWords::noUserInterface));
         return nullptr;
     }
     auto* control = dynamic_cast<IDtmActiveXControl*>(widget.get());
     const std::string guiFunctionCall = std::to_string(applicationId);
     if (control == nullptr || !control->Init(guiFunctionCall, functionCall, entry.instance.dtm)) {
-        ShowStatus(&entry, Word(&FrameWords::cannotOpen));
+        status_->Show(&entry, Word(&FrameWords::cannotOpen));
         return nullptr;
     }
-    QWidget* page = widget.release();
-    page->setProperty("applicationId", applicationId);
-    page->setProperty("instance", entry.index);
-    const int index = tabs_->addTab(page, TabTitle(entry, applicationId));
-    tabs_->setCurrentIndex(index);
-    return page;
+    return tabs_->Add(std::move(widget), entry, applicationId, TabTitle(entry, applicationId));
 }
 
 bool FrameWindow::CloseTab(int index) {
@@ -1089,10 +581,11 @@ bool FrameWindow::CloseTab(int index) {
     if (page == nullptr)
         return false;
     // Input that closing drops is dropped only when the user says so; Cancel keeps the tab.
-    if (const Entry* entry = EntryOfTab(page); entry != nullptr && DropsInput(*entry, *page)) {
+    if (const InstanceEntry* entry = tabs_->EntryOf(page);
+        entry != nullptr && tabs_->DropsInput(*page)) {
         const FrameWords& words = FrameWordsOf(language_);
-        const QString question =
-            QString::fromUtf8(words.tabInputQuestion).arg(tabs_->tabText(tabs_->indexOf(page)));
+        const QString question = QString::fromUtf8(words.tabInputQuestion)
+                                     .arg(tabWidget_->tabText(tabWidget_->indexOf(page)));
         const int32_t answer = AskFor(*entry, question.toStdString(), mbsYesNoQuestionDefaultNo,
                                       {{QMessageBox::Yes, QString::fromUtf8(words.discard)},
                                        {QMessageBox::No, QString::fromUtf8(words.cancel)}});
@@ -1102,40 +595,18 @@ bool FrameWindow::CloseTab(int index) {
     return ReleaseTab(page);
 }
 
-bool FrameWindow::DropsInput(const Entry& entry, const QWidget& page) const {
-    // The tab's user interface and those inside it (registered under its call and a dot).
-    IGUIManager& gui = entry.Ctx().GUIManager();
-    const std::string id = std::to_string(page.property("applicationId").toInt());
-    bool drops = false;
-    for (const std::string& guiId : gui.FunctionIds()) {
-        if (guiId != id && !guiId.starts_with(id + "."))
-            continue;
-        if (const std::shared_ptr<IPrivateGUI> ui = gui.GetGUI(guiId)) {
-            // A pending edit goes into the data set, where closing keeps it.
-            ui->ValidateParameters();
-            drops = drops || ui->HoldsUncommittedInput();
-        }
-    }
-    return drops;
-}
-
 bool FrameWindow::ReleaseTab(QWidget* page) {
-    auto* control = dynamic_cast<IDtmActiveXControl*>(page);
-    if (control != nullptr && !control->PrepareToRelease()) {
-        ShowStatus(EntryOfTab(page), Word(&FrameWords::refusesToClose));
-        return false;
-    }
-    tabs_->removeTab(tabs_->indexOf(page));
-    page->hide();
-    page->deleteLater();
-    return true;
+    if (tabs_->Release(page))
+        return true;
+    status_->Show(tabs_->EntryOf(page), Word(&FrameWords::refusesToClose));
+    return false;
 }
 
 bool FrameWindow::ReleaseAll() {
     if (released_)
         return true;
-    while (tabs_->count() > 0) {
-        if (!ReleaseTab(tabs_->widget(tabs_->count() - 1)))
+    while (tabs_->Count() > 0) {
+        if (!ReleaseTab(tabs_->Page(tabs_->Count() - 1)))
             return false;
     }
     // What the instances' requests to save answer outside a close lasts while they are
@@ -1143,31 +614,31 @@ bool FrameWindow::ReleaseAll() {
     const ScopedValue closing(closing_, closing_);
     const ScopedValue releasing(releasing_, true);
     // The connected instance first: its connection ends before the others go.
-    std::vector<Entry*> order;
-    if (online_ != nullptr)
-        order.push_back(online_);
-    for (const auto& entry : entries_) {
-        if (entry.get() != online_)
+    std::vector<InstanceEntry*> order;
+    InstanceEntry* const holder = link_->Holder();
+    if (holder != nullptr)
+        order.push_back(holder);
+    for (const auto& entry : model_->Entries()) {
+        if (entry.get() != holder)
             order.push_back(entry.get());
     }
-    for (Entry* entry : order) {
+    for (InstanceEntry* entry : order) {
         if (entry->released)
             continue;
         if (!entry->instance.dtm->PrepareToRelease()) {
-            ShowStatus(entry, Word(&FrameWords::refusesToClose));
+            status_->Show(entry, Word(&FrameWords::refusesToClose));
             UpdateInstance();
             UpdateActions();
             return false;
         }
         entry->released = true;
-        if (entry == online_)
-            online_ = nullptr;
-        UpdateRow(*entry);
+        link_->Released(*entry);
+        model_->EntryChanged(*entry);
     }
     released_ = true;
-    busy_.reset();
-    progress_->hide();
-    functions_->clear();
+    link_->Stop();
+    status_->HideProgress();
+    pane_->ShowFunctions(nullptr);
     UpdateInstance();
     UpdateActions();
     return true;

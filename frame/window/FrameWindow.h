@@ -13,20 +13,20 @@
 // Every action is asynchronous: it starts the DTM's work and ends when the DTM tells the frame
 // (its container's events, the end of the connection process) through the event loop. The loop
 // is the program's (the Qt-backed loop in the program, a manual loop in tests).
+//
+// The window's parts: the model of the instances and the pane that shows it (InstanceModel,
+// InstancePane), the record of the tabs (InstanceTabs), the link to the positioner with the
+// state of the connection (DeviceLink) and the status bar (StatusLine). The window joins them
+// and holds the language, the save and the close.
 
-#include <QIcon>
 #include <QMainWindow>
 #include <QMessageBox>
-#include <QPointer>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "core/ProjectHelpers.h"
 #include "frame/FrameContainer.h"
 #include "platform/os/IEventLoop.h"
 
@@ -36,19 +36,21 @@ class QLabel;
 class QProgressBar;
 class QSplitter;
 class QTabWidget;
+class QTreeView;
 class QTreeWidget;
-class QTreeWidgetItem;
 
 namespace kv {
 
-class IDTMContext;
+class DeviceLink;
+class InstanceModel;
+class InstancePane;
+class InstanceTabs;
 class PageRegistry;
 class ReferenceFrame;
-class SimulatedChannel;
 class SimulatedPositioner;
+class StatusLine;
 class WindowPrompt;
-struct FrameInstance;
-struct FrameWords;
+struct InstanceEntry;
 
 class FrameWindow : public QMainWindow {
     Q_OBJECT
@@ -64,8 +66,8 @@ class FrameWindow : public QMainWindow {
     ~FrameWindow() override;
 
     // --- the instances ---
-    // The list of the instances: one row per instance, in the project's order.
-    QTreeWidget* InstanceList() const { return instances_; }
+    // The list of the instances: one row per instance, in the project's order (InstanceModel).
+    QTreeView* InstanceList() const;
     // Makes the instance at that place of the project the one the actions work on; False for
     // a place the project does not have.
     bool SelectInstance(int index);
@@ -98,11 +100,11 @@ class FrameWindow : public QMainWindow {
     // are closed and released, nothing after it.
     bool ReleaseAll();
 
-    bool Busy() const { return busy_.has_value(); }
+    bool Busy() const;
     // Whether the selected instance is connected.
     bool IsConnected() const;
-    QTabWidget* Tabs() const { return tabs_; }
-    QTreeWidget* Functions() const { return functions_; }
+    QTabWidget* Tabs() const { return tabWidget_; }
+    QTreeWidget* Functions() const;
     QProgressBar* Progress() const { return progress_; }
     // The last status text shown.
     QString StatusText() const;
@@ -118,69 +120,34 @@ class FrameWindow : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    struct Entry;
-    class ProcessWatch;
     class InstancePrompt;
-    enum class Action { Connecting, Uploading, Downloading, Disconnecting };
 
     void BuildUi();
     void ApplyWords();
     void UpdateActions();
     // The selected instance's title, tag and state beside its functions.
     void UpdateInstance();
-    // An instance's row of the list: its tag, and whether it is connected.
-    void UpdateRow(const Entry& entry);
-    // Widens the list's columns that the instance's row does not fit.
-    void FitColumns(const Entry& entry);
-    // The pane's width for the functions' names and the instances' columns to show; and the
-    // pane at that width, the tabs taking the rest.
-    int NaturalPaneWidth() const;
+    // The pane at that width, the tabs taking the rest.
     void SetPaneWidth(int width);
-    void Select(Entry& entry);
-    // The tag that a parameter document of the DTM holds; a document without it changes none.
-    void TakeTag(Entry& entry, const std::string& parameterDocument);
+    void Select(InstanceEntry& entry);
+    // The selected instance's functions; none once the window released the instances.
     void LoadFunctions();
-    void OnContainerEvent(Entry& entry, const FrameEvent& event);
-    bool IsConnected(const Entry& entry) const;
-    // Starts an upload or a download of the whole data set.
-    bool StartTransfer(Action action);
-    // A status text in the window's words: shown again in the language that the user
-    // chooses later.
-    using StatusWords = std::function<QString(const FrameWords& words)>;
-    // The end of an action of the instance.
-    // keepProgress: the bar stays as it is (a transfer that failed shows how far it came)
-    // until the next status text replaces the end.
-    void Finish(const Entry& entry, StatusWords text, bool keepProgress = false);
-    void FinishConnectFailed();
-    // A status text of an instance (nullptr: of the project): one of another instance than the
-    // selected one names its instance. A text in no words of the window's (the DTM's, a file
-    // error) is dropped by a language change.
-    void ShowStatus(const Entry* from, const QString& text);
-    void ShowStatus(const Entry* from, StatusWords text);
-    // Shows the status text anew: in the window's language, named while its instance is not
-    // the selected one.
-    void ShowStatusText();
-    // What an instance's DTM shows and asks.
-    void ShowDtmStatus(const Entry& entry, const std::string& text);
-    int32_t AskFor(const Entry& entry, const std::string& prompt, int32_t style,
+    void OnContainerEvent(InstanceEntry& entry, const FrameEvent& event);
+    // What an instance's DTM asks.
+    int32_t AskFor(const InstanceEntry& entry, const std::string& prompt, int32_t style,
                    const std::map<QMessageBox::StandardButton, QString>& buttonTexts = {});
     // Opens the user interface a function call of the instance names; the tab's widget or
     // nullptr.
-    QWidget* OpenCall(Entry& entry, const std::string& functionCall);
-    // The name of a function in the instance's list, and the title of its tab.
-    QString FunctionName(const Entry& entry, int32_t applicationId) const;
-    QString TabTitle(const Entry& entry, int32_t applicationId) const;
-    int TabOf(const Entry& entry, int32_t applicationId) const;
-    Entry* EntryOfTab(const QWidget* page) const;
-    // Releases the tab's user interface and closes the tab; False when it refuses.
+    QWidget* OpenCall(InstanceEntry& entry, const std::string& functionCall);
+    // The title of the tab of a function of the instance.
+    QString TabTitle(const InstanceEntry& entry, int32_t applicationId) const;
+    // Releases the tab's user interface and closes the tab; False, and why in the status bar,
+    // when it refuses.
     bool ReleaseTab(QWidget* page);
-    // Whether the tab's user interface holds input that closing it drops; a pending edit is
-    // taken into the data set first.
-    bool DropsInput(const Entry& entry, const QWidget& page) const;
     // The DTM's request to save: a user interface's saves as Save does; while the window
     // closes, the answer the user gave before anything closed (saved or not); while the
     // instances are released otherwise, one question for the project.
-    bool SaveOnRequest(const Entry& entry);
+    bool SaveOnRequest(const InstanceEntry& entry);
     // Writes the project file; its error in the status bar.
     bool WriteProject();
     enum class CloseAnswer { Unchanged, Saved, Discard, Stay };
@@ -190,37 +157,20 @@ class FrameWindow : public QMainWindow {
 
     ReferenceFrame& frame_;
     std::shared_ptr<IEventLoop> loop_;
-    std::shared_ptr<SimulatedPositioner> device_;
-    std::shared_ptr<SimulatedChannel> channel_;
     std::shared_ptr<WindowPrompt> prompt_;
     std::string projectPath_;
     const PageRegistry* registry_;
     std::string paneWidthFile_;  // where the pane's width is kept; empty: nowhere
-    // The instances in the project's order; the list's rows and the tabs refer to them.
-    std::vector<std::unique_ptr<Entry>> entries_;
-    Entry* selected_ = nullptr;
-    // The instance that holds the channel to the simulated positioner (connected or not).
-    Entry* online_ = nullptr;
-    std::shared_ptr<ProcessWatch> watch_;
-    std::optional<Action> busy_;  // an action of online_
-    std::string invokeId_;
-    // Why the window's upload or download failed: the error bits, and the protection the
-    // device reported when it denied access.
-    int32_t transferFailure_ = 0;
-    WriteProtection transferProtection_ = WriteProtection::None;
-    StatusWords statusWords_;            // the status text when it is one of the window's
-    QString statusText_;                 // else the text itself
-    const Entry* statusFrom_ = nullptr;  // the instance whose status text it is
-    // The DTM's status text since the window last showed one of its own, and whose it is: at
-    // the end of a process that failed, what the DTM said of the failure.
-    QString dtmStatus_;
-    const Entry* dtmStatusFrom_ = nullptr;
-    int32_t invokeCount_ = 0;
+    // The instances in the project's order; the tabs refer to them.
+    InstanceModel* model_ = nullptr;
+    InstanceEntry* selected_ = nullptr;
+    // The instance that holds the channel to the simulated positioner, and its action.
+    std::unique_ptr<DeviceLink> link_;
+    int32_t invocations_ = 0;  // of the DTMs' invocable functions
     int32_t language_ = 0;
     bool released_ = false;
     std::optional<CloseAnswer> closing_;  // while the window closes: the user's answer
     bool releasing_ = false;              // while ReleaseAll releases the instances
-    bool progressKept_ = false;           // the bar shows how far a failed transfer came
 
     QAction* connect_ = nullptr;
     QAction* disconnect_ = nullptr;
@@ -229,18 +179,12 @@ class FrameWindow : public QMainWindow {
     QAction* save_ = nullptr;
     QLabel* languageLabel_ = nullptr;
     QComboBox* languageBox_ = nullptr;
-    QLabel* instancesTitle_ = nullptr;
-    QTreeWidget* instances_ = nullptr;
-    QLabel* instanceTitle_ = nullptr;
-    QLabel* instanceTag_ = nullptr;
-    QLabel* instanceState_ = nullptr;
-    QLabel* functionsTitle_ = nullptr;
-    QTreeWidget* functions_ = nullptr;
-    QSplitter* splitter_ = nullptr;
-    QTabWidget* tabs_ = nullptr;
-    QLabel* status_ = nullptr;
+    QSplitter* splitter_ = nullptr;  // the pane beside the tabs
+    InstancePane* pane_ = nullptr;
+    QTabWidget* tabWidget_ = nullptr;
+    std::unique_ptr<InstanceTabs> tabs_;  // which instance's function each tab shows
     QProgressBar* progress_ = nullptr;
-    QIcon connectedIcon_;
+    std::unique_ptr<StatusLine> status_;
 };
 
 }  // namespace kv

@@ -178,7 +178,7 @@ TEST(EndToEndConnect, StartupReadsShowTheDeviceAndKeepTheProjectsValues) {
     ASSERT_TRUE(b.Dtm().WriteProperties(again));
     EXPECT_EQ(again.Read("PHYS/TAG_DESC"), std::optional<Variant>(Variant("FV-200")));
     EXPECT_EQ(again.Read("~/Tag"), std::optional<Variant>(Variant("FV-200")));
-    EXPECT_TRUE(b.Container().Recorded().empty());
+    EXPECT_TRUE(b.Events().All().empty());
 
     // A page's read brings the device's tag into the project.
     TransactionGroup group;
@@ -199,7 +199,7 @@ TEST(EndToEndConnect, TheFramesCopyFollowsTheTag) {
     clsDataElement& tag = b.At("PHYS/TAG_DESC");
     tag.SetTransientValue(Variant("FV-8"));
     b.Ctx().Parameters().ElementChanged(tag, "");
-    EXPECT_EQ(frame.Count("OnParametersChanged"), 1u);
+    EXPECT_EQ(b.Events().Count(FrameEvent::kParametersChanged), 1u);
     EXPECT_EQ(tagOfCopy(), std::optional<std::string>("FV-8"));
 
     // The connection reads the device's tag, but the instance keeps its own: nothing is sent.
@@ -207,7 +207,7 @@ TEST(EndToEndConnect, TheFramesCopyFollowsTheTag) {
     b.device->SetRecord(0, 18, Padded("FEED VALVE 7", 32));
     ASSERT_TRUE(b.session->SetCommunication());
     ASSERT_TRUE(b.session->Connect());
-    EXPECT_EQ(frame.Count("OnParametersChanged"), 1u);
+    EXPECT_EQ(b.Events().Count(FrameEvent::kParametersChanged), 1u);
     for (int read = 0; read < 2; ++read) {
         TransactionGroup group;
         group.Init(b.Ctx());
@@ -215,7 +215,7 @@ TEST(EndToEndConnect, TheFramesCopyFollowsTheTag) {
         ASSERT_EQ(group.Execute({}, true, false), 0);
         b.session->Settle();
     }
-    EXPECT_EQ(frame.Count("OnParametersChanged"), 2u);
+    EXPECT_EQ(b.Events().Count(FrameEvent::kParametersChanged), 2u);
     EXPECT_EQ(tagOfCopy(), std::optional<std::string>("FEED VALVE 7"));
 }
 
@@ -232,9 +232,9 @@ TEST(EndToEndUpload, ReadsEveryUploadAddressExactlyOnce) {
     EXPECT_EQ(b.Logged(false), expected);
     EXPECT_TRUE(b.Logged(true).empty());
     EXPECT_EQ(b.At("PHYS/DEVICE_SER_NUM").TransientValue().toString(), "12121212");
-    EXPECT_EQ(b.Container().Count("OnUploadFinished"), 1u);
-    EXPECT_EQ(b.Container().Count("OnParametersChanged"), 1u);
-    EXPECT_GT(b.Container().Count("OnProgress"), 0u);
+    EXPECT_EQ(b.Events().Count(FrameEvent::kUploadFinished), 1u);
+    EXPECT_EQ(b.Events().Count(FrameEvent::kParametersChanged), 1u);
+    EXPECT_GT(b.Events().Count(FrameEvent::kProgress), 0u);
     EXPECT_TRUE(b.prompt->messages.empty());
 }
 
@@ -256,12 +256,12 @@ TEST(EndToEndUpload, DroppedConnectionEndsTheUploadWithACommunicationError) {
     b.loop->RunUntilIdle(40);  // part of the upload is done
     b.session->Channel().DropConnection();
     b.session->Settle();
-    ASSERT_EQ(b.Container().Count("OnUploadFinished"), 1u);
-    const std::vector<FrameEvent>& events = b.Container().Recorded();
+    ASSERT_EQ(b.Events().Count(FrameEvent::kUploadFinished), 1u);
+    const std::vector<FrameEvent>& events = b.Events().All();
     EXPECT_FALSE(events.back().success);
     // Right before, the frame hears why: a communication error.
     const FrameEvent& transfer = events[events.size() - 2];
-    EXPECT_EQ(transfer.kind, "OnTransferFinished");
+    EXPECT_EQ(transfer.kind, FrameEvent::kTransferFinished);
     EXPECT_FALSE(transfer.success);
     EXPECT_NE(transfer.failure & sfCommErrorMask, 0);
     EXPECT_EQ(transfer.failure & sfDpv1ErrorMask, 0);
@@ -432,9 +432,9 @@ TEST(EndToEndDownload, DownloadsThatCannotGoOnEndFalseWithoutWriting) {
         }
         b.session->Settle();
         b.loop->Advance(100);
-        ASSERT_EQ(b.Container().Count("OnDownloadFinished"), 1u) << c.name;
-        const FrameEvent& end = b.Container().Recorded().back();
-        EXPECT_EQ(end.kind, "OnDownloadFinished") << c.name;
+        ASSERT_EQ(b.Events().Count(FrameEvent::kDownloadFinished), 1u) << c.name;
+        const FrameEvent& end = b.Events().All().back();
+        EXPECT_EQ(end.kind, FrameEvent::kDownloadFinished) << c.name;
         EXPECT_EQ(end.id, "D1") << c.name;
         EXPECT_FALSE(end.success) << c.name;
         EXPECT_TRUE(b.Logged(true).empty()) << c.name;
@@ -447,10 +447,10 @@ TEST(EndToEndDownload, SecondDownloadWhileTheFirstIsCheckedIsRefused) {
     b.Online();
     ASSERT_TRUE(b.Dtm().DownloadRequest("D1", ""));
     EXPECT_FALSE(b.Dtm().DownloadRequest("D2", "PHYS/"));
-    b.session->RunUntil([&] { return b.Container().Count("OnDownloadFinished") > 0; });
+    b.session->RunUntil([&] { return b.Events().Count(FrameEvent::kDownloadFinished) > 0; });
     b.session->Settle();
-    ASSERT_EQ(b.Container().Count("OnDownloadFinished"), 1u);
-    const FrameEvent& end = b.Container().Recorded().back();
+    ASSERT_EQ(b.Events().Count(FrameEvent::kDownloadFinished), 1u);
+    const FrameEvent& end = b.Events().All().back();
     EXPECT_EQ(end.id, "D1");
     EXPECT_TRUE(end.success);
     // D1's path (the whole data set) was downloaded, not D2's.
@@ -491,7 +491,8 @@ TEST(EndToEndRelease, DisconnectAndReleaseInEveryOrder) {
             case Order::DisconnectThenRelease:
                 EXPECT_FALSE(dtm.ReleaseCommunication()) << c.name;  // still connected
                 EXPECT_TRUE(dtm.PrepareToReleaseCommunication()) << c.name;
-                EXPECT_EQ(b.Container().Count("OnPreparedToReleaseCommunication"), 0u) << c.name;
+                EXPECT_EQ(b.Events().Count(FrameEvent::kPreparedToReleaseCommunication), 0u)
+                    << c.name;
                 b.session->Settle();
                 EXPECT_TRUE(dtm.ReleaseCommunication()) << c.name;
                 break;
@@ -507,7 +508,8 @@ TEST(EndToEndRelease, DisconnectAndReleaseInEveryOrder) {
                 break;
             case Order::NotConnected:
                 EXPECT_TRUE(dtm.PrepareToReleaseCommunication()) << c.name;
-                EXPECT_EQ(b.Container().Count("OnPreparedToReleaseCommunication"), 1u) << c.name;
+                EXPECT_EQ(b.Events().Count(FrameEvent::kPreparedToReleaseCommunication), 1u)
+                    << c.name;
                 break;
         }
         EXPECT_TRUE(dtm.PrepareToRelease()) << c.name;
@@ -517,10 +519,11 @@ TEST(EndToEndRelease, DisconnectAndReleaseInEveryOrder) {
         EXPECT_FALSE(b.session->Channel().IsConnected()) << c.name;
         EXPECT_EQ(b.Ctx().CommunicationManager().Communication(), nullptr) << c.name;
         EXPECT_EQ(b.Ctx().Parameters().DataSetState(), 4) << c.name;
-        EXPECT_EQ(b.Container().Count("OnPreparedToReleaseCommunication"), c.preparedCommunication)
+        EXPECT_EQ(b.Events().Count(FrameEvent::kPreparedToReleaseCommunication),
+                  c.preparedCommunication)
             << c.name;
-        EXPECT_EQ(b.Container().Count("OnPreparedToRelease"), 1u) << c.name;
-        EXPECT_EQ(b.Container().Recorded().back().kind, "OnPreparedToRelease") << c.name;
+        EXPECT_EQ(b.Events().Count(FrameEvent::kPreparedToRelease), 1u) << c.name;
+        EXPECT_EQ(b.Events().All().back().kind, FrameEvent::kPreparedToRelease) << c.name;
         EXPECT_TRUE(b.prompt->messages.empty()) << c.name;
     }
 }
@@ -533,8 +536,8 @@ TEST(EndToEndRelease, UnsavedChangesAskTheFrameToSaveOnce) {
     b.Ctx().Parameters().ElementChanged(tag, "");
     EXPECT_TRUE(b.Dtm().PrepareToRelease());
     EXPECT_TRUE(b.Dtm().PrepareToRelease());
-    EXPECT_EQ(b.Container().Count("RequestSave"), 1u);
-    EXPECT_EQ(b.Container().Count("OnPreparedToRelease"), 2u);
+    EXPECT_EQ(b.Events().Count(FrameEvent::kRequestSave), 1u);
+    EXPECT_EQ(b.Events().Count(FrameEvent::kPreparedToRelease), 2u);
 }
 
 TEST(EndToEndRelease, ReleasedCommunicationCanBeSetAndConnectedAgain) {
@@ -967,10 +970,10 @@ TEST(EndToEndDocuments, AnImportWhileADownloadRunsIsRefusedNotLost) {
     ASSERT_EQ(Rejected(b).size(), 1u);
     EXPECT_EQ(Rejected(b)[0], "an upload or download with the device runs");
     EXPECT_EQ(b.At("PHYS/TAG_DESC").TransientValue(), tag);
-    b.session->RunUntil([&] { return b.Container().Count("OnDownloadFinished") > 0; });
+    b.session->RunUntil([&] { return b.Events().Count(FrameEvent::kDownloadFinished) > 0; });
     b.session->Settle();
-    ASSERT_EQ(b.Container().Count("OnDownloadFinished"), 1u);
-    EXPECT_TRUE(b.Container().Recorded().back().success);
+    ASSERT_EQ(b.Events().Count(FrameEvent::kDownloadFinished), 1u);
+    EXPECT_TRUE(b.Events().All().back().success);
 
     // Once the download has ended the same document is taken and waits for the next one.
     EXPECT_TRUE(b.Dtm().SetParameters("", doc));

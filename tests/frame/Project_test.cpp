@@ -37,6 +37,7 @@
 #include "platform/runtime/IPrivateDataModel.h"
 #include "platform/runtime/IUserManager.h"
 #include "platform/runtime/ManualEventLoop.h"
+#include "support/EventRecord.h"
 #include "support/FileSizeLimit.h"
 #include "support/TempFolder.h"
 #include "value/DiagnosticLog.h"
@@ -113,7 +114,6 @@ TEST(FrameProject, InstancesSurviveSaveAndLoadInANewFrame) {
         FrameInstance* a = f.frame.AddInstance("PV-101", "KV6274PA", error);
         ASSERT_NE(a, nullptr) << error;
         ASSERT_NE(f.frame.AddInstance("PV-102", "KV6274PA", error), nullptr) << error;
-        EXPECT_EQ(a->container->Count("OnFunctionChanged"), 1u);  // told by Config
         EXPECT_EQ(f.Ctx("PV-101").GUIManager().Language(), 7);
         f.SetValue("PV-101", "PHYS/TAG_DESC", Variant("Feed valve"));
         f.SetValue("PV-102", "PHYS/TAG_DESC", Variant("Drain valve"));
@@ -143,6 +143,12 @@ TEST(FrameProject, InstancesSurviveSaveAndLoadInANewFrame) {
     EXPECT_EQ(g.Ctx("PV-102").UserManager().UserLevel(), 3);
     EXPECT_EQ(g.Ctx("PV-102").GUIManager().Language(), 7);
     EXPECT_TRUE(g.prompt->messages.empty());
+
+    // The frame's user information reaches a new instance.
+    Frame h;
+    h.frame.SetUserInformation(R"(<FDT><UserInformation role="Operator"/></FDT>)");
+    ASSERT_NE(h.frame.AddInstance("PV-103", "KV6274PA", error), nullptr) << error;
+    EXPECT_EQ(h.Ctx("PV-103").UserManager().UserLevel(), 2);
 }
 
 // A property of the stored instance that the DTM does not write (one of a later version, say)
@@ -681,9 +687,10 @@ TEST(FrameProject, MissingFileIsReported) {
     EXPECT_FALSE(fs::exists(path));
 }
 
-TEST(FrameContainer, RecordsEventsAndAnswersSaveRequests) {
+TEST(FrameContainer, TellsEventsToItsObserversAndAnswersSaveRequests) {
     FrameContainer container;
     ASSERT_EQ(container.Events(), &container);
+    test_support::EventRecord record(container);
     container.OnProgress("T", "Upload", 40, true);
     EXPECT_TRUE(container.RequestSave("T"));
     container.saveAnswer = false;
@@ -691,20 +698,51 @@ TEST(FrameContainer, RecordsEventsAndAnswersSaveRequests) {
     container.SetSaveHandler([](const std::string& tag) { return tag == "T"; });
     EXPECT_TRUE(container.RequestSave("T"));
     container.OnProgress("T", "Upload", 100, false);
-    ASSERT_EQ(container.Recorded().size(), 5u);
-    EXPECT_EQ(container.Recorded()[0].kind, "OnProgress");
-    EXPECT_EQ(container.Recorded()[0].percent, 40);
-    EXPECT_TRUE(container.Recorded()[0].show);
-    EXPECT_FALSE(container.Recorded()[4].show);
-    EXPECT_EQ(container.Count("RequestSave"), 3u);
-    EXPECT_FALSE(container.Recorded()[2].success);
+    const std::vector<FrameEvent>& events = record.All();
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[0].kind, FrameEvent::kProgress);
+    EXPECT_EQ(events[0].percent, 40);
+    EXPECT_TRUE(events[0].show);
+    EXPECT_FALSE(events[4].show);
+    EXPECT_EQ(record.Count(FrameEvent::kRequestSave), 3u);
+    EXPECT_FALSE(events[2].success);  // with its answer
+    EXPECT_TRUE(events[3].success);
     // Each parameter document of the DTM replaces the frame's copy.
     EXPECT_EQ(container.ParameterDocument(), "");
     container.OnParametersChanged("T", "<FDT>1</FDT>");
     container.OnParametersChanged("T", "<FDT>2</FDT>");
     EXPECT_EQ(container.ParameterDocument(), "<FDT>2</FDT>");
-    EXPECT_EQ(container.Count("OnParametersChanged"), 2u);
+    EXPECT_EQ(record.Count(FrameEvent::kParametersChanged), 2u);
     EXPECT_EQ(FrameContainer(false).Events(), nullptr);
+}
+
+// Observers that come and go while an event is told: one added hears the next event, one
+// removed is not called again, the others hear every event once.
+TEST(FrameContainer, ObserversMayComeAndGoWhileAnEventIsTold) {
+    FrameContainer container;
+    std::vector<std::string> heard;
+    size_t second = 0;
+    size_t added = 0;
+    const size_t first = container.AddEventObserver([&](const FrameEvent& e) {
+        heard.push_back("first " + e.id);
+        if (e.id == "a") {
+            container.RemoveEventObserver(second);
+            added = container.AddEventObserver(
+                [&](const FrameEvent& later) { heard.push_back("added " + later.id); });
+        }
+    });
+    second =
+        container.AddEventObserver([&](const FrameEvent& e) { heard.push_back("second " + e.id); });
+    const size_t last = container.AddEventObserver([&](const FrameEvent& e) {
+        heard.push_back("last " + e.id);
+        container.RemoveEventObserver(last);
+    });
+    container.OnFunctionChanged("a");
+    container.OnFunctionChanged("b");
+    container.RemoveEventObserver(first);
+    container.RemoveEventObserver(added);
+    container.OnFunctionChanged("c");
+    EXPECT_EQ(heard, (std::vector<std::string>{"first a", "last a", "first b", "added b"}));
 }
 
 TEST(ScriptedPrompt, AnswersFromTheScriptThenOkOrTheFallback) {

@@ -17,6 +17,7 @@
 #include "frame/ScriptedPrompt.h"
 #include "platform/runtime/ManualEventLoop.h"
 #include "sim/SimulatedPositioner.h"
+#include "support/EventRecord.h"
 #include "value/DiagnosticLog.h"
 
 namespace kv::test_support {
@@ -32,8 +33,8 @@ inline FrameInstance& AddFrameInstance(ReferenceFrame& frame) {
 
 // The instance "PV-101" of a reference frame on a manual loop, its questions answered by a
 // scripted prompt, with a simulated positioner and the frame's session to it (not connected
-// yet). A run without faults leaves the diagnostic logs empty: checked at the end unless a test
-// turns it off.
+// yet), and the record of the events its container hears. A run without faults leaves the
+// diagnostic logs empty: checked at the end unless a test turns it off.
 struct FrameBench {
     std::shared_ptr<ManualEventLoop> loop = std::make_shared<ManualEventLoop>();
     std::shared_ptr<ScriptedPrompt> prompt;
@@ -41,6 +42,7 @@ struct FrameBench {
     FrameInstance* instance = nullptr;
     std::shared_ptr<SimulatedPositioner> device;
     std::unique_ptr<DeviceSession> session;
+    std::unique_ptr<EventRecord> events;
     bool expectCleanLogs = true;
 
     explicit FrameBench(std::shared_ptr<ScriptedPrompt> withPrompt = nullptr,
@@ -50,6 +52,7 @@ struct FrameBench {
           device(std::make_shared<SimulatedPositioner>(options)) {
         instance = &AddFrameInstance(frame);
         session = std::make_unique<DeviceSession>(loop, *instance, device);
+        events = std::make_unique<EventRecord>(*instance->container);
     }
     ~FrameBench() {
         if (!expectCleanLogs)
@@ -62,13 +65,14 @@ struct FrameBench {
 
     IDTMContext& Ctx() { return *instance->dtm->DTMContext(); }
     FrameContainer& Container() { return *instance->container; }
+    EventRecord& Events() { return *events; }
     // Communication set and connected with a matching device, start-up reads done; the
-    // device's log and the frame's records cleared. False when the connection failed.
+    // device's log and the record of events cleared. False when the connection failed.
     bool Online() {
         if (!session->SetCommunication() || !session->Connect())
             return false;
         device->ClearLog();
-        Container().ClearRecorded();
+        events->Clear();
         return true;
     }
 };

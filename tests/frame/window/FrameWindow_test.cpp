@@ -15,6 +15,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <algorithm>
 #include <filesystem>
@@ -47,6 +48,7 @@
 #include "platform/runtime/ManualEventLoop.h"
 #include "sim/SimulatedPositioner.h"
 #include "support/ChildProcess.h"
+#include "support/EventRecord.h"
 #include "support/FileSizeLimit.h"
 #include "support/FrameInstanceFixture.h"
 #include "support/TempFolder.h"
@@ -74,6 +76,11 @@ void RunQt() {
     test_support::RunQtEvents();
 }
 
+// What the instance list shows in a cell.
+QVariant Cell(const QTreeView& list, int row, int column, int role = Qt::DisplayRole) {
+    return list.model()->index(row, column).data(role);
+}
+
 using test_support::PageNodes;
 
 // Types text into a row's field and presses Enter, as a user does.
@@ -96,6 +103,8 @@ struct WindowFixture {
     FrameInstance* instance = nullptr;
     std::shared_ptr<SimulatedPositioner> device = std::make_shared<SimulatedPositioner>();
     PageRegistry registry;
+    // What each instance's container hears, in the project's order.
+    std::vector<std::unique_ptr<test_support::EventRecord>> events;
     std::unique_ptr<FrameWindow> window;
     std::vector<std::pair<std::string, int32_t>> questions;
     int32_t answer = mbaYes;
@@ -108,6 +117,8 @@ struct WindowFixture {
                       nullptr)
                 << error;
         }
+        for (const auto& added : frame.Instances())
+            events.push_back(std::make_unique<test_support::EventRecord>(*added->container));
         RegisterFrameworkUserInterfaces(registry);
         window = std::make_unique<FrameWindow>(frame, loop, device, prompt,
                                                temp.File("project.xml"), &registry);
@@ -151,7 +162,8 @@ struct WindowFixture {
         auto* main = dynamic_cast<ctlNavigationMain*>(window->OpenFunction(1));
         return main ? ShowPage(main->NavigationControl(), "KV6274PA.ctlAddress") : nullptr;
     }
-    size_t Count(const std::string& kind) { return instance->container->Count(kind); }
+    // How many events of the kind the instance at that place heard.
+    size_t Count(FrameEvent::Kind kind, size_t index = 0) { return events[index]->Count(kind); }
 };
 
 TEST(FrameWindowPrompt, StylesGiveButtonsIconAndDefault) {
@@ -207,7 +219,7 @@ TEST(FrameWindow, ThroughEveryPageWithCyclingAndBothLanguagesAndClosedCleanly) {
     ASSERT_TRUE(f.Idle());
     EXPECT_EQ(f.window->StatusText(), QStringLiteral("Upload finished."));
     EXPECT_FALSE(f.window->Progress()->isVisible());
-    EXPECT_GT(f.Count("OnProgress"), 0U);
+    EXPECT_GT(f.Count(FrameEvent::kProgress), 0U);
 
     ctlNavigation& nav = main->NavigationControl();
     ITreeHolder& tree = nav.devParameter().TreeHolder();
@@ -254,7 +266,7 @@ TEST(FrameWindow, ThroughEveryPageWithCyclingAndBothLanguagesAndClosedCleanly) {
     RunQt();
     EXPECT_TRUE(f.GUIs().FunctionIds().empty());
     EXPECT_FALSE(f.GUIs().HasOpenGUIs());
-    EXPECT_EQ(f.Count("OnPreparedToRelease"), 1U);
+    EXPECT_EQ(f.Count(FrameEvent::kPreparedToRelease), 1U);
     // The values uploaded from the device changed the data set: closing asked to save, the
     // user said Save, and the project was written.
     ASSERT_EQ(f.questions.size(), 1U);
@@ -296,7 +308,7 @@ TEST(FrameWindow, FunctionListOpensEachFunctionOnceAndInvocationsOpenNothingEndl
     RunQt();
     EXPECT_FALSE(f.loop->HasPending());
     EXPECT_EQ(f.window->Tabs()->count(), 1);
-    EXPECT_EQ(f.Count("OnOpenGUIRequest"), 1U);
+    EXPECT_EQ(f.Count(FrameEvent::kOpenGUIRequest), 1U);
     EXPECT_EQ(f.window->StatusText(), QStringLiteral("This function has no user interface."));
     // Opening another function replaces that end; a language change does not bring it back.
     EXPECT_EQ(f.window->OpenFunction(15), about);
@@ -321,7 +333,7 @@ TEST(FrameWindow, DownloadDisconnectAndSave) {
     ASSERT_TRUE(f.window->Download());
     ASSERT_TRUE(f.Idle());
     EXPECT_EQ(f.window->StatusText(), QStringLiteral("Download finished."));
-    EXPECT_EQ(f.Count("OnDownloadFinished"), 1U);
+    EXPECT_EQ(f.Count(FrameEvent::kDownloadFinished), 1U);
 
     ASSERT_TRUE(f.window->Disconnect());
     ASSERT_TRUE(f.Idle());
@@ -404,7 +416,7 @@ TEST(FrameWindowClose, AChangedProjectAsksSaveDiscardOrCancelBeforeAnythingClose
         EXPECT_TRUE(connectedWhenAsked);
         EXPECT_EQ(f.window->Tabs()->count(), c.closed ? 0 : 1);
         EXPECT_EQ(f.window->IsConnected(), !c.closed);
-        EXPECT_EQ(f.Count("OnPreparedToRelease"), c.closed ? 1U : 0U);
+        EXPECT_EQ(f.Count(FrameEvent::kPreparedToRelease), c.closed ? 1U : 0U);
         EXPECT_EQ(fs::exists(f.temp.File("project.xml")), c.written);
         if (!c.closed) {
             f.answer = mbaNo;
@@ -419,29 +431,29 @@ TEST(FrameWindowClose, AChangedProjectAsksSaveDiscardOrCancelBeforeAnythingClose
 // under their instance's tag, and closing asks once for every modified instance.
 TEST(FrameWindowInstances, TheWindowWorksOnTheSelectedInstanceAndConnectsOneAtATime) {
     WindowFixture f(4);
-    QTreeWidget* list = f.window->InstanceList();
-    ASSERT_EQ(list->topLevelItemCount(), 4);
+    QTreeView* list = f.window->InstanceList();
+    ASSERT_EQ(list->model()->rowCount(), 4);
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(list->topLevelItem(i)->text(0), QStringLiteral("PV-10%1").arg(i + 1));
-        EXPECT_EQ(list->topLevelItem(i)->text(2), QStringLiteral("KV6274PA"));
+        EXPECT_EQ(Cell(*list, i, 0).toString(), QStringLiteral("PV-10%1").arg(i + 1));
+        EXPECT_EQ(Cell(*list, i, 2).toString(), QStringLiteral("KV6274PA"));
     }
     EXPECT_EQ(f.window->SelectedInstance(), 0);
     IParameters& third = f.Ctx(2).Parameters();
     third.Item("PHYS/TAG_DESC")->SetTransientValue(Variant("FV-3"));
     third.ElementChanged(*third.Item("PHYS/TAG_DESC"), "");
-    EXPECT_EQ(list->topLevelItem(2)->text(1), QStringLiteral("FV-3"));
-    EXPECT_EQ(list->topLevelItem(0)->text(1), QString());
+    EXPECT_EQ(Cell(*list, 2, 1).toString(), QStringLiteral("FV-3"));
+    EXPECT_EQ(Cell(*list, 0, 1).toString(), QString());
 
     // The row chosen in the list is the instance the actions work on.
-    list->setCurrentItem(list->topLevelItem(2));
+    list->setCurrentIndex(list->model()->index(2, 0));
     EXPECT_EQ(f.window->SelectedInstance(), 2);
     const auto* tag = f.window->findChild<QLabel*>(QStringLiteral("InstanceTag"));
     EXPECT_EQ(tag->text(), QStringLiteral("Tag: FV-3"));
     ASSERT_TRUE(f.window->Connect());
     ASSERT_TRUE(f.Idle());
     EXPECT_EQ(f.window->ConnectedInstance(), 2);
-    EXPECT_FALSE(list->topLevelItem(2)->icon(0).isNull());
-    EXPECT_TRUE(list->topLevelItem(0)->icon(0).isNull());
+    EXPECT_FALSE(Cell(*list, 2, 0, Qt::DecorationRole).value<QIcon>().isNull());
+    EXPECT_TRUE(Cell(*list, 0, 0, Qt::DecorationRole).value<QIcon>().isNull());
     EXPECT_FALSE(f.Ctx(0).CommunicationManager().IsConnected());
 
     // Another instance cannot connect meanwhile; its state says which one is.
@@ -468,7 +480,7 @@ TEST(FrameWindowInstances, TheWindowWorksOnTheSelectedInstanceAndConnectsOneAtAT
     ASSERT_TRUE(f.window->Upload());
     ASSERT_TRUE(f.Idle());
     EXPECT_EQ(f.window->StatusText(), QStringLiteral("Upload finished."));
-    EXPECT_EQ(f.frame.Instances()[0]->container->Count("OnUploadFinished"), 0U);
+    EXPECT_EQ(f.Count(FrameEvent::kUploadFinished, 0), 0U);
     // A text stays named while another instance is selected than its own.
     ASSERT_TRUE(f.window->SelectInstance(1));
     EXPECT_EQ(f.window->StatusText(), QStringLiteral("PV-103: Upload finished."));
@@ -498,7 +510,7 @@ TEST(FrameWindowInstances, TheWindowWorksOnTheSelectedInstanceAndConnectsOneAtAT
     ASSERT_TRUE(f.window->Connect());
     ASSERT_TRUE(f.Idle());
     EXPECT_EQ(f.window->ConnectedInstance(), 1);
-    EXPECT_TRUE(list->topLevelItem(2)->icon(0).isNull());
+    EXPECT_TRUE(Cell(*list, 2, 0, Qt::DecorationRole).value<QIcon>().isNull());
 
     // One question for the instances whose data changed, the tabs still open.
     int tabsWhenAsked = -1;
@@ -512,8 +524,8 @@ TEST(FrameWindowInstances, TheWindowWorksOnTheSelectedInstanceAndConnectsOneAtAT
     EXPECT_EQ(f.questions[0].first,
               "The data of PV-103 have changed. Save the project before closing?");
     EXPECT_EQ(tabsWhenAsked, 2);
-    for (const auto& instance : f.frame.Instances())
-        EXPECT_EQ(instance->container->Count("OnPreparedToRelease"), 1U);
+    for (size_t i = 0; i < f.events.size(); ++i)
+        EXPECT_EQ(f.Count(FrameEvent::kPreparedToRelease, i), 1U);
 }
 
 // The instance pane is narrow in both languages (a short header for the tag, the term and a tag
@@ -521,7 +533,7 @@ TEST(FrameWindowInstances, TheWindowWorksOnTheSelectedInstanceAndConnectsOneAtAT
 // the width the user gives it is the next window's.
 TEST(FrameWindowInstances, TheInstancePaneKeepsTheWidthTheUserGivesIt) {
     WindowFixture f(40);
-    QTreeWidget* list = f.window->InstanceList();
+    QTreeView* list = f.window->InstanceList();
     f.window->resize(1024, 700);
     RunQt();
     IParameters& parameters = f.Ctx(3).Parameters();
@@ -534,15 +546,16 @@ TEST(FrameWindowInstances, TheInstancePaneKeepsTheWidthTheUserGivesIt) {
     for (const int32_t language : {langGerman, langEnglish}) {
         f.window->SetLanguage(language);
         RunQt();
-        EXPECT_EQ(list->headerItem()->text(1),
+        EXPECT_EQ(list->model()->headerData(1, Qt::Horizontal).toString(),
                   QString::fromUtf8(language == langGerman ? "Kennz." : "Tag"));
-        EXPECT_EQ(list->headerItem()->toolTip(1),
+        EXPECT_EQ(list->model()->headerData(1, Qt::Horizontal, Qt::ToolTipRole).toString(),
                   QString::fromUtf8(language == langGerman ? "Messstellenkennzeichen" : "Tag"));
         EXPECT_LE(static_cast<QAbstractItemView*>(functions)->sizeHintForColumn(0),
                   functions->viewport()->width());
         EXPECT_GE(f.window->PaneWidth(), english);
     }
-    EXPECT_EQ(list->topLevelItem(3)->toolTip(1), QStringLiteral("TIC-4711 reactor inlet valve"));
+    EXPECT_EQ(Cell(*list, 3, 1, Qt::ToolTipRole).toString(),
+              QStringLiteral("TIC-4711 reactor inlet valve"));
     const int natural = f.window->PaneWidth();
     EXPECT_LE(natural, 280);
     EXPECT_GE(natural, list->columnWidth(0) + list->columnWidth(2));
@@ -1214,10 +1227,10 @@ TEST(FrameWindow, ARefusingUserInterfaceKeepsTheWindowOpen) {
     ASSERT_NE(f.window->OpenFunction(15), nullptr);
     EXPECT_FALSE(f.window->close());
     EXPECT_EQ(f.window->Tabs()->count(), 1);
-    EXPECT_EQ(f.Count("OnPreparedToRelease"), 0U);
+    EXPECT_EQ(f.Count(FrameEvent::kPreparedToRelease), 0U);
     refusing->refuse = false;
     EXPECT_TRUE(f.window->close());
-    EXPECT_EQ(f.Count("OnPreparedToRelease"), 1U);
+    EXPECT_EQ(f.Count(FrameEvent::kPreparedToRelease), 1U);
 }
 
 TEST(FrameProgram, ScreenshotWritesOnePicturePerPageNode) {

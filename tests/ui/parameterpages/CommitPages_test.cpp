@@ -127,7 +127,7 @@ TEST(ChannelAssignPage, SaveTakesTheSlaveParameterSetOverAndAsksToSave) {
         ASSERT_EQ(c.b.prompt->questions.size(), 1u);
         EXPECT_EQ(c.b.prompt->questions[0],
                   std::make_pair(GetDictionaryText(c.b.Ctx(), "alert_SaveParameter"), 36));
-        EXPECT_EQ(c.b.Container().Count("RequestSave"), answer == mbaYes ? 1u : 0u);
+        EXPECT_EQ(c.b.Events().Count(FrameEvent::kRequestSave), answer == mbaYes ? 1u : 0u);
         // The status text says what the project holds now, before the question.
         const std::vector<std::string> said = {
             "The project holds the cyclic configuration SP, READBACK, POS_D."};
@@ -138,7 +138,7 @@ TEST(ChannelAssignPage, SaveTakesTheSlaveParameterSetOverAndAsksToSave) {
         EXPECT_EQ(listener->ChangesOf(kBusMasterConfigurationPartPath), 1u);
         EXPECT_EQ(c.b.prompt->messages.size(), 2u);
         EXPECT_EQ(c.b.prompt->questions.size(), 2u);
-        EXPECT_EQ(c.b.Container().Count("RequestSave"), answer == mbaYes ? 2u : 0u);
+        EXPECT_EQ(c.b.Events().Count(FrameEvent::kRequestSave), answer == mbaYes ? 2u : 0u);
         EXPECT_TRUE(c.page->PrepareToRelease());
         EXPECT_TRUE(c.b.device->Log().empty());
     }
@@ -172,7 +172,7 @@ TEST(ChannelAssignPage, InvalidSlaveParameterSetChangesNothing) {
         ASSERT_EQ(c.b.prompt->questions.size(), 1u);
         EXPECT_EQ(c.b.prompt->questions[0],
                   std::make_pair(GetDictionaryText(c.b.Ctx(), "meld_slave_param_set_invalid"), 0));
-        EXPECT_EQ(c.b.Container().Count("RequestSave"), 0u);
+        EXPECT_EQ(c.b.Events().Count(FrameEvent::kRequestSave), 0u);
         EXPECT_TRUE(c.b.prompt->messages.empty());
         EXPECT_TRUE(c.page->PrepareToRelease());
     }
@@ -244,7 +244,7 @@ TEST(BusAddressPage, SetWithTheSameAddressDoesNothing) {
     auto listener = Listen(a.b);
     a.Set();
     EXPECT_TRUE(listener->changed.empty());
-    EXPECT_EQ(a.b.Container().Count("OnParametersChanged"), 0u);
+    EXPECT_EQ(a.b.Events().Count(FrameEvent::kParametersChanged), 0u);
     EXPECT_TRUE(a.page->PrepareToRelease());
 }
 
@@ -263,7 +263,7 @@ TEST(BusAddressPage, SetCommitsTheAddressAndTellsTheFrameOnce) {
     EXPECT_FALSE(a.b.Gui().HoldsUncommittedInput());
     EXPECT_GE(listener->ChangesOf(kLocalAddressPath), 1u);
     EXPECT_EQ(listener->ChangesOf(kAddressPath), 1u);
-    EXPECT_EQ(a.b.Container().Count("OnParametersChanged"), 1u);
+    EXPECT_EQ(a.b.Events().Count(FrameEvent::kParametersChanged), 1u);
     // The frame's copy is the whole data set's parameter document, with the new address.
     pugi::xml_document document;
     ASSERT_TRUE(document.load_string(a.b.Container().ParameterDocument().c_str()));
@@ -319,7 +319,7 @@ TEST(CommitPages, PendingEditsAreTakenOverBeforeTheCommit) {
         TypePending(a.Local(), QString::number(wanted));
         a.Set();
         EXPECT_EQ(a.Value(kAddressPath), wanted);
-        EXPECT_EQ(a.b.Container().Count("OnParametersChanged"), 1u);
+        EXPECT_EQ(a.b.Events().Count(FrameEvent::kParametersChanged), 1u);
         EXPECT_TRUE(a.page->PrepareToRelease());
     }
     {
@@ -352,7 +352,7 @@ TEST(CommitPages, RefusedInputInTheRowRefusesTheCommit) {
         EXPECT_EQ(a.Value(kAddressPath), committed);
         EXPECT_EQ(a.Value(kLocalAddressPath), 5);
         EXPECT_TRUE(listener->changed.empty());
-        EXPECT_EQ(a.b.Container().Count("OnParametersChanged"), 0u);
+        EXPECT_EQ(a.b.Events().Count(FrameEvent::kParametersChanged), 0u);
         EXPECT_EQ(a.Local().Value().toString(), "127");
         ASSERT_EQ(a.b.prompt->messages.size(), 1u);
         EXPECT_EQ(a.b.prompt->messages[0], "Nothing has been taken over. " + a.Local().LabelText() +
@@ -363,7 +363,7 @@ TEST(CommitPages, RefusedInputInTheRowRefusesTheCommit) {
         EXPECT_EQ(a.Local().StatusIcon(), "Changed");
         a.Set();
         EXPECT_EQ(a.Value(kAddressPath), 7);
-        EXPECT_EQ(a.b.Container().Count("OnParametersChanged"), 1u);
+        EXPECT_EQ(a.b.Events().Count(FrameEvent::kParametersChanged), 1u);
         ASSERT_EQ(a.b.prompt->messages.size(), 2u);
         EXPECT_EQ(a.b.prompt->messages[1],
                   GetDictionaryText(a.b.Ctx(), "ctlAddress_set_status", 7));
@@ -383,7 +383,7 @@ TEST(CommitPages, RefusedInputInTheRowRefusesTheCommit) {
         EXPECT_EQ(c.b.At(kBusMasterConfigurationPartPath).TransientValue(), before);
         EXPECT_EQ(ActiveChannels(c.b), channels);
         EXPECT_TRUE(c.b.prompt->questions.empty());
-        EXPECT_EQ(c.b.Container().Count("RequestSave"), 0u);
+        EXPECT_EQ(c.b.Events().Count(FrameEvent::kRequestSave), 0u);
         ASSERT_EQ(c.b.prompt->messages.size(), 1u);
         EXPECT_EQ(c.b.prompt->messages[0], "Nothing has been taken over. " +
                                                c.Configuration().LabelText() +

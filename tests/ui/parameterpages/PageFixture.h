@@ -62,7 +62,7 @@ struct PageBench : test_support::FrameBench {
     }
     void Clear() {
         device->ClearLog();
-        Container().ClearRecorded();
+        Events().Clear();
         prompt->messages.clear();
         prompt->questions.clear();
     }
@@ -77,8 +77,8 @@ struct PageBench : test_support::FrameBench {
     // ends the display.
     std::vector<std::string> Progress() const {
         std::vector<std::string> out;
-        for (const FrameEvent& e : instance->container->Recorded()) {
-            if (e.kind == "OnProgress")
+        for (const FrameEvent& e : events->All()) {
+            if (e.kind == FrameEvent::kProgress)
                 out.push_back(e.text + " " + std::to_string(e.percent) + (e.show ? "" : " end"));
         }
         return out;

@@ -465,7 +465,7 @@ TEST(PageTemplate, ProcessEndAfterReleaseReachesNothing) {
     ASSERT_TRUE(page->Init("7.ctlAddress$", "", b.Dtm()));
     ASSERT_TRUE(page->ReadParameter());
     EXPECT_TRUE(page->PrepareToRelease());
-    b.Container().ClearRecorded();
+    b.Events().Clear();
     b.Settle();
     for (const std::string& p : b.Progress())
         EXPECT_EQ(p.find("Bus address"), std::string::npos) << p;
