@@ -688,9 +688,10 @@ TEST(FrameProject, MissingFileIsReported) {
 }
 
 TEST(FrameContainer, TellsEventsToItsObserversAndAnswersSaveRequests) {
-    FrameContainer container;
+    const auto held = std::make_shared<FrameContainer>();
+    FrameContainer& container = *held;
     ASSERT_EQ(container.Events(), &container);
-    test_support::EventRecord record(container);
+    test_support::EventRecord record(held);
     container.OnProgress("T", "Upload", 40, true);
     EXPECT_TRUE(container.RequestSave("T"));
     container.saveAnswer = false;

@@ -1,9 +1,11 @@
 #pragma once
 // What a frame's container told its observers, in order, for a test to look at: the frame
-// itself keeps no record of its events. The container must outlive the record.
+// itself keeps no record of its events. A container gone first (its instance removed or its
+// project reopened) leaves the record as it was.
 
 #include <algorithm>
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 #include "frame/FrameContainer.h"
@@ -12,11 +14,14 @@ namespace kv::test_support {
 
 class EventRecord {
   public:
-    explicit EventRecord(FrameContainer& container)
+    explicit EventRecord(const std::shared_ptr<FrameContainer>& container)
         : container_(container),
-          observer_(container.AddEventObserver(
+          observer_(container->AddEventObserver(
               [this](const FrameEvent& event) { events_.push_back(event); })) {}
-    ~EventRecord() { container_.RemoveEventObserver(observer_); }
+    ~EventRecord() {
+        if (const std::shared_ptr<FrameContainer> container = container_.lock())
+            container->RemoveEventObserver(observer_);
+    }
     EventRecord(const EventRecord&) = delete;
     EventRecord& operator=(const EventRecord&) = delete;
 
@@ -29,7 +34,7 @@ class EventRecord {
     void Clear() { events_.clear(); }
 
   private:
-    FrameContainer& container_;
+    std::weak_ptr<FrameContainer> container_;
     size_t observer_;
     std::vector<FrameEvent> events_;
 };

@@ -52,7 +52,7 @@ struct FrameBench {
           device(std::make_shared<SimulatedPositioner>(options)) {
         instance = &AddFrameInstance(frame);
         session = std::make_unique<DeviceSession>(loop, *instance, device);
-        events = std::make_unique<EventRecord>(*instance->container);
+        events = std::make_unique<EventRecord>(instance->container);
     }
     ~FrameBench() {
         if (!expectCleanLogs)

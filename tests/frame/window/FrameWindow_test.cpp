@@ -118,7 +118,7 @@ struct WindowFixture {
                 << error;
         }
         for (const auto& added : frame.Instances())
-            events.push_back(std::make_unique<test_support::EventRecord>(*added->container));
+            events.push_back(std::make_unique<test_support::EventRecord>(added->container));
         RegisterFrameworkUserInterfaces(registry);
         window = std::make_unique<FrameWindow>(frame, loop, device, prompt,
                                                temp.File("project.xml"), &registry);
